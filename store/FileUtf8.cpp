@@ -1,0 +1,17 @@
+#include "FileUtf8.h"
+
+#include "XmlDocument.h"
+
+#ifdef _WIN32
+#include <wchar.h>
+#endif
+
+FileHandle openFileUtf8(const std::string& path, const char* mode) {
+#ifdef _WIN32
+    const std::u16string widePath = utf8ToUtf16(path);
+    std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+    return FileHandle(_wfopen(reinterpret_cast<const wchar_t*>(widePath.c_str()), wideMode.c_str()));
+#else
+    return FileHandle(std::fopen(path.c_str(), mode));
+#endif
+}

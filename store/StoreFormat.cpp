@@ -1,0 +1,189 @@
+#include "StoreFormat.h"
+
+#include "XmlDocument.h"
+
+#include <cstdio>
+
+namespace store {
+
+namespace {
+
+std::string concat(std::string_view a, std::string_view b) {
+    std::string out;
+    out.reserve(a.size() + b.size());
+    out.append(a);
+    out.append(b);
+    return out;
+}
+
+std::string replaceAll(std::string_view text, std::string_view what, std::string_view with) {
+    std::string out;
+    std::size_t from = 0;
+    for (std::size_t at = text.find(what); at != std::string_view::npos; at = text.find(what, from)) {
+        out.append(text.substr(from, at - from));
+        out.append(with);
+        from = at + what.size();
+    }
+    out.append(text.substr(from));
+    return out;
+}
+
+char upperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// CON, PRN, AUX, NUL, COM1-9, LPT1-9, also with an extension ("nul.txt").
+bool isDeviceName(std::string_view name) {
+    std::string base;
+    for (char c : name.substr(0, name.find('.')))
+        base += upperAscii(c);
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" ||
+        base == "CONOUT$")
+        return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '1' && base[3] <= '9';
+}
+
+void putLittleEndian(std::uint8_t* at, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+}  // namespace
+
+std::string slotClipName(char slotKey) {
+    return concat("copy", std::string_view(&slotKey, 1));
+}
+
+std::string historyClipName(int number) {
+    return historyBaseName(number) + "-";
+}
+
+std::string historyBaseName(int number) {
+    return "his" + std::to_string(number);
+}
+
+std::string timeElementName(std::string_view clip) {
+    return concat(clip, kTimeSuffix);
+}
+
+std::string useTimeElementName(std::string_view clip) {
+    return concat(clip, kUseTimeSuffix);
+}
+
+std::string formatElementName(std::string_view clip, int index) {
+    return concat(clip, std::to_string(index));
+}
+
+std::string categoryElementName(std::string_view historyBase) {
+    return concat(historyBase, kCategorySuffix);
+}
+
+std::string bitmapFileName(std::string_view clip) {
+    return concat(clip, kBitmapExtension);
+}
+
+std::string archiveFileForElement(std::string_view elementName) {
+    if (elementName.find(kTimeSuffix) == std::string_view::npos)
+        return std::string(elementName);
+    return replaceAll(elementName, kTimeSuffix, kBitmapExtension);
+}
+
+bool isPlainFileName(std::string_view name) {
+    if (name.empty() || name.size() > 200 || name == "." || name == "..")
+        return false;
+    for (char c : name) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' ||
+            c == '>' || c == '|')
+            return false;
+    }
+    // Windows drops trailing dots and spaces, so "a." would name "a"; refuse them outright.
+    if (name.back() == '.' || name.back() == ' ')
+        return false;
+    return !isDeviceName(name);
+}
+
+std::string formatTimeStamp(const LocalTime& t) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
+    return buffer;
+}
+
+std::string archiveIndexPath(std::string_view archivePath) {
+    return replaceAll(archivePath, kArchiveExtension, kArchiveIndexExtension);
+}
+
+std::string archiveDataFolder(std::string_view archivePath) {
+    return replaceAll(archivePath, kArchiveExtension, {});
+}
+
+int bitCountForDisplay(int displayBits) {
+    if (displayBits <= 1)
+        return 1;
+    if (displayBits <= 4)
+        return 4;
+    if (displayBits <= 8)
+        return 8;
+    return 24;
+}
+
+bool computeBmpLayout(int width, int height, int bitCount, BmpLayout& layout) {
+    if (width <= 0 || height <= 0 || (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24))
+        return false;
+    const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * static_cast<unsigned>(bitCount) + 31) / 32) * 4;
+    const std::uint64_t pixels = stride * static_cast<std::uint64_t>(height);
+    const std::uint64_t colorTable = bitCount <= 8 ? (std::uint64_t{1} << bitCount) * 4 : 0;
+    const std::uint64_t fileSize = kBmpHeadersSize + colorTable + pixels;
+    if (fileSize > 0xFFFFFFFFull)
+        return false;
+    layout.width = width;
+    layout.height = height;
+    layout.bitCount = bitCount;
+    layout.stride = static_cast<std::uint32_t>(stride);
+    layout.colorTableSize = static_cast<std::uint32_t>(colorTable);
+    layout.pixelDataSize = static_cast<std::uint32_t>(pixels);
+    layout.pixelOffset = static_cast<std::uint32_t>(kBmpHeadersSize + colorTable);
+    layout.fileSize = static_cast<std::uint32_t>(fileSize);
+    return true;
+}
+
+std::array<std::uint8_t, kBmpHeadersSize> bmpHeaders(const BmpLayout& layout) {
+    std::array<std::uint8_t, kBmpHeadersSize> out{};
+    // BITMAPFILEHEADER
+    out[0] = 'B';
+    out[1] = 'M';
+    putLittleEndian(&out[2], layout.fileSize, 4);
+    putLittleEndian(&out[10], layout.pixelOffset, 4);
+    // BITMAPINFOHEADER: size, width, height, planes, bit count; no compression, the rest 0.
+    putLittleEndian(&out[14], 40, 4);
+    putLittleEndian(&out[18], static_cast<std::uint32_t>(layout.width), 4);
+    putLittleEndian(&out[22], static_cast<std::uint32_t>(layout.height), 4);
+    putLittleEndian(&out[26], 1, 2);
+    putLittleEndian(&out[28], static_cast<std::uint32_t>(layout.bitCount), 2);
+    return out;
+}
+
+void startEmptyStore(XmlDocument& doc) {
+    doc.setDocument(kDeclarationLine);
+    doc.addElement(kRootName);
+}
+
+bool findRootChild(XmlDocument& doc, std::string_view name) {
+    // With no current element the search first makes the root current, then walks its children.
+    doc.resetPosition();
+    return doc.findChildElement(name);
+}
+
+void appendRootChild(XmlDocument& doc, std::string_view name, std::string_view text) {
+    doc.resetPosition();
+    doc.findElement();
+    doc.enterElement();
+    doc.addElement(name, text);
+    doc.leaveElement();
+}
+
+}  // namespace store

@@ -1,0 +1,108 @@
+// The store's file formats: names of clips, elements and files, time stamps, archive names,
+// the bitmap file layout, and the shape of an empty store document. Plain functions used by
+// both the main program and the hook library. Portable C++17: no <windows.h>.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class XmlDocument;
+
+namespace store {
+
+// Files and folders in the Windows directory.
+inline constexpr std::string_view kIndexFileName = "clipboard.xml";
+inline constexpr std::string_view kStatusFileName = "label.xml";
+inline constexpr std::string_view kDataFolderName = "Brindlecote";
+inline constexpr std::string_view kRootName = "UserInfo";
+
+// Status keys of label.xml.
+inline constexpr std::string_view kSysClipKey = "SysClip";
+inline constexpr std::string_view kPressNumKey = "PressNum";
+inline constexpr std::string_view kSysClipValue = "TRUE";
+
+// Element names and suffixes of the index.
+inline constexpr std::string_view kTimeSuffix = "-time";
+inline constexpr std::string_view kUseTimeSuffix = "-usetime";
+inline constexpr std::string_view kCategorySuffix = "category";
+inline constexpr std::string_view kCategoryListName = "AddNew";
+inline constexpr std::string_view kBitmapExtension = ".bmp";
+inline constexpr std::string_view kTempClipName = "tempFile";
+inline constexpr std::string_view kArchiveExtension = ".amc";
+inline constexpr std::string_view kArchiveIndexExtension = ".xml";
+
+// Formats are addressed by index 0 to 14 when a clip is read back.
+inline constexpr int kMaxFormatsPerClip = 15;
+// History clips are numbered 1 to 999.
+inline constexpr int kMaxHistoryNumber = 999;
+
+// Clipboard format numbers the store looks at.
+inline constexpr int kFormatText = 1;
+inline constexpr int kFormatBitmap = 2;
+inline constexpr int kFormatDib = 8;
+inline constexpr int kFormatUnicodeText = 13;
+inline constexpr int kFormatFileList = 15;
+
+// Clip names: "copy" + slot key character ("copy%c"), "his" + number + "-" ("his%d-").
+std::string slotClipName(char slotKey);
+std::string historyClipName(int number);
+// "his" + number without the hyphen, as category elements use it.
+std::string historyBaseName(int number);
+
+std::string timeElementName(std::string_view clip);
+std::string useTimeElementName(std::string_view clip);
+// clip + index ("%s%d"): the element and data file of one clipboard format.
+std::string formatElementName(std::string_view clip, int index);
+// "his3" -> "his3category".
+std::string categoryElementName(std::string_view historyBase);
+std::string bitmapFileName(std::string_view clip);
+
+// The data file an archive copies for an element: "-time" becomes ".bmp" (the clip's bitmap),
+// any other name is its own data file.
+std::string archiveFileForElement(std::string_view elementName);
+
+// A name that may be used as a file name inside one folder: not empty, no path separators,
+// no drive or stream colon, not "." or "..", no device name, no control characters.
+bool isPlainFileName(std::string_view name);
+
+struct LocalTime {
+    int year, month, day, hour, minute, second;
+};
+// "%d-%02d-%02d %02d:%02d:%02d": sorts chronologically as text.
+std::string formatTimeStamp(const LocalTime& time);
+
+// Archive names from a path ending in ".amc", every ".amc" in the path replaced:
+// the index is read and written under the ".xml" name, the data folder has no extension.
+std::string archiveIndexPath(std::string_view archivePath);
+std::string archiveDataFolder(std::string_view archivePath);
+
+// Bit count of a saved bitmap from the display's bits per pixel times planes.
+int bitCountForDisplay(int displayBits);
+
+struct BmpLayout {
+    int width = 0;
+    int height = 0;
+    int bitCount = 0;
+    std::uint32_t stride = 0;           // bytes per pixel row, a multiple of 4
+    std::uint32_t colorTableSize = 0;   // bytes
+    std::uint32_t pixelDataSize = 0;
+    std::uint32_t pixelOffset = 0;      // 54 + colour table
+    std::uint32_t fileSize = 0;
+};
+inline constexpr int kBmpHeadersSize = 54;  // file header 14 + information header 40
+
+// False when the sizes cannot make a bitmap file (non-positive, or over 4 GB).
+bool computeBmpLayout(int width, int height, int bitCount, BmpLayout& layout);
+// The 14-byte file header followed by the 40-byte information header.
+std::array<std::uint8_t, kBmpHeadersSize> bmpHeaders(const BmpLayout& layout);
+
+// The document of a new store: the declaration line and an empty root.
+void startEmptyStore(XmlDocument& doc);
+// Makes `name` the current child of the root, searching the root's children from the first.
+bool findRootChild(XmlDocument& doc, std::string_view name);
+// Appends `name` with `text` as the root's last child.
+void appendRootChild(XmlDocument& doc, std::string_view name, std::string_view text);
+
+}  // namespace store
