@@ -1,0 +1,103 @@
+// Names, time stamps, archive names and the bitmap file layout of the store.
+#include "StoreFormat.h"
+#include "XmlDocument.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace store;
+
+TEST(StoreNames, ClipsElementsAndFiles) {
+    EXPECT_EQ(slotClipName('1'), "copy1");
+    EXPECT_EQ(historyClipName(10), "his10-");
+    EXPECT_EQ(timeElementName(historyClipName(10)), "his10--time");
+    EXPECT_EQ(useTimeElementName(historyClipName(10)), "his10--usetime");
+    EXPECT_EQ(formatElementName(historyClipName(10), 0), "his10-0");
+    EXPECT_EQ(formatElementName(slotClipName('1'), 1), "copy11");
+    EXPECT_EQ(formatElementName(kTempClipName, 2), "tempFile2");
+    EXPECT_EQ(categoryElementName(historyBaseName(10)), "his10category");
+    EXPECT_EQ(bitmapFileName(slotClipName('0')), "copy0.bmp");
+    EXPECT_EQ(bitmapFileName(historyClipName(3)), "his3-.bmp");
+}
+
+TEST(StoreNames, ArchiveFilesForElements) {
+    EXPECT_EQ(archiveFileForElement("copy1-time"), "copy1.bmp");
+    EXPECT_EQ(archiveFileForElement("his3--time"), "his3-.bmp");
+    EXPECT_EQ(archiveFileForElement("his3--usetime"), "his3--usetime");
+    EXPECT_EQ(archiveFileForElement("his3-0"), "his3-0");
+}
+
+TEST(StoreNames, ArchivePathsReplaceEveryExtension) {
+    EXPECT_EQ(archiveIndexPath("D:\\a.amc\\b.amc"), "D:\\a.xml\\b.xml");
+    EXPECT_EQ(archiveDataFolder("D:\\a.amc\\b.amc"), "D:\\a\\b");
+    EXPECT_EQ(archiveDataFolder("D:\\keep\\work.amc"), "D:\\keep\\work");
+}
+
+TEST(StoreNames, PlainFileNames) {
+    for (const char* good : {"his3-0", "copy1.bmp", "tempFile2", "his999--time", "a b", "中文"})
+        EXPECT_TRUE(isPlainFileName(good)) << good;
+    for (const char* bad : {"", ".", "..", "..\\x", "a/b", "a\\b", "C:x", "file:stream", "CON", "nul.txt", "com1",
+                            "LPT9.bmp", "a.", "a ", "a*b", "a?b", "a|b"})
+        EXPECT_FALSE(isPlainFileName(bad)) << bad;
+    EXPECT_TRUE(isPlainFileName("COM0"));
+    EXPECT_TRUE(isPlainFileName("console"));
+}
+
+TEST(StoreTime, StampsArePaddedAndSortAsText) {
+    EXPECT_EQ(formatTimeStamp({2012, 5, 7, 9, 3, 41}), "2012-05-07 09:03:41");
+    EXPECT_LT(formatTimeStamp({2012, 5, 7, 9, 3, 41}), formatTimeStamp({2012, 11, 1, 0, 0, 0}));
+}
+
+TEST(StoreBitmap, BitCountFollowsTheDisplay) {
+    EXPECT_EQ(bitCountForDisplay(1), 1);
+    EXPECT_EQ(bitCountForDisplay(2), 4);
+    EXPECT_EQ(bitCountForDisplay(4), 4);
+    EXPECT_EQ(bitCountForDisplay(8), 8);
+    EXPECT_EQ(bitCountForDisplay(16), 24);
+    EXPECT_EQ(bitCountForDisplay(32), 24);
+}
+
+TEST(StoreBitmap, LayoutOfHeadersTableAndRows) {
+    BmpLayout one;
+    ASSERT_TRUE(computeBmpLayout(1, 1, 24, one));
+    EXPECT_EQ(one.fileSize, 58u);
+    EXPECT_EQ(one.pixelOffset, 54u);
+    BmpLayout mono;
+    ASSERT_TRUE(computeBmpLayout(33, 2, 1, mono));
+    EXPECT_EQ(mono.stride, 8u);
+    EXPECT_EQ(mono.colorTableSize, 8u);
+    EXPECT_EQ(mono.fileSize, 54u + 8u + 16u);
+    BmpLayout palette;
+    ASSERT_TRUE(computeBmpLayout(3, 1, 8, palette));
+    EXPECT_EQ(palette.colorTableSize, 1024u);
+    EXPECT_EQ(palette.stride, 4u);
+    BmpLayout wide;
+    ASSERT_TRUE(computeBmpLayout(5, 3, 24, wide));
+    EXPECT_EQ(wide.stride, 16u);
+
+    const auto headers = bmpHeaders(one);
+    const std::uint8_t expected[54] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0,
+                                       0, 0, 1, 0, 24, 0};
+    EXPECT_TRUE(std::equal(headers.begin(), headers.end(), expected));
+
+    BmpLayout bad;
+    EXPECT_FALSE(computeBmpLayout(0, 1, 24, bad));
+    EXPECT_FALSE(computeBmpLayout(1, 1, 16, bad));
+    EXPECT_FALSE(computeBmpLayout(70000, 70000, 24, bad));
+}
+
+TEST(StoreDocument, EmptyStoreAndRootLookups) {
+    XmlDocument doc;
+    startEmptyStore(doc);
+    EXPECT_EQ(doc.documentText(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<UserInfo/>\r\n");
+    EXPECT_FALSE(findRootChild(doc, "x"));
+    appendRootChild(doc, "x", "1");
+    appendRootChild(doc, "y", "2");
+    ASSERT_TRUE(findRootChild(doc, "y"));
+    EXPECT_EQ(doc.childElementText(), "2");
+    ASSERT_TRUE(findRootChild(doc, "x"));
+    EXPECT_EQ(doc.childElementText(), "1");
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+#include "TestFiles.h"
+
+#include "FileUtf8.h"
+
+#include <atomic>
+#include <chrono>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string toUtf8(const fs::path& p) {
+    const auto text = p.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+fs::path fromUtf8(const std::string& text) {
+    return fs::u8path(text);
+}
+
+}  // namespace
+
+ScratchDir::ScratchDir() {
+    static std::atomic<int> counter{0};
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    m_root = fs::temp_directory_path() /
+             ("dravix-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+    fs::create_directories(m_root);
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ignored;
+    fs::remove_all(m_root, ignored);
+}
+
+std::string ScratchDir::path(const std::string& name) const {
+    return toUtf8(m_root / fromUtf8(name));
+}
+
+std::string readBytes(const std::string& path) {
+    FileHandle file = openFileUtf8(path, "rb");
+    std::string bytes;
+    if (!file)
+        return bytes;
+    char buffer[65536];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+        bytes.append(buffer, got);
+    return bytes;
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    FileHandle file = openFileUtf8(path, "wb");
+    if (file && !bytes.empty())
+        std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+}
+
+bool fileExists(const std::string& path) {
+    std::error_code ignored;
+    return fs::exists(fromUtf8(path), ignored);
+}
