@@ -105,6 +105,8 @@ std::string_view XmlDocument::nameOf(int index) const {
     const ElementRecord& r = rec(index);
     const std::string_view text = m_strDoc;
     const int from = r.start + 1;
+    if (const int kept = r.keptNameLength())
+        return text.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(kept));
     return text.substr(static_cast<std::size_t>(from),
                        static_cast<std::size_t>(tagNameEnd(text, from, r.contentStart()) - from));
 }
@@ -130,7 +132,8 @@ int XmlDocument::findSibling(int index, std::string_view name) const {
     const std::size_t length = name.size();
     for (; index; index = rec(index).nextSibling) {
         const ElementRecord& r = rec(index);
-        if (r.startTagLength() < static_cast<int>(length) + 2)
+        const int kept = r.keptNameLength();
+        if ((kept && kept != static_cast<int>(length)) || r.startTagLength() < static_cast<int>(length) + 2)
             continue;
         const char* own = m_strDoc.data() + r.start + 1;
         const char after = own[length];

@@ -156,6 +156,8 @@ std::string encodeCdata(std::string_view text);
 std::u16string utf8ToUtf16(std::string_view text);
 // Encodes UTF-16; a lone surrogate becomes "?".
 std::string utf16ToUtf8(std::u16string_view text);
+// True for text that decodes and encodes back to itself: strict UTF-8 without a zero byte.
+bool isCanonicalUtf8(std::string_view text);
 // The UTF-8 text as it reads back after decoding and encoding again (invalid bytes as "?").
 std::string normalizeUtf8(std::string_view text);
 std::string declaredEncoding(std::string_view text);

@@ -315,6 +315,7 @@ bool XmlDocument::insertElement(std::string_view name, std::string_view text, in
     if (flags & kStartTagOnly)
         added.flags |= ElementRecord::kNotEnded;  // a lone start tag has no content of its own
     added.setLevel(parent ? rec(parent).level() + 1 : 0);
+    added.keepNameLength(name.size());
 
     if (parent && !rec(parent).hasEndTag()) {
         // "<UserInfo/>" becomes "<UserInfo>", CR LF, the new element, "</UserInfo>".

@@ -62,37 +62,60 @@ std::string declaredEncoding(std::string_view text) {
     return value;
 }
 
+namespace {
+
+// Reads the whole file into `bytes` in one piece (sized from the file when it can be measured).
+bool readWholeFile(std::FILE* file, std::string& bytes, int& error) {
+    bytes.clear();
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long size = std::ftell(file);
+        std::rewind(file);
+        if (size > kMaxFileSize) {
+            error = EFBIG;
+            return false;
+        }
+        if (size > 0) {
+            bytes.resize(static_cast<std::size_t>(size));
+            bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+        }
+    }
+    char buffer[65536];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        if (static_cast<long long>(bytes.size() + got) > kMaxFileSize) {
+            error = EFBIG;
+            return false;
+        }
+        bytes.append(buffer, got);
+    }
+    if (std::ferror(file)) {
+        error = errno ? errno : EIO;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool readTextFile(const std::string& path, std::string& text, std::string& result, int /*flags*/) {
     FileHandle file = openFileUtf8(path, "rb");
     if (!file) {
         result = systemErrorText(errno);
         return false;
     }
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
-        if (got == 0)
-            break;
-        if (static_cast<long long>(bytes.size() + got) > kMaxFileSize) {
-            result = systemErrorText(EFBIG);
-            return false;
-        }
-        bytes.append(buffer, got);
-    }
-    if (std::ferror(file.get())) {
-        result = systemErrorText(errno ? errno : EIO);
+    int error = 0;
+    if (!readWholeFile(file.get(), text, error)) {
+        text.clear();
+        result = systemErrorText(error);
         return false;
     }
-    const long long fileSize = static_cast<long long>(bytes.size());
-    if (isUtf8Document(bytes)) {
+    const long long fileSize = static_cast<long long>(text.size());
+    if (isUtf8Document(text)) {
         // Our own files always carry the mark; a file without one is taken as it stands.
-        std::string_view body = bytes;
-        if (body.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-            body.remove_prefix(kByteOrderMark.size());
-        text = normalizeUtf8(body);
-    } else {
-        text = std::move(bytes);
+        if (std::string_view(text).substr(0, kByteOrderMark.size()) == kByteOrderMark)
+            text.erase(0, kByteOrderMark.size());
+        if (!isCanonicalUtf8(text))
+            text = normalizeUtf8(text);
     }
     result = byteCountText(fileSize);
     return true;
@@ -104,17 +127,21 @@ bool writeTextFile(const std::string& path, std::string_view text, std::string& 
         result = systemErrorText(errno);
         return false;
     }
-    std::string converted;
-    std::string_view bytes = text;
+    std::string normalized;
+    std::string_view body = text;
+    std::string_view mark;
     if (!text.empty() && isUtf8Document(text)) {
-        converted.reserve(text.size() + kByteOrderMark.size());
-        converted = kByteOrderMark;
-        converted += normalizeUtf8(text);
-        bytes = converted;
+        mark = kByteOrderMark;
+        if (!isCanonicalUtf8(text)) {
+            normalized = normalizeUtf8(text);
+            body = normalized;
+        }
     }
-    const std::size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+    std::size_t written = mark.empty() ? 0 : std::fwrite(mark.data(), 1, mark.size(), file.get());
+    if (!body.empty())
+        written += std::fwrite(body.data(), 1, body.size(), file.get());
     const bool closed = std::fclose(file.release()) == 0;
-    if (written != bytes.size() || !closed) {
+    if (written != mark.size() + body.size() || !closed) {
         result = systemErrorText(errno ? errno : EIO);
         return false;
     }

@@ -12,6 +12,10 @@ struct XmlDocument::ElementRecord {
     static constexpr std::uint32_t kNotEnded = 0x20000;    // no end tag: length is the start tag
     static constexpr std::uint32_t kContainsError = 0x40000;
     static constexpr std::uint32_t kFree = 0x80000;
+    // The top 12 bits keep the name's length (0: not kept, the name is longer), so lookups need
+    // not scan the tag for the end of the name.
+    static constexpr int kNameLengthShift = 20;
+    static constexpr std::uint32_t kMaxKeptNameLength = 0xFFF;
     // Tag lengths word: start tag in the low 20 bits, end tag in the top 10.
     static constexpr std::uint32_t kStartTagMask = 0xFFFFF;
     static constexpr int kEndTagShift = 22;
@@ -36,6 +40,11 @@ struct XmlDocument::ElementRecord {
     void setLevel(int level) {
         const std::uint32_t clamped = level < 0 ? 0 : (level > 0xFFFF ? 0xFFFF : static_cast<std::uint32_t>(level));
         flags = (flags & ~kLevelMask) | clamped;
+    }
+    int keptNameLength() const { return static_cast<int>(flags >> kNameLengthShift); }
+    void keepNameLength(std::size_t length) {
+        const std::uint32_t kept = length <= kMaxKeptNameLength ? static_cast<std::uint32_t>(length) : 0;
+        flags = (flags & ((1u << kNameLengthShift) - 1)) | (kept << kNameLengthShift);
     }
     bool has(std::uint32_t flag) const { return (flags & flag) != 0; }
     int end() const { return start + length; }

@@ -89,6 +89,7 @@ private:
         r.length = token.length;
         r.setTagLengths(token.length, 0);
         r.setLevel(static_cast<int>(m_open.size()));
+        r.keepNameLength(static_cast<std::size_t>(token.nameLength));
         appendChild(index, parent);
         if (!token.emptyElement)
             m_open.push_back({index, token.nameStart, token.nameLength});

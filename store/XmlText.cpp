@@ -124,7 +124,8 @@ long decodeUtf8(const unsigned char* p, const unsigned char* end, std::size_t& l
     return code;
 }
 
-// True for text that decodes and encodes back to itself: strict UTF-8, no zero byte.
+}  // namespace
+
 bool isCanonicalUtf8(std::string_view text) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     const unsigned char* end = p + text.size();
@@ -175,8 +176,6 @@ bool isCanonicalUtf8(std::string_view text) {
     }
     return true;
 }
-
-}  // namespace
 
 std::string escapeText(std::string_view text, int flags) {
     const char* specials = (flags & kEscapeQuotes) ? "<&>'\"" : "<&>";
