@@ -106,6 +106,112 @@ bool isPlainFileName(std::string_view name) {
     return !isDeviceName(name);
 }
 
+namespace {
+
+bool isDigits(std::string_view text) {
+    if (text.empty())
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+// A clip name of the store: "copy" + one digit, "his" + number + "-", or "tempFile".
+bool isClipName(std::string_view clip) {
+    if (clip == kTempClipName)
+        return true;
+    if (clip.size() == 5 && clip.compare(0, 4, "copy") == 0)
+        return clip[4] >= '0' && clip[4] <= '9';
+    return clip.size() > 4 && clip.compare(0, 3, "his") == 0 && clip.back() == '-' &&
+           isDigits(clip.substr(3, clip.size() - 4));
+}
+
+std::uint32_t readLittleEndian(std::string_view bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    return value;
+}
+
+}  // namespace
+
+bool isClipFileName(std::string_view name) {
+    if (name.size() > kBitmapExtension.size() &&
+        name.substr(name.size() - kBitmapExtension.size()) == kBitmapExtension)
+        return isClipName(name.substr(0, name.size() - kBitmapExtension.size()));
+    // Clip name + format index: the clip name is the longest prefix that is one.
+    std::size_t digits = name.size();
+    while (digits > 0 && name[digits - 1] >= '0' && name[digits - 1] <= '9')
+        --digits;
+    for (std::size_t cut = digits; cut < name.size(); ++cut)
+        if (isClipName(name.substr(0, cut)))
+            return true;
+    return false;
+}
+
+bool firstDroppedFile(std::string_view block, DroppedFileName& name) {
+    // DROPFILES: pFiles (offset of the list), pt (two LONGs), fNC, fWide; 20 bytes.
+    constexpr std::size_t kHeaderSize = 20;
+    if (block.size() < kHeaderSize)
+        return false;
+    const std::size_t offset = readLittleEndian(block, 0);
+    name.isWide = readLittleEndian(block, 16) != 0;
+    if (offset < kHeaderSize || offset >= block.size())
+        return false;
+    if (name.isWide) {
+        name.wide.clear();
+        for (std::size_t at = offset; at + 1 < block.size(); at += 2) {
+            const char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(block[at]) |
+                                                        (static_cast<unsigned char>(block[at + 1]) << 8));
+            if (unit == 0)
+                return !name.wide.empty();
+            name.wide += unit;
+        }
+        return false;  // no terminating zero inside the block
+    }
+    const std::size_t end = block.find('\0', offset);
+    if (end == std::string_view::npos || end == offset)
+        return false;
+    name.narrow.assign(block.substr(offset, end - offset));
+    return true;
+}
+
+bool isDeletableFolder(std::string_view path) {
+    if (path.empty() || path.size() >= 259 || path.find_first_of("*?") != std::string_view::npos)
+        return false;
+    // Length of the root part: "C:\", "\\server\share\" or "/".
+    std::size_t root;
+    const bool drive = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/') &&
+                       ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    if (drive) {
+        root = 3;
+    } else if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
+        const std::size_t server = path.find('\\', 2);
+        if (server == std::string_view::npos)
+            return false;
+        const std::size_t share = path.find('\\', server + 1);
+        if (share == std::string_view::npos)
+            return false;
+        root = share + 1;
+    } else if (path[0] == '/') {
+        root = 1;
+    } else {
+        return false;  // relative, or "C:name", or a rooted path without a drive
+    }
+    std::string_view rest = path.substr(root);
+    bool hasComponent = false;
+    while (!rest.empty()) {
+        const std::size_t cut = rest.find_first_of("\\/");
+        const std::string_view part = rest.substr(0, cut);
+        if (part == "." || part == ".." || part.find(':') != std::string_view::npos)
+            return false;
+        hasComponent = hasComponent || !part.empty();
+        rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
+    }
+    return hasComponent;
+}
+
 std::string formatTimeStamp(const LocalTime& t) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,

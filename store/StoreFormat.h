@@ -12,6 +12,9 @@ class XmlDocument;
 
 namespace store {
 
+// The main window's exact title: how the hook library and a second instance find it.
+inline constexpr std::string_view kMainWindowTitle = "\u201cTavenlow剪贴复制工具(Dravix)\u201dV4.7";
+
 // Files and folders in the Windows directory.
 inline constexpr std::string_view kIndexFileName = "clipboard.xml";
 inline constexpr std::string_view kStatusFileName = "label.xml";
@@ -66,6 +69,25 @@ std::string archiveFileForElement(std::string_view elementName);
 // A name that may be used as a file name inside one folder: not empty, no path separators,
 // no drive or stream colon, not "." or "..", no device name, no control characters.
 bool isPlainFileName(std::string_view name);
+
+// A name the store itself gives a data or bitmap file: "copy5" + index, "his12-" + index,
+// "tempFile" + index, or one of those clip names + ".bmp".
+bool isClipFileName(std::string_view name);
+
+// The first file name of a DROPFILES block (clipboard format 15), checked against the block's
+// size: false when the block is malformed or holds no name. Wide lists give UTF-16 in `wide`;
+// others give their code-page bytes in `narrow`.
+struct DroppedFileName {
+    bool isWide = false;
+    std::u16string wide;
+    std::string narrow;
+};
+bool firstDroppedFile(std::string_view block, DroppedFileName& name);
+
+// A folder that may be deleted with everything in it: an absolute path, below a drive root,
+// UNC share or "/" (never the root itself), shorter than 259 characters, with no wildcard and no
+// "." or ".." component.
+bool isDeletableFolder(std::string_view path);
 
 struct LocalTime {
     int year, month, day, hour, minute, second;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace std::string_literals;
+
 namespace {
 
 using namespace store;
@@ -98,6 +100,69 @@ TEST(StoreDocument, EmptyStoreAndRootLookups) {
     EXPECT_EQ(doc.childElementText(), "2");
     ASSERT_TRUE(findRootChild(doc, "x"));
     EXPECT_EQ(doc.childElementText(), "1");
+}
+
+}  // namespace
+
+namespace {
+
+using namespace store;
+
+TEST(StoreNames, ClipFileNamesAreOnlyTheStoresOwn) {
+    for (const char* good : {"copy53", "copy514", "copy0.bmp", "his12-0", "his12-14", "his999-.bmp", "tempFile3",
+                             "tempFile.bmp"})
+        EXPECT_TRUE(isClipFileName(good)) << good;
+    for (const char* bad : {"copy", "copy5", "tempFile", "copyX1", "copy.bmp", "his12", "his-0", "hisx-0", "his12--time", "notes.txt",
+                            "Windows", "system32", "tempFileX", "his12-0.txt", ""})
+        EXPECT_FALSE(isClipFileName(bad)) << bad;
+}
+
+std::string dropFiles(bool wide, const std::u16string& list) {
+    std::string block(20, '\0');
+    block[0] = 20;
+    block[16] = wide ? 1 : 0;
+    for (char16_t c : list) {
+        block += static_cast<char>(c & 0xFF);
+        if (wide)
+            block += static_cast<char>(c >> 8);
+    }
+    return block;
+}
+
+TEST(StoreFileList, FirstNameOfWideAndNarrowLists) {
+    DroppedFileName name;
+    ASSERT_TRUE(firstDroppedFile(dropFiles(true, u"C:\\a.txt\0C:\\b.txt\0\0"s), name));
+    EXPECT_TRUE(name.isWide);
+    EXPECT_EQ(name.wide, u"C:\\a.txt");
+    ASSERT_TRUE(firstDroppedFile(dropFiles(false, u"C:\\x\0\0"s), name));
+    EXPECT_FALSE(name.isWide);
+    EXPECT_EQ(name.narrow, "C:\\x");
+}
+
+TEST(StoreFileList, MalformedBlocksAreRefused) {
+    DroppedFileName name;
+    EXPECT_FALSE(firstDroppedFile("", name));
+    EXPECT_FALSE(firstDroppedFile(std::string(19, '\0'), name));
+    std::string offsetOutside = dropFiles(true, u"C:\\a\0\0"s);
+    offsetOutside[0] = static_cast<char>(200);
+    EXPECT_FALSE(firstDroppedFile(offsetOutside, name));
+    EXPECT_FALSE(firstDroppedFile(dropFiles(true, u"C:\\unterminated"), name));
+    EXPECT_FALSE(firstDroppedFile(dropFiles(true, u"\0\0"s), name));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StorePaths, OnlyFoldersBelowARootMayBeDeleted) {
+    for (const char* good : {"C:\\windows\\Brindlecote", "D:\\keep\\work", "\\\\server\\share\\dir", "/tmp/x",
+                             "c:/data/archive"})
+        EXPECT_TRUE(store::isDeletableFolder(good)) << good;
+    for (const char* bad : {"", "C:\\", "C:", "C:/", "C:\\\\", "\\", "\\\\server\\share", "\\\\server\\share\\",
+                            "/", "//", "relative\\dir", "C:dir", "C:\\a\\..\\..", "C:\\a\\.", "C:\\*",
+                            "C:\\a?", "C:\\a\\file:stream"})
+        EXPECT_FALSE(store::isDeletableFolder(bad)) << bad;
+    EXPECT_FALSE(store::isDeletableFolder("C:\\" + std::string(300, 'a')));
 }
 
 }  // namespace

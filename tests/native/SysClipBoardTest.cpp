@@ -1,0 +1,358 @@
+// The store operations on a scratch store: natively and under Wine.
+#include "StoreFixtures.h"
+#include "StoreFormat.h"
+#include "SysClipBoard.h"
+#include "TestFiles.h"
+#include "XmlDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace std::string_literals;
+using namespace store;
+
+namespace {
+
+#ifdef _WIN32
+const std::string kSep = "\\";
+#else
+const std::string kSep = "/";
+#endif
+
+const char* const kStamp = "2012-05-07 09:03:41";
+
+class StoreTest : public ::testing::Test {
+protected:
+    StoreTest() : m_store(m_dir.path("win")) {
+        std::filesystem::create_directories(std::filesystem::u8path(m_dir.path("win") + kSep + "Brindlecote"));
+        CSysClipBoard::setMessageHandler([this](const std::string& text) { m_messages.push_back(text); });
+    }
+    ~StoreTest() override { CSysClipBoard::setMessageHandler(nullptr); }
+
+    std::string index() const { return m_dir.path("win") + kSep + "clipboard.xml"; }
+    std::string data(const std::string& name) const { return m_dir.path("win") + kSep + "Brindlecote" + kSep + name; }
+
+    // A clip as the hook library writes it: time, use time, formats with their data files.
+    void storeClip(const std::string& clip, const std::vector<std::pair<int, std::string>>& formats) {
+        m_store.setValue(kStamp, timeElementName(clip), 1);
+        m_store.setValue(kStamp, useTimeElementName(clip), 1);
+        for (std::size_t i = 0; i < formats.size(); ++i) {
+            const std::string name = formatElementName(clip, static_cast<int>(i));
+            m_store.setValue(std::to_string(formats[i].first).c_str(), name, 1);
+            writeBytes(data(name), formats[i].second);
+        }
+    }
+
+    ScratchDir m_dir;
+    CSysClipBoard m_store;
+    std::vector<std::string> m_messages;
+};
+
+std::string utf16Bytes(const std::u16string& text) {
+    std::string bytes;
+    for (char16_t c : text + u'\0') {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
+TEST_F(StoreTest, FreeHistoryNumbersAreReusedLowestFirst) {
+    EXPECT_EQ(m_store.findCanUseHisClip(), 1);  // no index: no message
+    for (int n : {1, 2, 4})
+        storeClip(historyClipName(n), {{13, utf16Bytes(u"x")}});
+    EXPECT_EQ(m_store.findCanUseHisClip(), 3);
+    storeClip(historyClipName(3), {{13, utf16Bytes(u"y")}});
+    EXPECT_EQ(m_store.findCanUseHisClip(), 5);
+    m_store.removeClip(historyClipName(2));
+    EXPECT_EQ(m_store.findCanUseHisClip(), 2);
+    // A clip without its format element 0 counts as free.
+    m_store.setValue(kStamp, "his2--time", 1);
+    EXPECT_EQ(m_store.findCanUseHisClip(), 2);
+    EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(StoreTest, FullHistoryGivesOneThousand) {
+    writeBytes(index(), "\xEF\xBB\xBF" + makeStoreText(999, 2, 10, 5));
+    EXPECT_EQ(m_store.findCanUseHisClip(), 1000);
+    m_store.removeClip("his500-");
+    EXPECT_EQ(m_store.findCanUseHisClip(), 500);
+}
+
+TEST_F(StoreTest, ZeroByteIndexIsReportedAndNeverOverwrittenByReaders) {
+    writeBytes(index(), "");
+    EXPECT_EQ(m_store.findCanUseHisClip(), 1);
+    EXPECT_EQ(m_messages, std::vector<std::string>{"CSysClipBoard::findCanUseHisClip"});
+    EXPECT_EQ(m_store.getValue("x"), "");
+    EXPECT_FALSE(m_store.hasElement("AddNew", ""));
+    m_store.removeElement("x");
+    m_store.removeClip("his1-");
+    m_store.setCategory("Work", "his1");
+    EXPECT_TRUE(m_store.categoryNames().empty());
+    EXPECT_TRUE(fileExists(index()));
+    EXPECT_EQ(readBytes(index()), "");
+    // Storing a value replaces the damaged index by a store holding that value.
+    m_store.setValue("1", "k", 0);
+    EXPECT_EQ(m_store.getValue("k"), "1");
+}
+
+TEST_F(StoreTest, ValuesAreSetUpdatedAndAppended) {
+    m_store.setValue(nullptr, "k", 1);
+    EXPECT_FALSE(fileExists(index()));
+    m_store.setValue("A&B", "AddNew", 0);
+    EXPECT_TRUE(m_store.hasElement("AddNew", "A&B"));
+    EXPECT_FALSE(m_store.hasElement("AddNew", "a&b"));
+    m_store.setValue("A&B", "AddNew", 0);
+    m_store.setValue("工作", "AddNew", 0);
+    EXPECT_EQ(m_store.categoryNames(), (std::vector<std::string>{"A&B", "A&B", "工作"}));
+    EXPECT_TRUE(m_store.hasElement("AddNew", "工作"));
+    m_store.setValue("1", "k", 1);
+    m_store.setValue("2", "k", 1);
+    EXPECT_EQ(m_store.getValue("k"), "2");
+    EXPECT_NE(readBytes(index()).find("<AddNew>A&amp;B</AddNew>"), std::string::npos);
+    m_store.removeElement("k");
+    EXPECT_EQ(m_store.getValue("k"), "");
+}
+
+TEST_F(StoreTest, RemoveElementWithoutIndexWritesNothing) {
+    m_store.removeElement("k");
+    EXPECT_FALSE(fileExists(index()));
+}
+
+TEST_F(StoreTest, CategoryGoesRightAfterTheTimeElementAndIsUpdated) {
+    storeClip(historyClipName(7), {{13, utf16Bytes(u"x")}});
+    m_store.setCategory("Work", "his7");
+    EXPECT_NE(readBytes(index()).find("<his7--time>2012-05-07 09:03:41</his7--time>\r\n"
+                                      "<his7category>Work</his7category>\r\n<his7--usetime>"),
+              std::string::npos);
+    m_store.setCategory("Home", "his7");
+    EXPECT_EQ(m_store.getValue("his7category"), "Home");
+    XmlDocument doc;
+    ASSERT_TRUE(doc.loadFile(index()));
+    int count = 0;
+    doc.findElement();
+    doc.enterElement();
+    while (doc.findElement("his7category"))
+        ++count;
+    EXPECT_EQ(count, 1);
+    // A slot clip has no "his" time element: nothing is stored.
+    storeClip(slotClipName('1'), {{1, "a"}});
+    const std::string before = readBytes(index());
+    m_store.setCategory("Work", "copy1");
+    EXPECT_EQ(readBytes(index()), before);
+}
+
+TEST_F(StoreTest, RemoveClipTakesItsElementsAndLeavesFiles) {
+    storeClip(historyClipName(1), {{13, utf16Bytes(u"a")}, {1, "a"}});
+    storeClip(historyClipName(2), {{13, utf16Bytes(u"b")}});
+    m_store.removeClip(historyClipName(1));
+    EXPECT_EQ(m_store.getValue("his1--time"), "");
+    EXPECT_EQ(m_store.getValue("his1-1"), "");
+    EXPECT_EQ(m_store.getValue("his2-0"), "13");
+    EXPECT_TRUE(fileExists(data("his1-0")));
+}
+
+TEST_F(StoreTest, RemoveClipReliesOnElementOrder) {
+    // A slot stored a second time: its use time now stands before its time element.
+    storeClip(slotClipName('3'), {{1, "a"}});
+    m_store.removeClip(slotClipName('3'));
+    m_store.setValue(kStamp, "copy3-usetime", 1);
+    m_store.setValue(kStamp, "copy3-time", 1);
+    m_store.setValue("1", "copy30", 1);
+    const std::string before = readBytes(index());
+    m_store.removeClip(slotClipName('3'));
+    EXPECT_EQ(readBytes(index()), before);
+}
+
+TEST_F(StoreTest, TextComesFromTheFirstTextFormatInIndexOrder) {
+    storeClip("his1-", {{13, utf16Bytes(u"unicode 中文")}, {1, "ansi\0pad"s}});
+    storeClip("his2-", {{1, "ansi\0pad"s}, {13, utf16Bytes(u"unicode")}});
+    storeClip("his3-", {{2, ""}, {8, "dib"}});
+    storeClip("his4-", {{13, utf16Bytes(u"u")}});
+    EXPECT_EQ(m_store.getTextFromName("his1-"), u"unicode 中文");
+    EXPECT_EQ(m_store.getTextFromName("his2-"), u"ansi");
+    EXPECT_EQ(m_store.getTextFromName("his3-"), u"");
+    EXPECT_EQ(m_store.getTextFromName("his9-"), u"");
+    // A missing data file: the next text format is taken.
+    std::filesystem::remove(std::filesystem::u8path(data("his2-0")));
+    EXPECT_EQ(m_store.getTextFromName("his2-"), u"unicode");
+}
+
+TEST_F(StoreTest, FileListTextShowsTheFirstOfThreeFiles) {
+    std::string block(20, '\0');
+    block[0] = 20;
+    block[16] = 1;
+    for (char16_t c : u"C:\\docs\\a.txt\0C:\\docs\\b.txt\0C:\\docs\\c.txt\0\0"s) {
+        block += static_cast<char>(c & 0xFF);
+        block += static_cast<char>(c >> 8);
+    }
+    storeClip("his1-", {{15, block}});
+    EXPECT_EQ(m_store.getFileListText("his1-"), u"File:Path\"C:\\docs\\a.txt\"");
+    storeClip("his2-", {{15, "garbage"}});
+    EXPECT_EQ(m_store.getFileListText("his2-"), u"");
+}
+
+TEST_F(StoreTest, CopyClipCopiesTimeFormatsAndFiles) {
+    storeClip(slotClipName('5'), {{13, utf16Bytes(u"slot")}, {1, "slot"}});
+    m_store.setCategory("Work", "copy5");
+    m_store.copyClip("copy5", "his3-");
+    EXPECT_EQ(m_store.getValue("his3--time"), kStamp);
+    EXPECT_EQ(m_store.getValue("his3--usetime"), "");
+    EXPECT_EQ(m_store.getValue("his3-0"), "13");
+    EXPECT_EQ(m_store.getValue("his3-1"), "1");
+    EXPECT_EQ(readBytes(data("his3-1")), "slot");
+    EXPECT_EQ(m_store.getTextFromName("his3-"), u"slot");
+}
+
+TEST_F(StoreTest, DeleteFolderRefusesRootsAndEmptyPaths) {
+    EXPECT_FALSE(m_store.deleteFolder(""));
+#ifdef _WIN32
+    EXPECT_FALSE(m_store.deleteFolder("C:\\"));
+    EXPECT_FALSE(m_store.deleteFolder("C:"));
+#else
+    EXPECT_FALSE(m_store.deleteFolder("/"));
+#endif
+    const std::string folder = m_dir.path("gone");
+    std::filesystem::create_directories(std::filesystem::u8path(folder + kSep + "inner"));
+    writeBytes(folder + kSep + "inner" + kSep + "f", "x");
+    EXPECT_TRUE(m_store.deleteFolder(folder));
+    EXPECT_FALSE(fileExists(folder));
+}
+
+class ArchiveTest : public StoreTest {
+protected:
+    void fillStore() {
+        storeClip(historyClipName(1), {{13, utf16Bytes(u"text")}, {1, "text"}});
+        storeClip(historyClipName(2), {{2, ""}, {8, "dib bytes"}});
+        writeBytes(data("his2-.bmp"), "BM bitmap");
+        storeClip(slotClipName('1'), {{1, "slot"}});
+        m_store.setValue("工作", "AddNew", 0);
+        m_store.setCategory("工作", "his1");
+    }
+    std::string keep(const std::string& name) const { return m_dir.path("keep") + kSep + name; }
+    void makeKeep() { std::filesystem::create_directories(std::filesystem::u8path(m_dir.path("keep"))); }
+};
+
+TEST_F(ArchiveTest, SaveAndOpenRoundTrip) {
+    fillStore();
+    makeKeep();
+    const std::string archive = keep("work.amc");
+    const std::string indexBytes = readBytes(index());
+    ASSERT_TRUE(m_store.saveArchive(archive));
+    EXPECT_EQ(readBytes(archive), indexBytes);
+    for (const char* file : {"his1-0", "his1-1", "his2-0", "his2-1", "his2-.bmp", "copy10"})
+        EXPECT_TRUE(fileExists(keep("work" + kSep + file))) << file;
+    EXPECT_FALSE(fileExists(keep("work.xml")));
+
+    // A fresh store, then the archive opened into it.
+    std::filesystem::remove(std::filesystem::u8path(index()));
+    std::filesystem::remove_all(std::filesystem::u8path(data("")));
+    ASSERT_TRUE(m_store.openArchive(archive));
+    EXPECT_EQ(readBytes(index()), indexBytes);
+    EXPECT_EQ(readBytes(data("his2-.bmp")), "BM bitmap");
+    EXPECT_EQ(readBytes(data("his2-1")), "dib bytes");
+    EXPECT_EQ(m_store.getTextFromName("his1-"), u"text");
+    EXPECT_EQ(m_store.categoryNames(), std::vector<std::string>{"工作"});
+    EXPECT_TRUE(fileExists(archive));
+}
+
+TEST_F(ArchiveTest, EmptyStoreSavesAnEmptyRoot) {
+    makeKeep();
+    ASSERT_TRUE(m_store.saveArchive(keep("work.amc")));
+    EXPECT_EQ(readBytes(keep("work.amc")), "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<UserInfo/>\r\n");
+    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(keep("work"))));
+}
+
+TEST_F(ArchiveTest, NamesComeFromEveryAmcInThePath) {
+    fillStore();
+    std::filesystem::create_directories(std::filesystem::u8path(m_dir.path("a.amc")));
+    const std::string archive = m_dir.path("a.amc") + kSep + "b.amc";
+    ASSERT_TRUE(m_store.saveArchive(archive));
+    EXPECT_TRUE(fileExists(archive));
+    EXPECT_TRUE(fileExists(m_dir.path("a") + kSep + "b" + kSep + "his1-0"));
+    ASSERT_TRUE(m_store.openArchive(archive));
+    EXPECT_EQ(m_store.getValue("his1-0"), "13");
+    EXPECT_FALSE(m_store.saveArchive(m_dir.path("no-extension")));
+}
+
+TEST_F(ArchiveTest, SavingOverAnArchiveReplacesItAndKeepsForeignFiles) {
+    fillStore();
+    makeKeep();
+    const std::string archive = keep("work.amc");
+    ASSERT_TRUE(m_store.saveArchive(archive));
+    writeBytes(keep("work" + kSep + "notes.txt"), "mine");
+    writeBytes(keep("work.xml"), "user file");
+    m_store.removeClip(historyClipName(2));
+    storeClip(historyClipName(5), {{1, "new"}});
+    ASSERT_TRUE(m_store.saveArchive(archive));
+    EXPECT_EQ(readBytes(archive), readBytes(index()));
+    EXPECT_TRUE(fileExists(keep("work" + kSep + "his5-0")));
+    EXPECT_FALSE(fileExists(keep("work" + kSep + "his2-1")));
+    EXPECT_EQ(readBytes(keep("work" + kSep + "notes.txt")), "mine");
+    EXPECT_EQ(readBytes(keep("work.xml")), "user file");
+}
+
+TEST_F(ArchiveTest, UnreadableArchiveLeavesTheStoreAlone) {
+    fillStore();
+    makeKeep();
+    const std::string before = readBytes(index());
+    EXPECT_FALSE(m_store.openArchive(keep("missing.amc")));
+    writeBytes(keep("empty.amc"), "");
+    EXPECT_FALSE(m_store.openArchive(keep("empty.amc")));
+    EXPECT_EQ(readBytes(index()), before);
+    EXPECT_TRUE(fileExists(data("his1-0")));
+}
+
+TEST_F(ArchiveTest, MalformedArchiveGivesItsReadablePart) {
+    fillStore();
+    makeKeep();
+    // An end tag that matches nothing: the elements around it are still read.
+    writeBytes(keep("cut.amc"), "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<UserInfo>\r\n"
+                                "<his1--time>2012-05-07 09:03:41</his1--time>\r\n<his1-0>13</his1-0>\r\n"
+                                "<bad>x</oops>\r\n<his1-1>1</his1-1>\r\n</UserInfo>\r\n");
+    std::filesystem::create_directories(std::filesystem::u8path(keep("cut")));
+    writeBytes(keep("cut" + kSep + "his1-0"), utf16Bytes(u"kept"));
+    ASSERT_TRUE(m_store.openArchive(keep("cut.amc")));
+    EXPECT_EQ(m_store.getValue("his1-0"), "13");
+    EXPECT_EQ(m_store.getTextFromName("his1-"), u"kept");
+    EXPECT_EQ(m_store.getValue("his1-1"), "1");
+    EXPECT_EQ(m_store.getValue("copy10"), "");
+
+    // Cut short inside the root: nothing under it can be read, so the store stays.
+    const std::string before = readBytes(index());
+    writeBytes(keep("short.amc"), "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<UserInfo>\r\n<his1-0>13</his1-0>\r\n<his1-1>1");
+    EXPECT_FALSE(m_store.openArchive(keep("short.amc")));
+    EXPECT_EQ(readBytes(index()), before);
+}
+
+TEST_F(ArchiveTest, HostileArchiveNamesNeverReachOutsideTheFolders) {
+    makeKeep();
+    writeBytes(keep("stolen.txt"), "secret");
+    writeBytes(keep("hostile.amc"), "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<UserInfo>\r\n"
+                                    "<x\\..\\..\\stolen.txt>1</x\\..\\..\\stolen.txt>\r\n"
+                                    "<C:stolen.txt>1</C:stolen.txt>\r\n"
+                                    "<CON>1</CON>\r\n"
+                                    "<his1-0:stream>1</his1-0:stream>\r\n"
+                                    "<x\\..\\..\\..\\keep\\stolen-time>1</x\\..\\..\\..\\keep\\stolen-time>\r\n"
+                                    "<his1-0>13</his1-0>\r\n</UserInfo>\r\n");
+    std::filesystem::create_directories(std::filesystem::u8path(keep("hostile")));
+    writeBytes(keep("hostile" + kSep + "his1-0"), utf16Bytes(u"fine"));
+    ASSERT_TRUE(m_store.openArchive(keep("hostile.amc")));
+    EXPECT_EQ(m_store.getTextFromName("his1-"), u"fine");
+    EXPECT_EQ(m_store.getValue("CON"), "1");  // the element is kept; only its file is not
+    EXPECT_FALSE(fileExists(m_dir.path("win") + kSep + "stolen.txt"));
+    EXPECT_FALSE(fileExists(m_dir.path("stolen.txt")));
+    EXPECT_EQ(readBytes(keep("stolen.txt")), "secret");
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(data(""))))
+        files += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(files, 1u);
+
+    // Saving that store back out copies nothing but the clip file either.
+    ASSERT_TRUE(m_store.saveArchive(keep("again.amc")));
+    EXPECT_TRUE(fileExists(keep("again" + kSep + "his1-0")));
+    EXPECT_EQ(readBytes(keep("stolen.txt")), "secret");
+}
+
+}  // namespace

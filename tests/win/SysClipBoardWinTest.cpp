@@ -1,0 +1,136 @@
+// The Windows-only parts of the store operations: real tree view and menu, code-page text,
+// the shell's folder deletion and the instance on the Windows directory.
+#include "StoreFormat.h"
+#include "SysClipBoard.h"
+#include "TestFiles.h"
+#include "XmlDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <filesystem>
+
+namespace {
+
+class WinStoreTest : public ::testing::Test {
+protected:
+    WinStoreTest() : m_store(m_dir.path("win")) {
+        std::filesystem::create_directories(std::filesystem::u8path(m_dir.path("win") + "\\Brindlecote"));
+    }
+    ScratchDir m_dir;
+    CSysClipBoard m_store;
+};
+
+std::wstring itemText(HWND tree, HTREEITEM item, int* image) {
+    wchar_t buffer[64] = {};
+    TVITEMW query = {};
+    query.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    query.hItem = item;
+    query.pszText = buffer;
+    query.cchTextMax = 64;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+    *image = query.iImage * 10 + query.iSelectedImage;
+    return buffer;
+}
+
+TEST_F(WinStoreTest, CategoriesFillARealTreeView) {
+    INITCOMMONCONTROLSEX init = {sizeof init, ICC_TREEVIEW_CLASSES};
+    ASSERT_TRUE(InitCommonControlsEx(&init));
+    HWND tree = CreateWindowExW(0, WC_TREEVIEWW, L"", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(tree);
+    TVINSERTSTRUCTW insert = {};
+    insert.hParent = TVI_ROOT;
+    insert.item.mask = TVIF_TEXT;
+    insert.item.pszText = const_cast<wchar_t*>(L"分类");
+    HTREEITEM root = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+
+    m_store.setValue("工作", "AddNew", 0);
+    m_store.setValue("A&B", "AddNew", 0);
+    m_store.fillCategoryTree(tree, root);
+
+    int image = 0;
+    HTREEITEM first = TreeView_GetChild(tree, root);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(itemText(tree, first, &image), L"工作");
+    EXPECT_EQ(image, 33);
+    HTREEITEM second = TreeView_GetNextSibling(tree, first);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(itemText(tree, second, &image), L"A&B");
+    EXPECT_FALSE(TreeView_GetNextSibling(tree, second));
+    DestroyWindow(tree);
+}
+
+TEST_F(WinStoreTest, CategoriesFillAPopupMenuFromCommand110000) {
+    HMENU menu = CreatePopupMenu();
+    EXPECT_FALSE(m_store.fillCategoryMenu(menu));
+    EXPECT_EQ(GetMenuItemCount(menu), 0);
+    m_store.setValue("工作", "AddNew", 0);
+    m_store.setValue("家", "AddNew", 0);
+    EXPECT_TRUE(m_store.fillCategoryMenu(menu));
+    ASSERT_EQ(GetMenuItemCount(menu), 2);
+    EXPECT_EQ(GetMenuItemID(menu, 0), 110000u);
+    EXPECT_EQ(GetMenuItemID(menu, 1), 110001u);
+    wchar_t text[16] = {};
+    GetMenuStringW(menu, 1, text, 16, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"家");
+    DestroyMenu(menu);
+}
+
+TEST_F(WinStoreTest, CodePageTextIsConvertedWithTheAnsiCodePage) {
+    // 中文 in the code page of the user's system: GBK on a Chinese system.
+    std::string bytes;
+    if (GetACP() == 936)
+        bytes = "\xD6\xD0\xCE\xC4";
+    else
+        bytes = "plain";
+    m_store.setValue("2012-05-07 09:03:41", "his1--time", 1);
+    m_store.setValue("1", "his1-0", 1);
+    writeBytes(m_dir.path("win") + "\\Brindlecote\\his1-0", bytes + std::string(1, '\0'));
+    EXPECT_EQ(m_store.getTextFromName("his1-"), GetACP() == 936 ? u"中文" : u"plain");
+}
+
+TEST_F(WinStoreTest, FileListFromARealDropFilesBlock) {
+    const wchar_t files[] = L"C:\\docs\\one.txt\0C:\\docs\\two.txt\0C:\\docs\\three.txt\0";
+    std::string block(sizeof(DROPFILES), '\0');
+    DROPFILES header = {};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = TRUE;
+    memcpy(block.data(), &header, sizeof header);
+    block.append(reinterpret_cast<const char*>(files), sizeof files);
+    // The shell reads the same block.
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, block.size());
+    memcpy(GlobalLock(memory), block.data(), block.size());
+    GlobalUnlock(memory);
+    EXPECT_EQ(DragQueryFileW(static_cast<HDROP>(memory), 0xFFFFFFFF, nullptr, 0), 3u);
+    GlobalFree(memory);
+
+    m_store.setValue("2012-05-07 09:03:41", "his1--time", 1);
+    m_store.setValue("15", "his1-0", 1);
+    writeBytes(m_dir.path("win") + "\\Brindlecote\\his1-0", block);
+    EXPECT_EQ(m_store.getFileListText("his1-"), u"File:Path\"C:\\docs\\one.txt\"");
+}
+
+TEST_F(WinStoreTest, ShellDeletesTheDataFolderButNeverADriveRoot) {
+    writeBytes(m_dir.path("win") + "\\Brindlecote\\his1-0", "x");
+    EXPECT_FALSE(m_store.deleteFolder("C:\\"));
+    EXPECT_FALSE(m_store.deleteFolder("C:\\*"));
+    EXPECT_TRUE(m_store.deleteFolder(m_dir.path("win") + "\\Brindlecote"));
+    EXPECT_FALSE(fileExists(m_dir.path("win") + "\\Brindlecote"));
+}
+
+TEST(WinStoreInstance, LivesOnTheWindowsDirectoryUntilReleased) {
+    CSysClipBoard* store = CSysClipBoard::getInstance();
+    ASSERT_TRUE(store);
+    EXPECT_EQ(CSysClipBoard::getInstance(), store);
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::u16string dir = utf8ToUtf16(store->getWindowsDir());
+    EXPECT_EQ(std::wstring(dir.begin(), dir.end()), windows);
+    CSysClipBoard::releaseInstance();
+}
+
+}  // namespace
