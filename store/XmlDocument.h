@@ -126,6 +126,8 @@ private:
     int contentStart(int parent) const;
     void replaceText(int offset, int removeLength, std::string_view insert);
     void shiftBehind(int index, int diff);
+    template <typename Visit>
+    void forEachInSubtree(int top, Visit visit);
     void shiftSubtree(int index, int diff);
     void unlinkElement(int index);
     void freeSubtree(int index);

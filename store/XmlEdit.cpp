@@ -94,13 +94,16 @@ void XmlDocument::unlinkElement(int index) {
     r.nextSibling = r.prevSibling = 0;
 }
 
-void XmlDocument::shiftSubtree(int top, int diff) {
+// Visits `top` and its descendants in document order, without recursion. `visit` must not
+// change the links.
+template <typename Visit>
+void XmlDocument::forEachInSubtree(int top, Visit visit) {
     int index = top;
     for (;;) {
-        ElementRecord& r = rec(index);
-        r.start += diff;
-        if (r.firstChild) {
-            index = r.firstChild;
+        visit(index);
+        const int child = rec(index).firstChild;
+        if (child) {
+            index = child;
             continue;
         }
         while (index != top && !rec(index).nextSibling)
@@ -109,6 +112,10 @@ void XmlDocument::shiftSubtree(int top, int diff) {
             return;
         index = rec(index).nextSibling;
     }
+}
+
+void XmlDocument::shiftSubtree(int top, int diff) {
+    forEachInSubtree(top, [this, diff](int index) { rec(index).start += diff; });
 }
 
 // Everything behind `index` moves by `diff`: its following siblings, and at every level above it
@@ -123,21 +130,9 @@ void XmlDocument::shiftBehind(int index, int diff) {
 }
 
 void XmlDocument::freeSubtree(int top) {
+    // Collected first: freeing changes the links the walk follows.
     std::vector<int> found;
-    int index = top;
-    for (;;) {
-        found.push_back(index);
-        const ElementRecord& r = rec(index);
-        if (r.firstChild) {
-            index = r.firstChild;
-            continue;
-        }
-        while (index != top && !rec(index).nextSibling)
-            index = rec(index).parent;
-        if (index == top)
-            break;
-        index = rec(index).nextSibling;
-    }
+    forEachInSubtree(top, [&found](int index) { found.push_back(index); });
     for (int freed : found) {
         ElementRecord& r = rec(freed);
         r.flags = ElementRecord::kFree;
