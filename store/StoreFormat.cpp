@@ -3,6 +3,7 @@
 #include "XmlDocument.h"
 
 #include <cstdio>
+#include <ctime>
 
 namespace store {
 
@@ -219,6 +220,18 @@ std::string formatTimeStamp(const LocalTime& t) {
     return buffer;
 }
 
+std::string currentTimeStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return formatTimeStamp(
+        {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec});
+}
+
 std::string archiveIndexPath(std::string_view archivePath) {
     return replaceAll(archivePath, kArchiveExtension, kArchiveIndexExtension);
 }
@@ -290,6 +303,34 @@ void appendRootChild(XmlDocument& doc, std::string_view name, std::string_view t
     doc.enterElement();
     doc.addElement(name, text);
     doc.leaveElement();
+}
+
+void setRootChild(XmlDocument& doc, std::string_view name, std::string_view text) {
+    if (findRootChild(doc, name)) {
+        doc.enterElement();
+        doc.setElementText(text);
+    } else {
+        appendRootChild(doc, name, text);
+    }
+}
+
+bool formatHoldsMemory(int format) {
+    switch (format) {
+    case 2:     // CF_BITMAP
+    case 9:     // CF_PALETTE
+    case 14:    // CF_ENHMETAFILE
+    case 0x80:  // CF_OWNERDISPLAY
+    case 0x82:  // CF_DSPBITMAP
+    case 0x8E:  // CF_DSPENHMETAFILE
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool formatRestoresFromBytes(int format) {
+    return format > 0 && formatHoldsMemory(format) && format != 3 /* CF_METAFILEPICT */ &&
+           format != 0x83 /* CF_DSPMETAFILEPICT */;
 }
 
 }  // namespace store

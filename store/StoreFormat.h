@@ -94,6 +94,8 @@ struct LocalTime {
 };
 // "%d-%02d-%02d %02d:%02d:%02d": sorts chronologically as text.
 std::string formatTimeStamp(const LocalTime& time);
+// The local time now, as a time stamp.
+std::string currentTimeStamp();
 
 // Archive names from a path ending in ".amc", every ".amc" in the path replaced:
 // the index is read and written under the ".xml" name, the data folder has no extension.
@@ -126,5 +128,14 @@ void startEmptyStore(XmlDocument& doc);
 bool findRootChild(XmlDocument& doc, std::string_view name);
 // Appends `name` with `text` as the root's last child.
 void appendRootChild(XmlDocument& doc, std::string_view name, std::string_view text);
+// Sets the text of the root's child `name`, or appends it when there is none.
+void setRootChild(XmlDocument& doc, std::string_view name, std::string_view text);
+
+// Clipboard formats whose data is a memory block (false for GDI handles such as bitmaps,
+// palettes and enhanced metafiles, whose data files stay empty).
+bool formatHoldsMemory(int format);
+// Formats that can be put back on the clipboard from their stored bytes: memory formats that
+// hold no handles (a metafile picture holds one, which means nothing once stored).
+bool formatRestoresFromBytes(int format);
 
 }  // namespace store

@@ -173,12 +173,10 @@ void CSysClipBoard::setValue(const char* text, std::string_view name, int update
         startEmptyStore(doc);
     if (!text)
         return;
-    if (update && findRootChild(doc, name)) {
-        doc.enterElement();
-        doc.setElementText(text);
-    } else {
+    if (update)
+        setRootChild(doc, name, text);
+    else
         appendRootChild(doc, name, text);
-    }
     doc.saveFile(indexPath());
 }
 
@@ -235,21 +233,13 @@ void CSysClipBoard::copyClip(std::string_view from, std::string_view to) const {
     auto valueOf = [&doc](const std::string& name) {
         return findRootChild(doc, name) ? doc.childElementText() : std::string();
     };
-    auto store = [&doc](const std::string& name, const std::string& text) {
-        if (findRootChild(doc, name)) {
-            doc.enterElement();
-            doc.setElementText(text);
-        } else {
-            appendRootChild(doc, name, text);
-        }
-    };
-    store(timeElementName(to), valueOf(timeElementName(from)));
+    setRootChild(doc, timeElementName(to), valueOf(timeElementName(from)));
     std::vector<std::pair<std::string, std::string>> files;
     for (int i = 0; i < kMaxFormatsPerClip; ++i) {
         const std::string format = valueOf(formatElementName(from, i));
         if (format.empty())
             break;
-        store(formatElementName(to, i), format);
+        setRootChild(doc, formatElementName(to, i), format);
         files.emplace_back(formatElementName(from, i), formatElementName(to, i));
     }
     doc.saveFile(indexPath());

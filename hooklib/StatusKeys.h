@@ -1,0 +1,10 @@
+// Keys of the store's XML files (direct children of the root), set and removed by the library.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Sets `key` to `value` in the file; a missing or unreadable file is started anew.
+void SetStatusKey(const std::string& path, std::string_view key, std::string_view value);
+// Removes the first `key`; a missing or unreadable file is left alone.
+void RemoveKey(const std::string& path, std::string_view key);

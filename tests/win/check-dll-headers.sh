@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Reads the headers of the built hook libraries (x64 and x86): the shared section, the exact
+# export names, and imports of system DLLs only.
+set -euo pipefail
+status=0
+fail() { echo "FAIL $*"; status=1; }
+
+expected="GetOperXmlStatus KeyboardProc MouseProc Paste2Window PasteData2Window ResumeClipData SaveClipData SetCurrentClipData SetOperXmlStatus UnHook installhook"
+for spec in "x86_64:$1:32" "i686:$2:20"; do
+    IFS=: read -r arch dll shared_size <<<"$spec"
+    objdump="$arch-w64-mingw32-objdump"
+    [ -f "$dll" ] || { fail "$dll is missing"; continue; }
+    section=$("$objdump" -h "$dll" | grep -A1 ' \.SHARDAT ' || true)
+    [ -n "$section" ] || fail "$dll: no .SHARDAT section"
+    grep -q SHARED <<<"$section" || fail "$dll: .SHARDAT is not shared"
+    size=$((16#$(awk 'NR==1 {print $3}' <<<"$section")))
+    [ "$size" -eq "$shared_size" ] || fail "$dll: .SHARDAT holds $size bytes, expected $shared_size (five variables)"
+    exports=$("$objdump" -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E '^\s+\[' | sed -E 's/^\s+\[ *[0-9]+\] //' | sort | tr '\n' ' ' | sed 's/ $//')
+    [ "$exports" = "$(tr ' ' '\n' <<<"$expected" | sort | tr '\n' ' ' | sed 's/ $//')" ] || fail "$dll: exports are '$exports'"
+    while read -r imported; do
+        case "${imported,,}" in
+            kernel32.dll|user32.dll|gdi32.dll|msvcrt.dll|advapi32.dll|shell32.dll|comctl32.dll|ole32.dll) ;;
+            *) fail "$dll imports $imported" ;;
+        esac
+    done < <("$objdump" -p "$dll" | awk '/DLL Name:/ {print $3}')
+    echo "$dll: shared section, exports and imports as expected"
+done
+exit $status

@@ -1,0 +1,123 @@
+#include "LatchkitHost.h"
+
+#include "StoreFormat.h"
+#include "XmlDocument.h"
+#include "fw/Text.h"
+
+#include <filesystem>
+
+namespace {
+
+const wchar_t kHostClass[] = L"DravixTestHost";
+
+template <typename Function>
+void bind(HMODULE library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+}  // namespace
+
+LatchkitHost::LatchkitHost() {
+    m_library = LoadLibraryW(L"Latchkit.dll");
+    if (m_library) {
+        bind(m_library, "installhook", m_exports.installhook);
+        bind(m_library, "UnHook", m_exports.UnHook);
+        bind(m_library, "SaveClipData", m_exports.SaveClipData);
+        bind(m_library, "Paste2Window", m_exports.Paste2Window);
+        bind(m_library, "PasteData2Window", m_exports.PasteData2Window);
+        bind(m_library, "SetCurrentClipData", m_exports.SetCurrentClipData);
+        bind(m_library, "ResumeClipData", m_exports.ResumeClipData);
+        bind(m_library, "GetOperXmlStatus", m_exports.GetOperXmlStatus);
+        bind(m_library, "SetOperXmlStatus", m_exports.SetOperXmlStatus);
+    }
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kHostClass;
+    RegisterClassW(&windowClass);
+    m_window = CreateWindowExW(0, kHostClass, fw::toWide(store::kMainWindowTitle).c_str(), WS_OVERLAPPEDWINDOW, 0, 0,
+                               300, 200, nullptr, nullptr, windowClass.hInstance, this);
+}
+
+LatchkitHost::~LatchkitHost() {
+    if (m_window)
+        DestroyWindow(m_window);
+    if (m_library)
+        FreeLibrary(m_library);
+}
+
+LRESULT CALLBACK LatchkitHost::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* host = reinterpret_cast<LatchkitHost*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (host && (message == WM_USER + 1 || message == WM_USER + 3))
+        host->m_messages.push_back({message, wParam});
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool LatchkitHost::pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= end)
+            return false;
+        const DWORD wait = static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count());
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, wait < 20 ? wait : 20, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return true;
+}
+
+bool LatchkitHost::waitForMessage(UINT message, WPARAM* wParam, std::chrono::milliseconds timeout) {
+    const std::size_t seen = m_messages.size();
+    const bool arrived = pumpUntil(
+        [&] {
+            for (std::size_t i = seen; i < m_messages.size(); ++i)
+                if (m_messages[i].message == message)
+                    return true;
+            return false;
+        },
+        timeout);
+    if (arrived && wParam)
+        for (std::size_t i = seen; i < m_messages.size(); ++i)
+            if (m_messages[i].message == message)
+                *wParam = m_messages[i].wParam;
+    return arrived;
+}
+
+std::string LatchkitHost::windowsDir() {
+    wchar_t buffer[MAX_PATH] = {};
+    GetWindowsDirectoryW(buffer, MAX_PATH);
+    return fw::toUtf8(buffer);
+}
+
+void LatchkitHost::emptyStore() {
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::u8path(indexPath()), ignored);
+    std::filesystem::remove(std::filesystem::u8path(statusPath()), ignored);
+    std::filesystem::remove_all(std::filesystem::u8path(windowsDir() + "\\Brindlecote"), ignored);
+}
+
+std::vector<std::pair<std::string, std::string>> storeElements(const std::string& path) {
+    std::vector<std::pair<std::string, std::string>> elements;
+    XmlDocument doc;
+    if (!doc.loadFile(path))
+        return elements;
+    doc.findElement();
+    doc.enterElement();
+    while (doc.findElement())
+        elements.emplace_back(doc.tagName(), doc.elementText());
+    return elements;
+}
+
+std::string storeValue(const std::string& path, const std::string& name) {
+    XmlDocument doc;
+    if (!doc.loadFile(path) || !store::findRootChild(doc, name))
+        return {};
+    return doc.childElementText();
+}
