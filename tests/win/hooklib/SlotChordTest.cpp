@@ -1,0 +1,312 @@
+// The slot chords end to end: the hooks installed from this process reach real target
+// processes (our edit target and Wine's notepad), driven by real input (SendInput).
+#include "LatchkitHost.h"
+#include "TestFiles.h"
+#include "fw/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+struct KeyStroke {
+    WORD key;
+    bool up;
+};
+
+void sendKeys(const std::vector<KeyStroke>& strokes) {
+    std::vector<INPUT> inputs(strokes.size());
+    for (std::size_t i = 0; i < strokes.size(); ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = strokes[i].key;
+        inputs[i].ki.dwFlags = strokes[i].up ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void pressChord(std::vector<WORD> modifiers, WORD key) {
+    std::vector<KeyStroke> strokes;
+    for (WORD modifier : modifiers)
+        strokes.push_back({modifier, false});
+    strokes.push_back({key, false});
+    strokes.push_back({key, true});
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
+        strokes.push_back({*it, true});
+    sendKeys(strokes);
+}
+
+// Real X input: xdotool, a Linux program, started through Wine (which runs Unix binaries it is
+// given by a Z: path). Its process cannot be waited for from here; the effects are.
+bool xdotool(const std::wstring& arguments) {
+    std::wstring command = L"Z:\\usr\\bin\\xdotool " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(L"Z:\\usr\\bin\\xdotool", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+// A running target process with a top-level window.
+class Target {
+public:
+    Target(const std::wstring& title, const std::wstring& text, const std::wstring& windowClass = L"DravixEditTarget",
+           const std::wstring& log = L"") {
+        std::wstring command = L"edit_target.exe \"" + title + L"\" \"" + text + L"\" \"" + windowClass + L"\"";
+        if (!log.empty())
+            command += L" \"" + log + L"\"";
+        start(command, [&] { return FindWindowW(nullptr, title.c_str()); });
+    }
+    // Wine's notepad, found by its window class.
+    explicit Target(std::nullptr_t) {
+        start(L"notepad.exe", [] { return FindWindowW(L"Notepad", nullptr); });
+    }
+    ~Target() {
+        if (m_window)
+            PostMessageW(m_window, WM_CLOSE, 0, 0);
+        if (m_process.hProcess) {
+            if (WaitForSingleObject(m_process.hProcess, 3000) != WAIT_OBJECT_0)
+                TerminateProcess(m_process.hProcess, 0);
+            CloseHandle(m_process.hProcess);
+            CloseHandle(m_process.hThread);
+        }
+    }
+
+    HWND window() const { return m_window; }
+    HWND edit() const { return FindWindowExW(m_window, nullptr, L"EDIT", nullptr); }
+    std::wstring text() const {
+        wchar_t buffer[256] = {};
+        SendMessageW(edit(), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buffer));
+        return buffer;
+    }
+
+    // Without a window manager X sends keys to the window under the pointer: put it there.
+    std::wstring pointerOverCommand() const {
+        RECT area = {};
+        GetWindowRect(m_window, &area);
+        return L"mousemove " + std::to_wstring((area.left + area.right) / 2) + L" " +
+               std::to_wstring((area.top + area.bottom) / 2);
+    }
+
+    // Brings the target to the front and waits until it is the foreground window.
+    bool focus() const {
+        return LatchkitHost::pumpUntil(
+            [&] {
+                if (GetForegroundWindow() == m_window)
+                    return true;
+                SetForegroundWindow(m_window);
+                return false;
+            },
+            5s);
+    }
+
+private:
+    template <typename Find>
+    void start(std::wstring command, Find find) {
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))
+            return;
+        LatchkitHost::pumpUntil([&] { return (m_window = find()) != nullptr; }, 10s);
+        // Let it finish starting: its message loop is running once it answers.
+        if (m_window)
+            SendMessageTimeoutW(m_window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
+    }
+
+    PROCESS_INFORMATION m_process = {};
+    HWND m_window = nullptr;
+};
+
+class SlotChordTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_host.loaded());
+        LatchkitHost::emptyStore();
+        m_host.dll().SetOperXmlStatus(0);
+        ASSERT_EQ(m_host.dll().installhook(m_host.window()), 1);
+    }
+    void TearDown() override { m_host.dll().UnHook(); }
+
+    // Ctrl+digit in the foreground target; the slot key the main window is told of.
+    bool copyToSlot(WORD key, WPARAM* notified, std::chrono::milliseconds* took = nullptr) {
+        const auto start = Clock::now();
+        pressChord({VK_CONTROL}, key);
+        const bool arrived = m_host.waitForMessage(WM_USER + 1, notified, 10s);
+        if (took)
+            *took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+        return arrived;
+    }
+
+    LatchkitHost m_host;
+};
+
+TEST_F(SlotChordTest, CopyInOneApplicationAndPasteInAnother) {
+    Target source(L"Slot source", L"hello slot 中文");
+    ASSERT_TRUE(source.window());
+    ASSERT_TRUE(source.focus());
+    WPARAM key = 0;
+    std::chrono::milliseconds copyTime{};
+    ASSERT_TRUE(copyToSlot('5', &key, &copyTime));
+    EXPECT_EQ(key, 53u);
+    std::printf("slot copy, chord to WM_USER+1: %lld ms\n", static_cast<long long>(copyTime.count()));
+
+    const auto elements = storeElements(LatchkitHost::indexPath());
+    ASSERT_GE(elements.size(), 3u);
+    std::size_t at = 0;
+    while (at < elements.size() && elements[at].first.rfind("copy5", 0) != 0)
+        ++at;
+    ASSERT_LT(at + 2, elements.size());
+    EXPECT_EQ(elements[at].first, "copy5-time");
+    EXPECT_EQ(elements[at + 1].first, "copy5-usetime");
+    EXPECT_EQ(elements[at + 2].first, "copy50");
+    EXPECT_EQ(storeValue(LatchkitHost::statusPath(), "SysClip"), "");
+    EXPECT_EQ(storeValue(LatchkitHost::statusPath(), "PressNum"), "");
+    EXPECT_EQ(m_host.dll().GetOperXmlStatus(), 0);
+    bool unicodeStored = false;
+    for (std::size_t i = at + 2; i < elements.size() && elements[i].first.rfind("copy5", 0) == 0; ++i) {
+        if (elements[i].second == "13") {
+            const std::string bytes = readBytes(LatchkitHost::dataFile(elements[i].first));
+            const std::wstring expected = L"hello slot 中文";
+            unicodeStored = bytes.size() >= expected.size() * 2 &&
+                            std::memcmp(bytes.data(), expected.c_str(), expected.size() * 2) == 0;
+        }
+    }
+    EXPECT_TRUE(unicodeStored);
+
+    Target destination(L"Slot destination", L"");
+    ASSERT_TRUE(destination.window());
+    ASSERT_TRUE(destination.focus());
+    const auto start = Clock::now();
+    pressChord({VK_CONTROL, VK_MENU}, '5');
+    ASSERT_TRUE(m_host.waitForMessage(WM_USER + 3, nullptr, 10s));
+    const auto pasteTime = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+    LatchkitHost::pumpUntil([&] { return destination.text() == L"hello slot 中文"; }, 3s);
+    EXPECT_EQ(destination.text(), L"hello slot 中文");
+    std::printf("slot paste, chord to WM_USER+3: %lld ms\n", static_cast<long long>(pasteTime.count()));
+    EXPECT_EQ(storeValue(LatchkitHost::statusPath(), "SysClip"), "");
+}
+
+TEST_F(SlotChordTest, CtrlKeypadSevenActsAsCtrlSeven) {
+    Target source(L"Keypad source", L"keypad");
+    ASSERT_TRUE(source.focus());
+    WPARAM key = 0;
+    ASSERT_TRUE(copyToSlot(VK_NUMPAD7, &key));
+    EXPECT_EQ(key, 55u);
+    EXPECT_EQ(storeValue(LatchkitHost::indexPath(), "copy70"), "13");
+}
+
+TEST_F(SlotChordTest, BusyFlagRefusesASecondCopy) {
+    Target source(L"Busy source", L"busy");
+    ASSERT_TRUE(source.focus());
+    m_host.dll().SetOperXmlStatus(1);
+    WPARAM key = 0;
+    pressChord({VK_CONTROL}, '6');
+    EXPECT_FALSE(m_host.waitForMessage(WM_USER + 1, &key, 1500ms));
+    EXPECT_EQ(storeValue(LatchkitHost::indexPath(), "copy6-time"), "");
+    m_host.dll().SetOperXmlStatus(0);
+    ASSERT_TRUE(copyToSlot('6', &key));  // free again: the copy goes through
+    EXPECT_EQ(key, 54u);
+}
+
+std::string readLog(const std::string& path) {
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+TEST_F(SlotChordTest, AltCShowsTheMainWindowAndIsStillPassedOn) {
+    ScratchDir dir;
+    const std::string log = dir.path("keys.log");
+    Target source(L"AltC source", L"text", L"DravixEditTarget", fw::toWide(log));
+    ShowWindow(m_host.window(), SW_HIDE);
+    ASSERT_TRUE(source.focus());
+    pressChord({VK_MENU}, 'C');
+    EXPECT_TRUE(LatchkitHost::pumpUntil([&] { return IsWindowVisible(m_host.window()) != FALSE; }, 5s));
+    LatchkitHost::pumpUntil([&] { return readLog(log).find("sysdown 67") != std::string::npos; }, 2s);
+    EXPECT_NE(readLog(log).find("sysdown 67"), std::string::npos);
+}
+
+// The copy chord's key presses as the target's edit saw them, after the user's own Ctrl.
+std::vector<unsigned> chordPresses(const std::string& log) {
+    std::vector<unsigned> presses;
+    std::istringstream lines(log);
+    std::string kind;
+    unsigned key;
+    while (lines >> kind >> key)
+        if (kind == "down")
+            presses.push_back(key);
+    return presses;
+}
+
+TEST_F(SlotChordTest, MozillaWindowsGetTheOtherCopyChord) {
+    ScratchDir dir;
+    for (const bool mozilla : {false, true}) {
+        const std::string log = dir.path(mozilla ? "mozilla.log" : "plain.log");
+        Target source(mozilla ? L"Mozilla source" : L"Plain source", L"chord",
+                      mozilla ? L"MozillaWindowClass" : L"DravixEditTarget", fw::toWide(log));
+        ASSERT_TRUE(source.focus());
+        WPARAM key = 0;
+        ASSERT_TRUE(copyToSlot('4', &key));
+        const std::vector<unsigned> presses = chordPresses(readLog(log));
+        // The user's Ctrl, then the chord: Ctrl, Ctrl, C (plain) or C, Ctrl, C (mozilla).
+        ASSERT_GE(presses.size(), 3u) << readLog(log);
+        EXPECT_EQ(presses[0], static_cast<unsigned>(VK_CONTROL));
+        EXPECT_EQ(presses[1], mozilla ? 67u : static_cast<unsigned>(VK_CONTROL)) << readLog(log);
+    }
+}
+
+TEST_F(SlotChordTest, RealXKeysFromXdotool) {
+    Target source(L"Xdotool source", L"typed through X");
+    ASSERT_TRUE(source.focus());
+    ASSERT_TRUE(xdotool(source.pointerOverCommand() + L" sleep 0.2 key ctrl+3"));
+    WPARAM key = 0;
+    const auto start = Clock::now();
+    ASSERT_TRUE(m_host.waitForMessage(WM_USER + 1, &key, 10s));
+    EXPECT_EQ(key, 51u);
+    std::printf("slot copy through xdotool: %lld ms\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count()));
+    EXPECT_EQ(storeValue(LatchkitHost::indexPath(), "copy30"), "13");
+
+    Target destination(L"Xdotool destination", L"");
+    ASSERT_TRUE(destination.focus());
+    ASSERT_TRUE(xdotool(destination.pointerOverCommand() + L" sleep 0.2 key ctrl+alt+3"));
+    ASSERT_TRUE(m_host.waitForMessage(WM_USER + 3, nullptr, 10s));
+    LatchkitHost::pumpUntil([&] { return destination.text() == L"typed through X"; }, 3s);
+    EXPECT_EQ(destination.text(), L"typed through X");
+}
+
+TEST_F(SlotChordTest, CopyFromWineNotepad) {
+    Target notepad(nullptr);
+    ASSERT_TRUE(notepad.window());
+    HWND edit = FindWindowExW(notepad.window(), nullptr, L"Edit", nullptr);
+    ASSERT_TRUE(edit);
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"words from notepad"));
+    ASSERT_TRUE(notepad.focus());
+    pressChord({VK_CONTROL}, 'A');
+    LatchkitHost::pumpUntil([] { return false; }, 200ms);
+    WPARAM key = 0;
+    std::chrono::milliseconds took{};
+    ASSERT_TRUE(copyToSlot('5', &key, &took));
+    EXPECT_EQ(key, 53u);
+    std::printf("slot copy from notepad: %lld ms\n", static_cast<long long>(took.count()));
+    std::string stored;
+    for (const auto& [name, value] : storeElements(LatchkitHost::indexPath()))
+        if (name.rfind("copy5", 0) == 0 && value == "13")
+            stored = readBytes(LatchkitHost::dataFile(name));
+    const std::wstring expected = L"words from notepad";
+    ASSERT_GE(stored.size(), expected.size() * 2);
+    EXPECT_EQ(std::memcmp(stored.data(), expected.c_str(), expected.size() * 2), 0);
+}
+
+}  // namespace
