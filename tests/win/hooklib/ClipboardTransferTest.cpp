@@ -180,6 +180,33 @@ TEST_F(TransferTest, FileListAndRegisteredFormatRoundTrip) {
     EXPECT_EQ(globalBytes(GetClipboardData(custom)).substr(0, customBytes.size()), customBytes);
 }
 
+TEST_F(TransferTest, LargeTextAndFullScreenBitmapRoundTrip) {
+    // 50 MB of text.
+    std::wstring big(25 * 1024 * 1024, L'x');
+    for (std::size_t i = 0; i < big.size(); i += 4096)
+        big[i] = static_cast<wchar_t>(L'a' + (i / 4096) % 26);
+    setUnicodeText(big);
+    ASSERT_NE(m_host.dll().SaveClipData("his1-"), 0);
+    EXPECT_GE(readBytes(LatchkitHost::dataFile("his1-0")).size(), big.size() * 2);
+    setUnicodeText(L"small");
+    m_host.dll().SetCurrentClipData("his1-");
+    EXPECT_TRUE(clipboardUnicodeText() == big);
+
+    // A bitmap as large as the screen.
+    fw::WindowDc screen(nullptr);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HBITMAP full = CreateCompatibleBitmap(screen.get(), width, height);
+    setClipboard({{CF_BITMAP, full}});
+    ASSERT_NE(m_host.dll().SaveClipData("his2-"), 0);
+    const std::size_t row = ((24u * static_cast<unsigned>(width) + 31u) / 32u) * 4u;
+    EXPECT_EQ(readBytes(LatchkitHost::dataFile("his2-.bmp")).size(), 54u + row * static_cast<unsigned>(height));
+    setUnicodeText(L"small");
+    m_host.dll().SetCurrentClipData("his2-");
+    fw::ClipboardScope clipboard(m_host.window());
+    ASSERT_TRUE(clipboard.isOpen());
+    EXPECT_TRUE(GetClipboardData(CF_DIB));
+}
+
 TEST_F(TransferTest, EmptyClipboardStoresNothing) {
     setClipboard({});
     EXPECT_NE(m_host.dll().SaveClipData("his1-"), 0);
