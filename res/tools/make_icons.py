@@ -16,6 +16,9 @@ PALETTE = {
     'g': (0x4C, 0xAF, 0x50),
     'l': (0xC8, 0xDC, 0xF5),
     'f': (0xF5, 0xD0, 0x6E),
+    'r': (0xD9, 0x4A, 0x3D),
+    'p': (0x8A, 0x5A, 0x2B),
+    's': (0x9A, 0xA5, 0xB1),
 }
 
 ICONS = {
@@ -79,6 +82,120 @@ ICONS = {
 }
 
 
+# The clipboard: the program's own icon, and the root of the tree.
+CLIPBOARD = [
+    ".....oooooo.....",
+    "..oooossssoooo..",
+    ".oppppsoospppppo",
+    ".opppsssssspppo.",
+    ".opwwwwwwwwwwpo.",
+    ".opwbbbbbbwwwpo.",
+    ".opwwwwwwwwwwpo.",
+    ".opwbbbbbbbbwpo.",
+    ".opwwwwwwwwwwpo.",
+    ".opwbbbbbwwwwpo.",
+    ".opwwwwwwwwwwpo.",
+    ".opwbbbbbbbwwpo.",
+    ".opwwwwwwwwwwpo.",
+    ".opppppppppppo..",
+    "..ooooooooooo...",
+    "................",
+]
+
+ICONS.update({
+    'app': CLIPBOARD,
+    'root': CLIPBOARD,
+    # The history: a stack of clips.
+    'collection': [
+        "................",
+        "....oooooooooo..",
+        "....owwwwwwwwo..",
+        "..oooooooooowo..",
+        "..owwwwwwwwowo..",
+        "oooooooooowowo..",
+        "owwwwwwwwowowo..",
+        "owbbbbbbwowowo..",
+        "owwwwwwwwowowo..",
+        "owbbbbbwwowooo..",
+        "owwwwwwwwowo....",
+        "owbbbbbbwooo....",
+        "owwwwwwwwo......",
+        "oooooooooo......",
+        "................",
+        "................",
+    ],
+    # The slots: a key cap with a digit.
+    'hotkeys': [
+        "................",
+        "................",
+        "..oooooooooooo..",
+        ".olllllllllllo..",
+        ".olwwwwwwwwwlso.",
+        ".olwwwwbbwwwlso.",
+        ".olwwwbbbwwwlso.",
+        ".olwwwwbbwwwlso.",
+        ".olwwwwbbwwwlso.",
+        ".olwwwwbbwwwlso.",
+        ".olwwwbbbbwwlso.",
+        ".olwwwwwwwwwlso.",
+        ".ollllllllllso..",
+        "..osssssssssso..",
+        "...oooooooooo...",
+        "................",
+    ],
+    # A user category: a tag.
+    'category': [
+        "................",
+        "................",
+        "..ooooooooo.....",
+        "..oyyyyyyyyo....",
+        "..oyyooyyyyyo...",
+        "..oyyooyyyyyyo..",
+        "..oyyyyyyyyyyyo.",
+        "..oyyyyyyyyyyyo.",
+        "..oyyyyyyyyyyo..",
+        "..oyyyyyyyyyo...",
+        "..oyyyyyyyyo....",
+        "..ooooooooo.....",
+        "................",
+        "................",
+        "................",
+        "................",
+    ],
+    # Paused: the clipboard greyed, with a pause sign.
+    'paused': [
+        ".....oooooo.....",
+        "..oooossssoooo..",
+        ".osssssoossssso.",
+        ".ossssssssssso..",
+        ".oswwwwwwwwwso..",
+        ".oswwoowwoowso..",
+        ".oswwoowwoowso..",
+        ".oswwoowwoowso..",
+        ".oswwoowwoowso..",
+        ".oswwoowwoowso..",
+        ".oswwoowwoowso..",
+        ".oswwwwwwwwwso..",
+        ".oswwwwwwwwwso..",
+        ".osssssssssso...",
+        "..ooooooooooo...",
+        "................",
+    ],
+})
+
+# The running tray animation: the clipboard with a line of text being written, four frames.
+for frame in range(4):
+    grid = [list(row) for row in CLIPBOARD]
+    for line in (5, 7, 9, 11):
+        for x in range(4, 13):
+            grid[line][x] = 'w'
+    written = [5, 7, 9, 11][: frame + 1]
+    for line in written:
+        for x in range(4, 10 + (line % 3)):
+            grid[line][x] = 'b' if line != written[-1] else 'g'
+    ICONS['run%d' % frame] = [''.join(row) for row in grid]
+
+
 def image(grid, scale):
     size = 16 * scale
     pixels = bytearray()
@@ -112,8 +229,185 @@ def write_icon(path, grid):
         f.write(out)
 
 
+# Small pictures for bitmaps (header columns, toolbar): pure blue is the transparent colour.
+BITMAPS = {
+    'header-content': ICONS['text'],
+    'header-number': [
+        "................",
+        "................",
+        "................",
+        "...oo....oo.....",
+        "...oo....oo.....",
+        ".oooooooooooo...",
+        "...oo....oo.....",
+        "...oo....oo.....",
+        "...oo....oo.....",
+        ".oooooooooooo...",
+        "...oo....oo.....",
+        "...oo....oo.....",
+        "................",
+        "................",
+        "................",
+        "................",
+    ],
+    'header-time': [
+        "................",
+        ".....oooooo.....",
+        "...oowwwwwwoo...",
+        "..owwwwoowwwwo..",
+        "..owwwwoowwwwo..",
+        ".owwwwwoowwwwwo.",
+        ".owwwwwoowwwwwo.",
+        ".owwwwwoooooowo.",
+        ".owwwwwwwwwwwwo.",
+        ".owwwwwwwwwwwwo.",
+        "..owwwwwwwwwwo..",
+        "..owwwwwwwwwwo..",
+        "...oowwwwwwoo...",
+        ".....oooooo.....",
+        "................",
+        "................",
+    ],
+}
+
+TOOLBAR = [  # capture, open, save, delete, homepage, help
+    [
+        "................",
+        ".oooo......oooo.",
+        ".o............o.",
+        ".o...bbbbbb...o.",
+        ".o..b......b..o.",
+        "....b..oo..b....",
+        "....b.oooo.b....",
+        "....b.oooo.b....",
+        "....b..oo..b....",
+        ".o..b......b..o.",
+        ".o...bbbbbb...o.",
+        ".o............o.",
+        ".oooo......oooo.",
+        "................",
+        "................",
+        "................",
+    ],
+    [
+        "................",
+        "................",
+        ".ooooo..........",
+        ".offffo.........",
+        ".offfffoooooooo.",
+        ".offfffffffffo..",
+        ".ofoooooooooooo.",
+        ".ofoyyyyyyyyyyo.",
+        ".ooyyyyyyyyyyo..",
+        ".oyyyyyyyyyyyo..",
+        ".oyyyyyyyyyyo...",
+        ".ooooooooooooo..",
+        "................",
+        "................",
+        "................",
+        "................",
+    ],
+    [
+        "................",
+        ".oooooooooooooo.",
+        ".obwwwwwwwwwwbo.",
+        ".obwwwwwwwwwwbo.",
+        ".obwwwwwwwwwwbo.",
+        ".obwwwwwwwwwwbo.",
+        ".obbbbbbbbbbbbo.",
+        ".obbssssssssbbo.",
+        ".obbsoossssbbbo.",
+        ".obbsoossssbbbo.",
+        ".obbssssssssbbo.",
+        ".oooooooooooooo.",
+        "................",
+        "................",
+        "................",
+        "................",
+    ],
+    [
+        "................",
+        ".....oooooo.....",
+        "..oooooooooooo..",
+        "...osssssssso...",
+        "...osrsssrsso...",
+        "...ossrsrssso...",
+        "...osssrsssso...",
+        "...ossrsrssso...",
+        "...osrsssrsso...",
+        "...osssssssso...",
+        "...osssssssso...",
+        "....oooooooo....",
+        "................",
+        "................",
+        "................",
+        "................",
+    ],
+    [
+        "................",
+        ".......oo.......",
+        "......oyyo......",
+        ".....oyyyyo.....",
+        "....oyyyyyyo....",
+        "...oyyyyyyyyo...",
+        "..oooyyyyyyooo..",
+        "....owwwwwwo....",
+        "....owwoowwo....",
+        "....owwoowwo....",
+        "....owwoowwo....",
+        "....oooooooo....",
+        "................",
+        "................",
+        "................",
+        "................",
+    ],
+    [
+        "................",
+        ".....oooooo.....",
+        "...oobbbbbboo...",
+        "..obbbwwwwbbbo..",
+        "..obbwbbbbwbbo..",
+        ".obbbbbbbbwbbbo.",
+        ".obbbbbbbwbbbbo.",
+        ".obbbbbbwbbbbbo.",
+        ".obbbbbbwbbbbbo.",
+        ".obbbbbbbbbbbbo.",
+        "..obbbbbwbbbbo..",
+        "..obbbbbbbbbbo..",
+        "...oobbbbbboo...",
+        ".....oooooo.....",
+        "................",
+        "................",
+    ],
+]
+
+
+def write_bitmap(path, grids):
+    """A 24-bit bitmap of 16 x 16 pictures side by side; transparent pixels are pure blue."""
+    width, height = 16 * len(grids), 16
+    stride = (width * 3 + 3) // 4 * 4
+    rows = []
+    for y in range(height - 1, -1, -1):
+        row = bytearray()
+        for grid in grids:
+            for x in range(16):
+                colour = PALETTE[grid[y][x]]
+                row += bytes((255, 0, 0)) if colour is None else bytes((colour[2], colour[1], colour[0]))
+        rows.append(bytes(row).ljust(stride, b'\0'))
+    pixels = b''.join(rows)
+    header = struct.pack('<2sIHHI', b'BM', 54 + len(pixels), 0, 0, 54)
+    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, 0, 0, 0, 0, 0)
+    with open(path, 'wb') as f:
+        f.write(header + info + pixels)
+
+
 if __name__ == '__main__':
     here = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'icons')
     for name, grid in ICONS.items():
         assert len(grid) == 16 and all(len(row) == 16 for row in grid), name
         write_icon(os.path.join(here, name + '.ico'), grid)
+    bitmaps = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'bitmaps')
+    os.makedirs(bitmaps, exist_ok=True)
+    for name, grid in BITMAPS.items():
+        write_bitmap(os.path.join(bitmaps, name + '.bmp'), [grid])
+    write_bitmap(os.path.join(bitmaps, 'toolbar.bmp'), TOOLBAR)

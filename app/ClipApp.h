@@ -1,0 +1,24 @@
+// CClipApp: start-up (updates, companions, single instance), the main window run modally, and
+// teardown.
+#pragma once
+
+#include "fw/App.h"
+
+#include <string>
+
+class CClipDlg;
+
+class CClipApp : public fw::CApp {
+public:
+    bool InitInstance() override;
+    int ExitInstance() override;
+    bool ProcessMessageFilter(int code, MSG* message) override;
+
+    // The screen capture window while it exists; null otherwise.
+    HWND m_hCaptureWnd = nullptr;
+
+    static DWORD startupPauseMs();
+
+private:
+    CClipDlg* m_pMainDlg = nullptr;
+};

@@ -1,0 +1,286 @@
+// CClipDlg: construction (the hook library and the previous run's store), initialisation,
+// layout, painting, message routing and the closing sequence.
+#include "ClipDlg.h"
+
+#include "ClipRules.h"
+#include "ExitDlg.h"
+#include "ListSupport.h"
+#include "StoreFormat.h"
+#include "SysClipBoard.h"
+#include "fw/Text.h"
+#include "resource.h"
+
+#include <cstdlib>
+
+namespace {
+
+std::wstring wide(std::string_view text) {
+    return fw::toWide(text);
+}
+
+std::wstring loadString(UINT id) {
+    const wchar_t* text = nullptr;
+    const int length = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<wchar_t*>(&text), 0);
+    return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
+}
+
+HIMAGELIST iconList(std::initializer_list<UINT> icons) {
+    HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 4);
+    for (UINT id : icons) {
+        HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
+        ImageList_AddIcon(list, icon);
+        DestroyIcon(icon);
+    }
+    return list;
+}
+
+bool g_bFirstPaint = true;
+
+}  // namespace
+
+// The start-up share of the main window: the hook library is bound (the process ends silently
+// without it) and the previous run's store is emptied.
+CClipDlg::CClipDlg() : fw::CDialog(IDD_MAIN), m_tray(*this) {
+    m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    HMODULE library = LoadLibraryW(L"Latchkit.dll");
+    if (!library || !m_hook.bind(library))
+        ExitProcess(0);
+    CSysClipBoard* store = CSysClipBoard::getInstance();
+    const std::string windows = store->getWindowsDir();
+    DeleteFileW(wide(windows + "\\" + std::string(store::kIndexFileName)).c_str());
+    DeleteFileW(wide(windows + "\\" + std::string(store::kStatusFileName)).c_str());
+    store->deleteFolder(windows + "\\" + std::string(store::kDataFolderName));
+}
+
+CClipDlg::~CClipDlg() {
+    if (m_listImages)
+        ImageList_Destroy(m_listImages);
+    if (m_treeImages)
+        ImageList_Destroy(m_treeImages);
+}
+
+bool CClipDlg::OnInitDialog() {
+    const std::wstring about = loadString(IDS_ABOUTBOX);
+    if (HMENU system = GetSystemMenu(hwnd(), FALSE); system && !about.empty()) {
+        AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(system, MF_STRING, 16, about.c_str());
+    }
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    m_list = fw::CListView(item(IDC_CLIP_LIST));
+    m_tree = fw::CTreeView(item(IDC_CATEGORY_TREE));
+    m_preview.Attach(item(IDC_PREVIEW));
+    m_status = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 30, hwnd(), nullptr,
+                               instance(), nullptr);
+    int parts[] = {-1};
+    SendMessageW(m_status, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
+    createCommandBarsAndPanes();
+    createList();
+    createTree();
+
+    joinViewerChain();
+    m_hook.installhook(hwnd());
+    SetWindowTextW(hwnd(), wide(store::kMainWindowTitle).c_str());
+    m_tray.CreateFor(hwnd());
+    setStatusText(wide(clip::kStatusCollection));
+    layout();
+    return true;
+}
+
+void CClipDlg::createCommandBarsAndPanes() {
+    m_commandBars.SetMenu(hwnd(), IDR_MAIN_MENU);
+    m_commandBars.AddToolbar(hwnd(), IDR_MAINFRAME, 21, 20);
+    m_panes.Create(hwnd(), m_tree.hwnd(), loadString(IDS_PANE_CLASS), m_preview.hwnd(), loadString(IDS_PANE_PREVIEW),
+                   m_status, [this] { layout(); });
+}
+
+void CClipDlg::createList() {
+    m_listImages = iconList({IDI_LIST_TEXT, IDI_LIST_PICTURE, IDI_LIST_FILES});
+    m_list.SetImageList(m_listImages, LVSIL_SMALL);
+    m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    m_list.InsertColumn(0, L"内容", 160);
+    m_list.InsertColumn(1, L"复制时间", 130);
+    m_list.InsertColumn(2, L"编号", 80);
+    m_list.InsertColumn(3, L"使用时间", 130);
+    const UINT headerBitmaps[] = {IDB_HEADER_CONTENT, IDB_HEADER_TIME, IDB_HEADER_NUMBER, IDB_HEADER_TIME};
+    for (int column = 0; column < 4; ++column)
+        kit::SetHeaderBitmap(m_list.hwnd(), column, headerBitmaps[column]);
+}
+
+void CClipDlg::createTree() {
+    m_treeImages = iconList({IDI_TREE_ROOT, IDI_TREE_COLLECTION, IDI_TREE_HOTKEYS, IDI_TREE_CATEGORY});
+    m_tree.SetImageList(m_treeImages);
+    m_hRoot = m_tree.InsertItem(wide(clip::kRootText), 0, TVI_ROOT);
+    m_hCollection = m_tree.InsertItem(wide(clip::kCollectionText), 1, m_hRoot);
+    m_hHotkeys = m_tree.InsertItem(wide(clip::kHotkeysText), 2, m_hRoot);
+    m_tree.Expand(m_hRoot);
+    m_tree.SelectItem(m_hCollection);
+}
+
+void CClipDlg::layout() {
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    if (HWND toolbar = m_commandBars.toolbar()) {
+        SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
+        client.top += m_commandBars.toolbarHeight();
+    }
+    const RECT centre = m_panes.Layout(client);
+    SetWindowPos(m_list.hwnd(), nullptr, centre.left, centre.top, centre.right - centre.left, centre.bottom - centre.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(m_list.hwnd(), nullptr, TRUE);
+}
+
+bool CClipDlg::OnSize(UINT type, int, int) {
+    if (type == SIZE_MINIMIZED) {
+        m_tray.HideToTray();
+        return true;
+    }
+    layout();
+    return true;
+}
+
+bool CClipDlg::OnPaint() {
+    if (IsIconic(hwnd())) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(hwnd(), &paint);
+        SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        RECT area;
+        GetClientRect(hwnd(), &area);
+        DrawIcon(dc, (area.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
+                 (area.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, m_hIcon);
+        EndPaint(hwnd(), &paint);
+    }
+    if (g_bFirstPaint) {
+        g_bFirstPaint = false;
+        // The first history record of the run does not count as an unsaved change.
+        setRootText(false);
+    }
+    return IsIconic(hwnd()) != FALSE;
+}
+
+void CClipDlg::setRootText(bool changed) {
+    m_tree.SetItemText(m_hRoot, wide(changed ? clip::kRootTextChanged : clip::kRootText));
+}
+
+void CClipDlg::setStatusText(const std::wstring& text) {
+    SendMessageW(m_status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_DRAWCLIPBOARD:
+        RecordClipboardChange(wParam, lParam);
+        return true;
+    case WM_CHANGECBCHAIN:
+        if (reinterpret_cast<HWND>(wParam) == m_hNextViewer)
+            m_hNextViewer = reinterpret_cast<HWND>(lParam);
+        else if (m_hNextViewer)
+            PostMessageW(m_hNextViewer, message, wParam, lParam);
+        return true;
+    case WM_DESTROY:
+        leaveViewerChain();
+        return false;
+    case WM_USER + 1:
+        OnSlotCopied(wParam);
+        return true;
+    case WM_USER + 3:
+        OnClipPasted(wParam);
+        return true;
+    case CClipTrayIcon::kNotifyMessage:
+        result = m_tray.OnTrayNotification(wParam, lParam);
+        return true;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == 16) {
+            fw::CDialog about(IDD_ABOUT);
+            about.DoModal(hwnd());
+            return true;
+        }
+        return false;
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<LRESULT>(m_hIcon);
+        return true;
+    default:
+        return fw::CDialog::WindowProc(message, wParam, lParam, result);
+    }
+}
+
+bool CClipDlg::OnCommand(int id, int code, HWND control) {
+    switch (id) {
+    case ID_FILE_EXIT:
+        RequestExit();
+        return true;
+    default:
+        return fw::CDialog::OnCommand(id, code, control);
+    }
+}
+
+bool CClipDlg::OnNotify(const NMHDR& header, LRESULT& result) {
+    if (m_commandBars.HandleNotify(header))
+        return true;
+    if (header.idFrom == IDC_CATEGORY_TREE && (header.code == TVN_SELCHANGEDW || header.code == TVN_SELCHANGEDA)) {
+        OnTreeSelectionChanged();
+        result = 0;
+        return true;
+    }
+    if (header.idFrom == IDC_CLIP_LIST && header.code == NM_CLICK) {
+        ShowPreview(m_list.GetNextItem(-1, LVNI_SELECTED));
+        result = 0;
+        return true;
+    }
+    if (header.hwndFrom == ListView_GetHeader(m_list.hwnd()) &&
+        (header.code == HDN_ITEMCLICKW || header.code == HDN_ITEMCLICKA)) {
+        OnHeaderClick(reinterpret_cast<const NMHEADERW&>(header).iItem);
+        return false;
+    }
+    return false;
+}
+
+// The closing sequence: the exit dialog (unless an exit command asked already), the
+// confirmation, then the hooks off and the library unloaded before the window goes.
+bool CClipDlg::OnClose() {
+    if (!m_bExitRequested) {
+        CExitDlg exit;
+        if (exit.DoModal(hwnd()) != IDOK || !exit.m_bExitChosen)
+            return true;
+    }
+    if (MessageBoxW(hwnd(), wide(clip::kExitQuestion).c_str(), wide(store::kMainWindowTitle).c_str(),
+                    MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return true;
+    unloadHookLibrary();
+    EndDialog(IDCANCEL);
+    return true;
+}
+
+// The viewer chain is left first, so that no notification can reach the unloaded library.
+void CClipDlg::unloadHookLibrary() {
+    leaveViewerChain();
+    if (m_hook.UnHook)
+        m_hook.UnHook();
+    if (m_hook.module)
+        FreeLibrary(m_hook.module);
+    m_hook = HookLibrary{};
+}
+
+void CClipDlg::RequestExit() {
+    m_bExitRequested = 1;
+    PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+}
+
+void CClipDlg::Pause() {
+    if (m_hook.UnHook)
+        m_hook.UnHook();
+    leaveViewerChain();
+    m_bPaused = 1;
+    SetWindowTextW(hwnd(), (wide(store::kMainWindowTitle) + wide(clip::kPausedSuffix)).c_str());
+    m_tray.ShowPaused(true);
+}
+
+void CClipDlg::Resume() {
+    joinViewerChain();
+    if (m_hook.installhook)
+        m_hook.installhook(hwnd());
+    m_bPaused = 0;
+    SetWindowTextW(hwnd(), wide(store::kMainWindowTitle).c_str());
+    m_tray.ShowPaused(false);
+}

@@ -1,0 +1,96 @@
+// CClipDlg: the main window. Split by concern: ClipDlg.cpp (construction, initialisation,
+// layout, routing, closing), ClipDlgMonitor.cpp (clipboard viewer chain and history capture),
+// ClipDlgSlots.cpp (the hook library's notifications), ClipDlgView.cpp (store view, preview,
+// sorting, paste target).
+#pragma once
+
+#include "ClipTrayIcon.h"
+#include "CommandBars.h"
+#include "DockPanes.h"
+#include "HookLibrary.h"
+#include "PreviewEdit.h"
+#include "fw/Controls.h"
+#include "fw/Dialog.h"
+
+#include <string>
+
+class CClipDlg : public fw::CDialog, private TrayOwner {
+public:
+    CClipDlg();
+    ~CClipDlg() override;
+
+    // Called by the application's message filter for every message of the dialog's loop.
+    bool PreTranslateMessage(MSG* message);
+
+    void ShowPreview(int row);
+    void FillClipList(HTREEITEM node);
+    void ActivateTargetWindow();
+    void SortByColumn(int column, bool ascending);
+    int ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText);
+
+private:
+    bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnNotify(const NMHDR& header, LRESULT& result) override;
+    bool OnSize(UINT type, int width, int height) override;
+    bool OnPaint() override;
+    bool OnClose() override;
+    void OnOK() override {}
+    void OnCancel() override {}
+
+    // ClipDlg.cpp
+    void createCommandBarsAndPanes();
+    void createList();
+    void createTree();
+    void layout();
+    void setRootText(bool changed);
+    void setStatusText(const std::wstring& text);
+
+    // ClipDlgMonitor.cpp
+    void joinViewerChain();
+    void leaveViewerChain();
+    void RecordClipboardChange(WPARAM wParam, LPARAM lParam);
+    void SetClipRow(const std::string& numberText, int kind, const std::u16string& content, const std::string& copyTime,
+                    const std::string& useTime);
+
+    // ClipDlgSlots.cpp
+    void OnSlotCopied(WPARAM digit);
+    void OnClipPasted(WPARAM number);
+
+    // ClipDlgView.cpp
+    void OnTreeSelectionChanged();
+    void OnHeaderClick(int column);
+
+    // TrayOwner, and the closing sequence.
+    bool isPaused() const override { return m_bPaused != 0; }
+    void Pause() override;
+    void Resume() override;
+    void RequestExit() override;
+    void unloadHookLibrary();
+
+    fw::CListView m_list;
+    fw::CTreeView m_tree;
+    CPreviewEdit m_preview;
+    HWND m_status = nullptr;
+    kit::CCommandBars m_commandBars;
+    kit::CDockPanes m_panes;
+    HIMAGELIST m_listImages = nullptr;
+    HIMAGELIST m_treeImages = nullptr;
+    CClipTrayIcon m_tray;
+    HICON m_hIcon = nullptr;
+
+    HookLibrary m_hook;
+    HWND m_hNextViewer = nullptr;
+    bool m_bInViewerChain = false;
+    std::u16string m_strLastText;
+    HTREEITEM m_hRoot = nullptr;
+    HTREEITEM m_hCollection = nullptr;
+    HTREEITEM m_hHotkeys = nullptr;
+    int m_bExitRequested = 0;
+    int m_bPaused = 0;
+    int m_nSortColumn = -1;
+    bool m_bSortAscending = true;
+    std::string m_strArchivePath;
+    HWND m_hTargetWnd = nullptr;
+};

@@ -1,0 +1,129 @@
+// CClipDlg: the clipboard viewer chain and the history it records.
+#include "ClipDlg.h"
+
+#include "ClipRules.h"
+#include "FileRecordReader.h"
+#include "StoreFormat.h"
+#include "SysClipBoard.h"
+#include "XmlDocument.h"
+#include "fw/Text.h"
+
+#include <cstdlib>
+
+namespace {
+
+// 1 while a change is being recorded: a notification that arrives meanwhile (inside a message
+// box's loop, say) is only passed along the chain.
+bool g_bInDrawClipboard = false;
+
+std::string dataFolder() {
+    return CSysClipBoard::getInstance()->getWindowsDir() + "\\" + std::string(store::kDataFolderName);
+}
+
+}  // namespace
+
+void CClipDlg::joinViewerChain() {
+    m_bInViewerChain = true;
+    // The first notification arrives inside this call, before it returns the next viewer.
+    m_hNextViewer = SetClipboardViewer(hwnd());
+}
+
+void CClipDlg::leaveViewerChain() {
+    if (!m_bInViewerChain)
+        return;
+    m_bInViewerChain = false;
+    ChangeClipboardChain(hwnd(), m_hNextViewer);
+}
+
+void CClipDlg::RecordClipboardChange(WPARAM wParam, LPARAM lParam) {
+    if (!g_bInDrawClipboard && m_hook.SaveClipData) {
+        g_bInDrawClipboard = true;
+        CSysClipBoard* store = CSysClipBoard::getInstance();
+        if (!store->isSysClipSet()) {
+            const int number = store->findCanUseHisClip();
+            if (number > store::kMaxHistoryNumber) {
+                MessageBoxW(nullptr, fw::toWide(clip::kHistoryFullMessage).c_str(),
+                            fw::toWide(store::kMainWindowTitle).c_str(), MB_OK);
+            } else {
+                const std::string record = store::historyClipName(number);
+                m_hook.SaveClipData(record.c_str());
+                if (ShowClipRow(m_hCollection, record, clip::historyNumberText(number)))
+                    store->removeClip(record);
+                else
+                    setRootText(true);
+            }
+        }
+        g_bInDrawClipboard = false;
+    }
+    if (m_hNextViewer)
+        PostMessageW(m_hNextViewer, WM_DRAWCLIPBOARD, wParam, lParam);
+}
+
+// Shows a stored record as the row of `numberText` (when `node` is on display) from its first
+// displayable part; returns 1 when its text repeats the last text. A record with nothing to
+// show is removed.
+int CClipDlg::ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText) {
+    CSysClipBoard* store = CSysClipBoard::getInstance();
+    const std::string copyTime = store->getValue(store::timeElementName(recordName));
+    const std::string useTime = store->getValue(store::useTimeElementName(recordName));
+    FileRecordReader reader(dataFolder());
+    const bool onDisplay = m_tree.GetSelectedItem() == node;
+    int duplicate = 0;
+    for (int i = 0; i < store::kMaxFormatsPerClip; ++i) {
+        const std::string element = store::formatElementName(recordName, i);
+        const std::string value = store->getValue(element);
+        if (value.empty())
+            continue;
+        const int format = std::atoi(value.c_str());
+        if (format == store::kFormatBitmap) {
+            const auto size = reader.pictureSize(recordName);
+            if (!size)
+                continue;
+            if (onDisplay)
+                SetClipRow(numberText, clip::kRowPicture, utf8ToUtf16(clip::pictureContent(size->first, size->second)),
+                           copyTime, useTime);
+            return duplicate;
+        }
+        if (format == store::kFormatText || format == store::kFormatUnicodeText) {
+            const std::optional<std::u16string> text = reader.text(element, format);
+            if (!text)
+                continue;
+            if (*text == m_strLastText)
+                duplicate = 1;
+            if (m_tree.GetSelectedItem() == m_hCollection && duplicate)
+                return duplicate;
+            m_strLastText = *text;
+            if (onDisplay)
+                SetClipRow(numberText, clip::kRowText, *text, copyTime, useTime);
+            return duplicate;
+        }
+        if (format == store::kFormatFileList) {
+            if (!onDisplay)
+                return duplicate;
+            const auto path = reader.firstFile(element);
+            if (!path)
+                continue;
+            SetClipRow(numberText, clip::kRowFileList, clip::fileListContent(*path), copyTime, useTime);
+            return duplicate;
+        }
+    }
+    store->removeClip(recordName);
+    return duplicate;
+}
+
+void CClipDlg::SetClipRow(const std::string& numberText, int kind, const std::u16string& content,
+                          const std::string& copyTime, const std::string& useTime) {
+    const std::wstring number = fw::toWide(numberText);
+    const std::wstring text(content.begin(), content.end());
+    const int count = m_list.GetItemCount();
+    int row = 0;
+    while (row < count && m_list.GetItemText(row, 2) != number)
+        ++row;
+    if (row == count)
+        row = m_list.InsertItem(count, L"", kind);
+    m_list.SetItemText(row, 0, text);
+    m_list.SetItemText(row, 1, fw::toWide(copyTime));
+    m_list.SetItemText(row, 2, number);
+    m_list.SetItemText(row, 3, fw::toWide(useTime));
+    m_list.SetItemImage(row, kind);
+}

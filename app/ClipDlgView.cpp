@@ -1,0 +1,132 @@
+// CClipDlg: the store view of the selected tree node, the preview, sorting and the window a
+// paste from the list goes to.
+#include "ClipDlg.h"
+
+#include "ClipRules.h"
+#include "FileRecordReader.h"
+#include "ListSupport.h"
+#include "StoreFormat.h"
+#include "SysClipBoard.h"
+#include "XmlDocument.h"
+#include "fw/Text.h"
+
+namespace {
+
+std::string dataFolder() {
+    return CSysClipBoard::getInstance()->getWindowsDir() + "\\" + std::string(store::kDataFolderName);
+}
+
+std::u16string toUtf16(const std::wstring& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+}  // namespace
+
+void CClipDlg::OnTreeSelectionChanged() {
+    HTREEITEM node = m_tree.GetSelectedItem();
+    FillClipList(node);
+    ShowPreview(-1);
+    if (node == m_hCollection)
+        setStatusText(fw::toWide(clip::kStatusCollection));
+    else if (node == m_hHotkeys)
+        setStatusText(fw::toWide(clip::kStatusHotkeys));
+    else if (node == m_hRoot)
+        setStatusText(L"");
+}
+
+// Rewrites the rows in place from the store and removes the surplus; an index that exists
+// but cannot be read leaves the list as it is.
+void CClipDlg::FillClipList(HTREEITEM node) {
+    const std::string path = CSysClipBoard::getInstance()->getWindowsDir() + "\\" + std::string(store::kIndexFileName);
+    XmlDocument index;
+    if (!index.loadFile(path) && GetFileAttributesW(fw::toWide(path).c_str()) != INVALID_FILE_ATTRIBUTES)
+        return;
+    const clip::ViewNode kind = node == m_hCollection ? clip::ViewNode::Collection
+                                : node == m_hHotkeys  ? clip::ViewNode::Hotkeys
+                                                      : clip::ViewNode::Other;
+    FileRecordReader reader(dataFolder());
+    const std::vector<clip::ViewRow> rows = clip::buildStoreView(index, kind, toUtf16(m_tree.GetItemText(node)), reader);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const int row = static_cast<int>(i);
+        const clip::ViewRow& view = rows[i];
+        if (row >= m_list.GetItemCount())
+            m_list.InsertItem(row, L"", view.kind);
+        m_list.SetItemText(row, 0, std::wstring(view.content.begin(), view.content.end()));
+        m_list.SetItemText(row, 1, fw::toWide(view.copyTime));
+        m_list.SetItemText(row, 2, fw::toWide(view.number));
+        m_list.SetItemText(row, 3, fw::toWide(view.useTime));
+        m_list.SetItemImage(row, view.kind);
+    }
+    for (int row = m_list.GetItemCount() - 1; row >= static_cast<int>(rows.size()); --row)
+        m_list.DeleteItem(row);
+}
+
+void CClipDlg::ShowPreview(int row) {
+    const std::string number = row < 0 ? std::string() : fw::toUtf8(m_list.GetItemText(row, 2));
+    if (number.empty()) {
+        m_preview.ShowText(L"");
+        return;
+    }
+    const std::string clipName = clip::clipNameFromNumberText(number);
+    CSysClipBoard* store = CSysClipBoard::getInstance();
+    std::u16string text;
+    switch (m_list.GetItemImage(row)) {
+    case clip::kRowPicture:
+        if (HBITMAP bitmap = FileRecordReader(dataFolder()).loadBitmap(clipName)) {
+            m_preview.ShowPicture(bitmap);
+            DeleteObject(bitmap);
+        }
+        return;
+    case clip::kRowText:
+        text = store->getTextFromName(clipName);
+        break;
+    case clip::kRowFileList:
+        text = store->getFileListText(clipName);
+        break;
+    default:
+        return;
+    }
+    m_preview.ShowText(std::wstring(text.begin(), text.end()));
+}
+
+void CClipDlg::OnHeaderClick(int column) {
+    if (column == m_nSortColumn) {
+        SortByColumn(column, !m_bSortAscending);
+        return;
+    }
+    SortByColumn(column, true);
+}
+
+void CClipDlg::SortByColumn(int column, bool ascending) {
+    m_nSortColumn = column;
+    m_bSortAscending = ascending;
+    kit::ShowSortArrow(m_list.hwnd(), column, ascending);
+    kit::SortByColumnText(m_list.hwnd(), column, ascending);
+}
+
+void CClipDlg::ActivateTargetWindow() {
+    if (IsWindow(m_hTargetWnd) && GetForegroundWindow() != m_hTargetWnd)
+        SetForegroundWindow(m_hTargetWnd);
+}
+
+// Escape and Enter do nothing; the last foreground window of another application (not the
+// taskbar, not a tooltip) is kept as the target of pastes from the list.
+bool CClipDlg::PreTranslateMessage(MSG* message) {
+    if (message->message == WM_KEYDOWN && (message->wParam == VK_ESCAPE || message->wParam == VK_RETURN))
+        return true;
+    HWND foreground = GetForegroundWindow();
+    if (IsWindow(foreground) && foreground != hwnd() && foreground != m_hTargetWnd) {
+        if (IsWindow(m_hTargetWnd))
+            AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(m_hTargetWnd, nullptr), FALSE);
+        wchar_t className[256] = {};
+        GetClassNameW(foreground, className, 255);
+        std::wstring lower = className;
+        for (wchar_t& c : lower)
+            c = static_cast<wchar_t>(towlower(c));
+        if (lower.find(L"shell_traywnd") == std::wstring::npos && lower.find(L"tooltips") == std::wstring::npos)
+            m_hTargetWnd = foreground;
+        if (IsWindow(m_hTargetWnd))
+            AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(m_hTargetWnd, nullptr), TRUE);
+    }
+    return false;
+}

@@ -1,0 +1,39 @@
+// Decisions of the main program as plain functions (no <windows.h>): names, number texts,
+// row contents, the program folder.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace clip {
+
+// The executable's full path, lower-cased, with every "dravix.exe" removed: the folder with its
+// trailing backslash for an executable of that name.
+std::u16string programFolder(std::u16string_view executablePath);
+
+// Number texts of list column 2: "%d" for a history clip, "ctrl+alt+" + digit for a slot.
+std::string historyNumberText(int number);
+std::string slotNumberText(char digit);
+// The clip name a list row stands for, from its number text.
+std::string clipNameFromNumberText(std::string_view numberText);
+
+// Row kinds (the row's image) and their content texts.
+enum RowKind { kRowText = 0, kRowPicture = 1, kRowFileList = 2 };
+std::string pictureContent(int width, int height);                   // "picture:size %d*%d"
+std::u16string fileListContent(std::u16string_view firstPath);       // "File:Path\"...\""
+
+// Root node texts: the unsaved-changes mark.
+inline constexpr std::string_view kRootText = "我的剪贴板";
+inline constexpr std::string_view kRootTextChanged = "我的剪贴板 *";
+inline constexpr std::string_view kCollectionText = "收集";
+inline constexpr std::string_view kHotkeysText = "快捷键";
+
+inline constexpr std::string_view kStatusCollection = "请按下Ctrl+鼠标右键进行粘贴";
+inline constexpr std::string_view kStatusHotkeys = "请按Ctrl+数字键(0-9)进行复制,按下Ctrl+Alt+数字键(0-9)进行粘贴";
+inline constexpr std::string_view kHistoryFullMessage = "剪贴板历史记录已存满，请删除一些您不用的数据。";
+inline constexpr std::string_view kExitQuestion = "您确定要退出该软件吗?";
+inline constexpr std::string_view kPausedSuffix = "(暂停)";
+inline constexpr std::string_view kHideBalloonText = "窗体已隐藏,您可按Alt+C来使其显示";
+inline constexpr std::string_view kHideBalloonTitle = "窗体已隐藏";
+
+}  // namespace clip

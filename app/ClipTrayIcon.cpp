@@ -1,0 +1,143 @@
+#include "ClipTrayIcon.h"
+
+#include "ClipRules.h"
+#include "fw/Text.h"
+#include "resource.h"
+
+namespace {
+
+const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t kRunValue[] = L"pellimor";
+
+std::wstring lower(std::wstring text) {
+    for (wchar_t& c : text)
+        c = static_cast<wchar_t>(towlower(c));
+    return text;
+}
+
+std::wstring executablePath() {
+    wchar_t path[512] = {};
+    GetModuleFileNameW(nullptr, path, 511);
+    return path;
+}
+
+}  // namespace
+
+void CClipTrayIcon::CreateFor(HWND main) {
+    if (Create(L"Dravix", main, IDI_TRAY_FRAME1, kTrayId, kNotifyMessage)) {
+        SetAnimationIcons({IDI_TRAY_FRAME1, IDI_TRAY_FRAME2, IDI_TRAY_FRAME3, IDI_TRAY_FRAME4});
+        StartAnimation(500);
+    }
+    SetMainWindow(main);
+}
+
+void CClipTrayIcon::HideToTray() {
+    ShowBalloonTip(fw::toWide(clip::kHideBalloonText), fw::toWide(clip::kHideBalloonTitle), 0, 10);
+    ShowWindow(m_hMainWnd, SW_HIDE);
+}
+
+void CClipTrayIcon::ShowPaused(bool paused) {
+    if (paused) {
+        StopAnimation();
+        SetIcon(IDI_TRAY_PAUSED);
+    } else {
+        StartAnimation(500);
+    }
+}
+
+void CClipTrayIcon::showMainWindow(bool foreground) {
+    ShowWindow(m_hMainWnd, SW_SHOW);
+    ShowWindow(m_hMainWnd, SW_RESTORE);
+    if (foreground)
+        SetForegroundWindow(m_hMainWnd);
+}
+
+LRESULT CClipTrayIcon::OnTrayNotification(WPARAM id, LPARAM mouseMessage) {
+    if (id != kTrayId)
+        return 1;
+    if (mouseMessage == WM_RBUTTONUP)
+        return showMenu();
+    if (mouseMessage == WM_LBUTTONDBLCLK)
+        showMainWindow(true);
+    return 1;
+}
+
+LRESULT CClipTrayIcon::showMenu() {
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU));
+    if (!menu)
+        return 0;
+    HMENU popup = GetSubMenu(menu, 0);
+    if (!popup) {
+        DestroyMenu(menu);
+        return 0;
+    }
+    EnableMenuItem(popup, m_owner.isPaused() ? ID_TRAY_PAUSE : ID_TRAY_RESUME, MF_BYCOMMAND | MF_GRAYED);
+    SetMenuDefaultItem(popup, ID_TRAY_SHOW, FALSE);
+    CheckMenuItem(popup, ID_TRAY_AUTORUN, MF_BYCOMMAND | (IsAutoRun(kRunValue) ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(popup, ID_TRAY_TOPMOST, MF_BYCOMMAND | (m_bAlwaysOnTop ? MF_CHECKED : MF_UNCHECKED));
+    POINT cursor;
+    GetCursorPos(&cursor);
+    SetForegroundWindow(m_hMainWnd);
+    TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, commandWindow(), nullptr);
+    PostMessageW(m_hMainWnd, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+    return 1;
+}
+
+void CClipTrayIcon::OnCommand(UINT command) {
+    switch (command) {
+    case ID_TRAY_SHOW:
+        showMainWindow(false);
+        break;
+    case ID_TRAY_ABOUT:
+        PostMessageW(m_hMainWnd, WM_SYSCOMMAND, 0x10, 0);
+        break;
+    case ID_TRAY_PAUSE:
+        m_owner.Pause();
+        break;
+    case ID_TRAY_RESUME:
+        m_owner.Resume();
+        break;
+    case ID_TRAY_AUTORUN:
+        SetAutoRun(!IsAutoRun(kRunValue), kRunValue);
+        break;
+    case ID_TRAY_TOPMOST:
+        SetWindowPos(m_hMainWnd, m_bAlwaysOnTop ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE);
+        m_bAlwaysOnTop = !m_bAlwaysOnTop;
+        break;
+    case ID_TRAY_EXIT:
+        m_owner.RequestExit();
+        break;
+    default:
+        break;
+    }
+}
+
+bool CClipTrayIcon::IsAutoRun(const wchar_t* valueName) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    wchar_t value[260] = {};
+    DWORD size = sizeof value - sizeof(wchar_t);
+    DWORD type = 0;
+    const bool read = RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return read && lower(value) == lower(executablePath());
+}
+
+bool CClipTrayIcon::SetAutoRun(bool on, const wchar_t* valueName) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+        return false;
+    LONG result;
+    if (on) {
+        const std::wstring path = executablePath();
+        result = RegSetValueExW(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                                static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+    } else {
+        result = RegDeleteValueW(key, valueName);
+    }
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}

@@ -1,0 +1,14 @@
+// CExitDlg: asked when the main window is closed: minimise to the tray, or exit.
+#pragma once
+
+#include "fw/Dialog.h"
+
+class CExitDlg : public fw::CDialog {
+public:
+    CExitDlg();
+    int m_bExitChosen = 0;
+
+private:
+    bool OnInitDialog() override;
+    void OnOK() override;
+};

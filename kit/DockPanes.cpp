@@ -1,0 +1,127 @@
+#include "DockPanes.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+
+namespace kit {
+
+namespace {
+
+constexpr int kGap = 5;
+constexpr int kCaptionHeight = 18;
+constexpr int kStatusHeight = 22;
+constexpr int kMinimum = 40;
+constexpr UINT_PTR kSubclassId = 0xD0C;
+
+void place(HWND window, int x, int y, int width, int height) {
+    if (window)
+        SetWindowPos(window, nullptr, x, y, std::max(width, 0), std::max(height, 0), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+CDockPanes::~CDockPanes() {
+    if (m_owner)
+        RemoveWindowSubclass(m_owner, ownerProc, kSubclassId);
+}
+
+HWND CDockPanes::makeCaption(const std::wstring& text) const {
+    HWND caption = CreateWindowExW(WS_EX_STATICEDGE, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE,
+                                   0, 0, 0, 0, m_owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(caption, WM_SETFONT, SendMessageW(m_owner, WM_GETFONT, 0, 0), FALSE);
+    return caption;
+}
+
+void CDockPanes::Create(HWND owner, HWND tree, const std::wstring& treeCaption, HWND preview,
+                        const std::wstring& previewCaption, HWND status, std::function<void()> relayout) {
+    m_owner = owner;
+    m_tree = tree;
+    m_preview = preview;
+    m_status = status;
+    m_relayout = std::move(relayout);
+    m_treeCaption = makeCaption(treeCaption);
+    m_previewCaption = makeCaption(previewCaption);
+    SetWindowSubclass(owner, ownerProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+RECT CDockPanes::Layout(RECT area) {
+    m_area = area;
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    m_treeWidth = std::clamp(m_treeWidth, kMinimum, std::max(kMinimum, width - kMinimum));
+    m_previewHeight = std::clamp(m_previewHeight, kMinimum, std::max(kMinimum, height - kStatusHeight - 2 * kMinimum));
+
+    const int statusTop = area.bottom - kStatusHeight;
+    place(m_status, area.left, statusTop, width, kStatusHeight);
+    const int previewTop = statusTop - m_previewHeight;
+    place(m_previewCaption, area.left, previewTop, width, kCaptionHeight);
+    place(m_preview, area.left, previewTop + kCaptionHeight, width, m_previewHeight - kCaptionHeight);
+    m_previewGap = {area.left, previewTop - kGap, area.right, previewTop};
+
+    const int middleBottom = previewTop - kGap;
+    place(m_treeCaption, area.left, area.top, m_treeWidth, kCaptionHeight);
+    place(m_tree, area.left, area.top + kCaptionHeight, m_treeWidth, middleBottom - area.top - kCaptionHeight);
+    m_treeGap = {area.left + m_treeWidth, area.top, area.left + m_treeWidth + kGap, middleBottom};
+    return RECT{area.left + m_treeWidth + kGap, area.top, area.right, middleBottom};
+}
+
+CDockPanes::Drag CDockPanes::hitTest(POINT point) const {
+    if (PtInRect(&m_treeGap, point))
+        return Drag::TreeWidth;
+    if (PtInRect(&m_previewGap, point))
+        return Drag::PreviewHeight;
+    return Drag::None;
+}
+
+LRESULT CALLBACK CDockPanes::ownerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR reference) {
+    auto* panes = reinterpret_cast<CDockPanes*>(reference);
+    const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    switch (message) {
+    case WM_SETCURSOR: {
+        POINT cursor;
+        GetCursorPos(&cursor);
+        ScreenToClient(window, &cursor);
+        const Drag over = panes->m_drag != Drag::None ? panes->m_drag : panes->hitTest(cursor);
+        if (over != Drag::None) {
+            SetCursor(LoadCursorW(nullptr, over == Drag::TreeWidth ? IDC_SIZEWE : IDC_SIZENS));
+            return TRUE;
+        }
+        break;
+    }
+    case WM_LBUTTONDOWN:
+        panes->m_drag = panes->hitTest(point);
+        if (panes->m_drag != Drag::None) {
+            SetCapture(window);
+            return 0;
+        }
+        break;
+    case WM_MOUSEMOVE:
+        if (panes->m_drag == Drag::TreeWidth)
+            panes->m_treeWidth = point.x - panes->m_area.left;
+        else if (panes->m_drag == Drag::PreviewHeight)
+            panes->m_previewHeight = panes->m_area.bottom - kStatusHeight - point.y;
+        else
+            break;
+        if (panes->m_relayout)
+            panes->m_relayout();
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+        if (panes->m_drag != Drag::None) {
+            panes->m_drag = Drag::None;
+            if (message == WM_LBUTTONUP)
+                ReleaseCapture();
+            return 0;
+        }
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(window, ownerProc, kSubclassId);
+        panes->m_owner = nullptr;
+        break;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+}  // namespace kit

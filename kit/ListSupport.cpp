@@ -1,0 +1,91 @@
+#include "ListSupport.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+namespace kit {
+
+namespace {
+
+struct SortContext {
+    HWND list;
+    int column;
+    bool ascending;
+};
+
+std::wstring itemText(HWND list, int row, int column) {
+    wchar_t buffer[1024] = {};
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 1024;
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return buffer;
+}
+
+int CALLBACK compareRows(LPARAM first, LPARAM second, LPARAM context) {
+    const auto* sort = reinterpret_cast<const SortContext*>(context);
+    const int order = itemText(sort->list, static_cast<int>(first), sort->column)
+                          .compare(itemText(sort->list, static_cast<int>(second), sort->column));
+    return sort->ascending ? order : -order;
+}
+
+// Transparent pure blue replaced by the button face, since headers draw bitmaps opaque.
+HBITMAP loadHeaderBitmap(UINT bitmapId) {
+    return static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0,
+                                           LR_CREATEDIBSECTION));
+}
+
+}  // namespace
+
+void SetHeaderBitmap(HWND list, int column, UINT bitmapId) {
+    HWND header = ListView_GetHeader(list);
+    HBITMAP bitmap = loadHeaderBitmap(bitmapId);
+    if (!header || !bitmap)
+        return;
+    BITMAP description = {};
+    GetObjectW(bitmap, sizeof description, &description);
+    // Pure blue becomes the header's own background colour.
+    if (description.bmBits && description.bmBitsPixel == 24) {
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        auto* row = static_cast<BYTE*>(description.bmBits);
+        for (int y = 0; y < description.bmHeight; ++y, row += description.bmWidthBytes)
+            for (int x = 0; x < description.bmWidth; ++x) {
+                BYTE* pixel = row + x * 3;
+                if (pixel[0] == 255 && pixel[1] == 0 && pixel[2] == 0) {
+                    pixel[0] = GetBValue(face);
+                    pixel[1] = GetGValue(face);
+                    pixel[2] = GetRValue(face);
+                }
+            }
+    }
+    HDITEMW item = {};
+    item.mask = HDI_FORMAT;
+    Header_GetItem(header, column, &item);
+    item.mask = HDI_FORMAT | HDI_BITMAP;
+    item.fmt |= HDF_BITMAP;
+    item.hbm = bitmap;
+    Header_SetItem(header, column, &item);
+}
+
+void ShowSortArrow(HWND list, int column, bool ascending) {
+    HWND header = ListView_GetHeader(list);
+    const int count = header ? Header_GetItemCount(header) : 0;
+    for (int i = 0; i < count; ++i) {
+        HDITEMW item = {};
+        item.mask = HDI_FORMAT;
+        Header_GetItem(header, i, &item);
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (i == column)
+            item.fmt |= ascending ? HDF_SORTUP : HDF_SORTDOWN;
+        Header_SetItem(header, i, &item);
+    }
+}
+
+void SortByColumnText(HWND list, int column, bool ascending) {
+    SortContext context{list, column, ascending};
+    SendMessageW(list, LVM_SORTITEMSEX, reinterpret_cast<WPARAM>(&context), reinterpret_cast<LPARAM>(compareRows));
+}
+
+}  // namespace kit

@@ -1,0 +1,139 @@
+#include "TrayIcon.h"
+
+#include <shellapi.h>
+
+namespace kit {
+
+namespace {
+
+constexpr UINT_PTR kAnimationTimer = 1;
+const wchar_t kWindowClass[] = L"DravixTrayIconWindow";
+
+HICON loadIcon(UINT id) {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+}
+
+}  // namespace
+
+CTrayIcon::CTrayIcon() {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassW(&windowClass);
+    m_window = CreateWindowExW(0, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, windowClass.hInstance, this);
+    m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+}
+
+CTrayIcon::~CTrayIcon() {
+    if (m_added)
+        notify(NIM_DELETE, 0);
+    if (m_window)
+        DestroyWindow(m_window);
+    for (HICON frame : m_frames)
+        DestroyIcon(frame);
+    if (m_icon)
+        DestroyIcon(m_icon);
+}
+
+bool CTrayIcon::notify(DWORD action, UINT flags) {
+    NOTIFYICONDATAW data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = m_parent;
+    data.uID = m_id;
+    data.uFlags = flags;
+    data.uCallbackMessage = m_callbackMessage;
+    data.hIcon = m_frames.empty() || !m_frame ? m_icon : m_frames[m_frame % m_frames.size()];
+    lstrcpynW(data.szTip, m_tooltip.c_str(), ARRAYSIZE(data.szTip));
+    return Shell_NotifyIconW(action, &data) != 0;
+}
+
+bool CTrayIcon::Create(const std::wstring& tooltip, HWND parent, UINT iconId, UINT id, UINT callbackMessage) {
+    m_parent = parent;
+    m_id = id;
+    m_callbackMessage = callbackMessage;
+    m_tooltip = tooltip;
+    m_icon = loadIcon(iconId);
+    m_added = notify(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    return m_added;
+}
+
+void CTrayIcon::showIcon(HICON icon) {
+    NOTIFYICONDATAW data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = m_parent;
+    data.uID = m_id;
+    data.uFlags = NIF_ICON;
+    data.hIcon = icon;
+    Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+void CTrayIcon::SetAnimationIcons(const std::vector<UINT>& iconIds) {
+    for (HICON frame : m_frames)
+        DestroyIcon(frame);
+    m_frames.clear();
+    for (UINT id : iconIds)
+        m_frames.push_back(loadIcon(id));
+}
+
+void CTrayIcon::StartAnimation(UINT intervalMs) {
+    if (!m_frames.empty() && m_window)
+        SetTimer(m_window, kAnimationTimer, intervalMs, nullptr);
+}
+
+void CTrayIcon::StopAnimation() {
+    if (m_window)
+        KillTimer(m_window, kAnimationTimer);
+}
+
+void CTrayIcon::SetIcon(UINT iconId) {
+    if (m_icon)
+        DestroyIcon(m_icon);
+    m_icon = loadIcon(iconId);
+    showIcon(m_icon);
+}
+
+void CTrayIcon::ShowBalloonTip(const std::wstring& text, const std::wstring& title, DWORD iconFlags,
+                               UINT timeoutSeconds) {
+    NOTIFYICONDATAW data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = m_parent;
+    data.uID = m_id;
+    data.uFlags = NIF_INFO;
+    lstrcpynW(data.szInfo, text.c_str(), ARRAYSIZE(data.szInfo));
+    lstrcpynW(data.szInfoTitle, title.c_str(), ARRAYSIZE(data.szInfoTitle));
+    data.dwInfoFlags = iconFlags;
+    data.uTimeout = timeoutSeconds * 1000;
+    Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+LRESULT CALLBACK CTrayIcon::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* icon = reinterpret_cast<CTrayIcon*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (icon) {
+        try {
+            if (message == WM_TIMER && wParam == kAnimationTimer && !icon->m_frames.empty()) {
+                icon->m_frame = (icon->m_frame + 1) % icon->m_frames.size();
+                icon->showIcon(icon->m_frames[icon->m_frame]);
+                return 0;
+            }
+            if (message == WM_COMMAND) {
+                icon->OnCommand(LOWORD(wParam));
+                return 0;
+            }
+            // Explorer restarted: the icon must be added again.
+            if (message == icon->m_taskbarCreated && icon->m_added) {
+                icon->notify(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+                return 0;
+            }
+        } catch (...) {
+            return 0;
+        }
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace kit

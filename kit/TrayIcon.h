@@ -1,0 +1,54 @@
+// A tray icon: an icon in the notification area with a tooltip, frame animation, a still icon
+// and a balloon. Mouse activity reaches the parent window as `callbackMessage` (wParam the
+// icon's identifier, lParam the mouse message); the icon's own hidden window receives the
+// commands of menus tracked with it and runs the animation.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace kit {
+
+class CTrayIcon {
+public:
+    CTrayIcon();
+    virtual ~CTrayIcon();
+    CTrayIcon(const CTrayIcon&) = delete;
+    CTrayIcon& operator=(const CTrayIcon&) = delete;
+
+    bool Create(const std::wstring& tooltip, HWND parent, UINT iconId, UINT id, UINT callbackMessage);
+    void SetAnimationIcons(const std::vector<UINT>& iconIds);
+    void StartAnimation(UINT intervalMs);
+    void StopAnimation();
+    void SetIcon(UINT iconId);
+    void ShowBalloonTip(const std::wstring& text, const std::wstring& title, DWORD iconFlags, UINT timeoutSeconds);
+
+    // The window that receives the commands of menus shown for the icon.
+    HWND commandWindow() const { return m_window; }
+    UINT id() const { return m_id; }
+
+    // The icon's mouse activity, forwarded by the parent window; returns the message result.
+    virtual LRESULT OnTrayNotification(WPARAM id, LPARAM mouseMessage) = 0;
+    // A command chosen in a menu tracked with commandWindow().
+    virtual void OnCommand(UINT) {}
+
+private:
+    static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
+    bool notify(DWORD action, UINT flags);
+    void showIcon(HICON icon);
+
+    HWND m_window = nullptr;
+    HWND m_parent = nullptr;
+    UINT m_id = 0;
+    UINT m_callbackMessage = 0;
+    std::wstring m_tooltip;
+    HICON m_icon = nullptr;
+    std::vector<HICON> m_frames;
+    std::size_t m_frame = 0;
+    bool m_added = false;
+    UINT m_taskbarCreated = 0;
+};
+
+}  // namespace kit

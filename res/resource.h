@@ -1,0 +1,55 @@
+// Resource identifiers of dravix.exe, shared by the resource script and the code.
+#pragma once
+
+#define IDD_ABOUT 100
+#define IDD_MAIN 102
+#define IDD_EXIT 147
+
+#define IDR_MAINFRAME 128      // application icon, toolbar bitmap and toolbar
+#define IDB_HEADER_CONTENT 132
+#define IDB_HEADER_NUMBER 133
+#define IDB_HEADER_TIME 134
+#define IDI_TREE_ROOT 135
+#define IDI_TREE_HOTKEYS 136
+#define IDI_TREE_COLLECTION 138
+#define IDI_LIST_TEXT 139
+#define IDI_LIST_FILES 140
+#define IDI_LIST_PICTURE 141
+#define IDI_TRAY_FRAME1 142
+#define IDI_TRAY_FRAME2 143
+#define IDI_TRAY_FRAME3 144
+#define IDI_TRAY_FRAME4 145
+#define IDR_TRAY_MENU 146
+#define IDR_MAIN_MENU 153
+#define IDI_TRAY_PAUSED 169
+#define IDI_TREE_CATEGORY 173
+
+#define IDS_ABOUTBOX 101
+#define IDS_PANE_PREVIEW 102
+#define IDS_PANE_CLASS 103
+
+#define IDC_CLIP_LIST 1000
+#define IDC_CATEGORY_TREE 1001
+#define IDC_PREVIEW 1002
+#define IDC_EXIT_TO_TRAY 1004
+#define IDC_EXIT_PROGRAM 1005
+
+#define ID_TRAY_SHOW 32771
+#define ID_TRAY_EXIT 32772
+#define ID_TRAY_ABOUT 32773
+#define ID_TRAY_PAUSE 32775
+#define ID_TRAY_AUTORUN 32777
+#define ID_TRAY_TOPMOST 32778
+#define ID_TRAY_RESUME 32779
+#define ID_CAPTURE 32783
+#define ID_FILE_OPEN 32790
+#define ID_FILE_SAVE 32791
+#define ID_DELETE_CLIPS 32792
+#define ID_FILE_SAVE_AS 32795
+#define ID_TRAY_CAPTURE 32796
+#define ID_FILE_EXIT 32797
+#define ID_HELP_CONTENTS 32798
+#define ID_HOMEPAGE 32800
+
+// The toolbar resource type of the framework: version, button size, count, command ids.
+#define RT_TOOLBAR_DATA 241

@@ -1,0 +1,35 @@
+// CPreviewEdit: the read-only edit control of the preview pane, which can also show a picture.
+// In picture mode it paints a stored image of itself; the caller keeps its bitmap.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class CPreviewEdit {
+public:
+    CPreviewEdit() = default;
+    ~CPreviewEdit();
+    CPreviewEdit(const CPreviewEdit&) = delete;
+    CPreviewEdit& operator=(const CPreviewEdit&) = delete;
+
+    void Attach(HWND edit);
+    HWND hwnd() const { return m_hWnd; }
+
+    void ShowText(const std::wstring& text);
+    // Scaled into the pane (proportions kept, never enlarged, centred) on white with a black
+    // frame; null shows the empty frame.
+    void ShowPicture(HBITMAP bitmap);
+    bool pictureShown() const { return m_bPictureShown; }
+
+private:
+    static LRESULT CALLBACK subclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    void dropImage();
+    void paintImage();
+
+    HWND m_hWnd = nullptr;
+    HDC m_imageDc = nullptr;
+    HBITMAP m_imageBitmap = nullptr;
+    HGDIOBJ m_imageOld = nullptr;
+    int m_bPictureShown = 0;
+};
