@@ -228,8 +228,10 @@ bool CClipDlg::OnNotify(const NMHDR& header, LRESULT& result) {
         result = 0;
         return true;
     }
+    // A quick second click arrives as a double click; it sorts again like a click.
     if (header.hwndFrom == ListView_GetHeader(m_list.hwnd()) &&
-        (header.code == HDN_ITEMCLICKW || header.code == HDN_ITEMCLICKA)) {
+        (header.code == HDN_ITEMCLICKW || header.code == HDN_ITEMCLICKA || header.code == HDN_ITEMDBLCLICKW ||
+         header.code == HDN_ITEMDBLCLICKA)) {
         OnHeaderClick(reinterpret_cast<const NMHEADERW&>(header).iItem);
         return false;
     }

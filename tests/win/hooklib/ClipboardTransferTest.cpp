@@ -1,6 +1,7 @@
 // The hook library's clipboard transfer, through its exports, in this process: the clipboard
 // is stored as a clip and put back, format by format.
 #include "LatchkitHost.h"
+#include "WinTestSupport.h"
 #include "TestFiles.h"
 #include "StoreFormat.h"
 #include "XmlDocument.h"
@@ -95,7 +96,7 @@ TEST_F(TransferTest, TextIsStoredFormatByFormatAndPutBack) {
     EXPECT_EQ(storeValue(LatchkitHost::statusPath(), "SysClip"), "");
     // The previous contents were kept as the clip "tempFile"; ResumeClipData puts them back.
     m_host.dll().ResumeClipData();
-    LatchkitHost::pumpUntil([] { return false; }, std::chrono::milliseconds(250));
+    pumpUntil([] { return false; }, std::chrono::milliseconds(250));
     EXPECT_EQ(clipboardUnicodeText(), L"something else");
     EXPECT_EQ(storeElements(LatchkitHost::statusPath()).size(), 0u);
 }
@@ -250,7 +251,7 @@ TEST_F(TransferTest, PasteDataToWindowPastesAndRecordsTheUseTime) {
     WPARAM index = 0;
     ASSERT_TRUE(m_host.waitForMessage(WM_USER + 3, &index, std::chrono::seconds(5)));
     EXPECT_EQ(index, 12u);
-    LatchkitHost::pumpUntil([&] { return GetWindowTextLengthW(edit) > 0; }, std::chrono::seconds(2));
+    pumpUntil([&] { return GetWindowTextLengthW(edit) > 0; }, std::chrono::seconds(2));
     wchar_t text[64] = {};
     GetWindowTextW(edit, text, 64);
     EXPECT_STREQ(text, L"pasted history text");

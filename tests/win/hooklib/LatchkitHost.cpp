@@ -1,5 +1,7 @@
 #include "LatchkitHost.h"
 
+#include "WinTestSupport.h"
+
 #include "StoreFormat.h"
 #include "XmlDocument.h"
 #include "fw/Text.h"
@@ -54,23 +56,6 @@ LRESULT CALLBACK LatchkitHost::windowProc(HWND window, UINT message, WPARAM wPar
     if (host && (message == WM_USER + 1 || message == WM_USER + 3))
         host->m_messages.push_back({message, wParam});
     return DefWindowProcW(window, message, wParam, lParam);
-}
-
-bool LatchkitHost::pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= end)
-            return false;
-        const DWORD wait = static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count());
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, wait < 20 ? wait : 20, QS_ALLINPUT);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-    return true;
 }
 
 bool LatchkitHost::waitForMessage(UINT message, WPARAM* wParam, std::chrono::milliseconds timeout) {

@@ -37,8 +37,6 @@ public:
     HWND window() const { return m_window; }
     const std::vector<HostMessage>& messages() const { return m_messages; }
 
-    // Dispatches this thread's messages (and so the library's timers) until `done` or the time-out.
-    static bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
     bool waitForMessage(UINT message, WPARAM* wParam, std::chrono::milliseconds timeout);
 
     // The store in the Windows directory, emptied as the main program does at start.

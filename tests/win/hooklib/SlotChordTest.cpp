@@ -1,6 +1,7 @@
 // The slot chords end to end: the hooks installed from this process reach real target
 // processes (our edit target and Wine's notepad), driven by real input (SendInput).
 #include "LatchkitHost.h"
+#include "WinTestSupport.h"
 #include "TestFiles.h"
 #include "fw/Text.h"
 
@@ -13,119 +14,7 @@
 
 namespace {
 
-using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-struct KeyStroke {
-    WORD key;
-    bool up;
-};
-
-void sendKeys(const std::vector<KeyStroke>& strokes) {
-    std::vector<INPUT> inputs(strokes.size());
-    for (std::size_t i = 0; i < strokes.size(); ++i) {
-        inputs[i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = strokes[i].key;
-        inputs[i].ki.dwFlags = strokes[i].up ? KEYEVENTF_KEYUP : 0;
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-void pressChord(std::vector<WORD> modifiers, WORD key) {
-    std::vector<KeyStroke> strokes;
-    for (WORD modifier : modifiers)
-        strokes.push_back({modifier, false});
-    strokes.push_back({key, false});
-    strokes.push_back({key, true});
-    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
-        strokes.push_back({*it, true});
-    sendKeys(strokes);
-}
-
-// Real X input: xdotool, a Linux program, started through Wine (which runs Unix binaries it is
-// given by a Z: path). Its process cannot be waited for from here; the effects are.
-bool xdotool(const std::wstring& arguments) {
-    std::wstring command = L"Z:\\usr\\bin\\xdotool " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(L"Z:\\usr\\bin\\xdotool", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
-}
-
-// A running target process with a top-level window.
-class Target {
-public:
-    Target(const std::wstring& title, const std::wstring& text, const std::wstring& windowClass = L"DravixEditTarget",
-           const std::wstring& log = L"") {
-        std::wstring command = L"edit_target.exe \"" + title + L"\" \"" + text + L"\" \"" + windowClass + L"\"";
-        if (!log.empty())
-            command += L" \"" + log + L"\"";
-        start(command, [&] { return FindWindowW(nullptr, title.c_str()); });
-    }
-    // Wine's notepad, found by its window class.
-    explicit Target(std::nullptr_t) {
-        start(L"notepad.exe", [] { return FindWindowW(L"Notepad", nullptr); });
-    }
-    ~Target() {
-        if (m_window)
-            PostMessageW(m_window, WM_CLOSE, 0, 0);
-        if (m_process.hProcess) {
-            if (WaitForSingleObject(m_process.hProcess, 3000) != WAIT_OBJECT_0)
-                TerminateProcess(m_process.hProcess, 0);
-            CloseHandle(m_process.hProcess);
-            CloseHandle(m_process.hThread);
-        }
-    }
-
-    HWND window() const { return m_window; }
-    HWND edit() const { return FindWindowExW(m_window, nullptr, L"EDIT", nullptr); }
-    std::wstring text() const {
-        wchar_t buffer[256] = {};
-        SendMessageW(edit(), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buffer));
-        return buffer;
-    }
-
-    // Without a window manager X sends keys to the window under the pointer: put it there.
-    std::wstring pointerOverCommand() const {
-        RECT area = {};
-        GetWindowRect(m_window, &area);
-        return L"mousemove " + std::to_wstring((area.left + area.right) / 2) + L" " +
-               std::to_wstring((area.top + area.bottom) / 2);
-    }
-
-    // Brings the target to the front and waits until it is the foreground window.
-    bool focus() const {
-        return LatchkitHost::pumpUntil(
-            [&] {
-                if (GetForegroundWindow() == m_window)
-                    return true;
-                SetForegroundWindow(m_window);
-                return false;
-            },
-            5s);
-    }
-
-private:
-    template <typename Find>
-    void start(std::wstring command, Find find) {
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))
-            return;
-        LatchkitHost::pumpUntil([&] { return (m_window = find()) != nullptr; }, 10s);
-        // Let it finish starting: its message loop is running once it answers.
-        if (m_window)
-            SendMessageTimeoutW(m_window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
-    }
-
-    PROCESS_INFORMATION m_process = {};
-    HWND m_window = nullptr;
-};
 
 class SlotChordTest : public ::testing::Test {
 protected:
@@ -190,7 +79,7 @@ TEST_F(SlotChordTest, CopyInOneApplicationAndPasteInAnother) {
     pressChord({VK_CONTROL, VK_MENU}, '5');
     ASSERT_TRUE(m_host.waitForMessage(WM_USER + 3, nullptr, 10s));
     const auto pasteTime = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-    LatchkitHost::pumpUntil([&] { return destination.text() == L"hello slot 中文"; }, 3s);
+    pumpUntil([&] { return destination.text() == L"hello slot 中文"; }, 3s);
     EXPECT_EQ(destination.text(), L"hello slot 中文");
     std::printf("slot paste, chord to WM_USER+3: %lld ms\n", static_cast<long long>(pasteTime.count()));
     EXPECT_EQ(storeValue(LatchkitHost::statusPath(), "SysClip"), "");
@@ -232,8 +121,8 @@ TEST_F(SlotChordTest, AltCShowsTheMainWindowAndIsStillPassedOn) {
     ShowWindow(m_host.window(), SW_HIDE);
     ASSERT_TRUE(source.focus());
     pressChord({VK_MENU}, 'C');
-    EXPECT_TRUE(LatchkitHost::pumpUntil([&] { return IsWindowVisible(m_host.window()) != FALSE; }, 5s));
-    LatchkitHost::pumpUntil([&] { return readLog(log).find("sysdown 67") != std::string::npos; }, 2s);
+    EXPECT_TRUE(pumpUntil([&] { return IsWindowVisible(m_host.window()) != FALSE; }, 5s));
+    pumpUntil([&] { return readLog(log).find("sysdown 67") != std::string::npos; }, 2s);
     EXPECT_NE(readLog(log).find("sysdown 67"), std::string::npos);
 }
 
@@ -282,19 +171,19 @@ TEST_F(SlotChordTest, RealXKeysFromXdotool) {
     ASSERT_TRUE(destination.focus());
     ASSERT_TRUE(xdotool(destination.pointerOverCommand() + L" sleep 0.2 key ctrl+alt+3"));
     ASSERT_TRUE(m_host.waitForMessage(WM_USER + 3, nullptr, 10s));
-    LatchkitHost::pumpUntil([&] { return destination.text() == L"typed through X"; }, 3s);
+    pumpUntil([&] { return destination.text() == L"typed through X"; }, 3s);
     EXPECT_EQ(destination.text(), L"typed through X");
 }
 
 TEST_F(SlotChordTest, CopyFromWineNotepad) {
-    Target notepad(nullptr);
+    Target notepad(ProgramByClass{L"notepad.exe", L"Notepad"});
     ASSERT_TRUE(notepad.window());
     HWND edit = FindWindowExW(notepad.window(), nullptr, L"Edit", nullptr);
     ASSERT_TRUE(edit);
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"words from notepad"));
     ASSERT_TRUE(notepad.focus());
     pressChord({VK_CONTROL}, 'A');
-    LatchkitHost::pumpUntil([] { return false; }, 200ms);
+    pumpUntil([] { return false; }, 200ms);
     WPARAM key = 0;
     std::chrono::milliseconds took{};
     ASSERT_TRUE(copyToSlot('5', &key, &took));

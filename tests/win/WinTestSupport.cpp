@@ -1,0 +1,139 @@
+#include "WinTestSupport.h"
+
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= end)
+            return false;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, left < 20 ? static_cast<DWORD>(left) : 20, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return true;
+}
+
+void sendKeys(const std::vector<KeyStroke>& strokes) {
+    std::vector<INPUT> inputs(strokes.size());
+    for (std::size_t i = 0; i < strokes.size(); ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = strokes[i].key;
+        inputs[i].ki.dwFlags = strokes[i].up ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void pressChord(std::vector<WORD> modifiers, WORD key) {
+    std::vector<KeyStroke> strokes;
+    for (WORD modifier : modifiers)
+        strokes.push_back({modifier, false});
+    strokes.push_back({key, false});
+    strokes.push_back({key, true});
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
+        strokes.push_back({*it, true});
+    sendKeys(strokes);
+}
+
+bool runUnix(const std::wstring& program, const std::wstring& arguments) {
+    const std::wstring path = L"Z:" + program;
+    std::wstring command = path + L" " + arguments;
+    for (wchar_t& c : command)
+        if (c == L'/' && &c < command.data() + path.size())
+            c = L'\\';
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::wstring executable = command.substr(0, path.size());
+    if (!CreateProcessW(executable.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+bool xdotool(const std::wstring& arguments) {
+    return runUnix(L"/usr/bin/xdotool", arguments);
+}
+
+void screenshot(const std::wstring& name) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    folder = folder.substr(0, folder.find_last_of(L'\\'));      // build\x64\bin
+    folder = folder.substr(0, folder.find_last_of(L'\\'));      // build\x64
+    folder = folder.substr(0, folder.find_last_of(L'\\')) + L"\\screenshots";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::wstring unix = folder.substr(2);  // drop "Z:"
+    for (wchar_t& c : unix)
+        if (c == L'\\')
+            c = L'/';
+    runUnix(L"/usr/bin/import", L"-window root " + unix + L"/" + name);
+    pumpUntil([] { return false; }, 1500ms);
+}
+
+Target::Target(const std::wstring& title, const std::wstring& text, const std::wstring& windowClass,
+               const std::wstring& log) {
+    std::wstring command = L"edit_target.exe \"" + title + L"\" \"" + text + L"\" \"" + windowClass + L"\"";
+    if (!log.empty())
+        command += L" \"" + log + L"\"";
+    start(command, [title] { return FindWindowW(nullptr, title.c_str()); });
+}
+
+Target::Target(const ProgramByClass& program) {
+    start(program.command, [&program] { return FindWindowW(program.windowClass.c_str(), nullptr); });
+}
+
+Target::~Target() {
+    if (m_window)
+        PostMessageW(m_window, WM_CLOSE, 0, 0);
+    if (m_process.hProcess) {
+        if (WaitForSingleObject(m_process.hProcess, 3000) != WAIT_OBJECT_0)
+            TerminateProcess(m_process.hProcess, 0);
+        CloseHandle(m_process.hProcess);
+        CloseHandle(m_process.hThread);
+    }
+}
+
+void Target::start(std::wstring command, const std::function<HWND()>& find) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))
+        return;
+    pumpUntil([&] { return (m_window = find()) != nullptr; }, 10s);
+    // It has finished starting once its message loop answers.
+    if (m_window)
+        SendMessageTimeoutW(m_window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
+}
+
+HWND Target::edit() const {
+    return FindWindowExW(m_window, nullptr, L"EDIT", nullptr);
+}
+
+std::wstring Target::text() const {
+    wchar_t buffer[256] = {};
+    SendMessageW(edit(), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+std::wstring Target::pointerOverCommand() const {
+    RECT area = {};
+    GetWindowRect(m_window, &area);
+    return L"mousemove " + std::to_wstring((area.left + area.right) / 2) + L" " +
+           std::to_wstring((area.top + area.bottom) / 2);
+}
+
+bool Target::focus() const {
+    return pumpUntil(
+        [&] {
+            if (GetForegroundWindow() == m_window)
+                return true;
+            SetForegroundWindow(m_window);
+            return false;
+        },
+        5s);
+}

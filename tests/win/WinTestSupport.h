@@ -1,0 +1,62 @@
+// Shared by the Windows tests that drive real processes: pumping messages while waiting, real
+// keyboard input (SendInput, and xdotool on the X display), and target processes.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+// Dispatches this thread's messages (and timers) until `done` or the time-out.
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+
+struct KeyStroke {
+    WORD key;
+    bool up;
+};
+void sendKeys(const std::vector<KeyStroke>& strokes);
+// Modifiers down, the key pressed and released, modifiers up: one SendInput call.
+void pressChord(std::vector<WORD> modifiers, WORD key);
+
+// Starts a Linux program through Wine (by its Z: path); it cannot be waited for from here.
+bool runUnix(const std::wstring& program, const std::wstring& arguments);
+// Real X input from xdotool.
+bool xdotool(const std::wstring& arguments);
+// A screenshot of the whole display into build/screenshots/`name` (for people to look at).
+void screenshot(const std::wstring& name);
+
+// A program started by `command` whose window is found by its class.
+struct ProgramByClass {
+    std::wstring command;
+    std::wstring windowClass;
+};
+
+// A running process with a top-level window: our edit target, or any program found by class.
+class Target {
+public:
+    Target(const std::wstring& title, const std::wstring& text, const std::wstring& windowClass = L"DravixEditTarget",
+           const std::wstring& log = L"");
+    explicit Target(const ProgramByClass& program);
+    ~Target();
+    Target(const Target&) = delete;
+    Target& operator=(const Target&) = delete;
+
+    HWND window() const { return m_window; }
+    HWND edit() const;
+    std::wstring text() const;
+    // Without a window manager X sends keys to the window under the pointer: the xdotool command
+    // that puts it there.
+    std::wstring pointerOverCommand() const;
+    // Brings the target to the front and waits until it is the foreground window.
+    bool focus() const;
+
+private:
+    void start(std::wstring command, const std::function<HWND()>& find);
+
+    PROCESS_INFORMATION m_process = {};
+    HWND m_window = nullptr;
+};

@@ -1,0 +1,176 @@
+#include "DravixProcess.h"
+
+#include "StoreFormat.h"
+#include "fw/Text.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr std::size_t kRemoteSize = 8192;
+
+}  // namespace
+
+std::wstring binFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    return folder.substr(0, folder.find_last_of(L'\\'));
+}
+
+DravixProcess::DravixProcess(const std::wstring& folder) {
+    const std::wstring dir = folder.empty() ? binFolder() : folder;
+    std::wstring command = L"\"" + dir + L"\\dravix.exe\"";
+    SetEnvironmentVariableW(L"DRAVIX_STARTUP_PAUSE_MS", L"0");
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup, &m_process))
+        m_process = {};
+}
+
+DravixProcess::~DravixProcess() {
+    if (m_remote)
+        VirtualFreeEx(m_remoteProcess, m_remote, 0, MEM_RELEASE);
+    if (m_remoteProcess)
+        CloseHandle(m_remoteProcess);
+    if (m_process.hProcess) {
+        if (WaitForSingleObject(m_process.hProcess, 0) != WAIT_OBJECT_0) {
+            TerminateProcess(m_process.hProcess, 0);
+            WaitForSingleObject(m_process.hProcess, 5000);
+        }
+        CloseHandle(m_process.hProcess);
+        CloseHandle(m_process.hThread);
+    }
+}
+
+HWND DravixProcess::waitForMainWindow(std::chrono::milliseconds timeout) {
+    const std::wstring title = fw::toWide(store::kMainWindowTitle);
+    pumpUntil(
+        [&] {
+            m_main = FindWindowW(nullptr, title.c_str());
+            DWORD owner = 0;
+            if (m_main)
+                GetWindowThreadProcessId(m_main, &owner);
+            return m_main && owner == m_process.dwProcessId;
+        },
+        timeout);
+    if (m_main)
+        SendMessageTimeoutW(m_main, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
+    return m_main;
+}
+
+long DravixProcess::waitForExit(std::chrono::milliseconds timeout) {
+    if (!m_process.hProcess)
+        return -1;
+    const bool ended = pumpUntil([&] { return WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0; }, timeout);
+    DWORD code = 0;
+    if (!ended || !GetExitCodeProcess(m_process.hProcess, &code))
+        return -1;
+    return static_cast<long>(code);
+}
+
+void* DravixProcess::remoteAlloc(std::size_t size) const {
+    if (!m_remote) {
+        auto* self = const_cast<DravixProcess*>(this);
+        self->m_remoteProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                                            m_process.dwProcessId);
+        m_remote = VirtualAllocEx(m_remoteProcess, nullptr, kRemoteSize, MEM_COMMIT, PAGE_READWRITE);
+    }
+    return size <= kRemoteSize ? m_remote : nullptr;
+}
+
+std::vector<ListRow> DravixProcess::rows() const {
+    std::vector<ListRow> rows;
+    HWND view = list();
+    char* remote = static_cast<char*>(remoteAlloc(sizeof(LVITEMW) + 2048));
+    if (!view || !remote)
+        return rows;
+    wchar_t* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+    const int count = static_cast<int>(SendMessageW(view, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        ListRow read;
+        std::wstring* columns[] = {&read.content, &read.copyTime, &read.number, &read.useTime};
+        for (int column = 0; column < 4; ++column) {
+            LVITEMW item = {};
+            item.iSubItem = column;
+            item.pszText = remoteText;
+            item.cchTextMax = 1000;
+            WriteProcessMemory(m_remoteProcess, remote, &item, sizeof item, nullptr);
+            const LRESULT length = SendMessageW(view, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote));
+            std::wstring text(static_cast<std::size_t>(length), L'\0');
+            ReadProcessMemory(m_remoteProcess, remoteText, text.data(), text.size() * sizeof(wchar_t), nullptr);
+            *columns[column] = text;
+        }
+        LVITEMW item = {};
+        item.mask = LVIF_IMAGE;
+        item.iItem = row;
+        WriteProcessMemory(m_remoteProcess, remote, &item, sizeof item, nullptr);
+        SendMessageW(view, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(m_remoteProcess, remote, &item, sizeof item, nullptr);
+        read.image = item.iImage;
+        rows.push_back(read);
+    }
+    return rows;
+}
+
+bool DravixProcess::waitForRows(const std::function<bool(const std::vector<ListRow>&)>& done,
+                                std::chrono::milliseconds timeout) const {
+    return pumpUntil([&] { return done(rows()); }, timeout);
+}
+
+RECT DravixProcess::rowRect(int row) const {
+    RECT rect = {LVIR_BOUNDS, 0, 0, 0};
+    void* remote = remoteAlloc(sizeof rect);
+    WriteProcessMemory(m_remoteProcess, remote, &rect, sizeof rect, nullptr);
+    SendMessageW(list(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(m_remoteProcess, remote, &rect, sizeof rect, nullptr);
+    MapWindowPoints(list(), nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+RECT DravixProcess::headerItemRect(int column) const {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list(), LVM_GETHEADER, 0, 0));
+    RECT rect = {};
+    void* remote = remoteAlloc(sizeof rect);
+    SendMessageW(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(m_remoteProcess, remote, &rect, sizeof rect, nullptr);
+    MapWindowPoints(header, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void DravixProcess::selectTreeNode(int which) const {
+    HWND view = tree();
+    auto item = [&](WPARAM flag, HTREEITEM from) {
+        return reinterpret_cast<HTREEITEM>(SendMessageW(view, TVM_GETNEXTITEM, flag, reinterpret_cast<LPARAM>(from)));
+    };
+    HTREEITEM node = item(TVGN_ROOT, nullptr);
+    if (which >= 1)
+        node = item(TVGN_CHILD, node);
+    if (which >= 2)
+        node = item(TVGN_NEXT, node);
+    SendMessageW(view, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+}
+
+HWND findProcessWindow(DWORD processId, const std::wstring& title, HWND except) {
+    for (HWND window = FindWindowW(nullptr, title.c_str()); window;
+         window = FindWindowExW(nullptr, window, nullptr, title.c_str())) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && window != except)
+            return window;
+    }
+    return nullptr;
+}
+
+void clickAt(POINT point, bool doubleClick) {
+    SetCursorPos(point.x, point.y);
+    std::vector<INPUT> inputs;
+    for (int i = 0; i < (doubleClick ? 2 : 1); ++i)
+        for (DWORD flag : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
+            INPUT input = {};
+            input.type = INPUT_MOUSE;
+            input.mi.dwFlags = flag;
+            inputs.push_back(input);
+        }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}

@@ -1,0 +1,60 @@
+// Drives dravix.exe from a test: starts it, finds its main window, reads its clip list across
+// processes, and ends it.
+#pragma once
+
+#include "WinTestSupport.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct ListRow {
+    std::wstring content, copyTime, number, useTime;
+    int image = -1;
+};
+
+class DravixProcess {
+public:
+    // Starts dravix.exe from `folder` (the build's bin folder when empty).
+    explicit DravixProcess(const std::wstring& folder = L"");
+    ~DravixProcess();
+    DravixProcess(const DravixProcess&) = delete;
+    DravixProcess& operator=(const DravixProcess&) = delete;
+
+    bool started() const { return m_process.hProcess != nullptr; }
+    // Waits for the main window by its exact title; null after the time-out.
+    HWND waitForMainWindow(std::chrono::milliseconds timeout = 15s);
+    HWND mainWindow() const { return m_main; }
+    // The exit code, or -1 when it is still running after the time-out.
+    long waitForExit(std::chrono::milliseconds timeout);
+    DWORD processId() const { return m_process.dwProcessId; }
+
+    HWND list() const { return GetDlgItem(m_main, 1000); }
+    HWND tree() const { return GetDlgItem(m_main, 1001); }
+    HWND preview() const { return GetDlgItem(m_main, 1002); }
+    std::vector<ListRow> rows() const;
+    // Waits until `done(rows)` holds.
+    bool waitForRows(const std::function<bool(const std::vector<ListRow>&)>& done,
+                     std::chrono::milliseconds timeout = 10s) const;
+    // A row's rectangle and a header item's rectangle, in screen coordinates.
+    RECT rowRect(int row) const;
+    RECT headerItemRect(int column) const;
+    // Selects a tree node by its position: 0 root, 1 collection, 2 hotkeys.
+    void selectTreeNode(int which) const;
+
+private:
+    // Memory in dravix's process for list-view messages that take pointers.
+    void* remoteAlloc(std::size_t size) const;
+
+    PROCESS_INFORMATION m_process = {};
+    HWND m_main = nullptr;
+    HANDLE m_remoteProcess = nullptr;
+    mutable void* m_remote = nullptr;
+};
+
+// A window of `processId` whose title is `title` (the exit dialog, a message box), or null.
+HWND findProcessWindow(DWORD processId, const std::wstring& title, HWND except = nullptr);
+// A left click (or double click) at a screen point with real mouse input.
+void clickAt(POINT point, bool doubleClick = false);
+std::wstring binFolder();

@@ -1,0 +1,308 @@
+// dravix.exe end to end under Wine: start-up, history capture from real copies, the store views,
+// the preview, slot notifications, sorting, visibility and closing.
+#include "DravixProcess.h"
+#include "StoreFormat.h"
+#include "TestFiles.h"
+#include "WinTestSupport.h"
+#include "fw/Handle.h"
+#include "fw/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+std::string windowsDir() {
+    wchar_t buffer[MAX_PATH] = {};
+    GetWindowsDirectoryW(buffer, MAX_PATH);
+    return fw::toUtf8(buffer);
+}
+
+void setClipboard(UINT format, HANDLE data) {
+    fw::ClipboardScope clipboard(nullptr);
+    ASSERT_TRUE(clipboard.isOpen());
+    EmptyClipboard();
+    if (data)
+        SetClipboardData(format, data);
+}
+
+HGLOBAL globalFrom(const void* data, std::size_t size) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    std::memcpy(GlobalLock(memory), data, size);
+    GlobalUnlock(memory);
+    return memory;
+}
+
+bool hasContent(const std::vector<ListRow>& rows, const std::wstring& content) {
+    for (const ListRow& row : rows)
+        if (row.content == content)
+            return true;
+    return false;
+}
+
+long long millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+// Wine's notepad with `text` in it, all of it selected and copied with real keys.
+void copyInNotepad(Target& notepad, const std::wstring& text) {
+    HWND edit = FindWindowExW(notepad.window(), nullptr, L"Edit", nullptr);
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    ASSERT_TRUE(notepad.focus());
+    pressChord({VK_CONTROL}, 'A');
+    pumpUntil([] { return false; }, 100ms);
+    pressChord({VK_CONTROL}, 'C');
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { setClipboard(0, nullptr); }
+
+    void start() {
+        const auto begin = Clock::now();
+        m_app = std::make_unique<DravixProcess>();
+        ASSERT_TRUE(m_app->started());
+        ASSERT_TRUE(m_app->waitForMainWindow());
+        m_startup = millisecondsSince(begin);
+    }
+
+    std::unique_ptr<DravixProcess> m_app;
+    long long m_startup = 0;
+};
+
+TEST_F(MainWindowTest, StartsWithItsTitleAndWithoutThePreviousStore) {
+    const std::string windows = windowsDir();
+    fs::create_directories(fs::u8path(windows + "\\Brindlecote"));
+    writeBytes(windows + "\\Brindlecote\\his5-0", "old");
+    writeBytes(windows + "\\label.xml", "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<UserInfo>\r\n<SysClip>TRUE</SysClip>\r\n</UserInfo>\r\n");
+    writeBytes(windows + "\\clipboard.xml", "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<UserInfo>\r\n<his5-0>13</his5-0>\r\n</UserInfo>\r\n");
+    start();
+    std::printf("start-up to main window (no one-second wait): %lld ms\n", m_startup);
+    EXPECT_FALSE(fileExists(windows + "\\Brindlecote\\his5-0"));
+    EXPECT_FALSE(fileExists(windows + "\\label.xml"));
+    EXPECT_EQ(readBytes(windows + "\\clipboard.xml").find("his5-0"), std::string::npos);
+    EXPECT_TRUE(m_app->rows().empty());
+}
+
+TEST_F(MainWindowTest, CopiesInNotepadBecomeHistoryRowsWithoutRepeats) {
+    start();
+    Target notepad(ProgramByClass{L"notepad.exe", L"Notepad"});
+    ASSERT_TRUE(notepad.window());
+    const auto begin = Clock::now();
+    copyInNotepad(notepad, L"alpha text");
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return hasContent(rows, L"alpha text"); }));
+    std::printf("copy to list row: %lld ms\n", millisecondsSince(begin));
+    copyInNotepad(notepad, L"alpha text");
+    pumpUntil([] { return false; }, 1000ms);
+    EXPECT_EQ(m_app->rows().size(), 1u);  // the same text twice: one record
+    copyInNotepad(notepad, L"beta text");
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 2; }));
+    copyInNotepad(notepad, L"alpha text");
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 3; }));
+    const auto rows = m_app->rows();
+    EXPECT_EQ(rows[0].number, L"1");
+    EXPECT_EQ(rows[1].number, L"2");
+    EXPECT_EQ(rows[2].number, L"3");
+    EXPECT_EQ(rows[2].content, L"alpha text");
+    EXPECT_EQ(rows[2].image, 0);
+    EXPECT_EQ(rows[2].copyTime.size(), 19u);
+}
+
+TEST_F(MainWindowTest, PicturesAndFileListsGetTheirRowsAndPreview) {
+    start();
+    fw::WindowDc screen(nullptr);
+    HDC memory = CreateCompatibleDC(screen.get());
+    HBITMAP picture = CreateCompatibleBitmap(screen.get(), 64, 48);
+    HGDIOBJ old = SelectObject(memory, picture);
+    HBRUSH red = CreateSolidBrush(RGB(220, 30, 30));
+    RECT all = {0, 0, 64, 48};
+    FillRect(memory, &all, red);
+    DeleteObject(red);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    setClipboard(CF_BITMAP, picture);
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return hasContent(rows, L"picture:size 64*48"); }));
+    EXPECT_EQ(m_app->rows()[0].image, 1);
+
+    const wchar_t files[] = L"C:\\docs\\one.txt\0C:\\docs\\two.txt\0";
+    std::string drop(sizeof(DROPFILES), '\0');
+    DROPFILES header = {};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = TRUE;
+    std::memcpy(drop.data(), &header, sizeof header);
+    drop.append(reinterpret_cast<const char*>(files), sizeof files);
+    setClipboard(CF_HDROP, globalFrom(drop.data(), drop.size()));
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 2; }));
+    EXPECT_EQ(m_app->rows()[1].content, L"File:Path\"C:\\docs\\one.txt\"");
+    EXPECT_EQ(m_app->rows()[1].image, 2);
+
+    // A click on the picture row shows it, scaled, in the preview pane.
+    SetForegroundWindow(m_app->mainWindow());
+    const RECT row = m_app->rowRect(0);
+    clickAt({row.left + 20, (row.top + row.bottom) / 2});
+    RECT pane;
+    GetWindowRect(m_app->preview(), &pane);
+    const POINT centre{(pane.left + pane.right) / 2, (pane.top + pane.bottom) / 2};
+    ASSERT_TRUE(pumpUntil([&] { return GetPixel(screen.get(), centre.x, centre.y) == RGB(220, 30, 30); }, 5s));
+    screenshot(L"preview-picture.png");
+}
+
+TEST_F(MainWindowTest, SlotCopyInNotepadShowsUnderHotkeysAndInHistory) {
+    start();
+    Target notepad(ProgramByClass{L"notepad.exe", L"Notepad"});
+    HWND edit = FindWindowExW(notepad.window(), nullptr, L"Edit", nullptr);
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"slot five"));
+    ASSERT_TRUE(notepad.focus());
+    pressChord({VK_CONTROL}, 'A');
+    pumpUntil([] { return false; }, 100ms);
+    pressChord({VK_CONTROL}, '5');
+    // The slot copy puts the text on the clipboard; the history copy of the slot is its row.
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return hasContent(rows, L"slot five"); }));
+    m_app->selectTreeNode(2);
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) {
+        return rows.size() == 1 && rows[0].number == L"ctrl+alt+5" && rows[0].content == L"slot five";
+    }));
+    m_app->selectTreeNode(0);
+    EXPECT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.empty(); }));
+}
+
+TEST_F(MainWindowTest, PasteUpdatesTheUseTimeAndSortsByIt) {
+    start();
+    for (const wchar_t* text : {L"one", L"two", L"three"}) {
+        setClipboard(CF_UNICODETEXT, globalFrom(text, (std::wcslen(text) + 1) * sizeof(wchar_t)));
+        ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return hasContent(rows, text); }));
+    }
+    pumpUntil([] { return false; }, 1100ms);  // a newer second for the use time
+    HMODULE library = LoadLibraryW(L"Latchkit.dll");
+    ASSERT_TRUE(library);
+    auto paste = reinterpret_cast<void(WINAPI*)(const char*)>(
+        reinterpret_cast<void*>(GetProcAddress(library, "PasteData2Window")));
+    ASSERT_TRUE(paste);
+    const std::wstring before = m_app->rows()[0].useTime;
+    paste("his1-");
+    ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) {
+        return rows.size() == 3 && rows.back().number == L"1" && rows.back().useTime != before;
+    }));
+    FreeLibrary(library);
+}
+
+TEST_F(MainWindowTest, HeaderClicksSortBothWays) {
+    start();
+    for (const wchar_t* text : {L"b", L"c", L"a"}) {
+        setClipboard(CF_UNICODETEXT, globalFrom(text, (std::wcslen(text) + 1) * sizeof(wchar_t)));
+        ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return hasContent(rows, text); }));
+    }
+    SetForegroundWindow(m_app->mainWindow());
+    const RECT content = m_app->headerItemRect(0);
+    const POINT header{(content.left + content.right) / 2, (content.top + content.bottom) / 2};
+    clickAt(header);
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 3 && rows[0].content == L"a"; }));
+    EXPECT_EQ(m_app->rows()[2].content, L"c");
+    pumpUntil([] { return false; }, 700ms);  // a second click, not a double click
+    clickAt(header);
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 3 && rows[0].content == L"c"; }));
+    EXPECT_EQ(m_app->rows()[2].content, L"a");
+}
+
+TEST_F(MainWindowTest, EscapeAndEnterDoNothing) {
+    start();
+    SetForegroundWindow(m_app->mainWindow());
+    pressChord({}, VK_ESCAPE);
+    pressChord({}, VK_RETURN);
+    pumpUntil([] { return false; }, 800ms);
+    EXPECT_TRUE(IsWindow(m_app->mainWindow()));
+    EXPECT_TRUE(IsWindowVisible(m_app->mainWindow()));
+    EXPECT_EQ(m_app->waitForExit(0ms), -1);
+}
+
+TEST_F(MainWindowTest, SecondStartShowsTheFirstWindowAndEnds) {
+    start();
+    ShowWindow(m_app->mainWindow(), SW_HIDE);
+    DravixProcess second;
+    EXPECT_EQ(second.waitForExit(15s), 0);
+    EXPECT_TRUE(pumpUntil([&] { return IsWindowVisible(m_app->mainWindow()) != FALSE; }, 5s));
+}
+
+TEST_F(MainWindowTest, MinimisingHidesToTheTrayAndADoubleClickBringsItBack) {
+    start();
+    ShowWindow(m_app->mainWindow(), SW_MINIMIZE);
+    ASSERT_TRUE(pumpUntil([&] { return !IsWindowVisible(m_app->mainWindow()); }, 5s));
+    // Without a desktop window Wine shows the notification area as a window of its own.
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    ASSERT_TRUE(tray);
+    POINT icon{10, 10};  // ours is the only icon: the first one
+    ClientToScreen(tray, &icon);
+    clickAt(icon, true);
+    EXPECT_TRUE(pumpUntil([&] { return IsWindowVisible(m_app->mainWindow()) != FALSE; }, 5s));
+}
+
+TEST_F(MainWindowTest, ClosingAsksTheExitDialogAndTheConfirmation) {
+    start();
+    const std::wstring title = fw::toWide(store::kMainWindowTitle);
+    // Cancel in the exit dialog: nothing happens.
+    PostMessageW(m_app->mainWindow(), WM_CLOSE, 0, 0);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (dialog = findProcessWindow(m_app->processId(), L"退出")) != nullptr; }, 5s));
+    SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    ASSERT_TRUE(pumpUntil([&] { return !IsWindow(dialog); }, 5s));
+    EXPECT_EQ(m_app->waitForExit(300ms), -1);
+
+    // Exit chosen, then Yes: the program ends with code 0.
+    PostMessageW(m_app->mainWindow(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(pumpUntil([&] { return (dialog = findProcessWindow(m_app->processId(), L"退出")) != nullptr; }, 5s));
+    SendMessageW(GetDlgItem(dialog, 1005), BM_CLICK, 0, 0);
+    SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    HWND question = nullptr;
+    ASSERT_TRUE(pumpUntil(
+        [&] { return (question = findProcessWindow(m_app->processId(), title, m_app->mainWindow())) != nullptr; }, 5s));
+    SendMessageW(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
+    EXPECT_EQ(m_app->waitForExit(10s), 0);
+}
+
+// Program folders of their own, for the starts that must end early.
+class StartupTest : public ::testing::Test {
+protected:
+    std::wstring folder() const { return fw::toWide(m_dir.path("program")); }
+    void copyIn(const std::wstring& file, const std::wstring& as = L"") {
+        fs::create_directories(fs::path(folder()));
+        CopyFileW((binFolder() + L"\\" + file).c_str(), (folder() + L"\\" + (as.empty() ? file : as)).c_str(), FALSE);
+    }
+    bool windowShown(DWORD processId) const {
+        return findProcessWindow(processId, fw::toWide(store::kMainWindowTitle)) != nullptr;
+    }
+    ScratchDir m_dir;
+};
+
+TEST_F(StartupTest, MissingLibraryOrExportEndsSilently) {
+    copyIn(L"dravix.exe");
+    {
+        DravixProcess app(folder());
+        EXPECT_EQ(app.waitForExit(15s), 0);
+        EXPECT_FALSE(windowShown(app.processId()));
+    }
+    copyIn(L"stub_latchkit.dll", L"Latchkit.dll");
+    DravixProcess app(folder());
+    EXPECT_EQ(app.waitForExit(15s), 0);
+    EXPECT_FALSE(windowShown(app.processId()));
+}
+
+TEST_F(StartupTest, UpdateMarkerStartsOnlyTheUpdater) {
+    copyIn(L"dravix.exe");
+    copyIn(L"Latchkit.dll");
+    copyIn(L"updater_standin.exe", L"pellimorvchange.exe");
+    writeBytes(fw::toUtf8(folder() + L"\\pellimornew"), "");
+    DravixProcess app(folder());
+    EXPECT_EQ(app.waitForExit(15s), 0);
+    EXPECT_TRUE(pumpUntil([&] { return fileExists(fw::toUtf8(folder() + L"\\updater-ran")); }, 10s));
+    EXPECT_FALSE(windowShown(app.processId()));
+}
+
+}  // namespace
