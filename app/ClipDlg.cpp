@@ -133,7 +133,9 @@ void CClipDlg::layout() {
 
 bool CClipDlg::OnSize(UINT type, int, int) {
     if (type == SIZE_MINIMIZED) {
-        m_tray.HideToTray();
+        // Hidden once the minimising has finished: a window hidden in the middle of it may be
+        // shown again by the rest of the operation.
+        PostMessageW(hwnd(), kMsgHideToTray, 0, 0);
         return true;
     }
     layout();
@@ -197,6 +199,10 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
             return true;
         }
         return false;
+    case kMsgHideToTray:
+        if (IsIconic(hwnd()))
+            m_tray.HideToTray();
+        return true;
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<LRESULT>(m_hIcon);
         return true;

@@ -29,6 +29,8 @@ public:
     int ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText);
 
 private:
+    static constexpr UINT kMsgHideToTray = WM_APP + 1;
+
     bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;

@@ -31,9 +31,10 @@ void CClipTrayIcon::CreateFor(HWND main) {
     SetMainWindow(main);
 }
 
+// The window goes first: the balloon is the tray's business and may take a moment.
 void CClipTrayIcon::HideToTray() {
-    ShowBalloonTip(fw::toWide(clip::kHideBalloonText), fw::toWide(clip::kHideBalloonTitle), 0, 10);
     ShowWindow(m_hMainWnd, SW_HIDE);
+    ShowBalloonTip(fw::toWide(clip::kHideBalloonText), fw::toWide(clip::kHideBalloonTitle), 0, 10);
 }
 
 void CClipTrayIcon::ShowPaused(bool paused) {

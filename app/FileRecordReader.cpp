@@ -17,39 +17,19 @@ std::u16string fromCodePage(const std::string& bytes) {
     return out;
 }
 
-std::u16string fromUtf16Bytes(const std::string& bytes) {
-    std::u16string out;
-    for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
-        const char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[at]) |
-                                                    (static_cast<unsigned char>(bytes[at + 1]) << 8));
-        if (unit == 0)
-            break;
-        out += unit;
-    }
-    return out;
-}
-
 }  // namespace
 
 std::optional<std::string> FileRecordReader::readFile(const std::string& name) const {
     if (!store::isPlainFileName(name))
         return std::nullopt;
-    FileHandle file = openFileUtf8(m_dataFolder + "\\" + name, "rb");
-    if (!file)
-        return std::nullopt;
-    std::string bytes;
-    char buffer[65536];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-        bytes.append(buffer, got);
-    return bytes;
+    return readFileBytes(m_dataFolder + "\\" + name);
 }
 
 std::optional<std::u16string> FileRecordReader::text(const std::string& element, int format) {
     const std::optional<std::string> bytes = readFile(element);
     if (!bytes || bytes->empty())
         return std::nullopt;
-    return format == store::kFormatText ? fromCodePage(*bytes) : fromUtf16Bytes(*bytes);
+    return format == store::kFormatText ? fromCodePage(*bytes) : store::utf16FromBytes(*bytes);
 }
 
 HBITMAP FileRecordReader::loadBitmap(const std::string& recordName) const {

@@ -15,3 +15,15 @@ FileHandle openFileUtf8(const std::string& path, const char* mode) {
     return FileHandle(std::fopen(path.c_str(), mode));
 #endif
 }
+
+std::optional<std::string> readFileBytes(const std::string& path) {
+    FileHandle file = openFileUtf8(path, "rb");
+    if (!file)
+        return std::nullopt;
+    std::string bytes;
+    char buffer[65536];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+        bytes.append(buffer, got);
+    return bytes;
+}

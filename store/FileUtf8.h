@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 struct FileCloser {
@@ -12,3 +13,6 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // `mode` is an fopen mode such as "rb" or "wb". Null on failure, with errno set.
 FileHandle openFileUtf8(const std::string& path, const char* mode);
+
+// All bytes of a file; nothing when it cannot be opened.
+std::optional<std::string> readFileBytes(const std::string& path);

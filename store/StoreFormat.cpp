@@ -151,6 +151,19 @@ bool isClipFileName(std::string_view name) {
     return false;
 }
 
+std::u16string utf16FromBytes(std::string_view bytes) {
+    std::u16string text;
+    text.reserve(bytes.size() / 2);
+    for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
+        const char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[at]) |
+                                                    (static_cast<unsigned char>(bytes[at + 1]) << 8));
+        if (unit == 0)
+            break;
+        text += unit;
+    }
+    return text;
+}
+
 bool firstDroppedFile(std::string_view block, DroppedFileName& name) {
     // DROPFILES: pFiles (offset of the list), pt (two LONGs), fNC, fWide; 20 bytes.
     constexpr std::size_t kHeaderSize = 20;
@@ -161,15 +174,10 @@ bool firstDroppedFile(std::string_view block, DroppedFileName& name) {
     if (offset < kHeaderSize || offset >= block.size())
         return false;
     if (name.isWide) {
-        name.wide.clear();
-        for (std::size_t at = offset; at + 1 < block.size(); at += 2) {
-            const char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(block[at]) |
-                                                        (static_cast<unsigned char>(block[at + 1]) << 8));
-            if (unit == 0)
-                return !name.wide.empty();
-            name.wide += unit;
-        }
-        return false;  // no terminating zero inside the block
+        name.wide = utf16FromBytes(block.substr(offset));
+        // The name must end inside the block, with its zero.
+        const std::size_t end = offset + name.wide.size() * 2;
+        return !name.wide.empty() && end + 1 < block.size();
     }
     const std::size_t end = block.find('\0', offset);
     if (end == std::string_view::npos || end == offset)

@@ -74,6 +74,9 @@ bool isPlainFileName(std::string_view name);
 // "tempFile" + index, or one of those clip names + ".bmp".
 bool isClipFileName(std::string_view name);
 
+// UTF-16 little-endian bytes (clipboard format 13) as text, up to the first zero character.
+std::u16string utf16FromBytes(std::string_view bytes);
+
 // The first file name of a DROPFILES block (clipboard format 15), checked against the block's
 // size: false when the block is malformed or holds no name. Wide lists give UTF-16 in `wide`;
 // others give their code-page bytes in `narrow`.

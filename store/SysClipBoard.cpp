@@ -292,15 +292,7 @@ std::vector<std::pair<int, int>> CSysClipBoard::clipFormats(XmlDocument& doc, st
 std::optional<std::string> CSysClipBoard::readDataFile(std::string_view name) const {
     if (!isPlainFileName(name))
         return std::nullopt;
-    FileHandle file = openFileUtf8(dataFile(name), "rb");
-    if (!file)
-        return std::nullopt;
-    std::string bytes;
-    char buffer[65536];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-        bytes.append(buffer, got);
-    return bytes;
+    return readFileBytes(dataFile(name));
 }
 
 // The first text format in index order wins: code-page text (1) or UTF-16 (13), up to its zero.
@@ -314,19 +306,9 @@ std::u16string CSysClipBoard::getTextFromName(std::string_view clip) const {
         const std::optional<std::string> data = readDataFile(formatElementName(clip, index));
         if (!data)
             continue;
-        const std::string& bytes = *data;
         if (format == kFormatText)
-            return codePageToUtf16(std::string_view(bytes.c_str()));
-        std::u16string text;
-        text.reserve(bytes.size() / 2);
-        for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
-            const char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[at]) |
-                                                        (static_cast<unsigned char>(bytes[at + 1]) << 8));
-            if (unit == 0)
-                break;
-            text += unit;
-        }
-        return text;
+            return codePageToUtf16(std::string_view(data->c_str()));
+        return utf16FromBytes(*data);
     }
     return {};
 }

@@ -38,15 +38,7 @@ std::string ScratchDir::path(const std::string& name) const {
 }
 
 std::string readBytes(const std::string& path) {
-    FileHandle file = openFileUtf8(path, "rb");
-    std::string bytes;
-    if (!file)
-        return bytes;
-    char buffer[65536];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-        bytes.append(buffer, got);
-    return bytes;
+    return readFileBytes(path).value_or(std::string());
 }
 
 void writeBytes(const std::string& path, const std::string& bytes) {

@@ -1,5 +1,26 @@
 #include "WinTestSupport.h"
 
+#include <shlobj.h>
+
+#include <cstring>
+
+HGLOBAL globalFrom(const void* data, std::size_t size) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    std::memcpy(GlobalLock(memory), data, size);
+    GlobalUnlock(memory);
+    return memory;
+}
+
+std::string dropFilesBlock(const std::wstring& files) {
+    std::string block(sizeof(DROPFILES), '\0');
+    DROPFILES header = {};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = TRUE;
+    std::memcpy(block.data(), &header, sizeof header);
+    block.append(reinterpret_cast<const char*>(files.c_str()), (files.size() + 1) * sizeof(wchar_t));
+    return block;
+}
+
 bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (!done()) {

@@ -11,6 +11,11 @@
 
 using namespace std::chrono_literals;
 
+// A movable memory block holding a copy of `data`, for SetClipboardData.
+HGLOBAL globalFrom(const void* data, std::size_t size);
+// A DROPFILES block with a wide file list ("a\0b\0", the final zero is added).
+std::string dropFilesBlock(const std::wstring& files);
+
 // Dispatches this thread's messages (and timers) until `done` or the time-out.
 bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 

@@ -34,13 +34,6 @@ void setClipboard(UINT format, HANDLE data) {
         SetClipboardData(format, data);
 }
 
-HGLOBAL globalFrom(const void* data, std::size_t size) {
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-    std::memcpy(GlobalLock(memory), data, size);
-    GlobalUnlock(memory);
-    return memory;
-}
-
 bool hasContent(const std::vector<ListRow>& rows, const std::wstring& content) {
     for (const ListRow& row : rows)
         if (row.content == content)
@@ -132,13 +125,7 @@ TEST_F(MainWindowTest, PicturesAndFileListsGetTheirRowsAndPreview) {
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return hasContent(rows, L"picture:size 64*48"); }));
     EXPECT_EQ(m_app->rows()[0].image, 1);
 
-    const wchar_t files[] = L"C:\\docs\\one.txt\0C:\\docs\\two.txt\0";
-    std::string drop(sizeof(DROPFILES), '\0');
-    DROPFILES header = {};
-    header.pFiles = sizeof(DROPFILES);
-    header.fWide = TRUE;
-    std::memcpy(drop.data(), &header, sizeof header);
-    drop.append(reinterpret_cast<const char*>(files), sizeof files);
+    const std::string drop = dropFilesBlock(std::wstring(L"C:\\docs\\one.txt\0C:\\docs\\two.txt\0", 32));
     setClipboard(CF_HDROP, globalFrom(drop.data(), drop.size()));
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 2; }));
     EXPECT_EQ(m_app->rows()[1].content, L"File:Path\"C:\\docs\\one.txt\"");
@@ -234,7 +221,7 @@ TEST_F(MainWindowTest, SecondStartShowsTheFirstWindowAndEnds) {
 TEST_F(MainWindowTest, MinimisingHidesToTheTrayAndADoubleClickBringsItBack) {
     start();
     ShowWindow(m_app->mainWindow(), SW_MINIMIZE);
-    ASSERT_TRUE(pumpUntil([&] { return !IsWindowVisible(m_app->mainWindow()); }, 5s));
+    ASSERT_TRUE(pumpUntil([&] { return !IsWindowVisible(m_app->mainWindow()); }, 15s));
     // Without a desktop window Wine shows the notification area as a window of its own.
     HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
     ASSERT_TRUE(tray);

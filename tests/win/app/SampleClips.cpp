@@ -1,19 +1,13 @@
 // Puts a few sample clips on the clipboard one after another (a text, a Chinese text, a
 // picture, a file list), so that a running dravix.exe records them. Used by scripts/run.
+#include "WinTestSupport.h"
+
 #include <windows.h>
-#include <shlobj.h>
 
 #include <cstring>
 #include <string>
 
 namespace {
-
-HGLOBAL globalFrom(const void* data, std::size_t size) {
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-    std::memcpy(GlobalLock(memory), data, size);
-    GlobalUnlock(memory);
-    return memory;
-}
 
 void put(UINT format, HANDLE data) {
     for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt)
@@ -58,13 +52,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     putText(L"Hello from the clipboard");
     putText(L"多重剪贴板：复制的每一段文字都在这里");
     put(CF_BITMAP, picture());
-    const wchar_t files[] = L"C:\\users\\Public\\Documents\\report.txt\0C:\\users\\Public\\Documents\\notes.txt\0";
-    std::string drop(sizeof(DROPFILES), '\0');
-    DROPFILES header = {};
-    header.pFiles = sizeof(DROPFILES);
-    header.fWide = TRUE;
-    std::memcpy(drop.data(), &header, sizeof header);
-    drop.append(reinterpret_cast<const char*>(files), sizeof files);
+    const std::wstring files = L"C:\\users\\Public\\Documents\\report.txt";
+    const std::string drop = dropFilesBlock(files + L'\0' + L"C:\\users\\Public\\Documents\\notes.txt" + L'\0');
     put(CF_HDROP, globalFrom(drop.data(), drop.size()));
     putText(L"Ctrl+Alt+数字键 粘贴快捷键里的内容");
     return 0;

@@ -17,13 +17,6 @@
 
 namespace {
 
-HGLOBAL globalFrom(const void* data, std::size_t size) {
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-    std::memcpy(GlobalLock(memory), data, size);
-    GlobalUnlock(memory);
-    return memory;
-}
-
 std::string globalBytes(HANDLE memory) {
     fw::GlobalLockScope lock(memory);
     return lock.data() ? std::string(static_cast<const char*>(lock.data()), lock.size()) : std::string();
@@ -157,13 +150,7 @@ TEST_F(TransferTest, WideBitmapRowsArePadded) {
 }
 
 TEST_F(TransferTest, FileListAndRegisteredFormatRoundTrip) {
-    const wchar_t files[] = L"C:\\docs\\one.txt\0C:\\docs\\two.txt\0";
-    std::string drop(sizeof(DROPFILES), '\0');
-    DROPFILES header = {};
-    header.pFiles = sizeof(DROPFILES);
-    header.fWide = TRUE;
-    std::memcpy(drop.data(), &header, sizeof header);
-    drop.append(reinterpret_cast<const char*>(files), sizeof files);
+    const std::string drop = dropFilesBlock(std::wstring(L"C:\\docs\\one.txt\0C:\\docs\\two.txt\0", 32));
     const UINT custom = RegisterClipboardFormatW(L"Dravix Test Format");
     const std::string customBytes("\x01\x02\x00\xFFpayload", 11);
     setClipboard({{CF_HDROP, globalFrom(drop.data(), drop.size())},
