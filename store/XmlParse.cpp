@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -54,9 +55,14 @@ public:
             nextToken(m_text, offset, token);
             if (token.kind == kNodeEndOfText)
                 break;
-            if (token.kind == kNodeElement)
+            if (token.kind == kNodeElement) {
                 startTag(token);
-            else if (token.kind == kNodeEndTag)
+                offset = token.start + token.length;
+                if (!token.emptyElement)
+                    offset = closeSimpleElement(offset);
+                continue;
+            }
+            if (token.kind == kNodeEndTag)
                 endTag(token);
             else if (token.kind == kNodeError)
                 errorToken(token);
@@ -93,6 +99,26 @@ private:
         appendChild(index, parent);
         if (!token.emptyElement)
             m_open.push_back({index, token.nameStart, token.nameLength});
+    }
+
+    // The store's usual element, "<name>text</name>": when the text holds no markup and the
+    // end tag closes the element just opened, the element is closed here without going through
+    // the tokenizer. Returns the offset to go on from.
+    int closeSimpleElement(int offset) {
+        const OpenElement& open = m_open.back();
+        const std::size_t lt = m_text.find('<', static_cast<std::size_t>(offset));
+        const std::size_t nameAt = lt + 2;
+        const std::size_t length = static_cast<std::size_t>(open.nameLength);
+        if (lt == std::string_view::npos || nameAt + length >= m_text.size() || m_text[lt + 1] != '/' ||
+            m_text[nameAt + length] != '>' ||
+            std::memcmp(m_text.data() + nameAt, m_text.data() + open.nameStart, length) != 0)
+            return offset;
+        const int end = static_cast<int>(nameAt + length + 1);
+        ElementRecord& r = m_doc.rec(open.index);
+        r.length = end - r.start;
+        r.setTagLengths(r.startTagLength(), static_cast<int>(length) + 3);
+        m_open.pop_back();
+        return end;
     }
 
     // Links a new record as the last child of `parent` (the parse only ever appends).
