@@ -11,6 +11,7 @@
 #define IDB_HEADER_TIME 134
 #define IDI_TREE_ROOT 135
 #define IDI_TREE_HOTKEYS 136
+#define IDI_SLOT 137           // a slot clip (the hotkeys picture)
 #define IDI_TREE_COLLECTION 138
 #define IDI_LIST_TEXT 139
 #define IDI_LIST_FILES 140

@@ -33,18 +33,21 @@ char upperAscii(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// CON, PRN, AUX, NUL, COM1-9, LPT1-9, also with an extension ("nul.txt").
+// CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9, LPT1-9, also with an extension ("nul.txt").
 bool isDeviceName(std::string_view name) {
-    std::string base;
-    for (char c : name.substr(0, name.find('.')))
-        base += upperAscii(c);
+    std::string_view base = name.substr(0, name.find('.'));
     while (!base.empty() && base.back() == ' ')
-        base.pop_back();
-    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" ||
-        base == "CONOUT$")
+        base.remove_suffix(1);
+    if (base.size() < 3 || base.size() > 7)
+        return false;
+    char upper[8] = {};
+    for (std::size_t i = 0; i < base.size(); ++i)
+        upper[i] = upperAscii(base[i]);
+    const std::string_view word(upper, base.size());
+    if (word == "CON" || word == "PRN" || word == "AUX" || word == "NUL" || word == "CONIN$" || word == "CONOUT$")
         return true;
-    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-           base[3] >= '1' && base[3] <= '9';
+    return word.size() == 4 && (word.substr(0, 3) == "COM" || word.substr(0, 3) == "LPT") && word[3] >= '1' &&
+           word[3] <= '9';
 }
 
 void putLittleEndian(std::uint8_t* at, std::uint32_t value, int bytes) {
@@ -294,8 +297,9 @@ std::array<std::uint8_t, kBmpHeadersSize> bmpHeaders(const BmpLayout& layout) {
     return out;
 }
 
-void startEmptyStore(XmlDocument& doc) {
+void startEmptyStore(XmlDocument& doc, std::size_t expectedSize) {
     doc.setDocument(kDeclarationLine);
+    doc.reserveText(expectedSize);
     doc.addElement(kRootName);
 }
 

@@ -125,8 +125,9 @@ bool computeBmpLayout(int width, int height, int bitCount, BmpLayout& layout);
 // The 14-byte file header followed by the 40-byte information header.
 std::array<std::uint8_t, kBmpHeadersSize> bmpHeaders(const BmpLayout& layout);
 
-// The document of a new store: the declaration line and an empty root.
-void startEmptyStore(XmlDocument& doc);
+// The document of a new store: the declaration line and an empty root; room is made for
+// `expectedSize` bytes of text when the caller knows how large it will grow.
+void startEmptyStore(XmlDocument& doc, std::size_t expectedSize = 0);
 // Makes `name` the current child of the root, searching the root's children from the first.
 bool findRootChild(XmlDocument& doc, std::string_view name);
 // Appends `name` with `text` as the root's last child.

@@ -347,7 +347,7 @@ bool CSysClipBoard::saveArchive(const std::string& path) const {
     if (loadIndex(source) == Load::Unreadable)
         return false;
     XmlDocument archive;
-    startEmptyStore(archive);
+    startEmptyStore(archive, source.documentText().size() + 64);
     createFolder(folder);
     for (const std::string& name : filesIn(folder))
         if (isClipFileName(name))
@@ -390,7 +390,7 @@ bool CSysClipBoard::openArchive(const std::string& path) const {
     deleteFolder(dataFolder());
     createFolder(dataFolder());
     XmlDocument index;
-    startEmptyStore(index);
+    startEmptyStore(index, archive.documentText().size() + 64);
     std::vector<std::string> names;
     for (const auto& [name, text] : elements) {
         appendRootChild(index, name, text);

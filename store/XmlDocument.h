@@ -93,6 +93,8 @@ public:
     int documentFlags() const { return m_nDocFlags; }
     void setDocumentFlags(int flags) { m_nDocFlags = flags; }
 
+    // Makes room for a text of `size` bytes, so that adding elements up to it does not move it.
+    void reserveText(std::size_t size) { m_strDoc.reserve(size); }
     // Bytes held by the text and the element table (for measurements).
     std::size_t memoryUsage() const;
     // Number of records the element table can hold without growing.

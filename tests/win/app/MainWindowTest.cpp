@@ -292,4 +292,15 @@ TEST_F(StartupTest, UpdateMarkerStartsOnlyTheUpdater) {
     EXPECT_FALSE(windowShown(app.processId()));
 }
 
+TEST_F(StartupTest, AWaitingUpdaterReplacesTheOldOneAndStartGoesOn) {
+    copyIn(L"dravix.exe");
+    copyIn(L"Latchkit.dll");
+    writeBytes(fw::toUtf8(folder() + L"\\pellimorvchange.exe"), "old updater");
+    writeBytes(fw::toUtf8(folder() + L"\\pellimorvchange.exe.pellimor!"), "new updater");
+    DravixProcess app(folder());
+    EXPECT_TRUE(app.waitForMainWindow());
+    EXPECT_EQ(readBytes(fw::toUtf8(folder() + L"\\pellimorvchange.exe")), "new updater");
+    EXPECT_FALSE(fileExists(fw::toUtf8(folder() + L"\\pellimorvchange.exe.pellimor!")));
+}
+
 }  // namespace
