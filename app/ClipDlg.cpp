@@ -52,6 +52,7 @@ CClipDlg::CClipDlg() : fw::CDialog(IDD_MAIN), m_tray(*this) {
     store->deleteFolder(windows + "\\" + std::string(store::kDataFolderName));
 }
 
+// The list shares its image list (LVS_SHAREIMAGELISTS) and a tree never frees one: both are ours.
 CClipDlg::~CClipDlg() {
     if (m_listImages)
         ImageList_Destroy(m_listImages);

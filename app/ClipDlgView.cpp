@@ -109,10 +109,13 @@ void CClipDlg::ActivateTargetWindow() {
         SetForegroundWindow(m_hTargetWnd);
 }
 
-// Escape and Enter do nothing; the last foreground window of another application (not the
-// taskbar, not a tooltip) is kept as the target of pastes from the list.
+// Escape and Enter do nothing in the main window (its own dialogs and message boxes keep them);
+// the last foreground window of another application (not the taskbar, not a tooltip) is kept as
+// the target of pastes from the list.
 bool CClipDlg::PreTranslateMessage(MSG* message) {
-    if (message->message == WM_KEYDOWN && (message->wParam == VK_ESCAPE || message->wParam == VK_RETURN))
+    const bool inMainWindow = message->hwnd == hwnd() || IsChild(hwnd(), message->hwnd);
+    if (inMainWindow && message->message == WM_KEYDOWN &&
+        (message->wParam == VK_ESCAPE || message->wParam == VK_RETURN))
         return true;
     HWND foreground = GetForegroundWindow();
     if (IsWindow(foreground) && foreground != hwnd() && foreground != m_hTargetWnd) {

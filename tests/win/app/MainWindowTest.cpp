@@ -246,7 +246,10 @@ TEST_F(MainWindowTest, ClosingAsksTheExitDialogAndTheConfirmation) {
     PostMessageW(m_app->mainWindow(), WM_CLOSE, 0, 0);
     ASSERT_TRUE(pumpUntil([&] { return (dialog = findProcessWindow(m_app->processId(), L"退出")) != nullptr; }, 5s));
     SendMessageW(GetDlgItem(dialog, 1005), BM_CLICK, 0, 0);
-    SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    // Enter reaches the exit dialog's default button (only the main window ignores it).
+    SetForegroundWindow(dialog);
+    pumpUntil([&] { return GetForegroundWindow() == dialog; }, 2s);
+    pressChord({}, VK_RETURN);
     HWND question = nullptr;
     ASSERT_TRUE(pumpUntil(
         [&] { return (question = findProcessWindow(m_app->processId(), title, m_app->mainWindow())) != nullptr; }, 5s));
