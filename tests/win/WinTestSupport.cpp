@@ -38,6 +38,17 @@ bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     return true;
 }
 
+bool bringToFront(HWND window) {
+    return pumpUntil(
+        [&] {
+            if (GetForegroundWindow() == window)
+                return true;
+            SetForegroundWindow(window);
+            return false;
+        },
+        5s);
+}
+
 void sendKeys(const std::vector<KeyStroke>& strokes) {
     std::vector<INPUT> inputs(strokes.size());
     for (std::size_t i = 0; i < strokes.size(); ++i) {
@@ -149,12 +160,5 @@ std::wstring Target::pointerOverCommand() const {
 }
 
 bool Target::focus() const {
-    return pumpUntil(
-        [&] {
-            if (GetForegroundWindow() == m_window)
-                return true;
-            SetForegroundWindow(m_window);
-            return false;
-        },
-        5s);
+    return bringToFront(m_window);
 }

@@ -19,6 +19,9 @@ std::string dropFilesBlock(const std::wstring& files);
 // Dispatches this thread's messages (and timers) until `done` or the time-out.
 bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
+// Makes `window` the foreground window and waits until it is.
+bool bringToFront(HWND window);
+
 struct KeyStroke {
     WORD key;
     bool up;

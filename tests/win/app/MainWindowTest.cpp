@@ -132,7 +132,7 @@ TEST_F(MainWindowTest, PicturesAndFileListsGetTheirRowsAndPreview) {
     EXPECT_EQ(m_app->rows()[1].image, 2);
 
     // A click on the picture row shows it, scaled, in the preview pane.
-    SetForegroundWindow(m_app->mainWindow());
+    ASSERT_TRUE(bringToFront(m_app->mainWindow()));
     const RECT row = m_app->rowRect(0);
     clickAt({row.left + 20, (row.top + row.bottom) / 2});
     RECT pane;
@@ -187,7 +187,7 @@ TEST_F(MainWindowTest, HeaderClicksSortBothWays) {
         setClipboard(CF_UNICODETEXT, globalFrom(text, (std::wcslen(text) + 1) * sizeof(wchar_t)));
         ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return hasContent(rows, text); }));
     }
-    SetForegroundWindow(m_app->mainWindow());
+    ASSERT_TRUE(bringToFront(m_app->mainWindow()));
     const RECT content = m_app->headerItemRect(0);
     const POINT header{(content.left + content.right) / 2, (content.top + content.bottom) / 2};
     clickAt(header);
@@ -201,7 +201,7 @@ TEST_F(MainWindowTest, HeaderClicksSortBothWays) {
 
 TEST_F(MainWindowTest, EscapeAndEnterDoNothing) {
     start();
-    SetForegroundWindow(m_app->mainWindow());
+    ASSERT_TRUE(bringToFront(m_app->mainWindow()));
     pressChord({}, VK_ESCAPE);
     pressChord({}, VK_RETURN);
     pumpUntil([] { return false; }, 800ms);
@@ -231,29 +231,45 @@ TEST_F(MainWindowTest, MinimisingHidesToTheTrayAndADoubleClickBringsItBack) {
     EXPECT_TRUE(pumpUntil([&] { return IsWindowVisible(m_app->mainWindow()) != FALSE; }, 5s));
 }
 
+// A dialog of the program once it is on screen (created, initialised and shown).
+HWND waitForDialog(DWORD processId, const std::wstring& title, HWND except = nullptr) {
+    HWND dialog = nullptr;
+    pumpUntil(
+        [&] {
+            dialog = findProcessWindow(processId, title, except);
+            return dialog && IsWindowVisible(dialog);
+        },
+        5s);
+    return dialog;
+}
+
+void pressButton(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
 TEST_F(MainWindowTest, ClosingAsksTheExitDialogAndTheConfirmation) {
     start();
     const std::wstring title = fw::toWide(store::kMainWindowTitle);
     // Cancel in the exit dialog: nothing happens.
     PostMessageW(m_app->mainWindow(), WM_CLOSE, 0, 0);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(pumpUntil([&] { return (dialog = findProcessWindow(m_app->processId(), L"退出")) != nullptr; }, 5s));
-    SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    HWND dialog = waitForDialog(m_app->processId(), L"退出");
+    ASSERT_TRUE(dialog);
+    pressButton(dialog, IDCANCEL);
     ASSERT_TRUE(pumpUntil([&] { return !IsWindow(dialog); }, 5s));
     EXPECT_EQ(m_app->waitForExit(300ms), -1);
 
-    // Exit chosen, then Yes: the program ends with code 0.
+    // Exit chosen and confirmed with Enter (only the main window ignores it), then Yes: the
+    // program ends with code 0.
     PostMessageW(m_app->mainWindow(), WM_CLOSE, 0, 0);
-    ASSERT_TRUE(pumpUntil([&] { return (dialog = findProcessWindow(m_app->processId(), L"退出")) != nullptr; }, 5s));
-    SendMessageW(GetDlgItem(dialog, 1005), BM_CLICK, 0, 0);
-    // Enter reaches the exit dialog's default button (only the main window ignores it).
-    SetForegroundWindow(dialog);
-    pumpUntil([&] { return GetForegroundWindow() == dialog; }, 2s);
+    dialog = waitForDialog(m_app->processId(), L"退出");
+    ASSERT_TRUE(dialog);
+    SendMessageW(GetDlgItem(dialog, 1004), BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageW(GetDlgItem(dialog, 1005), BM_SETCHECK, BST_CHECKED, 0);
+    ASSERT_TRUE(bringToFront(dialog));
     pressChord({}, VK_RETURN);
-    HWND question = nullptr;
-    ASSERT_TRUE(pumpUntil(
-        [&] { return (question = findProcessWindow(m_app->processId(), title, m_app->mainWindow())) != nullptr; }, 5s));
-    SendMessageW(GetDlgItem(question, IDYES), BM_CLICK, 0, 0);
+    HWND question = waitForDialog(m_app->processId(), title, m_app->mainWindow());
+    ASSERT_TRUE(question);
+    pressButton(question, IDYES);
     EXPECT_EQ(m_app->waitForExit(10s), 0);
 }
 
