@@ -273,6 +273,82 @@ TEST_F(MainWindowTest, ClosingAsksTheExitDialogAndTheConfirmation) {
     EXPECT_EQ(m_app->waitForExit(10s), 0);
 }
 
+TEST_F(MainWindowTest, AFullHistoryIsReportedAndNothingIsStored) {
+    start();
+    // 999 history records, written as the store holds them.
+    std::string index = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<UserInfo>\r\n";
+    for (int n = 1; n <= 999; ++n)
+        index += "<his" + std::to_string(n) + "-0>13</his" + std::to_string(n) + "-0>\r\n";
+    index += "</UserInfo>\r\n";
+    writeBytes(windowsDir() + "\\clipboard.xml", index);
+    setClipboard(CF_UNICODETEXT, globalFrom(L"one too many", sizeof(L"one too many")));
+    HWND full = waitForDialog(m_app->processId(), fw::toWide(store::kMainWindowTitle), m_app->mainWindow());
+    ASSERT_TRUE(full);
+    wchar_t text[128] = {};
+    GetDlgItemTextW(full, 0xFFFF, text, 128);  // the message box's text
+    EXPECT_STREQ(text, L"剪贴板历史记录已存满，请删除一些您不用的数据。");
+    pressButton(full, IDOK);
+    pumpUntil([] { return false; }, 500ms);
+    EXPECT_EQ(readBytes(windowsDir() + "\\clipboard.xml"), index);
+    EXPECT_TRUE(m_app->rows().empty());
+}
+
+// The tray menu's commands, sent to the tray icon's own window as the menu would.
+class TrayMenuTest : public MainWindowTest {
+protected:
+    HWND trayWindow() const {
+        for (HWND window = FindWindowW(L"DravixTrayIconWindow", nullptr); window;
+             window = FindWindowExW(nullptr, window, L"DravixTrayIconWindow", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == m_app->processId())
+                return window;
+        }
+        return nullptr;
+    }
+    void command(UINT id) { SendMessageW(trayWindow(), WM_COMMAND, id, 0); }
+    std::wstring title() const {
+        wchar_t text[128] = {};
+        GetWindowTextW(m_app->mainWindow(), text, 128);
+        return text;
+    }
+};
+
+TEST_F(TrayMenuTest, PauseAndResumeSwitchTitleAndRecording) {
+    start();
+    ASSERT_TRUE(trayWindow());
+    const std::wstring normal = fw::toWide(store::kMainWindowTitle);
+    command(32775);  // pause
+    EXPECT_EQ(title(), normal + L"(暂停)");
+    setClipboard(CF_UNICODETEXT, globalFrom(L"while paused", sizeof(L"while paused")));
+    pumpUntil([] { return false; }, 800ms);
+    EXPECT_TRUE(m_app->rows().empty());
+    command(32779);  // resume: the clipboard of this moment is recorded
+    EXPECT_EQ(title(), normal);
+    EXPECT_TRUE(m_app->waitForRows([](const auto& rows) { return hasContent(rows, L"while paused"); }));
+}
+
+TEST_F(TrayMenuTest, StartWithWindowsAndAlwaysOnTopToggle) {
+    start();
+    auto runValue = [] {
+        wchar_t value[300] = {};
+        DWORD size = sizeof value;
+        const LONG result = RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                         L"pellimor", RRF_RT_REG_SZ, nullptr, value, &size);
+        return result == ERROR_SUCCESS ? std::wstring(value) : std::wstring();
+    };
+    command(32777);
+    const std::wstring written = runValue();
+    EXPECT_NE(written.find(L"dravix.exe"), std::wstring::npos);
+    command(32777);
+    EXPECT_EQ(runValue(), L"");
+
+    command(32778);
+    EXPECT_TRUE(GetWindowLongW(m_app->mainWindow(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    command(32778);
+    EXPECT_FALSE(GetWindowLongW(m_app->mainWindow(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
 // Program folders of their own, for the starts that must end early.
 class StartupTest : public ::testing::Test {
 protected:
