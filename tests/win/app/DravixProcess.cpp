@@ -51,7 +51,8 @@ HWND DravixProcess::waitForMainWindow(std::chrono::milliseconds timeout) {
             DWORD owner = 0;
             if (m_main)
                 GetWindowThreadProcessId(m_main, &owner);
-            return m_main && owner == m_process.dwProcessId;
+            // The title is set during initialisation; the dialog is shown after it.
+            return m_main && owner == m_process.dwProcessId && IsWindowVisible(m_main);
         },
         timeout);
     if (m_main)

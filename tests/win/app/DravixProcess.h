@@ -23,7 +23,7 @@ public:
     DravixProcess& operator=(const DravixProcess&) = delete;
 
     bool started() const { return m_process.hProcess != nullptr; }
-    // Waits for the main window by its exact title; null after the time-out.
+    // Waits for the main window, by its exact title, to be shown; null after the time-out.
     HWND waitForMainWindow(std::chrono::milliseconds timeout = 15s);
     HWND mainWindow() const { return m_main; }
     // The exit code, or -1 when it is still running after the time-out.

@@ -343,10 +343,11 @@ TEST_F(TrayMenuTest, StartWithWindowsAndAlwaysOnTopToggle) {
     command(32777);
     EXPECT_EQ(runValue(), L"");
 
+    auto onTop = [&] { return (GetWindowLongW(m_app->mainWindow(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
     command(32778);
-    EXPECT_TRUE(GetWindowLongW(m_app->mainWindow(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_TRUE(pumpUntil(onTop, 3s));
     command(32778);
-    EXPECT_FALSE(GetWindowLongW(m_app->mainWindow(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_TRUE(pumpUntil([&] { return !onTop(); }, 3s));
 }
 
 // Program folders of their own, for the starts that must end early.
