@@ -143,7 +143,7 @@ int CSysClipBoard::findCanUseHisClip() const {
     doc.resetPosition();
     if (doc.findElement() && doc.enterElement()) {
         while (doc.findElement()) {
-            const long n = historyNumberOfFirstFormat(doc.tagName());
+            const long n = historyNumberOfFirstFormat(doc.elementName());
             if (n <= 0)
                 continue;
             if (static_cast<std::size_t>(n) >= taken.size()) {

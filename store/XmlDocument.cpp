@@ -275,6 +275,10 @@ std::string XmlDocument::tagName() const {
     }
 }
 
+std::string_view XmlDocument::elementName() const {
+    return m_nNodeType == kNodeElement && m_iPos ? nameOf(m_iPos) : std::string_view();
+}
+
 std::string XmlDocument::childTagName() const {
     return m_iPosChild ? std::string(nameOf(m_iPosChild)) : std::string();
 }

@@ -79,6 +79,9 @@ public:
     bool leaveElement();
 
     std::string tagName() const;
+    // The current element's name as it stands in the text (valid until the next edit); empty
+    // when no element is current.
+    std::string_view elementName() const;
     std::string childTagName() const;
     std::string elementText() const;
     std::string childElementText() const;
