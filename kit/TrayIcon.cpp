@@ -37,12 +37,17 @@ CTrayIcon::~CTrayIcon() {
         DestroyIcon(m_icon);
 }
 
-bool CTrayIcon::notify(DWORD action, UINT flags) {
+NOTIFYICONDATAW CTrayIcon::iconData(UINT flags) const {
     NOTIFYICONDATAW data = {};
     data.cbSize = sizeof data;
     data.hWnd = m_parent;
     data.uID = m_id;
     data.uFlags = flags;
+    return data;
+}
+
+bool CTrayIcon::notify(DWORD action, UINT flags) {
+    NOTIFYICONDATAW data = iconData(flags);
     data.uCallbackMessage = m_callbackMessage;
     data.hIcon = m_frames.empty() || !m_frame ? m_icon : m_frames[m_frame % m_frames.size()];
     lstrcpynW(data.szTip, m_tooltip.c_str(), ARRAYSIZE(data.szTip));
@@ -60,11 +65,7 @@ bool CTrayIcon::Create(const std::wstring& tooltip, HWND parent, UINT iconId, UI
 }
 
 void CTrayIcon::showIcon(HICON icon) {
-    NOTIFYICONDATAW data = {};
-    data.cbSize = sizeof data;
-    data.hWnd = m_parent;
-    data.uID = m_id;
-    data.uFlags = NIF_ICON;
+    NOTIFYICONDATAW data = iconData(NIF_ICON);
     data.hIcon = icon;
     Shell_NotifyIconW(NIM_MODIFY, &data);
 }
@@ -96,11 +97,7 @@ void CTrayIcon::SetIcon(UINT iconId) {
 
 void CTrayIcon::ShowBalloonTip(const std::wstring& text, const std::wstring& title, DWORD iconFlags,
                                UINT timeoutSeconds) {
-    NOTIFYICONDATAW data = {};
-    data.cbSize = sizeof data;
-    data.hWnd = m_parent;
-    data.uID = m_id;
-    data.uFlags = NIF_INFO;
+    NOTIFYICONDATAW data = iconData(NIF_INFO);
     lstrcpynW(data.szInfo, text.c_str(), ARRAYSIZE(data.szInfo));
     lstrcpynW(data.szInfoTitle, title.c_str(), ARRAYSIZE(data.szInfoTitle));
     data.dwInfoFlags = iconFlags;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -36,6 +37,7 @@ public:
 
 private:
     static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
+    NOTIFYICONDATAW iconData(UINT flags) const;
     bool notify(DWORD action, UINT flags);
     void showIcon(HICON icon);
 
