@@ -115,15 +115,19 @@ void readTextToken(std::string_view text, int offset, XmlToken& token) {
 }
 
 // Start and end tags are the bulk of a store file: their names are read in the same pass that
-// looks for the closing ">", and only unusual tags take the general scan.
+// looks for the closing ">", and only unusual tags take the general scan. Returns the offset
+// just after the name.
+int readTagName(std::string_view text, int nameStart, XmlToken& token) {
+    const int end = tagNameEnd(text, nameStart, static_cast<int>(text.size()));
+    token.nameStart = nameStart;
+    token.nameLength = end - nameStart;
+    return end;
+}
+
 void readStartTag(std::string_view text, int offset, XmlToken& token) {
     const int size = static_cast<int>(text.size());
     const char* p = text.data();
-    int i = offset + 1;
-    while (i < size && p[i] != '>' && p[i] != '/' && !isXmlSpace(p[i]))
-        ++i;
-    token.nameStart = offset + 1;
-    token.nameLength = i - token.nameStart;
+    const int i = readTagName(text, offset + 1, token);
     int gt;
     if (i < size && p[i] == '>')
         gt = i;
@@ -144,11 +148,7 @@ void readStartTag(std::string_view text, int offset, XmlToken& token) {
 void readEndTag(std::string_view text, int offset, XmlToken& token) {
     const int size = static_cast<int>(text.size());
     const char* p = text.data();
-    int i = offset + 2;
-    while (i < size && p[i] != '>' && p[i] != '/' && !isXmlSpace(p[i]))
-        ++i;
-    token.nameStart = offset + 2;
-    token.nameLength = i - token.nameStart;
+    const int i = readTagName(text, offset + 2, token);
     const int gt = i < size && p[i] == '>' ? i : (i < size ? findChar(text, '>', i, size) : -1);
     if (gt < 0)
         return setUnterminated(token, size, "Element end tag");

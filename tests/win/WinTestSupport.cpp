@@ -146,6 +146,33 @@ HWND Target::edit() const {
     return FindWindowExW(m_window, nullptr, L"EDIT", nullptr);
 }
 
+bool Target::setTextAndSelectAll(const std::wstring& text) const {
+    HWND control = edit();
+    SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(control, EM_SETSEL, 0, 0);
+    const DWORD all = MAKELONG(0, static_cast<WORD>(text.size()));
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (!focus())
+            continue;
+        pressChord({VK_CONTROL}, 'A');
+        if (pumpUntil([&] { return static_cast<DWORD>(SendMessageW(control, EM_GETSEL, 0, 0)) == all; }, 1s))
+            return true;
+    }
+    return false;
+}
+
+bool clipboardHoldsText(const std::wstring& text) {
+    if (!OpenClipboard(nullptr))
+        return false;
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const wchar_t* held = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    const bool same = held && text == held;
+    if (held)
+        GlobalUnlock(data);
+    CloseClipboard();
+    return same;
+}
+
 std::wstring Target::text() const {
     wchar_t buffer[256] = {};
     SendMessageW(edit(), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buffer));

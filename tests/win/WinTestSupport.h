@@ -19,6 +19,9 @@ std::string dropFilesBlock(const std::wstring& files);
 // Dispatches this thread's messages (and timers) until `done` or the time-out.
 bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
+// Whether the clipboard holds `text` as Unicode text.
+bool clipboardHoldsText(const std::wstring& text);
+
 // Makes `window` the foreground window and waits until it is.
 bool bringToFront(HWND window);
 
@@ -61,6 +64,10 @@ public:
     std::wstring pointerOverCommand() const;
     // Brings the target to the front and waits until it is the foreground window.
     bool focus() const;
+    // Puts `text` into the target's edit control, brings it to the front and selects it all with
+    // Ctrl+A, checking the selection (a key sent while the application is still activating can
+    // be lost, so the chord is repeated until the selection shows).
+    bool setTextAndSelectAll(const std::wstring& text) const;
 
 private:
     void start(std::wstring command, const std::function<HWND()>& find);

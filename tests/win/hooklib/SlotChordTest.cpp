@@ -178,12 +178,8 @@ TEST_F(SlotChordTest, RealXKeysFromXdotool) {
 TEST_F(SlotChordTest, CopyFromWineNotepad) {
     Target notepad(ProgramByClass{L"notepad.exe", L"Notepad"});
     ASSERT_TRUE(notepad.window());
-    HWND edit = FindWindowExW(notepad.window(), nullptr, L"Edit", nullptr);
-    ASSERT_TRUE(edit);
-    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"words from notepad"));
-    ASSERT_TRUE(notepad.focus());
-    pressChord({VK_CONTROL}, 'A');
-    pumpUntil([] { return false; }, 200ms);
+    ASSERT_TRUE(notepad.edit());
+    ASSERT_TRUE(notepad.setTextAndSelectAll(L"words from notepad"));
     WPARAM key = 0;
     std::chrono::milliseconds took{};
     ASSERT_TRUE(copyToSlot('5', &key, &took));
