@@ -2,12 +2,17 @@
 
 #include "ClipDlg.h"
 #include "ClipRules.h"
-#include "StoreFormat.h"
+#include "Protocol.h"
+#include "StoreFile.h"
 #include "SysClipBoard.h"
+#include "fw/Handle.h"
 #include "fw/Text.h"
+#include "fw/Window.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
+
+#include <memory>
 
 namespace {
 
@@ -24,6 +29,17 @@ bool exists(const std::wstring& path) {
 
 void openWithShell(const std::wstring& path) {
     ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, L".", SW_SHOWNORMAL);
+}
+
+std::wstring mainTitle() {
+    return fw::toWide(store::kMainWindowTitle);
+}
+
+// A store file met damaged (by us or by the hook library in another application) is reported
+// by the main window once its message loop runs, not in the middle of a store operation.
+void reportStoreDamage(const std::string&) {
+    if (HWND main = fw::FindTopLevelWindow(mainTitle(), store::kMainListId))
+        PostMessageW(main, store::kMsgStoreDamaged, 0, 0);
 }
 
 }  // namespace
@@ -46,19 +62,33 @@ bool CClipApp::InitInstance() {
     Sleep(startupPauseMs());
     SetCurrentDirectoryW(folder.c_str());
 
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Pellimor");
+    fw::UniqueKernelObject mutex(CreateMutexW(nullptr, FALSE, L"Pellimor"));
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (HWND first = FindWindowW(nullptr, fw::toWide(store::kMainWindowTitle).c_str())) {
+        if (HWND first = fw::FindTopLevelWindow(mainTitle(), store::kMainListId)) {
             ShowWindow(first, SW_SHOW);
             ShowWindow(first, SW_SHOWNORMAL);
         }
-        ExitProcess(0);
+        return false;
     }
-    m_pMainDlg = new CClipDlg();
-    m_pMainDlg->DoModal(nullptr);
-    if (mutex)
-        CloseHandle(mutex);
-    delete m_pMainDlg;
+
+    // The hook library, bound by name: without it or one of its exports the program ends
+    // silently; a library without its menu pictures is reported once.
+    HookLibrary hook;
+    if (!hook.load(L"Latchkit.dll"))
+        return false;
+    if (!hook.hasMenuImages()) {
+        MessageBoxW(nullptr, fw::toWide(clip::kLoadIconError).c_str(), mainTitle().c_str(), MB_OK | MB_ICONERROR);
+        return false;
+    }
+    CSysClipBoard* store = CSysClipBoard::getInstance();
+    if (!store)
+        return false;
+    store->resetStore();
+    store::setDamageReporter(reportStoreDamage);
+
+    auto dialog = std::make_unique<CClipDlg>(std::move(hook));
+    m_pMainDlg = dialog.get();
+    dialog->DoModal(nullptr);
     m_pMainDlg = nullptr;
     return false;
 }

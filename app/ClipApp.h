@@ -1,5 +1,5 @@
-// CClipApp: start-up (updates, companions, single instance), the main window run modally, and
-// teardown.
+// CClipApp: start-up (updates, companions, single instance, the hook library, the store of the
+// previous run), the main window run modally, and teardown.
 #pragma once
 
 #include "fw/App.h"

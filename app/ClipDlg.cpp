@@ -5,6 +5,7 @@
 #include "ClipRules.h"
 #include "ExitDlg.h"
 #include "ListSupport.h"
+#include "Protocol.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "fw/Text.h"
@@ -24,12 +25,12 @@ std::wstring loadString(UINT id) {
     return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
 }
 
-HIMAGELIST iconList(std::initializer_list<UINT> icons) {
-    HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 4);
+fw::UniqueImageList iconList(std::initializer_list<UINT> icons) {
+    fw::UniqueImageList list(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 4));
     for (UINT id : icons) {
-        HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
-        ImageList_AddIcon(list, icon);
-        DestroyIcon(icon);
+        fw::UniqueIcon icon(
+            static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0)));
+        ImageList_AddIcon(list.get(), icon.get());
     }
     return list;
 }
@@ -38,27 +39,13 @@ bool g_bFirstPaint = true;
 
 }  // namespace
 
-// The start-up share of the main window: the hook library is bound (the process ends silently
-// without it) and the previous run's store is emptied.
-CClipDlg::CClipDlg() : fw::CDialog(IDD_MAIN), m_tray(*this) {
+CClipDlg::CClipDlg(HookLibrary hook) : fw::CDialog(IDD_MAIN), m_tray(*this), m_hook(std::move(hook)) {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
-    HMODULE library = LoadLibraryW(L"Latchkit.dll");
-    if (!library || !m_hook.bind(library))
-        ExitProcess(0);
-    CSysClipBoard* store = CSysClipBoard::getInstance();
-    const std::string windows = store->getWindowsDir();
-    DeleteFileW(wide(windows + "\\" + std::string(store::kIndexFileName)).c_str());
-    DeleteFileW(wide(windows + "\\" + std::string(store::kStatusFileName)).c_str());
-    store->deleteFolder(windows + "\\" + std::string(store::kDataFolderName));
 }
 
-// The list shares its image list (LVS_SHAREIMAGELISTS) and a tree never frees one: both are ours.
-CClipDlg::~CClipDlg() {
-    if (m_listImages)
-        ImageList_Destroy(m_listImages);
-    if (m_treeImages)
-        ImageList_Destroy(m_treeImages);
-}
+// The list shares its image list (LVS_SHAREIMAGELISTS) and a tree never frees one: both are
+// ours, freed with the window object.
+CClipDlg::~CClipDlg() = default;
 
 bool CClipDlg::OnInitDialog() {
     const std::wstring about = loadString(IDS_ABOUTBOX);
@@ -98,7 +85,7 @@ void CClipDlg::createCommandBarsAndPanes() {
 
 void CClipDlg::createList() {
     m_listImages = iconList({IDI_LIST_TEXT, IDI_LIST_PICTURE, IDI_LIST_FILES});
-    m_list.SetImageList(m_listImages, LVSIL_SMALL);
+    m_list.SetImageList(m_listImages.get(), LVSIL_SMALL);
     m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     m_list.InsertColumn(0, L"内容", 160);
     m_list.InsertColumn(1, L"复制时间", 130);
@@ -111,7 +98,7 @@ void CClipDlg::createList() {
 
 void CClipDlg::createTree() {
     m_treeImages = iconList({IDI_TREE_ROOT, IDI_TREE_COLLECTION, IDI_TREE_HOTKEYS, IDI_TREE_CATEGORY});
-    m_tree.SetImageList(m_treeImages);
+    m_tree.SetImageList(m_treeImages.get());
     m_hRoot = m_tree.InsertItem(wide(clip::kRootText), 0, TVI_ROOT);
     m_hCollection = m_tree.InsertItem(wide(clip::kCollectionText), 1, m_hRoot);
     m_hHotkeys = m_tree.InsertItem(wide(clip::kHotkeysText), 2, m_hRoot);
@@ -184,11 +171,14 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
     case WM_DESTROY:
         leaveViewerChain();
         return false;
-    case WM_USER + 1:
+    case store::kMsgSlotCopied:
         OnSlotCopied(wParam);
         return true;
-    case WM_USER + 3:
+    case store::kMsgClipPasted:
         OnClipPasted(wParam);
+        return true;
+    case store::kMsgStoreDamaged:
+        OnStoreDamaged();
         return true;
     case CClipTrayIcon::kNotifyMessage:
         result = m_tray.OnTrayNotification(wParam, lParam);
@@ -264,11 +254,7 @@ bool CClipDlg::OnClose() {
 // The viewer chain is left first, so that no notification can reach the unloaded library.
 void CClipDlg::unloadHookLibrary() {
     leaveViewerChain();
-    if (m_hook.UnHook)
-        m_hook.UnHook();
-    if (m_hook.module)
-        FreeLibrary(m_hook.module);
-    m_hook = HookLibrary{};
+    m_hook.unload();
 }
 
 void CClipDlg::RequestExit() {

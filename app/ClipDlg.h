@@ -11,12 +11,14 @@
 #include "PreviewEdit.h"
 #include "fw/Controls.h"
 #include "fw/Dialog.h"
+#include "fw/Handle.h"
 
 #include <string>
 
 class CClipDlg : public fw::CDialog, private TrayOwner {
 public:
-    CClipDlg();
+    // The hook library comes bound; the store of the previous run has been emptied.
+    explicit CClipDlg(HookLibrary hook);
     ~CClipDlg() override;
 
     // Called by the application's message filter for every message of the dialog's loop.
@@ -60,6 +62,8 @@ private:
     void OnSlotCopied(WPARAM digit);
     void OnClipPasted(WPARAM number);
 
+    void OnStoreDamaged();
+
     // ClipDlgView.cpp
     void OnTreeSelectionChanged();
     void OnHeaderClick(int column);
@@ -72,13 +76,14 @@ private:
     void unloadHookLibrary();
 
     fw::CListView m_list;
+    bool m_bStoreDamageReported = false;
     fw::CTreeView m_tree;
     CPreviewEdit m_preview;
     HWND m_status = nullptr;
     kit::CCommandBars m_commandBars;
     kit::CDockPanes m_panes;
-    HIMAGELIST m_listImages = nullptr;
-    HIMAGELIST m_treeImages = nullptr;
+    fw::UniqueImageList m_listImages;
+    fw::UniqueImageList m_treeImages;
     CClipTrayIcon m_tray;
     HICON m_hIcon = nullptr;
 
@@ -93,6 +98,7 @@ private:
     int m_bPaused = 0;
     int m_nSortColumn = -1;
     bool m_bSortAscending = true;
+    bool m_columnAscending[4] = {true, true, true, true};  // each column header's own direction
     std::string m_strArchivePath;
     HWND m_hTargetWnd = nullptr;
 };

@@ -3,22 +3,18 @@
 
 #include "ClipRules.h"
 #include "FileRecordReader.h"
+#include "Protocol.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "XmlDocument.h"
+#include "fw/ScopeExit.h"
 #include "fw/Text.h"
-
-#include <cstdlib>
 
 namespace {
 
 // 1 while a change is being recorded: a notification that arrives meanwhile (inside a message
 // box's loop, say) is only passed along the chain.
 bool g_bInDrawClipboard = false;
-
-std::string dataFolder() {
-    return CSysClipBoard::getInstance()->getWindowsDir() + "\\" + std::string(store::kDataFolderName);
-}
 
 }  // namespace
 
@@ -36,27 +32,30 @@ void CClipDlg::leaveViewerChain() {
 }
 
 void CClipDlg::RecordClipboardChange(WPARAM wParam, LPARAM lParam) {
-    if (!g_bInDrawClipboard && m_hook.SaveClipData) {
-        g_bInDrawClipboard = true;
-        CSysClipBoard* store = CSysClipBoard::getInstance();
-        if (!store->isSysClipSet()) {
-            const int number = store->findCanUseHisClip();
-            if (number > store::kMaxHistoryNumber) {
-                MessageBoxW(nullptr, fw::toWide(clip::kHistoryFullMessage).c_str(),
-                            fw::toWide(store::kMainWindowTitle).c_str(), MB_OK);
-            } else {
-                const std::string record = store::historyClipName(number);
-                m_hook.SaveClipData(record.c_str());
-                if (ShowClipRow(m_hCollection, record, clip::historyNumberText(number)))
-                    store->removeClip(record);
-                else
-                    setRootText(true);
-            }
-        }
-        g_bInDrawClipboard = false;
+    // The next viewer hears of every change, whatever happens here.
+    fw::ScopeExit passOn([&] {
+        if (m_hNextViewer)
+            PostMessageW(m_hNextViewer, WM_DRAWCLIPBOARD, wParam, lParam);
+    });
+    if (g_bInDrawClipboard || !m_hook.SaveClipData)
+        return;
+    g_bInDrawClipboard = true;
+    fw::ScopeExit recorded([] { g_bInDrawClipboard = false; });
+    CSysClipBoard* store = CSysClipBoard::getInstance();
+    if (store->isSysClipSet())
+        return;  // the hook library's own change
+    const int number = store->findCanUseHisClip();
+    if (number > store::kMaxHistoryNumber) {
+        MessageBoxW(nullptr, fw::toWide(clip::kHistoryFullMessage).c_str(), fw::toWide(store::kMainWindowTitle).c_str(),
+                    MB_OK);
+        return;
     }
-    if (m_hNextViewer)
-        PostMessageW(m_hNextViewer, WM_DRAWCLIPBOARD, wParam, lParam);
+    const std::string record = store::historyClipName(number);
+    m_hook.SaveClipData(record.c_str());
+    if (ShowClipRow(m_hCollection, record, clip::historyNumberText(number)))
+        store->removeClip(record);
+    else
+        setRootText(true);
 }
 
 // Shows a stored record as the row of `numberText` (when `node` is on display) from its first
@@ -64,24 +63,19 @@ void CClipDlg::RecordClipboardChange(WPARAM wParam, LPARAM lParam) {
 // show is removed.
 int CClipDlg::ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText) {
     CSysClipBoard* store = CSysClipBoard::getInstance();
-    const std::string copyTime = store->getValue(store::timeElementName(recordName));
-    const std::string useTime = store->getValue(store::useTimeElementName(recordName));
-    FileRecordReader reader(dataFolder());
+    const ClipElements elements = store->clipElements(recordName);
+    FileRecordReader reader(store->paths());
     const bool onDisplay = m_tree.GetSelectedItem() == node;
     int duplicate = 0;
-    for (int i = 0; i < store::kMaxFormatsPerClip; ++i) {
-        const std::string element = store::formatElementName(recordName, i);
-        const std::string value = store->getValue(element);
-        if (value.empty())
-            continue;
-        const int format = std::atoi(value.c_str());
+    for (const auto& [index, format] : elements.formats) {
+        const std::string element = store::formatElementName(recordName, index);
         if (format == store::kFormatBitmap) {
             const auto size = reader.pictureSize(recordName);
             if (!size)
                 continue;
             if (onDisplay)
                 SetClipRow(numberText, clip::kRowPicture, utf8ToUtf16(clip::pictureContent(size->first, size->second)),
-                           copyTime, useTime);
+                           elements.copyTime, elements.useTime);
             return duplicate;
         }
         if (format == store::kFormatText || format == store::kFormatUnicodeText) {
@@ -94,7 +88,7 @@ int CClipDlg::ShowClipRow(HTREEITEM node, const std::string& recordName, const s
                 return duplicate;
             m_strLastText = *text;
             if (onDisplay)
-                SetClipRow(numberText, clip::kRowText, *text, copyTime, useTime);
+                SetClipRow(numberText, clip::kRowText, *text, elements.copyTime, elements.useTime);
             return duplicate;
         }
         if (format == store::kFormatFileList) {
@@ -103,7 +97,8 @@ int CClipDlg::ShowClipRow(HTREEITEM node, const std::string& recordName, const s
             const auto path = reader.firstFile(element);
             if (!path)
                 continue;
-            SetClipRow(numberText, clip::kRowFileList, clip::fileListContent(*path), copyTime, useTime);
+            SetClipRow(numberText, clip::kRowFileList, store::fileListContent(*path), elements.copyTime,
+                       elements.useTime);
             return duplicate;
         }
     }
@@ -114,16 +109,24 @@ int CClipDlg::ShowClipRow(HTREEITEM node, const std::string& recordName, const s
 void CClipDlg::SetClipRow(const std::string& numberText, int kind, const std::u16string& content,
                           const std::string& copyTime, const std::string& useTime) {
     const std::wstring number = fw::toWide(numberText);
-    const std::wstring text(content.begin(), content.end());
     const int count = m_list.GetItemCount();
     int row = 0;
     while (row < count && m_list.GetItemText(row, 2) != number)
         ++row;
     if (row == count)
         row = m_list.InsertItem(count, L"", kind);
-    m_list.SetItemText(row, 0, text);
+    m_list.SetItemText(row, 0, std::wstring(content.begin(), content.end()));
     m_list.SetItemText(row, 1, fw::toWide(copyTime));
     m_list.SetItemText(row, 2, number);
     m_list.SetItemText(row, 3, fw::toWide(useTime));
     m_list.SetItemImage(row, kind);
+}
+
+// Once per run: later damage would only repeat the same news.
+void CClipDlg::OnStoreDamaged() {
+    if (m_bStoreDamageReported)
+        return;
+    m_bStoreDamageReported = true;
+    const std::string text = std::string(clip::kStoreDamagedMessage) + CSysClipBoard::getInstance()->getWindowsDir();
+    MessageBoxW(hwnd(), fw::toWide(text).c_str(), fw::toWide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONWARNING);
 }

@@ -3,8 +3,10 @@
 #include "ClipDlg.h"
 
 #include "ClipRules.h"
+#include "ListSupport.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
+#include "fw/ScopeExit.h"
 
 namespace {
 
@@ -13,46 +15,45 @@ bool g_bSlotReady = true;
 }  // namespace
 
 // The slot's contents are also filed as a history record (taken back when its text repeats
-// the last text), and the slot's row is refreshed. The busy flag keeps a new slot copy from
-// being stored meanwhile.
+// the last text or it has nothing to show), and the slot's row is refreshed. The busy flag
+// keeps a new slot copy from being stored meanwhile; both flags come down on every path.
 void CClipDlg::OnSlotCopied(WPARAM digitKey) {
+    if (digitKey < '0' || digitKey > '9')
+        return;
     if (!g_bSlotReady || !m_hook.GetOperXmlStatus || m_hook.GetOperXmlStatus() != 0)
         return;
     m_hook.SetOperXmlStatus(1);
     g_bSlotReady = false;
+    fw::ScopeExit done([this] {
+        g_bSlotReady = true;
+        m_hook.SetOperXmlStatus(0);
+    });
     const char digit = static_cast<char>(digitKey);
     const std::string slot = store::slotClipName(digit);
     CSysClipBoard* store = CSysClipBoard::getInstance();
     const int number = store->findCanUseHisClip();
     if (number > store::kMaxHistoryNumber) {
         m_strLastText.clear();
-        g_bSlotReady = true;
         ShowClipRow(m_hHotkeys, slot, clip::slotNumberText(digit));
-        m_hook.SetOperXmlStatus(0);
         return;
     }
     const std::string history = store::historyClipName(number);
     store->copyClip(slot, history);
-    if (ShowClipRow(m_hCollection, history, clip::historyNumberText(number))) {
-        store->removeElement(store::timeElementName(history));
-        for (int i = 0; i < store::kMaxFormatsPerClip; ++i)
-            store->removeElement(store::formatElementName(history, i));
-    }
+    if (ShowClipRow(m_hCollection, history, clip::historyNumberText(number)))
+        store->removeClip(history);
     ShowClipRow(m_hHotkeys, slot, clip::slotNumberText(digit));
-    g_bSlotReady = true;
-    m_hook.SetOperXmlStatus(0);
     setRootText(true);
 }
 
 // The pasted history record's row gets its new use time, whatever view is on display, and the
-// rows are sorted by use time.
+// rows are sorted by use time; the sort column and its arrow stay as the user chose them.
 void CClipDlg::OnClipPasted(WPARAM number) {
-    if (number == 0)
+    if (number == 0 || number > static_cast<WPARAM>(store::kMaxHistoryNumber))
         return;
     const int n = static_cast<int>(number);
     const std::u16string kept = m_strLastText;
     m_strLastText.clear();
+    fw::ScopeExit restore([&] { m_strLastText = kept; });
     ShowClipRow(m_tree.GetSelectedItem(), store::historyClipName(n), clip::historyNumberText(n));
-    m_strLastText = kept;
-    SortByColumn(3, m_bSortAscending);
+    kit::SortByColumnText(m_list.hwnd(), 3, m_bSortAscending);
 }

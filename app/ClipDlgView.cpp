@@ -6,18 +6,23 @@
 #include "FileRecordReader.h"
 #include "ListSupport.h"
 #include "StoreFormat.h"
+#include "StoreFile.h"
 #include "SysClipBoard.h"
+#include "Text.h"
 #include "XmlDocument.h"
 #include "fw/Text.h"
 
 namespace {
 
-std::string dataFolder() {
-    return CSysClipBoard::getInstance()->getWindowsDir() + "\\" + std::string(store::kDataFolderName);
-}
-
 std::u16string toUtf16(const std::wstring& text) {
     return std::u16string(text.begin(), text.end());
+}
+
+bool modifierHeld() {
+    for (int key : {VK_CONTROL, VK_MENU, VK_SHIFT, VK_LWIN, VK_RWIN})
+        if (GetAsyncKeyState(key) & 0x8000)
+            return true;
+    return false;
 }
 
 }  // namespace
@@ -37,14 +42,14 @@ void CClipDlg::OnTreeSelectionChanged() {
 // Rewrites the rows in place from the store and removes the surplus; an index that exists
 // but cannot be read leaves the list as it is.
 void CClipDlg::FillClipList(HTREEITEM node) {
-    const std::string path = CSysClipBoard::getInstance()->getWindowsDir() + "\\" + std::string(store::kIndexFileName);
+    const store::StorePaths& paths = CSysClipBoard::getInstance()->paths();
     XmlDocument index;
-    if (!index.loadFile(path) && GetFileAttributesW(fw::toWide(path).c_str()) != INVALID_FILE_ATTRIBUTES)
+    if (store::readStoreFile(paths.indexFile(), index) == store::FileState::Unreadable)
         return;
     const clip::ViewNode kind = node == m_hCollection ? clip::ViewNode::Collection
                                 : node == m_hHotkeys  ? clip::ViewNode::Hotkeys
                                                       : clip::ViewNode::Other;
-    FileRecordReader reader(dataFolder());
+    FileRecordReader reader(paths);
     const std::vector<clip::ViewRow> rows = clip::buildStoreView(index, kind, toUtf16(m_tree.GetItemText(node)), reader);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int row = static_cast<int>(i);
@@ -72,10 +77,8 @@ void CClipDlg::ShowPreview(int row) {
     std::u16string text;
     switch (m_list.GetItemImage(row)) {
     case clip::kRowPicture:
-        if (HBITMAP bitmap = FileRecordReader(dataFolder()).loadBitmap(clipName)) {
-            m_preview.ShowPicture(bitmap);
-            DeleteObject(bitmap);
-        }
+        if (fw::UniqueBitmap bitmap = FileRecordReader(store->paths()).loadBitmap(clipName))
+            m_preview.ShowPicture(bitmap.get());
         return;
     case clip::kRowText:
         text = store->getTextFromName(clipName);
@@ -89,29 +92,42 @@ void CClipDlg::ShowPreview(int row) {
     m_preview.ShowText(std::wstring(text.begin(), text.end()));
 }
 
+// The sorted column again turns its direction; another column sorts in the direction its own
+// header was last sorted in (ascending at first).
 void CClipDlg::OnHeaderClick(int column) {
-    if (column == m_nSortColumn) {
-        SortByColumn(column, !m_bSortAscending);
+    if (column < 0 || column >= 4)
         return;
-    }
-    SortByColumn(column, true);
+    SortByColumn(column, column == m_nSortColumn ? !m_bSortAscending : m_columnAscending[column]);
 }
 
 void CClipDlg::SortByColumn(int column, bool ascending) {
     m_nSortColumn = column;
     m_bSortAscending = ascending;
+    if (column >= 0 && column < 4)
+        m_columnAscending[column] = ascending;
     kit::ShowSortArrow(m_list.hwnd(), column, ascending);
     kit::SortByColumnText(m_list.hwnd(), column, ascending);
 }
 
+// The program in the foreground (the user just worked in it) may hand the foreground on. Only
+// when that is refused are the two threads' input joined, for this one call and never while
+// the user holds a modifier: joining resets the shared key state, which would break a chord.
 void CClipDlg::ActivateTargetWindow() {
-    if (IsWindow(m_hTargetWnd) && GetForegroundWindow() != m_hTargetWnd)
+    if (!IsWindow(m_hTargetWnd) || GetForegroundWindow() == m_hTargetWnd)
+        return;
+    if (SetForegroundWindow(m_hTargetWnd) || modifierHeld())
+        return;
+    const DWORD mine = GetCurrentThreadId();
+    const DWORD target = GetWindowThreadProcessId(m_hTargetWnd, nullptr);
+    if (target != mine && AttachThreadInput(mine, target, TRUE)) {
         SetForegroundWindow(m_hTargetWnd);
+        AttachThreadInput(mine, target, FALSE);
+    }
 }
 
-// Escape and Enter do nothing in the main window (its own dialogs and message boxes keep them);
-// the last foreground window of another application (not the taskbar, not a tooltip) is kept as
-// the target of pastes from the list.
+// Escape and Enter do nothing in the main window (its own dialogs and message boxes keep them).
+// The last foreground window of another application (not the taskbar, not a tooltip) is kept as
+// the target of pastes from the list: only noted, the input of the threads is not joined.
 bool CClipDlg::PreTranslateMessage(MSG* message) {
     const bool inMainWindow = message->hwnd == hwnd() || IsChild(hwnd(), message->hwnd);
     if (inMainWindow && message->message == WM_KEYDOWN &&
@@ -119,17 +135,10 @@ bool CClipDlg::PreTranslateMessage(MSG* message) {
         return true;
     HWND foreground = GetForegroundWindow();
     if (IsWindow(foreground) && foreground != hwnd() && foreground != m_hTargetWnd) {
-        if (IsWindow(m_hTargetWnd))
-            AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(m_hTargetWnd, nullptr), FALSE);
         wchar_t className[256] = {};
         GetClassNameW(foreground, className, 255);
-        std::wstring lower = className;
-        for (wchar_t& c : lower)
-            c = static_cast<wchar_t>(towlower(c));
-        if (lower.find(L"shell_traywnd") == std::wstring::npos && lower.find(L"tooltips") == std::wstring::npos)
+        if (clip::isPasteTargetClass(fw::toUtf8(className)))
             m_hTargetWnd = foreground;
-        if (IsWindow(m_hTargetWnd))
-            AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(m_hTargetWnd, nullptr), TRUE);
     }
     return false;
 }

@@ -1,18 +1,17 @@
 #include "ClipRules.h"
 
+#include "Text.h"
+
 #include <cstdio>
 
 namespace clip {
 
 std::u16string programFolder(std::u16string_view executablePath) {
-    std::u16string folder(executablePath.substr(0, 512));
-    for (char16_t& c : folder)
-        if (c >= u'A' && c <= u'Z')
-            c = static_cast<char16_t>(c - u'A' + u'a');
-    const std::u16string name = u"dravix.exe";
-    for (std::size_t at; (at = folder.find(name)) != std::u16string::npos;)
-        folder.erase(at, name.size());
-    return folder;
+    return store::replaceAll(store::asciiLower(executablePath.substr(0, 512)), u"dravix.exe", u"");
+}
+
+bool isPasteTargetClass(std::string_view className) {
+    return !store::containsIgnoringCase(className, "shell_traywnd") && !store::containsIgnoringCase(className, "tooltips");
 }
 
 std::string historyNumberText(int number) {
@@ -40,8 +39,5 @@ std::string pictureContent(int width, int height) {
     return buffer;
 }
 
-std::u16string fileListContent(std::u16string_view firstPath) {
-    return u"File:Path\"" + std::u16string(firstPath) + u"\"";
-}
 
 }  // namespace clip

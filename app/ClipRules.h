@@ -11,6 +11,10 @@ namespace clip {
 // trailing backslash for an executable of that name.
 std::u16string programFolder(std::u16string_view executablePath);
 
+// Whether a foreground window of this class may receive pastes from the list: not the
+// taskbar, not a tooltip (compared in any letter case).
+bool isPasteTargetClass(std::string_view className);
+
 // Number texts of list column 2: "%d" for a history clip, "ctrl+alt+" + digit for a slot.
 std::string historyNumberText(int number);
 std::string slotNumberText(char digit);
@@ -20,7 +24,6 @@ std::string clipNameFromNumberText(std::string_view numberText);
 // Row kinds (the row's image) and their content texts.
 enum RowKind { kRowText = 0, kRowPicture = 1, kRowFileList = 2 };
 std::string pictureContent(int width, int height);                   // "picture:size %d*%d"
-std::u16string fileListContent(std::u16string_view firstPath);       // "File:Path\"...\""
 
 // Root node texts: the unsaved-changes mark.
 inline constexpr std::string_view kRootText = "我的剪贴板";
@@ -35,5 +38,8 @@ inline constexpr std::string_view kExitQuestion = "您确定要退出该软件�
 inline constexpr std::string_view kPausedSuffix = "(暂停)";
 inline constexpr std::string_view kHideBalloonText = "窗体已隐藏,您可按Alt+C来使其显示";
 inline constexpr std::string_view kHideBalloonTitle = "窗体已隐藏";
+inline constexpr std::string_view kLoadIconError = "load icon error!";
+inline constexpr std::string_view kStoreDamagedMessage =
+    "剪贴板存储文件已损坏，无法读取。原文件已另存为同名的“.damaged”文件，能读出的内容已经恢复。\n存储位置：";
 
 }  // namespace clip

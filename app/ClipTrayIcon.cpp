@@ -31,10 +31,10 @@ void CClipTrayIcon::CreateFor(HWND main) {
     SetMainWindow(main);
 }
 
-// The window goes first: the balloon is the tray's business and may take a moment.
+// The balloon first, so that the user sees where the window went as it goes.
 void CClipTrayIcon::HideToTray() {
-    ShowWindow(m_hMainWnd, SW_HIDE);
     ShowBalloonTip(fw::toWide(clip::kHideBalloonText), fw::toWide(clip::kHideBalloonTitle), 0, 10);
+    ShowWindow(m_hMainWnd, SW_HIDE);
 }
 
 void CClipTrayIcon::ShowPaused(bool paused) {

@@ -10,13 +10,27 @@ bool resolve(HMODULE library, const char* name, Function& function) {
 
 }  // namespace
 
-bool HookLibrary::bind(HMODULE library) {
-    module = library;
-    return resolve(library, "installhook", installhook) && resolve(library, "UnHook", UnHook) &&
+bool HookLibrary::load(const wchar_t* fileName) {
+    module.reset(LoadLibraryW(fileName));
+    HMODULE library = module.get();
+    return library && resolve(library, "installhook", installhook) && resolve(library, "UnHook", UnHook) &&
            resolve(library, "Paste2Window", Paste2Window) && resolve(library, "PasteData2Window", PasteData2Window) &&
            resolve(library, "SaveClipData", SaveClipData) &&
            resolve(library, "SetCurrentClipData", SetCurrentClipData) &&
            resolve(library, "ResumeClipData", ResumeClipData) &&
            resolve(library, "GetOperXmlStatus", GetOperXmlStatus) &&
            resolve(library, "SetOperXmlStatus", SetOperXmlStatus);
+}
+
+bool HookLibrary::hasMenuImages() const {
+    for (int id = 1000; id <= 1002; ++id)
+        if (!FindResourceW(module.get(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */))
+            return false;
+    return true;
+}
+
+void HookLibrary::unload() {
+    if (UnHook)
+        UnHook();
+    *this = HookLibrary{};
 }

@@ -1,10 +1,12 @@
 // The hook library's nine exports as the main program binds them, by name.
 #pragma once
 
+#include "fw/Handle.h"
+
 #include <windows.h>
 
 struct HookLibrary {
-    HMODULE module = nullptr;
+    fw::UniqueModule module;
     int(WINAPI* installhook)(HWND) = nullptr;
     int(WINAPI* UnHook)() = nullptr;
     UINT_PTR(WINAPI* Paste2Window)(int) = nullptr;
@@ -15,6 +17,12 @@ struct HookLibrary {
     int(WINAPI* GetOperXmlStatus)() = nullptr;
     int(WINAPI* SetOperXmlStatus)(int) = nullptr;
 
-    // Resolves the exports in their order; false when any is missing.
-    bool bind(HMODULE library);
+    // Loads the library by name (the platform's search order) and resolves the exports in
+    // their order; false when the library or any export is missing.
+    bool load(const wchar_t* fileName);
+    // Whether the library carries the pictures of its clip menu (icons 1000 to 1002).
+    bool hasMenuImages() const;
+    bool loaded() const { return static_cast<bool>(module); }
+    // The hooks off and the library unloaded; the entry points are cleared.
+    void unload();
 };

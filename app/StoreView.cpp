@@ -1,6 +1,7 @@
 #include "StoreView.h"
 
 #include "ClipRules.h"
+#include "StoreFormat.h"
 #include "XmlDocument.h"
 
 #include <cstdlib>
@@ -89,7 +90,7 @@ std::vector<ViewRow> buildStoreView(XmlDocument& index, ViewNode node, const std
             if (!path)
                 continue;
             row.kind = kRowFileList;
-            row.content = fileListContent(*path);
+            row.content = store::fileListContent(*path);
         } else {
             continue;
         }

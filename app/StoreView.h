@@ -26,7 +26,8 @@ enum class ViewNode { Collection, Hotkeys, Other };
 class RecordReader {
 public:
     virtual ~RecordReader() = default;
-    // The text of a data file of format 1 or 13; nothing when it cannot be read or is empty.
+    // The text of a data file of format 1 or 13 (an empty file is an empty text); nothing when
+    // it cannot be read.
     virtual std::optional<std::u16string> text(const std::string& element, int format) = 0;
     // The size of a record's bitmap file; nothing when it cannot be loaded.
     virtual std::optional<std::pair<int, int>> pictureSize(const std::string& recordName) = 0;

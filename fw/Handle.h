@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -49,14 +50,32 @@ struct KernelHandleTraits {
     static void close(Type handle) { CloseHandle(handle); }
 };
 
+// Every GDI object kind is freed with DeleteObject.
+template <typename T>
 struct GdiObjectTraits {
-    using Type = HGDIOBJ;
+    using Type = T;
     static Type null() { return nullptr; }
     static void close(Type handle) { DeleteObject(handle); }
 };
 
+struct RegistryKeyTraits {
+    using Type = HKEY;
+    static Type null() { return nullptr; }
+    static void close(Type handle) { RegCloseKey(handle); }
+};
+
 using UniqueFile = UniqueHandle<KernelHandleTraits>;  // CreateFile results: INVALID_HANDLE_VALUE
-using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueKernelObject = UniqueHandle<HandleTraits<HANDLE, decltype(&CloseHandle), &CloseHandle>>;
+using UniqueGdiObject = UniqueHandle<GdiObjectTraits<HGDIOBJ>>;
+using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
+using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
+using UniquePen = UniqueHandle<GdiObjectTraits<HPEN>>;
+using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
+using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
+using UniqueMemoryDc = UniqueHandle<HandleTraits<HDC, decltype(&DeleteDC), &DeleteDC>>;
+using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
+using UniqueImageList = UniqueHandle<HandleTraits<HIMAGELIST, decltype(&ImageList_Destroy), &ImageList_Destroy>>;
+using UniqueCursor = UniqueHandle<HandleTraits<HCURSOR, decltype(&DestroyCursor), &DestroyCursor>>;
 using UniqueGlobal = UniqueHandle<HandleTraits<HGLOBAL, decltype(&GlobalFree), &GlobalFree>>;
 using UniqueIcon = UniqueHandle<HandleTraits<HICON, decltype(&DestroyIcon), &DestroyIcon>>;
 using UniqueMenu = UniqueHandle<HandleTraits<HMENU, decltype(&DestroyMenu), &DestroyMenu>>;
@@ -78,6 +97,59 @@ public:
 private:
     HWND m_window;
     HDC m_dc;
+};
+
+// SelectPalette + RealizePalette, and the previous palette selected back (in the background).
+class PaletteScope {
+public:
+    PaletteScope(HDC dc, HPALETTE palette) : m_dc(dc), m_previous(SelectPalette(dc, palette, FALSE)) {
+        RealizePalette(dc);
+    }
+    ~PaletteScope() {
+        if (m_previous) {
+            SelectPalette(m_dc, m_previous, TRUE);
+            RealizePalette(m_dc);
+        }
+    }
+    PaletteScope(const PaletteScope&) = delete;
+    PaletteScope& operator=(const PaletteScope&) = delete;
+
+private:
+    HDC m_dc;
+    HPALETTE m_previous;
+};
+
+// SelectObject, with the previously selected object put back at the end of the scope. Declare
+// the owned object before the scope, so that it is deselected before it is deleted.
+class SelectScope {
+public:
+    SelectScope(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(object ? SelectObject(dc, object) : nullptr) {}
+    ~SelectScope() {
+        if (m_previous)
+            SelectObject(m_dc, m_previous);
+    }
+    SelectScope(const SelectScope&) = delete;
+    SelectScope& operator=(const SelectScope&) = delete;
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_previous;
+};
+
+// BeginPaint/EndPaint.
+class PaintScope {
+public:
+    explicit PaintScope(HWND window) : m_window(window) { m_dc = BeginPaint(window, &m_paint); }
+    ~PaintScope() { EndPaint(m_window, &m_paint); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC get() const { return m_dc; }
+    const RECT& area() const { return m_paint.rcPaint; }
+
+private:
+    HWND m_window;
+    PAINTSTRUCT m_paint = {};
+    HDC m_dc = nullptr;
 };
 
 // GlobalLock/GlobalUnlock.

@@ -1,13 +1,16 @@
-// CMyClipboard: moving clipboard contents to and from the store.
+// CMyClipboard: moving clipboard contents to and from the store. The clipboard is held open
+// only to copy its contents into memory (or back); the store is written afterwards under the
+// store lock, so that no process ever waits for the lock while holding the clipboard.
 #include "MyClipboard.h"
 
+#include "FileSystem.h"
 #include "SharedState.h"
-#include "StatusKeys.h"
+#include "StoreFile.h"
 #include "StoreFormat.h"
 #include "XmlDocument.h"
 #include "fw/Handle.h"
-#include "fw/Text.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -17,210 +20,34 @@ CMyClipboard theClipboard;
 
 namespace {
 
-fw::UniqueFile createFileForWriting(const std::string& path, DWORD flags = FILE_ATTRIBUTE_NORMAL) {
-    return fw::UniqueFile(
-        CreateFileW(fw::toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, flags, nullptr));
-}
+struct CapturedFormat {
+    int index;             // its place in the clipboard's enumeration
+    UINT format;
+    std::string bytes;     // the memory block; empty for a format whose data is a handle
+};
 
-bool writeAll(HANDLE file, const void* data, std::size_t size) {
-    const char* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
-        DWORD written = 0;
-        if (!WriteFile(file, bytes, chunk, &written, nullptr) || written == 0)
-            return false;
-        bytes += written;
-        size -= written;
-    }
-    return true;
-}
+struct CapturedClipboard {
+    std::vector<CapturedFormat> formats;
+    std::string bitmapFile;  // CF_BITMAP as a bitmap file, when there is one
+};
 
-// The data file of one format: the memory block's bytes, or an empty file for a handle that
-// is not memory.
-void writeFormatFile(const std::string& path, HANDLE data, UINT format) {
-    fw::UniqueFile file = createFileForWriting(path);
-    if (!file || !formatHoldsMemory(static_cast<int>(format)))
-        return;
+std::string blockBytes(HANDLE data) {
     fw::GlobalLockScope lock(data);
-    if (lock.data() && lock.size())
-        writeAll(file.get(), lock.data(), lock.size());
-}
-
-// The stored bytes of a format as a movable memory block for the clipboard; null when the file
-// is missing or empty.
-HGLOBAL readFormatFile(const std::string& path) {
-    fw::UniqueFile file(CreateFileW(fw::toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size;
-    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
-        static_cast<unsigned long long>(size.QuadPart) > static_cast<SIZE_T>(-1) / 2)
-        return nullptr;
-    fw::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(size.QuadPart)));
-    if (!memory)
-        return nullptr;
-    {
-        fw::GlobalLockScope lock(memory.get());
-        char* at = static_cast<char*>(lock.data());
-        if (!at)
-            return nullptr;
-        for (long long left = size.QuadPart; left > 0;) {
-            const DWORD chunk = left > (1 << 30) ? (1u << 30) : static_cast<DWORD>(left);
-            DWORD read = 0;
-            if (!ReadFile(file.get(), at, chunk, &read, nullptr) || read == 0)
-                return nullptr;
-            at += read;
-            left -= read;
-        }
-    }
-    return memory.release();
-}
-
-void removeIndexKeys(const std::string& indexPath, const std::vector<std::string>& keys) {
-    XmlDocument doc;
-    if (!doc.loadFile(indexPath))
-        return;
-    bool changed = false;
-    for (const std::string& key : keys)
-        if (findRootChild(doc, key) && doc.enterElement() && doc.deleteElement())
-            changed = true;
-    if (changed)
-        doc.saveFile(indexPath);
-}
-
-std::vector<std::string> formatKeys(std::string_view clip) {
-    std::vector<std::string> keys;
-    for (int i = 0; i < kMaxFormatsPerClip; ++i)
-        keys.push_back(formatElementName(clip, i));
-    return keys;
-}
-
-}  // namespace
-
-CMyClipboard::CMyClipboard() {
-    wchar_t buffer[MAX_PATH] = {};
-    GetWindowsDirectoryW(buffer, MAX_PATH);
-    m_strWindowsDir = fw::toUtf8(buffer);
-}
-
-CMyClipboard::~CMyClipboard() = default;
-
-std::string CMyClipboard::indexPath() const {
-    return m_strWindowsDir + "\\" + std::string(kIndexFileName);
-}
-
-std::string CMyClipboard::statusPath() const {
-    return m_strWindowsDir + "\\" + std::string(kStatusFileName);
-}
-
-std::string CMyClipboard::dataFolder() const {
-    return m_strWindowsDir + "\\" + std::string(kDataFolderName);
-}
-
-void CMyClipboard::SetStoreValue(std::string_view text, std::string_view key) {
-    XmlDocument doc;
-    if (!doc.loadFile(indexPath()))
-        startEmptyStore(doc);
-    setRootChild(doc, key, text);
-    doc.saveFile(indexPath());
-}
-
-// Every format on the clipboard, in the clipboard's own order: a key and a data file each.
-// The index is loaded once and saved once, with the same result as writing key by key.
-int CMyClipboard::SaveClip(std::string_view clip) {
-    fw::ClipboardScope clipboard(GetClipboardOwner());
-    if (!clipboard.isOpen())
-        return 0;
-    const int count = CountClipboardFormats();
-    if (count <= 0)
-        return clipboard.close();
-
-    std::vector<std::string> oldKeys = formatKeys(clip);
-    oldKeys.push_back(timeElementName(clip));
-    removeIndexKeys(indexPath(), oldKeys);
-
-    XmlDocument doc;
-    if (!doc.loadFile(indexPath()))
-        startEmptyStore(doc);
-    const std::string stamp = currentTimeStamp();
-    setRootChild(doc, timeElementName(clip), stamp);
-    setRootChild(doc, useTimeElementName(clip), stamp);
-
-    CreateDirectoryW(fw::toWide(dataFolder()).c_str(), nullptr);
-    UINT format = 0;
-    for (int i = 0; i < count; ++i) {
-        format = EnumClipboardFormats(format);
-        if (format == 0)
-            continue;  // the next index enumerates from the start again
-        const std::string key = formatElementName(clip, i);
-        setRootChild(doc, key, std::to_string(format));
-        HANDLE data = GetClipboardData(format);
-        if (!data)
-            continue;
-        writeFormatFile(dataFolder() + "\\" + key, data, format);
-        if (format == CF_BITMAP)
-            SaveBitmapFile(static_cast<HBITMAP>(data), dataFolder() + "\\" + bitmapFileName(clip));
-    }
-    doc.saveFile(indexPath());
-    return clipboard.close();
-}
-
-// Puts the clip's formats back, in index order, with the main window as the clipboard's owner.
-void CMyClipboard::SetClipData(std::string_view clip) {
-    HWND target = GetActiveWindow();
-    HWND main = findMainWindow();
-    if (!main)
-        return;
-    if (target)
-        SetWindowPos(target, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SetActiveWindow(main);
-    {
-        fw::ClipboardScope clipboard(main);
-        if (clipboard.isOpen()) {
-            EmptyClipboard();
-            XmlDocument doc;
-            doc.loadFile(indexPath());
-            doc.resetPosition();
-            if (doc.findElement() && doc.enterElement()) {
-                for (int i = 0; doc.findElement(formatElementName(clip, i)); ++i) {
-                    const int format = std::atoi(doc.elementText().c_str());
-                    if (format < 1)
-                        break;
-                    if (!formatRestoresFromBytes(format))
-                        continue;
-                    const std::string name = formatElementName(clip, i);
-                    if (!isPlainFileName(name))
-                        continue;
-                    if (HGLOBAL memory = readFormatFile(dataFolder() + "\\" + name))
-                        if (!SetClipboardData(static_cast<UINT>(format), memory))
-                            GlobalFree(memory);
-                }
-            }
-        }
-    }
-    if (target) {
-        SetWindowPos(target, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        SetForegroundWindow(target);
-    }
-}
-
-void CMyClipboard::SaveTempClip() {
-    removeIndexKeys(indexPath(), formatKeys(kTempClipName));
-    SaveClip(kTempClipName);
-    fw::ClipboardScope clipboard(GetActiveWindow());
-    if (clipboard.isOpen())
-        EmptyClipboard();
+    if (!lock.data() || !lock.size())
+        return {};
+    return std::string(static_cast<const char*>(lock.data()), lock.size());
 }
 
 // A Windows bitmap file with the display's depth: the 54 bytes of headers, the colour table
-// and the rows bottom-up.
-int CMyClipboard::SaveBitmapFile(HBITMAP bitmap, const std::string& path) {
+// and the rows bottom-up. Empty when the bitmap cannot be read.
+std::string bitmapFileBytes(HBITMAP bitmap) {
     fw::WindowDc screen(nullptr);
     const int displayBits = GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES);
     BITMAP description;
     BmpLayout layout;
     if (!GetObjectW(bitmap, sizeof description, &description) ||
         !computeBmpLayout(description.bmWidth, description.bmHeight, bitCountForDisplay(displayBits), layout))
-        return 0;
+        return {};
     const std::size_t infoSize = sizeof(BITMAPINFOHEADER);
     std::vector<char> block(infoSize + layout.colorTableSize + layout.pixelDataSize);
     auto* info = reinterpret_cast<BITMAPINFOHEADER*>(block.data());
@@ -230,22 +57,154 @@ int CMyClipboard::SaveBitmapFile(HBITMAP bitmap, const std::string& path) {
     info->biPlanes = 1;
     info->biBitCount = static_cast<WORD>(layout.bitCount);
     info->biCompression = BI_RGB;
-
-    HPALETTE previous = SelectPalette(screen.get(), static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), FALSE);
-    RealizePalette(screen.get());
-    GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(layout.height), block.data() + infoSize + layout.colorTableSize,
-              reinterpret_cast<BITMAPINFO*>(block.data()), DIB_RGB_COLORS);
-    if (previous) {
-        SelectPalette(screen.get(), previous, TRUE);
-        RealizePalette(screen.get());
+    {
+        fw::PaletteScope palette(screen.get(), static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)));
+        GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(layout.height), block.data() + infoSize + layout.colorTableSize,
+                  reinterpret_cast<BITMAPINFO*>(block.data()), DIB_RGB_COLORS);
     }
-
-    fw::UniqueFile file = createFileForWriting(path, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
-    if (!file)
-        return 0;
     // Our own headers, so that the fields the conversion may fill in stay as the format says.
     const auto headers = bmpHeaders(layout);
-    const bool written = writeAll(file.get(), headers.data(), headers.size()) &&
-                         writeAll(file.get(), block.data() + infoSize, block.size() - infoSize);
-    return written ? 1 : 0;
+    std::string file(reinterpret_cast<const char*>(headers.data()), headers.size());
+    file.append(block.data() + infoSize, block.size() - infoSize);
+    return file;
+}
+
+// Every format of the open clipboard, in the clipboard's own order.
+void captureClipboard(CapturedClipboard& captured) {
+    const int count = CountClipboardFormats();
+    UINT format = 0;
+    for (int i = 0; i < count; ++i) {
+        format = EnumClipboardFormats(format);
+        if (format == 0)
+            continue;  // the next index enumerates from the start again
+        HANDLE data = GetClipboardData(format);
+        CapturedFormat entry{i, format, {}};
+        if (data && formatHoldsMemory(static_cast<int>(format)))
+            entry.bytes = blockBytes(data);
+        if (data && format == CF_BITMAP)
+            captured.bitmapFile = bitmapFileBytes(static_cast<HBITMAP>(data));
+        captured.formats.push_back(std::move(entry));
+    }
+}
+
+// The stored bytes of a format as a movable memory block for the clipboard; null when empty.
+HGLOBAL globalBlock(const std::string& bytes) {
+    if (bytes.empty())
+        return nullptr;
+    fw::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
+    if (!memory)
+        return nullptr;
+    {
+        fw::GlobalLockScope lock(memory.get());
+        if (!lock.data())
+            return nullptr;
+        std::copy(bytes.begin(), bytes.end(), static_cast<char*>(lock.data()));
+    }
+    return memory.release();
+}
+
+}  // namespace
+
+CMyClipboard::~CMyClipboard() = default;
+
+const StorePaths& CMyClipboard::paths() {
+    if (!m_paths)
+        m_paths.emplace(userStoreFolder());
+    return *m_paths;
+}
+
+int CMyClipboard::SaveClip(std::string_view clip) {
+    return storeClipboard(clip, GetClipboardOwner(), false);
+}
+
+// The clipboard's formats become the clip: the old format keys and the copy time go, the times
+// are stamped, and each format gets its key and data file (a bitmap also its bitmap file). An
+// empty clipboard stores nothing and leaves the clip as it was, except the kept clipboard
+// (`emptyAfterwards`), whose old keys go so that no earlier contents come back for it.
+int CMyClipboard::storeClipboard(std::string_view clip, HWND openFor, bool emptyAfterwards) {
+    CapturedClipboard captured;
+    bool closed;
+    {
+        fw::ClipboardScope clipboard(openFor);
+        if (!clipboard.isOpen())
+            return 0;
+        captureClipboard(captured);
+        if (emptyAfterwards)
+            EmptyClipboard();
+        closed = clipboard.close();
+    }
+    const bool empty = captured.formats.empty();
+    if (empty && !emptyAfterwards)
+        return closed ? 1 : 0;
+
+    const StorePaths& store = paths();
+    updateStoreFile(store.indexFile(), empty ? IfMissing::Skip : IfMissing::Create, [&](XmlDocument& doc) {
+        bool removed = false;
+        const int oldKeys = std::max(kMaxFormatsPerClip, static_cast<int>(captured.formats.size()));
+        for (int i = 0; i < oldKeys; ++i)
+            if (findRootChild(doc, formatElementName(clip, i)) && doc.enterElement() && doc.deleteElement())
+                removed = true;
+        if (empty)
+            return removed;
+        if (findRootChild(doc, timeElementName(clip)) && doc.enterElement())
+            doc.deleteElement();
+        const std::string stamp = currentTimeStamp();
+        setRootChild(doc, timeElementName(clip), stamp);
+        setRootChild(doc, useTimeElementName(clip), stamp);
+        files::createFolder(store.dataFolder());
+        for (const CapturedFormat& entry : captured.formats) {
+            const std::string key = formatElementName(clip, entry.index);
+            setRootChild(doc, key, std::to_string(entry.format));
+            files::writeAtomically(store.dataFile(key), entry.bytes);
+        }
+        if (!captured.bitmapFile.empty())
+            files::writeAtomically(store.bitmapFile(clip), captured.bitmapFile);
+        return true;
+    });
+    return closed ? 1 : 0;
+}
+
+// Puts the clip's formats back, in index order, with the main window as the clipboard's owner.
+// Nothing else changes: no window is activated, brought up or made topmost.
+bool CMyClipboard::SetClipData(std::string_view clip) {
+    HWND main = findMainWindow();
+    if (!main)
+        return false;
+    std::vector<std::pair<UINT, std::string>> stored;
+    XmlDocument doc;
+    if (readStoreFile(paths().indexFile(), doc) == FileState::Loaded) {
+        doc.resetPosition();
+        if (doc.findElement() && doc.enterElement()) {
+            for (int i = 0; doc.findElement(formatElementName(clip, i)); ++i) {
+                const int format = std::atoi(doc.elementText().c_str());
+                if (format < 1)
+                    break;
+                if (!formatRestoresFromBytes(format))
+                    continue;
+                std::optional<std::string> bytes = files::readAll(paths().dataFile(formatElementName(clip, i)));
+                if (bytes && !bytes->empty())
+                    stored.emplace_back(static_cast<UINT>(format), std::move(*bytes));
+            }
+        }
+    }
+    fw::ClipboardScope clipboard(main);
+    if (!clipboard.isOpen())
+        return false;
+    EmptyClipboard();
+    for (const auto& [format, bytes] : stored)
+        if (HGLOBAL memory = globalBlock(bytes))
+            if (!SetClipboardData(format, memory))
+                GlobalFree(memory);
+    return true;
+}
+
+// The user's clipboard is kept as the clip "tempFile" (an empty clipboard leaves no old
+// "tempFile" behind) and the clipboard is emptied.
+void CMyClipboard::SaveTempClip() {
+    storeClipboard(kTempClipName, GetActiveWindow(), true);
+}
+
+int CMyClipboard::SaveBitmapFile(HBITMAP bitmap, const std::string& path) {
+    const std::string file = bitmapFileBytes(bitmap);
+    return !file.empty() && files::writeAtomically(path, file) ? 1 : 0;
 }

@@ -1,14 +1,16 @@
 // Latchkit.dll: library start-up and the exported functions, including the two hook procedures.
-// No exception may leave a hook procedure, a timer procedure or an export into the caller.
+// No exception may leave a hook procedure, a timer procedure or an export into the caller, and
+// nothing here shows a window or ends the process it was loaded into.
 #include "Guard.h"
 #include "HotkeyRules.h"
 #include "MyClipboard.h"
+#include "Protocol.h"
 #include "SharedState.h"
 #include "StatusKeys.h"
+#include "StoreFile.h"
 #include "StoreFormat.h"
 #include "fw/Handle.h"
-
-#include <cwchar>
+#include "fw/ScopeExit.h"
 
 using namespace store;
 
@@ -18,40 +20,27 @@ bool isKeyDown(int virtualKey) {
     return (GetKeyState(virtualKey) & 0x8000) != 0;
 }
 
-// Only the main program may be ended for a damaged library; any other process that the hooks
-// brought the library into carries on without the menu images.
-bool isMainProgramProcess() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const wchar_t* name = std::wcsrchr(path, L'\\');
-    return _wcsicmp(name ? name + 1 : path, L"dravix.exe") == 0;
-}
-
-// The colour bitmaps of icons 1000-1002 at 13 x 13; false if any is missing.
-bool loadMenuBitmaps(HINSTANCE library) {
-    bool all = true;
+// The colour bitmaps of icons 1000-1002 at 13 x 13. A missing one stays null: the menu then
+// shows that kind of item without its picture (the main program reports a damaged library).
+void loadMenuBitmaps(HINSTANCE library) {
     for (int i = 0; i < 3; ++i) {
         fw::UniqueIcon icon(static_cast<HICON>(LoadImageW(library, MAKEINTRESOURCEW(1000 + i), IMAGE_ICON, 13, 13, 0)));
         ICONINFO parts = {};
-        if (!icon || !GetIconInfo(icon.get(), &parts)) {
-            all = false;
+        if (!icon || !GetIconInfo(icon.get(), &parts))
             continue;
-        }
-        g_hMenuBitmaps[i] = parts.hbmColor;
-        if (parts.hbmMask)
-            DeleteObject(parts.hbmMask);
-        if (!parts.hbmColor)
-            all = false;
+        fw::UniqueBitmap mask(parts.hbmMask);
+        g_hMenuBitmaps[i].reset(parts.hbmColor);
     }
-    return all;
 }
 
 void freeMenuBitmaps() {
-    for (HBITMAP& bitmap : g_hMenuBitmaps) {
-        if (bitmap)
-            DeleteObject(bitmap);
-        bitmap = nullptr;
-    }
+    for (fw::UniqueBitmap& bitmap : g_hMenuBitmaps)
+        bitmap.reset();
+}
+
+// A store file found damaged in this process is reported by the main window.
+void reportDamage(const std::string&) {
+    notifyMainWindow(kMsgStoreDamaged, 0);
 }
 
 }  // namespace
@@ -60,10 +49,8 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         g_hLibrary = instance;
         DisableThreadLibraryCalls(instance);
-        if (!loadMenuBitmaps(instance) && isMainProgramProcess()) {
-            MessageBoxW(nullptr, L"load icon error!", nullptr, MB_OK);
-            ExitProcess(0);
-        }
+        loadMenuBitmaps(instance);
+        setDamageReporter(reportDamage);
     } else if (reason == DLL_PROCESS_DETACH) {
         freeMenuBitmaps();
     }
@@ -76,35 +63,37 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
     if (!g_bKeyHookReady)
         return CallNextHookEx(g_hKeyboardHook, code, key, flags);
     g_bKeyHookReady = 0;
+    fw::ScopeExit ready([] { g_bKeyHookReady = 1; });
     const hotkey::KeyDecision decision = guarded(hotkey::KeyDecision{}, [&] {
         return hotkey::decideKey(code, static_cast<unsigned>(key), (static_cast<DWORD>(flags) & 0x80000000u) != 0,
                                  isKeyDown(hotkey::kVkControl), isKeyDown(hotkey::kVkAlt));
     });
-    bool taken = false;
-    guarded(0, [&] {
-        switch (decision.kind) {
-        case hotkey::KeyDecision::CopyToSlot:
-            theClipboard.CopyToSlot(decision.slotKey);
-            taken = true;
-            break;
-        case hotkey::KeyDecision::PasteSlot:
-            theClipboard.PasteSlot(decision.slotKey);
-            taken = true;
-            break;
-        case hotkey::KeyDecision::ShowMainWindow:
-            if (HWND main = findMainWindow()) {
-                ShowWindow(main, SW_SHOW);
-                ShowWindow(main, SW_RESTORE);
-                SetForegroundWindow(main);
-            }
-            break;
-        case hotkey::KeyDecision::PassOn:
-            break;
+    const int physicalKey = static_cast<int>(key);
+    switch (decision.kind) {
+    case hotkey::KeyDecision::CopyToSlot:
+        guarded(0, [&] {
+            theClipboard.CopyToSlot(decision.slotKey, physicalKey);
+            return 0;
+        });
+        return 1;
+    case hotkey::KeyDecision::PasteSlot:
+        guarded(0, [&] {
+            theClipboard.PasteSlot(decision.slotKey, physicalKey);
+            return 0;
+        });
+        return 1;
+    case hotkey::KeyDecision::ShowMainWindow:
+        // Asynchronous: the hook must not wait for the main program.
+        if (HWND main = findMainWindow()) {
+            ShowWindowAsync(main, SW_SHOW);
+            ShowWindowAsync(main, SW_RESTORE);
+            SetForegroundWindow(main);
         }
-        return 0;
-    });
-    g_bKeyHookReady = 1;
-    return taken ? 1 : CallNextHookEx(g_hKeyboardHook, code, key, flags);
+        break;
+    case hotkey::KeyDecision::PassOn:
+        break;
+    }
+    return CallNextHookEx(g_hKeyboardHook, code, key, flags);
 }
 
 LRESULT CALLBACK MouseProc(int code, WPARAM message, LPARAM record) {
@@ -128,7 +117,7 @@ int WINAPI SaveClipData(const char* clipName) {
 }
 
 UINT_PTR WINAPI Paste2Window(int slotKey) {
-    return guarded<UINT_PTR>(0, [&] { return theClipboard.PasteSlot(slotKey); });
+    return guarded<UINT_PTR>(0, [&] { return theClipboard.PasteSlot(slotKey, slotKey); });
 }
 
 void WINAPI PasteData2Window(const char* clipName) {
@@ -149,25 +138,24 @@ HANDLE WINAPI SetCurrentClipData(const char* clipName) {
     return guarded<HANDLE>(nullptr, [&]() -> HANDLE {
         if (!clipName)
             return nullptr;
-        SetStatusKey(theClipboard.statusPath(), kSysClipKey, kSysClipValue);
+        const std::string& status = theClipboard.paths().statusFile();
+        SetStatusKey(status, kSysClipKey, kSysClipValue);
+        fw::ScopeExit removeKey([&] { guarded(0, [&] { RemoveKey(status, kSysClipKey); return 0; }); });
         theClipboard.SaveTempClip();
         theClipboard.SetClipData(clipName);
-        HANDLE bitmap = nullptr;
-        {
-            fw::ClipboardScope clipboard(GetActiveWindow());
-            if (clipboard.isOpen())
-                bitmap = GetClipboardData(CF_BITMAP);
-        }
-        RemoveKey(theClipboard.statusPath(), kSysClipKey);
-        return bitmap;
+        fw::ClipboardScope clipboard(GetActiveWindow());
+        return clipboard.isOpen() ? GetClipboardData(CF_BITMAP) : nullptr;
     });
 }
 
 UINT_PTR WINAPI ResumeClipData() {
-    return guarded<UINT_PTR>(0, [&] {
-        SetStatusKey(theClipboard.statusPath(), kSysClipKey, kSysClipValue);
+    return guarded<UINT_PTR>(0, [&]() -> UINT_PTR {
+        SetStatusKey(theClipboard.paths().statusFile(), kSysClipKey, kSysClipValue);
         theClipboard.SetClipData(kTempClipName);
-        return SetTimer(nullptr, 0, 100, timerProcAfterResume);
+        if (const UINT_PTR timer = SetTimer(nullptr, 0, 100, timerProcAfterResume))
+            return timer;
+        timerProcAfterResume(nullptr, 0, 0, 0);
+        return 0;
     });
 }
 
@@ -176,7 +164,7 @@ int WINAPI GetOperXmlStatus() {
 }
 
 int WINAPI SetOperXmlStatus(int status) {
-    g_bOperXml = status;
+    InterlockedExchange(&g_bOperXml, status);
     return status;
 }
 

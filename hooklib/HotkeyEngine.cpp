@@ -1,10 +1,15 @@
-// CMyClipboard: the slot chords, driven by the keyboard hook in the foreground application's
-// thread, and the paste machinery. Each step that waits is a one-shot 100 ms thread timer.
+// CMyClipboard: the slot chords and the paste machinery. The keyboard hook only decides and
+// takes the chord; everything else happens in thread timers of the same thread: first a wait
+// until the user has let go of the chord's keys, then the clipboard and store work and the
+// synthesised copy or paste chord, then the notification of the main window. Every path out of
+// a chord, failures and exceptions included, takes down the flags and status keys it raised.
 #include "Guard.h"
 #include "HotkeyRules.h"
 #include "MyClipboard.h"
+#include "Protocol.h"
 #include "SharedState.h"
 #include "StatusKeys.h"
+#include "StoreFile.h"
 #include "StoreFormat.h"
 #include "XmlDocument.h"
 
@@ -14,139 +19,217 @@ using namespace store;
 
 namespace {
 
-constexpr UINT kStepMs = 100;
+constexpr UINT kStepMs = 100;           // between the paste's steps
+constexpr UINT kPollMs = 15;            // while waiting for keys or the copied data
+constexpr DWORD kKeyReleaseWaitMs = 1000;
+constexpr DWORD kCopyWaitMs = 1000;     // for the application to answer the copy chord
 
-void releaseKey(BYTE virtualKey) {
-    keybd_event(virtualKey, 0, KEYEVENTF_KEYUP, 0);
+bool isPhysicallyDown(int virtualKey) {
+    return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
 }
 
-void endOperation() {
-    RemoveKey(theClipboard.statusPath(), kSysClipKey);
-    RemoveKey(theClipboard.statusPath(), kPressNumKey);
-}
-
-// The time of use of a pasted clip: "-usetime" updated in place, or added after "-time".
-bool recordUseTime(const std::string& indexPath, std::string_view clip) {
-    XmlDocument doc;
-    if (!doc.loadFile(indexPath))
-        return false;
-    const std::string stamp = currentTimeStamp();
-    if (findRootChild(doc, useTimeElementName(clip))) {
-        doc.enterElement();
-        doc.setElementText(stamp);
-    } else if (findRootChild(doc, timeElementName(clip))) {
-        doc.enterElement();
-        doc.addElement(useTimeElementName(clip), stamp);
-    } else {
-        return true;
-    }
-    doc.saveFile(indexPath);
-    return true;
-}
-
-}  // namespace
-
-void CMyClipboard::SendEditChord(char letter) {
-    std::vector<hotkey::ChordKey> chord;
-    if (letter == 'V') {
-        chord = hotkey::pasteChord();
-    } else if (letter == 'C') {
-        wchar_t className[255] = {};
-        if (HWND active = GetActiveWindow())
-            GetClassNameW(active, className, 255);
-        std::string narrow;
-        for (const wchar_t* c = className; *c; ++c)
-            narrow += *c < 128 ? static_cast<char>(*c) : '?';
-        chord = hotkey::copyChord(hotkey::isMozillaClass(narrow));
-    } else {
-        return;
-    }
+void sendChord(const std::vector<hotkey::ChordKey>& chord) {
     std::vector<INPUT> inputs(chord.size());
     for (std::size_t i = 0; i < chord.size(); ++i) {
         inputs[i].type = INPUT_KEYBOARD;
         inputs[i].ki.wVk = chord[i].virtualKey;
+        inputs[i].ki.wScan = static_cast<WORD>(MapVirtualKeyW(chord[i].virtualKey, MAPVK_VK_TO_VSC));
         inputs[i].ki.dwFlags = chord[i].release ? KEYEVENTF_KEYUP : 0;
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-void CMyClipboard::CopyToSlot(int slotKey) {
-    if (!m_bReady)
-        return;  // a copy of this process is under way: the key is taken and ignored
-    m_bReady = 0;
-    if (g_bOperXml == 1) {
-        m_bReady = 1;
-        return;
-    }
-    g_bOperXml = 1;
-    SetStatusKey(statusPath(), kSysClipKey, kSysClipValue);
-    SetStatusKey(statusPath(), kPressNumKey, std::string(1, static_cast<char>(slotKey)));
-    SaveTempClip();
-    releaseKey(static_cast<BYTE>(slotKey));
-    releaseKey(hotkey::kVkControl);
-    SendEditChord('C');
-    m_nCopyKey = slotKey;
-    SetTimer(nullptr, 0, kStepMs, timerProcAfterCopy);
+std::string activeWindowClass() {
+    wchar_t className[255] = {};
+    if (HWND active = GetActiveWindow())
+        GetClassNameW(active, className, 255);
+    std::string narrow;
+    for (const wchar_t* c = className; *c; ++c)
+        narrow += *c < 128 ? static_cast<char>(*c) : '?';
+    return narrow;
 }
 
-void CALLBACK CMyClipboard::timerProcAfterCopy(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    CMyClipboard& self = theClipboard;
-    guarded(0, [&] {
-        self.SaveClip(slotClipName(static_cast<char>(self.m_nCopyKey)));
-        endOperation();
-        return 0;
+// The time of use of a pasted clip: "-usetime" updated in place, or added after "-time".
+// False when there is no index to record it in.
+bool recordUseTime(const std::string& indexPath, std::string_view clip) {
+    bool present = false;
+    updateStoreFile(indexPath, IfMissing::Skip, [&](XmlDocument& doc) {
+        present = true;
+        const std::string stamp = currentTimeStamp();
+        if (findRootChild(doc, useTimeElementName(clip)))
+            return doc.enterElement() && doc.setElementText(stamp);
+        return findRootChild(doc, timeElementName(clip)) && doc.enterElement() &&
+               doc.addElement(useTimeElementName(clip), stamp);
     });
-    // The flags are released whatever happened, or every later copy would be refused.
-    g_bOperXml = 0;
-    self.m_bReady = 1;
-    notifyMainWindow(kMsgSlotCopied, static_cast<WPARAM>(self.m_nCopyKey));
+    return present;
 }
 
-UINT_PTR CMyClipboard::PasteSlot(int slotKey) {
-    releaseKey(static_cast<BYTE>(slotKey));
-    releaseKey(hotkey::kVkControl);
-    releaseKey(hotkey::kVkAlt);
-    SetStatusKey(statusPath(), kSysClipKey, kSysClipValue);
-    SaveTempClip();
-    SetClipData(slotClipName(static_cast<char>(slotKey)));
-    return SetTimer(nullptr, 0, kStepMs, timerProcPasteData);
+UINT_PTR startTimer(UINT ms, TIMERPROC procedure) {
+    return SetTimer(nullptr, 0, ms, procedure);
 }
 
-// When the index cannot be read the paste stops before the chord; the status key is removed
-// again, or history recording would stay off.
-void CMyClipboard::pasteFromClipboard(std::string_view clip) {
-    SetStatusKey(statusPath(), kSysClipKey, kSysClipValue);
-    SetClipData(clip);
-    if (!recordUseTime(indexPath(), clip)) {
-        endOperation();
+}  // namespace
+
+// Alt and Shift still held after the wait would turn the chord into another one: they are let
+// go first. A held Ctrl is used as it is.
+void CMyClipboard::SendEditChord(char letter) {
+    std::vector<hotkey::ChordKey> chord;
+    if (letter == 'V')
+        chord = hotkey::pasteChord();
+    else if (letter == 'C')
+        chord = hotkey::copyChord(hotkey::isMozillaClass(activeWindowClass()));
+    else
+        return;
+    if (isPhysicallyDown(VK_CONTROL))
+        chord = hotkey::withoutKey(chord, hotkey::kVkControl);
+    for (const unsigned modifier : {hotkey::kVkAlt, hotkey::kVkShift})
+        if (isPhysicallyDown(static_cast<int>(modifier)))
+            chord.insert(chord.begin(), hotkey::ChordKey{static_cast<unsigned short>(modifier), true});
+    sendChord(chord);
+}
+
+bool CMyClipboard::start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys) {
+    m_pending = Pending{kind, std::move(clip), GetForegroundWindow(), std::move(heldKeys), GetTickCount(), 0, chord};
+    if (startTimer(kPollMs, timerProcKeysReleased))
+        return true;
+    finish(false);
+    return false;
+}
+
+void CMyClipboard::CopyToSlot(int slotKey, int physicalKey) {
+    if (!m_bReady)
+        return;
+    const LONG chord = beginChord();
+    if (!chord)
+        return;  // a chord is under way: the key is taken and ignored
+    if (InterlockedCompareExchange(&g_bOperXml, 1, 0) != 0) {
+        endChord(chord);  // the main window is still filing the last copy
         return;
     }
-    SetTimer(nullptr, 0, kStepMs, timerProcPasteData);
+    m_bReady = 0;
+    m_nCopyKey = slotKey;
+    start(chord, Kind::Copy, {}, {physicalKey, VK_CONTROL});
+}
+
+UINT_PTR CMyClipboard::PasteSlot(int slotKey, int physicalKey) {
+    const LONG chord = beginChord();
+    return chord && start(chord, Kind::PasteSlot, slotClipName(static_cast<char>(slotKey)),
+                          {physicalKey, VK_CONTROL, VK_MENU});
+}
+
+bool CMyClipboard::pasteFromClipboard(std::string_view clip) {
+    const LONG chord = beginChord();
+    return chord && start(chord, Kind::PasteClip, std::string(clip), {VK_MENU, VK_SHIFT});
+}
+
+void CALLBACK CMyClipboard::timerProcKeysReleased(HWND, UINT, UINT_PTR timer, DWORD) {
+    CMyClipboard& self = theClipboard;
+    bool held = false;
+    for (int key : self.m_pending.heldKeys)
+        held = held || isPhysicallyDown(key);
+    if (held && GetTickCount() - self.m_pending.since < kKeyReleaseWaitMs)
+        return;
+    KillTimer(nullptr, timer);
+    if (!guarded(false, [&] {
+            self.act();
+            return true;
+        }))
+        self.finish(false);
+}
+
+// The chord's work once the keys are up: the status keys, the clipboard, and the copy chord or
+// the first step of the paste.
+void CMyClipboard::act() {
+    const std::string& status = paths().statusFile();
+    SetStatusKey(status, kSysClipKey, kSysClipValue);
+    switch (m_pending.kind) {
+    case Kind::Copy:
+        SetStatusKey(status, kPressNumKey, std::string(1, static_cast<char>(m_nCopyKey)));
+        SaveTempClip();
+        m_pending.clipboardSequence = GetClipboardSequenceNumber();
+        m_pending.since = GetTickCount();
+        SendEditChord('C');
+        if (!startTimer(kPollMs, timerProcAfterCopy))
+            finish(false);
+        return;
+    case Kind::PasteSlot:
+        SaveTempClip();
+        [[fallthrough]];
+    case Kind::PasteClip:
+        if (!SetClipData(m_pending.clip) ||
+            (m_pending.kind == Kind::PasteClip && !recordUseTime(paths().indexFile(), m_pending.clip)) ||
+            !startTimer(kStepMs, timerProcPasteData))
+            finish(false);
+        return;
+    case Kind::None:
+        finish(false);
+        return;
+    }
+}
+
+// The slot is stored once the application has answered the copy chord (or given up on).
+void CALLBACK CMyClipboard::timerProcAfterCopy(HWND, UINT, UINT_PTR timer, DWORD) {
+    CMyClipboard& self = theClipboard;
+    const DWORD waited = GetTickCount() - self.m_pending.since;
+    const bool copied = GetClipboardSequenceNumber() != self.m_pending.clipboardSequence;
+    if (!(copied && waited >= 2 * kPollMs) && waited < kCopyWaitMs)
+        return;
+    KillTimer(nullptr, timer);
+    const bool stored = guarded(false, [&] {
+        self.SaveClip(slotClipName(static_cast<char>(self.m_nCopyKey)));
+        return true;
+    });
+    self.finish(stored);
 }
 
 void CALLBACK CMyClipboard::timerProcPasteData(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
-    HWND active = GetActiveWindow();
-    if (IsWindow(active))
-        SetForegroundWindow(active);
-    SendEditChord('V');
-    SetTimer(nullptr, 0, kStepMs, timerProcAfterPaste);
+    CMyClipboard& self = theClipboard;
+    const bool sent = guarded(false, [&] {
+        HWND target = self.m_pending.target;
+        if (IsWindow(target) && GetForegroundWindow() != target)
+            SetForegroundWindow(target);
+        SendEditChord('V');
+        return true;
+    });
+    if (!sent || !startTimer(kStepMs, timerProcAfterPaste))
+        self.finish(sent);
 }
 
 void CALLBACK CMyClipboard::timerProcAfterPaste(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
-    guarded(0, [] {
-        endOperation();
+    theClipboard.finish(true);
+}
+
+// The end of every chord, whatever happened: the status keys go, the flags come down, the
+// desktop's chord slot is free again, and the main window hears of a completed chord.
+void CMyClipboard::finish(bool completed) {
+    guarded(0, [&] {
+        RemoveKey(paths().statusFile(), kSysClipKey);
+        RemoveKey(paths().statusFile(), kPressNumKey);
         return 0;
     });
-    notifyMainWindow(kMsgClipPasted, static_cast<WPARAM>(theClipboard.m_nHistoryIndex));
+    const Kind kind = m_pending.kind;
+    const LONG chord = m_pending.chord;
+    m_pending = Pending{};
+    if (kind == Kind::Copy) {
+        InterlockedExchange(&g_bOperXml, 0);
+        m_bReady = 1;
+    }
+    endChord(chord);
+    if (!completed)
+        return;
+    if (kind == Kind::Copy)
+        notifyMainWindow(kMsgSlotCopied, static_cast<WPARAM>(m_nCopyKey));
+    else if (kind != Kind::None)
+        notifyMainWindow(kMsgClipPasted, static_cast<WPARAM>(m_nHistoryIndex));
 }
 
 void CALLBACK timerProcAfterResume(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     guarded(0, [] {
-        endOperation();
+        RemoveKey(theClipboard.paths().statusFile(), kSysClipKey);
+        RemoveKey(theClipboard.paths().statusFile(), kPressNumKey);
         return 0;
     });
 }

@@ -1,5 +1,9 @@
 #include "HotkeyRules.h"
 
+#include "Text.h"
+
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -32,12 +36,19 @@ std::vector<ChordKey> pasteChord() {
     return {{kVkControl, false}, {kVkV, false}, {kVkV, true}, {kVkControl, true}};
 }
 
+std::vector<ChordKey> withoutKey(std::vector<ChordKey> chord, unsigned virtualKey) {
+    chord.erase(std::remove_if(chord.begin(), chord.end(), [&](const ChordKey& key) { return key.virtualKey == virtualKey; }),
+                chord.end());
+    return chord;
+}
+
+bool isChordStale(unsigned long started, unsigned long now) {
+    // Tick counts are 32-bit and wrap after 49 days.
+    return static_cast<std::uint32_t>(now - started) >= kStaleChordMs;
+}
+
 bool isMozillaClass(std::string_view className) {
-    std::string lower(className);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower.find("mozilla") != std::string::npos;
+    return store::containsIgnoringCase(className, "mozilla");
 }
 
 bool historyIndexFromName(std::string_view clipName, int& index) {

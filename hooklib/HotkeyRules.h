@@ -8,6 +8,7 @@ namespace hotkey {
 
 inline constexpr unsigned kVkControl = 17;
 inline constexpr unsigned kVkAlt = 18;
+inline constexpr unsigned kVkShift = 16;
 inline constexpr unsigned kVkC = 67;
 inline constexpr unsigned kVkV = 86;
 
@@ -30,6 +31,14 @@ struct ChordKey {
 // The copy chord; windows whose class name contains "mozilla" (any case) get a leading "C".
 std::vector<ChordKey> copyChord(bool mozillaWindow);
 std::vector<ChordKey> pasteChord();
+// A chord without the presses and releases of `virtualKey`: a modifier the user still holds is
+// neither pressed again nor let go of under the user's finger.
+std::vector<ChordKey> withoutKey(std::vector<ChordKey> chord, unsigned virtualKey);
+
+// A chord taken `started` (a tick count) that has not ended by `now` is given up as stale after
+// this long: its application hung or went away.
+inline constexpr unsigned long kStaleChordMs = 10000;
+bool isChordStale(unsigned long started, unsigned long now);
 bool isMozillaClass(std::string_view className);
 
 // The history number a clip name carries: every "his" and "-" removed, the rest read as a

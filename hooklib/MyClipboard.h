@@ -2,48 +2,68 @@
 // that maps the library (`theClipboard`).
 #pragma once
 
+#include "StorePaths.h"
+
 #include <windows.h>
+
+#include <optional>
 
 #include <string>
 #include <string_view>
-
-class XmlDocument;
+#include <vector>
 
 class CMyClipboard {
 public:
-    CMyClipboard();
+    CMyClipboard() = default;
     virtual ~CMyClipboard();
     CMyClipboard(const CMyClipboard&) = delete;
     CMyClipboard& operator=(const CMyClipboard&) = delete;
 
-    // Clipboard transfer.
+    // Clipboard transfer (ClipboardTransfer.cpp).
     int SaveClip(std::string_view clip);
-    void SetClipData(std::string_view clip);
+    // False when the clipboard could not be opened or the main window is not there.
+    bool SetClipData(std::string_view clip);
     void SaveTempClip();
-    void SetStoreValue(std::string_view text, std::string_view key);
     static int SaveBitmapFile(HBITMAP bitmap, const std::string& path);
 
-    // Hotkey engine.
-    void CopyToSlot(int slotKey);
-    UINT_PTR PasteSlot(int slotKey);
-    void pasteFromClipboard(std::string_view clip);
+    // Hotkey engine (HotkeyEngine.cpp). `physicalKey` is the key the user pressed (a keypad
+    // digit for a keypad chord); the work is done in timers after the user let go of the chord.
+    void CopyToSlot(int slotKey, int physicalKey);
+    UINT_PTR PasteSlot(int slotKey, int physicalKey);
+    // False when another chord is being carried out.
+    bool pasteFromClipboard(std::string_view clip);
     static void SendEditChord(char letter);
 
-    // Paths in the Windows directory.
-    std::string indexPath() const;
-    std::string statusPath() const;
-    std::string dataFolder() const;
+    // The store folder, read on first use (never from DllMain: it may need the shell).
+    const store::StorePaths& paths();
 
-    std::string m_strWindowsDir;
     int m_nHistoryIndex = 0;
     int m_nCopyKey = 0;
     int m_bReady = 1;
 
 private:
-    int storeClipboard(std::string_view clip, bool clearTempKeys);
+    enum class Kind { None, Copy, PasteSlot, PasteClip };
+    struct Pending {
+        Kind kind = Kind::None;
+        std::string clip;               // the clip a paste puts on the clipboard
+        HWND target = nullptr;          // the window the chord was meant for
+        std::vector<int> heldKeys;      // waited for until the user lets go of them
+        DWORD since = 0;
+        DWORD clipboardSequence = 0;    // after the copy chord: the clipboard before the application copied
+        LONG chord = 0;                 // the desktop's chord slot, as taken
+    };
+
+    int storeClipboard(std::string_view clip, HWND openFor, bool emptyAfterwards);
+    bool start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys);
+    void act();
+    void finish(bool posted);
+    static void CALLBACK timerProcKeysReleased(HWND, UINT, UINT_PTR, DWORD);
     static void CALLBACK timerProcAfterCopy(HWND, UINT, UINT_PTR, DWORD);
     static void CALLBACK timerProcPasteData(HWND, UINT, UINT_PTR, DWORD);
     static void CALLBACK timerProcAfterPaste(HWND, UINT, UINT_PTR, DWORD);
+
+    std::optional<store::StorePaths> m_paths;
+    Pending m_pending;
 };
 
 extern CMyClipboard theClipboard;

@@ -1,7 +1,9 @@
 #include "SharedState.h"
 
-#include "StoreFormat.h"
+#include "HotkeyRules.h"
+#include "Protocol.h"
 #include "fw/Text.h"
+#include "fw/Window.h"
 
 // Only initialised variables with the "shared" attribute land in a shared section.
 #define SHARED_SECTION __attribute__((section(".SHARDAT"), shared))
@@ -11,14 +13,15 @@ HHOOK g_hMouseHook SHARED_SECTION = nullptr;
 volatile LONG g_bOperXml SHARED_SECTION = 0;
 volatile LONG g_bMenuPending SHARED_SECTION = 0;
 void* g_pTrackingMenu SHARED_SECTION = nullptr;
+volatile LONG g_nChordStart SHARED_SECTION = 0;
 
 int g_bKeyHookReady = 1;
 HMODULE g_hLibrary = nullptr;
-HBITMAP g_hMenuBitmaps[3] = {};
+fw::UniqueBitmap g_hMenuBitmaps[3];
 
 HWND findMainWindow() {
     static const std::wstring title = fw::toWide(store::kMainWindowTitle);
-    return FindWindowW(nullptr, title.c_str());
+    return fw::FindTopLevelWindow(title, store::kMainListId);
 }
 
 void notifyMainWindow(UINT message, WPARAM wParam) {
@@ -26,4 +29,21 @@ void notifyMainWindow(UINT message, WPARAM wParam) {
     // application that is a stray thread message, so nothing is posted then.
     if (HWND main = findMainWindow())
         PostMessageW(main, message, wParam, 0);
+}
+
+LONG beginChord() {
+    const LONG now = static_cast<LONG>(GetTickCount() | 1);
+    const LONG held = g_nChordStart;
+    if (held && !hotkey::isChordStale(static_cast<unsigned long>(held), static_cast<unsigned long>(now)))
+        return 0;
+    if (InterlockedCompareExchange(&g_nChordStart, now, held) != held)
+        return 0;
+    // The chord taken over never came to its end: neither did the copy it may have flagged.
+    if (held)
+        InterlockedExchange(&g_bOperXml, 0);
+    return now;
+}
+
+void endChord(LONG taken) {
+    InterlockedCompareExchange(&g_nChordStart, 0, taken);
 }

@@ -2,24 +2,33 @@
 // each process has of its own.
 #pragma once
 
+#include "fw/Handle.h"
+
 #include <windows.h>
 
-// Shared by all processes (section ".SHARDAT"): exactly these five.
+// Shared by all processes (section ".SHARDAT").
 extern HHOOK g_hKeyboardHook;
 extern HHOOK g_hMouseHook;
-extern volatile LONG g_bOperXml;     // 1 while a slot copy is in flight anywhere
-extern volatile LONG g_bMenuPending; // 1 while the clip popup menu waits for a choice
-extern void* g_pTrackingMenu;        // the menu being tracked, in the process that tracks it
+extern volatile LONG g_bOperXml;      // 1 while a slot copy is in flight anywhere, or the main window files one
+extern volatile LONG g_bMenuPending;  // 1 while the clip popup menu waits for a choice
+extern void* g_pTrackingMenu;         // the menu being tracked, in the process that tracks it
+// The tick count at which the chord now being carried out was taken (0: none). One chord at a
+// time in the whole desktop: the same key-down seen again (in another thread or process) is
+// swallowed rather than run twice.
+extern volatile LONG g_nChordStart;
 
 // Per process.
-extern int g_bKeyHookReady;          // re-entry guard of KeyboardProc
-extern HMODULE g_hLibrary;           // the module of both hooks
-extern HBITMAP g_hMenuBitmaps[3];    // colour bitmaps of icons 1000, 1001, 1002
+extern int g_bKeyHookReady;           // re-entry guard of KeyboardProc
+extern HMODULE g_hLibrary;            // the module of both hooks
+extern fw::UniqueBitmap g_hMenuBitmaps[3];  // colour bitmaps of icons 1000, 1001, 1002 (null when missing)
 
-// The main window, found by its exact title; null when it is not there (or paused).
+// The main window (its title and its clip list); null when it is not there (or paused).
 HWND findMainWindow();
 // Posts to the main window; nothing is posted when it is not there.
 void notifyMainWindow(UINT message, WPARAM wParam);
 
-inline constexpr UINT kMsgSlotCopied = WM_USER + 1;
-inline constexpr UINT kMsgClipPasted = WM_USER + 3;
+// Takes the desktop's one chord slot: the tick count it was taken at (never 0), or 0 while
+// another chord is being carried out. A chord that never ended (its application hung or went
+// away) is taken over after a while. endChord frees the slot only if it is still the one taken.
+LONG beginChord();
+void endChord(LONG taken);

@@ -1,21 +1,19 @@
 #include "StatusKeys.h"
 
+#include "StoreFile.h"
 #include "StoreFormat.h"
 #include "XmlDocument.h"
 
 void SetStatusKey(const std::string& path, std::string_view key, std::string_view value) {
-    XmlDocument doc;
-    if (!doc.loadFile(path))
-        store::startEmptyStore(doc);
-    store::setRootChild(doc, key, value);
-    doc.saveFile(path);
+    store::updateStoreFile(path, store::IfMissing::Create, [&](XmlDocument& doc) {
+        store::setRootChild(doc, key, value);
+        return true;
+    });
 }
 
+// Unchanged files are not rewritten.
 void RemoveKey(const std::string& path, std::string_view key) {
-    XmlDocument doc;
-    if (!doc.loadFile(path))
-        return;
-    // Unchanged files are not rewritten: the other process may be writing them.
-    if (store::findRootChild(doc, key) && doc.enterElement() && doc.deleteElement())
-        doc.saveFile(path);
+    store::updateStoreFile(path, store::IfMissing::Skip, [&](XmlDocument& doc) {
+        return store::findRootChild(doc, key) && doc.enterElement() && doc.deleteElement();
+    });
 }

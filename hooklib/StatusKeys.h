@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-// Sets `key` to `value` in the file; a missing or unreadable file is started anew.
+// Sets `key` to `value` in the file; a missing file is started anew.
 void SetStatusKey(const std::string& path, std::string_view key, std::string_view value);
-// Removes the first `key`; a missing or unreadable file is left alone.
+// Removes the first `key`; a missing file is left alone.
 void RemoveKey(const std::string& path, std::string_view key);

@@ -1,5 +1,7 @@
 #include "ListSupport.h"
 
+#include "fw/Handle.h"
+
 #include <commctrl.h>
 
 #include <string>
@@ -61,9 +63,10 @@ void SetHeaderBitmap(HWND list, int column, UINT bitmapId) {
             }
     }
     HDITEMW item = {};
-    item.mask = HDI_FORMAT;
-    Header_GetItem(header, column, &item);
     item.mask = HDI_FORMAT | HDI_BITMAP;
+    Header_GetItem(header, column, &item);
+    // The header does not own its bitmaps: the one replaced is ours to delete.
+    fw::UniqueBitmap replaced(item.hbm);
     item.fmt |= HDF_BITMAP;
     item.hbm = bitmap;
     Header_SetItem(header, column, &item);

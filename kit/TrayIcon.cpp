@@ -49,7 +49,8 @@ NOTIFYICONDATAW CTrayIcon::iconData(UINT flags) const {
 bool CTrayIcon::notify(DWORD action, UINT flags) {
     NOTIFYICONDATAW data = iconData(flags);
     data.uCallbackMessage = m_callbackMessage;
-    data.hIcon = m_frames.empty() || !m_frame ? m_icon : m_frames[m_frame % m_frames.size()];
+    // Re-added after the taskbar came back: the frame when animating, else the still icon.
+    data.hIcon = m_animating && !m_frames.empty() ? m_frames[m_frame % m_frames.size()] : m_icon;
     lstrcpynW(data.szTip, m_tooltip.c_str(), ARRAYSIZE(data.szTip));
     return Shell_NotifyIconW(action, &data) != 0;
 }
@@ -80,10 +81,11 @@ void CTrayIcon::SetAnimationIcons(const std::vector<UINT>& iconIds) {
 
 void CTrayIcon::StartAnimation(UINT intervalMs) {
     if (!m_frames.empty() && m_window)
-        SetTimer(m_window, kAnimationTimer, intervalMs, nullptr);
+        m_animating = SetTimer(m_window, kAnimationTimer, intervalMs, nullptr) != 0;
 }
 
 void CTrayIcon::StopAnimation() {
+    m_animating = false;
     if (m_window)
         KillTimer(m_window, kAnimationTimer);
 }
@@ -112,7 +114,7 @@ LRESULT CALLBACK CTrayIcon::windowProc(HWND window, UINT message, WPARAM wParam,
     auto* icon = reinterpret_cast<CTrayIcon*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (icon) {
         try {
-            if (message == WM_TIMER && wParam == kAnimationTimer && !icon->m_frames.empty()) {
+            if (message == WM_TIMER && wParam == kAnimationTimer && icon->m_animating && !icon->m_frames.empty()) {
                 icon->m_frame = (icon->m_frame + 1) % icon->m_frames.size();
                 icon->showIcon(icon->m_frames[icon->m_frame]);
                 return 0;

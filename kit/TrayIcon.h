@@ -49,6 +49,7 @@ private:
     HICON m_icon = nullptr;
     std::vector<HICON> m_frames;
     std::size_t m_frame = 0;
+    bool m_animating = false;
     bool m_added = false;
     UINT m_taskbarCreated = 0;
 };

@@ -1,5 +1,6 @@
 #include "StoreFormat.h"
 
+#include "Text.h"
 #include "XmlDocument.h"
 
 #include <cstdio>
@@ -17,22 +18,6 @@ std::string concat(std::string_view a, std::string_view b) {
     return out;
 }
 
-std::string replaceAll(std::string_view text, std::string_view what, std::string_view with) {
-    std::string out;
-    std::size_t from = 0;
-    for (std::size_t at = text.find(what); at != std::string_view::npos; at = text.find(what, from)) {
-        out.append(text.substr(from, at - from));
-        out.append(with);
-        from = at + what.size();
-    }
-    out.append(text.substr(from));
-    return out;
-}
-
-char upperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9, LPT1-9, also with an extension ("nul.txt").
 bool isDeviceName(std::string_view name) {
     std::string_view base = name.substr(0, name.find('.'));
@@ -40,13 +25,10 @@ bool isDeviceName(std::string_view name) {
         base.remove_suffix(1);
     if (base.size() < 3 || base.size() > 7)
         return false;
-    char upper[8] = {};
-    for (std::size_t i = 0; i < base.size(); ++i)
-        upper[i] = upperAscii(base[i]);
-    const std::string_view word(upper, base.size());
-    if (word == "CON" || word == "PRN" || word == "AUX" || word == "NUL" || word == "CONIN$" || word == "CONOUT$")
+    const std::string word = asciiLower(base);
+    if (word == "con" || word == "prn" || word == "aux" || word == "nul" || word == "conin$" || word == "conout$")
         return true;
-    return word.size() == 4 && (word.substr(0, 3) == "COM" || word.substr(0, 3) == "LPT") && word[3] >= '1' &&
+    return word.size() == 4 && (word.compare(0, 3, "com") == 0 || word.compare(0, 3, "lpt") == 0) && word[3] >= '1' &&
            word[3] <= '9';
 }
 
@@ -189,6 +171,20 @@ bool firstDroppedFile(std::string_view block, DroppedFileName& name) {
     return true;
 }
 
+bool firstDroppedFilePath(std::string_view block, std::u16string& path) {
+    DroppedFileName name;
+    if (!firstDroppedFile(block, name))
+        return false;
+    path = name.isWide ? name.wide : codePageToUtf16(name.narrow);
+    if (path.size() > 259)
+        path.resize(259);  // the shell's MAX_PATH buffer
+    return true;
+}
+
+std::u16string fileListContent(std::u16string_view firstPath) {
+    return u"File:Path\"" + std::u16string(firstPath) + u"\"";
+}
+
 bool isDeletableFolder(std::string_view path) {
     if (path.empty() || path.size() >= 259 || path.find_first_of("*?") != std::string_view::npos)
         return false;
@@ -243,12 +239,40 @@ std::string currentTimeStamp() {
         {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec});
 }
 
+bool hasArchiveExtension(std::string_view path) {
+    return path.size() > kArchiveExtension.size() && endsWithIgnoringCase(path, kArchiveExtension);
+}
+
 std::string archiveIndexPath(std::string_view archivePath) {
-    return replaceAll(archivePath, kArchiveExtension, kArchiveIndexExtension);
+    return replaceAll(archivePath, kArchiveExtension, kArchiveIndexExtension, true);
 }
 
 std::string archiveDataFolder(std::string_view archivePath) {
-    return replaceAll(archivePath, kArchiveExtension, {});
+    return replaceAll(archivePath, kArchiveExtension, {}, true);
+}
+
+namespace {
+
+// Lower case, one kind of separator, no separator at the end.
+std::string comparableFolder(std::string_view path) {
+    std::string out = asciiLower(path);
+    for (char& c : out)
+        if (c == '/')
+            c = '\\';
+    while (out.size() > 1 && out.back() == '\\')
+        out.pop_back();
+    return out;
+}
+
+bool isInside(const std::string& inner, const std::string& outer) {
+    return inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 && inner[outer.size()] == '\\';
+}
+
+}  // namespace
+
+bool foldersOverlap(std::string_view a, std::string_view b) {
+    const std::string first = comparableFolder(a), second = comparableFolder(b);
+    return first == second || isInside(first, second) || isInside(second, first);
 }
 
 int bitCountForDisplay(int displayBits) {
@@ -301,6 +325,23 @@ void startEmptyStore(XmlDocument& doc, std::size_t expectedSize) {
     doc.setDocument(kDeclarationLine);
     doc.reserveText(expectedSize);
     doc.addElement(kRootName);
+}
+
+// In a document cut short the root has no end tag, and the elements read after its start tag
+// stand beside it rather than in it: they are the root's children all the same.
+std::vector<RootElement> rootElements(XmlDocument& doc) {
+    std::vector<RootElement> elements;
+    doc.resetPosition();
+    if (!doc.findElement())
+        return elements;
+    if (doc.enterElement()) {
+        while (doc.findElement())
+            elements.push_back({doc.tagName(), doc.elementText()});
+        doc.leaveElement();
+    }
+    while (doc.findElement())
+        elements.push_back({doc.tagName(), doc.elementText()});
+    return elements;
 }
 
 bool findRootChild(XmlDocument& doc, std::string_view name) {

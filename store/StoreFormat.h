@@ -7,13 +7,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class XmlDocument;
 
 namespace store {
-
-// The main window's exact title: how the hook library and a second instance find it.
-inline constexpr std::string_view kMainWindowTitle = "\u201cTavenlow剪贴复制工具(Dravix)\u201dV4.7";
 
 // Files and folders in the Windows directory.
 inline constexpr std::string_view kIndexFileName = "clipboard.xml";
@@ -86,6 +84,11 @@ struct DroppedFileName {
     std::string narrow;
 };
 bool firstDroppedFile(std::string_view block, DroppedFileName& name);
+// The first file of a DROPFILES block as UTF-16 (code-page lists converted), cut to the shell's
+// 259 characters; false when the block holds no name.
+bool firstDroppedFilePath(std::string_view block, std::u16string& path);
+// The content text of a file-list clip: "File:Path\"" + its first file + "\"".
+std::u16string fileListContent(std::u16string_view firstPath);
 
 // A folder that may be deleted with everything in it: an absolute path, below a drive root,
 // UNC share or "/" (never the root itself), shorter than 259 characters, with no wildcard and no
@@ -100,10 +103,16 @@ std::string formatTimeStamp(const LocalTime& time);
 // The local time now, as a time stamp.
 std::string currentTimeStamp();
 
-// Archive names from a path ending in ".amc", every ".amc" in the path replaced:
-// the index is read and written under the ".xml" name, the data folder has no extension.
+// Archive names from a path ending in ".amc" (in any letter case), every ".amc" in the path
+// replaced: the index is read and written under the ".xml" name, the data folder has no
+// extension.
+bool hasArchiveExtension(std::string_view path);
 std::string archiveIndexPath(std::string_view archivePath);
 std::string archiveDataFolder(std::string_view archivePath);
+// Whether one folder is, contains or lies inside the other (separators and ASCII letter case
+// do not count): an archive may not use the live data folder, or a folder around or inside it,
+// as its own.
+bool foldersOverlap(std::string_view a, std::string_view b);
 
 // Bit count of a saved bitmap from the display's bits per pixel times planes.
 int bitCountForDisplay(int displayBits);
@@ -128,6 +137,13 @@ std::array<std::uint8_t, kBmpHeadersSize> bmpHeaders(const BmpLayout& layout);
 // The document of a new store: the declaration line and an empty root; room is made for
 // `expectedSize` bytes of text when the caller knows how large it will grow.
 void startEmptyStore(XmlDocument& doc, std::size_t expectedSize = 0);
+// The root's child elements in order, as far as the document could be read.
+struct RootElement {
+    std::string name;
+    std::string text;
+};
+std::vector<RootElement> rootElements(XmlDocument& doc);
+
 // Makes `name` the current child of the root, searching the root's children from the first.
 bool findRootChild(XmlDocument& doc, std::string_view name);
 // Appends `name` with `text` as the root's last child.

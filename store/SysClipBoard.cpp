@@ -1,47 +1,22 @@
-// CSysClipBoard: the store operations themselves, portable; platform pieces are in
-// SysClipBoard_win.cpp and SysClipBoard_posix.cpp.
+// CSysClipBoard: the store operations themselves, portable. Archives are in SysClipBoardArchive.cpp,
+// the window fillers and the message box in SysClipBoard_win.cpp.
 #include "SysClipBoard.h"
 
-#include "FileUtf8.h"
+#include "FileSystem.h"
+#include "StoreFile.h"
 #include "StoreFormat.h"
+#include "Text.h"
 #include "XmlDocument.h"
 
 #include <cstdlib>
-#include <optional>
-#include <unordered_set>
 
 using namespace store;
 
 namespace {
 
-#ifdef _WIN32
-constexpr char kSeparator = '\\';
-#else
-constexpr char kSeparator = '/';
-#endif
-
-std::string join(std::string_view folder, std::string_view name) {
-    std::string out(folder);
-    out += kSeparator;
-    out.append(name);
-    return out;
-}
-
 CSysClipBoard::MessageHandler& messageHandler() {
     static CSysClipBoard::MessageHandler handler;
     return handler;
-}
-
-// Walks the root's children named `name` in order, handing each one's text to `visit`
-// (which returns false to stop).
-template <typename Visit>
-void forEachRootChild(XmlDocument& doc, std::string_view name, Visit visit) {
-    doc.resetPosition();
-    if (!doc.findElement() || !doc.enterElement())
-        return;
-    while (doc.findElement(name))
-        if (!visit(doc.elementText()))
-            return;
 }
 
 // The number of a history clip's first format element, "his" + n + "-0"; 0 for other names.
@@ -60,32 +35,22 @@ long historyNumberOfFirstFormat(std::string_view name) {
     return n;
 }
 
-std::string lowerAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
+// Whether `name` is one of the elements that make up `clip`: its times, or clip + a format
+// index (history clips: also "his" + number + "category").
+bool belongsToClip(std::string_view name, std::string_view clip) {
+    if (name.size() <= clip.size() || name.compare(0, clip.size(), clip) != 0)
+        return false;
+    const std::string_view rest = name.substr(clip.size());
+    if (rest == kTimeSuffix || rest == kUseTimeSuffix)
+        return true;
+    if (rest.find_first_not_of("0123456789") != std::string_view::npos)
+        return false;
+    return rest.size() == 1 || rest[0] != '0';
 }
 
 }  // namespace
 
-// Copies, from one folder to another, the data file of each element name that names one:
-// "-time" elements give the clip's bitmap. Names that are not plain file names are skipped, and
-// so are files that are not there (listed once, rather than tried one by one).
-void CSysClipBoard::copyElementFiles(const std::vector<std::string>& names, const std::string& from,
-                                     const std::string& to) const {
-    std::unordered_set<std::string> present;
-    for (const std::string& file : filesIn(from))
-        present.insert(lowerAscii(file));
-    for (const std::string& name : names) {
-        const std::string file = archiveFileForElement(name);
-        if (isPlainFileName(file) && present.count(lowerAscii(file)))
-            copyFile(join(from, file), join(to, file));
-    }
-}
-
-CSysClipBoard::CSysClipBoard(std::string windowsDir) : m_strWindowsDir(std::move(windowsDir)) {}
+CSysClipBoard::CSysClipBoard(std::string folder) : m_paths(std::move(folder)) {}
 
 CSysClipBoard::~CSysClipBoard() = default;
 
@@ -100,32 +65,34 @@ void CSysClipBoard::showMessage(const std::string& text) const {
         defaultMessage(text);
 }
 
-std::string CSysClipBoard::indexPath() const {
-    return join(m_strWindowsDir, kIndexFileName);
-}
-
-std::string CSysClipBoard::statusPath() const {
-    return join(m_strWindowsDir, kStatusFileName);
-}
-
-std::string CSysClipBoard::dataFolder() const {
-    return join(m_strWindowsDir, kDataFolderName);
-}
-
-std::string CSysClipBoard::dataFile(std::string_view name) const {
-    return join(dataFolder(), name);
-}
-
 CSysClipBoard::Load CSysClipBoard::loadIndex(XmlDocument& doc) const {
-    const std::string path = indexPath();
-    if (doc.loadFile(path))
+    switch (readStoreFile(m_paths.indexFile(), doc)) {
+    case FileState::Loaded:
         return Load::Loaded;
-    return isReadableFile(path) ? Load::Unreadable : Load::Missing;
+    case FileState::Missing:
+        return Load::Missing;
+    default:
+        return Load::Unreadable;
+    }
+}
+
+bool CSysClipBoard::updateIndex(bool createIfMissing, const std::function<bool(XmlDocument&)>& edit) const {
+    return updateStoreFile(m_paths.indexFile(), createIfMissing ? IfMissing::Create : IfMissing::Skip, edit);
+}
+
+void CSysClipBoard::resetStore() const {
+    files::remove(m_paths.indexFile());
+    files::remove(m_paths.statusFile());
+    deleteFolder(m_paths.dataFolder());
+    for (const std::string& name : files::filesIn(m_paths.folder()))
+        if (endsWithIgnoringCase(name, ".tmp") &&
+            (name.rfind(kIndexFileName, 0) == 0 || name.rfind(kStatusFileName, 0) == 0))
+            files::remove(joinPath(m_paths.folder(), name));
 }
 
 bool CSysClipBoard::isSysClipSet() const {
     XmlDocument doc;
-    return doc.loadFile(statusPath()) && findRootChild(doc, kSysClipKey);
+    return readStoreFile(m_paths.statusFile(), doc) == FileState::Loaded && findRootChild(doc, kSysClipKey);
 }
 
 // One pass over the root's children: every "his" + n + "-0" marks n as taken; the answer is the
@@ -168,101 +135,83 @@ std::string CSysClipBoard::getValue(std::string_view name) const {
 }
 
 void CSysClipBoard::setValue(const char* text, std::string_view name, int update) const {
-    XmlDocument doc;
-    if (loadIndex(doc) != Load::Loaded)
-        startEmptyStore(doc);
     if (!text)
         return;
-    if (update)
-        setRootChild(doc, name, text);
-    else
-        appendRootChild(doc, name, text);
-    doc.saveFile(indexPath());
+    updateIndex(true, [&](XmlDocument& doc) {
+        if (update)
+            setRootChild(doc, name, text);
+        else
+            appendRootChild(doc, name, text);
+        return true;
+    });
 }
 
 bool CSysClipBoard::hasElement(std::string_view name, std::string_view text) const {
     XmlDocument doc;
     if (loadIndex(doc) != Load::Loaded)
         return false;
-    bool found = false;
-    forEachRootChild(doc, name, [&](const std::string& value) {
-        found = value == text;
-        return !found;
-    });
-    return found;
+    for (const RootElement& element : rootElements(doc))
+        if (element.name == name && element.text == text)
+            return true;
+    return false;
 }
 
-// A missing index has nothing to remove: nothing is written (an empty file would later read as a
-// damaged index).
 void CSysClipBoard::removeElement(std::string_view name) const {
-    XmlDocument doc;
-    if (loadIndex(doc) != Load::Loaded)
-        return;
-    if (findRootChild(doc, name)) {
-        doc.enterElement();
-        doc.deleteElement();
-    }
-    doc.saveFile(indexPath());
+    updateIndex(false, [&](XmlDocument& doc) {
+        return findRootChild(doc, name) && doc.enterElement() && doc.deleteElement();
+    });
 }
 
-// Searches only forward, relying on the order a clip is written in: "-time", "-usetime", then
-// the formats by index.
 void CSysClipBoard::removeClip(std::string_view clip) const {
-    XmlDocument doc;
-    if (loadIndex(doc) != Load::Loaded)
-        return;
-    doc.resetPosition();
-    if (!doc.findElement() || !doc.enterElement())
-        return;
-    if (!doc.findElement(timeElementName(clip)))
-        return;
-    doc.deleteElement();
-    if (!doc.findElement(useTimeElementName(clip)))
-        return;
-    doc.deleteElement();
-    for (int i = 0; doc.findElement(formatElementName(clip, i)); ++i)
-        doc.deleteElement();
-    doc.saveFile(indexPath());
+    const bool history = clip.size() > 4 && clip.compare(0, 3, "his") == 0 && clip.back() == '-';
+    const std::string category = history ? categoryElementName(clip.substr(0, clip.size() - 1)) : std::string();
+    updateIndex(false, [&](XmlDocument& doc) {
+        std::vector<std::string> files;
+        doc.resetPosition();
+        if (!doc.findElement() || !doc.enterElement())
+            return false;
+        while (doc.findElement()) {
+            const std::string name(doc.elementName());
+            if (!belongsToClip(name, clip) && (category.empty() || name != category))
+                continue;
+            files.push_back(archiveFileForElement(name));
+            doc.deleteElement();
+        }
+        if (files.empty())
+            return false;
+        for (const std::string& file : files)
+            files::remove(m_paths.dataFile(file));
+        return true;
+    });
 }
 
-// The index is read once and written once; the outcome is that of copying value by value.
+// The copy time and the formats with their data files; the use time, the category and the
+// bitmap stay with the source. The index is read and written once.
 void CSysClipBoard::copyClip(std::string_view from, std::string_view to) const {
-    XmlDocument doc;
-    if (loadIndex(doc) != Load::Loaded)
-        startEmptyStore(doc);
-    auto valueOf = [&doc](const std::string& name) {
-        return findRootChild(doc, name) ? doc.childElementText() : std::string();
-    };
-    setRootChild(doc, timeElementName(to), valueOf(timeElementName(from)));
-    std::vector<std::pair<std::string, std::string>> files;
-    for (int i = 0; i < kMaxFormatsPerClip; ++i) {
-        const std::string format = valueOf(formatElementName(from, i));
-        if (format.empty())
-            break;
-        setRootChild(doc, formatElementName(to, i), format);
-        files.emplace_back(formatElementName(from, i), formatElementName(to, i));
-    }
-    doc.saveFile(indexPath());
-    for (const auto& [source, target] : files)
-        if (isPlainFileName(source) && isPlainFileName(target))
-            copyFile(dataFile(source), dataFile(target));
+    updateIndex(true, [&](XmlDocument& doc) {
+        auto valueOf = [&doc](const std::string& name) {
+            return findRootChild(doc, name) ? doc.childElementText() : std::string();
+        };
+        setRootChild(doc, timeElementName(to), valueOf(timeElementName(from)));
+        for (int i = 0; i < kMaxFormatsPerClip; ++i) {
+            const std::string format = valueOf(formatElementName(from, i));
+            if (format.empty())
+                break;
+            setRootChild(doc, formatElementName(to, i), format);
+            files::copy(m_paths.dataFile(formatElementName(from, i)), m_paths.dataFile(formatElementName(to, i)));
+        }
+        return true;
+    });
 }
 
 void CSysClipBoard::setCategory(std::string_view category, std::string_view hisName) const {
-    XmlDocument doc;
-    if (loadIndex(doc) != Load::Loaded)
-        return;
-    if (findRootChild(doc, categoryElementName(hisName))) {
-        doc.enterElement();
-        doc.setElementText(category);
-    } else if (findRootChild(doc, std::string(hisName) + "--time")) {
+    updateIndex(false, [&](XmlDocument& doc) {
+        if (findRootChild(doc, categoryElementName(hisName)))
+            return doc.enterElement() && doc.setElementText(category);
         // Filed directly after the clip's time element.
-        doc.enterElement();
-        doc.addElement(categoryElementName(hisName), category);
-    } else {
-        return;
-    }
-    doc.saveFile(indexPath());
+        return findRootChild(doc, timeElementName(std::string(hisName) + "-")) && doc.enterElement() &&
+               doc.addElement(categoryElementName(hisName), category);
+    });
 }
 
 std::vector<std::string> CSysClipBoard::categoryNames() const {
@@ -270,37 +219,37 @@ std::vector<std::string> CSysClipBoard::categoryNames() const {
     XmlDocument doc;
     if (loadIndex(doc) != Load::Loaded)
         return names;
-    forEachRootChild(doc, kCategoryListName, [&](const std::string& value) {
-        names.push_back(value);
-        return true;
-    });
+    for (const RootElement& element : rootElements(doc))
+        if (element.name == kCategoryListName)
+            names.push_back(element.text);
     return names;
 }
 
-std::vector<std::pair<int, int>> CSysClipBoard::clipFormats(XmlDocument& doc, std::string_view clip) const {
-    std::vector<std::pair<int, int>> formats;
+ClipElements CSysClipBoard::clipElements(std::string_view clip) const {
+    ClipElements clipElements;
+    XmlDocument doc;
+    if (loadIndex(doc) != Load::Loaded)
+        return clipElements;
+    auto valueOf = [&doc](const std::string& name) {
+        return findRootChild(doc, name) ? doc.childElementText() : std::string();
+    };
+    clipElements.copyTime = valueOf(timeElementName(clip));
+    clipElements.useTime = valueOf(useTimeElementName(clip));
     for (int i = 0; i < kMaxFormatsPerClip; ++i) {
-        if (!findRootChild(doc, formatElementName(clip, i)))
-            continue;
-        const std::string value = doc.childElementText();
+        const std::string value = valueOf(formatElementName(clip, i));
         if (!value.empty())
-            formats.emplace_back(i, std::atoi(value.c_str()));
+            clipElements.formats.emplace_back(i, std::atoi(value.c_str()));
     }
-    return formats;
+    return clipElements;
 }
 
 std::optional<std::string> CSysClipBoard::readDataFile(std::string_view name) const {
-    if (!isPlainFileName(name))
-        return std::nullopt;
-    return readFileBytes(dataFile(name));
+    return files::readAll(m_paths.dataFile(name));
 }
 
 // The first text format in index order wins: code-page text (1) or UTF-16 (13), up to its zero.
 std::u16string CSysClipBoard::getTextFromName(std::string_view clip) const {
-    XmlDocument doc;
-    if (loadIndex(doc) != Load::Loaded)
-        return {};
-    for (const auto& [index, format] : clipFormats(doc, clip)) {
+    for (const auto& [index, format] : clipElements(clip).formats) {
         if (format != kFormatText && format != kFormatUnicodeText)
             continue;
         const std::optional<std::string> data = readDataFile(formatElementName(clip, index));
@@ -315,93 +264,30 @@ std::u16string CSysClipBoard::getTextFromName(std::string_view clip) const {
 
 // "File:Path\"" + the first file of the list + "\"".
 std::u16string CSysClipBoard::getFileListText(std::string_view clip) const {
-    XmlDocument doc;
-    if (loadIndex(doc) != Load::Loaded)
-        return {};
-    for (const auto& [index, format] : clipFormats(doc, clip)) {
+    for (const auto& [index, format] : clipElements(clip).formats) {
         if (format != kFormatFileList)
             continue;
         const std::optional<std::string> data = readDataFile(formatElementName(clip, index));
-        DroppedFileName name;
-        if (!data || !firstDroppedFile(*data, name))
-            continue;
-        std::u16string path = name.isWide ? name.wide : codePageToUtf16(name.narrow);
-        if (path.size() > 259)
-            path.resize(259);  // the shell's MAX_PATH buffer
-        return u"File:Path\"" + path + u"\"";
+        std::u16string path;
+        if (data && firstDroppedFilePath(*data, path))
+            return fileListContent(path);
     }
     return {};
 }
 
 bool CSysClipBoard::deleteFolder(const std::string& path) const {
-    return isDeletableFolder(path) && deleteTree(path);
-}
-
-// The archive index is written under a temporary name beside the archive and then moved over
-// it; the data folder (the archive path without ".amc") is emptied of clip files and refilled.
-bool CSysClipBoard::saveArchive(const std::string& path) const {
-    const std::string folder = archiveDataFolder(path);
-    if (folder == path || folder.empty())
-        return false;
-    XmlDocument source;
-    if (loadIndex(source) == Load::Unreadable)
-        return false;
-    XmlDocument archive;
-    startEmptyStore(archive, source.documentText().size() + 64);
-    createFolder(folder);
-    for (const std::string& name : filesIn(folder))
-        if (isClipFileName(name))
-            removeFile(join(folder, name));
-    std::vector<std::string> names;
-    source.resetPosition();
-    if (source.findElement() && source.enterElement()) {
-        while (source.findElement()) {
-            names.push_back(source.tagName());
-            appendRootChild(archive, names.back(), source.elementText());
-        }
-    }
-    copyElementFiles(names, dataFolder(), folder);
-    const std::string temporary = path + ".saving";
-    const bool saved = archive.saveFile(temporary) && replaceFile(temporary, path);
-    if (!saved)
-        removeFile(temporary);
-    return saved;
-}
-
-// The store is replaced only by an archive that can be read: a missing or empty file, or a
-// damaged one in which nothing under the root could be read, leaves the store as it was.
-// Element names are file names here: one that is not a plain file name is still copied into the
-// index, but its file is not.
-bool CSysClipBoard::openArchive(const std::string& path) const {
-    const std::string folder = archiveDataFolder(path);
-    if (folder == path || folder.empty())
-        return false;
-    XmlDocument archive;
-    const bool wellFormed = archive.loadFile(path);
-    std::vector<std::pair<std::string, std::string>> elements;
-    archive.resetPosition();
-    if (archive.findElement() && archive.enterElement())
-        while (archive.findElement())
-            elements.emplace_back(archive.tagName(), archive.elementText());
-    if (!wellFormed && elements.empty())
-        return false;
-
-    removeFile(indexPath());
-    deleteFolder(dataFolder());
-    createFolder(dataFolder());
-    XmlDocument index;
-    startEmptyStore(index, archive.documentText().size() + 64);
-    std::vector<std::string> names;
-    for (const auto& [name, text] : elements) {
-        appendRootChild(index, name, text);
-        names.push_back(name);
-    }
-    copyElementFiles(names, folder, dataFolder());
-    return index.saveFile(indexPath());
+    return isDeletableFolder(path) && files::deleteTree(path);
 }
 
 CSysClipBoard*& CSysClipBoard::instanceSlot() {
     static CSysClipBoard* instance = nullptr;
+    return instance;
+}
+
+CSysClipBoard* CSysClipBoard::getInstance() {
+    CSysClipBoard*& instance = instanceSlot();
+    if (!instance)
+        instance = new (std::nothrow) CSysClipBoard(userStoreFolder());
     return instance;
 }
 

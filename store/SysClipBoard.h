@@ -1,40 +1,61 @@
-// CSysClipBoard: the main program's access to the clip store in the Windows directory.
+// CSysClipBoard: the main program's access to the clip store in the per-user store folder.
 //
-// Every operation is self-contained: it loads the file it needs into a fresh XmlDocument, works
-// on it, saves it if it changed something and keeps nothing, so it always sees what the hook
-// library (in another process) wrote last. The index operations are portable; file copies,
-// folder deletion, the code-page text conversion and the tree and menu fillers are per platform.
+// Every operation is self-contained: it reads the file it needs into a fresh XmlDocument under
+// the store lock, works on it, writes it back in one step if it changed something, and keeps
+// nothing, so it always sees what the hook library (in another process) wrote last.
 #pragma once
+
+#include "StorePaths.h"
 
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class XmlDocument;
 
-// Win32 handle types, declared as <windows.h> does, so this header needs no Windows headers.
-struct HWND__;
-struct HMENU__;
-struct _TREEITEM;
-using HWND = HWND__*;
-using HMENU = HMENU__*;
-using HTREEITEM = _TREEITEM*;
+// How an archive command ended.
+enum class ArchiveResult {
+    Done,
+    NotAnArchive,       // the path does not end in ".amc"
+    OverlapsStore,      // its data folder is, holds or lies inside the store's data folder
+    StoreUnreadable,    // save: the store's index cannot be read
+    ArchiveUnreadable,  // open: nothing of the archive could be read
+    WriteFailed,        // a file or folder could not be written; what was there is kept
+};
+
+// A clip's elements as its list row needs them, from one read of the index.
+struct ClipElements {
+    std::string copyTime;
+    std::string useTime;
+    std::vector<std::pair<int, int>> formats;  // (index, clipboard format) of the non-empty format elements
+};
 
 class CSysClipBoard {
 public:
-    // The single instance on the Windows directory; null if it cannot be made.
+    // Window handles of the tree and menu fillers (HWND, HTREEITEM, HMENU), kept opaque here so
+    // that this header needs no Windows headers.
+    using NativeHandle = void*;
+
+    // The single instance on the per-user store folder; null if it cannot be made.
     static CSysClipBoard* getInstance();
     static void releaseInstance();
 
-    // A store in any folder (production passes the Windows directory).
-    explicit CSysClipBoard(std::string windowsDir);
+    // A store in any folder (production passes the per-user store folder, tests their own).
+    explicit CSysClipBoard(std::string folder);
     virtual ~CSysClipBoard();
     CSysClipBoard(const CSysClipBoard&) = delete;
     CSysClipBoard& operator=(const CSysClipBoard&) = delete;
 
-    std::string getWindowsDir() const { return m_strWindowsDir; }
+    // The store folder (the name is the historical one: the store once lived in the Windows folder).
+    std::string getWindowsDir() const { return m_paths.folder(); }
+    const store::StorePaths& paths() const { return m_paths; }
+
+    // The start-up reset: the previous run's index, status file and data folder go, and so do
+    // temporary files that an ended writer left behind. The only place a store starts afresh.
+    void resetStore() const;
 
     bool isSysClipSet() const;
     int findCanUseHisClip() const;
@@ -44,19 +65,22 @@ public:
     void setValue(const char* text, std::string_view name, int update) const;
     bool hasElement(std::string_view name, std::string_view text) const;
     void removeElement(std::string_view name) const;
+    // Every element of the clip, wherever it stands, with its data and bitmap files (and, for a
+    // history clip, its category).
     void removeClip(std::string_view clip) const;
     void copyClip(std::string_view from, std::string_view to) const;
     void setCategory(std::string_view category, std::string_view hisName) const;
-    void fillCategoryTree(HWND tree, HTREEITEM categoryRoot) const;
-    bool fillCategoryMenu(HMENU menu) const;
+    void fillCategoryTree(NativeHandle tree, NativeHandle categoryRoot) const;
+    bool fillCategoryMenu(NativeHandle menu) const;
     std::u16string getTextFromName(std::string_view clip) const;
     std::u16string getFileListText(std::string_view clip) const;
     bool deleteFolder(const std::string& path) const;
-    bool saveArchive(const std::string& path) const;
-    bool openArchive(const std::string& path) const;
+    ArchiveResult saveArchive(const std::string& path) const;
+    ArchiveResult openArchive(const std::string& path) const;
 
     // The category names (AddNew elements) in order; empty when the index cannot be read.
     std::vector<std::string> categoryNames() const;
+    ClipElements clipElements(std::string_view clip) const;
 
     // Where messages go: a message box by default; tests replace it.
     using MessageHandler = std::function<void(const std::string& text)>;
@@ -69,28 +93,10 @@ private:
     static CSysClipBoard*& instanceSlot();
     enum class Load { Loaded, Missing, Unreadable };
     Load loadIndex(XmlDocument& doc) const;
-    std::string indexPath() const;
-    std::string statusPath() const;
-    std::string dataFolder() const;
-    std::string dataFile(std::string_view name) const;
-    // The format elements of `clip` with a text: index, clipboard format number.
-    std::vector<std::pair<int, int>> clipFormats(XmlDocument& doc, std::string_view clip) const;
-    // The bytes of a data file; nothing when it cannot be opened.
+    bool updateIndex(bool createIfMissing, const std::function<bool(XmlDocument&)>& edit) const;
     std::optional<std::string> readDataFile(std::string_view name) const;
     void showMessage(const std::string& text) const;
-    void copyElementFiles(const std::vector<std::string>& names, const std::string& from,
-                          const std::string& to) const;
-
-    // Per platform.
-    static std::u16string codePageToUtf16(std::string_view bytes);
-    static bool copyFile(const std::string& from, const std::string& to);
-    static bool createFolder(const std::string& path);
-    static bool isReadableFile(const std::string& path);
-    static bool replaceFile(const std::string& from, const std::string& to);
-    static void removeFile(const std::string& path);
-    static std::vector<std::string> filesIn(const std::string& folder);
     static void defaultMessage(const std::string& text);
-    bool deleteTree(const std::string& path) const;
 
-    std::string m_strWindowsDir;
+    store::StorePaths m_paths;
 };

@@ -10,20 +10,22 @@ bool isNameTerminator(char c) {
     return c == ' ' || c == '=' || c == '/' || c == '[' || c == ']';
 }
 
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+bool equalBytes(std::string_view a, std::string_view b, bool ignoreCase) {
+    return ignoreCase ? equalsIgnoringAsciiCase(a, b) : a == b;
 }
 
-bool equalBytes(std::string_view a, std::string_view b, bool ignoreCase) {
+}  // namespace
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
-    if (!ignoreCase)
-        return a == b;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
+        if (asciiLower(a[i]) != asciiLower(b[i]))
             return false;
     return true;
 }
+
+namespace {
 
 // The node's text without its delimiters, for the kinds that have them.
 std::string_view nodeContent(std::string_view node, int kind) {

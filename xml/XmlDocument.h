@@ -49,6 +49,10 @@ enum NodeKind : int {
     kNodeEndOfText = -2,
 };
 
+// The longest element name: its end tag "</name>" must fit the index's 10-bit end-tag length.
+// Longer names are refused by every edit and flagged as errors by the parser.
+inline constexpr std::size_t kMaxElementNameLength = 1020;
+
 // "<?xml version="1.0" encoding="UTF-8"?>" and CR LF: the first line of every store file.
 inline constexpr std::string_view kDeclarationLine = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
 
@@ -156,6 +160,11 @@ private:
 };
 
 // Helpers shared with the store.
+// ASCII case folding, the one used everywhere (letters outside ASCII are left alone).
+inline char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 std::string escapeText(std::string_view text, int flags = 0);
 std::string unescapeText(std::string_view text);
 std::string encodeCdata(std::string_view text);
@@ -170,4 +179,6 @@ std::string normalizeUtf8(std::string_view text);
 std::string declaredEncoding(std::string_view text);
 bool readTextFile(const std::string& path, std::string& text, std::string& result, int flags = 0);
 bool writeTextFile(const std::string& path, std::string_view text, std::string& result, int flags = 0);
+// The bytes writeTextFile puts on disk for `text`: UTF-8 documents get the byte-order mark.
+std::string textFileBytes(std::string_view text);
 

@@ -16,7 +16,7 @@ bool startsTagName(unsigned char c) {
 // A name that reads back as the same element: it starts a tag and holds nothing that would end
 // the name or change the markup around it.
 bool isInsertableName(std::string_view name) {
-    if (name.empty() || !startsTagName(static_cast<unsigned char>(name[0])))
+    if (name.empty() || name.size() > kMaxElementNameLength || !startsTagName(static_cast<unsigned char>(name[0])))
         return false;
     for (char c : name) {
         if (isXmlSpace(c) || c == '/' || c == '>' || c == '<' || c == '&' || c == '"' || c == '\'' ||

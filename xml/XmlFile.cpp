@@ -31,17 +31,7 @@ bool isUtf8Document(std::string_view text) {
     const std::string encoding = declaredEncoding(text);
     if (encoding.empty())
         return true;
-    if (encoding.size() < 5)
-        return false;
-    static const char kUtf8[] = "utf-8";
-    for (int i = 0; i < 5; ++i) {
-        char c = encoding[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != kUtf8[i])
-            return false;
-    }
-    return true;
+    return encoding.size() >= 5 && equalsIgnoringAsciiCase(std::string_view(encoding).substr(0, 5), "utf-8");
 }
 
 }  // namespace
@@ -121,27 +111,27 @@ bool readTextFile(const std::string& path, std::string& text, std::string& resul
     return true;
 }
 
+std::string textFileBytes(std::string_view text) {
+    if (text.empty() || !isUtf8Document(text))
+        return std::string(text);
+    std::string bytes(kByteOrderMark);
+    if (isCanonicalUtf8(text))
+        bytes.append(text);
+    else
+        bytes += normalizeUtf8(text);
+    return bytes;
+}
+
 bool writeTextFile(const std::string& path, std::string_view text, std::string& result, int /*flags*/) {
     FileHandle file = openFileUtf8(path, "wb");
     if (!file) {
         result = systemErrorText(errno);
         return false;
     }
-    std::string normalized;
-    std::string_view body = text;
-    std::string_view mark;
-    if (!text.empty() && isUtf8Document(text)) {
-        mark = kByteOrderMark;
-        if (!isCanonicalUtf8(text)) {
-            normalized = normalizeUtf8(text);
-            body = normalized;
-        }
-    }
-    std::size_t written = mark.empty() ? 0 : std::fwrite(mark.data(), 1, mark.size(), file.get());
-    if (!body.empty())
-        written += std::fwrite(body.data(), 1, body.size(), file.get());
+    const std::string bytes = textFileBytes(text);
+    const std::size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), file.get());
     const bool closed = std::fclose(file.release()) == 0;
-    if (written != mark.size() + body.size() || !closed) {
+    if (written != bytes.size() || !closed) {
         result = systemErrorText(errno ? errno : EIO);
         return false;
     }

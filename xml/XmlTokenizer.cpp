@@ -140,6 +140,8 @@ void readStartTag(std::string_view text, int offset, XmlToken& token) {
     const int length = gt + 1 - offset;
     if (length > kMaxStartTagLength)
         return setError(token, length, "%s at offset %d too long", "Element tag");
+    if (token.nameLength > static_cast<int>(kMaxElementNameLength))
+        return setError(token, length, "%s at offset %d too long", "Element name");
     token.kind = kNodeElement;
     token.length = length;
     token.emptyElement = gt - 1 > offset + 1 && p[gt - 1] == '/';

@@ -25,7 +25,7 @@ TEST(AppRules, NumberTextsAndClipNames) {
     EXPECT_EQ(clipNameFromNumberText("12"), "his12-");
     EXPECT_EQ(clipNameFromNumberText("ctrl+alt+5"), "copy5");
     EXPECT_EQ(pictureContent(37, 20), "picture:size 37*20");
-    EXPECT_EQ(fileListContent(u"C:\\a.txt"), u"File:Path\"C:\\a.txt\"");
+    EXPECT_EQ(store::fileListContent(u"C:\\a.txt"), u"File:Path\"C:\\a.txt\"");
 }
 
 TEST(PreviewFit, WorkedExamples) {

@@ -1,6 +1,7 @@
 // The store operations on a scratch store: natively and under Wine.
 #include "StoreFixtures.h"
 #include "StoreFormat.h"
+#include "StoreFile.h"
 #include "SysClipBoard.h"
 #include "TestFiles.h"
 #include "XmlDocument.h"
@@ -80,21 +81,37 @@ TEST_F(StoreTest, FullHistoryGivesOneThousand) {
     EXPECT_EQ(m_store.findCanUseHisClip(), 500);
 }
 
-TEST_F(StoreTest, ZeroByteIndexIsReportedAndNeverOverwrittenByReaders) {
+std::vector<std::string> g_damaged;
+
+TEST_F(StoreTest, AnUnreadableIndexIsKeptAsideOnceAndWhatCanBeReadIsCarriedOver) {
+    g_damaged.clear();
+    store::setDamageReporter([](const std::string& keptAs) { g_damaged.push_back(keptAs); });
     writeBytes(index(), "");
     EXPECT_EQ(m_store.findCanUseHisClip(), 1);
     EXPECT_EQ(m_messages, std::vector<std::string>{"CSysClipBoard::findCanUseHisClip"});
+    // Readers leave it as it is.
     EXPECT_EQ(m_store.getValue("x"), "");
     EXPECT_FALSE(m_store.hasElement("AddNew", ""));
-    m_store.removeElement("x");
-    m_store.removeClip("his1-");
-    m_store.setCategory("Work", "his1");
     EXPECT_TRUE(m_store.categoryNames().empty());
-    EXPECT_TRUE(fileExists(index()));
     EXPECT_EQ(readBytes(index()), "");
-    // Storing a value replaces the damaged index by a store holding that value.
+    EXPECT_TRUE(g_damaged.empty());
+    // The first writer keeps it aside under another name, says so, and goes on with a store.
     m_store.setValue("1", "k", 0);
+    ASSERT_EQ(g_damaged, std::vector<std::string>{index() + ".damaged"});
+    EXPECT_EQ(readBytes(index() + ".damaged"), "");
     EXPECT_EQ(m_store.getValue("k"), "1");
+
+    // A damaged index with readable elements before the damage: they are carried over.
+    const std::string cut = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<UserInfo>\r\n"
+                            "<his1--time>2026</his1--time>\r\n<his1-0>13</his1-0>\r\n<his2-";
+    writeBytes(index(), cut);
+    m_store.removeElement("his1--time");
+    ASSERT_EQ(g_damaged.size(), 2u);
+    EXPECT_EQ(g_damaged[1], index() + ".damaged2");
+    EXPECT_EQ(readBytes(index() + ".damaged2"), cut);
+    EXPECT_EQ(m_store.getValue("his1-0"), "13");
+    EXPECT_EQ(m_store.getValue("his1--time"), "");
+    store::setDamageReporter(nullptr);
 }
 
 TEST_F(StoreTest, ValuesAreSetUpdatedAndAppended) {
@@ -143,26 +160,41 @@ TEST_F(StoreTest, CategoryGoesRightAfterTheTimeElementAndIsUpdated) {
     EXPECT_EQ(readBytes(index()), before);
 }
 
-TEST_F(StoreTest, RemoveClipTakesItsElementsAndLeavesFiles) {
+TEST_F(StoreTest, RemoveClipTakesItsElementsAndTheirFiles) {
     storeClip(historyClipName(1), {{13, utf16Bytes(u"a")}, {1, "a"}});
     storeClip(historyClipName(2), {{13, utf16Bytes(u"b")}});
     m_store.removeClip(historyClipName(1));
     EXPECT_EQ(m_store.getValue("his1--time"), "");
     EXPECT_EQ(m_store.getValue("his1-1"), "");
     EXPECT_EQ(m_store.getValue("his2-0"), "13");
-    EXPECT_TRUE(fileExists(data("his1-0")));
+    EXPECT_FALSE(fileExists(data("his1-0")));
+    EXPECT_TRUE(fileExists(data("his2-0")));
 }
 
-TEST_F(StoreTest, RemoveClipReliesOnElementOrder) {
+TEST_F(StoreTest, RemoveClipTakesEveryElementWhereverItStandsAndItsFiles) {
     // A slot stored a second time: its use time now stands before its time element.
     storeClip(slotClipName('3'), {{1, "a"}});
     m_store.removeClip(slotClipName('3'));
     m_store.setValue(kStamp, "copy3-usetime", 1);
     m_store.setValue(kStamp, "copy3-time", 1);
     m_store.setValue("1", "copy30", 1);
-    const std::string before = readBytes(index());
+    writeBytes(data("copy30"), "a");
+    writeBytes(data("copy3.bmp"), "BM");
+    // A history clip filed in a category, with a copy that has no use time (a slot copy).
+    storeClip(historyClipName(12), {{13, "x"}});
+    m_store.setCategory("Work", historyBaseName(12));
+    m_store.setValue(kStamp, "his13--time", 1);
+    m_store.setValue("2", "his13-0", 1);
     m_store.removeClip(slotClipName('3'));
-    EXPECT_EQ(readBytes(index()), before);
+    m_store.removeClip(historyClipName(12));
+    m_store.removeClip(historyClipName(13));
+    EXPECT_EQ(readBytes(index()).find("copy3"), std::string::npos);
+    EXPECT_EQ(readBytes(index()).find("his12"), std::string::npos);
+    EXPECT_EQ(readBytes(index()).find("his13"), std::string::npos);
+    EXPECT_FALSE(fileExists(data("copy30")));
+    EXPECT_FALSE(fileExists(data("copy3.bmp")));
+    EXPECT_FALSE(fileExists(data("his12-0")));
+    EXPECT_EQ(m_store.findCanUseHisClip(), 1);
 }
 
 TEST_F(StoreTest, TextComesFromTheFirstTextFormatInIndexOrder) {
@@ -239,7 +271,7 @@ TEST_F(ArchiveTest, SaveAndOpenRoundTrip) {
     makeKeep();
     const std::string archive = keep("work.amc");
     const std::string indexBytes = readBytes(index());
-    ASSERT_TRUE(m_store.saveArchive(archive));
+    ASSERT_EQ(m_store.saveArchive(archive), ArchiveResult::Done);
     EXPECT_EQ(readBytes(archive), indexBytes);
     for (const char* file : {"his1-0", "his1-1", "his2-0", "his2-1", "his2-.bmp", "copy10"})
         EXPECT_TRUE(fileExists(keep("work" + kSep + file))) << file;
@@ -248,7 +280,7 @@ TEST_F(ArchiveTest, SaveAndOpenRoundTrip) {
     // A fresh store, then the archive opened into it.
     std::filesystem::remove(std::filesystem::u8path(index()));
     std::filesystem::remove_all(std::filesystem::u8path(data("")));
-    ASSERT_TRUE(m_store.openArchive(archive));
+    ASSERT_EQ(m_store.openArchive(archive), ArchiveResult::Done);
     EXPECT_EQ(readBytes(index()), indexBytes);
     EXPECT_EQ(readBytes(data("his2-.bmp")), "BM bitmap");
     EXPECT_EQ(readBytes(data("his2-1")), "dib bytes");
@@ -259,7 +291,7 @@ TEST_F(ArchiveTest, SaveAndOpenRoundTrip) {
 
 TEST_F(ArchiveTest, EmptyStoreSavesAnEmptyRoot) {
     makeKeep();
-    ASSERT_TRUE(m_store.saveArchive(keep("work.amc")));
+    ASSERT_EQ(m_store.saveArchive(keep("work.amc")), ArchiveResult::Done);
     EXPECT_EQ(readBytes(keep("work.amc")), "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<UserInfo/>\r\n");
     EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(keep("work"))));
 }
@@ -268,24 +300,24 @@ TEST_F(ArchiveTest, NamesComeFromEveryAmcInThePath) {
     fillStore();
     std::filesystem::create_directories(std::filesystem::u8path(m_dir.path("a.amc")));
     const std::string archive = m_dir.path("a.amc") + kSep + "b.amc";
-    ASSERT_TRUE(m_store.saveArchive(archive));
+    ASSERT_EQ(m_store.saveArchive(archive), ArchiveResult::Done);
     EXPECT_TRUE(fileExists(archive));
     EXPECT_TRUE(fileExists(m_dir.path("a") + kSep + "b" + kSep + "his1-0"));
-    ASSERT_TRUE(m_store.openArchive(archive));
+    ASSERT_EQ(m_store.openArchive(archive), ArchiveResult::Done);
     EXPECT_EQ(m_store.getValue("his1-0"), "13");
-    EXPECT_FALSE(m_store.saveArchive(m_dir.path("no-extension")));
+    EXPECT_NE(m_store.saveArchive(m_dir.path("no-extension")), ArchiveResult::Done);
 }
 
 TEST_F(ArchiveTest, SavingOverAnArchiveReplacesItAndKeepsForeignFiles) {
     fillStore();
     makeKeep();
     const std::string archive = keep("work.amc");
-    ASSERT_TRUE(m_store.saveArchive(archive));
+    ASSERT_EQ(m_store.saveArchive(archive), ArchiveResult::Done);
     writeBytes(keep("work" + kSep + "notes.txt"), "mine");
     writeBytes(keep("work.xml"), "user file");
     m_store.removeClip(historyClipName(2));
     storeClip(historyClipName(5), {{1, "new"}});
-    ASSERT_TRUE(m_store.saveArchive(archive));
+    ASSERT_EQ(m_store.saveArchive(archive), ArchiveResult::Done);
     EXPECT_EQ(readBytes(archive), readBytes(index()));
     EXPECT_TRUE(fileExists(keep("work" + kSep + "his5-0")));
     EXPECT_FALSE(fileExists(keep("work" + kSep + "his2-1")));
@@ -297,33 +329,26 @@ TEST_F(ArchiveTest, UnreadableArchiveLeavesTheStoreAlone) {
     fillStore();
     makeKeep();
     const std::string before = readBytes(index());
-    EXPECT_FALSE(m_store.openArchive(keep("missing.amc")));
+    EXPECT_NE(m_store.openArchive(keep("missing.amc")), ArchiveResult::Done);
     writeBytes(keep("empty.amc"), "");
-    EXPECT_FALSE(m_store.openArchive(keep("empty.amc")));
+    EXPECT_NE(m_store.openArchive(keep("empty.amc")), ArchiveResult::Done);
     EXPECT_EQ(readBytes(index()), before);
     EXPECT_TRUE(fileExists(data("his1-0")));
 }
 
-TEST_F(ArchiveTest, MalformedArchiveGivesItsReadablePart) {
+TEST_F(ArchiveTest, MalformedArchiveLeavesTheStoreUntouched) {
     fillStore();
     makeKeep();
-    // An end tag that matches nothing: the elements around it are still read.
+    const std::string before = readBytes(index());
+    // An end tag that matches nothing, and a file cut short inside the root.
     writeBytes(keep("cut.amc"), "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<UserInfo>\r\n"
                                 "<his1--time>2012-05-07 09:03:41</his1--time>\r\n<his1-0>13</his1-0>\r\n"
                                 "<bad>x</oops>\r\n<his1-1>1</his1-1>\r\n</UserInfo>\r\n");
-    std::filesystem::create_directories(std::filesystem::u8path(keep("cut")));
-    writeBytes(keep("cut" + kSep + "his1-0"), utf16Bytes(u"kept"));
-    ASSERT_TRUE(m_store.openArchive(keep("cut.amc")));
-    EXPECT_EQ(m_store.getValue("his1-0"), "13");
-    EXPECT_EQ(m_store.getTextFromName("his1-"), u"kept");
-    EXPECT_EQ(m_store.getValue("his1-1"), "1");
-    EXPECT_EQ(m_store.getValue("copy10"), "");
-
-    // Cut short inside the root: nothing under it can be read, so the store stays.
-    const std::string before = readBytes(index());
     writeBytes(keep("short.amc"), "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<UserInfo>\r\n<his1-0>13</his1-0>\r\n<his1-1>1");
-    EXPECT_FALSE(m_store.openArchive(keep("short.amc")));
+    EXPECT_EQ(m_store.openArchive(keep("cut.amc")), ArchiveResult::ArchiveUnreadable);
+    EXPECT_EQ(m_store.openArchive(keep("short.amc")), ArchiveResult::ArchiveUnreadable);
     EXPECT_EQ(readBytes(index()), before);
+    EXPECT_TRUE(fileExists(data("his1-0")));
 }
 
 TEST_F(ArchiveTest, HostileArchiveNamesNeverReachOutsideTheFolders) {
@@ -338,7 +363,7 @@ TEST_F(ArchiveTest, HostileArchiveNamesNeverReachOutsideTheFolders) {
                                     "<his1-0>13</his1-0>\r\n</UserInfo>\r\n");
     std::filesystem::create_directories(std::filesystem::u8path(keep("hostile")));
     writeBytes(keep("hostile" + kSep + "his1-0"), utf16Bytes(u"fine"));
-    ASSERT_TRUE(m_store.openArchive(keep("hostile.amc")));
+    ASSERT_EQ(m_store.openArchive(keep("hostile.amc")), ArchiveResult::Done);
     EXPECT_EQ(m_store.getTextFromName("his1-"), u"fine");
     EXPECT_EQ(m_store.getValue("CON"), "1");  // the element is kept; only its file is not
     EXPECT_FALSE(fileExists(m_dir.path("win") + kSep + "stolen.txt"));
@@ -350,7 +375,7 @@ TEST_F(ArchiveTest, HostileArchiveNamesNeverReachOutsideTheFolders) {
     EXPECT_EQ(files, 1u);
 
     // Saving that store back out copies nothing but the clip file either.
-    ASSERT_TRUE(m_store.saveArchive(keep("again.amc")));
+    ASSERT_EQ(m_store.saveArchive(keep("again.amc")), ArchiveResult::Done);
     EXPECT_TRUE(fileExists(keep("again" + kSep + "his1-0")));
     EXPECT_EQ(readBytes(keep("stolen.txt")), "secret");
 }

@@ -122,14 +122,15 @@ TEST_F(WinStoreTest, ShellDeletesTheDataFolderButNeverADriveRoot) {
     EXPECT_FALSE(fileExists(m_dir.path("win") + "\\Brindlecote"));
 }
 
-TEST(WinStoreInstance, LivesOnTheWindowsDirectoryUntilReleased) {
+TEST(WinStoreInstance, LivesInTheUsersLocalApplicationDataUntilReleased) {
     CSysClipBoard* store = CSysClipBoard::getInstance();
     ASSERT_TRUE(store);
     EXPECT_EQ(CSysClipBoard::getInstance(), store);
-    wchar_t windows[MAX_PATH] = {};
-    GetWindowsDirectoryW(windows, MAX_PATH);
+    wchar_t local[MAX_PATH] = {};
+    ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local), S_OK);
     const std::u16string dir = utf8ToUtf16(store->getWindowsDir());
-    EXPECT_EQ(std::wstring(dir.begin(), dir.end()), windows);
+    EXPECT_EQ(std::wstring(dir.begin(), dir.end()), std::wstring(local) + L"\\Dravix");
+    EXPECT_TRUE(fileExists(store->getWindowsDir()));  // made on first use
     CSysClipBoard::releaseInstance();
 }
 

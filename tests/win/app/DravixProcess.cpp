@@ -1,6 +1,8 @@
 #include "DravixProcess.h"
 
+#include "Protocol.h"
 #include "StoreFormat.h"
+#include "StorePaths.h"
 #include "fw/Text.h"
 
 #include <commctrl.h>

@@ -1,7 +1,9 @@
 // dravix.exe end to end under Wine: start-up, history capture from real copies, the store views,
 // the preview, slot notifications, sorting, visibility and closing.
 #include "DravixProcess.h"
+#include "Protocol.h"
 #include "StoreFormat.h"
+#include "StorePaths.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"
 #include "fw/Handle.h"
@@ -20,10 +22,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
+// The per-user store folder, as the program finds it.
 std::string windowsDir() {
-    wchar_t buffer[MAX_PATH] = {};
-    GetWindowsDirectoryW(buffer, MAX_PATH);
-    return fw::toUtf8(buffer);
+    return store::userStoreFolder();
 }
 
 void setClipboard(UINT format, HANDLE data) {

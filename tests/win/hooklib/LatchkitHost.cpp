@@ -2,7 +2,9 @@
 
 #include "WinTestSupport.h"
 
+#include "Protocol.h"
 #include "StoreFormat.h"
+#include "StorePaths.h"
 #include "XmlDocument.h"
 #include "fw/Text.h"
 
@@ -39,6 +41,9 @@ LatchkitHost::LatchkitHost() {
     RegisterClassW(&windowClass);
     m_window = CreateWindowExW(0, kHostClass, fw::toWide(store::kMainWindowTitle).c_str(), WS_OVERLAPPEDWINDOW, 0, 0,
                                300, 200, nullptr, nullptr, windowClass.hInstance, this);
+    // The main window is known by its title and its clip list.
+    CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, m_window,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(store::kMainListId)), windowClass.hInstance, nullptr);
 }
 
 LatchkitHost::~LatchkitHost() {
@@ -76,9 +81,7 @@ bool LatchkitHost::waitForMessage(UINT message, WPARAM* wParam, std::chrono::mil
 }
 
 std::string LatchkitHost::windowsDir() {
-    wchar_t buffer[MAX_PATH] = {};
-    GetWindowsDirectoryW(buffer, MAX_PATH);
-    return fw::toUtf8(buffer);
+    return store::userStoreFolder();
 }
 
 void LatchkitHost::emptyStore() {

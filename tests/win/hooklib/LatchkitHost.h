@@ -39,7 +39,7 @@ public:
 
     bool waitForMessage(UINT message, WPARAM* wParam, std::chrono::milliseconds timeout);
 
-    // The store in the Windows directory, emptied as the main program does at start.
+    // The store in the per-user store folder, emptied as the main program does at start.
     static std::string windowsDir();
     static std::string indexPath() { return windowsDir() + "\\clipboard.xml"; }
     static std::string statusPath() { return windowsDir() + "\\label.xml"; }

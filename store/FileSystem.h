@@ -1,0 +1,35 @@
+// File operations of the store, per platform (UTF-8 paths). Writers never leave a partial file
+// behind: a rewrite goes to a temporary file beside the target, is flushed, and then replaces
+// the target in one step.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace store::files {
+
+bool exists(const std::string& path);
+bool isReadable(const std::string& path);
+bool isFolder(const std::string& path);
+std::optional<std::string> readAll(const std::string& path);
+
+// `bytes` as the new content of `path`, all or nothing.
+bool writeAtomically(const std::string& path, std::string_view bytes);
+// Moves `from` over `to` in one step (retrying briefly while another program has `to` open).
+bool replace(const std::string& from, const std::string& to);
+// Renames `from` to `to`, which must not exist.
+bool rename(const std::string& from, const std::string& to);
+bool copy(const std::string& from, const std::string& to);
+bool remove(const std::string& path);
+// The folder and any missing folders above it.
+bool createFolder(const std::string& path);
+// The folder with everything in it.
+bool deleteTree(const std::string& path);
+// Names of the plain files in a folder.
+std::vector<std::string> filesIn(const std::string& folder);
+// A name beside `path` that no other writer uses: the process and a counter make it unique.
+std::string temporarySibling(const std::string& path);
+
+}  // namespace store::files

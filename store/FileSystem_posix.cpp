@@ -1,0 +1,120 @@
+// The store's file operations on a POSIX host, so that the store can be tested and measured
+// natively.
+#include "FileSystem.h"
+
+#include "FileUtf8.h"
+#include "StorePaths.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace store {
+
+const std::string& userStoreFolder() {
+    static const std::string folder = [] {
+        const char* home = std::getenv("HOME");
+        const std::string path = joinPath(home ? home : "/tmp", ".dravix");
+        std::error_code error;
+        fs::create_directories(path, error);
+        return path;
+    }();
+    return folder;
+}
+
+namespace files {
+
+bool exists(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && fs::exists(path, error);
+}
+
+bool isReadable(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && fs::is_regular_file(path, error) && access(path.c_str(), R_OK) == 0;
+}
+
+bool isFolder(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && fs::is_directory(path, error);
+}
+
+std::optional<std::string> readAll(const std::string& path) {
+    if (path.empty())
+        return std::nullopt;
+    return readFileBytes(path);
+}
+
+std::string temporarySibling(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    return path + "." + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".tmp";
+}
+
+bool writeAtomically(const std::string& path, std::string_view bytes) {
+    if (path.empty())
+        return false;
+    const std::string temporary = temporarySibling(path);
+    const int file = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (file < 0)
+        return false;
+    bool written = true;
+    while (written && !bytes.empty()) {
+        const ssize_t got = write(file, bytes.data(), bytes.size());
+        written = got > 0;
+        if (written)
+            bytes.remove_prefix(static_cast<std::size_t>(got));
+    }
+    written = written && fsync(file) == 0;
+    written = close(file) == 0 && written;
+    if (written && replace(temporary, path))
+        return true;
+    unlink(temporary.c_str());
+    return false;
+}
+
+bool replace(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool rename(const std::string& from, const std::string& to) {
+    return !exists(to) && std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool copy(const std::string& from, const std::string& to) {
+    std::error_code error;
+    return !from.empty() && !to.empty() && fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
+}
+
+bool remove(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && fs::remove(path, error);
+}
+
+bool createFolder(const std::string& path) {
+    std::error_code error;
+    fs::create_directories(path, error);
+    return fs::is_directory(path, error);
+}
+
+bool deleteTree(const std::string& path) {
+    std::error_code error;
+    return fs::remove_all(path, error) > 0 && !error;
+}
+
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error))
+        if (entry.is_regular_file(error))
+            names.push_back(entry.path().filename().string());
+    return names;
+}
+
+}  // namespace files
+
+}  // namespace store

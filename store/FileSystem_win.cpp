@@ -1,0 +1,173 @@
+// The store's file operations on Windows: W calls throughout.
+#include "FileSystem.h"
+
+#include "FileUtf8.h"
+#include "StorePaths.h"
+#include "XmlDocument.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <atomic>
+
+namespace store {
+
+namespace {
+
+std::wstring wide(std::string_view utf8) {
+    const std::u16string text = utf8ToUtf16(utf8);
+    return std::wstring(text.begin(), text.end());
+}
+
+std::string narrow(const wchar_t* text) {
+    return utf16ToUtf8(reinterpret_cast<const char16_t*>(text));
+}
+
+bool writeAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = bytes.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0)
+            return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+std::string computeUserStoreFolder() {
+    wchar_t base[MAX_PATH] = {};
+    std::wstring folder;
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, base)))
+        folder = base;
+    else if (GetTempPathW(MAX_PATH, base))
+        folder = base;
+    while (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/'))
+        folder.pop_back();
+    folder += L"\\Dravix";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return narrow(folder.c_str());
+}
+
+}  // namespace
+
+const std::string& userStoreFolder() {
+    static const std::string folder = computeUserStoreFolder();
+    return folder;
+}
+
+namespace files {
+
+bool exists(const std::string& path) {
+    return !path.empty() && GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool isReadable(const std::string& path) {
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool isFolder(const std::string& path) {
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<std::string> readAll(const std::string& path) {
+    if (path.empty())
+        return std::nullopt;
+    return readFileBytes(path);
+}
+
+std::string temporarySibling(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    return path + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + ".tmp";
+}
+
+bool writeAtomically(const std::string& path, std::string_view bytes) {
+    if (path.empty())
+        return false;
+    const std::string temporary = temporarySibling(path);
+    const std::wstring temporaryWide = wide(temporary);
+    HANDLE file = CreateFileW(temporaryWide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const bool written = writeAll(file, bytes) && FlushFileBuffers(file);
+    CloseHandle(file);
+    if (written && replace(temporary, path))
+        return true;
+    DeleteFileW(temporaryWide.c_str());
+    return false;
+}
+
+bool replace(const std::string& from, const std::string& to) {
+    const std::wstring source = wide(from), target = wide(to);
+    // A reader that does not share deletion (a virus scanner, an editor) blocks the move for a
+    // moment; our own readers take the store lock and never do.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = GetLastError();
+        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
+            return false;
+        Sleep(10);
+    }
+    return false;
+}
+
+bool rename(const std::string& from, const std::string& to) {
+    return MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool copy(const std::string& from, const std::string& to) {
+    return !from.empty() && !to.empty() && CopyFileW(wide(from).c_str(), wide(to).c_str(), FALSE) != 0;
+}
+
+bool remove(const std::string& path) {
+    return !path.empty() && DeleteFileW(wide(path).c_str()) != 0;
+}
+
+bool createFolder(const std::string& path) {
+    if (path.empty())
+        return false;
+    const std::wstring target = wide(path);
+    if (CreateDirectoryW(target.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+        return true;
+    const std::size_t cut = path.find_last_of("\\/");
+    if (cut == std::string::npos || cut == 0 || path[cut - 1] == ':' || !createFolder(path.substr(0, cut)))
+        return false;
+    return CreateDirectoryW(target.c_str(), nullptr) != 0;
+}
+
+// The shell deletes the folder and everything in it: no confirmation, silent, no error
+// interface. pFrom is a list ended by a double zero.
+bool deleteTree(const std::string& path) {
+    const std::wstring source = wide(path);
+    if (source.empty() || source.size() >= MAX_PATH - 1)
+        return false;
+    wchar_t from[MAX_PATH + 1] = {};
+    source.copy(from, source.size());
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from;
+    operation.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+}
+
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(wide(joinPath(folder, "*")).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(narrow(found.cFileName));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+}  // namespace files
+
+}  // namespace store

@@ -1,0 +1,46 @@
+#include "StoreLock.h"
+
+#include <windows.h>
+
+namespace store {
+
+namespace {
+
+// Opened once per process and kept: the hook library takes it in every application it runs in.
+class NamedMutex {
+public:
+    NamedMutex() : m_handle(CreateMutexW(nullptr, FALSE, L"Local\\Dravix.Store")) {}
+    ~NamedMutex() {
+        if (m_handle)
+            CloseHandle(m_handle);
+    }
+    NamedMutex(const NamedMutex&) = delete;
+    NamedMutex& operator=(const NamedMutex&) = delete;
+    HANDLE get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+HANDLE storeMutex() {
+    static NamedMutex mutex;
+    return mutex.get();
+}
+
+}  // namespace
+
+StoreLock::StoreLock(std::chrono::milliseconds wait) {
+    HANDLE mutex = storeMutex();
+    if (!mutex)
+        return;
+    const DWORD result = WaitForSingleObject(mutex, static_cast<DWORD>(wait.count()));
+    // WAIT_ABANDONED: the holder ended without releasing it; the mutex is ours now.
+    m_held = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+}
+
+StoreLock::~StoreLock() {
+    if (m_held)
+        ReleaseMutex(storeMutex());
+}
+
+}  // namespace store

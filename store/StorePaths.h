@@ -1,0 +1,40 @@
+// Where the store's files lie: the index, the status file, the data folder and a clip's data
+// and bitmap files, all below one store folder. Both deliverables build every path here.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace store {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+std::string joinPath(std::string_view folder, std::string_view name);
+
+// The per-user store folder: the local application data folder + "\Dravix" on Windows (a
+// standard user may not write the Windows folder), created on first use.
+const std::string& userStoreFolder();
+
+class StorePaths {
+public:
+    explicit StorePaths(std::string folder) : m_folder(std::move(folder)) {}
+
+    const std::string& folder() const { return m_folder; }
+    std::string indexFile() const;
+    std::string statusFile() const;
+    std::string dataFolder() const;
+    // The data file of an element or a file name of the data folder; empty for a name that is
+    // not a plain file name, so that no stored name can reach outside the folder.
+    std::string dataFile(std::string_view name) const;
+    // clip + ".bmp" in the data folder (empty as above).
+    std::string bitmapFile(std::string_view clip) const;
+
+private:
+    std::string m_folder;
+};
+
+}  // namespace store

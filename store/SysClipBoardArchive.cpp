@@ -1,0 +1,162 @@
+// CSysClipBoard: saving the store as an archive and opening one. Neither ever leaves a half
+// state behind: the new data files are gathered in a temporary folder beside the old one, and
+// the old files and index are replaced only once everything new is in place.
+#include "SysClipBoard.h"
+
+#include "FileSystem.h"
+#include "StoreFile.h"
+#include "StoreFormat.h"
+#include "StoreLock.h"
+#include "Text.h"
+#include "XmlDocument.h"
+
+#include <unordered_set>
+
+using namespace store;
+
+namespace {
+
+// Copies, from one folder to another, the data file of each element that names one ("-time"
+// elements give the clip's bitmap). Names that are not plain file names are skipped, and so
+// are files that are not there (listed once, rather than tried one by one).
+bool copyElementFiles(const std::vector<RootElement>& elements, const std::string& from, const std::string& to) {
+    std::unordered_set<std::string> present;
+    for (const std::string& file : files::filesIn(from))
+        present.insert(asciiLower(file));
+    for (const RootElement& element : elements) {
+        const std::string file = archiveFileForElement(element.name);
+        if (isPlainFileName(file) && present.count(asciiLower(file)) &&
+            !files::copy(joinPath(from, file), joinPath(to, file)))
+            return false;
+    }
+    return true;
+}
+
+// A store document holding `elements` in order.
+std::string storeText(const std::vector<RootElement>& elements, std::size_t expectedSize) {
+    XmlDocument doc;
+    startEmptyStore(doc, expectedSize + 64);
+    for (const RootElement& element : elements)
+        appendRootChild(doc, element.name, element.text);
+    return textFileBytes(doc.documentText());
+}
+
+// The clip files of `staged` take the place of those in `folder`; anything else in the folder
+// (the user's own files and folders) stays. The replaced files wait in a folder of their own
+// until the index is in place too: then they are deleted (commit), or put back (rollBack).
+class ClipFileSwap {
+public:
+    ClipFileSwap(std::string staged, std::string folder)
+        : m_staged(std::move(staged)), m_folder(std::move(folder)), m_backup(files::temporarySibling(m_folder)) {}
+
+    bool swap() {
+        if (!files::createFolder(m_folder) || !files::createFolder(m_backup))
+            return false;
+        for (const std::string& name : files::filesIn(m_folder)) {
+            if (!isClipFileName(name))
+                continue;
+            if (!files::rename(joinPath(m_folder, name), joinPath(m_backup, name)))
+                return false;
+            m_replaced.push_back(name);
+        }
+        for (const std::string& name : files::filesIn(m_staged)) {
+            if (!files::rename(joinPath(m_staged, name), joinPath(m_folder, name)))
+                return false;
+            m_added.push_back(name);
+        }
+        return true;
+    }
+    void commit() {
+        files::deleteTree(m_backup);
+        files::deleteTree(m_staged);
+    }
+    void rollBack() {
+        for (const std::string& name : m_added)
+            files::rename(joinPath(m_folder, name), joinPath(m_staged, name));
+        for (const std::string& name : m_replaced)
+            files::rename(joinPath(m_backup, name), joinPath(m_folder, name));
+        commit();
+    }
+
+private:
+    std::string m_staged, m_folder, m_backup;
+    std::vector<std::string> m_replaced, m_added;
+};
+
+// The staged folder and index replace the live ones, both or neither.
+bool putInPlace(const std::string& staged, const std::string& folder, const std::string& stagedIndex,
+                const std::string& index) {
+    ClipFileSwap swap(staged, folder);
+    if (swap.swap() && files::replace(stagedIndex, index)) {
+        swap.commit();
+        return true;
+    }
+    swap.rollBack();
+    files::remove(stagedIndex);
+    return false;
+}
+
+// Fills a fresh folder beside `folder` with the element files from `source`; empty on failure.
+std::string stageFolder(const std::vector<RootElement>& elements, const std::string& source, const std::string& folder) {
+    const std::string staged = files::temporarySibling(folder);
+    if (files::createFolder(staged) && copyElementFiles(elements, source, staged))
+        return staged;
+    files::deleteTree(staged);
+    return {};
+}
+
+}  // namespace
+
+ArchiveResult CSysClipBoard::saveArchive(const std::string& path) const {
+    if (!hasArchiveExtension(path))
+        return ArchiveResult::NotAnArchive;
+    const std::string folder = archiveDataFolder(path);
+    if (folder.empty() || foldersOverlap(folder, m_paths.dataFolder()) || foldersOverlap(folder, m_paths.folder()))
+        return ArchiveResult::OverlapsStore;
+    StoreLock lock;
+    XmlDocument index;
+    const FileState state = readStoreFile(m_paths.indexFile(), index);
+    if (state == FileState::Unreadable)
+        return ArchiveResult::StoreUnreadable;
+    const std::vector<RootElement> elements = rootElements(index);
+    const std::size_t parent = folder.find_last_of("\\/");
+    if (parent != std::string::npos && parent > 0)
+        files::createFolder(folder.substr(0, parent));
+    const std::string staged = stageFolder(elements, m_paths.dataFolder(), folder);
+    if (staged.empty())
+        return ArchiveResult::WriteFailed;
+    const std::string stagedIndex = files::temporarySibling(path);
+    if (!files::writeAtomically(stagedIndex, storeText(elements, index.documentText().size()))) {
+        files::deleteTree(staged);
+        return ArchiveResult::WriteFailed;
+    }
+    return putInPlace(staged, folder, stagedIndex, path) ? ArchiveResult::Done : ArchiveResult::WriteFailed;
+}
+
+// The store is replaced only by an archive that reads whole: a missing, empty or damaged file
+// leaves the store as it was (the user keeps what they have rather than half an archive).
+// Element names are file names here: one that is not a plain file name is still copied into the
+// index, but its file is not.
+ArchiveResult CSysClipBoard::openArchive(const std::string& path) const {
+    if (!hasArchiveExtension(path))
+        return ArchiveResult::NotAnArchive;
+    const std::string folder = archiveDataFolder(path);
+    if (folder.empty() || foldersOverlap(folder, m_paths.dataFolder()) || foldersOverlap(folder, m_paths.folder()))
+        return ArchiveResult::OverlapsStore;
+    XmlDocument archive;
+    if (!archive.loadFile(path))
+        return ArchiveResult::ArchiveUnreadable;
+    const std::vector<RootElement> elements = rootElements(archive);
+
+    StoreLock lock;
+    const std::string staged = stageFolder(elements, folder, m_paths.dataFolder());
+    if (staged.empty())
+        return ArchiveResult::WriteFailed;
+    const std::string stagedIndex = files::temporarySibling(m_paths.indexFile());
+    if (!files::writeAtomically(stagedIndex, storeText(elements, archive.documentText().size()))) {
+        files::deleteTree(staged);
+        return ArchiveResult::WriteFailed;
+    }
+    return putInPlace(staged, m_paths.dataFolder(), stagedIndex, m_paths.indexFile()) ? ArchiveResult::Done
+                                                                                        : ArchiveResult::WriteFailed;
+}
