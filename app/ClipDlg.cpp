@@ -9,6 +9,7 @@
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "fw/Text.h"
+#include "fw/Trace.h"
 #include "resource.h"
 
 #include <cstdlib>
@@ -130,6 +131,13 @@ bool CClipDlg::OnSize(UINT type, int, int) {
     return true;
 }
 
+bool CClipDlg::OnTimer(UINT_PTR id) {
+    if (id != kSlotRetryTimer)
+        return false;
+    retrySlotCopies();
+    return true;
+}
+
 bool CClipDlg::OnPaint() {
     if (IsIconic(hwnd())) {
         PAINTSTRUCT paint;
@@ -172,9 +180,11 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         leaveViewerChain();
         return false;
     case store::kMsgSlotCopied:
+        fw::Trace("received %u %u", message, static_cast<unsigned>(wParam));
         OnSlotCopied(wParam);
         return true;
     case store::kMsgClipPasted:
+        fw::Trace("received %u %u", message, static_cast<unsigned>(wParam));
         OnClipPasted(wParam);
         return true;
     case store::kMsgStoreDamaged:

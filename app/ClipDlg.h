@@ -13,7 +13,9 @@
 #include "fw/Dialog.h"
 #include "fw/Handle.h"
 
+#include <deque>
 #include <string>
+#include <utility>
 
 class CClipDlg : public fw::CDialog, private TrayOwner {
 public:
@@ -32,12 +34,14 @@ public:
 
 private:
     static constexpr UINT kMsgHideToTray = WM_APP + 1;
+    static constexpr UINT_PTR kSlotRetryTimer = 1;
 
     bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
     bool OnNotify(const NMHDR& header, LRESULT& result) override;
     bool OnSize(UINT type, int width, int height) override;
+    bool OnTimer(UINT_PTR id) override;
     bool OnPaint() override;
     bool OnClose() override;
     void OnOK() override {}
@@ -60,6 +64,8 @@ private:
 
     // ClipDlgSlots.cpp
     void OnSlotCopied(WPARAM digit);
+    bool fileSlotCopy(char digit);
+    void retrySlotCopies();
     void OnClipPasted(WPARAM number);
 
     void OnStoreDamaged();
@@ -91,6 +97,7 @@ private:
     HWND m_hNextViewer = nullptr;
     bool m_bInViewerChain = false;
     std::u16string m_strLastText;
+    std::deque<std::pair<char, int>> m_slotRetries;  // slot copies waiting for the busy flag, with their tries
     HTREEITEM m_hRoot = nullptr;
     HTREEITEM m_hCollection = nullptr;
     HTREEITEM m_hHotkeys = nullptr;

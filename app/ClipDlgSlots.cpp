@@ -11,31 +11,52 @@
 namespace {
 
 bool g_bSlotReady = true;
+constexpr UINT kSlotRetryMs = 50;
+constexpr int kSlotRetries = 100;
 
 }  // namespace
+
+// A copy notified while another slot copy holds the busy flag is filed once the flag is free,
+// rather than dropped (its history record would be lost).
+void CClipDlg::OnSlotCopied(WPARAM digitKey) {
+    if (digitKey < '0' || digitKey > '9' || !m_hook.GetOperXmlStatus)
+        return;
+    if (!fileSlotCopy(static_cast<char>(digitKey))) {
+        m_slotRetries.emplace_back(static_cast<char>(digitKey), 0);
+        SetTimer(hwnd(), kSlotRetryTimer, kSlotRetryMs, nullptr);
+    }
+}
+
+void CClipDlg::retrySlotCopies() {
+    while (!m_slotRetries.empty()) {
+        auto& [digit, tries] = m_slotRetries.front();
+        if (!fileSlotCopy(digit) && ++tries < kSlotRetries)
+            return;
+        m_slotRetries.pop_front();
+    }
+    KillTimer(hwnd(), kSlotRetryTimer);
+}
 
 // The slot's contents are also filed as a history record (taken back when its text repeats
 // the last text or it has nothing to show), and the slot's row is refreshed. The busy flag
 // keeps a new slot copy from being stored meanwhile; both flags come down on every path.
-void CClipDlg::OnSlotCopied(WPARAM digitKey) {
-    if (digitKey < '0' || digitKey > '9')
-        return;
-    if (!g_bSlotReady || !m_hook.GetOperXmlStatus || m_hook.GetOperXmlStatus() != 0)
-        return;
+// False when the flag is held elsewhere.
+bool CClipDlg::fileSlotCopy(char digit) {
+    if (!g_bSlotReady || m_hook.GetOperXmlStatus() != 0)
+        return false;
     m_hook.SetOperXmlStatus(1);
     g_bSlotReady = false;
     fw::ScopeExit done([this] {
         g_bSlotReady = true;
         m_hook.SetOperXmlStatus(0);
     });
-    const char digit = static_cast<char>(digitKey);
     const std::string slot = store::slotClipName(digit);
     CSysClipBoard* store = CSysClipBoard::getInstance();
     const int number = store->findCanUseHisClip();
     if (number > store::kMaxHistoryNumber) {
         m_strLastText.clear();
         ShowClipRow(m_hHotkeys, slot, clip::slotNumberText(digit));
-        return;
+        return true;
     }
     const std::string history = store::historyClipName(number);
     store->copyClip(slot, history);
@@ -43,6 +64,7 @@ void CClipDlg::OnSlotCopied(WPARAM digitKey) {
         store->removeClip(history);
     ShowClipRow(m_hHotkeys, slot, clip::slotNumberText(digit));
     setRootText(true);
+    return true;
 }
 
 // The pasted history record's row gets its new use time, whatever view is on display, and the

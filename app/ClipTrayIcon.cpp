@@ -2,6 +2,7 @@
 
 #include "ClipRules.h"
 #include "fw/Text.h"
+#include "fw/Trace.h"
 #include "resource.h"
 
 namespace {
@@ -63,6 +64,17 @@ LRESULT CClipTrayIcon::OnTrayNotification(WPARAM id, LPARAM mouseMessage) {
     return 1;
 }
 
+// The items as the menu shows them, for the debug log.
+void CClipTrayIcon::traceMenu(HMENU popup) {
+    const UINT defaultItem = GetMenuDefaultItem(popup, FALSE, 0);
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+        const UINT id = GetMenuItemID(popup, i);
+        const UINT state = GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION);
+        fw::Trace("tray menu item %u%s%s%s", id, (state & MF_GRAYED) ? " grayed" : "", (state & MF_CHECKED) ? " checked" : "",
+                  id == defaultItem ? " default" : "");
+    }
+}
+
 LRESULT CClipTrayIcon::showMenu() {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU));
     if (!menu)
@@ -76,6 +88,7 @@ LRESULT CClipTrayIcon::showMenu() {
     SetMenuDefaultItem(popup, ID_TRAY_SHOW, FALSE);
     CheckMenuItem(popup, ID_TRAY_AUTORUN, MF_BYCOMMAND | (IsAutoRun(kRunValue) ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(popup, ID_TRAY_TOPMOST, MF_BYCOMMAND | (m_bAlwaysOnTop ? MF_CHECKED : MF_UNCHECKED));
+    traceMenu(popup);
     POINT cursor;
     GetCursorPos(&cursor);
     SetForegroundWindow(m_hMainWnd);

@@ -37,6 +37,7 @@ public:
 private:
     void showMainWindow(bool foreground);
     LRESULT showMenu();
+    static void traceMenu(HMENU popup);
 
     TrayOwner& m_owner;
     HWND m_hMainWnd = nullptr;

@@ -12,6 +12,7 @@
 #include "StoreFile.h"
 #include "StoreFormat.h"
 #include "XmlDocument.h"
+#include "fw/Trace.h"
 
 #include <vector>
 
@@ -22,6 +23,7 @@ namespace {
 constexpr UINT kStepMs = 100;           // between the paste's steps
 constexpr UINT kPollMs = 15;            // while waiting for keys or the copied data
 constexpr DWORD kKeyReleaseWaitMs = 1000;
+constexpr DWORD kBusyWaitMs = 3000;     // for the main window to finish filing the last copy
 constexpr DWORD kCopyWaitMs = 1000;     // for the application to answer the copy chord
 
 bool isPhysicallyDown(int virtualKey) {
@@ -89,6 +91,7 @@ void CMyClipboard::SendEditChord(char letter) {
 }
 
 bool CMyClipboard::start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys) {
+    fw::Trace("chord %d begins", static_cast<int>(kind));
     m_pending = Pending{kind, std::move(clip), GetForegroundWindow(), std::move(heldKeys), GetTickCount(), 0, chord};
     if (startTimer(kPollMs, timerProcKeysReleased))
         return true;
@@ -96,15 +99,15 @@ bool CMyClipboard::start(LONG chord, Kind kind, std::string clip, std::vector<in
     return false;
 }
 
+// The busy flag is taken only when the copy's work begins (see timerProcKeysReleased): while
+// the main window still files the last copy, this one waits rather than being lost.
 void CMyClipboard::CopyToSlot(int slotKey, int physicalKey) {
     if (!m_bReady)
         return;
     const LONG chord = beginChord();
-    if (!chord)
+    if (!chord) {
+        fw::Trace("chord busy: copy key taken and ignored");
         return;  // a chord is under way: the key is taken and ignored
-    if (InterlockedCompareExchange(&g_bOperXml, 1, 0) != 0) {
-        endChord(chord);  // the main window is still filing the last copy
-        return;
     }
     m_bReady = 0;
     m_nCopyKey = slotKey;
@@ -113,6 +116,8 @@ void CMyClipboard::CopyToSlot(int slotKey, int physicalKey) {
 
 UINT_PTR CMyClipboard::PasteSlot(int slotKey, int physicalKey) {
     const LONG chord = beginChord();
+    if (!chord)
+        fw::Trace("chord busy: paste key taken and ignored");
     return chord && start(chord, Kind::PasteSlot, slotClipName(static_cast<char>(slotKey)),
                           {physicalKey, VK_CONTROL, VK_MENU});
 }
@@ -124,11 +129,21 @@ bool CMyClipboard::pasteFromClipboard(std::string_view clip) {
 
 void CALLBACK CMyClipboard::timerProcKeysReleased(HWND, UINT, UINT_PTR timer, DWORD) {
     CMyClipboard& self = theClipboard;
+    const DWORD waited = GetTickCount() - self.m_pending.since;
     bool held = false;
     for (int key : self.m_pending.heldKeys)
         held = held || isPhysicallyDown(key);
-    if (held && GetTickCount() - self.m_pending.since < kKeyReleaseWaitMs)
+    if (held && waited < kKeyReleaseWaitMs)
         return;
+    if (self.m_pending.kind == Kind::Copy && InterlockedCompareExchange(&g_bOperXml, 1, 0) != 0) {
+        if (waited < kKeyReleaseWaitMs + kBusyWaitMs)
+            return;
+        KillTimer(nullptr, timer);
+        self.m_pending.busyFlagTaken = false;
+        self.finish(false);  // the main window never let go of the flag
+        return;
+    }
+    self.m_pending.busyFlagTaken = self.m_pending.kind == Kind::Copy;
     KillTimer(nullptr, timer);
     if (!guarded(false, [&] {
             self.act();
@@ -211,11 +226,13 @@ void CMyClipboard::finish(bool completed) {
     });
     const Kind kind = m_pending.kind;
     const LONG chord = m_pending.chord;
+    const bool busyFlagTaken = m_pending.busyFlagTaken;
+    fw::Trace("chord %d ends, %s", static_cast<int>(kind), completed ? "completed" : "given up");
     m_pending = Pending{};
-    if (kind == Kind::Copy) {
-        InterlockedExchange(&g_bOperXml, 0);
+    if (kind == Kind::Copy)
         m_bReady = 1;
-    }
+    if (busyFlagTaken)
+        InterlockedExchange(&g_bOperXml, 0);
     endChord(chord);
     if (!completed)
         return;

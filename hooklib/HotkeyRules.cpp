@@ -27,8 +27,10 @@ KeyDecision decideKey(int hookCode, unsigned virtualKey, bool released, bool ctr
     return decision;
 }
 
+// Mozilla windows get a lone release of "C" first, a press would type the letter over the
+// user's selection before the chord copies it.
 std::vector<ChordKey> copyChord(bool mozillaWindow) {
-    const ChordKey first = mozillaWindow ? ChordKey{kVkC, false} : ChordKey{kVkControl, false};
+    const ChordKey first = mozillaWindow ? ChordKey{kVkC, true} : ChordKey{kVkControl, false};
     return {first, {kVkControl, false}, {kVkC, false}, {kVkC, true}, {kVkControl, true}};
 }
 

@@ -28,7 +28,8 @@ struct ChordKey {
     bool release;
 };
 
-// The copy chord; windows whose class name contains "mozilla" (any case) get a leading "C".
+// The copy chord; windows whose class name contains "mozilla" (any case) get a leading "C"
+// (a release: a press would type the letter over the selection).
 std::vector<ChordKey> copyChord(bool mozillaWindow);
 std::vector<ChordKey> pasteChord();
 // A chord without the presses and releases of `virtualKey`: a modifier the user still holds is

@@ -51,6 +51,7 @@ private:
         DWORD since = 0;
         DWORD clipboardSequence = 0;    // after the copy chord: the clipboard before the application copied
         LONG chord = 0;                 // the desktop's chord slot, as taken
+        bool busyFlagTaken = false;     // a copy holds g_bOperXml while it works
     };
 
     int storeClipboard(std::string_view clip, HWND openFor, bool emptyAfterwards);

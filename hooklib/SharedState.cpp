@@ -3,6 +3,7 @@
 #include "HotkeyRules.h"
 #include "Protocol.h"
 #include "fw/Text.h"
+#include "fw/Trace.h"
 #include "fw/Window.h"
 
 // Only initialised variables with the "shared" attribute land in a shared section.
@@ -27,8 +28,10 @@ HWND findMainWindow() {
 void notifyMainWindow(UINT message, WPARAM wParam) {
     // A post to a null window would land in the posting thread's own queue: in a foreign
     // application that is a stray thread message, so nothing is posted then.
-    if (HWND main = findMainWindow())
-        PostMessageW(main, message, wParam, 0);
+    HWND main = findMainWindow();
+    fw::Trace("notify %u %u %s", message, static_cast<unsigned>(wParam), main ? "posted" : "no main window");
+    if (main && !PostMessageW(main, message, wParam, 0))
+        fw::ReportFailure("PostMessageW");
 }
 
 LONG beginChord() {

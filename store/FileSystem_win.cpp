@@ -1,7 +1,6 @@
 // The store's file operations on Windows: W calls throughout.
 #include "FileSystem.h"
 
-#include "FileUtf8.h"
 #include "StorePaths.h"
 #include "XmlDocument.h"
 
@@ -72,10 +71,28 @@ bool isFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Read with every kind of sharing, deletion included, so that a writer may replace the file
+// while we read it (we go on reading the old one).
 std::optional<std::string> readAll(const std::string& path) {
     if (path.empty())
         return std::nullopt;
-    return readFileBytes(path);
+    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::string bytes;
+    LARGE_INTEGER size = {};
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 31))
+        bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+    char buffer[65536];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    if (!ok)
+        return std::nullopt;
+    return bytes;
 }
 
 std::string temporarySibling(const std::string& path) {
@@ -103,8 +120,8 @@ bool writeAtomically(const std::string& path, std::string_view bytes) {
 bool replace(const std::string& from, const std::string& to) {
     const std::wstring source = wide(from), target = wide(to);
     // A reader that does not share deletion (a virus scanner, an editor) blocks the move for a
-    // moment; our own readers take the store lock and never do.
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    // moment; our own readers share it and never do.
+    for (int attempt = 0; attempt < 200; ++attempt) {
         if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
         const DWORD error = GetLastError();

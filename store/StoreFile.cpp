@@ -6,6 +6,7 @@
 #include "XmlDocument.h"
 
 #include <chrono>
+#include <optional>
 #include <thread>
 
 namespace store {
@@ -47,7 +48,8 @@ void setDamageReporter(DamageReporter reporter) {
 FileState readStoreFile(const std::string& path, XmlDocument& doc) {
     StoreLock lock;
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        if (doc.loadFile(path))
+        std::optional<std::string> bytes = files::readAll(path);
+        if (bytes && doc.loadFileBytes(std::move(*bytes)))
             return FileState::Loaded;
         if (!files::isReadable(path))
             return FileState::Missing;

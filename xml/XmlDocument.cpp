@@ -67,6 +67,17 @@ bool XmlDocument::setDocument(std::string_view text) {
     return isWellFormed();
 }
 
+bool XmlDocument::loadFileBytes(std::string bytes) {
+    if (bytes.size() >= static_cast<std::size_t>(0x7FFFFFF0))
+        return setDocument(bytes);  // refused as too large
+    const std::size_t size = bytes.size();
+    textFromFileBytes(bytes);
+    m_strDoc = std::move(bytes);
+    m_strResult = std::to_string(size) + " bytes";
+    parse();
+    return isWellFormed();
+}
+
 bool XmlDocument::loadFile(const std::string& path) {
     m_strResult.clear();
     if (!readTextFile(path, m_strDoc, m_strResult)) {

@@ -67,6 +67,8 @@ public:
     bool setDocument(const char* text);
     bool setDocument(std::string_view text);
     bool loadFile(const std::string& path);
+    // As loadFile, from the bytes of a file that the caller has read itself.
+    bool loadFileBytes(std::string bytes);
     bool saveFile(const std::string& path);
     bool isWellFormed() const;
     // False when the text has errors: such a document can be read as far as it was indexed,
@@ -181,4 +183,6 @@ bool readTextFile(const std::string& path, std::string& text, std::string& resul
 bool writeTextFile(const std::string& path, std::string_view text, std::string& result, int flags = 0);
 // The bytes writeTextFile puts on disk for `text`: UTF-8 documents get the byte-order mark.
 std::string textFileBytes(std::string_view text);
+// The other way: the text that readTextFile makes of a file's bytes (the mark skipped).
+void textFromFileBytes(std::string& bytes);
 

@@ -100,15 +100,19 @@ bool readTextFile(const std::string& path, std::string& text, std::string& resul
         return false;
     }
     const long long fileSize = static_cast<long long>(text.size());
-    if (isUtf8Document(text)) {
-        // Our own files always carry the mark; a file without one is taken as it stands.
-        if (std::string_view(text).substr(0, kByteOrderMark.size()) == kByteOrderMark)
-            text.erase(0, kByteOrderMark.size());
-        if (!isCanonicalUtf8(text))
-            text = normalizeUtf8(text);
-    }
+    textFromFileBytes(text);
     result = byteCountText(fileSize);
     return true;
+}
+
+void textFromFileBytes(std::string& text) {
+    if (!isUtf8Document(text))
+        return;
+    // Our own files always carry the mark; a file without one is taken as it stands.
+    if (std::string_view(text).substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        text.erase(0, kByteOrderMark.size());
+    if (!isCanonicalUtf8(text))
+        text = normalizeUtf8(text);
 }
 
 std::string textFileBytes(std::string_view text) {

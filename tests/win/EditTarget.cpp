@@ -1,17 +1,24 @@
-// A small target application for real-input tests: a top-level window holding one edit
-// control, its text selected and focused. It logs every key press the edit receives.
-//   edit_target.exe <title> <text> [window class] [key log path]
+// A small target application for real-input tests: a top-level window (or, with the class
+// "#dialog", a dialog) holding one multi-line edit control, its text selected and focused. It
+// logs every key press the edit receives, and answers WM_APP+1 with its thread's view of Ctrl
+// (GetKeyState).
+//   edit_target.exe <title> <text> [window class | #dialog] [key log path]
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
+
+constexpr UINT kQueryControlState = WM_APP + 1;
+constexpr int kEditId = 100;
 
 WNDPROC g_editProc = nullptr;
 FILE* g_log = nullptr;
 HWND g_edit = nullptr;
+const wchar_t* g_text = L"";
 
 LRESULT CALLBACK editProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (g_log && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)) {
@@ -19,6 +26,14 @@ LRESULT CALLBACK editProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         std::fflush(g_log);
     }
     return CallWindowProcW(g_editProc, window, message, wParam, lParam);
+}
+
+void adoptEdit(HWND edit) {
+    g_edit = edit;
+    SetWindowTextW(edit, g_text);
+    g_editProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProc)));
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
 }
 
 LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -29,12 +44,67 @@ LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_SETFOCUS:
         SetFocus(g_edit);
         return 0;
+    case kQueryControlState:
+        return GetKeyState(VK_CONTROL);
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }
+}
+
+INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        adoptEdit(GetDlgItem(dialog, kEditId));
+        return FALSE;  // the focus is set
+    case kQueryControlState:
+        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, GetKeyState(VK_CONTROL));
+        return TRUE;
+    case WM_CLOSE:
+        EndDialog(dialog, 0);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void appendWord(std::vector<WORD>& out, WORD value) {
+    out.push_back(value);
+}
+
+void appendText(std::vector<WORD>& out, const wchar_t* text) {
+    for (; *text; ++text)
+        out.push_back(static_cast<WORD>(*text));
+    out.push_back(0);
+}
+
+// A dialog template in memory: a captioned dialog with one multi-line edit.
+std::vector<WORD> dialogTemplate(const wchar_t* title) {
+    std::vector<WORD> t;
+    const DWORD style = DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
+    appendWord(t, LOWORD(style));
+    appendWord(t, HIWORD(style));
+    appendWord(t, 0), appendWord(t, 0);      // extended style
+    appendWord(t, 1);                        // one control
+    appendWord(t, 70), appendWord(t, 70), appendWord(t, 200), appendWord(t, 100);
+    appendWord(t, 0), appendWord(t, 0);      // no menu, default class
+    appendText(t, title);
+    appendWord(t, 9);
+    appendText(t, L"MS Shell Dlg");
+    if (t.size() % 2)
+        appendWord(t, 0);                    // controls start on a DWORD boundary
+    const DWORD editStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL;
+    appendWord(t, LOWORD(editStyle));
+    appendWord(t, HIWORD(editStyle));
+    appendWord(t, 0), appendWord(t, 0);
+    appendWord(t, 5), appendWord(t, 5), appendWord(t, 190), appendWord(t, 90);
+    appendWord(t, kEditId);
+    appendWord(t, 0xFFFF), appendWord(t, 0x0081);  // the EDIT class
+    appendWord(t, 0);                              // no text
+    appendWord(t, 0);                              // no creation data
+    return t;
 }
 
 }  // namespace
@@ -44,30 +114,33 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argc < 3)
         return 2;
-    const wchar_t* className = argc > 3 ? argv[3] : L"DravixEditTarget";
+    const std::wstring className = argc > 3 ? argv[3] : L"DravixEditTarget";
     if (argc > 4)
         g_log = _wfopen(argv[4], L"w");
+    g_text = argv[2];
 
-    WNDCLASSW frameClass = {};
-    frameClass.lpfnWndProc = frameProc;
-    frameClass.hInstance = instance;
-    frameClass.lpszClassName = className;
-    frameClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    RegisterClassW(&frameClass);
-    HWND frame = CreateWindowExW(0, className, argv[1], WS_OVERLAPPEDWINDOW, 100, 100, 400, 200, nullptr, nullptr,
-                                 instance, nullptr);
-    g_edit = CreateWindowExW(0, L"EDIT", argv[2], WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL, 0, 0, 400,
-                             200, frame, nullptr, instance, nullptr);
-    g_editProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(g_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProc)));
-    ShowWindow(frame, SW_SHOW);
-    SetForegroundWindow(frame);
-    SetFocus(g_edit);
-    SendMessageW(g_edit, EM_SETSEL, 0, -1);
-
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+    if (className == L"#dialog") {
+        std::vector<WORD> layout = dialogTemplate(argv[1]);
+        DialogBoxIndirectParamW(instance, reinterpret_cast<DLGTEMPLATE*>(layout.data()), nullptr, dialogProc, 0);
+    } else {
+        WNDCLASSW frameClass = {};
+        frameClass.lpfnWndProc = frameProc;
+        frameClass.hInstance = instance;
+        frameClass.lpszClassName = className.c_str();
+        frameClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        RegisterClassW(&frameClass);
+        HWND frame = CreateWindowExW(0, className.c_str(), argv[1], WS_OVERLAPPEDWINDOW, 100, 100, 400, 200, nullptr,
+                                     nullptr, instance, nullptr);
+        HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL, 0, 0, 400,
+                                    200, frame, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), instance, nullptr);
+        ShowWindow(frame, SW_SHOW);
+        SetForegroundWindow(frame);
+        adoptEdit(edit);
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
     }
     if (g_log)
         std::fclose(g_log);

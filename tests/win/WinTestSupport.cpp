@@ -1,8 +1,14 @@
 #include "WinTestSupport.h"
 
+#include "FileSystem.h"
+#include "StoreFormat.h"
+#include "StorePaths.h"
+#include "XmlDocument.h"
+
 #include <shlobj.h>
 
 #include <cstring>
+#include <sstream>
 
 HGLOBAL globalFrom(const void* data, std::size_t size) {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
@@ -68,6 +74,87 @@ void pressChord(std::vector<WORD> modifiers, WORD key) {
     for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
         strokes.push_back({*it, true});
     sendKeys(strokes);
+}
+
+void typeChord(std::vector<WORD> modifiers, WORD key, int gapMs) {
+    if (gapMs <= 0) {
+        pressChord(modifiers, key);
+        return;
+    }
+    std::vector<KeyStroke> strokes;
+    for (WORD modifier : modifiers)
+        strokes.push_back({modifier, false});
+    strokes.push_back({key, false});
+    strokes.push_back({key, true});
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
+        strokes.push_back({*it, true});
+    for (std::size_t i = 0; i < strokes.size(); ++i) {
+        if (i > 0)
+            Sleep(static_cast<DWORD>(gapMs));
+        sendKeys({strokes[i]});
+    }
+}
+
+namespace {
+
+// Read as any other program might, without the store lock, sharing deletion so that the
+// writers are never held up.
+bool loadStoreFile(const std::string& path, XmlDocument& doc) {
+    std::optional<std::string> bytes = store::files::readAll(path);
+    return bytes && doc.loadFileBytes(std::move(*bytes));
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> storeElements(const std::string& path) {
+    std::vector<std::pair<std::string, std::string>> elements;
+    XmlDocument doc;
+    if (!loadStoreFile(path, doc))
+        return elements;
+    for (const store::RootElement& element : store::rootElements(doc))
+        elements.emplace_back(element.name, element.text);
+    return elements;
+}
+
+std::string storeValue(const std::string& path, const std::string& name) {
+    XmlDocument doc;
+    if (!loadStoreFile(path, doc) || !store::findRootChild(doc, name))
+        return {};
+    return doc.childElementText();
+}
+
+std::string storeIndexPath() {
+    return store::StorePaths(store::userStoreFolder()).indexFile();
+}
+
+std::string storeStatusPath() {
+    return store::StorePaths(store::userStoreFolder()).statusFile();
+}
+
+std::string storeDataFile(const std::string& name) {
+    return store::StorePaths(store::userStoreFolder()).dataFile(name);
+}
+
+std::wstring storedClipText(const std::string& clip) {
+    for (int i = 0; i < store::kMaxFormatsPerClip; ++i) {
+        const std::string element = store::formatElementName(clip, i);
+        if (storeValue(storeIndexPath(), element) != "13")
+            continue;
+        const std::u16string text = store::utf16FromBytes(store::files::readAll(storeDataFile(element)).value_or(""));
+        return std::wstring(text.begin(), text.end());
+    }
+    return {};
+}
+
+std::vector<std::string> fileLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::istringstream text(store::files::readAll(path).value_or(""));
+    for (std::string line; std::getline(text, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 bool runUnix(const std::wstring& program, const std::wstring& arguments) {
@@ -149,12 +236,11 @@ HWND Target::edit() const {
 bool Target::setTextAndSelectAll(const std::wstring& text) const {
     HWND control = edit();
     SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    SendMessageW(control, EM_SETSEL, 0, 0);
     const DWORD all = MAKELONG(0, static_cast<WORD>(text.size()));
     for (int attempt = 0; attempt < 5; ++attempt) {
         if (!focus())
             continue;
-        pressChord({VK_CONTROL}, 'A');
+        SendMessageW(control, EM_SETSEL, 0, -1);
         if (pumpUntil([&] { return static_cast<DWORD>(SendMessageW(control, EM_GETSEL, 0, 0)) == all; }, 1s))
             return true;
     }

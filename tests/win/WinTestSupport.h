@@ -32,6 +32,20 @@ struct KeyStroke {
 void sendKeys(const std::vector<KeyStroke>& strokes);
 // Modifiers down, the key pressed and released, modifiers up: one SendInput call.
 void pressChord(std::vector<WORD> modifiers, WORD key);
+// The same chord as a person types it: one event at a time, `gapMs` apart (0: one batch).
+void typeChord(std::vector<WORD> modifiers, WORD key, int gapMs);
+
+// The names of the root's children of an XML store file, in order, with their texts.
+std::vector<std::pair<std::string, std::string>> storeElements(const std::string& path);
+std::string storeValue(const std::string& path, const std::string& name);
+// The store in the per-user store folder: its index, status file and a data file.
+std::string storeIndexPath();
+std::string storeStatusPath();
+std::string storeDataFile(const std::string& name);
+// The Unicode text a stored clip holds (its format 13), or empty.
+std::wstring storedClipText(const std::string& clip);
+// Lines of a text file (a log), without their line ends.
+std::vector<std::string> fileLines(const std::string& path);
 
 // Starts a Linux program through Wine (by its Z: path); it cannot be waited for from here.
 bool runUnix(const std::wstring& program, const std::wstring& arguments);
@@ -64,9 +78,8 @@ public:
     std::wstring pointerOverCommand() const;
     // Brings the target to the front and waits until it is the foreground window.
     bool focus() const;
-    // Puts `text` into the target's edit control, brings it to the front and selects it all with
-    // Ctrl+A, checking the selection (a key sent while the application is still activating can
-    // be lost, so the chord is repeated until the selection shows).
+    // Puts `text` into the target's edit control, brings it to the front and selects it all,
+    // checking the selection.
     bool setTextAndSelectAll(const std::wstring& text) const;
 
 private:

@@ -328,6 +328,63 @@ TEST_F(TrayMenuTest, PauseAndResumeSwitchTitleAndRecording) {
     EXPECT_TRUE(m_app->waitForRows([](const auto& rows) { return hasContent(rows, L"while paused"); }));
 }
 
+// The menu opened for real with a right click on the icon. Menus are private to their process
+// under Wine, so the items are read from the program's debug log, written as the menu opens.
+std::vector<std::string> openTrayMenu(DWORD processId, const std::string& log) {
+    const std::size_t mark = fileLines(log).size();
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    POINT icon{10, 10};
+    ClientToScreen(tray, &icon);
+    SetCursorPos(icon.x, icon.y);
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    SendInput(2, clicks, sizeof(INPUT));
+    HWND popup = nullptr;
+    pumpUntil([&] {
+        for (HWND window = FindWindowW(L"#32768", nullptr); window && !popup;
+             window = FindWindowExW(nullptr, window, L"#32768", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == processId && IsWindowVisible(window))
+                popup = window;
+        }
+        return popup != nullptr;
+    }, 5s);
+    std::vector<std::string> items;
+    if (!popup)
+        return items;
+    screenshot(L"tray-menu.png");
+    const std::vector<std::string> lines = fileLines(log);
+    for (std::size_t i = mark; i < lines.size(); ++i)
+        if (const std::size_t at = lines[i].find("tray menu item "); at != std::string::npos)
+            items.push_back(lines[i].substr(at + 15));
+    PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    pumpUntil([&] { return !IsWindowVisible(popup); }, 3s);
+    return items;
+}
+
+TEST_F(TrayMenuTest, TheMenuOpensWithItsItemsAndStates) {
+    ScratchDir dir;
+    const std::string log = dir.path("dravix.log");
+    SetEnvironmentVariableW(L"DRAVIX_LOG", fw::toWide(log).c_str());
+    start();
+    SetEnvironmentVariableW(L"DRAVIX_LOG", nullptr);
+    // Out of the way of the notification area's own window.
+    SetWindowPos(m_app->mainWindow(), nullptr, 400, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(openTrayMenu(m_app->processId(), log),
+              (std::vector<std::string>{"32773", "32771 default", "32796", "32775", "32779 grayed", "32777", "32778",
+                                        "32772"}));
+    command(32775);  // pause
+    command(32778);  // always on top
+    EXPECT_EQ(openTrayMenu(m_app->processId(), log),
+              (std::vector<std::string>{"32773", "32771 default", "32796", "32775 grayed", "32779", "32777",
+                                        "32778 checked", "32772"}));
+    command(32779);
+    command(32778);
+}
+
 TEST_F(TrayMenuTest, StartWithWindowsAndAlwaysOnTopToggle) {
     start();
     auto runValue = [] {
@@ -375,6 +432,21 @@ TEST_F(StartupTest, MissingLibraryOrExportEndsSilently) {
     DravixProcess app(folder());
     EXPECT_EQ(app.waitForExit(15s), 0);
     EXPECT_FALSE(windowShown(app.processId()));
+}
+
+// A hook library without its menu pictures: reported once by the main program with its
+// caption (the library itself shows nothing), then the program ends.
+TEST_F(StartupTest, ALibraryWithoutItsPicturesIsReportedOnce) {
+    copyIn(L"dravix.exe");
+    copyIn(L"stub_latchkit_noicons.dll", L"Latchkit.dll");
+    DravixProcess app(folder());
+    HWND box = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (box = findProcessWindow(app.processId(), fw::toWide(store::kMainWindowTitle))) != nullptr; }, 15s));
+    wchar_t text[64] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 64);
+    EXPECT_STREQ(text, L"load icon error!");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(app.waitForExit(15s), 0);
 }
 
 TEST_F(StartupTest, UpdateMarkerStartsOnlyTheUpdater) {

@@ -1,4 +1,5 @@
-// A hook library missing one export (ResumeClipData): the main program must refuse it.
+// Stand-ins for the hook library: one missing an export (ResumeClipData), which the main
+// program must refuse, and (STUB_ALL_EXPORTS) one with every export but no menu pictures.
 #include <windows.h>
 
 extern "C" {
@@ -10,4 +11,7 @@ void WINAPI PasteData2Window(const char*) {}
 HANDLE WINAPI SetCurrentClipData(const char*) { return nullptr; }
 int WINAPI GetOperXmlStatus() { return 0; }
 int WINAPI SetOperXmlStatus(int status) { return status; }
+#ifdef STUB_ALL_EXPORTS
+UINT_PTR WINAPI ResumeClipData() { return 0; }
+#endif
 }

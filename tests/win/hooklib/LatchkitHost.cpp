@@ -90,22 +90,3 @@ void LatchkitHost::emptyStore() {
     std::filesystem::remove(std::filesystem::u8path(statusPath()), ignored);
     std::filesystem::remove_all(std::filesystem::u8path(windowsDir() + "\\Brindlecote"), ignored);
 }
-
-std::vector<std::pair<std::string, std::string>> storeElements(const std::string& path) {
-    std::vector<std::pair<std::string, std::string>> elements;
-    XmlDocument doc;
-    if (!doc.loadFile(path))
-        return elements;
-    doc.findElement();
-    doc.enterElement();
-    while (doc.findElement())
-        elements.emplace_back(doc.tagName(), doc.elementText());
-    return elements;
-}
-
-std::string storeValue(const std::string& path, const std::string& name) {
-    XmlDocument doc;
-    if (!doc.loadFile(path) || !store::findRootChild(doc, name))
-        return {};
-    return doc.childElementText();
-}

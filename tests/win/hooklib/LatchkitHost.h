@@ -55,6 +55,3 @@ private:
     std::vector<HostMessage> m_messages;
 };
 
-// The names of the root's children of an XML store file, in order, with their texts.
-std::vector<std::pair<std::string, std::string>> storeElements(const std::string& path);
-std::string storeValue(const std::string& path, const std::string& name);

@@ -1,0 +1,60 @@
+#include "Trace.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+namespace fw {
+
+namespace {
+
+// The log file's path, read once per process; empty when the switch is off.
+const std::wstring& logPath() {
+    static const std::wstring path = [] {
+        wchar_t buffer[MAX_PATH] = {};
+        const DWORD length = GetEnvironmentVariableW(L"DRAVIX_LOG", buffer, MAX_PATH);
+        return length > 0 && length < MAX_PATH ? std::wstring(buffer, length) : std::wstring();
+    }();
+    return path;
+}
+
+// One write per line with the file opened for appending: lines of several processes do not mix.
+void appendLine(const std::string& line) {
+    if (logPath().empty())
+        return;
+    HANDLE file = CreateFileW(logPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+}  // namespace
+
+void Trace(const char* format, ...) {
+    char text[512];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    char prefix[48];
+    std::snprintf(prefix, sizeof prefix, "%lu %lu ", GetCurrentProcessId(), GetCurrentThreadId());
+    const std::string line = std::string(prefix) + text + "\r\n";
+    OutputDebugStringA(line.c_str());
+    appendLine(line);
+}
+
+void ReportFailure(const char* call, DWORD error) {
+    char* message = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   error, 0, reinterpret_cast<char*>(&message), 0, nullptr);
+    std::string text = message ? message : "";
+    LocalFree(message);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
+        text.pop_back();
+    Trace("%s failed: %lu %s", call, error, text.c_str());
+}
+
+}  // namespace fw

@@ -1,0 +1,15 @@
+// Diagnostics: the one way this program reports what went wrong. Traces go to the debugger, and
+// are appended to the file named by the environment variable DRAVIX_LOG when it is set (the
+// debug switch; every process the program's hooks run in writes to the same file, one line per
+// call, each line starting with the process and thread).
+#pragma once
+
+#include <windows.h>
+
+namespace fw {
+
+void Trace(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// A failed Win32 call: its name and the system's text for the error.
+void ReportFailure(const char* call, DWORD error = GetLastError());
+
+}  // namespace fw

@@ -1,0 +1,48 @@
+// Writes or reads the store at full speed, for the tests of several processes at once.
+//   store_race.exe write <prefix> <count>   appends <prefix><i> = i, then removes every third
+//   store_race.exe read <milliseconds>      loads the index over and over, in turn under the
+//                                           store lock and as an outside reader without it
+// The exit code is the number of failed operations.
+#include "FileSystem.h"
+#include "StoreFile.h"
+#include "StoreFormat.h"
+#include "StorePaths.h"
+#include "SysClipBoard.h"
+#include "XmlDocument.h"
+
+#include <windows.h>
+
+#include <string>
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3)
+        return 100;
+    const std::wstring mode = argv[1];
+    CSysClipBoard store(store::userStoreFolder());
+    int failures = 0;
+    if (mode == L"write" && argc >= 4) {
+        std::string prefix;
+        for (const wchar_t* c = argv[2]; *c; ++c)
+            prefix += static_cast<char>(*c);
+        const int count = _wtoi(argv[3]);
+        for (int i = 0; i < count; ++i)
+            store.setValue(std::to_string(i).c_str(), prefix + std::to_string(i), 1);
+        for (int i = 0; i < count; i += 3)
+            store.removeElement(prefix + std::to_string(i));
+        for (int i = 0; i < count; ++i)
+            failures += store.getValue(prefix + std::to_string(i)) != (i % 3 ? std::to_string(i) : std::string());
+        return failures;
+    }
+    if (mode == L"read") {
+        const DWORD end = GetTickCount() + static_cast<DWORD>(_wtoi(argv[2]));
+        for (bool locked = true; GetTickCount() < end; locked = !locked) {
+            XmlDocument doc;
+            if (locked)
+                failures += store::readStoreFile(store.paths().indexFile(), doc) == store::FileState::Unreadable;
+            else
+                failures += !doc.loadFile(store.paths().indexFile()) && store::files::exists(store.paths().indexFile());
+        }
+        return failures;
+    }
+    return 100;
+}

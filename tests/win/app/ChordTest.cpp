@@ -1,0 +1,329 @@
+// The slot chords with the real dravix.exe running and its window shown, into real targets (a
+// window with an edit control, a dialog, Wine's notepad, a "mozilla" window), keys sent one
+// event at a time with a person's gaps, over several rounds: each copy stores the new text,
+// each paste inserts it exactly once, no digit is typed, and each chord brings exactly one
+// notification from one process. Also what must hold when things go wrong, and the store
+// written by several processes at once.
+#include "DravixProcess.h"
+#include "Protocol.h"
+#include "TestFiles.h"
+#include "XmlDocument.h"
+#include "WinTestSupport.h"
+#include "fw/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A target application, made fresh for its rows of the matrix.
+struct TargetKind {
+    const wchar_t* name;
+    std::function<std::unique_ptr<Target>(const std::wstring& text)> make;
+};
+
+const TargetKind kTargets[] = {
+    {L"window", [](const std::wstring& text) { return std::make_unique<Target>(L"Chord window", text); }},
+    {L"dialog", [](const std::wstring& text) { return std::make_unique<Target>(L"Chord dialog", text, L"#dialog"); }},
+    {L"notepad", [](const std::wstring&) { return std::make_unique<Target>(ProgramByClass{L"notepad.exe", L"Notepad"}); }},
+    {L"mozilla", [](const std::wstring& text) { return std::make_unique<Target>(L"Chord mozilla", text, L"MozillaWindowClass"); }},
+};
+
+const int kGaps[] = {0, 20, 80, 150, 300};
+
+// How the user came to the chord.
+enum class Lead { Plain, AfterForegroundSwitch, AfterQuiet };
+
+class ChordTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Files a damaged store was kept aside in by an earlier test.
+        for (const char* name : {"clipboard.xml.damaged", "clipboard.xml.damaged2", "label.xml.damaged"})
+            fs::remove(fs::u8path(storeIndexPath().substr(0, storeIndexPath().rfind('\\') + 1) + name));
+        m_log = m_dir.path("dravix.log");
+        SetEnvironmentVariableW(L"DRAVIX_LOG", fw::toWide(m_log).c_str());
+        m_app = std::make_unique<DravixProcess>();
+        ASSERT_TRUE(m_app->waitForMainWindow());
+        m_library = LoadLibraryW(L"Latchkit.dll");  // the shared section, to read the busy flag
+        ASSERT_TRUE(m_library);
+        m_busy = reinterpret_cast<int(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(m_library, "GetOperXmlStatus")));
+    }
+    void TearDown() override {
+        SetEnvironmentVariableW(L"DRAVIX_LOG", nullptr);
+        if (m_library)
+            FreeLibrary(m_library);
+    }
+
+    // Notifications of `message` posted since `mark` (a log line count), with their processes.
+    std::vector<std::string> notifications(std::size_t mark, unsigned message, WPARAM wParam) const {
+        const std::string wanted = "notify " + std::to_string(message) + " " + std::to_string(wParam) + " posted";
+        std::vector<std::string> pids;
+        const std::vector<std::string> lines = fileLines(m_log);
+        for (std::size_t i = mark; i < lines.size(); ++i)
+            if (lines[i].find(wanted) != std::string::npos)
+                pids.push_back(lines[i].substr(0, lines[i].find(' ')));
+        return pids;
+    }
+    std::size_t logMark() const { return fileLines(m_log).size(); }
+
+    void lead(Target& target, Lead how, Target& other) {
+        if (how == Lead::AfterForegroundSwitch) {
+            ASSERT_TRUE(other.focus());
+            ASSERT_TRUE(target.focus());  // the chord follows within a few milliseconds
+        } else if (how == Lead::AfterQuiet) {
+            ASSERT_TRUE(target.focus());
+            pumpUntil([] { return false; }, 1000ms);
+        } else {
+            ASSERT_TRUE(target.focus());
+        }
+    }
+
+    // Ctrl+5 on `text` selected in the target: the slot holds it, nothing was typed, one WM_USER+1.
+    void expectCopy(Target& target, const std::wstring& text, int gap, Lead how, Target& other) {
+        ASSERT_TRUE(target.setTextAndSelectAll(text));
+        lead(target, how, other);
+        const std::size_t mark = logMark();
+        typeChord({VK_CONTROL}, '5', gap);
+        EXPECT_TRUE(pumpUntil([&] { return storedClipText("copy5") == text; }, 8s)) << "the slot kept " << fw::toUtf8(storedClipText("copy5"));
+        EXPECT_TRUE(pumpUntil([&] { return !notifications(mark, store::kMsgSlotCopied, '5').empty(); }, 5s));
+        pumpUntil([] { return false; }, 300ms);
+        const auto posted = notifications(mark, store::kMsgSlotCopied, '5');
+        EXPECT_EQ(posted.size(), 1u);
+        EXPECT_EQ(target.text(), text) << "a digit reached the target";
+        EXPECT_EQ(m_busy(), 0);
+    }
+
+    // Ctrl+Alt+5 into the emptied target: the slot's text exactly once, one WM_USER+3.
+    void expectPaste(Target& target, const std::wstring& text, int gap, Lead how, Target& other) {
+        SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+        lead(target, how, other);
+        const std::size_t mark = logMark();
+        typeChord({VK_CONTROL, VK_MENU}, '5', gap);
+        EXPECT_TRUE(pumpUntil([&] { return target.text() == text; }, 8s)) << "pasted: " << fw::toUtf8(target.text());
+        EXPECT_TRUE(pumpUntil([&] { return !notifications(mark, store::kMsgClipPasted, 0).empty(); }, 5s));
+        pumpUntil([] { return false; }, 500ms);
+        EXPECT_EQ(target.text(), text) << "the paste landed more than once";
+        EXPECT_EQ(notifications(mark, store::kMsgClipPasted, 0).size(), 1u);
+        EXPECT_EQ(storeValue(storeStatusPath(), "SysClip"), "");
+    }
+
+    ScratchDir m_dir;
+    std::string m_log;
+    std::unique_ptr<DravixProcess> m_app;
+    HMODULE m_library = nullptr;
+    int(WINAPI* m_busy)() = nullptr;
+};
+
+TEST_F(ChordTest, FirstChordAfterStartCopiesAndPastes) {
+    Target target(L"First chord", L"first after start");
+    Target other(L"First other", L"");
+    expectCopy(target, L"first after start", 80, Lead::Plain, other);
+    expectPaste(target, L"first after start", 80, Lead::Plain, other);
+}
+
+TEST_F(ChordTest, EveryTargetEveryGapSeveralRounds) {
+    Target other(L"Switch partner", L"");
+    for (const TargetKind& kind : kTargets) {
+        std::unique_ptr<Target> target = kind.make(L"");
+        ASSERT_TRUE(target->window()) << fw::toUtf8(kind.name);
+        for (int gap : kGaps) {
+            for (int round = 0; round < 2; ++round) {
+                const Lead how = round == 0 ? Lead::AfterForegroundSwitch : (gap == 150 ? Lead::AfterQuiet : Lead::Plain);
+                const std::wstring text = std::wstring(kind.name) + L" gap " + std::to_wstring(gap) + L" round " +
+                                          std::to_wstring(round);
+                SCOPED_TRACE(fw::toUtf8(text));
+                expectCopy(*target, text, gap, how, other);
+                expectPaste(*target, text, gap, how, other);
+                if (HasFailure())
+                    return;
+            }
+        }
+    }
+}
+
+// Joining the threads' input resets the key state they share: a Ctrl held in the target would
+// read as up while the main program handles its messages.
+TEST_F(ChordTest, CtrlHeldInATargetStaysDownWhileTheMainProgramWorks) {
+    Target target(L"Held target", L"held");
+    Target other(L"Held other", L"");
+    ASSERT_TRUE(target.focus());
+    sendKeys({{VK_CONTROL, false}});
+    pumpUntil([] { return false; }, 200ms);
+    ASSERT_TRUE(other.focus());
+    ASSERT_TRUE(target.focus());
+    for (int i = 0; i < 20; ++i)
+        SendMessageTimeoutW(m_app->mainWindow(), WM_NULL, 0, 0, SMTO_BLOCK, 1000, nullptr);
+    pumpUntil([] { return false; }, 1200ms);  // the tray animation ticks meanwhile
+    const LRESULT state = SendMessageW(target.window(), WM_APP + 1, 0, 0);
+    sendKeys({{VK_CONTROL, true}});
+    EXPECT_TRUE(state & 0x8000) << "GetKeyState(VK_CONTROL) in the target: " << state;
+}
+
+// The flags and status keys come down on every path out of a chord.
+TEST_F(ChordTest, FailuresLeaveNoFlagUpAndTheNextChordWorks) {
+    Target target(L"Failure target", L"");
+    Target other(L"Failure other", L"");
+    // An index that cannot be read: kept aside, reported once, and the copy goes through.
+    writeBytes(storeIndexPath(), "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<UserInfo>\r\n<his1-0>13</his1-");
+    expectCopy(target, L"after damage", 80, Lead::Plain, other);
+    EXPECT_TRUE(fs::exists(fs::u8path(storeIndexPath() + ".damaged")));
+    HWND report = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (report = findProcessWindow(m_app->processId(), fw::toWide(store::kMainWindowTitle), m_app->mainWindow())) != nullptr; }, 5s));
+    PostMessageW(report, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(pumpUntil([&] { return !IsWindow(report); }, 5s));
+    expectCopy(target, L"damage reported once", 0, Lead::Plain, other);
+    EXPECT_FALSE(findProcessWindow(m_app->processId(), fw::toWide(store::kMainWindowTitle), m_app->mainWindow()));
+
+    // The clipboard held open by another process: the paste is given up, nothing lands.
+    {
+        SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+        ASSERT_TRUE(target.focus());
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        const std::size_t mark = logMark();
+        typeChord({VK_CONTROL, VK_MENU}, '5', 20);
+        EXPECT_TRUE(pumpUntil([&] {
+            for (const std::string& line : fileLines(m_log))
+                if (line.find("ends, given up") != std::string::npos)
+                    return true;
+            return false;
+        }, 8s));
+        CloseClipboard();
+        EXPECT_EQ(target.text(), L"");
+        EXPECT_TRUE(notifications(mark, store::kMsgClipPasted, 0).empty());
+        EXPECT_EQ(storeValue(storeStatusPath(), "SysClip"), "");
+    }
+    expectPaste(target, L"damage reported once", 20, Lead::Plain, other);
+
+    // The slot's data files gone: nothing to paste, and still nothing stays up.
+    for (int i = 0; i < 15; ++i)
+        fs::remove(fs::u8path(storeDataFile("copy5" + std::to_string(i))));
+    SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    ASSERT_TRUE(target.focus());
+    const std::size_t mark = logMark();
+    typeChord({VK_CONTROL, VK_MENU}, '5', 20);
+    EXPECT_TRUE(pumpUntil([&] { return !notifications(mark, store::kMsgClipPasted, 0).empty(); }, 8s));
+    EXPECT_EQ(target.text(), L"");
+    EXPECT_EQ(storeValue(storeStatusPath(), "SysClip"), "");
+    expectCopy(target, L"works again", 20, Lead::Plain, other);
+}
+
+// A message box of the program carries the main window's title; the notification still reaches
+// the main window, and a WM_USER+1 that names no slot is ignored.
+TEST_F(ChordTest, NotificationsReachTheMainWindowNotItsMessageBoxes) {
+    std::string index = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<UserInfo>\r\n";
+    for (int n = 1; n <= 999; ++n)
+        index += "<his" + std::to_string(n) + "-0>13</his" + std::to_string(n) + "-0>\r\n";
+    writeBytes(storeIndexPath(), index + "</UserInfo>\r\n");
+    const wchar_t text[] = L"history full";
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, globalFrom(text, sizeof text));
+    CloseClipboard();
+    HWND full = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (full = findProcessWindow(m_app->processId(), fw::toWide(store::kMainWindowTitle), m_app->mainWindow())) != nullptr; }, 5s));
+    PostMessageW(m_app->mainWindow(), store::kMsgSlotCopied, 'x', 0);
+    Target target(L"Box target", L"");
+    Target other(L"Box other", L"");
+    const std::size_t mark = logMark();
+    expectCopy(target, L"while the box is open", 20, Lead::Plain, other);
+    EXPECT_TRUE(pumpUntil([&] {
+        for (const std::string& line : fileLines(m_log))
+            if (line.find("received 1025 53") != std::string::npos)
+                return true;
+        return false;
+    }, 5s));
+    (void)mark;
+    PostMessageW(full, WM_COMMAND, IDOK, 0);
+}
+
+// Two processes writing the store at full speed and a third reading it meanwhile: nothing lost,
+// no read failed, no file damaged.
+TEST(StoreRace, WritersAndAReaderInSeveralProcesses) {
+    fs::remove(fs::u8path(storeIndexPath()));
+    auto run = [](const std::wstring& arguments) {
+        std::wstring command = L"store_race.exe " + arguments;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+        CloseHandle(process.hThread);
+        return process.hProcess;
+    };
+    HANDLE processes[] = {run(L"write alpha 150"), run(L"write beta 150"), run(L"read 6000")};
+    ASSERT_EQ(WaitForMultipleObjects(3, processes, TRUE, 120000), WAIT_OBJECT_0);
+    DWORD codes[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        GetExitCodeProcess(processes[i], &codes[i]);
+        CloseHandle(processes[i]);
+    }
+    EXPECT_EQ(codes[0], 0u) << "writer alpha lost values";
+    EXPECT_EQ(codes[1], 0u) << "writer beta lost values";
+    EXPECT_EQ(codes[2], 0u) << "failed reads";
+    const auto elements = storeElements(storeIndexPath());
+    EXPECT_EQ(elements.size(), 200u);  // two thirds of each writer's 150 stay
+    EXPECT_FALSE(fs::exists(fs::u8path(storeIndexPath() + ".damaged")));
+}
+
+// The main program records a burst of clipboard changes while Ctrl+digit copies in another
+// application write the same store: every record the list shows is in the store with its data,
+// every slot holds its text, and both files read.
+TEST_F(ChordTest, HistoryBurstAndSlotCopiesWriteTheStoreTogether) {
+    Target target(L"Burst target", L"");
+    Target other(L"Burst other", L"");
+    std::atomic<bool> done{false};
+    std::atomic<int> sets{0};
+    std::thread burst([&] {
+        for (int i = 0; !done && i < 400; ++i) {
+            if (m_busy() != 0) {  // a slot copy is using the clipboard
+                Sleep(5);
+                continue;
+            }
+            const std::wstring text = L"burst " + std::to_wstring(i);
+            if (OpenClipboard(nullptr)) {
+                EmptyClipboard();
+                SetClipboardData(CF_UNICODETEXT, globalFrom(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
+                CloseClipboard();
+                ++sets;
+            }
+            Sleep(15);
+        }
+    });
+    for (int round = 0; round < 2; ++round)
+        for (WORD digit = '0'; digit <= '9'; ++digit) {
+            const std::wstring text = L"slot " + std::to_wstring(digit - '0') + L" round " + std::to_wstring(round);
+            ASSERT_TRUE(target.setTextAndSelectAll(text));
+            typeChord({VK_CONTROL}, digit, 20);
+            EXPECT_TRUE(pumpUntil([&] { return storedClipText(std::string("copy") + static_cast<char>(digit)) == text; }, 8s))
+                << fw::toUtf8(text);
+        }
+    done = true;
+    burst.join();
+    pumpUntil([] { return false; }, 1500ms);
+    std::printf("clipboard changes set during the slot copies: %d\n", sets.load());
+    XmlDocument index, status;
+    ASSERT_TRUE(index.loadFile(storeIndexPath()));
+    EXPECT_TRUE(status.loadFile(storeStatusPath()) || !fs::exists(fs::u8path(storeStatusPath())));
+    EXPECT_FALSE(fs::exists(fs::u8path(storeIndexPath() + ".damaged")));
+    for (WORD digit = '0'; digit <= '9'; ++digit)
+        EXPECT_EQ(storedClipText(std::string("copy") + static_cast<char>(digit)),
+                  L"slot " + std::to_wstring(digit - '0') + L" round 1");
+    const std::vector<ListRow> rows = m_app->rows();
+    EXPECT_GT(rows.size(), 20u);
+    std::set<std::string> numbers;
+    for (const ListRow& row : rows) {
+        const std::string clip = "his" + fw::toUtf8(row.number) + "-";
+        EXPECT_NE(storeValue(storeIndexPath(), clip + "0"), "") << clip;
+        EXPECT_TRUE(fs::exists(fs::u8path(storeDataFile(clip + "0")))) << clip;
+        EXPECT_TRUE(numbers.insert(clip).second);
+    }
+}
+
+}  // namespace
