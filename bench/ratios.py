@@ -1,8 +1,11 @@
-"""Prints ours/pugixml time ratios from a Google Benchmark JSON file."""
+"""Prints ours/pugixml time ratios from a Google Benchmark JSON file (nothing for an empty run)."""
 import json
 import sys
 
-runs = {b["name"]: b for b in json.load(open(sys.argv[1]))["benchmarks"]}
+try:
+    runs = {b["name"]: b for b in json.load(open(sys.argv[1]))["benchmarks"]}
+except (OSError, ValueError, KeyError):
+    sys.exit(0)
 for name, run in sorted(runs.items()):
     if "_Ours" not in name:
         continue

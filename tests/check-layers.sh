@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The layers point downwards only: each folder includes headers of its own and of the folders
+# below it, nothing above.
+#   check-layers.sh <repository>
+set -uo pipefail
+root=$1
+allowed() {
+    case $1 in
+        xml) echo "xml" ;;
+        store) echo "store xml" ;;
+        fw) echo "fw" ;;
+        kit) echo "kit fw" ;;
+        ui) echo "ui kit fw store xml" ;;
+        capture) echo "capture kit fw store xml" ;;
+        hooklib) echo "hooklib store xml fw" ;;
+        app) echo "app ui capture kit fw store xml hooklib res" ;;
+    esac
+}
+# The folder that holds a header of ours (the including folder's own first), or nothing for a
+# system header.
+owner() {
+    local name=${1#fw/}
+    [ "$name" != "$1" ] && { echo fw; return; }
+    [ -f "$root/$2/$1" ] && { echo "$2"; return; }
+    for folder in xml store fw kit ui capture hooklib app res; do
+        [ -f "$root/$folder/$1" ] && { echo "$folder"; return; }
+    done
+}
+status=0
+for folder in xml store fw kit ui capture hooklib app; do
+    [ -d "$root/$folder" ] || continue
+    for file in "$root/$folder"/*.h "$root/$folder"/*.cpp; do
+        [ -f "$file" ] || continue
+        while read -r header; do
+            used=$(owner "$header" "$folder")
+            [ -z "$used" ] && continue
+            if ! grep -qw "$used" <<<"$(allowed "$folder")"; then
+                echo "FAIL ${file#$root/} includes $header of $used/"
+                status=1
+            fi
+        done < <(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file")
+    done
+done
+[ $status -eq 0 ] && echo "every folder includes only its own headers and those below it"
+exit $status
