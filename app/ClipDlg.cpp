@@ -6,8 +6,6 @@
 #include "ExitDlg.h"
 #include "ListSupport.h"
 #include "Protocol.h"
-#include "StoreFormat.h"
-#include "SysClipBoard.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
 #include "resource.h"
@@ -40,7 +38,7 @@ bool g_bFirstPaint = true;
 
 }  // namespace
 
-CClipDlg::CClipDlg(HookLibrary hook) : fw::CDialog(IDD_MAIN), m_tray(*this), m_hook(std::move(hook)) {
+CClipDlg::CClipDlg(HookLibrary hook) : fw::CDialog(IDD_MAIN), m_hook(std::move(hook)) {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
@@ -140,14 +138,12 @@ bool CClipDlg::OnTimer(UINT_PTR id) {
 
 bool CClipDlg::OnPaint() {
     if (IsIconic(hwnd())) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(hwnd(), &paint);
-        SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        fw::PaintScope paint(hwnd());
+        SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.get()), 0);
         RECT area;
         GetClientRect(hwnd(), &area);
-        DrawIcon(dc, (area.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
+        DrawIcon(paint.get(), (area.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
                  (area.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, m_hIcon);
-        EndPaint(hwnd(), &paint);
     }
     if (g_bFirstPaint) {
         g_bFirstPaint = false;
@@ -215,7 +211,16 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
 bool CClipDlg::OnCommand(int id, int code, HWND control) {
     switch (id) {
     case ID_FILE_EXIT:
+    case ID_TRAY_EXIT:
         RequestExit();
+        return true;
+    case ID_TRAY_PAUSE:
+        if (!m_bPaused)
+            Pause();
+        return true;
+    case ID_TRAY_RESUME:
+        if (m_bPaused)
+            Resume();
         return true;
     default:
         return fw::CDialog::OnCommand(id, code, control);

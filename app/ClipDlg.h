@@ -17,7 +17,7 @@
 #include <string>
 #include <utility>
 
-class CClipDlg : public fw::CDialog, private TrayOwner {
+class CClipDlg : public fw::CDialog {
 public:
     // The hook library comes bound; the store of the previous run has been emptied.
     explicit CClipDlg(HookLibrary hook);
@@ -74,11 +74,10 @@ private:
     void OnTreeSelectionChanged();
     void OnHeaderClick(int column);
 
-    // TrayOwner, and the closing sequence.
-    bool isPaused() const override { return m_bPaused != 0; }
-    void Pause() override;
-    void Resume() override;
-    void RequestExit() override;
+    // Recording paused and resumed (the tray's commands), and the closing sequence.
+    void Pause();
+    void Resume();
+    void RequestExit();
     void unloadHookLibrary();
 
     fw::CListView m_list;

@@ -6,7 +6,6 @@
 #include "Protocol.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
-#include "XmlDocument.h"
 #include "fw/ScopeExit.h"
 #include "fw/Text.h"
 
@@ -52,7 +51,7 @@ void CClipDlg::RecordClipboardChange(WPARAM wParam, LPARAM lParam) {
     }
     const std::string record = store::historyClipName(number);
     m_hook.SaveClipData(record.c_str());
-    if (ShowClipRow(m_hCollection, record, clip::historyNumberText(number)))
+    if (ShowClipRow(m_hCollection, record, store::historyNumberText(number)))
         store->removeClip(record);
     else
         setRootText(true);
@@ -68,39 +67,23 @@ int CClipDlg::ShowClipRow(HTREEITEM node, const std::string& recordName, const s
     const bool onDisplay = m_tree.GetSelectedItem() == node;
     int duplicate = 0;
     for (const auto& [index, format] : elements.formats) {
-        const std::string element = store::formatElementName(recordName, index);
-        if (format == store::kFormatBitmap) {
-            const auto size = reader.pictureSize(recordName);
-            if (!size)
-                continue;
-            if (onDisplay)
-                SetClipRow(numberText, clip::kRowPicture, utf8ToUtf16(clip::pictureContent(size->first, size->second)),
-                           elements.copyTime, elements.useTime);
+        // A file list is only read for the view on display.
+        if (format == store::kFormatFileList && !onDisplay)
             return duplicate;
-        }
-        if (format == store::kFormatText || format == store::kFormatUnicodeText) {
-            const std::optional<std::u16string> text = reader.text(element, format);
-            if (!text)
-                continue;
-            if (*text == m_strLastText)
-                duplicate = 1;
-            if (m_tree.GetSelectedItem() == m_hCollection && duplicate)
+        std::optional<clip::PartRow> row =
+            clip::partRow(format, store::formatElementName(recordName, index), recordName, reader);
+        if (!row)
+            continue;
+        if (row->kind == clip::kRowText) {
+            // Only text takes part in the repeat test; a repeat in the history view is not shown.
+            duplicate = row->content == m_strLastText ? 1 : 0;
+            if (duplicate && m_tree.GetSelectedItem() == m_hCollection)
                 return duplicate;
-            m_strLastText = *text;
-            if (onDisplay)
-                SetClipRow(numberText, clip::kRowText, *text, elements.copyTime, elements.useTime);
-            return duplicate;
+            m_strLastText = row->content;
         }
-        if (format == store::kFormatFileList) {
-            if (!onDisplay)
-                return duplicate;
-            const auto path = reader.firstFile(element);
-            if (!path)
-                continue;
-            SetClipRow(numberText, clip::kRowFileList, store::fileListContent(*path), elements.copyTime,
-                       elements.useTime);
-            return duplicate;
-        }
+        if (onDisplay)
+            SetClipRow(numberText, row->kind, row->content, elements.copyTime, elements.useTime);
+        return duplicate;
     }
     store->removeClip(recordName);
     return duplicate;

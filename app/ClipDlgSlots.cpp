@@ -55,14 +55,14 @@ bool CClipDlg::fileSlotCopy(char digit) {
     const int number = store->findCanUseHisClip();
     if (number > store::kMaxHistoryNumber) {
         m_strLastText.clear();
-        ShowClipRow(m_hHotkeys, slot, clip::slotNumberText(digit));
+        ShowClipRow(m_hHotkeys, slot, store::slotNumberText(digit));
         return true;
     }
     const std::string history = store::historyClipName(number);
     store->copyClip(slot, history);
-    if (ShowClipRow(m_hCollection, history, clip::historyNumberText(number)))
+    if (ShowClipRow(m_hCollection, history, store::historyNumberText(number)))
         store->removeClip(history);
-    ShowClipRow(m_hHotkeys, slot, clip::slotNumberText(digit));
+    ShowClipRow(m_hHotkeys, slot, store::slotNumberText(digit));
     setRootText(true);
     return true;
 }
@@ -76,6 +76,6 @@ void CClipDlg::OnClipPasted(WPARAM number) {
     const std::u16string kept = m_strLastText;
     m_strLastText.clear();
     fw::ScopeExit restore([&] { m_strLastText = kept; });
-    ShowClipRow(m_tree.GetSelectedItem(), store::historyClipName(n), clip::historyNumberText(n));
+    ShowClipRow(m_tree.GetSelectedItem(), store::historyClipName(n), store::historyNumberText(n));
     kit::SortByColumnText(m_list.hwnd(), 3, m_bSortAscending);
 }

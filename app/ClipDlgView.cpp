@@ -8,7 +8,6 @@
 #include "StoreFormat.h"
 #include "StoreFile.h"
 #include "SysClipBoard.h"
-#include "Text.h"
 #include "XmlDocument.h"
 #include "fw/Text.h"
 
@@ -72,7 +71,7 @@ void CClipDlg::ShowPreview(int row) {
         m_preview.ShowText(L"");
         return;
     }
-    const std::string clipName = clip::clipNameFromNumberText(number);
+    const std::string clipName = store::clipNameFromNumberText(number);
     CSysClipBoard* store = CSysClipBoard::getInstance();
     std::u16string text;
     switch (m_list.GetItemImage(row)) {

@@ -14,25 +14,6 @@ bool isPasteTargetClass(std::string_view className) {
     return !store::containsIgnoringCase(className, "shell_traywnd") && !store::containsIgnoringCase(className, "tooltips");
 }
 
-std::string historyNumberText(int number) {
-    return std::to_string(number);
-}
-
-std::string slotNumberText(char digit) {
-    return std::string("ctrl+alt+") + digit;
-}
-
-std::string clipNameFromNumberText(std::string_view numberText) {
-    constexpr std::string_view slotPrefix = "ctrl+alt+";
-    const std::size_t at = numberText.find(slotPrefix);
-    if (at != std::string_view::npos) {
-        std::string rest(numberText);
-        rest.erase(at, slotPrefix.size());
-        return "copy" + rest;
-    }
-    return "his" + std::string(numberText) + "-";
-}
-
 std::string pictureContent(int width, int height) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "picture:size %d*%d", width, height);

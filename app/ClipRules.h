@@ -15,12 +15,6 @@ std::u16string programFolder(std::u16string_view executablePath);
 // taskbar, not a tooltip (compared in any letter case).
 bool isPasteTargetClass(std::string_view className);
 
-// Number texts of list column 2: "%d" for a history clip, "ctrl+alt+" + digit for a slot.
-std::string historyNumberText(int number);
-std::string slotNumberText(char digit);
-// The clip name a list row stands for, from its number text.
-std::string clipNameFromNumberText(std::string_view numberText);
-
 // Row kinds (the row's image) and their content texts.
 enum RowKind { kRowText = 0, kRowPicture = 1, kRowFileList = 2 };
 std::string pictureContent(int width, int height);                   // "picture:size %d*%d"

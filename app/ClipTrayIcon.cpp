@@ -1,6 +1,7 @@
 #include "ClipTrayIcon.h"
 
 #include "ClipRules.h"
+#include "fw/Handle.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
 #include "resource.h"
@@ -10,16 +11,17 @@ namespace {
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kRunValue[] = L"pellimor";
 
-std::wstring lower(std::wstring text) {
-    for (wchar_t& c : text)
-        c = static_cast<wchar_t>(towlower(c));
-    return text;
-}
-
 std::wstring executablePath() {
     wchar_t path[512] = {};
     GetModuleFileNameW(nullptr, path, 511);
     return path;
+}
+
+fw::UniqueRegistryKey openRunKey(REGSAM access) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, access, &key) != ERROR_SUCCESS)
+        return fw::UniqueRegistryKey();
+    return fw::UniqueRegistryKey(key);
 }
 
 }  // namespace
@@ -29,7 +31,7 @@ void CClipTrayIcon::CreateFor(HWND main) {
         SetAnimationIcons({IDI_TRAY_FRAME1, IDI_TRAY_FRAME2, IDI_TRAY_FRAME3, IDI_TRAY_FRAME4});
         StartAnimation(500);
     }
-    SetMainWindow(main);
+    m_hMainWnd = main;
 }
 
 // The balloon first, so that the user sees where the window went as it goes.
@@ -39,6 +41,7 @@ void CClipTrayIcon::HideToTray() {
 }
 
 void CClipTrayIcon::ShowPaused(bool paused) {
+    m_bPaused = paused;
     if (paused) {
         StopAnimation();
         SetIcon(IDI_TRAY_PAUSED);
@@ -76,15 +79,11 @@ void CClipTrayIcon::traceMenu(HMENU popup) {
 }
 
 LRESULT CClipTrayIcon::showMenu() {
-    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU));
-    if (!menu)
+    const fw::UniqueMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
+    HMENU popup = menu ? GetSubMenu(menu.get(), 0) : nullptr;
+    if (!popup)
         return 0;
-    HMENU popup = GetSubMenu(menu, 0);
-    if (!popup) {
-        DestroyMenu(menu);
-        return 0;
-    }
-    EnableMenuItem(popup, m_owner.isPaused() ? ID_TRAY_PAUSE : ID_TRAY_RESUME, MF_BYCOMMAND | MF_GRAYED);
+    EnableMenuItem(popup, m_bPaused ? ID_TRAY_PAUSE : ID_TRAY_RESUME, MF_BYCOMMAND | MF_GRAYED);
     SetMenuDefaultItem(popup, ID_TRAY_SHOW, FALSE);
     CheckMenuItem(popup, ID_TRAY_AUTORUN, MF_BYCOMMAND | (IsAutoRun(kRunValue) ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(popup, ID_TRAY_TOPMOST, MF_BYCOMMAND | (m_bAlwaysOnTop ? MF_CHECKED : MF_UNCHECKED));
@@ -94,7 +93,6 @@ LRESULT CClipTrayIcon::showMenu() {
     SetForegroundWindow(m_hMainWnd);
     TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, commandWindow(), nullptr);
     PostMessageW(m_hMainWnd, WM_NULL, 0, 0);
-    DestroyMenu(menu);
     return 1;
 }
 
@@ -107,10 +105,10 @@ void CClipTrayIcon::OnCommand(UINT command) {
         PostMessageW(m_hMainWnd, WM_SYSCOMMAND, 0x10, 0);
         break;
     case ID_TRAY_PAUSE:
-        m_owner.Pause();
-        break;
     case ID_TRAY_RESUME:
-        m_owner.Resume();
+    case ID_TRAY_CAPTURE:
+    case ID_TRAY_EXIT:
+        SendMessageW(m_hMainWnd, WM_COMMAND, command, 0);
         break;
     case ID_TRAY_AUTORUN:
         SetAutoRun(!IsAutoRun(kRunValue), kRunValue);
@@ -120,38 +118,33 @@ void CClipTrayIcon::OnCommand(UINT command) {
                      SWP_NOMOVE | SWP_NOSIZE);
         m_bAlwaysOnTop = !m_bAlwaysOnTop;
         break;
-    case ID_TRAY_EXIT:
-        m_owner.RequestExit();
-        break;
     default:
         break;
     }
 }
 
+// Yes only when the value names this executable, in any letter case.
 bool CClipTrayIcon::IsAutoRun(const wchar_t* valueName) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
+    const fw::UniqueRegistryKey key = openRunKey(KEY_READ);
     wchar_t value[260] = {};
     DWORD size = sizeof value - sizeof(wchar_t);
     DWORD type = 0;
-    const bool read = RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return read && lower(value) == lower(executablePath());
+    if (!key || RegQueryValueExW(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS)
+        return false;
+    return CompareStringOrdinal(value, -1, executablePath().c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
 bool CClipTrayIcon::SetAutoRun(bool on, const wchar_t* valueName) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+    const fw::UniqueRegistryKey key = openRunKey(KEY_WRITE);
+    if (!key)
         return false;
     LONG result;
     if (on) {
         const std::wstring path = executablePath();
-        result = RegSetValueExW(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+        result = RegSetValueExW(key.get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
                                 static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
     } else {
-        result = RegDeleteValueW(key, valueName);
+        result = RegDeleteValueW(key.get(), valueName);
     }
-    RegCloseKey(key);
     return result == ERROR_SUCCESS;
 }

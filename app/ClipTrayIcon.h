@@ -1,30 +1,20 @@
 // CClipTrayIcon: the program's icon in the notification area, animated while recording runs,
-// still while paused; a double click shows the main window, minimising hides it here.
+// still while paused; a double click shows the main window, minimising hides it here. It knows
+// the main window only by its handle: the commands that are the main window's (pause, resume,
+// screen capture, exit) are passed on to it as WM_COMMAND.
 #pragma once
 
 #include "TrayIcon.h"
-
-// What the tray asks of the main window.
-class TrayOwner {
-public:
-    virtual ~TrayOwner() = default;
-    virtual bool isPaused() const = 0;
-    virtual void Pause() = 0;
-    virtual void Resume() = 0;
-    virtual void RequestExit() = 0;
-};
 
 class CClipTrayIcon : public kit::CTrayIcon {
 public:
     static constexpr UINT kTrayId = 146;
     static constexpr UINT kNotifyMessage = 0x273D;
 
-    explicit CClipTrayIcon(TrayOwner& owner) : m_owner(owner) {}
-
-    // Creates the icon with its animation; `main` is the window it shows and hides.
+    // Creates the icon with its animation; `main` is the window it shows, hides and reports to.
     void CreateFor(HWND main);
-    void SetMainWindow(HWND main) { m_hMainWnd = main; }
     void HideToTray();
+    // Told by the main window when recording pauses or resumes.
     void ShowPaused(bool paused);
 
     LRESULT OnTrayNotification(WPARAM id, LPARAM mouseMessage) override;
@@ -39,7 +29,7 @@ private:
     LRESULT showMenu();
     static void traceMenu(HMENU popup);
 
-    TrayOwner& m_owner;
     HWND m_hMainWnd = nullptr;
+    bool m_bPaused = false;
     int m_bAlwaysOnTop = 0;
 };

@@ -1,4 +1,5 @@
-// The hook library's nine exports as the main program binds them, by name.
+// The hook library's exports as the main program binds them, by name. Some are not called
+// today but are bound all the same: a library without them is not the one we ship.
 #pragma once
 
 #include "fw/Handle.h"

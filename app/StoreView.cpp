@@ -2,105 +2,105 @@
 
 #include "ClipRules.h"
 #include "StoreFormat.h"
+#include "Text.h"
 #include "XmlDocument.h"
 
 #include <cstdlib>
 
 namespace clip {
 
+std::optional<PartRow> partRow(int format, const std::string& element, const std::string& clip, RecordReader& reader) {
+    switch (format) {
+    case store::kFormatText:
+    case store::kFormatUnicodeText:
+        if (std::optional<std::u16string> text = reader.text(element, format))
+            return PartRow{kRowText, std::move(*text)};
+        return std::nullopt;
+    case store::kFormatBitmap:
+        if (const auto size = reader.pictureSize(clip))
+            return PartRow{kRowPicture, utf8ToUtf16(pictureContent(size->first, size->second))};
+        return std::nullopt;
+    case store::kFormatFileList:
+        if (const auto path = reader.firstFile(element))
+            return PartRow{kRowFileList, store::fileListContent(*path)};
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
 namespace {
 
-std::string removeAll(std::string text, std::string_view what) {
-    for (std::size_t at; (at = text.find(what)) != std::string::npos;)
-        text.erase(at, what.size());
-    return text;
-}
+// The walk over the index's elements: a record starts at its copy-time element; its use time and
+// category follow; its first part that can be shown becomes its row.
+class ViewBuilder {
+public:
+    ViewBuilder(ViewNode node, const std::u16string& nodeText, RecordReader& reader)
+        : m_node(node),
+          m_nodeText(nodeText),
+          m_reader(reader),
+          m_prefix(node == ViewNode::Hotkeys ? store::kSlotPrefix : store::kHistoryPrefix),
+          m_category(utf8ToUtf16(kCollectionText)) {}
 
-std::u16string toUtf16(std::string_view text) {
-    return utf8ToUtf16(text);
-}
+    void element(const std::string& name, XmlDocument& index) {
+        if (name.find(m_prefix) == std::string::npos)
+            return;
+        if (name.find("time") != std::string::npos) {
+            if (name.find("usetime") != std::string::npos)
+                m_useTime = index.elementText();
+            else
+                startRecord(name, index.elementText());
+        } else if (name.find(store::kCategorySuffix) != std::string::npos) {
+            m_category = utf8ToUtf16(index.elementText());
+        } else {
+            part(name, index.elementText());
+        }
+    }
+
+    std::vector<ViewRow> rows() { return std::move(m_rows); }
+
+private:
+    // "his12--time" gives the key "12", "copy5-time" the key "5".
+    void startRecord(const std::string& name, std::string copyTime) {
+        m_copyTime = std::move(copyTime);
+        const std::string rest = store::replaceAll(name, m_prefix, "");
+        const std::string key = rest.substr(0, rest.find('-'));
+        m_record = m_node == ViewNode::Hotkeys ? store::slotClipName(key) : store::historyClipName(key);
+        m_number = m_node == ViewNode::Hotkeys ? std::string(store::kSlotNumberPrefix) + key : key;
+        m_category = m_node == ViewNode::Collection ? utf8ToUtf16(kCollectionText)
+                     : m_node == ViewNode::Hotkeys  ? utf8ToUtf16(kHotkeysText)
+                                                    : std::u16string();
+    }
+
+    void part(const std::string& name, const std::string& value) {
+        if (m_nodeText != m_category || m_number == m_lastNumber || value.empty())
+            return;
+        std::optional<PartRow> row = partRow(std::atoi(value.c_str()), name, m_record, m_reader);
+        if (!row)
+            return;
+        m_rows.push_back({row->kind, std::move(row->content), m_copyTime, m_number, m_useTime});
+        m_lastNumber = m_number;
+    }
+
+    const ViewNode m_node;
+    const std::u16string& m_nodeText;
+    RecordReader& m_reader;
+    const std::string_view m_prefix;
+    std::u16string m_category;
+    std::string m_number, m_lastNumber, m_record, m_copyTime, m_useTime;
+    std::vector<ViewRow> m_rows;
+};
 
 }  // namespace
 
 std::vector<ViewRow> buildStoreView(XmlDocument& index, ViewNode node, const std::u16string& nodeText,
                                     RecordReader& reader) {
-    std::vector<ViewRow> rows;
-    const std::string prefix = node == ViewNode::Hotkeys ? "copy" : "his";
-    std::u16string category = toUtf16(kCollectionText);
-    std::string number, lastNumber, recordName, copyTime, useTime;
-
+    ViewBuilder builder(node, nodeText, reader);
     index.resetPosition();
-    if (!index.findElement() || !index.enterElement())
-        return rows;
-    while (index.findElement()) {
-        const std::string name = index.tagName();
-        if (name.find(prefix) == std::string::npos)
-            continue;
-        if (name.find("time") != std::string::npos) {
-            if (name.find("usetime") != std::string::npos) {
-                useTime = index.elementText();
-                continue;
-            }
-            // A copy-time element starts a record.
-            copyTime = index.elementText();
-            const std::string rest = removeAll(name, prefix);
-            const std::string key = rest.substr(0, rest.find('-'));
-            recordName = node == ViewNode::Hotkeys ? "copy" + key : "his" + key + "-";
-            switch (node) {
-            case ViewNode::Collection:
-                number = key;
-                category = toUtf16(kCollectionText);
-                break;
-            case ViewNode::Hotkeys:
-                number = "ctrl+alt+" + key;
-                category = toUtf16(kHotkeysText);
-                break;
-            case ViewNode::Other:
-                number = key;
-                category.clear();
-                break;
-            }
-            continue;
-        }
-        if (name.find("category") != std::string::npos) {
-            category = toUtf16(index.elementText());
-            continue;
-        }
-        if (nodeText != category || number == lastNumber)
-            continue;
-        const std::string value = index.elementText();
-        if (value.empty())
-            continue;
-        const int format = std::atoi(value.c_str());
-        ViewRow row;
-        if (format == 1 || format == 13) {
-            std::optional<std::u16string> text = reader.text(name, format);
-            if (!text)
-                continue;
-            row.kind = kRowText;
-            row.content = std::move(*text);
-        } else if (format == 2) {
-            const auto size = reader.pictureSize(recordName);
-            if (!size)
-                continue;
-            row.kind = kRowPicture;
-            row.content = toUtf16(pictureContent(size->first, size->second));
-        } else if (format == 15) {
-            const auto path = reader.firstFile(name);
-            if (!path)
-                continue;
-            row.kind = kRowFileList;
-            row.content = store::fileListContent(*path);
-        } else {
-            continue;
-        }
-        row.copyTime = copyTime;
-        row.number = number;
-        row.useTime = useTime;
-        rows.push_back(std::move(row));
-        lastNumber = number;
-    }
-    return rows;
+    if (index.findElement() && index.enterElement())
+        while (index.findElement())
+            builder.element(index.tagName(), index);
+    return builder.rows();
 }
 
 }  // namespace clip

@@ -12,16 +12,6 @@ class XmlDocument;
 
 namespace clip {
 
-struct ViewRow {
-    int kind = 0;                 // 0 text, 1 picture, 2 file list
-    std::u16string content;
-    std::string copyTime;
-    std::string number;           // list column 2
-    std::string useTime;
-};
-
-enum class ViewNode { Collection, Hotkeys, Other };
-
 // What the view needs of the data files.
 class RecordReader {
 public:
@@ -35,8 +25,31 @@ public:
     virtual std::optional<std::u16string> firstFile(const std::string& element) = 0;
 };
 
-// The rows of the view of `node` (whose tree text is `nodeText`) from a loaded index; an empty
-// document gives no rows.
+// What one part of a clip shows as its row: its kind (the row's image: 0 text, 1 picture, 2 file
+// list) and its content text.
+struct PartRow {
+    int kind = 0;
+    std::u16string content;
+};
+
+// The row of a clip's part `element` holding `format`: text (1, 13), a picture (2, from the
+// clip's bitmap file) or a file list (15); nothing for other formats or data that cannot be
+// read. Every view of a clip, the list's and the clip menu's, shows it this way.
+std::optional<PartRow> partRow(int format, const std::string& element, const std::string& clip, RecordReader& reader);
+
+struct ViewRow {
+    int kind = 0;
+    std::u16string content;
+    std::string copyTime;
+    std::string number;           // list column 2
+    std::string useTime;
+};
+
+enum class ViewNode { Collection, Hotkeys, Other };
+
+// The rows of the view of `node` (whose tree text is `nodeText`) from a loaded index, one per
+// record from its first displayable part, in the order of the records; an empty document gives
+// no rows.
 std::vector<ViewRow> buildStoreView(XmlDocument& index, ViewNode node, const std::u16string& nodeText,
                                     RecordReader& reader);
 

@@ -136,6 +136,49 @@ private:
     HGDIOBJ m_previous;
 };
 
+// CreateCompatibleDC/DeleteDC, with the object the DC held at first selected back before it
+// goes (a DC must not be deleted with our bitmap in it). Move-only.
+class MemoryDc {
+public:
+    MemoryDc() = default;
+    explicit MemoryDc(HDC like) : m_dc(CreateCompatibleDC(like)) {}
+    ~MemoryDc() { reset(); }
+    MemoryDc(MemoryDc&& other) noexcept
+        : m_dc(std::exchange(other.m_dc, nullptr)), m_original(std::exchange(other.m_original, nullptr)) {}
+    MemoryDc& operator=(MemoryDc&& other) noexcept {
+        if (this != &other) {
+            reset();
+            m_dc = std::exchange(other.m_dc, nullptr);
+            m_original = std::exchange(other.m_original, nullptr);
+        }
+        return *this;
+    }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+
+    HDC get() const { return m_dc; }
+    explicit operator bool() const { return m_dc != nullptr; }
+    // Selects `object` for the rest of the DC's life (or until the next select).
+    void select(HGDIOBJ object) {
+        HGDIOBJ previous = SelectObject(m_dc, object);
+        if (!m_original)
+            m_original = previous;
+    }
+    void reset() {
+        if (!m_dc)
+            return;
+        if (m_original)
+            SelectObject(m_dc, m_original);
+        DeleteDC(m_dc);
+        m_dc = nullptr;
+        m_original = nullptr;
+    }
+
+private:
+    HDC m_dc = nullptr;
+    HGDIOBJ m_original = nullptr;
+};
+
 // BeginPaint/EndPaint.
 class PaintScope {
 public:

@@ -10,11 +10,6 @@ constexpr WORD kToolbarResourceType = 241;
 
 }  // namespace
 
-CCommandBars::~CCommandBars() {
-    if (m_images)
-        ImageList_Destroy(m_images);
-}
-
 bool CCommandBars::SetMenu(HWND owner, UINT menuId) {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(menuId));
     return menu && ::SetMenu(owner, menu);
@@ -36,11 +31,11 @@ bool CCommandBars::AddToolbar(HWND owner, UINT toolbarId, int buttonWidth, int b
     if (!m_toolbar)
         return false;
     SendMessageW(m_toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    m_images = ImageList_Create(imageWidth, imageHeight, ILC_COLOR24 | ILC_MASK, count, 0);
-    HBITMAP strip = static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(toolbarId), IMAGE_BITMAP, 0, 0, 0));
-    ImageList_AddMasked(m_images, strip, RGB(0, 0, 255));
-    DeleteObject(strip);
-    SendMessageW(m_toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_images));
+    m_images.reset(ImageList_Create(imageWidth, imageHeight, ILC_COLOR24 | ILC_MASK, count, 0));
+    const fw::UniqueBitmap strip(
+        static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(toolbarId), IMAGE_BITMAP, 0, 0, 0)));
+    ImageList_AddMasked(m_images.get(), strip.get(), RGB(0, 0, 255));
+    SendMessageW(m_toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_images.get()));
 
     std::vector<TBBUTTON> buttons;
     int image = 0;

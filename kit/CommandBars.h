@@ -4,6 +4,8 @@
 // commands. Commands reach the dialog as WM_COMMAND.
 #pragma once
 
+#include "fw/Handle.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -12,7 +14,6 @@ namespace kit {
 class CCommandBars {
 public:
     CCommandBars() = default;
-    ~CCommandBars();
     CCommandBars(const CCommandBars&) = delete;
     CCommandBars& operator=(const CCommandBars&) = delete;
 
@@ -25,7 +26,7 @@ public:
 
 private:
     HWND m_toolbar = nullptr;
-    HIMAGELIST m_images = nullptr;
+    fw::UniqueImageList m_images;  // a toolbar does not free its image list
 };
 
 }  // namespace kit

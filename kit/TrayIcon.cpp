@@ -9,9 +9,9 @@ namespace {
 constexpr UINT_PTR kAnimationTimer = 1;
 const wchar_t kWindowClass[] = L"DravixTrayIconWindow";
 
-HICON loadIcon(UINT id) {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
-                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+fw::UniqueIcon loadIcon(UINT id) {
+    return fw::UniqueIcon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
 }
 
 }  // namespace
@@ -31,10 +31,6 @@ CTrayIcon::~CTrayIcon() {
         notify(NIM_DELETE, 0);
     if (m_window)
         DestroyWindow(m_window);
-    for (HICON frame : m_frames)
-        DestroyIcon(frame);
-    if (m_icon)
-        DestroyIcon(m_icon);
 }
 
 NOTIFYICONDATAW CTrayIcon::iconData(UINT flags) const {
@@ -50,7 +46,7 @@ bool CTrayIcon::notify(DWORD action, UINT flags) {
     NOTIFYICONDATAW data = iconData(flags);
     data.uCallbackMessage = m_callbackMessage;
     // Re-added after the taskbar came back: the frame when animating, else the still icon.
-    data.hIcon = m_animating && !m_frames.empty() ? m_frames[m_frame % m_frames.size()] : m_icon;
+    data.hIcon = m_animating && !m_frames.empty() ? m_frames[m_frame % m_frames.size()].get() : m_icon.get();
     lstrcpynW(data.szTip, m_tooltip.c_str(), ARRAYSIZE(data.szTip));
     return Shell_NotifyIconW(action, &data) != 0;
 }
@@ -72,8 +68,6 @@ void CTrayIcon::showIcon(HICON icon) {
 }
 
 void CTrayIcon::SetAnimationIcons(const std::vector<UINT>& iconIds) {
-    for (HICON frame : m_frames)
-        DestroyIcon(frame);
     m_frames.clear();
     for (UINT id : iconIds)
         m_frames.push_back(loadIcon(id));
@@ -91,10 +85,8 @@ void CTrayIcon::StopAnimation() {
 }
 
 void CTrayIcon::SetIcon(UINT iconId) {
-    if (m_icon)
-        DestroyIcon(m_icon);
     m_icon = loadIcon(iconId);
-    showIcon(m_icon);
+    showIcon(m_icon.get());
 }
 
 void CTrayIcon::ShowBalloonTip(const std::wstring& text, const std::wstring& title, DWORD iconFlags,
@@ -116,7 +108,7 @@ LRESULT CALLBACK CTrayIcon::windowProc(HWND window, UINT message, WPARAM wParam,
         try {
             if (message == WM_TIMER && wParam == kAnimationTimer && icon->m_animating && !icon->m_frames.empty()) {
                 icon->m_frame = (icon->m_frame + 1) % icon->m_frames.size();
-                icon->showIcon(icon->m_frames[icon->m_frame]);
+                icon->showIcon(icon->m_frames[icon->m_frame].get());
                 return 0;
             }
             if (message == WM_COMMAND) {

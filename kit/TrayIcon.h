@@ -4,6 +4,8 @@
 // commands of menus tracked with it and runs the animation.
 #pragma once
 
+#include "fw/Handle.h"
+
 #include <windows.h>
 #include <shellapi.h>
 
@@ -46,8 +48,8 @@ private:
     UINT m_id = 0;
     UINT m_callbackMessage = 0;
     std::wstring m_tooltip;
-    HICON m_icon = nullptr;
-    std::vector<HICON> m_frames;
+    fw::UniqueIcon m_icon;
+    std::vector<fw::UniqueIcon> m_frames;
     std::size_t m_frame = 0;
     bool m_animating = false;
     bool m_added = false;

@@ -40,15 +40,59 @@ void putLittleEndian(std::uint8_t* at, std::uint32_t value, int bytes) {
 }  // namespace
 
 std::string slotClipName(char slotKey) {
-    return concat("copy", std::string_view(&slotKey, 1));
+    return slotClipName(std::string_view(&slotKey, 1));
+}
+
+std::string slotClipName(std::string_view digit) {
+    return concat(kSlotPrefix, digit);
 }
 
 std::string historyClipName(int number) {
     return historyBaseName(number) + "-";
 }
 
+std::string historyClipName(std::string_view number) {
+    return historyBaseName(number) + "-";
+}
+
 std::string historyBaseName(int number) {
-    return "his" + std::to_string(number);
+    return historyBaseName(std::to_string(number));
+}
+
+std::string historyBaseName(std::string_view number) {
+    return concat(kHistoryPrefix, number);
+}
+
+bool isHistoryClipName(std::string_view clip) {
+    return clip.size() > kHistoryPrefix.size() + 1 && clip.compare(0, kHistoryPrefix.size(), kHistoryPrefix) == 0 &&
+           clip.back() == '-';
+}
+
+std::string historyClipNameOfBase(std::string_view base) {
+    return concat(base, "-");
+}
+
+std::string_view historyBaseOf(std::string_view historyClip) {
+    return historyClip.substr(0, historyClip.size() - 1);
+}
+
+std::string historyNumberText(int number) {
+    return std::to_string(number);
+}
+
+std::string slotNumberText(char digit) {
+    return concat(kSlotNumberPrefix, std::string_view(&digit, 1));
+}
+
+std::string clipNameFromNumberText(std::string_view numberText) {
+    if (numberText.size() == kSlotNumberPrefix.size() + 1 && numberText.compare(0, kSlotNumberPrefix.size(), kSlotNumberPrefix) == 0) {
+        const char digit = numberText.back();
+        return digit >= '0' && digit <= '9' ? slotClipName(digit) : std::string();
+    }
+    if (numberText.empty() || numberText.size() > 3 || numberText[0] == '0' ||
+        numberText.find_first_not_of("0123456789") != std::string_view::npos)
+        return {};
+    return historyClipName(numberText);
 }
 
 std::string timeElementName(std::string_view clip) {

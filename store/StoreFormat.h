@@ -42,19 +42,37 @@ inline constexpr int kMaxHistoryNumber = 999;
 // Clipboard format numbers the store looks at.
 inline constexpr int kFormatText = 1;
 inline constexpr int kFormatBitmap = 2;
-inline constexpr int kFormatDib = 8;
 inline constexpr int kFormatUnicodeText = 13;
 inline constexpr int kFormatFileList = 15;
 
-// Clip names: "copy" + slot key character ("copy%c"), "his" + number + "-" ("his%d-").
+// Clip names: "copy5" for slot 5, "his12-" for history clip 12 (the hyphen belongs to the
+// name); also from a key as text (a slot digit or a history number read from an element name).
+inline constexpr std::string_view kSlotPrefix = "copy";
+inline constexpr std::string_view kHistoryPrefix = "his";
 std::string slotClipName(char slotKey);
+std::string slotClipName(std::string_view digit);
 std::string historyClipName(int number);
+std::string historyClipName(std::string_view number);
 // "his" + number without the hyphen, as category elements use it.
 std::string historyBaseName(int number);
+std::string historyBaseName(std::string_view number);
+// "his" + number + "-" for a history clip; false for any other name.
+bool isHistoryClipName(std::string_view clip);
+// Between a history clip name and its base ("his12-" and "his12").
+std::string historyClipNameOfBase(std::string_view base);
+std::string_view historyBaseOf(std::string_view historyClip);
+
+// The number texts of the clip list's column 2: the history number, or "ctrl+alt+" + the slot
+// digit. A row's clip comes from it; a text that names no clip (anything but a slot digit or a
+// history number 1-999) gives an empty name, never a name that reaches other elements.
+inline constexpr std::string_view kSlotNumberPrefix = "ctrl+alt+";
+std::string historyNumberText(int number);
+std::string slotNumberText(char digit);
+std::string clipNameFromNumberText(std::string_view numberText);
 
 std::string timeElementName(std::string_view clip);
 std::string useTimeElementName(std::string_view clip);
-// clip + index ("%s%d"): the element and data file of one clipboard format.
+// "his12-" and 3 give "his12-3": the element and data file of one clipboard format.
 std::string formatElementName(std::string_view clip, int index);
 // "his3" -> "his3category".
 std::string categoryElementName(std::string_view historyBase);
@@ -98,7 +116,7 @@ bool isDeletableFolder(std::string_view path);
 struct LocalTime {
     int year, month, day, hour, minute, second;
 };
-// "%d-%02d-%02d %02d:%02d:%02d": sorts chronologically as text.
+// "2012-05-07 09:03:41": zero-padded, so that time stamps sort chronologically as text.
 std::string formatTimeStamp(const LocalTime& time);
 // The local time now, as a time stamp.
 std::string currentTimeStamp();

@@ -163,8 +163,7 @@ void CSysClipBoard::removeElement(std::string_view name) const {
 }
 
 void CSysClipBoard::removeClip(std::string_view clip) const {
-    const bool history = clip.size() > 4 && clip.compare(0, 3, "his") == 0 && clip.back() == '-';
-    const std::string category = history ? categoryElementName(clip.substr(0, clip.size() - 1)) : std::string();
+    const std::string category = isHistoryClipName(clip) ? categoryElementName(historyBaseOf(clip)) : std::string();
     updateIndex(false, [&](XmlDocument& doc) {
         std::vector<std::string> files;
         doc.resetPosition();
@@ -209,7 +208,7 @@ void CSysClipBoard::setCategory(std::string_view category, std::string_view hisN
         if (findRootChild(doc, categoryElementName(hisName)))
             return doc.enterElement() && doc.setElementText(category);
         // Filed directly after the clip's time element.
-        return findRootChild(doc, timeElementName(std::string(hisName) + "-")) && doc.enterElement() &&
+        return findRootChild(doc, timeElementName(historyClipNameOfBase(hisName))) && doc.enterElement() &&
                doc.addElement(categoryElementName(hisName), category);
     });
 }

@@ -105,32 +105,43 @@ std::string stageFolder(const std::vector<RootElement>& elements, const std::str
     return {};
 }
 
+// `elements` become the index at `indexPath` and their files, copied from `source`, the clip
+// files of `folder`: all of it, or nothing changes.
+ArchiveResult writeStore(const std::vector<RootElement>& elements, std::size_t expectedSize, const std::string& source,
+                         const std::string& folder, const std::string& indexPath) {
+    const std::string staged = stageFolder(elements, source, folder);
+    if (staged.empty())
+        return ArchiveResult::WriteFailed;
+    const std::string stagedIndex = files::temporarySibling(indexPath);
+    if (!files::writeAtomically(stagedIndex, storeText(elements, expectedSize))) {
+        files::deleteTree(staged);
+        return ArchiveResult::WriteFailed;
+    }
+    return putInPlace(staged, folder, stagedIndex, indexPath) ? ArchiveResult::Done : ArchiveResult::WriteFailed;
+}
+
+// The data folder of an archive may not be, hold or lie inside the store's own.
+bool overlapsStore(const std::string& archiveFolder, const StorePaths& paths) {
+    return archiveFolder.empty() || foldersOverlap(archiveFolder, paths.dataFolder()) ||
+           foldersOverlap(archiveFolder, paths.folder());
+}
+
 }  // namespace
 
 ArchiveResult CSysClipBoard::saveArchive(const std::string& path) const {
     if (!hasArchiveExtension(path))
         return ArchiveResult::NotAnArchive;
     const std::string folder = archiveDataFolder(path);
-    if (folder.empty() || foldersOverlap(folder, m_paths.dataFolder()) || foldersOverlap(folder, m_paths.folder()))
+    if (overlapsStore(folder, m_paths))
         return ArchiveResult::OverlapsStore;
     StoreLock lock;
     XmlDocument index;
-    const FileState state = readStoreFile(m_paths.indexFile(), index);
-    if (state == FileState::Unreadable)
+    if (readStoreFile(m_paths.indexFile(), index) == FileState::Unreadable)
         return ArchiveResult::StoreUnreadable;
-    const std::vector<RootElement> elements = rootElements(index);
     const std::size_t parent = folder.find_last_of("\\/");
     if (parent != std::string::npos && parent > 0)
         files::createFolder(folder.substr(0, parent));
-    const std::string staged = stageFolder(elements, m_paths.dataFolder(), folder);
-    if (staged.empty())
-        return ArchiveResult::WriteFailed;
-    const std::string stagedIndex = files::temporarySibling(path);
-    if (!files::writeAtomically(stagedIndex, storeText(elements, index.documentText().size()))) {
-        files::deleteTree(staged);
-        return ArchiveResult::WriteFailed;
-    }
-    return putInPlace(staged, folder, stagedIndex, path) ? ArchiveResult::Done : ArchiveResult::WriteFailed;
+    return writeStore(rootElements(index), index.documentText().size(), m_paths.dataFolder(), folder, path);
 }
 
 // The store is replaced only by an archive that reads whole: a missing, empty or damaged file
@@ -141,22 +152,12 @@ ArchiveResult CSysClipBoard::openArchive(const std::string& path) const {
     if (!hasArchiveExtension(path))
         return ArchiveResult::NotAnArchive;
     const std::string folder = archiveDataFolder(path);
-    if (folder.empty() || foldersOverlap(folder, m_paths.dataFolder()) || foldersOverlap(folder, m_paths.folder()))
+    if (overlapsStore(folder, m_paths))
         return ArchiveResult::OverlapsStore;
     XmlDocument archive;
     if (!archive.loadFile(path))
         return ArchiveResult::ArchiveUnreadable;
-    const std::vector<RootElement> elements = rootElements(archive);
-
     StoreLock lock;
-    const std::string staged = stageFolder(elements, folder, m_paths.dataFolder());
-    if (staged.empty())
-        return ArchiveResult::WriteFailed;
-    const std::string stagedIndex = files::temporarySibling(m_paths.indexFile());
-    if (!files::writeAtomically(stagedIndex, storeText(elements, archive.documentText().size()))) {
-        files::deleteTree(staged);
-        return ArchiveResult::WriteFailed;
-    }
-    return putInPlace(staged, m_paths.dataFolder(), stagedIndex, m_paths.indexFile()) ? ArchiveResult::Done
-                                                                                        : ArchiveResult::WriteFailed;
+    return writeStore(rootElements(archive), archive.documentText().size(), folder, m_paths.dataFolder(),
+                      m_paths.indexFile());
 }

@@ -24,15 +24,8 @@ void CPreviewEdit::Attach(HWND edit) {
 
 void CPreviewEdit::dropImage() {
     m_bPictureShown = 0;
-    if (m_imageDc) {
-        SelectObject(m_imageDc, m_imageOld);
-        DeleteDC(m_imageDc);
-        m_imageDc = nullptr;
-    }
-    if (m_imageBitmap) {
-        DeleteObject(m_imageBitmap);
-        m_imageBitmap = nullptr;
-    }
+    m_imageDc.reset();
+    m_imageBitmap.reset();
 }
 
 void CPreviewEdit::ShowText(const std::wstring& text) {
@@ -52,40 +45,37 @@ void CPreviewEdit::ShowPicture(HBITMAP bitmap) {
         return;
 
     // The stored image: the framed white pane with the fitted picture, drawn off screen.
-    m_imageDc = CreateCompatibleDC(nullptr);
-    m_imageBitmap = CreateCompatibleBitmap(client.get(), width, height);
-    m_imageOld = SelectObject(m_imageDc, m_imageBitmap);
-    SelectObject(m_imageDc, GetStockObject(BLACK_PEN));
-    HGDIOBJ oldBrush = SelectObject(m_imageDc, GetStockObject(WHITE_BRUSH));
-    Rectangle(m_imageDc, 0, 0, width, height);
-    SelectObject(m_imageDc, oldBrush);
-
+    m_imageBitmap.reset(CreateCompatibleBitmap(client.get(), width, height));
+    m_imageDc = fw::MemoryDc(nullptr);
+    m_imageDc.select(m_imageBitmap.get());
+    {
+        fw::SelectScope pen(m_imageDc.get(), GetStockObject(BLACK_PEN));
+        fw::SelectScope brush(m_imageDc.get(), GetStockObject(WHITE_BRUSH));
+        Rectangle(m_imageDc.get(), 0, 0, width, height);
+    }
     BITMAP description = {};
     PictureFit fit;
     if (bitmap && GetObjectW(bitmap, sizeof description, &description) &&
         fitPicture(width, height, description.bmWidth, description.bmHeight, fit)) {
-        HDC source = CreateCompatibleDC(client.get());
-        HGDIOBJ old = SelectObject(source, bitmap);
-        SetStretchBltMode(m_imageDc, HALFTONE);
-        StretchBlt(m_imageDc, fit.x, fit.y, fit.width, fit.height, source, 0, 0, description.bmWidth,
+        fw::MemoryDc source(client.get());
+        fw::SelectScope picture(source.get(), bitmap);
+        SetStretchBltMode(m_imageDc.get(), HALFTONE);
+        StretchBlt(m_imageDc.get(), fit.x, fit.y, fit.width, fit.height, source.get(), 0, 0, description.bmWidth,
                    description.bmHeight, SRCCOPY);
-        SelectObject(source, old);
-        DeleteDC(source);
     }
     m_bPictureShown = 1;
-    BitBlt(client.get(), 0, 0, width, height, m_imageDc, 0, 0, SRCCOPY);
+    BitBlt(client.get(), 0, 0, width, height, m_imageDc.get(), 0, 0, SRCCOPY);
 }
 
 // The stored image, stretched to the pane's current size.
 void CPreviewEdit::paintImage() {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(m_hWnd, &paint);
+    fw::PaintScope paint(m_hWnd);
     RECT area;
     GetClientRect(m_hWnd, &area);
     BITMAP size = {};
-    if (GetObjectW(m_imageBitmap, sizeof size, &size))
-        StretchBlt(dc, 0, 0, area.right, area.bottom, m_imageDc, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
-    EndPaint(m_hWnd, &paint);
+    if (GetObjectW(m_imageBitmap.get(), sizeof size, &size))
+        StretchBlt(paint.get(), 0, 0, area.right, area.bottom, m_imageDc.get(), 0, 0, size.bmWidth, size.bmHeight,
+                   SRCCOPY);
 }
 
 LRESULT CALLBACK CPreviewEdit::subclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,

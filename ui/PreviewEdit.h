@@ -2,6 +2,8 @@
 // In picture mode it paints a stored image of itself; the caller keeps its bitmap.
 #pragma once
 
+#include "fw/Handle.h"
+
 #include <windows.h>
 
 #include <string>
@@ -20,7 +22,6 @@ public:
     // Scaled into the pane (proportions kept, never enlarged, centred) on white with a black
     // frame; null shows the empty frame.
     void ShowPicture(HBITMAP bitmap);
-    bool pictureShown() const { return m_bPictureShown; }
 
 private:
     static LRESULT CALLBACK subclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
@@ -28,8 +29,8 @@ private:
     void paintImage();
 
     HWND m_hWnd = nullptr;
-    HDC m_imageDc = nullptr;
-    HBITMAP m_imageBitmap = nullptr;
-    HGDIOBJ m_imageOld = nullptr;
+    // The bitmap is declared first so that the DC lets go of it before it is deleted.
+    fw::UniqueBitmap m_imageBitmap;
+    fw::MemoryDc m_imageDc;
     int m_bPictureShown = 0;
 };

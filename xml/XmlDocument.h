@@ -133,6 +133,15 @@ private:
     bool setTextOf(int index, std::string_view text, int flags);
     bool setNodeText(std::string_view text, int flags);
     bool insertElement(std::string_view name, std::string_view text, int flags);
+    struct InsertionPoint {
+        int offset = 0;
+        int previous = 0;  // the sibling the new element follows (0: it becomes the first)
+    };
+    int newRecord(std::string_view name, int length, int startTagLength, int endTagLength, int parent, int flags);
+    InsertionPoint insertionPoint(int parent, int reference, int flags) const;
+    void insertIntoEmptyTag(int parent, int index, const std::string& element);
+    void insertAt(InsertionPoint point, int parent, int index, std::string element);
+    void makeCurrent(int index, bool asChild);
     int contentEnd(int parent) const;
     int contentStart(int parent) const;
     void replaceText(int offset, int removeLength, std::string_view insert);
@@ -179,8 +188,8 @@ bool isCanonicalUtf8(std::string_view text);
 // The UTF-8 text as it reads back after decoding and encoding again (invalid bytes as "?").
 std::string normalizeUtf8(std::string_view text);
 std::string declaredEncoding(std::string_view text);
-bool readTextFile(const std::string& path, std::string& text, std::string& result, int flags = 0);
-bool writeTextFile(const std::string& path, std::string_view text, std::string& result, int flags = 0);
+bool readTextFile(const std::string& path, std::string& text, std::string& result);
+bool writeTextFile(const std::string& path, std::string_view text, std::string& result);
 // The bytes writeTextFile puts on disk for `text`: UTF-8 documents get the byte-order mark.
 std::string textFileBytes(std::string_view text);
 // The other way: the text that readTextFile makes of a file's bytes (the mark skipped).

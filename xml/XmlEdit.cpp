@@ -257,6 +257,37 @@ bool XmlDocument::addChildElement(std::string_view name, std::string_view text, 
     return isEditable() && m_iPos && insertElement(name, text, flags | kOnChild);
 }
 
+namespace {
+
+// The text of a new element and the lengths its record keeps.
+struct NewElement {
+    std::string text;       // with its line break, if any
+    int length = 0;         // of the element itself
+    int startTagLength = 0;
+    int endTagLength = 0;
+};
+
+NewElement newElement(std::string_view name, std::string_view content, int flags) {
+    NewElement element;
+    element.text = "<" + std::string(name);
+    if (!content.empty()) {
+        element.text += ">";
+        element.startTagLength = static_cast<int>(element.text.size());
+        element.text += escapedContent(content, flags);
+        element.text += "</" + std::string(name) + ">";
+        element.endTagLength = static_cast<int>(name.size()) + 3;
+    } else {
+        element.text += (flags & kStartTagOnly) ? ">" : (flags & kSpaceBeforeSlash) ? " />" : "/>";
+        element.startTagLength = static_cast<int>(element.text.size());
+    }
+    element.length = static_cast<int>(element.text.size());
+    if (!(flags & kNoLineBreak))
+        element.text += kLineBreak;
+    return element;
+}
+
+}  // namespace
+
 bool XmlDocument::insertElement(std::string_view name, std::string_view text, int flags) {
     const bool onChild = (flags & kOnChild) != 0;
     const int parent = onChild ? m_iPos : m_iPosParent;
@@ -267,90 +298,92 @@ bool XmlDocument::insertElement(std::string_view name, std::string_view text, in
         return false;
     dropCurrentNode();
 
-    std::string element = "<" + std::string(name);
-    int startTagLength, endTagLength = 0;
-    if (!text.empty()) {
-        element += ">";
-        startTagLength = static_cast<int>(element.size());
-        element += escapedContent(text, flags);
-        element += "</" + std::string(name) + ">";
-        endTagLength = static_cast<int>(name.size()) + 3;
-    } else {
-        element += (flags & kStartTagOnly) ? ">" : (flags & kSpaceBeforeSlash) ? " />" : "/>";
-        startTagLength = static_cast<int>(element.size());
-    }
-    const int elementLength = static_cast<int>(element.size());
-    if (!(flags & kNoLineBreak))
-        element += kLineBreak;
+    NewElement element = newElement(name, text, flags);
+    const int index = newRecord(name, element.length, element.startTagLength, element.endTagLength, parent, flags);
+    if (parent && !rec(parent).hasEndTag())
+        insertIntoEmptyTag(parent, index, element.text);
+    else
+        insertAt(insertionPoint(parent, reference, flags), parent, index, std::move(element.text));
+    makeCurrent(index, onChild);
+    return true;
+}
 
-    const bool before = reference && (flags & kInsertBefore);
-    int previous;
-    int offset;
-    if (reference) {
-        offset = before ? rec(reference).start : rec(reference).end();
-        previous = before ? (rec(reference).has(ElementRecord::kFirstChild) ? 0 : rec(reference).prevSibling)
-                          : reference;
-    } else {
-        offset = contentEnd(parent);
-        previous = lastChild(parent);
-    }
-    // Whitespace up to the next tag or the end: the new element goes behind it, on a new line.
-    int skip = offset;
-    const int size = static_cast<int>(m_strDoc.size());
-    while (skip < size && isXmlSpace(m_strDoc[skip]))
-        ++skip;
-    if (skip == size || m_strDoc[skip] == '<')
-        offset = skip;
-
+int XmlDocument::newRecord(std::string_view name, int length, int startTagLength, int endTagLength, int parent,
+                           int flags) {
     const int index = allocRecord();
     ElementRecord& added = rec(index);
     added.clear();
-    added.length = elementLength;
+    added.length = length;
     added.setTagLengths(startTagLength, endTagLength);
     if (flags & kStartTagOnly)
         added.flags |= ElementRecord::kNotEnded;  // a lone start tag has no content of its own
     added.setLevel(parent ? rec(parent).level() + 1 : 0);
     added.keepNameLength(name.size());
+    return index;
+}
 
-    if (parent && !rec(parent).hasEndTag()) {
-        // "<UserInfo/>" becomes "<UserInfo>", CR LF, the new element, "</UserInfo>".
-        ElementRecord& p = rec(parent);
-        const std::string opening =
-            openingOf(std::string_view(m_strDoc).substr(static_cast<std::size_t>(p.start),
-                                                        static_cast<std::size_t>(p.length)));
-        const std::string closing = "</" + std::string(nameOf(parent)) + ">";
-        const std::string rewritten = opening + std::string(kLineBreak) + element + closing;
-        const int diff = static_cast<int>(rewritten.size()) - p.length;
-        replaceText(p.start, p.length, rewritten);
-        ElementRecord& updated = rec(parent);
-        updated.setTagLengths(static_cast<int>(opening.size()), static_cast<int>(closing.size()));
-        updated.length = static_cast<int>(rewritten.size());
-        rec(index).start = updated.start + static_cast<int>(opening.size() + kLineBreak.size());
-        linkAfter(index, parent, 0);
-        shiftBehind(parent, diff);
+// Directly after the reference element (before it with kInsertBefore), or after the parent's
+// last child; past any whitespace up to the next tag, so that it starts on a line of its own.
+XmlDocument::InsertionPoint XmlDocument::insertionPoint(int parent, int reference, int flags) const {
+    InsertionPoint point;
+    if (reference) {
+        const bool before = (flags & kInsertBefore) != 0;
+        point.offset = before ? rec(reference).start : rec(reference).end();
+        point.previous = before ? (rec(reference).has(ElementRecord::kFirstChild) ? 0 : rec(reference).prevSibling)
+                                : reference;
     } else {
-        // An empty "<r></r>" gets a line break before its first element.
-        int leading = 0;
-        if (parent && rec(parent).contentStart() == rec(parent).contentEnd()) {
-            element.insert(0, kLineBreak);
-            leading = static_cast<int>(kLineBreak.size());
-        }
-        replaceText(offset, 0, element);
-        rec(index).start = offset + leading;
-        linkAfter(index, parent, previous);
-        // The new element's own length is set; everything behind it moves by the inserted bytes.
-        shiftBehind(index, static_cast<int>(element.size()));
+        point.offset = contentEnd(parent);
+        point.previous = lastChild(parent);
     }
+    int skip = point.offset;
+    const int size = static_cast<int>(m_strDoc.size());
+    while (skip < size && isXmlSpace(m_strDoc[skip]))
+        ++skip;
+    if (skip == size || m_strDoc[skip] == '<')
+        point.offset = skip;
+    return point;
+}
 
-    if (onChild) {
+// "<UserInfo/>" becomes "<UserInfo>", CR LF, the new element, "</UserInfo>".
+void XmlDocument::insertIntoEmptyTag(int parent, int index, const std::string& element) {
+    ElementRecord& p = rec(parent);
+    const std::string opening =
+        openingOf(std::string_view(m_strDoc).substr(static_cast<std::size_t>(p.start), static_cast<std::size_t>(p.length)));
+    const std::string closing = "</" + std::string(nameOf(parent)) + ">";
+    const std::string rewritten = opening + std::string(kLineBreak) + element + closing;
+    const int diff = static_cast<int>(rewritten.size()) - p.length;
+    replaceText(p.start, p.length, rewritten);
+    ElementRecord& updated = rec(parent);
+    updated.setTagLengths(static_cast<int>(opening.size()), static_cast<int>(closing.size()));
+    updated.length = static_cast<int>(rewritten.size());
+    rec(index).start = updated.start + static_cast<int>(opening.size() + kLineBreak.size());
+    linkAfter(index, parent, 0);
+    shiftBehind(parent, diff);
+}
+
+void XmlDocument::insertAt(InsertionPoint point, int parent, int index, std::string element) {
+    // An empty "<r></r>" gets a line break before its first element.
+    int leading = 0;
+    if (parent && rec(parent).contentStart() == rec(parent).contentEnd()) {
+        element.insert(0, kLineBreak);
+        leading = static_cast<int>(kLineBreak.size());
+    }
+    replaceText(point.offset, 0, element);
+    rec(index).start = point.offset + leading;
+    linkAfter(index, parent, point.previous);
+    // The new element's own length is set; everything behind it moves by the inserted bytes.
+    shiftBehind(index, static_cast<int>(element.size()));
+}
+
+void XmlDocument::makeCurrent(int index, bool asChild) {
+    if (asChild) {
         m_iPosChild = index;
-    } else {
-        m_iPos = index;
-        m_iPosChild = 0;
-        m_nNodeType = kNodeElement;
-        m_nNodeOffset = m_nNodeLength = 0;
+        return;
     }
-    return true;
+    m_iPos = index;
+    m_iPosChild = 0;
+    m_nNodeType = kNodeElement;
+    m_nNodeOffset = m_nNodeLength = 0;
 }
 
 bool XmlDocument::deleteElement() {

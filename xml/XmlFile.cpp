@@ -87,7 +87,7 @@ bool readWholeFile(std::FILE* file, std::string& bytes, int& error) {
 
 }  // namespace
 
-bool readTextFile(const std::string& path, std::string& text, std::string& result, int /*flags*/) {
+bool readTextFile(const std::string& path, std::string& text, std::string& result) {
     FileHandle file = openFileUtf8(path, "rb");
     if (!file) {
         result = systemErrorText(errno);
@@ -126,7 +126,7 @@ std::string textFileBytes(std::string_view text) {
     return bytes;
 }
 
-bool writeTextFile(const std::string& path, std::string_view text, std::string& result, int /*flags*/) {
+bool writeTextFile(const std::string& path, std::string_view text, std::string& result) {
     FileHandle file = openFileUtf8(path, "wb");
     if (!file) {
         result = systemErrorText(errno);

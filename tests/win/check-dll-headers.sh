@@ -7,8 +7,8 @@ status=0
 fail() { echo "FAIL $*"; status=1; }
 
 expected="GetOperXmlStatus KeyboardProc MouseProc Paste2Window PasteData2Window ResumeClipData SaveClipData SetCurrentClipData SetOperXmlStatus UnHook installhook"
-for spec in "x86_64:$1:40" "i686:$2:24"; do
-    IFS=: read -r arch dll shared_size <<<"$spec"
+for build in "x86_64:$1:40" "i686:$2:24"; do
+    IFS=: read -r arch dll shared_size <<<"$build"
     objdump="$arch-w64-mingw32-objdump"
     [ -f "$dll" ] || { fail "$dll is missing"; continue; }
     section=$("$objdump" -h "$dll" | grep -A1 ' \.SHARDAT ' || true)
