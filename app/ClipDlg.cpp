@@ -56,6 +56,7 @@ bool CClipDlg::OnInitDialog() {
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
     m_list = fw::CListView(item(IDC_CLIP_LIST));
+    m_clipList.Attach(m_list.hwnd());
     m_tree = fw::CTreeView(item(IDC_CATEGORY_TREE));
     m_preview.Attach(item(IDC_PREVIEW));
     m_status = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 30, hwnd(), nullptr,
@@ -186,6 +187,9 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
     case store::kMsgStoreDamaged:
         OnStoreDamaged();
         return true;
+    case store::kMsgCopyListRows:
+        result = CopyListRows(wParam, lParam);
+        return true;
     case CClipTrayIcon::kNotifyMessage:
         result = m_tray.OnTrayNotification(wParam, lParam);
         return true;
@@ -213,6 +217,9 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
     case ID_FILE_EXIT:
     case ID_TRAY_EXIT:
         RequestExit();
+        return true;
+    case ID_DELETE_CLIPS:
+        m_clipList.DeleteSelected();
         return true;
     case ID_TRAY_PAUSE:
         if (!m_bPaused)

@@ -4,6 +4,7 @@
 // sorting, paste target).
 #pragma once
 
+#include "ClipListCtrl.h"
 #include "ClipTrayIcon.h"
 #include "CommandBars.h"
 #include "DockPanes.h"
@@ -17,7 +18,7 @@
 #include <string>
 #include <utility>
 
-class CClipDlg : public fw::CDialog {
+class CClipDlg : public fw::CDialog, private CClipListCtrl::Owner {
 public:
     // The hook library comes bound; the store of the previous run has been emptied.
     explicit CClipDlg(HookLibrary hook);
@@ -26,7 +27,7 @@ public:
     // Called by the application's message filter for every message of the dialog's loop.
     bool PreTranslateMessage(MSG* message);
 
-    void ShowPreview(int row);
+    void ShowPreview(int row) override;
     void FillClipList(HTREEITEM node);
     void ActivateTargetWindow();
     void SortByColumn(int column, bool ascending);
@@ -71,7 +72,10 @@ private:
     void OnStoreDamaged();
 
     // ClipDlgView.cpp
+    void RefreshView() override;
+    void PasteClip(const std::string& clip) override;
     void OnTreeSelectionChanged();
+    LRESULT CopyListRows(WPARAM processId, LPARAM request);
     void OnHeaderClick(int column);
 
     // Recording paused and resumed (the tray's commands), and the closing sequence.
@@ -81,6 +85,7 @@ private:
     void unloadHookLibrary();
 
     fw::CListView m_list;
+    CClipListCtrl m_clipList{*this};
     bool m_bStoreDamageReported = false;
     fw::CTreeView m_tree;
     CPreviewEdit m_preview;

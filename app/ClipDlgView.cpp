@@ -5,11 +5,16 @@
 #include "ClipRules.h"
 #include "FileRecordReader.h"
 #include "ListSupport.h"
+#include "Protocol.h"
 #include "StoreFormat.h"
 #include "StoreFile.h"
 #include "SysClipBoard.h"
 #include "XmlDocument.h"
+#include "fw/Handle.h"
 #include "fw/Text.h"
+#include "fw/Trace.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -63,6 +68,45 @@ void CClipDlg::FillClipList(HTREEITEM node) {
     }
     for (int row = m_list.GetItemCount() - 1; row >= static_cast<int>(rows.size()); --row)
         m_list.DeleteItem(row);
+}
+
+// The rows for the clip menu of another process, written into the block it made; the block's
+// size is checked before anything is written.
+LRESULT CClipDlg::CopyListRows(WPARAM processId, LPARAM request) {
+    const std::string name = store::listRowsBlockName(static_cast<unsigned long>(processId), static_cast<unsigned long>(request));
+    const fw::UniqueKernelObject mapping(OpenFileMappingW(FILE_MAP_WRITE, FALSE, fw::toWide(name).c_str()));
+    if (!mapping)
+        return 0;
+    const fw::MappedView view(mapping.get());
+    MEMORY_BASIC_INFORMATION region = {};
+    if (!view.data() || !VirtualQuery(view.data(), &region, sizeof region) || region.RegionSize < sizeof(store::ListRowsHeader))
+        return 0;
+    auto* header = static_cast<store::ListRowsHeader*>(view.data());
+    const std::size_t room = (region.RegionSize - sizeof(store::ListRowsHeader)) / sizeof(store::ListRowRecord);
+    const std::size_t capacity = std::min<std::size_t>(header->capacity, room);
+    auto* records = reinterpret_cast<store::ListRowRecord*>(header + 1);
+    const int count = std::min(m_list.GetItemCount(), static_cast<int>(capacity));
+
+    for (int row = 0; row < count; ++row) {
+        store::ListRowRecord& record = records[row];
+        record = {};
+        record.image = m_list.GetItemImage(row);
+        const std::wstring number = m_list.GetItemText(row, 2), content = m_list.GetItemText(row, 0);
+        std::copy_n(number.begin(), std::min<std::size_t>(number.size(), std::size(record.number)), record.number);
+        std::copy_n(content.begin(), std::min<std::size_t>(content.size(), std::size(record.content)), record.content);
+    }
+    header->count = static_cast<std::uint32_t>(count);
+    return count + 1;
+}
+
+void CClipDlg::RefreshView() {
+    FillClipList(m_tree.GetSelectedItem());
+}
+
+void CClipDlg::PasteClip(const std::string& clip) {
+    ActivateTargetWindow();
+    if (m_hook.PasteData2Window)
+        m_hook.PasteData2Window(clip.c_str());
 }
 
 void CClipDlg::ShowPreview(int row) {

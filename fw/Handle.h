@@ -195,6 +195,23 @@ private:
     HDC m_dc = nullptr;
 };
 
+// MapViewOfFile/UnmapViewOfFile.
+class MappedView {
+public:
+    explicit MappedView(HANDLE mapping, DWORD access = FILE_MAP_WRITE, SIZE_T bytes = 0)
+        : m_data(MapViewOfFile(mapping, access, 0, 0, bytes)) {}
+    ~MappedView() {
+        if (m_data)
+            UnmapViewOfFile(m_data);
+    }
+    MappedView(const MappedView&) = delete;
+    MappedView& operator=(const MappedView&) = delete;
+    void* data() const { return m_data; }
+
+private:
+    void* m_data;
+};
+
 // GlobalLock/GlobalUnlock.
 class GlobalLockScope {
 public:

@@ -39,8 +39,8 @@ void Trace(const char* format, ...) {
     va_start(arguments, format);
     std::vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
-    char prefix[48];
-    std::snprintf(prefix, sizeof prefix, "%lu %lu ", GetCurrentProcessId(), GetCurrentThreadId());
+    char prefix[64];
+    std::snprintf(prefix, sizeof prefix, "%lu %lu %lu ", GetCurrentProcessId(), GetCurrentThreadId(), GetTickCount());
     const std::string line = std::string(prefix) + text + "\r\n";
     OutputDebugStringA(line.c_str());
     appendLine(line);

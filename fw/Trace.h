@@ -1,7 +1,7 @@
 // Diagnostics: the one way this program reports what went wrong. Traces go to the debugger, and
 // are appended to the file named by the environment variable DRAVIX_LOG when it is set (the
 // debug switch; every process the program's hooks run in writes to the same file, one line per
-// call, each line starting with the process and thread).
+// call, each line starting with the process, the thread and the tick count).
 #pragma once
 
 #include <windows.h>

@@ -1,6 +1,7 @@
 // Latchkit.dll: library start-up and the exported functions, including the two hook procedures.
 // No exception may leave a hook procedure, a timer procedure or an export into the caller, and
 // nothing here shows a window or ends the process it was loaded into.
+#include "ClipMenu.h"
 #include "Guard.h"
 #include "HotkeyRules.h"
 #include "MyClipboard.h"
@@ -97,6 +98,9 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
 }
 
 LRESULT CALLBACK MouseProc(int code, WPARAM message, LPARAM record) {
+    if (code >= 0 && (message == WM_RBUTTONDOWN || message == WM_RBUTTONUP) &&
+        guarded(false, [&] { return HandleClipMenuMouse(message, *reinterpret_cast<const MOUSEHOOKSTRUCT*>(record)); }))
+        return 1;
     return CallNextHookEx(g_hMouseHook, code, message, record);
 }
 

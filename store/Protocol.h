@@ -2,6 +2,8 @@
 // finds the main window, and the window messages it posts there.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace store {
@@ -15,5 +17,23 @@ inline constexpr int kMainListId = 1000;
 inline constexpr unsigned kMsgSlotCopied = 0x400 + 1;    // wParam: the slot key, '0' to '9'
 inline constexpr unsigned kMsgClipPasted = 0x400 + 3;    // wParam: the history number pasted, or 0
 inline constexpr unsigned kMsgStoreDamaged = 0x400 + 5;  // a store file could not be read and was set aside
+// Sent (not posted) by the clip menu: the main window copies the rows of its list into the
+// shared block named by listRowsBlockName(wParam, lParam) and answers the number of rows + 1
+// (0: it did not). One message instead of two list messages per row across processes.
+inline constexpr unsigned kMsgCopyListRows = 0x400 + 7;
+
+// The shared block of a list-row request: a header, then the records in list order.
+struct ListRowsHeader {
+    std::uint32_t capacity;  // records the block has room for
+    std::uint32_t count;     // records the main window wrote
+};
+struct ListRowRecord {
+    std::int32_t image;         // the row's kind
+    char16_t number[24];        // column 2, zero-terminated when shorter
+    char16_t content[40];       // column 0, the first 40 units
+};
+inline std::string listRowsBlockName(unsigned long processId, unsigned long request) {
+    return "Local\\Dravix.ListRows." + std::to_string(processId) + "." + std::to_string(request);
+}
 
 }  // namespace store

@@ -1,7 +1,7 @@
 // A small target application for real-input tests: a top-level window (or, with the class
 // "#dialog", a dialog) holding one multi-line edit control, its text selected and focused. It
-// logs every key press the edit receives, and answers WM_APP+1 with its thread's view of Ctrl
-// (GetKeyState).
+// logs every key press and right button the edit receives, and answers WM_APP+1 with its
+// thread's view of Ctrl (GetKeyState).
 //   edit_target.exe <title> <text> [window class | #dialog] [key log path]
 #include <windows.h>
 #include <shellapi.h>
@@ -23,6 +23,10 @@ const wchar_t* g_text = L"";
 LRESULT CALLBACK editProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (g_log && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)) {
         std::fprintf(g_log, "%s %u\n", message == WM_KEYDOWN ? "down" : "sysdown", static_cast<unsigned>(wParam));
+        std::fflush(g_log);
+    }
+    if (g_log && (message == WM_RBUTTONDOWN || message == WM_RBUTTONUP)) {
+        std::fprintf(g_log, "%s\n", message == WM_RBUTTONDOWN ? "rdown" : "rup");
         std::fflush(g_log);
     }
     return CallWindowProcW(g_editProc, window, message, wParam, lParam);

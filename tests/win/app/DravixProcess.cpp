@@ -154,6 +154,20 @@ void DravixProcess::selectTreeNode(int which) const {
     SendMessageW(view, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
 }
 
+void DravixProcess::selectRows(const std::vector<int>& rows) const {
+    void* remote = remoteAlloc(sizeof(LVITEMW));
+    auto setState = [&](int row, UINT state) {
+        LVITEMW item = {};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = state;
+        WriteProcessMemory(m_remoteProcess, remote, &item, sizeof item, nullptr);
+        SendMessageW(list(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+    };
+    setState(-1, 0);
+    for (int row : rows)
+        setState(row, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
 HWND findProcessWindow(DWORD processId, const std::wstring& title, HWND except) {
     for (HWND window = FindWindowW(nullptr, title.c_str()); window;
          window = FindWindowExW(nullptr, window, nullptr, title.c_str())) {

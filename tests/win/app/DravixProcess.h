@@ -42,6 +42,8 @@ public:
     RECT headerItemRect(int column) const;
     // Selects a tree node by its position: 0 root, 1 collection, 2 hotkeys.
     void selectTreeNode(int which) const;
+    // Exactly these rows selected (none for an empty list).
+    void selectRows(const std::vector<int>& rows) const;
 
 private:
     // Memory in dravix's process for list-view messages that take pointers.

@@ -1,0 +1,122 @@
+#include "ClipMenu.h"
+
+#include "ClipMenuRules.h"
+#include "Guard.h"
+#include "MenuEx.h"
+#include "MyClipboard.h"
+#include "Protocol.h"
+#include "RemoteList.h"
+#include "SharedState.h"
+#include "fw/Text.h"
+#include "fw/Trace.h"
+
+#include <chrono>
+
+namespace {
+
+constexpr int kIconSize = 16;
+constexpr int kThumbnailSize = 32;
+
+// Where the menu opens: the point of the button's release (the menu itself is shown from a
+// timer, after the hook has returned).
+POINT g_menuPoint = {};
+
+// The thread's own view (it has seen the key) or the keyboard's (the click may land in a window
+// of a thread that did not get the key).
+bool isControlDown() {
+    return ((GetKeyState(VK_CONTROL) | GetAsyncKeyState(VK_CONTROL)) & 0x8000) != 0;
+}
+
+long long millisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The rows of the main window's list as items, with the image of their kind.
+void fillFromList(CMenuEx& menu, HWND main, HWND list) {
+    const auto started = std::chrono::steady_clock::now();
+    std::vector<RemoteRow> rows;
+    switch (readListRowsReversed(main, list, rows)) {
+    case RemoteReadResult::NoMemory:
+        MessageBoxW(nullptr, L"create memory error", nullptr, MB_OK);
+        return;
+    case RemoteReadResult::NotReleased:
+        MessageBoxW(nullptr, L"free memory fail", nullptr, MB_OK);
+        break;
+    case RemoteReadResult::Read:
+        break;
+    }
+    const auto read = millisecondsSince(started);
+    const store::StorePaths& paths = theClipboard.paths();
+    std::string commands;
+    for (const RemoteRow& row : rows) {
+        const std::optional<clipmenu::Item> item = clipmenu::itemForRow(row.number, row.content);
+        if (!item)
+            continue;
+        if (commands.size() < 400)
+            commands += " " + std::to_string(item->command);
+        const std::wstring text(item->text.begin(), item->text.end());
+        switch (row.image) {
+        case 0:
+            menu.AppendClipItem(item->command, text, kIconSize, kIconSize, g_hMenuBitmaps[2].get());
+            break;
+        case 1:
+            menu.AppendPictureItem(item->command, text, kThumbnailSize, fw::toWide(paths.bitmapFile(item->clip)));
+            break;
+        case 2:
+            menu.AppendClipItem(item->command, text, kIconSize, kIconSize, g_hMenuBitmaps[1].get());
+            break;
+        default:
+            break;
+        }
+    }
+    fw::Trace("clip menu: %u rows read in %lld ms, items made in %lld ms", static_cast<unsigned>(rows.size()), read,
+              millisecondsSince(started) - read);
+    fw::Trace("clip menu commands:%s", commands.c_str());
+}
+
+void pasteChoice(UINT command) {
+    const std::optional<clipmenu::Choice> choice = clipmenu::choiceForCommand(command);
+    if (!choice)
+        return;
+    theClipboard.m_nHistoryIndex = choice->historyNumber;
+    theClipboard.pasteFromClipboard(choice->clip);
+    InterlockedExchange(&g_bMenuPending, 0);
+}
+
+void CALLBACK timerProcShowMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    guarded(0, [] {
+        CMenuEx menu;
+        HWND main = findMainWindow();
+        HWND list = main ? GetDlgItem(main, store::kMainListId) : nullptr;
+        if (list && menu.handle())
+            fillFromList(menu, main, list);
+        if (!menu.handle())
+            return 0;
+        CMenuHookWnd owner;
+        fw::Trace("clip menu shown with %d items", GetMenuItemCount(menu.handle()));
+        const UINT chosen = owner.Track(menu, g_menuPoint);
+        fw::Trace("clip menu closed: %u; %d thumbnails read in %lld ms", chosen, menu.thumbnailsLoaded(),
+                  menu.thumbnailMilliseconds());
+        pasteChoice(chosen);
+        return 0;
+    });
+}
+
+}  // namespace
+
+bool HandleClipMenuMouse(WPARAM message, const MOUSEHOOKSTRUCT& record) {
+    if (!isControlDown())
+        return false;
+    if (message == WM_RBUTTONDOWN) {
+        InterlockedExchange(&g_bMenuPending, 0);
+        return true;  // the application never sees it, menu or not
+    }
+    // One menu at a time in the whole desktop until a choice is made or the button goes down again.
+    if (InterlockedCompareExchange(&g_bMenuPending, 1, 0) != 0)
+        return true;
+    g_menuPoint = record.pt;
+    if (!SetTimer(nullptr, 0, 0, timerProcShowMenu))
+        InterlockedExchange(&g_bMenuPending, 0);
+    return true;
+}

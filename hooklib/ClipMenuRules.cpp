@@ -1,0 +1,45 @@
+#include "ClipMenuRules.h"
+
+#include "StoreFormat.h"
+#include "Text.h"
+#include "XmlDocument.h"
+
+namespace clipmenu {
+
+namespace {
+
+bool isSpace(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\u3000';
+}
+
+}  // namespace
+
+std::optional<Item> itemForRow(std::u16string_view numberText, std::u16string_view content) {
+    const std::string number = utf16ToUtf8(numberText);
+    Item item;
+    item.clip = store::clipNameFromNumberText(number);
+    if (item.clip.empty())
+        return std::nullopt;
+    const bool slot = item.clip.compare(0, store::kSlotPrefix.size(), store::kSlotPrefix) == 0;
+    const std::string key = slot ? number.substr(store::kSlotNumberPrefix.size()) : number;
+    item.command = (slot ? kSlotCommandBase : kHistoryCommandBase) + static_cast<unsigned>(std::stoi(key));
+    std::u16string text = utf8ToUtf16(key) + u". " + std::u16string(content.substr(0, kContentUnits));
+    text = store::replaceAll(text, u"\r\n", u"");
+    std::size_t start = 0;
+    while (start < text.size() && isSpace(text[start]))
+        ++start;
+    item.text = text.substr(start);
+    return item;
+}
+
+std::optional<Choice> choiceForCommand(unsigned command) {
+    if (command >= kHistoryCommandBase && command <= kHistoryCommandBase + store::kMaxHistoryNumber &&
+        command > kHistoryCommandBase)
+        return Choice{store::historyClipName(static_cast<int>(command - kHistoryCommandBase)),
+                      static_cast<int>(command - kHistoryCommandBase)};
+    if (command >= kSlotCommandBase && command <= kSlotCommandBase + 9)
+        return Choice{store::slotClipName(static_cast<char>('0' + (command - kSlotCommandBase))), 0};
+    return std::nullopt;
+}
+
+}  // namespace clipmenu

@@ -1,0 +1,35 @@
+// The decisions of the clip menu as plain functions (no <windows.h>): which row of the main
+// window's list becomes which item, and which clip a chosen command stands for.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace clipmenu {
+
+inline constexpr unsigned kSlotCommandBase = 998000;     // + slot digit
+inline constexpr unsigned kHistoryCommandBase = 999000;  // + history number
+// The content of a row is shown with at most this many UTF-16 units.
+inline constexpr std::size_t kContentUnits = 40;
+
+struct Item {
+    unsigned command = 0;
+    std::string clip;      // the clip it pastes
+    std::u16string text;   // "N. content"
+};
+
+// The item of a list row from its number text (column 2) and content (column 0): "17. text" with
+// every CR LF removed and leading white space trimmed, the content cut to 40 units. Nothing for a
+// row whose number text names no clip.
+std::optional<Item> itemForRow(std::u16string_view numberText, std::u16string_view content);
+
+// The clip a chosen command pastes and the history number it carries (0 for a slot); nothing
+// for any other command (a dismissed menu gives 0).
+struct Choice {
+    std::string clip;
+    int historyNumber = 0;
+};
+std::optional<Choice> choiceForCommand(unsigned command);
+
+}  // namespace clipmenu

@@ -1,0 +1,177 @@
+#include "MenuEx.h"
+
+#include "SharedState.h"
+#include "fw/Trace.h"
+
+#include <chrono>
+
+namespace {
+
+const wchar_t kHookWindowClass[] = L"DravixClipMenuOwner";
+constexpr int kTextGap = 10;     // between the picture and the text
+constexpr int kRightMargin = 8;  // after the text, so that it is not cut
+
+// The font menus are drawn with.
+fw::UniqueFont menuFont() {
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        return fw::UniqueFont();
+    return fw::UniqueFont(CreateFontIndirectW(&metrics.lfMenuFont));
+}
+
+}  // namespace
+
+CMenuEx::CMenuEx()
+    : m_menu(CreatePopupMenu()),
+      m_font(menuFont()),
+      m_selectedText(GetSysColor(COLOR_HIGHLIGHTTEXT)),
+      m_text(GetSysColor(COLOR_MENUTEXT)) {}
+
+void CMenuEx::AppendClipItem(UINT command, const std::wstring& text, int width, int height, HBITMAP bitmap) {
+    m_items.push_back(std::make_unique<ItemData>(ItemData{command, width, height, bitmap, text, {}}));
+    AppendMenuW(m_menu.get(), MF_OWNERDRAW, command, reinterpret_cast<LPCWSTR>(m_items.back().get()));
+}
+
+void CMenuEx::AppendPictureItem(UINT command, const std::wstring& text, int size, const std::wstring& bitmapFile) {
+    AppendClipItem(command, text, size, size, nullptr);
+    m_items.back()->pictureFile = bitmapFile;
+}
+
+// A file that cannot be read leaves the item without a picture (and is not tried again).
+HBITMAP CMenuEx::pictureOf(ItemData& data) {
+    if (data.bitmap || data.pictureFile.empty())
+        return data.bitmap;
+    const auto started = std::chrono::steady_clock::now();
+    fw::UniqueBitmap thumbnail(static_cast<HBITMAP>(
+        LoadImageW(nullptr, data.pictureFile.c_str(), IMAGE_BITMAP, data.width, data.height, LR_LOADFROMFILE)));
+    data.pictureFile.clear();
+    data.bitmap = thumbnail.get();
+    m_thumbnails.push_back(std::move(thumbnail));
+    ++m_nThumbnails;
+    m_thumbnailMs += std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
+    return data.bitmap;
+}
+
+UINT CMenuEx::TrackClipMenu(UINT flags, int x, int y, HWND owner, const RECT* exclude) {
+    TPMPARAMS params = {};
+    params.cbSize = sizeof params;
+    if (exclude)
+        params.rcExclude = *exclude;
+    return static_cast<UINT>(TrackPopupMenuEx(m_menu.get(), flags, x, y, owner, exclude ? &params : nullptr));
+}
+
+void CMenuEx::MeasureItem(MEASUREITEMSTRUCT& item) {
+    const auto* data = reinterpret_cast<const ItemData*>(item.itemData);
+    if (!data || data->command == 0) {
+        item.itemHeight = static_cast<UINT>(m_nSeparatorHeight);
+        return;
+    }
+    if (!m_owner) {
+        fw::Trace("CWnd Get DC error");
+        return;
+    }
+    if (!m_measureDc) {
+        fw::WindowDc screen(m_owner);
+        m_measureDc = fw::MemoryDc(screen.get());
+        m_measureDc.select(m_font.get());
+    }
+    SIZE extent = {};
+    GetTextExtentPoint32W(m_measureDc.get(), data->text.c_str(), static_cast<int>(data->text.size()), &extent);
+    item.itemWidth = static_cast<UINT>(data->width + kTextGap + extent.cx + kRightMargin);
+    item.itemHeight = static_cast<UINT>(data->height + 5);
+}
+
+void CMenuEx::DrawItem(const DRAWITEMSTRUCT& item) {
+    auto* data = reinterpret_cast<ItemData*>(item.itemData);
+    if (!data)
+        return;
+    HDC dc = item.hDC;
+    const RECT& area = item.rcItem;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    {
+        const fw::UniqueBrush background(CreateSolidBrush(m_background));
+        FillRect(dc, &area, background.get());
+    }
+    RECT textArea = {area.left + data->width + kTextGap, area.top + 2, area.right, area.bottom + 2};
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    if (data->command == 0) {
+        // A separator: a sunken line across the middle.
+        const int middle = (textArea.top + textArea.bottom) / 2;
+        const fw::UniquePen dark(CreatePen(PS_SOLID, 1, RGB(64, 0, 128)));
+        const fw::UniquePen light(CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
+        fw::SelectScope pen(dc, dark.get());
+        MoveToEx(dc, textArea.left, middle, nullptr);
+        LineTo(dc, textArea.right - 2, middle);
+        SelectObject(dc, light.get());
+        MoveToEx(dc, textArea.left, middle + 1, nullptr);
+        LineTo(dc, textArea.right - 2, middle + 1);
+        SetBkMode(dc, oldMode);
+        return;
+    }
+    if (selected) {
+        const fw::UniquePen frame(CreatePen(PS_SOLID, 1, RGB(49, 106, 197)));
+        const fw::UniqueBrush fill(CreateSolidBrush(RGB(0, 0, 255)));
+        fw::SelectScope pen(dc, frame.get());
+        fw::SelectScope brush(dc, fill.get());
+        Rectangle(dc, area.left, area.top, area.right, area.bottom);
+    }
+    fw::SelectScope selectedFont(dc, m_font.get());
+    const COLORREF oldColor = SetTextColor(dc, selected ? m_selectedText : m_text);
+    if (item.itemState & ODS_GRAYED)
+        DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(data->text.c_str()), static_cast<WPARAM>(data->text.size()),
+                   textArea.left, textArea.top, textArea.right - textArea.left, textArea.bottom - textArea.top,
+                   DST_PREFIXTEXT | DSS_DISABLED);
+    else
+        DrawTextW(dc, data->text.c_str(), static_cast<int>(data->text.size()), &textArea,
+                  DT_VCENTER | DT_EXPANDTABS | DT_SINGLELINE | DT_NOPREFIX);
+    SetTextColor(dc, oldColor);
+    if (HBITMAP bitmap = pictureOf(*data)) {
+        fw::MemoryDc source(dc);
+        fw::SelectScope picture(source.get(), bitmap);
+        BitBlt(dc, area.left, area.top + 2, data->width + 4, data->height + 4, source.get(), 0, 0, SRCCOPY);
+    }
+    SetBkMode(dc, oldMode);
+}
+
+CMenuHookWnd::CMenuHookWnd() {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = g_hLibrary;
+    windowClass.lpszClassName = kHookWindowClass;
+    RegisterClassW(&windowClass);  // a second registration in the process fails harmlessly
+    m_hWnd = CreateWindowExW(WS_EX_TOOLWINDOW, kHookWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, g_hLibrary,
+                             nullptr);
+    if (!m_hWnd)
+        fw::ReportFailure("CreateWindowExW");
+}
+
+CMenuHookWnd::~CMenuHookWnd() {
+    if (m_hWnd)
+        DestroyWindow(m_hWnd);
+}
+
+UINT CMenuHookWnd::Track(CMenuEx& menu, POINT at) {
+    if (!m_hWnd)
+        return 0;
+    menu.SetOwner(m_hWnd);
+    SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&menu));
+    g_pTrackingMenu = &menu;
+    const UINT chosen = menu.TrackClipMenu(TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, m_hWnd, nullptr);
+    g_pTrackingMenu = nullptr;
+    SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
+    return chosen;
+}
+
+LRESULT CALLBACK CMenuHookWnd::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* menu = reinterpret_cast<CMenuEx*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (menu && message == WM_MEASUREITEM) {
+        menu->MeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        return TRUE;
+    }
+    if (menu && message == WM_DRAWITEM) {
+        menu->DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}

@@ -1,0 +1,77 @@
+// CMenuEx: the owner-drawn popup menu of clips, with a picture beside each item (the library's
+// icons for texts and file lists, a 32 x 32 thumbnail for a picture clip). CMenuHookWnd is the
+// hidden window of the application's thread that owns the menu while it is shown and hands the
+// menu's measure and draw requests to it.
+#pragma once
+
+#include "fw/Handle.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CMenuEx {
+public:
+    CMenuEx();
+    ~CMenuEx() = default;
+    CMenuEx(const CMenuEx&) = delete;
+    CMenuEx& operator=(const CMenuEx&) = delete;
+
+    HMENU handle() const { return m_menu.get(); }
+    // `bitmap` stays the caller's (or the library's).
+    void AppendClipItem(UINT command, const std::wstring& text, int width, int height, HBITMAP bitmap);
+    // A picture clip: its bitmap file is read, as a thumbnail of that size, only when the item is
+    // first drawn (a long menu shows a few of its items), and freed with the menu.
+    void AppendPictureItem(UINT command, const std::wstring& text, int size, const std::wstring& bitmapFile);
+    // Thumbnails read so far, and the time it took.
+    int thumbnailsLoaded() const { return m_nThumbnails; }
+    long long thumbnailMilliseconds() const { return m_thumbnailMs; }
+    void SetOwner(HWND owner) { m_owner = owner; }
+    // The chosen command, or 0 when the menu was dismissed.
+    UINT TrackClipMenu(UINT flags, int x, int y, HWND owner, const RECT* exclude);
+    void MeasureItem(MEASUREITEMSTRUCT& item);
+    void DrawItem(const DRAWITEMSTRUCT& item);
+
+private:
+    struct ItemData {
+        UINT command;
+        int width, height;
+        HBITMAP bitmap;
+        std::wstring text;
+        std::wstring pictureFile;  // read into `bitmap` on first draw
+    };
+    HBITMAP pictureOf(ItemData& data);
+
+    fw::UniqueMenu m_menu;
+    std::vector<std::unique_ptr<ItemData>> m_items;  // the menu keeps pointers to them
+    std::vector<fw::UniqueBitmap> m_thumbnails;
+    HWND m_owner = nullptr;
+    fw::UniqueFont m_font;        // the menu font, made once for all items
+    fw::MemoryDc m_measureDc;     // measures every item's text (made on the first measure)
+    int m_nThumbnails = 0;
+    long long m_thumbnailMs = 0;
+    const int m_nSeparatorHeight = 10;
+    const COLORREF m_background = RGB(239, 243, 255);
+    const COLORREF m_selectedText;
+    const COLORREF m_text;
+};
+
+// The window that owns a clip menu in the thread that shows it: measure and draw requests go to
+// the menu it tracks. (g_pTrackingMenu names that menu too, but it lives in the section all
+// processes share; the window keeps its own pointer, valid in this process.)
+class CMenuHookWnd {
+public:
+    CMenuHookWnd();
+    ~CMenuHookWnd();
+    CMenuHookWnd(const CMenuHookWnd&) = delete;
+    CMenuHookWnd& operator=(const CMenuHookWnd&) = delete;
+    HWND hwnd() const { return m_hWnd; }
+    // Shows `menu` at a screen point and returns the chosen command (0: dismissed).
+    UINT Track(CMenuEx& menu, POINT at);
+
+private:
+    static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
+    HWND m_hWnd = nullptr;
+};

@@ -1,0 +1,42 @@
+// The clip menu's decisions: rows to items, commands to clips.
+#include "ClipMenuRules.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ClipMenuRules, RowsBecomeItemsAsInTheWorkedExample) {
+    const auto slot = clipmenu::itemForRow(u"ctrl+alt+3", u"abc");
+    ASSERT_TRUE(slot);
+    EXPECT_EQ(slot->command, 998003u);
+    EXPECT_EQ(slot->clip, "copy3");
+    EXPECT_EQ(slot->text, u"3. abc");
+    const auto history = clipmenu::itemForRow(u"17", u"line1\r\nline2");
+    ASSERT_TRUE(history);
+    EXPECT_EQ(history->command, 999017u);
+    EXPECT_EQ(history->clip, "his17-");
+    EXPECT_EQ(history->text, u"17. line1line2");
+    // The content is cut after 40 units (a surrogate pair counts two).
+    const std::u16string longText(60, u'字');
+    EXPECT_EQ(clipmenu::itemForRow(u"5", longText)->text, u"5. " + std::u16string(40, u'字'));
+}
+
+TEST(ClipMenuRules, OddNumberTextsGiveNoItem) {
+    for (const char16_t* odd : {u"", u"0", u"1000", u"12345678901234567890", u"ctrl+alt+", u"ctrl+alt+12", u"-time", u"3-"})
+        EXPECT_FALSE(clipmenu::itemForRow(odd, u"x")) << std::u16string(odd).size();
+}
+
+TEST(ClipMenuRules, CommandsNameTheirClip) {
+    const auto history = clipmenu::choiceForCommand(999017);
+    ASSERT_TRUE(history);
+    EXPECT_EQ(history->clip, "his17-");
+    EXPECT_EQ(history->historyNumber, 17);
+    const auto slot = clipmenu::choiceForCommand(998003);
+    ASSERT_TRUE(slot);
+    EXPECT_EQ(slot->clip, "copy3");
+    EXPECT_EQ(slot->historyNumber, 0);
+    for (unsigned other : {0u, 997999u, 998010u, 999000u, 1000000u})
+        EXPECT_FALSE(clipmenu::choiceForCommand(other)) << other;
+}
+
+}  // namespace

@@ -1,0 +1,281 @@
+// The two ways a clip comes back out, with the real dravix.exe and real input: the Ctrl+right
+// click menu in any application, and the clip list's own menu, keys and double click.
+#include "DravixProcess.h"
+#include "Protocol.h"
+#include "StoreFormat.h"
+#include "TestFiles.h"
+#include "XmlDocument.h"
+#include "WinTestSupport.h"
+#include "fw/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void putText(const std::wstring& text) {
+    for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt)
+        Sleep(20);
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, globalFrom(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
+    CloseClipboard();
+}
+
+void mouseButton(DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+// A person's Ctrl+right click: one event at a time. The pointer is moved there first and given
+// time to settle: when it enters a window X tells Wine which keys it holds, and a key pressed
+// with SendInput (which X never saw) would read as up again.
+void ctrlRightClick(POINT at) {
+    SetCursorPos(at.x, at.y);
+    pumpUntil([] { return false; }, 300ms);
+    sendKeys({{VK_CONTROL, false}});
+    Sleep(40);
+    mouseButton(MOUSEEVENTF_RIGHTDOWN);
+    Sleep(60);
+    mouseButton(MOUSEEVENTF_RIGHTUP);
+    Sleep(40);
+    sendKeys({{VK_CONTROL, true}});
+}
+
+POINT centreOf(HWND window) {
+    RECT area = {};
+    GetWindowRect(window, &area);
+    return {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+}
+
+// The popup menu of a process once it is on screen; null after the time-out.
+HWND waitForMenu(DWORD processId, std::chrono::milliseconds timeout = 8s) {
+    HWND found = nullptr;
+    pumpUntil([&] {
+        for (HWND window = FindWindowW(L"#32768", nullptr); window && !found;
+             window = FindWindowExW(nullptr, window, L"#32768", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == processId && IsWindowVisible(window))
+                found = window;
+        }
+        return found != nullptr;
+    }, timeout);
+    return found;
+}
+
+DWORD processOf(HWND window) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    return id;
+}
+
+std::string readText(const std::string& path) {
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class ClipMenuTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (OpenClipboard(nullptr)) {  // nothing on it to record at start
+            EmptyClipboard();
+            CloseClipboard();
+        }
+        m_log = m_dir.path("dravix.log");
+        SetEnvironmentVariableW(L"DRAVIX_LOG", fw::toWide(m_log).c_str());
+        m_app = std::make_unique<DravixProcess>();
+        ASSERT_TRUE(m_app->waitForMainWindow());
+        SetWindowPos(m_app->mainWindow(), nullptr, 500, 350, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    void TearDown() override { SetEnvironmentVariableW(L"DRAVIX_LOG", nullptr); }
+
+    void record(const std::wstring& text) {
+        putText(text);
+        ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) {
+            for (const ListRow& row : rows)
+                if (row.content == text)
+                    return true;
+            return false;
+        }));
+    }
+    bool logHas(const std::string& piece, std::size_t from = 0) const {
+        const std::vector<std::string> lines = fileLines(m_log);
+        for (std::size_t i = from; i < lines.size(); ++i)
+            if (lines[i].find(piece) != std::string::npos)
+                return true;
+        return false;
+    }
+    std::size_t logMark() const { return fileLines(m_log).size(); }
+
+    ScratchDir m_dir;
+    std::string m_log;
+    std::unique_ptr<DravixProcess> m_app;
+};
+
+TEST_F(ClipMenuTest, CtrlRightClickOpensTheMenuAndTheChoiceIsPastedOnce) {
+    record(L"first clip");
+    record(L"second clip");
+    record(L"third clip");
+    const std::string keys = m_dir.path("keys.log");
+    Target target(L"Menu target", L"", L"DravixEditTarget", fw::toWide(keys));
+    ASSERT_TRUE(target.focus());
+    const std::wstring useTimeBefore = m_app->rows()[2].useTime;
+    pumpUntil([] { return false; }, 1100ms);  // a later second for the use time
+
+    ctrlRightClick(centreOf(target.window()));
+    HWND menu = waitForMenu(processOf(target.window()));
+    ASSERT_TRUE(menu);
+    screenshot(L"clip-menu.png");
+    ASSERT_TRUE(logHas("clip menu commands: 999003 999002 999001")) << readText(m_log) << readText(keys);
+    // The first item is the last row: "3. third clip".
+    const std::size_t mark = logMark();
+    sendKeys({{VK_DOWN, false}, {VK_DOWN, true}});
+    Sleep(50);
+    sendKeys({{VK_RETURN, false}, {VK_RETURN, true}});
+    EXPECT_TRUE(pumpUntil([&] { return target.text() == L"third clip"; }, 8s)) << fw::toUtf8(target.text());
+    EXPECT_TRUE(pumpUntil([&] { return logHas("notify 1027 3 posted", mark); }, 5s));
+    pumpUntil([] { return false; }, 500ms);
+    EXPECT_EQ(target.text(), L"third clip");
+    EXPECT_TRUE(m_app->waitForRows([&](const auto& rows) {
+        for (const ListRow& row : rows)
+            if (row.number == L"3")
+                return row.useTime != useTimeBefore;
+        return false;
+    }));
+    // The target never saw the right button.
+    EXPECT_EQ(readText(keys).find("rdown"), std::string::npos) << readText(keys) << readText(m_log);
+
+    // Esc: nothing is pasted, nothing is notified.
+    SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    ASSERT_TRUE(target.focus());
+    const std::size_t escMark = logMark();
+    ctrlRightClick(centreOf(target.window()));
+    ASSERT_TRUE(waitForMenu(processOf(target.window())));
+    sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
+    pumpUntil([] { return false; }, 1200ms);
+    EXPECT_EQ(target.text(), L"");
+    EXPECT_FALSE(logHas("notify 1027", escMark));
+}
+
+TEST_F(ClipMenuTest, ASlotItemPastesAndNotifiesZero) {
+    Target target(L"Slot menu target", L"slot clip text");
+    ASSERT_TRUE(target.setTextAndSelectAll(L"slot clip text"));
+    typeChord({VK_CONTROL}, '3', 30);
+    ASSERT_TRUE(pumpUntil([] { return storedClipText("copy3") == L"slot clip text"; }, 8s));
+    m_app->selectTreeNode(2);
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1; }));
+    SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    ASSERT_TRUE(target.focus());
+    const std::size_t mark = logMark();
+    ctrlRightClick(centreOf(target.window()));
+    ASSERT_TRUE(waitForMenu(processOf(target.window())));
+    EXPECT_TRUE(logHas("clip menu commands: 998003", mark));
+    sendKeys({{VK_DOWN, false}, {VK_DOWN, true}});
+    Sleep(50);
+    sendKeys({{VK_RETURN, false}, {VK_RETURN, true}});
+    EXPECT_TRUE(pumpUntil([&] { return target.text() == L"slot clip text"; }, 8s));
+    EXPECT_TRUE(pumpUntil([&] { return logHas("notify 1027 0 posted", mark); }, 5s));
+}
+
+TEST_F(ClipMenuTest, TheMenuOpensInNotepadAndOnTheMainWindowItself) {
+    record(L"menu everywhere");
+    {
+        Target notepad(ProgramByClass{L"notepad.exe", L"Notepad"});
+        ASSERT_TRUE(notepad.focus());
+        ctrlRightClick(centreOf(notepad.window()));
+        HWND menu = waitForMenu(processOf(notepad.window()));
+        ASSERT_TRUE(menu);
+        screenshot(L"clip-menu-notepad.png");
+        sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
+        pumpUntil([&] { return !IsWindowVisible(menu); }, 3s);
+    }
+
+    ASSERT_TRUE(bringToFront(m_app->mainWindow()));
+    ctrlRightClick(centreOf(m_app->list()));
+    HWND menu = waitForMenu(m_app->processId());
+    screenshot(L"clip-menu-main.png");
+    ASSERT_TRUE(menu) << readText(m_log);
+    sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
+}
+
+// The list's own ways: Delete (asked once, rows and files gone), No, nothing selected, a move
+// into a category from the context menu, and a double click that pastes into the application
+// used last.
+TEST_F(ClipMenuTest, TheListDeletesMovesAndPastes) {
+    for (const wchar_t* text : {L"row one", L"row two", L"row three", L"row four", L"row five"})
+        record(text);
+    const std::wstring title = fw::toWide(store::kMainWindowTitle);
+    auto pressDelete = [&] {
+        ASSERT_TRUE(bringToFront(m_app->mainWindow()));
+        SetFocus(nullptr);
+        PostMessageW(m_app->list(), WM_KEYDOWN, VK_DELETE, 0);
+    };
+    // Nothing selected: no question.
+    m_app->selectRows({});
+    pressDelete();
+    pumpUntil([] { return false; }, 600ms);
+    EXPECT_FALSE(findProcessWindow(m_app->processId(), title, m_app->mainWindow()));
+
+    // No keeps them.
+    m_app->selectRows({0, 1, 2});
+    pressDelete();
+    HWND question = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (question = findProcessWindow(m_app->processId(), title, m_app->mainWindow())) != nullptr; }, 5s));
+    wchar_t text[64] = {};
+    GetDlgItemTextW(question, 0xFFFF, text, 64);
+    EXPECT_STREQ(text, L"您确定要清空该块剪贴板的内容吗");
+    PostMessageW(question, WM_COMMAND, IDNO, 0);
+    ASSERT_TRUE(pumpUntil([&] { return !IsWindow(question); }, 5s));
+    EXPECT_EQ(m_app->rows().size(), 5u);
+
+    // Yes: one question for three rows; rows, elements and data files go.
+    pressDelete();
+    ASSERT_TRUE(pumpUntil([&] { return (question = findProcessWindow(m_app->processId(), title, m_app->mainWindow())) != nullptr; }, 5s));
+    PostMessageW(question, WM_COMMAND, IDYES, 0);
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 2; }));
+    EXPECT_FALSE(findProcessWindow(m_app->processId(), title, m_app->mainWindow()));
+    for (int n = 1; n <= 3; ++n) {
+        EXPECT_EQ(storeValue(storeIndexPath(), "his" + std::to_string(n) + "-0"), "");
+        EXPECT_FALSE(fs::exists(fs::u8path(storeDataFile("his" + std::to_string(n) + "-0"))));
+    }
+    EXPECT_EQ(m_app->rows()[0].content, L"row four");
+
+    // A move into a category, chosen in the context menu with the keys.
+    XmlDocument index;
+    ASSERT_TRUE(index.loadFile(storeIndexPath()));
+    store::appendRootChild(index, "AddNew", "Work");
+    writeBytes(storeIndexPath(), textFileBytes(index.documentText()));
+    m_app->selectRows({0});
+    ASSERT_TRUE(bringToFront(m_app->mainWindow()));
+    const RECT row = m_app->rowRect(0);
+    SetCursorPos(row.left + 30, (row.top + row.bottom) / 2);
+    mouseButton(MOUSEEVENTF_RIGHTDOWN);
+    mouseButton(MOUSEEVENTF_RIGHTUP);
+    ASSERT_TRUE(waitForMenu(m_app->processId()));
+    for (WORD key : {VK_DOWN, VK_DOWN, VK_RIGHT, VK_RETURN}) {
+        sendKeys({{key, false}, {key, true}});
+        Sleep(80);
+    }
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1 && rows[0].content == L"row five"; }));
+    EXPECT_EQ(storeValue(storeIndexPath(), "his4category"), "Work");
+
+    // A double click pastes the row into the application used last, not into the main window.
+    Target target(L"List paste target", L"");
+    ASSERT_TRUE(target.focus());
+    ASSERT_TRUE(bringToFront(m_app->mainWindow()));
+    m_app->selectRows({0});
+    const RECT five = m_app->rowRect(0);
+    clickAt({five.left + 30, (five.top + five.bottom) / 2}, true);
+    EXPECT_TRUE(pumpUntil([&] { return target.text() == L"row five"; }, 8s)) << fw::toUtf8(target.text());
+}
+
+}  // namespace

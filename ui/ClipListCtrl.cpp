@@ -1,0 +1,128 @@
+#include "ClipListCtrl.h"
+
+#include "Protocol.h"
+#include "StoreFormat.h"
+#include "SysClipBoard.h"
+#include "fw/Handle.h"
+#include "fw/Text.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+namespace {
+
+const wchar_t kDeleteQuestion[] = L"您确定要清空该块剪贴板的内容吗";
+
+bool contains(const RECT& area, POINT point) {
+    return point.x >= area.left && point.x <= area.right && point.y >= area.top && point.y <= area.bottom;
+}
+
+}  // namespace
+
+void CClipListCtrl::Attach(HWND list) {
+    m_list = fw::CListView(list);
+    Subclass(list);
+}
+
+std::vector<int> CClipListCtrl::selectedRows() const {
+    std::vector<int> rows;
+    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = m_list.GetNextItem(row, LVNI_SELECTED))
+        rows.push_back(row);
+    return rows;
+}
+
+std::string CClipListCtrl::clipOfRow(int row) const {
+    return store::clipNameFromNumberText(fw::toUtf8(m_list.GetItemText(row, 2)));
+}
+
+void CClipListCtrl::DeleteSelected() {
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty())
+        return;
+    if (MessageBoxW(m_list.hwnd(), kDeleteQuestion, fw::toWide(store::kMainWindowTitle).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    CSysClipBoard* clips = CSysClipBoard::getInstance();
+    // From the last row up, so that the indices still to come stay valid.
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        const std::string clip = clipOfRow(*row);
+        if (!clip.empty())
+            clips->removeClip(clip);
+        m_list.DeleteItem(*row);
+    }
+    m_owner.ShowPreview(-1);
+}
+
+void CClipListCtrl::PasteSelected() {
+    const std::vector<int> rows = selectedRows();
+    if (rows.size() != 1)
+        return;
+    const std::string clip = clipOfRow(rows.front());
+    if (!clip.empty())
+        m_owner.PasteClip(clip);
+}
+
+// Only over the first selected row, and only when it shows something.
+void CClipListCtrl::showContextMenu(POINT point) {
+    const int first = m_list.GetNextItem(-1, LVNI_SELECTED);
+    if (first < 0 || m_list.GetItemText(first, 0).empty())
+        return;
+    RECT bounds = {};
+    if (!ListView_GetItemRect(m_list.hwnd(), first, &bounds, LVIR_BOUNDS) || !contains(bounds, point))
+        return;
+    fw::UniqueMenu menu(CreatePopupMenu());
+    fw::UniqueMenu moveTo(CreatePopupMenu());
+    if (!menu || !moveTo)
+        return;
+    AppendMenuW(menu.get(), MF_STRING, kMenuDelete, L"删除");
+    if (CSysClipBoard::getInstance()->fillCategoryMenu(moveTo.get()) &&
+        AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(moveTo.get()), L"移动到"))
+        moveTo.release();  // the menu owns it now
+    AppendMenuW(menu.get(), MF_STRING, kMenuPaste, L"粘贴");
+    POINT cursor;
+    GetCursorPos(&cursor);
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, m_list.hwnd(), nullptr));
+    if (chosen == kMenuDelete)
+        DeleteSelected();
+    else if (chosen == kMenuPaste)
+        PasteSelected();
+    else if (chosen >= CSysClipBoard::kFirstCategoryCommand && chosen < kMenuDelete)
+        moveToCategory(first, chosen - CSysClipBoard::kFirstCategoryCommand);
+}
+
+// The command's position among the categories names the category (the item's text would lose
+// an "&" to the menu's underlining).
+void CClipListCtrl::moveToCategory(int row, unsigned categoryIndex) {
+    CSysClipBoard* clips = CSysClipBoard::getInstance();
+    const std::vector<std::string> categories = clips->categoryNames();
+    if (categoryIndex >= categories.size())
+        return;
+    clips->setCategory(categories[categoryIndex], store::historyBaseName(fw::toUtf8(m_list.GetItemText(row, 2))));
+    m_owner.RefreshView();
+}
+
+LRESULT CClipListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_RBUTTONDOWN: {
+        const LRESULT result = CallOriginal(message, wParam, lParam);  // selects the row
+        showContextMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return result;
+    }
+    case WM_LBUTTONDBLCLK:
+        PasteSelected();
+        break;
+    case WM_KEYDOWN:
+        if (wParam == VK_DELETE)
+            DeleteSelected();
+        break;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kCommandDelete) {
+            DeleteSelected();
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return CallOriginal(message, wParam, lParam);
+}

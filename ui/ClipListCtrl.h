@@ -1,0 +1,49 @@
+// CClipListCtrl: the behaviour of the main window's clip list: deleting the selected clips (the
+// Delete key, command 32780, and the main window's toolbar), pasting the one selected clip into
+// the application used last (a double click), and a context menu with both and a move into a
+// user category.
+#pragma once
+
+#include "fw/Controls.h"
+#include "fw/Subclass.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class CClipListCtrl : private fw::CSubclassedWindow {
+public:
+    // What the list asks of the window it lives in.
+    class Owner {
+    public:
+        virtual ~Owner() = default;
+        virtual void ShowPreview(int row) = 0;
+        // The rows of the node on display, read again from the store.
+        virtual void RefreshView() = 0;
+        // The clip pasted into the application the user worked in before this program.
+        virtual void PasteClip(const std::string& clip) = 0;
+    };
+
+    static constexpr UINT kCommandDelete = 32780;
+    static constexpr UINT kMenuDelete = 210000;
+    static constexpr UINT kMenuPaste = 220000;
+
+    explicit CClipListCtrl(Owner& owner) : m_owner(owner) {}
+
+    void Attach(HWND list);
+    // After one confirmation, the selected rows and their clips (elements and files) go.
+    void DeleteSelected();
+    // Exactly one row selected: its clip is pasted.
+    void PasteSelected();
+
+private:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    std::vector<int> selectedRows() const;
+    std::string clipOfRow(int row) const;
+    void showContextMenu(POINT point);
+    void moveToCategory(int row, unsigned categoryIndex);
+
+    Owner& m_owner;
+    fw::CListView m_list;
+};
