@@ -16,13 +16,6 @@
 
 namespace {
 
-std::wstring programFolder() {
-    wchar_t path[513] = {};
-    GetModuleFileNameW(nullptr, path, 512);
-    const std::u16string folder = clip::programFolder(reinterpret_cast<const char16_t*>(path));
-    return std::wstring(folder.begin(), folder.end());
-}
-
 bool exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -43,6 +36,13 @@ void reportStoreDamage(const std::string&) {
 }
 
 }  // namespace
+
+std::wstring CClipApp::programFolder() {
+    wchar_t path[513] = {};
+    GetModuleFileNameW(nullptr, path, 512);
+    const std::u16string folder = clip::programFolder(reinterpret_cast<const char16_t*>(path));
+    return std::wstring(folder.begin(), folder.end());
+}
 
 bool CClipApp::InitInstance() {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};

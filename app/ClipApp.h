@@ -18,6 +18,8 @@ public:
     HWND m_hCaptureWnd = nullptr;
 
     static DWORD startupPauseMs();
+    // The folder of the running executable, lower-cased, with its trailing backslash.
+    static std::wstring programFolder();
 
 private:
     CClipDlg* m_pMainDlg = nullptr;

@@ -103,6 +103,7 @@ void CClipDlg::createTree() {
     m_hCollection = m_tree.InsertItem(wide(clip::kCollectionText), 1, m_hRoot);
     m_hHotkeys = m_tree.InsertItem(wide(clip::kHotkeysText), 2, m_hRoot);
     m_tree.Expand(m_hRoot);
+    m_categories.Attach(m_tree.hwnd(), m_hRoot);
     m_tree.SelectItem(m_hCollection);
 }
 
@@ -148,6 +149,7 @@ bool CClipDlg::OnPaint() {
     }
     if (g_bFirstPaint) {
         g_bFirstPaint = false;
+        showIntroOnce();
         // The first history record of the run does not count as an unsaved change.
         setRootText(false);
     }
@@ -207,6 +209,10 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<LRESULT>(m_hIcon);
         return true;
+    case WM_HELP:
+        OnHelp();
+        result = TRUE;
+        return true;
     default:
         return fw::CDialog::WindowProc(message, wParam, lParam, result);
     }
@@ -220,6 +226,24 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
         return true;
     case ID_DELETE_CLIPS:
         m_clipList.DeleteSelected();
+        return true;
+    case ID_FILE_SAVE:
+        OnFileSave(false);
+        return true;
+    case ID_FILE_SAVE_AS:
+        OnFileSave(true);
+        return true;
+    case ID_FILE_OPEN:
+        OnFileOpen();
+        return true;
+    case ID_HELP_CONTENTS:
+        OnHelp();
+        return true;
+    case ID_HOMEPAGE:
+        OnHomepage();
+        return true;
+    case CCategoryTreeCtrl::kCommandAdd:
+        m_categories.AddCategory();
         return true;
     case ID_TRAY_PAUSE:
         if (!m_bPaused)
@@ -239,6 +263,11 @@ bool CClipDlg::OnNotify(const NMHDR& header, LRESULT& result) {
         return true;
     if (header.idFrom == IDC_CATEGORY_TREE && (header.code == TVN_SELCHANGEDW || header.code == TVN_SELCHANGEDA)) {
         OnTreeSelectionChanged();
+        result = 0;
+        return true;
+    }
+    if (header.idFrom == IDC_CATEGORY_TREE && header.code == NM_RCLICK) {
+        m_categories.OnRightClick();
         result = 0;
         return true;
     }

@@ -4,12 +4,14 @@
 // sorting, paste target).
 #pragma once
 
+#include "CategoryTreeCtrl.h"
 #include "ClipListCtrl.h"
 #include "ClipTrayIcon.h"
 #include "CommandBars.h"
 #include "DockPanes.h"
 #include "HookLibrary.h"
 #include "PreviewEdit.h"
+#include "SysClipBoard.h"
 #include "fw/Controls.h"
 #include "fw/Dialog.h"
 #include "fw/Handle.h"
@@ -71,6 +73,15 @@ private:
 
     void OnStoreDamaged();
 
+    // ClipDlgFile.cpp
+    std::wstring chooseArchive(bool save, const std::wstring& folder);
+    bool reportArchive(ArchiveResult result, bool saving, const std::wstring& path);
+    void OnFileSave(bool choose);
+    void OnFileOpen();
+    void OnHelp();
+    void OnHomepage();
+    void showIntroOnce();
+
     // ClipDlgView.cpp
     void RefreshView() override;
     void PasteClip(const std::string& clip) override;
@@ -86,6 +97,7 @@ private:
 
     fw::CListView m_list;
     CClipListCtrl m_clipList{*this};
+    CCategoryTreeCtrl m_categories;
     bool m_bStoreDamageReported = false;
     fw::CTreeView m_tree;
     CPreviewEdit m_preview;
@@ -110,6 +122,6 @@ private:
     int m_nSortColumn = -1;
     bool m_bSortAscending = true;
     bool m_columnAscending[4] = {true, true, true, true};  // each column header's own direction
-    std::string m_strArchivePath;
+    std::wstring m_strArchivePath;
     HWND m_hTargetWnd = nullptr;
 };

@@ -21,4 +21,24 @@ std::string pictureContent(int width, int height) {
 }
 
 
+std::string archiveFailureText(ArchiveResult result, bool saving, std::string_view path) {
+    const std::string file(path);
+    switch (result) {
+    case ArchiveResult::Done:
+        return {};
+    case ArchiveResult::NotAnArchive:
+        return "只能使用扩展名为 .amc 的存档文件：\n" + file;
+    case ArchiveResult::OverlapsStore:
+        return "这个位置不能用作存档：它的数据文件夹与剪贴板自己的存储文件夹重叠。请换一个文件夹。\n" + file;
+    case ArchiveResult::StoreUnreadable:
+        return "剪贴板的存储文件无法读取，存档没有保存。";
+    case ArchiveResult::ArchiveUnreadable:
+        return "无法读取这个存档（文件不存在、已损坏或不是剪贴板存档）。当前的剪贴内容保持不变。\n" + file;
+    case ArchiveResult::WriteFailed:
+        return saving ? "存档无法写入（文件夹只读、磁盘已满或文件被占用）。原来的存档保持不变，改动尚未保存。\n" + file
+                      : "无法打开存档：数据无法写入剪贴板的存储文件夹。当前的剪贴内容保持不变。\n" + file;
+    }
+    return {};
+}
+
 }  // namespace clip

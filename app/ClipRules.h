@@ -2,6 +2,8 @@
 // row contents, the program folder.
 #pragma once
 
+#include "SysClipBoard.h"
+
 #include <string>
 #include <string_view>
 
@@ -33,6 +35,20 @@ inline constexpr std::string_view kPausedSuffix = "(暂停)";
 inline constexpr std::string_view kHideBalloonText = "窗体已隐藏,您可按Alt+C来使其显示";
 inline constexpr std::string_view kHideBalloonTitle = "窗体已隐藏";
 inline constexpr std::string_view kLoadIconError = "load icon error!";
+
+// The program's own page, opened in the user's browser by the homepage command.
+inline constexpr std::wstring_view kHomepageUrl = L"https://dravix.example.com/";
+inline constexpr std::wstring_view kHelpFile = L"help.chm";
+inline constexpr std::wstring_view kIntroFile = L"Instro.dll";
+// In the user's store folder: the intro was switched off where its file could not be deleted.
+inline constexpr std::string_view kIntroOffMarker = "intro.off";
+
+// What the user is told when an archive could not be saved or opened; empty for success.
+std::string archiveFailureText(ArchiveResult result, bool saving, std::string_view path);
+
+// The archive dialogs: the file type, its filter and its default extension.
+inline constexpr std::wstring_view kArchiveFilter = L"amc file(*.amc)\0*.amc\0\0";
+inline constexpr std::wstring_view kArchiveExtension = L"amc";
 inline constexpr std::string_view kStoreDamagedMessage =
     "剪贴板存储文件已损坏，无法读取。原文件已另存为同名的“.damaged”文件，能读出的内容已经恢复。\n存储位置：";
 

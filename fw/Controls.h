@@ -83,11 +83,12 @@ public:
         insert.item.iSelectedImage = image;
         return reinterpret_cast<HTREEITEM>(SendMessageW(m_hWnd, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     }
-    HTREEITEM GetSelectedItem() const {
-        return reinterpret_cast<HTREEITEM>(SendMessageW(m_hWnd, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    }
+    HTREEITEM GetSelectedItem() const { return next(TVGN_CARET, nullptr); }
     bool SelectItem(HTREEITEM item) const { return SendMessageW(m_hWnd, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) != 0; }
     bool Expand(HTREEITEM item) const { return SendMessageW(m_hWnd, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item)) != 0; }
+    HTREEITEM GetChild(HTREEITEM item) const { return next(TVGN_CHILD, item); }
+    HTREEITEM GetNextSibling(HTREEITEM item) const { return next(TVGN_NEXT, item); }
+    bool DeleteItem(HTREEITEM item) const { return SendMessageW(m_hWnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)) != 0; }
     std::wstring GetItemText(HTREEITEM item) const {
         wchar_t buffer[260] = {};
         TVITEMW query = {};
@@ -108,6 +109,9 @@ public:
     void SetImageList(HIMAGELIST images) const { SendMessageW(m_hWnd, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images)); }
 
 private:
+    HTREEITEM next(UINT relation, HTREEITEM item) const {
+        return reinterpret_cast<HTREEITEM>(SendMessageW(m_hWnd, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+    }
     HWND m_hWnd;
 };
 

@@ -31,6 +31,31 @@ long long millisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
 }
 
+// The pictures of icons 1000-1002 at 13 x 13, made when the first menu opens (no drawing in
+// DllMain), on the menu's own background, since a menu item's picture is copied as it is. A
+// missing one stays null: that kind of item shows without its picture (the main program reports
+// a damaged library).
+void loadMenuBitmaps(COLORREF background) {
+    if (g_hMenuBitmaps[0] || g_hMenuBitmaps[1] || g_hMenuBitmaps[2])
+        return;
+    fw::WindowDc screen(nullptr);
+    const fw::UniqueBrush fill(CreateSolidBrush(background));
+    for (int i = 0; i < 3; ++i) {
+        const fw::UniqueIcon icon(
+            static_cast<HICON>(LoadImageW(g_hLibrary, MAKEINTRESOURCEW(1000 + i), IMAGE_ICON, 13, 13, 0)));
+        if (!icon)
+            continue;
+        fw::UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), 13, 13));
+        fw::MemoryDc dc(screen.get());
+        dc.select(bitmap.get());
+        const RECT all = {0, 0, 13, 13};
+        FillRect(dc.get(), &all, fill.get());
+        DrawIconEx(dc.get(), 0, 0, icon.get(), 13, 13, 0, nullptr, DI_NORMAL);
+        dc.reset();
+        g_hMenuBitmaps[i] = std::move(bitmap);
+    }
+}
+
 // The rows of the main window's list as items, with the image of their kind.
 void fillFromList(CMenuEx& menu, HWND main, HWND list) {
     const auto started = std::chrono::steady_clock::now();
@@ -87,6 +112,7 @@ void CALLBACK timerProcShowMenu(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     guarded(0, [] {
         CMenuEx menu;
+        loadMenuBitmaps(menu.background());
         HWND main = findMainWindow();
         HWND list = main ? GetDlgItem(main, store::kMainListId) : nullptr;
         if (list && menu.handle())

@@ -21,19 +21,6 @@ bool isKeyDown(int virtualKey) {
     return (GetKeyState(virtualKey) & 0x8000) != 0;
 }
 
-// The colour bitmaps of icons 1000-1002 at 13 x 13. A missing one stays null: the menu then
-// shows that kind of item without its picture (the main program reports a damaged library).
-void loadMenuBitmaps(HINSTANCE library) {
-    for (int i = 0; i < 3; ++i) {
-        fw::UniqueIcon icon(static_cast<HICON>(LoadImageW(library, MAKEINTRESOURCEW(1000 + i), IMAGE_ICON, 13, 13, 0)));
-        ICONINFO parts = {};
-        if (!icon || !GetIconInfo(icon.get(), &parts))
-            continue;
-        fw::UniqueBitmap mask(parts.hbmMask);
-        g_hMenuBitmaps[i].reset(parts.hbmColor);
-    }
-}
-
 void freeMenuBitmaps() {
     for (fw::UniqueBitmap& bitmap : g_hMenuBitmaps)
         bitmap.reset();
@@ -50,7 +37,6 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         g_hLibrary = instance;
         DisableThreadLibraryCalls(instance);
-        loadMenuBitmaps(instance);
         setDamageReporter(reportDamage);
     } else if (reason == DLL_PROCESS_DETACH) {
         freeMenuBitmaps();

@@ -20,6 +20,7 @@ public:
     CMenuEx& operator=(const CMenuEx&) = delete;
 
     HMENU handle() const { return m_menu.get(); }
+    COLORREF background() const { return m_background; }
     // `bitmap` stays the caller's (or the library's).
     void AppendClipItem(UINT command, const std::wstring& text, int width, int height, HBITMAP bitmap);
     // A picture clip: its bitmap file is read, as a thumbnail of that size, only when the item is

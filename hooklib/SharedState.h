@@ -20,7 +20,7 @@ extern volatile LONG g_nChordStart;
 // Per process.
 extern int g_bKeyHookReady;           // re-entry guard of KeyboardProc
 extern HMODULE g_hLibrary;            // the module of both hooks
-extern fw::UniqueBitmap g_hMenuBitmaps[3];  // colour bitmaps of icons 1000, 1001, 1002 (null when missing)
+extern fw::UniqueBitmap g_hMenuBitmaps[3];  // pictures of icons 1000, 1001, 1002 (null until the first menu)
 
 // The main window (its title and its clip list); null when it is not there (or paused).
 HWND findMainWindow();

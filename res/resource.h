@@ -4,6 +4,8 @@
 #define IDD_ABOUT 100
 #define IDD_MAIN 102
 #define IDD_EXIT 147
+#define IDD_INTRO 152
+#define IDD_NEW_CATEGORY 172
 
 #define IDR_MAINFRAME 128      // application icon, toolbar bitmap and toolbar
 #define IDB_HEADER_CONTENT 132
@@ -34,6 +36,9 @@
 #define IDC_PREVIEW 1002
 #define IDC_EXIT_TO_TRAY 1004
 #define IDC_EXIT_PROGRAM 1005
+#define IDC_INTRO_NOT_AGAIN 1013
+#define IDC_INTRO_TEXT 1014
+#define IDC_CATEGORY_NAME 1014
 
 #define ID_TRAY_SHOW 32771
 #define ID_TRAY_EXIT 32772

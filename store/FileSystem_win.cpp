@@ -119,6 +119,10 @@ bool writeAtomically(const std::string& path, std::string_view bytes) {
 
 bool replace(const std::string& from, const std::string& to) {
     const std::wstring source = wide(from), target = wide(to);
+    // A read-only file is not replaced (Windows refuses it; Wine would not, so we ask first).
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return false;
     // A reader that does not share deletion (a virus scanner, an editor) blocks the move for a
     // moment; our own readers share it and never do.
     for (int attempt = 0; attempt < 200; ++attempt) {

@@ -147,3 +147,20 @@ TEST_F(StoreViewTest, UnreadableTextFallsToALaterPart) {
 }
 
 }  // namespace
+
+#include "CategoryRules.h"
+
+namespace {
+
+TEST(CategoryRules, ReservedAndStoredNamesAreTakenInTheirCaseOnly) {
+    const std::vector<std::u16string> stored = {u"Work", u" 工作 "};
+    using category::NameProblem;
+    for (const char16_t* taken : {u"InBox", u"HotKey", u"Work", u" 工作 "})
+        EXPECT_EQ(category::checkName(taken, stored), NameProblem::Taken);
+    for (const char16_t* free : {u"inbox", u"hotkey", u"work", u"工作", u"", u"A&B <x>"})
+        EXPECT_EQ(category::checkName(free, stored), NameProblem::None);
+    EXPECT_EQ(category::checkName(std::u16string(255, u'类'), stored), NameProblem::None);
+    EXPECT_EQ(category::checkName(std::u16string(256, u'类'), stored), NameProblem::TooLong);
+}
+
+}  // namespace

@@ -3,6 +3,8 @@
 #include "Protocol.h"
 #include "StoreFormat.h"
 #include "StorePaths.h"
+#include "TestFiles.h"
+#include "fw/Handle.h"
 #include "fw/Text.h"
 
 #include <commctrl.h>
@@ -10,6 +12,18 @@
 namespace {
 
 constexpr std::size_t kRemoteSize = 8192;
+
+HTREEITEM treeNode(HWND view, int which) {
+    auto item = [&](WPARAM flag, HTREEITEM from) {
+        return reinterpret_cast<HTREEITEM>(SendMessageW(view, TVM_GETNEXTITEM, flag, reinterpret_cast<LPARAM>(from)));
+    };
+    HTREEITEM node = item(TVGN_ROOT, nullptr);
+    if (which >= 1)
+        node = item(TVGN_CHILD, node);
+    for (int i = 1; i < which && node; ++i)
+        node = item(TVGN_NEXT, node);
+    return node;
+}
 
 }  // namespace
 
@@ -20,13 +34,28 @@ std::wstring binFolder() {
     return folder.substr(0, folder.find_last_of(L'\\'));
 }
 
-DravixProcess::DravixProcess(const std::wstring& folder) {
+std::string introOffMarker() {
+    return store::joinPath(store::userStoreFolder(), "intro.off");
+}
+
+DravixProcess::DravixProcess(const std::wstring& folder, bool showIntro) {
     const std::wstring dir = folder.empty() ? binFolder() : folder;
+    if (showIntro)
+        DeleteFileW(fw::toWide(introOffMarker()).c_str());
+    else
+        writeBytes(introOffMarker(), "off");
     std::wstring command = L"\"" + dir + L"\\dravix.exe\"";
     SetEnvironmentVariableW(L"DRAVIX_STARTUP_PAUSE_MS", L"0");
+    // The programs it starts (the help viewer, a browser) outlive it: they get no handle of the
+    // test's output, which would keep ctest waiting for them.
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    fw::UniqueFile nothing(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                       OPEN_EXISTING, 0, nullptr));
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup, &m_process))
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = nothing.get();
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &startup, &m_process))
         m_process = {};
 }
 
@@ -142,16 +171,28 @@ RECT DravixProcess::headerItemRect(int column) const {
 }
 
 void DravixProcess::selectTreeNode(int which) const {
-    HWND view = tree();
-    auto item = [&](WPARAM flag, HTREEITEM from) {
-        return reinterpret_cast<HTREEITEM>(SendMessageW(view, TVM_GETNEXTITEM, flag, reinterpret_cast<LPARAM>(from)));
-    };
-    HTREEITEM node = item(TVGN_ROOT, nullptr);
-    if (which >= 1)
-        node = item(TVGN_CHILD, node);
-    if (which >= 2)
-        node = item(TVGN_NEXT, node);
-    SendMessageW(view, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node));
+    SendMessageW(tree(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(treeNode(tree(), which)));
+}
+
+std::wstring DravixProcess::treeText(int which) const {
+    HTREEITEM node = treeNode(tree(), which);
+    char* remote = static_cast<char*>(remoteAlloc(sizeof(TVITEMW) + 1024));
+    if (!node || !remote)
+        return {};
+    TVITEMW item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = node;
+    item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(TVITEMW));
+    item.cchTextMax = 500;
+    WriteProcessMemory(m_remoteProcess, remote, &item, sizeof item, nullptr);
+    SendMessageW(tree(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
+    wchar_t text[500] = {};
+    ReadProcessMemory(m_remoteProcess, remote + sizeof(TVITEMW), text, sizeof text - sizeof(wchar_t), nullptr);
+    return text;
+}
+
+int DravixProcess::treeNodeCount() const {
+    return static_cast<int>(SendMessageW(tree(), TVM_GETCOUNT, 0, 0));
 }
 
 void DravixProcess::selectRows(const std::vector<int>& rows) const {
@@ -177,6 +218,37 @@ HWND findProcessWindow(DWORD processId, const std::wstring& title, HWND except) 
             return window;
     }
     return nullptr;
+}
+
+HWND waitForProcessDialog(DWORD processId, HWND except, std::chrono::milliseconds timeout) {
+    HWND found = nullptr;
+    pumpUntil(
+        [&] {
+            for (HWND window = FindWindowW(L"#32770", nullptr); window && !found;
+                 window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner == processId && window != except && IsWindowVisible(window))
+                    found = window;
+            }
+            return found != nullptr;
+        },
+        timeout);
+    return found;
+}
+
+void typeText(const std::wstring& text) {
+    for (wchar_t c : text) {
+        INPUT keys[2] = {};
+        for (INPUT& key : keys) {
+            key.type = INPUT_KEYBOARD;
+            key.ki.wScan = c;
+            key.ki.dwFlags = KEYEVENTF_UNICODE;
+        }
+        keys[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        SendInput(2, keys, sizeof(INPUT));
+        Sleep(15);
+    }
 }
 
 void clickAt(POINT point, bool doubleClick) {

@@ -16,8 +16,9 @@ struct ListRow {
 
 class DravixProcess {
 public:
-    // Starts dravix.exe from `folder` (the build's bin folder when empty).
-    explicit DravixProcess(const std::wstring& folder = L"");
+    // Starts dravix.exe from `folder` (the build's bin folder when empty). The intro is switched
+    // off (the user's "do not show again") unless asked for.
+    explicit DravixProcess(const std::wstring& folder = L"", bool showIntro = false);
     ~DravixProcess();
     DravixProcess(const DravixProcess&) = delete;
     DravixProcess& operator=(const DravixProcess&) = delete;
@@ -42,6 +43,9 @@ public:
     RECT headerItemRect(int column) const;
     // Selects a tree node by its position: 0 root, 1 collection, 2 hotkeys.
     void selectTreeNode(int which) const;
+    // The text of a tree node by its position (0 root, 1 collection, 2 hotkeys, 3... categories).
+    std::wstring treeText(int which) const;
+    int treeNodeCount() const;
     // Exactly these rows selected (none for an empty list).
     void selectRows(const std::vector<int>& rows) const;
 
@@ -59,4 +63,10 @@ private:
 HWND findProcessWindow(DWORD processId, const std::wstring& title, HWND except = nullptr);
 // A left click (or double click) at a screen point with real mouse input.
 void clickAt(POINT point, bool doubleClick = false);
+// A visible dialog of the process (class #32770) other than `except`, or null after the time-out.
+HWND waitForProcessDialog(DWORD processId, HWND except, std::chrono::milliseconds timeout = 8s);
+// Text typed as a person would, one character at a time.
+void typeText(const std::wstring& text);
 std::wstring binFolder();
+// The file that keeps the intro switched off, in the user's store folder.
+std::string introOffMarker();

@@ -1,0 +1,106 @@
+// CClipDlg: the File, help and homepage commands. Saving keeps the store beyond the run as an
+// archive; opening replaces the store by one. The root node's " *" says that the store holds
+// changes no archive has.
+#include "ClipDlg.h"
+
+#include "ClipApp.h"
+#include "ClipRules.h"
+#include "IntroDlg.h"
+#include "Protocol.h"
+#include "StoreFormat.h"
+#include "SysClipBoard.h"
+#include "fw/Text.h"
+#include "fw/Trace.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+namespace {
+
+std::wstring folderOf(const std::wstring& path) {
+    const std::size_t cut = path.find_last_of(L"\\/");
+    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
+}
+
+// The shell opens `file` (a document or an address) with the user's program for it; nothing
+// happens when there is none.
+void openWithShell(const wchar_t* verb, const std::wstring& file) {
+    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, verb, file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    fw::Trace("shell open %s: %d", fw::toUtf8(file).c_str(), static_cast<int>(result));
+}
+
+}  // namespace
+
+// The file dialog for archives, starting in `folder`: a save form accepts a new name and asks
+// before it replaces a file; an open form wants an existing one.
+std::wstring CClipDlg::chooseArchive(bool save, const std::wstring& folder) {
+    wchar_t path[MAX_PATH] = {};
+    const std::wstring filter(clip::kArchiveFilter);
+    const std::wstring extension(clip::kArchiveExtension);
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = hwnd();
+    dialog.lpstrFilter = filter.c_str();
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrInitialDir = folder.c_str();
+    dialog.lpstrDefExt = extension.c_str();
+    dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER |
+                   (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    const bool chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    // The dialog may have moved the current directory; the program's files are read from it.
+    SetCurrentDirectoryW(CClipApp::programFolder().c_str());
+    return chosen ? std::wstring(path) : std::wstring();
+}
+
+bool CClipDlg::reportArchive(ArchiveResult result, bool saving, const std::wstring& path) {
+    const std::string text = clip::archiveFailureText(result, saving, fw::toUtf8(path));
+    if (text.empty())
+        return true;
+    MessageBoxW(hwnd(), fw::toWide(text).c_str(), fw::toWide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONERROR);
+    return false;
+}
+
+// A save that failed says why and keeps the mark: the changes are not kept anywhere yet.
+void CClipDlg::OnFileSave(bool choose) {
+    std::wstring path = m_strArchivePath;
+    if (choose || path.empty()) {
+        path = chooseArchive(true, CClipApp::programFolder());
+        if (path.empty())
+            return;
+        m_strArchivePath = path;
+    }
+    if (reportArchive(CSysClipBoard::getInstance()->saveArchive(fw::toUtf8(path)), true, path))
+        setRootText(false);
+}
+
+// Whether or not the user chose an archive, the category nodes and the history view are made
+// again from the store.
+void CClipDlg::OnFileOpen() {
+    const std::wstring start = m_strArchivePath.empty() ? CClipApp::programFolder() : folderOf(m_strArchivePath);
+    const std::wstring path = chooseArchive(false, start);
+    if (!path.empty() && reportArchive(CSysClipBoard::getInstance()->openArchive(fw::toUtf8(path)), false, path))
+        m_strArchivePath = path;
+    m_categories.RebuildCategories(m_hCollection, m_hHotkeys);
+    if (m_tree.GetSelectedItem() == m_hCollection)
+        FillClipList(m_hCollection);
+    else
+        m_tree.SelectItem(m_hCollection);  // the selection change fills the history view
+}
+
+void CClipDlg::OnHelp() {
+    const std::wstring folder = CClipApp::programFolder();
+    SetCurrentDirectoryW(folder.c_str());
+    openWithShell(nullptr, std::wstring(clip::kHelpFile));
+}
+
+void CClipDlg::showIntroOnce() {
+    CIntroDlg intro(std::wstring(clip::kIntroFile),
+                    fw::toWide(store::joinPath(CSysClipBoard::getInstance()->getWindowsDir(), clip::kIntroOffMarker)));
+    if (intro.LoadText())
+        intro.DoModal(nullptr);
+}
+
+void CClipDlg::OnHomepage() {
+    openWithShell(L"open", std::wstring(clip::kHomepageUrl));
+}

@@ -1,0 +1,306 @@
+// Keeping clips beyond a run, with the real dravix.exe and real input: categories made in their
+// dialog, archives saved and opened through the real file dialogs with typed paths, the help
+// file and the homepage handed to the shell, and the intro shown once.
+#include "DravixProcess.h"
+#include "Protocol.h"
+#include "StoreFormat.h"
+#include "TestFiles.h"
+#include "WinTestSupport.h"
+#include "fw/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::wstring kRoot = L"我的剪贴板";
+const std::wstring kRootChanged = L"我的剪贴板 *";
+
+void putText(const std::wstring& text) {
+    for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt)
+        Sleep(20);
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, globalFrom(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
+    CloseClipboard();
+}
+
+void press(WORD key) {
+    sendKeys({{key, false}, {key, true}});
+    Sleep(60);
+}
+
+void postCommand(HWND window, int id) {
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+class FileCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
+        m_log = m_dir.path("dravix.log");
+        SetEnvironmentVariableW(L"DRAVIX_LOG", fw::toWide(m_log).c_str());
+        m_app = std::make_unique<DravixProcess>();
+        ASSERT_TRUE(m_app->waitForMainWindow());
+    }
+    void TearDown() override { SetEnvironmentVariableW(L"DRAVIX_LOG", nullptr); }
+
+    void record(const std::wstring& text) {
+        putText(text);
+        ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) {
+            for (const ListRow& row : rows)
+                if (row.content == text)
+                    return true;
+            return false;
+        }));
+    }
+    HWND main() const { return m_app->mainWindow(); }
+    HWND dialog() const { return waitForProcessDialog(m_app->processId(), main()); }
+    // The dialog that comes up, given a path typed into its file name box and Enter; the question
+    // whether to replace an existing file is answered Yes.
+    void answerFileDialog(const std::wstring& path, bool replaces = false) {
+        HWND files = dialog();
+        ASSERT_TRUE(files);
+        ASSERT_TRUE(bringToFront(files));
+        Sleep(200);
+        typeText(path);
+        screenshot(L"file-dialog.png");
+        press(VK_RETURN);
+        if (replaces) {
+            HWND question = waitForProcessDialog(m_app->processId(), files);
+            ASSERT_TRUE(question);
+            screenshot(L"file-dialog-replace.png");
+            PostMessageW(question, WM_COMMAND, IDYES, 0);
+        }
+        ASSERT_TRUE(pumpUntil([&] { return !IsWindow(files) || !IsWindowVisible(files); }, 8s));
+    }
+    // The category dialog: a name typed, then OK.
+    HWND nameCategory(const std::wstring& name) {
+        PostMessageW(main(), WM_COMMAND, 32804, 0);
+        HWND named = dialog();
+        if (!named)
+            return nullptr;
+        bringToFront(named);
+        typeText(name);
+        press(VK_RETURN);
+        return named;
+    }
+    bool logHas(const std::string& piece) const {
+        for (const std::string& line : fileLines(m_log))
+            if (line.find(piece) != std::string::npos)
+                return true;
+        return false;
+    }
+
+    ScratchDir m_dir;
+    std::string m_log;
+    std::unique_ptr<DravixProcess> m_app;
+};
+
+TEST_F(FileCommandsTest, CategoriesAreMadeRefusedStoredAndShown) {
+    // The tree's own menu leads to the dialog.
+    ASSERT_TRUE(bringToFront(main()));
+    RECT tree = {};
+    GetWindowRect(m_app->tree(), &tree);
+    SetCursorPos(tree.left + 40, tree.bottom - 30);
+    pumpUntil([] { return false; }, 300ms);
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    SendInput(2, clicks, sizeof(INPUT));
+    ASSERT_TRUE(pumpUntil([&] { return FindWindowW(L"#32768", nullptr) != nullptr; }, 5s));
+    press(VK_DOWN);
+    press(VK_RETURN);
+    HWND named = dialog();
+    ASSERT_TRUE(named);
+    wchar_t title[64] = {};
+    GetWindowTextW(named, title, 64);
+    EXPECT_STREQ(title, L"Create New Categorie");
+    bringToFront(named);
+    typeText(L"A&B <x>");
+    press(VK_RETURN);
+    ASSERT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 4; }, 5s));
+    EXPECT_EQ(m_app->treeText(3), L"A&B <x>");
+    EXPECT_NE(readBytes(storeIndexPath()).find("<AddNew>A&amp;B &lt;x&gt;</AddNew>"), std::string::npos);
+
+    // Chinese with spaces at both ends, kept as typed.
+    ASSERT_TRUE(nameCategory(L" 工作 "));
+    ASSERT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 5; }, 5s));
+    EXPECT_EQ(m_app->treeText(4), L" 工作 ");
+    EXPECT_NE(readBytes(storeIndexPath()).find("<AddNew> 工作 </AddNew>"), std::string::npos);
+
+    // Taken names: the message, and the dialog stays.
+    for (const wchar_t* taken : {L"InBox", L"HotKey", L" 工作 "}) {
+        HWND again = nameCategory(taken);
+        ASSERT_TRUE(again);
+        HWND message = waitForProcessDialog(m_app->processId(), again);
+        ASSERT_TRUE(message) << fw::toUtf8(taken);
+        wchar_t text[64] = {};
+        GetDlgItemTextW(message, 0xFFFF, text, 64);
+        EXPECT_STREQ(text, L"The name already exisit.");
+        PostMessageW(message, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(pumpUntil([&] { return !IsWindow(message); }, 5s));
+        EXPECT_TRUE(IsWindow(again));
+        PostMessageW(again, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(pumpUntil([&] { return !IsWindow(again); }, 5s));
+    }
+    EXPECT_EQ(m_app->treeNodeCount(), 5);
+
+    // The new category is offered in the list's menu; a clip moved there shows under its node.
+    record(L"filed clip");
+    m_app->selectRows({0});
+    ASSERT_TRUE(bringToFront(main()));
+    const RECT row = m_app->rowRect(0);
+    SetCursorPos(row.left + 30, (row.top + row.bottom) / 2);
+    pumpUntil([] { return false; }, 300ms);
+    SendInput(2, clicks, sizeof(INPUT));
+    ASSERT_TRUE(pumpUntil([&] { return FindWindowW(L"#32768", nullptr) != nullptr; }, 5s));
+    for (WORD key : {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN})
+        press(key);
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.empty(); }));
+    m_app->selectTreeNode(4);
+    EXPECT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1 && rows[0].content == L"filed clip"; }));
+}
+
+TEST_F(FileCommandsTest, SaveSaveAsAndOpenThroughTheFileDialogs) {
+    record(L"kept one");
+    record(L"kept two");
+    ASSERT_TRUE(nameCategory(L"Work"));
+    ASSERT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 4; }, 5s));
+    EXPECT_EQ(m_app->treeText(0), kRootChanged);
+    const std::string archive = m_dir.path("work.amc");
+    const std::string folder = m_dir.path("work");
+
+    // First save: the dialog.
+    postCommand(main(), 32791);
+    answerFileDialog(fw::toWide(archive));
+    ASSERT_TRUE(pumpUntil([&] { return fileExists(archive); }, 5s));
+    EXPECT_EQ(readBytes(archive).rfind("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<UserInfo>\r\n", 0), 0u);
+    EXPECT_NE(readBytes(archive).find("<AddNew>Work</AddNew>"), std::string::npos);
+    EXPECT_TRUE(fileExists(folder + "\\his1-0"));
+    EXPECT_TRUE(pumpUntil([&] { return m_app->treeText(0) == kRoot; }, 5s));
+
+    // The next copy marks the store again; a second save writes without asking.
+    record(L"kept three");
+    EXPECT_TRUE(pumpUntil([&] { return m_app->treeText(0) == kRootChanged; }, 5s));
+    postCommand(main(), 32791);
+    EXPECT_TRUE(pumpUntil([&] { return readBytes(archive).find("his3-0") != std::string::npos; }, 5s));
+    EXPECT_FALSE(waitForProcessDialog(m_app->processId(), main(), 800ms));
+    EXPECT_TRUE(pumpUntil([&] { return m_app->treeText(0) == kRoot; }, 5s));
+
+    // Save as, in capitals.
+    const std::string upper = m_dir.path("WORK2.AMC");
+    postCommand(main(), 32795);
+    answerFileDialog(fw::toWide(upper));
+    ASSERT_TRUE(pumpUntil([&] { return fileExists(upper); }, 5s));
+    EXPECT_TRUE(fileExists(m_dir.path("WORK2") + "\\his3-0"));
+
+    // More clips and another category, then the first archive opened: its rows and categories.
+    record(L"not in the archive");
+    ASSERT_TRUE(nameCategory(L"Later"));
+    ASSERT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 5; }, 5s));
+    postCommand(main(), 32790);
+    answerFileDialog(fw::toWide(archive));
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 3; }));
+    EXPECT_EQ(m_app->rows()[2].content, L"kept three");
+    EXPECT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 4; }, 5s));
+    EXPECT_EQ(m_app->treeText(3), L"Work");
+
+    // A save that cannot be written says why and keeps the mark; the old archive stays whole.
+    record(L"after opening");
+    EXPECT_TRUE(pumpUntil([&] { return m_app->treeText(0) == kRootChanged; }, 5s));
+    const std::string before = readBytes(upper);
+    // The archive read-only: it may not be replaced.
+    SetFileAttributesW(fw::toWide(upper).c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::string beforeData = readBytes(m_dir.path("WORK2") + "\\his3-0");
+    postCommand(main(), 32795);
+    answerFileDialog(fw::toWide(upper), true);
+    HWND failure = nullptr;
+    ASSERT_TRUE(pumpUntil([&] {
+        failure = findProcessWindow(m_app->processId(), fw::toWide(store::kMainWindowTitle), main());
+        return failure != nullptr;
+    }, 8s));
+    wchar_t text[400] = {};
+    GetDlgItemTextW(failure, 0xFFFF, text, 400);
+    EXPECT_NE(std::wstring(text).find(L"原来的存档保持不变"), std::wstring::npos) << fw::toUtf8(text);
+    PostMessageW(failure, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(m_app->treeText(0), kRootChanged);
+    SetFileAttributesW(fw::toWide(upper).c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(readBytes(upper), before);
+    EXPECT_EQ(readBytes(m_dir.path("WORK2") + "\\his3-0"), beforeData);
+    EXPECT_FALSE(fileExists(m_dir.path("WORK2") + "\\his4-0"));
+}
+
+TEST_F(FileCommandsTest, HelpAndHomepageGoToTheShell) {
+    const std::string help = fw::toUtf8(binFolder()) + "\\help.chm";
+    const std::string bytes = readBytes(help);
+    ASSERT_GE(bytes.size(), 4u);
+    EXPECT_EQ(bytes.substr(0, 4), "ITSF");
+    for (const char* page : {"/index.html", "/slots.html", "/menu.html", "/archives.html", "/capture.html"})
+        EXPECT_NE(bytes.find(page), std::string::npos) << page;
+
+    ASSERT_TRUE(bringToFront(main()));
+    press(VK_F1);
+    EXPECT_TRUE(pumpUntil([&] { return logHas("shell open help.chm: "); }, 8s));
+    // Wine's own help viewer shows it; closed again here.
+    HWND viewer = nullptr;
+    EXPECT_TRUE(pumpUntil([&] { return (viewer = FindWindowW(L"HH Parent", nullptr)) != nullptr; }, 15s));
+    screenshot(L"help.png");
+    if (viewer)
+        PostMessageW(viewer, WM_CLOSE, 0, 0);
+    postCommand(main(), 32800);
+    EXPECT_TRUE(pumpUntil([&] { return logHas("shell open https://dravix.example.com/: "); }, 8s));
+}
+
+// The intro from a program folder of its own: shown at the first start, its box ticked and
+// closed, the file is gone and the next start shows nothing.
+TEST(IntroTest, ShownOnceUntilItsBoxIsTicked) {
+    ScratchDir dir;
+    const std::wstring folder = fw::toWide(dir.path("program"));
+    fs::create_directories(fs::path(folder));
+    for (const wchar_t* file : {L"dravix.exe", L"Latchkit.dll", L"Instro.dll"})
+        CopyFileW((binFolder() + L"\\" + file).c_str(), (folder + L"\\" + file).c_str(), FALSE);
+    const std::wstring title = L"\u201cTavenlow剪贴复制工具\u201dV4.7\u2014软件介绍";
+    auto introOf = [&](DravixProcess& app) {
+        HWND intro = nullptr;
+        pumpUntil([&] { return (intro = findProcessWindow(app.processId(), title)) != nullptr && IsWindowVisible(intro); }, 15s);
+        return intro;
+    };
+    {
+        DravixProcess app(folder, true);
+        HWND intro = introOf(app);
+        ASSERT_TRUE(intro);
+        wchar_t text[64] = {};
+        GetDlgItemTextW(intro, 1014, text, 64);
+        EXPECT_EQ(std::wstring(text).rfind(L"欢迎使用 Dravix", 0), 0u) << fw::toUtf8(text);
+        GetDlgItemTextW(intro, 1013, text, 64);
+        EXPECT_STREQ(text, L"下次启动时不再显示");
+        screenshot(L"intro.png");
+        PostMessageW(intro, WM_CLOSE, 0, 0);  // unticked: the file stays
+        ASSERT_TRUE(pumpUntil([&] { return !IsWindow(intro); }, 5s));
+        EXPECT_TRUE(fileExists(fw::toUtf8(folder + L"\\Instro.dll")));
+    }
+    {
+        DravixProcess app(folder, true);
+        HWND intro = introOf(app);
+        ASSERT_TRUE(intro);
+        SendMessageW(GetDlgItem(intro, 1013), BM_SETCHECK, BST_CHECKED, 0);
+        PostMessageW(intro, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(pumpUntil([&] { return !IsWindow(intro); }, 5s));
+        EXPECT_TRUE(pumpUntil([&] { return !fileExists(fw::toUtf8(folder + L"\\Instro.dll")); }, 5s));
+    }
+    {
+        DravixProcess app(folder, true);
+        ASSERT_TRUE(app.waitForMainWindow());
+        pumpUntil([] { return false; }, 1000ms);
+        EXPECT_FALSE(findProcessWindow(app.processId(), title));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+#include "CategoryTreeCtrl.h"
+
+#include "NewCategoryDlg.h"
+#include "SysClipBoard.h"
+#include "fw/Handle.h"
+#include "fw/Text.h"
+
+#include <commctrl.h>
+
+void CCategoryTreeCtrl::OnRightClick() {
+    const fw::UniqueMenu menu(CreatePopupMenu());
+    if (!menu || !AppendMenuW(menu.get(), MF_STRING, kCommandAdd, L"添加(&A)"))
+        return;
+    POINT cursor;
+    GetCursorPos(&cursor);
+    if (TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, m_tree.hwnd(), nullptr) ==
+        static_cast<BOOL>(kCommandAdd))
+        AddCategory();
+}
+
+void CCategoryTreeCtrl::AddCategory() {
+    CNewCategoryDlg dialog;
+    if (dialog.DoModal(GetAncestor(m_tree.hwnd(), GA_ROOT)) != IDOK)
+        return;
+    m_tree.InsertItem(dialog.m_strName, 3, m_hRoot);
+    const std::string name = fw::toUtf8(dialog.m_strName);
+    CSysClipBoard::getInstance()->setValue(name.c_str(), "AddNew", 0);
+}
+
+void CCategoryTreeCtrl::RebuildCategories(HTREEITEM keep, HTREEITEM keepToo) {
+    for (HTREEITEM child = m_tree.GetChild(m_hRoot); child;) {
+        HTREEITEM next = m_tree.GetNextSibling(child);
+        if (child != keep && child != keepToo)
+            m_tree.DeleteItem(child);
+        child = next;
+    }
+    CSysClipBoard::getInstance()->fillCategoryTree(m_tree.hwnd(), m_hRoot);
+}

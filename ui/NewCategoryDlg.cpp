@@ -1,0 +1,46 @@
+#include "NewCategoryDlg.h"
+
+#include "CategoryRules.h"
+#include "SysClipBoard.h"
+#include "XmlDocument.h"
+#include "fw/Text.h"
+
+namespace {
+
+constexpr UINT kDialog = 172;
+constexpr int kNameEdit = 1014;
+
+std::wstring windowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    return text;
+}
+
+}  // namespace
+
+CNewCategoryDlg::CNewCategoryDlg() : fw::CDialog(kDialog) {}
+
+bool CNewCategoryDlg::OnInitDialog() {
+    SetDlgItemTextW(hwnd(), kNameEdit, m_strName.c_str());
+    return true;
+}
+
+void CNewCategoryDlg::OnOK() {
+    const std::wstring name = windowText(item(kNameEdit));
+    std::vector<std::u16string> stored;
+    for (const std::string& existing : CSysClipBoard::getInstance()->categoryNames())
+        stored.push_back(utf8ToUtf16(existing));
+    switch (category::checkName(std::u16string(name.begin(), name.end()), stored)) {
+    case category::NameProblem::Taken:
+        MessageBoxW(hwnd(), L"The name already exisit.", nullptr, MB_OK);
+        return;
+    case category::NameProblem::TooLong:
+        MessageBoxW(hwnd(), L"分类名称太长，最多可用 255 个字符。", nullptr, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    case category::NameProblem::None:
+        break;
+    }
+    m_strName = name;
+    EndDialog(IDOK);
+}
