@@ -1,5 +1,7 @@
 #include "ClipApp.h"
 
+#include "CaptureDlg.h"
+
 #include "ClipDlg.h"
 #include "ClipRules.h"
 #include "Protocol.h"
@@ -99,9 +101,32 @@ int CClipApp::ExitInstance() {
 }
 
 bool CClipApp::ProcessMessageFilter(int code, MSG* message) {
+    if (filterCaptureKeys(*message))
+        return true;
     if (m_pMainDlg && m_pMainDlg->hwnd() && code == MSGF_DIALOGBOX && m_pMainDlg->PreTranslateMessage(message))
         return true;
     return fw::CApp::ProcessMessageFilter(code, message);
+}
+
+// While the screen capture is open: the arrow keys move its selection by a pixel (with Shift they
+// resize it) and go on as usual; Enter copies the selection and never reaches the dialog's own
+// handling.
+bool CClipApp::filterCaptureKeys(const MSG& message) {
+    CCaptureDlg* capture = CCaptureDlg::current();
+    if (!capture || !capture->hwnd() || message.message != WM_KEYDOWN ||
+        (message.hwnd != capture->hwnd() && !IsChild(capture->hwnd(), message.hwnd)))
+        return false;
+    if (message.wParam == VK_RETURN) {
+        capture->OnEnterKey();
+        return true;
+    }
+    if (capture->hasSelection()) {
+        const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+        const capture::Rect moved = capture::nudged(capture->selection(), static_cast<unsigned>(message.wParam), shift);
+        if (moved != capture->selection())
+            capture->SetSelection(moved);
+    }
+    return false;
 }
 
 // The pause after starting the live-update program; tests may shorten it with

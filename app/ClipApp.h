@@ -14,13 +14,11 @@ public:
     int ExitInstance() override;
     bool ProcessMessageFilter(int code, MSG* message) override;
 
-    // The screen capture window while it exists; null otherwise.
-    HWND m_hCaptureWnd = nullptr;
-
     static DWORD startupPauseMs();
     // The folder of the running executable, lower-cased, with its trailing backslash.
     static std::wstring programFolder();
 
 private:
+    static bool filterCaptureKeys(const MSG& message);
     CClipDlg* m_pMainDlg = nullptr;
 };

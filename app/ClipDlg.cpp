@@ -2,6 +2,8 @@
 // layout, painting, message routing and the closing sequence.
 #include "ClipDlg.h"
 
+#include "CaptureDlg.h"
+
 #include "ClipRules.h"
 #include "ExitDlg.h"
 #include "ListSupport.h"
@@ -167,7 +169,10 @@ void CClipDlg::setStatusText(const std::wstring& text) {
 bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
     case WM_DRAWCLIPBOARD:
-        RecordClipboardChange(wParam, lParam);
+        OnDrawClipboard(wParam, lParam);
+        return true;
+    case kMsgRecordClipboard:
+        RecordClipboardChange();
         return true;
     case WM_CHANGECBCHAIN:
         if (reinterpret_cast<HWND>(wParam) == m_hNextViewer)
@@ -227,6 +232,12 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
     case ID_DELETE_CLIPS:
         m_clipList.DeleteSelected();
         return true;
+    case ID_CAPTURE:
+    case ID_TRAY_CAPTURE: {
+        CCaptureDlg capture;
+        capture.DoModal(nullptr);
+        return true;
+    }
     case ID_FILE_SAVE:
         OnFileSave(false);
         return true;

@@ -37,6 +37,7 @@ public:
 
 private:
     static constexpr UINT kMsgHideToTray = WM_APP + 1;
+    static constexpr UINT kMsgRecordClipboard = WM_APP + 2;
     static constexpr UINT_PTR kSlotRetryTimer = 1;
 
     bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -61,7 +62,8 @@ private:
     // ClipDlgMonitor.cpp
     void joinViewerChain();
     void leaveViewerChain();
-    void RecordClipboardChange(WPARAM wParam, LPARAM lParam);
+    void OnDrawClipboard(WPARAM wParam, LPARAM lParam);
+    void RecordClipboardChange();
     void SetClipRow(const std::string& numberText, int kind, const std::u16string& content, const std::string& copyTime,
                     const std::string& useTime);
 
@@ -112,6 +114,7 @@ private:
     HookLibrary m_hook;
     HWND m_hNextViewer = nullptr;
     bool m_bInViewerChain = false;
+    bool m_bRecordPending = false;
     std::u16string m_strLastText;
     std::deque<std::pair<char, int>> m_slotRetries;  // slot copies waiting for the busy flag, with their tries
     HTREEITEM m_hRoot = nullptr;

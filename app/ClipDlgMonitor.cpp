@@ -30,12 +30,19 @@ void CClipDlg::leaveViewerChain() {
     ChangeClipboardChain(hwnd(), m_hNextViewer);
 }
 
-void CClipDlg::RecordClipboardChange(WPARAM wParam, LPARAM lParam) {
-    // The next viewer hears of every change, whatever happens here.
-    fw::ScopeExit passOn([&] {
-        if (m_hNextViewer)
-            PostMessageW(m_hNextViewer, WM_DRAWCLIPBOARD, wParam, lParam);
-    });
+// The next viewer hears of every change at once. The change itself is recorded a moment later,
+// from the window's own queue: the program that changed the clipboard (the screen capture, say,
+// with a large picture) is not kept waiting in CloseClipboard while we store it. Changes that
+// come before then are one record, of what the clipboard holds by then.
+void CClipDlg::OnDrawClipboard(WPARAM wParam, LPARAM lParam) {
+    if (m_hNextViewer)
+        PostMessageW(m_hNextViewer, WM_DRAWCLIPBOARD, wParam, lParam);
+    if (!m_bRecordPending && PostMessageW(hwnd(), kMsgRecordClipboard, 0, 0))
+        m_bRecordPending = true;
+}
+
+void CClipDlg::RecordClipboardChange() {
+    m_bRecordPending = false;
     if (g_bInDrawClipboard || !m_hook.SaveClipData)
         return;
     g_bInDrawClipboard = true;

@@ -5,6 +5,7 @@
 #define IDD_MAIN 102
 #define IDD_EXIT 147
 #define IDD_INTRO 152
+#define IDD_CAPTURE 160
 #define IDD_NEW_CATEGORY 172
 
 #define IDR_MAINFRAME 128      // application icon, toolbar bitmap and toolbar
@@ -24,6 +25,12 @@
 #define IDI_TRAY_FRAME4 145
 #define IDR_TRAY_MENU 146
 #define IDR_MAIN_MENU 153
+#define IDC_CAPTURE_CURSOR 161
+#define IDC_CAPTURE_SIZE_NWSE 162
+#define IDC_CAPTURE_SIZE_NESW 163
+#define IDC_CAPTURE_MOVE 164
+#define IDC_CAPTURE_SIZE_WE 165
+#define IDC_CAPTURE_SIZE_NS 166
 #define IDI_TRAY_PAUSED 169
 #define IDI_TREE_CATEGORY 173
 

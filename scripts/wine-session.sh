@@ -1,5 +1,6 @@
 # Sourced by scripts/test and scripts/run: a throwaway Wine prefix under build/, an X display
-# (our own Xvfb unless one is given), a warm wineserver, and cleanup of everything we started.
+# (our own Xvfb unless one is given; DRAVIX_SCREEN sets its size, 1280x1024x24 by default), a
+# warm wineserver, and cleanup of everything we started.
 # Needs $root (the repository) set by the caller.
 
 wine_session_start() {
@@ -15,7 +16,7 @@ wine_session_start() {
     if [ -z "${DISPLAY:-}" ]; then
         local fdfile="$root/build/xvfb.display"
         rm -f "$fdfile"
-        Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$fdfile" >/dev/null 2>&1 &
+        Xvfb -displayfd 9 -screen 0 "${DRAVIX_SCREEN:-1280x1024x24}" -nolisten tcp 9>"$fdfile" >/dev/null 2>&1 &
         _started_xvfb=$!
         for _ in $(seq 100); do
             [ -s "$fdfile" ] && break

@@ -229,6 +229,129 @@ def write_icon(path, grid):
         f.write(out)
 
 
+def write_cursor(path, grid, hot_x, hot_y):
+    """A 32 x 32 cursor (the grid drawn twice as large); the hot spot is given in grid cells."""
+    data = image(grid, 2)
+    out = struct.pack('<HHH', 0, 2, 1)
+    out += struct.pack('<BBBBHHII', 32, 32, 0, 0, hot_x * 2, hot_y * 2, len(data), 6 + 16)
+    with open(path, 'wb') as f:
+        f.write(out + data)
+
+
+# The screen capture's cursors: a cross for choosing, arrows over the selection's handles and a
+# four-way arrow inside it. Name: (grid, hot spot x, hot spot y).
+CURSORS = {
+    'capture': ([
+        ".......o........",
+        ".......o........",
+        ".......o........",
+        ".......o........",
+        ".......o........",
+        "................",
+        "ooooo.....ooooo.",
+        "................",
+        ".......o........",
+        ".......o........",
+        ".......o........",
+        ".......o........",
+        ".......o........",
+        "................",
+        "................",
+        "................",
+    ], 7, 6),
+    'size-nwse': ([
+        "oooooo..........",
+        "owwwo...........",
+        "owwo............",
+        "owowo...........",
+        "oo.owo..........",
+        "o...owo.........",
+        ".....owo........",
+        "......owo.......",
+        ".......owo...o..",
+        "........owo..oo.",
+        ".........owowo..",
+        "..........owwo..",
+        ".........owwwo..",
+        "........oooooo..",
+        "................",
+        "................",
+    ], 7, 7),
+    'size-nesw': ([
+        "..........oooooo",
+        "...........owwwo",
+        "............owwo",
+        "...........owowo",
+        "..........owo.oo",
+        ".........owo...o",
+        "........owo.....",
+        ".......owo......",
+        "..o...owo.......",
+        ".oo..owo........",
+        "..owowo.........",
+        "..owwo..........",
+        "..owwwo.........",
+        "..oooooo........",
+        "................",
+        "................",
+    ], 8, 7),
+    'move': ([
+        ".......oo.......",
+        "......owwo......",
+        ".....owwwwo.....",
+        ".......ww.......",
+        "..o....ww....o..",
+        ".ow....ww....wo.",
+        "owwwwwwwwwwwwwwo",
+        "owwwwwwwwwwwwwwo",
+        ".ow....ww....wo.",
+        "..o....ww....o..",
+        ".......ww.......",
+        ".....owwwwo.....",
+        "......owwo......",
+        ".......oo.......",
+        "................",
+        "................",
+    ], 7, 7),
+    'size-we': ([
+        "................",
+        "................",
+        "................",
+        "................",
+        "...o........o...",
+        "..oo........oo..",
+        ".owooooooooooowo",
+        "owwwwwwwwwwwwwwo",
+        ".owooooooooooowo",
+        "..oo........oo..",
+        "...o........o...",
+        "................",
+        "................",
+        "................",
+        "................",
+        "................",
+    ], 8, 7),
+    'size-ns': ([
+        ".......oo.......",
+        "......owwo......",
+        ".....owwwwo.....",
+        "....ooowwooo....",
+        ".......ww.......",
+        ".......ww.......",
+        ".......ww.......",
+        ".......ww.......",
+        ".......ww.......",
+        ".......ww.......",
+        "....ooowwooo....",
+        ".....owwwwo.....",
+        "......owwo......",
+        ".......oo.......",
+        "................",
+        "................",
+    ], 7, 7),
+}
+
+
 # Small pictures for bitmaps (header columns, toolbar): pure blue is the transparent colour.
 BITMAPS = {
     'header-content': ICONS['text'],
@@ -411,3 +534,8 @@ if __name__ == '__main__':
     for name, grid in BITMAPS.items():
         write_bitmap(os.path.join(bitmaps, name + '.bmp'), [grid])
     write_bitmap(os.path.join(bitmaps, 'toolbar.bmp'), TOOLBAR)
+    cursors = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'cursors')
+    os.makedirs(cursors, exist_ok=True)
+    for name, (grid, hot_x, hot_y) in CURSORS.items():
+        assert len(grid) == 16 and all(len(row) == 16 for row in grid), name
+        write_cursor(os.path.join(cursors, name + '.cur'), grid, hot_x, hot_y)

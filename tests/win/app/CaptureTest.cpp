@@ -1,0 +1,201 @@
+// The screen capture with the real dravix.exe and real mouse and keys: a drag and Enter put the
+// selected part of the frozen screen on the clipboard (and the main window records it), the
+// arrow keys move and resize the selection a pixel at a time, the right button and Esc close it
+// without touching the clipboard.
+#include "DravixProcess.h"
+#include "WinTestSupport.h"
+#include "fw/Handle.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// The colour of every screen pixel of the pattern window, from its screen position.
+COLORREF patternAt(int x, int y) {
+    return RGB((x * 7) & 0xFF, (y * 5) & 0xFF, 120);
+}
+
+// A window of the test that paints the pattern, or black once it is told to change.
+class PatternWindow {
+public:
+    PatternWindow() {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"DravixCapturePattern";
+        RegisterClassW(&windowClass);
+        m_window = CreateWindowExW(WS_EX_TOPMOST, windowClass.lpszClassName, L"pattern", WS_POPUP | WS_VISIBLE, 60, 60,
+                                   420, 320, nullptr, nullptr, windowClass.hInstance, nullptr);
+        SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        UpdateWindow(m_window);
+        pumpUntil([] { return false; }, 300ms);
+    }
+    ~PatternWindow() { DestroyWindow(m_window); }
+    void turnBlack() {
+        m_black = true;
+        InvalidateRect(m_window, nullptr, TRUE);
+        UpdateWindow(m_window);
+    }
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<PatternWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (message == WM_PAINT && self) {
+            fw::PaintScope paint(window);
+            RECT area;
+            GetClientRect(window, &area);
+            POINT origin = {0, 0};
+            ClientToScreen(window, &origin);
+            for (int y = area.top; y < area.bottom; ++y)
+                for (int x = area.left; x < area.right; ++x)
+                    SetPixel(paint.get(), x, y, self->m_black ? RGB(0, 0, 0) : patternAt(origin.x + x, origin.y + y));
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    HWND m_window = nullptr;
+    bool m_black = false;
+};
+
+void mouse(DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+void press(WORD key, bool shift = false) {
+    if (shift)
+        sendKeys({{VK_SHIFT, false}});
+    sendKeys({{key, false}, {key, true}});
+    if (shift)
+        sendKeys({{VK_SHIFT, true}});
+    pumpUntil([] { return false; }, 80ms);
+}
+
+// A person's drag: pressed at `from`, moved in steps, released at `to`.
+void drag(POINT from, POINT to) {
+    SetCursorPos(from.x, from.y);
+    pumpUntil([] { return false; }, 200ms);
+    mouse(MOUSEEVENTF_LEFTDOWN);
+    for (int step = 1; step <= 8; ++step) {
+        SetCursorPos(from.x + (to.x - from.x) * step / 8, from.y + (to.y - from.y) * step / 8);
+        pumpUntil([] { return false; }, 40ms);
+    }
+    mouse(MOUSEEVENTF_LEFTUP);
+    pumpUntil([] { return false; }, 200ms);
+}
+
+// The bitmap on the clipboard as 32-bit pixels, top row first.
+bool clipboardPicture(int& width, int& height, std::vector<COLORREF>& pixels) {
+    fw::ClipboardScope clipboard(nullptr);
+    HBITMAP bitmap = clipboard.isOpen() ? static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)) : nullptr;
+    BITMAP description = {};
+    if (!bitmap || !GetObjectW(bitmap, sizeof description, &description))
+        return false;
+    width = description.bmWidth;
+    height = description.bmHeight;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    std::vector<DWORD> raw(static_cast<std::size_t>(width) * height);
+    fw::WindowDc screen(nullptr);
+    GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), raw.data(), &info, DIB_RGB_COLORS);
+    pixels.clear();
+    for (DWORD value : raw)
+        pixels.push_back(RGB((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF));
+    return true;
+}
+
+class CaptureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_app = std::make_unique<DravixProcess>();
+        ASSERT_TRUE(m_app->waitForMainWindow());
+        SetWindowPos(m_app->mainWindow(), nullptr, 600, 500, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    HWND openCapture() {
+        PostMessageW(m_app->mainWindow(), WM_COMMAND, 32783, 0);
+        HWND capture = waitForProcessDialog(m_app->processId(), m_app->mainWindow());
+        if (capture)
+            pumpUntil([] { return false; }, 300ms);
+        return capture;
+    }
+    std::unique_ptr<DravixProcess> m_app;
+};
+
+TEST_F(CaptureTest, ADragAndEnterCopyTheFrozenPictureAndTheListRecordsIt) {
+    PatternWindow pattern;
+    HWND capture = openCapture();
+    ASSERT_TRUE(capture);
+    pattern.turnBlack();  // the live screen changes; the capture does not
+    drag({100, 100}, {300, 200});
+    screenshot(L"capture.png");
+    press(VK_RETURN);
+    ASSERT_TRUE(pumpUntil([&] { return !IsWindow(capture); }, 5s));
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+    ASSERT_TRUE(clipboardPicture(width, height, pixels));
+    EXPECT_EQ(width, 196);
+    EXPECT_EQ(height, 96);
+    int wrong = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            wrong += pixels[static_cast<std::size_t>(y * width + x)] != patternAt(104 + x, 104 + y);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_TRUE(m_app->waitForRows([](const auto& rows) {
+        for (const ListRow& row : rows)
+            if (row.content == L"picture:size 196*96" && row.image == 1)
+                return true;
+        return false;
+    }));
+}
+
+TEST_F(CaptureTest, ArrowKeysMoveAndShiftArrowsResizeByOnePixel) {
+    PatternWindow pattern;
+    HWND capture = openCapture();
+    ASSERT_TRUE(capture);
+    drag({100, 100}, {300, 200});
+    press(VK_RIGHT, true);
+    press(VK_RIGHT, true);
+    press(VK_RIGHT);
+    press(VK_DOWN);
+    press(VK_UP, true);
+    press(VK_RETURN);
+    ASSERT_TRUE(pumpUntil([&] { return !IsWindow(capture); }, 5s));
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+    ASSERT_TRUE(clipboardPicture(width, height, pixels));
+    EXPECT_EQ(width, 198);   // 196, two wider
+    EXPECT_EQ(height, 95);   // 96, one shorter
+    EXPECT_EQ(pixels.front(), patternAt(105, 105));  // moved right and down by one
+}
+
+TEST_F(CaptureTest, RightButtonTwiceAndEscCloseWithoutTouchingTheClipboard) {
+    const DWORD before = GetClipboardSequenceNumber();
+    HWND capture = openCapture();
+    ASSERT_TRUE(capture);
+    drag({100, 100}, {300, 200});
+    for (int i = 0; i < 2; ++i) {
+        mouse(MOUSEEVENTF_RIGHTDOWN);
+        mouse(MOUSEEVENTF_RIGHTUP);
+        pumpUntil([] { return false; }, 200ms);
+    }
+    EXPECT_TRUE(pumpUntil([&] { return !IsWindow(capture); }, 5s));
+
+    capture = openCapture();
+    ASSERT_TRUE(capture);
+    drag({120, 120}, {220, 220});
+    press(VK_ESCAPE);
+    EXPECT_TRUE(IsWindow(capture));  // the selection went; the window stays
+    press(VK_ESCAPE);
+    EXPECT_TRUE(pumpUntil([&] { return !IsWindow(capture); }, 5s));
+    EXPECT_EQ(GetClipboardSequenceNumber(), before);
+}
+
+}  // namespace
