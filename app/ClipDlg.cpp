@@ -12,6 +12,7 @@
 #include "fw/Trace.h"
 #include "resource.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -68,9 +69,11 @@ bool CClipDlg::OnInitDialog() {
     createCommandBarsAndPanes();
     createList();
     createTree();
+    createSearchBox();
 
     joinViewerChain();
     m_hook.installhook(hwnd());
+
     SetWindowTextW(hwnd(), wide(store::kMainWindowTitle).c_str());
     m_tray.CreateFor(hwnd());
     setStatusText(wide(clip::kStatusCollection));
@@ -109,6 +112,21 @@ void CClipDlg::createTree() {
     m_tree.SelectItem(m_hCollection);
 }
 
+// Above the list: typing in it shows only the rows that hold the text.
+void CClipDlg::createSearchBox() {
+    m_search = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0,
+                               100, 20, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SEARCH)), instance(),
+                               nullptr);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
+    SendMessageW(m_search, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(m_search, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wide(clip::kSearchCue).c_str()));
+    fw::WindowDc screen(m_search);
+    fw::SelectScope selected(screen.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(screen.get(), &metrics);
+    m_searchHeight = metrics.tmHeight + 2 * GetSystemMetrics(SM_CYEDGE) + 6;
+}
+
 void CClipDlg::layout() {
     RECT client;
     GetClientRect(hwnd(), &client);
@@ -117,8 +135,11 @@ void CClipDlg::layout() {
         client.top += m_commandBars.toolbarHeight();
     }
     const RECT centre = m_panes.Layout(client);
-    SetWindowPos(m_list.hwnd(), nullptr, centre.left, centre.top, centre.right - centre.left, centre.bottom - centre.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const int width = centre.right - centre.left;
+    const int searchHeight = std::min<int>(m_searchHeight, std::max<int>(0, centre.bottom - centre.top));
+    SetWindowPos(m_search, nullptr, centre.left, centre.top, width, searchHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(m_list.hwnd(), nullptr, centre.left, centre.top + searchHeight, width,
+                 std::max<int>(0, centre.bottom - centre.top - searchHeight), SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(m_list.hwnd(), nullptr, TRUE);
 }
 
@@ -183,6 +204,19 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
     case WM_DESTROY:
         leaveViewerChain();
         return false;
+    // The application the user leaves us for, or came to us from, is where a paste from the
+    // list goes (the one leaving is known once the switch is done).
+    case WM_ACTIVATEAPP:
+        if (!wParam)
+            PostMessageW(hwnd(), kMsgNoteForeground, 0, 0);
+        return false;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && lParam)
+            NoteForegroundWindow(reinterpret_cast<HWND>(lParam));
+        return false;
+    case kMsgNoteForeground:
+        NoteForegroundWindow(GetForegroundWindow());
+        return true;
     case store::kMsgSlotCopied:
         fw::Trace("received %u %u", message, static_cast<unsigned>(wParam));
         OnSlotCopied(wParam);
@@ -253,6 +287,10 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
     case ID_HOMEPAGE:
         OnHomepage();
         return true;
+    case IDC_SEARCH:
+        if (code == EN_CHANGE)
+            OnSearchChanged();
+        return true;
     case CCategoryTreeCtrl::kCommandAdd:
         m_categories.AddCategory();
         return true;
@@ -280,6 +318,11 @@ bool CClipDlg::OnNotify(const NMHDR& header, LRESULT& result) {
     if (header.idFrom == IDC_CATEGORY_TREE && header.code == NM_RCLICK) {
         m_categories.OnRightClick();
         result = 0;
+        return true;
+    }
+    if (header.idFrom == IDC_CLIP_LIST && header.code == LVN_GETDISPINFOW) {
+        // The list hands over the item to fill in: the notification is ours to write to.
+        fillDisplayInfo(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item);
         return true;
     }
     if (header.idFrom == IDC_CLIP_LIST && header.code == NM_CLICK) {

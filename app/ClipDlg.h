@@ -11,14 +11,17 @@
 #include "DockPanes.h"
 #include "HookLibrary.h"
 #include "PreviewEdit.h"
+#include "ClipRows.h"
 #include "SysClipBoard.h"
 #include "fw/Controls.h"
 #include "fw/Dialog.h"
 #include "fw/Handle.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 class CClipDlg : public fw::CDialog, private CClipListCtrl::Owner {
 public:
@@ -32,12 +35,16 @@ public:
     void ShowPreview(int row) override;
     void FillClipList(HTREEITEM node);
     void ActivateTargetWindow();
+    // A window of another application in the foreground: kept as the paste target when it can
+    // be one.
+    void NoteForegroundWindow(HWND window);
     void SortByColumn(int column, bool ascending);
     int ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText);
 
 private:
     static constexpr UINT kMsgHideToTray = WM_APP + 1;
     static constexpr UINT kMsgRecordClipboard = WM_APP + 2;
+    static constexpr UINT kMsgNoteForeground = WM_APP + 3;
     static constexpr UINT_PTR kSlotRetryTimer = 1;
 
     bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -55,6 +62,7 @@ private:
     void createCommandBarsAndPanes();
     void createList();
     void createTree();
+    void createSearchBox();
     void layout();
     void setRootText(bool changed);
     void setStatusText(const std::wstring& text);
@@ -64,8 +72,6 @@ private:
     void leaveViewerChain();
     void OnDrawClipboard(WPARAM wParam, LPARAM lParam);
     void RecordClipboardChange();
-    void SetClipRow(const std::string& numberText, int kind, const std::u16string& content, const std::string& copyTime,
-                    const std::string& useTime);
 
     // ClipDlgSlots.cpp
     void OnSlotCopied(WPARAM digit);
@@ -86,7 +92,16 @@ private:
 
     // ClipDlgView.cpp
     void RefreshView() override;
-    void PasteClip(const std::string& clip) override;
+    void PasteClip(const std::string& clip, bool plainText) override;
+    void RowsRemoved(const std::vector<std::wstring>& numbers) override;
+    void showRows();
+    void showRow(const clip::ViewRow& row);
+    void changeRowsKeepingSelection(const std::function<void()>& change);
+    void fillDisplayInfo(LVITEMW& item) const;
+    void OnSearchChanged();
+    std::string firstSelectedNumber() const;
+    bool handleSearchKeys(HWND window, WPARAM key);
+    std::wstring nodeStatusText() const;
     void OnTreeSelectionChanged();
     LRESULT CopyListRows(WPARAM processId, LPARAM request);
     void OnHeaderClick(int column);
@@ -98,6 +113,9 @@ private:
     void unloadHookLibrary();
 
     fw::CListView m_list;
+    clip::ClipRows m_rows;  // what the list shows, by position
+    HWND m_search = nullptr;
+    int m_searchHeight = 22;
     CClipListCtrl m_clipList{*this};
     CCategoryTreeCtrl m_categories;
     bool m_bStoreDamageReported = false;

@@ -8,12 +8,37 @@
 #include "SysClipBoard.h"
 #include "fw/ScopeExit.h"
 #include "fw/Text.h"
+#include "fw/Trace.h"
+
+#include <cstring>
 
 namespace {
 
 // 1 while a change is being recorded: a notification that arrives meanwhile (inside a message
 // box's loop, say) is only passed along the chain.
 bool g_bInDrawClipboard = false;
+
+// What a careful program (a password manager) says about its clipboard contents. The clipboard
+// is opened only when the history format is there, to read its value.
+clip::ClipboardMarks readClipboardMarks(HWND owner) {
+    clip::ClipboardMarks marks;
+    marks.excludeFromMonitoring =
+        IsClipboardFormatAvailable(RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"));
+    marks.viewerIgnore = IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Clipboard Viewer Ignore"));
+    const UINT historyFormat = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+    if (!IsClipboardFormatAvailable(historyFormat) || !OpenClipboard(owner))
+        return marks;
+    fw::ScopeExit closed([] { CloseClipboard(); });
+    if (HANDLE data = GetClipboardData(historyFormat); data && GlobalSize(data) >= sizeof(DWORD)) {
+        if (const void* value = GlobalLock(data)) {
+            DWORD allowed = 0;
+            std::memcpy(&allowed, value, sizeof allowed);
+            marks.canIncludeInHistory = allowed;
+            GlobalUnlock(data);
+        }
+    }
+    return marks;
+}
 
 }  // namespace
 
@@ -50,6 +75,10 @@ void CClipDlg::RecordClipboardChange() {
     CSysClipBoard* store = CSysClipBoard::getInstance();
     if (store->isSysClipSet())
         return;  // the hook library's own change
+    if (clip::isPrivate(readClipboardMarks(hwnd()))) {
+        fw::Trace("private clipboard not recorded");
+        return;
+    }
     const int number = store->findCanUseHisClip();
     if (number > store::kMaxHistoryNumber) {
         MessageBoxW(nullptr, fw::toWide(clip::kHistoryFullMessage).c_str(), fw::toWide(store::kMainWindowTitle).c_str(),
@@ -89,27 +118,11 @@ int CClipDlg::ShowClipRow(HTREEITEM node, const std::string& recordName, const s
             m_strLastText = row->content;
         }
         if (onDisplay)
-            SetClipRow(numberText, row->kind, row->content, elements.copyTime, elements.useTime);
+            showRow(clip::ViewRow{row->kind, row->content, elements.copyTime, numberText, elements.useTime});
         return duplicate;
     }
     store->removeClip(recordName);
     return duplicate;
-}
-
-void CClipDlg::SetClipRow(const std::string& numberText, int kind, const std::u16string& content,
-                          const std::string& copyTime, const std::string& useTime) {
-    const std::wstring number = fw::toWide(numberText);
-    const int count = m_list.GetItemCount();
-    int row = 0;
-    while (row < count && m_list.GetItemText(row, 2) != number)
-        ++row;
-    if (row == count)
-        row = m_list.InsertItem(count, L"", kind);
-    m_list.SetItemText(row, 0, std::wstring(content.begin(), content.end()));
-    m_list.SetItemText(row, 1, fw::toWide(copyTime));
-    m_list.SetItemText(row, 2, number);
-    m_list.SetItemText(row, 3, fw::toWide(useTime));
-    m_list.SetItemImage(row, kind);
 }
 
 // Once per run: later damage would only repeat the same news.

@@ -3,7 +3,6 @@
 #include "ClipDlg.h"
 
 #include "ClipRules.h"
-#include "ListSupport.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "fw/ScopeExit.h"
@@ -77,5 +76,5 @@ void CClipDlg::OnClipPasted(WPARAM number) {
     m_strLastText.clear();
     fw::ScopeExit restore([&] { m_strLastText = kept; });
     ShowClipRow(m_tree.GetSelectedItem(), store::historyClipName(n), store::historyNumberText(n));
-    kit::SortByColumnText(m_list.hwnd(), 3, m_bSortAscending);
+    changeRowsKeepingSelection([&] { m_rows.sortOnce(3, m_bSortAscending); });
 }

@@ -13,8 +13,11 @@
 #include "fw/Handle.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
+#include "fw/Window.h"
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 
 namespace {
 
@@ -32,19 +35,22 @@ bool modifierHeld() {
 }  // namespace
 
 void CClipDlg::OnTreeSelectionChanged() {
-    HTREEITEM node = m_tree.GetSelectedItem();
-    FillClipList(node);
+    FillClipList(m_tree.GetSelectedItem());
     ShowPreview(-1);
-    if (node == m_hCollection)
-        setStatusText(fw::toWide(clip::kStatusCollection));
-    else if (node == m_hHotkeys)
-        setStatusText(fw::toWide(clip::kStatusHotkeys));
-    else if (node == m_hRoot)
-        setStatusText(L"");
 }
 
-// Rewrites the rows in place from the store and removes the surplus; an index that exists
-// but cannot be read leaves the list as it is.
+// The hint of the node on display; a category has none.
+std::wstring CClipDlg::nodeStatusText() const {
+    HTREEITEM node = m_tree.GetSelectedItem();
+    if (node == m_hCollection)
+        return fw::toWide(clip::kStatusCollection);
+    if (node == m_hHotkeys)
+        return fw::toWide(clip::kStatusHotkeys);
+    return L"";
+}
+
+// The rows of the node read from the store; an index that exists but cannot be read leaves the
+// view as it is.
 void CClipDlg::FillClipList(HTREEITEM node) {
     const store::StorePaths& paths = CSysClipBoard::getInstance()->paths();
     XmlDocument index;
@@ -54,20 +60,108 @@ void CClipDlg::FillClipList(HTREEITEM node) {
                                 : node == m_hHotkeys  ? clip::ViewNode::Hotkeys
                                                       : clip::ViewNode::Other;
     FileRecordReader reader(paths);
-    const std::vector<clip::ViewRow> rows = clip::buildStoreView(index, kind, toUtf16(m_tree.GetItemText(node)), reader);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const int row = static_cast<int>(i);
-        const clip::ViewRow& view = rows[i];
-        if (row >= m_list.GetItemCount())
-            m_list.InsertItem(row, L"", view.kind);
-        m_list.SetItemText(row, 0, std::wstring(view.content.begin(), view.content.end()));
-        m_list.SetItemText(row, 1, fw::toWide(view.copyTime));
-        m_list.SetItemText(row, 2, fw::toWide(view.number));
-        m_list.SetItemText(row, 3, fw::toWide(view.useTime));
-        m_list.SetItemImage(row, view.kind);
+    m_rows.assign(clip::buildStoreView(index, kind, toUtf16(m_tree.GetItemText(node)), reader));
+    ListView_SetItemState(m_list.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    showRows();
+}
+
+// The list shows the model's rows by position: it learns their number and asks for each row
+// it draws. The status line counts them while a search is on.
+void CClipDlg::showRows() {
+    // A new number of rows means new scroll bars, which are costly to redraw: only then is the
+    // list told.
+    const int count = static_cast<int>(m_rows.shownCount());
+    if (m_list.GetItemCount() != count)
+        ListView_SetItemCountEx(m_list.hwnd(), count, LVSICF_NOSCROLL);
+    InvalidateRect(m_list.hwnd(), nullptr, TRUE);
+    if (m_rows.filter().empty()) {
+        setStatusText(nodeStatusText());
+        return;
     }
-    for (int row = m_list.GetItemCount() - 1; row >= static_cast<int>(rows.size()); --row)
-        m_list.DeleteItem(row);
+    const std::u16string status = clip::filterStatus(m_rows.shownCount(), m_rows.totalCount());
+    setStatusText(std::wstring(status.begin(), status.end()));
+}
+
+// A change that moves rows (a search, a sort): the rows selected before stay selected where
+// they are still shown.
+void CClipDlg::changeRowsKeepingSelection(const std::function<void()>& change) {
+    std::vector<std::string> selected;
+    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = m_list.GetNextItem(row, LVNI_SELECTED))
+        if (static_cast<std::size_t>(row) < m_rows.shownCount())
+            selected.push_back(m_rows.shown(static_cast<std::size_t>(row)).number);
+    change();
+    if (!selected.empty())
+        ListView_SetItemState(m_list.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    showRows();
+    for (const std::string& number : selected) {
+        const std::size_t position = m_rows.shownPosition(number);
+        if (position < m_rows.shownCount())
+            ListView_SetItemState(m_list.hwnd(), static_cast<int>(position), LVIS_SELECTED, LVIS_SELECTED);
+    }
+}
+
+// What the list draws of a row: its column's text (cut to the list's buffer) and its image.
+void CClipDlg::fillDisplayInfo(LVITEMW& item) const {
+    if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= m_rows.shownCount())
+        return;
+    const clip::ViewRow& row = m_rows.shown(static_cast<std::size_t>(item.iItem));
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        const std::size_t room = static_cast<std::size_t>(item.cchTextMax) - 1;
+        std::size_t length = 0;
+        if (item.iSubItem == 0) {
+            length = std::min(row.content.size(), room);
+            std::copy_n(row.content.begin(), length, item.pszText);
+        } else {
+            const std::string& text = item.iSubItem == 1 ? row.copyTime : item.iSubItem == 2 ? row.number : row.useTime;
+            length = std::min(text.size(), room);
+            std::copy_n(text.begin(), length, item.pszText);  // ASCII
+        }
+        item.pszText[length] = L'\0';
+    }
+    if (item.mask & LVIF_IMAGE)
+        item.iImage = row.kind;
+}
+
+// A row recorded or changed while its view is on display: in its place, or after the others.
+void CClipDlg::showRow(const clip::ViewRow& view) {
+    const std::size_t before = m_rows.shownCount();
+    m_rows.upsert(view);
+    if (m_rows.shownCount() < before)  // hidden by the search: the rows after it move up
+        ListView_SetItemState(m_list.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    showRows();
+}
+
+void CClipDlg::RowsRemoved(const std::vector<std::wstring>& numbers) {
+    std::vector<std::string> removed;
+    for (const std::wstring& number : numbers)
+        removed.push_back(fw::toUtf8(number));
+    m_rows.remove(removed);
+    ListView_SetItemState(m_list.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    showRows();
+}
+
+// The preview follows the first selected row only when that is another row now.
+void CClipDlg::OnSearchChanged() {
+    const auto started = std::chrono::steady_clock::now();
+    const std::wstring text = fw::windowText(m_search);
+    const std::string previewed = firstSelectedNumber();
+    bool changed = false;
+    changeRowsKeepingSelection([&] { changed = m_rows.setFilter(std::u16string(text.begin(), text.end())); });
+    if (!changed)
+        return;
+    if (firstSelectedNumber() != previewed)
+        ShowPreview(m_list.GetNextItem(-1, LVNI_SELECTED));
+    fw::Trace("search: %u of %u rows shown in %lld us", static_cast<unsigned>(m_rows.shownCount()),
+              static_cast<unsigned>(m_rows.totalCount()),
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                         std::chrono::steady_clock::now() - started)
+                                         .count()));
+}
+
+std::string CClipDlg::firstSelectedNumber() const {
+    const int row = m_list.GetNextItem(-1, LVNI_SELECTED);
+    return row >= 0 && static_cast<std::size_t>(row) < m_rows.shownCount() ? m_rows.shown(static_cast<std::size_t>(row)).number
+                                                                            : std::string();
 }
 
 // The rows for the clip menu of another process, written into the block it made; the block's
@@ -85,40 +179,40 @@ LRESULT CClipDlg::CopyListRows(WPARAM processId, LPARAM request) {
     const std::size_t room = (region.RegionSize - sizeof(store::ListRowsHeader)) / sizeof(store::ListRowRecord);
     const std::size_t capacity = std::min<std::size_t>(header->capacity, room);
     auto* records = reinterpret_cast<store::ListRowRecord*>(header + 1);
-    const int count = std::min(m_list.GetItemCount(), static_cast<int>(capacity));
+    const std::size_t count = std::min(m_rows.shownCount(), capacity);
 
-    for (int row = 0; row < count; ++row) {
-        store::ListRowRecord& record = records[row];
+    for (std::size_t position = 0; position < count; ++position) {
+        const clip::ViewRow& row = m_rows.shown(position);
+        store::ListRowRecord& record = records[position];
         record = {};
-        record.image = m_list.GetItemImage(row);
-        const std::wstring number = m_list.GetItemText(row, 2), content = m_list.GetItemText(row, 0);
-        std::copy_n(number.begin(), std::min<std::size_t>(number.size(), std::size(record.number)), record.number);
-        std::copy_n(content.begin(), std::min<std::size_t>(content.size(), std::size(record.content)), record.content);
+        record.image = row.kind;
+        std::copy_n(row.number.begin(), std::min(row.number.size(), std::size(record.number)), record.number);
+        std::copy_n(row.content.begin(), std::min(row.content.size(), std::size(record.content)), record.content);
     }
     header->count = static_cast<std::uint32_t>(count);
-    return count + 1;
+    return static_cast<LRESULT>(count) + 1;
 }
 
 void CClipDlg::RefreshView() {
     FillClipList(m_tree.GetSelectedItem());
 }
 
-void CClipDlg::PasteClip(const std::string& clip) {
+void CClipDlg::PasteClip(const std::string& clip, bool plainText) {
     ActivateTargetWindow();
-    if (m_hook.PasteData2Window)
-        m_hook.PasteData2Window(clip.c_str());
+    if (auto paste = plainText ? m_hook.PastePlainText2Window : m_hook.PasteData2Window)
+        paste(clip.c_str());
 }
 
 void CClipDlg::ShowPreview(int row) {
-    const std::string number = row < 0 ? std::string() : fw::toUtf8(m_list.GetItemText(row, 2));
-    if (number.empty()) {
+    if (row < 0 || static_cast<std::size_t>(row) >= m_rows.shownCount()) {
         m_preview.ShowText(L"");
         return;
     }
-    const std::string clipName = store::clipNameFromNumberText(number);
+    const clip::ViewRow& shown = m_rows.shown(static_cast<std::size_t>(row));
+    const std::string clipName = store::clipNameFromNumberText(shown.number);
     CSysClipBoard* store = CSysClipBoard::getInstance();
     std::u16string text;
-    switch (m_list.GetItemImage(row)) {
+    switch (shown.kind) {
     case clip::kRowPicture:
         if (fw::UniqueBitmap bitmap = FileRecordReader(store->paths()).loadBitmap(clipName))
             m_preview.ShowPicture(bitmap.get());
@@ -149,7 +243,7 @@ void CClipDlg::SortByColumn(int column, bool ascending) {
     if (column >= 0 && column < 4)
         m_columnAscending[column] = ascending;
     kit::ShowSortArrow(m_list.hwnd(), column, ascending);
-    kit::SortByColumnText(m_list.hwnd(), column, ascending);
+    changeRowsKeepingSelection([&] { m_rows.sortBy(column, ascending); });
 }
 
 // The program in the foreground (the user just worked in it) may hand the foreground on. Only
@@ -168,20 +262,53 @@ void CClipDlg::ActivateTargetWindow() {
     }
 }
 
+bool CClipDlg::handleSearchKeys(HWND window, WPARAM key) {
+    const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    if (key == 'F' && control) {
+        SetFocus(m_search);
+        SendMessageW(m_search, EM_SETSEL, 0, -1);
+        return true;
+    }
+    if (key == VK_ESCAPE && (window == m_search || window == m_list.hwnd()) && !m_rows.filter().empty()) {
+        SetWindowTextW(m_search, L"");  // the box's change notification shows every row again
+        return true;
+    }
+    if (key == VK_DOWN && window == m_search && m_list.GetItemCount() > 0) {
+        SetFocus(m_list.hwnd());
+        ListView_SetItemState(m_list.hwnd(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ShowPreview(0);
+        return true;
+    }
+    return false;
+}
+
 // Escape and Enter do nothing in the main window (its own dialogs and message boxes keep them).
 // The last foreground window of another application (not the taskbar, not a tooltip) is kept as
 // the target of pastes from the list: only noted, the input of the threads is not joined.
+// Ctrl+F goes to the search box; Esc there (or in the list) clears the search, and the Down
+// arrow in the box goes on to the list.
 bool CClipDlg::PreTranslateMessage(MSG* message) {
     const bool inMainWindow = message->hwnd == hwnd() || IsChild(hwnd(), message->hwnd);
+    if (inMainWindow && message->message == WM_KEYDOWN && handleSearchKeys(message->hwnd, message->wParam))
+        return true;
     if (inMainWindow && message->message == WM_KEYDOWN &&
         (message->wParam == VK_ESCAPE || message->wParam == VK_RETURN))
         return true;
-    HWND foreground = GetForegroundWindow();
-    if (IsWindow(foreground) && foreground != hwnd() && foreground != m_hTargetWnd) {
-        wchar_t className[256] = {};
-        GetClassNameW(foreground, className, 255);
-        if (clip::isPasteTargetClass(fw::toUtf8(className)))
-            m_hTargetWnd = foreground;
-    }
+    NoteForegroundWindow(GetForegroundWindow());
     return false;
+}
+
+void CClipDlg::NoteForegroundWindow(HWND window) {
+    if (!IsWindow(window) || window == hwnd() || window == m_hTargetWnd)
+        return;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId())
+        return;  // our own dialogs and menus
+    wchar_t className[256] = {};
+    GetClassNameW(window, className, 255);
+    if (clip::isPasteTargetClass(fw::toUtf8(className))) {
+        m_hTargetWnd = window;
+        fw::Trace("paste target %p", static_cast<void*>(window));
+    }
 }

@@ -1,6 +1,7 @@
 #include "ClipRules.h"
 
 #include "Text.h"
+#include "XmlDocument.h"
 
 #include <cstdio>
 
@@ -20,6 +21,57 @@ std::string pictureContent(int width, int height) {
     return buffer;
 }
 
+
+bool isPrivate(const ClipboardMarks& marks) {
+    return marks.excludeFromMonitoring || marks.viewerIgnore ||
+           (marks.canIncludeInHistory && *marks.canIncludeInHistory == 0);
+}
+
+namespace {
+
+// ASCII and Latin-1 capitals to small letters (the multiplication sign is no letter).
+char16_t foldLatin(char16_t c) {
+    if ((c >= u'A' && c <= u'Z') || (c >= u'\u00C0' && c <= u'\u00DE' && c != u'\u00D7'))
+        return static_cast<char16_t>(c + 0x20);
+    return c;
+}
+
+void foldInto(std::u16string_view text, std::u16string& out) {
+    out.resize(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        out[i] = foldLatin(text[i]);
+}
+
+}  // namespace
+
+bool matchesFilter(std::u16string_view content, std::u16string_view query) {
+    if (query.empty())
+        return true;
+    std::u16string foldedContent, foldedQuery;
+    foldInto(content, foldedContent);
+    foldInto(query, foldedQuery);
+    return foldedContent.find(foldedQuery) != std::u16string::npos;
+}
+
+std::vector<std::size_t> filterRows(const std::vector<std::u16string_view>& contents, std::u16string_view query) {
+    std::vector<std::size_t> shown;
+    shown.reserve(contents.size());
+    std::u16string foldedQuery, folded;
+    foldInto(query, foldedQuery);
+    for (std::size_t i = 0; i < contents.size(); ++i) {
+        if (!foldedQuery.empty()) {
+            foldInto(contents[i], folded);
+            if (folded.find(foldedQuery) == std::u16string::npos)
+                continue;
+        }
+        shown.push_back(i);
+    }
+    return shown;
+}
+
+std::u16string filterStatus(std::size_t shown, std::size_t total) {
+    return utf8ToUtf16(std::to_string(shown) + " / " + std::to_string(total));
+}
 
 std::string archiveFailureText(ArchiveResult result, bool saving, std::string_view path) {
     const std::string file(path);

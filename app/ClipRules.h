@@ -4,8 +4,11 @@
 
 #include "SysClipBoard.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace clip {
 
@@ -21,6 +24,24 @@ bool isPasteTargetClass(std::string_view className);
 enum RowKind { kRowText = 0, kRowPicture = 1, kRowFileList = 2 };
 std::string pictureContent(int width, int height);                   // "picture:size %d*%d"
 
+// The marks careful programs (password managers) put on what they copy: such a clipboard is not
+// recorded. The registered formats "ExcludeClipboardContentFromMonitorProcessing" and "Clipboard
+// Viewer Ignore" by their presence, "CanIncludeInClipboardHistory" by a DWORD 0.
+struct ClipboardMarks {
+    bool excludeFromMonitoring = false;
+    bool viewerIgnore = false;
+    std::optional<std::uint32_t> canIncludeInHistory;
+};
+bool isPrivate(const ClipboardMarks& marks);
+
+// Find as you type: a row shows when its content holds the query, Latin letters in any case and
+// everything else (Chinese) as typed. An empty query shows every row.
+bool matchesFilter(std::u16string_view content, std::u16string_view query);
+// The positions of the matching contents, in order.
+std::vector<std::size_t> filterRows(const std::vector<std::u16string_view>& contents, std::u16string_view query);
+// "n / total" for the status line while a filter is on.
+std::u16string filterStatus(std::size_t shown, std::size_t total);
+
 // Root node texts: the unsaved-changes mark.
 inline constexpr std::string_view kRootText = "我的剪贴板";
 inline constexpr std::string_view kRootTextChanged = "我的剪贴板 *";
@@ -28,6 +49,7 @@ inline constexpr std::string_view kCollectionText = "收集";
 inline constexpr std::string_view kHotkeysText = "快捷键";
 
 inline constexpr std::string_view kStatusCollection = "请按下Ctrl+鼠标右键进行粘贴";
+inline constexpr std::string_view kSearchCue = "搜索 (Ctrl+F)";
 inline constexpr std::string_view kStatusHotkeys = "请按Ctrl+数字键(0-9)进行复制,按下Ctrl+Alt+数字键(0-9)进行粘贴";
 inline constexpr std::string_view kHistoryFullMessage = "剪贴板历史记录已存满，请删除一些您不用的数据。";
 inline constexpr std::string_view kExitQuestion = "您确定要退出该软件吗?";

@@ -15,6 +15,7 @@ bool HookLibrary::load(const wchar_t* fileName) {
     HMODULE library = module.get();
     return library && resolve(library, "installhook", installhook) && resolve(library, "UnHook", UnHook) &&
            resolve(library, "Paste2Window", Paste2Window) && resolve(library, "PasteData2Window", PasteData2Window) &&
+           resolve(library, "PastePlainText2Window", PastePlainText2Window) &&
            resolve(library, "SaveClipData", SaveClipData) &&
            resolve(library, "SetCurrentClipData", SetCurrentClipData) &&
            resolve(library, "ResumeClipData", ResumeClipData) &&

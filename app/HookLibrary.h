@@ -12,6 +12,7 @@ struct HookLibrary {
     int(WINAPI* UnHook)() = nullptr;
     UINT_PTR(WINAPI* Paste2Window)(int) = nullptr;
     void(WINAPI* PasteData2Window)(const char*) = nullptr;
+    void(WINAPI* PastePlainText2Window)(const char*) = nullptr;
     int(WINAPI* SaveClipData)(const char*) = nullptr;
     HANDLE(WINAPI* SetCurrentClipData)(const char*) = nullptr;
     UINT_PTR(WINAPI* ResumeClipData)() = nullptr;

@@ -27,13 +27,6 @@ std::string lastLineWith(const std::string& log, const std::string& piece) {
     return found;
 }
 
-void mouse(DWORD flags) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
-}
-
 }  // namespace
 
 int wmain() {
@@ -60,12 +53,12 @@ int wmain() {
         // The whole screen selected, then Enter.
         SetCursorPos(0, 0);
         pumpUntil([] { return false; }, 300ms);
-        mouse(MOUSEEVENTF_LEFTDOWN);
+        sendMouseButton(MOUSEEVENTF_LEFTDOWN);
         SetCursorPos(width / 2, height / 2);
         pumpUntil([] { return false; }, 60ms);
         SetCursorPos(width - 1, height - 1);
         pumpUntil([] { return false; }, 100ms);
-        mouse(MOUSEEVENTF_LEFTUP);
+        sendMouseButton(MOUSEEVENTF_LEFTUP);
         pumpUntil([] { return false; }, 150ms);
         const unsigned long enter = GetTickCount();
         sendKeys({{VK_RETURN, false}, {VK_RETURN, true}});

@@ -1,4 +1,4 @@
-// Finding windows of other processes.
+// Finding windows of other processes, and a window's text.
 #pragma once
 
 #include <windows.h>
@@ -10,5 +10,8 @@ namespace fw {
 // The top-level window with exactly this title that also has the child control `childId`;
 // null when there is none. (A title alone also finds message boxes that borrow it.)
 HWND FindTopLevelWindow(const std::wstring& title, int childId);
+
+// The whole text of a window or control.
+std::wstring windowText(HWND window);
 
 }  // namespace fw

@@ -99,12 +99,13 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
     fw::Trace("clip menu commands:%s", commands.c_str());
 }
 
+// With Shift held as the item was chosen, the clip's text alone.
 void pasteChoice(UINT command) {
     const std::optional<clipmenu::Choice> choice = clipmenu::choiceForCommand(command);
     if (!choice)
         return;
     theClipboard.m_nHistoryIndex = choice->historyNumber;
-    theClipboard.pasteFromClipboard(choice->clip);
+    theClipboard.pasteFromClipboard(choice->clip, (GetKeyState(VK_SHIFT) & 0x8000) != 0);
     InterlockedExchange(&g_bMenuPending, 0);
 }
 

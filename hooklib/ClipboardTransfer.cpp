@@ -166,7 +166,7 @@ int CMyClipboard::storeClipboard(std::string_view clip, HWND openFor, bool empty
 
 // Puts the clip's formats back, in index order, with the main window as the clipboard's owner.
 // Nothing else changes: no window is activated, brought up or made topmost.
-bool CMyClipboard::SetClipData(std::string_view clip) {
+bool CMyClipboard::SetClipData(std::string_view clip, bool plainText) {
     HWND main = findMainWindow();
     if (!main)
         return false;
@@ -179,7 +179,7 @@ bool CMyClipboard::SetClipData(std::string_view clip) {
                 const int format = std::atoi(doc.elementText().c_str());
                 if (format < 1)
                     break;
-                if (!formatRestoresFromBytes(format))
+                if (!formatRestoresFromBytes(format) || (plainText && !isPlainTextFormat(format)))
                     continue;
                 std::optional<std::string> bytes = files::readAll(paths().dataFile(formatElementName(clip, i)));
                 if (bytes && !bytes->empty())
@@ -187,6 +187,8 @@ bool CMyClipboard::SetClipData(std::string_view clip) {
             }
         }
     }
+    if (plainText && stored.empty())
+        return false;  // nothing to paste: the user's clipboard stays as it is
     fw::ClipboardScope clipboard(main);
     if (!clipboard.isOpen())
         return false;

@@ -26,6 +26,15 @@ void freeMenuBitmaps() {
         bitmap.reset();
 }
 
+void pasteClip(const char* clipName, bool plainText) {
+    if (!clipName)
+        return;
+    int index = 0;
+    if (hotkey::historyIndexFromName(clipName, index))
+        theClipboard.m_nHistoryIndex = index;
+    theClipboard.pasteFromClipboard(clipName, plainText);
+}
+
 // A store file found damaged in this process is reported by the main window.
 void reportDamage(const std::string&) {
     notifyMainWindow(kMsgStoreDamaged, 0);
@@ -112,12 +121,15 @@ UINT_PTR WINAPI Paste2Window(int slotKey) {
 
 void WINAPI PasteData2Window(const char* clipName) {
     guarded(0, [&] {
-        if (!clipName)
-            return 0;
-        int index = 0;
-        if (hotkey::historyIndexFromName(clipName, index))
-            theClipboard.m_nHistoryIndex = index;
-        theClipboard.pasteFromClipboard(clipName);
+        pasteClip(clipName, false);
+        return 0;
+    });
+}
+
+// The clip's text alone: its rich text, HTML and pictures stay behind.
+void WINAPI PastePlainText2Window(const char* clipName) {
+    guarded(0, [&] {
+        pasteClip(clipName, true);
         return 0;
     });
 }

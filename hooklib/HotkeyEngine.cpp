@@ -90,9 +90,9 @@ void CMyClipboard::SendEditChord(char letter) {
     sendChord(chord);
 }
 
-bool CMyClipboard::start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys) {
-    fw::Trace("chord %d begins", static_cast<int>(kind));
-    m_pending = Pending{kind, std::move(clip), GetForegroundWindow(), std::move(heldKeys), GetTickCount(), 0, chord};
+bool CMyClipboard::start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys, bool plainText) {
+    fw::Trace("chord %d begins%s", static_cast<int>(kind), plainText ? ", text only" : "");
+    m_pending = Pending{kind, std::move(clip), plainText, GetForegroundWindow(), std::move(heldKeys), GetTickCount(), 0, chord};
     if (startTimer(kPollMs, timerProcKeysReleased))
         return true;
     finish(false);
@@ -122,9 +122,9 @@ UINT_PTR CMyClipboard::PasteSlot(int slotKey, int physicalKey) {
                           {physicalKey, VK_CONTROL, VK_MENU});
 }
 
-bool CMyClipboard::pasteFromClipboard(std::string_view clip) {
+bool CMyClipboard::pasteFromClipboard(std::string_view clip, bool plainText) {
     const LONG chord = beginChord();
-    return chord && start(chord, Kind::PasteClip, std::string(clip), {VK_MENU, VK_SHIFT});
+    return chord && start(chord, Kind::PasteClip, std::string(clip), {VK_MENU, VK_SHIFT}, plainText);
 }
 
 void CALLBACK CMyClipboard::timerProcKeysReleased(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -171,7 +171,7 @@ void CMyClipboard::act() {
         SaveTempClip();
         [[fallthrough]];
     case Kind::PasteClip:
-        if (!SetClipData(m_pending.clip) ||
+        if (!SetClipData(m_pending.clip, m_pending.plainText) ||
             (m_pending.kind == Kind::PasteClip && !recordUseTime(paths().indexFile(), m_pending.clip)) ||
             !startTimer(kStepMs, timerProcPasteData))
             finish(false);

@@ -21,8 +21,9 @@ public:
 
     // Clipboard transfer (ClipboardTransfer.cpp).
     int SaveClip(std::string_view clip);
-    // False when the clipboard could not be opened or the main window is not there.
-    bool SetClipData(std::string_view clip);
+    // False when the clipboard could not be opened or the main window is not there, and (for
+    // `plainText`, the clip's text alone) when the clip holds no text.
+    bool SetClipData(std::string_view clip, bool plainText = false);
     void SaveTempClip();
     static int SaveBitmapFile(HBITMAP bitmap, const std::string& path);
 
@@ -31,7 +32,7 @@ public:
     void CopyToSlot(int slotKey, int physicalKey);
     UINT_PTR PasteSlot(int slotKey, int physicalKey);
     // False when another chord is being carried out.
-    bool pasteFromClipboard(std::string_view clip);
+    bool pasteFromClipboard(std::string_view clip, bool plainText = false);
     static void SendEditChord(char letter);
 
     // The store folder, read on first use (never from DllMain: it may need the shell).
@@ -46,6 +47,7 @@ private:
     struct Pending {
         Kind kind = Kind::None;
         std::string clip;               // the clip a paste puts on the clipboard
+        bool plainText = false;         // ... its text alone
         HWND target = nullptr;          // the window the chord was meant for
         std::vector<int> heldKeys;      // waited for until the user lets go of them
         DWORD since = 0;
@@ -55,7 +57,7 @@ private:
     };
 
     int storeClipboard(std::string_view clip, HWND openFor, bool emptyAfterwards);
-    bool start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys);
+    bool start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys, bool plainText = false);
     void act();
     void finish(bool posted);
     static void CALLBACK timerProcKeysReleased(HWND, UINT, UINT_PTR, DWORD);

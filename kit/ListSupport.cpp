@@ -10,29 +10,6 @@ namespace kit {
 
 namespace {
 
-struct SortContext {
-    HWND list;
-    int column;
-    bool ascending;
-};
-
-std::wstring itemText(HWND list, int row, int column) {
-    wchar_t buffer[1024] = {};
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = 1024;
-    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    return buffer;
-}
-
-int CALLBACK compareRows(LPARAM first, LPARAM second, LPARAM context) {
-    const auto* sort = reinterpret_cast<const SortContext*>(context);
-    const int order = itemText(sort->list, static_cast<int>(first), sort->column)
-                          .compare(itemText(sort->list, static_cast<int>(second), sort->column));
-    return sort->ascending ? order : -order;
-}
-
 // Transparent pure blue replaced by the button face, since headers draw bitmaps opaque.
 HBITMAP loadHeaderBitmap(UINT bitmapId) {
     return static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0,
@@ -84,11 +61,6 @@ void ShowSortArrow(HWND list, int column, bool ascending) {
             item.fmt |= ascending ? HDF_SORTUP : HDF_SORTDOWN;
         Header_SetItem(header, i, &item);
     }
-}
-
-void SortByColumnText(HWND list, int column, bool ascending) {
-    SortContext context{list, column, ascending};
-    SendMessageW(list, LVM_SORTITEMSEX, reinterpret_cast<WPARAM>(&context), reinterpret_cast<LPARAM>(compareRows));
 }
 
 }  // namespace kit

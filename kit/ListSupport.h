@@ -1,5 +1,4 @@
-// The clip list's header and sorting: a bitmap per column, the sort arrow, and a sort of the
-// rows by one column's text in either direction.
+// The clip list's header: a bitmap per column and the sort arrow.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +9,5 @@ namespace kit {
 void SetHeaderBitmap(HWND list, int column, UINT bitmapId);
 // The sort arrow on `column` (none on the others).
 void ShowSortArrow(HWND list, int column, bool ascending);
-// Sorts the rows by the text of `column`, compared as text.
-void SortByColumnText(HWND list, int column, bool ascending);
 
 }  // namespace kit

@@ -425,6 +425,11 @@ bool formatHoldsMemory(int format) {
     }
 }
 
+bool isPlainTextFormat(int format) {
+    return format == 1 /* CF_TEXT */ || format == 7 /* CF_OEMTEXT */ || format == 13 /* CF_UNICODETEXT */ ||
+           format == 16 /* CF_LOCALE */;
+}
+
 bool formatRestoresFromBytes(int format) {
     return format > 0 && formatHoldsMemory(format) && format != 3 /* CF_METAFILEPICT */ &&
            format != 0x83 /* CF_DSPMETAFILEPICT */;

@@ -175,5 +175,8 @@ bool formatHoldsMemory(int format);
 // Formats that can be put back on the clipboard from their stored bytes: memory formats that
 // hold no handles (a metafile picture holds one, which means nothing once stored).
 bool formatRestoresFromBytes(int format);
+// The formats a paste "as plain text" keeps: the three texts and the locale that tells how to
+// read the ANSI one.
+bool isPlainTextFormat(int format);
 
 }  // namespace store

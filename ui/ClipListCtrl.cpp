@@ -42,23 +42,24 @@ void CClipListCtrl::DeleteSelected() {
     if (MessageBoxW(m_list.hwnd(), kDeleteQuestion, fw::toWide(store::kMainWindowTitle).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     CSysClipBoard* clips = CSysClipBoard::getInstance();
-    // From the last row up, so that the indices still to come stay valid.
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        const std::string clip = clipOfRow(*row);
+    std::vector<std::wstring> numbers;
+    for (int row : rows) {
+        numbers.push_back(m_list.GetItemText(row, 2));
+        const std::string clip = store::clipNameFromNumberText(fw::toUtf8(numbers.back()));
         if (!clip.empty())
             clips->removeClip(clip);
-        m_list.DeleteItem(*row);
     }
+    m_owner.RowsRemoved(numbers);
     m_owner.ShowPreview(-1);
 }
 
-void CClipListCtrl::PasteSelected() {
+void CClipListCtrl::PasteSelected(bool plainText) {
     const std::vector<int> rows = selectedRows();
     if (rows.size() != 1)
         return;
     const std::string clip = clipOfRow(rows.front());
     if (!clip.empty())
-        m_owner.PasteClip(clip);
+        m_owner.PasteClip(clip, plainText);
 }
 
 // Only over the first selected row, and only when it shows something.
@@ -85,7 +86,7 @@ void CClipListCtrl::showContextMenu(POINT point) {
     if (chosen == kMenuDelete)
         DeleteSelected();
     else if (chosen == kMenuPaste)
-        PasteSelected();
+        PasteSelected((GetKeyState(VK_SHIFT) & 0x8000) != 0);  // Shift as the item was chosen
     else if (chosen >= CSysClipBoard::kFirstCategoryCommand && chosen < kMenuDelete)
         moveToCategory(first, chosen - CSysClipBoard::kFirstCategoryCommand);
 }

@@ -1,7 +1,7 @@
 // CClipListCtrl: the behaviour of the main window's clip list: deleting the selected clips (the
 // Delete key, command 32780, and the main window's toolbar), pasting the one selected clip into
 // the application used last (a double click), and a context menu with both and a move into a
-// user category.
+// user category. Paste chosen from the menu with Shift held pastes the text alone.
 #pragma once
 
 #include "fw/Controls.h"
@@ -21,8 +21,12 @@ public:
         virtual void ShowPreview(int row) = 0;
         // The rows of the node on display, read again from the store.
         virtual void RefreshView() = 0;
-        // The clip pasted into the application the user worked in before this program.
-        virtual void PasteClip(const std::string& clip) = 0;
+        // The clip pasted into the application the user worked in before this program, all of
+        // its formats or (`plainText`) its text alone.
+        virtual void PasteClip(const std::string& clip, bool plainText) = 0;
+        // The clips of the rows with these number texts (column 2) are gone from the store: the
+        // rows go from the list.
+        virtual void RowsRemoved(const std::vector<std::wstring>& numbers) = 0;
     };
 
     static constexpr UINT kCommandDelete = 32780;
@@ -35,7 +39,7 @@ public:
     // After one confirmation, the selected rows and their clips (elements and files) go.
     void DeleteSelected();
     // Exactly one row selected: its clip is pasted.
-    void PasteSelected();
+    void PasteSelected(bool plainText = false);
 
 private:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -4,18 +4,12 @@
 #include "SysClipBoard.h"
 #include "XmlDocument.h"
 #include "fw/Text.h"
+#include "fw/Window.h"
 
 namespace {
 
 constexpr UINT kDialog = 172;
 constexpr int kNameEdit = 1014;
-
-std::wstring windowText(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
-    return text;
-}
 
 }  // namespace
 
@@ -27,7 +21,7 @@ bool CNewCategoryDlg::OnInitDialog() {
 }
 
 void CNewCategoryDlg::OnOK() {
-    const std::wstring name = windowText(item(kNameEdit));
+    const std::wstring name = fw::windowText(item(kNameEdit));
     std::vector<std::u16string> stored;
     for (const std::string& existing : CSysClipBoard::getInstance()->categoryNames())
         stored.push_back(utf8ToUtf16(existing));

@@ -1,4 +1,5 @@
 // The main program's plain decisions: program folder, names, picture fitting and store views.
+#include "ClipRows.h"
 #include "ClipRules.h"
 #include "PictureFit.h"
 #include "StoreFormat.h"
@@ -32,6 +33,88 @@ TEST(AppRules, NumberTextsAndClipNames) {
     EXPECT_EQ(clipNameFromNumberText("999"), "his999-");
     EXPECT_EQ(pictureContent(37, 20), "picture:size 37*20");
     EXPECT_EQ(store::fileListContent(u"C:\\a.txt"), u"File:Path\"C:\\a.txt\"");
+}
+
+TEST(AppRules, PrivateClipboardsByTheirMarks) {
+    EXPECT_FALSE(isPrivate({}));
+    EXPECT_TRUE(isPrivate({true, false, std::nullopt}));
+    EXPECT_TRUE(isPrivate({false, true, std::nullopt}));
+    EXPECT_TRUE(isPrivate({false, false, 0u}));
+    EXPECT_FALSE(isPrivate({false, false, 1u}));
+}
+
+TEST(AppRules, FilterMatchesLatinInAnyCaseAndEverythingElseAsTyped) {
+    struct Case {
+        std::u16string content, query;
+        bool shown;
+    };
+    const Case cases[] = {
+        {u"Hello World", u"", true},
+        {u"Hello World", u"WORLD", true},
+        {u"Hello World", u"lo w", true},
+        {u"Hello World", u"worlds", false},
+        {u"CAFÉ au lait", u"café", true},      // Latin-1 letters fold too
+        {u"2×3", u"2×3", true},                // the multiplication sign is not a letter
+        {u"多重剪贴板：复制的文字", u"剪贴", true},
+        {u"多重剪贴板", u"剪切", false},
+        {u"ＡＢＣ full width", u"abc", false},  // other letters as typed
+        {u"", u"a", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(matchesFilter(c.content, c.query), c.shown)
+            << std::string(c.content.begin(), c.content.end());
+    const std::vector<std::u16string_view> rows = {u"alpha", u"Beta", u"ALPHABET", u"gamma"};
+    EXPECT_EQ(filterRows(rows, u"alpha"), (std::vector<std::size_t>{0, 2}));
+    EXPECT_EQ(filterRows(rows, u"BET"), (std::vector<std::size_t>{1, 2}));
+    EXPECT_EQ(filterRows(rows, u""), (std::vector<std::size_t>{0, 1, 2, 3}));
+    EXPECT_EQ(filterStatus(2, 999), u"2 / 999");
+}
+
+// The shown rows' numbers, in order.
+std::vector<std::string> shownNumbers(const ClipRows& rows) {
+    std::vector<std::string> numbers;
+    for (std::size_t i = 0; i < rows.shownCount(); ++i)
+        numbers.push_back(rows.shown(i).number);
+    return numbers;
+}
+
+TEST(ClipRowsModel, SearchSortRecordAndRemoveTogether) {
+    using Numbers = std::vector<std::string>;
+    ClipRows rows;
+    rows.assign({{0, u"apple", "2026-12-07 10:00:03", "3", ""},
+                 {0, u"Banana", "2026-12-07 10:00:01", "1", ""},
+                 {1, u"picture:size 3*2", "2026-12-07 10:00:02", "2", ""},
+                 {0, u"pineAPPLE", "2026-12-07 10:00:04", "4", ""}});
+    EXPECT_EQ(shownNumbers(rows), (Numbers{"3", "1", "2", "4"}));
+    rows.sortBy(1, false);  // newest copy first
+    EXPECT_EQ(shownNumbers(rows), (Numbers{"4", "3", "2", "1"}));
+    EXPECT_TRUE(rows.setFilter(u"Apple"));
+    EXPECT_FALSE(rows.setFilter(u"Apple"));
+    EXPECT_EQ(shownNumbers(rows), (Numbers{"4", "3"}));  // still sorted by the column
+    EXPECT_EQ(rows.totalCount(), 4u);
+
+    rows.upsert({0, u"crab apple", "2026-12-07 10:00:00", "5", ""});  // recorded: shown last
+    rows.upsert({0, u"plain", "2026-12-07 10:00:03", "3", "now"});     // changed: hidden
+    rows.upsert({0, u"no match", "", "6", ""});                        // recorded, hidden
+    EXPECT_EQ(shownNumbers(rows), (Numbers{"4", "5"}));
+    EXPECT_EQ(rows.shownPosition("5"), 1u);
+    EXPECT_EQ(rows.shownPosition("3"), 2u);
+
+    rows.remove({"4", "1"});
+    EXPECT_EQ(shownNumbers(rows), (Numbers{"5"}));
+    EXPECT_TRUE(rows.setFilter(u""));
+    EXPECT_EQ(shownNumbers(rows), (Numbers{"3", "2", "5", "6"}));
+    rows.sortOnce(2, true);  // once: the copy-time order comes back with the next search
+    EXPECT_EQ(shownNumbers(rows), (Numbers{"2", "3", "5", "6"}));
+    rows.setFilter(u"p");
+    EXPECT_EQ(shownNumbers(rows), (Numbers{"3", "2", "5"}));
+}
+
+TEST(AppRules, PlainTextKeepsTheTextsAndTheLocale) {
+    for (int format : {1, 7, 13, 16})
+        EXPECT_TRUE(store::isPlainTextFormat(format)) << format;
+    for (int format : {0, 2, 8, 15, 17, 0xC0F0})
+        EXPECT_FALSE(store::isPlainTextFormat(format)) << format;
 }
 
 TEST(PreviewFit, WorkedExamples) {

@@ -1,7 +1,8 @@
 // A small target application for real-input tests: a top-level window (or, with the class
 // "#dialog", a dialog) holding one multi-line edit control, its text selected and focused. It
 // logs every key press and right button the edit receives, and answers WM_APP+1 with its
-// thread's view of Ctrl (GetKeyState).
+// thread's view of Ctrl (GetKeyState). Like a word processor it prefers rich text: a paste of a
+// clipboard that holds "Rich Text Format" inserts that (its bytes as text), not the plain text.
 //   edit_target.exe <title> <text> [window class | #dialog] [key log path]
 #include <windows.h>
 #include <shellapi.h>
@@ -20,6 +21,22 @@ FILE* g_log = nullptr;
 HWND g_edit = nullptr;
 const wchar_t* g_text = L"";
 
+bool pasteRichText(HWND edit) {
+    const UINT richText = RegisterClipboardFormatW(L"Rich Text Format");
+    if (!IsClipboardFormatAvailable(richText) || !OpenClipboard(edit))
+        return false;
+    std::wstring text;
+    if (HANDLE data = GetClipboardData(richText)) {
+        const char* bytes = static_cast<const char*>(GlobalLock(data));
+        for (SIZE_T i = 0; bytes && i < GlobalSize(data) && bytes[i]; ++i)
+            text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    return true;
+}
+
 LRESULT CALLBACK editProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (g_log && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)) {
         std::fprintf(g_log, "%s %u\n", message == WM_KEYDOWN ? "down" : "sysdown", static_cast<unsigned>(wParam));
@@ -29,6 +46,8 @@ LRESULT CALLBACK editProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         std::fprintf(g_log, "%s\n", message == WM_RBUTTONDOWN ? "rdown" : "rup");
         std::fflush(g_log);
     }
+    if (message == WM_PASTE && pasteRichText(window))
+        return 0;
     return CallWindowProcW(g_editProc, window, message, wParam, lParam);
 }
 

@@ -17,6 +17,24 @@ HGLOBAL globalFrom(const void* data, std::size_t size) {
     return memory;
 }
 
+bool putClipboard(const std::vector<std::pair<UINT, HANDLE>>& formats) {
+    bool open = false;
+    for (int attempt = 0; attempt < 50 && !(open = OpenClipboard(nullptr)); ++attempt)
+        Sleep(20);
+    if (!open)
+        return false;
+    EmptyClipboard();
+    for (const auto& [format, data] : formats)
+        if (data)
+            SetClipboardData(format, data);
+    CloseClipboard();
+    return true;
+}
+
+bool putClipboardText(const std::wstring& text) {
+    return putClipboard({{CF_UNICODETEXT, globalFrom(text.c_str(), (text.size() + 1) * sizeof(wchar_t))}});
+}
+
 std::string dropFilesBlock(const std::wstring& files) {
     std::string block(sizeof(DROPFILES), '\0');
     DROPFILES header = {};
@@ -65,7 +83,10 @@ void sendKeys(const std::vector<KeyStroke>& strokes) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-void pressChord(std::vector<WORD> modifiers, WORD key) {
+namespace {
+
+// Modifiers down, the key down and up, modifiers up in reverse.
+std::vector<KeyStroke> chordStrokes(const std::vector<WORD>& modifiers, WORD key) {
     std::vector<KeyStroke> strokes;
     for (WORD modifier : modifiers)
         strokes.push_back({modifier, false});
@@ -73,7 +94,36 @@ void pressChord(std::vector<WORD> modifiers, WORD key) {
     strokes.push_back({key, true});
     for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
         strokes.push_back({*it, true});
-    sendKeys(strokes);
+    return strokes;
+}
+
+}  // namespace
+
+void pressChord(std::vector<WORD> modifiers, WORD key) {
+    sendKeys(chordStrokes(modifiers, key));
+}
+
+void sendMouseButton(DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+HWND visibleProcessMenu(DWORD processId) {
+    for (HWND window = FindWindowW(L"#32768", nullptr); window; window = FindWindowExW(nullptr, window, L"#32768", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId && IsWindowVisible(window))
+            return window;
+    }
+    return nullptr;
+}
+
+HWND waitForProcessMenu(DWORD processId, std::chrono::milliseconds timeout) {
+    HWND found = nullptr;
+    pumpUntil([&] { return (found = visibleProcessMenu(processId)) != nullptr; }, timeout);
+    return found;
 }
 
 void typeChord(std::vector<WORD> modifiers, WORD key, int gapMs) {
@@ -81,13 +131,7 @@ void typeChord(std::vector<WORD> modifiers, WORD key, int gapMs) {
         pressChord(modifiers, key);
         return;
     }
-    std::vector<KeyStroke> strokes;
-    for (WORD modifier : modifiers)
-        strokes.push_back({modifier, false});
-    strokes.push_back({key, false});
-    strokes.push_back({key, true});
-    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
-        strokes.push_back({*it, true});
+    const std::vector<KeyStroke> strokes = chordStrokes(modifiers, key);
     for (std::size_t i = 0; i < strokes.size(); ++i) {
         if (i > 0)
             Sleep(static_cast<DWORD>(gapMs));

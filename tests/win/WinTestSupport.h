@@ -13,6 +13,10 @@ using namespace std::chrono_literals;
 
 // A movable memory block holding a copy of `data`, for SetClipboardData.
 HGLOBAL globalFrom(const void* data, std::size_t size);
+// Replaces the clipboard's contents with these formats (null data: an empty clipboard), waiting
+// while another program has it open; false when it never could be opened.
+bool putClipboard(const std::vector<std::pair<UINT, HANDLE>>& formats);
+bool putClipboardText(const std::wstring& text);
 // A DROPFILES block with a wide file list ("a\0b\0", the final zero is added).
 std::string dropFilesBlock(const std::wstring& files);
 
@@ -30,6 +34,12 @@ struct KeyStroke {
     bool up;
 };
 void sendKeys(const std::vector<KeyStroke>& strokes);
+// One mouse button event (MOUSEEVENTF_LEFTDOWN, ...) where the pointer is.
+void sendMouseButton(DWORD flags);
+// A visible popup menu of the process, or null.
+HWND visibleProcessMenu(DWORD processId);
+// The same, waited for; null after the time-out.
+HWND waitForProcessMenu(DWORD processId, std::chrono::milliseconds timeout = 8s);
 // Modifiers down, the key pressed and released, modifiers up: one SendInput call.
 void pressChord(std::vector<WORD> modifiers, WORD key);
 // The same chord as a person types it: one event at a time, `gapMs` apart (0: one batch).

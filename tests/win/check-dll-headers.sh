@@ -6,7 +6,7 @@ set -euo pipefail
 status=0
 fail() { echo "FAIL $*"; status=1; }
 
-expected="GetOperXmlStatus KeyboardProc MouseProc Paste2Window PasteData2Window ResumeClipData SaveClipData SetCurrentClipData SetOperXmlStatus UnHook installhook"
+expected="GetOperXmlStatus KeyboardProc MouseProc Paste2Window PasteData2Window PastePlainText2Window ResumeClipData SaveClipData SetCurrentClipData SetOperXmlStatus UnHook installhook"
 for build in "x86_64:$1:40" "i686:$2:24"; do
     IFS=: read -r arch dll shared_size <<<"$build"
     objdump="$arch-w64-mingw32-objdump"

@@ -59,13 +59,6 @@ private:
     bool m_black = false;
 };
 
-void mouse(DWORD flags) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
-}
-
 void press(WORD key, bool shift = false) {
     if (shift)
         sendKeys({{VK_SHIFT, false}});
@@ -79,12 +72,12 @@ void press(WORD key, bool shift = false) {
 void drag(POINT from, POINT to) {
     SetCursorPos(from.x, from.y);
     pumpUntil([] { return false; }, 200ms);
-    mouse(MOUSEEVENTF_LEFTDOWN);
+    sendMouseButton(MOUSEEVENTF_LEFTDOWN);
     for (int step = 1; step <= 8; ++step) {
         SetCursorPos(from.x + (to.x - from.x) * step / 8, from.y + (to.y - from.y) * step / 8);
         pumpUntil([] { return false; }, 40ms);
     }
-    mouse(MOUSEEVENTF_LEFTUP);
+    sendMouseButton(MOUSEEVENTF_LEFTUP);
     pumpUntil([] { return false; }, 200ms);
 }
 
@@ -182,8 +175,8 @@ TEST_F(CaptureTest, RightButtonTwiceAndEscCloseWithoutTouchingTheClipboard) {
     ASSERT_TRUE(capture);
     drag({100, 100}, {300, 200});
     for (int i = 0; i < 2; ++i) {
-        mouse(MOUSEEVENTF_RIGHTDOWN);
-        mouse(MOUSEEVENTF_RIGHTUP);
+        sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
+        sendMouseButton(MOUSEEVENTF_RIGHTUP);
         pumpUntil([] { return false; }, 200ms);
     }
     EXPECT_TRUE(pumpUntil([&] { return !IsWindow(capture); }, 5s));

@@ -222,11 +222,7 @@ TEST_F(ChordTest, NotificationsReachTheMainWindowNotItsMessageBoxes) {
     for (int n = 1; n <= 999; ++n)
         index += "<his" + std::to_string(n) + "-0>13</his" + std::to_string(n) + "-0>\r\n";
     writeBytes(storeIndexPath(), index + "</UserInfo>\r\n");
-    const wchar_t text[] = L"history full";
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    SetClipboardData(CF_UNICODETEXT, globalFrom(text, sizeof text));
-    CloseClipboard();
+    ASSERT_TRUE(putClipboardText(L"history full"));
     HWND full = nullptr;
     ASSERT_TRUE(pumpUntil([&] { return (full = findProcessWindow(m_app->processId(), fw::toWide(store::kMainWindowTitle), m_app->mainWindow())) != nullptr; }, 5s));
     PostMessageW(m_app->mainWindow(), store::kMsgSlotCopied, 'x', 0);

@@ -1,6 +1,6 @@
 // The two ways a clip comes back out, with the real dravix.exe and real input: the Ctrl+right
 // click menu in any application, and the clip list's own menu, keys and double click.
-#include "DravixProcess.h"
+#include "DravixAppTest.h"
 #include "Protocol.h"
 #include "StoreFormat.h"
 #include "TestFiles.h"
@@ -18,21 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void putText(const std::wstring& text) {
-    for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt)
-        Sleep(20);
-    EmptyClipboard();
-    SetClipboardData(CF_UNICODETEXT, globalFrom(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
-    CloseClipboard();
-}
-
-void mouseButton(DWORD flags) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
-}
-
 // A person's Ctrl+right click: one event at a time. The pointer is moved there first and given
 // time to settle: when it enters a window X tells Wine which keys it holds, and a key pressed
 // with SendInput (which X never saw) would read as up again.
@@ -41,9 +26,9 @@ void ctrlRightClick(POINT at) {
     pumpUntil([] { return false; }, 300ms);
     sendKeys({{VK_CONTROL, false}});
     Sleep(40);
-    mouseButton(MOUSEEVENTF_RIGHTDOWN);
+    sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
     Sleep(60);
-    mouseButton(MOUSEEVENTF_RIGHTUP);
+    sendMouseButton(MOUSEEVENTF_RIGHTUP);
     Sleep(40);
     sendKeys({{VK_CONTROL, true}});
 }
@@ -52,22 +37,6 @@ POINT centreOf(HWND window) {
     RECT area = {};
     GetWindowRect(window, &area);
     return {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
-}
-
-// The popup menu of a process once it is on screen; null after the time-out.
-HWND waitForMenu(DWORD processId, std::chrono::milliseconds timeout = 8s) {
-    HWND found = nullptr;
-    pumpUntil([&] {
-        for (HWND window = FindWindowW(L"#32768", nullptr); window && !found;
-             window = FindWindowExW(nullptr, window, L"#32768", nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == processId && IsWindowVisible(window))
-                found = window;
-        }
-        return found != nullptr;
-    }, timeout);
-    return found;
 }
 
 DWORD processOf(HWND window) {
@@ -83,42 +52,12 @@ std::string readText(const std::string& path) {
     return text.str();
 }
 
-class ClipMenuTest : public ::testing::Test {
+class ClipMenuTest : public DravixAppTest {
 protected:
     void SetUp() override {
-        if (OpenClipboard(nullptr)) {  // nothing on it to record at start
-            EmptyClipboard();
-            CloseClipboard();
-        }
-        m_log = m_dir.path("dravix.log");
-        SetEnvironmentVariableW(L"DRAVIX_LOG", fw::toWide(m_log).c_str());
-        m_app = std::make_unique<DravixProcess>();
-        ASSERT_TRUE(m_app->waitForMainWindow());
+        DravixAppTest::SetUp();
         SetWindowPos(m_app->mainWindow(), nullptr, 500, 350, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    void TearDown() override { SetEnvironmentVariableW(L"DRAVIX_LOG", nullptr); }
-
-    void record(const std::wstring& text) {
-        putText(text);
-        ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) {
-            for (const ListRow& row : rows)
-                if (row.content == text)
-                    return true;
-            return false;
-        }));
-    }
-    bool logHas(const std::string& piece, std::size_t from = 0) const {
-        const std::vector<std::string> lines = fileLines(m_log);
-        for (std::size_t i = from; i < lines.size(); ++i)
-            if (lines[i].find(piece) != std::string::npos)
-                return true;
-        return false;
-    }
-    std::size_t logMark() const { return fileLines(m_log).size(); }
-
-    ScratchDir m_dir;
-    std::string m_log;
-    std::unique_ptr<DravixProcess> m_app;
 };
 
 TEST_F(ClipMenuTest, CtrlRightClickOpensTheMenuAndTheChoiceIsPastedOnce) {
@@ -132,7 +71,7 @@ TEST_F(ClipMenuTest, CtrlRightClickOpensTheMenuAndTheChoiceIsPastedOnce) {
     pumpUntil([] { return false; }, 1100ms);  // a later second for the use time
 
     ctrlRightClick(centreOf(target.window()));
-    HWND menu = waitForMenu(processOf(target.window()));
+    HWND menu = waitForProcessMenu(processOf(target.window()));
     ASSERT_TRUE(menu);
     screenshot(L"clip-menu.png");
     ASSERT_TRUE(logHas("clip menu commands: 999003 999002 999001")) << readText(m_log) << readText(keys);
@@ -159,7 +98,7 @@ TEST_F(ClipMenuTest, CtrlRightClickOpensTheMenuAndTheChoiceIsPastedOnce) {
     ASSERT_TRUE(target.focus());
     const std::size_t escMark = logMark();
     ctrlRightClick(centreOf(target.window()));
-    ASSERT_TRUE(waitForMenu(processOf(target.window())));
+    ASSERT_TRUE(waitForProcessMenu(processOf(target.window())));
     sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
     pumpUntil([] { return false; }, 1200ms);
     EXPECT_EQ(target.text(), L"");
@@ -177,7 +116,7 @@ TEST_F(ClipMenuTest, ASlotItemPastesAndNotifiesZero) {
     ASSERT_TRUE(target.focus());
     const std::size_t mark = logMark();
     ctrlRightClick(centreOf(target.window()));
-    ASSERT_TRUE(waitForMenu(processOf(target.window())));
+    ASSERT_TRUE(waitForProcessMenu(processOf(target.window())));
     EXPECT_TRUE(logHas("clip menu commands: 998003", mark));
     sendKeys({{VK_DOWN, false}, {VK_DOWN, true}});
     Sleep(50);
@@ -192,7 +131,7 @@ TEST_F(ClipMenuTest, TheMenuOpensInNotepadAndOnTheMainWindowItself) {
         Target notepad(ProgramByClass{L"notepad.exe", L"Notepad"});
         ASSERT_TRUE(notepad.focus());
         ctrlRightClick(centreOf(notepad.window()));
-        HWND menu = waitForMenu(processOf(notepad.window()));
+        HWND menu = waitForProcessMenu(processOf(notepad.window()));
         ASSERT_TRUE(menu);
         screenshot(L"clip-menu-notepad.png");
         sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
@@ -201,7 +140,7 @@ TEST_F(ClipMenuTest, TheMenuOpensInNotepadAndOnTheMainWindowItself) {
 
     ASSERT_TRUE(bringToFront(m_app->mainWindow()));
     ctrlRightClick(centreOf(m_app->list()));
-    HWND menu = waitForMenu(m_app->processId());
+    HWND menu = waitForProcessMenu(m_app->processId());
     screenshot(L"clip-menu-main.png");
     ASSERT_TRUE(menu) << readText(m_log);
     sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
@@ -258,9 +197,9 @@ TEST_F(ClipMenuTest, TheListDeletesMovesAndPastes) {
     ASSERT_TRUE(bringToFront(m_app->mainWindow()));
     const RECT row = m_app->rowRect(0);
     SetCursorPos(row.left + 30, (row.top + row.bottom) / 2);
-    mouseButton(MOUSEEVENTF_RIGHTDOWN);
-    mouseButton(MOUSEEVENTF_RIGHTUP);
-    ASSERT_TRUE(waitForMenu(m_app->processId()));
+    sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
+    sendMouseButton(MOUSEEVENTF_RIGHTUP);
+    ASSERT_TRUE(waitForProcessMenu(m_app->processId()));
     for (WORD key : {VK_DOWN, VK_DOWN, VK_RIGHT, VK_RETURN}) {
         sendKeys({{key, false}, {key, true}});
         Sleep(80);
@@ -275,7 +214,53 @@ TEST_F(ClipMenuTest, TheListDeletesMovesAndPastes) {
     m_app->selectRows({0});
     const RECT five = m_app->rowRect(0);
     clickAt({five.left + 30, (five.top + five.bottom) / 2}, true);
-    EXPECT_TRUE(pumpUntil([&] { return target.text() == L"row five"; }, 8s)) << fw::toUtf8(target.text());
+    EXPECT_TRUE(pumpUntil([&] { return target.text() == L"row five"; }, 8s)) << fw::toUtf8(target.text()) << logText() << " search len " << SendMessageW(m_app->searchBox(), WM_GETTEXTLENGTH, 0, 0) << " fg " << (GetForegroundWindow() == target.window()) << (GetForegroundWindow() == m_app->mainWindow());
 }
 
 }  // namespace
+
+// Shift held as the paste is chosen, from either menu: the text alone reaches a target that
+// would take the rich text (and does, without Shift).
+TEST_F(ClipMenuTest, ShiftPastesTheTextAloneFromEitherMenu) {
+    const std::string rtf = "{\\rtf1 rich words}";
+    ASSERT_TRUE(putClipboard({{CF_UNICODETEXT, globalFrom(L"plain words", sizeof(L"plain words"))},
+                              {RegisterClipboardFormatW(L"Rich Text Format"), globalFrom(rtf.c_str(), rtf.size() + 1)}}));
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1; }));
+    Target target(L"Plain text target", L"");
+    enum class Menu { AtThePointer, OfTheList };
+    for (Menu menu : {Menu::AtThePointer, Menu::OfTheList})
+        for (bool shift : {false, true}) {
+            SCOPED_TRACE(testing::Message() << (menu == Menu::AtThePointer ? "clip menu" : "list menu") << " shift " << shift);
+            SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+            ASSERT_TRUE(target.focus());
+            DWORD owner = processOf(target.window());
+            if (menu == Menu::AtThePointer) {
+                ctrlRightClick(centreOf(target.window()));
+            } else {
+                ASSERT_TRUE(bringToFront(m_app->mainWindow()));
+                m_app->selectRows({0});
+                const RECT row = m_app->rowRect(0);
+                SetCursorPos(row.left + 30, (row.top + row.bottom) / 2);
+                pumpUntil([] { return false; }, 300ms);
+                sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
+                sendMouseButton(MOUSEEVENTF_RIGHTUP);
+                owner = m_app->processId();
+            }
+            HWND shown = waitForProcessMenu(owner);
+            ASSERT_TRUE(shown);
+            // The clip is the menu's first item; the list menu's paste is its last.
+            const WORD item = menu == Menu::AtThePointer ? VK_DOWN : VK_UP;
+            sendKeys({{item, false}, {item, true}});
+            Sleep(80);
+            if (shift)
+                sendKeys({{VK_SHIFT, false}});
+            Sleep(60);
+            sendKeys({{VK_RETURN, false}, {VK_RETURN, true}});
+            Sleep(120);
+            if (shift)
+                sendKeys({{VK_SHIFT, true}});
+            const std::wstring wanted = shift ? L"plain words" : L"{\\rtf1 rich words}";
+            EXPECT_TRUE(pumpUntil([&] { return target.text() == wanted; }, 8s)) << fw::toUtf8(target.text());
+            pumpUntil([] { return false; }, 500ms);  // the chord is over
+        }
+}

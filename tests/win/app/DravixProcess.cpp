@@ -174,6 +174,13 @@ void DravixProcess::selectTreeNode(int which) const {
     SendMessageW(tree(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(treeNode(tree(), which)));
 }
 
+std::wstring DravixProcess::statusText() const {
+    wchar_t text[512] = {};
+    if (HWND status = FindWindowExW(m_main, nullptr, STATUSCLASSNAMEW, nullptr))
+        SendMessageW(status, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
 std::wstring DravixProcess::treeText(int which) const {
     HTREEITEM node = treeNode(tree(), which);
     char* remote = static_cast<char*>(remoteAlloc(sizeof(TVITEMW) + 1024));

@@ -34,6 +34,9 @@ public:
     HWND list() const { return GetDlgItem(m_main, 1000); }
     HWND tree() const { return GetDlgItem(m_main, 1001); }
     HWND preview() const { return GetDlgItem(m_main, 1002); }
+    HWND searchBox() const { return GetDlgItem(m_main, 1003); }
+    // The status line's text.
+    std::wstring statusText() const;
     std::vector<ListRow> rows() const;
     // Waits until `done(rows)` holds.
     bool waitForRows(const std::function<bool(const std::vector<ListRow>&)>& done,

@@ -1,7 +1,7 @@
 // Keeping clips beyond a run, with the real dravix.exe and real input: categories made in their
 // dialog, archives saved and opened through the real file dialogs with typed paths, the help
 // file and the homepage handed to the shell, and the intro shown once.
-#include "DravixProcess.h"
+#include "DravixAppTest.h"
 #include "Protocol.h"
 #include "StoreFormat.h"
 #include "TestFiles.h"
@@ -19,14 +19,6 @@ namespace fs = std::filesystem;
 const std::wstring kRoot = L"我的剪贴板";
 const std::wstring kRootChanged = L"我的剪贴板 *";
 
-void putText(const std::wstring& text) {
-    for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt)
-        Sleep(20);
-    EmptyClipboard();
-    SetClipboardData(CF_UNICODETEXT, globalFrom(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
-    CloseClipboard();
-}
-
 void press(WORD key) {
     sendKeys({{key, false}, {key, true}});
     Sleep(60);
@@ -36,29 +28,8 @@ void postCommand(HWND window, int id) {
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
-class FileCommandsTest : public ::testing::Test {
+class FileCommandsTest : public DravixAppTest {
 protected:
-    void SetUp() override {
-        if (OpenClipboard(nullptr)) {
-            EmptyClipboard();
-            CloseClipboard();
-        }
-        m_log = m_dir.path("dravix.log");
-        SetEnvironmentVariableW(L"DRAVIX_LOG", fw::toWide(m_log).c_str());
-        m_app = std::make_unique<DravixProcess>();
-        ASSERT_TRUE(m_app->waitForMainWindow());
-    }
-    void TearDown() override { SetEnvironmentVariableW(L"DRAVIX_LOG", nullptr); }
-
-    void record(const std::wstring& text) {
-        putText(text);
-        ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) {
-            for (const ListRow& row : rows)
-                if (row.content == text)
-                    return true;
-            return false;
-        }));
-    }
     HWND main() const { return m_app->mainWindow(); }
     HWND dialog() const { return waitForProcessDialog(m_app->processId(), main()); }
     // The dialog that comes up, given a path typed into its file name box and Enter; the question
@@ -90,16 +61,6 @@ protected:
         press(VK_RETURN);
         return named;
     }
-    bool logHas(const std::string& piece) const {
-        for (const std::string& line : fileLines(m_log))
-            if (line.find(piece) != std::string::npos)
-                return true;
-        return false;
-    }
-
-    ScratchDir m_dir;
-    std::string m_log;
-    std::unique_ptr<DravixProcess> m_app;
 };
 
 TEST_F(FileCommandsTest, CategoriesAreMadeRefusedStoredAndShown) {

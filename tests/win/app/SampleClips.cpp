@@ -10,11 +10,7 @@
 namespace {
 
 void put(UINT format, HANDLE data) {
-    for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt)
-        Sleep(20);
-    EmptyClipboard();
-    SetClipboardData(format, data);
-    CloseClipboard();
+    putClipboard({{format, data}});
     Sleep(600);
 }
 

@@ -29,6 +29,7 @@ LatchkitHost::LatchkitHost() {
         bind(m_library, "SaveClipData", m_exports.SaveClipData);
         bind(m_library, "Paste2Window", m_exports.Paste2Window);
         bind(m_library, "PasteData2Window", m_exports.PasteData2Window);
+        bind(m_library, "PastePlainText2Window", m_exports.PastePlainText2Window);
         bind(m_library, "SetCurrentClipData", m_exports.SetCurrentClipData);
         bind(m_library, "ResumeClipData", m_exports.ResumeClipData);
         bind(m_library, "GetOperXmlStatus", m_exports.GetOperXmlStatus);

@@ -1,5 +1,5 @@
 // A stand-in for the main program in tests of the hook library: loads Latchkit.dll by name,
-// binds its nine exports, owns a window with the main window's exact title and records the
+// binds its ten exports, owns a window with the main window's exact title and records the
 // WM_USER+1 and WM_USER+3 it receives.
 #pragma once
 
@@ -16,6 +16,7 @@ struct LatchkitExports {
     int(WINAPI* SaveClipData)(const char*) = nullptr;
     UINT_PTR(WINAPI* Paste2Window)(int) = nullptr;
     void(WINAPI* PasteData2Window)(const char*) = nullptr;
+    void(WINAPI* PastePlainText2Window)(const char*) = nullptr;
     HANDLE(WINAPI* SetCurrentClipData)(const char*) = nullptr;
     UINT_PTR(WINAPI* ResumeClipData)() = nullptr;
     int(WINAPI* GetOperXmlStatus)() = nullptr;

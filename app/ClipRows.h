@@ -1,0 +1,50 @@
+// The rows of the view on display and the part of them the clip list shows: those that hold the
+// search box's text, in the order of the last sort by a column (rows recorded since then come
+// last). The list asks for its rows by position (a virtual list), so that a keystroke in the
+// search box costs a filter and a sort, not a rewrite of every row.
+#pragma once
+
+#include "StoreView.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace clip {
+
+class ClipRows {
+public:
+    // The rows of a view freshly read; the search and the sort stay.
+    void assign(std::vector<ViewRow> rows);
+    // False when the text is the one already filtering.
+    bool setFilter(std::u16string_view filter);
+    // The column stays the sort column: later filters sort the same way.
+    void sortBy(int column, bool ascending);
+    // The shown rows put in order once, the sort column unchanged.
+    void sortOnce(int column, bool ascending);
+    // A row recorded or changed: replaced where it is, or added after the others; shown (or
+    // hidden) by the search text.
+    void upsert(ViewRow row);
+    // The rows of these number texts are gone.
+    void remove(const std::vector<std::string>& numbers);
+
+    std::size_t shownCount() const { return m_shown.size(); }
+    std::size_t totalCount() const { return m_rows.size(); }
+    const ViewRow& shown(std::size_t position) const { return m_rows[m_shown[position]]; }
+    // The position of the shown row with this number text, or shownCount().
+    std::size_t shownPosition(std::string_view number) const;
+    const std::u16string& filter() const { return m_filter; }
+
+private:
+    void refilter();
+    void sortShown(int column, bool ascending);
+
+    std::vector<ViewRow> m_rows;
+    std::vector<std::size_t> m_shown;  // positions in m_rows
+    std::u16string m_filter;
+    int m_sortColumn = -1;
+    bool m_ascending = true;
+};
+
+}  // namespace clip
