@@ -4,7 +4,7 @@
 # Needs $root (the repository) set by the caller.
 
 wine_session_start() {
-    export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     export WINEPREFIX="$root/build/wineprefix"
     export LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8
     WINE=/usr/lib/wine/wine64
