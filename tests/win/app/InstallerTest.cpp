@@ -79,9 +79,13 @@ TEST(InstallerTest, InstallsForTheUserRunsAndUninstallsCompletely) {
             EXPECT_TRUE(fs::exists(folder / file)) << fw::toUtf8(file);
     }
 
-    // The uninstaller runs from a copy of itself, so that it can remove its own file.
+    // The uninstaller runs from a copy of itself, so that it can remove its own file; the copy
+    // goes on after this run has returned.
     ASSERT_EQ(run(L"\"" + (folder / L"uninstall.exe").wstring() + L"\" /S"), 0);
-    EXPECT_TRUE(pumpUntil([&] { return !fs::exists(folder); }, 30s));
+    pumpUntil([&] {
+        return !fs::exists(folder) && !fs::exists(shortcut) && uninstallValue(L"DisplayVersion").empty();
+    }, 30s);
+    EXPECT_FALSE(fs::exists(folder));
     EXPECT_FALSE(fs::exists(shortcut));
     EXPECT_EQ(uninstallValue(L"DisplayVersion"), L"");
     // The user's clips were not theirs to take: a silent uninstall keeps them.
