@@ -2,6 +2,7 @@
 // command to the frozen picture on screen, and a selection of the whole screen copied to the
 // clipboard. The times come from the program's debug log (one clock for both processes). Run
 // under Wine by scripts/bench.
+#include "DebugLog.h"
 #include "DravixProcess.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"
@@ -19,36 +20,26 @@ unsigned long tickOf(const std::string& line) {
     return std::sscanf(line.c_str(), "%lu %lu %lu", &process, &thread, &tick) == 3 ? tick : 0;
 }
 
-std::string lastLineWith(const std::string& log, const std::string& piece) {
-    std::string found;
-    for (const std::string& line : fileLines(log))
-        if (line.find(piece) != std::string::npos)
-            found = line;
-    return found;
-}
-
 }  // namespace
 
 int wmain() {
-    ScratchDir dir;
-    const std::string log = dir.path("dravix.log");
-    SetEnvironmentVariableW(L"DRAVIX_LOG", fw::toWide(log).c_str());
+    const DebugLog log;
     DravixProcess app;
     if (!app.waitForMainWindow())
         return 1;
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     std::vector<long long> shown, frozen, copied;
     for (int round = 0; round < 5; ++round) {
-        const std::size_t mark = fileLines(log).size();
+        const std::size_t mark = log.mark();
         const unsigned long sent = GetTickCount();
         PostMessageW(app.mainWindow(), WM_COMMAND, 32783, 0);
-        if (!pumpUntil([&] { return fileLines(log).size() > mark && !lastLineWith(log, "capture: on screen").empty() &&
-                                    tickOf(lastLineWith(log, "capture: on screen")) >= sent; },
+        if (!pumpUntil([&] { return log.mark() > mark && !log.lastLineWith("capture: on screen").empty() &&
+                                    tickOf(log.lastLineWith("capture: on screen")) >= sent; },
                        10s))
             return 2;
-        shown.push_back(static_cast<long long>(tickOf(lastLineWith(log, "capture: on screen")) - sent));
-        frozen.push_back(static_cast<long long>(tickOf(lastLineWith(log, "capture: screen ")) -
-                                                tickOf(lastLineWith(log, "capture: freezing the screen"))));
+        shown.push_back(static_cast<long long>(tickOf(log.lastLineWith("capture: on screen")) - sent));
+        frozen.push_back(static_cast<long long>(tickOf(log.lastLineWith("capture: screen ")) -
+                                                tickOf(log.lastLineWith("capture: freezing the screen"))));
         HWND capture = waitForProcessDialog(app.processId(), app.mainWindow());
         // The whole screen selected, then Enter.
         SetCursorPos(0, 0);
@@ -63,8 +54,8 @@ int wmain() {
         const unsigned long enter = GetTickCount();
         sendKeys({{VK_RETURN, false}, {VK_RETURN, true}});
         pumpUntil([&] { return !IsWindow(capture); }, 10s);
-        pumpUntil([&] { return tickOf(lastLineWith(log, "on the clipboard")) >= enter; }, 5s);
-        copied.push_back(static_cast<long long>(tickOf(lastLineWith(log, "on the clipboard")) - enter));
+        pumpUntil([&] { return tickOf(log.lastLineWith("on the clipboard")) >= enter; }, 5s);
+        copied.push_back(static_cast<long long>(tickOf(log.lastLineWith("on the clipboard")) - enter));
         pumpUntil([] { return false; }, 1500ms);  // the main window records the picture meanwhile
     }
     std::sort(shown.begin(), shown.end());

@@ -3,6 +3,7 @@
 // screen, and (from the program's debug log) the remote read of the rows and the loading of the
 // item pictures on their own; and how long a keystroke in the search box takes to refilter the
 // list. Run under Wine by scripts/bench.
+#include "DebugLog.h"
 #include "DravixProcess.h"
 #include "RemoteList.h"
 #include "StoreFormat.h"
@@ -65,7 +66,7 @@ long long microsecondsSince(Clock::time_point start) {
 // Each keystroke is one character sent to the box: the call returns once the box has taken it
 // and the main window has refiltered the rows and given the list their number (the box's change
 // notification is sent, not posted); the program's own share comes from its debug log.
-void measureSearch(const DravixProcess& app, const std::string& log) {
+void measureSearch(const DravixProcess& app, const DebugLog& log) {
     HWND search = GetDlgItem(app.mainWindow(), 1003);
     std::vector<long long> narrowing, widening;
     for (int round = 0; round < 5; ++round) {
@@ -81,7 +82,7 @@ void measureSearch(const DravixProcess& app, const std::string& log) {
         }
     }
     std::vector<long long> handled;
-    for (const std::string& line : fileLines(log))
+    for (const std::string& line : log.lines())
         if (const auto at = line.find(" rows shown in "); at != std::string::npos && line.find("search: ") != std::string::npos)
             handled.push_back(std::atoll(line.c_str() + at + 15));
     for (auto* times : {&narrowing, &widening, &handled})
@@ -98,9 +99,7 @@ void measureSearch(const DravixProcess& app, const std::string& log) {
 }  // namespace
 
 int wmain() {
-    ScratchDir dir;
-    const std::string log = dir.path("dravix.log");
-    SetEnvironmentVariableW(L"DRAVIX_LOG", fw::toWide(log).c_str());
+    const DebugLog log;
     DravixProcess app;
     if (!app.waitForMainWindow())
         return 1;
@@ -140,7 +139,7 @@ int wmain() {
                 times[times.size() / 2], times.front(), times.back());
     // The last round's figures from the debug log: the rows read, the thumbnails drawn.
     std::string read, thumbnails;
-    for (const std::string& line : fileLines(log)) {
+    for (const std::string& line : log.lines()) {
         if (line.find("clip menu: ") != std::string::npos)
             read = line.substr(line.find("clip menu: "));
         if (line.find("clip menu closed") != std::string::npos)

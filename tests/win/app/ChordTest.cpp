@@ -4,6 +4,7 @@
 // each paste inserts it exactly once, no digit is typed, and each chord brings exactly one
 // notification from one process. Also what must hold when things go wrong, and the store
 // written by several processes at once.
+#include "DebugLog.h"
 #include "DravixProcess.h"
 #include "Protocol.h"
 #include "TestFiles.h"
@@ -48,8 +49,6 @@ protected:
         // Files a damaged store was kept aside in by an earlier test.
         for (const char* name : {"clipboard.xml.damaged", "clipboard.xml.damaged2", "label.xml.damaged"})
             fs::remove(fs::u8path(storeIndexPath().substr(0, storeIndexPath().rfind('\\') + 1) + name));
-        m_log = m_dir.path("dravix.log");
-        SetEnvironmentVariableW(L"DRAVIX_LOG", fw::toWide(m_log).c_str());
         m_app = std::make_unique<DravixProcess>();
         ASSERT_TRUE(m_app->waitForMainWindow());
         m_library = LoadLibraryW(L"Latchkit.dll");  // the shared section, to read the busy flag
@@ -57,7 +56,6 @@ protected:
         m_busy = reinterpret_cast<int(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(m_library, "GetOperXmlStatus")));
     }
     void TearDown() override {
-        SetEnvironmentVariableW(L"DRAVIX_LOG", nullptr);
         if (m_library)
             FreeLibrary(m_library);
     }
@@ -66,13 +64,12 @@ protected:
     std::vector<std::string> notifications(std::size_t mark, unsigned message, WPARAM wParam) const {
         const std::string wanted = "notify " + std::to_string(message) + " " + std::to_string(wParam) + " posted";
         std::vector<std::string> pids;
-        const std::vector<std::string> lines = fileLines(m_log);
+        const std::vector<std::string> lines = m_log.lines();
         for (std::size_t i = mark; i < lines.size(); ++i)
             if (lines[i].find(wanted) != std::string::npos)
                 pids.push_back(lines[i].substr(0, lines[i].find(' ')));
         return pids;
     }
-    std::size_t logMark() const { return fileLines(m_log).size(); }
 
     void lead(Target& target, Lead how, Target& other) {
         if (how == Lead::AfterForegroundSwitch) {
@@ -90,7 +87,7 @@ protected:
     void expectCopy(Target& target, const std::wstring& text, int gap, Lead how, Target& other) {
         ASSERT_TRUE(target.setTextAndSelectAll(text));
         lead(target, how, other);
-        const std::size_t mark = logMark();
+        const std::size_t mark = m_log.mark();
         typeChord({VK_CONTROL}, '5', gap);
         EXPECT_TRUE(pumpUntil([&] { return storedClipText("copy5") == text; }, 8s)) << "the slot kept " << fw::toUtf8(storedClipText("copy5"));
         EXPECT_TRUE(pumpUntil([&] { return !notifications(mark, store::kMsgSlotCopied, '5').empty(); }, 5s));
@@ -105,7 +102,7 @@ protected:
     void expectPaste(Target& target, const std::wstring& text, int gap, Lead how, Target& other) {
         SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
         lead(target, how, other);
-        const std::size_t mark = logMark();
+        const std::size_t mark = m_log.mark();
         typeChord({VK_CONTROL, VK_MENU}, '5', gap);
         EXPECT_TRUE(pumpUntil([&] { return target.text() == text; }, 8s)) << "pasted: " << fw::toUtf8(target.text());
         EXPECT_TRUE(pumpUntil([&] { return !notifications(mark, store::kMsgClipPasted, 0).empty(); }, 5s));
@@ -115,8 +112,7 @@ protected:
         EXPECT_EQ(storeValue(storeStatusPath(), "SysClip"), "");
     }
 
-    ScratchDir m_dir;
-    std::string m_log;
+    DebugLog m_log;
     std::unique_ptr<DravixProcess> m_app;
     HMODULE m_library = nullptr;
     int(WINAPI* m_busy)() = nullptr;
@@ -187,10 +183,10 @@ TEST_F(ChordTest, FailuresLeaveNoFlagUpAndTheNextChordWorks) {
         SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
         ASSERT_TRUE(target.focus());
         ASSERT_TRUE(OpenClipboard(nullptr));
-        const std::size_t mark = logMark();
+        const std::size_t mark = m_log.mark();
         typeChord({VK_CONTROL, VK_MENU}, '5', 20);
         EXPECT_TRUE(pumpUntil([&] {
-            for (const std::string& line : fileLines(m_log))
+            for (const std::string& line : m_log.lines())
                 if (line.find("ends, given up") != std::string::npos)
                     return true;
             return false;
@@ -207,7 +203,7 @@ TEST_F(ChordTest, FailuresLeaveNoFlagUpAndTheNextChordWorks) {
         fs::remove(fs::u8path(storeDataFile("copy5" + std::to_string(i))));
     SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
     ASSERT_TRUE(target.focus());
-    const std::size_t mark = logMark();
+    const std::size_t mark = m_log.mark();
     typeChord({VK_CONTROL, VK_MENU}, '5', 20);
     EXPECT_TRUE(pumpUntil([&] { return !notifications(mark, store::kMsgClipPasted, 0).empty(); }, 8s));
     EXPECT_EQ(target.text(), L"");
@@ -228,10 +224,10 @@ TEST_F(ChordTest, NotificationsReachTheMainWindowNotItsMessageBoxes) {
     PostMessageW(m_app->mainWindow(), store::kMsgSlotCopied, 'x', 0);
     Target target(L"Box target", L"");
     Target other(L"Box other", L"");
-    const std::size_t mark = logMark();
+    const std::size_t mark = m_log.mark();
     expectCopy(target, L"while the box is open", 20, Lead::Plain, other);
     EXPECT_TRUE(pumpUntil([&] {
-        for (const std::string& line : fileLines(m_log))
+        for (const std::string& line : m_log.lines())
             if (line.find("received 1025 53") != std::string::npos)
                 return true;
         return false;

@@ -11,8 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -45,13 +43,6 @@ DWORD processOf(HWND window) {
     return id;
 }
 
-std::string readText(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 class ClipMenuTest : public DravixAppTest {
 protected:
     void SetUp() override {
@@ -74,14 +65,14 @@ TEST_F(ClipMenuTest, CtrlRightClickOpensTheMenuAndTheChoiceIsPastedOnce) {
     HWND menu = waitForProcessMenu(processOf(target.window()));
     ASSERT_TRUE(menu);
     screenshot(L"clip-menu.png");
-    ASSERT_TRUE(logHas("clip menu commands: 999003 999002 999001")) << readText(m_log) << readText(keys);
+    ASSERT_TRUE(m_log.has("clip menu commands: 999003 999002 999001")) << m_log.text() << readBytes(keys);
     // The first item is the last row: "3. third clip".
-    const std::size_t mark = logMark();
+    const std::size_t mark = m_log.mark();
     sendKeys({{VK_DOWN, false}, {VK_DOWN, true}});
     Sleep(50);
     sendKeys({{VK_RETURN, false}, {VK_RETURN, true}});
     EXPECT_TRUE(pumpUntil([&] { return target.text() == L"third clip"; }, 8s)) << fw::toUtf8(target.text());
-    EXPECT_TRUE(pumpUntil([&] { return logHas("notify 1027 3 posted", mark); }, 5s));
+    EXPECT_TRUE(pumpUntil([&] { return m_log.has("notify 1027 3 posted", mark); }, 5s));
     pumpUntil([] { return false; }, 500ms);
     EXPECT_EQ(target.text(), L"third clip");
     EXPECT_TRUE(m_app->waitForRows([&](const auto& rows) {
@@ -91,18 +82,18 @@ TEST_F(ClipMenuTest, CtrlRightClickOpensTheMenuAndTheChoiceIsPastedOnce) {
         return false;
     }));
     // The target never saw the right button.
-    EXPECT_EQ(readText(keys).find("rdown"), std::string::npos) << readText(keys) << readText(m_log);
+    EXPECT_EQ(readBytes(keys).find("rdown"), std::string::npos) << readBytes(keys) << m_log.text();
 
     // Esc: nothing is pasted, nothing is notified.
     SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
     ASSERT_TRUE(target.focus());
-    const std::size_t escMark = logMark();
+    const std::size_t escMark = m_log.mark();
     ctrlRightClick(centreOf(target.window()));
     ASSERT_TRUE(waitForProcessMenu(processOf(target.window())));
     sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
     pumpUntil([] { return false; }, 1200ms);
     EXPECT_EQ(target.text(), L"");
-    EXPECT_FALSE(logHas("notify 1027", escMark));
+    EXPECT_FALSE(m_log.has("notify 1027", escMark));
 }
 
 TEST_F(ClipMenuTest, ASlotItemPastesAndNotifiesZero) {
@@ -114,15 +105,15 @@ TEST_F(ClipMenuTest, ASlotItemPastesAndNotifiesZero) {
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1; }));
     SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
     ASSERT_TRUE(target.focus());
-    const std::size_t mark = logMark();
+    const std::size_t mark = m_log.mark();
     ctrlRightClick(centreOf(target.window()));
     ASSERT_TRUE(waitForProcessMenu(processOf(target.window())));
-    EXPECT_TRUE(logHas("clip menu commands: 998003", mark));
+    EXPECT_TRUE(m_log.has("clip menu commands: 998003", mark));
     sendKeys({{VK_DOWN, false}, {VK_DOWN, true}});
     Sleep(50);
     sendKeys({{VK_RETURN, false}, {VK_RETURN, true}});
     EXPECT_TRUE(pumpUntil([&] { return target.text() == L"slot clip text"; }, 8s));
-    EXPECT_TRUE(pumpUntil([&] { return logHas("notify 1027 0 posted", mark); }, 5s));
+    EXPECT_TRUE(pumpUntil([&] { return m_log.has("notify 1027 0 posted", mark); }, 5s));
 }
 
 TEST_F(ClipMenuTest, TheMenuOpensInNotepadAndOnTheMainWindowItself) {
@@ -142,7 +133,7 @@ TEST_F(ClipMenuTest, TheMenuOpensInNotepadAndOnTheMainWindowItself) {
     ctrlRightClick(centreOf(m_app->list()));
     HWND menu = waitForProcessMenu(m_app->processId());
     screenshot(L"clip-menu-main.png");
-    ASSERT_TRUE(menu) << readText(m_log);
+    ASSERT_TRUE(menu) << m_log.text();
     sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
 }
 
@@ -214,7 +205,7 @@ TEST_F(ClipMenuTest, TheListDeletesMovesAndPastes) {
     m_app->selectRows({0});
     const RECT five = m_app->rowRect(0);
     clickAt({five.left + 30, (five.top + five.bottom) / 2}, true);
-    EXPECT_TRUE(pumpUntil([&] { return target.text() == L"row five"; }, 8s)) << fw::toUtf8(target.text()) << logText() << " search len " << SendMessageW(m_app->searchBox(), WM_GETTEXTLENGTH, 0, 0) << " fg " << (GetForegroundWindow() == target.window()) << (GetForegroundWindow() == m_app->mainWindow());
+    EXPECT_TRUE(pumpUntil([&] { return target.text() == L"row five"; }, 8s)) << fw::toUtf8(target.text()) << m_log.text();
 }
 
 }  // namespace

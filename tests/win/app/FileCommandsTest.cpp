@@ -208,7 +208,7 @@ TEST_F(FileCommandsTest, HelpAndHomepageGoToTheShell) {
 
     ASSERT_TRUE(bringToFront(main()));
     press(VK_F1);
-    EXPECT_TRUE(pumpUntil([&] { return logHas("shell open help.chm: "); }, 8s));
+    EXPECT_TRUE(pumpUntil([&] { return m_log.has("shell open help.chm: "); }, 8s));
     // Wine's own help viewer shows it; closed again here.
     HWND viewer = nullptr;
     EXPECT_TRUE(pumpUntil([&] { return (viewer = FindWindowW(L"HH Parent", nullptr)) != nullptr; }, 15s));
@@ -216,7 +216,7 @@ TEST_F(FileCommandsTest, HelpAndHomepageGoToTheShell) {
     if (viewer)
         PostMessageW(viewer, WM_CLOSE, 0, 0);
     postCommand(main(), 32800);
-    EXPECT_TRUE(pumpUntil([&] { return logHas("shell open https://dravix.example.com/: "); }, 8s));
+    EXPECT_TRUE(pumpUntil([&] { return m_log.has("shell open https://dravix.example.com/: "); }, 8s));
 }
 
 // The intro from a program folder of its own: shown at the first start, its box ticked and

@@ -1,5 +1,6 @@
 // dravix.exe end to end under Wine: start-up, history capture from real copies, the store views,
 // the preview, slot notifications, sorting, visibility and closing.
+#include "DebugLog.h"
 #include "DravixProcess.h"
 #include "Protocol.h"
 #include "StoreFormat.h"
@@ -326,8 +327,8 @@ TEST_F(TrayMenuTest, PauseAndResumeSwitchTitleAndRecording) {
 
 // The menu opened for real with a right click on the icon. Menus are private to their process
 // under Wine, so the items are read from the program's debug log, written as the menu opens.
-std::vector<std::string> openTrayMenu(DWORD processId, const std::string& log) {
-    const std::size_t mark = fileLines(log).size();
+std::vector<std::string> openTrayMenu(DWORD processId, const DebugLog& log) {
+    const std::size_t mark = log.mark();
     HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
     POINT icon{10, 10};
     ClientToScreen(tray, &icon);
@@ -345,7 +346,7 @@ std::vector<std::string> openTrayMenu(DWORD processId, const std::string& log) {
     if (!popup)
         return items;
     screenshot(L"tray-menu.png");
-    const std::vector<std::string> lines = fileLines(log);
+    const std::vector<std::string> lines = log.lines();
     for (std::size_t i = mark; i < lines.size(); ++i)
         if (const std::size_t at = lines[i].find("tray menu item "); at != std::string::npos)
             items.push_back(lines[i].substr(at + 15));
@@ -355,11 +356,8 @@ std::vector<std::string> openTrayMenu(DWORD processId, const std::string& log) {
 }
 
 TEST_F(TrayMenuTest, TheMenuOpensWithItsItemsAndStates) {
-    ScratchDir dir;
-    const std::string log = dir.path("dravix.log");
-    SetEnvironmentVariableW(L"DRAVIX_LOG", fw::toWide(log).c_str());
+    const DebugLog log;
     start();
-    SetEnvironmentVariableW(L"DRAVIX_LOG", nullptr);
     // Out of the way of the notification area's own window.
     SetWindowPos(m_app->mainWindow(), nullptr, 400, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(openTrayMenu(m_app->processId(), log),

@@ -52,9 +52,9 @@ TEST_F(SearchAndPrivacyTest, MarkedClipboardsAreNotRecordedAndUnmarkedOnesAre) {
     };
     for (const Mark& mark : privateMarks) {
         const std::wstring secret = std::wstring(L"secret under ") + mark.format;
-        const std::size_t before = logMark();
+        const std::size_t before = m_log.mark();
         ASSERT_TRUE(putClipboard({{CF_UNICODETEXT, unicode(secret)}, {RegisterClipboardFormatW(mark.format), dword(mark.value)}}));
-        ASSERT_TRUE(pumpUntil([&] { return logHas("private clipboard not recorded", before); }, 8s)) << logText();
+        ASSERT_TRUE(pumpUntil([&] { return m_log.has("private clipboard not recorded", before); }, 8s)) << m_log.text();
         EXPECT_TRUE(m_app->rows().empty()) << fw::toUtf8(secret);
         EXPECT_FALSE(storeFilesHold(secret)) << fw::toUtf8(secret);
         for (const auto& element : storeElements(storeIndexPath()))
