@@ -42,8 +42,7 @@ void reportStoreDamage(const std::string&) {
 std::wstring CClipApp::programFolder() {
     wchar_t path[513] = {};
     GetModuleFileNameW(nullptr, path, 512);
-    const std::u16string folder = clip::programFolder(reinterpret_cast<const char16_t*>(path));
-    return std::wstring(folder.begin(), folder.end());
+    return fw::toWide(clip::programFolder(reinterpret_cast<const char16_t*>(path)));
 }
 
 bool CClipApp::InitInstance() {

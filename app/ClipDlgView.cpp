@@ -21,10 +21,6 @@
 
 namespace {
 
-std::u16string toUtf16(const std::wstring& text) {
-    return std::u16string(text.begin(), text.end());
-}
-
 bool modifierHeld() {
     for (int key : {VK_CONTROL, VK_MENU, VK_SHIFT, VK_LWIN, VK_RWIN})
         if (GetAsyncKeyState(key) & 0x8000)
@@ -60,7 +56,7 @@ void CClipDlg::FillClipList(HTREEITEM node) {
                                 : node == m_hHotkeys  ? clip::ViewNode::Hotkeys
                                                       : clip::ViewNode::Other;
     FileRecordReader reader(paths);
-    m_rows.assign(clip::buildStoreView(index, kind, toUtf16(m_tree.GetItemText(node)), reader));
+    m_rows.assign(clip::buildStoreView(index, kind, fw::toUtf16(m_tree.GetItemText(node)), reader));
     ListView_SetItemState(m_list.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     showRows();
 }
@@ -79,7 +75,7 @@ void CClipDlg::showRows() {
         return;
     }
     const std::u16string status = clip::filterStatus(m_rows.shownCount(), m_rows.totalCount());
-    setStatusText(std::wstring(status.begin(), status.end()));
+    setStatusText(fw::toWide(status));
 }
 
 // A change that moves rows (a search, a sort): the rows selected before stay selected where
@@ -146,7 +142,7 @@ void CClipDlg::OnSearchChanged() {
     const std::wstring text = fw::windowText(m_search);
     const std::string previewed = firstSelectedNumber();
     bool changed = false;
-    changeRowsKeepingSelection([&] { changed = m_rows.setFilter(std::u16string(text.begin(), text.end())); });
+    changeRowsKeepingSelection([&] { changed = m_rows.setFilter(fw::toUtf16(text)); });
     if (!changed)
         return;
     if (firstSelectedNumber() != previewed)
@@ -226,7 +222,7 @@ void CClipDlg::ShowPreview(int row) {
     default:
         return;
     }
-    m_preview.ShowText(std::wstring(text.begin(), text.end()));
+    m_preview.ShowText(fw::toWide(text));
 }
 
 // The sorted column again turns its direction; another column sorts in the direction its own

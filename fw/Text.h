@@ -9,4 +9,12 @@ namespace fw {
 std::wstring toWide(std::string_view utf8);
 std::string toUtf8(std::wstring_view text);
 
+// The portable code holds UTF-16 as char16_t; Windows' wchar_t is the same 16 bits.
+inline std::wstring toWide(std::u16string_view text) {
+    return std::wstring(text.begin(), text.end());
+}
+inline std::u16string toUtf16(std::wstring_view text) {
+    return std::u16string(text.begin(), text.end());
+}
+
 }  // namespace fw

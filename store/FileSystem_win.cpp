@@ -2,6 +2,7 @@
 #include "FileSystem.h"
 
 #include "StorePaths.h"
+#include "Text.h"
 #include "XmlDocument.h"
 
 #include <windows.h>
@@ -13,11 +14,6 @@
 namespace store {
 
 namespace {
-
-std::wstring wide(std::string_view utf8) {
-    const std::u16string text = utf8ToUtf16(utf8);
-    return std::wstring(text.begin(), text.end());
-}
 
 std::string narrow(const wchar_t* text) {
     return utf16ToUtf8(reinterpret_cast<const char16_t*>(text));
@@ -58,16 +54,16 @@ const std::string& userStoreFolder() {
 namespace files {
 
 bool exists(const std::string& path) {
-    return !path.empty() && GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return !path.empty() && GetFileAttributesW(utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool isReadable(const std::string& path) {
-    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide(path).c_str());
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(utf8ToWide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool isFolder(const std::string& path) {
-    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide(path).c_str());
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(utf8ToWide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -76,7 +72,7 @@ bool isFolder(const std::string& path) {
 std::optional<std::string> readAll(const std::string& path) {
     if (path.empty())
         return std::nullopt;
-    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE file = CreateFileW(utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return std::nullopt;
@@ -104,7 +100,7 @@ bool writeAtomically(const std::string& path, std::string_view bytes) {
     if (path.empty())
         return false;
     const std::string temporary = temporarySibling(path);
-    const std::wstring temporaryWide = wide(temporary);
+    const std::wstring temporaryWide = utf8ToWide(temporary);
     HANDLE file = CreateFileW(temporaryWide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -118,7 +114,7 @@ bool writeAtomically(const std::string& path, std::string_view bytes) {
 }
 
 bool replace(const std::string& from, const std::string& to) {
-    const std::wstring source = wide(from), target = wide(to);
+    const std::wstring source = utf8ToWide(from), target = utf8ToWide(to);
     // A read-only file is not replaced (Windows refuses it; Wine would not, so we ask first).
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
@@ -137,21 +133,21 @@ bool replace(const std::string& from, const std::string& to) {
 }
 
 bool rename(const std::string& from, const std::string& to) {
-    return MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    return MoveFileExW(utf8ToWide(from).c_str(), utf8ToWide(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool copy(const std::string& from, const std::string& to) {
-    return !from.empty() && !to.empty() && CopyFileW(wide(from).c_str(), wide(to).c_str(), FALSE) != 0;
+    return !from.empty() && !to.empty() && CopyFileW(utf8ToWide(from).c_str(), utf8ToWide(to).c_str(), FALSE) != 0;
 }
 
 bool remove(const std::string& path) {
-    return !path.empty() && DeleteFileW(wide(path).c_str()) != 0;
+    return !path.empty() && DeleteFileW(utf8ToWide(path).c_str()) != 0;
 }
 
 bool createFolder(const std::string& path) {
     if (path.empty())
         return false;
-    const std::wstring target = wide(path);
+    const std::wstring target = utf8ToWide(path);
     if (CreateDirectoryW(target.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
         return true;
     const std::size_t cut = path.find_last_of("\\/");
@@ -163,7 +159,7 @@ bool createFolder(const std::string& path) {
 // The shell deletes the folder and everything in it: no confirmation, silent, no error
 // interface. pFrom is a list ended by a double zero.
 bool deleteTree(const std::string& path) {
-    const std::wstring source = wide(path);
+    const std::wstring source = utf8ToWide(path);
     if (source.empty() || source.size() >= MAX_PATH - 1)
         return false;
     wchar_t from[MAX_PATH + 1] = {};
@@ -178,7 +174,7 @@ bool deleteTree(const std::string& path) {
 std::vector<std::string> filesIn(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(wide(joinPath(folder, "*")).c_str(), &found);
+    HANDLE search = FindFirstFileW(utf8ToWide(joinPath(folder, "*")).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return names;
     do {

@@ -3,28 +3,20 @@
 #include "SysClipBoard.h"
 
 #include "Protocol.h"
+#include "Text.h"
 #include "XmlDocument.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
-namespace {
-
-std::wstring wide(std::string_view text) {
-    const std::u16string utf16 = utf8ToUtf16(text);
-    return std::wstring(utf16.begin(), utf16.end());
-}
-
-}  // namespace
-
 void CSysClipBoard::defaultMessage(const std::string& text) {
-    MessageBoxW(GetActiveWindow(), wide(text).c_str(), wide(store::kMainWindowTitle).c_str(),
+    MessageBoxW(GetActiveWindow(), store::utf8ToWide(text).c_str(), store::utf8ToWide(store::kMainWindowTitle).c_str(),
                 MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CSysClipBoard::fillCategoryTree(NativeHandle tree, NativeHandle categoryRoot) const {
     for (const std::string& name : categoryNames()) {
-        std::wstring text = wide(name);
+        std::wstring text = store::utf8ToWide(name);
         TVINSERTSTRUCTW insert = {};
         insert.hParent = static_cast<HTREEITEM>(categoryRoot);
         insert.hInsertAfter = TVI_LAST;
@@ -41,6 +33,6 @@ bool CSysClipBoard::fillCategoryMenu(NativeHandle menu) const {
     UINT_PTR command = kFirstCategoryCommand;
     bool added = false;
     for (const std::string& name : categoryNames())
-        added |= AppendMenuW(static_cast<HMENU>(menu), MF_STRING, command++, wide(name).c_str()) != 0;
+        added |= AppendMenuW(static_cast<HMENU>(menu), MF_STRING, command++, store::utf8ToWide(name).c_str()) != 0;
     return added;
 }

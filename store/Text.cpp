@@ -62,4 +62,9 @@ std::u16string replaceAll(std::u16string_view text, std::u16string_view what, st
     return replaceEvery(text, what, with, text);
 }
 
+std::wstring utf8ToWide(std::string_view utf8) {
+    const std::u16string text = utf8ToUtf16(utf8);
+    return std::wstring(text.begin(), text.end());
+}
+
 }  // namespace store

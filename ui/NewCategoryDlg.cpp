@@ -25,7 +25,7 @@ void CNewCategoryDlg::OnOK() {
     std::vector<std::u16string> stored;
     for (const std::string& existing : CSysClipBoard::getInstance()->categoryNames())
         stored.push_back(utf8ToUtf16(existing));
-    switch (category::checkName(std::u16string(name.begin(), name.end()), stored)) {
+    switch (category::checkName(fw::toUtf16(name), stored)) {
     case category::NameProblem::Taken:
         MessageBoxW(hwnd(), L"The name already exisit.", nullptr, MB_OK);
         return;
