@@ -3,6 +3,7 @@
 // store lock, so that no process ever waits for the lock while holding the clipboard.
 #include "MyClipboard.h"
 
+#include "ClipboardCapture.h"
 #include "FileSystem.h"
 #include "SharedState.h"
 #include "StoreFile.h"
@@ -19,73 +20,6 @@ using namespace store;
 CMyClipboard theClipboard;
 
 namespace {
-
-struct CapturedFormat {
-    int index;             // its place in the clipboard's enumeration
-    UINT format;
-    std::string bytes;     // the memory block; empty for a format whose data is a handle
-};
-
-struct CapturedClipboard {
-    std::vector<CapturedFormat> formats;
-    std::string bitmapFile;  // CF_BITMAP as a bitmap file, when there is one
-};
-
-std::string blockBytes(HANDLE data) {
-    fw::GlobalLockScope lock(data);
-    if (!lock.data() || !lock.size())
-        return {};
-    return std::string(static_cast<const char*>(lock.data()), lock.size());
-}
-
-// A Windows bitmap file with the display's depth: the 54 bytes of headers, the colour table
-// and the rows bottom-up. Empty when the bitmap cannot be read.
-std::string bitmapFileBytes(HBITMAP bitmap) {
-    fw::WindowDc screen(nullptr);
-    const int displayBits = GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES);
-    BITMAP description;
-    BmpLayout layout;
-    if (!GetObjectW(bitmap, sizeof description, &description) ||
-        !computeBmpLayout(description.bmWidth, description.bmHeight, bitCountForDisplay(displayBits), layout))
-        return {};
-    const std::size_t infoSize = sizeof(BITMAPINFOHEADER);
-    std::vector<char> block(infoSize + layout.colorTableSize + layout.pixelDataSize);
-    auto* info = reinterpret_cast<BITMAPINFOHEADER*>(block.data());
-    info->biSize = static_cast<DWORD>(infoSize);
-    info->biWidth = layout.width;
-    info->biHeight = layout.height;
-    info->biPlanes = 1;
-    info->biBitCount = static_cast<WORD>(layout.bitCount);
-    info->biCompression = BI_RGB;
-    {
-        fw::PaletteScope palette(screen.get(), static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)));
-        GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(layout.height), block.data() + infoSize + layout.colorTableSize,
-                  reinterpret_cast<BITMAPINFO*>(block.data()), DIB_RGB_COLORS);
-    }
-    // Our own headers, so that the fields the conversion may fill in stay as the format says.
-    const auto headers = bmpHeaders(layout);
-    std::string file(reinterpret_cast<const char*>(headers.data()), headers.size());
-    file.append(block.data() + infoSize, block.size() - infoSize);
-    return file;
-}
-
-// Every format of the open clipboard, in the clipboard's own order.
-void captureClipboard(CapturedClipboard& captured) {
-    const int count = CountClipboardFormats();
-    UINT format = 0;
-    for (int i = 0; i < count; ++i) {
-        format = EnumClipboardFormats(format);
-        if (format == 0)
-            continue;  // the next index enumerates from the start again
-        HANDLE data = GetClipboardData(format);
-        CapturedFormat entry{i, format, {}};
-        if (data && formatHoldsMemory(static_cast<int>(format)))
-            entry.bytes = blockBytes(data);
-        if (data && format == CF_BITMAP)
-            captured.bitmapFile = bitmapFileBytes(static_cast<HBITMAP>(data));
-        captured.formats.push_back(std::move(entry));
-    }
-}
 
 // The stored bytes of a format as a movable memory block for the clipboard; null when empty.
 HGLOBAL globalBlock(const std::string& bytes) {
@@ -122,45 +56,22 @@ int CMyClipboard::SaveClip(std::string_view clip) {
 // empty clipboard stores nothing and leaves the clip as it was, except the kept clipboard
 // (`emptyAfterwards`), whose old keys go so that no earlier contents come back for it.
 int CMyClipboard::storeClipboard(std::string_view clip, HWND openFor, bool emptyAfterwards) {
-    CapturedClipboard captured;
+    ClipSnapshot snapshot;
     bool closed;
     {
         fw::ClipboardScope clipboard(openFor);
         if (!clipboard.isOpen())
             return 0;
-        captureClipboard(captured);
+        snapshot = captureOpenClipboard();
         if (emptyAfterwards)
             EmptyClipboard();
         closed = clipboard.close();
     }
-    const bool empty = captured.formats.empty();
-    if (empty && !emptyAfterwards)
+    if (snapshot.empty() && !emptyAfterwards)
         return closed ? 1 : 0;
-
-    const StorePaths& store = paths();
-    updateStoreFile(store.indexFile(), empty ? IfMissing::Skip : IfMissing::Create, [&](XmlDocument& doc) {
-        bool removed = false;
-        const int oldKeys = std::max(kMaxFormatsPerClip, static_cast<int>(captured.formats.size()));
-        for (int i = 0; i < oldKeys; ++i)
-            if (findRootChild(doc, formatElementName(clip, i)) && doc.enterElement() && doc.deleteElement())
-                removed = true;
-        if (empty)
-            return removed;
-        if (findRootChild(doc, timeElementName(clip)) && doc.enterElement())
-            doc.deleteElement();
-        const std::string stamp = currentTimeStamp();
-        setRootChild(doc, timeElementName(clip), stamp);
-        setRootChild(doc, useTimeElementName(clip), stamp);
-        files::createFolder(store.dataFolder());
-        for (const CapturedFormat& entry : captured.formats) {
-            const std::string key = formatElementName(clip, entry.index);
-            setRootChild(doc, key, std::to_string(entry.format));
-            files::writeAtomically(store.dataFile(key), entry.bytes);
-        }
-        if (!captured.bitmapFile.empty())
-            files::writeAtomically(store.bitmapFile(clip), captured.bitmapFile);
-        return true;
-    });
+    StagedClip staged(paths(), snapshot);
+    updateStoreFile(paths().indexFile(), snapshot.empty() ? IfMissing::Skip : IfMissing::Create,
+                    [&](XmlDocument& doc) { return staged.commit(doc, clip, currentTimeStamp()); });
     return closed ? 1 : 0;
 }
 

@@ -15,6 +15,9 @@ bool isReadable(const std::string& path);
 bool isFolder(const std::string& path);
 std::optional<std::string> readAll(const std::string& path);
 
+// A new file (or one replaced whole) holding `bytes`, flushed to the disk; nothing is left of
+// it when it could not be written.
+bool writeFile(const std::string& path, std::string_view bytes);
 // `bytes` as the new content of `path`, all or nothing.
 bool writeAtomically(const std::string& path, std::string_view bytes);
 // Moves `from` over `to` in one step (retrying briefly while another program has `to` open).

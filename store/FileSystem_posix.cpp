@@ -55,11 +55,10 @@ std::string temporarySibling(const std::string& path) {
     return path + "." + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".tmp";
 }
 
-bool writeAtomically(const std::string& path, std::string_view bytes) {
+bool writeFile(const std::string& path, std::string_view bytes) {
     if (path.empty())
         return false;
-    const std::string temporary = temporarySibling(path);
-    const int file = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (file < 0)
         return false;
     bool written = true;
@@ -71,7 +70,16 @@ bool writeAtomically(const std::string& path, std::string_view bytes) {
     }
     written = written && fsync(file) == 0;
     written = close(file) == 0 && written;
-    if (written && replace(temporary, path))
+    if (!written)
+        unlink(path.c_str());
+    return written;
+}
+
+bool writeAtomically(const std::string& path, std::string_view bytes) {
+    if (path.empty())
+        return false;
+    const std::string temporary = temporarySibling(path);
+    if (writeFile(temporary, bytes) && replace(temporary, path))
         return true;
     unlink(temporary.c_str());
     return false;

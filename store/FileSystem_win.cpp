@@ -96,20 +96,28 @@ std::string temporarySibling(const std::string& path) {
     return path + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + ".tmp";
 }
 
-bool writeAtomically(const std::string& path, std::string_view bytes) {
+bool writeFile(const std::string& path, std::string_view bytes) {
     if (path.empty())
         return false;
-    const std::string temporary = temporarySibling(path);
-    const std::wstring temporaryWide = utf8ToWide(temporary);
-    HANDLE file = CreateFileW(temporaryWide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    const std::wstring wide = utf8ToWide(path);
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     const bool written = writeAll(file, bytes) && FlushFileBuffers(file);
     CloseHandle(file);
-    if (written && replace(temporary, path))
+    if (!written)
+        DeleteFileW(wide.c_str());
+    return written;
+}
+
+bool writeAtomically(const std::string& path, std::string_view bytes) {
+    if (path.empty())
+        return false;
+    const std::string temporary = temporarySibling(path);
+    if (writeFile(temporary, bytes) && replace(temporary, path))
         return true;
-    DeleteFileW(temporaryWide.c_str());
+    DeleteFileW(utf8ToWide(temporary).c_str());
     return false;
 }
 

@@ -22,6 +22,12 @@ inline constexpr unsigned kMsgStoreDamaged = 0x400 + 5;  // a store file could n
 // (0: it did not). One message instead of two list messages per row across processes.
 inline constexpr unsigned kMsgCopyListRows = 0x400 + 7;
 
+// The user's settings that outlive a run, under HKEY_CURRENT_USER (the store is emptied at every
+// start). Both deliverables read them.
+inline constexpr wchar_t kSettingsKey[] = L"Software\\Dravix";
+// DWORD, 1: after a paste from a slot or the clip menu, the clipboard gets back what it held.
+inline constexpr wchar_t kRestoreClipboardSetting[] = L"RestoreClipboard";
+
 // The shared block of a list-row request: a header, then the records in list order.
 struct ListRowsHeader {
     std::uint32_t capacity;  // records the block has room for

@@ -3,6 +3,7 @@
 #include "Text.h"
 #include "XmlDocument.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -295,6 +296,32 @@ std::string archiveDataFolder(std::string_view archivePath) {
     return replaceAll(archivePath, kArchiveExtension, {}, true);
 }
 
+std::string runNameFromStamp(std::string_view stamp) {
+    std::string name(stamp);
+    for (char& c : name)
+        if (c == ':')
+            c = '-';
+    return name;
+}
+
+std::vector<std::string> runsToRemove(std::vector<std::string> names, std::size_t keep) {
+    names.erase(std::remove_if(names.begin(), names.end(), [](const std::string& name) { return !hasArchiveExtension(name); }),
+                names.end());
+    std::sort(names.begin(), names.end());
+    if (names.size() <= keep)
+        return {};
+    names.resize(names.size() - keep);
+    return names;
+}
+
+std::string newestRun(const std::vector<std::string>& names) {
+    std::string newest;
+    for (const std::string& name : names)
+        if (hasArchiveExtension(name) && name > newest)
+            newest = name;
+    return newest;
+}
+
 namespace {
 
 // Lower case, one kind of separator, no separator at the end.
@@ -317,6 +344,11 @@ bool isInside(const std::string& inner, const std::string& outer) {
 bool foldersOverlap(std::string_view a, std::string_view b) {
     const std::string first = comparableFolder(a), second = comparableFolder(b);
     return first == second || isInside(first, second) || isInside(second, first);
+}
+
+bool folderIsOrHolds(std::string_view outer, std::string_view inner) {
+    const std::string first = comparableFolder(outer), second = comparableFolder(inner);
+    return first == second || isInside(second, first);
 }
 
 int bitCountForDisplay(int displayBits) {
@@ -386,6 +418,15 @@ std::vector<RootElement> rootElements(XmlDocument& doc) {
     while (doc.findElement())
         elements.push_back({doc.tagName(), doc.elementText()});
     return elements;
+}
+
+bool holdsUserClips(const std::vector<RootElement>& elements) {
+    for (const RootElement& element : elements) {
+        const std::string_view name = element.name;
+        if (name.rfind(kHistoryPrefix, 0) == 0 || name.rfind(kSlotPrefix, 0) == 0 || name == kCategoryListName)
+            return true;
+    }
+    return false;
 }
 
 bool findRootChild(XmlDocument& doc, std::string_view name) {

@@ -131,6 +131,20 @@ std::string archiveDataFolder(std::string_view archivePath);
 // do not count): an archive may not use the live data folder, or a folder around or inside it,
 // as its own.
 bool foldersOverlap(std::string_view a, std::string_view b);
+// Whether `outer` is `inner` or a folder around it.
+bool folderIsOrHolds(std::string_view outer, std::string_view inner);
+
+// Runs kept at start-up: the store of each earlier run as an archive in the store folder's
+// "Runs" folder, named by the time it was kept ("2026-12-08 14-03-22.amc"); the last ten stay.
+inline constexpr std::string_view kRunsFolderName = "Runs";
+inline constexpr std::size_t kKeptRuns = 10;
+// The name of a run kept at the time stamp `stamp` (no colons: it is a file name).
+std::string runNameFromStamp(std::string_view stamp);
+// Of the archive names of a runs folder, those to remove so that the newest `keep` stay, oldest
+// first (the names sort by time). Names that are no archives are never named.
+std::vector<std::string> runsToRemove(std::vector<std::string> names, std::size_t keep = kKeptRuns);
+// The newest archive among the names, or "".
+std::string newestRun(const std::vector<std::string>& names);
 
 // Bit count of a saved bitmap from the display's bits per pixel times planes.
 int bitCountForDisplay(int displayBits);
@@ -161,6 +175,10 @@ struct RootElement {
     std::string text;
 };
 std::vector<RootElement> rootElements(XmlDocument& doc);
+
+// Whether a store holds anything of the user's: a history or slot clip, or a category. (The kept
+// clipboard of a paste and the status keys are the program's own.)
+bool holdsUserClips(const std::vector<RootElement>& elements);
 
 // Makes `name` the current child of the root, searching the root's children from the first.
 bool findRootChild(XmlDocument& doc, std::string_view name);

@@ -2,6 +2,7 @@
 // the window fillers and the message box in SysClipBoard_win.cpp.
 #include "SysClipBoard.h"
 
+#include "ClipSnapshot.h"
 #include "FileSystem.h"
 #include "StoreFile.h"
 #include "StoreFormat.h"
@@ -17,22 +18,6 @@ namespace {
 CSysClipBoard::MessageHandler& messageHandler() {
     static CSysClipBoard::MessageHandler handler;
     return handler;
-}
-
-// The number of a history clip's first format element, "his" + n + "-0"; 0 for other names.
-long historyNumberOfFirstFormat(std::string_view name) {
-    if (name.size() < 6 || name.compare(0, 3, "his") != 0 || name.compare(name.size() - 2, 2, "-0") != 0)
-        return 0;
-    const std::string_view digits = name.substr(3, name.size() - 5);
-    if (digits.empty() || digits.size() > 9 || digits[0] == '0')
-        return 0;
-    long n = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return 0;
-        n = n * 10 + (c - '0');
-    }
-    return n;
 }
 
 // Whether `name` is one of the elements that make up `clip`: its times, or clip + a format
@@ -95,8 +80,6 @@ bool CSysClipBoard::isSysClipSet() const {
     return readStoreFile(m_paths.statusFile(), doc) == FileState::Loaded && findRootChild(doc, kSysClipKey);
 }
 
-// One pass over the root's children: every "his" + n + "-0" marks n as taken; the answer is the
-// lowest n that is not. It can be at most the number of children + 1.
 int CSysClipBoard::findCanUseHisClip() const {
     XmlDocument doc;
     const Load load = loadIndex(doc);
@@ -104,27 +87,7 @@ int CSysClipBoard::findCanUseHisClip() const {
         showMessage("CSysClipBoard::findCanUseHisClip");
         return 1;
     }
-    if (load == Load::Missing)
-        return 1;
-    std::vector<bool> taken(1);
-    doc.resetPosition();
-    if (doc.findElement() && doc.enterElement()) {
-        while (doc.findElement()) {
-            const long n = historyNumberOfFirstFormat(doc.elementName());
-            if (n <= 0)
-                continue;
-            if (static_cast<std::size_t>(n) >= taken.size()) {
-                if (n > kMaxHistoryNumber * 64L && static_cast<std::size_t>(n) > taken.size() * 2)
-                    continue;  // far beyond any free number this index can leave
-                taken.resize(static_cast<std::size_t>(n) + 1);
-            }
-            taken[static_cast<std::size_t>(n)] = true;
-        }
-    }
-    std::size_t n = 1;
-    while (n < taken.size() && taken[n])
-        ++n;
-    return static_cast<int>(n);
+    return load == Load::Missing ? 1 : lowestFreeHistoryNumber(doc);
 }
 
 std::string CSysClipBoard::getValue(std::string_view name) const {

@@ -20,10 +20,18 @@ class XmlDocument;
 enum class ArchiveResult {
     Done,
     NotAnArchive,       // the path does not end in ".amc"
-    OverlapsStore,      // its data folder is, holds or lies inside the store's data folder
+    OverlapsStore,      // its data folder is, holds or lies inside the store's data folder, or holds the store
     StoreUnreadable,    // save: the store's index cannot be read
     ArchiveUnreadable,  // open: nothing of the archive could be read
     WriteFailed,        // a file or folder could not be written; what was there is kept
+};
+
+// What became of the previous run's store at start-up.
+enum class KeptRun {
+    Nothing,   // there was nothing of the user's in it
+    Kept,      // kept as an archive in the runs folder
+    Damaged,   // it could not be read: kept as it was, in a folder of the runs folder
+    Failed,    // it could not be kept (it stays where it is)
 };
 
 // A clip's elements as its list row needs them, from one read of the index.
@@ -75,6 +83,14 @@ public:
     std::u16string getTextFromName(std::string_view clip) const;
     std::u16string getFileListText(std::string_view clip) const;
     bool deleteFolder(const std::string& path) const;
+    // Before the start-up reset: the previous run's store is kept as the archive `name` + ".amc"
+    // of the runs folder (its data folder moved along), and the oldest runs beyond the last ten
+    // go. A store that cannot be read is kept whole in the folder `name` + ".damaged" and never
+    // removed.
+    KeptRun keepPreviousRun(const std::string& name) const;
+    // The newest kept run's archive, or "" when none is kept.
+    std::string newestKeptRun() const;
+    std::string runsFolder() const;
     ArchiveResult saveArchive(const std::string& path) const;
     ArchiveResult openArchive(const std::string& path) const;
 

@@ -120,10 +120,11 @@ ArchiveResult writeStore(const std::vector<RootElement>& elements, std::size_t e
     return putInPlace(staged, folder, stagedIndex, indexPath) ? ArchiveResult::Done : ArchiveResult::WriteFailed;
 }
 
-// The data folder of an archive may not be, hold or lie inside the store's own.
+// The data folder of an archive may not be, hold or lie inside the store's data folder, nor be or
+// hold the store folder (the runs kept at start-up lie inside the store folder, beside the data).
 bool overlapsStore(const std::string& archiveFolder, const StorePaths& paths) {
     return archiveFolder.empty() || foldersOverlap(archiveFolder, paths.dataFolder()) ||
-           foldersOverlap(archiveFolder, paths.folder());
+           folderIsOrHolds(archiveFolder, paths.folder());
 }
 
 }  // namespace

@@ -1,0 +1,132 @@
+#include "ClipSnapshot.h"
+
+#include "FileSystem.h"
+#include "StoreFormat.h"
+#include "XmlDocument.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace store {
+
+namespace {
+
+std::uint32_t littleEndian32(std::string_view bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    return value;
+}
+
+// The number of a history clip's first format element, "his" + n + "-0"; 0 for other names.
+long historyNumberOfFirstFormat(std::string_view name) {
+    if (name.size() < 6 || name.compare(0, 3, "his") != 0 || name.compare(name.size() - 2, 2, "-0") != 0)
+        return 0;
+    const std::string_view digits = name.substr(3, name.size() - 5);
+    if (digits.empty() || digits.size() > 9 || digits[0] == '0')
+        return 0;
+    long n = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return 0;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
+// A temporary file in the data folder holding `bytes`; empty when it could not be written.
+std::string stage(const StorePaths& paths, std::string_view bytes) {
+    const std::string path = files::temporarySibling(joinPath(paths.dataFolder(), "staged"));
+    return files::writeFile(path, bytes) ? path : std::string();
+}
+
+}  // namespace
+
+std::size_t ClipSnapshot::byteCount() const {
+    std::size_t total = bitmapFile.size();
+    for (const Format& format : formats)
+        total += format.bytes.size();
+    return total;
+}
+
+std::optional<std::pair<int, int>> bitmapFileSize(std::string_view file) {
+    if (file.size() < static_cast<std::size_t>(kBmpHeadersSize) || file[0] != 'B' || file[1] != 'M')
+        return std::nullopt;
+    const auto width = static_cast<std::int32_t>(littleEndian32(file, 18));
+    const auto height = static_cast<std::int32_t>(littleEndian32(file, 22));
+    if (width <= 0 || height == 0 || height == INT32_MIN)
+        return std::nullopt;
+    return std::make_pair(static_cast<int>(width), static_cast<int>(height < 0 ? -height : height));
+}
+
+StagedClip::StagedClip(const StorePaths& paths, const ClipSnapshot& snapshot) : m_paths(paths), m_snapshot(snapshot) {
+    if (snapshot.empty())
+        return;
+    files::createFolder(paths.dataFolder());
+    for (const ClipSnapshot::Format& format : snapshot.formats) {
+        m_formatFiles.push_back(stage(paths, format.bytes));
+        m_written = m_written && !m_formatFiles.back().empty();
+    }
+    if (!snapshot.bitmapFile.empty()) {
+        m_bitmapFile = stage(paths, snapshot.bitmapFile);
+        m_written = m_written && !m_bitmapFile.empty();
+    }
+}
+
+StagedClip::~StagedClip() {
+    for (const std::string& file : m_formatFiles)
+        files::remove(file);
+    files::remove(m_bitmapFile);
+}
+
+bool StagedClip::commit(XmlDocument& doc, std::string_view clip, const std::string& stamp) {
+    if (!m_written)
+        return false;
+    bool changed = false;
+    const int oldKeys = std::max(kMaxFormatsPerClip, static_cast<int>(m_snapshot.formats.size()));
+    for (int i = 0; i < oldKeys; ++i)
+        if (findRootChild(doc, formatElementName(clip, i)) && doc.enterElement() && doc.deleteElement())
+            changed = true;
+    if (m_snapshot.empty())
+        return changed;
+    if (findRootChild(doc, timeElementName(clip)) && doc.enterElement())
+        doc.deleteElement();
+    setRootChild(doc, timeElementName(clip), stamp);
+    setRootChild(doc, useTimeElementName(clip), stamp);
+    for (std::size_t i = 0; i < m_snapshot.formats.size(); ++i) {
+        const ClipSnapshot::Format& format = m_snapshot.formats[i];
+        const std::string key = formatElementName(clip, format.index);
+        setRootChild(doc, key, std::to_string(format.format));
+        if (files::replace(m_formatFiles[i], m_paths.dataFile(key)))
+            m_formatFiles[i].clear();
+    }
+    if (!m_bitmapFile.empty() && files::replace(m_bitmapFile, m_paths.bitmapFile(clip)))
+        m_bitmapFile.clear();
+    return true;
+}
+
+// One pass over the root's children: every "his" + n + "-0" marks n as taken; the answer is the
+// lowest n that is not. It can be at most the number of children + 1.
+int lowestFreeHistoryNumber(XmlDocument& doc) {
+    std::vector<bool> taken(1);
+    doc.resetPosition();
+    if (doc.findElement() && doc.enterElement()) {
+        while (doc.findElement()) {
+            const long n = historyNumberOfFirstFormat(doc.elementName());
+            if (n <= 0)
+                continue;
+            if (static_cast<std::size_t>(n) >= taken.size()) {
+                if (n > kMaxHistoryNumber * 64L && static_cast<std::size_t>(n) > taken.size() * 2)
+                    continue;  // far beyond any free number this index can leave
+                taken.resize(static_cast<std::size_t>(n) + 1);
+            }
+            taken[static_cast<std::size_t>(n)] = true;
+        }
+    }
+    std::size_t n = 1;
+    while (n < taken.size() && taken[n])
+        ++n;
+    return static_cast<int>(n);
+}
+
+}  // namespace store

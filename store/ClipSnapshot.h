@@ -1,0 +1,69 @@
+// A clip's contents in memory, format by format as the clipboard listed them, and how such a
+// copy becomes a clip of the store. The clipboard is held open only while it is copied into a
+// snapshot; the data files are written afterwards under temporary names, outside the store lock,
+// and put in place in one short step while the index is rewritten. Both deliverables store
+// clipboard contents this way (the history recorder of the main program, the chords of the
+// hook library). Portable: no <windows.h>.
+#pragma once
+
+#include "StorePaths.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+class XmlDocument;
+
+namespace store {
+
+struct ClipSnapshot {
+    struct Format {
+        int index = 0;         // its place among the formats the clipboard handed out
+        unsigned format = 0;   // the clipboard format number
+        std::string bytes;     // the memory block; empty for a format whose data is a handle
+    };
+    std::vector<Format> formats;
+    std::string bitmapFile;    // the clipboard's bitmap as a bitmap file, when it has one
+
+    bool empty() const { return formats.empty(); }
+    std::size_t byteCount() const;
+};
+
+// The width and height a bitmap file's headers give; nothing for bytes that are no bitmap file.
+std::optional<std::pair<int, int>> bitmapFileSize(std::string_view file);
+
+// A snapshot's files written beside the data folder, waiting to be put in place. Whatever is
+// not put in place is removed when the object goes.
+class StagedClip {
+public:
+    StagedClip(const StorePaths& paths, const ClipSnapshot& snapshot);
+    ~StagedClip();
+    StagedClip(const StagedClip&) = delete;
+    StagedClip& operator=(const StagedClip&) = delete;
+
+    // False when a file could not be written (a full disk): nothing should be stored then.
+    bool written() const { return m_written; }
+
+    // Inside an edit of the index (under the store lock): the snapshot becomes `clip`. Its old
+    // format keys and copy time go, both times are stamped `stamp`, and each format gets its key
+    // with its data file moved into place (a bitmap also the clip's bitmap file). An empty
+    // snapshot only removes the old format keys; a snapshot that could not be written changes
+    // nothing. Returns whether the document changed.
+    bool commit(XmlDocument& doc, std::string_view clip, const std::string& stamp);
+
+private:
+    const StorePaths& m_paths;
+    const ClipSnapshot& m_snapshot;
+    std::vector<std::string> m_formatFiles;  // temporary file of each format, in order
+    std::string m_bitmapFile;
+    bool m_written = true;
+};
+
+// The lowest history number that no "his" + n + "-0" element of the index takes (above 999 the
+// history is full).
+int lowestFreeHistoryNumber(XmlDocument& doc);
+
+}  // namespace store
