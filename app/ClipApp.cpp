@@ -6,9 +6,11 @@
 #include "ClipRules.h"
 #include "Protocol.h"
 #include "StoreFile.h"
+#include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "fw/Handle.h"
 #include "fw/Text.h"
+#include "fw/Trace.h"
 #include "fw/Window.h"
 
 #include <commctrl.h>
@@ -84,7 +86,14 @@ bool CClipApp::InitInstance() {
     CSysClipBoard* store = CSysClipBoard::getInstance();
     if (!store)
         return false;
-    store->resetStore();
+    // The store starts empty, but the previous run is kept first (File > open the last run).
+    const KeptRun kept = store->keepPreviousRun(store::runNameFromStamp(store::currentTimeStamp()));
+    fw::Trace("previous run: %s", kept == KeptRun::Kept      ? "kept"
+                                  : kept == KeptRun::Damaged ? "damaged, kept as it was"
+                                  : kept == KeptRun::Failed  ? "could not be kept"
+                                                             : "nothing to keep");
+    if (kept != KeptRun::Failed)
+        store->resetStore();
     store::setDamageReporter(reportStoreDamage);
 
     auto dialog = std::make_unique<CClipDlg>(std::move(hook));

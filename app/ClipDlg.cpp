@@ -71,7 +71,8 @@ bool CClipDlg::OnInitDialog() {
     createTree();
     createSearchBox();
 
-    joinViewerChain();
+    m_recorder = std::make_unique<CClipRecorder>(CSysClipBoard::getInstance()->paths(), hwnd(), kMsgRecorderResults);
+    joinViewerChain(true);
     m_hook.installhook(hwnd());
 
     SetWindowTextW(hwnd(), wide(store::kMainWindowTitle).c_str());
@@ -192,8 +193,11 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
     case WM_DRAWCLIPBOARD:
         OnDrawClipboard(wParam, lParam);
         return true;
-    case kMsgRecordClipboard:
-        RecordClipboardChange();
+    case WM_CLIPBOARDUPDATE:
+        OnClipboardChanged();
+        return true;
+    case kMsgRecorderResults:
+        OnRecorderResults();
         return true;
     case WM_CHANGECBCHAIN:
         if (reinterpret_cast<HWND>(wParam) == m_hNextViewer)
@@ -203,6 +207,7 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         return true;
     case WM_DESTROY:
         leaveViewerChain();
+        m_recorder.reset();  // what it read is stored first
         return false;
     // The application the user leaves us for, or came to us from, is where a paste from the
     // list goes (the one leaving is known once the switch is done).
@@ -280,6 +285,9 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
         return true;
     case ID_FILE_OPEN:
         OnFileOpen();
+        return true;
+    case ID_FILE_OPEN_LAST_RUN:
+        OnFileOpenLastRun();
         return true;
     case ID_HELP_CONTENTS:
         OnHelp();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "CategoryTreeCtrl.h"
+#include "ClipRecorder.h"
 #include "ClipListCtrl.h"
 #include "ClipTrayIcon.h"
 #include "CommandBars.h"
@@ -19,6 +20,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,11 +41,12 @@ public:
     // be one.
     void NoteForegroundWindow(HWND window);
     void SortByColumn(int column, bool ascending);
-    int ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText);
+    int ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText,
+                    bool repeatTest = true);
 
 private:
     static constexpr UINT kMsgHideToTray = WM_APP + 1;
-    static constexpr UINT kMsgRecordClipboard = WM_APP + 2;
+    static constexpr UINT kMsgRecorderResults = WM_APP + 2;
     static constexpr UINT kMsgNoteForeground = WM_APP + 3;
     static constexpr UINT_PTR kSlotRetryTimer = 1;
 
@@ -68,10 +71,13 @@ private:
     void setStatusText(const std::wstring& text);
 
     // ClipDlgMonitor.cpp
-    void joinViewerChain();
+    void joinViewerChain(bool initial = false);
     void leaveViewerChain();
     void OnDrawClipboard(WPARAM wParam, LPARAM lParam);
-    void RecordClipboardChange();
+    void OnClipboardChanged();
+    void OnRecorderResults();
+    void showHistoryFull();
+    clip::LastText& lastText() { return m_recorder->lastText(); }
 
     // ClipDlgSlots.cpp
     void OnSlotCopied(WPARAM digit);
@@ -86,6 +92,8 @@ private:
     bool reportArchive(ArchiveResult result, bool saving, const std::wstring& path);
     void OnFileSave(bool choose);
     void OnFileOpen();
+    void OnFileOpenLastRun();
+    void showOpenedStore();
     void OnHelp();
     void OnHomepage();
     void showIntroOnce();
@@ -130,10 +138,10 @@ private:
     HICON m_hIcon = nullptr;
 
     HookLibrary m_hook;
+    std::unique_ptr<CClipRecorder> m_recorder;
     HWND m_hNextViewer = nullptr;
     bool m_bInViewerChain = false;
-    bool m_bRecordPending = false;
-    std::u16string m_strLastText;
+    bool m_bHistoryFullShown = false;
     std::deque<std::pair<char, int>> m_slotRetries;  // slot copies waiting for the busy flag, with their tries
     HTREEITEM m_hRoot = nullptr;
     HTREEITEM m_hCollection = nullptr;

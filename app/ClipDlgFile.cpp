@@ -61,17 +61,19 @@ bool CClipDlg::reportArchive(ArchiveResult result, bool saving, const std::wstri
     return false;
 }
 
-// A save that failed says why and keeps the mark: the changes are not kept anywhere yet.
+// A save that failed says why and keeps the mark: the changes are not kept anywhere yet. Only a
+// save that succeeded makes its file the one a later plain Save writes.
 void CClipDlg::OnFileSave(bool choose) {
     std::wstring path = m_strArchivePath;
     if (choose || path.empty()) {
         path = chooseArchive(true, CClipApp::programFolder());
         if (path.empty())
             return;
-        m_strArchivePath = path;
     }
-    if (reportArchive(CSysClipBoard::getInstance()->saveArchive(fw::toUtf8(path)), true, path))
+    if (reportArchive(CSysClipBoard::getInstance()->saveArchive(fw::toUtf8(path)), true, path)) {
+        m_strArchivePath = path;
         setRootText(false);
+    }
 }
 
 // Whether or not the user chose an archive, the category nodes and the history view are made
@@ -81,11 +83,33 @@ void CClipDlg::OnFileOpen() {
     const std::wstring path = chooseArchive(false, start);
     if (!path.empty() && reportArchive(CSysClipBoard::getInstance()->openArchive(fw::toUtf8(path)), false, path))
         m_strArchivePath = path;
+    showOpenedStore();
+}
+
+// The newest run kept at a start comes back as the store. It stays the program's file: a later
+// plain Save still asks where to save.
+void CClipDlg::OnFileOpenLastRun() {
+    const std::string run = CSysClipBoard::getInstance()->newestKeptRun();
+    if (run.empty()) {
+        MessageBoxW(hwnd(), fw::toWide(clip::kNoKeptRunMessage).c_str(), fw::toWide(store::kMainWindowTitle).c_str(),
+                    MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    const ArchiveResult result = CSysClipBoard::getInstance()->openArchive(run);
+    fw::Trace("last run %s opened: %d", run.c_str(), static_cast<int>(result));
+    reportArchive(result, false, fw::toWide(run));
+    showOpenedStore();
+}
+
+// The category nodes and the history view made again from the store; the preview shows nothing
+// of what was there before.
+void CClipDlg::showOpenedStore() {
     m_categories.RebuildCategories(m_hCollection, m_hHotkeys);
     if (m_tree.GetSelectedItem() == m_hCollection)
         FillClipList(m_hCollection);
     else
         m_tree.SelectItem(m_hCollection);  // the selection change fills the history view
+    ShowPreview(-1);
 }
 
 void CClipDlg::OnHelp() {

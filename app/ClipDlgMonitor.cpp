@@ -1,4 +1,5 @@
-// CClipDlg: the clipboard viewer chain and the history it records.
+// CClipDlg: hearing of clipboard changes (the viewer chain and the format listener) and showing
+// what the recorder made of them.
 #include "ClipDlg.h"
 
 #include "ClipRules.h"
@@ -6,46 +7,23 @@
 #include "Protocol.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
-#include "fw/ScopeExit.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
 
-#include <cstring>
-
-namespace {
-
-// 1 while a change is being recorded: a notification that arrives meanwhile (inside a message
-// box's loop, say) is only passed along the chain.
-bool g_bInDrawClipboard = false;
-
-// What a careful program (a password manager) says about its clipboard contents. The clipboard
-// is opened only when the history format is there, to read its value.
-clip::ClipboardMarks readClipboardMarks(HWND owner) {
-    clip::ClipboardMarks marks;
-    marks.excludeFromMonitoring =
-        IsClipboardFormatAvailable(RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"));
-    marks.viewerIgnore = IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Clipboard Viewer Ignore"));
-    const UINT historyFormat = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
-    if (!IsClipboardFormatAvailable(historyFormat) || !OpenClipboard(owner))
-        return marks;
-    fw::ScopeExit closed([] { CloseClipboard(); });
-    if (HANDLE data = GetClipboardData(historyFormat); data && GlobalSize(data) >= sizeof(DWORD)) {
-        if (const void* value = GlobalLock(data)) {
-            DWORD allowed = 0;
-            std::memcpy(&allowed, value, sizeof allowed);
-            marks.canIncludeInHistory = allowed;
-            GlobalUnlock(data);
-        }
-    }
-    return marks;
-}
-
-}  // namespace
-
-void CClipDlg::joinViewerChain() {
+// Two sources announce a change: the viewer chain, which depends on every program in it passing
+// the news on, and the format listener, which no other program can break. The recorder counts a
+// change once, however it was announced. `initial`: the contents found when recording begins.
+void CClipDlg::joinViewerChain(bool initial) {
     m_bInViewerChain = true;
-    // The first notification arrives inside this call, before it returns the next viewer.
+    // The chain's first notification arrives inside this call, before it returns the next viewer.
+    SetLastError(0);
     m_hNextViewer = SetClipboardViewer(hwnd());
+    if (!m_hNextViewer && GetLastError() != 0)
+        fw::ReportFailure("SetClipboardViewer");
+    if (!AddClipboardFormatListener(hwnd()))
+        fw::ReportFailure("AddClipboardFormatListener");
+    m_recorder->Listen(true);
+    m_recorder->Announce(initial);
 }
 
 void CClipDlg::leaveViewerChain() {
@@ -53,50 +31,63 @@ void CClipDlg::leaveViewerChain() {
         return;
     m_bInViewerChain = false;
     ChangeClipboardChain(hwnd(), m_hNextViewer);
+    RemoveClipboardFormatListener(hwnd());
+    m_recorder->Listen(false);
 }
 
-// The next viewer hears of every change at once. The change itself is recorded a moment later,
-// from the window's own queue: the program that changed the clipboard (the screen capture, say,
-// with a large picture) is not kept waiting in CloseClipboard while we store it. Changes that
-// come before then are one record, of what the clipboard holds by then.
+// The next viewer hears of every change at once; the recorder reads the clipboard in its own
+// thread, so the program that changed it is not kept waiting while we store it.
 void CClipDlg::OnDrawClipboard(WPARAM wParam, LPARAM lParam) {
     if (m_hNextViewer)
         PostMessageW(m_hNextViewer, WM_DRAWCLIPBOARD, wParam, lParam);
-    if (!m_bRecordPending && PostMessageW(hwnd(), kMsgRecordClipboard, 0, 0))
-        m_bRecordPending = true;
+    OnClipboardChanged();
 }
 
-void CClipDlg::RecordClipboardChange() {
-    m_bRecordPending = false;
-    if (g_bInDrawClipboard || !m_hook.SaveClipData)
-        return;
-    g_bInDrawClipboard = true;
-    fw::ScopeExit recorded([] { g_bInDrawClipboard = false; });
-    CSysClipBoard* store = CSysClipBoard::getInstance();
-    if (store->isSysClipSet())
-        return;  // the hook library's own change
-    if (clip::isPrivate(readClipboardMarks(hwnd()))) {
-        fw::Trace("private clipboard not recorded");
-        return;
+void CClipDlg::OnClipboardChanged() {
+    if (m_bInViewerChain && m_recorder)
+        m_recorder->Announce();
+}
+
+// The outcomes of the recorder in the order of the changes: new rows, the full history, and
+// copies that could not be recorded, which the tray reports.
+void CClipDlg::OnRecorderResults() {
+    for (CClipRecorder::Result& result : m_recorder->TakeResults()) {
+        switch (result.outcome) {
+        case CClipRecorder::Outcome::Recorded:
+            if (m_tree.GetSelectedItem() == m_hCollection)
+                showRow(clip::ViewRow{result.row.kind, std::move(result.row.content), result.stamp,
+                                      store::historyNumberText(result.number), result.stamp});
+            if (!result.initial)
+                setRootText(true);  // the store holds changes no archive holds
+            m_tray.NoteRecorded(result.stamp);
+            break;
+        case CClipRecorder::Outcome::HistoryFull:
+            showHistoryFull();
+            break;
+        case CClipRecorder::Outcome::Missed:
+            m_tray.ReportMissedCopy(result.reason);
+            break;
+        case CClipRecorder::Outcome::Repeat:
+        case CClipRecorder::Outcome::NothingToShow:
+            break;
+        }
     }
-    const int number = store->findCanUseHisClip();
-    if (number > store::kMaxHistoryNumber) {
-        MessageBoxW(nullptr, fw::toWide(clip::kHistoryFullMessage).c_str(), fw::toWide(store::kMainWindowTitle).c_str(),
-                    MB_OK);
+}
+
+// Once at a time: changes that come while the message is open say the same.
+void CClipDlg::showHistoryFull() {
+    if (m_bHistoryFullShown)
         return;
-    }
-    const std::string record = store::historyClipName(number);
-    m_hook.SaveClipData(record.c_str());
-    if (ShowClipRow(m_hCollection, record, store::historyNumberText(number)))
-        store->removeClip(record);
-    else
-        setRootText(true);
+    m_bHistoryFullShown = true;
+    MessageBoxW(nullptr, fw::toWide(clip::kHistoryFullMessage).c_str(), fw::toWide(store::kMainWindowTitle).c_str(), MB_OK);
+    m_bHistoryFullShown = false;
 }
 
 // Shows a stored record as the row of `numberText` (when `node` is on display) from its first
-// displayable part; returns 1 when its text repeats the last text. A record with nothing to
-// show is removed.
-int CClipDlg::ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText) {
+// displayable part; returns 1 when its text repeats the last text (only with `repeatTest`,
+// which also makes it the last text). A record with nothing to show is removed.
+int CClipDlg::ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText,
+                          bool repeatTest) {
     CSysClipBoard* store = CSysClipBoard::getInstance();
     const ClipElements elements = store->clipElements(recordName);
     FileRecordReader reader(store->paths());
@@ -110,12 +101,12 @@ int CClipDlg::ShowClipRow(HTREEITEM node, const std::string& recordName, const s
             clip::partRow(format, store::formatElementName(recordName, index), recordName, reader);
         if (!row)
             continue;
-        if (row->kind == clip::kRowText) {
+        if (row->kind == clip::kRowText && repeatTest) {
             // Only text takes part in the repeat test; a repeat in the history view is not shown.
-            duplicate = row->content == m_strLastText ? 1 : 0;
+            duplicate = lastText().repeats(row->content) ? 1 : 0;
             if (duplicate && m_tree.GetSelectedItem() == m_hCollection)
                 return duplicate;
-            m_strLastText = row->content;
+            lastText().set(row->content);
         }
         if (onDisplay)
             showRow(clip::ViewRow{row->kind, row->content, elements.copyTime, numberText, elements.useTime});

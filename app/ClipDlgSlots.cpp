@@ -53,7 +53,7 @@ bool CClipDlg::fileSlotCopy(char digit) {
     CSysClipBoard* store = CSysClipBoard::getInstance();
     const int number = store->findCanUseHisClip();
     if (number > store::kMaxHistoryNumber) {
-        m_strLastText.clear();
+        lastText().set({});
         ShowClipRow(m_hHotkeys, slot, store::slotNumberText(digit));
         return true;
     }
@@ -66,15 +66,13 @@ bool CClipDlg::fileSlotCopy(char digit) {
     return true;
 }
 
-// The pasted history record's row gets its new use time, whatever view is on display, and the
-// rows are sorted by use time; the sort column and its arrow stay as the user chose them.
+// The pasted history record's row gets its new use time, whatever view is on display (the
+// repeat test does not apply, and the last text stays), and the rows are sorted by use time; the
+// sort column and its arrow stay as the user chose them.
 void CClipDlg::OnClipPasted(WPARAM number) {
     if (number == 0 || number > static_cast<WPARAM>(store::kMaxHistoryNumber))
         return;
     const int n = static_cast<int>(number);
-    const std::u16string kept = m_strLastText;
-    m_strLastText.clear();
-    fw::ScopeExit restore([&] { m_strLastText = kept; });
-    ShowClipRow(m_tree.GetSelectedItem(), store::historyClipName(n), store::historyNumberText(n));
+    ShowClipRow(m_tree.GetSelectedItem(), store::historyClipName(n), store::historyNumberText(n), false);
     changeRowsKeepingSelection([&] { m_rows.sortOnce(3, m_bSortAscending); });
 }

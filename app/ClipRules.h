@@ -71,6 +71,7 @@ std::string archiveFailureText(ArchiveResult result, bool saving, std::string_vi
 // The archive dialogs: the file type, its filter and its default extension.
 inline constexpr std::wstring_view kArchiveFilter = L"amc file(*.amc)\0*.amc\0\0";
 inline constexpr std::wstring_view kArchiveExtension = L"amc";
+inline constexpr std::string_view kNoKeptRunMessage = "还没有保存过的上次记录。";
 inline constexpr std::string_view kStoreDamagedMessage =
     "剪贴板存储文件已损坏，无法读取。原文件已另存为同名的“.damaged”文件，能读出的内容已经恢复。\n存储位置：";
 

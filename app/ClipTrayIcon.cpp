@@ -1,7 +1,9 @@
 #include "ClipTrayIcon.h"
 
 #include "ClipRules.h"
+#include "Protocol.h"
 #include "fw/Handle.h"
+#include "fw/Settings.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
 #include "resource.h"
@@ -27,7 +29,7 @@ fw::UniqueRegistryKey openRunKey(REGSAM access) {
 }  // namespace
 
 void CClipTrayIcon::CreateFor(HWND main) {
-    if (Create(L"Dravix", main, IDI_TRAY_FRAME1, kTrayId, kNotifyMessage)) {
+    if (Create(fw::toWide(clip::trayTooltip({})), main, IDI_TRAY_FRAME1, kTrayId, kNotifyMessage)) {
         SetAnimationIcons({IDI_TRAY_FRAME1, IDI_TRAY_FRAME2, IDI_TRAY_FRAME3, IDI_TRAY_FRAME4});
         StartAnimation(500);
     }
@@ -48,6 +50,17 @@ void CClipTrayIcon::ShowPaused(bool paused) {
     } else {
         StartAnimation(500);
     }
+}
+
+void CClipTrayIcon::NoteRecorded(const std::string& stamp) {
+    SetTooltip(fw::toWide(clip::trayTooltip(stamp)));
+}
+
+void CClipTrayIcon::ReportMissedCopy(clip::MissReason reason) {
+    if (!m_reportedMisses.insert(reason).second)
+        return;
+    fw::Trace("tray balloon: %s", std::string(clip::missName(reason)).c_str());
+    ShowBalloonTip(fw::toWide(clip::missText(reason)), fw::toWide(clip::kMissedCopyTitle), NIIF_WARNING, 10);
 }
 
 void CClipTrayIcon::showMainWindow(bool foreground) {
@@ -87,6 +100,7 @@ LRESULT CClipTrayIcon::showMenu() {
     SetMenuDefaultItem(popup, ID_TRAY_SHOW, FALSE);
     CheckMenuItem(popup, ID_TRAY_AUTORUN, MF_BYCOMMAND | (IsAutoRun(kRunValue) ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(popup, ID_TRAY_TOPMOST, MF_BYCOMMAND | (m_bAlwaysOnTop ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(popup, ID_TRAY_RESTORE_CLIPBOARD, MF_BYCOMMAND | (restoresClipboard() ? MF_CHECKED : MF_UNCHECKED));
     traceMenu(popup);
     POINT cursor;
     GetCursorPos(&cursor);
@@ -113,6 +127,9 @@ void CClipTrayIcon::OnCommand(UINT command) {
     case ID_TRAY_AUTORUN:
         SetAutoRun(!IsAutoRun(kRunValue), kRunValue);
         break;
+    case ID_TRAY_RESTORE_CLIPBOARD:
+        fw::WriteUserDword(store::kSettingsKey, store::kRestoreClipboardSetting, restoresClipboard() ? 0 : 1);
+        break;
     case ID_TRAY_TOPMOST:
         SetWindowPos(m_hMainWnd, m_bAlwaysOnTop ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE);
@@ -121,6 +138,11 @@ void CClipTrayIcon::OnCommand(UINT command) {
     default:
         break;
     }
+}
+
+// Off until the user turns it on; the hook library reads the same setting at every paste.
+bool CClipTrayIcon::restoresClipboard() {
+    return fw::ReadUserDword(store::kSettingsKey, store::kRestoreClipboardSetting).value_or(0) != 0;
 }
 
 // Yes only when the value names this executable, in any letter case.

@@ -4,7 +4,11 @@
 // screen capture, exit) are passed on to it as WM_COMMAND.
 #pragma once
 
+#include "RecordRules.h"
 #include "TrayIcon.h"
+
+#include <set>
+#include <string>
 
 class CClipTrayIcon : public kit::CTrayIcon {
 public:
@@ -16,6 +20,10 @@ public:
     void HideToTray();
     // Told by the main window when recording pauses or resumes.
     void ShowPaused(bool paused);
+    // A copy was recorded at `stamp`: the tooltip says when.
+    void NoteRecorded(const std::string& stamp);
+    // A copy was announced and not recorded: a balloon says why, once for each reason in a run.
+    void ReportMissedCopy(clip::MissReason reason);
 
     LRESULT OnTrayNotification(WPARAM id, LPARAM mouseMessage) override;
     void OnCommand(UINT command) override;
@@ -23,6 +31,8 @@ public:
     // The start-with-Windows value under HKLM\...\Run.
     static bool IsAutoRun(const wchar_t* valueName);
     static bool SetAutoRun(bool on, const wchar_t* valueName);
+    // The "restore the clipboard after a paste" setting of the user.
+    static bool restoresClipboard();
 
 private:
     void showMainWindow(bool foreground);
@@ -31,5 +41,6 @@ private:
 
     HWND m_hMainWnd = nullptr;
     bool m_bPaused = false;
+    std::set<clip::MissReason> m_reportedMisses;
     int m_bAlwaysOnTop = 0;
 };

@@ -1,5 +1,7 @@
 #include "App.h"
 
+#include "Barrier.h"
+
 namespace fw {
 
 CApp* CApp::s_current = nullptr;
@@ -19,13 +21,9 @@ bool CApp::ProcessMessageFilter(int, MSG*) {
 
 LRESULT CALLBACK CApp::filterHook(int code, WPARAM wParam, LPARAM lParam) {
     CApp* app = s_current;
-    if (code >= 0 && app) {
-        try {
-            if (app->ProcessMessageFilter(code, reinterpret_cast<MSG*>(lParam)))
-                return 1;
-        } catch (...) {
-        }
-    }
+    if (code >= 0 && app &&
+        Guarded("message filter", false, [&] { return app->ProcessMessageFilter(code, reinterpret_cast<MSG*>(lParam)); }))
+        return 1;
     return CallNextHookEx(app ? app->m_filterHook : nullptr, code, wParam, lParam);
 }
 

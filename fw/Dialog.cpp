@@ -1,5 +1,7 @@
 #include "Dialog.h"
 
+#include "Barrier.h"
+
 #include <windowsx.h>
 
 namespace fw {
@@ -58,12 +60,8 @@ INT_PTR CALLBACK CDialog::dialogProc(HWND window, UINT message, WPARAM wParam, L
     if (!dialog)
         return FALSE;
     LRESULT result = 0;
-    bool handled = false;
-    try {
-        handled = dialog->WindowProc(message, wParam, lParam, result);
-    } catch (...) {
-        handled = false;
-    }
+    const bool handled =
+        Guarded("dialog procedure", false, [&] { return dialog->WindowProc(message, wParam, lParam, result); });
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, DWLP_USER, 0);
         dialog->m_hWnd = nullptr;

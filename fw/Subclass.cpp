@@ -1,5 +1,9 @@
 #include "Subclass.h"
 
+#include "Barrier.h"
+
+#include <optional>
+
 namespace fw {
 
 bool CSubclassedWindow::Subclass(HWND window) {
@@ -33,11 +37,9 @@ LRESULT CALLBACK CSubclassedWindow::procedure(HWND window, UINT message, WPARAM 
         self->Unsubclass();
         return CallWindowProcW(original, window, message, wParam, lParam);
     }
-    try {
-        return self->WindowProc(message, wParam, lParam);
-    } catch (...) {
-        return self->CallOriginal(message, wParam, lParam);
-    }
+    const std::optional<LRESULT> handled = Guarded("subclassed window procedure", std::optional<LRESULT>(),
+                                                   [&] { return std::optional<LRESULT>(self->WindowProc(message, wParam, lParam)); });
+    return handled ? *handled : self->CallOriginal(message, wParam, lParam);
 }
 
 }  // namespace fw

@@ -1,7 +1,10 @@
 #include "Trace.h"
 
+#include "Barrier.h"
+
 #include <cstdarg>
 #include <cstdio>
+#include <exception>
 #include <string>
 
 namespace fw {
@@ -55,6 +58,16 @@ void ReportFailure(const char* call, DWORD error) {
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
         text.pop_back();
     Trace("%s failed: %lu %s", call, error, text.c_str());
+}
+
+void TraceCaughtException(const char* where) noexcept {
+    try {
+        throw;
+    } catch (const std::exception& caught) {
+        Trace("exception caught in %s: %s", where, caught.what());
+    } catch (...) {
+        Trace("exception caught in %s", where);
+    }
 }
 
 }  // namespace fw

@@ -1,12 +1,12 @@
 #include "ClipMenu.h"
 
 #include "ClipMenuRules.h"
-#include "Guard.h"
 #include "MenuEx.h"
 #include "MyClipboard.h"
 #include "Protocol.h"
 #include "RemoteList.h"
 #include "SharedState.h"
+#include "fw/Barrier.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
 
@@ -111,7 +111,7 @@ void pasteChoice(UINT command) {
 
 void CALLBACK timerProcShowMenu(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
-    guarded(0, [] {
+    fw::Guarded("clip menu", [] {
         CMenuEx menu;
         loadMenuBitmaps(menu.background());
         HWND main = findMainWindow();
@@ -119,14 +119,13 @@ void CALLBACK timerProcShowMenu(HWND, UINT, UINT_PTR timer, DWORD) {
         if (list && menu.handle())
             fillFromList(menu, main, list);
         if (!menu.handle())
-            return 0;
+            return;
         CMenuHookWnd owner;
         fw::Trace("clip menu shown with %d items", GetMenuItemCount(menu.handle()));
         const UINT chosen = owner.Track(menu, g_menuPoint);
         fw::Trace("clip menu closed: %u; %d thumbnails read in %lld ms", chosen, menu.thumbnailsLoaded(),
                   menu.thumbnailMilliseconds());
         pasteChoice(chosen);
-        return 0;
     });
 }
 

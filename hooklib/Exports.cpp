@@ -2,7 +2,6 @@
 // No exception may leave a hook procedure, a timer procedure or an export into the caller, and
 // nothing here shows a window or ends the process it was loaded into.
 #include "ClipMenu.h"
-#include "Guard.h"
 #include "HotkeyRules.h"
 #include "MyClipboard.h"
 #include "Protocol.h"
@@ -10,6 +9,7 @@
 #include "StatusKeys.h"
 #include "StoreFile.h"
 #include "StoreFormat.h"
+#include "fw/Barrier.h"
 #include "fw/Handle.h"
 #include "fw/ScopeExit.h"
 
@@ -60,23 +60,17 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
         return CallNextHookEx(g_hKeyboardHook, code, key, flags);
     g_bKeyHookReady = 0;
     fw::ScopeExit ready([] { g_bKeyHookReady = 1; });
-    const hotkey::KeyDecision decision = guarded(hotkey::KeyDecision{}, [&] {
+    const hotkey::KeyDecision decision = fw::Guarded("KeyboardProc", hotkey::KeyDecision{}, [&] {
         return hotkey::decideKey(code, static_cast<unsigned>(key), (static_cast<DWORD>(flags) & 0x80000000u) != 0,
                                  isKeyDown(hotkey::kVkControl), isKeyDown(hotkey::kVkAlt));
     });
     const int physicalKey = static_cast<int>(key);
     switch (decision.kind) {
     case hotkey::KeyDecision::CopyToSlot:
-        guarded(0, [&] {
-            theClipboard.CopyToSlot(decision.slotKey, physicalKey);
-            return 0;
-        });
+        fw::Guarded("KeyboardProc", [&] { theClipboard.CopyToSlot(decision.slotKey, physicalKey); });
         return 1;
     case hotkey::KeyDecision::PasteSlot:
-        guarded(0, [&] {
-            theClipboard.PasteSlot(decision.slotKey, physicalKey);
-            return 0;
-        });
+        fw::Guarded("KeyboardProc", [&] { theClipboard.PasteSlot(decision.slotKey, physicalKey); });
         return 1;
     case hotkey::KeyDecision::ShowMainWindow:
         // Asynchronous: the hook must not wait for the main program.
@@ -94,7 +88,8 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
 
 LRESULT CALLBACK MouseProc(int code, WPARAM message, LPARAM record) {
     if (code >= 0 && (message == WM_RBUTTONDOWN || message == WM_RBUTTONUP) &&
-        guarded(false, [&] { return HandleClipMenuMouse(message, *reinterpret_cast<const MOUSEHOOKSTRUCT*>(record)); }))
+        fw::Guarded("MouseProc", false,
+                    [&] { return HandleClipMenuMouse(message, *reinterpret_cast<const MOUSEHOOKSTRUCT*>(record)); }))
         return 1;
     return CallNextHookEx(g_hMouseHook, code, message, record);
 }
@@ -112,37 +107,31 @@ int WINAPI UnHook() {
 }
 
 int WINAPI SaveClipData(const char* clipName) {
-    return guarded(0, [&] { return clipName ? theClipboard.SaveClip(clipName) : 0; });
+    return fw::Guarded("SaveClipData", 0, [&] { return clipName ? theClipboard.SaveClip(clipName) : 0; });
 }
 
 UINT_PTR WINAPI Paste2Window(int slotKey) {
-    return guarded<UINT_PTR>(0, [&] { return theClipboard.PasteSlot(slotKey, slotKey); });
+    return fw::Guarded<UINT_PTR>("Paste2Window", 0, [&] { return theClipboard.PasteSlot(slotKey, slotKey); });
 }
 
 void WINAPI PasteData2Window(const char* clipName) {
-    guarded(0, [&] {
-        pasteClip(clipName, false);
-        return 0;
-    });
+    fw::Guarded("PasteData2Window", [&] { pasteClip(clipName, false); });
 }
 
 // The clip's text alone: its rich text, HTML and pictures stay behind.
 void WINAPI PastePlainText2Window(const char* clipName) {
-    guarded(0, [&] {
-        pasteClip(clipName, true);
-        return 0;
-    });
+    fw::Guarded("PastePlainText2Window", [&] { pasteClip(clipName, true); });
 }
 
 // The clip on the clipboard for the caller to look at; the previous contents are kept as the
 // clip "tempFile". The status key is removed on every path.
 HANDLE WINAPI SetCurrentClipData(const char* clipName) {
-    return guarded<HANDLE>(nullptr, [&]() -> HANDLE {
+    return fw::Guarded<HANDLE>("SetCurrentClipData", nullptr, [&]() -> HANDLE {
         if (!clipName)
             return nullptr;
         const std::string& status = theClipboard.paths().statusFile();
         SetStatusKey(status, kSysClipKey, kSysClipValue);
-        fw::ScopeExit removeKey([&] { guarded(0, [&] { RemoveKey(status, kSysClipKey); return 0; }); });
+        fw::ScopeExit removeKey([&] { fw::Guarded("SetCurrentClipData", [&] { RemoveKey(status, kSysClipKey); }); });
         theClipboard.SaveTempClip();
         theClipboard.SetClipData(clipName);
         fw::ClipboardScope clipboard(GetActiveWindow());
@@ -151,7 +140,7 @@ HANDLE WINAPI SetCurrentClipData(const char* clipName) {
 }
 
 UINT_PTR WINAPI ResumeClipData() {
-    return guarded<UINT_PTR>(0, [&]() -> UINT_PTR {
+    return fw::Guarded<UINT_PTR>("ResumeClipData", 0, [&]() -> UINT_PTR {
         SetStatusKey(theClipboard.paths().statusFile(), kSysClipKey, kSysClipValue);
         theClipboard.SetClipData(kTempClipName);
         if (const UINT_PTR timer = SetTimer(nullptr, 0, 100, timerProcAfterResume))

@@ -3,7 +3,6 @@
 // until the user has let go of the chord's keys, then the clipboard and store work and the
 // synthesised copy or paste chord, then the notification of the main window. Every path out of
 // a chord, failures and exceptions included, takes down the flags and status keys it raised.
-#include "Guard.h"
 #include "HotkeyRules.h"
 #include "MyClipboard.h"
 #include "Protocol.h"
@@ -12,6 +11,8 @@
 #include "StoreFile.h"
 #include "StoreFormat.h"
 #include "XmlDocument.h"
+#include "fw/Barrier.h"
+#include "fw/Settings.h"
 #include "fw/Trace.h"
 
 #include <vector>
@@ -25,6 +26,8 @@ constexpr UINT kPollMs = 15;            // while waiting for keys or the copied 
 constexpr DWORD kKeyReleaseWaitMs = 1000;
 constexpr DWORD kBusyWaitMs = 3000;     // for the main window to finish filing the last copy
 constexpr DWORD kCopyWaitMs = 1000;     // for the application to answer the copy chord
+constexpr DWORD kPasteTakeWaitMs = 1000;   // for the application to take the paste
+constexpr DWORD kForeignPasteWaitMs = 500; // the same, for a paste into another thread's window
 
 bool isPhysicallyDown(int virtualKey) {
     return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
@@ -68,6 +71,11 @@ bool recordUseTime(const std::string& indexPath, std::string_view clip) {
 
 UINT_PTR startTimer(UINT ms, TIMERPROC procedure) {
     return SetTimer(nullptr, 0, ms, procedure);
+}
+
+// The user's choice in the tray menu, read at every paste.
+bool restoreClipboardAfterPaste() {
+    return fw::ReadUserDword(kSettingsKey, kRestoreClipboardSetting).value_or(0) != 0;
 }
 
 }  // namespace
@@ -145,7 +153,7 @@ void CALLBACK CMyClipboard::timerProcKeysReleased(HWND, UINT, UINT_PTR timer, DW
     }
     self.m_pending.busyFlagTaken = self.m_pending.kind == Kind::Copy;
     KillTimer(nullptr, timer);
-    if (!guarded(false, [&] {
+    if (!fw::Guarded("chord", false, [&] {
             self.act();
             return true;
         }))
@@ -168,9 +176,12 @@ void CMyClipboard::act() {
             finish(false);
         return;
     case Kind::PasteSlot:
-        SaveTempClip();
-        [[fallthrough]];
     case Kind::PasteClip:
+        // The user's clipboard is kept as "tempFile" (a slot paste always keeps it); with the
+        // tray's choice it comes back once the paste is taken.
+        m_pending.restore = restoreClipboardAfterPaste();
+        if (m_pending.kind == Kind::PasteSlot || m_pending.restore)
+            SaveTempClip();
         if (!SetClipData(m_pending.clip, m_pending.plainText) ||
             (m_pending.kind == Kind::PasteClip && !recordUseTime(paths().indexFile(), m_pending.clip)) ||
             !startTimer(kStepMs, timerProcPasteData))
@@ -190,7 +201,7 @@ void CALLBACK CMyClipboard::timerProcAfterCopy(HWND, UINT, UINT_PTR timer, DWORD
     if (!(copied && waited >= 2 * kPollMs) && waited < kCopyWaitMs)
         return;
     KillTimer(nullptr, timer);
-    const bool stored = guarded(false, [&] {
+    const bool stored = fw::Guarded("chord", false, [&] {
         self.SaveClip(slotClipName(static_cast<char>(self.m_nCopyKey)));
         return true;
     });
@@ -200,18 +211,47 @@ void CALLBACK CMyClipboard::timerProcAfterCopy(HWND, UINT, UINT_PTR timer, DWORD
 void CALLBACK CMyClipboard::timerProcPasteData(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     CMyClipboard& self = theClipboard;
-    const bool sent = guarded(false, [&] {
+    const bool sent = fw::Guarded("chord", false, [&] {
         HWND target = self.m_pending.target;
         if (IsWindow(target) && GetForegroundWindow() != target)
             SetForegroundWindow(target);
+        self.m_pending.pasteKeyToggle = (GetKeyState(hotkey::kVkV) & 1) != 0;
+        self.m_pending.since = GetTickCount();
         SendEditChord('V');
         return true;
     });
-    if (!sent || !startTimer(kStepMs, timerProcAfterPaste))
+    if (!sent || !startTimer(self.m_pending.restore ? kPollMs : kStepMs, timerProcAfterPaste))
         self.finish(sent);
 }
 
+// The paste is taken once the target's thread has handled our V going down and up: a timer
+// comes only after the input and the messages it posted. Here in the target's own thread the
+// key's toggle state tells; for a window of another thread a short wait has to do.
+bool CMyClipboard::pasteTaken() const {
+    const DWORD waited = GetTickCount() - m_pending.since;
+    if (GetWindowThreadProcessId(m_pending.target, nullptr) != GetCurrentThreadId())
+        return waited >= kForeignPasteWaitMs;
+    const SHORT state = GetKeyState(hotkey::kVkV);
+    return (((state & 1) != 0) != m_pending.pasteKeyToggle && !(state & 0x8000)) || waited >= kPasteTakeWaitMs;
+}
+
 void CALLBACK CMyClipboard::timerProcAfterPaste(HWND, UINT, UINT_PTR timer, DWORD) {
+    CMyClipboard& self = theClipboard;
+    if (self.m_pending.restore && !self.pasteTaken())
+        return;
+    KillTimer(nullptr, timer);
+    if (!self.m_pending.restore) {
+        self.finish(true);
+        return;
+    }
+    // Still under the status key: the clipboard changes back without becoming a record.
+    const bool restored = fw::Guarded("chord", false, [&] { return self.SetClipData(kTempClipName); });
+    fw::Trace("clipboard %s after the paste", restored ? "restored" : "not restored");
+    if (!startTimer(kStepMs, timerProcAfterRestore))
+        self.finish(true);
+}
+
+void CALLBACK CMyClipboard::timerProcAfterRestore(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     theClipboard.finish(true);
 }
@@ -219,11 +259,7 @@ void CALLBACK CMyClipboard::timerProcAfterPaste(HWND, UINT, UINT_PTR timer, DWOR
 // The end of every chord, whatever happened: the status keys go, the flags come down, the
 // desktop's chord slot is free again, and the main window hears of a completed chord.
 void CMyClipboard::finish(bool completed) {
-    guarded(0, [&] {
-        RemoveKey(paths().statusFile(), kSysClipKey);
-        RemoveKey(paths().statusFile(), kPressNumKey);
-        return 0;
-    });
+    removeStatusKeys();
     const Kind kind = m_pending.kind;
     const LONG chord = m_pending.chord;
     const bool busyFlagTaken = m_pending.busyFlagTaken;
@@ -244,9 +280,12 @@ void CMyClipboard::finish(bool completed) {
 
 void CALLBACK timerProcAfterResume(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
-    guarded(0, [] {
-        RemoveKey(theClipboard.paths().statusFile(), kSysClipKey);
-        RemoveKey(theClipboard.paths().statusFile(), kPressNumKey);
-        return 0;
+    theClipboard.removeStatusKeys();
+}
+
+void CMyClipboard::removeStatusKeys() {
+    fw::Guarded("status keys", [&] {
+        RemoveKey(paths().statusFile(), kSysClipKey);
+        RemoveKey(paths().statusFile(), kPressNumKey);
     });
 }

@@ -34,6 +34,8 @@ public:
     // False when another chord is being carried out.
     bool pasteFromClipboard(std::string_view clip, bool plainText = false);
     static void SendEditChord(char letter);
+    // SysClip and PressNum gone from the status file.
+    void removeStatusKeys();
 
     // The store folder, read on first use (never from DllMain: it may need the shell).
     const store::StorePaths& paths();
@@ -54,6 +56,8 @@ private:
         DWORD clipboardSequence = 0;    // after the copy chord: the clipboard before the application copied
         LONG chord = 0;                 // the desktop's chord slot, as taken
         bool busyFlagTaken = false;     // a copy holds g_bOperXml while it works
+        bool restore = false;           // a paste gives the clipboard back what it held before
+        bool pasteKeyToggle = false;    // the V key's toggle state before our Ctrl+V
     };
 
     int storeClipboard(std::string_view clip, HWND openFor, bool emptyAfterwards);
@@ -64,6 +68,8 @@ private:
     static void CALLBACK timerProcAfterCopy(HWND, UINT, UINT_PTR, DWORD);
     static void CALLBACK timerProcPasteData(HWND, UINT, UINT_PTR, DWORD);
     static void CALLBACK timerProcAfterPaste(HWND, UINT, UINT_PTR, DWORD);
+    static void CALLBACK timerProcAfterRestore(HWND, UINT, UINT_PTR, DWORD);
+    bool pasteTaken() const;
 
     std::optional<store::StorePaths> m_paths;
     Pending m_pending;

@@ -1,5 +1,7 @@
 #include "TrayIcon.h"
 
+#include "fw/Barrier.h"
+
 #include <shellapi.h>
 
 namespace kit {
@@ -89,6 +91,12 @@ void CTrayIcon::SetIcon(UINT iconId) {
     showIcon(m_icon.get());
 }
 
+void CTrayIcon::SetTooltip(const std::wstring& tooltip) {
+    m_tooltip = tooltip;
+    if (m_added)
+        notify(NIM_MODIFY, NIF_TIP);
+}
+
 void CTrayIcon::ShowBalloonTip(const std::wstring& text, const std::wstring& title, DWORD iconFlags,
                                UINT timeoutSeconds) {
     NOTIFYICONDATAW data = iconData(NIF_INFO);
@@ -104,27 +112,28 @@ LRESULT CALLBACK CTrayIcon::windowProc(HWND window, UINT message, WPARAM wParam,
         SetWindowLongPtrW(window, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
     auto* icon = reinterpret_cast<CTrayIcon*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (icon) {
-        try {
-            if (message == WM_TIMER && wParam == kAnimationTimer && icon->m_animating && !icon->m_frames.empty()) {
-                icon->m_frame = (icon->m_frame + 1) % icon->m_frames.size();
-                icon->showIcon(icon->m_frames[icon->m_frame].get());
-                return 0;
-            }
-            if (message == WM_COMMAND) {
-                icon->OnCommand(LOWORD(wParam));
-                return 0;
-            }
-            // Explorer restarted: the icon must be added again.
-            if (message == icon->m_taskbarCreated && icon->m_added) {
-                icon->notify(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP);
-                return 0;
-            }
-        } catch (...) {
-            return 0;
-        }
-    }
+    if (icon && fw::Guarded("tray icon window", true, [&] { return icon->handle(message, wParam); }))
+        return 0;
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The animation's frames, the commands of menus tracked with the icon, and the taskbar coming back.
+bool CTrayIcon::handle(UINT message, WPARAM wParam) {
+    if (message == WM_TIMER && wParam == kAnimationTimer && m_animating && !m_frames.empty()) {
+        m_frame = (m_frame + 1) % m_frames.size();
+        showIcon(m_frames[m_frame].get());
+        return true;
+    }
+    if (message == WM_COMMAND) {
+        OnCommand(LOWORD(wParam));
+        return true;
+    }
+    // Explorer restarted: the icon must be added again.
+    if (message == m_taskbarCreated && m_added) {
+        notify(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+        return true;
+    }
+    return false;
 }
 
 }  // namespace kit

@@ -26,6 +26,7 @@ public:
     void StartAnimation(UINT intervalMs);
     void StopAnimation();
     void SetIcon(UINT iconId);
+    void SetTooltip(const std::wstring& tooltip);
     void ShowBalloonTip(const std::wstring& text, const std::wstring& title, DWORD iconFlags, UINT timeoutSeconds);
 
     // The window that receives the commands of menus shown for the icon.
@@ -39,6 +40,7 @@ public:
 
 private:
     static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
+    bool handle(UINT message, WPARAM wParam);
     NOTIFYICONDATAW iconData(UINT flags) const;
     bool notify(DWORD action, UINT flags);
     void showIcon(HICON icon);

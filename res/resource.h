@@ -64,6 +64,8 @@
 #define ID_FILE_EXIT 32797
 #define ID_HELP_CONTENTS 32798
 #define ID_HOMEPAGE 32800
+#define ID_FILE_OPEN_LAST_RUN 32801
+#define ID_TRAY_RESTORE_CLIPBOARD 32802
 
 // The toolbar resource type of the framework: version, button size, count, command ids.
 #define RT_TOOLBAR_DATA 241

@@ -2,6 +2,7 @@
 #include "ClipRows.h"
 #include "ClipRules.h"
 #include "PictureFit.h"
+#include "RecordRules.h"
 #include "StoreFormat.h"
 #include "StoreView.h"
 #include "XmlDocument.h"
@@ -115,6 +116,40 @@ TEST(AppRules, PlainTextKeepsTheTextsAndTheLocale) {
         EXPECT_TRUE(store::isPlainTextFormat(format)) << format;
     for (int format : {0, 2, 8, 15, 17, 0xC0F0})
         EXPECT_FALSE(store::isPlainTextFormat(format)) << format;
+}
+
+// What the recorder makes of a copy before it is stored: the row of its first part that shows,
+// read from memory as the list reads a stored clip; the tries at a held clipboard; the tooltip.
+TEST(RecordRules, SnapshotRowsRetriesAndTheTooltip) {
+    store::ClipSnapshot snapshot;
+    EXPECT_EQ(snapshotRow(snapshot), std::nullopt);
+    snapshot.formats = {{0, 49171, "ole"}, {1, 13, std::string("h\0i\0\0\0", 6)}, {2, 1, "hi"}};
+    std::optional<PartRow> row = snapshotRow(snapshot);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->kind, kRowText);
+    EXPECT_EQ(row->content, u"hi");
+    snapshot.formats = {{0, 2, ""}, {1, 8, "dib"}};
+    EXPECT_EQ(snapshotRow(snapshot), std::nullopt);  // a bitmap format without its bitmap file
+    snapshot.bitmapFile = std::string("BM") + std::string(16, '\0') + std::string("\x40\x00\x00\x00\xE0\xFF\xFF\xFF", 8) +
+                          std::string(40, '\0');  // 64 wide, 32 high (top-down)
+    row = snapshotRow(snapshot);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->content, u"picture:size 64*32");
+
+    std::chrono::milliseconds quick{0};
+    for (int attempt = 0; attempt < 10; ++attempt)
+        quick += reopenDelay(attempt);
+    EXPECT_GE(quick.count(), 800);
+    EXPECT_LE(quick.count(), 1200);
+    EXPECT_EQ(reopenDelay(10), reopenDelay(500));
+
+    EXPECT_EQ(trayTooltip(""), u"Dravix\n还没有记录到复制");
+    EXPECT_EQ(trayTooltip("2026-12-08 14:03:22"), u"Dravix\n上次记录：14:03:22");
+    LastText last;
+    EXPECT_TRUE(last.repeats(u""));
+    last.set(u"abc");
+    EXPECT_TRUE(last.repeats(u"abc"));
+    EXPECT_FALSE(last.repeats(u"ab"));
 }
 
 TEST(PreviewFit, WorkedExamples) {

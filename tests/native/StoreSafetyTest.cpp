@@ -90,6 +90,27 @@ TEST(ArchiveNames, TheExtensionInAnyCaseAndFoldersThatOverlap) {
     EXPECT_TRUE(store::foldersOverlap("C:\\Users\\u\\Dravix\\Brindlecote\\x", "C:\\Users\\u\\Dravix\\Brindlecote"));
     EXPECT_FALSE(store::foldersOverlap("C:\\Users\\u\\Dravix\\Brindlecote2", "C:\\Users\\u\\Dravix\\Brindlecote"));
     EXPECT_FALSE(store::foldersOverlap("D:\\keep\\work", "C:\\Users\\u\\Dravix\\Brindlecote"));
+    EXPECT_TRUE(store::folderIsOrHolds("C:\\Users\\u", "c:/users/U/dravix"));
+    EXPECT_TRUE(store::folderIsOrHolds("C:\\Users\\u\\Dravix", "c:/users/U/dravix/"));
+    EXPECT_FALSE(store::folderIsOrHolds("C:\\Users\\u\\Dravix\\Runs\\x", "C:\\Users\\u\\Dravix"));
+}
+
+// Runs are named by the time they were kept and sort by it; the oldest beyond ten go first, and
+// only archives are ever named. A store is kept when it holds clips or categories of the user's.
+TEST(ArchiveNames, KeptRunsByTimeAndWhatIsWorthKeeping) {
+    EXPECT_EQ(store::runNameFromStamp("2026-12-08 14:03:22"), "2026-12-08 14-03-22");
+    std::vector<std::string> names = {"note.txt", "2026-01-03 10-00-00.amc", "2026-01-01 10-00-00.AMC",
+                                      "2026-01-02 10-00-00.amc", "2026-01-02 10-00-00 (2).amc"};
+    EXPECT_EQ(store::runsToRemove(names, 2),
+              (std::vector<std::string>{"2026-01-01 10-00-00.AMC", "2026-01-02 10-00-00 (2).amc"}));
+    EXPECT_TRUE(store::runsToRemove(names, 10).empty());
+    EXPECT_EQ(store::newestRun(names), "2026-01-03 10-00-00.amc");
+    EXPECT_EQ(store::newestRun({"note.txt"}), "");
+    using Elements = std::vector<store::RootElement>;
+    EXPECT_FALSE(store::holdsUserClips(Elements{{"tempFile-0", "13"}, {"SysClip", "TRUE"}}));
+    EXPECT_TRUE(store::holdsUserClips(Elements{{"tempFile-0", "13"}, {"his4-0", "13"}}));
+    EXPECT_TRUE(store::holdsUserClips(Elements{{"copy5-0", "1"}}));
+    EXPECT_TRUE(store::holdsUserClips(Elements{{"AddNew", "Work"}}));
 }
 
 TEST(ArchiveNames, AnArchiveOverTheLiveStoreIsRefusedAndChangesNothing) {

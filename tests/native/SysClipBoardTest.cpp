@@ -1,4 +1,5 @@
 // The store operations on a scratch store: natively and under Wine.
+#include "ClipSnapshot.h"
 #include "StoreFixtures.h"
 #include "StoreFormat.h"
 #include "StoreFile.h"
@@ -378,6 +379,77 @@ TEST_F(ArchiveTest, HostileArchiveNamesNeverReachOutsideTheFolders) {
     ASSERT_EQ(m_store.saveArchive(keep("again.amc")), ArchiveResult::Done);
     EXPECT_TRUE(fileExists(keep("again" + kSep + "his1-0")));
     EXPECT_EQ(readBytes(keep("stolen.txt")), "secret");
+}
+
+// A snapshot becomes a clip in one step: its files are written first under other names and
+// put in place with the index; old format keys go, and an empty snapshot only removes them.
+TEST_F(StoreTest, ASnapshotBecomesAClipWithItsFilesInPlace) {
+    storeClip("copy5", {{13, "old"}, {1, "old"}, {16, "old"}});
+    ClipSnapshot snapshot;
+    snapshot.formats = {{0, 13, utf16Bytes(u"new")}, {1, 7, "oem"}};
+    const std::string stamp = "2020-01-02 03:04:05";
+    {
+        StagedClip staged(m_store.paths(), snapshot);
+        ASSERT_TRUE(staged.written());
+        ASSERT_TRUE(updateStoreFile(index(), IfMissing::Create, [&](XmlDocument& doc) { return staged.commit(doc, "copy5", stamp); }));
+    }
+    EXPECT_EQ(m_store.getValue("copy50"), "13");
+    EXPECT_EQ(m_store.getValue("copy51"), "7");
+    EXPECT_EQ(m_store.getValue("copy52"), "");
+    EXPECT_EQ(m_store.getValue("copy5-time"), stamp);
+    EXPECT_EQ(m_store.getValue("copy5-usetime"), stamp);
+    EXPECT_EQ(readBytes(data("copy51")), "oem");
+    EXPECT_EQ(m_store.getTextFromName("copy5"), u"new");
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(data(""))))
+        files += entry.path().extension() == ".tmp" ? 100 : 1;
+    EXPECT_EQ(files, 3u);  // copy50 and copy51, and the old copy52 that nothing names any more
+
+    // Not put in place: nothing of it stays behind.
+    { StagedClip unused(m_store.paths(), snapshot); }
+    const ClipSnapshot empty;
+    StagedClip nothing(m_store.paths(), empty);
+    ASSERT_TRUE(updateStoreFile(index(), IfMissing::Skip, [&](XmlDocument& doc) { return nothing.commit(doc, "copy5", stamp); }));
+    EXPECT_EQ(m_store.getValue("copy50"), "");
+    EXPECT_EQ(m_store.getValue("copy5-time"), stamp);
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(data(""))))
+        EXPECT_NE(entry.path().extension(), ".tmp");
+    EXPECT_EQ(bitmapFileSize(std::string(60, 'x')), std::nullopt);
+}
+
+// The previous run kept at a start: as an archive that opens again, its data moved along; the
+// last ten kept; an unreadable store kept whole; nothing kept of a store without clips.
+TEST_F(StoreTest, ThePreviousRunIsKeptAsAnArchive) {
+    EXPECT_EQ(m_store.keepPreviousRun("2026-01-01 10-00-00"), KeptRun::Nothing);  // no index
+    m_store.setValue("TRUE", "tempFile-0", 1);
+    EXPECT_EQ(m_store.keepPreviousRun("2026-01-01 10-00-00"), KeptRun::Nothing);  // nothing of the user's
+    storeClip("his1-", {{13, utf16Bytes(u"first")}});
+    for (int run = 0; run < 11; ++run) {
+        const std::string name = "2026-01-01 10-00-" + std::string(run < 10 ? "0" : "") + std::to_string(run);
+        ASSERT_EQ(m_store.keepPreviousRun(name), KeptRun::Kept);
+        ASSERT_FALSE(fileExists(data("his1-0")));  // moved, not copied
+        m_store.resetStore();
+        std::filesystem::create_directories(std::filesystem::u8path(data("")));
+        storeClip("his1-", {{13, utf16Bytes(u"run " + std::u16string(1, static_cast<char16_t>(u'A' + run)))}});
+    }
+    std::vector<std::string> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(m_store.runsFolder())))
+        if (entry.path().extension() == ".amc")
+            kept.push_back(entry.path().filename().u8string());
+    EXPECT_EQ(kept.size(), 10u);
+    EXPECT_FALSE(fileExists(m_store.runsFolder() + kSep + "2026-01-01 10-00-00.amc"));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(m_store.runsFolder() + kSep + "2026-01-01 10-00-00")));
+    EXPECT_EQ(m_store.newestKeptRun(), m_store.runsFolder() + kSep + "2026-01-01 10-00-10.amc");
+    ASSERT_EQ(m_store.openArchive(m_store.newestKeptRun()), ArchiveResult::Done);
+    EXPECT_EQ(m_store.getTextFromName("his1-"), u"run J");
+    // The same second again gets a name of its own.
+    EXPECT_EQ(m_store.keepPreviousRun("2026-01-01 10-00-10"), KeptRun::Kept);
+    EXPECT_TRUE(fileExists(m_store.runsFolder() + kSep + "2026-01-01 10-00-10 (2).amc"));
+
+    writeBytes(index(), "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<UserInfo>\r\n<his1-0>13</his1-");
+    EXPECT_EQ(m_store.keepPreviousRun("2026-01-02 10-00-00"), KeptRun::Damaged);
+    EXPECT_TRUE(fileExists(m_store.runsFolder() + kSep + "2026-01-02 10-00-00.damaged" + kSep + "clipboard.xml"));
+    EXPECT_FALSE(fileExists(index()));
 }
 
 }  // namespace

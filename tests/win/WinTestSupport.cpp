@@ -24,11 +24,14 @@ bool putClipboard(const std::vector<std::pair<UINT, HANDLE>>& formats) {
     if (!open)
         return false;
     EmptyClipboard();
+    bool set = true;
     for (const auto& [format, data] : formats)
-        if (data)
-            SetClipboardData(format, data);
+        if (data && !SetClipboardData(format, data)) {
+            GlobalFree(data);
+            set = false;
+        }
     CloseClipboard();
-    return true;
+    return set;
 }
 
 bool putClipboardText(const std::wstring& text) {
@@ -60,6 +63,14 @@ bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
         }
     }
     return true;
+}
+
+bool expectNothingFor(std::chrono::milliseconds time, const std::function<bool()>& happened) {
+    return !pumpUntil(happened, time);
+}
+
+void letTimePass(std::chrono::milliseconds time) {
+    pumpUntil([] { return false; }, time);
 }
 
 bool bringToFront(HWND window) {

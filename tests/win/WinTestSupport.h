@@ -14,7 +14,8 @@ using namespace std::chrono_literals;
 // A movable memory block holding a copy of `data`, for SetClipboardData.
 HGLOBAL globalFrom(const void* data, std::size_t size);
 // Replaces the clipboard's contents with these formats (null data: an empty clipboard), waiting
-// while another program has it open; false when it never could be opened.
+// while another program has it open; false when it never could be opened or a format was not
+// taken.
 bool putClipboard(const std::vector<std::pair<UINT, HANDLE>>& formats);
 bool putClipboardText(const std::wstring& text);
 // A DROPFILES block with a wide file list ("a\0b\0", the final zero is added).
@@ -22,6 +23,12 @@ std::string dropFilesBlock(const std::wstring& files);
 
 // Dispatches this thread's messages (and timers) until `done` or the time-out.
 bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+// For a check that something does not happen: pumps for the whole time and answers whether
+// `happened` stayed false throughout.
+bool expectNothingFor(std::chrono::milliseconds time, const std::function<bool()>& happened);
+// For the few waits a behaviour itself needs (a new second for a time stamp, two clicks that
+// must not make a double click): pumps for the time, saying why in the caller.
+void letTimePass(std::chrono::milliseconds time);
 
 // Whether the clipboard holds `text` as Unicode text.
 bool clipboardHoldsText(const std::wstring& text);

@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <set>
 #include <thread>
 
@@ -143,6 +144,77 @@ TEST_F(ChordTest, EveryTargetEveryGapSeveralRounds) {
             }
         }
     }
+}
+
+// Every format of the clipboard with its bytes (empty for a format whose data is a handle). The
+// texts the system makes from another text hold their text up to its end: the size of such a
+// block is the system's own (under Wine it differs from one process to another).
+std::map<UINT, std::string> clipboardContents() {
+    std::map<UINT, std::string> contents;
+    if (!OpenClipboard(nullptr))
+        return contents;
+    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+        std::string& bytes = contents[format];
+        if (format == CF_BITMAP || format == CF_ENHMETAFILE || format == CF_METAFILEPICT || format == CF_PALETTE)
+            continue;
+        if (HANDLE data = GetClipboardData(format))
+            if (const char* block = static_cast<const char*>(GlobalLock(data))) {
+                bytes.assign(block, GlobalSize(data));
+                GlobalUnlock(data);
+            }
+        if (format == CF_TEXT || format == CF_OEMTEXT)
+            bytes = bytes.c_str();
+    }
+    CloseClipboard();
+    return contents;
+}
+
+void setRestoreAfterPaste(bool on) {
+    const DWORD value = on ? 1 : 0;
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", L"RestoreClipboard", REG_DWORD, &value, sizeof value);
+}
+
+// With "restore the clipboard after a paste" on, a slot paste lands once and then the clipboard
+// holds again exactly what the user had: every format, byte for byte (the targets would paste
+// the rich text if it came back too early). Off, the slot's text stays on the clipboard.
+TEST_F(ChordTest, ASlotPasteGivesTheUsersClipboardBackWhenAsked) {
+    Target window(L"Restore window", L"");
+    Target dialog(L"Restore dialog", L"", L"#dialog");
+    Target other(L"Restore other", L"");
+    expectCopy(window, L"slot five", 80, Lead::Plain, other);
+    const std::string rich = "{\\rtf1 the user's own}";
+    const std::size_t mark = m_log.mark();
+    for (const bool restore : {true, false}) {
+        setRestoreAfterPaste(restore);
+        for (Target* target : {&window, &dialog}) {
+            SCOPED_TRACE(restore ? "restore on" : "restore off");
+            ASSERT_TRUE(putClipboard({{CF_UNICODETEXT, globalFrom(L"the user's own", sizeof(L"the user's own"))},
+                                      {RegisterClipboardFormatW(L"Rich Text Format"), globalFrom(rich.c_str(), rich.size() + 1)}}));
+            // Wine makes the other texts a moment after the copy.
+            std::map<UINT, std::string> before;
+            ASSERT_TRUE(pumpUntil([&] {
+                before = clipboardContents();
+                return before[CF_TEXT] == "the user's own" && before[CF_OEMTEXT] == "the user's own";
+            }, 5s));
+            expectPaste(*target, L"slot five", 80, Lead::Plain, other);
+            if (restore) {
+                if (!pumpUntil([&] { return clipboardContents() == before; }, 5s))
+                    for (const auto& [format, bytes] : clipboardContents())
+                        EXPECT_EQ(bytes, before.count(format) ? before.at(format) : "(none)") << "format " << format;
+            }
+            else
+                EXPECT_TRUE(clipboardHoldsText(L"slot five"));
+            EXPECT_EQ(target->text(), L"slot five");
+        }
+    }
+    setRestoreAfterPaste(false);
+    // The recorder read the user's four copies and nothing of the pastes: neither the kept
+    // clipboard, nor the slot's clip, nor the restored clipboard is a change of the user's.
+    std::size_t reads = 0;
+    const std::vector<std::string> lines = m_log.lines();
+    for (std::size_t i = mark; i < lines.size(); ++i)
+        reads += lines[i].find(" read (announced") != std::string::npos && lines[i].find(": 0 formats") == std::string::npos;
+    EXPECT_EQ(reads, 4u);
 }
 
 // Joining the threads' input resets the key state they share: a Ctrl held in the target would

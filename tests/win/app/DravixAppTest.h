@@ -14,6 +14,8 @@
 class DravixAppTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    // A test that failed shows the end of the programs' debug log.
+    void TearDown() override;
 
     // `text` copied by another program, waited for as a row of the list.
     void record(const std::wstring& text);

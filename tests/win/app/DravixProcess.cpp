@@ -145,6 +145,10 @@ std::vector<ListRow> DravixProcess::rows() const {
     return rows;
 }
 
+int DravixProcess::rowCount() const {
+    return static_cast<int>(SendMessageW(list(), LVM_GETITEMCOUNT, 0, 0));
+}
+
 bool DravixProcess::waitForRows(const std::function<bool(const std::vector<ListRow>&)>& done,
                                 std::chrono::milliseconds timeout) const {
     return pumpUntil([&] { return done(rows()); }, timeout);

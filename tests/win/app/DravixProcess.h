@@ -38,6 +38,8 @@ public:
     // The status line's text.
     std::wstring statusText() const;
     std::vector<ListRow> rows() const;
+    // The number of rows alone: one message, for waiting on many rows.
+    int rowCount() const;
     // Waits until `done(rows)` holds.
     bool waitForRows(const std::function<bool(const std::vector<ListRow>&)>& done,
                      std::chrono::milliseconds timeout = 10s) const;

@@ -1,0 +1,61 @@
+// CClipRecorder: every change of the clipboard becomes one history record, away from the main
+// window's thread. The window announces each change (the viewer chain and the format listener
+// both tell it), and the reader thread listens for changes itself as well; the clipboard's
+// sequence number makes one change count once. The reader copies the clipboard into memory at
+// once, trying again while another program holds it open, and waits for a source that renders
+// its data on request only up to a bound; a store thread writes each copy as the next free
+// history record. The window hears of each outcome by
+// a posted message and takes the results in order, so a quick run of copies is a run of records
+// and a large clip never holds the window up.
+#pragma once
+
+#include "RecordRules.h"
+#include "StorePaths.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CClipRecorder {
+public:
+    enum class Outcome {
+        Recorded,       // stored as history record `number`, showing `row`
+        Repeat,         // its text repeats the last text: not stored
+        NothingToShow,  // no text, picture or file list: not stored
+        HistoryFull,    // no free history number
+        Missed,         // announced but never read or stored: `reason`
+    };
+    struct Result {
+        Outcome outcome = Outcome::Missed;
+        int number = 0;
+        clip::PartRow row;
+        std::string stamp;  // the record's copy time
+        clip::MissReason reason = clip::MissReason::HeldOpen;
+        bool initial = false;  // the contents found when recording began
+    };
+
+    // Outcomes are announced to `window` by posting `message`.
+    CClipRecorder(const store::StorePaths& paths, HWND window, UINT message);
+    ~CClipRecorder();
+    CClipRecorder(const CClipRecorder&) = delete;
+    CClipRecorder& operator=(const CClipRecorder&) = delete;
+
+    // Whether changes are recorded (off while the user pauses recording).
+    void Listen(bool on);
+    // A change of the clipboard was announced (in the window's thread). `initial`: the
+    // contents present when recording begins.
+    void Announce(bool initial = false);
+    // The outcomes since the last call, in the order of the changes.
+    std::vector<Result> TakeResults();
+    // The text a new record is compared with; the window compares and sets it too, from its own
+    // thread.
+    clip::LastText& lastText();
+
+private:
+    struct State;
+    std::shared_ptr<State> m_state;
+    HWND m_reader = nullptr;  // the reader thread's window
+    DWORD m_lastAnnounced = 0;
+};

@@ -1,0 +1,120 @@
+#include "RecordRules.h"
+
+#include "StoreFormat.h"
+#include "Text.h"
+#include "XmlDocument.h"
+
+#include <algorithm>
+
+namespace clip {
+
+std::string_view missText(MissReason reason) {
+    switch (reason) {
+    case MissReason::HeldOpen:
+        return "另一个程序一直占用着剪贴板，这次复制的内容没能读出。";
+    case MissReason::NotAnswering:
+        return "复制内容的程序没有响应，这次复制的内容没能读出。";
+    case MissReason::StoreFailed:
+        return "剪贴板的存储文件无法写入，这次复制没有保存。";
+    }
+    return {};
+}
+
+std::string_view missName(MissReason reason) {
+    switch (reason) {
+    case MissReason::HeldOpen:
+        return "clipboard held open";
+    case MissReason::NotAnswering:
+        return "source not answering";
+    case MissReason::StoreFailed:
+        return "store not written";
+    }
+    return {};
+}
+
+std::chrono::milliseconds reopenDelay(int attempt) {
+    static constexpr int kQuick[] = {10, 20, 30, 50, 70, 100, 120, 150, 200, 250};
+    if (attempt < 0)
+        return std::chrono::milliseconds(0);
+    if (attempt < static_cast<int>(std::size(kQuick)))
+        return std::chrono::milliseconds(kQuick[attempt]);
+    return std::chrono::milliseconds(100);
+}
+
+bool LastText::repeats(const std::u16string& text) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return text == m_text;
+}
+
+void LastText::set(std::u16string text) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_text = std::move(text);
+}
+
+std::u16string LastText::get() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_text;
+}
+
+namespace {
+
+// The parts of a snapshot by the element names a stored clip would give them.
+class SnapshotReader : public RecordReader {
+public:
+    static constexpr std::string_view kClip = "snapshot";
+
+    explicit SnapshotReader(const store::ClipSnapshot& snapshot) : m_snapshot(snapshot) {}
+
+    std::optional<std::u16string> text(const std::string& element, int format) override {
+        const std::string* bytes = bytesOf(element);
+        if (!bytes)
+            return std::nullopt;
+        if (format == store::kFormatText)
+            return store::codePageToUtf16(std::string_view(bytes->c_str()));
+        return store::utf16FromBytes(*bytes);
+    }
+    std::optional<std::pair<int, int>> pictureSize(const std::string&) override {
+        return store::bitmapFileSize(m_snapshot.bitmapFile);
+    }
+    std::optional<std::u16string> firstFile(const std::string& element) override {
+        const std::string* bytes = bytesOf(element);
+        std::u16string path;
+        if (!bytes || !store::firstDroppedFilePath(*bytes, path))
+            return std::nullopt;
+        return path;
+    }
+
+private:
+    const std::string* bytesOf(const std::string& element) const {
+        for (const store::ClipSnapshot::Format& format : m_snapshot.formats)
+            if (store::formatElementName(kClip, format.index) == element)
+                return &format.bytes;
+        return nullptr;
+    }
+
+    const store::ClipSnapshot& m_snapshot;
+};
+
+}  // namespace
+
+// Only the first fifteen places of the clipboard's list are read back from a stored clip.
+std::optional<PartRow> snapshotRow(const store::ClipSnapshot& snapshot) {
+    SnapshotReader reader(snapshot);
+    const std::string clip(SnapshotReader::kClip);
+    for (const store::ClipSnapshot::Format& format : snapshot.formats) {
+        if (format.index >= store::kMaxFormatsPerClip)
+            break;
+        if (std::optional<PartRow> row =
+                partRow(static_cast<int>(format.format), store::formatElementName(clip, format.index), clip, reader))
+            return row;
+    }
+    return std::nullopt;
+}
+
+std::u16string trayTooltip(std::string_view lastRecordedStamp) {
+    if (lastRecordedStamp.size() < 19)
+        return u"Dravix\n还没有记录到复制";
+    return u"Dravix\n上次记录：" + utf8ToUtf16(lastRecordedStamp.substr(11, 8));
+}
+
+}  // namespace clip

@@ -1,0 +1,246 @@
+// The history with the real dravix.exe and the other programs of a user's desktop: every copy
+// becomes one row whatever those programs do to the clipboard or the viewer chain, the window
+// keeps answering meanwhile, and the run before a restart is kept.
+#include "DravixAppTest.h"
+
+#include "StoreFormat.h"
+#include "SysClipBoard.h"
+#include "WinTestSupport.h"
+#include "fw/Text.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// A run of clip_source.exe (see ClipSource.cpp), found by its window once it has done its
+// first step.
+class ClipSource {
+public:
+    explicit ClipSource(const std::wstring& arguments) {
+        std::wstring command = L"clip_source.exe " + arguments;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))
+            return;
+        const std::wstring title = L"clip_source " + arguments.substr(0, arguments.find(L' '));
+        pumpUntil(
+            [&] {
+                for (HWND window = FindWindowW(L"DravixClipSource", title.c_str()); window;
+                     window = FindWindowExW(nullptr, window, L"DravixClipSource", title.c_str())) {
+                    DWORD owner = 0;
+                    GetWindowThreadProcessId(window, &owner);
+                    if (owner == m_process.dwProcessId)
+                        m_window = window;
+                }
+                return m_window != nullptr;
+            },
+            120s);
+    }
+    ~ClipSource() {
+        if (m_window)
+            PostMessageW(m_window, WM_CLOSE, 0, 0);
+        if (m_process.hProcess && WaitForSingleObject(m_process.hProcess, 3000) != WAIT_OBJECT_0)
+            kill();
+        CloseHandle(m_process.hProcess);
+        CloseHandle(m_process.hThread);
+    }
+    ClipSource(const ClipSource&) = delete;
+    ClipSource& operator=(const ClipSource&) = delete;
+
+    bool ready() const { return m_window != nullptr; }
+    // Ends it the way a crash does: nothing it joined is left.
+    void kill() {
+        TerminateProcess(m_process.hProcess, 1);
+        WaitForSingleObject(m_process.hProcess, 5000);
+        m_window = nullptr;
+    }
+
+private:
+    PROCESS_INFORMATION m_process = {};
+    HWND m_window = nullptr;
+};
+
+// How long the main window took to answer, asked every 20 ms from a thread of its own while it
+// lives.
+class AnswerWatch {
+public:
+    explicit AnswerWatch(HWND window)
+        : m_thread([this, window] {
+              while (!m_done) {
+                  const auto asked = Clock::now();
+                  DWORD_PTR ignored = 0;
+                  if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored))
+                      ++m_unanswered;
+                  const long long waited =
+                      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - asked).count();
+                  if (waited > m_longestMs)
+                      m_longestMs = waited;
+                  Sleep(20);
+              }
+          }) {}
+    ~AnswerWatch() { stop(); }
+    void stop() {
+        m_done = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    long long longestMs() const { return m_longestMs; }
+    int unanswered() const { return m_unanswered; }
+
+private:
+    std::atomic<bool> m_done{false};
+    std::atomic<long long> m_longestMs{0};
+    std::atomic<int> m_unanswered{0};
+    std::thread m_thread;
+};
+
+std::size_t rowsHolding(const std::vector<ListRow>& rows, const std::wstring& text) {
+    std::size_t count = 0;
+    for (const ListRow& row : rows)
+        count += row.content == text ? 1 : 0;
+    return count;
+}
+
+bool holdAll(const std::vector<ListRow>& rows, const std::vector<std::wstring>& texts) {
+    for (const std::wstring& text : texts)
+        if (rowsHolding(rows, text) == 0)
+            return false;
+    return true;
+}
+
+// Copies typed by a person: one at a time, a little apart.
+std::vector<std::wstring> copyFive(const std::wstring& prefix) {
+    std::vector<std::wstring> texts;
+    for (int i = 0; i < 5; ++i) {
+        texts.push_back(prefix + L" " + std::to_wstring(i));
+        putClipboardText(texts.back());
+        letTimePass(100ms);  // a person's pace between two copies
+    }
+    return texts;
+}
+
+class RecorderTest : public DravixAppTest {};
+
+TEST_F(RecorderTest, EveryCopyBecomesOneRowWhateverTheOtherProgramsDo) {
+    AnswerWatch watch(m_app->mainWindow());
+    std::unique_ptr<ClipSource> brokenViewer;
+    struct Scenario {
+        const char* name;
+        std::function<std::vector<std::wstring>()> copies;  // the texts each must become one row
+    };
+    const Scenario scenarios[] = {
+        {"a viewer joined after us passes nothing on",
+         [&] {
+             brokenViewer = std::make_unique<ClipSource>(L"viewer");
+             EXPECT_TRUE(brokenViewer->ready());
+             return copyFive(L"after a broken viewer");
+         }},
+        {"that viewer ended without leaving the chain",
+         [&] {
+             brokenViewer->kill();
+             return copyFive(L"after the viewer crashed");
+         }},
+        {"the source holds the clipboard 300 ms", [] {
+             ClipSource source(L"hold \"held 300 ms\" 300");
+             return std::vector<std::wstring>{L"held 300 ms"};
+         }},
+        {"the source holds the clipboard 1500 ms", [] {
+             ClipSource source(L"hold \"held 1500 ms\" 1500");
+             return std::vector<std::wstring>{L"held 1500 ms"};
+         }},
+        {"data rendered on request", [this] {
+             ClipSource source(L"delayed \"rendered on request\" 0");
+             EXPECT_TRUE(m_app->waitForRows([](const auto& rows) { return rowsHolding(rows, L"rendered on request"); }));
+             return std::vector<std::wstring>{L"rendered on request"};
+         }},
+        {"a source that stops answering, then a copy elsewhere",
+         [this] {
+             const std::size_t mark = m_log.mark();
+             ClipSource hung(L"delayed \"never handed out\" 15000");
+             // While it does not answer, nothing of it is recorded and the window answers.
+             EXPECT_TRUE(expectNothingFor(1500ms, [&] { return rowsHolding(m_app->rows(), L"never handed out") > 0; }));
+             hung.kill();
+             // The clipboard of a program that died is emptied behind it: the copy is made again
+             // until it holds.
+             EXPECT_TRUE(pumpUntil([] { return putClipboardText(L"after the hung source") && clipboardHoldsText(L"after the hung source"); }, 5s));
+             EXPECT_TRUE(pumpUntil([&] { return m_log.has("copy not recorded: source not answering", mark); }, 30s))
+                 << m_log.text();
+             EXPECT_TRUE(m_log.has("tray balloon: source not answering", mark));
+             return std::vector<std::wstring>{L"after the hung source"};
+         }},
+        {"300 copies 40 ms apart", [] {
+             ClipSource burst(L"burst burst 300 40");
+             std::vector<std::wstring> texts;
+             for (int i = 0; i < 300; ++i)
+                 texts.push_back(L"burst " + std::to_wstring(i));
+             return texts;
+         }},
+    };
+    std::vector<std::wstring> all;
+    for (const Scenario& scenario : scenarios) {
+        SCOPED_TRACE(scenario.name);
+        const std::vector<std::wstring> texts = scenario.copies();
+        all.insert(all.end(), texts.begin(), texts.end());
+        // Counted first: reading hundreds of rows across processes keeps the window busy.
+        EXPECT_TRUE(pumpUntil([&] { return m_app->rowCount() >= static_cast<int>(all.size()); }, 60s));
+        EXPECT_TRUE(holdAll(m_app->rows(), texts));
+    }
+    watch.stop();
+    const std::vector<ListRow> rows = m_app->rows();
+    for (const std::wstring& text : all)
+        EXPECT_EQ(rowsHolding(rows, text), 1u) << fw::toUtf8(text);
+    EXPECT_EQ(rows.size(), all.size());
+    for (const ListRow& row : rows)
+        EXPECT_NE(std::find(all.begin(), all.end(), row.content), all.end()) << "a row nobody copied: " << fw::toUtf8(row.content);
+    std::printf("the main window's longest wait for an answer: %lld ms\n", watch.longestMs());
+    EXPECT_EQ(watch.unanswered(), 0);
+    EXPECT_LT(watch.longestMs(), 1000);
+}
+
+// Three copies, the program killed, started again: the list starts empty, and the last run
+// comes back with its data and its category. At most ten runs are kept.
+TEST_F(RecorderTest, ThePreviousRunIsKeptAndOpensAgain) {
+    const CSysClipBoard store(store::userStoreFolder());
+    fs::remove_all(fs::u8path(store.runsFolder()));
+    for (const wchar_t* text : {L"kept one", L"kept two", L"kept three"})
+        record(text);
+    store.setValue("Work", store::kCategoryListName, 0);
+    store.setCategory("Work", "his2");
+    // Ten runs kept before: the oldest goes when this one is kept.
+    fs::create_directories(fs::u8path(store.runsFolder()));
+    for (int day = 1; day <= 10; ++day) {
+        const std::string name = "2020-01-" + std::string(day < 10 ? "0" : "") + std::to_string(day) + " 10-00-00";
+        writeBytes(store::joinPath(store.runsFolder(), name + ".amc"), "old");
+        fs::create_directories(fs::u8path(store::joinPath(store.runsFolder(), name)));
+    }
+    m_app.reset();  // killed, as by a crash
+
+    putClipboard({});  // nothing to record at the start
+    m_app = std::make_unique<DravixProcess>();
+    ASSERT_TRUE(m_app->waitForMainWindow());
+    EXPECT_TRUE(m_app->rows().empty());
+    std::size_t runs = 0;
+    for (const auto& entry : fs::directory_iterator(fs::u8path(store.runsFolder())))
+        runs += entry.path().extension() == ".amc" ? 1 : 0;
+    EXPECT_EQ(runs, 10u);
+    EXPECT_FALSE(fs::exists(fs::u8path(store::joinPath(store.runsFolder(), "2020-01-01 10-00-00.amc"))));
+    EXPECT_FALSE(fs::exists(fs::u8path(store::joinPath(store.runsFolder(), "2020-01-01 10-00-00"))));
+
+    PostMessageW(m_app->mainWindow(), WM_COMMAND, 32801, 0);  // File > open the last run
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) {
+        return rows.size() == 2 && rowsHolding(rows, L"kept one") && rowsHolding(rows, L"kept three");
+    }));
+    ASSERT_TRUE(pumpUntil([&] { return m_app->treeText(3) == L"Work"; }, 5s));
+    m_app->selectTreeNode(3);
+    EXPECT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1 && rows[0].content == L"kept two"; }));
+    EXPECT_EQ(storedClipText("his2-"), L"kept two");
+}
+
+}  // namespace
