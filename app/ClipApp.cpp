@@ -5,6 +5,7 @@
 #include "ClipDlg.h"
 #include "ClipRules.h"
 #include "Protocol.h"
+#include "FileSystem.h"
 #include "StoreFile.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
@@ -83,6 +84,7 @@ bool CClipApp::InitInstance() {
         MessageBoxW(nullptr, fw::toWide(clip::kLoadIconError).c_str(), mainTitle().c_str(), MB_OK | MB_ICONERROR);
         return false;
     }
+    store::files::setFailureReporter([](const char* call, unsigned long error) { fw::ReportFailure(call, error); });
     CSysClipBoard* store = CSysClipBoard::getInstance();
     if (!store)
         return false;

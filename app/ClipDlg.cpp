@@ -73,10 +73,12 @@ bool CClipDlg::OnInitDialog() {
 
     m_recorder = std::make_unique<CClipRecorder>(CSysClipBoard::getInstance()->paths(), hwnd(), kMsgRecorderResults);
     joinViewerChain(true);
-    m_hook.installhook(hwnd());
+    const bool hooked = m_hook.installhook(hwnd()) != 0;
 
     SetWindowTextW(hwnd(), wide(store::kMainWindowTitle).c_str());
     m_tray.CreateFor(hwnd());
+    if (!hooked)
+        m_tray.ReportHooksUnavailable();
     setStatusText(wide(clip::kStatusCollection));
     layout();
     return true;
@@ -208,7 +210,15 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
     case WM_DESTROY:
         leaveViewerChain();
         m_recorder.reset();  // what it read is stored first
+        if (m_archiveWorker.joinable())
+            m_archiveWorker.join();  // an archive is finished, not cut off
         return false;
+    case kMsgArchiveProgress:
+        OnArchiveProgress(static_cast<int>(wParam));
+        return true;
+    case kMsgArchiveDone:
+        OnArchiveDone(static_cast<ArchiveResult>(wParam));
+        return true;
     // The application the user leaves us for, or came to us from, is where a paste from the
     // list goes (the one leaving is known once the switch is done).
     case WM_ACTIVATEAPP:
@@ -386,8 +396,8 @@ void CClipDlg::Pause() {
 
 void CClipDlg::Resume() {
     joinViewerChain();
-    if (m_hook.installhook)
-        m_hook.installhook(hwnd());
+    if (m_hook.installhook && !m_hook.installhook(hwnd()))
+        m_tray.ReportHooksUnavailable();
     m_bPaused = 0;
     SetWindowTextW(hwnd(), wide(store::kMainWindowTitle).c_str());
     m_tray.ShowPaused(false);

@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -48,6 +49,8 @@ private:
     static constexpr UINT kMsgHideToTray = WM_APP + 1;
     static constexpr UINT kMsgRecorderResults = WM_APP + 2;
     static constexpr UINT kMsgNoteForeground = WM_APP + 3;
+    static constexpr UINT kMsgArchiveProgress = WM_APP + 4;  // wParam: percent done
+    static constexpr UINT kMsgArchiveDone = WM_APP + 5;      // wParam: the ArchiveResult
     static constexpr UINT_PTR kSlotRetryTimer = 1;
 
     bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -94,6 +97,11 @@ private:
     void OnFileOpen();
     void OnFileOpenLastRun();
     void showOpenedStore();
+    enum class ArchiveCommand { Save, Open, OpenLastRun };
+    bool refuseWhileArchiveBusy();
+    void startArchive(ArchiveCommand command, const std::wstring& path);
+    void OnArchiveProgress(int percent);
+    void OnArchiveDone(ArchiveResult result);
     void OnHelp();
     void OnHomepage();
     void showIntroOnce();
@@ -152,5 +160,8 @@ private:
     bool m_bSortAscending = true;
     bool m_columnAscending[4] = {true, true, true, true};  // each column header's own direction
     std::wstring m_strArchivePath;
+    std::thread m_archiveWorker;  // an archive command under way
+    ArchiveCommand m_archiveCommand = ArchiveCommand::Save;
+    std::wstring m_archiveTaskPath;
     HWND m_hTargetWnd = nullptr;
 };

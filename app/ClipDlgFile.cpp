@@ -9,6 +9,7 @@
 #include "Protocol.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
+#include "fw/Barrier.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
 
@@ -64,41 +65,101 @@ bool CClipDlg::reportArchive(ArchiveResult result, bool saving, const std::wstri
 // A save that failed says why and keeps the mark: the changes are not kept anywhere yet. Only a
 // save that succeeded makes its file the one a later plain Save writes.
 void CClipDlg::OnFileSave(bool choose) {
+    if (refuseWhileArchiveBusy())
+        return;
     std::wstring path = m_strArchivePath;
     if (choose || path.empty()) {
         path = chooseArchive(true, CClipApp::programFolder());
         if (path.empty())
             return;
     }
-    if (reportArchive(CSysClipBoard::getInstance()->saveArchive(fw::toUtf8(path)), true, path)) {
-        m_strArchivePath = path;
-        setRootText(false);
-    }
+    startArchive(ArchiveCommand::Save, path);
 }
 
 // Whether or not the user chose an archive, the category nodes and the history view are made
 // again from the store.
 void CClipDlg::OnFileOpen() {
+    if (refuseWhileArchiveBusy())
+        return;
     const std::wstring start = m_strArchivePath.empty() ? CClipApp::programFolder() : folderOf(m_strArchivePath);
     const std::wstring path = chooseArchive(false, start);
-    if (!path.empty() && reportArchive(CSysClipBoard::getInstance()->openArchive(fw::toUtf8(path)), false, path))
-        m_strArchivePath = path;
-    showOpenedStore();
+    if (path.empty())
+        showOpenedStore();
+    else
+        startArchive(ArchiveCommand::Open, path);
 }
 
 // The newest run kept at a start comes back as the store. It stays the program's file: a later
 // plain Save still asks where to save.
 void CClipDlg::OnFileOpenLastRun() {
+    if (refuseWhileArchiveBusy())
+        return;
     const std::string run = CSysClipBoard::getInstance()->newestKeptRun();
     if (run.empty()) {
         MessageBoxW(hwnd(), fw::toWide(clip::kNoKeptRunMessage).c_str(), fw::toWide(store::kMainWindowTitle).c_str(),
                     MB_OK | MB_ICONINFORMATION);
         return;
     }
-    const ArchiveResult result = CSysClipBoard::getInstance()->openArchive(run);
-    fw::Trace("last run %s opened: %d", run.c_str(), static_cast<int>(result));
-    reportArchive(result, false, fw::toWide(run));
-    showOpenedStore();
+    startArchive(ArchiveCommand::OpenLastRun, fw::toWide(run));
+}
+
+// One archive command at a time; another one asked for meanwhile is refused with a beep (the
+// status line says what is under way).
+bool CClipDlg::refuseWhileArchiveBusy() {
+    if (m_archiveWorker.joinable())
+        MessageBeep(MB_ICONWARNING);
+    return m_archiveWorker.joinable();
+}
+
+// An archive command runs in a thread of its own: the window keeps answering, the status line
+// tells how far it is, and the outcome comes back as a message.
+void CClipDlg::startArchive(ArchiveCommand command, const std::wstring& path) {
+    m_archiveCommand = command;
+    m_archiveTaskPath = path;
+    const bool saving = command == ArchiveCommand::Save;
+    setStatusText(fw::toWide(clip::archiveProgressText(saving, 0)));
+    m_archiveWorker = std::thread([window = hwnd(), saving, target = fw::toUtf8(path)] {
+        int told = 0;
+        const ArchiveProgress progress = [&](std::size_t done, std::size_t total) {
+            const int percent = static_cast<int>(done * 100 / total);
+            if (percent != told && PostMessageW(window, kMsgArchiveProgress, static_cast<WPARAM>(percent), 0))
+                told = percent;
+        };
+        const ArchiveResult result = fw::Guarded("archive", ArchiveResult::WriteFailed, [&] {
+            CSysClipBoard* store = CSysClipBoard::getInstance();
+            return saving ? store->saveArchive(target, progress) : store->openArchive(target, progress);
+        });
+        PostMessageW(window, kMsgArchiveDone, static_cast<WPARAM>(result), 0);
+    });
+}
+
+void CClipDlg::OnArchiveProgress(int percent) {
+    if (m_archiveWorker.joinable())
+        setStatusText(fw::toWide(clip::archiveProgressText(m_archiveCommand == ArchiveCommand::Save, percent)));
+}
+
+void CClipDlg::OnArchiveDone(ArchiveResult result) {
+    if (m_archiveWorker.joinable())
+        m_archiveWorker.join();
+    fw::Trace("archive command %d done: %d", static_cast<int>(m_archiveCommand), static_cast<int>(result));
+    showRows();  // the status line as it was
+    const bool done = reportArchive(result, m_archiveCommand == ArchiveCommand::Save, m_archiveTaskPath);
+    switch (m_archiveCommand) {
+    case ArchiveCommand::Save:
+        if (done) {
+            m_strArchivePath = m_archiveTaskPath;
+            setRootText(false);
+        }
+        break;
+    case ArchiveCommand::Open:
+        if (done)
+            m_strArchivePath = m_archiveTaskPath;
+        showOpenedStore();
+        break;
+    case ArchiveCommand::OpenLastRun:
+        showOpenedStore();
+        break;
+    }
 }
 
 // The category nodes and the history view made again from the store; the preview shows nothing

@@ -26,10 +26,11 @@ void CClipDlg::OnSlotCopied(WPARAM digitKey) {
     }
 }
 
+// An archive under way may take longer than the tries: they wait for it without counting.
 void CClipDlg::retrySlotCopies() {
     while (!m_slotRetries.empty()) {
         auto& [digit, tries] = m_slotRetries.front();
-        if (!fileSlotCopy(digit) && ++tries < kSlotRetries)
+        if (!fileSlotCopy(digit) && (m_archiveWorker.joinable() || ++tries < kSlotRetries))
             return;
         m_slotRetries.pop_front();
     }
@@ -41,7 +42,7 @@ void CClipDlg::retrySlotCopies() {
 // keeps a new slot copy from being stored meanwhile; both flags come down on every path.
 // False when the flag is held elsewhere.
 bool CClipDlg::fileSlotCopy(char digit) {
-    if (!g_bSlotReady || m_hook.GetOperXmlStatus() != 0)
+    if (!g_bSlotReady || m_hook.GetOperXmlStatus() != 0 || m_archiveWorker.joinable())
         return false;
     m_hook.SetOperXmlStatus(1);
     g_bSlotReady = false;

@@ -11,6 +11,7 @@
 #include "SysClipBoard.h"
 #include "XmlDocument.h"
 #include "fw/Handle.h"
+#include "fw/Integrity.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
 #include "fw/Window.h"
@@ -18,17 +19,6 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
-
-namespace {
-
-bool modifierHeld() {
-    for (int key : {VK_CONTROL, VK_MENU, VK_SHIFT, VK_LWIN, VK_RWIN})
-        if (GetAsyncKeyState(key) & 0x8000)
-            return true;
-    return false;
-}
-
-}  // namespace
 
 void CClipDlg::OnTreeSelectionChanged() {
     FillClipList(m_tree.GetSelectedItem());
@@ -193,7 +183,20 @@ void CClipDlg::RefreshView() {
     FillClipList(m_tree.GetSelectedItem());
 }
 
+// A window that Windows will not let us send keys to (one running as administrator) gets
+// nothing: the clip waits on the clipboard for the user, and the tray says so.
 void CClipDlg::PasteClip(const std::string& clip, bool plainText) {
+    const fw::WindowProcessLevel target = fw::IntegrityLevelOf(m_hTargetWnd);
+    if (IsWindow(m_hTargetWnd) &&
+        clip::pasteRoute({target.queryable, target.level}, fw::OwnIntegrityLevel()) == clip::PasteRoute::ClipboardOnly) {
+        fw::Trace("paste target runs at a higher level: the clip waits on the clipboard");
+        m_recorder->OwnChange([&] {
+            if (m_hook.SetCurrentClipData)
+                m_hook.SetCurrentClipData(clip.c_str());
+        });
+        m_tray.ShowNotice(fw::toWide(clip::kElevatedTargetText));
+        return;
+    }
     ActivateTargetWindow();
     if (auto paste = plainText ? m_hook.PastePlainText2Window : m_hook.PasteData2Window)
         paste(clip.c_str());
@@ -242,20 +245,12 @@ void CClipDlg::SortByColumn(int column, bool ascending) {
     changeRowsKeepingSelection([&] { m_rows.sortBy(column, ascending); });
 }
 
-// The program in the foreground (the user just worked in it) may hand the foreground on. Only
-// when that is refused are the two threads' input joined, for this one call and never while
-// the user holds a modifier: joining resets the shared key state, which would break a chord.
+// A paste from the list is chosen in our window, which is then in front: Windows lets the
+// program in front hand the foreground on, so no input of threads is ever joined (that would
+// reset the key state a held chord depends on).
 void CClipDlg::ActivateTargetWindow() {
-    if (!IsWindow(m_hTargetWnd) || GetForegroundWindow() == m_hTargetWnd)
-        return;
-    if (SetForegroundWindow(m_hTargetWnd) || modifierHeld())
-        return;
-    const DWORD mine = GetCurrentThreadId();
-    const DWORD target = GetWindowThreadProcessId(m_hTargetWnd, nullptr);
-    if (target != mine && AttachThreadInput(mine, target, TRUE)) {
-        SetForegroundWindow(m_hTargetWnd);
-        AttachThreadInput(mine, target, FALSE);
-    }
+    if (IsWindow(m_hTargetWnd) && GetForegroundWindow() != m_hTargetWnd && !SetForegroundWindow(m_hTargetWnd))
+        fw::ReportFailure("SetForegroundWindow");
 }
 
 bool CClipDlg::handleSearchKeys(HWND window, WPARAM key) {

@@ -6,6 +6,7 @@
 #include "StoreFile.h"
 #include "StoreFormat.h"
 #include "XmlDocument.h"
+#include "fw/Barrier.h"
 #include "fw/Trace.h"
 
 #include <atomic>
@@ -117,6 +118,10 @@ struct CClipRecorder::State {
     std::condition_variable readerReady, storerWake;
     std::atomic<bool> stopping{false};
     HWND reader = nullptr;  // the reader thread's window
+    // The program's own change of the clipboard: under way, and the sequence numbers it spans.
+    bool ownChangeUnderWay = false;
+    DWORD ownChangeFrom = 0, ownChangeTo = 0;
+    std::condition_variable ownChangeDone;
     std::deque<ReadChange> toStore;
     std::deque<Result> results;
     bool resultsPosted = false;
@@ -127,6 +132,7 @@ struct CClipRecorder::State {
     std::atomic<int> missedCount{0};  // copies announced and not recorded
 
     void readChanges();
+    bool isOwnChange(DWORD sequence);
     void read(bool initial);
     void missed(clip::MissReason reason);
     void store(ReadChange change);
@@ -188,6 +194,20 @@ void CClipRecorder::Announce(bool initial) {
         PostMessageW(m_reader, kMsgAnnounce, initial ? 1 : 0, 0);
 }
 
+void CClipRecorder::OwnChange(const std::function<void()>& change) {
+    {
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        m_state->ownChangeUnderWay = true;
+    }
+    const DWORD before = GetClipboardSequenceNumber();
+    fw::Guarded("own clipboard change", change);
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    m_state->ownChangeUnderWay = false;
+    m_state->ownChangeFrom = before;
+    m_state->ownChangeTo = GetClipboardSequenceNumber();
+    m_state->ownChangeDone.notify_all();
+}
+
 std::vector<CClipRecorder::Result> CClipRecorder::TakeResults() {
     std::lock_guard<std::mutex> lock(m_state->mutex);
     std::vector<Result> taken(std::make_move_iterator(m_state->results.begin()),
@@ -241,9 +261,9 @@ void CClipRecorder::State::read(bool initial) {
     const DWORD announced = GetClipboardSequenceNumber();
     if (announced == lastRead)
         return;
-    if (isSysClipSet(paths)) {
+    if (isSysClipSet(paths) || isOwnChange(announced)) {
         lastRead = announced;
-        return;  // the hook library's own change
+        return;  // the hook library's own change, or the main window's
     }
     const Clock::time_point giveUpAt = Clock::now() + clip::kGiveUpAfter;
     std::optional<clip::MissReason> trouble;
@@ -283,6 +303,12 @@ void CClipRecorder::State::read(bool initial) {
         }
         std::this_thread::sleep_for(clip::reopenDelay(attempt));
     }
+}
+
+bool CClipRecorder::State::isOwnChange(DWORD sequence) {
+    std::unique_lock<std::mutex> lock(mutex);
+    ownChangeDone.wait_for(lock, std::chrono::seconds(2), [&] { return !ownChangeUnderWay; });
+    return sequence > ownChangeFrom && sequence <= ownChangeTo;
 }
 
 void CClipRecorder::State::missed(clip::MissReason reason) {

@@ -14,6 +14,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +48,9 @@ public:
     // A change of the clipboard was announced (in the window's thread). `initial`: the
     // contents present when recording begins.
     void Announce(bool initial = false);
+    // Runs `change`, a change of the clipboard the program makes itself (a clip put there for the
+    // user to paste by hand): it is not recorded.
+    void OwnChange(const std::function<void()>& change);
     // The outcomes since the last call, in the order of the changes.
     std::vector<Result> TakeResults();
     // The text a new record is compared with; the window compares and sets it too, from its own

@@ -22,6 +22,14 @@ std::string pictureContent(int width, int height) {
 }
 
 
+PasteRoute pasteRoute(const PasteTarget& target, std::optional<std::uint32_t> ourLevel) {
+    if (!target.queryable)
+        return PasteRoute::ClipboardOnly;
+    if (target.integrityLevel && ourLevel && *target.integrityLevel > *ourLevel)
+        return PasteRoute::ClipboardOnly;
+    return PasteRoute::Keys;
+}
+
 bool isPrivate(const ClipboardMarks& marks) {
     return marks.excludeFromMonitoring || marks.viewerIgnore ||
            (marks.canIncludeInHistory && *marks.canIncludeInHistory == 0);
@@ -73,6 +81,10 @@ std::u16string filterStatus(std::size_t shown, std::size_t total) {
     return utf8ToUtf16(std::to_string(shown) + " / " + std::to_string(total));
 }
 
+std::string archiveProgressText(bool saving, int percent) {
+    return std::string(saving ? "正在保存存档… " : "正在打开存档… ") + std::to_string(percent) + "%";
+}
+
 std::string archiveFailureText(ArchiveResult result, bool saving, std::string_view path) {
     const std::string file(path);
     switch (result) {
@@ -86,6 +98,9 @@ std::string archiveFailureText(ArchiveResult result, bool saving, std::string_vi
         return "剪贴板的存储文件无法读取，存档没有保存。";
     case ArchiveResult::ArchiveUnreadable:
         return "无法读取这个存档（文件不存在、已损坏或不是剪贴板存档）。当前的剪贴内容保持不变。\n" + file;
+    case ArchiveResult::StoreBusy:
+        return saving ? "剪贴板的存储正被另一个程序使用，存档没有保存。请稍后再试。"
+                      : "剪贴板的存储正被另一个程序使用，存档没有打开，当前的剪贴内容保持不变。请稍后再试。";
     case ArchiveResult::WriteFailed:
         return saving ? "存档无法写入（文件夹只读、磁盘已满或文件被占用）。原来的存档保持不变，改动尚未保存。\n" + file
                       : "无法打开存档：数据无法写入剪贴板的存储文件夹。当前的剪贴内容保持不变。\n" + file;

@@ -20,6 +20,20 @@ std::u16string programFolder(std::u16string_view executablePath);
 // taskbar, not a tooltip (compared in any letter case).
 bool isPasteTargetClass(std::string_view className);
 
+// The window a paste from the list is meant for, as far as this program may look at it. Windows
+// refuses input from a normal program to one running at a higher integrity level (as
+// administrator); a process that cannot even be opened for a query is taken to be one.
+struct PasteTarget {
+    bool queryable = true;
+    std::optional<std::uint32_t> integrityLevel;  // unknown when the system does not say
+};
+enum class PasteRoute {
+    Keys,           // the clip goes on the clipboard and Ctrl+V is sent to the window
+    ClipboardOnly,  // the clip goes on the clipboard for the user to paste by hand
+};
+PasteRoute pasteRoute(const PasteTarget& target, std::optional<std::uint32_t> ourLevel);
+inline constexpr std::string_view kElevatedTargetText = "无法粘贴到以管理员身份运行的程序。剪贴板已准备好，可手动粘贴。";
+
 // Row kinds (the row's image) and their content texts.
 enum RowKind { kRowText = 0, kRowPicture = 1, kRowFileList = 2 };
 std::string pictureContent(int width, int height);                   // "picture:size %d*%d"
@@ -57,6 +71,9 @@ inline constexpr std::string_view kPausedSuffix = "(暂停)";
 inline constexpr std::string_view kHideBalloonText = "窗体已隐藏,您可按Alt+C来使其显示";
 inline constexpr std::string_view kHideBalloonTitle = "窗体已隐藏";
 inline constexpr std::string_view kLoadIconError = "load icon error!";
+inline constexpr std::string_view kHooksUnavailableTitle = "快捷键无法使用";
+inline constexpr std::string_view kHooksUnavailableText =
+    "系统拒绝安装键盘和鼠标钩子：Ctrl+数字键、Ctrl+Alt+数字键和 Ctrl+右键菜单暂时不能使用。剪贴板历史照常记录。";
 
 // The program's own page, opened in the user's browser by the homepage command.
 inline constexpr std::wstring_view kHomepageUrl = L"https://dravix.example.com/";
@@ -65,6 +82,8 @@ inline constexpr std::wstring_view kIntroFile = L"Instro.dll";
 // In the user's store folder: the intro was switched off where its file could not be deleted.
 inline constexpr std::string_view kIntroOffMarker = "intro.off";
 
+// The status line while an archive is saved or opened: "正在保存存档… 37%".
+std::string archiveProgressText(bool saving, int percent);
 // What the user is told when an archive could not be saved or opened; empty for success.
 std::string archiveFailureText(ArchiveResult result, bool saving, std::string_view path);
 

@@ -63,6 +63,16 @@ void CClipTrayIcon::ReportMissedCopy(clip::MissReason reason) {
     ShowBalloonTip(fw::toWide(clip::missText(reason)), fw::toWide(clip::kMissedCopyTitle), NIIF_WARNING, 10);
 }
 
+void CClipTrayIcon::ReportHooksUnavailable() {
+    fw::Trace("tray balloon: hooks unavailable");
+    ShowBalloonTip(fw::toWide(clip::kHooksUnavailableText), fw::toWide(clip::kHooksUnavailableTitle), NIIF_WARNING, 10);
+}
+
+void CClipTrayIcon::ShowNotice(const std::wstring& text) {
+    fw::Trace("tray balloon: %s", fw::toUtf8(text).c_str());
+    ShowBalloonTip(text, L"Dravix", NIIF_INFO, 10);
+}
+
 void CClipTrayIcon::showMainWindow(bool foreground) {
     ShowWindow(m_hMainWnd, SW_SHOW);
     ShowWindow(m_hMainWnd, SW_RESTORE);

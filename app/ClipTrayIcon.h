@@ -24,6 +24,10 @@ public:
     void NoteRecorded(const std::string& stamp);
     // A copy was announced and not recorded: a balloon says why, once for each reason in a run.
     void ReportMissedCopy(clip::MissReason reason);
+    // The hooks could not be set: the chords and the clip menu do not work.
+    void ReportHooksUnavailable();
+    // A balloon with news for the user.
+    void ShowNotice(const std::wstring& text);
 
     LRESULT OnTrayNotification(WPARAM id, LPARAM mouseMessage) override;
     void OnCommand(UINT command) override;

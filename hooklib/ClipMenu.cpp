@@ -6,7 +6,7 @@
 #include "Protocol.h"
 #include "RemoteList.h"
 #include "SharedState.h"
-#include "fw/Barrier.h"
+#include "fw/ScopeExit.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
 
@@ -16,10 +16,6 @@ namespace {
 
 constexpr int kIconSize = 16;
 constexpr int kThumbnailSize = 32;
-
-// Where the menu opens: the point of the button's release (the menu itself is shown from a
-// timer, after the hook has returned).
-POINT g_menuPoint = {};
 
 // The thread's own view (it has seen the key) or the keyboard's (the click may land in a window
 // of a thread that did not get the key).
@@ -56,7 +52,8 @@ void loadMenuBitmaps(COLORREF background) {
     }
 }
 
-// The rows of the main window's list as items, with the image of their kind.
+// The rows of the main window's list as items, with the image of their kind. A main window that
+// does not hand them over in time leaves one disabled item that says so.
 void fillFromList(CMenuEx& menu, HWND main, HWND list) {
     const auto started = std::chrono::steady_clock::now();
     std::vector<RemoteRow> rows;
@@ -67,6 +64,13 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
     case RemoteReadResult::NotReleased:
         MessageBoxW(nullptr, L"free memory fail", nullptr, MB_OK);
         break;
+    case RemoteReadResult::Busy: {
+        fw::Trace("clip menu: the main window did not answer in time");
+        const std::wstring text(clipmenu::kBusyText.begin(), clipmenu::kBusyText.end());
+        menu.AppendClipItem(clipmenu::kBusyCommand, text, kIconSize, kIconSize, nullptr);
+        EnableMenuItem(menu.handle(), clipmenu::kBusyCommand, MF_BYCOMMAND | MF_GRAYED);
+        return;
+    }
     case RemoteReadResult::Read:
         break;
     }
@@ -99,50 +103,50 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
     fw::Trace("clip menu commands:%s", commands.c_str());
 }
 
-// With Shift held as the item was chosen, the clip's text alone.
-void pasteChoice(UINT command) {
-    const std::optional<clipmenu::Choice> choice = clipmenu::choiceForCommand(command);
+// The menu at `at`; the clip chosen (its text alone with Shift held as it was chosen) is pasted
+// into `target`, the window the user clicked. Whatever the outcome, the next Ctrl+right-click
+// opens a menu again.
+void showClipMenu(CMenuHookWnd& owner, POINT at, HWND target) {
+    fw::ScopeExit closed([] { InterlockedExchange(&g_bMenuPending, 0); });
+    CMenuEx menu;
+    loadMenuBitmaps(menu.background());
+    HWND main = findMainWindow();
+    HWND list = main ? GetDlgItem(main, store::kMainListId) : nullptr;
+    if (list && menu.handle())
+        fillFromList(menu, main, list);
+    if (!menu.handle())
+        return;
+    fw::Trace("clip menu shown with %d items", GetMenuItemCount(menu.handle()));
+    const UINT chosen = owner.Track(menu, at);
+    fw::Trace("clip menu closed: %u; %d thumbnails read in %lld ms", chosen, menu.thumbnailsLoaded(),
+              menu.thumbnailMilliseconds());
+    const std::optional<clipmenu::Choice> choice = clipmenu::choiceForCommand(chosen);
     if (!choice)
         return;
     theClipboard.m_nHistoryIndex = choice->historyNumber;
-    theClipboard.pasteFromClipboard(choice->clip, (GetKeyState(VK_SHIFT) & 0x8000) != 0);
-    InterlockedExchange(&g_bMenuPending, 0);
-}
-
-void CALLBACK timerProcShowMenu(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    fw::Guarded("clip menu", [] {
-        CMenuEx menu;
-        loadMenuBitmaps(menu.background());
-        HWND main = findMainWindow();
-        HWND list = main ? GetDlgItem(main, store::kMainListId) : nullptr;
-        if (list && menu.handle())
-            fillFromList(menu, main, list);
-        if (!menu.handle())
-            return;
-        CMenuHookWnd owner;
-        fw::Trace("clip menu shown with %d items", GetMenuItemCount(menu.handle()));
-        const UINT chosen = owner.Track(menu, g_menuPoint);
-        fw::Trace("clip menu closed: %u; %d thumbnails read in %lld ms", chosen, menu.thumbnailsLoaded(),
-                  menu.thumbnailMilliseconds());
-        pasteChoice(chosen);
-    });
+    theClipboard.pasteFromClipboard(choice->clip, (GetKeyState(VK_SHIFT) & 0x8000) != 0, target);
 }
 
 }  // namespace
 
+// The button goes down in a window that may not be in front; the menu is for the top-level
+// window under the pointer, and the paste goes there.
 bool HandleClipMenuMouse(WPARAM message, const MOUSEHOOKSTRUCT& record) {
-    if (!isControlDown())
+    switch (clipmenu::mouseAction(static_cast<unsigned>(message), isControlDown())) {
+    case clipmenu::MouseAction::PassOn:
         return false;
-    if (message == WM_RBUTTONDOWN) {
+    case clipmenu::MouseAction::Take:
         InterlockedExchange(&g_bMenuPending, 0);
         return true;  // the application never sees it, menu or not
+    case clipmenu::MouseAction::TakeAndOpen:
+        break;
     }
-    // One menu at a time in the whole desktop until a choice is made or the button goes down again.
+    // One menu at a time in the whole desktop until it closes or the button goes down again.
     if (InterlockedCompareExchange(&g_bMenuPending, 1, 0) != 0)
         return true;
-    g_menuPoint = record.pt;
-    if (!SetTimer(nullptr, 0, 0, timerProcShowMenu))
+    const POINT at = record.pt;
+    HWND target = GetAncestor(record.hwnd, GA_ROOT);
+    if (!CMenuHookWnd::Post([at, target](CMenuHookWnd& owner) { showClipMenu(owner, at, target); }))
         InterlockedExchange(&g_bMenuPending, 0);
     return true;
 }

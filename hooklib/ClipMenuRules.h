@@ -32,4 +32,14 @@ struct Choice {
 };
 std::optional<Choice> choiceForCommand(unsigned command);
 
+// What the mouse hook does with a right-button message (client or non-client area) while Ctrl is
+// held: every press, double click included, is taken from the application (it would activate it
+// or open its own menu), and the release opens the clip menu. Without Ctrl everything passes.
+enum class MouseAction { PassOn, Take, TakeAndOpen };
+MouseAction mouseAction(unsigned message, bool controlDown);
+
+// The one item of a menu whose rows the main window did not hand over in time: disabled.
+inline constexpr unsigned kBusyCommand = 997999;
+inline constexpr std::u16string_view kBusyText = u"Dravix 正忙，请稍后再试";
+
 }  // namespace clipmenu

@@ -114,7 +114,7 @@ bool CMyClipboard::SetClipData(std::string_view clip, bool plainText) {
 // The user's clipboard is kept as the clip "tempFile" (an empty clipboard leaves no old
 // "tempFile" behind) and the clipboard is emptied.
 void CMyClipboard::SaveTempClip() {
-    storeClipboard(kTempClipName, GetActiveWindow(), true);
+    storeClipboard(kTempClipName, findMainWindow(), true);
 }
 
 int CMyClipboard::SaveBitmapFile(HBITMAP bitmap, const std::string& path) {

@@ -2,7 +2,9 @@
 // No exception may leave a hook procedure, a timer procedure or an export into the caller, and
 // nothing here shows a window or ends the process it was loaded into.
 #include "ClipMenu.h"
+#include "FileSystem.h"
 #include "HotkeyRules.h"
+#include "MenuEx.h"
 #include "MyClipboard.h"
 #include "Protocol.h"
 #include "SharedState.h"
@@ -12,13 +14,18 @@
 #include "fw/Barrier.h"
 #include "fw/Handle.h"
 #include "fw/ScopeExit.h"
+#include "fw/Trace.h"
 
 using namespace store;
 
 namespace {
 
+// In the thread that receives the keys, the state of the keys as that thread has seen them.
+// The hooks may also run in the thread that installed them, for keys meant for another
+// program (a 32-bit application on 64-bit Windows): there only the keyboard itself tells.
 bool isKeyDown(int virtualKey) {
-    return (GetKeyState(virtualKey) & 0x8000) != 0;
+    const bool keysThread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr) == GetCurrentThreadId();
+    return ((keysThread ? GetKeyState(virtualKey) : GetAsyncKeyState(virtualKey)) & 0x8000) != 0;
 }
 
 void freeMenuBitmaps() {
@@ -42,13 +49,16 @@ void reportDamage(const std::string&) {
 
 }  // namespace
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         g_hLibrary = instance;
         DisableThreadLibraryCalls(instance);
         setDamageReporter(reportDamage);
-    } else if (reason == DLL_PROCESS_DETACH) {
+        files::setFailureReporter([](const char* call, unsigned long error) { fw::ReportFailure(call, error); });
+    } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+        // Unloaded, not the process ending: what this library made in the process goes.
         freeMenuBitmaps();
+        CMenuHookWnd::UnregisterClass();
     }
     return TRUE;
 }
@@ -87,17 +97,25 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
 }
 
 LRESULT CALLBACK MouseProc(int code, WPARAM message, LPARAM record) {
-    if (code >= 0 && (message == WM_RBUTTONDOWN || message == WM_RBUTTONUP) &&
+    const bool rightButton = message == WM_RBUTTONDOWN || message == WM_RBUTTONUP || message == WM_RBUTTONDBLCLK ||
+                             message == WM_NCRBUTTONDOWN || message == WM_NCRBUTTONUP || message == WM_NCRBUTTONDBLCLK;
+    if (code >= 0 && rightButton &&
         fw::Guarded("MouseProc", false,
                     [&] { return HandleClipMenuMouse(message, *reinterpret_cast<const MOUSEHOOKSTRUCT*>(record)); }))
         return 1;
     return CallNextHookEx(g_hMouseHook, code, message, record);
 }
 
+// 1 when both hooks are in place; a hook that could not be set is reported, and then the slot
+// chords or the clip menu do not work.
 int WINAPI installhook(HWND) {
     g_hKeyboardHook = SetWindowsHookExW(WH_KEYBOARD, KeyboardProc, g_hLibrary, 0);
+    if (!g_hKeyboardHook)
+        fw::ReportFailure("SetWindowsHookExW(WH_KEYBOARD)");
     g_hMouseHook = SetWindowsHookExW(WH_MOUSE, MouseProc, g_hLibrary, 0);
-    return 1;
+    if (!g_hMouseHook)
+        fw::ReportFailure("SetWindowsHookExW(WH_MOUSE)");
+    return g_hKeyboardHook && g_hMouseHook ? 1 : 0;
 }
 
 int WINAPI UnHook() {
@@ -134,7 +152,7 @@ HANDLE WINAPI SetCurrentClipData(const char* clipName) {
         fw::ScopeExit removeKey([&] { fw::Guarded("SetCurrentClipData", [&] { RemoveKey(status, kSysClipKey); }); });
         theClipboard.SaveTempClip();
         theClipboard.SetClipData(clipName);
-        fw::ClipboardScope clipboard(GetActiveWindow());
+        fw::ClipboardScope clipboard(findMainWindow());
         return clipboard.isOpen() ? GetClipboardData(CF_BITMAP) : nullptr;
     });
 }

@@ -44,10 +44,10 @@ void sendChord(const std::vector<hotkey::ChordKey>& chord) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-std::string activeWindowClass() {
+std::string windowClass(HWND window) {
     wchar_t className[255] = {};
-    if (HWND active = GetActiveWindow())
-        GetClassNameW(active, className, 255);
+    if (window)
+        GetClassNameW(window, className, 255);
     std::string narrow;
     for (const wchar_t* c = className; *c; ++c)
         narrow += *c < 128 ? static_cast<char>(*c) : '?';
@@ -87,7 +87,7 @@ void CMyClipboard::SendEditChord(char letter) {
     if (letter == 'V')
         chord = hotkey::pasteChord();
     else if (letter == 'C')
-        chord = hotkey::copyChord(hotkey::isMozillaClass(activeWindowClass()));
+        chord = hotkey::copyChord(hotkey::isMozillaClass(windowClass(GetForegroundWindow())));
     else
         return;
     if (isPhysicallyDown(VK_CONTROL))
@@ -98,9 +98,15 @@ void CMyClipboard::SendEditChord(char letter) {
     sendChord(chord);
 }
 
-bool CMyClipboard::start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys, bool plainText) {
+// The chord's target is the window it was meant for: the foreground window for a key chord, the
+// window clicked for the clip menu. The hook may run in a thread of another program (on 64-bit
+// Windows a 32-bit application's keys come to the thread that installed the hooks), so the
+// target is never this thread's active window.
+bool CMyClipboard::start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys, bool plainText,
+                         HWND target) {
     fw::Trace("chord %d begins%s", static_cast<int>(kind), plainText ? ", text only" : "");
-    m_pending = Pending{kind, std::move(clip), plainText, GetForegroundWindow(), std::move(heldKeys), GetTickCount(), 0, chord};
+    m_pending = Pending{kind,           std::move(clip), plainText, target ? target : GetForegroundWindow(),
+                        std::move(heldKeys), GetTickCount(), 0,      chord};
     if (startTimer(kPollMs, timerProcKeysReleased))
         return true;
     finish(false);
@@ -130,9 +136,9 @@ UINT_PTR CMyClipboard::PasteSlot(int slotKey, int physicalKey) {
                           {physicalKey, VK_CONTROL, VK_MENU});
 }
 
-bool CMyClipboard::pasteFromClipboard(std::string_view clip, bool plainText) {
+bool CMyClipboard::pasteFromClipboard(std::string_view clip, bool plainText, HWND target) {
     const LONG chord = beginChord();
-    return chord && start(chord, Kind::PasteClip, std::string(clip), {VK_MENU, VK_SHIFT}, plainText);
+    return chord && start(chord, Kind::PasteClip, std::string(clip), {VK_MENU, VK_SHIFT}, plainText, target);
 }
 
 void CALLBACK CMyClipboard::timerProcKeysReleased(HWND, UINT, UINT_PTR timer, DWORD) {

@@ -1,6 +1,7 @@
 #include "MenuEx.h"
 
 #include "SharedState.h"
+#include "fw/Barrier.h"
 #include "fw/Trace.h"
 
 #include <chrono>
@@ -134,44 +135,86 @@ void CMenuEx::DrawItem(const DRAWITEMSTRUCT& item) {
     SetBkMode(dc, oldMode);
 }
 
-CMenuHookWnd::CMenuHookWnd() {
+namespace {
+
+constexpr UINT kMsgRun = WM_APP + 1;
+
+}  // namespace
+
+bool CMenuHookWnd::Post(Work work) {
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = g_hLibrary;
     windowClass.lpszClassName = kHookWindowClass;
-    RegisterClassW(&windowClass);  // a second registration in the process fails harmlessly
-    m_hWnd = CreateWindowExW(WS_EX_TOOLWINDOW, kHookWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, g_hLibrary,
-                             nullptr);
-    if (!m_hWnd)
+    if (!RegisterClassW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        fw::ReportFailure("RegisterClassW");
+        return false;
+    }
+    std::unique_ptr<CMenuHookWnd> owner(new CMenuHookWnd(std::move(work)));
+    if (!CreateWindowExW(WS_EX_TOOLWINDOW, kHookWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, g_hLibrary,
+                         owner.get())) {
         fw::ReportFailure("CreateWindowExW");
+        return false;
+    }
+    CMenuHookWnd* window = owner.release();  // the window owns it from now on
+    window->m_ownedByWindow = true;
+    if (PostMessageW(window->m_hWnd, kMsgRun, 0, 0))
+        return true;
+    fw::ReportFailure("PostMessageW");
+    DestroyWindow(window->m_hWnd);
+    return false;
 }
 
-CMenuHookWnd::~CMenuHookWnd() {
-    if (m_hWnd)
-        DestroyWindow(m_hWnd);
+void CMenuHookWnd::UnregisterClass() {
+    ::UnregisterClassW(kHookWindowClass, g_hLibrary);
 }
 
 UINT CMenuHookWnd::Track(CMenuEx& menu, POINT at) {
-    if (!m_hWnd)
-        return 0;
     menu.SetOwner(m_hWnd);
-    SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&menu));
+    m_menu = &menu;
     g_pTrackingMenu = &menu;
+    SetForegroundWindow(m_hWnd);
     const UINT chosen = menu.TrackClipMenu(TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, m_hWnd, nullptr);
+    PostMessageW(m_hWnd, WM_NULL, 0, 0);
     g_pTrackingMenu = nullptr;
-    SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
+    m_menu = nullptr;
     return chosen;
 }
 
 LRESULT CALLBACK CMenuHookWnd::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* menu = reinterpret_cast<CMenuEx*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (menu && message == WM_MEASUREITEM) {
-        menu->MeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
-        return TRUE;
+    if (message == WM_NCCREATE) {
+        auto* created = static_cast<CMenuHookWnd*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        created->m_hWnd = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
     }
-    if (menu && message == WM_DRAWITEM) {
-        menu->DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        return TRUE;
+    auto* self = reinterpret_cast<CMenuHookWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcW(window, message, wParam, lParam);
+    switch (message) {
+    case kMsgRun:
+        if (Work work = std::move(self->m_work))
+            fw::Guarded("clip menu", [&] { work(*self); });
+        DestroyWindow(window);
+        return 0;
+    case WM_MEASUREITEM:
+        if (self->m_menu) {
+            self->m_menu->MeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+            return TRUE;
+        }
+        break;
+    case WM_DRAWITEM:
+        if (self->m_menu) {
+            self->m_menu->DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        }
+        break;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        if (self->m_ownedByWindow)
+            delete self;
+        break;
+    default:
+        break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,20 +60,35 @@ private:
     const COLORREF m_text;
 };
 
-// The window that owns a clip menu in the thread that shows it: measure and draw requests go to
-// the menu it tracks. (g_pTrackingMenu names that menu too, but it lives in the section all
-// processes share; the window keeps its own pointer, valid in this process.)
+// The hidden window that owns a clip menu in the thread that shows it. It is made by the mouse
+// hook and runs its work from a message of its own (an application whose loop fetches only its
+// own windows' messages would never run a thread timer), then goes. While it tracks a menu the
+// menu's measure and draw requests go to that menu. (g_pTrackingMenu names the menu too, but it
+// lives in the section all processes share; the window keeps its own pointer.)
 class CMenuHookWnd {
 public:
-    CMenuHookWnd();
-    ~CMenuHookWnd();
-    CMenuHookWnd(const CMenuHookWnd&) = delete;
-    CMenuHookWnd& operator=(const CMenuHookWnd&) = delete;
+    using Work = std::function<void(CMenuHookWnd&)>;
+    // A window of this thread that will run `work` once the thread gets to its messages; false
+    // when the window cannot be made.
+    static bool Post(Work work);
+    // The window class goes with the library: a later library at the same address must not
+    // meet a class whose procedure is gone.
+    static void UnregisterClass();
+
     HWND hwnd() const { return m_hWnd; }
-    // Shows `menu` at a screen point and returns the chosen command (0: dismissed).
+    // Shows `menu` at a screen point and returns the chosen command (0: dismissed). The owner is
+    // made the foreground window first, and WM_NULL is posted to it after: otherwise a menu of a
+    // window that is not in front neither closes on a click elsewhere nor gets the keys.
     UINT Track(CMenuEx& menu, POINT at);
 
 private:
+    explicit CMenuHookWnd(Work work) : m_work(std::move(work)) {}
+    CMenuHookWnd(const CMenuHookWnd&) = delete;
+    CMenuHookWnd& operator=(const CMenuHookWnd&) = delete;
     static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
+
     HWND m_hWnd = nullptr;
+    Work m_work;
+    CMenuEx* m_menu = nullptr;  // the menu being tracked
+    bool m_ownedByWindow = false;  // deleted with its window
 };

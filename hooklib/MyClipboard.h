@@ -31,8 +31,9 @@ public:
     // digit for a keypad chord); the work is done in timers after the user let go of the chord.
     void CopyToSlot(int slotKey, int physicalKey);
     UINT_PTR PasteSlot(int slotKey, int physicalKey);
-    // False when another chord is being carried out.
-    bool pasteFromClipboard(std::string_view clip, bool plainText = false);
+    // The clip pasted into `target` (null: the foreground window); false when another chord is
+    // being carried out.
+    bool pasteFromClipboard(std::string_view clip, bool plainText = false, HWND target = nullptr);
     static void SendEditChord(char letter);
     // SysClip and PressNum gone from the status file.
     void removeStatusKeys();
@@ -61,7 +62,8 @@ private:
     };
 
     int storeClipboard(std::string_view clip, HWND openFor, bool emptyAfterwards);
-    bool start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys, bool plainText = false);
+    bool start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys, bool plainText = false,
+               HWND target = nullptr);
     void act();
     void finish(bool posted);
     static void CALLBACK timerProcKeysReleased(HWND, UINT, UINT_PTR, DWORD);

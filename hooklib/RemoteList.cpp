@@ -13,6 +13,11 @@
 
 namespace {
 
+// A message to the main window or its list, answered in time or not at all.
+bool ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& answer) {
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_BLOCK | SMTO_ABORTIFHUNG, kRemoteAnswerMs, &answer) != 0;
+}
+
 constexpr int kContentUnits = 40;  // read of column 0
 constexpr int kNumberUnits = 24;   // read of column 2
 constexpr int kTextCapacity = 100;  // characters the list may write per text
@@ -93,8 +98,10 @@ bool readRows(HWND list, HANDLE process, int count, RemoteBlock& records, Remote
         return false;
     for (int row = 0; row < count; ++row) {
         char* record = records.address() + static_cast<std::size_t>(row * 2) * sizeof(Item);
-        SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(record));
-        SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(record + sizeof(Item)));
+        DWORD_PTR answer = 0;
+        if (!ask(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(record), answer) ||
+            !ask(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(record + sizeof(Item)), answer))
+            return false;
     }
     std::vector<char16_t> text(static_cast<std::size_t>(count) * 2 * kTextCapacity);
     if (!ReadProcessMemory(process, texts.address(), text.data(), text.size() * sizeof(char16_t), nullptr) ||
@@ -134,9 +141,7 @@ bool askMainWindow(HWND main, int count, std::vector<RemoteRow>& rows) {
     header->capacity = static_cast<std::uint32_t>(count);
     header->count = 0;
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(main, store::kMsgCopyListRows, GetCurrentProcessId(), static_cast<LPARAM>(request),
-                             SMTO_BLOCK | SMTO_ABORTIFHUNG, 3000, &answer) ||
-        answer == 0)
+    if (!ask(main, store::kMsgCopyListRows, GetCurrentProcessId(), static_cast<LPARAM>(request), answer) || answer == 0)
         return false;
     const auto* records = reinterpret_cast<const store::ListRowRecord*>(header + 1);
     const std::uint32_t written = std::min<std::uint32_t>(header->count, static_cast<std::uint32_t>(count));
@@ -155,17 +160,22 @@ bool askMainWindow(HWND main, int count, std::vector<RemoteRow>& rows) {
 }  // namespace
 
 RemoteReadResult readListRowsReversed(HWND main, HWND list, std::vector<RemoteRow>& rows) {
-    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    if (count <= 0)
+    DWORD_PTR count = 0;
+    if (!ask(list, LVM_GETITEMCOUNT, 0, 0, count))
+        return RemoteReadResult::Busy;
+    if (count == 0)
         return RemoteReadResult::Read;
-    if (askMainWindow(main, count, rows))
+    if (askMainWindow(main, static_cast<int>(count), rows))
         return RemoteReadResult::Read;
     rows.clear();
     return readListRowsByMessages(list, rows);
 }
 
 RemoteReadResult readListRowsByMessages(HWND list, std::vector<RemoteRow>& rows) {
-    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    DWORD_PTR answer = 0;
+    if (!ask(list, LVM_GETITEMCOUNT, 0, 0, answer))
+        return RemoteReadResult::Busy;
+    const int count = static_cast<int>(answer);
     DWORD processId = 0;
     GetWindowThreadProcessId(list, &processId);
     fw::UniqueKernelObject process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
@@ -184,10 +194,10 @@ RemoteReadResult readListRowsByMessages(HWND list, std::vector<RemoteRow>& rows)
         records.release();
         return RemoteReadResult::NoMemory;
     }
-    if (small)
-        readRows<std::uint32_t>(list, process.get(), count, records, texts, rows);
-    else
-        readRows<std::uint64_t>(list, process.get(), count, records, texts, rows);
+    const bool read = small ? readRows<std::uint32_t>(list, process.get(), count, records, texts, rows)
+                            : readRows<std::uint64_t>(list, process.get(), count, records, texts, rows);
     const bool released = texts.release() & records.release();
+    if (!read)
+        return RemoteReadResult::Busy;
     return released ? RemoteReadResult::Read : RemoteReadResult::NotReleased;
 }

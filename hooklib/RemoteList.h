@@ -3,7 +3,8 @@
 // block in one message; a main window that does not answer is read row by row with list-view
 // messages through two blocks of memory reserved in its process, the records laid out as that
 // process lays out LVITEMW (32 or 64 bits). Across processes a message costs about half a
-// millisecond under Wine: two per row would keep a long menu waiting for a second.
+// millisecond under Wine: two per row would keep a long menu waiting for a second. Every message
+// waits for the main window a bounded time: the application the menu opens in waits with it.
 #pragma once
 
 #include <windows.h>
@@ -17,7 +18,10 @@ struct RemoteRow {
     int image = -1;
 };
 
-enum class RemoteReadResult { Read, NoMemory, NotReleased };
+enum class RemoteReadResult { Read, NoMemory, NotReleased, Busy };
+
+// How long the application waits for the main window's answer to one message.
+inline constexpr UINT kRemoteAnswerMs = 500;
 
 // The rows from the last to the first (the order of the clip menu).
 RemoteReadResult readListRowsReversed(HWND main, HWND list, std::vector<RemoteRow>& rows);

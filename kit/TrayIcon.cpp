@@ -1,6 +1,7 @@
 #include "TrayIcon.h"
 
 #include "fw/Barrier.h"
+#include "fw/Trace.h"
 
 #include <shellapi.h>
 
@@ -23,8 +24,11 @@ CTrayIcon::CTrayIcon() {
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = kWindowClass;
-    RegisterClassW(&windowClass);
+    if (!RegisterClassW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        fw::ReportFailure("RegisterClassW");
     m_window = CreateWindowExW(0, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, windowClass.hInstance, this);
+    if (!m_window)
+        fw::ReportFailure("CreateWindowExW");
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 }
 
@@ -60,6 +64,8 @@ bool CTrayIcon::Create(const std::wstring& tooltip, HWND parent, UINT iconId, UI
     m_tooltip = tooltip;
     m_icon = loadIcon(iconId);
     m_added = notify(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    if (!m_added)
+        fw::ReportFailure("Shell_NotifyIconW");
     return m_added;
 }
 

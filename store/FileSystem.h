@@ -10,6 +10,11 @@
 
 namespace store::files {
 
+// Who hears of a file operation the system refused (the call and the system's error code): each
+// deliverable traces it in its own way. Without one nothing is said.
+using FailureReporter = void (*)(const char* call, unsigned long error);
+void setFailureReporter(FailureReporter reporter);
+
 bool exists(const std::string& path);
 bool isReadable(const std::string& path);
 bool isFolder(const std::string& path);

@@ -85,6 +85,8 @@ bool writeAtomically(const std::string& path, std::string_view bytes) {
     return false;
 }
 
+void setFailureReporter(FailureReporter) {}
+
 bool replace(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }

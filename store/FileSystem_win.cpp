@@ -121,12 +121,31 @@ bool writeAtomically(const std::string& path, std::string_view bytes) {
     return false;
 }
 
+namespace {
+
+FailureReporter g_failureReporter = nullptr;
+
+bool reportFailure(const char* call) {
+    const DWORD error = GetLastError();
+    if (g_failureReporter)
+        g_failureReporter(call, error);
+    return false;
+}
+
+}  // namespace
+
+void setFailureReporter(FailureReporter reporter) {
+    g_failureReporter = reporter;
+}
+
 bool replace(const std::string& from, const std::string& to) {
     const std::wstring source = utf8ToWide(from), target = utf8ToWide(to);
     // A read-only file is not replaced (Windows refuses it; Wine would not, so we ask first).
     const DWORD attributes = GetFileAttributesW(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        return false;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return reportFailure("MoveFileExW");
+    }
     // A reader that does not share deletion (a virus scanner, an editor) blocks the move for a
     // moment; our own readers share it and never do.
     for (int attempt = 0; attempt < 200; ++attempt) {
@@ -134,14 +153,15 @@ bool replace(const std::string& from, const std::string& to) {
             return true;
         const DWORD error = GetLastError();
         if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
-            return false;
+            return reportFailure("MoveFileExW");
         Sleep(10);
     }
-    return false;
+    return reportFailure("MoveFileExW");
 }
 
 bool rename(const std::string& from, const std::string& to) {
-    return MoveFileExW(utf8ToWide(from).c_str(), utf8ToWide(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    return MoveFileExW(utf8ToWide(from).c_str(), utf8ToWide(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0 ||
+           reportFailure("MoveFileExW");
 }
 
 bool copy(const std::string& from, const std::string& to) {

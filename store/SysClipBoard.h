@@ -24,7 +24,11 @@ enum class ArchiveResult {
     StoreUnreadable,    // save: the store's index cannot be read
     ArchiveUnreadable,  // open: nothing of the archive could be read
     WriteFailed,        // a file or folder could not be written; what was there is kept
+    StoreBusy,          // the store lock could not be had: nothing was touched
 };
+
+// Told after each file an archive command copies: how many are done, of how many.
+using ArchiveProgress = std::function<void(std::size_t done, std::size_t total)>;
 
 // What became of the previous run's store at start-up.
 enum class KeptRun {
@@ -91,8 +95,8 @@ public:
     // The newest kept run's archive, or "" when none is kept.
     std::string newestKeptRun() const;
     std::string runsFolder() const;
-    ArchiveResult saveArchive(const std::string& path) const;
-    ArchiveResult openArchive(const std::string& path) const;
+    ArchiveResult saveArchive(const std::string& path, const ArchiveProgress& progress = nullptr) const;
+    ArchiveResult openArchive(const std::string& path, const ArchiveProgress& progress = nullptr) const;
 
     // The category names (AddNew elements) in order; empty when the index cannot be read.
     std::vector<std::string> categoryNames() const;

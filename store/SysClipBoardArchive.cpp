@@ -17,19 +17,40 @@ using namespace store;
 namespace {
 
 // Copies, from one folder to another, the data file of each element that names one ("-time"
-// elements give the clip's bitmap). Names that are not plain file names are skipped, and so
-// are files that are not there (listed once, rather than tried one by one).
-bool copyElementFiles(const std::vector<RootElement>& elements, const std::string& from, const std::string& to) {
+// elements give the clip's bitmap), telling `progress` after each. Names that are not plain
+// file names are skipped, and so are files that are not there (listed once, rather than tried
+// one by one).
+bool copyElementFiles(const std::vector<RootElement>& elements, const std::string& from, const std::string& to,
+                      const ArchiveProgress& progress) {
     std::unordered_set<std::string> present;
     for (const std::string& file : files::filesIn(from))
         present.insert(asciiLower(file));
+    std::vector<std::string> copies;
     for (const RootElement& element : elements) {
         const std::string file = archiveFileForElement(element.name);
-        if (isPlainFileName(file) && present.count(asciiLower(file)) &&
-            !files::copy(joinPath(from, file), joinPath(to, file)))
+        if (isPlainFileName(file) && present.count(asciiLower(file)))
+            copies.push_back(file);
+    }
+    for (std::size_t done = 0; done < copies.size(); ++done) {
+        if (!files::copy(joinPath(from, copies[done]), joinPath(to, copies[done])))
             return false;
+        if (progress)
+            progress(done + 1, copies.size());
     }
     return true;
+}
+
+// The elements of `now` that `before` did not have with the same text: their files may have
+// changed since they were copied.
+std::vector<RootElement> changedSince(const std::vector<RootElement>& before, const std::vector<RootElement>& now) {
+    std::unordered_set<std::string> seen;
+    for (const RootElement& element : before)
+        seen.insert(element.name + '\0' + element.text);
+    std::vector<RootElement> changed;
+    for (const RootElement& element : now)
+        if (!seen.count(element.name + '\0' + element.text))
+            changed.push_back(element);
+    return changed;
 }
 
 // A store document holding `elements` in order.
@@ -97,21 +118,19 @@ bool putInPlace(const std::string& staged, const std::string& folder, const std:
 }
 
 // Fills a fresh folder beside `folder` with the element files from `source`; empty on failure.
-std::string stageFolder(const std::vector<RootElement>& elements, const std::string& source, const std::string& folder) {
+std::string stageFolder(const std::vector<RootElement>& elements, const std::string& source, const std::string& folder,
+                        const ArchiveProgress& progress) {
     const std::string staged = files::temporarySibling(folder);
-    if (files::createFolder(staged) && copyElementFiles(elements, source, staged))
+    if (files::createFolder(staged) && copyElementFiles(elements, source, staged, progress))
         return staged;
     files::deleteTree(staged);
     return {};
 }
 
-// `elements` become the index at `indexPath` and their files, copied from `source`, the clip
-// files of `folder`: all of it, or nothing changes.
-ArchiveResult writeStore(const std::vector<RootElement>& elements, std::size_t expectedSize, const std::string& source,
-                         const std::string& folder, const std::string& indexPath) {
-    const std::string staged = stageFolder(elements, source, folder);
-    if (staged.empty())
-        return ArchiveResult::WriteFailed;
+// The staged files and `elements` as the index at `indexPath` take the place of the clip files
+// of `folder` and the old index: all of it, or nothing changes. The staged folder goes.
+ArchiveResult putStoreInPlace(const std::string& staged, const std::vector<RootElement>& elements,
+                              std::size_t expectedSize, const std::string& folder, const std::string& indexPath) {
     const std::string stagedIndex = files::temporarySibling(indexPath);
     if (!files::writeAtomically(stagedIndex, storeText(elements, expectedSize))) {
         files::deleteTree(staged);
@@ -129,27 +148,52 @@ bool overlapsStore(const std::string& archiveFolder, const StorePaths& paths) {
 
 }  // namespace
 
-ArchiveResult CSysClipBoard::saveArchive(const std::string& path) const {
+// The store's files are copied without holding the store lock, so that the program and the
+// chords in other applications go on meanwhile. Under the lock at the end, the files of what
+// changed since are copied again, and the index of that moment becomes the archive's.
+ArchiveResult CSysClipBoard::saveArchive(const std::string& path, const ArchiveProgress& progress) const {
     if (!hasArchiveExtension(path))
         return ArchiveResult::NotAnArchive;
     const std::string folder = archiveDataFolder(path);
     if (overlapsStore(folder, m_paths))
         return ArchiveResult::OverlapsStore;
-    StoreLock lock;
-    XmlDocument index;
-    if (readStoreFile(m_paths.indexFile(), index) == FileState::Unreadable)
-        return ArchiveResult::StoreUnreadable;
+    std::vector<RootElement> elements;
+    {
+        StoreLock lock;
+        XmlDocument index;
+        if (!lock.held())
+            return ArchiveResult::StoreBusy;
+        if (readStoreFile(m_paths.indexFile(), index) == FileState::Unreadable)
+            return ArchiveResult::StoreUnreadable;
+        elements = rootElements(index);
+    }
     const std::size_t parent = folder.find_last_of("\\/");
     if (parent != std::string::npos && parent > 0)
         files::createFolder(folder.substr(0, parent));
-    return writeStore(rootElements(index), index.documentText().size(), m_paths.dataFolder(), folder, path);
+    const std::string staged = stageFolder(elements, m_paths.dataFolder(), folder, progress);
+    if (staged.empty())
+        return ArchiveResult::WriteFailed;
+    StoreLock lock;
+    XmlDocument index;
+    const FileState state = lock.held() ? readStoreFile(m_paths.indexFile(), index) : FileState::Unreadable;
+    if (!lock.held() || state == FileState::Unreadable) {
+        files::deleteTree(staged);
+        return lock.held() ? ArchiveResult::StoreUnreadable : ArchiveResult::StoreBusy;
+    }
+    const std::vector<RootElement> now = rootElements(index);
+    if (!copyElementFiles(changedSince(elements, now), m_paths.dataFolder(), staged, nullptr)) {
+        files::deleteTree(staged);
+        return ArchiveResult::WriteFailed;
+    }
+    return putStoreInPlace(staged, now, index.documentText().size(), folder, path);
 }
 
 // The store is replaced only by an archive that reads whole: a missing, empty or damaged file
 // leaves the store as it was (the user keeps what they have rather than half an archive).
 // Element names are file names here: one that is not a plain file name is still copied into the
-// index, but its file is not.
-ArchiveResult CSysClipBoard::openArchive(const std::string& path) const {
+// index, but its file is not. The archive's files are copied beside the store first; the store
+// lock is held only while they and the index take the store's place.
+ArchiveResult CSysClipBoard::openArchive(const std::string& path, const ArchiveProgress& progress) const {
     if (!hasArchiveExtension(path))
         return ArchiveResult::NotAnArchive;
     const std::string folder = archiveDataFolder(path);
@@ -158,7 +202,14 @@ ArchiveResult CSysClipBoard::openArchive(const std::string& path) const {
     XmlDocument archive;
     if (!archive.loadFile(path))
         return ArchiveResult::ArchiveUnreadable;
+    const std::vector<RootElement> elements = rootElements(archive);
+    const std::string staged = stageFolder(elements, folder, m_paths.dataFolder(), progress);
+    if (staged.empty())
+        return ArchiveResult::WriteFailed;
     StoreLock lock;
-    return writeStore(rootElements(archive), archive.documentText().size(), folder, m_paths.dataFolder(),
-                      m_paths.indexFile());
+    if (!lock.held()) {
+        files::deleteTree(staged);
+        return ArchiveResult::StoreBusy;
+    }
+    return putStoreInPlace(staged, elements, archive.documentText().size(), m_paths.dataFolder(), m_paths.indexFile());
 }

@@ -36,6 +36,19 @@ TEST(AppRules, NumberTextsAndClipNames) {
     EXPECT_EQ(store::fileListContent(u"C:\\a.txt"), u"File:Path\"C:\\a.txt\"");
 }
 
+// Windows refuses our keys to a window of a higher integrity level (run as administrator), and a
+// process we may not even query is taken to be one; an unknown level does not stop a paste.
+TEST(AppRules, APasteIntoAnElevatedWindowWaitsOnTheClipboard) {
+    constexpr std::uint32_t medium = 0x2000, high = 0x3000;
+    EXPECT_EQ(pasteRoute({true, medium}, medium), PasteRoute::Keys);
+    EXPECT_EQ(pasteRoute({true, 0x1000}, medium), PasteRoute::Keys);
+    EXPECT_EQ(pasteRoute({true, high}, medium), PasteRoute::ClipboardOnly);
+    EXPECT_EQ(pasteRoute({false, std::nullopt}, medium), PasteRoute::ClipboardOnly);
+    EXPECT_EQ(pasteRoute({true, std::nullopt}, medium), PasteRoute::Keys);
+    EXPECT_EQ(pasteRoute({true, high}, std::nullopt), PasteRoute::Keys);
+    EXPECT_EQ(pasteRoute({true, high}, high), PasteRoute::Keys);
+}
+
 TEST(AppRules, PrivateClipboardsByTheirMarks) {
     EXPECT_FALSE(isPrivate({}));
     EXPECT_TRUE(isPrivate({true, false, std::nullopt}));

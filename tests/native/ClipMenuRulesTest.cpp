@@ -39,4 +39,18 @@ TEST(ClipMenuRules, CommandsNameTheirClip) {
         EXPECT_FALSE(clipmenu::choiceForCommand(other)) << other;
 }
 
+// With Ctrl every right press is taken (a quick second one arrives as a double click, in the
+// client area or the frame alike) and the release opens the menu; without Ctrl nothing is.
+TEST(ClipMenuRules, EveryRightPressWithCtrlIsTakenAndTheReleaseOpens) {
+    using clipmenu::MouseAction;
+    for (unsigned press : {0x0204u, 0x0206u, 0x00A4u, 0x00A6u}) {
+        EXPECT_EQ(clipmenu::mouseAction(press, true), MouseAction::Take) << press;
+        EXPECT_EQ(clipmenu::mouseAction(press, false), MouseAction::PassOn) << press;
+    }
+    for (unsigned release : {0x0205u, 0x00A5u})
+        EXPECT_EQ(clipmenu::mouseAction(release, true), MouseAction::TakeAndOpen) << release;
+    EXPECT_EQ(clipmenu::mouseAction(0x0205u, false), MouseAction::PassOn);
+    EXPECT_EQ(clipmenu::mouseAction(0x0201u, true), MouseAction::PassOn);  // the left button
+}
+
 }  // namespace

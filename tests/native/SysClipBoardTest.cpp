@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 using namespace std::string_literals;
@@ -288,6 +289,27 @@ TEST_F(ArchiveTest, SaveAndOpenRoundTrip) {
     EXPECT_EQ(m_store.getTextFromName("his1-"), u"text");
     EXPECT_EQ(m_store.categoryNames(), std::vector<std::string>{"工作"});
     EXPECT_TRUE(fileExists(archive));
+}
+
+// The files are copied without the store lock, telling how far they are; what the store
+// changed meanwhile is in the archive as the store holds it at the end.
+TEST_F(ArchiveTest, ASaveTellsItsProgressAndKeepsWhatChangedMeanwhile) {
+    fillStore();
+    std::vector<std::size_t> told;
+    const auto changeOnce = [&](std::size_t done, std::size_t total) {
+        told.push_back(done * 100 / total);
+        if (told.size() == 1) {
+            storeClip(slotClipName('1'), {{1, "slot changed"}});
+            storeClip(historyClipName(3), {{1, "added meanwhile"}});
+        }
+    };
+    makeKeep();
+    ASSERT_EQ(m_store.saveArchive(keep("during.amc"), changeOnce), ArchiveResult::Done);
+    EXPECT_EQ(told.back(), 100u);
+    EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
+    EXPECT_EQ(readBytes(keep("during" + kSep + "copy10")), "slot changed");
+    EXPECT_EQ(readBytes(keep("during" + kSep + "his3-0")), "added meanwhile");
+    EXPECT_NE(readBytes(keep("during.amc")).find("his3-0"), std::string::npos);
 }
 
 TEST_F(ArchiveTest, EmptyStoreSavesAnEmptyRoot) {

@@ -42,8 +42,8 @@ LRESULT CALLBACK editProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         std::fprintf(g_log, "%s %u\n", message == WM_KEYDOWN ? "down" : "sysdown", static_cast<unsigned>(wParam));
         std::fflush(g_log);
     }
-    if (g_log && (message == WM_RBUTTONDOWN || message == WM_RBUTTONUP)) {
-        std::fprintf(g_log, "%s\n", message == WM_RBUTTONDOWN ? "rdown" : "rup");
+    if (g_log && (message == WM_RBUTTONDOWN || message == WM_RBUTTONUP || message == WM_RBUTTONDBLCLK)) {
+        std::fprintf(g_log, "%s\n", message == WM_RBUTTONDOWN ? "rdown" : message == WM_RBUTTONUP ? "rup" : "rdouble");
         std::fflush(g_log);
     }
     if (message == WM_PASTE && pasteRichText(window))

@@ -121,6 +121,27 @@ void sendMouseButton(DWORD flags) {
     SendInput(1, &input, sizeof input);
 }
 
+// A person's Ctrl+right click: one event at a time. The pointer is moved there first and given
+// time to settle: when it enters a window X tells Wine which keys it holds, and a key pressed
+// with SendInput (which X never saw) would read as up again.
+void ctrlRightClick(POINT at) {
+    SetCursorPos(at.x, at.y);
+    letTimePass(300ms);
+    sendKeys({{VK_CONTROL, false}});
+    Sleep(40);
+    sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
+    Sleep(60);
+    sendMouseButton(MOUSEEVENTF_RIGHTUP);
+    Sleep(40);
+    sendKeys({{VK_CONTROL, true}});
+}
+
+POINT centreOf(HWND window) {
+    RECT area = {};
+    GetWindowRect(window, &area);
+    return {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+}
+
 HWND visibleProcessMenu(DWORD processId) {
     for (HWND window = FindWindowW(L"#32768", nullptr); window; window = FindWindowExW(nullptr, window, L"#32768", nullptr)) {
         DWORD owner = 0;

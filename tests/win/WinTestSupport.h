@@ -43,6 +43,10 @@ struct KeyStroke {
 void sendKeys(const std::vector<KeyStroke>& strokes);
 // One mouse button event (MOUSEEVENTF_LEFTDOWN, ...) where the pointer is.
 void sendMouseButton(DWORD flags);
+// A person's Ctrl+right click at a screen point, one event at a time.
+void ctrlRightClick(POINT at);
+// The middle of a window, in screen coordinates.
+POINT centreOf(HWND window);
 // A visible popup menu of the process, or null.
 HWND visibleProcessMenu(DWORD processId);
 // The same, waited for; null after the time-out.

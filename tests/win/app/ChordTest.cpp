@@ -219,6 +219,58 @@ TEST_F(ChordTest, ASlotPasteGivesTheUsersClipboardBackWhenAsked) {
 
 // Joining the threads' input resets the key state they share: a Ctrl held in the target would
 // read as up while the main program handles its messages.
+// On 64-bit Windows a 64-bit hook is not loaded into a 32-bit application: the system calls the
+// hook procedures in the thread that installed them, for that application's keys and clicks.
+// Called so here (in this test's thread, for a target of another process in front), the copy,
+// the paste and the clip menu still reach the target, once each.
+TEST_F(ChordTest, HookProceduresRunInTheInstallingThreadForAnotherProgram) {
+    const auto keyboard = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(m_library, "KeyboardProc")));
+    const auto mouse = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(m_library, "MouseProc")));
+    ASSERT_TRUE(keyboard && mouse);
+    Target target(L"Thirty-two", L"");
+    const LPARAM keyDown = 1 | (static_cast<LPARAM>(MapVirtualKeyW('5', MAPVK_VK_TO_VSC)) << 16);
+
+    ASSERT_TRUE(target.setTextAndSelectAll(L"copied for another program"));
+    const std::size_t copyMark = m_log.mark();
+    sendKeys({{VK_CONTROL, false}});
+    EXPECT_EQ(keyboard(HC_ACTION, '5', keyDown), 1);  // taken: the application never sees the digit
+    sendKeys({{VK_CONTROL, true}});
+    EXPECT_TRUE(pumpUntil([&] { return storedClipText("copy5") == L"copied for another program"; }, 8s));
+    EXPECT_TRUE(pumpUntil([&] { return notifications(copyMark, store::kMsgSlotCopied, '5').size() == 1; }, 5s));
+    EXPECT_EQ(target.text(), L"copied for another program");
+
+    SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    ASSERT_TRUE(target.focus());
+    const std::size_t pasteMark = m_log.mark();
+    sendKeys({{VK_CONTROL, false}, {VK_MENU, false}});
+    EXPECT_EQ(keyboard(HC_ACTION, '5', keyDown), 1);
+    sendKeys({{VK_MENU, true}, {VK_CONTROL, true}});
+    EXPECT_TRUE(pumpUntil([&] { return target.text() == L"copied for another program"; }, 8s)) << fw::toUtf8(target.text());
+    EXPECT_TRUE(pumpUntil([&] { return notifications(pasteMark, store::kMsgClipPasted, 0).size() == 1; }, 5s));
+
+    // The clip menu, shown by this thread for the window clicked; its item clicked from another
+    // thread, since this one runs the menu. (Wine gives no keys to a menu whose hidden owner is in
+    // front; Windows does.)
+    SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    RECT area = {};
+    GetWindowRect(target.edit(), &area);
+    MOUSEHOOKSTRUCT click = {{(area.left + area.right) / 2, (area.top + area.bottom) / 2}, target.edit(), HTCLIENT, 0};
+    std::thread chooser([] {
+        if (HWND menu = waitForProcessMenu(GetCurrentProcessId(), 8s)) {
+            RECT items = {};
+            GetWindowRect(menu, &items);
+            clickAt({(items.left + items.right) / 2, items.top + 12});
+        }
+    });
+    sendKeys({{VK_CONTROL, false}});
+    EXPECT_EQ(mouse(HC_ACTION, WM_RBUTTONDOWN, reinterpret_cast<LPARAM>(&click)), 1);
+    EXPECT_EQ(mouse(HC_ACTION, WM_RBUTTONUP, reinterpret_cast<LPARAM>(&click)), 1);
+    sendKeys({{VK_CONTROL, true}});
+    EXPECT_TRUE(pumpUntil([&] { return target.text() == L"copied for another program"; }, 10s)) << fw::toUtf8(target.text());
+    chooser.join();
+    EXPECT_TRUE(expectNothingFor(300ms, [&] { return target.text() != L"copied for another program"; }));
+}
+
 TEST_F(ChordTest, CtrlHeldInATargetStaysDownWhileTheMainProgramWorks) {
     Target target(L"Held target", L"held");
     Target other(L"Held other", L"");

@@ -16,27 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A person's Ctrl+right click: one event at a time. The pointer is moved there first and given
-// time to settle: when it enters a window X tells Wine which keys it holds, and a key pressed
-// with SendInput (which X never saw) would read as up again.
-void ctrlRightClick(POINT at) {
-    SetCursorPos(at.x, at.y);
-    pumpUntil([] { return false; }, 300ms);
-    sendKeys({{VK_CONTROL, false}});
-    Sleep(40);
-    sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
-    Sleep(60);
-    sendMouseButton(MOUSEEVENTF_RIGHTUP);
-    Sleep(40);
-    sendKeys({{VK_CONTROL, true}});
-}
-
-POINT centreOf(HWND window) {
-    RECT area = {};
-    GetWindowRect(window, &area);
-    return {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
-}
-
 DWORD processOf(HWND window) {
     DWORD id = 0;
     GetWindowThreadProcessId(window, &id);
@@ -94,6 +73,52 @@ TEST_F(ClipMenuTest, CtrlRightClickOpensTheMenuAndTheChoiceIsPastedOnce) {
     pumpUntil([] { return false; }, 1200ms);
     EXPECT_EQ(target.text(), L"");
     EXPECT_FALSE(m_log.has("notify 1027", escMark));
+}
+
+// Windows gives a menu's keys and clicks only to a menu whose owner is in front, and a click in
+// a window behind does not bring it forward (the button-down is taken). The clip chosen goes to
+// the window clicked, not to the one in front; every Ctrl+right press is taken, a quick second
+// one (a double click) too; after a menu closed with Esc the next click opens one again.
+TEST_F(ClipMenuTest, TheMenuIsForTheWindowClickedAndEveryCtrlRightPressIsTaken) {
+    record(L"for the window behind");
+    const std::string keys = m_dir.path("behind.log");
+    Target behind(L"Menu behind", L"", L"DravixEditTarget", fw::toWide(keys));
+    Target front(L"Menu in front", L"");
+    SetWindowPos(behind.window(), nullptr, 40, 40, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(front.window(), nullptr, 420, 40, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(front.focus());
+
+    ctrlRightClick(centreOf(behind.window()));
+    ASSERT_TRUE(waitForProcessMenu(processOf(behind.window())));
+    sendKeys({{VK_DOWN, false}, {VK_DOWN, true}});
+    sendKeys({{VK_RETURN, false}, {VK_RETURN, true}});
+    EXPECT_TRUE(pumpUntil([&] { return behind.text() == L"for the window behind"; }, 8s)) << fw::toUtf8(behind.text());
+    EXPECT_EQ(front.text(), L"");
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        ctrlRightClick(centreOf(behind.window()));
+        HWND menu = waitForProcessMenu(processOf(behind.window()));
+        ASSERT_TRUE(menu);
+        sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
+        ASSERT_TRUE(pumpUntil([&] { return !visibleProcessMenu(processOf(behind.window())); }, 5s));
+    }
+    // Two quick clicks, before the menu is up: the second press arrives as a double click.
+    const POINT at = centreOf(behind.window());
+    SetCursorPos(at.x, at.y);
+    letTimePass(300ms);  // the pointer settles (see ctrlRightClick)
+    sendKeys({{VK_CONTROL, false}});
+    for (int click = 0; click < 2; ++click) {
+        letTimePass(40ms);  // a person's gaps, well inside the double-click time
+        sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
+        letTimePass(40ms);
+        sendMouseButton(MOUSEEVENTF_RIGHTUP);
+    }
+    sendKeys({{VK_CONTROL, true}});
+    EXPECT_TRUE(waitForProcessMenu(processOf(behind.window())));
+    sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
+    EXPECT_EQ(readBytes(keys).find("rdown"), std::string::npos) << readBytes(keys);
+    EXPECT_EQ(readBytes(keys).find("rdouble"), std::string::npos) << readBytes(keys);
 }
 
 TEST_F(ClipMenuTest, ASlotItemPastesAndNotifiesZero) {

@@ -1,5 +1,6 @@
 // The slot chords end to end: the hooks installed from this process reach real target
 // processes (our edit target and Wine's notepad), driven by real input (SendInput).
+#include "DebugLog.h"
 #include "LatchkitHost.h"
 #include "WinTestSupport.h"
 #include "TestFiles.h"
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -105,6 +107,24 @@ TEST_F(SlotChordTest, BusyFlagRefusesASecondCopy) {
     m_host.dll().SetOperXmlStatus(0);
     ASSERT_TRUE(copyToSlot('6', &key));  // free again: the copy goes through
     EXPECT_EQ(key, 54u);
+}
+
+// Inside another application the clip menu waits for the main window a bounded time: a main
+// window that does not answer leaves one disabled item that says so, and the application goes on.
+TEST_F(SlotChordTest, AMainWindowThatDoesNotAnswerLeavesOneDisabledItem) {
+    const DebugLog log;
+    Target target(L"Busy menu target", L"");
+    ASSERT_TRUE(target.focus());
+    DWORD targetProcess = 0;
+    GetWindowThreadProcessId(target.window(), &targetProcess);
+    ctrlRightClick(centreOf(target.window()));
+    std::this_thread::sleep_for(2s);  // the main window (this thread) answers nothing meanwhile
+    HWND menu = waitForProcessMenu(targetProcess);
+    ASSERT_TRUE(menu) << log.text();
+    EXPECT_TRUE(log.has("clip menu: the main window did not answer in time")) << log.text();
+    EXPECT_TRUE(log.has("clip menu shown with 1 items")) << log.text();
+    sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
+    EXPECT_TRUE(pumpUntil([&] { return !visibleProcessMenu(targetProcess); }, 5s));
 }
 
 std::string readLog(const std::string& path) {
