@@ -5,15 +5,19 @@
 #include "CaptureDlg.h"
 
 #include "ClipRules.h"
+#include "ColumnFit.h"
 #include "ExitDlg.h"
 #include "ListSupport.h"
 #include "Protocol.h"
+#include "fw/Settings.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
+#include "fw/Window.h"
 #include "resource.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -70,6 +74,7 @@ bool CClipDlg::OnInitDialog() {
     createList();
     createTree();
     createSearchBox();
+    placeWindow();
 
     m_recorder = std::make_unique<CClipRecorder>(CSysClipBoard::getInstance()->paths(), hwnd(), kMsgRecorderResults);
     joinViewerChain(true);
@@ -143,7 +148,79 @@ void CClipDlg::layout() {
     SetWindowPos(m_search, nullptr, centre.left, centre.top, width, searchHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(m_list.hwnd(), nullptr, centre.left, centre.top + searchHeight, width,
                  std::max<int>(0, centre.bottom - centre.top - searchHeight), SWP_NOZORDER | SWP_NOACTIVATE);
+    fitColumns();
     InvalidateRect(m_list.hwnd(), nullptr, TRUE);
+}
+
+// The times and the number get what their widest text needs in the list's font (the widest digit
+// in every place), the content the rest, with room kept for the vertical scroll bar: no
+// horizontal one while the columns fit. A divider the user dragged stays until the next resize.
+void CClipDlg::fitColumns() {
+    HWND list = m_list.hwnd();
+    const auto width = [list](const std::wstring& text) {
+        return static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    };
+    wchar_t widest = L'0';
+    for (wchar_t digit = L'1'; digit <= L'9'; ++digit)
+        if (width(std::wstring(1, digit)) > width(std::wstring(1, widest)))
+            widest = digit;
+    const std::wstring d(1, widest);
+    fw::WindowDc screen(list);
+    const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
+    const int margins = MulDiv(16, dpi, 96);
+    const int headerExtras = MulDiv(16 + 14, dpi, 96);  // the header's picture and sort arrow
+    ColumnNeeds needs;
+    needs.time = std::max(width(d + d + d + d + L"-" + d + d + L"-" + d + d + L" " + d + d + L":" + d + d + L":" + d + d),
+                          width(L"使用时间") + headerExtras) +
+                 margins;
+    needs.number = std::max({width(L"ctrl+alt+" + d), width(d + d + d), width(L"编号") + headerExtras}) + margins;
+    needs.minContent = MulDiv(80, dpi, 96);
+    RECT client = {};
+    GetClientRect(list, &client);
+    const bool scrolls = (GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL) != 0;
+    const int rowWidth = client.right - (scrolls ? 0 : GetSystemMetrics(SM_CXVSCROLL));
+    const std::array<int, 4> widths = ::fitColumns(rowWidth, needs);
+    for (int column = 0; column < 4; ++column)
+        m_list.SetColumnWidth(column, widths[static_cast<std::size_t>(column)]);
+}
+
+// The place of the last run when a monitor still shows it; else a first place that suits the
+// monitor the window opens on.
+void CClipDlg::placeWindow() {
+    RECT dialog = {};
+    GetWindowRect(hwnd(), &dialog);
+    const std::optional<std::string> saved = fw::ReadUserBinary(store::kSettingsKey, store::kWindowPlaceSetting);
+    WINDOWPLACEMENT place = {};
+    if (saved && saved->size() == sizeof place) {
+        std::memcpy(&place, saved->data(), sizeof place);
+        const RECT& normal = place.rcNormalPosition;
+        std::vector<clip::Box> workAreas;
+        for (const RECT& work : fw::MonitorWorkAreas())
+            workAreas.push_back({work.left, work.top, work.right, work.bottom});
+        if (clip::isUsablePlace({normal.left, normal.top, normal.right, normal.bottom}, workAreas,
+                                (dialog.right - dialog.left) / 2, (dialog.bottom - dialog.top) / 2)) {
+            place.length = sizeof place;
+            place.showCmd = place.showCmd == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+            place.flags = 0;
+            SetWindowPlacement(hwnd(), &place);
+            return;
+        }
+    }
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    const clip::Box box = clip::firstWindowBox({work.left, work.top, work.right, work.bottom}, dialog.right - dialog.left,
+                                               dialog.bottom - dialog.top);
+    SetWindowPos(hwnd(), nullptr, box.left, box.top, box.width(), box.height(), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CClipDlg::saveWindowPlace() {
+    WINDOWPLACEMENT place = {};
+    place.length = sizeof place;
+    if (GetWindowPlacement(hwnd(), &place))
+        fw::WriteUserBinary(store::kSettingsKey, store::kWindowPlaceSetting,
+                            std::string(reinterpret_cast<const char*>(&place), sizeof place));
 }
 
 bool CClipDlg::OnSize(UINT type, int, int) {
@@ -208,6 +285,7 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
             PostMessageW(m_hNextViewer, message, wParam, lParam);
         return true;
     case WM_DESTROY:
+        saveWindowPlace();
         leaveViewerChain();
         m_recorder.reset();  // what it read is stored first
         if (m_archiveWorker.joinable())
@@ -341,6 +419,10 @@ bool CClipDlg::OnNotify(const NMHDR& header, LRESULT& result) {
     if (header.idFrom == IDC_CLIP_LIST && header.code == LVN_GETDISPINFOW) {
         // The list hands over the item to fill in: the notification is ours to write to.
         fillDisplayInfo(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item);
+        return true;
+    }
+    if (header.idFrom == IDC_CLIP_LIST && header.code == LVN_ODFINDITEMW) {
+        result = findRow(reinterpret_cast<const NMLVFINDITEMW&>(header));
         return true;
     }
     if (header.idFrom == IDC_CLIP_LIST && header.code == NM_CLICK) {

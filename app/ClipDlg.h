@@ -70,6 +70,9 @@ private:
     void createTree();
     void createSearchBox();
     void layout();
+    void fitColumns();
+    void placeWindow();
+    void saveWindowPlace();
     void setRootText(bool changed);
     void setStatusText(const std::wstring& text);
 
@@ -114,6 +117,7 @@ private:
     void showRow(const clip::ViewRow& row);
     void changeRowsKeepingSelection(const std::function<void()>& change);
     void fillDisplayInfo(LVITEMW& item) const;
+    LRESULT findRow(const NMLVFINDITEMW& find) const;
     void OnSearchChanged();
     std::string firstSelectedNumber() const;
     bool handleSearchKeys(HWND window, WPARAM key);

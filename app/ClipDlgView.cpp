@@ -108,6 +108,18 @@ void CClipDlg::fillDisplayInfo(LVITEMW& item) const {
         item.iImage = row.kind;
 }
 
+// The list's type-ahead (and any program that asks with LVM_FINDITEM) looks for a row by its
+// content: the row's position, or -1.
+LRESULT CClipDlg::findRow(const NMLVFINDITEMW& find) const {
+    const LVFINDINFOW& info = find.lvfi;
+    if (!(info.flags & (LVFI_STRING | LVFI_PARTIAL)) || !info.psz)
+        return -1;
+    const std::size_t start = find.iStart < 0 ? 0 : static_cast<std::size_t>(find.iStart);
+    const std::size_t found = m_rows.findShown(reinterpret_cast<const char16_t*>(info.psz), start,
+                                               (info.flags & LVFI_PARTIAL) != 0, (info.flags & LVFI_WRAP) != 0);
+    return found < m_rows.shownCount() ? static_cast<LRESULT>(found) : -1;
+}
+
 // A row recorded or changed while its view is on display: in its place, or after the others.
 void CClipDlg::showRow(const clip::ViewRow& view) {
     const std::size_t before = m_rows.shownCount();
@@ -280,6 +292,13 @@ bool CClipDlg::handleSearchKeys(HWND window, WPARAM key) {
 // arrow in the box goes on to the list.
 bool CClipDlg::PreTranslateMessage(MSG* message) {
     const bool inMainWindow = message->hwnd == hwnd() || IsChild(hwnd(), message->hwnd);
+    // F1 opens the help wherever the focus is, and with none (a key then arrives as a system key
+    // for the window itself, and no WM_HELP follows).
+    if (inMainWindow && (message->message == WM_KEYDOWN || message->message == WM_SYSKEYDOWN) &&
+        message->wParam == VK_F1) {
+        OnHelp();
+        return true;
+    }
     if (inMainWindow && message->message == WM_KEYDOWN && handleSearchKeys(message->hwnd, message->wParam))
         return true;
     if (inMainWindow && message->message == WM_KEYDOWN &&

@@ -81,6 +81,19 @@ std::size_t ClipRows::shownPosition(std::string_view number) const {
     return m_shown.size();
 }
 
+std::size_t ClipRows::findShown(std::u16string_view text, std::size_t start, bool prefix, bool wrap) const {
+    const std::size_t count = m_shown.size();
+    for (std::size_t step = 0; step < count; ++step) {
+        const std::size_t position = start + step;
+        if (position >= count && !wrap)
+            break;
+        const std::u16string& content = m_rows[m_shown[position % count]].content;
+        if (equalsFolded(prefix ? std::u16string_view(content).substr(0, text.size()) : content, text))
+            return position % count;
+    }
+    return count;
+}
+
 void ClipRows::refilter() {
     std::vector<std::u16string_view> contents;
     contents.reserve(m_rows.size());

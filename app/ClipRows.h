@@ -34,6 +34,10 @@ public:
     const ViewRow& shown(std::size_t position) const { return m_rows[m_shown[position]]; }
     // The position of the shown row with this number text, or shownCount().
     std::size_t shownPosition(std::string_view number) const;
+    // The first shown row from `start` on whose content is `text` (Latin letters in any case) or,
+    // with `prefix`, begins with it; with `wrap` the search goes on from the top. shownCount()
+    // when there is none. The list's type-ahead and other programs find rows this way.
+    std::size_t findShown(std::u16string_view text, std::size_t start, bool prefix, bool wrap) const;
     const std::u16string& filter() const { return m_filter; }
 
 private:

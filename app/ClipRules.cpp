@@ -3,6 +3,7 @@
 #include "Text.h"
 #include "XmlDocument.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace clip {
@@ -30,6 +31,27 @@ PasteRoute pasteRoute(const PasteTarget& target, std::optional<std::uint32_t> ou
     return PasteRoute::Keys;
 }
 
+Box firstWindowBox(const Box& work, int dialogWidth, int dialogHeight) {
+    const int width = std::min(std::max(dialogWidth, work.width() * 2 / 3), work.width() * 9 / 10);
+    const int height = std::min(std::max(dialogHeight, work.height() * 2 / 3), work.height() * 9 / 10);
+    const int left = work.left + (work.width() - width) / 2;
+    const int top = work.top + (work.height() - height) / 2;
+    return {left, top, left + width, top + height};
+}
+
+bool isUsablePlace(const Box& saved, const std::vector<Box>& workAreas, int minimumWidth, int minimumHeight) {
+    if (saved.width() < minimumWidth || saved.height() < minimumHeight)
+        return false;
+    const long long area = static_cast<long long>(saved.width()) * saved.height();
+    for (const Box& work : workAreas) {
+        const int width = std::min(saved.right, work.right) - std::max(saved.left, work.left);
+        const int height = std::min(saved.bottom, work.bottom) - std::max(saved.top, work.top);
+        if (width > 0 && height > 0 && static_cast<long long>(width) * height * 4 >= area)
+            return true;
+    }
+    return false;
+}
+
 bool isPrivate(const ClipboardMarks& marks) {
     return marks.excludeFromMonitoring || marks.viewerIgnore ||
            (marks.canIncludeInHistory && *marks.canIncludeInHistory == 0);
@@ -51,6 +73,15 @@ void foldInto(std::u16string_view text, std::u16string& out) {
 }
 
 }  // namespace
+
+bool equalsFolded(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (foldLatin(a[i]) != foldLatin(b[i]))
+            return false;
+    return true;
+}
 
 bool matchesFilter(std::u16string_view content, std::u16string_view query) {
     if (query.empty())

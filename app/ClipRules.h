@@ -34,6 +34,19 @@ enum class PasteRoute {
 PasteRoute pasteRoute(const PasteTarget& target, std::optional<std::uint32_t> ourLevel);
 inline constexpr std::string_view kElevatedTargetText = "无法粘贴到以管理员身份运行的程序。剪贴板已准备好，可手动粘贴。";
 
+// A rectangle of the screen, for the main window's place.
+struct Box {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+};
+// Where the main window first opens on a monitor whose work area is `work`: about two thirds of
+// the area and at least its dialog's own size, never more than nine tenths, centred.
+Box firstWindowBox(const Box& work, int dialogWidth, int dialogHeight);
+// A place remembered from an earlier run is used when at least a quarter of it lies on one of
+// today's work areas (a monitor may have gone since) and it is not smaller than `minimum`.
+bool isUsablePlace(const Box& saved, const std::vector<Box>& workAreas, int minimumWidth, int minimumHeight);
+
 // Row kinds (the row's image) and their content texts.
 enum RowKind { kRowText = 0, kRowPicture = 1, kRowFileList = 2 };
 std::string pictureContent(int width, int height);                   // "picture:size %d*%d"
@@ -51,6 +64,8 @@ bool isPrivate(const ClipboardMarks& marks);
 // Find as you type: a row shows when its content holds the query, Latin letters in any case and
 // everything else (Chinese) as typed. An empty query shows every row.
 bool matchesFilter(std::u16string_view content, std::u16string_view query);
+// Whether two texts are the same, Latin letters in any case.
+bool equalsFolded(std::u16string_view a, std::u16string_view b);
 // The positions of the matching contents, in order.
 std::vector<std::size_t> filterRows(const std::vector<std::u16string_view>& contents, std::u16string_view query);
 // "n / total" for the status line while a filter is on.

@@ -56,6 +56,18 @@ CCaptureDlg::CCaptureDlg() : fw::CDialog(kDialog) {
     const int height = -MulDiv(9, GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
     m_hintFont.reset(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体"));
+    {
+        fw::MemoryDc measure(screen.get());
+        fw::SelectScope font(measure.get(), m_hintFont.get());
+        TEXTMETRICW metrics = {};
+        GetTextMetricsW(measure.get(), &metrics);
+        m_overlayMetrics.lineHeight = metrics.tmHeight + metrics.tmExternalLeading;
+        for (const wchar_t* line : {kOneLineHint, kFirstLine, kSecondLine})
+            m_overlayMetrics.hintWidth = std::max<int>(m_overlayMetrics.hintWidth, textSize(measure.get(), line).cx);
+        const SIZE readout = textSize(measure.get(), L" 99999 \u00D7 99999   RGB(255, 255, 255) ");
+        m_overlayMetrics.readoutWidth = readout.cx;
+        m_overlayMetrics.readoutHeight = readout.cy;
+    }
     m_tracker.OnChangedRect = [this] {
         repaint();
         UpdateWindow(hwnd());
@@ -75,6 +87,13 @@ bool CCaptureDlg::OnInitDialog() {
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
     m_bOwnDoubleClicks = !(GetClassLongPtrW(hwnd(), GCL_STYLE) & CS_DBLCLKS);
     SetForegroundWindow(hwnd());
+    // A drag begun while the window was being prepared: its press went to the window below,
+    // which holds the mouse. The drag is taken over from where the pointer is now.
+    if (GetAsyncKeyState(GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON) & 0x8000) {
+        fw::Trace("capture: a drag begun before the window showed is taken over");
+        SetCapture(hwnd());
+        onLeftDown(cursorInWindow());
+    }
     return true;
 }
 
@@ -262,15 +281,10 @@ void CCaptureDlg::drawReadout(HDC dc, POINT cursor) const {
 }
 
 RECT CCaptureDlg::overlayBounds(POINT cursor) const {
-    RECT bounds = {cursor.x - 700, cursor.y - 80, cursor.x + 700, cursor.y + 120};  // the hint's reach
-    if (m_bSelection) {
-        // The tracker, and the readout under or over it.
-        const capture::Rect tracker = m_tracker.geometry().trueRect(m_tracker.m_rect);
-        const RECT around = {tracker.left, tracker.top - 40, std::max<LONG>(tracker.right, tracker.left + 360),
-                             tracker.bottom + 40};
-        bounds = united(bounds, around);
-    }
-    return bounds;
+    const capture::Rect tracker = m_tracker.geometry().trueRect(m_tracker.m_rect);
+    const capture::Rect reach =
+        capture::overlayReach({cursor.x, cursor.y}, m_overlayMetrics, m_nScreenWidth, m_bSelection ? &tracker : nullptr);
+    return {reach.left, reach.top, reach.right, reach.bottom};
 }
 
 void CCaptureDlg::repaint() {
@@ -316,6 +330,8 @@ bool CCaptureDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         return true;
     case WM_LBUTTONUP:
         m_bButtonDown = m_bDrawing = false;
+        if (GetCapture() == hwnd())
+            ReleaseCapture();
         repaint();
         return true;
     case WM_RBUTTONUP:

@@ -60,6 +60,7 @@ private:
     fw::UniqueBitmap m_frame;  // what the window shows, drawn off screen
     fw::MemoryDc m_frameDc;
     fw::UniqueFont m_hintFont;
+    capture::OverlayMetrics m_overlayMetrics;
     CCaptureTracker m_tracker;
     POINT m_anchor = {};
     bool m_bButtonDown = false;

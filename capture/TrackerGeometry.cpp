@@ -205,4 +205,26 @@ HintPlace placeHint(Point cursor, int textWidth, int lineHeight, int lines, int 
     return place;
 }
 
+namespace {
+
+Rect unite(const Rect& a, const Rect& b) {
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+}
+
+}  // namespace
+
+Rect overlayReach(Point cursor, const OverlayMetrics& metrics, int screenWidth, const Rect* tracker) {
+    constexpr int kMargin = 2;  // the hint's frame and the text's overhang
+    Rect reach = unite(placeHint(cursor, metrics.hintWidth, metrics.lineHeight, 1, screenWidth).box,
+                       placeHint(cursor, metrics.hintWidth, metrics.lineHeight, 2, screenWidth).box);
+    reach = {reach.left - kMargin, reach.top - kMargin, reach.right + kMargin, reach.bottom + metrics.lineHeight};
+    if (tracker) {
+        const Rect readout = {tracker->left, tracker->top - 6 - metrics.readoutHeight,
+                              std::max(tracker->right, tracker->left + metrics.readoutWidth),
+                              tracker->bottom + 6 + metrics.readoutHeight};
+        reach = unite(reach, {readout.left - kMargin, readout.top - kMargin, readout.right + kMargin, readout.bottom + kMargin});
+    }
+    return reach;
+}
+
 }  // namespace capture

@@ -96,4 +96,16 @@ struct HintPlace {
 };
 HintPlace placeHint(Point cursor, int textWidth, int lineHeight, int lines, int screenWidth);
 
+// The sizes of the texts drawn over the frozen picture, in pixels of their font.
+struct OverlayMetrics {
+    int hintWidth = 0;     // the widest line of the hint
+    int lineHeight = 0;
+    int readoutWidth = 0;  // the widest readout
+    int readoutHeight = 0;
+};
+// Everything the hint (of one or two lines) and the readout may cover for a pointer at `cursor`
+// and, when there is one, the selection `tracker` (drawn with its handles): what is repainted
+// when they move. It grows with the texts, so it holds at every scaling.
+Rect overlayReach(Point cursor, const OverlayMetrics& metrics, int screenWidth, const Rect* tracker);
+
 }  // namespace capture

@@ -62,6 +62,9 @@ public:
         info.iSubItem = column;
         return static_cast<int>(SendMessageW(m_hWnd, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info)));
     }
+    bool SetColumnWidth(int column, int width) const {
+        return SendMessageW(m_hWnd, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0)) != 0;
+    }
     void SetExtendedStyle(DWORD style) const { SendMessageW(m_hWnd, LVM_SETEXTENDEDLISTVIEWSTYLE, style, style); }
     void SetImageList(HIMAGELIST images, int kind) const { SendMessageW(m_hWnd, LVM_SETIMAGELIST, kind, reinterpret_cast<LPARAM>(images)); }
 

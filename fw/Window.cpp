@@ -10,6 +10,24 @@ HWND FindTopLevelWindow(const std::wstring& title, int childId) {
     return nullptr;
 }
 
+namespace {
+
+BOOL CALLBACK addWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info))
+        reinterpret_cast<std::vector<RECT>*>(areas)->push_back(info.rcWork);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<RECT> MonitorWorkAreas() {
+    std::vector<RECT> areas;
+    EnumDisplayMonitors(nullptr, nullptr, addWorkArea, reinterpret_cast<LPARAM>(&areas));
+    return areas;
+}
+
 std::wstring windowText(HWND window) {
     const int length = GetWindowTextLengthW(window);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');

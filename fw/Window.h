@@ -4,12 +4,16 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace fw {
 
 // The top-level window with exactly this title that also has the child control `childId`;
 // null when there is none. (A title alone also finds message boxes that borrow it.)
 HWND FindTopLevelWindow(const std::wstring& title, int childId);
+
+// The work areas of all monitors (the screen without the taskbar), in screen coordinates.
+std::vector<RECT> MonitorWorkAreas();
 
 // The whole text of a window or control.
 std::wstring windowText(HWND window);

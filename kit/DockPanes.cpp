@@ -1,5 +1,7 @@
 #include "DockPanes.h"
 
+#include "fw/Handle.h"
+
 #include <commctrl.h>
 #include <windowsx.h>
 
@@ -9,10 +11,6 @@ namespace kit {
 
 namespace {
 
-constexpr int kGap = 5;
-constexpr int kCaptionHeight = 18;
-constexpr int kStatusHeight = 22;
-constexpr int kMinimum = 40;
 constexpr UINT_PTR kSubclassId = 0xD0C;
 
 void place(HWND window, int x, int y, int width, int height) {
@@ -34,8 +32,17 @@ HWND CDockPanes::makeCaption(const std::wstring& text) const {
     return caption;
 }
 
+// Sizes at 96 dots per inch, scaled to the screen's.
 void CDockPanes::Create(HWND owner, HWND tree, const std::wstring& treeCaption, HWND preview,
                         const std::wstring& previewCaption, HWND status, std::function<void()> relayout) {
+    const int dpi = GetDeviceCaps(fw::WindowDc(owner).get(), LOGPIXELSY);
+    const auto scaled = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
+    m_gap = scaled(5);
+    m_captionHeight = scaled(18);
+    m_statusHeight = scaled(22);
+    m_minimum = scaled(40);
+    m_treeWidth = scaled(160);
+    m_previewHeight = scaled(130);
     m_owner = owner;
     m_tree = tree;
     m_preview = preview;
@@ -49,21 +56,21 @@ void CDockPanes::Create(HWND owner, HWND tree, const std::wstring& treeCaption, 
 RECT CDockPanes::Layout(RECT area) {
     m_area = area;
     const int width = area.right - area.left, height = area.bottom - area.top;
-    m_treeWidth = std::clamp(m_treeWidth, kMinimum, std::max(kMinimum, width - kMinimum));
-    m_previewHeight = std::clamp(m_previewHeight, kMinimum, std::max(kMinimum, height - kStatusHeight - 2 * kMinimum));
+    m_treeWidth = std::clamp(m_treeWidth, m_minimum, std::max(m_minimum, width - m_minimum));
+    m_previewHeight = std::clamp(m_previewHeight, m_minimum, std::max(m_minimum, height - m_statusHeight - 2 * m_minimum));
 
-    const int statusTop = area.bottom - kStatusHeight;
-    place(m_status, area.left, statusTop, width, kStatusHeight);
+    const int statusTop = area.bottom - m_statusHeight;
+    place(m_status, area.left, statusTop, width, m_statusHeight);
     const int previewTop = statusTop - m_previewHeight;
-    place(m_previewCaption, area.left, previewTop, width, kCaptionHeight);
-    place(m_preview, area.left, previewTop + kCaptionHeight, width, m_previewHeight - kCaptionHeight);
-    m_previewGap = {area.left, previewTop - kGap, area.right, previewTop};
+    place(m_previewCaption, area.left, previewTop, width, m_captionHeight);
+    place(m_preview, area.left, previewTop + m_captionHeight, width, m_previewHeight - m_captionHeight);
+    m_previewGap = {area.left, previewTop - m_gap, area.right, previewTop};
 
-    const int middleBottom = previewTop - kGap;
-    place(m_treeCaption, area.left, area.top, m_treeWidth, kCaptionHeight);
-    place(m_tree, area.left, area.top + kCaptionHeight, m_treeWidth, middleBottom - area.top - kCaptionHeight);
-    m_treeGap = {area.left + m_treeWidth, area.top, area.left + m_treeWidth + kGap, middleBottom};
-    return RECT{area.left + m_treeWidth + kGap, area.top, area.right, middleBottom};
+    const int middleBottom = previewTop - m_gap;
+    place(m_treeCaption, area.left, area.top, m_treeWidth, m_captionHeight);
+    place(m_tree, area.left, area.top + m_captionHeight, m_treeWidth, middleBottom - area.top - m_captionHeight);
+    m_treeGap = {area.left + m_treeWidth, area.top, area.left + m_treeWidth + m_gap, middleBottom};
+    return RECT{area.left + m_treeWidth + m_gap, area.top, area.right, middleBottom};
 }
 
 CDockPanes::Drag CDockPanes::hitTest(POINT point) const {
@@ -101,7 +108,7 @@ LRESULT CALLBACK CDockPanes::ownerProc(HWND window, UINT message, WPARAM wParam,
         if (panes->m_drag == Drag::TreeWidth)
             panes->m_treeWidth = point.x - panes->m_area.left;
         else if (panes->m_drag == Drag::PreviewHeight)
-            panes->m_previewHeight = panes->m_area.bottom - kStatusHeight - point.y;
+            panes->m_previewHeight = panes->m_area.bottom - panes->m_statusHeight - point.y;
         else
             break;
         if (panes->m_relayout)

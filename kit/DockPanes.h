@@ -34,7 +34,11 @@ private:
     HWND m_preview = nullptr, m_previewCaption = nullptr;
     HWND m_status = nullptr;
     std::function<void()> m_relayout;
-    int m_treeWidth = 200;
+    int m_gap = 5;
+    int m_captionHeight = 18;
+    int m_statusHeight = 22;
+    int m_minimum = 40;
+    int m_treeWidth = 160;
     int m_previewHeight = 130;
     RECT m_treeGap = {}, m_previewGap = {};
     Drag m_drag = Drag::None;

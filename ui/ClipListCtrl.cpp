@@ -5,6 +5,7 @@
 #include "SysClipBoard.h"
 #include "fw/Handle.h"
 #include "fw/Text.h"
+#include "fw/Trace.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -79,6 +80,7 @@ void CClipListCtrl::showContextMenu(POINT point) {
         AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(moveTo.get()), L"移动到"))
         moveTo.release();  // the menu owns it now
     AppendMenuW(menu.get(), MF_STRING, kMenuPaste, L"粘贴");
+    fw::Trace("list menu with %d items%s", GetMenuItemCount(menu.get()), GetMenuItemCount(menu.get()) == 3 ? ", move to" : "");
     POINT cursor;
     GetCursorPos(&cursor);
     const UINT chosen = static_cast<UINT>(

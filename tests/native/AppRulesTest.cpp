@@ -49,6 +49,29 @@ TEST(AppRules, APasteIntoAnElevatedWindowWaitsOnTheClipboard) {
     EXPECT_EQ(pasteRoute({true, high}, high), PasteRoute::Keys);
 }
 
+// The first place suits the screen at any scaling; a remembered place is used again only where a
+// monitor still shows it.
+TEST(AppRules, TheWindowsFirstPlaceAndARememberedOne) {
+    const Box hd{0, 0, 1920, 1040};
+    const Box first = firstWindowBox(hd, 606, 472);
+    EXPECT_EQ(first.width(), 1280);
+    EXPECT_EQ(first.height(), 693);
+    EXPECT_EQ(first.left, 320);
+    EXPECT_EQ(first.top, 173);
+    const Box scaled = firstWindowBox(hd, 1500, 1000);  // the dialog at 150% on a smaller screen's worth
+    EXPECT_EQ(scaled.width(), 1500);
+    EXPECT_EQ(scaled.height(), 936);  // nine tenths at most
+    const Box small = firstWindowBox({100, 0, 900, 600}, 606, 472);
+    EXPECT_EQ(small.left, 100 + (800 - 606) / 2);
+
+    const std::vector<Box> monitors = {hd, {1920, 0, 3840, 1040}};
+    EXPECT_TRUE(isUsablePlace({100, 100, 900, 700}, monitors, 400, 300));
+    EXPECT_TRUE(isUsablePlace({2000, 100, 2800, 700}, monitors, 400, 300));
+    EXPECT_FALSE(isUsablePlace({2000, 100, 2800, 700}, {hd}, 400, 300));      // that monitor is gone
+    EXPECT_FALSE(isUsablePlace({1800, 900, 2600, 1500}, {hd}, 400, 300));     // mostly off the screen
+    EXPECT_FALSE(isUsablePlace({100, 100, 300, 200}, monitors, 400, 300));    // smaller than the dialog
+}
+
 TEST(AppRules, PrivateClipboardsByTheirMarks) {
     EXPECT_FALSE(isPrivate({}));
     EXPECT_TRUE(isPrivate({true, false, std::nullopt}));
@@ -90,6 +113,23 @@ std::vector<std::string> shownNumbers(const ClipRows& rows) {
     for (std::size_t i = 0; i < rows.shownCount(); ++i)
         numbers.push_back(rows.shown(i).number);
     return numbers;
+}
+
+// The list's type-ahead: the next shown row from the start that begins with the typed letters,
+// in any case, around to the top; an exact search finds only the whole content.
+TEST(ClipRowsModel, RowsAreFoundByTheirContentAsTheListTypesAhead) {
+    ClipRows rows;
+    rows.assign({{0, u"apple", "", "1", ""}, {0, u"Banana", "", "2", ""}, {0, u"apricot", "", "3", ""},
+                 {0, u"剪贴板", "", "4", ""}});
+    EXPECT_EQ(rows.findShown(u"ap", 0, true, true), 0u);
+    EXPECT_EQ(rows.findShown(u"AP", 1, true, true), 2u);
+    EXPECT_EQ(rows.findShown(u"ap", 3, true, true), 0u);    // around to the top
+    EXPECT_EQ(rows.findShown(u"ap", 3, true, false), 4u);   // not found
+    EXPECT_EQ(rows.findShown(u"banana", 0, false, false), 1u);
+    EXPECT_EQ(rows.findShown(u"ban", 0, false, true), 4u);  // exact: the whole content
+    EXPECT_EQ(rows.findShown(u"剪贴", 0, true, true), 3u);
+    rows.setFilter(u"a");
+    EXPECT_EQ(rows.findShown(u"b", 0, true, true), 1u);     // positions among the shown rows
 }
 
 TEST(ClipRowsModel, SearchSortRecordAndRemoveTogether) {

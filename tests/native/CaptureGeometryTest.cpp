@@ -90,4 +90,26 @@ TEST(CaptureGeometry, HintsStayOnTheScreen) {
     EXPECT_EQ(top.box.bottom, top.box.top + 24);
 }
 
+// What is repainted around the pointer grows with the texts: at 200% scaling the hint and the
+// readout, wherever they go, lie inside it (nothing of them stays on the frozen picture).
+TEST(CaptureGeometry, TheRepaintedAreaHoldsTheTextsAtEveryScaling) {
+    const auto inside = [](const Rect& part, const Rect& whole) {
+        return part.left >= whole.left && part.top >= whole.top && part.right <= whole.right && part.bottom <= whole.bottom;
+    };
+    for (const int scale : {100, 175, 200}) {
+        const OverlayMetrics metrics{480 * scale / 100, 14 * scale / 100, 260 * scale / 100, 14 * scale / 100};
+        const Rect tracker = {300, 200, 340, 230};
+        for (const Point cursor : {Point{5, 5}, Point{640, 500}, Point{1270, 1010}}) {
+            SCOPED_TRACE(scale);
+            const Rect reach = overlayReach(cursor, metrics, 1280, &tracker);
+            for (int lines : {1, 2})
+                EXPECT_TRUE(inside(placeHint(cursor, metrics.hintWidth, metrics.lineHeight, lines, 1280).box, reach));
+            EXPECT_TRUE(inside({tracker.left, tracker.bottom + 6, tracker.left + metrics.readoutWidth,
+                                tracker.bottom + 6 + metrics.readoutHeight}, reach));
+            EXPECT_TRUE(inside({tracker.left, tracker.top - 6 - metrics.readoutHeight, tracker.left + metrics.readoutWidth,
+                                tracker.top - 6}, reach));
+        }
+    }
+}
+
 }  // namespace

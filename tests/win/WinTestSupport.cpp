@@ -6,6 +6,7 @@
 #include "XmlDocument.h"
 
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <cstring>
 #include <sstream>
@@ -231,6 +232,24 @@ std::vector<std::string> fileLines(const std::string& path) {
         lines.push_back(line);
     }
     return lines;
+}
+
+void endProcessesNamed(const std::wstring& executable) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (lstrcmpiW(entry.szExeFile, executable.c_str()) != 0)
+            continue;
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+            TerminateProcess(process, 0);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+    CloseHandle(snapshot);
 }
 
 bool runUnix(const std::wstring& program, const std::wstring& arguments) {

@@ -68,6 +68,8 @@ std::wstring storedClipText(const std::string& clip);
 // Lines of a text file (a log), without their line ends.
 std::vector<std::string> fileLines(const std::string& path);
 
+// Ends every process of this executable name (programs the program under test started).
+void endProcessesNamed(const std::wstring& executable);
 // Starts a Linux program through Wine (by its Z: path); it cannot be waited for from here.
 bool runUnix(const std::wstring& program, const std::wstring& arguments);
 // Real X input from xdotool.

@@ -2,6 +2,7 @@
 // selected part of the frozen screen on the clipboard (and the main window records it), the
 // arrow keys move and resize the selection a pixel at a time, the right button and Esc close it
 // without touching the clipboard.
+#include "DravixAppTest.h"
 #include "DravixProcess.h"
 #include "WinTestSupport.h"
 #include "fw/Handle.h"
@@ -105,11 +106,10 @@ bool clipboardPicture(int& width, int& height, std::vector<COLORREF>& pixels) {
     return true;
 }
 
-class CaptureTest : public ::testing::Test {
+class CaptureTest : public DravixAppTest {
 protected:
     void SetUp() override {
-        m_app = std::make_unique<DravixProcess>();
-        ASSERT_TRUE(m_app->waitForMainWindow());
+        DravixAppTest::SetUp();
         SetWindowPos(m_app->mainWindow(), nullptr, 600, 500, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     HWND openCapture() {
@@ -119,7 +119,6 @@ protected:
             pumpUntil([] { return false; }, 300ms);
         return capture;
     }
-    std::unique_ptr<DravixProcess> m_app;
 };
 
 TEST_F(CaptureTest, ADragAndEnterCopyTheFrozenPictureAndTheListRecordsIt) {
@@ -167,6 +166,45 @@ TEST_F(CaptureTest, ArrowKeysMoveAndShiftArrowsResizeByOnePixel) {
     EXPECT_EQ(width, 198);   // 196, two wider
     EXPECT_EQ(height, 95);   // 96, one shorter
     EXPECT_EQ(pixels.front(), patternAt(105, 105));  // moved right and down by one
+}
+
+// With nothing selected neither a double click nor Enter copies anything; the tray's command
+// opens the capture too. A drag the user begins while the window is being prepared is not lost:
+// the selection is taken from where the pointer was when the window showed.
+TEST_F(CaptureTest, NothingSelectedCopiesNothingAndADragBegunEarlyIsKept) {
+    const DWORD before = GetClipboardSequenceNumber();
+    PostMessageW(m_app->trayWindow(), WM_COMMAND, 32796, 0);
+    HWND capture = waitForProcessDialog(m_app->processId(), m_app->mainWindow());
+    ASSERT_TRUE(capture);
+    press(VK_RETURN);
+    // A double click starts a 4 x 4 selection and lands on its corner: nothing is copied either.
+    clickAt({200, 200}, true);
+    EXPECT_TRUE(expectNothingFor(500ms, [&] { return !IsWindow(capture) || GetClipboardSequenceNumber() != before; }));
+    press(VK_ESCAPE);
+    press(VK_ESCAPE);
+    ASSERT_TRUE(pumpUntil([&] { return !IsWindow(capture); }, 5s));
+    EXPECT_EQ(GetClipboardSequenceNumber(), before);
+
+    PatternWindow pattern;
+    SetCursorPos(100, 100);
+    letTimePass(200ms);  // the pointer settles before the press
+    sendMouseButton(MOUSEEVENTF_LEFTDOWN);
+    PostMessageW(m_app->mainWindow(), WM_COMMAND, 32783, 0);
+    capture = waitForProcessDialog(m_app->processId(), m_app->mainWindow());
+    ASSERT_TRUE(capture);
+    ASSERT_TRUE(pumpUntil([&] { return m_log.has("capture: a drag begun before the window showed is taken over"); }, 5s));
+    for (int step = 1; step <= 8; ++step) {
+        SetCursorPos(100 + 200 * step / 8, 100 + 100 * step / 8);
+        letTimePass(40ms);  // a person's drag
+    }
+    sendMouseButton(MOUSEEVENTF_LEFTUP);
+    press(VK_RETURN);
+    ASSERT_TRUE(pumpUntil([&] { return !IsWindow(capture); }, 5s));
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+    ASSERT_TRUE(clipboardPicture(width, height, pixels));
+    EXPECT_EQ(width, 196);
+    EXPECT_EQ(height, 96);
 }
 
 TEST_F(CaptureTest, RightButtonTwiceAndEscCloseWithoutTouchingTheClipboard) {

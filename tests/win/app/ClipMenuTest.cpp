@@ -6,6 +6,7 @@
 #include "TestFiles.h"
 #include "XmlDocument.h"
 #include "WinTestSupport.h"
+#include "fw/Handle.h"
 #include "fw/Text.h"
 
 #include <gtest/gtest.h>
@@ -231,6 +232,111 @@ TEST_F(ClipMenuTest, TheListDeletesMovesAndPastes) {
     const RECT five = m_app->rowRect(0);
     clickAt({five.left + 30, (five.top + five.bottom) / 2}, true);
     EXPECT_TRUE(pumpUntil([&] { return target.text() == L"row five"; }, 8s)) << fw::toUtf8(target.text()) << m_log.text();
+}
+
+// The position of the first row showing `content`, or -1.
+int rowOf(const std::vector<ListRow>& rows, const std::wstring& content) {
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].content == content)
+            return static_cast<int>(i);
+    return -1;
+}
+
+// The list's commands at their edges: each way of deleting (the Delete key, command 32780 to the
+// list, the toolbar's 32792) takes the row with its elements and files, a picture its bitmap file
+// and a slot row its slot, and the preview of what went is cleared; the list's menu opens only
+// over the first selected row when it shows something, with "移动到" only when there are
+// categories; a double click with two rows selected pastes nothing.
+TEST_F(ClipMenuTest, TheListsCommandsAtTheirEdges) {
+    const std::wstring title = fw::toWide(store::kMainWindowTitle);
+    auto confirmDelete = [&] {
+        HWND question = nullptr;
+        ASSERT_TRUE(pumpUntil([&] { return (question = findProcessWindow(m_app->processId(), title, m_app->mainWindow())) != nullptr; }, 5s));
+        PostMessageW(question, WM_COMMAND, IDYES, 0);
+        ASSERT_TRUE(pumpUntil([&] { return !IsWindow(question); }, 5s));
+    };
+    struct Way {
+        const wchar_t* text;
+        std::function<void()> ask;
+    };
+    const Way ways[] = {
+        {L"deleted with the key", [&] { PostMessageW(m_app->list(), WM_KEYDOWN, VK_DELETE, 0); }},
+        {L"deleted with 32780", [&] { PostMessageW(m_app->list(), WM_COMMAND, 32780, 0); }},
+        {L"deleted with 32792", [&] { PostMessageW(m_app->mainWindow(), WM_COMMAND, 32792, 0); }},
+    };
+    for (const Way& way : ways)
+        record(way.text);
+    ASSERT_TRUE(bringToFront(m_app->mainWindow()));
+    for (const Way& way : ways) {
+        SCOPED_TRACE(fw::toUtf8(way.text));
+        const int row = rowOf(m_app->rows(), way.text);
+        const std::string clip = "his" + fw::toUtf8(m_app->rows()[static_cast<std::size_t>(row)].number) + "-";
+        const RECT bounds = m_app->rowRect(row);
+        clickAt({bounds.left + 30, (bounds.top + bounds.bottom) / 2});
+        ASSERT_TRUE(pumpUntil([&] { return m_app->previewText() == way.text; }, 5s));
+        way.ask();
+        confirmDelete();
+        EXPECT_TRUE(m_app->waitForRows([&](const auto& rows) { return rowOf(rows, way.text) < 0; }));
+        EXPECT_EQ(storeValue(storeIndexPath(), clip + "0"), "");
+        EXPECT_FALSE(fs::exists(fs::u8path(storeDataFile(clip + "0"))));
+        EXPECT_EQ(m_app->previewText(), L"");
+    }
+
+    // A picture takes its bitmap file with it.
+    fw::WindowDc screen(nullptr);
+    ASSERT_TRUE(putClipboard({{CF_BITMAP, CreateCompatibleBitmap(screen.get(), 20, 10)}}));
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rowOf(rows, L"picture:size 20*10") == 0; }));
+    const std::string picture = "his" + fw::toUtf8(m_app->rows()[0].number) + "-";
+    ASSERT_TRUE(fs::exists(fs::u8path(storeDataFile(picture + ".bmp"))));
+    m_app->selectRows({0});
+    PostMessageW(m_app->list(), WM_KEYDOWN, VK_DELETE, 0);
+    confirmDelete();
+    EXPECT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.empty(); }));
+    EXPECT_FALSE(fs::exists(fs::u8path(storeDataFile(picture + ".bmp"))));
+
+    // A slot row takes its slot.
+    Target target(L"Edge target", L"");
+    ASSERT_TRUE(target.setTextAndSelectAll(L"slot to delete"));
+    typeChord({VK_CONTROL}, '4', 30);
+    ASSERT_TRUE(pumpUntil([] { return storedClipText("copy4") == L"slot to delete"; }, 8s));
+    m_app->selectTreeNode(2);
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1; }));
+    m_app->selectRows({0});
+    PostMessageW(m_app->list(), WM_KEYDOWN, VK_DELETE, 0);
+    confirmDelete();
+    EXPECT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.empty(); }));
+    EXPECT_EQ(storeValue(storeIndexPath(), "copy40"), "");
+    m_app->selectTreeNode(1);
+
+    // Menus: over a row without categories (no "移动到"); not below the rows; not over a row that
+    // shows nothing.
+    record(L"");
+    record(L"menu row");
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 3; }));  // the slot's history copy too
+    auto rightClick = [&](POINT at) -> std::string {
+        const std::size_t mark = m_log.mark();
+        EXPECT_TRUE(bringToFront(m_app->mainWindow()));
+        SetCursorPos(at.x, at.y);
+        sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
+        sendMouseButton(MOUSEEVENTF_RIGHTUP);
+        if (HWND menu = waitForProcessMenu(m_app->processId(), 2s)) {
+            sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
+            pumpUntil([&] { return !IsWindowVisible(menu); }, 3s);
+        }
+        return m_log.has("list menu with", mark) ? m_log.lastLineWith("list menu with") : std::string();
+    };
+    const RECT menuRow = m_app->rowRect(rowOf(m_app->rows(), L"menu row"));
+    EXPECT_NE(rightClick({menuRow.left + 30, (menuRow.top + menuRow.bottom) / 2}).find("with 2 items"), std::string::npos);
+    const RECT last = m_app->rowRect(2);
+    EXPECT_EQ(rightClick({last.left + 30, last.bottom + 40}), "");
+    const RECT empty = m_app->rowRect(rowOf(m_app->rows(), L""));
+    EXPECT_EQ(rightClick({empty.left + 30, (empty.top + empty.bottom) / 2}), "");
+
+    // Two rows selected: a double click pastes nothing.
+    const std::size_t mark = m_log.mark();
+    m_app->selectRows({0, 1});
+    PostMessageW(m_app->list(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(30, (menuRow.top - last.top) / 2 + 4));
+    EXPECT_TRUE(expectNothingFor(800ms, [&] { return m_log.has("chord", mark); }));
 }
 
 }  // namespace

@@ -1,13 +1,30 @@
 #include "DravixAppTest.h"
 
+#include "StoreFormat.h"
+#include "StorePaths.h"
 #include "WinTestSupport.h"
+#include "fw/Text.h"
 
 #include <cstdio>
 
 void DravixAppTest::SetUp() {
     putClipboard({});
+    // What an earlier test left: the window's place, a damaged store kept aside.
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", L"WindowPlacement");
+    const std::string folder = store::userStoreFolder();
+    for (const char* name : {"clipboard.xml.damaged", "clipboard.xml.damaged2", "label.xml.damaged"})
+        DeleteFileW(fw::toWide(store::joinPath(folder, name)).c_str());
+    if (m_start == Start::AtSetUp)
+        start();
+}
+
+void DravixAppTest::start() {
+    m_app.reset();
+    const auto begin = std::chrono::steady_clock::now();
     m_app = std::make_unique<DravixProcess>();
+    ASSERT_TRUE(m_app->started());
     ASSERT_TRUE(m_app->waitForMainWindow());
+    m_startup = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin).count();
 }
 
 void DravixAppTest::TearDown() {

@@ -1,5 +1,7 @@
-// The fixture of tests with dravix.exe running: the clipboard empty at start (nothing to record),
-// the program's debug log in a scratch folder, and waiting for what the program did.
+// The one fixture of tests with dravix.exe running: the clipboard empty at start (nothing to
+// record), the window at its first place, the programs' debug log in a scratch folder, and the
+// program started and waited for in one way. Fixtures whose tests prepare the store or the
+// settings first start it themselves.
 #pragma once
 
 #include "DebugLog.h"
@@ -13,9 +15,16 @@
 
 class DravixAppTest : public ::testing::Test {
 protected:
+    enum class Start { AtSetUp, ByTheTest };
+    explicit DravixAppTest(Start when = Start::AtSetUp) : m_start(when) {}
+
     void SetUp() override;
     // A test that failed shows the end of the programs' debug log.
     void TearDown() override;
+
+    // Starts the program (ending one that runs) and waits for its window; `m_startup` is how
+    // long that took.
+    void start();
 
     // `text` copied by another program, waited for as a row of the list.
     void record(const std::wstring& text);
@@ -23,4 +32,8 @@ protected:
     ScratchDir m_dir;
     DebugLog m_log;
     std::unique_ptr<DravixProcess> m_app;
+    long long m_startup = 0;  // milliseconds
+
+private:
+    Start m_start;
 };

@@ -154,6 +154,36 @@ bool DravixProcess::waitForRows(const std::function<bool(const std::vector<ListR
     return pumpUntil([&] { return done(rows()); }, timeout);
 }
 
+int DravixProcess::findRow(const std::wstring& text, bool prefix) const {
+    char* remote = static_cast<char*>(remoteAlloc(sizeof(LVFINDINFOW) + (text.size() + 1) * sizeof(wchar_t)));
+    if (!remote)
+        return -2;
+    LVFINDINFOW find = {};
+    find.flags = LVFI_STRING | LVFI_WRAP | (prefix ? LVFI_PARTIAL : 0);
+    find.psz = reinterpret_cast<const wchar_t*>(remote + sizeof find);
+    WriteProcessMemory(m_remoteProcess, remote, &find, sizeof find, nullptr);
+    WriteProcessMemory(m_remoteProcess, remote + sizeof find, text.c_str(), (text.size() + 1) * sizeof(wchar_t), nullptr);
+    return static_cast<int>(SendMessageW(list(), LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(remote)));
+}
+
+std::vector<int> DravixProcess::columnWidths() const {
+    std::vector<int> widths;
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list(), LVM_GETHEADER, 0, 0));
+    const int count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int column = 0; column < count; ++column)
+        widths.push_back(static_cast<int>(SendMessageW(list(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)));
+    return widths;
+}
+
+int DravixProcess::stringWidth(const std::wstring& text) const {
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    void* remote = remoteAlloc(bytes);
+    if (!remote)
+        return 0;
+    WriteProcessMemory(m_remoteProcess, remote, text.c_str(), bytes, nullptr);
+    return static_cast<int>(SendMessageW(list(), LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(remote)));
+}
+
 RECT DravixProcess::rowRect(int row) const {
     RECT rect = {LVIR_BOUNDS, 0, 0, 0};
     void* remote = remoteAlloc(sizeof rect);
@@ -182,6 +212,23 @@ std::wstring DravixProcess::statusText() const {
     wchar_t text[512] = {};
     if (HWND status = FindWindowExW(m_main, nullptr, STATUSCLASSNAMEW, nullptr))
         SendMessageW(status, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+HWND DravixProcess::trayWindow() const {
+    for (HWND window = FindWindowW(L"DravixTrayIconWindow", nullptr); window;
+         window = FindWindowExW(nullptr, window, L"DravixTrayIconWindow", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == m_process.dwProcessId)
+            return window;
+    }
+    return nullptr;
+}
+
+std::wstring DravixProcess::previewText() const {
+    std::wstring text(static_cast<std::size_t>(SendMessageW(preview(), WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(SendMessageW(preview(), WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
     return text;
 }
 

@@ -32,17 +32,26 @@ public:
     DWORD processId() const { return m_process.dwProcessId; }
 
     HWND list() const { return GetDlgItem(m_main, 1000); }
+    // The tray icon's own window, which takes the tray menu's commands.
+    HWND trayWindow() const;
     HWND tree() const { return GetDlgItem(m_main, 1001); }
     HWND preview() const { return GetDlgItem(m_main, 1002); }
     HWND searchBox() const { return GetDlgItem(m_main, 1003); }
-    // The status line's text.
+    // The status line's text, and the preview's.
     std::wstring statusText() const;
+    std::wstring previewText() const;
     std::vector<ListRow> rows() const;
     // The number of rows alone: one message, for waiting on many rows.
     int rowCount() const;
     // Waits until `done(rows)` holds.
     bool waitForRows(const std::function<bool(const std::vector<ListRow>&)>& done,
                      std::chrono::milliseconds timeout = 10s) const;
+    // LVM_FINDITEM from this process: the first row (from the top, around) whose text is
+    // `text` or, with `prefix`, begins with it; -1 for none.
+    int findRow(const std::wstring& text, bool prefix) const;
+    // The widths of the list's columns, and the width of a text in the list's font.
+    std::vector<int> columnWidths() const;
+    int stringWidth(const std::wstring& text) const;
     // A row's rectangle and a header item's rectangle, in screen coordinates.
     RECT rowRect(int row) const;
     RECT headerItemRect(int column) const;

@@ -6,6 +6,7 @@
 #include "StoreFormat.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"
+#include "fw/Handle.h"
 #include "fw/Text.h"
 
 #include <gtest/gtest.h>
@@ -162,13 +163,21 @@ TEST_F(FileCommandsTest, SaveSaveAsAndOpenThroughTheFileDialogs) {
     ASSERT_TRUE(pumpUntil([&] { return fileExists(upper); }, 5s));
     EXPECT_TRUE(fileExists(m_dir.path("WORK2") + "\\his3-0"));
 
-    // More clips and another category, then the first archive opened: its rows and categories.
+    // More clips and another category, then the first archive opened: its rows and categories,
+    // and nothing in the preview that the archive does not hold.
     record(L"not in the archive");
     ASSERT_TRUE(nameCategory(L"Later"));
     ASSERT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 5; }, 5s));
+    m_app->selectTreeNode(1);
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 4; }));
+    ASSERT_TRUE(bringToFront(main()));
+    const RECT shown = m_app->rowRect(3);
+    clickAt({shown.left + 30, (shown.top + shown.bottom) / 2});
+    ASSERT_TRUE(pumpUntil([&] { return m_app->previewText() == L"not in the archive"; }, 5s));
     postCommand(main(), 32790);
     answerFileDialog(fw::toWide(archive));
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 3; }));
+    EXPECT_EQ(m_app->previewText(), L"");
     EXPECT_EQ(m_app->rows()[2].content, L"kept three");
     EXPECT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 4; }, 5s));
     EXPECT_EQ(m_app->treeText(3), L"Work");
@@ -196,6 +205,11 @@ TEST_F(FileCommandsTest, SaveSaveAsAndOpenThroughTheFileDialogs) {
     EXPECT_EQ(readBytes(upper), before);
     EXPECT_EQ(readBytes(m_dir.path("WORK2") + "\\his3-0"), beforeData);
     EXPECT_FALSE(fileExists(m_dir.path("WORK2") + "\\his4-0"));
+
+    // The refused file did not become the archive: a plain Save writes the one opened last.
+    postCommand(main(), 32791);
+    EXPECT_TRUE(pumpUntil([&] { return readBytes(archive).find("his4-0") != std::string::npos; }, 8s));
+    EXPECT_FALSE(waitForProcessDialog(m_app->processId(), main(), 800ms));
 }
 
 TEST_F(FileCommandsTest, HelpAndHomepageGoToTheShell) {
@@ -206,15 +220,41 @@ TEST_F(FileCommandsTest, HelpAndHomepageGoToTheShell) {
     for (const char* page : {"/index.html", "/slots.html", "/menu.html", "/archives.html", "/capture.html"})
         EXPECT_NE(bytes.find(page), std::string::npos) << page;
 
-    ASSERT_TRUE(bringToFront(main()));
-    press(VK_F1);
-    EXPECT_TRUE(pumpUntil([&] { return m_log.has("shell open help.chm: "); }, 8s));
-    // Wine's own help viewer shows it; closed again here.
-    HWND viewer = nullptr;
-    EXPECT_TRUE(pumpUntil([&] { return (viewer = FindWindowW(L"HH Parent", nullptr)) != nullptr; }, 15s));
-    screenshot(L"help.png");
-    if (viewer)
-        PostMessageW(viewer, WM_CLOSE, 0, 0);
+    // F1 wherever the focus is: in each control, and in none after a file dialog closed.
+    record(L"a row to click");
+    struct Focus {
+        const char* name;
+        std::function<void()> put;
+    };
+    const auto clickOn = [](HWND control) { clickAt(centreOf(control)); };
+    const Focus places[] = {
+        {"list", [&] { clickOn(m_app->list()); }},
+        {"tree", [&] { clickOn(m_app->tree()); }},
+        {"search box", [&] { clickOn(m_app->searchBox()); }},
+        {"preview", [&] { clickOn(m_app->preview()); }},
+        {"nothing, after a file dialog", [&] {
+             postCommand(main(), 32795);
+             HWND files = dialog();
+             ASSERT_TRUE(files);
+             PostMessageW(files, WM_COMMAND, IDCANCEL, 0);
+             ASSERT_TRUE(pumpUntil([&] { return !IsWindow(files); }, 5s));
+         }},
+    };
+    for (const Focus& place : places) {
+        SCOPED_TRACE(place.name);
+        ASSERT_TRUE(bringToFront(main()));
+        place.put();
+        ASSERT_TRUE(bringToFront(main()));
+        const std::size_t mark = m_log.mark();
+        press(VK_F1);
+        EXPECT_TRUE(pumpUntil([&] { return m_log.has("shell open help.chm: ", mark); }, 8s));
+        // Wine's own help viewer shows it; it is ended again here, every process of it (they
+        // would keep the test's output open).
+        EXPECT_TRUE(pumpUntil([&] { return FindWindowW(L"HH Parent", nullptr) != nullptr; }, 15s));
+        if (&place == places)
+            screenshot(L"help.png");
+        endProcessesNamed(L"hh.exe");
+    }
     postCommand(main(), 32800);
     EXPECT_TRUE(pumpUntil([&] { return m_log.has("shell open https://dravix.example.com/: "); }, 8s));
 }

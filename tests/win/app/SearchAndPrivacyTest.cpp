@@ -4,6 +4,8 @@
 #include "WinTestSupport.h"
 #include "fw/Text.h"
 
+#include <commctrl.h>
+
 #include <filesystem>
 
 namespace {
@@ -115,6 +117,26 @@ TEST_F(SearchAndPrivacyTest, TheSearchBoxFiltersAsTheUserTypesAndEscShowsEveryth
                        L"剪贴 again"},
                       hint));
     EXPECT_EQ(SendMessageW(m_app->searchBox(), WM_GETTEXTLENGTH, 0, 0), 0);
+}
+
+// The list finds rows by their text as a list does: letters typed in it move the selection to the
+// next row that begins with them, and another program's LVM_FINDITEM finds a row by its text.
+TEST_F(SearchAndPrivacyTest, TheListFindsRowsByTheirText) {
+    for (const wchar_t* text : {L"apple", L"banana", L"apricot", L"Blueberry"})
+        record(text);
+    ASSERT_TRUE(bringToFront(m_app->mainWindow()));
+    const RECT first = m_app->rowRect(0);
+    clickAt({first.left + 30, (first.top + first.bottom) / 2});
+    const auto selected = [&] { return static_cast<int>(SendMessageW(m_app->list(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)); };
+    ASSERT_TRUE(pumpUntil([&] { return selected() == 0; }, 5s));
+    typeText(L"b");
+    EXPECT_TRUE(pumpUntil([&] { return selected() == 1; }, 5s));
+    letTimePass(1500ms);  // the list starts a new search after a pause in typing
+    typeText(L"ap");
+    EXPECT_TRUE(pumpUntil([&] { return selected() == 2; }, 5s)) << selected();
+    EXPECT_EQ(m_app->findRow(L"blue", true), 3);
+    EXPECT_EQ(m_app->findRow(L"banana", false), 1);
+    EXPECT_EQ(m_app->findRow(L"cherry", true), -1);
 }
 
 }  // namespace

@@ -1,0 +1,8 @@
+#include "ColumnFit.h"
+
+#include <algorithm>
+
+std::array<int, 4> fitColumns(int listWidth, const ColumnNeeds& needs) {
+    const int fixed = 2 * needs.time + needs.number;
+    return {std::max(needs.minContent, listWidth - fixed), needs.time, needs.number, needs.time};
+}
