@@ -6,6 +6,7 @@
 #include "Protocol.h"
 #include "RemoteList.h"
 #include "SharedState.h"
+#include "Thumbnail.h"
 #include "fw/ScopeExit.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
@@ -15,7 +16,6 @@
 namespace {
 
 constexpr int kIconSize = 16;
-constexpr int kThumbnailSize = 32;
 
 // The thread's own view (it has seen the key) or the keyboard's (the click may land in a window
 // of a thread that did not get the key).
@@ -89,7 +89,8 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
             menu.AppendClipItem(item->command, text, kIconSize, kIconSize, g_hMenuBitmaps[2].get());
             break;
         case 1:
-            menu.AppendPictureItem(item->command, text, kThumbnailSize, fw::toWide(paths.bitmapFile(item->clip)));
+            menu.AppendPictureItem(item->command, text, store::kThumbnailSize, fw::toWide(paths.thumbnailFile(item->clip)),
+                                   fw::toWide(paths.bitmapFile(item->clip)));
             break;
         case 2:
             menu.AppendClipItem(item->command, text, kIconSize, kIconSize, g_hMenuBitmaps[1].get());

@@ -34,19 +34,25 @@ void CMenuEx::AppendClipItem(UINT command, const std::wstring& text, int width, 
     AppendMenuW(m_menu.get(), MF_OWNERDRAW, command, reinterpret_cast<LPCWSTR>(m_items.back().get()));
 }
 
-void CMenuEx::AppendPictureItem(UINT command, const std::wstring& text, int size, const std::wstring& bitmapFile) {
+void CMenuEx::AppendPictureItem(UINT command, const std::wstring& text, int size, const std::wstring& thumbnailFile,
+                                const std::wstring& bitmapFile) {
     AppendClipItem(command, text, size, size, nullptr);
-    m_items.back()->pictureFile = bitmapFile;
+    m_items.back()->pictureFiles[0] = thumbnailFile;
+    m_items.back()->pictureFiles[1] = bitmapFile;
 }
 
 // A file that cannot be read leaves the item without a picture (and is not tried again).
 HBITMAP CMenuEx::pictureOf(ItemData& data) {
-    if (data.bitmap || data.pictureFile.empty())
+    if (data.bitmap || data.pictureFiles[1].empty())
         return data.bitmap;
     const auto started = std::chrono::steady_clock::now();
-    fw::UniqueBitmap thumbnail(static_cast<HBITMAP>(
-        LoadImageW(nullptr, data.pictureFile.c_str(), IMAGE_BITMAP, data.width, data.height, LR_LOADFROMFILE)));
-    data.pictureFile.clear();
+    fw::UniqueBitmap thumbnail;
+    for (std::wstring& file : data.pictureFiles) {
+        if (!thumbnail)
+            thumbnail.reset(static_cast<HBITMAP>(
+                LoadImageW(nullptr, file.c_str(), IMAGE_BITMAP, data.width, data.height, LR_LOADFROMFILE)));
+        file.clear();
+    }
     data.bitmap = thumbnail.get();
     m_thumbnails.push_back(std::move(thumbnail));
     ++m_nThumbnails;

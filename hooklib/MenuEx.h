@@ -24,9 +24,11 @@ public:
     COLORREF background() const { return m_background; }
     // `bitmap` stays the caller's (or the library's).
     void AppendClipItem(UINT command, const std::wstring& text, int width, int height, HBITMAP bitmap);
-    // A picture clip: its bitmap file is read, as a thumbnail of that size, only when the item is
-    // first drawn (a long menu shows a few of its items), and freed with the menu.
-    void AppendPictureItem(UINT command, const std::wstring& text, int size, const std::wstring& bitmapFile);
+    // A picture clip: its thumbnail file is read only when the item is first drawn (a long menu
+    // shows a few of its items), and freed with the menu. Without a thumbnail (a clip stored by an
+    // older version) the whole bitmap file is read and scaled to that size.
+    void AppendPictureItem(UINT command, const std::wstring& text, int size, const std::wstring& thumbnailFile,
+                           const std::wstring& bitmapFile);
     // Thumbnails read so far, and the time it took.
     int thumbnailsLoaded() const { return m_nThumbnails; }
     long long thumbnailMilliseconds() const { return m_thumbnailMs; }
@@ -42,7 +44,7 @@ private:
         int width, height;
         HBITMAP bitmap;
         std::wstring text;
-        std::wstring pictureFile;  // read into `bitmap` on first draw
+        std::wstring pictureFiles[2];  // thumbnail, else bitmap: read into `bitmap` on first draw
     };
     HBITMAP pictureOf(ItemData& data);
 

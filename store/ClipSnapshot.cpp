@@ -2,6 +2,7 @@
 
 #include "FileSystem.h"
 #include "StoreFormat.h"
+#include "Thumbnail.h"
 #include "XmlDocument.h"
 
 #include <algorithm>
@@ -10,13 +11,6 @@
 namespace store {
 
 namespace {
-
-std::uint32_t littleEndian32(std::string_view bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
-    return value;
-}
 
 // The number of a history clip's first format element, "his" + n + "-0"; 0 for other names.
 long historyNumberOfFirstFormat(std::string_view name) {
@@ -52,8 +46,8 @@ std::size_t ClipSnapshot::byteCount() const {
 std::optional<std::pair<int, int>> bitmapFileSize(std::string_view file) {
     if (file.size() < static_cast<std::size_t>(kBmpHeadersSize) || file[0] != 'B' || file[1] != 'M')
         return std::nullopt;
-    const auto width = static_cast<std::int32_t>(littleEndian32(file, 18));
-    const auto height = static_cast<std::int32_t>(littleEndian32(file, 22));
+    const auto width = static_cast<std::int32_t>(readLittleEndian(file, 18));
+    const auto height = static_cast<std::int32_t>(readLittleEndian(file, 22));
     if (width <= 0 || height == 0 || height == INT32_MIN)
         return std::nullopt;
     return std::make_pair(static_cast<int>(width), static_cast<int>(height < 0 ? -height : height));
@@ -70,6 +64,10 @@ StagedClip::StagedClip(const StorePaths& paths, const ClipSnapshot& snapshot) : 
     if (!snapshot.bitmapFile.empty()) {
         m_bitmapFile = stage(paths, snapshot.bitmapFile);
         m_written = m_written && !m_bitmapFile.empty();
+        // The menu's picture; a bitmap it cannot be made of is shown from the bitmap itself.
+        const std::string thumbnail = thumbnailFileBytes(snapshot.bitmapFile);
+        if (!thumbnail.empty())
+            m_thumbnailFile = stage(paths, thumbnail);
     }
 }
 
@@ -77,6 +75,7 @@ StagedClip::~StagedClip() {
     for (const std::string& file : m_formatFiles)
         files::remove(file);
     files::remove(m_bitmapFile);
+    files::remove(m_thumbnailFile);
 }
 
 bool StagedClip::commit(XmlDocument& doc, std::string_view clip, const std::string& stamp) {
@@ -102,6 +101,11 @@ bool StagedClip::commit(XmlDocument& doc, std::string_view clip, const std::stri
     }
     if (!m_bitmapFile.empty() && files::replace(m_bitmapFile, m_paths.bitmapFile(clip)))
         m_bitmapFile.clear();
+    // A thumbnail left from the clip's earlier contents must not stand for the new bitmap.
+    if (m_thumbnailFile.empty() || !files::replace(m_thumbnailFile, m_paths.thumbnailFile(clip)))
+        files::remove(m_paths.thumbnailFile(clip));
+    else
+        m_thumbnailFile.clear();
     return true;
 }
 

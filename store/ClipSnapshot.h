@@ -49,7 +49,7 @@ public:
 
     // Inside an edit of the index (under the store lock): the snapshot becomes `clip`. Its old
     // format keys and copy time go, both times are stamped `stamp`, and each format gets its key
-    // with its data file moved into place (a bitmap also the clip's bitmap file). An empty
+    // with its data file moved into place (a bitmap also the clip's bitmap file and thumbnail). An empty
     // snapshot only removes the old format keys; a snapshot that could not be written changes
     // nothing. Returns whether the document changed.
     bool commit(XmlDocument& doc, std::string_view clip, const std::string& stamp);
@@ -59,6 +59,7 @@ private:
     const ClipSnapshot& m_snapshot;
     std::vector<std::string> m_formatFiles;  // temporary file of each format, in order
     std::string m_bitmapFile;
+    std::string m_thumbnailFile;
     bool m_written = true;
 };
 

@@ -116,10 +116,15 @@ std::string bitmapFileName(std::string_view clip) {
     return concat(clip, kBitmapExtension);
 }
 
-std::string archiveFileForElement(std::string_view elementName) {
+std::string thumbnailFileName(std::string_view clip) {
+    return concat(clip, kThumbnailExtension);
+}
+
+std::vector<std::string> dataFilesOfElement(std::string_view elementName) {
     if (elementName.find(kTimeSuffix) == std::string_view::npos)
-        return std::string(elementName);
-    return replaceAll(elementName, kTimeSuffix, kBitmapExtension);
+        return {std::string(elementName)};
+    return {replaceAll(elementName, kTimeSuffix, kBitmapExtension),
+            replaceAll(elementName, kTimeSuffix, kThumbnailExtension)};
 }
 
 bool isPlainFileName(std::string_view name) {
@@ -158,16 +163,19 @@ bool isClipName(std::string_view clip) {
            isDigits(clip.substr(3, clip.size() - 4));
 }
 
-std::uint32_t readLittleEndian(std::string_view bytes, std::size_t at) {
+}  // namespace
+
+std::uint32_t readLittleEndian(std::string_view bytes, std::size_t at, int width) {
     std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
+    for (int i = width - 1; i >= 0; --i)
         value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
     return value;
 }
 
-}  // namespace
-
 bool isClipFileName(std::string_view name) {
+    if (name.size() > kThumbnailExtension.size() &&
+        name.substr(name.size() - kThumbnailExtension.size()) == kThumbnailExtension)
+        return isClipName(name.substr(0, name.size() - kThumbnailExtension.size()));
     if (name.size() > kBitmapExtension.size() &&
         name.substr(name.size() - kBitmapExtension.size()) == kBitmapExtension)
         return isClipName(name.substr(0, name.size() - kBitmapExtension.size()));

@@ -30,6 +30,7 @@ inline constexpr std::string_view kUseTimeSuffix = "-usetime";
 inline constexpr std::string_view kCategorySuffix = "category";
 inline constexpr std::string_view kCategoryListName = "AddNew";
 inline constexpr std::string_view kBitmapExtension = ".bmp";
+inline constexpr std::string_view kThumbnailExtension = ".thumb.bmp";
 inline constexpr std::string_view kTempClipName = "tempFile";
 inline constexpr std::string_view kArchiveExtension = ".amc";
 inline constexpr std::string_view kArchiveIndexExtension = ".xml";
@@ -77,18 +78,24 @@ std::string formatElementName(std::string_view clip, int index);
 // "his3" -> "his3category".
 std::string categoryElementName(std::string_view historyBase);
 std::string bitmapFileName(std::string_view clip);
+// clip + ".thumb.bmp": the clip menu's small picture of the clip's bitmap.
+std::string thumbnailFileName(std::string_view clip);
 
-// The data file an archive copies for an element: "-time" becomes ".bmp" (the clip's bitmap),
-// any other name is its own data file.
-std::string archiveFileForElement(std::string_view elementName);
+// The data files that go with an element, in archives and when a clip is removed: a "-time"
+// element gives the clip's bitmap and its thumbnail ("his3-time" -> "his3.bmp",
+// "his3.thumb.bmp"), any other name is its own data file.
+std::vector<std::string> dataFilesOfElement(std::string_view elementName);
 
 // A name that may be used as a file name inside one folder: not empty, no path separators,
 // no drive or stream colon, not "." or "..", no device name, no control characters.
 bool isPlainFileName(std::string_view name);
 
 // A name the store itself gives a data or bitmap file: "copy5" + index, "his12-" + index,
-// "tempFile" + index, or one of those clip names + ".bmp".
+// "tempFile" + index, or one of those clip names + ".bmp" or ".thumb.bmp".
 bool isClipFileName(std::string_view name);
+
+// The unsigned little-endian number of `width` bytes at `at` (the caller checks the length).
+std::uint32_t readLittleEndian(std::string_view bytes, std::size_t at, int width = 4);
 
 // UTF-16 little-endian bytes (clipboard format 13) as text, up to the first zero character.
 std::u16string utf16FromBytes(std::string_view bytes);

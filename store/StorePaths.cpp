@@ -32,4 +32,8 @@ std::string StorePaths::bitmapFile(std::string_view clip) const {
     return dataFile(bitmapFileName(clip));
 }
 
+std::string StorePaths::thumbnailFile(std::string_view clip) const {
+    return dataFile(thumbnailFileName(clip));
+}
+
 }  // namespace store

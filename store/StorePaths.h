@@ -32,6 +32,8 @@ public:
     std::string dataFile(std::string_view name) const;
     // clip + ".bmp" in the data folder (empty as above).
     std::string bitmapFile(std::string_view clip) const;
+    // clip + ".thumb.bmp" in the data folder (empty as above).
+    std::string thumbnailFile(std::string_view clip) const;
 
 private:
     std::string m_folder;

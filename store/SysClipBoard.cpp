@@ -136,7 +136,8 @@ void CSysClipBoard::removeClip(std::string_view clip) const {
             const std::string name(doc.elementName());
             if (!belongsToClip(name, clip) && (category.empty() || name != category))
                 continue;
-            files.push_back(archiveFileForElement(name));
+            for (std::string& file : dataFilesOfElement(name))
+                files.push_back(std::move(file));
             doc.deleteElement();
         }
         if (files.empty())

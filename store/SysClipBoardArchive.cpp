@@ -26,11 +26,10 @@ bool copyElementFiles(const std::vector<RootElement>& elements, const std::strin
     for (const std::string& file : files::filesIn(from))
         present.insert(asciiLower(file));
     std::vector<std::string> copies;
-    for (const RootElement& element : elements) {
-        const std::string file = archiveFileForElement(element.name);
-        if (isPlainFileName(file) && present.count(asciiLower(file)))
-            copies.push_back(file);
-    }
+    for (const RootElement& element : elements)
+        for (const std::string& file : dataFilesOfElement(element.name))
+            if (isPlainFileName(file) && present.count(asciiLower(file)))
+                copies.push_back(file);
     for (std::size_t done = 0; done < copies.size(); ++done) {
         if (!files::copy(joinPath(from, copies[done]), joinPath(to, copies[done])))
             return false;

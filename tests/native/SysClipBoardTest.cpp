@@ -182,6 +182,7 @@ TEST_F(StoreTest, RemoveClipTakesEveryElementWhereverItStandsAndItsFiles) {
     m_store.setValue("1", "copy30", 1);
     writeBytes(data("copy30"), "a");
     writeBytes(data("copy3.bmp"), "BM");
+    writeBytes(data("copy3.thumb.bmp"), "BM");
     // A history clip filed in a category, with a copy that has no use time (a slot copy).
     storeClip(historyClipName(12), {{13, "x"}});
     m_store.setCategory("Work", historyBaseName(12));
@@ -195,6 +196,7 @@ TEST_F(StoreTest, RemoveClipTakesEveryElementWhereverItStandsAndItsFiles) {
     EXPECT_EQ(readBytes(index()).find("his13"), std::string::npos);
     EXPECT_FALSE(fileExists(data("copy30")));
     EXPECT_FALSE(fileExists(data("copy3.bmp")));
+    EXPECT_FALSE(fileExists(data("copy3.thumb.bmp")));
     EXPECT_FALSE(fileExists(data("his12-0")));
     EXPECT_EQ(m_store.findCanUseHisClip(), 1);
 }
@@ -260,6 +262,7 @@ protected:
         storeClip(historyClipName(1), {{13, utf16Bytes(u"text")}, {1, "text"}});
         storeClip(historyClipName(2), {{2, ""}, {8, "dib bytes"}});
         writeBytes(data("his2-.bmp"), "BM bitmap");
+        writeBytes(data("his2-.thumb.bmp"), "BM thumbnail");
         storeClip(slotClipName('1'), {{1, "slot"}});
         m_store.setValue("工作", "AddNew", 0);
         m_store.setCategory("工作", "his1");
@@ -275,7 +278,7 @@ TEST_F(ArchiveTest, SaveAndOpenRoundTrip) {
     const std::string indexBytes = readBytes(index());
     ASSERT_EQ(m_store.saveArchive(archive), ArchiveResult::Done);
     EXPECT_EQ(readBytes(archive), indexBytes);
-    for (const char* file : {"his1-0", "his1-1", "his2-0", "his2-1", "his2-.bmp", "copy10"})
+    for (const char* file : {"his1-0", "his1-1", "his2-0", "his2-1", "his2-.bmp", "his2-.thumb.bmp", "copy10"})
         EXPECT_TRUE(fileExists(keep("work" + kSep + file))) << file;
     EXPECT_FALSE(fileExists(keep("work.xml")));
 
@@ -426,6 +429,23 @@ TEST_F(StoreTest, ASnapshotBecomesAClipWithItsFilesInPlace) {
     for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(data(""))))
         files += entry.path().extension() == ".tmp" ? 100 : 1;
     EXPECT_EQ(files, 3u);  // copy50 and copy51, and the old copy52 that nothing names any more
+
+    // A picture: its bitmap and the menu's thumbnail made of it; a later text takes the thumbnail.
+    BmpLayout layout;
+    ASSERT_TRUE(computeBmpLayout(640, 480, 24, layout));
+    const auto headers = bmpHeaders(layout);
+    ClipSnapshot picture;
+    picture.formats = {{0, kFormatBitmap, ""}};
+    picture.bitmapFile = std::string(headers.begin(), headers.end()) + std::string(layout.pixelDataSize, '\x40');
+    const auto storeAs = [&](const ClipSnapshot& contents) {
+        StagedClip staged(m_store.paths(), contents);
+        ASSERT_TRUE(updateStoreFile(index(), IfMissing::Skip, [&](XmlDocument& doc) { return staged.commit(doc, "copy7", stamp); }));
+    };
+    storeAs(picture);
+    EXPECT_EQ(readBytes(data("copy7.bmp")), picture.bitmapFile);
+    EXPECT_EQ(bitmapFileSize(readBytes(data("copy7.thumb.bmp"))), std::make_pair(32, 32));
+    storeAs(snapshot);
+    EXPECT_FALSE(fileExists(data("copy7.thumb.bmp")));
 
     // Not put in place: nothing of it stays behind.
     { StagedClip unused(m_store.paths(), snapshot); }
