@@ -75,16 +75,6 @@ bool writeFile(const std::string& path, std::string_view bytes) {
     return written;
 }
 
-bool writeAtomically(const std::string& path, std::string_view bytes) {
-    if (path.empty())
-        return false;
-    const std::string temporary = temporarySibling(path);
-    if (writeFile(temporary, bytes) && replace(temporary, path))
-        return true;
-    unlink(temporary.c_str());
-    return false;
-}
-
 void setFailureReporter(FailureReporter) {}
 
 bool replace(const std::string& from, const std::string& to) {

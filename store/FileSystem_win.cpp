@@ -111,16 +111,6 @@ bool writeFile(const std::string& path, std::string_view bytes) {
     return written;
 }
 
-bool writeAtomically(const std::string& path, std::string_view bytes) {
-    if (path.empty())
-        return false;
-    const std::string temporary = temporarySibling(path);
-    if (writeFile(temporary, bytes) && replace(temporary, path))
-        return true;
-    DeleteFileW(utf8ToWide(temporary).c_str());
-    return false;
-}
-
 namespace {
 
 FailureReporter g_failureReporter = nullptr;
