@@ -62,8 +62,13 @@ bool CClipApp::InitInstance() {
         DeleteFileW(updater.c_str());
         MoveFileW((updater + L".pellimor!").c_str(), updater.c_str());
     }
-    openWithShell(folder + L"pellimorlive.exe");
-    Sleep(startupPauseMs());
+    // The live-update program is given its moment before we go on; where it is not installed
+    // there is nothing to wait for, and the second would be felt at every start.
+    const std::wstring liveUpdate = folder + L"pellimorlive.exe";
+    if (exists(liveUpdate)) {
+        openWithShell(liveUpdate);
+        Sleep(startupPauseMs());
+    }
     SetCurrentDirectoryW(folder.c_str());
 
     fw::UniqueKernelObject mutex(CreateMutexW(nullptr, FALSE, L"Pellimor"));
