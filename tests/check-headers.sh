@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Each header compiles on its own: it includes what it uses.
+# Each header compiles on its own: it includes what it uses. The headers are compiled side by
+# side, one compiler per processor.
 #   check-headers.sh <C++ compiler> <repository> <header>...
 set -uo pipefail
 compiler=$1
@@ -10,14 +11,18 @@ for folder in "$root" "$root"/xml "$root"/store "$root"/fw "$root"/kit "$root"/u
     [ -d "$folder" ] && includes+=(-I "$folder")
 done
 defines=(-DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0601)
-status=0
-for header in "$@"; do
-    if ! echo "#include \"$header\"" | "$compiler" -std=c++17 -fsyntax-only "${defines[@]}" "${includes[@]}" -x c++ - 2>/tmp/header-check.$$; then
-        echo "FAIL $header does not compile on its own:"
-        head -n 5 /tmp/header-check.$$
-        status=1
+check_one() {
+    local header=$1 errors
+    shift
+    if ! errors=$(echo "#include \"$header\"" | "$@" -x c++ - 2>&1); then
+        printf 'FAIL %s does not compile on its own:\n%s\n' "$header" "$(head -n 5 <<<"$errors")"
+        return 1
     fi
-done
-rm -f /tmp/header-check.$$
-[ $status -eq 0 ] && echo "$# headers compile on their own"
-exit $status
+}
+export -f check_one
+if printf '%s\0' "$@" | xargs -0 -P "$(nproc)" -I{} bash -c 'check_one "$@"' _ {} \
+    "$compiler" -std=c++17 -fsyntax-only "${defines[@]}" "${includes[@]}"; then
+    echo "$# headers compile on their own"
+else
+    exit 1
+fi

@@ -21,19 +21,8 @@ TEST(AppRules, ProgramFolderDropsTheExecutableName) {
     EXPECT_EQ(programFolder(u"D:\\dravix.exe\\dravix.exe"), u"d:\\\\");
 }
 
-TEST(AppRules, NumberTextsAndClipNames) {
-    using store::clipNameFromNumberText;
-    EXPECT_EQ(store::historyNumberText(12), "12");
-    EXPECT_EQ(store::slotNumberText('5'), "ctrl+alt+5");
-    EXPECT_EQ(clipNameFromNumberText("12"), "his12-");
-    EXPECT_EQ(clipNameFromNumberText("ctrl+alt+5"), "copy5");
-    // A text that names no clip gives no name, never one that reaches other elements.
-    for (const char* odd : {"", "0", "012", "1000", "12-", "-time", "1 2", "ctrl+alt+", "ctrl+alt+55", "ctrl+alt+x",
-                            "x", "999999999999"})
-        EXPECT_EQ(clipNameFromNumberText(odd), "") << odd;
-    EXPECT_EQ(clipNameFromNumberText("999"), "his999-");
+TEST(AppRules, PictureRowsGiveTheirSize) {
     EXPECT_EQ(pictureContent(37, 20), "picture:size 37*20");
-    EXPECT_EQ(store::fileListContent(u"C:\\a.txt"), u"File:Path\"C:\\a.txt\"");
 }
 
 // Windows refuses our keys to a window of a higher integrity level (run as administrator), and a
@@ -162,13 +151,6 @@ TEST(ClipRowsModel, SearchSortRecordAndRemoveTogether) {
     EXPECT_EQ(shownNumbers(rows), (Numbers{"2", "3", "5", "6"}));
     rows.setFilter(u"p");
     EXPECT_EQ(shownNumbers(rows), (Numbers{"3", "2", "5"}));
-}
-
-TEST(AppRules, PlainTextKeepsTheTextsAndTheLocale) {
-    for (int format : {1, 7, 13, 16})
-        EXPECT_TRUE(store::isPlainTextFormat(format)) << format;
-    for (int format : {0, 2, 8, 15, 17, 0xC0F0})
-        EXPECT_FALSE(store::isPlainTextFormat(format)) << format;
 }
 
 // What the recorder makes of a copy before it is stored: the row of its first part that shows,

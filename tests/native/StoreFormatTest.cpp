@@ -27,6 +27,26 @@ TEST(StoreNames, ClipsElementsAndFiles) {
     EXPECT_EQ(bitmapFileName(historyClipName(3)), "his3-.bmp");
 }
 
+TEST(StoreNames, NumberTextsAndClipNames) {
+    EXPECT_EQ(historyNumberText(12), "12");
+    EXPECT_EQ(slotNumberText('5'), "ctrl+alt+5");
+    EXPECT_EQ(clipNameFromNumberText("12"), "his12-");
+    EXPECT_EQ(clipNameFromNumberText("ctrl+alt+5"), "copy5");
+    // A text that names no clip gives no name, never one that reaches other elements.
+    for (const char* odd : {"", "0", "012", "1000", "12-", "-time", "1 2", "ctrl+alt+", "ctrl+alt+55", "ctrl+alt+x",
+                            "x", "999999999999"})
+        EXPECT_EQ(clipNameFromNumberText(odd), "") << odd;
+    EXPECT_EQ(clipNameFromNumberText("999"), "his999-");
+    EXPECT_EQ(fileListContent(u"C:\\a.txt"), u"File:Path\"C:\\a.txt\"");
+}
+
+TEST(StoreFormats, PlainTextKeepsTheTextsAndTheLocale) {
+    for (int format : {1, 7, 13, 16})
+        EXPECT_TRUE(isPlainTextFormat(format)) << format;
+    for (int format : {0, 2, 8, 15, 17, 0xC0F0})
+        EXPECT_FALSE(isPlainTextFormat(format)) << format;
+}
+
 TEST(StoreNames, ArchiveFilesForElements) {
     using Files = std::vector<std::string>;
     EXPECT_EQ(dataFilesOfElement("copy1-time"), (Files{"copy1.bmp", "copy1.thumb.bmp"}));

@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <sstream>
+#include <thread>
 
 HGLOBAL globalFrom(const void* data, std::size_t size) {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
@@ -74,6 +75,27 @@ void letTimePass(std::chrono::milliseconds time) {
     pumpUntil([] { return false; }, time);
 }
 
+void waitForANewSecond() {
+    const auto second = [] {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        return now.wSecond;
+    };
+    const WORD start = second();
+    pumpUntil([&] { return second() != start; }, 2s);
+}
+
+void pressKeys(std::initializer_list<WORD> keys, bool shift, std::chrono::milliseconds gap) {
+    if (shift)
+        sendKeys({{VK_SHIFT, false}});
+    for (WORD key : keys) {
+        sendKeys({{key, false}, {key, true}});
+        letTimePass(gap);
+    }
+    if (shift)
+        sendKeys({{VK_SHIFT, true}});
+}
+
 bool bringToFront(HWND window) {
     return pumpUntil(
         [&] {
@@ -125,16 +147,44 @@ void sendMouseButton(DWORD flags) {
 // A person's Ctrl+right click: one event at a time. The pointer is moved there first and given
 // time to settle: when it enters a window X tells Wine which keys it holds, and a key pressed
 // with SendInput (which X never saw) would read as up again.
-void ctrlRightClick(POINT at) {
+void movePointer(POINT at) {
     SetCursorPos(at.x, at.y);
     letTimePass(300ms);
+}
+
+void ctrlRightClick(POINT at) {
+    movePointer(at);
+    // The gaps do not pump this thread's messages: a test's own window that stands in for the
+    // main window may be meant to stay silent while the menu asks it for rows.
+    const auto gap = [](std::chrono::milliseconds time) { std::this_thread::sleep_for(time); };
     sendKeys({{VK_CONTROL, false}});
-    Sleep(40);
+    gap(40ms);
     sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
-    Sleep(60);
+    gap(60ms);
     sendMouseButton(MOUSEEVENTF_RIGHTUP);
-    Sleep(40);
+    gap(40ms);
     sendKeys({{VK_CONTROL, true}});
+}
+
+POINT newestTrayIcon() {
+    // The window has room for several icons of 20 pixels: the newest is the last slot that
+    // shows anything but the background.
+    constexpr int kSlot = 20;
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    RECT area = {};
+    GetClientRect(tray, &area);
+    HDC dc = GetDC(tray);
+    const COLORREF background = GetPixel(dc, 0, 0);
+    int newest = 0;
+    for (int slot = 0; (slot + 1) * kSlot <= area.right; ++slot)
+        for (int y = 4; y < kSlot - 4; y += 2)
+            for (int x = 4; x < kSlot - 4; x += 2)
+                if (GetPixel(dc, slot * kSlot + x, y) != background)
+                    newest = slot;
+    ReleaseDC(tray, dc);
+    POINT icon{newest * kSlot + kSlot / 2, kSlot / 2};
+    ClientToScreen(tray, &icon);
+    return icon;
 }
 
 POINT centreOf(HWND window) {
@@ -167,7 +217,7 @@ void typeChord(std::vector<WORD> modifiers, WORD key, int gapMs) {
     const std::vector<KeyStroke> strokes = chordStrokes(modifiers, key);
     for (std::size_t i = 0; i < strokes.size(); ++i) {
         if (i > 0)
-            Sleep(static_cast<DWORD>(gapMs));
+            letTimePass(std::chrono::milliseconds(gapMs));
         sendKeys({strokes[i]});
     }
 }

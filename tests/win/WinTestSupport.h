@@ -26,9 +26,11 @@ bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 // For a check that something does not happen: pumps for the whole time and answers whether
 // `happened` stayed false throughout.
 bool expectNothingFor(std::chrono::milliseconds time, const std::function<bool()>& happened);
-// For the few waits a behaviour itself needs (a new second for a time stamp, two clicks that
+// For the few waits a behaviour itself needs (a person's gap between two inputs, two clicks that
 // must not make a double click): pumps for the time, saying why in the caller.
 void letTimePass(std::chrono::milliseconds time);
+// Until the clock shows a new second: a time stamp made afterwards is later than any before.
+void waitForANewSecond();
 
 // Whether the clipboard holds `text` as Unicode text.
 bool clipboardHoldsText(const std::wstring& text);
@@ -43,14 +45,23 @@ struct KeyStroke {
 void sendKeys(const std::vector<KeyStroke>& strokes);
 // One mouse button event (MOUSEEVENTF_LEFTDOWN, ...) where the pointer is.
 void sendMouseButton(DWORD flags);
+// The pointer moved to a screen point, and the moment X needs to tell the window under it which
+// keys are held as it comes in.
+void movePointer(POINT at);
 // A person's Ctrl+right click at a screen point, one event at a time.
 void ctrlRightClick(POINT at);
+// The middle of the icon added last to the notification area (without a desktop window Wine
+// shows the area as a window of its own, icons side by side in the order they came).
+POINT newestTrayIcon();
 // The middle of a window, in screen coordinates.
 POINT centreOf(HWND window);
 // A visible popup menu of the process, or null.
 HWND visibleProcessMenu(DWORD processId);
 // The same, waited for; null after the time-out.
 HWND waitForProcessMenu(DWORD processId, std::chrono::milliseconds timeout = 8s);
+// Each key pressed and released in turn, as a person types them (a gap after each), with Shift
+// held throughout when asked.
+void pressKeys(std::initializer_list<WORD> keys, bool shift = false, std::chrono::milliseconds gap = 60ms);
 // Modifiers down, the key pressed and released, modifiers up: one SendInput call.
 void pressChord(std::vector<WORD> modifiers, WORD key);
 // The same chord as a person types it: one event at a time, `gapMs` apart (0: one batch).

@@ -31,7 +31,9 @@ public:
                                    420, 320, nullptr, nullptr, windowClass.hInstance, nullptr);
         SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         UpdateWindow(m_window);
-        pumpUntil([] { return false; }, 300ms);
+        // On screen once the screen shows its pattern.
+        fw::WindowDc screen(nullptr);
+        pumpUntil([&] { return GetPixel(screen.get(), 200, 150) == patternAt(200, 150); }, 5s);
     }
     ~PatternWindow() { DestroyWindow(m_window); }
     void turnBlack() {
@@ -60,30 +62,31 @@ private:
     bool m_black = false;
 };
 
-void press(WORD key, bool shift = false) {
-    if (shift)
-        sendKeys({{VK_SHIFT, false}});
-    sendKeys({{key, false}, {key, true}});
-    if (shift)
-        sendKeys({{VK_SHIFT, true}});
-    pumpUntil([] { return false; }, 80ms);
+// The rest of a person's drag with the button down: moved in steps from `from`, released at `to`.
+void finishDrag(POINT from, POINT to) {
+    for (int step = 1; step <= 8; ++step) {
+        SetCursorPos(from.x + (to.x - from.x) * step / 8, from.y + (to.y - from.y) * step / 8);
+        letTimePass(40ms);  // a person's drag
+    }
+    sendMouseButton(MOUSEEVENTF_LEFTUP);
 }
 
 // A person's drag: pressed at `from`, moved in steps, released at `to`.
 void drag(POINT from, POINT to) {
-    SetCursorPos(from.x, from.y);
-    pumpUntil([] { return false; }, 200ms);
+    movePointer(from);
     sendMouseButton(MOUSEEVENTF_LEFTDOWN);
-    for (int step = 1; step <= 8; ++step) {
-        SetCursorPos(from.x + (to.x - from.x) * step / 8, from.y + (to.y - from.y) * step / 8);
-        pumpUntil([] { return false; }, 40ms);
-    }
-    sendMouseButton(MOUSEEVENTF_LEFTUP);
-    pumpUntil([] { return false; }, 200ms);
+    finishDrag(from, to);
 }
 
 // The bitmap on the clipboard as 32-bit pixels, top row first.
-bool clipboardPicture(int& width, int& height, std::vector<COLORREF>& pixels) {
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+};
+bool clipboardPicture(Picture& picture) {
+    int& width = picture.width;
+    int& height = picture.height;
+    std::vector<COLORREF>& pixels = picture.pixels;
     fw::ClipboardScope clipboard(nullptr);
     HBITMAP bitmap = clipboard.isOpen() ? static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)) : nullptr;
     BITMAP description = {};
@@ -112,12 +115,16 @@ protected:
         DravixAppTest::SetUp();
         SetWindowPos(m_app->mainWindow(), nullptr, 600, 500, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    // Enter in the capture: it closes, and the clipboard holds the selection's picture.
+    static bool enterCopies(HWND capture, Picture& picture) {
+        pressKeys({VK_RETURN}, false, 80ms);
+        return pumpUntil([&] { return !IsWindow(capture); }, 5s) && clipboardPicture(picture);
+    }
     HWND openCapture() {
+        const std::size_t mark = m_log.mark();
         PostMessageW(m_app->mainWindow(), WM_COMMAND, 32783, 0);
         HWND capture = waitForProcessDialog(m_app->processId(), m_app->mainWindow());
-        if (capture)
-            pumpUntil([] { return false; }, 300ms);
-        return capture;
+        return capture && pumpUntil([&] { return m_log.has("capture: on screen", mark); }, 5s) ? capture : nullptr;
     }
 };
 
@@ -128,17 +135,14 @@ TEST_F(CaptureTest, ADragAndEnterCopyTheFrozenPictureAndTheListRecordsIt) {
     pattern.turnBlack();  // the live screen changes; the capture does not
     drag({100, 100}, {300, 200});
     screenshot(L"capture.png");
-    press(VK_RETURN);
-    ASSERT_TRUE(pumpUntil([&] { return !IsWindow(capture); }, 5s));
-    int width = 0, height = 0;
-    std::vector<COLORREF> pixels;
-    ASSERT_TRUE(clipboardPicture(width, height, pixels));
-    EXPECT_EQ(width, 196);
-    EXPECT_EQ(height, 96);
+    Picture picture;
+    ASSERT_TRUE(enterCopies(capture, picture));
+    EXPECT_EQ(picture.width, 196);
+    EXPECT_EQ(picture.height, 96);
     int wrong = 0;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            wrong += pixels[static_cast<std::size_t>(y * width + x)] != patternAt(104 + x, 104 + y);
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x)
+            wrong += picture.pixels[static_cast<std::size_t>(y * picture.width + x)] != patternAt(104 + x, 104 + y);
     EXPECT_EQ(wrong, 0);
     EXPECT_TRUE(m_app->waitForRows([](const auto& rows) {
         for (const ListRow& row : rows)
@@ -153,19 +157,16 @@ TEST_F(CaptureTest, ArrowKeysMoveAndShiftArrowsResizeByOnePixel) {
     HWND capture = openCapture();
     ASSERT_TRUE(capture);
     drag({100, 100}, {300, 200});
-    press(VK_RIGHT, true);
-    press(VK_RIGHT, true);
-    press(VK_RIGHT);
-    press(VK_DOWN);
-    press(VK_UP, true);
-    press(VK_RETURN);
-    ASSERT_TRUE(pumpUntil([&] { return !IsWindow(capture); }, 5s));
-    int width = 0, height = 0;
-    std::vector<COLORREF> pixels;
-    ASSERT_TRUE(clipboardPicture(width, height, pixels));
-    EXPECT_EQ(width, 198);   // 196, two wider
-    EXPECT_EQ(height, 95);   // 96, one shorter
-    EXPECT_EQ(pixels.front(), patternAt(105, 105));  // moved right and down by one
+    pressKeys({VK_RIGHT}, true, 80ms);
+    pressKeys({VK_RIGHT}, true, 80ms);
+    pressKeys({VK_RIGHT}, false, 80ms);
+    pressKeys({VK_DOWN}, false, 80ms);
+    pressKeys({VK_UP}, true, 80ms);
+    Picture picture;
+    ASSERT_TRUE(enterCopies(capture, picture));
+    EXPECT_EQ(picture.width, 198);   // 196, two wider
+    EXPECT_EQ(picture.height, 95);   // 96, one shorter
+    EXPECT_EQ(picture.pixels.front(), patternAt(105, 105));  // moved right and down by one
 }
 
 // With nothing selected neither a double click nor Enter copies anything; the tray's command
@@ -176,35 +177,27 @@ TEST_F(CaptureTest, NothingSelectedCopiesNothingAndADragBegunEarlyIsKept) {
     PostMessageW(m_app->trayWindow(), WM_COMMAND, 32796, 0);
     HWND capture = waitForProcessDialog(m_app->processId(), m_app->mainWindow());
     ASSERT_TRUE(capture);
-    press(VK_RETURN);
+    pressKeys({VK_RETURN}, false, 80ms);
     // A double click starts a 4 x 4 selection and lands on its corner: nothing is copied either.
     clickAt({200, 200}, true);
     EXPECT_TRUE(expectNothingFor(500ms, [&] { return !IsWindow(capture) || GetClipboardSequenceNumber() != before; }));
-    press(VK_ESCAPE);
-    press(VK_ESCAPE);
+    pressKeys({VK_ESCAPE}, false, 80ms);
+    pressKeys({VK_ESCAPE}, false, 80ms);
     ASSERT_TRUE(pumpUntil([&] { return !IsWindow(capture); }, 5s));
     EXPECT_EQ(GetClipboardSequenceNumber(), before);
 
     PatternWindow pattern;
-    SetCursorPos(100, 100);
-    letTimePass(200ms);  // the pointer settles before the press
+    movePointer({100, 100});
     sendMouseButton(MOUSEEVENTF_LEFTDOWN);
     PostMessageW(m_app->mainWindow(), WM_COMMAND, 32783, 0);
     capture = waitForProcessDialog(m_app->processId(), m_app->mainWindow());
     ASSERT_TRUE(capture);
     ASSERT_TRUE(pumpUntil([&] { return m_log.has("capture: a drag begun before the window showed is taken over"); }, 5s));
-    for (int step = 1; step <= 8; ++step) {
-        SetCursorPos(100 + 200 * step / 8, 100 + 100 * step / 8);
-        letTimePass(40ms);  // a person's drag
-    }
-    sendMouseButton(MOUSEEVENTF_LEFTUP);
-    press(VK_RETURN);
-    ASSERT_TRUE(pumpUntil([&] { return !IsWindow(capture); }, 5s));
-    int width = 0, height = 0;
-    std::vector<COLORREF> pixels;
-    ASSERT_TRUE(clipboardPicture(width, height, pixels));
-    EXPECT_EQ(width, 196);
-    EXPECT_EQ(height, 96);
+    finishDrag({100, 100}, {300, 200});
+    Picture picture;
+    ASSERT_TRUE(enterCopies(capture, picture));
+    EXPECT_EQ(picture.width, 196);
+    EXPECT_EQ(picture.height, 96);
 }
 
 TEST_F(CaptureTest, RightButtonTwiceAndEscCloseWithoutTouchingTheClipboard) {
@@ -215,16 +208,16 @@ TEST_F(CaptureTest, RightButtonTwiceAndEscCloseWithoutTouchingTheClipboard) {
     for (int i = 0; i < 2; ++i) {
         sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
         sendMouseButton(MOUSEEVENTF_RIGHTUP);
-        pumpUntil([] { return false; }, 200ms);
+        letTimePass(200ms);  // two clicks, the first handled before the second
     }
     EXPECT_TRUE(pumpUntil([&] { return !IsWindow(capture); }, 5s));
 
     capture = openCapture();
     ASSERT_TRUE(capture);
     drag({120, 120}, {220, 220});
-    press(VK_ESCAPE);
+    pressKeys({VK_ESCAPE}, false, 80ms);
     EXPECT_TRUE(IsWindow(capture));  // the selection went; the window stays
-    press(VK_ESCAPE);
+    pressKeys({VK_ESCAPE}, false, 80ms);
     EXPECT_TRUE(pumpUntil([&] { return !IsWindow(capture); }, 5s));
     EXPECT_EQ(GetClipboardSequenceNumber(), before);
 }

@@ -39,7 +39,7 @@ TEST_F(ClipMenuTest, CtrlRightClickOpensTheMenuAndTheChoiceIsPastedOnce) {
     Target target(L"Menu target", L"", L"DravixEditTarget", fw::toWide(keys));
     ASSERT_TRUE(target.focus());
     const std::wstring useTimeBefore = m_app->rows()[2].useTime;
-    pumpUntil([] { return false; }, 1100ms);  // a later second for the use time
+    waitForANewSecond();  // for a later use time
 
     ctrlRightClick(centreOf(target.window()));
     HWND menu = waitForProcessMenu(processOf(target.window()));
@@ -48,13 +48,10 @@ TEST_F(ClipMenuTest, CtrlRightClickOpensTheMenuAndTheChoiceIsPastedOnce) {
     ASSERT_TRUE(m_log.has("clip menu commands: 999003 999002 999001")) << m_log.text() << readBytes(keys);
     // The first item is the last row: "3. third clip".
     const std::size_t mark = m_log.mark();
-    sendKeys({{VK_DOWN, false}, {VK_DOWN, true}});
-    Sleep(50);
-    sendKeys({{VK_RETURN, false}, {VK_RETURN, true}});
+    pressKeys({VK_DOWN, VK_RETURN});
     EXPECT_TRUE(pumpUntil([&] { return target.text() == L"third clip"; }, 8s)) << fw::toUtf8(target.text());
     EXPECT_TRUE(pumpUntil([&] { return m_log.has("notify 1027 3 posted", mark); }, 5s));
-    pumpUntil([] { return false; }, 500ms);
-    EXPECT_EQ(target.text(), L"third clip");
+    EXPECT_TRUE(expectNothingFor(500ms, [&] { return target.text() != L"third clip"; }));  // pasted once
     EXPECT_TRUE(m_app->waitForRows([&](const auto& rows) {
         for (const ListRow& row : rows)
             if (row.number == L"3")
@@ -71,9 +68,7 @@ TEST_F(ClipMenuTest, CtrlRightClickOpensTheMenuAndTheChoiceIsPastedOnce) {
     ctrlRightClick(centreOf(target.window()));
     ASSERT_TRUE(waitForProcessMenu(processOf(target.window())));
     sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
-    pumpUntil([] { return false; }, 1200ms);
-    EXPECT_EQ(target.text(), L"");
-    EXPECT_FALSE(m_log.has("notify 1027", escMark));
+    EXPECT_TRUE(expectNothingFor(1200ms, [&] { return !target.text().empty() || m_log.has("notify 1027", escMark); }));
 }
 
 // Windows gives a menu's keys and clicks only to a menu whose owner is in front, and a click in
@@ -135,9 +130,7 @@ TEST_F(ClipMenuTest, ASlotItemPastesAndNotifiesZero) {
     ctrlRightClick(centreOf(target.window()));
     ASSERT_TRUE(waitForProcessMenu(processOf(target.window())));
     EXPECT_TRUE(m_log.has("clip menu commands: 998003", mark));
-    sendKeys({{VK_DOWN, false}, {VK_DOWN, true}});
-    Sleep(50);
-    sendKeys({{VK_RETURN, false}, {VK_RETURN, true}});
+    pressKeys({VK_DOWN, VK_RETURN});
     EXPECT_TRUE(pumpUntil([&] { return target.text() == L"slot clip text"; }, 8s));
     EXPECT_TRUE(pumpUntil([&] { return m_log.has("notify 1027 0 posted", mark); }, 5s));
 }
@@ -178,8 +171,7 @@ TEST_F(ClipMenuTest, TheListDeletesMovesAndPastes) {
     // Nothing selected: no question.
     m_app->selectRows({});
     pressDelete();
-    pumpUntil([] { return false; }, 600ms);
-    EXPECT_FALSE(findProcessWindow(m_app->processId(), title, m_app->mainWindow()));
+    EXPECT_TRUE(expectNothingFor(600ms, [&] { return findProcessWindow(m_app->processId(), title, m_app->mainWindow()) != nullptr; }));
 
     // No keeps them.
     m_app->selectRows({0, 1, 2});
@@ -217,10 +209,7 @@ TEST_F(ClipMenuTest, TheListDeletesMovesAndPastes) {
     sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
     sendMouseButton(MOUSEEVENTF_RIGHTUP);
     ASSERT_TRUE(waitForProcessMenu(m_app->processId()));
-    for (WORD key : {VK_DOWN, VK_DOWN, VK_RIGHT, VK_RETURN}) {
-        sendKeys({{key, false}, {key, true}});
-        Sleep(80);
-    }
+    pressKeys({VK_DOWN, VK_DOWN, VK_RIGHT, VK_RETURN}, false, 80ms);
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1 && rows[0].content == L"row five"; }));
     EXPECT_EQ(storeValue(storeIndexPath(), "his4category"), "Work");
 
@@ -362,8 +351,7 @@ TEST_F(ClipMenuTest, ShiftPastesTheTextAloneFromEitherMenu) {
                 ASSERT_TRUE(bringToFront(m_app->mainWindow()));
                 m_app->selectRows({0});
                 const RECT row = m_app->rowRect(0);
-                SetCursorPos(row.left + 30, (row.top + row.bottom) / 2);
-                pumpUntil([] { return false; }, 300ms);
+                movePointer({row.left + 30, (row.top + row.bottom) / 2});
                 sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
                 sendMouseButton(MOUSEEVENTF_RIGHTUP);
                 owner = m_app->processId();
@@ -371,18 +359,11 @@ TEST_F(ClipMenuTest, ShiftPastesTheTextAloneFromEitherMenu) {
             HWND shown = waitForProcessMenu(owner);
             ASSERT_TRUE(shown);
             // The clip is the menu's first item; the list menu's paste is its last.
-            const WORD item = menu == Menu::AtThePointer ? VK_DOWN : VK_UP;
-            sendKeys({{item, false}, {item, true}});
-            Sleep(80);
-            if (shift)
-                sendKeys({{VK_SHIFT, false}});
-            Sleep(60);
-            sendKeys({{VK_RETURN, false}, {VK_RETURN, true}});
-            Sleep(120);
-            if (shift)
-                sendKeys({{VK_SHIFT, true}});
+            pressKeys({static_cast<WORD>(menu == Menu::AtThePointer ? VK_DOWN : VK_UP)}, false, 80ms);
+            pressKeys({VK_RETURN}, shift, 120ms);
             const std::wstring wanted = shift ? L"plain words" : L"{\\rtf1 rich words}";
             EXPECT_TRUE(pumpUntil([&] { return target.text() == wanted; }, 8s)) << fw::toUtf8(target.text());
-            pumpUntil([] { return false; }, 500ms);  // the chord is over
+            // The paste is over once the user's clipboard is back in place.
+            EXPECT_TRUE(pumpUntil([&] { return storeValue(storeStatusPath(), "SysClip").empty(); }, 5s));
         }
 }

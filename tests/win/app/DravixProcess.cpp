@@ -305,7 +305,7 @@ void typeText(const std::wstring& text) {
         }
         keys[1].ki.dwFlags |= KEYEVENTF_KEYUP;
         SendInput(2, keys, sizeof(INPUT));
-        Sleep(15);
+        letTimePass(15ms);  // a person's typing
     }
 }
 

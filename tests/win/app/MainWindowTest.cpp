@@ -27,10 +27,6 @@ std::string windowsDir() {
     return store::userStoreFolder();
 }
 
-void setClipboard(UINT format, HANDLE data) {
-    ASSERT_TRUE(putClipboard({{format, data}}));
-}
-
 bool hasContent(const std::vector<ListRow>& rows, const std::wstring& content) {
     for (const ListRow& row : rows)
         if (row.content == content)
@@ -103,12 +99,12 @@ TEST_F(MainWindowTest, PicturesAndFileListsGetTheirRowsAndPreview) {
     DeleteObject(red);
     SelectObject(memory, old);
     DeleteDC(memory);
-    setClipboard(CF_BITMAP, picture);
+    ASSERT_TRUE(putClipboard({{CF_BITMAP, picture}}));
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return hasContent(rows, L"picture:size 64*48"); }));
     EXPECT_EQ(m_app->rows()[0].image, 1);
 
     const std::string drop = dropFilesBlock(std::wstring(L"C:\\docs\\one.txt\0C:\\docs\\two.txt\0", 32));
-    setClipboard(CF_HDROP, globalFrom(drop.data(), drop.size()));
+    ASSERT_TRUE(putClipboard({{CF_HDROP, globalFrom(drop.data(), drop.size())}}));
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 2; }));
     EXPECT_EQ(m_app->rows()[1].content, L"File:Path\"C:\\docs\\one.txt\"");
     EXPECT_EQ(m_app->rows()[1].image, 2);
@@ -142,10 +138,10 @@ TEST_F(MainWindowTest, SlotCopyInNotepadShowsUnderHotkeysAndInHistory) {
 TEST_F(MainWindowTest, PasteUpdatesTheUseTimeAndSortsByIt) {
     start();
     for (const wchar_t* text : {L"one", L"two", L"three"}) {
-        setClipboard(CF_UNICODETEXT, globalFrom(text, (std::wcslen(text) + 1) * sizeof(wchar_t)));
+        ASSERT_TRUE(putClipboardText(text));
         ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return hasContent(rows, text); }));
     }
-    pumpUntil([] { return false; }, 1100ms);  // a newer second for the use time
+    waitForANewSecond();  // for a newer use time
     HMODULE library = LoadLibraryW(L"Latchkit.dll");
     ASSERT_TRUE(library);
     auto paste = reinterpret_cast<void(WINAPI*)(const char*)>(
@@ -162,7 +158,7 @@ TEST_F(MainWindowTest, PasteUpdatesTheUseTimeAndSortsByIt) {
 TEST_F(MainWindowTest, HeaderClicksSortBothWays) {
     start();
     for (const wchar_t* text : {L"b", L"c", L"a"}) {
-        setClipboard(CF_UNICODETEXT, globalFrom(text, (std::wcslen(text) + 1) * sizeof(wchar_t)));
+        ASSERT_TRUE(putClipboardText(text));
         ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return hasContent(rows, text); }));
     }
     ASSERT_TRUE(bringToFront(m_app->mainWindow()));
@@ -171,7 +167,7 @@ TEST_F(MainWindowTest, HeaderClicksSortBothWays) {
     clickAt(header);
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 3 && rows[0].content == L"a"; }));
     EXPECT_EQ(m_app->rows()[2].content, L"c");
-    pumpUntil([] { return false; }, 700ms);  // a second click, not a double click
+    letTimePass(700ms);  // a second click, not a double click
     clickAt(header);
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 3 && rows[0].content == L"c"; }));
     EXPECT_EQ(m_app->rows()[2].content, L"a");
@@ -182,10 +178,7 @@ TEST_F(MainWindowTest, EscapeAndEnterDoNothing) {
     ASSERT_TRUE(bringToFront(m_app->mainWindow()));
     pressChord({}, VK_ESCAPE);
     pressChord({}, VK_RETURN);
-    pumpUntil([] { return false; }, 800ms);
-    EXPECT_TRUE(IsWindow(m_app->mainWindow()));
-    EXPECT_TRUE(IsWindowVisible(m_app->mainWindow()));
-    EXPECT_EQ(m_app->waitForExit(0ms), -1);
+    EXPECT_TRUE(expectNothingFor(800ms, [&] { return !IsWindowVisible(m_app->mainWindow()) || m_app->waitForExit(0ms) != -1; }));
 }
 
 TEST_F(MainWindowTest, SecondStartShowsTheFirstWindowAndEnds) {
@@ -200,11 +193,7 @@ TEST_F(MainWindowTest, MinimisingHidesToTheTrayAndADoubleClickBringsItBack) {
     start();
     ShowWindow(m_app->mainWindow(), SW_MINIMIZE);
     ASSERT_TRUE(pumpUntil([&] { return !IsWindowVisible(m_app->mainWindow()); }, 15s));
-    // Without a desktop window Wine shows the notification area as a window of its own.
-    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
-    ASSERT_TRUE(tray);
-    POINT icon{10, 10};  // ours is the only icon: the first one
-    ClientToScreen(tray, &icon);
+    const POINT icon = newestTrayIcon();
     clickAt(icon, true);
     EXPECT_TRUE(pumpUntil([&] { return IsWindowVisible(m_app->mainWindow()) != FALSE; }, 5s));
 }
@@ -291,7 +280,7 @@ TEST_F(MainWindowTest, TheColumnsFitTheListAtEveryWidthAndScaling) {
         setDpi(dpi);
         start();
         for (const wchar_t* text : {L"short", L"2", L"a long text that a narrow column would cut off long before its end"}) {
-            setClipboard(CF_UNICODETEXT, globalFrom(text, (std::wcslen(text) + 1) * sizeof(wchar_t)));
+            ASSERT_TRUE(putClipboardText(text));
             ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return hasContent(rows, text); }));
         }
         // The first size, and the whole screen's width.
@@ -311,7 +300,7 @@ TEST_F(MainWindowTest, TheColumnsFitTheListAtEveryWidthAndScaling) {
         }
         // A divider dragged by the user: kept while rows come, refitted by the next resize.
         SendMessageW(m_app->list(), LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(300, 0));
-        setClipboard(CF_UNICODETEXT, globalFrom(L"one more", sizeof(L"one more")));
+        ASSERT_TRUE(putClipboardText(L"one more"));
         ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return hasContent(rows, L"one more"); }));
         EXPECT_EQ(m_app->columnWidths()[1], 300);
         SetWindowPos(m_app->mainWindow(), nullptr, 0, 0, 1200, 850, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -328,16 +317,14 @@ TEST_F(MainWindowTest, AFullHistoryIsReportedAndNothingIsStored) {
         index += "<his" + std::to_string(n) + "-0>13</his" + std::to_string(n) + "-0>\r\n";
     index += "</UserInfo>\r\n";
     writeBytes(windowsDir() + "\\clipboard.xml", index);
-    setClipboard(CF_UNICODETEXT, globalFrom(L"one too many", sizeof(L"one too many")));
+    ASSERT_TRUE(putClipboardText(L"one too many"));
     HWND full = waitForDialog(m_app->processId(), fw::toWide(store::kMainWindowTitle), m_app->mainWindow());
     ASSERT_TRUE(full);
     wchar_t text[128] = {};
     GetDlgItemTextW(full, 0xFFFF, text, 128);  // the message box's text
     EXPECT_STREQ(text, L"剪贴板历史记录已存满，请删除一些您不用的数据。");
     pressButton(full, IDOK);
-    pumpUntil([] { return false; }, 500ms);
-    EXPECT_EQ(readBytes(windowsDir() + "\\clipboard.xml"), index);
-    EXPECT_TRUE(m_app->rows().empty());
+    EXPECT_TRUE(expectNothingFor(500ms, [&] { return readBytes(windowsDir() + "\\clipboard.xml") != index || m_app->rowCount() != 0; }));
 }
 
 // The tray menu's commands, sent to the tray icon's own window as the menu would.
@@ -358,9 +345,8 @@ TEST_F(TrayMenuTest, PauseAndResumeSwitchTitleAndRecording) {
     const std::wstring normal = fw::toWide(store::kMainWindowTitle);
     command(32775);  // pause
     EXPECT_EQ(title(), normal + L"(暂停)");
-    setClipboard(CF_UNICODETEXT, globalFrom(L"while paused", sizeof(L"while paused")));
-    pumpUntil([] { return false; }, 800ms);
-    EXPECT_TRUE(m_app->rows().empty());
+    ASSERT_TRUE(putClipboardText(L"while paused"));
+    EXPECT_TRUE(expectNothingFor(800ms, [&] { return m_app->rowCount() != 0; }));
     command(32779);  // resume: the clipboard of this moment is recorded
     EXPECT_EQ(title(), normal);
     EXPECT_TRUE(m_app->waitForRows([](const auto& rows) { return hasContent(rows, L"while paused"); }));
@@ -370,15 +356,12 @@ TEST_F(TrayMenuTest, PauseAndResumeSwitchTitleAndRecording) {
 // under Wine, so the items are read from the program's debug log, written as the menu opens.
 std::vector<std::string> openTrayMenu(DWORD processId, const DebugLog& log) {
     const std::size_t mark = log.mark();
-    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
-    POINT icon{10, 10};
-    ClientToScreen(tray, &icon);
+    const POINT icon = newestTrayIcon();
     // Wine may drop the first click on a freshly added icon while its tooltip comes up; a person
     // would simply click again, and so does the test.
     HWND popup = nullptr;
     for (int attempt = 0; attempt < 3 && !popup; ++attempt) {
-        SetCursorPos(icon.x, icon.y);
-        pumpUntil([] { return false; }, 300ms);
+        movePointer(icon);
         sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
         sendMouseButton(MOUSEEVENTF_RIGHTUP);
         popup = waitForProcessMenu(processId, 3s);

@@ -80,8 +80,7 @@ TEST_F(SearchAndPrivacyTest, TheSearchBoxFiltersAsTheUserTypesAndEscShowsEveryth
     ASSERT_TRUE(bringToFront(m_app->mainWindow()));
     RECT area = {};
     GetWindowRect(m_app->list(), &area);
-    SetCursorPos((area.left + area.right) / 2, (area.top + area.bottom) / 2);
-    pumpUntil([] { return false; }, 300ms);  // X reads the keys held as the pointer comes in
+    movePointer({(area.left + area.right) / 2, (area.top + area.bottom) / 2});
     typeChord({VK_CONTROL}, 'F', 60);
     GUITHREADINFO focus = {};
     focus.cbSize = sizeof focus;

@@ -68,7 +68,7 @@ TEST(FwDialog, AnExceptionInAHandlerIsContained) {
 
 TEST(FwDialog, NotificationResultsReachTheDialogManager) {
     ProbeDialog dialog;
-    LRESULT seen = 0;
+    LRESULT returned = 0, kept = 0;
     dialog.onNotify = [](const NMHDR& header, LRESULT& result) {
         if (header.code != NM_CUSTOMDRAW)
             return false;
@@ -80,12 +80,13 @@ TEST(FwDialog, NotificationResultsReachTheDialogManager) {
         header.hwndFrom = self.item(1001);
         header.idFrom = 1001;
         header.code = NM_CUSTOMDRAW;
-        seen = SendMessageW(self.hwnd(), WM_NOTIFY, 1001, reinterpret_cast<LPARAM>(&header));
-        seen = GetWindowLongPtrW(self.hwnd(), DWLP_MSGRESULT);
+        returned = SendMessageW(self.hwnd(), WM_NOTIFY, 1001, reinterpret_cast<LPARAM>(&header));
+        kept = GetWindowLongPtrW(self.hwnd(), DWLP_MSGRESULT);
         PostMessageW(self.hwnd(), WM_COMMAND, IDOK, 0);
     };
     dialog.DoModal();
-    EXPECT_EQ(seen, 0x1234);
+    EXPECT_EQ(returned, 0x1234);  // what the sender gets
+    EXPECT_EQ(kept, 0x1234);      // where the dialog manager takes it from
 }
 
 class FilterApp : public fw::CApp {
@@ -146,6 +147,30 @@ TEST(FwHandles, OwnersFreeAndScopesRestore) {
     }
     fw::ClipboardScope again(nullptr, 1);
     EXPECT_TRUE(again.isOpen());  // the first scope closed it
+
+    // A DC gets its first object back, from a select scope and from a memory DC before it goes.
+    // A bitmap is selected in one DC at a time, so another DC can take it only once it is back.
+    fw::UniqueGdiObject picture(CreateBitmap(8, 8, 1, 1, nullptr));
+    const auto selectableElsewhere = [&] {
+        fw::MemoryDc elsewhere(nullptr);
+        const HGDIOBJ previous = SelectObject(elsewhere.get(), picture.get());
+        if (previous)
+            SelectObject(elsewhere.get(), previous);
+        return previous != nullptr;
+    };
+    {
+        fw::MemoryDc dc(nullptr);
+        const HGDIOBJ first = GetCurrentObject(dc.get(), OBJ_BITMAP);
+        {
+            fw::SelectScope selected(dc.get(), picture.get());
+            EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BITMAP), picture.get());
+            EXPECT_FALSE(selectableElsewhere());
+        }
+        EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BITMAP), first);
+        dc.select(picture.get());
+        EXPECT_FALSE(selectableElsewhere());
+    }
+    EXPECT_TRUE(selectableElsewhere());
 }
 
 TEST(FwText, Utf8AndUtf16RoundTrip) {

@@ -29,19 +29,6 @@ protected:
         LatchkitHost::emptyStore();
     }
 
-    // Replaces the clipboard's contents; each entry is a format and its data.
-    void setClipboard(const std::vector<std::pair<UINT, HANDLE>>& formats) {
-        fw::ClipboardScope clipboard(m_host.window());
-        ASSERT_TRUE(clipboard.isOpen());
-        EmptyClipboard();
-        for (const auto& [format, data] : formats)
-            SetClipboardData(format, data);
-    }
-
-    void setUnicodeText(const std::wstring& text) {
-        setClipboard({{CF_UNICODETEXT, globalFrom(text.c_str(), (text.size() + 1) * sizeof(wchar_t))}});
-    }
-
     std::wstring clipboardUnicodeText() {
         fw::ClipboardScope clipboard(m_host.window());
         HANDLE data = clipboard.isOpen() ? GetClipboardData(CF_UNICODETEXT) : nullptr;
@@ -62,7 +49,7 @@ protected:
 
 TEST_F(TransferTest, TextIsStoredFormatByFormatAndPutBack) {
     const std::wstring text = L"héllo 中文 clip";
-    setUnicodeText(text);
+    ASSERT_TRUE(putClipboardText(text));
     const std::vector<UINT> offered = clipboardFormats();
     ASSERT_FALSE(offered.empty());
     ASSERT_NE(m_host.dll().SaveClipData("his1-"), 0);
@@ -83,15 +70,14 @@ TEST_F(TransferTest, TextIsStoredFormatByFormatAndPutBack) {
     ASSERT_GE(unicodeFile.size(), (text.size() + 1) * 2);
     EXPECT_EQ(std::memcmp(unicodeFile.data(), text.c_str(), (text.size() + 1) * 2), 0);
 
-    setUnicodeText(L"something else");
+    ASSERT_TRUE(putClipboardText(L"something else"));
     m_host.dll().SetCurrentClipData("his1-");
     EXPECT_EQ(clipboardUnicodeText(), text);
     EXPECT_EQ(storeValue(LatchkitHost::statusPath(), "SysClip"), "");
     // The previous contents were kept as the clip "tempFile"; ResumeClipData puts them back.
     m_host.dll().ResumeClipData();
-    pumpUntil([] { return false; }, std::chrono::milliseconds(250));
-    EXPECT_EQ(clipboardUnicodeText(), L"something else");
-    EXPECT_EQ(storeElements(LatchkitHost::statusPath()).size(), 0u);
+    EXPECT_TRUE(pumpUntil([&] { return clipboardUnicodeText() == L"something else"; }, 5s));
+    EXPECT_TRUE(pumpUntil([] { return storeElements(LatchkitHost::statusPath()).empty(); }, 5s));
 }
 
 TEST_F(TransferTest, BitmapGivesABmpFileAtTheDisplaysDepth) {
@@ -99,7 +85,7 @@ TEST_F(TransferTest, BitmapGivesABmpFileAtTheDisplaysDepth) {
     const int displayBits = GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES);
     ASSERT_GT(displayBits, 8);  // a true-colour display: files are 24 bits per pixel
     HBITMAP one = CreateCompatibleBitmap(screen.get(), 1, 1);
-    setClipboard({{CF_BITMAP, one}});
+    ASSERT_TRUE(putClipboard({{CF_BITMAP, one}}));
     ASSERT_NE(m_host.dll().SaveClipData("copy0"), 0);
 
     const std::string bmp = readBytes(LatchkitHost::dataFile("copy0.bmp"));
@@ -134,7 +120,7 @@ TEST_F(TransferTest, BitmapGivesABmpFileAtTheDisplaysDepth) {
     EXPECT_TRUE(sawDib);
 
     // Restored through the device-independent format, the picture is back.
-    setUnicodeText(L"x");
+    ASSERT_TRUE(putClipboardText(L"x"));
     m_host.dll().SetCurrentClipData("copy0");
     const std::vector<UINT> formats = clipboardFormats();
     EXPECT_NE(std::find(formats.begin(), formats.end(), static_cast<UINT>(CF_DIB)), formats.end());
@@ -143,7 +129,7 @@ TEST_F(TransferTest, BitmapGivesABmpFileAtTheDisplaysDepth) {
 TEST_F(TransferTest, WideBitmapRowsArePadded) {
     fw::WindowDc screen(nullptr);
     HBITMAP picture = CreateCompatibleBitmap(screen.get(), 37, 20);
-    setClipboard({{CF_BITMAP, picture}});
+    ASSERT_TRUE(putClipboard({{CF_BITMAP, picture}}));
     ASSERT_NE(m_host.dll().SaveClipData("his2-"), 0);
     // ((24 * 37 + 31) / 32) * 4 = 112 bytes a row.
     EXPECT_EQ(readBytes(LatchkitHost::dataFile("his2-.bmp")).size(), 54u + 112u * 20u);
@@ -153,12 +139,12 @@ TEST_F(TransferTest, FileListAndRegisteredFormatRoundTrip) {
     const std::string drop = dropFilesBlock(std::wstring(L"C:\\docs\\one.txt\0C:\\docs\\two.txt\0", 32));
     const UINT custom = RegisterClipboardFormatW(L"Dravix Test Format");
     const std::string customBytes("\x01\x02\x00\xFFpayload", 11);
-    setClipboard({{CF_HDROP, globalFrom(drop.data(), drop.size())},
-                  {custom, globalFrom(customBytes.data(), customBytes.size())}});
+    ASSERT_TRUE(putClipboard({{CF_HDROP, globalFrom(drop.data(), drop.size())},
+                  {custom, globalFrom(customBytes.data(), customBytes.size())}}));
     ASSERT_NE(m_host.dll().SaveClipData("his3-"), 0);
     EXPECT_EQ(readBytes(LatchkitHost::dataFile("his3-0")).substr(0, drop.size()), drop);
 
-    setUnicodeText(L"other");
+    ASSERT_TRUE(putClipboardText(L"other"));
     m_host.dll().SetCurrentClipData("his3-");
     fw::ClipboardScope clipboard(m_host.window());
     ASSERT_TRUE(clipboard.isOpen());
@@ -173,10 +159,10 @@ TEST_F(TransferTest, LargeTextAndFullScreenBitmapRoundTrip) {
     std::wstring big(25 * 1024 * 1024, L'x');
     for (std::size_t i = 0; i < big.size(); i += 4096)
         big[i] = static_cast<wchar_t>(L'a' + (i / 4096) % 26);
-    setUnicodeText(big);
+    ASSERT_TRUE(putClipboardText(big));
     ASSERT_NE(m_host.dll().SaveClipData("his1-"), 0);
     EXPECT_GE(readBytes(LatchkitHost::dataFile("his1-0")).size(), big.size() * 2);
-    setUnicodeText(L"small");
+    ASSERT_TRUE(putClipboardText(L"small"));
     m_host.dll().SetCurrentClipData("his1-");
     EXPECT_TRUE(clipboardUnicodeText() == big);
 
@@ -184,11 +170,11 @@ TEST_F(TransferTest, LargeTextAndFullScreenBitmapRoundTrip) {
     fw::WindowDc screen(nullptr);
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     HBITMAP full = CreateCompatibleBitmap(screen.get(), width, height);
-    setClipboard({{CF_BITMAP, full}});
+    ASSERT_TRUE(putClipboard({{CF_BITMAP, full}}));
     ASSERT_NE(m_host.dll().SaveClipData("his2-"), 0);
     const std::size_t row = ((24u * static_cast<unsigned>(width) + 31u) / 32u) * 4u;
     EXPECT_EQ(readBytes(LatchkitHost::dataFile("his2-.bmp")).size(), 54u + row * static_cast<unsigned>(height));
-    setUnicodeText(L"small");
+    ASSERT_TRUE(putClipboardText(L"small"));
     m_host.dll().SetCurrentClipData("his2-");
     fw::ClipboardScope clipboard(m_host.window());
     ASSERT_TRUE(clipboard.isOpen());
@@ -196,17 +182,17 @@ TEST_F(TransferTest, LargeTextAndFullScreenBitmapRoundTrip) {
 }
 
 TEST_F(TransferTest, EmptyClipboardStoresNothing) {
-    setClipboard({});
+    ASSERT_TRUE(putClipboard({}));
     EXPECT_NE(m_host.dll().SaveClipData("his1-"), 0);
     EXPECT_FALSE(fileExists(LatchkitHost::indexPath()));
 }
 
 TEST_F(TransferTest, StoringANameAgainWithFewerFormatsLeavesNoOldKey) {
     const UINT custom = RegisterClipboardFormatW(L"Dravix Test Format");
-    setClipboard({{custom, globalFrom("a", 1)}, {CF_HDROP, globalFrom("\0\0\0\0", 4)}});
+    ASSERT_TRUE(putClipboard({{custom, globalFrom("a", 1)}, {CF_HDROP, globalFrom("\0\0\0\0", 4)}}));
     ASSERT_NE(m_host.dll().SaveClipData("copy1"), 0);
     ASSERT_EQ(storeValue(LatchkitHost::indexPath(), "copy11"), std::to_string(CF_HDROP));
-    setClipboard({{custom, globalFrom("b", 1)}});
+    ASSERT_TRUE(putClipboard({{custom, globalFrom("b", 1)}}));
     ASSERT_NE(m_host.dll().SaveClipData("copy1"), 0);
     const auto elements = storeElements(LatchkitHost::indexPath());
     std::vector<std::string> names;
@@ -217,7 +203,7 @@ TEST_F(TransferTest, StoringANameAgainWithFewerFormatsLeavesNoOldKey) {
 }
 
 TEST_F(TransferTest, PasteDataToWindowPastesAndRecordsTheUseTime) {
-    setUnicodeText(L"pasted history text");
+    ASSERT_TRUE(putClipboardText(L"pasted history text"));
     ASSERT_NE(m_host.dll().SaveClipData("his12-"), 0);
     // Make the use time older, so that the update shows.
     {
@@ -228,7 +214,7 @@ TEST_F(TransferTest, PasteDataToWindowPastesAndRecordsTheUseTime) {
         doc.setElementText("2001-01-01 00:00:00");
         ASSERT_TRUE(doc.saveFile(LatchkitHost::indexPath()));
     }
-    setUnicodeText(L"");
+    ASSERT_TRUE(putClipboardText(L""));
     HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 100, nullptr, nullptr,
                                 nullptr, nullptr);
     ASSERT_TRUE(edit);
