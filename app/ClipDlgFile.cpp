@@ -118,6 +118,7 @@ void CClipDlg::startArchive(ArchiveCommand command, const std::wstring& path) {
     m_archiveTaskPath = path;
     const bool saving = command == ArchiveCommand::Save;
     setStatusText(fw::toWide(clip::archiveProgressText(saving, 0)));
+    fw::Trace("archive command %d started", static_cast<int>(command));
     m_archiveWorker = std::thread([window = hwnd(), saving, target = fw::toUtf8(path)] {
         int told = 0;
         const ArchiveProgress progress = [&](std::size_t done, std::size_t total) {

@@ -60,6 +60,7 @@ void CClipDlg::OnRecorderResults() {
             if (!result.initial)
                 setRootText(true);  // the store holds changes no archive holds
             m_tray.NoteRecorded(result.stamp);
+            fw::Trace("row shown for his%d-", result.number);
             break;
         case CClipRecorder::Outcome::HistoryFull:
             showHistoryFull();

@@ -1,0 +1,255 @@
+// The floors the speed benchmark measures the real program against: for each path the user
+// feels, the least a bare Win32 program needs for the same thing on the same desktop.
+//   floor_bench listener   a clipboard listener that reads each new clipboard's text or picture
+//   floor_bench menu       999 owner-drawn items, 200 with 32x32 pictures, on a right click
+//   floor_bench capture    the virtual screen copied into a bitmap and shown full-screen
+//   floor_bench dialog     a dialog with the main window's controls
+//   floor_bench none       nothing: ends at once
+// Each tells the benchmark what it has done through its window's title, which another process
+// reads without a message round trip.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr UINT kMsgCapture = WM_APP + 1;       // take the picture and show it
+constexpr UINT kMsgEndCapture = WM_APP + 2;    // close the picture's window
+constexpr int kMenuItems = 999, kPictureEvery = 5, kPicture = 32;
+
+std::wstring g_mode;
+int g_done = 0;
+
+void tellDone(HWND window) {
+    SetWindowTextW(window, std::to_wstring(++g_done).c_str());
+}
+
+// The clipboard's text, or else its picture, copied out as any reader must.
+void readClipboard(HWND window) {
+    for (int attempt = 0; attempt < 200 && !OpenClipboard(window); ++attempt)
+        Sleep(1);
+    std::string copied;
+    for (UINT format : {CF_UNICODETEXT, CF_DIB}) {
+        if (HANDLE data = GetClipboardData(format)) {
+            if (const void* bytes = GlobalLock(data)) {
+                copied.assign(static_cast<const char*>(bytes), GlobalSize(data));
+                GlobalUnlock(data);
+            }
+            break;
+        }
+    }
+    CloseClipboard();
+    tellDone(window);
+}
+
+struct MenuPictures {
+    HDC dc = nullptr;
+    std::vector<HBITMAP> bitmaps;
+    MenuPictures() {
+        dc = CreateCompatibleDC(nullptr);
+        HDC screen = GetDC(nullptr);
+        for (int i = 0; i < kMenuItems / kPictureEvery; ++i) {
+            bitmaps.push_back(CreateCompatibleBitmap(screen, kPicture, kPicture));
+            HGDIOBJ old = SelectObject(dc, bitmaps.back());
+            RECT all = {0, 0, kPicture, kPicture};
+            FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(i % 2 ? GRAY_BRUSH : DKGRAY_BRUSH)));
+            SelectObject(dc, old);
+        }
+        ReleaseDC(nullptr, screen);
+    }
+};
+
+std::wstring itemText(std::size_t item) {
+    return L"clip number " + std::to_wstring(item + 1) + L" with some text in it";
+}
+
+void showMenu(HWND window, POINT at) {
+    HMENU menu = CreatePopupMenu();
+    for (UINT i = 0; i < kMenuItems; ++i)
+        AppendMenuW(menu, MF_OWNERDRAW, 1000 + i, reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(i)));
+    SetForegroundWindow(window);
+    TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, window, nullptr);
+    PostMessageW(window, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+    tellDone(window);
+}
+
+void measureItem(HWND window, MEASUREITEMSTRUCT& item) {
+    const std::wstring text = itemText(item.itemData);
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    const bool picture = item.itemData % kPictureEvery == kPictureEvery - 1;
+    item.itemWidth = static_cast<UINT>(size.cx + kPicture + 8);
+    item.itemHeight = static_cast<UINT>(picture ? kPicture + 2 : size.cy + 4);
+}
+
+void drawItem(const DRAWITEMSTRUCT& item, const MenuPictures& pictures) {
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
+    if (item.itemData % kPictureEvery == kPictureEvery - 1) {
+        HGDIOBJ old = SelectObject(pictures.dc, pictures.bitmaps[item.itemData / kPictureEvery]);
+        BitBlt(item.hDC, item.rcItem.left + 2, item.rcItem.top + 1, kPicture, kPicture, pictures.dc, 0, 0, SRCCOPY);
+        SelectObject(pictures.dc, old);
+    }
+    RECT text = item.rcItem;
+    text.left += kPicture + 6;
+    const std::wstring label = itemText(item.itemData);
+    SetBkMode(item.hDC, TRANSPARENT);
+    DrawTextW(item.hDC, label.c_str(), static_cast<int>(label.size()), &text, DT_SINGLELINE | DT_VCENTER);
+}
+
+// The frozen screen: the picture and the window that shows it.
+struct Capture {
+    HBITMAP picture = nullptr;
+    HWND window = nullptr;
+    RECT area = {};
+};
+Capture g_capture;
+
+LRESULT CALLBACK pictureProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        HDC source = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(source, g_capture.picture);
+        BitBlt(dc, 0, 0, g_capture.area.right - g_capture.area.left, g_capture.area.bottom - g_capture.area.top, source, 0, 0,
+               SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    return DefWindowProcW(window, message, w, l);
+}
+
+void startCapture(HWND control) {
+    RECT& area = g_capture.area;
+    area = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
+    area.right = area.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    area.bottom = area.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    g_capture.picture = CreateCompatibleBitmap(screen, area.right - area.left, area.bottom - area.top);
+    HGDIOBJ old = SelectObject(memory, g_capture.picture);
+    BitBlt(memory, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    g_capture.window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"DravixFloorPicture", L"", WS_POPUP, area.left, area.top,
+                                       area.right - area.left, area.bottom - area.top, control, nullptr, nullptr, nullptr);
+    ShowWindow(g_capture.window, SW_SHOW);
+    UpdateWindow(g_capture.window);
+    GdiFlush();
+    tellDone(control);
+}
+
+void endCapture() {
+    DestroyWindow(g_capture.window);
+    DeleteObject(g_capture.picture);
+    g_capture = {};
+}
+
+LRESULT CALLBACK floorProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    static MenuPictures* pictures = nullptr;
+    switch (message) {
+    case WM_CREATE:
+        if (g_mode == L"listener")
+            AddClipboardFormatListener(window);
+        if (g_mode == L"menu")
+            pictures = new MenuPictures;
+        return 0;
+    case WM_CLIPBOARDUPDATE:
+        readClipboard(window);
+        return 0;
+    case WM_RBUTTONUP: {
+        POINT at = {LOWORD(l), HIWORD(l)};
+        ClientToScreen(window, &at);
+        showMenu(window, at);
+        return 0;
+    }
+    case WM_MEASUREITEM:
+        measureItem(window, *reinterpret_cast<MEASUREITEMSTRUCT*>(l));
+        return TRUE;
+    case WM_DRAWITEM:
+        if (pictures)
+            drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(l), *pictures);
+        return TRUE;
+    case kMsgCapture:
+        startCapture(window);
+        return 0;
+    case kMsgEndCapture:
+        endCapture();
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, w, l);
+    }
+}
+
+// The main window's controls, as a bare program would lay them out: toolbar, tree, search box,
+// list with its four columns, preview and status bar.
+void addDialogControls(HWND window) {
+    auto control = [&](const wchar_t* cls, DWORD style, int x, int y, int w, int h) {
+        return CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, x, y, w, h, window, nullptr, nullptr, nullptr);
+    };
+    control(TOOLBARCLASSNAMEW, TBSTYLE_FLAT, 0, 0, 0, 0);
+    control(WC_TREEVIEWW, WS_BORDER | TVS_HASLINES, 0, 30, 160, 400);
+    control(WC_EDITW, WS_BORDER, 165, 30, 500, 22);
+    HWND list = control(WC_LISTVIEWW, WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS, 165, 55, 500, 300);
+    for (int column = 0; column < 4; ++column) {
+        LVCOLUMNW description = {};
+        description.mask = LVCF_TEXT | LVCF_WIDTH;
+        description.cx = 120;
+        description.pszText = const_cast<wchar_t*>(L"column");
+        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&description));
+    }
+    control(WC_STATICW, WS_BORDER, 165, 360, 500, 70);
+    control(STATUSCLASSNAMEW, 0, 0, 0, 0, 0);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    g_mode = argc > 1 ? argv[1] : L"";
+    if (g_mode == L"none")
+        return 0;  // started and ended: the benchmark's way of letting Wine settle
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    WNDCLASSW picture = {};
+    picture.lpfnWndProc = pictureProc;
+    picture.lpszClassName = L"DravixFloorPicture";
+    RegisterClassW(&picture);
+    WNDCLASSW floor = {};
+    floor.lpfnWndProc = floorProc;
+    floor.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    floor.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    const std::wstring windowClass = L"DravixFloor-" + g_mode;
+    floor.lpszClassName = windowClass.c_str();
+    RegisterClassW(&floor);
+    const bool shown = g_mode == L"menu" || g_mode == L"dialog";
+    HWND window = CreateWindowExW(0, windowClass.c_str(), L"0", WS_OVERLAPPEDWINDOW, 100, 100, 700, 480, nullptr, nullptr,
+                                  nullptr, nullptr);
+    if (!window)
+        return 1;
+    if (g_mode == L"dialog")
+        addDialogControls(window);
+    if (shown) {
+        ShowWindow(window, SW_SHOW);
+        UpdateWindow(window);
+    }
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
