@@ -64,11 +64,7 @@ clip::ClipboardMarks readClipboardMarks() {
 // ends, unheeded, whenever the source answers).
 class ClipboardRead {
 public:
-    static std::shared_ptr<ClipboardRead> start() {
-        auto read = std::make_shared<ClipboardRead>();
-        std::thread([read] { read->run(); }).detach();
-        return read;
-    }
+    static std::shared_ptr<ClipboardRead> start();
     // Whether the try ended by `deadline` (or `giveUp` said so first).
     bool waitUntil(Clock::time_point deadline, const std::function<bool()>& giveUp) {
         std::unique_lock<std::mutex> lock(m_mutex);
@@ -82,7 +78,6 @@ public:
     DWORD sequence = 0;  // the sequence number of what was read
     store::ClipSnapshot snapshot;
 
-private:
     void run() {
         if (OpenClipboard(nullptr)) {
             opened = true;
@@ -98,10 +93,63 @@ private:
         m_ended.notify_all();
     }
 
+private:
     std::mutex m_mutex;
     std::condition_variable m_ended;
     bool m_done = false;
 };
+
+// The thread the tries run on, kept from one try to the next: under load, starting a thread for
+// each try can take longer than the gap between two copies. A worker still held by a source
+// that hangs is left to it (it waits, idle, once the source answers) and the next try gets a new
+// one.
+// Tries are started by the reader thread alone.
+class ReadWorker {
+public:
+    static void run(std::shared_ptr<ClipboardRead> read) {
+        static std::shared_ptr<ReadWorker> current;
+        if (!current || !current->take(read)) {
+            current = std::make_shared<ReadWorker>();
+            current->take(read);
+            std::thread([worker = current] { worker->serve(); }).detach();
+        }
+    }
+
+private:
+    // False while an earlier try still runs.
+    bool take(std::shared_ptr<ClipboardRead>& read) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_busy)
+            return false;
+        m_next = std::move(read);
+        m_busy = true;
+        m_wake.notify_one();
+        return true;
+    }
+    void serve() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [&] { return m_next != nullptr; });
+            std::shared_ptr<ClipboardRead> read = std::move(m_next);
+            lock.unlock();
+            read->run();
+            read.reset();
+            lock.lock();
+            m_busy = false;
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::shared_ptr<ClipboardRead> m_next;
+    bool m_busy = false;
+};
+
+std::shared_ptr<ClipboardRead> ClipboardRead::start() {
+    auto read = std::make_shared<ClipboardRead>();
+    ReadWorker::run(read);
+    return read;
+}
 
 }  // namespace
 
@@ -123,6 +171,7 @@ struct CClipRecorder::State {
     DWORD ownChangeFrom = 0, ownChangeTo = 0;
     std::condition_variable ownChangeDone;
     std::deque<ReadChange> toStore;
+    std::deque<std::string> toTrace;  // lines of the reader, written by the storer
     std::deque<Result> results;
     bool resultsPosted = false;
     int running = 0;
@@ -137,6 +186,10 @@ struct CClipRecorder::State {
     void missed(clip::MissReason reason);
     void store(ReadChange change);
     void report(Result result);
+    // The reader never waits for the disk (a log file's write can, while a store write flushes
+    // its files): its trace lines are made at once and written by the storer.
+    void trace(std::string line);
+    void writeTraces(std::unique_lock<std::mutex>& lock);
     bool stop() const { return stopping; }
 };
 
@@ -148,9 +201,15 @@ CClipRecorder::CClipRecorder(const store::StorePaths& paths, HWND window, UINT m
         std::unique_lock<std::mutex> lock(state->mutex);
         for (;;) {
             // What was read is stored before the thread ends.
-            state->storerWake.wait(lock, [&] { return state->stopping || !state->toStore.empty(); });
-            if (state->toStore.empty())
-                break;
+            state->storerWake.wait(lock, [&] {
+                return state->stopping || !state->toStore.empty() || !state->toTrace.empty();
+            });
+            state->writeTraces(lock);
+            if (state->toStore.empty()) {
+                if (state->stopping)
+                    break;
+                continue;
+            }
             ReadChange change = std::move(state->toStore.front());
             state->toStore.pop_front();
             lock.unlock();
@@ -271,18 +330,21 @@ void CClipRecorder::State::read(bool initial) {
         const std::shared_ptr<ClipboardRead> tried = ClipboardRead::start();
         if (!tried->waitUntil(Clock::now() + clip::kSourceAnswerTimeout, [] { return false; })) {
             trouble = clip::MissReason::NotAnswering;
-            fw::Trace("clipboard %s: waiting", std::string(clip::missName(*trouble)).c_str());
+            trace(fw::TraceLine("clipboard %s: waiting", std::string(clip::missName(*trouble)).c_str()));
             if (!tried->waitUntil(giveUpAt, [this] { return stop(); })) {
                 lastRead = announced;
                 return missed(*trouble);
             }
         }
         if (tried->opened) {
-            fw::Trace("clipboard %lu read (announced %lu): %u formats%s", tried->sequence, announced,
-                      static_cast<unsigned>(tried->snapshot.formats.size()), tried->privateContents ? ", private" : "");
-            lastRead = tried->sequence;
+            trace(fw::TraceLine("clipboard %lu read (announced %lu): %u formats%s", tried->sequence, announced,
+                                static_cast<unsigned>(tried->snapshot.formats.size()),
+                                tried->privateContents ? ", private" : ""));
+            // A read that got nothing (its source went before handing the data out) has not
+            // read the change that may have come meanwhile: only the announced one was seen.
+            lastRead = tried->snapshot.empty() ? announced : tried->sequence;
             if (tried->privateContents) {
-                fw::Trace("private clipboard not recorded");
+                trace(fw::TraceLine("private clipboard not recorded"));
             } else if (!tried->snapshot.empty()) {
                 std::lock_guard<std::mutex> lock(mutex);
                 toStore.push_back({std::move(tried->snapshot), initial, trouble});
@@ -293,7 +355,7 @@ void CClipRecorder::State::read(bool initial) {
             return;
         }
         if (!trouble)
-            fw::Trace("clipboard held open: trying again");
+            trace(fw::TraceLine("clipboard held open: trying again"));
         trouble = clip::MissReason::HeldOpen;
         const bool changed = GetClipboardSequenceNumber() != announced;
         if (changed || Clock::now() > giveUpAt) {
@@ -309,6 +371,21 @@ bool CClipRecorder::State::isOwnChange(DWORD sequence) {
     std::unique_lock<std::mutex> lock(mutex);
     ownChangeDone.wait_for(lock, std::chrono::seconds(2), [&] { return !ownChangeUnderWay; });
     return sequence > ownChangeFrom && sequence <= ownChangeTo;
+}
+
+void CClipRecorder::State::trace(std::string line) {
+    std::lock_guard<std::mutex> lock(mutex);
+    toTrace.push_back(std::move(line));
+    storerWake.notify_one();
+}
+
+void CClipRecorder::State::writeTraces(std::unique_lock<std::mutex>& lock) {
+    std::deque<std::string> lines;
+    lines.swap(toTrace);
+    lock.unlock();
+    for (const std::string& line : lines)
+        fw::WriteTrace(line);
+    lock.lock();
 }
 
 void CClipRecorder::State::missed(clip::MissReason reason) {
@@ -365,7 +442,8 @@ void CClipRecorder::State::store(ReadChange change) {
 // Outcomes wait in order; the window is told once until it takes them.
 void CClipRecorder::State::report(Result result) {
     if (result.outcome == Outcome::Missed)
-        fw::Trace("copy not recorded: %s; %d missed in all", std::string(clip::missName(result.reason)).c_str(), ++missedCount);
+        trace(fw::TraceLine("copy not recorded: %s; %d missed in all", std::string(clip::missName(result.reason)).c_str(),
+                            ++missedCount));
     std::lock_guard<std::mutex> lock(mutex);
     results.push_back(std::move(result));
     if (!resultsPosted)

@@ -34,19 +34,35 @@ void appendLine(const std::string& line) {
     CloseHandle(file);
 }
 
-}  // namespace
-
-void Trace(const char* format, ...) {
+std::string formatLine(const char* format, va_list arguments) {
     char text[512];
-    va_list arguments;
-    va_start(arguments, format);
     std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
     char prefix[64];
     std::snprintf(prefix, sizeof prefix, "%lu %lu %lu ", GetCurrentProcessId(), GetCurrentThreadId(), GetTickCount());
-    const std::string line = std::string(prefix) + text + "\r\n";
+    return std::string(prefix) + text + "\r\n";
+}
+
+}  // namespace
+
+void WriteTrace(const std::string& line) {
     OutputDebugStringA(line.c_str());
     appendLine(line);
+}
+
+std::string TraceLine(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    std::string line = formatLine(format, arguments);
+    va_end(arguments);
+    return line;
+}
+
+void Trace(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    const std::string line = formatLine(format, arguments);
+    va_end(arguments);
+    WriteTrace(line);
 }
 
 void ReportFailure(const char* call, DWORD error) {

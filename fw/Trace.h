@@ -6,9 +6,15 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace fw {
 
 void Trace(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// For a thread that must never wait for the disk (the log's file may): the line is made now,
+// stamped with this moment, and written later by WriteTrace from a thread that may wait.
+std::string TraceLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void WriteTrace(const std::string& line);
 // A failed Win32 call: its name and the system's text for the error.
 void ReportFailure(const char* call, DWORD error = GetLastError());
 
