@@ -11,6 +11,7 @@ wine_session_start() {
     WINESERVER=/usr/lib/wine/wineserver64
     [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
     _started_xvfb=""
+    _started_states=""
     trap wine_session_stop EXIT
 
     if [ -z "${DISPLAY:-}" ]; then
@@ -23,6 +24,14 @@ wine_session_start() {
             sleep 0.05
         done
         export DISPLAY=":$(head -n1 "$fdfile")"
+        # No window manager here: window-states.c does the one part of its work Wine waits for.
+        local states="$root/build/tools/window-states"
+        if [ ! -x "$states" ] || [ "$root/scripts/window-states.c" -nt "$states" ]; then
+            mkdir -p "$root/build/tools"
+            cc -O2 -Wall -o "$states" "$root/scripts/window-states.c" -lX11
+        fi
+        "$states" </dev/null >/dev/null 2>&1 &
+        _started_states=$!
     fi
 
     # A fresh prefix from a template made once by wineboot (copying is far quicker).
@@ -46,6 +55,10 @@ wine_session_stop() {
     if [ -n "${WINEPREFIX:-}" ] && [ -n "${WINESERVER:-}" ]; then
         "$WINESERVER" -k >/dev/null 2>&1 || true
         "$WINESERVER" -w >/dev/null 2>&1 || true
+    fi
+    if [ -n "${_started_states:-}" ]; then
+        kill "$_started_states" 2>/dev/null || true
+        wait "$_started_states" 2>/dev/null || true
     fi
     if [ -n "${_started_xvfb:-}" ]; then
         kill "$_started_xvfb" 2>/dev/null || true

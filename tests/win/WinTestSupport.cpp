@@ -9,6 +9,8 @@
 #include <tlhelp32.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -336,8 +338,16 @@ void screenshot(const std::wstring& name) {
     for (wchar_t& c : unix)
         if (c == L'\\')
             c = L'/';
+    const std::wstring file = folder + L"\\" + name;
+    DeleteFileW(file.c_str());
     runUnix(L"/usr/bin/import", L"-window root " + unix + L"/" + name);
-    pumpUntil([] { return false; }, 1500ms);
+    // Done when the picture's last chunk is written.
+    const std::string end("IEND\xAE\x42\x60\x82", 8);
+    pumpUntil([&] {
+        std::ifstream in(std::filesystem::path(file), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        return bytes.size() > end.size() && bytes.compare(bytes.size() - end.size(), end.size(), end) == 0;
+    }, 10s);
 }
 
 Target::Target(const std::wstring& title, const std::wstring& text, const std::wstring& windowClass,

@@ -81,7 +81,7 @@ std::vector<std::string> fileLines(const std::string& path);
 
 // Ends every process of this executable name (programs the program under test started).
 void endProcessesNamed(const std::wstring& executable);
-// Starts a Linux program through Wine (by its Z: path); it cannot be waited for from here.
+// Starts a Linux program through Wine (by its Z: path); Wine gives no handle that ends with it.
 bool runUnix(const std::wstring& program, const std::wstring& arguments);
 // Real X input from xdotool.
 bool xdotool(const std::wstring& arguments);
