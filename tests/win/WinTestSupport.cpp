@@ -304,6 +304,22 @@ void endProcessesNamed(const std::wstring& executable) {
     CloseHandle(snapshot);
 }
 
+PROCESS_INFORMATION startProcess(std::wstring command, const std::wstring& folder) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    const HANDLE nothing = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                       OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = nothing;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.empty() ? nullptr : folder.c_str(),
+                        &startup, &process))
+        process = {};
+    CloseHandle(nothing);
+    return process;
+}
+
 bool runUnix(const std::wstring& program, const std::wstring& arguments) {
     const std::wstring path = L"Z:" + program;
     std::wstring command = path + L" " + arguments;
@@ -374,9 +390,8 @@ Target::~Target() {
 }
 
 void Target::start(std::wstring command, const std::function<HWND()>& find) {
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))
+    m_process = startProcess(std::move(command));
+    if (!m_process.hProcess)
         return;
     pumpUntil([&] { return (m_window = find()) != nullptr; }, 10s);
     // It has finished starting once its message loop answers.

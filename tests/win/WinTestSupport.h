@@ -81,6 +81,10 @@ std::vector<std::string> fileLines(const std::string& path);
 
 // Ends every process of this executable name (programs the program under test started).
 void endProcessesNamed(const std::wstring& executable);
+// Starts `command` in `folder` (the current one when empty) with its standard handles on NUL:
+// a program that outlives the test must not hold the test's output, for which ctest would wait.
+// All members are null when it could not be started.
+PROCESS_INFORMATION startProcess(std::wstring command, const std::wstring& folder = {});
 // Starts a Linux program through Wine (by its Z: path); Wine gives no handle that ends with it.
 bool runUnix(const std::wstring& program, const std::wstring& arguments);
 // Real X input from xdotool.

@@ -46,17 +46,8 @@ DravixProcess::DravixProcess(const std::wstring& folder, bool showIntro) {
         writeBytes(introOffMarker(), "off");
     std::wstring command = L"\"" + dir + L"\\dravix.exe\"";
     SetEnvironmentVariableW(L"DRAVIX_STARTUP_PAUSE_MS", L"0");
-    // The programs it starts (the help viewer, a browser) outlive it: they get no handle of the
-    // test's output, which would keep ctest waiting for them.
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    fw::UniqueFile nothing(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                       OPEN_EXISTING, 0, nullptr));
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = startup.hStdOutput = startup.hStdError = nothing.get();
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &startup, &m_process))
-        m_process = {};
+    // The programs it starts (the help viewer, a browser) outlive it.
+    m_process = startProcess(command, dir);
 }
 
 DravixProcess::~DravixProcess() {

@@ -27,11 +27,9 @@ fs::path knownFolder(int csidl) {
 }
 
 // Runs `command` and waits for it; its exit code, or -1.
-long run(std::wstring command, std::chrono::milliseconds timeout = 60s) {
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+long run(const std::wstring& command, std::chrono::milliseconds timeout = 60s) {
+    const PROCESS_INFORMATION process = startProcess(command);
+    if (!process.hProcess)
         return -1;
     fw::UniqueKernelObject processHandle(process.hProcess), thread(process.hThread);
     DWORD code = static_cast<DWORD>(-1);

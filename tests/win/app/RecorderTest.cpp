@@ -24,10 +24,8 @@ using Clock = std::chrono::steady_clock;
 class ClipSource {
 public:
     explicit ClipSource(const std::wstring& arguments) {
-        std::wstring command = L"clip_source.exe " + arguments;
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))
+        m_process = startProcess(L"clip_source.exe " + arguments);
+        if (!m_process.hProcess)
             return;
         const std::wstring title = L"clip_source " + arguments.substr(0, arguments.find(L' '));
         pumpUntil(

@@ -15,11 +15,7 @@ namespace fs = std::filesystem;
 TEST(StoreSafety, WritersAndAReaderInSeveralProcesses) {
     fs::remove(fs::u8path(storeIndexPath()));
     auto run = [](const std::wstring& arguments) {
-        std::wstring command = L"store_race.exe " + arguments;
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+        const PROCESS_INFORMATION process = startProcess(L"store_race.exe " + arguments);
         CloseHandle(process.hThread);
         return process.hProcess;
     };
