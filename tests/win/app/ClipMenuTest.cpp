@@ -121,7 +121,9 @@ TEST_F(ClipMenuTest, ASlotItemPastesAndNotifiesZero) {
     Target target(L"Slot menu target", L"slot clip text");
     ASSERT_TRUE(target.setTextAndSelectAll(L"slot clip text"));
     typeChord({VK_CONTROL}, '3', 30);
-    ASSERT_TRUE(pumpUntil([] { return storedClipText("copy3") == L"slot clip text"; }, 8s));
+    ASSERT_TRUE(pumpUntil([] { return storedClipText("copy3") == L"slot clip text"; }, 8s))
+        << "the target holds " << fw::toUtf8(target.text()) << "; in front: " << GetForegroundWindow() << ", the target "
+        << target.window();
     m_app->selectTreeNode(2);
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1; }));
     SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
