@@ -464,11 +464,9 @@ void measureArchive(const DravixProcess& app, const DebugLog& log, const std::st
          std::to_string(static_cast<int>(medianOf(dialogEnds))) + " ms");
 }
 
-void runToEnd(std::wstring command) {
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, binFolder().c_str(), &startup, &process))
+void runToEnd(const std::wstring& command) {
+    const PROCESS_INFORMATION process = startProcess(command, binFolder());
+    if (!process.hProcess)
         return;
     WaitForSingleObject(process.hProcess, 30000);
     CloseHandle(process.hProcess);
@@ -481,12 +479,9 @@ Times startTimes(const std::function<HWND(DWORD)>& shownWindow, const std::wstri
                  const std::function<void(HWND, DWORD)>& close) {
     Times times;
     for (int i = 0; i < kTries; ++i) {
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        std::wstring line = command;
         const auto start = Clock::now();
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, binFolder().c_str(), &startup, &process))
+        const PROCESS_INFORMATION process = startProcess(command, binFolder());
+        if (!process.hProcess)
             return times;
         HWND window = nullptr;
         spinUntil([&] { return (window = shownWindow(process.dwProcessId)) != nullptr; }, 30s);
