@@ -20,6 +20,8 @@
 #include <chrono>
 #include <functional>
 
+using xml::XmlDocument;
+
 void CClipDlg::OnTreeSelectionChanged() {
     FillClipList(m_tree.GetSelectedItem());
     ShowPreview(-1);

@@ -17,6 +17,8 @@
 #include <mutex>
 #include <thread>
 
+using xml::XmlDocument;
+
 using Clock = std::chrono::steady_clock;
 
 namespace {

@@ -1,10 +1,12 @@
 #include "ClipRules.h"
 
 #include "Text.h"
-#include "XmlDocument.h"
+#include "XmlText.h"
 
 #include <algorithm>
 #include <cstdio>
+
+using xml::utf8ToUtf16;
 
 namespace clip {
 

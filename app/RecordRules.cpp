@@ -2,9 +2,11 @@
 
 #include "StoreFormat.h"
 #include "Text.h"
-#include "XmlDocument.h"
+#include "XmlText.h"
 
 #include <algorithm>
+
+using xml::utf8ToUtf16;
 
 namespace clip {
 

@@ -4,8 +4,12 @@
 #include "StoreFormat.h"
 #include "Text.h"
 #include "XmlDocument.h"
+#include "XmlText.h"
 
 #include <cstdlib>
+
+using xml::XmlDocument;
+using xml::utf8ToUtf16;
 
 namespace clip {
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-class XmlDocument;
+namespace xml { class XmlDocument; }
 
 namespace clip {
 
@@ -50,7 +50,7 @@ enum class ViewNode { Collection, Hotkeys, Other };
 // The rows of the view of `node` (whose tree text is `nodeText`) from a loaded index, one per
 // record from its first displayable part, in the order of the records; an empty document gives
 // no rows.
-std::vector<ViewRow> buildStoreView(XmlDocument& index, ViewNode node, const std::u16string& nodeText,
+std::vector<ViewRow> buildStoreView(xml::XmlDocument& index, ViewNode node, const std::u16string& nodeText,
                                     RecordReader& reader);
 
 }  // namespace clip

@@ -13,6 +13,7 @@
 #include "Thumbnail.h"
 #include "WinTestSupport.h"
 #include "XmlDocument.h"
+#include "XmlText.h"
 #include "fw/Text.h"
 
 #include <psapi.h>
@@ -23,6 +24,9 @@
 #include <cwctype>
 #include <filesystem>
 #include <thread>
+
+using xml::XmlDocument;
+using xml::textFileBytes;
 
 namespace {
 

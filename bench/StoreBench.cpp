@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <fstream>
 
+using xml::XmlDocument;
+
 namespace fs = std::filesystem;
 
 namespace {

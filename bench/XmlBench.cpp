@@ -13,6 +13,8 @@
 #include <map>
 #include <sstream>
 
+using xml::XmlDocument;
+
 namespace {
 
 struct Store {

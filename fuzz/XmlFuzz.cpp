@@ -3,11 +3,16 @@
 // text, and escaping must read back.
 #include "StoreFixtures.h"
 #include "XmlDocument.h"
+#include "XmlText.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+using xml::NodeKind;
+using xml::TextFlags;
+using xml::XmlDocument;
 
 namespace {
 
@@ -26,7 +31,7 @@ void drive(XmlDocument& doc, const std::uint8_t* ops, std::size_t count) {
         const std::uint8_t op = ops[i];
         const char* name = kNames[(op >> 4) % 5];
         const char* text = kTexts[(op >> 4) % 6];
-        const int flags = (op & 0x80) ? kWriteCdata : 0;
+        const TextFlags flags = (op & 0x80) ? TextFlags::WriteCdata : TextFlags::None;
         switch (op % 18) {
         case 0: doc.findElement(); break;
         case 1: doc.findElement(name); break;
@@ -36,16 +41,16 @@ void drive(XmlDocument& doc, const std::uint8_t* ops, std::size_t count) {
         case 5: doc.leaveElement(); break;
         case 6: doc.resetPosition(); break;
         case 7: doc.resetChildPosition(); break;
-        case 8: doc.findNode(op >> 4); break;
+        case 8: doc.findNode(static_cast<NodeKind>(op >> 4)); break;
         case 9: doc.addElement(name, text, flags); break;
-        case 10: doc.addChildElement(name, text, flags | ((op & 0x40) ? kInsertBefore : 0)); break;
+        case 10: doc.addChildElement(name, text, flags | ((op & 0x40) ? TextFlags::InsertBefore : TextFlags::None)); break;
         case 11: doc.setElementText(text, flags); break;
         case 12: doc.setChildElementText(text, flags); break;
         case 13: doc.deleteElement(); break;
         case 14: (void)doc.elementText(); (void)doc.childElementText(); break;
         case 15: (void)doc.attribute("encoding"); (void)doc.tagName(); break;
         case 16: (void)doc.childTagName(); break;
-        case 17: doc.addElement(name, {}, kSpaceBeforeSlash); break;
+        case 17: doc.addElement(name, {}, TextFlags::SpaceBeforeSlash); break;
         }
     }
 }
@@ -84,9 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string mismatch = indexMismatch(doc);
         check(mismatch.empty(), "index after edits", mismatch + "\n" + doc.documentText());
     }
-    check(unescapeText(escapeText(text)) == std::string(text), "escape round trip");
-    (void)normalizeUtf8(text);
-    (void)declaredEncoding(text);
-    (void)utf16ToUtf8(utf8ToUtf16(text));
+    check(xml::unescapeText(xml::escapeText(text)) == std::string(text), "escape round trip");
+    (void)xml::normalizeUtf8(text);
+    (void)xml::declaredEncoding(text);
+    (void)xml::utf16ToUtf8(xml::utf8ToUtf16(text));
     return 0;
 }

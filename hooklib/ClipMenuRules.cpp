@@ -2,7 +2,10 @@
 
 #include "StoreFormat.h"
 #include "Text.h"
-#include "XmlDocument.h"
+#include "XmlText.h"
+
+using xml::utf16ToUtf8;
+using xml::utf8ToUtf16;
 
 namespace clipmenu {
 

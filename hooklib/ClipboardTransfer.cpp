@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <vector>
 
+using xml::XmlDocument;
+
 using namespace store;
 
 CMyClipboard theClipboard;

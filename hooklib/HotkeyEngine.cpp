@@ -17,6 +17,8 @@
 
 #include <vector>
 
+using xml::XmlDocument;
+
 using namespace store;
 
 namespace {

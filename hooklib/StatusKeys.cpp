@@ -4,6 +4,8 @@
 #include "StoreFormat.h"
 #include "XmlDocument.h"
 
+using xml::XmlDocument;
+
 void SetStatusKey(const std::string& path, std::string_view key, std::string_view value) {
     store::updateStoreFile(path, store::IfMissing::Create, [&](XmlDocument& doc) {
         store::setRootChild(doc, key, value);

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdint>
 
+using xml::XmlDocument;
+
 namespace store {
 
 namespace {

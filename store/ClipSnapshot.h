@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-class XmlDocument;
+namespace xml { class XmlDocument; }
 
 namespace store {
 
@@ -52,7 +52,7 @@ public:
     // with its data file moved into place (a bitmap also the clip's bitmap file and thumbnail). An empty
     // snapshot only removes the old format keys; a snapshot that could not be written changes
     // nothing. Returns whether the document changed.
-    bool commit(XmlDocument& doc, std::string_view clip, const std::string& stamp);
+    bool commit(xml::XmlDocument& doc, std::string_view clip, const std::string& stamp);
 
 private:
     const StorePaths& m_paths;
@@ -65,6 +65,6 @@ private:
 
 // The lowest history number that no "his" + n + "-0" element of the index takes (above 999 the
 // history is full).
-int lowestFreeHistoryNumber(XmlDocument& doc);
+int lowestFreeHistoryNumber(xml::XmlDocument& doc);
 
 }  // namespace store

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+using xml::readFileBytes;
+
 namespace fs = std::filesystem;
 
 namespace store {

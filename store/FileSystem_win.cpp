@@ -3,13 +3,15 @@
 
 #include "StorePaths.h"
 #include "Text.h"
-#include "XmlDocument.h"
+#include "XmlText.h"
 
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include <atomic>
+
+using xml::utf16ToUtf8;
 
 namespace store {
 

@@ -4,10 +4,14 @@
 #include "StoreFormat.h"
 #include "StoreLock.h"
 #include "XmlDocument.h"
+#include "XmlText.h"
 
 #include <chrono>
 #include <optional>
 #include <thread>
+
+using xml::XmlDocument;
+using xml::textFileBytes;
 
 namespace store {
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-class XmlDocument;
+namespace xml { class XmlDocument; }
 
 namespace store {
 
@@ -14,10 +14,10 @@ enum class FileState { Loaded, Missing, Unreadable };
 
 // Loads a store file under the store lock. A file that is there but does not read as a
 // document is tried again a few times, in case a program outside our lock is writing it.
-FileState readStoreFile(const std::string& path, XmlDocument& doc);
+FileState readStoreFile(const std::string& path, xml::XmlDocument& doc);
 
 // Writes the document's file bytes to `path` in one step.
-bool writeStoreFile(const XmlDocument& doc, const std::string& path);
+bool writeStoreFile(const xml::XmlDocument& doc, const std::string& path);
 
 enum class IfMissing { Create, Skip };
 
@@ -26,7 +26,7 @@ enum class IfMissing { Create, Skip };
 // under another name and reported (see setDamageReporter), and the elements that could still
 // be read of it are carried over. `edit` returns whether it changed the document; only then is
 // it written. Returns whether the file was written.
-bool updateStoreFile(const std::string& path, IfMissing ifMissing, const std::function<bool(XmlDocument&)>& edit);
+bool updateStoreFile(const std::string& path, IfMissing ifMissing, const std::function<bool(xml::XmlDocument&)>& edit);
 
 // Who hears of a damaged store file and the name it was kept under: each deliverable tells the
 // user in its own way. Without one nothing is said.

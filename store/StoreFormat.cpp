@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <ctime>
 
+using xml::XmlDocument;
+using xml::kDeclarationLine;
+
 namespace store {
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-class XmlDocument;
+namespace xml { class XmlDocument; }
 
 namespace store {
 
@@ -175,24 +175,24 @@ std::array<std::uint8_t, kBmpHeadersSize> bmpHeaders(const BmpLayout& layout);
 
 // The document of a new store: the declaration line and an empty root; room is made for
 // `expectedSize` bytes of text when the caller knows how large it will grow.
-void startEmptyStore(XmlDocument& doc, std::size_t expectedSize = 0);
+void startEmptyStore(xml::XmlDocument& doc, std::size_t expectedSize = 0);
 // The root's child elements in order, as far as the document could be read.
 struct RootElement {
     std::string name;
     std::string text;
 };
-std::vector<RootElement> rootElements(XmlDocument& doc);
+std::vector<RootElement> rootElements(xml::XmlDocument& doc);
 
 // Whether a store holds anything of the user's: a history or slot clip, or a category. (The kept
 // clipboard of a paste and the status keys are the program's own.)
 bool holdsUserClips(const std::vector<RootElement>& elements);
 
 // Makes `name` the current child of the root, searching the root's children from the first.
-bool findRootChild(XmlDocument& doc, std::string_view name);
+bool findRootChild(xml::XmlDocument& doc, std::string_view name);
 // Appends `name` with `text` as the root's last child.
-void appendRootChild(XmlDocument& doc, std::string_view name, std::string_view text);
+void appendRootChild(xml::XmlDocument& doc, std::string_view name, std::string_view text);
 // Sets the text of the root's child `name`, or appends it when there is none.
-void setRootChild(XmlDocument& doc, std::string_view name, std::string_view text);
+void setRootChild(xml::XmlDocument& doc, std::string_view name, std::string_view text);
 
 // Clipboard formats whose data is a memory block (false for GDI handles such as bitmaps,
 // palettes and enhanced metafiles, whose data files stay empty).

@@ -11,6 +11,8 @@
 
 #include <cstdlib>
 
+using xml::XmlDocument;
+
 using namespace store;
 
 namespace {

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-class XmlDocument;
+namespace xml { class XmlDocument; }
 
 // How an archive command ended.
 enum class ArchiveResult {
@@ -112,8 +112,8 @@ public:
 private:
     static CSysClipBoard*& instanceSlot();
     enum class Load { Loaded, Missing, Unreadable };
-    Load loadIndex(XmlDocument& doc) const;
-    bool updateIndex(bool createIfMissing, const std::function<bool(XmlDocument&)>& edit) const;
+    Load loadIndex(xml::XmlDocument& doc) const;
+    bool updateIndex(bool createIfMissing, const std::function<bool(xml::XmlDocument&)>& edit) const;
     std::optional<std::string> readDataFile(std::string_view name) const;
     void showMessage(const std::string& text) const;
     static void defaultMessage(const std::string& text);

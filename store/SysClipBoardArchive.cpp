@@ -9,8 +9,12 @@
 #include "StoreLock.h"
 #include "Text.h"
 #include "XmlDocument.h"
+#include "XmlText.h"
 
 #include <unordered_set>
+
+using xml::XmlDocument;
+using xml::textFileBytes;
 
 using namespace store;
 

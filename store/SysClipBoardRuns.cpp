@@ -7,6 +7,10 @@
 #include "StoreFormat.h"
 #include "Text.h"
 #include "XmlDocument.h"
+#include "XmlText.h"
+
+using xml::XmlDocument;
+using xml::textFileBytes;
 
 using namespace store;
 

@@ -1,6 +1,9 @@
 #include "Text.h"
 
-#include "XmlDocument.h"
+#include "XmlText.h"
+
+using xml::equalsIgnoringAsciiCase;
+using xml::utf8ToUtf16;
 
 namespace store {
 

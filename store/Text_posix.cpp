@@ -1,7 +1,10 @@
 // The system code page conversions on a POSIX host (native tests and benchmarks): UTF-8.
 #include "Text.h"
 
-#include "XmlDocument.h"
+#include "XmlText.h"
+
+using xml::utf16ToUtf8;
+using xml::utf8ToUtf16;
 
 namespace store {
 

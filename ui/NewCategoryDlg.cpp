@@ -2,9 +2,11 @@
 
 #include "CategoryRules.h"
 #include "SysClipBoard.h"
-#include "XmlDocument.h"
+#include "XmlText.h"
 #include "fw/Text.h"
 #include "fw/Window.h"
+
+using xml::utf8ToUtf16;
 
 namespace {
 

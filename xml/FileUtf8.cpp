@@ -1,10 +1,13 @@
+// Opening files by UTF-8 path; on Windows the path goes to the wide entry as UTF-16.
 #include "FileUtf8.h"
 
-#include "XmlDocument.h"
+#include "XmlText.h"
 
 #ifdef _WIN32
 #include <wchar.h>
 #endif
+
+namespace xml {
 
 FileHandle openFileUtf8(const std::string& path, const char* mode) {
 #ifdef _WIN32
@@ -27,3 +30,5 @@ std::optional<std::string> readFileBytes(const std::string& path) {
         bytes.append(buffer, got);
     return bytes;
 }
+
+}  // namespace xml

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+namespace xml {
+
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -16,3 +18,5 @@ FileHandle openFileUtf8(const std::string& path, const char* mode);
 
 // All bytes of a file; nothing when it cannot be opened.
 std::optional<std::string> readFileBytes(const std::string& path);
+
+}  // namespace xml

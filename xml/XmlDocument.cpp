@@ -1,8 +1,11 @@
 // XmlDocument: loading, saving, navigation and reading.
 #include "XmlIndex.h"
+#include "XmlText.h"
 #include "XmlTokenizer.h"
 
 #include <cstring>
+
+namespace xml {
 
 namespace {
 
@@ -14,26 +17,13 @@ bool equalBytes(std::string_view a, std::string_view b, bool ignoreCase) {
     return ignoreCase ? equalsIgnoringAsciiCase(a, b) : a == b;
 }
 
-}  // namespace
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    return true;
-}
-
-namespace {
-
 // The node's text without its delimiters, for the kinds that have them.
-std::string_view nodeContent(std::string_view node, int kind) {
+std::string_view nodeContent(std::string_view node, NodeKind kind) {
     std::size_t head = 0, tail = 0;
     switch (kind) {
-    case kNodeCdata: head = 9; tail = 3; break;               // "<![CDATA[" ... "]]>"
-    case kNodeProcessingInstruction: head = 2; tail = 2; break;  // "<?" ... "?>"
-    case kNodeComment: head = 4; tail = 3; break;             // "<!--" ... "-->"
+    case NodeKind::Cdata: head = 9; tail = 3; break;               // "<![CDATA[" ... "]]>"
+    case NodeKind::ProcessingInstruction: head = 2; tail = 2; break;  // "<?" ... "?>"
+    case NodeKind::Comment: head = 4; tail = 3; break;             // "<!--" ... "-->"
     default: return node;
     }
     if (node.size() < head + tail)
@@ -43,10 +33,12 @@ std::string_view nodeContent(std::string_view node, int kind) {
 
 }  // namespace
 
-XmlDocument::XmlDocument() {
+XmlDocument::Index::Index() {
     growTable(8);
     rec(0).clear();
 }
+
+XmlDocument::XmlDocument() : m_pIndex(std::make_unique<Index>()) {}
 
 XmlDocument::~XmlDocument() = default;
 
@@ -55,66 +47,103 @@ bool XmlDocument::setDocument(const char* text) {
 }
 
 bool XmlDocument::setDocument(std::string_view text) {
-    m_strResult.clear();
+    Index& d = *m_pIndex;
+    d.m_strResult.clear();
     if (text.size() >= static_cast<std::size_t>(0x7FFFFFF0)) {
-        m_strDoc.clear();
-        parse();
-        m_strResult = "Document too large";
+        d.m_strDoc.clear();
+        d.parse();
+        d.m_strResult = "Document too large";
         return false;
     }
-    m_strDoc.assign(text.data(), text.size());
-    parse();
-    return isWellFormed();
+    d.m_strDoc.assign(text.data(), text.size());
+    d.parse();
+    return d.isWellFormed();
 }
 
 bool XmlDocument::loadFileBytes(std::string bytes) {
     if (bytes.size() >= static_cast<std::size_t>(0x7FFFFFF0))
         return setDocument(bytes);  // refused as too large
+    Index& d = *m_pIndex;
     const std::size_t size = bytes.size();
     textFromFileBytes(bytes);
-    m_strDoc = std::move(bytes);
-    m_strResult = std::to_string(size) + " bytes";
-    parse();
-    return isWellFormed();
+    d.m_strDoc = std::move(bytes);
+    d.m_strResult = std::to_string(size) + " bytes";
+    d.parse();
+    return d.isWellFormed();
 }
 
 bool XmlDocument::loadFile(const std::string& path) {
-    m_strResult.clear();
-    if (!readTextFile(path, m_strDoc, m_strResult)) {
-        m_strDoc.clear();
-        resetPosition();
-        clearTable();
-        rec(0).clear();
+    Index& d = *m_pIndex;
+    d.m_strResult.clear();
+    if (!readTextFile(path, d.m_strDoc, d.m_strResult)) {
+        d.m_strDoc.clear();
+        d.resetPosition();
+        d.clearTable();
+        d.rec(0).clear();
         return false;
     }
-    parse();
-    return isWellFormed();
+    d.parse();
+    return d.isWellFormed();
 }
 
 bool XmlDocument::saveFile(const std::string& path) {
-    return writeTextFile(path, m_strDoc, m_strResult);
+    return writeTextFile(path, m_pIndex->m_strDoc, m_pIndex->m_strResult);
 }
 
 bool XmlDocument::isWellFormed() const {
+    return m_pIndex->isWellFormed();
+}
+
+bool XmlDocument::Index::isWellFormed() const {
     const ElementRecord& document = rec(0);
     return m_iPosFree > 1 && !document.has(ElementRecord::kContainsError) && document.firstChild &&
            !rec(document.firstChild).nextSibling;
 }
 
+const std::string& XmlDocument::resultText() const {
+    return m_pIndex->m_strResult;
+}
+
+const std::string& XmlDocument::documentText() const {
+    return m_pIndex->m_strDoc;
+}
+
+DocumentFlags XmlDocument::documentFlags() const {
+    return m_pIndex->m_nDocFlags;
+}
+
+void XmlDocument::setDocumentFlags(DocumentFlags flags) {
+    m_pIndex->m_nDocFlags = flags;
+}
+
+void XmlDocument::reserveText(std::size_t size) {
+    m_pIndex->m_strDoc.reserve(size);
+}
+
+int XmlDocument::capacity() const {
+    return m_pIndex->m_nCapacity;
+}
+
 // ---- Navigation ----
 
 void XmlDocument::resetPosition() {
+    m_pIndex->resetPosition();
+}
+
+void XmlDocument::Index::resetPosition() {
     m_iPosParent = m_iPos = m_iPosChild = 0;
-    m_nNodeType = m_nNodeOffset = m_nNodeLength = 0;
+    m_nNodeType = NodeKind::None;
+    m_nNodeOffset = m_nNodeLength = 0;
 }
 
 void XmlDocument::resetChildPosition() {
-    m_iPosChild = 0;
-    m_nNodeOffset = m_nNodeLength = 0;
-    m_nNodeType = m_iPos ? kNodeElement : 0;
+    Index& d = *m_pIndex;
+    d.m_iPosChild = 0;
+    d.m_nNodeOffset = d.m_nNodeLength = 0;
+    d.m_nNodeType = d.m_iPos ? NodeKind::Element : NodeKind::None;
 }
 
-std::string_view XmlDocument::nameOf(int index) const {
+std::string_view XmlDocument::Index::nameOf(int index) const {
     const ElementRecord& r = rec(index);
     const std::string_view text = m_strDoc;
     const int from = r.start + 1;
@@ -124,7 +153,7 @@ std::string_view XmlDocument::nameOf(int index) const {
                        static_cast<std::size_t>(tagNameEnd(text, from, r.contentStart()) - from));
 }
 
-bool XmlDocument::nameMatches(int index, std::string_view name) const {
+bool XmlDocument::Index::nameMatches(int index, std::string_view name) const {
     if (name.empty())
         return true;
     const std::string_view own = nameOf(index);
@@ -132,11 +161,12 @@ bool XmlDocument::nameMatches(int index, std::string_view name) const {
         return false;
     if (name.size() > own.size() && !isNameTerminator(name[own.size()]))
         return false;
-    return equalBytes(own, name.substr(0, own.size()), (m_nDocFlags & kIgnoreCase) != 0);
+    return equalBytes(own, name.substr(0, own.size()), has(m_nDocFlags, DocumentFlags::IgnoreCase));
 }
 
-int XmlDocument::findSibling(int index, std::string_view name) const {
-    if (name.empty() || (m_nDocFlags & kIgnoreCase) || name.find_first_of(" =/[]") != std::string_view::npos) {
+int XmlDocument::Index::findSibling(int index, std::string_view name) const {
+    if (name.empty() || has(m_nDocFlags, DocumentFlags::IgnoreCase) ||
+        name.find_first_of(" =/[]") != std::string_view::npos) {
         while (index && !nameMatches(index, name))
             index = rec(index).nextSibling;
         return index;
@@ -157,101 +187,102 @@ int XmlDocument::findSibling(int index, std::string_view name) const {
 }
 
 bool XmlDocument::findElement(std::string_view name) {
-    const int index = findSibling(m_iPos ? rec(m_iPos).nextSibling : rec(m_iPosParent).firstChild, name);
+    Index& d = *m_pIndex;
+    const int index = d.findSibling(d.m_iPos ? d.rec(d.m_iPos).nextSibling : d.rec(d.m_iPosParent).firstChild, name);
     if (!index)
         return false;
-    m_iPos = index;
-    m_iPosChild = 0;
-    m_nNodeType = kNodeElement;
-    m_nNodeOffset = m_nNodeLength = 0;
+    d.makeCurrent(index, false);
     return true;
 }
 
 bool XmlDocument::findChildElement(std::string_view name) {
-    if (!m_iPos && !findElement())
+    Index& d = *m_pIndex;
+    if (!d.m_iPos && !findElement())
         return false;
-    const int index = findSibling(m_iPosChild ? rec(m_iPosChild).nextSibling : rec(m_iPos).firstChild, name);
+    const int index = d.findSibling(d.m_iPosChild ? d.rec(d.m_iPosChild).nextSibling : d.rec(d.m_iPos).firstChild, name);
     if (!index)
         return false;
-    m_iPosChild = index;
+    d.m_iPosChild = index;
     return true;
 }
 
 bool XmlDocument::enterElement() {
-    if (!m_iPos)
+    Index& d = *m_pIndex;
+    if (!d.m_iPos)
         return false;
-    m_iPosParent = m_iPos;
-    m_iPos = m_iPosChild;
-    m_iPosChild = 0;
-    m_nNodeType = m_iPos ? kNodeElement : 0;
-    m_nNodeOffset = m_nNodeLength = 0;
+    d.m_iPosParent = d.m_iPos;
+    d.m_iPos = d.m_iPosChild;
+    d.m_iPosChild = 0;
+    d.m_nNodeType = d.m_iPos ? NodeKind::Element : NodeKind::None;
+    d.m_nNodeOffset = d.m_nNodeLength = 0;
     return true;
 }
 
 bool XmlDocument::leaveElement() {
-    if (!m_iPosParent)
+    Index& d = *m_pIndex;
+    if (!d.m_iPosParent)
         return false;
-    m_iPosChild = m_iPos;
-    m_iPos = m_iPosParent;
-    m_iPosParent = rec(m_iPos).parent;
-    m_nNodeType = kNodeElement;
-    m_nNodeOffset = m_nNodeLength = 0;
+    d.m_iPosChild = d.m_iPos;
+    d.m_iPos = d.m_iPosParent;
+    d.m_iPosParent = d.rec(d.m_iPos).parent;
+    d.m_nNodeType = NodeKind::Element;
+    d.m_nNodeOffset = d.m_nNodeLength = 0;
     return true;
 }
 
-int XmlDocument::contentStart(int parent) const {
+int XmlDocument::Index::contentStart(int parent) const {
     return parent ? rec(parent).contentStart() : 0;
 }
 
-int XmlDocument::contentEnd(int parent) const {
+int XmlDocument::Index::contentEnd(int parent) const {
     if (!parent)
         return static_cast<int>(m_strDoc.size());
     const ElementRecord& r = rec(parent);
     return r.hasEndTag() ? r.contentEnd() : r.contentStart();
 }
 
-int XmlDocument::findNode(int kinds) {
+NodeKind XmlDocument::findNode(NodeKind kinds) {
+    Index& d = *m_pIndex;
     int offset;
-    if (m_nNodeType != 0 && m_nNodeType != kNodeElement)
-        offset = m_nNodeOffset + m_nNodeLength;
-    else if (m_iPos)
-        offset = rec(m_iPos).end();
+    if (d.hasCurrentNode())
+        offset = d.m_nNodeOffset + d.m_nNodeLength;
+    else if (d.m_iPos)
+        offset = d.rec(d.m_iPos).end();
     else
-        offset = contentStart(m_iPosParent);
-    const std::string_view text = std::string_view(m_strDoc).substr(0, static_cast<std::size_t>(contentEnd(m_iPosParent)));
-    int passed = m_iPos;
+        offset = d.contentStart(d.m_iPosParent);
+    const std::string_view text =
+        std::string_view(d.m_strDoc).substr(0, static_cast<std::size_t>(d.contentEnd(d.m_iPosParent)));
+    const bool anyKind = kinds == NodeKind::None;
+    int passed = d.m_iPos;
     XmlToken token;
     for (;;) {
         nextToken(text, offset, token);
-        if (token.kind == kNodeEndOfText)
-            return 0;
-        int kind = token.kind;
-        if (kind == kNodeElement) {
-            int element = passed ? rec(passed).nextSibling : rec(m_iPosParent).firstChild;
-            if (element && rec(element).start == token.start) {
-                if (!kinds || (kinds & kNodeElement)) {
-                    m_iPos = element;
-                    m_iPosChild = 0;
-                    m_nNodeType = kNodeElement;
-                    m_nNodeOffset = m_nNodeLength = 0;
-                    return kNodeElement;
+        if (token.kind == kEndOfText)
+            return NodeKind::None;
+        NodeKind kind = token.kind;
+        if (kind == NodeKind::Element) {
+            int element = passed ? d.rec(passed).nextSibling : d.rec(d.m_iPosParent).firstChild;
+            if (element && d.rec(element).start == token.start) {
+                if (anyKind || has(kinds, NodeKind::Element)) {
+                    d.makeCurrent(element, false);
+                    return NodeKind::Element;
                 }
                 passed = element;
-                offset = rec(element).end();
+                offset = d.rec(element).end();
                 continue;
             }
-            kind = kNodeUnreadable;  // a tag the index did not take as an element
-        } else if (kind == kNodeEndTag) {
-            kind = kNodeUnmatchedEndTag;  // the parent's own end tag lies outside `text`
-        } else if (kind == kNodeError) {
-            kind = kNodeUnreadable;
+            kind = NodeKind::Unreadable;  // a tag the index did not take as an element
+        } else if (kind == kEndTagToken) {
+            kind = NodeKind::UnmatchedEndTag;  // the parent's own end tag lies outside `text`
+        } else if (kind == kErrorToken) {
+            kind = NodeKind::Unreadable;
         }
-        if (!kinds || (kinds & kind)) {
-            m_iPos = passed;
-            m_iPosChild = 0;
-            m_nNodeType = kind;
-            m_nNodeOffset = token.start;
-            m_nNodeLength = token.length;
+        if (anyKind || has(kinds, kind)) {
+            d.m_iPos = passed;
+            d.m_iPosChild = 0;
+            d.m_nNodeType = kind;
+            d.m_nNodeOffset = token.start;
+            d.m_nNodeLength = token.length;
             return kind;
         }
         offset = token.start + token.length;
@@ -261,22 +292,24 @@ int XmlDocument::findNode(int kinds) {
 // ---- Reading ----
 
 std::string XmlDocument::tagName() const {
-    const std::string_view text = m_strDoc;
-    switch (m_nNodeType) {
-    case kNodeElement: return m_iPos ? std::string(nameOf(m_iPos)) : std::string();
-    case kNodeText:
-    case kNodeWhitespace: return "#text";
-    case kNodeCdata: return "#cdata-section";
-    case kNodeComment: return "#comment";
-    case kNodeProcessingInstruction: {
-        const int from = m_nNodeOffset + 2;
-        const int end = tagNameEnd(text, from, m_nNodeOffset + m_nNodeLength, true);
+    const Index& d = *m_pIndex;
+    const std::string_view text = d.m_strDoc;
+    const int offset = d.m_nNodeOffset;
+    switch (d.m_nNodeType) {
+    case NodeKind::Element: return d.m_iPos ? std::string(d.nameOf(d.m_iPos)) : std::string();
+    case NodeKind::Text:
+    case NodeKind::Whitespace: return "#text";
+    case NodeKind::Cdata: return "#cdata-section";
+    case NodeKind::Comment: return "#comment";
+    case NodeKind::ProcessingInstruction: {
+        const int from = offset + 2;
+        const int end = tagNameEnd(text, from, offset + d.m_nNodeLength, true);
         return std::string(text.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(end - from)));
     }
-    case kNodeDocumentType: {
+    case NodeKind::DocumentType: {
         // "<!DOCTYPE name ...>": the word after the keyword.
-        const int end = m_nNodeOffset + m_nNodeLength;
-        int from = tagNameEnd(text, m_nNodeOffset + 2, end);
+        const int end = offset + d.m_nNodeLength;
+        int from = tagNameEnd(text, offset + 2, end);
         while (from < end && isXmlSpace(text[from]))
             ++from;
         int to = from;
@@ -289,14 +322,16 @@ std::string XmlDocument::tagName() const {
 }
 
 std::string_view XmlDocument::elementName() const {
-    return m_nNodeType == kNodeElement && m_iPos ? nameOf(m_iPos) : std::string_view();
+    const Index& d = *m_pIndex;
+    return d.m_nNodeType == NodeKind::Element && d.m_iPos ? d.nameOf(d.m_iPos) : std::string_view();
 }
 
 std::string XmlDocument::childTagName() const {
-    return m_iPosChild ? std::string(nameOf(m_iPosChild)) : std::string();
+    const Index& d = *m_pIndex;
+    return d.m_iPosChild ? std::string(d.nameOf(d.m_iPosChild)) : std::string();
 }
 
-std::string XmlDocument::elementTextOf(int index) const {
+std::string XmlDocument::Index::elementTextOf(int index) const {
     const ElementRecord& r = rec(index);
     if (r.firstChild || !r.hasEndTag())
         return {};
@@ -309,42 +344,45 @@ std::string XmlDocument::elementTextOf(int index) const {
     XmlToken token;
     for (int offset = from;; offset = token.start + token.length) {
         nextToken(text, offset, token);
-        if (token.kind == kNodeEndOfText)
+        if (token.kind == kEndOfText)
             break;
         const std::string_view piece = text.substr(static_cast<std::size_t>(token.start),
                                                    static_cast<std::size_t>(token.length));
-        if (token.kind == kNodeText || token.kind == kNodeWhitespace)
+        if (token.kind == NodeKind::Text || token.kind == NodeKind::Whitespace)
             out += unescapeText(piece);
-        else if (token.kind == kNodeCdata)
-            out.append(nodeContent(piece, kNodeCdata));
+        else if (token.kind == NodeKind::Cdata)
+            out.append(nodeContent(piece, NodeKind::Cdata));
     }
     return out;
 }
 
 std::string XmlDocument::elementText() const {
-    if (m_nNodeType != 0 && m_nNodeType != kNodeElement) {
-        const std::string_view node = std::string_view(m_strDoc).substr(static_cast<std::size_t>(m_nNodeOffset),
-                                                                         static_cast<std::size_t>(m_nNodeLength));
-        if (m_nNodeType == kNodeText || m_nNodeType == kNodeWhitespace)
+    const Index& d = *m_pIndex;
+    if (d.hasCurrentNode()) {
+        const std::string_view node = std::string_view(d.m_strDoc).substr(static_cast<std::size_t>(d.m_nNodeOffset),
+                                                                           static_cast<std::size_t>(d.m_nNodeLength));
+        if (d.m_nNodeType == NodeKind::Text || d.m_nNodeType == NodeKind::Whitespace)
             return unescapeText(node);
-        return std::string(nodeContent(node, m_nNodeType));
+        return std::string(nodeContent(node, d.m_nNodeType));
     }
-    return m_iPos ? elementTextOf(m_iPos) : std::string();
+    return d.m_iPos ? d.elementTextOf(d.m_iPos) : std::string();
 }
 
 std::string XmlDocument::childElementText() const {
-    return m_iPosChild ? elementTextOf(m_iPosChild) : std::string();
+    const Index& d = *m_pIndex;
+    return d.m_iPosChild ? d.elementTextOf(d.m_iPosChild) : std::string();
 }
 
 std::string XmlDocument::attribute(std::string_view name) const {
+    const Index& d = *m_pIndex;
     std::string_view tag;
-    if (m_nNodeType == kNodeProcessingInstruction) {
-        tag = std::string_view(m_strDoc).substr(static_cast<std::size_t>(m_nNodeOffset),
-                                                static_cast<std::size_t>(m_nNodeLength));
-    } else if (m_nNodeType == kNodeElement && m_iPos) {
-        const ElementRecord& r = rec(m_iPos);
-        tag = std::string_view(m_strDoc).substr(static_cast<std::size_t>(r.start),
-                                                static_cast<std::size_t>(r.startTagLength()));
+    if (d.m_nNodeType == NodeKind::ProcessingInstruction) {
+        tag = std::string_view(d.m_strDoc).substr(static_cast<std::size_t>(d.m_nNodeOffset),
+                                                  static_cast<std::size_t>(d.m_nNodeLength));
+    } else if (d.m_nNodeType == NodeKind::Element && d.m_iPos) {
+        const ElementRecord& r = d.rec(d.m_iPos);
+        tag = std::string_view(d.m_strDoc).substr(static_cast<std::size_t>(r.start),
+                                                  static_cast<std::size_t>(r.startTagLength()));
     } else {
         return {};
     }
@@ -352,3 +390,5 @@ std::string XmlDocument::attribute(std::string_view name) const {
     findAttribute(tag, name, value);
     return value;
 }
+
+}  // namespace xml

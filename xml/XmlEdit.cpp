@@ -1,17 +1,16 @@
 // XmlDocument: edits. Each edit changes the text in place and shifts only the index records
 // behind it, so the index stays valid without a new parse.
 #include "XmlIndex.h"
+#include "XmlText.h"
 #include "XmlTokenizer.h"
 
 #include <vector>
 
+namespace xml {
+
 namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";
-
-bool startsTagName(unsigned char c) {
-    return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || c >= 'a';
-}
 
 // A name that reads back as the same element: it starts a tag and holds nothing that would end
 // the name or change the markup around it.
@@ -26,8 +25,8 @@ bool isInsertableName(std::string_view name) {
     return true;
 }
 
-std::string escapedContent(std::string_view text, int flags) {
-    return (flags & kWriteCdata) ? encodeCdata(text) : escapeText(text, flags);
+std::string escapedContent(std::string_view text, TextFlags flags) {
+    return has(flags, TextFlags::WriteCdata) ? encodeCdata(text) : escapeText(text, flags);
 }
 
 // "<a x='1'/>" as a start tag: "<a x='1'>". Every "/" before the ">" goes, or the tag would
@@ -44,7 +43,7 @@ std::string openingOf(std::string_view emptyTag) {
 // ---- Links and shifting ----
 
 // Links `index` into `parent`'s children after `previous` (0: as the first child).
-void XmlDocument::linkAfter(int index, int parent, int previous) {
+void XmlDocument::Index::linkAfter(int index, int parent, int previous) {
     ElementRecord& r = rec(index);
     r.parent = parent;
     r.firstChild = 0;
@@ -74,7 +73,7 @@ void XmlDocument::linkAfter(int index, int parent, int previous) {
         rec(rec(parent).firstChild).prevSibling = index;
 }
 
-void XmlDocument::unlinkElement(int index) {
+void XmlDocument::Index::unlinkElement(int index) {
     ElementRecord& r = rec(index);
     ElementRecord& parent = rec(r.parent);
     const int next = r.nextSibling;
@@ -97,7 +96,7 @@ void XmlDocument::unlinkElement(int index) {
 // Visits `top` and its descendants in document order, without recursion. `visit` must not
 // change the links.
 template <typename Visit>
-void XmlDocument::forEachInSubtree(int top, Visit visit) {
+void XmlDocument::Index::forEachInSubtree(int top, Visit visit) {
     int index = top;
     for (;;) {
         visit(index);
@@ -114,13 +113,13 @@ void XmlDocument::forEachInSubtree(int top, Visit visit) {
     }
 }
 
-void XmlDocument::shiftSubtree(int top, int diff) {
+void XmlDocument::Index::shiftSubtree(int top, int diff) {
     forEachInSubtree(top, [this, diff](int index) { rec(index).start += diff; });
 }
 
 // Everything behind `index` moves by `diff`: its following siblings, and at every level above it
 // the ancestors' lengths and their following siblings.
-void XmlDocument::shiftBehind(int index, int diff) {
+void XmlDocument::Index::shiftBehind(int index, int diff) {
     for (int at = index; at; at = rec(at).parent) {
         for (int next = rec(at).nextSibling; next; next = rec(next).nextSibling)
             shiftSubtree(next, diff);
@@ -129,7 +128,7 @@ void XmlDocument::shiftBehind(int index, int diff) {
     }
 }
 
-void XmlDocument::freeSubtree(int top) {
+void XmlDocument::Index::freeSubtree(int top) {
     // Collected first: freeing changes the links the walk follows.
     std::vector<int> found;
     forEachInSubtree(top, [&found](int index) { found.push_back(index); });
@@ -142,22 +141,22 @@ void XmlDocument::freeSubtree(int top) {
     }
 }
 
-void XmlDocument::replaceText(int offset, int removeLength, std::string_view insert) {
+void XmlDocument::Index::replaceText(int offset, int removeLength, std::string_view insert) {
     m_strDoc.replace(static_cast<std::size_t>(offset), static_cast<std::size_t>(removeLength), insert);
 }
 
 // A current non-element node is found by its offset, which an edit elsewhere would make stale:
 // element edits fall back to the element position.
-void XmlDocument::dropCurrentNode() {
-    if (m_nNodeType != 0 && m_nNodeType != kNodeElement) {
-        m_nNodeType = m_iPos ? kNodeElement : 0;
+void XmlDocument::Index::dropCurrentNode() {
+    if (hasCurrentNode()) {
+        m_nNodeType = m_iPos ? NodeKind::Element : NodeKind::None;
         m_nNodeOffset = m_nNodeLength = 0;
     }
 }
 
 // ---- Setting text ----
 
-bool XmlDocument::setTextOf(int index, std::string_view text, int flags) {
+bool XmlDocument::Index::setTextOf(int index, std::string_view text, TextFlags flags) {
     ElementRecord& r = rec(index);
     if (r.firstChild || r.has(ElementRecord::kNotEnded))
         return false;
@@ -186,22 +185,22 @@ bool XmlDocument::setTextOf(int index, std::string_view text, int flags) {
     return true;
 }
 
-bool XmlDocument::setNodeText(std::string_view text, int flags) {
+bool XmlDocument::Index::setNodeText(std::string_view text, TextFlags flags) {
     std::string node;
     switch (m_nNodeType) {
-    case kNodeText:
-    case kNodeWhitespace: node = escapeText(text, flags); break;
-    case kNodeCdata:
+    case NodeKind::Text:
+    case NodeKind::Whitespace: node = escapeText(text, flags); break;
+    case NodeKind::Cdata:
         if (text.find("]]>") != std::string_view::npos)
             return false;
         node = "<![CDATA[" + std::string(text) + "]]>";
         break;
-    case kNodeProcessingInstruction:
+    case NodeKind::ProcessingInstruction:
         if (text.find("?>") != std::string_view::npos)
             return false;
         node = "<?" + std::string(text) + "?>";
         break;
-    case kNodeComment:
+    case NodeKind::Comment:
         if (text.find("-->") != std::string_view::npos)
             return false;
         node = "<!--" + std::string(text) + "-->";
@@ -229,32 +228,38 @@ bool XmlDocument::setNodeText(std::string_view text, int flags) {
 
 // The index of a text with errors describes only what could be read; editing such a text could
 // splice markup into a broken token, so it is read-only.
-bool XmlDocument::isEditable() const {
+bool XmlDocument::Index::isEditable() const {
     return !rec(0).has(ElementRecord::kContainsError);
 }
 
-bool XmlDocument::setElementText(std::string_view text, int flags) {
-    if (!isEditable())
-        return false;
-    if (m_nNodeType != 0 && m_nNodeType != kNodeElement)
-        return setNodeText(text, flags);
-    if (flags & kOnChild)
-        return m_iPosChild && setTextOf(m_iPosChild, text, flags);
-    return m_iPos && setTextOf(m_iPos, text, flags);
+bool XmlDocument::isEditable() const {
+    return m_pIndex->isEditable();
 }
 
-bool XmlDocument::setChildElementText(std::string_view text, int flags) {
-    return isEditable() && m_iPosChild && setTextOf(m_iPosChild, text, flags | kOnChild);
+bool XmlDocument::setElementText(std::string_view text, TextFlags flags) {
+    Index& d = *m_pIndex;
+    if (!d.isEditable())
+        return false;
+    if (d.hasCurrentNode())
+        return d.setNodeText(text, flags);
+    return d.m_iPos && d.setTextOf(d.m_iPos, text, flags);
+}
+
+bool XmlDocument::setChildElementText(std::string_view text, TextFlags flags) {
+    Index& d = *m_pIndex;
+    return d.isEditable() && d.m_iPosChild && d.setTextOf(d.m_iPosChild, text, flags);
 }
 
 // ---- Adding and deleting ----
 
-bool XmlDocument::addElement(std::string_view name, std::string_view text, int flags) {
-    return isEditable() && insertElement(name, text, flags & ~kOnChild);
+bool XmlDocument::addElement(std::string_view name, std::string_view text, TextFlags flags) {
+    Index& d = *m_pIndex;
+    return d.isEditable() && d.insertElement(name, text, flags & ~kOnChild);
 }
 
-bool XmlDocument::addChildElement(std::string_view name, std::string_view text, int flags) {
-    return isEditable() && m_iPos && insertElement(name, text, flags | kOnChild);
+bool XmlDocument::addChildElement(std::string_view name, std::string_view text, TextFlags flags) {
+    Index& d = *m_pIndex;
+    return d.isEditable() && d.m_iPos && d.insertElement(name, text, flags | kOnChild);
 }
 
 namespace {
@@ -267,7 +272,7 @@ struct NewElement {
     int endTagLength = 0;
 };
 
-NewElement newElement(std::string_view name, std::string_view content, int flags) {
+NewElement newElement(std::string_view name, std::string_view content, TextFlags flags) {
     NewElement element;
     element.text = "<" + std::string(name);
     if (!content.empty()) {
@@ -277,22 +282,22 @@ NewElement newElement(std::string_view name, std::string_view content, int flags
         element.text += "</" + std::string(name) + ">";
         element.endTagLength = static_cast<int>(name.size()) + 3;
     } else {
-        element.text += (flags & kStartTagOnly) ? ">" : (flags & kSpaceBeforeSlash) ? " />" : "/>";
+        element.text += has(flags, TextFlags::StartTagOnly) ? ">" : has(flags, TextFlags::SpaceBeforeSlash) ? " />" : "/>";
         element.startTagLength = static_cast<int>(element.text.size());
     }
     element.length = static_cast<int>(element.text.size());
-    if (!(flags & kNoLineBreak))
+    if (!has(flags, TextFlags::NoLineBreak))
         element.text += kLineBreak;
     return element;
 }
 
 }  // namespace
 
-bool XmlDocument::insertElement(std::string_view name, std::string_view text, int flags) {
-    const bool onChild = (flags & kOnChild) != 0;
+bool XmlDocument::Index::insertElement(std::string_view name, std::string_view text, TextFlags flags) {
+    const bool onChild = has(flags, kOnChild);
     const int parent = onChild ? m_iPos : m_iPosParent;
-    const int reference = onChild ? m_iPosChild : (m_nNodeType == kNodeElement ? m_iPos : 0);
-    if (!isInsertableName(name) || ((flags & kStartTagOnly) && !text.empty()))
+    const int reference = onChild ? m_iPosChild : (m_nNodeType == NodeKind::Element ? m_iPos : 0);
+    if (!isInsertableName(name) || (has(flags, TextFlags::StartTagOnly) && !text.empty()))
         return false;
     if (parent && rec(parent).has(ElementRecord::kNotEnded))
         return false;
@@ -308,26 +313,27 @@ bool XmlDocument::insertElement(std::string_view name, std::string_view text, in
     return true;
 }
 
-int XmlDocument::newRecord(std::string_view name, int length, int startTagLength, int endTagLength, int parent,
-                           int flags) {
+int XmlDocument::Index::newRecord(std::string_view name, int length, int startTagLength, int endTagLength,
+                                  int parent, TextFlags flags) {
     const int index = allocRecord();
     ElementRecord& added = rec(index);
     added.clear();
     added.length = length;
     added.setTagLengths(startTagLength, endTagLength);
-    if (flags & kStartTagOnly)
+    if (has(flags, TextFlags::StartTagOnly))
         added.flags |= ElementRecord::kNotEnded;  // a lone start tag has no content of its own
     added.setLevel(parent ? rec(parent).level() + 1 : 0);
     added.keepNameLength(name.size());
     return index;
 }
 
-// Directly after the reference element (before it with kInsertBefore), or after the parent's
+// Directly after the reference element (before it with InsertBefore), or after the parent's
 // last child; past any whitespace up to the next tag, so that it starts on a line of its own.
-XmlDocument::InsertionPoint XmlDocument::insertionPoint(int parent, int reference, int flags) const {
+XmlDocument::Index::InsertionPoint XmlDocument::Index::insertionPoint(int parent, int reference,
+                                                                      TextFlags flags) const {
     InsertionPoint point;
     if (reference) {
-        const bool before = (flags & kInsertBefore) != 0;
+        const bool before = has(flags, TextFlags::InsertBefore);
         point.offset = before ? rec(reference).start : rec(reference).end();
         point.previous = before ? (rec(reference).has(ElementRecord::kFirstChild) ? 0 : rec(reference).prevSibling)
                                 : reference;
@@ -345,7 +351,7 @@ XmlDocument::InsertionPoint XmlDocument::insertionPoint(int parent, int referenc
 }
 
 // "<UserInfo/>" becomes "<UserInfo>", CR LF, the new element, "</UserInfo>".
-void XmlDocument::insertIntoEmptyTag(int parent, int index, const std::string& element) {
+void XmlDocument::Index::insertIntoEmptyTag(int parent, int index, const std::string& element) {
     ElementRecord& p = rec(parent);
     const std::string opening =
         openingOf(std::string_view(m_strDoc).substr(static_cast<std::size_t>(p.start), static_cast<std::size_t>(p.length)));
@@ -361,7 +367,7 @@ void XmlDocument::insertIntoEmptyTag(int parent, int index, const std::string& e
     shiftBehind(parent, diff);
 }
 
-void XmlDocument::insertAt(InsertionPoint point, int parent, int index, std::string element) {
+void XmlDocument::Index::insertAt(InsertionPoint point, int parent, int index, std::string element) {
     // An empty "<r></r>" gets a line break before its first element.
     int leading = 0;
     if (parent && rec(parent).contentStart() == rec(parent).contentEnd()) {
@@ -375,38 +381,42 @@ void XmlDocument::insertAt(InsertionPoint point, int parent, int index, std::str
     shiftBehind(index, static_cast<int>(element.size()));
 }
 
-void XmlDocument::makeCurrent(int index, bool asChild) {
+void XmlDocument::Index::makeCurrent(int index, bool asChild) {
     if (asChild) {
         m_iPosChild = index;
         return;
     }
     m_iPos = index;
     m_iPosChild = 0;
-    m_nNodeType = kNodeElement;
+    m_nNodeType = NodeKind::Element;
     m_nNodeOffset = m_nNodeLength = 0;
 }
 
 bool XmlDocument::deleteElement() {
-    if (!isEditable() || !m_iPos || m_nNodeType != kNodeElement)
+    Index& d = *m_pIndex;
+    if (!d.isEditable() || !d.m_iPos || d.m_nNodeType != NodeKind::Element)
         return false;
-    const int index = m_iPos;
-    const ElementRecord& r = rec(index);
+    const int index = d.m_iPos;
+    const ElementRecord& r = d.rec(index);
     int end = r.end();
-    const int size = static_cast<int>(m_strDoc.size());
+    const std::string& text = d.m_strDoc;
+    const int size = static_cast<int>(text.size());
     int skip = end;
-    while (skip < size && isXmlSpace(m_strDoc[skip]))
+    while (skip < size && isXmlSpace(text[skip]))
         ++skip;
-    if (skip == size || m_strDoc[skip] == '<')
+    if (skip == size || text[skip] == '<')
         end = skip;
     const int removed = end - r.start;
     const int previous = r.has(ElementRecord::kFirstChild) ? 0 : r.prevSibling;
-    replaceText(r.start, removed, {});
-    shiftBehind(index, -removed);
-    unlinkElement(index);
-    freeSubtree(index);
-    m_iPos = previous;
-    m_iPosChild = 0;
-    m_nNodeType = previous ? kNodeElement : 0;
-    m_nNodeOffset = m_nNodeLength = 0;
+    d.replaceText(r.start, removed, {});
+    d.shiftBehind(index, -removed);
+    d.unlinkElement(index);
+    d.freeSubtree(index);
+    d.m_iPos = previous;
+    d.m_iPosChild = 0;
+    d.m_nNodeType = previous ? NodeKind::Element : NodeKind::None;
+    d.m_nNodeOffset = d.m_nNodeLength = 0;
     return true;
 }
+
+}  // namespace xml

@@ -1,12 +1,14 @@
 // Reading and writing the text of XML files: UTF-8 with a byte-order mark on disk.
 #include "FileUtf8.h"
-#include "XmlDocument.h"
+#include "XmlText.h"
 #include "XmlTokenizer.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+
+namespace xml {
 
 namespace {
 
@@ -47,7 +49,7 @@ std::string declaredEncoding(std::string_view text) {
     XmlToken token;
     nextToken(instruction, 0, token);
     std::string value;
-    if (token.kind != kNodeProcessingInstruction || !findAttribute(instruction, "encoding", value))
+    if (token.kind != NodeKind::ProcessingInstruction || !findAttribute(instruction, "encoding", value))
         return {};
     return value;
 }
@@ -142,3 +144,5 @@ bool writeTextFile(const std::string& path, std::string_view text, std::string& 
     result = byteCountText(static_cast<long long>(written));
     return true;
 }
+
+}  // namespace xml

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+namespace xml {
+
 namespace {
 
 constexpr int kPageSize = 65536;
@@ -36,9 +38,9 @@ std::string formatMessage(const char* format, std::string_view name, int offset)
 }  // namespace
 
 // Works through the tokens once, with a stack of open elements.
-class XmlDocument::Parser {
+class XmlDocument::Index::Parser {
 public:
-    explicit Parser(XmlDocument& doc) : m_doc(doc), m_text(doc.m_strDoc) { m_open.reserve(6); }
+    explicit Parser(Index& doc) : m_doc(doc), m_text(doc.m_strDoc) { m_open.reserve(6); }
 
     void run() {
         XmlToken token;
@@ -53,18 +55,18 @@ public:
                 offset = static_cast<int>(lt);
             }
             nextToken(m_text, offset, token);
-            if (token.kind == kNodeEndOfText)
+            if (token.kind == kEndOfText)
                 break;
-            if (token.kind == kNodeElement) {
+            if (token.kind == NodeKind::Element) {
                 startTag(token);
                 offset = token.start + token.length;
                 if (!token.emptyElement)
                     offset = closeSimpleElement(offset);
                 continue;
             }
-            if (token.kind == kNodeEndTag)
+            if (token.kind == kEndTagToken)
                 endTag(token);
-            else if (token.kind == kNodeError)
+            else if (token.kind == kErrorToken)
                 errorToken(token);
             offset = token.start + token.length;
         }
@@ -237,7 +239,7 @@ private:
         return m_text.substr(static_cast<std::size_t>(open.nameStart), static_cast<std::size_t>(open.nameLength));
     }
 
-    XmlDocument& m_doc;
+    Index& m_doc;
     std::string_view m_text;
     std::vector<OpenElement> m_open;
     bool m_levelsStale = false;
@@ -246,7 +248,7 @@ private:
 // Only the first message is kept. Errors in the text flag the document record; the structural
 // ones (no root, a second root) are not flagged, because isWellFormed checks the tree itself and
 // a root added later makes the document whole.
-void XmlDocument::noteError(const std::string& message, bool structural) {
+void XmlDocument::Index::noteError(const std::string& message, bool structural) {
     if (!structural)
         rec(0).flags |= ElementRecord::kContainsError;
     if (!m_bErrorNoted) {
@@ -255,7 +257,7 @@ void XmlDocument::noteError(const std::string& message, bool structural) {
     }
 }
 
-void XmlDocument::parse() {
+void XmlDocument::Index::parse() {
     resetPosition();
     clearTable();
     m_bErrorNoted = false;
@@ -279,7 +281,7 @@ void XmlDocument::parse() {
 
 // At least one record per 64 bytes; more when a sample of the text shows denser tags (in store
 // files about half the "<" start an element), so that the table rarely grows while parsing.
-int XmlDocument::estimatedElements() const {
+int XmlDocument::Index::estimatedElements() const {
     const std::size_t size = m_strDoc.size();
     const std::size_t sample = std::min<std::size_t>(size, 4096);
     const std::size_t tags = static_cast<std::size_t>(std::count(m_strDoc.begin(), m_strDoc.begin() + static_cast<std::ptrdiff_t>(sample), '<'));
@@ -287,14 +289,14 @@ int XmlDocument::estimatedElements() const {
     return static_cast<int>(std::max(size / 64, fromSample));
 }
 
-void XmlDocument::clearTable() {
+void XmlDocument::Index::clearTable() {
     m_iPosFree = 1;
     m_iPosDeleted = 0;
 }
 
 // One growth step: the last page is enlarged, up to a full page, or else one new page is added;
 // a step never moves or adds more than one page.
-void XmlDocument::growStep(int wanted) {
+void XmlDocument::Index::growStep(int wanted) {
     if (!m_pages.empty() && m_pageSizes.back() < kPageSize) {
         const int oldSize = m_pageSizes.back();
         const int newSize = oldSize + wanted < kPageSize ? oldSize + wanted : kPageSize;
@@ -311,11 +313,13 @@ void XmlDocument::growStep(int wanted) {
     }
 }
 
-void XmlDocument::growTable(int minimum) {
+void XmlDocument::Index::growTable(int minimum) {
     while (m_nCapacity < minimum)
         growStep(minimum - m_nCapacity);
 }
 
 std::size_t XmlDocument::memoryUsage() const {
-    return m_strDoc.capacity() + static_cast<std::size_t>(m_nCapacity) * sizeof(ElementRecord);
+    return m_pIndex->m_strDoc.capacity() + static_cast<std::size_t>(m_pIndex->m_nCapacity) * sizeof(ElementRecord);
 }
+
+}  // namespace xml

@@ -1,7 +1,10 @@
-// Text helpers of the XML component: escaping, CDATA and UTF conversions.
-#include "XmlDocument.h"
+// Text helpers of the XML component: case folding, escaping, CDATA and UTF conversions.
+#include "XmlText.h"
 
+#include <cstdint>
 #include <cstring>
+
+namespace xml {
 
 namespace {
 
@@ -126,6 +129,15 @@ long decodeUtf8(const unsigned char* p, const unsigned char* end, std::size_t& l
 
 }  // namespace
 
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    return true;
+}
+
 bool isCanonicalUtf8(std::string_view text) {
     if (std::memchr(text.data(), 0, text.size()))
         return false;
@@ -176,8 +188,8 @@ bool isCanonicalUtf8(std::string_view text) {
     return true;
 }
 
-std::string escapeText(std::string_view text, int flags) {
-    const char* specials = (flags & kEscapeQuotes) ? "<&>'\"" : "<&>";
+std::string escapeText(std::string_view text, TextFlags flags) {
+    const char* specials = has(flags, TextFlags::EscapeQuotes) ? "<&>'\"" : "<&>";
     if (text.find_first_of(specials) == std::string_view::npos)
         return std::string(text);
     std::string out;
@@ -188,7 +200,7 @@ std::string escapeText(std::string_view text, int flags) {
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '&': {
-            const std::size_t reference = (flags & kKeepReferences) ? referenceLength(text, i) : 0;
+            const std::size_t reference = has(flags, TextFlags::KeepReferences) ? referenceLength(text, i) : 0;
             if (reference) {
                 out.append(text.substr(i, reference));
                 i += reference - 1;
@@ -197,8 +209,8 @@ std::string escapeText(std::string_view text, int flags) {
             }
             break;
         }
-        case '\'': out += (flags & kEscapeQuotes) ? "&apos;" : "'"; break;
-        case '"': out += (flags & kEscapeQuotes) ? "&quot;" : "\""; break;
+        case '\'': out += has(flags, TextFlags::EscapeQuotes) ? "&apos;" : "'"; break;
+        case '"': out += has(flags, TextFlags::EscapeQuotes) ? "&quot;" : "\""; break;
         default: out += c;
         }
     }
@@ -306,3 +318,5 @@ std::string normalizeUtf8(std::string_view text) {
         return std::string(text);
     return utf16ToUtf8(utf8ToUtf16(text));
 }
+
+}  // namespace xml

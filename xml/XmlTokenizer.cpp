@@ -1,9 +1,12 @@
 #include "XmlTokenizer.h"
 
 #include "XmlDocument.h"
+#include "XmlText.h"
 
 #include <cstdio>
 #include <cstring>
+
+namespace xml {
 
 namespace {
 
@@ -18,7 +21,7 @@ std::string offsetMessage(const char* format, const char* what, int offset) {
 }
 
 void setError(XmlToken& token, int length, const char* format, const char* what) {
-    token.kind = kNodeError;
+    token.kind = kErrorToken;
     token.length = length;
     token.error = offsetMessage(format, what, token.start);
 }
@@ -39,11 +42,6 @@ int find(std::string_view text, std::string_view what, int from) {
 int findChar(std::string_view text, char c, int from, int end) {
     const void* at = std::memchr(text.data() + from, c, static_cast<std::size_t>(end - from));
     return at ? static_cast<int>(static_cast<const char*>(at) - text.data()) : -1;
-}
-
-bool startsTagName(unsigned char c) {
-    // ':' '_' 'A'-'Z', and everything from 'a' up, multibyte lead bytes included.
-    return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || c >= 'a';
 }
 
 // The ">" closing a start tag, skipping quoted attribute values (a quote opens a value only
@@ -105,10 +103,10 @@ void readTextToken(std::string_view text, int offset, XmlToken& token) {
     if (end < 0)
         end = size;
     token.length = end - offset;
-    token.kind = kNodeWhitespace;
+    token.kind = NodeKind::Whitespace;
     for (int i = offset; i < end; ++i) {
         if (!isXmlSpace(text[i])) {
-            token.kind = kNodeText;
+            token.kind = NodeKind::Text;
             break;
         }
     }
@@ -142,7 +140,7 @@ void readStartTag(std::string_view text, int offset, XmlToken& token) {
         return setError(token, length, "%s at offset %d too long", "Element tag");
     if (token.nameLength > static_cast<int>(kMaxElementNameLength))
         return setError(token, length, "%s at offset %d too long", "Element name");
-    token.kind = kNodeElement;
+    token.kind = NodeKind::Element;
     token.length = length;
     token.emptyElement = gt - 1 > offset + 1 && p[gt - 1] == '/';
 }
@@ -157,13 +155,13 @@ void readEndTag(std::string_view text, int offset, XmlToken& token) {
     const int length = gt + 1 - offset;
     if (length > kMaxEndTagLength)
         return setError(token, length, "%s at offset %d too long", "Element end tag");
-    token.kind = kNodeEndTag;
+    token.kind = kEndTagToken;
     token.length = length;
 }
 
 // A token from `offset` to the end of `terminator`, or an unterminated error.
 void readDelimited(std::string_view text, int offset, int searchFrom, std::string_view terminator,
-                   int kind, const char* what, XmlToken& token) {
+                   NodeKind kind, const char* what, XmlToken& token) {
     const int at = find(text, terminator, searchFrom);
     if (at < 0)
         return setUnterminated(token, static_cast<int>(text.size()), what);
@@ -178,18 +176,18 @@ void readBangToken(std::string_view text, int offset, XmlToken& token) {
     if (c == '-') {
         if (d != '-')
             return setIncorrect(token, "comment tag");
-        return readDelimited(text, offset, offset + 4, "-->", kNodeComment, "Comment", token);
+        return readDelimited(text, offset, offset + 4, "-->", NodeKind::Comment, "Comment", token);
     }
     if (c == '[') {
         if (d != 'C')
             return setIncorrect(token, "tag");
-        return readDelimited(text, offset, offset + 3, "]]>", kNodeCdata, "CDATA Section", token);
+        return readDelimited(text, offset, offset + 3, "]]>", NodeKind::Cdata, "CDATA Section", token);
     }
     if (c == 'D' || c == 'E' || c == 'A' || c == 'N') {
         const int gt = declarationEnd(text, offset + 2);
         if (gt < 0)
             return setUnterminated(token, size, "Doctype");
-        token.kind = kNodeDocumentType;
+        token.kind = NodeKind::DocumentType;
         token.length = gt + 1 - offset;
         token.nameStart = offset + 2;
         token.nameLength = tagNameEnd(text, offset + 2, gt) - token.nameStart;
@@ -217,7 +215,7 @@ void nextToken(std::string_view text, int offset, XmlToken& token) {
     token.nameStart = token.nameLength = 0;
     token.emptyElement = false;
     if (offset >= size) {
-        token.kind = kNodeEndOfText;
+        token.kind = kEndOfText;
         token.length = 0;
         return;
     }
@@ -229,9 +227,9 @@ void nextToken(std::string_view text, int offset, XmlToken& token) {
     if (c == '/')
         return readEndTag(text, offset, token);
     if (c == '?') {
-        readDelimited(text, offset, offset + 2, "?>", kNodeProcessingInstruction,
+        readDelimited(text, offset, offset + 2, "?>", NodeKind::ProcessingInstruction,
                       "Processing instruction", token);
-        if (token.kind == kNodeProcessingInstruction) {
+        if (token.kind == NodeKind::ProcessingInstruction) {
             token.nameStart = offset + 2;
             token.nameLength =
                 tagNameEnd(text, offset + 2, offset + token.length, true) - token.nameStart;
@@ -287,3 +285,5 @@ bool findAttribute(std::string_view tag, std::string_view name, std::string& val
     }
     return false;
 }
+
+}  // namespace xml

@@ -11,6 +11,8 @@
 
 #include <map>
 
+using xml::XmlDocument;
+
 namespace {
 
 using namespace clip;

@@ -3,6 +3,8 @@
 #include "StoreFormat.h"
 #include "XmlDocument.h"
 
+using xml::XmlDocument;
+
 namespace {
 
 // Walks the children of the current parent of both documents in step.

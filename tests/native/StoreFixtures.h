@@ -3,11 +3,11 @@
 
 #include <string>
 
-class XmlDocument;
+namespace xml { class XmlDocument; }
 
 // Compares the index of an edited document with a fresh parse of its text: names, texts and
 // shape. Returns an empty string when they agree, else where they first differ.
-std::string indexMismatch(XmlDocument& edited);
+std::string indexMismatch(xml::XmlDocument& edited);
 
 // A store index of `clips` history clips with `formats` format elements each, written the way the
 // hook library writes them, after `slots` slot clips; with `categories` > 0 every 5th clip is

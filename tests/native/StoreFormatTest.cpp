@@ -8,6 +8,8 @@
 
 #include <functional>
 
+using xml::XmlDocument;
+
 using namespace std::string_literals;
 
 namespace {

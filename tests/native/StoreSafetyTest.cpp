@@ -14,6 +14,9 @@
 #include <filesystem>
 #include <thread>
 
+using xml::XmlDocument;
+using xml::kMaxElementNameLength;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <filesystem>
 
+using xml::XmlDocument;
+
 using namespace std::string_literals;
 using namespace store;
 

@@ -5,6 +5,10 @@
 #include <atomic>
 #include <chrono>
 
+using xml::FileHandle;
+using xml::openFileUtf8;
+using xml::readFileBytes;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -6,6 +6,10 @@
 
 #include <string>
 
+using xml::DocumentFlags;
+using xml::NodeKind;
+using xml::XmlDocument;
+
 namespace {
 
 struct ErrorCase {
@@ -95,7 +99,7 @@ TEST(XmlParse, QuotedGreaterThanDoesNotEndAStartTag) {
 TEST(XmlParse, DoctypeWithInternalSubsetIsOneToken) {
     XmlDocument doc;
     ASSERT_TRUE(doc.setDocument("<!DOCTYPE r [ <!ELEMENT r ANY> <!ATTLIST r a CDATA '>'> ]><r>t</r>"));
-    EXPECT_EQ(doc.findNode(kNodeDocumentType), kNodeDocumentType);
+    EXPECT_EQ(doc.findNode(NodeKind::DocumentType), NodeKind::DocumentType);
     EXPECT_EQ(doc.tagName(), "r");
     ASSERT_TRUE(doc.findElement("r"));
     EXPECT_EQ(doc.elementText(), "t");
@@ -165,7 +169,7 @@ TEST(XmlNavigation, FindElementMatchesNamePrefixesUpToDelimiters) {
     EXPECT_FALSE(doc.findChildElement("AddNew"));  // "AddNewer" is another name
     doc.resetChildPosition();
     EXPECT_FALSE(doc.findChildElement("addnew"));
-    doc.setDocumentFlags(kIgnoreCase);
+    doc.setDocumentFlags(DocumentFlags::IgnoreCase);
     EXPECT_TRUE(doc.findChildElement("addnew"));
 }
 
@@ -207,23 +211,23 @@ TEST(XmlReading, MixedContentConcatenatesTextAndCdata) {
 TEST(XmlReading, FindNodeStepsThroughEveryKind) {
     XmlDocument doc;
     ASSERT_TRUE(doc.setDocument("<?xml version=\"1.0\" encoding='GB2312'?>\r\n<!--note--><r>t<![CDATA[c]]><e/></r>"));
-    EXPECT_EQ(doc.findNode(), kNodeProcessingInstruction);
+    EXPECT_EQ(doc.findNode(), NodeKind::ProcessingInstruction);
     EXPECT_EQ(doc.tagName(), "xml");
     EXPECT_EQ(doc.attribute("encoding"), "GB2312");
-    EXPECT_EQ(doc.findNode(), kNodeWhitespace);
-    EXPECT_EQ(doc.findNode(), kNodeComment);
+    EXPECT_EQ(doc.findNode(), NodeKind::Whitespace);
+    EXPECT_EQ(doc.findNode(), NodeKind::Comment);
     EXPECT_EQ(doc.tagName(), "#comment");
     EXPECT_EQ(doc.elementText(), "note");
-    EXPECT_EQ(doc.findNode(), kNodeElement);
+    EXPECT_EQ(doc.findNode(), NodeKind::Element);
     EXPECT_EQ(doc.tagName(), "r");
-    EXPECT_EQ(doc.findNode(), 0);
+    EXPECT_EQ(doc.findNode(), NodeKind::None);
     ASSERT_TRUE(doc.enterElement());
-    EXPECT_EQ(doc.findNode(kNodeCdata), kNodeCdata);
+    EXPECT_EQ(doc.findNode(NodeKind::Cdata), NodeKind::Cdata);
     EXPECT_EQ(doc.tagName(), "#cdata-section");
     EXPECT_EQ(doc.elementText(), "c");
-    EXPECT_EQ(doc.findNode(), kNodeElement);
+    EXPECT_EQ(doc.findNode(), NodeKind::Element);
     EXPECT_EQ(doc.tagName(), "e");
-    EXPECT_EQ(doc.findNode(), 0);
+    EXPECT_EQ(doc.findNode(), NodeKind::None);
 }
 
 TEST(XmlReading, FindNodeReportsStrayEndTagsAndUnreadableStretches) {
@@ -231,9 +235,9 @@ TEST(XmlReading, FindNodeReportsStrayEndTagsAndUnreadableStretches) {
     doc.setDocument("<r></x><<y/></r>");
     ASSERT_TRUE(doc.findElement());
     ASSERT_TRUE(doc.enterElement());
-    EXPECT_EQ(doc.findNode(), kNodeUnmatchedEndTag);
-    EXPECT_EQ(doc.findNode(), kNodeUnreadable);
-    EXPECT_EQ(doc.findNode(), kNodeElement);
+    EXPECT_EQ(doc.findNode(), NodeKind::UnmatchedEndTag);
+    EXPECT_EQ(doc.findNode(), NodeKind::Unreadable);
+    EXPECT_EQ(doc.findNode(), NodeKind::Element);
     EXPECT_EQ(doc.tagName(), "y");
 }
 

@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+using xml::kDeclarationLine;
+using xml::NodeKind;
+using xml::TextFlags;
+using xml::XmlDocument;
+
 namespace {
 
 TEST(XmlAdd, ChildOfEmptyElementTagRewritesTheParent) {
@@ -52,7 +57,8 @@ TEST(XmlAdd, AfterCurrentSkipsWhitespaceAndBeforeFlagInsertsAhead) {
     ASSERT_TRUE(doc.findChildElement("a"));
     ASSERT_TRUE(doc.addChildElement("b", "2"));
     EXPECT_EQ(doc.documentText(), "<r>\r\n<a/>\r\n<b>2</b>\r\n<c/>\r\n</r>");
-    ASSERT_TRUE(doc.addChildElement("z", "", kInsertBefore | kNoLineBreak | kSpaceBeforeSlash));
+    ASSERT_TRUE(doc.addChildElement("z", "",
+                                    TextFlags::InsertBefore | TextFlags::NoLineBreak | TextFlags::SpaceBeforeSlash));
     EXPECT_EQ(doc.documentText(), "<r>\r\n<a/>\r\n<z /><b>2</b>\r\n<c/>\r\n</r>");
     expectIndexMatchesReparse(doc);
 }
@@ -61,9 +67,9 @@ TEST(XmlAdd, FlagsShapeTheNewElement) {
     XmlDocument doc;
     ASSERT_TRUE(doc.setDocument("<r></r>"));
     ASSERT_TRUE(doc.findElement());
-    ASSERT_TRUE(doc.addChildElement("c", "a]]>b", kWriteCdata | kNoLineBreak));
-    ASSERT_TRUE(doc.addChildElement("q", "'\"", kEscapeQuotes | kNoLineBreak));
-    EXPECT_FALSE(doc.addChildElement("s", "text", kStartTagOnly));
+    ASSERT_TRUE(doc.addChildElement("c", "a]]>b", TextFlags::WriteCdata | TextFlags::NoLineBreak));
+    ASSERT_TRUE(doc.addChildElement("q", "'\"", TextFlags::EscapeQuotes | TextFlags::NoLineBreak));
+    EXPECT_FALSE(doc.addChildElement("s", "text", TextFlags::StartTagOnly));
     EXPECT_EQ(doc.documentText(), "<r>\r\n<c><![CDATA[a]]]]><![CDATA[>b]]></c><q>&apos;&quot;</q></r>");
     doc.resetChildPosition();
     ASSERT_TRUE(doc.findChildElement("c"));
@@ -119,9 +125,9 @@ TEST(XmlSetText, CurrentNodeIsRebuiltForItsKind) {
     ASSERT_TRUE(doc.setDocument("<r><!--old-->x<y/></r>"));
     ASSERT_TRUE(doc.findElement());
     ASSERT_TRUE(doc.enterElement());
-    ASSERT_EQ(doc.findNode(kNodeComment), kNodeComment);
+    ASSERT_EQ(doc.findNode(NodeKind::Comment), NodeKind::Comment);
     ASSERT_TRUE(doc.setElementText("new comment"));
-    ASSERT_EQ(doc.findNode(kNodeText), kNodeText);
+    ASSERT_EQ(doc.findNode(NodeKind::Text), NodeKind::Text);
     ASSERT_TRUE(doc.setElementText("a<b"));
     EXPECT_EQ(doc.documentText(), "<r><!--new comment-->a&lt;b<y/></r>");
     expectIndexMatchesReparse(doc);
@@ -244,10 +250,10 @@ TEST(XmlAdd, EditAfterFindNodeKeepsTheNodeOffsetFresh) {
     ASSERT_TRUE(doc.setDocument("<r><a/>text</r>"));
     ASSERT_TRUE(doc.findElement());
     ASSERT_TRUE(doc.enterElement());
-    ASSERT_EQ(doc.findNode(kNodeText), kNodeText);  // current element stays <a>
-    ASSERT_TRUE(doc.addChildElement("x", "1", kNoLineBreak));  // moves the text node
+    ASSERT_EQ(doc.findNode(NodeKind::Text), NodeKind::Text);  // current element stays <a>
+    ASSERT_TRUE(doc.addChildElement("x", "1", TextFlags::NoLineBreak));  // moves the text node
     EXPECT_EQ(doc.tagName(), "a");
-    ASSERT_EQ(doc.findNode(kNodeText), kNodeText);
+    ASSERT_EQ(doc.findNode(NodeKind::Text), NodeKind::Text);
     ASSERT_TRUE(doc.setElementText("new"));
     EXPECT_EQ(doc.documentText(), "<r><a>\r\n<x>1</x></a>new</r>");
     expectIndexMatchesReparse(doc);

@@ -1,8 +1,12 @@
 // Reading and writing XML files: byte-order mark, UTF-8, other encodings, failures.
 #include "XmlDocument.h"
 #include "XmlTestSupport.h"
+#include "XmlText.h"
 
 #include <gtest/gtest.h>
+
+using xml::writeTextFile;
+using xml::XmlDocument;
 
 namespace {
 

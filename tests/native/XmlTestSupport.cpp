@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
-void expectIndexMatchesReparse(XmlDocument& edited) {
+void expectIndexMatchesReparse(xml::XmlDocument& edited) {
     EXPECT_EQ(indexMismatch(edited), "");
 }
+
+namespace xml {
+
+void PrintTo(NodeKind kind, std::ostream* os) {
+    *os << "NodeKind " << static_cast<int>(kind);
+}
+
+}  // namespace xml

@@ -1,19 +1,30 @@
 // Escaping, references, CDATA and the UTF conversions.
 #include "XmlDocument.h"
+#include "XmlText.h"
 
 #include <gtest/gtest.h>
+
+using xml::declaredEncoding;
+using xml::encodeCdata;
+using xml::escapeText;
+using xml::normalizeUtf8;
+using xml::TextFlags;
+using xml::unescapeText;
+using xml::utf16ToUtf8;
+using xml::utf8ToUtf16;
+using xml::XmlDocument;
 
 namespace {
 
 TEST(XmlEscape, EscapesMarkupAndOptionallyQuotes) {
     EXPECT_EQ(escapeText("a<b>&c'\""), "a&lt;b&gt;&amp;c'\"");
-    EXPECT_EQ(escapeText("'\"", kEscapeQuotes), "&apos;&quot;");
+    EXPECT_EQ(escapeText("'\"", TextFlags::EscapeQuotes), "&apos;&quot;");
     EXPECT_EQ(escapeText("中文<"), "中文&lt;");
     EXPECT_EQ(escapeText("plain"), "plain");
 }
 
 TEST(XmlEscape, KeepsReferencesWhenAsked) {
-    EXPECT_EQ(escapeText("&amp; &#65; &x_1.-:; & &;", kKeepReferences), "&amp; &#65; &x_1.-:; &amp; &amp;;");
+    EXPECT_EQ(escapeText("&amp; &#65; &x_1.-:; & &;", TextFlags::KeepReferences), "&amp; &#65; &x_1.-:; &amp; &amp;;");
     EXPECT_EQ(escapeText("&amp;"), "&amp;amp;");
 }
 

@@ -16,6 +16,8 @@
 #include <optional>
 #include <string>
 
+using xml::XmlDocument;
+
 // The file's bytes as another program reads them, without the lock and without letting it be
 // deleted meanwhile; nothing while it is being replaced (Windows refuses such an open then).
 std::optional<std::string> readOutsideLock(const std::string& path) {

@@ -3,7 +3,7 @@
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "TestFiles.h"
-#include "XmlDocument.h"
+#include "XmlText.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,8 @@
 #include <shlobj.h>
 
 #include <filesystem>
+
+using xml::utf8ToUtf16;
 
 namespace {
 

@@ -14,6 +14,8 @@
 #include <sstream>
 #include <thread>
 
+using xml::XmlDocument;
+
 HGLOBAL globalFrom(const void* data, std::size_t size) {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
     std::memcpy(GlobalLock(memory), data, size);

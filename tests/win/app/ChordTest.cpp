@@ -21,6 +21,8 @@
 #include <set>
 #include <thread>
 
+using xml::XmlDocument;
+
 namespace {
 
 namespace fs = std::filesystem;

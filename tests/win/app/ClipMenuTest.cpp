@@ -5,6 +5,7 @@
 #include "StoreFormat.h"
 #include "TestFiles.h"
 #include "XmlDocument.h"
+#include "XmlText.h"
 #include "WinTestSupport.h"
 #include "fw/Handle.h"
 #include "fw/Text.h"
@@ -12,6 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+
+using xml::XmlDocument;
+using xml::textFileBytes;
 
 namespace {
 

@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <cstring>
 
+using xml::XmlDocument;
+
 namespace {
 
 std::string globalBytes(HANDLE memory) {
