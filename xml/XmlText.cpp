@@ -1,6 +1,7 @@
 // Text helpers of the XML component: case folding, escaping, CDATA and UTF conversions.
 #include "XmlText.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -130,12 +131,8 @@ long decodeUtf8(const unsigned char* p, const unsigned char* end, std::size_t& l
 }  // namespace
 
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    return true;
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return asciiLower(x) == asciiLower(y); });
 }
 
 bool isCanonicalUtf8(std::string_view text) {
