@@ -13,7 +13,7 @@ namespace xml { class XmlDocument; }
 
 namespace store {
 
-// Files and folders in the Windows directory.
+// Files and folders in the store folder (StorePaths.h).
 inline constexpr std::string_view kIndexFileName = "clipboard.xml";
 inline constexpr std::string_view kStatusFileName = "label.xml";
 inline constexpr std::string_view kDataFolderName = "Brindlecote";

@@ -1,5 +1,5 @@
 // The Windows-only parts of the store operations: real tree view and menu, code-page text,
-// the shell's folder deletion and the instance on the Windows directory.
+// the shell's folder deletion and the instance in the per-user store folder.
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "TestFiles.h"
