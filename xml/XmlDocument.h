@@ -67,6 +67,8 @@ public:
     bool addChildElement(std::string_view name, std::string_view text = {}, TextFlags flags = TextFlags::None);
     bool deleteElement();
     std::string attribute(std::string_view name) const;
+    // Steps to the next node whose kind is in `kinds` (None: any kind); returns its kind, or None
+    // at the end of the parent's content.
     NodeKind findNode(NodeKind kinds = NodeKind::None);
 
     DocumentFlags documentFlags() const;
