@@ -12,8 +12,13 @@
 
 // Two sources announce a change: the viewer chain, which depends on every program in it passing
 // the news on, and the format listener, which no other program can break. The recorder counts a
-// change once, however it was announced. `initial`: the contents found when recording begins.
+// change once, however it was announced. `initial`: the contents found when recording begins,
+// announced as such before the chain is joined: Windows sends the chain's first notification from
+// inside SetClipboardViewer, which would otherwise announce them first as a change of the run
+// (and mark the store as holding unsaved changes).
 void CClipDlg::joinViewerChain(bool initial) {
+    if (initial)
+        m_recorder->Announce(true);
     m_bInViewerChain = true;
     // The chain's first notification arrives inside this call, before it returns the next viewer.
     SetLastError(0);
@@ -23,7 +28,8 @@ void CClipDlg::joinViewerChain(bool initial) {
     if (!AddClipboardFormatListener(hwnd()))
         fw::ReportFailure("AddClipboardFormatListener");
     m_recorder->Listen(true);
-    m_recorder->Announce(initial);
+    if (!initial)
+        m_recorder->Announce();
 }
 
 void CClipDlg::leaveViewerChain() {

@@ -396,8 +396,7 @@ void CClipRecorder::State::missed(clip::MissReason reason) {
 }
 
 // The copy becomes the lowest free history record, unless it shows nothing or its text repeats
-// the last text. Its files are written before the store lock is taken; the number is chosen,
-// the index written and the files put in place under it, in one step.
+// the last text: filed the one way every history record is (store::fileHistoryRecord).
 void CClipRecorder::State::store(ReadChange change) {
     const std::optional<clip::PartRow> row = clip::snapshotRow(change.snapshot);
     Result result;
@@ -413,28 +412,20 @@ void CClipRecorder::State::store(ReadChange change) {
         report(std::move(result));
         return;
     }
-    store::StagedClip staged(paths, change.snapshot);
-    const std::string stamp = store::currentTimeStamp();
-    int number = 0;
-    const bool stored = staged.written() &&
-                        store::updateStoreFile(paths.indexFile(), store::IfMissing::Create, [&](XmlDocument& index) {
-                            number = store::lowestFreeHistoryNumber(index);
-                            return number <= store::kMaxHistoryNumber &&
-                                   staged.commit(index, store::historyClipName(number), stamp);
-                        });
-    if (number > store::kMaxHistoryNumber) {
+    const store::FiledRecord filed = store::fileHistoryRecord(paths, change.snapshot, store::currentTimeStamp());
+    if (filed.outcome == store::FiledRecord::Outcome::HistoryFull) {
         result.outcome = Outcome::HistoryFull;
-    } else if (!stored) {
+    } else if (filed.outcome == store::FiledRecord::Outcome::Failed) {
         result.outcome = Outcome::Missed;
         result.reason = clip::MissReason::StoreFailed;
     } else {
-        fw::Trace("recorded as his%d-", number);
+        fw::Trace("recorded as his%d-", filed.number);
         if (row->kind == clip::kRowText)
             lastText.set(row->content);
         result.outcome = Outcome::Recorded;
-        result.number = number;
+        result.number = filed.number;
         result.row = std::move(*row);
-        result.stamp = stamp;
+        result.stamp = filed.stamp;
     }
     report(std::move(result));
 }
