@@ -55,7 +55,8 @@ void CClipDlg::OnClipboardChanged() {
 }
 
 // The outcomes of the recorder in the order of the changes: new rows, the full history, and
-// copies that could not be recorded, which the tray reports.
+// copies that could not be recorded or were recorded in part, which the tray reports, as it
+// counts the copies that wait.
 void CClipDlg::OnRecorderResults() {
     for (CClipRecorder::Result& result : m_recorder->TakeResults()) {
         switch (result.outcome) {
@@ -73,6 +74,12 @@ void CClipDlg::OnRecorderResults() {
             break;
         case CClipRecorder::Outcome::Missed:
             m_tray.ReportMissedCopy(result.reason);
+            break;
+        case CClipRecorder::Outcome::PartlyRecorded:
+            m_tray.ReportPartlyRecorded();
+            break;
+        case CClipRecorder::Outcome::Waiting:
+            m_tray.NoteWaiting(result.waiting);
             break;
         case CClipRecorder::Outcome::Repeat:
         case CClipRecorder::Outcome::NothingToShow:

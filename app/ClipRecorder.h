@@ -1,12 +1,14 @@
 // CClipRecorder: every change of the clipboard becomes one history record, away from the main
 // window's thread. The window announces each change (the viewer chain and the format listener
 // both tell it), and the reader thread listens for changes itself as well; the clipboard's
-// sequence number makes one change count once. The reader copies the clipboard into memory at
-// once, trying again while another program holds it open, and waits for a source that renders
-// its data on request only up to a bound; a store thread writes each copy as the next free
-// history record. The window hears of each outcome by
-// a posted message and takes the results in order, so a quick run of copies is a run of records
-// and a large clip never holds the window up.
+// sequence number makes one change count once. The reader copies the clipboard into memory
+// within the budget of a copy, asking its owner first whether it answers; a copy whose owner
+// does not answer yet, or whose clipboard another program holds open, waits and is read later
+// (or counts as missed once a newer copy replaced it), and the clipboard is never kept open by
+// us for more than half a second at a go. A store thread writes each copy as the next free
+// history record; the queue between the two is bounded, and reading waits when it is full. The
+// window hears of each outcome by a posted message and takes the results in order, so a quick
+// run of copies is a run of records and a large clip never holds the window up.
 #pragma once
 
 #include "RecordRules.h"
@@ -27,6 +29,8 @@ public:
         NothingToShow,  // no text, picture or file list: not stored
         HistoryFull,    // no free history number
         Missed,         // announced but never read or stored: `reason`
+        PartlyRecorded, // formats over the budget were left out of the copy recorded next
+        Waiting,        // `waiting` copies now wait for their source, the clipboard or the queue
     };
     struct Result {
         Outcome outcome = Outcome::Missed;
@@ -35,6 +39,7 @@ public:
         std::string stamp;  // the record's copy time
         clip::MissReason reason = clip::MissReason::HeldOpen;
         bool initial = false;  // the contents found when recording began
+        int waiting = 0;
     };
 
     // Outcomes are announced to `window` by posting `message`.

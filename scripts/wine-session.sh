@@ -24,13 +24,15 @@ wine_session_start() {
             sleep 0.05
         done
         export DISPLAY=":$(head -n1 "$fdfile")"
-        # No window manager here: window-states.c does the one part of its work Wine waits for.
+        # No window manager here: window-states.c does the one part of its work Wine waits for
+        # (except while a test has made the pause file, to see windows timed as on a bare display).
         local states="$root/build/tools/window-states"
         if [ ! -x "$states" ] || [ "$root/scripts/window-states.c" -nt "$states" ]; then
             mkdir -p "$root/build/tools"
             cc -O2 -Wall -o "$states" "$root/scripts/window-states.c" -lX11
         fi
-        "$states" </dev/null >/dev/null 2>&1 &
+        rm -f "$root/build/window-states.pause"
+        "$states" "$root/build/window-states.pause" </dev/null >/dev/null 2>&1 &
         _started_states=$!
     fi
 

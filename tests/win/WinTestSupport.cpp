@@ -342,13 +342,27 @@ bool xdotool(const std::wstring& arguments) {
     return runUnix(L"/usr/bin/xdotool", arguments);
 }
 
-void screenshot(const std::wstring& name) {
+std::wstring buildFolder() {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder(path);
-    folder = folder.substr(0, folder.find_last_of(L'\\'));      // build\x64\bin
-    folder = folder.substr(0, folder.find_last_of(L'\\'));      // build\x64
-    folder = folder.substr(0, folder.find_last_of(L'\\')) + L"\\screenshots";
+    folder = folder.substr(0, folder.find_last_of(L'\\'));  // build\x64\bin
+    folder = folder.substr(0, folder.find_last_of(L'\\'));  // build\x64
+    return folder.substr(0, folder.find_last_of(L'\\'));    // build
+}
+
+BareDisplayTiming::BareDisplayTiming() : m_pauseFile(buildFolder() + L"\\window-states.pause") {
+    HANDLE file = CreateFileW(m_pauseFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+}
+
+BareDisplayTiming::~BareDisplayTiming() {
+    DeleteFileW(m_pauseFile.c_str());
+}
+
+void screenshot(const std::wstring& name) {
+    const std::wstring folder = buildFolder() + L"\\screenshots";
     CreateDirectoryW(folder.c_str(), nullptr);
     std::wstring unix = folder.substr(2);  // drop "Z:"
     for (wchar_t& c : unix)

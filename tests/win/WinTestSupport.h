@@ -91,6 +91,22 @@ bool runUnix(const std::wstring& program, const std::wstring& arguments);
 bool xdotool(const std::wstring& arguments);
 // A screenshot of the whole display into build/screenshots/`name` (for people to look at).
 void screenshot(const std::wstring& name);
+// The build folder (the one above build\x64), seen from Wine as a Z: path.
+std::wstring buildFolder();
+
+// While it lives, windows shown are timed as on a bare X display: the session's stand-in for a
+// window manager (scripts/window-states.c) marks none of them shown, so Wine waits two seconds
+// before it hides each one, as it does for users without a window manager.
+class BareDisplayTiming {
+public:
+    BareDisplayTiming();
+    ~BareDisplayTiming();
+    BareDisplayTiming(const BareDisplayTiming&) = delete;
+    BareDisplayTiming& operator=(const BareDisplayTiming&) = delete;
+
+private:
+    std::wstring m_pauseFile;
+};
 
 // A program started by `command` whose window is found by its class.
 struct ProgramByClass {
