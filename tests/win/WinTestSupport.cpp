@@ -346,8 +346,8 @@ void screenshot(const std::wstring& name) {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder(path);
-    folder = folder.substr(0, folder.find_last_of(L'\\'));      // build\x64\bin
-    folder = folder.substr(0, folder.find_last_of(L'\\'));      // build\x64
+    folder = folder.substr(0, folder.find_last_of(L'\\'));      // build\<tree>\bin
+    folder = folder.substr(0, folder.find_last_of(L'\\'));      // build\<tree>
     folder = folder.substr(0, folder.find_last_of(L'\\')) + L"\\screenshots";
     CreateDirectoryW(folder.c_str(), nullptr);
     std::wstring unix = folder.substr(2);  // drop "Z:"
