@@ -346,8 +346,8 @@ std::wstring buildFolder() {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder(path);
-    folder = folder.substr(0, folder.find_last_of(L'\\'));  // build\x64\bin
-    folder = folder.substr(0, folder.find_last_of(L'\\'));  // build\x64
+    folder = folder.substr(0, folder.find_last_of(L'\\'));  // build\<tree>\bin
+    folder = folder.substr(0, folder.find_last_of(L'\\'));  // build\<tree>
     return folder.substr(0, folder.find_last_of(L'\\'));    // build
 }
 
@@ -458,4 +458,38 @@ std::wstring Target::pointerOverCommand() const {
 
 bool Target::focus() const {
     return bringToFront(m_window);
+}
+
+ClipSource::ClipSource(const std::wstring& arguments, const std::wstring& program) {
+    m_process = startProcess(L"\"" + program + L"\" " + arguments);
+    if (!m_process.hProcess)
+        return;
+    const std::wstring title = L"clip_source " + arguments.substr(0, arguments.find(L' '));
+    pumpUntil(
+        [&] {
+            for (HWND window = FindWindowW(L"DravixClipSource", title.c_str()); window;
+                 window = FindWindowExW(nullptr, window, L"DravixClipSource", title.c_str())) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner == m_process.dwProcessId)
+                    m_window = window;
+            }
+            return m_window != nullptr;
+        },
+        120s);
+}
+
+ClipSource::~ClipSource() {
+    if (m_window)
+        PostMessageW(m_window, WM_CLOSE, 0, 0);
+    if (m_process.hProcess && WaitForSingleObject(m_process.hProcess, 3000) != WAIT_OBJECT_0)
+        kill();
+    CloseHandle(m_process.hProcess);
+    CloseHandle(m_process.hThread);
+}
+
+void ClipSource::kill() {
+    TerminateProcess(m_process.hProcess, 1);
+    WaitForSingleObject(m_process.hProcess, 5000);
+    m_window = nullptr;
 }

@@ -142,3 +142,21 @@ private:
     PROCESS_INFORMATION m_process = {};
     HWND m_window = nullptr;
 };
+
+// A run of clip_source.exe (see ClipSource.cpp; `program` names another build of it), found by its
+// window once it has done its first step.
+class ClipSource {
+public:
+    explicit ClipSource(const std::wstring& arguments, const std::wstring& program = L"clip_source.exe");
+    ~ClipSource();
+    ClipSource(const ClipSource&) = delete;
+    ClipSource& operator=(const ClipSource&) = delete;
+
+    bool ready() const { return m_window != nullptr; }
+    // Ends it the way a crash does: nothing it joined is left.
+    void kill();
+
+private:
+    PROCESS_INFORMATION m_process = {};
+    HWND m_window = nullptr;
+};

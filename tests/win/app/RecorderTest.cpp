@@ -22,52 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-// A run of clip_source.exe (see ClipSource.cpp), found by its window once it has done its
-// first step.
-class ClipSource {
-public:
-    explicit ClipSource(const std::wstring& arguments) {
-        m_process = startProcess(L"clip_source.exe " + arguments);
-        if (!m_process.hProcess)
-            return;
-        const std::wstring title = L"clip_source " + arguments.substr(0, arguments.find(L' '));
-        pumpUntil(
-            [&] {
-                for (HWND window = FindWindowW(L"DravixClipSource", title.c_str()); window;
-                     window = FindWindowExW(nullptr, window, L"DravixClipSource", title.c_str())) {
-                    DWORD owner = 0;
-                    GetWindowThreadProcessId(window, &owner);
-                    if (owner == m_process.dwProcessId)
-                        m_window = window;
-                }
-                return m_window != nullptr;
-            },
-            120s);
-    }
-    ~ClipSource() {
-        if (m_window)
-            PostMessageW(m_window, WM_CLOSE, 0, 0);
-        if (m_process.hProcess && WaitForSingleObject(m_process.hProcess, 3000) != WAIT_OBJECT_0)
-            kill();
-        CloseHandle(m_process.hProcess);
-        CloseHandle(m_process.hThread);
-    }
-    ClipSource(const ClipSource&) = delete;
-    ClipSource& operator=(const ClipSource&) = delete;
-
-    bool ready() const { return m_window != nullptr; }
-    // Ends it the way a crash does: nothing it joined is left.
-    void kill() {
-        TerminateProcess(m_process.hProcess, 1);
-        WaitForSingleObject(m_process.hProcess, 5000);
-        m_window = nullptr;
-    }
-
-private:
-    PROCESS_INFORMATION m_process = {};
-    HWND m_window = nullptr;
-};
-
 // How long the main window took to answer, asked every 20 ms from a thread of its own while it
 // lives.
 class AnswerWatch {
