@@ -33,12 +33,6 @@ struct ReadChange {
     std::optional<clip::MissReason> trouble;  // the data may be missing for this reason
 };
 
-bool isSysClipSet(const store::StorePaths& paths) {
-    XmlDocument status;
-    return store::readStoreFile(paths.statusFile(), status) == store::FileState::Loaded &&
-           store::findRootChild(status, store::kSysClipKey);
-}
-
 // What a careful program (a password manager) says about what it copied; read while the
 // clipboard is open.
 clip::ClipboardMarks readClipboardMarks() {
@@ -64,7 +58,7 @@ clip::ClipboardMarks readClipboardMarks() {
 // ends, unheeded, whenever the source answers).
 class ClipboardRead {
 public:
-    static std::shared_ptr<ClipboardRead> start();
+    static std::shared_ptr<ClipboardRead> start(const CClipRecorder::OwnChangeTest& isOwnChange);
     // Whether the try ended by `deadline` (or `giveUp` said so first).
     bool waitUntil(Clock::time_point deadline, const std::function<bool()>& giveUp) {
         std::unique_lock<std::mutex> lock(m_mutex);
@@ -74,6 +68,7 @@ public:
     }
     // After the try ended: whether the clipboard opened, and what it held.
     bool opened = false;
+    bool ownChange = false;  // the hook library's: nothing was read
     bool privateContents = false;
     DWORD sequence = 0;  // the sequence number of what was read
     store::ClipSnapshot snapshot;
@@ -81,19 +76,28 @@ public:
     void run() {
         if (OpenClipboard(nullptr)) {
             opened = true;
+            // Decided before any data is asked for: the library's offered clip is never rendered.
+            sequence = GetClipboardSequenceNumber();
+            DWORD owner = 0;
+            GetWindowThreadProcessId(GetClipboardOwner(), &owner);
+            ownChange = m_isOwnChange && m_isOwnChange(sequence, owner);
+        }
+        if (opened && !ownChange) {
             privateContents = clip::isPrivate(readClipboardMarks());
             if (!privateContents)
                 snapshot = captureOpenClipboard();
             // Data rendered on request moves the sequence number on: what was read is this one.
             sequence = GetClipboardSequenceNumber();
-            CloseClipboard();
         }
+        if (opened)
+            CloseClipboard();
         std::lock_guard<std::mutex> lock(m_mutex);
         m_done = true;
         m_ended.notify_all();
     }
 
 private:
+    CClipRecorder::OwnChangeTest m_isOwnChange;
     std::mutex m_mutex;
     std::condition_variable m_ended;
     bool m_done = false;
@@ -145,8 +149,9 @@ private:
     bool m_busy = false;
 };
 
-std::shared_ptr<ClipboardRead> ClipboardRead::start() {
+std::shared_ptr<ClipboardRead> ClipboardRead::start(const CClipRecorder::OwnChangeTest& isOwnChange) {
     auto read = std::make_shared<ClipboardRead>();
+    read->m_isOwnChange = isOwnChange;
     ReadWorker::run(read);
     return read;
 }
@@ -154,22 +159,19 @@ std::shared_ptr<ClipboardRead> ClipboardRead::start() {
 }  // namespace
 
 struct CClipRecorder::State {
-    State(const store::StorePaths& storePaths, HWND notified, UINT notifyMessage)
-        : paths(storePaths), window(notified), message(notifyMessage) {}
+    State(const store::StorePaths& storePaths, HWND notified, UINT notifyMessage, OwnChangeTest ownChangeTest)
+        : paths(storePaths), window(notified), message(notifyMessage), isOwnChange(std::move(ownChangeTest)) {}
 
     const store::StorePaths paths;
     const HWND window;
     const UINT message;
+    const OwnChangeTest isOwnChange;
     clip::LastText lastText;
 
     std::mutex mutex;
     std::condition_variable readerReady, storerWake;
     std::atomic<bool> stopping{false};
     HWND reader = nullptr;  // the reader thread's window
-    // The program's own change of the clipboard: under way, and the sequence numbers it spans.
-    bool ownChangeUnderWay = false;
-    DWORD ownChangeFrom = 0, ownChangeTo = 0;
-    std::condition_variable ownChangeDone;
     std::deque<ReadChange> toStore;
     std::deque<std::string> toTrace;  // lines of the reader, written by the storer
     std::deque<Result> results;
@@ -181,7 +183,6 @@ struct CClipRecorder::State {
     std::atomic<int> missedCount{0};  // copies announced and not recorded
 
     void readChanges();
-    bool isOwnChange(DWORD sequence);
     void read(bool initial);
     void missed(clip::MissReason reason);
     void store(ReadChange change);
@@ -193,8 +194,8 @@ struct CClipRecorder::State {
     bool stop() const { return stopping; }
 };
 
-CClipRecorder::CClipRecorder(const store::StorePaths& paths, HWND window, UINT message)
-    : m_state(std::make_shared<State>(paths, window, message)) {
+CClipRecorder::CClipRecorder(const store::StorePaths& paths, HWND window, UINT message, OwnChangeTest isOwnChange)
+    : m_state(std::make_shared<State>(paths, window, message, std::move(isOwnChange))) {
     m_state->running = 2;
     std::thread([state = m_state] { state->readChanges(); }).detach();
     std::thread([state = m_state] {
@@ -253,20 +254,6 @@ void CClipRecorder::Announce(bool initial) {
         PostMessageW(m_reader, kMsgAnnounce, initial ? 1 : 0, 0);
 }
 
-void CClipRecorder::OwnChange(const std::function<void()>& change) {
-    {
-        std::lock_guard<std::mutex> lock(m_state->mutex);
-        m_state->ownChangeUnderWay = true;
-    }
-    const DWORD before = GetClipboardSequenceNumber();
-    fw::Guarded("own clipboard change", change);
-    std::lock_guard<std::mutex> lock(m_state->mutex);
-    m_state->ownChangeUnderWay = false;
-    m_state->ownChangeFrom = before;
-    m_state->ownChangeTo = GetClipboardSequenceNumber();
-    m_state->ownChangeDone.notify_all();
-}
-
 std::vector<CClipRecorder::Result> CClipRecorder::TakeResults() {
     std::lock_guard<std::mutex> lock(m_state->mutex);
     std::vector<Result> taken(std::make_move_iterator(m_state->results.begin()),
@@ -311,7 +298,8 @@ void CClipRecorder::State::readChanges() {
     stopped.notify_all();
 }
 
-// Reads the clipboard as it is now, unless it was read already or the hook library changed it.
+// Reads the clipboard as it is now, unless it was read already or the hook library changed it
+// (the library's own changes are known exactly, and told without waiting for anything).
 // A clipboard held open by another program is tried again: quickly at first, then every so
 // often until it can be read, it changes again (the announced contents are gone: a miss), or the
 // wait gives up. A source that does not hand out the data it promised is waited for up to the
@@ -320,14 +308,10 @@ void CClipRecorder::State::read(bool initial) {
     const DWORD announced = GetClipboardSequenceNumber();
     if (announced == lastRead)
         return;
-    if (isSysClipSet(paths) || isOwnChange(announced)) {
-        lastRead = announced;
-        return;  // the hook library's own change, or the main window's
-    }
     const Clock::time_point giveUpAt = Clock::now() + clip::kGiveUpAfter;
     std::optional<clip::MissReason> trouble;
     for (int attempt = 0; !stop(); ++attempt) {
-        const std::shared_ptr<ClipboardRead> tried = ClipboardRead::start();
+        const std::shared_ptr<ClipboardRead> tried = ClipboardRead::start(isOwnChange);
         if (!tried->waitUntil(Clock::now() + clip::kSourceAnswerTimeout, [] { return false; })) {
             trouble = clip::MissReason::NotAnswering;
             trace(fw::TraceLine("clipboard %s: waiting", std::string(clip::missName(*trouble)).c_str()));
@@ -335,6 +319,11 @@ void CClipRecorder::State::read(bool initial) {
                 lastRead = announced;
                 return missed(*trouble);
             }
+        }
+        if (tried->opened && tried->ownChange) {
+            lastRead = tried->sequence;
+            trace(fw::TraceLine("clipboard %lu: the hook library's own change", tried->sequence));
+            return;
         }
         if (tried->opened) {
             trace(fw::TraceLine("clipboard %lu read (announced %lu): %u formats%s", tried->sequence, announced,
@@ -365,12 +354,6 @@ void CClipRecorder::State::read(bool initial) {
         }
         std::this_thread::sleep_for(clip::reopenDelay(attempt));
     }
-}
-
-bool CClipRecorder::State::isOwnChange(DWORD sequence) {
-    std::unique_lock<std::mutex> lock(mutex);
-    ownChangeDone.wait_for(lock, std::chrono::seconds(2), [&] { return !ownChangeUnderWay; });
-    return sequence > ownChangeFrom && sequence <= ownChangeTo;
 }
 
 void CClipRecorder::State::trace(std::string line) {

@@ -15,6 +15,9 @@ volatile LONG g_bOperXml SHARED_SECTION = 0;
 volatile LONG g_bMenuPending SHARED_SECTION = 0;
 void* g_pTrackingMenu SHARED_SECTION = nullptr;
 volatile LONG g_nChordStart SHARED_SECTION = 0;
+SharedOwnChange g_ownChanges[kOwnChangeSlots] SHARED_SECTION = {};
+volatile LONG g_nOwnChangeTickets SHARED_SECTION = 0;
+volatile LONG g_nSeenSequence SHARED_SECTION = 0;
 
 int g_bKeyHookReady = 1;
 HMODULE g_hLibrary = nullptr;
