@@ -48,9 +48,10 @@ const StorePaths& CMyClipboard::paths() {
 // The clipboard is opened to read it; `wanted` decides from its change and owner, before any
 // data is asked for, whether it is read at all. It is opened for a window of ours: Wine lets a
 // second opener without a window take over a clipboard opened without one.
-CMyClipboard::Captured CMyClipboard::captureClipboard(HWND opener, const std::function<bool(DWORD, DWORD)>& wanted) {
+CMyClipboard::Captured CMyClipboard::captureClipboard(HWND opener, const std::function<bool(DWORD, DWORD)>& wanted,
+                                                      int openTries) {
     Captured captured;
-    fw::ClipboardScope clipboard(opener);
+    fw::ClipboardScope clipboard(opener, openTries, 200 / openTries);
     if (!clipboard.isOpen()) {
         fw::ReportFailure("OpenClipboard");
         return captured;

@@ -24,6 +24,8 @@ constexpr DWORD kKeyReleaseWaitMs = 1000;
 constexpr DWORD kBusyWaitMs = 3000;     // for the main window to finish filing the last copy
 constexpr DWORD kSeenWaitMs = 500;      // for the main program to read the clipboard's contents
 constexpr DWORD kCopyKeyHoldMs = 200;   // the same, with the copy chord's C held in the hook
+constexpr DWORD kRecorderFirstMs = 50;  // the same, for a change that may be the target's answer
+constexpr int kQuickOpenTries = 100;    // a millisecond apart: the main program lets go at once
 
 bool isPhysicallyDown(int virtualKey) {
     return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
@@ -103,6 +105,9 @@ bool CMyClipboard::startStep(UINT ms, TIMERPROC procedure) {
 
 void CMyClipboard::stopStep() {
     m_pending.awaitingAnswer = false;
+    releaseOpenedForCopy();
+    m_pending.copyHook.reset();
+    m_pending.copyReturnHook.reset();
     if (m_pending.timer)
         KillTimer(nullptr, m_pending.timer);
     m_pending.timer = 0;
@@ -229,26 +234,70 @@ void CMyClipboard::sendCopyChord() {
     m_pending.checkedSequence = GetClipboardSequenceNumber();
     m_pending.copyKeyToggle = (GetKeyState(hotkey::kVkC) & 1) != 0;
     m_pending.handledAt = 0;
-    SendEditChord('C');
     m_pending.awaitingAnswer = startStep(kPollMs, timerProcAfterCopy);
     if (!m_pending.awaitingAnswer)
-        finish(false);
+        return finish(false);
+    // In the target's own thread the copy is seen coming (WM_COPY): thread hooks of our own.
+    if (GetWindowThreadProcessId(m_pending.target, nullptr) == GetCurrentThreadId()) {
+        m_pending.copyHook.reset(SetWindowsHookExW(WH_CALLWNDPROC, callWndProc, nullptr, GetCurrentThreadId()));
+        m_pending.copyReturnHook.reset(
+            SetWindowsHookExW(WH_CALLWNDPROCRET, callWndProcReturned, nullptr, GetCurrentThreadId()));
+        if (!m_pending.copyHook || !m_pending.copyReturnHook)
+            fw::ReportFailure("SetWindowsHookExW(WH_CALLWNDPROC)");
+    }
+    SendEditChord('C');
 }
 
-// Another program may have copied since the chord was sent. Held here, the target copies only
-// once the main program has read that copy and let go of the clipboard.
+// The target's thread takes our copy chord's C, and (an edit control, most programs' own windows)
+// sends itself WM_COPY for it. Another program may have copied a moment ago: the copy waits until
+// the main program has looked at that copy. At WM_COPY the clipboard is then opened for the very
+// window about to copy (its own open for itself succeeds), so no other program's copy can come
+// between the look and the target's copy; if the window copies nothing, it is closed again as
+// WM_COPY returns.
 void CMyClipboard::keyArriving(unsigned virtualKey, bool released) {
-    if (!m_pending.awaitingAnswer || virtualKey != hotkey::kVkC || released || !m_pending.window)
-        return;
+    if (m_pending.awaitingAnswer && virtualKey == hotkey::kVkC && !released && !waitUntilRecorderSaw(kCopyKeyHoldMs))
+        fw::Trace("the main program has not read the clipboard %lu: the copy goes on", GetClipboardSequenceNumber());
+}
+
+void CMyClipboard::openForCopy(HWND window) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < kCopyKeyHoldMs) {
-        if ((recorderSawClipboard() || !findMainWindow()) && OpenClipboard(m_pending.window->hwnd())) {
-            CloseClipboard();
-            return;
+        if (!waitUntilRecorderSaw(kCopyKeyHoldMs - (GetTickCount() - start)))
+            break;
+        if (OpenClipboard(window)) {
+            if (recorderSawClipboard()) {
+                m_pending.openedFor = window;
+                return;
+            }
+            CloseClipboard();  // another program copied just then: the main program looks at it first
         }
-        Sleep(2);
+        fw::WaitAnsweringSentMessages(1);  // the main program still reads it
     }
-    fw::Trace("the main program has not read the clipboard %lu: the copy goes on", GetClipboardSequenceNumber());
+    fw::Trace("the clipboard %lu could not be kept for the application's copy: the copy goes on",
+              GetClipboardSequenceNumber());
+}
+
+LRESULT CALLBACK CMyClipboard::callWndProc(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    Pending& pending = theClipboard.m_pending;
+    if (code == HC_ACTION && call && (call->message == WM_COPY || call->message == WM_CUT) && pending.awaitingAnswer &&
+        !pending.openedFor)
+        fw::Guarded("WM_COPY", [&] { theClipboard.openForCopy(call->hwnd); });
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK CMyClipboard::callWndProcReturned(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    Pending& pending = theClipboard.m_pending;
+    if (code == HC_ACTION && call && call->hwnd == pending.openedFor && (call->message == WM_COPY || call->message == WM_CUT))
+        theClipboard.releaseOpenedForCopy();
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CMyClipboard::releaseOpenedForCopy() {
+    if (m_pending.openedFor && GetOpenClipboardWindow() == m_pending.openedFor)
+        CloseClipboard();
+    m_pending.openedFor = nullptr;
 }
 
 void CALLBACK CMyClipboard::timerProcAfterCopy(HWND, UINT, UINT_PTR, DWORD) {
@@ -268,12 +317,19 @@ void CMyClipboard::checkAnswer() {
     watch.chordsSent = m_pending.chordsSent;
     Captured captured;
     if (GetClipboardSequenceNumber() != m_pending.checkedSequence) {
+        // The main program looks at every change first (a moment for ours, then it lets go):
+        // holding the clipboard ourselves just then would keep it from another program's next
+        // copy. Then the change is read at once, before another copy can replace it.
+        waitUntilRecorderSaw(kRecorderFirstMs);
         const DWORD target = processOfWindow(m_pending.target);
         DWORD owner = 0;
-        captured = captureClipboard(m_pending.window->hwnd(), [&](DWORD, DWORD ownerProcess) {
-            owner = ownerProcess;
-            return ownerProcess == target;
-        });
+        captured = captureClipboard(
+            m_pending.window->hwnd(),
+            [&](DWORD, DWORD ownerProcess) {
+                owner = ownerProcess;
+                return ownerProcess == target;
+            },
+            kQuickOpenTries);
         if (captured.opened)
             m_pending.checkedSequence = captured.sequence;
         watch.answered = captured.taken;

@@ -6,6 +6,7 @@
 #include "ClipSnapshot.h"
 #include "OwnChanges.h"
 #include "StorePaths.h"
+#include "fw/Handle.h"
 
 #include <windows.h>
 
@@ -93,6 +94,9 @@ private:
         COwnChange answer;
         int chordsSent = 0;
         bool awaitingAnswer = false;    // the chord was sent and its answer not yet seen
+        fw::UniqueHook copyHook;        // sees the target's WM_COPY coming (its own thread) ...
+        fw::UniqueHook copyReturnHook;  // ... and returning
+        HWND openedFor = nullptr;       // the clipboard opened for the window about to copy
         DWORD checkedSequence = 0;      // the last change looked at
         bool copyKeyToggle = false;     // the C key's toggle state before our chord
         DWORD handledAt = 0;            // when the target's thread had handled the chord (0: not yet)
@@ -130,7 +134,8 @@ private:
     };
 
     // Transfer (ClipboardTransfer.cpp).
-    Captured captureClipboard(HWND opener, const std::function<bool(DWORD sequence, DWORD ownerProcess)>& wanted);
+    Captured captureClipboard(HWND opener, const std::function<bool(DWORD sequence, DWORD ownerProcess)>& wanted,
+                              int openTries = 20);
     bool writeClip(std::string_view clip, const store::ClipSnapshot& snapshot);
     std::optional<Formats> storedFormats(std::string_view clip, bool plainText);
     Put putFormats(const Formats& formats, const PutRequest& request);
@@ -148,6 +153,10 @@ private:
     bool makeWindow();
     void sendCopyChord();
     void checkAnswer();
+    void openForCopy(HWND window);
+    void releaseOpenedForCopy();
+    static LRESULT CALLBACK callWndProc(int code, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK callWndProcReturned(int code, WPARAM wParam, LPARAM lParam);
     void storeSlot(const store::ClipSnapshot& snapshot);
     void finish(bool completed);
     static void CALLBACK timerProcKeysReleased(HWND, UINT, UINT_PTR, DWORD);

@@ -2,6 +2,7 @@
 
 #include "OwnChangeRules.h"
 #include "SharedState.h"
+#include "fw/Handle.h"
 
 #include <vector>
 
@@ -104,4 +105,14 @@ bool isOwnClipboardChange(DWORD sequence, DWORD ownerProcess) {
 bool recorderSawClipboard() {
     const LONG seen = g_nSeenSequence;
     return seen == 0 || static_cast<DWORD>(seen) == GetClipboardSequenceNumber();
+}
+
+bool waitUntilRecorderSaw(DWORD boundMs) {
+    const DWORD start = GetTickCount();
+    while (!recorderSawClipboard() && findMainWindow()) {
+        if (GetTickCount() - start >= boundMs)
+            return false;
+        fw::WaitAnsweringSentMessages(1);
+    }
+    return true;
 }

@@ -40,3 +40,6 @@ bool isOwnClipboardChange(DWORD sequence, DWORD ownerProcess);
 // Whether the main program's recorder has looked at the clipboard's present contents (so a change
 // of ours may replace them without losing a copy); true when no recorder has ever asked.
 bool recorderSawClipboard();
+// Waits (a millisecond at a time) until it has, or no main program is there; false when the
+// bound ran out first.
+bool waitUntilRecorderSaw(DWORD boundMs);
