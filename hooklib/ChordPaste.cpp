@@ -66,14 +66,16 @@ void CMyClipboard::actPaste() {
         if (!m_pending.kept)
             return finish(false);
     }
-    PutRequest request = PutRequest::ownedBy(m_pending.restore ? m_pending.window->hwnd() : findMainWindow());
+    // Our clip replaces only what was kept, or looked at, and nothing that came since.
+    PutRequest request = PutRequest::ownedBy(m_pending.restore ? m_pending.window->hwnd() : findMainWindow(),
+                                             m_pending.kept ? m_pending.kept->sequence : m_pending.seenSequence);
+    request.requireSeen = m_pending.seen;
     request.delayed = m_pending.restore;
     request.offer = &m_pending.offer;
-    if (m_pending.kept)
-        request.unchangedSince = m_pending.kept->sequence;
-    request.requireSeen = m_pending.seen;
     if (!request.opener)
         return finish(false);
+    if (m_pending.restore)
+        m_pending.offered = *clip;  // asked for as soon as the clipboard closes
     switch (putFormats(*clip, request)) {
     case Put::Changed:
         if (++m_pending.tries < kKeepTries)
@@ -85,51 +87,51 @@ void CMyClipboard::actPaste() {
     case Put::Done:
         break;
     }
-    if (m_pending.restore)
-        m_pending.offered = *clip;
     if ((m_pending.kind == Kind::PasteClip && !recordUseTime(paths().indexFile(), m_pending.clip)) ||
         !startStep(kStepMs, timerProcPasteData))
         finish(false);
 }
 
 void CALLBACK CMyClipboard::timerProcPasteData(HWND, UINT, UINT_PTR, DWORD) {
-    CMyClipboard& self = theClipboard;
-    self.stopStep();
-    const bool sent = fw::Guarded("chord", false, [&] {
-        HWND target = self.m_pending.target;
-        if (IsWindow(target) && GetForegroundWindow() != target)
-            SetForegroundWindow(target);
-        SendEditChord('V');
-        return true;
-    });
-    if (!sent || !self.startStep(self.m_pending.restore ? kWatchMs : kStepMs, timerProcAfterPaste))
-        self.finish(sent);
+    guardedStep(&CMyClipboard::sendPasteChord);
+}
+
+void CMyClipboard::sendPasteChord() {
+    stopStep();
+    HWND target = m_pending.target;
+    if (IsWindow(target) && GetForegroundWindow() != target)
+        SetForegroundWindow(target);
+    SendEditChord('V');
+    if (!startStep(m_pending.restore ? kWatchMs : kStepMs, timerProcAfterPaste))
+        finish(true);
 }
 
 void CALLBACK CMyClipboard::timerProcAfterPaste(HWND, UINT, UINT_PTR, DWORD) {
-    CMyClipboard& self = theClipboard;
-    Pending& pending = self.m_pending;
-    if (!pending.restore)
-        return self.finish(true);
+    guardedStep(&CMyClipboard::watchPaste);
+}
+
+void CMyClipboard::watchPaste() {
+    if (!m_pending.restore)
+        return finish(true);
     const DWORD now = GetTickCount();
     hotkey::PasteWatch watch;
-    watch.sinceKeyMs = now - pending.since;
-    watch.rendered = pending.rendered;
-    watch.sinceLastRenderMs = now - pending.lastRenderAt;
-    watch.clipboardReplaced = pending.replaced;
-    watch.targetAnswers = hotkey::pasteReadQuiet(watch) && targetAnswers(pending.target);
+    watch.sinceKeyMs = now - m_pending.since;
+    watch.rendered = m_pending.rendered;
+    watch.sinceLastRenderMs = now - m_pending.lastRenderAt;
+    watch.clipboardReplaced = m_pending.replaced;
+    watch.targetAnswers = hotkey::pasteReadQuiet(watch) && targetAnswers(m_pending.target);
     switch (hotkey::afterPasteChord(watch)) {
     case hotkey::PasteStep::Wait:
         return;
     case hotkey::PasteStep::Restore:
-        self.stopStep();
-        if (!pending.rendered)
+        stopStep();
+        if (!m_pending.rendered)
             fw::Trace("the target asked for nothing of the paste in %lu ms", watch.sinceKeyMs);
-        fw::Guarded("restore", [&] { self.restoreUserClipboard(); });
-        return self.finish(true);
+        fw::Guarded("restore", [&] { restoreUserClipboard(); });
+        return finish(true);
     case hotkey::PasteStep::LeaveAlone:
         fw::Trace("clipboard not restored: another program copied during the paste");
-        return self.finish(true);
+        return finish(true);
     }
 }
 

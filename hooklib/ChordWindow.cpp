@@ -11,14 +11,8 @@ const wchar_t kChordWindowClass[] = L"LatchkitChordWindow";
 }  // namespace
 
 CChordWnd::CChordWnd(Events events) : m_events(std::move(events)) {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = g_hLibrary;
-    windowClass.lpszClassName = kChordWindowClass;
-    if (!RegisterClassW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        fw::ReportFailure("RegisterClassW");
+    if (!registerLibraryClass(kChordWindowClass, windowProc))
         return;
-    }
     m_hWnd = CreateWindowExW(0, kChordWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, g_hLibrary, this);
     if (!m_hWnd)
         fw::ReportFailure("CreateWindowExW");

@@ -141,24 +141,35 @@ bool CMyClipboard::pasteFromClipboard(std::string_view clip, bool plainText, HWN
     return chord && start(chord, Kind::PasteClip, std::string(clip), {VK_MENU, VK_SHIFT}, plainText, target);
 }
 
-void CALLBACK CMyClipboard::timerProcKeysReleased(HWND, UINT, UINT_PTR, DWORD) {
+// Every timer of a chord runs its step inside the barrier: a failure ends the chord, and nothing
+// unwinds into the application's message loop.
+void CMyClipboard::guardedStep(void (CMyClipboard::*step)()) {
     CMyClipboard& self = theClipboard;
-    const DWORD waited = GetTickCount() - self.m_pending.since;
+    if (!fw::Guarded("chord", false, [&] {
+            (self.*step)();
+            return true;
+        }))
+        self.finish(false);
+}
+
+void CALLBACK CMyClipboard::timerProcKeysReleased(HWND, UINT, UINT_PTR, DWORD) {
+    guardedStep(&CMyClipboard::keysReleased);
+}
+
+void CMyClipboard::keysReleased() {
+    const DWORD waited = GetTickCount() - m_pending.since;
     bool held = false;
-    for (int key : self.m_pending.heldKeys)
+    for (int key : m_pending.heldKeys)
         held = held || isPhysicallyDown(key);
     if (held && waited < kKeyReleaseWaitMs)
         return;
-    if (self.m_pending.kind == Kind::Copy && InterlockedCompareExchange(&g_bOperXml, 1, 0) != 0) {
+    if (m_pending.kind == Kind::Copy && InterlockedCompareExchange(&g_bOperXml, 1, 0) != 0) {
         if (waited < kKeyReleaseWaitMs + kBusyWaitMs)
             return;
-        self.stopStep();
-        self.finish(false);  // the main window never let go of the flag
-        return;
+        return finish(false);  // the main window never let go of the flag
     }
-    self.m_pending.busyFlagTaken = self.m_pending.kind == Kind::Copy;
-    self.stopStep();
-    self.waitUntilSeen();
+    m_pending.busyFlagTaken = m_pending.kind == Kind::Copy;
+    waitUntilSeen();
 }
 
 // The clipboard's contents are about to be replaced (by our clip, or by the copy the target
@@ -169,22 +180,22 @@ void CMyClipboard::waitUntilSeen() {
 }
 
 void CALLBACK CMyClipboard::timerProcSeen(HWND, UINT, UINT_PTR, DWORD) {
-    CMyClipboard& self = theClipboard;
+    guardedStep(&CMyClipboard::clipboardSeen);
+}
+
+void CMyClipboard::clipboardSeen() {
     const bool seen = recorderSawClipboard() || !findMainWindow();
-    if (!seen && GetTickCount() - self.m_pending.since < kSeenWaitMs)
+    if (!seen && GetTickCount() - m_pending.since < kSeenWaitMs)
         return;
-    self.stopStep();
-    self.m_pending.seen = seen;
+    stopStep();
+    m_pending.seen = seen;
+    m_pending.seenSequence = GetClipboardSequenceNumber();
     if (!seen)
         fw::Trace("the main program has not read the clipboard %lu: going on", GetClipboardSequenceNumber());
-    if (!fw::Guarded("chord", false, [&] {
-            if (self.m_pending.chordsSent > 0)
-                self.sendCopyChord();
-            else
-                self.act();
-            return true;
-        }))
-        self.finish(false);
+    if (m_pending.chordsSent > 0)
+        sendCopyChord();
+    else
+        act();
 }
 
 bool CMyClipboard::makeWindow() {
@@ -301,7 +312,7 @@ void CMyClipboard::releaseOpenedForCopy() {
 }
 
 void CALLBACK CMyClipboard::timerProcAfterCopy(HWND, UINT, UINT_PTR, DWORD) {
-    theClipboard.checkAnswer();
+    guardedStep(&CMyClipboard::checkAnswer);
 }
 
 // Called on every change (the chord window's listener) and every poll. A change of another

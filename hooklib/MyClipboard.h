@@ -87,7 +87,8 @@ private:
         LONG chord = 0;                 // the desktop's chord slot, as taken
         bool busyFlagTaken = false;     // a copy holds g_bOperXml while it works
         int tries = 0;                  // keeping the user's clipboard, when another copy came between
-        bool seen = false;              // the main program read the clipboard before this step
+        bool seen = false;              // the main program had looked at the clipboard ...
+        DWORD seenSequence = 0;         // ... at this change
         std::unique_ptr<CChordWnd> window;  // hears of changes; owns an offered clip
         std::optional<Kept> kept;       // the user's clipboard, to give back after a paste
         // A copy: the target's answer to the chord.
@@ -159,6 +160,9 @@ private:
     static LRESULT CALLBACK callWndProcReturned(int code, WPARAM wParam, LPARAM lParam);
     void storeSlot(const store::ClipSnapshot& snapshot);
     void finish(bool completed);
+    static void guardedStep(void (CMyClipboard::*step)());
+    void keysReleased();
+    void clipboardSeen();
     static void CALLBACK timerProcKeysReleased(HWND, UINT, UINT_PTR, DWORD);
     static void CALLBACK timerProcSeen(HWND, UINT, UINT_PTR, DWORD);
     static void CALLBACK timerProcAfterCopy(HWND, UINT, UINT_PTR, DWORD);
@@ -169,6 +173,8 @@ private:
     void renderAll();
     void restoreUserClipboard();
     void settleOffer();
+    void sendPasteChord();
+    void watchPaste();
     static void CALLBACK timerProcPasteData(HWND, UINT, UINT_PTR, DWORD);
     static void CALLBACK timerProcAfterPaste(HWND, UINT, UINT_PTR, DWORD);
 

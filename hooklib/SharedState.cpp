@@ -37,6 +37,17 @@ void notifyMainWindow(UINT message, WPARAM wParam) {
         fw::ReportFailure("PostMessageW");
 }
 
+bool registerLibraryClass(const wchar_t* name, WNDPROC procedure) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = g_hLibrary;
+    windowClass.lpszClassName = name;
+    if (RegisterClassW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
+        return true;
+    fw::ReportFailure("RegisterClassW");
+    return false;
+}
+
 LONG beginChord() {
     const LONG now = static_cast<LONG>(GetTickCount() | 1);
     const LONG held = g_nChordStart;

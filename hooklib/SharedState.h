@@ -43,6 +43,10 @@ HWND findMainWindow();
 // Posts to the main window; nothing is posted when it is not there.
 void notifyMainWindow(UINT message, WPARAM wParam);
 
+// A window class of the library in this process, registered on first use (it goes with the
+// library, see the classes' UnregisterClass); false, reported, when it cannot be.
+bool registerLibraryClass(const wchar_t* name, WNDPROC procedure);
+
 // Takes the desktop's one chord slot: the tick count it was taken at (never 0), or 0 while
 // another chord is being carried out. A chord that never ended (its application hung or went
 // away) is taken over after a while. endChord frees the slot only if it is still the one taken.
