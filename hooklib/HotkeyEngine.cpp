@@ -272,8 +272,8 @@ void CMyClipboard::keyArriving(unsigned virtualKey, bool released) {
 
 void CMyClipboard::openForCopy(HWND window) {
     const DWORD start = GetTickCount();
-    while (GetTickCount() - start < kCopyKeyHoldMs) {
-        if (!waitUntilRecorderSaw(kCopyKeyHoldMs - (GetTickCount() - start)))
+    for (DWORD waited = 0; waited < kCopyKeyHoldMs; waited = GetTickCount() - start) {
+        if (!waitUntilRecorderSaw(kCopyKeyHoldMs - waited))
             break;
         if (OpenClipboard(window)) {
             if (recorderSawClipboard()) {
