@@ -81,8 +81,10 @@ namespace recorder {
 // its owner and the bound allow.
 class ClipboardGo {
 public:
-    ClipboardGo(std::shared_ptr<ClipboardCopy> copy, DWORD expected, HWND owner, bool askOwner, bool checkMarks)
-        : copy(std::move(copy)), m_expected(expected), m_owner(owner), m_askOwner(askOwner), m_checkMarks(checkMarks) {}
+    ClipboardGo(std::shared_ptr<ClipboardCopy> copy, DWORD expected, HWND owner, bool askOwner, bool checkMarks,
+                CClipRecorder::OwnChangeTest isOwnChange)
+        : copy(std::move(copy)), m_expected(expected), m_owner(owner), m_askOwner(askOwner), m_checkMarks(checkMarks),
+          m_isOwnChange(std::move(isOwnChange)) {}
 
     void run(HWND opener) {
         fw::Guarded("a go at the clipboard", [&] { copyWhatMayBe(opener); });
@@ -104,6 +106,7 @@ public:
     const std::shared_ptr<ClipboardCopy> copy;
     bool opened = false;
     bool changed = false;        // a newer copy was there
+    bool ownChange = false;      // the hook library's: nothing was read
     bool marksRead = false;
     bool privateContents = false;
     bool complete = false;
@@ -125,6 +128,16 @@ private:
         if (GetClipboardSequenceNumber() != m_expected) {
             changed = true;
             return;
+        }
+        // Decided before any data is asked for: the library's offered clip is never rendered for
+        // us (its first reader is the target of a paste), and no other program's change can come
+        // between while the clipboard is open.
+        if (m_checkMarks && m_isOwnChange) {
+            DWORD ownerProcess = 0;
+            GetWindowThreadProcessId(GetClipboardOwner(), &ownerProcess);
+            ownChange = m_isOwnChange(m_expected, ownerProcess);
+            if (ownChange)
+                return;
         }
         Clock::time_point lastFormatAsked = openedAt;
         const auto mayAskNext = [&] {
@@ -151,6 +164,7 @@ private:
     const HWND m_owner;
     const bool m_askOwner;
     const bool m_checkMarks;
+    const CClipRecorder::OwnChangeTest m_isOwnChange;
     std::mutex m_mutex;
     std::condition_variable m_endedSignal;
     bool m_ended = false;
@@ -346,7 +360,7 @@ bool CClipRecorder::State::startGo(WaitingCopy& copy, HWND owner, bool askOwner)
         worker = ReadWorker::make();
         trace(fw::TraceLine("clipboard worker thread started"));
     }
-    auto go = std::make_shared<ClipboardGo>(copy.copy, copy.seen, owner, askOwner, copy.firstGo);
+    auto go = std::make_shared<ClipboardGo>(copy.copy, copy.seen, owner, askOwner, copy.firstGo, isOwnChange);
     if (!worker->start(go))
         return false;
     copy.go = std::move(go);
@@ -360,6 +374,12 @@ void CClipRecorder::State::endOfGo(WaitingCopy& copy) {
     if (go->changed) {
         trace(fw::TraceLine("clipboard %lu: changed to %lu before it was read", copy.seen, go->after));
         return;  // a newer copy: the next step settles this one
+    }
+    if (go->ownChange) {
+        trace(fw::TraceLine("clipboard %lu: the hook library's own change", copy.seen));
+        lastRead = go->after;
+        waiting.reset();
+        return;
     }
     copy.seen = go->after;
     copy.firstGo = copy.firstGo && !go->marksRead;

@@ -12,20 +12,10 @@
 
 using namespace recorder;
 
-namespace {
-
-bool isSysClipSet(const store::StorePaths& paths) {
-    XmlDocument status;
-    return store::readStoreFile(paths.statusFile(), status) == store::FileState::Loaded &&
-           store::findRootChild(status, store::kSysClipKey);
-}
-
-}  // namespace
-
 // Both threads run inside a barrier that reports where it caught and goes on: a copy that
 // cannot be read or stored is counted and shown, and the next one is read.
-CClipRecorder::CClipRecorder(const store::StorePaths& paths, HWND window, UINT message)
-    : m_state(std::make_shared<State>(paths, window, message)) {
+CClipRecorder::CClipRecorder(const store::StorePaths& paths, HWND window, UINT message, OwnChangeTest isOwnChange)
+    : m_state(std::make_shared<State>(paths, window, message, std::move(isOwnChange))) {
     m_state->running = 2;
     std::thread([state = m_state] {
         fw::Guarded("clipboard reader thread", [&] { state->readChanges(); });
@@ -81,20 +71,6 @@ void CClipRecorder::Announce(bool initial) {
         PostMessageW(m_reader, kMsgAnnounce, initial ? 1 : 0, 0);
 }
 
-void CClipRecorder::OwnChange(const std::function<void()>& change) {
-    {
-        std::lock_guard<std::mutex> lock(m_state->mutex);
-        m_state->ownChangeUnderWay = true;
-    }
-    const DWORD before = GetClipboardSequenceNumber();
-    fw::Guarded("own clipboard change", change);
-    std::lock_guard<std::mutex> lock(m_state->mutex);
-    m_state->ownChangeUnderWay = false;
-    m_state->ownChangeFrom = before;
-    m_state->ownChangeTo = GetClipboardSequenceNumber();
-    m_state->ownChangeDone.notify_all();
-}
-
 std::vector<CClipRecorder::Result> CClipRecorder::TakeResults() {
     std::lock_guard<std::mutex> lock(m_state->mutex);
     std::vector<Result> taken(std::make_move_iterator(m_state->results.begin()),
@@ -104,18 +80,15 @@ std::vector<CClipRecorder::Result> CClipRecorder::TakeResults() {
     return taken;
 }
 
-// Reads the clipboard as it is now, unless it was read already or the hook library changed it.
-// A copy still waiting that this change replaced is settled first; the new one is looked at at
+// Reads the clipboard as it is now, unless it was read already. Whether the hook library made the
+// change is asked at the first go, with the clipboard open and before any data is read. A copy
+// still waiting that this change replaced is settled first; the new one is looked at at
 // once and, if it cannot be read yet, waits (ClipReader.cpp). The window never waits for any of
 // it.
 void CClipRecorder::State::read(bool initial) {
     const DWORD announced = GetClipboardSequenceNumber();
     if (announced == lastRead)
         return;
-    if (isSysClipSet(paths) || isOwnChange(announced)) {
-        lastRead = announced;
-        return;  // the hook library's own change, or the main window's
-    }
     if (waiting && waiting->seen == announced)
         return;  // being read already
     if (waiting)
@@ -128,12 +101,6 @@ void CClipRecorder::State::read(bool initial) {
         waiting->lastAnswer = Clock::now();
     }
     advance();
-}
-
-bool CClipRecorder::State::isOwnChange(DWORD sequence) {
-    std::unique_lock<std::mutex> lock(mutex);
-    ownChangeDone.wait_for(lock, std::chrono::seconds(2), [&] { return !ownChangeUnderWay; });
-    return sequence > ownChangeFrom && sequence <= ownChangeTo;
 }
 
 void CClipRecorder::State::trace(std::string line) {

@@ -42,8 +42,11 @@ public:
         int waiting = 0;
     };
 
+    // Whether a change, its sequence number and the process of the clipboard's owner, is the hook
+    // library's own (never recorded); asked with the clipboard open, before any data is read.
+    using OwnChangeTest = std::function<bool(DWORD sequence, DWORD ownerProcess)>;
     // Outcomes are announced to `window` by posting `message`.
-    CClipRecorder(const store::StorePaths& paths, HWND window, UINT message);
+    CClipRecorder(const store::StorePaths& paths, HWND window, UINT message, OwnChangeTest isOwnChange);
     ~CClipRecorder();
     CClipRecorder(const CClipRecorder&) = delete;
     CClipRecorder& operator=(const CClipRecorder&) = delete;
@@ -53,9 +56,6 @@ public:
     // A change of the clipboard was announced (in the window's thread). `initial`: the
     // contents present when recording begins.
     void Announce(bool initial = false);
-    // Runs `change`, a change of the clipboard the program makes itself (a clip put there for the
-    // user to paste by hand): it is not recorded.
-    void OwnChange(const std::function<void()>& change);
     // The outcomes since the last call, in the order of the changes.
     std::vector<Result> TakeResults();
     // The text a new record is compared with; the window compares and sets it too, from its own

@@ -54,12 +54,13 @@ struct WaitingCopy {
 }  // namespace recorder
 
 struct CClipRecorder::State {
-    State(const store::StorePaths& storePaths, HWND notified, UINT notifyMessage)
-        : paths(storePaths), window(notified), message(notifyMessage) {}
+    State(const store::StorePaths& storePaths, HWND notified, UINT notifyMessage, OwnChangeTest ownChangeTest)
+        : paths(storePaths), window(notified), message(notifyMessage), isOwnChange(std::move(ownChangeTest)) {}
 
     const store::StorePaths paths;
     const HWND window;
     const UINT message;
+    const OwnChangeTest isOwnChange;  // the hook library's own changes are never recorded
     const clip::QueueLimits limits = clip::queueLimits(clipBudget());
     clip::LastText lastText;
 
@@ -67,10 +68,6 @@ struct CClipRecorder::State {
     std::condition_variable readerReady, storerWake;
     std::atomic<bool> stopping{false};
     HWND reader = nullptr;  // the reader thread's window
-    // The program's own change of the clipboard: under way, and the sequence numbers it spans.
-    bool ownChangeUnderWay = false;
-    DWORD ownChangeFrom = 0, ownChangeTo = 0;
-    std::condition_variable ownChangeDone;
     std::deque<recorder::ReadChange> toStore;
     std::size_t queuedCopies = 0, queuedBytes = 0;  // waiting to be stored, or being stored
     bool roomWanted = false;                         // the reader waits for room in the queue
@@ -93,7 +90,6 @@ struct CClipRecorder::State {
     void readChanges();
     void handle(const MSG& message);
     DWORD nextWake() const;
-    bool isOwnChange(DWORD sequence);
     void read(bool initial);
     void advance();
     void look(recorder::WaitingCopy& copy);

@@ -27,11 +27,15 @@ HGLOBAL textBlock(const std::wstring& text) {
     return memory;
 }
 
+// While it waits for the clipboard it answers what other programs send it: the one holding the
+// clipboard may be telling it that it no longer owns it, and waits for the answer.
 bool openClipboard(HWND owner) {
     for (int attempt = 0; attempt < 200; ++attempt) {
         if (OpenClipboard(owner))
             return true;
-        Sleep(5);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
     return false;
 }

@@ -21,9 +21,15 @@ HGLOBAL globalFrom(const void* data, std::size_t size) {
     return memory;
 }
 
+HWND clipboardOpener() {
+    thread_local HWND window =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+    return window;
+}
+
 bool putClipboard(const std::vector<std::pair<UINT, HANDLE>>& formats) {
     bool open = false;
-    for (int attempt = 0; attempt < 50 && !(open = OpenClipboard(nullptr)); ++attempt)
+    for (int attempt = 0; attempt < 50 && !(open = OpenClipboard(clipboardOpener())); ++attempt)
         Sleep(20);
     if (!open)
         return false;
@@ -381,10 +387,12 @@ void screenshot(const std::wstring& name) {
 }
 
 Target::Target(const std::wstring& title, const std::wstring& text, const std::wstring& windowClass,
-               const std::wstring& log) {
+               const std::wstring& log, int pasteDelayMs) {
     std::wstring command = L"edit_target.exe \"" + title + L"\" \"" + text + L"\" \"" + windowClass + L"\"";
-    if (!log.empty())
+    if (!log.empty() || pasteDelayMs > 0)
         command += L" \"" + log + L"\"";
+    if (pasteDelayMs > 0)
+        command += L" " + std::to_wstring(pasteDelayMs);
     start(command, [title] { return FindWindowW(nullptr, title.c_str()); });
 }
 
@@ -431,8 +439,28 @@ bool Target::setTextAndSelectAll(const std::wstring& text) const {
     return false;
 }
 
+std::map<UINT, std::string> clipboardContents() {
+    std::map<UINT, std::string> contents;
+    if (!OpenClipboard(clipboardOpener()))
+        return contents;
+    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+        std::string& bytes = contents[format];
+        if (format == CF_BITMAP || format == CF_ENHMETAFILE || format == CF_METAFILEPICT || format == CF_PALETTE)
+            continue;
+        if (HANDLE data = GetClipboardData(format))
+            if (const char* block = static_cast<const char*>(GlobalLock(data))) {
+                bytes.assign(block, GlobalSize(data));
+                GlobalUnlock(data);
+            }
+        if (format == CF_TEXT || format == CF_OEMTEXT)
+            bytes = bytes.c_str();
+    }
+    CloseClipboard();
+    return contents;
+}
+
 bool clipboardHoldsText(const std::wstring& text) {
-    if (!OpenClipboard(nullptr))
+    if (!OpenClipboard(clipboardOpener()))
         return false;
     HANDLE data = GetClipboardData(CF_UNICODETEXT);
     const wchar_t* held = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;

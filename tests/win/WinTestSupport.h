@@ -6,11 +6,16 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 using namespace std::chrono_literals;
 
+// The window this thread opens the clipboard for. Under Wine an opener without a window takes
+// over a clipboard that another opened without one (the program's recorder opens it so): a
+// test that opened it so could find it closed under its hands, or close it under the recorder's.
+HWND clipboardOpener();
 // A movable memory block holding a copy of `data`, for SetClipboardData.
 HGLOBAL globalFrom(const void* data, std::size_t size);
 // Replaces the clipboard's contents with these formats (null data: an empty clipboard), waiting
@@ -32,6 +37,10 @@ void letTimePass(std::chrono::milliseconds time);
 // Until the clock shows a new second: a time stamp made afterwards is later than any before.
 void waitForANewSecond();
 
+// Every format of the clipboard with its bytes (empty for a format whose data is a handle). The
+// texts the system makes from another text hold their text up to its end: the size of such a
+// block is the system's own (under Wine it differs from one process to another).
+std::map<UINT, std::string> clipboardContents();
 // Whether the clipboard holds `text` as Unicode text.
 bool clipboardHoldsText(const std::wstring& text);
 
@@ -117,14 +126,16 @@ struct ProgramByClass {
 // A running process with a top-level window: our edit target, or any program found by class.
 class Target {
 public:
+    // `pasteDelayMs`: a paste is read from the clipboard that long after the key (see EditTarget.cpp).
     Target(const std::wstring& title, const std::wstring& text, const std::wstring& windowClass = L"DravixEditTarget",
-           const std::wstring& log = L"");
+           const std::wstring& log = L"", int pasteDelayMs = 0);
     explicit Target(const ProgramByClass& program);
     ~Target();
     Target(const Target&) = delete;
     Target& operator=(const Target&) = delete;
 
     HWND window() const { return m_window; }
+    DWORD processId() const { return m_process.dwProcessId; }
     HWND edit() const;
     std::wstring text() const;
     // Without a window manager X sends keys to the window under the pointer: the xdotool command

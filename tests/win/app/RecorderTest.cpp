@@ -254,6 +254,45 @@ TEST_F(RecorderBudgetTest, ACopyOverTheBudgetKeepsItsTextOrIsRefused) {
     EXPECT_LT(watch.longestMs(), 250);
 }
 
+// Slot copies in target windows while another program copies 40 ms apart: every copy of that
+// program is one row with its own text, every slot copy is one row too and lands in its slot, and
+// no record holds another's data. The hook library's own changes (the target's answers to its
+// copy chords) are no rows of their own.
+TEST_F(RecorderTest, SlotCopiesWhileAnotherProgramCopiesLoseNothing) {
+    const int copies = 400;
+    std::unique_ptr<ClipSource> burst;
+    std::thread starter([&] { burst = std::make_unique<ClipSource>(L"burst race " + std::to_wstring(copies) + L" 40"); });
+    const Target window(L"Race window", L"");
+    const Target dialog(L"Race dialog", L"", L"#dialog");
+    const int gaps[] = {20, 80, 150, 300};
+    std::vector<std::wstring> slotTexts;
+    for (int round = 0; round < 2; ++round)
+        for (WORD digit = '0'; digit <= '9'; ++digit) {
+            const Target& target = digit % 2 ? window : dialog;
+            const std::wstring text = L"slot " + std::to_wstring(digit - '0') + L" round " + std::to_wstring(round);
+            SCOPED_TRACE(fw::toUtf8(text));
+            ASSERT_TRUE(target.setTextAndSelectAll(text));
+            typeChord({VK_CONTROL}, digit, gaps[(digit + round) % 4]);
+            EXPECT_TRUE(pumpUntil([&] { return storedClipText(std::string("copy") + static_cast<char>(digit)) == text; }, 8s));
+            slotTexts.push_back(text);
+        }
+    starter.join();  // the burst has ended
+    ASSERT_TRUE(burst && burst->ready());
+    std::vector<std::wstring> all = slotTexts;
+    for (int i = 0; i < copies; ++i)
+        all.push_back(L"race " + std::to_wstring(i));
+    EXPECT_TRUE(pumpUntil([&] { return m_app->rowCount() >= static_cast<int>(all.size()); }, 60s));
+    const std::vector<ListRow> rows = m_app->rows();
+    for (const std::wstring& text : all)
+        EXPECT_EQ(rowsHolding(rows, text), 1u) << fw::toUtf8(text);
+    EXPECT_EQ(rows.size(), all.size());
+    for (const ListRow& row : rows)
+        EXPECT_EQ(storedClipText("his" + fw::toUtf8(row.number) + "-"), row.content) << "record " << fw::toUtf8(row.number);
+    for (WORD digit = '0'; digit <= '9'; ++digit)
+        EXPECT_EQ(storedClipText(std::string("copy") + static_cast<char>(digit)),
+                  L"slot " + std::to_wstring(digit - '0') + L" round 1");
+}
+
 // Three copies, the program killed, started again: the list starts empty, and the last run
 // comes back with its data and its category. (KeptRunsTest starts the program eleven times.)
 TEST_F(RecorderTest, ThePreviousRunIsKeptAndOpensAgain) {
