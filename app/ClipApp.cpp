@@ -94,13 +94,15 @@ bool CClipApp::InitInstance() {
     if (!store)
         return false;
     // The store starts empty, but the previous run is kept first (File > open the last run).
-    const KeptRun kept = store->keepPreviousRun(store::runNameFromStamp(store::currentTimeStamp()));
-    fw::Trace("previous run: %s", kept == KeptRun::Kept      ? "kept"
-                                  : kept == KeptRun::Damaged ? "damaged, kept as it was"
-                                  : kept == KeptRun::Failed  ? "could not be kept"
-                                                             : "nothing to keep");
-    if (kept != KeptRun::Failed)
-        store->resetStore();
+    const PreviousRun previous = store->keepPreviousRun(store::currentTimeStamp(), endAtKeepStep());
+    fw::Trace("previous run: %s %s", previous.kept == KeptRun::Kept      ? "kept as"
+                                     : previous.kept == KeptRun::Damaged ? "damaged, kept whole in"
+                                     : previous.kept == KeptRun::Failed  ? "not all kept in the runs folder:"
+                                                                         : "nothing to keep",
+              previous.keptAs.c_str());
+    for (const std::string& note : previous.notes)
+        fw::Trace("previous run: %s", note.c_str());
+    store->resetStore(previous);
     store::setDamageReporter(reportStoreDamage);
 
     auto dialog = std::make_unique<CClipDlg>(std::move(hook));
@@ -142,6 +144,20 @@ bool CClipApp::filterCaptureKeys(const MSG& message) {
             capture->SetSelection(moved);
     }
     return false;
+}
+
+// Tests end the program at a step of keeping the previous run, as a crash there would
+// (DRAVIX_END_AT_KEEP_STEP names the step, see KeepStep); otherwise nothing.
+KeepStep CClipApp::endAtKeepStep() {
+    wchar_t value[64] = {};
+    if (GetEnvironmentVariableW(L"DRAVIX_END_AT_KEEP_STEP", value, 64) == 0)
+        return nullptr;
+    return [step = fw::toUtf8(value)](std::string_view done) {
+        if (done != step)
+            return;
+        fw::Trace("ended at the step \"%s\" of keeping the previous run", step.c_str());
+        TerminateProcess(GetCurrentProcess(), 3);
+    };
 }
 
 // The pause after starting the live-update program; tests may shorten it with

@@ -2,6 +2,7 @@
 // previous run), the main window run modally, and teardown.
 #pragma once
 
+#include "SysClipBoard.h"
 #include "fw/App.h"
 
 #include <string>
@@ -15,6 +16,7 @@ public:
     bool ProcessMessageFilter(int code, MSG* message) override;
 
     static DWORD startupPauseMs();
+    static KeepStep endAtKeepStep();
     // The folder of the running executable, lower-cased, with its trailing backslash.
     static std::wstring programFolder();
 

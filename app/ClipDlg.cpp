@@ -76,7 +76,8 @@ bool CClipDlg::OnInitDialog() {
     createSearchBox();
     placeWindow();
 
-    m_recorder = std::make_unique<CClipRecorder>(CSysClipBoard::getInstance()->paths(), hwnd(), kMsgRecorderResults);
+    m_recorder = std::make_unique<CClipRecorder>(CSysClipBoard::getInstance()->paths(), hwnd(), kMsgRecorderResults,
+                                                 m_hook.ownChangeTest());
     joinViewerChain(true);
     const bool hooked = m_hook.installhook(hwnd()) != 0;
 

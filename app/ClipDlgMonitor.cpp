@@ -12,8 +12,13 @@
 
 // Two sources announce a change: the viewer chain, which depends on every program in it passing
 // the news on, and the format listener, which no other program can break. The recorder counts a
-// change once, however it was announced. `initial`: the contents found when recording begins.
+// change once, however it was announced. `initial`: the contents found when recording begins,
+// announced as such before the chain is joined: Windows sends the chain's first notification from
+// inside SetClipboardViewer, which would otherwise announce them first as a change of the run
+// (and mark the store as holding unsaved changes).
 void CClipDlg::joinViewerChain(bool initial) {
+    if (initial)
+        m_recorder->Announce(true);
     m_bInViewerChain = true;
     // The chain's first notification arrives inside this call, before it returns the next viewer.
     SetLastError(0);
@@ -23,7 +28,8 @@ void CClipDlg::joinViewerChain(bool initial) {
     if (!AddClipboardFormatListener(hwnd()))
         fw::ReportFailure("AddClipboardFormatListener");
     m_recorder->Listen(true);
-    m_recorder->Announce(initial);
+    if (!initial)
+        m_recorder->Announce();
 }
 
 void CClipDlg::leaveViewerChain() {
@@ -49,7 +55,8 @@ void CClipDlg::OnClipboardChanged() {
 }
 
 // The outcomes of the recorder in the order of the changes: new rows, the full history, and
-// copies that could not be recorded, which the tray reports.
+// copies that could not be recorded or were recorded in part, which the tray reports, as it
+// counts the copies that wait.
 void CClipDlg::OnRecorderResults() {
     for (CClipRecorder::Result& result : m_recorder->TakeResults()) {
         switch (result.outcome) {
@@ -67,6 +74,12 @@ void CClipDlg::OnRecorderResults() {
             break;
         case CClipRecorder::Outcome::Missed:
             m_tray.ReportMissedCopy(result.reason);
+            break;
+        case CClipRecorder::Outcome::PartlyRecorded:
+            m_tray.ReportPartlyRecorded();
+            break;
+        case CClipRecorder::Outcome::Waiting:
+            m_tray.NoteWaiting(result.waiting);
             break;
         case CClipRecorder::Outcome::Repeat:
         case CClipRecorder::Outcome::NothingToShow:

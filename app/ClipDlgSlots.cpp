@@ -6,6 +6,7 @@
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "fw/ScopeExit.h"
+#include "fw/Trace.h"
 
 namespace {
 
@@ -37,9 +38,13 @@ void CClipDlg::retrySlotCopies() {
     KillTimer(hwnd(), kSlotRetryTimer);
 }
 
-// The slot's contents are also filed as a history record (taken back when its text repeats
-// the last text or it has nothing to show), and the slot's row is refreshed. The busy flag
-// keeps a new slot copy from being stored meanwhile; both flags come down on every path.
+// The slot's contents are also filed as a history record, unless they have nothing to show or
+// their text repeats the last text (decided before anything is written), and the slot's row is
+// refreshed. The record is filed the one way every history record is (the number taken and the
+// record written in one step under the store lock, whatever the recorder files meanwhile), and its
+// row comes from the contents filed. A slot that cannot be read or a record that cannot be
+// written is reported in the tray; the history full changes nothing but the last text. The busy
+// flag keeps a new slot copy from being stored meanwhile; both flags come down on every path.
 // False when the flag is held elsewhere.
 bool CClipDlg::fileSlotCopy(char digit) {
     if (!g_bSlotReady || m_hook.GetOperXmlStatus() != 0 || m_archiveWorker.joinable())
@@ -52,18 +57,34 @@ bool CClipDlg::fileSlotCopy(char digit) {
     });
     const std::string slot = store::slotClipName(digit);
     CSysClipBoard* store = CSysClipBoard::getInstance();
-    const int number = store->findCanUseHisClip();
-    if (number > store::kMaxHistoryNumber) {
-        lastText().set({});
-        ShowClipRow(m_hHotkeys, slot, store::slotNumberText(digit));
-        return true;
+    const std::optional<StoredClip> contents = store->readClip(slot);
+    const std::optional<clip::PartRow> row = contents ? clip::snapshotRow(contents->snapshot) : std::nullopt;
+    if (!contents) {
+        fw::Trace("slot %c not filed: it cannot be read", digit);
+        m_tray.ReportMissedCopy(clip::MissReason::StoreFailed);
+    } else if (row && !(row->kind == clip::kRowText && lastText().repeats(row->content))) {
+        const std::string stamp = contents->copyTime.empty() ? store::currentTimeStamp() : contents->copyTime;
+        const store::FiledRecord filed = store->fileHistoryRecord(contents->snapshot, stamp);
+        switch (filed.outcome) {
+        case store::FiledRecord::Outcome::Filed:
+            fw::Trace("slot %c filed as his%d-", digit, filed.number);
+            if (row->kind == clip::kRowText)
+                lastText().set(row->content);
+            if (m_tree.GetSelectedItem() == m_hCollection)
+                showRow(clip::ViewRow{row->kind, row->content, filed.stamp, store::historyNumberText(filed.number),
+                                      filed.stamp});
+            setRootText(true);
+            break;
+        case store::FiledRecord::Outcome::HistoryFull:
+            lastText().set({});
+            break;
+        case store::FiledRecord::Outcome::Failed:
+            fw::Trace("slot %c not filed: the store cannot be written", digit);
+            m_tray.ReportMissedCopy(clip::MissReason::StoreFailed);
+            break;
+        }
     }
-    const std::string history = store::historyClipName(number);
-    store->copyClip(slot, history);
-    if (ShowClipRow(m_hCollection, history, store::historyNumberText(number)))
-        store->removeClip(history);
     ShowClipRow(m_hHotkeys, slot, store::slotNumberText(digit));
-    setRootText(true);
     return true;
 }
 

@@ -204,10 +204,9 @@ void CClipDlg::PasteClip(const std::string& clip, bool plainText) {
     if (IsWindow(m_hTargetWnd) &&
         clip::pasteRoute({target.queryable, target.level}, fw::OwnIntegrityLevel()) == clip::PasteRoute::ClipboardOnly) {
         fw::Trace("paste target runs at a higher level: the clip waits on the clipboard");
-        m_recorder->OwnChange([&] {
-            if (m_hook.SetCurrentClipData)
-                m_hook.SetCurrentClipData(clip.c_str());
-        });
+        // The hook library notes its change of the clipboard: the recorder skips it.
+        if (m_hook.SetCurrentClipData)
+            m_hook.SetCurrentClipData(clip.c_str());
         m_tray.ShowNotice(fw::toWide(clip::kElevatedTargetText));
         return;
     }

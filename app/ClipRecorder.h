@@ -1,12 +1,14 @@
 // CClipRecorder: every change of the clipboard becomes one history record, away from the main
 // window's thread. The window announces each change (the viewer chain and the format listener
 // both tell it), and the reader thread listens for changes itself as well; the clipboard's
-// sequence number makes one change count once. The reader copies the clipboard into memory at
-// once, trying again while another program holds it open, and waits for a source that renders
-// its data on request only up to a bound; a store thread writes each copy as the next free
-// history record. The window hears of each outcome by
-// a posted message and takes the results in order, so a quick run of copies is a run of records
-// and a large clip never holds the window up.
+// sequence number makes one change count once. The reader copies the clipboard into memory
+// within the budget of a copy, asking its owner first whether it answers; a copy whose owner
+// does not answer yet, or whose clipboard another program holds open, waits and is read later
+// (or counts as missed once a newer copy replaced it), and the clipboard is never kept open by
+// us for more than half a second at a go. A store thread writes each copy as the next free
+// history record; the queue between the two is bounded, and reading waits when it is full. The
+// window hears of each outcome by a posted message and takes the results in order, so a quick
+// run of copies is a run of records and a large clip never holds the window up.
 #pragma once
 
 #include "RecordRules.h"
@@ -27,6 +29,8 @@ public:
         NothingToShow,  // no text, picture or file list: not stored
         HistoryFull,    // no free history number
         Missed,         // announced but never read or stored: `reason`
+        PartlyRecorded, // formats over the budget were left out of the copy recorded next
+        Waiting,        // `waiting` copies now wait for their source, the clipboard or the queue
     };
     struct Result {
         Outcome outcome = Outcome::Missed;
@@ -35,10 +39,14 @@ public:
         std::string stamp;  // the record's copy time
         clip::MissReason reason = clip::MissReason::HeldOpen;
         bool initial = false;  // the contents found when recording began
+        int waiting = 0;
     };
 
+    // Whether a change, its sequence number and the process of the clipboard's owner, is the hook
+    // library's own (never recorded); asked with the clipboard open, before any data is read.
+    using OwnChangeTest = std::function<bool(DWORD sequence, DWORD ownerProcess)>;
     // Outcomes are announced to `window` by posting `message`.
-    CClipRecorder(const store::StorePaths& paths, HWND window, UINT message);
+    CClipRecorder(const store::StorePaths& paths, HWND window, UINT message, OwnChangeTest isOwnChange);
     ~CClipRecorder();
     CClipRecorder(const CClipRecorder&) = delete;
     CClipRecorder& operator=(const CClipRecorder&) = delete;
@@ -48,9 +56,6 @@ public:
     // A change of the clipboard was announced (in the window's thread). `initial`: the
     // contents present when recording begins.
     void Announce(bool initial = false);
-    // Runs `change`, a change of the clipboard the program makes itself (a clip put there for the
-    // user to paste by hand): it is not recorded.
-    void OwnChange(const std::function<void()>& change);
     // The outcomes since the last call, in the order of the changes.
     std::vector<Result> TakeResults();
     // The text a new record is compared with; the window compares and sets it too, from its own

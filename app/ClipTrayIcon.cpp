@@ -2,11 +2,14 @@
 
 #include "ClipRules.h"
 #include "Protocol.h"
+#include "XmlText.h"
 #include "fw/Handle.h"
 #include "fw/Settings.h"
 #include "fw/Text.h"
 #include "fw/Trace.h"
 #include "resource.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -53,7 +56,22 @@ void CClipTrayIcon::ShowPaused(bool paused) {
 }
 
 void CClipTrayIcon::NoteRecorded(const std::string& stamp) {
-    SetTooltip(fw::toWide(clip::trayTooltip(stamp)));
+    m_strLastRecorded = stamp;
+    showTooltip();
+}
+
+void CClipTrayIcon::NoteWaiting(int count) {
+    m_nWaiting = count;
+    showTooltip();
+}
+
+// The debug log has the tooltip on one line.
+void CClipTrayIcon::showTooltip() {
+    const std::u16string tooltip = clip::trayTooltip(m_strLastRecorded, m_nWaiting);
+    std::u16string line = tooltip;
+    std::replace(line.begin(), line.end(), u'\n', u'|');
+    fw::Trace("tray tooltip: %s", xml::utf16ToUtf8(line).c_str());
+    SetTooltip(fw::toWide(tooltip));
 }
 
 void CClipTrayIcon::ReportMissedCopy(clip::MissReason reason) {
@@ -61,6 +79,14 @@ void CClipTrayIcon::ReportMissedCopy(clip::MissReason reason) {
         return;
     fw::Trace("tray balloon: %s", std::string(clip::missName(reason)).c_str());
     ShowBalloonTip(fw::toWide(clip::missText(reason)), fw::toWide(clip::kMissedCopyTitle), NIIF_WARNING, 10);
+}
+
+void CClipTrayIcon::ReportPartlyRecorded() {
+    if (m_bPartlyRecordedShown)
+        return;
+    m_bPartlyRecordedShown = true;
+    fw::Trace("tray balloon: copy recorded in part");
+    ShowBalloonTip(fw::toWide(clip::kPartlyRecordedText), fw::toWide(clip::kPartlyRecordedTitle), NIIF_WARNING, 10);
 }
 
 void CClipTrayIcon::ReportHooksUnavailable() {

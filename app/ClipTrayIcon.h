@@ -22,8 +22,12 @@ public:
     void ShowPaused(bool paused);
     // A copy was recorded at `stamp`: the tooltip says when.
     void NoteRecorded(const std::string& stamp);
+    // `count` copies wait to be read or stored: the tooltip counts them while any do.
+    void NoteWaiting(int count);
     // A copy was announced and not recorded: a balloon says why, once for each reason in a run.
     void ReportMissedCopy(clip::MissReason reason);
+    // A copy was recorded without the formats over its budget: a balloon, once in a run.
+    void ReportPartlyRecorded();
     // The hooks could not be set: the chords and the clip menu do not work.
     void ReportHooksUnavailable();
     // A balloon with news for the user.
@@ -42,9 +46,13 @@ private:
     void showMainWindow(bool foreground);
     LRESULT showMenu();
     static void traceMenu(HMENU popup);
+    void showTooltip();
 
     HWND m_hMainWnd = nullptr;
     bool m_bPaused = false;
     std::set<clip::MissReason> m_reportedMisses;
+    bool m_bPartlyRecordedShown = false;
+    std::string m_strLastRecorded;  // the time stamp of the last copy recorded
+    int m_nWaiting = 0;
     int m_bAlwaysOnTop = 0;
 };

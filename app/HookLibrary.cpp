@@ -1,5 +1,7 @@
 #include "HookLibrary.h"
 
+#include <memory>
+
 namespace {
 
 template <typename Function>
@@ -20,7 +22,18 @@ bool HookLibrary::load(const wchar_t* fileName) {
            resolve(library, "SetCurrentClipData", SetCurrentClipData) &&
            resolve(library, "ResumeClipData", ResumeClipData) &&
            resolve(library, "GetOperXmlStatus", GetOperXmlStatus) &&
-           resolve(library, "SetOperXmlStatus", SetOperXmlStatus);
+           resolve(library, "SetOperXmlStatus", SetOperXmlStatus) &&
+           resolve(library, "IsOwnClipboardChange", IsOwnClipboardChange);
+}
+
+std::function<bool(DWORD, DWORD)> HookLibrary::ownChangeTest() const {
+    HMODULE held = nullptr;
+    if (!IsOwnClipboardChange ||
+        !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(IsOwnClipboardChange)), &held))
+        return {};
+    const auto reference = std::make_shared<fw::UniqueModule>(held);
+    return [reference, test = IsOwnClipboardChange](DWORD sequence, DWORD owner) { return test(sequence, owner) != FALSE; };
 }
 
 bool HookLibrary::hasMenuImages() const {

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 struct HookLibrary {
     fw::UniqueModule module;
     int(WINAPI* installhook)(HWND) = nullptr;
@@ -18,6 +20,7 @@ struct HookLibrary {
     UINT_PTR(WINAPI* ResumeClipData)() = nullptr;
     int(WINAPI* GetOperXmlStatus)() = nullptr;
     int(WINAPI* SetOperXmlStatus)(int) = nullptr;
+    BOOL(WINAPI* IsOwnClipboardChange)(DWORD sequence, DWORD ownerProcessId) = nullptr;
 
     // Loads the library by name (the platform's search order) and resolves the exports in
     // their order; false when the library or any export is missing.
@@ -25,6 +28,9 @@ struct HookLibrary {
     // Whether the library carries the pictures of its clip menu (icons 1000 to 1002).
     bool hasMenuImages() const;
     bool loaded() const { return static_cast<bool>(module); }
+    // IsOwnClipboardChange for the recorder's threads: it holds its own reference to the
+    // library, so a thread still reading when the library is unloaded does not call into nothing.
+    std::function<bool(DWORD sequence, DWORD ownerProcessId)> ownChangeTest() const;
     // The hooks off and the library unloaded; the entry points are cleared.
     void unload();
 };

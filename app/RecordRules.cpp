@@ -18,6 +18,10 @@ std::string_view missText(MissReason reason) {
         return "复制内容的程序没有响应，这次复制的内容没能读出。";
     case MissReason::StoreFailed:
         return "剪贴板的存储文件无法写入，这次复制没有保存。";
+    case MissReason::TooLarge:
+        return "复制的内容超过了大小上限，这次复制没有记录下来。";
+    case MissReason::QueueFull:
+        return "复制得太快，前面的内容还没有保存完，这次复制没有记录下来。";
     }
     return {};
 }
@@ -30,6 +34,10 @@ std::string_view missName(MissReason reason) {
         return "source not answering";
     case MissReason::StoreFailed:
         return "store not written";
+    case MissReason::TooLarge:
+        return "copy too large";
+    case MissReason::QueueFull:
+        return "store queue full";
     }
     return {};
 }
@@ -41,6 +49,61 @@ std::chrono::milliseconds reopenDelay(int attempt) {
     if (attempt < static_cast<int>(std::size(kQuick)))
         return std::chrono::milliseconds(kQuick[attempt]);
     return std::chrono::milliseconds(100);
+}
+
+bool asksOwner(const ClipboardOwner& owner) {
+    return owner.alive && !owner.ours;
+}
+
+bool asksAgain(std::chrono::milliseconds lastFormat) {
+    return lastFormat >= kRenderedOnRequest;
+}
+
+// A ping that is not answered takes kSourceAnswerTimeout itself; the copy takes what is left.
+bool mayAskAnotherFormat(std::chrono::milliseconds open) {
+    return open + 2 * kSourceAnswerTimeout <= kOpenBound;
+}
+
+std::chrono::milliseconds nextLookAfter(Wait why, int attempt) {
+    switch (why) {
+    case Wait::HeldOpen:
+        return reopenDelay(attempt);
+    case Wait::NotAnswering:
+        return std::chrono::milliseconds(100);
+    case Wait::GoHeldUp:
+        return std::chrono::milliseconds(50);
+    case Wait::Resumed:
+        return std::chrono::milliseconds(20);
+    }
+    return std::chrono::milliseconds(100);
+}
+
+bool givesUpOnRest(std::size_t formatsRead, std::chrono::milliseconds sinceLastAnswer) {
+    return formatsRead > 0 && sinceLastAnswer >= kHungAfter;
+}
+
+bool isReleaseByOwner(const ChangeWhileWaiting& change) {
+    return change.ownerGone && !change.hasOwner && change.holdsFormats && change.steps >= 1 && change.steps <= 2;
+}
+
+Replaced whenReplaced(std::size_t formatsRead, bool waited) {
+    if (formatsRead > 0)
+        return Replaced::Recorded;
+    return waited ? Replaced::Missed : Replaced::Forgotten;
+}
+
+bool refusedForBudget(const store::ClipSnapshot& kept, std::size_t leftOut) {
+    return leftOut > 0 && !snapshotRow(kept);
+}
+
+QueueLimits queueLimits(std::size_t clipBudget) {
+    return {32, 2 * clipBudget};
+}
+
+bool mayQueue(std::size_t queuedCopies, std::size_t queuedBytes, std::size_t bytes, const QueueLimits& limits) {
+    if (queuedCopies == 0)
+        return true;
+    return queuedCopies < limits.copies && queuedBytes <= limits.bytes && bytes <= limits.bytes - queuedBytes;
 }
 
 bool LastText::repeats(const std::u16string& text) const {
@@ -113,10 +176,13 @@ std::optional<PartRow> snapshotRow(const store::ClipSnapshot& snapshot) {
     return std::nullopt;
 }
 
-std::u16string trayTooltip(std::string_view lastRecordedStamp) {
-    if (lastRecordedStamp.size() < 19)
-        return u"Dravix\n还没有记录到复制";
-    return u"Dravix\n上次记录：" + utf8ToUtf16(lastRecordedStamp.substr(11, 8));
+std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting) {
+    std::u16string tooltip = lastRecordedStamp.size() < 19
+                                 ? u"Dravix\n还没有记录到复制"
+                                 : u"Dravix\n上次记录：" + utf8ToUtf16(lastRecordedStamp.substr(11, 8));
+    if (waiting > 0)
+        tooltip += u"\n等待中：" + utf8ToUtf16(std::to_string(waiting));
+    return tooltip;
 }
 
 }  // namespace clip

@@ -1,12 +1,15 @@
-// The decisions of the history recorder as plain functions and data (no <windows.h>): when a
-// clipboard that another program holds is tried again, what a missed copy is called, the text a
-// new record is compared with, and what the tray's tooltip says.
+// The decisions of the history recorder as plain functions and data (no <windows.h>): when the
+// clipboard's owner is asked whether it answers, when a copy that waits is looked at again and
+// when the rest of it is given up, what becomes of a copy a newer one replaced or one over the
+// budget, how many copies may wait to be stored, what a missed copy is called, the text a new
+// record is compared with, and what the tray's tooltip says.
 #pragma once
 
 #include "ClipSnapshot.h"
 #include "StoreView.h"
 
 #include <chrono>
+#include <cstddef>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -19,6 +22,8 @@ enum class MissReason {
     HeldOpen,      // another program kept the clipboard open
     NotAnswering,  // the source did not hand out the data it had promised
     StoreFailed,   // the store could not be written
+    TooLarge,      // what fits the budget of a copy shows nothing
+    QueueFull,     // replaced while copies read before it waited for the store
 };
 // What the user reads in the tray's balloon, under its title.
 std::string_view missText(MissReason reason);
@@ -29,11 +34,84 @@ std::string_view missName(MissReason reason);
 // The pause before try `attempt` (from 0) of opening a clipboard another program holds: ten
 // quick tries over about a second, then a slower look while the clipboard stays taken.
 std::chrono::milliseconds reopenDelay(int attempt);
-// How long a change may wait for the clipboard, or for its source to answer, before it counts as
-// missed.
-inline constexpr std::chrono::seconds kGiveUpAfter{30};
-// How long the source of the clipboard is given to answer before its data is asked for.
-inline constexpr std::chrono::milliseconds kSourceAnswerTimeout{200};
+
+// The clipboard's owner, as far as asking it for data goes.
+struct ClipboardOwner {
+    bool alive = false;  // a window that exists: nobody renders for a clipboard without one
+    bool ours = false;   // a window of this program, which puts data on the clipboard, never promises
+};
+// Whether the owner is asked (WM_NULL with SMTO_ABORTIFHUNG, up to kSourceAnswerTimeout) before
+// the clipboard is opened and before each format: Windows has no way to tell data already handed
+// over from data promised, and asking a source that does not answer for promised data holds the
+// asker, and the clipboard it opened, until it answers.
+bool asksOwner(const ClipboardOwner& owner);
+inline constexpr std::chrono::milliseconds kSourceAnswerTimeout{100};
+// Whether the owner is asked again before the next format, the last one having taken
+// `lastFormat`: a format that took long was rendered on request, and a program may hang right
+// after it rendered. Formats already on the clipboard are read one after the other on the answer
+// given before the clipboard was opened: a program that waits for the clipboard we hold does not
+// answer either, and asking it would cost its copy.
+inline constexpr std::chrono::milliseconds kRenderedOnRequest{10};
+bool asksAgain(std::chrono::milliseconds lastFormat);
+// The longest the recorder keeps the clipboard open at one go: others may want it.
+inline constexpr std::chrono::milliseconds kOpenBound{500};
+// Whether another format may be asked for `open` after the clipboard was opened: its owner's
+// answer and the copy must both fit in what is left of kOpenBound. Otherwise the clipboard is
+// closed and the copy goes on at the next go.
+bool mayAskAnotherFormat(std::chrono::milliseconds open);
+// How long the reader waits for one go before it counts the go as held up (a source rendering on
+// request, or under Wine an owner that does not answer): the go then ends unwatched, and no other
+// go starts until it has.
+inline constexpr std::chrono::milliseconds kGoHeldUpAfter{700};
+
+// Why a copy waits before its next look.
+enum class Wait {
+    HeldOpen,      // another program has the clipboard open: `attempt` tries so far
+    NotAnswering,  // its owner did not answer
+    GoHeldUp,      // a go at the clipboard has not ended
+    Resumed,       // the clipboard was closed after kOpenBound with formats left to read
+};
+std::chrono::milliseconds nextLookAfter(Wait why, int attempt);
+// Windows calls a program that has not answered for five seconds hung: a copy of which formats
+// were read is then recorded with those rather than wait for the rest.
+inline constexpr std::chrono::seconds kHungAfter{5};
+bool givesUpOnRest(std::size_t formatsRead, std::chrono::milliseconds sinceLastAnswer);
+
+// A change that comes while a copy waits is that copy released by its owner, not a newer copy,
+// when the owner's window went, the clipboard has had no owner since and still holds formats, and
+// the sequence number moved by at most two: a program whose window goes renders what it promised
+// (under Wine, also the formats the system makes of its data); a newer copy empties the clipboard
+// and sets its formats, more steps than that.
+struct ChangeWhileWaiting {
+    bool ownerGone = false;
+    bool hasOwner = false;
+    bool holdsFormats = false;
+    unsigned steps = 0;
+};
+bool isReleaseByOwner(const ChangeWhileWaiting& change);
+
+// What becomes of a copy that a newer copy replaced while it waited.
+enum class Replaced {
+    Recorded,   // with the formats read of it
+    Missed,     // nothing was read: counted and reported as missed for its reason
+    Forgotten,  // the newer copy came before this one was looked at: nothing was in its way
+};
+Replaced whenReplaced(std::size_t formatsRead, bool waited);
+
+// A copy of which `leftOut` formats did not fit the budget: refused (TooLarge) when what was kept
+// shows no row, else recorded with what was kept.
+bool refusedForBudget(const store::ClipSnapshot& kept, std::size_t leftOut);
+inline constexpr std::string_view kPartlyRecordedTitle = "复制只记录了一部分";
+inline constexpr std::string_view kPartlyRecordedText = "复制的内容超过了大小上限，只记录了能容纳的格式（文本优先）。";
+
+// How many copies read may wait to be stored, and how many bytes they may hold (a full copy
+// always fits an empty queue). Beyond that, reading waits.
+struct QueueLimits {
+    std::size_t copies = 0;
+    std::size_t bytes = 0;
+};
+QueueLimits queueLimits(std::size_t clipBudget);
+bool mayQueue(std::size_t queuedCopies, std::size_t queuedBytes, std::size_t bytes, const QueueLimits& limits);
 
 // The text of the last text clip recorded or shown: a new record repeating it is dropped. The
 // recorder and the main window both use it, from their own threads.
@@ -52,8 +130,9 @@ private:
 // the way the list reads a stored clip from its files. Nothing when no part can be shown.
 std::optional<PartRow> snapshotRow(const store::ClipSnapshot& snapshot);
 
-// The tray icon's tooltip: the program's name and when the last copy was recorded ("HH:MM:SS"
-// of its time stamp), or that none has been yet.
-std::u16string trayTooltip(std::string_view lastRecordedStamp);
+// The tray icon's tooltip: the program's name, when the last copy was recorded ("HH:MM:SS" of its
+// time stamp) or that none has been yet, and how many copies wait (for their source, the
+// clipboard or room in the queue) while any do.
+std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting = 0);
 
 }  // namespace clip

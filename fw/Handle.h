@@ -232,13 +232,25 @@ private:
 
 // OpenClipboard/CloseClipboard. Other programs hold the clipboard open for a moment when it
 // changes (every viewer reads it), so opening is retried briefly before it counts as failed.
+// Waits `ms`, answering meanwhile the messages other threads send to this thread's windows: one
+// that waits for us (the program holding the clipboard telling our window that it no longer owns
+// it) would otherwise wait as long as we do.
+inline void WaitAnsweringSentMessages(DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (DWORD waited = 0; waited < ms; waited = GetTickCount() - start) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - waited, QS_SENDMESSAGE);
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 class ClipboardScope {
 public:
     explicit ClipboardScope(HWND owner, int attempts = 20, DWORD pauseMs = 10) {
         for (int i = 0; i < attempts && !m_open; ++i) {
             m_open = OpenClipboard(owner) != 0;
             if (!m_open && i + 1 < attempts)
-                Sleep(pauseMs);
+                WaitAnsweringSentMessages(pauseMs);
         }
     }
     ~ClipboardScope() { close(); }

@@ -76,13 +76,18 @@ void ReportFailure(const char* call, DWORD error) {
     Trace("%s failed: %lu %s", call, error, text.c_str());
 }
 
+// Out of memory, the trace itself may fail to allocate its line: the debugger still hears.
 void TraceCaughtException(const char* where) noexcept {
     try {
-        throw;
-    } catch (const std::exception& caught) {
-        Trace("exception caught in %s: %s", where, caught.what());
+        try {
+            throw;
+        } catch (const std::exception& caught) {
+            Trace("exception caught in %s: %s", where, caught.what());
+        } catch (...) {
+            Trace("exception caught in %s", where);
+        }
     } catch (...) {
-        Trace("exception caught in %s", where);
+        OutputDebugStringA("exception caught; no memory to trace it\r\n");
     }
 }
 

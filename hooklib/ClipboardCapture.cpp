@@ -1,8 +1,11 @@
 #include "ClipboardCapture.h"
 
+#include "ClipBudget.h"
 #include "StoreFormat.h"
 #include "fw/Handle.h"
+#include "fw/Trace.h"
 
+#include <new>
 #include <vector>
 
 using namespace store;
@@ -16,16 +19,33 @@ std::string blockBytes(HANDLE data) {
     return std::string(static_cast<const char*>(lock.data()), lock.size());
 }
 
+// The bitmap's file layout at the display's depth; false for a bitmap that cannot make one.
+bool bitmapLayout(HDC screen, HBITMAP bitmap, BmpLayout& layout) {
+    const int displayBits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
+    BITMAP description;
+    return GetObjectW(bitmap, sizeof description, &description) &&
+           computeBmpLayout(description.bmWidth, description.bmHeight, bitCountForDisplay(displayBits), layout);
+}
+
 }  // namespace
+
+std::size_t clipBudget() {
+    static const std::size_t budget = [] {
+        wchar_t value[16] = {};
+        const DWORD length = GetEnvironmentVariableW(L"DRAVIX_CLIP_BUDGET_MB", value, 16);
+        std::string digits;
+        for (DWORD i = 0; i < length && i < 16; ++i)
+            digits += value[i] < 0x80 ? static_cast<char>(value[i]) : '?';
+        return clipBudgetBytes(digits, sizeof(void*) >= 8);
+    }();
+    return budget;
+}
 
 // The 54 bytes of headers, the colour table and the rows bottom-up.
 std::string bitmapFileBytes(HBITMAP bitmap) {
     fw::WindowDc screen(nullptr);
-    const int displayBits = GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES);
-    BITMAP description;
     BmpLayout layout;
-    if (!GetObjectW(bitmap, sizeof description, &description) ||
-        !computeBmpLayout(description.bmWidth, description.bmHeight, bitCountForDisplay(displayBits), layout))
+    if (!bitmapLayout(screen.get(), bitmap, layout))
         return {};
     const std::size_t infoSize = sizeof(BITMAPINFOHEADER);
     std::vector<char> block(infoSize + layout.colorTableSize + layout.pixelDataSize);
@@ -48,25 +68,94 @@ std::string bitmapFileBytes(HBITMAP bitmap) {
     return file;
 }
 
-// A format whose data the source did not hand out is left out: the formats kept are numbered
-// without gaps.
-ClipSnapshot captureOpenClipboard() {
-    ClipSnapshot snapshot;
-    const int count = CountClipboardFormats();
-    UINT format = 0;
-    for (int i = 0; i < count; ++i) {
-        format = EnumClipboardFormats(format);
-        if (format == 0)
-            continue;  // the next index enumerates from the start again
-        HANDLE data = GetClipboardData(format);
-        if (!data)
-            continue;
-        ClipSnapshot::Format entry{static_cast<int>(snapshot.formats.size()), format, {}};
-        if (formatHoldsMemory(static_cast<int>(format)))
-            entry.bytes = blockBytes(data);
-        if (format == CF_BITMAP)
-            snapshot.bitmapFile = bitmapFileBytes(static_cast<HBITMAP>(data));
-        snapshot.formats.push_back(std::move(entry));
+bool ClipboardCopy::fits(std::size_t size) {
+    if (!fitsBudget(m_used, size, m_budget)) {
+        ++m_leftOut;
+        m_leftOutBytes += size;
+        return false;
     }
+    m_used += size;
+    return true;
+}
+
+// A format whose data the source did not hand out counts as read (there is nothing to keep).
+// What is kept counts against the budget: a memory block's bytes, a bitmap's file. False when
+// the clipboard is no longer open for us.
+bool ClipboardCopy::copyFormat(std::size_t position) {
+    const UINT format = m_formats[position];
+    SetLastError(ERROR_SUCCESS);
+    HANDLE data = GetClipboardData(format);
+    if (!data)
+        return GetLastError() != ERROR_CLIPBOARD_NOT_OPEN;
+    try {
+        std::string bytes;
+        if (formatHoldsMemory(static_cast<int>(format))) {
+            if (!fits(GlobalSize(data)))
+                return true;
+            bytes = blockBytes(data);
+        }
+        if (format == CF_BITMAP) {
+            fw::WindowDc screen(nullptr);
+            BmpLayout layout;
+            if (bitmapLayout(screen.get(), static_cast<HBITMAP>(data), layout)) {
+                if (!fits(layout.fileSize))
+                    return true;
+                m_bitmapFile = bitmapFileBytes(static_cast<HBITMAP>(data));
+            }
+        }
+        m_data[position] = std::move(bytes);
+        ++m_copied;
+    } catch (const std::bad_alloc&) {
+        ++m_leftOut;
+        fw::Trace("clipboard format %u left out: no memory for it", format);
+    }
+    return true;
+}
+
+// Under Wine the clipboard can be taken from a reader while the owner's window is destroyed:
+// a listing or a format that fails for that is tried again at the next go.
+bool ClipboardCopy::copyOpenClipboard(const std::function<bool()>& mayAskNext) {
+    if (!m_listed && !listFormats())
+        return false;
+    for (; m_next < m_order.size(); ++m_next) {
+        if (!mayAskNext() || !copyFormat(m_order[m_next]))
+            return false;
+    }
+    return true;
+}
+
+bool ClipboardCopy::listFormats() {
+    std::vector<unsigned> formats;
+    SetLastError(ERROR_SUCCESS);
+    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format))
+        formats.push_back(format);
+    if (GetLastError() != ERROR_SUCCESS)
+        return false;
+    m_listed = true;
+    m_formats = std::move(formats);
+    m_order = readingOrder(m_formats);
+    m_data.resize(m_formats.size());
+    return true;
+}
+
+ClipSnapshot ClipboardCopy::take() {
+    ClipSnapshot snapshot;
+    for (std::size_t position = 0; position < m_formats.size(); ++position) {
+        if (!m_data[position])
+            continue;
+        snapshot.formats.push_back({static_cast<int>(snapshot.formats.size()), m_formats[position], std::move(*m_data[position])});
+        m_data[position].reset();
+    }
+    snapshot.bitmapFile = std::move(m_bitmapFile);
     return snapshot;
+}
+
+ClipSnapshot captureOpenClipboard() {
+    ClipboardCopy copy;
+    copy.copyOpenClipboard([] { return true; });
+    if (copy.leftOut())
+        fw::Trace("clipboard copied without %u formats (%u MB): over the budget of %u MB",
+                  static_cast<unsigned>(copy.leftOut()), static_cast<unsigned>(copy.leftOutBytes() / kMegabyte),
+                  static_cast<unsigned>(clipBudget() / kMegabyte));
+    return copy.take();
 }

@@ -1,15 +1,61 @@
 // Copies the open clipboard into memory: every format as the clipboard lists it, and its bitmap
-// as a bitmap file. Used by the hook library's transfer and by the main program's recorder.
+// as a bitmap file, within a budget over all formats (store/ClipBudget.h). Used by the hook
+// library's transfer and by the main program's recorder.
 #pragma once
 
 #include "ClipSnapshot.h"
 
 #include <windows.h>
 
+#include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
-// Every format of the open clipboard, in the clipboard's own order. Data the source renders
-// only on request is asked for here: the caller makes sure the source answers first.
+// This process's budget for one copy: the architecture's own, lowered by the environment
+// variable DRAVIX_CLIP_BUDGET_MB (read once).
+std::size_t clipBudget();
+
+// A copy of the clipboard made in one go or in several, the clipboard opened for each: formats
+// rendered only on request are asked for one at a time, and a go ends before the next format
+// when the caller says so (the clipboard has been open long enough, or its owner stopped
+// answering). The texts are read first; a format that does not fit the budget is left out, and
+// so is one whose memory cannot be had.
+class ClipboardCopy {
+public:
+    explicit ClipboardCopy(std::size_t budget = clipBudget()) : m_budget(budget) {}
+
+    // One go, with the clipboard open: lists its formats the first time, then copies those not
+    // copied yet while `mayAskNext()` says yes (asked before each format's data is asked for).
+    // True when every format has been copied or left out.
+    bool copyOpenClipboard(const std::function<bool()>& mayAskNext);
+
+    std::size_t copied() const { return m_copied; }
+    std::size_t leftOut() const { return m_leftOut; }
+    std::size_t leftOutBytes() const { return m_leftOutBytes; }
+    std::size_t formatCount() const { return m_formats.size(); }
+    // What was copied, in the clipboard's own order and numbered without gaps.
+    store::ClipSnapshot take();
+
+private:
+    bool listFormats();
+    bool copyFormat(std::size_t position);
+    bool fits(std::size_t size);
+
+    std::size_t m_budget;
+    std::size_t m_used = 0;
+    bool m_listed = false;
+    std::vector<unsigned> m_formats;            // the clipboard's formats, in its order
+    std::vector<std::size_t> m_order;           // the order they are read in
+    std::size_t m_next = 0;                     // the next place in m_order
+    std::vector<std::optional<std::string>> m_data;  // by position: the bytes, once copied
+    std::string m_bitmapFile;
+    std::size_t m_copied = 0, m_leftOut = 0, m_leftOutBytes = 0;
+};
+
+// Every format of the open clipboard in one go. Data the source renders only on request is
+// asked for here: the caller makes sure the source answers first.
 store::ClipSnapshot captureOpenClipboard();
 
 // A Windows bitmap file with the display's depth; empty when the bitmap cannot be read.

@@ -5,11 +5,13 @@
 
 #include "ClipboardCapture.h"
 #include "FileSystem.h"
+#include "OwnChanges.h"
 #include "SharedState.h"
 #include "StoreFile.h"
 #include "StoreFormat.h"
 #include "XmlDocument.h"
 #include "fw/Handle.h"
+#include "fw/Trace.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -21,10 +23,8 @@ using namespace store;
 
 CMyClipboard theClipboard;
 
-namespace {
-
 // The stored bytes of a format as a movable memory block for the clipboard; null when empty.
-HGLOBAL globalBlock(const std::string& bytes) {
+HGLOBAL CMyClipboard::memoryBlock(const std::string& bytes) {
     if (bytes.empty())
         return nullptr;
     fw::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
@@ -39,8 +39,6 @@ HGLOBAL globalBlock(const std::string& bytes) {
     return memory.release();
 }
 
-}  // namespace
-
 CMyClipboard::~CMyClipboard() = default;
 
 const StorePaths& CMyClipboard::paths() {
@@ -49,74 +47,174 @@ const StorePaths& CMyClipboard::paths() {
     return *m_paths;
 }
 
-int CMyClipboard::SaveClip(std::string_view clip) {
-    return storeClipboard(clip, GetClipboardOwner(), false);
-}
-
-// The clipboard's formats become the clip: the old format keys and the copy time go, the times
-// are stamped, and each format gets its key and data file (a bitmap also its bitmap file). An
-// empty clipboard stores nothing and leaves the clip as it was, except the kept clipboard
-// (`emptyAfterwards`), whose old keys go so that no earlier contents come back for it.
-int CMyClipboard::storeClipboard(std::string_view clip, HWND openFor, bool emptyAfterwards) {
-    ClipSnapshot snapshot;
-    bool closed;
-    {
-        fw::ClipboardScope clipboard(openFor);
-        if (!clipboard.isOpen())
-            return 0;
-        snapshot = captureOpenClipboard();
-        if (emptyAfterwards)
-            EmptyClipboard();
-        closed = clipboard.close();
+// The clipboard is opened to read it; `wanted` decides from its change and owner, before any
+// data is asked for, whether it is read at all. It is opened for a window of ours: Wine lets a
+// second opener without a window take over a clipboard opened without one.
+CMyClipboard::Captured CMyClipboard::captureClipboard(HWND opener, const std::function<bool(DWORD, DWORD)>& wanted,
+                                                      int openTries) {
+    Captured captured;
+    fw::ClipboardScope clipboard(opener, openTries, 200 / openTries);
+    if (!clipboard.isOpen()) {
+        fw::ReportFailure("OpenClipboard");
+        return captured;
     }
-    if (snapshot.empty() && !emptyAfterwards)
-        return closed ? 1 : 0;
-    StagedClip staged(paths(), snapshot);
-    updateStoreFile(paths().indexFile(), snapshot.empty() ? IfMissing::Skip : IfMissing::Create,
-                    [&](XmlDocument& doc) { return staged.commit(doc, clip, currentTimeStamp()); });
-    return closed ? 1 : 0;
+    captured.opened = true;
+    captured.sequence = GetClipboardSequenceNumber();
+    if (wanted && !wanted(captured.sequence, processOfWindow(GetClipboardOwner())))
+        return captured;
+    captured.taken = true;
+    captured.snapshot = captureOpenClipboard();
+    return captured;
 }
 
-// Puts the clip's formats back, in index order, with the main window as the clipboard's owner.
+// The snapshot becomes the clip: its files first, then the index under the store lock. An empty
+// snapshot only removes the clip's old format keys. False when anything of it was not written.
+bool CMyClipboard::writeClip(std::string_view clip, const ClipSnapshot& snapshot) {
+    StagedClip staged(paths(), snapshot);
+    if (!snapshot.empty() && !staged.written())
+        return false;
+    bool edited = false, changed = false;
+    const bool written = updateStoreFile(paths().indexFile(), IfMissing::Create, [&](XmlDocument& doc) {
+        edited = true;
+        changed = staged.commit(doc, clip, currentTimeStamp());
+        return changed;
+    });
+    return edited && (written || !changed);
+}
+
+int CMyClipboard::SaveClip(std::string_view clip) {
+    const Captured captured = captureClipboard(findMainWindow(), nullptr);
+    if (!captured.opened)
+        return 0;
+    if (captured.snapshot.empty())
+        return 1;
+    if (writeClip(clip, captured.snapshot))
+        return 1;
+    fw::Trace("clip %.*s not stored: the store could not be written", static_cast<int>(clip.size()), clip.data());
+    return 0;
+}
+
+// The formats of a stored clip, in index order, that can be put back from their bytes; nothing
+// when the index cannot be read.
+std::optional<CMyClipboard::Formats> CMyClipboard::storedFormats(std::string_view clip, bool plainText) {
+    XmlDocument doc;
+    if (readStoreFile(paths().indexFile(), doc) != FileState::Loaded)
+        return std::nullopt;
+    Formats stored;
+    doc.resetPosition();
+    if (doc.findElement() && doc.enterElement()) {
+        for (int i = 0; doc.findElement(formatElementName(clip, i)); ++i) {
+            const int format = std::atoi(doc.elementText().c_str());
+            if (format < 1)
+                break;
+            if (!formatRestoresFromBytes(format) || (plainText && !isPlainTextFormat(format)))
+                continue;
+            std::optional<std::string> bytes = files::readAll(paths().dataFile(formatElementName(clip, i)));
+            if (bytes && !bytes->empty())
+                stored.emplace_back(static_cast<UINT>(format), std::move(*bytes));
+        }
+    }
+    return stored;
+}
+
+CMyClipboard::Formats CMyClipboard::restorableFormats(const ClipSnapshot& snapshot) {
+    Formats formats;
+    for (const ClipSnapshot::Format& format : snapshot.formats)
+        if (formatRestoresFromBytes(static_cast<int>(format.format)) && !format.bytes.empty())
+            formats.emplace_back(format.format, format.bytes);
+    return formats;
+}
+
+// The clipboard emptied and the formats put on it, owned by `opener`. Delayed, each format is
+// promised and its data handed out when asked for (CChordWnd). The change is noted as the
+// library's from the moment the clipboard is open, so no other program's change falls inside.
+CMyClipboard::Put CMyClipboard::putFormats(const Formats& formats, const PutRequest& request) {
+    fw::ClipboardScope clipboard(request.opener);
+    if (!clipboard.isOpen()) {
+        fw::ReportFailure("OpenClipboard");
+        return Put::Failed;
+    }
+    if (request.ending)
+        request.ending->end();
+    // Another program copied since the user's clipboard was kept, or the main program has not
+    // read it yet: emptying it now would lose that copy.
+    if (request.unchangedSince && (GetClipboardSequenceNumber() != *request.unchangedSince ||
+                                   (request.requireSeen && !recorderSawClipboard())))
+        return Put::Changed;
+    COwnChange change = COwnChange::begin(processOfWindow(request.opener));
+    bool put = EmptyClipboard() != 0;
+    if (!put)
+        fw::ReportFailure("EmptyClipboard");
+    for (const auto& [format, bytes] : formats) {
+        if (!put)
+            break;
+        HGLOBAL memory = request.delayed ? nullptr : memoryBlock(bytes);
+        if (!request.delayed && !memory) {
+            fw::ReportFailure("GlobalAlloc");
+            put = false;
+            continue;
+        }
+        // A promise (no data) succeeds with a null handle: only the error tells.
+        SetLastError(ERROR_SUCCESS);
+        if (!SetClipboardData(format, memory) && (memory || GetLastError() != ERROR_SUCCESS)) {
+            fw::ReportFailure("SetClipboardData");
+            GlobalFree(memory);
+            put = false;
+        }
+    }
+    if (!clipboard.close()) {
+        fw::ReportFailure("CloseClipboard");
+        put = false;
+    }
+    if (request.delayed && request.offer)
+        *request.offer = std::move(change);
+    return put ? Put::Done : Put::Failed;
+}
+
 // Nothing else changes: no window is activated, brought up or made topmost.
 bool CMyClipboard::SetClipData(std::string_view clip, bool plainText) {
     HWND main = findMainWindow();
-    if (!main)
-        return false;
-    std::vector<std::pair<UINT, std::string>> stored;
-    XmlDocument doc;
-    if (readStoreFile(paths().indexFile(), doc) == FileState::Loaded) {
-        doc.resetPosition();
-        if (doc.findElement() && doc.enterElement()) {
-            for (int i = 0; doc.findElement(formatElementName(clip, i)); ++i) {
-                const int format = std::atoi(doc.elementText().c_str());
-                if (format < 1)
-                    break;
-                if (!formatRestoresFromBytes(format) || (plainText && !isPlainTextFormat(format)))
-                    continue;
-                std::optional<std::string> bytes = files::readAll(paths().dataFile(formatElementName(clip, i)));
-                if (bytes && !bytes->empty())
-                    stored.emplace_back(static_cast<UINT>(format), std::move(*bytes));
-            }
-        }
-    }
-    if (plainText && stored.empty())
+    const std::optional<Formats> stored = storedFormats(clip, plainText);
+    if (!main || (plainText && (!stored || stored->empty())))
         return false;  // nothing to paste: the user's clipboard stays as it is
-    fw::ClipboardScope clipboard(main);
-    if (!clipboard.isOpen())
-        return false;
-    EmptyClipboard();
-    for (const auto& [format, bytes] : stored)
-        if (HGLOBAL memory = globalBlock(bytes))
-            if (!SetClipboardData(format, memory))
-                GlobalFree(memory);
-    return true;
+    return putFormats(stored.value_or(Formats{}), PutRequest::ownedBy(main)) == Put::Done;
 }
 
-// The user's clipboard is kept as the clip "tempFile" (an empty clipboard leaves no old
-// "tempFile" behind) and the clipboard is emptied.
-void CMyClipboard::SaveTempClip() {
-    storeClipboard(kTempClipName, findMainWindow(), true);
+// The clipboard is left as it is unless the user's contents were written first.
+std::optional<CMyClipboard::Kept> CMyClipboard::SaveTempClip(HWND opener) {
+    Captured captured = captureClipboard(opener, nullptr);
+    if (!captured.opened) {
+        fw::Trace("the user's clipboard could not be read: it is not kept");
+        return std::nullopt;
+    }
+    if (!writeClip(kTempClipName, captured.snapshot)) {
+        fw::Trace("the user's clipboard could not be written as %s: it stays as it is", std::string(kTempClipName).c_str());
+        return std::nullopt;
+    }
+    return Kept{std::move(captured.snapshot), captured.sequence};
+}
+
+bool CMyClipboard::SetClipDataOverKept(std::string_view clip) {
+    HWND main = findMainWindow();
+    for (int attempt = 0; main && attempt < 3; ++attempt) {
+        const std::optional<Kept> kept = SaveTempClip(main);
+        if (!kept)
+            return false;
+        const Put put = putFormats(storedFormats(clip, false).value_or(Formats{}), PutRequest::ownedBy(main, kept->sequence));
+        if (put != Put::Changed)
+            return put == Put::Done;
+    }
+    return false;
+}
+
+bool CMyClipboard::RestoreTempClip() {
+    HWND main = findMainWindow();
+    const std::optional<Formats> kept = storedFormats(kTempClipName, false);
+    if (!kept || kept->empty()) {
+        fw::Trace("no kept copy of the user's clipboard: the clipboard stays as it is");
+        return false;
+    }
+    return main && putFormats(*kept, PutRequest::ownedBy(main)) == Put::Done;
 }
 
 int CMyClipboard::SaveBitmapFile(HBITMAP bitmap, const std::string& path) {

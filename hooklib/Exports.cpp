@@ -1,11 +1,13 @@
 // Latchkit.dll: library start-up and the exported functions, including the two hook procedures.
 // No exception may leave a hook procedure, a timer procedure or an export into the caller, and
 // nothing here shows a window or ends the process it was loaded into.
+#include "ChordWindow.h"
 #include "ClipMenu.h"
 #include "FileSystem.h"
 #include "HotkeyRules.h"
 #include "MenuEx.h"
 #include "MyClipboard.h"
+#include "OwnChanges.h"
 #include "Protocol.h"
 #include "SharedState.h"
 #include "StatusKeys.h"
@@ -59,6 +61,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
         // Unloaded, not the process ending: what this library made in the process goes.
         freeMenuBitmaps();
         CMenuHookWnd::UnregisterClass();
+        CChordWnd::UnregisterClass();
     }
     return TRUE;
 }
@@ -75,6 +78,10 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
                                  isKeyDown(hotkey::kVkControl), isKeyDown(hotkey::kVkAlt));
     });
     const int physicalKey = static_cast<int>(key);
+    if (code == HC_ACTION)
+        fw::Guarded("KeyboardProc", [&] {
+            theClipboard.keyArriving(static_cast<unsigned>(key), (static_cast<DWORD>(flags) & 0x80000000u) != 0);
+        });
     switch (decision.kind) {
     case hotkey::KeyDecision::CopyToSlot:
         fw::Guarded("KeyboardProc", [&] { theClipboard.CopyToSlot(decision.slotKey, physicalKey); });
@@ -142,7 +149,8 @@ void WINAPI PastePlainText2Window(const char* clipName) {
 }
 
 // The clip on the clipboard for the caller to look at; the previous contents are kept as the
-// clip "tempFile". The status key is removed on every path.
+// clip "tempFile" first (when they cannot be kept, the clipboard stays as it is). The status key
+// is removed on every path.
 HANDLE WINAPI SetCurrentClipData(const char* clipName) {
     return fw::Guarded<HANDLE>("SetCurrentClipData", nullptr, [&]() -> HANDLE {
         if (!clipName)
@@ -150,17 +158,18 @@ HANDLE WINAPI SetCurrentClipData(const char* clipName) {
         const std::string& status = theClipboard.paths().statusFile();
         SetStatusKey(status, kSysClipKey, kSysClipValue);
         fw::ScopeExit removeKey([&] { fw::Guarded("SetCurrentClipData", [&] { RemoveKey(status, kSysClipKey); }); });
-        theClipboard.SaveTempClip();
-        theClipboard.SetClipData(clipName);
+        if (!theClipboard.SetClipDataOverKept(clipName))
+            return nullptr;
         fw::ClipboardScope clipboard(findMainWindow());
         return clipboard.isOpen() ? GetClipboardData(CF_BITMAP) : nullptr;
     });
 }
 
+// "tempFile" back on the clipboard; without one the clipboard stays as it is.
 UINT_PTR WINAPI ResumeClipData() {
     return fw::Guarded<UINT_PTR>("ResumeClipData", 0, [&]() -> UINT_PTR {
         SetStatusKey(theClipboard.paths().statusFile(), kSysClipKey, kSysClipValue);
-        theClipboard.SetClipData(kTempClipName);
+        theClipboard.RestoreTempClip();
         if (const UINT_PTR timer = SetTimer(nullptr, 0, 100, timerProcAfterResume))
             return timer;
         timerProcAfterResume(nullptr, 0, 0, 0);
@@ -175,6 +184,13 @@ int WINAPI GetOperXmlStatus() {
 int WINAPI SetOperXmlStatus(int status) {
     InterlockedExchange(&g_bOperXml, status);
     return status;
+}
+
+// Asked by the main program's recorder about the change it is about to read, with the clipboard
+// open and before it asks for any data (it must never render a clip the library offers).
+BOOL WINAPI IsOwnClipboardChange(DWORD sequence, DWORD ownerProcessId) {
+    return fw::Guarded("IsOwnClipboardChange", FALSE,
+                       [&] { return isOwnClipboardChange(sequence, ownerProcessId) ? TRUE : FALSE; });
 }
 
 }  // extern "C"

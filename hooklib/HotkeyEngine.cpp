@@ -1,18 +1,16 @@
-// CMyClipboard: the slot chords and the paste machinery. The keyboard hook only decides and
-// takes the chord; everything else happens in thread timers of the same thread: first a wait
-// until the user has let go of the chord's keys, then the clipboard and store work and the
-// synthesised copy or paste chord, then the notification of the main window. Every path out of
-// a chord, failures and exceptions included, takes down the flags and status keys it raised.
+// CMyClipboard: the slot chords. The keyboard hook only decides and takes the chord; everything
+// else happens in thread timers of the same thread: a wait until the user has let go of the
+// chord's keys, a wait until the main program has read what the clipboard holds (our change will
+// replace it), the clipboard and store work and the synthesised copy or paste chord, then the
+// notification of the main window. Every path out of a chord, failures and exceptions included,
+// takes down the flags and status keys it raised. The paste's own steps are in ChordPaste.cpp.
 #include "HotkeyRules.h"
 #include "MyClipboard.h"
 #include "Protocol.h"
 #include "SharedState.h"
 #include "StatusKeys.h"
-#include "StoreFile.h"
 #include "StoreFormat.h"
-#include "XmlDocument.h"
 #include "fw/Barrier.h"
-#include "fw/Settings.h"
 #include "fw/Trace.h"
 
 #include <vector>
@@ -23,13 +21,13 @@ using namespace store;
 
 namespace {
 
-constexpr UINT kStepMs = 100;           // between the paste's steps
 constexpr UINT kPollMs = 15;            // while waiting for keys or the copied data
 constexpr DWORD kKeyReleaseWaitMs = 1000;
 constexpr DWORD kBusyWaitMs = 3000;     // for the main window to finish filing the last copy
-constexpr DWORD kCopyWaitMs = 1000;     // for the application to answer the copy chord
-constexpr DWORD kPasteTakeWaitMs = 1000;   // for the application to take the paste
-constexpr DWORD kForeignPasteWaitMs = 500; // the same, for a paste into another thread's window
+constexpr DWORD kSeenWaitMs = 500;      // for the main program to read the clipboard's contents
+constexpr DWORD kCopyKeyHoldMs = 200;   // the same, with the copy chord's C held in the hook
+constexpr DWORD kRecorderFirstMs = 50;  // the same, for a change that may be the target's answer
+constexpr int kQuickOpenTries = 100;    // a millisecond apart: the main program lets go at once
 
 bool isPhysicallyDown(int virtualKey) {
     return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
@@ -54,30 +52,6 @@ std::string windowClass(HWND window) {
     for (const wchar_t* c = className; *c; ++c)
         narrow += *c < 128 ? static_cast<char>(*c) : '?';
     return narrow;
-}
-
-// The time of use of a pasted clip: "-usetime" updated in place, or added after "-time".
-// False when there is no index to record it in.
-bool recordUseTime(const std::string& indexPath, std::string_view clip) {
-    bool present = false;
-    updateStoreFile(indexPath, IfMissing::Skip, [&](XmlDocument& doc) {
-        present = true;
-        const std::string stamp = currentTimeStamp();
-        if (findRootChild(doc, useTimeElementName(clip)))
-            return doc.enterElement() && doc.setElementText(stamp);
-        return findRootChild(doc, timeElementName(clip)) && doc.enterElement() &&
-               doc.addElement(useTimeElementName(clip), stamp);
-    });
-    return present;
-}
-
-UINT_PTR startTimer(UINT ms, TIMERPROC procedure) {
-    return SetTimer(nullptr, 0, ms, procedure);
-}
-
-// The user's choice in the tray menu, read at every paste.
-bool restoreClipboardAfterPaste() {
-    return fw::ReadUserDword(kSettingsKey, kRestoreClipboardSetting).value_or(0) != 0;
 }
 
 }  // namespace
@@ -107,12 +81,38 @@ void CMyClipboard::SendEditChord(char letter) {
 bool CMyClipboard::start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys, bool plainText,
                          HWND target) {
     fw::Trace("chord %d begins%s", static_cast<int>(kind), plainText ? ", text only" : "");
-    m_pending = Pending{kind,           std::move(clip), plainText, target ? target : GetForegroundWindow(),
-                        std::move(heldKeys), GetTickCount(), 0,      chord};
-    if (startTimer(kPollMs, timerProcKeysReleased))
+    m_pending = Pending{};
+    m_pending.kind = kind;
+    m_pending.clip = std::move(clip);
+    m_pending.plainText = plainText;
+    m_pending.target = target ? target : GetForegroundWindow();
+    m_pending.heldKeys = std::move(heldKeys);
+    m_pending.since = GetTickCount();
+    m_pending.chord = chord;
+    if (startStep(kPollMs, timerProcKeysReleased))
         return true;
     finish(false);
     return false;
+}
+
+// One step at a time: each step's timer replaces the last one's.
+bool CMyClipboard::startStep(UINT ms, TIMERPROC procedure) {
+    stopStep();
+    m_pending.since = GetTickCount();
+    m_pending.timer = SetTimer(nullptr, 0, ms, procedure);
+    if (!m_pending.timer)
+        fw::ReportFailure("SetTimer");
+    return m_pending.timer != 0;
+}
+
+void CMyClipboard::stopStep() {
+    m_pending.awaitingAnswer = false;
+    releaseOpenedForCopy();
+    m_pending.copyHook.reset();
+    m_pending.copyReturnHook.reset();
+    if (m_pending.timer)
+        KillTimer(nullptr, m_pending.timer);
+    m_pending.timer = 0;
 }
 
 // The busy flag is taken only when the copy's work begins (see timerProcKeysReleased): while
@@ -143,57 +143,98 @@ bool CMyClipboard::pasteFromClipboard(std::string_view clip, bool plainText, HWN
     return chord && start(chord, Kind::PasteClip, std::string(clip), {VK_MENU, VK_SHIFT}, plainText, target);
 }
 
-void CALLBACK CMyClipboard::timerProcKeysReleased(HWND, UINT, UINT_PTR timer, DWORD) {
+// Every timer of a chord runs its step inside the barrier: a failure ends the chord, and nothing
+// unwinds into the application's message loop.
+void CMyClipboard::guardedStep(void (CMyClipboard::*step)()) {
     CMyClipboard& self = theClipboard;
-    const DWORD waited = GetTickCount() - self.m_pending.since;
-    bool held = false;
-    for (int key : self.m_pending.heldKeys)
-        held = held || isPhysicallyDown(key);
-    if (held && waited < kKeyReleaseWaitMs)
-        return;
-    if (self.m_pending.kind == Kind::Copy && InterlockedCompareExchange(&g_bOperXml, 1, 0) != 0) {
-        if (waited < kKeyReleaseWaitMs + kBusyWaitMs)
-            return;
-        KillTimer(nullptr, timer);
-        self.m_pending.busyFlagTaken = false;
-        self.finish(false);  // the main window never let go of the flag
-        return;
-    }
-    self.m_pending.busyFlagTaken = self.m_pending.kind == Kind::Copy;
-    KillTimer(nullptr, timer);
     if (!fw::Guarded("chord", false, [&] {
-            self.act();
+            (self.*step)();
             return true;
         }))
         self.finish(false);
 }
 
-// The chord's work once the keys are up: the status keys, the clipboard, and the copy chord or
-// the first step of the paste.
+void CALLBACK CMyClipboard::timerProcKeysReleased(HWND, UINT, UINT_PTR, DWORD) {
+    guardedStep(&CMyClipboard::keysReleased);
+}
+
+void CMyClipboard::keysReleased() {
+    const DWORD waited = GetTickCount() - m_pending.since;
+    bool held = false;
+    for (int key : m_pending.heldKeys)
+        held = held || isPhysicallyDown(key);
+    if (held && waited < kKeyReleaseWaitMs)
+        return;
+    if (m_pending.kind == Kind::Copy && InterlockedCompareExchange(&g_bOperXml, 1, 0) != 0) {
+        if (waited < kKeyReleaseWaitMs + kBusyWaitMs)
+            return;
+        return finish(false);  // the main window never let go of the flag
+    }
+    m_pending.busyFlagTaken = m_pending.kind == Kind::Copy;
+    waitUntilSeen();
+}
+
+// The clipboard's contents are about to be replaced (by our clip, or by the copy the target
+// makes): the main program reads them first, or they would never become a row.
+void CMyClipboard::waitUntilSeen() {
+    if (!startStep(kPollMs, timerProcSeen))
+        finish(false);
+}
+
+void CALLBACK CMyClipboard::timerProcSeen(HWND, UINT, UINT_PTR, DWORD) {
+    guardedStep(&CMyClipboard::clipboardSeen);
+}
+
+void CMyClipboard::clipboardSeen() {
+    const bool seen = recorderSawClipboard() || !findMainWindow();
+    if (!seen && GetTickCount() - m_pending.since < kSeenWaitMs)
+        return;
+    stopStep();
+    m_pending.seen = seen;
+    m_pending.seenSequence = GetClipboardSequenceNumber();
+    if (!seen)
+        fw::Trace("the main program has not read the clipboard %lu: going on", GetClipboardSequenceNumber());
+    if (m_pending.chordsSent > 0)
+        sendCopyChord();
+    else
+        act();
+}
+
+bool CMyClipboard::makeWindow() {
+    if (m_pending.window)
+        return true;
+    CChordWnd::Events events;
+    events.changed = [this] { checkAnswer(); };
+    events.render = [this](UINT format) { render(format); };
+    events.renderAll = [this] { renderAll(); };
+    events.replaced = [this] {
+        if (!m_pending.restoring && m_pending.offer.underWay())
+            m_pending.replaced = true;
+    };
+    m_pending.window = std::make_unique<CChordWnd>(std::move(events));
+    return m_pending.window->hwnd() != nullptr;
+}
+
+// The chord's work once the keys are up and the clipboard was read: the status keys, the user's
+// clipboard kept, and the copy chord or the paste's first step. The user's clipboard is changed
+// only once it was kept.
 void CMyClipboard::act() {
     const std::string& status = paths().statusFile();
     SetStatusKey(status, kSysClipKey, kSysClipValue);
+    if (!makeWindow())
+        return finish(false);
     switch (m_pending.kind) {
     case Kind::Copy:
         SetStatusKey(status, kPressNumKey, std::string(1, static_cast<char>(m_nCopyKey)));
-        SaveTempClip();
-        m_pending.clipboardSequence = GetClipboardSequenceNumber();
-        m_pending.since = GetTickCount();
-        SendEditChord('C');
-        if (!startTimer(kPollMs, timerProcAfterCopy))
-            finish(false);
+        if (!SaveTempClip(m_pending.window->hwnd()))
+            return finish(false);
+        // From here on a change of the clipboard owned by the target's process is its answer.
+        m_pending.answer = COwnChange::begin(processOfWindow(m_pending.target));
+        sendCopyChord();
         return;
     case Kind::PasteSlot:
     case Kind::PasteClip:
-        // The user's clipboard is kept as "tempFile" (a slot paste always keeps it); with the
-        // tray's choice it comes back once the paste is taken.
-        m_pending.restore = restoreClipboardAfterPaste();
-        if (m_pending.kind == Kind::PasteSlot || m_pending.restore)
-            SaveTempClip();
-        if (!SetClipData(m_pending.clip, m_pending.plainText) ||
-            (m_pending.kind == Kind::PasteClip && !recordUseTime(paths().indexFile(), m_pending.clip)) ||
-            !startTimer(kStepMs, timerProcPasteData))
-            finish(false);
+        actPaste();
         return;
     case Kind::None:
         finish(false);
@@ -201,72 +242,166 @@ void CMyClipboard::act() {
     }
 }
 
-// The slot is stored once the application has answered the copy chord (or given up on).
-void CALLBACK CMyClipboard::timerProcAfterCopy(HWND, UINT, UINT_PTR timer, DWORD) {
-    CMyClipboard& self = theClipboard;
-    const DWORD waited = GetTickCount() - self.m_pending.since;
-    const bool copied = GetClipboardSequenceNumber() != self.m_pending.clipboardSequence;
-    if (!(copied && waited >= 2 * kPollMs) && waited < kCopyWaitMs)
+void CMyClipboard::sendCopyChord() {
+    ++m_pending.chordsSent;
+    m_pending.checkedSequence = GetClipboardSequenceNumber();
+    m_pending.copyKeyToggle = (GetKeyState(hotkey::kVkC) & 1) != 0;
+    m_pending.handledAt = 0;
+    m_pending.awaitingAnswer = startStep(kPollMs, timerProcAfterCopy);
+    if (!m_pending.awaitingAnswer)
+        return finish(false);
+    // In the target's own thread the copy is seen coming (WM_COPY): thread hooks of our own.
+    if (GetWindowThreadProcessId(m_pending.target, nullptr) == GetCurrentThreadId()) {
+        m_pending.copyHook.reset(SetWindowsHookExW(WH_CALLWNDPROC, callWndProc, nullptr, GetCurrentThreadId()));
+        m_pending.copyReturnHook.reset(
+            SetWindowsHookExW(WH_CALLWNDPROCRET, callWndProcReturned, nullptr, GetCurrentThreadId()));
+        if (!m_pending.copyHook || !m_pending.copyReturnHook)
+            fw::ReportFailure("SetWindowsHookExW(WH_CALLWNDPROC)");
+    }
+    SendEditChord('C');
+}
+
+// The target's thread takes our copy chord's C, and (an edit control, most programs' own windows)
+// sends itself WM_COPY for it. Another program may have copied a moment ago: the copy waits until
+// the main program has looked at that copy. At WM_COPY the clipboard is then opened for the very
+// window about to copy (its own open for itself succeeds), so no other program's copy can come
+// between the look and the target's copy; if the window copies nothing, it is closed again as
+// WM_COPY returns.
+void CMyClipboard::keyArriving(unsigned virtualKey, bool released) {
+    if (m_pending.awaitingAnswer && virtualKey == hotkey::kVkC && !released && !waitUntilRecorderSaw(kCopyKeyHoldMs))
+        fw::Trace("the main program has not read the clipboard %lu: the copy goes on", GetClipboardSequenceNumber());
+}
+
+void CMyClipboard::openForCopy(HWND window) {
+    const DWORD start = GetTickCount();
+    for (DWORD waited = 0; waited < kCopyKeyHoldMs; waited = GetTickCount() - start) {
+        if (!waitUntilRecorderSaw(kCopyKeyHoldMs - waited))
+            break;
+        if (OpenClipboard(window)) {
+            if (recorderSawClipboard()) {
+                m_pending.openedFor = window;
+                return;
+            }
+            CloseClipboard();  // another program copied just then: the main program looks at it first
+        }
+        fw::WaitAnsweringSentMessages(1);  // the main program still reads it
+    }
+    fw::Trace("the clipboard %lu could not be kept for the application's copy: the copy goes on",
+              GetClipboardSequenceNumber());
+}
+
+LRESULT CALLBACK CMyClipboard::callWndProc(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    Pending& pending = theClipboard.m_pending;
+    if (code == HC_ACTION && call && (call->message == WM_COPY || call->message == WM_CUT) && pending.awaitingAnswer &&
+        !pending.openedFor)
+        fw::Guarded("WM_COPY", [&] { theClipboard.openForCopy(call->hwnd); });
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK CMyClipboard::callWndProcReturned(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    Pending& pending = theClipboard.m_pending;
+    if (code == HC_ACTION && call && call->hwnd == pending.openedFor && (call->message == WM_COPY || call->message == WM_CUT))
+        theClipboard.releaseOpenedForCopy();
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CMyClipboard::releaseOpenedForCopy() {
+    if (m_pending.openedFor && GetOpenClipboardWindow() == m_pending.openedFor)
+        CloseClipboard();
+    m_pending.openedFor = nullptr;
+}
+
+void CALLBACK CMyClipboard::timerProcAfterCopy(HWND, UINT, UINT_PTR, DWORD) {
+    guardedStep(&CMyClipboard::checkAnswer);
+}
+
+// Called on every change (the chord window's listener) and every poll. A change of another
+// program (the owner tells) is left to the main program; the target's answer is read while the
+// clipboard is still open, so no later copy can slip in between.
+void CMyClipboard::checkAnswer() {
+    if (!m_pending.awaitingAnswer || m_pending.checking)
         return;
-    KillTimer(nullptr, timer);
-    const bool stored = fw::Guarded("chord", false, [&] {
-        self.SaveClip(slotClipName(static_cast<char>(self.m_nCopyKey)));
-        return true;
-    });
-    self.finish(stored);
-}
-
-void CALLBACK CMyClipboard::timerProcPasteData(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    CMyClipboard& self = theClipboard;
-    const bool sent = fw::Guarded("chord", false, [&] {
-        HWND target = self.m_pending.target;
-        if (IsWindow(target) && GetForegroundWindow() != target)
-            SetForegroundWindow(target);
-        self.m_pending.pasteKeyToggle = (GetKeyState(hotkey::kVkV) & 1) != 0;
-        self.m_pending.since = GetTickCount();
-        SendEditChord('V');
-        return true;
-    });
-    if (!sent || !startTimer(self.m_pending.restore ? kPollMs : kStepMs, timerProcAfterPaste))
-        self.finish(sent);
-}
-
-// The paste is taken once the target's thread has handled our V going down and up: a timer
-// comes only after the input and the messages it posted. Here in the target's own thread the
-// key's toggle state tells; for a window of another thread a short wait has to do.
-bool CMyClipboard::pasteTaken() const {
-    const DWORD waited = GetTickCount() - m_pending.since;
-    if (GetWindowThreadProcessId(m_pending.target, nullptr) != GetCurrentThreadId())
-        return waited >= kForeignPasteWaitMs;
-    const SHORT state = GetKeyState(hotkey::kVkV);
-    return (((state & 1) != 0) != m_pending.pasteKeyToggle && !(state & 0x8000)) || waited >= kPasteTakeWaitMs;
-}
-
-void CALLBACK CMyClipboard::timerProcAfterPaste(HWND, UINT, UINT_PTR timer, DWORD) {
-    CMyClipboard& self = theClipboard;
-    if (self.m_pending.restore && !self.pasteTaken())
+    m_pending.checking = true;
+    const DWORD now = GetTickCount();
+    hotkey::CopyWatch watch;
+    watch.sinceChordMs = now - m_pending.since;
+    watch.chordsSent = m_pending.chordsSent;
+    Captured captured;
+    if (GetClipboardSequenceNumber() != m_pending.checkedSequence) {
+        // The main program looks at every change first (a moment for ours, then it lets go):
+        // holding the clipboard ourselves just then would keep it from another program's next
+        // copy. Then the change is read at once, before another copy can replace it.
+        waitUntilRecorderSaw(kRecorderFirstMs);
+        const DWORD target = processOfWindow(m_pending.target);
+        DWORD owner = 0;
+        captured = captureClipboard(
+            m_pending.window->hwnd(),
+            [&](DWORD, DWORD ownerProcess) {
+                owner = ownerProcess;
+                return ownerProcess == target;
+            },
+            kQuickOpenTries);
+        if (captured.opened)
+            m_pending.checkedSequence = captured.sequence;
+        watch.answered = captured.taken;
+        fw::Trace("clipboard %lu after the copy chord: owner %lu%s, %u formats", captured.sequence, owner,
+                  captured.taken ? " (the target)" : "", static_cast<unsigned>(captured.snapshot.formats.size()));
+    }
+    // In the target's own thread its view of the keys tells whether it has handled the chord.
+    if (GetWindowThreadProcessId(m_pending.target, nullptr) == GetCurrentThreadId() && !m_pending.handledAt) {
+        const SHORT state = GetKeyState(hotkey::kVkC);
+        if (((state & 1) != 0) != m_pending.copyKeyToggle && !(state & 0x8000))
+            m_pending.handledAt = now;
+    }
+    watch.chordHandled = m_pending.handledAt != 0;
+    watch.sinceHandledMs = now - m_pending.handledAt;
+    m_pending.checking = false;
+    switch (hotkey::afterCopyChord(watch)) {
+    case hotkey::CopyStep::Wait:
         return;
-    KillTimer(nullptr, timer);
-    if (!self.m_pending.restore) {
-        self.finish(true);
+    case hotkey::CopyStep::Store:
+        stopStep();
+        m_pending.answer.end();
+        storeSlot(captured.snapshot);
+        return;
+    case hotkey::CopyStep::SendAgain:
+        fw::Trace("no copy from the application yet: the copy chord again");
+        stopStep();
+        waitUntilSeen();
+        return;
+    case hotkey::CopyStep::GiveUp:
+        fw::Trace("slot copy given up: the application copied nothing; the slot stays as it was");
+        stopStep();
+        finish(false);
         return;
     }
-    // Still under the status key: the clipboard changes back without becoming a record.
-    const bool restored = fw::Guarded("chord", false, [&] { return self.SetClipData(kTempClipName); });
-    fw::Trace("clipboard %s after the paste", restored ? "restored" : "not restored");
-    if (!startTimer(kStepMs, timerProcAfterRestore))
-        self.finish(true);
 }
 
-void CALLBACK CMyClipboard::timerProcAfterRestore(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    theClipboard.finish(true);
+// The main window hears of the slot only once it holds the new contents.
+void CMyClipboard::storeSlot(const store::ClipSnapshot& snapshot) {
+    const std::string slot = slotClipName(static_cast<char>(m_nCopyKey));
+    if (snapshot.empty()) {
+        fw::Trace("slot copy given up: the application's copy holds nothing; the slot stays as it was");
+        return finish(false);
+    }
+    if (!writeClip(slot, snapshot)) {
+        fw::Trace("slot copy not stored: the store could not be written; %s stays as it was", slot.c_str());
+        return finish(false);
+    }
+    finish(true);
 }
 
-// The end of every chord, whatever happened: the status keys go, the flags come down, the
-// desktop's chord slot is free again, and the main window hears of a completed chord.
+// The end of every chord, whatever happened: a clip still offered is put on the clipboard whole,
+// the status keys go, the flags come down, the desktop's chord slot is free again, and the main
+// window hears of a completed chord.
 void CMyClipboard::finish(bool completed) {
+    stopStep();
+    fw::Guarded("chord end", [&] { settleOffer(); });
+    m_pending.window.reset();
+    m_pending.answer.end();
+    m_pending.offer.end();
     removeStatusKeys();
     const Kind kind = m_pending.kind;
     const LONG chord = m_pending.chord;

@@ -67,4 +67,27 @@ bool historyIndexFromName(std::string_view clipName, int& index) {
     return true;
 }
 
+CopyStep afterCopyChord(const CopyWatch& watch) {
+    if (watch.answered)
+        return CopyStep::Store;
+    const bool unanswered = watch.chordHandled ? watch.sinceHandledMs >= kCopyAnswerGraceMs
+                                               : watch.sinceChordMs >= kCopyAnswerWaitMs;
+    if (!unanswered)
+        return CopyStep::Wait;
+    return watch.chordsSent < kCopyChords ? CopyStep::SendAgain : CopyStep::GiveUp;
+}
+
+bool pasteReadQuiet(const PasteWatch& watch) {
+    return watch.rendered > 0 && watch.sinceLastRenderMs >= kPasteQuietMs;
+}
+
+// Never before the target has read (or the bound); never over another program's copy.
+PasteStep afterPasteChord(const PasteWatch& watch) {
+    if (watch.clipboardReplaced)
+        return PasteStep::LeaveAlone;
+    if (watch.sinceKeyMs >= kPasteBoundMs || (pasteReadQuiet(watch) && watch.targetAnswers))
+        return PasteStep::Restore;
+    return PasteStep::Wait;
+}
+
 }  // namespace hotkey

@@ -46,4 +46,36 @@ bool isMozillaClass(std::string_view className);
 // number ("his12-" gives 12). False for a name without "his".
 bool historyIndexFromName(std::string_view clipName, int& index);
 
+// After the copy chord: what the target application did so far, and what comes next.
+struct CopyWatch {
+    unsigned long sinceChordMs = 0;    // since the copy chord was sent (the last time)
+    bool answered = false;             // the clipboard changed, owned by the target's process
+    bool chordHandled = false;         // the target's thread has handled the chord's keys
+    unsigned long sinceHandledMs = 0;  // ... this long ago
+    int chordsSent = 1;
+};
+enum class CopyStep { Wait, Store, SendAgain, GiveUp };
+// A target answers the chord while it handles its keys; a little later at most. An answer that
+// another program's copy replaced before we saw it is asked for again, a few times.
+inline constexpr unsigned long kCopyAnswerGraceMs = 150;
+inline constexpr unsigned long kCopyAnswerWaitMs = 1000;  // for a target whose keys we cannot watch
+inline constexpr int kCopyChords = 3;
+CopyStep afterCopyChord(const CopyWatch& watch);
+
+// After the paste chord, with the user's clipboard to give back: the pasted clip was offered
+// with its data rendered on request, so the target's reading is seen.
+struct PasteWatch {
+    unsigned long sinceKeyMs = 0;          // since the paste chord was sent
+    int rendered = 0;                      // formats the target asked for so far
+    unsigned long sinceLastRenderMs = 0;
+    bool targetAnswers = false;            // its window answered a bounded message just now
+    bool clipboardReplaced = false;        // another program's copy took the clipboard meanwhile
+};
+enum class PasteStep { Wait, Restore, LeaveAlone };
+inline constexpr unsigned long kPasteQuietMs = 300;   // no further request this long: it has read
+inline constexpr unsigned long kPasteBoundMs = 5000;  // restored by then, whatever happened
+// Whether it is time to ask the target's window whether it is idle.
+bool pasteReadQuiet(const PasteWatch& watch);
+PasteStep afterPasteChord(const PasteWatch& watch);
+
 }  // namespace hotkey

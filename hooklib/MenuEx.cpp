@@ -148,14 +148,8 @@ constexpr UINT kMsgRun = WM_APP + 1;
 }  // namespace
 
 bool CMenuHookWnd::Post(Work work) {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = g_hLibrary;
-    windowClass.lpszClassName = kHookWindowClass;
-    if (!RegisterClassW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        fw::ReportFailure("RegisterClassW");
+    if (!registerLibraryClass(kHookWindowClass, windowProc))
         return false;
-    }
     std::unique_ptr<CMenuHookWnd> owner(new CMenuHookWnd(std::move(work)));
     if (!CreateWindowExW(WS_EX_TOOLWINDOW, kHookWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, g_hLibrary,
                          owner.get())) {

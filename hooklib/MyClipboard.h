@@ -2,14 +2,20 @@
 // that maps the library (`theClipboard`).
 #pragma once
 
+#include "ChordWindow.h"
+#include "ClipSnapshot.h"
+#include "OwnChanges.h"
 #include "StorePaths.h"
+#include "fw/Handle.h"
 
 #include <windows.h>
 
+#include <functional>
+#include <memory>
 #include <optional>
-
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class CMyClipboard {
@@ -19,22 +25,44 @@ public:
     CMyClipboard(const CMyClipboard&) = delete;
     CMyClipboard& operator=(const CMyClipboard&) = delete;
 
-    // Clipboard transfer (ClipboardTransfer.cpp).
+    // Clipboard transfer (ClipboardTransfer.cpp). Every change the library makes to the
+    // clipboard is noted as its own (OwnChanges.h), and every failure reaches the caller.
+
+    // The clipboard stored as `clip`: 1 when it was written (an empty clipboard stores nothing
+    // and leaves the clip as it was), 0 when the clipboard could not be opened or the store not
+    // written.
     int SaveClip(std::string_view clip);
-    // False when the clipboard could not be opened or the main window is not there, and (for
-    // `plainText`, the clip's text alone) when the clip holds no text.
+    // The clip's formats put on the clipboard, owned by the main window. False when the main
+    // window is not there, the clipboard could not be opened, a format was not taken, or (for
+    // `plainText`, the clip's text alone) the clip holds no text.
     bool SetClipData(std::string_view clip, bool plainText = false);
-    void SaveTempClip();
+    // The user's clipboard, read into memory (the clipboard opened for `opener`) and written as
+    // the clip "tempFile" before anything of ours replaces it (an empty clipboard leaves no
+    // "tempFile"); nothing when it could not be read or written, and then the clipboard must
+    // stay as it is.
+    struct Kept {
+        store::ClipSnapshot snapshot;
+        DWORD sequence = 0;  // the change it was read from
+    };
+    std::optional<Kept> SaveTempClip(HWND opener);
+    // The clip put on the clipboard for the user, over the contents just kept (SetCurrentClipData).
+    bool SetClipDataOverKept(std::string_view clip);
+    // "tempFile" put back (ResumeClipData); false, and the clipboard as it is, without one.
+    bool RestoreTempClip();
     static int SaveBitmapFile(HBITMAP bitmap, const std::string& path);
 
-    // Hotkey engine (HotkeyEngine.cpp). `physicalKey` is the key the user pressed (a keypad
-    // digit for a keypad chord); the work is done in timers after the user let go of the chord.
+    // Hotkey engine (HotkeyEngine.cpp, ChordPaste.cpp). `physicalKey` is the key the user
+    // pressed (a keypad digit for a keypad chord); the work is done in timers after the user let
+    // go of the chord.
     void CopyToSlot(int slotKey, int physicalKey);
     UINT_PTR PasteSlot(int slotKey, int physicalKey);
     // The clip pasted into `target` (null: the foreground window); false when another chord is
     // being carried out.
     bool pasteFromClipboard(std::string_view clip, bool plainText = false, HWND target = nullptr);
     static void SendEditChord(char letter);
+    // In the keyboard hook, as the target's thread takes a key: our copy chord's C is held there
+    // until the main program has read what the clipboard holds (the target's copy replaces it).
+    void keyArriving(unsigned virtualKey, bool released);
     // SysClip and PressNum gone from the status file.
     void removeStatusKeys();
 
@@ -46,6 +74,7 @@ public:
     int m_bReady = 1;
 
 private:
+    using Formats = std::vector<std::pair<UINT, std::string>>;
     enum class Kind { None, Copy, PasteSlot, PasteClip };
     struct Pending {
         Kind kind = Kind::None;
@@ -53,25 +82,101 @@ private:
         bool plainText = false;         // ... its text alone
         HWND target = nullptr;          // the window the chord was meant for
         std::vector<int> heldKeys;      // waited for until the user lets go of them
-        DWORD since = 0;
-        DWORD clipboardSequence = 0;    // after the copy chord: the clipboard before the application copied
+        DWORD since = 0;                // when the step under way began
+        UINT_PTR timer = 0;             // the step's timer
         LONG chord = 0;                 // the desktop's chord slot, as taken
         bool busyFlagTaken = false;     // a copy holds g_bOperXml while it works
-        bool restore = false;           // a paste gives the clipboard back what it held before
-        bool pasteKeyToggle = false;    // the V key's toggle state before our Ctrl+V
+        int tries = 0;                  // keeping the user's clipboard, when another copy came between
+        bool seen = false;              // the main program had looked at the clipboard ...
+        DWORD seenSequence = 0;         // ... at this change
+        std::unique_ptr<CChordWnd> window;  // hears of changes; owns an offered clip
+        std::optional<Kept> kept;       // the user's clipboard, to give back after a paste
+        // A copy: the target's answer to the chord.
+        COwnChange answer;
+        int chordsSent = 0;
+        bool awaitingAnswer = false;    // the chord was sent and its answer not yet seen
+        fw::UniqueHook copyHook;        // sees the target's WM_COPY coming (its own thread) ...
+        fw::UniqueHook copyReturnHook;  // ... and returning
+        HWND openedFor = nullptr;       // the clipboard opened for the window about to copy
+        DWORD checkedSequence = 0;      // the last change looked at
+        bool copyKeyToggle = false;     // the C key's toggle state before our chord
+        DWORD handledAt = 0;            // when the target's thread had handled the chord (0: not yet)
+        bool checking = false;
+        // A paste that gives the user's clipboard back: the clip offered with its data rendered
+        // on request, and what the target asked for.
+        bool restore = false;
+        Formats offered;
+        COwnChange offer;
+        int rendered = 0;
+        DWORD lastRenderAt = 0;
+        bool replaced = false;          // another program's copy took the clipboard
+        bool restoring = false;
+    };
+    enum class Put { Done, Changed, Failed };
+    struct PutRequest {
+        HWND opener = nullptr;                 // the clipboard's owner afterwards
+        bool delayed = false;                  // data rendered on request: `offer` stays under way
+        std::optional<DWORD> unchangedSince;   // only over the contents of this change, once the
+        bool requireSeen = false;              // ... main program has read them
+        COwnChange* ending = nullptr;          // a range that ends once the clipboard is open
+        COwnChange* offer = nullptr;
+        static PutRequest ownedBy(HWND opener, std::optional<DWORD> unchangedSince = std::nullopt) {
+            PutRequest request;
+            request.opener = opener;
+            request.unchangedSince = unchangedSince;
+            return request;
+        }
+    };
+    struct Captured {
+        bool opened = false;
+        bool taken = false;                    // `wanted` said yes and the formats were read
+        DWORD sequence = 0;
+        store::ClipSnapshot snapshot;
     };
 
-    int storeClipboard(std::string_view clip, HWND openFor, bool emptyAfterwards);
+    // Transfer (ClipboardTransfer.cpp).
+    Captured captureClipboard(HWND opener, const std::function<bool(DWORD sequence, DWORD ownerProcess)>& wanted,
+                              int openTries = 20);
+    bool writeClip(std::string_view clip, const store::ClipSnapshot& snapshot);
+    std::optional<Formats> storedFormats(std::string_view clip, bool plainText);
+    Put putFormats(const Formats& formats, const PutRequest& request);
+    static Formats restorableFormats(const store::ClipSnapshot& snapshot);
+    // The bytes as a movable memory block for the clipboard; null when empty.
+    static HGLOBAL memoryBlock(const std::string& bytes);
+
+    // The chord's steps (HotkeyEngine.cpp).
     bool start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys, bool plainText = false,
                HWND target = nullptr);
+    bool startStep(UINT ms, TIMERPROC procedure);
+    void stopStep();
+    void waitUntilSeen();
     void act();
-    void finish(bool posted);
+    bool makeWindow();
+    void sendCopyChord();
+    void checkAnswer();
+    void openForCopy(HWND window);
+    void releaseOpenedForCopy();
+    static LRESULT CALLBACK callWndProc(int code, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK callWndProcReturned(int code, WPARAM wParam, LPARAM lParam);
+    void storeSlot(const store::ClipSnapshot& snapshot);
+    void finish(bool completed);
+    static void guardedStep(void (CMyClipboard::*step)());
+    void keysReleased();
+    void clipboardSeen();
     static void CALLBACK timerProcKeysReleased(HWND, UINT, UINT_PTR, DWORD);
+    static void CALLBACK timerProcSeen(HWND, UINT, UINT_PTR, DWORD);
     static void CALLBACK timerProcAfterCopy(HWND, UINT, UINT_PTR, DWORD);
+
+    // A paste's steps (ChordPaste.cpp).
+    void actPaste();
+    void render(UINT format);
+    void renderAll();
+    void restoreUserClipboard();
+    void settleOffer();
+    void sendPasteChord();
+    void watchPaste();
     static void CALLBACK timerProcPasteData(HWND, UINT, UINT_PTR, DWORD);
     static void CALLBACK timerProcAfterPaste(HWND, UINT, UINT_PTR, DWORD);
-    static void CALLBACK timerProcAfterRestore(HWND, UINT, UINT_PTR, DWORD);
-    bool pasteTaken() const;
 
     std::optional<store::StorePaths> m_paths;
     Pending m_pending;

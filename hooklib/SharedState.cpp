@@ -15,6 +15,9 @@ volatile LONG g_bOperXml SHARED_SECTION = 0;
 volatile LONG g_bMenuPending SHARED_SECTION = 0;
 void* g_pTrackingMenu SHARED_SECTION = nullptr;
 volatile LONG g_nChordStart SHARED_SECTION = 0;
+SharedOwnChange g_ownChanges[kOwnChangeSlots] SHARED_SECTION = {};
+volatile LONG g_nOwnChangeTickets SHARED_SECTION = 0;
+volatile LONG g_nSeenSequence SHARED_SECTION = 0;
 
 int g_bKeyHookReady = 1;
 HMODULE g_hLibrary = nullptr;
@@ -32,6 +35,17 @@ void notifyMainWindow(UINT message, WPARAM wParam) {
     fw::Trace("notify %u %u %s", message, static_cast<unsigned>(wParam), main ? "posted" : "no main window");
     if (main && !PostMessageW(main, message, wParam, 0))
         fw::ReportFailure("PostMessageW");
+}
+
+bool registerLibraryClass(const wchar_t* name, WNDPROC procedure) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = g_hLibrary;
+    windowClass.lpszClassName = name;
+    if (RegisterClassW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
+        return true;
+    fw::ReportFailure("RegisterClassW");
+    return false;
 }
 
 LONG beginChord() {

@@ -16,6 +16,22 @@ extern void* g_pTrackingMenu;         // the menu being tracked, in the process 
 // time in the whole desktop: the same key-down seen again (in another thread or process) is
 // swallowed rather than run twice.
 extern volatile LONG g_nChordStart;
+// The library's own clipboard changes, for the main program to skip (OwnChanges.h): a ring of
+// ranges of sequence numbers. A slot's version is odd while it is being written.
+struct SharedOwnChange {
+    volatile LONG version;
+    volatile LONG ticket;        // which range took the slot (never 0)
+    volatile LONG first;         // the first sequence number of the range
+    volatile LONG end;           // one past its last, once it is no longer under way
+    volatile LONG ownerProcess;  // the process whose window owns the clipboard after the change
+    volatile LONG startedTick;
+    volatile LONG underWay;
+};
+inline constexpr int kOwnChangeSlots = 16;
+extern SharedOwnChange g_ownChanges[kOwnChangeSlots];
+extern volatile LONG g_nOwnChangeTickets;
+// The sequence number the main program's recorder asked about last (0: no recorder asked yet).
+extern volatile LONG g_nSeenSequence;
 
 // Per process.
 extern int g_bKeyHookReady;           // re-entry guard of KeyboardProc
@@ -26,6 +42,10 @@ extern fw::UniqueBitmap g_hMenuBitmaps[3];  // pictures of icons 1000, 1001, 100
 HWND findMainWindow();
 // Posts to the main window; nothing is posted when it is not there.
 void notifyMainWindow(UINT message, WPARAM wParam);
+
+// A window class of the library in this process, registered on first use (it goes with the
+// library, see the classes' UnregisterClass); false, reported, when it cannot be.
+bool registerLibraryClass(const wchar_t* name, WNDPROC procedure);
 
 // Takes the desktop's one chord slot: the tick count it was taken at (never 0), or 0 while
 // another chord is being carried out. A chord that never ended (its application hung or went

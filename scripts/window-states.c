@@ -3,11 +3,13 @@
  * and gives up only after two seconds; on a bare X display nobody marks it, so every dialog,
  * message box and menu owner that closes costs two seconds. This keeps WM_STATE as a window
  * manager would: Normal when a top-level window is mapped, Withdrawn when it is unmapped. It
- * moves, decorates and focuses nothing.
- *   window-states   (runs until its display closes) */
+ * moves, decorates and focuses nothing. While the file named by its argument exists it marks
+ * nothing, so that a test can see windows timed as on a bare display.
+ *   window-states [pause-file]   (runs until its display closes) */
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <unistd.h>
 
 /* Windows go while we mark them: nothing to report. */
 static int ignoreErrors(Display* display, XErrorEvent* error) {
@@ -21,7 +23,8 @@ static void markState(Display* display, Atom wmState, Window window, long state)
     XChangeProperty(display, window, wmState, wmState, 32, PropModeReplace, (const unsigned char*)value, 2);
 }
 
-int main(void) {
+int main(int argc, char** argv) {
+    const char* pauseFile = argc > 1 ? argv[1] : NULL;
     Display* display = XOpenDisplay(NULL);
     if (!display)
         return 1;
@@ -31,6 +34,8 @@ int main(void) {
     for (;;) {
         XEvent event;
         XNextEvent(display, &event);
+        if (pauseFile && access(pauseFile, F_OK) == 0)
+            continue;
         if (event.type == MapNotify && !event.xmap.override_redirect)
             markState(display, wmState, event.xmap.window, NormalState);
         else if (event.type == UnmapNotify && !event.xunmap.send_event)

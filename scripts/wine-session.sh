@@ -3,11 +3,36 @@
 # warm wineserver, and cleanup of everything we started.
 # Needs $root (the repository) set by the caller.
 
+# Whether this machine runs 32-bit programs: the 32-bit loader needs a kernel that runs 32-bit
+# code (some virtual machines' kernels do not) and Debian's wine32.
+wine_runs_32_bit() {
+    /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# wine_session_start [x64|x86]: the session of one build tree. Both are 64-bit prefixes that run
+# 32-bit programs beside 64-bit ones, as 64-bit Windows does; x86 runs its programs under the
+# 32-bit loader, in a prefix of its own ($WINE is the loader of the tree's programs). Where this
+# machine runs no 32-bit programs, DRAVIX_NO_32_BIT says why (the tests that need them read it).
 wine_session_start() {
+    local arch=${1:-x64}
     export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-    export WINEPREFIX="$root/build/wineprefix"
     export LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8
-    WINE=/usr/lib/wine/wine64
+    case "$arch" in
+    x64) WINE=/usr/lib/wine/wine64 WINEPREFIX="$root/build/wineprefix" ;;
+    x86) WINE=/usr/lib/wine/wine WINEPREFIX="$root/build/wineprefix-x86" ;;
+    *)
+        echo "wine_session_start: unknown tree $arch" >&2
+        return 1
+        ;;
+    esac
+    export WINEPREFIX
+    local runs32=""
+    if wine_runs_32_bit; then
+        runs32=yes
+        unset DRAVIX_NO_32_BIT
+    else
+        export DRAVIX_NO_32_BIT="this machine's kernel runs no 32-bit programs (/usr/lib/wine/wine cannot be started)"
+    fi
     WINESERVER=/usr/lib/wine/wineserver64
     [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
     _started_xvfb=""
@@ -24,22 +49,29 @@ wine_session_start() {
             sleep 0.05
         done
         export DISPLAY=":$(head -n1 "$fdfile")"
-        # No window manager here: window-states.c does the one part of its work Wine waits for.
+        # No window manager here: window-states.c does the one part of its work Wine waits for
+        # (except while a test has made the pause file, to see windows timed as on a bare display).
         local states="$root/build/tools/window-states"
         if [ ! -x "$states" ] || [ "$root/scripts/window-states.c" -nt "$states" ]; then
             mkdir -p "$root/build/tools"
             cc -O2 -Wall -o "$states" "$root/scripts/window-states.c" -lX11
         fi
-        "$states" </dev/null >/dev/null 2>&1 &
+        rm -f "$root/build/window-states.pause"
+        "$states" "$root/build/window-states.pause" </dev/null >/dev/null 2>&1 &
         _started_states=$!
     fi
 
-    # A fresh prefix from a template made once by wineboot (copying is far quicker).
-    local template="$root/build/wineprefix-template"
-    if [ ! -f "$template/system.reg" ]; then
+    # A fresh prefix from a template made once by wineboot (copying is far quicker). The 32-bit
+    # loader makes it where it runs, so that it has the 32-bit side too; a template without that
+    # side (made before wine32 was installed, or where 32-bit programs could not run) is made
+    # again once they can.
+    local template="$root/build/wineprefix-template" maker=/usr/lib/wine/wine64
+    [ -z "$runs32" ] || maker=/usr/lib/wine/wine
+    if [ ! -f "$template/system.reg" ] || { [ -n "$runs32" ] && [ ! -f "$template/with-32-bit-side" ]; }; then
         rm -rf "$template"
-        WINEPREFIX="$template" "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
+        WINEPREFIX="$template" "$maker" wineboot -i </dev/null >/dev/null 2>&1 || true
         WINEPREFIX="$template" "$WINESERVER" -w
+        [ -z "$runs32" ] || touch "$template/with-32-bit-side"
     fi
     rm -rf "$WINEPREFIX"
     cp -a "$template" "$WINEPREFIX"

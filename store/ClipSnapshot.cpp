@@ -1,6 +1,7 @@
 #include "ClipSnapshot.h"
 
 #include "FileSystem.h"
+#include "StoreFile.h"
 #include "StoreFormat.h"
 #include "Thumbnail.h"
 #include "XmlDocument.h"
@@ -133,6 +134,28 @@ int lowestFreeHistoryNumber(XmlDocument& doc) {
     while (n < taken.size() && taken[n])
         ++n;
     return static_cast<int>(n);
+}
+
+FiledRecord fileHistoryRecord(const StorePaths& paths, const ClipSnapshot& snapshot, const std::string& stamp) {
+    FiledRecord filed;
+    filed.stamp = stamp;
+    if (snapshot.empty())
+        return filed;
+    StagedClip staged(paths, snapshot);
+    if (!staged.written())
+        return filed;
+    int number = 0;
+    const bool written = updateStoreFile(paths.indexFile(), IfMissing::Create, [&](XmlDocument& index) {
+        number = lowestFreeHistoryNumber(index);
+        return number <= kMaxHistoryNumber && staged.commit(index, historyClipName(number), stamp);
+    });
+    if (number > kMaxHistoryNumber) {
+        filed.outcome = FiledRecord::Outcome::HistoryFull;
+    } else if (written) {
+        filed.outcome = FiledRecord::Outcome::Filed;
+        filed.number = number;
+    }
+    return filed;
 }
 
 }  // namespace store

@@ -67,4 +67,23 @@ private:
 // history is full).
 int lowestFreeHistoryNumber(xml::XmlDocument& doc);
 
+// What became of a copy filed as a history record, and what its row needs.
+struct FiledRecord {
+    enum class Outcome {
+        Filed,        // stored as history record `number`, copied at `stamp`
+        HistoryFull,  // every number up to 999 is taken: nothing was written
+        Failed,       // the store could not be written (its data folder, its index): nothing changed
+    };
+    Outcome outcome = Outcome::Failed;
+    int number = 0;
+    std::string stamp;
+};
+
+// The one way a history record is filed, by the recorder and by a slot copy alike: the snapshot's
+// files are written under temporary names first, outside the store lock; then, in one section
+// under the lock, the lowest free number is taken, the index written and the files put in place.
+// So two writers (threads or processes) never take the same number, and no record is written over.
+// Both times of the record are `stamp`.
+FiledRecord fileHistoryRecord(const StorePaths& paths, const ClipSnapshot& snapshot, const std::string& stamp);
+
 }  // namespace store

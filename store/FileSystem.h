@@ -3,6 +3,7 @@
 // the target in one step.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,24 @@ bool createFolder(const std::string& path);
 bool deleteTree(const std::string& path);
 // Names of the plain files in a folder.
 std::vector<std::string> filesIn(const std::string& folder);
+// A plain file of a folder with what identifies its content without reading it: a file rewritten
+// or replaced by another has another size or last-write time.
+struct FileEntry {
+    std::string name;
+    std::uint64_t size = 0;
+    std::int64_t writeTime = 0;  // microseconds, from the platform's epoch
+};
+// The time now as the file system stamps a file written now (FileEntry::writeTime). File systems
+// stamp coarsely (a clock tick of some milliseconds; two seconds on FAT): a file rewritten within
+// that time can keep its stamp.
+std::int64_t currentFileTime();
+// The plain files of a folder with their sizes and times, in one pass over the folder.
+std::vector<FileEntry> fileEntriesIn(const std::string& folder);
+// Names of the folders in a folder.
+std::vector<std::string> foldersIn(const std::string& folder);
+// A copy of the folder `from` with everything in it as the new folder `to`; false when anything
+// could not be copied (what was copied stays: the caller decides).
+bool copyTree(const std::string& from, const std::string& to);
 // A name beside `path` that no other writer uses: the process and a counter make it unique.
 std::string temporarySibling(const std::string& path);
 

@@ -6,6 +6,8 @@
 #include "StorePaths.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -115,6 +117,42 @@ std::vector<std::string> filesIn(const std::string& folder) {
         if (entry.is_regular_file(error))
             names.push_back(entry.path().filename().string());
     return names;
+}
+
+std::vector<FileEntry> fileEntriesIn(const std::string& folder) {
+    std::vector<FileEntry> entries;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        struct stat status {};
+        if (!entry.is_regular_file(error) || stat(entry.path().c_str(), &status) != 0)
+            continue;
+        entries.push_back({entry.path().filename().string(), static_cast<std::uint64_t>(status.st_size),
+                           static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000 + status.st_mtim.tv_nsec / 1000});
+    }
+    return entries;
+}
+
+std::int64_t currentFileTime() {
+    timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
+std::vector<std::string> foldersIn(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error))
+        if (entry.is_directory(error) && !entry.is_symlink(error))
+            names.push_back(entry.path().filename().string());
+    return names;
+}
+
+bool copyTree(const std::string& from, const std::string& to) {
+    std::error_code error;
+    if (from.empty() || to.empty() || !fs::is_directory(from, error) || fs::exists(to, error))
+        return false;
+    fs::copy(from, to, fs::copy_options::recursive, error);
+    return !error;
 }
 
 }  // namespace files

@@ -10,6 +10,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <cwchar>
 
 using xml::utf16ToUtf8;
 
@@ -168,8 +169,10 @@ bool createFolder(const std::string& path) {
     if (path.empty())
         return false;
     const std::wstring target = utf8ToWide(path);
-    if (CreateDirectoryW(target.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+    if (CreateDirectoryW(target.c_str(), nullptr))
         return true;
+    if (GetLastError() == ERROR_ALREADY_EXISTS)
+        return isFolder(path);  // a file of that name is no folder
     const std::size_t cut = path.find_last_of("\\/");
     if (cut == std::string::npos || cut == 0 || path[cut - 1] == ':' || !createFolder(path.substr(0, cut)))
         return false;
@@ -203,6 +206,68 @@ std::vector<std::string> filesIn(const std::string& folder) {
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
+}
+
+namespace {
+
+// Calls `found` for every entry of the folder but "." and "..".
+template <typename Found>
+void forEachEntry(const std::string& folder, Found found) {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW(utf8ToWide(joinPath(folder, "*")).c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (std::wcscmp(entry.cFileName, L".") != 0 && std::wcscmp(entry.cFileName, L"..") != 0)
+            found(entry);
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+}
+
+}  // namespace
+
+std::vector<FileEntry> fileEntriesIn(const std::string& folder) {
+    std::vector<FileEntry> entries;
+    forEachEntry(folder, [&](const WIN32_FIND_DATAW& entry) {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            return;
+        const std::uint64_t size = (static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+        const std::uint64_t time =
+            (static_cast<std::uint64_t>(entry.ftLastWriteTime.dwHighDateTime) << 32) | entry.ftLastWriteTime.dwLowDateTime;
+        entries.push_back({narrow(entry.cFileName), size, static_cast<std::int64_t>(time / 10)});
+    });
+    return entries;
+}
+
+std::int64_t currentFileTime() {
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    return static_cast<std::int64_t>(((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime) / 10);
+}
+
+std::vector<std::string> foldersIn(const std::string& folder) {
+    std::vector<std::string> names;
+    forEachEntry(folder, [&](const WIN32_FIND_DATAW& entry) {
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            names.push_back(narrow(entry.cFileName));
+    });
+    return names;
+}
+
+bool copyTree(const std::string& from, const std::string& to) {
+    if (from.empty() || to.empty() || !isFolder(from) || exists(to) || !CreateDirectoryW(utf8ToWide(to).c_str(), nullptr))
+        return false;
+    bool copied = true;
+    forEachEntry(from, [&](const WIN32_FIND_DATAW& entry) {
+        const std::string name = narrow(entry.cFileName);
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            return;  // a link is not part of the folder's own contents
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            copied = copyTree(joinPath(from, name), joinPath(to, name)) && copied;
+        else
+            copied = copy(joinPath(from, name), joinPath(to, name)) && copied;
+    });
+    return copied;
 }
 
 }  // namespace files

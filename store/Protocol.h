@@ -40,6 +40,8 @@ struct ListRowRecord {
     char16_t number[24];        // column 2, zero-terminated when shorter
     char16_t content[40];       // column 0, the first 40 units
 };
+// Processes of either bitness meet in the block: the same layout in the x86 and x64 builds.
+static_assert(sizeof(ListRowsHeader) == 8 && sizeof(ListRowRecord) == 132, "the list-row block's layout");
 inline std::string listRowsBlockName(unsigned long processId, unsigned long request) {
     return "Local\\Dravix.ListRows." + std::to_string(processId) + "." + std::to_string(request);
 }

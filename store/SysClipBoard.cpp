@@ -67,10 +67,13 @@ bool CSysClipBoard::updateIndex(bool createIfMissing, const std::function<bool(X
     return updateStoreFile(m_paths.indexFile(), createIfMissing ? IfMissing::Create : IfMissing::Skip, edit);
 }
 
-void CSysClipBoard::resetStore() const {
-    files::remove(m_paths.indexFile());
-    files::remove(m_paths.statusFile());
-    deleteFolder(m_paths.dataFolder());
+void CSysClipBoard::resetStore(const PreviousRun& kept) const {
+    if (!kept.spareIndex)
+        files::remove(m_paths.indexFile());
+    if (!kept.spareStatus)
+        files::remove(m_paths.statusFile());
+    if (!kept.spareData)
+        deleteFolder(m_paths.dataFolder());
     for (const std::string& name : files::filesIn(m_paths.folder()))
         if (endsWithIgnoringCase(name, ".tmp") &&
             (name.rfind(kIndexFileName, 0) == 0 || name.rfind(kStatusFileName, 0) == 0))
@@ -150,23 +153,34 @@ void CSysClipBoard::removeClip(std::string_view clip) const {
     });
 }
 
-// The copy time and the formats with their data files; the use time, the category and the
-// bitmap stay with the source. The index is read and written once.
-void CSysClipBoard::copyClip(std::string_view from, std::string_view to) const {
-    updateIndex(true, [&](XmlDocument& doc) {
-        auto valueOf = [&doc](const std::string& name) {
-            return findRootChild(doc, name) ? doc.childElementText() : std::string();
-        };
-        setRootChild(doc, timeElementName(to), valueOf(timeElementName(from)));
-        for (int i = 0; i < kMaxFormatsPerClip; ++i) {
-            const std::string format = valueOf(formatElementName(from, i));
-            if (format.empty())
-                break;
-            setRootChild(doc, formatElementName(to, i), format);
-            files::copy(m_paths.dataFile(formatElementName(from, i)), m_paths.dataFile(formatElementName(to, i)));
-        }
-        return true;
-    });
+std::optional<StoredClip> CSysClipBoard::readClip(std::string_view clip) const {
+    XmlDocument doc;
+    if (loadIndex(doc) == Load::Unreadable)
+        return std::nullopt;
+    StoredClip stored;
+    auto valueOf = [&doc](const std::string& name) {
+        return findRootChild(doc, name) ? doc.childElementText() : std::string();
+    };
+    stored.copyTime = valueOf(timeElementName(clip));
+    std::vector<std::pair<int, int>> formats;
+    for (int i = 0; i < kMaxFormatsPerClip; ++i) {
+        const std::string value = valueOf(formatElementName(clip, i));
+        if (!value.empty())
+            formats.emplace_back(i, std::atoi(value.c_str()));
+    }
+    for (const auto& [index, format] : formats) {
+        std::optional<std::string> bytes = readDataFile(formatElementName(clip, index));
+        if (!bytes && formatHoldsMemory(format))
+            return std::nullopt;
+        stored.snapshot.formats.push_back({index, static_cast<unsigned>(format), bytes ? std::move(*bytes) : std::string()});
+    }
+    if (std::optional<std::string> bitmap = files::readAll(m_paths.bitmapFile(clip)))
+        stored.snapshot.bitmapFile = std::move(*bitmap);
+    return stored;
+}
+
+store::FiledRecord CSysClipBoard::fileHistoryRecord(const store::ClipSnapshot& snapshot, const std::string& stamp) const {
+    return store::fileHistoryRecord(m_paths, snapshot, stamp);
 }
 
 void CSysClipBoard::setCategory(std::string_view category, std::string_view hisName) const {

@@ -5,6 +5,7 @@
 // nothing, so it always sees what the hook library (in another process) wrote last.
 #pragma once
 
+#include "ClipSnapshot.h"
 #include "StorePaths.h"
 
 #include <functional>
@@ -35,7 +36,23 @@ enum class KeptRun {
     Nothing,   // there was nothing of the user's in it
     Kept,      // kept as an archive in the runs folder
     Damaged,   // it could not be read: kept as it was, in a folder of the runs folder
-    Failed,    // it could not be kept (it stays where it is)
+    Failed,    // not all of it could be put in the runs folder: the rest lies aside in the store folder
+};
+struct PreviousRun {
+    KeptRun kept = KeptRun::Nothing;
+    std::string keptAs;  // the run's archive, or the folder of a damaged store
+    // What could be neither moved, copied nor renamed aside: the reset leaves it where it is.
+    bool spareIndex = false, spareStatus = false, spareData = false;
+    std::vector<std::string> notes;  // what was done out of the ordinary, for the trace
+};
+// Told of each step of keeping a run as it is done ("data moved", "index moved", "pruned", "damaged
+// data moved", "damaged status moved"): a test ends the program there, as a crash would.
+using KeepStep = std::function<void(std::string_view step)>;
+
+// A clip of the store read back into memory.
+struct StoredClip {
+    store::ClipSnapshot snapshot;
+    std::string copyTime;
 };
 
 // A clip's elements as its list row needs them, from one read of the index.
@@ -65,9 +82,10 @@ public:
     std::string getWindowsDir() const { return m_paths.folder(); }
     const store::StorePaths& paths() const { return m_paths; }
 
-    // The start-up reset: the previous run's index, status file and data folder go, and so do
-    // temporary files that an ended writer left behind. The only place a store starts afresh.
-    void resetStore() const;
+    // The start-up reset: the previous run's index, status file and data folder go (but what
+    // `kept` says is to be spared), and so do temporary files that an ended writer left behind.
+    // The only place a store starts afresh; it always runs after keepPreviousRun.
+    void resetStore(const PreviousRun& kept = {}) const;
 
     bool isSysClipSet() const;
     int findCanUseHisClip() const;
@@ -80,18 +98,27 @@ public:
     // Every element of the clip, wherever it stands, with its data and bitmap files (and, for a
     // history clip, its category).
     void removeClip(std::string_view clip) const;
-    void copyClip(std::string_view from, std::string_view to) const;
+    // The clip's formats (in their places 0 to 14) with their data files' bytes, its bitmap file
+    // and its copy time, read without holding the store lock for the files. Nothing when the index
+    // cannot be read or a data file of a format that holds memory cannot.
+    std::optional<StoredClip> readClip(std::string_view clip) const;
+    // store::fileHistoryRecord on this store.
+    store::FiledRecord fileHistoryRecord(const store::ClipSnapshot& snapshot, const std::string& stamp) const;
     void setCategory(std::string_view category, std::string_view hisName) const;
     void fillCategoryTree(NativeHandle tree, NativeHandle categoryRoot) const;
     bool fillCategoryMenu(NativeHandle menu) const;
     std::u16string getTextFromName(std::string_view clip) const;
     std::u16string getFileListText(std::string_view clip) const;
     bool deleteFolder(const std::string& path) const;
-    // Before the start-up reset: the previous run's store is kept as the archive `name` + ".amc"
-    // of the runs folder (its data folder moved along), and the oldest runs beyond the last ten
-    // go. A store that cannot be read is kept whole in the folder `name` + ".damaged" and never
-    // removed.
-    KeptRun keepPreviousRun(const std::string& name) const;
+    // Before the start-up reset: the previous run's store becomes the kept run of the start at
+    // `stamp` (store::runName): its data folder and then its index are moved into the runs folder,
+    // where the index is the run's archive. A store that cannot be read is kept whole (data folder,
+    // status file, then index) in the run's ".damaged" folder and never removed. What cannot be
+    // moved is copied; what can be neither is renamed aside in the store folder or else spared by
+    // the reset. A run that an ended start left half kept (its data without its index) is
+    // completed first. Then the oldest runs beyond the last ten go; nothing else in the runs
+    // folder is touched.
+    PreviousRun keepPreviousRun(const std::string& stamp, const KeepStep& step = nullptr) const;
     // The newest kept run's archive, or "" when none is kept.
     std::string newestKeptRun() const;
     std::string runsFolder() const;
@@ -115,6 +142,8 @@ private:
     Load loadIndex(xml::XmlDocument& doc) const;
     bool updateIndex(bool createIfMissing, const std::function<bool(xml::XmlDocument&)>& edit) const;
     std::optional<std::string> readDataFile(std::string_view name) const;
+    void keepDamaged(const std::string& stamp, PreviousRun& run, const KeepStep& step) const;
+    void pruneRuns(PreviousRun& run) const;
     void showMessage(const std::string& text) const;
     static void defaultMessage(const std::string& text);
 

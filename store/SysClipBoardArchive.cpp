@@ -20,40 +20,63 @@ using namespace store;
 
 namespace {
 
-// Copies, from one folder to another, the data file of each element that names one ("-time"
-// elements give the clip's bitmap), telling `progress` after each. Names that are not plain
-// file names are skipped, and so are files that are not there (listed once, rather than tried
-// one by one).
-bool copyElementFiles(const std::vector<RootElement>& elements, const std::string& from, const std::string& to,
-                      const ArchiveProgress& progress) {
-    std::unordered_set<std::string> present;
-    for (const std::string& file : files::filesIn(from))
-        present.insert(asciiLower(file));
-    std::vector<std::string> copies;
-    for (const RootElement& element : elements)
-        for (const std::string& file : dataFilesOfElement(element.name))
-            if (isPlainFileName(file) && present.count(asciiLower(file)))
-                copies.push_back(file);
-    for (std::size_t done = 0; done < copies.size(); ++done) {
-        if (!files::copy(joinPath(from, copies[done]), joinPath(to, copies[done])))
-            return false;
-        if (progress)
-            progress(done + 1, copies.size());
+// The plain files of a folder by their names in lower case (Windows compares file names so).
+using Listing = std::unordered_map<std::string, files::FileEntry>;
+
+// A file stamped this close to the listing may be rewritten later within the same stamp (file
+// systems stamp coarsely; FAT by two seconds): its size and time do not tell its content.
+constexpr std::int64_t kUncertainStampUs = 3 * 1000 * 1000;
+
+Listing listFolder(const std::string& folder) {
+    Listing listing;
+    for (files::FileEntry& entry : files::fileEntriesIn(folder)) {
+        std::string key = asciiLower(entry.name);
+        listing.emplace(std::move(key), std::move(entry));
     }
-    return true;
+    return listing;
 }
 
-// The elements of `now` that `before` did not have with the same text: their files may have
-// changed since they were copied.
-std::vector<RootElement> changedSince(const std::vector<RootElement>& before, const std::vector<RootElement>& now) {
+// Whether the file now is, by its size and time, the one copied: one stamped too close to the
+// listing for its stamp to tell is taken as changed (and copied again, under the lock).
+bool sameContent(const files::FileEntry& copied, const files::FileEntry& now, std::int64_t listedAt) {
+    return copied.size == now.size && copied.writeTime == now.writeTime && copied.writeTime < listedAt - kUncertainStampUs;
+}
+
+// The data files that the elements name ("-time" elements give the clip's bitmap) and the folder
+// holds, once each, in the order of the elements. Names that are not plain file names are left
+// out, and so are files that are not there (listed once, rather than tried one by one).
+std::vector<std::string> elementFiles(const std::vector<RootElement>& elements, const Listing& present) {
+    std::vector<std::string> names;
     std::unordered_set<std::string> seen;
-    for (const RootElement& element : before)
-        seen.insert(element.name + '\0' + element.text);
-    std::vector<RootElement> changed;
-    for (const RootElement& element : now)
-        if (!seen.count(element.name + '\0' + element.text))
-            changed.push_back(element);
-    return changed;
+    for (const RootElement& element : elements)
+        for (std::string& file : dataFilesOfElement(element.name))
+            if (isPlainFileName(file) && present.count(asciiLower(file)) && seen.insert(asciiLower(file)).second)
+                names.push_back(std::move(file));
+    return names;
+}
+
+// Copies the files from one folder to another, telling `progress` after each. With `copied`, a
+// file that went meanwhile is passed over (whoever holds the lock next decides about it) and each
+// file copied is noted there with the identity that the listing `before` gave it; without, every
+// file must be copied.
+bool copyFiles(const std::vector<std::string>& names, const std::string& from, const std::string& to,
+               const ArchiveProgress& progress, const Listing* before = nullptr, Listing* copied = nullptr) {
+    for (std::size_t done = 0; done < names.size(); ++done) {
+        const std::string& name = names[done];
+        const std::string source = joinPath(from, name);
+        if (files::copy(source, joinPath(to, name))) {
+            if (copied && before) {
+                files::FileEntry entry = before->at(asciiLower(name));
+                entry.name = name;
+                copied->emplace(asciiLower(name), std::move(entry));
+            }
+        } else if (!copied || files::exists(source)) {
+            return false;
+        }
+        if (progress)
+            progress(done + 1, names.size());
+    }
+    return true;
 }
 
 // A store document holding `elements` in order.
@@ -121,13 +144,39 @@ bool putInPlace(const std::string& staged, const std::string& folder, const std:
 }
 
 // Fills a fresh folder beside `folder` with the element files from `source`; empty on failure.
+// With `copied`: noted as copyFiles notes them (the source may change meanwhile).
 std::string stageFolder(const std::vector<RootElement>& elements, const std::string& source, const std::string& folder,
-                        const ArchiveProgress& progress) {
+                        const ArchiveProgress& progress, Listing* copied = nullptr) {
     const std::string staged = files::temporarySibling(folder);
-    if (files::createFolder(staged) && copyElementFiles(elements, source, staged, progress))
+    const Listing present = listFolder(source);
+    if (files::createFolder(staged) &&
+        copyFiles(elementFiles(elements, present), source, staged, progress, copied ? &present : nullptr, copied))
         return staged;
     files::deleteTree(staged);
     return {};
+}
+
+// Under the store lock at the end of a Save: the staged copy made to match the store as it is
+// now. A file is copied again when the index now names one that was not copied, or one whose
+// content may not be what was copied (another size or time, or a time too recent to tell: a slot
+// rewritten, a number reused, while the element texts may all be the same); a copied file that the
+// index no longer names, or that is no longer there, goes from the copy.
+bool bringUpToDate(const std::vector<RootElement>& now, const std::string& source, const std::string& staged,
+                   const Listing& copied, std::int64_t listedAt) {
+    const Listing present = listFolder(source);
+    std::vector<std::string> again;
+    std::unordered_set<std::string> current;
+    for (const std::string& name : elementFiles(now, present)) {
+        const std::string key = asciiLower(name);
+        current.insert(key);
+        const auto was = copied.find(key);
+        if (was == copied.end() || !sameContent(was->second, present.at(key), listedAt))
+            again.push_back(name);
+    }
+    for (const auto& [key, entry] : copied)
+        if (!current.count(key))
+            files::remove(joinPath(staged, entry.name));
+    return copyFiles(again, source, staged, nullptr);
 }
 
 // The staged files and `elements` as the index at `indexPath` take the place of the clip files
@@ -140,6 +189,11 @@ ArchiveResult putStoreInPlace(const std::string& staged, const std::vector<RootE
         return ArchiveResult::WriteFailed;
     }
     return putInPlace(staged, folder, stagedIndex, indexPath) ? ArchiveResult::Done : ArchiveResult::WriteFailed;
+}
+
+// The store's data folder is a folder, or not there at all (a store without data).
+bool dataFolderReadable(const StorePaths& paths) {
+    return files::isFolder(paths.dataFolder()) || !files::exists(paths.dataFolder());
 }
 
 // The data folder of an archive may not be, hold or lie inside the store's data folder, nor be or
@@ -166,25 +220,28 @@ ArchiveResult CSysClipBoard::saveArchive(const std::string& path, const ArchiveP
         XmlDocument index;
         if (!lock.held())
             return ArchiveResult::StoreBusy;
-        if (readStoreFile(m_paths.indexFile(), index) == FileState::Unreadable)
+        // A data folder that is no folder (a file in its place) holds nothing that could be saved.
+        if (readStoreFile(m_paths.indexFile(), index) == FileState::Unreadable || !dataFolderReadable(m_paths))
             return ArchiveResult::StoreUnreadable;
         elements = rootElements(index);
     }
     const std::size_t parent = folder.find_last_of("\\/");
     if (parent != std::string::npos && parent > 0)
         files::createFolder(folder.substr(0, parent));
-    const std::string staged = stageFolder(elements, m_paths.dataFolder(), folder, progress);
+    Listing copied;
+    const std::int64_t listedAt = files::currentFileTime();
+    const std::string staged = stageFolder(elements, m_paths.dataFolder(), folder, progress, &copied);
     if (staged.empty())
         return ArchiveResult::WriteFailed;
     StoreLock lock;
     XmlDocument index;
     const FileState state = lock.held() ? readStoreFile(m_paths.indexFile(), index) : FileState::Unreadable;
-    if (!lock.held() || state == FileState::Unreadable) {
+    if (!lock.held() || state == FileState::Unreadable || !dataFolderReadable(m_paths)) {
         files::deleteTree(staged);
         return lock.held() ? ArchiveResult::StoreUnreadable : ArchiveResult::StoreBusy;
     }
     const std::vector<RootElement> now = rootElements(index);
-    if (!copyElementFiles(changedSince(elements, now), m_paths.dataFolder(), staged, nullptr)) {
+    if (!bringUpToDate(now, m_paths.dataFolder(), staged, copied, listedAt)) {
         files::deleteTree(staged);
         return ArchiveResult::WriteFailed;
     }

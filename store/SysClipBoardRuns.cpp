@@ -1,6 +1,17 @@
 // CSysClipBoard: the runs kept at start-up. The store is emptied at every start; the store of the
-// run before is first kept as an archive beside it, so that a crash, a restart of Windows or an
-// accidental exit loses nothing.
+// run before is first kept beside it, so that a crash, a restart of Windows or an accidental exit
+// loses nothing. The runs folder may hold the user's own archives too: only the names the program
+// makes (store::runName) are ever kept, completed, pruned or opened as "the last run".
+//
+// Every step can be the last one a start makes (the program killed, the machine off), and each
+// leaves what the next start completes or keeps again:
+//   readable store:   data folder moved into the run  ->  index moved in as the run's archive
+//                     (the next start finds a run folder without its archive and moves the live
+//                     index there);
+//   unreadable store: data folder, status file, then index moved into the ".damaged" folder (the
+//                     next start finds a damaged folder without an index and completes it).
+// The reset, which always follows, deletes nothing that was not kept: what could not be moved is
+// copied, what could be neither is renamed aside in the store folder, or else spared by the reset.
 #include "SysClipBoard.h"
 
 #include "FileSystem.h"
@@ -16,12 +27,83 @@ using namespace store;
 
 namespace {
 
-// `name`, or `name` (2), (3)... when a run of that name is kept already (two starts in one second).
-std::string unusedRunPath(const std::string& folder, const std::string& name) {
-    std::string path = joinPath(folder, name);
-    for (int n = 2; files::exists(path + std::string(kArchiveExtension)) || files::exists(path); ++n)
-        path = joinPath(folder, name + " (" + std::to_string(n) + ")");
-    return path;
+std::string archiveOf(const std::string& runs, const std::string& name) {
+    return joinPath(runs, name) + std::string(kArchiveExtension);
+}
+
+std::string damagedOf(const std::string& runs, const std::string& name) {
+    return joinPath(runs, name) + std::string(kDamagedRunSuffix);
+}
+
+// The first base name of a run of the start at `stamp` that nothing in the runs folder uses yet
+// (two starts in one second get " (2)", " (3)"...).
+std::string unusedRunName(const std::string& runs, const std::string& stamp) {
+    for (int n = 1;; ++n) {
+        const std::string name = runName(stamp, n);
+        if (!files::exists(joinPath(runs, name)) && !files::exists(archiveOf(runs, name)) &&
+            !files::exists(damagedOf(runs, name)))
+            return name;
+    }
+}
+
+// The newest run folder that an ended start left without what completes it: a run's data folder
+// without its archive, or (`damaged`) a damaged store's folder without its index. "" when none.
+std::string newestIncompleteRun(const std::string& runs, bool damaged) {
+    std::optional<RunName> newest;
+    std::string found;
+    for (const std::string& folder : files::foldersIn(runs)) {
+        std::string_view base = folder;
+        if (damaged) {
+            if (base.size() <= kDamagedRunSuffix.size() ||
+                base.compare(base.size() - kDamagedRunSuffix.size(), kDamagedRunSuffix.size(), kDamagedRunSuffix) != 0)
+                continue;
+            base.remove_suffix(kDamagedRunSuffix.size());
+        }
+        const std::optional<RunName> run = parseRunName(base);
+        if (!run)
+            continue;
+        const bool complete = damaged ? files::exists(joinPath(joinPath(runs, folder), kIndexFileName))
+                                      : files::exists(archiveOf(runs, std::string(base)));
+        if (!complete && (!newest || *newest < *run)) {
+            newest = run;
+            found = std::string(base);
+        }
+    }
+    return found;
+}
+
+// `path` renamed to `path` + "." + the run's name in its own folder, where the reset does not
+// delete it; when even that fails it is spared by the reset. Either way it is noted.
+void setAside(const std::string& path, const std::string& name, bool& spare, PreviousRun& run) {
+    run.kept = KeptRun::Failed;
+    const std::string aside = path + "." + name;
+    if (files::rename(path, aside)) {
+        run.notes.push_back("kept aside as " + aside);
+    } else {
+        spare = true;
+        run.notes.push_back("could be neither moved, copied nor renamed: left in place, " + path);
+    }
+}
+
+// `path` (a file, or a folder with `folder`) moved to `target`; or copied there (the reset then
+// deletes the original); or set aside. A partial copy goes again.
+void keepWhole(const std::string& path, const std::string& target, bool folder, const std::string& name, bool& spare,
+               PreviousRun& run, bool targetUsable) {
+    if (!files::exists(path))
+        return;
+    if (targetUsable && files::rename(path, target))
+        return;
+    if (targetUsable && !files::exists(target)) {
+        if (folder ? files::copyTree(path, target) : files::copy(path, target)) {
+            run.notes.push_back("could not be moved, copied instead: " + path);
+            return;
+        }
+        if (folder)
+            files::deleteTree(target);
+        else
+            files::remove(target);
+    }
+    setAside(path, name, spare, run);
 }
 
 }  // namespace
@@ -30,46 +112,110 @@ std::string CSysClipBoard::runsFolder() const {
     return joinPath(m_paths.folder(), kRunsFolderName);
 }
 
-KeptRun CSysClipBoard::keepPreviousRun(const std::string& name) const {
+PreviousRun CSysClipBoard::keepPreviousRun(const std::string& stamp, const KeepStep& step) const {
+    PreviousRun run;
+    const auto told = [&step](std::string_view what) {
+        if (step)
+            step(what);
+    };
+    const std::string runs = runsFolder();
+    // What an ended start's copy left half made: the store it copied is still whole.
+    for (const std::string& name : files::filesIn(runs))
+        if (isRunLeftover(name) && files::remove(joinPath(runs, name)))
+            run.notes.push_back("removed the leftover " + name);
+    for (const std::string& name : files::foldersIn(runs))
+        if (isRunLeftover(name) && deleteFolder(joinPath(runs, name)))
+            run.notes.push_back("removed the leftover " + name);
+
     XmlDocument index;
     const Load load = loadIndex(index);
-    if (load == Load::Missing)
-        return KeptRun::Nothing;
-    const std::string runs = runsFolder();
-    if (!files::createFolder(runs))
-        return KeptRun::Failed;
     if (load == Load::Unreadable) {
-        const std::string kept = unusedRunPath(runs, name) + ".damaged";
-        if (!files::createFolder(kept))
-            return KeptRun::Failed;
-        files::rename(m_paths.indexFile(), joinPath(kept, kIndexFileName));
-        files::rename(m_paths.statusFile(), joinPath(kept, kStatusFileName));
-        files::rename(m_paths.dataFolder(), joinPath(kept, kDataFolderName));
-        return files::exists(m_paths.indexFile()) ? KeptRun::Failed : KeptRun::Damaged;
+        keepDamaged(stamp, run, step);
+    } else if (load == Load::Loaded && holdsUserClips(rootElements(index))) {
+        run.kept = KeptRun::Kept;
+        const bool runsMade = files::createFolder(runs);
+        std::string name;
+        // A start that ended after it moved the data folder into its run: the live index is that
+        // run's, and completes it. (Should a data folder have come back meanwhile, the run gets a
+        // copy of the index and the store is kept once more below.)
+        const std::string incomplete = runsMade ? newestIncompleteRun(runs, false) : std::string();
+        if (!incomplete.empty()) {
+            if (!files::exists(m_paths.dataFolder())) {
+                name = incomplete;
+                run.notes.push_back("completing the run " + incomplete);
+            } else if (files::writeAtomically(archiveOf(runs, incomplete), textFileBytes(index.documentText()))) {
+                run.notes.push_back("completed the run " + incomplete + " with a copy of the index");
+            }
+        }
+        if (name.empty()) {
+            name = unusedRunName(runs, stamp);
+            const std::string folder = joinPath(runs, name);
+            if (files::exists(m_paths.dataFolder()) && (!runsMade || !files::rename(m_paths.dataFolder(), folder))) {
+                // The data folder cannot be moved: copied as Save As copies it (the files the
+                // index names), it is kept with its index, and the reset deletes the original.
+                if (runsMade && saveArchive(archiveOf(runs, name)) == ArchiveResult::Done) {
+                    run.keptAs = archiveOf(runs, name);
+                    run.notes.push_back("the data folder could not be moved: copied");
+                    told("data moved");
+                    told("index moved");
+                } else {
+                    setAside(m_paths.dataFolder(), name, run.spareData, run);
+                    setAside(m_paths.indexFile(), name, run.spareIndex, run);
+                }
+                pruneRuns(run);
+                told("pruned");
+                return run;
+            }
+        }
+        told("data moved");
+        const std::string archive = archiveOf(runs, name);
+        run.keptAs = archive;
+        if (!runsMade || !files::rename(m_paths.indexFile(), archive)) {
+            const std::optional<std::string> bytes = files::readAll(m_paths.indexFile());
+            if (runsMade && bytes && files::writeAtomically(archive, *bytes))
+                run.notes.push_back("the index could not be moved: copied");
+            else
+                setAside(m_paths.indexFile(), name, run.spareIndex, run);
+        }
+        told("index moved");
     }
-    const std::vector<RootElement> elements = rootElements(index);
-    if (!holdsUserClips(elements))
-        return KeptRun::Nothing;
+    pruneRuns(run);
+    told("pruned");
+    return run;
+}
 
-    // The data folder moves whole (one step on the same disk); the index is written as the
-    // archive beside it, as Save As writes one. A folder that cannot be moved is copied.
-    const std::string archive = unusedRunPath(runs, name) + std::string(kArchiveExtension);
-    const std::string archiveFolder = archiveDataFolder(archive);
-    bool kept;
-    if (files::rename(m_paths.dataFolder(), archiveFolder) || !files::exists(m_paths.dataFolder())) {
-        kept = files::writeAtomically(archive, textFileBytes(index.documentText()));
-        if (!kept)
-            files::rename(archiveFolder, m_paths.dataFolder());
-    } else {
-        kept = saveArchive(archive) == ArchiveResult::Done;
-    }
-    if (!kept)
-        return KeptRun::Failed;
+// Kept whole in the run's ".damaged" folder: the data folder, the status file, and the index last,
+// so that a folder without the index is one an ended start did not finish.
+void CSysClipBoard::keepDamaged(const std::string& stamp, PreviousRun& run, const KeepStep& step) const {
+    const std::string runs = runsFolder();
+    const bool runsMade = files::createFolder(runs);
+    std::string name = runsMade ? newestIncompleteRun(runs, true) : std::string();
+    if (name.empty())
+        name = unusedRunName(runs, stamp);
+    else
+        run.notes.push_back("completing the damaged run " + name);
+    const std::string folder = damagedOf(runs, name);
+    const bool made = runsMade && files::createFolder(folder);
+    run.kept = KeptRun::Damaged;
+    run.keptAs = folder;
+    keepWhole(m_paths.dataFolder(), joinPath(folder, kDataFolderName), true, name, run.spareData, run, made);
+    if (step)
+        step("damaged data moved");
+    keepWhole(m_paths.statusFile(), joinPath(folder, kStatusFileName), false, name, run.spareStatus, run, made);
+    if (step)
+        step("damaged status moved");
+    keepWhole(m_paths.indexFile(), joinPath(folder, kIndexFileName), false, name, run.spareIndex, run, made);
+}
+
+// The kept runs beyond the newest ten go, each archive with its data folder; nothing else.
+void CSysClipBoard::pruneRuns(PreviousRun& run) const {
+    const std::string runs = runsFolder();
     for (const std::string& old : runsToRemove(files::filesIn(runs))) {
+        const std::string base = old.substr(0, old.size() - kArchiveExtension.size());
         files::remove(joinPath(runs, old));
-        deleteFolder(archiveDataFolder(joinPath(runs, old)));
+        deleteFolder(joinPath(runs, base));
+        run.notes.push_back("removed the oldest run " + base);
     }
-    return KeptRun::Kept;
 }
 
 std::string CSysClipBoard::newestKeptRun() const {

@@ -1,4 +1,5 @@
 // The main program's plain decisions: program folder, names, picture fitting and store views.
+#include "ClipBudget.h"
 #include "ClipRows.h"
 #include "ClipRules.h"
 #include "PictureFit.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 using xml::XmlDocument;
 
@@ -187,6 +189,92 @@ TEST(RecordRules, SnapshotRowsRetriesAndTheTooltip) {
     last.set(u"abc");
     EXPECT_TRUE(last.repeats(u"abc"));
     EXPECT_FALSE(last.repeats(u"ab"));
+}
+
+// When the recorder asks a clipboard's owner, how long it keeps the clipboard open at a go, when
+// a copy that waits is looked at again or given up, and what becomes of one a newer copy replaced.
+TEST(RecordRules, OwnersAskedGoesBoundedAndWaitingCopies) {
+    EXPECT_FALSE(asksOwner({false, false}));  // nobody can render: what is there is data
+    EXPECT_FALSE(asksOwner({true, true}));    // our own windows put data, never promises
+    EXPECT_TRUE(asksOwner({true, false}));
+
+    using std::chrono::milliseconds;
+    EXPECT_TRUE(mayAskAnotherFormat(milliseconds(0)));
+    EXPECT_TRUE(mayAskAnotherFormat(kOpenBound - 2 * kSourceAnswerTimeout));
+    EXPECT_FALSE(mayAskAnotherFormat(kOpenBound - 2 * kSourceAnswerTimeout + milliseconds(1)));
+    EXPECT_LE(kOpenBound.count(), 500);
+    EXPECT_FALSE(asksAgain(milliseconds(1)));  // data already on the clipboard
+    EXPECT_TRUE(asksAgain(kRenderedOnRequest));
+    EXPECT_EQ(kSourceAnswerTimeout.count(), 100);
+
+    for (int attempt : {0, 3, 10, 40})
+        EXPECT_EQ(nextLookAfter(Wait::HeldOpen, attempt), reopenDelay(attempt));
+    EXPECT_LE(nextLookAfter(Wait::NotAnswering, 0).count(), 200);  // a source that answers again is read soon
+    EXPECT_LT(nextLookAfter(Wait::Resumed, 0), nextLookAfter(Wait::NotAnswering, 0));
+    EXPECT_LT(nextLookAfter(Wait::GoHeldUp, 0), kGoHeldUpAfter);
+
+    const struct {
+        std::size_t read;
+        milliseconds silent;
+        bool givesUp;
+    } rests[] = {{0, milliseconds(600000), false}, {2, milliseconds(4999), false}, {2, milliseconds(5000), true}};
+    for (const auto& row : rests)
+        EXPECT_EQ(givesUpOnRest(row.read, row.silent), row.givesUp) << row.read << " " << row.silent.count();
+
+    const struct {
+        ChangeWhileWaiting change;
+        bool release;
+    } changes[] = {
+        {{true, false, true, 1}, true},    // its window went: the formats made of its data
+        {{true, false, true, 2}, true},
+        {{true, false, true, 3}, false},   // emptied and set again: a newer copy
+        {{true, true, true, 1}, false},    // another program owns it now
+        {{true, false, false, 1}, false},  // emptied behind a program that ended
+        {{false, false, true, 1}, false},  // its owner is still there
+    };
+    for (const auto& row : changes)
+        EXPECT_EQ(isReleaseByOwner(row.change), row.release) << row.change.steps << row.change.hasOwner;
+
+    EXPECT_EQ(whenReplaced(3, false), Replaced::Recorded);
+    EXPECT_EQ(whenReplaced(3, true), Replaced::Recorded);
+    EXPECT_EQ(whenReplaced(0, true), Replaced::Missed);
+    EXPECT_EQ(whenReplaced(0, false), Replaced::Forgotten);
+}
+
+// What fits a copy's budget, how many copies wait for the store, and what the tray says.
+TEST(RecordRules, BudgetQueueAndWhatTheTraySays) {
+    store::ClipSnapshot kept;
+    kept.formats = {{0, 13, std::string("h\0i\0\0\0", 6)}};
+    EXPECT_FALSE(refusedForBudget(kept, 1));  // its text was kept: recorded without the rest
+    kept.formats = {{0, 16, "\x04\x08\0\0"}, {1, 49300, "small"}};
+    EXPECT_TRUE(refusedForBudget(kept, 2));   // the text did not fit: nothing to show
+    EXPECT_FALSE(refusedForBudget(kept, 0));  // nothing left out: the store decides as for any copy
+
+    const QueueLimits limits = queueLimits(256 * store::kMegabyte);
+    EXPECT_EQ(limits.copies, 32u);
+    EXPECT_EQ(limits.bytes, 512 * store::kMegabyte);
+    const struct {
+        std::size_t copies, bytes, more;
+        bool fits;
+    } queues[] = {
+        {0, 0, 900 * store::kMegabyte, true},  // a whole copy always fits an empty queue
+        {31, 10, 10, true},
+        {32, 10, 10, false},
+        {1, 500 * store::kMegabyte, 12 * store::kMegabyte, true},
+        {1, 500 * store::kMegabyte, 12 * store::kMegabyte + 1, false},
+    };
+    for (const auto& row : queues)
+        EXPECT_EQ(mayQueue(row.copies, row.bytes, row.more, limits), row.fits) << row.copies << " " << row.more;
+
+    EXPECT_EQ(trayTooltip("", 1), u"Dravix\n还没有记录到复制\n等待中：1");
+    EXPECT_EQ(trayTooltip("2026-12-08 14:03:22", 2), u"Dravix\n上次记录：14:03:22\n等待中：2");
+    EXPECT_EQ(trayTooltip("2026-12-08 14:03:22", 0), u"Dravix\n上次记录：14:03:22");
+    std::set<std::string_view> texts, names;
+    for (MissReason reason : {MissReason::HeldOpen, MissReason::NotAnswering, MissReason::StoreFailed,
+                              MissReason::TooLarge, MissReason::QueueFull}) {
+        EXPECT_TRUE(texts.insert(missText(reason)).second);
+        EXPECT_TRUE(names.insert(missName(reason)).second);
+    }
 }
 
 TEST(PreviewFit, WorkedExamples) {

@@ -71,4 +71,58 @@ TEST(HotkeyRules, HistoryIndexFromClipNames) {
     EXPECT_EQ(index, 999);
 }
 
+// A table of what a decision sees and what it must decide.
+template <typename Watch, typename Step>
+struct StepCase {
+    const char* what;
+    Watch watch;
+    Step step;
+};
+
+template <typename Watch, typename Step, std::size_t N>
+void expectSteps(const StepCase<Watch, Step> (&cases)[N], Step (*decide)(const Watch&)) {
+    for (const StepCase<Watch, Step>& c : cases)
+        EXPECT_EQ(decide(c.watch), c.step) << c.what;
+}
+
+// What follows the copy chord: the target's answer is stored; an answer that did not come is
+// asked for again a few times, then the copy is given up (the slot stays as it was).
+TEST(HotkeyRules, AfterTheCopyChord) {
+    using hotkey::CopyStep;
+    const StepCase<hotkey::CopyWatch, CopyStep> cases[] = {
+        {"just sent", {0, false, false, 0, 1}, CopyStep::Wait},
+        {"answered", {20, true, true, 5, 1}, CopyStep::Store},
+        {"answered on the last chord", {20, true, true, 500, 3}, CopyStep::Store},
+        {"keys handled a moment ago", {60, false, true, 149, 1}, CopyStep::Wait},
+        {"keys handled, no answer", {200, false, true, 150, 1}, CopyStep::SendAgain},
+        {"keys handled, no answer twice", {200, false, true, 150, 2}, CopyStep::SendAgain},
+        {"keys handled, no answer three times", {200, false, true, 150, 3}, CopyStep::GiveUp},
+        {"keys not watched, waiting", {999, false, false, 0, 1}, CopyStep::Wait},
+        {"keys not watched, no answer", {1000, false, false, 0, 1}, CopyStep::SendAgain},
+        {"keys not watched, no answer three times", {1000, false, false, 0, 3}, CopyStep::GiveUp},
+    };
+    expectSteps(cases, hotkey::afterCopyChord);
+}
+
+// The user's clipboard comes back only once the target has read the paste and is idle again, or
+// at the bound; never over another program's copy.
+TEST(HotkeyRules, AfterThePasteChord) {
+    using hotkey::PasteStep;
+    const StepCase<hotkey::PasteWatch, PasteStep> cases[] = {
+        {"nothing asked yet", {100, 0, 0, true, false}, PasteStep::Wait},
+        {"nothing asked for a long while", {4999, 0, 0, true, false}, PasteStep::Wait},
+        {"nothing asked by the bound", {5000, 0, 0, false, false}, PasteStep::Restore},
+        {"read a moment ago", {400, 2, 299, true, false}, PasteStep::Wait},
+        {"read, quiet and idle", {400, 2, 300, true, false}, PasteStep::Restore},
+        {"read, quiet but busy", {400, 1, 1000, false, false}, PasteStep::Wait},
+        {"read late, quiet and idle", {1900, 1, 300, true, false}, PasteStep::Restore},
+        {"busy until the bound", {5000, 1, 4000, false, false}, PasteStep::Restore},
+        {"another program copied", {400, 1, 300, true, true}, PasteStep::LeaveAlone},
+        {"another program copied before the bound", {6000, 0, 0, false, true}, PasteStep::LeaveAlone},
+    };
+    expectSteps(cases, hotkey::afterPasteChord);
+    EXPECT_FALSE(hotkey::pasteReadQuiet({400, 0, 1000, true, false}));
+    EXPECT_TRUE(hotkey::pasteReadQuiet({400, 1, 300, false, false}));
+}
+
 }  // namespace

@@ -1,4 +1,5 @@
 // Names, time stamps, archive names and the bitmap file layout of the store.
+#include "ClipBudget.h"
 #include "ClipSnapshot.h"
 #include "StoreFormat.h"
 #include "Thumbnail.h"
@@ -161,6 +162,31 @@ TEST(StoreBitmap, ThumbnailsAverageThePictureAndRefuseWhatIsNoPicture) {
     compressed[30] = 1;  // run-length encoded
     for (const std::string& bad : {cut, compressed, std::string("BM"), std::string(200, 'x'), std::string()})
         EXPECT_EQ(thumbnailFileBytes(bad), "");
+}
+
+// The budget of one copy: the architecture's own unless the environment lowers it, and the
+// formats read in the order that keeps the texts and the row's bitmap first.
+TEST(StoreBudget, LoweredOnlyAndTextsFirst) {
+    const struct {
+        const char* megabytes;
+        bool wide;
+        std::size_t budget;
+    } budgets[] = {
+        {"", true, 256 * kMegabyte},  {"", false, 64 * kMegabyte},   {"1", true, kMegabyte},
+        {"63", false, 63 * kMegabyte}, {"300", true, 256 * kMegabyte}, {"64", false, 64 * kMegabyte},
+        {"0", true, 256 * kMegabyte},  {"-5", true, 256 * kMegabyte},  {"12x", false, 64 * kMegabyte},
+        {"9999999", false, 64 * kMegabyte},
+    };
+    for (const auto& row : budgets)
+        EXPECT_EQ(clipBudgetBytes(row.megabytes, row.wide), row.budget) << row.megabytes << " " << row.wide;
+    EXPECT_TRUE(fitsBudget(10, 90, 100));
+    EXPECT_FALSE(fitsBudget(10, 91, 100));
+    EXPECT_FALSE(fitsBudget(101, 0, 100));
+
+    // An office program's range: its private formats, HTML, a picture and the texts.
+    const std::vector<unsigned> formats = {49171, 13, 16, 1, 8, 2, 7, 49300};
+    EXPECT_EQ(readingOrder(formats), (std::vector<std::size_t>{1, 3, 6, 2, 5, 0, 4, 7}));
+    EXPECT_EQ(readingOrder({}), std::vector<std::size_t>{});
 }
 
 TEST(StoreDocument, EmptyStoreAndRootLookups) {

@@ -231,18 +231,6 @@ TEST_F(StoreTest, FileListTextShowsTheFirstOfThreeFiles) {
     EXPECT_EQ(m_store.getFileListText("his2-"), u"");
 }
 
-TEST_F(StoreTest, CopyClipCopiesTimeFormatsAndFiles) {
-    storeClip(slotClipName('5'), {{13, utf16Bytes(u"slot")}, {1, "slot"}});
-    m_store.setCategory("Work", "copy5");
-    m_store.copyClip("copy5", "his3-");
-    EXPECT_EQ(m_store.getValue("his3--time"), kStamp);
-    EXPECT_EQ(m_store.getValue("his3--usetime"), "");
-    EXPECT_EQ(m_store.getValue("his3-0"), "13");
-    EXPECT_EQ(m_store.getValue("his3-1"), "1");
-    EXPECT_EQ(readBytes(data("his3-1")), "slot");
-    EXPECT_EQ(m_store.getTextFromName("his3-"), u"slot");
-}
-
 TEST_F(StoreTest, DeleteFolderRefusesRootsAndEmptyPaths) {
     EXPECT_FALSE(m_store.deleteFolder(""));
 #ifdef _WIN32
@@ -459,41 +447,6 @@ TEST_F(StoreTest, ASnapshotBecomesAClipWithItsFilesInPlace) {
     for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(data(""))))
         EXPECT_NE(entry.path().extension(), ".tmp");
     EXPECT_EQ(bitmapFileSize(std::string(60, 'x')), std::nullopt);
-}
-
-// The previous run kept at a start: as an archive that opens again, its data moved along; the
-// last ten kept; an unreadable store kept whole; nothing kept of a store without clips.
-TEST_F(StoreTest, ThePreviousRunIsKeptAsAnArchive) {
-    EXPECT_EQ(m_store.keepPreviousRun("2026-01-01 10-00-00"), KeptRun::Nothing);  // no index
-    m_store.setValue("TRUE", "tempFile-0", 1);
-    EXPECT_EQ(m_store.keepPreviousRun("2026-01-01 10-00-00"), KeptRun::Nothing);  // nothing of the user's
-    storeClip("his1-", {{13, utf16Bytes(u"first")}});
-    for (int run = 0; run < 11; ++run) {
-        const std::string name = "2026-01-01 10-00-" + std::string(run < 10 ? "0" : "") + std::to_string(run);
-        ASSERT_EQ(m_store.keepPreviousRun(name), KeptRun::Kept);
-        ASSERT_FALSE(fileExists(data("his1-0")));  // moved, not copied
-        m_store.resetStore();
-        std::filesystem::create_directories(std::filesystem::u8path(data("")));
-        storeClip("his1-", {{13, utf16Bytes(u"run " + std::u16string(1, static_cast<char16_t>(u'A' + run)))}});
-    }
-    std::vector<std::string> kept;
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(m_store.runsFolder())))
-        if (entry.path().extension() == ".amc")
-            kept.push_back(entry.path().filename().u8string());
-    EXPECT_EQ(kept.size(), 10u);
-    EXPECT_FALSE(fileExists(m_store.runsFolder() + kSep + "2026-01-01 10-00-00.amc"));
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::u8path(m_store.runsFolder() + kSep + "2026-01-01 10-00-00")));
-    EXPECT_EQ(m_store.newestKeptRun(), m_store.runsFolder() + kSep + "2026-01-01 10-00-10.amc");
-    ASSERT_EQ(m_store.openArchive(m_store.newestKeptRun()), ArchiveResult::Done);
-    EXPECT_EQ(m_store.getTextFromName("his1-"), u"run J");
-    // The same second again gets a name of its own.
-    EXPECT_EQ(m_store.keepPreviousRun("2026-01-01 10-00-10"), KeptRun::Kept);
-    EXPECT_TRUE(fileExists(m_store.runsFolder() + kSep + "2026-01-01 10-00-10 (2).amc"));
-
-    writeBytes(index(), "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<UserInfo>\r\n<his1-0>13</his1-");
-    EXPECT_EQ(m_store.keepPreviousRun("2026-01-02 10-00-00"), KeptRun::Damaged);
-    EXPECT_TRUE(fileExists(m_store.runsFolder() + kSep + "2026-01-02 10-00-00.damaged" + kSep + "clipboard.xml"));
-    EXPECT_FALSE(fileExists(index()));
 }
 
 }  // namespace

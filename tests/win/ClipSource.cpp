@@ -3,6 +3,8 @@
 //   clip_source.exe hold <text> <ms>        copies the text, then keeps the clipboard open
 //   clip_source.exe delayed <text> <ms>     promises the text (delayed rendering), then does not
 //                                           answer for <ms> before it hands it out on request
+//   clip_source.exe busy <text> <ms>        copies the text, then does not answer for <ms> (a
+//                                           program busy after a copy)
 //   clip_source.exe burst <prefix> <n> <ms> copies "<prefix> 0" ... "<prefix> n-1", <ms> apart
 // Each shows a hidden window titled "clip_source <mode>" once it has done its first step, and
 // ends on WM_CLOSE (or after a minute).
@@ -25,11 +27,15 @@ HGLOBAL textBlock(const std::wstring& text) {
     return memory;
 }
 
+// While it waits for the clipboard it answers what other programs send it: the one holding the
+// clipboard may be telling it that it no longer owns it, and waits for the answer.
 bool openClipboard(HWND owner) {
     for (int attempt = 0; attempt < 200; ++attempt) {
         if (OpenClipboard(owner))
             return true;
-        Sleep(5);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
     return false;
 }
@@ -109,6 +115,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     } else if (mode == L"delayed") {
         g_delayed = true;
         copy(window, g_text, true);
+        SetWindowTextW(window, (L"clip_source " + mode).c_str());
+        Sleep(static_cast<DWORD>(number));  // not answering
+    } else if (mode == L"busy") {
+        copy(window, g_text, false);
         SetWindowTextW(window, (L"clip_source " + mode).c_str());
         Sleep(static_cast<DWORD>(number));  // not answering
     } else if (mode == L"burst") {

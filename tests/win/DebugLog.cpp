@@ -26,11 +26,15 @@ std::size_t DebugLog::mark() const {
 }
 
 bool DebugLog::has(const std::string& piece, std::size_t from) const {
+    return firstLineWith(piece, from) != std::string::npos;
+}
+
+std::size_t DebugLog::firstLineWith(const std::string& piece, std::size_t from) const {
     const std::vector<std::string> all = lines();
     for (std::size_t i = from; i < all.size(); ++i)
         if (all[i].find(piece) != std::string::npos)
-            return true;
-    return false;
+            return i;
+    return std::string::npos;
 }
 
 std::string DebugLog::lastLineWith(const std::string& piece) const {

@@ -23,6 +23,8 @@ public:
     std::size_t mark() const;
     // Whether a line from line `from` on holds `piece`.
     bool has(const std::string& piece, std::size_t from = 0) const;
+    // The number of the first line from line `from` on that holds `piece`; npos for none.
+    std::size_t firstLineWith(const std::string& piece, std::size_t from = 0) const;
     // The last line holding `piece`, or "".
     std::string lastLineWith(const std::string& piece) const;
 

@@ -3,7 +3,9 @@
 // logs every key press and right button the edit receives, and answers WM_APP+1 with its
 // thread's view of Ctrl (GetKeyState). Like a word processor it prefers rich text: a paste of a
 // clipboard that holds "Rich Text Format" inserts that (its bytes as text), not the plain text.
-//   edit_target.exe <title> <text> [window class | #dialog] [key log path]
+// With a paste delay it answers a paste as programs that hand it to another process do: it reads
+// the clipboard only that many milliseconds later, answering messages meanwhile.
+//   edit_target.exe <title> <text> [window class | #dialog] [key log path ("": none)] [paste delay ms]
 #include <windows.h>
 #include <shellapi.h>
 
@@ -20,6 +22,7 @@ WNDPROC g_editProc = nullptr;
 FILE* g_log = nullptr;
 HWND g_edit = nullptr;
 const wchar_t* g_text = L"";
+DWORD g_pasteDelayMs = 0;
 
 bool pasteRichText(HWND edit) {
     const UINT richText = RegisterClipboardFormatW(L"Rich Text Format");
@@ -37,6 +40,18 @@ bool pasteRichText(HWND edit) {
     return true;
 }
 
+void answerMessagesFor(DWORD milliseconds) {
+    const DWORD end = GetTickCount() + milliseconds;
+    for (DWORD now = GetTickCount(); static_cast<LONG>(end - now) > 0; now = GetTickCount()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
 LRESULT CALLBACK editProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (g_log && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)) {
         std::fprintf(g_log, "%s %u\n", message == WM_KEYDOWN ? "down" : "sysdown", static_cast<unsigned>(wParam));
@@ -46,8 +61,11 @@ LRESULT CALLBACK editProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         std::fprintf(g_log, "%s\n", message == WM_RBUTTONDOWN ? "rdown" : message == WM_RBUTTONUP ? "rup" : "rdouble");
         std::fflush(g_log);
     }
-    if (message == WM_PASTE && pasteRichText(window))
-        return 0;
+    if (message == WM_PASTE) {
+        answerMessagesFor(g_pasteDelayMs);
+        if (pasteRichText(window))
+            return 0;
+    }
     return CallWindowProcW(g_editProc, window, message, wParam, lParam);
 }
 
@@ -138,8 +156,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (argc < 3)
         return 2;
     const std::wstring className = argc > 3 ? argv[3] : L"DravixEditTarget";
-    if (argc > 4)
+    if (argc > 4 && *argv[4])
         g_log = _wfopen(argv[4], L"w");
+    if (argc > 5)
+        g_pasteDelayMs = static_cast<DWORD>(_wtoi(argv[5]));
     g_text = argv[2];
 
     if (className == L"#dialog") {

@@ -23,9 +23,15 @@ HGLOBAL globalFrom(const void* data, std::size_t size) {
     return memory;
 }
 
+HWND clipboardOpener() {
+    thread_local HWND window =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+    return window;
+}
+
 bool putClipboard(const std::vector<std::pair<UINT, HANDLE>>& formats) {
     bool open = false;
-    for (int attempt = 0; attempt < 50 && !(open = OpenClipboard(nullptr)); ++attempt)
+    for (int attempt = 0; attempt < 50 && !(open = OpenClipboard(clipboardOpener())); ++attempt)
         Sleep(20);
     if (!open)
         return false;
@@ -344,13 +350,27 @@ bool xdotool(const std::wstring& arguments) {
     return runUnix(L"/usr/bin/xdotool", arguments);
 }
 
-void screenshot(const std::wstring& name) {
+std::wstring buildFolder() {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder(path);
-    folder = folder.substr(0, folder.find_last_of(L'\\'));      // build\x64\bin
-    folder = folder.substr(0, folder.find_last_of(L'\\'));      // build\x64
-    folder = folder.substr(0, folder.find_last_of(L'\\')) + L"\\screenshots";
+    folder = folder.substr(0, folder.find_last_of(L'\\'));  // build\<tree>\bin
+    folder = folder.substr(0, folder.find_last_of(L'\\'));  // build\<tree>
+    return folder.substr(0, folder.find_last_of(L'\\'));    // build
+}
+
+BareDisplayTiming::BareDisplayTiming() : m_pauseFile(buildFolder() + L"\\window-states.pause") {
+    HANDLE file = CreateFileW(m_pauseFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+}
+
+BareDisplayTiming::~BareDisplayTiming() {
+    DeleteFileW(m_pauseFile.c_str());
+}
+
+void screenshot(const std::wstring& name) {
+    const std::wstring folder = buildFolder() + L"\\screenshots";
     CreateDirectoryW(folder.c_str(), nullptr);
     std::wstring unix = folder.substr(2);  // drop "Z:"
     for (wchar_t& c : unix)
@@ -369,10 +389,12 @@ void screenshot(const std::wstring& name) {
 }
 
 Target::Target(const std::wstring& title, const std::wstring& text, const std::wstring& windowClass,
-               const std::wstring& log) {
+               const std::wstring& log, int pasteDelayMs) {
     std::wstring command = L"edit_target.exe \"" + title + L"\" \"" + text + L"\" \"" + windowClass + L"\"";
-    if (!log.empty())
+    if (!log.empty() || pasteDelayMs > 0)
         command += L" \"" + log + L"\"";
+    if (pasteDelayMs > 0)
+        command += L" " + std::to_wstring(pasteDelayMs);
     start(command, [title] { return FindWindowW(nullptr, title.c_str()); });
 }
 
@@ -419,8 +441,28 @@ bool Target::setTextAndSelectAll(const std::wstring& text) const {
     return false;
 }
 
+std::map<UINT, std::string> clipboardContents() {
+    std::map<UINT, std::string> contents;
+    if (!OpenClipboard(clipboardOpener()))
+        return contents;
+    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+        std::string& bytes = contents[format];
+        if (format == CF_BITMAP || format == CF_ENHMETAFILE || format == CF_METAFILEPICT || format == CF_PALETTE)
+            continue;
+        if (HANDLE data = GetClipboardData(format))
+            if (const char* block = static_cast<const char*>(GlobalLock(data))) {
+                bytes.assign(block, GlobalSize(data));
+                GlobalUnlock(data);
+            }
+        if (format == CF_TEXT || format == CF_OEMTEXT)
+            bytes = bytes.c_str();
+    }
+    CloseClipboard();
+    return contents;
+}
+
 bool clipboardHoldsText(const std::wstring& text) {
-    if (!OpenClipboard(nullptr))
+    if (!OpenClipboard(clipboardOpener()))
         return false;
     HANDLE data = GetClipboardData(CF_UNICODETEXT);
     const wchar_t* held = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
@@ -446,4 +488,38 @@ std::wstring Target::pointerOverCommand() const {
 
 bool Target::focus() const {
     return bringToFront(m_window);
+}
+
+ClipSource::ClipSource(const std::wstring& arguments, const std::wstring& program) {
+    m_process = startProcess(L"\"" + program + L"\" " + arguments);
+    if (!m_process.hProcess)
+        return;
+    const std::wstring title = L"clip_source " + arguments.substr(0, arguments.find(L' '));
+    pumpUntil(
+        [&] {
+            for (HWND window = FindWindowW(L"DravixClipSource", title.c_str()); window;
+                 window = FindWindowExW(nullptr, window, L"DravixClipSource", title.c_str())) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(window, &owner);
+                if (owner == m_process.dwProcessId)
+                    m_window = window;
+            }
+            return m_window != nullptr;
+        },
+        120s);
+}
+
+ClipSource::~ClipSource() {
+    if (m_window)
+        PostMessageW(m_window, WM_CLOSE, 0, 0);
+    if (m_process.hProcess && WaitForSingleObject(m_process.hProcess, 3000) != WAIT_OBJECT_0)
+        kill();
+    CloseHandle(m_process.hProcess);
+    CloseHandle(m_process.hThread);
+}
+
+void ClipSource::kill() {
+    TerminateProcess(m_process.hProcess, 1);
+    WaitForSingleObject(m_process.hProcess, 5000);
+    m_window = nullptr;
 }

@@ -6,11 +6,16 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 using namespace std::chrono_literals;
 
+// The window this thread opens the clipboard for. Under Wine an opener without a window takes
+// over a clipboard that another opened without one (the program's recorder opens it so): a
+// test that opened it so could find it closed under its hands, or close it under the recorder's.
+HWND clipboardOpener();
 // A movable memory block holding a copy of `data`, for SetClipboardData.
 HGLOBAL globalFrom(const void* data, std::size_t size);
 // Replaces the clipboard's contents with these formats (null data: an empty clipboard), waiting
@@ -32,6 +37,10 @@ void letTimePass(std::chrono::milliseconds time);
 // Until the clock shows a new second: a time stamp made afterwards is later than any before.
 void waitForANewSecond();
 
+// Every format of the clipboard with its bytes (empty for a format whose data is a handle). The
+// texts the system makes from another text hold their text up to its end: the size of such a
+// block is the system's own (under Wine it differs from one process to another).
+std::map<UINT, std::string> clipboardContents();
 // Whether the clipboard holds `text` as Unicode text.
 bool clipboardHoldsText(const std::wstring& text);
 
@@ -91,6 +100,22 @@ bool runUnix(const std::wstring& program, const std::wstring& arguments);
 bool xdotool(const std::wstring& arguments);
 // A screenshot of the whole display into build/screenshots/`name` (for people to look at).
 void screenshot(const std::wstring& name);
+// The build folder (the one above build\x64), seen from Wine as a Z: path.
+std::wstring buildFolder();
+
+// While it lives, windows shown are timed as on a bare X display: the session's stand-in for a
+// window manager (scripts/window-states.c) marks none of them shown, so Wine waits two seconds
+// before it hides each one, as it does for users without a window manager.
+class BareDisplayTiming {
+public:
+    BareDisplayTiming();
+    ~BareDisplayTiming();
+    BareDisplayTiming(const BareDisplayTiming&) = delete;
+    BareDisplayTiming& operator=(const BareDisplayTiming&) = delete;
+
+private:
+    std::wstring m_pauseFile;
+};
 
 // A program started by `command` whose window is found by its class.
 struct ProgramByClass {
@@ -101,14 +126,16 @@ struct ProgramByClass {
 // A running process with a top-level window: our edit target, or any program found by class.
 class Target {
 public:
+    // `pasteDelayMs`: a paste is read from the clipboard that long after the key (see EditTarget.cpp).
     Target(const std::wstring& title, const std::wstring& text, const std::wstring& windowClass = L"DravixEditTarget",
-           const std::wstring& log = L"");
+           const std::wstring& log = L"", int pasteDelayMs = 0);
     explicit Target(const ProgramByClass& program);
     ~Target();
     Target(const Target&) = delete;
     Target& operator=(const Target&) = delete;
 
     HWND window() const { return m_window; }
+    DWORD processId() const { return m_process.dwProcessId; }
     HWND edit() const;
     std::wstring text() const;
     // Without a window manager X sends keys to the window under the pointer: the xdotool command
@@ -123,6 +150,24 @@ public:
 private:
     void start(std::wstring command, const std::function<HWND()>& find);
 
+    PROCESS_INFORMATION m_process = {};
+    HWND m_window = nullptr;
+};
+
+// A run of clip_source.exe (see ClipSource.cpp; `program` names another build of it), found by its
+// window once it has done its first step.
+class ClipSource {
+public:
+    explicit ClipSource(const std::wstring& arguments, const std::wstring& program = L"clip_source.exe");
+    ~ClipSource();
+    ClipSource(const ClipSource&) = delete;
+    ClipSource& operator=(const ClipSource&) = delete;
+
+    bool ready() const { return m_window != nullptr; }
+    // Ends it the way a crash does: nothing it joined is left.
+    void kill();
+
+private:
     PROCESS_INFORMATION m_process = {};
     HWND m_window = nullptr;
 };

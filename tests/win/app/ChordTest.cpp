@@ -9,6 +9,7 @@
 #include "TestFiles.h"
 #include "XmlDocument.h"
 #include "WinTestSupport.h"
+#include "fw/ScopeExit.h"
 #include "fw/Text.h"
 
 #include <gtest/gtest.h>
@@ -142,29 +143,6 @@ TEST_F(ChordTest, EveryTargetEveryGapSeveralRounds) {
     }
 }
 
-// Every format of the clipboard with its bytes (empty for a format whose data is a handle). The
-// texts the system makes from another text hold their text up to its end: the size of such a
-// block is the system's own (under Wine it differs from one process to another).
-std::map<UINT, std::string> clipboardContents() {
-    std::map<UINT, std::string> contents;
-    if (!OpenClipboard(nullptr))
-        return contents;
-    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
-        std::string& bytes = contents[format];
-        if (format == CF_BITMAP || format == CF_ENHMETAFILE || format == CF_METAFILEPICT || format == CF_PALETTE)
-            continue;
-        if (HANDLE data = GetClipboardData(format))
-            if (const char* block = static_cast<const char*>(GlobalLock(data))) {
-                bytes.assign(block, GlobalSize(data));
-                GlobalUnlock(data);
-            }
-        if (format == CF_TEXT || format == CF_OEMTEXT)
-            bytes = bytes.c_str();
-    }
-    CloseClipboard();
-    return contents;
-}
-
 void setRestoreAfterPaste(bool on) {
     const DWORD value = on ? 1 : 0;
     RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", L"RestoreClipboard", REG_DWORD, &value, sizeof value);
@@ -198,6 +176,8 @@ TEST_F(ChordTest, ASlotPasteGivesTheUsersClipboardBackWhenAsked) {
                     for (const auto& [format, bytes] : clipboardContents())
                         EXPECT_EQ(bytes, before.count(format) ? before.at(format) : "(none)") << "format " << format;
                 }
+                // Every format the user had, none missing, none added.
+                EXPECT_EQ(clipboardContents(), before);
             } else {
                 EXPECT_TRUE(clipboardHoldsText(L"slot five"));
             }
@@ -212,6 +192,128 @@ TEST_F(ChordTest, ASlotPasteGivesTheUsersClipboardBackWhenAsked) {
     for (std::size_t i = mark; i < lines.size(); ++i)
         reads += lines[i].find(" read (announced") != std::string::npos && lines[i].find(": 0 formats") == std::string::npos;
     EXPECT_EQ(reads, 4u);
+}
+
+// The user's clipboard as a person might have it: a text (with the texts the system makes of it),
+// a rich text the targets would paste instead, and a format of bytes of its own. Waited for until
+// the system has made its texts.
+std::map<UINT, std::string> putUsersClipboard(const std::wstring& text) {
+    const std::string rich = "{\\rtf1 " + fw::toUtf8(text) + "}";
+    const std::string bytes("\x01\x00\x02\xFF kept as it was", 20);
+    std::map<UINT, std::string> contents;
+    if (!putClipboard({{CF_UNICODETEXT, globalFrom(text.c_str(), (text.size() + 1) * sizeof(wchar_t))},
+                       {RegisterClipboardFormatW(L"Rich Text Format"), globalFrom(rich.c_str(), rich.size() + 1)},
+                       {RegisterClipboardFormatW(L"Dravix Test Format"), globalFrom(bytes.data(), bytes.size())}}))
+        return contents;
+    pumpUntil([&] {
+        contents = clipboardContents();
+        return contents[CF_TEXT] == fw::toUtf8(text) && contents[CF_OEMTEXT] == fw::toUtf8(text);
+    }, 5s);
+    return contents;
+}
+
+// Every way of pasting, with the user's clipboard to give back, into targets that read the
+// clipboard 0, 300, 800 and 1500 ms after the paste key (as programs that hand the paste to
+// another process do): the slot's text arrives once, the user's clipboard comes back only after
+// the target asked for the paste, and it then holds every format the user had, byte for byte.
+TEST_F(ChordTest, TheUsersClipboardComesBackOnlyAfterTheTargetReadThePaste) {
+    Target other(L"Reader other", L"");
+    {
+        Target source(L"Reader source", L"");
+        expectCopy(source, L"slot five", 80, Lead::Plain, other);
+    }
+    m_app->selectTreeNode(2);  // the slots: the clip menu and the list show slot 5 alone
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1; }));
+    // Beside the targets, so a click on the list reaches the list.
+    SetWindowPos(m_app->mainWindow(), nullptr, 500, 350, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    setRestoreAfterPaste(true);
+    const fw::ScopeExit restoreOff([] { setRestoreAfterPaste(false); });
+    struct Path {
+        const char* name;
+        std::function<void(const Target&)> paste;
+    };
+    const Path paths[] = {
+        {"slot chord", [](const Target& target) {
+             ASSERT_TRUE(target.focus());
+             typeChord({VK_CONTROL, VK_MENU}, '5', 80);
+         }},
+        {"clip menu", [](const Target& target) {
+             ASSERT_TRUE(target.focus());
+             ctrlRightClick(centreOf(target.window()));
+             ASSERT_TRUE(waitForProcessMenu(target.processId()));
+             pressKeys({VK_DOWN, VK_RETURN});
+         }},
+        {"list", [this](const Target& target) {
+             ASSERT_TRUE(target.focus());  // the application used last
+             ASSERT_TRUE(bringToFront(m_app->mainWindow()));
+             m_app->selectRows({0});
+             const RECT row = m_app->rowRect(0);
+             clickAt({row.left + 30, (row.top + row.bottom) / 2}, true);
+         }},
+    };
+    int round = 0;
+    for (const int delay : {0, 300, 800, 1500}) {
+        const Target target(L"Reader " + std::to_wstring(delay), L"", L"DravixEditTarget", L"", delay);
+        for (const Path& path : paths) {
+            SCOPED_TRACE(testing::Message() << path.name << ", read " << delay << " ms after the key");
+            const std::map<UINT, std::string> before = putUsersClipboard(L"the user's own " + std::to_wstring(++round));
+            ASSERT_FALSE(before.empty());
+            SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+            const std::size_t mark = m_log.mark();
+            path.paste(target);
+            EXPECT_TRUE(pumpUntil([&] { return target.text() == L"slot five"; }, 10s)) << fw::toUtf8(target.text());
+            // The chord ends, and the main window hears of the paste, once the clipboard is back.
+            EXPECT_TRUE(pumpUntil([&] { return m_log.has("notify 1027 ", mark); }, 10s));
+            EXPECT_TRUE(expectNothingFor(300ms, [&] { return target.text() != L"slot five"; }))
+                << "pasted more than once: " << fw::toUtf8(target.text());
+            EXPECT_EQ(clipboardContents(), before);
+            const std::size_t asked = m_log.firstLineWith("paste: the target asked for format", mark);
+            const std::size_t restored = m_log.firstLineWith("clipboard restored after the paste", mark);
+            EXPECT_NE(asked, std::string::npos);
+            EXPECT_NE(restored, std::string::npos);
+            EXPECT_LT(asked, restored) << "given back before the target read the paste";
+            if (HasFailure())
+                return;
+        }
+    }
+}
+
+// A slot copy whose store cannot be written (a file stands where the data folder should be):
+// the slot stays as it was, the main window hears of no copy, the user's clipboard is as the
+// user left it, and the trace says why. Once the folder is back, the next copy goes through.
+TEST_F(ChordTest, ASlotCopyThatCannotBeStoredChangesNothing) {
+    Target target(L"Unwritable target", L"");
+    Target other(L"Unwritable other", L"");
+    expectCopy(target, L"slot as it was", 80, Lead::Plain, other);
+    const fs::path data = fs::u8path(storeDataFile("x")).parent_path();
+    const fs::path aside = fs::path(data).concat(".aside");
+    fs::rename(data, aside);
+    writeBytes(data.u8string(), "not a folder");
+    auto putBack = [&] {
+        std::error_code ignored;
+        if (fs::is_regular_file(data, ignored)) {
+            fs::remove(data, ignored);
+            fs::rename(aside, data, ignored);
+        }
+    };
+    const fw::ScopeExit putBackOnEveryPath(putBack);
+    for (const int gap : {20, 150}) {
+        SCOPED_TRACE(gap);
+        const std::map<UINT, std::string> before = putUsersClipboard(L"the user's own " + std::to_wstring(gap));
+        ASSERT_FALSE(before.empty());
+        ASSERT_TRUE(target.setTextAndSelectAll(L"never stored"));
+        const std::size_t mark = m_log.mark();
+        typeChord({VK_CONTROL}, '5', gap);
+        EXPECT_TRUE(pumpUntil([&] { return m_log.has("chord 1 ends, given up", mark); }, 8s));
+        EXPECT_TRUE(m_log.has("could not be written", mark)) << m_log.text();
+        EXPECT_TRUE(expectNothingFor(300ms, [&] { return !notifications(mark, store::kMsgSlotCopied, '5').empty(); }));
+        EXPECT_EQ(clipboardContents(), before);
+        EXPECT_EQ(storeValue(storeStatusPath(), "SysClip"), "");
+        EXPECT_EQ(m_busy(), 0);
+    }
+    putBack();
+    EXPECT_EQ(storedClipText("copy5"), L"slot as it was");
+    expectCopy(target, L"stored again", 80, Lead::Plain, other);
 }
 
 // Joining the threads' input resets the key state they share: a Ctrl held in the target would
@@ -303,7 +405,7 @@ TEST_F(ChordTest, FailuresLeaveNoFlagUpAndTheNextChordWorks) {
     {
         SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
         ASSERT_TRUE(target.focus());
-        ASSERT_TRUE(OpenClipboard(nullptr));
+        ASSERT_TRUE(OpenClipboard(clipboardOpener()));
         const std::size_t mark = m_log.mark();
         typeChord({VK_CONTROL, VK_MENU}, '5', 20);
         EXPECT_TRUE(pumpUntil([&] {
@@ -370,7 +472,7 @@ TEST_F(ChordTest, HistoryBurstAndSlotCopiesWriteTheStoreTogether) {
             if (!pumpUntil([&] { return m_busy() == 0; }, 5s))  // a slot copy is using the clipboard
                 continue;
             const std::wstring text = L"burst " + std::to_wstring(i);
-            if (OpenClipboard(nullptr)) {
+            if (OpenClipboard(clipboardOpener())) {
                 EmptyClipboard();
                 SetClipboardData(CF_UNICODETEXT, globalFrom(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
                 CloseClipboard();

@@ -1,7 +1,7 @@
-// The x64 installer that scripts/package builds, run as a user would run it silently: it puts the
-// program in the user's programs folder with a Start-menu entry and an uninstall entry, the
-// installed program records a copy, and the uninstaller takes back everything it installed
-// (not while the program runs, and never the user's clips unasked).
+// The installer of this build's bitness (x64 or x86) that scripts/package builds, run as a user
+// would run it silently: it puts the program in the user's programs folder with a Start-menu
+// entry and an uninstall entry, the installed program records a copy, and the uninstaller takes
+// back everything it installed (not while the program runs, and never the user's clips unasked).
 #include "DravixProcess.h"
 #include "StorePaths.h"
 #include "TestFiles.h"
@@ -48,7 +48,7 @@ std::wstring uninstallValue(const wchar_t* name) {
 
 TEST(InstallerTest, InstallsForTheUserRunsAndUninstallsCompletely) {
     const fs::path setup = fs::path(binFolder()) / L".." / L".." / L"packages" /
-                           (L"Dravix-" + fw::toWide(DRAVIX_VERSION) + L"-x64-setup.exe");
+                           (L"Dravix-" + fw::toWide(DRAVIX_VERSION) + L"-" + fw::toWide(DRAVIX_ARCH) + L"-setup.exe");
     if (!fs::exists(setup))
         GTEST_SKIP() << "no installer: scripts/package builds it";
     const fs::path folder = knownFolder(CSIDL_LOCAL_APPDATA) / L"Programs" / L"Dravix";

@@ -12,6 +12,7 @@ void WINAPI PastePlainText2Window(const char*) {}
 HANDLE WINAPI SetCurrentClipData(const char*) { return nullptr; }
 int WINAPI GetOperXmlStatus() { return 0; }
 int WINAPI SetOperXmlStatus(int status) { return status; }
+BOOL WINAPI IsOwnClipboardChange(DWORD, DWORD) { return FALSE; }
 #ifdef STUB_ALL_EXPORTS
 UINT_PTR WINAPI ResumeClipData() { return 0; }
 #endif

@@ -34,6 +34,7 @@ LatchkitHost::LatchkitHost() {
         bind(m_library, "ResumeClipData", m_exports.ResumeClipData);
         bind(m_library, "GetOperXmlStatus", m_exports.GetOperXmlStatus);
         bind(m_library, "SetOperXmlStatus", m_exports.SetOperXmlStatus);
+        bind(m_library, "IsOwnClipboardChange", m_exports.IsOwnClipboardChange);
     }
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = windowProc;

@@ -1,5 +1,5 @@
 // A stand-in for the main program in tests of the hook library: loads Latchkit.dll by name,
-// binds its ten exports, owns a window with the main window's exact title and records the
+// binds its eleven exports, owns a window with the main window's exact title and records the
 // WM_USER+1 and WM_USER+3 it receives.
 #pragma once
 
@@ -21,6 +21,7 @@ struct LatchkitExports {
     UINT_PTR(WINAPI* ResumeClipData)() = nullptr;
     int(WINAPI* GetOperXmlStatus)() = nullptr;
     int(WINAPI* SetOperXmlStatus)(int) = nullptr;
+    BOOL(WINAPI* IsOwnClipboardChange)(DWORD, DWORD) = nullptr;
 };
 
 struct HostMessage {

@@ -1,0 +1,501 @@
+// The recorder's reader thread: copies the clipboard into memory as each change is announced,
+// and keeps a copy that cannot be read yet (its owner does not answer, another program holds the
+// clipboard open, the queue to the store is full) waiting until it can be read or a newer copy
+// replaces it. The clipboard is opened by one worker thread, one go at a time: a go asks the
+// owner before each format, ends within half a second, and a go held up by a source that hangs
+// while it renders is left to end alone; no other go starts meanwhile.
+#include "ClipRecorderState.h"
+
+#include "ClipBudget.h"
+#include "ClipRules.h"
+#include "fw/Barrier.h"
+#include "fw/Handle.h"
+#include "fw/ScopeExit.h"
+#include "fw/Trace.h"
+
+#include <cstring>
+#include <thread>
+
+using namespace recorder;
+
+namespace {
+
+const wchar_t kReaderClass[] = L"DravixClipboardReader";
+
+std::chrono::milliseconds since(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+}
+
+// Whether the window answers a message within the bound; a program Windows finds hung (five
+// seconds without taking its messages) is not waited for at all.
+bool answers(HWND window) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                               static_cast<UINT>(clip::kSourceAnswerTimeout.count()), &ignored) != 0;
+}
+
+clip::ClipboardOwner ownerOf(HWND window) {
+    clip::ClipboardOwner owner;
+    owner.alive = window && IsWindow(window);
+    DWORD process = 0;
+    if (owner.alive)
+        GetWindowThreadProcessId(window, &process);
+    owner.ours = owner.alive && process == GetCurrentProcessId();
+    return owner;
+}
+
+// What a careful program (a password manager) says about what it copied; read while the
+// clipboard is open. Nothing when its owner could not be asked for the one mark that is data,
+// or the clipboard was taken from us meanwhile.
+std::optional<clip::ClipboardMarks> readClipboardMarks(const std::function<bool()>& mayAsk) {
+    clip::ClipboardMarks marks;
+    marks.excludeFromMonitoring =
+        IsClipboardFormatAvailable(RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"));
+    marks.viewerIgnore = IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Clipboard Viewer Ignore"));
+    const UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+    if (!IsClipboardFormatAvailable(history))
+        return marks;
+    if (!mayAsk())
+        return std::nullopt;
+    SetLastError(ERROR_SUCCESS);
+    HANDLE data = GetClipboardData(history);
+    if (!data && GetLastError() == ERROR_CLIPBOARD_NOT_OPEN)
+        return std::nullopt;
+    if (data && GlobalSize(data) >= sizeof(DWORD)) {
+        fw::GlobalLockScope value(data);
+        if (value.data()) {
+            DWORD allowed = 0;
+            std::memcpy(&allowed, value.data(), sizeof allowed);
+            marks.canIncludeInHistory = allowed;
+        }
+    }
+    return marks;
+}
+
+}  // namespace
+
+namespace recorder {
+
+// One go at the clipboard, in the worker thread: opened once (another program may hold it), the
+// change expected still there, its marks read at the first go, and then as much of the copy as
+// its owner and the bound allow.
+class ClipboardGo {
+public:
+    ClipboardGo(std::shared_ptr<ClipboardCopy> copy, DWORD expected, HWND owner, bool askOwner, bool checkMarks,
+                CClipRecorder::OwnChangeTest isOwnChange)
+        : copy(std::move(copy)), m_expected(expected), m_owner(owner), m_askOwner(askOwner), m_checkMarks(checkMarks),
+          m_isOwnChange(std::move(isOwnChange)) {}
+
+    void run(HWND opener) {
+        fw::Guarded("a go at the clipboard", [&] { copyWhatMayBe(opener); });
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_ended = true;
+        m_endedSignal.notify_all();
+    }
+    // Whether the go ended by `deadline`.
+    bool waitUntil(Clock::time_point deadline) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_endedSignal.wait_until(lock, deadline, [&] { return m_ended; });
+    }
+    bool ended() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_ended;
+    }
+
+    // After the go ended:
+    const std::shared_ptr<ClipboardCopy> copy;
+    bool opened = false;
+    bool changed = false;        // a newer copy was there
+    bool ownChange = false;      // the hook library's: nothing was read
+    bool marksRead = false;
+    bool privateContents = false;
+    bool complete = false;
+    bool ownerStopped = false;   // its owner stopped answering
+    DWORD after = 0;             // the sequence number when it closed the clipboard
+    long long openMs = 0;
+
+private:
+    void copyWhatMayBe(HWND opener) {
+        fw::ClipboardScope clipboard(opener, 1);
+        if (!clipboard.isOpen())
+            return;
+        opened = true;
+        const Clock::time_point openedAt = Clock::now();
+        const fw::ScopeExit noteEnd([&] {
+            after = GetClipboardSequenceNumber();
+            openMs = since(openedAt).count();
+        });
+        if (GetClipboardSequenceNumber() != m_expected) {
+            changed = true;
+            return;
+        }
+        // Decided before any data is asked for: the library's offered clip is never rendered for
+        // us (its first reader is the target of a paste), and no other program's change can come
+        // between while the clipboard is open.
+        if (m_checkMarks && m_isOwnChange) {
+            DWORD ownerProcess = 0;
+            GetWindowThreadProcessId(GetClipboardOwner(), &ownerProcess);
+            ownChange = m_isOwnChange(m_expected, ownerProcess);
+            if (ownChange)
+                return;
+        }
+        Clock::time_point lastFormatAsked = openedAt;
+        const auto mayAskNext = [&] {
+            const std::chrono::milliseconds lastFormat = since(lastFormatAsked);
+            if (!clip::mayAskAnotherFormat(since(openedAt)))
+                return false;
+            ownerStopped = m_askOwner && clip::asksAgain(lastFormat) && !answers(m_owner);
+            lastFormatAsked = Clock::now();
+            return !ownerStopped;
+        };
+        if (m_checkMarks) {
+            const std::optional<clip::ClipboardMarks> marks = readClipboardMarks(mayAskNext);
+            if (!marks)
+                return;
+            marksRead = true;
+            privateContents = clip::isPrivate(*marks);
+            if (privateContents)
+                return;
+        }
+        complete = copy->copyOpenClipboard(mayAskNext);
+    }
+
+    const DWORD m_expected;
+    const HWND m_owner;
+    const bool m_askOwner;
+    const bool m_checkMarks;
+    const CClipRecorder::OwnChangeTest m_isOwnChange;
+    std::mutex m_mutex;
+    std::condition_variable m_endedSignal;
+    bool m_ended = false;
+};
+
+// The one thread that opens the clipboard, kept from one go to the next (under load, starting a
+// thread can take longer than the gap between two copies). A go held up by a source that hangs
+// holds this thread alone: no other go starts until it has ended.
+class ReadWorker {
+public:
+    static std::shared_ptr<ReadWorker> make() {
+        auto worker = std::make_shared<ReadWorker>();
+        std::thread([worker] {
+            HWND window = CreateWindowExW(0, kReaderClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                          GetModuleHandleW(nullptr), nullptr);
+            if (!window)
+                fw::ReportFailure("CreateWindowExW");
+            while (!fw::Guarded("clipboard worker thread", false, [&] { return worker->serve(window); })) {
+            }
+            if (window)
+                DestroyWindow(window);
+        }).detach();
+        return worker;
+    }
+    // False while an earlier go has not ended.
+    bool start(std::shared_ptr<ClipboardGo> go) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_busy)
+            return false;
+        m_next = std::move(go);
+        m_busy = true;
+        m_wake.notify_one();
+        return true;
+    }
+    // The thread ends once it is idle.
+    void stop() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+        m_wake.notify_one();
+    }
+
+private:
+    // `window` opens the clipboard: Wine lets a second thread open a clipboard opened without a
+    // window, and the first to close it then closes it for both.
+    bool serve(HWND window) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [&] { return m_next != nullptr || m_stop; });
+            if (!m_next)
+                return true;
+            std::shared_ptr<ClipboardGo> go = std::move(m_next);
+            lock.unlock();
+            go->run(window);
+            go.reset();
+            lock.lock();
+            m_busy = false;
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::shared_ptr<ClipboardGo> m_next;
+    bool m_busy = false;
+    bool m_stop = false;
+};
+
+}  // namespace recorder
+
+// The reader thread: a window of its own hears of every change too (a listener of its own, which
+// a busy main window cannot hold up), and the changes the main window announces arrive as
+// messages. Between messages it takes the waiting copy a step further when its time comes.
+void CClipRecorder::State::readChanges() {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kReaderClass;
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, kReaderClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
+    if (!window)
+        fw::ReportFailure("CreateWindowExW");
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        reader = window;
+        readerReady.notify_all();
+    }
+    for (bool quit = !window; !quit;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, nextWake(), QS_ALLINPUT);
+        MSG message;
+        while (!quit && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            quit = message.message == WM_QUIT;
+            if (!quit)
+                fw::Guarded("clipboard reader", [&] { handle(message); });
+        }
+        fw::Guarded("clipboard reader", [&] {
+            advance();
+            noteWaiting();
+        });
+    }
+    if (worker)
+        worker->stop();
+    if (window)
+        DestroyWindow(window);
+}
+
+void CClipRecorder::State::handle(const MSG& message) {
+    if (message.message == WM_CLIPBOARDUPDATE || message.message == kMsgAnnounce) {
+        read(message.message == kMsgAnnounce && message.wParam);
+    } else if (message.message == kMsgListen) {
+        if (message.wParam ? !AddClipboardFormatListener(message.hwnd) : !RemoveClipboardFormatListener(message.hwnd))
+            fw::ReportFailure(message.wParam ? "AddClipboardFormatListener" : "RemoveClipboardFormatListener");
+    } else if (message.message != kMsgRoom) {
+        DispatchMessageW(&message);
+    }
+}
+
+// Until the waiting copy's next look; a copy waiting for room is woken by the store thread.
+DWORD CClipRecorder::State::nextWake() const {
+    if (inHand)
+        return 1000;
+    if (!waiting)
+        return INFINITE;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(waiting->nextLook - Clock::now());
+    return left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
+}
+
+// The waiting copy one step on: settled when a newer copy replaced it, else looked at again when
+// its time has come. Nothing is read while a copy read waits for room in the queue.
+void CClipRecorder::State::advance() {
+    if (inHand && !queueInHand()) {
+        if (waiting && !waiting->trouble)
+            waiting->trouble = clip::MissReason::QueueFull;
+        return;
+    }
+    if (!waiting)
+        return;
+    WaitingCopy& copy = *waiting;
+    if (copy.go) {
+        if (!copy.go->ended()) {
+            copy.nextLook = Clock::now() + clip::nextLookAfter(clip::Wait::GoHeldUp, 0);
+            return;
+        }
+        endOfGo(copy);
+        if (!waiting)
+            return;
+    }
+    if (const DWORD now = GetClipboardSequenceNumber(); now != copy.seen)
+        return changedWhileWaiting(copy, now);
+    if (Clock::now() >= copy.nextLook)
+        look(copy);
+}
+
+// The clipboard changed while the copy waited: its owner released it (the copy goes on from the
+// new sequence number), or a newer copy replaced it.
+void CClipRecorder::State::changedWhileWaiting(WaitingCopy& copy, DWORD now) {
+    clip::ChangeWhileWaiting change;
+    change.ownerGone = copy.owner && !IsWindow(copy.owner);
+    change.hasOwner = GetClipboardOwner() != nullptr;
+    change.holdsFormats = CountClipboardFormats() > 0;
+    change.steps = now - copy.seen;
+    if (!clip::isReleaseByOwner(change))
+        return replaced(copy);
+    trace(fw::TraceLine("clipboard %lu released by its owner as %lu", copy.seen, now));
+    copy.seen = now;
+    copy.owner = nullptr;
+    copy.nextLook = Clock::now();
+}
+
+// Asks the owner first, unless nobody can render (no owner, or it went) or the owner is this
+// program; then one go, watched for up to kGoHeldUpAfter.
+void CClipRecorder::State::look(WaitingCopy& copy) {
+    copy.nextLook = Clock::now() + clip::nextLookAfter(clip::Wait::GoHeldUp, 0);
+    HWND owner = GetClipboardOwner();
+    const bool askOwner = clip::asksOwner(ownerOf(owner));
+    if (askOwner && !answers(owner)) {
+        if (clip::givesUpOnRest(copy.copy->copied(), since(copy.lastAnswer))) {
+            trace(fw::TraceLine("clipboard %lu: its source stopped answering; recorded with the %u formats read",
+                                copy.seen, static_cast<unsigned>(copy.copy->copied())));
+            lastRead = copy.seen;
+            return finish(copy);
+        }
+        return wait(copy, clip::MissReason::NotAnswering, clip::Wait::NotAnswering);
+    }
+    copy.lastAnswer = Clock::now();
+    if (!startGo(copy, owner, askOwner))
+        return wait(copy, clip::MissReason::NotAnswering, clip::Wait::GoHeldUp);  // an earlier source hangs
+    if (copy.go->waitUntil(Clock::now() + clip::kGoHeldUpAfter))
+        return endOfGo(copy);
+    wait(copy, clip::MissReason::NotAnswering, clip::Wait::GoHeldUp);
+}
+
+bool CClipRecorder::State::startGo(WaitingCopy& copy, HWND owner, bool askOwner) {
+    if (!worker) {
+        worker = ReadWorker::make();
+        trace(fw::TraceLine("clipboard worker thread started"));
+    }
+    auto go = std::make_shared<ClipboardGo>(copy.copy, copy.seen, owner, askOwner, copy.firstGo, isOwnChange);
+    if (!worker->start(go))
+        return false;
+    copy.go = std::move(go);
+    return true;
+}
+
+void CClipRecorder::State::endOfGo(WaitingCopy& copy) {
+    const std::shared_ptr<ClipboardGo> go = std::move(copy.go);
+    if (!go->opened)
+        return wait(copy, clip::MissReason::HeldOpen, clip::Wait::HeldOpen);
+    if (go->changed) {
+        trace(fw::TraceLine("clipboard %lu: changed to %lu before it was read", copy.seen, go->after));
+        return;  // a newer copy: the next step settles this one
+    }
+    if (go->ownChange) {
+        trace(fw::TraceLine("clipboard %lu: the hook library's own change", copy.seen));
+        lastRead = go->after;
+        waiting.reset();
+        return;
+    }
+    copy.seen = go->after;
+    copy.firstGo = copy.firstGo && !go->marksRead;
+    if (go->privateContents) {
+        trace(fw::TraceLine("private clipboard not recorded"));
+        lastRead = go->after;
+        waiting.reset();
+        return;
+    }
+    if (go->complete) {
+        trace(fw::TraceLine("clipboard %lu read (announced %lu): %u formats in %lld ms", go->after, copy.announced,
+                            static_cast<unsigned>(go->copy->formatCount()), go->openMs));
+        lastRead = go->after;
+        return finish(copy);
+    }
+    trace(fw::TraceLine("clipboard %lu: %u of %u formats read in %lld ms; the rest at the next go", go->after,
+                        static_cast<unsigned>(go->copy->copied()), static_cast<unsigned>(go->copy->formatCount()),
+                        go->openMs));
+    if (go->ownerStopped)
+        return wait(copy, clip::MissReason::NotAnswering, clip::Wait::NotAnswering);
+    copy.nextLook = Clock::now() + clip::nextLookAfter(clip::Wait::Resumed, 0);
+}
+
+// The first reason a copy waited is the one it is missed for, should a newer copy replace it.
+void CClipRecorder::State::wait(WaitingCopy& copy, clip::MissReason reason, clip::Wait why) {
+    if (copy.waitingFor != reason)
+        trace(fw::TraceLine(reason == clip::MissReason::HeldOpen ? "clipboard held open: trying again"
+                                                                 : "clipboard source not answering: waiting"));
+    copy.waitingFor = reason;
+    if (!copy.trouble)
+        copy.trouble = reason;
+    copy.nextLook = Clock::now() + clip::nextLookAfter(why, copy.attempt);
+    if (why == clip::Wait::HeldOpen)
+        ++copy.attempt;
+}
+
+// The copy read goes to the store thread: refused when what fitted the budget shows nothing.
+void CClipRecorder::State::finish(WaitingCopy& copy) {
+    const std::shared_ptr<ClipboardCopy> read = copy.copy;
+    const bool initial = copy.initial;
+    const std::optional<clip::MissReason> trouble = copy.trouble;
+    waiting.reset();
+    store::ClipSnapshot snapshot = read->take();
+    if (read->leftOut())
+        trace(fw::TraceLine("clipboard copied without %u formats (%u MB): over the budget of %u MB",
+                            static_cast<unsigned>(read->leftOut()),
+                            static_cast<unsigned>(read->leftOutBytes() / store::kMegabyte),
+                            static_cast<unsigned>(clipBudget() / store::kMegabyte)));
+    if (clip::refusedForBudget(snapshot, read->leftOut()))
+        return missed(clip::MissReason::TooLarge);
+    if (snapshot.empty()) {
+        if (trouble)
+            missed(*trouble);  // the source went before it handed its data out
+        return;
+    }
+    if (read->leftOut()) {
+        Result partly;
+        partly.outcome = Outcome::PartlyRecorded;
+        report(std::move(partly));
+    }
+    inHand = ReadChange{std::move(snapshot), initial, trouble};
+    queueInHand();
+}
+
+// A newer copy came while this one waited: recorded with what was read of it, or missed.
+void CClipRecorder::State::replaced(WaitingCopy& copy) {
+    const bool goUnderWay = copy.go != nullptr;  // the copy is the go's until it ends
+    const std::size_t read = goUnderWay ? 0 : copy.copy->copied();
+    switch (clip::whenReplaced(read, copy.trouble.has_value() || goUnderWay)) {
+    case clip::Replaced::Recorded:
+        trace(fw::TraceLine("clipboard %lu replaced before it was read whole: recorded with %u formats", copy.seen,
+                            static_cast<unsigned>(read)));
+        return finish(copy);
+    case clip::Replaced::Missed: {
+        const clip::MissReason reason = copy.trouble.value_or(clip::MissReason::NotAnswering);
+        waiting.reset();
+        return missed(reason);
+    }
+    case clip::Replaced::Forgotten:
+        waiting.reset();
+        return;
+    }
+}
+
+// Beyond the queue's limits reading waits; the store thread says when there is room. At the end
+// of the run what was read is queued whatever the limits.
+bool CClipRecorder::State::queueInHand() {
+    std::lock_guard<std::mutex> lock(mutex);
+    const std::size_t bytes = inHand->snapshot.byteCount();
+    if (!stopping && !clip::mayQueue(queuedCopies, queuedBytes, bytes, limits)) {
+        roomWanted = true;
+        if (!queueFullTraced)
+            toTrace.push_back(fw::TraceLine("store queue full (%u copies, %u MB): reading waits",
+                                            static_cast<unsigned>(queuedCopies),
+                                            static_cast<unsigned>(queuedBytes / store::kMegabyte)));
+        queueFullTraced = true;
+        storerWake.notify_one();
+        return false;
+    }
+    queueFullTraced = false;
+    ++queuedCopies;
+    queuedBytes += bytes;
+    toStore.push_back(std::move(*inHand));
+    inHand.reset();
+    storerWake.notify_one();
+    return true;
+}
+
+// The window is told how many copies wait whenever that changes.
+void CClipRecorder::State::noteWaiting() {
+    const int count = (waiting && waiting->trouble ? 1 : 0) + (inHand ? 1 : 0);
+    if (count == waitingShown)
+        return;
+    waitingShown = count;
+    Result result;
+    result.outcome = Outcome::Waiting;
+    result.waiting = count;
+    report(std::move(result));
+}

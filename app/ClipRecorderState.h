@@ -1,0 +1,114 @@
+// The inside of CClipRecorder, shared by its two source files: ClipRecorder.cpp (announcements,
+// the store thread, outcomes) and ClipReader.cpp (the reader thread: copies read, and copies that
+// wait for their source, the clipboard or room in the queue).
+#pragma once
+
+#include "ClipRecorder.h"
+#include "ClipboardCapture.h"
+#include "RecordRules.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace recorder {
+
+using Clock = std::chrono::steady_clock;
+
+// The reader's own messages.
+constexpr UINT kMsgAnnounce = WM_APP + 1;  // a change was announced; wParam: the contents found at the start
+constexpr UINT kMsgListen = WM_APP + 2;    // wParam: whether the reader listens for changes itself
+constexpr UINT kMsgRoom = WM_APP + 3;      // the store thread made room in the queue
+
+// A copy read from the clipboard and waiting to be stored, with what stood in its way.
+struct ReadChange {
+    store::ClipSnapshot snapshot;
+    bool initial = false;
+    std::optional<clip::MissReason> trouble;  // the data may be missing for this reason
+};
+
+class ClipboardGo;
+class ReadWorker;
+
+// A change being read: looked at when announced, and again while it waits.
+struct WaitingCopy {
+    DWORD announced = 0;
+    HWND owner = nullptr;  // the clipboard's owner when it was announced
+    DWORD seen = 0;  // its sequence number: as announced, then after each go (data rendered on request moves it on)
+    bool initial = false;
+    std::optional<clip::MissReason> trouble;  // why it first waited
+    std::optional<clip::MissReason> waitingFor;
+    int attempt = 0;                          // tries at a clipboard held open
+    bool firstGo = true;
+    Clock::time_point nextLook;
+    Clock::time_point lastAnswer;             // its owner's last answer (or the announcement)
+    std::shared_ptr<ClipboardCopy> copy = std::make_shared<ClipboardCopy>();
+    std::shared_ptr<ClipboardGo> go;          // a go at the clipboard that has not ended
+};
+
+}  // namespace recorder
+
+struct CClipRecorder::State {
+    State(const store::StorePaths& storePaths, HWND notified, UINT notifyMessage, OwnChangeTest ownChangeTest)
+        : paths(storePaths), window(notified), message(notifyMessage), isOwnChange(std::move(ownChangeTest)) {}
+
+    const store::StorePaths paths;
+    const HWND window;
+    const UINT message;
+    const OwnChangeTest isOwnChange;  // the hook library's own changes are never recorded
+    const clip::QueueLimits limits = clip::queueLimits(clipBudget());
+    clip::LastText lastText;
+
+    std::mutex mutex;
+    std::condition_variable readerReady, storerWake;
+    std::atomic<bool> stopping{false};
+    HWND reader = nullptr;  // the reader thread's window
+    std::deque<recorder::ReadChange> toStore;
+    std::size_t queuedCopies = 0, queuedBytes = 0;  // waiting to be stored, or being stored
+    bool roomWanted = false;                         // the reader waits for room in the queue
+    bool readerEnded = false;
+    std::deque<std::string> toTrace;  // lines of the reader, written by the storer
+    std::deque<Result> results;
+    bool resultsPosted = false;
+    int running = 0;
+    std::condition_variable stopped;
+
+    // The reader thread's own.
+    DWORD lastRead = 0;  // the sequence number of what the reader read (or skipped) last
+    std::optional<recorder::WaitingCopy> waiting;
+    std::optional<recorder::ReadChange> inHand;  // read, waiting for room in the queue
+    bool queueFullTraced = false;
+    int waitingShown = 0;  // the count the window was told last
+    std::shared_ptr<recorder::ReadWorker> worker;
+    std::atomic<int> missedCount{0};  // copies announced and not recorded
+
+    void readChanges();
+    void handle(const MSG& message);
+    DWORD nextWake() const;
+    void read(bool initial);
+    void advance();
+    void look(recorder::WaitingCopy& copy);
+    bool startGo(recorder::WaitingCopy& copy, HWND owner, bool askOwner);
+    void endOfGo(recorder::WaitingCopy& copy);
+    void wait(recorder::WaitingCopy& copy, clip::MissReason reason, clip::Wait why);
+    void finish(recorder::WaitingCopy& copy);
+    void changedWhileWaiting(recorder::WaitingCopy& copy, DWORD now);
+    void replaced(recorder::WaitingCopy& copy);
+    bool queueInHand();
+    void noteWaiting();
+    bool storeChanges();
+    void storeNext(std::unique_lock<std::mutex>& lock);
+    void missed(clip::MissReason reason);
+    void store(recorder::ReadChange change);
+    void report(Result result);
+    // The reader never waits for the disk (a log file's write can, while a store write flushes
+    // its files): its trace lines are made at once and written by the storer.
+    void trace(std::string line);
+    void writeTraces(std::unique_lock<std::mutex>& lock);
+    bool stop() const { return stopping; }
+};

@@ -1,0 +1,198 @@
+// CMyClipboard: the steps of a paste (a slot chord, the clip menu, the main window's list). The
+// clip goes on the clipboard and the paste chord to the target. With the tray's "restore the
+// clipboard after a paste" on, the user's clipboard is kept first (in memory and as "tempFile")
+// and the clip is offered with its data rendered on request: the library sees the target ask for
+// each format, and gives the user's clipboard back, byte for byte, only once the target has read
+// what it wanted and is idle again (or at a bound), never before.
+#include "HotkeyRules.h"
+#include "MyClipboard.h"
+#include "Protocol.h"
+#include "SharedState.h"
+#include "StoreFile.h"
+#include "StoreFormat.h"
+#include "XmlDocument.h"
+#include "fw/Barrier.h"
+#include "fw/Settings.h"
+#include "fw/Trace.h"
+
+using xml::XmlDocument;
+
+using namespace store;
+
+namespace {
+
+constexpr UINT kStepMs = 100;          // between the paste's steps
+constexpr UINT kWatchMs = 30;          // while the target reads the paste
+constexpr UINT kTargetAnswerMs = 100;  // for the target's window to answer a message
+constexpr int kKeepTries = 3;          // another program's copy came between keeping and our change
+
+// The time of use of a pasted clip: "-usetime" updated in place, or added after "-time".
+// False when there is no index to record it in.
+bool recordUseTime(const std::string& indexPath, std::string_view clip) {
+    bool present = false;
+    updateStoreFile(indexPath, IfMissing::Skip, [&](XmlDocument& doc) {
+        present = true;
+        const std::string stamp = currentTimeStamp();
+        if (findRootChild(doc, useTimeElementName(clip)))
+            return doc.enterElement() && doc.setElementText(stamp);
+        return findRootChild(doc, timeElementName(clip)) && doc.enterElement() &&
+               doc.addElement(useTimeElementName(clip), stamp);
+    });
+    return present;
+}
+
+// The user's choice in the tray menu, read at every paste.
+bool restoreClipboardAfterPaste() {
+    return fw::ReadUserDword(kSettingsKey, kRestoreClipboardSetting).value_or(0) != 0;
+}
+
+// Idle: its thread takes a message within a short bound (a window that has gone is idle too).
+bool targetAnswers(HWND target) {
+    DWORD_PTR ignored = 0;
+    return !IsWindow(target) ||
+           SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTargetAnswerMs, &ignored) != 0;
+}
+
+}  // namespace
+
+// A slot paste always keeps the user's clipboard (as "tempFile"); a paste that gives it back
+// keeps it in memory too. A copy of another program that came between keeping and our change is
+// read by the main program and kept anew.
+void CMyClipboard::actPaste() {
+    const std::optional<Formats> clip = storedFormats(m_pending.clip, m_pending.plainText);
+    if (!clip || (m_pending.plainText && clip->empty()))
+        return finish(false);  // nothing to paste: the user's clipboard stays as it is
+    m_pending.restore = restoreClipboardAfterPaste();
+    if (m_pending.kind == Kind::PasteSlot || m_pending.restore) {
+        m_pending.kept = SaveTempClip(m_pending.window->hwnd());
+        if (!m_pending.kept)
+            return finish(false);
+    }
+    // Our clip replaces only what was kept, or looked at, and nothing that came since.
+    PutRequest request = PutRequest::ownedBy(m_pending.restore ? m_pending.window->hwnd() : findMainWindow(),
+                                             m_pending.kept ? m_pending.kept->sequence : m_pending.seenSequence);
+    request.requireSeen = m_pending.seen;
+    request.delayed = m_pending.restore;
+    request.offer = &m_pending.offer;
+    if (!request.opener)
+        return finish(false);
+    if (m_pending.restore)
+        m_pending.offered = *clip;  // asked for as soon as the clipboard closes
+    switch (putFormats(*clip, request)) {
+    case Put::Changed:
+        if (++m_pending.tries < kKeepTries)
+            return waitUntilSeen();
+        fw::Trace("paste given up: the clipboard kept changing");
+        return finish(false);
+    case Put::Failed:
+        return finish(false);
+    case Put::Done:
+        break;
+    }
+    if ((m_pending.kind == Kind::PasteClip && !recordUseTime(paths().indexFile(), m_pending.clip)) ||
+        !startStep(kStepMs, timerProcPasteData))
+        finish(false);
+}
+
+void CALLBACK CMyClipboard::timerProcPasteData(HWND, UINT, UINT_PTR, DWORD) {
+    guardedStep(&CMyClipboard::sendPasteChord);
+}
+
+void CMyClipboard::sendPasteChord() {
+    stopStep();
+    HWND target = m_pending.target;
+    if (IsWindow(target) && GetForegroundWindow() != target)
+        SetForegroundWindow(target);
+    SendEditChord('V');
+    if (!startStep(m_pending.restore ? kWatchMs : kStepMs, timerProcAfterPaste))
+        finish(true);
+}
+
+void CALLBACK CMyClipboard::timerProcAfterPaste(HWND, UINT, UINT_PTR, DWORD) {
+    guardedStep(&CMyClipboard::watchPaste);
+}
+
+void CMyClipboard::watchPaste() {
+    if (!m_pending.restore)
+        return finish(true);
+    const DWORD now = GetTickCount();
+    hotkey::PasteWatch watch;
+    watch.sinceKeyMs = now - m_pending.since;
+    watch.rendered = m_pending.rendered;
+    watch.sinceLastRenderMs = now - m_pending.lastRenderAt;
+    watch.clipboardReplaced = m_pending.replaced;
+    watch.targetAnswers = hotkey::pasteReadQuiet(watch) && targetAnswers(m_pending.target);
+    switch (hotkey::afterPasteChord(watch)) {
+    case hotkey::PasteStep::Wait:
+        return;
+    case hotkey::PasteStep::Restore:
+        stopStep();
+        if (!m_pending.rendered)
+            fw::Trace("the target asked for nothing of the paste in %lu ms", watch.sinceKeyMs);
+        fw::Guarded("restore", [&] { restoreUserClipboard(); });
+        return finish(true);
+    case hotkey::PasteStep::LeaveAlone:
+        fw::Trace("clipboard not restored: another program copied during the paste");
+        return finish(true);
+    }
+}
+
+// The target asks for a format of the offered clip; the clipboard is open for it.
+void CMyClipboard::render(UINT format) {
+    for (const auto& [offered, bytes] : m_pending.offered) {
+        if (offered != format)
+            continue;
+        HGLOBAL memory = memoryBlock(bytes);
+        if (!memory || !SetClipboardData(format, memory)) {
+            fw::ReportFailure("SetClipboardData");
+            GlobalFree(memory);
+        }
+        break;
+    }
+    ++m_pending.rendered;
+    m_pending.lastRenderAt = GetTickCount();
+    fw::Trace("paste: the target asked for format %u", format);
+}
+
+// The window goes while its clip is still offered: the clip stays whole.
+void CMyClipboard::renderAll() {
+    HWND window = m_pending.window ? m_pending.window->hwnd() : nullptr;
+    if (!window || !OpenClipboard(window))
+        return;
+    if (GetClipboardOwner() == window)
+        for (const auto& [format, bytes] : m_pending.offered)
+            if (HGLOBAL memory = memoryBlock(bytes); memory && !SetClipboardData(format, memory))
+                GlobalFree(memory);
+    CloseClipboard();
+}
+
+// Every format the user had, byte for byte, owned by the main window (the clipboard outlives
+// the chord). The offered clip's range ends once the clipboard is ours again.
+void CMyClipboard::restoreUserClipboard() {
+    m_pending.restoring = true;
+    if (!m_pending.kept) {
+        fw::Trace("clipboard not restored: no kept copy; the pasted clip stays");
+        return;
+    }
+    HWND main = findMainWindow();
+    PutRequest request = PutRequest::ownedBy(main ? main : m_pending.window->hwnd());
+    request.ending = &m_pending.offer;
+    const Formats formats = restorableFormats(m_pending.kept->snapshot);
+    const bool restored = putFormats(formats, request) == Put::Done;
+    fw::Trace("clipboard %s after the paste (%u formats)", restored ? "restored" : "not restored",
+              static_cast<unsigned>(formats.size()));
+}
+
+// A clip still offered when the chord ends (it was not given back) is put on the clipboard with
+// its data, owned by the main window: the chord's window goes.
+void CMyClipboard::settleOffer() {
+    HWND window = m_pending.window ? m_pending.window->hwnd() : nullptr;
+    HWND main = findMainWindow();
+    if (!window || !main || GetClipboardOwner() != window)
+        return;
+    m_pending.restoring = true;
+    PutRequest request = PutRequest::ownedBy(main);
+    request.ending = &m_pending.offer;
+    if (putFormats(m_pending.offered, request) != Put::Done)
+        fw::Trace("the offered clip could not be put on the clipboard whole");
+}

@@ -1,0 +1,376 @@
+// The runs kept at start-up: natively and under Wine. Only the program's own names are kept,
+// pruned and opened; a store that cannot be read is kept whole; a start ended at any step leaves
+// what the next start completes; and what cannot be moved is copied, renamed aside or spared, so
+// that the reset that always follows deletes nothing of the user's.
+#include "ClipSnapshot.h"
+#include "FileSystem.h"
+#include "StoreFormat.h"
+#include "SysClipBoard.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
+
+using namespace store;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+#ifdef _WIN32
+const std::string kSep = "\\";
+#else
+const std::string kSep = "/";
+#endif
+
+std::string utf16Bytes(const std::string& text) {
+    std::string bytes;
+    for (char c : text + '\0') {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+std::u16string ascii(const std::string& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+// Every file below `folder`, by its path inside it, with its bytes.
+std::map<std::string, std::string> treeOf(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    const fs::path root = fs::u8path(folder);
+    if (!fs::exists(root))
+        return files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_regular_file())
+            files[fs::relative(entry.path(), root).u8string()] = readBytes(entry.path().u8string());
+    return files;
+}
+
+const char* const kDamagedIndex = "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<UserInfo>\r\n<his1-0>13</his1-";
+
+// A step of keeping a run where a test stops the start, as a crash there would.
+struct EndedHere {};
+
+class KeptRunsTest : public ::testing::Test {
+protected:
+    KeptRunsTest() : m_store(m_dir.path("store")) {}
+
+    const StorePaths& paths() const { return m_store.paths(); }
+    std::string runs() const { return m_store.runsFolder(); }
+    std::string inRuns(const std::string& name) const { return runs() + kSep + name; }
+    std::string run(const std::string& stamp, int same = 1) const { return inRuns(runName(stamp, same)); }
+
+    // A run's work: a copy recorded as a history record, with its data file.
+    void recordRun(const std::string& text) {
+        fs::create_directories(fs::u8path(paths().dataFolder()));
+        ClipSnapshot snapshot;
+        snapshot.formats = {{0, kFormatUnicodeText, utf16Bytes(text)}};
+        ASSERT_EQ(m_store.fileHistoryRecord(snapshot, "2026-01-01 09:00:00").outcome, FiledRecord::Outcome::Filed);
+    }
+    // A start: the previous run kept, then the reset.
+    PreviousRun start(const std::string& stamp, const KeepStep& step = nullptr) {
+        PreviousRun kept = m_store.keepPreviousRun(stamp, step);
+        m_store.resetStore(kept);
+        return kept;
+    }
+    // A start ended at `where`: what a crash there leaves on disk (the reset never runs).
+    void startEndedAt(const std::string& stamp, const std::string& where) {
+        EXPECT_THROW(m_store.keepPreviousRun(stamp,
+                                             [&](std::string_view step) {
+                                                 if (step == where)
+                                                     throw EndedHere{};
+                                             }),
+                     EndedHere);
+    }
+    // The text of the newest run, opened as "打开上次的记录" opens it.
+    std::u16string newestRunText() {
+        const std::string newest = m_store.newestKeptRun();
+        if (newest.empty() || m_store.openArchive(newest) != ArchiveResult::Done)
+            return u"(none)";
+        return m_store.getTextFromName("his1-");
+    }
+    bool liveStoreEmpty() const {
+        return !fileExists(paths().indexFile()) && !fileExists(paths().statusFile()) && !fileExists(paths().dataFolder());
+    }
+    // The user's own things in the runs folder: archives named as people name them, one named as
+    // the program named its runs before, a folder and a note.
+    void putUsersOwn() {
+        fs::create_directories(fs::u8path(inRuns("1")));
+        fs::create_directories(fs::u8path(inRuns("photos")));
+        writeBytes(inRuns("1.amc"), "user archive one");
+        writeBytes(inRuns("1") + kSep + "his1-0", "user data");
+        writeBytes(inRuns("zzz.amc"), "user archive zzz");
+        writeBytes(inRuns("2099-01-01 10-00-00.amc"), "named like an old run");
+        writeBytes(inRuns("Dravix-run 2026-01-01 10-00-00 copy.amc"), "close, but the user's");
+        writeBytes(inRuns("mine.123-4.tmp"), "a user's temporary file");
+        writeBytes(inRuns("photos") + kSep + "a.png", "png");
+        writeBytes(inRuns("notes.txt"), "notes");
+        m_usersOwn = treeOf(runs());
+    }
+    void expectUsersOwnIntact() {
+        std::map<std::string, std::string> now = treeOf(runs());
+        for (const auto& [path, bytes] : m_usersOwn) {
+            EXPECT_TRUE(now.count(path)) << path << " is gone";
+            EXPECT_EQ(now[path], bytes) << path;
+        }
+    }
+    std::size_t programRuns() const {
+        std::size_t count = 0;
+        for (const std::string& name : files::filesIn(runs()))
+            count += parseRunArchive(name) ? 1 : 0;
+        return count;
+    }
+
+    ScratchDir m_dir;
+    CSysClipBoard m_store;
+    std::map<std::string, std::string> m_usersOwn;
+};
+
+// Eleven starts, each after a run with a copy: the last ten runs stay, each an archive with its
+// data folder moved along that opens again; the user's archives and files in the runs folder stay
+// as they were, whatever their names and however they sort, and none is ever the newest run.
+TEST_F(KeptRunsTest, TheLastTenRunsAreKeptAndTheUsersOwnFilesAreNeverTouched) {
+    EXPECT_EQ(start("2026-01-01 10:00:00").kept, KeptRun::Nothing);  // no store at all
+    m_store.setValue("TRUE", "tempFile-0", 1);
+    EXPECT_EQ(start("2026-01-01 10:00:00").kept, KeptRun::Nothing);  // nothing of the user's
+    fs::create_directories(fs::u8path(runs()));
+    putUsersOwn();
+    for (int n = 0; n < 11; ++n) {
+        SCOPED_TRACE(n);
+        recordRun("run " + std::to_string(n));
+        const std::string stamp = "2026-01-01 10:00:" + std::string(n < 10 ? "0" : "") + std::to_string(n);
+        const PreviousRun kept = start(stamp);
+        ASSERT_EQ(kept.kept, KeptRun::Kept);
+        EXPECT_EQ(kept.keptAs, run(stamp) + ".amc");
+        EXPECT_TRUE(kept.notes.empty() || n == 10) << kept.notes.front();
+        EXPECT_TRUE(fileExists(run(stamp) + kSep + "his1-0"));  // moved along
+        EXPECT_TRUE(liveStoreEmpty());
+        EXPECT_EQ(newestRunText(), ascii("run " + std::to_string(n)));
+        m_store.resetStore();
+    }
+    EXPECT_EQ(programRuns(), 10u);
+    EXPECT_FALSE(fileExists(run("2026-01-01 10:00:00") + ".amc"));
+    EXPECT_FALSE(fileExists(run("2026-01-01 10:00:00")));
+    EXPECT_TRUE(fileExists(run("2026-01-01 10:00:01") + ".amc"));
+    expectUsersOwnIntact();
+
+    // Two starts in one second: the second run has a name of its own, and is the newer.
+    recordRun("same second");
+    ASSERT_EQ(start("2026-01-01 10:00:10").kept, KeptRun::Kept);
+    EXPECT_TRUE(fileExists(run("2026-01-01 10:00:10", 2) + ".amc"));
+    EXPECT_EQ(m_store.newestKeptRun(), run("2026-01-01 10:00:10", 2) + ".amc");
+    EXPECT_EQ(newestRunText(), u"same second");
+    expectUsersOwnIntact();
+}
+
+// A store whose index cannot be read is kept whole, index, status file and data folder byte for
+// byte, in a folder of its own that later starts never prune nor open as the last run.
+TEST_F(KeptRunsTest, AStoreThatCannotBeReadIsKeptWholeAndNeverPruned) {
+    fs::create_directories(fs::u8path(paths().dataFolder()));
+    writeBytes(paths().indexFile(), kDamagedIndex);
+    writeBytes(paths().statusFile(), "status bytes");
+    writeBytes(paths().dataFile("his1-0"), "data one");
+    writeBytes(paths().dataFile("his1-.bmp"), "BM picture");
+    const std::map<std::string, std::string> before = treeOf(paths().folder());
+    const PreviousRun kept = start("2026-01-02 10:00:00");
+    EXPECT_EQ(kept.kept, KeptRun::Damaged);
+    const std::string damaged = run("2026-01-02 10:00:00") + ".damaged";
+    EXPECT_EQ(kept.keptAs, damaged);
+    EXPECT_EQ(treeOf(damaged), before);
+    EXPECT_TRUE(liveStoreEmpty());
+    for (int n = 0; n < 11; ++n) {
+        recordRun("later " + std::to_string(n));
+        start("2026-01-03 10:00:" + std::string(n < 10 ? "0" : "") + std::to_string(n));
+    }
+    EXPECT_EQ(treeOf(damaged), before);
+    EXPECT_EQ(newestRunText(), u"later 10");
+}
+
+// A start ended after each step of keeping (the program killed, the machine off): the next start
+// completes what it left or keeps it again, nothing is lost, and no run is kept twice.
+TEST_F(KeptRunsTest, AStartEndedAtAnyStepLosesNothing) {
+    for (const char* step : {"data moved", "index moved", "pruned"}) {
+        SCOPED_TRACE(step);
+        fs::remove_all(fs::u8path(paths().folder()));
+        fs::create_directories(fs::u8path(runs()));
+        putUsersOwn();
+        for (int n = 0; n < 10; ++n) {  // ten runs before: the one kept now makes eleven
+            recordRun("old " + std::to_string(n));
+            start("2026-01-01 09:00:0" + std::to_string(n));
+        }
+        recordRun("the run ended while kept");
+        startEndedAt("2026-01-05 10:00:00", step);
+        const PreviousRun next = start("2026-01-05 10:00:05");
+        EXPECT_TRUE(liveStoreEmpty());
+        EXPECT_EQ(programRuns(), 10u);
+        EXPECT_EQ(m_store.newestKeptRun(), run("2026-01-05 10:00:00") + ".amc") << "kept twice or not at all";
+        EXPECT_EQ(newestRunText(), u"the run ended while kept");
+        EXPECT_TRUE(fileExists(run("2026-01-05 10:00:00") + kSep + "his1-0"));
+        EXPECT_FALSE(fileExists(run("2026-01-05 10:00:05")));
+        EXPECT_EQ(next.kept, std::string(step) == "data moved" ? KeptRun::Kept : KeptRun::Nothing);
+        expectUsersOwnIntact();
+        m_store.resetStore();
+    }
+    // A store that cannot be read, the start ended after its data folder and after its status
+    // file went: the next start completes the same folder.
+    for (const char* step : {"damaged data moved", "damaged status moved"}) {
+        SCOPED_TRACE(step);
+        fs::remove_all(fs::u8path(paths().folder()));
+        fs::create_directories(fs::u8path(paths().dataFolder()));
+        writeBytes(paths().indexFile(), kDamagedIndex);
+        writeBytes(paths().statusFile(), "status");
+        writeBytes(paths().dataFile("his1-0"), "data");
+        const std::map<std::string, std::string> before = treeOf(paths().folder());
+        startEndedAt("2026-01-06 10:00:00", step);
+        EXPECT_EQ(start("2026-01-06 10:00:05").kept, KeptRun::Damaged);
+        EXPECT_EQ(treeOf(run("2026-01-06 10:00:00") + ".damaged"), before);
+        EXPECT_FALSE(fileExists(run("2026-01-06 10:00:05") + ".damaged"));
+        EXPECT_TRUE(liveStoreEmpty());
+    }
+}
+
+// Half-made copies of an ended start (a data folder that could not be moved is copied under a
+// temporary name first) go; the store they copied is still there and is kept; the user's own
+// temporary files stay.
+TEST_F(KeptRunsTest, LeftoversOfAnEndedCopyGoAndTheStoreIsKept) {
+    fs::create_directories(fs::u8path(runs()));
+    putUsersOwn();
+    const std::string base = runName("2026-01-07 10:00:00");
+    fs::create_directories(fs::u8path(inRuns(base + ".4242-1.tmp")));
+    writeBytes(inRuns(base + ".4242-1.tmp") + kSep + "his1-0", "half");
+    writeBytes(inRuns(base + ".amc.4242-2.tmp"), "half an index");
+    recordRun("copied half way");
+    const PreviousRun kept = start("2026-01-07 10:00:05");
+    EXPECT_EQ(kept.kept, KeptRun::Kept);
+    EXPECT_FALSE(fileExists(inRuns(base + ".4242-1.tmp")));
+    EXPECT_FALSE(fileExists(inRuns(base + ".amc.4242-2.tmp")));
+    EXPECT_EQ(newestRunText(), u"copied half way");
+    expectUsersOwnIntact();
+}
+
+// What cannot go into the runs folder: "Runs" is a file. The store is renamed aside in its own
+// folder, where the reset leaves it, and it is said so; the reset runs all the same.
+TEST_F(KeptRunsTest, WhatCannotGoIntoTheRunsFolderIsSetAsideAndTheResetStillRuns) {
+    recordRun("readable");
+    writeBytes(runs(), "a file named Runs");
+    const std::string index = readBytes(paths().indexFile());
+    writeBytes(paths().statusFile(), "status");
+    PreviousRun kept = start("2026-01-08 10:00:00");
+    EXPECT_EQ(kept.kept, KeptRun::Failed);
+    EXPECT_FALSE(kept.notes.empty());
+    const std::string name = runName("2026-01-08 10:00:00");
+    EXPECT_EQ(readBytes(paths().indexFile() + "." + name), index);
+    EXPECT_EQ(readBytes(paths().dataFolder() + "." + name + kSep + "his1-0"), utf16Bytes("readable"));
+    EXPECT_TRUE(liveStoreEmpty());
+    EXPECT_EQ(readBytes(runs()), "a file named Runs");
+
+    fs::create_directories(fs::u8path(paths().dataFolder()));
+    writeBytes(paths().indexFile(), kDamagedIndex);
+    writeBytes(paths().dataFile("his1-0"), "damaged data");
+    writeBytes(paths().statusFile(), "damaged status");
+    kept = start("2026-01-08 10:00:05");
+    EXPECT_EQ(kept.kept, KeptRun::Failed);
+    const std::string damaged = runName("2026-01-08 10:00:05");
+    EXPECT_EQ(readBytes(paths().indexFile() + "." + damaged), kDamagedIndex);
+    EXPECT_EQ(readBytes(paths().statusFile() + "." + damaged), "damaged status");
+    EXPECT_EQ(readBytes(paths().dataFolder() + "." + damaged + kSep + "his1-0"), "damaged data");
+    EXPECT_TRUE(liveStoreEmpty());
+}
+
+#ifndef _WIN32
+// The runs folder on another file system (a link to a folder of /dev/shm): nothing can be moved
+// there, so everything is copied, and the reset deletes only what was copied.
+TEST_F(KeptRunsTest, WhatCannotBeMovedIsCopied) {
+    ScratchDir elsewhere;
+    const fs::path shm = fs::path("/dev/shm") / elsewhere.root().filename();
+    std::error_code error;
+    fs::create_directories(shm, error);
+    if (error || !fs::is_directory("/dev/shm"))
+        GTEST_SKIP() << "no /dev/shm";
+    fs::create_directories(fs::u8path(paths().folder()));
+    fs::create_directory_symlink(shm, fs::u8path(runs()));
+    struct Remove {
+        fs::path path;
+        ~Remove() { fs::remove_all(path); }
+    } removeShm{shm};
+    recordRun("copied, not moved");
+    m_store.setValue("Work", kCategoryListName, 0);
+    PreviousRun kept = start("2026-01-09 10:00:00");
+    EXPECT_EQ(kept.kept, KeptRun::Kept);
+    EXPECT_FALSE(kept.notes.empty());
+    EXPECT_TRUE(liveStoreEmpty());
+    EXPECT_EQ(newestRunText(), u"copied, not moved");
+    EXPECT_EQ(m_store.categoryNames(), std::vector<std::string>{"Work"});
+    m_store.resetStore();
+
+    fs::create_directories(fs::u8path(paths().dataFolder()));
+    writeBytes(paths().indexFile(), kDamagedIndex);
+    writeBytes(paths().statusFile(), "status");
+    writeBytes(paths().dataFile("his1-0"), "data");
+    const std::map<std::string, std::string> before = treeOf(paths().folder());
+    kept = start("2026-01-09 10:00:05");
+    EXPECT_EQ(kept.kept, KeptRun::Damaged);
+    EXPECT_EQ(treeOf(run("2026-01-09 10:00:05") + ".damaged"), before);
+    EXPECT_TRUE(liveStoreEmpty());
+}
+
+// A folder nothing may change (the immutable flag, which holds even for root): for the store folder
+// and the runs folder, nothing can be moved, copied or renamed aside. It is all spared by the
+// reset, and all of it is still there.
+class Immutable {
+public:
+    explicit Immutable(const std::string& path) : m_path(path) { m_set = flags(true); }
+    ~Immutable() {
+        if (m_set)
+            flags(false);
+    }
+    bool set() const { return m_set; }
+
+private:
+    bool flags(bool on) {
+        const int file = open(m_path.c_str(), O_RDONLY | O_DIRECTORY);
+        if (file < 0)
+            return false;
+        int value = 0;
+        bool done = ioctl(file, FS_IOC_GETFLAGS, &value) == 0;
+        value = on ? (value | FS_IMMUTABLE_FL) : (value & ~FS_IMMUTABLE_FL);
+        done = done && ioctl(file, FS_IOC_SETFLAGS, &value) == 0;
+        close(file);
+        return done;
+    }
+    std::string m_path;
+    bool m_set = false;
+};
+
+TEST_F(KeptRunsTest, WhatCanBeNeitherMovedNorCopiedIsSparedByTheReset) {
+    fs::create_directories(fs::u8path(runs()));
+    recordRun("stays where it is");
+    writeBytes(paths().statusFile(), "status");
+    const std::map<std::string, std::string> before = treeOf(paths().folder());
+    PreviousRun kept;
+    {
+        Immutable runsFolder(runs());
+        Immutable storeFolder(paths().folder());
+        if (!runsFolder.set() || !storeFolder.set())
+            GTEST_SKIP() << "the immutable flag cannot be set here";
+        kept = start("2026-01-10 10:00:00");
+    }
+    EXPECT_EQ(kept.kept, KeptRun::Failed);
+    EXPECT_TRUE(kept.spareIndex);
+    EXPECT_TRUE(kept.spareData);
+    EXPECT_EQ(treeOf(paths().folder()), before);
+}
+#endif
+
+}  // namespace
