@@ -3,6 +3,7 @@
 #include "ClipDlg.h"
 
 #include "ClipRules.h"
+#include "Protocol.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "fw/ScopeExit.h"
@@ -31,8 +32,13 @@ void CClipDlg::OnSlotCopied(WPARAM digitKey) {
 void CClipDlg::retrySlotCopies() {
     while (!m_slotRetries.empty()) {
         auto& [digit, tries] = m_slotRetries.front();
-        if (!fileSlotCopy(digit) && (m_archiveWorker.joinable() || ++tries < kSlotRetries))
+        const bool filed = fileSlotCopy(digit);
+        if (!filed && (m_archiveWorker.joinable() || ++tries < kSlotRetries))
             return;
+        if (!filed) {
+            fw::Trace("slot %c not filed: the busy flag stayed held", digit);
+            m_tray.ReportMissedCopy(clip::MissReason::StoreFailed);
+        }
         m_slotRetries.pop_front();
     }
     KillTimer(hwnd(), kSlotRetryTimer);
@@ -47,13 +53,14 @@ void CClipDlg::retrySlotCopies() {
 // flag keeps a new slot copy from being stored meanwhile; both flags come down on every path.
 // False when the flag is held elsewhere.
 bool CClipDlg::fileSlotCopy(char digit) {
-    if (!g_bSlotReady || m_hook.GetOperXmlStatus() != 0 || m_archiveWorker.joinable())
+    // The flag is free, or handed over with this copy's notification (Protocol.h).
+    if (!g_bSlotReady || m_hook.GetOperXmlStatus() == store::kBusySlotCopy || m_archiveWorker.joinable())
         return false;
-    m_hook.SetOperXmlStatus(1);
+    m_hook.SetOperXmlStatus(store::kBusySlotCopy);
     g_bSlotReady = false;
     fw::ScopeExit done([this] {
         g_bSlotReady = true;
-        m_hook.SetOperXmlStatus(0);
+        m_hook.SetOperXmlStatus(store::kBusyFree);
     });
     const std::string slot = store::slotClipName(digit);
     CSysClipBoard* store = CSysClipBoard::getInstance();

@@ -455,8 +455,14 @@ void CClipRecorder::State::replaced(WaitingCopy& copy) {
         return finish(copy);
     case clip::Replaced::Missed: {
         const clip::MissReason reason = copy.trouble.value_or(clip::MissReason::NotAnswering);
+        // The hook library's own change held open by the library itself is no copy to miss.
+        const bool own = copy.ownerProcess && isOwnChange && isOwnChange(copy.announced, copy.ownerProcess);
+        if (own)
+            trace(fw::TraceLine("clipboard %lu: the hook library's own change", copy.announced));
         waiting.reset();
-        return missed(reason);
+        if (!own)
+            missed(reason);
+        return;
     }
     case clip::Replaced::Forgotten:
         waiting.reset();

@@ -95,6 +95,7 @@ void CClipRecorder::State::read(bool initial) {
         waiting.emplace();
         waiting->announced = waiting->seen = announced;
         waiting->owner = GetClipboardOwner();
+        GetWindowThreadProcessId(waiting->owner, &waiting->ownerProcess);
         waiting->initial = initial;
         waiting->lastAnswer = Clock::now();
     }

@@ -39,6 +39,7 @@ class ReadWorker;
 struct WaitingCopy {
     DWORD announced = 0;
     HWND owner = nullptr;  // the clipboard's owner when it was announced
+    DWORD ownerProcess = 0;  // ... and its process
     DWORD seen = 0;  // its sequence number: as announced, then after each go (data rendered on request moves it on)
     bool initial = false;
     std::optional<clip::MissReason> trouble;  // why it first waited

@@ -65,9 +65,13 @@ void CClipTrayIcon::NoteWaiting(int count) {
     showTooltip();
 }
 
-// The debug log has the tooltip on one line.
+// The debug log has the tooltip on one line. The tray is told only of a new text: each change is
+// a call into the shell's process, and a burst of copies would make one per copy.
 void CClipTrayIcon::showTooltip() {
     const std::u16string tooltip = clip::trayTooltip(m_strLastRecorded, m_nWaiting);
+    if (tooltip == m_shownTooltip)
+        return;
+    m_shownTooltip = tooltip;
     std::u16string line = tooltip;
     std::replace(line.begin(), line.end(), u'\n', u'|');
     fw::Trace("tray tooltip: %s", xml::utf16ToUtf8(line).c_str());

@@ -53,6 +53,7 @@ private:
     std::set<clip::MissReason> m_reportedMisses;
     bool m_bPartlyRecordedShown = false;
     std::string m_strLastRecorded;  // the time stamp of the last copy recorded
+    std::u16string m_shownTooltip;  // what the tray shows now
     int m_nWaiting = 0;
     int m_bAlwaysOnTop = 0;
 };

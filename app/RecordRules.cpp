@@ -96,8 +96,10 @@ bool refusedForBudget(const store::ClipSnapshot& kept, std::size_t leftOut) {
     return leftOut > 0 && !snapshotRow(kept);
 }
 
+// A burst of small copies (a script, a macro) may outrun the disk for many seconds, so the count
+// only stops what the history could never hold; the bytes are what bound the memory.
 QueueLimits queueLimits(std::size_t clipBudget) {
-    return {32, 2 * clipBudget};
+    return {static_cast<std::size_t>(store::kMaxHistoryNumber), 2 * clipBudget};
 }
 
 bool mayQueue(std::size_t queuedCopies, std::size_t queuedBytes, std::size_t bytes, const QueueLimits& limits) {

@@ -165,10 +165,15 @@ void CMyClipboard::keysReleased() {
         held = held || isPhysicallyDown(key);
     if (held && waited < kKeyReleaseWaitMs)
         return;
-    if (m_pending.kind == Kind::Copy && InterlockedCompareExchange(&g_bOperXml, 1, 0) != 0) {
+    if (m_pending.kind == Kind::Copy &&
+        InterlockedCompareExchange(&g_bOperXml, store::kBusySlotCopy, store::kBusyFree) != store::kBusyFree) {
         if (waited < kKeyReleaseWaitMs + kBusyWaitMs)
             return;
-        return finish(false);  // the main window never let go of the flag
+        // A main window that does not file the last copy in time holds up no further copy.
+        if (InterlockedCompareExchange(&g_bOperXml, store::kBusySlotCopy, store::kBusyAwaitsFiling) !=
+            store::kBusyAwaitsFiling)
+            return finish(false);  // the main window never let go of the flag
+        fw::Trace("the main window has not filed the last slot copy: this one goes on");
     }
     m_pending.busyFlagTaken = m_pending.kind == Kind::Copy;
     waitUntilSeen();
@@ -302,8 +307,19 @@ LRESULT CALLBACK CMyClipboard::callWndProc(int code, WPARAM wParam, LPARAM lPara
 LRESULT CALLBACK CMyClipboard::callWndProcReturned(int code, WPARAM wParam, LPARAM lParam) {
     const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
     Pending& pending = theClipboard.m_pending;
-    if (code == HC_ACTION && call && call->hwnd == pending.openedFor && (call->message == WM_COPY || call->message == WM_CUT))
-        theClipboard.releaseOpenedForCopy();
+    if (code == HC_ACTION && call && (call->message == WM_COPY || call->message == WM_CUT)) {
+        if (call->hwnd == pending.openedFor)
+            theClipboard.releaseOpenedForCopy();
+        // The window has just copied: its copy is read now, before another program's copy can
+        // replace it; the next step of the chord takes it from here.
+        if (pending.awaitingAnswer && !pending.checking && !pending.answerAtCopy &&
+            GetClipboardSequenceNumber() != pending.checkedSequence)
+            fw::Guarded("WM_COPY returned", [&] {
+                Captured captured = theClipboard.readAnswer(false);
+                if (captured.taken)
+                    pending.answerAtCopy = std::move(captured);
+            });
+    }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -329,26 +345,13 @@ void CMyClipboard::checkAnswer() {
     watch.sinceChordMs = now - m_pending.since;
     watch.chordsSent = m_pending.chordsSent;
     Captured captured;
-    if (GetClipboardSequenceNumber() != m_pending.checkedSequence) {
-        // The main program looks at every change first (a moment for ours, then it lets go):
-        // holding the clipboard ourselves just then would keep it from another program's next
-        // copy. Then the change is read at once, before another copy can replace it.
-        waitUntilRecorderSaw(kRecorderFirstMs);
-        const DWORD target = processOfWindow(m_pending.target);
-        DWORD owner = 0;
-        captured = captureClipboard(
-            m_pending.window->hwnd(),
-            [&](DWORD, DWORD ownerProcess) {
-                owner = ownerProcess;
-                return ownerProcess == target;
-            },
-            kQuickOpenTries);
-        if (captured.opened)
-            m_pending.checkedSequence = captured.sequence;
-        watch.answered = captured.taken;
-        fw::Trace("clipboard %lu after the copy chord: owner %lu%s, %u formats", captured.sequence, owner,
-                  captured.taken ? " (the target)" : "", static_cast<unsigned>(captured.snapshot.formats.size()));
+    if (m_pending.answerAtCopy) {
+        captured = std::move(*m_pending.answerAtCopy);
+        m_pending.answerAtCopy.reset();
+    } else if (GetClipboardSequenceNumber() != m_pending.checkedSequence) {
+        captured = readAnswer(true);
     }
+    watch.answered = captured.taken;
     // In the target's own thread its view of the keys tells whether it has handled the chord.
     if (GetWindowThreadProcessId(m_pending.target, nullptr) == GetCurrentThreadId() && !m_pending.handledAt) {
         const SHORT state = GetKeyState(hotkey::kVkC);
@@ -377,6 +380,38 @@ void CMyClipboard::checkAnswer() {
         finish(false);
         return;
     }
+}
+
+// The change now on the clipboard, read when the target's process owns it. Another program's
+// change is left to the main program without opening the clipboard: holding it then would keep
+// the main program from that copy. The main program looks at every change first (a moment for
+// ours, then it lets go) unless the target has only just copied (`recorderFirst` false: its
+// WM_COPY returned a moment ago, and another program's next copy may come at any time).
+CMyClipboard::Captured CMyClipboard::readAnswer(bool recorderFirst) {
+    const DWORD target = processOfWindow(m_pending.target);
+    const DWORD sequence = GetClipboardSequenceNumber();
+    DWORD owner = processOfWindow(GetClipboardOwner());
+    Captured captured;
+    if (owner != target) {
+        if (GetClipboardSequenceNumber() == sequence)
+            m_pending.checkedSequence = sequence;  // the owner was read for this very change
+        captured.sequence = sequence;
+    } else {
+        if (recorderFirst)
+            waitUntilRecorderSaw(kRecorderFirstMs);
+        captured = captureClipboard(
+            m_pending.window->hwnd(),
+            [&](DWORD, DWORD ownerProcess) {
+                owner = ownerProcess;
+                return ownerProcess == target;
+            },
+            kQuickOpenTries);
+        if (captured.opened)
+            m_pending.checkedSequence = captured.sequence;
+    }
+    fw::Trace("clipboard %lu after the copy chord: owner %lu%s, %u formats", captured.sequence, owner,
+              captured.taken ? " (the target)" : "", static_cast<unsigned>(captured.snapshot.formats.size()));
+    return captured;
 }
 
 // The main window hears of the slot only once it holds the new contents.
@@ -410,14 +445,18 @@ void CMyClipboard::finish(bool completed) {
     m_pending = Pending{};
     if (kind == Kind::Copy)
         m_bReady = 1;
+    // A copy done is handed to the main window with its notification; the next copy waits
+    // until the main window has filed it (or finds no main window to hand it to).
+    const bool handOver = busyFlagTaken && completed && kind == Kind::Copy;
     if (busyFlagTaken)
-        InterlockedExchange(&g_bOperXml, 0);
+        InterlockedExchange(&g_bOperXml, handOver ? store::kBusyAwaitsFiling : store::kBusyFree);
     endChord(chord);
     if (!completed)
         return;
-    if (kind == Kind::Copy)
-        notifyMainWindow(kMsgSlotCopied, static_cast<WPARAM>(m_nCopyKey));
-    else if (kind != Kind::None)
+    if (kind == Kind::Copy) {
+        if (!notifyMainWindow(kMsgSlotCopied, static_cast<WPARAM>(m_nCopyKey)) && handOver)
+            InterlockedCompareExchange(&g_bOperXml, store::kBusyFree, store::kBusyAwaitsFiling);
+    } else if (kind != Kind::None)
         notifyMainWindow(kMsgClipPasted, static_cast<WPARAM>(m_nHistoryIndex));
 }
 

@@ -76,6 +76,13 @@ public:
 private:
     using Formats = std::vector<std::pair<UINT, std::string>>;
     enum class Kind { None, Copy, PasteSlot, PasteClip };
+    struct Captured {
+        bool opened = false;
+        bool taken = false;                    // `wanted` said yes and the formats were read
+        DWORD sequence = 0;
+        store::ClipSnapshot snapshot;
+    };
+
     struct Pending {
         Kind kind = Kind::None;
         std::string clip;               // the clip a paste puts on the clipboard
@@ -99,6 +106,7 @@ private:
         fw::UniqueHook copyReturnHook;  // ... and returning
         HWND openedFor = nullptr;       // the clipboard opened for the window about to copy
         DWORD checkedSequence = 0;      // the last change looked at
+        std::optional<Captured> answerAtCopy;  // the target's copy, read as its WM_COPY returned
         bool copyKeyToggle = false;     // the C key's toggle state before our chord
         DWORD handledAt = 0;            // when the target's thread had handled the chord (0: not yet)
         bool checking = false;
@@ -127,13 +135,6 @@ private:
             return request;
         }
     };
-    struct Captured {
-        bool opened = false;
-        bool taken = false;                    // `wanted` said yes and the formats were read
-        DWORD sequence = 0;
-        store::ClipSnapshot snapshot;
-    };
-
     // Transfer (ClipboardTransfer.cpp).
     Captured captureClipboard(HWND opener, const std::function<bool(DWORD sequence, DWORD ownerProcess)>& wanted,
                               int openTries = 20);
@@ -154,6 +155,7 @@ private:
     bool makeWindow();
     void sendCopyChord();
     void checkAnswer();
+    Captured readAnswer(bool recorderFirst);
     void openForCopy(HWND window);
     void releaseOpenedForCopy();
     static LRESULT CALLBACK callWndProc(int code, WPARAM wParam, LPARAM lParam);

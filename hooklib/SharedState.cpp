@@ -28,13 +28,16 @@ HWND findMainWindow() {
     return fw::FindTopLevelWindow(title, store::kMainListId);
 }
 
-void notifyMainWindow(UINT message, WPARAM wParam) {
+bool notifyMainWindow(UINT message, WPARAM wParam) {
     // A post to a null window would land in the posting thread's own queue: in a foreign
     // application that is a stray thread message, so nothing is posted then.
     HWND main = findMainWindow();
     fw::Trace("notify %u %u %s", message, static_cast<unsigned>(wParam), main ? "posted" : "no main window");
-    if (main && !PostMessageW(main, message, wParam, 0))
+    if (main && !PostMessageW(main, message, wParam, 0)) {
         fw::ReportFailure("PostMessageW");
+        return false;
+    }
+    return main != nullptr;
 }
 
 bool registerLibraryClass(const wchar_t* name, WNDPROC procedure) {

@@ -9,7 +9,7 @@
 // Shared by all processes (section ".SHARDAT").
 extern HHOOK g_hKeyboardHook;
 extern HHOOK g_hMouseHook;
-extern volatile LONG g_bOperXml;      // 1 while a slot copy is in flight anywhere, or the main window files one
+extern volatile LONG g_bOperXml;      // the busy flag: store::kBusyFree, kBusySlotCopy or kBusyAwaitsFiling (Protocol.h)
 extern volatile LONG g_bMenuPending;  // 1 while the clip popup menu waits for a choice
 extern void* g_pTrackingMenu;         // the menu being tracked, in the process that tracks it
 // The tick count at which the chord now being carried out was taken (0: none). One chord at a
@@ -41,7 +41,8 @@ extern fw::UniqueBitmap g_hMenuBitmaps[3];  // pictures of icons 1000, 1001, 100
 // The main window (its title and its clip list); null when it is not there (or paused).
 HWND findMainWindow();
 // Posts to the main window; nothing is posted when it is not there.
-void notifyMainWindow(UINT message, WPARAM wParam);
+// False when there is no main window to tell, or the message could not be posted.
+bool notifyMainWindow(UINT message, WPARAM wParam);
 
 // A window class of the library in this process, registered on first use (it goes with the
 // library, see the classes' UnregisterClass); false, reported, when it cannot be.

@@ -13,6 +13,14 @@ namespace store {
 inline constexpr std::string_view kMainWindowTitle = "\u201cTavenlow剪贴复制工具(Dravix)\u201dV4.7";
 inline constexpr int kMainListId = 1000;
 
+// The busy flag shared by the hook library in every process and the main window (its exports
+// GetOperXmlStatus and SetOperXmlStatus). A completed slot copy hands the flag to the main window
+// with its WM_USER+1, so that the next slot copy waits until this one is filed as a history
+// record; the main window lets go once it has filed it.
+inline constexpr int kBusyFree = 0;
+inline constexpr int kBusySlotCopy = 1;       // a slot copy under way, or the main window filing one
+inline constexpr int kBusyAwaitsFiling = 2;   // a slot copy done, its record not yet filed
+
 // Window messages to the main window (WM_USER = 0x400), always posted.
 inline constexpr unsigned kMsgSlotCopied = 0x400 + 1;    // wParam: the slot key, '0' to '9'
 inline constexpr unsigned kMsgClipPasted = 0x400 + 3;    // wParam: the history number pasted, or 0

@@ -251,15 +251,15 @@ TEST(RecordRules, BudgetQueueAndWhatTheTraySays) {
     EXPECT_FALSE(refusedForBudget(kept, 0));  // nothing left out: the store decides as for any copy
 
     const QueueLimits limits = queueLimits(256 * store::kMegabyte);
-    EXPECT_EQ(limits.copies, 32u);
+    EXPECT_EQ(limits.copies, 999u);
     EXPECT_EQ(limits.bytes, 512 * store::kMegabyte);
     const struct {
         std::size_t copies, bytes, more;
         bool fits;
     } queues[] = {
         {0, 0, 900 * store::kMegabyte, true},  // a whole copy always fits an empty queue
-        {31, 10, 10, true},
-        {32, 10, 10, false},
+        {998, 10, 10, true},
+        {999, 10, 10, false},
         {1, 500 * store::kMegabyte, 12 * store::kMegabyte, true},
         {1, 500 * store::kMegabyte, 12 * store::kMegabyte + 1, false},
     };
