@@ -115,6 +115,7 @@ private:
     void RowsRemoved(const std::vector<std::wstring>& numbers) override;
     void showRows();
     void showRow(const clip::ViewRow& row);
+    void addRow(const clip::ViewRow& row);  // into the rows, shown at the next showRows
     void changeRowsKeepingSelection(const std::function<void()>& change);
     void fillDisplayInfo(LVITEMW& item) const;
     LRESULT findRow(const NMLVFINDITEMW& find) const;

@@ -10,6 +10,8 @@
 #include "fw/Text.h"
 #include "fw/Trace.h"
 
+#include <utility>
+
 // Two sources announce a change: the viewer chain, which depends on every program in it passing
 // the news on, and the format listener, which no other program can break. The recorder counts a
 // change once, however it was announced. `initial`: the contents found when recording begins,
@@ -56,20 +58,26 @@ void CClipDlg::OnClipboardChanged() {
 
 // The outcomes of the recorder in the order of the changes: new rows, the full history, and
 // copies that could not be recorded or were recorded in part, which the tray reports, as it
-// counts the copies that wait.
+// counts the copies that wait. The rows of a burst of copies are shown together: the list, the
+// tree's root and the tray are told once for all the outcomes taken.
 void CClipDlg::OnRecorderResults() {
+    bool rowsAdded = false, changed = false;
+    std::string lastStamp;
     for (CClipRecorder::Result& result : m_recorder->TakeResults()) {
         switch (result.outcome) {
         case CClipRecorder::Outcome::Recorded:
-            if (m_tree.GetSelectedItem() == m_hCollection)
-                showRow(clip::ViewRow{result.row.kind, std::move(result.row.content), result.stamp,
-                                      store::historyNumberText(result.number), result.stamp});
-            if (!result.initial)
-                setRootText(true);  // the store holds changes no archive holds
-            m_tray.NoteRecorded(result.stamp);
+            if (m_tree.GetSelectedItem() == m_hCollection) {
+                addRow(clip::ViewRow{result.row.kind, std::move(result.row.content), result.stamp,
+                                     store::historyNumberText(result.number), result.stamp});
+                rowsAdded = true;
+            }
+            changed = changed || !result.initial;  // the store holds changes no archive holds
+            lastStamp = result.stamp;
             fw::Trace("row shown for his%d-", result.number);
             break;
         case CClipRecorder::Outcome::HistoryFull:
+            if (std::exchange(rowsAdded, false))
+                showRows();  // before the message, which waits for the user
             showHistoryFull();
             break;
         case CClipRecorder::Outcome::Missed:
@@ -86,6 +94,12 @@ void CClipDlg::OnRecorderResults() {
             break;
         }
     }
+    if (rowsAdded)
+        showRows();
+    if (changed)
+        setRootText(true);
+    if (!lastStamp.empty())
+        m_tray.NoteRecorded(lastStamp);
 }
 
 // Once at a time: changes that come while the message is open say the same.

@@ -124,11 +124,15 @@ LRESULT CClipDlg::findRow(const NMLVFINDITEMW& find) const {
 
 // A row recorded or changed while its view is on display: in its place, or after the others.
 void CClipDlg::showRow(const clip::ViewRow& view) {
+    addRow(view);
+    showRows();
+}
+
+void CClipDlg::addRow(const clip::ViewRow& view) {
     const std::size_t before = m_rows.shownCount();
     m_rows.upsert(view);
     if (m_rows.shownCount() < before)  // hidden by the search: the rows after it move up
         ListView_SetItemState(m_list.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    showRows();
 }
 
 void CClipDlg::RowsRemoved(const std::vector<std::wstring>& numbers) {
