@@ -1,9 +1,12 @@
 #include "FileRecordReader.h"
 
+#include "ClipSnapshot.h"
 #include "FileSystem.h"
 #include "StoreFormat.h"
 #include "Text.h"
 #include "fw/Text.h"
+
+#include <cstdint>
 
 // An empty data file is an empty text: the clip was copied with no characters in it.
 std::optional<std::u16string> FileRecordReader::text(const std::string& element, int format) {
@@ -23,12 +26,22 @@ fw::UniqueBitmap FileRecordReader::loadBitmap(const std::string& recordName) con
         static_cast<HBITMAP>(LoadImageW(nullptr, fw::toWide(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
 }
 
+// Only the file's headers are read (a picture of the screen is megabytes): the size is in them,
+// and a file shorter than its header says it is shows no picture.
 std::optional<std::pair<int, int>> FileRecordReader::pictureSize(const std::string& recordName) {
-    const fw::UniqueBitmap bitmap = loadBitmap(recordName);
-    BITMAP description = {};
-    if (!bitmap || !GetObjectW(bitmap.get(), sizeof description, &description))
+    const std::string path = m_paths.bitmapFile(recordName);
+    if (path.empty())
         return std::nullopt;
-    return std::make_pair(static_cast<int>(description.bmWidth), static_cast<int>(description.bmHeight));
+    const fw::UniqueFile file(CreateFileW(fw::toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string headers(store::kBmpHeadersSize, '\0');
+    DWORD got = 0;
+    LARGE_INTEGER fileSize = {};
+    if (!file || !ReadFile(file.get(), headers.data(), static_cast<DWORD>(headers.size()), &got, nullptr) ||
+        got != headers.size() || !GetFileSizeEx(file.get(), &fileSize) ||
+        static_cast<std::uint64_t>(fileSize.QuadPart) < store::readLittleEndian(headers, 2))
+        return std::nullopt;
+    return store::bitmapFileSize(headers);
 }
 
 std::optional<std::u16string> FileRecordReader::firstFile(const std::string& element) {
