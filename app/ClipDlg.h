@@ -114,9 +114,11 @@ private:
     void PasteClip(const std::string& clip, bool plainText) override;
     void RowsRemoved(const std::vector<std::wstring>& numbers) override;
     void showRows();
+    void showRowsStatus();
     void showRow(const clip::ViewRow& row);
     void addRow(const clip::ViewRow& row);  // into the rows, shown at the next showRows
-    void changeRowsKeepingSelection(const std::function<void()>& change);
+    // `change` says whether it moved the shown rows; when it did not, only the status text changes.
+    void changeRowsKeepingSelection(const std::function<bool()>& change);
     void fillDisplayInfo(LVITEMW& item) const;
     LRESULT findRow(const NMLVFINDITEMW& find) const;
     void OnSearchChanged();

@@ -103,5 +103,8 @@ void CClipDlg::OnClipPasted(WPARAM number) {
         return;
     const int n = static_cast<int>(number);
     ShowClipRow(m_tree.GetSelectedItem(), store::historyClipName(n), store::historyNumberText(n), false);
-    changeRowsKeepingSelection([&] { m_rows.sortOnce(3, m_bSortAscending); });
+    changeRowsKeepingSelection([&] {
+        m_rows.sortOnce(3, m_bSortAscending);
+        return true;
+    });
 }

@@ -57,11 +57,16 @@ void CClipDlg::FillClipList(HTREEITEM node) {
 // it draws. The status line counts them while a search is on.
 void CClipDlg::showRows() {
     // A new number of rows means new scroll bars, which are costly to redraw: only then is the
-    // list told.
+    // list told, and the space rows left is erased. Otherwise every row paints its whole line.
     const int count = static_cast<int>(m_rows.shownCount());
-    if (m_list.GetItemCount() != count)
+    const bool newCount = m_list.GetItemCount() != count;
+    if (newCount)
         ListView_SetItemCountEx(m_list.hwnd(), count, LVSICF_NOSCROLL);
-    InvalidateRect(m_list.hwnd(), nullptr, TRUE);
+    InvalidateRect(m_list.hwnd(), nullptr, newCount);
+    showRowsStatus();
+}
+
+void CClipDlg::showRowsStatus() {
     if (m_rows.filter().empty()) {
         setStatusText(nodeStatusText());
         return;
@@ -72,12 +77,13 @@ void CClipDlg::showRows() {
 
 // A change that moves rows (a search, a sort): the rows selected before stay selected where
 // they are still shown.
-void CClipDlg::changeRowsKeepingSelection(const std::function<void()>& change) {
+void CClipDlg::changeRowsKeepingSelection(const std::function<bool()>& change) {
     std::vector<std::string> selected;
     for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = m_list.GetNextItem(row, LVNI_SELECTED))
         if (static_cast<std::size_t>(row) < m_rows.shownCount())
             selected.push_back(m_rows.shown(static_cast<std::size_t>(row)).number);
-    change();
+    if (!change())
+        return showRowsStatus();  // the same rows in the same places
     if (!selected.empty())
         ListView_SetItemState(m_list.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     showRows();
@@ -150,7 +156,10 @@ void CClipDlg::OnSearchChanged() {
     const std::wstring text = fw::windowText(m_search);
     const std::string previewed = firstSelectedNumber();
     bool changed = false;
-    changeRowsKeepingSelection([&] { changed = m_rows.setFilter(fw::toUtf16(text)); });
+    changeRowsKeepingSelection([&] {
+        changed = m_rows.setFilter(fw::toUtf16(text));
+        return changed && m_rows.shownChanged();
+    });
     if (!changed)
         return;
     if (firstSelectedNumber() != previewed)
@@ -259,7 +268,10 @@ void CClipDlg::SortByColumn(int column, bool ascending) {
     if (column >= 0 && column < 4)
         m_columnAscending[column] = ascending;
     kit::ShowSortArrow(m_list.hwnd(), column, ascending);
-    changeRowsKeepingSelection([&] { m_rows.sortBy(column, ascending); });
+    changeRowsKeepingSelection([&] {
+        m_rows.sortBy(column, ascending);
+        return true;
+    });
 }
 
 // A paste from the list is chosen in our window, which is then in front: Windows lets the

@@ -17,6 +17,10 @@ const std::string& asciiColumn(const ViewRow& row, int column) {
 
 void ClipRows::assign(std::vector<ViewRow> rows) {
     m_rows = std::move(rows);
+    m_folded.clear();
+    m_folded.reserve(m_rows.size());
+    for (const ViewRow& row : m_rows)
+        m_folded.push_back(foldedForSearch(row.content));
     refilter();
 }
 
@@ -41,12 +45,16 @@ void ClipRows::sortOnce(int column, bool ascending) {
 void ClipRows::upsert(ViewRow row) {
     const auto kept = std::find_if(m_rows.begin(), m_rows.end(), [&](const ViewRow& r) { return r.number == row.number; });
     const std::size_t index = static_cast<std::size_t>(kept - m_rows.begin());
-    if (kept == m_rows.end())
+    std::u16string folded = foldedForSearch(row.content);
+    if (kept == m_rows.end()) {
         m_rows.push_back(std::move(row));
-    else
+        m_folded.push_back(std::move(folded));
+    } else {
         *kept = std::move(row);
+        m_folded[index] = std::move(folded);
+    }
     const auto shownAt = std::find(m_shown.begin(), m_shown.end(), index);
-    const bool matches = matchesFilter(m_rows[index].content, m_filter);
+    const bool matches = m_filter.empty() || m_folded[index].find(foldedForSearch(m_filter)) != std::u16string::npos;
     if (matches && shownAt == m_shown.end())
         m_shown.push_back(index);
     else if (!matches && shownAt != m_shown.end())
@@ -61,11 +69,14 @@ void ClipRows::remove(const std::vector<std::string>& numbers) {
         if (std::find(numbers.begin(), numbers.end(), m_rows[i].number) != numbers.end())
             continue;
         moved[i] = kept;
-        if (kept != i)
+        if (kept != i) {
             m_rows[kept] = std::move(m_rows[i]);
+            m_folded[kept] = std::move(m_folded[i]);
+        }
         ++kept;
     }
     m_rows.resize(kept);
+    m_folded.resize(kept);
     std::vector<std::size_t> shown;
     shown.reserve(m_shown.size());
     for (std::size_t index : m_shown)
@@ -95,13 +106,16 @@ std::size_t ClipRows::findShown(std::u16string_view text, std::size_t start, boo
 }
 
 void ClipRows::refilter() {
-    std::vector<std::u16string_view> contents;
-    contents.reserve(m_rows.size());
-    for (const ViewRow& row : m_rows)
-        contents.push_back(row.content);
-    m_shown = filterRows(contents, m_filter);
+    const std::u16string query = foldedForSearch(m_filter);
+    std::vector<std::size_t> shown;
+    shown.reserve(m_rows.size());
+    for (std::size_t i = 0; i < m_folded.size(); ++i)
+        if (query.empty() || m_folded[i].find(query) != std::u16string::npos)
+            shown.push_back(i);
+    std::swap(shown, m_shown);
     if (m_sortColumn >= 0)
         sortShown(m_sortColumn, m_ascending);
+    m_shownChanged = shown != m_shown;
 }
 
 // A stable sort, so that rows with the same text keep their order.

@@ -19,6 +19,9 @@ public:
     void assign(std::vector<ViewRow> rows);
     // False when the text is the one already filtering.
     bool setFilter(std::u16string_view filter);
+    // Whether the last filter changed which rows are shown, or their order: a keystroke that
+    // does not leaves the list as it is.
+    bool shownChanged() const { return m_shownChanged; }
     // The column stays the sort column: later filters sort the same way.
     void sortBy(int column, bool ascending);
     // The shown rows put in order once, the sort column unchanged.
@@ -45,7 +48,9 @@ private:
     void sortShown(int column, bool ascending);
 
     std::vector<ViewRow> m_rows;
-    std::vector<std::size_t> m_shown;  // positions in m_rows
+    std::vector<std::u16string> m_folded;  // each row's content as the search compares it
+    std::vector<std::size_t> m_shown;      // positions in m_rows
+    bool m_shownChanged = true;
     std::u16string m_filter;
     int m_sortColumn = -1;
     bool m_ascending = true;

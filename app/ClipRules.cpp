@@ -85,6 +85,12 @@ bool equalsFolded(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
+std::u16string foldedForSearch(std::u16string_view text) {
+    std::u16string folded;
+    foldInto(text, folded);
+    return folded;
+}
+
 bool matchesFilter(std::u16string_view content, std::u16string_view query) {
     if (query.empty())
         return true;

@@ -64,6 +64,9 @@ bool isPrivate(const ClipboardMarks& marks);
 // Find as you type: a row shows when its content holds the query, Latin letters in any case and
 // everything else (Chinese) as typed. An empty query shows every row.
 bool matchesFilter(std::u16string_view content, std::u16string_view query);
+// `text` as the search compares it (Latin letters in one case): a row's folded text is kept, so
+// that a keystroke folds only the query.
+std::u16string foldedForSearch(std::u16string_view text);
 // Whether two texts are the same, Latin letters in any case.
 bool equalsFolded(std::u16string_view a, std::u16string_view b);
 // The positions of the matching contents, in order.

@@ -136,8 +136,12 @@ TEST(ClipRowsModel, SearchSortRecordAndRemoveTogether) {
     rows.sortBy(1, false);  // newest copy first
     EXPECT_EQ(shownNumbers(rows), (Numbers{"4", "3", "2", "1"}));
     EXPECT_TRUE(rows.setFilter(u"Apple"));
+    EXPECT_TRUE(rows.shownChanged());
     EXPECT_FALSE(rows.setFilter(u"Apple"));
     EXPECT_EQ(shownNumbers(rows), (Numbers{"4", "3"}));  // still sorted by the column
+    EXPECT_TRUE(rows.setFilter(u"APPL"));                 // the same rows: the list stays as it is
+    EXPECT_FALSE(rows.shownChanged());
+    EXPECT_TRUE(rows.setFilter(u"Apple"));
     EXPECT_EQ(rows.totalCount(), 4u);
 
     rows.upsert({0, u"crab apple", "2026-12-07 10:00:00", "5", ""});  // recorded: shown last
