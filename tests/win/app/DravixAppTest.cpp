@@ -8,6 +8,9 @@
 #include <cstdio>
 
 void DravixAppTest::SetUp() {
+    // A test ended by ctest's timeout leaves its program running: the next start would only
+    // bring that window forward.
+    endProcessesNamed(L"dravix.exe");
     putClipboard({});
     // What an earlier test left: the window's place, a damaged store kept aside.
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", L"WindowPlacement");
