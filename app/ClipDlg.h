@@ -16,7 +16,7 @@
 #include "SysClipBoard.h"
 #include "fw/Controls.h"
 #include "fw/Dialog.h"
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <deque>
 #include <functional>
@@ -144,8 +144,8 @@ private:
     HWND m_status = nullptr;
     kit::CCommandBars m_commandBars;
     kit::CDockPanes m_panes;
-    fw::UniqueImageList m_listImages;
-    fw::UniqueImageList m_treeImages;
+    base::UniqueImageList m_listImages;
+    base::UniqueImageList m_treeImages;
     CClipTrayIcon m_tray;
     HICON m_hIcon = nullptr;
 

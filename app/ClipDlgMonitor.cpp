@@ -7,8 +7,8 @@
 #include "Protocol.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
-#include "fw/Text.h"
-#include "fw/Trace.h"
+#include "base/Text.h"
+#include "base/Trace.h"
 
 // Two sources announce a change: the viewer chain, which depends on every program in it passing
 // the news on, and the format listener, which no other program can break. The recorder counts a
@@ -24,9 +24,9 @@ void CClipDlg::joinViewerChain(bool initial) {
     SetLastError(0);
     m_hNextViewer = SetClipboardViewer(hwnd());
     if (!m_hNextViewer && GetLastError() != 0)
-        fw::ReportFailure("SetClipboardViewer");
+        base::ReportFailure("SetClipboardViewer");
     if (!AddClipboardFormatListener(hwnd()))
-        fw::ReportFailure("AddClipboardFormatListener");
+        base::ReportFailure("AddClipboardFormatListener");
     m_recorder->Listen(true);
     if (!initial)
         m_recorder->Announce();
@@ -67,7 +67,7 @@ void CClipDlg::OnRecorderResults() {
             if (!result.initial)
                 setRootText(true);  // the store holds changes no archive holds
             m_tray.NoteRecorded(result.stamp);
-            fw::Trace("row shown for his%d-", result.number);
+            base::Trace("row shown for his%d-", result.number);
             break;
         case CClipRecorder::Outcome::HistoryFull:
             showHistoryFull();
@@ -93,7 +93,7 @@ void CClipDlg::showHistoryFull() {
     if (m_bHistoryFullShown)
         return;
     m_bHistoryFullShown = true;
-    MessageBoxW(nullptr, fw::toWide(clip::kHistoryFullMessage).c_str(), fw::toWide(store::kMainWindowTitle).c_str(), MB_OK);
+    MessageBoxW(nullptr, base::toWide(clip::kHistoryFullMessage).c_str(), base::toWide(store::kMainWindowTitle).c_str(), MB_OK);
     m_bHistoryFullShown = false;
 }
 
@@ -136,5 +136,5 @@ void CClipDlg::OnStoreDamaged() {
         return;
     m_bStoreDamageReported = true;
     const std::string text = std::string(clip::kStoreDamagedMessage) + CSysClipBoard::getInstance()->getWindowsDir();
-    MessageBoxW(hwnd(), fw::toWide(text).c_str(), fw::toWide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONWARNING);
+    MessageBoxW(hwnd(), base::toWide(text).c_str(), base::toWide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONWARNING);
 }

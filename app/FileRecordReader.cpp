@@ -3,7 +3,7 @@
 #include "FileSystem.h"
 #include "StoreFormat.h"
 #include "Text.h"
-#include "fw/Text.h"
+#include "base/Text.h"
 
 // An empty data file is an empty text: the clip was copied with no characters in it.
 std::optional<std::u16string> FileRecordReader::text(const std::string& element, int format) {
@@ -15,16 +15,16 @@ std::optional<std::u16string> FileRecordReader::text(const std::string& element,
     return store::utf16FromBytes(*bytes);
 }
 
-fw::UniqueBitmap FileRecordReader::loadBitmap(const std::string& recordName) const {
+base::UniqueBitmap FileRecordReader::loadBitmap(const std::string& recordName) const {
     const std::string path = m_paths.bitmapFile(recordName);
     if (path.empty())
-        return fw::UniqueBitmap();
-    return fw::UniqueBitmap(
-        static_cast<HBITMAP>(LoadImageW(nullptr, fw::toWide(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+        return base::UniqueBitmap();
+    return base::UniqueBitmap(
+        static_cast<HBITMAP>(LoadImageW(nullptr, base::toWide(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
 }
 
 std::optional<std::pair<int, int>> FileRecordReader::pictureSize(const std::string& recordName) {
-    const fw::UniqueBitmap bitmap = loadBitmap(recordName);
+    const base::UniqueBitmap bitmap = loadBitmap(recordName);
     BITMAP description = {};
     if (!bitmap || !GetObjectW(bitmap.get(), sizeof description, &description))
         return std::nullopt;

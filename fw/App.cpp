@@ -1,6 +1,6 @@
 #include "App.h"
 
-#include "Barrier.h"
+#include "base/Barrier.h"
 
 namespace fw {
 
@@ -22,7 +22,7 @@ bool CApp::ProcessMessageFilter(int, MSG*) {
 LRESULT CALLBACK CApp::filterHook(int code, WPARAM wParam, LPARAM lParam) {
     CApp* app = s_current;
     if (code >= 0 && app &&
-        Guarded("message filter", false, [&] { return app->ProcessMessageFilter(code, reinterpret_cast<MSG*>(lParam)); }))
+        base::Guarded("message filter", false, [&] { return app->ProcessMessageFilter(code, reinterpret_cast<MSG*>(lParam)); }))
         return 1;
     return CallNextHookEx(app ? app->m_filterHook : nullptr, code, wParam, lParam);
 }

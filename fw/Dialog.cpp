@@ -1,6 +1,6 @@
 #include "Dialog.h"
 
-#include "Barrier.h"
+#include "base/Barrier.h"
 
 #include <windowsx.h>
 
@@ -61,7 +61,7 @@ INT_PTR CALLBACK CDialog::dialogProc(HWND window, UINT message, WPARAM wParam, L
         return FALSE;
     LRESULT result = 0;
     const bool handled =
-        Guarded("dialog procedure", false, [&] { return dialog->WindowProc(message, wParam, lParam, result); });
+        base::Guarded("dialog procedure", false, [&] { return dialog->WindowProc(message, wParam, lParam, result); });
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, DWLP_USER, 0);
         dialog->m_hWnd = nullptr;

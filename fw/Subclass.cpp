@@ -1,6 +1,6 @@
 #include "Subclass.h"
 
-#include "Barrier.h"
+#include "base/Barrier.h"
 
 #include <optional>
 
@@ -37,7 +37,7 @@ LRESULT CALLBACK CSubclassedWindow::procedure(HWND window, UINT message, WPARAM 
         self->Unsubclass();
         return CallWindowProcW(original, window, message, wParam, lParam);
     }
-    const std::optional<LRESULT> handled = Guarded("subclassed window procedure", std::optional<LRESULT>(),
+    const std::optional<LRESULT> handled = base::Guarded("subclassed window procedure", std::optional<LRESULT>(),
                                                    [&] { return std::optional<LRESULT>(self->WindowProc(message, wParam, lParam)); });
     return handled ? *handled : self->CallOriginal(message, wParam, lParam);
 }

@@ -10,8 +10,8 @@
 #include "SharedState.h"
 #include "StatusKeys.h"
 #include "StoreFormat.h"
-#include "fw/Barrier.h"
-#include "fw/Trace.h"
+#include "base/Barrier.h"
+#include "base/Trace.h"
 
 #include <vector>
 
@@ -80,7 +80,7 @@ void CMyClipboard::SendEditChord(char letter) {
 // target is never this thread's active window.
 bool CMyClipboard::start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys, bool plainText,
                          HWND target) {
-    fw::Trace("chord %d begins%s", static_cast<int>(kind), plainText ? ", text only" : "");
+    base::Trace("chord %d begins%s", static_cast<int>(kind), plainText ? ", text only" : "");
     m_pending = Pending{};
     m_pending.kind = kind;
     m_pending.clip = std::move(clip);
@@ -101,7 +101,7 @@ bool CMyClipboard::startStep(UINT ms, TIMERPROC procedure) {
     m_pending.since = GetTickCount();
     m_pending.timer = SetTimer(nullptr, 0, ms, procedure);
     if (!m_pending.timer)
-        fw::ReportFailure("SetTimer");
+        base::ReportFailure("SetTimer");
     return m_pending.timer != 0;
 }
 
@@ -122,7 +122,7 @@ void CMyClipboard::CopyToSlot(int slotKey, int physicalKey) {
         return;
     const LONG chord = beginChord();
     if (!chord) {
-        fw::Trace("chord busy: copy key taken and ignored");
+        base::Trace("chord busy: copy key taken and ignored");
         return;  // a chord is under way: the key is taken and ignored
     }
     m_bReady = 0;
@@ -133,7 +133,7 @@ void CMyClipboard::CopyToSlot(int slotKey, int physicalKey) {
 UINT_PTR CMyClipboard::PasteSlot(int slotKey, int physicalKey) {
     const LONG chord = beginChord();
     if (!chord)
-        fw::Trace("chord busy: paste key taken and ignored");
+        base::Trace("chord busy: paste key taken and ignored");
     return chord && start(chord, Kind::PasteSlot, slotClipName(static_cast<char>(slotKey)),
                           {physicalKey, VK_CONTROL, VK_MENU});
 }
@@ -147,7 +147,7 @@ bool CMyClipboard::pasteFromClipboard(std::string_view clip, bool plainText, HWN
 // unwinds into the application's message loop.
 void CMyClipboard::guardedStep(void (CMyClipboard::*step)()) {
     CMyClipboard& self = theClipboard;
-    if (!fw::Guarded("chord", false, [&] {
+    if (!base::Guarded("chord", false, [&] {
             (self.*step)();
             return true;
         }))
@@ -193,7 +193,7 @@ void CMyClipboard::clipboardSeen() {
     m_pending.seen = seen;
     m_pending.seenSequence = GetClipboardSequenceNumber();
     if (!seen)
-        fw::Trace("the main program has not read the clipboard %lu: going on", GetClipboardSequenceNumber());
+        base::Trace("the main program has not read the clipboard %lu: going on", GetClipboardSequenceNumber());
     if (m_pending.chordsSent > 0)
         sendCopyChord();
     else
@@ -256,7 +256,7 @@ void CMyClipboard::sendCopyChord() {
         m_pending.copyReturnHook.reset(
             SetWindowsHookExW(WH_CALLWNDPROCRET, callWndProcReturned, nullptr, GetCurrentThreadId()));
         if (!m_pending.copyHook || !m_pending.copyReturnHook)
-            fw::ReportFailure("SetWindowsHookExW(WH_CALLWNDPROC)");
+            base::ReportFailure("SetWindowsHookExW(WH_CALLWNDPROC)");
     }
     SendEditChord('C');
 }
@@ -269,7 +269,7 @@ void CMyClipboard::sendCopyChord() {
 // WM_COPY returns.
 void CMyClipboard::keyArriving(unsigned virtualKey, bool released) {
     if (m_pending.awaitingAnswer && virtualKey == hotkey::kVkC && !released && !waitUntilRecorderSaw(kCopyKeyHoldMs))
-        fw::Trace("the main program has not read the clipboard %lu: the copy goes on", GetClipboardSequenceNumber());
+        base::Trace("the main program has not read the clipboard %lu: the copy goes on", GetClipboardSequenceNumber());
 }
 
 void CMyClipboard::openForCopy(HWND window) {
@@ -284,9 +284,9 @@ void CMyClipboard::openForCopy(HWND window) {
             }
             CloseClipboard();  // another program copied just then: the main program looks at it first
         }
-        fw::WaitAnsweringSentMessages(1);  // the main program still reads it
+        base::WaitAnsweringSentMessages(1);  // the main program still reads it
     }
-    fw::Trace("the clipboard %lu could not be kept for the application's copy: the copy goes on",
+    base::Trace("the clipboard %lu could not be kept for the application's copy: the copy goes on",
               GetClipboardSequenceNumber());
 }
 
@@ -295,7 +295,7 @@ LRESULT CALLBACK CMyClipboard::callWndProc(int code, WPARAM wParam, LPARAM lPara
     Pending& pending = theClipboard.m_pending;
     if (code == HC_ACTION && call && (call->message == WM_COPY || call->message == WM_CUT) && pending.awaitingAnswer &&
         !pending.openedFor)
-        fw::Guarded("WM_COPY", [&] { theClipboard.openForCopy(call->hwnd); });
+        base::Guarded("WM_COPY", [&] { theClipboard.openForCopy(call->hwnd); });
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -346,7 +346,7 @@ void CMyClipboard::checkAnswer() {
         if (captured.opened)
             m_pending.checkedSequence = captured.sequence;
         watch.answered = captured.taken;
-        fw::Trace("clipboard %lu after the copy chord: owner %lu%s, %u formats", captured.sequence, owner,
+        base::Trace("clipboard %lu after the copy chord: owner %lu%s, %u formats", captured.sequence, owner,
                   captured.taken ? " (the target)" : "", static_cast<unsigned>(captured.snapshot.formats.size()));
     }
     // In the target's own thread its view of the keys tells whether it has handled the chord.
@@ -367,12 +367,12 @@ void CMyClipboard::checkAnswer() {
         storeSlot(captured.snapshot);
         return;
     case hotkey::CopyStep::SendAgain:
-        fw::Trace("no copy from the application yet: the copy chord again");
+        base::Trace("no copy from the application yet: the copy chord again");
         stopStep();
         waitUntilSeen();
         return;
     case hotkey::CopyStep::GiveUp:
-        fw::Trace("slot copy given up: the application copied nothing; the slot stays as it was");
+        base::Trace("slot copy given up: the application copied nothing; the slot stays as it was");
         stopStep();
         finish(false);
         return;
@@ -383,11 +383,11 @@ void CMyClipboard::checkAnswer() {
 void CMyClipboard::storeSlot(const store::ClipSnapshot& snapshot) {
     const std::string slot = slotClipName(static_cast<char>(m_nCopyKey));
     if (snapshot.empty()) {
-        fw::Trace("slot copy given up: the application's copy holds nothing; the slot stays as it was");
+        base::Trace("slot copy given up: the application's copy holds nothing; the slot stays as it was");
         return finish(false);
     }
     if (!writeClip(slot, snapshot)) {
-        fw::Trace("slot copy not stored: the store could not be written; %s stays as it was", slot.c_str());
+        base::Trace("slot copy not stored: the store could not be written; %s stays as it was", slot.c_str());
         return finish(false);
     }
     finish(true);
@@ -398,7 +398,7 @@ void CMyClipboard::storeSlot(const store::ClipSnapshot& snapshot) {
 // window hears of a completed chord.
 void CMyClipboard::finish(bool completed) {
     stopStep();
-    fw::Guarded("chord end", [&] { settleOffer(); });
+    base::Guarded("chord end", [&] { settleOffer(); });
     m_pending.window.reset();
     m_pending.answer.end();
     m_pending.offer.end();
@@ -406,7 +406,7 @@ void CMyClipboard::finish(bool completed) {
     const Kind kind = m_pending.kind;
     const LONG chord = m_pending.chord;
     const bool busyFlagTaken = m_pending.busyFlagTaken;
-    fw::Trace("chord %d ends, %s", static_cast<int>(kind), completed ? "completed" : "given up");
+    base::Trace("chord %d ends, %s", static_cast<int>(kind), completed ? "completed" : "given up");
     m_pending = Pending{};
     if (kind == Kind::Copy)
         m_bReady = 1;
@@ -427,7 +427,7 @@ void CALLBACK timerProcAfterResume(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 void CMyClipboard::removeStatusKeys() {
-    fw::Guarded("status keys", [&] {
+    base::Guarded("status keys", [&] {
         RemoveKey(paths().statusFile(), kSysClipKey);
         RemoveKey(paths().statusFile(), kPressNumKey);
     });

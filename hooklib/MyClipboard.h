@@ -6,7 +6,7 @@
 #include "ClipSnapshot.h"
 #include "OwnChanges.h"
 #include "StorePaths.h"
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <windows.h>
 
@@ -95,8 +95,8 @@ private:
         COwnChange answer;
         int chordsSent = 0;
         bool awaitingAnswer = false;    // the chord was sent and its answer not yet seen
-        fw::UniqueHook copyHook;        // sees the target's WM_COPY coming (its own thread) ...
-        fw::UniqueHook copyReturnHook;  // ... and returning
+        base::UniqueHook copyHook;        // sees the target's WM_COPY coming (its own thread) ...
+        base::UniqueHook copyReturnHook;  // ... and returning
         HWND openedFor = nullptr;       // the clipboard opened for the window about to copy
         DWORD checkedSequence = 0;      // the last change looked at
         bool copyKeyToggle = false;     // the C key's toggle state before our chord

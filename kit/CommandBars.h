@@ -4,7 +4,7 @@
 // commands. Commands reach the dialog as WM_COMMAND.
 #pragma once
 
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -26,7 +26,7 @@ public:
 
 private:
     HWND m_toolbar = nullptr;
-    fw::UniqueImageList m_images;  // a toolbar does not free its image list
+    base::UniqueImageList m_images;  // a toolbar does not free its image list
 };
 
 }  // namespace kit

@@ -1,6 +1,6 @@
 #include "DockPanes.h"
 
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -35,7 +35,7 @@ HWND CDockPanes::makeCaption(const std::wstring& text) const {
 // Sizes at 96 dots per inch, scaled to the screen's.
 void CDockPanes::Create(HWND owner, HWND tree, const std::wstring& treeCaption, HWND preview,
                         const std::wstring& previewCaption, HWND status, std::function<void()> relayout) {
-    const int dpi = GetDeviceCaps(fw::WindowDc(owner).get(), LOGPIXELSY);
+    const int dpi = GetDeviceCaps(base::WindowDc(owner).get(), LOGPIXELSY);
     const auto scaled = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
     m_gap = scaled(5);
     m_captionHeight = scaled(18);

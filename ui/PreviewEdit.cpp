@@ -1,7 +1,7 @@
 #include "PreviewEdit.h"
 
 #include "PictureFit.h"
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <commctrl.h>
 
@@ -37,7 +37,7 @@ void CPreviewEdit::ShowText(const std::wstring& text) {
 void CPreviewEdit::ShowPicture(HBITMAP bitmap) {
     ShowText(L"");
     UpdateWindow(m_hWnd);
-    fw::WindowDc client(m_hWnd);
+    base::WindowDc client(m_hWnd);
     RECT area;
     GetClientRect(m_hWnd, &area);
     const int width = area.right, height = area.bottom;
@@ -46,19 +46,19 @@ void CPreviewEdit::ShowPicture(HBITMAP bitmap) {
 
     // The stored image: the framed white pane with the fitted picture, drawn off screen.
     m_imageBitmap.reset(CreateCompatibleBitmap(client.get(), width, height));
-    m_imageDc = fw::MemoryDc(nullptr);
+    m_imageDc = base::MemoryDc(nullptr);
     m_imageDc.select(m_imageBitmap.get());
     {
-        fw::SelectScope pen(m_imageDc.get(), GetStockObject(BLACK_PEN));
-        fw::SelectScope brush(m_imageDc.get(), GetStockObject(WHITE_BRUSH));
+        base::SelectScope pen(m_imageDc.get(), GetStockObject(BLACK_PEN));
+        base::SelectScope brush(m_imageDc.get(), GetStockObject(WHITE_BRUSH));
         Rectangle(m_imageDc.get(), 0, 0, width, height);
     }
     BITMAP description = {};
     PictureFit fit;
     if (bitmap && GetObjectW(bitmap, sizeof description, &description) &&
         fitPicture(width, height, description.bmWidth, description.bmHeight, fit)) {
-        fw::MemoryDc source(client.get());
-        fw::SelectScope picture(source.get(), bitmap);
+        base::MemoryDc source(client.get());
+        base::SelectScope picture(source.get(), bitmap);
         SetStretchBltMode(m_imageDc.get(), HALFTONE);
         StretchBlt(m_imageDc.get(), fit.x, fit.y, fit.width, fit.height, source.get(), 0, 0, description.bmWidth,
                    description.bmHeight, SRCCOPY);
@@ -69,7 +69,7 @@ void CPreviewEdit::ShowPicture(HBITMAP bitmap) {
 
 // The stored image, stretched to the pane's current size.
 void CPreviewEdit::paintImage() {
-    fw::PaintScope paint(m_hWnd);
+    base::PaintScope paint(m_hWnd);
     RECT area;
     GetClientRect(m_hWnd, &area);
     BITMAP size = {};

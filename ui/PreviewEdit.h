@@ -2,7 +2,7 @@
 // In picture mode it paints a stored image of itself; the caller keeps its bitmap.
 #pragma once
 
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <windows.h>
 
@@ -30,7 +30,7 @@ private:
 
     HWND m_hWnd = nullptr;
     // The bitmap is declared first so that the DC lets go of it before it is deleted.
-    fw::UniqueBitmap m_imageBitmap;
-    fw::MemoryDc m_imageDc;
+    base::UniqueBitmap m_imageBitmap;
+    base::MemoryDc m_imageDc;
     int m_bPictureShown = 0;
 };

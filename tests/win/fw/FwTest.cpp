@@ -1,9 +1,7 @@
-// The framework stand-in: the dialog base, the application's message filter and the RAII
-// classes, tested where they can break.
+// The framework stand-in: the dialog base and the application's message filter, tested where
+// they can break.
 #include "fw/App.h"
 #include "fw/Dialog.h"
-#include "fw/Handle.h"
-#include "fw/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -116,67 +114,6 @@ TEST(FwApp, TheFilterSeesKeysInsideAModalLoop) {
     app.Run();
     EXPECT_EQ(app.escapes, 1);
     EXPECT_EQ(app.result, IDOK);  // Escape would have cancelled
-}
-
-TEST(FwHandles, OwnersFreeAndScopesRestore) {
-    HGDIOBJ brush = nullptr;
-    {
-        fw::UniqueGdiObject owned(CreateSolidBrush(RGB(1, 2, 3)));
-        brush = owned.get();
-        EXPECT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH));
-        fw::UniqueGdiObject moved(std::move(owned));
-        EXPECT_FALSE(owned);
-        EXPECT_EQ(moved.get(), brush);
-    }
-    EXPECT_EQ(GetObjectType(brush), 0u);
-
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, 16);
-    {
-        fw::GlobalLockScope lock(memory);
-        ASSERT_TRUE(lock.data());
-        EXPECT_EQ(GlobalFlags(memory) & GMEM_LOCKCOUNT, 1u);
-    }
-    EXPECT_EQ(GlobalFlags(memory) & GMEM_LOCKCOUNT, 0u);
-    GlobalFree(memory);
-
-    {
-        fw::ClipboardScope clipboard(nullptr);
-        ASSERT_TRUE(clipboard.isOpen());
-        EXPECT_TRUE(clipboard.close());
-        EXPECT_FALSE(clipboard.isOpen());
-    }
-    fw::ClipboardScope again(nullptr, 1);
-    EXPECT_TRUE(again.isOpen());  // the first scope closed it
-
-    // A DC gets its first object back, from a select scope and from a memory DC before it goes.
-    // A bitmap is selected in one DC at a time, so another DC can take it only once it is back.
-    fw::UniqueGdiObject picture(CreateBitmap(8, 8, 1, 1, nullptr));
-    const auto selectableElsewhere = [&] {
-        fw::MemoryDc elsewhere(nullptr);
-        const HGDIOBJ previous = SelectObject(elsewhere.get(), picture.get());
-        if (previous)
-            SelectObject(elsewhere.get(), previous);
-        return previous != nullptr;
-    };
-    {
-        fw::MemoryDc dc(nullptr);
-        const HGDIOBJ first = GetCurrentObject(dc.get(), OBJ_BITMAP);
-        {
-            fw::SelectScope selected(dc.get(), picture.get());
-            EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BITMAP), picture.get());
-            EXPECT_FALSE(selectableElsewhere());
-        }
-        EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BITMAP), first);
-        dc.select(picture.get());
-        EXPECT_FALSE(selectableElsewhere());
-    }
-    EXPECT_TRUE(selectableElsewhere());
-}
-
-TEST(FwText, Utf8AndUtf16RoundTrip) {
-    EXPECT_EQ(fw::toWide("剪贴板 clip"), L"剪贴板 clip");
-    EXPECT_EQ(fw::toUtf8(L"剪贴板 clip"), "剪贴板 clip");
-    EXPECT_EQ(fw::toWide(""), L"");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <exception>
 #include <string>
 
-namespace fw {
+namespace base {
 
 namespace {
 
@@ -91,4 +91,4 @@ void TraceCaughtException(const char* where) noexcept {
     }
 }
 
-}  // namespace fw
+}  // namespace base

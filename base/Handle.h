@@ -6,7 +6,7 @@
 
 #include <utility>
 
-namespace fw {
+namespace base {
 
 // One move-only owner, parameterised by traits: the handle type, its null value, its close.
 template <typename Traits>
@@ -269,4 +269,4 @@ private:
     bool m_open = false;
 };
 
-}  // namespace fw
+}  // namespace base

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace fw {
+namespace base {
 
 std::wstring toWide(std::string_view utf8) {
     if (utf8.empty())
@@ -24,4 +24,4 @@ std::string toUtf8(std::wstring_view text) {
     return out;
 }
 
-}  // namespace fw
+}  // namespace base

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace fw {
+namespace base {
 
 std::wstring toWide(std::string_view utf8);
 std::string toUtf8(std::wstring_view text);
@@ -17,4 +17,4 @@ inline std::u16string toUtf16(std::wstring_view text) {
     return std::u16string(text.begin(), text.end());
 }
 
-}  // namespace fw
+}  // namespace base

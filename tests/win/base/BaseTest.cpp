@@ -1,0 +1,73 @@
+// The base layer: owned handles and scope classes, and the text converters, tested where they
+// can break.
+#include "base/Handle.h"
+#include "base/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+namespace {
+
+TEST(BaseHandles, OwnersFreeAndScopesRestore) {
+    HGDIOBJ brush = nullptr;
+    {
+        base::UniqueGdiObject owned(CreateSolidBrush(RGB(1, 2, 3)));
+        brush = owned.get();
+        EXPECT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH));
+        base::UniqueGdiObject moved(std::move(owned));
+        EXPECT_FALSE(owned);
+        EXPECT_EQ(moved.get(), brush);
+    }
+    EXPECT_EQ(GetObjectType(brush), 0u);
+
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, 16);
+    {
+        base::GlobalLockScope lock(memory);
+        ASSERT_TRUE(lock.data());
+        EXPECT_EQ(GlobalFlags(memory) & GMEM_LOCKCOUNT, 1u);
+    }
+    EXPECT_EQ(GlobalFlags(memory) & GMEM_LOCKCOUNT, 0u);
+    GlobalFree(memory);
+
+    {
+        base::ClipboardScope clipboard(nullptr);
+        ASSERT_TRUE(clipboard.isOpen());
+        EXPECT_TRUE(clipboard.close());
+        EXPECT_FALSE(clipboard.isOpen());
+    }
+    base::ClipboardScope again(nullptr, 1);
+    EXPECT_TRUE(again.isOpen());  // the first scope closed it
+
+    // A DC gets its first object back, from a select scope and from a memory DC before it goes.
+    // A bitmap is selected in one DC at a time, so another DC can take it only once it is back.
+    base::UniqueGdiObject picture(CreateBitmap(8, 8, 1, 1, nullptr));
+    const auto selectableElsewhere = [&] {
+        base::MemoryDc elsewhere(nullptr);
+        const HGDIOBJ previous = SelectObject(elsewhere.get(), picture.get());
+        if (previous)
+            SelectObject(elsewhere.get(), previous);
+        return previous != nullptr;
+    };
+    {
+        base::MemoryDc dc(nullptr);
+        const HGDIOBJ first = GetCurrentObject(dc.get(), OBJ_BITMAP);
+        {
+            base::SelectScope selected(dc.get(), picture.get());
+            EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BITMAP), picture.get());
+            EXPECT_FALSE(selectableElsewhere());
+        }
+        EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BITMAP), first);
+        dc.select(picture.get());
+        EXPECT_FALSE(selectableElsewhere());
+    }
+    EXPECT_TRUE(selectableElsewhere());
+}
+
+TEST(BaseText, Utf8AndUtf16RoundTrip) {
+    EXPECT_EQ(base::toWide("剪贴板 clip"), L"剪贴板 clip");
+    EXPECT_EQ(base::toUtf8(L"剪贴板 clip"), "剪贴板 clip");
+    EXPECT_EQ(base::toWide(""), L"");
+}
+
+}  // namespace
