@@ -89,7 +89,6 @@ bool CClipApp::InitInstance() {
         MessageBoxW(nullptr, base::toWide(clip::kLoadIconError).c_str(), mainTitle().c_str(), MB_OK | MB_ICONERROR);
         return false;
     }
-    store::files::setFailureReporter([](const char* call, unsigned long error) { base::ReportFailure(call, error); });
     CSysClipBoard* store = CSysClipBoard::getInstance();
     if (!store)
         return false;

@@ -1,4 +1,7 @@
-// Text at the Win32 boundary: UTF-8 inside the program, UTF-16 for every W call.
+// Text at the Win32 boundary: UTF-8 inside the program, UTF-16 for every W call. The one pair of
+// converters of both deliverables. One behaviour for bad input both ways, Windows' own: every
+// byte sequence that is not UTF-8, and every lone surrogate, becomes U+FFFD (the replacement
+// character); nothing is dropped and the text does not end at a zero.
 #pragma once
 
 #include <string>

@@ -56,7 +56,6 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
         g_hLibrary = instance;
         DisableThreadLibraryCalls(instance);
         setDamageReporter(reportDamage);
-        files::setFailureReporter([](const char* call, unsigned long error) { base::ReportFailure(call, error); });
     } else if (reason == DLL_PROCESS_DETACH && !reserved) {
         // Unloaded, not the process ending: what this library made in the process goes.
         freeMenuBitmaps();

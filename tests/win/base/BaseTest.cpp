@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -68,6 +70,15 @@ TEST(BaseText, Utf8AndUtf16RoundTrip) {
     EXPECT_EQ(base::toWide("剪贴板 clip"), L"剪贴板 clip");
     EXPECT_EQ(base::toUtf8(L"剪贴板 clip"), "剪贴板 clip");
     EXPECT_EQ(base::toWide(""), L"");
+}
+
+// A path or a name with broken text reads the same way wherever it is converted.
+TEST(BaseText, BadInputBecomesTheReplacementCharacterBothWays) {
+    EXPECT_EQ(base::toWide("a\xFF" "b"), L"a\xFFFD" L"b");
+    EXPECT_EQ(base::toWide("a\xE5\x89" "b"), L"a\xFFFD" L"b");  // a sequence cut short
+    EXPECT_EQ(base::toWide(std::string_view("a\0b", 3)), std::wstring(L"a\0b", 3));
+    EXPECT_EQ(base::toUtf8(std::wstring{L'a', wchar_t(0xD800), L'b'}), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(base::toUtf8(std::wstring{L'a', wchar_t(0xDC00)}), "a\xEF\xBF\xBD");
 }
 
 }  // namespace
