@@ -4,11 +4,12 @@
 
 #include "ClipDlg.h"
 #include "ClipRules.h"
-#include "Protocol.h"
 #include "FileSystem.h"
+#include "Protocol.h"
 #include "StoreFile.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
+#include "base/Check.h"
 #include "base/Handle.h"
 #include "base/Text.h"
 #include "base/Trace.h"
@@ -71,7 +72,7 @@ bool CClipApp::InitInstance() {
     }
     SetCurrentDirectoryW(folder.c_str());
 
-    base::UniqueKernelObject mutex(CreateMutexW(nullptr, FALSE, L"Pellimor"));
+    base::UniqueKernelObject mutex(CHECK_WIN32(CreateMutexW(nullptr, FALSE, L"Pellimor")));
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         if (HWND first = fw::FindTopLevelWindow(mainTitle(), store::kMainListId)) {
             ShowWindow(first, SW_SHOW);

@@ -9,9 +9,9 @@
 #include "ExitDlg.h"
 #include "ListSupport.h"
 #include "Protocol.h"
-#include "fw/Settings.h"
 #include "base/Text.h"
 #include "base/Trace.h"
+#include "fw/Settings.h"
 #include "fw/Window.h"
 #include "resource.h"
 

@@ -5,18 +5,18 @@
 #pragma once
 
 #include "CategoryTreeCtrl.h"
-#include "ClipRecorder.h"
 #include "ClipListCtrl.h"
+#include "ClipRecorder.h"
+#include "ClipRows.h"
 #include "ClipTrayIcon.h"
 #include "CommandBars.h"
 #include "DockPanes.h"
 #include "HookLibrary.h"
 #include "PreviewEdit.h"
-#include "ClipRows.h"
 #include "SysClipBoard.h"
+#include "base/Handle.h"
 #include "fw/Controls.h"
 #include "fw/Dialog.h"
-#include "base/Handle.h"
 
 #include <deque>
 #include <functional>

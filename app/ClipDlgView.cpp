@@ -6,14 +6,14 @@
 #include "FileRecordReader.h"
 #include "ListSupport.h"
 #include "Protocol.h"
-#include "StoreFormat.h"
 #include "StoreFile.h"
+#include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "XmlDocument.h"
 #include "base/Handle.h"
-#include "fw/Integrity.h"
 #include "base/Text.h"
 #include "base/Trace.h"
+#include "fw/Integrity.h"
 #include "fw/Window.h"
 
 #include <algorithm>

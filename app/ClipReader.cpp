@@ -9,6 +9,7 @@
 #include "ClipBudget.h"
 #include "ClipRules.h"
 #include "base/Barrier.h"
+#include "base/Check.h"
 #include "base/Handle.h"
 #include "base/ScopeExit.h"
 #include "base/Trace.h"
@@ -241,7 +242,7 @@ void CClipRecorder::State::readChanges() {
     windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = kReaderClass;
-    RegisterClassW(&windowClass);
+    CHECK_WIN32(RegisterClassW(&windowClass));
     HWND window = CreateWindowExW(0, kReaderClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
     if (!window)
         base::ReportFailure("CreateWindowExW");

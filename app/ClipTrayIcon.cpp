@@ -4,9 +4,9 @@
 #include "Protocol.h"
 #include "XmlText.h"
 #include "base/Handle.h"
-#include "fw/Settings.h"
 #include "base/Text.h"
 #include "base/Trace.h"
+#include "fw/Settings.h"
 #include "resource.h"
 
 #include <algorithm>

@@ -6,8 +6,8 @@
 #pragma once
 
 #include "CaptureTracker.h"
-#include "fw/Dialog.h"
 #include "base/Handle.h"
+#include "fw/Dialog.h"
 
 class CCaptureDlg : public fw::CDialog {
 public:

@@ -12,8 +12,9 @@
 #include "StoreFormat.h"
 #include "XmlDocument.h"
 #include "base/Barrier.h"
-#include "fw/Settings.h"
+#include "base/Check.h"
 #include "base/Trace.h"
+#include "fw/Settings.h"
 
 using xml::XmlDocument;
 
@@ -137,33 +138,42 @@ void CMyClipboard::watchPaste() {
     }
 }
 
-// The target asks for a format of the offered clip; the clipboard is open for it.
-void CMyClipboard::render(UINT format) {
+// The target asks for a format of the offered clip; the clipboard is open for it. False when it
+// could not be handed out (after SetClipboardData succeeds the system owns the memory).
+bool CMyClipboard::render(UINT format) {
+    bool handed = false;
     for (const auto& [offered, bytes] : m_pending.offered) {
         if (offered != format)
             continue;
         HGLOBAL memory = memoryBlock(bytes);
-        if (!memory || !SetClipboardData(format, memory)) {
-            base::ReportFailure("SetClipboardData");
+        handed = memory && CHECK_WIN32(SetClipboardData(format, memory));
+        if (!handed)
             GlobalFree(memory);
-        }
         break;
     }
     ++m_pending.rendered;
     m_pending.lastRenderAt = GetTickCount();
     base::Trace("paste: the target asked for format %u", format);
+    return handed;
 }
 
-// The window goes while its clip is still offered: the clip stays whole.
-void CMyClipboard::renderAll() {
+// The window goes while its clip is still offered: the clip stays whole. False when a format
+// could not be left on the clipboard.
+bool CMyClipboard::renderAll() {
     HWND window = m_pending.window ? m_pending.window->hwnd() : nullptr;
-    if (!window || !OpenClipboard(window))
-        return;
+    if (!window || !CHECK_WIN32(OpenClipboard(window)))
+        return false;
+    bool all = true;
     if (GetClipboardOwner() == window)
-        for (const auto& [format, bytes] : m_pending.offered)
-            if (HGLOBAL memory = memoryBlock(bytes); memory && !SetClipboardData(format, memory))
+        for (const auto& [format, bytes] : m_pending.offered) {
+            HGLOBAL memory = memoryBlock(bytes);
+            if (!memory || !CHECK_WIN32(SetClipboardData(format, memory))) {
                 GlobalFree(memory);
+                all = false;
+            }
+        }
     CloseClipboard();
+    return all;
 }
 
 // Every format the user had, byte for byte, owned by the main window (the clipboard outlives

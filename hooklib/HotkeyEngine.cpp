@@ -11,6 +11,7 @@
 #include "StatusKeys.h"
 #include "StoreFormat.h"
 #include "base/Barrier.h"
+#include "base/Check.h"
 #include "base/Trace.h"
 
 #include <vector>
@@ -33,7 +34,9 @@ bool isPhysicallyDown(int virtualKey) {
     return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
 }
 
-void sendChord(const std::vector<hotkey::ChordKey>& chord) {
+// False when the system inserted none of the keys (input blocked, or a window of a higher
+// integrity level in front).
+bool sendChord(const std::vector<hotkey::ChordKey>& chord) {
     std::vector<INPUT> inputs(chord.size());
     for (std::size_t i = 0; i < chord.size(); ++i) {
         inputs[i].type = INPUT_KEYBOARD;
@@ -41,7 +44,7 @@ void sendChord(const std::vector<hotkey::ChordKey>& chord) {
         inputs[i].ki.wScan = static_cast<WORD>(MapVirtualKeyW(chord[i].virtualKey, MAPVK_VK_TO_VSC));
         inputs[i].ki.dwFlags = chord[i].release ? KEYEVENTF_KEYUP : 0;
     }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    return CHECK_WIN32(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT))) != 0;
 }
 
 std::string windowClass(HWND window) {
@@ -58,20 +61,20 @@ std::string windowClass(HWND window) {
 
 // Alt and Shift still held after the wait would turn the chord into another one: they are let
 // go first. A held Ctrl is used as it is.
-void CMyClipboard::SendEditChord(char letter) {
+bool CMyClipboard::SendEditChord(char letter) {
     std::vector<hotkey::ChordKey> chord;
     if (letter == 'V')
         chord = hotkey::pasteChord();
     else if (letter == 'C')
         chord = hotkey::copyChord(hotkey::isMozillaClass(windowClass(GetForegroundWindow())));
     else
-        return;
+        return false;
     if (isPhysicallyDown(VK_CONTROL))
         chord = hotkey::withoutKey(chord, hotkey::kVkControl);
     for (const unsigned modifier : {hotkey::kVkAlt, hotkey::kVkShift})
         if (isPhysicallyDown(static_cast<int>(modifier)))
             chord.insert(chord.begin(), hotkey::ChordKey{static_cast<unsigned short>(modifier), true});
-    sendChord(chord);
+    return sendChord(chord);
 }
 
 // The chord's target is the window it was meant for: the foreground window for a key chord, the
@@ -205,8 +208,14 @@ bool CMyClipboard::makeWindow() {
         return true;
     CChordWnd::Events events;
     events.changed = [this] { checkAnswer(); };
-    events.render = [this](UINT format) { render(format); };
-    events.renderAll = [this] { renderAll(); };
+    events.render = [this](UINT format) {
+        if (!render(format))
+            base::Trace("paste: format %u could not be handed out; the target reads nothing of it", format);
+    };
+    events.renderAll = [this] {
+        if (!renderAll())
+            base::Trace("paste: the offered clip could not be left whole on the clipboard");
+    };
     events.replaced = [this] {
         if (!m_pending.restoring && m_pending.offer.underWay())
             m_pending.replaced = true;
@@ -258,7 +267,8 @@ void CMyClipboard::sendCopyChord() {
         if (!m_pending.copyHook || !m_pending.copyReturnHook)
             base::ReportFailure("SetWindowsHookExW(WH_CALLWNDPROC)");
     }
-    SendEditChord('C');
+    if (!SendEditChord('C'))
+        finish(false);  // no copy can come of keys never typed
 }
 
 // The target's thread takes our copy chord's C, and (an edit control, most programs' own windows)

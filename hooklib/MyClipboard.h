@@ -59,7 +59,8 @@ public:
     // The clip pasted into `target` (null: the foreground window); false when another chord is
     // being carried out.
     bool pasteFromClipboard(std::string_view clip, bool plainText = false, HWND target = nullptr);
-    static void SendEditChord(char letter);
+    // False when the keys could not be sent (the failure is traced).
+    static bool SendEditChord(char letter);
     // In the keyboard hook, as the target's thread takes a key: our copy chord's C is held there
     // until the main program has read what the clipboard holds (the target's copy replaces it).
     void keyArriving(unsigned virtualKey, bool released);
@@ -169,8 +170,8 @@ private:
 
     // A paste's steps (ChordPaste.cpp).
     void actPaste();
-    void render(UINT format);
-    void renderAll();
+    bool render(UINT format);
+    bool renderAll();
     void restoreUserClipboard();
     void settleOffer();
     void sendPasteChord();

@@ -1,5 +1,6 @@
 #include "StoreLock.h"
 
+#include "base/Check.h"
 #include "base/Handle.h"
 
 #include <windows.h>
@@ -10,7 +11,7 @@ namespace {
 
 // Opened once per process and kept: the hook library takes it in every application it runs in.
 HANDLE storeMutex() {
-    static const base::UniqueKernelObject mutex(CreateMutexW(nullptr, FALSE, L"Local\\Dravix.Store"));
+    static const base::UniqueKernelObject mutex(CHECK_WIN32(CreateMutexW(nullptr, FALSE, L"Local\\Dravix.Store")));
     return mutex.get();
 }
 

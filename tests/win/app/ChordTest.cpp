@@ -7,8 +7,8 @@
 #include "DravixAppTest.h"
 #include "Protocol.h"
 #include "TestFiles.h"
-#include "XmlDocument.h"
 #include "WinTestSupport.h"
+#include "XmlDocument.h"
 #include "base/ScopeExit.h"
 #include "base/Text.h"
 

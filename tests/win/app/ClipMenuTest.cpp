@@ -4,9 +4,9 @@
 #include "Protocol.h"
 #include "StoreFormat.h"
 #include "TestFiles.h"
+#include "WinTestSupport.h"
 #include "XmlDocument.h"
 #include "XmlText.h"
-#include "WinTestSupport.h"
 #include "base/Handle.h"
 #include "base/Text.h"
 

@@ -1,9 +1,13 @@
 // The base layer: owned handles and scope classes, and the text converters, tested where they
 // can break.
+#include "base/Check.h"
 #include "base/Handle.h"
 #include "base/Text.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
 
 #include <string>
 #include <string_view>
@@ -79,6 +83,25 @@ TEST(BaseText, BadInputBecomesTheReplacementCharacterBothWays) {
     EXPECT_EQ(base::toWide(std::string_view("a\0b", 3)), std::wstring(L"a\0b", 3));
     EXPECT_EQ(base::toUtf8(std::wstring{L'a', wchar_t(0xD800), L'b'}), "a\xEF\xBF\xBD" "b");
     EXPECT_EQ(base::toUtf8(std::wstring{L'a', wchar_t(0xDC00)}), "a\xEF\xBF\xBD");
+}
+
+// A failed call is traced where it was made, with its own text and the system's, and its result
+// and error still reach the caller. (The log's path is read once per process, at the first trace.)
+TEST(BaseCheck, AFailedCallIsTracedAndItsResultReachesTheCaller) {
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_TRUE(GetTempPathW(MAX_PATH, folder));
+    const std::wstring log = std::wstring(folder) + L"dravix-base-check-" + std::to_wstring(GetCurrentProcessId()) + L".log";
+    ASSERT_TRUE(SetEnvironmentVariableW(L"DRAVIX_LOG", log.c_str()));
+    EXPECT_FALSE(CHECK_WIN32(CloseHandle(nullptr)));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_TRUE(CHECK_WIN32(GetCurrentProcessId()));
+    std::stringstream written;
+    written << std::ifstream(log.c_str(), std::ios::binary).rdbuf();
+    const std::string text = written.str();
+    EXPECT_NE(text.find("base/BaseTest.cpp("), std::string::npos) << text;
+    EXPECT_NE(text.find("): CloseHandle(nullptr) failed: 6 "), std::string::npos) << text;
+    EXPECT_EQ(text.find("GetCurrentProcessId"), std::string::npos) << text;
+    DeleteFileW(log.c_str());
 }
 
 }  // namespace

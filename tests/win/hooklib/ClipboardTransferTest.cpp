@@ -1,9 +1,9 @@
 // The hook library's clipboard transfer, through its exports, in this process: the clipboard
 // is stored as a clip and put back, format by format.
 #include "LatchkitHost.h"
-#include "WinTestSupport.h"
-#include "TestFiles.h"
 #include "StoreFormat.h"
+#include "TestFiles.h"
+#include "WinTestSupport.h"
 #include "XmlDocument.h"
 #include "base/Handle.h"
 

@@ -2,8 +2,8 @@
 // processes (our edit target and Wine's notepad), driven by real input (SendInput).
 #include "DebugLog.h"
 #include "LatchkitHost.h"
-#include "WinTestSupport.h"
 #include "TestFiles.h"
+#include "WinTestSupport.h"
 #include "base/Text.h"
 
 #include <gtest/gtest.h>
