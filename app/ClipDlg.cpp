@@ -404,7 +404,7 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
     }
 }
 
-bool CClipDlg::OnNotify(const NMHDR& header, LRESULT& result) {
+bool CClipDlg::OnNotify(NMHDR& header, LRESULT& result) {
     if (m_commandBars.HandleNotify(header))
         return true;
     if (header.idFrom == IDC_CATEGORY_TREE && (header.code == TVN_SELCHANGEDW || header.code == TVN_SELCHANGEDA)) {
@@ -418,8 +418,7 @@ bool CClipDlg::OnNotify(const NMHDR& header, LRESULT& result) {
         return true;
     }
     if (header.idFrom == IDC_CLIP_LIST && header.code == LVN_GETDISPINFOW) {
-        // The list hands over the item to fill in: the notification is ours to write to.
-        fillDisplayInfo(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item);
+        fillDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header).item);
         return true;
     }
     if (header.idFrom == IDC_CLIP_LIST && header.code == LVN_ODFINDITEMW) {

@@ -56,7 +56,7 @@ private:
     bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
-    bool OnNotify(const NMHDR& header, LRESULT& result) override;
+    bool OnNotify(NMHDR& header, LRESULT& result) override;
     bool OnSize(UINT type, int width, int height) override;
     bool OnTimer(UINT_PTR id) override;
     bool OnPaint() override;

@@ -31,7 +31,7 @@ bool CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_COMMAND:
         return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
     case WM_NOTIFY:
-        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result);
+        return OnNotify(*reinterpret_cast<NMHDR*>(lParam), result);
     case WM_SIZE:
         return OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
     case WM_TIMER:

@@ -154,7 +154,7 @@ void CMyClipboard::guardedStep(void (CMyClipboard::*step)()) {
             (self.*step)();
             return true;
         }))
-        self.finish(false);
+        base::Guarded("chord end", [&] { self.finish(false); });
 }
 
 void CALLBACK CMyClipboard::timerProcKeysReleased(HWND, UINT, UINT_PTR, DWORD) {
@@ -433,7 +433,7 @@ void CMyClipboard::finish(bool completed) {
 
 void CALLBACK timerProcAfterResume(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
-    theClipboard.removeStatusKeys();
+    base::Guarded("status keys after resume", [] { theClipboard.removeStatusKeys(); });
 }
 
 void CMyClipboard::removeStatusKeys() {

@@ -198,13 +198,15 @@ LRESULT CALLBACK CMenuHookWnd::windowProc(HWND window, UINT message, WPARAM wPar
         return 0;
     case WM_MEASUREITEM:
         if (self->m_menu) {
-            self->m_menu->MeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+            auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            base::Guarded("clip menu item measure", [&] { self->m_menu->MeasureItem(item); });
             return TRUE;
         }
         break;
     case WM_DRAWITEM:
         if (self->m_menu) {
-            self->m_menu->DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            base::Guarded("clip menu item draw", [&] { self->m_menu->DrawItem(item); });
             return TRUE;
         }
         break;

@@ -66,10 +66,10 @@ int CCommandBars::toolbarHeight() const {
     return area.bottom - area.top;
 }
 
-bool CCommandBars::HandleNotify(const NMHDR& header) {
+bool CCommandBars::HandleNotify(NMHDR& header) {
     if (header.code != TTN_GETDISPINFOW)
         return false;
-    auto& info = const_cast<NMTTDISPINFOW&>(reinterpret_cast<const NMTTDISPINFOW&>(header));
+    auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
     info.hinst = GetModuleHandleW(nullptr);
     info.lpszText = MAKEINTRESOURCEW(header.idFrom);
     return true;

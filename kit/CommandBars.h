@@ -22,7 +22,7 @@ public:
     HWND toolbar() const { return m_toolbar; }
     int toolbarHeight() const;
     // Answers the toolbar's tooltip request; false for other notifications.
-    bool HandleNotify(const NMHDR& header);
+    bool HandleNotify(NMHDR& header);
 
 private:
     HWND m_toolbar = nullptr;

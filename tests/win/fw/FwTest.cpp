@@ -2,6 +2,7 @@
 // they can break.
 #include "fw/App.h"
 #include "fw/Dialog.h"
+#include "fw/Subclass.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +29,7 @@ protected:
             onInit(*this);
         return true;
     }
-    bool OnNotify(const NMHDR& header, LRESULT& result) override {
+    bool OnNotify(NMHDR& header, LRESULT& result) override {
         return onNotify && onNotify(header, result);
     }
     bool OnCommand(int id, int code, HWND control) override {
@@ -114,6 +115,52 @@ TEST(FwApp, TheFilterSeesKeysInsideAModalLoop) {
     app.Run();
     EXPECT_EQ(app.escapes, 1);
     EXPECT_EQ(app.result, IDOK);  // Escape would have cancelled
+}
+
+constexpr UINT kProbe = WM_APP + 7;
+
+// Counts the probe; when told to, fails on every request for the text's length.
+class CountingSubclass : public fw::CSubclassedWindow {
+public:
+    int seen = 0;
+    bool fail = false;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        seen += message == kProbe;
+        if (fail && message == WM_GETTEXTLENGTH)
+            throw std::runtime_error("a subclass handler failed");
+        return CallOriginal(message, wParam, lParam);
+    }
+};
+
+LRESULT CALLBACK countingForeignSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                         DWORD_PTR count) {
+    *reinterpret_cast<int*>(count) += message == kProbe;
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// Another program's hook or a common control may subclass a window after us: when ours goes,
+// theirs stays in the chain. A handler that throws leaves the answer to the next procedure.
+TEST(FwSubclass, ALaterSubclassStaysWhenOursGoesAndAThrowIsContained) {
+    HWND edit = CreateWindowExW(0, L"EDIT", L"abc", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                nullptr);
+    ASSERT_TRUE(edit);
+    int foreign = 0;
+    {
+        CountingSubclass ours;
+        ASSERT_TRUE(ours.Subclass(edit));
+        ASSERT_TRUE(SetWindowSubclass(edit, countingForeignSubclass, 1, reinterpret_cast<DWORD_PTR>(&foreign)));
+        SendMessageW(edit, kProbe, 0, 0);
+        EXPECT_EQ(ours.seen, 1);
+        EXPECT_EQ(foreign, 1);
+        ours.fail = true;
+        EXPECT_EQ(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0), 3);
+    }
+    SendMessageW(edit, kProbe, 0, 0);
+    EXPECT_EQ(foreign, 2);
+    RemoveWindowSubclass(edit, countingForeignSubclass, 1);
+    DestroyWindow(edit);
 }
 
 }  // namespace
