@@ -277,7 +277,9 @@ HWND waitForProcessDialog(DWORD processId, HWND except, std::chrono::millisecond
                  window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
                 DWORD owner = 0;
                 GetWindowThreadProcessId(window, &owner);
-                if (owner == processId && window != except && IsWindowVisible(window))
+                // Enabled: the owners of a modal dialog (the main window, a dialog under its
+                // message box) are disabled, and one of them is never the dialog waited for.
+                if (owner == processId && window != except && IsWindowVisible(window) && IsWindowEnabled(window))
                     found = window;
             }
             return found != nullptr;
