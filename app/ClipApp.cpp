@@ -4,14 +4,15 @@
 
 #include "ClipDlg.h"
 #include "ClipRules.h"
-#include "Protocol.h"
 #include "FileSystem.h"
+#include "Protocol.h"
 #include "StoreFile.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
-#include "fw/Handle.h"
-#include "fw/Text.h"
-#include "fw/Trace.h"
+#include "base/Check.h"
+#include "base/Handle.h"
+#include "base/Text.h"
+#include "base/Trace.h"
 #include "fw/Window.h"
 
 #include <commctrl.h>
@@ -30,7 +31,7 @@ void openWithShell(const std::wstring& path) {
 }
 
 std::wstring mainTitle() {
-    return fw::toWide(store::kMainWindowTitle);
+    return base::toWide(store::kMainWindowTitle);
 }
 
 // A store file met damaged (by us or by the hook library in another application) is reported
@@ -45,7 +46,7 @@ void reportStoreDamage(const std::string&) {
 std::wstring CClipApp::programFolder() {
     wchar_t path[513] = {};
     GetModuleFileNameW(nullptr, path, 512);
-    return fw::toWide(clip::programFolder(reinterpret_cast<const char16_t*>(path)));
+    return base::toWide(clip::programFolder(reinterpret_cast<const char16_t*>(path)));
 }
 
 bool CClipApp::InitInstance() {
@@ -71,7 +72,7 @@ bool CClipApp::InitInstance() {
     }
     SetCurrentDirectoryW(folder.c_str());
 
-    fw::UniqueKernelObject mutex(CreateMutexW(nullptr, FALSE, L"Pellimor"));
+    base::UniqueKernelObject mutex(CHECK_WIN32(CreateMutexW(nullptr, FALSE, L"Pellimor")));
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         if (HWND first = fw::FindTopLevelWindow(mainTitle(), store::kMainListId)) {
             ShowWindow(first, SW_SHOW);
@@ -86,22 +87,21 @@ bool CClipApp::InitInstance() {
     if (!hook.load(L"Latchkit.dll"))
         return false;
     if (!hook.hasMenuImages()) {
-        MessageBoxW(nullptr, fw::toWide(clip::kLoadIconError).c_str(), mainTitle().c_str(), MB_OK | MB_ICONERROR);
+        MessageBoxW(nullptr, base::toWide(clip::kLoadIconError).c_str(), mainTitle().c_str(), MB_OK | MB_ICONERROR);
         return false;
     }
-    store::files::setFailureReporter([](const char* call, unsigned long error) { fw::ReportFailure(call, error); });
     CSysClipBoard* store = CSysClipBoard::getInstance();
     if (!store)
         return false;
     // The store starts empty, but the previous run is kept first (File > open the last run).
     const PreviousRun previous = store->keepPreviousRun(store::currentTimeStamp(), endAtKeepStep());
-    fw::Trace("previous run: %s %s", previous.kept == KeptRun::Kept      ? "kept as"
+    base::Trace("previous run: %s %s", previous.kept == KeptRun::Kept      ? "kept as"
                                      : previous.kept == KeptRun::Damaged ? "damaged, kept whole in"
                                      : previous.kept == KeptRun::Failed  ? "not all kept in the runs folder:"
                                                                          : "nothing to keep",
               previous.keptAs.c_str());
     for (const std::string& note : previous.notes)
-        fw::Trace("previous run: %s", note.c_str());
+        base::Trace("previous run: %s", note.c_str());
     store->resetStore(previous);
     store::setDamageReporter(reportStoreDamage);
 
@@ -152,10 +152,10 @@ KeepStep CClipApp::endAtKeepStep() {
     wchar_t value[64] = {};
     if (GetEnvironmentVariableW(L"DRAVIX_END_AT_KEEP_STEP", value, 64) == 0)
         return nullptr;
-    return [step = fw::toUtf8(value)](std::string_view done) {
+    return [step = base::toUtf8(value)](std::string_view done) {
         if (done != step)
             return;
-        fw::Trace("ended at the step \"%s\" of keeping the previous run", step.c_str());
+        base::Trace("ended at the step \"%s\" of keeping the previous run", step.c_str());
         TerminateProcess(GetCurrentProcess(), 3);
     };
 }

@@ -9,9 +9,9 @@
 #include "ExitDlg.h"
 #include "ListSupport.h"
 #include "Protocol.h"
+#include "base/Text.h"
+#include "base/Trace.h"
 #include "fw/Settings.h"
-#include "fw/Text.h"
-#include "fw/Trace.h"
 #include "fw/Window.h"
 #include "resource.h"
 
@@ -22,7 +22,7 @@
 namespace {
 
 std::wstring wide(std::string_view text) {
-    return fw::toWide(text);
+    return base::toWide(text);
 }
 
 std::wstring loadString(UINT id) {
@@ -31,10 +31,10 @@ std::wstring loadString(UINT id) {
     return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
 }
 
-fw::UniqueImageList iconList(std::initializer_list<UINT> icons) {
-    fw::UniqueImageList list(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 4));
+base::UniqueImageList iconList(std::initializer_list<UINT> icons) {
+    base::UniqueImageList list(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 4));
     for (UINT id : icons) {
-        fw::UniqueIcon icon(
+        base::UniqueIcon icon(
             static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0)));
         ImageList_AddIcon(list.get(), icon.get());
     }
@@ -129,8 +129,8 @@ void CClipDlg::createSearchBox() {
     const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
     SendMessageW(m_search, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageW(m_search, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wide(clip::kSearchCue).c_str()));
-    fw::WindowDc screen(m_search);
-    fw::SelectScope selected(screen.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    base::WindowDc screen(m_search);
+    base::SelectScope selected(screen.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
     TEXTMETRICW metrics = {};
     GetTextMetricsW(screen.get(), &metrics);
     m_searchHeight = metrics.tmHeight + 2 * GetSystemMetrics(SM_CYEDGE) + 6;
@@ -166,7 +166,7 @@ void CClipDlg::fitColumns() {
         if (width(std::wstring(1, digit)) > width(std::wstring(1, widest)))
             widest = digit;
     const std::wstring d(1, widest);
-    fw::WindowDc screen(list);
+    base::WindowDc screen(list);
     const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
     const int margins = MulDiv(16, dpi, 96);
     const int headerExtras = MulDiv(16 + 14, dpi, 96);  // the header's picture and sort arrow
@@ -244,7 +244,7 @@ bool CClipDlg::OnTimer(UINT_PTR id) {
 
 bool CClipDlg::OnPaint() {
     if (IsIconic(hwnd())) {
-        fw::PaintScope paint(hwnd());
+        base::PaintScope paint(hwnd());
         SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.get()), 0);
         RECT area;
         GetClientRect(hwnd(), &area);
@@ -312,11 +312,11 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         NoteForegroundWindow(GetForegroundWindow());
         return true;
     case store::kMsgSlotCopied:
-        fw::Trace("received %u %u", message, static_cast<unsigned>(wParam));
+        base::Trace("received %u %u", message, static_cast<unsigned>(wParam));
         OnSlotCopied(wParam);
         return true;
     case store::kMsgClipPasted:
-        fw::Trace("received %u %u", message, static_cast<unsigned>(wParam));
+        base::Trace("received %u %u", message, static_cast<unsigned>(wParam));
         OnClipPasted(wParam);
         return true;
     case store::kMsgStoreDamaged:
@@ -404,7 +404,7 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
     }
 }
 
-bool CClipDlg::OnNotify(const NMHDR& header, LRESULT& result) {
+bool CClipDlg::OnNotify(NMHDR& header, LRESULT& result) {
     if (m_commandBars.HandleNotify(header))
         return true;
     if (header.idFrom == IDC_CATEGORY_TREE && (header.code == TVN_SELCHANGEDW || header.code == TVN_SELCHANGEDA)) {
@@ -418,8 +418,7 @@ bool CClipDlg::OnNotify(const NMHDR& header, LRESULT& result) {
         return true;
     }
     if (header.idFrom == IDC_CLIP_LIST && header.code == LVN_GETDISPINFOW) {
-        // The list hands over the item to fill in: the notification is ours to write to.
-        fillDisplayInfo(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item);
+        fillDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header).item);
         return true;
     }
     if (header.idFrom == IDC_CLIP_LIST && header.code == LVN_ODFINDITEMW) {

@@ -5,18 +5,18 @@
 #pragma once
 
 #include "CategoryTreeCtrl.h"
-#include "ClipRecorder.h"
 #include "ClipListCtrl.h"
+#include "ClipRecorder.h"
+#include "ClipRows.h"
 #include "ClipTrayIcon.h"
 #include "CommandBars.h"
 #include "DockPanes.h"
 #include "HookLibrary.h"
 #include "PreviewEdit.h"
-#include "ClipRows.h"
 #include "SysClipBoard.h"
+#include "base/Handle.h"
 #include "fw/Controls.h"
 #include "fw/Dialog.h"
-#include "fw/Handle.h"
 
 #include <deque>
 #include <functional>
@@ -56,7 +56,7 @@ private:
     bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
-    bool OnNotify(const NMHDR& header, LRESULT& result) override;
+    bool OnNotify(NMHDR& header, LRESULT& result) override;
     bool OnSize(UINT type, int width, int height) override;
     bool OnTimer(UINT_PTR id) override;
     bool OnPaint() override;
@@ -147,8 +147,8 @@ private:
     HWND m_status = nullptr;
     kit::CCommandBars m_commandBars;
     kit::CDockPanes m_panes;
-    fw::UniqueImageList m_listImages;
-    fw::UniqueImageList m_treeImages;
+    base::UniqueImageList m_listImages;
+    base::UniqueImageList m_treeImages;
     CClipTrayIcon m_tray;
     HICON m_hIcon = nullptr;
 

@@ -9,9 +9,9 @@
 #include "Protocol.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
-#include "fw/Barrier.h"
-#include "fw/Text.h"
-#include "fw/Trace.h"
+#include "base/Barrier.h"
+#include "base/Text.h"
+#include "base/Trace.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -27,7 +27,7 @@ std::wstring folderOf(const std::wstring& path) {
 // happens when there is none.
 void openWithShell(const wchar_t* verb, const std::wstring& file) {
     const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, verb, file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-    fw::Trace("shell open %s: %d", fw::toUtf8(file).c_str(), static_cast<int>(result));
+    base::Trace("shell open %s: %d", base::toUtf8(file).c_str(), static_cast<int>(result));
 }
 
 }  // namespace
@@ -55,10 +55,10 @@ std::wstring CClipDlg::chooseArchive(bool save, const std::wstring& folder) {
 }
 
 bool CClipDlg::reportArchive(ArchiveResult result, bool saving, const std::wstring& path) {
-    const std::string text = clip::archiveFailureText(result, saving, fw::toUtf8(path));
+    const std::string text = clip::archiveFailureText(result, saving, base::toUtf8(path));
     if (text.empty())
         return true;
-    MessageBoxW(hwnd(), fw::toWide(text).c_str(), fw::toWide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxW(hwnd(), base::toWide(text).c_str(), base::toWide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONERROR);
     return false;
 }
 
@@ -96,11 +96,11 @@ void CClipDlg::OnFileOpenLastRun() {
         return;
     const std::string run = CSysClipBoard::getInstance()->newestKeptRun();
     if (run.empty()) {
-        MessageBoxW(hwnd(), fw::toWide(clip::kNoKeptRunMessage).c_str(), fw::toWide(store::kMainWindowTitle).c_str(),
+        MessageBoxW(hwnd(), base::toWide(clip::kNoKeptRunMessage).c_str(), base::toWide(store::kMainWindowTitle).c_str(),
                     MB_OK | MB_ICONINFORMATION);
         return;
     }
-    startArchive(ArchiveCommand::OpenLastRun, fw::toWide(run));
+    startArchive(ArchiveCommand::OpenLastRun, base::toWide(run));
 }
 
 // One archive command at a time; another one asked for meanwhile is refused with a beep (the
@@ -117,16 +117,16 @@ void CClipDlg::startArchive(ArchiveCommand command, const std::wstring& path) {
     m_archiveCommand = command;
     m_archiveTaskPath = path;
     const bool saving = command == ArchiveCommand::Save;
-    setStatusText(fw::toWide(clip::archiveProgressText(saving, 0)));
-    fw::Trace("archive command %d started", static_cast<int>(command));
-    m_archiveWorker = std::thread([window = hwnd(), saving, target = fw::toUtf8(path)] {
+    setStatusText(base::toWide(clip::archiveProgressText(saving, 0)));
+    base::Trace("archive command %d started", static_cast<int>(command));
+    m_archiveWorker = std::thread([window = hwnd(), saving, target = base::toUtf8(path)] {
         int told = 0;
         const ArchiveProgress progress = [&](std::size_t done, std::size_t total) {
             const int percent = static_cast<int>(done * 100 / total);
             if (percent != told && PostMessageW(window, kMsgArchiveProgress, static_cast<WPARAM>(percent), 0))
                 told = percent;
         };
-        const ArchiveResult result = fw::Guarded("archive", ArchiveResult::WriteFailed, [&] {
+        const ArchiveResult result = base::Guarded("archive", ArchiveResult::WriteFailed, [&] {
             CSysClipBoard* store = CSysClipBoard::getInstance();
             return saving ? store->saveArchive(target, progress) : store->openArchive(target, progress);
         });
@@ -136,13 +136,13 @@ void CClipDlg::startArchive(ArchiveCommand command, const std::wstring& path) {
 
 void CClipDlg::OnArchiveProgress(int percent) {
     if (m_archiveWorker.joinable())
-        setStatusText(fw::toWide(clip::archiveProgressText(m_archiveCommand == ArchiveCommand::Save, percent)));
+        setStatusText(base::toWide(clip::archiveProgressText(m_archiveCommand == ArchiveCommand::Save, percent)));
 }
 
 void CClipDlg::OnArchiveDone(ArchiveResult result) {
     if (m_archiveWorker.joinable())
         m_archiveWorker.join();
-    fw::Trace("archive command %d done: %d", static_cast<int>(m_archiveCommand), static_cast<int>(result));
+    base::Trace("archive command %d done: %d", static_cast<int>(m_archiveCommand), static_cast<int>(result));
     showRows();  // the status line as it was
     const bool done = reportArchive(result, m_archiveCommand == ArchiveCommand::Save, m_archiveTaskPath);
     switch (m_archiveCommand) {
@@ -182,7 +182,7 @@ void CClipDlg::OnHelp() {
 
 void CClipDlg::showIntroOnce() {
     CIntroDlg intro(std::wstring(clip::kIntroFile),
-                    fw::toWide(store::joinPath(CSysClipBoard::getInstance()->getWindowsDir(), clip::kIntroOffMarker)));
+                    base::toWide(store::joinPath(CSysClipBoard::getInstance()->getWindowsDir(), clip::kIntroOffMarker)));
     if (intro.LoadText())
         intro.DoModal(nullptr);
 }

@@ -7,8 +7,8 @@
 #include "Protocol.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
-#include "fw/Text.h"
-#include "fw/Trace.h"
+#include "base/Text.h"
+#include "base/Trace.h"
 
 #include <utility>
 
@@ -26,9 +26,9 @@ void CClipDlg::joinViewerChain(bool initial) {
     SetLastError(0);
     m_hNextViewer = SetClipboardViewer(hwnd());
     if (!m_hNextViewer && GetLastError() != 0)
-        fw::ReportFailure("SetClipboardViewer");
+        base::ReportFailure("SetClipboardViewer");
     if (!AddClipboardFormatListener(hwnd()))
-        fw::ReportFailure("AddClipboardFormatListener");
+        base::ReportFailure("AddClipboardFormatListener");
     m_recorder->Listen(true);
     if (!initial)
         m_recorder->Announce();
@@ -73,7 +73,7 @@ void CClipDlg::OnRecorderResults() {
             }
             changed = changed || !result.initial;  // the store holds changes no archive holds
             lastStamp = result.stamp;
-            fw::Trace("row shown for his%d-", result.number);
+            base::Trace("row shown for his%d-", result.number);
             break;
         case CClipRecorder::Outcome::HistoryFull:
             if (std::exchange(rowsAdded, false))
@@ -107,7 +107,7 @@ void CClipDlg::showHistoryFull() {
     if (m_bHistoryFullShown)
         return;
     m_bHistoryFullShown = true;
-    MessageBoxW(nullptr, fw::toWide(clip::kHistoryFullMessage).c_str(), fw::toWide(store::kMainWindowTitle).c_str(), MB_OK);
+    MessageBoxW(nullptr, base::toWide(clip::kHistoryFullMessage).c_str(), base::toWide(store::kMainWindowTitle).c_str(), MB_OK);
     m_bHistoryFullShown = false;
 }
 
@@ -150,5 +150,5 @@ void CClipDlg::OnStoreDamaged() {
         return;
     m_bStoreDamageReported = true;
     const std::string text = std::string(clip::kStoreDamagedMessage) + CSysClipBoard::getInstance()->getWindowsDir();
-    MessageBoxW(hwnd(), fw::toWide(text).c_str(), fw::toWide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONWARNING);
+    MessageBoxW(hwnd(), base::toWide(text).c_str(), base::toWide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONWARNING);
 }

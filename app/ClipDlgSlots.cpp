@@ -6,8 +6,8 @@
 #include "Protocol.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
-#include "fw/ScopeExit.h"
-#include "fw/Trace.h"
+#include "base/ScopeExit.h"
+#include "base/Trace.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ void CClipDlg::retrySlotCopies() {
         if (!filed && (m_archiveWorker.joinable() || ++tries < kSlotRetries))
             return;
         if (!filed) {
-            fw::Trace("slot %c not filed: the busy flag stayed held", digit);
+            base::Trace("slot %c not filed: the busy flag stayed held", digit);
             m_tray.ReportMissedCopy(clip::MissReason::StoreFailed);
         }
         m_slotRetries.pop_front();
@@ -58,7 +58,7 @@ bool CClipDlg::fileSlotCopy(char digit) {
         return false;
     m_hook.SetOperXmlStatus(store::kBusySlotCopy);
     g_bSlotReady = false;
-    fw::ScopeExit done([this] {
+    base::ScopeExit done([this] {
         g_bSlotReady = true;
         m_hook.SetOperXmlStatus(store::kBusyFree);
     });
@@ -67,14 +67,14 @@ bool CClipDlg::fileSlotCopy(char digit) {
     const std::optional<StoredClip> contents = store->readClip(slot);
     const std::optional<clip::PartRow> row = contents ? clip::snapshotRow(contents->snapshot) : std::nullopt;
     if (!contents) {
-        fw::Trace("slot %c not filed: it cannot be read", digit);
+        base::Trace("slot %c not filed: it cannot be read", digit);
         m_tray.ReportMissedCopy(clip::MissReason::StoreFailed);
     } else if (row && !(row->kind == clip::kRowText && lastText().repeats(row->content))) {
         const std::string stamp = contents->copyTime.empty() ? store::currentTimeStamp() : contents->copyTime;
         const store::FiledRecord filed = store->fileHistoryRecord(contents->snapshot, stamp);
         switch (filed.outcome) {
         case store::FiledRecord::Outcome::Filed:
-            fw::Trace("slot %c filed as his%d-", digit, filed.number);
+            base::Trace("slot %c filed as his%d-", digit, filed.number);
             if (row->kind == clip::kRowText)
                 lastText().set(row->content);
             if (m_tree.GetSelectedItem() == m_hCollection)
@@ -86,7 +86,7 @@ bool CClipDlg::fileSlotCopy(char digit) {
             lastText().set({});
             break;
         case store::FiledRecord::Outcome::Failed:
-            fw::Trace("slot %c not filed: the store cannot be written", digit);
+            base::Trace("slot %c not filed: the store cannot be written", digit);
             m_tray.ReportMissedCopy(clip::MissReason::StoreFailed);
             break;
         }

@@ -6,14 +6,14 @@
 #include "FileRecordReader.h"
 #include "ListSupport.h"
 #include "Protocol.h"
-#include "StoreFormat.h"
 #include "StoreFile.h"
+#include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "XmlDocument.h"
-#include "fw/Handle.h"
+#include "base/Handle.h"
+#include "base/Text.h"
+#include "base/Trace.h"
 #include "fw/Integrity.h"
-#include "fw/Text.h"
-#include "fw/Trace.h"
 #include "fw/Window.h"
 
 #include <algorithm>
@@ -31,9 +31,9 @@ void CClipDlg::OnTreeSelectionChanged() {
 std::wstring CClipDlg::nodeStatusText() const {
     HTREEITEM node = m_tree.GetSelectedItem();
     if (node == m_hCollection)
-        return fw::toWide(clip::kStatusCollection);
+        return base::toWide(clip::kStatusCollection);
     if (node == m_hHotkeys)
-        return fw::toWide(clip::kStatusHotkeys);
+        return base::toWide(clip::kStatusHotkeys);
     return L"";
 }
 
@@ -48,7 +48,7 @@ void CClipDlg::FillClipList(HTREEITEM node) {
                                 : node == m_hHotkeys  ? clip::ViewNode::Hotkeys
                                                       : clip::ViewNode::Other;
     FileRecordReader reader(paths);
-    m_rows.assign(clip::buildStoreView(index, kind, fw::toUtf16(m_tree.GetItemText(node)), reader));
+    m_rows.assign(clip::buildStoreView(index, kind, base::toUtf16(m_tree.GetItemText(node)), reader));
     ListView_SetItemState(m_list.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     showRows();
 }
@@ -72,7 +72,7 @@ void CClipDlg::showRowsStatus() {
         return;
     }
     const std::u16string status = clip::filterStatus(m_rows.shownCount(), m_rows.totalCount());
-    setStatusText(fw::toWide(status));
+    setStatusText(base::toWide(status));
 }
 
 // A change that moves rows (a search, a sort): the rows selected before stay selected where
@@ -144,7 +144,7 @@ void CClipDlg::addRow(const clip::ViewRow& view) {
 void CClipDlg::RowsRemoved(const std::vector<std::wstring>& numbers) {
     std::vector<std::string> removed;
     for (const std::wstring& number : numbers)
-        removed.push_back(fw::toUtf8(number));
+        removed.push_back(base::toUtf8(number));
     m_rows.remove(removed);
     ListView_SetItemState(m_list.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     showRows();
@@ -157,14 +157,14 @@ void CClipDlg::OnSearchChanged() {
     const std::string previewed = firstSelectedNumber();
     bool changed = false;
     changeRowsKeepingSelection([&] {
-        changed = m_rows.setFilter(fw::toUtf16(text));
+        changed = m_rows.setFilter(base::toUtf16(text));
         return changed && m_rows.shownChanged();
     });
     if (!changed)
         return;
     if (firstSelectedNumber() != previewed)
         ShowPreview(m_list.GetNextItem(-1, LVNI_SELECTED));
-    fw::Trace("search: %u of %u rows shown in %lld us", static_cast<unsigned>(m_rows.shownCount()),
+    base::Trace("search: %u of %u rows shown in %lld us", static_cast<unsigned>(m_rows.shownCount()),
               static_cast<unsigned>(m_rows.totalCount()),
               static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(
                                          std::chrono::steady_clock::now() - started)
@@ -181,10 +181,10 @@ std::string CClipDlg::firstSelectedNumber() const {
 // size is checked before anything is written.
 LRESULT CClipDlg::CopyListRows(WPARAM processId, LPARAM request) {
     const std::string name = store::listRowsBlockName(static_cast<unsigned long>(processId), static_cast<unsigned long>(request));
-    const fw::UniqueKernelObject mapping(OpenFileMappingW(FILE_MAP_WRITE, FALSE, fw::toWide(name).c_str()));
+    const base::UniqueKernelObject mapping(OpenFileMappingW(FILE_MAP_WRITE, FALSE, base::toWide(name).c_str()));
     if (!mapping)
         return 0;
-    const fw::MappedView view(mapping.get());
+    const base::MappedView view(mapping.get());
     MEMORY_BASIC_INFORMATION region = {};
     if (!view.data() || !VirtualQuery(view.data(), &region, sizeof region) || region.RegionSize < sizeof(store::ListRowsHeader))
         return 0;
@@ -216,11 +216,11 @@ void CClipDlg::PasteClip(const std::string& clip, bool plainText) {
     const fw::WindowProcessLevel target = fw::IntegrityLevelOf(m_hTargetWnd);
     if (IsWindow(m_hTargetWnd) &&
         clip::pasteRoute({target.queryable, target.level}, fw::OwnIntegrityLevel()) == clip::PasteRoute::ClipboardOnly) {
-        fw::Trace("paste target runs at a higher level: the clip waits on the clipboard");
+        base::Trace("paste target runs at a higher level: the clip waits on the clipboard");
         // The hook library notes its change of the clipboard: the recorder skips it.
         if (m_hook.SetCurrentClipData)
             m_hook.SetCurrentClipData(clip.c_str());
-        m_tray.ShowNotice(fw::toWide(clip::kElevatedTargetText));
+        m_tray.ShowNotice(base::toWide(clip::kElevatedTargetText));
         return;
     }
     ActivateTargetWindow();
@@ -239,7 +239,7 @@ void CClipDlg::ShowPreview(int row) {
     std::u16string text;
     switch (shown.kind) {
     case clip::kRowPicture:
-        if (fw::UniqueBitmap bitmap = FileRecordReader(store->paths()).loadBitmap(clipName))
+        if (base::UniqueBitmap bitmap = FileRecordReader(store->paths()).loadBitmap(clipName))
             m_preview.ShowPicture(bitmap.get());
         return;
     case clip::kRowText:
@@ -251,7 +251,7 @@ void CClipDlg::ShowPreview(int row) {
     default:
         return;
     }
-    m_preview.ShowText(fw::toWide(text));
+    m_preview.ShowText(base::toWide(text));
 }
 
 // The sorted column again turns its direction; another column sorts in the direction its own
@@ -279,7 +279,7 @@ void CClipDlg::SortByColumn(int column, bool ascending) {
 // reset the key state a held chord depends on).
 void CClipDlg::ActivateTargetWindow() {
     if (IsWindow(m_hTargetWnd) && GetForegroundWindow() != m_hTargetWnd && !SetForegroundWindow(m_hTargetWnd))
-        fw::ReportFailure("SetForegroundWindow");
+        base::ReportFailure("SetForegroundWindow");
 }
 
 bool CClipDlg::handleSearchKeys(HWND window, WPARAM key) {
@@ -334,8 +334,8 @@ void CClipDlg::NoteForegroundWindow(HWND window) {
         return;  // our own dialogs and menus
     wchar_t className[256] = {};
     GetClassNameW(window, className, 255);
-    if (clip::isPasteTargetClass(fw::toUtf8(className))) {
+    if (clip::isPasteTargetClass(base::toUtf8(className))) {
         m_hTargetWnd = window;
-        fw::Trace("paste target %p", static_cast<void*>(window));
+        base::Trace("paste target %p", static_cast<void*>(window));
     }
 }

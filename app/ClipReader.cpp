@@ -8,10 +8,11 @@
 
 #include "ClipBudget.h"
 #include "ClipRules.h"
-#include "fw/Barrier.h"
-#include "fw/Handle.h"
-#include "fw/ScopeExit.h"
-#include "fw/Trace.h"
+#include "base/Barrier.h"
+#include "base/Check.h"
+#include "base/Handle.h"
+#include "base/ScopeExit.h"
+#include "base/Trace.h"
 
 #include <cstring>
 #include <thread>
@@ -62,7 +63,7 @@ std::optional<clip::ClipboardMarks> readClipboardMarks(const std::function<bool(
     if (!data && GetLastError() == ERROR_CLIPBOARD_NOT_OPEN)
         return std::nullopt;
     if (data && GlobalSize(data) >= sizeof(DWORD)) {
-        fw::GlobalLockScope value(data);
+        base::GlobalLockScope value(data);
         if (value.data()) {
             DWORD allowed = 0;
             std::memcpy(&allowed, value.data(), sizeof allowed);
@@ -87,7 +88,7 @@ public:
           m_isOwnChange(std::move(isOwnChange)) {}
 
     void run(HWND opener) {
-        fw::Guarded("a go at the clipboard", [&] { copyWhatMayBe(opener); });
+        base::Guarded("a go at the clipboard", [&] { copyWhatMayBe(opener); });
         std::lock_guard<std::mutex> lock(m_mutex);
         m_ended = true;
         m_endedSignal.notify_all();
@@ -116,12 +117,12 @@ public:
 
 private:
     void copyWhatMayBe(HWND opener) {
-        fw::ClipboardScope clipboard(opener, 1);
+        base::ClipboardScope clipboard(opener, 1);
         if (!clipboard.isOpen())
             return;
         opened = true;
         const Clock::time_point openedAt = Clock::now();
-        const fw::ScopeExit noteEnd([&] {
+        const base::ScopeExit noteEnd([&] {
             after = GetClipboardSequenceNumber();
             openMs = since(openedAt).count();
         });
@@ -181,8 +182,8 @@ public:
             HWND window = CreateWindowExW(0, kReaderClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                           GetModuleHandleW(nullptr), nullptr);
             if (!window)
-                fw::ReportFailure("CreateWindowExW");
-            while (!fw::Guarded("clipboard worker thread", false, [&] { return worker->serve(window); })) {
+                base::ReportFailure("CreateWindowExW");
+            while (!base::Guarded("clipboard worker thread", false, [&] { return worker->serve(window); })) {
             }
             if (window)
                 DestroyWindow(window);
@@ -241,10 +242,10 @@ void CClipRecorder::State::readChanges() {
     windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = kReaderClass;
-    RegisterClassW(&windowClass);
+    CHECK_WIN32(RegisterClassW(&windowClass));
     HWND window = CreateWindowExW(0, kReaderClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
     if (!window)
-        fw::ReportFailure("CreateWindowExW");
+        base::ReportFailure("CreateWindowExW");
     {
         std::lock_guard<std::mutex> lock(mutex);
         reader = window;
@@ -256,9 +257,9 @@ void CClipRecorder::State::readChanges() {
         while (!quit && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             quit = message.message == WM_QUIT;
             if (!quit)
-                fw::Guarded("clipboard reader", [&] { handle(message); });
+                base::Guarded("clipboard reader", [&] { handle(message); });
         }
-        fw::Guarded("clipboard reader", [&] {
+        base::Guarded("clipboard reader", [&] {
             advance();
             noteWaiting();
         });
@@ -274,7 +275,7 @@ void CClipRecorder::State::handle(const MSG& message) {
         read(message.message == kMsgAnnounce && message.wParam);
     } else if (message.message == kMsgListen) {
         if (message.wParam ? !AddClipboardFormatListener(message.hwnd) : !RemoveClipboardFormatListener(message.hwnd))
-            fw::ReportFailure(message.wParam ? "AddClipboardFormatListener" : "RemoveClipboardFormatListener");
+            base::ReportFailure(message.wParam ? "AddClipboardFormatListener" : "RemoveClipboardFormatListener");
     } else if (message.message != kMsgRoom) {
         DispatchMessageW(&message);
     }
@@ -326,7 +327,7 @@ void CClipRecorder::State::changedWhileWaiting(WaitingCopy& copy, DWORD now) {
     change.steps = now - copy.seen;
     if (!clip::isReleaseByOwner(change))
         return replaced(copy);
-    trace(fw::TraceLine("clipboard %lu released by its owner as %lu", copy.seen, now));
+    trace(base::TraceLine("clipboard %lu released by its owner as %lu", copy.seen, now));
     copy.seen = now;
     copy.owner = nullptr;
     copy.nextLook = Clock::now();
@@ -340,7 +341,7 @@ void CClipRecorder::State::look(WaitingCopy& copy) {
     const bool askOwner = clip::asksOwner(ownerOf(owner));
     if (askOwner && !answers(owner)) {
         if (clip::givesUpOnRest(copy.copy->copied(), since(copy.lastAnswer))) {
-            trace(fw::TraceLine("clipboard %lu: its source stopped answering; recorded with the %u formats read",
+            trace(base::TraceLine("clipboard %lu: its source stopped answering; recorded with the %u formats read",
                                 copy.seen, static_cast<unsigned>(copy.copy->copied())));
             lastRead = copy.seen;
             return finish(copy);
@@ -358,7 +359,7 @@ void CClipRecorder::State::look(WaitingCopy& copy) {
 bool CClipRecorder::State::startGo(WaitingCopy& copy, HWND owner, bool askOwner) {
     if (!worker) {
         worker = ReadWorker::make();
-        trace(fw::TraceLine("clipboard worker thread started"));
+        trace(base::TraceLine("clipboard worker thread started"));
     }
     auto go = std::make_shared<ClipboardGo>(copy.copy, copy.seen, owner, askOwner, copy.firstGo, isOwnChange);
     if (!worker->start(go))
@@ -372,11 +373,11 @@ void CClipRecorder::State::endOfGo(WaitingCopy& copy) {
     if (!go->opened)
         return wait(copy, clip::MissReason::HeldOpen, clip::Wait::HeldOpen);
     if (go->changed) {
-        trace(fw::TraceLine("clipboard %lu: changed to %lu before it was read", copy.seen, go->after));
+        trace(base::TraceLine("clipboard %lu: changed to %lu before it was read", copy.seen, go->after));
         return;  // a newer copy: the next step settles this one
     }
     if (go->ownChange) {
-        trace(fw::TraceLine("clipboard %lu: the hook library's own change", copy.seen));
+        trace(base::TraceLine("clipboard %lu: the hook library's own change", copy.seen));
         lastRead = go->after;
         waiting.reset();
         return;
@@ -384,18 +385,18 @@ void CClipRecorder::State::endOfGo(WaitingCopy& copy) {
     copy.seen = go->after;
     copy.firstGo = copy.firstGo && !go->marksRead;
     if (go->privateContents) {
-        trace(fw::TraceLine("private clipboard not recorded"));
+        trace(base::TraceLine("private clipboard not recorded"));
         lastRead = go->after;
         waiting.reset();
         return;
     }
     if (go->complete) {
-        trace(fw::TraceLine("clipboard %lu read (announced %lu): %u formats in %lld ms", go->after, copy.announced,
+        trace(base::TraceLine("clipboard %lu read (announced %lu): %u formats in %lld ms", go->after, copy.announced,
                             static_cast<unsigned>(go->copy->formatCount()), go->openMs));
         lastRead = go->after;
         return finish(copy);
     }
-    trace(fw::TraceLine("clipboard %lu: %u of %u formats read in %lld ms; the rest at the next go", go->after,
+    trace(base::TraceLine("clipboard %lu: %u of %u formats read in %lld ms; the rest at the next go", go->after,
                         static_cast<unsigned>(go->copy->copied()), static_cast<unsigned>(go->copy->formatCount()),
                         go->openMs));
     if (go->ownerStopped)
@@ -406,7 +407,7 @@ void CClipRecorder::State::endOfGo(WaitingCopy& copy) {
 // The first reason a copy waited is the one it is missed for, should a newer copy replace it.
 void CClipRecorder::State::wait(WaitingCopy& copy, clip::MissReason reason, clip::Wait why) {
     if (copy.waitingFor != reason)
-        trace(fw::TraceLine(reason == clip::MissReason::HeldOpen ? "clipboard held open: trying again"
+        trace(base::TraceLine(reason == clip::MissReason::HeldOpen ? "clipboard held open: trying again"
                                                                  : "clipboard source not answering: waiting"));
     copy.waitingFor = reason;
     if (!copy.trouble)
@@ -424,7 +425,7 @@ void CClipRecorder::State::finish(WaitingCopy& copy) {
     waiting.reset();
     store::ClipSnapshot snapshot = read->take();
     if (read->leftOut())
-        trace(fw::TraceLine("clipboard copied without %u formats (%u MB): over the budget of %u MB",
+        trace(base::TraceLine("clipboard copied without %u formats (%u MB): over the budget of %u MB",
                             static_cast<unsigned>(read->leftOut()),
                             static_cast<unsigned>(read->leftOutBytes() / store::kMegabyte),
                             static_cast<unsigned>(clipBudget() / store::kMegabyte)));
@@ -450,7 +451,7 @@ void CClipRecorder::State::replaced(WaitingCopy& copy) {
     const std::size_t read = goUnderWay ? 0 : copy.copy->copied();
     switch (clip::whenReplaced(read, copy.trouble.has_value() || goUnderWay)) {
     case clip::Replaced::Recorded:
-        trace(fw::TraceLine("clipboard %lu replaced before it was read whole: recorded with %u formats", copy.seen,
+        trace(base::TraceLine("clipboard %lu replaced before it was read whole: recorded with %u formats", copy.seen,
                             static_cast<unsigned>(read)));
         return finish(copy);
     case clip::Replaced::Missed: {
@@ -458,7 +459,7 @@ void CClipRecorder::State::replaced(WaitingCopy& copy) {
         // The hook library's own change held open by the library itself is no copy to miss.
         const bool own = copy.ownerProcess && isOwnChange && isOwnChange(copy.announced, copy.ownerProcess);
         if (own)
-            trace(fw::TraceLine("clipboard %lu: the hook library's own change", copy.announced));
+            trace(base::TraceLine("clipboard %lu: the hook library's own change", copy.announced));
         waiting.reset();
         if (!own)
             missed(reason);
@@ -478,7 +479,7 @@ bool CClipRecorder::State::queueInHand() {
     if (!stopping && !clip::mayQueue(queuedCopies, queuedBytes, bytes, limits)) {
         roomWanted = true;
         if (!queueFullTraced)
-            toTrace.push_back(fw::TraceLine("store queue full (%u copies, %u MB): reading waits",
+            toTrace.push_back(base::TraceLine("store queue full (%u copies, %u MB): reading waits",
                                             static_cast<unsigned>(queuedCopies),
                                             static_cast<unsigned>(queuedBytes / store::kMegabyte)));
         queueFullTraced = true;

@@ -2,9 +2,9 @@
 
 #include "ClipRules.h"
 #include "StoreFormat.h"
-#include "fw/Barrier.h"
-#include "fw/ScopeExit.h"
-#include "fw/Trace.h"
+#include "base/Barrier.h"
+#include "base/ScopeExit.h"
+#include "base/Trace.h"
 
 #include <thread>
 
@@ -16,8 +16,8 @@ CClipRecorder::CClipRecorder(const store::StorePaths& paths, HWND window, UINT m
     : m_state(std::make_shared<State>(paths, window, message, std::move(isOwnChange))) {
     m_state->running = 2;
     std::thread([state = m_state] {
-        fw::Guarded("clipboard reader thread", [&] { state->readChanges(); });
-        fw::Guarded("clipboard reader thread", [&] {
+        base::Guarded("clipboard reader thread", [&] { state->readChanges(); });
+        base::Guarded("clipboard reader thread", [&] {
             if (state->inHand)
                 state->queueInHand();  // the end of the run: whatever the queue's limits
         });
@@ -28,7 +28,7 @@ CClipRecorder::CClipRecorder(const store::StorePaths& paths, HWND window, UINT m
         state->storerWake.notify_all();
     }).detach();
     std::thread([state = m_state] {
-        while (!fw::Guarded("recorder's store thread", false, [&] { return state->storeChanges(); })) {
+        while (!base::Guarded("recorder's store thread", false, [&] { return state->storeChanges(); })) {
         }
         std::lock_guard<std::mutex> lock(state->mutex);
         --state->running;
@@ -113,7 +113,7 @@ void CClipRecorder::State::writeTraces(std::unique_lock<std::mutex>& lock) {
     lines.swap(toTrace);
     lock.unlock();
     for (const std::string& line : lines)
-        fw::WriteTrace(line);
+        base::WriteTrace(line);
     lock.lock();
 }
 
@@ -138,7 +138,7 @@ void CClipRecorder::State::storeNext(std::unique_lock<std::mutex>& lock) {
     toStore.pop_front();
     const std::size_t bytes = change.snapshot.byteCount();
     lock.unlock();
-    const fw::ScopeExit giveRoomBack([&] {
+    const base::ScopeExit giveRoomBack([&] {
         lock.lock();
         --queuedCopies;
         queuedBytes -= bytes;
@@ -147,7 +147,7 @@ void CClipRecorder::State::storeNext(std::unique_lock<std::mutex>& lock) {
             PostMessageW(reader, kMsgRoom, 0, 0);
         }
     });
-    if (!fw::Guarded("recorder: storing a copy", false, [&] {
+    if (!base::Guarded("recorder: storing a copy", false, [&] {
             store(std::move(change));
             return true;
         }))
@@ -185,7 +185,7 @@ void CClipRecorder::State::store(ReadChange change) {
         result.outcome = Outcome::Missed;
         result.reason = clip::MissReason::StoreFailed;
     } else {
-        fw::Trace("recorded as his%d-", filed.number);
+        base::Trace("recorded as his%d-", filed.number);
         if (row->kind == clip::kRowText)
             lastText.set(row->content);
         result.outcome = Outcome::Recorded;
@@ -199,7 +199,7 @@ void CClipRecorder::State::store(ReadChange change) {
 // Outcomes wait in order; the window is told once until it takes them.
 void CClipRecorder::State::report(Result result) {
     if (result.outcome == Outcome::Missed)
-        trace(fw::TraceLine("copy not recorded: %s; %d missed in all", std::string(clip::missName(result.reason)).c_str(),
+        trace(base::TraceLine("copy not recorded: %s; %d missed in all", std::string(clip::missName(result.reason)).c_str(),
                             ++missedCount));
     std::lock_guard<std::mutex> lock(mutex);
     results.push_back(std::move(result));

@@ -3,10 +3,10 @@
 #include "ClipRules.h"
 #include "Protocol.h"
 #include "XmlText.h"
-#include "fw/Handle.h"
+#include "base/Handle.h"
+#include "base/Text.h"
+#include "base/Trace.h"
 #include "fw/Settings.h"
-#include "fw/Text.h"
-#include "fw/Trace.h"
 #include "resource.h"
 
 #include <algorithm>
@@ -22,17 +22,17 @@ std::wstring executablePath() {
     return path;
 }
 
-fw::UniqueRegistryKey openRunKey(REGSAM access) {
+base::UniqueRegistryKey openRunKey(REGSAM access) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, access, &key) != ERROR_SUCCESS)
-        return fw::UniqueRegistryKey();
-    return fw::UniqueRegistryKey(key);
+        return base::UniqueRegistryKey();
+    return base::UniqueRegistryKey(key);
 }
 
 }  // namespace
 
 void CClipTrayIcon::CreateFor(HWND main) {
-    if (Create(fw::toWide(clip::trayTooltip({})), main, IDI_TRAY_FRAME1, kTrayId, kNotifyMessage)) {
+    if (Create(base::toWide(clip::trayTooltip({})), main, IDI_TRAY_FRAME1, kTrayId, kNotifyMessage)) {
         SetAnimationIcons({IDI_TRAY_FRAME1, IDI_TRAY_FRAME2, IDI_TRAY_FRAME3, IDI_TRAY_FRAME4});
         StartAnimation(500);
     }
@@ -41,7 +41,7 @@ void CClipTrayIcon::CreateFor(HWND main) {
 
 // The balloon first, so that the user sees where the window went as it goes.
 void CClipTrayIcon::HideToTray() {
-    ShowBalloonTip(fw::toWide(clip::kHideBalloonText), fw::toWide(clip::kHideBalloonTitle), 0, 10);
+    ShowBalloonTip(base::toWide(clip::kHideBalloonText), base::toWide(clip::kHideBalloonTitle), 0, 10);
     ShowWindow(m_hMainWnd, SW_HIDE);
 }
 
@@ -74,32 +74,32 @@ void CClipTrayIcon::showTooltip() {
     m_shownTooltip = tooltip;
     std::u16string line = tooltip;
     std::replace(line.begin(), line.end(), u'\n', u'|');
-    fw::Trace("tray tooltip: %s", xml::utf16ToUtf8(line).c_str());
-    SetTooltip(fw::toWide(tooltip));
+    base::Trace("tray tooltip: %s", xml::utf16ToUtf8(line).c_str());
+    SetTooltip(base::toWide(tooltip));
 }
 
 void CClipTrayIcon::ReportMissedCopy(clip::MissReason reason) {
     if (!m_reportedMisses.insert(reason).second)
         return;
-    fw::Trace("tray balloon: %s", std::string(clip::missName(reason)).c_str());
-    ShowBalloonTip(fw::toWide(clip::missText(reason)), fw::toWide(clip::kMissedCopyTitle), NIIF_WARNING, 10);
+    base::Trace("tray balloon: %s", std::string(clip::missName(reason)).c_str());
+    ShowBalloonTip(base::toWide(clip::missText(reason)), base::toWide(clip::kMissedCopyTitle), NIIF_WARNING, 10);
 }
 
 void CClipTrayIcon::ReportPartlyRecorded() {
     if (m_bPartlyRecordedShown)
         return;
     m_bPartlyRecordedShown = true;
-    fw::Trace("tray balloon: copy recorded in part");
-    ShowBalloonTip(fw::toWide(clip::kPartlyRecordedText), fw::toWide(clip::kPartlyRecordedTitle), NIIF_WARNING, 10);
+    base::Trace("tray balloon: copy recorded in part");
+    ShowBalloonTip(base::toWide(clip::kPartlyRecordedText), base::toWide(clip::kPartlyRecordedTitle), NIIF_WARNING, 10);
 }
 
 void CClipTrayIcon::ReportHooksUnavailable() {
-    fw::Trace("tray balloon: hooks unavailable");
-    ShowBalloonTip(fw::toWide(clip::kHooksUnavailableText), fw::toWide(clip::kHooksUnavailableTitle), NIIF_WARNING, 10);
+    base::Trace("tray balloon: hooks unavailable");
+    ShowBalloonTip(base::toWide(clip::kHooksUnavailableText), base::toWide(clip::kHooksUnavailableTitle), NIIF_WARNING, 10);
 }
 
 void CClipTrayIcon::ShowNotice(const std::wstring& text) {
-    fw::Trace("tray balloon: %s", fw::toUtf8(text).c_str());
+    base::Trace("tray balloon: %s", base::toUtf8(text).c_str());
     ShowBalloonTip(text, L"Dravix", NIIF_INFO, 10);
 }
 
@@ -126,13 +126,13 @@ void CClipTrayIcon::traceMenu(HMENU popup) {
     for (int i = 0; i < GetMenuItemCount(popup); ++i) {
         const UINT id = GetMenuItemID(popup, i);
         const UINT state = GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION);
-        fw::Trace("tray menu item %u%s%s%s", id, (state & MF_GRAYED) ? " grayed" : "", (state & MF_CHECKED) ? " checked" : "",
+        base::Trace("tray menu item %u%s%s%s", id, (state & MF_GRAYED) ? " grayed" : "", (state & MF_CHECKED) ? " checked" : "",
                   id == defaultItem ? " default" : "");
     }
 }
 
 LRESULT CClipTrayIcon::showMenu() {
-    const fw::UniqueMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
+    const base::UniqueMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU)));
     HMENU popup = menu ? GetSubMenu(menu.get(), 0) : nullptr;
     if (!popup)
         return 0;
@@ -187,7 +187,7 @@ bool CClipTrayIcon::restoresClipboard() {
 
 // Yes only when the value names this executable, in any letter case.
 bool CClipTrayIcon::IsAutoRun(const wchar_t* valueName) {
-    const fw::UniqueRegistryKey key = openRunKey(KEY_READ);
+    const base::UniqueRegistryKey key = openRunKey(KEY_READ);
     wchar_t value[260] = {};
     DWORD size = sizeof value - sizeof(wchar_t);
     DWORD type = 0;
@@ -197,7 +197,7 @@ bool CClipTrayIcon::IsAutoRun(const wchar_t* valueName) {
 }
 
 bool CClipTrayIcon::SetAutoRun(bool on, const wchar_t* valueName) {
-    const fw::UniqueRegistryKey key = openRunKey(KEY_WRITE);
+    const base::UniqueRegistryKey key = openRunKey(KEY_WRITE);
     if (!key)
         return false;
     LONG result;

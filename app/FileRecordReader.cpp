@@ -4,7 +4,7 @@
 #include "FileSystem.h"
 #include "StoreFormat.h"
 #include "Text.h"
-#include "fw/Text.h"
+#include "base/Text.h"
 
 #include <cstdint>
 
@@ -18,12 +18,12 @@ std::optional<std::u16string> FileRecordReader::text(const std::string& element,
     return store::utf16FromBytes(*bytes);
 }
 
-fw::UniqueBitmap FileRecordReader::loadBitmap(const std::string& recordName) const {
+base::UniqueBitmap FileRecordReader::loadBitmap(const std::string& recordName) const {
     const std::string path = m_paths.bitmapFile(recordName);
     if (path.empty())
-        return fw::UniqueBitmap();
-    return fw::UniqueBitmap(
-        static_cast<HBITMAP>(LoadImageW(nullptr, fw::toWide(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+        return base::UniqueBitmap();
+    return base::UniqueBitmap(
+        static_cast<HBITMAP>(LoadImageW(nullptr, base::toWide(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
 }
 
 // Only the file's headers are read (a picture of the screen is megabytes): the size is in them,
@@ -32,7 +32,7 @@ std::optional<std::pair<int, int>> FileRecordReader::pictureSize(const std::stri
     const std::string path = m_paths.bitmapFile(recordName);
     if (path.empty())
         return std::nullopt;
-    const fw::UniqueFile file(CreateFileW(fw::toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+    const base::UniqueFile file(CreateFileW(base::toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string headers(store::kBmpHeadersSize, '\0');
     DWORD got = 0;

@@ -3,7 +3,7 @@
 
 #include "StorePaths.h"
 #include "StoreView.h"
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <windows.h>
 
@@ -15,7 +15,7 @@ public:
     std::optional<std::u16string> firstFile(const std::string& element) override;
 
     // The record's bitmap file as a bitmap at its own size; null when it cannot be loaded.
-    fw::UniqueBitmap loadBitmap(const std::string& recordName) const;
+    base::UniqueBitmap loadBitmap(const std::string& recordName) const;
 
 private:
     const store::StorePaths& m_paths;

@@ -32,7 +32,7 @@ std::function<bool(DWORD, DWORD)> HookLibrary::ownChangeTest() const {
         !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                             reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(IsOwnClipboardChange)), &held))
         return {};
-    const auto reference = std::make_shared<fw::UniqueModule>(held);
+    const auto reference = std::make_shared<base::UniqueModule>(held);
     return [reference, test = IsOwnClipboardChange](DWORD sequence, DWORD owner) { return test(sequence, owner) != FALSE; };
 }
 

@@ -2,14 +2,14 @@
 // today but are bound all the same: a library without them is not the one we ship.
 #pragma once
 
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <windows.h>
 
 #include <functional>
 
 struct HookLibrary {
-    fw::UniqueModule module;
+    base::UniqueModule module;
     int(WINAPI* installhook)(HWND) = nullptr;
     int(WINAPI* UnHook)() = nullptr;
     UINT_PTR(WINAPI* Paste2Window)(int) = nullptr;

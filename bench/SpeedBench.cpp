@@ -14,7 +14,7 @@
 #include "WinTestSupport.h"
 #include "XmlDocument.h"
 #include "XmlText.h"
-#include "fw/Text.h"
+#include "base/Text.h"
 
 #include <psapi.h>
 
@@ -405,7 +405,7 @@ void measureCapture(const DravixProcess& app, const DebugLog& log) {
     // The floor of Enter: the same picture put on the clipboard by a bare program, with the
     // program's recording paused (it would read each one meanwhile).
     PostMessageW(app.mainWindow(), WM_COMMAND, 32775, 0);
-    pumpUntil([&] { return fw::toUtf8(windowTitle(app.mainWindow())).find("(暂停)") != std::string::npos; }, 5s);
+    pumpUntil([&] { return base::toUtf8(windowTitle(app.mainWindow())).find("(暂停)") != std::string::npos; }, 5s);
     Times floorCopied;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
@@ -441,7 +441,7 @@ void measureArchive(const DravixProcess& app, const DebugLog& log, const std::st
         PostMessageW(app.mainWindow(), WM_COMMAND, 32795, 0);
         HWND files = waitForProcessDialog(app.processId(), app.mainWindow());
         bringToFront(files);
-        typeText(fw::toWide(archive));
+        typeText(base::toWide(archive));
         const std::size_t mark = log.mark();
         const auto start = Clock::now();
         sendKeys({{VK_RETURN, false}, {VK_RETURN, true}});
@@ -453,11 +453,11 @@ void measureArchive(const DravixProcess& app, const DebugLog& log, const std::st
         ours.push_back(msSince(start));
 
         const std::string copy = store::joinPath(folder, "plain" + std::to_string(i));
-        CreateDirectoryW(fw::toWide(copy).c_str(), nullptr);
+        CreateDirectoryW(base::toWide(copy).c_str(), nullptr);
         const auto copying = Clock::now();
-        CopyFileW(fw::toWide(paths.indexFile()).c_str(), fw::toWide(copy + "\\index.xml").c_str(), FALSE);
+        CopyFileW(base::toWide(paths.indexFile()).c_str(), base::toWide(copy + "\\index.xml").c_str(), FALSE);
         for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(paths.dataFolder())))
-            CopyFileW(entry.path().wstring().c_str(), (fw::toWide(copy) + L"\\" + entry.path().filename().wstring()).c_str(), FALSE);
+            CopyFileW(entry.path().wstring().c_str(), (base::toWide(copy) + L"\\" + entry.path().filename().wstring()).c_str(), FALSE);
         floor.push_back(msSince(copying));
         std::filesystem::remove_all(std::filesystem::u8path(copy));
         std::filesystem::remove_all(std::filesystem::u8path(store::archiveDataFolder(archive)));
@@ -505,7 +505,7 @@ Times startTimes(const std::function<HWND(DWORD)>& shownWindow, const std::wstri
 }
 
 void measureStartUp() {
-    const std::wstring title = fw::toWide(store::kMainWindowTitle);
+    const std::wstring title = base::toWide(store::kMainWindowTitle);
     const Times ours = startTimes(
         [&](DWORD process) {
             HWND main = findProcessWindow(process, title);

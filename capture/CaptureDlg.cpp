@@ -1,6 +1,6 @@
 #include "CaptureDlg.h"
 
-#include "fw/Trace.h"
+#include "base/Trace.h"
 
 #include <windowsx.h>
 
@@ -35,7 +35,7 @@ SIZE textSize(HDC dc, const wchar_t* text) {
 CCaptureDlg* CCaptureDlg::s_current = nullptr;
 
 CCaptureDlg::CCaptureDlg() : fw::CDialog(kDialog) {
-    fw::Trace("capture: freezing the screen");
+    base::Trace("capture: freezing the screen");
     m_tracker.SetColor(RGB(10, 101, 130));
     m_tracker.SetCursors(166, 165, 162, 163, 164);
     m_tracker.m_rect = {-1, -2, -3, -4};
@@ -47,18 +47,18 @@ CCaptureDlg::CCaptureDlg() : fw::CDialog(kDialog) {
     m_nScreenWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
     m_nScreenHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     m_snapshot = CopyRect({0, 0, m_nScreenWidth, m_nScreenHeight}, false);
-    fw::WindowDc screen(nullptr);
-    m_snapshotDc = fw::MemoryDc(screen.get());
+    base::WindowDc screen(nullptr);
+    m_snapshotDc = base::MemoryDc(screen.get());
     m_snapshotDc.select(m_snapshot.get());
     m_frame.reset(CreateCompatibleBitmap(screen.get(), m_nScreenWidth, m_nScreenHeight));
-    m_frameDc = fw::MemoryDc(screen.get());
+    m_frameDc = base::MemoryDc(screen.get());
     m_frameDc.select(m_frame.get());
     const int height = -MulDiv(9, GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
     m_hintFont.reset(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体"));
     {
-        fw::MemoryDc measure(screen.get());
-        fw::SelectScope font(measure.get(), m_hintFont.get());
+        base::MemoryDc measure(screen.get());
+        base::SelectScope font(measure.get(), m_hintFont.get());
         TEXTMETRICW metrics = {};
         GetTextMetricsW(measure.get(), &metrics);
         m_overlayMetrics.lineHeight = metrics.tmHeight + metrics.tmExternalLeading;
@@ -73,7 +73,7 @@ CCaptureDlg::CCaptureDlg() : fw::CDialog(kDialog) {
         UpdateWindow(hwnd());
     };
     s_current = this;
-    fw::Trace("capture: screen %dx%d frozen", m_nScreenWidth, m_nScreenHeight);
+    base::Trace("capture: screen %dx%d frozen", m_nScreenWidth, m_nScreenHeight);
 }
 
 CCaptureDlg::~CCaptureDlg() {
@@ -90,7 +90,7 @@ bool CCaptureDlg::OnInitDialog() {
     // A drag begun while the window was being prepared: its press went to the window below,
     // which holds the mouse. The drag is taken over from where the pointer is now.
     if (GetAsyncKeyState(GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON) & 0x8000) {
-        fw::Trace("capture: a drag begun before the window showed is taken over");
+        base::Trace("capture: a drag begun before the window showed is taken over");
         SetCapture(hwnd());
         onLeftDown(cursorInWindow());
     }
@@ -102,15 +102,15 @@ void CCaptureDlg::OnDestroy() {
         s_current = nullptr;
 }
 
-fw::UniqueBitmap CCaptureDlg::CopyRect(capture::Rect rect, bool toClipboard) {
+base::UniqueBitmap CCaptureDlg::CopyRect(capture::Rect rect, bool toClipboard) {
     capture::Rect area;
     if (!capture::copyArea(rect, m_nScreenWidth, m_nScreenHeight, area))
-        return fw::UniqueBitmap();
-    fw::WindowDc screen(nullptr);
-    fw::UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), area.width(), area.height()));
+        return base::UniqueBitmap();
+    base::WindowDc screen(nullptr);
+    base::UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), area.width(), area.height()));
     {
-        fw::MemoryDc copy(screen.get());
-        fw::SelectScope selected(copy.get(), bitmap.get());
+        base::MemoryDc copy(screen.get());
+        base::SelectScope selected(copy.get(), bitmap.get());
         if (toClipboard)
             BitBlt(copy.get(), 0, 0, area.width(), area.height(), m_snapshotDc.get(), area.left, area.top, SRCCOPY);
         else
@@ -119,18 +119,18 @@ fw::UniqueBitmap CCaptureDlg::CopyRect(capture::Rect rect, bool toClipboard) {
     }
     if (!toClipboard)
         return bitmap;
-    fw::ClipboardScope clipboard(hwnd());
+    base::ClipboardScope clipboard(hwnd());
     if (clipboard.isOpen()) {
         EmptyClipboard();
         // The clipboard owns the bitmap once it has taken it.
         if (SetClipboardData(CF_BITMAP, bitmap.get()))
             bitmap.release();
         else
-            fw::ReportFailure("SetClipboardData");
+            base::ReportFailure("SetClipboardData");
     }
     clipboard.close();
-    fw::Trace("capture: %dx%d on the clipboard", area.width(), area.height());
-    return fw::UniqueBitmap();
+    base::Trace("capture: %dx%d on the clipboard", area.width(), area.height());
+    return base::UniqueBitmap();
 }
 
 void CCaptureDlg::SetSelection(const capture::Rect& rect) {
@@ -232,7 +232,7 @@ void CCaptureDlg::drawHint(HDC dc, POINT cursor) const {
     if (m_bButtonDown && m_bSelection)
         return;
     const bool twoLines = !m_bButtonDown && m_bSelection;
-    fw::SelectScope font(dc, m_hintFont.get());
+    base::SelectScope font(dc, m_hintFont.get());
     const SIZE first = textSize(dc, twoLines ? kFirstLine : kOneLineHint);
     TEXTMETRICW metrics = {};
     GetTextMetricsW(dc, &metrics);
@@ -240,8 +240,8 @@ void CCaptureDlg::drawHint(HDC dc, POINT cursor) const {
     const capture::HintPlace place =
         capture::placeHint({cursor.x, cursor.y}, first.cx, lineHeight, twoLines ? 2 : 1, m_nScreenWidth);
     {
-        fw::SelectScope pen(dc, GetStockObject(WHITE_PEN));
-        fw::SelectScope brush(dc, GetStockObject(WHITE_BRUSH));
+        base::SelectScope pen(dc, GetStockObject(WHITE_PEN));
+        base::SelectScope brush(dc, GetStockObject(WHITE_BRUSH));
         Rectangle(dc, place.box.left, place.box.top, place.box.right, place.box.bottom);
     }
     const int oldMode = SetBkMode(dc, TRANSPARENT);
@@ -265,13 +265,13 @@ void CCaptureDlg::drawReadout(HDC dc, POINT cursor) const {
     wchar_t text[96];
     std::swprintf(text, 96, L" %d \u00D7 %d   RGB(%d, %d, %d) ", area.width(), area.height(), GetRValue(colour),
                   GetGValue(colour), GetBValue(colour));
-    fw::SelectScope font(dc, m_hintFont.get());
+    base::SelectScope font(dc, m_hintFont.get());
     const SIZE size = textSize(dc, text);
     int top = area.bottom + 6;
     if (top + size.cy > m_nScreenHeight)
         top = area.top - 6 - size.cy;
     RECT box = {area.left, top, area.left + size.cx, top + size.cy};
-    const fw::UniqueBrush fill(CreateSolidBrush(RGB(10, 101, 130)));
+    const base::UniqueBrush fill(CreateSolidBrush(RGB(10, 101, 130)));
     FillRect(dc, &box, fill.get());
     const COLORREF oldColor = SetTextColor(dc, RGB(255, 255, 255));
     const int oldMode = SetBkMode(dc, TRANSPARENT);
@@ -296,7 +296,7 @@ void CCaptureDlg::repaint() {
 // Everything is drawn into the frame off screen, the frozen picture first, so that nothing
 // flickers; only the part that changed goes to the screen.
 void CCaptureDlg::paint() {
-    fw::PaintScope paint(hwnd());
+    base::PaintScope paint(hwnd());
     const RECT& area = paint.area();
     const POINT cursor = cursorInWindow();
     HDC frame = m_frameDc.get();
@@ -312,7 +312,7 @@ void CCaptureDlg::paint() {
     m_lastOverlay = overlayBounds(cursor);
     if (!m_bShown) {
         m_bShown = true;
-        fw::Trace("capture: on screen");
+        base::Trace("capture: on screen");
     }
 }
 

@@ -6,8 +6,8 @@
 #pragma once
 
 #include "CaptureTracker.h"
+#include "base/Handle.h"
 #include "fw/Dialog.h"
-#include "fw/Handle.h"
 
 class CCaptureDlg : public fw::CDialog {
 public:
@@ -26,7 +26,7 @@ public:
 
     // A bitmap of part of the screen: from the frozen picture (and onto the clipboard) or from
     // the live screen. Null when the part is empty.
-    fw::UniqueBitmap CopyRect(capture::Rect rect, bool toClipboard);
+    base::UniqueBitmap CopyRect(capture::Rect rect, bool toClipboard);
 
 private:
     bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -55,11 +55,11 @@ private:
     POINT m_origin = {};       // the virtual screen's top left, in screen coordinates
     int m_nScreenWidth = 0;
     int m_nScreenHeight = 0;
-    fw::UniqueBitmap m_snapshot;
-    fw::MemoryDc m_snapshotDc;
-    fw::UniqueBitmap m_frame;  // what the window shows, drawn off screen
-    fw::MemoryDc m_frameDc;
-    fw::UniqueFont m_hintFont;
+    base::UniqueBitmap m_snapshot;
+    base::MemoryDc m_snapshotDc;
+    base::UniqueBitmap m_frame;  // what the window shows, drawn off screen
+    base::MemoryDc m_frameDc;
+    base::UniqueFont m_hintFont;
     capture::OverlayMetrics m_overlayMetrics;
     CCaptureTracker m_tracker;
     POINT m_anchor = {};

@@ -41,15 +41,15 @@ int CCaptureTracker::HitTest(POINT point) const {
 void CCaptureTracker::Draw(HDC dc) const {
     const unsigned style = m_geometry.style();
     if (style & (capture::kSolidLine | capture::kDottedLine)) {
-        fw::SelectScope pen(dc, (style & capture::kDottedLine) ? m_dottedPen.get() : m_solidPen.get());
-        fw::SelectScope brush(dc, GetStockObject(NULL_BRUSH));
+        base::SelectScope pen(dc, (style & capture::kDottedLine) ? m_dottedPen.get() : m_solidPen.get());
+        base::SelectScope brush(dc, GetStockObject(NULL_BRUSH));
         const int oldMode = SetROP2(dc, R2_COPYPEN);
         const capture::Rect outline = capture::inflated(capture::normalized(m_rect), 1);
         Rectangle(dc, outline.left, outline.top, outline.right, outline.bottom);
         SetROP2(dc, oldMode);
     }
     if (style & (capture::kHandlesInside | capture::kHandlesOutside)) {
-        const fw::UniqueBrush fill(CreateSolidBrush(m_color));
+        const base::UniqueBrush fill(CreateSolidBrush(m_color));
         for (int hit = capture::kHitTopLeft; hit <= capture::kHitLeft; ++hit)
             if (m_geometry.handleVisible(m_rect, hit)) {
                 const RECT square = toRect(m_geometry.handleRect(m_rect, hit));

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "TrackerGeometry.h"
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <windows.h>
 
@@ -35,7 +35,7 @@ public:
 private:
     capture::TrackerGeometry m_geometry;
     COLORREF m_color = RGB(0, 0, 0);
-    fw::UniquePen m_solidPen;
-    fw::UniquePen m_dottedPen;
+    base::UniquePen m_solidPen;
+    base::UniquePen m_dottedPen;
     HCURSOR m_cursors[9] = {};  // by hit code; shared resources, never destroyed
 };

@@ -1,6 +1,7 @@
 #include "App.h"
 
-#include "Barrier.h"
+#include "base/Barrier.h"
+#include "base/Check.h"
 
 namespace fw {
 
@@ -22,13 +23,14 @@ bool CApp::ProcessMessageFilter(int, MSG*) {
 LRESULT CALLBACK CApp::filterHook(int code, WPARAM wParam, LPARAM lParam) {
     CApp* app = s_current;
     if (code >= 0 && app &&
-        Guarded("message filter", false, [&] { return app->ProcessMessageFilter(code, reinterpret_cast<MSG*>(lParam)); }))
+        base::Guarded("message filter", false, [&] { return app->ProcessMessageFilter(code, reinterpret_cast<MSG*>(lParam)); }))
         return 1;
-    return CallNextHookEx(app ? app->m_filterHook : nullptr, code, wParam, lParam);
+    return CallNextHookEx(app ? app->m_filterHook.get() : nullptr, code, wParam, lParam);
 }
 
 int CApp::Run() {
-    m_filterHook = SetWindowsHookExW(WH_MSGFILTER, filterHook, nullptr, GetCurrentThreadId());
+    // Without the hook the program runs, but keys inside modal loops pass the filter by.
+    m_filterHook.reset(CHECK_WIN32(SetWindowsHookExW(WH_MSGFILTER, filterHook, nullptr, GetCurrentThreadId())));
     int result = 0;
     if (InitInstance()) {
         MSG message;
@@ -41,9 +43,7 @@ int CApp::Run() {
         result = static_cast<int>(message.wParam);
     }
     const int exitCode = ExitInstance();
-    if (m_filterHook)
-        UnhookWindowsHookEx(m_filterHook);
-    m_filterHook = nullptr;
+    m_filterHook.reset();
     return exitCode ? exitCode : result;
 }
 

@@ -3,6 +3,8 @@
 // sees keys inside modal dialog and menu loops.
 #pragma once
 
+#include "base/Handle.h"
+
 #include <windows.h>
 
 namespace fw {
@@ -29,7 +31,7 @@ public:
 private:
     static LRESULT CALLBACK filterHook(int code, WPARAM wParam, LPARAM lParam);
 
-    HHOOK m_filterHook = nullptr;
+    base::UniqueHook m_filterHook;
     static CApp* s_current;
 };
 

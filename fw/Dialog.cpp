@@ -1,6 +1,6 @@
 #include "Dialog.h"
 
-#include "Barrier.h"
+#include "base/Barrier.h"
 
 #include <windowsx.h>
 
@@ -31,7 +31,7 @@ bool CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_COMMAND:
         return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
     case WM_NOTIFY:
-        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result);
+        return OnNotify(*reinterpret_cast<NMHDR*>(lParam), result);
     case WM_SIZE:
         return OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
     case WM_TIMER:
@@ -61,7 +61,7 @@ INT_PTR CALLBACK CDialog::dialogProc(HWND window, UINT message, WPARAM wParam, L
         return FALSE;
     LRESULT result = 0;
     const bool handled =
-        Guarded("dialog procedure", false, [&] { return dialog->WindowProc(message, wParam, lParam, result); });
+        base::Guarded("dialog procedure", false, [&] { return dialog->WindowProc(message, wParam, lParam, result); });
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, DWLP_USER, 0);
         dialog->m_hWnd = nullptr;

@@ -26,7 +26,8 @@ protected:
 
     virtual bool OnInitDialog() { return true; }
     virtual bool OnCommand(int id, int code, HWND control);
-    virtual bool OnNotify(const NMHDR&, LRESULT&) { return false; }
+    // Mutable: display-info and tooltip notifications are filled in place.
+    virtual bool OnNotify(NMHDR&, LRESULT&) { return false; }
     virtual bool OnSize(UINT, int, int) { return false; }
     virtual bool OnTimer(UINT_PTR) { return false; }
     virtual bool OnPaint() { return false; }

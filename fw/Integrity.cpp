@@ -1,6 +1,6 @@
 #include "Integrity.h"
 
-#include "Handle.h"
+#include "base/Handle.h"
 
 #include <vector>
 
@@ -12,7 +12,7 @@ std::optional<DWORD> levelOfProcess(HANDLE process) {
     HANDLE opened = nullptr;
     if (!OpenProcessToken(process, TOKEN_QUERY, &opened))
         return std::nullopt;
-    const UniqueKernelObject token(opened);
+    const base::UniqueKernelObject token(opened);
     DWORD size = 0;
     GetTokenInformation(token.get(), TokenIntegrityLevel, nullptr, 0, &size);
     std::vector<BYTE> buffer(size);
@@ -34,7 +34,7 @@ std::optional<DWORD> OwnIntegrityLevel() {
 WindowProcessLevel IntegrityLevelOf(HWND window) {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    const UniqueKernelObject process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    const base::UniqueKernelObject process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     if (!process)
         return {};
     return {true, levelOfProcess(process.get())};

@@ -1,6 +1,6 @@
 #include "Settings.h"
 
-#include "Handle.h"
+#include "base/Handle.h"
 
 namespace fw {
 
@@ -10,7 +10,7 @@ bool writeValue(const wchar_t* key, const wchar_t* value, DWORD type, const void
     HKEY opened = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
         return false;
-    const UniqueRegistryKey owned(opened);
+    const base::UniqueRegistryKey owned(opened);
     return RegSetValueExW(opened, value, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
 }
 

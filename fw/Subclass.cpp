@@ -1,45 +1,43 @@
 #include "Subclass.h"
 
-#include "Barrier.h"
+#include "base/Barrier.h"
+#include "base/Check.h"
+
+#include <commctrl.h>
 
 #include <optional>
 
 namespace fw {
 
+// The object's address is the subclass id too: two objects may subclass one window.
 bool CSubclassedWindow::Subclass(HWND window) {
     Unsubclass();
+    if (!CHECK_WIN32(SetWindowSubclass(window, procedure, reinterpret_cast<UINT_PTR>(this),
+                                       reinterpret_cast<DWORD_PTR>(this))))
+        return false;
     m_hWnd = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    m_original = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CSubclassedWindow::procedure)));
-    if (m_original)
-        return true;
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    m_hWnd = nullptr;
-    return false;
+    return true;
 }
 
 void CSubclassedWindow::Unsubclass() {
     if (!m_hWnd)
         return;
-    SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_original));
-    SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
+    RemoveWindowSubclass(m_hWnd, procedure, reinterpret_cast<UINT_PTR>(this));
     m_hWnd = nullptr;
 }
 
-// No exception unwinds through user32: a handler that throws gets the old procedure's answer.
-LRESULT CALLBACK CSubclassedWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<CSubclassedWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcW(window, message, wParam, lParam);
+// No exception unwinds through user32: a handler that throws gets the next procedure's answer.
+LRESULT CALLBACK CSubclassedWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                              DWORD_PTR reference) {
+    auto* self = reinterpret_cast<CSubclassedWindow*>(reference);
     if (message == WM_NCDESTROY) {
-        const WNDPROC original = self->m_original;
         self->Unsubclass();
-        return CallWindowProcW(original, window, message, wParam, lParam);
+        return DefSubclassProc(window, message, wParam, lParam);
     }
-    const std::optional<LRESULT> handled = Guarded("subclassed window procedure", std::optional<LRESULT>(),
-                                                   [&] { return std::optional<LRESULT>(self->WindowProc(message, wParam, lParam)); });
-    return handled ? *handled : self->CallOriginal(message, wParam, lParam);
+    const std::optional<LRESULT> handled = base::Guarded("subclass procedure", std::optional<LRESULT>(), [&] {
+        return std::optional<LRESULT>(self->WindowProc(message, wParam, lParam));
+    });
+    return handled ? *handled : DefSubclassProc(window, message, wParam, lParam);
 }
 
 }  // namespace fw

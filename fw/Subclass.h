@@ -1,11 +1,12 @@
-// Our own behaviour on a control: its window procedure is replaced for the object's life and
-// every message we do not take goes to the procedure it had. The object and the old procedure
-// ride in the window itself (GWLP_USERDATA, GWLP_WNDPROC). SetWindowSubclass keeps them in a
-// window property instead, which under Wine costs a trip to the server for every message the
-// control gets: a list read row by row would pay it thousands of times.
+// Our own behaviour on a window, the one way the program subclasses: SetWindowSubclass with the
+// object as its reference data, so that subclasses added before or after ours (by the common
+// controls, by another program's hook) stay in the chain whatever order they go in. Every message
+// we do not take goes on down the chain (DefSubclassProc); the subclass is removed with the
+// object or at WM_NCDESTROY, whichever comes first. A handler that throws is contained.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 namespace fw {
 
@@ -26,13 +27,12 @@ protected:
         return CallOriginal(message, wParam, lParam);
     }
     LRESULT CallOriginal(UINT message, WPARAM wParam, LPARAM lParam) {
-        return CallWindowProcW(m_original, m_hWnd, message, wParam, lParam);
+        return DefSubclassProc(m_hWnd, message, wParam, lParam);
     }
 
 private:
-    static LRESULT CALLBACK procedure(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK procedure(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     HWND m_hWnd = nullptr;
-    WNDPROC m_original = nullptr;
 };
 
 }  // namespace fw

@@ -1,5 +1,7 @@
 #include "Window.h"
 
+#include "base/Barrier.h"
+
 namespace fw {
 
 HWND FindTopLevelWindow(const std::wstring& title, int childId) {
@@ -16,7 +18,10 @@ BOOL CALLBACK addWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
     MONITORINFO info = {};
     info.cbSize = sizeof info;
     if (GetMonitorInfoW(monitor, &info))
-        reinterpret_cast<std::vector<RECT>*>(areas)->push_back(info.rcWork);
+        return base::Guarded("monitor enumeration", FALSE, [&] {
+            reinterpret_cast<std::vector<RECT>*>(areas)->push_back(info.rcWork);
+            return TRUE;
+        });
     return TRUE;
 }
 

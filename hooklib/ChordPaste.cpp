@@ -11,9 +11,10 @@
 #include "StoreFile.h"
 #include "StoreFormat.h"
 #include "XmlDocument.h"
-#include "fw/Barrier.h"
+#include "base/Barrier.h"
+#include "base/Check.h"
+#include "base/Trace.h"
 #include "fw/Settings.h"
-#include "fw/Trace.h"
 
 using xml::XmlDocument;
 
@@ -82,7 +83,7 @@ void CMyClipboard::actPaste() {
     case Put::Changed:
         if (++m_pending.tries < kKeepTries)
             return waitUntilSeen();
-        fw::Trace("paste given up: the clipboard kept changing");
+        base::Trace("paste given up: the clipboard kept changing");
         return finish(false);
     case Put::Failed:
         return finish(false);
@@ -128,42 +129,51 @@ void CMyClipboard::watchPaste() {
     case hotkey::PasteStep::Restore:
         stopStep();
         if (!m_pending.rendered)
-            fw::Trace("the target asked for nothing of the paste in %lu ms", watch.sinceKeyMs);
-        fw::Guarded("restore", [&] { restoreUserClipboard(); });
+            base::Trace("the target asked for nothing of the paste in %lu ms", watch.sinceKeyMs);
+        base::Guarded("restore", [&] { restoreUserClipboard(); });
         return finish(true);
     case hotkey::PasteStep::LeaveAlone:
-        fw::Trace("clipboard not restored: another program copied during the paste");
+        base::Trace("clipboard not restored: another program copied during the paste");
         return finish(true);
     }
 }
 
-// The target asks for a format of the offered clip; the clipboard is open for it.
-void CMyClipboard::render(UINT format) {
+// The target asks for a format of the offered clip; the clipboard is open for it. False when it
+// could not be handed out (after SetClipboardData succeeds the system owns the memory).
+bool CMyClipboard::render(UINT format) {
+    bool handed = false;
     for (const auto& [offered, bytes] : m_pending.offered) {
         if (offered != format)
             continue;
         HGLOBAL memory = memoryBlock(bytes);
-        if (!memory || !SetClipboardData(format, memory)) {
-            fw::ReportFailure("SetClipboardData");
+        handed = memory && CHECK_WIN32(SetClipboardData(format, memory));
+        if (!handed)
             GlobalFree(memory);
-        }
         break;
     }
     ++m_pending.rendered;
     m_pending.lastRenderAt = GetTickCount();
-    fw::Trace("paste: the target asked for format %u", format);
+    base::Trace("paste: the target asked for format %u", format);
+    return handed;
 }
 
-// The window goes while its clip is still offered: the clip stays whole.
-void CMyClipboard::renderAll() {
+// The window goes while its clip is still offered: the clip stays whole. False when a format
+// could not be left on the clipboard.
+bool CMyClipboard::renderAll() {
     HWND window = m_pending.window ? m_pending.window->hwnd() : nullptr;
-    if (!window || !OpenClipboard(window))
-        return;
+    if (!window || !CHECK_WIN32(OpenClipboard(window)))
+        return false;
+    bool all = true;
     if (GetClipboardOwner() == window)
-        for (const auto& [format, bytes] : m_pending.offered)
-            if (HGLOBAL memory = memoryBlock(bytes); memory && !SetClipboardData(format, memory))
+        for (const auto& [format, bytes] : m_pending.offered) {
+            HGLOBAL memory = memoryBlock(bytes);
+            if (!memory || !CHECK_WIN32(SetClipboardData(format, memory))) {
                 GlobalFree(memory);
+                all = false;
+            }
+        }
     CloseClipboard();
+    return all;
 }
 
 // Every format the user had, byte for byte, owned by the main window (the clipboard outlives
@@ -171,7 +181,7 @@ void CMyClipboard::renderAll() {
 void CMyClipboard::restoreUserClipboard() {
     m_pending.restoring = true;
     if (!m_pending.kept) {
-        fw::Trace("clipboard not restored: no kept copy; the pasted clip stays");
+        base::Trace("clipboard not restored: no kept copy; the pasted clip stays");
         return;
     }
     HWND main = findMainWindow();
@@ -179,7 +189,7 @@ void CMyClipboard::restoreUserClipboard() {
     request.ending = &m_pending.offer;
     const Formats formats = restorableFormats(m_pending.kept->snapshot);
     const bool restored = putFormats(formats, request) == Put::Done;
-    fw::Trace("clipboard %s after the paste (%u formats)", restored ? "restored" : "not restored",
+    base::Trace("clipboard %s after the paste (%u formats)", restored ? "restored" : "not restored",
               static_cast<unsigned>(formats.size()));
 }
 
@@ -194,5 +204,5 @@ void CMyClipboard::settleOffer() {
     PutRequest request = PutRequest::ownedBy(main);
     request.ending = &m_pending.offer;
     if (putFormats(m_pending.offered, request) != Put::Done)
-        fw::Trace("the offered clip could not be put on the clipboard whole");
+        base::Trace("the offered clip could not be put on the clipboard whole");
 }

@@ -1,8 +1,8 @@
 #include "ChordWindow.h"
 
 #include "SharedState.h"
-#include "fw/Barrier.h"
-#include "fw/Trace.h"
+#include "base/Barrier.h"
+#include "base/Trace.h"
 
 namespace {
 
@@ -15,9 +15,9 @@ CChordWnd::CChordWnd(Events events) : m_events(std::move(events)) {
         return;
     m_hWnd = CreateWindowExW(0, kChordWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, g_hLibrary, this);
     if (!m_hWnd)
-        fw::ReportFailure("CreateWindowExW");
+        base::ReportFailure("CreateWindowExW");
     else if (!AddClipboardFormatListener(m_hWnd))
-        fw::ReportFailure("AddClipboardFormatListener");
+        base::ReportFailure("AddClipboardFormatListener");
 }
 
 CChordWnd::~CChordWnd() {
@@ -52,14 +52,14 @@ LRESULT CALLBACK CChordWnd::windowProc(HWND window, UINT message, WPARAM wParam,
             break;
         case WM_RENDERFORMAT:
             if (self->m_events.render)
-                fw::Guarded("WM_RENDERFORMAT", [&] { self->m_events.render(static_cast<UINT>(wParam)); });
+                base::Guarded("WM_RENDERFORMAT", [&] { self->m_events.render(static_cast<UINT>(wParam)); });
             return 0;
         default:
             break;
         }
     }
     if (event && *event) {
-        fw::Guarded("chord window", [&] { (*event)(); });
+        base::Guarded("chord window", [&] { (*event)(); });
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

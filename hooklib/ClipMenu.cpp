@@ -7,9 +7,9 @@
 #include "RemoteList.h"
 #include "SharedState.h"
 #include "Thumbnail.h"
-#include "fw/ScopeExit.h"
-#include "fw/Text.h"
-#include "fw/Trace.h"
+#include "base/ScopeExit.h"
+#include "base/Text.h"
+#include "base/Trace.h"
 
 #include <chrono>
 
@@ -34,15 +34,15 @@ long long millisecondsSince(std::chrono::steady_clock::time_point start) {
 void loadMenuBitmaps(COLORREF background) {
     if (g_hMenuBitmaps[0] || g_hMenuBitmaps[1] || g_hMenuBitmaps[2])
         return;
-    fw::WindowDc screen(nullptr);
-    const fw::UniqueBrush fill(CreateSolidBrush(background));
+    base::WindowDc screen(nullptr);
+    const base::UniqueBrush fill(CreateSolidBrush(background));
     for (int i = 0; i < 3; ++i) {
-        const fw::UniqueIcon icon(
+        const base::UniqueIcon icon(
             static_cast<HICON>(LoadImageW(g_hLibrary, MAKEINTRESOURCEW(1000 + i), IMAGE_ICON, 13, 13, 0)));
         if (!icon)
             continue;
-        fw::UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), 13, 13));
-        fw::MemoryDc dc(screen.get());
+        base::UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), 13, 13));
+        base::MemoryDc dc(screen.get());
         dc.select(bitmap.get());
         const RECT all = {0, 0, 13, 13};
         FillRect(dc.get(), &all, fill.get());
@@ -65,7 +65,7 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
         MessageBoxW(nullptr, L"free memory fail", nullptr, MB_OK);
         break;
     case RemoteReadResult::Busy: {
-        fw::Trace("clip menu: the main window did not answer in time");
+        base::Trace("clip menu: the main window did not answer in time");
         const std::wstring text(clipmenu::kBusyText.begin(), clipmenu::kBusyText.end());
         menu.AppendClipItem(clipmenu::kBusyCommand, text, kIconSize, kIconSize, nullptr);
         EnableMenuItem(menu.handle(), clipmenu::kBusyCommand, MF_BYCOMMAND | MF_GRAYED);
@@ -89,8 +89,8 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
             menu.AppendClipItem(item->command, text, kIconSize, kIconSize, g_hMenuBitmaps[2].get());
             break;
         case 1:
-            menu.AppendPictureItem(item->command, text, store::kThumbnailSize, fw::toWide(paths.thumbnailFile(item->clip)),
-                                   fw::toWide(paths.bitmapFile(item->clip)));
+            menu.AppendPictureItem(item->command, text, store::kThumbnailSize, base::toWide(paths.thumbnailFile(item->clip)),
+                                   base::toWide(paths.bitmapFile(item->clip)));
             break;
         case 2:
             menu.AppendClipItem(item->command, text, kIconSize, kIconSize, g_hMenuBitmaps[1].get());
@@ -99,16 +99,16 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
             break;
         }
     }
-    fw::Trace("clip menu: %u rows read in %lld ms, items made in %lld ms", static_cast<unsigned>(rows.size()), read,
+    base::Trace("clip menu: %u rows read in %lld ms, items made in %lld ms", static_cast<unsigned>(rows.size()), read,
               millisecondsSince(started) - read);
-    fw::Trace("clip menu commands:%s", commands.c_str());
+    base::Trace("clip menu commands:%s", commands.c_str());
 }
 
 // The menu at `at`; the clip chosen (its text alone with Shift held as it was chosen) is pasted
 // into `target`, the window the user clicked. Whatever the outcome, the next Ctrl+right-click
 // opens a menu again.
 void showClipMenu(CMenuHookWnd& owner, POINT at, HWND target) {
-    fw::ScopeExit closed([] { InterlockedExchange(&g_bMenuPending, 0); });
+    base::ScopeExit closed([] { InterlockedExchange(&g_bMenuPending, 0); });
     CMenuEx menu;
     loadMenuBitmaps(menu.background());
     HWND main = findMainWindow();
@@ -117,9 +117,9 @@ void showClipMenu(CMenuHookWnd& owner, POINT at, HWND target) {
         fillFromList(menu, main, list);
     if (!menu.handle())
         return;
-    fw::Trace("clip menu shown with %d items", GetMenuItemCount(menu.handle()));
+    base::Trace("clip menu shown with %d items", GetMenuItemCount(menu.handle()));
     const UINT chosen = owner.Track(menu, at);
-    fw::Trace("clip menu closed: %u; %d thumbnails read in %lld ms", chosen, menu.thumbnailsLoaded(),
+    base::Trace("clip menu closed: %u; %d thumbnails read in %lld ms", chosen, menu.thumbnailsLoaded(),
               menu.thumbnailMilliseconds());
     const std::optional<clipmenu::Choice> choice = clipmenu::choiceForCommand(chosen);
     if (!choice)

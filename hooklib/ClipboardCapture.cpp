@@ -2,8 +2,8 @@
 
 #include "ClipBudget.h"
 #include "StoreFormat.h"
-#include "fw/Handle.h"
-#include "fw/Trace.h"
+#include "base/Handle.h"
+#include "base/Trace.h"
 
 #include <new>
 #include <vector>
@@ -13,7 +13,7 @@ using namespace store;
 namespace {
 
 std::string blockBytes(HANDLE data) {
-    fw::GlobalLockScope lock(data);
+    base::GlobalLockScope lock(data);
     if (!lock.data() || !lock.size())
         return {};
     return std::string(static_cast<const char*>(lock.data()), lock.size());
@@ -43,7 +43,7 @@ std::size_t clipBudget() {
 
 // The 54 bytes of headers, the colour table and the rows bottom-up.
 std::string bitmapFileBytes(HBITMAP bitmap) {
-    fw::WindowDc screen(nullptr);
+    base::WindowDc screen(nullptr);
     BmpLayout layout;
     if (!bitmapLayout(screen.get(), bitmap, layout))
         return {};
@@ -57,7 +57,7 @@ std::string bitmapFileBytes(HBITMAP bitmap) {
     info->biBitCount = static_cast<WORD>(layout.bitCount);
     info->biCompression = BI_RGB;
     {
-        fw::PaletteScope palette(screen.get(), static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)));
+        base::PaletteScope palette(screen.get(), static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)));
         GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(layout.height), block.data() + infoSize + layout.colorTableSize,
                   reinterpret_cast<BITMAPINFO*>(block.data()), DIB_RGB_COLORS);
     }
@@ -95,7 +95,7 @@ bool ClipboardCopy::copyFormat(std::size_t position) {
             bytes = blockBytes(data);
         }
         if (format == CF_BITMAP) {
-            fw::WindowDc screen(nullptr);
+            base::WindowDc screen(nullptr);
             BmpLayout layout;
             if (bitmapLayout(screen.get(), static_cast<HBITMAP>(data), layout)) {
                 if (!fits(layout.fileSize))
@@ -107,7 +107,7 @@ bool ClipboardCopy::copyFormat(std::size_t position) {
         ++m_copied;
     } catch (const std::bad_alloc&) {
         ++m_leftOut;
-        fw::Trace("clipboard format %u left out: no memory for it", format);
+        base::Trace("clipboard format %u left out: no memory for it", format);
     }
     return true;
 }
@@ -154,7 +154,7 @@ ClipSnapshot captureOpenClipboard() {
     ClipboardCopy copy;
     copy.copyOpenClipboard([] { return true; });
     if (copy.leftOut())
-        fw::Trace("clipboard copied without %u formats (%u MB): over the budget of %u MB",
+        base::Trace("clipboard copied without %u formats (%u MB): over the budget of %u MB",
                   static_cast<unsigned>(copy.leftOut()), static_cast<unsigned>(copy.leftOutBytes() / kMegabyte),
                   static_cast<unsigned>(clipBudget() / kMegabyte));
     return copy.take();

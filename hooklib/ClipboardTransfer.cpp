@@ -10,8 +10,8 @@
 #include "StoreFile.h"
 #include "StoreFormat.h"
 #include "XmlDocument.h"
-#include "fw/Handle.h"
-#include "fw/Trace.h"
+#include "base/Handle.h"
+#include "base/Trace.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -27,11 +27,11 @@ CMyClipboard theClipboard;
 HGLOBAL CMyClipboard::memoryBlock(const std::string& bytes) {
     if (bytes.empty())
         return nullptr;
-    fw::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
+    base::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
     if (!memory)
         return nullptr;
     {
-        fw::GlobalLockScope lock(memory.get());
+        base::GlobalLockScope lock(memory.get());
         if (!lock.data())
             return nullptr;
         std::copy(bytes.begin(), bytes.end(), static_cast<char*>(lock.data()));
@@ -53,9 +53,9 @@ const StorePaths& CMyClipboard::paths() {
 CMyClipboard::Captured CMyClipboard::captureClipboard(HWND opener, const std::function<bool(DWORD, DWORD)>& wanted,
                                                       int openTries) {
     Captured captured;
-    fw::ClipboardScope clipboard(opener, openTries, 200 / openTries);
+    base::ClipboardScope clipboard(opener, openTries, 200 / openTries);
     if (!clipboard.isOpen()) {
-        fw::ReportFailure("OpenClipboard");
+        base::ReportFailure("OpenClipboard");
         return captured;
     }
     captured.opened = true;
@@ -90,7 +90,7 @@ int CMyClipboard::SaveClip(std::string_view clip) {
         return 1;
     if (writeClip(clip, captured.snapshot))
         return 1;
-    fw::Trace("clip %.*s not stored: the store could not be written", static_cast<int>(clip.size()), clip.data());
+    base::Trace("clip %.*s not stored: the store could not be written", static_cast<int>(clip.size()), clip.data());
     return 0;
 }
 
@@ -129,9 +129,9 @@ CMyClipboard::Formats CMyClipboard::restorableFormats(const ClipSnapshot& snapsh
 // promised and its data handed out when asked for (CChordWnd). The change is noted as the
 // library's from the moment the clipboard is open, so no other program's change falls inside.
 CMyClipboard::Put CMyClipboard::putFormats(const Formats& formats, const PutRequest& request) {
-    fw::ClipboardScope clipboard(request.opener);
+    base::ClipboardScope clipboard(request.opener);
     if (!clipboard.isOpen()) {
-        fw::ReportFailure("OpenClipboard");
+        base::ReportFailure("OpenClipboard");
         return Put::Failed;
     }
     if (request.ending)
@@ -144,26 +144,26 @@ CMyClipboard::Put CMyClipboard::putFormats(const Formats& formats, const PutRequ
     COwnChange change = COwnChange::begin(processOfWindow(request.opener));
     bool put = EmptyClipboard() != 0;
     if (!put)
-        fw::ReportFailure("EmptyClipboard");
+        base::ReportFailure("EmptyClipboard");
     for (const auto& [format, bytes] : formats) {
         if (!put)
             break;
         HGLOBAL memory = request.delayed ? nullptr : memoryBlock(bytes);
         if (!request.delayed && !memory) {
-            fw::ReportFailure("GlobalAlloc");
+            base::ReportFailure("GlobalAlloc");
             put = false;
             continue;
         }
         // A promise (no data) succeeds with a null handle: only the error tells.
         SetLastError(ERROR_SUCCESS);
         if (!SetClipboardData(format, memory) && (memory || GetLastError() != ERROR_SUCCESS)) {
-            fw::ReportFailure("SetClipboardData");
+            base::ReportFailure("SetClipboardData");
             GlobalFree(memory);
             put = false;
         }
     }
     if (!clipboard.close()) {
-        fw::ReportFailure("CloseClipboard");
+        base::ReportFailure("CloseClipboard");
         put = false;
     }
     if (request.delayed && request.offer)
@@ -184,11 +184,11 @@ bool CMyClipboard::SetClipData(std::string_view clip, bool plainText) {
 std::optional<CMyClipboard::Kept> CMyClipboard::SaveTempClip(HWND opener) {
     Captured captured = captureClipboard(opener, nullptr);
     if (!captured.opened) {
-        fw::Trace("the user's clipboard could not be read: it is not kept");
+        base::Trace("the user's clipboard could not be read: it is not kept");
         return std::nullopt;
     }
     if (!writeClip(kTempClipName, captured.snapshot)) {
-        fw::Trace("the user's clipboard could not be written as %s: it stays as it is", std::string(kTempClipName).c_str());
+        base::Trace("the user's clipboard could not be written as %s: it stays as it is", std::string(kTempClipName).c_str());
         return std::nullopt;
     }
     return Kept{std::move(captured.snapshot), captured.sequence};
@@ -211,7 +211,7 @@ bool CMyClipboard::RestoreTempClip() {
     HWND main = findMainWindow();
     const std::optional<Formats> kept = storedFormats(kTempClipName, false);
     if (!kept || kept->empty()) {
-        fw::Trace("no kept copy of the user's clipboard: the clipboard stays as it is");
+        base::Trace("no kept copy of the user's clipboard: the clipboard stays as it is");
         return false;
     }
     return main && putFormats(*kept, PutRequest::ownedBy(main)) == Put::Done;

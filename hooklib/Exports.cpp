@@ -13,10 +13,10 @@
 #include "StatusKeys.h"
 #include "StoreFile.h"
 #include "StoreFormat.h"
-#include "fw/Barrier.h"
-#include "fw/Handle.h"
-#include "fw/ScopeExit.h"
-#include "fw/Trace.h"
+#include "base/Barrier.h"
+#include "base/Handle.h"
+#include "base/ScopeExit.h"
+#include "base/Trace.h"
 
 using namespace store;
 
@@ -31,7 +31,7 @@ bool isKeyDown(int virtualKey) {
 }
 
 void freeMenuBitmaps() {
-    for (fw::UniqueBitmap& bitmap : g_hMenuBitmaps)
+    for (base::UniqueBitmap& bitmap : g_hMenuBitmaps)
         bitmap.reset();
 }
 
@@ -56,7 +56,6 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
         g_hLibrary = instance;
         DisableThreadLibraryCalls(instance);
         setDamageReporter(reportDamage);
-        files::setFailureReporter([](const char* call, unsigned long error) { fw::ReportFailure(call, error); });
     } else if (reason == DLL_PROCESS_DETACH && !reserved) {
         // Unloaded, not the process ending: what this library made in the process goes.
         freeMenuBitmaps();
@@ -72,22 +71,22 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
     if (!g_bKeyHookReady)
         return CallNextHookEx(g_hKeyboardHook, code, key, flags);
     g_bKeyHookReady = 0;
-    fw::ScopeExit ready([] { g_bKeyHookReady = 1; });
-    const hotkey::KeyDecision decision = fw::Guarded("KeyboardProc", hotkey::KeyDecision{}, [&] {
+    base::ScopeExit ready([] { g_bKeyHookReady = 1; });
+    const hotkey::KeyDecision decision = base::Guarded("KeyboardProc", hotkey::KeyDecision{}, [&] {
         return hotkey::decideKey(code, static_cast<unsigned>(key), (static_cast<DWORD>(flags) & 0x80000000u) != 0,
                                  isKeyDown(hotkey::kVkControl), isKeyDown(hotkey::kVkAlt));
     });
     const int physicalKey = static_cast<int>(key);
     if (code == HC_ACTION)
-        fw::Guarded("KeyboardProc", [&] {
+        base::Guarded("KeyboardProc", [&] {
             theClipboard.keyArriving(static_cast<unsigned>(key), (static_cast<DWORD>(flags) & 0x80000000u) != 0);
         });
     switch (decision.kind) {
     case hotkey::KeyDecision::CopyToSlot:
-        fw::Guarded("KeyboardProc", [&] { theClipboard.CopyToSlot(decision.slotKey, physicalKey); });
+        base::Guarded("KeyboardProc", [&] { theClipboard.CopyToSlot(decision.slotKey, physicalKey); });
         return 1;
     case hotkey::KeyDecision::PasteSlot:
-        fw::Guarded("KeyboardProc", [&] { theClipboard.PasteSlot(decision.slotKey, physicalKey); });
+        base::Guarded("KeyboardProc", [&] { theClipboard.PasteSlot(decision.slotKey, physicalKey); });
         return 1;
     case hotkey::KeyDecision::ShowMainWindow:
         // Asynchronous: the hook must not wait for the main program.
@@ -107,7 +106,7 @@ LRESULT CALLBACK MouseProc(int code, WPARAM message, LPARAM record) {
     const bool rightButton = message == WM_RBUTTONDOWN || message == WM_RBUTTONUP || message == WM_RBUTTONDBLCLK ||
                              message == WM_NCRBUTTONDOWN || message == WM_NCRBUTTONUP || message == WM_NCRBUTTONDBLCLK;
     if (code >= 0 && rightButton &&
-        fw::Guarded("MouseProc", false,
+        base::Guarded("MouseProc", false,
                     [&] { return HandleClipMenuMouse(message, *reinterpret_cast<const MOUSEHOOKSTRUCT*>(record)); }))
         return 1;
     return CallNextHookEx(g_hMouseHook, code, message, record);
@@ -118,10 +117,10 @@ LRESULT CALLBACK MouseProc(int code, WPARAM message, LPARAM record) {
 int WINAPI installhook(HWND) {
     g_hKeyboardHook = SetWindowsHookExW(WH_KEYBOARD, KeyboardProc, g_hLibrary, 0);
     if (!g_hKeyboardHook)
-        fw::ReportFailure("SetWindowsHookExW(WH_KEYBOARD)");
+        base::ReportFailure("SetWindowsHookExW(WH_KEYBOARD)");
     g_hMouseHook = SetWindowsHookExW(WH_MOUSE, MouseProc, g_hLibrary, 0);
     if (!g_hMouseHook)
-        fw::ReportFailure("SetWindowsHookExW(WH_MOUSE)");
+        base::ReportFailure("SetWindowsHookExW(WH_MOUSE)");
     return g_hKeyboardHook && g_hMouseHook ? 1 : 0;
 }
 
@@ -132,42 +131,42 @@ int WINAPI UnHook() {
 }
 
 int WINAPI SaveClipData(const char* clipName) {
-    return fw::Guarded("SaveClipData", 0, [&] { return clipName ? theClipboard.SaveClip(clipName) : 0; });
+    return base::Guarded("SaveClipData", 0, [&] { return clipName ? theClipboard.SaveClip(clipName) : 0; });
 }
 
 UINT_PTR WINAPI Paste2Window(int slotKey) {
-    return fw::Guarded<UINT_PTR>("Paste2Window", 0, [&] { return theClipboard.PasteSlot(slotKey, slotKey); });
+    return base::Guarded<UINT_PTR>("Paste2Window", 0, [&] { return theClipboard.PasteSlot(slotKey, slotKey); });
 }
 
 void WINAPI PasteData2Window(const char* clipName) {
-    fw::Guarded("PasteData2Window", [&] { pasteClip(clipName, false); });
+    base::Guarded("PasteData2Window", [&] { pasteClip(clipName, false); });
 }
 
 // The clip's text alone: its rich text, HTML and pictures stay behind.
 void WINAPI PastePlainText2Window(const char* clipName) {
-    fw::Guarded("PastePlainText2Window", [&] { pasteClip(clipName, true); });
+    base::Guarded("PastePlainText2Window", [&] { pasteClip(clipName, true); });
 }
 
 // The clip on the clipboard for the caller to look at; the previous contents are kept as the
 // clip "tempFile" first (when they cannot be kept, the clipboard stays as it is). The status key
 // is removed on every path.
 HANDLE WINAPI SetCurrentClipData(const char* clipName) {
-    return fw::Guarded<HANDLE>("SetCurrentClipData", nullptr, [&]() -> HANDLE {
+    return base::Guarded<HANDLE>("SetCurrentClipData", nullptr, [&]() -> HANDLE {
         if (!clipName)
             return nullptr;
         const std::string& status = theClipboard.paths().statusFile();
         SetStatusKey(status, kSysClipKey, kSysClipValue);
-        fw::ScopeExit removeKey([&] { fw::Guarded("SetCurrentClipData", [&] { RemoveKey(status, kSysClipKey); }); });
+        base::ScopeExit removeKey([&] { base::Guarded("SetCurrentClipData", [&] { RemoveKey(status, kSysClipKey); }); });
         if (!theClipboard.SetClipDataOverKept(clipName))
             return nullptr;
-        fw::ClipboardScope clipboard(findMainWindow());
+        base::ClipboardScope clipboard(findMainWindow());
         return clipboard.isOpen() ? GetClipboardData(CF_BITMAP) : nullptr;
     });
 }
 
 // "tempFile" back on the clipboard; without one the clipboard stays as it is.
 UINT_PTR WINAPI ResumeClipData() {
-    return fw::Guarded<UINT_PTR>("ResumeClipData", 0, [&]() -> UINT_PTR {
+    return base::Guarded<UINT_PTR>("ResumeClipData", 0, [&]() -> UINT_PTR {
         SetStatusKey(theClipboard.paths().statusFile(), kSysClipKey, kSysClipValue);
         theClipboard.RestoreTempClip();
         if (const UINT_PTR timer = SetTimer(nullptr, 0, 100, timerProcAfterResume))
@@ -189,7 +188,7 @@ int WINAPI SetOperXmlStatus(int status) {
 // Asked by the main program's recorder about the change it is about to read, with the clipboard
 // open and before it asks for any data (it must never render a clip the library offers).
 BOOL WINAPI IsOwnClipboardChange(DWORD sequence, DWORD ownerProcessId) {
-    return fw::Guarded("IsOwnClipboardChange", FALSE,
+    return base::Guarded("IsOwnClipboardChange", FALSE,
                        [&] { return isOwnClipboardChange(sequence, ownerProcessId) ? TRUE : FALSE; });
 }
 

@@ -10,8 +10,9 @@
 #include "SharedState.h"
 #include "StatusKeys.h"
 #include "StoreFormat.h"
-#include "fw/Barrier.h"
-#include "fw/Trace.h"
+#include "base/Barrier.h"
+#include "base/Check.h"
+#include "base/Trace.h"
 
 #include <vector>
 
@@ -33,7 +34,9 @@ bool isPhysicallyDown(int virtualKey) {
     return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
 }
 
-void sendChord(const std::vector<hotkey::ChordKey>& chord) {
+// False when the system inserted none of the keys (input blocked, or a window of a higher
+// integrity level in front).
+bool sendChord(const std::vector<hotkey::ChordKey>& chord) {
     std::vector<INPUT> inputs(chord.size());
     for (std::size_t i = 0; i < chord.size(); ++i) {
         inputs[i].type = INPUT_KEYBOARD;
@@ -41,7 +44,7 @@ void sendChord(const std::vector<hotkey::ChordKey>& chord) {
         inputs[i].ki.wScan = static_cast<WORD>(MapVirtualKeyW(chord[i].virtualKey, MAPVK_VK_TO_VSC));
         inputs[i].ki.dwFlags = chord[i].release ? KEYEVENTF_KEYUP : 0;
     }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    return CHECK_WIN32(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT))) != 0;
 }
 
 std::string windowClass(HWND window) {
@@ -58,20 +61,20 @@ std::string windowClass(HWND window) {
 
 // Alt and Shift still held after the wait would turn the chord into another one: they are let
 // go first. A held Ctrl is used as it is.
-void CMyClipboard::SendEditChord(char letter) {
+bool CMyClipboard::SendEditChord(char letter) {
     std::vector<hotkey::ChordKey> chord;
     if (letter == 'V')
         chord = hotkey::pasteChord();
     else if (letter == 'C')
         chord = hotkey::copyChord(hotkey::isMozillaClass(windowClass(GetForegroundWindow())));
     else
-        return;
+        return false;
     if (isPhysicallyDown(VK_CONTROL))
         chord = hotkey::withoutKey(chord, hotkey::kVkControl);
     for (const unsigned modifier : {hotkey::kVkAlt, hotkey::kVkShift})
         if (isPhysicallyDown(static_cast<int>(modifier)))
             chord.insert(chord.begin(), hotkey::ChordKey{static_cast<unsigned short>(modifier), true});
-    sendChord(chord);
+    return sendChord(chord);
 }
 
 // The chord's target is the window it was meant for: the foreground window for a key chord, the
@@ -80,7 +83,7 @@ void CMyClipboard::SendEditChord(char letter) {
 // target is never this thread's active window.
 bool CMyClipboard::start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys, bool plainText,
                          HWND target) {
-    fw::Trace("chord %d begins%s", static_cast<int>(kind), plainText ? ", text only" : "");
+    base::Trace("chord %d begins%s", static_cast<int>(kind), plainText ? ", text only" : "");
     m_pending = Pending{};
     m_pending.kind = kind;
     m_pending.clip = std::move(clip);
@@ -101,7 +104,7 @@ bool CMyClipboard::startStep(UINT ms, TIMERPROC procedure) {
     m_pending.since = GetTickCount();
     m_pending.timer = SetTimer(nullptr, 0, ms, procedure);
     if (!m_pending.timer)
-        fw::ReportFailure("SetTimer");
+        base::ReportFailure("SetTimer");
     return m_pending.timer != 0;
 }
 
@@ -122,7 +125,7 @@ void CMyClipboard::CopyToSlot(int slotKey, int physicalKey) {
         return;
     const LONG chord = beginChord();
     if (!chord) {
-        fw::Trace("chord busy: copy key taken and ignored");
+        base::Trace("chord busy: copy key taken and ignored");
         return;  // a chord is under way: the key is taken and ignored
     }
     m_bReady = 0;
@@ -133,7 +136,7 @@ void CMyClipboard::CopyToSlot(int slotKey, int physicalKey) {
 UINT_PTR CMyClipboard::PasteSlot(int slotKey, int physicalKey) {
     const LONG chord = beginChord();
     if (!chord)
-        fw::Trace("chord busy: paste key taken and ignored");
+        base::Trace("chord busy: paste key taken and ignored");
     return chord && start(chord, Kind::PasteSlot, slotClipName(static_cast<char>(slotKey)),
                           {physicalKey, VK_CONTROL, VK_MENU});
 }
@@ -147,11 +150,11 @@ bool CMyClipboard::pasteFromClipboard(std::string_view clip, bool plainText, HWN
 // unwinds into the application's message loop.
 void CMyClipboard::guardedStep(void (CMyClipboard::*step)()) {
     CMyClipboard& self = theClipboard;
-    if (!fw::Guarded("chord", false, [&] {
+    if (!base::Guarded("chord", false, [&] {
             (self.*step)();
             return true;
         }))
-        self.finish(false);
+        base::Guarded("chord end", [&] { self.finish(false); });
 }
 
 void CALLBACK CMyClipboard::timerProcKeysReleased(HWND, UINT, UINT_PTR, DWORD) {
@@ -173,7 +176,7 @@ void CMyClipboard::keysReleased() {
         if (InterlockedCompareExchange(&g_bOperXml, store::kBusySlotCopy, store::kBusyAwaitsFiling) !=
             store::kBusyAwaitsFiling)
             return finish(false);  // the main window never let go of the flag
-        fw::Trace("the main window has not filed the last slot copy: this one goes on");
+        base::Trace("the main window has not filed the last slot copy: this one goes on");
     }
     m_pending.busyFlagTaken = m_pending.kind == Kind::Copy;
     waitUntilSeen();
@@ -198,7 +201,7 @@ void CMyClipboard::clipboardSeen() {
     m_pending.seen = seen;
     m_pending.seenSequence = GetClipboardSequenceNumber();
     if (!seen)
-        fw::Trace("the main program has not read the clipboard %lu: going on", GetClipboardSequenceNumber());
+        base::Trace("the main program has not read the clipboard %lu: going on", GetClipboardSequenceNumber());
     if (m_pending.chordsSent > 0)
         sendCopyChord();
     else
@@ -210,8 +213,14 @@ bool CMyClipboard::makeWindow() {
         return true;
     CChordWnd::Events events;
     events.changed = [this] { checkAnswer(); };
-    events.render = [this](UINT format) { render(format); };
-    events.renderAll = [this] { renderAll(); };
+    events.render = [this](UINT format) {
+        if (!render(format))
+            base::Trace("paste: format %u could not be handed out; the target reads nothing of it", format);
+    };
+    events.renderAll = [this] {
+        if (!renderAll())
+            base::Trace("paste: the offered clip could not be left whole on the clipboard");
+    };
     events.replaced = [this] {
         if (!m_pending.restoring && m_pending.offer.underWay())
             m_pending.replaced = true;
@@ -261,9 +270,10 @@ void CMyClipboard::sendCopyChord() {
         m_pending.copyReturnHook.reset(
             SetWindowsHookExW(WH_CALLWNDPROCRET, callWndProcReturned, nullptr, GetCurrentThreadId()));
         if (!m_pending.copyHook || !m_pending.copyReturnHook)
-            fw::ReportFailure("SetWindowsHookExW(WH_CALLWNDPROC)");
+            base::ReportFailure("SetWindowsHookExW(WH_CALLWNDPROC)");
     }
-    SendEditChord('C');
+    if (!SendEditChord('C'))
+        finish(false);  // no copy can come of keys never typed
 }
 
 // The target's thread takes our copy chord's C, and (an edit control, most programs' own windows)
@@ -274,7 +284,7 @@ void CMyClipboard::sendCopyChord() {
 // WM_COPY returns.
 void CMyClipboard::keyArriving(unsigned virtualKey, bool released) {
     if (m_pending.awaitingAnswer && virtualKey == hotkey::kVkC && !released && !waitUntilRecorderSaw(kCopyKeyHoldMs))
-        fw::Trace("the main program has not read the clipboard %lu: the copy goes on", GetClipboardSequenceNumber());
+        base::Trace("the main program has not read the clipboard %lu: the copy goes on", GetClipboardSequenceNumber());
 }
 
 void CMyClipboard::openForCopy(HWND window) {
@@ -289,9 +299,9 @@ void CMyClipboard::openForCopy(HWND window) {
             }
             CloseClipboard();  // another program copied just then: the main program looks at it first
         }
-        fw::WaitAnsweringSentMessages(1);  // the main program still reads it
+        base::WaitAnsweringSentMessages(1);  // the main program still reads it
     }
-    fw::Trace("the clipboard %lu could not be kept for the application's copy: the copy goes on",
+    base::Trace("the clipboard %lu could not be kept for the application's copy: the copy goes on",
               GetClipboardSequenceNumber());
 }
 
@@ -300,7 +310,7 @@ LRESULT CALLBACK CMyClipboard::callWndProc(int code, WPARAM wParam, LPARAM lPara
     Pending& pending = theClipboard.m_pending;
     if (code == HC_ACTION && call && (call->message == WM_COPY || call->message == WM_CUT) && pending.awaitingAnswer &&
         !pending.openedFor)
-        fw::Guarded("WM_COPY", [&] { theClipboard.openForCopy(call->hwnd); });
+        base::Guarded("WM_COPY", [&] { theClipboard.openForCopy(call->hwnd); });
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -314,7 +324,7 @@ LRESULT CALLBACK CMyClipboard::callWndProcReturned(int code, WPARAM wParam, LPAR
         // replace it; the next step of the chord takes it from here.
         if (pending.awaitingAnswer && !pending.checking && !pending.answerAtCopy &&
             GetClipboardSequenceNumber() != pending.checkedSequence)
-            fw::Guarded("WM_COPY returned", [&] {
+            base::Guarded("WM_COPY returned", [&] {
                 Captured captured = theClipboard.readAnswer(false);
                 if (captured.taken)
                     pending.answerAtCopy = std::move(captured);
@@ -370,12 +380,12 @@ void CMyClipboard::checkAnswer() {
         storeSlot(captured.snapshot);
         return;
     case hotkey::CopyStep::SendAgain:
-        fw::Trace("no copy from the application yet: the copy chord again");
+        base::Trace("no copy from the application yet: the copy chord again");
         stopStep();
         waitUntilSeen();
         return;
     case hotkey::CopyStep::GiveUp:
-        fw::Trace("slot copy given up: the application copied nothing; the slot stays as it was");
+        base::Trace("slot copy given up: the application copied nothing; the slot stays as it was");
         stopStep();
         finish(false);
         return;
@@ -409,7 +419,7 @@ CMyClipboard::Captured CMyClipboard::readAnswer(bool recorderFirst) {
         if (captured.opened)
             m_pending.checkedSequence = captured.sequence;
     }
-    fw::Trace("clipboard %lu after the copy chord: owner %lu%s, %u formats", captured.sequence, owner,
+    base::Trace("clipboard %lu after the copy chord: owner %lu%s, %u formats", captured.sequence, owner,
               captured.taken ? " (the target)" : "", static_cast<unsigned>(captured.snapshot.formats.size()));
     return captured;
 }
@@ -418,11 +428,11 @@ CMyClipboard::Captured CMyClipboard::readAnswer(bool recorderFirst) {
 void CMyClipboard::storeSlot(const store::ClipSnapshot& snapshot) {
     const std::string slot = slotClipName(static_cast<char>(m_nCopyKey));
     if (snapshot.empty()) {
-        fw::Trace("slot copy given up: the application's copy holds nothing; the slot stays as it was");
+        base::Trace("slot copy given up: the application's copy holds nothing; the slot stays as it was");
         return finish(false);
     }
     if (!writeClip(slot, snapshot)) {
-        fw::Trace("slot copy not stored: the store could not be written; %s stays as it was", slot.c_str());
+        base::Trace("slot copy not stored: the store could not be written; %s stays as it was", slot.c_str());
         return finish(false);
     }
     finish(true);
@@ -433,7 +443,7 @@ void CMyClipboard::storeSlot(const store::ClipSnapshot& snapshot) {
 // window hears of a completed chord.
 void CMyClipboard::finish(bool completed) {
     stopStep();
-    fw::Guarded("chord end", [&] { settleOffer(); });
+    base::Guarded("chord end", [&] { settleOffer(); });
     m_pending.window.reset();
     m_pending.answer.end();
     m_pending.offer.end();
@@ -441,7 +451,7 @@ void CMyClipboard::finish(bool completed) {
     const Kind kind = m_pending.kind;
     const LONG chord = m_pending.chord;
     const bool busyFlagTaken = m_pending.busyFlagTaken;
-    fw::Trace("chord %d ends, %s", static_cast<int>(kind), completed ? "completed" : "given up");
+    base::Trace("chord %d ends, %s", static_cast<int>(kind), completed ? "completed" : "given up");
     m_pending = Pending{};
     if (kind == Kind::Copy)
         m_bReady = 1;
@@ -462,11 +472,11 @@ void CMyClipboard::finish(bool completed) {
 
 void CALLBACK timerProcAfterResume(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
-    theClipboard.removeStatusKeys();
+    base::Guarded("status keys after resume", [] { theClipboard.removeStatusKeys(); });
 }
 
 void CMyClipboard::removeStatusKeys() {
-    fw::Guarded("status keys", [&] {
+    base::Guarded("status keys", [&] {
         RemoveKey(paths().statusFile(), kSysClipKey);
         RemoveKey(paths().statusFile(), kPressNumKey);
     });

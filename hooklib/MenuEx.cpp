@@ -1,8 +1,8 @@
 #include "MenuEx.h"
 
 #include "SharedState.h"
-#include "fw/Barrier.h"
-#include "fw/Trace.h"
+#include "base/Barrier.h"
+#include "base/Trace.h"
 
 #include <chrono>
 
@@ -13,12 +13,12 @@ constexpr int kTextGap = 10;     // between the picture and the text
 constexpr int kRightMargin = 8;  // after the text, so that it is not cut
 
 // The font menus are drawn with.
-fw::UniqueFont menuFont() {
+base::UniqueFont menuFont() {
     NONCLIENTMETRICSW metrics = {};
     metrics.cbSize = sizeof metrics;
     if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        return fw::UniqueFont();
-    return fw::UniqueFont(CreateFontIndirectW(&metrics.lfMenuFont));
+        return base::UniqueFont();
+    return base::UniqueFont(CreateFontIndirectW(&metrics.lfMenuFont));
 }
 
 }  // namespace
@@ -46,7 +46,7 @@ HBITMAP CMenuEx::pictureOf(ItemData& data) {
     if (data.bitmap || data.pictureFiles[1].empty())
         return data.bitmap;
     const auto started = std::chrono::steady_clock::now();
-    fw::UniqueBitmap thumbnail;
+    base::UniqueBitmap thumbnail;
     for (std::wstring& file : data.pictureFiles) {
         if (!thumbnail)
             thumbnail.reset(static_cast<HBITMAP>(
@@ -75,12 +75,12 @@ void CMenuEx::MeasureItem(MEASUREITEMSTRUCT& item) {
         return;
     }
     if (!m_owner) {
-        fw::Trace("CWnd Get DC error");
+        base::Trace("CWnd Get DC error");
         return;
     }
     if (!m_measureDc) {
-        fw::WindowDc screen(m_owner);
-        m_measureDc = fw::MemoryDc(screen.get());
+        base::WindowDc screen(m_owner);
+        m_measureDc = base::MemoryDc(screen.get());
         m_measureDc.select(m_font.get());
     }
     SIZE extent = {};
@@ -97,7 +97,7 @@ void CMenuEx::DrawItem(const DRAWITEMSTRUCT& item) {
     const RECT& area = item.rcItem;
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     {
-        const fw::UniqueBrush background(CreateSolidBrush(m_background));
+        const base::UniqueBrush background(CreateSolidBrush(m_background));
         FillRect(dc, &area, background.get());
     }
     RECT textArea = {area.left + data->width + kTextGap, area.top + 2, area.right, area.bottom + 2};
@@ -105,9 +105,9 @@ void CMenuEx::DrawItem(const DRAWITEMSTRUCT& item) {
     if (data->command == 0) {
         // A separator: a sunken line across the middle.
         const int middle = (textArea.top + textArea.bottom) / 2;
-        const fw::UniquePen dark(CreatePen(PS_SOLID, 1, RGB(64, 0, 128)));
-        const fw::UniquePen light(CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
-        fw::SelectScope pen(dc, dark.get());
+        const base::UniquePen dark(CreatePen(PS_SOLID, 1, RGB(64, 0, 128)));
+        const base::UniquePen light(CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
+        base::SelectScope pen(dc, dark.get());
         MoveToEx(dc, textArea.left, middle, nullptr);
         LineTo(dc, textArea.right - 2, middle);
         SelectObject(dc, light.get());
@@ -117,13 +117,13 @@ void CMenuEx::DrawItem(const DRAWITEMSTRUCT& item) {
         return;
     }
     if (selected) {
-        const fw::UniquePen frame(CreatePen(PS_SOLID, 1, RGB(49, 106, 197)));
-        const fw::UniqueBrush fill(CreateSolidBrush(RGB(0, 0, 255)));
-        fw::SelectScope pen(dc, frame.get());
-        fw::SelectScope brush(dc, fill.get());
+        const base::UniquePen frame(CreatePen(PS_SOLID, 1, RGB(49, 106, 197)));
+        const base::UniqueBrush fill(CreateSolidBrush(RGB(0, 0, 255)));
+        base::SelectScope pen(dc, frame.get());
+        base::SelectScope brush(dc, fill.get());
         Rectangle(dc, area.left, area.top, area.right, area.bottom);
     }
-    fw::SelectScope selectedFont(dc, m_font.get());
+    base::SelectScope selectedFont(dc, m_font.get());
     const COLORREF oldColor = SetTextColor(dc, selected ? m_selectedText : m_text);
     if (item.itemState & ODS_GRAYED)
         DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(data->text.c_str()), static_cast<WPARAM>(data->text.size()),
@@ -134,8 +134,8 @@ void CMenuEx::DrawItem(const DRAWITEMSTRUCT& item) {
                   DT_VCENTER | DT_EXPANDTABS | DT_SINGLELINE | DT_NOPREFIX);
     SetTextColor(dc, oldColor);
     if (HBITMAP bitmap = pictureOf(*data)) {
-        fw::MemoryDc source(dc);
-        fw::SelectScope picture(source.get(), bitmap);
+        base::MemoryDc source(dc);
+        base::SelectScope picture(source.get(), bitmap);
         BitBlt(dc, area.left, area.top + 2, data->width + 4, data->height + 4, source.get(), 0, 0, SRCCOPY);
     }
     SetBkMode(dc, oldMode);
@@ -153,14 +153,14 @@ bool CMenuHookWnd::Post(Work work) {
     std::unique_ptr<CMenuHookWnd> owner(new CMenuHookWnd(std::move(work)));
     if (!CreateWindowExW(WS_EX_TOOLWINDOW, kHookWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, g_hLibrary,
                          owner.get())) {
-        fw::ReportFailure("CreateWindowExW");
+        base::ReportFailure("CreateWindowExW");
         return false;
     }
     CMenuHookWnd* window = owner.release();  // the window owns it from now on
     window->m_ownedByWindow = true;
     if (PostMessageW(window->m_hWnd, kMsgRun, 0, 0))
         return true;
-    fw::ReportFailure("PostMessageW");
+    base::ReportFailure("PostMessageW");
     DestroyWindow(window->m_hWnd);
     return false;
 }
@@ -193,18 +193,20 @@ LRESULT CALLBACK CMenuHookWnd::windowProc(HWND window, UINT message, WPARAM wPar
     switch (message) {
     case kMsgRun:
         if (Work work = std::move(self->m_work))
-            fw::Guarded("clip menu", [&] { work(*self); });
+            base::Guarded("clip menu", [&] { work(*self); });
         DestroyWindow(window);
         return 0;
     case WM_MEASUREITEM:
         if (self->m_menu) {
-            self->m_menu->MeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+            auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            base::Guarded("clip menu item measure", [&] { self->m_menu->MeasureItem(item); });
             return TRUE;
         }
         break;
     case WM_DRAWITEM:
         if (self->m_menu) {
-            self->m_menu->DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            base::Guarded("clip menu item draw", [&] { self->m_menu->DrawItem(item); });
             return TRUE;
         }
         break;

@@ -4,7 +4,7 @@
 // menu's measure and draw requests to it.
 #pragma once
 
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <windows.h>
 
@@ -48,12 +48,12 @@ private:
     };
     HBITMAP pictureOf(ItemData& data);
 
-    fw::UniqueMenu m_menu;
+    base::UniqueMenu m_menu;
     std::vector<std::unique_ptr<ItemData>> m_items;  // the menu keeps pointers to them
-    std::vector<fw::UniqueBitmap> m_thumbnails;
+    std::vector<base::UniqueBitmap> m_thumbnails;
     HWND m_owner = nullptr;
-    fw::UniqueFont m_font;        // the menu font, made once for all items
-    fw::MemoryDc m_measureDc;     // measures every item's text (made on the first measure)
+    base::UniqueFont m_font;        // the menu font, made once for all items
+    base::MemoryDc m_measureDc;     // measures every item's text (made on the first measure)
     int m_nThumbnails = 0;
     long long m_thumbnailMs = 0;
     const int m_nSeparatorHeight = 10;

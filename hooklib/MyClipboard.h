@@ -6,7 +6,7 @@
 #include "ClipSnapshot.h"
 #include "OwnChanges.h"
 #include "StorePaths.h"
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <windows.h>
 
@@ -59,7 +59,8 @@ public:
     // The clip pasted into `target` (null: the foreground window); false when another chord is
     // being carried out.
     bool pasteFromClipboard(std::string_view clip, bool plainText = false, HWND target = nullptr);
-    static void SendEditChord(char letter);
+    // False when the keys could not be sent (the failure is traced).
+    static bool SendEditChord(char letter);
     // In the keyboard hook, as the target's thread takes a key: our copy chord's C is held there
     // until the main program has read what the clipboard holds (the target's copy replaces it).
     void keyArriving(unsigned virtualKey, bool released);
@@ -102,8 +103,8 @@ private:
         COwnChange answer;
         int chordsSent = 0;
         bool awaitingAnswer = false;    // the chord was sent and its answer not yet seen
-        fw::UniqueHook copyHook;        // sees the target's WM_COPY coming (its own thread) ...
-        fw::UniqueHook copyReturnHook;  // ... and returning
+        base::UniqueHook copyHook;        // sees the target's WM_COPY coming (its own thread) ...
+        base::UniqueHook copyReturnHook;  // ... and returning
         HWND openedFor = nullptr;       // the clipboard opened for the window about to copy
         DWORD checkedSequence = 0;      // the last change looked at
         std::optional<Captured> answerAtCopy;  // the target's copy, read as its WM_COPY returned
@@ -171,8 +172,8 @@ private:
 
     // A paste's steps (ChordPaste.cpp).
     void actPaste();
-    void render(UINT format);
-    void renderAll();
+    bool render(UINT format);
+    bool renderAll();
     void restoreUserClipboard();
     void settleOffer();
     void sendPasteChord();

@@ -2,7 +2,7 @@
 
 #include "OwnChangeRules.h"
 #include "SharedState.h"
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <vector>
 
@@ -112,7 +112,7 @@ bool waitUntilRecorderSaw(DWORD boundMs) {
     while (!recorderSawClipboard() && findMainWindow()) {
         if (GetTickCount() - start >= boundMs)
             return false;
-        fw::WaitAnsweringSentMessages(1);
+        base::WaitAnsweringSentMessages(1);
     }
     return true;
 }

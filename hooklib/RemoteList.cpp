@@ -1,9 +1,9 @@
 #include "RemoteList.h"
 
 #include "Protocol.h"
-#include "fw/Handle.h"
-#include "fw/Text.h"
-#include "fw/Trace.h"
+#include "base/Handle.h"
+#include "base/Text.h"
+#include "base/Trace.h"
 
 #include <commctrl.h>
 
@@ -66,7 +66,7 @@ public:
             return true;
         const bool freed = VirtualFreeEx(m_process, std::exchange(m_address, nullptr), 0, MEM_RELEASE) != 0;
         if (!freed)
-            fw::ReportFailure("VirtualFreeEx");
+            base::ReportFailure("VirtualFreeEx");
         return freed;
     }
 
@@ -130,11 +130,11 @@ bool askMainWindow(HWND main, int count, std::vector<RemoteRow>& rows) {
     const unsigned long request = static_cast<unsigned long>(InterlockedIncrement(&requests));
     const std::size_t size = sizeof(store::ListRowsHeader) + static_cast<std::size_t>(count) * sizeof(store::ListRowRecord);
     const std::string name = store::listRowsBlockName(GetCurrentProcessId(), request);
-    const fw::UniqueKernelObject mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                                            static_cast<DWORD>(size), fw::toWide(name).c_str()));
+    const base::UniqueKernelObject mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                            static_cast<DWORD>(size), base::toWide(name).c_str()));
     if (!mapping)
         return false;
-    const fw::MappedView view(mapping.get());
+    const base::MappedView view(mapping.get());
     if (!view.data())
         return false;
     auto* header = static_cast<store::ListRowsHeader*>(view.data());
@@ -178,7 +178,7 @@ RemoteReadResult readListRowsByMessages(HWND list, std::vector<RemoteRow>& rows)
     const int count = static_cast<int>(answer);
     DWORD processId = 0;
     GetWindowThreadProcessId(list, &processId);
-    fw::UniqueKernelObject process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+    base::UniqueKernelObject process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
                                                    PROCESS_QUERY_INFORMATION, FALSE, processId));
     if (!process)
         return RemoteReadResult::NoMemory;
@@ -189,7 +189,7 @@ RemoteReadResult readListRowsByMessages(HWND list, std::vector<RemoteRow>& rows)
     RemoteBlock texts(process.get(), static_cast<std::size_t>(count) * 2 * kTextCapacity * sizeof(wchar_t));
     RemoteBlock records(process.get(), static_cast<std::size_t>(count) * 2 * recordSize);
     if (!texts.address() || !records.address()) {
-        fw::ReportFailure("VirtualAllocEx");
+        base::ReportFailure("VirtualAllocEx");
         texts.release();
         records.release();
         return RemoteReadResult::NoMemory;

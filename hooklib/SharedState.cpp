@@ -2,8 +2,8 @@
 
 #include "HotkeyRules.h"
 #include "Protocol.h"
-#include "fw/Text.h"
-#include "fw/Trace.h"
+#include "base/Text.h"
+#include "base/Trace.h"
 #include "fw/Window.h"
 
 // Only initialised variables with the "shared" attribute land in a shared section.
@@ -21,10 +21,10 @@ volatile LONG g_nSeenSequence SHARED_SECTION = 0;
 
 int g_bKeyHookReady = 1;
 HMODULE g_hLibrary = nullptr;
-fw::UniqueBitmap g_hMenuBitmaps[3];
+base::UniqueBitmap g_hMenuBitmaps[3];
 
 HWND findMainWindow() {
-    static const std::wstring title = fw::toWide(store::kMainWindowTitle);
+    static const std::wstring title = base::toWide(store::kMainWindowTitle);
     return fw::FindTopLevelWindow(title, store::kMainListId);
 }
 
@@ -32,9 +32,9 @@ bool notifyMainWindow(UINT message, WPARAM wParam) {
     // A post to a null window would land in the posting thread's own queue: in a foreign
     // application that is a stray thread message, so nothing is posted then.
     HWND main = findMainWindow();
-    fw::Trace("notify %u %u %s", message, static_cast<unsigned>(wParam), main ? "posted" : "no main window");
+    base::Trace("notify %u %u %s", message, static_cast<unsigned>(wParam), main ? "posted" : "no main window");
     if (main && !PostMessageW(main, message, wParam, 0)) {
-        fw::ReportFailure("PostMessageW");
+        base::ReportFailure("PostMessageW");
         return false;
     }
     return main != nullptr;
@@ -47,7 +47,7 @@ bool registerLibraryClass(const wchar_t* name, WNDPROC procedure) {
     windowClass.lpszClassName = name;
     if (RegisterClassW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
         return true;
-    fw::ReportFailure("RegisterClassW");
+    base::ReportFailure("RegisterClassW");
     return false;
 }
 

@@ -2,7 +2,7 @@
 // each process has of its own.
 #pragma once
 
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <windows.h>
 
@@ -36,7 +36,7 @@ extern volatile LONG g_nSeenSequence;
 // Per process.
 extern int g_bKeyHookReady;           // re-entry guard of KeyboardProc
 extern HMODULE g_hLibrary;            // the module of both hooks
-extern fw::UniqueBitmap g_hMenuBitmaps[3];  // pictures of icons 1000, 1001, 1002 (null until the first menu)
+extern base::UniqueBitmap g_hMenuBitmaps[3];  // pictures of icons 1000, 1001, 1002 (null until the first menu)
 
 // The main window (its title and its clip list); null when it is not there (or paused).
 HWND findMainWindow();

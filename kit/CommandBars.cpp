@@ -32,7 +32,7 @@ bool CCommandBars::AddToolbar(HWND owner, UINT toolbarId, int buttonWidth, int b
         return false;
     SendMessageW(m_toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     m_images.reset(ImageList_Create(imageWidth, imageHeight, ILC_COLOR24 | ILC_MASK, count, 0));
-    const fw::UniqueBitmap strip(
+    const base::UniqueBitmap strip(
         static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(toolbarId), IMAGE_BITMAP, 0, 0, 0)));
     ImageList_AddMasked(m_images.get(), strip.get(), RGB(0, 0, 255));
     SendMessageW(m_toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_images.get()));
@@ -66,10 +66,10 @@ int CCommandBars::toolbarHeight() const {
     return area.bottom - area.top;
 }
 
-bool CCommandBars::HandleNotify(const NMHDR& header) {
+bool CCommandBars::HandleNotify(NMHDR& header) {
     if (header.code != TTN_GETDISPINFOW)
         return false;
-    auto& info = const_cast<NMTTDISPINFOW&>(reinterpret_cast<const NMTTDISPINFOW&>(header));
+    auto& info = reinterpret_cast<NMTTDISPINFOW&>(header);
     info.hinst = GetModuleHandleW(nullptr);
     info.lpszText = MAKEINTRESOURCEW(header.idFrom);
     return true;

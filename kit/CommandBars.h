@@ -4,7 +4,7 @@
 // commands. Commands reach the dialog as WM_COMMAND.
 #pragma once
 
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -22,11 +22,11 @@ public:
     HWND toolbar() const { return m_toolbar; }
     int toolbarHeight() const;
     // Answers the toolbar's tooltip request; false for other notifications.
-    bool HandleNotify(const NMHDR& header);
+    bool HandleNotify(NMHDR& header);
 
 private:
     HWND m_toolbar = nullptr;
-    fw::UniqueImageList m_images;  // a toolbar does not free its image list
+    base::UniqueImageList m_images;  // a toolbar does not free its image list
 };
 
 }  // namespace kit

@@ -1,6 +1,6 @@
 #include "DockPanes.h"
 
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -11,19 +11,12 @@ namespace kit {
 
 namespace {
 
-constexpr UINT_PTR kSubclassId = 0xD0C;
-
 void place(HWND window, int x, int y, int width, int height) {
     if (window)
         SetWindowPos(window, nullptr, x, y, std::max(width, 0), std::max(height, 0), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
-
-CDockPanes::~CDockPanes() {
-    if (m_owner)
-        RemoveWindowSubclass(m_owner, ownerProc, kSubclassId);
-}
 
 HWND CDockPanes::makeCaption(const std::wstring& text) const {
     HWND caption = CreateWindowExW(WS_EX_STATICEDGE, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE,
@@ -35,7 +28,7 @@ HWND CDockPanes::makeCaption(const std::wstring& text) const {
 // Sizes at 96 dots per inch, scaled to the screen's.
 void CDockPanes::Create(HWND owner, HWND tree, const std::wstring& treeCaption, HWND preview,
                         const std::wstring& previewCaption, HWND status, std::function<void()> relayout) {
-    const int dpi = GetDeviceCaps(fw::WindowDc(owner).get(), LOGPIXELSY);
+    const int dpi = GetDeviceCaps(base::WindowDc(owner).get(), LOGPIXELSY);
     const auto scaled = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
     m_gap = scaled(5);
     m_captionHeight = scaled(18);
@@ -50,7 +43,7 @@ void CDockPanes::Create(HWND owner, HWND tree, const std::wstring& treeCaption, 
     m_relayout = std::move(relayout);
     m_treeCaption = makeCaption(treeCaption);
     m_previewCaption = makeCaption(previewCaption);
-    SetWindowSubclass(owner, ownerProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    Subclass(owner);
 }
 
 RECT CDockPanes::Layout(RECT area) {
@@ -81,16 +74,15 @@ CDockPanes::Drag CDockPanes::hitTest(POINT point) const {
     return Drag::None;
 }
 
-LRESULT CALLBACK CDockPanes::ownerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                        DWORD_PTR reference) {
-    auto* panes = reinterpret_cast<CDockPanes*>(reference);
+LRESULT CDockPanes::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND window = hwnd();
     const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
     case WM_SETCURSOR: {
         POINT cursor;
         GetCursorPos(&cursor);
         ScreenToClient(window, &cursor);
-        const Drag over = panes->m_drag != Drag::None ? panes->m_drag : panes->hitTest(cursor);
+        const Drag over = m_drag != Drag::None ? m_drag : hitTest(cursor);
         if (over != Drag::None) {
             SetCursor(LoadCursorW(nullptr, over == Drag::TreeWidth ? IDC_SIZEWE : IDC_SIZENS));
             return TRUE;
@@ -98,37 +90,33 @@ LRESULT CALLBACK CDockPanes::ownerProc(HWND window, UINT message, WPARAM wParam,
         break;
     }
     case WM_LBUTTONDOWN:
-        panes->m_drag = panes->hitTest(point);
-        if (panes->m_drag != Drag::None) {
+        m_drag = hitTest(point);
+        if (m_drag != Drag::None) {
             SetCapture(window);
             return 0;
         }
         break;
     case WM_MOUSEMOVE:
-        if (panes->m_drag == Drag::TreeWidth)
-            panes->m_treeWidth = point.x - panes->m_area.left;
-        else if (panes->m_drag == Drag::PreviewHeight)
-            panes->m_previewHeight = panes->m_area.bottom - panes->m_statusHeight - point.y;
+        if (m_drag == Drag::TreeWidth)
+            m_treeWidth = point.x - m_area.left;
+        else if (m_drag == Drag::PreviewHeight)
+            m_previewHeight = m_area.bottom - m_statusHeight - point.y;
         else
             break;
-        if (panes->m_relayout)
-            panes->m_relayout();
+        if (m_relayout)
+            m_relayout();
         return 0;
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:
-        if (panes->m_drag != Drag::None) {
-            panes->m_drag = Drag::None;
+        if (m_drag != Drag::None) {
+            m_drag = Drag::None;
             if (message == WM_LBUTTONUP)
                 ReleaseCapture();
             return 0;
         }
         break;
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(window, ownerProc, kSubclassId);
-        panes->m_owner = nullptr;
-        break;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return CallOriginal(message, wParam, lParam);
 }
 
 }  // namespace kit

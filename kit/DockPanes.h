@@ -3,6 +3,8 @@
 // the gaps between them to resize the tree and preview panes.
 #pragma once
 
+#include "fw/Subclass.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -10,10 +12,9 @@
 
 namespace kit {
 
-class CDockPanes {
+class CDockPanes : private fw::CSubclassedWindow {
 public:
     CDockPanes() = default;
-    ~CDockPanes();
     CDockPanes(const CDockPanes&) = delete;
     CDockPanes& operator=(const CDockPanes&) = delete;
 
@@ -25,7 +26,7 @@ public:
 
 private:
     enum class Drag { None, TreeWidth, PreviewHeight };
-    static LRESULT CALLBACK ownerProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     Drag hitTest(POINT point) const;
     HWND makeCaption(const std::wstring& text) const;
 

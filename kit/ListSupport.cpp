@@ -1,6 +1,6 @@
 #include "ListSupport.h"
 
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <commctrl.h>
 
@@ -43,7 +43,7 @@ void SetHeaderBitmap(HWND list, int column, UINT bitmapId) {
     item.mask = HDI_FORMAT | HDI_BITMAP;
     Header_GetItem(header, column, &item);
     // The header does not own its bitmaps: the one replaced is ours to delete.
-    fw::UniqueBitmap replaced(item.hbm);
+    base::UniqueBitmap replaced(item.hbm);
     item.fmt |= HDF_BITMAP;
     item.hbm = bitmap;
     Header_SetItem(header, column, &item);

@@ -1,7 +1,7 @@
 #include "TrayIcon.h"
 
-#include "fw/Barrier.h"
-#include "fw/Trace.h"
+#include "base/Barrier.h"
+#include "base/Trace.h"
 
 #include <shellapi.h>
 
@@ -12,8 +12,8 @@ namespace {
 constexpr UINT_PTR kAnimationTimer = 1;
 const wchar_t kWindowClass[] = L"DravixTrayIconWindow";
 
-fw::UniqueIcon loadIcon(UINT id) {
-    return fw::UniqueIcon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
+base::UniqueIcon loadIcon(UINT id) {
+    return base::UniqueIcon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
                                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
 }
 
@@ -25,10 +25,10 @@ CTrayIcon::CTrayIcon() {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = kWindowClass;
     if (!RegisterClassW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        fw::ReportFailure("RegisterClassW");
+        base::ReportFailure("RegisterClassW");
     m_window = CreateWindowExW(0, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, windowClass.hInstance, this);
     if (!m_window)
-        fw::ReportFailure("CreateWindowExW");
+        base::ReportFailure("CreateWindowExW");
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 }
 
@@ -65,7 +65,7 @@ bool CTrayIcon::Create(const std::wstring& tooltip, HWND parent, UINT iconId, UI
     m_icon = loadIcon(iconId);
     m_added = notify(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP);
     if (!m_added)
-        fw::ReportFailure("Shell_NotifyIconW");
+        base::ReportFailure("Shell_NotifyIconW");
     return m_added;
 }
 
@@ -118,7 +118,7 @@ LRESULT CALLBACK CTrayIcon::windowProc(HWND window, UINT message, WPARAM wParam,
         SetWindowLongPtrW(window, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
     auto* icon = reinterpret_cast<CTrayIcon*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (icon && fw::Guarded("tray icon window", true, [&] { return icon->handle(message, wParam); }))
+    if (icon && base::Guarded("tray icon window", true, [&] { return icon->handle(message, wParam); }))
         return 0;
     return DefWindowProcW(window, message, wParam, lParam);
 }

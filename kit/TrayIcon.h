@@ -4,7 +4,7 @@
 // commands of menus tracked with it and runs the animation.
 #pragma once
 
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -50,8 +50,8 @@ private:
     UINT m_id = 0;
     UINT m_callbackMessage = 0;
     std::wstring m_tooltip;
-    fw::UniqueIcon m_icon;
-    std::vector<fw::UniqueIcon> m_frames;
+    base::UniqueIcon m_icon;
+    std::vector<base::UniqueIcon> m_frames;
     std::size_t m_frame = 0;
     bool m_animating = false;
     bool m_added = false;

@@ -1,6 +1,7 @@
 // File operations of the store, per platform (UTF-8 paths). Writers never leave a partial file
 // behind: a rewrite goes to a temporary file beside the target, is flushed, and then replaces
-// the target in one step.
+// the target in one step. On Windows a replace or rename the system refused is traced
+// (base::ReportFailure) before it returns false.
 #pragma once
 
 #include <cstdint>
@@ -10,11 +11,6 @@
 #include <vector>
 
 namespace store::files {
-
-// Who hears of a file operation the system refused (the call and the system's error code): each
-// deliverable traces it in its own way. Without one nothing is said.
-using FailureReporter = void (*)(const char* call, unsigned long error);
-void setFailureReporter(FailureReporter reporter);
 
 bool exists(const std::string& path);
 bool isReadable(const std::string& path);

@@ -79,8 +79,6 @@ bool writeFile(const std::string& path, std::string_view bytes) {
     return written;
 }
 
-void setFailureReporter(FailureReporter) {}
-
 bool replace(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }

@@ -2,8 +2,9 @@
 #include "FileSystem.h"
 
 #include "StorePaths.h"
-#include "Text.h"
-#include "XmlText.h"
+#include "base/Handle.h"
+#include "base/Text.h"
+#include "base/Trace.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -12,15 +13,12 @@
 #include <atomic>
 #include <cwchar>
 
-using xml::utf16ToUtf8;
+using base::toUtf8;
+using base::toWide;
 
 namespace store {
 
 namespace {
-
-std::string narrow(const wchar_t* text) {
-    return utf16ToUtf8(reinterpret_cast<const char16_t*>(text));
-}
 
 bool writeAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -44,7 +42,7 @@ std::string computeUserStoreFolder() {
         folder.pop_back();
     folder += L"\\Dravix";
     CreateDirectoryW(folder.c_str(), nullptr);
-    return narrow(folder.c_str());
+    return toUtf8(folder);
 }
 
 }  // namespace
@@ -57,16 +55,16 @@ const std::string& userStoreFolder() {
 namespace files {
 
 bool exists(const std::string& path) {
-    return !path.empty() && GetFileAttributesW(utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return !path.empty() && GetFileAttributesW(toWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool isReadable(const std::string& path) {
-    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(utf8ToWide(path).c_str());
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(toWide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool isFolder(const std::string& path) {
-    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(utf8ToWide(path).c_str());
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(toWide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -75,20 +73,20 @@ bool isFolder(const std::string& path) {
 std::optional<std::string> readAll(const std::string& path) {
     if (path.empty())
         return std::nullopt;
-    HANDLE file = CreateFileW(utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const base::UniqueFile file(CreateFileW(toWide(path).c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file)
         return std::nullopt;
     std::string bytes;
     LARGE_INTEGER size = {};
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 31))
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 31))
         bytes.reserve(static_cast<std::size_t>(size.QuadPart));
     char buffer[65536];
     DWORD got = 0;
     bool ok = true;
-    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0)
+    while ((ok = ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) != 0) && got > 0)
         bytes.append(buffer, got);
-    CloseHandle(file);
     if (!ok)
         return std::nullopt;
     return bytes;
@@ -102,13 +100,15 @@ std::string temporarySibling(const std::string& path) {
 bool writeFile(const std::string& path, std::string_view bytes) {
     if (path.empty())
         return false;
-    const std::wstring wide = utf8ToWide(path);
-    HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    const bool written = writeAll(file, bytes) && FlushFileBuffers(file);
-    CloseHandle(file);
+    const std::wstring wide = toWide(path);
+    bool written = false;
+    {
+        const base::UniqueFile file(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!file)
+            return false;
+        written = writeAll(file.get(), bytes) && FlushFileBuffers(file.get());
+    }  // closed before it is deleted
     if (!written)
         DeleteFileW(wide.c_str());
     return written;
@@ -116,23 +116,16 @@ bool writeFile(const std::string& path, std::string_view bytes) {
 
 namespace {
 
-FailureReporter g_failureReporter = nullptr;
-
+// A refused file operation goes to the trace; the caller learns it failed.
 bool reportFailure(const char* call) {
-    const DWORD error = GetLastError();
-    if (g_failureReporter)
-        g_failureReporter(call, error);
+    base::ReportFailure(call);
     return false;
 }
 
 }  // namespace
 
-void setFailureReporter(FailureReporter reporter) {
-    g_failureReporter = reporter;
-}
-
 bool replace(const std::string& from, const std::string& to) {
-    const std::wstring source = utf8ToWide(from), target = utf8ToWide(to);
+    const std::wstring source = toWide(from), target = toWide(to);
     // A read-only file is not replaced (Windows refuses it; Wine would not, so we ask first).
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
@@ -153,22 +146,22 @@ bool replace(const std::string& from, const std::string& to) {
 }
 
 bool rename(const std::string& from, const std::string& to) {
-    return MoveFileExW(utf8ToWide(from).c_str(), utf8ToWide(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0 ||
+    return MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0 ||
            reportFailure("MoveFileExW");
 }
 
 bool copy(const std::string& from, const std::string& to) {
-    return !from.empty() && !to.empty() && CopyFileW(utf8ToWide(from).c_str(), utf8ToWide(to).c_str(), FALSE) != 0;
+    return !from.empty() && !to.empty() && CopyFileW(toWide(from).c_str(), toWide(to).c_str(), FALSE) != 0;
 }
 
 bool remove(const std::string& path) {
-    return !path.empty() && DeleteFileW(utf8ToWide(path).c_str()) != 0;
+    return !path.empty() && DeleteFileW(toWide(path).c_str()) != 0;
 }
 
 bool createFolder(const std::string& path) {
     if (path.empty())
         return false;
-    const std::wstring target = utf8ToWide(path);
+    const std::wstring target = toWide(path);
     if (CreateDirectoryW(target.c_str(), nullptr))
         return true;
     if (GetLastError() == ERROR_ALREADY_EXISTS)
@@ -182,7 +175,7 @@ bool createFolder(const std::string& path) {
 // The shell deletes the folder and everything in it: no confirmation, silent, no error
 // interface. pFrom is a list ended by a double zero.
 bool deleteTree(const std::string& path) {
-    const std::wstring source = utf8ToWide(path);
+    const std::wstring source = toWide(path);
     if (source.empty() || source.size() >= MAX_PATH - 1)
         return false;
     wchar_t from[MAX_PATH + 1] = {};
@@ -194,37 +187,32 @@ bool deleteTree(const std::string& path) {
     return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
 }
 
-std::vector<std::string> filesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(utf8ToWide(joinPath(folder, "*")).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(narrow(found.cFileName));
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
-}
-
 namespace {
 
 // Calls `found` for every entry of the folder but "." and "..".
 template <typename Found>
 void forEachEntry(const std::string& folder, Found found) {
     WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW(utf8ToWide(joinPath(folder, "*")).c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
+    const base::UniqueFind search(FindFirstFileW(toWide(joinPath(folder, "*")).c_str(), &entry));
+    if (!search)
         return;
     do {
         if (std::wcscmp(entry.cFileName, L".") != 0 && std::wcscmp(entry.cFileName, L"..") != 0)
             found(entry);
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &entry));
 }
 
 }  // namespace
+
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    forEachEntry(folder, [&](const WIN32_FIND_DATAW& entry) {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(toUtf8(entry.cFileName));
+    });
+    return names;
+}
+
 
 std::vector<FileEntry> fileEntriesIn(const std::string& folder) {
     std::vector<FileEntry> entries;
@@ -234,7 +222,7 @@ std::vector<FileEntry> fileEntriesIn(const std::string& folder) {
         const std::uint64_t size = (static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
         const std::uint64_t time =
             (static_cast<std::uint64_t>(entry.ftLastWriteTime.dwHighDateTime) << 32) | entry.ftLastWriteTime.dwLowDateTime;
-        entries.push_back({narrow(entry.cFileName), size, static_cast<std::int64_t>(time / 10)});
+        entries.push_back({toUtf8(entry.cFileName), size, static_cast<std::int64_t>(time / 10)});
     });
     return entries;
 }
@@ -249,17 +237,17 @@ std::vector<std::string> foldersIn(const std::string& folder) {
     std::vector<std::string> names;
     forEachEntry(folder, [&](const WIN32_FIND_DATAW& entry) {
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            names.push_back(narrow(entry.cFileName));
+            names.push_back(toUtf8(entry.cFileName));
     });
     return names;
 }
 
 bool copyTree(const std::string& from, const std::string& to) {
-    if (from.empty() || to.empty() || !isFolder(from) || exists(to) || !CreateDirectoryW(utf8ToWide(to).c_str(), nullptr))
+    if (from.empty() || to.empty() || !isFolder(from) || exists(to) || !CreateDirectoryW(toWide(to).c_str(), nullptr))
         return false;
     bool copied = true;
     forEachEntry(from, [&](const WIN32_FIND_DATAW& entry) {
-        const std::string name = narrow(entry.cFileName);
+        const std::string name = toUtf8(entry.cFileName);
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
             return;  // a link is not part of the folder's own contents
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)

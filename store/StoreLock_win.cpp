@@ -1,5 +1,8 @@
 #include "StoreLock.h"
 
+#include "base/Check.h"
+#include "base/Handle.h"
+
 #include <windows.h>
 
 namespace store {
@@ -7,23 +10,8 @@ namespace store {
 namespace {
 
 // Opened once per process and kept: the hook library takes it in every application it runs in.
-class NamedMutex {
-public:
-    NamedMutex() : m_handle(CreateMutexW(nullptr, FALSE, L"Local\\Dravix.Store")) {}
-    ~NamedMutex() {
-        if (m_handle)
-            CloseHandle(m_handle);
-    }
-    NamedMutex(const NamedMutex&) = delete;
-    NamedMutex& operator=(const NamedMutex&) = delete;
-    HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
-
 HANDLE storeMutex() {
-    static NamedMutex mutex;
+    static const base::UniqueKernelObject mutex(CHECK_WIN32(CreateMutexW(nullptr, FALSE, L"Local\\Dravix.Store")));
     return mutex.get();
 }
 

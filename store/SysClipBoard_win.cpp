@@ -3,20 +3,20 @@
 #include "SysClipBoard.h"
 
 #include "Protocol.h"
-#include "Text.h"
 #include "XmlDocument.h"
+#include "base/Text.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
 void CSysClipBoard::defaultMessage(const std::string& text) {
-    MessageBoxW(GetActiveWindow(), store::utf8ToWide(text).c_str(), store::utf8ToWide(store::kMainWindowTitle).c_str(),
+    MessageBoxW(GetActiveWindow(), base::toWide(text).c_str(), base::toWide(store::kMainWindowTitle).c_str(),
                 MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CSysClipBoard::fillCategoryTree(NativeHandle tree, NativeHandle categoryRoot) const {
     for (const std::string& name : categoryNames()) {
-        std::wstring text = store::utf8ToWide(name);
+        std::wstring text = base::toWide(name);
         TVINSERTSTRUCTW insert = {};
         insert.hParent = static_cast<HTREEITEM>(categoryRoot);
         insert.hInsertAfter = TVI_LAST;
@@ -33,6 +33,6 @@ bool CSysClipBoard::fillCategoryMenu(NativeHandle menu) const {
     UINT_PTR command = kFirstCategoryCommand;
     bool added = false;
     for (const std::string& name : categoryNames())
-        added |= AppendMenuW(static_cast<HMENU>(menu), MF_STRING, command++, store::utf8ToWide(name).c_str()) != 0;
+        added |= AppendMenuW(static_cast<HMENU>(menu), MF_STRING, command++, base::toWide(name).c_str()) != 0;
     return added;
 }

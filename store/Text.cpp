@@ -3,7 +3,6 @@
 #include "XmlText.h"
 
 using xml::equalsIgnoringAsciiCase;
-using xml::utf8ToUtf16;
 
 namespace store {
 
@@ -63,11 +62,6 @@ std::string replaceAll(std::string_view text, std::string_view what, std::string
 
 std::u16string replaceAll(std::u16string_view text, std::u16string_view what, std::u16string_view with) {
     return replaceEvery(text, what, with, text);
-}
-
-std::wstring utf8ToWide(std::string_view utf8) {
-    const std::u16string text = utf8ToUtf16(utf8);
-    return std::wstring(text.begin(), text.end());
 }
 
 }  // namespace store

@@ -21,7 +21,4 @@ std::u16string replaceAll(std::u16string_view text, std::u16string_view what, st
 std::u16string codePageToUtf16(std::string_view bytes);
 std::string utf16ToCodePage(std::u16string_view text);
 
-// UTF-8 as the text of the W calls in the store's Windows pieces (wchar_t holds UTF-16 there).
-std::wstring utf8ToWide(std::string_view utf8);
-
 }  // namespace store

@@ -1,33 +1,36 @@
 #!/usr/bin/env bash
 # The layers point downwards only: each folder includes headers of its own and of the folders
-# below it, nothing above.
+# below it, nothing above. base/ is below everything of ours and uses none of it.
 #   check-layers.sh <repository>
 set -uo pipefail
 root=$1
 allowed() {
     case $1 in
-        xml) echo "xml" ;;
-        store) echo "store xml" ;;
-        fw) echo "fw" ;;
-        kit) echo "kit fw" ;;
-        ui) echo "ui kit fw store xml" ;;
-        capture) echo "capture kit fw store xml" ;;
-        hooklib) echo "hooklib store xml fw" ;;
-        app) echo "app ui capture kit fw store xml hooklib res" ;;
+        base) echo "base" ;;
+        xml) echo "xml base" ;;
+        store) echo "store xml base" ;;
+        fw) echo "fw base" ;;
+        kit) echo "kit fw base" ;;
+        ui) echo "ui kit fw store xml base" ;;
+        capture) echo "capture kit fw store xml base" ;;
+        hooklib) echo "hooklib store xml fw base" ;;
+        app) echo "app ui capture kit fw store xml hooklib res base" ;;
     esac
 }
 # The folder that holds a header of ours (the including folder's own first), or nothing for a
 # system header.
 owner() {
-    local name=${1#fw/}
-    [ "$name" != "$1" ] && { echo fw; return; }
+    local prefix=${1%%/*}
+    case $prefix in
+    base | fw) [ "$prefix" != "$1" ] && { echo "$prefix"; return; } ;;
+    esac
     [ -f "$root/$2/$1" ] && { echo "$2"; return; }
-    for folder in xml store fw kit ui capture hooklib app res; do
+    for folder in base xml store fw kit ui capture hooklib app res; do
         [ -f "$root/$folder/$1" ] && { echo "$folder"; return; }
     done
 }
 status=0
-for folder in xml store fw kit ui capture hooklib app; do
+for folder in base xml store fw kit ui capture hooklib app; do
     [ -d "$root/$folder" ] || continue
     for file in "$root/$folder"/*.h "$root/$folder"/*.cpp; do
         [ -f "$file" ] || continue

@@ -2,13 +2,13 @@
 
 #include "NewCategoryDlg.h"
 #include "SysClipBoard.h"
-#include "fw/Handle.h"
-#include "fw/Text.h"
+#include "base/Handle.h"
+#include "base/Text.h"
 
 #include <commctrl.h>
 
 void CCategoryTreeCtrl::OnRightClick() {
-    const fw::UniqueMenu menu(CreatePopupMenu());
+    const base::UniqueMenu menu(CreatePopupMenu());
     if (!menu || !AppendMenuW(menu.get(), MF_STRING, kCommandAdd, L"添加(&A)"))
         return;
     POINT cursor;
@@ -23,7 +23,7 @@ void CCategoryTreeCtrl::AddCategory() {
     if (dialog.DoModal(GetAncestor(m_tree.hwnd(), GA_ROOT)) != IDOK)
         return;
     m_tree.InsertItem(dialog.m_strName, 3, m_hRoot);
-    const std::string name = fw::toUtf8(dialog.m_strName);
+    const std::string name = base::toUtf8(dialog.m_strName);
     CSysClipBoard::getInstance()->setValue(name.c_str(), "AddNew", 0);
 }
 

@@ -3,9 +3,9 @@
 #include "Protocol.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
-#include "fw/Handle.h"
-#include "fw/Text.h"
-#include "fw/Trace.h"
+#include "base/Handle.h"
+#include "base/Text.h"
+#include "base/Trace.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -33,20 +33,20 @@ std::vector<int> CClipListCtrl::selectedRows() const {
 }
 
 std::string CClipListCtrl::clipOfRow(int row) const {
-    return store::clipNameFromNumberText(fw::toUtf8(m_list.GetItemText(row, 2)));
+    return store::clipNameFromNumberText(base::toUtf8(m_list.GetItemText(row, 2)));
 }
 
 void CClipListCtrl::DeleteSelected() {
     const std::vector<int> rows = selectedRows();
     if (rows.empty())
         return;
-    if (MessageBoxW(m_list.hwnd(), kDeleteQuestion, fw::toWide(store::kMainWindowTitle).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (MessageBoxW(m_list.hwnd(), kDeleteQuestion, base::toWide(store::kMainWindowTitle).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     CSysClipBoard* clips = CSysClipBoard::getInstance();
     std::vector<std::wstring> numbers;
     for (int row : rows) {
         numbers.push_back(m_list.GetItemText(row, 2));
-        const std::string clip = store::clipNameFromNumberText(fw::toUtf8(numbers.back()));
+        const std::string clip = store::clipNameFromNumberText(base::toUtf8(numbers.back()));
         if (!clip.empty())
             clips->removeClip(clip);
     }
@@ -71,8 +71,8 @@ void CClipListCtrl::showContextMenu(POINT point) {
     RECT bounds = {};
     if (!ListView_GetItemRect(m_list.hwnd(), first, &bounds, LVIR_BOUNDS) || !contains(bounds, point))
         return;
-    fw::UniqueMenu menu(CreatePopupMenu());
-    fw::UniqueMenu moveTo(CreatePopupMenu());
+    base::UniqueMenu menu(CreatePopupMenu());
+    base::UniqueMenu moveTo(CreatePopupMenu());
     if (!menu || !moveTo)
         return;
     AppendMenuW(menu.get(), MF_STRING, kMenuDelete, L"删除");
@@ -80,7 +80,7 @@ void CClipListCtrl::showContextMenu(POINT point) {
         AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(moveTo.get()), L"移动到"))
         moveTo.release();  // the menu owns it now
     AppendMenuW(menu.get(), MF_STRING, kMenuPaste, L"粘贴");
-    fw::Trace("list menu with %d items%s", GetMenuItemCount(menu.get()), GetMenuItemCount(menu.get()) == 3 ? ", move to" : "");
+    base::Trace("list menu with %d items%s", GetMenuItemCount(menu.get()), GetMenuItemCount(menu.get()) == 3 ? ", move to" : "");
     POINT cursor;
     GetCursorPos(&cursor);
     const UINT chosen = static_cast<UINT>(
@@ -100,7 +100,7 @@ void CClipListCtrl::moveToCategory(int row, unsigned categoryIndex) {
     const std::vector<std::string> categories = clips->categoryNames();
     if (categoryIndex >= categories.size())
         return;
-    clips->setCategory(categories[categoryIndex], store::historyBaseName(fw::toUtf8(m_list.GetItemText(row, 2))));
+    clips->setCategory(categories[categoryIndex], store::historyBaseName(base::toUtf8(m_list.GetItemText(row, 2))));
     m_owner.RefreshView();
 }
 

@@ -2,7 +2,7 @@
 
 #include "FileSystem.h"
 #include "Text.h"
-#include "fw/Text.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -31,9 +31,9 @@ CIntroDlg::CIntroDlg(std::wstring introFile, std::wstring offMarker)
     : fw::CDialog(kDialog), m_introFile(std::move(introFile)), m_offMarker(std::move(offMarker)) {}
 
 bool CIntroDlg::LoadText() {
-    if (store::files::exists(fw::toUtf8(m_offMarker)))
+    if (store::files::exists(base::toUtf8(m_offMarker)))
         return false;
-    const std::optional<std::string> bytes = store::files::readAll(fw::toUtf8(m_introFile));
+    const std::optional<std::string> bytes = store::files::readAll(base::toUtf8(m_introFile));
     if (!bytes)
         return false;
     m_strText = withCrLf(store::codePageToUtf16(std::string_view(bytes->c_str())));
@@ -55,5 +55,5 @@ void CIntroDlg::OnDestroy() {
     if (!m_bDoNotShowAgain)
         return;
     if (!DeleteFileW(m_introFile.c_str()) && GetFileAttributesW(m_introFile.c_str()) != INVALID_FILE_ATTRIBUTES)
-        store::files::writeAtomically(fw::toUtf8(m_offMarker), "off");
+        store::files::writeAtomically(base::toUtf8(m_offMarker), "off");
 }

@@ -3,7 +3,7 @@
 #include "CategoryRules.h"
 #include "SysClipBoard.h"
 #include "XmlText.h"
-#include "fw/Text.h"
+#include "base/Text.h"
 #include "fw/Window.h"
 
 using xml::utf8ToUtf16;
@@ -27,7 +27,7 @@ void CNewCategoryDlg::OnOK() {
     std::vector<std::u16string> stored;
     for (const std::string& existing : CSysClipBoard::getInstance()->categoryNames())
         stored.push_back(utf8ToUtf16(existing));
-    switch (category::checkName(fw::toUtf16(name), stored)) {
+    switch (category::checkName(base::toUtf16(name), stored)) {
     case category::NameProblem::Taken:
         MessageBoxW(hwnd(), L"The name already exisit.", nullptr, MB_OK);
         return;

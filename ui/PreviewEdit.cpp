@@ -1,25 +1,15 @@
 #include "PreviewEdit.h"
 
 #include "PictureFit.h"
-#include "fw/Handle.h"
-
-#include <commctrl.h>
-
-namespace {
-
-constexpr UINT_PTR kSubclassId = 0x9E7;
-
-}  // namespace
+#include "base/Handle.h"
 
 CPreviewEdit::~CPreviewEdit() {
-    if (m_hWnd)
-        RemoveWindowSubclass(m_hWnd, subclassProc, kSubclassId);
+    Unsubclass();
     dropImage();
 }
 
 void CPreviewEdit::Attach(HWND edit) {
-    m_hWnd = edit;
-    SetWindowSubclass(edit, subclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    Subclass(edit);
 }
 
 void CPreviewEdit::dropImage() {
@@ -30,35 +20,35 @@ void CPreviewEdit::dropImage() {
 
 void CPreviewEdit::ShowText(const std::wstring& text) {
     dropImage();
-    SetWindowTextW(m_hWnd, text.c_str());
-    InvalidateRect(m_hWnd, nullptr, TRUE);
+    SetWindowTextW(hwnd(), text.c_str());
+    InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 void CPreviewEdit::ShowPicture(HBITMAP bitmap) {
     ShowText(L"");
-    UpdateWindow(m_hWnd);
-    fw::WindowDc client(m_hWnd);
+    UpdateWindow(hwnd());
+    base::WindowDc client(hwnd());
     RECT area;
-    GetClientRect(m_hWnd, &area);
+    GetClientRect(hwnd(), &area);
     const int width = area.right, height = area.bottom;
     if (width <= 0 || height <= 0)
         return;
 
     // The stored image: the framed white pane with the fitted picture, drawn off screen.
     m_imageBitmap.reset(CreateCompatibleBitmap(client.get(), width, height));
-    m_imageDc = fw::MemoryDc(nullptr);
+    m_imageDc = base::MemoryDc(nullptr);
     m_imageDc.select(m_imageBitmap.get());
     {
-        fw::SelectScope pen(m_imageDc.get(), GetStockObject(BLACK_PEN));
-        fw::SelectScope brush(m_imageDc.get(), GetStockObject(WHITE_BRUSH));
+        base::SelectScope pen(m_imageDc.get(), GetStockObject(BLACK_PEN));
+        base::SelectScope brush(m_imageDc.get(), GetStockObject(WHITE_BRUSH));
         Rectangle(m_imageDc.get(), 0, 0, width, height);
     }
     BITMAP description = {};
     PictureFit fit;
     if (bitmap && GetObjectW(bitmap, sizeof description, &description) &&
         fitPicture(width, height, description.bmWidth, description.bmHeight, fit)) {
-        fw::MemoryDc source(client.get());
-        fw::SelectScope picture(source.get(), bitmap);
+        base::MemoryDc source(client.get());
+        base::SelectScope picture(source.get(), bitmap);
         SetStretchBltMode(m_imageDc.get(), HALFTONE);
         StretchBlt(m_imageDc.get(), fit.x, fit.y, fit.width, fit.height, source.get(), 0, 0, description.bmWidth,
                    description.bmHeight, SRCCOPY);
@@ -69,27 +59,21 @@ void CPreviewEdit::ShowPicture(HBITMAP bitmap) {
 
 // The stored image, stretched to the pane's current size.
 void CPreviewEdit::paintImage() {
-    fw::PaintScope paint(m_hWnd);
+    base::PaintScope paint(hwnd());
     RECT area;
-    GetClientRect(m_hWnd, &area);
+    GetClientRect(hwnd(), &area);
     BITMAP size = {};
     if (GetObjectW(m_imageBitmap.get(), sizeof size, &size))
         StretchBlt(paint.get(), 0, 0, area.right, area.bottom, m_imageDc.get(), 0, 0, size.bmWidth, size.bmHeight,
                    SRCCOPY);
 }
 
-LRESULT CALLBACK CPreviewEdit::subclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                            DWORD_PTR reference) {
-    auto* self = reinterpret_cast<CPreviewEdit*>(reference);
-    if (message == WM_PAINT && self->m_bPictureShown) {
-        self->paintImage();
+LRESULT CPreviewEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT && m_bPictureShown) {
+        paintImage();
         return 0;
     }
-    if (message == WM_ERASEBKGND && self->m_bPictureShown)
+    if (message == WM_ERASEBKGND && m_bPictureShown)
         return 1;
-    if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(window, subclassProc, kSubclassId);
-        self->m_hWnd = nullptr;
-    }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return CallOriginal(message, wParam, lParam);
 }

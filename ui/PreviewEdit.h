@@ -2,21 +2,22 @@
 // In picture mode it paints a stored image of itself; the caller keeps its bitmap.
 #pragma once
 
-#include "fw/Handle.h"
+#include "base/Handle.h"
+#include "fw/Subclass.h"
 
 #include <windows.h>
 
 #include <string>
 
-class CPreviewEdit {
+class CPreviewEdit : private fw::CSubclassedWindow {
 public:
     CPreviewEdit() = default;
-    ~CPreviewEdit();
+    ~CPreviewEdit() override;
     CPreviewEdit(const CPreviewEdit&) = delete;
     CPreviewEdit& operator=(const CPreviewEdit&) = delete;
 
     void Attach(HWND edit);
-    HWND hwnd() const { return m_hWnd; }
+    using fw::CSubclassedWindow::hwnd;
 
     void ShowText(const std::wstring& text);
     // Scaled into the pane (proportions kept, never enlarged, centred) on white with a black
@@ -24,13 +25,12 @@ public:
     void ShowPicture(HBITMAP bitmap);
 
 private:
-    static LRESULT CALLBACK subclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void dropImage();
     void paintImage();
 
-    HWND m_hWnd = nullptr;
     // The bitmap is declared first so that the DC lets go of it before it is deleted.
-    fw::UniqueBitmap m_imageBitmap;
-    fw::MemoryDc m_imageDc;
+    base::UniqueBitmap m_imageBitmap;
+    base::MemoryDc m_imageDc;
     int m_bPictureShown = 0;
 };

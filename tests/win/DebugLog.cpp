@@ -1,12 +1,12 @@
 #include "DebugLog.h"
 
 #include "WinTestSupport.h"
-#include "fw/Text.h"
+#include "base/Text.h"
 
 #include <windows.h>
 
 DebugLog::DebugLog() : m_path(m_dir.path("dravix.log")) {
-    SetEnvironmentVariableW(L"DRAVIX_LOG", fw::toWide(m_path).c_str());
+    SetEnvironmentVariableW(L"DRAVIX_LOG", base::toWide(m_path).c_str());
 }
 
 DebugLog::~DebugLog() {

@@ -8,8 +8,8 @@
 #include "StoreFormat.h"
 #include "StorePaths.h"
 #include "SysClipBoard.h"
-#include "Text.h"
 #include "XmlDocument.h"
+#include "base/Text.h"
 
 #include <windows.h>
 
@@ -21,7 +21,7 @@ using xml::XmlDocument;
 // The file's bytes as another program reads them, without the lock and without letting it be
 // deleted meanwhile; nothing while it is being replaced (Windows refuses such an open then).
 std::optional<std::string> readOutsideLock(const std::string& path) {
-    HANDLE file = CreateFileW(store::utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(base::toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return std::nullopt;
     std::string bytes;

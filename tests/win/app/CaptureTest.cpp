@@ -5,7 +5,7 @@
 #include "DravixAppTest.h"
 #include "DravixProcess.h"
 #include "WinTestSupport.h"
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,7 @@ public:
         SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         UpdateWindow(m_window);
         // On screen once the screen shows its pattern.
-        fw::WindowDc screen(nullptr);
+        base::WindowDc screen(nullptr);
         pumpUntil([&] { return GetPixel(screen.get(), 200, 150) == patternAt(200, 150); }, 5s);
     }
     ~PatternWindow() { DestroyWindow(m_window); }
@@ -47,7 +47,7 @@ private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         auto* self = reinterpret_cast<PatternWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         if (message == WM_PAINT && self) {
-            fw::PaintScope paint(window);
+            base::PaintScope paint(window);
             RECT area;
             GetClientRect(window, &area);
             POINT origin = {0, 0};
@@ -88,7 +88,7 @@ bool clipboardPicture(Picture& picture) {
     int& width = picture.width;
     int& height = picture.height;
     std::vector<COLORREF>& pixels = picture.pixels;
-    fw::ClipboardScope clipboard(nullptr);
+    base::ClipboardScope clipboard(nullptr);
     HBITMAP bitmap = clipboard.isOpen() ? static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)) : nullptr;
     BITMAP description = {};
     if (!bitmap || !GetObjectW(bitmap, sizeof description, &description))
@@ -102,7 +102,7 @@ bool clipboardPicture(Picture& picture) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     std::vector<DWORD> raw(static_cast<std::size_t>(width) * height);
-    fw::WindowDc screen(nullptr);
+    base::WindowDc screen(nullptr);
     GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), raw.data(), &info, DIB_RGB_COLORS);
     pixels.clear();
     for (DWORD value : raw)

@@ -7,10 +7,10 @@
 #include "DravixAppTest.h"
 #include "Protocol.h"
 #include "TestFiles.h"
-#include "XmlDocument.h"
 #include "WinTestSupport.h"
-#include "fw/ScopeExit.h"
-#include "fw/Text.h"
+#include "XmlDocument.h"
+#include "base/ScopeExit.h"
+#include "base/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -89,7 +89,7 @@ protected:
         lead(target, how, other);
         const std::size_t mark = m_log.mark();
         typeChord({VK_CONTROL}, '5', gap);
-        EXPECT_TRUE(pumpUntil([&] { return storedClipText("copy5") == text; }, 8s)) << "the slot kept " << fw::toUtf8(storedClipText("copy5"));
+        EXPECT_TRUE(pumpUntil([&] { return storedClipText("copy5") == text; }, 8s)) << "the slot kept " << base::toUtf8(storedClipText("copy5"));
         EXPECT_TRUE(pumpUntil([&] { return !notifications(mark, store::kMsgSlotCopied, '5').empty(); }, 5s));
         // A doubled chord came within tens of milliseconds of the first.
         EXPECT_TRUE(expectNothingFor(150ms, [&] { return notifications(mark, store::kMsgSlotCopied, '5').size() > 1; }));
@@ -105,11 +105,11 @@ protected:
         lead(target, how, other);
         const std::size_t mark = m_log.mark();
         typeChord({VK_CONTROL, VK_MENU}, '5', gap);
-        EXPECT_TRUE(pumpUntil([&] { return target.text() == text; }, 8s)) << "pasted: " << fw::toUtf8(target.text());
+        EXPECT_TRUE(pumpUntil([&] { return target.text() == text; }, 8s)) << "pasted: " << base::toUtf8(target.text());
         EXPECT_TRUE(pumpUntil([&] { return !notifications(mark, store::kMsgClipPasted, 0).empty(); }, 5s));
         EXPECT_TRUE(expectNothingFor(250ms, [&] {
             return target.text() != text || notifications(mark, store::kMsgClipPasted, 0).size() > 1;
-        })) << "the paste landed more than once: " << fw::toUtf8(target.text());
+        })) << "the paste landed more than once: " << base::toUtf8(target.text());
         EXPECT_EQ(storeValue(storeStatusPath(), "SysClip"), "");
     }
 
@@ -128,13 +128,13 @@ TEST_F(ChordTest, EveryTargetEveryGapSeveralRounds) {
     Target other(L"Switch partner", L"");
     for (const TargetKind& kind : kTargets) {
         std::unique_ptr<Target> target = kind.make(L"");
-        ASSERT_TRUE(target->window()) << fw::toUtf8(kind.name);
+        ASSERT_TRUE(target->window()) << base::toUtf8(kind.name);
         for (int gap : kGaps) {
             for (int round = 0; round < 2; ++round) {
                 const Lead how = round == 0 ? Lead::AfterForegroundSwitch : (gap == 150 ? Lead::AfterQuiet : Lead::Plain);
                 const std::wstring text = std::wstring(kind.name) + L" gap " + std::to_wstring(gap) + L" round " +
                                           std::to_wstring(round);
-                SCOPED_TRACE(fw::toUtf8(text));
+                SCOPED_TRACE(base::toUtf8(text));
                 expectCopy(*target, text, gap, how, other);
                 expectPaste(*target, text, gap, how, other);
                 if (HasFailure())
@@ -199,7 +199,7 @@ TEST_F(ChordTest, ASlotPasteGivesTheUsersClipboardBackWhenAsked) {
 // a rich text the targets would paste instead, and a format of bytes of its own. Waited for until
 // the system has made its texts.
 std::map<UINT, std::string> putUsersClipboard(const std::wstring& text) {
-    const std::string rich = "{\\rtf1 " + fw::toUtf8(text) + "}";
+    const std::string rich = "{\\rtf1 " + base::toUtf8(text) + "}";
     const std::string bytes("\x01\x00\x02\xFF kept as it was", 20);
     std::map<UINT, std::string> contents;
     if (!putClipboard({{CF_UNICODETEXT, globalFrom(text.c_str(), (text.size() + 1) * sizeof(wchar_t))},
@@ -208,7 +208,7 @@ std::map<UINT, std::string> putUsersClipboard(const std::wstring& text) {
         return contents;
     pumpUntil([&] {
         contents = clipboardContents();
-        return contents[CF_TEXT] == fw::toUtf8(text) && contents[CF_OEMTEXT] == fw::toUtf8(text);
+        return contents[CF_TEXT] == base::toUtf8(text) && contents[CF_OEMTEXT] == base::toUtf8(text);
     }, 5s);
     return contents;
 }
@@ -228,7 +228,7 @@ TEST_F(ChordTest, TheUsersClipboardComesBackOnlyAfterTheTargetReadThePaste) {
     // Beside the targets, so a click on the list reaches the list.
     SetWindowPos(m_app->mainWindow(), nullptr, 500, 350, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     setRestoreAfterPaste(true);
-    const fw::ScopeExit restoreOff([] { setRestoreAfterPaste(false); });
+    const base::ScopeExit restoreOff([] { setRestoreAfterPaste(false); });
     struct Path {
         const char* name;
         std::function<void(const Target&)> paste;
@@ -262,11 +262,11 @@ TEST_F(ChordTest, TheUsersClipboardComesBackOnlyAfterTheTargetReadThePaste) {
             SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
             const std::size_t mark = m_log.mark();
             path.paste(target);
-            EXPECT_TRUE(pumpUntil([&] { return target.text() == L"slot five"; }, 10s)) << fw::toUtf8(target.text());
+            EXPECT_TRUE(pumpUntil([&] { return target.text() == L"slot five"; }, 10s)) << base::toUtf8(target.text());
             // The chord ends, and the main window hears of the paste, once the clipboard is back.
             EXPECT_TRUE(pumpUntil([&] { return m_log.has("notify 1027 ", mark); }, 10s));
             EXPECT_TRUE(expectNothingFor(300ms, [&] { return target.text() != L"slot five"; }))
-                << "pasted more than once: " << fw::toUtf8(target.text());
+                << "pasted more than once: " << base::toUtf8(target.text());
             EXPECT_EQ(clipboardContents(), before);
             const std::size_t asked = m_log.firstLineWith("paste: the target asked for format", mark);
             const std::size_t restored = m_log.firstLineWith("clipboard restored after the paste", mark);
@@ -297,7 +297,7 @@ TEST_F(ChordTest, ASlotCopyThatCannotBeStoredChangesNothing) {
             fs::rename(aside, data, ignored);
         }
     };
-    const fw::ScopeExit putBackOnEveryPath(putBack);
+    const base::ScopeExit putBackOnEveryPath(putBack);
     for (const int gap : {20, 150}) {
         SCOPED_TRACE(gap);
         const std::map<UINT, std::string> before = putUsersClipboard(L"the user's own " + std::to_wstring(gap));
@@ -345,7 +345,7 @@ TEST_F(ChordTest, HookProceduresRunInTheInstallingThreadForAnotherProgram) {
     sendKeys({{VK_CONTROL, false}, {VK_MENU, false}});
     EXPECT_EQ(keyboard(HC_ACTION, '5', keyDown), 1);
     sendKeys({{VK_MENU, true}, {VK_CONTROL, true}});
-    EXPECT_TRUE(pumpUntil([&] { return target.text() == L"copied for another program"; }, 8s)) << fw::toUtf8(target.text());
+    EXPECT_TRUE(pumpUntil([&] { return target.text() == L"copied for another program"; }, 8s)) << base::toUtf8(target.text());
     EXPECT_TRUE(pumpUntil([&] { return notifications(pasteMark, store::kMsgClipPasted, 0).size() == 1; }, 5s));
 
     // The clip menu, shown by this thread for the window clicked; its item clicked from another
@@ -366,7 +366,7 @@ TEST_F(ChordTest, HookProceduresRunInTheInstallingThreadForAnotherProgram) {
     EXPECT_EQ(mouse(HC_ACTION, WM_RBUTTONDOWN, reinterpret_cast<LPARAM>(&click)), 1);
     EXPECT_EQ(mouse(HC_ACTION, WM_RBUTTONUP, reinterpret_cast<LPARAM>(&click)), 1);
     sendKeys({{VK_CONTROL, true}});
-    EXPECT_TRUE(pumpUntil([&] { return target.text() == L"copied for another program"; }, 10s)) << fw::toUtf8(target.text());
+    EXPECT_TRUE(pumpUntil([&] { return target.text() == L"copied for another program"; }, 10s)) << base::toUtf8(target.text());
     chooser.join();
     EXPECT_TRUE(expectNothingFor(300ms, [&] { return target.text() != L"copied for another program"; }));
 }
@@ -396,11 +396,11 @@ TEST_F(ChordTest, FailuresLeaveNoFlagUpAndTheNextChordWorks) {
     expectCopy(target, L"after damage", 80, Lead::Plain, other);
     EXPECT_TRUE(fs::exists(fs::u8path(storeIndexPath() + ".damaged")));
     HWND report = nullptr;
-    ASSERT_TRUE(pumpUntil([&] { return (report = findProcessWindow(m_app->processId(), fw::toWide(store::kMainWindowTitle), m_app->mainWindow())) != nullptr; }, 5s));
+    ASSERT_TRUE(pumpUntil([&] { return (report = findProcessWindow(m_app->processId(), base::toWide(store::kMainWindowTitle), m_app->mainWindow())) != nullptr; }, 5s));
     PostMessageW(report, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(pumpUntil([&] { return !IsWindow(report); }, 5s));
     expectCopy(target, L"damage reported once", 0, Lead::Plain, other);
-    EXPECT_FALSE(findProcessWindow(m_app->processId(), fw::toWide(store::kMainWindowTitle), m_app->mainWindow()));
+    EXPECT_FALSE(findProcessWindow(m_app->processId(), base::toWide(store::kMainWindowTitle), m_app->mainWindow()));
 
     // The clipboard held open by another process: the paste is given up, nothing lands.
     {
@@ -444,7 +444,7 @@ TEST_F(ChordTest, NotificationsReachTheMainWindowNotItsMessageBoxes) {
     writeBytes(storeIndexPath(), index + "</UserInfo>\r\n");
     ASSERT_TRUE(putClipboardText(L"history full"));
     HWND full = nullptr;
-    ASSERT_TRUE(pumpUntil([&] { return (full = findProcessWindow(m_app->processId(), fw::toWide(store::kMainWindowTitle), m_app->mainWindow())) != nullptr; }, 5s));
+    ASSERT_TRUE(pumpUntil([&] { return (full = findProcessWindow(m_app->processId(), base::toWide(store::kMainWindowTitle), m_app->mainWindow())) != nullptr; }, 5s));
     // A notification naming no slot: received, handled, and the store is as it was.
     const std::string before = readBytes(storeIndexPath());
     const std::size_t mark = m_log.mark();
@@ -488,7 +488,7 @@ TEST_F(ChordTest, HistoryBurstAndSlotCopiesWriteTheStoreTogether) {
             ASSERT_TRUE(target.setTextAndSelectAll(text));
             typeChord({VK_CONTROL}, digit, 20);
             EXPECT_TRUE(pumpUntil([&] { return storedClipText(std::string("copy") + static_cast<char>(digit)) == text; }, 8s))
-                << fw::toUtf8(text);
+                << base::toUtf8(text);
         }
     done = true;
     burst.join();
@@ -504,7 +504,7 @@ TEST_F(ChordTest, HistoryBurstAndSlotCopiesWriteTheStoreTogether) {
     const std::vector<ListRow> rows = m_app->rows();
     std::set<std::string> numbers;
     for (const ListRow& row : rows) {
-        const std::string clip = "his" + fw::toUtf8(row.number) + "-";
+        const std::string clip = "his" + base::toUtf8(row.number) + "-";
         EXPECT_NE(storeValue(storeIndexPath(), clip + "0"), "") << clip;
         EXPECT_TRUE(fs::exists(fs::u8path(storeDataFile(clip + "0")))) << clip;
         EXPECT_TRUE(numbers.insert(clip).second);

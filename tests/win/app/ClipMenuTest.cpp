@@ -4,11 +4,11 @@
 #include "Protocol.h"
 #include "StoreFormat.h"
 #include "TestFiles.h"
+#include "WinTestSupport.h"
 #include "XmlDocument.h"
 #include "XmlText.h"
-#include "WinTestSupport.h"
-#include "fw/Handle.h"
-#include "fw/Text.h"
+#include "base/Handle.h"
+#include "base/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ TEST_F(ClipMenuTest, CtrlRightClickOpensTheMenuAndTheChoiceIsPastedOnce) {
     record(L"second clip");
     record(L"third clip");
     const std::string keys = m_dir.path("keys.log");
-    Target target(L"Menu target", L"", L"DravixEditTarget", fw::toWide(keys));
+    Target target(L"Menu target", L"", L"DravixEditTarget", base::toWide(keys));
     ASSERT_TRUE(target.focus());
     const std::wstring useTimeBefore = m_app->rows()[2].useTime;
     waitForANewSecond();  // for a later use time
@@ -53,7 +53,7 @@ TEST_F(ClipMenuTest, CtrlRightClickOpensTheMenuAndTheChoiceIsPastedOnce) {
     // The first item is the last row: "3. third clip".
     const std::size_t mark = m_log.mark();
     pressKeys({VK_DOWN, VK_RETURN});
-    EXPECT_TRUE(pumpUntil([&] { return target.text() == L"third clip"; }, 8s)) << fw::toUtf8(target.text());
+    EXPECT_TRUE(pumpUntil([&] { return target.text() == L"third clip"; }, 8s)) << base::toUtf8(target.text());
     EXPECT_TRUE(pumpUntil([&] { return m_log.has("notify 1027 3 posted", mark); }, 5s));
     EXPECT_TRUE(expectNothingFor(500ms, [&] { return target.text() != L"third clip"; }));  // pasted once
     EXPECT_TRUE(m_app->waitForRows([&](const auto& rows) {
@@ -82,7 +82,7 @@ TEST_F(ClipMenuTest, CtrlRightClickOpensTheMenuAndTheChoiceIsPastedOnce) {
 TEST_F(ClipMenuTest, TheMenuIsForTheWindowClickedAndEveryCtrlRightPressIsTaken) {
     record(L"for the window behind");
     const std::string keys = m_dir.path("behind.log");
-    Target behind(L"Menu behind", L"", L"DravixEditTarget", fw::toWide(keys));
+    Target behind(L"Menu behind", L"", L"DravixEditTarget", base::toWide(keys));
     Target front(L"Menu in front", L"");
     SetWindowPos(behind.window(), nullptr, 40, 40, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(front.window(), nullptr, 420, 40, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -92,7 +92,7 @@ TEST_F(ClipMenuTest, TheMenuIsForTheWindowClickedAndEveryCtrlRightPressIsTaken) 
     ASSERT_TRUE(waitForProcessMenu(processOf(behind.window())));
     sendKeys({{VK_DOWN, false}, {VK_DOWN, true}});
     sendKeys({{VK_RETURN, false}, {VK_RETURN, true}});
-    EXPECT_TRUE(pumpUntil([&] { return behind.text() == L"for the window behind"; }, 8s)) << fw::toUtf8(behind.text());
+    EXPECT_TRUE(pumpUntil([&] { return behind.text() == L"for the window behind"; }, 8s)) << base::toUtf8(behind.text());
     EXPECT_EQ(front.text(), L"");
 
     for (int round = 0; round < 2; ++round) {
@@ -126,7 +126,7 @@ TEST_F(ClipMenuTest, ASlotItemPastesAndNotifiesZero) {
     ASSERT_TRUE(target.setTextAndSelectAll(L"slot clip text"));
     typeChord({VK_CONTROL}, '3', 30);
     ASSERT_TRUE(pumpUntil([] { return storedClipText("copy3") == L"slot clip text"; }, 8s))
-        << "the target holds " << fw::toUtf8(target.text()) << "; in front: " << GetForegroundWindow() << ", the target "
+        << "the target holds " << base::toUtf8(target.text()) << "; in front: " << GetForegroundWindow() << ", the target "
         << target.window();
     m_app->selectTreeNode(2);
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1; }));
@@ -168,7 +168,7 @@ TEST_F(ClipMenuTest, TheMenuOpensInNotepadAndOnTheMainWindowItself) {
 TEST_F(ClipMenuTest, TheListDeletesMovesAndPastes) {
     for (const wchar_t* text : {L"row one", L"row two", L"row three", L"row four", L"row five"})
         record(text);
-    const std::wstring title = fw::toWide(store::kMainWindowTitle);
+    const std::wstring title = base::toWide(store::kMainWindowTitle);
     auto pressDelete = [&] {
         ASSERT_TRUE(bringToFront(m_app->mainWindow()));
         SetFocus(nullptr);
@@ -226,7 +226,7 @@ TEST_F(ClipMenuTest, TheListDeletesMovesAndPastes) {
     m_app->selectRows({0});
     const RECT five = m_app->rowRect(0);
     clickAt({five.left + 30, (five.top + five.bottom) / 2}, true);
-    EXPECT_TRUE(pumpUntil([&] { return target.text() == L"row five"; }, 8s)) << fw::toUtf8(target.text()) << m_log.text();
+    EXPECT_TRUE(pumpUntil([&] { return target.text() == L"row five"; }, 8s)) << base::toUtf8(target.text()) << m_log.text();
 }
 
 // The position of the first row showing `content`, or -1.
@@ -243,7 +243,7 @@ int rowOf(const std::vector<ListRow>& rows, const std::wstring& content) {
 // over the first selected row when it shows something, with "移动到" only when there are
 // categories; a double click with two rows selected pastes nothing.
 TEST_F(ClipMenuTest, TheListsCommandsAtTheirEdges) {
-    const std::wstring title = fw::toWide(store::kMainWindowTitle);
+    const std::wstring title = base::toWide(store::kMainWindowTitle);
     auto confirmDelete = [&] {
         HWND question = nullptr;
         ASSERT_TRUE(pumpUntil([&] { return (question = findProcessWindow(m_app->processId(), title, m_app->mainWindow())) != nullptr; }, 5s));
@@ -264,9 +264,9 @@ TEST_F(ClipMenuTest, TheListsCommandsAtTheirEdges) {
     ASSERT_TRUE(bringToFront(m_app->mainWindow()));
     int across = 30;
     for (const Way& way : ways) {
-        SCOPED_TRACE(fw::toUtf8(way.text));
+        SCOPED_TRACE(base::toUtf8(way.text));
         const int row = rowOf(m_app->rows(), way.text);
-        const std::string clip = "his" + fw::toUtf8(m_app->rows()[static_cast<std::size_t>(row)].number) + "-";
+        const std::string clip = "his" + base::toUtf8(m_app->rows()[static_cast<std::size_t>(row)].number) + "-";
         const RECT bounds = m_app->rowRect(row);
         // The next row moves up into the place of the one deleted: each click lands a little
         // further along, so that no two make a double click.
@@ -282,10 +282,10 @@ TEST_F(ClipMenuTest, TheListsCommandsAtTheirEdges) {
     }
 
     // A picture takes its bitmap file with it.
-    fw::WindowDc screen(nullptr);
+    base::WindowDc screen(nullptr);
     ASSERT_TRUE(putClipboard({{CF_BITMAP, CreateCompatibleBitmap(screen.get(), 20, 10)}}));
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rowOf(rows, L"picture:size 20*10") == 0; }));
-    const std::string picture = "his" + fw::toUtf8(m_app->rows()[0].number) + "-";
+    const std::string picture = "his" + base::toUtf8(m_app->rows()[0].number) + "-";
     ASSERT_TRUE(fs::exists(fs::u8path(storeDataFile(picture + ".bmp"))));
     m_app->selectRows({0});
     PostMessageW(m_app->list(), WM_KEYDOWN, VK_DELETE, 0);
@@ -375,7 +375,7 @@ TEST_F(ClipMenuTest, ShiftPastesTheTextAloneFromEitherMenu) {
             pressKeys({static_cast<WORD>(menu == Menu::AtThePointer ? VK_DOWN : VK_UP)}, false, 80ms);
             pressKeys({VK_RETURN}, shift, 120ms);
             const std::wstring wanted = shift ? L"plain words" : L"{\\rtf1 rich words}";
-            EXPECT_TRUE(pumpUntil([&] { return target.text() == wanted; }, 8s)) << fw::toUtf8(target.text());
+            EXPECT_TRUE(pumpUntil([&] { return target.text() == wanted; }, 8s)) << base::toUtf8(target.text());
             // The paste is over once the user's clipboard is back in place.
             EXPECT_TRUE(pumpUntil([&] { return storeValue(storeStatusPath(), "SysClip").empty(); }, 5s));
         }

@@ -3,7 +3,7 @@
 #include "StoreFormat.h"
 #include "StorePaths.h"
 #include "WinTestSupport.h"
-#include "fw/Text.h"
+#include "base/Text.h"
 
 #include <cstdio>
 
@@ -16,7 +16,7 @@ void DravixAppTest::SetUp() {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", L"WindowPlacement");
     const std::string folder = store::userStoreFolder();
     for (const char* name : {"clipboard.xml.damaged", "clipboard.xml.damaged2", "label.xml.damaged"})
-        DeleteFileW(fw::toWide(store::joinPath(folder, name)).c_str());
+        DeleteFileW(base::toWide(store::joinPath(folder, name)).c_str());
     if (m_start == Start::AtSetUp)
         start();
 }

@@ -4,8 +4,8 @@
 #include "StoreFormat.h"
 #include "StorePaths.h"
 #include "TestFiles.h"
-#include "fw/Handle.h"
-#include "fw/Text.h"
+#include "base/Handle.h"
+#include "base/Text.h"
 
 #include <commctrl.h>
 
@@ -41,7 +41,7 @@ std::string introOffMarker() {
 DravixProcess::DravixProcess(const std::wstring& folder, bool showIntro) {
     const std::wstring dir = folder.empty() ? binFolder() : folder;
     if (showIntro)
-        DeleteFileW(fw::toWide(introOffMarker()).c_str());
+        DeleteFileW(base::toWide(introOffMarker()).c_str());
     else
         writeBytes(introOffMarker(), "off");
     std::wstring command = L"\"" + dir + L"\\dravix.exe\"";
@@ -66,7 +66,7 @@ DravixProcess::~DravixProcess() {
 }
 
 HWND DravixProcess::waitForMainWindow(std::chrono::milliseconds timeout) {
-    const std::wstring title = fw::toWide(store::kMainWindowTitle);
+    const std::wstring title = base::toWide(store::kMainWindowTitle);
     pumpUntil(
         [&] {
             m_main = FindWindowW(nullptr, title.c_str());
@@ -277,7 +277,9 @@ HWND waitForProcessDialog(DWORD processId, HWND except, std::chrono::millisecond
                  window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
                 DWORD owner = 0;
                 GetWindowThreadProcessId(window, &owner);
-                if (owner == processId && window != except && IsWindowVisible(window))
+                // Enabled: the owners of a modal dialog (the main window, a dialog under its
+                // message box) are disabled, and one of them is never the dialog waited for.
+                if (owner == processId && window != except && IsWindowVisible(window) && IsWindowEnabled(window))
                     found = window;
             }
             return found != nullptr;

@@ -77,7 +77,8 @@ private:
 HWND findProcessWindow(DWORD processId, const std::wstring& title, HWND except = nullptr);
 // A left click (or double click) at a screen point with real mouse input.
 void clickAt(POINT point, bool doubleClick = false);
-// A visible dialog of the process (class #32770) other than `except`, or null after the time-out.
+// A visible, enabled dialog of the process (class #32770) other than `except` (so not the owner
+// of a modal dialog), or null after the time-out.
 HWND waitForProcessDialog(DWORD processId, HWND except, std::chrono::milliseconds timeout = 8s);
 // Text typed as a person would, one character at a time.
 void typeText(const std::wstring& text);

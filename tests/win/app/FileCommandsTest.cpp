@@ -6,8 +6,8 @@
 #include "StoreFormat.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"
-#include "fw/Handle.h"
-#include "fw/Text.h"
+#include "base/Handle.h"
+#include "base/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -100,7 +100,7 @@ TEST_F(FileCommandsTest, CategoriesAreMadeRefusedStoredAndShown) {
         HWND again = nameCategory(taken);
         ASSERT_TRUE(again);
         HWND message = waitForProcessDialog(m_app->processId(), again);
-        ASSERT_TRUE(message) << fw::toUtf8(taken);
+        ASSERT_TRUE(message) << base::toUtf8(taken);
         wchar_t text[64] = {};
         GetDlgItemTextW(message, 0xFFFF, text, 64);
         EXPECT_STREQ(text, L"The name already exisit.");
@@ -138,7 +138,7 @@ TEST_F(FileCommandsTest, SaveSaveAsAndOpenThroughTheFileDialogs) {
 
     // First save: the dialog.
     postCommand(main(), 32791);
-    answerFileDialog(fw::toWide(archive));
+    answerFileDialog(base::toWide(archive));
     ASSERT_TRUE(pumpUntil([&] { return fileExists(archive); }, 5s));
     EXPECT_EQ(readBytes(archive).rfind("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<UserInfo>\r\n", 0), 0u);
     EXPECT_NE(readBytes(archive).find("<AddNew>Work</AddNew>"), std::string::npos);
@@ -156,7 +156,7 @@ TEST_F(FileCommandsTest, SaveSaveAsAndOpenThroughTheFileDialogs) {
     // Save as, in capitals.
     const std::string upper = m_dir.path("WORK2.AMC");
     postCommand(main(), 32795);
-    answerFileDialog(fw::toWide(upper));
+    answerFileDialog(base::toWide(upper));
     ASSERT_TRUE(pumpUntil([&] { return fileExists(upper); }, 5s));
     EXPECT_TRUE(fileExists(m_dir.path("WORK2") + "\\his3-0"));
 
@@ -172,7 +172,7 @@ TEST_F(FileCommandsTest, SaveSaveAsAndOpenThroughTheFileDialogs) {
     clickAt({shown.left + 30, (shown.top + shown.bottom) / 2});
     ASSERT_TRUE(pumpUntil([&] { return m_app->previewText() == L"not in the archive"; }, 5s));
     postCommand(main(), 32790);
-    answerFileDialog(fw::toWide(archive));
+    answerFileDialog(base::toWide(archive));
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 3; }));
     EXPECT_EQ(m_app->previewText(), L"");
     EXPECT_EQ(m_app->rows()[2].content, L"kept three");
@@ -184,21 +184,21 @@ TEST_F(FileCommandsTest, SaveSaveAsAndOpenThroughTheFileDialogs) {
     EXPECT_TRUE(pumpUntil([&] { return m_app->treeText(0) == kRootChanged; }, 5s));
     const std::string before = readBytes(upper);
     // The archive read-only: it may not be replaced.
-    SetFileAttributesW(fw::toWide(upper).c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(base::toWide(upper).c_str(), FILE_ATTRIBUTE_READONLY);
     const std::string beforeData = readBytes(m_dir.path("WORK2") + "\\his3-0");
     postCommand(main(), 32795);
-    answerFileDialog(fw::toWide(upper), true);
+    answerFileDialog(base::toWide(upper), true);
     HWND failure = nullptr;
     ASSERT_TRUE(pumpUntil([&] {
-        failure = findProcessWindow(m_app->processId(), fw::toWide(store::kMainWindowTitle), main());
+        failure = findProcessWindow(m_app->processId(), base::toWide(store::kMainWindowTitle), main());
         return failure != nullptr;
     }, 8s));
     wchar_t text[400] = {};
     GetDlgItemTextW(failure, 0xFFFF, text, 400);
-    EXPECT_NE(std::wstring(text).find(L"原来的存档保持不变"), std::wstring::npos) << fw::toUtf8(text);
+    EXPECT_NE(std::wstring(text).find(L"原来的存档保持不变"), std::wstring::npos) << base::toUtf8(text);
     PostMessageW(failure, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(m_app->treeText(0), kRootChanged);
-    SetFileAttributesW(fw::toWide(upper).c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(base::toWide(upper).c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(readBytes(upper), before);
     EXPECT_EQ(readBytes(m_dir.path("WORK2") + "\\his3-0"), beforeData);
     EXPECT_FALSE(fileExists(m_dir.path("WORK2") + "\\his4-0"));
@@ -210,7 +210,7 @@ TEST_F(FileCommandsTest, SaveSaveAsAndOpenThroughTheFileDialogs) {
 }
 
 TEST_F(FileCommandsTest, HelpAndHomepageGoToTheShell) {
-    const std::string help = fw::toUtf8(binFolder()) + "\\help.chm";
+    const std::string help = base::toUtf8(binFolder()) + "\\help.chm";
     const std::string bytes = readBytes(help);
     ASSERT_GE(bytes.size(), 4u);
     EXPECT_EQ(bytes.substr(0, 4), "ITSF");
@@ -260,7 +260,7 @@ TEST_F(FileCommandsTest, HelpAndHomepageGoToTheShell) {
 // closed, the file is gone and the next start shows nothing.
 TEST(IntroTest, ShownOnceUntilItsBoxIsTicked) {
     ScratchDir dir;
-    const std::wstring folder = fw::toWide(dir.path("program"));
+    const std::wstring folder = base::toWide(dir.path("program"));
     fs::create_directories(fs::path(folder));
     for (const wchar_t* file : {L"dravix.exe", L"Latchkit.dll", L"Instro.dll"})
         CopyFileW((binFolder() + L"\\" + file).c_str(), (folder + L"\\" + file).c_str(), FALSE);
@@ -276,13 +276,13 @@ TEST(IntroTest, ShownOnceUntilItsBoxIsTicked) {
         ASSERT_TRUE(intro);
         wchar_t text[64] = {};
         GetDlgItemTextW(intro, 1014, text, 64);
-        EXPECT_EQ(std::wstring(text).rfind(L"欢迎使用 Dravix", 0), 0u) << fw::toUtf8(text);
+        EXPECT_EQ(std::wstring(text).rfind(L"欢迎使用 Dravix", 0), 0u) << base::toUtf8(text);
         GetDlgItemTextW(intro, 1013, text, 64);
         EXPECT_STREQ(text, L"下次启动时不再显示");
         screenshot(L"intro.png");
         PostMessageW(intro, WM_CLOSE, 0, 0);  // unticked: the file stays
         ASSERT_TRUE(pumpUntil([&] { return !IsWindow(intro); }, 5s));
-        EXPECT_TRUE(fileExists(fw::toUtf8(folder + L"\\Instro.dll")));
+        EXPECT_TRUE(fileExists(base::toUtf8(folder + L"\\Instro.dll")));
     }
     {
         DravixProcess app(folder, true);
@@ -291,7 +291,7 @@ TEST(IntroTest, ShownOnceUntilItsBoxIsTicked) {
         SendMessageW(GetDlgItem(intro, 1013), BM_SETCHECK, BST_CHECKED, 0);
         PostMessageW(intro, WM_CLOSE, 0, 0);
         ASSERT_TRUE(pumpUntil([&] { return !IsWindow(intro); }, 5s));
-        EXPECT_TRUE(pumpUntil([&] { return !fileExists(fw::toUtf8(folder + L"\\Instro.dll")); }, 5s));
+        EXPECT_TRUE(pumpUntil([&] { return !fileExists(base::toUtf8(folder + L"\\Instro.dll")); }, 5s));
     }
     {
         DravixProcess app(folder, true);

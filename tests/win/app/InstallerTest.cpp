@@ -6,8 +6,8 @@
 #include "StorePaths.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"
-#include "fw/Handle.h"
-#include "fw/Text.h"
+#include "base/Handle.h"
+#include "base/Text.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -31,7 +31,7 @@ long run(const std::wstring& command, std::chrono::milliseconds timeout = 60s) {
     const PROCESS_INFORMATION process = startProcess(command);
     if (!process.hProcess)
         return -1;
-    fw::UniqueKernelObject processHandle(process.hProcess), thread(process.hThread);
+    base::UniqueKernelObject processHandle(process.hProcess), thread(process.hThread);
     DWORD code = static_cast<DWORD>(-1);
     if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0)
         GetExitCodeProcess(process.hProcess, &code);
@@ -48,7 +48,7 @@ std::wstring uninstallValue(const wchar_t* name) {
 
 TEST(InstallerTest, InstallsForTheUserRunsAndUninstallsCompletely) {
     const fs::path setup = fs::path(binFolder()) / L".." / L".." / L"packages" /
-                           (L"Dravix-" + fw::toWide(DRAVIX_VERSION) + L"-" + fw::toWide(DRAVIX_ARCH) + L"-setup.exe");
+                           (L"Dravix-" + base::toWide(DRAVIX_VERSION) + L"-" + base::toWide(DRAVIX_ARCH) + L"-setup.exe");
     if (!fs::exists(setup))
         GTEST_SKIP() << "no installer: scripts/package builds it";
     const fs::path folder = knownFolder(CSIDL_LOCAL_APPDATA) / L"Programs" / L"Dravix";
@@ -58,9 +58,9 @@ TEST(InstallerTest, InstallsForTheUserRunsAndUninstallsCompletely) {
 
     ASSERT_EQ(run(L"\"" + setup.wstring() + L"\" /S"), 0);
     for (const std::wstring& file : installed)
-        EXPECT_TRUE(fs::exists(folder / file)) << fw::toUtf8(file);
+        EXPECT_TRUE(fs::exists(folder / file)) << base::toUtf8(file);
     EXPECT_TRUE(fs::exists(shortcut));
-    EXPECT_EQ(uninstallValue(L"DisplayVersion"), fw::toWide(DRAVIX_VERSION));
+    EXPECT_EQ(uninstallValue(L"DisplayVersion"), base::toWide(DRAVIX_VERSION));
     EXPECT_EQ(uninstallValue(L"UninstallString"), L"\"" + (folder / L"uninstall.exe").wstring() + L"\"");
 
     {
@@ -74,7 +74,7 @@ TEST(InstallerTest, InstallsForTheUserRunsAndUninstallsCompletely) {
         // While it runs, a silent uninstall gives up (run in place, so that it can be waited for).
         EXPECT_EQ(run(L"\"" + (folder / L"uninstall.exe").wstring() + L"\" /S _?=" + folder.wstring()), 2);
         for (const std::wstring& file : installed)
-            EXPECT_TRUE(fs::exists(folder / file)) << fw::toUtf8(file);
+            EXPECT_TRUE(fs::exists(folder / file)) << base::toUtf8(file);
     }
 
     // The uninstaller runs from a copy of itself, so that it can remove its own file; the copy

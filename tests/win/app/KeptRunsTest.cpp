@@ -9,7 +9,7 @@
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "WinTestSupport.h"
-#include "fw/Text.h"
+#include "base/Text.h"
 
 #include <filesystem>
 #include <map>
@@ -103,7 +103,7 @@ protected:
             focus.cbSize = sizeof focus;
             return GetGUIThreadInfo(GetWindowThreadProcessId(files, nullptr), &focus) && IsChild(files, focus.hwndFocus);
         }, 5s));
-        typeText(fw::toWide(path));
+        typeText(base::toWide(path));
         pressKeys({VK_RETURN});
         ASSERT_TRUE(pumpUntil([&] { return !IsWindow(files) || !IsWindowVisible(files); }, 8s));
     }
@@ -211,7 +211,7 @@ TEST_F(KeptRunsTest, TheProgramEndedWhileItKeepsARunLosesNothing) {
     const Case cases[] = {{L"data moved", false},           {L"index moved", false}, {L"pruned", false},
                           {L"damaged data moved", true}, {L"damaged status moved", true}};
     for (const Case& test : cases) {
-        SCOPED_TRACE(fw::toUtf8(test.step));
+        SCOPED_TRACE(base::toUtf8(test.step));
         fs::remove_all(fs::u8path(m_store.runsFolder()));
         const std::wstring text = std::wstring(L"ended after: ") + test.step;
         std::map<std::string, std::string> before;

@@ -6,9 +6,9 @@
 #include "StorePaths.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"
-#include "fw/Handle.h"
-#include "fw/ScopeExit.h"
-#include "fw/Text.h"
+#include "base/Handle.h"
+#include "base/ScopeExit.h"
+#include "base/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -89,7 +89,7 @@ TEST_F(MainWindowTest, CopiesInNotepadBecomeHistoryRowsWithoutRepeats) {
 
 TEST_F(MainWindowTest, PicturesAndFileListsGetTheirRowsAndPreview) {
     start();
-    fw::WindowDc screen(nullptr);
+    base::WindowDc screen(nullptr);
     HDC memory = CreateCompatibleDC(screen.get());
     HBITMAP picture = CreateCompatibleBitmap(screen.get(), 64, 48);
     HGDIOBJ old = SelectObject(memory, picture);
@@ -216,7 +216,7 @@ void pressButton(HWND dialog, int id) {
 
 TEST_F(MainWindowTest, ClosingAsksTheExitDialogAndTheConfirmation) {
     start();
-    const std::wstring title = fw::toWide(store::kMainWindowTitle);
+    const std::wstring title = base::toWide(store::kMainWindowTitle);
     // Cancel in the exit dialog: nothing happens.
     PostMessageW(m_app->mainWindow(), WM_CLOSE, 0, 0);
     HWND dialog = waitForDialog(m_app->processId(), L"退出");
@@ -254,7 +254,7 @@ TEST_F(MainWindowTest, TheWindowOpensWhereItWasLeft) {
                 first.right <= monitor.rcWork.right && first.bottom <= monitor.rcWork.bottom);
     SetWindowPos(m_app->mainWindow(), nullptr, 130, 90, 760, 560, SWP_NOZORDER | SWP_NOACTIVATE);
     PostMessageW(m_app->mainWindow(), WM_COMMAND, 32797, 0);  // File > Exit, confirmed
-    HWND question = waitForDialog(m_app->processId(), fw::toWide(store::kMainWindowTitle), m_app->mainWindow());
+    HWND question = waitForDialog(m_app->processId(), base::toWide(store::kMainWindowTitle), m_app->mainWindow());
     ASSERT_TRUE(question);
     pressButton(question, IDYES);
     ASSERT_EQ(m_app->waitForExit(10s), 0);
@@ -274,7 +274,7 @@ TEST_F(MainWindowTest, TheColumnsFitTheListAtEveryWidthAndScaling) {
     const auto setDpi = [](DWORD dpi) {
         RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
     };
-    const fw::ScopeExit backTo96([&] { setDpi(96); });  // on every way out: later tests run at 100%
+    const base::ScopeExit backTo96([&] { setDpi(96); });  // on every way out: later tests run at 100%
     for (const DWORD dpi : {96u, 144u}) {
         SCOPED_TRACE(dpi);
         setDpi(dpi);
@@ -318,7 +318,7 @@ TEST_F(MainWindowTest, AFullHistoryIsReportedAndNothingIsStored) {
     index += "</UserInfo>\r\n";
     writeBytes(windowsDir() + "\\clipboard.xml", index);
     ASSERT_TRUE(putClipboardText(L"one too many"));
-    HWND full = waitForDialog(m_app->processId(), fw::toWide(store::kMainWindowTitle), m_app->mainWindow());
+    HWND full = waitForDialog(m_app->processId(), base::toWide(store::kMainWindowTitle), m_app->mainWindow());
     ASSERT_TRUE(full);
     wchar_t text[128] = {};
     GetDlgItemTextW(full, 0xFFFF, text, 128);  // the message box's text
@@ -342,7 +342,7 @@ protected:
 TEST_F(TrayMenuTest, PauseAndResumeSwitchTitleAndRecording) {
     start();
     ASSERT_TRUE(trayWindow());
-    const std::wstring normal = fw::toWide(store::kMainWindowTitle);
+    const std::wstring normal = base::toWide(store::kMainWindowTitle);
     command(32775);  // pause
     EXPECT_EQ(title(), normal + L"(暂停)");
     ASSERT_TRUE(putClipboardText(L"while paused"));
@@ -427,13 +427,13 @@ TEST_F(TrayMenuTest, StartWithWindowsAndAlwaysOnTopToggle) {
 // Program folders of their own, for the starts that must end early.
 class StartupTest : public ::testing::Test {
 protected:
-    std::wstring folder() const { return fw::toWide(m_dir.path("program")); }
+    std::wstring folder() const { return base::toWide(m_dir.path("program")); }
     void copyIn(const std::wstring& file, const std::wstring& as = L"") {
         fs::create_directories(fs::path(folder()));
         CopyFileW((binFolder() + L"\\" + file).c_str(), (folder() + L"\\" + (as.empty() ? file : as)).c_str(), FALSE);
     }
     bool windowShown(DWORD processId) const {
-        return findProcessWindow(processId, fw::toWide(store::kMainWindowTitle)) != nullptr;
+        return findProcessWindow(processId, base::toWide(store::kMainWindowTitle)) != nullptr;
     }
     ScratchDir m_dir;
 };
@@ -458,7 +458,7 @@ TEST_F(StartupTest, ALibraryWithoutItsPicturesIsReportedOnce) {
     copyIn(L"stub_latchkit_noicons.dll", L"Latchkit.dll");
     DravixProcess app(folder());
     HWND box = nullptr;
-    ASSERT_TRUE(pumpUntil([&] { return (box = findProcessWindow(app.processId(), fw::toWide(store::kMainWindowTitle))) != nullptr; }, 15s));
+    ASSERT_TRUE(pumpUntil([&] { return (box = findProcessWindow(app.processId(), base::toWide(store::kMainWindowTitle))) != nullptr; }, 15s));
     wchar_t text[64] = {};
     GetDlgItemTextW(box, 0xFFFF, text, 64);
     EXPECT_STREQ(text, L"load icon error!");
@@ -470,22 +470,22 @@ TEST_F(StartupTest, UpdateMarkerStartsOnlyTheUpdater) {
     copyIn(L"dravix.exe");
     copyIn(L"Latchkit.dll");
     copyIn(L"updater_standin.exe", L"pellimorvchange.exe");
-    writeBytes(fw::toUtf8(folder() + L"\\pellimornew"), "");
+    writeBytes(base::toUtf8(folder() + L"\\pellimornew"), "");
     DravixProcess app(folder());
     EXPECT_EQ(app.waitForExit(15s), 0);
-    EXPECT_TRUE(pumpUntil([&] { return fileExists(fw::toUtf8(folder() + L"\\updater-ran")); }, 10s));
+    EXPECT_TRUE(pumpUntil([&] { return fileExists(base::toUtf8(folder() + L"\\updater-ran")); }, 10s));
     EXPECT_FALSE(windowShown(app.processId()));
 }
 
 TEST_F(StartupTest, AWaitingUpdaterReplacesTheOldOneAndStartGoesOn) {
     copyIn(L"dravix.exe");
     copyIn(L"Latchkit.dll");
-    writeBytes(fw::toUtf8(folder() + L"\\pellimorvchange.exe"), "old updater");
-    writeBytes(fw::toUtf8(folder() + L"\\pellimorvchange.exe.pellimor!"), "new updater");
+    writeBytes(base::toUtf8(folder() + L"\\pellimorvchange.exe"), "old updater");
+    writeBytes(base::toUtf8(folder() + L"\\pellimorvchange.exe.pellimor!"), "new updater");
     DravixProcess app(folder());
     EXPECT_TRUE(app.waitForMainWindow());
-    EXPECT_EQ(readBytes(fw::toUtf8(folder() + L"\\pellimorvchange.exe")), "new updater");
-    EXPECT_FALSE(fileExists(fw::toUtf8(folder() + L"\\pellimorvchange.exe.pellimor!")));
+    EXPECT_EQ(readBytes(base::toUtf8(folder() + L"\\pellimorvchange.exe")), "new updater");
+    EXPECT_FALSE(fileExists(base::toUtf8(folder() + L"\\pellimorvchange.exe.pellimor!")));
 }
 
 }  // namespace

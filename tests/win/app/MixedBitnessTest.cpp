@@ -9,7 +9,7 @@
 #include "DravixAppTest.h"
 
 #include "WinTestSupport.h"
-#include "fw/Text.h"
+#include "base/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::wstring otherBitnessProgram(const wchar_t* name) {
-    return binFolder() + L"\\..\\..\\" + fw::toWide(DRAVIX_OTHER_ARCH) + L"\\bin\\" + name;
+    return binFolder() + L"\\..\\..\\" + base::toWide(DRAVIX_OTHER_ARCH) + L"\\bin\\" + name;
 }
 
 class MixedBitnessTest : public DravixAppTest {
@@ -35,7 +35,7 @@ protected:
 #endif
         for (const wchar_t* name : {L"clip_source.exe", L"edit_target.exe"})
             ASSERT_TRUE(fs::exists(otherBitnessProgram(name)))
-                << fw::toUtf8(otherBitnessProgram(name)) << " is missing: build the " DRAVIX_OTHER_ARCH " tree first";
+                << base::toUtf8(otherBitnessProgram(name)) << " is missing: build the " DRAVIX_OTHER_ARCH " tree first";
         DravixAppTest::SetUp();
     }
 };
@@ -55,7 +55,7 @@ TEST_F(MixedBitnessTest, CopiesOfTheOtherBitnessAreRecordedAndPastedIntoIt) {
     std::vector<std::wstring> recorded;
     for (const Copies& copies : table) {
         ClipSource source(copies.arguments, otherBitnessProgram(L"clip_source.exe"));
-        ASSERT_TRUE(source.ready()) << fw::toUtf8(otherBitnessProgram(L"clip_source.exe")) << " did not start";
+        ASSERT_TRUE(source.ready()) << base::toUtf8(otherBitnessProgram(L"clip_source.exe")) << " did not start";
         recorded.insert(recorded.end(), copies.rows.begin(), copies.rows.end());
         EXPECT_TRUE(m_app->waitForRows([&](const std::vector<ListRow>& rows) {
             if (rows.size() != recorded.size())
@@ -64,13 +64,13 @@ TEST_F(MixedBitnessTest, CopiesOfTheOtherBitnessAreRecordedAndPastedIntoIt) {
                 if (std::count_if(rows.begin(), rows.end(), [&](const ListRow& row) { return row.content == text; }) != 1)
                     return false;
             return true;
-        })) << fw::toUtf8(copies.arguments);
+        })) << base::toUtf8(copies.arguments);
     }
 
     const std::wstring command = L"\"" + otherBitnessProgram(L"edit_target.exe") +
                                  L"\" \"Other bitness target\" \"\" DravixOtherBitnessTarget";
     Target target(ProgramByClass{command, L"DravixOtherBitnessTarget"});
-    ASSERT_TRUE(target.window()) << fw::toUtf8(command) << " did not start";
+    ASSERT_TRUE(target.window()) << base::toUtf8(command) << " did not start";
     ASSERT_TRUE(target.focus());
     ASSERT_TRUE(bringToFront(m_app->mainWindow()));
     const int row = m_app->findRow(L"rendered for the other bitness", false);
@@ -79,7 +79,7 @@ TEST_F(MixedBitnessTest, CopiesOfTheOtherBitnessAreRecordedAndPastedIntoIt) {
     const RECT rect = m_app->rowRect(row);
     clickAt({rect.left + 30, (rect.top + rect.bottom) / 2}, true);
     EXPECT_TRUE(pumpUntil([&] { return target.text() == L"rendered for the other bitness"; }, 8s))
-        << fw::toUtf8(target.text());
+        << base::toUtf8(target.text());
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "WinTestSupport.h"
-#include "fw/Handle.h"
-#include "fw/Text.h"
+#include "base/Handle.h"
+#include "base/Text.h"
 
 #include <tlhelp32.h>
 
@@ -61,7 +61,7 @@ constexpr std::size_t kRowTextRead = 999;
 
 // The threads of a process, counted by the system.
 int threadCount(DWORD process) {
-    fw::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    base::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     THREADENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     int count = 0;
@@ -171,10 +171,10 @@ TEST_F(RecorderTest, EveryCopyBecomesOneRowWhateverTheOtherProgramsDo) {
     watch.stop();
     const std::vector<ListRow> rows = m_app->rows();
     for (const std::wstring& text : all)
-        EXPECT_EQ(rowsHolding(rows, text), 1u) << fw::toUtf8(text);
+        EXPECT_EQ(rowsHolding(rows, text), 1u) << base::toUtf8(text);
     EXPECT_EQ(rows.size(), all.size());
     for (const ListRow& row : rows)
-        EXPECT_NE(std::find(all.begin(), all.end(), row.content), all.end()) << "a row nobody copied: " << fw::toUtf8(row.content);
+        EXPECT_NE(std::find(all.begin(), all.end(), row.content), all.end()) << "a row nobody copied: " << base::toUtf8(row.content);
     std::printf("the main window's longest wait for an answer: %lld ms\n", watch.longestMs());
     EXPECT_EQ(watch.unanswered(), 0);
     EXPECT_LT(watch.longestMs(), 250);
@@ -272,7 +272,7 @@ TEST_F(RecorderTest, SlotCopiesWhileAnotherProgramCopiesLoseNothing) {
         for (WORD digit = '0'; digit <= '9'; ++digit) {
             const Target& target = digit % 2 ? window : dialog;
             const std::wstring text = L"slot " + std::to_wstring(digit - '0') + L" round " + std::to_wstring(round);
-            SCOPED_TRACE(fw::toUtf8(text));
+            SCOPED_TRACE(base::toUtf8(text));
             ASSERT_TRUE(target.setTextAndSelectAll(text));
             typeChord({VK_CONTROL}, digit, gaps[(digit + round) % 4]);
             EXPECT_TRUE(pumpUntil([&] { return storedClipText(std::string("copy") + static_cast<char>(digit)) == text; }, 8s));
@@ -286,10 +286,10 @@ TEST_F(RecorderTest, SlotCopiesWhileAnotherProgramCopiesLoseNothing) {
     EXPECT_TRUE(pumpUntil([&] { return m_app->rowCount() >= static_cast<int>(all.size()); }, 60s));
     const std::vector<ListRow> rows = m_app->rows();
     for (const std::wstring& text : all)
-        EXPECT_EQ(rowsHolding(rows, text), 1u) << fw::toUtf8(text);
+        EXPECT_EQ(rowsHolding(rows, text), 1u) << base::toUtf8(text);
     EXPECT_EQ(rows.size(), all.size());
     for (const ListRow& row : rows)
-        EXPECT_EQ(storedClipText("his" + fw::toUtf8(row.number) + "-"), row.content) << "record " << fw::toUtf8(row.number);
+        EXPECT_EQ(storedClipText("his" + base::toUtf8(row.number) + "-"), row.content) << "record " << base::toUtf8(row.number);
     for (WORD digit = '0'; digit <= '9'; ++digit)
         EXPECT_EQ(storedClipText(std::string("copy") + static_cast<char>(digit)),
                   L"slot " + std::to_wstring(digit - '0') + L" round 1");

@@ -2,7 +2,7 @@
 // the user types; both with the real dravix.exe, real clipboard contents and real keys.
 #include "DravixAppTest.h"
 #include "WinTestSupport.h"
-#include "fw/Text.h"
+#include "base/Text.h"
 
 #include <commctrl.h>
 
@@ -57,8 +57,8 @@ TEST_F(SearchAndPrivacyTest, MarkedClipboardsAreNotRecordedAndUnmarkedOnesAre) {
         const std::size_t before = m_log.mark();
         ASSERT_TRUE(putClipboard({{CF_UNICODETEXT, unicode(secret)}, {RegisterClipboardFormatW(mark.format), dword(mark.value)}}));
         ASSERT_TRUE(pumpUntil([&] { return m_log.has("private clipboard not recorded", before); }, 8s)) << m_log.text();
-        EXPECT_TRUE(m_app->rows().empty()) << fw::toUtf8(secret);
-        EXPECT_FALSE(storeFilesHold(secret)) << fw::toUtf8(secret);
+        EXPECT_TRUE(m_app->rows().empty()) << base::toUtf8(secret);
+        EXPECT_FALSE(storeFilesHold(secret)) << base::toUtf8(secret);
         for (const auto& element : storeElements(storeIndexPath()))
             EXPECT_NE(element.first.rfind("his", 0), 0u) << element.first;
         EXPECT_EQ(m_app->treeText(0), kRoot) << "no unsaved change";

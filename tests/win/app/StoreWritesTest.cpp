@@ -11,7 +11,7 @@
 #include "SysClipBoard.h"
 #include "WinTestSupport.h"
 #include "XmlDocument.h"
-#include "fw/Text.h"
+#include "base/Text.h"
 
 #include <filesystem>
 
@@ -38,7 +38,7 @@ protected:
     HWND waitForMessage() const {
         HWND box = nullptr;
         pumpUntil([&] {
-            return (box = findProcessWindow(m_app->processId(), fw::toWide(store::kMainWindowTitle), m_app->mainWindow())) != nullptr;
+            return (box = findProcessWindow(m_app->processId(), base::toWide(store::kMainWindowTitle), m_app->mainWindow())) != nullptr;
         }, 8s);
         return box;
     }
@@ -92,13 +92,13 @@ TEST_F(StoreWritesTest, AStoreThatCannotBeWrittenFailsVisiblyAndLeavesTheClipboa
         focus.cbSize = sizeof focus;
         return GetGUIThreadInfo(GetWindowThreadProcessId(files, nullptr), &focus) && IsChild(files, focus.hwndFocus);
     }, 5s));
-    typeText(fw::toWide(archive));
+    typeText(base::toWide(archive));
     pressKeys({VK_RETURN});
     HWND message = waitForMessage();
     ASSERT_TRUE(message);
     wchar_t text[400] = {};
     GetDlgItemTextW(message, 0xFFFF, text, 400);
-    EXPECT_NE(std::wstring(text).find(L"存档没有保存"), std::wstring::npos) << fw::toUtf8(text);
+    EXPECT_NE(std::wstring(text).find(L"存档没有保存"), std::wstring::npos) << base::toUtf8(text);
     PostMessageW(message, WM_COMMAND, IDOK, 0);
     EXPECT_FALSE(fileExists(archive));
     EXPECT_FALSE(fileExists(m_dir.path("broken")));

@@ -1,9 +1,8 @@
-// The framework stand-in: the dialog base, the application's message filter and the RAII
-// classes, tested where they can break.
+// The framework stand-in: the dialog base and the application's message filter, tested where
+// they can break.
 #include "fw/App.h"
 #include "fw/Dialog.h"
-#include "fw/Handle.h"
-#include "fw/Text.h"
+#include "fw/Subclass.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +29,7 @@ protected:
             onInit(*this);
         return true;
     }
-    bool OnNotify(const NMHDR& header, LRESULT& result) override {
+    bool OnNotify(NMHDR& header, LRESULT& result) override {
         return onNotify && onNotify(header, result);
     }
     bool OnCommand(int id, int code, HWND control) override {
@@ -118,65 +117,50 @@ TEST(FwApp, TheFilterSeesKeysInsideAModalLoop) {
     EXPECT_EQ(app.result, IDOK);  // Escape would have cancelled
 }
 
-TEST(FwHandles, OwnersFreeAndScopesRestore) {
-    HGDIOBJ brush = nullptr;
-    {
-        fw::UniqueGdiObject owned(CreateSolidBrush(RGB(1, 2, 3)));
-        brush = owned.get();
-        EXPECT_EQ(GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH));
-        fw::UniqueGdiObject moved(std::move(owned));
-        EXPECT_FALSE(owned);
-        EXPECT_EQ(moved.get(), brush);
-    }
-    EXPECT_EQ(GetObjectType(brush), 0u);
+constexpr UINT kProbe = WM_APP + 7;
 
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, 16);
-    {
-        fw::GlobalLockScope lock(memory);
-        ASSERT_TRUE(lock.data());
-        EXPECT_EQ(GlobalFlags(memory) & GMEM_LOCKCOUNT, 1u);
-    }
-    EXPECT_EQ(GlobalFlags(memory) & GMEM_LOCKCOUNT, 0u);
-    GlobalFree(memory);
+// Counts the probe; when told to, fails on every request for the text's length.
+class CountingSubclass : public fw::CSubclassedWindow {
+public:
+    int seen = 0;
+    bool fail = false;
 
-    {
-        fw::ClipboardScope clipboard(nullptr);
-        ASSERT_TRUE(clipboard.isOpen());
-        EXPECT_TRUE(clipboard.close());
-        EXPECT_FALSE(clipboard.isOpen());
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        seen += message == kProbe;
+        if (fail && message == WM_GETTEXTLENGTH)
+            throw std::runtime_error("a subclass handler failed");
+        return CallOriginal(message, wParam, lParam);
     }
-    fw::ClipboardScope again(nullptr, 1);
-    EXPECT_TRUE(again.isOpen());  // the first scope closed it
+};
 
-    // A DC gets its first object back, from a select scope and from a memory DC before it goes.
-    // A bitmap is selected in one DC at a time, so another DC can take it only once it is back.
-    fw::UniqueGdiObject picture(CreateBitmap(8, 8, 1, 1, nullptr));
-    const auto selectableElsewhere = [&] {
-        fw::MemoryDc elsewhere(nullptr);
-        const HGDIOBJ previous = SelectObject(elsewhere.get(), picture.get());
-        if (previous)
-            SelectObject(elsewhere.get(), previous);
-        return previous != nullptr;
-    };
-    {
-        fw::MemoryDc dc(nullptr);
-        const HGDIOBJ first = GetCurrentObject(dc.get(), OBJ_BITMAP);
-        {
-            fw::SelectScope selected(dc.get(), picture.get());
-            EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BITMAP), picture.get());
-            EXPECT_FALSE(selectableElsewhere());
-        }
-        EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BITMAP), first);
-        dc.select(picture.get());
-        EXPECT_FALSE(selectableElsewhere());
-    }
-    EXPECT_TRUE(selectableElsewhere());
+LRESULT CALLBACK countingForeignSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                         DWORD_PTR count) {
+    *reinterpret_cast<int*>(count) += message == kProbe;
+    return DefSubclassProc(window, message, wParam, lParam);
 }
 
-TEST(FwText, Utf8AndUtf16RoundTrip) {
-    EXPECT_EQ(fw::toWide("剪贴板 clip"), L"剪贴板 clip");
-    EXPECT_EQ(fw::toUtf8(L"剪贴板 clip"), "剪贴板 clip");
-    EXPECT_EQ(fw::toWide(""), L"");
+// Another program's hook or a common control may subclass a window after us: when ours goes,
+// theirs stays in the chain. A handler that throws leaves the answer to the next procedure.
+TEST(FwSubclass, ALaterSubclassStaysWhenOursGoesAndAThrowIsContained) {
+    HWND edit = CreateWindowExW(0, L"EDIT", L"abc", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                nullptr);
+    ASSERT_TRUE(edit);
+    int foreign = 0;
+    {
+        CountingSubclass ours;
+        ASSERT_TRUE(ours.Subclass(edit));
+        ASSERT_TRUE(SetWindowSubclass(edit, countingForeignSubclass, 1, reinterpret_cast<DWORD_PTR>(&foreign)));
+        SendMessageW(edit, kProbe, 0, 0);
+        EXPECT_EQ(ours.seen, 1);
+        EXPECT_EQ(foreign, 1);
+        ours.fail = true;
+        EXPECT_EQ(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0), 3);
+    }
+    SendMessageW(edit, kProbe, 0, 0);
+    EXPECT_EQ(foreign, 2);
+    RemoveWindowSubclass(edit, countingForeignSubclass, 1);
+    DestroyWindow(edit);
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 // The hook library's clipboard transfer, through its exports, in this process: the clipboard
 // is stored as a clip and put back, format by format.
 #include "LatchkitHost.h"
-#include "WinTestSupport.h"
-#include "TestFiles.h"
 #include "StoreFormat.h"
+#include "TestFiles.h"
+#include "WinTestSupport.h"
 #include "XmlDocument.h"
-#include "fw/Handle.h"
+#include "base/Handle.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ using xml::XmlDocument;
 namespace {
 
 std::string globalBytes(HANDLE memory) {
-    fw::GlobalLockScope lock(memory);
+    base::GlobalLockScope lock(memory);
     return lock.data() ? std::string(static_cast<const char*>(lock.data()), lock.size()) : std::string();
 }
 
@@ -32,15 +32,15 @@ protected:
     }
 
     std::wstring clipboardUnicodeText() {
-        fw::ClipboardScope clipboard(m_host.window());
+        base::ClipboardScope clipboard(m_host.window());
         HANDLE data = clipboard.isOpen() ? GetClipboardData(CF_UNICODETEXT) : nullptr;
-        fw::GlobalLockScope lock(data);
+        base::GlobalLockScope lock(data);
         return lock.data() ? std::wstring(static_cast<const wchar_t*>(lock.data())) : std::wstring();
     }
 
     std::vector<UINT> clipboardFormats() {
         std::vector<UINT> formats;
-        fw::ClipboardScope clipboard(m_host.window());
+        base::ClipboardScope clipboard(m_host.window());
         for (UINT format = 0; clipboard.isOpen() && (format = EnumClipboardFormats(format)) != 0;)
             formats.push_back(format);
         return formats;
@@ -83,7 +83,7 @@ TEST_F(TransferTest, TextIsStoredFormatByFormatAndPutBack) {
 }
 
 TEST_F(TransferTest, BitmapGivesABmpFileAtTheDisplaysDepth) {
-    fw::WindowDc screen(nullptr);
+    base::WindowDc screen(nullptr);
     const int displayBits = GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES);
     ASSERT_GT(displayBits, 8);  // a true-colour display: files are 24 bits per pixel
     HBITMAP one = CreateCompatibleBitmap(screen.get(), 1, 1);
@@ -129,7 +129,7 @@ TEST_F(TransferTest, BitmapGivesABmpFileAtTheDisplaysDepth) {
 }
 
 TEST_F(TransferTest, WideBitmapRowsArePadded) {
-    fw::WindowDc screen(nullptr);
+    base::WindowDc screen(nullptr);
     HBITMAP picture = CreateCompatibleBitmap(screen.get(), 37, 20);
     ASSERT_TRUE(putClipboard({{CF_BITMAP, picture}}));
     ASSERT_NE(m_host.dll().SaveClipData("his2-"), 0);
@@ -148,7 +148,7 @@ TEST_F(TransferTest, FileListAndRegisteredFormatRoundTrip) {
 
     ASSERT_TRUE(putClipboardText(L"other"));
     m_host.dll().SetCurrentClipData("his3-");
-    fw::ClipboardScope clipboard(m_host.window());
+    base::ClipboardScope clipboard(m_host.window());
     ASSERT_TRUE(clipboard.isOpen());
     HANDLE restoredDrop = GetClipboardData(CF_HDROP);
     ASSERT_TRUE(restoredDrop);
@@ -169,7 +169,7 @@ TEST_F(TransferTest, LargeTextAndFullScreenBitmapRoundTrip) {
     EXPECT_TRUE(clipboardUnicodeText() == big);
 
     // A bitmap as large as the screen.
-    fw::WindowDc screen(nullptr);
+    base::WindowDc screen(nullptr);
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     HBITMAP full = CreateCompatibleBitmap(screen.get(), width, height);
     ASSERT_TRUE(putClipboard({{CF_BITMAP, full}}));
@@ -178,7 +178,7 @@ TEST_F(TransferTest, LargeTextAndFullScreenBitmapRoundTrip) {
     EXPECT_EQ(readBytes(LatchkitHost::dataFile("his2-.bmp")).size(), 54u + row * static_cast<unsigned>(height));
     ASSERT_TRUE(putClipboardText(L"small"));
     m_host.dll().SetCurrentClipData("his2-");
-    fw::ClipboardScope clipboard(m_host.window());
+    base::ClipboardScope clipboard(m_host.window());
     ASSERT_TRUE(clipboard.isOpen());
     EXPECT_TRUE(GetClipboardData(CF_DIB));
 }

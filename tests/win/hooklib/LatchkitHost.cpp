@@ -6,7 +6,7 @@
 #include "StoreFormat.h"
 #include "StorePaths.h"
 #include "XmlDocument.h"
-#include "fw/Text.h"
+#include "base/Text.h"
 
 #include <filesystem>
 
@@ -41,7 +41,7 @@ LatchkitHost::LatchkitHost() {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = kHostClass;
     RegisterClassW(&windowClass);
-    m_window = CreateWindowExW(0, kHostClass, fw::toWide(store::kMainWindowTitle).c_str(), WS_OVERLAPPEDWINDOW, 0, 0,
+    m_window = CreateWindowExW(0, kHostClass, base::toWide(store::kMainWindowTitle).c_str(), WS_OVERLAPPEDWINDOW, 0, 0,
                                300, 200, nullptr, nullptr, windowClass.hInstance, this);
     // The main window is known by its title and its clip list.
     CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, m_window,

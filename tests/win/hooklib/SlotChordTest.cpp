@@ -3,9 +3,9 @@
 #include "DebugLog.h"
 #include "Protocol.h"
 #include "LatchkitHost.h"
-#include "WinTestSupport.h"
 #include "TestFiles.h"
-#include "fw/Text.h"
+#include "WinTestSupport.h"
+#include "base/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -144,7 +144,7 @@ std::string readLog(const std::string& path) {
 TEST_F(SlotChordTest, AltCShowsTheMainWindowAndIsStillPassedOn) {
     ScratchDir dir;
     const std::string log = dir.path("keys.log");
-    Target source(L"AltC source", L"text", L"DravixEditTarget", fw::toWide(log));
+    Target source(L"AltC source", L"text", L"DravixEditTarget", base::toWide(log));
     ShowWindow(m_host.window(), SW_HIDE);
     ASSERT_TRUE(source.focus());
     pressChord({VK_MENU}, 'C');
@@ -170,7 +170,7 @@ TEST_F(SlotChordTest, MozillaWindowsGetTheOtherCopyChord) {
     for (const bool mozilla : {false, true}) {
         const std::string log = dir.path(mozilla ? "mozilla.log" : "plain.log");
         Target source(mozilla ? L"Mozilla source" : L"Plain source", L"chord",
-                      mozilla ? L"MozillaWindowClass" : L"DravixEditTarget", fw::toWide(log));
+                      mozilla ? L"MozillaWindowClass" : L"DravixEditTarget", base::toWide(log));
         ASSERT_TRUE(source.focus());
         WPARAM key = 0;
         ASSERT_TRUE(copyToSlot('4', &key));

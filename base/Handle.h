@@ -6,7 +6,7 @@
 
 #include <utility>
 
-namespace fw {
+namespace base {
 
 // One move-only owner, parameterised by traits: the handle type, its null value, its close.
 template <typename Traits>
@@ -58,6 +58,12 @@ struct GdiObjectTraits {
     static void close(Type handle) { DeleteObject(handle); }
 };
 
+struct FindTraits {
+    using Type = HANDLE;
+    static Type null() { return INVALID_HANDLE_VALUE; }
+    static void close(Type handle) { FindClose(handle); }
+};
+
 struct RegistryKeyTraits {
     using Type = HKEY;
     static Type null() { return nullptr; }
@@ -65,6 +71,7 @@ struct RegistryKeyTraits {
 };
 
 using UniqueFile = UniqueHandle<KernelHandleTraits>;  // CreateFile results: INVALID_HANDLE_VALUE
+using UniqueFind = UniqueHandle<FindTraits>;        // FindFirstFile results: INVALID_HANDLE_VALUE
 using UniqueKernelObject = UniqueHandle<HandleTraits<HANDLE, decltype(&CloseHandle), &CloseHandle>>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits<HGDIOBJ>>;
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
@@ -269,4 +276,4 @@ private:
     bool m_open = false;
 };
 
-}  // namespace fw
+}  // namespace base

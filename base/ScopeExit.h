@@ -4,7 +4,7 @@
 
 #include <utility>
 
-namespace fw {
+namespace base {
 
 template <typename Function>
 class ScopeExit {
@@ -23,4 +23,4 @@ private:
     bool m_armed = true;
 };
 
-}  // namespace fw
+}  // namespace base

@@ -5,7 +5,7 @@
 
 #include <utility>
 
-namespace fw {
+namespace base {
 
 // Inside a catch block: traces the exception being handled and `where` it was caught.
 void TraceCaughtException(const char* where) noexcept;
@@ -30,4 +30,4 @@ void Guarded(const char* where, Body&& body) noexcept {
     }
 }
 
-}  // namespace fw
+}  // namespace base

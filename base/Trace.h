@@ -8,7 +8,7 @@
 
 #include <string>
 
-namespace fw {
+namespace base {
 
 void Trace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // For a thread that must never wait for the disk (the log's file may): the line is made now,
@@ -18,4 +18,4 @@ void WriteTrace(const std::string& line);
 // A failed Win32 call: its name and the system's text for the error.
 void ReportFailure(const char* call, DWORD error = GetLastError());
 
-}  // namespace fw
+}  // namespace base

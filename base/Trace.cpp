@@ -1,13 +1,14 @@
 #include "Trace.h"
 
 #include "Barrier.h"
+#include "Check.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <exception>
 #include <string>
 
-namespace fw {
+namespace base {
 
 namespace {
 
@@ -66,14 +67,7 @@ void Trace(const char* format, ...) {
 }
 
 void ReportFailure(const char* call, DWORD error) {
-    char* message = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   error, 0, reinterpret_cast<char*>(&message), 0, nullptr);
-    std::string text = message ? message : "";
-    LocalFree(message);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
-        text.pop_back();
-    Trace("%s failed: %lu %s", call, error, text.c_str());
+    Trace("%s failed: %lu %s", call, error, SystemErrorText(error).c_str());
 }
 
 // Out of memory, the trace itself may fail to allocate its line: the debugger still hears.
@@ -91,4 +85,4 @@ void TraceCaughtException(const char* where) noexcept {
     }
 }
 
-}  // namespace fw
+}  // namespace base
