@@ -31,6 +31,10 @@ bool replace(const std::string& from, const std::string& to);
 // Renames `from` to `to`, which must not exist.
 bool rename(const std::string& from, const std::string& to);
 bool copy(const std::string& from, const std::string& to);
+// `to` as a new name of the file `from` (a hard link: no second copy of the bytes), or a copy
+// where the volume has no links. Safe only because the store never writes a file in place: every
+// rewrite replaces the file by rename, which leaves the other names with the old bytes.
+bool linkOrCopy(const std::string& from, const std::string& to);
 bool remove(const std::string& path);
 // The folder and any missing folders above it.
 bool createFolder(const std::string& path);

@@ -94,6 +94,14 @@ bool copy(const std::string& from, const std::string& to) {
     return !from.empty() && !to.empty() && fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
 }
 
+bool linkOrCopy(const std::string& from, const std::string& to) {
+    std::error_code error;
+    if (from.empty() || to.empty())
+        return false;
+    fs::create_hard_link(from, to, error);
+    return !error || copy(from, to);
+}
+
 bool remove(const std::string& path) {
     std::error_code error;
     return !path.empty() && fs::remove(path, error);

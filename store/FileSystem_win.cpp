@@ -161,6 +161,13 @@ bool copy(const std::string& from, const std::string& to) {
     return !from.empty() && !to.empty() && CopyFileW(utf8ToWide(from).c_str(), utf8ToWide(to).c_str(), FALSE) != 0;
 }
 
+// CreateHardLinkW needs both names on one NTFS volume; FAT and network shares refuse it.
+bool linkOrCopy(const std::string& from, const std::string& to) {
+    if (from.empty() || to.empty())
+        return false;
+    return CreateHardLinkW(utf8ToWide(to).c_str(), utf8ToWide(from).c_str(), nullptr) != 0 || copy(from, to);
+}
+
 bool remove(const std::string& path) {
     return !path.empty() && DeleteFileW(utf8ToWide(path).c_str()) != 0;
 }
