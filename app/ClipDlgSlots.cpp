@@ -5,6 +5,7 @@
 #include "ClipRules.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
+#include "UserSwitches.h"
 #include "fw/ScopeExit.h"
 #include "fw/Trace.h"
 
@@ -64,10 +65,11 @@ bool CClipDlg::fileSlotCopy(char digit) {
         m_tray.ReportMissedCopy(clip::MissReason::StoreFailed);
     } else if (row && !(row->kind == clip::kRowText && lastText().repeats(row->content))) {
         const std::string stamp = contents->copyTime.empty() ? store::currentTimeStamp() : contents->copyTime;
-        const store::FiledRecord filed = store->fileHistoryRecord(contents->snapshot, stamp);
+        const store::FiledRecord filed = store->fileHistoryRecord(contents->snapshot, stamp, whenHistoryFull());
         switch (filed.outcome) {
         case store::FiledRecord::Outcome::Filed:
-            fw::Trace("slot %c filed as his%d-", digit, filed.number);
+            fw::Trace("slot %c filed as his%d-%s", digit, filed.number,
+                      filed.madeRoom ? " in place of the oldest unfiled clip" : "");
             if (row->kind == clip::kRowText)
                 lastText().set(row->content);
             if (m_tree.GetSelectedItem() == m_hCollection)

@@ -2,6 +2,7 @@
 
 #include "ClipRules.h"
 #include "StoreFormat.h"
+#include "UserSwitches.h"
 #include "fw/Barrier.h"
 #include "fw/ScopeExit.h"
 #include "fw/Trace.h"
@@ -177,14 +178,14 @@ void CClipRecorder::State::store(ReadChange change) {
         report(std::move(result));
         return;
     }
-    const store::FiledRecord filed = store::fileHistoryRecord(paths, change.snapshot, store::currentTimeStamp());
+    const store::FiledRecord filed = store::fileHistoryRecord(paths, change.snapshot, store::currentTimeStamp(), whenHistoryFull());
     if (filed.outcome == store::FiledRecord::Outcome::HistoryFull) {
         result.outcome = Outcome::HistoryFull;
     } else if (filed.outcome == store::FiledRecord::Outcome::Failed) {
         result.outcome = Outcome::Missed;
         result.reason = clip::MissReason::StoreFailed;
     } else {
-        fw::Trace("recorded as his%d-", filed.number);
+        fw::Trace("recorded as his%d-%s", filed.number, filed.madeRoom ? " in place of the oldest unfiled clip" : "");
         if (row->kind == clip::kRowText)
             lastText.set(row->content);
         result.outcome = Outcome::Recorded;

@@ -5,12 +5,15 @@
 #include "WinTestSupport.h"
 #include "fw/Text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 void DravixAppTest::SetUp() {
     putClipboard({});
     // What an earlier test left: the window's place, a damaged store kept aside.
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", L"WindowPlacement");
+    for (const wchar_t* option : {L"RestoreLastRun", L"MakeRoomWhenFull"})
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", option);
     const std::string folder = store::userStoreFolder();
     for (const char* name : {"clipboard.xml.damaged", "clipboard.xml.damaged2", "label.xml.damaged"})
         DeleteFileW(fw::toWide(store::joinPath(folder, name)).c_str());
@@ -45,4 +48,42 @@ void DravixAppTest::record(const std::wstring& text) {
                 return true;
         return false;
     }));
+}
+
+HWND DravixAppTest::nameCategory(const std::wstring& name) {
+    PostMessageW(m_app->mainWindow(), WM_COMMAND, 32804, 0);
+    HWND named = waitForProcessDialog(m_app->processId(), m_app->mainWindow());
+    if (!named)
+        return nullptr;
+    bringToFront(named);
+    typeText(name);
+    pressKeys({VK_RETURN});
+    return named;
+}
+
+void DravixAppTest::fileRowInCategory(int row, int position) {
+    const std::wstring text = m_app->rows().at(static_cast<std::size_t>(row)).content;
+    m_app->selectRows({row});
+    ASSERT_TRUE(bringToFront(m_app->mainWindow()));
+    const RECT bounds = m_app->rowRect(row);
+    movePointer({bounds.left + 30, (bounds.top + bounds.bottom) / 2});
+    sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
+    sendMouseButton(MOUSEEVENTF_RIGHTUP);
+    ASSERT_TRUE(pumpUntil([&] { return FindWindowW(L"#32768", nullptr) != nullptr; }, 5s));
+    pressKeys({VK_DOWN});
+    pressKeys({VK_DOWN});
+    pressKeys({VK_RIGHT});
+    for (int i = 0; i < position; ++i)
+        pressKeys({VK_DOWN});
+    pressKeys({VK_RETURN});
+    ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) {
+        return std::none_of(rows.begin(), rows.end(), [&](const ListRow& shown) { return shown.content == text; });
+    }));
+}
+
+bool DravixAppTest::previewShows(int row, const std::wstring& text) {
+    const RECT bounds = m_app->rowRect(row);
+    m_clickAcross = m_clickAcross >= 140 ? 20 : m_clickAcross + 20;
+    clickAt({bounds.left + m_clickAcross, (bounds.top + bounds.bottom) / 2});
+    return pumpUntil([&] { return m_app->previewText() == text; }, 5s);
 }

@@ -50,17 +50,6 @@ protected:
         }
         ASSERT_TRUE(pumpUntil([&] { return !IsWindow(files) || !IsWindowVisible(files); }, 8s));
     }
-    // The category dialog: a name typed, then OK.
-    HWND nameCategory(const std::wstring& name) {
-        PostMessageW(main(), WM_COMMAND, 32804, 0);
-        HWND named = dialog();
-        if (!named)
-            return nullptr;
-        bringToFront(named);
-        typeText(name);
-        pressKeys({VK_RETURN});
-        return named;
-    }
 };
 
 TEST_F(FileCommandsTest, CategoriesAreMadeRefusedStoredAndShown) {
@@ -114,15 +103,8 @@ TEST_F(FileCommandsTest, CategoriesAreMadeRefusedStoredAndShown) {
 
     // The new category is offered in the list's menu; a clip moved there shows under its node.
     record(L"filed clip");
-    m_app->selectRows({0});
-    ASSERT_TRUE(bringToFront(main()));
-    const RECT row = m_app->rowRect(0);
-    movePointer({row.left + 30, (row.top + row.bottom) / 2});
-    SendInput(2, clicks, sizeof(INPUT));
-    ASSERT_TRUE(pumpUntil([&] { return FindWindowW(L"#32768", nullptr) != nullptr; }, 5s));
-    for (WORD key : {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN})
-        pressKeys({key});
-    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.empty(); }));
+    ASSERT_NO_FATAL_FAILURE(fileRowInCategory(0, 1));
+    ASSERT_TRUE(m_app->rows().empty());
     m_app->selectTreeNode(4);
     EXPECT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1 && rows[0].content == L"filed clip"; }));
 }

@@ -1,0 +1,17 @@
+#include "UserSwitches.h"
+
+#include "Protocol.h"
+#include "fw/Settings.h"
+
+bool userSwitchOn(const wchar_t* setting) {
+    return fw::ReadUserDword(store::kSettingsKey, setting).value_or(0) != 0;
+}
+
+void toggleUserSwitch(const wchar_t* setting) {
+    fw::WriteUserDword(store::kSettingsKey, setting, userSwitchOn(setting) ? 0 : 1);
+}
+
+store::WhenHistoryFull whenHistoryFull() {
+    return userSwitchOn(store::kMakeRoomWhenFullSetting) ? store::WhenHistoryFull::RemoveOldest
+                                                         : store::WhenHistoryFull::Refuse;
+}

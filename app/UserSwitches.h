@@ -1,0 +1,11 @@
+// The user's switches that outlive a run: each a DWORD under HKCU\Software\Dravix, on when it is
+// not 0 (a missing or wrongly typed value is off), turned on and off from the tray menu.
+#pragma once
+
+#include "ClipSnapshot.h"
+
+bool userSwitchOn(const wchar_t* setting);
+void toggleUserSwitch(const wchar_t* setting);
+
+// What a copy does in a full history, by the user's "make room when full" switch.
+store::WhenHistoryFull whenHistoryFull();
