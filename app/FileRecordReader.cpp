@@ -1,5 +1,6 @@
 #include "FileRecordReader.h"
 
+#include "ClipSnapshot.h"
 #include "FileSystem.h"
 #include "StoreFormat.h"
 #include "Text.h"
@@ -23,12 +24,12 @@ fw::UniqueBitmap FileRecordReader::loadBitmap(const std::string& recordName) con
         static_cast<HBITMAP>(LoadImageW(nullptr, fw::toWide(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
 }
 
+// From the bitmap file's headers alone: a list of a lasting history shows hundreds of screen-sized
+// pictures, and loading each whole only to learn its size held the window's first paint for
+// seconds.
 std::optional<std::pair<int, int>> FileRecordReader::pictureSize(const std::string& recordName) {
-    const fw::UniqueBitmap bitmap = loadBitmap(recordName);
-    BITMAP description = {};
-    if (!bitmap || !GetObjectW(bitmap.get(), sizeof description, &description))
-        return std::nullopt;
-    return std::make_pair(static_cast<int>(description.bmWidth), static_cast<int>(description.bmHeight));
+    const std::optional<std::string> headers = store::files::readStart(m_paths.bitmapFile(recordName), store::kBmpHeadersSize);
+    return headers ? store::bitmapFileSize(*headers) : std::nullopt;
 }
 
 std::optional<std::u16string> FileRecordReader::firstFile(const std::string& element) {

@@ -20,6 +20,8 @@ bool exists(const std::string& path);
 bool isReadable(const std::string& path);
 bool isFolder(const std::string& path);
 std::optional<std::string> readAll(const std::string& path);
+// The first `count` bytes of the file (fewer when it is shorter).
+std::optional<std::string> readStart(const std::string& path, std::size_t count);
 
 // A new file (or one replaced whole) holding `bytes`, flushed to the disk; nothing is left of
 // it when it could not be written.

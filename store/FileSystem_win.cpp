@@ -94,6 +94,23 @@ std::optional<std::string> readAll(const std::string& path) {
     return bytes;
 }
 
+std::optional<std::string> readStart(const std::string& path, std::size_t count) {
+    if (path.empty() || count > (1u << 20))
+        return std::nullopt;
+    HANDLE file = CreateFileW(utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::string bytes(count, '\0');
+    DWORD got = 0;
+    const bool read = ReadFile(file, bytes.data(), static_cast<DWORD>(count), &got, nullptr) != 0;
+    CloseHandle(file);
+    if (!read)
+        return std::nullopt;
+    bytes.resize(got);
+    return bytes;
+}
+
 std::string temporarySibling(const std::string& path) {
     static std::atomic<unsigned> counter{0};
     return path + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + ".tmp";
