@@ -67,15 +67,17 @@ void DravixAppTest::fileRowInCategory(int row, int position) {
     ASSERT_TRUE(bringToFront(m_app->mainWindow()));
     const RECT bounds = m_app->rowRect(row);
     movePointer({bounds.left + 30, (bounds.top + bounds.bottom) / 2});
-    sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
-    sendMouseButton(MOUSEEVENTF_RIGHTUP);
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    SendInput(2, clicks, sizeof(INPUT));
     ASSERT_TRUE(pumpUntil([&] { return FindWindowW(L"#32768", nullptr) != nullptr; }, 5s));
-    pressKeys({VK_DOWN});
-    pressKeys({VK_DOWN});
-    pressKeys({VK_RIGHT});
-    for (int i = 0; i < position; ++i)
-        pressKeys({VK_DOWN});
-    pressKeys({VK_RETURN});
+    std::vector<WORD> keys = {VK_DOWN, VK_DOWN, VK_RIGHT};
+    keys.insert(keys.end(), static_cast<std::size_t>(position), VK_DOWN);
+    keys.push_back(VK_RETURN);
+    for (WORD key : keys)
+        pressKeys({key});
     ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) {
         return std::none_of(rows.begin(), rows.end(), [&](const ListRow& shown) { return shown.content == text; });
     }));

@@ -103,8 +103,15 @@ TEST_F(FileCommandsTest, CategoriesAreMadeRefusedStoredAndShown) {
 
     // The new category is offered in the list's menu; a clip moved there shows under its node.
     record(L"filed clip");
-    ASSERT_NO_FATAL_FAILURE(fileRowInCategory(0, 1));
-    ASSERT_TRUE(m_app->rows().empty());
+    m_app->selectRows({0});
+    ASSERT_TRUE(bringToFront(main()));
+    const RECT row = m_app->rowRect(0);
+    movePointer({row.left + 30, (row.top + row.bottom) / 2});
+    SendInput(2, clicks, sizeof(INPUT));
+    ASSERT_TRUE(pumpUntil([&] { return FindWindowW(L"#32768", nullptr) != nullptr; }, 5s));
+    for (WORD key : {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN})
+        pressKeys({key});
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.empty(); }));
     m_app->selectTreeNode(4);
     EXPECT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1 && rows[0].content == L"filed clip"; }));
 }
