@@ -65,7 +65,9 @@ bool CClipDlg::fileSlotCopy(char digit) {
         m_tray.ReportMissedCopy(clip::MissReason::StoreFailed);
     } else if (row && !(row->kind == clip::kRowText && lastText().repeats(row->content))) {
         const std::string stamp = contents->copyTime.empty() ? store::currentTimeStamp() : contents->copyTime;
-        const store::FiledRecord filed = store->fileHistoryRecord(contents->snapshot, stamp, whenHistoryFull());
+        const store::FiledRecord filed = fileMakingRoomWhenAsked([&](store::WhenHistoryFull whenFull) {
+            return store->fileHistoryRecord(contents->snapshot, stamp, whenFull);
+        });
         switch (filed.outcome) {
         case store::FiledRecord::Outcome::Filed:
             fw::Trace("slot %c filed as his%d-%s", digit, filed.number,

@@ -178,7 +178,9 @@ void CClipRecorder::State::store(ReadChange change) {
         report(std::move(result));
         return;
     }
-    const store::FiledRecord filed = store::fileHistoryRecord(paths, change.snapshot, store::currentTimeStamp(), whenHistoryFull());
+    const store::FiledRecord filed = fileMakingRoomWhenAsked([&, stamp = store::currentTimeStamp()](store::WhenHistoryFull whenFull) {
+        return store::fileHistoryRecord(paths, change.snapshot, stamp, whenFull);
+    });
     if (filed.outcome == store::FiledRecord::Outcome::HistoryFull) {
         result.outcome = Outcome::HistoryFull;
     } else if (filed.outcome == store::FiledRecord::Outcome::Failed) {

@@ -4,8 +4,11 @@
 
 #include "ClipSnapshot.h"
 
+#include <functional>
+
 bool userSwitchOn(const wchar_t* setting);
 void toggleUserSwitch(const wchar_t* setting);
 
-// What a copy does in a full history, by the user's "make room when full" switch.
-store::WhenHistoryFull whenHistoryFull();
+// A history record filed by `file`; in a full history it is filed again making room when the
+// user's "make room when full" switch is on (the setting is read only then, off every copy's path).
+store::FiledRecord fileMakingRoomWhenAsked(const std::function<store::FiledRecord(store::WhenHistoryFull)>& file);
