@@ -9,6 +9,7 @@
 #include "StoreFile.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
+#include "UserSwitches.h"
 #include "base/Check.h"
 #include "base/Handle.h"
 #include "base/Text.h"
@@ -106,10 +107,24 @@ bool CClipApp::InitInstance() {
     store::setDamageReporter(reportStoreDamage);
 
     auto dialog = std::make_unique<CClipDlg>(std::move(hook));
+    if (userSwitchOn(store::kRestoreLastRunSetting))
+        restoreLastRun(*store, previous, *dialog);
     m_pMainDlg = dialog.get();
     dialog->DoModal(nullptr);
     m_pMainDlg = nullptr;
     return false;
+}
+
+// The run just kept comes back as the store, as File > "打开上次的记录" opens it, before the window
+// and the recorder exist (nothing else writes the store yet). Its files are shared with the run,
+// not copied: the start is not held by copying the history.
+void CClipApp::restoreLastRun(const CSysClipBoard& store, const PreviousRun& previous, CClipDlg& dialog) {
+    std::optional<ArchiveResult> opened;
+    if (previous.kept == KeptRun::Kept && !previous.keptAs.empty())
+        opened = store.openArchive(previous.keptAs, nullptr, ArchiveFiles::Shared);
+    base::Trace("last run at start: %s (%d)", !opened ? "nothing to restore" : opened == ArchiveResult::Done ? "restored" : "not restored",
+              opened ? static_cast<int>(*opened) : -1);
+    dialog.NoteLastRun(opened == ArchiveResult::Done, clip::lastRunNotRestoredText(previous, opened));
 }
 
 int CClipApp::ExitInstance() {

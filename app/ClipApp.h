@@ -22,5 +22,6 @@ public:
 
 private:
     static bool filterCaptureKeys(const MSG& message);
+    static void restoreLastRun(const CSysClipBoard& store, const PreviousRun& previous, CClipDlg& dialog);
     CClipDlg* m_pMainDlg = nullptr;
 };

@@ -85,6 +85,10 @@ bool CClipDlg::OnInitDialog() {
     m_tray.CreateFor(hwnd());
     if (!hooked)
         m_tray.ReportHooksUnavailable();
+    if (m_bLastRunRestored)
+        m_categories.RebuildCategories(m_hCollection, m_hHotkeys);
+    if (!m_strLastRunNotRestored.empty())
+        m_tray.ReportLastRunNotRestored(m_strLastRunNotRestored);
     setStatusText(wide(clip::kStatusCollection));
     layout();
     return true;

@@ -32,6 +32,13 @@ public:
     explicit CClipDlg(HookLibrary hook);
     ~CClipDlg() override;
 
+    // Before DoModal: the run kept at this start came back as the store (its categories are shown
+    // with the history), or `notRestored` says why it did not (a balloon once the tray is there).
+    void NoteLastRun(bool restored, std::string notRestored) {
+        m_bLastRunRestored = restored;
+        m_strLastRunNotRestored = std::move(notRestored);
+    }
+
     // Called by the application's message filter for every message of the dialog's loop.
     bool PreTranslateMessage(MSG* message);
 
@@ -157,6 +164,8 @@ private:
     HWND m_hNextViewer = nullptr;
     bool m_bInViewerChain = false;
     bool m_bHistoryFullShown = false;
+    bool m_bLastRunRestored = false;
+    std::string m_strLastRunNotRestored;
     std::deque<std::pair<char, int>> m_slotRetries;  // slot copies waiting for the busy flag, with their tries
     HTREEITEM m_hRoot = nullptr;
     HTREEITEM m_hCollection = nullptr;

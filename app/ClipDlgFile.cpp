@@ -119,7 +119,9 @@ void CClipDlg::startArchive(ArchiveCommand command, const std::wstring& path) {
     const bool saving = command == ArchiveCommand::Save;
     setStatusText(base::toWide(clip::archiveProgressText(saving, 0)));
     base::Trace("archive command %d started", static_cast<int>(command));
-    m_archiveWorker = std::thread([window = hwnd(), saving, target = base::toUtf8(path)] {
+    // A kept run lies beside the store and only the program writes it: its files are shared.
+    const ArchiveFiles how = command == ArchiveCommand::OpenLastRun ? ArchiveFiles::Shared : ArchiveFiles::Copied;
+    m_archiveWorker = std::thread([window = hwnd(), saving, how, target = base::toUtf8(path)] {
         int told = 0;
         const ArchiveProgress progress = [&](std::size_t done, std::size_t total) {
             const int percent = static_cast<int>(done * 100 / total);
@@ -128,7 +130,7 @@ void CClipDlg::startArchive(ArchiveCommand command, const std::wstring& path) {
         };
         const ArchiveResult result = base::Guarded("archive", ArchiveResult::WriteFailed, [&] {
             CSysClipBoard* store = CSysClipBoard::getInstance();
-            return saving ? store->saveArchive(target, progress) : store->openArchive(target, progress);
+            return saving ? store->saveArchive(target, progress) : store->openArchive(target, progress, how);
         });
         PostMessageW(window, kMsgArchiveDone, static_cast<WPARAM>(result), 0);
     });

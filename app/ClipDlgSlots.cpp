@@ -6,6 +6,7 @@
 #include "Protocol.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
+#include "UserSwitches.h"
 #include "base/ScopeExit.h"
 #include "base/Trace.h"
 
@@ -71,10 +72,13 @@ bool CClipDlg::fileSlotCopy(char digit) {
         m_tray.ReportMissedCopy(clip::MissReason::StoreFailed);
     } else if (row && !(row->kind == clip::kRowText && lastText().repeats(row->content))) {
         const std::string stamp = contents->copyTime.empty() ? store::currentTimeStamp() : contents->copyTime;
-        const store::FiledRecord filed = store->fileHistoryRecord(contents->snapshot, stamp);
+        const store::FiledRecord filed = fileMakingRoomWhenAsked([&](store::WhenHistoryFull whenFull) {
+            return store->fileHistoryRecord(contents->snapshot, stamp, whenFull);
+        });
         switch (filed.outcome) {
         case store::FiledRecord::Outcome::Filed:
-            base::Trace("slot %c filed as his%d-", digit, filed.number);
+            base::Trace("slot %c filed as his%d-%s", digit, filed.number,
+                      filed.madeRoom ? " in place of the oldest unfiled clip" : "");
             if (row->kind == clip::kRowText)
                 lastText().set(row->content);
             if (m_tree.GetSelectedItem() == m_hCollection)

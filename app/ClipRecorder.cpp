@@ -2,6 +2,7 @@
 
 #include "ClipRules.h"
 #include "StoreFormat.h"
+#include "UserSwitches.h"
 #include "base/Barrier.h"
 #include "base/ScopeExit.h"
 #include "base/Trace.h"
@@ -178,14 +179,16 @@ void CClipRecorder::State::store(ReadChange change) {
         report(std::move(result));
         return;
     }
-    const store::FiledRecord filed = store::fileHistoryRecord(paths, change.snapshot, store::currentTimeStamp());
+    const store::FiledRecord filed = fileMakingRoomWhenAsked([&, stamp = store::currentTimeStamp()](store::WhenHistoryFull whenFull) {
+        return store::fileHistoryRecord(paths, change.snapshot, stamp, whenFull);
+    });
     if (filed.outcome == store::FiledRecord::Outcome::HistoryFull) {
         result.outcome = Outcome::HistoryFull;
     } else if (filed.outcome == store::FiledRecord::Outcome::Failed) {
         result.outcome = Outcome::Missed;
         result.reason = clip::MissReason::StoreFailed;
     } else {
-        base::Trace("recorded as his%d-", filed.number);
+        base::Trace("recorded as his%d-%s", filed.number, filed.madeRoom ? " in place of the oldest unfiled clip" : "");
         if (row->kind == clip::kRowText)
             lastText.set(row->content);
         result.outcome = Outcome::Recorded;

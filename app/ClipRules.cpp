@@ -147,4 +147,25 @@ std::string archiveFailureText(ArchiveResult result, bool saving, std::string_vi
     return {};
 }
 
+std::string lastRunNotRestoredText(const PreviousRun& previous, std::optional<ArchiveResult> opened) {
+    const std::string empty = "本次从空的记录开始。";
+    switch (previous.kept) {
+    case KeptRun::Nothing:
+        return {};
+    case KeptRun::Damaged:
+        return "上次的记录已损坏，无法读取，" + empty + "它原样保存在：\n" + previous.keptAs;
+    case KeptRun::Failed:
+        return "上次的记录没能完整保存到 Runs 文件夹，" + empty + "没有移走的文件仍在存储文件夹中。";
+    case KeptRun::Kept:
+        break;
+    }
+    if (!opened || *opened == ArchiveResult::Done)
+        return {};
+    const char* why = *opened == ArchiveResult::ArchiveUnreadable ? "它无法读取"
+                      : *opened == ArchiveResult::StoreBusy      ? "存储正被另一个程序使用"
+                      : *opened == ArchiveResult::WriteFailed    ? "数据无法写入存储文件夹"
+                                                                 : "它无法打开";
+    return std::string("上次的记录没有恢复（") + why + "），" + empty + "它仍保存在：\n" + previous.keptAs;
+}
+
 }  // namespace clip

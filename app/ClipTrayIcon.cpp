@@ -2,16 +2,27 @@
 
 #include "ClipRules.h"
 #include "Protocol.h"
+#include "UserSwitches.h"
 #include "XmlText.h"
 #include "base/Handle.h"
 #include "base/Text.h"
 #include "base/Trace.h"
-#include "fw/Settings.h"
 #include "resource.h"
 
 #include <algorithm>
 
 namespace {
+
+// The tray's check items that are switches of the user's.
+struct SwitchItem {
+    UINT command;
+    const wchar_t* setting;
+};
+constexpr SwitchItem kSwitchItems[] = {
+    {ID_TRAY_RESTORE_CLIPBOARD, store::kRestoreClipboardSetting},
+    {ID_TRAY_RESTORE_LAST_RUN, store::kRestoreLastRunSetting},
+    {ID_TRAY_MAKE_ROOM, store::kMakeRoomWhenFullSetting},
+};
 
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kRunValue[] = L"pellimor";
@@ -98,6 +109,11 @@ void CClipTrayIcon::ReportHooksUnavailable() {
     ShowBalloonTip(base::toWide(clip::kHooksUnavailableText), base::toWide(clip::kHooksUnavailableTitle), NIIF_WARNING, 10);
 }
 
+void CClipTrayIcon::ReportLastRunNotRestored(const std::string& text) {
+    base::Trace("tray balloon: last run not restored: %s", text.c_str());
+    ShowBalloonTip(base::toWide(text), base::toWide(clip::kLastRunNotRestoredTitle), NIIF_WARNING, 10);
+}
+
 void CClipTrayIcon::ShowNotice(const std::wstring& text) {
     base::Trace("tray balloon: %s", base::toUtf8(text).c_str());
     ShowBalloonTip(text, L"Dravix", NIIF_INFO, 10);
@@ -140,7 +156,8 @@ LRESULT CClipTrayIcon::showMenu() {
     SetMenuDefaultItem(popup, ID_TRAY_SHOW, FALSE);
     CheckMenuItem(popup, ID_TRAY_AUTORUN, MF_BYCOMMAND | (IsAutoRun(kRunValue) ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(popup, ID_TRAY_TOPMOST, MF_BYCOMMAND | (m_bAlwaysOnTop ? MF_CHECKED : MF_UNCHECKED));
-    CheckMenuItem(popup, ID_TRAY_RESTORE_CLIPBOARD, MF_BYCOMMAND | (restoresClipboard() ? MF_CHECKED : MF_UNCHECKED));
+    for (const SwitchItem& item : kSwitchItems)
+        CheckMenuItem(popup, item.command, MF_BYCOMMAND | (userSwitchOn(item.setting) ? MF_CHECKED : MF_UNCHECKED));
     traceMenu(popup);
     POINT cursor;
     GetCursorPos(&cursor);
@@ -167,22 +184,19 @@ void CClipTrayIcon::OnCommand(UINT command) {
     case ID_TRAY_AUTORUN:
         SetAutoRun(!IsAutoRun(kRunValue), kRunValue);
         break;
-    case ID_TRAY_RESTORE_CLIPBOARD:
-        fw::WriteUserDword(store::kSettingsKey, store::kRestoreClipboardSetting, restoresClipboard() ? 0 : 1);
-        break;
     case ID_TRAY_TOPMOST:
         SetWindowPos(m_hMainWnd, m_bAlwaysOnTop ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE);
         m_bAlwaysOnTop = !m_bAlwaysOnTop;
         break;
     default:
+        // Off until the user turns them on; the hook library reads "restore after paste" at
+        // every paste, the program reads the others at a start and at every copy.
+        for (const SwitchItem& item : kSwitchItems)
+            if (item.command == command)
+                toggleUserSwitch(item.setting);
         break;
     }
-}
-
-// Off until the user turns it on; the hook library reads the same setting at every paste.
-bool CClipTrayIcon::restoresClipboard() {
-    return fw::ReadUserDword(store::kSettingsKey, store::kRestoreClipboardSetting).value_or(0) != 0;
 }
 
 // Yes only when the value names this executable, in any letter case.

@@ -30,6 +30,8 @@ public:
     void ReportPartlyRecorded();
     // The hooks could not be set: the chords and the clip menu do not work.
     void ReportHooksUnavailable();
+    // At a start with "restore the last run" on, the last run did not come back: `text` says why.
+    void ReportLastRunNotRestored(const std::string& text);
     // A balloon with news for the user.
     void ShowNotice(const std::wstring& text);
 
@@ -39,8 +41,6 @@ public:
     // The start-with-Windows value under HKLM\...\Run.
     static bool IsAutoRun(const wchar_t* valueName);
     static bool SetAutoRun(bool on, const wchar_t* valueName);
-    // The "restore the clipboard after a paste" setting of the user.
-    static bool restoresClipboard();
 
 private:
     void showMainWindow(bool foreground);

@@ -2,12 +2,14 @@
 
 #include "FileSystem.h"
 #include "StoreFile.h"
+#include "StoreLock.h"
 #include "StoreFormat.h"
 #include "Thumbnail.h"
 #include "XmlDocument.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <unordered_map>
 
 using xml::XmlDocument;
 
@@ -136,7 +138,61 @@ int lowestFreeHistoryNumber(XmlDocument& doc) {
     return static_cast<int>(n);
 }
 
-FiledRecord fileHistoryRecord(const StorePaths& paths, const ClipSnapshot& snapshot, const std::string& stamp) {
+int historyNumberToMakeRoom(const std::vector<RootElement>& elements) {
+    std::unordered_map<std::string_view, std::string_view> texts;
+    std::vector<int> numbers;
+    for (const RootElement& element : elements) {
+        texts.emplace(element.name, element.text);
+        const long n = historyNumberOfFirstFormat(element.name);
+        if (n > 0 && n <= kMaxHistoryNumber)
+            numbers.push_back(static_cast<int>(n));
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    const auto textOf = [&texts](const std::string& name) {
+        const auto found = texts.find(name);
+        return found == texts.end() ? std::string_view() : found->second;
+    };
+    int oldest = 0;
+    std::string_view oldestTime;
+    for (int n : numbers) {
+        if (texts.count(categoryElementName(historyBaseName(n))))
+            continue;
+        const std::string clip = historyClipName(n);
+        std::string_view used = textOf(useTimeElementName(clip));
+        if (used.empty())
+            used = textOf(timeElementName(clip));
+        if (oldest == 0 || used < oldestTime) {
+            oldest = n;
+            oldestTime = used;
+        }
+    }
+    return oldest;
+}
+
+namespace {
+
+// Of the files of a removed clip, those that the snapshot filed under the same name did not put
+// anew in their places.
+std::vector<std::string> filesNotReplaced(std::vector<std::string> removed, const ClipSnapshot& snapshot,
+                                          std::string_view clip) {
+    std::vector<std::string> written;
+    for (const ClipSnapshot::Format& format : snapshot.formats)
+        written.push_back(formatElementName(clip, format.index));
+    if (!snapshot.bitmapFile.empty())
+        written.push_back(bitmapFileName(clip));
+    removed.erase(std::remove_if(removed.begin(), removed.end(),
+                                 [&](const std::string& file) {
+                                     return std::find(written.begin(), written.end(), file) != written.end();
+                                 }),
+                  removed.end());
+    return removed;
+}
+
+}  // namespace
+
+FiledRecord fileHistoryRecord(const StorePaths& paths, const ClipSnapshot& snapshot, const std::string& stamp,
+                              WhenHistoryFull whenFull) {
     FiledRecord filed;
     filed.stamp = stamp;
     if (snapshot.empty())
@@ -144,17 +200,39 @@ FiledRecord fileHistoryRecord(const StorePaths& paths, const ClipSnapshot& snaps
     StagedClip staged(paths, snapshot);
     if (!staged.written())
         return filed;
+    // Held around the index's rewrite and the removal of the files of a clip that made room, so
+    // that no other writer sees the one without the other.
+    StoreLock lock;
+    if (!lock.held())
+        return filed;
     int number = 0;
+    std::vector<std::string> stale;
     const bool written = updateStoreFile(paths.indexFile(), IfMissing::Create, [&](XmlDocument& index) {
         number = lowestFreeHistoryNumber(index);
-        return number <= kMaxHistoryNumber && staged.commit(index, historyClipName(number), stamp);
+        std::vector<std::string> removed;
+        if (number > kMaxHistoryNumber && whenFull == WhenHistoryFull::RemoveOldest) {
+            if (const int oldest = historyNumberToMakeRoom(rootElements(index)); oldest > 0) {
+                removed = removeClipElements(index, historyClipName(oldest));
+                number = oldest;
+            }
+        }
+        if (number > kMaxHistoryNumber || !staged.commit(index, historyClipName(number), stamp))
+            return false;
+        filed.madeRoom = !removed.empty();
+        stale = filesNotReplaced(std::move(removed), snapshot, historyClipName(number));
+        return true;
     });
     if (number > kMaxHistoryNumber) {
         filed.outcome = FiledRecord::Outcome::HistoryFull;
     } else if (written) {
         filed.outcome = FiledRecord::Outcome::Filed;
         filed.number = number;
+        for (const std::string& file : stale)
+            if (isPlainFileName(file))
+                files::remove(paths.dataFile(file));
     }
+    if (!written)
+        filed.madeRoom = false;
     return filed;
 }
 

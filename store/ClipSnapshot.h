@@ -6,6 +6,7 @@
 // hook library). Portable: no <windows.h>.
 #pragma once
 
+#include "StoreFormat.h"
 #include "StorePaths.h"
 
 #include <cstddef>
@@ -67,6 +68,16 @@ private:
 // history is full).
 int lowestFreeHistoryNumber(xml::XmlDocument& doc);
 
+// What a copy does when every history number is taken: it is refused (the user is told the
+// history is full), or the oldest history clip that the user did not file goes to make room.
+enum class WhenHistoryFull { Refuse, RemoveOldest };
+
+// The history clip that goes to make room in a full history: of the clips filed in no category,
+// the one used longest ago (by its use time, else its copy time; a clip with neither counts as the
+// oldest), the lower number first between equal times. Slots are clips of their own ("copy" and a
+// digit), never history clips, so they never go. 0 when every history clip is filed.
+int historyNumberToMakeRoom(const std::vector<RootElement>& elements);
+
 // What became of a copy filed as a history record, and what its row needs.
 struct FiledRecord {
     enum class Outcome {
@@ -77,13 +88,17 @@ struct FiledRecord {
     Outcome outcome = Outcome::Failed;
     int number = 0;
     std::string stamp;
+    bool madeRoom = false;  // the record removed to make room had the number `number`
 };
 
 // The one way a history record is filed, by the recorder and by a slot copy alike: the snapshot's
 // files are written under temporary names first, outside the store lock; then, in one section
 // under the lock, the lowest free number is taken, the index written and the files put in place.
 // So two writers (threads or processes) never take the same number, and no record is written over.
-// Both times of the record are `stamp`.
-FiledRecord fileHistoryRecord(const StorePaths& paths, const ClipSnapshot& snapshot, const std::string& stamp);
+// Both times of the record are `stamp`. In a full history, RemoveOldest removes the clip that
+// historyNumberToMakeRoom names, with its data files, bitmap and thumbnail, in that same section:
+// the new record then takes its number.
+FiledRecord fileHistoryRecord(const StorePaths& paths, const ClipSnapshot& snapshot, const std::string& stamp,
+                              WhenHistoryFull whenFull = WhenHistoryFull::Refuse);
 
 }  // namespace store

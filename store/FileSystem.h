@@ -16,6 +16,8 @@ bool exists(const std::string& path);
 bool isReadable(const std::string& path);
 bool isFolder(const std::string& path);
 std::optional<std::string> readAll(const std::string& path);
+// The first `count` bytes of the file (fewer when it is shorter).
+std::optional<std::string> readStart(const std::string& path, std::size_t count);
 
 // A new file (or one replaced whole) holding `bytes`, flushed to the disk; nothing is left of
 // it when it could not be written.
@@ -27,6 +29,10 @@ bool replace(const std::string& from, const std::string& to);
 // Renames `from` to `to`, which must not exist.
 bool rename(const std::string& from, const std::string& to);
 bool copy(const std::string& from, const std::string& to);
+// `to` as a new name of the file `from` (a hard link: no second copy of the bytes), or a copy
+// where the volume has no links. Safe only because the store never writes a file in place: every
+// rewrite replaces the file by rename, which leaves the other names with the old bytes.
+bool linkOrCopy(const std::string& from, const std::string& to);
 bool remove(const std::string& path);
 // The folder and any missing folders above it.
 bool createFolder(const std::string& path);

@@ -83,6 +83,19 @@ bool replace(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
+std::optional<std::string> readStart(const std::string& path, std::size_t count) {
+    const int file = path.empty() ? -1 : open(path.c_str(), O_RDONLY);
+    if (file < 0)
+        return std::nullopt;
+    std::string bytes(count, '\0');
+    const ssize_t got = read(file, bytes.data(), count);
+    close(file);
+    if (got < 0)
+        return std::nullopt;
+    bytes.resize(static_cast<std::size_t>(got));
+    return bytes;
+}
+
 bool rename(const std::string& from, const std::string& to) {
     return !exists(to) && std::rename(from.c_str(), to.c_str()) == 0;
 }
@@ -90,6 +103,14 @@ bool rename(const std::string& from, const std::string& to) {
 bool copy(const std::string& from, const std::string& to) {
     std::error_code error;
     return !from.empty() && !to.empty() && fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
+}
+
+bool linkOrCopy(const std::string& from, const std::string& to) {
+    std::error_code error;
+    if (from.empty() || to.empty())
+        return false;
+    fs::create_hard_link(from, to, error);
+    return !error || copy(from, to);
 }
 
 bool remove(const std::string& path) {

@@ -92,6 +92,22 @@ std::optional<std::string> readAll(const std::string& path) {
     return bytes;
 }
 
+std::optional<std::string> readStart(const std::string& path, std::size_t count) {
+    if (path.empty() || count > (1u << 20))
+        return std::nullopt;
+    const base::UniqueFile file(CreateFileW(toWide(path).c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return std::nullopt;
+    std::string bytes(count, '\0');
+    DWORD got = 0;
+    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(count), &got, nullptr))
+        return std::nullopt;
+    bytes.resize(got);
+    return bytes;
+}
+
 std::string temporarySibling(const std::string& path) {
     static std::atomic<unsigned> counter{0};
     return path + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + ".tmp";
@@ -152,6 +168,13 @@ bool rename(const std::string& from, const std::string& to) {
 
 bool copy(const std::string& from, const std::string& to) {
     return !from.empty() && !to.empty() && CopyFileW(toWide(from).c_str(), toWide(to).c_str(), FALSE) != 0;
+}
+
+// CreateHardLinkW needs both names on one NTFS volume; FAT and network shares refuse it.
+bool linkOrCopy(const std::string& from, const std::string& to) {
+    if (from.empty() || to.empty())
+        return false;
+    return CreateHardLinkW(toWide(to).c_str(), toWide(from).c_str(), nullptr) != 0 || copy(from, to);
 }
 
 bool remove(const std::string& path) {

@@ -35,6 +35,10 @@ inline constexpr unsigned kMsgCopyListRows = 0x400 + 7;
 inline constexpr wchar_t kSettingsKey[] = L"Software\\Dravix";
 // DWORD, 1: after a paste from a slot or the clip menu, the clipboard gets back what it held.
 inline constexpr wchar_t kRestoreClipboardSetting[] = L"RestoreClipboard";
+// DWORD, 1: at a start, the run kept of the store before comes back as the store.
+inline constexpr wchar_t kRestoreLastRunSetting[] = L"RestoreLastRun";
+// DWORD, 1: a copy into a full history removes the oldest history clip filed in no category.
+inline constexpr wchar_t kMakeRoomWhenFullSetting[] = L"MakeRoomWhenFull";
 // REG_BINARY: the main window's WINDOWPLACEMENT when it closed last.
 inline constexpr wchar_t kWindowPlaceSetting[] = L"WindowPlacement";
 

@@ -123,6 +123,33 @@ std::string thumbnailFileName(std::string_view clip) {
     return concat(clip, kThumbnailExtension);
 }
 
+bool belongsToClip(std::string_view name, std::string_view clip) {
+    if (name.size() <= clip.size() || name.compare(0, clip.size(), clip) != 0)
+        return false;
+    const std::string_view rest = name.substr(clip.size());
+    if (rest == kTimeSuffix || rest == kUseTimeSuffix)
+        return true;
+    if (rest.find_first_not_of("0123456789") != std::string_view::npos)
+        return false;
+    return rest.size() == 1 || rest[0] != '0';
+}
+
+std::vector<std::string> removeClipElements(xml::XmlDocument& doc, std::string_view clip, std::string_view alsoElement) {
+    std::vector<std::string> files;
+    doc.resetPosition();
+    if (!doc.findElement() || !doc.enterElement())
+        return files;
+    while (doc.findElement()) {
+        const std::string name(doc.elementName());
+        if (!belongsToClip(name, clip) && (alsoElement.empty() || name != alsoElement))
+            continue;
+        for (std::string& file : dataFilesOfElement(name))
+            files.push_back(std::move(file));
+        doc.deleteElement();
+    }
+    return files;
+}
+
 std::vector<std::string> dataFilesOfElement(std::string_view elementName) {
     if (elementName.find(kTimeSuffix) == std::string_view::npos)
         return {std::string(elementName)};

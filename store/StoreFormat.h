@@ -82,6 +82,13 @@ std::string bitmapFileName(std::string_view clip);
 // clip + ".thumb.bmp": the clip menu's small picture of the clip's bitmap.
 std::string thumbnailFileName(std::string_view clip);
 
+// Whether `name` is one of the elements that make up `clip`: its times, or clip + a format index.
+// (A history clip's category element, "his" + number + "category", is not one of them.)
+bool belongsToClip(std::string_view name, std::string_view clip);
+// Inside an edit of the index: every element of `clip` (and `alsoElement`, when given) goes; the
+// data files they name are returned, for the caller to delete.
+std::vector<std::string> removeClipElements(xml::XmlDocument& doc, std::string_view clip, std::string_view alsoElement = {});
+
 // The data files that go with an element, in archives and when a clip is removed: a "-time"
 // element gives the clip's bitmap and its thumbnail ("his3-time" -> "his3.bmp",
 // "his3.thumb.bmp"), any other name is its own data file.

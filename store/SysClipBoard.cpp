@@ -22,19 +22,6 @@ CSysClipBoard::MessageHandler& messageHandler() {
     return handler;
 }
 
-// Whether `name` is one of the elements that make up `clip`: its times, or clip + a format
-// index (history clips: also "his" + number + "category").
-bool belongsToClip(std::string_view name, std::string_view clip) {
-    if (name.size() <= clip.size() || name.compare(0, clip.size(), clip) != 0)
-        return false;
-    const std::string_view rest = name.substr(clip.size());
-    if (rest == kTimeSuffix || rest == kUseTimeSuffix)
-        return true;
-    if (rest.find_first_not_of("0123456789") != std::string_view::npos)
-        return false;
-    return rest.size() == 1 || rest[0] != '0';
-}
-
 }  // namespace
 
 CSysClipBoard::CSysClipBoard(std::string folder) : m_paths(std::move(folder)) {}
@@ -133,18 +120,7 @@ void CSysClipBoard::removeElement(std::string_view name) const {
 void CSysClipBoard::removeClip(std::string_view clip) const {
     const std::string category = isHistoryClipName(clip) ? categoryElementName(historyBaseOf(clip)) : std::string();
     updateIndex(false, [&](XmlDocument& doc) {
-        std::vector<std::string> files;
-        doc.resetPosition();
-        if (!doc.findElement() || !doc.enterElement())
-            return false;
-        while (doc.findElement()) {
-            const std::string name(doc.elementName());
-            if (!belongsToClip(name, clip) && (category.empty() || name != category))
-                continue;
-            for (std::string& file : dataFilesOfElement(name))
-                files.push_back(std::move(file));
-            doc.deleteElement();
-        }
+        const std::vector<std::string> files = removeClipElements(doc, clip, category);
         if (files.empty())
             return false;
         for (const std::string& file : files)
@@ -179,8 +155,9 @@ std::optional<StoredClip> CSysClipBoard::readClip(std::string_view clip) const {
     return stored;
 }
 
-store::FiledRecord CSysClipBoard::fileHistoryRecord(const store::ClipSnapshot& snapshot, const std::string& stamp) const {
-    return store::fileHistoryRecord(m_paths, snapshot, stamp);
+store::FiledRecord CSysClipBoard::fileHistoryRecord(const store::ClipSnapshot& snapshot, const std::string& stamp,
+                                                   store::WhenHistoryFull whenFull) const {
+    return store::fileHistoryRecord(m_paths, snapshot, stamp, whenFull);
 }
 
 void CSysClipBoard::setCategory(std::string_view category, std::string_view hisName) const {

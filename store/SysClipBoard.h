@@ -28,6 +28,12 @@ enum class ArchiveResult {
     StoreBusy,          // the store lock could not be had: nothing was touched
 };
 
+// How an archive's data files come into the store when it is opened: copied, or shared with the
+// archive as hard links (a copy where the volume has none). Shared is for the kept runs, which lie
+// on the store's own volume and which nothing but the program writes: the store replaces a file by
+// rename and never writes one in place, so neither side ever sees the other's changes.
+enum class ArchiveFiles { Copied, Shared };
+
 // Told after each file an archive command copies: how many are done, of how many.
 using ArchiveProgress = std::function<void(std::size_t done, std::size_t total)>;
 
@@ -103,7 +109,8 @@ public:
     // cannot be read or a data file of a format that holds memory cannot.
     std::optional<StoredClip> readClip(std::string_view clip) const;
     // store::fileHistoryRecord on this store.
-    store::FiledRecord fileHistoryRecord(const store::ClipSnapshot& snapshot, const std::string& stamp) const;
+    store::FiledRecord fileHistoryRecord(const store::ClipSnapshot& snapshot, const std::string& stamp,
+                                         store::WhenHistoryFull whenFull = store::WhenHistoryFull::Refuse) const;
     void setCategory(std::string_view category, std::string_view hisName) const;
     void fillCategoryTree(NativeHandle tree, NativeHandle categoryRoot) const;
     bool fillCategoryMenu(NativeHandle menu) const;
@@ -123,7 +130,8 @@ public:
     std::string newestKeptRun() const;
     std::string runsFolder() const;
     ArchiveResult saveArchive(const std::string& path, const ArchiveProgress& progress = nullptr) const;
-    ArchiveResult openArchive(const std::string& path, const ArchiveProgress& progress = nullptr) const;
+    ArchiveResult openArchive(const std::string& path, const ArchiveProgress& progress = nullptr,
+                              ArchiveFiles how = ArchiveFiles::Copied) const;
 
     // The category names (AddNew elements) in order; empty when the index cannot be read.
     std::vector<std::string> categoryNames() const;

@@ -60,11 +60,13 @@ std::vector<std::string> elementFiles(const std::vector<RootElement>& elements, 
 // file copied is noted there with the identity that the listing `before` gave it; without, every
 // file must be copied.
 bool copyFiles(const std::vector<std::string>& names, const std::string& from, const std::string& to,
-               const ArchiveProgress& progress, const Listing* before = nullptr, Listing* copied = nullptr) {
+               const ArchiveProgress& progress, const Listing* before = nullptr, Listing* copied = nullptr,
+               ArchiveFiles how = ArchiveFiles::Copied) {
     for (std::size_t done = 0; done < names.size(); ++done) {
         const std::string& name = names[done];
         const std::string source = joinPath(from, name);
-        if (files::copy(source, joinPath(to, name))) {
+        const std::string target = joinPath(to, name);
+        if (how == ArchiveFiles::Shared ? files::linkOrCopy(source, target) : files::copy(source, target)) {
             if (copied && before) {
                 files::FileEntry entry = before->at(asciiLower(name));
                 entry.name = name;
@@ -146,11 +148,12 @@ bool putInPlace(const std::string& staged, const std::string& folder, const std:
 // Fills a fresh folder beside `folder` with the element files from `source`; empty on failure.
 // With `copied`: noted as copyFiles notes them (the source may change meanwhile).
 std::string stageFolder(const std::vector<RootElement>& elements, const std::string& source, const std::string& folder,
-                        const ArchiveProgress& progress, Listing* copied = nullptr) {
+                        const ArchiveProgress& progress, Listing* copied = nullptr,
+                        ArchiveFiles how = ArchiveFiles::Copied) {
     const std::string staged = files::temporarySibling(folder);
     const Listing present = listFolder(source);
     if (files::createFolder(staged) &&
-        copyFiles(elementFiles(elements, present), source, staged, progress, copied ? &present : nullptr, copied))
+        copyFiles(elementFiles(elements, present), source, staged, progress, copied ? &present : nullptr, copied, how))
         return staged;
     files::deleteTree(staged);
     return {};
@@ -251,9 +254,10 @@ ArchiveResult CSysClipBoard::saveArchive(const std::string& path, const ArchiveP
 // The store is replaced only by an archive that reads whole: a missing, empty or damaged file
 // leaves the store as it was (the user keeps what they have rather than half an archive).
 // Element names are file names here: one that is not a plain file name is still copied into the
-// index, but its file is not. The archive's files are copied beside the store first; the store
-// lock is held only while they and the index take the store's place.
-ArchiveResult CSysClipBoard::openArchive(const std::string& path, const ArchiveProgress& progress) const {
+// index, but its file is not. The archive's files are copied (or, Shared, linked) beside the store
+// first; the store lock is held only while they and the index take the store's place.
+ArchiveResult CSysClipBoard::openArchive(const std::string& path, const ArchiveProgress& progress,
+                                         ArchiveFiles how) const {
     if (!hasArchiveExtension(path))
         return ArchiveResult::NotAnArchive;
     const std::string folder = archiveDataFolder(path);
@@ -263,7 +267,7 @@ ArchiveResult CSysClipBoard::openArchive(const std::string& path, const ArchiveP
     if (!archive.loadFile(path))
         return ArchiveResult::ArchiveUnreadable;
     const std::vector<RootElement> elements = rootElements(archive);
-    const std::string staged = stageFolder(elements, folder, m_paths.dataFolder(), progress);
+    const std::string staged = stageFolder(elements, folder, m_paths.dataFolder(), progress, nullptr, how);
     if (staged.empty())
         return ArchiveResult::WriteFailed;
     StoreLock lock;

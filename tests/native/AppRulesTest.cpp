@@ -110,6 +110,40 @@ std::vector<std::string> shownNumbers(const ClipRows& rows) {
 
 // The list's type-ahead: the next shown row from the start that begins with the typed letters,
 // in any case, around to the top; an exact search finds only the whole content.
+// At a start with the restore on: silence when the last run came back or there was none; else the
+// balloon says why and, where the run lies, where.
+TEST(AppRules, WhyTheLastRunDidNotComeBack) {
+    struct Case {
+        KeptRun kept;
+        std::optional<ArchiveResult> opened;
+        const char* says;  // a piece of the text; "" for none
+    };
+    const Case cases[] = {
+        {KeptRun::Nothing, std::nullopt, ""},
+        {KeptRun::Kept, ArchiveResult::Done, ""},
+        {KeptRun::Kept, ArchiveResult::ArchiveUnreadable, "它无法读取"},
+        {KeptRun::Kept, ArchiveResult::WriteFailed, "数据无法写入存储文件夹"},
+        {KeptRun::Kept, ArchiveResult::StoreBusy, "存储正被另一个程序使用"},
+        {KeptRun::Damaged, std::nullopt, "已损坏"},
+        {KeptRun::Failed, std::nullopt, "没能完整保存"},
+    };
+    for (const Case& test : cases) {
+        PreviousRun previous;
+        previous.kept = test.kept;
+        previous.keptAs = "C:\\Runs\\Dravix-run 2026-12-08 14-03-22.amc";
+        const std::string text = lastRunNotRestoredText(previous, test.opened);
+        if (*test.says == '\0') {
+            EXPECT_EQ(text, "");
+            continue;
+        }
+        EXPECT_NE(text.find(test.says), std::string::npos) << text;
+        EXPECT_NE(text.find("本次从空的记录开始"), std::string::npos) << text;
+        if (test.kept != KeptRun::Failed) {
+            EXPECT_NE(text.find(previous.keptAs), std::string::npos) << text;
+        }
+    }
+}
+
 TEST(ClipRowsModel, RowsAreFoundByTheirContentAsTheListTypesAhead) {
     ClipRows rows;
     rows.assign({{0, u"apple", "", "1", ""}, {0, u"Banana", "", "2", ""}, {0, u"apricot", "", "3", ""},

@@ -4,16 +4,21 @@
 // that the reset that always follows deletes nothing of the user's.
 #include "ClipSnapshot.h"
 #include "FileSystem.h"
+#include "StoreFile.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "TestFiles.h"
+#include "XmlDocument.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -43,6 +48,22 @@ std::string utf16Bytes(const std::string& text) {
 
 std::u16string ascii(const std::string& text) {
     return std::u16string(text.begin(), text.end());
+}
+
+// How many names the file has (hard links); 0 when it cannot be told.
+unsigned long linkCount(const std::string& path) {
+#ifdef _WIN32
+    HANDLE file = CreateFileW(fs::u8path(path).wstring().c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION information = {};
+    const bool told = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &information);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return told ? information.nNumberOfLinks : 0;
+#else
+    struct stat status = {};
+    return stat(path.c_str(), &status) == 0 ? static_cast<unsigned long>(status.st_nlink) : 0;
+#endif
 }
 
 // Every file below `folder`, by its path inside it, with its bytes.
@@ -372,5 +393,47 @@ TEST_F(KeptRunsTest, WhatCanBeNeitherMovedNorCopiedIsSparedByTheReset) {
     EXPECT_EQ(treeOf(paths().folder()), before);
 }
 #endif
+
+// Ten starts, each opening the run it kept as the store (shared, as the start-up restore opens it)
+// and adding a copy: the kept runs and the store share the files that did not change, so the first
+// copy's data file has one name per run and one in the store, never eleven copies. A clip the store
+// rewrites (by rename) or removes leaves every run as it was, and a run deleted leaves the store and
+// the other runs whole.
+TEST_F(KeptRunsTest, RunsOpenedSharedKeepOneCopyOfWhatDidNotChange) {
+    recordRun("copy 0");
+    for (int n = 1; n <= 10; ++n) {
+        SCOPED_TRACE(n);
+        const PreviousRun kept = start("2026-02-01 10:00:" + std::string(n < 10 ? "0" : "") + std::to_string(n));
+        ASSERT_EQ(kept.kept, KeptRun::Kept);
+        ASSERT_EQ(m_store.openArchive(kept.keptAs, nullptr, ArchiveFiles::Shared), ArchiveResult::Done);
+        EXPECT_EQ(m_store.getTextFromName("his1-"), u"copy 0");
+        ClipSnapshot snapshot;
+        snapshot.formats = {{0, kFormatUnicodeText, utf16Bytes("copy " + std::to_string(n))}};
+        ASSERT_EQ(m_store.fileHistoryRecord(snapshot, "2026-02-01 11:00:00").number, n + 1);
+    }
+    EXPECT_EQ(programRuns(), 10u);
+    EXPECT_EQ(linkCount(paths().dataFile("his1-0")), 11u);
+    EXPECT_EQ(linkCount(paths().dataFile("his10-0")), 2u);  // the last run's copy, and the store's
+
+    const std::string newest = m_store.newestKeptRun();
+    const std::string newestData = newest.substr(0, newest.size() - kArchiveExtension.size());
+    const std::map<std::string, std::string> runBefore = treeOf(newestData);
+    ASSERT_TRUE(updateStoreFile(paths().indexFile(), IfMissing::Skip, [&](xml::XmlDocument& doc) {
+        ClipSnapshot rewritten;
+        rewritten.formats = {{0, kFormatUnicodeText, utf16Bytes("rewritten")}};
+        StagedClip staged(paths(), rewritten);
+        return staged.commit(doc, "his2-", "2026-02-02 00:00:00");
+    }));
+    m_store.removeClip("his3-");
+    EXPECT_EQ(m_store.getTextFromName("his2-"), u"rewritten");
+    EXPECT_EQ(treeOf(newestData), runBefore);
+
+    ASSERT_TRUE(fs::remove_all(fs::u8path(newestData)) > 0);
+    ASSERT_TRUE(fs::remove(fs::u8path(newest)));
+    EXPECT_EQ(m_store.getTextFromName("his1-"), u"copy 0");
+    EXPECT_EQ(m_store.getTextFromName("his10-"), u"copy 9");
+    EXPECT_EQ(linkCount(paths().dataFile("his1-0")), 10u);
+    EXPECT_EQ(newestRunText(), u"copy 0");
+}
 
 }  // namespace

@@ -131,6 +131,81 @@ TEST_F(FilingTest, FullOrUnwritableStoresAreToldApartAndLeftAsTheyWere) {
     EXPECT_EQ(m_store.fileHistoryRecord(ClipSnapshot(), "2020-01-01 00:00:00").outcome, FiledRecord::Outcome::Failed);
 }
 
+// Which history clip makes room in a full history: the one used longest ago of those in no
+// category (its copy time when it has no use time; neither counts as the oldest), the lower number
+// between equal times; slots are never history clips; none when every clip is filed.
+TEST(MakeRoomTest, TheOldestUnfiledHistoryClipGoes) {
+    struct Case {
+        const char* what;
+        std::vector<RootElement> elements;
+        int expected;
+    };
+    const Case cases[] = {
+        {"the oldest use time", {{"his1-0", "13"}, {"his1--usetime", "2020-01-03 00:00:00"},
+                                 {"his2-0", "13"}, {"his2--usetime", "2020-01-01 00:00:00"},
+                                 {"his3-0", "13"}, {"his3--usetime", "2020-01-02 00:00:00"}}, 2},
+        {"filed clips stay", {{"his1-0", "13"}, {"his1--usetime", "2020-01-01 00:00:00"}, {"his1category", "A"},
+                              {"his2-0", "13"}, {"his2--usetime", "2020-01-05 00:00:00"}}, 2},
+        {"copy time without a use time", {{"his1-0", "13"}, {"his1--usetime", "2020-01-02 00:00:00"},
+                                          {"his2-0", "13"}, {"his2--time", "2020-01-01 00:00:00"}}, 2},
+        {"no time is the oldest", {{"his1-0", "13"}, {"his1--usetime", "2020-01-01 00:00:00"}, {"his7-0", "13"}}, 7},
+        {"equal times: the lower number", {{"his9-0", "13"}, {"his9--usetime", "2020-01-01 00:00:00"},
+                                           {"his4-0", "13"}, {"his4--usetime", "2020-01-01 00:00:00"}}, 4},
+        {"slots are not history clips", {{"copy4-0", "13"}, {"copy4--usetime", "2000-01-01 00:00:00"},
+                                         {"his3-0", "13"}, {"his3--usetime", "2020-01-01 00:00:00"}}, 3},
+        {"every clip filed", {{"his1-0", "13"}, {"his1category", "A"}, {"his2-0", "13"}, {"his2category", "B"}}, 0},
+        {"no history", {{"AddNew", "A"}, {"copy1-0", "13"}}, 0},
+    };
+    for (const Case& test : cases)
+        EXPECT_EQ(historyNumberToMakeRoom(test.elements), test.expected) << test.what;
+}
+
+// A full history whose oldest unfiled clip holds three formats and a picture: with RemoveOldest
+// the new copy takes its number, and every file of the old clip that the new one did not write
+// goes; the filed clips and the slot stay. Refused, or with every clip filed, nothing changes.
+TEST_F(FilingTest, AFullHistoryMakesRoomOnlyWhenAskedAndOnlyFromUnfiledClips) {
+    XmlDocument doc;
+    doc.setDocument(makeStoreText(kMaxHistoryNumber, 1, 1));
+    for (int n = 1; n <= kMaxHistoryNumber; ++n)
+        setRootChild(doc, useTimeElementName(historyClipName(n)), n == 3 || n == 5 ? "2001-01-01 00:00:00" : "2019-01-01 00:00:00");
+    setRootChild(doc, "his5category", "A");
+    appendRootChild(doc, "his3-1", "1");
+    appendRootChild(doc, "his3-2", "2");
+    ASSERT_TRUE(writeStoreFile(doc, m_store.paths().indexFile()));
+    for (const char* file : {"his3-0", "his3-1", "his3-2", "his3-.bmp", "his3-.thumb.bmp", "his5-0", "copy0-0"})
+        writeBytes(data(file), file);
+    const std::string full = readBytes(m_store.paths().indexFile());
+
+    EXPECT_EQ(m_store.fileHistoryRecord(textSnapshot("refused"), "2020-01-01 00:00:00").outcome,
+              FiledRecord::Outcome::HistoryFull);
+    EXPECT_EQ(readBytes(m_store.paths().indexFile()), full);
+
+    const FiledRecord filed =
+        m_store.fileHistoryRecord(textSnapshot("makes room"), "2020-01-01 00:00:00", WhenHistoryFull::RemoveOldest);
+    ASSERT_EQ(filed.outcome, FiledRecord::Outcome::Filed);
+    EXPECT_EQ(filed.number, 3);
+    EXPECT_TRUE(filed.madeRoom);
+    EXPECT_EQ(m_store.getTextFromName("his3-"), u"makes room");
+    EXPECT_EQ(value("his3--usetime"), "2020-01-01 00:00:00");
+    EXPECT_EQ(value("his3-2"), "");
+    for (const char* gone : {"his3-2", "his3-.bmp", "his3-.thumb.bmp"})
+        EXPECT_FALSE(fileExists(data(gone))) << gone;
+    EXPECT_EQ(readBytes(data("his5-0")), "his5-0");
+    EXPECT_EQ(value("his5category"), "A");
+    EXPECT_EQ(readBytes(data("copy0-0")), "copy0-0");
+
+    // Every history clip filed: the history is full as before.
+    ASSERT_TRUE(updateStoreFile(m_store.paths().indexFile(), IfMissing::Skip, [](XmlDocument& index) {
+        for (int n = 1; n <= kMaxHistoryNumber; ++n)
+            setRootChild(index, categoryElementName(historyBaseName(n)), "A");
+        return true;
+    }));
+    const std::string filedAll = readBytes(m_store.paths().indexFile());
+    EXPECT_EQ(m_store.fileHistoryRecord(textSnapshot("no room"), "2020-01-02 00:00:00", WhenHistoryFull::RemoveOldest).outcome,
+              FiledRecord::Outcome::HistoryFull);
+    EXPECT_EQ(readBytes(m_store.paths().indexFile()), filedAll);
+}
+
 // The slot filing and the recorder filing at once, each with a store object of its own on one
 // folder, the slot rewritten before each filing as the hook library rewrites it: every record
 // holds the data of one copy alone, in all its formats, every copy is one record, and no number

@@ -260,6 +260,11 @@ std::string storeValue(const std::string& path, const std::string& name) {
     return doc.childElementText();
 }
 
+void setUserSwitch(const wchar_t* name, bool on) {
+    const DWORD value = on ? 1 : 0;
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", name, REG_DWORD, &value, sizeof value);
+}
+
 std::string storeIndexPath() {
     return store::StorePaths(store::userStoreFolder()).indexFile();
 }

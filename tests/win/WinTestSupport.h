@@ -81,6 +81,8 @@ std::vector<std::pair<std::string, std::string>> storeElements(const std::string
 std::string storeValue(const std::string& path, const std::string& name);
 // The store in the per-user store folder: its index, status file and a data file.
 std::string storeIndexPath();
+// A switch of the user's (a DWORD under HKCU\Software\Dravix) turned on or off.
+void setUserSwitch(const wchar_t* name, bool on);
 std::string storeStatusPath();
 std::string storeDataFile(const std::string& name);
 // The Unicode text a stored clip holds (its format 13), or empty.

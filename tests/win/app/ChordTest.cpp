@@ -145,8 +145,7 @@ TEST_F(ChordTest, EveryTargetEveryGapSeveralRounds) {
 }
 
 void setRestoreAfterPaste(bool on) {
-    const DWORD value = on ? 1 : 0;
-    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", L"RestoreClipboard", REG_DWORD, &value, sizeof value);
+    setUserSwitch(L"RestoreClipboard", on);
 }
 
 // With "restore the clipboard after a paste" on, a slot paste lands once and then the clipboard

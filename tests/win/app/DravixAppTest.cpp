@@ -5,6 +5,7 @@
 #include "WinTestSupport.h"
 #include "base/Text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 void DravixAppTest::SetUp() {
@@ -14,6 +15,8 @@ void DravixAppTest::SetUp() {
     putClipboard({});
     // What an earlier test left: the window's place, a damaged store kept aside.
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", L"WindowPlacement");
+    for (const wchar_t* option : {L"RestoreLastRun", L"MakeRoomWhenFull"})
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", option);
     const std::string folder = store::userStoreFolder();
     for (const char* name : {"clipboard.xml.damaged", "clipboard.xml.damaged2", "label.xml.damaged"})
         DeleteFileW(base::toWide(store::joinPath(folder, name)).c_str());
@@ -48,4 +51,44 @@ void DravixAppTest::record(const std::wstring& text) {
                 return true;
         return false;
     }));
+}
+
+HWND DravixAppTest::nameCategory(const std::wstring& name) {
+    PostMessageW(m_app->mainWindow(), WM_COMMAND, 32804, 0);
+    HWND named = waitForProcessDialog(m_app->processId(), m_app->mainWindow());
+    if (!named)
+        return nullptr;
+    bringToFront(named);
+    typeText(name);
+    pressKeys({VK_RETURN});
+    return named;
+}
+
+void DravixAppTest::fileRowInCategory(int row, int position) {
+    const std::wstring text = m_app->rows().at(static_cast<std::size_t>(row)).content;
+    m_app->selectRows({row});
+    ASSERT_TRUE(bringToFront(m_app->mainWindow()));
+    const RECT bounds = m_app->rowRect(row);
+    movePointer({bounds.left + 30, (bounds.top + bounds.bottom) / 2});
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    SendInput(2, clicks, sizeof(INPUT));
+    ASSERT_TRUE(pumpUntil([&] { return FindWindowW(L"#32768", nullptr) != nullptr; }, 5s));
+    std::vector<WORD> keys = {VK_DOWN, VK_DOWN, VK_RIGHT};
+    keys.insert(keys.end(), static_cast<std::size_t>(position), VK_DOWN);
+    keys.push_back(VK_RETURN);
+    for (WORD key : keys)
+        pressKeys({key});
+    ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) {
+        return std::none_of(rows.begin(), rows.end(), [&](const ListRow& shown) { return shown.content == text; });
+    }));
+}
+
+bool DravixAppTest::previewShows(int row, const std::wstring& text) {
+    const RECT bounds = m_app->rowRect(row);
+    m_clickAcross = m_clickAcross >= 140 ? 20 : m_clickAcross + 20;
+    clickAt({bounds.left + m_clickAcross, (bounds.top + bounds.bottom) / 2});
+    return pumpUntil([&] { return m_app->previewText() == text; }, 5s);
 }

@@ -28,11 +28,20 @@ protected:
 
     // `text` copied by another program, waited for as a row of the list.
     void record(const std::wstring& text);
+    // The category dialog, opened by its command: a name typed, then Enter. The dialog, or null.
+    HWND nameCategory(const std::wstring& name);
+    // The row moved into the category at `position` (0 the first) with the list's own menu,
+    // opened by a right click and walked with the keys; waits until the row leaves the view.
+    void fileRowInCategory(int row, int position);
+    // The row clicked where no earlier click of the test landed (no double click), and its text
+    // waited for in the preview.
+    bool previewShows(int row, const std::wstring& text);
 
     ScratchDir m_dir;
     DebugLog m_log;
     std::unique_ptr<DravixProcess> m_app;
     long long m_startup = 0;  // milliseconds
+    int m_clickAcross = 20;
 
 private:
     Start m_start;

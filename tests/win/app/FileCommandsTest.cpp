@@ -50,17 +50,6 @@ protected:
         }
         ASSERT_TRUE(pumpUntil([&] { return !IsWindow(files) || !IsWindowVisible(files); }, 8s));
     }
-    // The category dialog: a name typed, then OK.
-    HWND nameCategory(const std::wstring& name) {
-        PostMessageW(main(), WM_COMMAND, 32804, 0);
-        HWND named = dialog();
-        if (!named)
-            return nullptr;
-        bringToFront(named);
-        typeText(name);
-        pressKeys({VK_RETURN});
-        return named;
-    }
 };
 
 TEST_F(FileCommandsTest, CategoriesAreMadeRefusedStoredAndShown) {

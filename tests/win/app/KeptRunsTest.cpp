@@ -11,6 +11,7 @@
 #include "WinTestSupport.h"
 #include "base/Text.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -240,6 +241,88 @@ TEST_F(KeptRunsTest, TheProgramEndedWhileItKeepsARunLosesNothing) {
         m_app.reset();
         m_store.resetStore();
     }
+}
+
+// The rows of a view in the order of their numbers, for comparing views across starts.
+std::vector<ListRow> byNumber(std::vector<ListRow> rows) {
+    std::sort(rows.begin(), rows.end(), [](const ListRow& a, const ListRow& b) { return std::stoi(a.number) < std::stoi(b.number); });
+    return rows;
+}
+
+bool sameRows(const std::vector<ListRow>& a, const std::vector<ListRow>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i].content != b[i].content || a[i].number != b[i].number || a[i].copyTime != b[i].copyTime ||
+            a[i].useTime != b[i].useTime || a[i].image != b[i].image)
+            return false;
+    return true;
+}
+
+// With "启动时恢复上次的记录" on: three copies, one of them filed in a new category, slot 4 set by its
+// chord in notepad; the program killed and started again. The history rows come back with their
+// numbers and times, the category with its clip, slot 4, each shown in the preview, the root
+// without the unsaved mark; a new copy takes the next free number. Turned off, the next start is
+// empty as it always was.
+TEST_F(KeptRunsTest, WithTheRestoreOnTheLastRunComesBackAtTheStart) {
+    setUserSwitch(L"RestoreLastRun", true);
+    ASSERT_NO_FATAL_FAILURE(startEmpty());
+    for (const wchar_t* text : {L"kept one", L"kept two", L"kept filed"})
+        ASSERT_NO_FATAL_FAILURE(record(text));
+    ASSERT_TRUE(nameCategory(L"留着"));
+    ASSERT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 4; }, 5s));
+    const int filed = m_app->findRow(L"kept filed", false);
+    ASSERT_GE(filed, 0);
+    ASSERT_NO_FATAL_FAILURE(fileRowInCategory(filed, 0));
+    {
+        Target notepad(ProgramByClass{L"notepad.exe", L"Notepad"});
+        ASSERT_TRUE(notepad.setTextAndSelectAll(L"kept slot"));
+        pressChord({VK_CONTROL}, '4');
+        ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 3; }));
+    }
+    const std::vector<ListRow> history = byNumber(m_app->rows());
+    m_app->selectTreeNode(3);
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1; }));
+    const std::vector<ListRow> category = m_app->rows();
+    m_app->selectTreeNode(2);
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1; }));
+    const std::vector<ListRow> slots = m_app->rows();
+    EXPECT_EQ(slots[0].number, L"ctrl+alt+4");
+    m_app.reset();
+
+    ASSERT_NO_FATAL_FAILURE(startEmpty());
+    EXPECT_TRUE(m_app->waitForRows([&](const auto& rows) { return sameRows(byNumber(rows), history); }));
+    EXPECT_EQ(m_app->treeText(0), L"我的剪贴板");
+    EXPECT_EQ(m_app->treeText(3), L"留着");
+    for (int row = 0; row < m_app->rowCount(); ++row)
+        EXPECT_TRUE(previewShows(row, m_app->rows()[static_cast<std::size_t>(row)].content)) << row;
+    m_app->selectTreeNode(3);
+    EXPECT_TRUE(m_app->waitForRows([&](const auto& rows) { return sameRows(rows, category); }));
+    EXPECT_TRUE(previewShows(0, L"kept filed"));
+    m_app->selectTreeNode(2);
+    EXPECT_TRUE(m_app->waitForRows([&](const auto& rows) { return sameRows(rows, slots); }));
+    EXPECT_TRUE(previewShows(0, L"kept slot"));
+    m_app->selectTreeNode(1);
+    ASSERT_NO_FATAL_FAILURE(record(L"after the restart"));
+    EXPECT_EQ(m_app->rows()[static_cast<std::size_t>(m_app->findRow(L"after the restart", false))].number, L"5");
+    EXPECT_TRUE(m_log.has("last run at start: restored"));
+
+    setUserSwitch(L"RestoreLastRun", false);
+    m_app.reset();
+    ASSERT_NO_FATAL_FAILURE(startEmpty());
+    EXPECT_TRUE(expectNothingFor(500ms, [&] { return m_app->rowCount() != 0 || m_app->treeNodeCount() != 3; }));
+}
+
+// With the restore on, a run kept whole because it could not be read: the start is empty, and a
+// balloon says why.
+TEST_F(KeptRunsTest, WithTheRestoreOnARunThatCannotBeReadStartsEmptyAndSaysWhy) {
+    setUserSwitch(L"RestoreLastRun", true);
+    writeDamagedStore();
+    ASSERT_NO_FATAL_FAILURE(startEmpty());
+    EXPECT_TRUE(pumpUntil([&] { return m_log.has("tray balloon: last run not restored: 上次的记录已损坏"); }, 5s));
+    EXPECT_EQ(m_app->rowCount(), 0);
+    EXPECT_EQ(m_app->treeNodeCount(), 3);
+    EXPECT_EQ(damagedRuns().size(), 1u);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -309,13 +310,19 @@ TEST_F(MainWindowTest, TheColumnsFitTheListAtEveryWidthAndScaling) {
     }
 }
 
+// 999 history records, written as the store holds them; each record's own elements from `more`.
+std::string fullHistoryIndex(const std::function<std::string(const std::string& clip)>& more = nullptr) {
+    std::string index = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<UserInfo>\r\n";
+    for (int n = 1; n <= 999; ++n) {
+        const std::string clip = "his" + std::to_string(n) + "-";
+        index += "<" + clip + "0>13</" + clip + "0>\r\n" + (more ? more(clip) : std::string());
+    }
+    return index + "</UserInfo>\r\n";
+}
+
 TEST_F(MainWindowTest, AFullHistoryIsReportedAndNothingIsStored) {
     start();
-    // 999 history records, written as the store holds them.
-    std::string index = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<UserInfo>\r\n";
-    for (int n = 1; n <= 999; ++n)
-        index += "<his" + std::to_string(n) + "-0>13</his" + std::to_string(n) + "-0>\r\n";
-    index += "</UserInfo>\r\n";
+    const std::string index = fullHistoryIndex();
     writeBytes(windowsDir() + "\\clipboard.xml", index);
     ASSERT_TRUE(putClipboardText(L"one too many"));
     HWND full = waitForDialog(m_app->processId(), base::toWide(store::kMainWindowTitle), m_app->mainWindow());
@@ -325,6 +332,47 @@ TEST_F(MainWindowTest, AFullHistoryIsReportedAndNothingIsStored) {
     EXPECT_STREQ(text, L"剪贴板历史记录已存满，请删除一些您不用的数据。");
     pressButton(full, IDOK);
     EXPECT_TRUE(expectNothingFor(500ms, [&] { return readBytes(windowsDir() + "\\clipboard.xml") != index || m_app->rowCount() != 0; }));
+}
+
+// With "历史记录满时删除最早的记录" on, a copy into a full history: the clip used longest ago of those in
+// no category goes with its files (a second format, its picture and thumbnail) and the copy takes
+// its number; the two filed clips, older still, stay with their files; no message is shown.
+TEST_F(MainWindowTest, AFullHistoryMakesRoomWhenAskedFromTheOldestUnfiledClip) {
+    setUserSwitch(L"MakeRoomWhenFull", true);
+    start();
+    const std::string index = fullHistoryIndex([](const std::string& clip) {
+        std::string used = clip == "his7-" ? "2001-01-02 00:00:00" : "2019-01-01 00:00:00";
+        std::string more;
+        if (clip == "his1-" || clip == "his2-") {
+            used = "2001-01-01 00:00:00";
+            more = "<" + clip.substr(0, clip.size() - 1) + "category>留着</" + clip.substr(0, clip.size() - 1) + "category>\r\n";
+        }
+        if (clip == "his7-")
+            more = "<his7-9>1</his7-9>\r\n<his7--time>2001-01-02 00:00:00</his7--time>\r\n";
+        return more + "<" + clip + "-usetime>" + used + "</" + clip + "-usetime>\r\n";
+    });
+    writeBytes(storeIndexPath(), index);
+    fs::create_directories(fs::u8path(storeDataFile("his1-0")).parent_path());
+    for (const char* file : {"his1-0", "his2-0", "his7-0", "his7-9", "his7-.bmp", "his7-.thumb.bmp"}) {
+        writeBytes(storeDataFile(file), file);
+        ASSERT_EQ(readBytes(storeDataFile(file)), file);
+    }
+    ASSERT_TRUE(putClipboardText(L"makes room"));
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) {
+        return rows.size() == 1 && rows[0].content == L"makes room" && rows[0].number == L"7";
+    }));
+    EXPECT_EQ(storedClipText("his7-"), L"makes room");
+    EXPECT_EQ(storeValue(storeIndexPath(), "his7-9"), "");
+    for (const char* gone : {"his7-9", "his7-.bmp", "his7-.thumb.bmp"})
+        EXPECT_FALSE(fs::exists(fs::u8path(storeDataFile(gone)))) << gone;
+    for (const char* kept : {"his1-0", "his2-0"})
+        EXPECT_EQ(readBytes(storeDataFile(kept)), kept);
+    EXPECT_EQ(storeValue(storeIndexPath(), "his1category"), "留着");
+    EXPECT_EQ(storeValue(storeIndexPath(), "his2category"), "留着");
+    EXPECT_EQ(storeValue(storeIndexPath(), "his8-0"), "13");
+    EXPECT_TRUE(expectNothingFor(500ms, [&] {
+        return findProcessWindow(m_app->processId(), base::toWide(store::kMainWindowTitle), m_app->mainWindow()) != nullptr;
+    }));
 }
 
 // The tray menu's commands, sent to the tray icon's own window as the menu would.
@@ -386,20 +434,29 @@ TEST_F(TrayMenuTest, TheMenuOpensWithItsItemsAndStates) {
     SetWindowPos(m_app->mainWindow(), nullptr, 400, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(openTrayMenu(m_app->processId(), log),
               (std::vector<std::string>{"32773", "32771 default", "32796", "32775", "32779 grayed", "32777", "32778",
-                                        "32802", "32772"}));
+                                        "32802", "32805", "32806", "32772"}));
     command(32775);  // pause
     command(32778);  // always on top
-    command(32802);  // restore the clipboard after a paste: kept in the user's settings
+    // Restore the clipboard after a paste, restore the last run at a start, make room when the
+    // history is full: each kept in the user's settings.
+    for (UINT id : {32802u, 32805u, 32806u})
+        command(id);
     EXPECT_EQ(openTrayMenu(m_app->processId(), log),
               (std::vector<std::string>{"32773", "32771 default", "32796", "32775 grayed", "32779", "32777",
-                                        "32778 checked", "32802 checked", "32772"}));
-    DWORD restore = 0, size = sizeof restore;
-    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\Dravix", L"RestoreClipboard", RRF_RT_REG_DWORD, nullptr,
-                           &restore, &size), ERROR_SUCCESS);
-    EXPECT_EQ(restore, 1u);
+                                        "32778 checked", "32802 checked", "32805 checked", "32806 checked", "32772"}));
+    for (const wchar_t* setting : {L"RestoreClipboard", L"RestoreLastRun", L"MakeRoomWhenFull"}) {
+        DWORD on = 0, size = sizeof on;
+        EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\Dravix", setting, RRF_RT_REG_DWORD, nullptr, &on, &size),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(on, 1u) << base::toUtf8(setting);
+    }
     command(32779);
     command(32778);
-    command(32802);
+    for (UINT id : {32802u, 32805u, 32806u})
+        command(id);
+    EXPECT_EQ(openTrayMenu(m_app->processId(), log),
+              (std::vector<std::string>{"32773", "32771 default", "32796", "32775", "32779 grayed", "32777", "32778",
+                                        "32802", "32805", "32806", "32772"}));
 }
 
 TEST_F(TrayMenuTest, StartWithWindowsAndAlwaysOnTopToggle) {

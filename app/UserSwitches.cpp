@@ -1,0 +1,19 @@
+#include "UserSwitches.h"
+
+#include "Protocol.h"
+#include "fw/Settings.h"
+
+bool userSwitchOn(const wchar_t* setting) {
+    return fw::ReadUserDword(store::kSettingsKey, setting).value_or(0) != 0;
+}
+
+void toggleUserSwitch(const wchar_t* setting) {
+    fw::WriteUserDword(store::kSettingsKey, setting, userSwitchOn(setting) ? 0 : 1);
+}
+
+store::FiledRecord fileMakingRoomWhenAsked(const std::function<store::FiledRecord(store::WhenHistoryFull)>& file) {
+    const store::FiledRecord filed = file(store::WhenHistoryFull::Refuse);
+    if (filed.outcome != store::FiledRecord::Outcome::HistoryFull || !userSwitchOn(store::kMakeRoomWhenFullSetting))
+        return filed;
+    return file(store::WhenHistoryFull::RemoveOldest);
+}
