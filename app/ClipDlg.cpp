@@ -116,6 +116,7 @@ void CClipDlg::createTree() {
     m_hRoot = m_tree.InsertItem(wide(clip::kRootText), 0, TVI_ROOT);
     m_hCollection = m_tree.InsertItem(wide(clip::kCollectionText), 1, m_hRoot);
     m_hHotkeys = m_tree.InsertItem(wide(clip::kHotkeysText), 2, m_hRoot);
+    m_hQueue = m_tree.InsertItem(wide(clip::kQueueText), 1, m_hRoot);
     m_tree.Expand(m_hRoot);
     m_categories.Attach(m_tree.hwnd(), m_hRoot);
     m_tree.SelectItem(m_hCollection);

@@ -68,6 +68,8 @@ void CClipDlg::OnRecorderResults() {
                 setRootText(true);  // the store holds changes no archive holds
             m_tray.NoteRecorded(result.stamp);
             fw::Trace("row shown for his%d-", result.number);
+            if (!result.initial)
+                queueRecorded(result.number);
             break;
         case CClipRecorder::Outcome::HistoryFull:
             showHistoryFull();

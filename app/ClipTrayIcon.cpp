@@ -37,6 +37,8 @@ void CClipTrayIcon::CreateFor(HWND main) {
         StartAnimation(500);
     }
     m_hMainWnd = main;
+    // Only this program reads it: kept here rather than read again for every copy recorded.
+    m_bQueueOnCopy = fw::ReadUserDword(store::kSettingsKey, store::kQueueOnCopySetting).value_or(0) != 0;
 }
 
 // The balloon first, so that the user sees where the window went as it goes.
@@ -65,9 +67,16 @@ void CClipTrayIcon::NoteWaiting(int count) {
     showTooltip();
 }
 
+void CClipTrayIcon::NoteQueued(int count) {
+    if (count == m_nQueued)
+        return;
+    m_nQueued = count;
+    showTooltip();
+}
+
 // The debug log has the tooltip on one line.
 void CClipTrayIcon::showTooltip() {
-    const std::u16string tooltip = clip::trayTooltip(m_strLastRecorded, m_nWaiting);
+    const std::u16string tooltip = clip::trayTooltip(m_strLastRecorded, m_nWaiting, m_nQueued);
     std::u16string line = tooltip;
     std::replace(line.begin(), line.end(), u'\n', u'|');
     fw::Trace("tray tooltip: %s", xml::utf16ToUtf8(line).c_str());
@@ -137,6 +146,7 @@ LRESULT CClipTrayIcon::showMenu() {
     CheckMenuItem(popup, ID_TRAY_AUTORUN, MF_BYCOMMAND | (IsAutoRun(kRunValue) ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(popup, ID_TRAY_TOPMOST, MF_BYCOMMAND | (m_bAlwaysOnTop ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(popup, ID_TRAY_RESTORE_CLIPBOARD, MF_BYCOMMAND | (restoresClipboard() ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(popup, ID_TRAY_QUEUE_ON_COPY, MF_BYCOMMAND | (queuesOnCopy() ? MF_CHECKED : MF_UNCHECKED));
     traceMenu(popup);
     POINT cursor;
     GetCursorPos(&cursor);
@@ -165,6 +175,10 @@ void CClipTrayIcon::OnCommand(UINT command) {
         break;
     case ID_TRAY_RESTORE_CLIPBOARD:
         fw::WriteUserDword(store::kSettingsKey, store::kRestoreClipboardSetting, restoresClipboard() ? 0 : 1);
+        break;
+    case ID_TRAY_QUEUE_ON_COPY:
+        m_bQueueOnCopy = !m_bQueueOnCopy;
+        fw::WriteUserDword(store::kSettingsKey, store::kQueueOnCopySetting, m_bQueueOnCopy ? 1 : 0);
         break;
     case ID_TRAY_TOPMOST:
         SetWindowPos(m_hMainWnd, m_bAlwaysOnTop ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0,

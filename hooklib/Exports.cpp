@@ -75,7 +75,7 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
     fw::ScopeExit ready([] { g_bKeyHookReady = 1; });
     const hotkey::KeyDecision decision = fw::Guarded("KeyboardProc", hotkey::KeyDecision{}, [&] {
         return hotkey::decideKey(code, static_cast<unsigned>(key), (static_cast<DWORD>(flags) & 0x80000000u) != 0,
-                                 isKeyDown(hotkey::kVkControl), isKeyDown(hotkey::kVkAlt));
+                                 isKeyDown(hotkey::kVkControl), isKeyDown(hotkey::kVkAlt), isKeyDown(hotkey::kVkShift));
     });
     const int physicalKey = static_cast<int>(key);
     if (code == HC_ACTION)
@@ -88,6 +88,9 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
         return 1;
     case hotkey::KeyDecision::PasteSlot:
         fw::Guarded("KeyboardProc", [&] { theClipboard.PasteSlot(decision.slotKey, physicalKey); });
+        return 1;
+    case hotkey::KeyDecision::PasteQueueHead:
+        fw::Guarded("KeyboardProc", [&] { theClipboard.PasteQueueHead(decision.plainText, physicalKey); });
         return 1;
     case hotkey::KeyDecision::ShowMainWindow:
         // Asynchronous: the hook must not wait for the main program.

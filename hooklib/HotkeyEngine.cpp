@@ -6,6 +6,7 @@
 // takes down the flags and status keys it raised. The paste's own steps are in ChordPaste.cpp.
 #include "HotkeyRules.h"
 #include "MyClipboard.h"
+#include "PasteQueue.h"
 #include "Protocol.h"
 #include "SharedState.h"
 #include "StatusKeys.h"
@@ -234,6 +235,7 @@ void CMyClipboard::act() {
         return;
     case Kind::PasteSlot:
     case Kind::PasteClip:
+    case Kind::PasteQueued:
         actPaste();
         return;
     case Kind::None:
@@ -406,6 +408,11 @@ void CMyClipboard::finish(bool completed) {
     const Kind kind = m_pending.kind;
     const LONG chord = m_pending.chord;
     const bool busyFlagTaken = m_pending.busyFlagTaken;
+    // The queue's head goes once it was pasted, or when it is gone from the history; the main
+    // window hears of it with the paste (or with a paste of nothing).
+    const bool dequeue = m_pending.queued != 0 && (completed || m_pending.queuedGone);
+    if (dequeue && !fw::Guarded("paste queue", false, [&] { return popPasteQueueHead(paths().statusFile(), m_pending.queued); }))
+        fw::Trace("the pasted clip his%d- could not be taken from the paste queue", m_pending.queued);
     fw::Trace("chord %d ends, %s", static_cast<int>(kind), completed ? "completed" : "given up");
     m_pending = Pending{};
     if (kind == Kind::Copy)
@@ -413,8 +420,11 @@ void CMyClipboard::finish(bool completed) {
     if (busyFlagTaken)
         InterlockedExchange(&g_bOperXml, 0);
     endChord(chord);
-    if (!completed)
+    if (!completed) {
+        if (dequeue)
+            notifyMainWindow(kMsgClipPasted, 0);
         return;
+    }
     if (kind == Kind::Copy)
         notifyMainWindow(kMsgSlotCopied, static_cast<WPARAM>(m_nCopyKey));
     else if (kind != Kind::None)

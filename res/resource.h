@@ -66,6 +66,7 @@
 #define ID_HOMEPAGE 32800
 #define ID_FILE_OPEN_LAST_RUN 32801
 #define ID_TRAY_RESTORE_CLIPBOARD 32802
+#define ID_TRAY_QUEUE_ON_COPY 32803
 
 // The toolbar resource type of the framework: version, button size, count, command ids.
 #define RT_TOOLBAR_DATA 241

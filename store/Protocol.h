@@ -27,6 +27,8 @@ inline constexpr unsigned kMsgCopyListRows = 0x400 + 7;
 inline constexpr wchar_t kSettingsKey[] = L"Software\\Dravix";
 // DWORD, 1: after a paste from a slot or the clip menu, the clipboard gets back what it held.
 inline constexpr wchar_t kRestoreClipboardSetting[] = L"RestoreClipboard";
+// DWORD, 1: every copy recorded in the history joins the paste queue (not the slot copies).
+inline constexpr wchar_t kQueueOnCopySetting[] = L"QueueOnCopy";
 // REG_BINARY: the main window's WINDOWPLACEMENT when it closed last.
 inline constexpr wchar_t kWindowPlaceSetting[] = L"WindowPlacement";
 

@@ -307,8 +307,8 @@ TEST_F(ClipMenuTest, TheListsCommandsAtTheirEdges) {
     EXPECT_EQ(storeValue(storeIndexPath(), "copy40"), "");
     m_app->selectTreeNode(1);
 
-    // Menus: over a row without categories (no "移动到"); not below the rows; not over a row that
-    // shows nothing.
+    // Menus: over a row without categories (no "移动到", and "加入粘贴队列" for a history row); not
+    // below the rows; not over a row that shows nothing.
     record(L"");
     record(L"menu row");
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 3; }));  // the slot's history copy too
@@ -328,7 +328,7 @@ TEST_F(ClipMenuTest, TheListsCommandsAtTheirEdges) {
         return m_log.has("list menu with", mark) ? m_log.lastLineWith("list menu with") : std::string();
     };
     const RECT menuRow = m_app->rowRect(rowOf(m_app->rows(), L"menu row"));
-    EXPECT_NE(rightClick({menuRow.left + 30, (menuRow.top + menuRow.bottom) / 2}, true).find("with 2 items"), std::string::npos);
+    EXPECT_NE(rightClick({menuRow.left + 30, (menuRow.top + menuRow.bottom) / 2}, true).find("with 3 items, queue"), std::string::npos);
     const RECT last = m_app->rowRect(2);
     EXPECT_EQ(rightClick({last.left + 30, last.bottom + 40}, false), "");
     const RECT empty = m_app->rowRect(rowOf(m_app->rows(), L""));

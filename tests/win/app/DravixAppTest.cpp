@@ -9,8 +9,10 @@
 
 void DravixAppTest::SetUp() {
     putClipboard({});
-    // What an earlier test left: the window's place, a damaged store kept aside.
+    // What an earlier test left: the window's place, the queue-on-copy setting, a damaged store
+    // kept aside.
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", L"WindowPlacement");
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", L"QueueOnCopy");
     const std::string folder = store::userStoreFolder();
     for (const char* name : {"clipboard.xml.damaged", "clipboard.xml.damaged2", "label.xml.damaged"})
         DeleteFileW(fw::toWide(store::joinPath(folder, name)).c_str());

@@ -55,9 +55,10 @@ public:
     // A row's rectangle and a header item's rectangle, in screen coordinates.
     RECT rowRect(int row) const;
     RECT headerItemRect(int column) const;
-    // Selects a tree node by its position: 0 root, 1 collection, 2 hotkeys.
+    // Selects a tree node by its position: 0 root, 1 collection, 2 hotkeys, 3 paste queue.
     void selectTreeNode(int which) const;
-    // The text of a tree node by its position (0 root, 1 collection, 2 hotkeys, 3... categories).
+    // The text of a tree node by its position (0 root, 1 collection, 2 hotkeys, 3 paste queue,
+    // 4... categories).
     std::wstring treeText(int which) const;
     int treeNodeCount() const;
     // Exactly these rows selected (none for an empty list).

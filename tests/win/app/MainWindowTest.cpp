@@ -386,20 +386,24 @@ TEST_F(TrayMenuTest, TheMenuOpensWithItsItemsAndStates) {
     SetWindowPos(m_app->mainWindow(), nullptr, 400, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(openTrayMenu(m_app->processId(), log),
               (std::vector<std::string>{"32773", "32771 default", "32796", "32775", "32779 grayed", "32777", "32778",
-                                        "32802", "32772"}));
+                                        "32802", "32803", "32772"}));
     command(32775);  // pause
     command(32778);  // always on top
     command(32802);  // restore the clipboard after a paste: kept in the user's settings
+    command(32803);  // queue every copy: the same
     EXPECT_EQ(openTrayMenu(m_app->processId(), log),
               (std::vector<std::string>{"32773", "32771 default", "32796", "32775 grayed", "32779", "32777",
-                                        "32778 checked", "32802 checked", "32772"}));
-    DWORD restore = 0, size = sizeof restore;
-    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\Dravix", L"RestoreClipboard", RRF_RT_REG_DWORD, nullptr,
-                           &restore, &size), ERROR_SUCCESS);
-    EXPECT_EQ(restore, 1u);
+                                        "32778 checked", "32802 checked", "32803 checked", "32772"}));
+    for (const wchar_t* setting : {L"RestoreClipboard", L"QueueOnCopy"}) {
+        DWORD on = 0, size = sizeof on;
+        EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\Dravix", setting, RRF_RT_REG_DWORD, nullptr, &on, &size),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(on, 1u) << fw::toUtf8(setting);
+    }
     command(32779);
     command(32778);
     command(32802);
+    command(32803);
 }
 
 TEST_F(TrayMenuTest, StartWithWindowsAndAlwaysOnTopToggle) {
