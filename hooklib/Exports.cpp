@@ -92,6 +92,9 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
     case hotkey::KeyDecision::PasteQueueHead:
         fw::Guarded("KeyboardProc", [&] { theClipboard.PasteQueueHead(decision.plainText, physicalKey); });
         return 1;
+    case hotkey::KeyDecision::OpenClipMenu:
+        fw::Guarded("KeyboardProc", [&] { OpenClipMenuAtCaret(); });
+        return 1;
     case hotkey::KeyDecision::ShowMainWindow:
         // Asynchronous: the hook must not wait for the main program.
         if (HWND main = findMainWindow()) {

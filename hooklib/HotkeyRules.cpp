@@ -27,6 +27,10 @@ KeyDecision decideKey(int hookCode, unsigned virtualKey, bool released, bool ctr
         decision.plainText = shiftDown;
         return decision;
     }
+    if (ctrlDown && altDown && virtualKey == kVkOem3) {
+        decision.kind = KeyDecision::OpenClipMenu;
+        return decision;
+    }
     if (altDown && virtualKey == kVkC)
         decision.kind = KeyDecision::ShowMainWindow;
     return decision;
