@@ -81,6 +81,7 @@ TEST_F(PasteQueueTest, RowsQueuedFromTheMenuPasteInOrderOnceEach) {
     m_app->selectTreeNode(3);
     EXPECT_EQ(m_app->treeText(3), L"粘贴队列");
     EXPECT_TRUE(m_app->waitForRows([&](const auto&) { return numbersShown() == numbers; })) << joined(numbersShown());
+    screenshot(L"paste-queue.png");
 
     Target target(L"Queue target", L"");
     std::wstring pasted;
