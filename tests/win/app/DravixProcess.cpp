@@ -9,6 +9,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::size_t kRemoteSize = 8192;
@@ -270,6 +272,10 @@ HWND findProcessWindow(DWORD processId, const std::wstring& title, HWND except) 
 }
 
 HWND waitForProcessDialog(DWORD processId, HWND except, std::chrono::milliseconds timeout) {
+    return waitForProcessDialog(processId, {except}, timeout);
+}
+
+HWND waitForProcessDialog(DWORD processId, std::initializer_list<HWND> except, std::chrono::milliseconds timeout) {
     HWND found = nullptr;
     pumpUntil(
         [&] {
@@ -277,7 +283,8 @@ HWND waitForProcessDialog(DWORD processId, HWND except, std::chrono::millisecond
                  window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
                 DWORD owner = 0;
                 GetWindowThreadProcessId(window, &owner);
-                if (owner == processId && window != except && IsWindowVisible(window))
+                if (owner == processId && std::find(except.begin(), except.end(), window) == except.end() &&
+                    IsWindowVisible(window))
                     found = window;
             }
             return found != nullptr;

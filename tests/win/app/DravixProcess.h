@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,9 @@ HWND findProcessWindow(DWORD processId, const std::wstring& title, HWND except =
 void clickAt(POINT point, bool doubleClick = false);
 // A visible dialog of the process (class #32770) other than `except`, or null after the time-out.
 HWND waitForProcessDialog(DWORD processId, HWND except, std::chrono::milliseconds timeout = 8s);
+// The same, other than any of `except` (the main window is a dialog too: a message box over another
+// dialog is told from it this way, whether it is up yet or not).
+HWND waitForProcessDialog(DWORD processId, std::initializer_list<HWND> except, std::chrono::milliseconds timeout = 8s);
 // Text typed as a person would, one character at a time.
 void typeText(const std::wstring& text);
 std::wstring binFolder();

@@ -43,7 +43,7 @@ protected:
         screenshot(L"file-dialog.png");
         pressKeys({VK_RETURN});
         if (replaces) {
-            HWND question = waitForProcessDialog(m_app->processId(), files);
+            HWND question = waitForProcessDialog(m_app->processId(), {files, main()});
             ASSERT_TRUE(question);
             screenshot(L"file-dialog-replace.png");
             PostMessageW(question, WM_COMMAND, IDYES, 0);
@@ -99,7 +99,7 @@ TEST_F(FileCommandsTest, CategoriesAreMadeRefusedStoredAndShown) {
     for (const wchar_t* taken : {L"InBox", L"HotKey", L" 工作 "}) {
         HWND again = nameCategory(taken);
         ASSERT_TRUE(again);
-        HWND message = waitForProcessDialog(m_app->processId(), again);
+        HWND message = waitForProcessDialog(m_app->processId(), {again, main()});
         ASSERT_TRUE(message) << fw::toUtf8(taken);
         wchar_t text[64] = {};
         GetDlgItemTextW(message, 0xFFFF, text, 64);
