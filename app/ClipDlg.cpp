@@ -86,7 +86,7 @@ bool CClipDlg::OnInitDialog() {
     if (!hooked)
         m_tray.ReportHooksUnavailable();
     if (m_bLastRunRestored)
-        m_categories.RebuildCategories(m_hCollection, m_hHotkeys);
+        m_categories.RebuildCategories({m_hCollection, m_hHotkeys, m_hQueue});
     if (!m_strLastRunNotRestored.empty())
         m_tray.ReportLastRunNotRestored(m_strLastRunNotRestored);
     setStatusText(wide(clip::kStatusCollection));
@@ -120,6 +120,7 @@ void CClipDlg::createTree() {
     m_hRoot = m_tree.InsertItem(wide(clip::kRootText), 0, TVI_ROOT);
     m_hCollection = m_tree.InsertItem(wide(clip::kCollectionText), 1, m_hRoot);
     m_hHotkeys = m_tree.InsertItem(wide(clip::kHotkeysText), 2, m_hRoot);
+    m_hQueue = m_tree.InsertItem(wide(clip::kQueueText), 1, m_hRoot);
     m_tree.Expand(m_hRoot);
     m_categories.Attach(m_tree.hwnd(), m_hRoot);
     m_tree.SelectItem(m_hCollection);

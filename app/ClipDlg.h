@@ -1,7 +1,7 @@
 // CClipDlg: the main window. Split by concern: ClipDlg.cpp (construction, initialisation,
 // layout, routing, closing), ClipDlgMonitor.cpp (clipboard viewer chain and history capture),
 // ClipDlgSlots.cpp (the hook library's notifications), ClipDlgView.cpp (store view, preview,
-// sorting, paste target).
+// sorting, paste target), ClipDlgQueue.cpp (the paste queue).
 #pragma once
 
 #include "CategoryTreeCtrl.h"
@@ -116,6 +116,15 @@ private:
     void OnHomepage();
     void showIntroOnce();
 
+    // ClipDlgQueue.cpp
+    void QueueRows(const std::vector<std::wstring>& numbers) override;
+    void UnqueueRows(const std::vector<std::wstring>& numbers) override;
+    void ClearQueue() override;
+    bool ShowsQueue() const override;
+    void appendToQueue(const std::vector<int>& numbers);
+    void queueRecorded(int number);
+    void queueChanged();
+
     // ClipDlgView.cpp
     void RefreshView() override;
     void PasteClip(const std::string& clip, bool plainText) override;
@@ -170,6 +179,7 @@ private:
     HTREEITEM m_hRoot = nullptr;
     HTREEITEM m_hCollection = nullptr;
     HTREEITEM m_hHotkeys = nullptr;
+    HTREEITEM m_hQueue = nullptr;
     int m_bExitRequested = 0;
     int m_bPaused = 0;
     int m_nSortColumn = -1;

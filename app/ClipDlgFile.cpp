@@ -168,7 +168,8 @@ void CClipDlg::OnArchiveDone(ArchiveResult result) {
 // The category nodes and the history view made again from the store; the preview shows nothing
 // of what was there before.
 void CClipDlg::showOpenedStore() {
-    m_categories.RebuildCategories(m_hCollection, m_hHotkeys);
+    m_categories.RebuildCategories({m_hCollection, m_hHotkeys, m_hQueue});
+    queueChanged();  // opening an archive emptied it
     if (m_tree.GetSelectedItem() == m_hCollection)
         FillClipList(m_hCollection);
     else

@@ -74,6 +74,8 @@ void CClipDlg::OnRecorderResults() {
             changed = changed || !result.initial;  // the store holds changes no archive holds
             lastStamp = result.stamp;
             base::Trace("row shown for his%d-", result.number);
+            if (!result.initial)
+                queueRecorded(result.number);
             break;
         case CClipRecorder::Outcome::HistoryFull:
             if (std::exchange(rowsAdded, false))

@@ -99,11 +99,12 @@ bool CClipDlg::fileSlotCopy(char digit) {
     return true;
 }
 
-// The pasted history record's row gets its new use time, whatever view is on display (the
-// repeat test does not apply, and the last text stays), and the rows are sorted by use time; the
-// sort column and its arrow stay as the user chose them.
+// The pasted history record's row gets its new use time, whatever view is on display but the
+// queue's (read again), the repeat test does not apply, and the last text stays; the rows are
+// sorted by use time; the sort column and its arrow stay as the user chose them.
 void CClipDlg::OnClipPasted(WPARAM number) {
-    if (number == 0 || number > static_cast<WPARAM>(store::kMaxHistoryNumber))
+    queueChanged();  // a paste from the queue took its head (a number 0 too: a head that was gone)
+    if (number == 0 || number > static_cast<WPARAM>(store::kMaxHistoryNumber) || ShowsQueue())
         return;
     const int n = static_cast<int>(number);
     ShowClipRow(m_tree.GetSelectedItem(), store::historyClipName(n), store::historyNumberText(n), false);

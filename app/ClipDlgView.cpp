@@ -5,6 +5,7 @@
 #include "ClipRules.h"
 #include "FileRecordReader.h"
 #include "ListSupport.h"
+#include "PasteQueue.h"
 #include "Protocol.h"
 #include "StoreFile.h"
 #include "StoreFormat.h"
@@ -34,6 +35,8 @@ std::wstring CClipDlg::nodeStatusText() const {
         return base::toWide(clip::kStatusCollection);
     if (node == m_hHotkeys)
         return base::toWide(clip::kStatusHotkeys);
+    if (node == m_hQueue)
+        return base::toWide(clip::kStatusQueue);
     return L"";
 }
 
@@ -44,11 +47,18 @@ void CClipDlg::FillClipList(HTREEITEM node) {
     XmlDocument index;
     if (store::readStoreFile(paths.indexFile(), index) == store::FileState::Unreadable)
         return;
-    const clip::ViewNode kind = node == m_hCollection ? clip::ViewNode::Collection
-                                : node == m_hHotkeys  ? clip::ViewNode::Hotkeys
-                                                      : clip::ViewNode::Other;
+    const clip::ViewNode kind = node == m_hCollection || node == m_hQueue ? clip::ViewNode::Collection
+                                : node == m_hHotkeys                      ? clip::ViewNode::Hotkeys
+                                                                          : clip::ViewNode::Other;
     FileRecordReader reader(paths);
-    m_rows.assign(clip::buildStoreView(index, kind, base::toUtf16(m_tree.GetItemText(node)), reader));
+    // The queue's rows are the history's, in the queue's order.
+    const std::wstring nodeText = m_tree.GetItemText(node == m_hQueue ? m_hCollection : node);
+    std::vector<clip::ViewRow> rows = clip::buildStoreView(index, kind, base::toUtf16(nodeText), reader);
+    if (node == m_hQueue) {
+        const std::optional<store::PasteQueue> queue = store::readPasteQueue(paths.statusFile());
+        rows = clip::queueView(std::move(rows), queue.value_or(store::PasteQueue{}));
+    }
+    m_rows.assign(std::move(rows));
     ListView_SetItemState(m_list.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     showRows();
 }
@@ -148,6 +158,7 @@ void CClipDlg::RowsRemoved(const std::vector<std::wstring>& numbers) {
     m_rows.remove(removed);
     ListView_SetItemState(m_list.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     showRows();
+    queueChanged();  // the clips deleted left the queue too
 }
 
 // The preview follows the first selected row only when that is another row now.

@@ -7,6 +7,7 @@
 #include "base/Handle.h"
 #include "base/Text.h"
 #include "base/Trace.h"
+#include "fw/Settings.h"
 #include "resource.h"
 
 #include <algorithm>
@@ -48,6 +49,8 @@ void CClipTrayIcon::CreateFor(HWND main) {
         StartAnimation(500);
     }
     m_hMainWnd = main;
+    // Only this program reads it: kept here rather than read again for every copy recorded.
+    m_bQueueOnCopy = fw::ReadUserDword(store::kSettingsKey, store::kQueueOnCopySetting).value_or(0) != 0;
 }
 
 // The balloon first, so that the user sees where the window went as it goes.
@@ -76,10 +79,17 @@ void CClipTrayIcon::NoteWaiting(int count) {
     showTooltip();
 }
 
+void CClipTrayIcon::NoteQueued(int count) {
+    if (count == m_nQueued)
+        return;
+    m_nQueued = count;
+    showTooltip();
+}
+
 // The debug log has the tooltip on one line. The tray is told only of a new text: each change is
 // a call into the shell's process, and a burst of copies would make one per copy.
 void CClipTrayIcon::showTooltip() {
-    const std::u16string tooltip = clip::trayTooltip(m_strLastRecorded, m_nWaiting);
+    const std::u16string tooltip = clip::trayTooltip(m_strLastRecorded, m_nWaiting, m_nQueued);
     if (tooltip == m_shownTooltip)
         return;
     m_shownTooltip = tooltip;
@@ -158,6 +168,7 @@ LRESULT CClipTrayIcon::showMenu() {
     CheckMenuItem(popup, ID_TRAY_TOPMOST, MF_BYCOMMAND | (m_bAlwaysOnTop ? MF_CHECKED : MF_UNCHECKED));
     for (const SwitchItem& item : kSwitchItems)
         CheckMenuItem(popup, item.command, MF_BYCOMMAND | (userSwitchOn(item.setting) ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(popup, ID_TRAY_QUEUE_ON_COPY, MF_BYCOMMAND | (queuesOnCopy() ? MF_CHECKED : MF_UNCHECKED));
     traceMenu(popup);
     POINT cursor;
     GetCursorPos(&cursor);
@@ -183,6 +194,10 @@ void CClipTrayIcon::OnCommand(UINT command) {
         break;
     case ID_TRAY_AUTORUN:
         SetAutoRun(!IsAutoRun(kRunValue), kRunValue);
+        break;
+    case ID_TRAY_QUEUE_ON_COPY:
+        m_bQueueOnCopy = !m_bQueueOnCopy;
+        fw::WriteUserDword(store::kSettingsKey, store::kQueueOnCopySetting, m_bQueueOnCopy ? 1 : 0);
         break;
     case ID_TRAY_TOPMOST:
         SetWindowPos(m_hMainWnd, m_bAlwaysOnTop ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0,

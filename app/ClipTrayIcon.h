@@ -24,6 +24,8 @@ public:
     void NoteRecorded(const std::string& stamp);
     // `count` copies wait to be read or stored: the tooltip counts them while any do.
     void NoteWaiting(int count);
+    // The paste queue holds `count` clips: the tooltip counts them while it holds any.
+    void NoteQueued(int count);
     // A copy was announced and not recorded: a balloon says why, once for each reason in a run.
     void ReportMissedCopy(clip::MissReason reason);
     // A copy was recorded without the formats over its budget: a balloon, once in a run.
@@ -41,6 +43,8 @@ public:
     // The start-with-Windows value under HKLM\...\Run.
     static bool IsAutoRun(const wchar_t* valueName);
     static bool SetAutoRun(bool on, const wchar_t* valueName);
+    // The "queue every copy" setting of the user, read at the start and changed by the menu.
+    bool queuesOnCopy() const { return m_bQueueOnCopy; }
 
 private:
     void showMainWindow(bool foreground);
@@ -55,5 +59,7 @@ private:
     std::string m_strLastRecorded;  // the time stamp of the last copy recorded
     std::u16string m_shownTooltip;  // what the tray shows now
     int m_nWaiting = 0;
+    int m_nQueued = 0;
+    bool m_bQueueOnCopy = false;
     int m_bAlwaysOnTop = 0;
 };

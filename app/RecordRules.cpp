@@ -178,12 +178,14 @@ std::optional<PartRow> snapshotRow(const store::ClipSnapshot& snapshot) {
     return std::nullopt;
 }
 
-std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting) {
+std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting, int queued) {
     std::u16string tooltip = lastRecordedStamp.size() < 19
                                  ? u"Dravix\n还没有记录到复制"
                                  : u"Dravix\n上次记录：" + utf8ToUtf16(lastRecordedStamp.substr(11, 8));
     if (waiting > 0)
         tooltip += u"\n等待中：" + utf8ToUtf16(std::to_string(waiting));
+    if (queued > 0)
+        tooltip += u"\n队列：" + utf8ToUtf16(std::to_string(queued));
     return tooltip;
 }
 

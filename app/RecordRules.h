@@ -132,7 +132,8 @@ std::optional<PartRow> snapshotRow(const store::ClipSnapshot& snapshot);
 
 // The tray icon's tooltip: the program's name, when the last copy was recorded ("HH:MM:SS" of its
 // time stamp) or that none has been yet, and how many copies wait (for their source, the
-// clipboard or room in the queue) while any do.
-std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting = 0);
+// clipboard or room in the queue) while any do, and how many clips the paste queue holds while
+// it holds any.
+std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting = 0, int queued = 0);
 
 }  // namespace clip

@@ -6,6 +6,7 @@
 #include "XmlDocument.h"
 #include "XmlText.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 using xml::XmlDocument;
@@ -96,6 +97,17 @@ private:
 };
 
 }  // namespace
+
+std::vector<ViewRow> queueView(std::vector<ViewRow> history, const std::vector<int>& queue) {
+    std::vector<ViewRow> rows;
+    for (int number : queue) {
+        const std::string text = store::historyNumberText(number);
+        const auto row = std::find_if(history.begin(), history.end(), [&](const ViewRow& r) { return r.number == text; });
+        if (row != history.end())
+            rows.push_back(std::move(*row));
+    }
+    return rows;
+}
 
 std::vector<ViewRow> buildStoreView(XmlDocument& index, ViewNode node, const std::u16string& nodeText,
                                     RecordReader& reader) {

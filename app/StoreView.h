@@ -47,6 +47,10 @@ struct ViewRow {
 
 enum class ViewNode { Collection, Hotkeys, Other };
 
+// The paste queue's view: the history's rows of the queued numbers, in the queue's order (a
+// number without a row shows nothing).
+std::vector<ViewRow> queueView(std::vector<ViewRow> history, const std::vector<int>& queue);
+
 // The rows of the view of `node` (whose tree text is `nodeText`) from a loaded index, one per
 // record from its first displayable part, in the order of the records; an empty document gives
 // no rows.

@@ -6,6 +6,7 @@
 // what it wanted and is idle again (or at a bound), never before.
 #include "HotkeyRules.h"
 #include "MyClipboard.h"
+#include "PasteQueue.h"
 #include "Protocol.h"
 #include "SharedState.h"
 #include "StoreFile.h"
@@ -56,15 +57,41 @@ bool targetAnswers(HWND target) {
 
 }  // namespace
 
-// A slot paste always keeps the user's clipboard (as "tempFile"); a paste that gives it back
-// keeps it in memory too. A copy of another program that came between keeping and our change is
-// read by the main program and kept anew.
+// The head is read when the key comes and taken from the queue only once it was pasted (the
+// chord's end): a paste that could not be made leaves it at the head for the next press.
+void CMyClipboard::PasteQueueHead(bool plainText, int physicalKey) {
+    const LONG chord = beginChord();
+    if (!chord) {
+        base::Trace("chord busy: queue key taken and ignored");
+        return;
+    }
+    const std::optional<PasteQueue> queue = readPasteQueue(paths().statusFile());
+    if (!queue || queue->empty()) {
+        endChord(chord);
+        base::Trace("paste queue %s: nothing pasted", queue ? "empty" : "unreadable");
+        MessageBeep(MB_OK);
+        return;
+    }
+    m_nHistoryIndex = queue->front();
+    if (start(chord, Kind::PasteQueued, historyClipName(queue->front()), {physicalKey, VK_CONTROL, VK_MENU, VK_SHIFT},
+              plainText))
+        m_pending.queued = queue->front();
+}
+
+// A slot paste (and the queue's, which pastes as a slot does) always keeps the user's clipboard
+// (as "tempFile"); a paste that gives it back keeps it in memory too. A copy of another program
+// that came between keeping and our change is read by the main program and kept anew.
 void CMyClipboard::actPaste() {
     const std::optional<Formats> clip = storedFormats(m_pending.clip, m_pending.plainText);
-    if (!clip || (m_pending.plainText && clip->empty()))
+    // A queued clip with nothing to paste is gone from the history (or never can be pasted): it
+    // leaves the queue. Its text alone missing, it stays for a paste of the whole clip.
+    const bool queuedGone = m_pending.kind == Kind::PasteQueued && clip && clip->empty() && !m_pending.plainText;
+    if (!clip || queuedGone || (m_pending.plainText && clip->empty())) {
+        m_pending.queuedGone = queuedGone;
         return finish(false);  // nothing to paste: the user's clipboard stays as it is
+    }
     m_pending.restore = restoreClipboardAfterPaste();
-    if (m_pending.kind == Kind::PasteSlot || m_pending.restore) {
+    if (m_pending.kind == Kind::PasteSlot || m_pending.kind == Kind::PasteQueued || m_pending.restore) {
         m_pending.kept = SaveTempClip(m_pending.window->hwnd());
         if (!m_pending.kept)
             return finish(false);

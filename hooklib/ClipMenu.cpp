@@ -104,10 +104,25 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
     base::Trace("clip menu commands:%s", commands.c_str());
 }
 
+// How the menu was opened: from the keyboard its first item is selected, and the focus goes back
+// to the window that had it (the menu's owner took the foreground) before anything is pasted.
+struct Opening {
+    bool fromKeyboard = false;
+    HWND focus = nullptr;
+};
+
+void giveFocusBack(HWND target, HWND focus) {
+    if (IsWindow(target) && GetForegroundWindow() != target)
+        SetForegroundWindow(target);
+    // SetFocus takes only a window of the calling thread.
+    if (IsWindow(focus) && GetWindowThreadProcessId(focus, nullptr) == GetCurrentThreadId())
+        SetFocus(focus);
+}
+
 // The menu at `at`; the clip chosen (its text alone with Shift held as it was chosen) is pasted
-// into `target`, the window the user clicked. Whatever the outcome, the next Ctrl+right-click
-// opens a menu again.
-void showClipMenu(CMenuHookWnd& owner, POINT at, HWND target) {
+// into `target`, the window the user clicked or typed in. Whatever the outcome, the next
+// Ctrl+right-click opens a menu again.
+void showClipMenu(CMenuHookWnd& owner, POINT at, HWND target, Opening opening = {}) {
     base::ScopeExit closed([] { InterlockedExchange(&g_bMenuPending, 0); });
     CMenuEx menu;
     loadMenuBitmaps(menu.background());
@@ -118,9 +133,11 @@ void showClipMenu(CMenuHookWnd& owner, POINT at, HWND target) {
     if (!menu.handle())
         return;
     base::Trace("clip menu shown with %d items", GetMenuItemCount(menu.handle()));
-    const UINT chosen = owner.Track(menu, at);
+    const UINT chosen = owner.Track(menu, at, opening.fromKeyboard);
     base::Trace("clip menu closed: %u; %d thumbnails read in %lld ms", chosen, menu.thumbnailsLoaded(),
               menu.thumbnailMilliseconds());
+    if (opening.fromKeyboard)
+        giveFocusBack(target, opening.focus);
     const std::optional<clipmenu::Choice> choice = clipmenu::choiceForCommand(chosen);
     if (!choice)
         return;
@@ -150,4 +167,39 @@ bool HandleClipMenuMouse(WPARAM message, const MOUSEHOOKSTRUCT& record) {
     if (!CMenuHookWnd::Post([at, target](CMenuHookWnd& owner) { showClipMenu(owner, at, target); }))
         InterlockedExchange(&g_bMenuPending, 0);
     return true;
+}
+
+// The key comes to the thread of the window in front; its GUI state names the focus and the caret.
+// The caret's rectangle is in the client coordinates of the caret's window.
+void OpenClipMenuAtCaret() {
+    if (InterlockedCompareExchange(&g_bMenuPending, 1, 0) != 0)
+        return;
+    HWND target = GetForegroundWindow();
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    if (!target || !GetGUIThreadInfo(GetWindowThreadProcessId(target, nullptr), &gui)) {
+        InterlockedExchange(&g_bMenuPending, 0);
+        return;
+    }
+    HWND focus = gui.hwndFocus ? gui.hwndFocus : target;
+    POINT at = {};
+    if (gui.hwndCaret) {
+        at = {gui.rcCaret.left, gui.rcCaret.bottom};
+        ClientToScreen(gui.hwndCaret, &at);
+    } else {
+        RECT bounds = {};
+        GetWindowRect(focus, &bounds);
+        at = {bounds.left, bounds.top};
+    }
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const RECT& work = monitor.rcWork;
+        const clipmenu::Point kept = clipmenu::keepInArea({at.x, at.y}, {work.left, work.top, work.right, work.bottom});
+        at = {kept.x, kept.y};
+    }
+    base::Trace("clip menu from the keyboard at %ld,%ld (%s)", at.x, at.y, gui.hwndCaret ? "caret" : "window");
+    const Opening opening{true, focus};
+    if (!CMenuHookWnd::Post([at, target, opening](CMenuHookWnd& owner) { showClipMenu(owner, at, target, opening); }))
+        InterlockedExchange(&g_bMenuPending, 0);
 }

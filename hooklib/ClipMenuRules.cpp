@@ -4,6 +4,8 @@
 #include "Text.h"
 #include "XmlText.h"
 
+#include <algorithm>
+
 using xml::utf16ToUtf8;
 using xml::utf8ToUtf16;
 
@@ -62,6 +64,14 @@ MouseAction mouseAction(unsigned message, bool controlDown) {
     default:
         return MouseAction::PassOn;
     }
+}
+
+Point keepInArea(Point at, const Area& area) {
+    if (area.right <= area.left || area.bottom <= area.top)
+        return at;
+    at.x = std::clamp(at.x, area.left, area.right - 1);
+    at.y = std::clamp(at.y, area.top, area.bottom - 1);
+    return at;
 }
 
 }  // namespace clipmenu

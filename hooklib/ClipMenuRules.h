@@ -38,6 +38,16 @@ std::optional<Choice> choiceForCommand(unsigned command);
 enum class MouseAction { PassOn, Take, TakeAndOpen };
 MouseAction mouseAction(unsigned message, bool controlDown);
 
+// Where the menu opened from the keyboard goes: at the caret's point (or the focused window's
+// top left), moved inside the work area of its monitor so that the menu opens on screen.
+struct Point {
+    int x = 0, y = 0;
+};
+struct Area {
+    int left = 0, top = 0, right = 0, bottom = 0;  // right and bottom lie outside
+};
+Point keepInArea(Point at, const Area& area);
+
 // The one item of a menu whose rows the main window did not hand over in time: disabled.
 inline constexpr unsigned kBusyCommand = 997999;
 inline constexpr std::u16string_view kBusyText = u"Dravix 正忙，请稍后再试";

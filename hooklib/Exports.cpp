@@ -74,7 +74,7 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
     base::ScopeExit ready([] { g_bKeyHookReady = 1; });
     const hotkey::KeyDecision decision = base::Guarded("KeyboardProc", hotkey::KeyDecision{}, [&] {
         return hotkey::decideKey(code, static_cast<unsigned>(key), (static_cast<DWORD>(flags) & 0x80000000u) != 0,
-                                 isKeyDown(hotkey::kVkControl), isKeyDown(hotkey::kVkAlt));
+                                 isKeyDown(hotkey::kVkControl), isKeyDown(hotkey::kVkAlt), isKeyDown(hotkey::kVkShift));
     });
     const int physicalKey = static_cast<int>(key);
     if (code == HC_ACTION)
@@ -87,6 +87,12 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
         return 1;
     case hotkey::KeyDecision::PasteSlot:
         base::Guarded("KeyboardProc", [&] { theClipboard.PasteSlot(decision.slotKey, physicalKey); });
+        return 1;
+    case hotkey::KeyDecision::PasteQueueHead:
+        base::Guarded("KeyboardProc", [&] { theClipboard.PasteQueueHead(decision.plainText, physicalKey); });
+        return 1;
+    case hotkey::KeyDecision::OpenClipMenu:
+        base::Guarded("KeyboardProc", [&] { OpenClipMenuAtCaret(); });
         return 1;
     case hotkey::KeyDecision::ShowMainWindow:
         // Asynchronous: the hook must not wait for the main program.

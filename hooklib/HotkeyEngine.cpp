@@ -6,6 +6,7 @@
 // takes down the flags and status keys it raised. The paste's own steps are in ChordPaste.cpp.
 #include "HotkeyRules.h"
 #include "MyClipboard.h"
+#include "PasteQueue.h"
 #include "Protocol.h"
 #include "SharedState.h"
 #include "StatusKeys.h"
@@ -248,6 +249,7 @@ void CMyClipboard::act() {
         return;
     case Kind::PasteSlot:
     case Kind::PasteClip:
+    case Kind::PasteQueued:
         actPaste();
         return;
     case Kind::None:
@@ -451,6 +453,11 @@ void CMyClipboard::finish(bool completed) {
     const Kind kind = m_pending.kind;
     const LONG chord = m_pending.chord;
     const bool busyFlagTaken = m_pending.busyFlagTaken;
+    // The queue's head goes once it was pasted, or when it is gone from the history; the main
+    // window hears of it with the paste (or with a paste of nothing).
+    const bool dequeue = m_pending.queued != 0 && (completed || m_pending.queuedGone);
+    if (dequeue && !base::Guarded("paste queue", false, [&] { return popPasteQueueHead(paths().statusFile(), m_pending.queued); }))
+        base::Trace("the pasted clip his%d- could not be taken from the paste queue", m_pending.queued);
     base::Trace("chord %d ends, %s", static_cast<int>(kind), completed ? "completed" : "given up");
     m_pending = Pending{};
     if (kind == Kind::Copy)
@@ -461,8 +468,11 @@ void CMyClipboard::finish(bool completed) {
     if (busyFlagTaken)
         InterlockedExchange(&g_bOperXml, handOver ? store::kBusyAwaitsFiling : store::kBusyFree);
     endChord(chord);
-    if (!completed)
+    if (!completed) {
+        if (dequeue)
+            notifyMainWindow(kMsgClipPasted, 0);
         return;
+    }
     if (kind == Kind::Copy) {
         if (!notifyMainWindow(kMsgSlotCopied, static_cast<WPARAM>(m_nCopyKey)) && handOver)
             InterlockedCompareExchange(&g_bOperXml, store::kBusyFree, store::kBusyAwaitsFiling);

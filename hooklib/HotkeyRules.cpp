@@ -9,7 +9,7 @@
 
 namespace hotkey {
 
-KeyDecision decideKey(int hookCode, unsigned virtualKey, bool released, bool ctrlDown, bool altDown) {
+KeyDecision decideKey(int hookCode, unsigned virtualKey, bool released, bool ctrlDown, bool altDown, bool shiftDown) {
     KeyDecision decision;
     if (released || hookCode != 0)
         return decision;
@@ -20,6 +20,15 @@ KeyDecision decideKey(int hookCode, unsigned virtualKey, bool released, bool ctr
             return decision;
         decision.slotKey = static_cast<int>(keypadDigit ? virtualKey - 48 : virtualKey);
         decision.kind = altDown ? KeyDecision::PasteSlot : KeyDecision::CopyToSlot;
+        return decision;
+    }
+    if (ctrlDown && altDown && virtualKey == kVkQ) {
+        decision.kind = KeyDecision::PasteQueueHead;
+        decision.plainText = shiftDown;
+        return decision;
+    }
+    if (ctrlDown && altDown && virtualKey == kVkOem3) {
+        decision.kind = KeyDecision::OpenClipMenu;
         return decision;
     }
     if (altDown && virtualKey == kVkC)

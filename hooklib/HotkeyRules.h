@@ -11,17 +11,22 @@ inline constexpr unsigned kVkAlt = 18;
 inline constexpr unsigned kVkShift = 16;
 inline constexpr unsigned kVkC = 67;
 inline constexpr unsigned kVkV = 86;
+inline constexpr unsigned kVkQ = 81;
+inline constexpr unsigned kVkOem3 = 0xC0;  // the key left of 1 (` on US keyboards)
 
 struct KeyDecision {
-    enum Kind { PassOn, CopyToSlot, PasteSlot, ShowMainWindow };
+    enum Kind { PassOn, CopyToSlot, PasteSlot, ShowMainWindow, PasteQueueHead, OpenClipMenu };
     Kind kind = PassOn;
-    int slotKey = 0;  // "0" (48) to "9" (57) for the slot actions
+    int slotKey = 0;         // "0" (48) to "9" (57) for the slot actions
+    bool plainText = false;  // the queue's head: Shift held, its text alone
 };
 
 // What a key-down (or release) seen by the keyboard hook means. Digits of the main keyboard
 // (48-57) and of the keypad (96-105, with Ctrl taken as the same digits) make the slot chords;
-// Alt+C shows the main window (and is still passed on).
-KeyDecision decideKey(int hookCode, unsigned virtualKey, bool released, bool ctrlDown, bool altDown);
+// Ctrl+Alt+Q pastes the head of the paste queue (with Shift its text alone); Ctrl+Alt+` opens the
+// clip menu at the caret; Alt+C shows the main window (and is still passed on).
+KeyDecision decideKey(int hookCode, unsigned virtualKey, bool released, bool ctrlDown, bool altDown,
+                      bool shiftDown = false);
 
 struct ChordKey {
     unsigned short virtualKey;

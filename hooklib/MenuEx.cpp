@@ -169,11 +169,15 @@ void CMenuHookWnd::UnregisterClass() {
     ::UnregisterClassW(kHookWindowClass, g_hLibrary);
 }
 
-UINT CMenuHookWnd::Track(CMenuEx& menu, POINT at) {
+UINT CMenuHookWnd::Track(CMenuEx& menu, POINT at, bool selectFirst) {
     menu.SetOwner(m_hWnd);
     m_menu = &menu;
     g_pTrackingMenu = &menu;
     SetForegroundWindow(m_hWnd);
+    // The menu's loop takes the thread's keys from its queue: a Down waiting there selects the
+    // first item as the menu opens.
+    if (selectFirst)
+        PostMessageW(m_hWnd, WM_KEYDOWN, VK_DOWN, 0);
     const UINT chosen = menu.TrackClipMenu(TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, m_hWnd, nullptr);
     PostMessageW(m_hWnd, WM_NULL, 0, 0);
     g_pTrackingMenu = nullptr;

@@ -81,7 +81,9 @@ public:
     // Shows `menu` at a screen point and returns the chosen command (0: dismissed). The owner is
     // made the foreground window first, and WM_NULL is posted to it after: otherwise a menu of a
     // window that is not in front neither closes on a click elsewhere nor gets the keys.
-    UINT Track(CMenuEx& menu, POINT at);
+    // With `selectFirst` (a menu opened from the keyboard) its first item is selected, as
+    // Windows does for a menu opened with a key.
+    UINT Track(CMenuEx& menu, POINT at, bool selectFirst = false);
 
 private:
     explicit CMenuHookWnd(Work work) : m_work(std::move(work)) {}

@@ -56,6 +56,9 @@ public:
     // go of the chord.
     void CopyToSlot(int slotKey, int physicalKey);
     UINT_PTR PasteSlot(int slotKey, int physicalKey);
+    // Ctrl+Alt+Q: the head of the paste queue pasted as a slot is (with `plainText` its text
+    // alone), and taken from the queue once pasted; an empty queue pastes nothing and beeps.
+    void PasteQueueHead(bool plainText, int physicalKey);
     // The clip pasted into `target` (null: the foreground window); false when another chord is
     // being carried out.
     bool pasteFromClipboard(std::string_view clip, bool plainText = false, HWND target = nullptr);
@@ -76,17 +79,18 @@ public:
 
 private:
     using Formats = std::vector<std::pair<UINT, std::string>>;
-    enum class Kind { None, Copy, PasteSlot, PasteClip };
+    enum class Kind { None, Copy, PasteSlot, PasteClip, PasteQueued };
     struct Captured {
         bool opened = false;
         bool taken = false;                    // `wanted` said yes and the formats were read
         DWORD sequence = 0;
         store::ClipSnapshot snapshot;
     };
-
     struct Pending {
         Kind kind = Kind::None;
         std::string clip;               // the clip a paste puts on the clipboard
+        int queued = 0;                 // the paste queue's head being pasted (its history number)
+        bool queuedGone = false;        // ... is no longer in the history
         bool plainText = false;         // ... its text alone
         HWND target = nullptr;          // the window the chord was meant for
         std::vector<int> heldKeys;      // waited for until the user lets go of them

@@ -68,6 +68,7 @@
 #define ID_TRAY_RESTORE_CLIPBOARD 32802
 #define ID_TRAY_RESTORE_LAST_RUN 32805
 #define ID_TRAY_MAKE_ROOM 32806
+#define ID_TRAY_QUEUE_ON_COPY 32803
 
 // The toolbar resource type of the framework: version, button size, count, command ids.
 #define RT_TOOLBAR_DATA 241

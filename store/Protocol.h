@@ -39,6 +39,8 @@ inline constexpr wchar_t kRestoreClipboardSetting[] = L"RestoreClipboard";
 inline constexpr wchar_t kRestoreLastRunSetting[] = L"RestoreLastRun";
 // DWORD, 1: a copy into a full history removes the oldest history clip filed in no category.
 inline constexpr wchar_t kMakeRoomWhenFullSetting[] = L"MakeRoomWhenFull";
+// DWORD, 1: every copy recorded in the history joins the paste queue (not the slot copies).
+inline constexpr wchar_t kQueueOnCopySetting[] = L"QueueOnCopy";
 // REG_BINARY: the main window's WINDOWPLACEMENT when it closed last.
 inline constexpr wchar_t kWindowPlaceSetting[] = L"WindowPlacement";
 

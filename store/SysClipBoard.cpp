@@ -4,6 +4,7 @@
 
 #include "ClipSnapshot.h"
 #include "FileSystem.h"
+#include "PasteQueue.h"
 #include "StoreFile.h"
 #include "StoreFormat.h"
 #include "Text.h"
@@ -127,6 +128,9 @@ void CSysClipBoard::removeClip(std::string_view clip) const {
             files::remove(m_paths.dataFile(file));
         return true;
     });
+    // A clip gone from the history leaves the paste queue too (its number may be taken again).
+    if (const std::optional<int> number = historyNumberOfClip(clip))
+        removeFromPasteQueue(m_paths.statusFile(), {*number});
 }
 
 std::optional<StoredClip> CSysClipBoard::readClip(std::string_view clip) const {

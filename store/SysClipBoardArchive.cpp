@@ -4,6 +4,7 @@
 #include "SysClipBoard.h"
 
 #include "FileSystem.h"
+#include "PasteQueue.h"
 #include "StoreFile.h"
 #include "StoreFormat.h"
 #include "StoreLock.h"
@@ -275,5 +276,10 @@ ArchiveResult CSysClipBoard::openArchive(const std::string& path, const ArchiveP
         files::deleteTree(staged);
         return ArchiveResult::StoreBusy;
     }
-    return putStoreInPlace(staged, elements, archive.documentText().size(), m_paths.dataFolder(), m_paths.indexFile());
+    const ArchiveResult result =
+        putStoreInPlace(staged, elements, archive.documentText().size(), m_paths.dataFolder(), m_paths.indexFile());
+    // The queue named clips of the history that was replaced: their numbers now name others.
+    if (result == ArchiveResult::Done)
+        clearPasteQueue(m_paths.statusFile());
+    return result;
 }

@@ -7,6 +7,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 void CCategoryTreeCtrl::OnRightClick() {
     const base::UniqueMenu menu(CreatePopupMenu());
     if (!menu || !AppendMenuW(menu.get(), MF_STRING, kCommandAdd, L"添加(&A)"))
@@ -27,10 +29,10 @@ void CCategoryTreeCtrl::AddCategory() {
     CSysClipBoard::getInstance()->setValue(name.c_str(), "AddNew", 0);
 }
 
-void CCategoryTreeCtrl::RebuildCategories(HTREEITEM keep, HTREEITEM keepToo) {
+void CCategoryTreeCtrl::RebuildCategories(std::initializer_list<HTREEITEM> keep) {
     for (HTREEITEM child = m_tree.GetChild(m_hRoot); child;) {
         HTREEITEM next = m_tree.GetNextSibling(child);
-        if (child != keep && child != keepToo)
+        if (std::find(keep.begin(), keep.end(), child) == keep.end())
             m_tree.DeleteItem(child);
         child = next;
     }

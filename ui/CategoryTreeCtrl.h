@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
 class CCategoryTreeCtrl {
 public:
     static constexpr UINT kCommandAdd = 32804;
@@ -19,9 +21,9 @@ public:
     // Command 32804: a category named in the dialog becomes the root's last child and an
     // AddNew element of the store.
     void AddCategory();
-    // The user categories' nodes (the root's children but `keep` and `keepToo`) made again from
-    // the store.
-    void RebuildCategories(HTREEITEM keep, HTREEITEM keepToo);
+    // The user categories' nodes (the root's children but the fixed nodes `keep`) made again
+    // from the store.
+    void RebuildCategories(std::initializer_list<HTREEITEM> keep);
 
 private:
     fw::CTreeView m_tree;

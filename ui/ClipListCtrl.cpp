@@ -36,10 +36,22 @@ std::string CClipListCtrl::clipOfRow(int row) const {
     return store::clipNameFromNumberText(base::toUtf8(m_list.GetItemText(row, 2)));
 }
 
+// The number texts (column 2) of the selected rows, top to bottom.
+std::vector<std::wstring> CClipListCtrl::selectedNumbers() const {
+    std::vector<std::wstring> numbers;
+    for (int row : selectedRows())
+        numbers.push_back(m_list.GetItemText(row, 2));
+    return numbers;
+}
+
 void CClipListCtrl::DeleteSelected() {
     const std::vector<int> rows = selectedRows();
     if (rows.empty())
         return;
+    if (m_owner.ShowsQueue()) {
+        m_owner.UnqueueRows(selectedNumbers());
+        return;
+    }
     if (MessageBoxW(m_list.hwnd(), kDeleteQuestion, base::toWide(store::kMainWindowTitle).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     CSysClipBoard* clips = CSysClipBoard::getInstance();
@@ -71,26 +83,56 @@ void CClipListCtrl::showContextMenu(POINT point) {
     RECT bounds = {};
     if (!ListView_GetItemRect(m_list.hwnd(), first, &bounds, LVIR_BOUNDS) || !contains(bounds, point))
         return;
+    if (m_owner.ShowsQueue()) {
+        const UINT chosen = trackQueueMenu();
+        if (chosen == kMenuUnqueue)
+            m_owner.UnqueueRows(selectedNumbers());
+        else if (chosen == kMenuClearQueue)
+            m_owner.ClearQueue();
+        return;
+    }
     base::UniqueMenu menu(CreatePopupMenu());
     base::UniqueMenu moveTo(CreatePopupMenu());
     if (!menu || !moveTo)
         return;
     AppendMenuW(menu.get(), MF_STRING, kMenuDelete, L"删除");
-    if (CSysClipBoard::getInstance()->fillCategoryMenu(moveTo.get()) &&
-        AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(moveTo.get()), L"移动到"))
+    const bool categories = CSysClipBoard::getInstance()->fillCategoryMenu(moveTo.get()) &&
+                            AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(moveTo.get()), L"移动到");
+    if (categories)
         moveTo.release();  // the menu owns it now
+    // History clips only: a slot row is no history record.
+    const bool historyRow = store::isHistoryClipName(clipOfRow(first));
+    if (historyRow)
+        AppendMenuW(menu.get(), MF_STRING, kMenuQueue, L"加入粘贴队列(&Q)");
     AppendMenuW(menu.get(), MF_STRING, kMenuPaste, L"粘贴");
-    base::Trace("list menu with %d items%s", GetMenuItemCount(menu.get()), GetMenuItemCount(menu.get()) == 3 ? ", move to" : "");
+    base::Trace("list menu with %d items%s%s", GetMenuItemCount(menu.get()), categories ? ", move to" : "",
+              historyRow ? ", queue" : "");
     POINT cursor;
     GetCursorPos(&cursor);
     const UINT chosen = static_cast<UINT>(
         TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, m_list.hwnd(), nullptr));
-    if (chosen == kMenuDelete)
+    if (chosen == kMenuQueue)
+        m_owner.QueueRows(selectedNumbers());
+    else if (chosen == kMenuDelete)
         DeleteSelected();
     else if (chosen == kMenuPaste)
         PasteSelected((GetKeyState(VK_SHIFT) & 0x8000) != 0);  // Shift as the item was chosen
     else if (chosen >= CSysClipBoard::kFirstCategoryCommand && chosen < kMenuDelete)
         moveToCategory(first, chosen - CSysClipBoard::kFirstCategoryCommand);
+}
+
+// The queue's view: its rows leave the queue, or the whole queue is emptied.
+UINT CClipListCtrl::trackQueueMenu() {
+    const base::UniqueMenu menu(CreatePopupMenu());
+    if (!menu)
+        return 0;
+    AppendMenuW(menu.get(), MF_STRING, kMenuUnqueue, L"从队列中移除");
+    AppendMenuW(menu.get(), MF_STRING, kMenuClearQueue, L"清空队列");
+    base::Trace("queue menu with %d items", GetMenuItemCount(menu.get()));
+    POINT cursor;
+    GetCursorPos(&cursor);
+    return static_cast<UINT>(
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, m_list.hwnd(), nullptr));
 }
 
 // The command's position among the categories names the category (the item's text would lose

@@ -27,16 +27,26 @@ public:
         // The clips of the rows with these number texts (column 2) are gone from the store: the
         // rows go from the list.
         virtual void RowsRemoved(const std::vector<std::wstring>& numbers) = 0;
+        // The paste queue: the clips of these rows appended in this order, or taken out; all
+        // of it emptied; whether the list shows the queue.
+        virtual void QueueRows(const std::vector<std::wstring>& numbers) = 0;
+        virtual void UnqueueRows(const std::vector<std::wstring>& numbers) = 0;
+        virtual void ClearQueue() = 0;
+        virtual bool ShowsQueue() const = 0;
     };
 
     static constexpr UINT kCommandDelete = 32780;
     static constexpr UINT kMenuDelete = 210000;
     static constexpr UINT kMenuPaste = 220000;
+    static constexpr UINT kMenuQueue = 230000;
+    static constexpr UINT kMenuUnqueue = 240000;
+    static constexpr UINT kMenuClearQueue = 250000;
 
     explicit CClipListCtrl(Owner& owner) : m_owner(owner) {}
 
     void Attach(HWND list);
-    // After one confirmation, the selected rows and their clips (elements and files) go.
+    // After one confirmation, the selected rows and their clips (elements and files) go; in the
+    // queue's view only their places in the queue go (the clips stay in the history).
     void DeleteSelected();
     // Exactly one row selected: its clip is pasted.
     void PasteSelected(bool plainText = false);
@@ -45,7 +55,9 @@ private:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     std::vector<int> selectedRows() const;
     std::string clipOfRow(int row) const;
+    std::vector<std::wstring> selectedNumbers() const;
     void showContextMenu(POINT point);
+    UINT trackQueueMenu();
     void moveToCategory(int row, unsigned categoryIndex);
 
     Owner& m_owner;

@@ -53,4 +53,28 @@ TEST(ClipMenuRules, EveryRightPressWithCtrlIsTakenAndTheReleaseOpens) {
     EXPECT_EQ(clipmenu::mouseAction(0x0201u, true), MouseAction::PassOn);  // the left button
 }
 
+// The menu opened from the keyboard opens inside the work area: a caret below the taskbar's top
+// or left of a second monitor's edge moves in, one inside stays where it is.
+TEST(ClipMenuRules, TheKeyboardMenuStaysInTheWorkArea) {
+    const clipmenu::Area work = {0, 0, 1280, 984};
+    const struct {
+        clipmenu::Point at, placed;
+    } cases[] = {
+        {{123, 139}, {123, 139}},
+        {{1300, 1000}, {1279, 983}},
+        {{-20, -5}, {0, 0}},
+        {{1279, 983}, {1279, 983}},
+    };
+    for (const auto& c : cases) {
+        const clipmenu::Point placed = clipmenu::keepInArea(c.at, work);
+        EXPECT_EQ(placed.x, c.placed.x) << c.at.x;
+        EXPECT_EQ(placed.y, c.placed.y) << c.at.y;
+    }
+    const clipmenu::Point second = clipmenu::keepInArea({1200, 10}, {1280, 0, 2560, 1024});
+    EXPECT_EQ(second.x, 1280);
+    const clipmenu::Point none = clipmenu::keepInArea({5, 6}, {});  // no work area known: as it is
+    EXPECT_EQ(none.x, 5);
+    EXPECT_EQ(none.y, 6);
+}
+
 }  // namespace

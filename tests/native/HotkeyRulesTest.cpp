@@ -34,6 +34,13 @@ TEST(HotkeyRules, KeypadDigitsActAsMainDigitsOnlyWithCtrl) {
     EXPECT_EQ(kindOf(103, false, false), KeyDecision::PassOn);
 }
 
+TEST(HotkeyRules, CtrlAltBackquoteOpensTheClipMenu) {
+    EXPECT_EQ(kindOf(hotkey::kVkOem3, true, true), KeyDecision::OpenClipMenu);
+    EXPECT_EQ(kindOf(hotkey::kVkOem3, true, false), KeyDecision::PassOn);
+    EXPECT_EQ(kindOf(hotkey::kVkOem3, false, true), KeyDecision::PassOn);
+    EXPECT_EQ(kindOf(hotkey::kVkOem3, true, true, true), KeyDecision::PassOn);
+}
+
 TEST(HotkeyRules, AltCShowsTheMainWindow) {
     EXPECT_EQ(kindOf('C', false, true), KeyDecision::ShowMainWindow);
     EXPECT_EQ(kindOf('C', true, true), KeyDecision::ShowMainWindow);

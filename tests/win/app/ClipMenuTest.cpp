@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 using xml::XmlDocument;
@@ -171,7 +172,6 @@ TEST_F(ClipMenuTest, TheListDeletesMovesAndPastes) {
     const std::wstring title = base::toWide(store::kMainWindowTitle);
     auto pressDelete = [&] {
         ASSERT_TRUE(bringToFront(m_app->mainWindow()));
-        SetFocus(nullptr);
         PostMessageW(m_app->list(), WM_KEYDOWN, VK_DELETE, 0);
     };
     // Nothing selected: no question.
@@ -307,8 +307,8 @@ TEST_F(ClipMenuTest, TheListsCommandsAtTheirEdges) {
     EXPECT_EQ(storeValue(storeIndexPath(), "copy40"), "");
     m_app->selectTreeNode(1);
 
-    // Menus: over a row without categories (no "移动到"); not below the rows; not over a row that
-    // shows nothing.
+    // Menus: over a row without categories (no "移动到", and "加入粘贴队列" for a history row); not
+    // below the rows; not over a row that shows nothing.
     record(L"");
     record(L"menu row");
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 3; }));  // the slot's history copy too
@@ -328,7 +328,7 @@ TEST_F(ClipMenuTest, TheListsCommandsAtTheirEdges) {
         return m_log.has("list menu with", mark) ? m_log.lastLineWith("list menu with") : std::string();
     };
     const RECT menuRow = m_app->rowRect(rowOf(m_app->rows(), L"menu row"));
-    EXPECT_NE(rightClick({menuRow.left + 30, (menuRow.top + menuRow.bottom) / 2}, true).find("with 2 items"), std::string::npos);
+    EXPECT_NE(rightClick({menuRow.left + 30, (menuRow.top + menuRow.bottom) / 2}, true).find("with 3 items, queue"), std::string::npos);
     const RECT last = m_app->rowRect(2);
     EXPECT_EQ(rightClick({last.left + 30, last.bottom + 40}, false), "");
     const RECT empty = m_app->rowRect(rowOf(m_app->rows(), L""));
@@ -379,4 +379,56 @@ TEST_F(ClipMenuTest, ShiftPastesTheTextAloneFromEitherMenu) {
             // The paste is over once the user's clipboard is back in place.
             EXPECT_TRUE(pumpUntil([&] { return storeValue(storeStatusPath(), "SysClip").empty(); }, 5s));
         }
+}
+
+// Ctrl+Alt+` in an edit with the caret mid-text, in a window and in a dialog: the menu opens at
+// the caret with its first item selected; Down, Down, Enter pastes the third item there. Esc
+// pastes nothing, and the focus is back in the edit either way.
+TEST_F(ClipMenuTest, CtrlAltBackquoteOpensTheMenuAtTheCaret) {
+    record(L"first clip");
+    record(L"second clip");
+    record(L"third clip");
+    for (const wchar_t* kind : {L"DravixEditTarget", L"#dialog"}) {
+        SCOPED_TRACE(base::toUtf8(kind));
+        Target target(L"Caret target", L"abcdef", kind);
+        ASSERT_TRUE(target.focus());
+        SendMessageW(target.edit(), EM_SETSEL, 3, 3);
+        GUITHREADINFO gui = {};
+        gui.cbSize = sizeof gui;
+        ASSERT_TRUE(pumpUntil([&] {
+            return GetGUIThreadInfo(GetWindowThreadProcessId(target.window(), nullptr), &gui) && gui.hwndFocus == target.edit() &&
+                   gui.hwndCaret == target.edit();
+        }, 5s));
+        POINT caret = {gui.rcCaret.left, gui.rcCaret.bottom};
+        ClientToScreen(gui.hwndCaret, &caret);
+
+        // The items are the list's rows from the last up (a paste sorts the list by use time).
+        const std::vector<ListRow> rows = m_app->rows();
+        ASSERT_EQ(rows.size(), 3u);
+        const std::wstring pasted = L"abc" + rows[0].content + L"def";
+        const std::size_t mark = m_log.mark();
+        typeChord({VK_CONTROL, VK_MENU}, VK_OEM_3, 60);
+        HWND menu = waitForProcessMenu(target.processId());
+        ASSERT_TRUE(menu);
+        RECT shown = {};
+        GetWindowRect(menu, &shown);
+        EXPECT_LE(std::abs(shown.left - caret.x), 4) << shown.left << " " << caret.x;
+        EXPECT_LE(std::abs(shown.top - caret.y), 4) << shown.top << " " << caret.y;
+        EXPECT_TRUE(m_log.has("(caret)", mark));
+        pressKeys({VK_DOWN, VK_DOWN, VK_RETURN});
+        EXPECT_TRUE(pumpUntil([&] { return target.text() == pasted; }, 8s)) << base::toUtf8(target.text());
+        EXPECT_TRUE(pumpUntil([&] { return m_log.has("notify 1027 " + base::toUtf8(rows[0].number) + " posted", mark); }, 5s));
+        EXPECT_TRUE(pumpUntil([&] { return storeValue(storeStatusPath(), "SysClip").empty(); }, 5s));
+
+        const std::size_t escMark = m_log.mark();
+        typeChord({VK_CONTROL, VK_MENU}, VK_OEM_3, 60);
+        ASSERT_TRUE(waitForProcessMenu(target.processId()));
+        pressKeys({VK_ESCAPE});
+        EXPECT_TRUE(pumpUntil([&] { return m_log.has("clip menu closed: 0", escMark); }, 5s));
+        EXPECT_TRUE(pumpUntil([&] {
+            return GetGUIThreadInfo(GetWindowThreadProcessId(target.window(), nullptr), &gui) && gui.hwndFocus == target.edit() &&
+                   GetForegroundWindow() == target.window();
+        }, 5s));
+        EXPECT_TRUE(expectNothingFor(500ms, [&] { return target.text() != pasted || m_log.has("chord", escMark); }));
+    }
 }

@@ -13,9 +13,10 @@ void DravixAppTest::SetUp() {
     // bring that window forward.
     endProcessesNamed(L"dravix.exe");
     putClipboard({});
-    // What an earlier test left: the window's place, a damaged store kept aside.
+    // What an earlier test left: the window's place, the queue-on-copy setting, a damaged store
+    // kept aside.
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", L"WindowPlacement");
-    for (const wchar_t* option : {L"RestoreLastRun", L"MakeRoomWhenFull"})
+    for (const wchar_t* option : {L"RestoreLastRun", L"MakeRoomWhenFull", L"QueueOnCopy"})
         RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", option);
     const std::string folder = store::userStoreFolder();
     for (const char* name : {"clipboard.xml.damaged", "clipboard.xml.damaged2", "label.xml.damaged"})

@@ -9,6 +9,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::size_t kRemoteSize = 8192;
@@ -270,6 +272,10 @@ HWND findProcessWindow(DWORD processId, const std::wstring& title, HWND except) 
 }
 
 HWND waitForProcessDialog(DWORD processId, HWND except, std::chrono::milliseconds timeout) {
+    return waitForProcessDialog(processId, {except}, timeout);
+}
+
+HWND waitForProcessDialog(DWORD processId, std::initializer_list<HWND> except, std::chrono::milliseconds timeout) {
     HWND found = nullptr;
     pumpUntil(
         [&] {
@@ -279,7 +285,8 @@ HWND waitForProcessDialog(DWORD processId, HWND except, std::chrono::millisecond
                 GetWindowThreadProcessId(window, &owner);
                 // Enabled: the owners of a modal dialog (the main window, a dialog under its
                 // message box) are disabled, and one of them is never the dialog waited for.
-                if (owner == processId && window != except && IsWindowVisible(window) && IsWindowEnabled(window))
+                if (owner == processId && std::find(except.begin(), except.end(), window) == except.end() &&
+                    IsWindowVisible(window) && IsWindowEnabled(window))
                     found = window;
             }
             return found != nullptr;

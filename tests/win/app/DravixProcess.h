@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -55,9 +56,10 @@ public:
     // A row's rectangle and a header item's rectangle, in screen coordinates.
     RECT rowRect(int row) const;
     RECT headerItemRect(int column) const;
-    // Selects a tree node by its position: 0 root, 1 collection, 2 hotkeys.
+    // Selects a tree node by its position: 0 root, 1 collection, 2 hotkeys, 3 paste queue.
     void selectTreeNode(int which) const;
-    // The text of a tree node by its position (0 root, 1 collection, 2 hotkeys, 3... categories).
+    // The text of a tree node by its position (0 root, 1 collection, 2 hotkeys, 3 paste queue,
+    // 4... categories).
     std::wstring treeText(int which) const;
     int treeNodeCount() const;
     // Exactly these rows selected (none for an empty list).
@@ -80,6 +82,9 @@ void clickAt(POINT point, bool doubleClick = false);
 // A visible, enabled dialog of the process (class #32770) other than `except` (so not the owner
 // of a modal dialog), or null after the time-out.
 HWND waitForProcessDialog(DWORD processId, HWND except, std::chrono::milliseconds timeout = 8s);
+// The same, other than any of `except` (the main window is a dialog too: a message box over another
+// dialog is told from it this way, whether it is up yet or not).
+HWND waitForProcessDialog(DWORD processId, std::initializer_list<HWND> except, std::chrono::milliseconds timeout = 8s);
 // Text typed as a person would, one character at a time.
 void typeText(const std::wstring& text);
 std::wstring binFolder();

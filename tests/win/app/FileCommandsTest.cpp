@@ -43,7 +43,7 @@ protected:
         screenshot(L"file-dialog.png");
         pressKeys({VK_RETURN});
         if (replaces) {
-            HWND question = waitForProcessDialog(m_app->processId(), files);
+            HWND question = waitForProcessDialog(m_app->processId(), {files, main()});
             ASSERT_TRUE(question);
             screenshot(L"file-dialog-replace.png");
             PostMessageW(question, WM_COMMAND, IDYES, 0);
@@ -74,21 +74,21 @@ TEST_F(FileCommandsTest, CategoriesAreMadeRefusedStoredAndShown) {
     bringToFront(named);
     typeText(L"A&B <x>");
     pressKeys({VK_RETURN});
-    ASSERT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 4; }, 5s));
-    EXPECT_EQ(m_app->treeText(3), L"A&B <x>");
+    ASSERT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 5; }, 5s));
+    EXPECT_EQ(m_app->treeText(4), L"A&B <x>");
     EXPECT_NE(readBytes(storeIndexPath()).find("<AddNew>A&amp;B &lt;x&gt;</AddNew>"), std::string::npos);
 
     // Chinese with spaces at both ends, kept as typed.
     ASSERT_TRUE(nameCategory(L" 工作 "));
-    ASSERT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 5; }, 5s));
-    EXPECT_EQ(m_app->treeText(4), L" 工作 ");
+    ASSERT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 6; }, 5s));
+    EXPECT_EQ(m_app->treeText(5), L" 工作 ");
     EXPECT_NE(readBytes(storeIndexPath()).find("<AddNew> 工作 </AddNew>"), std::string::npos);
 
     // Taken names: the message, and the dialog stays.
     for (const wchar_t* taken : {L"InBox", L"HotKey", L" 工作 "}) {
         HWND again = nameCategory(taken);
         ASSERT_TRUE(again);
-        HWND message = waitForProcessDialog(m_app->processId(), again);
+        HWND message = waitForProcessDialog(m_app->processId(), {again, main()});
         ASSERT_TRUE(message) << base::toUtf8(taken);
         wchar_t text[64] = {};
         GetDlgItemTextW(message, 0xFFFF, text, 64);
@@ -99,7 +99,7 @@ TEST_F(FileCommandsTest, CategoriesAreMadeRefusedStoredAndShown) {
         PostMessageW(again, WM_COMMAND, IDCANCEL, 0);
         ASSERT_TRUE(pumpUntil([&] { return !IsWindow(again); }, 5s));
     }
-    EXPECT_EQ(m_app->treeNodeCount(), 5);
+    EXPECT_EQ(m_app->treeNodeCount(), 6);
 
     // The new category is offered in the list's menu; a clip moved there shows under its node.
     record(L"filed clip");
@@ -112,7 +112,7 @@ TEST_F(FileCommandsTest, CategoriesAreMadeRefusedStoredAndShown) {
     for (WORD key : {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN})
         pressKeys({key});
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.empty(); }));
-    m_app->selectTreeNode(4);
+    m_app->selectTreeNode(5);
     EXPECT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1 && rows[0].content == L"filed clip"; }));
 }
 
@@ -120,7 +120,7 @@ TEST_F(FileCommandsTest, SaveSaveAsAndOpenThroughTheFileDialogs) {
     record(L"kept one");
     record(L"kept two");
     ASSERT_TRUE(nameCategory(L"Work"));
-    ASSERT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 4; }, 5s));
+    ASSERT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 5; }, 5s));
     EXPECT_EQ(m_app->treeText(0), kRootChanged);
     const std::string archive = m_dir.path("work.amc");
     const std::string folder = m_dir.path("work");
@@ -153,7 +153,7 @@ TEST_F(FileCommandsTest, SaveSaveAsAndOpenThroughTheFileDialogs) {
     // and nothing in the preview that the archive does not hold.
     record(L"not in the archive");
     ASSERT_TRUE(nameCategory(L"Later"));
-    ASSERT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 5; }, 5s));
+    ASSERT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 6; }, 5s));
     m_app->selectTreeNode(1);
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 4; }));
     ASSERT_TRUE(bringToFront(main()));
@@ -165,8 +165,8 @@ TEST_F(FileCommandsTest, SaveSaveAsAndOpenThroughTheFileDialogs) {
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 3; }));
     EXPECT_EQ(m_app->previewText(), L"");
     EXPECT_EQ(m_app->rows()[2].content, L"kept three");
-    EXPECT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 4; }, 5s));
-    EXPECT_EQ(m_app->treeText(3), L"Work");
+    EXPECT_TRUE(pumpUntil([&] { return m_app->treeNodeCount() == 5; }, 5s));
+    EXPECT_EQ(m_app->treeText(4), L"Work");
 
     // A save that cannot be written says why and keeps the mark; the old archive stays whole.
     record(L"after opening");

@@ -434,17 +434,18 @@ TEST_F(TrayMenuTest, TheMenuOpensWithItsItemsAndStates) {
     SetWindowPos(m_app->mainWindow(), nullptr, 400, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(openTrayMenu(m_app->processId(), log),
               (std::vector<std::string>{"32773", "32771 default", "32796", "32775", "32779 grayed", "32777", "32778",
-                                        "32802", "32805", "32806", "32772"}));
+                                        "32802", "32805", "32806", "32803", "32772"}));
     command(32775);  // pause
     command(32778);  // always on top
     // Restore the clipboard after a paste, restore the last run at a start, make room when the
-    // history is full: each kept in the user's settings.
-    for (UINT id : {32802u, 32805u, 32806u})
+    // history is full, queue every copy: each kept in the user's settings.
+    for (UINT id : {32802u, 32805u, 32806u, 32803u})
         command(id);
     EXPECT_EQ(openTrayMenu(m_app->processId(), log),
               (std::vector<std::string>{"32773", "32771 default", "32796", "32775 grayed", "32779", "32777",
-                                        "32778 checked", "32802 checked", "32805 checked", "32806 checked", "32772"}));
-    for (const wchar_t* setting : {L"RestoreClipboard", L"RestoreLastRun", L"MakeRoomWhenFull"}) {
+                                        "32778 checked", "32802 checked", "32805 checked", "32806 checked",
+                                        "32803 checked", "32772"}));
+    for (const wchar_t* setting : {L"RestoreClipboard", L"RestoreLastRun", L"MakeRoomWhenFull", L"QueueOnCopy"}) {
         DWORD on = 0, size = sizeof on;
         EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\Dravix", setting, RRF_RT_REG_DWORD, nullptr, &on, &size),
                   ERROR_SUCCESS);
@@ -452,11 +453,11 @@ TEST_F(TrayMenuTest, TheMenuOpensWithItsItemsAndStates) {
     }
     command(32779);
     command(32778);
-    for (UINT id : {32802u, 32805u, 32806u})
+    for (UINT id : {32802u, 32805u, 32806u, 32803u})
         command(id);
     EXPECT_EQ(openTrayMenu(m_app->processId(), log),
               (std::vector<std::string>{"32773", "32771 default", "32796", "32775", "32779 grayed", "32777", "32778",
-                                        "32802", "32805", "32806", "32772"}));
+                                        "32802", "32805", "32806", "32803", "32772"}));
 }
 
 TEST_F(TrayMenuTest, StartWithWindowsAndAlwaysOnTopToggle) {

@@ -315,8 +315,8 @@ TEST_F(RecorderTest, ThePreviousRunIsKeptAndOpensAgain) {
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) {
         return rows.size() == 2 && rowsHolding(rows, L"kept one") && rowsHolding(rows, L"kept three");
     }));
-    ASSERT_TRUE(pumpUntil([&] { return m_app->treeText(3) == L"Work"; }, 5s));
-    m_app->selectTreeNode(3);
+    ASSERT_TRUE(pumpUntil([&] { return m_app->treeText(4) == L"Work"; }, 5s));
+    m_app->selectTreeNode(4);
     EXPECT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1 && rows[0].content == L"kept two"; }));
     EXPECT_EQ(storedClipText("his2-"), L"kept two");
 }

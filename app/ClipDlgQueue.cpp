@@ -1,0 +1,80 @@
+// CClipDlg: the paste queue as the main window sees it: filled from the list's menu and (with
+// the tray's "复制时加入粘贴队列" on) by every copy recorded, shown under its own node and counted
+// in the tray's tooltip. The hook library takes its head with Ctrl+Alt+Q and tells us with the
+// paste's WM_USER+3. Every change is one step on the store's status file (store/PasteQueue.h).
+#include "ClipDlg.h"
+
+#include "ClipRules.h"
+#include "PasteQueue.h"
+#include "StoreFormat.h"
+#include "SysClipBoard.h"
+#include "base/Text.h"
+#include "base/Trace.h"
+
+namespace {
+
+std::string statusFile() {
+    return CSysClipBoard::getInstance()->paths().statusFile();
+}
+
+// The history numbers of the list's number texts ("12"); slot rows have none.
+std::vector<int> historyNumbers(const std::vector<std::wstring>& numberTexts) {
+    std::vector<int> numbers;
+    for (const std::wstring& text : numberTexts)
+        if (const std::optional<int> number =
+                store::historyNumberOfClip(store::clipNameFromNumberText(base::toUtf8(text))))
+            numbers.push_back(*number);
+    return numbers;
+}
+
+}  // namespace
+
+void CClipDlg::appendToQueue(const std::vector<int>& numbers) {
+    const std::optional<store::QueueAppend> appended = store::appendToPasteQueue(statusFile(), numbers);
+    if (!appended) {
+        base::Trace("paste queue not written");
+        m_tray.ShowNotice(base::toWide(clip::kQueueNotWrittenText));
+    } else if (appended->refused > 0) {
+        base::Trace("paste queue full: %d not queued", appended->refused);
+        m_tray.ShowNotice(base::toWide(clip::kQueueFullText));
+    }
+    queueChanged();
+}
+
+void CClipDlg::QueueRows(const std::vector<std::wstring>& numbers) {
+    appendToQueue(historyNumbers(numbers));
+}
+
+void CClipDlg::UnqueueRows(const std::vector<std::wstring>& numbers) {
+    if (!store::removeFromPasteQueue(statusFile(), historyNumbers(numbers)))
+        m_tray.ShowNotice(base::toWide(clip::kQueueNotWrittenText));
+    queueChanged();
+}
+
+void CClipDlg::ClearQueue() {
+    if (!store::clearPasteQueue(statusFile()))
+        m_tray.ShowNotice(base::toWide(clip::kQueueNotWrittenText));
+    queueChanged();
+}
+
+bool CClipDlg::ShowsQueue() const {
+    return m_tree.GetSelectedItem() == m_hQueue;
+}
+
+// A copy recorded while the tray's item is on joins the queue as its row is shown.
+void CClipDlg::queueRecorded(int number) {
+    if (m_tray.queuesOnCopy())
+        appendToQueue({number});
+}
+
+// The tooltip's count, and the queue's view when it is on display. A queue that cannot be read
+// leaves both as they are.
+void CClipDlg::queueChanged() {
+    const std::optional<store::PasteQueue> queue = store::readPasteQueue(statusFile());
+    if (!queue)
+        return;
+    base::Trace("paste queue: %s", store::pasteQueueText(*queue).c_str());
+    m_tray.NoteQueued(static_cast<int>(queue->size()));
+    if (ShowsQueue())
+        FillClipList(m_hQueue);
+}
