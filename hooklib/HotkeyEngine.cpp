@@ -6,12 +6,16 @@
 // takes down the flags and status keys it raised. The paste's own steps are in ChordPaste.cpp.
 #include "HotkeyRules.h"
 #include "MyClipboard.h"
+#include "PasteKeyRules.h"
 #include "Protocol.h"
 #include "SharedState.h"
 #include "StatusKeys.h"
 #include "StoreFormat.h"
 #include "fw/Barrier.h"
+#include "fw/Settings.h"
+#include "fw/Text.h"
 #include "fw/Trace.h"
+#include "fw/Window.h"
 
 #include <vector>
 
@@ -39,39 +43,43 @@ void sendChord(const std::vector<hotkey::ChordKey>& chord) {
         inputs[i].type = INPUT_KEYBOARD;
         inputs[i].ki.wVk = chord[i].virtualKey;
         inputs[i].ki.wScan = static_cast<WORD>(MapVirtualKeyW(chord[i].virtualKey, MAPVK_VK_TO_VSC));
-        inputs[i].ki.dwFlags = chord[i].release ? KEYEVENTF_KEYUP : 0;
+        inputs[i].ki.dwFlags = (chord[i].release ? KEYEVENTF_KEYUP : 0) |
+                               (hotkey::isExtendedKey(chord[i].virtualKey) ? KEYEVENTF_EXTENDEDKEY : 0);
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 std::string windowClass(HWND window) {
-    wchar_t className[255] = {};
-    if (window)
-        GetClassNameW(window, className, 255);
-    std::string narrow;
-    for (const wchar_t* c = className; *c; ++c)
-        narrow += *c < 128 ? static_cast<char>(*c) : '?';
-    return narrow;
+    return fw::toUtf8(fw::ClassOfWindow(window));
+}
+
+// The user's rules are read at every paste: a change in the registry counts from the next one.
+std::vector<hotkey::PasteKeyRule> userPasteKeyRules() {
+    std::vector<hotkey::PasteKeyRule> rules;
+    for (const auto& [match, keys] : fw::ReadUserStrings(kPasteKeysKey))
+        rules.push_back({fw::toUtf8(match), fw::toUtf8(keys)});
+    return rules;
 }
 
 }  // namespace
 
-// Alt and Shift still held after the wait would turn the chord into another one: they are let
-// go first. A held Ctrl is used as it is.
+// The paste keys are those the target understands (a console takes Shift+Insert). Modifiers the
+// user still holds after the wait are used as they are when the chord has them, and let go of
+// first when it has not.
 void CMyClipboard::SendEditChord(char letter) {
+    HWND target = IsWindow(m_pending.target) ? m_pending.target : GetForegroundWindow();
     std::vector<hotkey::ChordKey> chord;
     if (letter == 'V')
-        chord = hotkey::pasteChord();
+        chord = hotkey::pasteKeysFor(userPasteKeyRules(), windowClass(target), fw::toUtf8(fw::ProgramOfWindow(target)));
     else if (letter == 'C')
         chord = hotkey::copyChord(hotkey::isMozillaClass(windowClass(GetForegroundWindow())));
     else
         return;
-    if (isPhysicallyDown(VK_CONTROL))
-        chord = hotkey::withoutKey(chord, hotkey::kVkControl);
-    for (const unsigned modifier : {hotkey::kVkAlt, hotkey::kVkShift})
-        if (isPhysicallyDown(static_cast<int>(modifier)))
-            chord.insert(chord.begin(), hotkey::ChordKey{static_cast<unsigned short>(modifier), true});
-    sendChord(chord);
+    hotkey::HeldModifiers held;
+    held.control = isPhysicallyDown(VK_CONTROL);
+    held.alt = isPhysicallyDown(VK_MENU);
+    held.shift = isPhysicallyDown(VK_SHIFT);
+    sendChord(hotkey::withHeldModifiers(std::move(chord), held));
 }
 
 // The chord's target is the window it was meant for: the foreground window for a key chord, the

@@ -59,7 +59,8 @@ public:
     // The clip pasted into `target` (null: the foreground window); false when another chord is
     // being carried out.
     bool pasteFromClipboard(std::string_view clip, bool plainText = false, HWND target = nullptr);
-    static void SendEditChord(char letter);
+    // The copy or paste chord to the chord's target, in the keys that target understands.
+    void SendEditChord(char letter);
     // In the keyboard hook, as the target's thread takes a key: our copy chord's C is held there
     // until the main program has read what the clipboard holds (the target's copy replaces it).
     void keyArriving(unsigned virtualKey, bool released);

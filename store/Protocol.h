@@ -29,6 +29,9 @@ inline constexpr wchar_t kSettingsKey[] = L"Software\\Dravix";
 inline constexpr wchar_t kRestoreClipboardSetting[] = L"RestoreClipboard";
 // REG_BINARY: the main window's WINDOWPLACEMENT when it closed last.
 inline constexpr wchar_t kWindowPlaceSetting[] = L"WindowPlacement";
+// The user's paste-key rules, read at every paste: one REG_SZ value each, named by a window class
+// or a program's file name ("PuTTY", "putty.exe"), its text the keys ("Shift+Insert").
+inline constexpr wchar_t kPasteKeysKey[] = L"Software\\Dravix\\PasteKeys";
 
 // The shared block of a list-row request: a header, then the records in list order.
 struct ListRowsHeader {
