@@ -99,6 +99,7 @@ private:
     void OnFileSave(bool choose);
     void OnFileOpen();
     void OnFileOpenLastRun();
+    void OnExcludedPrograms();
     void showOpenedStore();
     enum class ArchiveCommand { Save, Open, OpenLastRun };
     bool refuseWhileArchiveBusy();
@@ -113,10 +114,13 @@ private:
     void RefreshView() override;
     void PasteClip(const std::string& clip, bool plainText) override;
     void RowsRemoved(const std::vector<std::wstring>& numbers) override;
+    std::string SourceOfRow(int row) const override;
+    void ExcludeProgram(const std::string& path) override;
     void showRows();
     void showRow(const clip::ViewRow& row);
     void changeRowsKeepingSelection(const std::function<void()>& change);
     void fillDisplayInfo(LVITEMW& item) const;
+    void fillInfoTip(NMLVGETINFOTIPW& tip) const;
     LRESULT findRow(const NMLVFINDITEMW& find) const;
     void OnSearchChanged();
     std::string firstSelectedNumber() const;

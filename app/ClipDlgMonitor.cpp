@@ -63,7 +63,7 @@ void CClipDlg::OnRecorderResults() {
         case CClipRecorder::Outcome::Recorded:
             if (m_tree.GetSelectedItem() == m_hCollection)
                 showRow(clip::ViewRow{result.row.kind, std::move(result.row.content), result.stamp,
-                                      store::historyNumberText(result.number), result.stamp});
+                                      store::historyNumberText(result.number), result.stamp, result.source});
             if (!result.initial)
                 setRootText(true);  // the store holds changes no archive holds
             m_tray.NoteRecorded(result.stamp);

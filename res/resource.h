@@ -7,6 +7,7 @@
 #define IDD_INTRO 152
 #define IDD_CAPTURE 160
 #define IDD_NEW_CATEGORY 172
+#define IDD_EXCLUDED_PROGRAMS 180
 
 #define IDR_MAINFRAME 128      // application icon, toolbar bitmap and toolbar
 #define IDB_HEADER_CONTENT 132
@@ -47,6 +48,8 @@
 #define IDC_INTRO_NOT_AGAIN 1013
 #define IDC_INTRO_TEXT 1014
 #define IDC_CATEGORY_NAME 1014
+#define IDC_EXCLUDED_LIST 1020
+#define IDC_EXCLUDED_REMOVE 1021
 
 #define ID_TRAY_SHOW 32771
 #define ID_TRAY_EXIT 32772
@@ -66,6 +69,7 @@
 #define ID_HOMEPAGE 32800
 #define ID_FILE_OPEN_LAST_RUN 32801
 #define ID_TRAY_RESTORE_CLIPBOARD 32802
+#define ID_FILE_EXCLUDED_PROGRAMS 32803
 
 // The toolbar resource type of the framework: version, button size, count, command ids.
 #define RT_TOOLBAR_DATA 241

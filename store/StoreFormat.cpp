@@ -107,6 +107,10 @@ std::string useTimeElementName(std::string_view clip) {
     return concat(clip, kUseTimeSuffix);
 }
 
+std::string sourceElementName(std::string_view clip) {
+    return concat(clip, kSourceSuffix);
+}
+
 std::string formatElementName(std::string_view clip, int index) {
     return concat(clip, std::to_string(index));
 }

@@ -28,6 +28,8 @@ inline constexpr std::string_view kSysClipValue = "TRUE";
 // Element names and suffixes of the index.
 inline constexpr std::string_view kTimeSuffix = "-time";
 inline constexpr std::string_view kUseTimeSuffix = "-usetime";
+// The program a history record was copied from (its full path), when the recorder knew it.
+inline constexpr std::string_view kSourceSuffix = "-source";
 inline constexpr std::string_view kCategorySuffix = "category";
 inline constexpr std::string_view kCategoryListName = "AddNew";
 inline constexpr std::string_view kBitmapExtension = ".bmp";
@@ -74,6 +76,8 @@ std::string clipNameFromNumberText(std::string_view numberText);
 
 std::string timeElementName(std::string_view clip);
 std::string useTimeElementName(std::string_view clip);
+// "his12-" gives "his12--source".
+std::string sourceElementName(std::string_view clip);
 // "his12-" and 3 give "his12-3": the element and data file of one clipboard format.
 std::string formatElementName(std::string_view clip, int index);
 // "his3" -> "his3category".

@@ -22,13 +22,13 @@ CSysClipBoard::MessageHandler& messageHandler() {
     return handler;
 }
 
-// Whether `name` is one of the elements that make up `clip`: its times, or clip + a format
+// Whether `name` is one of the elements that make up `clip`: its times, its source, or clip + a format
 // index (history clips: also "his" + number + "category").
 bool belongsToClip(std::string_view name, std::string_view clip) {
     if (name.size() <= clip.size() || name.compare(0, clip.size(), clip) != 0)
         return false;
     const std::string_view rest = name.substr(clip.size());
-    if (rest == kTimeSuffix || rest == kUseTimeSuffix)
+    if (rest == kTimeSuffix || rest == kUseTimeSuffix || rest == kSourceSuffix)
         return true;
     if (rest.find_first_not_of("0123456789") != std::string_view::npos)
         return false;

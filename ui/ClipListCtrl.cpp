@@ -80,7 +80,10 @@ void CClipListCtrl::showContextMenu(POINT point) {
         AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(moveTo.get()), L"移动到"))
         moveTo.release();  // the menu owns it now
     AppendMenuW(menu.get(), MF_STRING, kMenuPaste, L"粘贴");
-    fw::Trace("list menu with %d items%s", GetMenuItemCount(menu.get()), GetMenuItemCount(menu.get()) == 3 ? ", move to" : "");
+    const std::string source = m_owner.SourceOfRow(first);
+    if (!source.empty())
+        AppendMenuW(menu.get(), MF_STRING, kMenuExclude, L"不记录此程序的复制(&N)");
+    fw::Trace("list menu with %d items%s", GetMenuItemCount(menu.get()), GetSubMenu(menu.get(), 1) ? ", move to" : "");
     POINT cursor;
     GetCursorPos(&cursor);
     const UINT chosen = static_cast<UINT>(
@@ -89,6 +92,8 @@ void CClipListCtrl::showContextMenu(POINT point) {
         DeleteSelected();
     else if (chosen == kMenuPaste)
         PasteSelected((GetKeyState(VK_SHIFT) & 0x8000) != 0);  // Shift as the item was chosen
+    else if (chosen == kMenuExclude)
+        m_owner.ExcludeProgram(source);
     else if (chosen >= CSysClipBoard::kFirstCategoryCommand && chosen < kMenuDelete)
         moveToCategory(first, chosen - CSysClipBoard::kFirstCategoryCommand);
 }

@@ -73,6 +73,16 @@ TEST(AppRules, PrivateClipboardsByTheirMarks) {
     EXPECT_FALSE(isPrivate({false, false, 1u}));
 }
 
+TEST(AppRules, ExcludedProgramsByTheirPathsInAnyCase) {
+    const std::vector<std::string> excluded = {"C:\\Tools\\KeePass.exe", "D:\\bank\\client.exe"};
+    EXPECT_TRUE(isExcludedProgram(excluded, "C:\\Tools\\KeePass.exe"));
+    EXPECT_TRUE(isExcludedProgram(excluded, "c:\\tools\\keepass.EXE"));
+    EXPECT_FALSE(isExcludedProgram(excluded, "C:\\Other\\KeePass.exe"));  // the same name elsewhere
+    EXPECT_FALSE(isExcludedProgram(excluded, ""));                          // the program is not known
+    EXPECT_FALSE(isExcludedProgram({}, "C:\\Tools\\KeePass.exe"));
+    EXPECT_EQ(excludeQuestion("C:\\Tools\\KeePass.exe"), u"以后不再记录 KeePass.exe 的复制？");
+}
+
 TEST(AppRules, FilterMatchesLatinInAnyCaseAndEverythingElseAsTyped) {
     struct Case {
         std::u16string content, query;
@@ -379,6 +389,24 @@ TEST_F(StoreViewTest, CategorisedRecordsMoveToTheirNode) {
     ASSERT_EQ(work.size(), 1u);
     EXPECT_EQ(work[0].content, u"filed");
     EXPECT_TRUE(view(ViewNode::Other, u"我的剪贴板").empty());
+}
+
+// Each row carries the program of its own record (the element follows the record's times);
+// records without one, as every store of earlier versions, show none.
+TEST_F(StoreViewTest, RowsCarryTheProgramTheirRecordCameFrom) {
+    store::appendRootChild(m_doc, store::timeElementName("his1-"), "2012-05-07 09:03:41");
+    store::appendRootChild(m_doc, store::sourceElementName("his1-"), "C:\\Office\\WINWORD.EXE");
+    store::appendRootChild(m_doc, store::formatElementName("his1-", 0), "13");
+    m_reader.texts["his1-0"] = u"from word";
+    clip("his2-", {13});
+    m_reader.texts["his2-0"] = u"from nowhere";
+    const auto rows = view(ViewNode::Collection, u"收集");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].content, u"from word");
+    EXPECT_EQ(rows[0].source, "C:\\Office\\WINWORD.EXE");
+    EXPECT_EQ(rows[1].source, "");
+    EXPECT_EQ(sourceTip(rows[0].source), u"来自：WINWORD.EXE\r\nC:\\Office\\WINWORD.EXE");
+    EXPECT_EQ(sourceTip(rows[1].source), u"");
 }
 
 TEST_F(StoreViewTest, UnreadableTextFallsToALaterPart) {

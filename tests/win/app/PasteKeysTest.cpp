@@ -11,12 +11,6 @@
 
 namespace {
 
-DWORD processOf(HWND window) {
-    DWORD id = 0;
-    GetWindowThreadProcessId(window, &id);
-    return id;
-}
-
 class PasteKeysTest : public DravixAppTest {
 protected:
     void SetUp() override {
@@ -45,18 +39,14 @@ protected:
     // The first item of the clip menu (the last row) chosen in the target.
     void pasteFromClipMenu(const Target& target) {
         ctrlRightClick(centreOf(target.window()));
-        ASSERT_TRUE(waitForProcessMenu(processOf(target.window())));
+        ASSERT_TRUE(waitForProcessMenu(target.processId()));
         pressKeys({VK_DOWN, VK_RETURN});
     }
 
     // The row showing `content` double-clicked in the list: a paste into the window used last.
     void pasteFromList(const std::wstring& content) {
         ASSERT_TRUE(bringToFront(m_app->mainWindow()));
-        const std::vector<ListRow> rows = m_app->rows();
-        int row = -1;
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            if (rows[i].content == content)
-                row = static_cast<int>(i);
+        const int row = rowOf(m_app->rows(), content);
         ASSERT_GE(row, 0);
         m_app->selectRows({row});
         const RECT rect = m_app->rowRect(row);
