@@ -123,7 +123,7 @@ int CClipDlg::ShowClipRow(HTREEITEM node, const std::string& recordName, const s
             lastText().set(row->content);
         }
         if (onDisplay)
-            showRow(clip::ViewRow{row->kind, row->content, elements.copyTime, numberText, elements.useTime});
+            showRow(clip::ViewRow{row->kind, row->content, elements.copyTime, numberText, elements.useTime, elements.source});
         return duplicate;
     }
     store->removeClip(recordName);

@@ -122,8 +122,8 @@ std::vector<std::string> shownNumbers(const ClipRows& rows) {
 // in any case, around to the top; an exact search finds only the whole content.
 TEST(ClipRowsModel, RowsAreFoundByTheirContentAsTheListTypesAhead) {
     ClipRows rows;
-    rows.assign({{0, u"apple", "", "1", ""}, {0, u"Banana", "", "2", ""}, {0, u"apricot", "", "3", ""},
-                 {0, u"剪贴板", "", "4", ""}});
+    rows.assign({{0, u"apple", "", "1", "", ""}, {0, u"Banana", "", "2", "", ""}, {0, u"apricot", "", "3", "", ""},
+                 {0, u"剪贴板", "", "4", "", ""}});
     EXPECT_EQ(rows.findShown(u"ap", 0, true, true), 0u);
     EXPECT_EQ(rows.findShown(u"AP", 1, true, true), 2u);
     EXPECT_EQ(rows.findShown(u"ap", 3, true, true), 0u);    // around to the top
@@ -138,10 +138,10 @@ TEST(ClipRowsModel, RowsAreFoundByTheirContentAsTheListTypesAhead) {
 TEST(ClipRowsModel, SearchSortRecordAndRemoveTogether) {
     using Numbers = std::vector<std::string>;
     ClipRows rows;
-    rows.assign({{0, u"apple", "2026-12-07 10:00:03", "3", ""},
-                 {0, u"Banana", "2026-12-07 10:00:01", "1", ""},
-                 {1, u"picture:size 3*2", "2026-12-07 10:00:02", "2", ""},
-                 {0, u"pineAPPLE", "2026-12-07 10:00:04", "4", ""}});
+    rows.assign({{0, u"apple", "2026-12-07 10:00:03", "3", "", ""},
+                 {0, u"Banana", "2026-12-07 10:00:01", "1", "", ""},
+                 {1, u"picture:size 3*2", "2026-12-07 10:00:02", "2", "", ""},
+                 {0, u"pineAPPLE", "2026-12-07 10:00:04", "4", "", ""}});
     EXPECT_EQ(shownNumbers(rows), (Numbers{"3", "1", "2", "4"}));
     rows.sortBy(1, false);  // newest copy first
     EXPECT_EQ(shownNumbers(rows), (Numbers{"4", "3", "2", "1"}));
@@ -150,9 +150,9 @@ TEST(ClipRowsModel, SearchSortRecordAndRemoveTogether) {
     EXPECT_EQ(shownNumbers(rows), (Numbers{"4", "3"}));  // still sorted by the column
     EXPECT_EQ(rows.totalCount(), 4u);
 
-    rows.upsert({0, u"crab apple", "2026-12-07 10:00:00", "5", ""});  // recorded: shown last
-    rows.upsert({0, u"plain", "2026-12-07 10:00:03", "3", "now"});     // changed: hidden
-    rows.upsert({0, u"no match", "", "6", ""});                        // recorded, hidden
+    rows.upsert({0, u"crab apple", "2026-12-07 10:00:00", "5", "", ""});  // recorded: shown last
+    rows.upsert({0, u"plain", "2026-12-07 10:00:03", "3", "now", ""});     // changed: hidden
+    rows.upsert({0, u"no match", "", "6", "", ""});                        // recorded, hidden
     EXPECT_EQ(shownNumbers(rows), (Numbers{"4", "5"}));
     EXPECT_EQ(rows.shownPosition("5"), 1u);
     EXPECT_EQ(rows.shownPosition("3"), 2u);

@@ -120,6 +120,7 @@ TEST_F(FilingTest, TheSourceProgramIsFiledWithTheRecordAndGoesWithIt) {
     ASSERT_EQ(m_store.fileHistoryRecord(copied, "2020-01-01 00:00:00").number, 1);
     ASSERT_EQ(m_store.fileHistoryRecord(textSnapshot("unknown"), "2020-01-01 00:00:00").number, 2);
     EXPECT_EQ(value("his1--source"), copied.source);
+    EXPECT_EQ(m_store.clipElements("his1-").source, copied.source);  // a row shown again keeps it
     EXPECT_EQ(value("his2--source"), "");
 
     m_store.removeClip("his1-");
