@@ -104,7 +104,7 @@ void CClipDlg::createCommandBarsAndPanes() {
 void CClipDlg::createList() {
     m_listImages = iconList({IDI_LIST_TEXT, IDI_LIST_PICTURE, IDI_LIST_FILES});
     m_list.SetImageList(m_listImages.get(), LVSIL_SMALL);
-    m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     m_list.InsertColumn(0, L"内容", 160);
     m_list.InsertColumn(1, L"复制时间", 130);
     m_list.InsertColumn(2, L"编号", 80);
@@ -383,6 +383,9 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
     case ID_FILE_OPEN_LAST_RUN:
         OnFileOpenLastRun();
         return true;
+    case ID_FILE_EXCLUDED_PROGRAMS:
+        OnExcludedPrograms();
+        return true;
     case ID_HELP_CONTENTS:
         OnHelp();
         return true;
@@ -424,6 +427,10 @@ bool CClipDlg::OnNotify(NMHDR& header, LRESULT& result) {
     }
     if (header.idFrom == IDC_CLIP_LIST && header.code == LVN_GETDISPINFOW) {
         fillDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header).item);
+        return true;
+    }
+    if (header.idFrom == IDC_CLIP_LIST && header.code == LVN_GETINFOTIPW) {
+        fillInfoTip(const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(header)));
         return true;
     }
     if (header.idFrom == IDC_CLIP_LIST && header.code == LVN_ODFINDITEMW) {

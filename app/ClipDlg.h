@@ -106,6 +106,7 @@ private:
     void OnFileSave(bool choose);
     void OnFileOpen();
     void OnFileOpenLastRun();
+    void OnExcludedPrograms();
     void showOpenedStore();
     enum class ArchiveCommand { Save, Open, OpenLastRun };
     bool refuseWhileArchiveBusy();
@@ -129,6 +130,8 @@ private:
     void RefreshView() override;
     void PasteClip(const std::string& clip, bool plainText) override;
     void RowsRemoved(const std::vector<std::wstring>& numbers) override;
+    std::string SourceOfRow(int row) const override;
+    void ExcludeProgram(const std::string& path) override;
     void showRows();
     void showRowsStatus();
     void showRow(const clip::ViewRow& row);
@@ -136,6 +139,7 @@ private:
     // `change` says whether it moved the shown rows; when it did not, only the status text changes.
     void changeRowsKeepingSelection(const std::function<bool()>& change);
     void fillDisplayInfo(LVITEMW& item) const;
+    void fillInfoTip(NMLVGETINFOTIPW& tip) const;
     LRESULT findRow(const NMLVFINDITEMW& find) const;
     void OnSearchChanged();
     std::string firstSelectedNumber() const;

@@ -68,7 +68,7 @@ void CClipDlg::OnRecorderResults() {
         case CClipRecorder::Outcome::Recorded:
             if (m_tree.GetSelectedItem() == m_hCollection) {
                 addRow(clip::ViewRow{result.row.kind, std::move(result.row.content), result.stamp,
-                                     store::historyNumberText(result.number), result.stamp});
+                                     store::historyNumberText(result.number), result.stamp, result.source});
                 rowsAdded = true;
             }
             changed = changed || !result.initial;  // the store holds changes no archive holds
@@ -139,7 +139,7 @@ int CClipDlg::ShowClipRow(HTREEITEM node, const std::string& recordName, const s
             lastText().set(row->content);
         }
         if (onDisplay)
-            showRow(clip::ViewRow{row->kind, row->content, elements.copyTime, numberText, elements.useTime});
+            showRow(clip::ViewRow{row->kind, row->content, elements.copyTime, numberText, elements.useTime, elements.source});
         return duplicate;
     }
     store->removeClip(recordName);

@@ -83,7 +83,7 @@ bool CClipDlg::fileSlotCopy(char digit) {
                 lastText().set(row->content);
             if (m_tree.GetSelectedItem() == m_hCollection)
                 showRow(clip::ViewRow{row->kind, row->content, filed.stamp, store::historyNumberText(filed.number),
-                                      filed.stamp});
+                                      filed.stamp, {}});  // a slot copy names no program
             setRootText(true);
             break;
         case store::FiledRecord::Outcome::HistoryFull:

@@ -126,6 +126,19 @@ void CClipDlg::fillDisplayInfo(LVITEMW& item) const {
         item.iImage = row.kind;
 }
 
+// A row's tooltip names the program it was copied from. The list offers its own text (the
+// content when cut short) in the buffer; the source is put in its place.
+void CClipDlg::fillInfoTip(NMLVGETINFOTIPW& tip) const {
+    if (tip.iItem < 0 || static_cast<std::size_t>(tip.iItem) >= m_rows.shownCount() || !tip.pszText || tip.cchTextMax <= 0)
+        return;
+    const std::u16string text = clip::sourceTip(m_rows.shown(static_cast<std::size_t>(tip.iItem)).source);
+    if (text.empty())
+        return;
+    const std::size_t length = std::min(text.size(), static_cast<std::size_t>(tip.cchTextMax) - 1);
+    std::copy_n(text.begin(), length, tip.pszText);
+    tip.pszText[length] = L'\0';
+}
+
 // The list's type-ahead (and any program that asks with LVM_FINDITEM) looks for a row by its
 // content: the row's position, or -1.
 LRESULT CClipDlg::findRow(const NMLVFINDITEMW& find) const {

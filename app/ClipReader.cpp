@@ -8,11 +8,14 @@
 
 #include "ClipBudget.h"
 #include "ClipRules.h"
+#include "ExcludedPrograms.h"
 #include "base/Barrier.h"
 #include "base/Check.h"
 #include "base/Handle.h"
 #include "base/ScopeExit.h"
+#include "base/Text.h"
 #include "base/Trace.h"
+#include "fw/Window.h"
 
 #include <cstring>
 #include <thread>
@@ -73,6 +76,13 @@ std::optional<clip::ClipboardMarks> readClipboardMarks(const std::function<bool(
     return marks;
 }
 
+// The program behind a change: the clipboard's owner, or with no owner (data set without a
+// window) the program in front. Empty when it cannot be found (an owner that has ended).
+std::string copySource() {
+    HWND owner = GetClipboardOwner();
+    return base::toUtf8(fw::ProgramOfWindow(owner ? owner : GetForegroundWindow()));
+}
+
 }  // namespace
 
 namespace recorder {
@@ -110,6 +120,8 @@ public:
     bool ownChange = false;      // the hook library's: nothing was read
     bool marksRead = false;
     bool privateContents = false;
+    std::string source;          // the program behind the change, taken at the first go
+    bool excludedSource = false; // ... on the user's list of programs never recorded: nothing was read
     bool complete = false;
     bool ownerStopped = false;   // its owner stopped answering
     DWORD after = 0;             // the sequence number when it closed the clipboard
@@ -150,6 +162,11 @@ private:
             return !ownerStopped;
         };
         if (m_checkMarks) {
+            source = copySource();
+            // A program the user named is treated as one that marks its copies private.
+            excludedSource = excluded::isExcluded(source);
+            if (excludedSource)
+                return;
             const std::optional<clip::ClipboardMarks> marks = readClipboardMarks(mayAskNext);
             if (!marks)
                 return;
@@ -384,8 +401,12 @@ void CClipRecorder::State::endOfGo(WaitingCopy& copy) {
     }
     copy.seen = go->after;
     copy.firstGo = copy.firstGo && !go->marksRead;
-    if (go->privateContents) {
-        trace(base::TraceLine("private clipboard not recorded"));
+    if (!go->source.empty())
+        copy.source = go->source;
+    if (go->privateContents || go->excludedSource) {
+        trace(base::TraceLine(go->excludedSource ? "copy of an excluded program not recorded: %s"
+                                               : "private clipboard not recorded%s",
+                            go->excludedSource ? go->source.c_str() : ""));
         lastRead = go->after;
         waiting.reset();
         return;
@@ -422,8 +443,10 @@ void CClipRecorder::State::finish(WaitingCopy& copy) {
     const std::shared_ptr<ClipboardCopy> read = copy.copy;
     const bool initial = copy.initial;
     const std::optional<clip::MissReason> trouble = copy.trouble;
+    std::string source = std::move(copy.source);
     waiting.reset();
     store::ClipSnapshot snapshot = read->take();
+    snapshot.source = std::move(source);
     if (read->leftOut())
         trace(base::TraceLine("clipboard copied without %u formats (%u MB): over the budget of %u MB",
                             static_cast<unsigned>(read->leftOut()),

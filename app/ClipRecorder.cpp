@@ -195,6 +195,7 @@ void CClipRecorder::State::store(ReadChange change) {
         result.number = filed.number;
         result.row = std::move(*row);
         result.stamp = filed.stamp;
+        result.source = change.snapshot.source;
     }
     report(std::move(result));
 }

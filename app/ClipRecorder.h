@@ -37,6 +37,7 @@ public:
         int number = 0;
         clip::PartRow row;
         std::string stamp;  // the record's copy time
+        std::string source;  // the program it was copied from (full path), or empty
         clip::MissReason reason = clip::MissReason::HeldOpen;
         bool initial = false;  // the contents found when recording began
         int waiting = 0;

@@ -46,6 +46,7 @@ struct WaitingCopy {
     std::optional<clip::MissReason> waitingFor;
     int attempt = 0;                          // tries at a clipboard held open
     bool firstGo = true;
+    std::string source;                       // the program behind it, once a go found it
     Clock::time_point nextLook;
     Clock::time_point lastAnswer;             // its owner's last answer (or the announcement)
     std::shared_ptr<ClipboardCopy> copy = std::make_shared<ClipboardCopy>();

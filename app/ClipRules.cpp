@@ -1,5 +1,6 @@
 #include "ClipRules.h"
 
+#include "StorePaths.h"
 #include "Text.h"
 #include "XmlText.h"
 
@@ -114,6 +115,23 @@ std::vector<std::size_t> filterRows(const std::vector<std::u16string_view>& cont
         shown.push_back(i);
     }
     return shown;
+}
+
+bool isExcludedProgram(const std::vector<std::string>& excluded, std::string_view source) {
+    if (source.empty())
+        return false;
+    const std::string folded = store::asciiLower(source);
+    return std::any_of(excluded.begin(), excluded.end(), [&](const std::string& path) { return store::asciiLower(path) == folded; });
+}
+
+std::u16string excludeQuestion(std::string_view sourcePath) {
+    return utf8ToUtf16("以后不再记录 " + std::string(store::fileNameOfPath(sourcePath)) + " 的复制？");
+}
+
+std::u16string sourceTip(std::string_view sourcePath) {
+    if (sourcePath.empty())
+        return {};
+    return utf8ToUtf16("来自：" + std::string(store::fileNameOfPath(sourcePath)) + "\r\n" + std::string(sourcePath));
 }
 
 std::u16string filterStatus(std::size_t shown, std::size_t total) {

@@ -34,6 +34,10 @@ enum class PasteRoute {
 PasteRoute pasteRoute(const PasteTarget& target, std::optional<std::uint32_t> ourLevel);
 inline constexpr std::string_view kElevatedTargetText = "无法粘贴到以管理员身份运行的程序。剪贴板已准备好，可手动粘贴。";
 
+// A row's tooltip: the program it was copied from, "来自：WINWORD.EXE" over the full path;
+// empty when the record does not say (copied before the program kept sources, or not found).
+std::u16string sourceTip(std::string_view sourcePath);
+
 // A rectangle of the screen, for the main window's place.
 struct Box {
     int left = 0, top = 0, right = 0, bottom = 0;
@@ -60,6 +64,13 @@ struct ClipboardMarks {
     std::optional<std::uint32_t> canIncludeInHistory;
 };
 bool isPrivate(const ClipboardMarks& marks);
+
+// Programs whose copies are never kept, by their full paths: a copy is theirs when its source is
+// one of them (Windows paths compare without letter case). A copy whose program is not known
+// belongs to none.
+bool isExcludedProgram(const std::vector<std::string>& excluded, std::string_view source);
+// The question before a program is added to them.
+std::u16string excludeQuestion(std::string_view sourcePath);
 
 // Find as you type: a row shows when its content holds the query, Latin letters in any case and
 // everything else (Chinese) as typed. An empty query shows every row.

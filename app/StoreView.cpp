@@ -50,6 +50,10 @@ public:
     void element(const std::string& name, XmlDocument& index) {
         if (name.find(m_prefix) == std::string::npos)
             return;
+        if (store::endsWithIgnoringCase(name, store::kSourceSuffix)) {
+            m_source = index.elementText();
+            return;
+        }
         if (name.find("time") != std::string::npos) {
             if (name.find("usetime") != std::string::npos)
                 m_useTime = index.elementText();
@@ -68,6 +72,7 @@ private:
     // "his12--time" gives the key "12", "copy5-time" the key "5".
     void startRecord(const std::string& name, std::string copyTime) {
         m_copyTime = std::move(copyTime);
+        m_source.clear();
         const std::string rest = store::replaceAll(name, m_prefix, "");
         const std::string key = rest.substr(0, rest.find('-'));
         m_record = m_node == ViewNode::Hotkeys ? store::slotClipName(key) : store::historyClipName(key);
@@ -83,7 +88,7 @@ private:
         std::optional<PartRow> row = partRow(std::atoi(value.c_str()), name, m_record, m_reader);
         if (!row)
             return;
-        m_rows.push_back({row->kind, std::move(row->content), m_copyTime, m_number, m_useTime});
+        m_rows.push_back({row->kind, std::move(row->content), m_copyTime, m_number, m_useTime, m_source});
         m_lastNumber = m_number;
     }
 
@@ -92,7 +97,7 @@ private:
     RecordReader& m_reader;
     const std::string_view m_prefix;
     std::u16string m_category;
-    std::string m_number, m_lastNumber, m_record, m_copyTime, m_useTime;
+    std::string m_number, m_lastNumber, m_record, m_copyTime, m_useTime, m_source;
     std::vector<ViewRow> m_rows;
 };
 

@@ -43,6 +43,7 @@ struct ViewRow {
     std::string copyTime;
     std::string number;           // list column 2
     std::string useTime;
+    std::string source;           // the program it was copied from (full path), or empty
 };
 
 enum class ViewNode { Collection, Hotkeys, Other };

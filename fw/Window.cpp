@@ -1,5 +1,6 @@
 #include "Window.h"
 
+#include "base/Handle.h"
 #include "base/Barrier.h"
 
 namespace fw {
@@ -26,6 +27,35 @@ BOOL CALLBACK addWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
 }
 
 }  // namespace
+
+// PROCESS_QUERY_LIMITED_INFORMATION is what a standard user may ask of other users' and of
+// elevated processes too.
+std::wstring ProgramOfProcess(DWORD processId) {
+    if (!processId)
+        return {};
+    const base::UniqueKernelObject process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process)
+        return {};
+    std::wstring path(32768, L'\0');  // the longest path Windows has (\\?\ names)
+    DWORD size = static_cast<DWORD>(path.size());
+    if (!QueryFullProcessImageNameW(process.get(), 0, path.data(), &size))
+        return {};
+    path.resize(size);
+    return path;
+}
+
+std::wstring ProgramOfWindow(HWND window) {
+    DWORD processId = 0;
+    if (window)
+        GetWindowThreadProcessId(window, &processId);
+    return ProgramOfProcess(processId);
+}
+
+std::wstring ClassOfWindow(HWND window) {
+    wchar_t name[256] = {};  // class names are at most 256 characters
+    const int length = window ? GetClassNameW(window, name, 256) : 0;
+    return std::wstring(name, static_cast<std::size_t>(length > 0 ? length : 0));
+}
 
 std::vector<RECT> MonitorWorkAreas() {
     std::vector<RECT> areas;

@@ -15,6 +15,14 @@ HWND FindTopLevelWindow(const std::wstring& title, int childId);
 // The work areas of all monitors (the screen without the taskbar), in screen coordinates.
 std::vector<RECT> MonitorWorkAreas();
 
+// The full path of a process's program file (QueryFullProcessImageNameW); empty when the process
+// has ended or may not be asked.
+std::wstring ProgramOfProcess(DWORD processId);
+// The same for the process behind a window; empty for no window.
+std::wstring ProgramOfWindow(HWND window);
+// A window's class name; empty for no window.
+std::wstring ClassOfWindow(HWND window);
+
 // The whole text of a window or control.
 std::wstring windowText(HWND window);
 

@@ -6,6 +6,7 @@
 // takes down the flags and status keys it raised. The paste's own steps are in ChordPaste.cpp.
 #include "HotkeyRules.h"
 #include "MyClipboard.h"
+#include "PasteKeyRules.h"
 #include "PasteQueue.h"
 #include "Protocol.h"
 #include "SharedState.h"
@@ -13,7 +14,10 @@
 #include "StoreFormat.h"
 #include "base/Barrier.h"
 #include "base/Check.h"
+#include "base/Text.h"
 #include "base/Trace.h"
+#include "fw/Settings.h"
+#include "fw/Window.h"
 
 #include <vector>
 
@@ -43,39 +47,43 @@ bool sendChord(const std::vector<hotkey::ChordKey>& chord) {
         inputs[i].type = INPUT_KEYBOARD;
         inputs[i].ki.wVk = chord[i].virtualKey;
         inputs[i].ki.wScan = static_cast<WORD>(MapVirtualKeyW(chord[i].virtualKey, MAPVK_VK_TO_VSC));
-        inputs[i].ki.dwFlags = chord[i].release ? KEYEVENTF_KEYUP : 0;
+        inputs[i].ki.dwFlags = (chord[i].release ? KEYEVENTF_KEYUP : 0) |
+                               (hotkey::isExtendedKey(chord[i].virtualKey) ? KEYEVENTF_EXTENDEDKEY : 0);
     }
     return CHECK_WIN32(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT))) != 0;
 }
 
 std::string windowClass(HWND window) {
-    wchar_t className[255] = {};
-    if (window)
-        GetClassNameW(window, className, 255);
-    std::string narrow;
-    for (const wchar_t* c = className; *c; ++c)
-        narrow += *c < 128 ? static_cast<char>(*c) : '?';
-    return narrow;
+    return base::toUtf8(fw::ClassOfWindow(window));
+}
+
+// The user's rules are read at every paste: a change in the registry counts from the next one.
+std::vector<hotkey::PasteKeyRule> userPasteKeyRules() {
+    std::vector<hotkey::PasteKeyRule> rules;
+    for (const auto& [match, keys] : fw::ReadUserStrings(kPasteKeysKey))
+        rules.push_back({base::toUtf8(match), base::toUtf8(keys)});
+    return rules;
 }
 
 }  // namespace
 
-// Alt and Shift still held after the wait would turn the chord into another one: they are let
-// go first. A held Ctrl is used as it is.
+// The paste keys are those the target understands (a console takes Shift+Insert). Modifiers the
+// user still holds after the wait are used as they are when the chord has them, and let go of
+// first when it has not. False when the keys could not be sent (the failure is traced).
 bool CMyClipboard::SendEditChord(char letter) {
+    HWND target = IsWindow(m_pending.target) ? m_pending.target : GetForegroundWindow();
     std::vector<hotkey::ChordKey> chord;
     if (letter == 'V')
-        chord = hotkey::pasteChord();
+        chord = hotkey::pasteKeysFor(userPasteKeyRules(), windowClass(target), base::toUtf8(fw::ProgramOfWindow(target)));
     else if (letter == 'C')
         chord = hotkey::copyChord(hotkey::isMozillaClass(windowClass(GetForegroundWindow())));
     else
         return false;
-    if (isPhysicallyDown(VK_CONTROL))
-        chord = hotkey::withoutKey(chord, hotkey::kVkControl);
-    for (const unsigned modifier : {hotkey::kVkAlt, hotkey::kVkShift})
-        if (isPhysicallyDown(static_cast<int>(modifier)))
-            chord.insert(chord.begin(), hotkey::ChordKey{static_cast<unsigned short>(modifier), true});
-    return sendChord(chord);
+    hotkey::HeldModifiers held;
+    held.control = isPhysicallyDown(VK_CONTROL);
+    held.alt = isPhysicallyDown(VK_MENU);
+    held.shift = isPhysicallyDown(VK_SHIFT);
+    return sendChord(hotkey::withHeldModifiers(std::move(chord), held));
 }
 
 // The chord's target is the window it was meant for: the foreground window for a key chord, the

@@ -62,8 +62,9 @@ public:
     // The clip pasted into `target` (null: the foreground window); false when another chord is
     // being carried out.
     bool pasteFromClipboard(std::string_view clip, bool plainText = false, HWND target = nullptr);
-    // False when the keys could not be sent (the failure is traced).
-    static bool SendEditChord(char letter);
+    // The copy or paste chord to the chord's target, in the keys that target understands. False
+    // when the keys could not be sent (the failure is traced).
+    bool SendEditChord(char letter);
     // In the keyboard hook, as the target's thread takes a key: our copy chord's C is held there
     // until the main program has read what the clipboard holds (the target's copy replaces it).
     void keyArriving(unsigned virtualKey, bool released);

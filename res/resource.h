@@ -7,6 +7,7 @@
 #define IDD_INTRO 152
 #define IDD_CAPTURE 160
 #define IDD_NEW_CATEGORY 172
+#define IDD_EXCLUDED_PROGRAMS 180
 
 #define IDR_MAINFRAME 128      // application icon, toolbar bitmap and toolbar
 #define IDB_HEADER_CONTENT 132
@@ -47,6 +48,8 @@
 #define IDC_INTRO_NOT_AGAIN 1013
 #define IDC_INTRO_TEXT 1014
 #define IDC_CATEGORY_NAME 1014
+#define IDC_EXCLUDED_LIST 1020
+#define IDC_EXCLUDED_REMOVE 1021
 
 #define ID_TRAY_SHOW 32771
 #define ID_TRAY_EXIT 32772
@@ -69,6 +72,7 @@
 #define ID_TRAY_RESTORE_LAST_RUN 32805
 #define ID_TRAY_MAKE_ROOM 32806
 #define ID_TRAY_QUEUE_ON_COPY 32803
+#define ID_FILE_EXCLUDED_PROGRAMS 32807
 
 // The toolbar resource type of the framework: version, button size, count, command ids.
 #define RT_TOOLBAR_DATA 241

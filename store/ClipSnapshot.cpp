@@ -97,6 +97,10 @@ bool StagedClip::commit(XmlDocument& doc, std::string_view clip, const std::stri
         doc.deleteElement();
     setRootChild(doc, timeElementName(clip), stamp);
     setRootChild(doc, useTimeElementName(clip), stamp);
+    if (findRootChild(doc, sourceElementName(clip)) && doc.enterElement())
+        doc.deleteElement();
+    if (!m_snapshot.source.empty())
+        setRootChild(doc, sourceElementName(clip), m_snapshot.source);
     for (std::size_t i = 0; i < m_snapshot.formats.size(); ++i) {
         const ClipSnapshot::Format& format = m_snapshot.formats[i];
         const std::string key = formatElementName(clip, format.index);

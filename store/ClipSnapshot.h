@@ -28,6 +28,7 @@ struct ClipSnapshot {
     };
     std::vector<Format> formats;
     std::string bitmapFile;    // the clipboard's bitmap as a bitmap file, when it has one
+    std::string source;        // the program that copied it (its full path), empty when not known
 
     bool empty() const { return formats.empty(); }
     std::size_t byteCount() const;
@@ -50,7 +51,8 @@ public:
 
     // Inside an edit of the index (under the store lock): the snapshot becomes `clip`. Its old
     // format keys and copy time go, both times are stamped `stamp`, and each format gets its key
-    // with its data file moved into place (a bitmap also the clip's bitmap file and thumbnail). An empty
+    // with its data file moved into place (a bitmap also the clip's bitmap file and thumbnail); the
+    // source, when known, follows the times (an old one goes in any case). An empty
     // snapshot only removes the old format keys; a snapshot that could not be written changes
     // nothing. Returns whether the document changed.
     bool commit(xml::XmlDocument& doc, std::string_view clip, const std::string& stamp);

@@ -43,6 +43,12 @@ inline constexpr wchar_t kMakeRoomWhenFullSetting[] = L"MakeRoomWhenFull";
 inline constexpr wchar_t kQueueOnCopySetting[] = L"QueueOnCopy";
 // REG_BINARY: the main window's WINDOWPLACEMENT when it closed last.
 inline constexpr wchar_t kWindowPlaceSetting[] = L"WindowPlacement";
+// Programs whose copies are never recorded: one REG_SZ value each, named by the program's full
+// path, its text the time it was added ("2026-12-08 14:03:22").
+inline constexpr wchar_t kExcludedProgramsKey[] = L"Software\\Dravix\\ExcludedPrograms";
+// The user's paste-key rules, read at every paste: one REG_SZ value each, named by a window class
+// or a program's file name ("PuTTY", "putty.exe"), its text the keys ("Shift+Insert").
+inline constexpr wchar_t kPasteKeysKey[] = L"Software\\Dravix\\PasteKeys";
 
 // The shared block of a list-row request: a header, then the records in list order.
 struct ListRowsHeader {

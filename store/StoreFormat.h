@@ -28,6 +28,8 @@ inline constexpr std::string_view kSysClipValue = "TRUE";
 // Element names and suffixes of the index.
 inline constexpr std::string_view kTimeSuffix = "-time";
 inline constexpr std::string_view kUseTimeSuffix = "-usetime";
+// The program a history record was copied from (its full path), when the recorder knew it.
+inline constexpr std::string_view kSourceSuffix = "-source";
 inline constexpr std::string_view kCategorySuffix = "category";
 inline constexpr std::string_view kCategoryListName = "AddNew";
 inline constexpr std::string_view kBitmapExtension = ".bmp";
@@ -74,6 +76,8 @@ std::string clipNameFromNumberText(std::string_view numberText);
 
 std::string timeElementName(std::string_view clip);
 std::string useTimeElementName(std::string_view clip);
+// "his12-" gives "his12--source".
+std::string sourceElementName(std::string_view clip);
 // "his12-" and 3 give "his12-3": the element and data file of one clipboard format.
 std::string formatElementName(std::string_view clip, int index);
 // "his3" -> "his3category".
@@ -82,8 +86,8 @@ std::string bitmapFileName(std::string_view clip);
 // clip + ".thumb.bmp": the clip menu's small picture of the clip's bitmap.
 std::string thumbnailFileName(std::string_view clip);
 
-// Whether `name` is one of the elements that make up `clip`: its times, or clip + a format index.
-// (A history clip's category element, "his" + number + "category", is not one of them.)
+// Whether `name` is one of the elements that make up `clip`: its times, its source, or clip + a
+// format index. (A history clip's category element, "his" + number + "category", is not one of them.)
 bool belongsToClip(std::string_view name, std::string_view clip);
 // Inside an edit of the index: every element of `clip` (and `alsoElement`, when given) goes; the
 // data files they name are returned, for the caller to delete.

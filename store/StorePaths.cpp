@@ -12,6 +12,11 @@ std::string joinPath(std::string_view folder, std::string_view name) {
     return path;
 }
 
+std::string_view fileNameOfPath(std::string_view path) {
+    const std::size_t cut = path.find_last_of("\\/");
+    return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
 std::string StorePaths::indexFile() const {
     return joinPath(m_folder, kIndexFileName);
 }

@@ -14,6 +14,8 @@ inline constexpr char kPathSeparator = '/';
 #endif
 
 std::string joinPath(std::string_view folder, std::string_view name);
+// The last part of a path (after its last backslash or slash): a program's file name from its full path.
+std::string_view fileNameOfPath(std::string_view path);
 
 // The per-user store folder: the local application data folder + "\Dravix" on Windows (a
 // standard user may not write the Windows folder), created on first use.

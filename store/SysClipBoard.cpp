@@ -195,6 +195,7 @@ ClipElements CSysClipBoard::clipElements(std::string_view clip) const {
     };
     clipElements.copyTime = valueOf(timeElementName(clip));
     clipElements.useTime = valueOf(useTimeElementName(clip));
+    clipElements.source = valueOf(sourceElementName(clip));
     for (int i = 0; i < kMaxFormatsPerClip; ++i) {
         const std::string value = valueOf(formatElementName(clip, i));
         if (!value.empty())

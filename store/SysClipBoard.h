@@ -65,6 +65,7 @@ struct StoredClip {
 struct ClipElements {
     std::string copyTime;
     std::string useTime;
+    std::string source;  // the program it was copied from, or empty
     std::vector<std::pair<int, int>> formats;  // (index, clipboard format) of the non-empty format elements
 };
 

@@ -105,8 +105,11 @@ void CClipListCtrl::showContextMenu(POINT point) {
     if (historyRow)
         AppendMenuW(menu.get(), MF_STRING, kMenuQueue, L"加入粘贴队列(&Q)");
     AppendMenuW(menu.get(), MF_STRING, kMenuPaste, L"粘贴");
+    const std::string source = m_owner.SourceOfRow(first);
+    if (!source.empty())
+        AppendMenuW(menu.get(), MF_STRING, kMenuExclude, L"不记录此程序的复制(&N)");
     base::Trace("list menu with %d items%s%s", GetMenuItemCount(menu.get()), categories ? ", move to" : "",
-              historyRow ? ", queue" : "");
+                historyRow ? ", queue" : "");
     POINT cursor;
     GetCursorPos(&cursor);
     const UINT chosen = static_cast<UINT>(
@@ -117,6 +120,8 @@ void CClipListCtrl::showContextMenu(POINT point) {
         DeleteSelected();
     else if (chosen == kMenuPaste)
         PasteSelected((GetKeyState(VK_SHIFT) & 0x8000) != 0);  // Shift as the item was chosen
+    else if (chosen == kMenuExclude)
+        m_owner.ExcludeProgram(source);
     else if (chosen >= CSysClipBoard::kFirstCategoryCommand && chosen < kMenuDelete)
         moveToCategory(first, chosen - CSysClipBoard::kFirstCategoryCommand);
 }

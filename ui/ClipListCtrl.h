@@ -1,7 +1,8 @@
 // CClipListCtrl: the behaviour of the main window's clip list: deleting the selected clips (the
 // Delete key, command 32780, and the main window's toolbar), pasting the one selected clip into
 // the application used last (a double click), and a context menu with both and a move into a
-// user category. Paste chosen from the menu with Shift held pastes the text alone.
+// user category. Paste chosen from the menu with Shift held pastes the text alone; a row whose
+// program is known offers to record that program's copies no more.
 #pragma once
 
 #include "fw/Controls.h"
@@ -33,6 +34,10 @@ public:
         virtual void UnqueueRows(const std::vector<std::wstring>& numbers) = 0;
         virtual void ClearQueue() = 0;
         virtual bool ShowsQueue() const = 0;
+        // The program the row's clip was copied from (its full path), or empty.
+        virtual std::string SourceOfRow(int row) const = 0;
+        // Copies from the program are recorded no more (after the user agreed).
+        virtual void ExcludeProgram(const std::string& path) = 0;
     };
 
     static constexpr UINT kCommandDelete = 32780;
@@ -41,6 +46,7 @@ public:
     static constexpr UINT kMenuQueue = 230000;
     static constexpr UINT kMenuUnqueue = 240000;
     static constexpr UINT kMenuClearQueue = 250000;
+    static constexpr UINT kMenuExclude = 260000;
 
     explicit CClipListCtrl(Owner& owner) : m_owner(owner) {}
 

@@ -73,6 +73,16 @@ TEST(AppRules, PrivateClipboardsByTheirMarks) {
     EXPECT_FALSE(isPrivate({false, false, 1u}));
 }
 
+TEST(AppRules, ExcludedProgramsByTheirPathsInAnyCase) {
+    const std::vector<std::string> excluded = {"C:\\Tools\\KeePass.exe", "D:\\bank\\client.exe"};
+    EXPECT_TRUE(isExcludedProgram(excluded, "C:\\Tools\\KeePass.exe"));
+    EXPECT_TRUE(isExcludedProgram(excluded, "c:\\tools\\keepass.EXE"));
+    EXPECT_FALSE(isExcludedProgram(excluded, "C:\\Other\\KeePass.exe"));  // the same name elsewhere
+    EXPECT_FALSE(isExcludedProgram(excluded, ""));                          // the program is not known
+    EXPECT_FALSE(isExcludedProgram({}, "C:\\Tools\\KeePass.exe"));
+    EXPECT_EQ(excludeQuestion("C:\\Tools\\KeePass.exe"), u"以后不再记录 KeePass.exe 的复制？");
+}
+
 TEST(AppRules, FilterMatchesLatinInAnyCaseAndEverythingElseAsTyped) {
     struct Case {
         std::u16string content, query;
@@ -146,8 +156,8 @@ TEST(AppRules, WhyTheLastRunDidNotComeBack) {
 
 TEST(ClipRowsModel, RowsAreFoundByTheirContentAsTheListTypesAhead) {
     ClipRows rows;
-    rows.assign({{0, u"apple", "", "1", ""}, {0, u"Banana", "", "2", ""}, {0, u"apricot", "", "3", ""},
-                 {0, u"剪贴板", "", "4", ""}});
+    rows.assign({{0, u"apple", "", "1", "", ""}, {0, u"Banana", "", "2", "", ""}, {0, u"apricot", "", "3", "", ""},
+                 {0, u"剪贴板", "", "4", "", ""}});
     EXPECT_EQ(rows.findShown(u"ap", 0, true, true), 0u);
     EXPECT_EQ(rows.findShown(u"AP", 1, true, true), 2u);
     EXPECT_EQ(rows.findShown(u"ap", 3, true, true), 0u);    // around to the top
@@ -162,10 +172,10 @@ TEST(ClipRowsModel, RowsAreFoundByTheirContentAsTheListTypesAhead) {
 TEST(ClipRowsModel, SearchSortRecordAndRemoveTogether) {
     using Numbers = std::vector<std::string>;
     ClipRows rows;
-    rows.assign({{0, u"apple", "2026-12-07 10:00:03", "3", ""},
-                 {0, u"Banana", "2026-12-07 10:00:01", "1", ""},
-                 {1, u"picture:size 3*2", "2026-12-07 10:00:02", "2", ""},
-                 {0, u"pineAPPLE", "2026-12-07 10:00:04", "4", ""}});
+    rows.assign({{0, u"apple", "2026-12-07 10:00:03", "3", "", ""},
+                 {0, u"Banana", "2026-12-07 10:00:01", "1", "", ""},
+                 {1, u"picture:size 3*2", "2026-12-07 10:00:02", "2", "", ""},
+                 {0, u"pineAPPLE", "2026-12-07 10:00:04", "4", "", ""}});
     EXPECT_EQ(shownNumbers(rows), (Numbers{"3", "1", "2", "4"}));
     rows.sortBy(1, false);  // newest copy first
     EXPECT_EQ(shownNumbers(rows), (Numbers{"4", "3", "2", "1"}));
@@ -178,9 +188,9 @@ TEST(ClipRowsModel, SearchSortRecordAndRemoveTogether) {
     EXPECT_TRUE(rows.setFilter(u"Apple"));
     EXPECT_EQ(rows.totalCount(), 4u);
 
-    rows.upsert({0, u"crab apple", "2026-12-07 10:00:00", "5", ""});  // recorded: shown last
-    rows.upsert({0, u"plain", "2026-12-07 10:00:03", "3", "now"});     // changed: hidden
-    rows.upsert({0, u"no match", "", "6", ""});                        // recorded, hidden
+    rows.upsert({0, u"crab apple", "2026-12-07 10:00:00", "5", "", ""});  // recorded: shown last
+    rows.upsert({0, u"plain", "2026-12-07 10:00:03", "3", "now", ""});     // changed: hidden
+    rows.upsert({0, u"no match", "", "6", "", ""});                        // recorded, hidden
     EXPECT_EQ(shownNumbers(rows), (Numbers{"4", "5"}));
     EXPECT_EQ(rows.shownPosition("5"), 1u);
     EXPECT_EQ(rows.shownPosition("3"), 2u);
@@ -417,6 +427,24 @@ TEST_F(StoreViewTest, CategorisedRecordsMoveToTheirNode) {
     ASSERT_EQ(work.size(), 1u);
     EXPECT_EQ(work[0].content, u"filed");
     EXPECT_TRUE(view(ViewNode::Other, u"我的剪贴板").empty());
+}
+
+// Each row carries the program of its own record (the element follows the record's times);
+// records without one, as every store of earlier versions, show none.
+TEST_F(StoreViewTest, RowsCarryTheProgramTheirRecordCameFrom) {
+    store::appendRootChild(m_doc, store::timeElementName("his1-"), "2012-05-07 09:03:41");
+    store::appendRootChild(m_doc, store::sourceElementName("his1-"), "C:\\Office\\WINWORD.EXE");
+    store::appendRootChild(m_doc, store::formatElementName("his1-", 0), "13");
+    m_reader.texts["his1-0"] = u"from word";
+    clip("his2-", {13});
+    m_reader.texts["his2-0"] = u"from nowhere";
+    const auto rows = view(ViewNode::Collection, u"收集");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].content, u"from word");
+    EXPECT_EQ(rows[0].source, "C:\\Office\\WINWORD.EXE");
+    EXPECT_EQ(rows[1].source, "");
+    EXPECT_EQ(sourceTip(rows[0].source), u"来自：WINWORD.EXE\r\nC:\\Office\\WINWORD.EXE");
+    EXPECT_EQ(sourceTip(rows[1].source), u"");
 }
 
 TEST_F(StoreViewTest, UnreadableTextFallsToALaterPart) {

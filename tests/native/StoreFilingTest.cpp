@@ -112,6 +112,24 @@ TEST_F(FilingTest, ASlotIsReadBackAndFiledWithEveryFormatAndItsPicture) {
     EXPECT_FALSE(m_store.readClip("copy7"));
 }
 
+// The program a copy came from is filed with it, as text; a record that knows none has no such
+// element (the one of an earlier record of the number goes), and removing a clip takes it along.
+TEST_F(FilingTest, TheSourceProgramIsFiledWithTheRecordAndGoesWithIt) {
+    ClipSnapshot copied = textSnapshot("from word");
+    copied.source = "C:\\Program Files\\Office & Co\\WINWORD.EXE";
+    ASSERT_EQ(m_store.fileHistoryRecord(copied, "2020-01-01 00:00:00").number, 1);
+    ASSERT_EQ(m_store.fileHistoryRecord(textSnapshot("unknown"), "2020-01-01 00:00:00").number, 2);
+    EXPECT_EQ(value("his1--source"), copied.source);
+    EXPECT_EQ(m_store.clipElements("his1-").source, copied.source);  // a row shown again keeps it
+    EXPECT_EQ(value("his2--source"), "");
+
+    m_store.removeClip("his1-");
+    EXPECT_EQ(value("his1--time"), "");
+    EXPECT_EQ(value("his1--source"), "");
+    ASSERT_EQ(m_store.fileHistoryRecord(textSnapshot("number one again"), "2020-01-01 00:00:00").number, 1);
+    EXPECT_EQ(value("his1--source"), "");
+}
+
 // The history full and a store that cannot be written change nothing, and say which it was.
 TEST_F(FilingTest, FullOrUnwritableStoresAreToldApartAndLeftAsTheyWere) {
     writeBytes(m_store.paths().indexFile(), "\xEF\xBB\xBF" + makeStoreText(kMaxHistoryNumber, 1));

@@ -4,8 +4,10 @@
 // thread's view of Ctrl (GetKeyState). Like a word processor it prefers rich text: a paste of a
 // clipboard that holds "Rich Text Format" inserts that (its bytes as text), not the plain text.
 // With a paste delay it answers a paste as programs that hand it to another process do: it reads
-// the clipboard only that many milliseconds later, answering messages meanwhile.
+// the clipboard only that many milliseconds later, answering messages meanwhile. With
+// "shift-insert" it pastes as a terminal does: on Shift+Insert alone, Ctrl+V does nothing.
 //   edit_target.exe <title> <text> [window class | #dialog] [key log path ("": none)] [paste delay ms]
+//                   [shift-insert]
 #include <windows.h>
 #include <shellapi.h>
 
@@ -23,6 +25,21 @@ FILE* g_log = nullptr;
 HWND g_edit = nullptr;
 const wchar_t* g_text = L"";
 DWORD g_pasteDelayMs = 0;
+bool g_shiftInsertOnly = false;
+
+bool isDown(int virtualKey) {
+    return (GetKeyState(virtualKey) & 0x8000) != 0;
+}
+
+// A terminal's keys: Shift+Insert pastes (through WM_PASTE, as the edit's own would), Ctrl+V
+// and its character do nothing. True when the message was taken.
+bool terminalKey(HWND window, UINT message, WPARAM wParam) {
+    if (message == WM_KEYDOWN && wParam == VK_INSERT && isDown(VK_SHIFT) && !isDown(VK_CONTROL)) {
+        SendMessageW(window, WM_PASTE, 0, 0);
+        return true;
+    }
+    return (message == WM_KEYDOWN && wParam == 'V' && isDown(VK_CONTROL)) || (message == WM_CHAR && wParam == 0x16);
+}
 
 bool pasteRichText(HWND edit) {
     const UINT richText = RegisterClipboardFormatW(L"Rich Text Format");
@@ -61,6 +78,8 @@ LRESULT CALLBACK editProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         std::fprintf(g_log, "%s\n", message == WM_RBUTTONDOWN ? "rdown" : message == WM_RBUTTONUP ? "rup" : "rdouble");
         std::fflush(g_log);
     }
+    if (g_shiftInsertOnly && terminalKey(window, message, wParam))
+        return 0;
     if (message == WM_PASTE) {
         answerMessagesFor(g_pasteDelayMs);
         if (pasteRichText(window))
@@ -160,6 +179,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         g_log = _wfopen(argv[4], L"w");
     if (argc > 5)
         g_pasteDelayMs = static_cast<DWORD>(_wtoi(argv[5]));
+    g_shiftInsertOnly = argc > 6 && std::wstring(argv[6]) == L"shift-insert";
     g_text = argv[2];
 
     if (className == L"#dialog") {

@@ -394,12 +394,15 @@ void screenshot(const std::wstring& name) {
 }
 
 Target::Target(const std::wstring& title, const std::wstring& text, const std::wstring& windowClass,
-               const std::wstring& log, int pasteDelayMs) {
+               const std::wstring& log, int pasteDelayMs, PasteKeys keys) {
     std::wstring command = L"edit_target.exe \"" + title + L"\" \"" + text + L"\" \"" + windowClass + L"\"";
-    if (!log.empty() || pasteDelayMs > 0)
+    const bool terminal = keys == PasteKeys::ShiftInsertOnly;
+    if (!log.empty() || pasteDelayMs > 0 || terminal)
         command += L" \"" + log + L"\"";
-    if (pasteDelayMs > 0)
+    if (pasteDelayMs > 0 || terminal)
         command += L" " + std::to_wstring(pasteDelayMs);
+    if (terminal)
+        command += L" shift-insert";
     start(command, [title] { return FindWindowW(nullptr, title.c_str()); });
 }
 

@@ -125,12 +125,15 @@ struct ProgramByClass {
     std::wstring windowClass;
 };
 
+// Which keys paste in an edit target: those of an edit control, or Shift+Insert alone (a terminal).
+enum class PasteKeys { Edit, ShiftInsertOnly };
+
 // A running process with a top-level window: our edit target, or any program found by class.
 class Target {
 public:
     // `pasteDelayMs`: a paste is read from the clipboard that long after the key (see EditTarget.cpp).
     Target(const std::wstring& title, const std::wstring& text, const std::wstring& windowClass = L"DravixEditTarget",
-           const std::wstring& log = L"", int pasteDelayMs = 0);
+           const std::wstring& log = L"", int pasteDelayMs = 0, PasteKeys keys = PasteKeys::Edit);
     explicit Target(const ProgramByClass& program);
     ~Target();
     Target(const Target&) = delete;

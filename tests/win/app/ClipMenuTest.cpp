@@ -229,14 +229,6 @@ TEST_F(ClipMenuTest, TheListDeletesMovesAndPastes) {
     EXPECT_TRUE(pumpUntil([&] { return target.text() == L"row five"; }, 8s)) << base::toUtf8(target.text()) << m_log.text();
 }
 
-// The position of the first row showing `content`, or -1.
-int rowOf(const std::vector<ListRow>& rows, const std::wstring& content) {
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (rows[i].content == content)
-            return static_cast<int>(i);
-    return -1;
-}
-
 // The list's commands at their edges: each way of deleting (the Delete key, command 32780 to the
 // list, the toolbar's 32792) takes the row with its elements and files, a picture its bitmap file
 // and a slot row its slot, and the preview of what went is cleared; the list's menu opens only
@@ -307,8 +299,9 @@ TEST_F(ClipMenuTest, TheListsCommandsAtTheirEdges) {
     EXPECT_EQ(storeValue(storeIndexPath(), "copy40"), "");
     m_app->selectTreeNode(1);
 
-    // Menus: over a row without categories (no "移动到", and "加入粘贴队列" for a history row); not
-    // below the rows; not over a row that shows nothing.
+    // Menus: over a row without categories (no "移动到", and "加入粘贴队列" for a history row; the
+    // row's program is known, so it offers to record that program's copies no more); not below
+    // the rows; not over a row that shows nothing.
     record(L"");
     record(L"menu row");
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 3; }));  // the slot's history copy too
@@ -328,7 +321,7 @@ TEST_F(ClipMenuTest, TheListsCommandsAtTheirEdges) {
         return m_log.has("list menu with", mark) ? m_log.lastLineWith("list menu with") : std::string();
     };
     const RECT menuRow = m_app->rowRect(rowOf(m_app->rows(), L"menu row"));
-    EXPECT_NE(rightClick({menuRow.left + 30, (menuRow.top + menuRow.bottom) / 2}, true).find("with 3 items, queue"), std::string::npos);
+    EXPECT_NE(rightClick({menuRow.left + 30, (menuRow.top + menuRow.bottom) / 2}, true).find("with 4 items, queue"), std::string::npos);
     const RECT last = m_app->rowRect(2);
     EXPECT_EQ(rightClick({last.left + 30, last.bottom + 40}, false), "");
     const RECT empty = m_app->rowRect(rowOf(m_app->rows(), L""));

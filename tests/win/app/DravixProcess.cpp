@@ -104,28 +104,34 @@ void* DravixProcess::remoteAlloc(std::size_t size) const {
     return size <= kRemoteSize ? m_remote : nullptr;
 }
 
+std::wstring DravixProcess::itemText(HWND view, int row, int column) const {
+    char* remote = static_cast<char*>(remoteAlloc(sizeof(LVITEMW) + 2048));
+    if (!view || !remote)
+        return {};
+    wchar_t* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = remoteText;
+    item.cchTextMax = 1000;
+    WriteProcessMemory(m_remoteProcess, remote, &item, sizeof item, nullptr);
+    const LRESULT length = SendMessageW(view, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote));
+    std::wstring text(static_cast<std::size_t>(length), L'\0');
+    ReadProcessMemory(m_remoteProcess, remoteText, text.data(), text.size() * sizeof(wchar_t), nullptr);
+    return text;
+}
+
 std::vector<ListRow> DravixProcess::rows() const {
     std::vector<ListRow> rows;
     HWND view = list();
     char* remote = static_cast<char*>(remoteAlloc(sizeof(LVITEMW) + 2048));
     if (!view || !remote)
         return rows;
-    wchar_t* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
     const int count = static_cast<int>(SendMessageW(view, LVM_GETITEMCOUNT, 0, 0));
     for (int row = 0; row < count; ++row) {
         ListRow read;
         std::wstring* columns[] = {&read.content, &read.copyTime, &read.number, &read.useTime};
-        for (int column = 0; column < 4; ++column) {
-            LVITEMW item = {};
-            item.iSubItem = column;
-            item.pszText = remoteText;
-            item.cchTextMax = 1000;
-            WriteProcessMemory(m_remoteProcess, remote, &item, sizeof item, nullptr);
-            const LRESULT length = SendMessageW(view, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote));
-            std::wstring text(static_cast<std::size_t>(length), L'\0');
-            ReadProcessMemory(m_remoteProcess, remoteText, text.data(), text.size() * sizeof(wchar_t), nullptr);
-            *columns[column] = text;
-        }
+        for (int column = 0; column < 4; ++column)
+            *columns[column] = itemText(view, row, column);
         LVITEMW item = {};
         item.mask = LVIF_IMAGE;
         item.iItem = row;
@@ -258,6 +264,13 @@ void DravixProcess::selectRows(const std::vector<int>& rows) const {
     setState(-1, 0);
     for (int row : rows)
         setState(row, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+int rowOf(const std::vector<ListRow>& rows, const std::wstring& content) {
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].content == content)
+            return static_cast<int>(i);
+    return -1;
 }
 
 HWND findProcessWindow(DWORD processId, const std::wstring& title, HWND except) {

@@ -42,6 +42,8 @@ public:
     std::wstring statusText() const;
     std::wstring previewText() const;
     std::vector<ListRow> rows() const;
+    // The text of a cell of any list view of the program (its dialogs' lists too).
+    std::wstring itemText(HWND view, int row, int column) const;
     // The number of rows alone: one message, for waiting on many rows.
     int rowCount() const;
     // Waits until `done(rows)` holds.
@@ -75,6 +77,8 @@ private:
     mutable void* m_remote = nullptr;
 };
 
+// The position of the first row showing `content`, or -1.
+int rowOf(const std::vector<ListRow>& rows, const std::wstring& content);
 // A window of `processId` whose title is `title` (the exit dialog, a message box), or null.
 HWND findProcessWindow(DWORD processId, const std::wstring& title, HWND except = nullptr);
 // A left click (or double click) at a screen point with real mouse input.

@@ -5,6 +5,7 @@
 
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
+#include "Text.h"
 #include "WinTestSupport.h"
 #include "base/Handle.h"
 #include "base/Text.h"
@@ -296,7 +297,8 @@ TEST_F(RecorderTest, SlotCopiesWhileAnotherProgramCopiesLoseNothing) {
 }
 
 // Three copies, the program killed, started again: the list starts empty, and the last run
-// comes back with its data and its category. (KeptRunsTest starts the program eleven times.)
+// comes back with its data, its category and the program each copy came from. (KeptRunsTest
+// starts the program eleven times.)
 TEST_F(RecorderTest, ThePreviousRunIsKeptAndOpensAgain) {
     const CSysClipBoard store(store::userStoreFolder());
     fs::remove_all(fs::u8path(store.runsFolder()));
@@ -319,6 +321,8 @@ TEST_F(RecorderTest, ThePreviousRunIsKeptAndOpensAgain) {
     m_app->selectTreeNode(4);
     EXPECT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1 && rows[0].content == L"kept two"; }));
     EXPECT_EQ(storedClipText("his2-"), L"kept two");
+    const std::string source = storeValue(storeIndexPath(), "his2--source");
+    EXPECT_NE(store::asciiLower(source).find("app_tests_win.exe"), std::string::npos) << source;
 }
 
 }  // namespace
