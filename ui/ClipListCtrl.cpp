@@ -104,10 +104,10 @@ void CClipListCtrl::showContextMenu(POINT point) {
     const bool historyRow = store::isHistoryClipName(clipOfRow(first));
     if (historyRow)
         AppendMenuW(menu.get(), MF_STRING, kMenuQueue, L"加入粘贴队列(&Q)");
-    AppendMenuW(menu.get(), MF_STRING, kMenuPaste, L"粘贴");
     const std::string source = m_owner.SourceOfRow(first);
     if (!source.empty())
         AppendMenuW(menu.get(), MF_STRING, kMenuExclude, L"不记录此程序的复制(&N)");
+    AppendMenuW(menu.get(), MF_STRING, kMenuPaste, L"粘贴");  // last, where the user finds it
     base::Trace("list menu with %d items%s%s", GetMenuItemCount(menu.get()), categories ? ", move to" : "",
                 historyRow ? ", queue" : "");
     POINT cursor;

@@ -71,11 +71,8 @@ void DravixAppTest::fileRowInCategory(int row, int position) {
     ASSERT_TRUE(bringToFront(m_app->mainWindow()));
     const RECT bounds = m_app->rowRect(row);
     movePointer({bounds.left + 30, (bounds.top + bounds.bottom) / 2});
-    INPUT clicks[2] = {};
-    clicks[0].type = clicks[1].type = INPUT_MOUSE;
-    clicks[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    clicks[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-    SendInput(2, clicks, sizeof(INPUT));
+    sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
+    sendMouseButton(MOUSEEVENTF_RIGHTUP);
     ASSERT_TRUE(pumpUntil([&] { return FindWindowW(L"#32768", nullptr) != nullptr; }, 5s));
     std::vector<WORD> keys = {VK_DOWN, VK_DOWN, VK_RIGHT};
     keys.insert(keys.end(), static_cast<std::size_t>(position), VK_DOWN);

@@ -58,11 +58,8 @@ TEST_F(FileCommandsTest, CategoriesAreMadeRefusedStoredAndShown) {
     RECT tree = {};
     GetWindowRect(m_app->tree(), &tree);
     movePointer({tree.left + 40, tree.bottom - 30});
-    INPUT clicks[2] = {};
-    clicks[0].type = clicks[1].type = INPUT_MOUSE;
-    clicks[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    clicks[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-    SendInput(2, clicks, sizeof(INPUT));
+    sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
+    sendMouseButton(MOUSEEVENTF_RIGHTUP);
     ASSERT_TRUE(pumpUntil([&] { return FindWindowW(L"#32768", nullptr) != nullptr; }, 5s));
     pressKeys({VK_DOWN});
     pressKeys({VK_RETURN});
@@ -107,7 +104,8 @@ TEST_F(FileCommandsTest, CategoriesAreMadeRefusedStoredAndShown) {
     ASSERT_TRUE(bringToFront(main()));
     const RECT row = m_app->rowRect(0);
     movePointer({row.left + 30, (row.top + row.bottom) / 2});
-    SendInput(2, clicks, sizeof(INPUT));
+    sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
+    sendMouseButton(MOUSEEVENTF_RIGHTUP);
     ASSERT_TRUE(pumpUntil([&] { return FindWindowW(L"#32768", nullptr) != nullptr; }, 5s));
     for (WORD key : {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN})
         pressKeys({key});
