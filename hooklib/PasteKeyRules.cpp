@@ -98,10 +98,11 @@ std::vector<ChordKey> pasteKeysFor(const std::vector<PasteKeyRule>& userRules, s
 
 std::vector<ChordKey> withHeldModifiers(std::vector<ChordKey> chord, HeldModifiers held) {
     const std::pair<unsigned, bool> modifiers[] = {{kVkControl, held.control}, {kVkAlt, held.alt}, {kVkShift, held.shift}};
-    for (const auto& [modifier, down] : modifiers) {
+    for (const auto& [key, down] : modifiers) {
         if (!down)
             continue;
-        const bool used = std::any_of(chord.begin(), chord.end(), [&](const ChordKey& key) { return key.virtualKey == modifier; });
+        const unsigned modifier = key;  // a structured binding cannot be captured (C++17)
+        const bool used = std::any_of(chord.begin(), chord.end(), [&](const ChordKey& k) { return k.virtualKey == modifier; });
         if (used)
             chord = withoutKey(std::move(chord), modifier);
         else
