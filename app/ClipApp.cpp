@@ -112,8 +112,11 @@ bool CClipApp::InitInstance() {
 void CClipApp::startStore(const CSysClipBoard& store, CClipDlg& dialog) {
     const std::string stamp = store::currentTimeStamp();
     const bool restore = userSwitchOn(store::kRestoreLastRunSetting);
-    if (restore && store.continueLastRun()) {
+    std::vector<std::string> notes;
+    if (restore && store.continueLastRun(notes)) {
         base::Trace("last run at start: restored (the store goes on)");
+        for (const std::string& note : notes)
+            base::Trace("last run: %s", note.c_str());
         dialog.NoteLastRun(true, {});
         dialog.RunAfterFirstPaint([&store, stamp](const std::atomic<bool>& stop) {
             const LiveRunKept kept = store.keepLiveRun(stamp, stop);

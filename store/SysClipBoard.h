@@ -57,7 +57,7 @@ struct PreviousRun {
 struct LiveRunKept {
     ArchiveResult result = ArchiveResult::WriteFailed;
     std::string keptAs;              // the run's archive
-    std::vector<std::string> notes;  // leftovers and old runs removed, for the trace
+    std::vector<std::string> notes;  // old runs removed, for the trace
 };
 // Told of each step of keeping a run as it is done ("data moved", "index moved", "pruned", "damaged
 // data moved", "damaged status moved"): a test ends the program there, as a crash would.
@@ -139,9 +139,11 @@ public:
     // back: the store of the last run goes on as it is, when its index can be read, holds the
     // user's clips, and no ended start left a run half kept (that start moved the data folder
     // into the run). Its status file keeps only the paste queue (the flags of the run that ended
-    // come down), and temporary files an ended writer left go, as the reset does. False: nothing
-    // was touched, and the start keeps the run and resets as usual.
-    bool continueLastRun() const;
+    // come down), and temporary files an ended writer left go, as the reset does, and so do the
+    // leftovers of an ended keep in the runs folder (before the window, so that no Save As of the
+    // user's is under way there); `notes` tells of them. False: nothing was touched, and the start
+    // keeps the run and resets as usual.
+    bool continueLastRun(std::vector<std::string>& notes) const;
     // The live store kept as the run of the start at `stamp`, while the store goes on: saved as
     // Save As saves it, its data files shared with the store (hard links, a copy where the volume
     // has none), a change made meanwhile taken up under the store lock at the end; then the oldest

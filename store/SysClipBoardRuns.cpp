@@ -195,7 +195,7 @@ void CSysClipBoard::removeRunLeftovers(std::vector<std::string>& notes) const {
             notes.push_back("removed the leftover " + name);
 }
 
-bool CSysClipBoard::continueLastRun() const {
+bool CSysClipBoard::continueLastRun(std::vector<std::string>& notes) const {
     {
         XmlDocument index;
         if (loadIndex(index) != Load::Loaded || !holdsUserClips(rootElements(index)) || !dataFolderReadable())
@@ -203,6 +203,7 @@ bool CSysClipBoard::continueLastRun() const {
     }
     if (files::exists(runsFolder()) && !newestIncompleteRun(runsFolder(), false).empty())
         return false;
+    removeRunLeftovers(notes);
     removeTemporaryFiles();
     return keepOnlyPasteQueue(m_paths.statusFile());
 }
@@ -215,7 +216,6 @@ bool CSysClipBoard::continueLastRun() const {
 LiveRunKept CSysClipBoard::keepLiveRun(const std::string& stamp, const std::atomic<bool>& stop,
                                        const ArchiveProgress& progress) const {
     LiveRunKept kept;
-    removeRunLeftovers(kept.notes);
     const std::string runs = runsFolder();
     kept.keptAs = archiveOf(runs, unusedRunName(runs, stamp));
     kept.result = saveStore(kept.keptAs, progress, ArchiveFiles::Shared, &stop);

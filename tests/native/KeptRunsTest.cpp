@@ -440,8 +440,8 @@ TEST_F(KeptRunsTest, RunsOpenedSharedKeepOneCopyOfWhatDidNotChange) {
 }
 
 // With the restore of the last run on: the store goes on as it was, its status file with only the
-// paste queue (a paste's flag of the run that ended comes down) and without an ended writer's
-// temporary files. Kept later as a run, its files shared: a keep told to stop writes nothing; one
+// paste queue (a paste's flag of the run that ended comes down), without an ended writer's
+// temporary files and an ended keep's leftovers. Kept later as a run, its files shared: a keep told to stop writes nothing; one
 // during which a clip goes and its number is taken again holds the store of its end; what the store
 // removes or rewrites after the keep leaves the run as it was, and the run opens.
 TEST_F(KeptRunsTest, WithTheRestoreOnTheStoreGoesOnAndIsKeptLaterSharingItsFiles) {
@@ -454,8 +454,11 @@ TEST_F(KeptRunsTest, WithTheRestoreOnTheStoreGoesOnAndIsKeptLaterSharingItsFiles
     }));
     const std::string leftover = paths().indexFile() + ".12-3.tmp";
     writeBytes(leftover, "half written");
+    fs::create_directories(fs::u8path(runs() + kSep + "Dravix-run 2026-02-28 10-00-00.12-3.tmp"));
     const std::string index = readBytes(paths().indexFile());
-    ASSERT_TRUE(m_store.continueLastRun());
+    std::vector<std::string> notes;
+    ASSERT_TRUE(m_store.continueLastRun(notes));
+    EXPECT_EQ(notes.size(), 1u);
     EXPECT_EQ(readBytes(paths().indexFile()), index);
     EXPECT_EQ(m_store.getTextFromName("his2-"), u"copy two");
     EXPECT_EQ(readPasteQueue(paths().statusFile()), (PasteQueue{2, 1}));
@@ -526,7 +529,8 @@ TEST_F(KeptRunsTest, AStoreThatCannotGoOnIsLeftForTheUsualStart) {
         fs::remove_all(fs::u8path(paths().folder()));
         test.make();
         const std::map<std::string, std::string> before = treeOf(paths().folder());
-        EXPECT_FALSE(m_store.continueLastRun());
+        std::vector<std::string> notes;
+        EXPECT_FALSE(m_store.continueLastRun(notes));
         EXPECT_EQ(treeOf(paths().folder()), before);
     }
 }
