@@ -138,8 +138,9 @@ void CClipApp::startStore(const CSysClipBoard& store, CClipDlg& dialog) {
     for (const std::string& note : previous.notes)
         base::Trace("previous run: %s", note.c_str());
     store.resetStore(previous);
-    if (restore && restoreLastRun(store, previous, dialog) && queue && !queue->empty())
-        store::appendToPasteQueue(store.paths().statusFile(), *queue);
+    if (restore && restoreLastRun(store, previous, dialog) && queue && !queue->empty() &&
+        !store::appendToPasteQueue(store.paths().statusFile(), *queue))
+        base::Trace("last run at start: its paste queue could not be written back");
 }
 
 // The run just kept comes back as the store, as File > "打开上次的记录" opens it, before the window

@@ -141,7 +141,8 @@ public:
     // into the run). Its status file keeps only the paste queue (the flags of the run that ended
     // come down), and temporary files an ended writer left go, as the reset does, and so do the
     // leftovers of an ended keep in the runs folder (before the window, so that no Save As of the
-    // user's is under way there); `notes` tells of them. False: nothing was touched, and the start
+    // user's is under way there); `notes` tells of them. False: the store was not touched (only
+    // such leftovers may have gone, when the status file could not be rewritten), and the start
     // keeps the run and resets as usual.
     bool continueLastRun(std::vector<std::string>& notes) const;
     // The live store kept as the run of the start at `stamp`, while the store goes on: saved as
