@@ -5,6 +5,7 @@
 #include "ClipDlg.h"
 #include "ClipRules.h"
 #include "FileSystem.h"
+#include "PasteQueue.h"
 #include "Protocol.h"
 #include "StoreFile.h"
 #include "StoreFormat.h"
@@ -19,7 +20,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -94,8 +97,39 @@ bool CClipApp::InitInstance() {
     CSysClipBoard* store = CSysClipBoard::getInstance();
     if (!store)
         return false;
-    // The store starts empty, but the previous run is kept first (File > open the last run).
-    const PreviousRun previous = store->keepPreviousRun(store::currentTimeStamp(), endAtKeepStep());
+    auto dialog = std::make_unique<CClipDlg>(std::move(hook));
+    startStore(*store, *dialog);
+    store::setDamageReporter(reportStoreDamage);
+    m_pMainDlg = dialog.get();
+    dialog->DoModal(nullptr);
+    m_pMainDlg = nullptr;
+    return false;
+}
+
+// The store starts empty, but the previous run is kept first (File > open the last run). With
+// "启动时恢复上次的记录" on, a store that can be read goes on as it is, and is kept as a run once the
+// window is up; else the run just kept is opened as the store.
+void CClipApp::startStore(const CSysClipBoard& store, CClipDlg& dialog) {
+    const std::string stamp = store::currentTimeStamp();
+    const bool restore = userSwitchOn(store::kRestoreLastRunSetting);
+    std::vector<std::string> notes;
+    if (restore && store.continueLastRun(notes)) {
+        base::Trace("last run at start: restored (the store goes on)");
+        for (const std::string& note : notes)
+            base::Trace("last run: %s", note.c_str());
+        dialog.NoteLastRun(true, {});
+        dialog.RunAfterFirstPaint([&store, stamp](const std::atomic<bool>& stop) {
+            const LiveRunKept kept = store.keepLiveRun(stamp, stop);
+            base::Trace("last run kept while the store goes on: %s (%d)", kept.keptAs.c_str(), static_cast<int>(kept.result));
+            for (const std::string& note : kept.notes)
+                base::Trace("last run kept: %s", note.c_str());
+        });
+        return;
+    }
+    // The queue of the last run comes back with it (the numbers name the same clips).
+    const std::optional<store::PasteQueue> queue =
+        restore ? store::readPasteQueue(store.paths().statusFile()) : std::nullopt;
+    const PreviousRun previous = store.keepPreviousRun(stamp, endAtKeepStep());
     base::Trace("previous run: %s %s", previous.kept == KeptRun::Kept      ? "kept as"
                                      : previous.kept == KeptRun::Damaged ? "damaged, kept whole in"
                                      : previous.kept == KeptRun::Failed  ? "not all kept in the runs folder:"
@@ -103,28 +137,23 @@ bool CClipApp::InitInstance() {
               previous.keptAs.c_str());
     for (const std::string& note : previous.notes)
         base::Trace("previous run: %s", note.c_str());
-    store->resetStore(previous);
-    store::setDamageReporter(reportStoreDamage);
-
-    auto dialog = std::make_unique<CClipDlg>(std::move(hook));
-    if (userSwitchOn(store::kRestoreLastRunSetting))
-        restoreLastRun(*store, previous, *dialog);
-    m_pMainDlg = dialog.get();
-    dialog->DoModal(nullptr);
-    m_pMainDlg = nullptr;
-    return false;
+    store.resetStore(previous);
+    if (restore && restoreLastRun(store, previous, dialog) && queue && !queue->empty() &&
+        !store::appendToPasteQueue(store.paths().statusFile(), *queue))
+        base::Trace("last run at start: its paste queue could not be written back");
 }
 
 // The run just kept comes back as the store, as File > "打开上次的记录" opens it, before the window
 // and the recorder exist (nothing else writes the store yet). Its files are shared with the run,
-// not copied: the start is not held by copying the history.
-void CClipApp::restoreLastRun(const CSysClipBoard& store, const PreviousRun& previous, CClipDlg& dialog) {
+// not copied. True when it came back.
+bool CClipApp::restoreLastRun(const CSysClipBoard& store, const PreviousRun& previous, CClipDlg& dialog) {
     std::optional<ArchiveResult> opened;
     if (previous.kept == KeptRun::Kept && !previous.keptAs.empty())
         opened = store.openArchive(previous.keptAs, nullptr, ArchiveFiles::Shared);
     base::Trace("last run at start: %s (%d)", !opened ? "nothing to restore" : opened == ArchiveResult::Done ? "restored" : "not restored",
               opened ? static_cast<int>(*opened) : -1);
     dialog.NoteLastRun(opened == ArchiveResult::Done, clip::lastRunNotRestoredText(previous, opened));
+    return opened == ArchiveResult::Done;
 }
 
 int CClipApp::ExitInstance() {

@@ -22,6 +22,7 @@ public:
 
 private:
     static bool filterCaptureKeys(const MSG& message);
-    static void restoreLastRun(const CSysClipBoard& store, const PreviousRun& previous, CClipDlg& dialog);
+    static void startStore(const CSysClipBoard& store, CClipDlg& dialog);
+    static bool restoreLastRun(const CSysClipBoard& store, const PreviousRun& previous, CClipDlg& dialog);
     CClipDlg* m_pMainDlg = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "ExitDlg.h"
 #include "ListSupport.h"
 #include "Protocol.h"
+#include "base/Barrier.h"
 #include "base/Text.h"
 #include "base/Trace.h"
 #include "fw/Settings.h"
@@ -258,11 +259,20 @@ bool CClipDlg::OnPaint() {
     }
     if (g_bFirstPaint) {
         g_bFirstPaint = false;
+        startAfterPaintWork();
         showIntroOnce();
         // The first history record of the run does not count as an unsaved change.
         setRootText(false);
     }
     return IsIconic(hwnd()) != FALSE;
+}
+
+void CClipDlg::startAfterPaintWork() {
+    if (!m_afterPaintWork)
+        return;
+    m_afterPaintWorker = std::thread([work = std::move(m_afterPaintWork), &stop = m_stopAfterPaintWork] {
+        base::Guarded("after the first paint", [&] { work(stop); });
+    });
 }
 
 void CClipDlg::setRootText(bool changed) {
@@ -296,6 +306,9 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         m_recorder.reset();  // what it read is stored first
         if (m_archiveWorker.joinable())
             m_archiveWorker.join();  // an archive is finished, not cut off
+        m_stopAfterPaintWork = true;
+        if (m_afterPaintWorker.joinable())
+            m_afterPaintWorker.join();  // told to stop: it ends before its next file
         return false;
     case kMsgArchiveProgress:
         OnArchiveProgress(static_cast<int>(wParam));

@@ -18,6 +18,7 @@
 #include "fw/Controls.h"
 #include "fw/Dialog.h"
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -38,6 +39,11 @@ public:
         m_bLastRunRestored = restored;
         m_strLastRunNotRestored = std::move(notRestored);
     }
+    // Before DoModal: work that waits until the window has painted and then runs in a thread of
+    // its own (keeping the run the store goes on from), so that the first paint is not held by
+    // it. At exit it is told to stop and waited for.
+    using AfterPaintWork = std::function<void(const std::atomic<bool>& stop)>;
+    void RunAfterFirstPaint(AfterPaintWork work) { m_afterPaintWork = std::move(work); }
 
     // Called by the application's message filter for every message of the dialog's loop.
     bool PreTranslateMessage(MSG* message);
@@ -81,6 +87,7 @@ private:
     void placeWindow();
     void saveWindowPlace();
     void setRootText(bool changed);
+    void startAfterPaintWork();
     void setStatusText(const std::wstring& text);
 
     // ClipDlgMonitor.cpp
@@ -191,6 +198,9 @@ private:
     bool m_columnAscending[4] = {true, true, true, true};  // each column header's own direction
     std::wstring m_strArchivePath;
     std::thread m_archiveWorker;  // an archive command under way
+    AfterPaintWork m_afterPaintWork;
+    std::atomic<bool> m_stopAfterPaintWork{false};
+    std::thread m_afterPaintWorker;
     ArchiveCommand m_archiveCommand = ArchiveCommand::Save;
     std::wstring m_archiveTaskPath;
     HWND m_hTargetWnd = nullptr;

@@ -508,8 +508,9 @@ Times startTimes(const std::function<HWND(DWORD)>& shownWindow, const std::wstri
     return times;
 }
 
-// dravix.exe started until its window shows with `rows` rows, then ended with File > Exit.
-Times dravixStartTimes(int rows, int tries = kTries) {
+// dravix.exe started until its window shows with `rows` rows, then ended with File > Exit (once
+// `beforeExit` returned, when given).
+Times dravixStartTimes(int rows, int tries = kTries, const std::function<void()>& beforeExit = nullptr) {
     const std::wstring title = base::toWide(store::kMainWindowTitle);
     return startTimes(
         [&](DWORD process) {
@@ -521,6 +522,8 @@ Times dravixStartTimes(int rows, int tries = kTries) {
                        : nullptr;
         },
         L"\"" + binFolder() + L"\\dravix.exe\"", [&](HWND main, DWORD process) {
+            if (beforeExit)
+                beforeExit();
             PostMessageW(main, WM_COMMAND, 32797, 0);  // File > Exit, and Yes to the question
             HWND question = nullptr;
             pumpUntil([&] { return (question = findProcessWindow(process, title, main)) && IsWindowVisible(question); }, 5s);
@@ -576,6 +579,14 @@ std::string megabytes(std::uint64_t bytes) {
 // With "启动时恢复上次的记录" on: ten starts with a 200 MB history, and what the store folder then
 // holds (the runs kept share what did not change); then the start with 999 clips (200 pictures)
 // restored, against an empty start.
+int runArchives(const std::filesystem::path& runs) {
+    int count = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(runs, error))
+        count += store::parseRunArchive(entry.path().filename().u8string()) ? 1 : 0;
+    return count;
+}
+
 void measureLastingStartUp() {
     const store::StorePaths paths(store::userStoreFolder());
     const std::filesystem::path runs = std::filesystem::u8path(store::joinPath(paths.folder(), store::kRunsFolderName));
@@ -583,7 +594,13 @@ void measureLastingStartUp() {
     setUserSwitch(L"RestoreLastRun", true);
     writeHistory(999, 60, 32);
     const FolderSize history = folderSize(paths.folder());
-    const Times ten = dravixStartTimes(999, 10);
+    // Each start keeps its run once its window is up (an exit before that stops the keep, and the
+    // next start keeps the store): each start is left to finish its keep.
+    int kept = 0;
+    const Times ten = dravixStartTimes(999, 10, [&] {
+        ++kept;
+        spinUntil([&] { return runArchives(runs) >= kept; }, 120s);
+    });
     const FolderSize after = folderSize(paths.folder());
     note("store folder after " + std::to_string(ten.size()) + " starts with the restore on, 999 clips (" +
          megabytes(history.onDisk) + "): " + megabytes(after.onDisk) + " on disk, " + megabytes(after.perName) +

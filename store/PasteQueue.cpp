@@ -1,7 +1,9 @@
 #include "PasteQueue.h"
 
+#include "FileSystem.h"
 #include "StoreFile.h"
 #include "StoreFormat.h"
+#include "StoreLock.h"
 #include "XmlDocument.h"
 
 #include <algorithm>
@@ -158,6 +160,16 @@ bool clearPasteQueue(const std::string& statusPath) {
 
 bool popPasteQueueHead(const std::string& statusPath, int pasted) {
     return changeQueue(statusPath, [&](PasteQueue& queue) { return popQueueHead(queue, pasted); });
+}
+
+bool keepOnlyPasteQueue(const std::string& statusPath) {
+    StoreLock lock;
+    if (!lock.held())
+        return false;
+    const std::optional<PasteQueue> queue = readPasteQueue(statusPath);
+    if (!files::remove(statusPath) && files::exists(statusPath))
+        return false;
+    return !queue || queue->empty() || appendToPasteQueue(statusPath, *queue).has_value();
 }
 
 }  // namespace store

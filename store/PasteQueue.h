@@ -2,7 +2,8 @@
 // order they were queued. Both deliverables change it (the main window fills it, the hook
 // library pastes its head), so it lives in the status file as one key, "PasteQueue", whose text
 // is the history numbers in order ("7 3 12"), and every change is one step under the store lock.
-// The start-up reset empties it with the rest of the store. Portable C++17: no <windows.h>.
+// The start-up reset empties it with the rest of the store; a start that goes on with the last run
+// (the restore of the last run on) keeps it. Portable C++17: no <windows.h>.
 #pragma once
 
 #include <cstddef>
@@ -50,5 +51,9 @@ std::optional<QueueAppend> appendToPasteQueue(const std::string& statusPath, con
 bool removeFromPasteQueue(const std::string& statusPath, const std::vector<int>& numbers);
 bool clearPasteQueue(const std::string& statusPath);
 bool popPasteQueueHead(const std::string& statusPath, int pasted);
+// The status file left with the queue alone, one step under the lock: the flags an operation of
+// a run that ended raised (a paste under way) come down, the queue lasts. An unreadable file goes
+// whole. False when it could not be rewritten.
+bool keepOnlyPasteQueue(const std::string& statusPath);
 
 }  // namespace store

@@ -62,6 +62,11 @@ void CSysClipBoard::resetStore(const PreviousRun& kept) const {
         files::remove(m_paths.statusFile());
     if (!kept.spareData)
         deleteFolder(m_paths.dataFolder());
+    removeTemporaryFiles();
+}
+
+// What an ended writer of the index or the status file left half written.
+void CSysClipBoard::removeTemporaryFiles() const {
     for (const std::string& name : files::filesIn(m_paths.folder()))
         if (endsWithIgnoringCase(name, ".tmp") &&
             (name.rfind(kIndexFileName, 0) == 0 || name.rfind(kStatusFileName, 0) == 0))

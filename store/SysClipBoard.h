@@ -8,6 +8,7 @@
 #include "ClipSnapshot.h"
 #include "StorePaths.h"
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -26,6 +27,7 @@ enum class ArchiveResult {
     ArchiveUnreadable,  // open: nothing of the archive could be read
     WriteFailed,        // a file or folder could not be written; what was there is kept
     StoreBusy,          // the store lock could not be had: nothing was touched
+    Stopped,            // told to stop before it was done (a run kept at exit): nothing was written
 };
 
 // How an archive's data files come into the store when it is opened: copied, or shared with the
@@ -50,6 +52,12 @@ struct PreviousRun {
     // What could be neither moved, copied nor renamed aside: the reset leaves it where it is.
     bool spareIndex = false, spareStatus = false, spareData = false;
     std::vector<std::string> notes;  // what was done out of the ordinary, for the trace
+};
+// How the live store was kept as a run while it goes on (CSysClipBoard::keepLiveRun).
+struct LiveRunKept {
+    ArchiveResult result = ArchiveResult::WriteFailed;
+    std::string keptAs;              // the run's archive
+    std::vector<std::string> notes;  // old runs removed, for the trace
 };
 // Told of each step of keeping a run as it is done ("data moved", "index moved", "pruned", "damaged
 // data moved", "damaged status moved"): a test ends the program there, as a crash would.
@@ -127,6 +135,23 @@ public:
     // completed first. Then the oldest runs beyond the last ten go; nothing else in the runs
     // folder is touched.
     PreviousRun keepPreviousRun(const std::string& stamp, const KeepStep& step = nullptr) const;
+    // With the restore of the last run on, the start need not move the store out and bring it
+    // back: the store of the last run goes on as it is, when its index can be read, holds the
+    // user's clips, and no ended start left a run half kept (that start moved the data folder
+    // into the run). Its status file keeps only the paste queue (the flags of the run that ended
+    // come down), and temporary files an ended writer left go, as the reset does, and so do the
+    // leftovers of an ended keep in the runs folder (before the window, so that no Save As of the
+    // user's is under way there); `notes` tells of them. False: the store was not touched (only
+    // such leftovers may have gone, when the status file could not be rewritten), and the start
+    // keeps the run and resets as usual.
+    bool continueLastRun(std::vector<std::string>& notes) const;
+    // The live store kept as the run of the start at `stamp`, while the store goes on: saved as
+    // Save As saves it, its data files shared with the store (hard links, a copy where the volume
+    // has none), a change made meanwhile taken up under the store lock at the end; then the oldest
+    // runs beyond the last ten go. `stop` raised ends it unfinished with nothing written (the
+    // next start keeps the store then, with all it holds). `progress` is told after each file.
+    LiveRunKept keepLiveRun(const std::string& stamp, const std::atomic<bool>& stop,
+                            const ArchiveProgress& progress = nullptr) const;
     // The newest kept run's archive, or "" when none is kept.
     std::string newestKeptRun() const;
     std::string runsFolder() const;
@@ -152,7 +177,12 @@ private:
     bool updateIndex(bool createIfMissing, const std::function<bool(xml::XmlDocument&)>& edit) const;
     std::optional<std::string> readDataFile(std::string_view name) const;
     void keepDamaged(const std::string& stamp, PreviousRun& run, const KeepStep& step) const;
-    void pruneRuns(PreviousRun& run) const;
+    void removeRunLeftovers(std::vector<std::string>& notes) const;
+    void pruneRuns(std::vector<std::string>& notes) const;
+    void removeTemporaryFiles() const;
+    bool dataFolderReadable() const;
+    ArchiveResult saveStore(const std::string& path, const ArchiveProgress& progress, ArchiveFiles how,
+                            const std::atomic<bool>* stop) const;
     void showMessage(const std::string& text) const;
     static void defaultMessage(const std::string& text);
 

@@ -12,6 +12,7 @@
 #include "XmlDocument.h"
 #include "XmlText.h"
 
+#include <atomic>
 #include <unordered_set>
 
 using xml::XmlDocument;
@@ -56,14 +57,20 @@ std::vector<std::string> elementFiles(const std::vector<RootElement>& elements, 
     return names;
 }
 
+bool stopped(const std::atomic<bool>* stop) {
+    return stop && stop->load();
+}
+
 // Copies the files from one folder to another, telling `progress` after each. With `copied`, a
 // file that went meanwhile is passed over (whoever holds the lock next decides about it) and each
 // file copied is noted there with the identity that the listing `before` gave it; without, every
-// file must be copied.
+// file must be copied. `stop` raised ends it before the next file, unfinished.
 bool copyFiles(const std::vector<std::string>& names, const std::string& from, const std::string& to,
                const ArchiveProgress& progress, const Listing* before = nullptr, Listing* copied = nullptr,
-               ArchiveFiles how = ArchiveFiles::Copied) {
+               ArchiveFiles how = ArchiveFiles::Copied, const std::atomic<bool>* stop = nullptr) {
     for (std::size_t done = 0; done < names.size(); ++done) {
+        if (stopped(stop))
+            return false;
         const std::string& name = names[done];
         const std::string source = joinPath(from, name);
         const std::string target = joinPath(to, name);
@@ -146,15 +153,16 @@ bool putInPlace(const std::string& staged, const std::string& folder, const std:
     return false;
 }
 
-// Fills a fresh folder beside `folder` with the element files from `source`; empty on failure.
-// With `copied`: noted as copyFiles notes them (the source may change meanwhile).
+// Fills a fresh folder beside `folder` with the element files from `source`; empty on failure (or
+// when `stop` was raised). With `copied`: noted as copyFiles notes them (the source may change
+// meanwhile).
 std::string stageFolder(const std::vector<RootElement>& elements, const std::string& source, const std::string& folder,
                         const ArchiveProgress& progress, Listing* copied = nullptr,
-                        ArchiveFiles how = ArchiveFiles::Copied) {
+                        ArchiveFiles how = ArchiveFiles::Copied, const std::atomic<bool>* stop = nullptr) {
     const std::string staged = files::temporarySibling(folder);
     const Listing present = listFolder(source);
-    if (files::createFolder(staged) &&
-        copyFiles(elementFiles(elements, present), source, staged, progress, copied ? &present : nullptr, copied, how))
+    if (files::createFolder(staged) && copyFiles(elementFiles(elements, present), source, staged, progress,
+                                                 copied ? &present : nullptr, copied, how, stop))
         return staged;
     files::deleteTree(staged);
     return {};
@@ -164,9 +172,11 @@ std::string stageFolder(const std::vector<RootElement>& elements, const std::str
 // now. A file is copied again when the index now names one that was not copied, or one whose
 // content may not be what was copied (another size or time, or a time too recent to tell: a slot
 // rewritten, a number reused, while the element texts may all be the same); a copied file that the
-// index no longer names, or that is no longer there, goes from the copy.
+// index no longer names, or that is no longer there, goes from the copy. A file copied again
+// replaces the staged one, which goes first: a shared (linked) copy is a second name of the old
+// file, and a link is refused where a name exists.
 bool bringUpToDate(const std::vector<RootElement>& now, const std::string& source, const std::string& staged,
-                   const Listing& copied, std::int64_t listedAt) {
+                   const Listing& copied, std::int64_t listedAt, ArchiveFiles how) {
     const Listing present = listFolder(source);
     std::vector<std::string> again;
     std::unordered_set<std::string> current;
@@ -180,7 +190,10 @@ bool bringUpToDate(const std::vector<RootElement>& now, const std::string& sourc
     for (const auto& [key, entry] : copied)
         if (!current.count(key))
             files::remove(joinPath(staged, entry.name));
-    return copyFiles(again, source, staged, nullptr);
+    for (const std::string& name : again)
+        if (copied.count(asciiLower(name)))
+            files::remove(joinPath(staged, name));
+    return copyFiles(again, source, staged, nullptr, nullptr, nullptr, how);
 }
 
 // The staged files and `elements` as the index at `indexPath` take the place of the clip files
@@ -195,11 +208,6 @@ ArchiveResult putStoreInPlace(const std::string& staged, const std::vector<RootE
     return putInPlace(staged, folder, stagedIndex, indexPath) ? ArchiveResult::Done : ArchiveResult::WriteFailed;
 }
 
-// The store's data folder is a folder, or not there at all (a store without data).
-bool dataFolderReadable(const StorePaths& paths) {
-    return files::isFolder(paths.dataFolder()) || !files::exists(paths.dataFolder());
-}
-
 // The data folder of an archive may not be, hold or lie inside the store's data folder, nor be or
 // hold the store folder (the runs kept at start-up lie inside the store folder, beside the data).
 bool overlapsStore(const std::string& archiveFolder, const StorePaths& paths) {
@@ -209,10 +217,20 @@ bool overlapsStore(const std::string& archiveFolder, const StorePaths& paths) {
 
 }  // namespace
 
+// The store's data folder is a folder, or not there at all (a store without data).
+bool CSysClipBoard::dataFolderReadable() const {
+    return files::isFolder(m_paths.dataFolder()) || !files::exists(m_paths.dataFolder());
+}
+
+ArchiveResult CSysClipBoard::saveArchive(const std::string& path, const ArchiveProgress& progress) const {
+    return saveStore(path, progress, ArchiveFiles::Copied, nullptr);
+}
+
 // The store's files are copied without holding the store lock, so that the program and the
 // chords in other applications go on meanwhile. Under the lock at the end, the files of what
 // changed since are copied again, and the index of that moment becomes the archive's.
-ArchiveResult CSysClipBoard::saveArchive(const std::string& path, const ArchiveProgress& progress) const {
+ArchiveResult CSysClipBoard::saveStore(const std::string& path, const ArchiveProgress& progress, ArchiveFiles how,
+                                       const std::atomic<bool>* stop) const {
     if (!hasArchiveExtension(path))
         return ArchiveResult::NotAnArchive;
     const std::string folder = archiveDataFolder(path);
@@ -225,7 +243,7 @@ ArchiveResult CSysClipBoard::saveArchive(const std::string& path, const ArchiveP
         if (!lock.held())
             return ArchiveResult::StoreBusy;
         // A data folder that is no folder (a file in its place) holds nothing that could be saved.
-        if (readStoreFile(m_paths.indexFile(), index) == FileState::Unreadable || !dataFolderReadable(m_paths))
+        if (readStoreFile(m_paths.indexFile(), index) == FileState::Unreadable || !dataFolderReadable())
             return ArchiveResult::StoreUnreadable;
         elements = rootElements(index);
     }
@@ -234,18 +252,18 @@ ArchiveResult CSysClipBoard::saveArchive(const std::string& path, const ArchiveP
         files::createFolder(folder.substr(0, parent));
     Listing copied;
     const std::int64_t listedAt = files::currentFileTime();
-    const std::string staged = stageFolder(elements, m_paths.dataFolder(), folder, progress, &copied);
+    const std::string staged = stageFolder(elements, m_paths.dataFolder(), folder, progress, &copied, how, stop);
     if (staged.empty())
-        return ArchiveResult::WriteFailed;
+        return stopped(stop) ? ArchiveResult::Stopped : ArchiveResult::WriteFailed;
     StoreLock lock;
     XmlDocument index;
     const FileState state = lock.held() ? readStoreFile(m_paths.indexFile(), index) : FileState::Unreadable;
-    if (!lock.held() || state == FileState::Unreadable || !dataFolderReadable(m_paths)) {
+    if (!lock.held() || state == FileState::Unreadable || !dataFolderReadable()) {
         files::deleteTree(staged);
         return lock.held() ? ArchiveResult::StoreUnreadable : ArchiveResult::StoreBusy;
     }
     const std::vector<RootElement> now = rootElements(index);
-    if (!bringUpToDate(now, m_paths.dataFolder(), staged, copied, listedAt)) {
+    if (!bringUpToDate(now, m_paths.dataFolder(), staged, copied, listedAt, how)) {
         files::deleteTree(staged);
         return ArchiveResult::WriteFailed;
     }

@@ -12,9 +12,14 @@
 //                     next start finds a damaged folder without an index and completes it).
 // The reset, which always follows, deletes nothing that was not kept: what could not be moved is
 // copied, what could be neither is renamed aside in the store folder, or else spared by the reset.
+//
+// With the restore of the last run on, a readable store is neither moved nor reset: it goes on as
+// the new run's store (continueLastRun), and is kept as a run once the window is up
+// (keepLiveRun). A start ended before that keeps nothing less: the store still holds it all.
 #include "SysClipBoard.h"
 
 #include "FileSystem.h"
+#include "PasteQueue.h"
 #include "StoreFormat.h"
 #include "Text.h"
 #include "XmlDocument.h"
@@ -119,13 +124,7 @@ PreviousRun CSysClipBoard::keepPreviousRun(const std::string& stamp, const KeepS
             step(what);
     };
     const std::string runs = runsFolder();
-    // What an ended start's copy left half made: the store it copied is still whole.
-    for (const std::string& name : files::filesIn(runs))
-        if (isRunLeftover(name) && files::remove(joinPath(runs, name)))
-            run.notes.push_back("removed the leftover " + name);
-    for (const std::string& name : files::foldersIn(runs))
-        if (isRunLeftover(name) && deleteFolder(joinPath(runs, name)))
-            run.notes.push_back("removed the leftover " + name);
+    removeRunLeftovers(run.notes);
 
     XmlDocument index;
     const Load load = loadIndex(index);
@@ -162,7 +161,7 @@ PreviousRun CSysClipBoard::keepPreviousRun(const std::string& stamp, const KeepS
                     setAside(m_paths.dataFolder(), name, run.spareData, run);
                     setAside(m_paths.indexFile(), name, run.spareIndex, run);
                 }
-                pruneRuns(run);
+                pruneRuns(run.notes);
                 told("pruned");
                 return run;
             }
@@ -179,9 +178,50 @@ PreviousRun CSysClipBoard::keepPreviousRun(const std::string& stamp, const KeepS
         }
         told("index moved");
     }
-    pruneRuns(run);
+    pruneRuns(run.notes);
     told("pruned");
     return run;
+}
+
+// What an ended start's copy (or an ended keep of the live store) left half made: the store it
+// copied is still whole.
+void CSysClipBoard::removeRunLeftovers(std::vector<std::string>& notes) const {
+    const std::string runs = runsFolder();
+    for (const std::string& name : files::filesIn(runs))
+        if (isRunLeftover(name) && files::remove(joinPath(runs, name)))
+            notes.push_back("removed the leftover " + name);
+    for (const std::string& name : files::foldersIn(runs))
+        if (isRunLeftover(name) && deleteFolder(joinPath(runs, name)))
+            notes.push_back("removed the leftover " + name);
+}
+
+bool CSysClipBoard::continueLastRun(std::vector<std::string>& notes) const {
+    {
+        XmlDocument index;
+        if (loadIndex(index) != Load::Loaded || !holdsUserClips(rootElements(index)) || !dataFolderReadable())
+            return false;
+    }
+    if (files::exists(runsFolder()) && !newestIncompleteRun(runsFolder(), false).empty())
+        return false;
+    removeRunLeftovers(notes);
+    removeTemporaryFiles();
+    return keepOnlyPasteQueue(m_paths.statusFile());
+}
+
+// The store is not moved: it is saved into the runs folder with its files linked, without the
+// store lock while the files are linked, so the window, the recorder and the chords in other
+// applications go on meanwhile. A file the store replaces or deletes meanwhile keeps its old bytes
+// under the run's name (the store replaces by rename and never writes in place), and the end
+// under the lock takes up what changed, as Save As does: the run is the store of that moment.
+LiveRunKept CSysClipBoard::keepLiveRun(const std::string& stamp, const std::atomic<bool>& stop,
+                                       const ArchiveProgress& progress) const {
+    LiveRunKept kept;
+    const std::string runs = runsFolder();
+    kept.keptAs = archiveOf(runs, unusedRunName(runs, stamp));
+    kept.result = saveStore(kept.keptAs, progress, ArchiveFiles::Shared, &stop);
+    if (kept.result == ArchiveResult::Done)
+        pruneRuns(kept.notes);
+    return kept;
 }
 
 // Kept whole in the run's ".damaged" folder: the data folder, the status file, and the index last,
@@ -208,13 +248,13 @@ void CSysClipBoard::keepDamaged(const std::string& stamp, PreviousRun& run, cons
 }
 
 // The kept runs beyond the newest ten go, each archive with its data folder; nothing else.
-void CSysClipBoard::pruneRuns(PreviousRun& run) const {
+void CSysClipBoard::pruneRuns(std::vector<std::string>& notes) const {
     const std::string runs = runsFolder();
     for (const std::string& old : runsToRemove(files::filesIn(runs))) {
         const std::string base = old.substr(0, old.size() - kArchiveExtension.size());
         files::remove(joinPath(runs, old));
         deleteFolder(joinPath(runs, base));
-        run.notes.push_back("removed the oldest run " + base);
+        notes.push_back("removed the oldest run " + base);
     }
 }
 

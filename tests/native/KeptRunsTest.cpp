@@ -4,6 +4,7 @@
 // that the reset that always follows deletes nothing of the user's.
 #include "ClipSnapshot.h"
 #include "FileSystem.h"
+#include "PasteQueue.h"
 #include "StoreFile.h"
 #include "StoreFormat.h"
 #include "SysClipBoard.h"
@@ -12,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <functional>
 #include <map>
 
 #ifdef _WIN32
@@ -434,6 +437,102 @@ TEST_F(KeptRunsTest, RunsOpenedSharedKeepOneCopyOfWhatDidNotChange) {
     EXPECT_EQ(m_store.getTextFromName("his10-"), u"copy 9");
     EXPECT_EQ(linkCount(paths().dataFile("his1-0")), 10u);
     EXPECT_EQ(newestRunText(), u"copy 0");
+}
+
+// With the restore of the last run on: the store goes on as it was, its status file with only the
+// paste queue (a paste's flag of the run that ended comes down), without an ended writer's
+// temporary files and an ended keep's leftovers. Kept later as a run, its files shared: a keep told to stop writes nothing; one
+// during which a clip goes and its number is taken again holds the store of its end; what the store
+// removes or rewrites after the keep leaves the run as it was, and the run opens.
+TEST_F(KeptRunsTest, WithTheRestoreOnTheStoreGoesOnAndIsKeptLaterSharingItsFiles) {
+    recordRun("copy one");
+    recordRun("copy two");
+    ASSERT_TRUE(appendToPasteQueue(paths().statusFile(), {2, 1}));
+    ASSERT_TRUE(updateStoreFile(paths().statusFile(), IfMissing::Create, [](xml::XmlDocument& doc) {
+        setRootChild(doc, kSysClipKey, "TRUE");
+        return true;
+    }));
+    const std::string leftover = paths().indexFile() + ".12-3.tmp";
+    writeBytes(leftover, "half written");
+    fs::create_directories(fs::u8path(runs() + kSep + "Dravix-run 2026-02-28 10-00-00.12-3.tmp"));
+    const std::string index = readBytes(paths().indexFile());
+    std::vector<std::string> notes;
+    ASSERT_TRUE(m_store.continueLastRun(notes));
+    EXPECT_EQ(notes.size(), 1u);
+    EXPECT_EQ(readBytes(paths().indexFile()), index);
+    EXPECT_EQ(m_store.getTextFromName("his2-"), u"copy two");
+    EXPECT_EQ(readPasteQueue(paths().statusFile()), (PasteQueue{2, 1}));
+    EXPECT_FALSE(m_store.isSysClipSet());
+    EXPECT_FALSE(fileExists(leftover));
+
+    const std::string stamp = "2026-03-01 10:00:00";
+    std::atomic<bool> stop{true};
+    EXPECT_EQ(m_store.keepLiveRun(stamp, stop).result, ArchiveResult::Stopped);
+    EXPECT_TRUE(treeOf(runs()).empty());
+
+    stop = false;
+    bool changed = false;
+    const LiveRunKept kept = m_store.keepLiveRun(stamp, stop, [&](std::size_t done, std::size_t total) {
+        if (done < total || changed)
+            return;
+        changed = true;  // every file is linked by now
+        m_store.removeClip("his2-");
+        ClipSnapshot snapshot;
+        snapshot.formats = {{0, kFormatUnicodeText, utf16Bytes("copy three")}};
+        ASSERT_EQ(m_store.fileHistoryRecord(snapshot, "2026-03-01 10:00:01").number, 2);
+    });
+    ASSERT_EQ(kept.result, ArchiveResult::Done);
+    ASSERT_TRUE(changed);
+    EXPECT_EQ(kept.keptAs, run(stamp) + ".amc");
+    EXPECT_EQ(readBytes(kept.keptAs), readBytes(paths().indexFile()));
+    EXPECT_EQ(readBytes(run(stamp) + kSep + "his2-0"), utf16Bytes("copy three"));
+    EXPECT_EQ(linkCount(paths().dataFile("his1-0")), 2u);
+    EXPECT_EQ(linkCount(paths().dataFile("his2-0")), 2u);
+
+    const std::map<std::string, std::string> runBefore = treeOf(run(stamp));
+    m_store.removeClip("his1-");
+    ASSERT_TRUE(updateStoreFile(paths().indexFile(), IfMissing::Skip, [&](xml::XmlDocument& doc) {
+        ClipSnapshot rewritten;
+        rewritten.formats = {{0, kFormatUnicodeText, utf16Bytes("rewritten")}};
+        StagedClip staged(paths(), rewritten);
+        return staged.commit(doc, "his2-", "2026-03-01 10:00:02");
+    }));
+    EXPECT_EQ(treeOf(run(stamp)), runBefore);
+    EXPECT_EQ(newestRunText(), u"copy one");
+    EXPECT_EQ(m_store.getTextFromName("his2-"), u"copy three");
+}
+
+// A store that cannot simply go on is left untouched for the usual start (kept as a run, reset,
+// the run opened): none at all, none of the user's clips, an index that cannot be read, or a run
+// that an ended start left half kept (its data folder moved into the runs folder).
+TEST_F(KeptRunsTest, AStoreThatCannotGoOnIsLeftForTheUsualStart) {
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+    };
+    const Case cases[] = {
+        {"no store", [] {}},
+        {"nothing of the user's", [&] { m_store.setValue("TRUE", "tempFile-0", 1); }},
+        {"unreadable index",
+         [&] {
+             recordRun("copy");
+             writeBytes(paths().indexFile(), kDamagedIndex);
+         }},
+        {"a run half kept",
+         [&] {
+             recordRun("copy");
+             startEndedAt("2026-03-02 10:00:00", "data moved");
+         }},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        fs::remove_all(fs::u8path(paths().folder()));
+        test.make();
+        const std::map<std::string, std::string> before = treeOf(paths().folder());
+        std::vector<std::string> notes;
+        EXPECT_FALSE(m_store.continueLastRun(notes));
+        EXPECT_EQ(treeOf(paths().folder()), before);
+    }
 }
 
 }  // namespace

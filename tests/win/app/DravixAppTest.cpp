@@ -84,6 +84,16 @@ void DravixAppTest::fileRowInCategory(int row, int position) {
     }));
 }
 
+HWND DravixAppTest::rowMenu(const std::vector<int>& rows) {
+    EXPECT_TRUE(bringToFront(m_app->mainWindow()));
+    m_app->selectRows(rows);
+    const RECT row = m_app->rowRect(rows.front());
+    movePointer({row.left + 30, (row.top + row.bottom) / 2});
+    sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
+    sendMouseButton(MOUSEEVENTF_RIGHTUP);
+    return waitForProcessMenu(m_app->processId());
+}
+
 bool DravixAppTest::previewShows(int row, const std::wstring& text) {
     const RECT bounds = m_app->rowRect(row);
     m_clickAcross = m_clickAcross >= 140 ? 20 : m_clickAcross + 20;

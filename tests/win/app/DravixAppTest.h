@@ -33,6 +33,8 @@ protected:
     // The row moved into the category at `position` (0 the first) with the list's own menu,
     // opened by a right click and walked with the keys; waits until the row leaves the view.
     void fileRowInCategory(int row, int position);
+    // The list's menu opened with a right click over the first selected row of these.
+    HWND rowMenu(const std::vector<int>& rows);
     // The row clicked where no earlier click of the test landed (no double click), and its text
     // waited for in the preview.
     bool previewShows(int row, const std::wstring& text);

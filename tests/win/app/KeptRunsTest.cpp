@@ -260,10 +260,11 @@ bool sameRows(const std::vector<ListRow>& a, const std::vector<ListRow>& b) {
 }
 
 // With "启动时恢复上次的记录" on: three copies, one of them filed in a new category, slot 4 set by its
-// chord in notepad; the program killed and started again. The history rows come back with their
-// numbers and times, the category with its clip, slot 4, each shown in the preview, the root
-// without the unsaved mark; a new copy takes the next free number. Turned off, the next start is
-// empty as it always was.
+// chord in notepad, one queued for pasting; the program killed and started again. The history rows
+// come back with their numbers and times, the category with its clip, slot 4, the paste queue,
+// each shown in the preview, the root without the unsaved mark; the run is kept once the window
+// is up; a new copy takes the next free number. Turned off, the next start is empty as it always
+// was, its queue too.
 TEST_F(KeptRunsTest, WithTheRestoreOnTheLastRunComesBackAtTheStart) {
     setUserSwitch(L"RestoreLastRun", true);
     ASSERT_NO_FATAL_FAILURE(startEmpty());
@@ -280,6 +281,12 @@ TEST_F(KeptRunsTest, WithTheRestoreOnTheLastRunComesBackAtTheStart) {
         pressChord({VK_CONTROL}, '4');
         ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 3; }));
     }
+    const int queued = m_app->findRow(L"kept two", false);
+    ASSERT_GE(queued, 0);
+    const std::wstring queuedNumber = m_app->rows()[static_cast<std::size_t>(queued)].number;
+    ASSERT_TRUE(rowMenu({queued}));
+    pressKeys({'Q'});  // "加入粘贴队列(&Q)"
+    ASSERT_TRUE(pumpUntil([&] { return storeValue(storeStatusPath(), "PasteQueue") == base::toUtf8(queuedNumber); }, 5s));
     const std::vector<ListRow> history = byNumber(m_app->rows());
     m_app->selectTreeNode(4);
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1; }));
@@ -302,6 +309,13 @@ TEST_F(KeptRunsTest, WithTheRestoreOnTheLastRunComesBackAtTheStart) {
     m_app->selectTreeNode(2);
     EXPECT_TRUE(m_app->waitForRows([&](const auto& rows) { return sameRows(rows, slots); }));
     EXPECT_TRUE(previewShows(0, L"kept slot"));
+    EXPECT_EQ(storeValue(storeStatusPath(), "PasteQueue"), base::toUtf8(queuedNumber));
+    m_app->selectTreeNode(3);
+    EXPECT_TRUE(m_app->waitForRows([&](const auto& rows) {
+        return rows.size() == 1 && rows[0].content == L"kept two" && rows[0].number == queuedNumber;
+    }));
+    EXPECT_TRUE(pumpUntil([&] { return m_log.has("last run kept while the store goes on"); }, 20s));
+    EXPECT_EQ(programRuns().size(), 1u);
     m_app->selectTreeNode(1);
     ASSERT_NO_FATAL_FAILURE(record(L"after the restart"));
     EXPECT_EQ(m_app->rows()[static_cast<std::size_t>(m_app->findRow(L"after the restart", false))].number, L"5");
@@ -311,6 +325,7 @@ TEST_F(KeptRunsTest, WithTheRestoreOnTheLastRunComesBackAtTheStart) {
     m_app.reset();
     ASSERT_NO_FATAL_FAILURE(startEmpty());
     EXPECT_TRUE(expectNothingFor(500ms, [&] { return m_app->rowCount() != 0 || m_app->treeNodeCount() != 4; }));
+    EXPECT_EQ(storeValue(storeStatusPath(), "PasteQueue"), "");
 }
 
 // With the restore on, a run kept whole because it could not be read: the start is empty, and a

@@ -20,17 +20,6 @@ protected:
 
     static std::string queue() { return storeValue(storeStatusPath(), "PasteQueue"); }
 
-    // The list's menu opened with a right click over the first selected row of these.
-    HWND rowMenu(const std::vector<int>& rows) {
-        EXPECT_TRUE(bringToFront(m_app->mainWindow()));
-        m_app->selectRows(rows);
-        const RECT row = m_app->rowRect(rows.front());
-        movePointer({row.left + 30, (row.top + row.bottom) / 2});
-        sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
-        sendMouseButton(MOUSEEVENTF_RIGHTUP);
-        return waitForProcessMenu(m_app->processId());
-    }
-
     // Ctrl+Alt+Q (with Shift when asked) typed in the target: `wanted` lands once, and the main
     // window hears of the paste of `number`.
     void pasteHead(Target& target, const std::wstring& wanted, const std::wstring& number, bool shift = false) {
