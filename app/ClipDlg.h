@@ -76,6 +76,7 @@ private:
     void createList();
     void createTree();
     void createSearchBox();
+    void orderForTabAndName();
     void layout();
     void fitColumns();
     void placeWindow();
