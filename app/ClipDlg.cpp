@@ -92,7 +92,10 @@ bool CClipDlg::OnInitDialog() {
         m_tray.ReportLastRunNotRestored(m_strLastRunNotRestored);
     setStatusText(wide(clip::kStatusCollection));
     layout();
-    return true;
+    // The list has the focus at the start, as before the search box came first in the Tab order:
+    // a paste into the window in front must not land in the search box.
+    SetFocus(m_list.hwnd());
+    return false;  // the focus is set
 }
 
 void CClipDlg::createCommandBarsAndPanes() {

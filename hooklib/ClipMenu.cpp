@@ -121,8 +121,8 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
     base::Trace("clip menu commands:%s", commands.c_str());
 }
 
-// A screen reader asks for plain string items (SPI_GETSCREENREADER): it reads them without the
-// item data, and some readers ignore owner-drawn items whatever their data says.
+// Windows says a screen reader runs (SPI_GETSCREENREADER): the menu is plain string items, which
+// need no item data to be read, and draws nothing of its own.
 bool screenReaderRuns() {
     BOOL running = FALSE;
     return SystemParametersInfoW(SPI_GETSCREENREADER, 0, &running, 0) && running;

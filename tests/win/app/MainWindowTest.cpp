@@ -183,8 +183,8 @@ TEST_F(MainWindowTest, EscapeAndEnterDoNothing) {
     EXPECT_TRUE(expectNothingFor(800ms, [&] { return !IsWindowVisible(m_app->mainWindow()) || m_app->waitForExit(0ms) != -1; }));
 }
 
-// Tab goes through the search box, the list, the tree and the preview and round again, Shift+Tab
-// back; each is named by the hidden static text just before it, where Microsoft Active
+// The list has the focus at the start; Tab goes through the search box, the list, the tree and the
+// preview and round again, Shift+Tab back; each is named by the hidden static text just before it, where Microsoft Active
 // Accessibility looks for a control's name (GetWindow GW_HWNDPREV).
 TEST_F(MainWindowTest, TabGoesThroughTheControlsEachNamedByTheLabelBeforeIt) {
     start();
@@ -213,6 +213,7 @@ TEST_F(MainWindowTest, TabGoesThroughTheControlsEachNamedByTheLabelBeforeIt) {
         }, 5s);
     };
     ASSERT_TRUE(bringToFront(m_app->mainWindow()));
+    EXPECT_TRUE(focusIs(m_app->list())) << "the list has the focus at the start";
     typeChord({VK_CONTROL}, 'F', 60);
     ASSERT_TRUE(focusIs(stops[0].control));
     for (std::size_t step = 1; step <= std::size(stops); ++step) {
