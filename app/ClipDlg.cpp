@@ -75,6 +75,7 @@ bool CClipDlg::OnInitDialog() {
     createList();
     createTree();
     createSearchBox();
+    orderForTabAndName();
     placeWindow();
 
     m_recorder = std::make_unique<CClipRecorder>(CSysClipBoard::getInstance()->paths(), hwnd(), kMsgRecorderResults,
@@ -92,7 +93,10 @@ bool CClipDlg::OnInitDialog() {
         m_tray.ReportLastRunNotRestored(m_strLastRunNotRestored);
     setStatusText(wide(clip::kStatusCollection));
     layout();
-    return true;
+    // The list has the focus at the start, as before the search box came first in the Tab order:
+    // a paste into the window in front must not land in the search box.
+    SetFocus(m_list.hwnd());
+    return false;  // the focus is set
 }
 
 void CClipDlg::createCommandBarsAndPanes() {
@@ -140,6 +144,31 @@ void CClipDlg::createSearchBox() {
     TEXTMETRICW metrics = {};
     GetTextMetricsW(screen.get(), &metrics);
     m_searchHeight = metrics.tmHeight + 2 * GetSystemMetrics(SM_CYEDGE) + 6;
+}
+
+// Tab goes through the search box, the list, the tree and the preview, in the order of the
+// children (the dialog manager follows it). Each has a hidden label just before it: Microsoft
+// Active Accessibility names a control by the static text before it (GetWindow GW_HWNDPREV), and
+// the pane captions are the original program's.
+void CClipDlg::orderForTabAndName() {
+    const std::pair<HWND, std::string_view> controls[] = {{m_search, clip::kSearchLabel},
+                                                          {m_list.hwnd(), clip::kListLabel},
+                                                          {m_tree.hwnd(), clip::kTreeLabel},
+                                                          {m_preview.hwnd(), clip::kPreviewLabel}};
+    HWND before = HWND_TOP;
+    for (const auto& [control, name] : controls) {
+        HWND label = CreateWindowExW(0, L"STATIC", wide(name).c_str(), WS_CHILD | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
+                                     hwnd(), nullptr, instance(), nullptr);
+        if (!label)
+            base::ReportFailure("CreateWindowExW");
+        constexpr UINT kOrderOnly = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+        if (label) {
+            SetWindowPos(label, before, 0, 0, 0, 0, kOrderOnly);
+            before = label;
+        }
+        SetWindowPos(control, before, 0, 0, 0, 0, kOrderOnly);
+        before = control;
+    }
 }
 
 void CClipDlg::layout() {

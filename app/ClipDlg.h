@@ -82,6 +82,7 @@ private:
     void createList();
     void createTree();
     void createSearchBox();
+    void orderForTabAndName();
     void layout();
     void fitColumns();
     void placeWindow();

@@ -1,11 +1,11 @@
 #include "ClipRules.h"
 
+#include "StoreFormat.h"
 #include "StorePaths.h"
 #include "Text.h"
 #include "XmlText.h"
 
 #include <algorithm>
-#include <cstdio>
 
 using xml::utf8ToUtf16;
 
@@ -20,9 +20,7 @@ bool isPasteTargetClass(std::string_view className) {
 }
 
 std::string pictureContent(int width, int height) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "picture:size %d*%d", width, height);
-    return buffer;
+    return std::string(store::kPictureContentPrefix) + std::to_string(width) + "*" + std::to_string(height);
 }
 
 

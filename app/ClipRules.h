@@ -94,6 +94,11 @@ inline constexpr std::string_view kQueueText = "粘贴队列";
 
 inline constexpr std::string_view kStatusCollection = "请按下Ctrl+鼠标右键进行粘贴";
 inline constexpr std::string_view kSearchCue = "搜索 (Ctrl+F)";
+// The names a screen reader gives the main window's controls, in the order Tab goes through them.
+inline constexpr std::string_view kSearchLabel = "搜索";
+inline constexpr std::string_view kListLabel = "剪贴板记录";
+inline constexpr std::string_view kTreeLabel = "分类";
+inline constexpr std::string_view kPreviewLabel = "预览";
 inline constexpr std::string_view kStatusHotkeys = "请按Ctrl+数字键(0-9)进行复制,按下Ctrl+Alt+数字键(0-9)进行粘贴";
 inline constexpr std::string_view kStatusQueue = "请按Ctrl+Alt+Q依次粘贴队列中的内容,按Ctrl+Alt+Shift+Q只粘贴文字";
 inline constexpr std::string_view kQueueFullText = "粘贴队列已满，有些内容没有加入。";

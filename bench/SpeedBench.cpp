@@ -2,7 +2,7 @@
 // program of ours (floor_bench.exe) or a bare loop needs for the same thing, in the same session
 // on the same desktop. Prints one line per path ("row" and the times in milliseconds, ours then
 // the floor's) and notes ("note ..."); bench/table.py turns them into the table. Run under Wine
-// by scripts/bench on a 1920 x 1080 screen; `speed_bench.exe menu capture` measures only those
+// by scripts/bench on a 1920 x 1080 screen; `speed_bench.exe menu paste` measures only those
 // paths, and with DRAVIX_BENCH_LOG set the program's debug log and each long stall are printed too.
 #include "DebugLog.h"
 #include "DravixProcess.h"
@@ -312,6 +312,33 @@ Times menuTimes(HWND target, DWORD process, bool ctrl) {
     return times;
 }
 
+// Ctrl, then Alt, pressed and held with a person's gaps.
+void holdControlAndAlt() {
+    sendKeys({{VK_CONTROL, false}});
+    letTimePass(40ms);
+    sendKeys({{VK_MENU, false}});
+    letTimePass(40ms);
+}
+
+// Ctrl+Alt+` typed in `target` (its ` pressed, the modifiers held), until a menu of `process` is on
+// screen.
+Times keyboardMenuTimes(const Target& target) {
+    Times times;
+    for (int i = 0; i < kTries; ++i) {
+        target.focus();
+        holdControlAndAlt();
+        const auto start = Clock::now();
+        sendKeys({{VK_OEM_3, false}});
+        spinUntil([&] { return visibleProcessMenu(target.processId()) != nullptr; }, 10s);
+        times.push_back(msSince(start));
+        sendKeys({{VK_OEM_3, true}, {VK_MENU, true}, {VK_CONTROL, true}});
+        sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
+        pumpUntil([&] { return !visibleProcessMenu(target.processId()); }, 5s);
+        letTimePass(200ms);
+    }
+    return times;
+}
+
 DWORD processOf(HWND window) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
@@ -341,10 +368,58 @@ void measureMenu(const DravixProcess& app, const DebugLog& log, double bareTarge
     row("clip menu, 999 clips with 200 pictures of 1920x1080", "1.5", ours, floor);
     note(log.lastLineWith("clip menu: ").substr(log.lastLineWith("clip menu: ").find("clip menu: ")));
     note(log.lastLineWith("clip menu closed").substr(log.lastLineWith("clip menu closed").find("clip menu closed")));
+    row("Ctrl+Alt+` to the menu on screen; floor: the Ctrl+right-click menu (same 999 clips)", "1.3",
+        keyboardMenuTimes(target), ours);
     row("main program's working set, 999 clips (200 pictures); floor: the bare menu program", "40 MB",
         {workingSetMb(app.processId())}, {workingSetMb(processOf(floorMenu.window()))});
     row("what the hook library adds to another application (its working set after 30 menus)", "2 MB",
         {withLibrary - bareTarget});
+}
+
+// A chord typed in `target` as a person does (a gap after each key), timed from its last key let
+// go (the library acts then) until the target holds `wanted`; the paste's end (the user's
+// clipboard back, the status key gone) is waited for outside the time.
+double pasteTime(const Target& target, WORD key, const std::wstring& wanted) {
+    SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    target.focus();
+    holdControlAndAlt();
+    sendKeys({{key, false}});
+    letTimePass(40ms);
+    sendKeys({{key, true}});
+    letTimePass(40ms);
+    sendKeys({{VK_MENU, true}});
+    letTimePass(40ms);
+    const auto start = Clock::now();
+    sendKeys({{VK_CONTROL, true}});
+    spinUntil([&] { return target.text() == wanted; }, 10s);
+    const double ms = msSince(start);
+    pumpUntil([] { return storeValue(storeStatusPath(), "SysClip").empty(); }, 10s);
+    letTimePass(200ms);
+    return ms;
+}
+
+// Ctrl+Alt+Q pastes the queue's head; its floor is the slot paste it is built on (Ctrl+Alt+5).
+// Thirty copies join the queue as they are recorded (the tray's "复制时加入粘贴队列").
+void measureQueuePaste(const DravixProcess& app) {
+    writeHistory(0, 0, 0);
+    showHistory(app, 0);
+    Target target(L"Paste bench target", L"");
+    target.setTextAndSelectAll(L"slot text");
+    typeChord({VK_CONTROL}, '5', 40);
+    pumpUntil([] { return storedClipText("copy5") == L"slot text"; }, 10s);
+    SendMessageW(app.trayWindow(), WM_COMMAND, 32803, 0);  // queue every copy
+    for (int i = 1; i <= kTries; ++i) {
+        putClipboardText(L"queued " + std::to_wstring(i));
+        app.waitForRows([&](const auto& rows) { return static_cast<int>(rows.size()) >= i + 1; }, 10s);
+    }
+    SendMessageW(app.trayWindow(), WM_COMMAND, 32803, 0);  // and no more
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", store::kQueueOnCopySetting);
+    Times queued, slot;
+    for (int i = 1; i <= kTries; ++i) {
+        queued.push_back(pasteTime(target, 'Q', L"queued " + std::to_wstring(i)));
+        slot.push_back(pasteTime(target, '5', L"slot text"));
+    }
+    row("Ctrl+Alt+Q to the text in the target; floor: the slot paste (Ctrl+Alt+5)", "1.3", queued, slot);
 }
 
 double bareTargetWorkingSet() {
@@ -619,7 +694,7 @@ void measureLastingStartUp() {
 
 }  // namespace
 
-// Every path, or those named: copy, search, menu, capture, archive, start-up, lasting.
+// Every path, or those named: copy, search, menu, paste, capture, archive, start-up, lasting.
 int wmain(int argc, wchar_t** argv) {
     const std::vector<std::wstring> named(argv + 1, argv + argc);
     const auto wanted = [&](const wchar_t* path) {
@@ -630,7 +705,7 @@ int wmain(int argc, wchar_t** argv) {
     const double bareTarget = bareTargetWorkingSet();
     if (wanted(L"copy"))
         measureCopies(log);
-    if (wanted(L"search") || wanted(L"menu") || wanted(L"capture") || wanted(L"archive")) {
+    if (wanted(L"search") || wanted(L"menu") || wanted(L"paste") || wanted(L"capture") || wanted(L"archive")) {
         DravixProcess app;
         if (!app.waitForMainWindow())
             return 1;
@@ -640,6 +715,8 @@ int wmain(int argc, wchar_t** argv) {
             measureSearch(app, log);
         if (wanted(L"menu"))
             measureMenu(app, log, bareTarget);
+        if (wanted(L"paste"))
+            measureQueuePaste(app);
         if (wanted(L"capture"))
             measureCapture(app, log);
         if (wanted(L"archive"))

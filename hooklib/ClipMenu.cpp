@@ -52,6 +52,18 @@ void loadMenuBitmaps(COLORREF background) {
     }
 }
 
+// A file list's row carries the first 40 units of its path: its item is named by the whole path
+// from the store (the file's name may lie beyond the cut), all read in one go, or stays as it is
+// when that cannot be read.
+std::map<std::string, std::u16string> wholeFileListTexts(const std::vector<RemoteRow>& rows) {
+    std::vector<std::string> clips;
+    for (const RemoteRow& row : rows)
+        if (row.image == static_cast<int>(clipmenu::RowImage::FileList))
+            if (const auto item = clipmenu::itemForRow(row.number, row.content, clipmenu::RowImage::FileList))
+                clips.push_back(item->clip);
+    return theClipboard.fileListTexts(clips);
+}
+
 // The rows of the main window's list as items, with the image of their kind. A main window that
 // does not hand them over in time leaves one disabled item that says so.
 void fillFromList(CMenuEx& menu, HWND main, HWND list) {
@@ -67,7 +79,7 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
     case RemoteReadResult::Busy: {
         base::Trace("clip menu: the main window did not answer in time");
         const std::wstring text(clipmenu::kBusyText.begin(), clipmenu::kBusyText.end());
-        menu.AppendClipItem(clipmenu::kBusyCommand, text, kIconSize, kIconSize, nullptr);
+        menu.AppendClipItem(clipmenu::kBusyCommand, text, text, kIconSize, kIconSize, nullptr);
         EnableMenuItem(menu.handle(), clipmenu::kBusyCommand, MF_BYCOMMAND | MF_GRAYED);
         return;
     }
@@ -77,23 +89,28 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
     const auto read = millisecondsSince(started);
     const store::StorePaths& paths = theClipboard.paths();
     std::string commands;
+    const std::map<std::string, std::u16string> fileLists = wholeFileListTexts(rows);
     for (const RemoteRow& row : rows) {
-        const std::optional<clipmenu::Item> item = clipmenu::itemForRow(row.number, row.content);
+        const auto image = static_cast<clipmenu::RowImage>(row.image);
+        std::optional<clipmenu::Item> item = clipmenu::itemForRow(row.number, row.content, image);
         if (!item)
             continue;
+        if (const auto whole = fileLists.find(item->clip); whole != fileLists.end())
+            item = clipmenu::itemForRow(row.number, whole->second, image);
         if (commands.size() < 400)
             commands += " " + std::to_string(item->command);
         const std::wstring text(item->text.begin(), item->text.end());
-        switch (row.image) {
-        case 0:
-            menu.AppendClipItem(item->command, text, kIconSize, kIconSize, g_hMenuBitmaps[2].get());
+        const std::wstring name(item->name.begin(), item->name.end());
+        switch (image) {
+        case clipmenu::RowImage::Text:
+            menu.AppendClipItem(item->command, text, name, kIconSize, kIconSize, g_hMenuBitmaps[2].get());
             break;
-        case 1:
-            menu.AppendPictureItem(item->command, text, store::kThumbnailSize, base::toWide(paths.thumbnailFile(item->clip)),
-                                   base::toWide(paths.bitmapFile(item->clip)));
+        case clipmenu::RowImage::Picture:
+            menu.AppendPictureItem(item->command, text, name, store::kThumbnailSize,
+                                   base::toWide(paths.thumbnailFile(item->clip)), base::toWide(paths.bitmapFile(item->clip)));
             break;
-        case 2:
-            menu.AppendClipItem(item->command, text, kIconSize, kIconSize, g_hMenuBitmaps[1].get());
+        case clipmenu::RowImage::FileList:
+            menu.AppendClipItem(item->command, text, name, kIconSize, kIconSize, g_hMenuBitmaps[1].get());
             break;
         default:
             break;
@@ -102,6 +119,13 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
     base::Trace("clip menu: %u rows read in %lld ms, items made in %lld ms", static_cast<unsigned>(rows.size()), read,
               millisecondsSince(started) - read);
     base::Trace("clip menu commands:%s", commands.c_str());
+}
+
+// Windows says a screen reader runs (SPI_GETSCREENREADER): the menu is plain string items, which
+// need no item data to be read, and draws nothing of its own.
+bool screenReaderRuns() {
+    BOOL running = FALSE;
+    return SystemParametersInfoW(SPI_GETSCREENREADER, 0, &running, 0) && running;
 }
 
 // How the menu was opened: from the keyboard its first item is selected, and the focus goes back
@@ -124,7 +148,7 @@ void giveFocusBack(HWND target, HWND focus) {
 // Ctrl+right-click opens a menu again.
 void showClipMenu(CMenuHookWnd& owner, POINT at, HWND target, Opening opening = {}) {
     base::ScopeExit closed([] { InterlockedExchange(&g_bMenuPending, 0); });
-    CMenuEx menu;
+    CMenuEx menu(screenReaderRuns());
     loadMenuBitmaps(menu.background());
     HWND main = findMainWindow();
     HWND list = main ? GetDlgItem(main, store::kMainListId) : nullptr;

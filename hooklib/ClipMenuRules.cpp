@@ -17,9 +17,49 @@ bool isSpace(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\u3000';
 }
 
+bool startsWith(std::u16string_view text, std::u16string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// "picture:size 1920*1080" gives "图片 1920×1080"; nothing for any other text.
+std::optional<std::u16string> pictureName(std::u16string_view content) {
+    const std::u16string prefix = utf8ToUtf16(store::kPictureContentPrefix);
+    if (!startsWith(content, prefix))
+        return std::nullopt;
+    std::u16string size(content.substr(prefix.size()));
+    const std::size_t times = size.find(u'*');
+    if (times == std::u16string::npos)
+        return std::nullopt;
+    size[times] = u'×';
+    return u"图片 " + size;
+}
+
+// "File:Path\"C:\\dir\\report.txt\"" gives "文件 report.txt"; nothing for any other text.
+std::optional<std::u16string> fileListName(std::u16string_view content) {
+    if (!startsWith(content, store::kFileListContentPrefix))
+        return std::nullopt;
+    std::u16string_view path = content.substr(store::kFileListContentPrefix.size());
+    path = path.substr(0, path.find(u'"'));
+    const std::size_t folder = path.find_last_of(u"\\/");
+    if (folder != std::u16string_view::npos)
+        path.remove_prefix(folder + 1);
+    return u"文件 " + std::u16string(path);
+}
+
+std::u16string nameOf(const std::u16string& text, std::u16string_view key, std::u16string_view content, RowImage image) {
+    const std::u16string number = std::u16string(key) + u". ";
+    if (image == RowImage::Picture)
+        if (const auto name = pictureName(content))
+            return number + *name;
+    if (image == RowImage::FileList)
+        if (const auto name = fileListName(content))
+            return number + *name;
+    return content.size() >= kContentUnits ? text + u"…" : text;
+}
+
 }  // namespace
 
-std::optional<Item> itemForRow(std::u16string_view numberText, std::u16string_view content) {
+std::optional<Item> itemForRow(std::u16string_view numberText, std::u16string_view content, RowImage image) {
     const std::string number = utf16ToUtf8(numberText);
     Item item;
     item.clip = store::clipNameFromNumberText(number);
@@ -34,7 +74,12 @@ std::optional<Item> itemForRow(std::u16string_view numberText, std::u16string_vi
     while (start < text.size() && isSpace(text[start]))
         ++start;
     item.text = text.substr(start);
+    item.name = nameOf(item.text, utf8ToUtf16(key), content, image);
     return item;
+}
+
+std::u16string plainItemText(std::u16string_view name) {
+    return store::replaceAll(name, u"&", u"&&");
 }
 
 std::optional<Choice> choiceForCommand(unsigned command) {

@@ -1,5 +1,6 @@
 // The decisions of the clip menu as plain functions (no <windows.h>): which row of the main
-// window's list becomes which item, and which clip a chosen command stands for.
+// window's list becomes which item, what a screen reader says for it, and which clip a chosen
+// command stands for.
 #pragma once
 
 #include <optional>
@@ -13,16 +14,29 @@ inline constexpr unsigned kHistoryCommandBase = 999000;  // + history number
 // The content of a row is shown with at most this many UTF-16 units.
 inline constexpr std::size_t kContentUnits = 40;
 
+// A row's image in the main window's list: its kind.
+enum class RowImage { Text = 0, Picture = 1, FileList = 2 };
+
 struct Item {
     unsigned command = 0;
     std::string clip;      // the clip it pastes
-    std::u16string text;   // "N. content"
+    std::u16string text;   // "N. content", drawn
+    std::u16string name;   // what a screen reader speaks (the item's MSAA name)
 };
 
 // The item of a list row from its number text (column 2) and content (column 0): "17. text" with
 // every CR LF removed and leading white space trimmed, the content cut to 40 units. Nothing for a
 // row whose number text names no clip.
-std::optional<Item> itemForRow(std::u16string_view numberText, std::u16string_view content);
+// Its name is said, not seen: "3. 报告全文…" for a text ("…" where the content reaches the cut:
+// the main window hands over no more than 40 units), "4. 图片 1920×1080" for a picture and
+// "5. 文件 report.txt" for a file list (the first file's name without its folder; `content` may
+// be the whole "File:Path" text, uncut).
+std::optional<Item> itemForRow(std::u16string_view numberText, std::u16string_view content,
+                               RowImage image = RowImage::Text);
+
+// The text of a plain string item standing for an owner-drawn one (a screen reader runs): its
+// name, each '&' doubled so that none becomes an access key.
+std::u16string plainItemText(std::u16string_view name);
 
 // The clip a chosen command pastes and the history number it carries (0 for a slot); nothing
 // for any other command (a dismissed menu gives 0).

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <vector>
 
 using xml::XmlDocument;
@@ -96,25 +97,54 @@ int CMyClipboard::SaveClip(std::string_view clip) {
 
 // The formats of a stored clip, in index order, that can be put back from their bytes; nothing
 // when the index cannot be read.
+namespace {
+
+// Each format of `clip` in the loaded index with its place, up to the first empty place.
+template <class Visit>
+void eachStoredFormat(XmlDocument& doc, std::string_view clip, Visit&& visit) {
+    doc.resetPosition();
+    if (!doc.findElement() || !doc.enterElement())
+        return;
+    for (int i = 0; doc.findElement(formatElementName(clip, i)); ++i) {
+        const int format = std::atoi(doc.elementText().c_str());
+        if (format < 1)
+            return;
+        visit(i, format);
+    }
+}
+
+}  // namespace
+
 std::optional<CMyClipboard::Formats> CMyClipboard::storedFormats(std::string_view clip, bool plainText) {
     XmlDocument doc;
     if (readStoreFile(paths().indexFile(), doc) != FileState::Loaded)
         return std::nullopt;
     Formats stored;
-    doc.resetPosition();
-    if (doc.findElement() && doc.enterElement()) {
-        for (int i = 0; doc.findElement(formatElementName(clip, i)); ++i) {
-            const int format = std::atoi(doc.elementText().c_str());
-            if (format < 1)
-                break;
-            if (!formatRestoresFromBytes(format) || (plainText && !isPlainTextFormat(format)))
-                continue;
-            std::optional<std::string> bytes = files::readAll(paths().dataFile(formatElementName(clip, i)));
-            if (bytes && !bytes->empty())
-                stored.emplace_back(static_cast<UINT>(format), std::move(*bytes));
-        }
-    }
+    eachStoredFormat(doc, clip, [&](int i, int format) {
+        if (!formatRestoresFromBytes(format) || (plainText && !isPlainTextFormat(format)))
+            return;
+        std::optional<std::string> bytes = files::readAll(paths().dataFile(formatElementName(clip, i)));
+        if (bytes && !bytes->empty())
+            stored.emplace_back(static_cast<UINT>(format), std::move(*bytes));
+    });
     return stored;
+}
+
+std::map<std::string, std::u16string> CMyClipboard::fileListTexts(const std::vector<std::string>& clips) {
+    std::map<std::string, std::u16string> texts;
+    XmlDocument doc;
+    if (clips.empty() || readStoreFile(paths().indexFile(), doc) != FileState::Loaded)
+        return texts;
+    for (const std::string& clip : clips)
+        eachStoredFormat(doc, clip, [&](int i, int format) {
+            std::u16string path;
+            if (format != kFormatFileList || texts.count(clip))
+                return;
+            const std::optional<std::string> bytes = files::readAll(paths().dataFile(formatElementName(clip, i)));
+            if (bytes && firstDroppedFilePath(*bytes, path))
+                texts[clip] = fileListContent(path);
+        });
+    return texts;
 }
 
 CMyClipboard::Formats CMyClipboard::restorableFormats(const ClipSnapshot& snapshot) {

@@ -1,5 +1,6 @@
 #include "MenuEx.h"
 
+#include "ClipMenuRules.h"
 #include "SharedState.h"
 #include "base/Barrier.h"
 #include "base/Trace.h"
@@ -23,20 +24,32 @@ base::UniqueFont menuFont() {
 
 }  // namespace
 
-CMenuEx::CMenuEx()
+CMenuEx::CMenuEx(bool plainItems)
     : m_menu(CreatePopupMenu()),
+      m_bPlainItems(plainItems),
       m_font(menuFont()),
       m_selectedText(GetSysColor(COLOR_HIGHLIGHTTEXT)),
       m_text(GetSysColor(COLOR_MENUTEXT)) {}
 
-void CMenuEx::AppendClipItem(UINT command, const std::wstring& text, int width, int height, HBITMAP bitmap) {
-    m_items.push_back(std::make_unique<ItemData>(ItemData{command, width, height, bitmap, text, {}}));
+void CMenuEx::AppendClipItem(UINT command, const std::wstring& text, const std::wstring& name, int width, int height,
+                             HBITMAP bitmap) {
+    if (m_bPlainItems) {
+        const std::u16string plain = clipmenu::plainItemText(std::u16string(name.begin(), name.end()));
+        AppendMenuW(m_menu.get(), MF_STRING, command, std::wstring(plain.begin(), plain.end()).c_str());
+        return;
+    }
+    auto data = std::make_unique<ItemData>(ItemData{{}, name, command, width, height, bitmap, text, {}});
+    // The name's characters stay where they are: the item data is never moved or changed.
+    data->accessible = {MSAA_MENU_SIG, static_cast<DWORD>(data->name.size()), data->name.data()};
+    m_items.push_back(std::move(data));
     AppendMenuW(m_menu.get(), MF_OWNERDRAW, command, reinterpret_cast<LPCWSTR>(m_items.back().get()));
 }
 
-void CMenuEx::AppendPictureItem(UINT command, const std::wstring& text, int size, const std::wstring& thumbnailFile,
-                                const std::wstring& bitmapFile) {
-    AppendClipItem(command, text, size, size, nullptr);
+void CMenuEx::AppendPictureItem(UINT command, const std::wstring& text, const std::wstring& name, int size,
+                                const std::wstring& thumbnailFile, const std::wstring& bitmapFile) {
+    AppendClipItem(command, text, name, size, size, nullptr);
+    if (m_bPlainItems)
+        return;
     m_items.back()->pictureFiles[0] = thumbnailFile;
     m_items.back()->pictureFiles[1] = bitmapFile;
 }

@@ -1,5 +1,8 @@
 // CMenuEx: the owner-drawn popup menu of clips, with a picture beside each item (the library's
-// icons for texts and file lists, a 32 x 32 thumbnail for a picture clip). CMenuHookWnd is the
+// icons for texts and file lists, a 32 x 32 thumbnail for a picture clip). A screen reader cannot
+// read what is drawn: each item's data begins with an MSAAMENUINFO naming it (the rule of
+// Microsoft Active Accessibility for owner-drawn menus), and while a screen reader runs the
+// items are plain strings of those names instead. CMenuHookWnd is the
 // hidden window of the application's thread that owns the menu while it is shown and hands the
 // menu's measure and draw requests to it.
 #pragma once
@@ -7,6 +10,7 @@
 #include "base/Handle.h"
 
 #include <windows.h>
+#include <oleacc.h>
 
 #include <functional>
 #include <memory>
@@ -15,20 +19,23 @@
 
 class CMenuEx {
 public:
-    CMenuEx();
+    // `plainItems`: string items of the names, nothing drawn (a screen reader runs).
+    explicit CMenuEx(bool plainItems = false);
     ~CMenuEx() = default;
     CMenuEx(const CMenuEx&) = delete;
     CMenuEx& operator=(const CMenuEx&) = delete;
 
     HMENU handle() const { return m_menu.get(); }
     COLORREF background() const { return m_background; }
-    // `bitmap` stays the caller's (or the library's).
-    void AppendClipItem(UINT command, const std::wstring& text, int width, int height, HBITMAP bitmap);
+    // `text` is drawn, `name` is what a screen reader says; `bitmap` stays the caller's (or the
+    // library's).
+    void AppendClipItem(UINT command, const std::wstring& text, const std::wstring& name, int width, int height,
+                        HBITMAP bitmap);
     // A picture clip: its thumbnail file is read only when the item is first drawn (a long menu
     // shows a few of its items), and freed with the menu. Without a thumbnail (a clip stored by an
     // older version) the whole bitmap file is read and scaled to that size.
-    void AppendPictureItem(UINT command, const std::wstring& text, int size, const std::wstring& thumbnailFile,
-                           const std::wstring& bitmapFile);
+    void AppendPictureItem(UINT command, const std::wstring& text, const std::wstring& name, int size,
+                           const std::wstring& thumbnailFile, const std::wstring& bitmapFile);
     // Thumbnails read so far, and the time it took.
     int thumbnailsLoaded() const { return m_nThumbnails; }
     long long thumbnailMilliseconds() const { return m_thumbnailMs; }
@@ -39,7 +46,11 @@ public:
     void DrawItem(const DRAWITEMSTRUCT& item);
 
 private:
+    // The menu hands this back as the item's data. A screen reader reads the data from outside
+    // the process, and finds the item's name only when the data begins with the MSAAMENUINFO.
     struct ItemData {
+        MSAAMENUINFO accessible;  // names `name`
+        std::wstring name;
         UINT command;
         int width, height;
         HBITMAP bitmap;
@@ -48,8 +59,9 @@ private:
     };
     HBITMAP pictureOf(ItemData& data);
 
+    std::vector<std::unique_ptr<ItemData>> m_items;  // the menu keeps pointers to them: they outlive it
     base::UniqueMenu m_menu;
-    std::vector<std::unique_ptr<ItemData>> m_items;  // the menu keeps pointers to them
+    const bool m_bPlainItems;
     std::vector<base::UniqueBitmap> m_thumbnails;
     HWND m_owner = nullptr;
     base::UniqueFont m_font;        // the menu font, made once for all items

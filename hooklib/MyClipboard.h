@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -70,6 +71,10 @@ public:
     void keyArriving(unsigned virtualKey, bool released);
     // SysClip and PressNum gone from the status file.
     void removeStatusKeys();
+
+    // The content texts ("File:Path\"...\"", the first file's whole path) of these file-list
+    // clips, from one reading of the index; a clip whose list cannot be read has none.
+    std::map<std::string, std::u16string> fileListTexts(const std::vector<std::string>& clips);
 
     // The store folder, read on first use (never from DllMain: it may need the shell).
     const store::StorePaths& paths();

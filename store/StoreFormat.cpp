@@ -269,7 +269,7 @@ bool firstDroppedFilePath(std::string_view block, std::u16string& path) {
 }
 
 std::u16string fileListContent(std::u16string_view firstPath) {
-    return u"File:Path\"" + std::u16string(firstPath) + u"\"";
+    return std::u16string(kFileListContentPrefix) + std::u16string(firstPath) + u"\"";
 }
 
 bool isDeletableFolder(std::string_view path) {

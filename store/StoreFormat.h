@@ -125,7 +125,10 @@ bool firstDroppedFile(std::string_view block, DroppedFileName& name);
 // 259 characters; false when the block holds no name.
 bool firstDroppedFilePath(std::string_view block, std::u16string& path);
 // The content text of a file-list clip: "File:Path\"" + its first file + "\"".
+inline constexpr std::u16string_view kFileListContentPrefix = u"File:Path\"";
 std::u16string fileListContent(std::u16string_view firstPath);
+// The content text of a picture clip begins so: "picture:size 1920*1080".
+inline constexpr std::string_view kPictureContentPrefix = "picture:size ";
 
 // A folder that may be deleted with everything in it: an absolute path, below a drive root,
 // UNC share or "/" (never the root itself), shorter than 259 characters, with no wildcard and no

@@ -21,6 +21,35 @@ TEST(ClipMenuRules, RowsBecomeItemsAsInTheWorkedExample) {
     EXPECT_EQ(clipmenu::itemForRow(u"5", longText)->text, u"5. " + std::u16string(40, u'字'));
 }
 
+// What a screen reader speaks for each kind of row, and the plain item that stands for it.
+TEST(ClipMenuRules, ItemsAreNamedForAScreenReader) {
+    using clipmenu::RowImage;
+    struct Case {
+        const char16_t* number;
+        std::u16string content;
+        RowImage image;
+        std::u16string name;
+    };
+    const Case cases[] = {
+        {u"3", u"报告全文", RowImage::Text, u"3. 报告全文"},
+        {u"3", std::u16string(40, u'报'), RowImage::Text, u"3. " + std::u16string(40, u'报') + u"…"},
+        {u"17", u"line1\r\nline2", RowImage::Text, u"17. line1line2"},
+        {u"ctrl+alt+2", u"slot", RowImage::Text, u"2. slot"},
+        {u"4", u"picture:size 1920*1080", RowImage::Picture, u"4. 图片 1920×1080"},
+        {u"5", u"File:Path\"C:\\Users\\me\\a long folder name\\report.txt\"", RowImage::FileList, u"5. 文件 report.txt"},
+        {u"6", u"File:Path\"report.txt\"", RowImage::FileList, u"6. 文件 report.txt"},
+        // A content not of its kind is said as it is drawn.
+        {u"7", u"picture", RowImage::Picture, u"7. picture"},
+        {u"8", u"C:\\x.txt", RowImage::FileList, u"8. C:\\x.txt"},
+    };
+    for (const Case& c : cases) {
+        const auto item = clipmenu::itemForRow(c.number, c.content, c.image);
+        ASSERT_TRUE(item);
+        EXPECT_EQ(item->name, c.name);
+    }
+    EXPECT_EQ(clipmenu::plainItemText(u"3. Tom & Jerry"), u"3. Tom && Jerry");
+}
+
 TEST(ClipMenuRules, OddNumberTextsGiveNoItem) {
     for (const char16_t* odd : {u"", u"0", u"1000", u"12345678901234567890", u"ctrl+alt+", u"ctrl+alt+12", u"-time", u"3-"})
         EXPECT_FALSE(clipmenu::itemForRow(odd, u"x")) << std::u16string(odd).size();

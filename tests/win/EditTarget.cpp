@@ -6,6 +6,8 @@
 // With a paste delay it answers a paste as programs that hand it to another process do: it reads
 // the clipboard only that many milliseconds later, answering messages meanwhile. With
 // "shift-insert" it pastes as a terminal does: on Shift+Insert alone, Ctrl+V does nothing.
+// Its edit answers WM_APP+2 with what a popup menu shown in this process holds, read here, where
+// the menu lives (see readMenu), as a screen reader's helper in the process would.
 //   edit_target.exe <title> <text> [window class | #dialog] [key log path ("": none)] [paste delay ms]
 //                   [shift-insert]
 #include <windows.h>
@@ -18,6 +20,7 @@
 namespace {
 
 constexpr UINT kQueryControlState = WM_APP + 1;
+constexpr UINT kReadMenu = WM_APP + 2;
 constexpr int kEditId = 100;
 
 WNDPROC g_editProc = nullptr;
@@ -69,7 +72,38 @@ void answerMessagesFor(DWORD milliseconds) {
     }
 }
 
+// wParam: the menu's window (class "#32768"); LOWORD(lParam): an item's position; HIWORD(lParam):
+// what of it: 0 the menu's item count, 1 the item's type (MFT_*), 2 its data (an address in this
+// process), 3 the address of a copy of its text in this process. -1 when there is no such item.
+LRESULT readMenu(WPARAM wParam, LPARAM lParam) {
+    static wchar_t text[512];
+    const auto menu = reinterpret_cast<HMENU>(SendMessageW(reinterpret_cast<HWND>(wParam), MN_GETHMENU, 0, 0));
+    const UINT position = LOWORD(lParam);
+    if (!menu)
+        return -1;
+    if (HIWORD(lParam) == 0)
+        return GetMenuItemCount(menu);
+    MENUITEMINFOW item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_FTYPE | MIIM_DATA | MIIM_STRING;
+    item.dwTypeData = text;
+    item.cch = sizeof text / sizeof text[0];
+    text[0] = 0;
+    if (!GetMenuItemInfoW(menu, position, TRUE, &item))
+        return -1;
+    switch (HIWORD(lParam)) {
+    case 1:
+        return static_cast<LRESULT>(item.fType);
+    case 2:
+        return static_cast<LRESULT>(item.dwItemData);
+    default:
+        return reinterpret_cast<LRESULT>(text);
+    }
+}
+
 LRESULT CALLBACK editProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kReadMenu)
+        return readMenu(wParam, lParam);
     if (g_log && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)) {
         std::fprintf(g_log, "%s %u\n", message == WM_KEYDOWN ? "down" : "sysdown", static_cast<unsigned>(wParam));
         std::fflush(g_log);

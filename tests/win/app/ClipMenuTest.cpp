@@ -8,12 +8,18 @@
 #include "XmlDocument.h"
 #include "XmlText.h"
 #include "base/Handle.h"
+#include "base/ScopeExit.h"
 #include "base/Text.h"
 
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <memory>
 
 using xml::XmlDocument;
 using xml::textFileBytes;
@@ -374,16 +380,28 @@ TEST_F(ClipMenuTest, ShiftPastesTheTextAloneFromEitherMenu) {
         }
 }
 
-// Ctrl+Alt+` in an edit with the caret mid-text, in a window and in a dialog: the menu opens at
+// Ctrl+Alt+` in an edit with the caret mid-text, in a window, in a dialog and in Wine's notepad: the menu opens at
 // the caret with its first item selected; Down, Down, Enter pastes the third item there. Esc
 // pastes nothing, and the focus is back in the edit either way.
 TEST_F(ClipMenuTest, CtrlAltBackquoteOpensTheMenuAtTheCaret) {
     record(L"first clip");
     record(L"second clip");
     record(L"third clip");
-    for (const wchar_t* kind : {L"DravixEditTarget", L"#dialog"}) {
-        SCOPED_TRACE(base::toUtf8(kind));
-        Target target(L"Caret target", L"abcdef", kind);
+    struct CaretTarget {
+        const char* what;
+        std::function<std::unique_ptr<Target>()> start;
+    };
+    const CaretTarget targets[] = {
+        {"an edit window", [] { return std::make_unique<Target>(L"Caret target", L"abcdef"); }},
+        {"a dialog's edit", [] { return std::make_unique<Target>(L"Caret target", L"abcdef", L"#dialog"); }},
+        {"Wine's notepad", [] { return std::make_unique<Target>(ProgramByClass{L"notepad.exe", L"Notepad"}); }},
+    };
+    for (const CaretTarget& each : targets) {
+        SCOPED_TRACE(each.what);
+        const std::unique_ptr<Target> started = each.start();
+        const Target& target = *started;
+        ASSERT_TRUE(target.edit());
+        SendMessageW(target.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"abcdef"));
         ASSERT_TRUE(target.focus());
         SendMessageW(target.edit(), EM_SETSEL, 3, 3);
         GUITHREADINFO gui = {};
@@ -423,5 +441,101 @@ TEST_F(ClipMenuTest, CtrlAltBackquoteOpensTheMenuAtTheCaret) {
                    GetForegroundWindow() == target.window();
         }, 5s));
         EXPECT_TRUE(expectNothingFor(500ms, [&] { return target.text() != pasted || m_log.has("chord", escMark); }));
+    }
+}
+
+namespace {
+
+// What a screen reader finds in one item of a menu of another process: its type, and its name
+// (the MSAAMENUINFO at the start of an owner-drawn item's data, or a string item's text).
+struct ReadItem {
+    UINT type = 0;
+    bool signed_ = false;  // an owner-drawn item's data begins with MSAA_MENU_SIG
+    std::wstring name;
+};
+
+// The item data is an address in the target, asked of the target's own edit (see EditTarget.cpp:
+// a menu is read only in its process under Wine), and read from there as a screen reader does.
+std::vector<ReadItem> readMenuItems(const Target& target, HWND menu) {
+    constexpr UINT kReadMenu = WM_APP + 2;
+    auto ask = [&](int position, int what) {
+        DWORD_PTR answer = static_cast<DWORD_PTR>(-1);
+        SendMessageTimeoutW(target.edit(), kReadMenu, reinterpret_cast<WPARAM>(menu), MAKELPARAM(position, what),
+                            SMTO_ABORTIFHUNG, 5000, &answer);
+        return answer;
+    };
+    const base::UniqueKernelObject process(OpenProcess(PROCESS_VM_READ, FALSE, target.processId()));
+    auto readText = [&](DWORD_PTR address, std::size_t units) {
+        std::wstring text(units, L'\0');
+        SIZE_T read = 0;
+        if (!ReadProcessMemory(process.get(), reinterpret_cast<LPCVOID>(address), text.data(), units * sizeof(wchar_t), &read))
+            return std::wstring(L"(unreadable)");
+        text.resize(read / sizeof(wchar_t));
+        return text.substr(0, text.find(L'\0'));
+    };
+    std::vector<ReadItem> items;
+    const auto count = static_cast<int>(ask(0, 0));
+    for (int position = 0; position < count && position < 50; ++position) {
+        ReadItem item;
+        item.type = static_cast<UINT>(ask(position, 1));
+        if (item.type & MFT_OWNERDRAW) {
+            MSAAMENUINFO info = {};
+            SIZE_T read = 0;
+            if (ReadProcessMemory(process.get(), reinterpret_cast<LPCVOID>(ask(position, 2)), &info, sizeof info, &read) &&
+                read == sizeof info) {
+                item.signed_ = info.dwMSAASignature == MSAA_MENU_SIG;
+                item.name = readText(reinterpret_cast<DWORD_PTR>(info.pszWText), std::min<DWORD>(info.cchWText, 512));
+            }
+        } else {
+            item.name = readText(ask(position, 3), 512);
+        }
+        items.push_back(item);
+    }
+    return items;
+}
+
+}  // namespace
+
+// A screen reader speaks each item of the clip menu: every owner-drawn item's data, read in the
+// target's process, begins with the MSAA signature and its name (a text cut with "…", a
+// picture's size, a file list's first file); with the screen-reader switch on, the items are
+// plain strings of the same names. The switch is put back as it was.
+TEST_F(ClipMenuTest, EachItemOfTheMenuIsNamedForAScreenReader) {
+    record(L"first clip");
+    const std::wstring longText = L"报告全文" + std::wstring(40, L'字');
+    record(longText);
+    base::WindowDc screen(nullptr);
+    ASSERT_TRUE(putClipboard({{CF_BITMAP, CreateCompatibleBitmap(screen.get(), 20, 10)}}));
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rowOf(rows, L"picture:size 20*10") >= 0; }));
+    const std::string drop = dropFilesBlock(std::wstring(L"C:\\users\\Public\\Documents\\quarterly\\report.txt") + L'\0');
+    ASSERT_TRUE(putClipboard({{CF_HDROP, globalFrom(drop.data(), drop.size())}}));
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 4; }));
+    const std::vector<std::wstring> names = {L"4. 文件 report.txt", L"3. 图片 20×10",
+                                             L"2. " + longText.substr(0, 40) + L"…", L"1. first clip"};
+
+    BOOL before = FALSE;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETSCREENREADER, 0, &before, 0));
+    const base::ScopeExit restore([before] {
+        SystemParametersInfoW(SPI_SETSCREENREADER, before, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+    });
+    for (const bool screenReader : {false, true}) {
+        SCOPED_TRACE(screenReader ? "a screen reader runs" : "no screen reader");
+        ASSERT_TRUE(SystemParametersInfoW(SPI_SETSCREENREADER, screenReader, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE));
+        // A process reads the switch once: a target started after it is set.
+        Target target(L"Screen reader target", L"");
+        ASSERT_TRUE(target.focus());
+        ctrlRightClick(centreOf(target.window()));
+        HWND menu = waitForProcessMenu(target.processId());
+        ASSERT_TRUE(menu);
+        const std::vector<ReadItem> items = readMenuItems(target, menu);
+        sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
+        EXPECT_TRUE(pumpUntil([&] { return !visibleProcessMenu(target.processId()); }, 5s));
+        ASSERT_EQ(items.size(), names.size());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(items[i].type, screenReader ? UINT(MFT_STRING) : UINT(MFT_OWNERDRAW));
+            EXPECT_EQ(items[i].signed_, !screenReader);
+            EXPECT_EQ(items[i].name, names[i]) << base::toUtf8(items[i].name);
+        }
     }
 }

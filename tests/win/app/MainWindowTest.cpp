@@ -18,6 +18,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 
 namespace {
 
@@ -180,6 +181,47 @@ TEST_F(MainWindowTest, EscapeAndEnterDoNothing) {
     pressChord({}, VK_ESCAPE);
     pressChord({}, VK_RETURN);
     EXPECT_TRUE(expectNothingFor(800ms, [&] { return !IsWindowVisible(m_app->mainWindow()) || m_app->waitForExit(0ms) != -1; }));
+}
+
+// The list has the focus at the start; Tab goes through the search box, the list, the tree and the
+// preview and round again, Shift+Tab back; each is named by the hidden static text just before it, where Microsoft Active
+// Accessibility looks for a control's name (GetWindow GW_HWNDPREV).
+TEST_F(MainWindowTest, TabGoesThroughTheControlsEachNamedByTheLabelBeforeIt) {
+    start();
+    struct Stop {
+        HWND control;
+        const wchar_t* name;
+    };
+    const Stop stops[] = {{m_app->searchBox(), L"搜索"}, {m_app->list(), L"剪贴板记录"}, {m_app->tree(), L"分类"},
+                          {m_app->preview(), L"预览"}};
+    for (const Stop& stop : stops) {
+        SCOPED_TRACE(base::toUtf8(stop.name));
+        HWND label = GetWindow(stop.control, GW_HWNDPREV);
+        wchar_t className[32] = {}, text[64] = {};
+        GetClassNameW(label, className, 32);
+        GetWindowTextW(label, text, 64);
+        EXPECT_EQ(_wcsicmp(className, L"Static"), 0) << base::toUtf8(className);
+        EXPECT_STREQ(text, stop.name);
+        EXPECT_FALSE(IsWindowVisible(label));
+    }
+    const DWORD thread = GetWindowThreadProcessId(m_app->mainWindow(), nullptr);
+    auto focusIs = [&](HWND control) {
+        return pumpUntil([&] {
+            GUITHREADINFO gui = {};
+            gui.cbSize = sizeof gui;
+            return GetGUIThreadInfo(thread, &gui) && gui.hwndFocus == control;
+        }, 5s);
+    };
+    ASSERT_TRUE(bringToFront(m_app->mainWindow()));
+    EXPECT_TRUE(focusIs(m_app->list())) << "the list has the focus at the start";
+    clickAt(centreOf(m_app->searchBox()));
+    ASSERT_TRUE(focusIs(stops[0].control));
+    for (std::size_t step = 1; step <= std::size(stops); ++step) {
+        pressKeys({VK_TAB});
+        EXPECT_TRUE(focusIs(stops[step % std::size(stops)].control)) << "Tab " << step;
+    }
+    pressKeys({VK_TAB}, true);
+    EXPECT_TRUE(focusIs(stops[std::size(stops) - 1].control)) << "Shift+Tab";
 }
 
 TEST_F(MainWindowTest, SecondStartShowsTheFirstWindowAndEnds) {
