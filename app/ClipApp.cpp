@@ -7,8 +7,9 @@
 #include "FileSystem.h"
 #include "Protocol.h"
 #include "StoreFile.h"
-#include "StoreFormat.h"
+#include "StoreMessages.h"
 #include "SysClipBoard.h"
+#include "TimeStamp.h"
 #include "UserSwitches.h"
 #include "base/Check.h"
 #include "base/Handle.h"
@@ -94,6 +95,7 @@ bool CClipApp::InitInstance() {
     CSysClipBoard* store = CSysClipBoard::getInstance();
     if (!store)
         return false;
+    CSysClipBoard::setMessageHandler(showStoreMessage);
     // The store starts empty, but the previous run is kept first (File > open the last run).
     const PreviousRun previous = store->keepPreviousRun(store::currentTimeStamp(), endAtKeepStep());
     base::Trace("previous run: %s %s", previous.kept == KeptRun::Kept      ? "kept as"

@@ -1,6 +1,7 @@
 #include "ClipMenuRules.h"
 
-#include "StoreFormat.h"
+#include "ClipNames.h"
+#include "NumberText.h"
 #include "Text.h"
 #include "XmlText.h"
 

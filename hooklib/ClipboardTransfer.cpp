@@ -3,21 +3,15 @@
 // store lock, so that no process ever waits for the lock while holding the clipboard.
 #include "MyClipboard.h"
 
+#include "ClipNames.h"
 #include "ClipboardCapture.h"
 #include "FileSystem.h"
 #include "OwnChanges.h"
 #include "SharedState.h"
-#include "StoreFile.h"
-#include "StoreFormat.h"
-#include "XmlDocument.h"
 #include "base/Handle.h"
 #include "base/Trace.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <vector>
-
-using xml::XmlDocument;
 
 using namespace store;
 
@@ -67,62 +61,16 @@ CMyClipboard::Captured CMyClipboard::captureClipboard(HWND opener, const std::fu
     return captured;
 }
 
-// The snapshot becomes the clip: its files first, then the index under the store lock. An empty
-// snapshot only removes the clip's old format keys. False when anything of it was not written.
-bool CMyClipboard::writeClip(std::string_view clip, const ClipSnapshot& snapshot) {
-    StagedClip staged(paths(), snapshot);
-    if (!snapshot.empty() && !staged.written())
-        return false;
-    bool edited = false, changed = false;
-    const bool written = updateStoreFile(paths().indexFile(), IfMissing::Create, [&](XmlDocument& doc) {
-        edited = true;
-        changed = staged.commit(doc, clip, currentTimeStamp());
-        return changed;
-    });
-    return edited && (written || !changed);
-}
-
 int CMyClipboard::SaveClip(std::string_view clip) {
     const Captured captured = captureClipboard(findMainWindow(), nullptr);
     if (!captured.opened)
         return 0;
     if (captured.snapshot.empty())
         return 1;
-    if (writeClip(clip, captured.snapshot))
+    if (writeClip(paths(), clip, captured.snapshot))
         return 1;
     base::Trace("clip %.*s not stored: the store could not be written", static_cast<int>(clip.size()), clip.data());
     return 0;
-}
-
-// The formats of a stored clip, in index order, that can be put back from their bytes; nothing
-// when the index cannot be read.
-std::optional<CMyClipboard::Formats> CMyClipboard::storedFormats(std::string_view clip, bool plainText) {
-    XmlDocument doc;
-    if (readStoreFile(paths().indexFile(), doc) != FileState::Loaded)
-        return std::nullopt;
-    Formats stored;
-    doc.resetPosition();
-    if (doc.findElement() && doc.enterElement()) {
-        for (int i = 0; doc.findElement(formatElementName(clip, i)); ++i) {
-            const int format = std::atoi(doc.elementText().c_str());
-            if (format < 1)
-                break;
-            if (!formatRestoresFromBytes(format) || (plainText && !isPlainTextFormat(format)))
-                continue;
-            std::optional<std::string> bytes = files::readAll(paths().dataFile(formatElementName(clip, i)));
-            if (bytes && !bytes->empty())
-                stored.emplace_back(static_cast<UINT>(format), std::move(*bytes));
-        }
-    }
-    return stored;
-}
-
-CMyClipboard::Formats CMyClipboard::restorableFormats(const ClipSnapshot& snapshot) {
-    Formats formats;
-    for (const ClipSnapshot::Format& format : snapshot.formats)
-        if (formatRestoresFromBytes(static_cast<int>(format.format)) && !format.bytes.empty())
-            formats.emplace_back(format.format, format.bytes);
-    return formats;
 }
 
 // The clipboard emptied and the formats put on it, owned by `opener`. Delayed, each format is
@@ -174,7 +122,7 @@ CMyClipboard::Put CMyClipboard::putFormats(const Formats& formats, const PutRequ
 // Nothing else changes: no window is activated, brought up or made topmost.
 bool CMyClipboard::SetClipData(std::string_view clip, bool plainText) {
     HWND main = findMainWindow();
-    const std::optional<Formats> stored = storedFormats(clip, plainText);
+    const std::optional<Formats> stored = storedFormats(paths(), clip, plainText);
     if (!main || (plainText && (!stored || stored->empty())))
         return false;  // nothing to paste: the user's clipboard stays as it is
     return putFormats(stored.value_or(Formats{}), PutRequest::ownedBy(main)) == Put::Done;
@@ -187,7 +135,7 @@ std::optional<CMyClipboard::Kept> CMyClipboard::SaveTempClip(HWND opener) {
         base::Trace("the user's clipboard could not be read: it is not kept");
         return std::nullopt;
     }
-    if (!writeClip(kTempClipName, captured.snapshot)) {
+    if (!writeClip(paths(), kTempClipName, captured.snapshot)) {
         base::Trace("the user's clipboard could not be written as %s: it stays as it is", std::string(kTempClipName).c_str());
         return std::nullopt;
     }
@@ -200,7 +148,7 @@ bool CMyClipboard::SetClipDataOverKept(std::string_view clip) {
         const std::optional<Kept> kept = SaveTempClip(main);
         if (!kept)
             return false;
-        const Put put = putFormats(storedFormats(clip, false).value_or(Formats{}), PutRequest::ownedBy(main, kept->sequence));
+        const Put put = putFormats(storedFormats(paths(), clip, false).value_or(Formats{}), PutRequest::ownedBy(main, kept->sequence));
         if (put != Put::Changed)
             return put == Put::Done;
     }
@@ -209,7 +157,7 @@ bool CMyClipboard::SetClipDataOverKept(std::string_view clip) {
 
 bool CMyClipboard::RestoreTempClip() {
     HWND main = findMainWindow();
-    const std::optional<Formats> kept = storedFormats(kTempClipName, false);
+    const std::optional<Formats> kept = storedFormats(paths(), kTempClipName, false);
     if (!kept || kept->empty()) {
         base::Trace("no kept copy of the user's clipboard: the clipboard stays as it is");
         return false;

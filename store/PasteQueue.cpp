@@ -1,7 +1,8 @@
 #include "PasteQueue.h"
 
+#include "ClipNames.h"
+#include "StoreDocument.h"
 #include "StoreFile.h"
-#include "StoreFormat.h"
 #include "XmlDocument.h"
 
 #include <algorithm>

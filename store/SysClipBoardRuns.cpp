@@ -14,8 +14,11 @@
 // copied, what could be neither is renamed aside in the store folder, or else spared by the reset.
 #include "SysClipBoard.h"
 
+#include "ArchivePaths.h"
 #include "FileSystem.h"
-#include "StoreFormat.h"
+#include "RunNames.h"
+#include "StoreDocument.h"
+#include "StorePaths.h"
 #include "Text.h"
 #include "XmlDocument.h"
 #include "XmlText.h"
