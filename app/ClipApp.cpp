@@ -8,8 +8,9 @@
 #include "PasteQueue.h"
 #include "Protocol.h"
 #include "StoreFile.h"
-#include "StoreFormat.h"
+#include "StoreMessages.h"
 #include "SysClipBoard.h"
+#include "TimeStamp.h"
 #include "UserSwitches.h"
 #include "base/Check.h"
 #include "base/Handle.h"
@@ -97,6 +98,7 @@ bool CClipApp::InitInstance() {
     CSysClipBoard* store = CSysClipBoard::getInstance();
     if (!store)
         return false;
+    CSysClipBoard::setMessageHandler(showStoreMessage);
     auto dialog = std::make_unique<CClipDlg>(std::move(hook));
     startStore(*store, *dialog);
     store::setDamageReporter(reportStoreDamage);

@@ -3,11 +3,11 @@
 // changes no archive has.
 #include "ClipDlg.h"
 
+#include "ArchivePaths.h"
 #include "ClipApp.h"
 #include "ClipRules.h"
 #include "IntroDlg.h"
 #include "Protocol.h"
-#include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "base/Barrier.h"
 #include "base/Text.h"

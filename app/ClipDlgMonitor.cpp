@@ -2,10 +2,12 @@
 // what the recorder made of them.
 #include "ClipDlg.h"
 
+#include "ClipFormats.h"
+#include "ClipNames.h"
 #include "ClipRules.h"
 #include "FileRecordReader.h"
+#include "NumberText.h"
 #include "Protocol.h"
-#include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "base/Text.h"
 #include "base/Trace.h"

@@ -5,8 +5,8 @@
 #include "ClipDlg.h"
 
 #include "ClipRules.h"
+#include "NumberText.h"
 #include "PasteQueue.h"
-#include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "base/Text.h"
 #include "base/Trace.h"

@@ -2,10 +2,12 @@
 // (WM_USER+3).
 #include "ClipDlg.h"
 
+#include "ClipNames.h"
 #include "ClipRules.h"
+#include "NumberText.h"
 #include "Protocol.h"
-#include "StoreFormat.h"
 #include "SysClipBoard.h"
+#include "TimeStamp.h"
 #include "UserSwitches.h"
 #include "base/ScopeExit.h"
 #include "base/Trace.h"

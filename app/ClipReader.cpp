@@ -92,7 +92,7 @@ namespace recorder {
 // its owner and the bound allow.
 class ClipboardGo {
 public:
-    ClipboardGo(std::shared_ptr<ClipboardCopy> copy, DWORD expected, HWND owner, bool askOwner, bool checkMarks,
+    ClipboardGo(std::shared_ptr<store::ClipboardCopy> copy, DWORD expected, HWND owner, bool askOwner, bool checkMarks,
                 CClipRecorder::OwnChangeTest isOwnChange)
         : copy(std::move(copy)), m_expected(expected), m_owner(owner), m_askOwner(askOwner), m_checkMarks(checkMarks),
           m_isOwnChange(std::move(isOwnChange)) {}
@@ -114,7 +114,7 @@ public:
     }
 
     // After the go ended:
-    const std::shared_ptr<ClipboardCopy> copy;
+    const std::shared_ptr<store::ClipboardCopy> copy;
     bool opened = false;
     bool changed = false;        // a newer copy was there
     bool ownChange = false;      // the hook library's: nothing was read
@@ -440,7 +440,7 @@ void CClipRecorder::State::wait(WaitingCopy& copy, clip::MissReason reason, clip
 
 // The copy read goes to the store thread: refused when what fitted the budget shows nothing.
 void CClipRecorder::State::finish(WaitingCopy& copy) {
-    const std::shared_ptr<ClipboardCopy> read = copy.copy;
+    const std::shared_ptr<store::ClipboardCopy> read = copy.copy;
     const bool initial = copy.initial;
     const std::optional<clip::MissReason> trouble = copy.trouble;
     std::string source = std::move(copy.source);
@@ -451,7 +451,7 @@ void CClipRecorder::State::finish(WaitingCopy& copy) {
         trace(base::TraceLine("clipboard copied without %u formats (%u MB): over the budget of %u MB",
                             static_cast<unsigned>(read->leftOut()),
                             static_cast<unsigned>(read->leftOutBytes() / store::kMegabyte),
-                            static_cast<unsigned>(clipBudget() / store::kMegabyte)));
+                            static_cast<unsigned>(store::clipBudget() / store::kMegabyte)));
     if (clip::refusedForBudget(snapshot, read->leftOut()))
         return missed(clip::MissReason::TooLarge);
     if (snapshot.empty()) {

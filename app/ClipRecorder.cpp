@@ -1,7 +1,7 @@
 #include "ClipRecorderState.h"
 
 #include "ClipRules.h"
-#include "StoreFormat.h"
+#include "TimeStamp.h"
 #include "UserSwitches.h"
 #include "base/Barrier.h"
 #include "base/ScopeExit.h"

@@ -49,7 +49,7 @@ struct WaitingCopy {
     std::string source;                       // the program behind it, once a go found it
     Clock::time_point nextLook;
     Clock::time_point lastAnswer;             // its owner's last answer (or the announcement)
-    std::shared_ptr<ClipboardCopy> copy = std::make_shared<ClipboardCopy>();
+    std::shared_ptr<store::ClipboardCopy> copy = std::make_shared<store::ClipboardCopy>();
     std::shared_ptr<ClipboardGo> go;          // a go at the clipboard that has not ended
 };
 
@@ -63,7 +63,7 @@ struct CClipRecorder::State {
     const HWND window;
     const UINT message;
     const OwnChangeTest isOwnChange;  // the hook library's own changes are never recorded
-    const clip::QueueLimits limits = clip::queueLimits(clipBudget());
+    const clip::QueueLimits limits = clip::queueLimits(store::clipBudget());
     clip::LastText lastText;
 
     std::mutex mutex;

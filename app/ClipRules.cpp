@@ -1,6 +1,6 @@
 #include "ClipRules.h"
 
-#include "StoreFormat.h"
+#include "ClipFormats.h"
 #include "StorePaths.h"
 #include "Text.h"
 #include "XmlText.h"

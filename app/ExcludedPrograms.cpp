@@ -2,9 +2,9 @@
 
 #include "ClipRules.h"
 #include "Protocol.h"
-#include "StoreFormat.h"
-#include "fw/Settings.h"
+#include "TimeStamp.h"
 #include "base/Text.h"
+#include "fw/Settings.h"
 
 namespace excluded {
 

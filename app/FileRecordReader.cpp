@@ -1,8 +1,10 @@
 #include "FileRecordReader.h"
 
+#include "BmpLayout.h"
+#include "ClipFormats.h"
 #include "ClipSnapshot.h"
+#include "DropFiles.h"
 #include "FileSystem.h"
-#include "StoreFormat.h"
 #include "Text.h"
 #include "base/Text.h"
 

@@ -1,6 +1,8 @@
 #include "RecordRules.h"
 
-#include "StoreFormat.h"
+#include "ClipFormats.h"
+#include "ClipNames.h"
+#include "DropFiles.h"
 #include "Text.h"
 #include "XmlText.h"
 

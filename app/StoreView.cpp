@@ -1,7 +1,10 @@
 #include "StoreView.h"
 
+#include "ClipFormats.h"
+#include "ClipNames.h"
 #include "ClipRules.h"
-#include "StoreFormat.h"
+#include "DropFiles.h"
+#include "NumberText.h"
 #include "Text.h"
 #include "XmlDocument.h"
 #include "XmlText.h"

@@ -4,10 +4,15 @@
 // the floor's) and notes ("note ..."); bench/table.py turns them into the table. Run under Wine
 // by scripts/bench on a 1920 x 1080 screen; `speed_bench.exe menu paste` measures only those
 // paths, and with DRAVIX_BENCH_LOG set the program's debug log and each long stall are printed too.
+#include "ArchivePaths.h"
+#include "BmpLayout.h"
+#include "ClipFormats.h"
+#include "ClipNames.h"
 #include "DebugLog.h"
 #include "DravixProcess.h"
 #include "Protocol.h"
-#include "StoreFormat.h"
+#include "RunNames.h"
+#include "StoreDocument.h"
 #include "StorePaths.h"
 #include "TestFiles.h"
 #include "Thumbnail.h"

@@ -1,9 +1,9 @@
 // The main program's store operations on a 999-clip store: what recording a clip costs, and
 // saving and opening an archive with its data files.
+#include "ClipNames.h"
 #include "ClipSnapshot.h"
 #include "FileSystem.h"
 #include "StoreFixtures.h"
-#include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "XmlDocument.h"
 

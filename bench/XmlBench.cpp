@@ -1,7 +1,8 @@
 // XmlDocument against pugixml on generated store indexes: parse, find a root child, append and
 // save, and a load-edit-save cycle. pugixml is used here only, as the yardstick.
+#include "ClipNames.h"
+#include "StoreDocument.h"
 #include "StoreFixtures.h"
-#include "StoreFormat.h"
 #include "XmlDocument.h"
 
 #include <benchmark/benchmark.h>

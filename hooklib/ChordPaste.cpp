@@ -4,13 +4,15 @@
 // and the clip is offered with its data rendered on request: the library sees the target ask for
 // each format, and gives the user's clipboard back, byte for byte, only once the target has read
 // what it wanted and is idle again (or at a bound), never before.
+#include "ClipNames.h"
 #include "HotkeyRules.h"
 #include "MyClipboard.h"
 #include "PasteQueue.h"
 #include "Protocol.h"
 #include "SharedState.h"
+#include "StoreDocument.h"
 #include "StoreFile.h"
-#include "StoreFormat.h"
+#include "TimeStamp.h"
 #include "XmlDocument.h"
 #include "base/Barrier.h"
 #include "base/Check.h"
@@ -82,7 +84,7 @@ void CMyClipboard::PasteQueueHead(bool plainText, int physicalKey) {
 // (as "tempFile"); a paste that gives it back keeps it in memory too. A copy of another program
 // that came between keeping and our change is read by the main program and kept anew.
 void CMyClipboard::actPaste() {
-    const std::optional<Formats> clip = storedFormats(m_pending.clip, m_pending.plainText);
+    const std::optional<Formats> clip = storedFormats(paths(), m_pending.clip, m_pending.plainText);
     // A queued clip with nothing to paste is gone from the history (or never can be pasted): it
     // leaves the queue. Its text alone missing, it stays for a paste of the whole clip.
     const bool queuedGone = m_pending.kind == Kind::PasteQueued && clip && clip->empty() && !m_pending.plainText;

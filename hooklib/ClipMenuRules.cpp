@@ -1,6 +1,9 @@
 #include "ClipMenuRules.h"
 
-#include "StoreFormat.h"
+#include "ClipFormats.h"
+#include "ClipNames.h"
+#include "DropFiles.h"
+#include "NumberText.h"
 #include "Text.h"
 #include "XmlText.h"
 

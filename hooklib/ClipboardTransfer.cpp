@@ -3,22 +3,15 @@
 // store lock, so that no process ever waits for the lock while holding the clipboard.
 #include "MyClipboard.h"
 
+#include "ClipNames.h"
 #include "ClipboardCapture.h"
 #include "FileSystem.h"
 #include "OwnChanges.h"
 #include "SharedState.h"
-#include "StoreFile.h"
-#include "StoreFormat.h"
-#include "XmlDocument.h"
 #include "base/Handle.h"
 #include "base/Trace.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <map>
-#include <vector>
-
-using xml::XmlDocument;
 
 using namespace store;
 
@@ -68,91 +61,20 @@ CMyClipboard::Captured CMyClipboard::captureClipboard(HWND opener, const std::fu
     return captured;
 }
 
-// The snapshot becomes the clip: its files first, then the index under the store lock. An empty
-// snapshot only removes the clip's old format keys. False when anything of it was not written.
-bool CMyClipboard::writeClip(std::string_view clip, const ClipSnapshot& snapshot) {
-    StagedClip staged(paths(), snapshot);
-    if (!snapshot.empty() && !staged.written())
-        return false;
-    bool edited = false, changed = false;
-    const bool written = updateStoreFile(paths().indexFile(), IfMissing::Create, [&](XmlDocument& doc) {
-        edited = true;
-        changed = staged.commit(doc, clip, currentTimeStamp());
-        return changed;
-    });
-    return edited && (written || !changed);
-}
-
 int CMyClipboard::SaveClip(std::string_view clip) {
     const Captured captured = captureClipboard(findMainWindow(), nullptr);
     if (!captured.opened)
         return 0;
     if (captured.snapshot.empty())
         return 1;
-    if (writeClip(clip, captured.snapshot))
+    if (writeClip(paths(), clip, captured.snapshot))
         return 1;
     base::Trace("clip %.*s not stored: the store could not be written", static_cast<int>(clip.size()), clip.data());
     return 0;
 }
 
-// The formats of a stored clip, in index order, that can be put back from their bytes; nothing
-// when the index cannot be read.
-namespace {
-
-// Each format of `clip` in the loaded index with its place, up to the first empty place.
-template <class Visit>
-void eachStoredFormat(XmlDocument& doc, std::string_view clip, Visit&& visit) {
-    doc.resetPosition();
-    if (!doc.findElement() || !doc.enterElement())
-        return;
-    for (int i = 0; doc.findElement(formatElementName(clip, i)); ++i) {
-        const int format = std::atoi(doc.elementText().c_str());
-        if (format < 1)
-            return;
-        visit(i, format);
-    }
-}
-
-}  // namespace
-
-std::optional<CMyClipboard::Formats> CMyClipboard::storedFormats(std::string_view clip, bool plainText) {
-    XmlDocument doc;
-    if (readStoreFile(paths().indexFile(), doc) != FileState::Loaded)
-        return std::nullopt;
-    Formats stored;
-    eachStoredFormat(doc, clip, [&](int i, int format) {
-        if (!formatRestoresFromBytes(format) || (plainText && !isPlainTextFormat(format)))
-            return;
-        std::optional<std::string> bytes = files::readAll(paths().dataFile(formatElementName(clip, i)));
-        if (bytes && !bytes->empty())
-            stored.emplace_back(static_cast<UINT>(format), std::move(*bytes));
-    });
-    return stored;
-}
-
 std::map<std::string, std::u16string> CMyClipboard::fileListTexts(const std::vector<std::string>& clips) {
-    std::map<std::string, std::u16string> texts;
-    XmlDocument doc;
-    if (clips.empty() || readStoreFile(paths().indexFile(), doc) != FileState::Loaded)
-        return texts;
-    for (const std::string& clip : clips)
-        eachStoredFormat(doc, clip, [&](int i, int format) {
-            std::u16string path;
-            if (format != kFormatFileList || texts.count(clip))
-                return;
-            const std::optional<std::string> bytes = files::readAll(paths().dataFile(formatElementName(clip, i)));
-            if (bytes && firstDroppedFilePath(*bytes, path))
-                texts[clip] = fileListContent(path);
-        });
-    return texts;
-}
-
-CMyClipboard::Formats CMyClipboard::restorableFormats(const ClipSnapshot& snapshot) {
-    Formats formats;
-    for (const ClipSnapshot::Format& format : snapshot.formats)
-        if (formatRestoresFromBytes(static_cast<int>(format.format)) && !format.bytes.empty())
-            formats.emplace_back(format.format, format.bytes);
-    return formats;
+    return store::fileListTexts(paths(), clips);
 }
 
 // The clipboard emptied and the formats put on it, owned by `opener`. Delayed, each format is
@@ -204,7 +126,7 @@ CMyClipboard::Put CMyClipboard::putFormats(const Formats& formats, const PutRequ
 // Nothing else changes: no window is activated, brought up or made topmost.
 bool CMyClipboard::SetClipData(std::string_view clip, bool plainText) {
     HWND main = findMainWindow();
-    const std::optional<Formats> stored = storedFormats(clip, plainText);
+    const std::optional<Formats> stored = storedFormats(paths(), clip, plainText);
     if (!main || (plainText && (!stored || stored->empty())))
         return false;  // nothing to paste: the user's clipboard stays as it is
     return putFormats(stored.value_or(Formats{}), PutRequest::ownedBy(main)) == Put::Done;
@@ -217,7 +139,7 @@ std::optional<CMyClipboard::Kept> CMyClipboard::SaveTempClip(HWND opener) {
         base::Trace("the user's clipboard could not be read: it is not kept");
         return std::nullopt;
     }
-    if (!writeClip(kTempClipName, captured.snapshot)) {
+    if (!writeClip(paths(), kTempClipName, captured.snapshot)) {
         base::Trace("the user's clipboard could not be written as %s: it stays as it is", std::string(kTempClipName).c_str());
         return std::nullopt;
     }
@@ -230,7 +152,7 @@ bool CMyClipboard::SetClipDataOverKept(std::string_view clip) {
         const std::optional<Kept> kept = SaveTempClip(main);
         if (!kept)
             return false;
-        const Put put = putFormats(storedFormats(clip, false).value_or(Formats{}), PutRequest::ownedBy(main, kept->sequence));
+        const Put put = putFormats(storedFormats(paths(), clip, false).value_or(Formats{}), PutRequest::ownedBy(main, kept->sequence));
         if (put != Put::Changed)
             return put == Put::Done;
     }
@@ -239,7 +161,7 @@ bool CMyClipboard::SetClipDataOverKept(std::string_view clip) {
 
 bool CMyClipboard::RestoreTempClip() {
     HWND main = findMainWindow();
-    const std::optional<Formats> kept = storedFormats(kTempClipName, false);
+    const std::optional<Formats> kept = storedFormats(paths(), kTempClipName, false);
     if (!kept || kept->empty()) {
         base::Trace("no kept copy of the user's clipboard: the clipboard stays as it is");
         return false;

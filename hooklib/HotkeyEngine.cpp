@@ -4,6 +4,7 @@
 // replace it), the clipboard and store work and the synthesised copy or paste chord, then the
 // notification of the main window. Every path out of a chord, failures and exceptions included,
 // takes down the flags and status keys it raised. The paste's own steps are in ChordPaste.cpp.
+#include "ClipNames.h"
 #include "HotkeyRules.h"
 #include "MyClipboard.h"
 #include "PasteKeyRules.h"
@@ -11,7 +12,7 @@
 #include "Protocol.h"
 #include "SharedState.h"
 #include "StatusKeys.h"
-#include "StoreFormat.h"
+#include "StoreDocument.h"
 #include "base/Barrier.h"
 #include "base/Check.h"
 #include "base/Text.h"
@@ -441,7 +442,7 @@ void CMyClipboard::storeSlot(const store::ClipSnapshot& snapshot) {
         base::Trace("slot copy given up: the application's copy holds nothing; the slot stays as it was");
         return finish(false);
     }
-    if (!writeClip(slot, snapshot)) {
+    if (!writeClip(paths(), slot, snapshot)) {
         base::Trace("slot copy not stored: the store could not be written; %s stays as it was", slot.c_str());
         return finish(false);
     }

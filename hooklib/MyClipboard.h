@@ -5,6 +5,7 @@
 #include "ChordWindow.h"
 #include "ClipSnapshot.h"
 #include "OwnChanges.h"
+#include "RestorableFormats.h"
 #include "StorePaths.h"
 #include "base/Handle.h"
 
@@ -84,7 +85,7 @@ public:
     int m_bReady = 1;
 
 private:
-    using Formats = std::vector<std::pair<UINT, std::string>>;
+    using Formats = store::RestorableFormats;  // (format, bytes)
     enum class Kind { None, Copy, PasteSlot, PasteClip, PasteQueued };
     struct Captured {
         bool opened = false;
@@ -149,10 +150,7 @@ private:
     // Transfer (ClipboardTransfer.cpp).
     Captured captureClipboard(HWND opener, const std::function<bool(DWORD sequence, DWORD ownerProcess)>& wanted,
                               int openTries = 20);
-    bool writeClip(std::string_view clip, const store::ClipSnapshot& snapshot);
-    std::optional<Formats> storedFormats(std::string_view clip, bool plainText);
     Put putFormats(const Formats& formats, const PutRequest& request);
-    static Formats restorableFormats(const store::ClipSnapshot& snapshot);
     // The bytes as a movable memory block for the clipboard; null when empty.
     static HGLOBAL memoryBlock(const std::string& bytes);
 

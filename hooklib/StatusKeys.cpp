@@ -1,7 +1,7 @@
 #include "StatusKeys.h"
 
+#include "StoreDocument.h"
 #include "StoreFile.h"
-#include "StoreFormat.h"
 #include "XmlDocument.h"
 
 using xml::XmlDocument;

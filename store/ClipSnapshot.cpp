@@ -1,10 +1,15 @@
 #include "ClipSnapshot.h"
 
+#include "BmpLayout.h"
+#include "ClipNames.h"
 #include "FileSystem.h"
+#include "LittleEndian.h"
+#include "StoreDocument.h"
 #include "StoreFile.h"
 #include "StoreLock.h"
-#include "StoreFormat.h"
+#include "StorePaths.h"
 #include "Thumbnail.h"
+#include "TimeStamp.h"
 #include "XmlDocument.h"
 
 #include <algorithm>
@@ -172,6 +177,19 @@ int historyNumberToMakeRoom(const std::vector<RootElement>& elements) {
         }
     }
     return oldest;
+}
+
+bool writeClip(const StorePaths& paths, std::string_view clip, const ClipSnapshot& snapshot) {
+    StagedClip staged(paths, snapshot);
+    if (!snapshot.empty() && !staged.written())
+        return false;
+    bool edited = false, changed = false;
+    const bool written = updateStoreFile(paths.indexFile(), IfMissing::Create, [&](XmlDocument& doc) {
+        edited = true;
+        changed = staged.commit(doc, clip, currentTimeStamp());
+        return changed;
+    });
+    return edited && (written || !changed);
 }
 
 namespace {

@@ -6,7 +6,7 @@
 // hook library). Portable: no <windows.h>.
 #pragma once
 
-#include "StoreFormat.h"
+#include "StoreDocument.h"
 #include "StorePaths.h"
 
 #include <cstddef>
@@ -65,6 +65,12 @@ private:
     std::string m_thumbnailFile;
     bool m_written = true;
 };
+
+// The snapshot becomes `clip` (a slot, or the kept clipboard "tempFile"), stamped with the time
+// now: its files written first, then the index edited under the store lock (StagedClip::commit).
+// An empty snapshot only removes the clip's old format keys. False when anything of it was not
+// written.
+bool writeClip(const StorePaths& paths, std::string_view clip, const ClipSnapshot& snapshot);
 
 // The lowest history number that no "his" + n + "-0" element of the index takes (above 999 the
 // history is full).

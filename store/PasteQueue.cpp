@@ -1,8 +1,9 @@
 #include "PasteQueue.h"
 
+#include "ClipNames.h"
 #include "FileSystem.h"
+#include "StoreDocument.h"
 #include "StoreFile.h"
-#include "StoreFormat.h"
 #include "StoreLock.h"
 #include "XmlDocument.h"
 

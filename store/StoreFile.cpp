@@ -1,7 +1,7 @@
 #include "StoreFile.h"
 
 #include "FileSystem.h"
-#include "StoreFormat.h"
+#include "StoreDocument.h"
 #include "StoreLock.h"
 #include "XmlDocument.h"
 #include "XmlText.h"

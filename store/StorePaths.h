@@ -1,11 +1,17 @@
 // Where the store's files lie: the index, the status file, the data folder and a clip's data
-// and bitmap files, all below one store folder. Both deliverables build every path here.
+// and bitmap files, all below one store folder; and which names and folders are safe to use.
+// Both deliverables build every path here. Portable: no <windows.h>.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 namespace store {
+
+// Files and folders in the store folder.
+inline constexpr std::string_view kIndexFileName = "clipboard.xml";
+inline constexpr std::string_view kStatusFileName = "label.xml";
+inline constexpr std::string_view kDataFolderName = "Brindlecote";
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
@@ -16,6 +22,15 @@ inline constexpr char kPathSeparator = '/';
 std::string joinPath(std::string_view folder, std::string_view name);
 // The last part of a path (after its last backslash or slash): a program's file name from its full path.
 std::string_view fileNameOfPath(std::string_view path);
+
+// A name that may be used as a file name inside one folder: not empty, no path separators,
+// no drive or stream colon, not "." or "..", no device name, no control characters.
+bool isPlainFileName(std::string_view name);
+
+// A folder that may be deleted with everything in it: an absolute path, below a drive root,
+// UNC share or "/" (never the root itself), shorter than 259 characters, with no wildcard and no
+// "." or ".." component.
+bool isDeletableFolder(std::string_view path);
 
 // The per-user store folder: the local application data folder + "\Dravix" on Windows (a
 // standard user may not write the Windows folder), created on first use.

@@ -1,15 +1,21 @@
 // CSysClipBoard: the store operations themselves, portable. Archives are in SysClipBoardArchive.cpp,
-// the window fillers and the message box in SysClipBoard_win.cpp.
+// the runs kept at start-up in SysClipBoardRuns.cpp; the category tree and menu and the message box
+// that show the store to the user are ui/'s (CategoryLists.h, StoreMessages.h).
 #include "SysClipBoard.h"
 
+#include "ClipFormats.h"
+#include "ClipNames.h"
 #include "ClipSnapshot.h"
+#include "DropFiles.h"
 #include "FileSystem.h"
 #include "PasteQueue.h"
+#include "StoreDocument.h"
 #include "StoreFile.h"
-#include "StoreFormat.h"
+#include "StorePaths.h"
 #include "Text.h"
 #include "XmlDocument.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 using xml::XmlDocument;
@@ -37,7 +43,7 @@ void CSysClipBoard::showMessage(const std::string& text) const {
     if (messageHandler())
         messageHandler()(text);
     else
-        defaultMessage(text);
+        std::fprintf(stderr, "%s\n", text.c_str());
 }
 
 CSysClipBoard::Load CSysClipBoard::loadIndex(XmlDocument& doc) const {

@@ -79,10 +79,6 @@ struct ClipElements {
 
 class CSysClipBoard {
 public:
-    // Window handles of the tree and menu fillers (HWND, HTREEITEM, HMENU), kept opaque here so
-    // that this header needs no Windows headers.
-    using NativeHandle = void*;
-
     // The single instance on the per-user store folder; null if it cannot be made.
     static CSysClipBoard* getInstance();
     static void releaseInstance();
@@ -93,7 +89,7 @@ public:
     CSysClipBoard(const CSysClipBoard&) = delete;
     CSysClipBoard& operator=(const CSysClipBoard&) = delete;
 
-    // The store folder (the name is the historical one: the store once lived in the Windows folder).
+    // The store folder: the per-user one (userStoreFolder) or the one a test made it on.
     std::string getWindowsDir() const { return m_paths.folder(); }
     const store::StorePaths& paths() const { return m_paths; }
 
@@ -121,8 +117,6 @@ public:
     store::FiledRecord fileHistoryRecord(const store::ClipSnapshot& snapshot, const std::string& stamp,
                                          store::WhenHistoryFull whenFull = store::WhenHistoryFull::Refuse) const;
     void setCategory(std::string_view category, std::string_view hisName) const;
-    void fillCategoryTree(NativeHandle tree, NativeHandle categoryRoot) const;
-    bool fillCategoryMenu(NativeHandle menu) const;
     std::u16string getTextFromName(std::string_view clip) const;
     std::u16string getFileListText(std::string_view clip) const;
     bool deleteFolder(const std::string& path) const;
@@ -163,12 +157,10 @@ public:
     std::vector<std::string> categoryNames() const;
     ClipElements clipElements(std::string_view clip) const;
 
-    // Where messages go: a message box by default; tests replace it.
+    // Where messages to the user go: the main program shows them in a message box
+    // (ui/StoreMessages.h), tests keep them. Without a handler they go to the standard error.
     using MessageHandler = std::function<void(const std::string& text)>;
     static void setMessageHandler(MessageHandler handler);
-
-    // The command id of the first category in the category menu.
-    static constexpr unsigned kFirstCategoryCommand = 110000;
 
 private:
     static CSysClipBoard*& instanceSlot();
@@ -184,7 +176,6 @@ private:
     ArchiveResult saveStore(const std::string& path, const ArchiveProgress& progress, ArchiveFiles how,
                             const std::atomic<bool>* stop) const;
     void showMessage(const std::string& text) const;
-    static void defaultMessage(const std::string& text);
 
     store::StorePaths m_paths;
 };

@@ -3,11 +3,14 @@
 // the old files and index are replaced only once everything new is in place.
 #include "SysClipBoard.h"
 
+#include "ArchivePaths.h"
+#include "ClipNames.h"
 #include "FileSystem.h"
 #include "PasteQueue.h"
+#include "StoreDocument.h"
 #include "StoreFile.h"
-#include "StoreFormat.h"
 #include "StoreLock.h"
+#include "StorePaths.h"
 #include "Text.h"
 #include "XmlDocument.h"
 #include "XmlText.h"

@@ -18,9 +18,12 @@
 // (keepLiveRun). A start ended before that keeps nothing less: the store still holds it all.
 #include "SysClipBoard.h"
 
+#include "ArchivePaths.h"
 #include "FileSystem.h"
 #include "PasteQueue.h"
-#include "StoreFormat.h"
+#include "RunNames.h"
+#include "StoreDocument.h"
+#include "StorePaths.h"
 #include "Text.h"
 #include "XmlDocument.h"
 #include "XmlText.h"

@@ -1,6 +1,7 @@
 #include "Thumbnail.h"
 
-#include "StoreFormat.h"
+#include "BmpLayout.h"
+#include "LittleEndian.h"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,6 @@
 #include "CategoryTreeCtrl.h"
 
+#include "CategoryLists.h"
 #include "NewCategoryDlg.h"
 #include "SysClipBoard.h"
 #include "base/Handle.h"
@@ -36,5 +37,5 @@ void CCategoryTreeCtrl::RebuildCategories(std::initializer_list<HTREEITEM> keep)
             m_tree.DeleteItem(child);
         child = next;
     }
-    CSysClipBoard::getInstance()->fillCategoryTree(m_tree.hwnd(), m_hRoot);
+    category::fillTree(*CSysClipBoard::getInstance(), m_tree.hwnd(), m_hRoot);
 }

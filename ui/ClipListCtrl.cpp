@@ -1,7 +1,9 @@
 #include "ClipListCtrl.h"
 
+#include "CategoryLists.h"
+#include "ClipNames.h"
+#include "NumberText.h"
 #include "Protocol.h"
-#include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "base/Handle.h"
 #include "base/Text.h"
@@ -96,7 +98,7 @@ void CClipListCtrl::showContextMenu(POINT point) {
     if (!menu || !moveTo)
         return;
     AppendMenuW(menu.get(), MF_STRING, kMenuDelete, L"删除");
-    const bool categories = CSysClipBoard::getInstance()->fillCategoryMenu(moveTo.get()) &&
+    const bool categories = category::fillMenu(*CSysClipBoard::getInstance(), moveTo.get()) &&
                             AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(moveTo.get()), L"移动到");
     if (categories)
         moveTo.release();  // the menu owns it now
@@ -122,8 +124,8 @@ void CClipListCtrl::showContextMenu(POINT point) {
         PasteSelected((GetKeyState(VK_SHIFT) & 0x8000) != 0);  // Shift as the item was chosen
     else if (chosen == kMenuExclude)
         m_owner.ExcludeProgram(source);
-    else if (chosen >= CSysClipBoard::kFirstCategoryCommand && chosen < kMenuDelete)
-        moveToCategory(first, chosen - CSysClipBoard::kFirstCategoryCommand);
+    else if (chosen >= category::kFirstMenuCommand && chosen < kMenuDelete)
+        moveToCategory(first, chosen - category::kFirstMenuCommand);
 }
 
 // The queue's view: its rows leave the queue, or the whole queue is emptied.

@@ -1,10 +1,11 @@
 // The main program's plain decisions: program folder, names, picture fitting and store views.
 #include "ClipBudget.h"
+#include "ClipNames.h"
 #include "ClipRows.h"
 #include "ClipRules.h"
 #include "PictureFit.h"
 #include "RecordRules.h"
-#include "StoreFormat.h"
+#include "StoreDocument.h"
 #include "StoreView.h"
 #include "XmlDocument.h"
 

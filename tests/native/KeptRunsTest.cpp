@@ -2,11 +2,14 @@
 // pruned and opened; a store that cannot be read is kept whole; a start ended at any step leaves
 // what the next start completes; and what cannot be moved is copied, renamed aside or spared, so
 // that the reset that always follows deletes nothing of the user's.
+#include "ArchivePaths.h"
+#include "ClipFormats.h"
+#include "ClipNames.h"
 #include "ClipSnapshot.h"
 #include "FileSystem.h"
 #include "PasteQueue.h"
+#include "RunNames.h"
 #include "StoreFile.h"
-#include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "TestFiles.h"
 #include "XmlDocument.h"

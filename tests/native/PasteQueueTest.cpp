@@ -1,9 +1,9 @@
 // The paste queue: its decisions over plain data, its steps on a status file, the store's
 // deletion of a queued clip, the queue's view and the tray's count, and the key that pastes it.
+#include "ClipNames.h"
 #include "HotkeyRules.h"
 #include "PasteQueue.h"
 #include "RecordRules.h"
-#include "StoreFormat.h"
 #include "StoreView.h"
 #include "SysClipBoard.h"
 #include "TestFiles.h"

@@ -1,13 +1,17 @@
 // Filing history records (the one store operation the recorder and the slot filing share), reading
 // a slot back, and what a Save copies when the store changes under it: natively and under Wine.
+#include "BmpLayout.h"
+#include "ClipFormats.h"
+#include "ClipNames.h"
 #include "ClipRules.h"
 #include "ClipSnapshot.h"
 #include "RecordRules.h"
+#include "StoreDocument.h"
 #include "StoreFile.h"
 #include "StoreFixtures.h"
-#include "StoreFormat.h"
 #include "SysClipBoard.h"
 #include "TestFiles.h"
+#include "TimeStamp.h"
 #include "XmlDocument.h"
 
 #include <gtest/gtest.h>

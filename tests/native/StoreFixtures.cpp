@@ -1,6 +1,7 @@
 #include "StoreFixtures.h"
 
-#include "StoreFormat.h"
+#include "ClipNames.h"
+#include "StoreDocument.h"
 #include "XmlDocument.h"
 
 using xml::XmlDocument;

@@ -2,8 +2,8 @@
 // not use the live data folder.
 #include "FileSystem.h"
 #include "HotkeyRules.h"
+#include "StoreDocument.h"
 #include "StoreFile.h"
-#include "StoreFormat.h"
 #include "StoreLock.h"
 #include "SysClipBoard.h"
 #include "TestFiles.h"
@@ -79,74 +79,6 @@ TEST(XmlNames, NamesLongerThanTheLimitAreRefusedEverywhere) {
     EXPECT_FALSE(parsed.setDocument("<UserInfo><" + tooLong + ">x</" + tooLong + "></UserInfo>"));
     EXPECT_NE(parsed.resultText().find("Element name at offset 10 too long"), std::string::npos) << parsed.resultText();
     EXPECT_FALSE(parsed.isEditable());
-}
-
-TEST(ArchiveNames, TheExtensionInAnyCaseAndFoldersThatOverlap) {
-    EXPECT_TRUE(store::hasArchiveExtension("D:\\keep\\WORK.AMC"));
-    EXPECT_TRUE(store::hasArchiveExtension("work.Amc"));
-    EXPECT_FALSE(store::hasArchiveExtension(".amc"));
-    EXPECT_FALSE(store::hasArchiveExtension("work.amcx"));
-    EXPECT_EQ(store::archiveDataFolder("D:\\keep\\WORK.AMC"), "D:\\keep\\WORK");
-    EXPECT_EQ(store::archiveIndexPath("D:\\a.Amc\\b.AMC"), "D:\\a.xml\\b.xml");
-    EXPECT_TRUE(store::foldersOverlap("C:\\Users\\u\\Dravix\\Brindlecote", "c:/users/U/dravix/brindlecote/"));
-    EXPECT_TRUE(store::foldersOverlap("C:\\Users\\u\\Dravix", "C:\\Users\\u\\Dravix\\Brindlecote"));
-    EXPECT_TRUE(store::foldersOverlap("C:\\Users\\u\\Dravix\\Brindlecote\\x", "C:\\Users\\u\\Dravix\\Brindlecote"));
-    EXPECT_FALSE(store::foldersOverlap("C:\\Users\\u\\Dravix\\Brindlecote2", "C:\\Users\\u\\Dravix\\Brindlecote"));
-    EXPECT_FALSE(store::foldersOverlap("D:\\keep\\work", "C:\\Users\\u\\Dravix\\Brindlecote"));
-    EXPECT_TRUE(store::folderIsOrHolds("C:\\Users\\u", "c:/users/U/dravix"));
-    EXPECT_TRUE(store::folderIsOrHolds("C:\\Users\\u\\Dravix", "c:/users/U/dravix/"));
-    EXPECT_FALSE(store::folderIsOrHolds("C:\\Users\\u\\Dravix\\Runs\\x", "C:\\Users\\u\\Dravix"));
-}
-
-// Kept runs are known by the one name the program makes: the marker, the start's time and the
-// same-second number, read back strictly. Nothing else in the runs folder (the user's archives,
-// names that come close) is ever pruned or taken for the newest; runs order by their time, then
-// their same-second number, never by the text of the names.
-TEST(ArchiveNames, KeptRunsAreTheProgramsNamesAlone) {
-    EXPECT_EQ(store::runName("2026-12-08 14:03:22"), "Dravix-run 2026-12-08 14-03-22");
-    EXPECT_EQ(store::runName("2026-12-08 14:03:22", 12), "Dravix-run 2026-12-08 14-03-22 (12)");
-    const auto parsed = store::parseRunName("Dravix-run 2026-12-08 14-03-22 (12)");
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->time, "2026-12-08 14-03-22");
-    EXPECT_EQ(parsed->sameSecond, 12);
-    EXPECT_EQ(store::parseRunName("Dravix-run 2026-12-08 14-03-22")->sameSecond, 1);
-    for (const char* user : {"1", "2026-12-08 14-03-22", "dravix-run 2026-12-08 14-03-22", "Dravix-run 2026-12-08 14-03-22 ",
-                             "Dravix-run 2026-12-08 14-03-22 (1)", "Dravix-run 2026-12-08 14-03-22 (02)",
-                             "Dravix-run 2026-12-08 14-03-22 (2", "Dravix-run 2026-12-08 14-03-22 (12345)",
-                             "Dravix-run 2026-13-08 14-03-22", "Dravix-run 2026-12-08 24-03-22", "Dravix-run 2026-12-08 14:03:22",
-                             "Dravix-run 2026-12-08 14-03-2x", "Dravix-run 2026-12-08 14-03-22 copy", "Dravix-run 2026-12-08"})
-        EXPECT_FALSE(store::parseRunName(user)) << user;
-    EXPECT_TRUE(store::parseRunArchive("Dravix-run 2026-12-08 14-03-22.amc"));
-    EXPECT_FALSE(store::parseRunArchive("Dravix-run 2026-12-08 14-03-22.AMC"));
-    EXPECT_FALSE(store::parseRunArchive("Dravix-run 2026-12-08 14-03-22"));
-    EXPECT_FALSE(store::parseRunArchive("Dravix-run 2026-12-08 14-03-22.damaged"));
-
-    const std::vector<std::string> names = {
-        "1.amc", "zzz.amc", "2099-01-01 10-00-00.amc", "note.txt", "Dravix-run 2026-01-03 10-00-00.amc",
-        "Dravix-run 2026-01-02 10-00-00 (10).amc", "Dravix-run 2026-01-02 10-00-00 (9).amc",
-        "Dravix-run 2026-01-01 10-00-00.amc", "Dravix-run 2026-01-02 10-00-00.amc", "Dravix-run 2099-01-01 10-00-00.AMC"};
-    EXPECT_EQ(store::runsToRemove(names, 2),
-              (std::vector<std::string>{"Dravix-run 2026-01-01 10-00-00.amc", "Dravix-run 2026-01-02 10-00-00.amc",
-                                        "Dravix-run 2026-01-02 10-00-00 (9).amc"}));
-    EXPECT_TRUE(store::runsToRemove(names, 5).empty());
-    EXPECT_EQ(store::newestRun(names), "Dravix-run 2026-01-03 10-00-00.amc");
-    EXPECT_EQ(store::newestRun({"1.amc", "zzz.amc", "note.txt"}), "");
-
-    // What an ended start can leave beside a run, and nothing of the user's.
-    EXPECT_TRUE(store::isRunLeftover("Dravix-run 2026-12-08 14-03-22.1234-5.tmp"));
-    EXPECT_TRUE(store::isRunLeftover("Dravix-run 2026-12-08 14-03-22 (2).amc.77-1.tmp"));
-    for (const char* other : {"Dravix-run 2026-12-08 14-03-22.tmp", "work.1234-5.tmp", "Dravix-run 2026-12-08 14-03-22.12x4-5.tmp",
-                              "Dravix-run 2026-12-08 14-03-22.1234-.tmp", "Dravix-run 2026-12-08 14-03-22.amc",
-                              "Dravix-run 2026-12-08 14-03-22.damaged.1-2.tmp"})
-        EXPECT_FALSE(store::isRunLeftover(other)) << other;
-}
-
-TEST(ArchiveNames, WhatIsWorthKeeping) {
-    using Elements = std::vector<store::RootElement>;
-    EXPECT_FALSE(store::holdsUserClips(Elements{{"tempFile-0", "13"}, {"SysClip", "TRUE"}}));
-    EXPECT_TRUE(store::holdsUserClips(Elements{{"tempFile-0", "13"}, {"his4-0", "13"}}));
-    EXPECT_TRUE(store::holdsUserClips(Elements{{"copy5-0", "1"}}));
-    EXPECT_TRUE(store::holdsUserClips(Elements{{"AddNew", "Work"}}));
 }
 
 TEST(ArchiveNames, AnArchiveOverTheLiveStoreIsRefusedAndChangesNothing) {

@@ -1,8 +1,10 @@
 // The store operations on a scratch store: natively and under Wine.
+#include "BmpLayout.h"
+#include "ClipFormats.h"
+#include "ClipNames.h"
 #include "ClipSnapshot.h"
-#include "StoreFixtures.h"
-#include "StoreFormat.h"
 #include "StoreFile.h"
+#include "StoreFixtures.h"
 #include "SysClipBoard.h"
 #include "TestFiles.h"
 #include "XmlDocument.h"

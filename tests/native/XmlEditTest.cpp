@@ -1,5 +1,6 @@
 // Edits of XmlDocument: adding, setting text, deleting, and the index staying valid.
-#include "StoreFormat.h"
+#include "ClipNames.h"
+#include "StoreDocument.h"
 #include "XmlDocument.h"
 #include "XmlTestSupport.h"
 

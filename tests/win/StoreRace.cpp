@@ -5,7 +5,6 @@
 // The exit code is the number of failed operations.
 #include "FileSystem.h"
 #include "StoreFile.h"
-#include "StoreFormat.h"
 #include "StorePaths.h"
 #include "SysClipBoard.h"
 #include "XmlDocument.h"

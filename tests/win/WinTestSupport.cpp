@@ -1,7 +1,9 @@
 #include "WinTestSupport.h"
 
+#include "ClipFormats.h"
+#include "ClipNames.h"
 #include "FileSystem.h"
-#include "StoreFormat.h"
+#include "StoreDocument.h"
 #include "StorePaths.h"
 #include "XmlDocument.h"
 

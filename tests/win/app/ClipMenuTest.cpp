@@ -2,7 +2,7 @@
 // click menu in any application, and the clip list's own menu, keys and double click.
 #include "DravixAppTest.h"
 #include "Protocol.h"
-#include "StoreFormat.h"
+#include "StoreDocument.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"
 #include "XmlDocument.h"

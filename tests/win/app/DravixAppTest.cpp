@@ -1,6 +1,5 @@
 #include "DravixAppTest.h"
 
-#include "StoreFormat.h"
 #include "StorePaths.h"
 #include "WinTestSupport.h"
 #include "base/Text.h"

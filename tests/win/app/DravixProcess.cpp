@@ -1,7 +1,6 @@
 #include "DravixProcess.h"
 
 #include "Protocol.h"
-#include "StoreFormat.h"
 #include "StorePaths.h"
 #include "TestFiles.h"
 #include "base/Handle.h"

@@ -3,7 +3,6 @@
 // file and the homepage handed to the shell, and the intro shown once.
 #include "DravixAppTest.h"
 #include "Protocol.h"
-#include "StoreFormat.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"
 #include "base/Handle.h"

@@ -4,10 +4,12 @@
 // start whole; and the program ended at any step of keeping a run loses nothing.
 #include "DravixAppTest.h"
 
+#include "ClipFormats.h"
 #include "ClipSnapshot.h"
 #include "FileSystem.h"
-#include "StoreFormat.h"
+#include "RunNames.h"
 #include "SysClipBoard.h"
+#include "TimeStamp.h"
 #include "WinTestSupport.h"
 #include "base/Text.h"
 

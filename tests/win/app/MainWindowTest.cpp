@@ -2,7 +2,6 @@
 // the preview, slot notifications, sorting, visibility and closing.
 #include "DravixAppTest.h"
 #include "Protocol.h"
-#include "StoreFormat.h"
 #include "StorePaths.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"

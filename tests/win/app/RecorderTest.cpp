@@ -3,7 +3,7 @@
 // keeps answering meanwhile, and the run before a restart is kept.
 #include "DravixAppTest.h"
 
-#include "StoreFormat.h"
+#include "ClipNames.h"
 #include "SysClipBoard.h"
 #include "Text.h"
 #include "WinTestSupport.h"

@@ -4,11 +4,12 @@
 // without marking the store as holding unsaved changes.
 #include "DravixAppTest.h"
 
+#include "ClipFormats.h"
 #include "ClipSnapshot.h"
 #include "Protocol.h"
 #include "StoreFile.h"
-#include "StoreFormat.h"
 #include "SysClipBoard.h"
+#include "TimeStamp.h"
 #include "WinTestSupport.h"
 #include "XmlDocument.h"
 #include "base/Text.h"

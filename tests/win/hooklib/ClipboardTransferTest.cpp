@@ -1,7 +1,7 @@
 // The hook library's clipboard transfer, through its exports, in this process: the clipboard
 // is stored as a clip and put back, format by format.
 #include "LatchkitHost.h"
-#include "StoreFormat.h"
+#include "StoreDocument.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"
 #include "XmlDocument.h"

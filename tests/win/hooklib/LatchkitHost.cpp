@@ -3,7 +3,6 @@
 #include "WinTestSupport.h"
 
 #include "Protocol.h"
-#include "StoreFormat.h"
 #include "StorePaths.h"
 #include "XmlDocument.h"
 #include "base/Text.h"

@@ -1,14 +1,19 @@
+// ClipboardCopy: the clipboard's formats read with the Win32 clipboard calls, and a bitmap
+// handle written out as a bitmap file.
 #include "ClipboardCapture.h"
 
+#include "BmpLayout.h"
 #include "ClipBudget.h"
-#include "StoreFormat.h"
+#include "ClipFormats.h"
 #include "base/Handle.h"
 #include "base/Trace.h"
+
+#include <windows.h>
 
 #include <new>
 #include <vector>
 
-using namespace store;
+namespace store {
 
 namespace {
 
@@ -159,3 +164,5 @@ ClipSnapshot captureOpenClipboard() {
                   static_cast<unsigned>(clipBudget() / kMegabyte));
     return copy.take();
 }
+
+}  // namespace store

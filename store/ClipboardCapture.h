@@ -1,17 +1,22 @@
 // Copies the open clipboard into memory: every format as the clipboard lists it, and its bitmap
-// as a bitmap file, within a budget over all formats (store/ClipBudget.h). Used by the hook
-// library's transfer and by the main program's recorder.
+// as a bitmap file, within a budget over all formats (ClipBudget.h). Used by the hook library's
+// transfer and by the main program's recorder; the Win32 side is in ClipboardCapture_win.cpp.
+// Portable header: no <windows.h>.
 #pragma once
 
 #include "ClipSnapshot.h"
-
-#include <windows.h>
 
 #include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+// The bitmap handle as <windows.h> declares it (HBITMAP, under STRICT, its default), named here
+// without it.
+struct HBITMAP__;
+
+namespace store {
 
 // This process's budget for one copy: the architecture's own, lowered by the environment
 // variable DRAVIX_CLIP_BUDGET_MB (read once).
@@ -36,7 +41,7 @@ public:
     std::size_t leftOutBytes() const { return m_leftOutBytes; }
     std::size_t formatCount() const { return m_formats.size(); }
     // What was copied, in the clipboard's own order and numbered without gaps.
-    store::ClipSnapshot take();
+    ClipSnapshot take();
 
 private:
     bool listFormats();
@@ -56,7 +61,9 @@ private:
 
 // Every format of the open clipboard in one go. Data the source renders only on request is
 // asked for here: the caller makes sure the source answers first.
-store::ClipSnapshot captureOpenClipboard();
+ClipSnapshot captureOpenClipboard();
 
 // A Windows bitmap file with the display's depth; empty when the bitmap cannot be read.
-std::string bitmapFileBytes(HBITMAP bitmap);
+std::string bitmapFileBytes(HBITMAP__* bitmap);
+
+}  // namespace store

@@ -1,0 +1,114 @@
+#include "RunNames.h"
+
+#include "ArchivePaths.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace store {
+
+std::string runName(std::string_view stamp, int sameSecond) {
+    std::string name(kRunMarker);
+    name += stamp;
+    for (std::size_t i = kRunMarker.size(); i < name.size(); ++i)
+        if (name[i] == ':')
+            name[i] = '-';
+    if (sameSecond > 1)
+        name += " (" + std::to_string(sameSecond) + ")";
+    return name;
+}
+
+namespace {
+
+// The number of the digits at [at, at + count) of `text`, or -1 when they are not all digits.
+int digitsAt(std::string_view text, std::size_t at, std::size_t count) {
+    int value = 0;
+    for (std::size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+}  // namespace
+
+std::optional<RunName> parseRunName(std::string_view base) {
+    // "YYYY-MM-DD HH-MM-SS" after the marker: separators where they belong, digits elsewhere.
+    constexpr std::string_view kShape = "0000-00-00 00-00-00";
+    if (base.size() < kRunMarker.size() + kShape.size() || base.compare(0, kRunMarker.size(), kRunMarker) != 0)
+        return std::nullopt;
+    const std::string_view time = base.substr(kRunMarker.size(), kShape.size());
+    for (std::size_t i = 0; i < kShape.size(); ++i)
+        if (kShape[i] != '0' && time[i] != kShape[i])
+            return std::nullopt;
+    const int year = digitsAt(time, 0, 4), month = digitsAt(time, 5, 2), day = digitsAt(time, 8, 2);
+    const int hour = digitsAt(time, 11, 2), minute = digitsAt(time, 14, 2), second = digitsAt(time, 17, 2);
+    if (year < 1970 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 || minute < 0 ||
+        minute > 59 || second < 0 || second > 59)
+        return std::nullopt;
+    RunName run{std::string(time), 1};
+    std::string_view rest = base.substr(kRunMarker.size() + kShape.size());
+    if (rest.empty())
+        return run;
+    // " (n)": n from 2, no leading zero, at most four digits.
+    if (rest.size() < 4 || rest.size() > 7 || rest.compare(0, 2, " (") != 0 || rest.back() != ')' || rest[2] == '0')
+        return std::nullopt;
+    run.sameSecond = digitsAt(rest, 2, rest.size() - 3);
+    if (run.sameSecond < 2)
+        return std::nullopt;
+    return run;
+}
+
+std::optional<RunName> parseRunArchive(std::string_view name) {
+    if (name.size() <= kArchiveExtension.size() ||
+        name.compare(name.size() - kArchiveExtension.size(), kArchiveExtension.size(), kArchiveExtension) != 0)
+        return std::nullopt;
+    return parseRunName(name.substr(0, name.size() - kArchiveExtension.size()));
+}
+
+namespace {
+
+// The kept runs' archives among the names, oldest first.
+std::vector<std::pair<RunName, std::string>> runArchives(const std::vector<std::string>& names) {
+    std::vector<std::pair<RunName, std::string>> runs;
+    for (const std::string& name : names)
+        if (std::optional<RunName> run = parseRunArchive(name))
+            runs.emplace_back(std::move(*run), name);
+    std::sort(runs.begin(), runs.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    return runs;
+}
+
+}  // namespace
+
+std::vector<std::string> runsToRemove(const std::vector<std::string>& names, std::size_t keep) {
+    const std::vector<std::pair<RunName, std::string>> runs = runArchives(names);
+    std::vector<std::string> old;
+    for (std::size_t i = 0; i + keep < runs.size(); ++i)
+        old.push_back(runs[i].second);
+    return old;
+}
+
+std::string newestRun(const std::vector<std::string>& names) {
+    const std::vector<std::pair<RunName, std::string>> runs = runArchives(names);
+    return runs.empty() ? std::string() : runs.back().second;
+}
+
+bool isRunLeftover(std::string_view name) {
+    constexpr std::string_view kTemporary = ".tmp";
+    if (name.size() <= kTemporary.size() || name.compare(name.size() - kTemporary.size(), kTemporary.size(), kTemporary) != 0)
+        return false;
+    name.remove_suffix(kTemporary.size());
+    // "." + digits + "-" + digits
+    const std::size_t dot = name.rfind('.');
+    const std::size_t dash = name.rfind('-');
+    if (dot == std::string_view::npos || dash == std::string_view::npos || dash < dot + 2 || dash + 1 == name.size())
+        return false;
+    for (std::size_t i = dot + 1; i < name.size(); ++i)
+        if (i != dash && (name[i] < '0' || name[i] > '9'))
+            return false;
+    name = name.substr(0, dot);
+    return parseRunName(name) || parseRunArchive(name);
+}
+
+}  // namespace store

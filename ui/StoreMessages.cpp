@@ -1,0 +1,11 @@
+#include "StoreMessages.h"
+
+#include "Protocol.h"
+#include "base/Text.h"
+
+#include <windows.h>
+
+void showStoreMessage(const std::string& text) {
+    MessageBoxW(GetActiveWindow(), base::toWide(text).c_str(), base::toWide(store::kMainWindowTitle).c_str(),
+                MB_OK | MB_ICONEXCLAMATION);
+}

@@ -1,0 +1,7 @@
+// The store's messages to the user (CSysClipBoard::setMessageHandler) in a message box.
+#pragma once
+
+#include <string>
+
+// A warning box over the active window, under the main window's title.
+void showStoreMessage(const std::string& text);
