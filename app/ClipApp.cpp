@@ -106,7 +106,7 @@ bool CClipApp::InitInstance() {
     store->resetStore(previous);
     store::setDamageReporter(reportStoreDamage);
 
-    auto dialog = std::make_unique<CClipDlg>(std::move(hook));
+    auto dialog = std::make_unique<CClipDlg>(std::move(hook), *store);
     if (userSwitchOn(store::kRestoreLastRunSetting))
         restoreLastRun(*store, previous, *dialog);
     m_pMainDlg = dialog.get();
