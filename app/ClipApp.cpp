@@ -99,7 +99,7 @@ bool CClipApp::InitInstance() {
     if (!store)
         return false;
     CSysClipBoard::setMessageHandler(showStoreMessage);
-    auto dialog = std::make_unique<CClipDlg>(std::move(hook));
+    auto dialog = std::make_unique<CClipDlg>(std::move(hook), *store);
     startStore(*store, *dialog);
     store::setDamageReporter(reportStoreDamage);
     m_pMainDlg = dialog.get();

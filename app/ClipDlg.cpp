@@ -46,7 +46,8 @@ bool g_bFirstPaint = true;
 
 }  // namespace
 
-CClipDlg::CClipDlg(HookLibrary hook) : fw::CDialog(IDD_MAIN), m_hook(std::move(hook)) {
+CClipDlg::CClipDlg(HookLibrary hook, CSysClipBoard& store)
+    : fw::CDialog(IDD_MAIN), m_store(store), m_hook(std::move(hook)) {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
@@ -78,7 +79,7 @@ bool CClipDlg::OnInitDialog() {
     orderForTabAndName();
     placeWindow();
 
-    m_recorder = std::make_unique<CClipRecorder>(CSysClipBoard::getInstance()->paths(), hwnd(), kMsgRecorderResults,
+    m_recorder = std::make_unique<CClipRecorder>(m_store.paths(), hwnd(), kMsgRecorderResults,
                                                  m_hook.ownChangeTest());
     joinViewerChain(true);
     const bool hooked = m_hook.installhook(hwnd()) != 0;
@@ -468,15 +469,15 @@ bool CClipDlg::OnNotify(NMHDR& header, LRESULT& result) {
         return true;
     }
     if (header.idFrom == IDC_CLIP_LIST && header.code == LVN_GETDISPINFOW) {
-        fillDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header).item);
+        m_clipList.FillDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header).item);
         return true;
     }
     if (header.idFrom == IDC_CLIP_LIST && header.code == LVN_GETINFOTIPW) {
-        fillInfoTip(const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(header)));
+        m_clipList.FillInfoTip(reinterpret_cast<NMLVGETINFOTIPW&>(header));
         return true;
     }
     if (header.idFrom == IDC_CLIP_LIST && header.code == LVN_ODFINDITEMW) {
-        result = findRow(reinterpret_cast<const NMLVFINDITEMW&>(header));
+        result = m_clipList.FindRow(reinterpret_cast<const NMLVFINDITEMW&>(header));
         return true;
     }
     if (header.idFrom == IDC_CLIP_LIST && header.code == NM_CLICK) {
@@ -488,7 +489,8 @@ bool CClipDlg::OnNotify(NMHDR& header, LRESULT& result) {
     if (header.hwndFrom == ListView_GetHeader(m_list.hwnd()) &&
         (header.code == HDN_ITEMCLICKW || header.code == HDN_ITEMCLICKA || header.code == HDN_ITEMDBLCLICKW ||
          header.code == HDN_ITEMDBLCLICKA)) {
-        OnHeaderClick(reinterpret_cast<const NMHEADERW&>(header).iItem);
+        m_clipList.SortByHeader(reinterpret_cast<const NMHEADERW&>(header).iItem);
+        showRowsStatus();
         return false;
     }
     return false;

@@ -1,13 +1,13 @@
 // CClipDlg: the main window. Split by concern: ClipDlg.cpp (construction, initialisation,
 // layout, routing, closing), ClipDlgMonitor.cpp (clipboard viewer chain and history capture),
 // ClipDlgSlots.cpp (the hook library's notifications), ClipDlgView.cpp (store view, preview,
-// sorting, paste target), ClipDlgQueue.cpp (the paste queue).
+// search, paste target), ClipDlgQueue.cpp (the paste queue). The list's rows, their search and
+// sort are the list's own (CClipListCtrl and its model); the window fills them and wires them.
 #pragma once
 
 #include "CategoryTreeCtrl.h"
 #include "ClipListCtrl.h"
 #include "ClipRecorder.h"
-#include "ClipRows.h"
 #include "ClipTrayIcon.h"
 #include "CommandBars.h"
 #include "DockPanes.h"
@@ -29,8 +29,9 @@
 
 class CClipDlg : public fw::CDialog, private CClipListCtrl::Owner {
 public:
-    // The hook library comes bound; the store of the previous run has been emptied.
-    explicit CClipDlg(HookLibrary hook);
+    // The hook library comes bound; the store of the previous run has been emptied. The store
+    // is the application's, for the window's life.
+    CClipDlg(HookLibrary hook, CSysClipBoard& store);
     ~CClipDlg() override;
 
     // Before DoModal: the run kept at this start came back as the store (its categories are shown
@@ -54,7 +55,6 @@ public:
     // A window of another application in the foreground: kept as the paste target when it can
     // be one.
     void NoteForegroundWindow(HWND window);
-    void SortByColumn(int column, bool ascending);
     int ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText,
                     bool repeatTest = true);
 
@@ -126,10 +126,11 @@ private:
     void showIntroOnce();
 
     // ClipDlgQueue.cpp
-    void QueueRows(const std::vector<std::wstring>& numbers) override;
-    void UnqueueRows(const std::vector<std::wstring>& numbers) override;
+    void QueueRows(const std::vector<std::string>& clips) override;
+    void UnqueueRows(const std::vector<std::string>& clips) override;
     void ClearQueue() override;
     bool ShowsQueue() const override;
+    std::string queueFile() const;  // the store's status file, which holds the queue
     void appendToQueue(const std::vector<int>& numbers);
     void queueRecorded(int number);
     void queueChanged();
@@ -137,25 +138,20 @@ private:
     // ClipDlgView.cpp
     void RefreshView() override;
     void PasteClip(const std::string& clip, bool plainText) override;
-    void RowsRemoved(const std::vector<std::wstring>& numbers) override;
-    std::string SourceOfRow(int row) const override;
+    void RowsRemoved(const std::vector<std::string>& clips) override;
     void ExcludeProgram(const std::string& path) override;
     void showRows();
     void showRowsStatus();
-    void showRow(const clip::ViewRow& row);
-    void addRow(const clip::ViewRow& row);  // into the rows, shown at the next showRows
+    void showRow(clip::ViewRow row);
+    void addRow(clip::ViewRow row);  // into the rows, shown at the next showRows
     // `change` says whether it moved the shown rows; when it did not, only the status text changes.
-    void changeRowsKeepingSelection(const std::function<bool()>& change);
-    void fillDisplayInfo(LVITEMW& item) const;
-    void fillInfoTip(NMLVGETINFOTIPW& tip) const;
-    LRESULT findRow(const NMLVFINDITEMW& find) const;
+    void changeRowsKeepingSelection(const std::function<bool(cliplist::ClipListModel&)>& change);
+    const cliplist::ClipListModel& rows() const { return m_clipList.Rows(); }
     void OnSearchChanged();
-    std::string firstSelectedNumber() const;
     bool handleSearchKeys(HWND window, WPARAM key);
     std::wstring nodeStatusText() const;
     void OnTreeSelectionChanged();
     LRESULT CopyListRows(WPARAM processId, LPARAM request);
-    void OnHeaderClick(int column);
 
     // Recording paused and resumed (the tray's commands), and the closing sequence.
     void Pause();
@@ -163,12 +159,12 @@ private:
     void RequestExit();
     void unloadHookLibrary();
 
+    CSysClipBoard& m_store;
     fw::CListView m_list;
-    clip::ClipRows m_rows;  // what the list shows, by position
     HWND m_search = nullptr;
     int m_searchHeight = 22;
-    CClipListCtrl m_clipList{*this};
-    CCategoryTreeCtrl m_categories;
+    CClipListCtrl m_clipList{*this, m_store};  // the rows the list shows, by position
+    CCategoryTreeCtrl m_categories{m_store};
     bool m_bStoreDamageReported = false;
     fw::CTreeView m_tree;
     CPreviewEdit m_preview;
@@ -194,9 +190,6 @@ private:
     HTREEITEM m_hQueue = nullptr;
     int m_bExitRequested = 0;
     int m_bPaused = 0;
-    int m_nSortColumn = -1;
-    bool m_bSortAscending = true;
-    bool m_columnAscending[4] = {true, true, true, true};  // each column header's own direction
     std::wstring m_strArchivePath;
     std::thread m_archiveWorker;  // an archive command under way
     AfterPaintWork m_afterPaintWork;

@@ -94,7 +94,7 @@ void CClipDlg::OnFileOpen() {
 void CClipDlg::OnFileOpenLastRun() {
     if (refuseWhileArchiveBusy())
         return;
-    const std::string run = CSysClipBoard::getInstance()->newestKeptRun();
+    const std::string run = m_store.newestKeptRun();
     if (run.empty()) {
         MessageBoxW(hwnd(), base::toWide(clip::kNoKeptRunMessage).c_str(), base::toWide(store::kMainWindowTitle).c_str(),
                     MB_OK | MB_ICONINFORMATION);
@@ -121,7 +121,7 @@ void CClipDlg::startArchive(ArchiveCommand command, const std::wstring& path) {
     base::Trace("archive command %d started", static_cast<int>(command));
     // A kept run lies beside the store and only the program writes it: its files are shared.
     const ArchiveFiles how = command == ArchiveCommand::OpenLastRun ? ArchiveFiles::Shared : ArchiveFiles::Copied;
-    m_archiveWorker = std::thread([window = hwnd(), saving, how, target = base::toUtf8(path)] {
+    m_archiveWorker = std::thread([window = hwnd(), store = &m_store, saving, how, target = base::toUtf8(path)] {
         int told = 0;
         const ArchiveProgress progress = [&](std::size_t done, std::size_t total) {
             const int percent = static_cast<int>(done * 100 / total);
@@ -129,7 +129,6 @@ void CClipDlg::startArchive(ArchiveCommand command, const std::wstring& path) {
                 told = percent;
         };
         const ArchiveResult result = base::Guarded("archive", ArchiveResult::WriteFailed, [&] {
-            CSysClipBoard* store = CSysClipBoard::getInstance();
             return saving ? store->saveArchive(target, progress) : store->openArchive(target, progress, how);
         });
         PostMessageW(window, kMsgArchiveDone, static_cast<WPARAM>(result), 0);
@@ -185,7 +184,7 @@ void CClipDlg::OnHelp() {
 
 void CClipDlg::showIntroOnce() {
     CIntroDlg intro(std::wstring(clip::kIntroFile),
-                    base::toWide(store::joinPath(CSysClipBoard::getInstance()->getWindowsDir(), clip::kIntroOffMarker)));
+                    base::toWide(store::joinPath(m_store.getWindowsDir(), clip::kIntroOffMarker)));
     if (intro.LoadText())
         intro.DoModal(nullptr);
 }

@@ -70,7 +70,8 @@ void CClipDlg::OnRecorderResults() {
         case CClipRecorder::Outcome::Recorded:
             if (m_tree.GetSelectedItem() == m_hCollection) {
                 addRow(clip::ViewRow{result.row.kind, std::move(result.row.content), result.stamp,
-                                     store::historyNumberText(result.number), result.stamp, result.source});
+                                     store::historyNumberText(result.number), result.stamp, result.source,
+                                     store::historyClipName(result.number)});
                 rowsAdded = true;
             }
             changed = changed || !result.initial;  // the store holds changes no archive holds
@@ -120,9 +121,8 @@ void CClipDlg::showHistoryFull() {
 // which also makes it the last text). A record with nothing to show is removed.
 int CClipDlg::ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText,
                           bool repeatTest) {
-    CSysClipBoard* store = CSysClipBoard::getInstance();
-    const ClipElements elements = store->clipElements(recordName);
-    FileRecordReader reader(store->paths());
+    const ClipElements elements = m_store.clipElements(recordName);
+    FileRecordReader reader(m_store.paths());
     const bool onDisplay = m_tree.GetSelectedItem() == node;
     int duplicate = 0;
     for (const auto& [index, format] : elements.formats) {
@@ -141,10 +141,11 @@ int CClipDlg::ShowClipRow(HTREEITEM node, const std::string& recordName, const s
             lastText().set(row->content);
         }
         if (onDisplay)
-            showRow(clip::ViewRow{row->kind, row->content, elements.copyTime, numberText, elements.useTime, elements.source});
+            showRow(clip::ViewRow{row->kind, row->content, elements.copyTime, numberText, elements.useTime, elements.source,
+                                  recordName});
         return duplicate;
     }
-    store->removeClip(recordName);
+    m_store.removeClip(recordName);
     return duplicate;
 }
 
@@ -153,6 +154,6 @@ void CClipDlg::OnStoreDamaged() {
     if (m_bStoreDamageReported)
         return;
     m_bStoreDamageReported = true;
-    const std::string text = std::string(clip::kStoreDamagedMessage) + CSysClipBoard::getInstance()->getWindowsDir();
+    const std::string text = std::string(clip::kStoreDamagedMessage) + m_store.getWindowsDir();
     MessageBoxW(hwnd(), base::toWide(text).c_str(), base::toWide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONWARNING);
 }

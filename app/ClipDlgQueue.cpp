@@ -13,24 +13,23 @@
 
 namespace {
 
-std::string statusFile() {
-    return CSysClipBoard::getInstance()->paths().statusFile();
-}
-
-// The history numbers of the list's number texts ("12"); slot rows have none.
-std::vector<int> historyNumbers(const std::vector<std::wstring>& numberTexts) {
+// The history numbers of the rows' clips; slot clips have none.
+std::vector<int> historyNumbers(const std::vector<std::string>& clips) {
     std::vector<int> numbers;
-    for (const std::wstring& text : numberTexts)
-        if (const std::optional<int> number =
-                store::historyNumberOfClip(store::clipNameFromNumberText(base::toUtf8(text))))
+    for (const std::string& clip : clips)
+        if (const std::optional<int> number = store::historyNumberOfClip(clip))
             numbers.push_back(*number);
     return numbers;
 }
 
 }  // namespace
 
+std::string CClipDlg::queueFile() const {
+    return m_store.paths().statusFile();
+}
+
 void CClipDlg::appendToQueue(const std::vector<int>& numbers) {
-    const std::optional<store::QueueAppend> appended = store::appendToPasteQueue(statusFile(), numbers);
+    const std::optional<store::QueueAppend> appended = store::appendToPasteQueue(queueFile(), numbers);
     if (!appended) {
         base::Trace("paste queue not written");
         m_tray.ShowNotice(base::toWide(clip::kQueueNotWrittenText));
@@ -41,18 +40,18 @@ void CClipDlg::appendToQueue(const std::vector<int>& numbers) {
     queueChanged();
 }
 
-void CClipDlg::QueueRows(const std::vector<std::wstring>& numbers) {
-    appendToQueue(historyNumbers(numbers));
+void CClipDlg::QueueRows(const std::vector<std::string>& clips) {
+    appendToQueue(historyNumbers(clips));
 }
 
-void CClipDlg::UnqueueRows(const std::vector<std::wstring>& numbers) {
-    if (!store::removeFromPasteQueue(statusFile(), historyNumbers(numbers)))
+void CClipDlg::UnqueueRows(const std::vector<std::string>& clips) {
+    if (!store::removeFromPasteQueue(queueFile(), historyNumbers(clips)))
         m_tray.ShowNotice(base::toWide(clip::kQueueNotWrittenText));
     queueChanged();
 }
 
 void CClipDlg::ClearQueue() {
-    if (!store::clearPasteQueue(statusFile()))
+    if (!store::clearPasteQueue(queueFile()))
         m_tray.ShowNotice(base::toWide(clip::kQueueNotWrittenText));
     queueChanged();
 }
@@ -70,7 +69,7 @@ void CClipDlg::queueRecorded(int number) {
 // The tooltip's count, and the queue's view when it is on display. A queue that cannot be read
 // leaves both as they are.
 void CClipDlg::queueChanged() {
-    const std::optional<store::PasteQueue> queue = store::readPasteQueue(statusFile());
+    const std::optional<store::PasteQueue> queue = store::readPasteQueue(queueFile());
     if (!queue)
         return;
     base::Trace("paste queue: %s", store::pasteQueueText(*queue).c_str());

@@ -66,8 +66,7 @@ bool CClipDlg::fileSlotCopy(char digit) {
         m_hook.SetOperXmlStatus(store::kBusyFree);
     });
     const std::string slot = store::slotClipName(digit);
-    CSysClipBoard* store = CSysClipBoard::getInstance();
-    const std::optional<StoredClip> contents = store->readClip(slot);
+    const std::optional<StoredClip> contents = m_store.readClip(slot);
     const std::optional<clip::PartRow> row = contents ? clip::snapshotRow(contents->snapshot) : std::nullopt;
     if (!contents) {
         base::Trace("slot %c not filed: it cannot be read", digit);
@@ -75,7 +74,7 @@ bool CClipDlg::fileSlotCopy(char digit) {
     } else if (row && !(row->kind == clip::kRowText && lastText().repeats(row->content))) {
         const std::string stamp = contents->copyTime.empty() ? store::currentTimeStamp() : contents->copyTime;
         const store::FiledRecord filed = fileMakingRoomWhenAsked([&](store::WhenHistoryFull whenFull) {
-            return store->fileHistoryRecord(contents->snapshot, stamp, whenFull);
+            return m_store.fileHistoryRecord(contents->snapshot, stamp, whenFull);
         });
         switch (filed.outcome) {
         case store::FiledRecord::Outcome::Filed:
@@ -85,7 +84,7 @@ bool CClipDlg::fileSlotCopy(char digit) {
                 lastText().set(row->content);
             if (m_tree.GetSelectedItem() == m_hCollection)
                 showRow(clip::ViewRow{row->kind, row->content, filed.stamp, store::historyNumberText(filed.number),
-                                      filed.stamp, {}});  // a slot copy names no program
+                                      filed.stamp, {}, store::historyClipName(filed.number)});  // a slot copy names no program
             setRootText(true);
             break;
         case store::FiledRecord::Outcome::HistoryFull:
@@ -110,8 +109,8 @@ void CClipDlg::OnClipPasted(WPARAM number) {
         return;
     const int n = static_cast<int>(number);
     ShowClipRow(m_tree.GetSelectedItem(), store::historyClipName(n), store::historyNumberText(n), false);
-    changeRowsKeepingSelection([&] {
-        m_rows.sortOnce(3, m_bSortAscending);
+    changeRowsKeepingSelection([](cliplist::ClipListModel& rows) {
+        rows.sortOnce(3, rows.sortAscending());
         return true;
     });
 }

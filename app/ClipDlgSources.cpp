@@ -10,12 +10,6 @@
 #include "base/Text.h"
 #include "base/Trace.h"
 
-std::string CClipDlg::SourceOfRow(int row) const {
-    if (row < 0 || static_cast<std::size_t>(row) >= m_rows.shownCount())
-        return {};
-    return m_rows.shown(static_cast<std::size_t>(row)).source;
-}
-
 // Asked once; the rows already recorded stay until the user deletes them.
 void CClipDlg::ExcludeProgram(const std::string& path) {
     const std::wstring question = base::toWide(xml::utf16ToUtf8(clip::excludeQuestion(path)));

@@ -43,7 +43,7 @@ std::wstring CClipDlg::nodeStatusText() const {
 // The rows of the node read from the store; an index that exists but cannot be read leaves the
 // view as it is.
 void CClipDlg::FillClipList(HTREEITEM node) {
-    const store::StorePaths& paths = CSysClipBoard::getInstance()->paths();
+    const store::StorePaths& paths = m_store.paths();
     XmlDocument index;
     if (store::readStoreFile(paths.indexFile(), index) == store::FileState::Unreadable)
         return;
@@ -58,118 +58,45 @@ void CClipDlg::FillClipList(HTREEITEM node) {
         const std::optional<store::PasteQueue> queue = store::readPasteQueue(paths.statusFile());
         rows = clip::queueView(std::move(rows), queue.value_or(store::PasteQueue{}));
     }
-    m_rows.assign(std::move(rows));
-    ListView_SetItemState(m_list.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    m_clipList.Assign(std::move(rows));
     showRows();
 }
 
 // The list shows the model's rows by position: it learns their number and asks for each row
 // it draws. The status line counts them while a search is on.
 void CClipDlg::showRows() {
-    // A new number of rows means new scroll bars, which are costly to redraw: only then is the
-    // list told, and the space rows left is erased. Otherwise every row paints its whole line.
-    const int count = static_cast<int>(m_rows.shownCount());
-    const bool newCount = m_list.GetItemCount() != count;
-    if (newCount)
-        ListView_SetItemCountEx(m_list.hwnd(), count, LVSICF_NOSCROLL);
-    InvalidateRect(m_list.hwnd(), nullptr, newCount);
+    m_clipList.Refill();
     showRowsStatus();
 }
 
 void CClipDlg::showRowsStatus() {
-    if (m_rows.filter().empty()) {
+    if (rows().filter().empty()) {
         setStatusText(nodeStatusText());
         return;
     }
-    const std::u16string status = clip::filterStatus(m_rows.shownCount(), m_rows.totalCount());
+    const std::u16string status = clip::filterStatus(rows().shownCount(), rows().totalCount());
     setStatusText(base::toWide(status));
 }
 
 // A change that moves rows (a search, a sort): the rows selected before stay selected where
 // they are still shown.
-void CClipDlg::changeRowsKeepingSelection(const std::function<bool()>& change) {
-    std::vector<std::string> selected;
-    for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = m_list.GetNextItem(row, LVNI_SELECTED))
-        if (static_cast<std::size_t>(row) < m_rows.shownCount())
-            selected.push_back(m_rows.shown(static_cast<std::size_t>(row)).number);
-    if (!change())
-        return showRowsStatus();  // the same rows in the same places
-    if (!selected.empty())
-        ListView_SetItemState(m_list.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    showRows();
-    for (const std::string& number : selected) {
-        const std::size_t position = m_rows.shownPosition(number);
-        if (position < m_rows.shownCount())
-            ListView_SetItemState(m_list.hwnd(), static_cast<int>(position), LVIS_SELECTED, LVIS_SELECTED);
-    }
-}
-
-// What the list draws of a row: its column's text (cut to the list's buffer) and its image.
-void CClipDlg::fillDisplayInfo(LVITEMW& item) const {
-    if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= m_rows.shownCount())
-        return;
-    const clip::ViewRow& row = m_rows.shown(static_cast<std::size_t>(item.iItem));
-    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-        const std::size_t room = static_cast<std::size_t>(item.cchTextMax) - 1;
-        std::size_t length = 0;
-        if (item.iSubItem == 0) {
-            length = std::min(row.content.size(), room);
-            std::copy_n(row.content.begin(), length, item.pszText);
-        } else {
-            const std::string& text = item.iSubItem == 1 ? row.copyTime : item.iSubItem == 2 ? row.number : row.useTime;
-            length = std::min(text.size(), room);
-            std::copy_n(text.begin(), length, item.pszText);  // ASCII
-        }
-        item.pszText[length] = L'\0';
-    }
-    if (item.mask & LVIF_IMAGE)
-        item.iImage = row.kind;
-}
-
-// A row's tooltip names the program it was copied from. The list offers its own text (the
-// content when cut short) in the buffer; the source is put in its place.
-void CClipDlg::fillInfoTip(NMLVGETINFOTIPW& tip) const {
-    if (tip.iItem < 0 || static_cast<std::size_t>(tip.iItem) >= m_rows.shownCount() || !tip.pszText || tip.cchTextMax <= 0)
-        return;
-    const std::u16string text = clip::sourceTip(m_rows.shown(static_cast<std::size_t>(tip.iItem)).source);
-    if (text.empty())
-        return;
-    const std::size_t length = std::min(text.size(), static_cast<std::size_t>(tip.cchTextMax) - 1);
-    std::copy_n(text.begin(), length, tip.pszText);
-    tip.pszText[length] = L'\0';
-}
-
-// The list's type-ahead (and any program that asks with LVM_FINDITEM) looks for a row by its
-// content: the row's position, or -1.
-LRESULT CClipDlg::findRow(const NMLVFINDITEMW& find) const {
-    const LVFINDINFOW& info = find.lvfi;
-    if (!(info.flags & (LVFI_STRING | LVFI_PARTIAL)) || !info.psz)
-        return -1;
-    const std::size_t start = find.iStart < 0 ? 0 : static_cast<std::size_t>(find.iStart);
-    const std::size_t found = m_rows.findShown(reinterpret_cast<const char16_t*>(info.psz), start,
-                                               (info.flags & LVFI_PARTIAL) != 0, (info.flags & LVFI_WRAP) != 0);
-    return found < m_rows.shownCount() ? static_cast<LRESULT>(found) : -1;
+void CClipDlg::changeRowsKeepingSelection(const std::function<bool(cliplist::ClipListModel&)>& change) {
+    m_clipList.ChangeKeepingSelection(change);
+    showRowsStatus();
 }
 
 // A row recorded or changed while its view is on display: in its place, or after the others.
-void CClipDlg::showRow(const clip::ViewRow& view) {
-    addRow(view);
+void CClipDlg::showRow(clip::ViewRow row) {
+    addRow(std::move(row));
     showRows();
 }
 
-void CClipDlg::addRow(const clip::ViewRow& view) {
-    const std::size_t before = m_rows.shownCount();
-    m_rows.upsert(view);
-    if (m_rows.shownCount() < before)  // hidden by the search: the rows after it move up
-        ListView_SetItemState(m_list.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+void CClipDlg::addRow(clip::ViewRow row) {
+    m_clipList.Upsert(std::move(row));
 }
 
-void CClipDlg::RowsRemoved(const std::vector<std::wstring>& numbers) {
-    std::vector<std::string> removed;
-    for (const std::wstring& number : numbers)
-        removed.push_back(base::toUtf8(number));
-    m_rows.remove(removed);
-    ListView_SetItemState(m_list.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+void CClipDlg::RowsRemoved(const std::vector<std::string>& clips) {
+    m_clipList.Remove(clips);
     showRows();
     queueChanged();  // the clips deleted left the queue too
 }
@@ -178,27 +105,21 @@ void CClipDlg::RowsRemoved(const std::vector<std::wstring>& numbers) {
 void CClipDlg::OnSearchChanged() {
     const auto started = std::chrono::steady_clock::now();
     const std::wstring text = fw::windowText(m_search);
-    const std::string previewed = firstSelectedNumber();
+    const std::string previewed = m_clipList.FirstSelectedClip();
     bool changed = false;
-    changeRowsKeepingSelection([&] {
-        changed = m_rows.setFilter(base::toUtf16(text));
-        return changed && m_rows.shownChanged();
+    changeRowsKeepingSelection([&](cliplist::ClipListModel& rows) {
+        changed = rows.setFilter(base::toUtf16(text));
+        return changed && rows.shownChanged();
     });
     if (!changed)
         return;
-    if (firstSelectedNumber() != previewed)
+    if (m_clipList.FirstSelectedClip() != previewed)
         ShowPreview(m_list.GetNextItem(-1, LVNI_SELECTED));
-    base::Trace("search: %u of %u rows shown in %lld us", static_cast<unsigned>(m_rows.shownCount()),
-              static_cast<unsigned>(m_rows.totalCount()),
+    base::Trace("search: %u of %u rows shown in %lld us", static_cast<unsigned>(rows().shownCount()),
+              static_cast<unsigned>(rows().totalCount()),
               static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(
                                          std::chrono::steady_clock::now() - started)
                                          .count()));
-}
-
-std::string CClipDlg::firstSelectedNumber() const {
-    const int row = m_list.GetNextItem(-1, LVNI_SELECTED);
-    return row >= 0 && static_cast<std::size_t>(row) < m_rows.shownCount() ? m_rows.shown(static_cast<std::size_t>(row)).number
-                                                                            : std::string();
 }
 
 // The rows for the clip menu of another process, written into the block it made; the block's
@@ -216,10 +137,10 @@ LRESULT CClipDlg::CopyListRows(WPARAM processId, LPARAM request) {
     const std::size_t room = (region.RegionSize - sizeof(store::ListRowsHeader)) / sizeof(store::ListRowRecord);
     const std::size_t capacity = std::min<std::size_t>(header->capacity, room);
     auto* records = reinterpret_cast<store::ListRowRecord*>(header + 1);
-    const std::size_t count = std::min(m_rows.shownCount(), capacity);
+    const std::size_t count = std::min(rows().shownCount(), capacity);
 
     for (std::size_t position = 0; position < count; ++position) {
-        const clip::ViewRow& row = m_rows.shown(position);
+        const clip::ViewRow& row = rows().shown(position);
         store::ListRowRecord& record = records[position];
         record = {};
         record.image = row.kind;
@@ -253,49 +174,28 @@ void CClipDlg::PasteClip(const std::string& clip, bool plainText) {
 }
 
 void CClipDlg::ShowPreview(int row) {
-    if (row < 0 || static_cast<std::size_t>(row) >= m_rows.shownCount()) {
+    if (row < 0 || static_cast<std::size_t>(row) >= rows().shownCount()) {
         m_preview.ShowText(L"");
         return;
     }
-    const clip::ViewRow& shown = m_rows.shown(static_cast<std::size_t>(row));
-    const std::string clipName = store::clipNameFromNumberText(shown.number);
-    CSysClipBoard* store = CSysClipBoard::getInstance();
+    const clip::ViewRow& shown = rows().shown(static_cast<std::size_t>(row));
+    const std::string clipName = shown.clip;
     std::u16string text;
     switch (shown.kind) {
     case clip::kRowPicture:
-        if (base::UniqueBitmap bitmap = FileRecordReader(store->paths()).loadBitmap(clipName))
+        if (base::UniqueBitmap bitmap = FileRecordReader(m_store.paths()).loadBitmap(clipName))
             m_preview.ShowPicture(bitmap.get());
         return;
     case clip::kRowText:
-        text = store->getTextFromName(clipName);
+        text = m_store.getTextFromName(clipName);
         break;
     case clip::kRowFileList:
-        text = store->getFileListText(clipName);
+        text = m_store.getFileListText(clipName);
         break;
     default:
         return;
     }
     m_preview.ShowText(base::toWide(text));
-}
-
-// The sorted column again turns its direction; another column sorts in the direction its own
-// header was last sorted in (ascending at first).
-void CClipDlg::OnHeaderClick(int column) {
-    if (column < 0 || column >= 4)
-        return;
-    SortByColumn(column, column == m_nSortColumn ? !m_bSortAscending : m_columnAscending[column]);
-}
-
-void CClipDlg::SortByColumn(int column, bool ascending) {
-    m_nSortColumn = column;
-    m_bSortAscending = ascending;
-    if (column >= 0 && column < 4)
-        m_columnAscending[column] = ascending;
-    kit::ShowSortArrow(m_list.hwnd(), column, ascending);
-    changeRowsKeepingSelection([&] {
-        m_rows.sortBy(column, ascending);
-        return true;
-    });
 }
 
 // A paste from the list is chosen in our window, which is then in front: Windows lets the
@@ -313,7 +213,7 @@ bool CClipDlg::handleSearchKeys(HWND window, WPARAM key) {
         SendMessageW(m_search, EM_SETSEL, 0, -1);
         return true;
     }
-    if (key == VK_ESCAPE && (window == m_search || window == m_list.hwnd()) && !m_rows.filter().empty()) {
+    if (key == VK_ESCAPE && (window == m_search || window == m_list.hwnd()) && !rows().filter().empty()) {
         SetWindowTextW(m_search, L"");  // the box's change notification shows every row again
         return true;
     }

@@ -58,63 +58,6 @@ bool isPrivate(const ClipboardMarks& marks) {
            (marks.canIncludeInHistory && *marks.canIncludeInHistory == 0);
 }
 
-namespace {
-
-// ASCII and Latin-1 capitals to small letters (the multiplication sign is no letter).
-char16_t foldLatin(char16_t c) {
-    if ((c >= u'A' && c <= u'Z') || (c >= u'\u00C0' && c <= u'\u00DE' && c != u'\u00D7'))
-        return static_cast<char16_t>(c + 0x20);
-    return c;
-}
-
-void foldInto(std::u16string_view text, std::u16string& out) {
-    out.resize(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i)
-        out[i] = foldLatin(text[i]);
-}
-
-}  // namespace
-
-bool equalsFolded(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (foldLatin(a[i]) != foldLatin(b[i]))
-            return false;
-    return true;
-}
-
-std::u16string foldedForSearch(std::u16string_view text) {
-    std::u16string folded;
-    foldInto(text, folded);
-    return folded;
-}
-
-bool matchesFilter(std::u16string_view content, std::u16string_view query) {
-    if (query.empty())
-        return true;
-    std::u16string foldedContent, foldedQuery;
-    foldInto(content, foldedContent);
-    foldInto(query, foldedQuery);
-    return foldedContent.find(foldedQuery) != std::u16string::npos;
-}
-
-std::vector<std::size_t> filterRows(const std::vector<std::u16string_view>& contents, std::u16string_view query) {
-    std::vector<std::size_t> shown;
-    shown.reserve(contents.size());
-    std::u16string foldedQuery, folded;
-    foldInto(query, foldedQuery);
-    for (std::size_t i = 0; i < contents.size(); ++i) {
-        if (!foldedQuery.empty()) {
-            foldInto(contents[i], folded);
-            if (folded.find(foldedQuery) == std::u16string::npos)
-                continue;
-        }
-        shown.push_back(i);
-    }
-    return shown;
-}
-
 bool isExcludedProgram(const std::vector<std::string>& excluded, std::string_view source) {
     if (source.empty())
         return false;
@@ -124,12 +67,6 @@ bool isExcludedProgram(const std::vector<std::string>& excluded, std::string_vie
 
 std::u16string excludeQuestion(std::string_view sourcePath) {
     return utf8ToUtf16("以后不再记录 " + std::string(store::fileNameOfPath(sourcePath)) + " 的复制？");
-}
-
-std::u16string sourceTip(std::string_view sourcePath) {
-    if (sourcePath.empty())
-        return {};
-    return utf8ToUtf16("来自：" + std::string(store::fileNameOfPath(sourcePath)) + "\r\n" + std::string(sourcePath));
 }
 
 std::u16string filterStatus(std::size_t shown, std::size_t total) {

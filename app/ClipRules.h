@@ -2,6 +2,7 @@
 // row contents, the program folder.
 #pragma once
 
+#include "ClipListModel.h"
 #include "SysClipBoard.h"
 
 #include <cstdint>
@@ -33,10 +34,6 @@ enum class PasteRoute {
 };
 PasteRoute pasteRoute(const PasteTarget& target, std::optional<std::uint32_t> ourLevel);
 inline constexpr std::string_view kElevatedTargetText = "无法粘贴到以管理员身份运行的程序。剪贴板已准备好，可手动粘贴。";
-
-// A row's tooltip: the program it was copied from, "来自：WINWORD.EXE" over the full path;
-// empty when the record does not say (copied before the program kept sources, or not found).
-std::u16string sourceTip(std::string_view sourcePath);
 
 // A rectangle of the screen, for the main window's place.
 struct Box {
@@ -72,16 +69,12 @@ bool isExcludedProgram(const std::vector<std::string>& excluded, std::string_vie
 // The question before a program is added to them.
 std::u16string excludeQuestion(std::string_view sourcePath);
 
-// Find as you type: a row shows when its content holds the query, Latin letters in any case and
-// everything else (Chinese) as typed. An empty query shows every row.
-bool matchesFilter(std::u16string_view content, std::u16string_view query);
-// `text` as the search compares it (Latin letters in one case): a row's folded text is kept, so
-// that a keystroke folds only the query.
-std::u16string foldedForSearch(std::u16string_view text);
-// Whether two texts are the same, Latin letters in any case.
-bool equalsFolded(std::u16string_view a, std::u16string_view b);
-// The positions of the matching contents, in order.
-std::vector<std::size_t> filterRows(const std::vector<std::u16string_view>& contents, std::u16string_view query);
+// Find as you type and a row's tooltip belong to the list's model.
+using cliplist::equalsFolded;
+using cliplist::filterRows;
+using cliplist::foldedForSearch;
+using cliplist::matchesFilter;
+using cliplist::sourceTip;
 // "n / total" for the status line while a filter is on.
 std::u16string filterStatus(std::size_t shown, std::size_t total);
 

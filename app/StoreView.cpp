@@ -91,7 +91,7 @@ private:
         std::optional<PartRow> row = partRow(std::atoi(value.c_str()), name, m_record, m_reader);
         if (!row)
             return;
-        m_rows.push_back({row->kind, std::move(row->content), m_copyTime, m_number, m_useTime, m_source});
+        m_rows.push_back({row->kind, std::move(row->content), m_copyTime, m_number, m_useTime, m_source, m_record});
         m_lastNumber = m_number;
     }
 

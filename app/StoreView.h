@@ -3,6 +3,8 @@
 // a reader the caller gives).
 #pragma once
 
+#include "ClipListModel.h"
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -37,14 +39,8 @@ struct PartRow {
 // read. Every view of a clip, the list's and the clip menu's, shows it this way.
 std::optional<PartRow> partRow(int format, const std::string& element, const std::string& clip, RecordReader& reader);
 
-struct ViewRow {
-    int kind = 0;
-    std::u16string content;
-    std::string copyTime;
-    std::string number;           // list column 2
-    std::string useTime;
-    std::string source;           // the program it was copied from (full path), or empty
-};
+// A row of the list, which knows the clip it was made from (ui/ClipListModel.h).
+using ViewRow = cliplist::Row;
 
 enum class ViewNode { Collection, Hotkeys, Other };
 

@@ -50,5 +50,10 @@ while read -r file; do
     status=1
 done < <(grep -rlE '^#include "(XmlIndex|XmlTokenizer)\.h"' --include='*.h' --include='*.cpp' --exclude-dir=build "$root" |
     grep -v "^$root/xml/")
-[ $status -eq 0 ] && echo "every folder includes only its own headers and those below it"
+# Controls and dialogs are given the store they work on: the one instance is the application's.
+while read -r line; do
+    echo "FAIL ${line#$root/} asks for the store's instance instead of being given the store"
+    status=1
+done < <(grep -rn 'CSysClipBoard::getInstance' --include='*.h' --include='*.cpp' "$root/ui")
+[ $status -eq 0 ] && echo "every folder includes only its own headers and those below it; ui/ is given its store"
 exit $status

@@ -23,11 +23,12 @@ void CCategoryTreeCtrl::OnRightClick() {
 
 void CCategoryTreeCtrl::AddCategory() {
     CNewCategoryDlg dialog;
+    dialog.m_categories = m_store.categoryNames();
     if (dialog.DoModal(GetAncestor(m_tree.hwnd(), GA_ROOT)) != IDOK)
         return;
     m_tree.InsertItem(dialog.m_strName, 3, m_hRoot);
     const std::string name = base::toUtf8(dialog.m_strName);
-    CSysClipBoard::getInstance()->setValue(name.c_str(), "AddNew", 0);
+    m_store.setValue(name.c_str(), "AddNew", 0);
 }
 
 void CCategoryTreeCtrl::RebuildCategories(std::initializer_list<HTREEITEM> keep) {
@@ -37,5 +38,5 @@ void CCategoryTreeCtrl::RebuildCategories(std::initializer_list<HTREEITEM> keep)
             m_tree.DeleteItem(child);
         child = next;
     }
-    category::fillTree(*CSysClipBoard::getInstance(), m_tree.hwnd(), m_hRoot);
+    category::fillTree(m_store, m_tree.hwnd(), m_hRoot);
 }

@@ -8,9 +8,14 @@
 
 #include <initializer_list>
 
+class CSysClipBoard;
+
 class CCategoryTreeCtrl {
 public:
     static constexpr UINT kCommandAdd = 32804;
+
+    // The store whose categories the tree shows and adds to.
+    explicit CCategoryTreeCtrl(CSysClipBoard& store) : m_store(store) {}
 
     void Attach(HWND tree, HTREEITEM root) {
         m_tree = fw::CTreeView(tree);
@@ -26,6 +31,7 @@ public:
     void RebuildCategories(std::initializer_list<HTREEITEM> keep);
 
 private:
+    CSysClipBoard& m_store;
     fw::CTreeView m_tree;
     HTREEITEM m_hRoot = nullptr;
 };

@@ -34,37 +34,29 @@ std::vector<int> CClipListCtrl::selectedRows() const {
     return rows;
 }
 
-std::string CClipListCtrl::clipOfRow(int row) const {
-    return store::clipNameFromNumberText(base::toUtf8(m_list.GetItemText(row, 2)));
-}
-
-// The number texts (column 2) of the selected rows, top to bottom.
-std::vector<std::wstring> CClipListCtrl::selectedNumbers() const {
-    std::vector<std::wstring> numbers;
+// The clips of the selected rows, top to bottom.
+std::vector<std::string> CClipListCtrl::selectedClips() const {
+    std::vector<std::string> clips;
     for (int row : selectedRows())
-        numbers.push_back(m_list.GetItemText(row, 2));
-    return numbers;
+        clips.push_back(m_rows.clipAt(static_cast<std::size_t>(row)));
+    return clips;
 }
 
 void CClipListCtrl::DeleteSelected() {
-    const std::vector<int> rows = selectedRows();
-    if (rows.empty())
+    // Named before the question: rows recorded while it waits may move the rows.
+    const std::vector<std::string> clips = selectedClips();
+    if (clips.empty())
         return;
     if (m_owner.ShowsQueue()) {
-        m_owner.UnqueueRows(selectedNumbers());
+        m_owner.UnqueueRows(clips);
         return;
     }
     if (MessageBoxW(m_list.hwnd(), kDeleteQuestion, base::toWide(store::kMainWindowTitle).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    CSysClipBoard* clips = CSysClipBoard::getInstance();
-    std::vector<std::wstring> numbers;
-    for (int row : rows) {
-        numbers.push_back(m_list.GetItemText(row, 2));
-        const std::string clip = store::clipNameFromNumberText(base::toUtf8(numbers.back()));
+    for (const std::string& clip : clips)
         if (!clip.empty())
-            clips->removeClip(clip);
-    }
-    m_owner.RowsRemoved(numbers);
+            m_store.removeClip(clip);
+    m_owner.RowsRemoved(clips);
     m_owner.ShowPreview(-1);
 }
 
@@ -72,7 +64,7 @@ void CClipListCtrl::PasteSelected(bool plainText) {
     const std::vector<int> rows = selectedRows();
     if (rows.size() != 1)
         return;
-    const std::string clip = clipOfRow(rows.front());
+    const std::string clip = m_rows.clipAt(static_cast<std::size_t>(rows.front()));
     if (!clip.empty())
         m_owner.PasteClip(clip, plainText);
 }
@@ -80,15 +72,19 @@ void CClipListCtrl::PasteSelected(bool plainText) {
 // Only over the first selected row, and only when it shows something.
 void CClipListCtrl::showContextMenu(POINT point) {
     const int first = m_list.GetNextItem(-1, LVNI_SELECTED);
-    if (first < 0 || m_list.GetItemText(first, 0).empty())
+    if (first < 0 || static_cast<std::size_t>(first) >= m_rows.shownCount() ||
+        m_rows.shown(static_cast<std::size_t>(first)).content.empty())
         return;
+    // Copied: rows recorded while the menu is open may move the model's rows.
+    const std::string clip = m_rows.shown(static_cast<std::size_t>(first)).clip;
+    const std::string source = m_rows.shown(static_cast<std::size_t>(first)).source;
     RECT bounds = {};
     if (!ListView_GetItemRect(m_list.hwnd(), first, &bounds, LVIR_BOUNDS) || !contains(bounds, point))
         return;
     if (m_owner.ShowsQueue()) {
         const UINT chosen = trackQueueMenu();
         if (chosen == kMenuUnqueue)
-            m_owner.UnqueueRows(selectedNumbers());
+            m_owner.UnqueueRows(selectedClips());
         else if (chosen == kMenuClearQueue)
             m_owner.ClearQueue();
         return;
@@ -98,15 +94,14 @@ void CClipListCtrl::showContextMenu(POINT point) {
     if (!menu || !moveTo)
         return;
     AppendMenuW(menu.get(), MF_STRING, kMenuDelete, L"删除");
-    const bool categories = category::fillMenu(*CSysClipBoard::getInstance(), moveTo.get()) &&
+    const bool categories = category::fillMenu(m_store, moveTo.get()) &&
                             AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(moveTo.get()), L"移动到");
     if (categories)
         moveTo.release();  // the menu owns it now
     // History clips only: a slot row is no history record.
-    const bool historyRow = store::isHistoryClipName(clipOfRow(first));
+    const bool historyRow = store::isHistoryClipName(clip);
     if (historyRow)
         AppendMenuW(menu.get(), MF_STRING, kMenuQueue, L"加入粘贴队列(&Q)");
-    const std::string source = m_owner.SourceOfRow(first);
     if (!source.empty())
         AppendMenuW(menu.get(), MF_STRING, kMenuExclude, L"不记录此程序的复制(&N)");
     AppendMenuW(menu.get(), MF_STRING, kMenuPaste, L"粘贴");  // last, where the user finds it
@@ -117,7 +112,7 @@ void CClipListCtrl::showContextMenu(POINT point) {
     const UINT chosen = static_cast<UINT>(
         TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, m_list.hwnd(), nullptr));
     if (chosen == kMenuQueue)
-        m_owner.QueueRows(selectedNumbers());
+        m_owner.QueueRows(selectedClips());
     else if (chosen == kMenuDelete)
         DeleteSelected();
     else if (chosen == kMenuPaste)
@@ -125,7 +120,7 @@ void CClipListCtrl::showContextMenu(POINT point) {
     else if (chosen == kMenuExclude)
         m_owner.ExcludeProgram(source);
     else if (chosen >= category::kFirstMenuCommand && chosen < kMenuDelete)
-        moveToCategory(first, chosen - category::kFirstMenuCommand);
+        moveToCategory(clip, chosen - category::kFirstMenuCommand);
 }
 
 // The queue's view: its rows leave the queue, or the whole queue is emptied.
@@ -144,12 +139,13 @@ UINT CClipListCtrl::trackQueueMenu() {
 
 // The command's position among the categories names the category (the item's text would lose
 // an "&" to the menu's underlining).
-void CClipListCtrl::moveToCategory(int row, unsigned categoryIndex) {
-    CSysClipBoard* clips = CSysClipBoard::getInstance();
-    const std::vector<std::string> categories = clips->categoryNames();
+void CClipListCtrl::moveToCategory(const std::string& clip, unsigned categoryIndex) {
+    const std::vector<std::string> categories = m_store.categoryNames();
     if (categoryIndex >= categories.size())
         return;
-    clips->setCategory(categories[categoryIndex], store::historyBaseName(base::toUtf8(m_list.GetItemText(row, 2))));
+    // A category element names a history clip by its base ("his12"); a slot's clip has none.
+    if (store::isHistoryClipName(clip))
+        m_store.setCategory(categories[categoryIndex], store::historyBaseOf(clip));
     m_owner.RefreshView();
 }
 

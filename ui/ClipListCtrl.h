@@ -1,17 +1,24 @@
-// CClipListCtrl: the behaviour of the main window's clip list: deleting the selected clips (the
-// Delete key, command 32780, and the main window's toolbar), pasting the one selected clip into
-// the application used last (a double click), and a context menu with both and a move into a
-// user category. Paste chosen from the menu with Shift held pastes the text alone; a row whose
-// program is known offers to record that program's copies no more.
+// CClipListCtrl: the main window's clip list. It shows its model's rows (a virtual list: the
+// list asks for each row it draws, finds rows by their content, and keeps the selected rows
+// selected through a search or a sort), and has behaviour of its own: deleting the selected
+// clips (the Delete key, command 32780, and the main window's toolbar), pasting the one selected
+// clip into the application used last (a double click), and a context menu with both and a move
+// into a user category. Paste chosen from the menu with Shift held pastes the text alone; a row
+// whose program is known offers to record that program's copies no more. A row's clip is the
+// model's, by name: no shown text is read back.
 #pragma once
 
+#include "ClipListModel.h"
 #include "fw/Controls.h"
 #include "fw/Subclass.h"
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
+
+class CSysClipBoard;
 
 class CClipListCtrl : private fw::CSubclassedWindow {
 public:
@@ -25,17 +32,14 @@ public:
         // The clip pasted into the application the user worked in before this program, all of
         // its formats or (`plainText`) its text alone.
         virtual void PasteClip(const std::string& clip, bool plainText) = 0;
-        // The clips of the rows with these number texts (column 2) are gone from the store: the
-        // rows go from the list.
-        virtual void RowsRemoved(const std::vector<std::wstring>& numbers) = 0;
-        // The paste queue: the clips of these rows appended in this order, or taken out; all
-        // of it emptied; whether the list shows the queue.
-        virtual void QueueRows(const std::vector<std::wstring>& numbers) = 0;
-        virtual void UnqueueRows(const std::vector<std::wstring>& numbers) = 0;
+        // These clips are gone from the store: their rows go from the list.
+        virtual void RowsRemoved(const std::vector<std::string>& clips) = 0;
+        // The paste queue: these clips appended in this order, or taken out; all of it emptied;
+        // whether the list shows the queue.
+        virtual void QueueRows(const std::vector<std::string>& clips) = 0;
+        virtual void UnqueueRows(const std::vector<std::string>& clips) = 0;
         virtual void ClearQueue() = 0;
         virtual bool ShowsQueue() const = 0;
-        // The program the row's clip was copied from (its full path), or empty.
-        virtual std::string SourceOfRow(int row) const = 0;
         // Copies from the program are recorded no more (after the user agreed).
         virtual void ExcludeProgram(const std::string& path) = 0;
     };
@@ -48,9 +52,35 @@ public:
     static constexpr UINT kMenuClearQueue = 250000;
     static constexpr UINT kMenuExclude = 260000;
 
-    explicit CClipListCtrl(Owner& owner) : m_owner(owner) {}
+    // The store whose clips the rows show, and deletes and files them.
+    CClipListCtrl(Owner& owner, CSysClipBoard& store) : m_owner(owner), m_store(store) {}
 
     void Attach(HWND list);
+
+    // ClipListRows.cpp: the rows shown.
+    const cliplist::ClipListModel& Rows() const { return m_rows; }
+    // The rows of a view freshly read, none selected.
+    void Assign(std::vector<cliplist::Row> rows);
+    // The list learns how many rows there are and draws them again.
+    void Refill();
+    // A row recorded or changed: in its place, or after the others (drawn at the next Refill).
+    void Upsert(cliplist::Row row);
+    // The rows of these clips go, none selected.
+    void Remove(const std::vector<std::string>& clips);
+    // A change that may move rows (a search, a sort; it says whether it did): the rows selected
+    // before stay selected where they are still shown. Whether the list was drawn again.
+    bool ChangeKeepingSelection(const std::function<bool(cliplist::ClipListModel&)>& change);
+    // The rows sorted by a column, its header's arrow showing the direction; with a click on a
+    // header, the direction that header takes now.
+    void SortBy(int column, bool ascending);
+    void SortByHeader(int column);
+    // The clip of the first selected row, or empty.
+    std::string FirstSelectedClip() const;
+    // LVN_GETDISPINFOW, LVN_GETINFOTIPW, LVN_ODFINDITEMW: filled in place, or the found row (-1).
+    void FillDisplayInfo(LVITEMW& item) const;
+    void FillInfoTip(NMLVGETINFOTIPW& tip) const;
+    LRESULT FindRow(const NMLVFINDITEMW& find) const;
+
     // After one confirmation, the selected rows and their clips (elements and files) go; in the
     // queue's view only their places in the queue go (the clips stay in the history).
     void DeleteSelected();
@@ -59,13 +89,15 @@ public:
 
 private:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void clearSelection() const;
     std::vector<int> selectedRows() const;
-    std::string clipOfRow(int row) const;
-    std::vector<std::wstring> selectedNumbers() const;
+    std::vector<std::string> selectedClips() const;
     void showContextMenu(POINT point);
     UINT trackQueueMenu();
-    void moveToCategory(int row, unsigned categoryIndex);
+    void moveToCategory(const std::string& clip, unsigned categoryIndex);
 
     Owner& m_owner;
+    CSysClipBoard& m_store;
     fw::CListView m_list;
+    cliplist::ClipListModel m_rows;  // what the list shows, by position
 };

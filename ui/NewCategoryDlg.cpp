@@ -1,7 +1,6 @@
 #include "NewCategoryDlg.h"
 
 #include "CategoryRules.h"
-#include "SysClipBoard.h"
 #include "XmlText.h"
 #include "base/Text.h"
 #include "fw/Window.h"
@@ -25,7 +24,7 @@ bool CNewCategoryDlg::OnInitDialog() {
 void CNewCategoryDlg::OnOK() {
     const std::wstring name = fw::windowText(item(kNameEdit));
     std::vector<std::u16string> stored;
-    for (const std::string& existing : CSysClipBoard::getInstance()->categoryNames())
+    for (const std::string& existing : m_categories)
         stored.push_back(utf8ToUtf16(existing));
     switch (category::checkName(base::toUtf16(name), stored)) {
     case category::NameProblem::Taken:

@@ -1,7 +1,6 @@
 // The main program's plain decisions: program folder, names, picture fitting and store views.
 #include "ClipBudget.h"
 #include "ClipNames.h"
-#include "ClipRows.h"
 #include "ClipRules.h"
 #include "PictureFit.h"
 #include "RecordRules.h"
@@ -111,16 +110,6 @@ TEST(AppRules, FilterMatchesLatinInAnyCaseAndEverythingElseAsTyped) {
     EXPECT_EQ(filterStatus(2, 999), u"2 / 999");
 }
 
-// The shown rows' numbers, in order.
-std::vector<std::string> shownNumbers(const ClipRows& rows) {
-    std::vector<std::string> numbers;
-    for (std::size_t i = 0; i < rows.shownCount(); ++i)
-        numbers.push_back(rows.shown(i).number);
-    return numbers;
-}
-
-// The list's type-ahead: the next shown row from the start that begins with the typed letters,
-// in any case, around to the top; an exact search finds only the whole content.
 // At a start with the restore on: silence when the last run came back or there was none; else the
 // balloon says why and, where the run lies, where.
 TEST(AppRules, WhyTheLastRunDidNotComeBack) {
@@ -153,57 +142,6 @@ TEST(AppRules, WhyTheLastRunDidNotComeBack) {
             EXPECT_NE(text.find(previous.keptAs), std::string::npos) << text;
         }
     }
-}
-
-TEST(ClipRowsModel, RowsAreFoundByTheirContentAsTheListTypesAhead) {
-    ClipRows rows;
-    rows.assign({{0, u"apple", "", "1", "", ""}, {0, u"Banana", "", "2", "", ""}, {0, u"apricot", "", "3", "", ""},
-                 {0, u"剪贴板", "", "4", "", ""}});
-    EXPECT_EQ(rows.findShown(u"ap", 0, true, true), 0u);
-    EXPECT_EQ(rows.findShown(u"AP", 1, true, true), 2u);
-    EXPECT_EQ(rows.findShown(u"ap", 3, true, true), 0u);    // around to the top
-    EXPECT_EQ(rows.findShown(u"ap", 3, true, false), 4u);   // not found
-    EXPECT_EQ(rows.findShown(u"banana", 0, false, false), 1u);
-    EXPECT_EQ(rows.findShown(u"ban", 0, false, true), 4u);  // exact: the whole content
-    EXPECT_EQ(rows.findShown(u"剪贴", 0, true, true), 3u);
-    rows.setFilter(u"a");
-    EXPECT_EQ(rows.findShown(u"b", 0, true, true), 1u);     // positions among the shown rows
-}
-
-TEST(ClipRowsModel, SearchSortRecordAndRemoveTogether) {
-    using Numbers = std::vector<std::string>;
-    ClipRows rows;
-    rows.assign({{0, u"apple", "2026-12-07 10:00:03", "3", "", ""},
-                 {0, u"Banana", "2026-12-07 10:00:01", "1", "", ""},
-                 {1, u"picture:size 3*2", "2026-12-07 10:00:02", "2", "", ""},
-                 {0, u"pineAPPLE", "2026-12-07 10:00:04", "4", "", ""}});
-    EXPECT_EQ(shownNumbers(rows), (Numbers{"3", "1", "2", "4"}));
-    rows.sortBy(1, false);  // newest copy first
-    EXPECT_EQ(shownNumbers(rows), (Numbers{"4", "3", "2", "1"}));
-    EXPECT_TRUE(rows.setFilter(u"Apple"));
-    EXPECT_TRUE(rows.shownChanged());
-    EXPECT_FALSE(rows.setFilter(u"Apple"));
-    EXPECT_EQ(shownNumbers(rows), (Numbers{"4", "3"}));  // still sorted by the column
-    EXPECT_TRUE(rows.setFilter(u"APPL"));                 // the same rows: the list stays as it is
-    EXPECT_FALSE(rows.shownChanged());
-    EXPECT_TRUE(rows.setFilter(u"Apple"));
-    EXPECT_EQ(rows.totalCount(), 4u);
-
-    rows.upsert({0, u"crab apple", "2026-12-07 10:00:00", "5", "", ""});  // recorded: shown last
-    rows.upsert({0, u"plain", "2026-12-07 10:00:03", "3", "now", ""});     // changed: hidden
-    rows.upsert({0, u"no match", "", "6", "", ""});                        // recorded, hidden
-    EXPECT_EQ(shownNumbers(rows), (Numbers{"4", "5"}));
-    EXPECT_EQ(rows.shownPosition("5"), 1u);
-    EXPECT_EQ(rows.shownPosition("3"), 2u);
-
-    rows.remove({"4", "1"});
-    EXPECT_EQ(shownNumbers(rows), (Numbers{"5"}));
-    EXPECT_TRUE(rows.setFilter(u""));
-    EXPECT_EQ(shownNumbers(rows), (Numbers{"3", "2", "5", "6"}));
-    rows.sortOnce(2, true);  // once: the copy-time order comes back with the next search
-    EXPECT_EQ(shownNumbers(rows), (Numbers{"2", "3", "5", "6"}));
-    rows.setFilter(u"p");
-    EXPECT_EQ(shownNumbers(rows), (Numbers{"3", "2", "5"}));
 }
 
 // What the recorder makes of a copy before it is stored: the row of its first part that shows,

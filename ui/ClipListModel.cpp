@@ -1,0 +1,223 @@
+#include "ClipListModel.h"
+
+#include "StorePaths.h"
+#include "XmlText.h"
+
+#include <algorithm>
+
+namespace cliplist {
+
+namespace {
+
+// ASCII and Latin-1 capitals to small letters (the multiplication sign is no letter).
+char16_t foldLatin(char16_t c) {
+    if ((c >= u'A' && c <= u'Z') || (c >= u'\u00C0' && c <= u'\u00DE' && c != u'\u00D7'))
+        return static_cast<char16_t>(c + 0x20);
+    return c;
+}
+
+void foldInto(std::u16string_view text, std::u16string& out) {
+    out.resize(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        out[i] = foldLatin(text[i]);
+}
+
+// The times and numbers are ASCII: compared as bytes they sort as their wide texts do.
+const std::string& asciiColumn(const Row& row, int column) {
+    return column == 1 ? row.copyTime : column == 2 ? row.number : row.useTime;
+}
+
+}  // namespace
+
+bool equalsFolded(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (foldLatin(a[i]) != foldLatin(b[i]))
+            return false;
+    return true;
+}
+
+std::u16string foldedForSearch(std::u16string_view text) {
+    std::u16string folded;
+    foldInto(text, folded);
+    return folded;
+}
+
+bool matchesFilter(std::u16string_view content, std::u16string_view query) {
+    if (query.empty())
+        return true;
+    std::u16string foldedContent, foldedQuery;
+    foldInto(content, foldedContent);
+    foldInto(query, foldedQuery);
+    return foldedContent.find(foldedQuery) != std::u16string::npos;
+}
+
+std::vector<std::size_t> filterRows(const std::vector<std::u16string_view>& contents, std::u16string_view query) {
+    std::vector<std::size_t> shown;
+    shown.reserve(contents.size());
+    std::u16string foldedQuery, folded;
+    foldInto(query, foldedQuery);
+    for (std::size_t i = 0; i < contents.size(); ++i) {
+        if (!foldedQuery.empty()) {
+            foldInto(contents[i], folded);
+            if (folded.find(foldedQuery) == std::u16string::npos)
+                continue;
+        }
+        shown.push_back(i);
+    }
+    return shown;
+}
+
+std::u16string sourceTip(std::string_view sourcePath) {
+    if (sourcePath.empty())
+        return {};
+    return xml::utf8ToUtf16("来自：" + std::string(store::fileNameOfPath(sourcePath)) + "\r\n" + std::string(sourcePath));
+}
+
+void ClipListModel::assign(std::vector<Row> rows) {
+    m_rows = std::move(rows);
+    m_folded.clear();
+    m_folded.reserve(m_rows.size());
+    for (const Row& row : m_rows)
+        m_folded.push_back(foldedForSearch(row.content));
+    refilter();
+}
+
+bool ClipListModel::setFilter(std::u16string_view filter) {
+    if (filter == m_filter)
+        return false;
+    m_filter = filter;
+    refilter();
+    return true;
+}
+
+bool ClipListModel::headerDirection(int column) const {
+    if (column < 0 || column >= kColumns)
+        return true;
+    return column == m_sortColumn ? !m_ascending : m_columnAscending[column];
+}
+
+void ClipListModel::sortBy(int column, bool ascending) {
+    m_sortColumn = column;
+    m_ascending = ascending;
+    if (column >= 0 && column < kColumns)
+        m_columnAscending[column] = ascending;
+    sortShown(column, ascending);
+}
+
+void ClipListModel::sortOnce(int column, bool ascending) {
+    sortShown(column, ascending);
+}
+
+void ClipListModel::upsert(Row row) {
+    const auto kept = std::find_if(m_rows.begin(), m_rows.end(), [&](const Row& r) { return r.clip == row.clip; });
+    const std::size_t index = static_cast<std::size_t>(kept - m_rows.begin());
+    std::u16string folded = foldedForSearch(row.content);
+    if (kept == m_rows.end()) {
+        m_rows.push_back(std::move(row));
+        m_folded.push_back(std::move(folded));
+    } else {
+        *kept = std::move(row);
+        m_folded[index] = std::move(folded);
+    }
+    const auto shownAt = std::find(m_shown.begin(), m_shown.end(), index);
+    const bool matches = m_filter.empty() || m_folded[index].find(foldedForSearch(m_filter)) != std::u16string::npos;
+    if (matches && shownAt == m_shown.end())
+        m_shown.push_back(index);
+    else if (!matches && shownAt != m_shown.end())
+        m_shown.erase(shownAt);
+}
+
+void ClipListModel::remove(const std::vector<std::string>& clips) {
+    // Each row's new position, or npos for a row that goes.
+    std::vector<std::size_t> moved(m_rows.size(), std::string::npos);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (std::find(clips.begin(), clips.end(), m_rows[i].clip) != clips.end())
+            continue;
+        moved[i] = kept;
+        if (kept != i) {
+            m_rows[kept] = std::move(m_rows[i]);
+            m_folded[kept] = std::move(m_folded[i]);
+        }
+        ++kept;
+    }
+    m_rows.resize(kept);
+    m_folded.resize(kept);
+    std::vector<std::size_t> shown;
+    shown.reserve(m_shown.size());
+    for (std::size_t index : m_shown)
+        if (moved[index] != std::string::npos)
+            shown.push_back(moved[index]);
+    m_shown = std::move(shown);
+}
+
+std::string ClipListModel::clipAt(std::size_t position) const {
+    return position < m_shown.size() ? shown(position).clip : std::string();
+}
+
+std::size_t ClipListModel::shownPosition(std::string_view clip) const {
+    for (std::size_t i = 0; i < m_shown.size(); ++i)
+        if (m_rows[m_shown[i]].clip == clip)
+            return i;
+    return m_shown.size();
+}
+
+std::size_t ClipListModel::findShown(std::u16string_view text, std::size_t start, bool prefix, bool wrap) const {
+    const std::size_t count = m_shown.size();
+    for (std::size_t step = 0; step < count; ++step) {
+        const std::size_t position = start + step;
+        if (position >= count && !wrap)
+            break;
+        const std::u16string& content = m_rows[m_shown[position % count]].content;
+        if (equalsFolded(prefix ? std::u16string_view(content).substr(0, text.size()) : content, text))
+            return position % count;
+    }
+    return count;
+}
+
+std::size_t ClipListModel::copyCell(std::size_t position, int column, char16_t* buffer, std::size_t capacity) const {
+    if (!buffer || capacity == 0)
+        return 0;
+    std::size_t length = 0;
+    if (position < m_shown.size()) {
+        const Row& row = shown(position);
+        if (column == 0) {
+            length = std::min(row.content.size(), capacity - 1);
+            std::copy_n(row.content.begin(), length, buffer);
+        } else {
+            const std::string& text = asciiColumn(row, column);
+            length = std::min(text.size(), capacity - 1);
+            std::copy_n(text.begin(), length, buffer);  // ASCII
+        }
+    }
+    buffer[length] = u'\0';
+    return length;
+}
+
+void ClipListModel::refilter() {
+    const std::u16string query = foldedForSearch(m_filter);
+    std::vector<std::size_t> shown;
+    shown.reserve(m_rows.size());
+    for (std::size_t i = 0; i < m_folded.size(); ++i)
+        if (query.empty() || m_folded[i].find(query) != std::u16string::npos)
+            shown.push_back(i);
+    std::swap(shown, m_shown);
+    if (m_sortColumn >= 0)
+        sortShown(m_sortColumn, m_ascending);
+    m_shownChanged = shown != m_shown;
+}
+
+// A stable sort, so that rows with the same text keep their order.
+void ClipListModel::sortShown(int column, bool ascending) {
+    if (column < 0 || column >= kColumns)
+        return;
+    std::stable_sort(m_shown.begin(), m_shown.end(), [&](std::size_t a, std::size_t b) {
+        const Row& first = m_rows[ascending ? a : b];
+        const Row& second = m_rows[ascending ? b : a];
+        return column == 0 ? first.content < second.content : asciiColumn(first, column) < asciiColumn(second, column);
+    });
+}
+
+}  // namespace cliplist

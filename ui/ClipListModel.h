@@ -1,0 +1,98 @@
+// The clip list's rows as a model of their own: the rows of the view on display and the part of
+// them the list shows, those that hold the search box's text, in the order of the last sort by a
+// column (rows recorded since then come last). The list asks for its rows by position (a virtual
+// list), so that a keystroke in the search box costs a filter and a sort, not a rewrite of every
+// row. A row knows the clip it was made from by the store's name; the number text it shows in
+// column 2 is for the eye (and for other programs that read the list), never parsed back.
+// No <windows.h>: CClipListCtrl applies it to the list view.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cliplist {
+
+struct Row {
+    int kind = 0;                 // the row's image: 0 text, 1 picture, 2 file list
+    std::u16string content;       // column 0
+    std::string copyTime;         // column 1
+    std::string number;           // column 2: the history number, or "ctrl+alt+" and the slot digit
+    std::string useTime;          // column 3
+    std::string source;           // the program it was copied from (full path), or empty
+    std::string clip;             // the store's name of its clip ("his12-", "copy5")
+};
+
+inline constexpr int kColumns = 4;
+
+class ClipListModel {
+public:
+    // The rows of a view freshly read; the search and the sort stay.
+    void assign(std::vector<Row> rows);
+    // False when the text is the one already filtering.
+    bool setFilter(std::u16string_view filter);
+    // Whether the last filter changed which rows are shown, or their order: a keystroke that
+    // does not leaves the list as it is.
+    bool shownChanged() const { return m_shownChanged; }
+    // A click on a column's header: the sorted column turns its direction; another column sorts
+    // in the direction its own header was last sorted in (ascending at first). True: ascending.
+    bool headerDirection(int column) const;
+    // The column stays the sort column: later filters sort the same way; its header remembers
+    // the direction.
+    void sortBy(int column, bool ascending);
+    // The shown rows put in order once, the sort column unchanged.
+    void sortOnce(int column, bool ascending);
+    // The direction of the last sort by a column (ascending before any).
+    bool sortAscending() const { return m_ascending; }
+    // A row recorded or changed (the same clip): replaced where it is, or added after the others;
+    // shown (or hidden) by the search text.
+    void upsert(Row row);
+    // The rows of these clips are gone.
+    void remove(const std::vector<std::string>& clips);
+
+    std::size_t shownCount() const { return m_shown.size(); }
+    std::size_t totalCount() const { return m_rows.size(); }
+    const Row& shown(std::size_t position) const { return m_rows[m_shown[position]]; }
+    // The clip of a shown row; empty past the rows.
+    std::string clipAt(std::size_t position) const;
+    // The position of the shown row of this clip, or shownCount().
+    std::size_t shownPosition(std::string_view clip) const;
+    // The first shown row from `start` on whose content is `text` (Latin letters in any case) or,
+    // with `prefix`, begins with it; with `wrap` the search goes on from the top. shownCount()
+    // when there is none. The list's type-ahead and other programs find rows this way.
+    std::size_t findShown(std::u16string_view text, std::size_t start, bool prefix, bool wrap) const;
+    // A shown row's column text as a list's display buffer of `capacity` units takes it: cut to
+    // capacity - 1 units and ended with a zero. Its length.
+    std::size_t copyCell(std::size_t position, int column, char16_t* buffer, std::size_t capacity) const;
+    const std::u16string& filter() const { return m_filter; }
+
+private:
+    void refilter();
+    void sortShown(int column, bool ascending);
+
+    std::vector<Row> m_rows;
+    std::vector<std::u16string> m_folded;  // each row's content as the search compares it
+    std::vector<std::size_t> m_shown;      // positions in m_rows
+    bool m_shownChanged = true;
+    std::u16string m_filter;
+    int m_sortColumn = -1;
+    bool m_ascending = true;
+    bool m_columnAscending[kColumns] = {true, true, true, true};  // each header's own direction
+};
+
+// Find as you type: a row shows when its content holds the query, Latin letters in any case and
+// everything else (Chinese) as typed. An empty query shows every row.
+bool matchesFilter(std::u16string_view content, std::u16string_view query);
+// `text` as the search compares it (Latin letters in one case): a row's folded text is kept, so
+// that a keystroke folds only the query.
+std::u16string foldedForSearch(std::u16string_view text);
+// Whether two texts are the same, Latin letters in any case.
+bool equalsFolded(std::u16string_view a, std::u16string_view b);
+// The positions of the matching contents, in order.
+std::vector<std::size_t> filterRows(const std::vector<std::u16string_view>& contents, std::u16string_view query);
+// A row's tooltip: the program it was copied from, "来自：WINWORD.EXE" over the full path;
+// empty when the record does not say (copied before the program kept sources, or not found).
+std::u16string sourceTip(std::string_view sourcePath);
+
+}  // namespace cliplist
