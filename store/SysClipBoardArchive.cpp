@@ -183,12 +183,12 @@ bool bringUpToDate(const std::vector<RootElement>& now, const std::string& sourc
     return copyFiles(again, source, staged, nullptr);
 }
 
-// The staged files and `elements` as the index at `indexPath` take the place of the clip files
+// The staged files and `indexBytes` as the index at `indexPath` take the place of the clip files
 // of `folder` and the old index: all of it, or nothing changes. The staged folder goes.
-ArchiveResult putStoreInPlace(const std::string& staged, const std::vector<RootElement>& elements,
-                              std::size_t expectedSize, const std::string& folder, const std::string& indexPath) {
+ArchiveResult putStoreInPlace(const std::string& staged, const std::string& indexBytes, const std::string& folder,
+                              const std::string& indexPath) {
     const std::string stagedIndex = files::temporarySibling(indexPath);
-    if (!files::writeAtomically(stagedIndex, storeText(elements, expectedSize))) {
+    if (!files::writeAtomically(stagedIndex, indexBytes)) {
         files::deleteTree(staged);
         return ArchiveResult::WriteFailed;
     }
@@ -219,6 +219,7 @@ ArchiveResult CSysClipBoard::saveArchive(const std::string& path, const ArchiveP
     if (overlapsStore(folder, m_paths))
         return ArchiveResult::OverlapsStore;
     std::vector<RootElement> elements;
+    std::string listedText;
     {
         StoreLock lock;
         XmlDocument index;
@@ -228,6 +229,7 @@ ArchiveResult CSysClipBoard::saveArchive(const std::string& path, const ArchiveP
         if (readStoreFile(m_paths.indexFile(), index) == FileState::Unreadable || !dataFolderReadable(m_paths))
             return ArchiveResult::StoreUnreadable;
         elements = rootElements(index);
+        listedText = index.documentText();
     }
     const std::size_t parent = folder.find_last_of("\\/");
     if (parent != std::string::npos && parent > 0)
@@ -244,12 +246,17 @@ ArchiveResult CSysClipBoard::saveArchive(const std::string& path, const ArchiveP
         files::deleteTree(staged);
         return lock.held() ? ArchiveResult::StoreUnreadable : ArchiveResult::StoreBusy;
     }
-    const std::vector<RootElement> now = rootElements(index);
+    // An index that did not change meanwhile is written as it was read; its files are still
+    // compared, since a slot rewritten within the same second leaves every element text as it was.
+    const bool indexUnchanged = state == FileState::Loaded && index.documentText() == listedText;
+    const std::vector<RootElement> now = indexUnchanged ? std::move(elements) : rootElements(index);
     if (!bringUpToDate(now, m_paths.dataFolder(), staged, copied, listedAt)) {
         files::deleteTree(staged);
         return ArchiveResult::WriteFailed;
     }
-    return putStoreInPlace(staged, now, index.documentText().size(), folder, path);
+    const std::string indexBytes = indexUnchanged ? textFileBytes(index.documentText())
+                                                  : storeText(now, index.documentText().size());
+    return putStoreInPlace(staged, indexBytes, folder, path);
 }
 
 // The store is replaced only by an archive that reads whole: a missing, empty or damaged file
@@ -276,8 +283,8 @@ ArchiveResult CSysClipBoard::openArchive(const std::string& path, const ArchiveP
         files::deleteTree(staged);
         return ArchiveResult::StoreBusy;
     }
-    const ArchiveResult result =
-        putStoreInPlace(staged, elements, archive.documentText().size(), m_paths.dataFolder(), m_paths.indexFile());
+    const ArchiveResult result = putStoreInPlace(staged, storeText(elements, archive.documentText().size()),
+                                                 m_paths.dataFolder(), m_paths.indexFile());
     // The queue named clips of the history that was replaced: their numbers now name others.
     if (result == ArchiveResult::Done)
         clearPasteQueue(m_paths.statusFile());
