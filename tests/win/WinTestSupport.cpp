@@ -8,6 +8,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -107,7 +108,7 @@ void pressKeys(std::initializer_list<WORD> keys, bool shift, std::chrono::millis
 }
 
 bool bringToFront(HWND window) {
-    return pumpUntil(
+    const bool inFront = pumpUntil(
         [&] {
             if (GetForegroundWindow() == window)
                 return true;
@@ -115,6 +116,19 @@ bool bringToFront(HWND window) {
             return false;
         },
         5s);
+    if (!inFront) {
+        // Which window kept the foreground says why, the next time it happens.
+        const HWND front = GetForegroundWindow();
+        wchar_t title[128] = L"", windowClass[64] = L"";
+        GetWindowTextW(front, title, 128);
+        GetClassNameW(front, windowClass, 64);
+        DWORD process = 0;
+        GetWindowThreadProcessId(front, &process);
+        std::fprintf(stderr, "bringToFront: %p stayed behind %p \"%ls\" (%ls, process %lu); visible %d\n",
+                     static_cast<void*>(window), static_cast<void*>(front), title, windowClass,
+                     static_cast<unsigned long>(process), IsWindowVisible(window) ? 1 : 0);
+    }
+    return inFront;
 }
 
 void sendKeys(const std::vector<KeyStroke>& strokes) {
