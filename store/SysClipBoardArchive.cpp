@@ -92,14 +92,77 @@ std::string storeText(const std::vector<RootElement>& elements, std::size_t expe
 }
 
 // The clip files of `staged` take the place of those in `folder`; anything else in the folder
-// (the user's own files and folders) stays. The replaced files wait in a folder of their own
-// until the index is in place too: then they are deleted (commit), or put back (rollBack).
+// (the user's own files and folders) stays. A folder that holds clip files alone is replaced in
+// one step, the staged folder renamed into its place; otherwise the files move one by one. The
+// replaced files wait in a folder of their own until the index is in place too: then they are
+// deleted (commit), or put back (rollBack).
 class ClipFileSwap {
 public:
     ClipFileSwap(std::string staged, std::string folder)
         : m_staged(std::move(staged)), m_folder(std::move(folder)), m_backup(files::temporarySibling(m_folder)) {}
 
     bool swap() {
+        if (holdsClipFilesAlone(m_folder)) {
+            if (swapWhole())
+                return true;
+            if (m_whole)
+                return false;  // half done: rollBack puts it back
+        }
+        return swapFiles();
+    }
+    void commit() {
+        if (m_whole)
+            keepWhatIsNotOurs();
+        files::deleteTree(m_backup);
+        files::deleteTree(m_staged);
+    }
+    void rollBack() {
+        if (m_whole) {
+            if (m_stagedInPlace)
+                files::rename(m_folder, m_staged);
+            if (m_folderMoved)
+                files::rename(m_backup, m_folder);
+        }
+        for (const std::string& name : m_added)
+            files::rename(joinPath(m_folder, name), joinPath(m_staged, name));
+        for (const std::string& name : m_replaced)
+            files::rename(joinPath(m_backup, name), joinPath(m_folder, name));
+        m_whole = false;
+        commit();
+    }
+
+private:
+    // A file in the folder's place is not ours: it stops the swap (createFolder refuses it).
+    static bool holdsClipFilesAlone(const std::string& folder) {
+        if (files::exists(folder) && !files::isFolder(folder))
+            return false;
+        if (!files::foldersIn(folder).empty())
+            return false;
+        for (const std::string& name : files::filesIn(folder))
+            if (!isClipFileName(name))
+                return false;
+        return true;
+    }
+
+    // False with nothing changed when a rename is refused (Windows refuses to rename a folder
+    // while a file in it is open): the files then move one by one.
+    bool swapWhole() {
+        if (files::exists(m_folder)) {
+            if (!files::rename(m_folder, m_backup))
+                return false;
+            if (!files::rename(m_staged, m_folder)) {
+                m_whole = m_folderMoved = !files::rename(m_backup, m_folder);
+                return false;
+            }
+            m_folderMoved = true;
+        } else if (!files::rename(m_staged, m_folder)) {
+            return false;
+        }
+        m_whole = m_stagedInPlace = true;
+        return true;
+    }
+
+    bool swapFiles() {
         if (!files::createFolder(m_folder) || !files::createFolder(m_backup))
             return false;
         for (const std::string& name : files::filesIn(m_folder)) {
@@ -116,21 +179,20 @@ public:
         }
         return true;
     }
-    void commit() {
-        files::deleteTree(m_backup);
-        files::deleteTree(m_staged);
-    }
-    void rollBack() {
-        for (const std::string& name : m_added)
-            files::rename(joinPath(m_folder, name), joinPath(m_staged, name));
-        for (const std::string& name : m_replaced)
+
+    // A file the user put into the folder while it was being replaced went with the old one:
+    // it comes back before the old clip files go.
+    void keepWhatIsNotOurs() {
+        for (const std::string& name : files::filesIn(m_backup))
+            if (!isClipFileName(name))
+                files::rename(joinPath(m_backup, name), joinPath(m_folder, name));
+        for (const std::string& name : files::foldersIn(m_backup))
             files::rename(joinPath(m_backup, name), joinPath(m_folder, name));
-        commit();
     }
 
-private:
     std::string m_staged, m_folder, m_backup;
     std::vector<std::string> m_replaced, m_added;
+    bool m_whole = false, m_folderMoved = false, m_stagedInPlace = false;
 };
 
 // The staged folder and index replace the live ones, both or neither.
