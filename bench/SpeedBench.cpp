@@ -217,17 +217,23 @@ void noteCopySteps(const DebugLog& log, const char* what) {
 double workingSetMb(DWORD process);
 DWORD processOf(HWND window);
 
+// Wine keeps every format a program has read until it next opens the clipboard: an empty
+// clipboard, once the program has read it, leaves none of that in what is measured.
+void emptyClipboardSeenBy(const DebugLog& log) {
+    const std::size_t mark = log.mark();
+    putClipboard({});
+    spinUntil([&] { return log.has(": 0 formats", mark); }, 10s);
+}
+
 // Copy to row against a bare listener (which runs alone: two readers would slow each other),
 // and the main window's longest stall while a 20 MB text is recorded.
 void measureCopies(const DebugLog& log) {
     Times floorText, floorPicture;
     {
         Target listener(ProgramByClass{L"floor_bench.exe listener", L"DravixFloor-listener"});
-        const auto readCount = [&] {
-            wchar_t title[16] = {};
-            GetWindowTextW(listener.window(), title, 16);
-            return _wtoi(title);
-        };
+        // Polled as the program is: the rows of its list, asked across the processes.
+        HWND list = FindWindowExW(listener.window(), nullptr, WC_LISTVIEWW, nullptr);
+        const auto readCount = [&] { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); };
         floorText = copyTimes(kText, readCount);
         floorPicture = copyTimes(kPicture, readCount);
     }
@@ -251,6 +257,8 @@ void measureCopies(const DebugLog& log) {
     putClipboardText(large);
     const double stall = longestStall(app.mainWindow(), [&] { return app.rowCount() > before; });
     row("main window's longest stall while a 20 MB text is recorded", "250 ms", {stall});
+    emptyClipboardSeenBy(log);
+    row("main program's working set right after a 20 MB copy, clipboard emptied", "40 MB", {workingSetMb(app.processId())});
 }
 
 void measureSearch(const DravixProcess& app, const DebugLog& log) {
@@ -337,26 +345,36 @@ double workingSetMb(DWORD process) {
     return read ? static_cast<double>(counters.WorkingSetSize) / (1024.0 * 1024.0) : -1;
 }
 
-void measureMenu(const DravixProcess& app, const DebugLog& log, double bareTarget) {
+// The clip menu in a target, and what the hook library costs the target: its working set before
+// the library entered it, once it has, and after 30 menus, less what a bare program's own 30
+// menus of 999 items cost it.
+void measureMenu(const DravixProcess& app, const DebugLog& log, const Target& target, double targetBefore) {
     writeHistory(999, 60, 200);
     showHistory(app, 999);
-    Target target(L"Menu bench target", L"");
+    bringToFront(target.window());
+    SetCursorPos(centreOf(target.window()).x, centreOf(target.window()).y);
+    const double targetEntered = workingSetMb(processOf(target.window()));
     const Times ours = menuTimes(target.window(), processOf(target.window()), true);
-    const double withLibrary = workingSetMb(processOf(target.window()));
+    const double targetAfter = workingSetMb(processOf(target.window()));
     Target floorMenu(ProgramByClass{L"floor_bench.exe menu", L"DravixFloor-menu"});
+    const double floorBefore = workingSetMb(processOf(floorMenu.window()));
     const Times floor = menuTimes(floorMenu.window(), processOf(floorMenu.window()), false);
+    const double floorAfter = workingSetMb(processOf(floorMenu.window()));
     row("clip menu, 999 clips with 200 pictures of 1920x1080", "1.3; 150 ms", ours, floor);
     note(log.lastLineWith("clip menu: ").substr(log.lastLineWith("clip menu: ").find("clip menu: ")));
     note(log.lastLineWith("clip menu closed").substr(log.lastLineWith("clip menu closed").find("clip menu closed")));
-    row("main program's working set, 999 clips (200 pictures); floor: the bare menu program", "40 MB",
-        {workingSetMb(app.processId())}, {workingSetMb(processOf(floorMenu.window()))});
-    row("what the hook library adds to another application (its working set after 30 menus)", "2 MB",
-        {withLibrary - bareTarget});
-}
+    row("what the hook library adds to another application after 30 menus, less a bare program's own 30 menus", "1 MB",
+        {(targetAfter - targetBefore) - (floorAfter - floorBefore)});
+    char text[200];
+    std::snprintf(text, sizeof text, "the menu target's working set: %.1f MB before the library entered it, %.1f MB once it "
+                  "had, %.1f MB after 30 menus; the bare menu program's 30 menus cost it %.1f MB",
+                  targetBefore, targetEntered, targetAfter, floorAfter - floorBefore);
+    note(text);
 
-double bareTargetWorkingSet() {
-    Target bare(L"Bare bench target", L"");
-    return workingSetMb(processOf(bare.window()));
+    emptyClipboardSeenBy(log);
+    Target floorDialog(ProgramByClass{L"floor_bench.exe dialog", L"DravixFloor-dialog"});
+    row("main program's working set, 999 clips (200 pictures), clipboard emptied; floor: a bare dialog of the same "
+        "controls", "40 MB", {workingSetMb(app.processId())}, {workingSetMb(processOf(floorDialog.window()))});
 }
 
 std::wstring windowTitle(HWND window) {
@@ -617,9 +635,13 @@ int wmain(int argc, wchar_t** argv) {
     };
     const DebugLog log;
     const ScratchDir scratch;
-    const double bareTarget = bareTargetWorkingSet();
     if (wanted(L"copy"))
         measureCopies(log);
+    // The menu's target starts before the program and its hooks, so that nothing of the hook
+    // library is in it yet.
+    const Target menuTarget(L"Menu bench target", L"");
+    const double targetBefore = workingSetMb(processOf(menuTarget.window()));
+    putClipboard({});
     if (wanted(L"search") || wanted(L"menu") || wanted(L"capture") || wanted(L"archive")) {
         DravixProcess app;
         if (!app.waitForMainWindow())
@@ -629,7 +651,7 @@ int wmain(int argc, wchar_t** argv) {
         if (wanted(L"search"))
             measureSearch(app, log);
         if (wanted(L"menu"))
-            measureMenu(app, log, bareTarget);
+            measureMenu(app, log, menuTarget, targetBefore);
         if (wanted(L"capture"))
             measureCapture(app, log);
         if (wanted(L"archive"))

@@ -65,6 +65,10 @@ def goal_met(words, ratio, median, p95):
     return ratio is not None and ratio <= float(words[0])
 
 
+def goal_text_of(words):
+    return "p95 <= " + " ".join(words[1:]) if words[0] == "p95" else "<= " + " ".join(words)
+
+
 def cell(value):
     return "-" if value is None else f"{value:.2f}" if value < 10 else f"{value:.0f}"
 
@@ -86,7 +90,7 @@ def main():
         floor_median = statistics.median(floor) if floor else None
         ratio = (median / floor_median if floor_median > 0 else float("inf")) if floor else None
         met = all(goal_met(part.split(), ratio, median, p95) for part in goal.split(";"))
-        goal_text = "; ".join("<= " + part.strip() for part in goal.split(";"))
+        goal_text = "; ".join(goal_text_of(part.split()) for part in goal.split(";"))
         missed += not met
         print(f"{path:78s} {len(ours):5d} {cell(median):>9s} {cell(p95):>7s} {cell(floor_median):>9s} "
               f"{cell(percentile(floor, 0.95) if floor else None):>7s} {cell(ratio):>6s} {goal_text:>8s}  "
