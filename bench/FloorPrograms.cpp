@@ -6,6 +6,7 @@
 //   floor_bench menu       999 owner-drawn items, 200 with 32x32 pictures, on a right click
 //   floor_bench capture    the virtual screen copied into a bitmap and shown full-screen
 //   floor_bench dialog     a dialog with the main window's controls and one recorded clip
+//   floor_bench search     an edit and an owner-data list of 999 texts, filtered as it is typed in
 //   floor_bench none       nothing: ends at once
 // Each tells the benchmark what it has done through its window's title, which another process
 // reads without a message round trip.
@@ -13,6 +14,10 @@
 
 #include <commctrl.h>
 
+#include "BenchTexts.h"
+
+#include <algorithm>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -148,6 +153,9 @@ struct MenuPictures {
     }
 };
 
+// One DC with the menu's font measures every item of a menu, as the program's menu does.
+HDC g_measureDc = nullptr;
+
 std::wstring itemText(std::size_t item) {
     return L"clip number " + std::to_wstring(item + 1) + L" with some text in it";
 }
@@ -158,6 +166,9 @@ void showMenu(HWND window, POINT at) {
         AppendMenuW(menu, MF_OWNERDRAW, 1000 + i, reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(i)));
     SetForegroundWindow(window);
     TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, window, nullptr);
+    if (g_measureDc)
+        ReleaseDC(window, g_measureDc);
+    g_measureDc = nullptr;
     PostMessageW(window, WM_NULL, 0, 0);
     DestroyMenu(menu);
     tellDone(window);
@@ -165,12 +176,12 @@ void showMenu(HWND window, POINT at) {
 
 void measureItem(HWND window, MEASUREITEMSTRUCT& item) {
     const std::wstring text = itemText(item.itemData);
-    HDC dc = GetDC(window);
-    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    if (!g_measureDc) {
+        g_measureDc = GetDC(window);
+        SelectObject(g_measureDc, GetStockObject(DEFAULT_GUI_FONT));
+    }
     SIZE size = {};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(window, dc);
+    GetTextExtentPoint32W(g_measureDc, text.c_str(), static_cast<int>(text.size()), &size);
     const bool picture = item.itemData % kPictureEvery == kPictureEvery - 1;
     item.itemWidth = static_cast<UINT>(size.cx + kPicture + 8);
     item.itemHeight = static_cast<UINT>(picture ? kPicture + 2 : size.cy + 4);
@@ -242,6 +253,58 @@ void endCapture() {
     g_capture = {};
 }
 
+// The search floor: the rows whose text holds what is typed, case-insensitively (each text
+// folded once, as the program does).
+struct Search {
+    HWND edit = nullptr, list = nullptr;
+    std::vector<std::wstring> texts, folded;
+    std::vector<int> shown;
+};
+Search g_search;
+
+void startSearch(HWND window) {
+    g_search.edit = CreateWindowExW(0, WC_EDITW, L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 0, 0, 500, 22,
+                                    window, nullptr, nullptr, nullptr);
+    g_search.list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA, 0, 25, 680,
+                                    400, window, nullptr, nullptr, nullptr);
+    LVCOLUMNW column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.cx = 640;
+    column.pszText = const_cast<wchar_t*>(L"content");
+    SendMessageW(g_search.list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    for (int n = 1; n <= kMenuItems; ++n) {
+        g_search.texts.push_back(rowText(n, 1000));
+        std::wstring folded = g_search.texts.back();
+        std::transform(folded.begin(), folded.end(), folded.begin(), [](wchar_t c) { return std::towlower(c); });
+        g_search.folded.push_back(std::move(folded));
+    }
+    for (int i = 0; i < kMenuItems; ++i)
+        g_search.shown.push_back(i);
+    SendMessageW(g_search.list, LVM_SETITEMCOUNT, g_search.shown.size(), 0);
+}
+
+void filterSearch() {
+    wchar_t typed[64] = {};
+    GetWindowTextW(g_search.edit, typed, 64);
+    std::wstring query = typed;
+    std::transform(query.begin(), query.end(), query.begin(), [](wchar_t c) { return std::towlower(c); });
+    std::vector<int> shown;
+    for (std::size_t i = 0; i < g_search.folded.size(); ++i)
+        if (g_search.folded[i].find(query) != std::wstring::npos)
+            shown.push_back(static_cast<int>(i));
+    if (shown == g_search.shown)
+        return;  // the same rows: nothing to repaint
+    g_search.shown = std::move(shown);
+    SendMessageW(g_search.list, LVM_SETITEMCOUNT, g_search.shown.size(), LVSICF_NOSCROLL);
+    InvalidateRect(g_search.list, nullptr, FALSE);
+}
+
+void searchRowText(NMLVDISPINFOW& info) {
+    if ((info.item.mask & LVIF_TEXT) && info.item.iItem < static_cast<int>(g_search.shown.size()))
+        lstrcpynW(info.item.pszText, g_search.texts[static_cast<std::size_t>(g_search.shown[info.item.iItem])].c_str(),
+                  info.item.cchTextMax);
+}
+
 LRESULT CALLBACK floorProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     static MenuPictures* pictures = nullptr;
     switch (message) {
@@ -250,6 +313,16 @@ LRESULT CALLBACK floorProc(HWND window, UINT message, WPARAM w, LPARAM l) {
             startListener(window);
         if (g_mode == L"menu")
             pictures = new MenuPictures;
+        if (g_mode == L"search")
+            startSearch(window);
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(w) == EN_CHANGE)
+            filterSearch();
+        return 0;
+    case WM_NOTIFY:
+        if (reinterpret_cast<NMHDR*>(l)->code == LVN_GETDISPINFOW)
+            searchRowText(*reinterpret_cast<NMLVDISPINFOW*>(l));
         return 0;
     case WM_CLIPBOARDUPDATE:
         recordClipboard(window);
@@ -328,7 +401,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring windowClass = L"DravixFloor-" + g_mode;
     floor.lpszClassName = windowClass.c_str();
     RegisterClassW(&floor);
-    const bool shown = g_mode == L"menu" || g_mode == L"dialog";
+    const bool shown = g_mode == L"menu" || g_mode == L"dialog" || g_mode == L"search";
     HWND window = CreateWindowExW(0, windowClass.c_str(), L"0", WS_OVERLAPPEDWINDOW, 100, 100, 700, 480, nullptr, nullptr,
                                   nullptr, nullptr);
     if (!window)

@@ -4,6 +4,7 @@
 // the floor's) and notes ("note ..."); bench/table.py turns them into the table. Run under Wine
 // by scripts/bench on a 1920 x 1080 screen; `speed_bench.exe menu capture` measures only those
 // paths, and with DRAVIX_BENCH_LOG set the program's debug log and each long stall are printed too.
+#include "BenchTexts.h"
 #include "DebugLog.h"
 #include "DravixProcess.h"
 #include "Protocol.h"
@@ -98,14 +99,6 @@ std::string bitmapFile(int width, int height) {
     for (std::uint32_t i = 0; i < layout.pixelDataSize; ++i)
         file[layout.pixelOffset + i] = static_cast<char>((i * 7) & 0xFF);
     return file;
-}
-
-std::wstring rowText(int n, std::size_t length) {
-    std::wstring text = L"clip number " + std::to_wstring(n) + L" ";
-    while (text.size() < length)
-        text += L"with some text in it, ";
-    text.resize(length);
-    return text;
 }
 
 // The store as the program would have written it after `clips` copies: texts of `textLength`
@@ -261,38 +254,55 @@ void measureCopies(const DebugLog& log) {
     row("main program's working set right after a 20 MB copy, clipboard emptied", "40 MB", {workingSetMb(app.processId())});
 }
 
+std::wstring windowTitle(HWND window) {
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, 256);
+    return title;
+}
+
+// A control's text asked with WM_GETTEXT (GetWindowText does not ask another process's control).
+std::wstring controlText(HWND control) {
+    wchar_t text[64] = {};
+    SendMessageW(control, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Typed into the search box `edit` (real keys, a person's 100-150 ms apart), each key until the
+// box shows it and `list` has nothing left to paint. The box answers WM_GETTEXT only between
+// messages, so a new text read means the key's filtering is done.
+Times searchTimes(HWND edit, HWND list) {
+    const std::wstring typed = L"number 7";
+    const WORD keys[] = {'N', 'U', 'M', 'B', 'E', 'R', VK_SPACE, '7'};
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    bringToFront(GetAncestor(edit, GA_ROOT));
+    SetCursorPos(centreOf(edit).x, centreOf(edit).y);
+    sendMouseButton(MOUSEEVENTF_LEFTDOWN);
+    sendMouseButton(MOUSEEVENTF_LEFTUP);
+    std::wstring expected;
+    Times times;
+    for (int i = 0; i < kTries; ++i) {
+        const bool back = i % 16 >= 8;
+        expected = back ? expected.substr(0, expected.size() - 1) : expected + typed[static_cast<std::size_t>(i % 8)];
+        letTimePass(std::chrono::milliseconds(100 + (i * 37) % 51));
+        const WORD key = back ? VK_BACK : keys[i % 8];
+        const auto start = Clock::now();
+        sendKeys({{key, false}, {key, true}});
+        spinUntil([&] { return controlText(edit) == expected && !GetUpdateRect(list, nullptr, FALSE); }, 10s);
+        times.push_back(msSince(start));
+    }
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    return times;
+}
+
+// Against a bare edit and owner-data list of the same 999 texts, filtering as the user types.
 void measureSearch(const DravixProcess& app, const DebugLog& log) {
     writeHistory(999, 1000, 0);
     showHistory(app, 999);
-    HWND search = GetDlgItem(app.mainWindow(), 1003);
-    const std::wstring typed = L"number 7";
-    Times ours;
-    for (int i = 0; i < kTries; ++i) {
-        const wchar_t key = i % 16 < 8 ? typed[static_cast<std::size_t>(i % 8)] : VK_BACK;
-        const auto start = Clock::now();
-        SendMessageW(search, WM_CHAR, key, 0);
-        ours.push_back(msSince(start));
-    }
-    SendMessageW(search, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-    // The floor: the same texts searched, lower-cased as typed, in a bare loop.
-    std::vector<std::wstring> texts;
-    for (int n = 1; n <= 999; ++n)
-        texts.push_back(rowText(n, 1000));
-    Times floor;
-    std::wstring query;
-    for (int i = 0; i < kTries; ++i) {
-        const wchar_t key = i % 16 < 8 ? typed[static_cast<std::size_t>(i % 8)] : VK_BACK;
-        const auto start = Clock::now();
-        query = key == VK_BACK ? query.substr(0, query.empty() ? 0 : query.size() - 1) : query + key;
-        std::size_t found = 0;
-        for (const std::wstring& text : texts)
-            found += std::search(text.begin(), text.end(), query.begin(), query.end(),
-                                 [](wchar_t a, wchar_t b) { return std::towlower(a) == std::towlower(b); }) != text.end();
-        floor.push_back(msSince(start));
-        if (found > texts.size())
-            std::abort();
-    }
-    row("search keystroke to list updated, 999 rows of 1,000 characters", "1.5; p95 50 ms", ours, floor);
+    const Times ours = searchTimes(GetDlgItem(app.mainWindow(), 1003), app.list());
+    Target floorSearch(ProgramByClass{L"floor_bench.exe search", L"DravixFloor-search"});
+    const Times floor = searchTimes(FindWindowExW(floorSearch.window(), nullptr, WC_EDITW, nullptr),
+                                    FindWindowExW(floorSearch.window(), nullptr, WC_LISTVIEWW, nullptr));
+    row("search keystroke to list painted, 999 rows of 1,000 characters", "1.5; p95 50 ms", ours, floor);
     Times own;  // the program's refilter and list update, from its log
     for (const std::string& line : log.lines())
         if (const auto at = line.find(" rows shown in "); at != std::string::npos && line.find("search: ") != std::string::npos)
@@ -302,7 +312,7 @@ void measureSearch(const DravixProcess& app, const DebugLog& log) {
     note(text);
 }
 
-// Ctrl+right button released over `target`, until a menu of `process` is on screen.
+// Ctrl+right button released over `target`, until a menu of `process` is on screen and painted.
 Times menuTimes(HWND target, DWORD process, bool ctrl) {
     Times times;
     const POINT at = centreOf(target);
@@ -316,7 +326,13 @@ Times menuTimes(HWND target, DWORD process, bool ctrl) {
         letTimePass(40ms);
         const auto start = Clock::now();
         sendMouseButton(MOUSEEVENTF_RIGHTUP);
-        spinUntil([&] { return visibleProcessMenu(process) != nullptr; }, 10s);
+        // On screen and painted: the menu window is there with nothing of it left to paint.
+        spinUntil(
+            [&] {
+                HWND menu = visibleProcessMenu(process);
+                return menu && !GetUpdateRect(menu, nullptr, FALSE);
+            },
+            10s);
         times.push_back(msSince(start));
         if (ctrl)
             sendKeys({{VK_CONTROL, true}});
@@ -375,12 +391,6 @@ void measureMenu(const DravixProcess& app, const DebugLog& log, const Target& ta
     Target floorDialog(ProgramByClass{L"floor_bench.exe dialog", L"DravixFloor-dialog"});
     row("main program's working set, 999 clips (200 pictures), clipboard emptied; floor: a bare dialog of the same "
         "controls", "40 MB", {workingSetMb(app.processId())}, {workingSetMb(processOf(floorDialog.window()))});
-}
-
-std::wstring windowTitle(HWND window) {
-    wchar_t title[256] = {};
-    GetWindowTextW(window, title, 256);
-    return title;
 }
 
 HWND findWindowOfClass(const wchar_t* windowClass, DWORD process) {
