@@ -495,9 +495,12 @@ bool clipboardHoldsText(const std::wstring& text) {
     return same;
 }
 
+// Asked with a bound: a target that stopped answering fails the test and says so, rather than
+// holding it until ctest ends it.
 std::wstring Target::text() const {
     wchar_t buffer[256] = {};
-    SendMessageW(edit(), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buffer));
+    if (!SendMessageTimeoutW(edit(), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL, 10000, nullptr))
+        std::fprintf(stderr, "Target::text: %p did not answer WM_GETTEXT within 10 s\n", static_cast<void*>(m_window));
     return buffer;
 }
 
