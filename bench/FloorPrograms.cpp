@@ -1,9 +1,12 @@
 // The floors the speed benchmark measures the real program against: for each path the user
 // feels, the least a bare Win32 program needs for the same thing on the same desktop.
-//   floor_bench listener   a clipboard listener that reads each new clipboard's text or picture
+//   floor_bench listener   a clipboard listener that reads every format of each new clipboard,
+//                          writes each to a file and an index beside them durably, and adds a
+//                          row to its list, as a recorder must
 //   floor_bench menu       999 owner-drawn items, 200 with 32x32 pictures, on a right click
 //   floor_bench capture    the virtual screen copied into a bitmap and shown full-screen
-//   floor_bench dialog     a dialog with the main window's controls
+//   floor_bench dialog     a dialog with the main window's controls and one recorded clip
+//   floor_bench search     an edit and an owner-data list of 999 texts, filtered as it is typed in
 //   floor_bench none       nothing: ends at once
 // Each tells the benchmark what it has done through its window's title, which another process
 // reads without a message round trip.
@@ -11,6 +14,10 @@
 
 #include <commctrl.h>
 
+#include "BenchTexts.h"
+
+#include <algorithm>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -27,22 +34,106 @@ void tellDone(HWND window) {
     SetWindowTextW(window, std::to_wstring(++g_done).c_str());
 }
 
-// The clipboard's text, or else its picture, copied out as any reader must.
-void readClipboard(HWND window) {
+// What the listener wrote, in a folder of its own under the temporary folder; removed at its end.
+struct Written {
+    std::wstring folder;
+    std::vector<std::wstring> files;
+    std::string index = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<UserInfo>\r\n";
+    int copies = 0;
+    HWND list = nullptr;
+};
+Written g_written;
+
+// A file written through to the disk, as a recorder keeps a clip safe before it shows it.
+void writeDurably(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    FlushFileBuffers(file);
+    CloseHandle(file);
+}
+
+// A bitmap's pixels at 24 bits, as a picture's file needs them.
+std::string bitmapBytes(HBITMAP bitmap) {
+    BITMAP description = {};
+    GetObjectW(bitmap, sizeof description, &description);
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = description.bmWidth;
+    info.biHeight = description.bmHeight;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    std::string bytes(static_cast<std::size_t>((description.bmWidth * 3 + 3) & ~3) * description.bmHeight, '\0');
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, static_cast<UINT>(description.bmHeight), bytes.data(),
+              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    return bytes;
+}
+
+// Every format of the clipboard copied out, as a recorder must: memory blocks and the bitmap.
+std::vector<std::pair<UINT, std::string>> copyClipboard(HWND window) {
+    std::vector<std::pair<UINT, std::string>> formats;
     for (int attempt = 0; attempt < 200 && !OpenClipboard(window); ++attempt)
         Sleep(1);
-    std::string copied;
-    for (UINT format : {CF_UNICODETEXT, CF_DIB}) {
-        if (HANDLE data = GetClipboardData(format)) {
-            if (const void* bytes = GlobalLock(data)) {
-                copied.assign(static_cast<const char*>(bytes), GlobalSize(data));
-                GlobalUnlock(data);
-            }
-            break;
+    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+        HANDLE data = GetClipboardData(format);
+        if (!data || format == CF_PALETTE || format == CF_ENHMETAFILE || format == CF_METAFILEPICT)
+            continue;
+        if (format == CF_BITMAP) {
+            formats.emplace_back(format, bitmapBytes(static_cast<HBITMAP>(data)));
+        } else if (const void* bytes = GlobalLock(data)) {
+            formats.emplace_back(format, std::string(static_cast<const char*>(bytes), GlobalSize(data)));
+            GlobalUnlock(data);
         }
     }
     CloseClipboard();
+    return formats;
+}
+
+void recordClipboard(HWND window) {
+    const auto formats = copyClipboard(window);
+    Written& w = g_written;
+    const std::string clip = "his" + std::to_string(++w.copies) + "-";
+    w.index += "\t<" + clip + "-time>2026-12-08 10:00:00</" + clip + "-time>\r\n\t<" + clip +
+               "-usetime>2026-12-08 10:00:00</" + clip + "-usetime>\r\n";
+    for (std::size_t k = 0; k < formats.size(); ++k) {
+        const std::string name = clip + std::to_string(k);
+        w.files.push_back(w.folder + std::wstring(name.begin(), name.end()));
+        writeDurably(w.files.back(), formats[k].second);
+        w.index += "\t<" + name + ">" + std::to_string(formats[k].first) + "</" + name + ">\r\n";
+    }
+    const std::wstring index = w.folder + L"clipboard.xml", staged = index + L".tmp";
+    writeDurably(staged, w.index + "</UserInfo>\r\n");
+    MoveFileExW(staged.c_str(), index.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    std::wstring text = L"clip " + std::to_wstring(w.copies);
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = 0;
+    item.pszText = text.data();
+    SendMessageW(w.list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     tellDone(window);
+}
+
+void startListener(HWND window) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    g_written.folder = std::wstring(temp) + L"DravixFloorListener\\";
+    CreateDirectoryW(g_written.folder.c_str(), nullptr);
+    g_written.list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 400, 300, window,
+                                     nullptr, nullptr, nullptr);
+    AddClipboardFormatListener(window);
+}
+
+// Only what it wrote, by the names it gave.
+void endListener() {
+    for (const std::wstring& file : g_written.files)
+        DeleteFileW(file.c_str());
+    DeleteFileW((g_written.folder + L"clipboard.xml").c_str());
+    RemoveDirectoryW(g_written.folder.c_str());
 }
 
 struct MenuPictures {
@@ -62,6 +153,9 @@ struct MenuPictures {
     }
 };
 
+// One DC with the menu's font measures every item of a menu, as the program's menu does.
+HDC g_measureDc = nullptr;
+
 std::wstring itemText(std::size_t item) {
     return L"clip number " + std::to_wstring(item + 1) + L" with some text in it";
 }
@@ -72,6 +166,9 @@ void showMenu(HWND window, POINT at) {
         AppendMenuW(menu, MF_OWNERDRAW, 1000 + i, reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(i)));
     SetForegroundWindow(window);
     TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, window, nullptr);
+    if (g_measureDc)
+        ReleaseDC(window, g_measureDc);
+    g_measureDc = nullptr;
     PostMessageW(window, WM_NULL, 0, 0);
     DestroyMenu(menu);
     tellDone(window);
@@ -79,12 +176,12 @@ void showMenu(HWND window, POINT at) {
 
 void measureItem(HWND window, MEASUREITEMSTRUCT& item) {
     const std::wstring text = itemText(item.itemData);
-    HDC dc = GetDC(window);
-    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    if (!g_measureDc) {
+        g_measureDc = GetDC(window);
+        SelectObject(g_measureDc, GetStockObject(DEFAULT_GUI_FONT));
+    }
     SIZE size = {};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(window, dc);
+    GetTextExtentPoint32W(g_measureDc, text.c_str(), static_cast<int>(text.size()), &size);
     const bool picture = item.itemData % kPictureEvery == kPictureEvery - 1;
     item.itemWidth = static_cast<UINT>(size.cx + kPicture + 8);
     item.itemHeight = static_cast<UINT>(picture ? kPicture + 2 : size.cy + 4);
@@ -156,17 +253,79 @@ void endCapture() {
     g_capture = {};
 }
 
+// The search floor: the rows whose text holds what is typed, case-insensitively (each text
+// folded once, as the program does).
+struct Search {
+    HWND edit = nullptr, list = nullptr;
+    std::vector<std::wstring> texts, folded;
+    std::vector<int> shown;
+};
+Search g_search;
+
+void startSearch(HWND window) {
+    g_search.edit = CreateWindowExW(0, WC_EDITW, L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 0, 0, 500, 22,
+                                    window, nullptr, nullptr, nullptr);
+    g_search.list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA, 0, 25, 680,
+                                    400, window, nullptr, nullptr, nullptr);
+    LVCOLUMNW column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.cx = 640;
+    column.pszText = const_cast<wchar_t*>(L"content");
+    SendMessageW(g_search.list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    for (int n = 1; n <= kMenuItems; ++n) {
+        g_search.texts.push_back(rowText(n, 1000));
+        std::wstring folded = g_search.texts.back();
+        std::transform(folded.begin(), folded.end(), folded.begin(), [](wchar_t c) { return std::towlower(c); });
+        g_search.folded.push_back(std::move(folded));
+    }
+    for (int i = 0; i < kMenuItems; ++i)
+        g_search.shown.push_back(i);
+    SendMessageW(g_search.list, LVM_SETITEMCOUNT, g_search.shown.size(), 0);
+}
+
+void filterSearch() {
+    wchar_t typed[64] = {};
+    GetWindowTextW(g_search.edit, typed, 64);
+    std::wstring query = typed;
+    std::transform(query.begin(), query.end(), query.begin(), [](wchar_t c) { return std::towlower(c); });
+    std::vector<int> shown;
+    for (std::size_t i = 0; i < g_search.folded.size(); ++i)
+        if (g_search.folded[i].find(query) != std::wstring::npos)
+            shown.push_back(static_cast<int>(i));
+    if (shown == g_search.shown)
+        return;  // the same rows: nothing to repaint
+    g_search.shown = std::move(shown);
+    SendMessageW(g_search.list, LVM_SETITEMCOUNT, g_search.shown.size(), LVSICF_NOSCROLL);
+    InvalidateRect(g_search.list, nullptr, FALSE);
+}
+
+void searchRowText(NMLVDISPINFOW& info) {
+    if ((info.item.mask & LVIF_TEXT) && info.item.iItem < static_cast<int>(g_search.shown.size()))
+        lstrcpynW(info.item.pszText, g_search.texts[static_cast<std::size_t>(g_search.shown[info.item.iItem])].c_str(),
+                  info.item.cchTextMax);
+}
+
 LRESULT CALLBACK floorProc(HWND window, UINT message, WPARAM w, LPARAM l) {
     static MenuPictures* pictures = nullptr;
     switch (message) {
     case WM_CREATE:
         if (g_mode == L"listener")
-            AddClipboardFormatListener(window);
+            startListener(window);
         if (g_mode == L"menu")
             pictures = new MenuPictures;
+        if (g_mode == L"search")
+            startSearch(window);
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(w) == EN_CHANGE)
+            filterSearch();
+        return 0;
+    case WM_NOTIFY:
+        if (reinterpret_cast<NMHDR*>(l)->code == LVN_GETDISPINFOW)
+            searchRowText(*reinterpret_cast<NMLVDISPINFOW*>(l));
         return 0;
     case WM_CLIPBOARDUPDATE:
-        readClipboard(window);
+        recordClipboard(window);
         return 0;
     case WM_RBUTTONUP: {
         POINT at = {LOWORD(l), HIWORD(l)};
@@ -188,6 +347,8 @@ LRESULT CALLBACK floorProc(HWND window, UINT message, WPARAM w, LPARAM l) {
         endCapture();
         return 0;
     case WM_DESTROY:
+        if (g_mode == L"listener")
+            endListener();
         PostQuitMessage(0);
         return 0;
     default:
@@ -212,7 +373,12 @@ void addDialogControls(HWND window) {
         description.pszText = const_cast<wchar_t*>(L"column");
         SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&description));
     }
-    control(WC_STATICW, WS_BORDER, 165, 360, 500, 70);
+    // One recorded clip: its row and its text in the preview.
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(L"copied text");
+    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    SetWindowTextW(control(WC_STATICW, WS_BORDER, 165, 360, 500, 70), L"copied text");
     control(STATUSCLASSNAMEW, 0, 0, 0, 0, 0);
 }
 
@@ -235,7 +401,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring windowClass = L"DravixFloor-" + g_mode;
     floor.lpszClassName = windowClass.c_str();
     RegisterClassW(&floor);
-    const bool shown = g_mode == L"menu" || g_mode == L"dialog";
+    const bool shown = g_mode == L"menu" || g_mode == L"dialog" || g_mode == L"search";
     HWND window = CreateWindowExW(0, windowClass.c_str(), L"0", WS_OVERLAPPEDWINDOW, 100, 100, 700, 480, nullptr, nullptr,
                                   nullptr, nullptr);
     if (!window)

@@ -8,6 +8,7 @@
 #include "BmpLayout.h"
 #include "ClipFormats.h"
 #include "ClipNames.h"
+#include "BenchTexts.h"
 #include "DebugLog.h"
 #include "DravixProcess.h"
 #include "Protocol.h"
@@ -103,14 +104,6 @@ std::string bitmapFile(int width, int height) {
     for (std::uint32_t i = 0; i < layout.pixelDataSize; ++i)
         file[layout.pixelOffset + i] = static_cast<char>((i * 7) & 0xFF);
     return file;
-}
-
-std::wstring rowText(int n, std::size_t length) {
-    std::wstring text = L"clip number " + std::to_wstring(n) + L" ";
-    while (text.size() < length)
-        text += L"with some text in it, ";
-    text.resize(length);
-    return text;
 }
 
 // The store as the program would have written it after `clips` copies: texts of `textLength`
@@ -222,26 +215,39 @@ void noteCopySteps(const DebugLog& log, const char* what) {
 double workingSetMb(DWORD process);
 DWORD processOf(HWND window);
 
+// Wine keeps every format a program has read until it next opens the clipboard: an empty
+// clipboard, once the program has read it, leaves none of that in what is measured.
+void emptyClipboardSeenBy(const DebugLog& log) {
+    const std::size_t mark = log.mark();
+    putClipboard({});
+    spinUntil([&] { return log.has(": 0 formats", mark); }, 10s);
+}
+
 // Copy to row against a bare listener (which runs alone: two readers would slow each other),
 // and the main window's longest stall while a 20 MB text is recorded.
 void measureCopies(const DebugLog& log) {
     Times floorText, floorPicture;
     {
         Target listener(ProgramByClass{L"floor_bench.exe listener", L"DravixFloor-listener"});
-        const auto readCount = [&] {
-            wchar_t title[16] = {};
-            GetWindowTextW(listener.window(), title, 16);
-            return _wtoi(title);
-        };
+        // Polled as the program is: the rows of its list, asked across the processes.
+        HWND list = FindWindowExW(listener.window(), nullptr, WC_LISTVIEWW, nullptr);
+        const auto readCount = [&] { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); };
         floorText = copyTimes(kText, readCount);
         floorPicture = copyTimes(kPicture, readCount);
     }
     DravixProcess app;
     app.waitForMainWindow();
     const auto rowCount = [&] { return app.rowCount(); };
-    row("copy to row (text)", "2.0", copyTimes(kText, rowCount), floorText);
+    const Times intoEmpty = copyTimes(kText, rowCount);
+    row("copy to row (text)", "1.5; 30 ms; p95 60 ms", intoEmpty, floorText);
     noteCopySteps(log, "text");
-    row("copy to row (1920x1080 picture)", "2.0", copyTimes(kPicture, rowCount), floorPicture);
+    // The same copies into a history that they fill up to its 999 clips.
+    writeHistory(999 - kTries, 60, 0);
+    showHistory(app, 999 - kTries);
+    row("a copy at 999 clips; floor: the same copy into an empty history", "1.2", copyTimes(kText, rowCount), intoEmpty);
+    writeHistory(0, 0, 0);
+    showHistory(app, 0);
+    row("copy to row (1920x1080 picture)", "1.5; 100 ms", copyTimes(kPicture, rowCount), floorPicture);
     noteCopySteps(log, "picture");
 
     const std::wstring large(10 * 1024 * 1024, L'x');  // 20 MB
@@ -249,40 +255,59 @@ void measureCopies(const DebugLog& log) {
     putClipboardText(large);
     const double stall = longestStall(app.mainWindow(), [&] { return app.rowCount() > before; });
     row("main window's longest stall while a 20 MB text is recorded", "250 ms", {stall});
+    emptyClipboardSeenBy(log);
+    row("main program's working set right after a 20 MB copy, clipboard emptied", "40 MB", {workingSetMb(app.processId())});
 }
 
+std::wstring windowTitle(HWND window) {
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, 256);
+    return title;
+}
+
+// A control's text asked with WM_GETTEXT (GetWindowText does not ask another process's control).
+std::wstring controlText(HWND control) {
+    wchar_t text[64] = {};
+    SendMessageW(control, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Typed into the search box `edit` (real keys, a person's 100-150 ms apart), each key until the
+// box shows it and `list` has nothing left to paint. The box answers WM_GETTEXT only between
+// messages, so a new text read means the key's filtering is done.
+Times searchTimes(HWND edit, HWND list) {
+    const std::wstring typed = L"number 7";
+    const WORD keys[] = {'N', 'U', 'M', 'B', 'E', 'R', VK_SPACE, '7'};
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    bringToFront(GetAncestor(edit, GA_ROOT));
+    SetCursorPos(centreOf(edit).x, centreOf(edit).y);
+    sendMouseButton(MOUSEEVENTF_LEFTDOWN);
+    sendMouseButton(MOUSEEVENTF_LEFTUP);
+    std::wstring expected;
+    Times times;
+    for (int i = 0; i < kTries; ++i) {
+        const bool back = i % 16 >= 8;
+        expected = back ? expected.substr(0, expected.size() - 1) : expected + typed[static_cast<std::size_t>(i % 8)];
+        letTimePass(std::chrono::milliseconds(100 + (i * 37) % 51));
+        const WORD key = back ? VK_BACK : keys[i % 8];
+        const auto start = Clock::now();
+        sendKeys({{key, false}, {key, true}});
+        spinUntil([&] { return controlText(edit) == expected && !GetUpdateRect(list, nullptr, FALSE); }, 10s);
+        times.push_back(msSince(start));
+    }
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    return times;
+}
+
+// Against a bare edit and owner-data list of the same 999 texts, filtering as the user types.
 void measureSearch(const DravixProcess& app, const DebugLog& log) {
     writeHistory(999, 1000, 0);
     showHistory(app, 999);
-    HWND search = GetDlgItem(app.mainWindow(), 1003);
-    const std::wstring typed = L"number 7";
-    Times ours;
-    for (int i = 0; i < kTries; ++i) {
-        const wchar_t key = i % 16 < 8 ? typed[static_cast<std::size_t>(i % 8)] : VK_BACK;
-        const auto start = Clock::now();
-        SendMessageW(search, WM_CHAR, key, 0);
-        ours.push_back(msSince(start));
-    }
-    SendMessageW(search, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-    // The floor: the same texts searched, lower-cased as typed, in a bare loop.
-    std::vector<std::wstring> texts;
-    for (int n = 1; n <= 999; ++n)
-        texts.push_back(rowText(n, 1000));
-    Times floor;
-    std::wstring query;
-    for (int i = 0; i < kTries; ++i) {
-        const wchar_t key = i % 16 < 8 ? typed[static_cast<std::size_t>(i % 8)] : VK_BACK;
-        const auto start = Clock::now();
-        query = key == VK_BACK ? query.substr(0, query.empty() ? 0 : query.size() - 1) : query + key;
-        std::size_t found = 0;
-        for (const std::wstring& text : texts)
-            found += std::search(text.begin(), text.end(), query.begin(), query.end(),
-                                 [](wchar_t a, wchar_t b) { return std::towlower(a) == std::towlower(b); }) != text.end();
-        floor.push_back(msSince(start));
-        if (found > texts.size())
-            std::abort();
-    }
-    row("search keystroke to list updated, 999 rows of 1,000 characters", "1.5", ours, floor);
+    const Times ours = searchTimes(GetDlgItem(app.mainWindow(), 1003), app.list());
+    Target floorSearch(ProgramByClass{L"floor_bench.exe search", L"DravixFloor-search"});
+    const Times floor = searchTimes(FindWindowExW(floorSearch.window(), nullptr, WC_EDITW, nullptr),
+                                    FindWindowExW(floorSearch.window(), nullptr, WC_LISTVIEWW, nullptr));
+    row("search keystroke to list painted, 999 rows of 1,000 characters", "1.5; p95 50 ms", ours, floor);
     Times own;  // the program's refilter and list update, from its log
     for (const std::string& line : log.lines())
         if (const auto at = line.find(" rows shown in "); at != std::string::npos && line.find("search: ") != std::string::npos)
@@ -292,7 +317,7 @@ void measureSearch(const DravixProcess& app, const DebugLog& log) {
     note(text);
 }
 
-// Ctrl+right button released over `target`, until a menu of `process` is on screen.
+// Ctrl+right button released over `target`, until a menu of `process` is on screen and painted.
 Times menuTimes(HWND target, DWORD process, bool ctrl) {
     Times times;
     const POINT at = centreOf(target);
@@ -306,7 +331,13 @@ Times menuTimes(HWND target, DWORD process, bool ctrl) {
         letTimePass(40ms);
         const auto start = Clock::now();
         sendMouseButton(MOUSEEVENTF_RIGHTUP);
-        spinUntil([&] { return visibleProcessMenu(process) != nullptr; }, 10s);
+        // On screen and painted: the menu window is there with nothing of it left to paint.
+        spinUntil(
+            [&] {
+                HWND menu = visibleProcessMenu(process);
+                return menu && !GetUpdateRect(menu, nullptr, FALSE);
+            },
+            10s);
         times.push_back(msSince(start));
         if (ctrl)
             sendKeys({{VK_CONTROL, true}});
@@ -362,23 +393,38 @@ double workingSetMb(DWORD process) {
     return read ? static_cast<double>(counters.WorkingSetSize) / (1024.0 * 1024.0) : -1;
 }
 
-void measureMenu(const DravixProcess& app, const DebugLog& log, double bareTarget) {
+// The clip menu in a target, and what the hook library costs the target: its working set before
+// the library entered it, once it has, and after 30 menus, less what a bare program's own 30
+// menus of 999 items cost it.
+void measureMenu(const DravixProcess& app, const DebugLog& log, const Target& target, double targetBefore) {
     writeHistory(999, 60, 200);
     showHistory(app, 999);
-    Target target(L"Menu bench target", L"");
+    bringToFront(target.window());
+    SetCursorPos(centreOf(target.window()).x, centreOf(target.window()).y);
+    const double targetEntered = workingSetMb(processOf(target.window()));
     const Times ours = menuTimes(target.window(), processOf(target.window()), true);
-    const double withLibrary = workingSetMb(processOf(target.window()));
+    const double targetAfter = workingSetMb(processOf(target.window()));
     Target floorMenu(ProgramByClass{L"floor_bench.exe menu", L"DravixFloor-menu"});
+    const double floorBefore = workingSetMb(processOf(floorMenu.window()));
     const Times floor = menuTimes(floorMenu.window(), processOf(floorMenu.window()), false);
-    row("clip menu, 999 clips with 200 pictures of 1920x1080", "1.5", ours, floor);
+    const double floorAfter = workingSetMb(processOf(floorMenu.window()));
+    row("clip menu, 999 clips with 200 pictures of 1920x1080", "1.3; 150 ms", ours, floor);
     note(log.lastLineWith("clip menu: ").substr(log.lastLineWith("clip menu: ").find("clip menu: ")));
     note(log.lastLineWith("clip menu closed").substr(log.lastLineWith("clip menu closed").find("clip menu closed")));
     row("Ctrl+Alt+` to the menu on screen; floor: the Ctrl+right-click menu (same 999 clips)", "1.3",
         keyboardMenuTimes(target), ours);
-    row("main program's working set, 999 clips (200 pictures); floor: the bare menu program", "40 MB",
-        {workingSetMb(app.processId())}, {workingSetMb(processOf(floorMenu.window()))});
-    row("what the hook library adds to another application (its working set after 30 menus)", "2 MB",
-        {withLibrary - bareTarget});
+    row("what the hook library adds to another application after 30 menus, less a bare program's own 30 menus", "1 MB",
+        {(targetAfter - targetBefore) - (floorAfter - floorBefore)});
+    char text[200];
+    std::snprintf(text, sizeof text, "the menu target's working set: %.1f MB before the library entered it, %.1f MB once it "
+                  "had, %.1f MB after 30 menus; the bare menu program's 30 menus cost it %.1f MB",
+                  targetBefore, targetEntered, targetAfter, floorAfter - floorBefore);
+    note(text);
+
+    emptyClipboardSeenBy(log);
+    Target floorDialog(ProgramByClass{L"floor_bench.exe dialog", L"DravixFloor-dialog"});
+    row("main program's working set, 999 clips (200 pictures), clipboard emptied; floor: a bare dialog of the same "
+        "controls", "40 MB", {workingSetMb(app.processId())}, {workingSetMb(processOf(floorDialog.window()))});
 }
 
 // A chord typed in `target` as a person does (a gap after each key), timed from its last key let
@@ -427,17 +473,6 @@ void measureQueuePaste(const DravixProcess& app) {
     row("Ctrl+Alt+Q to the text in the target; floor: the slot paste (Ctrl+Alt+5)", "1.3", queued, slot);
 }
 
-double bareTargetWorkingSet() {
-    Target bare(L"Bare bench target", L"");
-    return workingSetMb(processOf(bare.window()));
-}
-
-std::wstring windowTitle(HWND window) {
-    wchar_t title[256] = {};
-    GetWindowTextW(window, title, 256);
-    return title;
-}
-
 HWND findWindowOfClass(const wchar_t* windowClass, DWORD process) {
     for (HWND window = FindWindowW(windowClass, nullptr); window; window = FindWindowExW(nullptr, window, windowClass, nullptr))
         if (processOf(window) == process)
@@ -484,7 +519,7 @@ void measureCapture(const DravixProcess& app, const DebugLog& log) {
         PostMessageW(floorCapture.window(), WM_APP + 2, 0, 0);
         pumpUntil([&] { return !findWindowOfClass(L"DravixFloorPicture", processOf(floorCapture.window())); }, 5s);
     }
-    row("capture window on screen at 1920x1080", "1.3", shown, floorShown);
+    row("capture window on screen at 1920x1080", "1.3; 100 ms", shown, floorShown);
 
     // The floor of Enter: the same picture put on the clipboard by a bare program, with the
     // program's recording paused (it would read each one meanwhile).
@@ -510,7 +545,7 @@ void measureCapture(const DravixProcess& app, const DebugLog& log) {
     ReleaseDC(nullptr, screen);
     putClipboard({});  // nothing for the resume to record
     PostMessageW(app.mainWindow(), WM_COMMAND, 32779, 0);  // recording again
-    row("Enter to bitmap on the clipboard", "1.2", copied, floorCopied);
+    row("Enter to bitmap on the clipboard", "1.2; 30 ms", copied, floorCopied);
 }
 
 // Save As through the real file dialog, from its OK to the archive complete, with the main
@@ -547,7 +582,7 @@ void measureArchive(const DravixProcess& app, const DebugLog& log, const std::st
         std::filesystem::remove_all(std::filesystem::u8path(store::archiveDataFolder(archive)));
     }
     row("archive Save As of 999 clips (200 MB), dialog's OK to the archive complete", "1.2", ours, floor);
-    row("main window's longest stall during that save", "200 ms", stalls);
+    row("main window's longest stall during that save", "50 ms", stalls);
     note("archive Save As: the file dialog's OK to the save begun (the platform's dialog returning) median " +
          std::to_string(static_cast<int>(medianOf(dialogEnds))) + " ms");
 }
@@ -620,7 +655,7 @@ void measureStartUp() {
             return window && IsWindowVisible(window) ? window : nullptr;
         },
         L"floor_bench.exe dialog", [](HWND window, DWORD) { PostMessageW(window, WM_CLOSE, 0, 0); });
-    row("start-up to the window with its rows", "2.0", ours, floor);
+    row("start-up to the window with its rows", "2.0; 500 ms", ours, floor);
 }
 
 // The bytes of the files below `folder`, counted per name and once per file (the names a hard link
@@ -694,7 +729,7 @@ void measureLastingStartUp() {
     writeHistory(0, 0, 0);
     const Times empty = dravixStartTimes(0, kLastingTries);
     std::filesystem::remove_all(runs);
-    row("start-up with 999 clips (200 pictures of 1920x1080) restored; floor: an empty start", "2.0", lasting, empty);
+    row("start-up with 999 clips (200 pictures of 1920x1080) restored; floor: an empty start", "2.0; 500 ms", lasting, empty);
 }
 
 }  // namespace
@@ -707,9 +742,13 @@ int wmain(int argc, wchar_t** argv) {
     };
     const DebugLog log;
     const ScratchDir scratch;
-    const double bareTarget = bareTargetWorkingSet();
     if (wanted(L"copy"))
         measureCopies(log);
+    // The menu's target starts before the program and its hooks, so that nothing of the hook
+    // library is in it yet.
+    const Target menuTarget(L"Menu bench target", L"");
+    const double targetBefore = workingSetMb(processOf(menuTarget.window()));
+    putClipboard({});
     if (wanted(L"search") || wanted(L"menu") || wanted(L"paste") || wanted(L"capture") || wanted(L"archive")) {
         DravixProcess app;
         if (!app.waitForMainWindow())
@@ -719,7 +758,7 @@ int wmain(int argc, wchar_t** argv) {
         if (wanted(L"search"))
             measureSearch(app, log);
         if (wanted(L"menu"))
-            measureMenu(app, log, bareTarget);
+            measureMenu(app, log, menuTarget, targetBefore);
         if (wanted(L"paste"))
             measureQueuePaste(app);
         if (wanted(L"capture"))

@@ -38,10 +38,9 @@ long historyNumberOfFirstFormat(std::string_view name) {
     return n;
 }
 
-// A temporary file in the data folder holding `bytes`; empty when it could not be written.
-std::string stage(const StorePaths& paths, std::string_view bytes) {
-    const std::string path = files::temporarySibling(joinPath(paths.dataFolder(), "staged"));
-    return files::writeFile(path, bytes) ? path : std::string();
+// A name for a temporary file in the data folder.
+std::string stagedName(const StorePaths& paths) {
+    return files::temporarySibling(joinPath(paths.dataFolder(), "staged"));
 }
 
 }  // namespace
@@ -67,17 +66,28 @@ StagedClip::StagedClip(const StorePaths& paths, const ClipSnapshot& snapshot) : 
     if (snapshot.empty())
         return;
     files::createFolder(paths.dataFolder());
+    files::FileContents contents;
     for (const ClipSnapshot::Format& format : snapshot.formats) {
-        m_formatFiles.push_back(stage(paths, format.bytes));
-        m_written = m_written && !m_formatFiles.back().empty();
+        m_formatFiles.push_back(stagedName(paths));
+        contents.emplace_back(m_formatFiles.back(), format.bytes);
     }
+    std::string thumbnail;
     if (!snapshot.bitmapFile.empty()) {
-        m_bitmapFile = stage(paths, snapshot.bitmapFile);
-        m_written = m_written && !m_bitmapFile.empty();
+        m_bitmapFile = stagedName(paths);
+        contents.emplace_back(m_bitmapFile, snapshot.bitmapFile);
         // The menu's picture; a bitmap it cannot be made of is shown from the bitmap itself.
-        const std::string thumbnail = thumbnailFileBytes(snapshot.bitmapFile);
-        if (!thumbnail.empty())
-            m_thumbnailFile = stage(paths, thumbnail);
+        thumbnail = thumbnailFileBytes(snapshot.bitmapFile);
+        if (!thumbnail.empty()) {
+            m_thumbnailFile = stagedName(paths);
+            contents.emplace_back(m_thumbnailFile, thumbnail);
+        }
+    }
+    // Written together, then flushed together: one wait for the disk for the whole clip.
+    m_written = files::writeFiles(contents);
+    if (!m_written) {
+        m_formatFiles.assign(m_formatFiles.size(), std::string());
+        m_bitmapFile.clear();
+        m_thumbnailFile.clear();
     }
 }
 

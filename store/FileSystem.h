@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace store::files {
@@ -22,6 +23,11 @@ std::optional<std::string> readStart(const std::string& path, std::size_t count)
 // A new file (or one replaced whole) holding `bytes`, flushed to the disk; nothing is left of
 // it when it could not be written.
 bool writeFile(const std::string& path, std::string_view bytes);
+// New files, each holding its bytes, all written before any is flushed, so that the disk takes
+// them together (one journal commit rather than one a file). All or none: when one cannot be
+// written, nothing is left of any.
+using FileContents = std::vector<std::pair<std::string, std::string_view>>;
+bool writeFiles(const FileContents& contents);
 // `bytes` as the new content of `path`, all or nothing.
 bool writeAtomically(const std::string& path, std::string_view bytes);
 // Moves `from` over `to` in one step (retrying briefly while another program has `to` open).

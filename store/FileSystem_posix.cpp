@@ -60,22 +60,37 @@ std::string temporarySibling(const std::string& path) {
 }
 
 bool writeFile(const std::string& path, std::string_view bytes) {
-    if (path.empty())
-        return false;
-    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (file < 0)
-        return false;
+    return writeFiles({{path, bytes}});
+}
+
+bool writeFiles(const FileContents& contents) {
+    for (const auto& [path, bytes] : contents)
+        if (path.empty())
+            return false;
+    std::vector<int> opened;
     bool written = true;
-    while (written && !bytes.empty()) {
-        const ssize_t got = write(file, bytes.data(), bytes.size());
-        written = got > 0;
-        if (written)
-            bytes.remove_prefix(static_cast<std::size_t>(got));
+    for (auto [path, bytes] : contents) {
+        const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (file < 0) {
+            written = false;
+            break;
+        }
+        opened.push_back(file);
+        while (written && !bytes.empty()) {
+            const ssize_t got = write(file, bytes.data(), bytes.size());
+            written = got > 0;
+            if (written)
+                bytes.remove_prefix(static_cast<std::size_t>(got));
+        }
+        if (!written)
+            break;
     }
-    written = written && fsync(file) == 0;
-    written = close(file) == 0 && written;
-    if (!written)
-        unlink(path.c_str());
+    for (int file : opened)
+        written = written && fsync(file) == 0;
+    for (int file : opened)
+        written = close(file) == 0 && written;
+    for (std::size_t i = 0; !written && i < opened.size(); ++i)
+        unlink(contents[i].first.c_str());
     return written;
 }
 

@@ -114,19 +114,32 @@ std::string temporarySibling(const std::string& path) {
 }
 
 bool writeFile(const std::string& path, std::string_view bytes) {
-    if (path.empty())
-        return false;
-    const std::wstring wide = toWide(path);
-    bool written = false;
-    {
-        const base::UniqueFile file(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (!file)
+    return writeFiles({{path, bytes}});
+}
+
+bool writeFiles(const FileContents& contents) {
+    for (const auto& [path, bytes] : contents)
+        if (path.empty())
             return false;
-        written = writeAll(file.get(), bytes) && FlushFileBuffers(file.get());
-    }  // closed before it is deleted
-    if (!written)
-        DeleteFileW(wide.c_str());
+    std::vector<base::UniqueFile> opened;
+    bool written = true;
+    for (const auto& [path, bytes] : contents) {
+        base::UniqueFile file(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!file) {
+            written = false;
+            break;
+        }
+        opened.push_back(std::move(file));
+        if (!(written = writeAll(opened.back().get(), bytes)))
+            break;
+    }
+    for (std::size_t i = 0; written && i < opened.size(); ++i)
+        written = FlushFileBuffers(opened[i].get()) != 0;
+    const std::size_t created = opened.size();
+    opened.clear();  // closed before they are deleted
+    for (std::size_t i = 0; !written && i < created; ++i)
+        DeleteFileW(toWide(contents[i].first).c_str());
     return written;
 }
 

@@ -102,14 +102,77 @@ std::string storeText(const std::vector<RootElement>& elements, std::size_t expe
 }
 
 // The clip files of `staged` take the place of those in `folder`; anything else in the folder
-// (the user's own files and folders) stays. The replaced files wait in a folder of their own
-// until the index is in place too: then they are deleted (commit), or put back (rollBack).
+// (the user's own files and folders) stays. A folder that holds clip files alone is replaced in
+// one step, the staged folder renamed into its place; otherwise the files move one by one. The
+// replaced files wait in a folder of their own until the index is in place too: then they are
+// deleted (commit), or put back (rollBack).
 class ClipFileSwap {
 public:
     ClipFileSwap(std::string staged, std::string folder)
         : m_staged(std::move(staged)), m_folder(std::move(folder)), m_backup(files::temporarySibling(m_folder)) {}
 
     bool swap() {
+        if (holdsClipFilesAlone(m_folder)) {
+            if (swapWhole())
+                return true;
+            if (m_whole)
+                return false;  // half done: rollBack puts it back
+        }
+        return swapFiles();
+    }
+    void commit() {
+        if (m_whole)
+            keepWhatIsNotOurs();
+        files::deleteTree(m_backup);
+        files::deleteTree(m_staged);
+    }
+    void rollBack() {
+        if (m_whole) {
+            if (m_stagedInPlace)
+                files::rename(m_folder, m_staged);
+            if (m_folderMoved)
+                files::rename(m_backup, m_folder);
+        }
+        for (const std::string& name : m_added)
+            files::rename(joinPath(m_folder, name), joinPath(m_staged, name));
+        for (const std::string& name : m_replaced)
+            files::rename(joinPath(m_backup, name), joinPath(m_folder, name));
+        m_whole = false;
+        commit();
+    }
+
+private:
+    // A file in the folder's place is not ours: it stops the swap (createFolder refuses it).
+    static bool holdsClipFilesAlone(const std::string& folder) {
+        if (files::exists(folder) && !files::isFolder(folder))
+            return false;
+        if (!files::foldersIn(folder).empty())
+            return false;
+        for (const std::string& name : files::filesIn(folder))
+            if (!isClipFileName(name))
+                return false;
+        return true;
+    }
+
+    // False with nothing changed when a rename is refused (Windows refuses to rename a folder
+    // while a file in it is open): the files then move one by one.
+    bool swapWhole() {
+        if (files::exists(m_folder)) {
+            if (!files::rename(m_folder, m_backup))
+                return false;
+            if (!files::rename(m_staged, m_folder)) {
+                m_whole = m_folderMoved = !files::rename(m_backup, m_folder);
+                return false;
+            }
+            m_folderMoved = true;
+        } else if (!files::rename(m_staged, m_folder)) {
+            return false;
+        }
+        m_whole = m_stagedInPlace = true;
+        return true;
+    }
+
+    bool swapFiles() {
         if (!files::createFolder(m_folder) || !files::createFolder(m_backup))
             return false;
         for (const std::string& name : files::filesIn(m_folder)) {
@@ -126,21 +189,20 @@ public:
         }
         return true;
     }
-    void commit() {
-        files::deleteTree(m_backup);
-        files::deleteTree(m_staged);
-    }
-    void rollBack() {
-        for (const std::string& name : m_added)
-            files::rename(joinPath(m_folder, name), joinPath(m_staged, name));
-        for (const std::string& name : m_replaced)
+
+    // A file the user put into the folder while it was being replaced went with the old one:
+    // it comes back before the old clip files go.
+    void keepWhatIsNotOurs() {
+        for (const std::string& name : files::filesIn(m_backup))
+            if (!isClipFileName(name))
+                files::rename(joinPath(m_backup, name), joinPath(m_folder, name));
+        for (const std::string& name : files::foldersIn(m_backup))
             files::rename(joinPath(m_backup, name), joinPath(m_folder, name));
-        commit();
     }
 
-private:
     std::string m_staged, m_folder, m_backup;
     std::vector<std::string> m_replaced, m_added;
+    bool m_whole = false, m_folderMoved = false, m_stagedInPlace = false;
 };
 
 // The staged folder and index replace the live ones, both or neither.
@@ -199,12 +261,12 @@ bool bringUpToDate(const std::vector<RootElement>& now, const std::string& sourc
     return copyFiles(again, source, staged, nullptr, nullptr, nullptr, how);
 }
 
-// The staged files and `elements` as the index at `indexPath` take the place of the clip files
+// The staged files and `indexBytes` as the index at `indexPath` take the place of the clip files
 // of `folder` and the old index: all of it, or nothing changes. The staged folder goes.
-ArchiveResult putStoreInPlace(const std::string& staged, const std::vector<RootElement>& elements,
-                              std::size_t expectedSize, const std::string& folder, const std::string& indexPath) {
+ArchiveResult putStoreInPlace(const std::string& staged, const std::string& indexBytes, const std::string& folder,
+                              const std::string& indexPath) {
     const std::string stagedIndex = files::temporarySibling(indexPath);
-    if (!files::writeAtomically(stagedIndex, storeText(elements, expectedSize))) {
+    if (!files::writeAtomically(stagedIndex, indexBytes)) {
         files::deleteTree(staged);
         return ArchiveResult::WriteFailed;
     }
@@ -240,6 +302,7 @@ ArchiveResult CSysClipBoard::saveStore(const std::string& path, const ArchivePro
     if (overlapsStore(folder, m_paths))
         return ArchiveResult::OverlapsStore;
     std::vector<RootElement> elements;
+    std::string listedText;
     {
         StoreLock lock;
         XmlDocument index;
@@ -249,6 +312,7 @@ ArchiveResult CSysClipBoard::saveStore(const std::string& path, const ArchivePro
         if (readStoreFile(m_paths.indexFile(), index) == FileState::Unreadable || !dataFolderReadable())
             return ArchiveResult::StoreUnreadable;
         elements = rootElements(index);
+        listedText = index.documentText();
     }
     const std::size_t parent = folder.find_last_of("\\/");
     if (parent != std::string::npos && parent > 0)
@@ -265,12 +329,17 @@ ArchiveResult CSysClipBoard::saveStore(const std::string& path, const ArchivePro
         files::deleteTree(staged);
         return lock.held() ? ArchiveResult::StoreUnreadable : ArchiveResult::StoreBusy;
     }
-    const std::vector<RootElement> now = rootElements(index);
+    // An index that did not change meanwhile is written as it was read; its files are still
+    // compared, since a slot rewritten within the same second leaves every element text as it was.
+    const bool indexUnchanged = state == FileState::Loaded && index.documentText() == listedText;
+    const std::vector<RootElement> now = indexUnchanged ? std::move(elements) : rootElements(index);
     if (!bringUpToDate(now, m_paths.dataFolder(), staged, copied, listedAt, how)) {
         files::deleteTree(staged);
         return ArchiveResult::WriteFailed;
     }
-    return putStoreInPlace(staged, now, index.documentText().size(), folder, path);
+    const std::string indexBytes = indexUnchanged ? textFileBytes(index.documentText())
+                                                  : storeText(now, index.documentText().size());
+    return putStoreInPlace(staged, indexBytes, folder, path);
 }
 
 // The store is replaced only by an archive that reads whole: a missing, empty or damaged file
@@ -297,8 +366,8 @@ ArchiveResult CSysClipBoard::openArchive(const std::string& path, const ArchiveP
         files::deleteTree(staged);
         return ArchiveResult::StoreBusy;
     }
-    const ArchiveResult result =
-        putStoreInPlace(staged, elements, archive.documentText().size(), m_paths.dataFolder(), m_paths.indexFile());
+    const ArchiveResult result = putStoreInPlace(staged, storeText(elements, archive.documentText().size()),
+                                                 m_paths.dataFolder(), m_paths.indexFile());
     // The queue named clips of the history that was replaced: their numbers now name others.
     if (result == ArchiveResult::Done)
         clearPasteQueue(m_paths.statusFile());

@@ -35,6 +35,16 @@ std::string formatMessage(const char* format, std::string_view name, int offset)
     return out;
 }
 
+// The next "<" at or after `from` (npos when there is none). Between the tags of a store file
+// lie a few bytes (a line break and a tab, a number): a short look costs less there than a call.
+std::size_t nextTagOpen(std::string_view text, std::size_t from) {
+    const std::size_t shortEnd = std::min(text.size(), from + 16);
+    for (std::size_t i = from; i < shortEnd; ++i)
+        if (text[i] == '<')
+            return i;
+    return shortEnd < text.size() ? text.find('<', shortEnd) : std::string_view::npos;
+}
+
 }  // namespace
 
 // Works through the tokens once, with a stack of open elements.
@@ -49,7 +59,7 @@ public:
         for (;;) {
             if (offset < size && m_text[offset] != '<') {
                 // Text between tags needs no record: skip to the next tag.
-                const std::size_t lt = m_text.find('<', static_cast<std::size_t>(offset));
+                const std::size_t lt = nextTagOpen(m_text, static_cast<std::size_t>(offset));
                 if (lt == std::string_view::npos)
                     break;
                 offset = static_cast<int>(lt);
@@ -58,10 +68,7 @@ public:
             if (token.kind == kEndOfText)
                 break;
             if (token.kind == NodeKind::Element) {
-                startTag(token);
-                offset = token.start + token.length;
-                if (!token.emptyElement)
-                    offset = closeSimpleElement(offset);
+                offset = startTag(token);
                 continue;
             }
             if (token.kind == kEndTagToken)
@@ -88,44 +95,46 @@ private:
             m_doc.rec(m_open.back().index).flags |= ElementRecord::kContainsError;
     }
 
-    void startTag(const XmlToken& token) {
+    // The record is made whole here and written to the table once: the store's usual element,
+    // "<name>text</name>", is closed at once when its text holds no markup and the end tag closes
+    // it (without going through the tokenizer). Returns the offset to go on from.
+    int startTag(const XmlToken& token) {
         const int parent = m_open.empty() ? 0 : m_open.back().index;
         const int index = m_doc.allocRecord();
-        ElementRecord& r = m_doc.rec(index);
-        r.clear();
+        ElementRecord r{};
         r.start = token.start;
         r.length = token.length;
         r.setTagLengths(token.length, 0);
         r.setLevel(static_cast<int>(m_open.size()));
         r.keepNameLength(static_cast<std::size_t>(token.nameLength));
-        appendChild(index, parent);
-        if (!token.emptyElement)
+        const int contentStart = token.start + token.length;
+        const int end = token.emptyElement ? 0 : simpleElementEnd(contentStart, token.nameStart, token.nameLength);
+        if (end > 0) {
+            r.length = end - r.start;
+            r.setTagLengths(token.length, token.nameLength + 3);
+        }
+        appendChild(index, parent, r);
+        if (!token.emptyElement && end == 0)
             m_open.push_back({index, token.nameStart, token.nameLength});
+        return end > 0 ? end : contentStart;
     }
 
-    // The store's usual element, "<name>text</name>": when the text holds no markup and the
-    // end tag closes the element just opened, the element is closed here without going through
-    // the tokenizer. Returns the offset to go on from.
-    int closeSimpleElement(int offset) {
-        const OpenElement& open = m_open.back();
-        const std::size_t lt = m_text.find('<', static_cast<std::size_t>(offset));
+    // The offset just after the end tag "</name>" when it follows `offset` after text without
+    // markup; 0 when something else comes first.
+    int simpleElementEnd(int offset, int nameStart, int nameLength) const {
+        const std::size_t lt = nextTagOpen(m_text, static_cast<std::size_t>(offset));
         const std::size_t nameAt = lt + 2;
-        const std::size_t length = static_cast<std::size_t>(open.nameLength);
+        const std::size_t length = static_cast<std::size_t>(nameLength);
         if (lt == std::string_view::npos || nameAt + length >= m_text.size() || m_text[lt + 1] != '/' ||
             m_text[nameAt + length] != '>' ||
-            std::memcmp(m_text.data() + nameAt, m_text.data() + open.nameStart, length) != 0)
-            return offset;
-        const int end = static_cast<int>(nameAt + length + 1);
-        ElementRecord& r = m_doc.rec(open.index);
-        r.length = end - r.start;
-        r.setTagLengths(r.startTagLength(), static_cast<int>(length) + 3);
-        m_open.pop_back();
-        return end;
+            std::memcmp(m_text.data() + nameAt, m_text.data() + nameStart, length) != 0)
+            return 0;
+        return static_cast<int>(nameAt + length + 1);
     }
 
     // Links a new record as the last child of `parent` (the parse only ever appends).
-    void appendChild(int index, int parent) {
-        ElementRecord& r = m_doc.rec(index);
+    // `r` is the new record, written to its place here.
+    void appendChild(int index, int parent, ElementRecord& r) {
         ElementRecord& p = m_doc.rec(parent);
         r.parent = parent;
         r.firstChild = 0;
@@ -134,13 +143,14 @@ private:
             p.firstChild = index;
             r.prevSibling = index;
             r.flags |= ElementRecord::kFirstChild;
-            return;
+        } else {
+            ElementRecord& first = m_doc.rec(p.firstChild);
+            const int last = first.prevSibling;
+            m_doc.rec(last).nextSibling = index;
+            r.prevSibling = last;
+            first.prevSibling = index;
         }
-        ElementRecord& first = m_doc.rec(p.firstChild);
-        const int last = first.prevSibling;
-        m_doc.rec(last).nextSibling = index;
-        r.prevSibling = last;
-        first.prevSibling = index;
+        m_doc.rec(index) = r;
     }
 
     void endTag(const XmlToken& token) {

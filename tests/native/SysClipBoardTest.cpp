@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 
 using xml::XmlDocument;
 
@@ -345,6 +346,17 @@ TEST_F(ArchiveTest, SavingOverAnArchiveReplacesItAndKeepsForeignFiles) {
     EXPECT_FALSE(fileExists(keep("work" + kSep + "his2-1")));
     EXPECT_EQ(readBytes(keep("work" + kSep + "notes.txt")), "mine");
     EXPECT_EQ(readBytes(keep("work.xml")), "user file");
+
+    // A folder of clip files alone is replaced in one step: the new files, and nothing beside it.
+    std::filesystem::remove(std::filesystem::u8path(keep("work" + kSep + "notes.txt")));
+    m_store.removeClip(historyClipName(5));
+    ASSERT_EQ(m_store.saveArchive(archive), ArchiveResult::Done);
+    EXPECT_TRUE(fileExists(keep("work" + kSep + "his1-0")));
+    EXPECT_FALSE(fileExists(keep("work" + kSep + "his5-0")));
+    std::set<std::string> beside;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(keep(""))))
+        beside.insert(entry.path().filename().u8string());
+    EXPECT_EQ(beside, (std::set<std::string>{"work", "work.amc", "work.xml"}));
 }
 
 TEST_F(ArchiveTest, UnreadableArchiveLeavesTheStoreAlone) {

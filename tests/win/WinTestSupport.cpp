@@ -10,6 +10,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -109,7 +110,7 @@ void pressKeys(std::initializer_list<WORD> keys, bool shift, std::chrono::millis
 }
 
 bool bringToFront(HWND window) {
-    return pumpUntil(
+    const bool inFront = pumpUntil(
         [&] {
             if (GetForegroundWindow() == window)
                 return true;
@@ -117,6 +118,19 @@ bool bringToFront(HWND window) {
             return false;
         },
         5s);
+    if (!inFront) {
+        // Which window kept the foreground says why, the next time it happens.
+        const HWND front = GetForegroundWindow();
+        wchar_t title[128] = L"", windowClass[64] = L"";
+        GetWindowTextW(front, title, 128);
+        GetClassNameW(front, windowClass, 64);
+        DWORD process = 0;
+        GetWindowThreadProcessId(front, &process);
+        std::fprintf(stderr, "bringToFront: %p stayed behind %p \"%ls\" (%ls, process %lu); visible %d\n",
+                     static_cast<void*>(window), static_cast<void*>(front), title, windowClass,
+                     static_cast<unsigned long>(process), IsWindowVisible(window) ? 1 : 0);
+    }
+    return inFront;
 }
 
 void sendKeys(const std::vector<KeyStroke>& strokes) {
@@ -483,9 +497,12 @@ bool clipboardHoldsText(const std::wstring& text) {
     return same;
 }
 
+// Asked with a bound: a target that stopped answering fails the test and says so, rather than
+// holding it until ctest ends it.
 std::wstring Target::text() const {
     wchar_t buffer[256] = {};
-    SendMessageW(edit(), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buffer));
+    if (!SendMessageTimeoutW(edit(), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL, 10000, nullptr))
+        std::fprintf(stderr, "Target::text: %p did not answer WM_GETTEXT within 10 s\n", static_cast<void*>(m_window));
     return buffer;
 }
 
