@@ -213,8 +213,13 @@ TEST_F(MainWindowTest, TabGoesThroughTheControlsEachNamedByTheLabelBeforeIt) {
     };
     ASSERT_TRUE(bringToFront(m_app->mainWindow()));
     EXPECT_TRUE(focusIs(m_app->list())) << "the list has the focus at the start";
-    clickAt(centreOf(m_app->searchBox()));
-    ASSERT_TRUE(focusIs(stops[0].control));
+    // A click just after the start can land before the window has settled: a person clicks again.
+    bool inSearchBox = false;
+    for (int click = 0; click < 3 && !inSearchBox; ++click) {
+        clickAt(centreOf(m_app->searchBox()));
+        inSearchBox = focusIs(stops[0].control);
+    }
+    ASSERT_TRUE(inSearchBox);
     for (std::size_t step = 1; step <= std::size(stops); ++step) {
         pressKeys({VK_TAB});
         EXPECT_TRUE(focusIs(stops[step % std::size(stops)].control)) << "Tab " << step;
