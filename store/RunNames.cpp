@@ -1,6 +1,7 @@
 #include "RunNames.h"
 
 #include "ArchivePaths.h"
+#include "StorePaths.h"
 
 #include <algorithm>
 #include <utility>
@@ -95,20 +96,8 @@ std::string newestRun(const std::vector<std::string>& names) {
 }
 
 bool isRunLeftover(std::string_view name) {
-    constexpr std::string_view kTemporary = ".tmp";
-    if (name.size() <= kTemporary.size() || name.compare(name.size() - kTemporary.size(), kTemporary.size(), kTemporary) != 0)
-        return false;
-    name.remove_suffix(kTemporary.size());
-    // "." + digits + "-" + digits
-    const std::size_t dot = name.rfind('.');
-    const std::size_t dash = name.rfind('-');
-    if (dot == std::string_view::npos || dash == std::string_view::npos || dash < dot + 2 || dash + 1 == name.size())
-        return false;
-    for (std::size_t i = dot + 1; i < name.size(); ++i)
-        if (i != dash && (name[i] < '0' || name[i] > '9'))
-            return false;
-    name = name.substr(0, dot);
-    return parseRunName(name) || parseRunArchive(name);
+    const std::optional<std::string_view> base = temporarySiblingBase(name);
+    return base && (parseRunName(*base) || parseRunArchive(*base));
 }
 
 }  // namespace store

@@ -60,6 +60,22 @@ std::string StorePaths::thumbnailFile(std::string_view clip) const {
     return dataFile(thumbnailFileName(clip));
 }
 
+std::optional<std::string_view> temporarySiblingBase(std::string_view name) {
+    constexpr std::string_view kTemporary = ".tmp";
+    if (name.size() <= kTemporary.size() || name.compare(name.size() - kTemporary.size(), kTemporary.size(), kTemporary) != 0)
+        return std::nullopt;
+    name.remove_suffix(kTemporary.size());
+    // "." + digits + "-" + digits
+    const std::size_t dot = name.rfind('.');
+    const std::size_t dash = name.rfind('-');
+    if (dot == std::string_view::npos || dash == std::string_view::npos || dash < dot + 2 || dash + 1 == name.size())
+        return std::nullopt;
+    for (std::size_t i = dot + 1; i < name.size(); ++i)
+        if (i != dash && (name[i] < '0' || name[i] > '9'))
+            return std::nullopt;
+    return name.substr(0, dot);
+}
+
 bool isPlainFileName(std::string_view name) {
     if (name.empty() || name.size() > 200 || name == "." || name == "..")
         return false;

@@ -3,6 +3,7 @@
 // Both deliverables build every path here. Portable: no <windows.h>.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,10 @@ inline constexpr char kPathSeparator = '/';
 std::string joinPath(std::string_view folder, std::string_view name);
 // The last part of a path (after its last backslash or slash): a program's file name from its full path.
 std::string_view fileNameOfPath(std::string_view path);
+
+// The name a temporary file or folder of ours was made beside (files::temporarySibling names it
+// base + "." + process + "-" + count + ".tmp"); nothing for any other name.
+std::optional<std::string_view> temporarySiblingBase(std::string_view name);
 
 // A name that may be used as a file name inside one folder: not empty, no path separators,
 // no drive or stream colon, not "." or "..", no device name, no control characters.

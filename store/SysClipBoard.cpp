@@ -71,12 +71,14 @@ void CSysClipBoard::resetStore(const PreviousRun& kept) const {
     removeTemporaryFiles();
 }
 
-// What an ended writer of the index or the status file left half written.
+// What an ended writer of the index or the status file left half written, by the names our
+// writers give their temporary files (a user's "clipboard.xml old.tmp" stays).
 void CSysClipBoard::removeTemporaryFiles() const {
-    for (const std::string& name : files::filesIn(m_paths.folder()))
-        if (endsWithIgnoringCase(name, ".tmp") &&
-            (name.rfind(kIndexFileName, 0) == 0 || name.rfind(kStatusFileName, 0) == 0))
+    for (const std::string& name : files::filesIn(m_paths.folder())) {
+        const std::optional<std::string_view> base = temporarySiblingBase(name);
+        if (base && (*base == kIndexFileName || *base == kStatusFileName))
             files::remove(joinPath(m_paths.folder(), name));
+    }
 }
 
 bool CSysClipBoard::isSysClipSet() const {

@@ -457,6 +457,8 @@ TEST_F(KeptRunsTest, WithTheRestoreOnTheStoreGoesOnAndIsKeptLaterSharingItsFiles
     }));
     const std::string leftover = paths().indexFile() + ".12-3.tmp";
     writeBytes(leftover, "half written");
+    const std::string usersOwn = paths().indexFile() + " old.tmp";
+    writeBytes(usersOwn, "the user's");
     fs::create_directories(fs::u8path(runs() + kSep + "Dravix-run 2026-02-28 10-00-00.12-3.tmp"));
     const std::string index = readBytes(paths().indexFile());
     std::vector<std::string> notes;
@@ -467,6 +469,7 @@ TEST_F(KeptRunsTest, WithTheRestoreOnTheStoreGoesOnAndIsKeptLaterSharingItsFiles
     EXPECT_EQ(readPasteQueue(paths().statusFile()), (PasteQueue{2, 1}));
     EXPECT_FALSE(m_store.isSysClipSet());
     EXPECT_FALSE(fileExists(leftover));
+    EXPECT_EQ(readBytes(usersOwn), "the user's");
 
     const std::string stamp = "2026-03-01 10:00:00";
     std::atomic<bool> stop{true};

@@ -1,5 +1,6 @@
 // The names of the runs kept at start-up.
 #include "RunNames.h"
+#include "StorePaths.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,9 @@ TEST(ArchiveNames, KeptRunsAreTheProgramsNamesAlone) {
                               "Dravix-run 2026-12-08 14-03-22.1234-.tmp", "Dravix-run 2026-12-08 14-03-22.amc",
                               "Dravix-run 2026-12-08 14-03-22.damaged.1-2.tmp"})
         EXPECT_FALSE(store::isRunLeftover(other)) << other;
+    EXPECT_EQ(store::temporarySiblingBase("clipboard.xml.12-3.tmp"), "clipboard.xml");
+    for (const char* other : {"clipboard.xml old.tmp", "clipboard.xml.tmp", "clipboard.xml.1-x.tmp", "label.xml.12-3"})
+        EXPECT_EQ(store::temporarySiblingBase(other), std::nullopt) << other;
 }
 
 }  // namespace
