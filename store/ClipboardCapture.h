@@ -26,7 +26,8 @@ std::size_t clipBudget();
 // rendered only on request are asked for one at a time, and a go ends before the next format
 // when the caller says so (the clipboard has been open long enough, or its owner stopped
 // answering). The texts are read first; a format that does not fit the budget is left out, and
-// so is one whose memory cannot be had.
+// so is one whose memory cannot be had. A picture given as a DIB alone has its bitmap file and
+// DIBV5 made from the DIB in take(), out of the clipboard (DibBlocks.h).
 class ClipboardCopy {
 public:
     explicit ClipboardCopy(std::size_t budget = clipBudget()) : m_budget(budget) {}
@@ -47,6 +48,9 @@ private:
     bool listFormats();
     bool copyFormat(std::size_t position);
     bool fits(std::size_t size);
+    bool deriveFromDib(std::size_t position);
+    const std::string* sourceDib();
+    void finishDerived();
 
     std::size_t m_budget;
     std::size_t m_used = 0;
@@ -56,6 +60,13 @@ private:
     std::size_t m_next = 0;                     // the next place in m_order
     std::vector<std::optional<std::string>> m_data;  // by position: the bytes, once copied
     std::string m_bitmapFile;
+    // The picture's DIB when the source gave nothing else: read once, for the formats made
+    // from it and for its own place.
+    bool m_pictureIsDib = false;
+    std::optional<std::string> m_dib;
+    bool m_dibRead = false;
+    bool m_bitmapFromDib = false;
+    std::optional<std::size_t> m_dibPosition, m_dibV5Position;
     std::size_t m_copied = 0, m_leftOut = 0, m_leftOutBytes = 0;
 };
 

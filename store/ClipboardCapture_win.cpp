@@ -5,6 +5,7 @@
 #include "BmpLayout.h"
 #include "ClipBudget.h"
 #include "ClipFormats.h"
+#include "DibBlocks.h"
 #include "base/Handle.h"
 #include "base/Trace.h"
 
@@ -24,12 +25,31 @@ std::string blockBytes(HANDLE data) {
     return std::string(static_cast<const char*>(lock.data()), lock.size());
 }
 
+// The bit count of the bitmap files kept: the display's.
+int fileBitCount(HDC screen) {
+    return bitCountForDisplay(GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES));
+}
+
 // The bitmap's file layout at the display's depth; false for a bitmap that cannot make one.
 bool bitmapLayout(HDC screen, HBITMAP bitmap, BmpLayout& layout) {
-    const int displayBits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
     BITMAP description;
     return GetObjectW(bitmap, sizeof description, &description) &&
-           computeBmpLayout(description.bmWidth, description.bmHeight, bitCountForDisplay(displayBits), layout);
+           computeBmpLayout(description.bmWidth, description.bmHeight, fileBitCount(screen), layout);
+}
+
+// The bitmap file of a DIB, as the bitmap the system would derive from it gives: straight from
+// the bytes when they are true colour already, else through a bitmap of the display's.
+std::string bitmapFileFromDib(const std::string& dib) {
+    base::WindowDc screen(nullptr);
+    if (std::optional<std::string> file = bmpFileFromTrueColourDib(dib, fileBitCount(screen.get())))
+        return std::move(*file);
+    const std::optional<DibInfo> layout = readDibInfo(dib);
+    if (!layout)
+        return {};
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
+    base::UniqueBitmap bitmap(
+        CreateDIBitmap(screen.get(), &info->bmiHeader, CBM_INIT, dib.data() + layout->pixelOffset, info, DIB_RGB_COLORS));
+    return bitmap ? bitmapFileBytes(bitmap.get()) : std::string();
 }
 
 }  // namespace
@@ -88,6 +108,8 @@ bool ClipboardCopy::fits(std::size_t size) {
 // the clipboard is no longer open for us.
 bool ClipboardCopy::copyFormat(std::size_t position) {
     const UINT format = m_formats[position];
+    if (m_pictureIsDib && deriveFromDib(position))
+        return true;
     SetLastError(ERROR_SUCCESS);
     HANDLE data = GetClipboardData(format);
     if (!data)
@@ -117,6 +139,76 @@ bool ClipboardCopy::copyFormat(std::size_t position) {
     return true;
 }
 
+// The DIB, read once: null when the source did not hand it out or it is over the budget alone.
+const std::string* ClipboardCopy::sourceDib() {
+    if (!m_dibRead) {
+        SetLastError(ERROR_SUCCESS);
+        HANDLE data = GetClipboardData(CF_DIB);
+        m_dibRead = data || GetLastError() != ERROR_CLIPBOARD_NOT_OPEN;  // else tried again at the next go
+        if (data && GlobalSize(data) <= m_budget) {
+            try {
+                m_dib = blockBytes(data);
+            } catch (const std::bad_alloc&) {
+                base::Trace("the picture's DIB left out: no memory for it");
+            }
+        }
+    }
+    return m_dib && !m_dib->empty() ? &*m_dib : nullptr;
+}
+
+// The picture's formats when the source gave a DIB alone: each counted against the budget here,
+// the bitmap file and the DIBV5 made in take(). False: the clipboard is asked, as for any format
+// (the DIB cannot be read, or it is of a kind only the system converts).
+bool ClipboardCopy::deriveFromDib(std::size_t position) {
+    const unsigned format = m_formats[position];
+    if (format != CF_BITMAP && format != CF_DIB && format != CF_DIBV5)
+        return false;
+    const std::string* dib = sourceDib();
+    if (!dib)
+        return false;
+    std::optional<std::size_t> size;
+    if (format == CF_DIB) {
+        size = dib->size();
+    } else if (format == CF_DIBV5) {
+        size = dibV5Size(*dib);
+    } else if (const std::optional<DibInfo> info = readDibInfo(*dib)) {
+        base::WindowDc screen(nullptr);
+        BmpLayout layout;
+        if (computeBmpLayout(info->width, info->height, fileBitCount(screen.get()), layout))
+            size = layout.fileSize;
+    }
+    if (!size)
+        return false;
+    if (fits(*size)) {
+        if (format == CF_DIB)
+            m_dibPosition = position;
+        else if (format == CF_DIBV5)
+            m_dibV5Position = position;
+        else
+            m_bitmapFromDib = true;
+        m_data[position] = std::string();  // filled in take()
+        ++m_copied;
+    }
+    return true;
+}
+
+void ClipboardCopy::finishDerived() {
+    if (!m_dib)
+        return;
+    try {
+        if (m_bitmapFromDib)
+            m_bitmapFile = bitmapFileFromDib(*m_dib);
+        if (m_dibV5Position)
+            m_data[*m_dibV5Position] = dibV5FromDib(*m_dib).value_or(std::string());
+    } catch (const std::bad_alloc&) {
+        ++m_leftOut;
+        base::Trace("the picture's bitmap left out: no memory for it");
+    }
+    if (m_dibPosition)
+        m_data[*m_dibPosition] = std::move(*m_dib);
+    m_dib.reset();
+}
+
 // Under Wine the clipboard can be taken from a reader while the owner's window is destroyed:
 // a listing or a format that fails for that is tried again at the next go.
 bool ClipboardCopy::copyOpenClipboard(const std::function<bool()>& mayAskNext) {
@@ -139,11 +231,13 @@ bool ClipboardCopy::listFormats() {
     m_listed = true;
     m_formats = std::move(formats);
     m_order = readingOrder(m_formats);
+    m_pictureIsDib = sourcePictureFormat(m_formats) == CF_DIB;
     m_data.resize(m_formats.size());
     return true;
 }
 
 ClipSnapshot ClipboardCopy::take() {
+    finishDerived();
     ClipSnapshot snapshot;
     for (std::size_t position = 0; position < m_formats.size(); ++position) {
         if (!m_data[position])

@@ -75,12 +75,28 @@ std::u16string sourceTip(std::string_view sourcePath) {
     return xml::utf8ToUtf16("来自：" + std::string(store::fileNameOfPath(sourcePath)) + "\r\n" + std::string(sourcePath));
 }
 
+namespace {
+
+// The text a row shows, cut to kShownUnits (never between the halves of a surrogate pair) and
+// its memory given back: a copy of megabytes is held once, by the search, not twice.
+void cutForDisplay(std::u16string& content) {
+    if (content.size() <= kShownUnits)
+        return;
+    const bool pairCut = content[kShownUnits - 1] >= 0xD800 && content[kShownUnits - 1] <= 0xDBFF;
+    content.resize(pairCut ? kShownUnits - 1 : kShownUnits);
+    content.shrink_to_fit();
+}
+
+}  // namespace
+
 void ClipListModel::assign(std::vector<Row> rows) {
     m_rows = std::move(rows);
     m_folded.clear();
     m_folded.reserve(m_rows.size());
-    for (const Row& row : m_rows)
+    for (Row& row : m_rows) {
         m_folded.push_back(foldedForSearch(row.content));
+        cutForDisplay(row.content);
+    }
     refilter();
 }
 
@@ -114,6 +130,7 @@ void ClipListModel::upsert(Row row) {
     const auto kept = std::find_if(m_rows.begin(), m_rows.end(), [&](const Row& r) { return r.clip == row.clip; });
     const std::size_t index = static_cast<std::size_t>(kept - m_rows.begin());
     std::u16string folded = foldedForSearch(row.content);
+    cutForDisplay(row.content);
     if (kept == m_rows.end()) {
         m_rows.push_back(std::move(row));
         m_folded.push_back(std::move(folded));

@@ -14,9 +14,13 @@
 
 namespace cliplist {
 
+// What a row keeps of its text for the list (whose cells show far less); the search looks in
+// the whole text.
+inline constexpr std::size_t kShownUnits = 1024;
+
 struct Row {
     int kind = 0;                 // the row's image: 0 text, 1 picture, 2 file list
-    std::u16string content;       // column 0
+    std::u16string content;       // column 0, cut to kShownUnits once given to the model
     std::string copyTime;         // column 1
     std::string number;           // column 2: the history number, or "ctrl+alt+" and the slot digit
     std::string useTime;          // column 3

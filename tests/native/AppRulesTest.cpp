@@ -176,6 +176,14 @@ TEST(RecordRules, SnapshotRowsRetriesAndTheTooltip) {
     last.set(u"abc");
     EXPECT_TRUE(last.repeats(u"abc"));
     EXPECT_FALSE(last.repeats(u"ab"));
+    const std::u16string longText(LastText::kWholeUnits + 1, u'x');  // kept as a digest
+    std::u16string other = longText;
+    other.back() = u'y';
+    last.set(longText);
+    EXPECT_TRUE(last.repeats(longText));
+    EXPECT_FALSE(last.repeats(other));
+    EXPECT_FALSE(last.repeats(longText + u'x'));
+    EXPECT_FALSE(last.repeats(u"abc"));
 }
 
 // When the recorder asks a clipboard's owner, how long it keeps the clipboard open at a go, when

@@ -137,4 +137,17 @@ TEST(ClipListModel, ACellIsCutToTheListsBuffer) {
     EXPECT_EQ(untouched, u'#');
 }
 
+// A long text: the row keeps what the list can show, never half a surrogate pair, and the search
+// still finds words at its very end, whether recorded or read with the view.
+TEST(ClipListModel, ALongTextIsShownCutAndSearchedWhole) {
+    const std::u16string longText = std::u16string(kShownUnits - 1, u'x') + u"\U0001F600" + u"tail NEEDLE";
+    ClipListModel rows;
+    rows.assign({historyRow(0, longText, "2026-12-07 10:00:01", "1")});
+    rows.upsert(historyRow(0, u"short " + longText, "2026-12-07 10:00:02", "2"));
+    EXPECT_EQ(rows.shown(0).content, std::u16string(kShownUnits - 1, u'x'));
+    EXPECT_EQ(rows.shown(1).content, (u"short " + longText).substr(0, kShownUnits));
+    rows.setFilter(u"needle");
+    EXPECT_EQ(shownNumbers(rows), (std::vector<std::string>{"1", "2"}));
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 // dravix.exe end to end under Wine: start-up, history capture from real copies, the store views,
 // the preview, slot notifications, sorting, visibility and closing.
+#include "BmpLayout.h"
 #include "DravixAppTest.h"
 #include "Protocol.h"
 #include "StorePaths.h"
@@ -119,6 +120,68 @@ TEST_F(MainWindowTest, PicturesAndFileListsGetTheirRowsAndPreview) {
     const POINT centre{(pane.left + pane.right) / 2, (pane.top + pane.bottom) / 2};
     ASSERT_TRUE(pumpUntil([&] { return GetPixel(screen.get(), centre.x, centre.y) == RGB(220, 30, 30); }, 5s));
     screenshot(L"preview-picture.png");
+}
+
+// A DIB block: the 40-byte header, `table` (a palette), then the rows as given.
+std::string dibBlock(int width, int height, int bitCount, const std::string& table, const std::string& rows) {
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = static_cast<WORD>(bitCount);
+    header.biClrUsed = static_cast<DWORD>(table.size() / 4);
+    return std::string(reinterpret_cast<const char*>(&header), sizeof header) + table + rows;
+}
+
+// A picture given as a DIB alone: its record holds the DIB, the bitmap and the DIBV5 the system
+// lists after it, and its bitmap file has the pixels at the display's 24 bits, bottom-up.
+TEST_F(MainWindowTest, APictureGivenAsADibAloneKeepsItsPixelsAndFormats) {
+    const auto colour = [](char b, char g, char r) { return std::string{b, g, r}; };
+    const std::string red = colour(0, 0, '\xff'), green = colour(0, '\xff', 0), blue = colour('\xff', 0, 0),
+                      white = colour('\xff', '\xff', '\xff'), black(3, '\0'), pad3(3, '\0'), pad2(2, '\0');
+    struct Case {
+        const char* what;
+        std::string dib;
+        std::wstring row;
+        std::string pixels;  // the file's rows, from the bottom one
+    };
+    const Case cases[] = {
+        {"32 bits, top-down",
+         dibBlock(3, -2, 32, "", red + '\0' + green + '\0' + blue + '\0' + white + '\0' + black + '\0' + red + '\0'),
+         L"picture:size 3*2", white + black + red + pad3 + red + green + blue + pad3},
+        {"a palette, bottom-up (the system converts it)",
+         dibBlock(2, 2, 8, red + '\0' + blue + '\0', std::string("\x00\x01\0\0\x01\x00\0\0", 8)), L"picture:size 2*2",
+         red + blue + pad2 + blue + red + pad2},
+    };
+    start();
+    const store::StorePaths paths(windowsDir());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(putClipboard({{CF_DIB, globalFrom(c.dib.data(), c.dib.size())}}));
+        ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return hasContent(rows, c.row); }));
+        std::wstring number;
+        for (const ListRow& row : m_app->rows())
+            if (row.content == c.row)
+                number = row.number;
+        const std::string clip = "his" + base::toUtf8(number) + "-";
+        EXPECT_EQ(readBytes(paths.bitmapFile(clip)).substr(store::kBmpHeadersSize), c.pixels);
+        const std::string index = readBytes(windowsDir() + "\\clipboard.xml");
+        std::string formats;
+        for (int part = 0; part < 5; ++part) {
+            const std::string open = "<" + clip + std::to_string(part) + ">";
+            const std::size_t at = index.find(open);
+            if (at == std::string::npos)
+                break;
+            const std::string format = index.substr(at + open.size(), index.find('<', at + 1) - at - open.size());
+            formats += format + " ";
+            if (format == "17")
+                EXPECT_EQ(readBytes(paths.dataFile(clip + std::to_string(part))).substr(0, 4), std::string("\x7c\0\0\0", 4));
+            if (format == "8")
+                EXPECT_EQ(readBytes(paths.dataFile(clip + std::to_string(part))), c.dib);
+        }
+        EXPECT_EQ(formats, "8 2 17 ");  // as the clipboard lists them
+    }
 }
 
 TEST_F(MainWindowTest, SlotCopyInNotepadShowsUnderHotkeysAndInHistory) {
