@@ -30,6 +30,20 @@ void openWithShell(const wchar_t* verb, const std::wstring& file) {
     base::Trace("shell open %s: %d", base::toUtf8(file).c_str(), static_cast<int>(result));
 }
 
+// The common dialogs' library is loaded the first time a file dialog opens, from the system's
+// folder: with it come the printing libraries (several megabytes the program would otherwise
+// hold from its start for a dialog most runs never open).
+using FileDialogFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
+FileDialogFunction fileDialog(bool save) {
+    static const HMODULE library = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!library) {
+        base::ReportFailure("LoadLibraryExW comdlg32.dll");
+        return nullptr;
+    }
+    return reinterpret_cast<FileDialogFunction>(
+        reinterpret_cast<void*>(GetProcAddress(library, save ? "GetSaveFileNameW" : "GetOpenFileNameW")));
+}
+
 }  // namespace
 
 // The file dialog for archives, starting in `folder`: a save form accepts a new name and asks
@@ -48,7 +62,8 @@ std::wstring CClipDlg::chooseArchive(bool save, const std::wstring& folder) {
     dialog.lpstrDefExt = extension.c_str();
     dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER |
                    (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    const bool chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    const FileDialogFunction show = fileDialog(save);
+    const bool chosen = show && show(&dialog);
     // The dialog may have moved the current directory; the program's files are read from it.
     SetCurrentDirectoryW(CClipApp::programFolder().c_str());
     return chosen ? std::wstring(path) : std::wstring();
