@@ -18,6 +18,9 @@ void startEmptyStore(XmlDocument& doc, std::size_t expectedSize) {
 // stand beside it rather than in it: they are the root's children all the same.
 std::vector<RootElement> rootElements(XmlDocument& doc) {
     std::vector<RootElement> elements;
+    // A store's element takes some 30 bytes of its text (a thousand clips are 15,000 elements):
+    // room made once rather than moved as it grows.
+    elements.reserve(doc.documentText().size() / 32);
     doc.resetPosition();
     if (!doc.findElement())
         return elements;

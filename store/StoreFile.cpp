@@ -49,10 +49,12 @@ void setDamageReporter(DamageReporter reporter) {
     damageReporter() = reporter;
 }
 
-FileState readStoreFile(const std::string& path, XmlDocument& doc) {
+FileState readStoreFile(const std::string& path, XmlDocument& doc, std::string* loadedBytes) {
     StoreLock lock;
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
         std::optional<std::string> bytes = files::readAll(path);
+        if (bytes && loadedBytes)
+            *loadedBytes = *bytes;
         if (bytes && doc.loadFileBytes(std::move(*bytes)))
             return FileState::Loaded;
         if (!files::isReadable(path))

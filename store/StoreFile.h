@@ -13,8 +13,9 @@ namespace store {
 enum class FileState { Loaded, Missing, Unreadable };
 
 // Loads a store file under the store lock. A file that is there but does not read as a
-// document is tried again a few times, in case a program outside our lock is writing it.
-FileState readStoreFile(const std::string& path, xml::XmlDocument& doc);
+// document is tried again a few times, in case a program outside our lock is writing it. With
+// `bytes`: the file's bytes as they were loaded.
+FileState readStoreFile(const std::string& path, xml::XmlDocument& doc, std::string* bytes = nullptr);
 
 // Writes the document's file bytes to `path` in one step.
 bool writeStoreFile(const xml::XmlDocument& doc, const std::string& path);

@@ -302,17 +302,20 @@ ArchiveResult CSysClipBoard::saveStore(const std::string& path, const ArchivePro
     if (overlapsStore(folder, m_paths))
         return ArchiveResult::OverlapsStore;
     std::vector<RootElement> elements;
-    std::string listedText;
+    std::string listedBytes, listedFileBytes;  // the index as read then, and as the archive's
     {
         StoreLock lock;
         XmlDocument index;
         if (!lock.held())
             return ArchiveResult::StoreBusy;
         // A data folder that is no folder (a file in its place) holds nothing that could be saved.
-        if (readStoreFile(m_paths.indexFile(), index) == FileState::Unreadable || !dataFolderReadable())
+        const FileState state = readStoreFile(m_paths.indexFile(), index, &listedBytes);
+        if (state == FileState::Unreadable || !dataFolderReadable())
             return ArchiveResult::StoreUnreadable;
+        if (state == FileState::Missing)
+            listedBytes.clear();
         elements = rootElements(index);
-        listedText = index.documentText();
+        listedFileBytes = textFileBytes(index.documentText());
     }
     const std::size_t parent = folder.find_last_of("\\/");
     if (parent != std::string::npos && parent > 0)
@@ -323,22 +326,25 @@ ArchiveResult CSysClipBoard::saveStore(const std::string& path, const ArchivePro
     if (staged.empty())
         return stopped(stop) ? ArchiveResult::Stopped : ArchiveResult::WriteFailed;
     StoreLock lock;
+    // An index whose bytes did not change meanwhile is not read again as a document, and is
+    // written as it was then; its files are still compared, since a slot rewritten within the
+    // same second leaves every element text as it was.
+    const std::optional<std::string> bytesNow = lock.held() ? files::readAll(m_paths.indexFile()) : std::nullopt;
+    const bool indexUnchanged = !listedBytes.empty() && bytesNow == listedBytes;
     XmlDocument index;
-    const FileState state = lock.held() ? readStoreFile(m_paths.indexFile(), index) : FileState::Unreadable;
+    const FileState state = !lock.held() ? FileState::Unreadable
+                            : indexUnchanged ? FileState::Loaded
+                                             : readStoreFile(m_paths.indexFile(), index);
     if (!lock.held() || state == FileState::Unreadable || !dataFolderReadable()) {
         files::deleteTree(staged);
         return lock.held() ? ArchiveResult::StoreUnreadable : ArchiveResult::StoreBusy;
     }
-    // An index that did not change meanwhile is written as it was read; its files are still
-    // compared, since a slot rewritten within the same second leaves every element text as it was.
-    const bool indexUnchanged = state == FileState::Loaded && index.documentText() == listedText;
     const std::vector<RootElement> now = indexUnchanged ? std::move(elements) : rootElements(index);
     if (!bringUpToDate(now, m_paths.dataFolder(), staged, copied, listedAt, how)) {
         files::deleteTree(staged);
         return ArchiveResult::WriteFailed;
     }
-    const std::string indexBytes = indexUnchanged ? textFileBytes(index.documentText())
-                                                  : storeText(now, index.documentText().size());
+    const std::string indexBytes = indexUnchanged ? std::move(listedFileBytes) : storeText(now, index.documentText().size());
     return putStoreInPlace(staged, indexBytes, folder, path);
 }
 
