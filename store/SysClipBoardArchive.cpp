@@ -53,10 +53,13 @@ bool sameContent(const files::FileEntry& copied, const files::FileEntry& now, st
 std::vector<std::string> elementFiles(const std::vector<RootElement>& elements, const Listing& present) {
     std::vector<std::string> names;
     std::unordered_set<std::string> seen;
-    for (const RootElement& element : elements)
-        for (std::string& file : dataFilesOfElement(element.name))
-            if (isPlainFileName(file) && present.count(asciiLower(file)) && seen.insert(asciiLower(file)).second)
+    for (const RootElement& element : elements) {
+        for (std::string& file : dataFilesOfElement(element.name)) {
+            std::string key = asciiLower(file);  // the folder's names are compared in any case
+            if (present.count(key) && isPlainFileName(file) && seen.insert(std::move(key)).second)
                 names.push_back(std::move(file));
+        }
+    }
     return names;
 }
 
