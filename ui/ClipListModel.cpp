@@ -44,6 +44,28 @@ std::u16string foldedForSearch(std::u16string_view text) {
     return folded;
 }
 
+FoldedText foldedText(std::u16string_view text) {
+    FoldedText folded;
+    folded.narrow = std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x100; });
+    if (!folded.narrow) {
+        foldInto(text, folded.units);
+        return folded;
+    }
+    folded.bytes.resize(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        folded.bytes[i] = static_cast<char>(foldLatin(text[i]));
+    return folded;
+}
+
+bool holdsFolded(const FoldedText& text, const FoldedText& queryBytes, std::u16string_view queryUnits) {
+    if (queryUnits.empty())
+        return true;
+    if (!text.narrow)
+        return text.units.find(queryUnits) != std::u16string::npos;
+    // A narrow text holds no unit of 256 or above.
+    return queryBytes.narrow && text.bytes.find(queryBytes.bytes) != std::string::npos;
+}
+
 bool matchesFilter(std::u16string_view content, std::u16string_view query) {
     if (query.empty())
         return true;
@@ -94,7 +116,7 @@ void ClipListModel::assign(std::vector<Row> rows) {
     m_folded.clear();
     m_folded.reserve(m_rows.size());
     for (Row& row : m_rows) {
-        m_folded.push_back(foldedForSearch(row.content));
+        m_folded.push_back(foldedText(row.content));
         cutForDisplay(row.content);
     }
     refilter();
@@ -129,7 +151,7 @@ void ClipListModel::sortOnce(int column, bool ascending) {
 void ClipListModel::upsert(Row row) {
     const auto kept = std::find_if(m_rows.begin(), m_rows.end(), [&](const Row& r) { return r.clip == row.clip; });
     const std::size_t index = static_cast<std::size_t>(kept - m_rows.begin());
-    std::u16string folded = foldedForSearch(row.content);
+    FoldedText folded = foldedText(row.content);
     cutForDisplay(row.content);
     if (kept == m_rows.end()) {
         m_rows.push_back(std::move(row));
@@ -139,7 +161,7 @@ void ClipListModel::upsert(Row row) {
         m_folded[index] = std::move(folded);
     }
     const auto shownAt = std::find(m_shown.begin(), m_shown.end(), index);
-    const bool matches = m_filter.empty() || m_folded[index].find(foldedForSearch(m_filter)) != std::u16string::npos;
+    const bool matches = shownByFilter(index);
     if (matches && shownAt == m_shown.end())
         m_shown.push_back(index);
     else if (!matches && shownAt != m_shown.end())
@@ -213,12 +235,17 @@ std::size_t ClipListModel::copyCell(std::size_t position, int column, char16_t* 
     return length;
 }
 
+bool ClipListModel::shownByFilter(std::size_t index) const {
+    return holdsFolded(m_folded[index], foldedText(m_filter), foldedForSearch(m_filter));
+}
+
 void ClipListModel::refilter() {
-    const std::u16string query = foldedForSearch(m_filter);
+    const FoldedText queryBytes = foldedText(m_filter);
+    const std::u16string queryUnits = foldedForSearch(m_filter);
     std::vector<std::size_t> shown;
     shown.reserve(m_rows.size());
     for (std::size_t i = 0; i < m_folded.size(); ++i)
-        if (query.empty() || m_folded[i].find(query) != std::u16string::npos)
+        if (holdsFolded(m_folded[i], queryBytes, queryUnits))
             shown.push_back(i);
     std::swap(shown, m_shown);
     if (m_sortColumn >= 0)

@@ -30,6 +30,18 @@ struct Row {
 
 inline constexpr int kColumns = 4;
 
+// A text as the search compares it (see foldedForSearch): a byte a unit when every unit is below
+// 256, which holds a long text of Latin letters at half the size; else its UTF-16 units.
+struct FoldedText {
+    bool narrow = true;
+    std::string bytes;     // when narrow
+    std::u16string units;  // when not
+};
+FoldedText foldedText(std::u16string_view text);
+// Whether the folded `text` holds the folded `query` (given both ways: as its units, and as
+// bytes when narrow).
+bool holdsFolded(const FoldedText& text, const FoldedText& queryBytes, std::u16string_view queryUnits);
+
 class ClipListModel {
 public:
     // The rows of a view freshly read; the search and the sort stay.
@@ -76,7 +88,9 @@ private:
     void sortShown(int column, bool ascending);
 
     std::vector<Row> m_rows;
-    std::vector<std::u16string> m_folded;  // each row's content as the search compares it
+    bool shownByFilter(std::size_t index) const;
+
+    std::vector<FoldedText> m_folded;  // each row's whole content as the search compares it
     std::vector<std::size_t> m_shown;      // positions in m_rows
     bool m_shownChanged = true;
     std::u16string m_filter;

@@ -150,4 +150,23 @@ TEST(ClipListModel, ALongTextIsShownCutAndSearchedWhole) {
     EXPECT_EQ(shownNumbers(rows), (std::vector<std::string>{"1", "2"}));
 }
 
+// Rows of Latin letters are kept a byte a unit and others as UTF-16: a query finds the same rows
+// either way, in any case of Latin letters.
+TEST(ClipListModel, TheSearchFindsRowsWhateverTheirLetters) {
+    ClipListModel rows;
+    rows.assign({historyRow(0, u"Hello World", "t", "1"), historyRow(0, u"中文 HELLO", "t", "2"),
+                 historyRow(0, u"\u00DCber caf\u00C9", "t", "3")});
+    const struct {
+        std::u16string query;
+        std::vector<std::string> shown;
+    } cases[] = {
+        {u"hello", {"1", "2"}}, {u"中文", {"2"}},          {u"文 h", {"2"}},
+        {u"\u00FCBER", {"3"}},  {u"CAF\u00E9", {"3"}}, {u"\u0100", {}},
+    };
+    for (const auto& test : cases) {
+        rows.setFilter(test.query);
+        EXPECT_EQ(shownNumbers(rows), test.shown);
+    }
+}
+
 }  // namespace
