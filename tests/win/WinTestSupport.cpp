@@ -229,10 +229,25 @@ HWND visibleProcessMenu(DWORD processId) {
     return nullptr;
 }
 
+namespace {
+
+// A menu takes keys once its thread tracks it (in menu mode, which Wine reports without the
+// popup flag) and is the foreground thread: a key sent as soon as the menu shows may still go to
+// the window that had the focus.
+bool menuTakesKeys(HWND menu) {
+    const DWORD thread = GetWindowThreadProcessId(menu, nullptr);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMENUMODE) &&
+           GetWindowThreadProcessId(GetForegroundWindow(), nullptr) == thread;
+}
+
+}  // namespace
+
 HWND waitForProcessMenu(DWORD processId, std::chrono::milliseconds timeout) {
     HWND found = nullptr;
-    pumpUntil([&] { return (found = visibleProcessMenu(processId)) != nullptr; }, timeout);
-    return found;
+    pumpUntil([&] { return (found = visibleProcessMenu(processId)) != nullptr && menuTakesKeys(found); }, timeout);
+    return found && menuTakesKeys(found) ? found : nullptr;
 }
 
 void typeChord(std::vector<WORD> modifiers, WORD key, int gapMs) {

@@ -66,7 +66,8 @@ POINT newestTrayIcon();
 POINT centreOf(HWND window);
 // A visible popup menu of the process, or null.
 HWND visibleProcessMenu(DWORD processId);
-// The same, waited for; null after the time-out.
+// The same, waited for until it takes keys (its thread tracks it, in the foreground); null after
+// the time-out.
 HWND waitForProcessMenu(DWORD processId, std::chrono::milliseconds timeout = 8s);
 // Each key pressed and released in turn, as a person types them (a gap after each), with Shift
 // held throughout when asked.
