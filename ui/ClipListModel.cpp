@@ -67,27 +67,17 @@ bool holdsFolded(const FoldedText& text, const FoldedText& queryBytes, std::u16s
 }
 
 bool matchesFilter(std::u16string_view content, std::u16string_view query) {
-    if (query.empty())
-        return true;
-    std::u16string foldedContent, foldedQuery;
-    foldInto(content, foldedContent);
-    foldInto(query, foldedQuery);
-    return foldedContent.find(foldedQuery) != std::u16string::npos;
+    return holdsFolded(foldedText(content), foldedText(query), foldedForSearch(query));
 }
 
 std::vector<std::size_t> filterRows(const std::vector<std::u16string_view>& contents, std::u16string_view query) {
+    const FoldedText queryBytes = foldedText(query);
+    const std::u16string queryUnits = foldedForSearch(query);
     std::vector<std::size_t> shown;
     shown.reserve(contents.size());
-    std::u16string foldedQuery, folded;
-    foldInto(query, foldedQuery);
-    for (std::size_t i = 0; i < contents.size(); ++i) {
-        if (!foldedQuery.empty()) {
-            foldInto(contents[i], folded);
-            if (folded.find(foldedQuery) == std::u16string::npos)
-                continue;
-        }
-        shown.push_back(i);
-    }
+    for (std::size_t i = 0; i < contents.size(); ++i)
+        if (holdsFolded(foldedText(contents[i]), queryBytes, queryUnits))
+            shown.push_back(i);
     return shown;
 }
 
