@@ -2,7 +2,7 @@
 // previous run), the main window run modally, and teardown.
 #pragma once
 
-#include "SysClipBoard.h"
+#include "store/SysClipBoard.h"
 #include "fw/App.h"
 
 #include <string>

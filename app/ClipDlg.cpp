@@ -1,14 +1,14 @@
 // CClipDlg: construction (the hook library and the previous run's store), initialisation,
 // layout, painting, message routing and the closing sequence.
-#include "ClipDlg.h"
+#include "app/ClipDlg.h"
 
-#include "CaptureDlg.h"
+#include "capture/CaptureDlg.h"
 
-#include "ClipRules.h"
-#include "ColumnFit.h"
-#include "ExitDlg.h"
-#include "ListSupport.h"
-#include "Protocol.h"
+#include "app/ClipRules.h"
+#include "ui/ColumnFit.h"
+#include "app/ExitDlg.h"
+#include "kit/ListSupport.h"
+#include "store/Protocol.h"
 #include "base/Barrier.h"
 #include "base/Text.h"
 #include "base/Trace.h"

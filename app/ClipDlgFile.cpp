@@ -1,14 +1,14 @@
 // CClipDlg: the File, help and homepage commands. Saving keeps the store beyond the run as an
 // archive; opening replaces the store by one. The root node's " *" says that the store holds
 // changes no archive has.
-#include "ClipDlg.h"
+#include "app/ClipDlg.h"
 
-#include "ArchivePaths.h"
-#include "ClipApp.h"
-#include "ClipRules.h"
-#include "IntroDlg.h"
-#include "Protocol.h"
-#include "SysClipBoard.h"
+#include "store/ArchivePaths.h"
+#include "app/ClipApp.h"
+#include "app/ClipRules.h"
+#include "ui/IntroDlg.h"
+#include "store/Protocol.h"
+#include "store/SysClipBoard.h"
 #include "base/Barrier.h"
 #include "base/Text.h"
 #include "base/Trace.h"

@@ -1,14 +1,14 @@
 // CClipDlg: hearing of clipboard changes (the viewer chain and the format listener) and showing
 // what the recorder made of them.
-#include "ClipDlg.h"
+#include "app/ClipDlg.h"
 
-#include "ClipFormats.h"
-#include "ClipNames.h"
-#include "ClipRules.h"
-#include "FileRecordReader.h"
-#include "NumberText.h"
-#include "Protocol.h"
-#include "SysClipBoard.h"
+#include "store/ClipFormats.h"
+#include "store/ClipNames.h"
+#include "app/ClipRules.h"
+#include "app/FileRecordReader.h"
+#include "store/NumberText.h"
+#include "store/Protocol.h"
+#include "store/SysClipBoard.h"
 #include "base/Text.h"
 #include "base/Trace.h"
 

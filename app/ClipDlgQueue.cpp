@@ -2,12 +2,12 @@
 // the tray's "复制时加入粘贴队列" on) by every copy recorded, shown under its own node and counted
 // in the tray's tooltip. The hook library takes its head with Ctrl+Alt+Q and tells us with the
 // paste's WM_USER+3. Every change is one step on the store's status file (store/PasteQueue.h).
-#include "ClipDlg.h"
+#include "app/ClipDlg.h"
 
-#include "ClipRules.h"
-#include "NumberText.h"
-#include "PasteQueue.h"
-#include "SysClipBoard.h"
+#include "app/ClipRules.h"
+#include "store/NumberText.h"
+#include "store/PasteQueue.h"
+#include "store/SysClipBoard.h"
 #include "base/Text.h"
 #include "base/Trace.h"
 

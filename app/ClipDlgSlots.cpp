@@ -1,14 +1,14 @@
 // CClipDlg: the hook library's notifications, a slot copied (WM_USER+1) and a clip pasted
 // (WM_USER+3).
-#include "ClipDlg.h"
+#include "app/ClipDlg.h"
 
-#include "ClipNames.h"
-#include "ClipRules.h"
-#include "NumberText.h"
-#include "Protocol.h"
-#include "SysClipBoard.h"
-#include "TimeStamp.h"
-#include "UserSwitches.h"
+#include "store/ClipNames.h"
+#include "app/ClipRules.h"
+#include "store/NumberText.h"
+#include "store/Protocol.h"
+#include "store/SysClipBoard.h"
+#include "store/TimeStamp.h"
+#include "app/UserSwitches.h"
 #include "base/ScopeExit.h"
 #include "base/Trace.h"
 

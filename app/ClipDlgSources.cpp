@@ -1,12 +1,12 @@
 // CClipDlg: the programs behind the clips. A row tells where its clip came from; the user may
 // have a program's copies recorded no more, and see and shorten that list.
-#include "ClipDlg.h"
+#include "app/ClipDlg.h"
 
-#include "ClipRules.h"
-#include "ExcludedPrograms.h"
-#include "ExcludedProgramsDlg.h"
-#include "Protocol.h"
-#include "XmlText.h"
+#include "app/ClipRules.h"
+#include "app/ExcludedPrograms.h"
+#include "ui/ExcludedProgramsDlg.h"
+#include "store/Protocol.h"
+#include "xml/XmlText.h"
 #include "base/Text.h"
 #include "base/Trace.h"
 

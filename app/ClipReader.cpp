@@ -4,11 +4,11 @@
 // replaces it. The clipboard is opened by one worker thread, one go at a time: a go asks the
 // owner before each format, ends within half a second, and a go held up by a source that hangs
 // while it renders is left to end alone; no other go starts meanwhile.
-#include "ClipRecorderState.h"
+#include "app/ClipRecorderState.h"
 
-#include "ClipBudget.h"
-#include "ClipRules.h"
-#include "ExcludedPrograms.h"
+#include "store/ClipBudget.h"
+#include "app/ClipRules.h"
+#include "app/ExcludedPrograms.h"
 #include "base/Barrier.h"
 #include "base/Check.h"
 #include "base/Handle.h"

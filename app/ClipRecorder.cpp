@@ -1,8 +1,8 @@
-#include "ClipRecorderState.h"
+#include "app/ClipRecorderState.h"
 
-#include "ClipRules.h"
-#include "TimeStamp.h"
-#include "UserSwitches.h"
+#include "app/ClipRules.h"
+#include "store/TimeStamp.h"
+#include "app/UserSwitches.h"
 #include "base/Barrier.h"
 #include "base/ScopeExit.h"
 #include "base/Trace.h"

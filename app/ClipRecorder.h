@@ -11,8 +11,8 @@
 // run of copies is a run of records and a large clip never holds the window up.
 #pragma once
 
-#include "RecordRules.h"
-#include "StorePaths.h"
+#include "app/RecordRules.h"
+#include "store/StorePaths.h"
 
 #include <windows.h>
 

@@ -3,9 +3,9 @@
 // wait for their source, the clipboard or room in the queue).
 #pragma once
 
-#include "ClipRecorder.h"
-#include "ClipboardCapture.h"
-#include "RecordRules.h"
+#include "app/ClipRecorder.h"
+#include "store/ClipboardCapture.h"
+#include "app/RecordRules.h"
 
 #include <atomic>
 #include <chrono>

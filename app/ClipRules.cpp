@@ -1,9 +1,9 @@
-#include "ClipRules.h"
+#include "app/ClipRules.h"
 
-#include "ClipFormats.h"
-#include "StorePaths.h"
-#include "Text.h"
-#include "XmlText.h"
+#include "store/ClipFormats.h"
+#include "store/StorePaths.h"
+#include "store/Text.h"
+#include "xml/XmlText.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 // row contents, the program folder.
 #pragma once
 
-#include "ClipListModel.h"
-#include "SysClipBoard.h"
+#include "ui/ClipListModel.h"
+#include "store/SysClipBoard.h"
 
 #include <cstdint>
 #include <optional>

@@ -4,8 +4,8 @@
 // screen capture, exit) are passed on to it as WM_COMMAND.
 #pragma once
 
-#include "RecordRules.h"
-#include "TrayIcon.h"
+#include "app/RecordRules.h"
+#include "kit/TrayIcon.h"
 
 #include <set>
 #include <string>

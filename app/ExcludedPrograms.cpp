@@ -1,8 +1,8 @@
-#include "ExcludedPrograms.h"
+#include "app/ExcludedPrograms.h"
 
-#include "ClipRules.h"
-#include "Protocol.h"
-#include "TimeStamp.h"
+#include "app/ClipRules.h"
+#include "store/Protocol.h"
+#include "store/TimeStamp.h"
 #include "base/Text.h"
 #include "fw/Settings.h"
 

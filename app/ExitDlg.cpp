@@ -1,4 +1,4 @@
-#include "ExitDlg.h"
+#include "app/ExitDlg.h"
 
 #include "resource.h"
 

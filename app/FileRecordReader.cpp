@@ -1,11 +1,11 @@
-#include "FileRecordReader.h"
+#include "app/FileRecordReader.h"
 
-#include "BmpLayout.h"
-#include "ClipFormats.h"
-#include "ClipSnapshot.h"
-#include "DropFiles.h"
-#include "FileSystem.h"
-#include "Text.h"
+#include "store/BmpLayout.h"
+#include "store/ClipFormats.h"
+#include "store/ClipSnapshot.h"
+#include "store/DropFiles.h"
+#include "store/FileSystem.h"
+#include "store/Text.h"
 #include "base/Text.h"
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Reads what a list row shows of a clip from the store's data and bitmap files.
 #pragma once
 
-#include "StorePaths.h"
-#include "StoreView.h"
+#include "store/StorePaths.h"
+#include "app/StoreView.h"
 #include "base/Handle.h"
 
 #include <windows.h>

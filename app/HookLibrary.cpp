@@ -1,4 +1,4 @@
-#include "HookLibrary.h"
+#include "app/HookLibrary.h"
 
 #include <memory>
 

@@ -1,10 +1,10 @@
-#include "RecordRules.h"
+#include "app/RecordRules.h"
 
-#include "ClipFormats.h"
-#include "ClipNames.h"
-#include "DropFiles.h"
-#include "Text.h"
-#include "XmlText.h"
+#include "store/ClipFormats.h"
+#include "store/ClipNames.h"
+#include "store/DropFiles.h"
+#include "store/Text.h"
+#include "xml/XmlText.h"
 
 #include <algorithm>
 

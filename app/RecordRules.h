@@ -5,8 +5,8 @@
 // record is compared with, and what the tray's tooltip says.
 #pragma once
 
-#include "ClipSnapshot.h"
-#include "StoreView.h"
+#include "store/ClipSnapshot.h"
+#include "app/StoreView.h"
 
 #include <chrono>
 #include <cstddef>

@@ -1,13 +1,13 @@
-#include "StoreView.h"
+#include "app/StoreView.h"
 
-#include "ClipFormats.h"
-#include "ClipNames.h"
-#include "ClipRules.h"
-#include "DropFiles.h"
-#include "NumberText.h"
-#include "Text.h"
-#include "XmlDocument.h"
-#include "XmlText.h"
+#include "store/ClipFormats.h"
+#include "store/ClipNames.h"
+#include "app/ClipRules.h"
+#include "store/DropFiles.h"
+#include "store/NumberText.h"
+#include "store/Text.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlText.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 // a reader the caller gives).
 #pragma once
 
-#include "ClipListModel.h"
+#include "ui/ClipListModel.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
-#include "UserSwitches.h"
+#include "app/UserSwitches.h"
 
-#include "Protocol.h"
+#include "store/Protocol.h"
 #include "fw/Settings.h"
 
 bool userSwitchOn(const wchar_t* setting) {

@@ -2,7 +2,7 @@
 // not 0 (a missing or wrongly typed value is off), turned on and off from the tray menu.
 #pragma once
 
-#include "ClipSnapshot.h"
+#include "store/ClipSnapshot.h"
 
 #include <functional>
 

@@ -1,5 +1,5 @@
 // dravix.exe: the application object runs everything from its instance initialisation.
-#include "ClipApp.h"
+#include "app/ClipApp.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     CClipApp app;

@@ -1,7 +1,7 @@
-#include "Check.h"
+#include "base/Check.h"
 
-#include "FailureText.h"
-#include "Trace.h"
+#include "base/FailureText.h"
+#include "base/Trace.h"
 
 namespace base {
 

@@ -1,4 +1,4 @@
-#include "FailureText.h"
+#include "base/FailureText.h"
 
 namespace base {
 

@@ -1,6 +1,6 @@
-#include "Text.h"
+#include "base/Text.h"
 
-#include "CodePage.h"
+#include "base/CodePage.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
-#include "Trace.h"
+#include "base/Trace.h"
 
-#include "Barrier.h"
-#include "Check.h"
+#include "base/Barrier.h"
+#include "base/Check.h"
 
 #include <cstdarg>
 #include <cstdio>

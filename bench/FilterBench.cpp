@@ -1,6 +1,6 @@
 // Find as you type: one keystroke's refiltering of a full history (999 rows) by the search box's
 // text, for short clips and for long ones, Latin and Chinese.
-#include "ClipRules.h"
+#include "app/ClipRules.h"
 
 #include <benchmark/benchmark.h>
 

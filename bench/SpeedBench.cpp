@@ -4,22 +4,22 @@
 // the floor's) and notes ("note ..."); bench/table.py turns them into the table. Run under Wine
 // by scripts/bench on a 1920 x 1080 screen; `speed_bench.exe menu paste` measures only those
 // paths, and with DRAVIX_BENCH_LOG set the program's debug log and each long stall are printed too.
-#include "ArchivePaths.h"
-#include "BmpLayout.h"
-#include "ClipFormats.h"
-#include "ClipNames.h"
+#include "store/ArchivePaths.h"
+#include "store/BmpLayout.h"
+#include "store/ClipFormats.h"
+#include "store/ClipNames.h"
 #include "BenchTexts.h"
 #include "DebugLog.h"
 #include "DravixProcess.h"
-#include "Protocol.h"
-#include "RunNames.h"
-#include "StoreDocument.h"
-#include "StorePaths.h"
+#include "store/Protocol.h"
+#include "store/RunNames.h"
+#include "store/StoreDocument.h"
+#include "store/StorePaths.h"
 #include "TestFiles.h"
-#include "Thumbnail.h"
+#include "store/Thumbnail.h"
 #include "WinTestSupport.h"
-#include "XmlDocument.h"
-#include "XmlText.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlText.h"
 #include "base/Text.h"
 
 #include <commctrl.h>

@@ -1,11 +1,11 @@
 // The main program's store operations on a 999-clip store: what recording a clip costs, and
 // saving and opening an archive with its data files.
-#include "ClipNames.h"
-#include "ClipSnapshot.h"
-#include "FileSystem.h"
+#include "store/ClipNames.h"
+#include "store/ClipSnapshot.h"
+#include "store/FileSystem.h"
 #include "StoreFixtures.h"
-#include "SysClipBoard.h"
-#include "XmlDocument.h"
+#include "store/SysClipBoard.h"
+#include "xml/XmlDocument.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
 // XmlDocument against pugixml on generated store indexes: parse, find a root child, append and
 // save, and a load-edit-save cycle. pugixml is used here only, as the yardstick.
-#include "ClipNames.h"
-#include "StoreDocument.h"
+#include "store/ClipNames.h"
+#include "store/StoreDocument.h"
 #include "StoreFixtures.h"
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 #include <benchmark/benchmark.h>
 #include <pugixml.hpp>

@@ -1,4 +1,4 @@
-#include "CaptureDlg.h"
+#include "capture/CaptureDlg.h"
 
 #include "base/Trace.h"
 

@@ -5,7 +5,7 @@
 // window when there is none.
 #pragma once
 
-#include "CaptureTracker.h"
+#include "capture/CaptureTracker.h"
 #include "base/Handle.h"
 #include "fw/Dialog.h"
 

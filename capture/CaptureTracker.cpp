@@ -1,4 +1,4 @@
-#include "CaptureTracker.h"
+#include "capture/CaptureTracker.h"
 
 #include <windowsx.h>
 

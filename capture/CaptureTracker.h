@@ -2,7 +2,7 @@
 // handles in its colour, its cursors, and the drag of a handle or the whole rectangle.
 #pragma once
 
-#include "TrackerGeometry.h"
+#include "capture/TrackerGeometry.h"
 #include "base/Handle.h"
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "TrackerGeometry.h"
+#include "capture/TrackerGeometry.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes as a DIB block another program put on the clipboard. Nothing is read
 // past the block, and what is made from it has the size its layout says.
-#include "BmpLayout.h"
-#include "DibBlocks.h"
+#include "store/BmpLayout.h"
+#include "store/DibBlocks.h"
 
 #include <cstdint>
 #include <cstdio>

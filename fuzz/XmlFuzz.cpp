@@ -2,8 +2,8 @@
 // After edits on a well-formed document the index must still agree with a fresh parse of the
 // text, and escaping must read back.
 #include "StoreFixtures.h"
-#include "XmlDocument.h"
-#include "XmlText.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlText.h"
 
 #include <cstdint>
 #include <cstdio>

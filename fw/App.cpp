@@ -1,4 +1,4 @@
-#include "App.h"
+#include "fw/App.h"
 
 #include "base/Barrier.h"
 #include "base/Check.h"

@@ -1,4 +1,4 @@
-#include "Dialog.h"
+#include "fw/Dialog.h"
 
 #include "base/Barrier.h"
 

@@ -1,4 +1,4 @@
-#include "Integrity.h"
+#include "fw/Integrity.h"
 
 #include "base/Handle.h"
 

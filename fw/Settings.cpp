@@ -1,4 +1,4 @@
-#include "Settings.h"
+#include "fw/Settings.h"
 
 #include "base/Handle.h"
 

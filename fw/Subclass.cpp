@@ -1,4 +1,4 @@
-#include "Subclass.h"
+#include "fw/Subclass.h"
 
 #include "base/Barrier.h"
 #include "base/Check.h"

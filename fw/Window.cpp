@@ -1,4 +1,4 @@
-#include "Window.h"
+#include "fw/Window.h"
 
 #include "base/Handle.h"
 #include "base/Barrier.h"

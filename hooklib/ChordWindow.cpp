@@ -1,6 +1,6 @@
-#include "ChordWindow.h"
+#include "hooklib/ChordWindow.h"
 
-#include "SharedState.h"
+#include "hooklib/SharedState.h"
 #include "base/Barrier.h"
 #include "base/Trace.h"
 

@@ -1,11 +1,11 @@
-#include "ClipMenuRules.h"
+#include "hooklib/ClipMenuRules.h"
 
-#include "ClipFormats.h"
-#include "ClipNames.h"
-#include "DropFiles.h"
-#include "NumberText.h"
-#include "Text.h"
-#include "XmlText.h"
+#include "store/ClipFormats.h"
+#include "store/ClipNames.h"
+#include "store/DropFiles.h"
+#include "store/NumberText.h"
+#include "store/Text.h"
+#include "xml/XmlText.h"
 
 #include <algorithm>
 

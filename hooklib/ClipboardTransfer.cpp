@@ -1,13 +1,13 @@
 // CMyClipboard: moving clipboard contents to and from the store. The clipboard is held open
 // only to copy its contents into memory (or back); the store is written afterwards under the
 // store lock, so that no process ever waits for the lock while holding the clipboard.
-#include "MyClipboard.h"
+#include "hooklib/MyClipboard.h"
 
-#include "ClipNames.h"
-#include "ClipboardCapture.h"
-#include "FileSystem.h"
-#include "OwnChanges.h"
-#include "SharedState.h"
+#include "store/ClipNames.h"
+#include "store/ClipboardCapture.h"
+#include "store/FileSystem.h"
+#include "hooklib/OwnChanges.h"
+#include "hooklib/SharedState.h"
 #include "base/Handle.h"
 #include "base/Trace.h"
 

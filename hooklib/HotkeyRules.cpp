@@ -1,6 +1,6 @@
-#include "HotkeyRules.h"
+#include "hooklib/HotkeyRules.h"
 
-#include "Text.h"
+#include "store/Text.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "MenuEx.h"
+#include "hooklib/MenuEx.h"
 
-#include "ClipMenuRules.h"
-#include "SharedState.h"
+#include "hooklib/ClipMenuRules.h"
+#include "hooklib/SharedState.h"
 #include "base/Barrier.h"
 #include "base/Trace.h"
 

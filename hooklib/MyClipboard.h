@@ -2,11 +2,11 @@
 // that maps the library (`theClipboard`).
 #pragma once
 
-#include "ChordWindow.h"
-#include "ClipSnapshot.h"
-#include "OwnChanges.h"
-#include "RestorableFormats.h"
-#include "StorePaths.h"
+#include "hooklib/ChordWindow.h"
+#include "store/ClipSnapshot.h"
+#include "hooklib/OwnChanges.h"
+#include "store/RestorableFormats.h"
+#include "store/StorePaths.h"
 #include "base/Handle.h"
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "OwnChangeRules.h"
+#include "hooklib/OwnChangeRules.h"
 
 namespace ownchange {
 

@@ -1,7 +1,7 @@
-#include "OwnChanges.h"
+#include "hooklib/OwnChanges.h"
 
-#include "OwnChangeRules.h"
-#include "SharedState.h"
+#include "hooklib/OwnChangeRules.h"
+#include "hooklib/SharedState.h"
 #include "base/Handle.h"
 
 #include <vector>

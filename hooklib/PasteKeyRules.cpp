@@ -1,7 +1,7 @@
-#include "PasteKeyRules.h"
+#include "hooklib/PasteKeyRules.h"
 
-#include "StorePaths.h"
-#include "Text.h"
+#include "store/StorePaths.h"
+#include "store/Text.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // in Windows Terminal, Ctrl+Shift+V). A plain function over the window's class and its program.
 #pragma once
 
-#include "HotkeyRules.h"
+#include "hooklib/HotkeyRules.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
-#include "RemoteList.h"
+#include "hooklib/RemoteList.h"
 
-#include "Protocol.h"
+#include "store/Protocol.h"
 #include "base/Handle.h"
 #include "base/Text.h"
 #include "base/Trace.h"

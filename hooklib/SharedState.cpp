@@ -1,7 +1,7 @@
-#include "SharedState.h"
+#include "hooklib/SharedState.h"
 
-#include "HotkeyRules.h"
-#include "Protocol.h"
+#include "hooklib/HotkeyRules.h"
+#include "store/Protocol.h"
 #include "base/Text.h"
 #include "base/Trace.h"
 #include "fw/Window.h"

@@ -1,8 +1,8 @@
-#include "StatusKeys.h"
+#include "hooklib/StatusKeys.h"
 
-#include "StoreDocument.h"
-#include "StoreFile.h"
-#include "XmlDocument.h"
+#include "store/StoreDocument.h"
+#include "store/StoreFile.h"
+#include "xml/XmlDocument.h"
 
 using xml::XmlDocument;
 

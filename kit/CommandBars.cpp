@@ -1,4 +1,4 @@
-#include "CommandBars.h"
+#include "kit/CommandBars.h"
 
 #include <vector>
 

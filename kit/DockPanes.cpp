@@ -1,4 +1,4 @@
-#include "DockPanes.h"
+#include "kit/DockPanes.h"
 
 #include "base/Handle.h"
 

@@ -1,4 +1,4 @@
-#include "ListSupport.h"
+#include "kit/ListSupport.h"
 
 #include "base/Handle.h"
 

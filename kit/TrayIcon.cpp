@@ -1,4 +1,4 @@
-#include "TrayIcon.h"
+#include "kit/TrayIcon.h"
 
 #include "base/Barrier.h"
 #include "base/Trace.h"

@@ -1,6 +1,6 @@
-#include "ArchivePaths.h"
+#include "store/ArchivePaths.h"
 
-#include "Text.h"
+#include "store/Text.h"
 
 namespace store {
 

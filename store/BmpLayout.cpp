@@ -1,6 +1,6 @@
-#include "BmpLayout.h"
+#include "store/BmpLayout.h"
 
-#include "LittleEndian.h"
+#include "store/LittleEndian.h"
 
 namespace store {
 

@@ -1,4 +1,4 @@
-#include "ClipBudget.h"
+#include "store/ClipBudget.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,4 +1,4 @@
-#include "ClipFormats.h"
+#include "store/ClipFormats.h"
 
 namespace store {
 

@@ -1,6 +1,6 @@
-#include "ClipNames.h"
+#include "store/ClipNames.h"
 
-#include "Text.h"
+#include "store/Text.h"
 
 namespace store {
 

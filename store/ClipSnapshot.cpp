@@ -1,16 +1,16 @@
-#include "ClipSnapshot.h"
+#include "store/ClipSnapshot.h"
 
-#include "BmpLayout.h"
-#include "ClipNames.h"
-#include "FileSystem.h"
-#include "LittleEndian.h"
-#include "StoreDocument.h"
-#include "StoreFile.h"
-#include "StoreLock.h"
-#include "StorePaths.h"
-#include "Thumbnail.h"
-#include "TimeStamp.h"
-#include "XmlDocument.h"
+#include "store/BmpLayout.h"
+#include "store/ClipNames.h"
+#include "store/FileSystem.h"
+#include "store/LittleEndian.h"
+#include "store/StoreDocument.h"
+#include "store/StoreFile.h"
+#include "store/StoreLock.h"
+#include "store/StorePaths.h"
+#include "store/Thumbnail.h"
+#include "store/TimeStamp.h"
+#include "xml/XmlDocument.h"
 
 #include <algorithm>
 #include <cstdint>

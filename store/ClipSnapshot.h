@@ -6,8 +6,8 @@
 // hook library). Portable: no <windows.h>.
 #pragma once
 
-#include "StoreDocument.h"
-#include "StorePaths.h"
+#include "store/StoreDocument.h"
+#include "store/StorePaths.h"
 
 #include <cstddef>
 #include <optional>

@@ -4,7 +4,7 @@
 // Portable header: no <windows.h>.
 #pragma once
 
-#include "ClipSnapshot.h"
+#include "store/ClipSnapshot.h"
 
 #include <cstddef>
 #include <functional>

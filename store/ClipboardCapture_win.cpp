@@ -1,11 +1,11 @@
 // ClipboardCopy: the clipboard's formats read with the Win32 clipboard calls, and a bitmap
 // handle written out as a bitmap file.
-#include "ClipboardCapture.h"
+#include "store/ClipboardCapture.h"
 
-#include "BmpLayout.h"
-#include "ClipBudget.h"
-#include "ClipFormats.h"
-#include "DibBlocks.h"
+#include "store/BmpLayout.h"
+#include "store/ClipBudget.h"
+#include "store/ClipFormats.h"
+#include "store/DibBlocks.h"
 #include "base/Handle.h"
 #include "base/Trace.h"
 

@@ -1,8 +1,8 @@
-#include "DibBlocks.h"
+#include "store/DibBlocks.h"
 
-#include "BmpLayout.h"
-#include "ClipFormats.h"
-#include "LittleEndian.h"
+#include "store/BmpLayout.h"
+#include "store/ClipFormats.h"
+#include "store/LittleEndian.h"
 
 #include <cstring>
 

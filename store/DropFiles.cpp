@@ -1,8 +1,8 @@
-#include "DropFiles.h"
+#include "store/DropFiles.h"
 
-#include "ClipFormats.h"
-#include "LittleEndian.h"
-#include "Text.h"
+#include "store/ClipFormats.h"
+#include "store/LittleEndian.h"
+#include "store/Text.h"
 
 namespace store {
 

@@ -1,5 +1,5 @@
 // What the file operations of both platforms share.
-#include "FileSystem.h"
+#include "store/FileSystem.h"
 
 namespace store::files {
 

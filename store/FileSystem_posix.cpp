@@ -1,9 +1,9 @@
 // The store's file operations on a POSIX host, so that the store can be tested and measured
 // natively.
-#include "FileSystem.h"
+#include "store/FileSystem.h"
 
-#include "FileUtf8.h"
-#include "StorePaths.h"
+#include "xml/FileUtf8.h"
+#include "store/StorePaths.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

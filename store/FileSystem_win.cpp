@@ -1,7 +1,7 @@
 // The store's file operations on Windows: W calls throughout.
-#include "FileSystem.h"
+#include "store/FileSystem.h"
 
-#include "StorePaths.h"
+#include "store/StorePaths.h"
 #include "base/Handle.h"
 #include "base/Text.h"
 #include "base/Trace.h"

@@ -1,6 +1,6 @@
-#include "NumberText.h"
+#include "store/NumberText.h"
 
-#include "ClipNames.h"
+#include "store/ClipNames.h"
 
 namespace store {
 

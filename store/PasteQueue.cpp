@@ -1,11 +1,11 @@
-#include "PasteQueue.h"
+#include "store/PasteQueue.h"
 
-#include "ClipNames.h"
-#include "FileSystem.h"
-#include "StoreDocument.h"
-#include "StoreFile.h"
-#include "StoreLock.h"
-#include "XmlDocument.h"
+#include "store/ClipNames.h"
+#include "store/FileSystem.h"
+#include "store/StoreDocument.h"
+#include "store/StoreFile.h"
+#include "store/StoreLock.h"
+#include "xml/XmlDocument.h"
 
 #include <algorithm>
 #include <functional>

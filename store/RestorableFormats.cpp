@@ -1,11 +1,11 @@
-#include "RestorableFormats.h"
+#include "store/RestorableFormats.h"
 
-#include "ClipFormats.h"
-#include "ClipNames.h"
-#include "DropFiles.h"
-#include "FileSystem.h"
-#include "StoreFile.h"
-#include "XmlDocument.h"
+#include "store/ClipFormats.h"
+#include "store/ClipNames.h"
+#include "store/DropFiles.h"
+#include "store/FileSystem.h"
+#include "store/StoreFile.h"
+#include "xml/XmlDocument.h"
 
 #include <cstdlib>
 

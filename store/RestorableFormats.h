@@ -3,8 +3,8 @@
 // back of the user's clipboard put these on the clipboard. Portable: no <windows.h>.
 #pragma once
 
-#include "ClipSnapshot.h"
-#include "StorePaths.h"
+#include "store/ClipSnapshot.h"
+#include "store/StorePaths.h"
 
 #include <map>
 #include <optional>

@@ -1,7 +1,7 @@
-#include "RunNames.h"
+#include "store/RunNames.h"
 
-#include "ArchivePaths.h"
-#include "StorePaths.h"
+#include "store/ArchivePaths.h"
+#include "store/StorePaths.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,7 +1,7 @@
-#include "StoreDocument.h"
+#include "store/StoreDocument.h"
 
-#include "ClipNames.h"
-#include "XmlDocument.h"
+#include "store/ClipNames.h"
+#include "xml/XmlDocument.h"
 
 using xml::XmlDocument;
 using xml::kDeclarationLine;

@@ -1,10 +1,10 @@
-#include "StoreFile.h"
+#include "store/StoreFile.h"
 
-#include "FileSystem.h"
-#include "StoreDocument.h"
-#include "StoreLock.h"
-#include "XmlDocument.h"
-#include "XmlText.h"
+#include "store/FileSystem.h"
+#include "store/StoreDocument.h"
+#include "store/StoreLock.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlText.h"
 
 #include <chrono>
 #include <optional>

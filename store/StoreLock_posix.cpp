@@ -1,5 +1,5 @@
 // The store lock of the native build: one process, so a process-wide recursive mutex.
-#include "StoreLock.h"
+#include "store/StoreLock.h"
 
 #include <mutex>
 

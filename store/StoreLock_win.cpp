@@ -1,4 +1,4 @@
-#include "StoreLock.h"
+#include "store/StoreLock.h"
 
 #include "base/Check.h"
 #include "base/Handle.h"

@@ -1,7 +1,7 @@
-#include "StorePaths.h"
+#include "store/StorePaths.h"
 
-#include "ClipNames.h"
-#include "Text.h"
+#include "store/ClipNames.h"
+#include "store/Text.h"
 
 namespace store {
 

@@ -1,19 +1,19 @@
 // CSysClipBoard: the store operations themselves, portable. Archives are in SysClipBoardArchive.cpp,
 // the runs kept at start-up in SysClipBoardRuns.cpp; the category tree and menu and the message box
 // that show the store to the user are ui/'s (CategoryLists.h, StoreMessages.h).
-#include "SysClipBoard.h"
+#include "store/SysClipBoard.h"
 
-#include "ClipFormats.h"
-#include "ClipNames.h"
-#include "ClipSnapshot.h"
-#include "DropFiles.h"
-#include "FileSystem.h"
-#include "PasteQueue.h"
-#include "StoreDocument.h"
-#include "StoreFile.h"
-#include "StorePaths.h"
-#include "Text.h"
-#include "XmlDocument.h"
+#include "store/ClipFormats.h"
+#include "store/ClipNames.h"
+#include "store/ClipSnapshot.h"
+#include "store/DropFiles.h"
+#include "store/FileSystem.h"
+#include "store/PasteQueue.h"
+#include "store/StoreDocument.h"
+#include "store/StoreFile.h"
+#include "store/StorePaths.h"
+#include "store/Text.h"
+#include "xml/XmlDocument.h"
 
 #include <cstdio>
 #include <cstdlib>

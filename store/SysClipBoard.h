@@ -5,8 +5,8 @@
 // nothing, so it always sees what the hook library (in another process) wrote last.
 #pragma once
 
-#include "ClipSnapshot.h"
-#include "StorePaths.h"
+#include "store/ClipSnapshot.h"
+#include "store/StorePaths.h"
 
 #include <atomic>
 #include <functional>

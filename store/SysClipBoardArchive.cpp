@@ -1,19 +1,19 @@
 // CSysClipBoard: saving the store as an archive and opening one. Neither ever leaves a half
 // state behind: the new data files are gathered in a temporary folder beside the old one, and
 // the old files and index are replaced only once everything new is in place.
-#include "SysClipBoard.h"
+#include "store/SysClipBoard.h"
 
-#include "ArchivePaths.h"
-#include "ClipNames.h"
-#include "FileSystem.h"
-#include "PasteQueue.h"
-#include "StoreDocument.h"
-#include "StoreFile.h"
-#include "StoreLock.h"
-#include "StorePaths.h"
-#include "Text.h"
-#include "XmlDocument.h"
-#include "XmlText.h"
+#include "store/ArchivePaths.h"
+#include "store/ClipNames.h"
+#include "store/FileSystem.h"
+#include "store/PasteQueue.h"
+#include "store/StoreDocument.h"
+#include "store/StoreFile.h"
+#include "store/StoreLock.h"
+#include "store/StorePaths.h"
+#include "store/Text.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlText.h"
 
 #include <atomic>
 #include <unordered_set>

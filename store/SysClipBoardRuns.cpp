@@ -16,17 +16,17 @@
 // With the restore of the last run on, a readable store is neither moved nor reset: it goes on as
 // the new run's store (continueLastRun), and is kept as a run once the window is up
 // (keepLiveRun). A start ended before that keeps nothing less: the store still holds it all.
-#include "SysClipBoard.h"
+#include "store/SysClipBoard.h"
 
-#include "ArchivePaths.h"
-#include "FileSystem.h"
-#include "PasteQueue.h"
-#include "RunNames.h"
-#include "StoreDocument.h"
-#include "StorePaths.h"
-#include "Text.h"
-#include "XmlDocument.h"
-#include "XmlText.h"
+#include "store/ArchivePaths.h"
+#include "store/FileSystem.h"
+#include "store/PasteQueue.h"
+#include "store/RunNames.h"
+#include "store/StoreDocument.h"
+#include "store/StorePaths.h"
+#include "store/Text.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlText.h"
 
 using xml::XmlDocument;
 using xml::textFileBytes;

@@ -1,6 +1,6 @@
-#include "Text.h"
+#include "store/Text.h"
 
-#include "XmlText.h"
+#include "xml/XmlText.h"
 
 using xml::equalsIgnoringAsciiCase;
 

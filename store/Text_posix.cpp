@@ -1,7 +1,7 @@
 // The system code page conversions on a POSIX host (native tests and benchmarks): UTF-8.
-#include "Text.h"
+#include "store/Text.h"
 
-#include "XmlText.h"
+#include "xml/XmlText.h"
 
 using xml::utf16ToUtf8;
 using xml::utf8ToUtf16;

@@ -1,5 +1,5 @@
 // The system code page conversions on Windows: the ANSI code page.
-#include "Text.h"
+#include "store/Text.h"
 
 #include "base/CodePage.h"
 #include "base/Text.h"

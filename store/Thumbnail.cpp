@@ -1,7 +1,7 @@
-#include "Thumbnail.h"
+#include "store/Thumbnail.h"
 
-#include "BmpLayout.h"
-#include "LittleEndian.h"
+#include "store/BmpLayout.h"
+#include "store/LittleEndian.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "TimeStamp.h"
+#include "store/TimeStamp.h"
 
 #include <cstdio>
 #include <ctime>

@@ -7,7 +7,8 @@ compiler=$1
 root=$2
 shift 2
 includes=()
-for folder in "$root" "$root"/xml "$root"/store "$root"/fw "$root"/kit "$root"/ui "$root"/app "$root"/hooklib "$root"/capture "$root"/res; do
+# Headers of ours are named with their folder ("store/ClipNames.h"): only the root is searched.
+for folder in "$root" "$root"/res; do
     [ -d "$folder" ] && includes+=(-I "$folder")
 done
 defines=(-DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0601)

@@ -21,9 +21,7 @@ allowed() {
 # system header.
 owner() {
     local prefix=${1%%/*}
-    case $prefix in
-    base | fw) [ "$prefix" != "$1" ] && { echo "$prefix"; return; } ;;
-    esac
+    [ "$prefix" != "$1" ] && [ -f "$root/$1" ] && { echo "$prefix"; return; }
     [ -f "$root/$2/$1" ] && { echo "$2"; return; }
     for folder in base xml store fw kit ui capture hooklib app res; do
         [ -f "$root/$folder/$1" ] && { echo "$folder"; return; }
@@ -44,11 +42,19 @@ for folder in base xml store fw kit ui capture hooklib app; do
         done < <(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file")
     done
 done
+# Every include of a header of ours names its folder ("store/ClipNames.h"), so each file shows the
+# layers it uses.
+while read -r line; do
+    echo "FAIL ${line#$root/}: name the header's folder"
+    status=1
+done < <(grep -rnE '^#include "[A-Za-z0-9_]+\.h"' --include='*.h' --include='*.cpp' \
+    "$root"/base "$root"/xml "$root"/store "$root"/fw "$root"/kit "$root"/ui "$root"/capture "$root"/hooklib "$root"/app 2>/dev/null |
+    grep -vE '"(resource|version)\.h"')
 # The XML component's internal headers are its own: nothing outside xml/ includes them.
 while read -r file; do
     echo "FAIL ${file#$root/} includes an internal header of xml/"
     status=1
-done < <(grep -rlE '^#include "(XmlIndex|XmlTokenizer)\.h"' --include='*.h' --include='*.cpp' --exclude-dir=build "$root" |
+done < <(grep -rlE '^#include "(xml/)?(XmlIndex|XmlTokenizer)\.h"' --include='*.h' --include='*.cpp' --exclude-dir=build "$root" |
     grep -v "^$root/xml/")
 # Controls and dialogs are given the store they work on: the one instance is the application's.
 while read -r line; do

@@ -1,6 +1,6 @@
-#include "CategoryLists.h"
+#include "ui/CategoryLists.h"
 
-#include "SysClipBoard.h"
+#include "store/SysClipBoard.h"
 #include "base/Text.h"
 
 namespace category {

@@ -1,4 +1,4 @@
-#include "CategoryRules.h"
+#include "ui/CategoryRules.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "CategoryTreeCtrl.h"
+#include "ui/CategoryTreeCtrl.h"
 
-#include "CategoryLists.h"
-#include "NewCategoryDlg.h"
-#include "SysClipBoard.h"
+#include "ui/CategoryLists.h"
+#include "ui/NewCategoryDlg.h"
+#include "store/SysClipBoard.h"
 #include "base/Handle.h"
 #include "base/Text.h"
 

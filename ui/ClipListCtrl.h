@@ -8,7 +8,7 @@
 // model's, by name: no shown text is read back.
 #pragma once
 
-#include "ClipListModel.h"
+#include "ui/ClipListModel.h"
 #include "fw/Controls.h"
 #include "fw/Subclass.h"
 

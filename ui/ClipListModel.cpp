@@ -1,7 +1,7 @@
-#include "ClipListModel.h"
+#include "ui/ClipListModel.h"
 
-#include "StorePaths.h"
-#include "XmlText.h"
+#include "store/StorePaths.h"
+#include "xml/XmlText.h"
 
 #include <algorithm>
 

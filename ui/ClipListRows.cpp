@@ -1,8 +1,8 @@
 // CClipListCtrl: the rows the list shows. The list is virtual (LVS_OWNERDATA): it holds no
 // text, only the number of rows, and asks for each row it draws with LVN_GETDISPINFO.
-#include "ClipListCtrl.h"
+#include "ui/ClipListCtrl.h"
 
-#include "ListSupport.h"
+#include "kit/ListSupport.h"
 
 #include <commctrl.h>
 

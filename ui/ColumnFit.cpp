@@ -1,4 +1,4 @@
-#include "ColumnFit.h"
+#include "ui/ColumnFit.h"
 
 #include <algorithm>
 

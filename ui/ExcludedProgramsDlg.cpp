@@ -1,4 +1,4 @@
-#include "ExcludedProgramsDlg.h"
+#include "ui/ExcludedProgramsDlg.h"
 
 #include "fw/Controls.h"
 

@@ -1,7 +1,7 @@
-#include "IntroDlg.h"
+#include "ui/IntroDlg.h"
 
-#include "FileSystem.h"
-#include "Text.h"
+#include "store/FileSystem.h"
+#include "store/Text.h"
 #include "base/Text.h"
 
 namespace {

@@ -1,7 +1,7 @@
-#include "NewCategoryDlg.h"
+#include "ui/NewCategoryDlg.h"
 
-#include "CategoryRules.h"
-#include "XmlText.h"
+#include "ui/CategoryRules.h"
+#include "xml/XmlText.h"
 #include "base/Text.h"
 #include "fw/Window.h"
 

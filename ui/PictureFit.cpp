@@ -1,4 +1,4 @@
-#include "PictureFit.h"
+#include "ui/PictureFit.h"
 
 bool fitPicture(int paneWidth, int paneHeight, int pictureWidth, int pictureHeight, PictureFit& fit) {
     if (pictureWidth <= 0 || pictureHeight <= 0 || paneWidth <= 0 || paneHeight <= 0)

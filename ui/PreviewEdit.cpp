@@ -1,6 +1,6 @@
-#include "PreviewEdit.h"
+#include "ui/PreviewEdit.h"
 
-#include "PictureFit.h"
+#include "ui/PictureFit.h"
 #include "base/Handle.h"
 
 CPreviewEdit::~CPreviewEdit() {

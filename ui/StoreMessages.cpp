@@ -1,6 +1,6 @@
-#include "StoreMessages.h"
+#include "ui/StoreMessages.h"
 
-#include "Protocol.h"
+#include "store/Protocol.h"
 #include "base/Text.h"
 
 #include <windows.h>

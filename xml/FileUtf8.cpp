@@ -1,7 +1,7 @@
 // Opening files by UTF-8 path; on Windows the path goes to the wide entry as UTF-16.
-#include "FileUtf8.h"
+#include "xml/FileUtf8.h"
 
-#include "XmlText.h"
+#include "xml/XmlText.h"
 
 #ifdef _WIN32
 #include <wchar.h>

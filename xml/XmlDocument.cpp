@@ -1,7 +1,7 @@
 // XmlDocument: loading, saving, navigation and reading.
-#include "XmlIndex.h"
-#include "XmlText.h"
-#include "XmlTokenizer.h"
+#include "xml/XmlIndex.h"
+#include "xml/XmlText.h"
+#include "xml/XmlTokenizer.h"
 
 #include <cstring>
 

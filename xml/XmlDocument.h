@@ -10,7 +10,7 @@
 // (escaping, UTF-8 / UTF-16, file text) are in XmlText.h.
 #pragma once
 
-#include "XmlFlags.h"
+#include "xml/XmlFlags.h"
 
 #include <cstddef>
 #include <memory>

@@ -1,8 +1,8 @@
 // XmlDocument: edits. Each edit changes the text in place and shifts only the index records
 // behind it, so the index stays valid without a new parse.
-#include "XmlIndex.h"
-#include "XmlText.h"
-#include "XmlTokenizer.h"
+#include "xml/XmlIndex.h"
+#include "xml/XmlText.h"
+#include "xml/XmlTokenizer.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 // Reading and writing the text of XML files: UTF-8 with a byte-order mark on disk.
-#include "FileUtf8.h"
-#include "XmlText.h"
-#include "XmlTokenizer.h"
+#include "xml/FileUtf8.h"
+#include "xml/XmlText.h"
+#include "xml/XmlTokenizer.h"
 
 #include <cerrno>
 #include <climits>

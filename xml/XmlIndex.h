@@ -2,7 +2,7 @@
 // xml/: only the component's own sources include it.
 #pragma once
 
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 #include <cstdint>
 #include <memory>

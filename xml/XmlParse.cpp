@@ -1,6 +1,6 @@
 // Building the element index from the text: the lenient parse of XmlDocument.
-#include "XmlIndex.h"
-#include "XmlTokenizer.h"
+#include "xml/XmlIndex.h"
+#include "xml/XmlTokenizer.h"
 
 #include <algorithm>
 #include <cstdio>

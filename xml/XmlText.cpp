@@ -1,5 +1,5 @@
 // Text helpers of the XML component: case folding, escaping, CDATA and UTF conversions.
-#include "XmlText.h"
+#include "xml/XmlText.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // UTF-8 / UTF-16, and the text of XML files (UTF-8 with a byte-order mark on disk).
 #pragma once
 
-#include "XmlFlags.h"
+#include "xml/XmlFlags.h"
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
-#include "XmlTokenizer.h"
+#include "xml/XmlTokenizer.h"
 
-#include "XmlDocument.h"
-#include "XmlText.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlText.h"
 
 #include <cstdio>
 #include <cstring>

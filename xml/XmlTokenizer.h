@@ -5,7 +5,7 @@
 // character: scanning byte by byte is safe without tracking lead bytes.
 #pragma once
 
-#include "XmlFlags.h"
+#include "xml/XmlFlags.h"
 
 #include <string>
 #include <string_view>

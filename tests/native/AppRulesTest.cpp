@@ -1,12 +1,12 @@
 // The main program's plain decisions: program folder, names, picture fitting and store views.
-#include "ClipBudget.h"
-#include "ClipNames.h"
-#include "ClipRules.h"
-#include "PictureFit.h"
-#include "RecordRules.h"
-#include "StoreDocument.h"
-#include "StoreView.h"
-#include "XmlDocument.h"
+#include "store/ClipBudget.h"
+#include "store/ClipNames.h"
+#include "app/ClipRules.h"
+#include "ui/PictureFit.h"
+#include "app/RecordRules.h"
+#include "store/StoreDocument.h"
+#include "app/StoreView.h"
+#include "xml/XmlDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -404,7 +404,7 @@ TEST_F(StoreViewTest, UnreadableTextFallsToALaterPart) {
 
 }  // namespace
 
-#include "CategoryRules.h"
+#include "ui/CategoryRules.h"
 
 namespace {
 

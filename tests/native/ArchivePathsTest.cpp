@@ -1,5 +1,5 @@
 // The paths of an archive and folders that overlap.
-#include "ArchivePaths.h"
+#include "store/ArchivePaths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The layout of the bitmap files the store writes.
-#include "BmpLayout.h"
-#include "DibBlocks.h"
-#include "LittleEndian.h"
+#include "store/BmpLayout.h"
+#include "store/DibBlocks.h"
+#include "store/LittleEndian.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The screen capture's geometry: the selection from a drag, the handles, the minimum size, the
 // mirroring of an inverted selection, the arrow keys, the hints and the copied area.
-#include "TrackerGeometry.h"
+#include "capture/TrackerGeometry.h"
 
 #include <gtest/gtest.h>
 

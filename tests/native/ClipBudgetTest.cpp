@@ -1,5 +1,5 @@
 // The budget of one copy and the order its formats are read in.
-#include "ClipBudget.h"
+#include "store/ClipBudget.h"
 
 #include <gtest/gtest.h>
 

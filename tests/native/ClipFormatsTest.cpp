@@ -1,5 +1,5 @@
 // Clipboard formats by their kind.
-#include "ClipFormats.h"
+#include "store/ClipFormats.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The clip list's model: the rows shown by the search and the sort, found by their content and
 // by their clip, and the text each column shows.
-#include "ClipListModel.h"
+#include "ui/ClipListModel.h"
 
 #include <gtest/gtest.h>
 

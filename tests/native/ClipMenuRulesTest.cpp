@@ -1,5 +1,5 @@
 // The clip menu's decisions: rows to items, commands to clips.
-#include "ClipMenuRules.h"
+#include "hooklib/ClipMenuRules.h"
 
 #include <gtest/gtest.h>
 

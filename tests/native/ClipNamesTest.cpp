@@ -1,5 +1,5 @@
 // The names of clips, of their elements and of their data files.
-#include "ClipNames.h"
+#include "store/ClipNames.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The file list of the clipboard (a DROPFILES block).
-#include "DropFiles.h"
+#include "store/DropFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The hotkey engine's decisions: which keys make which chord, and the chords it sends.
-#include "HotkeyRules.h"
+#include "hooklib/HotkeyRules.h"
 
 #include <gtest/gtest.h>
 

@@ -2,17 +2,17 @@
 // pruned and opened; a store that cannot be read is kept whole; a start ended at any step leaves
 // what the next start completes; and what cannot be moved is copied, renamed aside or spared, so
 // that the reset that always follows deletes nothing of the user's.
-#include "ArchivePaths.h"
-#include "ClipFormats.h"
-#include "ClipNames.h"
-#include "ClipSnapshot.h"
-#include "FileSystem.h"
-#include "PasteQueue.h"
-#include "RunNames.h"
-#include "StoreFile.h"
-#include "SysClipBoard.h"
+#include "store/ArchivePaths.h"
+#include "store/ClipFormats.h"
+#include "store/ClipNames.h"
+#include "store/ClipSnapshot.h"
+#include "store/FileSystem.h"
+#include "store/PasteQueue.h"
+#include "store/RunNames.h"
+#include "store/StoreFile.h"
+#include "store/SysClipBoard.h"
 #include "TestFiles.h"
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The number texts of the clip list and the clips they name.
-#include "NumberText.h"
+#include "store/NumberText.h"
 
 #include <gtest/gtest.h>
 

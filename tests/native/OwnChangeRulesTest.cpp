@@ -1,6 +1,6 @@
 // The hook library's own clipboard changes: which sequence numbers a noted range covers, for
 // which owner, and when a range left under way stops counting.
-#include "OwnChangeRules.h"
+#include "hooklib/OwnChangeRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Which keys paste in which window: the user's rules first, then the built-in ones, then Ctrl+V.
-#include "PasteKeyRules.h"
+#include "hooklib/PasteKeyRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The paste queue: its decisions over plain data, its steps on a status file, the store's
 // deletion of a queued clip, the queue's view and the tray's count, and the key that pastes it.
-#include "ClipNames.h"
-#include "HotkeyRules.h"
-#include "PasteQueue.h"
-#include "RecordRules.h"
-#include "StoreView.h"
-#include "SysClipBoard.h"
+#include "store/ClipNames.h"
+#include "hooklib/HotkeyRules.h"
+#include "store/PasteQueue.h"
+#include "app/RecordRules.h"
+#include "app/StoreView.h"
+#include "store/SysClipBoard.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>

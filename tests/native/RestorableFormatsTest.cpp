@@ -1,9 +1,9 @@
 // What of a clip goes back on the clipboard: the stored formats in index order (up to a gap or a
 // format number below 1) that their bytes restore, and those of a copy in memory; a clip written
 // from a copy comes back as it went in.
-#include "ClipSnapshot.h"
-#include "RestorableFormats.h"
-#include "SysClipBoard.h"
+#include "store/ClipSnapshot.h"
+#include "store/RestorableFormats.h"
+#include "store/SysClipBoard.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>

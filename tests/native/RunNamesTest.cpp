@@ -1,6 +1,6 @@
 // The names of the runs kept at start-up.
-#include "RunNames.h"
-#include "StorePaths.h"
+#include "store/RunNames.h"
+#include "store/StorePaths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The store's documents: an empty store, its root's children, what is worth keeping.
-#include "StoreDocument.h"
-#include "XmlDocument.h"
+#include "store/StoreDocument.h"
+#include "xml/XmlDocument.h"
 
 #include <gtest/gtest.h>
 

@@ -1,18 +1,18 @@
 // Filing history records (the one store operation the recorder and the slot filing share), reading
 // a slot back, and what a Save copies when the store changes under it: natively and under Wine.
-#include "BmpLayout.h"
-#include "ClipFormats.h"
-#include "ClipNames.h"
-#include "ClipRules.h"
-#include "ClipSnapshot.h"
-#include "RecordRules.h"
-#include "StoreDocument.h"
-#include "StoreFile.h"
+#include "store/BmpLayout.h"
+#include "store/ClipFormats.h"
+#include "store/ClipNames.h"
+#include "app/ClipRules.h"
+#include "store/ClipSnapshot.h"
+#include "app/RecordRules.h"
+#include "store/StoreDocument.h"
+#include "store/StoreFile.h"
 #include "StoreFixtures.h"
-#include "SysClipBoard.h"
+#include "store/SysClipBoard.h"
 #include "TestFiles.h"
-#include "TimeStamp.h"
-#include "XmlDocument.h"
+#include "store/TimeStamp.h"
+#include "xml/XmlDocument.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "StoreFixtures.h"
 
-#include "ClipNames.h"
-#include "StoreDocument.h"
-#include "XmlDocument.h"
+#include "store/ClipNames.h"
+#include "store/StoreDocument.h"
+#include "xml/XmlDocument.h"
 
 using xml::XmlDocument;
 

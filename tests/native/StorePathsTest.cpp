@@ -1,5 +1,5 @@
 // Names and folders the store may use.
-#include "StorePaths.h"
+#include "store/StorePaths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // Store safety: rewrites in one step, the lock, the element name limit, and archives that may
 // not use the live data folder.
-#include "FileSystem.h"
-#include "HotkeyRules.h"
-#include "StoreDocument.h"
-#include "StoreFile.h"
-#include "StoreLock.h"
-#include "SysClipBoard.h"
+#include "store/FileSystem.h"
+#include "hooklib/HotkeyRules.h"
+#include "store/StoreDocument.h"
+#include "store/StoreFile.h"
+#include "store/StoreLock.h"
+#include "store/SysClipBoard.h"
 #include "TestFiles.h"
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // The store operations on a scratch store: natively and under Wine.
-#include "BmpLayout.h"
-#include "ClipFormats.h"
-#include "ClipNames.h"
-#include "ClipSnapshot.h"
-#include "StoreFile.h"
+#include "store/BmpLayout.h"
+#include "store/ClipFormats.h"
+#include "store/ClipNames.h"
+#include "store/ClipSnapshot.h"
+#include "store/StoreFile.h"
 #include "StoreFixtures.h"
-#include "SysClipBoard.h"
+#include "store/SysClipBoard.h"
 #include "TestFiles.h"
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "TestFiles.h"
 
-#include "FileUtf8.h"
+#include "xml/FileUtf8.h"
 
 #include <atomic>
 #include <chrono>

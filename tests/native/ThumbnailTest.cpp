@@ -1,7 +1,7 @@
 // The clip menu's small pictures of a clip's bitmap.
-#include "BmpLayout.h"
-#include "ClipSnapshot.h"
-#include "Thumbnail.h"
+#include "store/BmpLayout.h"
+#include "store/ClipSnapshot.h"
+#include "store/Thumbnail.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The store's time stamps.
-#include "TimeStamp.h"
+#include "store/TimeStamp.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Parsing, error reporting, navigation and reading of XmlDocument.
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "XmlTestSupport.h"
 
 #include <gtest/gtest.h>

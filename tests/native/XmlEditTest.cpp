@@ -1,7 +1,7 @@
 // Edits of XmlDocument: adding, setting text, deleting, and the index staying valid.
-#include "ClipNames.h"
-#include "StoreDocument.h"
-#include "XmlDocument.h"
+#include "store/ClipNames.h"
+#include "store/StoreDocument.h"
+#include "xml/XmlDocument.h"
 #include "XmlTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Reading and writing XML files: byte-order mark, UTF-8, other encodings, failures.
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "XmlTestSupport.h"
-#include "XmlText.h"
+#include "xml/XmlText.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include "StoreFixtures.h"
 #include "TestFiles.h"
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 #include <ostream>
 

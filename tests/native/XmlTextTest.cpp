@@ -1,6 +1,6 @@
 // Escaping, references, CDATA and the UTF conversions.
-#include "XmlDocument.h"
-#include "XmlText.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlText.h"
 
 #include <gtest/gtest.h>
 

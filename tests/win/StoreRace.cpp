@@ -3,11 +3,11 @@
 //   store_race.exe read <milliseconds>      loads the index over and over, in turn under the
 //                                           store lock and as an outside reader without it
 // The exit code is the number of failed operations.
-#include "FileSystem.h"
-#include "StoreFile.h"
-#include "StorePaths.h"
-#include "SysClipBoard.h"
-#include "XmlDocument.h"
+#include "store/FileSystem.h"
+#include "store/StoreFile.h"
+#include "store/StorePaths.h"
+#include "store/SysClipBoard.h"
+#include "xml/XmlDocument.h"
 #include "base/Text.h"
 
 #include <windows.h>

@@ -1,8 +1,8 @@
 // The Windows-only parts of the store operations: code-page text, the shell's folder deletion and
 // the instance in the per-user store folder.
-#include "SysClipBoard.h"
+#include "store/SysClipBoard.h"
 #include "TestFiles.h"
-#include "XmlText.h"
+#include "xml/XmlText.h"
 
 #include <gtest/gtest.h>
 

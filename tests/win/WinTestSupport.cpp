@@ -1,11 +1,11 @@
 #include "WinTestSupport.h"
 
-#include "ClipFormats.h"
-#include "ClipNames.h"
-#include "FileSystem.h"
-#include "StoreDocument.h"
-#include "StorePaths.h"
-#include "XmlDocument.h"
+#include "store/ClipFormats.h"
+#include "store/ClipNames.h"
+#include "store/FileSystem.h"
+#include "store/StoreDocument.h"
+#include "store/StorePaths.h"
+#include "xml/XmlDocument.h"
 
 #include <shlobj.h>
 #include <tlhelp32.h>

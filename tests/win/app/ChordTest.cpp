@@ -5,10 +5,10 @@
 // notification from one process. Also what must hold when things go wrong, and the store written
 // by the chords and the history recorder at once.
 #include "DravixAppTest.h"
-#include "Protocol.h"
+#include "store/Protocol.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "base/ScopeExit.h"
 #include "base/Text.h"
 

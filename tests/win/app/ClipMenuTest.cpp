@@ -1,12 +1,12 @@
 // The two ways a clip comes back out, with the real dravix.exe and real input: the Ctrl+right
 // click menu in any application, and the clip list's own menu, keys and double click.
 #include "DravixAppTest.h"
-#include "Protocol.h"
-#include "StoreDocument.h"
+#include "store/Protocol.h"
+#include "store/StoreDocument.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"
-#include "XmlDocument.h"
-#include "XmlText.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlText.h"
 #include "base/Handle.h"
 #include "base/ScopeExit.h"
 #include "base/Text.h"

@@ -1,6 +1,6 @@
 #include "DravixAppTest.h"
 
-#include "StorePaths.h"
+#include "store/StorePaths.h"
 #include "WinTestSupport.h"
 #include "base/Text.h"
 

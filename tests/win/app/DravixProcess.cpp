@@ -1,7 +1,7 @@
 #include "DravixProcess.h"
 
-#include "Protocol.h"
-#include "StorePaths.h"
+#include "store/Protocol.h"
+#include "store/StorePaths.h"
 #include "TestFiles.h"
 #include "base/Handle.h"
 #include "base/Text.h"

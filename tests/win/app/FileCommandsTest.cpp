@@ -2,7 +2,7 @@
 // dialog, archives saved and opened through the real file dialogs with typed paths, the help
 // file and the homepage handed to the shell, and the intro shown once.
 #include "DravixAppTest.h"
-#include "Protocol.h"
+#include "store/Protocol.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"
 #include "base/Handle.h"

@@ -3,7 +3,7 @@
 // entry and an uninstall entry, the installed program records a copy, and the uninstaller takes
 // back everything it installed (not while the program runs, and never the user's clips unasked).
 #include "DravixProcess.h"
-#include "StorePaths.h"
+#include "store/StorePaths.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"
 #include "base/Handle.h"

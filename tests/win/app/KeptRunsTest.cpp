@@ -4,12 +4,12 @@
 // start whole; and the program ended at any step of keeping a run loses nothing.
 #include "DravixAppTest.h"
 
-#include "ClipFormats.h"
-#include "ClipSnapshot.h"
-#include "FileSystem.h"
-#include "RunNames.h"
-#include "SysClipBoard.h"
-#include "TimeStamp.h"
+#include "store/ClipFormats.h"
+#include "store/ClipSnapshot.h"
+#include "store/FileSystem.h"
+#include "store/RunNames.h"
+#include "store/SysClipBoard.h"
+#include "store/TimeStamp.h"
 #include "WinTestSupport.h"
 #include "base/Text.h"
 

@@ -1,9 +1,9 @@
 // dravix.exe end to end under Wine: start-up, history capture from real copies, the store views,
 // the preview, slot notifications, sorting, visibility and closing.
-#include "BmpLayout.h"
+#include "store/BmpLayout.h"
 #include "DravixAppTest.h"
-#include "Protocol.h"
-#include "StorePaths.h"
+#include "store/Protocol.h"
+#include "store/StorePaths.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"
 #include "base/Handle.h"

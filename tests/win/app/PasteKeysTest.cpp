@@ -2,7 +2,7 @@
 // pastes on Shift+Insert alone (Ctrl+V does nothing there) gets a slot paste, a clip menu paste
 // and a list paste once each; a plain edit still gets Ctrl+V; the user's own rules come first.
 #include "DravixAppTest.h"
-#include "Protocol.h"
+#include "store/Protocol.h"
 #include "WinTestSupport.h"
 #include "fw/Settings.h"
 #include "base/Text.h"

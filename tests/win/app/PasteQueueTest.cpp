@@ -2,7 +2,7 @@
 // the list's menu or by every copy, pasted one after another with Ctrl+Alt+Q (with Shift the text
 // alone), seen under their node and in the tray's tooltip, and taken out again.
 #include "DravixAppTest.h"
-#include "Protocol.h"
+#include "store/Protocol.h"
 #include "WinTestSupport.h"
 #include "base/ScopeExit.h"
 #include "base/Text.h"

@@ -3,9 +3,9 @@
 // keeps answering meanwhile, and the run before a restart is kept.
 #include "DravixAppTest.h"
 
-#include "ClipNames.h"
-#include "SysClipBoard.h"
-#include "Text.h"
+#include "store/ClipNames.h"
+#include "store/SysClipBoard.h"
+#include "store/Text.h"
 #include "WinTestSupport.h"
 #include "base/Handle.h"
 #include "base/Text.h"

@@ -2,11 +2,11 @@
 // each row's record names the program that copied it; "不记录此程序的复制" on a row keeps that
 // program's later copies out (another program's are recorded); the list outlives a restart, is
 // shown by File > "排除的程序…", and a program taken off it is recorded again.
-#include "ClipNames.h"
+#include "store/ClipNames.h"
 #include "DravixAppTest.h"
-#include "NumberText.h"
-#include "Protocol.h"
-#include "Text.h"
+#include "store/NumberText.h"
+#include "store/Protocol.h"
+#include "store/Text.h"
 #include "WinTestSupport.h"
 #include "base/Text.h"
 

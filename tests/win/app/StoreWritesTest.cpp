@@ -4,14 +4,14 @@
 // without marking the store as holding unsaved changes.
 #include "DravixAppTest.h"
 
-#include "ClipFormats.h"
-#include "ClipSnapshot.h"
-#include "Protocol.h"
-#include "StoreFile.h"
-#include "SysClipBoard.h"
-#include "TimeStamp.h"
+#include "store/ClipFormats.h"
+#include "store/ClipSnapshot.h"
+#include "store/Protocol.h"
+#include "store/StoreFile.h"
+#include "store/SysClipBoard.h"
+#include "store/TimeStamp.h"
 #include "WinTestSupport.h"
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "base/Text.h"
 
 #include <filesystem>

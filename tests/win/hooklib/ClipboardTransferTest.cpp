@@ -1,10 +1,10 @@
 // The hook library's clipboard transfer, through its exports, in this process: the clipboard
 // is stored as a clip and put back, format by format.
 #include "LatchkitHost.h"
-#include "StoreDocument.h"
+#include "store/StoreDocument.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"
-#include "XmlDocument.h"
+#include "xml/XmlDocument.h"
 #include "base/Handle.h"
 
 #include <gtest/gtest.h>

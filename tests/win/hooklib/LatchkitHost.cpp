@@ -2,9 +2,9 @@
 
 #include "WinTestSupport.h"
 
-#include "Protocol.h"
-#include "StorePaths.h"
-#include "XmlDocument.h"
+#include "store/Protocol.h"
+#include "store/StorePaths.h"
+#include "xml/XmlDocument.h"
 #include "base/Text.h"
 
 #include <filesystem>

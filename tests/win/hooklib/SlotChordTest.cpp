@@ -1,7 +1,7 @@
 // The slot chords end to end: the hooks installed from this process reach real target
 // processes (our edit target and Wine's notepad), driven by real input (SendInput).
 #include "DebugLog.h"
-#include "Protocol.h"
+#include "store/Protocol.h"
 #include "LatchkitHost.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"

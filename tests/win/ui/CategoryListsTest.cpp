@@ -1,6 +1,6 @@
 // The user's categories in a real tree view and a real popup menu.
-#include "CategoryLists.h"
-#include "SysClipBoard.h"
+#include "ui/CategoryLists.h"
+#include "store/SysClipBoard.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
