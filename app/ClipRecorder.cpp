@@ -196,6 +196,7 @@ void CClipRecorder::State::store(ReadChange change) {
         result.row = std::move(*row);
         result.stamp = filed.stamp;
         result.source = change.snapshot.source;
+        result.madeRoom = filed.madeRoom;
     }
     report(std::move(result));
 }

@@ -74,7 +74,8 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
     base::ScopeExit ready([] { g_bKeyHookReady = 1; });
     const hotkey::KeyDecision decision = base::Guarded("KeyboardProc", hotkey::KeyDecision{}, [&] {
         return hotkey::decideKey(code, static_cast<unsigned>(key), (static_cast<DWORD>(flags) & 0x80000000u) != 0,
-                                 isKeyDown(hotkey::kVkControl), isKeyDown(hotkey::kVkAlt), isKeyDown(hotkey::kVkShift));
+                                 isKeyDown(hotkey::kVkControl), isKeyDown(hotkey::kVkAlt), isKeyDown(hotkey::kVkShift),
+                                 isKeyDown(VK_RMENU));
     });
     const int physicalKey = static_cast<int>(key);
     if (code == HC_ACTION)

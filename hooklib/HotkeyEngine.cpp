@@ -232,7 +232,7 @@ bool CMyClipboard::makeWindow() {
             base::Trace("paste: the offered clip could not be left whole on the clipboard");
     };
     events.replaced = [this] {
-        if (!m_pending.restoring && m_pending.offer.underWay())
+        if (!m_pending.restoring && m_pending.offering)
             m_pending.replaced = true;
     };
     m_pending.window = std::make_unique<CChordWnd>(std::move(events));
@@ -387,7 +387,8 @@ void CMyClipboard::checkAnswer() {
         return;
     case hotkey::CopyStep::Store:
         stopStep();
-        m_pending.answer.end();
+        // Only the change read as the answer was ours: what the application copies next is the user's.
+        m_pending.answer.endWith(captured.sequence);
         storeSlot(captured.snapshot);
         return;
     case hotkey::CopyStep::SendAgain:
@@ -444,6 +445,7 @@ void CMyClipboard::storeSlot(const store::ClipSnapshot& snapshot) {
     }
     if (!writeClip(paths(), slot, snapshot)) {
         base::Trace("slot copy not stored: the store could not be written; %s stays as it was", slot.c_str());
+        notifyMainWindow(kMsgSlotCopyFailed, static_cast<WPARAM>(m_nCopyKey));
         return finish(false);
     }
     finish(true);
@@ -457,7 +459,6 @@ void CMyClipboard::finish(bool completed) {
     base::Guarded("chord end", [&] { settleOffer(); });
     m_pending.window.reset();
     m_pending.answer.end();
-    m_pending.offer.end();
     removeStatusKeys();
     const Kind kind = m_pending.kind;
     const LONG chord = m_pending.chord;

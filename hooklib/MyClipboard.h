@@ -126,7 +126,7 @@ private:
         // on request, and what the target asked for.
         bool restore = false;
         Formats offered;
-        COwnChange offer;
+        bool offering = false;          // the clip is on the clipboard, its data rendered on request
         int rendered = 0;
         DWORD lastRenderAt = 0;
         bool replaced = false;          // another program's copy took the clipboard
@@ -138,8 +138,7 @@ private:
         bool delayed = false;                  // data rendered on request: `offer` stays under way
         std::optional<DWORD> unchangedSince;   // only over the contents of this change, once the
         bool requireSeen = false;              // ... main program has read them
-        COwnChange* ending = nullptr;          // a range that ends once the clipboard is open
-        COwnChange* offer = nullptr;
+        Formats marks;                         // put with their data after the formats
         static PutRequest ownedBy(HWND opener, std::optional<DWORD> unchangedSince = std::nullopt) {
             PutRequest request;
             request.opener = opener;
@@ -151,8 +150,8 @@ private:
     Captured captureClipboard(HWND opener, const std::function<bool(DWORD sequence, DWORD ownerProcess)>& wanted,
                               int openTries = 20);
     Put putFormats(const Formats& formats, const PutRequest& request);
-    // The bytes as a movable memory block for the clipboard; null when empty.
-    static HGLOBAL memoryBlock(const std::string& bytes);
+    // A format's bytes on the open clipboard; false when not taken.
+    static bool setFormatData(unsigned format, const std::string& bytes);
 
     // The chord's steps (HotkeyEngine.cpp).
     bool start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys, bool plainText = false,
@@ -180,6 +179,7 @@ private:
 
     // A paste's steps (ChordPaste.cpp).
     void actPaste();
+    bool targetAsks() const;
     bool render(UINT format);
     bool renderAll();
     void restoreUserClipboard();

@@ -33,7 +33,14 @@ void DravixAppTest::start() {
     m_startup = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin).count();
 }
 
+// DRAVIX_TEST_LOGS names a folder where each test's whole debug log is kept, to read later.
 void DravixAppTest::TearDown() {
+    wchar_t folder[MAX_PATH] = {};
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    if (GetEnvironmentVariableW(L"DRAVIX_TEST_LOGS", folder, MAX_PATH) && test)
+        CopyFileW(base::toWide(m_log.path()).c_str(),
+                  (std::wstring(folder) + L"\\" + base::toWide(std::string(test->test_suite_name()) + "." + test->name() + ".log")).c_str(),
+                  FALSE);
     if (!HasFailure())
         return;
     const std::vector<std::string> lines = m_log.lines();
