@@ -71,7 +71,7 @@ bool CClipDlg::fileSlotCopy(char digit) {
     if (!contents) {
         base::Trace("slot %c not filed: it cannot be read", digit);
         m_tray.ReportMissedCopy(clip::MissReason::StoreFailed);
-    } else if (row && !(row->kind == clip::kRowText && lastText().repeats(row->content))) {
+    } else if (row && (row->kind != clip::kRowText || lastText().admit(row->content))) {
         const std::string stamp = contents->copyTime.empty() ? store::currentTimeStamp() : contents->copyTime;
         const store::FiledRecord filed = fileMakingRoomWhenAsked([&](store::WhenHistoryFull whenFull) {
             return m_store.fileHistoryRecord(contents->snapshot, stamp, whenFull);
@@ -80,8 +80,6 @@ bool CClipDlg::fileSlotCopy(char digit) {
         case store::FiledRecord::Outcome::Filed:
             base::Trace("slot %c filed as his%d-%s", digit, filed.number,
                       filed.madeRoom ? " in place of the oldest unfiled clip" : "");
-            if (row->kind == clip::kRowText)
-                lastText().set(row->content);
             if (m_tree.GetSelectedItem() == m_hCollection)
                 showRow(clip::ViewRow{row->kind, row->content, filed.stamp, store::historyNumberText(filed.number),
                                       filed.stamp, {}, store::historyClipName(filed.number)});  // a slot copy names no program
@@ -93,6 +91,7 @@ bool CClipDlg::fileSlotCopy(char digit) {
             lastText().set({});
             break;
         case store::FiledRecord::Outcome::Failed:
+            lastText().set({});
             base::Trace("slot %c not filed: the store cannot be written", digit);
             m_tray.ReportMissedCopy(clip::MissReason::StoreFailed);
             break;

@@ -147,6 +147,19 @@ void LastText::set(std::u16string_view text) {
     m_digest = digest;
 }
 
+bool LastText::admit(std::u16string_view text) {
+    const bool whole = text.size() <= kWholeUnits;
+    std::u16string kept = whole ? std::u16string(text) : std::u16string();
+    const std::uint64_t digest = whole ? 0 : textDigest(text);  // outside the lock: it takes a while
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (text.size() == m_length && (whole ? text == m_text : digest == m_digest))
+        return false;
+    m_text = std::move(kept);
+    m_length = text.size();
+    m_digest = digest;
+    return true;
+}
+
 namespace {
 
 // The parts of a snapshot by the element names a stored clip would give them.

@@ -71,22 +71,19 @@ store::RestorableFormats offerMarks() {
 // The head is read when the key comes and taken from the queue only once it was pasted (the
 // chord's end): a paste that could not be made leaves it at the head for the next press.
 void CMyClipboard::PasteQueueHead(bool plainText, int physicalKey) {
-    const LONG chord = beginChord();
-    if (!chord) {
-        base::Trace("chord busy: queue key taken and ignored");
-        return;
-    }
-    const std::optional<PasteQueue> queue = readPasteQueue(paths().statusFile());
-    if (!queue || queue->empty()) {
-        endChord(chord);
-        base::Trace("paste queue %s: nothing pasted", queue ? "empty" : "unreadable");
-        MessageBeep(MB_OK);
-        return;
-    }
-    m_nHistoryIndex = queue->front();
-    if (start(chord, Kind::PasteQueued, historyClipName(queue->front()), {physicalKey, VK_CONTROL, VK_MENU, VK_SHIFT},
-              plainText))
-        m_pending.queued = queue->front();
+    whenChordFree([this, plainText, physicalKey](LONG chord) {
+        const std::optional<PasteQueue> queue = readPasteQueue(paths().statusFile());
+        if (!queue || queue->empty()) {
+            endChord(chord);
+            base::Trace("paste queue %s: nothing pasted", queue ? "empty" : "unreadable");
+            MessageBeep(MB_OK);
+            return;
+        }
+        m_nHistoryIndex = queue->front();
+        if (start(chord, Kind::PasteQueued, historyClipName(queue->front()),
+                  {physicalKey, VK_CONTROL, VK_MENU, VK_SHIFT}, plainText))
+            m_pending.queued = queue->front();
+    });
 }
 
 // A slot paste (and the queue's, which pastes as a slot does) always keeps the user's clipboard

@@ -82,7 +82,6 @@ public:
 
     int m_nHistoryIndex = 0;
     int m_nCopyKey = 0;
-    int m_bReady = 1;
 
 private:
     using Formats = store::RestorableFormats;  // (format, bytes)
@@ -153,6 +152,16 @@ private:
     // A format's bytes on the open clipboard; false when not taken.
     static bool setFormatData(unsigned format, const std::string& bytes);
 
+    // A chord that waits for the one under way to end.
+    struct WaitingChord {
+        std::function<void(LONG chord)> begin;
+        DWORD since = 0;
+        UINT_PTR timer = 0;
+    };
+    bool whenChordFree(std::function<void(LONG chord)> begin);
+    static void CALLBACK timerProcChordFree(HWND, UINT, UINT_PTR, DWORD);
+    void tryWaitingChord();
+
     // The chord's steps (HotkeyEngine.cpp).
     bool start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys, bool plainText = false,
                HWND target = nullptr);
@@ -191,6 +200,7 @@ private:
 
     std::optional<store::StorePaths> m_paths;
     Pending m_pending;
+    std::optional<WaitingChord> m_waitingChord;
 };
 
 extern CMyClipboard theClipboard;

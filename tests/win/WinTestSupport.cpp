@@ -138,7 +138,10 @@ void sendKeys(const std::vector<KeyStroke>& strokes) {
     for (std::size_t i = 0; i < strokes.size(); ++i) {
         inputs[i].type = INPUT_KEYBOARD;
         inputs[i].ki.wVk = strokes[i].key;
-        inputs[i].ki.dwFlags = strokes[i].up ? KEYEVENTF_KEYUP : 0;
+        // The right-hand Alt and Ctrl are extended keys (E0 scan codes), as a keyboard sends them.
+        const bool extended = strokes[i].key == VK_RMENU || strokes[i].key == VK_RCONTROL;
+        inputs[i].ki.wScan = static_cast<WORD>(MapVirtualKeyW(strokes[i].key, MAPVK_VK_TO_VSC));
+        inputs[i].ki.dwFlags = (strokes[i].up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }

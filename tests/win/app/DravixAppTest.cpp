@@ -38,9 +38,7 @@ void DravixAppTest::TearDown() {
     wchar_t folder[MAX_PATH] = {};
     const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
     if (GetEnvironmentVariableW(L"DRAVIX_TEST_LOGS", folder, MAX_PATH) && test)
-        CopyFileW(base::toWide(m_log.path()).c_str(),
-                  (std::wstring(folder) + L"\\" + base::toWide(std::string(test->test_suite_name()) + "." + test->name() + ".log")).c_str(),
-                  FALSE);
+        writeBytes(base::toUtf8(folder) + "\\" + test->test_suite_name() + "." + test->name() + ".log", m_log.text());
     if (!HasFailure())
         return;
     const std::vector<std::string> lines = m_log.lines();
