@@ -188,7 +188,12 @@ bool replace(const std::string& from, const std::string& to) {
     return moveRetrying(from, to, MOVEFILE_REPLACE_EXISTING, to);
 }
 
+// Only a file is moved aside: a folder where a clip's file should be is not ours to move.
 bool moveAside(const std::string& path, const std::string& aside) {
+    if (isFolder(path)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return reportFailure("MoveFileExW");
+    }
     return moveRetrying(path, aside, 0, path);
 }
 
