@@ -41,7 +41,7 @@ std::optional<RestorableFormats> storedFormats(const StorePaths& paths, std::str
         if (!formatRestoresFromBytes(format) || (plainText && !isPlainTextFormat(format)))
             return;
         std::optional<std::string> bytes = files::readAll(paths.dataFile(formatElementName(clip, i)));
-        if (bytes && !bytes->empty())
+        if (bytes && bytesRestore(format, *bytes))
             stored.emplace_back(static_cast<unsigned>(format), std::move(*bytes));
     });
     return stored;
@@ -67,7 +67,7 @@ std::map<std::string, std::u16string> fileListTexts(const StorePaths& paths, con
 RestorableFormats restorableFormats(const ClipSnapshot& snapshot) {
     RestorableFormats formats;
     for (const ClipSnapshot::Format& format : snapshot.formats)
-        if (formatRestoresFromBytes(static_cast<int>(format.format)) && !format.bytes.empty())
+        if (bytesRestore(static_cast<int>(format.format), format.bytes))
             formats.emplace_back(format.format, format.bytes);
     return formats;
 }

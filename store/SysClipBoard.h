@@ -174,7 +174,7 @@ private:
     void removeTemporaryFiles() const;
     bool dataFolderReadable() const;
     ArchiveResult saveStore(const std::string& path, const ArchiveProgress& progress, ArchiveFiles how,
-                            const std::atomic<bool>* stop) const;
+                            const std::atomic<bool>* stop, bool asBegun) const;
     void showMessage(const std::string& text) const;
 
     store::StorePaths m_paths;
