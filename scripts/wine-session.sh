@@ -40,7 +40,7 @@ wine_session_start() {
     trap wine_session_stop EXIT
 
     if [ -z "${DISPLAY:-}" ]; then
-        local fdfile="$root/build/xvfb.display"
+        local fdfile="$root/build/xvfb-$arch.display"
         rm -f "$fdfile"
         Xvfb -displayfd 9 -screen 0 "${DRAVIX_SCREEN:-1280x1024x24}" -nolisten tcp 9>"$fdfile" >/dev/null 2>&1 &
         _started_xvfb=$!
@@ -81,6 +81,26 @@ wine_session_start() {
     "$WINESERVER" -p
     "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
+
+# wine_suite x64|x86 LOG [ctest arguments]: the tree's Windows tests (those ctest selects with the
+# arguments, all but the header checks by default) in a fresh session of their own (prefix,
+# server, display), one at a time: the clipboard, the foreground window and the store files are
+# global. ctest's output goes to LOG; the status is ctest's. Runs in a subshell, so the session
+# ends with it whatever happens.
+wine_suite() (
+    local arch=$1 log=$2
+    shift 2
+    wine_session_start "$arch"
+    echo "Wine prefix $WINEPREFIX, display $DISPLAY, loader $WINE"
+    # Under Wine the tray's window goes with its last icon, and the next program started waits two
+    # seconds for that: one icon kept for the session spares every test that wait.
+    "$WINE" "$root/build/$arch/bin/tray_keeper.exe" </dev/null >/dev/null 2>&1 &
+    local status=0
+    ctest --test-dir "$root/build/$arch" -LE compile --output-on-failure --timeout 300 "$@" >"$log" 2>&1 || status=$?
+    wine_session_stop
+    trap - EXIT
+    return "$status"
+)
 
 wine_session_stop() {
     local status=$?
