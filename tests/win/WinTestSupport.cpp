@@ -133,6 +133,17 @@ bool bringToFront(HWND window) {
     return inFront;
 }
 
+HWND focusInThreadOf(HWND window) {
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) ? gui.hwndFocus : nullptr;
+}
+
+bool waitUntilTakesKeys(HWND control, std::chrono::milliseconds timeout) {
+    return pumpUntil([&] { return GetForegroundWindow() == GetAncestor(control, GA_ROOT) && focusInThreadOf(control) == control; },
+                     timeout);
+}
+
 void sendKeys(const std::vector<KeyStroke>& strokes) {
     std::vector<INPUT> inputs(strokes.size());
     for (std::size_t i = 0; i < strokes.size(); ++i) {
@@ -357,10 +368,14 @@ PROCESS_INFORMATION startProcess(std::wstring command, const std::wstring& folde
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = startup.hStdOutput = startup.hStdError = nothing;
     PROCESS_INFORMATION process = {};
+    DWORD error = ERROR_SUCCESS;
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.empty() ? nullptr : folder.c_str(),
-                        &startup, &process))
+                        &startup, &process)) {
+        error = GetLastError();
         process = {};
+    }
     CloseHandle(nothing);
+    SetLastError(error);  // the caller may report why it failed
     return process;
 }
 
@@ -452,11 +467,16 @@ Target::~Target() {
     }
 }
 
+// A target that did not come up says why, the next time it happens.
 void Target::start(std::wstring command, const std::function<HWND()>& find) {
-    m_process = startProcess(std::move(command));
-    if (!m_process.hProcess)
+    m_process = startProcess(command);
+    if (!m_process.hProcess) {
+        std::fprintf(stderr, "Target: %ls could not be started (error %lu)\n", command.c_str(), GetLastError());
         return;
-    pumpUntil([&] { return (m_window = find()) != nullptr; }, 10s);
+    }
+    if (!pumpUntil([&] { return (m_window = find()) != nullptr; }, 10s))
+        std::fprintf(stderr, "Target: no window of %ls within 10 s; the process %s\n", command.c_str(),
+                     WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0 ? "ended" : "runs");
     // It has finished starting once its message loop answers.
     if (m_window)
         SendMessageTimeoutW(m_window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
@@ -528,8 +548,10 @@ std::wstring Target::pointerOverCommand() const {
            std::to_wstring((area.top + area.bottom) / 2);
 }
 
+// The window in front is not enough: its thread may not have given the focus to the edit yet.
 bool Target::focus() const {
-    return bringToFront(m_window);
+    const HWND keys = edit() ? edit() : m_window;
+    return bringToFront(m_window) && waitUntilTakesKeys(keys);
 }
 
 ClipSource::ClipSource(const std::wstring& arguments, const std::wstring& program) {

@@ -46,6 +46,11 @@ bool clipboardHoldsText(const std::wstring& text);
 
 // Makes `window` the foreground window and waits until it is.
 bool bringToFront(HWND window);
+// The window with the keyboard focus in `window`'s thread, or null.
+HWND focusInThreadOf(HWND window);
+// Waits until keys typed now reach `control`: its top-level window is the foreground window and
+// `control` has the focus in its thread.
+bool waitUntilTakesKeys(HWND control, std::chrono::milliseconds timeout = 5s);
 
 struct KeyStroke {
     WORD key;
@@ -95,7 +100,7 @@ std::vector<std::string> fileLines(const std::string& path);
 void endProcessesNamed(const std::wstring& executable);
 // Starts `command` in `folder` (the current one when empty) with its standard handles on NUL:
 // a program that outlives the test must not hold the test's output, for which ctest would wait.
-// All members are null when it could not be started.
+// All members are null when it could not be started (GetLastError says why).
 PROCESS_INFORMATION startProcess(std::wstring command, const std::wstring& folder = {});
 // Starts a Linux program through Wine (by its Z: path); Wine gives no handle that ends with it.
 bool runUnix(const std::wstring& program, const std::wstring& arguments);
@@ -147,7 +152,7 @@ public:
     // Without a window manager X sends keys to the window under the pointer: the xdotool command
     // that puts it there.
     std::wstring pointerOverCommand() const;
-    // Brings the target to the front and waits until it is the foreground window.
+    // Brings the target to the front and waits until its edit control takes the keys.
     bool focus() const;
     // Puts `text` into the target's edit control, brings it to the front and selects it all,
     // checking the selection.
