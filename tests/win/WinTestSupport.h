@@ -87,6 +87,17 @@ std::vector<std::pair<std::string, std::string>> storeElements(const std::string
 std::string storeValue(const std::string& path, const std::string& name);
 // The store in the per-user store folder: its index, status file and a data file.
 std::string storeIndexPath();
+// A key of the user's settings (under HKEY_CURRENT_USER) removed now and again when this goes.
+class UserKeyCleared {
+public:
+    explicit UserKeyCleared(const wchar_t* key) : m_key(key) { RegDeleteKeyW(HKEY_CURRENT_USER, m_key); }
+    ~UserKeyCleared() { RegDeleteKeyW(HKEY_CURRENT_USER, m_key); }
+    UserKeyCleared(const UserKeyCleared&) = delete;
+    UserKeyCleared& operator=(const UserKeyCleared&) = delete;
+
+private:
+    const wchar_t* m_key;
+};
 // A switch of the user's (a DWORD under HKCU\Software\Dravix) turned on or off.
 void setUserSwitch(const wchar_t* name, bool on);
 std::string storeStatusPath();

@@ -43,6 +43,10 @@ void DravixAppTest::TearDown() {
         std::printf("%s\n", lines[i].c_str());
 }
 
+void DravixAppTest::moveBesideTheTargets() {
+    SetWindowPos(m_app->mainWindow(), nullptr, 500, 350, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void DravixAppTest::record(const std::wstring& text) {
     putClipboardText(text);
     ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) {

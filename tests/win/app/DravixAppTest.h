@@ -26,6 +26,9 @@ protected:
     // long that took.
     void start();
 
+    // The main window beside the place where targets open, so that a click on its list reaches
+    // the list.
+    void moveBesideTheTargets();
     // `text` copied by another program, waited for as a row of the list.
     void record(const std::wstring& text);
     // The category dialog, opened by its command: a name typed, then Enter. The dialog, or null.
