@@ -10,6 +10,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -203,23 +204,35 @@ void ctrlRightClick(POINT at) {
     sendKeys({{VK_CONTROL, true}});
 }
 
-POINT newestTrayIcon() {
-    // The window has room for several icons of 20 pixels: the newest is the last slot that
-    // shows anything but the background.
-    constexpr int kSlot = 20;
-    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+namespace {
+
+// The slot of the last icon the notification area shows (the area has room for several icons
+// of 20 pixels; an icon's slot shows something besides the background), or -1 for none.
+int lastPaintedTraySlot(HWND tray, int slotSize) {
     RECT area = {};
     GetClientRect(tray, &area);
     HDC dc = GetDC(tray);
     const COLORREF background = GetPixel(dc, 0, 0);
-    int newest = 0;
-    for (int slot = 0; (slot + 1) * kSlot <= area.right; ++slot)
-        for (int y = 4; y < kSlot - 4; y += 2)
-            for (int x = 4; x < kSlot - 4; x += 2)
-                if (GetPixel(dc, slot * kSlot + x, y) != background)
-                    newest = slot;
+    int last = -1;
+    for (int slot = 0; (slot + 1) * slotSize <= area.right; ++slot)
+        for (int y = 4; y < slotSize - 4; y += 2)
+            for (int x = 4; x < slotSize - 4; x += 2)
+                if (GetPixel(dc, slot * slotSize + x, y) != background)
+                    last = slot;
     ReleaseDC(tray, dc);
-    POINT icon{newest * kSlot + kSlot / 2, kSlot / 2};
+    return last;
+}
+
+}  // namespace
+
+// The session keeps an icon of its own in the first slot (scripts/test, tray_keeper.exe): the
+// program's icon is drawn after it, a moment after the program added it.
+POINT newestTrayIcon() {
+    constexpr int kSlot = 20;
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    int newest = 0;
+    pumpUntil([&] { return (newest = lastPaintedTraySlot(tray, kSlot)) >= 1; }, 5s);
+    POINT icon{std::max(newest, 0) * kSlot + kSlot / 2, kSlot / 2};
     ClientToScreen(tray, &icon);
     return icon;
 }

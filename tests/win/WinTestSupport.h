@@ -65,7 +65,8 @@ void movePointer(POINT at);
 // A person's Ctrl+right click at a screen point, one event at a time.
 void ctrlRightClick(POINT at);
 // The middle of the icon added last to the notification area (without a desktop window Wine
-// shows the area as a window of its own, icons side by side in the order they came).
+// shows the area as a window of its own, icons side by side in the order they came), waited for
+// until one shows beside the session's own icon.
 POINT newestTrayIcon();
 // The middle of a window, in screen coordinates.
 POINT centreOf(HWND window);
