@@ -37,21 +37,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#ifdef _WIN32
-const std::string kSep = "\\";
-#else
-const std::string kSep = "/";
-#endif
-
-std::string utf16Bytes(const std::string& text) {
-    std::string bytes;
-    for (char c : text + '\0') {
-        bytes += c;
-        bytes += '\0';
-    }
-    return bytes;
-}
-
 std::u16string ascii(const std::string& text) {
     return std::u16string(text.begin(), text.end());
 }
