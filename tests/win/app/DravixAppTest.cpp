@@ -117,6 +117,14 @@ bool DravixAppTest::previewShows(int row, const std::wstring& text) {
     return taken && pumpUntil([&] { return m_app->previewText() == text; }, 5s);
 }
 
+void DravixAppTest::answerFileDialog(const std::string& path) {
+    HWND files = fileDialogTakingKeys();
+    ASSERT_TRUE(files);
+    typeText(base::toWide(path));
+    pressKeys({VK_RETURN});
+    ASSERT_TRUE(pumpUntil([&] { return !IsWindow(files) || !IsWindowVisible(files); }, 8s));
+}
+
 HWND DravixAppTest::fileDialogTakingKeys() {
     HWND files = waitForProcessDialog(m_app->processId(), m_app->mainWindow());
     if (!files || !bringToFront(files))

@@ -44,6 +44,8 @@ protected:
     // The file dialog the program opened, in front with its file name box taking keys; null
     // when none came.
     HWND fileDialogTakingKeys();
+    // That dialog given `path` typed into its file name box and Enter, and waited for until it closed.
+    void answerFileDialog(const std::string& path);
 
     ScratchDir m_dir;
     DebugLog m_log;

@@ -98,11 +98,7 @@ protected:
     // Save As through the real file dialog, the path typed into it.
     void saveAs(const std::string& path) {
         PostMessageW(m_app->mainWindow(), WM_COMMAND, kSaveAs, 0);
-        HWND files = fileDialogTakingKeys();
-        ASSERT_TRUE(files);
-        typeText(base::toWide(path));
-        pressKeys({VK_RETURN});
-        ASSERT_TRUE(pumpUntil([&] { return !IsWindow(files) || !IsWindowVisible(files); }, 8s));
+        answerFileDialog(path);
     }
     void writeDamagedStore() {
         fs::create_directories(fs::u8path(m_store.paths().dataFolder()));

@@ -92,11 +92,7 @@ protected:
     // File > Open through the real file dialog, the path typed into it.
     void openThroughDialog(const std::string& path) {
         PostMessageW(m_app->mainWindow(), WM_COMMAND, kOpen, 0);
-        HWND files = fileDialogTakingKeys();
-        ASSERT_TRUE(files);
-        typeText(base::toWide(path));
-        pressKeys({VK_RETURN});
-        ASSERT_TRUE(pumpUntil([&] { return !IsWindow(files) || !IsWindowVisible(files); }, 8s));
+        answerFileDialog(path);
     }
 
     CSysClipBoard m_store;
