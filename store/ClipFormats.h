@@ -13,6 +13,7 @@ inline constexpr int kFormatText = 1;
 inline constexpr int kFormatBitmap = 2;
 inline constexpr int kFormatUnicodeText = 13;
 inline constexpr int kFormatFileList = 15;
+inline constexpr int kFormatLocale = 16;
 
 // Clipboard formats whose data is a memory block (false for GDI handles such as bitmaps,
 // palettes and enhanced metafiles, whose data files stay empty).
@@ -29,5 +30,8 @@ inline constexpr std::string_view kPictureContentPrefix = "picture:size ";
 
 // UTF-16 little-endian bytes (clipboard format 13) as text, up to the first zero character.
 std::u16string utf16FromBytes(std::string_view bytes);
+// The other way: the text's UTF-16 little-endian bytes with the zero character that ends a
+// clipboard text.
+std::string utf16Block(std::u16string_view text);
 
 }  // namespace store
