@@ -1,6 +1,7 @@
 // dravixc.exe's arguments: each command read into its request, anything else refused with a
 // reason (exit code 2 with the usage); the standard input's text for `add` in its encodings.
 #include "cli/Arguments.h"
+#include "CommandFakes.h"
 
 #include <gtest/gtest.h>
 
@@ -12,13 +13,6 @@ using namespace store::command;
 
 namespace {
 
-Request request(Verb verb, int number = 0) {
-    Request r;
-    r.verb = verb;
-    r.number = number;
-    return r;
-}
-
 TEST(CliArguments, EachCommandBecomesItsRequest) {
     struct Case {
         std::vector<std::string> arguments;
@@ -26,20 +20,20 @@ TEST(CliArguments, EachCommandBecomesItsRequest) {
         std::string outFile;
         bool textFromInput;
     };
-    Request listJson = request(Verb::List);
+    Request listJson = commandRequest(Verb::List);
     listJson.json = true;
     listJson.limit = 20;
-    Request html = request(Verb::Get, 12);
+    Request html = commandRequest(Verb::Get, 12);
     html.format = DataFormat::Html;
-    Request add = request(Verb::Add);
+    Request add = commandRequest(Verb::Add);
     add.text = "--不是选项";
-    Request paste = request(Verb::Paste, 3);
+    Request paste = commandRequest(Verb::Paste, 3);
     paste.transform = store::Transform::HalfWidth;
-    Request slot = request(Verb::Slot, 45);
+    Request slot = commandRequest(Verb::Slot, 45);
     slot.slot = 0;
-    Request showSlot = request(Verb::Slot);
+    Request showSlot = commandRequest(Verb::Slot);
     showSlot.slot = 9;
-    Request search = request(Verb::Search);
+    Request search = commandRequest(Verb::Search);
     search.text = "季度 报告";
     search.kind = RowKind::Text;
     search.source = "winword";
@@ -48,13 +42,13 @@ TEST(CliArguments, EachCommandBecomesItsRequest) {
         {{"list", "--limit", "20", "--json"}, listJson, "", false},
         {{"get", "--format=html", "12", "--out", "页.html"}, html, "页.html", false},
         {{"add", "--", "--不是选项"}, add, "", false},
-        {{"add"}, request(Verb::Add), "", true},
+        {{"add"}, commandRequest(Verb::Add), "", true},
         {{"paste", "3", "--as", "halfwidth"}, paste, "", false},
         {{"slot", "0", "45"}, slot, "", false},
         {{"slot", "9"}, showSlot, "", false},
         {{"search", "季度", "--type", "text", "报告", "--from=winword", "--limit", "5"}, search, "", false},
-        {{"delete", "999"}, request(Verb::Delete, 999), "", false},
-        {{"resume"}, request(Verb::Resume), "", false},
+        {{"delete", "999"}, commandRequest(Verb::Delete, 999), "", false},
+        {{"resume"}, commandRequest(Verb::Resume), "", false},
     };
     for (const Case& c : cases) {
         const Invocation invocation = cli::parseArguments(c.arguments);

@@ -4,6 +4,13 @@ using clip::CommandOutcome;
 using clip::CommandRow;
 using store::command::RowKind;
 
+store::command::Request commandRequest(store::command::Verb verb, int number) {
+    store::command::Request request;
+    request.verb = verb;
+    request.number = number;
+    return request;
+}
+
 FakeCommandActions::FakeCommandActions()
     : rows{
           {3, "2026-12-08 09:00:00", RowKind::Text, "C:\\Program Files\\Office\\WINWORD.EXE", u"季度报告 Draft\r\nsecond line"},

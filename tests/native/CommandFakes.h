@@ -1,6 +1,6 @@
-// A program for the command line's tests, native and under Wine: three history clips (12 the
-// newest), slot 5, clip data in memory; every action noted ("copy 3", "paste 3 upper 4242") and
-// answered with the outcome the test sets.
+// For the command line's tests, native and under Wine: requests, and a program with three
+// history clips (12 the newest), slot 5 and clip data in memory, every action noted ("copy 3",
+// "paste 3 upper 4242") and answered with the outcome the test sets.
 #pragma once
 
 #include "app/CommandRules.h"
@@ -8,6 +8,9 @@
 #include <map>
 #include <string>
 #include <vector>
+
+// A request of this command (for a clip number), every other field as the command line leaves it.
+store::command::Request commandRequest(store::command::Verb verb, int number = 0);
 
 class FakeCommandActions : public clip::CommandActions {
 public:

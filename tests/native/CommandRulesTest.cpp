@@ -19,13 +19,6 @@ namespace {
 
 using Result = CommandOutcome::Result;
 
-Request request(Verb verb, int number = 0) {
-    Request r;
-    r.verb = verb;
-    r.number = number;
-    return r;
-}
-
 TEST(CommandRules, EachCommandCallsItsActionOnceWithItsArguments) {
     struct Case {
         Request request;
@@ -34,36 +27,36 @@ TEST(CommandRules, EachCommandCallsItsActionOnceWithItsArguments) {
         std::vector<std::string> calls;
         std::string output;
     };
-    Request paste = request(Verb::Paste, 3);
+    Request paste = commandRequest(Verb::Paste, 3);
     paste.transform = store::Transform::OneLine;
     paste.targetWindow = 4242;
-    Request setSlot = request(Verb::Slot, 7);
+    Request setSlot = commandRequest(Verb::Slot, 7);
     setSlot.slot = 2;
-    Request showSlot = request(Verb::Slot);
+    Request showSlot = commandRequest(Verb::Slot);
     showSlot.slot = 5;
-    Request emptySlot = request(Verb::Slot);
+    Request emptySlot = commandRequest(Verb::Slot);
     emptySlot.slot = 6;
-    Request add = request(Verb::Add);
+    Request add = commandRequest(Verb::Add);
     add.text = "第一行\n第二行";
-    Request bitmap = request(Verb::Get, 3);
+    Request bitmap = commandRequest(Verb::Get, 3);
     bitmap.format = DataFormat::Bitmap;
     const Case cases[] = {
-        {request(Verb::Copy, 3), Result::Done, Status::Done, {"copy 3"}, ""},
-        {request(Verb::Copy, 4), Result::NotFound, Status::NothingMatched, {"copy 4"}, ""},
-        {request(Verb::Delete, 7), Result::Failed, Status::Failed, {"delete 7"}, ""},
+        {commandRequest(Verb::Copy, 3), Result::Done, Status::Done, {"copy 3"}, ""},
+        {commandRequest(Verb::Copy, 4), Result::NotFound, Status::NothingMatched, {"copy 4"}, ""},
+        {commandRequest(Verb::Delete, 7), Result::Failed, Status::Failed, {"delete 7"}, ""},
         {paste, Result::Done, Status::Done, {"paste 3 oneline 4242"}, ""},
-        {request(Verb::Paste, 9), Result::Done, Status::Done, {"paste 9 whole 0"}, ""},
+        {commandRequest(Verb::Paste, 9), Result::Done, Status::Done, {"paste 9 whole 0"}, ""},
         {setSlot, Result::Done, Status::Done, {"set slot 2 7"}, ""},
         {showSlot, Result::Done, Status::Done, {"slot 5"}, "5\t2026-12-08 08:00:00\ttext\t\t槽\n"},
         {emptySlot, Result::Done, Status::NothingMatched, {"slot 6"}, ""},
         {add, Result::Done, Status::Done, {"add 8 crlf"}, "13\n"},
         {add, Result::Failed, Status::Failed, {"add 8 crlf"}, ""},
         {bitmap, Result::Done, Status::Done, {"data 3 2"}, "季度报告"},
-        {request(Verb::Get, 4), Result::Done, Status::NothingMatched, {"data 4 0"}, ""},
-        {request(Verb::Pause), Result::Done, Status::Done, {"pause"}, ""},
-        {request(Verb::Resume), Result::Done, Status::Done, {"resume"}, ""},
-        {request(Verb::Show), Result::Done, Status::Done, {"show"}, ""},
-        {request(Verb::Get, 0), Result::Done, Status::BadArguments, {}, ""},
+        {commandRequest(Verb::Get, 4), Result::Done, Status::NothingMatched, {"data 4 0"}, ""},
+        {commandRequest(Verb::Pause), Result::Done, Status::Done, {"pause"}, ""},
+        {commandRequest(Verb::Resume), Result::Done, Status::Done, {"resume"}, ""},
+        {commandRequest(Verb::Show), Result::Done, Status::Done, {"show"}, ""},
+        {commandRequest(Verb::Get, 0), Result::Done, Status::BadArguments, {}, ""},
     };
     for (const Case& c : cases) {
         FakeCommandActions actions;
@@ -78,7 +71,7 @@ TEST(CommandRules, EachCommandCallsItsActionOnceWithItsArguments) {
 
 TEST(CommandRules, RowsComeNewestFirstAsLinesOrJson) {
     FakeCommandActions actions;
-    Request list = request(Verb::List);
+    Request list = commandRequest(Verb::List);
     EXPECT_EQ(clip::answerCommand(list, actions).output,
               "12\t2026-12-08 11:30:00\tpicture\t\tpicture:size 640*480\n"
               "7\t2026-12-08 10:15:00\ttext\tnotepad.exe\ttab here \"quoted\" \x01 \n"
@@ -91,7 +84,7 @@ TEST(CommandRules, RowsComeNewestFirstAsLinesOrJson) {
               "\"text\":\"tab\\there \\\"quoted\\\" \\u0001 \"}\n]\n");
     // A long first line is cut between characters, with a mark.
     actions.rows = {{1, "t", RowKind::Text, "", std::u16string(clip::kFirstLineUnits - 1, u'a') + u"😀z"}};
-    EXPECT_EQ(clip::answerCommand(request(Verb::List), actions).output,
+    EXPECT_EQ(clip::answerCommand(commandRequest(Verb::List), actions).output,
               "1\tt\ttext\t\t" + std::string(clip::kFirstLineUnits - 1, 'a') + "…\n");
     actions.rows.clear();
     EXPECT_EQ(clip::answerCommand(list, actions).output, "[]\n");
@@ -115,7 +108,7 @@ TEST(CommandRules, ASearchKeepsRowsWithEveryWordOfTheKindAndProgramAsked) {
     };
     for (const Case& c : cases) {
         FakeCommandActions actions;
-        Request search = request(Verb::Search);
+        Request search = commandRequest(Verb::Search);
         search.text = c.words;
         search.kind = c.kind;
         search.source = c.source;
