@@ -204,7 +204,9 @@ Received receiveRequest(std::uint64_t tag, std::string_view bytes, std::uint64_t
         return received;
     }
     received.request = decodeRequest(bytes, &received.problem);
-    if (received.request && (received.request->replyWindow == 0 || received.request->replyWindow != senderWindow)) {
+    // A window handle has 32 significant bits in programs of either bitness.
+    const auto reply = static_cast<std::uint32_t>(received.request ? received.request->replyWindow : 0);
+    if (received.request && (reply == 0 || reply != static_cast<std::uint32_t>(senderWindow))) {
         received.request.reset();
         received.problem = "the reply window is not the sender";
     }

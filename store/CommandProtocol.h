@@ -45,6 +45,7 @@ enum class RowKind : std::uint8_t { Text = 0, Picture = 1, Files = 2 };
 struct Request {
     std::uint32_t id = 0;            // the answer's chunks carry it back
     std::uint64_t replyWindow = 0;   // the window the answer goes to: the one that sends the request
+                                     // (its low 32 bits, a handle's in either bitness)
     std::uint64_t targetWindow = 0;  // paste: the window in front when the command was given
     Verb verb = Verb::List;
     int number = 0;                  // get, copy, paste, delete, slot (to set): a history number

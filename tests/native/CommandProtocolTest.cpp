@@ -66,6 +66,9 @@ TEST(CommandProtocol, RequestsThatAreNotWholeAndOursAreRefused) {
     const std::string bytes = encodeRequest(sampleRequests()[2]);
     EXPECT_EQ(receiveRequest(kAnswerTag, bytes, kClient).receipt, Receipt::NotUnderstood);
     EXPECT_EQ(receiveRequest(kRequestTag, bytes, kClient + 1).receipt, Receipt::Malformed) << "answers go to the sender";
+    Request mixed = sampleRequests()[0];
+    mixed.replyWindow = 0xFFFF'FFFF'8000'1234ull;  // a handle sign-extended by a 64-bit sender, zero-extended by a 32-bit one
+    EXPECT_EQ(receiveRequest(kRequestTag, encodeRequest(mixed), 0x8000'1234ull).receipt, Receipt::Taken);
     EXPECT_EQ(receiveRequest(kRequestTag, std::string(kMaxRequestBytes + 1, 'x'), kClient).receipt, Receipt::TooLarge);
     struct Corruption {
         std::size_t at;
