@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ui/ClipListModel.h"
+#include "store/Protocol.h"
 #include "store/SysClipBoard.h"
 
 #include <cstdint>
@@ -98,7 +99,7 @@ inline constexpr std::string_view kQueueFullText = "粘贴队列已满，有些�
 inline constexpr std::string_view kQueueNotWrittenText = "粘贴队列无法写入，队列没有改变。";
 inline constexpr std::string_view kHistoryFullMessage = "剪贴板历史记录已存满，请删除一些您不用的数据。";
 inline constexpr std::string_view kExitQuestion = "您确定要退出该软件吗?";
-inline constexpr std::string_view kPausedSuffix = "(暂停)";
+inline constexpr std::string_view kPausedSuffix = store::kPausedTitleSuffix;
 inline constexpr std::string_view kHideBalloonText = "窗体已隐藏,您可按Alt+C来使其显示";
 inline constexpr std::string_view kHideBalloonTitle = "窗体已隐藏";
 inline constexpr std::string_view kLoadIconError = "load icon error!";

@@ -109,4 +109,15 @@ std::u16string utf16FromBytes(std::string_view bytes) {
     return text;
 }
 
+std::string utf16Block(std::u16string_view text) {
+    std::string bytes;
+    bytes.reserve(2 * text.size() + 2);
+    for (const char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    bytes.append(2, '\0');
+    return bytes;
+}
+
 }  // namespace store

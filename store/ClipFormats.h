@@ -15,6 +15,7 @@ inline constexpr int kFormatText = 1;
 inline constexpr int kFormatBitmap = 2;
 inline constexpr int kFormatUnicodeText = 13;
 inline constexpr int kFormatFileList = 15;
+inline constexpr int kFormatLocale = 16;
 
 // How a format's data is kept as bytes: a memory block as it is; an enhanced metafile as its bits;
 // a metafile picture as our header (mapping mode and extents) and the metafile's bits; a palette
@@ -55,5 +56,8 @@ std::optional<unsigned> paletteEntryCount(std::string_view bytes);
 
 // UTF-16 little-endian bytes (clipboard format 13) as text, up to the first zero character.
 std::u16string utf16FromBytes(std::string_view bytes);
+// The other way: the text's UTF-16 little-endian bytes with the zero character that ends a
+// clipboard text.
+std::string utf16Block(std::u16string_view text);
 
 }  // namespace store
