@@ -2,6 +2,7 @@
 
 #include "store/ClipFormats.h"
 #include "store/ClipNames.h"
+#include "store/Crypto.h"
 #include "store/StorePaths.h"
 #include "store/Text.h"
 #include "sync/ByteCodec.h"
@@ -88,6 +89,15 @@ std::optional<Outgoing> selectForSync(const store::ClipSnapshot& recorded, std::
         return std::nullopt;
     outgoing.kind = *kind;
     return outgoing;
+}
+
+std::optional<PreparedClip> prepareClip(const Outgoing& clip) {
+    PreparedClip prepared{clip.kind, payloadBytes(clip.snapshot), {}, clip.snapshot.source};
+    std::optional<std::string> digest = store::crypto::sha256(prepared.payload);
+    if (!digest)
+        return std::nullopt;
+    prepared.digest = std::move(*digest);
+    return prepared;
 }
 
 std::string payloadBytes(const store::ClipSnapshot& snapshot) {

@@ -30,6 +30,17 @@ std::optional<Outgoing> selectForSync(const store::ClipSnapshot& recorded, std::
 // The kind of row a clip shows: its first text, picture or file list.
 std::optional<ClipKind> kindOf(const store::ClipSnapshot& snapshot);
 
+// A clip ready to be written: its file's plain bytes and its content's SHA-256 digest, which is
+// the same for the same content on every machine.
+struct PreparedClip {
+    ClipKind kind = ClipKind::Text;
+    std::string payload;
+    std::string digest;
+    std::string source;
+};
+// Nothing when the system's SHA-256 failed.
+std::optional<PreparedClip> prepareClip(const Outgoing& clip);
+
 // The plain bytes of a clip's file, and a clip read back from them (at most kMaxClipBytes of
 // content, 15 formats); nothing for bytes that are not a whole clip of this layout.
 std::string payloadBytes(const store::ClipSnapshot& snapshot);

@@ -1,6 +1,5 @@
 #include "sync/OwnFolder.h"
 
-#include "store/Crypto.h"
 #include "store/FileSystem.h"
 #include "store/StorePaths.h"
 #include "sync/SyncNames.h"
@@ -64,7 +63,9 @@ OwnFolder::Opening OwnFolder::open(std::string_view passphrase, std::string_view
         return Opening::Unavailable;
     }
     removeLeftovers();
-    return readJournal() ? Opening::Ok : Opening::WrongPassphrase;
+    // Opened again (after the folder went away, say): the sequence goes on where it was.
+    m_segments.clear();
+    return readJournal() ? Opening::Ok : Opening::Unavailable;
 }
 
 // A write cut off by the end of the program leaves its temporary file: the name of one of ours,
@@ -152,31 +153,25 @@ bool OwnFolder::append(std::vector<Entry>& entries) {
     return true;
 }
 
-bool OwnFolder::publish(const Outgoing& clip, std::string_view localKey, std::int64_t time, std::string* digest) {
-    const std::string payload = payloadBytes(clip.snapshot);
-    const std::optional<std::string> contentDigest = store::crypto::sha256(payload);
-    const std::optional<std::string> name = contentDigest ? clipNameOf(m_keys, *contentDigest) : std::nullopt;
+bool OwnFolder::publish(const PreparedClip& clip, std::string_view localKey, std::int64_t time) {
+    const std::optional<std::string> name = clipNameOf(m_keys, clip.digest);
     if (!name)
         return false;
     const std::string fileName = clipFileName(*name);
     // A clip's file is written once: the same content has the same name, and the file is whole.
-    if (!store::files::exists(path(fileName)) && !writeSealed(fileName, Role::Clip, payload))
+    if (!store::files::exists(path(fileName)) && !writeSealed(fileName, Role::Clip, clip.payload))
         return false;
     Entry added;
     added.kind = EntryKind::Added;
     added.clip = *name;
-    added.digest = *contentDigest;
+    added.digest = clip.digest;
     added.clipKind = clip.kind;
     added.time = time;
-    added.size = sealedSize(payload.size());
-    added.source = clip.snapshot.source;
+    added.size = sealedSize(clip.payload.size());
+    added.source = clip.source;
     added.localKey = std::string(localKey);
     std::vector<Entry> entries{added};
-    if (!append(entries))
-        return false;
-    if (digest)
-        *digest = *contentDigest;
-    return true;
+    return append(entries);
 }
 
 std::optional<std::uint64_t> OwnFolder::liveRecord(std::string_view localKey) const {
@@ -219,6 +214,14 @@ bool OwnFolder::recordFiled(std::string_view localKey, std::string_view category
 
 bool OwnFolder::writeSeen(const SeenMarks& marks) {
     return writeSealed(seenFileName(), Role::Seen, seenBytes(marks));
+}
+
+std::optional<SeenMarks> OwnFolder::readSeen() const {
+    const std::optional<std::string> bytes = store::files::readAll(path(seenFileName()));
+    if (!bytes)
+        return std::nullopt;
+    const OpenedFile opened = openFile(m_keys, m_machine, seenFileName(), Role::Seen, *bytes);
+    return opened.state == Opened::Ok ? parseSeen(opened.plain) : std::nullopt;
 }
 
 bool OwnFolder::prune(std::int64_t now, const PruneLimits& limits, const std::vector<std::uint64_t>& othersNext) {

@@ -34,14 +34,16 @@ public:
     // removes temporary files its own writes left (by their exact names).
     Opening open(std::string_view passphrase, std::string_view machineName);
 
-    // The clip's file (when no file of that name is there yet) and its Added entry. `digest`: the
-    // content's SHA-256, given back for the caller's duplicate tests. False when nothing was written.
-    bool publish(const Outgoing& clip, std::string_view localKey, std::int64_t time, std::string* digest = nullptr);
+    // The clip's file (when no file of that name is there yet) and its Added entry. False when
+    // nothing was written.
+    bool publish(const PreparedClip& clip, std::string_view localKey, std::int64_t time);
     // A Deleted or Filed entry for the newest live record of `localKey`; true (and nothing
     // written) when there is none.
     bool recordDeleted(std::string_view localKey, std::int64_t time);
     bool recordFiled(std::string_view localKey, std::string_view category, std::int64_t time);
     bool writeSeen(const SeenMarks& marks);
+    // What this machine last wrote it had read of the others; nothing when it wrote none.
+    std::optional<SeenMarks> readSeen() const;
     // Drops, then removes files and segments as planPruning says. False when a write failed.
     bool prune(std::int64_t now, const PruneLimits& limits, const std::vector<std::uint64_t>& othersNext);
 

@@ -77,6 +77,7 @@ bool PeerFolders::readKeys(const std::string& id, Machine& machine) {
         machine.keys = deriveFolderKeys(m_passphrase, *salt);
         machine.saltBytes = *bytes;
         machine.state = Machine::State::Waiting;
+        machine.segments.clear();  // a new salt: the machine's folder was made anew
     }
     return machine.keys.has_value();
 }

@@ -19,11 +19,15 @@ namespace {
 const std::string kA(32, 'a');
 const std::string kB(32, 'b');
 
-Outgoing text(const std::string& ascii) {
+std::string utf16(const std::string& ascii) {
     std::string bytes;
     for (char c : ascii + '\0')
         bytes += {c, '\0'};
-    return Outgoing{ClipKind::Text, {{{0, 13, bytes}}, "", "notepad.exe"}};
+    return bytes;
+}
+
+PreparedClip text(const std::string& ascii) {
+    return *prepareClip({ClipKind::Text, {{{0, 13, utf16(ascii)}}, "", "notepad.exe"}});
 }
 
 class SyncFolderTest : public ::testing::Test {
@@ -61,12 +65,12 @@ TEST_F(SyncFolderTest, WhatOneMachinePublishesTheOtherTakesOnceWhole) {
     const std::string whole = readBytes(second);
     writeBytes(second, whole.substr(0, whole.size() / 2));
     PeerFolders b(dir.root().string(), kB, "secret");
-    EXPECT_EQ(mergeOnB(b), std::vector<std::string>{"add " + text("one").snapshot.formats[0].bytes});
+    EXPECT_EQ(mergeOnB(b), std::vector<std::string>{"add " + utf16("one")});
     EXPECT_EQ(b.machineName(kA), "办公室");
     writeBytes(second, "");
     EXPECT_TRUE(mergeOnB(b).empty());
     writeBytes(second, whole);
-    EXPECT_EQ(mergeOnB(b), std::vector<std::string>{"add " + text("two").snapshot.formats[0].bytes});
+    EXPECT_EQ(mergeOnB(b), std::vector<std::string>{"add " + utf16("two")});
     EXPECT_TRUE(b.takeUnreadable().empty());
 
     // Copies an engine made and a journal segment of another machine's name change nothing.
