@@ -47,6 +47,12 @@ constexpr DWORD kNoticeFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANG
                                 FILE_NOTIFY_CHANGE_LAST_WRITE;
 constexpr DWORD kBufferSize = 64 * 1024;  // the most a notice buffer of a network share may hold
 
+base::UniqueFile openFolder(const std::string& path) {
+    return base::UniqueFile(CreateFileW(base::toWide(path).c_str(), FILE_LIST_DIRECTORY,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
+}
+
 }  // namespace
 
 // The names of one buffer of notices, each record checked against what the system wrote.
@@ -111,9 +117,7 @@ void FolderWatcher::run() {
     State& state = *m_state;
     const DWORD poll = static_cast<DWORD>(state.poll.count());
     do {
-        base::UniqueFile folder(CreateFileW(base::toWide(state.folder).c_str(), FILE_LIST_DIRECTORY,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
+        const base::UniqueFile folder = openFolder(state.folder);
         if (folder) {
             state.setWatching(true);
             const bool stopped = state.watchOpenFolder(folder.get());
