@@ -187,29 +187,28 @@ std::optional<std::uint64_t> OwnFolder::liveRecord(std::string_view localKey) co
     return live ? std::optional<std::uint64_t>(live->seq) : std::nullopt;
 }
 
-bool OwnFolder::recordDeleted(std::string_view localKey, std::int64_t time) {
+bool OwnFolder::recordAbout(std::string_view localKey, Entry entry) {
     const std::optional<std::uint64_t> target = liveRecord(localKey);
     if (!target)
         return true;
-    Entry deleted;
-    deleted.kind = EntryKind::Deleted;
-    deleted.target = *target;
-    deleted.time = time;
-    std::vector<Entry> entries{deleted};
+    entry.target = *target;
+    std::vector<Entry> entries{std::move(entry)};
     return append(entries);
 }
 
+bool OwnFolder::recordDeleted(std::string_view localKey, std::int64_t time) {
+    Entry deleted;
+    deleted.kind = EntryKind::Deleted;
+    deleted.time = time;
+    return recordAbout(localKey, std::move(deleted));
+}
+
 bool OwnFolder::recordFiled(std::string_view localKey, std::string_view category, std::int64_t time) {
-    const std::optional<std::uint64_t> target = liveRecord(localKey);
-    if (!target)
-        return true;
     Entry filed;
     filed.kind = EntryKind::Filed;
-    filed.target = *target;
     filed.category = std::string(category.substr(0, kMaxEntryText));
     filed.time = time;
-    std::vector<Entry> entries{filed};
-    return append(entries);
+    return recordAbout(localKey, std::move(filed));
 }
 
 bool OwnFolder::writeSeen(const SeenMarks& marks) {

@@ -58,6 +58,8 @@ private:
     bool writeSegment(const Segment& segment);
     bool writeSealed(const std::string& fileName, Role role, std::string_view plain);
     std::optional<std::uint64_t> liveRecord(std::string_view localKey) const;
+    // `entry` about the newest live record of `localKey`, appended; true when there is none.
+    bool recordAbout(std::string_view localKey, Entry entry);
     std::string path(std::string_view fileName) const;
     void removeLeftovers();
 

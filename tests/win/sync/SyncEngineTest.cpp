@@ -1,12 +1,11 @@
 // The folder watcher and the engine against real folders: two engines on one plain shared folder
 // stand for two machines whose engine has already copied everything across.
-#include "store/ClipFormats.h"
 #include "store/FileSystem.h"
 #include "store/StorePaths.h"
 #include "sync/FolderWatcher.h"
 #include "sync/SyncEngine.h"
+#include "SyncTestSupport.h"
 #include "TestFiles.h"
-#include "WinTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +15,6 @@
 using namespace clipsync;
 
 namespace {
-
-std::string utf16(const std::wstring& text) {
-    return std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t));
-}
-
-store::ClipSnapshot textClip(const std::wstring& text) {
-    return {{{0, store::kFormatUnicodeText, utf16(text)}}, "", "C:\\Windows\\notepad.exe"};
-}
 
 // Wine reports changes in the watched folder itself only, not below it, and keeps a removed folder
 // while it is watched (the engine's poll covers both there); Windows reports all of it.
@@ -66,16 +57,7 @@ protected:
         o.mayLeave = [](const store::ClipSnapshot& clip) { return clip.source.find("keepass") == std::string::npos; };
         return o;
     }
-    // Waits until `engine` has handed over `count` events in all, gathering them.
-    bool eventsArrive(SyncEngine& engine, std::size_t count) {
-        return pumpUntil(
-            [&] {
-                for (SyncEvent& event : engine.takeEvents())
-                    events.push_back(std::move(event));
-                return events.size() >= count;
-            },
-            30s);
-    }
+    bool eventsArrive(SyncEngine& engine, std::size_t count) { return ::eventsArrive(engine, events, count, 30s); }
 
     ScratchDir dir;
     const std::string idA = SyncEngine::newMachineId();
@@ -88,7 +70,7 @@ TEST_F(SyncEngineTest, WhatOneMachineCopiesAndDeletesReachesTheOther) {
     a.start(options(idA, "A", "secret"));
     b.start(options(idB, "笔记本", "secret"));
     ASSERT_TRUE(a.publish(textClip(L"同步的文字"), "his1-"));
-    EXPECT_FALSE(a.publish(store::ClipSnapshot{{{0, store::kFormatUnicodeText, utf16(L"pw")}}, "", "C:\\keepass.exe"}, "his2-"));
+    EXPECT_FALSE(a.publish(textClip(L"pw", "C:\\keepass.exe"), "his2-"));
     ASSERT_TRUE(eventsArrive(b, 1));
     ASSERT_EQ(events[0].kind, SyncEvent::Kind::Arrived);
     EXPECT_EQ(events[0].row.machine, idA);
