@@ -82,6 +82,7 @@ struct SyncEngine::Shared {
     SeenMarks marksOfEvents;
     SeenMarks marksWritten;
 
+    bool queue(Record record);
     void writeLoop();
     bool openOwn(OwnFolder& own, std::unique_lock<std::mutex>& lock);
     bool writeNext(OwnFolder& own, std::unique_lock<std::mutex>& lock);
@@ -134,37 +135,34 @@ void SyncEngine::stop() {
 }
 
 bool SyncEngine::publish(const store::ClipSnapshot& clip, std::string localKey) {
-    Shared& shared = *m_shared;
-    if (!shared.options.mayLeave || !shared.options.mayLeave(clip))
+    if (!m_shared->options.mayLeave || !m_shared->options.mayLeave(clip))
         return false;
-    std::lock_guard<std::mutex> lock(shared.mutex);
-    if (shared.stopping || shared.status.state == SyncState::Off || shared.ownState == Shared::Own::Refused)
-        return false;
-    const std::size_t bytes = clip.byteCount();
-    if (!shared.records.empty() &&
-        (shared.records.size() >= kMaxWaiting || shared.recordBytes + bytes > kMaxWaitingBytes)) {
-        ++shared.status.notSent;
-        return false;
-    }
-    shared.records.push_back({Record::Kind::Publish, clip, std::move(localKey), {}, secondsNow()});
-    shared.recordBytes += bytes;
-    shared.status.waiting = shared.records.size();
-    shared.writerWake.notify_all();
-    return true;
+    return m_shared->queue({Record::Kind::Publish, clip, std::move(localKey), {}, secondsNow()});
 }
 
 void SyncEngine::publishDeleted(std::string localKey) {
-    std::lock_guard<std::mutex> lock(m_shared->mutex);
-    m_shared->records.push_back({Record::Kind::Deleted, {}, std::move(localKey), {}, secondsNow()});
-    m_shared->status.waiting = m_shared->records.size();
-    m_shared->writerWake.notify_all();
+    m_shared->queue({Record::Kind::Deleted, {}, std::move(localKey), {}, secondsNow()});
 }
 
 void SyncEngine::publishFiled(std::string localKey, std::string category) {
-    std::lock_guard<std::mutex> lock(m_shared->mutex);
-    m_shared->records.push_back({Record::Kind::Filed, {}, std::move(localKey), std::move(category), secondsNow()});
-    m_shared->status.waiting = m_shared->records.size();
-    m_shared->writerWake.notify_all();
+    m_shared->queue({Record::Kind::Filed, {}, std::move(localKey), std::move(category), secondsNow()});
+}
+
+// A record always fits an empty queue; beyond the limits it is counted as not sent.
+bool SyncEngine::Shared::queue(Record record) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (stopping || status.state == SyncState::Off || ownState == Own::Refused)
+        return false;
+    const std::size_t bytes = record.clip.byteCount();
+    if (!records.empty() && (records.size() >= kMaxWaiting || recordBytes + bytes > kMaxWaitingBytes)) {
+        ++status.notSent;
+        return false;
+    }
+    records.push_back(std::move(record));
+    recordBytes += bytes;
+    status.waiting = records.size();
+    writerWake.notify_all();
+    return true;
 }
 
 void SyncEngine::noteFiledHere(const RowKey& row) {

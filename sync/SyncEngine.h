@@ -17,6 +17,7 @@
 //     filed it, Filed files it; a synced row the user filed or deleted here: noteFiledHere /
 //     noteRemovedHere.
 //   the tray's tooltip adds syncStatusText(status()); stop() at the end of the run.
+//   start, stop, publish... and takeEvents are called from one thread (the main window's).
 #pragma once
 
 #include "store/ClipSnapshot.h"

@@ -95,6 +95,21 @@ TEST_F(SyncEngineTest, WhatOneMachineCopiesAndDeletesReachesTheOther) {
     EXPECT_TRUE(expectNothingFor(1s, [&] { return !b.takeEvents().empty(); }));
 }
 
+// Copies as quick as a person's: every one arrives, in the order they were made.
+TEST_F(SyncEngineTest, TwoHundredQuickCopiesAllArriveInOrder) {
+    SyncEngine a(nullptr), b(nullptr);
+    a.start(options(idA, "A", "secret"));
+    b.start(options(idB, "B", "secret"));
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_TRUE(a.publish(textClip(L"copy " + std::to_wstring(i)), "his" + std::to_string(i + 1) + "-"));
+        letTimePass(40ms);  // the gap between two copies of the scenario
+    }
+    ASSERT_TRUE(eventsArrive(b, 200));
+    for (int i = 0; i < 200; ++i)
+        ASSERT_EQ(events[static_cast<std::size_t>(i)].clip.formats[0].bytes, utf16(L"copy " + std::to_wstring(i))) << i;
+    EXPECT_EQ(a.status().notSent, 0u);
+}
+
 TEST_F(SyncEngineTest, AFolderThatCannotBeWrittenIsRetriedAndNothingIsLost) {
     // A file where the sync folder should be: no folder can be made there until it goes.
     writeBytes(dir.path("shared"), "in the way");

@@ -1,6 +1,7 @@
 // Two engines, each with its own folder, the folders kept in step by two real Syncthing daemons:
 // what one machine copies and deletes reaches the other, also when the daemon of the other was
 // stopped meanwhile.
+#include "base/Text.h"
 #include "sync/SyncEngine.h"
 #include "SyncTestSupport.h"
 #include "SyncthingPair.h"

@@ -15,7 +15,7 @@ std::string repositoryUnixPath() {
     return unixPathOf(buildFolder() + L"\\..");
 }
 
-std::string quoted(const std::string& text) {
+std::string shellQuoted(const std::string& text) {
     return "'" + text + "'";
 }
 
@@ -36,31 +36,31 @@ std::string unixPathOf(const std::wstring& windowsPath) {
 SyncthingPair::SyncthingPair(const std::wstring& stateFolder, const std::wstring& folderA, const std::wstring& folderB)
     : m_state(unixPathOf(stateFolder)) {
     std::filesystem::create_directories(stateFolder);
-    m_ready = run("start " + quoted(m_state) + " " + quoted(unixPathOf(folderA)) + " " + quoted(unixPathOf(folderB)));
+    m_ready = run("start " + shellQuoted(m_state) + " " + shellQuoted(unixPathOf(folderA)) + " " + shellQuoted(unixPathOf(folderB)));
 }
 
 SyncthingPair::~SyncthingPair() {
-    run("stop " + quoted(m_state));
+    run("stop " + shellQuoted(m_state));
 }
 
 bool SyncthingPair::stopSide(char side) {
-    return run("stop-side " + quoted(m_state) + " " + side);
+    return run("stop-side " + shellQuoted(m_state) + " " + side);
 }
 
 bool SyncthingPair::startSide(char side) {
-    return run("start-side " + quoted(m_state) + " " + side);
+    return run("start-side " + shellQuoted(m_state) + " " + side);
 }
 
 bool SyncthingPair::waitInStep() {
-    return run("wait " + quoted(m_state));
+    return run("wait " + shellQuoted(m_state));
 }
 
 // Wine gives no handle that ends with a Linux program: the command leaves its exit code in a file.
 bool SyncthingPair::run(const std::string& arguments, std::chrono::seconds bound) {
     const std::string done = m_state + "/step-" + std::to_string(++m_runs);
-    const std::string command = quoted(repositoryUnixPath() + "/scripts/syncthing-pair") + " " + arguments + " >" +
-                                quoted(done + ".log") + " 2>&1; echo $? >" + quoted(done + ".tmp") + "; mv " +
-                                quoted(done + ".tmp") + " " + quoted(done);
+    const std::string command = shellQuoted(repositoryUnixPath() + "/scripts/syncthing-pair") + " " + arguments + " >" +
+                                shellQuoted(done + ".log") + " 2>&1; echo $? >" + shellQuoted(done + ".tmp") + "; mv " +
+                                shellQuoted(done + ".tmp") + " " + shellQuoted(done);
     if (!runUnix(L"/bin/sh", L"-c \"" + base::toWide(command) + L"\""))
         return false;
     const std::wstring doneFile = L"Z:" + base::toWide(done);
