@@ -22,14 +22,17 @@ std::int64_t secondsNow() {
 
 OwnFolder::OwnFolder(std::string syncRoot, std::string machineId)
     : m_machine(std::move(machineId)),
-      m_folder(store::joinPath(store::joinPath(syncRoot, kAppFolderName), m_machine)) {}
+      m_root(std::move(syncRoot)),
+      m_folder(store::joinPath(store::joinPath(m_root, kAppFolderName), m_machine)) {}
 
 std::string OwnFolder::path(std::string_view fileName) const {
     return store::joinPath(m_folder, fileName);
 }
 
 OwnFolder::Opening OwnFolder::open(std::string_view passphrase, std::string_view machineName) {
-    if (!isMachineId(m_machine) || !store::files::createFolder(m_folder))
+    // The sync folder is the engine's: when it is missing (a drive not there, the engine not set
+    // up), nothing is made in its place.
+    if (!isMachineId(m_machine) || !store::files::isFolder(m_root) || !store::files::createFolder(m_folder))
         return Opening::Unavailable;
     std::optional<Salt> salt;
     if (store::files::exists(path(saltFileName()))) {

@@ -29,7 +29,7 @@ public:
     // `syncRoot`: the folder the engine keeps in step (the Dravix folder goes inside it).
     OwnFolder(std::string syncRoot, std::string machineId);
 
-    // Makes the folder and its salt when missing, derives the keys, checks the passphrase against
+    // Makes the machine's folder (in a sync folder that is there) and its salt when missing, derives the keys, checks the passphrase against
     // the name file (writing the name when it is missing or changed), reads the journal, and
     // removes temporary files its own writes left (by their exact names).
     Opening open(std::string_view passphrase, std::string_view machineName);
@@ -64,6 +64,7 @@ private:
     void removeLeftovers();
 
     std::string m_machine;
+    std::string m_root;
     std::string m_folder;
     FolderKeys m_keys;
     std::vector<Segment> m_segments;  // in number order; the last one is open unless closed

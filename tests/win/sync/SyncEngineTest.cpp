@@ -46,6 +46,8 @@ TEST(FolderWatcher, HearsChangesInAFolderThatComesLater) {
 
 class SyncEngineTest : public ::testing::Test {
 protected:
+    void SetUp() override { ASSERT_TRUE(store::files::createFolder(dir.path("shared"))); }
+
     EngineOptions options(const std::string& id, const std::string& name, const std::string& passphrase) const {
         EngineOptions o;
         o.folder = dir.path("shared");
@@ -111,7 +113,9 @@ TEST_F(SyncEngineTest, TwoHundredQuickCopiesAllArriveInOrder) {
 }
 
 TEST_F(SyncEngineTest, AFolderThatCannotBeWrittenIsRetriedAndNothingIsLost) {
-    // A file where the sync folder should be: no folder can be made there until it goes.
+    // A file where the sync folder should be, then no sync folder: nothing can be written until the
+    // folder is there.
+    std::filesystem::remove(dir.path("shared"));
     writeBytes(dir.path("shared"), "in the way");
     SyncEngine a(nullptr);
     a.start(options(idA, "A", "secret"));
@@ -119,6 +123,8 @@ TEST_F(SyncEngineTest, AFolderThatCannotBeWrittenIsRetriedAndNothingIsLost) {
     ASSERT_TRUE(a.publish(textClip(L"kept"), "his1-"));
     EXPECT_EQ(a.status().waiting, 1u);
     std::filesystem::remove(dir.path("shared"));
+    EXPECT_TRUE(expectNothingFor(500ms, [&] { return a.status().state != SyncState::FolderUnavailable; }));
+    std::filesystem::create_directory(dir.path("shared"));
     ASSERT_TRUE(pumpUntil([&] { return a.status().state == SyncState::Running && a.status().waiting == 0; }, 30s));
 
     SyncEngine b(nullptr);

@@ -35,6 +35,8 @@ std::string unixPathOf(const std::wstring& windowsPath) {
 
 SyncthingPair::SyncthingPair(const std::wstring& stateFolder, const std::wstring& folderA, const std::wstring& folderB)
     : m_state(unixPathOf(stateFolder)) {
+    std::error_code ignored;
+    std::filesystem::remove_all(stateFolder, ignored);  // a run before left its steps' files
     std::filesystem::create_directories(stateFolder);
     m_ready = run("start " + shellQuoted(m_state) + " " + shellQuoted(unixPathOf(folderA)) + " " + shellQuoted(unixPathOf(folderB)));
 }
