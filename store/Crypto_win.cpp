@@ -86,6 +86,13 @@ BCRYPT_AUTHENTICATED_CIPHER_MODE_INFO gcmInfo(std::string_view nonce, std::strin
     return info;
 }
 
+// BCrypt takes a null output for a question of size and then neither encrypts nor checks the tag:
+// empty text is given a buffer of its own, of no length.
+PUCHAR bufferOf(std::string_view bytes) {
+    static UCHAR none = 0;
+    return bytes.empty() ? &none : bytesOf(bytes);
+}
+
 DATA_BLOB blobOf(std::string_view bytes) {
     return DATA_BLOB{static_cast<DWORD>(bytes.size()), bytesOf(bytes)};
 }
@@ -145,10 +152,9 @@ std::optional<std::string> sealAesGcm(std::string_view key, std::string_view ass
     const std::string_view tag(sealed.data() + kNonceSize + plain.size(), kTagSize);
     BCRYPT_AUTHENTICATED_CIPHER_MODE_INFO info = gcmInfo(*nonce, associated, tag);
     ULONG written = 0;
-    if (!succeeded(BCryptEncrypt(gcm.key.get(), plain.empty() ? nullptr : bytesOf(plain), static_cast<ULONG>(plain.size()),
-                                 &info, nullptr, 0, plain.empty() ? nullptr : bytesOf(sealed) + kNonceSize,
-                                 static_cast<ULONG>(plain.size()),
-                                 &written, 0),
+    if (!succeeded(BCryptEncrypt(gcm.key.get(), bufferOf(plain), static_cast<ULONG>(plain.size()), &info, nullptr, 0,
+                                 bufferOf(std::string_view(sealed).substr(kNonceSize, plain.size())),
+                                 static_cast<ULONG>(plain.size()), &written, 0),
                    "BCryptEncrypt") ||
         written != plain.size())
         return std::nullopt;
@@ -167,10 +173,8 @@ std::optional<std::string> openAesGcm(std::string_view key, std::string_view ass
     std::string plain(cipher.size(), '\0');
     ULONG written = 0;
     // A wrong key or altered bytes answer STATUS_AUTH_TAG_MISMATCH: expected, so not traced.
-    const NTSTATUS status = BCryptDecrypt(gcm.key.get(), cipher.empty() ? nullptr : bytesOf(cipher),
-                                          static_cast<ULONG>(cipher.size()), &info, nullptr, 0,
-                                          cipher.empty() ? nullptr : bytesOf(plain), static_cast<ULONG>(plain.size()),
-                                          &written, 0);
+    const NTSTATUS status = BCryptDecrypt(gcm.key.get(), bufferOf(cipher), static_cast<ULONG>(cipher.size()), &info, nullptr,
+                                          0, bufferOf(plain), static_cast<ULONG>(plain.size()), &written, 0);
     if (status < 0 || written != plain.size())
         return std::nullopt;
     return plain;
