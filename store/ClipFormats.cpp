@@ -1,5 +1,7 @@
 #include "store/ClipFormats.h"
 
+#include "store/Text.h"
+
 namespace store {
 
 bool formatHoldsMemory(int format) {
@@ -37,6 +39,16 @@ std::u16string utf16FromBytes(std::string_view bytes) {
         text += unit;
     }
     return text;
+}
+
+std::u16string clipboardText(std::string_view bytes, int format) {
+    if (format == kFormatText)
+        return codePageToUtf16(bytes.substr(0, bytes.find('\0')));
+    return utf16FromBytes(bytes);
+}
+
+std::string pictureContent(int width, int height) {
+    return std::string(kPictureContentPrefix) + std::to_string(width) + "*" + std::to_string(height);
 }
 
 }  // namespace store

@@ -26,8 +26,12 @@ bool isPlainTextFormat(int format);
 
 // The content text of a picture clip begins so: "picture:size 1920*1080".
 inline constexpr std::string_view kPictureContentPrefix = "picture:size ";
+std::string pictureContent(int width, int height);
 
 // UTF-16 little-endian bytes (clipboard format 13) as text, up to the first zero character.
 std::u16string utf16FromBytes(std::string_view bytes);
+// The text of a text format's data: format 1 in the system code page up to its first zero byte,
+// format 13 as utf16FromBytes reads it.
+std::u16string clipboardText(std::string_view bytes, int format);
 
 }  // namespace store
