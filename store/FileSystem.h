@@ -72,7 +72,7 @@ public:
     PartReader(const PartReader&) = delete;
     PartReader& operator=(const PartReader&) = delete;
 
-    bool isOpen() const;
+    bool isOpen() const { return m_open != nullptr; }
     // The size when it was opened.
     std::uint64_t size() const { return m_size; }
     // `count` bytes from `offset` into `bytes` (whose capacity is kept for the next part); false
@@ -81,6 +81,9 @@ public:
 
 private:
     struct Open;
+    // Up to `count` bytes at `offset` into `into`: how many were read (0 at the end or on failure).
+    std::size_t readSome(std::uint64_t offset, char* into, std::size_t count);
+
     std::unique_ptr<Open> m_open;
     std::uint64_t m_size = 0;
 };

@@ -193,20 +193,9 @@ PartReader::PartReader(const std::string& path) : m_open(std::make_unique<Open>(
 
 PartReader::~PartReader() = default;
 
-bool PartReader::isOpen() const {
-    return m_open != nullptr;
-}
-
-bool PartReader::read(std::uint64_t offset, std::size_t count, std::string& bytes) {
-    bytes.resize(count);
-    std::size_t done = 0;
-    while (m_open && done < count) {
-        const ssize_t got = pread(m_open->file, bytes.data() + done, count - done, static_cast<off_t>(offset + done));
-        if (got <= 0)
-            return false;
-        done += static_cast<std::size_t>(got);
-    }
-    return m_open && done == count;
+std::size_t PartReader::readSome(std::uint64_t offset, char* into, std::size_t count) {
+    const ssize_t got = pread(m_open->file, into, count, static_cast<off_t>(offset));
+    return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
 std::int64_t currentFileTime() {

@@ -300,27 +300,15 @@ PartReader::PartReader(const std::string& path) : m_open(std::make_unique<Open>(
 
 PartReader::~PartReader() = default;
 
-bool PartReader::isOpen() const {
-    return m_open != nullptr;
-}
-
 // A read at an offset of a file opened for synchronous reading: the OVERLAPPED structure names
 // the offset, and ReadFile returns once the bytes are there.
-bool PartReader::read(std::uint64_t offset, std::size_t count, std::string& bytes) {
-    bytes.resize(count);
-    std::size_t done = 0;
-    while (m_open && done < count) {
-        OVERLAPPED at = {};
-        const std::uint64_t position = offset + done;
-        at.Offset = static_cast<DWORD>(position);
-        at.OffsetHigh = static_cast<DWORD>(position >> 32);
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
-        DWORD got = 0;
-        if (!CHECK_WIN32(ReadFile(m_open->file.get(), bytes.data() + done, chunk, &got, &at)) || got == 0)
-            return false;
-        done += got;
-    }
-    return m_open && done == count;
+std::size_t PartReader::readSome(std::uint64_t offset, char* into, std::size_t count) {
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
+    return CHECK_WIN32(ReadFile(m_open->file.get(), into, chunk, &got, &at)) ? got : 0;
 }
 
 std::int64_t currentFileTime() {

@@ -63,11 +63,20 @@ std::optional<RunName> parseRunName(std::string_view base) {
     return run;
 }
 
-std::optional<RunName> parseRunArchive(std::string_view name) {
-    if (name.size() <= kArchiveExtension.size() ||
-        name.compare(name.size() - kArchiveExtension.size(), kArchiveExtension.size(), kArchiveExtension) != 0)
+namespace {
+
+// `name` without `end`, when it ends so (and holds more).
+std::optional<std::string_view> withoutEnd(std::string_view name, std::string_view end) {
+    if (name.size() <= end.size() || name.compare(name.size() - end.size(), end.size(), end) != 0)
         return std::nullopt;
-    return parseRunName(name.substr(0, name.size() - kArchiveExtension.size()));
+    return name.substr(0, name.size() - end.size());
+}
+
+}  // namespace
+
+std::optional<RunName> parseRunArchive(std::string_view name) {
+    const std::optional<std::string_view> base = withoutEnd(name, kArchiveExtension);
+    return base ? parseRunName(*base) : std::nullopt;
 }
 
 namespace {
@@ -121,10 +130,8 @@ std::map<std::string, std::uint64_t> runSizes(const std::vector<RunFiles>& newes
 }
 
 std::optional<RunName> parseRunIndex(std::string_view name) {
-    if (name.size() <= kSearchIndexExtension.size() ||
-        name.compare(name.size() - kSearchIndexExtension.size(), kSearchIndexExtension.size(), kSearchIndexExtension) != 0)
-        return std::nullopt;
-    return parseRunArchive(name.substr(0, name.size() - kSearchIndexExtension.size()));
+    const std::optional<std::string_view> archive = withoutEnd(name, kSearchIndexExtension);
+    return archive ? parseRunArchive(*archive) : std::nullopt;
 }
 
 std::string newestRun(const std::vector<std::string>& names) {

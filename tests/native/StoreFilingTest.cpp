@@ -35,15 +35,6 @@ const std::string kSep = "\\";
 const std::string kSep = "/";
 #endif
 
-std::string utf16Bytes(const std::u16string& text) {
-    std::string bytes;
-    for (char16_t c : text + u'\0') {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
-}
-
 // A text copy as the clipboard hands it out: UTF-16 and the code-page text.
 ClipSnapshot textSnapshot(const std::string& text) {
     ClipSnapshot snapshot;

@@ -57,15 +57,6 @@ protected:
     std::vector<std::string> m_messages;
 };
 
-std::string utf16Bytes(const std::u16string& text) {
-    std::string bytes;
-    for (char16_t c : text + u'\0') {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
-}
-
 TEST_F(StoreTest, FreeHistoryNumbersAreReusedLowestFirst) {
     EXPECT_EQ(m_store.findCanUseHisClip(), 1);  // no index: no message
     for (int n : {1, 2, 4})
