@@ -76,21 +76,23 @@ std::vector<Source> searchSources(const std::string& runsFolder, const std::vect
 }
 
 // An index opened for a search: its head read and checked, its other parts read as needed from
-// the file, or from memory when it was unsealed whole or has just been made.
+// the file, or from memory when it was unsealed whole or has just been made. The buffers it reads
+// into only grow: a search over a hundred indexes allocates them once.
 class OpenIndex {
 public:
+    enum Buffer { kHead, kTexts, kLines, kText, kLine, kBuffers };
     IndexHead head;
 
     IndexState fromFile(const std::string& path, const ArchiveStamp& archive) {
+        m_whole.clear();
         m_file = std::make_unique<store::files::PartReader>(path);
-        std::string header;
-        if (!m_file->isOpen() || !m_file->read(0, std::min<std::uint64_t>(kIndexHeaderBytes, m_file->size()), header))
+        if (!m_file->isOpen() || m_file->size() < kIndexHeaderBytes)
             return IndexState::Damaged;
-        const std::optional<std::uint64_t> headSize = IndexHead::headSize(header);
-        std::string bytes;
-        if (!headSize || *headSize > m_file->size() || !m_file->read(0, static_cast<std::size_t>(*headSize), bytes))
-            return IndexState::Damaged;
-        return head.read(std::move(bytes), m_file->size(), archive);
+        const std::optional<std::string_view> header = part(0, kIndexHeaderBytes, kHead);
+        const std::optional<std::uint64_t> headSize = header ? IndexHead::headSize(*header) : std::nullopt;
+        const std::optional<std::string_view> bytes =
+            headSize && *headSize <= m_file->size() ? part(0, static_cast<std::size_t>(*headSize), kHead) : std::nullopt;
+        return bytes ? head.read(*bytes, m_file->size(), archive) : IndexState::Damaged;
     }
     IndexState fromBytes(std::string whole, const ArchiveStamp& archive) {
         m_file.reset();
@@ -98,15 +100,21 @@ public:
         const std::optional<std::uint64_t> headSize = IndexHead::headSize(m_whole);
         if (!headSize || *headSize > m_whole.size())
             return IndexState::Damaged;
-        return head.read(m_whole.substr(0, static_cast<std::size_t>(*headSize)), m_whole.size(), archive);
+        return head.read(std::string_view(m_whole).substr(0, static_cast<std::size_t>(*headSize)), m_whole.size(), archive);
     }
-    bool read(std::uint64_t offset, std::size_t count, std::string& into) {
-        if (m_file)
-            return m_file->read(offset, count, into);
-        if (offset > m_whole.size() || count > m_whole.size() - offset)
-            return false;
-        into.assign(m_whole, static_cast<std::size_t>(offset), count);
-        return true;
+    // `count` bytes at `offset`: where they lie in memory, or read into the buffer `into`.
+    std::optional<std::string_view> part(std::uint64_t offset, std::size_t count, Buffer into) {
+        if (!m_file) {
+            if (offset > m_whole.size() || count > m_whole.size() - offset)
+                return std::nullopt;
+            return std::string_view(m_whole).substr(static_cast<std::size_t>(offset), count);
+        }
+        std::string& buffer = m_buffers[into];
+        if (buffer.size() < count)
+            buffer.resize(count);
+        if (!m_file->read(offset, count, buffer.data()))
+            return std::nullopt;
+        return std::string_view(buffer.data(), count);
     }
     // The whole file's bytes, for its digest.
     bool readWhole(std::string& into) {
@@ -120,6 +128,7 @@ public:
 private:
     std::unique_ptr<store::files::PartReader> m_file;
     std::string m_whole;
+    std::string m_buffers[kBuffers];
 };
 
 namespace {
@@ -132,9 +141,7 @@ std::vector<std::size_t> admittedRows(const IndexHead& head, const Matcher& matc
         categories[i] = matcher.acceptsCategory(head.string(static_cast<std::uint16_t>(i)));
     }
     const bool noProgram = matcher.acceptsProgram({}), noCategory = matcher.acceptsCategory({});
-    std::vector<Signature> wanted;
-    for (const std::vector<Needle>& words : matcher.required())
-        wanted.push_back(signatureOf(words));
+    const std::vector<Signature>& wanted = matcher.signatures();
     std::vector<std::size_t> rows;
     for (std::size_t i = 0; i < head.rowCount(); ++i) {
         const IndexedRow& row = head.row(i);
@@ -152,22 +159,22 @@ std::vector<std::size_t> admittedRows(const IndexHead& head, const Matcher& matc
 // row's part at a time.
 class Section {
 public:
-    Section(OpenIndex& index, std::uint64_t at, std::uint64_t size, bool whole)
-        : m_index(index), m_at(at), m_whole(whole && m_index.read(at, static_cast<std::size_t>(size), m_bytes)) {}
+    Section(OpenIndex& index, std::uint64_t at, std::uint64_t size, OpenIndex::Buffer whole, OpenIndex::Buffer part,
+            bool readWhole)
+        : m_index(index), m_at(at), m_part(part),
+          m_whole(readWhole ? index.part(at, static_cast<std::size_t>(size), whole) : std::nullopt) {}
 
     std::optional<std::string_view> part(std::uint64_t offset, std::size_t count) {
         if (m_whole)
-            return std::string_view(m_bytes).substr(static_cast<std::size_t>(offset - m_at), count);
-        if (!m_index.read(offset, count, m_part))
-            return std::nullopt;
-        return std::string_view(m_part);
+            return m_whole->substr(static_cast<std::size_t>(offset - m_at), count);
+        return m_index.part(offset, count, m_part);
     }
 
 private:
     OpenIndex& m_index;
     std::uint64_t m_at;
-    std::string m_bytes, m_part;
-    bool m_whole;
+    OpenIndex::Buffer m_part;
+    std::optional<std::string_view> m_whole;
 };
 
 // The rows of one index that the matcher admits, as results of `source`; false when the
@@ -176,8 +183,8 @@ bool searchIndex(OpenIndex& index, std::size_t source, const Matcher& matcher, D
     const IndexHead& head = index.head;
     const std::vector<std::size_t> rows = admittedRows(head, matcher);
     const bool many = rows.size() >= kWholeSectionFrom;
-    Section texts(index, head.textsAt(), head.textsSize(), many && matcher.looksAtText());
-    Section lines(index, head.linesAt(), head.linesSize(), many);
+    Section texts(index, head.textsAt(), head.textsSize(), OpenIndex::kTexts, OpenIndex::kText, many && matcher.looksAtText());
+    Section lines(index, head.linesAt(), head.linesSize(), OpenIndex::kLines, OpenIndex::kLine, many);
     for (std::size_t n = 0; n < rows.size(); ++n) {
         if (n % 256 == 255 && deadline.passed())
             return false;
@@ -266,12 +273,12 @@ SearchOutcome EarlierRuns::search(const std::vector<Source>& sources, const Matc
     if (!matcher.usable())
         return outcome;
     std::set<std::string> seen;
+    OpenIndex index;
     for (std::size_t s = 0; s < sources.size() && !outcome.more; ++s) {
         if ((stop && stop->load()) || deadline.passed()) {
             outcome.cutShort = true;
             break;
         }
-        OpenIndex index;
         if (!open(sources[s], index, outcome))
             continue;
         std::vector<Hit> found;
@@ -296,10 +303,9 @@ SearchOutcome EarlierRuns::search(const std::vector<Source>& sources, const Matc
 std::size_t EarlierRuns::prepare(const std::vector<Source>& sources, const std::atomic<bool>& stop) {
     const std::lock_guard<std::mutex> lock(m_mutex);
     SearchOutcome outcome;
-    for (std::size_t s = 0; s < sources.size() && !stop.load(); ++s) {
-        OpenIndex index;
+    OpenIndex index;
+    for (std::size_t s = 0; s < sources.size() && !stop.load(); ++s)
         open(sources[s], index, outcome);
-    }
     return outcome.built;
 }
 

@@ -52,6 +52,22 @@ Matcher::Matcher(const Query& query, std::string_view today) {
         for (const std::u16string& word : query.words)
             m_words.back().push_back(makeNeedle(word));
     }
+    noteWhatTextsHold();
+}
+
+void Matcher::noteWhatTextsHold() {
+    if (!m_pattern) {
+        m_required = m_words;
+        for (const std::vector<Needle>& words : m_words)
+            m_signatures.push_back(signatureOf(words));
+        return;
+    }
+    const std::vector<PatternBranch>& branches = m_pattern->branches();
+    for (const PatternBranch& branch : branches)
+        m_signatures.push_back(signatureOf(branch.words, branch.digitPairs));
+    if (std::all_of(branches.begin(), branches.end(), [](const PatternBranch& branch) { return !branch.words.empty(); }))
+        for (const PatternBranch& branch : branches)
+            m_required.push_back(branch.words);
 }
 
 bool Matcher::acceptsKind(int kind) const {
@@ -84,12 +100,8 @@ bool Matcher::acceptsCategory(std::string_view category) const {
                        [&](const std::u16string& wanted) { return equalsFolded(name, wanted); });
 }
 
-const std::vector<std::vector<Needle>>& Matcher::required() const {
-    return m_pattern ? m_pattern->required() : m_words;
-}
-
 Verdict Matcher::holdsText(TextView text, Deadline& deadline) const {
-    const std::vector<std::vector<Needle>>& branches = required();
+    const std::vector<std::vector<Needle>>& branches = m_required;
     const bool heldBeforehand = branches.empty() || std::any_of(branches.begin(), branches.end(), [&](const auto& words) {
         return std::all_of(words.begin(), words.end(),
                            [&](const Needle& word) { return findNeedle(text, word) != std::string_view::npos; });

@@ -8,6 +8,7 @@
 #include "search/Folding.h"
 #include "search/Pattern.h"
 #include "search/Query.h"
+#include "search/Signature.h"
 #include "search/TextFind.h"
 
 #include <optional>
@@ -44,7 +45,10 @@ public:
     bool looksAtText() const { return !m_words.empty() || m_pattern.has_value(); }
     // The needles of which a matching text holds every one of some branch (the words: one
     // branch; a pattern: its literal words); no branches when nothing is known beforehand.
-    const std::vector<std::vector<Needle>>& required() const;
+    const std::vector<std::vector<Needle>>& required() const { return m_required; }
+    // The signatures (search/Signature.h) of which a matching text's holds all of one; none when
+    // nothing is known beforehand.
+    const std::vector<Signature>& signatures() const { return m_signatures; }
 
     Verdict holdsText(TextView text, Deadline& deadline) const;
     Verdict matches(const RowFacts& row, Deadline& deadline) const;
@@ -53,12 +57,16 @@ public:
     std::vector<TextSpan> marks(TextView text, Deadline& deadline) const;
 
 private:
+    void noteWhatTextsHold();
+
     std::u16string m_error;
     unsigned m_kinds = 0;  // a bit for each ClipKind admitted; none: any
     std::vector<DayRange> m_days;
     std::vector<std::u16string> m_programs, m_categories;  // folded
     std::vector<std::vector<Needle>> m_words;               // one branch, or none
     std::optional<Pattern> m_pattern;
+    std::vector<std::vector<Needle>> m_required;
+    std::vector<Signature> m_signatures;
 };
 
 }  // namespace search

@@ -1,5 +1,7 @@
 #include "search/Pattern.h"
 
+#include "search/Signature.h"
+
 #include <algorithm>
 #include <iterator>
 #include <optional>
@@ -9,6 +11,14 @@ namespace search {
 namespace {
 
 constexpr std::u16string_view kSyntax = u"^$\\.*+?()[]{}|";
+// What \d stands for in an expression's shape (a unit no text holds).
+constexpr char16_t kAnyDigit = 0xFFFF;
+
+// What a top-level branch of an expression must hold.
+struct ShapeBranch {
+    std::vector<std::u16string> words;
+    std::vector<std::pair<char16_t, char16_t>> digitPairs;  // digits as kDigitClass
+};
 
 // A unit that the expression takes as itself and that the search's folding and the
 // expression's case rule treat alike: ASCII, Latin-1, and the caseless Chinese, Japanese and
@@ -20,16 +30,20 @@ bool literalUnit(char16_t c) {
 }
 
 // The shape of an expression, read as ECMAScript reads it, as far as the bounds and the literal
-// words need: its states (estimated), and the words each top-level branch must hold. It never
-// fails on a malformed expression (the compiler tells what is wrong); it stops at a bound.
+// words need: its states (estimated), and what each top-level branch must hold: literal words,
+// and neighbours one of which is a digit (\d or a digit: the index's signatures count digits as
+// one class too). It never fails on a malformed expression (the compiler tells what is wrong); it
+// stops at a bound.
 class PatternShape {
 public:
     explicit PatternShape(std::u16string_view text) : m_text(text) {}
 
     // False when the expression is beyond a bound (error() says which).
     bool read() {
-        std::vector<std::vector<std::u16string>> branches(1);
+        std::vector<ShapeBranch> branches(1);
         const std::size_t states = disjunction(0, &branches);
+        if (branches.size() != 1)
+            m_lead.clear();
         if (!m_error.empty())
             return false;
         if (states > kMaxPatternStates) {
@@ -40,14 +54,16 @@ public:
         return true;
     }
     const std::u16string& error() const { return m_error; }
-    const std::vector<std::vector<std::u16string>>& branches() const { return m_branches; }
+    const std::vector<ShapeBranch>& branches() const { return m_branches; }
+    // The word every match begins with, when there is one (empty otherwise).
+    const std::u16string& lead() const { return m_lead; }
 
 private:
     bool atEnd() const { return m_at >= m_text.size(); }
     char16_t peek() const { return atEnd() ? u'\0' : m_text[m_at]; }
 
-    // Alternatives apart by "|"; with `branches`, the words of each.
-    std::size_t disjunction(int depth, std::vector<std::vector<std::u16string>>* branches) {
+    // Alternatives apart by "|"; with `branches`, what each must hold.
+    std::size_t disjunction(int depth, std::vector<ShapeBranch>* branches) {
         std::size_t states = alternative(depth, branches ? &branches->back() : nullptr);
         while (m_error.empty() && peek() == u'|') {
             ++m_at;
@@ -58,17 +74,23 @@ private:
         return states;
     }
 
-    std::size_t alternative(int depth, std::vector<std::u16string>* words) {
+    std::size_t alternative(int depth, ShapeBranch* branch) {
         std::size_t states = 0;
         std::u16string word;
+        bool leading = branch && m_at == 0;  // the words of the expression's very beginning
         const auto endWord = [&] {
-            if (words && !word.empty())
-                words->push_back(word);
+            if (leading)
+                m_lead = word;
+            leading = false;
+            if (branch && !word.empty())
+                branch->words.push_back(word);
             word.clear();
         };
+        std::optional<char16_t> before;  // the unit of the atom just before, when it must be there
         while (m_error.empty() && !atEnd() && peek() != u'|' && peek() != u')') {
-            std::optional<char16_t> literal;
-            const std::size_t atom = this->atom(depth, literal);
+            std::optional<char16_t> unit;
+            const std::size_t atom = this->atom(depth, unit);
+            const bool literal = unit && *unit != kAnyDigit;
             int least = 1, most = 1, copies = 1;
             quantifier(least, most, copies);
             if (least > kMaxPatternRepeat || most > kMaxPatternRepeat) {
@@ -76,8 +98,11 @@ private:
                 return states;
             }
             states = std::min(states + atom * static_cast<std::size_t>(copies) + 1, kMaxPatternStates + 1);
+            if (branch && unit && least >= 1)
+                notePairs(*branch, before, *unit, least);
+            before = unit && least >= 1 ? unit : std::nullopt;
             if (literal && least >= 1)
-                word += foldUnit(*literal);
+                word += *unit;
             if (!literal || most != 1 || least != 1)
                 endWord();  // what repeats or may be missing ends the word
         }
@@ -85,8 +110,19 @@ private:
         return states;
     }
 
-    // One atom; `literal` is the unit it stands for when it is a literal one.
-    std::size_t atom(int depth, std::optional<char16_t>& literal) {
+    // Neighbours that must be there, when a digit is among them (those of letters alone are the
+    // words' own).
+    static void notePairs(ShapeBranch& branch, std::optional<char16_t> before, char16_t unit, int least) {
+        const auto digit = [](char16_t c) { return c == kAnyDigit || (c >= u'0' && c <= u'9'); };
+        const auto asClass = [](char16_t c) { return c == kAnyDigit ? kDigitClass : digitClass(c); };
+        if (before && (digit(*before) || digit(unit)))
+            branch.digitPairs.emplace_back(asClass(*before), asClass(unit));
+        if (least >= 2 && digit(unit))
+            branch.digitPairs.emplace_back(kDigitClass, kDigitClass);
+    }
+
+    // One atom; `unit` is the unit it stands for when it is a literal one (folded), kAnyDigit for \d.
+    std::size_t atom(int depth, std::optional<char16_t>& unit) {
         const char16_t c = m_text[m_at++];
         switch (c) {
         case u'(': {
@@ -105,7 +141,7 @@ private:
             skipClass();
             return 1;
         case u'\\':
-            escape(literal);
+            escape(unit);
             return 1;
         case u'*':
         case u'+':
@@ -114,7 +150,7 @@ private:
             return 0;
         default:
             if (literalUnit(c))
-                literal = c;
+                unit = foldUnit(c);
             return 1;
         }
     }
@@ -128,12 +164,16 @@ private:
             ++m_at;
     }
 
-    void escape(std::optional<char16_t>& literal) {
+    void escape(std::optional<char16_t>& unit) {
         if (atEnd())
             return;
         const char16_t c = m_text[m_at++];
         if (kSyntax.find(c) != std::u16string_view::npos || c == u'-' || c == u'/') {
-            literal = c;
+            unit = c;
+            return;
+        }
+        if (c == u'd') {
+            unit = kAnyDigit;
             return;
         }
         // \xHH, \uHHHH, \cX and back-references stand for other units: their digits are theirs.
@@ -191,7 +231,8 @@ private:
     std::u16string_view m_text;
     std::size_t m_at = 0;
     std::u16string m_error;
-    std::vector<std::vector<std::u16string>> m_branches;
+    std::vector<ShapeBranch> m_branches;
+    std::u16string m_lead;
 };
 
 std::u16string compileError(std::regex_constants::error_type code) {
@@ -277,6 +318,29 @@ private:
     Clock* m_clock = nullptr;
 };
 
+// The first match at or after `from`: with a lead word, tried at each place of that word alone;
+// else the anchored expression's one pass. Throws PastDeadline.
+std::optional<TextSpan> firstMatch(const std::wregex& expression, const std::optional<Needle>& lead, TextView text,
+                                   const std::wstring& wide, std::size_t from, ReadingIterator::Clock& clock) {
+    const ReadingIterator end(wide.data() + wide.size(), &clock);
+    std::match_results<ReadingIterator> found;
+    const auto flags = [](std::size_t at) {
+        return at > 0 ? std::regex_constants::match_continuous | std::regex_constants::match_prev_avail
+                      : std::regex_constants::match_continuous;
+    };
+    if (!lead) {
+        if (from > wide.size() || !std::regex_search(ReadingIterator(wide.data() + from, &clock), end, found, expression, flags(from)))
+            return std::nullopt;
+        const std::size_t start = static_cast<std::size_t>(found[1].first.at() - wide.data());
+        return TextSpan{start, static_cast<std::size_t>(found[1].second.at() - wide.data()) - start};
+    }
+    for (std::size_t at = findNeedle(text, *lead, from); at != std::string_view::npos; at = findNeedle(text, *lead, at + 1)) {
+        if (std::regex_search(ReadingIterator(wide.data() + at, &clock), end, found, expression, flags(at)))
+            return TextSpan{at, static_cast<std::size_t>(found[0].second.at() - wide.data()) - at};
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 Pattern::Pattern(std::u16string_view text) {
@@ -294,9 +358,12 @@ Pattern::Pattern(std::u16string_view text) {
     for (char16_t& unit : folded)
         if (unit >= 0x80)
             unit = foldUnit(unit);
+    if (!shape.lead().empty())
+        m_lead = makeNeedle(shape.lead());
     try {
-        const std::wregex alone(wideText(folded), kSyntaxFlags);
-        m_anchored = std::wregex(L"[\\s\\S]*?(" + wideText(folded) + L")", kSyntaxFlags);
+        m_expression = std::wregex(wideText(folded), kSyntaxFlags);
+        if (!m_lead)
+            m_expression = std::wregex(L"[\\s\\S]*?(" + wideText(folded) + L")", kSyntaxFlags);
     } catch (const std::regex_error& error) {
         m_error = compileError(error.code());
         return;
@@ -304,28 +371,23 @@ Pattern::Pattern(std::u16string_view text) {
         m_error = u"模式太复杂";
         return;
     }
-    const bool everyBranchSaysSomething = std::none_of(shape.branches().begin(), shape.branches().end(),
-                                                       [](const auto& words) { return words.empty(); });
-    if (!everyBranchSaysSomething)
-        return;
-    for (const std::vector<std::u16string>& words : shape.branches()) {
-        m_required.emplace_back();
-        for (const std::u16string& word : words)
-            m_required.back().push_back(makeNeedle(word));
+    for (const ShapeBranch& shaped : shape.branches()) {
+        m_branches.emplace_back();
+        for (const std::u16string& word : shaped.words)
+            m_branches.back().words.push_back(makeNeedle(word));
+        m_branches.back().digitPairs = shaped.digitPairs;
     }
+    const auto saysNothing = [](const PatternBranch& branch) { return branch.words.empty() && branch.digitPairs.empty(); };
+    if (std::any_of(m_branches.begin(), m_branches.end(), saysNothing))
+        m_branches.clear();
 }
 
 Verdict Pattern::search(TextView text, Deadline& deadline) const {
-    if (!usable())
+    if (!usable() || (m_lead && findNeedle(text, *m_lead) == std::string_view::npos))
         return Verdict::No;
-    const std::wstring wide = wideText(text);
     ReadingIterator::Clock clock{deadline};
-    std::match_results<ReadingIterator> found;
     try {
-        const bool matched = std::regex_search(ReadingIterator(wide.data(), &clock),
-                                               ReadingIterator(wide.data() + wide.size(), &clock), found, m_anchored,
-                                               std::regex_constants::match_continuous);
-        return matched ? Verdict::Yes : Verdict::No;
+        return firstMatch(m_expression, m_lead, text, wideText(text), 0, clock) ? Verdict::Yes : Verdict::No;
     } catch (const PastDeadline&) {
         return Verdict::CutShort;
     } catch (const std::exception&) {
@@ -340,21 +402,14 @@ std::vector<TextSpan> Pattern::matches(TextView text, Deadline& deadline, bool& 
         return spans;
     const std::wstring wide = wideText(text);
     ReadingIterator::Clock clock{deadline};
-    const ReadingIterator end(wide.data() + wide.size(), &clock);
-    std::size_t from = 0;
     try {
-        std::match_results<ReadingIterator> found;
-        while (from <= wide.size() && spans.size() < kMaxMarkedSpans) {
-            auto flags = std::regex_constants::match_continuous;
-            if (from > 0)
-                flags |= std::regex_constants::match_prev_avail;
-            if (!std::regex_search(ReadingIterator(wide.data() + from, &clock), end, found, m_anchored, flags))
+        for (std::size_t from = 0; spans.size() < kMaxMarkedSpans;) {
+            const std::optional<TextSpan> found = firstMatch(m_expression, m_lead, text, wide, from, clock);
+            if (!found)
                 break;
-            const std::size_t start = static_cast<std::size_t>(found[1].first.at() - wide.data());
-            const std::size_t stop = static_cast<std::size_t>(found[1].second.at() - wide.data());
-            if (stop > start)
-                spans.push_back({start, stop - start});
-            from = stop > start ? stop : stop + 1;
+            if (found->length > 0)
+                spans.push_back(*found);
+            from = found->start + std::max<std::size_t>(found->length, 1);
         }
     } catch (const PastDeadline&) {
         cut = true;

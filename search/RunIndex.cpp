@@ -1,7 +1,6 @@
 #include "search/RunIndex.h"
 
 #include "search/Digest.h"
-#include "store/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,8 +13,12 @@ namespace {
 constexpr std::string_view kMagic = "DRVXFIND";
 constexpr std::size_t kTimeBytes = 20;
 
-std::uint64_t read64(std::string_view bytes, std::size_t at) {
-    return store::readLittleEndian(bytes, at) | std::uint64_t{store::readLittleEndian(bytes, at + 4)} << 32;
+// A number where it lies in the file (little-endian, as this host is: search/Folding.cpp).
+template <typename Number>
+Number load(std::string_view bytes, std::size_t at) {
+    Number value;
+    std::memcpy(&value, bytes.data() + at, sizeof value);
+    return value;
 }
 
 // Appends little-endian numbers and bytes.
@@ -136,68 +139,76 @@ std::optional<std::string> encodeIndex(const ArchiveStamp& stamp, const std::vec
 std::optional<std::uint64_t> IndexHead::headSize(std::string_view header) {
     if (header.size() < kIndexHeaderBytes || header.substr(0, kMagic.size()) != kMagic)
         return std::nullopt;
-    const std::uint64_t rows = store::readLittleEndian(header, 12);
+    const std::uint64_t rows = load<std::uint32_t>(header, 12);
     if (rows > kMaxIndexRows)
         return std::nullopt;
-    return kIndexHeaderBytes + rows * (kIndexRowBytes + kSignatureBytes) + store::readLittleEndian(header, 32);
+    return kIndexHeaderBytes + rows * (kIndexRowBytes + kSignatureBytes) + load<std::uint32_t>(header, 32);
 }
 
-IndexState IndexHead::read(std::string head, std::uint64_t fileSize, const ArchiveStamp& archive) {
-    m_head = std::move(head);
+IndexState IndexHead::read(std::string_view head, std::uint64_t fileSize, const ArchiveStamp& archive) {
+    m_head = head;
     m_rows.clear();
     m_strings.clear();
-    const std::string_view bytes = m_head;
-    const std::optional<std::uint64_t> size = headSize(bytes);
+    const std::optional<std::uint64_t> size = headSize(head);
     if (!size)
         return IndexState::Damaged;
-    if (store::readLittleEndian(bytes, 8) != kIndexVersion)
+    if (load<std::uint32_t>(head, 8) != kIndexVersion)
         return IndexState::OutOfDate;
-    if (!(ArchiveStamp{read64(bytes, 16), static_cast<std::int64_t>(read64(bytes, 24))} == archive))
+    if (!(ArchiveStamp{load<std::uint64_t>(head, 16), load<std::int64_t>(head, 24)} == archive))
         return IndexState::OutOfDate;
-    const std::uint64_t linesSize = read64(bytes, 40), textsSize = read64(bytes, 48);
-    if (bytes.size() != *size || linesSize > fileSize || textsSize > fileSize ||
-        fileSize != *size + linesSize + textsSize + kIndexDigestBytes)
+    m_linesSize = load<std::uint64_t>(head, 40);
+    m_textsSize = load<std::uint64_t>(head, 48);
+    if (head.size() != *size || m_linesSize > fileSize || m_textsSize > fileSize ||
+        fileSize != *size + m_linesSize + m_textsSize + kIndexDigestBytes)
         return IndexState::Damaged;
-    const std::size_t count = store::readLittleEndian(bytes, 12);
-    const std::size_t stringsAt = kIndexHeaderBytes + count * kIndexRowBytes;
-    const std::size_t stringsEnd = stringsAt + store::readLittleEndian(bytes, 32);
-    for (std::size_t at = stringsAt; at < stringsEnd;) {
-        const std::size_t length = at + 2 <= stringsEnd ? store::readLittleEndian(bytes, at, 2) : stringsEnd;
-        if (at + 2 + length > stringsEnd)
+    const std::size_t count = load<std::uint32_t>(head, 12);
+    m_signaturesAt = kIndexHeaderBytes + count * kIndexRowBytes + load<std::uint32_t>(head, 32);
+    if (!readStrings(kIndexHeaderBytes + count * kIndexRowBytes, m_signaturesAt))
+        return IndexState::Damaged;
+    m_rows.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        if (!readRow(kIndexHeaderBytes + i * kIndexRowBytes))
             return IndexState::Damaged;
-        m_strings.push_back(bytes.substr(at + 2, length));
+    return IndexState::Valid;
+}
+
+bool IndexHead::readStrings(std::size_t at, std::size_t end) {
+    while (at < end) {
+        if (at + 2 > end || at + 2 + load<std::uint16_t>(m_head, at) > end)
+            return false;
+        const std::size_t length = load<std::uint16_t>(m_head, at);
+        m_strings.push_back(m_head.substr(at + 2, length));
         at += 2 + length;
     }
-    m_signaturesAt = stringsEnd;
-    m_linesSize = linesSize;
-    m_textsSize = textsSize;
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t at = kIndexHeaderBytes + i * kIndexRowBytes;
-        IndexedRow row;
-        row.number = static_cast<int>(store::readLittleEndian(bytes, at));
-        row.kind = static_cast<int>(store::readLittleEndian(bytes, at + 4, 1));
-        row.narrow = store::readLittleEndian(bytes, at + 5, 1) == 1;
-        row.source = static_cast<std::uint16_t>(store::readLittleEndian(bytes, at + 6, 2));
-        row.category = static_cast<std::uint16_t>(store::readLittleEndian(bytes, at + 8, 2));
-        const std::string_view time = bytes.substr(at + 10, kTimeBytes);
-        row.copyTime = time.substr(0, time.find('\0'));
-        const std::uint64_t textAt = store::readLittleEndian(bytes, at + 30), lineAt = store::readLittleEndian(bytes, at + 38);
-        row.textBytes = store::readLittleEndian(bytes, at + 34);
-        row.lineUnits = store::readLittleEndian(bytes, at + 42, 2);
-        row.textAt = *size + linesSize + textAt;
-        row.lineAt = *size + lineAt;
-        const bool stringsThere = (row.source == kNoString || row.source < m_strings.size()) &&
-                                  (row.category == kNoString || row.category < m_strings.size());
-        const bool textThere = textAt + row.textBytes <= textsSize && row.textBytes <= 2 * kIndexedUnits &&
-                               (row.narrow || (textAt % 2 == 0 && row.textBytes % 2 == 0));
-        const bool timeReadable = std::all_of(row.copyTime.begin(), row.copyTime.end(),
-                                              [](char c) { return c >= ' ' && c < 0x7F; });
-        if (row.kind > 2 || !stringsThere || !textThere || !timeReadable || lineAt + 2 * row.lineUnits > linesSize ||
-            row.lineUnits > kLineUnits)
-            return IndexState::Damaged;
-        m_rows.push_back(row);
-    }
-    return IndexState::Valid;
+    return true;
+}
+
+// A row that names only what the file holds: a kind of ours, strings that are there, a text and
+// a line inside their sections (a wide text at an even offset), a copy time of printable ASCII.
+bool IndexHead::readRow(std::size_t at) {
+    IndexedRow row;
+    row.number = static_cast<int>(load<std::uint32_t>(m_head, at));
+    row.kind = static_cast<std::uint8_t>(m_head[at + 4]);
+    row.narrow = m_head[at + 5] == 1;
+    row.source = load<std::uint16_t>(m_head, at + 6);
+    row.category = load<std::uint16_t>(m_head, at + 8);
+    const std::string_view time = m_head.substr(at + 10, kTimeBytes);
+    row.copyTime = time.substr(0, time.find('\0'));
+    const std::uint64_t textAt = load<std::uint32_t>(m_head, at + 30), lineAt = load<std::uint32_t>(m_head, at + 38);
+    row.textBytes = load<std::uint32_t>(m_head, at + 34);
+    row.lineUnits = load<std::uint16_t>(m_head, at + 42);
+    row.textAt = m_head.size() + m_linesSize + textAt;
+    row.lineAt = m_head.size() + lineAt;
+    const auto there = [this](std::uint16_t string) { return string == kNoString || string < m_strings.size(); };
+    const bool textThere = textAt + row.textBytes <= m_textsSize && row.textBytes <= 2 * kIndexedUnits &&
+                           (row.narrow || (textAt % 2 == 0 && row.textBytes % 2 == 0));
+    const bool timeReadable =
+        std::all_of(row.copyTime.begin(), row.copyTime.end(), [](char c) { return c >= ' ' && c < 0x7F; });
+    if (row.kind > 2 || !there(row.source) || !there(row.category) || !textThere || !timeReadable ||
+        lineAt + 2 * row.lineUnits > m_linesSize || row.lineUnits > kLineUnits)
+        return false;
+    m_rows.push_back(row);
+    return true;
 }
 
 std::string_view IndexHead::string(std::uint16_t number) const {
@@ -206,11 +217,9 @@ std::string_view IndexHead::string(std::uint16_t number) const {
 
 bool IndexHead::rowMayHold(std::size_t i, const Signature& wanted) const {
     const std::size_t at = m_signaturesAt + i * kSignatureBytes;
-    for (std::size_t word = 0; word < kSignatureWords; ++word) {
-        const std::uint64_t bits = read64(m_head, at + 8 * word);
-        if ((bits & wanted.bits[word]) != wanted.bits[word])
+    for (std::size_t word = 0; word < kSignatureWords; ++word)
+        if (wanted.bits[word] != 0 && (load<std::uint64_t>(m_head, at + 8 * word) & wanted.bits[word]) != wanted.bits[word])
             return false;
-    }
     return true;
 }
 
@@ -229,7 +238,7 @@ TextView textOf(const IndexedRow& row, std::string_view bytes) {
 std::u16string lineOf(std::string_view bytes) {
     std::u16string line(bytes.size() / 2, u'\0');
     for (std::size_t i = 0; i < line.size(); ++i)
-        line[i] = static_cast<char16_t>(store::readLittleEndian(bytes, 2 * i, 2));
+        line[i] = load<char16_t>(bytes, 2 * i);
     return line;
 }
 

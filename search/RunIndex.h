@@ -80,7 +80,6 @@ struct IndexedRow {
 class IndexHead {
 public:
     IndexHead() = default;
-    // The rows and strings are views of the head's own bytes.
     IndexHead(const IndexHead&) = delete;
     IndexHead& operator=(const IndexHead&) = delete;
 
@@ -89,8 +88,9 @@ public:
     static std::optional<std::uint64_t> headSize(std::string_view header);
     // Damaged when the head does not hold together with the file's size (a row's text or line
     // outside the file, a string that is not there); OutOfDate when it was made from another
-    // archive or by another version.
-    IndexState read(std::string head, std::uint64_t fileSize, const ArchiveStamp& archive);
+    // archive or by another version. The rows and strings are views of `head`, which must
+    // outlive their use.
+    IndexState read(std::string_view head, std::uint64_t fileSize, const ArchiveStamp& archive);
 
     std::size_t rowCount() const { return m_rows.size(); }
     const IndexedRow& row(std::size_t i) const { return m_rows[i]; }
@@ -104,7 +104,10 @@ public:
     std::uint64_t textsSize() const { return m_textsSize; }
 
 private:
-    std::string m_head;
+    bool readStrings(std::size_t at, std::size_t end);
+    bool readRow(std::size_t at);
+
+    std::string_view m_head;
     std::vector<IndexedRow> m_rows;
     std::vector<std::string_view> m_strings;
     std::size_t m_signaturesAt = 0;

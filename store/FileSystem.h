@@ -75,9 +75,10 @@ public:
     bool isOpen() const { return m_open != nullptr; }
     // The size when it was opened.
     std::uint64_t size() const { return m_size; }
-    // `count` bytes from `offset` into `bytes` (whose capacity is kept for the next part); false
-    // when they could not all be read.
+    // `count` bytes from `offset` into `bytes`, or into `count` bytes at `into`; false when they
+    // could not all be read.
     bool read(std::uint64_t offset, std::size_t count, std::string& bytes);
+    bool read(std::uint64_t offset, std::size_t count, char* into);
 
 private:
     struct Open;

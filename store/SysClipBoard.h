@@ -114,6 +114,9 @@ public:
     // and its copy time, read without holding the store lock for the files. Nothing when the index
     // cannot be read or a data file of a format that holds memory cannot.
     std::optional<StoredClip> readClip(std::string_view clip) const;
+    // A clip of an archive or a kept run read back as readClip reads the store's (a search's
+    // result put back into the history); nothing when the archive or the clip cannot be read.
+    static std::optional<StoredClip> readArchiveClip(const std::string& archivePath, std::string_view clip);
     // store::fileHistoryRecord on this store.
     store::FiledRecord fileHistoryRecord(const store::ClipSnapshot& snapshot, const std::string& stamp,
                                          store::WhenHistoryFull whenFull = store::WhenHistoryFull::Refuse) const;

@@ -574,4 +574,20 @@ TEST_F(KeptRunsTest, APrunedRunTakesItsSearchIndexAndRunsAreKeptBySize) {
     EXPECT_FALSE(fileExists(run(stampOf(10)) + ".amc.search"));
 }
 
+// A clip of a kept run reads back as the store read it before the run was kept (a result of the
+// search put back into the history); a clip the run does not hold reads as nothing.
+TEST_F(KeptRunsTest, AClipOfAKeptRunReadsBackAsTheStoreReadIt) {
+    recordRun("from the run");
+    const std::optional<StoredClip> live = m_store.readClip("his1-");
+    ASSERT_TRUE(live);
+    const PreviousRun kept = start("2026-04-02 10:00:00");
+    const std::optional<StoredClip> fromRun = CSysClipBoard::readArchiveClip(kept.keptAs, "his1-");
+    ASSERT_TRUE(fromRun);
+    EXPECT_EQ(fromRun->copyTime, live->copyTime);
+    ASSERT_EQ(fromRun->snapshot.formats.size(), live->snapshot.formats.size());
+    EXPECT_EQ(fromRun->snapshot.formats[0].bytes, live->snapshot.formats[0].bytes);
+    EXPECT_FALSE(CSysClipBoard::readArchiveClip(kept.keptAs, "his2-"));
+    EXPECT_FALSE(CSysClipBoard::readArchiveClip(run("2026-04-02 10:00:00"), "his1-"));  // not an archive's name
+}
+
 }  // namespace

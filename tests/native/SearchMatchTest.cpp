@@ -110,32 +110,38 @@ TEST(SearchMatch, APatternThatCannotBeUsedSaysWhyAndAdmitsNothing) {
     }
 }
 
-// The pattern's literal words: each branch of a top-level "|" apart, what may repeat or be
-// missing left out, groups and classes saying nothing.
-TEST(SearchMatch, APatternsLiteralWordsAreWhatEveryMatchHolds) {
+// What every match holds, beforehand: each branch of a top-level "|" apart, its literal words
+// (what may repeat or be missing left out, groups and classes saying nothing) and the neighbours
+// with a digit among them, digits as one class ("0").
+TEST(SearchMatch, WhatEveryMatchOfAPatternHoldsIsKnownBeforehand) {
     struct Case {
         std::u16string pattern;
-        std::string words;
+        std::string holds;
     };
     const Case cases[] = {
         {u"https?://[a-z]+\\.COM", "{http,://,.com}"},
         {u"ab+c*d{2}e?f", "{ab,d,f}"},
         {u"foo|bar\\.baz", "{foo}{bar.baz}"},
-        {u"foo|\\d+", ""},  // a branch without words: nothing known
+        {u"foo|[a-z]+", ""},  // a branch that says nothing: nothing known
         {u"(abc)+x\\x41y", "{x,y}"},
         {u"报告.*全文", "{报告,全文}"},
         {u"Ωmega", "{mega}"},  // a letter whose case only the pattern knows ends a word
+        {u"INV\\d{4}-\\d\\d", "{inv,-|v0,00,0-,-0,00}"},
+        {u"\\d{3}-\\d?x7", "{-,x7|00,0-,x0}"},
     };
     for (const Case& c : cases) {
-        std::string words;
+        std::string holds;
         const Pattern pattern(c.pattern);
-        for (const auto& branch : pattern.required()) {
-            words += "{";
-            for (std::size_t i = 0; i < branch.size(); ++i)
-                words += (i ? "," : "") + xml::utf16ToUtf8(branch[i].units);
-            words += "}";
+        for (const PatternBranch& branch : pattern.branches()) {
+            holds += "{";
+            for (std::size_t i = 0; i < branch.words.size(); ++i)
+                holds += (i ? "," : "") + xml::utf16ToUtf8(branch.words[i].units);
+            for (std::size_t i = 0; i < branch.digitPairs.size(); ++i)
+                holds += std::string(i ? "," : "|") + static_cast<char>(branch.digitPairs[i].first) +
+                         static_cast<char>(branch.digitPairs[i].second);
+            holds += "}";
         }
-        EXPECT_EQ(words, c.words) << xml::utf16ToUtf8(c.pattern);
+        EXPECT_EQ(holds, c.holds) << xml::utf16ToUtf8(c.pattern);
     }
 }
 
@@ -169,6 +175,7 @@ TEST(SearchMatch, WhatMatchedIsMarked) {
         {u"re:\\d+", u"a12b3", {{1, 2}, {4, 1}}},
         {u"re:x*", u"axxb", {{1, 2}}},              // empty matches mark nothing
         {u"re:^a", u"aaa", {{0, 1}}},
+        {u"re:AB+", u"xabbb ab a", {{1, 4}, {6, 2}}},  // tried where its first word is
         {u"类型:文本", u"abc", {}},
     };
     for (const Case& c : cases) {
