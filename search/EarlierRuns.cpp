@@ -116,6 +116,7 @@ public:
             return std::nullopt;
         return std::string_view(buffer.data(), count);
     }
+    void close() { m_file.reset(); }
     // The whole file's bytes, for its digest.
     bool readWhole(std::string& into) {
         if (!m_file) {
@@ -250,6 +251,7 @@ bool EarlierRuns::open(const Source& source, OpenIndex& index, SearchOutcome& ou
     }
     if (state == IndexState::Valid && trustworthy(indexPath, index))
         return true;
+    index.close();  // Windows replaces no file that is open
     BuiltIndex built = buildIndex(source.archive, m_access);
     if (built.outcome == BuiltIndex::Outcome::ArchiveUnreadable) {
         outcome.notes.push_back("cannot be read: " + source.archive);
