@@ -112,10 +112,11 @@ protected:
     std::string runArchive(int day) const {
         return store::joinPath(runs(), "Dravix-run 2026-05-0" + std::to_string(day) + " 10-00-00.amc");
     }
-    SearchOutcome find(std::u16string_view text) {
+    SearchOutcome find(std::u16string_view text) { return find(text, m_search); }
+    SearchOutcome find(std::u16string_view text, EarlierRuns& search) {
         const Matcher matcher(parseQuery(text), "2026-06-01");
         Deadline never;
-        return m_search.search(searchSources(runs(), {archives()}), matcher, never);
+        return search.search(searchSources(runs(), {archives()}), matcher, never);
     }
     // Each result as "origin/number".
     std::string found(const SearchOutcome& outcome) {
@@ -189,6 +190,29 @@ TEST_F(EarlierRunsTest, AClipKeptInSeveralRunsIsOneResult) {
     ASSERT_TRUE(writeArchive(runArchive(1), {kept}));
     ASSERT_TRUE(writeArchive(runArchive(2), {kept, {2, 0, "2026-05-02 09:00:00", "", "", u"kept later"}}));
     EXPECT_EQ(found(find(u"kept")), "2026-05-02 10:00:00/2 2026-05-02 10:00:00/1");
+}
+
+// With the store sealed, an index is written through the caller's seal and read through its
+// unseal (here a stand-in that marks and reverses the bytes); one that does not unseal is made
+// again.
+TEST_F(EarlierRunsTest, AnIndexIsSealedAsTheStoreIs) {
+    IndexAccess access;
+    access.seal = [](std::string_view plain) { return "SEALED" + std::string(plain.rbegin(), plain.rend()); };
+    access.unseal = [](std::string_view sealed) -> std::optional<std::string> {
+        if (sealed.substr(0, 6) != "SEALED")
+            return std::nullopt;
+        return std::string(sealed.rbegin(), sealed.rend() - 6);
+    };
+    EarlierRuns sealed(access);
+    ASSERT_TRUE(writeArchive(runArchive(1), {{1, 0, "2026-05-01 09:00:00", "", "", u"sealed words"}}));
+    EXPECT_EQ(found(find(u"words", sealed)), "2026-05-01 10:00:00/1");
+    const std::string index = store::searchIndexPath(runArchive(1));
+    EXPECT_EQ(readBytes(index).substr(0, 6), "SEALED");
+    EXPECT_EQ(find(u"words", sealed).built, 0u);
+    writeBytes(index, "plain bytes");
+    const SearchOutcome outcome = find(u"sealed", sealed);
+    EXPECT_EQ(found(outcome), "2026-05-01 10:00:00/1");
+    EXPECT_EQ(outcome.built, 1u);
 }
 
 // The content a clip's row shows, as the list shows it.
