@@ -90,6 +90,13 @@ std::string runArchive(const std::string& runs, int run) {
     return store::joinPath(runs, store::runName(stamp) + ".amc");
 }
 
+// The search of the program's run: one for all searches, its indexes made and checked ahead
+// (search::EarlierRuns::prepare), as the program does after its start.
+search::EarlierRuns& earlierRuns() {
+    static search::EarlierRuns earlier;
+    return earlier;
+}
+
 // The runs folder, written at the first run of the bench (its name changes with the texts), with
 // every index made.
 const std::string& benchRuns() {
@@ -105,9 +112,8 @@ const std::string& benchRuns() {
             if (marker)
                 std::fclose(marker);
         }
-        search::EarlierRuns earlier;
         const std::atomic<bool> stop{false};
-        earlier.prepare(search::searchSources(folder.string(), {}), stop);
+        earlierRuns().prepare(search::searchSources(folder.string(), {}), stop);
         return folder.string();
     }();
     return runs;
@@ -115,7 +121,7 @@ const std::string& benchRuns() {
 
 void searchRuns(benchmark::State& state, std::u16string_view text) {
     const std::string& runs = benchRuns();
-    search::EarlierRuns earlier;
+    search::EarlierRuns& earlier = earlierRuns();
     std::size_t hits = 0;
     for (auto _ : state) {
         const search::Matcher matcher(search::parseQuery(text), "2026-12-31");
