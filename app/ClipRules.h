@@ -3,6 +3,8 @@
 #pragma once
 
 #include "ui/ClipListModel.h"
+#include "store/ClipFormats.h"
+#include "store/PartRows.h"
 #include "store/Protocol.h"
 #include "store/SysClipBoard.h"
 
@@ -50,8 +52,8 @@ Box firstWindowBox(const Box& work, int dialogWidth, int dialogHeight);
 bool isUsablePlace(const Box& saved, const std::vector<Box>& workAreas, int minimumWidth, int minimumHeight);
 
 // Row kinds (the row's image) and their content texts.
-enum RowKind { kRowText = 0, kRowPicture = 1, kRowFileList = 2 };
-std::string pictureContent(int width, int height);                   // "picture:size %d*%d"
+enum RowKind { kRowText = store::kPartText, kRowPicture = store::kPartPicture, kRowFileList = store::kPartFileList };
+using store::pictureContent;  // "picture:size %d*%d"
 
 // The marks careful programs (password managers) put on what they copy: such a clipboard is not
 // recorded. The registered formats "ExcludeClipboardContentFromMonitorProcessing" and "Clipboard

@@ -1,5 +1,7 @@
 #include "store/ClipFormats.h"
 
+#include "store/Text.h"
+
 namespace store {
 
 FormatData formatData(int format) {
@@ -118,6 +120,16 @@ std::string utf16Block(std::u16string_view text) {
     }
     bytes.append(2, '\0');
     return bytes;
+}
+
+std::u16string clipboardText(std::string_view bytes, int format) {
+    if (format == kFormatText)
+        return codePageToUtf16(bytes.substr(0, bytes.find('\0')));
+    return utf16FromBytes(bytes);
+}
+
+std::string pictureContent(int width, int height) {
+    return std::string(kPictureContentPrefix) + std::to_string(width) + "*" + std::to_string(height);
 }
 
 }  // namespace store

@@ -39,6 +39,7 @@ bool isPlainTextFormat(int format);
 
 // The content text of a picture clip begins so: "picture:size 1920*1080".
 inline constexpr std::string_view kPictureContentPrefix = "picture:size ";
+std::string pictureContent(int width, int height);
 
 // A metafile picture's bytes: "MFP1", three little-endian 32-bit fields (mapping mode, width and
 // height as METAFILEPICT has them), then the metafile's bits. The same in both bitnesses.
@@ -59,5 +60,8 @@ std::u16string utf16FromBytes(std::string_view bytes);
 // The other way: the text's UTF-16 little-endian bytes with the zero character that ends a
 // clipboard text.
 std::string utf16Block(std::u16string_view text);
+// The text of a text format's data: format 1 in the system code page up to its first zero byte,
+// format 13 as utf16FromBytes reads it.
+std::u16string clipboardText(std::string_view bytes, int format);
 
 }  // namespace store
