@@ -8,7 +8,8 @@
 #include "app/ArchiveCommands.h"
 #include "ui/CategoryTreeCtrl.h"
 #include "ui/ClipListCtrl.h"
-#include "app/ClipRecorder.h"
+#include "app/recorder/ClipRecorder.h"
+#include "app/recorder/Filing.h"
 #include "app/ClipTrayIcon.h"
 #include "kit/CommandBars.h"
 #include "kit/DockPanes.h"
@@ -105,6 +106,7 @@ private:
     // ClipDlgSlots.cpp
     void OnSlotCopied(WPARAM digit);
     bool fileSlotCopy(char digit);
+    void showSlotFiling(char digit, clip::Filing filing);
     void retrySlotCopies();
     void OnClipPasted(WPARAM number);
 

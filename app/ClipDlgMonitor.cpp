@@ -68,14 +68,12 @@ void CClipDlg::OnRecorderResults() {
     for (CClipRecorder::Result& result : m_recorder->TakeResults()) {
         switch (result.outcome) {
         case CClipRecorder::Outcome::Recorded:
+            lastStamp = result.row.copyTime;
             if (m_tree.GetSelectedItem() == m_hCollection) {
-                addRow(clip::ViewRow{result.row.kind, std::move(result.row.content), result.stamp,
-                                     store::historyNumberText(result.number), result.stamp, result.source,
-                                     store::historyClipName(result.number)});
+                addRow(std::move(result.row));
                 rowsAdded = true;
             }
             changed = changed || !result.initial;  // the store holds changes no archive holds
-            lastStamp = result.stamp;
             base::Trace("row shown for his%d-", result.number);
             madeRoom = madeRoom || result.madeRoom;
             if (!result.initial)

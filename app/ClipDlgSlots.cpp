@@ -8,7 +8,7 @@
 #include "store/Protocol.h"
 #include "store/SysClipBoard.h"
 #include "store/TimeStamp.h"
-#include "app/UserSwitches.h"
+#include "app/recorder/Filing.h"
 #include "base/ScopeExit.h"
 #include "base/Trace.h"
 
@@ -47,14 +47,12 @@ void CClipDlg::retrySlotCopies() {
     KillTimer(hwnd(), kSlotRetryTimer);
 }
 
-// The slot's contents are also filed as a history record, unless they have nothing to show or
-// their text repeats the last text (decided before anything is written), and the slot's row is
-// refreshed. The record is filed the one way every history record is (the number taken and the
-// record written in one step under the store lock, whatever the recorder files meanwhile), and its
-// row comes from the contents filed. A slot that cannot be read or a record that cannot be
-// written is reported in the tray; the history full changes nothing but the last text. The busy
-// flag keeps a new slot copy from being stored meanwhile; both flags come down on every path.
-// False when the flag is held elsewhere.
+// The slot's contents are also filed as a history record, the one way every copy is
+// (clip::fileCopy): unless they have nothing to show or their text repeats the last text, with
+// the number taken and the record written in one step under the store lock, whatever the recorder
+// files meanwhile. The slot's row is refreshed. A slot that cannot be read or a record that cannot
+// be written is reported in the tray. The busy flag keeps a new slot copy from being stored
+// meanwhile; both flags come down on every path. False when the flag is held elsewhere.
 bool CClipDlg::fileSlotCopy(char digit) {
     // The flag is free, or handed over with this copy's notification (Protocol.h).
     if (!g_bSlotReady || m_hook.GetOperXmlStatus() == store::kBusySlotCopy || m_archive.CommandRunning())
@@ -66,39 +64,36 @@ bool CClipDlg::fileSlotCopy(char digit) {
         m_hook.SetOperXmlStatus(store::kBusyFree);
     });
     const std::string slot = store::slotClipName(digit);
-    const std::optional<StoredClip> contents = m_store.readClip(slot);
-    const std::optional<clip::PartRow> row = contents ? clip::snapshotRow(contents->snapshot) : std::nullopt;
-    if (!contents) {
+    if (const std::optional<StoredClip> contents = m_store.readClip(slot)) {
+        const std::string stamp = contents->copyTime.empty() ? store::currentTimeStamp() : contents->copyTime;
+        showSlotFiling(digit, clip::fileCopy(m_store.paths(), contents->snapshot, stamp, lastText()));
+    } else {
         base::Trace("slot %c not filed: it cannot be read", digit);
         m_tray.ReportMissedCopy(clip::MissReason::StoreFailed);
-    } else if (row && (row->kind != clip::kRowText || lastText().admit(row->content))) {
-        const std::string stamp = contents->copyTime.empty() ? store::currentTimeStamp() : contents->copyTime;
-        const store::FiledRecord filed = fileMakingRoomWhenAsked([&](store::WhenHistoryFull whenFull) {
-            return m_store.fileHistoryRecord(contents->snapshot, stamp, whenFull);
-        });
-        switch (filed.outcome) {
-        case store::FiledRecord::Outcome::Filed:
-            base::Trace("slot %c filed as his%d-%s", digit, filed.number,
-                      filed.madeRoom ? " in place of the oldest unfiled clip" : "");
-            if (m_tree.GetSelectedItem() == m_hCollection)
-                showRow(clip::ViewRow{row->kind, row->content, filed.stamp, store::historyNumberText(filed.number),
-                                      filed.stamp, {}, store::historyClipName(filed.number)});  // a slot copy names no program
-            setRootText(true);
-            if (filed.madeRoom)
-                queueChanged();  // the number made free left the paste queue
-            break;
-        case store::FiledRecord::Outcome::HistoryFull:
-            lastText().set({});
-            break;
-        case store::FiledRecord::Outcome::Failed:
-            lastText().set({});
-            base::Trace("slot %c not filed: the store cannot be written", digit);
-            m_tray.ReportMissedCopy(clip::MissReason::StoreFailed);
-            break;
-        }
     }
     ShowClipRow(m_hHotkeys, slot, store::slotNumberText(digit));
     return true;
+}
+
+void CClipDlg::showSlotFiling(char digit, clip::Filing filing) {
+    switch (filing.outcome) {
+    case clip::Filing::Outcome::Filed:
+        base::Trace("slot %c filed as his%d-", digit, filing.number);
+        if (m_tree.GetSelectedItem() == m_hCollection)
+            showRow(std::move(filing.row));
+        setRootText(true);
+        if (filing.madeRoom)
+            queueChanged();  // the number made free left the paste queue
+        break;
+    case clip::Filing::Outcome::Failed:
+        base::Trace("slot %c not filed: the store cannot be written", digit);
+        m_tray.ReportMissedCopy(clip::MissReason::StoreFailed);
+        break;
+    case clip::Filing::Outcome::HistoryFull:
+    case clip::Filing::Outcome::Repeat:
+    case clip::Filing::Outcome::NothingToShow:
+        break;
+    }
 }
 
 // A slot copy whose clip could not be written (a data file held open by another program, a

@@ -4,7 +4,7 @@
 // screen capture, exit) are passed on to it as WM_COMMAND.
 #pragma once
 
-#include "app/RecordRules.h"
+#include "app/recorder/RecordRules.h"
 #include "kit/TrayIcon.h"
 
 #include <set>

@@ -10,10 +10,3 @@ bool userSwitchOn(const wchar_t* setting) {
 void toggleUserSwitch(const wchar_t* setting) {
     fw::WriteUserDword(store::kSettingsKey, setting, userSwitchOn(setting) ? 0 : 1);
 }
-
-store::FiledRecord fileMakingRoomWhenAsked(const std::function<store::FiledRecord(store::WhenHistoryFull)>& file) {
-    const store::FiledRecord filed = file(store::WhenHistoryFull::Refuse);
-    if (filed.outcome != store::FiledRecord::Outcome::HistoryFull || !userSwitchOn(store::kMakeRoomWhenFullSetting))
-        return filed;
-    return file(store::WhenHistoryFull::RemoveOldest);
-}

@@ -33,8 +33,8 @@ owner() {
 status=0
 for folder in base xml store sync search fw kit ui capture hooklib app cli; do
     [ -d "$root/$folder" ] || continue
-    for file in "$root/$folder"/*.h "$root/$folder"/*.cpp; do
-        [ -f "$file" ] || continue
+    # A folder's own subfolders (app/recorder) are of its layer.
+    while read -r file; do
         while read -r header; do
             used=$(owner "$header" "$folder")
             [ -z "$used" ] && continue
@@ -43,7 +43,7 @@ for folder in base xml store sync search fw kit ui capture hooklib app cli; do
                 status=1
             fi
         done < <(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$file")
-    done
+    done < <(find "$root/$folder" -name '*.h' -o -name '*.cpp')
 done
 # Every include of a header of ours names its folder ("store/ClipNames.h"), so each file shows the
 # layers it uses.

@@ -3,7 +3,7 @@
 #include "store/ClipNames.h"
 #include "app/ClipRules.h"
 #include "ui/PictureFit.h"
-#include "app/RecordRules.h"
+#include "app/recorder/RecordRules.h"
 #include "store/StoreDocument.h"
 #include "app/StoreView.h"
 #include "xml/XmlDocument.h"

@@ -3,7 +3,7 @@
 #include "store/ClipNames.h"
 #include "hooklib/HotkeyRules.h"
 #include "store/PasteQueue.h"
-#include "app/RecordRules.h"
+#include "app/recorder/RecordRules.h"
 #include "app/StoreView.h"
 #include "store/SysClipBoard.h"
 #include "TestFiles.h"

@@ -7,7 +7,7 @@
 #include "store/ClipSnapshot.h"
 #include "store/FileSystem.h"
 #include "store/PasteQueue.h"
-#include "app/RecordRules.h"
+#include "app/recorder/RecordRules.h"
 #include "store/StoreDocument.h"
 #include "store/StoreFile.h"
 #include "StoreFixtures.h"

@@ -11,7 +11,8 @@
 // run of copies is a run of records and a large clip never holds the window up.
 #pragma once
 
-#include "app/RecordRules.h"
+#include "app/StoreView.h"
+#include "app/recorder/RecordRules.h"
 #include "store/StorePaths.h"
 
 #include <windows.h>
@@ -24,7 +25,7 @@
 class CClipRecorder {
 public:
     enum class Outcome {
-        Recorded,       // stored as history record `number`, showing `row`
+        Recorded,       // filed as history record `number`, showing `row`
         Repeat,         // its text repeats the last text: not stored
         NothingToShow,  // no text, picture or file list: not stored
         HistoryFull,    // no free history number
@@ -35,12 +36,10 @@ public:
     struct Result {
         Outcome outcome = Outcome::Missed;
         int number = 0;
-        clip::PartRow row;
-        std::string stamp;  // the record's copy time
-        std::string source;  // the program it was copied from (full path), or empty
+        clip::ViewRow row;      // the record's row in the list
+        bool madeRoom = false;  // the number was an older clip's, removed to make room
         clip::MissReason reason = clip::MissReason::HeldOpen;
         bool initial = false;  // the contents found when recording began
-        bool madeRoom = false;  // the number was an older clip's, removed to make room
         int waiting = 0;
     };
 

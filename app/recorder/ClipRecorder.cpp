@@ -1,8 +1,8 @@
-#include "app/ClipRecorderState.h"
+#include "app/recorder/RecorderState.h"
 
 #include "app/ClipRules.h"
 #include "store/TimeStamp.h"
-#include "app/UserSwitches.h"
+#include "app/recorder/Filing.h"
 #include "base/Barrier.h"
 #include "base/ScopeExit.h"
 #include "base/Trace.h"
@@ -163,41 +163,33 @@ void CClipRecorder::State::missed(clip::MissReason reason) {
 }
 
 // The copy becomes the lowest free history record, unless it shows nothing or its text repeats
-// the last text: filed the one way every history record is (store::fileHistoryRecord).
+// the last text: filed the one way every copy is (clip::fileCopy).
 void CClipRecorder::State::store(ReadChange change) {
-    const std::optional<clip::PartRow> row = clip::snapshotRow(change.snapshot);
+    clip::Filing filing = clip::fileCopy(paths, change.snapshot, store::currentTimeStamp(), lastText);
     Result result;
     result.initial = change.initial;
-    if (!row) {
+    switch (filing.outcome) {
+    case clip::Filing::Outcome::Filed:
+        result.outcome = Outcome::Recorded;
+        result.number = filing.number;
+        result.row = std::move(filing.row);
+        result.madeRoom = filing.madeRoom;
+        break;
+    case clip::Filing::Outcome::Repeat:
+        result.outcome = Outcome::Repeat;
+        break;
+    case clip::Filing::Outcome::NothingToShow:
+        // What shows nothing was never read whole when something stood in its way.
         result.outcome = change.trouble ? Outcome::Missed : Outcome::NothingToShow;
         result.reason = change.trouble.value_or(clip::MissReason::HeldOpen);
-        report(std::move(result));
-        return;
-    }
-    const bool text = row->kind == clip::kRowText;
-    if (text && !lastText.admit(row->content)) {
-        result.outcome = Outcome::Repeat;
-        report(std::move(result));
-        return;
-    }
-    const store::FiledRecord filed = fileMakingRoomWhenAsked([&, stamp = store::currentTimeStamp()](store::WhenHistoryFull whenFull) {
-        return store::fileHistoryRecord(paths, change.snapshot, stamp, whenFull);
-    });
-    if (filed.outcome != store::FiledRecord::Outcome::Filed && text)
-        lastText.set({});  // not filed: the same text copied again is no repeat
-    if (filed.outcome == store::FiledRecord::Outcome::HistoryFull) {
+        break;
+    case clip::Filing::Outcome::HistoryFull:
         result.outcome = Outcome::HistoryFull;
-    } else if (filed.outcome == store::FiledRecord::Outcome::Failed) {
+        break;
+    case clip::Filing::Outcome::Failed:
         result.outcome = Outcome::Missed;
         result.reason = clip::MissReason::StoreFailed;
-    } else {
-        base::Trace("recorded as his%d-%s", filed.number, filed.madeRoom ? " in place of the oldest unfiled clip" : "");
-        result.outcome = Outcome::Recorded;
-        result.number = filed.number;
-        result.row = std::move(*row);
-        result.stamp = filed.stamp;
-        result.source = change.snapshot.source;
-        result.madeRoom = filed.madeRoom;
+        break;
     }
     report(std::move(result));
 }

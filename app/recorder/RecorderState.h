@@ -1,11 +1,13 @@
-// The inside of CClipRecorder, shared by its two source files: ClipRecorder.cpp (announcements,
-// the store thread, outcomes) and ClipReader.cpp (the reader thread: copies read, and copies that
-// wait for their source, the clipboard or room in the queue).
+// The inside of CClipRecorder, one state shared by its parts, each in a file of this folder:
+// ClipRecorder.cpp (announcements, the store thread, outcomes), ClipReader.cpp (the reader thread:
+// copies read, and copies that wait for their source, the clipboard or room in the queue),
+// ClipboardGo.h (a go at the clipboard and its worker thread), Filing.h (a copy filed as a record).
 #pragma once
 
-#include "app/ClipRecorder.h"
+#include "app/recorder/ClipRecorder.h"
+#include "app/recorder/ClipboardGo.h"
+#include "app/recorder/RecordRules.h"
 #include "store/ClipboardCapture.h"
-#include "app/RecordRules.h"
 
 #include <atomic>
 #include <chrono>
@@ -19,8 +21,6 @@
 
 namespace recorder {
 
-using Clock = std::chrono::steady_clock;
-
 // The reader's own messages.
 constexpr UINT kMsgAnnounce = WM_APP + 1;  // a change was announced; wParam: the contents found at the start
 constexpr UINT kMsgListen = WM_APP + 2;    // wParam: whether the reader listens for changes itself
@@ -32,9 +32,6 @@ struct ReadChange {
     bool initial = false;
     std::optional<clip::MissReason> trouble;  // the data may be missing for this reason
 };
-
-class ClipboardGo;
-class ReadWorker;
 
 // A change being read: looked at when announced, and again while it waits.
 struct WaitingCopy {

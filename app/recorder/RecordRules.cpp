@@ -1,4 +1,4 @@
-#include "app/RecordRules.h"
+#include "app/recorder/RecordRules.h"
 
 #include "store/ClipFormats.h"
 #include "store/ClipNames.h"
