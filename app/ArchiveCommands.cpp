@@ -1,6 +1,6 @@
 #include "app/ArchiveCommands.h"
 
-#include "app/ClipApp.h"
+#include "app/ProgramFolder.h"
 #include "app/ClipRules.h"
 #include "store/Protocol.h"
 #include "base/Barrier.h"
@@ -47,6 +47,20 @@ void CArchiveCommands::Attach(HWND window, UINT progressMessage, UINT doneMessag
     m_keepDoneMessage = keepDoneMessage;
 }
 
+bool CArchiveCommands::HandleMessage(UINT message, WPARAM wParam) {
+    if (!m_window)
+        return false;  // not attached yet: its messages are not known
+    if (message == m_progressMessage)
+        onProgress(static_cast<int>(wParam));
+    else if (message == m_doneMessage)
+        onDone(static_cast<ArchiveResult>(wParam));
+    else if (message == m_keepDoneMessage)
+        onKeepDone();
+    else
+        return false;
+    return true;
+}
+
 // The keep tells the window when it has ended; a command that waited for it starts then.
 void CArchiveCommands::StartKeep() {
     if (!m_keepWork)
@@ -76,7 +90,7 @@ std::wstring CArchiveCommands::chooseArchive(bool save, const std::wstring& fold
     const FileDialogFunction show = fileDialog(save);
     const bool chosen = show && show(&dialog);
     // The dialog may have moved the current directory; the program's files are read from it.
-    SetCurrentDirectoryW(CClipApp::programFolder().c_str());
+    SetCurrentDirectoryW(programFolder().c_str());
     return chosen ? std::wstring(path) : std::wstring();
 }
 
@@ -96,7 +110,7 @@ void CArchiveCommands::OnSave(bool choose) {
     }
     std::wstring path = m_archivePath;
     if (choose || path.empty()) {
-        path = chooseArchive(true, CClipApp::programFolder());
+        path = chooseArchive(true, programFolder());
         if (path.empty())
             return;
     }
@@ -110,7 +124,7 @@ void CArchiveCommands::OnOpen() {
         MessageBeep(MB_ICONWARNING);
         return;
     }
-    const std::wstring start = m_archivePath.empty() ? CClipApp::programFolder() : folderOf(m_archivePath);
+    const std::wstring start = m_archivePath.empty() ? programFolder() : folderOf(m_archivePath);
     const std::wstring path = chooseArchive(false, start);
     if (path.empty())
         m_owner.ShowOpenedStore();
@@ -172,12 +186,12 @@ void CArchiveCommands::start(const Request& request) {
     });
 }
 
-void CArchiveCommands::OnProgress(int percent) {
+void CArchiveCommands::onProgress(int percent) {
     if (CommandRunning())
         m_owner.SetStatusText(base::toWide(clip::archiveProgressText(m_running == Command::Save, percent)));
 }
 
-void CArchiveCommands::OnKeepDone() {
+void CArchiveCommands::onKeepDone() {
     if (m_keep.joinable())
         m_keep.join();
     base::Trace("the run kept: archive commands may run");
@@ -187,7 +201,7 @@ void CArchiveCommands::OnKeepDone() {
     }
 }
 
-void CArchiveCommands::OnDone(ArchiveResult result) {
+void CArchiveCommands::onDone(ArchiveResult result) {
     if (m_worker.joinable())
         m_worker.join();
     base::Trace("archive command %d done: %d", static_cast<int>(m_running), static_cast<int>(result));

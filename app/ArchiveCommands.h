@@ -51,10 +51,8 @@ public:
     void OnSave(bool choose);
     void OnOpen();
     void OnOpenLastRun();
-    // In the window's thread, as the messages come.
-    void OnProgress(int percent);
-    void OnDone(ArchiveResult result);
-    void OnKeepDone();
+    // In the window's thread: true when `message` was one of the three and was handled.
+    bool HandleMessage(UINT message, WPARAM wParam);
 
     // Whether a command runs now (a slot copy waits until it is done before it files).
     bool CommandRunning() const { return m_worker.joinable(); }
@@ -72,6 +70,9 @@ private:
     // The command now, queued behind the keep, or refused with a beep (false).
     bool admit(Request request);
     void start(const Request& request);
+    void onProgress(int percent);
+    void onDone(ArchiveResult result);
+    void onKeepDone();
     bool keepRunning() const { return m_keep.joinable() && !m_keepDone; }
 
     CSysClipBoard& m_store;

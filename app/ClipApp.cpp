@@ -3,6 +3,7 @@
 #include "capture/CaptureDlg.h"
 
 #include "app/ClipDlg.h"
+#include "app/ProgramFolder.h"
 #include "app/ClipRules.h"
 #include "store/FileSystem.h"
 #include "store/PasteQueue.h"
@@ -47,12 +48,6 @@ void reportStoreDamage(const std::string&) {
 }
 
 }  // namespace
-
-std::wstring CClipApp::programFolder() {
-    wchar_t path[513] = {};
-    GetModuleFileNameW(nullptr, path, 512);
-    return base::toWide(clip::programFolder(reinterpret_cast<const char16_t*>(path)));
-}
 
 bool CClipApp::InitInstance() {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};

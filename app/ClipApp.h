@@ -17,8 +17,6 @@ public:
 
     static DWORD startupPauseMs();
     static KeepStep endAtKeepStep();
-    // The folder of the running executable, lower-cased, with its trailing backslash.
-    static std::wstring programFolder();
 
 private:
     static bool filterCaptureKeys(const MSG& message);

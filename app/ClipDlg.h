@@ -1,36 +1,28 @@
-// CClipDlg: the main window. Split by concern: ClipDlg.cpp (construction, initialisation,
-// layout, routing, closing), ClipDlgMonitor.cpp (clipboard viewer chain and history capture),
-// ClipDlgSlots.cpp (the hook library's notifications), ClipDlgView.cpp (store view, preview,
-// search, paste target), ClipDlgQueue.cpp (the paste queue). The list's rows, their search and
-// sort are the list's own (CClipListCtrl and its model); the window fills them and wires them.
+// CClipDlg: the main window. It lays out and routes; the work is its parts':
+//   app/HistoryView      the tree, the list, the preview, the search box and the paste target
+//   app/PasteQueueNode   the paste queue's node and its count in the tray
+//   app/ClipboardMonitor the viewer chain, the recorder (app/recorder) and its outcomes shown
+//   app/SlotFiling       the hook library's slot copies filed as history records
+//   app/ArchiveCommands  Save, Open and the run kept at the start, in threads of their own
+//   app/ClipTrayIcon     the tray icon, its menu, tooltip and balloons
+// This file keeps the window itself: its making, layout, place, menus, pausing and closing.
 #pragma once
 
 #include "app/ArchiveCommands.h"
-#include "ui/CategoryTreeCtrl.h"
-#include "ui/ClipListCtrl.h"
-#include "app/recorder/ClipRecorder.h"
-#include "app/recorder/Filing.h"
 #include "app/ClipTrayIcon.h"
+#include "app/ClipboardMonitor.h"
+#include "app/HistoryView.h"
+#include "app/HookLibrary.h"
+#include "app/SlotFiling.h"
 #include "kit/CommandBars.h"
 #include "kit/DockPanes.h"
-#include "app/HookLibrary.h"
-#include "ui/PreviewEdit.h"
 #include "store/SysClipBoard.h"
-#include "base/Handle.h"
-#include "fw/Controls.h"
 #include "fw/Dialog.h"
 
-#include <atomic>
-#include <deque>
-#include <functional>
-#include <memory>
-#include <optional>
 #include <string>
-#include <thread>
 #include <utility>
-#include <vector>
 
-class CClipDlg : public fw::CDialog, private CClipListCtrl::Owner, private CArchiveCommands::Owner {
+class CClipDlg : public fw::CDialog, private CArchiveCommands::Owner {
 public:
     // The hook library comes bound; the store of the previous run has been emptied. The store
     // is the application's, for the window's life.
@@ -40,8 +32,8 @@ public:
     // Before DoModal: the run kept at this start came back as the store (its categories are shown
     // with the history), or `notRestored` says why it did not (a balloon once the tray is there).
     void NoteLastRun(bool restored, std::string notRestored) {
-        m_bLastRunRestored = restored;
-        m_strLastRunNotRestored = std::move(notRestored);
+        m_lastRunRestored = restored;
+        m_lastRunNotRestored = std::move(notRestored);
     }
     // Before DoModal: work that waits until the window has painted and then runs in a thread of
     // its own (keeping the run the store goes on from), so that the first paint is not held by
@@ -51,15 +43,6 @@ public:
 
     // Called by the application's message filter for every message of the dialog's loop.
     bool PreTranslateMessage(MSG* message);
-
-    void ShowPreview(int row) override;
-    void FillClipList(HTREEITEM node);
-    void ActivateTargetWindow();
-    // A window of another application in the foreground: kept as the paste target when it can
-    // be one.
-    void NoteForegroundWindow(HWND window);
-    int ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText,
-                    bool repeatTest = true);
 
 private:
     static constexpr UINT kMsgHideToTray = WM_APP + 1;
@@ -78,118 +61,38 @@ private:
     bool OnTimer(UINT_PTR id) override;
     bool OnPaint() override;
     bool OnClose() override;
+    void OnDestroy() override;
     void OnOK() override {}
     void OnCancel() override {}
 
-    // ClipDlg.cpp
-    void createCommandBarsAndPanes();
-    void createList();
-    void createTree();
-    void createSearchBox();
-    void orderForTabAndName();
+    // The hook library's notifications and the other processes' requests.
+    bool handleLibraryMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void layout();
-    void fitColumns();
-    void placeWindow();
-    void saveWindowPlace();
-    void setRootText(bool changed);
-    void setStatusText(const std::wstring& text);
+    void setPaused(bool paused);
+    void onClipPasted(WPARAM number);
+    void onStoreDamaged();
 
-    // ClipDlgMonitor.cpp
-    void joinViewerChain(bool initial = false);
-    void leaveViewerChain();
-    void OnDrawClipboard(WPARAM wParam, LPARAM lParam);
-    void OnClipboardChanged();
-    void OnRecorderResults();
-    void showHistoryFull();
-    clip::LastText& lastText() { return m_recorder->lastText(); }
-
-    // ClipDlgSlots.cpp
-    void OnSlotCopied(WPARAM digit);
-    bool fileSlotCopy(char digit);
-    void showSlotFiling(char digit, clip::Filing filing);
-    void retrySlotCopies();
-    void OnClipPasted(WPARAM number);
-
-    void OnStoreDamaged();
-
-    // ClipDlgFile.cpp
-    void OnExcludedPrograms();
-    void OnHelp();
-    void OnHomepage();
-    void showIntroOnce();
-    void OnSlotCopyFailed(WPARAM digit);
     // What the archive commands ask of the window (CArchiveCommands::Owner).
-    void SetStatusText(const std::wstring& text) override { setStatusText(text); }
-    void ShowRowsStatus() override { showRowsStatus(); }
-    void ShowOpenedStore() override;
-    void MarkUnsaved(bool unsaved) override { setRootText(unsaved); }
-
-    // ClipDlgQueue.cpp
-    void QueueRows(const std::vector<std::string>& clips) override;
-    void UnqueueRows(const std::vector<std::string>& clips) override;
-    void ClearQueue() override;
-    bool ShowsQueue() const override;
-    std::string queueFile() const;  // the store's status file, which holds the queue
-    void appendToQueue(const std::vector<int>& numbers);
-    void queueRecorded(int number);
-    void queueChanged();
-
-    // ClipDlgView.cpp
-    void RefreshView() override;
-    void PasteClip(const std::string& clip, bool plainText) override;
-    void RowsRemoved(const std::vector<std::string>& clips) override;
-    void ExcludeProgram(const std::string& path) override;
-    void showRows();
-    void showRowsStatus();
-    void showRow(clip::ViewRow row);
-    void addRow(clip::ViewRow row);  // into the rows, shown at the next showRows
-    // `change` says whether it moved the shown rows; when it did not, only the status text changes.
-    void changeRowsKeepingSelection(const std::function<bool(cliplist::ClipListModel&)>& change);
-    const cliplist::ClipListModel& rows() const { return m_clipList.Rows(); }
-    void OnSearchChanged();
-    bool handleSearchKeys(HWND window, WPARAM key);
-    std::wstring nodeStatusText() const;
-    void OnTreeSelectionChanged();
-    LRESULT CopyListRows(WPARAM processId, LPARAM request);
-
-    // Recording paused and resumed (the tray's commands), and the closing sequence.
-    void Pause();
-    void Resume();
-    void RequestExit();
-    void unloadHookLibrary();
+    void SetStatusText(const std::wstring& text) override;
+    void ShowRowsStatus() override { m_view.ShowRowsStatus(); }
+    void ShowOpenedStore() override { m_view.ShowOpenedStore(); }
+    void MarkUnsaved(bool unsaved) override { m_view.SetRootText(unsaved); }
 
     CSysClipBoard& m_store;
-    fw::CListView m_list;
-    HWND m_search = nullptr;
-    int m_searchHeight = 22;
-    CClipListCtrl m_clipList{*this, m_store};  // the rows the list shows, by position
-    CCategoryTreeCtrl m_categories{m_store};
-    bool m_bStoreDamageReported = false;
-    fw::CTreeView m_tree;
-    CPreviewEdit m_preview;
+    HookLibrary m_hook;
+    HICON m_icon = nullptr;
     HWND m_status = nullptr;
     kit::CCommandBars m_commandBars;
     kit::CDockPanes m_panes;
-    base::UniqueImageList m_listImages;
-    base::UniqueImageList m_treeImages;
     CClipTrayIcon m_tray;
-    HICON m_hIcon = nullptr;
-
-    HookLibrary m_hook;
-    std::unique_ptr<CClipRecorder> m_recorder;
-    HWND m_hNextViewer = nullptr;
-    bool m_bInViewerChain = false;
-    bool m_bHistoryFullShown = false;
-    bool m_bLastRunRestored = false;
-    std::optional<std::u16string> m_newestHistoryText;  // of the history shown as the window opens
-    std::string m_strLastRunNotRestored;
-    std::deque<std::pair<char, int>> m_slotRetries;  // slot copies waiting for the busy flag, with their tries
-    HTREEITEM m_hRoot = nullptr;
-    HTREEITEM m_hCollection = nullptr;
-    HTREEITEM m_hHotkeys = nullptr;
-    HTREEITEM m_hQueue = nullptr;
-    int m_bExitRequested = 0;
-    int m_bPaused = 0;
+    CHistoryView m_view;
     CArchiveCommands m_archive{m_store, *this};
-    HWND m_hTargetWnd = nullptr;
+    CClipboardMonitor m_monitor{m_view, m_tray};
+    CSlotFiling m_slots;
+    bool m_lastRunRestored = false;
+    std::string m_lastRunNotRestored;
+    bool m_firstPaint = true;
+    bool m_storeDamageReported = false;
+    bool m_exitRequested = false;
+    bool m_paused = false;
 };

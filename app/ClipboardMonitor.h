@@ -1,0 +1,51 @@
+// CClipboardMonitor: the main window's ears on the clipboard. It joins the viewer chain and the
+// format listener (two sources of the same news: the chain depends on every program in it passing
+// it on, the listener on none), hands each change to the recorder, and shows what the recorder
+// made of it: the rows recorded, the full history, the copies missed, recorded in part or waiting.
+#pragma once
+
+#include "app/ClipTrayIcon.h"
+#include "app/HistoryView.h"
+#include "app/recorder/ClipRecorder.h"
+#include "store/StorePaths.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class CClipboardMonitor {
+public:
+    CClipboardMonitor(CHistoryView& view, CClipTrayIcon& tray) : m_view(view), m_tray(tray) {}
+    CClipboardMonitor(const CClipboardMonitor&) = delete;
+    CClipboardMonitor& operator=(const CClipboardMonitor&) = delete;
+
+    // The recorder made for `window` (its outcomes are posted with `resultsMessage`), going on from
+    // `lastText` when the history is a restored one, and the chain joined.
+    void Start(HWND window, UINT resultsMessage, const store::StorePaths& paths, CClipRecorder::OwnChangeTest isOwnChange,
+               const std::optional<std::u16string>& lastText);
+    // Recording paused and resumed: the chain and the listener left and joined again.
+    void Join();
+    void Leave();
+    // At the window's end: the chain left and what the recorder read stored first.
+    void Stop();
+    // The chain's messages, the listener's and the recorder's outcomes; true when handled.
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // The text a new record is compared with (a slot copy files by the same rule).
+    clip::LastText& lastText() { return m_recorder->lastText(); }
+
+private:
+    void joinChain(bool initial);
+    void onRecorderResults();
+    void showHistoryFull();
+
+    CHistoryView& m_view;
+    CClipTrayIcon& m_tray;
+    HWND m_window = nullptr;
+    UINT m_resultsMessage = 0;
+    std::unique_ptr<CClipRecorder> m_recorder;
+    HWND m_nextViewer = nullptr;
+    bool m_inChain = false;
+    bool m_historyFullShown = false;
+};

@@ -1,0 +1,434 @@
+#include "app/HistoryView.h"
+
+#include "app/ClipRules.h"
+#include "app/ExcludedPrograms.h"
+#include "app/FileRecordReader.h"
+#include "ui/ColumnFit.h"
+#include "kit/ListSupport.h"
+#include "store/ClipFormats.h"
+#include "store/ClipNames.h"
+#include "store/NumberText.h"
+#include "store/PasteQueue.h"
+#include "store/Protocol.h"
+#include "store/StoreFile.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlText.h"
+#include "base/Text.h"
+#include "base/Trace.h"
+#include "fw/Window.h"
+#include "resource.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+
+using xml::XmlDocument;
+
+namespace {
+
+std::wstring wide(std::string_view text) {
+    return base::toWide(text);
+}
+
+base::UniqueImageList iconList(std::initializer_list<UINT> icons) {
+    base::UniqueImageList list(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 4));
+    for (UINT id : icons) {
+        base::UniqueIcon icon(
+            static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0)));
+        ImageList_AddIcon(list.get(), icon.get());
+    }
+    return list;
+}
+
+// The list's columns, its pictures and the headers' bitmaps.
+base::UniqueImageList setUpList(fw::CListView& list) {
+    base::UniqueImageList images = iconList({IDI_LIST_TEXT, IDI_LIST_PICTURE, IDI_LIST_FILES});
+    list.SetImageList(images.get(), LVSIL_SMALL);
+    list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+    list.InsertColumn(0, L"内容", 160);
+    list.InsertColumn(1, L"复制时间", 130);
+    list.InsertColumn(2, L"编号", 80);
+    list.InsertColumn(3, L"使用时间", 130);
+    const UINT headerBitmaps[] = {IDB_HEADER_CONTENT, IDB_HEADER_TIME, IDB_HEADER_NUMBER, IDB_HEADER_TIME};
+    for (int column = 0; column < 4; ++column)
+        kit::SetHeaderBitmap(list.hwnd(), column, headerBitmaps[column]);
+    return images;
+}
+
+// The fixed nodes under the root.
+CHistoryView::Nodes makeNodes(fw::CTreeView& tree) {
+    CHistoryView::Nodes nodes;
+    nodes.root = tree.InsertItem(wide(clip::kRootText), 0, TVI_ROOT);
+    nodes.collection = tree.InsertItem(wide(clip::kCollectionText), 1, nodes.root);
+    nodes.hotkeys = tree.InsertItem(wide(clip::kHotkeysText), 2, nodes.root);
+    nodes.queue = tree.InsertItem(wide(clip::kQueueText), 1, nodes.root);
+    tree.Expand(nodes.root);
+    return nodes;
+}
+
+// Above the list: typing in it shows only the rows that hold the text. Its height fits its font.
+std::pair<HWND, int> createSearchBox(HWND window, int id) {
+    HWND search = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0,
+                                  100, 20, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                  GetModuleHandleW(nullptr), nullptr);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+    SendMessageW(search, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(search, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wide(clip::kSearchCue).c_str()));
+    base::WindowDc screen(search);
+    base::SelectScope selected(screen.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(screen.get(), &metrics);
+    return {search, metrics.tmHeight + 2 * GetSystemMetrics(SM_CYEDGE) + 6};
+}
+
+}  // namespace
+
+// The rows for the clip menu of another process, written into the block it made; the block's
+// size is checked before anything is written.
+LRESULT copyListRows(const cliplist::ClipListModel& rows, WPARAM processId, LPARAM request) {
+    const std::string name = store::listRowsBlockName(static_cast<unsigned long>(processId), static_cast<unsigned long>(request));
+    const base::UniqueKernelObject mapping(OpenFileMappingW(FILE_MAP_WRITE, FALSE, base::toWide(name).c_str()));
+    if (!mapping)
+        return 0;
+    const base::MappedView view(mapping.get());
+    MEMORY_BASIC_INFORMATION region = {};
+    if (!view.data() || !VirtualQuery(view.data(), &region, sizeof region) || region.RegionSize < sizeof(store::ListRowsHeader))
+        return 0;
+    auto* header = static_cast<store::ListRowsHeader*>(view.data());
+    const std::size_t room = (region.RegionSize - sizeof(store::ListRowsHeader)) / sizeof(store::ListRowRecord);
+    const std::size_t capacity = std::min<std::size_t>(header->capacity, room);
+    auto* records = reinterpret_cast<store::ListRowRecord*>(header + 1);
+    const std::size_t count = std::min(rows.shownCount(), capacity);
+    for (std::size_t position = 0; position < count; ++position) {
+        const clip::ViewRow& row = rows.shown(position);
+        store::ListRowRecord& record = records[position];
+        record = {};
+        record.image = row.kind;
+        std::copy_n(row.number.begin(), std::min(row.number.size(), std::size(record.number)), record.number);
+        std::copy_n(row.content.begin(), std::min(row.content.size(), std::size(record.content)), record.content);
+    }
+    header->count = static_cast<std::uint32_t>(count);
+    return static_cast<LRESULT>(count) + 1;
+}
+
+CHistoryView::CHistoryView(CSysClipBoard& store, CClipTrayIcon& tray, HookLibrary& hook, StatusLine status)
+    : m_store(store), m_status(std::move(status)),
+      m_queue(store.paths().statusFile(), tray, [this] { return ShowsQueue(); }, [this] { FillClipList(m_nodes.queue); }),
+      m_target(hook, tray) {}
+
+// Selecting the history fills the list: the rows of the store the window opens with.
+void CHistoryView::Create(HWND window, HWND list, HWND tree, HWND preview, int searchId) {
+    m_window = window;
+    m_list = fw::CListView(list);
+    m_clipList.Attach(list);
+    m_tree = fw::CTreeView(tree);
+    m_preview.Attach(preview);
+    m_listImages = setUpList(m_list);
+    m_treeImages = iconList({IDI_TREE_ROOT, IDI_TREE_COLLECTION, IDI_TREE_HOTKEYS, IDI_TREE_CATEGORY});
+    m_tree.SetImageList(m_treeImages.get());
+    m_nodes = makeNodes(m_tree);
+    m_categories.Attach(tree, m_nodes.root);
+    const auto [search, searchHeight] = createSearchBox(window, searchId);
+    m_controls = {list, tree, preview, search, searchHeight};
+    m_tree.SelectItem(m_nodes.collection);
+}
+
+// Tab goes through the search box, the list, the tree and the preview, in the order of the
+// children (the dialog manager follows it). Each has a hidden label just before it: Microsoft
+// Active Accessibility names a control by the static text before it (GetWindow GW_HWNDPREV), and
+// the pane captions are the original program's.
+void orderForTabAndName(HWND window, HWND search, HWND list, HWND tree, HWND preview) {
+    const std::pair<HWND, std::string_view> controls[] = {
+        {search, clip::kSearchLabel}, {list, clip::kListLabel}, {tree, clip::kTreeLabel}, {preview, clip::kPreviewLabel}};
+    HWND before = HWND_TOP;
+    for (const auto& [control, name] : controls) {
+        HWND label = CreateWindowExW(0, L"STATIC", wide(name).c_str(), WS_CHILD | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
+                                     window, nullptr, GetModuleHandleW(nullptr), nullptr);
+        if (!label)
+            base::ReportFailure("CreateWindowExW");
+        constexpr UINT kOrderOnly = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+        if (label) {
+            SetWindowPos(label, before, 0, 0, 0, 0, kOrderOnly);
+            before = label;
+        }
+        SetWindowPos(control, before, 0, 0, 0, 0, kOrderOnly);
+        before = control;
+    }
+}
+
+// The times and the number get what their widest text needs in the list's font (the widest digit
+// in every place), the content the rest, with room kept for the vertical scroll bar: no
+// horizontal one while the columns fit. A divider the user dragged stays until the next resize.
+void fitColumns(HWND list) {
+    const auto width = [list](const std::wstring& text) {
+        return static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    };
+    wchar_t widest = L'0';
+    for (wchar_t digit = L'1'; digit <= L'9'; ++digit)
+        if (width(std::wstring(1, digit)) > width(std::wstring(1, widest)))
+            widest = digit;
+    const std::wstring d(1, widest);
+    base::WindowDc screen(list);
+    const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
+    const int margins = MulDiv(16, dpi, 96);
+    const int headerExtras = MulDiv(16 + 14, dpi, 96);  // the header's picture and sort arrow
+    ColumnNeeds needs;
+    needs.time = std::max(width(d + d + d + d + L"-" + d + d + L"-" + d + d + L" " + d + d + L":" + d + d + L":" + d + d),
+                          width(L"使用时间") + headerExtras) +
+                 margins;
+    needs.number = std::max({width(L"ctrl+alt+" + d), width(d + d + d), width(L"编号") + headerExtras}) + margins;
+    needs.minContent = MulDiv(80, dpi, 96);
+    RECT client = {};
+    GetClientRect(list, &client);
+    const bool scrolls = (GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL) != 0;
+    const int rowWidth = client.right - (scrolls ? 0 : GetSystemMetrics(SM_CXVSCROLL));
+    const std::array<int, 4> widths = ::fitColumns(rowWidth, needs);
+    for (int column = 0; column < 4; ++column)
+        ListView_SetColumnWidth(list, column, widths[static_cast<std::size_t>(column)]);
+}
+
+void CHistoryView::SetRootText(bool unsaved) {
+    m_tree.SetItemText(m_nodes.root, wide(unsaved ? clip::kRootTextChanged : clip::kRootText));
+}
+
+// The rows of the node read from the store; an index that exists but cannot be read leaves the
+// view as it is.
+void CHistoryView::FillClipList(HTREEITEM node) {
+    const store::StorePaths& paths = m_store.paths();
+    XmlDocument index;
+    if (store::readStoreFile(paths.indexFile(), index) == store::FileState::Unreadable)
+        return;
+    const clip::ViewNode kind = node == m_nodes.collection || node == m_nodes.queue ? clip::ViewNode::Collection
+                                : node == m_nodes.hotkeys                           ? clip::ViewNode::Hotkeys
+                                                                                    : clip::ViewNode::Other;
+    FileRecordReader reader(paths);
+    // The queue's rows are the history's, in the queue's order.
+    const std::wstring nodeText = m_tree.GetItemText(node == m_nodes.queue ? m_nodes.collection : node);
+    std::vector<clip::ViewRow> rows = clip::buildStoreView(index, kind, base::toUtf16(nodeText), reader);
+    if (node == m_nodes.collection && !std::exchange(m_bOpened, true))
+        m_newestHistoryText = clip::newestHistoryText(rows);  // the history as the window opens
+    if (node == m_nodes.queue) {
+        const std::optional<store::PasteQueue> queue = store::readPasteQueue(paths.statusFile());
+        rows = clip::queueView(std::move(rows), queue.value_or(store::PasteQueue{}));
+    }
+    m_clipList.Assign(std::move(rows));
+    ShowRows();
+}
+
+// The category nodes and the history view made again from the store; the preview shows nothing
+// of what was there before.
+void CHistoryView::ShowOpenedStore() {
+    m_categories.RebuildCategories({m_nodes.collection, m_nodes.hotkeys, m_nodes.queue});
+    m_queue.Changed();  // opening an archive emptied it
+    if (ShowsHistory())
+        FillClipList(m_nodes.collection);
+    else
+        m_tree.SelectItem(m_nodes.collection);  // the selection change fills the history view
+    ShowPreview(-1);
+}
+
+// The list shows the model's rows by position: it learns their number and asks for each row
+// it draws. The status line counts them while a search is on.
+void CHistoryView::ShowRows() {
+    m_clipList.Refill();
+    ShowRowsStatus();
+}
+
+// The hint of the node on display (a category has none), or while a search is on the count.
+void CHistoryView::ShowRowsStatus() {
+    if (m_clipList.Rows().filter().empty()) {
+        const HTREEITEM node = m_tree.GetSelectedItem();
+        m_status(node == m_nodes.collection ? wide(clip::kStatusCollection)
+                 : node == m_nodes.hotkeys  ? wide(clip::kStatusHotkeys)
+                 : node == m_nodes.queue    ? wide(clip::kStatusQueue)
+                                            : std::wstring());
+        return;
+    }
+    m_status(base::toWide(clip::filterStatus(m_clipList.Rows().shownCount(), m_clipList.Rows().totalCount())));
+}
+
+void CHistoryView::ShowRecordedRows(std::vector<clip::ViewRow> rows) {
+    if (rows.empty())
+        return;
+    for (clip::ViewRow& row : rows)
+        m_clipList.Upsert(std::move(row));
+    ShowRows();
+}
+
+// A stored record as a row from its first displayable part; a record with nothing to show is
+// removed. Only text takes part in the repeat test; a repeat in the history view is not shown.
+int CHistoryView::ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText,
+                              clip::LastText* lastText) {
+    const ClipElements elements = m_store.clipElements(recordName);
+    FileRecordReader reader(m_store.paths());
+    const bool onDisplay = m_tree.GetSelectedItem() == node;
+    int duplicate = 0;
+    for (const auto& [index, format] : elements.formats) {
+        // A file list is only read for the view on display.
+        if (format == store::kFormatFileList && !onDisplay)
+            return duplicate;
+        std::optional<clip::PartRow> row =
+            clip::partRow(format, store::formatElementName(recordName, index), recordName, reader);
+        if (!row)
+            continue;
+        if (row->kind == clip::kRowText && lastText) {
+            duplicate = lastText->repeats(row->content) ? 1 : 0;
+            if (duplicate && ShowsHistory())
+                return duplicate;
+            lastText->set(row->content);
+        }
+        if (onDisplay)
+            ShowRecordedRows({clip::ViewRow{row->kind, row->content, elements.copyTime, numberText, elements.useTime,
+                                            elements.source, recordName}});
+        return duplicate;
+    }
+    m_store.removeClip(recordName);
+    return duplicate;
+}
+
+// The pasted history record's row gets its new use time, whatever view is on display but the
+// queue's (read again), the repeat test does not apply, and the last text stays; the rows are
+// sorted by use time; the sort column and its arrow stay as the user chose them.
+void CHistoryView::ShowPasted(int number) {
+    if (ShowsQueue())
+        return;
+    ShowClipRow(m_tree.GetSelectedItem(), store::historyClipName(number), store::historyNumberText(number), nullptr);
+    m_clipList.ChangeKeepingSelection([](cliplist::ClipListModel& rows) {
+        rows.sortOnce(3, rows.sortAscending());
+        return true;
+    });
+    ShowRowsStatus();
+}
+
+// The tree's selection and right button, and the list's questions (it is virtual: it asks for
+// each row it draws) and clicks.
+bool CHistoryView::OnNotify(NMHDR& header, LRESULT& result) {
+    if (header.hwndFrom == m_tree.hwnd() && (header.code == TVN_SELCHANGEDW || header.code == TVN_SELCHANGEDA)) {
+        FillClipList(m_tree.GetSelectedItem());
+        ShowPreview(-1);
+        result = 0;
+        return true;
+    }
+    if (header.hwndFrom == m_tree.hwnd() && header.code == NM_RCLICK) {
+        m_categories.OnRightClick();
+        result = 0;
+        return true;
+    }
+    if (header.hwndFrom == m_list.hwnd()) {
+        switch (header.code) {
+        case LVN_GETDISPINFOW:
+            m_clipList.FillDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header).item);
+            return true;
+        case LVN_GETINFOTIPW:
+            m_clipList.FillInfoTip(reinterpret_cast<NMLVGETINFOTIPW&>(header));
+            return true;
+        case LVN_ODFINDITEMW:
+            result = m_clipList.FindRow(reinterpret_cast<const NMLVFINDITEMW&>(header));
+            return true;
+        case NM_CLICK:
+            ShowPreview(m_list.GetNextItem(-1, LVNI_SELECTED));
+            result = 0;
+            return true;
+        default:
+            return false;
+        }
+    }
+    // A quick second click arrives as a double click; it sorts again like a click.
+    if (header.hwndFrom == ListView_GetHeader(m_list.hwnd()) &&
+        (header.code == HDN_ITEMCLICKW || header.code == HDN_ITEMCLICKA || header.code == HDN_ITEMDBLCLICKW ||
+         header.code == HDN_ITEMDBLCLICKA)) {
+        m_clipList.SortByHeader(reinterpret_cast<const NMHEADERW&>(header).iItem);
+        ShowRowsStatus();
+    }
+    return false;
+}
+
+// The preview follows the first selected row only when that is another row now.
+void CHistoryView::OnSearchChanged() {
+    const auto started = std::chrono::steady_clock::now();
+    const std::wstring text = fw::windowText(m_controls.search);
+    const std::string previewed = m_clipList.FirstSelectedClip();
+    bool changed = false;
+    // A change that moves rows: the rows selected before stay selected where they are still shown.
+    m_clipList.ChangeKeepingSelection([&](cliplist::ClipListModel& rows) {
+        changed = rows.setFilter(base::toUtf16(text));
+        return changed && rows.shownChanged();
+    });
+    ShowRowsStatus();
+    if (!changed)
+        return;
+    if (m_clipList.FirstSelectedClip() != previewed)
+        ShowPreview(m_list.GetNextItem(-1, LVNI_SELECTED));
+    base::Trace("search: %u of %u rows shown in %lld us", static_cast<unsigned>(m_clipList.Rows().shownCount()),
+                static_cast<unsigned>(m_clipList.Rows().totalCount()),
+                static_cast<long long>(
+                    std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count()));
+}
+
+bool CHistoryView::HandleSearchKeys(HWND window, WPARAM key) {
+    const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    if (key == 'F' && control) {
+        SetFocus(m_controls.search);
+        SendMessageW(m_controls.search, EM_SETSEL, 0, -1);
+        return true;
+    }
+    if (key == VK_ESCAPE && (window == m_controls.search || window == m_list.hwnd()) && !m_clipList.Rows().filter().empty()) {
+        SetWindowTextW(m_controls.search, L"");  // the box's change notification shows every row again
+        return true;
+    }
+    if (key == VK_DOWN && window == m_controls.search && m_list.GetItemCount() > 0) {
+        SetFocus(m_list.hwnd());
+        ListView_SetItemState(m_list.hwnd(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ShowPreview(0);
+        return true;
+    }
+    return false;
+}
+
+void CHistoryView::ShowPreview(int row) {
+    if (row < 0 || static_cast<std::size_t>(row) >= m_clipList.Rows().shownCount()) {
+        m_preview.ShowText(L"");
+        return;
+    }
+    const clip::ViewRow& shown = m_clipList.Rows().shown(static_cast<std::size_t>(row));
+    std::u16string text;
+    switch (shown.kind) {
+    case clip::kRowPicture:
+        if (base::UniqueBitmap bitmap = FileRecordReader(m_store.paths()).loadBitmap(shown.clip))
+            m_preview.ShowPicture(bitmap.get());
+        return;
+    case clip::kRowText:
+        text = m_store.getTextFromName(shown.clip);
+        break;
+    case clip::kRowFileList:
+        text = m_store.getFileListText(shown.clip);
+        break;
+    default:
+        return;
+    }
+    m_preview.ShowText(base::toWide(text));
+}
+
+void CHistoryView::RowsRemoved(const std::vector<std::string>& clips) {
+    m_clipList.Remove(clips);
+    ShowRows();
+    m_queue.Changed();  // the clips deleted left the queue too
+}
+
+void CHistoryView::PasteClip(const std::string& clip, bool plainText) {
+    m_target.Paste(clip, plainText);
+}
+
+// Asked once; the rows already recorded stay until the user deletes them.
+void CHistoryView::ExcludeProgram(const std::string& path) {
+    const std::wstring question = wide(xml::utf16ToUtf8(clip::excludeQuestion(path)));
+    if (MessageBoxW(m_window, question.c_str(), wide(store::kMainWindowTitle).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    if (!excluded::add(path)) {
+        base::ReportFailure("RegSetValueExW");
+        MessageBoxW(m_window, L"无法保存排除的程序。", wide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    base::Trace("copies of %s are recorded no more", path.c_str());
+}
+

@@ -1,0 +1,29 @@
+// CPasteTarget: the program the user worked in before ours, where a paste from the list goes.
+// Only noted (when our window is activated or left, and on every message it dispatches); the input
+// of the threads is never joined, which would reset the key state a held chord depends on.
+#pragma once
+
+#include "app/ClipTrayIcon.h"
+#include "app/HookLibrary.h"
+
+#include <windows.h>
+
+#include <string>
+
+class CPasteTarget {
+public:
+    CPasteTarget(HookLibrary& hook, CClipTrayIcon& tray) : m_hook(hook), m_tray(tray) {}
+
+    // `window` in the foreground: kept as the target when it is another program's and can be one
+    // (not the taskbar, not a tooltip). `own` is our main window.
+    void Note(HWND window, HWND own);
+    // The clip pasted into the target (`plainText`: its texts alone). A target that Windows will
+    // not let us send keys to (one running as administrator) gets nothing: the clip waits on the
+    // clipboard for the user, and the tray says so.
+    void Paste(const std::string& clip, bool plainText);
+
+private:
+    HookLibrary& m_hook;
+    CClipTrayIcon& m_tray;
+    HWND m_target = nullptr;
+};

@@ -1,0 +1,12 @@
+#include "app/ProgramFolder.h"
+
+#include "app/ClipRules.h"
+#include "base/Text.h"
+
+#include <windows.h>
+
+std::wstring programFolder() {
+    wchar_t path[513] = {};
+    GetModuleFileNameW(nullptr, path, 512);
+    return base::toWide(clip::programFolder(reinterpret_cast<const char16_t*>(path)));
+}

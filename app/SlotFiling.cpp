@@ -1,0 +1,97 @@
+#include "app/SlotFiling.h"
+
+#include "app/ClipRules.h"
+#include "store/ClipNames.h"
+#include "store/NumberText.h"
+#include "store/Protocol.h"
+#include "store/TimeStamp.h"
+#include "base/ScopeExit.h"
+#include "base/Trace.h"
+
+namespace {
+
+constexpr UINT kRetryMs = 50;
+constexpr int kRetries = 100;
+
+}  // namespace
+
+void CSlotFiling::OnSlotCopied(WPARAM digitKey) {
+    if (digitKey < '0' || digitKey > '9' || !m_parts.hook.GetOperXmlStatus)
+        return;
+    if (!fileSlotCopy(static_cast<char>(digitKey))) {
+        m_retries.emplace_back(static_cast<char>(digitKey), 0);
+        SetTimer(m_window, m_retryTimer, kRetryMs, nullptr);
+    }
+}
+
+// An archive under way may take longer than the tries: they wait for it without counting.
+void CSlotFiling::RetryWaitingCopies() {
+    while (!m_retries.empty()) {
+        auto& [digit, tries] = m_retries.front();
+        const bool filed = fileSlotCopy(digit);
+        if (!filed && (m_parts.archive.CommandRunning() || ++tries < kRetries))
+            return;
+        if (!filed) {
+            base::Trace("slot %c not filed: the busy flag stayed held", digit);
+            m_parts.tray.ReportMissedCopy(clip::MissReason::StoreFailed);
+        }
+        m_retries.pop_front();
+    }
+    KillTimer(m_window, m_retryTimer);
+}
+
+// Filed by clip::fileCopy: unless it has nothing to show or its text repeats the last text, with
+// the number taken and the record written in one step under the store lock, whatever the recorder
+// files meanwhile. The busy flag keeps a new slot copy from being stored meanwhile; both flags come
+// down on every path. False when the flag is held elsewhere.
+bool CSlotFiling::fileSlotCopy(char digit) {
+    HookLibrary& hook = m_parts.hook;
+    // The flag is free, or handed over with this copy's notification (Protocol.h).
+    if (m_filing || hook.GetOperXmlStatus() == store::kBusySlotCopy || m_parts.archive.CommandRunning())
+        return false;
+    hook.SetOperXmlStatus(store::kBusySlotCopy);
+    m_filing = true;
+    base::ScopeExit done([this, &hook] {
+        m_filing = false;
+        hook.SetOperXmlStatus(store::kBusyFree);
+    });
+    const std::string slot = store::slotClipName(digit);
+    if (const std::optional<StoredClip> contents = m_parts.store.readClip(slot)) {
+        const std::string stamp = contents->copyTime.empty() ? store::currentTimeStamp() : contents->copyTime;
+        showFiling(digit, clip::fileCopy(m_parts.store.paths(), contents->snapshot, stamp, m_lastText()));
+    } else {
+        base::Trace("slot %c not filed: it cannot be read", digit);
+        m_parts.tray.ReportMissedCopy(clip::MissReason::StoreFailed);
+    }
+    // The repeat test was the filing's: the slot's row only shows what it holds now.
+    m_parts.view.ShowClipRow(m_parts.view.nodes().hotkeys, slot, store::slotNumberText(digit), nullptr);
+    return true;
+}
+
+void CSlotFiling::showFiling(char digit, clip::Filing filing) {
+    switch (filing.outcome) {
+    case clip::Filing::Outcome::Filed:
+        base::Trace("slot %c filed as his%d-", digit, filing.number);
+        if (m_parts.view.ShowsHistory())
+            m_parts.view.ShowRecordedRows({std::move(filing.row)});
+        m_parts.view.SetRootText(true);
+        if (filing.madeRoom)
+            m_parts.view.queue().Changed();  // the number made free left the paste queue
+        break;
+    case clip::Filing::Outcome::Failed:
+        base::Trace("slot %c not filed: the store cannot be written", digit);
+        m_parts.tray.ReportMissedCopy(clip::MissReason::StoreFailed);
+        break;
+    case clip::Filing::Outcome::HistoryFull:
+    case clip::Filing::Outcome::Repeat:
+    case clip::Filing::Outcome::NothingToShow:
+        break;
+    }
+}
+
+// The library could not write the slot's clip (a data file held open by another program, a
+// read-only one, a full disk): the slot kept its old clip, and the tray says the copy was not saved.
+void CSlotFiling::OnSlotCopyFailed(WPARAM digitKey) {
+    base::Trace("slot %c copy not stored", static_cast<char>(digitKey));
+    m_parts.tray.ReportMissedCopy(clip::MissReason::StoreFailed);
+}

@@ -1,0 +1,55 @@
+// CSlotFiling: a slot copy (Ctrl+digit in any program) as the main window hears of it from the
+// hook library: the slot's clip filed as a history record too, the one way every copy is, and
+// the slot's row shown again. A copy notified while another one holds the store's busy flag (or
+// an archive command runs) is filed once it is free, rather than dropped; a slot that cannot be
+// read, a record that cannot be written and a slot copy the library could not store are reported
+// in the tray.
+#pragma once
+
+#include "app/ArchiveCommands.h"
+#include "app/ClipTrayIcon.h"
+#include "app/HistoryView.h"
+#include "app/HookLibrary.h"
+#include "app/recorder/Filing.h"
+#include "store/SysClipBoard.h"
+
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <utility>
+
+class CSlotFiling {
+public:
+    struct Parts {
+        CSysClipBoard& store;
+        HookLibrary& hook;
+        CHistoryView& view;
+        CClipTrayIcon& tray;
+        const CArchiveCommands& archive;
+    };
+    // `lastText` gives the text a new record is compared with (the recorder's).
+    CSlotFiling(Parts parts, std::function<clip::LastText&()> lastText) : m_parts(parts), m_lastText(std::move(lastText)) {}
+
+    // The window whose timer paces the retries, and the timer's id.
+    void Attach(HWND window, UINT_PTR retryTimer) {
+        m_window = window;
+        m_retryTimer = retryTimer;
+    }
+    // The library's notifications: slot `digitKey` ('0' to '9') copied, or its copy not stored.
+    void OnSlotCopied(WPARAM digitKey);
+    void OnSlotCopyFailed(WPARAM digitKey);
+    // The retry timer's tick.
+    void RetryWaitingCopies();
+
+private:
+    bool fileSlotCopy(char digit);
+    void showFiling(char digit, clip::Filing filing);
+
+    Parts m_parts;
+    std::function<clip::LastText&()> m_lastText;
+    HWND m_window = nullptr;
+    UINT_PTR m_retryTimer = 0;
+    bool m_filing = false;                          // a slot copy is being filed now
+    std::deque<std::pair<char, int>> m_retries;    // slot copies waiting for the busy flag, with their tries
+};
