@@ -9,12 +9,13 @@ allowed() {
         base) echo "base" ;;
         xml) echo "xml base" ;;
         store) echo "store xml base" ;;
+        options) echo "options store xml fw base" ;;
         fw) echo "fw base" ;;
         kit) echo "kit fw base" ;;
-        ui) echo "ui kit fw store xml base" ;;
+        ui) echo "ui options kit fw store xml base" ;;
         capture) echo "capture kit fw store xml base" ;;
-        hooklib) echo "hooklib store xml fw base" ;;
-        app) echo "app ui capture kit fw store xml hooklib res base" ;;
+        hooklib) echo "hooklib options store xml fw base" ;;
+        app) echo "app ui capture kit fw options store xml hooklib res base" ;;
     esac
 }
 # The folder that holds a header of ours (the including folder's own first), or nothing for a
@@ -23,12 +24,12 @@ owner() {
     local prefix=${1%%/*}
     [ "$prefix" != "$1" ] && [ -f "$root/$1" ] && { echo "$prefix"; return; }
     [ -f "$root/$2/$1" ] && { echo "$2"; return; }
-    for folder in base xml store fw kit ui capture hooklib app res; do
+    for folder in base xml store options fw kit ui capture hooklib app res; do
         [ -f "$root/$folder/$1" ] && { echo "$folder"; return; }
     done
 }
 status=0
-for folder in base xml store fw kit ui capture hooklib app; do
+for folder in base xml store options fw kit ui capture hooklib app; do
     [ -d "$root/$folder" ] || continue
     for file in "$root/$folder"/*.h "$root/$folder"/*.cpp; do
         [ -f "$file" ] || continue
@@ -48,7 +49,7 @@ while read -r line; do
     echo "FAIL ${line#$root/}: name the header's folder"
     status=1
 done < <(grep -rnE '^#include "[A-Za-z0-9_]+\.h"' --include='*.h' --include='*.cpp' \
-    "$root"/base "$root"/xml "$root"/store "$root"/fw "$root"/kit "$root"/ui "$root"/capture "$root"/hooklib "$root"/app 2>/dev/null |
+    "$root"/base "$root"/xml "$root"/store "$root"/options "$root"/fw "$root"/kit "$root"/ui "$root"/capture "$root"/hooklib "$root"/app 2>/dev/null |
     grep -vE '"(resource|version)\.h"')
 # The XML component's internal headers are its own: nothing outside xml/ includes them.
 while read -r file; do
