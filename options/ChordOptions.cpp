@@ -7,9 +7,14 @@
 
 namespace options {
 
+bool isPlainText(std::string_view text) {
+    return xml::isCanonicalUtf8(text) &&
+           std::none_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
 std::optional<std::string> noChordProgramName(std::string_view typed) {
     const std::string_view name = trimSpaces(store::fileNameOfPath(trimSpaces(typed)));
-    if (name.empty() || name.size() > kMaxProgramNameBytes || !xml::isCanonicalUtf8(name))
+    if (name.empty() || name.size() > kMaxProgramNameBytes || !isPlainText(name))
         return std::nullopt;
     return std::string(name);
 }

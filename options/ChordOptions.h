@@ -25,9 +25,13 @@ struct ChordOptions {
     bool operator!=(const ChordOptions& other) const { return !(*this == other); }
 };
 
+// UTF-8 without a zero or another control character: a text that fits a registry value, an
+// options file and a line of a .reg file.
+bool isPlainText(std::string_view text);
+
 // The program's file name as the list keeps it, from a typed name or a whole path (its last part,
 // spaces around it trimmed); nothing when that is empty, longer than the record holds, or not
-// UTF-8.
+// plain text.
 std::optional<std::string> noChordProgramName(std::string_view typed);
 // Whether `programPath` (a full path or a file name; empty when not known) is one of `programs`,
 // by file name, ASCII case ignored as Windows compares file names.

@@ -28,7 +28,7 @@ static_assert(sameName("RestoreClipboard", store::kRestoreClipboardSetting) &&
               "the switches keep the names the program reads");
 
 bool fitsAsText(std::string_view text) {
-    return !text.empty() && text.size() <= kMaxTextBytes && xml::isCanonicalUtf8(text);
+    return !text.empty() && text.size() <= kMaxTextBytes && isPlainText(text);
 }
 
 // The first name that `names` holds twice, ASCII case ignored.
@@ -132,7 +132,7 @@ std::optional<std::string> listProblem(const Options& options) {
     }
     std::vector<std::string> paths;
     for (const ExcludedProgram& program : options.excludedPrograms) {
-        if (program.added.size() > kMaxTextBytes || !xml::isCanonicalUtf8(program.added))
+        if (!program.added.empty() && !fitsAsText(program.added))
             return "“" + std::string(kExcludedListName) + "”中有无效的时间。";
         paths.push_back(program.path);
     }
