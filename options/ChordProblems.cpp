@@ -55,18 +55,15 @@ std::string chordLabel(ChordAction action, const Chord& chord) {
 
 class ProblemList {
 public:
-    ProblemList(const ChordSettings& chords, const ChordSettings& saved) : m_chords(chords), m_saved(saved) {}
+    explicit ProblemList(const ChordSettings& chords) : m_chords(chords) {}
 
     void add(ChordAction action, ProblemKind kind, const std::string& why) {
-        const bool refusable = kind != ProblemKind::AltGrCharacter;
-        const bool refused = kind == ProblemKind::TakenByOurs || (refusable && isChanged(action, m_chords, m_saved));
-        m_problems.push_back({action, kind, refused, chordLabel(action, m_chords[action]) + why});
+        m_problems.push_back({action, kind, kind != ProblemKind::AltGrCharacter, chordLabel(action, m_chords[action]) + why});
     }
     std::vector<ChordProblem> take() { return std::move(m_problems); }
 
 private:
     const ChordSettings& m_chords;
-    const ChordSettings& m_saved;
     std::vector<ChordProblem> m_problems;
 };
 
@@ -123,13 +120,14 @@ std::vector<KeyCombo> combosToProbe(const ChordSettings& chords) {
 
 std::vector<ChordProblem> chordProblems(const ChordSettings& chords, const ChordSettings& saved,
                                         const KeyboardFacts& facts) {
-    ProblemList list(chords, saved);
+    ProblemList list(chords);
     const auto& actions = allChordActions();
     for (std::size_t i = 0; i < actions.size(); ++i) {
         const ChordAction action = actions[i];
         if (chords[action].off || shapeOf(action) == ChordShape::PointerModifier)
             continue;
-        findKeyProblems(list, action, chords[action], facts);
+        if (isChanged(action, chords, saved))
+            findKeyProblems(list, action, chords[action], facts);
         for (std::size_t j = 0; j < i; ++j) {
             const ChordAction earlier = actions[j];
             if (chords[earlier].off || !shareACombo(earlier, chords[earlier], action, chords[action]))

@@ -33,9 +33,9 @@ struct ChordProblem {
 std::vector<KeyCombo> combosToProbe(const ChordSettings& chords);
 
 // The problems of the chords that are on. Two chords taking the same keys are always refused;
-// the other problems are refused for a chord the user changed (from `saved`) and only warned
-// about for one kept as it was; AltGr's characters are always a warning (the left Ctrl and Alt
-// still make the chord, AltGr still types).
+// the other problems are looked for in the chords the user changed (from `saved`) alone, so that
+// a chord kept as it was is not asked about again. AltGr's characters are a warning (the left Ctrl
+// and Alt still make the chord, AltGr still types); the rest are refused.
 std::vector<ChordProblem> chordProblems(const ChordSettings& chords, const ChordSettings& saved,
                                         const KeyboardFacts& facts);
 

@@ -140,6 +140,31 @@ std::optional<std::string> listProblem(const Options& options) {
     return namesProblem(kExcludedListName, paths, kMaxExcludedPrograms, isPath);
 }
 
+std::optional<std::string> addNoChordProgram(std::vector<std::string>& programs, std::string_view typed) {
+    const std::optional<std::string> name = noChordProgramName(typed);
+    if (!name)
+        return "“" + xml::normalizeUtf8(trimSpaces(typed)) + "”不是有效的程序文件名。";
+    std::vector<std::string> joined = programs;
+    joined.push_back(*name);
+    if (std::optional<std::string> problem = namesProblem(kNoChordListName, joined, kMaxNoChordPrograms, fitsAsText))
+        return problem;
+    programs = std::move(joined);
+    return std::nullopt;
+}
+
+std::optional<std::string> addExcludedProgram(std::vector<ExcludedProgram>& programs, std::string_view typed,
+                                              const std::string& now) {
+    const std::string path(trimSpaces(typed));
+    std::vector<std::string> paths;
+    for (const ExcludedProgram& program : programs)
+        paths.push_back(program.path);
+    paths.push_back(path);
+    if (std::optional<std::string> problem = namesProblem(kExcludedListName, paths, kMaxExcludedPrograms, fitsAsText))
+        return problem;
+    programs.push_back({path, now});
+    return std::nullopt;
+}
+
 std::vector<std::string> describeChanges(const Options& before, const Options& after) {
     std::vector<std::string> lines;
     for (const SwitchInfo& info : allSwitches())
@@ -159,6 +184,15 @@ std::vector<std::string> describeChanges(const Options& before, const Options& a
     const std::function<std::string(const ExcludedProgram&)> pathOf = [](const ExcludedProgram& program) { return program.path; };
     describeListChanges(kExcludedListName, before.excludedPrograms, after.excludedPrograms, pathOf, pathOf, lines);
     return lines;
+}
+
+std::string bulletedLines(const std::vector<std::string>& lines, std::size_t shown) {
+    std::string text;
+    for (std::size_t i = 0; i < lines.size() && i < shown; ++i)
+        text += "• " + lines[i] + "\n";
+    if (lines.size() > shown)
+        text += "……另有 " + std::to_string(lines.size() - shown) + " 项\n";
+    return text;
 }
 
 }  // namespace options

@@ -65,7 +65,16 @@ std::optional<std::string> listProblem(const Options& options);
 std::optional<std::string> pasteKeyRuleProblem(const std::vector<PasteKeyRule>& rules, const PasteKeyRule& rule,
                                                int replacing = -1);
 
+// An entry the user typed (or picked) joins a list: the program without chords by its file name,
+// the excluded program by its full path, added at `now`. A message instead when it cannot: not a
+// name, already there, the list full.
+std::optional<std::string> addNoChordProgram(std::vector<std::string>& programs, std::string_view typed);
+std::optional<std::string> addExcludedProgram(std::vector<ExcludedProgram>& programs, std::string_view typed,
+                                              const std::string& now);
+
 // What changes from `before` to `after`, a line each ("粘贴后恢复剪贴板：关 → 开").
 std::vector<std::string> describeChanges(const Options& before, const Options& after);
+// Lines as a message shows them: each after a bullet, at most `shown` of them, then how many more.
+std::string bulletedLines(const std::vector<std::string>& lines, std::size_t shown);
 
 }  // namespace options

@@ -34,7 +34,7 @@ std::string optionsFileBytes(const Options& options, OptionsFileKind kind) {
 
 OptionsFileRead readOptionsFile(std::string_view bytes) {
     if (bytes.size() > kMaxOptionsFileBytes)
-        return refused("文件太大（超过 " + std::to_string(kMaxOptionsFileBytes / 1024 / 1024) + " MB），不是 Dravix 的选项文件。");
+        return refused("文件太大（超过 " + std::to_string(kMaxOptionsFileBytes / 1024) + " KB），不是 Dravix 的选项文件。");
     if (bytes.substr(0, kUtf16Mark.size()) == kUtf16Mark) {
         bytes.remove_prefix(kUtf16Mark.size());
         if (bytes.size() % 2)

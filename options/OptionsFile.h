@@ -14,7 +14,7 @@
 
 namespace options {
 
-inline constexpr std::size_t kMaxOptionsFileBytes = 1024 * 1024;
+inline constexpr std::size_t kMaxOptionsFileBytes = 512 * 1024;
 
 enum class OptionsFileKind { Xml, Reg };
 // A .reg file by its extension (any case); every other name is our XML file.

@@ -13,7 +13,7 @@ namespace {
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kRoot = "HKEY_CURRENT_USER\\";
 
-enum class Section { Switches, Chords, NoChordPrograms, PasteKeys, ExcludedPrograms };
+enum class Section { None, Switches, Chords, NoChordPrograms, PasteKeys, ExcludedPrograms };
 
 struct SectionKey {
     Section section;
@@ -105,7 +105,8 @@ std::optional<std::string> takeValue(COptionsReader& reader, Section section, co
     case Section::Chords: return reader.setChord(value.name, *value.text);
     case Section::NoChordPrograms: reader.addNoChordProgram(value.name); break;
     case Section::PasteKeys: reader.addPasteKeyRule(value.name, *value.text); break;
-    default: reader.addExcludedProgram(value.name, *value.text); break;
+    case Section::ExcludedPrograms: reader.addExcludedProgram(value.name, *value.text); break;
+    default: break;
     }
     return std::nullopt;
 }
@@ -126,9 +127,9 @@ public:
         const std::optional<RegValue> value = valueOfLine(line);
         if (!value)
             return std::string("无法识别这一行。");
-        if (!m_section)
+        if (m_section == Section::None)
             return std::string("这个值不在任何注册表项之下。");
-        return takeValue(m_reader, *m_section, *value);
+        return takeValue(m_reader, m_section, *value);
     }
     bool headerSeen() const { return m_headerSeen; }
 
@@ -145,7 +146,7 @@ private:
                 continue;
             if (deletion && !section.isList)
                 return "不能删除注册表项 " + std::string(key) + "。";
-            m_section = deletion ? std::nullopt : std::optional<Section>(section.section);
+            m_section = deletion ? Section::None : section.section;
             return std::nullopt;
         }
         return "不认识的注册表项 " + xml::normalizeUtf8(key) + "。";
@@ -153,7 +154,7 @@ private:
 
     COptionsReader& m_reader;
     bool m_headerSeen = false;
-    std::optional<Section> m_section;
+    Section m_section = Section::None;
 };
 
 }  // namespace
@@ -187,6 +188,8 @@ std::u16string optionsRegText(const Options& options) {
         case Section::ExcludedPrograms:
             for (const ExcludedProgram& program : options.excludedPrograms)
                 line(program.path, quoted(program.added));
+            break;
+        case Section::None:
             break;
         }
     }

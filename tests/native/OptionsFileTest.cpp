@@ -104,6 +104,25 @@ TEST(OptionsFile, AMalformedFileIsRefusedSayingWhy) {
     }
 }
 
+TEST(OptionsFile, EntriesJoinTheirListsOnce) {
+    std::vector<std::string> programs;
+    EXPECT_EQ(options::addNoChordProgram(programs, " C:\\Games\\Game.exe "), std::nullopt);
+    EXPECT_EQ(options::addNoChordProgram(programs, "GAME.EXE"), "“不使用快捷键的程序”中的“GAME.EXE”出现了两次。");
+    EXPECT_EQ(options::addNoChordProgram(programs, "C:\\Games\\"), "“C:\\Games\\”不是有效的程序文件名。");
+    for (std::size_t i = programs.size(); i < options::kMaxNoChordPrograms; ++i)
+        EXPECT_EQ(options::addNoChordProgram(programs, "p" + std::to_string(i) + ".exe"), std::nullopt);
+    EXPECT_EQ(options::addNoChordProgram(programs, "one-more.exe"), "“不使用快捷键的程序”最多 32 项。");
+    EXPECT_EQ(programs.front(), "Game.exe");
+    EXPECT_EQ(programs.size(), options::kMaxNoChordPrograms);
+
+    std::vector<options::ExcludedProgram> excluded;
+    EXPECT_EQ(options::addExcludedProgram(excluded, "C:\\KeePass.exe", "2026-12-08 14:03:22"), std::nullopt);
+    EXPECT_NE(options::addExcludedProgram(excluded, "c:\\keepass.EXE", "2026-12-08 14:03:23"), std::nullopt);
+    EXPECT_NE(options::addExcludedProgram(excluded, "  ", "2026-12-08 14:03:23"), std::nullopt);
+    ASSERT_EQ(excluded.size(), 1u);
+    EXPECT_EQ(excluded[0].added, "2026-12-08 14:03:22");
+}
+
 TEST(OptionsFile, WhatAnImportChanges) {
     Options before;
     before.pasteKeyRules = {{"PuTTY", "Shift+Insert"}, {"old.exe", "Ctrl+V"}};
@@ -125,6 +144,8 @@ TEST(OptionsFile, WhatAnImportChanges) {
     };
     EXPECT_EQ(lines, expected);
     EXPECT_TRUE(options::describeChanges(before, before).empty());
+    EXPECT_EQ(options::bulletedLines({"a", "b", "c"}, 2), "• a\n• b\n……另有 1 项\n");
+    EXPECT_EQ(options::bulletedLines({"a"}, 2), "• a\n");
 }
 
 }  // namespace
