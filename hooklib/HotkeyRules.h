@@ -8,13 +8,13 @@
 
 namespace hotkey {
 
-inline constexpr unsigned kVkControl = 17;
-inline constexpr unsigned kVkAlt = 18;
-inline constexpr unsigned kVkShift = 16;
-inline constexpr unsigned kVkC = 67;
-inline constexpr unsigned kVkV = 86;
-inline constexpr unsigned kVkQ = 81;
-inline constexpr unsigned kVkOem3 = 0xC0;  // the key left of 1 (` on US keyboards)
+inline constexpr unsigned kVkControl = options::vk::kControl;
+inline constexpr unsigned kVkAlt = options::vk::kAlt;
+inline constexpr unsigned kVkShift = options::vk::kShift;
+inline constexpr unsigned kVkC = 'C';
+inline constexpr unsigned kVkV = 'V';
+inline constexpr unsigned kVkQ = 'Q';
+inline constexpr unsigned kVkOem3 = options::vk::kBackquote;  // the key left of 1 (` on US keyboards)
 
 struct KeyDecision {
     enum Kind { PassOn, CopyToSlot, PasteSlot, ShowMainWindow, PasteQueueHead, OpenClipMenu, RepeatTransform };

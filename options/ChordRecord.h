@@ -39,6 +39,8 @@ struct SharedChordRecord {
 };
 static_assert(sizeof(std::atomic<std::uint32_t>) == 4 && std::atomic<std::uint32_t>::is_always_lock_free,
               "the shared words are plain 32-bit words");
+static_assert(sizeof(SharedChordRecord) == 4 + sizeof(ChordRecord) && alignof(SharedChordRecord) == 4,
+              "the shared record's layout is the same in both builds");
 
 // The main program is the one writer.
 void publishChords(SharedChordRecord& shared, const ChordOptions& options);

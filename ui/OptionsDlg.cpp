@@ -82,14 +82,19 @@ bool COptionsDlg::chordsAccepted() {
     return true;
 }
 
-void COptionsDlg::ExportOptions(HWND owner) {
+// The file the user picks, once the page on show took its values (the file is to hold them, or is
+// compared with them); empty when either was refused.
+std::string COptionsDlg::chooseFile(HWND owner, bool save) {
     fw::CPropertyPage* shown = ActivePage();
     if (shown && !shown->OnKillActive())
+        return {};
+    return base::toUtf8(fw::ChooseFile(owner, fileRequest(save)));
+}
+
+void COptionsDlg::ExportOptions(HWND owner) {
+    const std::string file = chooseFile(owner, true);
+    if (file.empty())
         return;
-    const std::wstring path = fw::ChooseFile(owner, fileRequest(true));
-    if (path.empty())
-        return;
-    const std::string file = base::toUtf8(path);
     if (!store::files::writeAtomically(file, options::optionsFileBytes(m_options, options::optionsFileKindOf(file))))
         Tell(owner, "无法写入“" + file + "”，选项没有导出。", MB_OK | MB_ICONERROR);
 }
@@ -97,13 +102,9 @@ void COptionsDlg::ExportOptions(HWND owner) {
 // Nothing changes unless the file reads whole and the user agrees to what it changes; the pages
 // then show the options read, which OK keeps.
 void COptionsDlg::ImportOptions(HWND owner) {
-    fw::CPropertyPage* shown = ActivePage();
-    if (shown && !shown->OnKillActive())
+    const std::string file = chooseFile(owner, false);
+    if (file.empty())
         return;
-    const std::wstring path = fw::ChooseFile(owner, fileRequest(false));
-    if (path.empty())
-        return;
-    const std::string file = base::toUtf8(path);
     const std::optional<std::string> bytes = store::files::readStart(file, options::kMaxOptionsFileBytes + 1);
     const options::OptionsFileRead read =
         bytes ? options::readOptionsFile(*bytes) : options::OptionsFileRead{std::nullopt, "文件无法读取。"};

@@ -37,6 +37,7 @@ public:
 private:
     bool OnOK() override;
     bool chordsAccepted();
+    std::string chooseFile(HWND owner, bool save);
     void reloadPages();
 
     options::Options m_saved;

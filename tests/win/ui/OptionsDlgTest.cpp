@@ -190,7 +190,7 @@ TEST_F(OptionsDlgTest, AnImportBringsBackWhatWasExportedAndAMalformedFileChanges
     ASSERT_TRUE(toggleByAccessKey('B', kRestoreClipboard));
     pressChord({VK_MENU}, 'E');
     answerFileDialog(exported);
-    ASSERT_TRUE(fileExists(exported));
+    ASSERT_TRUE(pumpUntil([&] { return fileExists(exported); }, 5s));  // written once the dialog has gone
 
     ASSERT_TRUE(toggleByAccessKey('B', kRestoreClipboard));
     ASSERT_TRUE(toggleByAccessKey('Q', kQueueOnCopy));
