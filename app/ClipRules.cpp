@@ -19,10 +19,6 @@ bool isPasteTargetClass(std::string_view className) {
     return !store::containsIgnoringCase(className, "shell_traywnd") && !store::containsIgnoringCase(className, "tooltips");
 }
 
-std::string pictureContent(int width, int height) {
-    return std::string(store::kPictureContentPrefix) + std::to_string(width) + "*" + std::to_string(height);
-}
-
 
 PasteRoute pasteRoute(const PasteTarget& target, std::optional<std::uint32_t> ourLevel) {
     if (!target.queryable)

@@ -3,6 +3,9 @@
 #pragma once
 
 #include "ui/ClipListModel.h"
+#include "store/ClipFormats.h"
+#include "store/PartRows.h"
+#include "store/Protocol.h"
 #include "store/SysClipBoard.h"
 
 #include <cstdint>
@@ -49,8 +52,8 @@ Box firstWindowBox(const Box& work, int dialogWidth, int dialogHeight);
 bool isUsablePlace(const Box& saved, const std::vector<Box>& workAreas, int minimumWidth, int minimumHeight);
 
 // Row kinds (the row's image) and their content texts.
-enum RowKind { kRowText = 0, kRowPicture = 1, kRowFileList = 2 };
-std::string pictureContent(int width, int height);                   // "picture:size %d*%d"
+enum RowKind { kRowText = store::kPartText, kRowPicture = store::kPartPicture, kRowFileList = store::kPartFileList };
+using store::pictureContent;  // "picture:size %d*%d"
 
 // The marks careful programs (password managers) put on what they copy: such a clipboard is not
 // recorded. The registered formats "ExcludeClipboardContentFromMonitorProcessing" and "Clipboard
@@ -98,7 +101,7 @@ inline constexpr std::string_view kQueueFullText = "粘贴队列已满，有些�
 inline constexpr std::string_view kQueueNotWrittenText = "粘贴队列无法写入，队列没有改变。";
 inline constexpr std::string_view kHistoryFullMessage = "剪贴板历史记录已存满，请删除一些您不用的数据。";
 inline constexpr std::string_view kExitQuestion = "您确定要退出该软件吗?";
-inline constexpr std::string_view kPausedSuffix = "(暂停)";
+inline constexpr std::string_view kPausedSuffix = store::kPausedTitleSuffix;
 inline constexpr std::string_view kHideBalloonText = "窗体已隐藏,您可按Alt+C来使其显示";
 inline constexpr std::string_view kHideBalloonTitle = "窗体已隐藏";
 inline constexpr std::string_view kLoadIconError = "load icon error!";

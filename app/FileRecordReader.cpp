@@ -5,7 +5,6 @@
 #include "store/ClipSnapshot.h"
 #include "store/DropFiles.h"
 #include "store/FileSystem.h"
-#include "store/Text.h"
 #include "base/Text.h"
 
 #include <cstdint>
@@ -15,9 +14,7 @@ std::optional<std::u16string> FileRecordReader::text(const std::string& element,
     const std::optional<std::string> bytes = store::files::readAll(m_paths.dataFile(element));
     if (!bytes)
         return std::nullopt;
-    if (format == store::kFormatText)
-        return store::codePageToUtf16(std::string_view(bytes->c_str()));  // up to the first zero byte
-    return store::utf16FromBytes(*bytes);
+    return store::clipboardText(*bytes, format);
 }
 
 base::UniqueBitmap FileRecordReader::loadBitmap(const std::string& recordName) const {

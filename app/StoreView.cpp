@@ -1,9 +1,7 @@
 #include "app/StoreView.h"
 
-#include "store/ClipFormats.h"
 #include "store/ClipNames.h"
 #include "app/ClipRules.h"
-#include "store/DropFiles.h"
 #include "store/NumberText.h"
 #include "store/PasteQueue.h"
 #include "store/Text.h"
@@ -17,26 +15,6 @@ using xml::XmlDocument;
 using xml::utf8ToUtf16;
 
 namespace clip {
-
-std::optional<PartRow> partRow(int format, const std::string& element, const std::string& clip, RecordReader& reader) {
-    switch (format) {
-    case store::kFormatText:
-    case store::kFormatUnicodeText:
-        if (std::optional<std::u16string> text = reader.text(element, format))
-            return PartRow{kRowText, std::move(*text)};
-        return std::nullopt;
-    case store::kFormatBitmap:
-        if (const auto size = reader.pictureSize(clip))
-            return PartRow{kRowPicture, utf8ToUtf16(pictureContent(size->first, size->second))};
-        return std::nullopt;
-    case store::kFormatFileList:
-        if (const auto path = reader.firstFile(element))
-            return PartRow{kRowFileList, store::fileListContent(*path)};
-        return std::nullopt;
-    default:
-        return std::nullopt;
-    }
-}
 
 namespace {
 

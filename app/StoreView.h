@@ -3,6 +3,7 @@
 // a reader the caller gives).
 #pragma once
 
+#include "store/PartRows.h"
 #include "ui/ClipListModel.h"
 
 #include <optional>
@@ -14,30 +15,10 @@ namespace xml { class XmlDocument; }
 
 namespace clip {
 
-// What the view needs of the data files.
-class RecordReader {
-public:
-    virtual ~RecordReader() = default;
-    // The text of a data file of format 1 or 13 (an empty file is an empty text); nothing when
-    // it cannot be read.
-    virtual std::optional<std::u16string> text(const std::string& element, int format) = 0;
-    // The size of a record's bitmap file; nothing when it cannot be loaded.
-    virtual std::optional<std::pair<int, int>> pictureSize(const std::string& recordName) = 0;
-    // The first path of a file-list data file; nothing when it cannot be read.
-    virtual std::optional<std::u16string> firstFile(const std::string& element) = 0;
-};
-
-// What one part of a clip shows as its row: its kind (the row's image: 0 text, 1 picture, 2 file
-// list) and its content text.
-struct PartRow {
-    int kind = 0;
-    std::u16string content;
-};
-
-// The row of a clip's part `element` holding `format`: text (1, 13), a picture (2, from the
-// clip's bitmap file) or a file list (15); nothing for other formats or data that cannot be
-// read. Every view of a clip, the list's and the clip menu's, shows it this way.
-std::optional<PartRow> partRow(int format, const std::string& element, const std::string& clip, RecordReader& reader);
+// What a clip's part shows as a row, and the reader of its data (store/PartRows.h).
+using store::PartRow;
+using store::partRow;
+using store::RecordReader;
 
 // A row of the list, which knows the clip it was made from (ui/ClipListModel.h).
 using ViewRow = cliplist::Row;

@@ -21,6 +21,11 @@ NATIVE = [
     ("archive's index copy, 999 clips; floor: the same bytes written durably (native)", "SaveArchiveIndexOnly",
      "WriteIndexDurably", "2.0"),
     ("archive save / plain copy of the same files (native)", "SaveArchive", "PlainCopyLoop", "1.2"),
+    ("find anything: a word over 100 runs of 999 clips; floor: a scan of the same texts folded in memory (native)",
+     "SearchRunsWord", "SearchFloorScan", "p95 50 ms"),
+    ("find anything: a pattern over the same 100 runs; floor: the same scan (native)", "SearchRunsPattern",
+     "SearchFloorScan", "p95 100 ms"),
+    ("one run's search index made from its 999 clips (native)", "BuildRunIndex", None, "200 ms"),
 ]
 TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 

@@ -70,4 +70,13 @@ std::wstring windowText(HWND window) {
     return text;
 }
 
+std::optional<LRESULT> SendCopyData(HWND to, HWND from, ULONG_PTR tag, std::string_view bytes, UINT timeoutMs) {
+    COPYDATASTRUCT data = {tag, static_cast<DWORD>(bytes.size()), const_cast<char*>(bytes.data())};
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(to, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&data),
+                             SMTO_ABORTIFHUNG, timeoutMs, &answer))
+        return std::nullopt;
+    return static_cast<LRESULT>(answer);
+}
+
 }  // namespace fw

@@ -1,9 +1,11 @@
-// Finding windows of other processes, and a window's text.
+// Finding windows of other processes, a window's text, and data sent to another process's window.
 #pragma once
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fw {
@@ -25,5 +27,10 @@ std::wstring ClassOfWindow(HWND window);
 
 // The whole text of a window or control.
 std::wstring windowText(HWND window);
+
+// `bytes` sent to `to` as WM_COPYDATA from `from` (its wParam), tagged `tag` (its dwData), waiting
+// at most `timeoutMs` and not at all for a hung window; the receiver's answer, or nothing when it
+// gave none in time. The system copies the bytes into the receiver for the time of the call.
+std::optional<LRESULT> SendCopyData(HWND to, HWND from, ULONG_PTR tag, std::string_view bytes, UINT timeoutMs);
 
 }  // namespace fw

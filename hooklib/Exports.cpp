@@ -3,6 +3,7 @@
 // nothing here shows a window or ends the process it was loaded into.
 #include "hooklib/ChordWindow.h"
 #include "hooklib/ClipMenu.h"
+#include "hooklib/HeldModifiers.h"
 #include "store/FileSystem.h"
 #include "hooklib/HotkeyRules.h"
 #include "hooklib/MenuEx.h"
@@ -28,6 +29,34 @@ namespace {
 bool isKeyDown(int virtualKey) {
     const bool keysThread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr) == GetCurrentThreadId();
     return ((keysThread ? GetKeyState(virtualKey) : GetAsyncKeyState(virtualKey)) & 0x8000) != 0;
+}
+
+// The modifiers as the key messages of the thread whose keys the hook saw last said them
+// (HeldModifiers.h: a key state set anew without a message loses a Ctrl typed through
+// SendInput). Per process; another thread's keys start it afresh.
+struct ThreadModifiers {
+    DWORD thread = 0;
+    hotkey::ModifierMemory memory;
+};
+ThreadModifiers g_modifiers;
+SRWLOCK g_modifiersLock = SRWLOCK_INIT;
+
+void noteKey(unsigned virtualKey, bool released) {
+    AcquireSRWLockExclusive(&g_modifiersLock);
+    if (g_modifiers.thread != GetCurrentThreadId())
+        g_modifiers = {GetCurrentThreadId(), {}};
+    g_modifiers.memory.onKey(virtualKey, released, GetTickCount());
+    ReleaseSRWLockExclusive(&g_modifiersLock);
+}
+
+bool isModifierDown(unsigned modifier) {
+    const bool keyState = isKeyDown(static_cast<int>(modifier));
+    AcquireSRWLockShared(&g_modifiersLock);
+    const bool held = g_modifiers.thread == GetCurrentThreadId()
+                          ? g_modifiers.memory.held(modifier, keyState, GetTickCount())
+                          : keyState;
+    ReleaseSRWLockShared(&g_modifiersLock);
+    return held;
 }
 
 void freeMenuBitmaps() {
@@ -72,10 +101,12 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
         return CallNextHookEx(g_hKeyboardHook, code, key, flags);
     g_bKeyHookReady = 0;
     base::ScopeExit ready([] { g_bKeyHookReady = 1; });
+    const bool released = (static_cast<DWORD>(flags) & 0x80000000u) != 0;
+    if (code == HC_ACTION)
+        noteKey(static_cast<unsigned>(key), released);
     const hotkey::KeyDecision decision = base::Guarded("KeyboardProc", hotkey::KeyDecision{}, [&] {
-        return hotkey::decideKey(code, static_cast<unsigned>(key), (static_cast<DWORD>(flags) & 0x80000000u) != 0,
-                                 isKeyDown(hotkey::kVkControl), isKeyDown(hotkey::kVkAlt), isKeyDown(hotkey::kVkShift),
-                                 isKeyDown(VK_RMENU));
+        return hotkey::decideKey(code, static_cast<unsigned>(key), released, isModifierDown(hotkey::kVkControl),
+                                 isModifierDown(hotkey::kVkAlt), isModifierDown(hotkey::kVkShift), isKeyDown(VK_RMENU));
     });
     const int physicalKey = static_cast<int>(key);
     // A chord key held down repeats: only its first press makes the chord.
@@ -84,7 +115,7 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
         return 1;
     if (code == HC_ACTION)
         base::Guarded("KeyboardProc", [&] {
-            theClipboard.keyArriving(static_cast<unsigned>(key), (static_cast<DWORD>(flags) & 0x80000000u) != 0);
+            theClipboard.keyArriving(static_cast<unsigned>(key), released);
         });
     switch (decision.kind) {
     case hotkey::KeyDecision::CopyToSlot:

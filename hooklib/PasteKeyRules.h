@@ -12,7 +12,7 @@
 
 namespace hotkey {
 
-inline constexpr unsigned kVkInsert = 45;
+inline constexpr unsigned kVkInsert = options::vk::kInsert;
 
 // One rule: a window class or a program's file name ("putty.exe"), and the keys that paste there
 // as the user writes them ("Shift+Insert", "Ctrl+Shift+V"); the built-in ones after the user's.

@@ -9,6 +9,11 @@ wine_runs_32_bit() {
     /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
+# The throwaway prefix of a tree's sessions, made afresh at each start.
+wine_prefix_of() {
+    if [ "$1" = x86 ]; then echo "$root/build/wineprefix-x86"; else echo "$root/build/wineprefix"; fi
+}
+
 # wine_session_start [x64|x86]: the session of one build tree. Both are 64-bit prefixes that run
 # 32-bit programs beside 64-bit ones, as 64-bit Windows does; x86 runs its programs under the
 # 32-bit loader, in a prefix of its own ($WINE is the loader of the tree's programs). Where this
@@ -18,13 +23,14 @@ wine_session_start() {
     export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     export LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8
     case "$arch" in
-    x64) WINE=/usr/lib/wine/wine64 WINEPREFIX="$root/build/wineprefix" ;;
-    x86) WINE=/usr/lib/wine/wine WINEPREFIX="$root/build/wineprefix-x86" ;;
+    x64) WINE=/usr/lib/wine/wine64 ;;
+    x86) WINE=/usr/lib/wine/wine ;;
     *)
         echo "wine_session_start: unknown tree $arch" >&2
         return 1
         ;;
     esac
+    WINEPREFIX=$(wine_prefix_of "$arch")
     export WINEPREFIX
     local runs32=""
     if wine_runs_32_bit; then
@@ -40,7 +46,7 @@ wine_session_start() {
     trap wine_session_stop EXIT
 
     if [ -z "${DISPLAY:-}" ]; then
-        local fdfile="$root/build/xvfb.display"
+        local fdfile="$root/build/xvfb-$arch.display"
         rm -f "$fdfile"
         Xvfb -displayfd 9 -screen 0 "${DRAVIX_SCREEN:-1280x1024x24}" -nolisten tcp 9>"$fdfile" >/dev/null 2>&1 &
         _started_xvfb=$!
@@ -81,6 +87,32 @@ wine_session_start() {
     "$WINESERVER" -p
     "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
+
+# wine_suite x64|x86 LOG [ctest arguments]: the tree's Windows tests (those ctest selects with the
+# arguments, all but the header checks by default) in a fresh session of their own (prefix,
+# server, display), one at a time: the clipboard, the foreground window and the store files are
+# global. ctest's output goes to LOG; the status is ctest's. Runs in a subshell, so the session
+# ends with it whatever happens.
+wine_suite() (
+    local arch=$1 log=$2
+    shift 2
+    wine_session_start "$arch"
+    echo "Wine prefix $WINEPREFIX, display $DISPLAY, loader $WINE"
+    # Under Wine the tray's window goes with its last icon, and the next program started waits two
+    # seconds for that: one icon kept for the session spares every test that wait.
+    "$WINE" "$root/build/$arch/bin/tray_keeper.exe" </dev/null >/dev/null 2>&1 &
+    # Its icon shows once Wine's desktop process (explorer.exe) runs. Started by a test instead, that
+    # process would inherit the test's output, and ctest would wait for it to the time-out.
+    for _ in $(seq 600); do
+        xwininfo -root -tree 2>/dev/null | grep -q '"Wine System Tray"' && break
+        sleep 0.05
+    done
+    local status=0
+    ctest --test-dir "$root/build/$arch" -LE compile --output-on-failure --timeout 300 "$@" >"$log" 2>&1 || status=$?
+    wine_session_stop
+    trap - EXIT
+    return "$status"
+)
 
 wine_session_stop() {
     local status=$?

@@ -35,6 +35,10 @@ std::string archiveDataFolder(std::string_view archivePath) {
     return replaceAll(archivePath, kArchiveExtension, {}, true);
 }
 
+std::string searchIndexPath(std::string_view archivePath) {
+    return std::string(archivePath) + std::string(kSearchIndexExtension);
+}
+
 bool foldersOverlap(std::string_view a, std::string_view b) {
     const std::string first = comparableFolder(a), second = comparableFolder(b);
     return first == second || isInside(first, second) || isInside(second, first);

@@ -9,6 +9,9 @@ namespace store {
 
 inline constexpr std::string_view kArchiveExtension = ".amc";
 inline constexpr std::string_view kArchiveIndexExtension = ".xml";
+// The search's index of an archive lies beside it under the archive's own name and this
+// ("Dravix-run 2026-12-08 14-03-22.amc.search"), so that the program can name it exactly.
+inline constexpr std::string_view kSearchIndexExtension = ".search";
 
 // Archive names from a path ending in ".amc" (in any letter case), every ".amc" in the path
 // replaced: the index is read and written under the ".xml" name, the data folder has no
@@ -16,6 +19,7 @@ inline constexpr std::string_view kArchiveIndexExtension = ".xml";
 bool hasArchiveExtension(std::string_view path);
 std::string archiveIndexPath(std::string_view archivePath);
 std::string archiveDataFolder(std::string_view archivePath);
+std::string searchIndexPath(std::string_view archivePath);
 // Whether one folder is, contains or lies inside the other (separators and ASCII letter case
 // do not count): an archive may not use the live data folder, or a folder around or inside it,
 // as its own.

@@ -1,5 +1,7 @@
 #include "store/ClipFormats.h"
 
+#include "store/Text.h"
+
 namespace store {
 
 FormatData formatData(int format) {
@@ -107,6 +109,27 @@ std::u16string utf16FromBytes(std::string_view bytes) {
         text += unit;
     }
     return text;
+}
+
+std::string utf16Block(std::u16string_view text) {
+    std::string bytes;
+    bytes.reserve(2 * text.size() + 2);
+    for (const char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    bytes.append(2, '\0');
+    return bytes;
+}
+
+std::u16string clipboardText(std::string_view bytes, int format) {
+    if (format == kFormatText)
+        return codePageToUtf16(bytes.substr(0, bytes.find('\0')));
+    return utf16FromBytes(bytes);
+}
+
+std::string pictureContent(int width, int height) {
+    return std::string(kPictureContentPrefix) + std::to_string(width) + "*" + std::to_string(height);
 }
 
 }  // namespace store

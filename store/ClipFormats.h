@@ -15,6 +15,7 @@ inline constexpr int kFormatText = 1;
 inline constexpr int kFormatBitmap = 2;
 inline constexpr int kFormatUnicodeText = 13;
 inline constexpr int kFormatFileList = 15;
+inline constexpr int kFormatLocale = 16;
 
 // How a format's data is kept as bytes: a memory block as it is; an enhanced metafile as its bits;
 // a metafile picture as our header (mapping mode and extents) and the metafile's bits; a palette
@@ -38,6 +39,7 @@ bool isPlainTextFormat(int format);
 
 // The content text of a picture clip begins so: "picture:size 1920*1080".
 inline constexpr std::string_view kPictureContentPrefix = "picture:size ";
+std::string pictureContent(int width, int height);
 
 // A metafile picture's bytes: "MFP1", three little-endian 32-bit fields (mapping mode, width and
 // height as METAFILEPICT has them), then the metafile's bits. The same in both bitnesses.
@@ -55,5 +57,11 @@ std::optional<unsigned> paletteEntryCount(std::string_view bytes);
 
 // UTF-16 little-endian bytes (clipboard format 13) as text, up to the first zero character.
 std::u16string utf16FromBytes(std::string_view bytes);
+// The other way: the text's UTF-16 little-endian bytes with the zero character that ends a
+// clipboard text.
+std::string utf16Block(std::u16string_view text);
+// The text of a text format's data: format 1 in the system code page up to its first zero byte,
+// format 13 as utf16FromBytes reads it.
+std::u16string clipboardText(std::string_view bytes, int format);
 
 }  // namespace store

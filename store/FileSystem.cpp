@@ -20,4 +20,20 @@ bool writeAtomically(const std::string& path, std::string_view bytes) {
     return false;
 }
 
+bool PartReader::read(std::uint64_t offset, std::size_t count, std::string& bytes) {
+    bytes.resize(count);
+    return read(offset, count, bytes.data());
+}
+
+bool PartReader::read(std::uint64_t offset, std::size_t count, char* into) {
+    std::size_t done = 0;
+    while (m_open && done < count) {
+        const std::size_t got = readSome(offset + done, into + done, count - done);
+        if (got == 0)
+            return false;
+        done += got;
+    }
+    return m_open && done == count;
+}
+
 }  // namespace store::files

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,6 +63,34 @@ struct FileEntry {
 std::int64_t currentFileTime();
 // The plain files of a folder with their sizes and times, in one pass over the folder.
 std::vector<FileEntry> fileEntriesIn(const std::string& folder);
+// One plain file's size and time (its name is the path's last part); nothing when it is not there.
+std::optional<FileEntry> entryOf(const std::string& path);
+
+// A file read in parts at any offset, shared as every reader of ours shares (another may rename,
+// replace or delete it meanwhile: the parts are then still the old file's).
+class PartReader {
+public:
+    explicit PartReader(const std::string& path);
+    ~PartReader();
+    PartReader(const PartReader&) = delete;
+    PartReader& operator=(const PartReader&) = delete;
+
+    bool isOpen() const { return m_open != nullptr; }
+    // The size when it was opened.
+    std::uint64_t size() const { return m_size; }
+    // `count` bytes from `offset` into `bytes`, or into `count` bytes at `into`; false when they
+    // could not all be read.
+    bool read(std::uint64_t offset, std::size_t count, std::string& bytes);
+    bool read(std::uint64_t offset, std::size_t count, char* into);
+
+private:
+    struct Open;
+    // Up to `count` bytes at `offset` into `into`: how many were read (0 at the end or on failure).
+    std::size_t readSome(std::uint64_t offset, char* into, std::size_t count);
+
+    std::unique_ptr<Open> m_open;
+    std::uint64_t m_size = 0;
+};
 // Names of the folders in a folder.
 std::vector<std::string> foldersIn(const std::string& folder);
 // A copy of the folder `from` with everything in it as the new folder `to`; false when anything

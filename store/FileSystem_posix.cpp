@@ -176,6 +176,38 @@ std::vector<FileEntry> fileEntriesIn(const std::string& folder) {
     return entries;
 }
 
+std::optional<FileEntry> entryOf(const std::string& path) {
+    struct stat status {};
+    if (path.empty() || stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return std::nullopt;
+    return FileEntry{fs::path(path).filename().string(), static_cast<std::uint64_t>(status.st_size),
+                     static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000 + status.st_mtim.tv_nsec / 1000};
+}
+
+struct PartReader::Open {
+    int file = -1;
+    ~Open() {
+        if (file >= 0)
+            close(file);
+    }
+};
+
+PartReader::PartReader(const std::string& path) : m_open(std::make_unique<Open>()) {
+    struct stat status {};
+    m_open->file = path.empty() ? -1 : open(path.c_str(), O_RDONLY);
+    if (m_open->file >= 0 && fstat(m_open->file, &status) == 0 && S_ISREG(status.st_mode))
+        m_size = static_cast<std::uint64_t>(status.st_size);
+    else
+        m_open.reset();
+}
+
+PartReader::~PartReader() = default;
+
+std::size_t PartReader::readSome(std::uint64_t offset, char* into, std::size_t count) {
+    const ssize_t got = pread(m_open->file, into, count, static_cast<off_t>(offset));
+    return got > 0 ? static_cast<std::size_t>(got) : 0;
+}
+
 std::int64_t currentFileTime() {
     timespec now {};
     clock_gettime(CLOCK_REALTIME, &now);

@@ -2,6 +2,7 @@
 #include "store/FileSystem.h"
 
 #include "store/StorePaths.h"
+#include "base/Check.h"
 #include "base/Handle.h"
 #include "base/Text.h"
 #include "base/Trace.h"
@@ -10,6 +11,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cwchar>
 
@@ -188,7 +190,12 @@ bool replace(const std::string& from, const std::string& to) {
     return moveRetrying(from, to, MOVEFILE_REPLACE_EXISTING, to);
 }
 
+// Only a file is moved aside: a folder where a clip's file should be is not ours to move.
 bool moveAside(const std::string& path, const std::string& aside) {
+    if (isFolder(path)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return reportFailure("MoveFileExW");
+    }
     return moveRetrying(path, aside, 0, path);
 }
 
@@ -281,10 +288,56 @@ std::vector<FileEntry> fileEntriesIn(const std::string& folder) {
     return entries;
 }
 
+namespace {
+
+std::int64_t fileTimeMicroseconds(const FILETIME& time) {
+    return static_cast<std::int64_t>(((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 10);
+}
+
+}  // namespace
+
+std::optional<FileEntry> entryOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (path.empty() || !GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return FileEntry{std::string(fileNameOfPath(path)),
+                     (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                     fileTimeMicroseconds(data.ftLastWriteTime)};
+}
+
+struct PartReader::Open {
+    base::UniqueFile file;
+};
+
+PartReader::PartReader(const std::string& path) : m_open(std::make_unique<Open>()) {
+    if (!path.empty())
+        m_open->file.reset(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr));
+    LARGE_INTEGER size = {};
+    if (m_open->file && GetFileSizeEx(m_open->file.get(), &size))
+        m_size = static_cast<std::uint64_t>(size.QuadPart);
+    else
+        m_open.reset();
+}
+
+PartReader::~PartReader() = default;
+
+// A read at an offset of a file opened for synchronous reading: the OVERLAPPED structure names
+// the offset, and ReadFile returns once the bytes are there.
+std::size_t PartReader::readSome(std::uint64_t offset, char* into, std::size_t count) {
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
+    return CHECK_WIN32(ReadFile(m_open->file.get(), into, chunk, &got, &at)) ? got : 0;
+}
+
 std::int64_t currentFileTime() {
     FILETIME now = {};
     GetSystemTimeAsFileTime(&now);
-    return static_cast<std::int64_t>(((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime) / 10);
+    return fileTimeMicroseconds(now);
 }
 
 std::vector<std::string> foldersIn(const std::string& folder) {

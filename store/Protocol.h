@@ -12,6 +12,8 @@ namespace store {
 // clip list (control 1000): message boxes of the program carry the same caption.
 inline constexpr std::string_view kMainWindowTitle = "\u201cTavenlow剪贴复制工具(Dravix)\u201dV4.7";
 inline constexpr int kMainListId = 1000;
+// While recording is paused the title ends so: the command line finds the window then too.
+inline constexpr std::string_view kPausedTitleSuffix = "(暂停)";
 
 // The busy flag shared by the hook library in every process and the main window (its exports
 // GetOperXmlStatus and SetOperXmlStatus). A completed slot copy hands the flag to the main window

@@ -4,6 +4,8 @@
 #include "store/StorePaths.h"
 
 #include <algorithm>
+#include <set>
+#include <tuple>
 #include <utility>
 
 namespace store {
@@ -61,11 +63,20 @@ std::optional<RunName> parseRunName(std::string_view base) {
     return run;
 }
 
-std::optional<RunName> parseRunArchive(std::string_view name) {
-    if (name.size() <= kArchiveExtension.size() ||
-        name.compare(name.size() - kArchiveExtension.size(), kArchiveExtension.size(), kArchiveExtension) != 0)
+namespace {
+
+// `name` without `end`, when it ends so (and holds more).
+std::optional<std::string_view> withoutEnd(std::string_view name, std::string_view end) {
+    if (name.size() <= end.size() || name.compare(name.size() - end.size(), end.size(), end) != 0)
         return std::nullopt;
-    return parseRunName(name.substr(0, name.size() - kArchiveExtension.size()));
+    return name.substr(0, name.size() - end.size());
+}
+
+}  // namespace
+
+std::optional<RunName> parseRunArchive(std::string_view name) {
+    const std::optional<std::string_view> base = withoutEnd(name, kArchiveExtension);
+    return base ? parseRunName(*base) : std::nullopt;
 }
 
 namespace {
@@ -83,11 +94,44 @@ std::vector<std::pair<RunName, std::string>> runArchives(const std::vector<std::
 }  // namespace
 
 std::vector<std::string> runsToRemove(const std::vector<std::string>& names, std::size_t keep) {
+    return runsToRemove(names, RunLimit{keep, 0}, {});
+}
+
+std::vector<std::string> runsToRemove(const std::vector<std::string>& names, const RunLimit& limit,
+                                      const std::map<std::string, std::uint64_t>& sizes) {
     const std::vector<std::pair<RunName, std::string>> runs = runArchives(names);
+    std::size_t keep = std::clamp<std::size_t>(limit.count, 1, kMaxKeptRuns);
+    if (limit.bytes > 0) {
+        std::uint64_t taken = 0;
+        keep = 0;
+        for (auto run = runs.rbegin(); run != runs.rend(); ++run, ++keep) {
+            const auto size = sizes.find(run->second);
+            taken += size == sizes.end() ? 0 : size->second;
+            if (keep > 0 && taken > limit.bytes)
+                break;
+        }
+    }
     std::vector<std::string> old;
     for (std::size_t i = 0; i + keep < runs.size(); ++i)
         old.push_back(runs[i].second);
     return old;
+}
+
+std::map<std::string, std::uint64_t> runSizes(const std::vector<RunFiles>& newestFirst) {
+    std::map<std::string, std::uint64_t> sizes;
+    std::set<std::tuple<std::string, std::uint64_t, std::int64_t>> counted;
+    for (const RunFiles& run : newestFirst) {
+        std::uint64_t& size = sizes[run.archive];
+        for (const files::FileEntry& file : run.files)
+            if (counted.emplace(file.name, file.size, file.writeTime).second)
+                size += file.size;
+    }
+    return sizes;
+}
+
+std::optional<RunName> parseRunIndex(std::string_view name) {
+    const std::optional<std::string_view> archive = withoutEnd(name, kSearchIndexExtension);
+    return archive ? parseRunArchive(*archive) : std::nullopt;
 }
 
 std::string newestRun(const std::vector<std::string>& names) {
@@ -97,7 +141,7 @@ std::string newestRun(const std::vector<std::string>& names) {
 
 bool isRunLeftover(std::string_view name) {
     const std::optional<std::string_view> base = temporarySiblingBase(name);
-    return base && (parseRunName(*base) || parseRunArchive(*base));
+    return base && (parseRunName(*base) || parseRunArchive(*base) || parseRunIndex(*base));
 }
 
 }  // namespace store

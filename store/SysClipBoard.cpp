@@ -3,6 +3,7 @@
 // that show the store to the user are ui/'s (CategoryLists.h, StoreMessages.h).
 #include "store/SysClipBoard.h"
 
+#include "store/ArchivePaths.h"
 #include "store/ClipFormats.h"
 #include "store/ClipNames.h"
 #include "store/ClipSnapshot.h"
@@ -18,6 +19,7 @@
 #include <algorithm>
 
 #include <cstdio>
+#include <functional>
 #include <cstdlib>
 
 using xml::XmlDocument;
@@ -157,10 +159,11 @@ void CSysClipBoard::removeClip(std::string_view clip) const {
         removeFromPasteQueue(m_paths.statusFile(), {*number});
 }
 
-std::optional<StoredClip> CSysClipBoard::readClip(std::string_view clip) const {
-    XmlDocument doc;
-    if (loadIndex(doc) == Load::Unreadable)
-        return std::nullopt;
+namespace {
+
+// A clip of a loaded index with its data files, each read by its name in the data folder.
+std::optional<StoredClip> clipOfIndex(XmlDocument& doc, std::string_view clip,
+                                      const std::function<std::optional<std::string>(const std::string&)>& dataFile) {
     StoredClip stored;
     auto valueOf = [&doc](const std::string& name) {
         return findRootChild(doc, name) ? doc.childElementText() : std::string();
@@ -173,13 +176,35 @@ std::optional<StoredClip> CSysClipBoard::readClip(std::string_view clip) const {
             formats.emplace_back(i, std::atoi(value.c_str()));
     }
     for (const auto& [index, format] : formats) {
-        std::optional<std::string> bytes = readDataFile(formatElementName(clip, index));
+        std::optional<std::string> bytes = dataFile(formatElementName(clip, index));
         if (!bytes && formatHoldsMemory(format))
             return std::nullopt;
         stored.snapshot.formats.push_back({index, static_cast<unsigned>(format), bytes ? std::move(*bytes) : std::string()});
     }
-    if (std::optional<std::string> bitmap = files::readAll(m_paths.bitmapFile(clip)))
+    if (std::optional<std::string> bitmap = dataFile(bitmapFileName(clip)))
         stored.snapshot.bitmapFile = std::move(*bitmap);
+    return stored;
+}
+
+}  // namespace
+
+std::optional<StoredClip> CSysClipBoard::readClip(std::string_view clip) const {
+    XmlDocument doc;
+    if (loadIndex(doc) == Load::Unreadable)
+        return std::nullopt;
+    return clipOfIndex(doc, clip, [this](const std::string& name) { return readDataFile(name); });
+}
+
+std::optional<StoredClip> CSysClipBoard::readArchiveClip(const std::string& archivePath, std::string_view clip) {
+    XmlDocument doc;
+    if (!hasArchiveExtension(archivePath) || !doc.loadFile(archivePath))
+        return std::nullopt;
+    const std::string folder = archiveDataFolder(archivePath);
+    std::optional<StoredClip> stored = clipOfIndex(doc, clip, [&folder](const std::string& name) {
+        return isPlainFileName(name) ? files::readAll(joinPath(folder, name)) : std::nullopt;
+    });
+    if (stored && stored->snapshot.formats.empty())
+        return std::nullopt;  // no such clip there
     return stored;
 }
 
@@ -240,9 +265,7 @@ std::u16string CSysClipBoard::getTextFromName(std::string_view clip) const {
         const std::optional<std::string> data = readDataFile(formatElementName(clip, index));
         if (!data)
             continue;
-        if (format == kFormatText)
-            return codePageToUtf16(std::string_view(data->c_str()));
-        return utf16FromBytes(*data);
+        return clipboardText(*data, format);
     }
     return {};
 }

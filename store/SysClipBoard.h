@@ -6,6 +6,7 @@
 #pragma once
 
 #include "store/ClipSnapshot.h"
+#include "store/RunNames.h"
 #include "store/StorePaths.h"
 
 #include <atomic>
@@ -113,6 +114,9 @@ public:
     // and its copy time, read without holding the store lock for the files. Nothing when the index
     // cannot be read or a data file of a format that holds memory cannot.
     std::optional<StoredClip> readClip(std::string_view clip) const;
+    // A clip of an archive or a kept run read back as readClip reads the store's (a search's
+    // result put back into the history); nothing when the archive or the clip cannot be read.
+    static std::optional<StoredClip> readArchiveClip(const std::string& archivePath, std::string_view clip);
     // store::fileHistoryRecord on this store.
     store::FiledRecord fileHistoryRecord(const store::ClipSnapshot& snapshot, const std::string& stamp,
                                          store::WhenHistoryFull whenFull = store::WhenHistoryFull::Refuse) const;
@@ -126,8 +130,8 @@ public:
     // status file, then index) in the run's ".damaged" folder and never removed. What cannot be
     // moved is copied; what can be neither is renamed aside in the store folder or else spared by
     // the reset. A run that an ended start left half kept (its data without its index) is
-    // completed first. Then the oldest runs beyond the last ten go; nothing else in the runs
-    // folder is touched.
+    // completed first. Then the oldest runs beyond the limit (setRunLimit) go, each with its
+    // search index; nothing else in the runs folder is touched.
     PreviousRun keepPreviousRun(const std::string& stamp, const KeepStep& step = nullptr) const;
     // With the restore of the last run on, the start need not move the store out and bring it
     // back: the store of the last run goes on as it is, when its index can be read, holds the
@@ -142,12 +146,15 @@ public:
     // The live store kept as the run of the start at `stamp`, while the store goes on: saved as
     // Save As saves it, its data files shared with the store (hard links, a copy where the volume
     // has none), a change made meanwhile taken up under the store lock at the end; then the oldest
-    // runs beyond the last ten go. `stop` raised ends it unfinished with nothing written (the
+    // runs beyond the limit go. `stop` raised ends it unfinished with nothing written (the
     // next start keeps the store then, with all it holds). `progress` is told after each file.
     LiveRunKept keepLiveRun(const std::string& stamp, const std::atomic<bool>& stop,
                             const ArchiveProgress& progress = nullptr) const;
     // The newest kept run's archive, or "" when none is kept.
     std::string newestKeptRun() const;
+    // How many kept runs stay (or how much of the disk they may take) from the next pruning on:
+    // the user's option; the last ten until it is set. Safe to call while a run is being kept.
+    void setRunLimit(const store::RunLimit& limit);
     std::string runsFolder() const;
     ArchiveResult saveArchive(const std::string& path, const ArchiveProgress& progress = nullptr) const;
     ArchiveResult openArchive(const std::string& path, const ArchiveProgress& progress = nullptr,
@@ -178,4 +185,6 @@ private:
     void showMessage(const std::string& text) const;
 
     store::StorePaths m_paths;
+    std::atomic<std::size_t> m_keptRuns{store::kKeptRuns};
+    std::atomic<std::uint64_t> m_keptRunBytes{0};
 };

@@ -31,6 +31,9 @@
 using xml::XmlDocument;
 using xml::textFileBytes;
 
+#include <algorithm>
+#include <map>
+
 using namespace store;
 
 namespace {
@@ -251,14 +254,52 @@ void CSysClipBoard::keepDamaged(const std::string& stamp, PreviousRun& run, cons
     keepWhole(m_paths.indexFile(), joinPath(folder, kIndexFileName), false, name, run.spareIndex, run, made);
 }
 
-// The kept runs beyond the newest ten go, each archive with its data folder; nothing else.
+namespace {
+
+// What each kept run takes on disk beyond the newer ones (store::runSizes).
+std::map<std::string, std::uint64_t> measureRuns(const std::string& runs, const std::vector<std::string>& names) {
+    std::vector<std::pair<RunName, std::string>> archives;
+    for (const std::string& name : names)
+        if (std::optional<RunName> run = parseRunArchive(name))
+            archives.emplace_back(std::move(*run), name);
+    std::sort(archives.begin(), archives.end(), [](const auto& a, const auto& b) { return b.first < a.first; });
+    std::vector<RunFiles> newestFirst;
+    for (const auto& [run, archive] : archives) {
+        const std::string path = joinPath(runs, archive);
+        RunFiles files{archive, files::fileEntriesIn(archiveDataFolder(path))};
+        for (const std::string& own : {path, searchIndexPath(path)})
+            if (std::optional<files::FileEntry> entry = files::entryOf(own))
+                files.files.push_back(std::move(*entry));
+        newestFirst.push_back(std::move(files));
+    }
+    return runSizes(newestFirst);
+}
+
+}  // namespace
+
+void CSysClipBoard::setRunLimit(const RunLimit& limit) {
+    m_keptRuns = limit.count;
+    m_keptRunBytes = limit.bytes;
+}
+
+// The kept runs beyond the limit go, each archive with its data folder and its search index, and
+// so does a run's search index whose archive is gone; nothing else.
 void CSysClipBoard::pruneRuns(std::vector<std::string>& notes) const {
     const std::string runs = runsFolder();
-    for (const std::string& old : runsToRemove(files::filesIn(runs))) {
+    const std::vector<std::string> names = files::filesIn(runs);
+    const RunLimit limit{m_keptRuns.load(), m_keptRunBytes.load()};
+    const std::map<std::string, std::uint64_t> sizes = limit.bytes > 0 ? measureRuns(runs, names) : decltype(sizes){};
+    for (const std::string& old : runsToRemove(names, limit, sizes)) {
         const std::string base = old.substr(0, old.size() - kArchiveExtension.size());
+        files::remove(searchIndexPath(joinPath(runs, old)));
         files::remove(joinPath(runs, old));
         deleteFolder(joinPath(runs, base));
         notes.push_back("removed the oldest run " + base);
+    }
+    for (const std::string& name : names) {
+        const std::string archive = name.substr(0, name.size() - std::min(name.size(), kSearchIndexExtension.size()));
+        if (parseRunIndex(name) && !files::exists(joinPath(runs, archive)) && files::remove(joinPath(runs, name)))
+            notes.push_back("removed the search index of a run that is gone, " + name);
     }
 }
 

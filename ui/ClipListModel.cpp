@@ -9,62 +9,12 @@ namespace cliplist {
 
 namespace {
 
-// ASCII and Latin-1 capitals to small letters (the multiplication sign is no letter).
-char16_t foldLatin(char16_t c) {
-    if ((c >= u'A' && c <= u'Z') || (c >= u'\u00C0' && c <= u'\u00DE' && c != u'\u00D7'))
-        return static_cast<char16_t>(c + 0x20);
-    return c;
-}
-
-void foldInto(std::u16string_view text, std::u16string& out) {
-    out.resize(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i)
-        out[i] = foldLatin(text[i]);
-}
-
 // The times and numbers are ASCII: compared as bytes they sort as their wide texts do.
 const std::string& asciiColumn(const Row& row, int column) {
     return column == 1 ? row.copyTime : column == 2 ? row.number : row.useTime;
 }
 
 }  // namespace
-
-bool equalsFolded(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (foldLatin(a[i]) != foldLatin(b[i]))
-            return false;
-    return true;
-}
-
-std::u16string foldedForSearch(std::u16string_view text) {
-    std::u16string folded;
-    foldInto(text, folded);
-    return folded;
-}
-
-FoldedText foldedText(std::u16string_view text) {
-    FoldedText folded;
-    folded.narrow = std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x100; });
-    if (!folded.narrow) {
-        foldInto(text, folded.units);
-        return folded;
-    }
-    folded.bytes.resize(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i)
-        folded.bytes[i] = static_cast<char>(foldLatin(text[i]));
-    return folded;
-}
-
-bool holdsFolded(const FoldedText& text, const FoldedText& queryBytes, std::u16string_view queryUnits) {
-    if (queryUnits.empty())
-        return true;
-    if (!text.narrow)
-        return text.units.find(queryUnits) != std::u16string::npos;
-    // A narrow text holds no unit of 256 or above.
-    return queryBytes.narrow && text.bytes.find(queryBytes.bytes) != std::string::npos;
-}
 
 bool matchesFilter(std::u16string_view content, std::u16string_view query) {
     return holdsFolded(foldedText(content), foldedText(query), foldedForSearch(query));

@@ -7,6 +7,8 @@
 // No <windows.h>: CClipListCtrl applies it to the list view.
 #pragma once
 
+#include "search/Folding.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -30,17 +32,12 @@ struct Row {
 
 inline constexpr int kColumns = 4;
 
-// A text as the search compares it (see foldedForSearch): a byte a unit when every unit is below
-// 256, which holds a long text of Latin letters at half the size; else its UTF-16 units.
-struct FoldedText {
-    bool narrow = true;
-    std::string bytes;     // when narrow
-    std::u16string units;  // when not
-};
-FoldedText foldedText(std::u16string_view text);
-// Whether the folded `text` holds the folded `query` (given both ways: as its units, and as
-// bytes when narrow).
-bool holdsFolded(const FoldedText& text, const FoldedText& queryBytes, std::u16string_view queryUnits);
+// The search's folding (search/Folding.h), by the names the list has always used.
+using search::equalsFolded;
+using search::FoldedText;
+using search::foldedForSearch;
+using search::foldedText;
+using search::holdsFolded;
 
 class ClipListModel {
 public:
@@ -102,11 +99,6 @@ private:
 // Find as you type: a row shows when its content holds the query, Latin letters in any case and
 // everything else (Chinese) as typed. An empty query shows every row.
 bool matchesFilter(std::u16string_view content, std::u16string_view query);
-// `text` as the search compares it (Latin letters in one case): a row's folded text is kept, so
-// that a keystroke folds only the query.
-std::u16string foldedForSearch(std::u16string_view text);
-// Whether two texts are the same, Latin letters in any case.
-bool equalsFolded(std::u16string_view a, std::u16string_view b);
 // The positions of the matching contents, in order.
 std::vector<std::size_t> filterRows(const std::vector<std::u16string_view>& contents, std::u16string_view query);
 // A row's tooltip: the program it was copied from, "来自：WINWORD.EXE" over the full path;

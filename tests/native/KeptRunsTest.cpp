@@ -37,21 +37,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#ifdef _WIN32
-const std::string kSep = "\\";
-#else
-const std::string kSep = "/";
-#endif
-
-std::string utf16Bytes(const std::string& text) {
-    std::string bytes;
-    for (char c : text + '\0') {
-        bytes += c;
-        bytes += '\0';
-    }
-    return bytes;
-}
-
 std::u16string ascii(const std::string& text) {
     return std::u16string(text.begin(), text.end());
 }
@@ -547,6 +532,55 @@ TEST_F(KeptRunsTest, AStoreThatCannotGoOnIsLeftForTheUsualStart) {
         EXPECT_FALSE(m_store.continueLastRun(notes));
         EXPECT_EQ(treeOf(paths().folder()), before);
     }
+}
+
+// A run's search index goes with the run it names, and so does one whose run is gone; an index
+// of the user's own archive stays. By a size on disk, the newest runs that fit stay.
+TEST_F(KeptRunsTest, APrunedRunTakesItsSearchIndexAndRunsAreKeptBySize) {
+    fs::create_directories(fs::u8path(runs()));
+    writeBytes(inRuns("mine.amc.search"), "the user's");
+    writeBytes(inRuns("Dravix-run 2020-01-01 10-00-00.amc.search"), "its run is gone");
+    const auto stampOf = [](int n) { return "2026-04-01 10:00:" + std::string(n < 10 ? "0" : "") + std::to_string(n); };
+    for (int n = 0; n < 11; ++n) {
+        recordRun(std::string(static_cast<std::size_t>(n + 1), 'x'));  // each run's data a size of its own
+        start(stampOf(n));
+        writeBytes(run(stampOf(n)) + ".amc.search", "index " + std::to_string(n));
+    }
+    EXPECT_EQ(programRuns(), 10u);
+    EXPECT_FALSE(fileExists(run(stampOf(0)) + ".amc.search"));
+    EXPECT_TRUE(fileExists(run(stampOf(1)) + ".amc.search"));
+    EXPECT_FALSE(fileExists(inRuns("Dravix-run 2020-01-01 10-00-00.amc.search")));
+    EXPECT_TRUE(fileExists(inRuns("mine.amc.search")));
+
+    recordRun("the newest");
+    start(stampOf(11));
+    std::uint64_t newestTwo = 0;
+    for (int n : {10, 11})
+        for (const std::string& own : {run(stampOf(n)) + ".amc", run(stampOf(n)) + ".amc.search", run(stampOf(n)) + kSep + "his1-0"})
+            newestTwo += fileExists(own) ? fs::file_size(fs::u8path(own)) : 0;
+    m_store.setRunLimit({kKeptRuns, newestTwo});
+    recordRun("one more");
+    start(stampOf(12));  // smaller than the eldest of the two: it takes that one's place
+    EXPECT_EQ(programRuns(), 2u);
+    EXPECT_TRUE(fileExists(run(stampOf(11)) + ".amc"));
+    EXPECT_FALSE(fileExists(run(stampOf(10)) + ".amc"));
+    EXPECT_FALSE(fileExists(run(stampOf(10)) + ".amc.search"));
+}
+
+// A clip of a kept run reads back as the store read it before the run was kept (a result of the
+// search put back into the history); a clip the run does not hold reads as nothing.
+TEST_F(KeptRunsTest, AClipOfAKeptRunReadsBackAsTheStoreReadIt) {
+    recordRun("from the run");
+    const std::optional<StoredClip> live = m_store.readClip("his1-");
+    ASSERT_TRUE(live);
+    const PreviousRun kept = start("2026-04-02 10:00:00");
+    const std::optional<StoredClip> fromRun = CSysClipBoard::readArchiveClip(kept.keptAs, "his1-");
+    ASSERT_TRUE(fromRun);
+    EXPECT_EQ(fromRun->copyTime, live->copyTime);
+    ASSERT_EQ(fromRun->snapshot.formats.size(), live->snapshot.formats.size());
+    EXPECT_EQ(fromRun->snapshot.formats[0].bytes, live->snapshot.formats[0].bytes);
+    EXPECT_FALSE(CSysClipBoard::readArchiveClip(kept.keptAs, "his2-"));
+    EXPECT_FALSE(CSysClipBoard::readArchiveClip(run("2026-04-02 10:00:00"), "his1-"));  // not an archive's name
 }
 
 }  // namespace

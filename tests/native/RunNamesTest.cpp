@@ -1,9 +1,11 @@
 // The names of the runs kept at start-up.
+#include "store/ArchivePaths.h"
 #include "store/RunNames.h"
 #include "store/StorePaths.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -48,13 +50,62 @@ TEST(ArchiveNames, KeptRunsAreTheProgramsNamesAlone) {
     // What an ended start can leave beside a run, and nothing of the user's.
     EXPECT_TRUE(store::isRunLeftover("Dravix-run 2026-12-08 14-03-22.1234-5.tmp"));
     EXPECT_TRUE(store::isRunLeftover("Dravix-run 2026-12-08 14-03-22 (2).amc.77-1.tmp"));
+    EXPECT_TRUE(store::isRunLeftover("Dravix-run 2026-12-08 14-03-22.amc.search.77-1.tmp"));
     for (const char* other : {"Dravix-run 2026-12-08 14-03-22.tmp", "work.1234-5.tmp", "Dravix-run 2026-12-08 14-03-22.12x4-5.tmp",
                               "Dravix-run 2026-12-08 14-03-22.1234-.tmp", "Dravix-run 2026-12-08 14-03-22.amc",
-                              "Dravix-run 2026-12-08 14-03-22.damaged.1-2.tmp"})
+                              "Dravix-run 2026-12-08 14-03-22.damaged.1-2.tmp", "mine.amc.search.1-2.tmp"})
         EXPECT_FALSE(store::isRunLeftover(other)) << other;
     EXPECT_EQ(store::temporarySiblingBase("clipboard.xml.12-3.tmp"), "clipboard.xml");
     for (const char* other : {"clipboard.xml old.tmp", "clipboard.xml.tmp", "clipboard.xml.1-x.tmp", "label.xml.12-3"})
         EXPECT_EQ(store::temporarySiblingBase(other), std::nullopt) << other;
+}
+
+// A run's search index is named from its archive and goes with it; nothing else is taken for one.
+TEST(ArchiveNames, ARunsSearchIndexIsNamedFromItsArchive) {
+    EXPECT_EQ(store::searchIndexPath("C:\\Runs\\Dravix-run 2026-12-08 14-03-22.amc"),
+              "C:\\Runs\\Dravix-run 2026-12-08 14-03-22.amc.search");
+    EXPECT_TRUE(store::parseRunIndex("Dravix-run 2026-12-08 14-03-22 (2).amc.search"));
+    for (const char* other : {"Dravix-run 2026-12-08 14-03-22.search", "mine.amc.search", "Dravix-run 2026-12-08 14-03-22.amc",
+                              "Dravix-run 2026-12-08 14-03-22.amc.SEARCH"})
+        EXPECT_FALSE(store::parseRunIndex(other)) << other;
+}
+
+// Runs kept by count (1 to 500) or by size on disk, the newest first; the newest always stays.
+// A run's size is what it adds to the newer runs: a file it shares with them (a hard link: the
+// same name, size and time) is theirs.
+TEST(ArchiveNames, KeptRunsByCountOrBySize) {
+    const std::vector<std::string> names = {"Dravix-run 2026-01-01 10-00-00.amc", "Dravix-run 2026-01-02 10-00-00.amc",
+                                            "Dravix-run 2026-01-03 10-00-00.amc", "Dravix-run 2026-01-04 10-00-00.amc",
+                                            "mine.amc"};
+    const auto run = [](int day) { return "Dravix-run 2026-01-0" + std::to_string(day) + " 10-00-00.amc"; };
+    const std::map<std::string, std::uint64_t> sizes = {{run(1), 50}, {run(2), 30}, {run(3), 40}, {run(4), 100}, {"mine.amc", 999}};
+    struct Case {
+        RunLimit limit;
+        std::vector<int> removed;
+    };
+    const Case cases[] = {
+        {{10, 0}, {}},        {{2, 0}, {1, 2}},        {{0, 0}, {1, 2, 3}},  // a count below one keeps one
+        {{600, 0}, {}},       {{10, 170}, {1}},        {{10, 140}, {1, 2}},
+        {{10, 139}, {1, 2, 3}},  {{10, 10}, {1, 2, 3}},  {{10, 220}, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> expected;
+        for (int day : c.removed)
+            expected.push_back(run(day));
+        EXPECT_EQ(store::runsToRemove(names, c.limit, sizes), expected) << c.limit.count << " " << c.limit.bytes;
+    }
+    std::vector<std::string> many;
+    for (int n = 0; n < 520; ++n)
+        many.push_back(store::runName("2026-01-01 10:00:00", n + 1) + ".amc");
+    EXPECT_EQ(store::runsToRemove(many, RunLimit{1000, 0}, {}).size(), 20u);  // at most 500 stay
+
+    using files::FileEntry;
+    const std::map<std::string, std::uint64_t> measured = store::runSizes({
+        {run(2), {{run(2), 10, 1}, {"his1-0", 100, 5}, {"his2-0", 7, 6}}},
+        {run(1), {{run(1), 12, 1}, {"his1-0", 100, 5}, {"his2-0", 9, 3}}},  // his1-0 linked, his2-0 older
+    });
+    EXPECT_EQ(measured.at(run(2)), 117u);
+    EXPECT_EQ(measured.at(run(1)), 21u);
 }
 
 }  // namespace

@@ -31,25 +31,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#ifdef _WIN32
-const std::string kSep = "\\";
-#else
-const std::string kSep = "/";
-#endif
-
-std::string utf16Bytes(const std::u16string& text) {
-    std::string bytes;
-    for (char16_t c : text + u'\0') {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
-}
-
 // A text copy as the clipboard hands it out: UTF-16 and the code-page text.
 ClipSnapshot textSnapshot(const std::string& text) {
     ClipSnapshot snapshot;
-    snapshot.formats = {{0, kFormatUnicodeText, utf16Bytes(std::u16string(text.begin(), text.end()))}, {1, kFormatText, text + '\0'}};
+    snapshot.formats = {{0, kFormatUnicodeText, utf16Bytes(text)}, {1, kFormatText, text + '\0'}};
     return snapshot;
 }
 

@@ -22,12 +22,6 @@ using namespace store;
 
 namespace {
 
-#ifdef _WIN32
-const std::string kSep = "\\";
-#else
-const std::string kSep = "/";
-#endif
-
 const char* const kStamp = "2012-05-07 09:03:41";
 
 class StoreTest : public ::testing::Test {
@@ -56,15 +50,6 @@ protected:
     CSysClipBoard m_store;
     std::vector<std::string> m_messages;
 };
-
-std::string utf16Bytes(const std::u16string& text) {
-    std::string bytes;
-    for (char16_t c : text + u'\0') {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
-}
 
 TEST_F(StoreTest, FreeHistoryNumbersAreReusedLowestFirst) {
     EXPECT_EQ(m_store.findCanUseHisClip(), 1);  // no index: no message

@@ -55,3 +55,16 @@ bool fileExists(const std::string& path) {
     std::error_code ignored;
     return fs::exists(fromUtf8(path), ignored);
 }
+
+std::string utf16Bytes(std::u16string_view text) {
+    std::string bytes;
+    for (char16_t c : std::u16string(text) + u'\0') {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
+std::string utf16Bytes(std::string_view ascii) {
+    return utf16Bytes(std::u16string(ascii.begin(), ascii.end()));
+}

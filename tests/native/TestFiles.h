@@ -3,6 +3,14 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
+
+// The folder separator of the system the tests run on.
+#ifdef _WIN32
+inline const std::string kSep = "\\";
+#else
+inline const std::string kSep = "/";
+#endif
 
 class ScratchDir {
 public:
@@ -22,3 +30,7 @@ private:
 std::string readBytes(const std::string& path);
 void writeBytes(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);
+// A text as the data file of a stored Unicode text holds it: UTF-16, little-endian, with its
+// terminating zero. The narrow form takes ASCII.
+std::string utf16Bytes(std::u16string_view text);
+std::string utf16Bytes(std::string_view ascii);

@@ -34,9 +34,10 @@ HGLOBAL textBlock(const std::wstring& text) {
 }
 
 // While it waits for the clipboard it answers what other programs send it: the one holding the
-// clipboard may be telling it that it no longer owns it, and waits for the answer.
+// clipboard may be telling it that it no longer owns it, and waits for the answer. Every copy it
+// is told to make lands on the clipboard (tests count them), however long others hold it.
 bool openClipboard(HWND owner) {
-    for (int attempt = 0; attempt < 200; ++attempt) {
+    for (int attempt = 0; attempt < 2000; ++attempt) {
         if (OpenClipboard(owner))
             return true;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);

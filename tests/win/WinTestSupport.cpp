@@ -10,6 +10,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -133,6 +134,17 @@ bool bringToFront(HWND window) {
     return inFront;
 }
 
+HWND focusInThreadOf(HWND window) {
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) ? gui.hwndFocus : nullptr;
+}
+
+bool waitUntilTakesKeys(HWND control, std::chrono::milliseconds timeout) {
+    return pumpUntil([&] { return GetForegroundWindow() == GetAncestor(control, GA_ROOT) && focusInThreadOf(control) == control; },
+                     timeout);
+}
+
 void sendKeys(const std::vector<KeyStroke>& strokes) {
     std::vector<INPUT> inputs(strokes.size());
     for (std::size_t i = 0; i < strokes.size(); ++i) {
@@ -195,23 +207,35 @@ void ctrlRightClick(POINT at) {
     sendKeys({{VK_CONTROL, true}});
 }
 
-POINT newestTrayIcon() {
-    // The window has room for several icons of 20 pixels: the newest is the last slot that
-    // shows anything but the background.
-    constexpr int kSlot = 20;
-    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+namespace {
+
+// The slot of the last icon the notification area shows (the area has room for several icons
+// of 20 pixels; an icon's slot shows something besides the background), or -1 for none.
+int lastPaintedTraySlot(HWND tray, int slotSize) {
     RECT area = {};
     GetClientRect(tray, &area);
     HDC dc = GetDC(tray);
     const COLORREF background = GetPixel(dc, 0, 0);
-    int newest = 0;
-    for (int slot = 0; (slot + 1) * kSlot <= area.right; ++slot)
-        for (int y = 4; y < kSlot - 4; y += 2)
-            for (int x = 4; x < kSlot - 4; x += 2)
-                if (GetPixel(dc, slot * kSlot + x, y) != background)
-                    newest = slot;
+    int last = -1;
+    for (int slot = 0; (slot + 1) * slotSize <= area.right; ++slot)
+        for (int y = 4; y < slotSize - 4; y += 2)
+            for (int x = 4; x < slotSize - 4; x += 2)
+                if (GetPixel(dc, slot * slotSize + x, y) != background)
+                    last = slot;
     ReleaseDC(tray, dc);
-    POINT icon{newest * kSlot + kSlot / 2, kSlot / 2};
+    return last;
+}
+
+}  // namespace
+
+// The session keeps an icon of its own in the first slot (scripts/test, tray_keeper.exe): the
+// program's icon is drawn after it, a moment after the program added it.
+POINT newestTrayIcon() {
+    constexpr int kSlot = 20;
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    int newest = 0;
+    pumpUntil([&] { return (newest = lastPaintedTraySlot(tray, kSlot)) >= 1; }, 5s);
+    POINT icon{std::max(newest, 0) * kSlot + kSlot / 2, kSlot / 2};
     ClientToScreen(tray, &icon);
     return icon;
 }
@@ -360,10 +384,14 @@ PROCESS_INFORMATION startProcess(std::wstring command, const std::wstring& folde
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = startup.hStdOutput = startup.hStdError = nothing;
     PROCESS_INFORMATION process = {};
+    DWORD error = ERROR_SUCCESS;
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.empty() ? nullptr : folder.c_str(),
-                        &startup, &process))
+                        &startup, &process)) {
+        error = GetLastError();
         process = {};
+    }
     CloseHandle(nothing);
+    SetLastError(error);  // the caller may report why it failed
     return process;
 }
 
@@ -460,11 +488,16 @@ Target::~Target() {
     }
 }
 
+// A target that did not come up says why, the next time it happens.
 void Target::start(std::wstring command, const std::function<HWND()>& find) {
-    m_process = startProcess(std::move(command));
-    if (!m_process.hProcess)
+    m_process = startProcess(command);
+    if (!m_process.hProcess) {
+        std::fprintf(stderr, "Target: %ls could not be started (error %lu)\n", command.c_str(), GetLastError());
         return;
-    pumpUntil([&] { return (m_window = find()) != nullptr; }, 10s);
+    }
+    if (!pumpUntil([&] { return (m_window = find()) != nullptr; }, 10s))
+        std::fprintf(stderr, "Target: no window of %ls within 10 s; the process %s\n", command.c_str(),
+                     WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0 ? "ended" : "runs");
     // It has finished starting once its message loop answers.
     if (m_window)
         SendMessageTimeoutW(m_window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr);
@@ -559,8 +592,10 @@ std::wstring Target::pointerOverCommand() const {
            std::to_wstring((area.top + area.bottom) / 2);
 }
 
+// The window in front is not enough: its thread may not have given the focus to the edit yet.
 bool Target::focus() const {
-    return bringToFront(m_window);
+    const HWND keys = edit() ? edit() : m_window;
+    return bringToFront(m_window) && waitUntilTakesKeys(keys);
 }
 
 ClipSource::ClipSource(const std::wstring& arguments, const std::wstring& program) {

@@ -46,6 +46,11 @@ bool clipboardHoldsText(const std::wstring& text);
 
 // Makes `window` the foreground window and waits until it is.
 bool bringToFront(HWND window);
+// The window with the keyboard focus in `window`'s thread, or null.
+HWND focusInThreadOf(HWND window);
+// Waits until keys typed now reach `control`: its top-level window is the foreground window and
+// `control` has the focus in its thread.
+bool waitUntilTakesKeys(HWND control, std::chrono::milliseconds timeout = 5s);
 
 struct KeyStroke {
     WORD key;
@@ -60,7 +65,8 @@ void movePointer(POINT at);
 // A person's Ctrl+right click at a screen point, one event at a time.
 void ctrlRightClick(POINT at);
 // The middle of the icon added last to the notification area (without a desktop window Wine
-// shows the area as a window of its own, icons side by side in the order they came).
+// shows the area as a window of its own, icons side by side in the order they came), waited for
+// until one shows beside the session's own icon.
 POINT newestTrayIcon();
 // The middle of a window, in screen coordinates.
 POINT centreOf(HWND window);
@@ -82,6 +88,17 @@ std::vector<std::pair<std::string, std::string>> storeElements(const std::string
 std::string storeValue(const std::string& path, const std::string& name);
 // The store in the per-user store folder: its index, status file and a data file.
 std::string storeIndexPath();
+// A key of the user's settings (under HKEY_CURRENT_USER) removed now and again when this goes.
+class UserKeyCleared {
+public:
+    explicit UserKeyCleared(const wchar_t* key) : m_key(key) { RegDeleteKeyW(HKEY_CURRENT_USER, m_key); }
+    ~UserKeyCleared() { RegDeleteKeyW(HKEY_CURRENT_USER, m_key); }
+    UserKeyCleared(const UserKeyCleared&) = delete;
+    UserKeyCleared& operator=(const UserKeyCleared&) = delete;
+
+private:
+    const wchar_t* m_key;
+};
 // A switch of the user's (a DWORD under HKCU\Software\Dravix) turned on or off.
 void setUserSwitch(const wchar_t* name, bool on);
 std::string storeStatusPath();
@@ -95,7 +112,7 @@ std::vector<std::string> fileLines(const std::string& path);
 void endProcessesNamed(const std::wstring& executable);
 // Starts `command` in `folder` (the current one when empty) with its standard handles on NUL:
 // a program that outlives the test must not hold the test's output, for which ctest would wait.
-// All members are null when it could not be started.
+// All members are null when it could not be started (GetLastError says why).
 PROCESS_INFORMATION startProcess(std::wstring command, const std::wstring& folder = {});
 // Starts a Linux program through Wine (by its Z: path); Wine gives no handle that ends with it.
 bool runUnix(const std::wstring& program, const std::wstring& arguments);
@@ -147,7 +164,7 @@ public:
     // Without a window manager X sends keys to the window under the pointer: the xdotool command
     // that puts it there.
     std::wstring pointerOverCommand() const;
-    // Brings the target to the front and waits until it is the foreground window.
+    // Brings the target to the front and waits until its edit control takes the keys.
     bool focus() const;
     // Puts `text` into the target's edit control, brings it to the front and selects it all,
     // checking the selection.

@@ -124,6 +124,27 @@ TEST_F(ChordTest, FirstChordAfterStartCopiesAndPastes) {
     expectPaste(target, L"first after start", 80, Lead::Plain, other);
 }
 
+// Under Wine a window that opens under the pointer has its key state set to what the X server
+// knows as the pointer comes in: a Ctrl typed by a program (SendInput, an on-screen keyboard)
+// reads as up again, though its key-up never came. The chord typed as soon as each new window is
+// in front still copies, and no digit is typed over the selection.
+TEST_F(ChordTest, TheFirstChordInAWindowOpenedUnderThePointerCopies) {
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE(round);
+        const std::wstring text = L"opened under the pointer " + std::to_wstring(round);
+        movePointer({300, 200});  // where the target opens
+        Target target(L"Under the pointer " + std::to_wstring(round), text);
+        SendMessageW(target.edit(), EM_SETSEL, 0, -1);
+        ASSERT_TRUE(target.focus());
+        typeChord({VK_CONTROL}, '5', 30);
+        EXPECT_TRUE(pumpUntil([&] { return storedClipText("copy5") == text; }, 8s));
+        EXPECT_EQ(target.text(), text) << "a digit reached the target";
+        ASSERT_TRUE(pumpUntil([&] { return m_busy() == 0; }, 5s));  // filed: the next copy may begin
+        if (HasFailure())
+            return;
+    }
+}
+
 TEST_F(ChordTest, EveryTargetEveryGapSeveralRounds) {
     Target other(L"Switch partner", L"");
     for (const TargetKind& kind : kTargets) {
@@ -240,8 +261,7 @@ TEST_F(ChordTest, TheUsersClipboardComesBackOnlyAfterTheTargetReadThePaste) {
     }
     m_app->selectTreeNode(2);  // the slots: the clip menu and the list show slot 5 alone
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1; }));
-    // Beside the targets, so a click on the list reaches the list.
-    SetWindowPos(m_app->mainWindow(), nullptr, 500, 350, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    moveBesideTheTargets();
     setRestoreAfterPaste(true);
     const base::ScopeExit restoreOff([] { setRestoreAfterPaste(false); });
     struct Path {

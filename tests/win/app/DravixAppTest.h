@@ -26,6 +26,9 @@ protected:
     // long that took.
     void start();
 
+    // The main window beside the place where targets open, so that a click on its list reaches
+    // the list.
+    void moveBesideTheTargets();
     // `text` copied by another program, waited for as a row of the list.
     void record(const std::wstring& text);
     // The category dialog, opened by its command: a name typed, then Enter. The dialog, or null.
@@ -35,9 +38,14 @@ protected:
     void fileRowInCategory(int row, int position);
     // The list's menu opened with a right click over the first selected row of these.
     HWND rowMenu(const std::vector<int>& rows);
-    // The row clicked where no earlier click of the test landed (no double click), and its text
-    // waited for in the preview.
+    // The row clicked where no earlier click of the test landed (no double click) until the
+    // click took (the row selected), and its text waited for in the preview.
     bool previewShows(int row, const std::wstring& text);
+    // The file dialog the program opened, in front with its file name box taking keys; null
+    // when none came.
+    HWND fileDialogTakingKeys();
+    // That dialog given `path` typed into its file name box and Enter, and waited for until it closed.
+    void answerFileDialog(const std::string& path);
 
     ScratchDir m_dir;
     DebugLog m_log;

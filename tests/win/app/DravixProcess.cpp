@@ -265,6 +265,13 @@ void DravixProcess::selectRows(const std::vector<int>& rows) const {
         setState(row, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
+std::vector<int> DravixProcess::selectedRows() const {
+    std::vector<int> rows;
+    for (int row = -1; (row = static_cast<int>(SendMessageW(list(), LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) >= 0;)
+        rows.push_back(row);
+    return rows;
+}
+
 int rowOf(const std::vector<ListRow>& rows, const std::wstring& content) {
     for (std::size_t i = 0; i < rows.size(); ++i)
         if (rows[i].content == content)

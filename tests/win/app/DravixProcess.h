@@ -66,6 +66,8 @@ public:
     int treeNodeCount() const;
     // Exactly these rows selected (none for an empty list).
     void selectRows(const std::vector<int>& rows) const;
+    // The selected rows, top to bottom.
+    std::vector<int> selectedRows() const;
 
 private:
     // Memory in dravix's process for list-view messages that take pointers.

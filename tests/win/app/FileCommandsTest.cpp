@@ -30,14 +30,8 @@ protected:
     // The dialog that comes up, given a path typed into its file name box and Enter; the question
     // whether to replace an existing file is answered Yes.
     void answerFileDialog(const std::wstring& path, bool replaces = false) {
-        HWND files = dialog();
+        HWND files = fileDialogTakingKeys();
         ASSERT_TRUE(files);
-        ASSERT_TRUE(bringToFront(files));
-        ASSERT_TRUE(pumpUntil([&] {  // the file name box takes the keys
-            GUITHREADINFO focus = {};
-            focus.cbSize = sizeof focus;
-            return GetGUIThreadInfo(GetWindowThreadProcessId(files, nullptr), &focus) && IsChild(files, focus.hwndFocus);
-        }, 5s));
         typeText(path);
         screenshot(L"file-dialog.png");
         pressKeys({VK_RETURN});

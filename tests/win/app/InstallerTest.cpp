@@ -53,8 +53,8 @@ TEST(InstallerTest, InstallsForTheUserRunsAndUninstallsCompletely) {
         GTEST_SKIP() << "no installer: scripts/package builds it";
     const fs::path folder = knownFolder(CSIDL_LOCAL_APPDATA) / L"Programs" / L"Dravix";
     const fs::path shortcut = knownFolder(CSIDL_PROGRAMS) / L"Dravix.lnk";
-    const std::vector<std::wstring> installed = {L"dravix.exe", L"Latchkit.dll", L"help.chm", L"Instro.dll",
-                                                 L"uninstall.exe"};
+    const std::vector<std::wstring> installed = {L"dravix.exe", L"Latchkit.dll", L"dravixc.exe", L"help.chm",
+                                                 L"Instro.dll", L"uninstall.exe"};
 
     ASSERT_EQ(run(L"\"" + setup.wstring() + L"\" /S"), 0);
     for (const std::wstring& file : installed)

@@ -266,14 +266,7 @@ TEST_F(MainWindowTest, TabGoesThroughTheControlsEachNamedByTheLabelBeforeIt) {
         EXPECT_STREQ(text, stop.name);
         EXPECT_FALSE(IsWindowVisible(label));
     }
-    const DWORD thread = GetWindowThreadProcessId(m_app->mainWindow(), nullptr);
-    auto focusIs = [&](HWND control) {
-        return pumpUntil([&] {
-            GUITHREADINFO gui = {};
-            gui.cbSize = sizeof gui;
-            return GetGUIThreadInfo(thread, &gui) && gui.hwndFocus == control;
-        }, 5s);
-    };
+    auto focusIs = [](HWND control) { return pumpUntil([&] { return focusInThreadOf(control) == control; }, 5s); };
     ASSERT_TRUE(bringToFront(m_app->mainWindow()));
     EXPECT_TRUE(focusIs(m_app->list())) << "the list has the focus at the start";
     // A click just after the start can land before the window has settled: a person clicks again.

@@ -92,17 +92,7 @@ protected:
     // File > Open through the real file dialog, the path typed into it.
     void openThroughDialog(const std::string& path) {
         PostMessageW(m_app->mainWindow(), WM_COMMAND, kOpen, 0);
-        HWND files = waitForProcessDialog(m_app->processId(), m_app->mainWindow());
-        ASSERT_TRUE(files);
-        ASSERT_TRUE(bringToFront(files));
-        ASSERT_TRUE(pumpUntil([&] {
-            GUITHREADINFO focus = {};
-            focus.cbSize = sizeof focus;
-            return GetGUIThreadInfo(GetWindowThreadProcessId(files, nullptr), &focus) && IsChild(files, focus.hwndFocus);
-        }, 5s));
-        typeText(base::toWide(path));
-        pressKeys({VK_RETURN});
-        ASSERT_TRUE(pumpUntil([&] { return !IsWindow(files) || !IsWindowVisible(files); }, 8s));
+        answerFileDialog(path);
     }
 
     CSysClipBoard m_store;

@@ -14,13 +14,8 @@ namespace {
 class PasteKeysTest : public DravixAppTest {
 protected:
     void SetUp() override {
-        RegDeleteKeyW(HKEY_CURRENT_USER, store::kPasteKeysKey);
         DravixAppTest::SetUp();
-        SetWindowPos(m_app->mainWindow(), nullptr, 500, 350, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    void TearDown() override {
-        RegDeleteKeyW(HKEY_CURRENT_USER, store::kPasteKeysKey);
-        DravixAppTest::TearDown();
+        moveBesideTheTargets();
     }
 
     // The target's edit emptied and the target in front, for the next paste.
@@ -52,6 +47,8 @@ protected:
         const RECT rect = m_app->rowRect(row);
         clickAt({rect.left + 30, (rect.top + rect.bottom) / 2}, true);
     }
+
+    UserKeyCleared m_rules{store::kPasteKeysKey};  // before the program starts, and after the test
 };
 
 TEST_F(PasteKeysTest, ATerminalGetsEveryPasteOnceAndAnEditStillGetsCtrlV) {

@@ -15,7 +15,7 @@ class PasteQueueTest : public DravixAppTest {
 protected:
     void SetUp() override {
         DravixAppTest::SetUp();
-        SetWindowPos(m_app->mainWindow(), nullptr, 500, 350, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        moveBesideTheTargets();
     }
 
     static std::string queue() { return storeValue(storeStatusPath(), "PasteQueue"); }

@@ -82,12 +82,7 @@ TEST_F(SearchAndPrivacyTest, TheSearchBoxFiltersAsTheUserTypesAndEscShowsEveryth
     GetWindowRect(m_app->list(), &area);
     movePointer({(area.left + area.right) / 2, (area.top + area.bottom) / 2});
     typeChord({VK_CONTROL}, 'F', 60);
-    GUITHREADINFO focus = {};
-    focus.cbSize = sizeof focus;
-    ASSERT_TRUE(pumpUntil([&] {
-        return GetGUIThreadInfo(GetWindowThreadProcessId(m_app->mainWindow(), nullptr), &focus) &&
-               focus.hwndFocus == m_app->searchBox();
-    }, 3s));
+    ASSERT_TRUE(waitUntilTakesKeys(m_app->searchBox(), 3s));
 
     auto shows = [&](std::vector<std::wstring> wanted, const std::wstring& status) {
         return m_app->waitForRows([&](const auto& rows) {

@@ -27,13 +27,8 @@ bool endsWith(const std::string& text, const std::string& end) {
 class SourcesTest : public DravixAppTest {
 protected:
     void SetUp() override {
-        RegDeleteKeyW(HKEY_CURRENT_USER, store::kExcludedProgramsKey);
         DravixAppTest::SetUp();
-        SetWindowPos(m_app->mainWindow(), nullptr, 500, 350, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    void TearDown() override {
-        RegDeleteKeyW(HKEY_CURRENT_USER, store::kExcludedProgramsKey);
-        DravixAppTest::TearDown();
+        moveBesideTheTargets();
     }
 
     bool hasRow(const std::wstring& content) const { return rowOf(m_app->rows(), content) >= 0; }
@@ -62,6 +57,8 @@ protected:
         pressKeys({key});
         EXPECT_TRUE(pumpUntil([&] { return !IsWindow(dialog); }, 5s)) << "key " << key;
     }
+
+    UserKeyCleared m_excluded{store::kExcludedProgramsKey};  // before the program starts, and after the test
 };
 
 TEST_F(SourcesTest, RowsKnowTheirProgramAndAnExcludedProgramsCopiesAreNotKept) {

@@ -85,14 +85,7 @@ TEST_F(StoreWritesTest, AStoreThatCannotBeWrittenFailsVisiblyAndLeavesTheClipboa
     // A Save: the message, no archive written, the store still marked as unsaved.
     const std::string archive = m_dir.path("broken.amc");
     PostMessageW(m_app->mainWindow(), WM_COMMAND, 32795, 0);  // Save as
-    HWND files = waitForProcessDialog(m_app->processId(), m_app->mainWindow());
-    ASSERT_TRUE(files);
-    ASSERT_TRUE(bringToFront(files));
-    ASSERT_TRUE(pumpUntil([&] {
-        GUITHREADINFO focus = {};
-        focus.cbSize = sizeof focus;
-        return GetGUIThreadInfo(GetWindowThreadProcessId(files, nullptr), &focus) && IsChild(files, focus.hwndFocus);
-    }, 5s));
+    ASSERT_TRUE(fileDialogTakingKeys());
     typeText(base::toWide(archive));
     pressKeys({VK_RETURN});
     HWND message = waitForMessage();

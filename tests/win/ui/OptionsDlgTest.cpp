@@ -78,12 +78,7 @@ protected:
 
     HWND page() const { return PropSheet_GetCurrentPageHwnd(m_sheet); }
     HWND control(int id) const { return GetDlgItem(page(), id); }
-    HWND focused() const {
-        GUITHREADINFO info = {};
-        info.cbSize = sizeof info;
-        GetGUIThreadInfo(GetWindowThreadProcessId(m_sheet, nullptr), &info);
-        return info.hwndFocus;
-    }
+    HWND focused() const { return focusInThreadOf(m_sheet); }
     bool checked(int id) const { return IsDlgButtonChecked(page(), id) == BST_CHECKED; }
 
     // Ctrl+Tab, as often as it takes, to the page that has control `id`.

@@ -1,0 +1,50 @@
+#include "hooklib/HeldModifiers.h"
+
+#include "hooklib/HotkeyRules.h"
+
+#include <cstdint>
+
+namespace hotkey {
+
+namespace {
+
+constexpr unsigned kVkLeftShift = 0xA0, kVkRightShift = 0xA1;
+constexpr unsigned kVkLeftControl = 0xA2, kVkRightControl = 0xA3;
+constexpr unsigned kVkLeftAlt = 0xA4, kVkRightAlt = 0xA5;
+
+}  // namespace
+
+int ModifierMemory::slotOf(unsigned virtualKey) {
+    switch (virtualKey) {
+    case kVkControl:
+    case kVkLeftControl:
+    case kVkRightControl:
+        return 0;
+    case kVkAlt:
+    case kVkLeftAlt:
+    case kVkRightAlt:
+        return 1;
+    case kVkShift:
+    case kVkLeftShift:
+    case kVkRightShift:
+        return 2;
+    default:
+        return -1;
+    }
+}
+
+void ModifierMemory::onKey(unsigned virtualKey, bool released, unsigned long tick) {
+    const int slot = slotOf(virtualKey);
+    if (slot >= 0)
+        m_keys[slot] = {!released, tick};
+}
+
+bool ModifierMemory::held(unsigned modifier, bool keyStateDown, unsigned long tick) const {
+    const int slot = slotOf(modifier);
+    if (keyStateDown || slot < 0 || !m_keys[slot].down)
+        return keyStateDown;
+    // Tick counts are 32-bit and wrap after 49 days.
+    return static_cast<std::uint32_t>(tick - m_keys[slot].at) < kModifierMemoryMs;
+}
+
+}  // namespace hotkey

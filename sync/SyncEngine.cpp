@@ -1,0 +1,422 @@
+// The engine's two threads. The writer owns this machine's folder: it opens it (deriving the keys),
+// then writes the records queued, the reading marks and the pruning, one at a time, keeping a record
+// that could not be written at the head of the queue until the folder takes it. The reader waits
+// for the folder's change notices (or the poll), reads the other machines' folders, merges, and
+// hands the window its events; the marks of what it read are written once the window took them.
+#include "sync/SyncEngine.h"
+
+#include "base/Barrier.h"
+#include "store/Crypto.h"
+#include "store/StorePaths.h"
+#include "sync/FolderWatcher.h"
+#include "sync/OwnFolder.h"
+#include "sync/PeerFolders.h"
+#include "sync/SyncNames.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+
+namespace clipsync {
+
+namespace {
+
+struct Record {
+    enum class Kind { Publish, Deleted, Filed } kind = Kind::Publish;
+    store::ClipSnapshot clip;
+    std::string localKey;
+    std::string category;
+    std::int64_t time = 0;
+};
+
+struct Note {
+    enum class Kind { FiledHere, RemovedHere, LocalText } kind = Kind::FiledHere;
+    RowKey row;
+    std::string digest;
+};
+
+// What is still written when the engine stops, at most.
+constexpr std::chrono::seconds kFlushBound{3};
+
+SyncEvent eventOf(const Action& action, PeerFolders& peers) {
+    SyncEvent event;
+    event.kind = action.kind == Action::Kind::AddRow      ? SyncEvent::Kind::Arrived
+                 : action.kind == Action::Kind::RemoveRow ? SyncEvent::Kind::Removed
+                                                          : SyncEvent::Kind::Filed;
+    event.row = action.row;
+    event.machineName = peers.machineName(action.row.machine);
+    event.clipKind = action.entry.clipKind;
+    event.time = action.entry.time;
+    event.source = action.entry.source;
+    event.category = action.entry.category;
+    if (event.kind == SyncEvent::Kind::Arrived)
+        event.clip = peers.takeClip(action.row.machine, action.row.seq).value_or(store::ClipSnapshot{});
+    return event;
+}
+
+}  // namespace
+
+struct SyncEngine::Shared {
+    EngineOptions options;
+    std::function<void()> eventsWaiting;
+    mutable std::mutex mutex;
+    std::condition_variable writerWake;
+    std::condition_variable readerWake;
+    bool stopping = false;
+    SyncStatus status;
+
+    // the writer's
+    std::deque<Record> records;
+    std::size_t recordBytes = 0;
+    std::optional<SeenMarks> marksToWrite;
+    std::optional<std::vector<std::uint64_t>> pruneFor;
+    enum class Own { Opening, Open, Refused } ownState = Own::Opening;
+    SeenMarks ownSeen;
+    std::string lastArrivedDigest;
+
+    // the reader's
+    FolderWatcher* watcher = nullptr;
+    std::deque<SyncEvent> events;
+    std::vector<Note> notes;
+    SeenMarks marksOfEvents;
+    SeenMarks marksWritten;
+
+    bool queue(Record record);
+    void writeLoop();
+    bool openOwn(OwnFolder& own, std::unique_lock<std::mutex>& lock);
+    bool writeNext(OwnFolder& own, std::unique_lock<std::mutex>& lock);
+    bool writeRecord(OwnFolder& own, const Record& record);
+
+    void readLoop();
+    void readRound(PeerFolders& peers, MergeState& state);
+    void applyNotes(MergeState& state);
+};
+
+std::string SyncEngine::newMachineId() {
+    const std::optional<std::string> bytes = store::crypto::randomBytes(kMachineIdRandomBytes);
+    return bytes ? machineIdFrom(*bytes) : std::string();
+}
+
+SyncEngine::SyncEngine(std::function<void()> eventsWaiting) : m_shared(std::make_shared<Shared>()) {
+    m_shared->eventsWaiting = std::move(eventsWaiting);
+}
+
+SyncEngine::~SyncEngine() {
+    stop();
+}
+
+void SyncEngine::start(EngineOptions options) {
+    stop();
+    auto shared = std::make_shared<Shared>();
+    shared->eventsWaiting = m_shared->eventsWaiting;
+    shared->options = std::move(options);
+    shared->status.state = SyncState::Starting;
+    m_shared = shared;
+    m_writer = std::thread([shared] { base::Guarded("sync writer thread", [&] { shared->writeLoop(); }); });
+    m_reader = std::thread([shared] { base::Guarded("sync reader thread", [&] { shared->readLoop(); }); });
+}
+
+void SyncEngine::stop() {
+    {
+        std::lock_guard<std::mutex> lock(m_shared->mutex);
+        m_shared->stopping = true;
+        if (m_shared->watcher)
+            m_shared->watcher->wake();
+        m_shared->writerWake.notify_all();
+        m_shared->readerWake.notify_all();
+    }
+    if (m_writer.joinable())
+        m_writer.join();
+    if (m_reader.joinable())
+        m_reader.join();
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    m_shared->status.state = SyncState::Off;
+}
+
+bool SyncEngine::publish(const store::ClipSnapshot& clip, std::string localKey) {
+    if (!m_shared->options.mayLeave || !m_shared->options.mayLeave(clip))
+        return false;
+    return m_shared->queue({Record::Kind::Publish, clip, std::move(localKey), {}, secondsNow()});
+}
+
+void SyncEngine::publishDeleted(std::string localKey) {
+    m_shared->queue({Record::Kind::Deleted, {}, std::move(localKey), {}, secondsNow()});
+}
+
+void SyncEngine::publishFiled(std::string localKey, std::string category) {
+    m_shared->queue({Record::Kind::Filed, {}, std::move(localKey), std::move(category), secondsNow()});
+}
+
+// A record always fits an empty queue; beyond the limits it is counted as not sent.
+bool SyncEngine::Shared::queue(Record record) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (stopping || status.state == SyncState::Off || ownState == Own::Refused)
+        return false;
+    const std::size_t bytes = record.clip.byteCount();
+    if (!records.empty() && (records.size() >= kMaxWaiting || recordBytes + bytes > kMaxWaitingBytes)) {
+        ++status.notSent;
+        return false;
+    }
+    records.push_back(std::move(record));
+    recordBytes += bytes;
+    status.waiting = records.size();
+    writerWake.notify_all();
+    return true;
+}
+
+void SyncEngine::noteFiledHere(const RowKey& row) {
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    m_shared->notes.push_back({Note::Kind::FiledHere, row, {}});
+}
+
+void SyncEngine::noteRemovedHere(const RowKey& row) {
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    m_shared->notes.push_back({Note::Kind::RemovedHere, row, {}});
+}
+
+// Once the window holds every event, what was read to make them may be marked as read.
+std::vector<SyncEvent> SyncEngine::takeEvents() {
+    Shared& shared = *m_shared;
+    std::lock_guard<std::mutex> lock(shared.mutex);
+    std::vector<SyncEvent> taken(std::make_move_iterator(shared.events.begin()), std::make_move_iterator(shared.events.end()));
+    shared.events.clear();
+    if (shared.marksOfEvents != shared.marksWritten) {
+        shared.marksToWrite = shared.marksOfEvents;
+        shared.writerWake.notify_all();
+    }
+    shared.readerWake.notify_all();
+    return taken;
+}
+
+SyncStatus SyncEngine::status() const {
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    return m_shared->status;
+}
+
+// The writer thread. A folder that cannot be opened or written is tried again after the retry
+// time; what waits stays queued.
+void SyncEngine::Shared::writeLoop() {
+    OwnFolder own(options.folder, options.machineId);
+    std::unique_lock<std::mutex> lock(mutex);
+    bool open = false;
+    std::chrono::steady_clock::time_point flushUntil{};
+    for (;;) {
+        if (!open && !stopping)
+            open = openOwn(own, lock);
+        if (ownState == Own::Refused)
+            return;
+        if (!open) {
+            if (stopping || writerWake.wait_for(lock, options.retry, [&] { return stopping; }))
+                return;
+            continue;
+        }
+        writerWake.wait(lock, [&] { return stopping || !records.empty() || marksToWrite || pruneFor; });
+        if (stopping && records.empty() && !marksToWrite)
+            return;
+        if (stopping && flushUntil == std::chrono::steady_clock::time_point{})
+            flushUntil = std::chrono::steady_clock::now() + kFlushBound;
+        if (stopping && ((records.empty() && !marksToWrite) || std::chrono::steady_clock::now() > flushUntil))
+            return;
+        if (!writeNext(own, lock)) {
+            status.state = SyncState::FolderUnavailable;
+            open = false;
+            if (stopping || writerWake.wait_for(lock, options.retry, [&] { return stopping; }))
+                return;
+        }
+    }
+}
+
+bool SyncEngine::Shared::openOwn(OwnFolder& own, std::unique_lock<std::mutex>& lock) {
+    lock.unlock();
+    const OwnFolder::Opening opening = own.open(options.passphrase, options.machineName);
+    std::optional<SeenMarks> seen;
+    if (opening == OwnFolder::Opening::Ok)
+        seen = own.readSeen();
+    lock.lock();
+    switch (opening) {
+    case OwnFolder::Opening::Ok:
+        status.state = SyncState::Running;
+        if (ownState == Own::Opening && seen)
+            ownSeen = marksWritten = marksOfEvents = *seen;
+        ownState = Own::Open;
+        readerWake.notify_all();
+        return true;
+    case OwnFolder::Opening::WrongPassphrase:
+    case OwnFolder::Opening::NoKeys:
+        status.state = opening == OwnFolder::Opening::NoKeys ? SyncState::NoKeys : SyncState::OwnPassphrase;
+        ownState = Own::Refused;
+        readerWake.notify_all();
+        return false;
+    case OwnFolder::Opening::Unavailable:
+        status.state = SyncState::FolderUnavailable;
+        return false;
+    }
+    return false;
+}
+
+// One write: the oldest record, else the reading marks, else the pruning. False when the folder
+// did not take it (it stays to be written).
+bool SyncEngine::Shared::writeNext(OwnFolder& own, std::unique_lock<std::mutex>& lock) {
+    if (!records.empty()) {
+        Record record = std::move(records.front());
+        records.pop_front();
+        lock.unlock();
+        const bool written = writeRecord(own, record);
+        lock.lock();
+        if (!written) {
+            records.push_front(std::move(record));
+            return false;
+        }
+        recordBytes -= std::min(recordBytes, record.clip.byteCount());
+        status.waiting = records.size();
+        status.state = SyncState::Running;
+        return true;
+    }
+    if (marksToWrite) {
+        const SeenMarks marks = *marksToWrite;
+        lock.unlock();
+        const bool written = own.writeSeen(marks);
+        lock.lock();
+        if (written && marksToWrite == marks) {
+            marksToWrite.reset();
+            marksWritten = marks;
+        }
+        return written;
+    }
+    const std::vector<std::uint64_t> othersNext = pruneFor.value_or(std::vector<std::uint64_t>{});
+    pruneFor.reset();
+    lock.unlock();
+    const bool pruned = own.prune(secondsNow(), options.prune, othersNext);
+    lock.lock();
+    return pruned;
+}
+
+// A clip that nothing of goes, or that came here from another machine (put on the clipboard and
+// recorded again), is not written: true, done with.
+bool SyncEngine::Shared::writeRecord(OwnFolder& own, const Record& record) {
+    switch (record.kind) {
+    case Record::Kind::Deleted:
+        return own.recordDeleted(record.localKey, record.time);
+    case Record::Kind::Filed:
+        return own.recordFiled(record.localKey, record.category, record.time);
+    case Record::Kind::Publish:
+        break;
+    }
+    const std::optional<Outgoing> outgoing = selectForSync(record.clip, options.maxPictureBytes);
+    const std::optional<PreparedClip> prepared = outgoing ? prepareClip(*outgoing) : std::nullopt;
+    if (!prepared)
+        return true;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (prepared->digest == lastArrivedDigest)
+            return true;
+    }
+    if (!own.publish(*prepared, record.localKey, record.time))
+        return false;
+    if (prepared->kind == ClipKind::Text) {
+        Note note;
+        note.kind = Note::Kind::LocalText;
+        note.digest = prepared->digest;
+        std::lock_guard<std::mutex> lock(mutex);
+        notes.push_back(std::move(note));
+    }
+    return true;
+}
+
+// The reader thread: nothing is read before this machine's own folder opened with the passphrase.
+void SyncEngine::Shared::readLoop() {
+    MergeState state;
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        readerWake.wait(lock, [&] { return stopping || ownState != Own::Opening; });
+        if (stopping || ownState == Own::Refused)
+            return;
+        state.nextSeq = ownSeen;
+    }
+    for (const auto& [row, filed] : options.rowsHere)
+        state.rows[row] = RowHere{{}, filed};
+    FolderWatcher watcher(store::joinPath(options.folder, kAppFolderName), options.poll);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (stopping)
+            return;
+        this->watcher = &watcher;
+    }
+    PeerFolders peers(options.folder, options.machineId, options.passphrase);
+    auto lastPrune = std::chrono::steady_clock::now() - options.pruneEvery;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            readerWake.wait(lock, [&] { return stopping || events.size() < kMaxEvents; });
+            if (stopping) {
+                this->watcher = nullptr;
+                return;
+            }
+            applyNotes(state);
+        }
+        readRound(peers, state);
+        if (std::chrono::steady_clock::now() - lastPrune >= options.pruneEvery) {
+            lastPrune = std::chrono::steady_clock::now();
+            std::lock_guard<std::mutex> lock(mutex);
+            pruneFor = peers.othersNextForUs();
+            writerWake.notify_all();
+        }
+        watcher.waitForChange(options.poll);
+    }
+}
+
+void SyncEngine::Shared::applyNotes(MergeState& state) {
+    for (const Note& note : notes) {
+        switch (note.kind) {
+        case Note::Kind::FiledHere:
+            if (auto row = state.rows.find(note.row); row != state.rows.end())
+                row->second.filedHere = true;
+            break;
+        case Note::Kind::RemovedHere:
+            state.rows.erase(note.row);
+            break;
+        case Note::Kind::LocalText:
+            state.lastTextDigest = note.digest;
+            break;
+        }
+    }
+    notes.clear();
+}
+
+// One look at the other machines. A round that brought events is followed by another at once
+// (a round keeps only so many bytes of clips); the window is told once per round.
+void SyncEngine::Shared::readRound(PeerFolders& peers, MergeState& state) {
+    for (bool more = true; more;) {
+        peers.refresh();
+        const std::vector<Action> actions =
+            merge(peers.journals(), state, [&](const std::string& machine, const Entry& added) {
+                return peers.clipFile(machine, added);
+            });
+        std::vector<SyncEvent> made;
+        for (const Action& action : actions)
+            made.push_back(eventOf(action, peers));
+        peers.endRound();
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            for (std::size_t i = 0; i < made.size(); ++i) {
+                if (actions[i].kind == Action::Kind::AddRow)
+                    lastArrivedDigest = actions[i].entry.digest;
+                events.push_back(std::move(made[i]));
+            }
+            marksOfEvents = state.nextSeq;
+            if (events.empty() && marksOfEvents != marksWritten) {
+                marksToWrite = marksOfEvents;
+                writerWake.notify_all();
+            }
+            status.machines = peers.machinesRead();
+            status.otherPassphrase = peers.machinesWithOtherPassphrase();
+            status.unreadable += peers.takeUnreadable().size();
+            more = !made.empty() && !stopping && events.size() < kMaxEvents;
+        }
+        if (!made.empty() && eventsWaiting)
+            eventsWaiting();
+    }
+}
+
+}  // namespace clipsync

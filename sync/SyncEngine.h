@@ -1,0 +1,115 @@
+// The engine the main program holds while syncing is on: it writes this machine's clips and what
+// happens to them into its folder of the sync folder, and reads what the other machines wrote,
+// each in a thread of its own, never on the path of a copy or of painting. A folder that is
+// missing, full or read-only is retried; what waits to be written is kept in a bounded queue
+// (what does not fit is counted and shown). Arrivals, removals and filings wait for the window in
+// a bounded queue too: while it is full nothing more is read. No <windows.h> here.
+//
+// Wiring (the main program):
+//   start: machine id from the settings (newMachineId() once), the passphrase unsealed, the synced
+//     rows the store holds (their origin and whether they are filed), mayLeave = the recorder's
+//     test for private content, secrets and excluded programs; `eventsWaiting` posts a message to
+//     the main window (it runs in the engine's thread).
+//   after the recorder filed a copy: publish(snapshot, key of the record); after the user deleted
+//     a record, or it was removed to make room: publishDeleted(key); filed: publishFiled(key, name).
+//   on the message: takeEvents(); an Arrived event is filed as a history record with its origin
+//     (a row whose tooltip says "来自：" + machineName), Removed deletes that row unless the user
+//     filed it, Filed files it; a synced row the user filed or deleted here: noteFiledHere /
+//     noteRemovedHere.
+//   the tray's tooltip adds syncStatusText(status()); stop() at the end of the run.
+//   start, stop, publish... and takeEvents are called from one thread (the main window's).
+#pragma once
+
+#include "store/ClipSnapshot.h"
+#include "sync/ClipPayload.h"
+#include "sync/MergeRules.h"
+#include "sync/PruneRules.h"
+#include "sync/SyncStatus.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace clipsync {
+
+struct EngineOptions {
+    std::string folder;       // the folder the user's sync engine keeps in step (UTF-8)
+    std::string passphrase;   // shared by the user's machines
+    std::string machineId;    // made once by newMachineId() and kept in the user's settings
+    std::string machineName;  // what rows from this machine say they came from
+    std::size_t maxPictureBytes = kDefaultMaxPictureBytes;
+    PruneLimits prune;
+    // The caller's decision, made in the caller's thread: whether a clip may leave this machine.
+    std::function<bool(const store::ClipSnapshot&)> mayLeave;
+    // The synced rows the store holds at the start, and whether the user filed each here.
+    std::map<RowKey, bool> rowsHere;
+    std::chrono::milliseconds poll{10000};   // the safety net under the folder's change notices
+    std::chrono::milliseconds retry{5000};   // a folder that could not be written is tried again
+    std::chrono::milliseconds pruneEvery{10 * 60 * 1000};
+};
+
+struct SyncEvent {
+    enum class Kind {
+        Arrived,  // a clip of another machine: a new row with `clip`
+        Removed,  // deleted on its machine: the row `row` goes
+        Filed,    // filed into `category` on its machine
+    };
+    Kind kind = Kind::Arrived;
+    RowKey row;
+    std::string machineName;
+    ClipKind clipKind = ClipKind::Text;
+    std::int64_t time = 0;   // when its machine recorded it, seconds since 1970 (UTC)
+    std::string source;      // the program's file name on its machine
+    std::string category;
+    store::ClipSnapshot clip;
+};
+
+class SyncEngine {
+public:
+    // Records waiting to be written, and events waiting for the window, at most.
+    static constexpr std::size_t kMaxWaiting = 999;
+    static constexpr std::size_t kMaxWaitingBytes = std::size_t{256} << 20;
+    static constexpr std::size_t kMaxEvents = 999;
+
+    // A new machine id: random, from the system's generator; empty when it gave nothing.
+    static std::string newMachineId();
+
+    // `eventsWaiting` is called from the engine's reader thread when events wait to be taken.
+    explicit SyncEngine(std::function<void()> eventsWaiting);
+    // stop().
+    ~SyncEngine();
+    SyncEngine(const SyncEngine&) = delete;
+    SyncEngine& operator=(const SyncEngine&) = delete;
+
+    // Starts both threads (a running engine is stopped first). The keys are derived in them.
+    void start(EngineOptions options);
+    // Ends both threads and joins them; what still waits to be written is tried once more.
+    void stop();
+
+    // A copy the recorder filed under `localKey`. False when it was not queued: the caller's
+    // mayLeave refused it, nothing of it goes, or the queue is full (counted in status().notSent).
+    bool publish(const store::ClipSnapshot& clip, std::string localKey);
+    void publishDeleted(std::string localKey);
+    void publishFiled(std::string localKey, std::string category);
+    // A synced row the user filed into a category here, or deleted here.
+    void noteFiledHere(const RowKey& row);
+    void noteRemovedHere(const RowKey& row);
+
+    std::vector<SyncEvent> takeEvents();
+    SyncStatus status() const;
+
+    struct Shared;
+
+private:
+    std::shared_ptr<Shared> m_shared;
+    std::thread m_writer;
+    std::thread m_reader;
+};
+
+}  // namespace clipsync

@@ -1,0 +1,147 @@
+// The folder watcher and the engine against real folders: two engines on one plain shared folder
+// stand for two machines whose engine has already copied everything across.
+#include "store/FileSystem.h"
+#include "store/StorePaths.h"
+#include "sync/FolderWatcher.h"
+#include "sync/SyncEngine.h"
+#include "SyncTestSupport.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+using namespace clipsync;
+
+namespace {
+
+// Wine reports changes in the watched folder itself only, not below it, and keeps a removed folder
+// while it is watched (the engine's poll covers both there); Windows reports all of it.
+TEST(FolderWatcher, HearsChangesInAFolderThatComesLater) {
+    ScratchDir dir;
+    const std::string root = dir.path("root");
+    FolderWatcher watcher(root, 100ms);
+    EXPECT_FALSE(watcher.watching());
+    ASSERT_TRUE(store::files::createFolder(root));
+    ASSERT_TRUE(pumpUntil([&] { return watcher.watching(); }, 5s));
+    watcher.takeNotices();
+    writeBytes(store::joinPath(root, "clip.dvx"), "bytes");
+    std::vector<std::string> notices;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            for (std::string& notice : watcher.takeNotices())
+                notices.push_back(notice);
+            return std::find(notices.begin(), notices.end(), "clip.dvx") != notices.end();
+        },
+        5s));
+
+    // More notices than the queue holds: counted, and a wait still ends.
+    for (std::size_t i = 0; i <= FolderWatcher::kMaxNotices; ++i)
+        writeBytes(store::joinPath(root, "f" + std::to_string(i)), "x");
+    ASSERT_TRUE(pumpUntil([&] { return watcher.overflowed() > 0; }, 10s));
+    EXPECT_TRUE(watcher.waitForChange(5s));
+    EXPECT_LE(watcher.takeNotices().size(), FolderWatcher::kMaxNotices);
+}
+
+class SyncEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(store::files::createFolder(dir.path("shared"))); }
+
+    EngineOptions options(const std::string& id, const std::string& name, const std::string& passphrase) const {
+        EngineOptions o;
+        o.folder = dir.path("shared");
+        o.passphrase = passphrase;
+        o.machineId = id;
+        o.machineName = name;
+        o.poll = 200ms;
+        o.retry = 100ms;
+        o.mayLeave = [](const store::ClipSnapshot& clip) { return clip.source.find("keepass") == std::string::npos; };
+        return o;
+    }
+    bool eventsArrive(SyncEngine& engine, std::size_t count) { return ::eventsArrive(engine, events, count, 30s); }
+
+    ScratchDir dir;
+    const std::string idA = SyncEngine::newMachineId();
+    const std::string idB = SyncEngine::newMachineId();
+    std::vector<SyncEvent> events;
+};
+
+TEST_F(SyncEngineTest, WhatOneMachineCopiesAndDeletesReachesTheOther) {
+    SyncEngine a(nullptr), b(nullptr);
+    a.start(options(idA, "A", "secret"));
+    b.start(options(idB, "笔记本", "secret"));
+    ASSERT_TRUE(a.publish(textClip(L"同步的文字"), "his1-"));
+    EXPECT_FALSE(a.publish(textClip(L"pw", "C:\\keepass.exe"), "his2-"));
+    ASSERT_TRUE(eventsArrive(b, 1));
+    ASSERT_EQ(events[0].kind, SyncEvent::Kind::Arrived);
+    EXPECT_EQ(events[0].row.machine, idA);
+    EXPECT_EQ(events[0].machineName, "A");
+    EXPECT_EQ(events[0].source, "notepad.exe");
+    ASSERT_EQ(events[0].clip.formats.size(), 1u);
+    EXPECT_EQ(events[0].clip.formats[0].bytes, utf16(L"同步的文字"));
+
+    a.publishDeleted("his1-");
+    ASSERT_TRUE(eventsArrive(b, 2));
+    EXPECT_EQ(events[1].kind, SyncEvent::Kind::Removed);
+    EXPECT_EQ(events[1].row, events[0].row);
+    EXPECT_EQ(b.status().state, SyncState::Running);
+    EXPECT_EQ(b.status().machines, 1);
+
+    // B goes on after a restart where it stopped: nothing arrives twice.
+    b.stop();
+    a.publish(textClip(L"after"), "his3-");
+    b.start(options(idB, "笔记本", "secret"));
+    ASSERT_TRUE(eventsArrive(b, 3));
+    EXPECT_EQ(events[2].clip.formats[0].bytes, utf16(L"after"));
+    EXPECT_TRUE(expectNothingFor(1s, [&] { return !b.takeEvents().empty(); }));
+}
+
+// Copies as quick as a person's: every one arrives, in the order they were made.
+TEST_F(SyncEngineTest, TwoHundredQuickCopiesAllArriveInOrder) {
+    SyncEngine a(nullptr), b(nullptr);
+    a.start(options(idA, "A", "secret"));
+    b.start(options(idB, "B", "secret"));
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_TRUE(a.publish(textClip(L"copy " + std::to_wstring(i)), "his" + std::to_string(i + 1) + "-"));
+        letTimePass(40ms);  // the gap between two copies of the scenario
+    }
+    ASSERT_TRUE(eventsArrive(b, 200));
+    for (int i = 0; i < 200; ++i)
+        ASSERT_EQ(events[static_cast<std::size_t>(i)].clip.formats[0].bytes, utf16(L"copy " + std::to_wstring(i))) << i;
+    EXPECT_EQ(a.status().notSent, 0u);
+}
+
+TEST_F(SyncEngineTest, AFolderThatCannotBeWrittenIsRetriedAndNothingIsLost) {
+    // A file where the sync folder should be, then no sync folder: nothing can be written until the
+    // folder is there.
+    std::filesystem::remove(dir.path("shared"));
+    writeBytes(dir.path("shared"), "in the way");
+    SyncEngine a(nullptr);
+    a.start(options(idA, "A", "secret"));
+    ASSERT_TRUE(pumpUntil([&] { return a.status().state == SyncState::FolderUnavailable; }, 10s));
+    ASSERT_TRUE(a.publish(textClip(L"kept"), "his1-"));
+    EXPECT_EQ(a.status().waiting, 1u);
+    std::filesystem::remove(dir.path("shared"));
+    EXPECT_TRUE(expectNothingFor(500ms, [&] { return a.status().state != SyncState::FolderUnavailable; }));
+    std::filesystem::create_directory(dir.path("shared"));
+    ASSERT_TRUE(pumpUntil([&] { return a.status().state == SyncState::Running && a.status().waiting == 0; }, 30s));
+
+    SyncEngine b(nullptr);
+    b.start(options(idB, "B", "secret"));
+    ASSERT_TRUE(eventsArrive(b, 1));
+    EXPECT_EQ(events[0].clip.formats[0].bytes, utf16(L"kept"));
+}
+
+TEST_F(SyncEngineTest, AWrongPassphraseReadsNothingAndSaysSo) {
+    SyncEngine a(nullptr), b(nullptr);
+    a.start(options(idA, "A", "secret"));
+    ASSERT_TRUE(a.publish(textClip(L"private"), "his1-"));
+    ASSERT_TRUE(pumpUntil([&] { return a.status().state == SyncState::Running && a.status().waiting == 0; }, 30s));
+    b.start(options(idB, "B", "wrong"));
+    ASSERT_TRUE(pumpUntil([&] { return b.status().otherPassphrase == 1; }, 30s));
+    EXPECT_TRUE(b.takeEvents().empty());
+    EXPECT_NE(syncStatusText(b.status()).find(u"密码不同"), std::u16string::npos);
+}
+
+}  // namespace
