@@ -52,8 +52,9 @@ struct ChordRecordRead {
 };
 ChordRecordRead readChords(const SharedChordRecord& shared);
 
-// The options of one process: read again only when the sequence number moved. A read caught
-// during a write keeps the options read before and tries again on the next call.
+// The options as one thread last read them (the hooks run in several threads of a process: one
+// cache each): read again only when the sequence number moved. A read caught during a write
+// keeps the options read before and tries again on the next call.
 class ChordOptionsCache {
 public:
     const ChordOptions& current(const SharedChordRecord& shared);
