@@ -6,28 +6,13 @@
 #include "base/Barrier.h"
 #include "base/Text.h"
 #include "base/Trace.h"
-
-#include <commdlg.h>
+#include "fw/FileDialog.h"
 
 namespace {
 
 std::wstring folderOf(const std::wstring& path) {
     const std::size_t cut = path.find_last_of(L"\\/");
     return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
-}
-
-// The common dialogs' library is loaded the first time a file dialog opens, from the system's
-// folder: with it come the printing libraries (several megabytes the program would otherwise
-// hold from its start for a dialog most runs never open).
-using FileDialogFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
-FileDialogFunction fileDialog(bool save) {
-    static const HMODULE library = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!library) {
-        base::ReportFailure("LoadLibraryExW comdlg32.dll");
-        return nullptr;
-    }
-    return reinterpret_cast<FileDialogFunction>(
-        reinterpret_cast<void*>(GetProcAddress(library, save ? "GetSaveFileNameW" : "GetOpenFileNameW")));
 }
 
 void showMessage(HWND window, std::string_view text, UINT icon) {
@@ -75,23 +60,12 @@ void CArchiveCommands::StartKeep() {
 // The file dialog for archives, starting in `folder`: a save form accepts a new name and asks
 // before it replaces a file; an open form wants an existing one.
 std::wstring CArchiveCommands::chooseArchive(bool save, const std::wstring& folder) {
-    wchar_t path[MAX_PATH] = {};
-    const std::wstring filter(clip::kArchiveFilter);
-    const std::wstring extension(clip::kArchiveExtension);
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = m_window;
-    dialog.lpstrFilter = filter.c_str();
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.lpstrInitialDir = folder.c_str();
-    dialog.lpstrDefExt = extension.c_str();
-    dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    const FileDialogFunction show = fileDialog(save);
-    const bool chosen = show && show(&dialog);
-    // The dialog may have moved the current directory; the program's files are read from it.
-    SetCurrentDirectoryW(programFolder().c_str());
-    return chosen ? std::wstring(path) : std::wstring();
+    fw::FileDialogRequest request;
+    request.save = save;
+    request.filter = std::wstring(clip::kArchiveFilter);
+    request.defaultExtension = std::wstring(clip::kArchiveExtension);
+    request.folder = folder;
+    return fw::ChooseFile(m_window, request);
 }
 
 bool CArchiveCommands::report(ArchiveResult result, bool saving, const std::wstring& path) {

@@ -8,6 +8,7 @@
 #include "base/Text.h"
 #include "base/Trace.h"
 #include "fw/Settings.h"
+#include "options/OptionsRegistry.h"
 #include "resource.h"
 
 #include <algorithm>
@@ -24,22 +25,6 @@ constexpr SwitchItem kSwitchItems[] = {
     {ID_TRAY_RESTORE_LAST_RUN, store::kRestoreLastRunSetting},
     {ID_TRAY_MAKE_ROOM, store::kMakeRoomWhenFullSetting},
 };
-
-const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const wchar_t kRunValue[] = L"pellimor";
-
-std::wstring executablePath() {
-    wchar_t path[512] = {};
-    GetModuleFileNameW(nullptr, path, 511);
-    return path;
-}
-
-base::UniqueRegistryKey openRunKey(REGSAM access) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, access, &key) != ERROR_SUCCESS)
-        return base::UniqueRegistryKey();
-    return base::UniqueRegistryKey(key);
-}
 
 }  // namespace
 
@@ -166,7 +151,7 @@ LRESULT CClipTrayIcon::showMenu() {
         return 0;
     EnableMenuItem(popup, m_bPaused ? ID_TRAY_PAUSE : ID_TRAY_RESUME, MF_BYCOMMAND | MF_GRAYED);
     SetMenuDefaultItem(popup, ID_TRAY_SHOW, FALSE);
-    CheckMenuItem(popup, ID_TRAY_AUTORUN, MF_BYCOMMAND | (IsAutoRun(kRunValue) ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(popup, ID_TRAY_AUTORUN, MF_BYCOMMAND | (options::startsWithWindows() ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(popup, ID_TRAY_TOPMOST, MF_BYCOMMAND | (m_bAlwaysOnTop ? MF_CHECKED : MF_UNCHECKED));
     for (const SwitchItem& item : kSwitchItems)
         CheckMenuItem(popup, item.command, MF_BYCOMMAND | (userSwitchOn(item.setting) ? MF_CHECKED : MF_UNCHECKED));
@@ -195,7 +180,7 @@ void CClipTrayIcon::OnCommand(UINT command) {
         SendMessageW(m_hMainWnd, WM_COMMAND, command, 0);
         break;
     case ID_TRAY_AUTORUN:
-        SetAutoRun(!IsAutoRun(kRunValue), kRunValue);
+        options::setStartWithWindows(!options::startsWithWindows());
         break;
     case ID_TRAY_QUEUE_ON_COPY:
         m_bQueueOnCopy = !m_bQueueOnCopy;
@@ -214,30 +199,4 @@ void CClipTrayIcon::OnCommand(UINT command) {
                 toggleUserSwitch(item.setting);
         break;
     }
-}
-
-// Yes only when the value names this executable, in any letter case.
-bool CClipTrayIcon::IsAutoRun(const wchar_t* valueName) {
-    const base::UniqueRegistryKey key = openRunKey(KEY_READ);
-    wchar_t value[260] = {};
-    DWORD size = sizeof value - sizeof(wchar_t);
-    DWORD type = 0;
-    if (!key || RegQueryValueExW(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS)
-        return false;
-    return CompareStringOrdinal(value, -1, executablePath().c_str(), -1, TRUE) == CSTR_EQUAL;
-}
-
-bool CClipTrayIcon::SetAutoRun(bool on, const wchar_t* valueName) {
-    const base::UniqueRegistryKey key = openRunKey(KEY_WRITE);
-    if (!key)
-        return false;
-    LONG result;
-    if (on) {
-        const std::wstring path = executablePath();
-        result = RegSetValueExW(key.get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                                static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
-    } else {
-        result = RegDeleteValueW(key.get(), valueName);
-    }
-    return result == ERROR_SUCCESS;
 }

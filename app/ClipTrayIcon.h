@@ -41,9 +41,6 @@ public:
     LRESULT OnTrayNotification(WPARAM id, LPARAM mouseMessage) override;
     void OnCommand(UINT command) override;
 
-    // The start-with-Windows value under HKLM\...\Run.
-    static bool IsAutoRun(const wchar_t* valueName);
-    static bool SetAutoRun(bool on, const wchar_t* valueName);
     // The "queue every copy" setting of the user, read at the start and changed by the menu.
     bool queuesOnCopy() const { return m_bQueueOnCopy; }
 

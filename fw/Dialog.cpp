@@ -51,10 +51,13 @@ bool CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& re
 }
 
 INT_PTR CALLBACK CDialog::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* dialog = reinterpret_cast<CDialog*>(lParam);
-        dialog->m_hWnd = window;
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
+    return dispatch(message == WM_INITDIALOG ? reinterpret_cast<CDialog*>(lParam) : nullptr, window, message, wParam, lParam);
+}
+
+INT_PTR CDialog::dispatch(CDialog* binding, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG && binding) {
+        binding->m_hWnd = window;
+        SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(binding));
     }
     auto* dialog = reinterpret_cast<CDialog*>(GetWindowLongPtrW(window, DWLP_USER));
     if (!dialog)

@@ -16,6 +16,7 @@ public:
 
     INT_PTR DoModal(HWND parent = nullptr);
     HWND hwnd() const { return m_hWnd; }
+    UINT templateId() const { return m_templateId; }
     HWND item(int id) const { return GetDlgItem(m_hWnd, id); }
     void EndDialog(INT_PTR result) { ::EndDialog(m_hWnd, result); }
 
@@ -38,6 +39,10 @@ protected:
     virtual void OnCancel() { EndDialog(IDCANCEL); }
 
     HINSTANCE instance() const { return GetModuleHandleW(nullptr); }
+
+    // The work of the dialog procedure, for dialogs that others create (property sheet pages):
+    // `binding` is the object to bind at WM_INITDIALOG (null for every other message).
+    static INT_PTR dispatch(CDialog* binding, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
     static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

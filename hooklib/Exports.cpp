@@ -122,6 +122,7 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
         base::Guarded("KeyboardProc", [&] { theClipboard.CopyToSlot(decision.slotKey, physicalKey); });
         return 1;
     case hotkey::KeyDecision::PasteSlot:
+    case hotkey::KeyDecision::RepeatTransform:  // until "粘贴为" comes, the slot's own paste
         base::Guarded("KeyboardProc", [&] { theClipboard.PasteSlot(decision.slotKey, physicalKey); });
         return 1;
     case hotkey::KeyDecision::PasteQueueHead:

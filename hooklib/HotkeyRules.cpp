@@ -9,32 +9,39 @@
 
 namespace hotkey {
 
+namespace {
+
+KeyDecision::Kind kindOf(options::ChordAction action) {
+    switch (action) {
+    case options::ChordAction::CopyToSlot: return KeyDecision::CopyToSlot;
+    case options::ChordAction::PasteSlot: return KeyDecision::PasteSlot;
+    case options::ChordAction::RepeatTransform: return KeyDecision::RepeatTransform;
+    case options::ChordAction::PasteQueueHead: return KeyDecision::PasteQueueHead;
+    case options::ChordAction::ClipMenuAtCaret: return KeyDecision::OpenClipMenu;
+    case options::ChordAction::ShowMainWindow: return KeyDecision::ShowMainWindow;
+    default: return KeyDecision::PassOn;
+    }
+}
+
+}  // namespace
+
+KeyDecision decideKey(const options::ChordOptions& chords, const options::KeyPress& press, std::string_view programPath) {
+    const options::ChordMatch match = options::matchKey(chords, press, programPath);
+    KeyDecision decision;
+    if (!match.action)
+        return decision;
+    decision.kind = kindOf(*match.action);
+    decision.slotKey = match.slotKey;
+    decision.plainText = match.plainText;
+    return decision;
+}
+
 KeyDecision decideKey(int hookCode, unsigned virtualKey, bool released, bool ctrlDown, bool altDown, bool shiftDown,
                       bool rightAltDown) {
-    KeyDecision decision;
-    if (released || hookCode != 0 || rightAltDown)
-        return decision;
-    const bool mainDigit = virtualKey >= '0' && virtualKey <= '9';
-    const bool keypadDigit = virtualKey >= 96 && virtualKey <= 105;
-    if (mainDigit || keypadDigit) {
-        if (!ctrlDown)
-            return decision;
-        decision.slotKey = static_cast<int>(keypadDigit ? virtualKey - 48 : virtualKey);
-        decision.kind = altDown ? KeyDecision::PasteSlot : KeyDecision::CopyToSlot;
-        return decision;
-    }
-    if (ctrlDown && altDown && virtualKey == kVkQ) {
-        decision.kind = KeyDecision::PasteQueueHead;
-        decision.plainText = shiftDown;
-        return decision;
-    }
-    if (ctrlDown && altDown && virtualKey == kVkOem3) {
-        decision.kind = KeyDecision::OpenClipMenu;
-        return decision;
-    }
-    if (altDown && virtualKey == kVkC)
-        decision.kind = KeyDecision::ShowMainWindow;
-    return decision;
+    static const options::ChordOptions defaults;
+    const unsigned held = (ctrlDown ? unsigned{options::kCtrl} : 0u) | (altDown ? unsigned{options::kAlt} : 0u) |
+                          (shiftDown ? unsigned{options::kShift} : 0u);
+    return decideKey(defaults, {hookCode, virtualKey, released, held, rightAltDown});
 }
 
 // Mozilla windows get a lone release of "C" first, a press would type the letter over the

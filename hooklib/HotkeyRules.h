@@ -1,33 +1,40 @@
 // The decisions of the hotkey engine, as plain functions over plain data (no <windows.h>).
 #pragma once
 
+#include "options/ChordDecision.h"
+
 #include <string_view>
 #include <vector>
 
 namespace hotkey {
 
-inline constexpr unsigned kVkControl = 17;
-inline constexpr unsigned kVkAlt = 18;
-inline constexpr unsigned kVkShift = 16;
-inline constexpr unsigned kVkC = 67;
-inline constexpr unsigned kVkV = 86;
-inline constexpr unsigned kVkQ = 81;
-inline constexpr unsigned kVkOem3 = 0xC0;  // the key left of 1 (` on US keyboards)
+inline constexpr unsigned kVkControl = options::vk::kControl;
+inline constexpr unsigned kVkAlt = options::vk::kAlt;
+inline constexpr unsigned kVkShift = options::vk::kShift;
+inline constexpr unsigned kVkC = 'C';
+inline constexpr unsigned kVkV = 'V';
+inline constexpr unsigned kVkQ = 'Q';
+inline constexpr unsigned kVkOem3 = options::vk::kBackquote;  // the key left of 1 (` on US keyboards)
 
 struct KeyDecision {
-    enum Kind { PassOn, CopyToSlot, PasteSlot, ShowMainWindow, PasteQueueHead, OpenClipMenu };
+    enum Kind { PassOn, CopyToSlot, PasteSlot, ShowMainWindow, PasteQueueHead, OpenClipMenu, RepeatTransform };
     Kind kind = PassOn;
     int slotKey = 0;         // "0" (48) to "9" (57) for the slot actions
     bool plainText = false;  // the queue's head: Shift held, its text alone
 };
 
-// What a key-down (or release) seen by the keyboard hook means. Digits of the main keyboard
-// (48-57) and of the keypad (96-105, with Ctrl taken as the same digits) make the slot chords;
-// Ctrl+Alt+Q pastes the head of the paste queue (with Shift its text alone); Ctrl+Alt+` opens the
-// clip menu at the caret; Alt+C shows the main window (and is still passed on).
-// The right Alt key is AltGr on the layouts that type characters with it (Windows adds a left Ctrl
-// to it, so it reads as Ctrl+Alt): while it is down no key is a chord, and AltGr+Q ("@" on German
-// and Polish layouts) or AltGr+7 ("{") reach the program as typed.
+// What a key-down (or release) seen by the keyboard hook means under the user's chords
+// (options::matchKey) in the program `programPath`. Digits of the main keyboard (48-57) and of the
+// keypad (96-105) make the slot chords. The right Alt key is AltGr on the layouts that type
+// characters with it (Windows adds a left Ctrl to it, so it reads as Ctrl+Alt): while it is down
+// no key is a chord, and AltGr+Q ("@" on German and Polish layouts) or AltGr+7 ("{") reach the
+// program as typed.
+KeyDecision decideKey(const options::ChordOptions& chords, const options::KeyPress& press,
+                      std::string_view programPath = {});
+// The same under the default chords: Ctrl+digit copies into a slot, Ctrl+Alt+digit pastes it
+// (Ctrl+Alt+Shift+digit repeats its last transform), Ctrl+Alt+Q pastes the head of the paste
+// queue (with Shift its text alone), Ctrl+Alt+` opens the clip menu at the caret, Alt+C shows the
+// main window (and is still passed on).
 KeyDecision decideKey(int hookCode, unsigned virtualKey, bool released, bool ctrlDown, bool altDown,
                       bool shiftDown = false, bool rightAltDown = false);
 

@@ -9,79 +9,29 @@ namespace hotkey {
 
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
-std::optional<unsigned> modifierKey(const std::string& name) {
-    if (name == "ctrl" || name == "control")
-        return kVkControl;
-    if (name == "shift")
-        return kVkShift;
-    if (name == "alt")
-        return kVkAlt;
-    return std::nullopt;
-}
-
-// Letters and digits are their own virtual keys (upper case letters).
-std::optional<unsigned> mainKey(const std::string& name) {
-    if (name == "insert" || name == "ins")
-        return kVkInsert;
-    if (name.size() == 1 && name[0] >= 'a' && name[0] <= 'z')
-        return static_cast<unsigned>(name[0] - 'a' + 'A');
-    if (name.size() == 1 && name[0] >= '0' && name[0] <= '9')
-        return static_cast<unsigned>(name[0]);
-    return std::nullopt;
-}
-
 bool matches(const PasteKeyRule& rule, std::string_view className, std::string_view programName) {
-    const std::string match = store::asciiLower(trimmed(rule.match));
+    const std::string match = store::asciiLower(options::trimSpaces(rule.match));
     return !match.empty() && (match == store::asciiLower(className) || match == store::asciiLower(programName));
 }
 
 }  // namespace
 
-const std::vector<PasteKeyRule>& builtInPasteKeyRules() {
-    static const std::vector<PasteKeyRule> rules = {
-        {"ConsoleWindowClass", "Shift+Insert"},
-        {"PuTTY", "Shift+Insert"},
-        {"mintty", "Shift+Insert"},
-        {"KiTTY", "Shift+Insert"},
-        {"CASCADIA_HOSTING_WINDOW_CLASS", "Ctrl+Shift+V"},
-    };
-    return rules;
-}
-
 std::optional<std::vector<ChordKey>> parsePasteKeys(std::string_view text) {
-    std::vector<unsigned> modifiers;
-    std::optional<unsigned> key;
-    while (true) {
-        const std::size_t plus = text.find('+');
-        const std::string name = store::asciiLower(trimmed(text.substr(0, plus)));
-        const std::optional<unsigned> modifier = modifierKey(name);
-        const bool last = plus == std::string_view::npos;
-        if (last) {
-            key = mainKey(name);
-            break;
-        }
-        if (!modifier || std::find(modifiers.begin(), modifiers.end(), *modifier) != modifiers.end())
-            return std::nullopt;
-        modifiers.push_back(*modifier);
-        text.remove_prefix(plus + 1);
-    }
-    if (!key)
+    const std::optional<options::KeyCombo> combo = options::parsePasteKeys(text);
+    if (!combo)
         return std::nullopt;
+    const std::pair<unsigned, unsigned short> modifierKeys[] = {
+        {options::kCtrl, kVkControl}, {options::kAlt, kVkAlt}, {options::kShift, kVkShift}};
+    std::vector<unsigned short> pressed;
+    for (const auto& [modifier, key] : modifierKeys)
+        if (combo->modifiers & modifier)
+            pressed.push_back(key);
+    pressed.push_back(static_cast<unsigned short>(combo->key));
     std::vector<ChordKey> chord;
-    for (const unsigned modifier : modifiers)
-        chord.push_back({static_cast<unsigned short>(modifier), false});
-    chord.push_back({static_cast<unsigned short>(*key), false});
-    chord.push_back({static_cast<unsigned short>(*key), true});
-    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
-        chord.push_back({static_cast<unsigned short>(*it), true});
+    for (const unsigned short key : pressed)
+        chord.push_back({key, false});
+    for (auto it = pressed.rbegin(); it != pressed.rend(); ++it)
+        chord.push_back({*it, true});
     return chord;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "hooklib/HotkeyRules.h"
+#include "options/PasteKeys.h"
 
 #include <optional>
 #include <string>
@@ -11,21 +12,16 @@
 
 namespace hotkey {
 
-inline constexpr unsigned kVkInsert = 45;
+inline constexpr unsigned kVkInsert = options::vk::kInsert;
 
 // One rule: a window class or a program's file name ("putty.exe"), and the keys that paste there
-// as the user writes them ("Shift+Insert", "Ctrl+Shift+V").
-struct PasteKeyRule {
-    std::string match;
-    std::string keys;
-};
+// as the user writes them ("Shift+Insert", "Ctrl+Shift+V"); the built-in ones after the user's.
+using options::PasteKeyRule;
+using options::builtInPasteKeyRules;
 
-// The built-in rules, after the user's own.
-const std::vector<PasteKeyRule>& builtInPasteKeyRules();
-
-// "Ctrl+Shift+V" as a chord: the modifiers pressed in order, the key pressed and released, the
-// modifiers released in reverse. Modifiers are Ctrl (Control), Shift and Alt; the key is a
-// letter, a digit or Insert (Ins); any case, spaces around "+" allowed. Nothing for any other text.
+// "Ctrl+Shift+V" as a chord (options::parsePasteKeys reads the text): the modifiers pressed in
+// the order Ctrl, Alt, Shift, the key pressed and released, the modifiers released in reverse.
+// Nothing for a text that is not such keys.
 std::optional<std::vector<ChordKey>> parsePasteKeys(std::string_view text);
 
 // The paste chord for a window of `className` whose program is `programPath` (empty when it is

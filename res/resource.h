@@ -8,6 +8,10 @@
 #define IDD_CAPTURE 160
 #define IDD_NEW_CATEGORY 172
 #define IDD_EXCLUDED_PROGRAMS 180
+#define IDD_OPTIONS_GENERAL 190   // the pages of the options dialog ("选项")
+#define IDD_OPTIONS_CHORDS 191
+#define IDD_OPTIONS_PASTE 192
+#define IDD_OPTIONS_PRIVACY 193
 
 #define IDR_MAINFRAME 128      // application icon, toolbar bitmap and toolbar
 #define IDB_HEADER_CONTENT 132
@@ -51,6 +55,36 @@
 #define IDC_EXCLUDED_LIST 1020
 #define IDC_EXCLUDED_REMOVE 1021
 
+// The options dialog's controls (ui/OptionsGeneralPage.cpp and the other pages name them too).
+#define IDC_OPT_START_WITH_WINDOWS 1100
+#define IDC_OPT_ALWAYS_ON_TOP 1101
+#define IDC_OPT_PAUSED 1102
+#define IDC_OPT_RESTORE_CLIPBOARD 1103
+#define IDC_OPT_RESTORE_LAST_RUN 1104
+#define IDC_OPT_MAKE_ROOM 1105
+#define IDC_OPT_QUEUE_ON_COPY 1106
+#define IDC_OPT_EXPORT 1107
+#define IDC_OPT_IMPORT 1108
+#define IDC_OPT_CHORD_DEFAULTS 1109
+#define IDC_OPT_CHORD_KEY 1110     // + the action's place (options::allChordActions), 1110-1116
+#define IDC_OPT_CHORD_OFF 1120     // the same, 1120-1126
+#define IDC_OPT_NO_CHORD_LIST 1130
+#define IDC_OPT_NO_CHORD_NAME 1131
+#define IDC_OPT_NO_CHORD_ADD 1132
+#define IDC_OPT_NO_CHORD_PICK 1133
+#define IDC_OPT_NO_CHORD_REMOVE 1134
+#define IDC_OPT_PASTE_LIST 1140
+#define IDC_OPT_PASTE_MATCH 1141
+#define IDC_OPT_PASTE_KEYS 1142
+#define IDC_OPT_PASTE_ADD 1143
+#define IDC_OPT_PASTE_CHANGE 1144
+#define IDC_OPT_PASTE_REMOVE 1145
+#define IDC_OPT_EXCLUDED_LIST 1150
+#define IDC_OPT_EXCLUDED_PATH 1151
+#define IDC_OPT_EXCLUDED_ADD 1152
+#define IDC_OPT_EXCLUDED_PICK 1153
+#define IDC_OPT_EXCLUDED_REMOVE 1154
+
 #define ID_TRAY_SHOW 32771
 #define ID_TRAY_EXIT 32772
 #define ID_TRAY_ABOUT 32773
@@ -73,6 +107,7 @@
 #define ID_TRAY_MAKE_ROOM 32806
 #define ID_TRAY_QUEUE_ON_COPY 32803
 #define ID_FILE_EXCLUDED_PROGRAMS 32807
+#define ID_OPTIONS 32808  // "选项(&O)…", in the 工具 menu and the tray menu
 
 // The toolbar resource type of the framework: version, button size, count, command ids.
 #define RT_TOOLBAR_DATA 241

@@ -44,6 +44,8 @@ inline constexpr wchar_t kRestoreLastRunSetting[] = L"RestoreLastRun";
 inline constexpr wchar_t kMakeRoomWhenFullSetting[] = L"MakeRoomWhenFull";
 // DWORD, 1: every copy recorded in the history joins the paste queue (not the slot copies).
 inline constexpr wchar_t kQueueOnCopySetting[] = L"QueueOnCopy";
+// DWORD, 1: the main window stays on top of other windows.
+inline constexpr wchar_t kAlwaysOnTopSetting[] = L"AlwaysOnTop";
 // REG_BINARY: the main window's WINDOWPLACEMENT when it closed last.
 inline constexpr wchar_t kWindowPlaceSetting[] = L"WindowPlacement";
 // Programs whose copies are never recorded: one REG_SZ value each, named by the program's full
@@ -52,6 +54,11 @@ inline constexpr wchar_t kExcludedProgramsKey[] = L"Software\\Dravix\\ExcludedPr
 // The user's paste-key rules, read at every paste: one REG_SZ value each, named by a window class
 // or a program's file name ("PuTTY", "putty.exe"), its text the keys ("Shift+Insert").
 inline constexpr wchar_t kPasteKeysKey[] = L"Software\\Dravix\\PasteKeys";
+// The user's chords: one REG_SZ value each, named by its action ("CopyToSlot"), its text the keys
+// ("Ctrl+Shift+数字", options/Chords.h). The hook library takes them from its shared section.
+inline constexpr wchar_t kChordsKey[] = L"Software\\Dravix\\Chords";
+// Programs where no chord acts: one REG_SZ value each, named by the program's file name.
+inline constexpr wchar_t kNoChordProgramsKey[] = L"Software\\Dravix\\NoChordPrograms";
 
 // The shared block of a list-row request: a header, then the records in list order.
 struct ListRowsHeader {

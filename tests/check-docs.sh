@@ -13,7 +13,7 @@ for doc in docs/ARCHITECTURE.md README.md; do
             echo "FAIL $doc names $path, which does not exist"
             status=1
         fi
-    done < <(grep -oE '`(base|xml|store|sync|search|fw|kit|ui|capture|hooklib|app|cli|res|tests|scripts|docs|installer|bench|fuzz|cmake)/[A-Za-z0-9_./-]+\.[A-Za-z0-9]+`' "$root/$doc" |
+    done < <(grep -oE '`(base|xml|store|options|sync|search|fw|kit|ui|capture|hooklib|app|cli|res|tests|scripts|docs|installer|bench|fuzz|cmake)/[A-Za-z0-9_./-]+\.[A-Za-z0-9]+`' "$root/$doc" |
         tr -d '`' | sort -u)
 done
 [ $status -eq 0 ] && echo "the $named files the notes name all exist"

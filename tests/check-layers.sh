@@ -9,14 +9,15 @@ allowed() {
         base) echo "base" ;;
         xml) echo "xml base" ;;
         store) echo "store xml base" ;;
+        options) echo "options store xml fw base" ;;
         sync) echo "sync store xml base" ;;
         search) echo "search store xml base" ;;
         fw) echo "fw base" ;;
         kit) echo "kit fw base" ;;
-        ui) echo "ui kit fw search store xml base" ;;
+        ui) echo "ui options kit fw search store xml base" ;;
         capture) echo "capture kit fw store xml base" ;;
-        hooklib) echo "hooklib store xml fw base" ;;
-        app) echo "app ui capture kit fw sync search store xml hooklib res base" ;;
+        hooklib) echo "hooklib options store xml fw base" ;;
+        app) echo "app ui capture kit fw options sync search store xml hooklib res base" ;;
         cli) echo "cli fw store xml base" ;;
     esac
 }
@@ -26,12 +27,12 @@ owner() {
     local prefix=${1%%/*}
     [ "$prefix" != "$1" ] && [ -f "$root/$1" ] && { echo "$prefix"; return; }
     [ -f "$root/$2/$1" ] && { echo "$2"; return; }
-    for folder in base xml store sync search fw kit ui capture hooklib app cli res; do
+    for folder in base xml store options sync search fw kit ui capture hooklib app cli res; do
         [ -f "$root/$folder/$1" ] && { echo "$folder"; return; }
     done
 }
 status=0
-for folder in base xml store sync search fw kit ui capture hooklib app cli; do
+for folder in base xml store options sync search fw kit ui capture hooklib app cli; do
     [ -d "$root/$folder" ] || continue
     # A folder's own subfolders (app/recorder) are of its layer.
     while read -r file; do
@@ -51,7 +52,7 @@ while read -r line; do
     echo "FAIL ${line#$root/}: name the header's folder"
     status=1
 done < <(grep -rnE '^#include "[A-Za-z0-9_]+\.h"' --include='*.h' --include='*.cpp' \
-    "$root"/base "$root"/xml "$root"/store "$root"/sync "$root"/search "$root"/fw "$root"/kit "$root"/ui "$root"/capture "$root"/hooklib "$root"/app "$root"/cli 2>/dev/null |
+    "$root"/base "$root"/xml "$root"/store "$root"/options "$root"/sync "$root"/search "$root"/fw "$root"/kit "$root"/ui "$root"/capture "$root"/hooklib "$root"/app "$root"/cli 2>/dev/null |
     grep -vE '"(resource|version)\.h"')
 # The XML component's internal headers are its own: nothing outside xml/ includes them.
 while read -r file; do

@@ -408,8 +408,13 @@ bool runUnix(const std::wstring& program, const std::wstring& arguments) {
     if (!CreateProcessW(executable.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process))
         return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // For a Linux program Wine makes no Windows thread (its id is 0) and no process handle, and
+    // leaves in hThread a value that is no handle of it: closing that closed another handle of this
+    // process (measured: the registry's cached HKEY_CURRENT_USER key, every later write refused).
+    if (process.dwThreadId)
+        CloseHandle(process.hThread);
+    if (process.hProcess)
+        CloseHandle(process.hProcess);
     return true;
 }
 

@@ -1,0 +1,31 @@
+// A page of the options dialog: it shows its part of the dialog's options (Load, also after an
+// import) and takes its controls' values back when it is left or OK is pressed (OnKillActive).
+#pragma once
+
+#include "options/Options.h"
+#include "fw/PropertySheet.h"
+
+#include <string>
+
+class COptionsDlg;
+
+class COptionsPage : public fw::CPropertyPage {
+public:
+    COptionsPage(UINT templateId, COptionsDlg& dialog) : fw::CPropertyPage(templateId), m_dialog(dialog) {}
+    virtual void Load() = 0;
+
+protected:
+    bool OnInitDialog() override;
+    options::Options& model() const;
+    COptionsDlg& dialog() const { return m_dialog; }
+    // A message box of the dialog over this page; what MessageBoxW answers.
+    int Tell(const std::string& text, UINT flags = MB_OK | MB_ICONWARNING) const;
+    // The text of a control, UTF-8.
+    std::string ItemText(int id) const;
+    // A control enabled or not; one that had the focus hands it to `focusInstead` first (a
+    // disabled control keeps no keys: Esc and the access keys would go nowhere).
+    void EnableItem(int id, bool enable, int focusInstead) const;
+
+private:
+    COptionsDlg& m_dialog;
+};

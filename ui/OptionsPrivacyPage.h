@@ -1,0 +1,19 @@
+// The 隐私 page of the options dialog: the programs whose copies are never recorded, each with the
+// time it was added, to add (a path typed, or a running program picked) and remove. Other
+// switches of privacy go on this page below the list.
+#pragma once
+
+#include "ui/OptionsPage.h"
+
+class COptionsPrivacyPage : public COptionsPage {
+public:
+    explicit COptionsPrivacyPage(COptionsDlg& dialog);
+    void Load() override;
+
+private:
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    void addProgram(const std::string& path);
+    void removeSelected();
+    void selectRow(int row) const;
+};
