@@ -1,6 +1,7 @@
 #include "app/PasteTarget.h"
 
 #include "app/ClipRules.h"
+#include "base/Check.h"
 #include "base/Text.h"
 #include "base/Trace.h"
 #include "fw/Integrity.h"
@@ -33,8 +34,8 @@ void CPasteTarget::Paste(const std::string& clip, bool plainText) {
         m_tray.ShowNotice(base::toWide(clip::kElevatedTargetText));
         return;
     }
-    if (IsWindow(m_target) && GetForegroundWindow() != m_target && !SetForegroundWindow(m_target))
-        base::ReportFailure("SetForegroundWindow");
+    if (IsWindow(m_target) && GetForegroundWindow() != m_target)
+        CHECK_WIN32(SetForegroundWindow(m_target));
     if (auto paste = plainText ? m_hook.PastePlainText2Window : m_hook.PasteData2Window)
         paste(clip.c_str());
 }
