@@ -46,11 +46,12 @@ struct Choice {
 };
 std::optional<Choice> choiceForCommand(unsigned command);
 
-// What the mouse hook does with a right-button message (client or non-client area) while Ctrl is
-// held: every press, double click included, is taken from the application (it would activate it
-// or open its own menu), and the release opens the clip menu. Without Ctrl everything passes.
+// What the mouse hook does with a right-button message (client or non-client area) while the
+// pointer's chord is held (Ctrl by default, options::opensPointerMenu): every press, double click
+// included, is taken from the application (it would activate it or open its own menu), and the
+// release opens the clip menu. Without the chord everything passes.
 enum class MouseAction { PassOn, Take, TakeAndOpen };
-MouseAction mouseAction(unsigned message, bool controlDown);
+MouseAction mouseAction(unsigned message, bool chordHeld);
 
 // Where the menu opened from the keyboard goes: at the caret's point (or the focused window's
 // top left), moved inside the work area of its monitor so that the menu opens on screen.

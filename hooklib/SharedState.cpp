@@ -2,6 +2,7 @@
 
 #include "hooklib/HotkeyRules.h"
 #include "store/Protocol.h"
+#include "base/Check.h"
 #include "base/Text.h"
 #include "base/Trace.h"
 #include "fw/Window.h"
@@ -18,8 +19,9 @@ volatile LONG g_nChordStart SHARED_SECTION = 0;
 SharedOwnChange g_ownChanges[kOwnChangeSlots] SHARED_SECTION = {};
 volatile LONG g_nOwnChangeTickets SHARED_SECTION = 0;
 volatile LONG g_nSeenSequence SHARED_SECTION = 0;
+options::SharedChordRecord g_chordRecord SHARED_SECTION = {};
 
-int g_bKeyHookReady = 1;
+bool g_bKeyHookReady = true;
 HMODULE g_hLibrary = nullptr;
 base::UniqueBitmap g_hMenuBitmaps[3];
 
@@ -33,22 +35,7 @@ bool notifyMainWindow(UINT message, WPARAM wParam) {
     // application that is a stray thread message, so nothing is posted then.
     HWND main = findMainWindow();
     base::Trace("notify %u %u %s", message, static_cast<unsigned>(wParam), main ? "posted" : "no main window");
-    if (main && !PostMessageW(main, message, wParam, 0)) {
-        base::ReportFailure("PostMessageW");
-        return false;
-    }
-    return main != nullptr;
-}
-
-bool registerLibraryClass(const wchar_t* name, WNDPROC procedure) {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = g_hLibrary;
-    windowClass.lpszClassName = name;
-    if (RegisterClassW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
-        return true;
-    base::ReportFailure("RegisterClassW");
-    return false;
+    return main && CHECK_WIN32(PostMessageW(main, message, wParam, 0));
 }
 
 LONG beginChord() {

@@ -3,6 +3,7 @@
 #include "store/StoreDocument.h"
 #include "store/StoreFile.h"
 #include "xml/XmlDocument.h"
+#include "base/Barrier.h"
 
 using xml::XmlDocument;
 
@@ -17,5 +18,12 @@ void SetStatusKey(const std::string& path, std::string_view key, std::string_vie
 void RemoveKey(const std::string& path, std::string_view key) {
     store::updateStoreFile(path, store::IfMissing::Skip, [&](XmlDocument& doc) {
         return store::findRootChild(doc, key) && doc.enterElement() && doc.deleteElement();
+    });
+}
+
+void RemoveChordStatusKeys(const std::string& path) {
+    base::Guarded("status keys", [&] {
+        RemoveKey(path, store::kSysClipKey);
+        RemoveKey(path, store::kPressNumKey);
     });
 }

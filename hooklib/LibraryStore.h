@@ -1,0 +1,7 @@
+// The store the library works on in this process: the per-user store folder.
+#pragma once
+
+#include "store/StorePaths.h"
+
+// Read on first use (never from DllMain: it may need the shell).
+const store::StorePaths& libraryStorePaths();
