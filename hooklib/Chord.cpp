@@ -2,6 +2,8 @@
 
 #include "base/Check.h"
 
+namespace hooklib {
+
 CChord::~CChord() {
     stopStep();
 }
@@ -36,3 +38,5 @@ void CChord::noteSeen(bool seen, DWORD sequence) {
     m_seen = seen;
     m_seenSequence = sequence;
 }
+
+}  // namespace hooklib

@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+namespace hooklib {
+
 class CChord {
 public:
     // Numbered as the trace names them.
@@ -94,3 +96,5 @@ private:
     DWORD m_seenSequence = 0;
     bool m_busyFlagTaken = false;
 };
+
+}  // namespace hooklib

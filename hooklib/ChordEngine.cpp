@@ -14,6 +14,8 @@
 #include "base/Check.h"
 #include "base/Trace.h"
 
+namespace hooklib {
+
 CChordEngine theChordEngine;
 
 namespace {
@@ -260,3 +262,5 @@ void CChordEngine::finishChord(bool completed) {
     if (notice.message && !notifyMainWindow(notice.message, notice.wParam) && handOver)
         InterlockedCompareExchange(&g_bOperXml, store::kBusyFree, store::kBusyAwaitsFiling);
 }
+
+}  // namespace hooklib

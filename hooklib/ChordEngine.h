@@ -17,6 +17,8 @@
 #include <optional>
 #include <string>
 
+namespace hooklib {
+
 class CChordEngine {
 public:
     CChordEngine() = default;
@@ -64,3 +66,5 @@ private:
 };
 
 extern CChordEngine theChordEngine;
+
+}  // namespace hooklib

@@ -11,19 +11,21 @@
 
 #include <vector>
 
+namespace hooklib {
+
 namespace {
 
 // The system inserts none of the keys when input is blocked or a window of a higher integrity
 // level is in front, and only some when another thread blocked input meanwhile: either way the
 // chord did not reach the target whole.
-bool sendKeys(const std::vector<hotkey::ChordKey>& chord) {
+bool sendKeys(const std::vector<hooklib::ChordKey>& chord) {
     std::vector<INPUT> inputs(chord.size());
     for (std::size_t i = 0; i < chord.size(); ++i) {
         inputs[i].type = INPUT_KEYBOARD;
         inputs[i].ki.wVk = chord[i].virtualKey;
         inputs[i].ki.wScan = static_cast<WORD>(MapVirtualKeyW(chord[i].virtualKey, MAPVK_VK_TO_VSC));
         inputs[i].ki.dwFlags = (chord[i].release ? KEYEVENTF_KEYUP : 0) |
-                               (hotkey::isExtendedKey(chord[i].virtualKey) ? KEYEVENTF_EXTENDEDKEY : 0);
+                               (hooklib::isExtendedKey(chord[i].virtualKey) ? KEYEVENTF_EXTENDEDKEY : 0);
     }
     const UINT count = static_cast<UINT>(inputs.size());
     const UINT sent = CHECK_WIN32(SendInput(count, inputs.data(), sizeof(INPUT)));
@@ -34,12 +36,12 @@ bool sendKeys(const std::vector<hotkey::ChordKey>& chord) {
 
 // Modifiers the user still holds are used as they are when the chord has them, and let go of
 // first when it has not.
-bool sendWithHeldModifiers(std::vector<hotkey::ChordKey> chord) {
-    hotkey::HeldModifiers held;
+bool sendWithHeldModifiers(std::vector<hooklib::ChordKey> chord) {
+    hooklib::HeldModifiers held;
     held.control = isPhysicallyDown(VK_CONTROL);
     held.alt = isPhysicallyDown(VK_MENU);
     held.shift = isPhysicallyDown(VK_SHIFT);
-    return sendKeys(hotkey::withHeldModifiers(std::move(chord), held));
+    return sendKeys(hooklib::withHeldModifiers(std::move(chord), held));
 }
 
 std::string windowClass(HWND window) {
@@ -47,8 +49,8 @@ std::string windowClass(HWND window) {
 }
 
 // A change in the registry counts from the next paste.
-std::vector<hotkey::PasteKeyRule> userPasteKeyRules() {
-    std::vector<hotkey::PasteKeyRule> rules;
+std::vector<hooklib::PasteKeyRule> userPasteKeyRules() {
+    std::vector<hooklib::PasteKeyRule> rules;
     for (const auto& [match, keys] : fw::ReadUserStrings(store::kPasteKeysKey))
         rules.push_back({base::toUtf8(match), base::toUtf8(keys)});
     return rules;
@@ -61,12 +63,14 @@ bool isPhysicallyDown(int virtualKey) {
 }
 
 bool sendCopyKeys() {
-    return sendWithHeldModifiers(hotkey::copyChord(hotkey::isMozillaClass(windowClass(GetForegroundWindow()))));
+    return sendWithHeldModifiers(hooklib::copyChord(hooklib::isMozillaClass(windowClass(GetForegroundWindow()))));
 }
 
 bool sendPasteKeys(HWND target) {
     if (!IsWindow(target))
         target = GetForegroundWindow();
     return sendWithHeldModifiers(
-        hotkey::pasteKeysFor(userPasteKeyRules(), windowClass(target), base::toUtf8(fw::ProgramOfWindow(target))));
+        hooklib::pasteKeysFor(userPasteKeyRules(), windowClass(target), base::toUtf8(fw::ProgramOfWindow(target))));
 }
+
+}  // namespace hooklib

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+namespace hooklib {
+
 // The keyboard's own view of a key, whichever thread asks.
 bool isPhysicallyDown(int virtualKey);
 // The copy chord to the window in front. False when not all of its keys could be sent (traced).
@@ -11,3 +13,5 @@ bool sendCopyKeys();
 // The paste keys of `target` (the window in front when it is gone): the user's rules of the
 // registry, read at every paste, before the built-in ones. False when not all could be sent.
 bool sendPasteKeys(HWND target);
+
+}  // namespace hooklib

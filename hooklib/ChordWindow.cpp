@@ -3,6 +3,8 @@
 #include "hooklib/SharedState.h"
 #include "base/Check.h"
 
+namespace hooklib {
+
 namespace {
 
 const wchar_t kChordWindowClass[] = L"LatchkitChordWindow";
@@ -50,3 +52,5 @@ LRESULT CChordWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     event();
     return 0;
 }
+
+}  // namespace hooklib

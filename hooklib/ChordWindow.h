@@ -10,6 +10,8 @@
 
 #include <functional>
 
+namespace hooklib {
+
 class CChordWnd : private fw::CMessageWindow {
 public:
     struct Events {
@@ -32,3 +34,5 @@ private:
 
     Events m_events;
 };
+
+}  // namespace hooklib

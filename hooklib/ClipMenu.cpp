@@ -16,6 +16,8 @@
 
 #include <chrono>
 
+namespace hooklib {
+
 namespace {
 
 constexpr int kIconSize = 16;
@@ -68,8 +70,8 @@ void loadMenuBitmaps(COLORREF background) {
 std::map<std::string, std::u16string> wholeFileListTexts(const std::vector<RemoteRow>& rows) {
     std::vector<std::string> clips;
     for (const RemoteRow& row : rows)
-        if (row.image == static_cast<int>(clipmenu::RowImage::FileList))
-            if (const auto item = clipmenu::itemForRow(row.number, row.content, clipmenu::RowImage::FileList))
+        if (row.image == static_cast<int>(hooklib::RowImage::FileList))
+            if (const auto item = hooklib::itemForRow(row.number, row.content, hooklib::RowImage::FileList))
                 clips.push_back(item->clip);
     return store::fileListTexts(libraryStorePaths(), clips);
 }
@@ -88,9 +90,9 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
         break;
     case RemoteReadResult::Busy: {
         base::Trace("clip menu: the main window did not answer in time");
-        const std::wstring text(clipmenu::kBusyText.begin(), clipmenu::kBusyText.end());
-        menu.AppendClipItem(clipmenu::kBusyCommand, text, text, kIconSize, kIconSize, nullptr);
-        EnableMenuItem(menu.handle(), clipmenu::kBusyCommand, MF_BYCOMMAND | MF_GRAYED);
+        const std::wstring text(hooklib::kBusyText.begin(), hooklib::kBusyText.end());
+        menu.AppendClipItem(hooklib::kBusyCommand, text, text, kIconSize, kIconSize, nullptr);
+        EnableMenuItem(menu.handle(), hooklib::kBusyCommand, MF_BYCOMMAND | MF_GRAYED);
         return;
     }
     case RemoteReadResult::Read:
@@ -101,25 +103,25 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
     std::string commands;
     const std::map<std::string, std::u16string> fileLists = wholeFileListTexts(rows);
     for (const RemoteRow& row : rows) {
-        const auto image = static_cast<clipmenu::RowImage>(row.image);
-        std::optional<clipmenu::Item> item = clipmenu::itemForRow(row.number, row.content, image);
+        const auto image = static_cast<hooklib::RowImage>(row.image);
+        std::optional<hooklib::Item> item = hooklib::itemForRow(row.number, row.content, image);
         if (!item)
             continue;
         if (const auto whole = fileLists.find(item->clip); whole != fileLists.end())
-            item = clipmenu::itemForRow(row.number, whole->second, image);
+            item = hooklib::itemForRow(row.number, whole->second, image);
         if (commands.size() < 400)
             commands += " " + std::to_string(item->command);
         const std::wstring text(item->text.begin(), item->text.end());
         const std::wstring name(item->name.begin(), item->name.end());
         switch (image) {
-        case clipmenu::RowImage::Text:
+        case hooklib::RowImage::Text:
             menu.AppendClipItem(item->command, text, name, kIconSize, kIconSize, g_hMenuBitmaps[2].get());
             break;
-        case clipmenu::RowImage::Picture:
+        case hooklib::RowImage::Picture:
             menu.AppendPictureItem(item->command, text, name, store::kThumbnailSize,
                                    base::toWide(paths.thumbnailFile(item->clip)), base::toWide(paths.bitmapFile(item->clip)));
             break;
-        case clipmenu::RowImage::FileList:
+        case hooklib::RowImage::FileList:
             menu.AppendClipItem(item->command, text, name, kIconSize, kIconSize, g_hMenuBitmaps[1].get());
             break;
         default:
@@ -172,7 +174,7 @@ void showClipMenu(CMenuHookWnd& owner, POINT at, HWND target, const ClipChosen& 
               menu.thumbnailMilliseconds());
     if (opening.fromKeyboard)
         giveFocusBack(target, opening.focus);
-    const std::optional<clipmenu::Choice> choice = clipmenu::choiceForCommand(chosen);
+    const std::optional<hooklib::Choice> choice = hooklib::choiceForCommand(chosen);
     if (!choice)
         return;
     chosenClip(choice->clip, choice->historyNumber, (GetKeyState(VK_SHIFT) & 0x8000) != 0, target);
@@ -184,13 +186,13 @@ void showClipMenu(CMenuHookWnd& owner, POINT at, HWND target, const ClipChosen& 
 // window under the pointer, and the paste goes there.
 bool HandleClipMenuMouse(WPARAM message, const MOUSEHOOKSTRUCT& record, ClipChosen chosen) {
     const bool chordHeld = hooklib::opensUserPointerMenu(heldForClick(), GetAncestor(record.hwnd, GA_ROOT));
-    switch (clipmenu::mouseAction(static_cast<unsigned>(message), chordHeld)) {
-    case clipmenu::MouseAction::PassOn:
+    switch (hooklib::mouseAction(static_cast<unsigned>(message), chordHeld)) {
+    case hooklib::MouseAction::PassOn:
         return false;
-    case clipmenu::MouseAction::Take:
+    case hooklib::MouseAction::Take:
         InterlockedExchange(&g_bMenuPending, 0);
         return true;  // the application never sees it, menu or not
-    case clipmenu::MouseAction::TakeAndOpen:
+    case hooklib::MouseAction::TakeAndOpen:
         break;
     }
     // One menu at a time in the whole desktop until it closes or the button goes down again.
@@ -229,7 +231,7 @@ void OpenClipMenuAtCaret(ClipChosen chosen) {
     monitor.cbSize = sizeof monitor;
     if (GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor)) {
         const RECT& work = monitor.rcWork;
-        const clipmenu::Point kept = clipmenu::keepInArea({at.x, at.y}, {work.left, work.top, work.right, work.bottom});
+        const hooklib::Point kept = hooklib::keepInArea({at.x, at.y}, {work.left, work.top, work.right, work.bottom});
         at = {kept.x, kept.y};
     }
     base::Trace("clip menu from the keyboard at %ld,%ld (%s)", at.x, at.y, gui.hwndCaret ? "caret" : "window");
@@ -238,3 +240,5 @@ void OpenClipMenuAtCaret(ClipChosen chosen) {
             [at, target, chosen, opening](CMenuHookWnd& owner) { showClipMenu(owner, at, target, chosen, opening); }))
         InterlockedExchange(&g_bMenuPending, 0);
 }
+
+}  // namespace hooklib

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+namespace hooklib {
+
 // The clip chosen in the menu, for the caller to paste into `target` (the text alone with
 // `plainText`, Shift held as it was chosen).
 using ClipChosen = std::function<void(const std::string& clip, int historyNumber, bool plainText, HWND target)>;
@@ -17,3 +19,5 @@ bool HandleClipMenuMouse(WPARAM message, const MOUSEHOOKSTRUCT& record, ClipChos
 // Ctrl+Alt+` (the keyboard hook's part): the same menu at the caret of the focused window, or at
 // that window's top left; the focus comes back to it before the choice is handed on.
 void OpenClipMenuAtCaret(ClipChosen chosen);
+
+}  // namespace hooklib

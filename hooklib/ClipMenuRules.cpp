@@ -12,7 +12,7 @@
 using xml::utf16ToUtf8;
 using xml::utf8ToUtf16;
 
-namespace clipmenu {
+namespace hooklib {
 
 namespace {
 
@@ -122,4 +122,4 @@ Point keepInArea(Point at, const Area& area) {
     return at;
 }
 
-}  // namespace clipmenu
+}  // namespace hooklib

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace clipmenu {
+namespace hooklib {
 
 inline constexpr unsigned kSlotCommandBase = 998000;     // + slot digit
 inline constexpr unsigned kHistoryCommandBase = 999000;  // + history number
@@ -67,4 +67,4 @@ Point keepInArea(Point at, const Area& area);
 inline constexpr unsigned kBusyCommand = 997999;
 inline constexpr std::u16string_view kBusyText = u"Dravix 正忙，请稍后再试";
 
-}  // namespace clipmenu
+}  // namespace hooklib

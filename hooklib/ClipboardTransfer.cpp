@@ -8,7 +8,7 @@
 #include "base/Handle.h"
 #include "base/Trace.h"
 
-namespace transfer {
+namespace hooklib::transfer {
 
 // The data made of the bytes is ours until SetClipboardData takes it.
 bool setFormatData(unsigned format, const std::string& bytes) {
@@ -122,4 +122,4 @@ bool restoreKeptClip(const store::StorePaths& paths) {
     return main && putFormats(*kept, PutRequest::ownedBy(main)) == Put::Done;
 }
 
-}  // namespace transfer
+}  // namespace hooklib::transfer

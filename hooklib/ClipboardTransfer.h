@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-namespace transfer {
+namespace hooklib::transfer {
 
 using Formats = store::RestorableFormats;  // (format, bytes)
 
@@ -70,4 +70,4 @@ bool putClipOverKept(const store::StorePaths& paths, std::string_view clip);
 // "tempFile" put back (ResumeClipData); false, and the clipboard as it is, without one.
 bool restoreKeptClip(const store::StorePaths& paths);
 
-}  // namespace transfer
+}  // namespace hooklib::transfer

@@ -12,6 +12,8 @@
 #include "base/Check.h"
 #include "base/Trace.h"
 
+namespace hooklib {
+
 namespace {
 
 constexpr UINT kPollMs = 15;            // while waiting for the copied data
@@ -54,7 +56,7 @@ CChord::Next CCopyChord::act() {
 CChord::Next CCopyChord::sendCopyChord() {
     ++m_chordsSent;
     m_checkedSequence = GetClipboardSequenceNumber();
-    m_copyKeyToggle = (GetKeyState(hotkey::kVkC) & 1) != 0;
+    m_copyKeyToggle = (GetKeyState(hooklib::kVkC) & 1) != 0;
     m_handledAt = 0;
     stopWatching();
     m_awaitingAnswer = startStep(kPollMs);
@@ -86,7 +88,7 @@ void CCopyChord::stopWatching() {
 // sends itself WM_COPY for it. Another program may have copied a moment ago: the copy waits until
 // the main program has looked at that copy.
 void CCopyChord::keyArriving(unsigned virtualKey, bool released) {
-    if (m_awaitingAnswer && virtualKey == hotkey::kVkC && !released && !waitUntilRecorderSaw(kCopyKeyHoldMs))
+    if (m_awaitingAnswer && virtualKey == hooklib::kVkC && !released && !waitUntilRecorderSaw(kCopyKeyHoldMs))
         base::Trace("the main program has not read the clipboard %lu: the copy goes on", GetClipboardSequenceNumber());
 }
 
@@ -151,7 +153,7 @@ LRESULT CALLBACK CCopyChord::callWndProcReturned(int code, WPARAM wParam, LPARAM
 // In the target's own thread its view of the keys tells whether it has handled the chord.
 bool CCopyChord::noteChordHandled(DWORD now) {
     if (inTargetThread(target()) && !m_handledAt) {
-        const SHORT state = GetKeyState(hotkey::kVkC);
+        const SHORT state = GetKeyState(hooklib::kVkC);
         if (((state & 1) != 0) != m_copyKeyToggle && !(state & 0x8000))
             m_handledAt = now;
     }
@@ -166,7 +168,7 @@ CChord::Next CCopyChord::checkAnswer() {
         return Next::GoOn;
     m_checking = true;
     const DWORD now = GetTickCount();
-    hotkey::CopyWatch watch;
+    hooklib::CopyWatch watch;
     watch.sinceChordMs = now - stepBegan();
     watch.chordsSent = m_chordsSent;
     transfer::ClipboardRead read;
@@ -180,17 +182,17 @@ CChord::Next CCopyChord::checkAnswer() {
     watch.chordHandled = noteChordHandled(now);
     watch.sinceHandledMs = now - m_handledAt;
     m_checking = false;
-    const hotkey::CopyStep next = hotkey::afterCopyChord(watch);
-    if (next == hotkey::CopyStep::Wait)
+    const hooklib::CopyStep next = hooklib::afterCopyChord(watch);
+    if (next == hooklib::CopyStep::Wait)
         return Next::GoOn;
     stopWatching();
     stopStep();
     switch (next) {
-    case hotkey::CopyStep::Store:
+    case hooklib::CopyStep::Store:
         // Only the change read as the answer was ours: what the application copies next is the user's.
         m_answer.endWith(read.sequence);
         return storeSlot(read.snapshot);
-    case hotkey::CopyStep::SendAgain:
+    case hooklib::CopyStep::SendAgain:
         base::Trace("no copy from the application yet: the copy chord again");
         return Next::WhenSeen;
     default:
@@ -257,3 +259,5 @@ CChord::Notice CCopyChord::ending(bool completed) {
         return {};
     return {store::kMsgSlotCopied, static_cast<WPARAM>(m_slotKey)};
 }
+
+}  // namespace hooklib

@@ -3,7 +3,7 @@
 // and sends the copy keys; the answer is read while the clipboard is still open and written as
 // the slot's clip, and the main window hears of it with the busy flag (it files the slot as a
 // history record). Another program's copy meanwhile is left to the main program; an answer it
-// replaced is asked for again (hotkey::afterCopyChord).
+// replaced is asked for again (hooklib::afterCopyChord).
 #pragma once
 
 #include "hooklib/Chord.h"
@@ -12,6 +12,8 @@
 #include "base/Handle.h"
 
 #include <optional>
+
+namespace hooklib {
 
 class CCopyChord : public CChord {
 public:
@@ -56,3 +58,5 @@ private:
     bool m_copyKeyToggle = false;       // the C key's toggle state before our chord
     DWORD m_handledAt = 0;              // when the target's thread had handled the chord (0: not yet)
 };
+
+}  // namespace hooklib

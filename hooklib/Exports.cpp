@@ -22,6 +22,7 @@
 #include "base/ScopeExit.h"
 #include "base/Trace.h"
 
+using namespace hooklib;
 using namespace store;
 
 namespace {
@@ -39,7 +40,7 @@ bool isKeyDown(int virtualKey) {
 // SendInput). Per process; another thread's keys start it afresh.
 struct ThreadModifiers {
     DWORD thread = 0;
-    hotkey::ModifierMemory memory;
+    hooklib::ModifierMemory memory;
 };
 ThreadModifiers g_modifiers;
 SRWLOCK g_modifiersLock = SRWLOCK_INIT;
@@ -65,11 +66,11 @@ bool isModifierDown(unsigned modifier) {
 // The options::Modifier bits held for the key the hook sees.
 unsigned heldModifiers() {
     unsigned held = 0;
-    if (isModifierDown(hotkey::kVkControl))
+    if (isModifierDown(hooklib::kVkControl))
         held |= options::kCtrl;
-    if (isModifierDown(hotkey::kVkAlt))
+    if (isModifierDown(hooklib::kVkAlt))
         held |= options::kAlt;
-    if (isModifierDown(hotkey::kVkShift))
+    if (isModifierDown(hooklib::kVkShift))
         held |= options::kShift;
     if (isKeyDown(VK_LWIN) || isKeyDown(VK_RWIN))
         held |= options::kWin;
@@ -85,7 +86,7 @@ void pasteClip(const char* clipName, bool plainText) {
     if (!clipName)
         return;
     int index = 0;
-    const bool named = hotkey::historyIndexFromName(clipName, index);
+    const bool named = hooklib::historyIndexFromName(clipName, index);
     theChordEngine.PasteClip(clipName, named ? std::optional<int>(index) : std::nullopt, plainText);
 }
 
@@ -132,31 +133,31 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
     const bool released = (static_cast<DWORD>(flags) & 0x80000000u) != 0;
     if (code == HC_ACTION)
         noteKey(static_cast<unsigned>(key), released);
-    const hotkey::KeyDecision decision = base::Guarded("KeyboardProc", hotkey::KeyDecision{}, [&] {
+    const hooklib::KeyDecision decision = base::Guarded("KeyboardProc", hooklib::KeyDecision{}, [&] {
         return hooklib::decideUserKey({code, static_cast<unsigned>(key), released, heldModifiers(), isKeyDown(VK_RMENU)});
     });
     const int physicalKey = static_cast<int>(key);
     // A chord key held down repeats: only its first press makes the chord.
     const bool repeat = (static_cast<DWORD>(flags) & 0x40000000u) != 0;
-    if (repeat && decision.kind != hotkey::KeyDecision::PassOn && decision.kind != hotkey::KeyDecision::ShowMainWindow)
+    if (repeat && decision.kind != hooklib::KeyDecision::PassOn && decision.kind != hooklib::KeyDecision::ShowMainWindow)
         return 1;
     if (code == HC_ACTION)
         base::Guarded("KeyboardProc", [&] { theChordEngine.KeyArriving(static_cast<unsigned>(key), released); });
     switch (decision.kind) {
-    case hotkey::KeyDecision::CopyToSlot:
+    case hooklib::KeyDecision::CopyToSlot:
         base::Guarded("KeyboardProc", [&] { theChordEngine.CopyToSlot(decision.slotKey, physicalKey); });
         return 1;
-    case hotkey::KeyDecision::PasteSlot:
-    case hotkey::KeyDecision::RepeatTransform:  // until "粘贴为" comes, the slot's own paste
+    case hooklib::KeyDecision::PasteSlot:
+    case hooklib::KeyDecision::RepeatTransform:  // until "粘贴为" comes, the slot's own paste
         base::Guarded("KeyboardProc", [&] { theChordEngine.PasteSlot(decision.slotKey, physicalKey); });
         return 1;
-    case hotkey::KeyDecision::PasteQueueHead:
+    case hooklib::KeyDecision::PasteQueueHead:
         base::Guarded("KeyboardProc", [&] { theChordEngine.PasteQueueHead(decision.plainText, physicalKey); });
         return 1;
-    case hotkey::KeyDecision::OpenClipMenu:
+    case hooklib::KeyDecision::OpenClipMenu:
         base::Guarded("KeyboardProc", [&] { OpenClipMenuAtCaret(pasteChosen); });
         return 1;
-    case hotkey::KeyDecision::ShowMainWindow:
+    case hooklib::KeyDecision::ShowMainWindow:
         // Asynchronous: the hook must not wait for the main program.
         if (HWND main = findMainWindow()) {
             ShowWindowAsync(main, SW_SHOW);
@@ -164,7 +165,7 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
             SetForegroundWindow(main);
         }
         break;
-    case hotkey::KeyDecision::PassOn:
+    case hooklib::KeyDecision::PassOn:
         break;
     }
     return CallNextHookEx(g_hKeyboardHook, code, key, flags);

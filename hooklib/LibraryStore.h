@@ -3,5 +3,9 @@
 
 #include "store/StorePaths.h"
 
+namespace hooklib {
+
 // Read on first use (never from DllMain: it may need the shell).
 const store::StorePaths& libraryStorePaths();
+
+}  // namespace hooklib

@@ -8,6 +8,8 @@
 
 #include <chrono>
 
+namespace hooklib {
+
 namespace {
 
 const wchar_t kHookWindowClass[] = L"DravixClipMenuOwner";
@@ -35,7 +37,7 @@ CMenuEx::CMenuEx(bool plainItems)
 void CMenuEx::AppendClipItem(UINT command, const std::wstring& text, const std::wstring& name, int width, int height,
                              HBITMAP bitmap) {
     if (m_bPlainItems) {
-        const std::u16string plain = clipmenu::plainItemText(std::u16string(name.begin(), name.end()));
+        const std::u16string plain = hooklib::plainItemText(std::u16string(name.begin(), name.end()));
         AppendMenuW(m_menu.get(), MF_STRING, command, std::wstring(plain.begin(), plain.end()).c_str());
         return;
     }
@@ -217,3 +219,5 @@ LRESULT CMenuHookWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     return fw::CMessageWindow::WindowProc(message, wParam, lParam);
 }
+
+}  // namespace hooklib

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+namespace hooklib {
+
 class CMenuEx {
 public:
     // `plainItems`: string items of the names, nothing drawn (a screen reader runs).
@@ -111,3 +113,5 @@ private:
     CMenuEx* m_menu = nullptr;     // the menu being tracked
     bool m_ownedByWindow = false;  // deleted with its window
 };
+
+}  // namespace hooklib

@@ -17,6 +17,8 @@
 #include "base/Trace.h"
 #include "fw/Settings.h"
 
+namespace hooklib {
+
 namespace {
 
 constexpr UINT kStepMs = 100;          // between the paste's steps
@@ -156,22 +158,22 @@ CChord::Next CPasteChord::watchPaste() {
     if (!m_restore)
         return Next::Completed;
     const DWORD now = GetTickCount();
-    hotkey::PasteWatch watch;
+    hooklib::PasteWatch watch;
     watch.sinceKeyMs = now - stepBegan();
     watch.rendered = m_rendered;
     watch.sinceLastRenderMs = now - m_lastRenderAt;
     watch.clipboardReplaced = m_replaced;
-    watch.targetAnswers = hotkey::pasteReadQuiet(watch) && targetAnswers(target());
-    switch (hotkey::afterPasteChord(watch)) {
-    case hotkey::PasteStep::Wait:
+    watch.targetAnswers = hooklib::pasteReadQuiet(watch) && targetAnswers(target());
+    switch (hooklib::afterPasteChord(watch)) {
+    case hooklib::PasteStep::Wait:
         return Next::GoOn;
-    case hotkey::PasteStep::Restore:
+    case hooklib::PasteStep::Restore:
         stopStep();
         if (!m_rendered)
             base::Trace("the target asked for nothing of the paste in %lu ms", watch.sinceKeyMs);
         base::Guarded("restore", [&] { restoreUserClipboard(); });
         return Next::Completed;
-    case hotkey::PasteStep::LeaveAlone:
+    case hooklib::PasteStep::LeaveAlone:
         base::Trace("clipboard not restored: another program copied during the paste");
         return Next::Completed;
     }
@@ -291,3 +293,5 @@ CChord::Notice CPasteChord::ending(bool completed) {
         return {store::kMsgClipPasted, static_cast<WPARAM>(m_historyNumber)};
     return dequeue ? Notice{store::kMsgClipPasted, 0} : Notice{};
 }
+
+}  // namespace hooklib

@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 
+namespace hooklib {
+
 class CPasteChord : public CChord {
 public:
     // The slot `slotKey` ('0' to '9'), pressed as `physicalKey`.
@@ -62,3 +64,5 @@ private:
     bool m_replaced = false;       // another program's copy took the clipboard
     bool m_restoring = false;
 };
+
+}  // namespace hooklib

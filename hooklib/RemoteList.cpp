@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace hooklib {
+
 namespace {
 
 // A message to the main window or its list, answered in time or not at all.
@@ -199,3 +201,5 @@ RemoteReadResult readListRowsByMessages(HWND list, std::vector<RemoteRow>& rows)
         return RemoteReadResult::Busy;
     return released ? RemoteReadResult::Read : RemoteReadResult::NotReleased;
 }
+
+}  // namespace hooklib

@@ -7,6 +7,8 @@
 #include "base/Trace.h"
 #include "fw/Window.h"
 
+namespace hooklib {
+
 // Only initialised variables with the "shared" attribute land in a shared section.
 #define SHARED_SECTION __attribute__((section(".SHARDAT"), shared))
 
@@ -41,7 +43,7 @@ bool notifyMainWindow(UINT message, WPARAM wParam) {
 LONG beginChord() {
     const LONG now = static_cast<LONG>(GetTickCount() | 1);
     const LONG held = g_nChordStart;
-    if (held && !hotkey::isChordStale(static_cast<unsigned long>(held), static_cast<unsigned long>(now)))
+    if (held && !hooklib::isChordStale(static_cast<unsigned long>(held), static_cast<unsigned long>(now)))
         return 0;
     if (InterlockedCompareExchange(&g_nChordStart, now, held) != held)
         return 0;
@@ -54,3 +56,5 @@ LONG beginChord() {
 void endChord(LONG taken) {
     InterlockedCompareExchange(&g_nChordStart, 0, taken);
 }
+
+}  // namespace hooklib

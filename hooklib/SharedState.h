@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+namespace hooklib {
+
 // Shared by all processes (section ".SHARDAT").
 extern HHOOK g_hKeyboardHook;
 extern HHOOK g_hMouseHook;
@@ -54,3 +56,5 @@ bool notifyMainWindow(UINT message, WPARAM wParam);
 // away) is taken over after a while. endChord frees the slot only if it is still the one taken.
 LONG beginChord();
 void endChord(LONG taken);
+
+}  // namespace hooklib

@@ -5,6 +5,8 @@
 #include "xml/XmlDocument.h"
 #include "base/Barrier.h"
 
+namespace hooklib {
+
 using xml::XmlDocument;
 
 void SetStatusKey(const std::string& path, std::string_view key, std::string_view value) {
@@ -27,3 +29,5 @@ void RemoveChordStatusKeys(const std::string& path) {
         RemoveKey(path, store::kPressNumKey);
     });
 }
+
+}  // namespace hooklib

@@ -47,12 +47,12 @@ std::string programOf(HWND window) {
 
 }  // namespace
 
-hotkey::KeyDecision decideUserKey(const options::KeyPress& press) {
+hooklib::KeyDecision decideUserKey(const options::KeyPress& press) {
     return withUserChords([&](const options::ChordOptions& chords) {
-        const hotkey::KeyDecision decision = hotkey::decideKey(chords, press);
-        if (decision.kind == hotkey::KeyDecision::PassOn || chords.noChordPrograms.empty())
+        const hooklib::KeyDecision decision = hooklib::decideKey(chords, press);
+        if (decision.kind == hooklib::KeyDecision::PassOn || chords.noChordPrograms.empty())
             return decision;
-        return hotkey::decideKey(chords, press, programOf(GetForegroundWindow()));
+        return hooklib::decideKey(chords, press, programOf(GetForegroundWindow()));
     });
 }
 

@@ -12,7 +12,7 @@ namespace hooklib {
 
 // What the key makes under the user's chords. The program in front is asked for only when a chord
 // matched and the user named programs where no chord acts.
-hotkey::KeyDecision decideUserKey(const options::KeyPress& press);
+hooklib::KeyDecision decideUserKey(const options::KeyPress& press);
 // Whether a right click with `held` modifiers (options::Modifier bits) over `window` opens the
 // clip menu.
 bool opensUserPointerMenu(unsigned held, HWND window);

@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 namespace {
 
 class UserChordsTest : public DravixAppTest {
@@ -21,6 +25,7 @@ protected:
         m_publish = reinterpret_cast<BOOL(WINAPI*)(const options::ChordRecord*)>(
             reinterpret_cast<void*>(GetProcAddress(m_library, "PublishChordOptions")));
         ASSERT_TRUE(m_publish);
+        m_keys = m_dir.path("target keys.log");
     }
     void TearDown() override {
         if (m_publish)
@@ -35,37 +40,46 @@ protected:
         ASSERT_TRUE(m_publish(&record));
     }
 
+    // A target that logs its keys to m_keys.
+    std::unique_ptr<Target> loggingTarget(const std::wstring& title, const std::wstring& text) const {
+        return std::make_unique<Target>(title, text, L"DravixEditTarget", base::toWide(m_keys));
+    }
+
     // The chord typed into `target`: its key reached the target (the key log shows its key-down)
     // and no chord began.
-    void expectReachesTarget(const Target& target, const std::string& keys, std::vector<WORD> modifiers, WORD key) {
+    void expectReachesTarget(const Target& target, std::vector<WORD> modifiers, WORD key) {
         ASSERT_TRUE(target.focus());
         const std::size_t mark = m_log.mark();
         typeChord(std::move(modifiers), key, 30);
         const std::string keyDown = "down " + std::to_string(key);
-        EXPECT_TRUE(pumpUntil([&] { return readBytes(keys).find(keyDown) != std::string::npos; }, 5s)) << readBytes(keys);
+        EXPECT_TRUE(pumpUntil([&] { return readBytes(m_keys).find(keyDown) != std::string::npos; }, 5s)) << readBytes(m_keys);
         EXPECT_TRUE(expectNothingFor(300ms, [&] { return m_log.has("chord", mark); })) << m_log.text();
+    }
+
+    // `text` selected in the target and the chord typed: the slot holds it, and no digit was typed.
+    void expectCopied(const Target& target, const std::wstring& text, std::vector<WORD> modifiers, char digit) {
+        ASSERT_TRUE(target.setTextAndSelectAll(text));
+        typeChord(std::move(modifiers), static_cast<WORD>(digit), 30);
+        const std::string slot = std::string("copy") + digit;
+        EXPECT_TRUE(pumpUntil([&] { return storedClipText(slot) == text; }, 8s)) << base::toUtf8(storedClipText(slot));
+        EXPECT_EQ(target.text(), text) << "a digit reached the target";
     }
 
     HMODULE m_library = nullptr;
     BOOL(WINAPI* m_publish)(const options::ChordRecord*) = nullptr;
+    std::string m_keys;
 };
 
 TEST_F(UserChordsTest, AChangedSlotCopyChordCopiesAndTheOldOneReachesTheProgram) {
     options::ChordOptions chords;
     chords.chords[options::ChordAction::CopyToSlot].modifiers = options::kCtrl | options::kShift;
     publish(chords);
-    const std::string keys = m_dir.path("slot copy keys.log");
-    const Target target(L"Changed chord target", L"copied with the user's chord", L"DravixEditTarget", base::toWide(keys));
-    ASSERT_TRUE(target.setTextAndSelectAll(L"copied with the user's chord"));
-
-    expectReachesTarget(target, keys, {VK_CONTROL}, '1');
+    const auto target = loggingTarget(L"Changed chord target", L"copied with the user's chord");
+    ASSERT_TRUE(target->setTextAndSelectAll(L"copied with the user's chord"));
+    expectReachesTarget(*target, {VK_CONTROL}, '1');
     EXPECT_EQ(storedClipText("copy1"), L"");
 
-    ASSERT_TRUE(target.setTextAndSelectAll(L"copied with the user's chord"));
-    typeChord({VK_CONTROL, VK_SHIFT}, '1', 30);
-    EXPECT_TRUE(pumpUntil([&] { return storedClipText("copy1") == L"copied with the user's chord"; }, 8s))
-        << base::toUtf8(storedClipText("copy1"));
-    EXPECT_EQ(target.text(), L"copied with the user's chord") << "a digit reached the target";
+    expectCopied(*target, L"copied with the user's chord", {VK_CONTROL, VK_SHIFT}, '1');
 }
 
 // A chord turned off keeps its keys for the program: Ctrl+Alt+5 neither pastes nor falls back to
@@ -74,10 +88,9 @@ TEST_F(UserChordsTest, AChordTurnedOffReachesTheProgram) {
     options::ChordOptions chords;
     chords.chords[options::ChordAction::PasteSlot].off = true;
     publish(chords);
-    const std::string keys = m_dir.path("turned off keys.log");
-    const Target target(L"Turned off target", L"", L"DravixEditTarget", base::toWide(keys));
-    expectReachesTarget(target, keys, {VK_CONTROL, VK_MENU}, '5');
-    EXPECT_EQ(target.text(), L"");
+    const auto target = loggingTarget(L"Turned off target", L"");
+    expectReachesTarget(*target, {VK_CONTROL, VK_MENU}, '5');
+    EXPECT_EQ(target->text(), L"");
 }
 
 // The list names programs by file name: the target's own gets no chord, another name leaves its
@@ -86,18 +99,14 @@ TEST_F(UserChordsTest, AProgramOnTheNoChordsListGetsNone) {
     options::ChordOptions chords;
     chords.noChordPrograms = {"EDIT_TARGET.EXE"};
     publish(chords);
-    const std::string keys = m_dir.path("no chords keys.log");
-    const Target target(L"No chords target", L"never a slot", L"DravixEditTarget", base::toWide(keys));
-    ASSERT_TRUE(target.setTextAndSelectAll(L"never a slot"));
-    expectReachesTarget(target, keys, {VK_CONTROL}, '2');
+    const auto target = loggingTarget(L"No chords target", L"never a slot");
+    ASSERT_TRUE(target->setTextAndSelectAll(L"never a slot"));
+    expectReachesTarget(*target, {VK_CONTROL}, '2');
     EXPECT_EQ(storedClipText("copy2"), L"");
 
     chords.noChordPrograms = {"mstsc.exe"};
     publish(chords);
-    ASSERT_TRUE(target.setTextAndSelectAll(L"a slot again"));
-    typeChord({VK_CONTROL}, '2', 30);
-    EXPECT_TRUE(pumpUntil([&] { return storedClipText("copy2") == L"a slot again"; }, 8s))
-        << base::toUtf8(storedClipText("copy2"));
+    expectCopied(*target, L"a slot again", {VK_CONTROL}, '2');
 }
 
 }  // namespace
