@@ -26,6 +26,37 @@ TEST(HotkeyRules, DigitsWithCtrlCopyAndWithCtrlAltPaste) {
     EXPECT_EQ(kindOf('5', true, false, false, 3), KeyDecision::PassOn);  // HC_NOREMOVE
 }
 
+// The hook's decision under the user's chords: a changed chord acts and the default's keys reach
+// the program, a chord turned off keeps its keys for the program, and a program on the no-chords
+// list gets no chord at all.
+TEST(HotkeyRules, TheUsersChordsDecide) {
+    options::ChordOptions user;
+    user.chords[options::ChordAction::CopyToSlot].modifiers = options::kCtrl | options::kShift;
+    user.chords[options::ChordAction::PasteSlot].off = true;
+    user.noChordPrograms = {"mstsc.exe"};
+    const unsigned ctrl = options::kCtrl, ctrlShift = options::kCtrl | options::kShift,
+                   ctrlAlt = options::kCtrl | options::kAlt;
+    struct Row {
+        unsigned key;
+        unsigned held;
+        const char* program;
+        KeyDecision::Kind kind;
+    };
+    const Row rows[] = {
+        {'1', ctrlShift, "C:\\Tools\\editor.exe", KeyDecision::CopyToSlot},
+        {'1', ctrl, "C:\\Tools\\editor.exe", KeyDecision::PassOn},
+        {'5', ctrlAlt, "", KeyDecision::PassOn},
+        {'Q', ctrlAlt, "", KeyDecision::PasteQueueHead},
+        {'1', ctrlShift, "C:\\Windows\\System32\\MSTSC.EXE", KeyDecision::PassOn},
+        {'Q', ctrlAlt, "mstsc.exe", KeyDecision::PassOn},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << static_cast<char>(row.key) << " held " << row.held << " in " << row.program);
+        EXPECT_EQ(hooklib::decideKey(user, {0, row.key, false, row.held, false}, row.program).kind, row.kind);
+    }
+    EXPECT_EQ(hooklib::decideKey(options::ChordOptions{}, {0, '5', false, ctrlAlt, false}).kind, KeyDecision::PasteSlot);
+}
+
 TEST(HotkeyRules, KeypadDigitsActAsMainDigitsOnlyWithCtrl) {
     const KeyDecision keypad7 = hooklib::decideKey(0, 103, false, true, false);
     EXPECT_EQ(keypad7.kind, KeyDecision::CopyToSlot);
