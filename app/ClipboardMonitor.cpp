@@ -2,6 +2,7 @@
 
 #include "app/ClipRules.h"
 #include "store/Protocol.h"
+#include "base/Check.h"
 #include "base/Text.h"
 #include "base/Trace.h"
 
@@ -32,12 +33,11 @@ void CClipboardMonitor::joinChain(bool initial) {
     if (initial)
         m_recorder->Announce(true);
     m_inChain = true;
-    SetLastError(0);
-    m_nextViewer = SetClipboardViewer(m_window);
-    if (!m_nextViewer && GetLastError() != 0)
-        base::ReportFailure("SetClipboardViewer");
-    if (!AddClipboardFormatListener(m_window))
-        base::ReportFailure("AddClipboardFormatListener");
+    // A first viewer gets null: no viewer was there before it.
+    HWND next = nullptr;
+    CHECK_WIN32_ERROR(next = SetClipboardViewer(m_window));
+    m_nextViewer = next;
+    CHECK_WIN32(AddClipboardFormatListener(m_window));
     m_recorder->Listen(true);
     if (!initial)
         m_recorder->Announce();

@@ -2,6 +2,7 @@
 // today but are bound all the same: a library without them is not the one we ship.
 #pragma once
 
+#include "options/ChordRecord.h"
 #include "base/Handle.h"
 
 #include <windows.h>
@@ -21,6 +22,9 @@ struct HookLibrary {
     int(WINAPI* GetOperXmlStatus)() = nullptr;
     int(WINAPI* SetOperXmlStatus)(int) = nullptr;
     BOOL(WINAPI* IsOwnClipboardChange)(DWORD sequence, DWORD ownerProcessId) = nullptr;
+    // The user's chords and the programs where none acts (options::packChords), for the library
+    // in every program: at the start and whenever they change.
+    BOOL(WINAPI* PublishChordOptions)(const options::ChordRecord* record) = nullptr;
 
     // Loads the library by name (the platform's search order) and resolves the exports in
     // their order; false when the library or any export is missing.

@@ -2,7 +2,7 @@
 // when it returns FALSE, zero or null, writes to the trace where it was made, the call's own
 // text and the system's text for the error (GetLastError, read before anything else runs), as
 // WIL's LOG_IF_WIN32_BOOL_FALSE does. The call's result is returned, so the caller learns that
-// it failed and decides what follows.
+// it failed and decides what follows. Variants for the calls that fail another way follow.
 #pragma once
 
 #include <windows.h>
@@ -23,6 +23,24 @@ Result CheckedResult(Result result, const char* call, const char* file, int line
     return result;
 }
 
+// A handle whose failure value is INVALID_HANDLE_VALUE (CreateFileW, FindFirstFileW, ...).
+template <typename Handle>
+Handle CheckedHandle(Handle handle, const char* call, const char* file, int line) noexcept {
+    ReportIfFailed(handle != INVALID_HANDLE_VALUE, call, file, line);
+    return handle;
+}
+
+// Whether a call that may return null on success too (SetClipboardData promising data rendered
+// later) succeeded: it failed when it returned null and set an error.
+template <typename Result>
+bool SucceededUnlessError(Result result, const char* call, const char* file, int line) noexcept {
+    return ReportIfFailed(result != Result() || GetLastError() == ERROR_SUCCESS, call, file, line);
+}
+
 }  // namespace base
 
 #define CHECK_WIN32(call) ::base::CheckedResult((call), #call, __FILE__, __LINE__)
+// The same for calls that fail with INVALID_HANDLE_VALUE; the handle is returned.
+#define CHECK_WIN32_HANDLE(call) ::base::CheckedHandle((call), #call, __FILE__, __LINE__)
+// The same for calls that may return null when they succeed; returns whether the call succeeded.
+#define CHECK_WIN32_ERROR(call) (SetLastError(ERROR_SUCCESS), ::base::SucceededUnlessError((call), #call, __FILE__, __LINE__))

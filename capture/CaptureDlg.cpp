@@ -1,5 +1,6 @@
 #include "capture/CaptureDlg.h"
 
+#include "base/Check.h"
 #include "base/Trace.h"
 
 #include <windowsx.h>
@@ -119,17 +120,17 @@ base::UniqueBitmap CCaptureDlg::CopyRect(capture::Rect rect, bool toClipboard) {
     }
     if (!toClipboard)
         return bitmap;
+    // The clipboard owns the bitmap once it has taken it; until then the bitmap is ours.
     base::ClipboardScope clipboard(hwnd());
-    if (clipboard.isOpen()) {
-        EmptyClipboard();
-        // The clipboard owns the bitmap once it has taken it.
-        if (SetClipboardData(CF_BITMAP, bitmap.get()))
-            bitmap.release();
-        else
-            base::ReportFailure("SetClipboardData");
-    }
+    const bool placed = CHECK_WIN32(clipboard.isOpen()) && CHECK_WIN32(EmptyClipboard()) &&
+                        CHECK_WIN32(SetClipboardData(CF_BITMAP, bitmap.get()));
+    if (placed)
+        bitmap.release();
     clipboard.close();
-    base::Trace("capture: %dx%d on the clipboard", area.width(), area.height());
+    if (placed)
+        base::Trace("capture: %dx%d on the clipboard", area.width(), area.height());
+    else
+        base::Trace("capture: %dx%d could not be put on the clipboard", area.width(), area.height());
     return base::UniqueBitmap();
 }
 

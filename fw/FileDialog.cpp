@@ -1,6 +1,6 @@
 #include "fw/FileDialog.h"
 
-#include "base/Trace.h"
+#include "base/Check.h"
 
 #include <commdlg.h>
 
@@ -13,11 +13,9 @@ namespace {
 // hold from its start for a dialog most runs never open).
 using FileDialogFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
 FileDialogFunction fileDialog(bool save) {
-    static const HMODULE library = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!library) {
-        base::ReportFailure("LoadLibraryExW comdlg32.dll");
+    static const HMODULE library = CHECK_WIN32(LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    if (!library)
         return nullptr;
-    }
     return reinterpret_cast<FileDialogFunction>(
         reinterpret_cast<void*>(GetProcAddress(library, save ? "GetSaveFileNameW" : "GetOpenFileNameW")));
 }

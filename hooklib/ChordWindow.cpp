@@ -1,8 +1,9 @@
 #include "hooklib/ChordWindow.h"
 
 #include "hooklib/SharedState.h"
-#include "base/Barrier.h"
-#include "base/Trace.h"
+#include "base/Check.h"
+
+namespace hooklib {
 
 namespace {
 
@@ -10,57 +11,46 @@ const wchar_t kChordWindowClass[] = L"LatchkitChordWindow";
 
 }  // namespace
 
+// Without the listener the chord still hears of changes at its next poll.
 CChordWnd::CChordWnd(Events events) : m_events(std::move(events)) {
-    if (!registerLibraryClass(kChordWindowClass, windowProc))
-        return;
-    m_hWnd = CreateWindowExW(0, kChordWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, g_hLibrary, this);
-    if (!m_hWnd)
-        base::ReportFailure("CreateWindowExW");
-    else if (!AddClipboardFormatListener(m_hWnd))
-        base::ReportFailure("AddClipboardFormatListener");
+    if (Create({kChordWindowClass, g_hLibrary}))
+        CHECK_WIN32(AddClipboardFormatListener(hwnd()));
 }
 
 CChordWnd::~CChordWnd() {
-    if (!m_hWnd)
-        return;
-    RemoveClipboardFormatListener(m_hWnd);
-    DestroyWindow(m_hWnd);
+    if (hwnd())
+        RemoveClipboardFormatListener(hwnd());
+    Destroy();
 }
 
 void CChordWnd::UnregisterClass() {
-    ::UnregisterClassW(kChordWindowClass, g_hLibrary);
+    UnregisterWindowClass(kChordWindowClass, g_hLibrary);
 }
 
-LRESULT CALLBACK CChordWnd::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-    auto* self = reinterpret_cast<CChordWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_NCDESTROY)
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    const std::function<void()>* event = nullptr;
-    if (self) {
-        switch (message) {
-        case WM_CLIPBOARDUPDATE:
-            event = &self->m_events.changed;
-            break;
-        case WM_RENDERALLFORMATS:
-            event = &self->m_events.renderAll;
-            break;
-        case WM_DESTROYCLIPBOARD:
-            event = &self->m_events.replaced;
-            break;
-        case WM_RENDERFORMAT:
-            if (self->m_events.render)
-                base::Guarded("WM_RENDERFORMAT", [&] { self->m_events.render(static_cast<UINT>(wParam)); });
-            return 0;
-        default:
-            break;
-        }
-    }
-    if (event && *event) {
-        base::Guarded("chord window", [&] { (*event)(); });
+// A handler may end the chord, and with it this window and its events: each runs from a copy.
+LRESULT CChordWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    std::function<void()> event;
+    switch (message) {
+    case WM_CLIPBOARDUPDATE:
+        event = m_events.changed;
+        break;
+    case WM_RENDERALLFORMATS:
+        event = m_events.renderAll;
+        break;
+    case WM_DESTROYCLIPBOARD:
+        event = m_events.replaced;
+        break;
+    case WM_RENDERFORMAT:
+        if (const std::function<void(UINT)> render = m_events.render)
+            render(static_cast<UINT>(wParam));
         return 0;
+    default:
+        return fw::CMessageWindow::WindowProc(message, wParam, lParam);
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    if (!event)
+        return fw::CMessageWindow::WindowProc(message, wParam, lParam);
+    event();
+    return 0;
 }
+
+}  // namespace hooklib

@@ -4,11 +4,15 @@
 // clipboard and is asked for that data (WM_RENDERFORMAT), so the library sees the target read it.
 #pragma once
 
+#include "fw/MessageWindow.h"
+
 #include <windows.h>
 
 #include <functional>
 
-class CChordWnd {
+namespace hooklib {
+
+class CChordWnd : private fw::CMessageWindow {
 public:
     struct Events {
         std::function<void()> changed;       // the clipboard changed
@@ -18,17 +22,17 @@ public:
     };
     // A message-only window of this thread; hwnd() is null when it could not be made.
     explicit CChordWnd(Events events);
-    ~CChordWnd();
-    CChordWnd(const CChordWnd&) = delete;
-    CChordWnd& operator=(const CChordWnd&) = delete;
+    // The window goes while the events still reach their handlers.
+    ~CChordWnd() override;
 
-    HWND hwnd() const { return m_hWnd; }
-    // The window class goes with the library (see CMenuHookWnd).
+    using fw::CMessageWindow::hwnd;
+    // The window class goes with the library.
     static void UnregisterClass();
 
 private:
-    static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    HWND m_hWnd = nullptr;
     Events m_events;
 };
+
+}  // namespace hooklib

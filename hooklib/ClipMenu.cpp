@@ -2,10 +2,13 @@
 
 #include "hooklib/ClipMenuRules.h"
 #include "hooklib/MenuEx.h"
-#include "hooklib/MyClipboard.h"
 #include "store/Protocol.h"
+#include "store/RestorableFormats.h"
 #include "hooklib/RemoteList.h"
 #include "hooklib/SharedState.h"
+#include "hooklib/LibraryStore.h"
+#include "hooklib/UserChords.h"
+#include "options/KeyNames.h"
 #include "store/Thumbnail.h"
 #include "base/ScopeExit.h"
 #include "base/Text.h"
@@ -13,14 +16,23 @@
 
 #include <chrono>
 
+namespace hooklib {
+
 namespace {
 
 constexpr int kIconSize = 16;
 
 // The thread's own view (it has seen the key) or the keyboard's (the click may land in a window
 // of a thread that did not get the key).
-bool isControlDown() {
-    return ((GetKeyState(VK_CONTROL) | GetAsyncKeyState(VK_CONTROL)) & 0x8000) != 0;
+bool isDown(int virtualKey) {
+    return ((GetKeyState(virtualKey) | GetAsyncKeyState(virtualKey)) & 0x8000) != 0;
+}
+
+// The options::Modifier bits held with the click.
+unsigned heldForClick() {
+    return (isDown(VK_CONTROL) ? unsigned{options::kCtrl} : 0u) | (isDown(VK_MENU) ? unsigned{options::kAlt} : 0u) |
+           (isDown(VK_SHIFT) ? unsigned{options::kShift} : 0u) |
+           (isDown(VK_LWIN) || isDown(VK_RWIN) ? unsigned{options::kWin} : 0u);
 }
 
 long long millisecondsSince(std::chrono::steady_clock::time_point start) {
@@ -58,10 +70,10 @@ void loadMenuBitmaps(COLORREF background) {
 std::map<std::string, std::u16string> wholeFileListTexts(const std::vector<RemoteRow>& rows) {
     std::vector<std::string> clips;
     for (const RemoteRow& row : rows)
-        if (row.image == static_cast<int>(clipmenu::RowImage::FileList))
-            if (const auto item = clipmenu::itemForRow(row.number, row.content, clipmenu::RowImage::FileList))
+        if (row.image == static_cast<int>(hooklib::RowImage::FileList))
+            if (const auto item = hooklib::itemForRow(row.number, row.content, hooklib::RowImage::FileList))
                 clips.push_back(item->clip);
-    return theClipboard.fileListTexts(clips);
+    return store::fileListTexts(libraryStorePaths(), clips);
 }
 
 // The rows of the main window's list as items, with the image of their kind. A main window that
@@ -78,38 +90,38 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
         break;
     case RemoteReadResult::Busy: {
         base::Trace("clip menu: the main window did not answer in time");
-        const std::wstring text(clipmenu::kBusyText.begin(), clipmenu::kBusyText.end());
-        menu.AppendClipItem(clipmenu::kBusyCommand, text, text, kIconSize, kIconSize, nullptr);
-        EnableMenuItem(menu.handle(), clipmenu::kBusyCommand, MF_BYCOMMAND | MF_GRAYED);
+        const std::wstring text(hooklib::kBusyText.begin(), hooklib::kBusyText.end());
+        menu.AppendClipItem(hooklib::kBusyCommand, text, text, kIconSize, kIconSize, nullptr);
+        EnableMenuItem(menu.handle(), hooklib::kBusyCommand, MF_BYCOMMAND | MF_GRAYED);
         return;
     }
     case RemoteReadResult::Read:
         break;
     }
     const auto read = millisecondsSince(started);
-    const store::StorePaths& paths = theClipboard.paths();
+    const store::StorePaths& paths = libraryStorePaths();
     std::string commands;
     const std::map<std::string, std::u16string> fileLists = wholeFileListTexts(rows);
     for (const RemoteRow& row : rows) {
-        const auto image = static_cast<clipmenu::RowImage>(row.image);
-        std::optional<clipmenu::Item> item = clipmenu::itemForRow(row.number, row.content, image);
+        const auto image = static_cast<hooklib::RowImage>(row.image);
+        std::optional<hooklib::Item> item = hooklib::itemForRow(row.number, row.content, image);
         if (!item)
             continue;
         if (const auto whole = fileLists.find(item->clip); whole != fileLists.end())
-            item = clipmenu::itemForRow(row.number, whole->second, image);
+            item = hooklib::itemForRow(row.number, whole->second, image);
         if (commands.size() < 400)
             commands += " " + std::to_string(item->command);
         const std::wstring text(item->text.begin(), item->text.end());
         const std::wstring name(item->name.begin(), item->name.end());
         switch (image) {
-        case clipmenu::RowImage::Text:
+        case hooklib::RowImage::Text:
             menu.AppendClipItem(item->command, text, name, kIconSize, kIconSize, g_hMenuBitmaps[2].get());
             break;
-        case clipmenu::RowImage::Picture:
+        case hooklib::RowImage::Picture:
             menu.AppendPictureItem(item->command, text, name, store::kThumbnailSize,
                                    base::toWide(paths.thumbnailFile(item->clip)), base::toWide(paths.bitmapFile(item->clip)));
             break;
-        case clipmenu::RowImage::FileList:
+        case hooklib::RowImage::FileList:
             menu.AppendClipItem(item->command, text, name, kIconSize, kIconSize, g_hMenuBitmaps[1].get());
             break;
         default:
@@ -143,10 +155,10 @@ void giveFocusBack(HWND target, HWND focus) {
         SetFocus(focus);
 }
 
-// The menu at `at`; the clip chosen (its text alone with Shift held as it was chosen) is pasted
-// into `target`, the window the user clicked or typed in. Whatever the outcome, the next
+// The menu at `at`; the clip chosen (its text alone with Shift held as it was chosen) is handed
+// on for `target`, the window the user clicked or typed in. Whatever the outcome, the next
 // Ctrl+right-click opens a menu again.
-void showClipMenu(CMenuHookWnd& owner, POINT at, HWND target, Opening opening = {}) {
+void showClipMenu(CMenuHookWnd& owner, POINT at, HWND target, const ClipChosen& chosenClip, Opening opening = {}) {
     base::ScopeExit closed([] { InterlockedExchange(&g_bMenuPending, 0); });
     CMenuEx menu(screenReaderRuns());
     loadMenuBitmaps(menu.background());
@@ -162,25 +174,25 @@ void showClipMenu(CMenuHookWnd& owner, POINT at, HWND target, Opening opening = 
               menu.thumbnailMilliseconds());
     if (opening.fromKeyboard)
         giveFocusBack(target, opening.focus);
-    const std::optional<clipmenu::Choice> choice = clipmenu::choiceForCommand(chosen);
+    const std::optional<hooklib::Choice> choice = hooklib::choiceForCommand(chosen);
     if (!choice)
         return;
-    theClipboard.m_nHistoryIndex = choice->historyNumber;
-    theClipboard.pasteFromClipboard(choice->clip, (GetKeyState(VK_SHIFT) & 0x8000) != 0, target);
+    chosenClip(choice->clip, choice->historyNumber, (GetKeyState(VK_SHIFT) & 0x8000) != 0, target);
 }
 
 }  // namespace
 
 // The button goes down in a window that may not be in front; the menu is for the top-level
 // window under the pointer, and the paste goes there.
-bool HandleClipMenuMouse(WPARAM message, const MOUSEHOOKSTRUCT& record) {
-    switch (clipmenu::mouseAction(static_cast<unsigned>(message), isControlDown())) {
-    case clipmenu::MouseAction::PassOn:
+bool HandleClipMenuMouse(WPARAM message, const MOUSEHOOKSTRUCT& record, ClipChosen chosen) {
+    const bool chordHeld = hooklib::opensUserPointerMenu(heldForClick(), GetAncestor(record.hwnd, GA_ROOT));
+    switch (hooklib::mouseAction(static_cast<unsigned>(message), chordHeld)) {
+    case hooklib::MouseAction::PassOn:
         return false;
-    case clipmenu::MouseAction::Take:
+    case hooklib::MouseAction::Take:
         InterlockedExchange(&g_bMenuPending, 0);
         return true;  // the application never sees it, menu or not
-    case clipmenu::MouseAction::TakeAndOpen:
+    case hooklib::MouseAction::TakeAndOpen:
         break;
     }
     // One menu at a time in the whole desktop until it closes or the button goes down again.
@@ -188,14 +200,14 @@ bool HandleClipMenuMouse(WPARAM message, const MOUSEHOOKSTRUCT& record) {
         return true;
     const POINT at = record.pt;
     HWND target = GetAncestor(record.hwnd, GA_ROOT);
-    if (!CMenuHookWnd::Post([at, target](CMenuHookWnd& owner) { showClipMenu(owner, at, target); }))
+    if (!CMenuHookWnd::Post([at, target, chosen](CMenuHookWnd& owner) { showClipMenu(owner, at, target, chosen); }))
         InterlockedExchange(&g_bMenuPending, 0);
     return true;
 }
 
 // The key comes to the thread of the window in front; its GUI state names the focus and the caret.
 // The caret's rectangle is in the client coordinates of the caret's window.
-void OpenClipMenuAtCaret() {
+void OpenClipMenuAtCaret(ClipChosen chosen) {
     if (InterlockedCompareExchange(&g_bMenuPending, 1, 0) != 0)
         return;
     HWND target = GetForegroundWindow();
@@ -219,11 +231,14 @@ void OpenClipMenuAtCaret() {
     monitor.cbSize = sizeof monitor;
     if (GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor)) {
         const RECT& work = monitor.rcWork;
-        const clipmenu::Point kept = clipmenu::keepInArea({at.x, at.y}, {work.left, work.top, work.right, work.bottom});
+        const hooklib::Point kept = hooklib::keepInArea({at.x, at.y}, {work.left, work.top, work.right, work.bottom});
         at = {kept.x, kept.y};
     }
     base::Trace("clip menu from the keyboard at %ld,%ld (%s)", at.x, at.y, gui.hwndCaret ? "caret" : "window");
     const Opening opening{true, focus};
-    if (!CMenuHookWnd::Post([at, target, opening](CMenuHookWnd& owner) { showClipMenu(owner, at, target, opening); }))
+    if (!CMenuHookWnd::Post(
+            [at, target, chosen, opening](CMenuHookWnd& owner) { showClipMenu(owner, at, target, chosen, opening); }))
         InterlockedExchange(&g_bMenuPending, 0);
 }
+
+}  // namespace hooklib

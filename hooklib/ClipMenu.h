@@ -5,8 +5,19 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <string>
+
+namespace hooklib {
+
+// The clip chosen in the menu, for the caller to paste into `target` (the text alone with
+// `plainText`, Shift held as it was chosen).
+using ClipChosen = std::function<void(const std::string& clip, int historyNumber, bool plainText, HWND target)>;
+
 // The mouse hook's part: whether the event is taken (never passed to the application).
-bool HandleClipMenuMouse(WPARAM message, const MOUSEHOOKSTRUCT& record);
+bool HandleClipMenuMouse(WPARAM message, const MOUSEHOOKSTRUCT& record, ClipChosen chosen);
 // Ctrl+Alt+` (the keyboard hook's part): the same menu at the caret of the focused window, or at
-// that window's top left; the clip chosen is pasted there, and the focus comes back to it.
-void OpenClipMenuAtCaret();
+// that window's top left; the focus comes back to it before the choice is handed on.
+void OpenClipMenuAtCaret(ClipChosen chosen);
+
+}  // namespace hooklib

@@ -12,7 +12,7 @@
 using xml::utf16ToUtf8;
 using xml::utf8ToUtf16;
 
-namespace clipmenu {
+namespace hooklib {
 
 namespace {
 
@@ -95,10 +95,10 @@ std::optional<Choice> choiceForCommand(unsigned command) {
     return std::nullopt;
 }
 
-MouseAction mouseAction(unsigned message, bool controlDown) {
+MouseAction mouseAction(unsigned message, bool chordHeld) {
     constexpr unsigned kRightDown = 0x0204, kRightUp = 0x0205, kRightDoubleClick = 0x0206;
     constexpr unsigned kNonClientRightDown = 0x00A4, kNonClientRightUp = 0x00A5, kNonClientRightDoubleClick = 0x00A6;
-    if (!controlDown)
+    if (!chordHeld)
         return MouseAction::PassOn;
     switch (message) {
     case kRightDown:
@@ -122,4 +122,4 @@ Point keepInArea(Point at, const Area& area) {
     return at;
 }
 
-}  // namespace clipmenu
+}  // namespace hooklib

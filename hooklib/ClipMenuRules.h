@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace clipmenu {
+namespace hooklib {
 
 inline constexpr unsigned kSlotCommandBase = 998000;     // + slot digit
 inline constexpr unsigned kHistoryCommandBase = 999000;  // + history number
@@ -46,11 +46,12 @@ struct Choice {
 };
 std::optional<Choice> choiceForCommand(unsigned command);
 
-// What the mouse hook does with a right-button message (client or non-client area) while Ctrl is
-// held: every press, double click included, is taken from the application (it would activate it
-// or open its own menu), and the release opens the clip menu. Without Ctrl everything passes.
+// What the mouse hook does with a right-button message (client or non-client area) while the
+// pointer's chord is held (Ctrl by default, options::opensPointerMenu): every press, double click
+// included, is taken from the application (it would activate it or open its own menu), and the
+// release opens the clip menu. Without the chord everything passes.
 enum class MouseAction { PassOn, Take, TakeAndOpen };
-MouseAction mouseAction(unsigned message, bool controlDown);
+MouseAction mouseAction(unsigned message, bool chordHeld);
 
 // Where the menu opened from the keyboard goes: at the caret's point (or the focused window's
 // top left), moved inside the work area of its monitor so that the menu opens on screen.
@@ -66,4 +67,4 @@ Point keepInArea(Point at, const Area& area);
 inline constexpr unsigned kBusyCommand = 997999;
 inline constexpr std::u16string_view kBusyText = u"Dravix 正忙，请稍后再试";
 
-}  // namespace clipmenu
+}  // namespace hooklib

@@ -1,24 +1,28 @@
 // Latchkit.dll: library start-up and the exported functions, including the two hook procedures.
 // No exception may leave a hook procedure, a timer procedure or an export into the caller, and
 // nothing here shows a window or ends the process it was loaded into.
+#include "hooklib/ChordEngine.h"
 #include "hooklib/ChordWindow.h"
 #include "hooklib/ClipMenu.h"
+#include "hooklib/ClipboardTransfer.h"
 #include "hooklib/HeldModifiers.h"
-#include "store/FileSystem.h"
 #include "hooklib/HotkeyRules.h"
 #include "hooklib/MenuEx.h"
-#include "hooklib/MyClipboard.h"
 #include "hooklib/OwnChanges.h"
-#include "store/Protocol.h"
 #include "hooklib/SharedState.h"
 #include "hooklib/StatusKeys.h"
+#include "hooklib/UserChords.h"
+#include "hooklib/LibraryStore.h"
+#include "store/Protocol.h"
 #include "store/StoreDocument.h"
 #include "store/StoreFile.h"
 #include "base/Barrier.h"
+#include "base/Check.h"
 #include "base/Handle.h"
 #include "base/ScopeExit.h"
 #include "base/Trace.h"
 
+using namespace hooklib;
 using namespace store;
 
 namespace {
@@ -36,7 +40,7 @@ bool isKeyDown(int virtualKey) {
 // SendInput). Per process; another thread's keys start it afresh.
 struct ThreadModifiers {
     DWORD thread = 0;
-    hotkey::ModifierMemory memory;
+    hooklib::ModifierMemory memory;
 };
 ThreadModifiers g_modifiers;
 SRWLOCK g_modifiersLock = SRWLOCK_INIT;
@@ -59,6 +63,20 @@ bool isModifierDown(unsigned modifier) {
     return held;
 }
 
+// The options::Modifier bits held for the key the hook sees.
+unsigned heldModifiers() {
+    unsigned held = 0;
+    if (isModifierDown(hooklib::kVkControl))
+        held |= options::kCtrl;
+    if (isModifierDown(hooklib::kVkAlt))
+        held |= options::kAlt;
+    if (isModifierDown(hooklib::kVkShift))
+        held |= options::kShift;
+    if (isKeyDown(VK_LWIN) || isKeyDown(VK_RWIN))
+        held |= options::kWin;
+    return held;
+}
+
 void freeMenuBitmaps() {
     for (base::UniqueBitmap& bitmap : g_hMenuBitmaps)
         bitmap.reset();
@@ -68,9 +86,18 @@ void pasteClip(const char* clipName, bool plainText) {
     if (!clipName)
         return;
     int index = 0;
-    if (hotkey::historyIndexFromName(clipName, index))
-        theClipboard.m_nHistoryIndex = index;
-    theClipboard.pasteFromClipboard(clipName, plainText);
+    const bool named = hooklib::historyIndexFromName(clipName, index);
+    theChordEngine.PasteClip(clipName, named ? std::optional<int>(index) : std::nullopt, plainText);
+}
+
+// The clip menu's choice is pasted by the engine.
+void pasteChosen(const std::string& clip, int historyNumber, bool plainText, HWND target) {
+    theChordEngine.PasteClip(clip, historyNumber, plainText, target);
+}
+
+void CALLBACK timerProcAfterResume(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    RemoveChordStatusKeys(libraryStorePaths().statusFile());
 }
 
 // A store file found damaged in this process is reported by the main window.
@@ -84,12 +111,14 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         g_hLibrary = instance;
         DisableThreadLibraryCalls(instance);
+        hooklib::beginThreadChordCaches();
         setDamageReporter(reportDamage);
     } else if (reason == DLL_PROCESS_DETACH && !reserved) {
         // Unloaded, not the process ending: what this library made in the process goes.
         freeMenuBitmaps();
         CMenuHookWnd::UnregisterClass();
         CChordWnd::UnregisterClass();
+        hooklib::endThreadChordCaches();
     }
     return TRUE;
 }
@@ -99,39 +128,36 @@ extern "C" {
 LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
     if (!g_bKeyHookReady)
         return CallNextHookEx(g_hKeyboardHook, code, key, flags);
-    g_bKeyHookReady = 0;
-    base::ScopeExit ready([] { g_bKeyHookReady = 1; });
+    g_bKeyHookReady = false;
+    base::ScopeExit ready([] { g_bKeyHookReady = true; });
     const bool released = (static_cast<DWORD>(flags) & 0x80000000u) != 0;
     if (code == HC_ACTION)
         noteKey(static_cast<unsigned>(key), released);
-    const hotkey::KeyDecision decision = base::Guarded("KeyboardProc", hotkey::KeyDecision{}, [&] {
-        return hotkey::decideKey(code, static_cast<unsigned>(key), released, isModifierDown(hotkey::kVkControl),
-                                 isModifierDown(hotkey::kVkAlt), isModifierDown(hotkey::kVkShift), isKeyDown(VK_RMENU));
+    const hooklib::KeyDecision decision = base::Guarded("KeyboardProc", hooklib::KeyDecision{}, [&] {
+        return hooklib::decideUserKey({code, static_cast<unsigned>(key), released, heldModifiers(), isKeyDown(VK_RMENU)});
     });
     const int physicalKey = static_cast<int>(key);
     // A chord key held down repeats: only its first press makes the chord.
     const bool repeat = (static_cast<DWORD>(flags) & 0x40000000u) != 0;
-    if (repeat && decision.kind != hotkey::KeyDecision::PassOn && decision.kind != hotkey::KeyDecision::ShowMainWindow)
+    if (repeat && decision.kind != hooklib::KeyDecision::PassOn && decision.kind != hooklib::KeyDecision::ShowMainWindow)
         return 1;
     if (code == HC_ACTION)
-        base::Guarded("KeyboardProc", [&] {
-            theClipboard.keyArriving(static_cast<unsigned>(key), released);
-        });
+        base::Guarded("KeyboardProc", [&] { theChordEngine.KeyArriving(static_cast<unsigned>(key), released); });
     switch (decision.kind) {
-    case hotkey::KeyDecision::CopyToSlot:
-        base::Guarded("KeyboardProc", [&] { theClipboard.CopyToSlot(decision.slotKey, physicalKey); });
+    case hooklib::KeyDecision::CopyToSlot:
+        base::Guarded("KeyboardProc", [&] { theChordEngine.CopyToSlot(decision.slotKey, physicalKey); });
         return 1;
-    case hotkey::KeyDecision::PasteSlot:
-    case hotkey::KeyDecision::RepeatTransform:  // until "粘贴为" comes, the slot's own paste
-        base::Guarded("KeyboardProc", [&] { theClipboard.PasteSlot(decision.slotKey, physicalKey); });
+    case hooklib::KeyDecision::PasteSlot:
+    case hooklib::KeyDecision::RepeatTransform:  // until "粘贴为" comes, the slot's own paste
+        base::Guarded("KeyboardProc", [&] { theChordEngine.PasteSlot(decision.slotKey, physicalKey); });
         return 1;
-    case hotkey::KeyDecision::PasteQueueHead:
-        base::Guarded("KeyboardProc", [&] { theClipboard.PasteQueueHead(decision.plainText, physicalKey); });
+    case hooklib::KeyDecision::PasteQueueHead:
+        base::Guarded("KeyboardProc", [&] { theChordEngine.PasteQueueHead(decision.plainText, physicalKey); });
         return 1;
-    case hotkey::KeyDecision::OpenClipMenu:
-        base::Guarded("KeyboardProc", [&] { OpenClipMenuAtCaret(); });
+    case hooklib::KeyDecision::OpenClipMenu:
+        base::Guarded("KeyboardProc", [&] { OpenClipMenuAtCaret(pasteChosen); });
         return 1;
-    case hotkey::KeyDecision::ShowMainWindow:
+    case hooklib::KeyDecision::ShowMainWindow:
         // Asynchronous: the hook must not wait for the main program.
         if (HWND main = findMainWindow()) {
             ShowWindowAsync(main, SW_SHOW);
@@ -139,7 +165,7 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
             SetForegroundWindow(main);
         }
         break;
-    case hotkey::KeyDecision::PassOn:
+    case hooklib::KeyDecision::PassOn:
         break;
     }
     return CallNextHookEx(g_hKeyboardHook, code, key, flags);
@@ -150,7 +176,7 @@ LRESULT CALLBACK MouseProc(int code, WPARAM message, LPARAM record) {
                              message == WM_NCRBUTTONDOWN || message == WM_NCRBUTTONUP || message == WM_NCRBUTTONDBLCLK;
     if (code >= 0 && rightButton &&
         base::Guarded("MouseProc", false,
-                    [&] { return HandleClipMenuMouse(message, *reinterpret_cast<const MOUSEHOOKSTRUCT*>(record)); }))
+                    [&] { return HandleClipMenuMouse(message, *reinterpret_cast<const MOUSEHOOKSTRUCT*>(record), pasteChosen); }))
         return 1;
     return CallNextHookEx(g_hMouseHook, code, message, record);
 }
@@ -158,12 +184,8 @@ LRESULT CALLBACK MouseProc(int code, WPARAM message, LPARAM record) {
 // 1 when both hooks are in place; a hook that could not be set is reported, and then the slot
 // chords or the clip menu do not work.
 int WINAPI installhook(HWND) {
-    g_hKeyboardHook = SetWindowsHookExW(WH_KEYBOARD, KeyboardProc, g_hLibrary, 0);
-    if (!g_hKeyboardHook)
-        base::ReportFailure("SetWindowsHookExW(WH_KEYBOARD)");
-    g_hMouseHook = SetWindowsHookExW(WH_MOUSE, MouseProc, g_hLibrary, 0);
-    if (!g_hMouseHook)
-        base::ReportFailure("SetWindowsHookExW(WH_MOUSE)");
+    g_hKeyboardHook = CHECK_WIN32(SetWindowsHookExW(WH_KEYBOARD, KeyboardProc, g_hLibrary, 0));
+    g_hMouseHook = CHECK_WIN32(SetWindowsHookExW(WH_MOUSE, MouseProc, g_hLibrary, 0));
     return g_hKeyboardHook && g_hMouseHook ? 1 : 0;
 }
 
@@ -174,11 +196,12 @@ int WINAPI UnHook() {
 }
 
 int WINAPI SaveClipData(const char* clipName) {
-    return base::Guarded("SaveClipData", 0, [&] { return clipName ? theClipboard.SaveClip(clipName) : 0; });
+    return base::Guarded("SaveClipData", 0,
+                         [&] { return clipName ? transfer::saveClip(libraryStorePaths(), clipName) : 0; });
 }
 
 UINT_PTR WINAPI Paste2Window(int slotKey) {
-    return base::Guarded<UINT_PTR>("Paste2Window", 0, [&] { return theClipboard.PasteSlot(slotKey, slotKey); });
+    return base::Guarded<UINT_PTR>("Paste2Window", 0, [&] { return theChordEngine.PasteSlot(slotKey, slotKey) ? 1 : 0; });
 }
 
 void WINAPI PasteData2Window(const char* clipName) {
@@ -197,10 +220,10 @@ HANDLE WINAPI SetCurrentClipData(const char* clipName) {
     return base::Guarded<HANDLE>("SetCurrentClipData", nullptr, [&]() -> HANDLE {
         if (!clipName)
             return nullptr;
-        const std::string& status = theClipboard.paths().statusFile();
+        const std::string& status = libraryStorePaths().statusFile();
         SetStatusKey(status, kSysClipKey, kSysClipValue);
         base::ScopeExit removeKey([&] { base::Guarded("SetCurrentClipData", [&] { RemoveKey(status, kSysClipKey); }); });
-        if (!theClipboard.SetClipDataOverKept(clipName))
+        if (!transfer::putClipOverKept(libraryStorePaths(), clipName))
             return nullptr;
         base::ClipboardScope clipboard(findMainWindow());
         return clipboard.isOpen() ? GetClipboardData(CF_BITMAP) : nullptr;
@@ -210,8 +233,8 @@ HANDLE WINAPI SetCurrentClipData(const char* clipName) {
 // "tempFile" back on the clipboard; without one the clipboard stays as it is.
 UINT_PTR WINAPI ResumeClipData() {
     return base::Guarded<UINT_PTR>("ResumeClipData", 0, [&]() -> UINT_PTR {
-        SetStatusKey(theClipboard.paths().statusFile(), kSysClipKey, kSysClipValue);
-        theClipboard.RestoreTempClip();
+        SetStatusKey(libraryStorePaths().statusFile(), kSysClipKey, kSysClipValue);
+        transfer::restoreKeptClip(libraryStorePaths());
         if (const UINT_PTR timer = SetTimer(nullptr, 0, 100, timerProcAfterResume))
             return timer;
         timerProcAfterResume(nullptr, 0, 0, 0);
@@ -233,6 +256,17 @@ int WINAPI SetOperXmlStatus(int status) {
 BOOL WINAPI IsOwnClipboardChange(DWORD sequence, DWORD ownerProcessId) {
     return base::Guarded("IsOwnClipboardChange", FALSE,
                        [&] { return isOwnClipboardChange(sequence, ownerProcessId) ? TRUE : FALSE; });
+}
+
+// The user's chords and the programs where none acts, from the main program at its start and
+// whenever they change; every program the library is in uses them from its next key.
+BOOL WINAPI PublishChordOptions(const options::ChordRecord* record) {
+    if (!record)
+        return FALSE;
+    return base::Guarded("PublishChordOptions", FALSE, [&] {
+        hooklib::publishUserChords(*record);
+        return TRUE;
+    });
 }
 
 }  // extern "C"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace hotkey {
+namespace hooklib {
 
 namespace {
 
@@ -47,4 +47,4 @@ bool ModifierMemory::held(unsigned modifier, bool keyStateDown, unsigned long ti
     return static_cast<std::uint32_t>(tick - m_keys[slot].at) < kModifierMemoryMs;
 }
 
-}  // namespace hotkey
+}  // namespace hooklib

@@ -6,7 +6,7 @@
 // that follows would be typed over the user's selection instead of making the chord.
 #pragma once
 
-namespace hotkey {
+namespace hooklib {
 
 // A modifier taken down by this thread counts as held this long without a key-up: long enough
 // for a person's chord, short enough that a key-up taken by another window is soon forgotten.
@@ -30,4 +30,4 @@ private:
     Taken m_keys[3];  // Ctrl, Alt, Shift
 };
 
-}  // namespace hotkey
+}  // namespace hooklib

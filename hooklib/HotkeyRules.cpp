@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace hotkey {
+namespace hooklib {
 
 namespace {
 
@@ -107,4 +107,4 @@ PasteStep afterPasteChord(const PasteWatch& watch) {
     return PasteStep::Wait;
 }
 
-}  // namespace hotkey
+}  // namespace hooklib

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hotkey {
+namespace hooklib {
 
 inline constexpr unsigned kVkControl = options::vk::kControl;
 inline constexpr unsigned kVkAlt = options::vk::kAlt;
@@ -93,4 +93,4 @@ inline constexpr unsigned long kPasteBoundMs = 5000;  // restored by then, whate
 bool pasteReadQuiet(const PasteWatch& watch);
 PasteStep afterPasteChord(const PasteWatch& watch);
 
-}  // namespace hotkey
+}  // namespace hooklib

@@ -3,9 +3,12 @@
 #include "hooklib/ClipMenuRules.h"
 #include "hooklib/SharedState.h"
 #include "base/Barrier.h"
+#include "base/Check.h"
 #include "base/Trace.h"
 
 #include <chrono>
+
+namespace hooklib {
 
 namespace {
 
@@ -34,7 +37,7 @@ CMenuEx::CMenuEx(bool plainItems)
 void CMenuEx::AppendClipItem(UINT command, const std::wstring& text, const std::wstring& name, int width, int height,
                              HBITMAP bitmap) {
     if (m_bPlainItems) {
-        const std::u16string plain = clipmenu::plainItemText(std::u16string(name.begin(), name.end()));
+        const std::u16string plain = hooklib::plainItemText(std::u16string(name.begin(), name.end()));
         AppendMenuW(m_menu.get(), MF_STRING, command, std::wstring(plain.begin(), plain.end()).c_str());
         return;
     }
@@ -160,80 +163,61 @@ constexpr UINT kMsgRun = WM_APP + 1;
 
 }  // namespace
 
+// The window owns the object once it is made; without a window the object goes at once.
 bool CMenuHookWnd::Post(Work work) {
-    if (!registerLibraryClass(kHookWindowClass, windowProc))
-        return false;
     std::unique_ptr<CMenuHookWnd> owner(new CMenuHookWnd(std::move(work)));
-    if (!CreateWindowExW(WS_EX_TOOLWINDOW, kHookWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, g_hLibrary,
-                         owner.get())) {
-        base::ReportFailure("CreateWindowExW");
+    if (!owner->Create({kHookWindowClass, g_hLibrary, nullptr, WS_POPUP, WS_EX_TOOLWINDOW}))
         return false;
-    }
-    CMenuHookWnd* window = owner.release();  // the window owns it from now on
+    CMenuHookWnd* window = owner.release();
     window->m_ownedByWindow = true;
-    if (PostMessageW(window->m_hWnd, kMsgRun, 0, 0))
+    if (CHECK_WIN32(PostMessageW(window->hwnd(), kMsgRun, 0, 0)))
         return true;
-    base::ReportFailure("PostMessageW");
-    DestroyWindow(window->m_hWnd);
+    window->Destroy();
     return false;
 }
 
 void CMenuHookWnd::UnregisterClass() {
-    ::UnregisterClassW(kHookWindowClass, g_hLibrary);
+    UnregisterWindowClass(kHookWindowClass, g_hLibrary);
 }
 
 UINT CMenuHookWnd::Track(CMenuEx& menu, POINT at, bool selectFirst) {
-    menu.SetOwner(m_hWnd);
+    menu.SetOwner(hwnd());
     m_menu = &menu;
     g_pTrackingMenu = &menu;
-    SetForegroundWindow(m_hWnd);
+    SetForegroundWindow(hwnd());
     // The menu's loop takes the thread's keys from its queue: a Down waiting there selects the
     // first item as the menu opens.
     if (selectFirst)
-        PostMessageW(m_hWnd, WM_KEYDOWN, VK_DOWN, 0);
-    const UINT chosen = menu.TrackClipMenu(TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, m_hWnd, nullptr);
-    PostMessageW(m_hWnd, WM_NULL, 0, 0);
+        PostMessageW(hwnd(), WM_KEYDOWN, VK_DOWN, 0);
+    const UINT chosen = menu.TrackClipMenu(TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, hwnd(), nullptr);
+    PostMessageW(hwnd(), WM_NULL, 0, 0);
     g_pTrackingMenu = nullptr;
     m_menu = nullptr;
     return chosen;
 }
 
-LRESULT CALLBACK CMenuHookWnd::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* created = static_cast<CMenuHookWnd*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        created->m_hWnd = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    }
-    auto* self = reinterpret_cast<CMenuHookWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcW(window, message, wParam, lParam);
+// The work runs once; a failed menu still takes its window (and this object) with it.
+LRESULT CMenuHookWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case kMsgRun:
-        if (Work work = std::move(self->m_work))
-            base::Guarded("clip menu", [&] { work(*self); });
-        DestroyWindow(window);
+        if (Work work = std::move(m_work))
+            base::Guarded("clip menu", [&] { work(*this); });
+        Destroy();
         return 0;
     case WM_MEASUREITEM:
-        if (self->m_menu) {
-            auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-            base::Guarded("clip menu item measure", [&] { self->m_menu->MeasureItem(item); });
-            return TRUE;
-        }
-        break;
+        if (!m_menu)
+            break;
+        m_menu->MeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        return TRUE;
     case WM_DRAWITEM:
-        if (self->m_menu) {
-            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-            base::Guarded("clip menu item draw", [&] { self->m_menu->DrawItem(item); });
-            return TRUE;
-        }
-        break;
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        if (self->m_ownedByWindow)
-            delete self;
-        break;
+        if (!m_menu)
+            break;
+        m_menu->DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
     default:
         break;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return fw::CMessageWindow::WindowProc(message, wParam, lParam);
 }
+
+}  // namespace hooklib

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "base/Handle.h"
+#include "fw/MessageWindow.h"
 
 #include <windows.h>
 #include <oleacc.h>
@@ -16,6 +17,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+namespace hooklib {
 
 class CMenuEx {
 public:
@@ -76,10 +79,11 @@ private:
 
 // The hidden window that owns a clip menu in the thread that shows it. It is made by the mouse
 // hook and runs its work from a message of its own (an application whose loop fetches only its
-// own windows' messages would never run a thread timer), then goes. While it tracks a menu the
-// menu's measure and draw requests go to that menu. (g_pTrackingMenu names the menu too, but it
-// lives in the section all processes share; the window keeps its own pointer.)
-class CMenuHookWnd {
+// own windows' messages would never run a thread timer), then goes, and the object with it.
+// While it tracks a menu the menu's measure and draw requests go to that menu. (g_pTrackingMenu
+// names the menu too, but it lives in the section all processes share; the window keeps its own
+// pointer.)
+class CMenuHookWnd : private fw::CMessageWindow {
 public:
     using Work = std::function<void(CMenuHookWnd&)>;
     // A window of this thread that will run `work` once the thread gets to its messages; false
@@ -89,7 +93,7 @@ public:
     // meet a class whose procedure is gone.
     static void UnregisterClass();
 
-    HWND hwnd() const { return m_hWnd; }
+    using fw::CMessageWindow::hwnd;
     // Shows `menu` at a screen point and returns the chosen command (0: dismissed). The owner is
     // made the foreground window first, and WM_NULL is posted to it after: otherwise a menu of a
     // window that is not in front neither closes on a click elsewhere nor gets the keys.
@@ -99,12 +103,15 @@ public:
 
 private:
     explicit CMenuHookWnd(Work work) : m_work(std::move(work)) {}
-    CMenuHookWnd(const CMenuHookWnd&) = delete;
-    CMenuHookWnd& operator=(const CMenuHookWnd&) = delete;
-    static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnFinalMessage() override {
+        if (m_ownedByWindow)
+            delete this;
+    }
 
-    HWND m_hWnd = nullptr;
     Work m_work;
-    CMenuEx* m_menu = nullptr;  // the menu being tracked
+    CMenuEx* m_menu = nullptr;     // the menu being tracked
     bool m_ownedByWindow = false;  // deleted with its window
 };
+
+}  // namespace hooklib

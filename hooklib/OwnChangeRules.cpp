@@ -1,6 +1,6 @@
 #include "hooklib/OwnChangeRules.h"
 
-namespace ownchange {
+namespace hooklib {
 
 bool isStale(const Range& range, std::uint32_t nowTick) {
     return range.underWay && static_cast<std::uint32_t>(nowTick - range.startedTick) >= kStaleMs;
@@ -23,4 +23,4 @@ bool isOwnChange(const std::vector<Range>& ranges, std::uint32_t sequence, std::
     return false;
 }
 
-}  // namespace ownchange
+}  // namespace hooklib

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace ownchange {
+namespace hooklib {
 
 // A range still under way after this long was left behind by a library that never finished it
 // (its application hung or went away): it covers nothing any more.
@@ -33,4 +33,4 @@ bool covers(const Range& range, std::uint32_t sequence, std::uint32_t ownerProce
 bool isOwnChange(const std::vector<Range>& ranges, std::uint32_t sequence, std::uint32_t ownerProcess,
                  std::uint32_t nowTick);
 
-}  // namespace ownchange
+}  // namespace hooklib

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+namespace hooklib {
+
 namespace {
 
 SharedOwnChange& slotOf(LONG ticket) {
@@ -22,8 +24,8 @@ void writeSlot(SharedOwnChange& slot, Write&& write) {
 
 // A consistent copy of every slot; a slot being written is waited for a few turns, then left out
 // (its writer was stopped in the middle: an application that hung or went away).
-std::vector<ownchange::Range> noted() {
-    std::vector<ownchange::Range> ranges;
+std::vector<hooklib::Range> noted() {
+    std::vector<hooklib::Range> ranges;
     for (SharedOwnChange& slot : g_ownChanges) {
         for (int attempt = 0; attempt < 200; ++attempt) {
             const LONG before = slot.version;
@@ -31,7 +33,7 @@ std::vector<ownchange::Range> noted() {
                 Sleep(0);
                 continue;
             }
-            ownchange::Range range;
+            hooklib::Range range;
             range.first = static_cast<std::uint32_t>(slot.first);
             range.end = static_cast<std::uint32_t>(slot.end);
             range.ownerProcess = static_cast<std::uint32_t>(slot.ownerProcess);
@@ -103,7 +105,7 @@ void COwnChange::endWith(DWORD sequence) {
 
 bool isOwnClipboardChange(DWORD sequence, DWORD ownerProcess) {
     InterlockedExchange(&g_nSeenSequence, static_cast<LONG>(sequence));
-    return ownchange::isOwnChange(noted(), sequence, ownerProcess, GetTickCount());
+    return hooklib::isOwnChange(noted(), sequence, ownerProcess, GetTickCount());
 }
 
 bool recorderSawClipboard() {
@@ -120,3 +122,5 @@ bool waitUntilRecorderSaw(DWORD boundMs) {
     }
     return true;
 }
+
+}  // namespace hooklib

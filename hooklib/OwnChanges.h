@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+namespace hooklib {
+
 // The process of a window; 0 for none.
 DWORD processOfWindow(HWND window);
 
@@ -45,3 +47,5 @@ bool recorderSawClipboard();
 // Waits (a millisecond at a time) until it has, or no main program is there; false when the
 // bound ran out first.
 bool waitUntilRecorderSaw(DWORD boundMs);
+
+}  // namespace hooklib

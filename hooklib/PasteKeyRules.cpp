@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace hotkey {
+namespace hooklib {
 
 namespace {
 
@@ -66,4 +66,4 @@ bool isExtendedKey(unsigned virtualKey) {
     return (virtualKey >= 33 && virtualKey <= 40) || virtualKey == 45 || virtualKey == 46;
 }
 
-}  // namespace hotkey
+}  // namespace hooklib

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hotkey {
+namespace hooklib {
 
 inline constexpr unsigned kVkInsert = options::vk::kInsert;
 
@@ -45,4 +45,4 @@ std::vector<ChordKey> withHeldModifiers(std::vector<ChordKey> chord, HeldModifie
 // synthesised Insert reads as the keypad's 0 to programs that look at the scan code.
 bool isExtendedKey(unsigned virtualKey);
 
-}  // namespace hotkey
+}  // namespace hooklib

@@ -1,6 +1,7 @@
 #include "hooklib/RemoteList.h"
 
 #include "store/Protocol.h"
+#include "base/Check.h"
 #include "base/Handle.h"
 #include "base/Text.h"
 #include "base/Trace.h"
@@ -10,6 +11,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+
+namespace hooklib {
 
 namespace {
 
@@ -56,7 +59,8 @@ bool isThirtyTwoBit(HANDLE process) {
 class RemoteBlock {
 public:
     RemoteBlock(HANDLE process, std::size_t size)
-        : m_process(process), m_address(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+        : m_process(process),
+          m_address(CHECK_WIN32(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {}
     ~RemoteBlock() { release(); }
     RemoteBlock(const RemoteBlock&) = delete;
     RemoteBlock& operator=(const RemoteBlock&) = delete;
@@ -64,10 +68,7 @@ public:
     bool release() {
         if (!m_address)
             return true;
-        const bool freed = VirtualFreeEx(m_process, std::exchange(m_address, nullptr), 0, MEM_RELEASE) != 0;
-        if (!freed)
-            base::ReportFailure("VirtualFreeEx");
-        return freed;
+        return CHECK_WIN32(VirtualFreeEx(m_process, std::exchange(m_address, nullptr), 0, MEM_RELEASE)) != 0;
     }
 
 private:
@@ -189,7 +190,6 @@ RemoteReadResult readListRowsByMessages(HWND list, std::vector<RemoteRow>& rows)
     RemoteBlock texts(process.get(), static_cast<std::size_t>(count) * 2 * kTextCapacity * sizeof(wchar_t));
     RemoteBlock records(process.get(), static_cast<std::size_t>(count) * 2 * recordSize);
     if (!texts.address() || !records.address()) {
-        base::ReportFailure("VirtualAllocEx");
         texts.release();
         records.release();
         return RemoteReadResult::NoMemory;
@@ -201,3 +201,5 @@ RemoteReadResult readListRowsByMessages(HWND list, std::vector<RemoteRow>& rows)
         return RemoteReadResult::Busy;
     return released ? RemoteReadResult::Read : RemoteReadResult::NotReleased;
 }
+
+}  // namespace hooklib

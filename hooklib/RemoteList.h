@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace hooklib {
+
 struct RemoteRow {
     std::u16string content;  // column 0, at most 40 units
     std::u16string number;   // column 2, at most 24 units
@@ -27,3 +29,5 @@ inline constexpr UINT kRemoteAnswerMs = 500;
 RemoteReadResult readListRowsReversed(HWND main, HWND list, std::vector<RemoteRow>& rows);
 // The same, only ever row by row through the remote blocks.
 RemoteReadResult readListRowsByMessages(HWND list, std::vector<RemoteRow>& rows);
+
+}  // namespace hooklib

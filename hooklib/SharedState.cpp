@@ -2,9 +2,12 @@
 
 #include "hooklib/HotkeyRules.h"
 #include "store/Protocol.h"
+#include "base/Check.h"
 #include "base/Text.h"
 #include "base/Trace.h"
 #include "fw/Window.h"
+
+namespace hooklib {
 
 // Only initialised variables with the "shared" attribute land in a shared section.
 #define SHARED_SECTION __attribute__((section(".SHARDAT"), shared))
@@ -18,8 +21,9 @@ volatile LONG g_nChordStart SHARED_SECTION = 0;
 SharedOwnChange g_ownChanges[kOwnChangeSlots] SHARED_SECTION = {};
 volatile LONG g_nOwnChangeTickets SHARED_SECTION = 0;
 volatile LONG g_nSeenSequence SHARED_SECTION = 0;
+options::SharedChordRecord g_chordRecord SHARED_SECTION = {};
 
-int g_bKeyHookReady = 1;
+bool g_bKeyHookReady = true;
 HMODULE g_hLibrary = nullptr;
 base::UniqueBitmap g_hMenuBitmaps[3];
 
@@ -33,28 +37,13 @@ bool notifyMainWindow(UINT message, WPARAM wParam) {
     // application that is a stray thread message, so nothing is posted then.
     HWND main = findMainWindow();
     base::Trace("notify %u %u %s", message, static_cast<unsigned>(wParam), main ? "posted" : "no main window");
-    if (main && !PostMessageW(main, message, wParam, 0)) {
-        base::ReportFailure("PostMessageW");
-        return false;
-    }
-    return main != nullptr;
-}
-
-bool registerLibraryClass(const wchar_t* name, WNDPROC procedure) {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = g_hLibrary;
-    windowClass.lpszClassName = name;
-    if (RegisterClassW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
-        return true;
-    base::ReportFailure("RegisterClassW");
-    return false;
+    return main && CHECK_WIN32(PostMessageW(main, message, wParam, 0));
 }
 
 LONG beginChord() {
     const LONG now = static_cast<LONG>(GetTickCount() | 1);
     const LONG held = g_nChordStart;
-    if (held && !hotkey::isChordStale(static_cast<unsigned long>(held), static_cast<unsigned long>(now)))
+    if (held && !hooklib::isChordStale(static_cast<unsigned long>(held), static_cast<unsigned long>(now)))
         return 0;
     if (InterlockedCompareExchange(&g_nChordStart, now, held) != held)
         return 0;
@@ -67,3 +56,5 @@ LONG beginChord() {
 void endChord(LONG taken) {
     InterlockedCompareExchange(&g_nChordStart, 0, taken);
 }
+
+}  // namespace hooklib

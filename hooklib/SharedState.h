@@ -2,9 +2,12 @@
 // each process has of its own.
 #pragma once
 
+#include "options/ChordRecord.h"
 #include "base/Handle.h"
 
 #include <windows.h>
+
+namespace hooklib {
 
 // Shared by all processes (section ".SHARDAT").
 extern HHOOK g_hKeyboardHook;
@@ -33,8 +36,12 @@ extern volatile LONG g_nOwnChangeTickets;
 // The sequence number the main program's recorder asked about last (0: no recorder asked yet).
 extern volatile LONG g_nSeenSequence;
 
+// The user's chords and the programs where none acts, as the main program published them
+// (PublishChordOptions); a record never published reads as the default chords.
+extern options::SharedChordRecord g_chordRecord;
+
 // Per process.
-extern int g_bKeyHookReady;           // re-entry guard of KeyboardProc
+extern bool g_bKeyHookReady;          // re-entry guard of KeyboardProc
 extern HMODULE g_hLibrary;            // the module of both hooks
 extern base::UniqueBitmap g_hMenuBitmaps[3];  // pictures of icons 1000, 1001, 1002 (null until the first menu)
 
@@ -44,12 +51,10 @@ HWND findMainWindow();
 // False when there is no main window to tell, or the message could not be posted.
 bool notifyMainWindow(UINT message, WPARAM wParam);
 
-// A window class of the library in this process, registered on first use (it goes with the
-// library, see the classes' UnregisterClass); false, reported, when it cannot be.
-bool registerLibraryClass(const wchar_t* name, WNDPROC procedure);
-
 // Takes the desktop's one chord slot: the tick count it was taken at (never 0), or 0 while
 // another chord is being carried out. A chord that never ended (its application hung or went
 // away) is taken over after a while. endChord frees the slot only if it is still the one taken.
 LONG beginChord();
 void endChord(LONG taken);
+
+}  // namespace hooklib

@@ -3,6 +3,9 @@
 #include "store/StoreDocument.h"
 #include "store/StoreFile.h"
 #include "xml/XmlDocument.h"
+#include "base/Barrier.h"
+
+namespace hooklib {
 
 using xml::XmlDocument;
 
@@ -19,3 +22,12 @@ void RemoveKey(const std::string& path, std::string_view key) {
         return store::findRootChild(doc, key) && doc.enterElement() && doc.deleteElement();
     });
 }
+
+void RemoveChordStatusKeys(const std::string& path) {
+    base::Guarded("status keys", [&] {
+        RemoveKey(path, store::kSysClipKey);
+        RemoveKey(path, store::kPressNumKey);
+    });
+}
+
+}  // namespace hooklib

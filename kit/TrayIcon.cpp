@@ -1,7 +1,6 @@
 #include "kit/TrayIcon.h"
 
-#include "base/Barrier.h"
-#include "base/Trace.h"
+#include "base/Check.h"
 
 #include <shellapi.h>
 
@@ -19,24 +18,16 @@ base::UniqueIcon loadIcon(UINT id) {
 
 }  // namespace
 
+// A hidden top-level window: a menu tracked with it needs a window that can be in front.
 CTrayIcon::CTrayIcon() {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kWindowClass;
-    if (!RegisterClassW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        base::ReportFailure("RegisterClassW");
-    m_window = CreateWindowExW(0, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, windowClass.hInstance, this);
-    if (!m_window)
-        base::ReportFailure("CreateWindowExW");
+    fw::CMessageWindow::Create({kWindowClass, nullptr, nullptr, WS_POPUP});
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 }
 
 CTrayIcon::~CTrayIcon() {
     if (m_added)
         notify(NIM_DELETE, 0);
-    if (m_window)
-        DestroyWindow(m_window);
+    Destroy();
 }
 
 NOTIFYICONDATAW CTrayIcon::iconData(UINT flags) const {
@@ -63,9 +54,7 @@ bool CTrayIcon::Create(const std::wstring& tooltip, HWND parent, UINT iconId, UI
     m_callbackMessage = callbackMessage;
     m_tooltip = tooltip;
     m_icon = loadIcon(iconId);
-    m_added = notify(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP);
-    if (!m_added)
-        base::ReportFailure("Shell_NotifyIconW");
+    m_added = CHECK_WIN32(notify(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP));
     return m_added;
 }
 
@@ -82,14 +71,14 @@ void CTrayIcon::SetAnimationIcons(const std::vector<UINT>& iconIds) {
 }
 
 void CTrayIcon::StartAnimation(UINT intervalMs) {
-    if (!m_frames.empty() && m_window)
-        m_animating = SetTimer(m_window, kAnimationTimer, intervalMs, nullptr) != 0;
+    if (!m_frames.empty() && hwnd())
+        m_animating = SetTimer(hwnd(), kAnimationTimer, intervalMs, nullptr) != 0;
 }
 
 void CTrayIcon::StopAnimation() {
     m_animating = false;
-    if (m_window)
-        KillTimer(m_window, kAnimationTimer);
+    if (hwnd())
+        KillTimer(hwnd(), kAnimationTimer);
 }
 
 void CTrayIcon::SetIcon(UINT iconId) {
@@ -113,14 +102,8 @@ void CTrayIcon::ShowBalloonTip(const std::wstring& text, const std::wstring& tit
     Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
-LRESULT CALLBACK CTrayIcon::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-    auto* icon = reinterpret_cast<CTrayIcon*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (icon && base::Guarded("tray icon window", true, [&] { return icon->handle(message, wParam); }))
-        return 0;
-    return DefWindowProcW(window, message, wParam, lParam);
+LRESULT CTrayIcon::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    return handle(message, wParam) ? 0 : fw::CMessageWindow::WindowProc(message, wParam, lParam);
 }
 
 // The animation's frames, the commands of menus tracked with the icon, and the taskbar coming back.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/Handle.h"
+#include "fw/MessageWindow.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -14,7 +15,7 @@
 
 namespace kit {
 
-class CTrayIcon {
+class CTrayIcon : private fw::CMessageWindow {
 public:
     CTrayIcon();
     virtual ~CTrayIcon();
@@ -30,7 +31,7 @@ public:
     void ShowBalloonTip(const std::wstring& text, const std::wstring& title, DWORD iconFlags, UINT timeoutSeconds);
 
     // The window that receives the commands of menus shown for the icon.
-    HWND commandWindow() const { return m_window; }
+    HWND commandWindow() const { return hwnd(); }
     UINT id() const { return m_id; }
 
     // The icon's mouse activity, forwarded by the parent window; returns the message result.
@@ -39,13 +40,12 @@ public:
     virtual void OnCommand(UINT) {}
 
 private:
-    static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool handle(UINT message, WPARAM wParam);
     NOTIFYICONDATAW iconData(UINT flags) const;
     bool notify(DWORD action, UINT flags);
     void showIcon(HICON icon);
 
-    HWND m_window = nullptr;
     HWND m_parent = nullptr;
     UINT m_id = 0;
     UINT m_callbackMessage = 0;

@@ -63,8 +63,11 @@ ChordOptions unpackChords(const ChordRecord& record) {
 }
 
 void publishChords(SharedChordRecord& shared, const ChordOptions& options) {
+    publishChordRecord(shared, packChords(options));
+}
+
+void publishChordRecord(SharedChordRecord& shared, const ChordRecord& record) {
     std::uint32_t words[kChordRecordWords];
-    const ChordRecord record = packChords(options);
     std::memcpy(words, &record, sizeof record);
     // Odd from here until the last word is written; a write cut off before (its writer ended)
     // left it odd, and this one takes over.

@@ -42,8 +42,10 @@ static_assert(sizeof(std::atomic<std::uint32_t>) == 4 && std::atomic<std::uint32
 static_assert(sizeof(SharedChordRecord) == 4 + sizeof(ChordRecord) && alignof(SharedChordRecord) == 4,
               "the shared record's layout is the same in both builds");
 
-// The main program is the one writer.
+// The main program is the one writer (through the hook library's export, which takes the record
+// as packed).
 void publishChords(SharedChordRecord& shared, const ChordOptions& options);
+void publishChordRecord(SharedChordRecord& shared, const ChordRecord& record);
 
 struct ChordRecordRead {
     ChordOptions options;

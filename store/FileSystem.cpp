@@ -10,6 +10,10 @@ std::string temporarySibling(const std::string& path) {
     return path + "." + std::to_string(currentProcessId()) + "-" + std::to_string(++counter) + ".tmp";
 }
 
+bool writeFile(const std::string& path, std::string_view bytes) {
+    return writeFiles({{path, bytes}});
+}
+
 bool writeAtomically(const std::string& path, std::string_view bytes) {
     if (path.empty())
         return false;

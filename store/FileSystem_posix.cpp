@@ -64,10 +64,6 @@ bool processRunning(unsigned long id) {
     return id != 0 && (kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM);
 }
 
-bool writeFile(const std::string& path, std::string_view bytes) {
-    return writeFiles({{path, bytes}});
-}
-
 bool writeFiles(const FileContents& contents) {
     for (const auto& [path, bytes] : contents)
         if (path.empty())

@@ -26,7 +26,7 @@ bool writeAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
         const DWORD chunk = bytes.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(bytes.size());
         DWORD written = 0;
-        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0)
+        if (!CHECK_WIN32(WriteFile(file, bytes.data(), chunk, &written, nullptr)) || written == 0)
             return false;
         bytes.remove_prefix(written);
     }
@@ -125,19 +125,20 @@ bool processRunning(unsigned long id) {
     return GetExitCodeProcess(process.get(), &code) && code == STILL_ACTIVE;
 }
 
-bool writeFile(const std::string& path, std::string_view bytes) {
-    return writeFiles({{path, bytes}});
-}
-
+// Every refusal of the system is traced where it came.
 bool writeFiles(const FileContents& contents) {
-    for (const auto& [path, bytes] : contents)
-        if (path.empty())
+    for (const auto& [path, bytes] : contents) {
+        if (path.empty()) {
+            base::Trace("files not written: one of them has no path");
             return false;
+        }
+    }
     std::vector<base::UniqueFile> opened;
     bool written = true;
     for (const auto& [path, bytes] : contents) {
-        base::UniqueFile file(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        base::UniqueFile file(CHECK_WIN32_HANDLE(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                                             CREATE_ALWAYS,
+                                                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
         if (!file) {
             written = false;
             break;
@@ -147,7 +148,7 @@ bool writeFiles(const FileContents& contents) {
             break;
     }
     for (std::size_t i = 0; written && i < opened.size(); ++i)
-        written = FlushFileBuffers(opened[i].get()) != 0;
+        written = CHECK_WIN32(FlushFileBuffers(opened[i].get())) != 0;
     const std::size_t created = opened.size();
     opened.clear();  // closed before they are deleted
     for (std::size_t i = 0; !written && i < created; ++i)
@@ -157,31 +158,33 @@ bool writeFiles(const FileContents& contents) {
 
 namespace {
 
-// A refused file operation goes to the trace; the caller learns it failed.
-bool reportFailure(const char* call) {
-    base::ReportFailure(call);
+constexpr int kMoveTries = 200;
+
+// Our own refusal of a move goes to the trace as the system's would; the caller learns it failed.
+bool refuseMove(const char* why, const std::string& path) {
+    base::Trace("MoveFileExW not tried: %s is %s", path.c_str(), why);
+    SetLastError(ERROR_ACCESS_DENIED);
     return false;
 }
 
 // A read-only file is neither replaced nor moved aside (Windows refuses to replace one; Wine would
 // not, so we ask first). A reader that does not share deletion (a virus scanner, an editor) blocks
-// the move for a moment; our own readers share it and never do.
+// the move for a moment; our own readers share it and never do. The last try, or the try after a
+// refusal that does not pass, is reported.
 bool moveRetrying(const std::string& from, const std::string& to, DWORD flags, const std::string& mustBeWritable) {
     const DWORD attributes = GetFileAttributesW(toWide(mustBeWritable).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return reportFailure("MoveFileExW");
-    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return refuseMove("read-only", mustBeWritable);
     const std::wstring source = toWide(from), target = toWide(to);
-    for (int attempt = 0; attempt < 200; ++attempt) {
+    for (int attempt = 1; attempt < kMoveTries; ++attempt) {
         if (MoveFileExW(source.c_str(), target.c_str(), flags | MOVEFILE_WRITE_THROUGH))
             return true;
         const DWORD error = GetLastError();
         if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
-            return reportFailure("MoveFileExW");
+            break;
         Sleep(10);
     }
-    return reportFailure("MoveFileExW");
+    return CHECK_WIN32(MoveFileExW(source.c_str(), target.c_str(), flags | MOVEFILE_WRITE_THROUGH)) != 0;
 }
 
 }  // namespace
@@ -192,16 +195,13 @@ bool replace(const std::string& from, const std::string& to) {
 
 // Only a file is moved aside: a folder where a clip's file should be is not ours to move.
 bool moveAside(const std::string& path, const std::string& aside) {
-    if (isFolder(path)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return reportFailure("MoveFileExW");
-    }
+    if (isFolder(path))
+        return refuseMove("a folder", path);
     return moveRetrying(path, aside, 0, path);
 }
 
 bool rename(const std::string& from, const std::string& to) {
-    return MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0 ||
-           reportFailure("MoveFileExW");
+    return CHECK_WIN32(MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), MOVEFILE_WRITE_THROUGH)) != 0;
 }
 
 bool copy(const std::string& from, const std::string& to) {

@@ -51,7 +51,7 @@ bool CIntroDlg::OnInitDialog() {
 }
 
 void CIntroDlg::OnDestroy() {
-    m_bDoNotShowAgain = IsDlgButtonChecked(hwnd(), kDoNotShowBox) == BST_CHECKED ? 1 : 0;
+    m_bDoNotShowAgain = IsDlgButtonChecked(hwnd(), kDoNotShowBox) == BST_CHECKED;
     if (!m_bDoNotShowAgain)
         return;
     if (!DeleteFileW(m_introFile.c_str()) && GetFileAttributesW(m_introFile.c_str()) != INVALID_FILE_ATTRIBUTES)

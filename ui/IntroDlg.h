@@ -18,7 +18,7 @@ public:
     bool LoadText();
 
     std::wstring m_strText;
-    int m_bDoNotShowAgain = 0;
+    bool m_bDoNotShowAgain = false;
 
 private:
     bool OnInitDialog() override;

@@ -13,7 +13,7 @@ void CPreviewEdit::Attach(HWND edit) {
 }
 
 void CPreviewEdit::dropImage() {
-    m_bPictureShown = 0;
+    m_bPictureShown = false;
     m_imageDc.reset();
     m_imageBitmap.reset();
 }
@@ -53,7 +53,7 @@ void CPreviewEdit::ShowPicture(HBITMAP bitmap) {
         StretchBlt(m_imageDc.get(), fit.x, fit.y, fit.width, fit.height, source.get(), 0, 0, description.bmWidth,
                    description.bmHeight, SRCCOPY);
     }
-    m_bPictureShown = 1;
+    m_bPictureShown = true;
     BitBlt(client.get(), 0, 0, width, height, m_imageDc.get(), 0, 0, SRCCOPY);
 }
 

@@ -32,5 +32,5 @@ private:
     // The bitmap is declared first so that the DC lets go of it before it is deleted.
     base::UniqueBitmap m_imageBitmap;
     base::MemoryDc m_imageDc;
-    int m_bPictureShown = 0;
+    bool m_bPictureShown = false;
 };

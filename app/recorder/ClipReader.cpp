@@ -16,6 +16,7 @@
 #include "base/ScopeExit.h"
 #include "base/Text.h"
 #include "base/Trace.h"
+#include "fw/MessageWindow.h"
 #include "fw/Window.h"
 
 #include <algorithm>
@@ -34,11 +35,8 @@ const wchar_t kReaderClass[] = L"DravixClipboardReader";
 // a busy main window cannot hold up), and the changes the main window announces arrive as
 // messages. Between messages it takes the waiting copy a step further when its time comes.
 void CClipRecorder::State::readChanges() {
-    registerClass(kReaderClass, DefWindowProcW);
-    registerClass(kWorkerClass, ReadWorker::windowProc);
-    HWND window = CreateWindowExW(0, kReaderClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!window)
-        base::ReportFailure("CreateWindowExW");
+    fw::CMessageWindow readerWindow;
+    HWND window = readerWindow.Create({kReaderClass}) ? readerWindow.hwnd() : nullptr;
     {
         std::lock_guard<std::mutex> lock(mutex);
         reader = window;
@@ -61,16 +59,17 @@ void CClipRecorder::State::readChanges() {
         worker->stop();
     for (const std::shared_ptr<ReadWorker>& heldUp : retired)
         heldUp->stop();
-    if (window)
-        DestroyWindow(window);
+    readerWindow.Destroy();
 }
 
 void CClipRecorder::State::handle(const MSG& message) {
     if (message.message == WM_CLIPBOARDUPDATE || message.message == kMsgAnnounce) {
         read(message.message == kMsgAnnounce && message.wParam);
     } else if (message.message == kMsgListen) {
-        if (message.wParam ? !AddClipboardFormatListener(message.hwnd) : !RemoveClipboardFormatListener(message.hwnd))
-            base::ReportFailure(message.wParam ? "AddClipboardFormatListener" : "RemoveClipboardFormatListener");
+        if (message.wParam)
+            CHECK_WIN32(AddClipboardFormatListener(message.hwnd));
+        else
+            CHECK_WIN32(RemoveClipboardFormatListener(message.hwnd));
     } else if (message.message != kMsgRoom) {
         DispatchMessageW(&message);
     }

@@ -8,15 +8,6 @@
 
 namespace recorder {
 
-// A class of this program's windows, registered once (a second recorder finds it there).
-bool registerClass(const wchar_t* name, WNDPROC procedure) {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = name;
-    return RegisterClassW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS || CHECK_WIN32(false);
-}
-
 // Whether the window answers a message within the bound; a program Windows finds hung (five
 // seconds without taking its messages) is not waited for at all.
 bool answers(HWND window) {

@@ -15,6 +15,7 @@
 #include "base/Handle.h"
 #include "base/ScopeExit.h"
 #include "base/Trace.h"
+#include "fw/MessageWindow.h"
 
 #include <windows.h>
 
@@ -36,10 +37,9 @@ inline std::chrono::milliseconds since(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
 }
 
-// The classes of the reader's and its workers' message-only windows, registered once.
+// The class of the workers' message-only windows (fw::CMessageWindow registers it once).
 inline constexpr wchar_t kWorkerClass[] = L"DravixClipboardWorker";
 inline constexpr UINT kMsgLetGo = WM_APP + 10;  // to a worker's window; wParam: the go to let go
-bool registerClass(const wchar_t* name, WNDPROC procedure);
 
 // Whether the window answers a message within the bound; a program Windows finds hung (five
 // seconds without taking its messages) is not waited for at all.
@@ -185,22 +185,15 @@ public:
     static std::shared_ptr<ReadWorker> make() {
         auto worker = std::make_shared<ReadWorker>();
         std::thread([worker] {
-            HWND window = CreateWindowExW(0, kWorkerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                          GetModuleHandleW(nullptr), nullptr);
-            if (!window)
-                base::ReportFailure("CreateWindowExW");
-            else
-                SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(worker.get()));
+            LetGoWindow letGo(*worker);
+            HWND window = letGo.Create({kWorkerClass}) ? letGo.hwnd() : nullptr;
             {
                 std::lock_guard<std::mutex> lock(worker->m_mutex);
                 worker->m_window = window;
             }
             while (!base::Guarded("clipboard worker thread", false, [&] { return worker->serve(window); })) {
             }
-            if (window) {
-                SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-                DestroyWindow(window);
-            }
+            letGo.Destroy();
             std::lock_guard<std::mutex> lock(worker->m_mutex);
             worker->m_ended = true;
         }).detach();
@@ -234,18 +227,26 @@ public:
         return m_ended;
     }
 
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message != kMsgLetGo)
-            return DefWindowProcW(window, message, wParam, lParam);
-        base::Guarded("letting go of the clipboard", [&] {
-            if (auto* worker = reinterpret_cast<ReadWorker*>(GetWindowLongPtrW(window, GWLP_USERDATA)))
-                if (const std::shared_ptr<ClipboardGo> go = worker->current(); go && go->number == wParam)
-                    go->letGo(window);
-        });
-        return 0;
-    }
-
 private:
+    // The worker's window: it opens the clipboard and hears the word to let go of it.
+    class LetGoWindow : public fw::CMessageWindow {
+    public:
+        explicit LetGoWindow(ReadWorker& worker) : m_worker(worker) {}
+
+    protected:
+        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+            if (message != kMsgLetGo)
+                return CMessageWindow::WindowProc(message, wParam, lParam);
+            if (const std::shared_ptr<ClipboardGo> go = m_worker.current(); go && go->number == wParam)
+                go->letGo(hwnd());
+            return 0;
+        }
+
+    private:
+        ReadWorker& m_worker;
+    };
+
+
     std::shared_ptr<ClipboardGo> current() {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_current;

@@ -57,6 +57,11 @@ TEST(ChordRecord, AReaderSeesAWholeRecordOrNone) {
     EXPECT_EQ(cache.current(*shared), ChordOptions{});
     options::publishChords(*shared, someOptions());
     EXPECT_EQ(cache.current(*shared), someOptions());
+    // The record as the main program hands it to the library's export.
+    options::publishChordRecord(*shared, options::packChords(ChordOptions{}));
+    EXPECT_EQ(cache.current(*shared), ChordOptions{});
+    options::publishChordRecord(*shared, options::packChords(someOptions()));
+    EXPECT_EQ(cache.current(*shared), someOptions());
 
     // A write under way: the reader takes nothing of it, the cache keeps what it had.
     shared->sequence.fetch_add(1);

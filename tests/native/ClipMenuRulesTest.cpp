@@ -6,24 +6,24 @@
 namespace {
 
 TEST(ClipMenuRules, RowsBecomeItemsAsInTheWorkedExample) {
-    const auto slot = clipmenu::itemForRow(u"ctrl+alt+3", u"abc");
+    const auto slot = hooklib::itemForRow(u"ctrl+alt+3", u"abc");
     ASSERT_TRUE(slot);
     EXPECT_EQ(slot->command, 998003u);
     EXPECT_EQ(slot->clip, "copy3");
     EXPECT_EQ(slot->text, u"3. abc");
-    const auto history = clipmenu::itemForRow(u"17", u"line1\r\nline2");
+    const auto history = hooklib::itemForRow(u"17", u"line1\r\nline2");
     ASSERT_TRUE(history);
     EXPECT_EQ(history->command, 999017u);
     EXPECT_EQ(history->clip, "his17-");
     EXPECT_EQ(history->text, u"17. line1line2");
     // The content is cut after 40 units (a surrogate pair counts two).
     const std::u16string longText(60, u'字');
-    EXPECT_EQ(clipmenu::itemForRow(u"5", longText)->text, u"5. " + std::u16string(40, u'字'));
+    EXPECT_EQ(hooklib::itemForRow(u"5", longText)->text, u"5. " + std::u16string(40, u'字'));
 }
 
 // What a screen reader speaks for each kind of row, and the plain item that stands for it.
 TEST(ClipMenuRules, ItemsAreNamedForAScreenReader) {
-    using clipmenu::RowImage;
+    using hooklib::RowImage;
     struct Case {
         const char16_t* number;
         std::u16string content;
@@ -43,51 +43,51 @@ TEST(ClipMenuRules, ItemsAreNamedForAScreenReader) {
         {u"8", u"C:\\x.txt", RowImage::FileList, u"8. C:\\x.txt"},
     };
     for (const Case& c : cases) {
-        const auto item = clipmenu::itemForRow(c.number, c.content, c.image);
+        const auto item = hooklib::itemForRow(c.number, c.content, c.image);
         ASSERT_TRUE(item);
         EXPECT_EQ(item->name, c.name);
     }
-    EXPECT_EQ(clipmenu::plainItemText(u"3. Tom & Jerry"), u"3. Tom && Jerry");
+    EXPECT_EQ(hooklib::plainItemText(u"3. Tom & Jerry"), u"3. Tom && Jerry");
 }
 
 TEST(ClipMenuRules, OddNumberTextsGiveNoItem) {
     for (const char16_t* odd : {u"", u"0", u"1000", u"12345678901234567890", u"ctrl+alt+", u"ctrl+alt+12", u"-time", u"3-"})
-        EXPECT_FALSE(clipmenu::itemForRow(odd, u"x")) << std::u16string(odd).size();
+        EXPECT_FALSE(hooklib::itemForRow(odd, u"x")) << std::u16string(odd).size();
 }
 
 TEST(ClipMenuRules, CommandsNameTheirClip) {
-    const auto history = clipmenu::choiceForCommand(999017);
+    const auto history = hooklib::choiceForCommand(999017);
     ASSERT_TRUE(history);
     EXPECT_EQ(history->clip, "his17-");
     EXPECT_EQ(history->historyNumber, 17);
-    const auto slot = clipmenu::choiceForCommand(998003);
+    const auto slot = hooklib::choiceForCommand(998003);
     ASSERT_TRUE(slot);
     EXPECT_EQ(slot->clip, "copy3");
     EXPECT_EQ(slot->historyNumber, 0);
     for (unsigned other : {0u, 997999u, 998010u, 999000u, 1000000u})
-        EXPECT_FALSE(clipmenu::choiceForCommand(other)) << other;
+        EXPECT_FALSE(hooklib::choiceForCommand(other)) << other;
 }
 
 // With Ctrl every right press is taken (a quick second one arrives as a double click, in the
 // client area or the frame alike) and the release opens the menu; without Ctrl nothing is.
 TEST(ClipMenuRules, EveryRightPressWithCtrlIsTakenAndTheReleaseOpens) {
-    using clipmenu::MouseAction;
+    using hooklib::MouseAction;
     for (unsigned press : {0x0204u, 0x0206u, 0x00A4u, 0x00A6u}) {
-        EXPECT_EQ(clipmenu::mouseAction(press, true), MouseAction::Take) << press;
-        EXPECT_EQ(clipmenu::mouseAction(press, false), MouseAction::PassOn) << press;
+        EXPECT_EQ(hooklib::mouseAction(press, true), MouseAction::Take) << press;
+        EXPECT_EQ(hooklib::mouseAction(press, false), MouseAction::PassOn) << press;
     }
     for (unsigned release : {0x0205u, 0x00A5u})
-        EXPECT_EQ(clipmenu::mouseAction(release, true), MouseAction::TakeAndOpen) << release;
-    EXPECT_EQ(clipmenu::mouseAction(0x0205u, false), MouseAction::PassOn);
-    EXPECT_EQ(clipmenu::mouseAction(0x0201u, true), MouseAction::PassOn);  // the left button
+        EXPECT_EQ(hooklib::mouseAction(release, true), MouseAction::TakeAndOpen) << release;
+    EXPECT_EQ(hooklib::mouseAction(0x0205u, false), MouseAction::PassOn);
+    EXPECT_EQ(hooklib::mouseAction(0x0201u, true), MouseAction::PassOn);  // the left button
 }
 
 // The menu opened from the keyboard opens inside the work area: a caret below the taskbar's top
 // or left of a second monitor's edge moves in, one inside stays where it is.
 TEST(ClipMenuRules, TheKeyboardMenuStaysInTheWorkArea) {
-    const clipmenu::Area work = {0, 0, 1280, 984};
+    const hooklib::Area work = {0, 0, 1280, 984};
     const struct {
-        clipmenu::Point at, placed;
+        hooklib::Point at, placed;
     } cases[] = {
         {{123, 139}, {123, 139}},
         {{1300, 1000}, {1279, 983}},
@@ -95,13 +95,13 @@ TEST(ClipMenuRules, TheKeyboardMenuStaysInTheWorkArea) {
         {{1279, 983}, {1279, 983}},
     };
     for (const auto& c : cases) {
-        const clipmenu::Point placed = clipmenu::keepInArea(c.at, work);
+        const hooklib::Point placed = hooklib::keepInArea(c.at, work);
         EXPECT_EQ(placed.x, c.placed.x) << c.at.x;
         EXPECT_EQ(placed.y, c.placed.y) << c.at.y;
     }
-    const clipmenu::Point second = clipmenu::keepInArea({1200, 10}, {1280, 0, 2560, 1024});
+    const hooklib::Point second = hooklib::keepInArea({1200, 10}, {1280, 0, 2560, 1024});
     EXPECT_EQ(second.x, 1280);
-    const clipmenu::Point none = clipmenu::keepInArea({5, 6}, {});  // no work area known: as it is
+    const hooklib::Point none = hooklib::keepInArea({5, 6}, {});  // no work area known: as it is
     EXPECT_EQ(none.x, 5);
     EXPECT_EQ(none.y, 6);
 }

@@ -25,7 +25,7 @@ struct Case {
 };
 
 TEST(HeldModifiers, TheKeyStateOrTheThreadsOwnKeyDownForAMoment) {
-    using namespace hotkey;
+    using namespace hooklib;
     const Case cases[] = {
         {"nothing taken, the key state up", {}, kVkControl, false, 100, false},
         {"the key state down", {}, kVkControl, true, 100, true},

@@ -6,7 +6,7 @@
 
 namespace {
 
-using ownchange::Range;
+using hooklib::Range;
 
 constexpr std::uint32_t kOurs = 400, kOther = 512;
 
@@ -31,19 +31,19 @@ TEST(OwnChangeRules, ARangeCoversItsNumbersForItsOwnerAlone) {
         {"under way: before it", underWay, 19, kOurs, 1001, false},
         {"under way: every number from its first", underWay, 20000, kOurs, 1001, true},
         {"under way: another program's change", underWay, 25, kOther, 1001, false},
-        {"under way a moment less than stale", underWay, 21, kOurs, 1000 + ownchange::kStaleMs - 1, true},
-        {"under way and stale", underWay, 21, kOurs, 1000 + ownchange::kStaleMs, false},
-        {"a finished range never goes stale", done, 11, kOurs, 1000 + 10 * ownchange::kStaleMs, true},
+        {"under way a moment less than stale", underWay, 21, kOurs, 1000 + hooklib::kStaleMs - 1, true},
+        {"under way and stale", underWay, 21, kOurs, 1000 + hooklib::kStaleMs, false},
+        {"a finished range never goes stale", done, 11, kOurs, 1000 + 10 * hooklib::kStaleMs, true},
         {"an empty range", empty, 30, kOurs, 1001, false},
         {"across the wrap: before", wrapped, 0xFFFFFFFDu, kOurs, 1001, false},
         {"across the wrap: first", wrapped, 0xFFFFFFFEu, kOurs, 1001, true},
         {"across the wrap: after it", wrapped, 1, kOurs, 1001, true},
         {"across the wrap: past its end", wrapped, 2, kOurs, 1001, false},
-        {"stale across the tick wrap", Range{20, 0, kOurs, 0xFFFFFF00u, true}, 21, kOurs, ownchange::kStaleMs, false},
+        {"stale across the tick wrap", Range{20, 0, kOurs, 0xFFFFFF00u, true}, 21, kOurs, hooklib::kStaleMs, false},
         {"fresh across the tick wrap", Range{20, 0, kOurs, 0xFFFFFF00u, true}, 21, kOurs, 100, true},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ownchange::covers(c.range, c.sequence, c.owner, c.now), c.covered) << c.what;
+        EXPECT_EQ(hooklib::covers(c.range, c.sequence, c.owner, c.now), c.covered) << c.what;
 }
 
 TEST(OwnChangeRules, AChangeIsOursWhenAnyRangeCoversIt) {
@@ -52,12 +52,12 @@ TEST(OwnChangeRules, AChangeIsOursWhenAnyRangeCoversIt) {
         {15, 0, kOther, 1000, true},    // the target's answer to our copy chord, still awaited
         {},                             // a slot never used
     };
-    EXPECT_TRUE(ownchange::isOwnChange(ranges, 11, kOurs, 1100));
-    EXPECT_FALSE(ownchange::isOwnChange(ranges, 12, kOurs, 1100));   // another program's copy after it
-    EXPECT_TRUE(ownchange::isOwnChange(ranges, 16, kOther, 1100));
-    EXPECT_FALSE(ownchange::isOwnChange(ranges, 16, kOurs, 1100));
-    EXPECT_FALSE(ownchange::isOwnChange(ranges, 0, 0, 1100));
-    EXPECT_FALSE(ownchange::isOwnChange({}, 11, kOurs, 1100));
+    EXPECT_TRUE(hooklib::isOwnChange(ranges, 11, kOurs, 1100));
+    EXPECT_FALSE(hooklib::isOwnChange(ranges, 12, kOurs, 1100));   // another program's copy after it
+    EXPECT_TRUE(hooklib::isOwnChange(ranges, 16, kOther, 1100));
+    EXPECT_FALSE(hooklib::isOwnChange(ranges, 16, kOurs, 1100));
+    EXPECT_FALSE(hooklib::isOwnChange(ranges, 0, 0, 1100));
+    EXPECT_FALSE(hooklib::isOwnChange({}, 11, kOurs, 1100));
 }
 
 }  // namespace

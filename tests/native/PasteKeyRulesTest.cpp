@@ -7,8 +7,8 @@
 
 namespace {
 
-using hotkey::ChordKey;
-using hotkey::PasteKeyRule;
+using hooklib::ChordKey;
+using hooklib::PasteKeyRule;
 
 // A chord as text: "+17 +86 -86 -17" (press, release).
 std::string spelled(const std::vector<ChordKey>& chord) {
@@ -57,7 +57,7 @@ TEST(PasteKeyRules, TheKeysForEachWindow) {
         {"", "", &user, kCtrlV},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(spelled(hotkey::pasteKeysFor(*c.rules, c.className, c.program)), c.expected)
+        EXPECT_EQ(spelled(hooklib::pasteKeysFor(*c.rules, c.className, c.program)), c.expected)
             << c.className << " " << c.program << " with " << c.rules->size() << " user rules";
 }
 
@@ -77,17 +77,17 @@ TEST(PasteKeyRules, KeysAsTheUserWritesThem) {
         {"Win+V", nullptr},
     };
     for (const auto& [text, expected] : cases) {
-        const auto chord = hotkey::parsePasteKeys(text);
+        const auto chord = hooklib::parsePasteKeys(text);
         EXPECT_EQ(chord ? spelled(*chord) : "none", expected ? expected : "none") << text;
     }
 }
 
 TEST(PasteKeyRules, ModifiersTheUserStillHolds) {
-    const auto ctrlV = hotkey::pasteChord();
-    const auto shiftInsert = *hotkey::parsePasteKeys("Shift+Insert");
+    const auto ctrlV = hooklib::pasteChord();
+    const auto shiftInsert = *hooklib::parsePasteKeys("Shift+Insert");
     struct Case {
         const std::vector<ChordKey>* chord;
-        hotkey::HeldModifiers held;
+        hooklib::HeldModifiers held;
         const char* expected;
     };
     const Case cases[] = {
@@ -98,7 +98,7 @@ TEST(PasteKeyRules, ModifiersTheUserStillHolds) {
         {&shiftInsert, {false, false, true}, "+45 -45"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(spelled(hotkey::withHeldModifiers(*c.chord, c.held)), c.expected);
+        EXPECT_EQ(spelled(hooklib::withHeldModifiers(*c.chord, c.held)), c.expected);
 }
 
 }  // namespace

@@ -129,7 +129,7 @@ TEST(PasteQueue, TheViewShowsTheQueuedRowsInTheQueuesOrder) {
 }
 
 TEST(PasteQueue, CtrlAltQPastesTheHeadAndShiftItsTextAlone) {
-    using hotkey::KeyDecision;
+    using hooklib::KeyDecision;
     const struct {
         bool ctrl, alt, shift, released;
         KeyDecision::Kind kind;
@@ -142,7 +142,7 @@ TEST(PasteQueue, CtrlAltQPastesTheHeadAndShiftItsTextAlone) {
         {false, true, false, false, KeyDecision::PassOn, false},
     };
     for (const auto& c : cases) {
-        const KeyDecision decision = hotkey::decideKey(0, hotkey::kVkQ, c.released, c.ctrl, c.alt, c.shift);
+        const KeyDecision decision = hooklib::decideKey(0, hooklib::kVkQ, c.released, c.ctrl, c.alt, c.shift);
         EXPECT_EQ(decision.kind, c.kind) << c.ctrl << c.alt << c.shift << c.released;
         EXPECT_EQ(decision.plainText, c.plainText);
     }

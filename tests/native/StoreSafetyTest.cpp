@@ -104,13 +104,13 @@ TEST(ArchiveNames, AnArchiveOverTheLiveStoreIsRefusedAndChangesNothing) {
 }
 
 TEST(HotkeyRules, AChordIsStaleOnlyAfterItsTimeEvenAcrossTheTickWrap) {
-    EXPECT_FALSE(hotkey::isChordStale(1000, 1000 + hotkey::kStaleChordMs - 1));
-    EXPECT_TRUE(hotkey::isChordStale(1000, 1000 + hotkey::kStaleChordMs));
-    EXPECT_FALSE(hotkey::isChordStale(0xFFFFFF00ul, 0x100ul));
-    EXPECT_TRUE(hotkey::isChordStale(0xFFFFFF00ul, 0xFFFFFF00ul + hotkey::kStaleChordMs));
-    const auto plain = hotkey::withoutKey(hotkey::pasteChord(), hotkey::kVkControl);
+    EXPECT_FALSE(hooklib::isChordStale(1000, 1000 + hooklib::kStaleChordMs - 1));
+    EXPECT_TRUE(hooklib::isChordStale(1000, 1000 + hooklib::kStaleChordMs));
+    EXPECT_FALSE(hooklib::isChordStale(0xFFFFFF00ul, 0x100ul));
+    EXPECT_TRUE(hooklib::isChordStale(0xFFFFFF00ul, 0xFFFFFF00ul + hooklib::kStaleChordMs));
+    const auto plain = hooklib::withoutKey(hooklib::pasteChord(), hooklib::kVkControl);
     ASSERT_EQ(plain.size(), 2u);
-    EXPECT_EQ(plain[0].virtualKey, hotkey::kVkV);
+    EXPECT_EQ(plain[0].virtualKey, hooklib::kVkV);
 }
 
 }  // namespace

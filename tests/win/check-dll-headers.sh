@@ -2,17 +2,17 @@
 # Reads the headers of the built hook libraries given (x64 or x86, told by their file format): the
 # shared section (the five variables of the hook protocol, the chord in flight, and the ring of the
 # library's own clipboard changes with its counter and the sequence number the main program looked
-# at last), the exact export names, and imports of system DLLs only.
+# at last, the user's chords as the main program published them), the exact export names, and imports of system DLLs only.
 set -euo pipefail
 status=0
 fail() { echo "FAIL $*"; status=1; }
 
-expected="GetOperXmlStatus IsOwnClipboardChange KeyboardProc MouseProc Paste2Window PasteData2Window PastePlainText2Window ResumeClipData SaveClipData SetCurrentClipData SetOperXmlStatus UnHook installhook"
+expected="GetOperXmlStatus IsOwnClipboardChange KeyboardProc MouseProc Paste2Window PasteData2Window PastePlainText2Window PublishChordOptions ResumeClipData SaveClipData SetCurrentClipData SetOperXmlStatus UnHook installhook"
 for dll in "$@"; do
     [ -f "$dll" ] || { fail "$dll is missing"; continue; }
     case "$(x86_64-w64-mingw32-objdump -f "$dll" | grep -o -m1 'pei-[a-z0-9-]*')" in
-    pei-x86-64) arch=x86_64 shared_size=544 ;;
-    pei-i386) arch=i686 shared_size=512 ;;
+    pei-x86-64) arch=x86_64 shared_size=4672 ;;
+    pei-i386) arch=i686 shared_size=4640 ;;
     *) fail "$dll: neither an x64 nor an x86 library"; continue ;;
     esac
     objdump="$arch-w64-mingw32-objdump"

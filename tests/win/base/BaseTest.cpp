@@ -95,12 +95,21 @@ TEST(BaseCheck, AFailedCallIsTracedAndItsResultReachesTheCaller) {
     EXPECT_FALSE(CHECK_WIN32(CloseHandle(nullptr)));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
     EXPECT_TRUE(CHECK_WIN32(GetCurrentProcessId()));
+    const std::wstring missing = std::wstring(folder) + L"dravix-base-check-missing\\file";
+    EXPECT_EQ(CHECK_WIN32_HANDLE(CreateFileW(missing.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_TRUE(CHECK_WIN32_ERROR(GetLastError()));  // zero, and no error set
+    EXPECT_FALSE(CHECK_WIN32_ERROR(GetWindowLongPtrW(nullptr, GWLP_USERDATA)));
     std::stringstream written;
     written << std::ifstream(log.c_str(), std::ios::binary).rdbuf();
     const std::string text = written.str();
     EXPECT_NE(text.find("base/BaseTest.cpp("), std::string::npos) << text;
     EXPECT_NE(text.find("): CloseHandle(nullptr) failed: 6 "), std::string::npos) << text;
+    EXPECT_NE(text.find("): CreateFileW(missing.c_str(), "), std::string::npos) << text;
+    EXPECT_NE(text.find("): GetWindowLongPtrW(nullptr, GWLP_USERDATA) failed: 1400 "), std::string::npos) << text;
     EXPECT_EQ(text.find("GetCurrentProcessId"), std::string::npos) << text;
+    EXPECT_EQ(text.find("GetLastError"), std::string::npos) << text;
     DeleteFileW(log.c_str());
 }
 

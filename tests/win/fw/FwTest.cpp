@@ -2,6 +2,7 @@
 // they can break.
 #include "fw/App.h"
 #include "fw/Dialog.h"
+#include "fw/MessageWindow.h"
 #include "fw/Subclass.h"
 
 #include <gtest/gtest.h>
@@ -161,6 +162,78 @@ TEST(FwSubclass, ALaterSubclassStaysWhenOursGoesAndAThrowIsContained) {
     EXPECT_EQ(foreign, 2);
     RemoveWindowSubclass(edit, countingForeignSubclass, 1);
     DestroyWindow(edit);
+}
+
+// Notes which messages found the object bound; fails on the probe when told to; deletes itself
+// after its last message when it belongs to its window.
+class ProbeWindow : public fw::CMessageWindow {
+public:
+    ProbeWindow(bool* finalSeen = nullptr) : m_finalSeen(finalSeen) {}
+    bool boundAtCreate = false;
+    int probes = 0;
+    bool fail = false;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_CREATE)
+            boundAtCreate = hwnd() != nullptr;
+        if (message == kProbe && fail)
+            throw std::runtime_error("a window handler failed");
+        probes += message == kProbe;
+        return fw::CMessageWindow::WindowProc(message, wParam, lParam);
+    }
+    void OnFinalMessage() override {
+        if (!m_finalSeen)
+            return;
+        *m_finalSeen = true;
+        delete this;
+    }
+
+private:
+    bool* m_finalSeen;
+};
+
+const wchar_t kProbeClass[] = L"FwTestProbeWindow";
+
+TEST(FwMessageWindow, BoundBeforeTheFirstHandlerAndGoneWithTheObject) {
+    HWND window = nullptr;
+    {
+        ProbeWindow probe;
+        ASSERT_TRUE(probe.Create({kProbeClass}));
+        window = probe.hwnd();
+        EXPECT_TRUE(probe.boundAtCreate);
+        SendMessageW(window, kProbe, 0, 0);
+        EXPECT_EQ(probe.probes, 1);
+        probe.fail = true;
+        EXPECT_EQ(SendMessageW(window, kProbe, 0, 0), 0);  // contained: the default answer
+        ProbeWindow second;  // the class is there already
+        EXPECT_TRUE(second.Create({kProbeClass}));
+    }
+    EXPECT_FALSE(IsWindow(window));
+}
+
+TEST(FwMessageWindow, UnboundAtItsEndAndAWindowOwnedObjectGoesWithIt) {
+    ProbeWindow probe;
+    ASSERT_TRUE(probe.Create({kProbeClass, nullptr, nullptr, WS_POPUP}));
+    HWND window = probe.hwnd();
+    DestroyWindow(window);  // not by the object
+    EXPECT_EQ(probe.hwnd(), nullptr);
+    bool finalSeen = false;
+    auto* owned = new ProbeWindow(&finalSeen);
+    ASSERT_TRUE(owned->Create({kProbeClass}));
+    DestroyWindow(owned->hwnd());
+    EXPECT_TRUE(finalSeen);
+}
+
+TEST(FwMessageWindow, AClassOfThatNameThatIsNotOursIsRefused) {
+    WNDCLASSW foreign = {};
+    foreign.lpfnWndProc = DefWindowProcW;
+    foreign.hInstance = GetModuleHandleW(nullptr);
+    foreign.lpszClassName = L"FwTestForeignClass";
+    ASSERT_TRUE(RegisterClassW(&foreign));
+    ProbeWindow probe;
+    EXPECT_FALSE(probe.Create({L"FwTestForeignClass"}));
+    EXPECT_EQ(probe.hwnd(), nullptr);
 }
 
 }  // namespace

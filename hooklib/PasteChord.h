@@ -1,0 +1,69 @@
+// CPasteChord: a paste into the chord's target (Ctrl+Alt+digit a slot, the clip menu or the main
+// window's list a history clip, Ctrl+Alt+Q the paste queue's head). The clip goes on the clipboard
+// and the paste keys to the target. With the tray's "restore the clipboard after a paste" on, the
+// user's clipboard is kept first (in memory and as "tempFile") and the clip is offered with its
+// data rendered on request: the chord sees the target ask for each format, and gives the user's
+// clipboard back, byte for byte, only once the target has read what it wanted and is idle again
+// (or at a bound), never before.
+#pragma once
+
+#include "hooklib/Chord.h"
+#include "hooklib/ClipboardTransfer.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace hooklib {
+
+class CPasteChord : public CChord {
+public:
+    // The slot `slotKey` ('0' to '9'), pressed as `physicalKey`.
+    static std::unique_ptr<CPasteChord> slot(int slotKey, int physicalKey, int historyNumber);
+    // A clip of the store (its text alone with `plainText`).
+    static std::unique_ptr<CPasteChord> clip(std::string clip, bool plainText, int historyNumber);
+    // The queue's head, the history clip `number`: taken from the queue once pasted (or when its
+    // clip is gone from the history), left at the head when it could not be pasted.
+    static std::unique_ptr<CPasteChord> queueHead(int number, bool plainText, int physicalKey);
+
+    bool textOnly() const override { return m_plainText; }
+    Next act() override;
+    Next step() override;
+    void renderFormat(UINT format) override;
+    void renderAllFormats() override;
+    void clipboardReplaced() override;
+    void settle() override;
+    Notice ending(bool completed) override;
+
+private:
+    // `historyNumber`: what the main window hears was pasted (0: none).
+    CPasteChord(Kind kind, std::vector<int> heldKeys, std::string clip, bool plainText, int historyNumber);
+    Next putClip(const transfer::Formats& clip);
+    Next sendPasteChord();
+    Next watchPaste();
+    bool targetAsks() const;
+    bool render(UINT format);
+    bool renderAll();
+    void restoreUserClipboard();
+
+    const std::string m_clip;
+    const bool m_plainText;
+    const int m_historyNumber;
+    int m_queued = 0;              // the paste queue's head being pasted (its history number)
+    bool m_queuedGone = false;     // ... is no longer in the history
+    int m_tries = 0;               // keeping the user's clipboard, when another copy came between
+    std::optional<transfer::Kept> m_kept;  // the user's clipboard, to give back after the paste
+    bool m_keysSent = false;
+    int m_frontWaits = 0;          // steps waited for the target to take the keyboard
+    // A paste that gives the user's clipboard back: the clip offered with its data rendered on
+    // request, and what the target asked for.
+    bool m_restore = false;
+    transfer::Formats m_offered;
+    bool m_offering = false;       // the clip is on the clipboard, its data rendered on request
+    int m_rendered = 0;
+    DWORD m_lastRenderAt = 0;
+    bool m_replaced = false;       // another program's copy took the clipboard
+    bool m_restoring = false;
+};
+
+}  // namespace hooklib

@@ -1,0 +1,84 @@
+#include "hooklib/UserChords.h"
+
+#include "hooklib/SharedState.h"
+#include "base/Text.h"
+#include "fw/Window.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace hooklib {
+
+namespace {
+
+// One cache a thread (TLS), all of them owned here, so that they go with the library even though
+// it asks for no thread notifications.
+DWORD g_cacheSlot = TLS_OUT_OF_INDEXES;
+SRWLOCK g_cachesLock = SRWLOCK_INIT;
+std::vector<std::unique_ptr<options::ChordOptionsCache>> g_caches;
+
+options::ChordOptionsCache* threadCache() {
+    if (g_cacheSlot == TLS_OUT_OF_INDEXES)
+        return nullptr;
+    if (auto* cache = static_cast<options::ChordOptionsCache*>(TlsGetValue(g_cacheSlot)))
+        return cache;
+    auto owned = std::make_unique<options::ChordOptionsCache>();
+    options::ChordOptionsCache* cache = owned.get();
+    if (!TlsSetValue(g_cacheSlot, cache))
+        return nullptr;
+    AcquireSRWLockExclusive(&g_cachesLock);
+    g_caches.push_back(std::move(owned));
+    ReleaseSRWLockExclusive(&g_cachesLock);
+    return cache;
+}
+
+// Without a thread slot (the system had none left) the record is read on every call.
+template <typename Decide>
+auto withUserChords(Decide decide) {
+    if (options::ChordOptionsCache* cache = threadCache())
+        return decide(cache->current(g_chordRecord));
+    return decide(options::readChords(g_chordRecord).options);
+}
+
+std::string programOf(HWND window) {
+    return base::toUtf8(fw::ProgramOfWindow(window));
+}
+
+}  // namespace
+
+hooklib::KeyDecision decideUserKey(const options::KeyPress& press) {
+    return withUserChords([&](const options::ChordOptions& chords) {
+        const hooklib::KeyDecision decision = hooklib::decideKey(chords, press);
+        if (decision.kind == hooklib::KeyDecision::PassOn || chords.noChordPrograms.empty())
+            return decision;
+        return hooklib::decideKey(chords, press, programOf(GetForegroundWindow()));
+    });
+}
+
+bool opensUserPointerMenu(unsigned held, HWND window) {
+    return withUserChords([&](const options::ChordOptions& chords) {
+        if (!options::opensPointerMenu(chords, held))
+            return false;
+        return chords.noChordPrograms.empty() || options::opensPointerMenu(chords, held, programOf(window));
+    });
+}
+
+void publishUserChords(const options::ChordRecord& record) {
+    options::publishChordRecord(g_chordRecord, record);
+}
+
+void beginThreadChordCaches() {
+    g_cacheSlot = TlsAlloc();
+}
+
+void endThreadChordCaches() {
+    if (g_cacheSlot != TLS_OUT_OF_INDEXES)
+        TlsFree(g_cacheSlot);
+    g_cacheSlot = TLS_OUT_OF_INDEXES;
+    AcquireSRWLockExclusive(&g_cachesLock);
+    g_caches.clear();
+    ReleaseSRWLockExclusive(&g_cachesLock);
+}
+
+}  // namespace hooklib
