@@ -25,6 +25,9 @@ public:
     virtual std::optional<std::pair<int, int>> pictureSize(const std::string& recordName) = 0;
     // The first path of a file-list data file; nothing when it cannot be read.
     virtual std::optional<std::u16string> firstFile(const std::string& element) = 0;
+    // Whether a call for `name` (an element, or a record's bitmap) gave nothing because its file is
+    // sealed where this user cannot open it (never, for a reader of data in memory).
+    virtual bool unreadable(const std::string& /*name*/) const { return false; }
 };
 
 // What one part of a clip shows as its row: its kind (the row's image: 0 text, 1 picture, 2 file
@@ -36,7 +39,8 @@ struct PartRow {
 
 // The row of a clip's part `element` holding `format`: text (1, 13), a picture (2, from the
 // clip's bitmap file) or a file list (15); nothing for other formats or data that cannot be
-// read. Every view of a clip, the list's and the clip menu's, shows it this way.
+// read, but a text row saying so (kUnreadableClipText) for data sealed where this user cannot
+// open it. Every view of a clip, the list's and the clip menu's, shows it this way.
 std::optional<PartRow> partRow(int format, const std::string& element, const std::string& clip, RecordReader& reader);
 
 // A row of the list, which knows the clip it was made from (ui/ClipListModel.h).

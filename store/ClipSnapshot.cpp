@@ -2,6 +2,7 @@
 
 #include "store/BmpLayout.h"
 #include "store/ClipNames.h"
+#include "store/DataFiles.h"
 #include "store/FileSystem.h"
 #include "store/LittleEndian.h"
 #include "store/StoreDocument.h"
@@ -40,7 +41,7 @@ long historyNumberOfFirstFormat(std::string_view name) {
 
 // A name for a temporary file in the data folder.
 std::string stagedName(const StorePaths& paths) {
-    return files::temporarySibling(joinPath(paths.dataFolder(), "staged"));
+    return files::temporarySibling(joinPath(paths.dataFolder(), kStagedFileName));
 }
 
 }  // namespace
@@ -83,7 +84,7 @@ StagedClip::StagedClip(const StorePaths& paths, const ClipSnapshot& snapshot) : 
         }
     }
     // Written together, then flushed together: one wait for the disk for the whole clip.
-    m_written = files::writeFiles(contents);
+    m_written = writeDataFiles(contents);
     if (!m_written) {
         m_formatFiles.assign(m_formatFiles.size(), std::string());
         m_bitmapFile.clear();

@@ -13,6 +13,8 @@ namespace store {
 inline constexpr std::string_view kIndexFileName = "clipboard.xml";
 inline constexpr std::string_view kStatusFileName = "label.xml";
 inline constexpr std::string_view kDataFolderName = "Brindlecote";
+// The base name of a clip's files in the data folder before they are put in place.
+inline constexpr std::string_view kStagedFileName = "staged";
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';

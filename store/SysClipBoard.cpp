@@ -6,6 +6,7 @@
 #include "store/ClipFormats.h"
 #include "store/ClipNames.h"
 #include "store/ClipSnapshot.h"
+#include "store/DataFiles.h"
 #include "store/DropFiles.h"
 #include "store/FileSystem.h"
 #include "store/PasteQueue.h"
@@ -167,8 +168,10 @@ std::optional<StoredClip> CSysClipBoard::readClip(std::string_view clip) const {
             return std::nullopt;
         stored.snapshot.formats.push_back({index, static_cast<unsigned>(format), bytes ? std::move(*bytes) : std::string()});
     }
-    if (std::optional<std::string> bitmap = files::readAll(m_paths.bitmapFile(clip)))
-        stored.snapshot.bitmapFile = std::move(*bitmap);
+    DataContent bitmap = readDataContent(m_paths.bitmapFile(clip));
+    if (bitmap.state == DataState::Unreadable)
+        return std::nullopt;
+    stored.snapshot.bitmapFile = std::move(bitmap.bytes);
     return stored;
 }
 
@@ -218,7 +221,7 @@ ClipElements CSysClipBoard::clipElements(std::string_view clip) const {
 }
 
 std::optional<std::string> CSysClipBoard::readDataFile(std::string_view name) const {
-    return files::readAll(m_paths.dataFile(name));
+    return readData(m_paths.dataFile(name));
 }
 
 // The first text format in index order wins: code-page text (1) or UTF-16 (13), up to its zero.

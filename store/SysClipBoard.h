@@ -17,6 +17,7 @@
 #include <vector>
 
 namespace xml { class XmlDocument; }
+namespace store { struct MadeArchiveKey; }
 
 // How an archive command ended.
 enum class ArchiveResult {
@@ -28,6 +29,8 @@ enum class ArchiveResult {
     WriteFailed,        // a file or folder could not be written; what was there is kept
     StoreBusy,          // the store lock could not be had: nothing was touched
     Stopped,            // told to stop before it was done (a run kept at exit): nothing was written
+    PasswordNeeded,     // open: the archive is protected by a password and none was given: nothing was touched
+    WrongPassword,      // open: the password given does not open the archive: nothing was touched
 };
 
 // How an archive's data files come into the store when it is opened: copied, or shared with the
@@ -38,6 +41,9 @@ enum class ArchiveFiles { Copied, Shared };
 
 // Told after each file an archive command copies: how many are done, of how many.
 using ArchiveProgress = std::function<void(std::size_t done, std::size_t total)>;
+// Asked for the password of an archive that needs one (its UTF-8 text); nothing when the user gave
+// none.
+using PasswordPrompt = std::function<std::optional<std::string>()>;
 
 // What became of the previous run's store at start-up.
 enum class KeptRun {
@@ -111,7 +117,8 @@ public:
     void removeClip(std::string_view clip) const;
     // The clip's formats (in their places 0 to 14) with their data files' bytes, its bitmap file
     // and its copy time, read without holding the store lock for the files. Nothing when the index
-    // cannot be read or a data file of a format that holds memory cannot.
+    // cannot be read, a data file of a format that holds memory cannot, or the bitmap file is sealed
+    // where this user cannot open it.
     std::optional<StoredClip> readClip(std::string_view clip) const;
     // store::fileHistoryRecord on this store.
     store::FiledRecord fileHistoryRecord(const store::ClipSnapshot& snapshot, const std::string& stamp,
@@ -149,9 +156,18 @@ public:
     // The newest kept run's archive, or "" when none is kept.
     std::string newestKeptRun() const;
     std::string runsFolder() const;
-    ArchiveResult saveArchive(const std::string& path, const ArchiveProgress& progress = nullptr) const;
+    // Save As. Without a password the archive is in the open format: its data files in the clear, as
+    // any reader of the plain format reads them (a sealed file of the store is opened on the way).
+    // With one, every data file is sealed under a key made from it (store/ArchiveKey.h, at least
+    // crypto::kMinPasswordIterations), and the key's salt and check go into the archive's index.
+    ArchiveResult saveArchive(const std::string& path, const ArchiveProgress& progress = nullptr,
+                              std::string_view password = {}) const;
+    // Open. `askPassword` is asked only when the archive needs a password: none given ends with
+    // PasswordNeeded, a wrong one with WrongPassword, the store untouched either way. Copied files come
+    // into the store as it writes its own (sealed for the user when sealing is on); Shared ones (a
+    // kept run's) are linked with their bytes as they are.
     ArchiveResult openArchive(const std::string& path, const ArchiveProgress& progress = nullptr,
-                              ArchiveFiles how = ArchiveFiles::Copied) const;
+                              ArchiveFiles how = ArchiveFiles::Copied, const PasswordPrompt& askPassword = nullptr) const;
 
     // The category names (AddNew elements) in order; empty when the index cannot be read.
     std::vector<std::string> categoryNames() const;
@@ -173,8 +189,11 @@ private:
     void pruneRuns(std::vector<std::string>& notes) const;
     void removeTemporaryFiles() const;
     bool dataFolderReadable() const;
-    ArchiveResult saveStore(const std::string& path, const ArchiveProgress& progress, ArchiveFiles how,
-                            const std::atomic<bool>* stop) const;
+    // How the data files go into a saved archive: opened (Save As, in the clear or sealed under the
+    // password's key), as they are (a copy of a kept run), or linked (the live store kept as a run).
+    enum class SavedFiles { Opened, AsTheyAre, Linked };
+    ArchiveResult saveStore(const std::string& path, const ArchiveProgress& progress, SavedFiles how,
+                            const std::atomic<bool>* stop, const store::MadeArchiveKey* key = nullptr) const;
     void showMessage(const std::string& text) const;
 
     store::StorePaths m_paths;

@@ -101,12 +101,12 @@ TEST_F(FilingTest, ASlotIsReadBackAndFiledWithEveryFormatAndItsPicture) {
     EXPECT_EQ(value("his2--time"), "2020-01-02 03:04:05");
     EXPECT_EQ(value("his2-0"), "2");
     EXPECT_EQ(value("his2-1"), "8");
-    EXPECT_EQ(readBytes(data("his2-1")), "dib bytes");
-    EXPECT_EQ(readBytes(data("his2-.bmp")), picture.bitmapFile);
+    EXPECT_EQ(readStoredBytes(data("his2-1")), "dib bytes");
+    EXPECT_EQ(readStoredBytes(data("his2-.bmp")), picture.bitmapFile);
     EXPECT_TRUE(fileExists(data("his2-.thumb.bmp")));
     // The slot itself is as it was.
     EXPECT_EQ(value("copy71"), "8");
-    EXPECT_EQ(readBytes(data("copy71")), "dib bytes");
+    EXPECT_EQ(readStoredBytes(data("copy71")), "dib bytes");
 
     // A slot never stored reads as nothing to file; one whose data cannot be read does not read.
     const std::optional<StoredClip> none = m_store.readClip("copy3");
@@ -264,7 +264,7 @@ TEST_F(FilingTest, SlotFilingAndRecorderFilingAtOnceNeverShareANumber) {
     const auto textOf = [&](int number) {
         const std::string record = historyClipName(number);
         const std::u16string wide = m_store.getTextFromName(record);
-        const std::string narrow = readBytes(data(formatElementName(record, 1)));
+        const std::string narrow = readStoredBytes(data(formatElementName(record, 1)));
         EXPECT_EQ(std::string(wide.begin(), wide.end()) + '\0', narrow) << record << ": its formats hold two copies";
         return std::string(wide.begin(), wide.end());
     };

@@ -20,5 +20,7 @@ private:
 };
 
 std::string readBytes(const std::string& path);
+// A data file of the store as the store reads it (a sealed one opened); "" when it does not read.
+std::string readStoredBytes(const std::string& path);
 void writeBytes(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);

@@ -165,7 +165,7 @@ TEST_F(MainWindowTest, APictureGivenAsADibAloneKeepsItsPixelsAndFormats) {
             if (row.content == c.row)
                 number = row.number;
         const std::string clip = "his" + base::toUtf8(number) + "-";
-        EXPECT_EQ(readBytes(paths.bitmapFile(clip)).substr(store::kBmpHeadersSize), c.pixels);
+        EXPECT_EQ(readStoredBytes(paths.bitmapFile(clip)).substr(store::kBmpHeadersSize), c.pixels);
         const std::string index = readBytes(windowsDir() + "\\clipboard.xml");
         std::string formats;
         for (int part = 0; part < 5; ++part) {
@@ -176,9 +176,9 @@ TEST_F(MainWindowTest, APictureGivenAsADibAloneKeepsItsPixelsAndFormats) {
             const std::string format = index.substr(at + open.size(), index.find('<', at + 1) - at - open.size());
             formats += format + " ";
             if (format == "17")
-                EXPECT_EQ(readBytes(paths.dataFile(clip + std::to_string(part))).substr(0, 4), std::string("\x7c\0\0\0", 4));
+                EXPECT_EQ(readStoredBytes(paths.dataFile(clip + std::to_string(part))).substr(0, 4), std::string("\x7c\0\0\0", 4));
             if (format == "8")
-                EXPECT_EQ(readBytes(paths.dataFile(clip + std::to_string(part))), c.dib);
+                EXPECT_EQ(readStoredBytes(paths.dataFile(clip + std::to_string(part))), c.dib);
         }
         EXPECT_EQ(formats, "8 2 17 ");  // as the clipboard lists them
     }
