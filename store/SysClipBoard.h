@@ -69,6 +69,13 @@ struct LiveRunKept {
 // data moved", "damaged status moved"): a test ends the program there, as a crash would.
 using KeepStep = std::function<void(std::string_view step)>;
 
+// What a wipe of the store did.
+struct WipeOutcome {
+    bool storeBusy = false;               // the store lock could not be had: nothing was touched
+    std::vector<std::string> notRemoved;  // what could not be removed (held open elsewhere)
+    bool done() const { return !storeBusy && notRemoved.empty(); }
+};
+
 // A clip of the store read back into memory.
 struct StoredClip {
     store::ClipSnapshot snapshot;
@@ -153,6 +160,12 @@ public:
     // next start keeps the store then, with all it holds). `progress` is told after each file.
     LiveRunKept keepLiveRun(const std::string& stamp, const std::atomic<bool>& stop,
                             const ArchiveProgress& progress = nullptr) const;
+    // "清除所有记录": under the store lock, the index and the status file go (the history, the slots,
+    // the kept clipboard of a paste, the paste queue), then the clips' files, then every kept run of
+    // the program; each by a name the program gives (store/WipeNames.h), so the user's archives and
+    // other files in the runs folder stay. Afterwards the store is as after a first start: the next
+    // history record is number 1. Not while a run is being kept or an archive saved or opened.
+    WipeOutcome wipeAll() const;
     // The newest kept run's archive, or "" when none is kept.
     std::string newestKeptRun() const;
     std::string runsFolder() const;

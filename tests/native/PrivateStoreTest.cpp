@@ -1,5 +1,5 @@
 // The store private at rest: sealed data files read back through the real readers, older plain
-// stores, files sealed out of reach, and password-protected archives. Natively and under
+// stores, files sealed out of reach, password-protected archives and the wipe. Natively and under
 // Wine (store_tests_win: DPAPI and BCrypt themselves).
 #include "store/ArchiveKey.h"
 #include "store/BmpLayout.h"
@@ -7,15 +7,19 @@
 #include "store/ClipNames.h"
 #include "store/Crypto.h"
 #include "store/DataFiles.h"
+#include "store/PasteQueue.h"
 #include "store/RestorableFormats.h"
+#include "store/RunNames.h"
 #include "store/SealedFile.h"
 #include "store/SysClipBoard.h"
+#include "store/WipeNames.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <filesystem>
+#include <set>
 
 using namespace store;
 namespace fs = std::filesystem;
@@ -95,6 +99,7 @@ protected:
         EXPECT_EQ(storedFormats(m_store.paths(), historyClipName(number), false), restorableFormats(copy));
         EXPECT_EQ(m_store.getTextFromName(historyClipName(number)), kWideText);
     }
+    std::string runs(const std::string& name) const { return joinPath(m_store.runsFolder(), name); }
 
     ScratchDir m_dir;
     CSysClipBoard m_store;
@@ -195,4 +200,82 @@ TEST_F(PrivateStoreTest, AnArchiveIsOpenUnlessProtectedByAPasswordWhichOpenAsksF
     ASSERT_EQ(m_store.openArchive(open, nullptr, ArchiveFiles::Copied, answer("never asked")), ArchiveResult::Done);
     EXPECT_EQ(asked, 3);
     expectReadsBack(number, copy);
+}
+
+TEST(WipeNames, OnlyNamesTheProgramGivesAreWiped) {
+    struct Case {
+        bool (*wiped)(std::string_view);
+        const char* name;
+        bool expected;
+    };
+    const Case cases[] = {
+        {isWipedFromStoreFolder, "clipboard.xml", true},
+        {isWipedFromStoreFolder, "label.xml", true},
+        {isWipedFromStoreFolder, "clipboard.xml.damaged", true},
+        {isWipedFromStoreFolder, "label.xml.damaged12", true},
+        {isWipedFromStoreFolder, "clipboard.xml.4711-3.tmp", true},
+        {isWipedFromStoreFolder, "Brindlecote.4711-3.tmp", true},
+        {isWipedFromStoreFolder, "clipboard.xml.Dravix-run 2026-12-08 14-03-22", true},
+        {isWipedFromStoreFolder, "Brindlecote.Dravix-run 2026-12-08 14-03-22 (2)", true},
+        {isWipedFromStoreFolder, "Brindlecote", false},
+        {isWipedFromStoreFolder, "Runs", false},
+        {isWipedFromStoreFolder, "clipboard.xml.damaged0", false},
+        {isWipedFromStoreFolder, "clipboard.xml.old", false},
+        {isWipedFromStoreFolder, "clipboard.xml old.tmp", false},
+        {isWipedFromStoreFolder, "intro.off", false},
+        {isWipedFromDataFolder, "his12-3", true},
+        {isWipedFromDataFolder, "his12-.thumb.bmp", true},
+        {isWipedFromDataFolder, "copy51", true},
+        {isWipedFromDataFolder, "tempFile0", true},
+        {isWipedFromDataFolder, "staged.4711-9.tmp", true},
+        {isWipedFromDataFolder, "notes.txt", false},
+        {isWipedFromDataFolder, "staged", false},
+        {isWipedFromRunsFolder, "Dravix-run 2026-12-08 14-03-22.amc", true},
+        {isWipedFromRunsFolder, "Dravix-run 2026-12-08 14-03-22", true},
+        {isWipedFromRunsFolder, "Dravix-run 2026-12-08 14-03-22 (3).damaged", true},
+        {isWipedFromRunsFolder, "Dravix-run 2026-12-08 14-03-22.amc.4711-1.tmp", true},
+        {isWipedFromRunsFolder, "Dravix-run 2026-13-08 14-03-22.amc", false},
+        {isWipedFromRunsFolder, "my work.amc", false},
+        {isWipedFromRunsFolder, "Dravix-run notes.txt", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.wiped(c.name), c.expected) << c.name;
+}
+
+TEST_F(PrivateStoreTest, AWipeLeavesTheStoreAsAfterAFirstStartAndTheUsersFiles) {
+    file(copyOfTextAndPicture());
+    file(copyOfTextAndPicture());
+    ASSERT_TRUE(writeClip(m_store.paths(), slotClipName('3'), copyOfTextAndPicture()));
+    ASSERT_TRUE(appendToPasteQueue(m_store.paths().statusFile(), {2, 1}));
+    const std::atomic<bool> stop{false};
+    ASSERT_EQ(m_store.keepLiveRun("2026-12-08 10:00:01", stop).result, ArchiveResult::Done);
+    fs::create_directories(fs::u8path(runs("Dravix-run 2026-12-01 09-00-00.damaged")));
+    writeBytes(runs("Dravix-run 2026-12-01 09-00-00.damaged") + "/clipboard.xml", "<UserInfo/>");
+    writeBytes(runs("my work.amc"), "the user's archive");
+    fs::create_directories(fs::u8path(runs("my work")));
+    writeBytes(runs("my work") + "/his1-0", "the user's clip");
+    writeBytes(m_store.paths().dataFile("notes.txt"), "the user's note");
+    writeBytes(m_store.paths().indexFile() + ".damaged", "<UserInfo>");
+
+    const WipeOutcome wiped = m_store.wipeAll();
+    EXPECT_TRUE(wiped.done());
+    const auto namesIn = [](const std::string& folder) {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(fs::u8path(folder)))
+            names.insert(entry.path().filename().u8string());
+        return names;
+    };
+    EXPECT_EQ(namesIn(m_store.getWindowsDir()), (std::set<std::string>{"Brindlecote", "Runs"}));
+    EXPECT_EQ(namesIn(m_store.paths().dataFolder()), std::set<std::string>{"notes.txt"});
+    EXPECT_EQ(namesIn(m_store.runsFolder()), (std::set<std::string>{"my work.amc", "my work"}));
+    EXPECT_EQ(readBytes(runs("my work") + "/his1-0"), "the user's clip");
+    EXPECT_EQ(readPasteQueue(m_store.paths().statusFile()), PasteQueue{});
+    EXPECT_EQ(file(copyOfTextAndPicture()), 1);
+
+    // With nothing of the user's left, the folders of the program go too.
+    fs::remove(fs::u8path(m_store.paths().dataFile("notes.txt")));
+    fs::remove_all(fs::u8path(runs("my work")));
+    fs::remove(fs::u8path(runs("my work.amc")));
+    EXPECT_TRUE(m_store.wipeAll().done());
+    EXPECT_EQ(namesIn(m_store.getWindowsDir()), std::set<std::string>{});
 }
