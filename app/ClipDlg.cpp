@@ -64,6 +64,7 @@ bool CClipDlg::OnInitDialog() {
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
+    m_archive.Attach(hwnd(), kMsgArchiveProgress, kMsgArchiveDone, kMsgKeepDone);
     m_list = fw::CListView(item(IDC_CLIP_LIST));
     m_clipList.Attach(m_list.hwnd());
     m_tree = fw::CTreeView(item(IDC_CATEGORY_TREE));
@@ -81,6 +82,11 @@ bool CClipDlg::OnInitDialog() {
 
     m_recorder = std::make_unique<CClipRecorder>(m_store.paths(), hwnd(), kMsgRecorderResults,
                                                  m_hook.ownChangeTest());
+    // A restored history goes on from its last copy: the clipboard found now becomes a row only
+    // when it differs from that.
+    if (m_bLastRunRestored && m_newestHistoryText)
+        lastText().set(*m_newestHistoryText);
+    m_newestHistoryText.reset();
     joinViewerChain(true);
     const bool hooked = m_hook.installhook(hwnd()) != 0;
 
@@ -289,20 +295,12 @@ bool CClipDlg::OnPaint() {
     }
     if (g_bFirstPaint) {
         g_bFirstPaint = false;
-        startAfterPaintWork();
+        m_archive.StartKeep();
         showIntroOnce();
         // The first history record of the run does not count as an unsaved change.
         setRootText(false);
     }
     return IsIconic(hwnd()) != FALSE;
-}
-
-void CClipDlg::startAfterPaintWork() {
-    if (!m_afterPaintWork)
-        return;
-    m_afterPaintWorker = std::thread([work = std::move(m_afterPaintWork), &stop = m_stopAfterPaintWork] {
-        base::Guarded("after the first paint", [&] { work(stop); });
-    });
 }
 
 void CClipDlg::setRootText(bool changed) {
@@ -334,17 +332,16 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         saveWindowPlace();
         leaveViewerChain();
         m_recorder.reset();  // what it read is stored first
-        if (m_archiveWorker.joinable())
-            m_archiveWorker.join();  // an archive is finished, not cut off
-        m_stopAfterPaintWork = true;
-        if (m_afterPaintWorker.joinable())
-            m_afterPaintWorker.join();  // told to stop: it ends before its next file
+        m_archive.Stop();
         return false;
     case kMsgArchiveProgress:
-        OnArchiveProgress(static_cast<int>(wParam));
+        m_archive.OnProgress(static_cast<int>(wParam));
         return true;
     case kMsgArchiveDone:
-        OnArchiveDone(static_cast<ArchiveResult>(wParam));
+        m_archive.OnDone(static_cast<ArchiveResult>(wParam));
+        return true;
+    case kMsgKeepDone:
+        m_archive.OnKeepDone();
         return true;
     // The application the user leaves us for, or came to us from, is where a paste from the
     // list goes (the one leaving is known once the switch is done).
@@ -366,6 +363,9 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
     case store::kMsgClipPasted:
         base::Trace("received %u %u", message, static_cast<unsigned>(wParam));
         OnClipPasted(wParam);
+        return true;
+    case store::kMsgSlotCopyFailed:
+        OnSlotCopyFailed(wParam);
         return true;
     case store::kMsgStoreDamaged:
         OnStoreDamaged();
@@ -415,16 +415,16 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
         return true;
     }
     case ID_FILE_SAVE:
-        OnFileSave(false);
+        m_archive.OnSave(false);
         return true;
     case ID_FILE_SAVE_AS:
-        OnFileSave(true);
+        m_archive.OnSave(true);
         return true;
     case ID_FILE_OPEN:
-        OnFileOpen();
+        m_archive.OnOpen();
         return true;
     case ID_FILE_OPEN_LAST_RUN:
-        OnFileOpenLastRun();
+        m_archive.OnOpenLastRun();
         return true;
     case ID_FILE_EXCLUDED_PROGRAMS:
         OnExcludedPrograms();

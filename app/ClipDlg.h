@@ -5,6 +5,7 @@
 // sort are the list's own (CClipListCtrl and its model); the window fills them and wires them.
 #pragma once
 
+#include "app/ArchiveCommands.h"
 #include "ui/CategoryTreeCtrl.h"
 #include "ui/ClipListCtrl.h"
 #include "app/ClipRecorder.h"
@@ -22,12 +23,13 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
-class CClipDlg : public fw::CDialog, private CClipListCtrl::Owner {
+class CClipDlg : public fw::CDialog, private CClipListCtrl::Owner, private CArchiveCommands::Owner {
 public:
     // The hook library comes bound; the store of the previous run has been emptied. The store
     // is the application's, for the window's life.
@@ -43,8 +45,8 @@ public:
     // Before DoModal: work that waits until the window has painted and then runs in a thread of
     // its own (keeping the run the store goes on from), so that the first paint is not held by
     // it. At exit it is told to stop and waited for.
-    using AfterPaintWork = std::function<void(const std::atomic<bool>& stop)>;
-    void RunAfterFirstPaint(AfterPaintWork work) { m_afterPaintWork = std::move(work); }
+    using AfterPaintWork = CArchiveCommands::KeepWork;
+    void RunAfterFirstPaint(AfterPaintWork work) { m_archive.KeepAfterFirstPaint(std::move(work)); }
 
     // Called by the application's message filter for every message of the dialog's loop.
     bool PreTranslateMessage(MSG* message);
@@ -64,6 +66,7 @@ private:
     static constexpr UINT kMsgNoteForeground = WM_APP + 3;
     static constexpr UINT kMsgArchiveProgress = WM_APP + 4;  // wParam: percent done
     static constexpr UINT kMsgArchiveDone = WM_APP + 5;      // wParam: the ArchiveResult
+    static constexpr UINT kMsgKeepDone = WM_APP + 6;         // the run kept at this start
     static constexpr UINT_PTR kSlotRetryTimer = 1;
 
     bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -88,7 +91,6 @@ private:
     void placeWindow();
     void saveWindowPlace();
     void setRootText(bool changed);
-    void startAfterPaintWork();
     void setStatusText(const std::wstring& text);
 
     // ClipDlgMonitor.cpp
@@ -109,21 +111,16 @@ private:
     void OnStoreDamaged();
 
     // ClipDlgFile.cpp
-    std::wstring chooseArchive(bool save, const std::wstring& folder);
-    bool reportArchive(ArchiveResult result, bool saving, const std::wstring& path);
-    void OnFileSave(bool choose);
-    void OnFileOpen();
-    void OnFileOpenLastRun();
     void OnExcludedPrograms();
-    void showOpenedStore();
-    enum class ArchiveCommand { Save, Open, OpenLastRun };
-    bool refuseWhileArchiveBusy();
-    void startArchive(ArchiveCommand command, const std::wstring& path);
-    void OnArchiveProgress(int percent);
-    void OnArchiveDone(ArchiveResult result);
     void OnHelp();
     void OnHomepage();
     void showIntroOnce();
+    void OnSlotCopyFailed(WPARAM digit);
+    // What the archive commands ask of the window (CArchiveCommands::Owner).
+    void SetStatusText(const std::wstring& text) override { setStatusText(text); }
+    void ShowRowsStatus() override { showRowsStatus(); }
+    void ShowOpenedStore() override;
+    void MarkUnsaved(bool unsaved) override { setRootText(unsaved); }
 
     // ClipDlgQueue.cpp
     void QueueRows(const std::vector<std::string>& clips) override;
@@ -182,6 +179,7 @@ private:
     bool m_bInViewerChain = false;
     bool m_bHistoryFullShown = false;
     bool m_bLastRunRestored = false;
+    std::optional<std::u16string> m_newestHistoryText;  // of the history shown as the window opens
     std::string m_strLastRunNotRestored;
     std::deque<std::pair<char, int>> m_slotRetries;  // slot copies waiting for the busy flag, with their tries
     HTREEITEM m_hRoot = nullptr;
@@ -190,12 +188,6 @@ private:
     HTREEITEM m_hQueue = nullptr;
     int m_bExitRequested = 0;
     int m_bPaused = 0;
-    std::wstring m_strArchivePath;
-    std::thread m_archiveWorker;  // an archive command under way
-    AfterPaintWork m_afterPaintWork;
-    std::atomic<bool> m_stopAfterPaintWork{false};
-    std::thread m_afterPaintWorker;
-    ArchiveCommand m_archiveCommand = ArchiveCommand::Save;
-    std::wstring m_archiveTaskPath;
+    CArchiveCommands m_archive{m_store, *this};
     HWND m_hTargetWnd = nullptr;
 };

@@ -63,7 +63,7 @@ void CClipDlg::OnClipboardChanged() {
 // counts the copies that wait. The rows of a burst of copies are shown together: the list, the
 // tree's root and the tray are told once for all the outcomes taken.
 void CClipDlg::OnRecorderResults() {
-    bool rowsAdded = false, changed = false;
+    bool rowsAdded = false, changed = false, madeRoom = false;
     std::string lastStamp;
     for (CClipRecorder::Result& result : m_recorder->TakeResults()) {
         switch (result.outcome) {
@@ -77,6 +77,7 @@ void CClipDlg::OnRecorderResults() {
             changed = changed || !result.initial;  // the store holds changes no archive holds
             lastStamp = result.stamp;
             base::Trace("row shown for his%d-", result.number);
+            madeRoom = madeRoom || result.madeRoom;
             if (!result.initial)
                 queueRecorded(result.number);
             break;
@@ -101,6 +102,8 @@ void CClipDlg::OnRecorderResults() {
     }
     if (rowsAdded)
         showRows();
+    if (madeRoom)
+        queueChanged();  // the number made free left the paste queue
     if (changed)
         setRootText(true);
     if (!lastStamp.empty())

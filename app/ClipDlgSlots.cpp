@@ -36,7 +36,7 @@ void CClipDlg::retrySlotCopies() {
     while (!m_slotRetries.empty()) {
         auto& [digit, tries] = m_slotRetries.front();
         const bool filed = fileSlotCopy(digit);
-        if (!filed && (m_archiveWorker.joinable() || ++tries < kSlotRetries))
+        if (!filed && (m_archive.CommandRunning() || ++tries < kSlotRetries))
             return;
         if (!filed) {
             base::Trace("slot %c not filed: the busy flag stayed held", digit);
@@ -57,7 +57,7 @@ void CClipDlg::retrySlotCopies() {
 // False when the flag is held elsewhere.
 bool CClipDlg::fileSlotCopy(char digit) {
     // The flag is free, or handed over with this copy's notification (Protocol.h).
-    if (!g_bSlotReady || m_hook.GetOperXmlStatus() == store::kBusySlotCopy || m_archiveWorker.joinable())
+    if (!g_bSlotReady || m_hook.GetOperXmlStatus() == store::kBusySlotCopy || m_archive.CommandRunning())
         return false;
     m_hook.SetOperXmlStatus(store::kBusySlotCopy);
     g_bSlotReady = false;
@@ -71,7 +71,7 @@ bool CClipDlg::fileSlotCopy(char digit) {
     if (!contents) {
         base::Trace("slot %c not filed: it cannot be read", digit);
         m_tray.ReportMissedCopy(clip::MissReason::StoreFailed);
-    } else if (row && !(row->kind == clip::kRowText && lastText().repeats(row->content))) {
+    } else if (row && (row->kind != clip::kRowText || lastText().admit(row->content))) {
         const std::string stamp = contents->copyTime.empty() ? store::currentTimeStamp() : contents->copyTime;
         const store::FiledRecord filed = fileMakingRoomWhenAsked([&](store::WhenHistoryFull whenFull) {
             return m_store.fileHistoryRecord(contents->snapshot, stamp, whenFull);
@@ -80,17 +80,18 @@ bool CClipDlg::fileSlotCopy(char digit) {
         case store::FiledRecord::Outcome::Filed:
             base::Trace("slot %c filed as his%d-%s", digit, filed.number,
                       filed.madeRoom ? " in place of the oldest unfiled clip" : "");
-            if (row->kind == clip::kRowText)
-                lastText().set(row->content);
             if (m_tree.GetSelectedItem() == m_hCollection)
                 showRow(clip::ViewRow{row->kind, row->content, filed.stamp, store::historyNumberText(filed.number),
                                       filed.stamp, {}, store::historyClipName(filed.number)});  // a slot copy names no program
             setRootText(true);
+            if (filed.madeRoom)
+                queueChanged();  // the number made free left the paste queue
             break;
         case store::FiledRecord::Outcome::HistoryFull:
             lastText().set({});
             break;
         case store::FiledRecord::Outcome::Failed:
+            lastText().set({});
             base::Trace("slot %c not filed: the store cannot be written", digit);
             m_tray.ReportMissedCopy(clip::MissReason::StoreFailed);
             break;
@@ -98,6 +99,13 @@ bool CClipDlg::fileSlotCopy(char digit) {
     }
     ShowClipRow(m_hHotkeys, slot, store::slotNumberText(digit));
     return true;
+}
+
+// A slot copy whose clip could not be written (a data file held open by another program, a
+// read-only one, a full disk): the slot kept its old clip, and the tray says the copy was not saved.
+void CClipDlg::OnSlotCopyFailed(WPARAM digit) {
+    base::Trace("slot %c copy not stored", static_cast<char>(digit));
+    m_tray.ReportMissedCopy(clip::MissReason::StoreFailed);
 }
 
 // The pasted history record's row gets its new use time, whatever view is on display but the

@@ -54,6 +54,8 @@ void CClipDlg::FillClipList(HTREEITEM node) {
     // The queue's rows are the history's, in the queue's order.
     const std::wstring nodeText = m_tree.GetItemText(node == m_hQueue ? m_hCollection : node);
     std::vector<clip::ViewRow> rows = clip::buildStoreView(index, kind, base::toUtf16(nodeText), reader);
+    if (node == m_hCollection && !m_recorder)
+        m_newestHistoryText = clip::newestHistoryText(rows);  // the history as the window opens
     if (node == m_hQueue) {
         const std::optional<store::PasteQueue> queue = store::readPasteQueue(paths.statusFile());
         rows = clip::queueView(std::move(rows), queue.value_or(store::PasteQueue{}));

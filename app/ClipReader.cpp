@@ -1,9 +1,10 @@
 // The recorder's reader thread: copies the clipboard into memory as each change is announced,
-// and keeps a copy that cannot be read yet (its owner does not answer, another program holds the
-// clipboard open, the queue to the store is full) waiting until it can be read or a newer copy
-// replaces it. The clipboard is opened by one worker thread, one go at a time: a go asks the
-// owner before each format, ends within half a second, and a go held up by a source that hangs
-// while it renders is left to end alone; no other go starts meanwhile.
+// and keeps a copy that cannot be read yet (another program holds the clipboard open, its owner
+// renders on request and does not answer, the queue to the store is full) waiting until it can be
+// read or a newer copy replaces it. The clipboard is opened by a worker thread, one go at a time:
+// formats already on the clipboard are read at once whatever their owner does; a go lets go of the
+// clipboard within half a second even when a source hangs in the middle of rendering a format, and
+// a worker held up that way is left to end alone while the next go runs in a new one.
 #include "app/ClipRecorderState.h"
 
 #include "store/ClipBudget.h"
@@ -17,6 +18,7 @@
 #include "base/Trace.h"
 #include "fw/Window.h"
 
+#include <algorithm>
 #include <cstring>
 #include <thread>
 
@@ -25,6 +27,17 @@ using namespace recorder;
 namespace {
 
 const wchar_t kReaderClass[] = L"DravixClipboardReader";
+const wchar_t kWorkerClass[] = L"DravixClipboardWorker";
+constexpr UINT kMsgLetGo = WM_APP + 10;  // to a worker's window; wParam: the go to let go
+
+// A class of this program's windows, registered once (a second recorder finds it there).
+bool registerClass(const wchar_t* name, WNDPROC procedure) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = name;
+    return RegisterClassW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS || CHECK_WIN32(false);
+}
 
 std::chrono::milliseconds since(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
@@ -87,18 +100,20 @@ std::string copySource() {
 
 namespace recorder {
 
-// One go at the clipboard, in the worker thread: opened once (another program may hold it), the
+// One go at the clipboard, in a worker thread: opened once (another program may hold it), the
 // change expected still there, its marks read at the first go, and then as much of the copy as
-// its owner and the bound allow.
+// the bound allows. A go told to let go (letGo, in its own thread, from inside the wait that a
+// source rendering on request keeps it in) closes the clipboard and reads nothing more.
 class ClipboardGo {
 public:
-    ClipboardGo(std::shared_ptr<store::ClipboardCopy> copy, DWORD expected, HWND owner, bool askOwner, bool checkMarks,
-                CClipRecorder::OwnChangeTest isOwnChange)
-        : copy(std::move(copy)), m_expected(expected), m_owner(owner), m_askOwner(askOwner), m_checkMarks(checkMarks),
-          m_isOwnChange(std::move(isOwnChange)) {}
+    ClipboardGo(unsigned number, std::shared_ptr<store::ClipboardCopy> copy, DWORD expected, HWND owner, bool askOwner,
+                bool checkMarks, CClipRecorder::OwnChangeTest isOwnChange)
+        : number(number), copy(std::move(copy)), m_expected(expected), m_owner(owner), m_askOwner(askOwner),
+          m_checkMarks(checkMarks), m_isOwnChange(std::move(isOwnChange)) {}
 
     void run(HWND opener) {
         base::Guarded("a go at the clipboard", [&] { copyWhatMayBe(opener); });
+        m_asking = false;
         std::lock_guard<std::mutex> lock(m_mutex);
         m_ended = true;
         m_endedSignal.notify_all();
@@ -112,7 +127,16 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_ended;
     }
+    // In the go's thread: the clipboard goes back if the go holds it, and nothing more is asked for.
+    void letGo(HWND opener) {
+        cut = true;
+        if (GetOpenClipboardWindow() == opener && CloseClipboard())
+            letGoOpen = true;
+    }
+    // Whether the go is inside a request for a format's data (its source may be rendering it).
+    bool askingForData() const { return m_asking; }
 
+    const unsigned number;  // which go of the run
     // After the go ended:
     const std::shared_ptr<store::ClipboardCopy> copy;
     bool opened = false;
@@ -124,13 +148,19 @@ public:
     bool excludedSource = false; // ... on the user's list of programs never recorded: nothing was read
     bool complete = false;
     bool ownerStopped = false;   // its owner stopped answering
+    std::atomic<bool> cut{false};      // told to let go before it ended
+    std::atomic<bool> letGoOpen{false};  // ... and it closed the clipboard in the middle of a format
     DWORD after = 0;             // the sequence number when it closed the clipboard
     long long openMs = 0;
 
 private:
     void copyWhatMayBe(HWND opener) {
+        // Under Wine a request for data waits inside the system for another thread's request that
+        // its source keeps (the clipboard calls of a process share one lock there): asked before the
+        // clipboard is opened, that wait holds nobody else's clipboard. Windows answers at once.
+        GetClipboardData(0);
         base::ClipboardScope clipboard(opener, 1);
-        if (!clipboard.isOpen())
+        if (!clipboard.isOpen() || cut)
             return;
         opened = true;
         const Clock::time_point openedAt = Clock::now();
@@ -154,11 +184,13 @@ private:
         }
         Clock::time_point lastFormatAsked = openedAt;
         const auto mayAskNext = [&] {
+            m_asking = false;
             const std::chrono::milliseconds lastFormat = since(lastFormatAsked);
-            if (!clip::mayAskAnotherFormat(since(openedAt)))
+            if (cut || !clip::mayAskAnotherFormat(since(openedAt)))
                 return false;
             ownerStopped = m_askOwner && clip::asksAgain(lastFormat) && !answers(m_owner);
             lastFormatAsked = Clock::now();
+            m_asking = !ownerStopped;
             return !ownerStopped;
         };
         if (m_checkMarks) {
@@ -168,6 +200,7 @@ private:
             if (excludedSource)
                 return;
             const std::optional<clip::ClipboardMarks> marks = readClipboardMarks(mayAskNext);
+            m_asking = false;
             if (!marks)
                 return;
             marksRead = true;
@@ -175,7 +208,8 @@ private:
             if (privateContents)
                 return;
         }
-        complete = copy->copyOpenClipboard(mayAskNext);
+        complete = copy->copyOpenClipboard(mayAskNext) && !cut;
+        m_asking = false;
     }
 
     const DWORD m_expected;
@@ -183,39 +217,58 @@ private:
     const bool m_askOwner;
     const bool m_checkMarks;
     const CClipRecorder::OwnChangeTest m_isOwnChange;
+    std::atomic<bool> m_asking{false};
     std::mutex m_mutex;
     std::condition_variable m_endedSignal;
     bool m_ended = false;
 };
 
-// The one thread that opens the clipboard, kept from one go to the next (under load, starting a
-// thread can take longer than the gap between two copies). A go held up by a source that hangs
-// holds this thread alone: no other go starts until it has ended.
+// A thread that opens the clipboard, kept from one go to the next (under load, starting a thread
+// can take longer than the gap between two copies). Its window opens the clipboard and hears the
+// reader's word to let go of it. A worker whose go is held up is retired: it ends once that go
+// ends, and a new one takes the next go.
 class ReadWorker {
 public:
     static std::shared_ptr<ReadWorker> make() {
         auto worker = std::make_shared<ReadWorker>();
         std::thread([worker] {
-            HWND window = CreateWindowExW(0, kReaderClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+            HWND window = CreateWindowExW(0, kWorkerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                           GetModuleHandleW(nullptr), nullptr);
             if (!window)
                 base::ReportFailure("CreateWindowExW");
+            else
+                SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(worker.get()));
+            {
+                std::lock_guard<std::mutex> lock(worker->m_mutex);
+                worker->m_window = window;
+            }
             while (!base::Guarded("clipboard worker thread", false, [&] { return worker->serve(window); })) {
             }
-            if (window)
+            if (window) {
+                SetWindowLongPtrW(window, GWLP_USERDATA, 0);
                 DestroyWindow(window);
+            }
+            std::lock_guard<std::mutex> lock(worker->m_mutex);
+            worker->m_ended = true;
         }).detach();
         return worker;
     }
-    // False while an earlier go has not ended.
+    // False while an earlier go has not ended, or once retired.
     bool start(std::shared_ptr<ClipboardGo> go) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_busy)
+        if (m_busy || m_stop)
             return false;
         m_next = std::move(go);
         m_busy = true;
         m_wake.notify_one();
         return true;
+    }
+    // The go under way is told to let go of the clipboard. The word is sent, not posted: a thread
+    // that waits inside a request for data takes sent messages, and takes posted ones only later.
+    void letGo(const ClipboardGo& go) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_window)
+            SendNotifyMessageW(m_window, kMsgLetGo, go.number, 0);
     }
     // The thread ends once it is idle.
     void stop() {
@@ -223,8 +276,27 @@ public:
         m_stop = true;
         m_wake.notify_one();
     }
+    bool ended() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_ended;
+    }
+
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message != kMsgLetGo)
+            return DefWindowProcW(window, message, wParam, lParam);
+        base::Guarded("letting go of the clipboard", [&] {
+            if (auto* worker = reinterpret_cast<ReadWorker*>(GetWindowLongPtrW(window, GWLP_USERDATA)))
+                if (const std::shared_ptr<ClipboardGo> go = worker->current(); go && go->number == wParam)
+                    go->letGo(window);
+        });
+        return 0;
+    }
 
 private:
+    std::shared_ptr<ClipboardGo> current() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_current;
+    }
     // `window` opens the clipboard: Wine lets a second thread open a clipboard opened without a
     // window, and the first to close it then closes it for both.
     bool serve(HWND window) {
@@ -233,20 +305,23 @@ private:
             m_wake.wait(lock, [&] { return m_next != nullptr || m_stop; });
             if (!m_next)
                 return true;
-            std::shared_ptr<ClipboardGo> go = std::move(m_next);
+            m_current = std::move(m_next);
+            const std::shared_ptr<ClipboardGo> go = m_current;
             lock.unlock();
             go->run(window);
-            go.reset();
             lock.lock();
+            m_current.reset();
             m_busy = false;
         }
     }
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::shared_ptr<ClipboardGo> m_next;
+    std::shared_ptr<ClipboardGo> m_next, m_current;
+    HWND m_window = nullptr;
     bool m_busy = false;
     bool m_stop = false;
+    bool m_ended = false;
 };
 
 }  // namespace recorder
@@ -255,12 +330,9 @@ private:
 // a busy main window cannot hold up), and the changes the main window announces arrive as
 // messages. Between messages it takes the waiting copy a step further when its time comes.
 void CClipRecorder::State::readChanges() {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kReaderClass;
-    CHECK_WIN32(RegisterClassW(&windowClass));
-    HWND window = CreateWindowExW(0, kReaderClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
+    registerClass(kReaderClass, DefWindowProcW);
+    registerClass(kWorkerClass, ReadWorker::windowProc);
+    HWND window = CreateWindowExW(0, kReaderClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!window)
         base::ReportFailure("CreateWindowExW");
     {
@@ -283,6 +355,8 @@ void CClipRecorder::State::readChanges() {
     }
     if (worker)
         worker->stop();
+    for (const std::shared_ptr<ReadWorker>& heldUp : retired)
+        heldUp->stop();
     if (window)
         DestroyWindow(window);
 }
@@ -350,35 +424,57 @@ void CClipRecorder::State::changedWhileWaiting(WaitingCopy& copy, DWORD now) {
     copy.nextLook = Clock::now();
 }
 
-// Asks the owner first, unless nobody can render (no owner, or it went) or the owner is this
-// program; then one go, watched for up to kGoHeldUpAfter.
+// One go, watched for kOpenBound. The owner is asked first only when an earlier go found it
+// rendering on request without answering (and it can render at all: no owner, or one of our
+// windows, has nothing to render).
 void CClipRecorder::State::look(WaitingCopy& copy) {
     copy.nextLook = Clock::now() + clip::nextLookAfter(clip::Wait::GoHeldUp, 0);
     HWND owner = GetClipboardOwner();
-    const bool askOwner = clip::asksOwner(ownerOf(owner));
-    if (askOwner && !answers(owner)) {
-        if (clip::givesUpOnRest(copy.copy->copied(), since(copy.lastAnswer))) {
-            trace(base::TraceLine("clipboard %lu: its source stopped answering; recorded with the %u formats read",
-                                copy.seen, static_cast<unsigned>(copy.copy->copied())));
-            lastRead = copy.seen;
-            return finish(copy);
+    const clip::ClipboardOwner asked = ownerOf(owner);
+    if (clip::pingsBeforeGo(asked, copy.waitingFor == clip::MissReason::NotAnswering)) {
+        if (!answers(owner)) {
+            if (clip::givesUpOnRest(copy.copy->copied(), since(copy.lastAnswer))) {
+                trace(base::TraceLine("clipboard %lu: its source stopped answering; recorded with the %u formats read",
+                                      copy.seen, static_cast<unsigned>(copy.copy->copied())));
+                lastRead = copy.seen;
+                return finish(copy);
+            }
+            return wait(copy, clip::MissReason::NotAnswering, clip::Wait::NotAnswering);
         }
-        return wait(copy, clip::MissReason::NotAnswering, clip::Wait::NotAnswering);
+        copy.lastAnswer = Clock::now();
     }
-    copy.lastAnswer = Clock::now();
-    if (!startGo(copy, owner, askOwner))
-        return wait(copy, clip::MissReason::NotAnswering, clip::Wait::GoHeldUp);  // an earlier source hangs
-    if (copy.go->waitUntil(Clock::now() + clip::kGoHeldUpAfter))
+    if (!startGo(copy, owner, clip::asksOwner(asked)))
+        return wait(copy, clip::MissReason::NotAnswering, clip::Wait::GoHeldUp);  // earlier gos are held up
+    if (copy.go->waitUntil(Clock::now() + clip::kOpenBound))
         return endOfGo(copy);
+    letGo(copy);
+}
+
+// A go past its bound lets go of the clipboard. One that ends then leaves what it read; one that
+// does not is held up, and its worker is retired: the next go runs in a new worker, which asks for
+// no data while the held-up one still waits inside a request (see copyWhatMayBe).
+void CClipRecorder::State::letGo(WaitingCopy& copy) {
+    worker->letGo(*copy.go);
+    if (copy.go->waitUntil(Clock::now() + clip::kLetGoWait))
+        return endOfGo(copy);
+    trace(base::TraceLine("clipboard %lu: a go held up %s", copy.seen,
+                          copy.go->askingForData() ? "in a request for data" : "opening the clipboard"));
+    retired.push_back(std::move(worker));
+    worker.reset();
+    retired.back()->stop();
     wait(copy, clip::MissReason::NotAnswering, clip::Wait::GoHeldUp);
 }
 
 bool CClipRecorder::State::startGo(WaitingCopy& copy, HWND owner, bool askOwner) {
+    retired.erase(std::remove_if(retired.begin(), retired.end(), [](const auto& heldUp) { return heldUp->ended(); }),
+                  retired.end());
     if (!worker) {
+        if (retired.size() >= static_cast<std::size_t>(clip::kHeldUpWorkers))
+            return false;
         worker = ReadWorker::make();
         trace(base::TraceLine("clipboard worker thread started"));
     }
-    auto go = std::make_shared<ClipboardGo>(copy.copy, copy.seen, owner, askOwner, copy.firstGo, isOwnChange);
+    auto go = std::make_shared<ClipboardGo>(++goCount, copy.copy, copy.seen, owner, askOwner, copy.firstGo, isOwnChange);
     if (!worker->start(go))
         return false;
     copy.go = std::move(go);
@@ -388,7 +484,8 @@ bool CClipRecorder::State::startGo(WaitingCopy& copy, HWND owner, bool askOwner)
 void CClipRecorder::State::endOfGo(WaitingCopy& copy) {
     const std::shared_ptr<ClipboardGo> go = std::move(copy.go);
     if (!go->opened)
-        return wait(copy, clip::MissReason::HeldOpen, clip::Wait::HeldOpen);
+        return go->cut ? wait(copy, clip::MissReason::NotAnswering, clip::Wait::NotAnswering)
+                       : wait(copy, clip::MissReason::HeldOpen, clip::Wait::HeldOpen);
     if (go->changed) {
         trace(base::TraceLine("clipboard %lu: changed to %lu before it was read", copy.seen, go->after));
         return;  // a newer copy: the next step settles this one
@@ -417,10 +514,10 @@ void CClipRecorder::State::endOfGo(WaitingCopy& copy) {
         lastRead = go->after;
         return finish(copy);
     }
-    trace(base::TraceLine("clipboard %lu: %u of %u formats read in %lld ms; the rest at the next go", go->after,
+    trace(base::TraceLine("clipboard %lu: %u of %u formats read in %lld ms%s; the rest at the next go", go->after,
                         static_cast<unsigned>(go->copy->copied()), static_cast<unsigned>(go->copy->formatCount()),
-                        go->openMs));
-    if (go->ownerStopped)
+                        go->openMs, go->letGoOpen ? ", let go of in a format its source renders" : ""));
+    if (go->ownerStopped || go->cut)
         return wait(copy, clip::MissReason::NotAnswering, clip::Wait::NotAnswering);
     copy.nextLook = Clock::now() + clip::nextLookAfter(clip::Wait::Resumed, 0);
 }
@@ -468,30 +565,26 @@ void CClipRecorder::State::finish(WaitingCopy& copy) {
     queueInHand();
 }
 
-// A newer copy came while this one waited: recorded with what was read of it, or missed.
+// A newer copy came while this one waited: recorded with what was read of it, or missed (one that
+// nothing held up was replaced before it could be looked at: counted too).
 void CClipRecorder::State::replaced(WaitingCopy& copy) {
     const bool goUnderWay = copy.go != nullptr;  // the copy is the go's until it ends
     const std::size_t read = goUnderWay ? 0 : copy.copy->copied();
-    switch (clip::whenReplaced(read, copy.trouble.has_value() || goUnderWay)) {
-    case clip::Replaced::Recorded:
+    const std::optional<clip::MissReason> waitedFor =
+        copy.trouble ? copy.trouble : goUnderWay ? std::optional<clip::MissReason>(clip::MissReason::NotAnswering) : std::nullopt;
+    const clip::Replaced outcome = clip::whenReplaced(read, waitedFor);
+    if (outcome.recorded) {
         trace(base::TraceLine("clipboard %lu replaced before it was read whole: recorded with %u formats", copy.seen,
                             static_cast<unsigned>(read)));
         return finish(copy);
-    case clip::Replaced::Missed: {
-        const clip::MissReason reason = copy.trouble.value_or(clip::MissReason::NotAnswering);
-        // The hook library's own change held open by the library itself is no copy to miss.
-        const bool own = copy.ownerProcess && isOwnChange && isOwnChange(copy.announced, copy.ownerProcess);
-        if (own)
-            trace(base::TraceLine("clipboard %lu: the hook library's own change", copy.announced));
-        waiting.reset();
-        if (!own)
-            missed(reason);
-        return;
     }
-    case clip::Replaced::Forgotten:
-        waiting.reset();
-        return;
-    }
+    // The hook library's own change is no copy to miss.
+    const bool own = copy.ownerProcess && isOwnChange && isOwnChange(copy.announced, copy.ownerProcess);
+    if (own)
+        trace(base::TraceLine("clipboard %lu: the hook library's own change", copy.announced));
+    waiting.reset();
+    if (!own)
+        missed(outcome.reason);
 }
 
 // Beyond the queue's limits reading waits; the store thread says when there is room. At the end

@@ -174,7 +174,8 @@ void CClipRecorder::State::store(ReadChange change) {
         report(std::move(result));
         return;
     }
-    if (row->kind == clip::kRowText && lastText.repeats(row->content)) {
+    const bool text = row->kind == clip::kRowText;
+    if (text && !lastText.admit(row->content)) {
         result.outcome = Outcome::Repeat;
         report(std::move(result));
         return;
@@ -182,6 +183,8 @@ void CClipRecorder::State::store(ReadChange change) {
     const store::FiledRecord filed = fileMakingRoomWhenAsked([&, stamp = store::currentTimeStamp()](store::WhenHistoryFull whenFull) {
         return store::fileHistoryRecord(paths, change.snapshot, stamp, whenFull);
     });
+    if (filed.outcome != store::FiledRecord::Outcome::Filed && text)
+        lastText.set({});  // not filed: the same text copied again is no repeat
     if (filed.outcome == store::FiledRecord::Outcome::HistoryFull) {
         result.outcome = Outcome::HistoryFull;
     } else if (filed.outcome == store::FiledRecord::Outcome::Failed) {
@@ -189,13 +192,12 @@ void CClipRecorder::State::store(ReadChange change) {
         result.reason = clip::MissReason::StoreFailed;
     } else {
         base::Trace("recorded as his%d-%s", filed.number, filed.madeRoom ? " in place of the oldest unfiled clip" : "");
-        if (row->kind == clip::kRowText)
-            lastText.set(row->content);
         result.outcome = Outcome::Recorded;
         result.number = filed.number;
         result.row = std::move(*row);
         result.stamp = filed.stamp;
         result.source = change.snapshot.source;
+        result.madeRoom = filed.madeRoom;
     }
     report(std::move(result));
 }

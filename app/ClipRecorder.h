@@ -40,6 +40,7 @@ public:
         std::string source;  // the program it was copied from (full path), or empty
         clip::MissReason reason = clip::MissReason::HeldOpen;
         bool initial = false;  // the contents found when recording began
+        bool madeRoom = false;  // the number was an older clip's, removed to make room
         int waiting = 0;
     };
 

@@ -15,6 +15,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace recorder {
 
@@ -87,6 +88,8 @@ struct CClipRecorder::State {
     bool queueFullTraced = false;
     int waitingShown = 0;  // the count the window was told last
     std::shared_ptr<recorder::ReadWorker> worker;
+    std::vector<std::shared_ptr<recorder::ReadWorker>> retired;  // held up by a go; they end with it
+    unsigned goCount = 0;
     std::atomic<int> missedCount{0};  // copies announced and not recorded
 
     void readChanges();
@@ -96,6 +99,7 @@ struct CClipRecorder::State {
     void advance();
     void look(recorder::WaitingCopy& copy);
     bool startGo(recorder::WaitingCopy& copy, HWND owner, bool askOwner);
+    void letGo(recorder::WaitingCopy& copy);
     void endOfGo(recorder::WaitingCopy& copy);
     void wait(recorder::WaitingCopy& copy, clip::MissReason reason, clip::Wait why);
     void finish(recorder::WaitingCopy& copy);

@@ -132,6 +132,8 @@ inline constexpr std::string_view kLastRunNotRestoredTitle = "上次的记录没
 inline constexpr std::wstring_view kArchiveFilter = L"amc file(*.amc)\0*.amc\0\0";
 inline constexpr std::wstring_view kArchiveExtension = L"amc";
 inline constexpr std::string_view kNoKeptRunMessage = "还没有保存过的上次记录。";
+// The status line while a File command waits for the run being kept at this start.
+inline constexpr std::string_view kKeepingRunText = "正在保存上次的记录，完成后接着执行……";
 inline constexpr std::string_view kStoreDamagedMessage =
     "剪贴板存储文件已损坏，无法读取。原文件已另存为同名的“.damaged”文件，能读出的内容已经恢复。\n存储位置：";
 

@@ -89,7 +89,7 @@ void CClipTrayIcon::NoteQueued(int count) {
 // The debug log has the tooltip on one line. The tray is told only of a new text: each change is
 // a call into the shell's process, and a burst of copies would make one per copy.
 void CClipTrayIcon::showTooltip() {
-    const std::u16string tooltip = clip::trayTooltip(m_strLastRecorded, m_nWaiting, m_nQueued);
+    const std::u16string tooltip = clip::trayTooltip(m_strLastRecorded, m_nWaiting, m_nQueued, m_nMissed);
     if (tooltip == m_shownTooltip)
         return;
     m_shownTooltip = tooltip;
@@ -100,6 +100,8 @@ void CClipTrayIcon::showTooltip() {
 }
 
 void CClipTrayIcon::ReportMissedCopy(clip::MissReason reason) {
+    ++m_nMissed;
+    showTooltip();
     if (!m_reportedMisses.insert(reason).second)
         return;
     base::Trace("tray balloon: %s", std::string(clip::missName(reason)).c_str());

@@ -26,7 +26,8 @@ public:
     void NoteWaiting(int count);
     // The paste queue holds `count` clips: the tooltip counts them while it holds any.
     void NoteQueued(int count);
-    // A copy was announced and not recorded: a balloon says why, once for each reason in a run.
+    // A copy was announced and not recorded: the tooltip counts it, and a balloon says why, once
+    // for each reason in a run.
     void ReportMissedCopy(clip::MissReason reason);
     // A copy was recorded without the formats over its budget: a balloon, once in a run.
     void ReportPartlyRecorded();
@@ -60,6 +61,7 @@ private:
     std::u16string m_shownTooltip;  // what the tray shows now
     int m_nWaiting = 0;
     int m_nQueued = 0;
+    int m_nMissed = 0;  // copies of the run not recorded
     bool m_bQueueOnCopy = false;
     int m_bAlwaysOnTop = 0;
 };

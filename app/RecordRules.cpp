@@ -24,6 +24,8 @@ std::string_view missText(MissReason reason) {
         return "复制的内容超过了大小上限，这次复制没有记录下来。";
     case MissReason::QueueFull:
         return "复制得太快，前面的内容还没有保存完，这次复制没有记录下来。";
+    case MissReason::ReplacedUnread:
+        return "复制得太快，这次复制的内容还没来得及读出就被下一次复制替换了。";
     }
     return {};
 }
@@ -40,6 +42,8 @@ std::string_view missName(MissReason reason) {
         return "copy too large";
     case MissReason::QueueFull:
         return "store queue full";
+    case MissReason::ReplacedUnread:
+        return "replaced before it was read";
     }
     return {};
 }
@@ -55,6 +59,10 @@ std::chrono::milliseconds reopenDelay(int attempt) {
 
 bool asksOwner(const ClipboardOwner& owner) {
     return owner.alive && !owner.ours;
+}
+
+bool pingsBeforeGo(const ClipboardOwner& owner, bool foundNotAnswering) {
+    return foundNotAnswering && asksOwner(owner);
 }
 
 bool asksAgain(std::chrono::milliseconds lastFormat) {
@@ -88,10 +96,8 @@ bool isReleaseByOwner(const ChangeWhileWaiting& change) {
     return change.ownerGone && !change.hasOwner && change.holdsFormats && change.steps >= 1 && change.steps <= 2;
 }
 
-Replaced whenReplaced(std::size_t formatsRead, bool waited) {
-    if (formatsRead > 0)
-        return Replaced::Recorded;
-    return waited ? Replaced::Missed : Replaced::Forgotten;
+Replaced whenReplaced(std::size_t formatsRead, std::optional<MissReason> waitedFor) {
+    return Replaced{formatsRead > 0, waitedFor.value_or(MissReason::ReplacedUnread)};
 }
 
 bool refusedForBudget(const store::ClipSnapshot& kept, std::size_t leftOut) {
@@ -139,6 +145,19 @@ void LastText::set(std::u16string_view text) {
     m_text = std::move(kept);
     m_length = text.size();
     m_digest = digest;
+}
+
+bool LastText::admit(std::u16string_view text) {
+    const bool whole = text.size() <= kWholeUnits;
+    std::u16string kept = whole ? std::u16string(text) : std::u16string();
+    const std::uint64_t digest = whole ? 0 : textDigest(text);  // outside the lock: it takes a while
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (text.size() == m_length && (whole ? text == m_text : digest == m_digest))
+        return false;
+    m_text = std::move(kept);
+    m_length = text.size();
+    m_digest = digest;
+    return true;
 }
 
 namespace {
@@ -196,7 +215,7 @@ std::optional<PartRow> snapshotRow(const store::ClipSnapshot& snapshot) {
     return std::nullopt;
 }
 
-std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting, int queued) {
+std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting, int queued, int missed) {
     std::u16string tooltip = lastRecordedStamp.size() < 19
                                  ? u"Dravix\n还没有记录到复制"
                                  : u"Dravix\n上次记录：" + utf8ToUtf16(lastRecordedStamp.substr(11, 8));
@@ -204,6 +223,8 @@ std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting, int 
         tooltip += u"\n等待中：" + utf8ToUtf16(std::to_string(waiting));
     if (queued > 0)
         tooltip += u"\n队列：" + utf8ToUtf16(std::to_string(queued));
+    if (missed > 0)
+        tooltip += u"\n未能记录：" + utf8ToUtf16(std::to_string(missed));
     return tooltip;
 }
 

@@ -25,6 +25,7 @@ enum class MissReason {
     StoreFailed,   // the store could not be written
     TooLarge,      // what fits the budget of a copy shows nothing
     QueueFull,     // replaced while copies read before it waited for the store
+    ReplacedUnread,  // the next copy came before this one could be read
 };
 // What the user reads in the tray's balloon, under its title.
 std::string_view missText(MissReason reason);
@@ -41,17 +42,22 @@ struct ClipboardOwner {
     bool alive = false;  // a window that exists: nobody renders for a clipboard without one
     bool ours = false;   // a window of this program, which puts data on the clipboard, never promises
 };
-// Whether the owner is asked (WM_NULL with SMTO_ABORTIFHUNG, up to kSourceAnswerTimeout) before
-// the clipboard is opened and before each format: Windows has no way to tell data already handed
-// over from data promised, and asking a source that does not answer for promised data holds the
-// asker, and the clipboard it opened, until it answers.
+// Whether the owner can be asked (WM_NULL with SMTO_ABORTIFHUNG, up to kSourceAnswerTimeout)
+// whether it answers: Windows has no way to tell data already handed over from data promised, and
+// asking a source that does not answer for promised data holds the asker until it answers.
 bool asksOwner(const ClipboardOwner& owner);
 inline constexpr std::chrono::milliseconds kSourceAnswerTimeout{100};
+// Whether a go at the clipboard waits for the owner's answer first. Formats already on the
+// clipboard need nobody: a program busy right after its copy (a script, a console tool, a
+// spreadsheet after a large range) is read at once. Only a copy whose owner was found rendering on
+// request and not answering (a go had to let go of the clipboard in the middle of a format) waits
+// for an answer before its data is asked for again.
+bool pingsBeforeGo(const ClipboardOwner& owner, bool foundNotAnswering);
 // Whether the owner is asked again before the next format, the last one having taken
 // `lastFormat`: a format that took long was rendered on request, and a program may hang right
-// after it rendered. Formats already on the clipboard are read one after the other on the answer
-// given before the clipboard was opened: a program that waits for the clipboard we hold does not
-// answer either, and asking it would cost its copy.
+// after it rendered. Formats that come at once are read one after the other without asking: a
+// program that waits for the clipboard we hold does not answer either, and asking it would cost
+// its copy.
 inline constexpr std::chrono::milliseconds kRenderedOnRequest{10};
 bool asksAgain(std::chrono::milliseconds lastFormat);
 // The longest the recorder keeps the clipboard open at one go: others may want it.
@@ -60,10 +66,13 @@ inline constexpr std::chrono::milliseconds kOpenBound{500};
 // answer and the copy must both fit in what is left of kOpenBound. Otherwise the clipboard is
 // closed and the copy goes on at the next go.
 bool mayAskAnotherFormat(std::chrono::milliseconds open);
-// How long the reader waits for one go before it counts the go as held up (a source rendering on
-// request, or under Wine an owner that does not answer): the go then ends unwatched, and no other
-// go starts until it has.
-inline constexpr std::chrono::milliseconds kGoHeldUpAfter{700};
+// A go that has not ended kOpenBound after it began is told to let go of the clipboard (it does
+// so from inside the wait a source that renders on request keeps it in), and is waited for this
+// much longer; one that still has not ended is held up (the source hangs in its rendering, or
+// under Wine the clipboard's opening waits for an owner that does not answer), and the next go
+// runs in a new worker thread. At most kHeldUpWorkers such threads are left to end alone.
+inline constexpr std::chrono::milliseconds kLetGoWait{100};
+inline constexpr int kHeldUpWorkers = 2;
 
 // Why a copy waits before its next look.
 enum class Wait {
@@ -91,13 +100,14 @@ struct ChangeWhileWaiting {
 };
 bool isReleaseByOwner(const ChangeWhileWaiting& change);
 
-// What becomes of a copy that a newer copy replaced while it waited.
-enum class Replaced {
-    Recorded,   // with the formats read of it
-    Missed,     // nothing was read: counted and reported as missed for its reason
-    Forgotten,  // the newer copy came before this one was looked at: nothing was in its way
+// What becomes of a copy that a newer copy replaced while it waited: recorded with the formats read
+// of it, or missed, counted and reported for the reason it waited (one that nothing held up was
+// replaced before it could be looked at).
+struct Replaced {
+    bool recorded = false;
+    MissReason reason = MissReason::ReplacedUnread;
 };
-Replaced whenReplaced(std::size_t formatsRead, bool waited);
+Replaced whenReplaced(std::size_t formatsRead, std::optional<MissReason> waitedFor);
 
 // A copy of which `leftOut` formats did not fit the budget: refused (TooLarge) when what was kept
 // shows no row, else recorded with what was kept.
@@ -125,6 +135,10 @@ public:
 
     bool repeats(std::u16string_view text) const;
     void set(std::u16string_view text);
+    // The test and the set in one step: false when `text` repeats the last text, else it is the
+    // last text now. Two threads filing the same text (the user's copy and the slot copy of it)
+    // file it once.
+    bool admit(std::u16string_view text);
 
 private:
     mutable std::mutex m_mutex;
@@ -139,8 +153,8 @@ std::optional<PartRow> snapshotRow(const store::ClipSnapshot& snapshot);
 
 // The tray icon's tooltip: the program's name, when the last copy was recorded ("HH:MM:SS" of its
 // time stamp) or that none has been yet, and how many copies wait (for their source, the
-// clipboard or room in the queue) while any do, and how many clips the paste queue holds while
-// it holds any.
-std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting = 0, int queued = 0);
+// clipboard or room in the queue) while any do, how many clips the paste queue holds while it
+// holds any, and how many copies of the run could not be recorded, once there are any.
+std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting = 0, int queued = 0, int missed = 0);
 
 }  // namespace clip

@@ -5,6 +5,7 @@
 #include "app/ClipRules.h"
 #include "store/DropFiles.h"
 #include "store/NumberText.h"
+#include "store/PasteQueue.h"
 #include "store/Text.h"
 #include "xml/XmlDocument.h"
 #include "xml/XmlText.h"
@@ -127,6 +128,23 @@ std::vector<ViewRow> queueView(std::vector<ViewRow> history, const std::vector<i
             rows.push_back(std::move(*row));
     }
     return rows;
+}
+
+std::optional<std::u16string> newestHistoryText(const std::vector<ViewRow>& rows) {
+    const ViewRow* newest = nullptr;
+    int newestNumber = 0;
+    for (const ViewRow& row : rows) {
+        const std::optional<int> number = store::historyNumberOfClip(row.clip);
+        if (row.kind != kRowText || !number)
+            continue;
+        if (!newest || row.copyTime > newest->copyTime || (row.copyTime == newest->copyTime && *number > newestNumber)) {
+            newest = &row;
+            newestNumber = *number;
+        }
+    }
+    if (!newest)
+        return std::nullopt;
+    return newest->content;
 }
 
 std::vector<ViewRow> buildStoreView(XmlDocument& index, ViewNode node, const std::u16string& nodeText,

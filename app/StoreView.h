@@ -52,6 +52,11 @@ enum class ViewNode { Collection, Hotkeys, Other };
 // number without a row shows nothing).
 std::vector<ViewRow> queueView(std::vector<ViewRow> history, const std::vector<int>& queue);
 
+// The whole text of the history's newest text row (the latest copy time, the higher number between
+// equal times): what the last copy of a restored history was, which a copy repeating it does not
+// file again. Nothing when the history holds no text.
+std::optional<std::u16string> newestHistoryText(const std::vector<ViewRow>& rows);
+
 // The rows of the view of `node` (whose tree text is `nodeText`) from a loaded index, one per
 // record from its first displayable part, in the order of the records; an empty document gives
 // no rows.

@@ -57,27 +57,33 @@ bool targetAnswers(HWND target) {
            SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTargetAnswerMs, &ignored) != 0;
 }
 
+// The marks of a clip offered for one target: what keeps the system's clipboard history and
+// other clipboard tools away from it (the same marks the recorder honours).
+store::RestorableFormats offerMarks() {
+    const std::string notAllowed(4, '\0');  // a DWORD 0
+    return {{RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"), notAllowed},
+            {RegisterClipboardFormatW(L"CanIncludeInClipboardHistory"), notAllowed},
+            {RegisterClipboardFormatW(L"Clipboard Viewer Ignore"), notAllowed}};
+}
+
 }  // namespace
 
 // The head is read when the key comes and taken from the queue only once it was pasted (the
 // chord's end): a paste that could not be made leaves it at the head for the next press.
 void CMyClipboard::PasteQueueHead(bool plainText, int physicalKey) {
-    const LONG chord = beginChord();
-    if (!chord) {
-        base::Trace("chord busy: queue key taken and ignored");
-        return;
-    }
-    const std::optional<PasteQueue> queue = readPasteQueue(paths().statusFile());
-    if (!queue || queue->empty()) {
-        endChord(chord);
-        base::Trace("paste queue %s: nothing pasted", queue ? "empty" : "unreadable");
-        MessageBeep(MB_OK);
-        return;
-    }
-    m_nHistoryIndex = queue->front();
-    if (start(chord, Kind::PasteQueued, historyClipName(queue->front()), {physicalKey, VK_CONTROL, VK_MENU, VK_SHIFT},
-              plainText))
-        m_pending.queued = queue->front();
+    whenChordFree([this, plainText, physicalKey](LONG chord) {
+        const std::optional<PasteQueue> queue = readPasteQueue(paths().statusFile());
+        if (!queue || queue->empty()) {
+            endChord(chord);
+            base::Trace("paste queue %s: nothing pasted", queue ? "empty" : "unreadable");
+            MessageBeep(MB_OK);
+            return;
+        }
+        m_nHistoryIndex = queue->front();
+        if (start(chord, Kind::PasteQueued, historyClipName(queue->front()),
+                  {physicalKey, VK_CONTROL, VK_MENU, VK_SHIFT}, plainText))
+            m_pending.queued = queue->front();
+    });
 }
 
 // A slot paste (and the queue's, which pastes as a slot does) always keeps the user's clipboard
@@ -103,24 +109,30 @@ void CMyClipboard::actPaste() {
                                              m_pending.kept ? m_pending.kept->sequence : m_pending.seenSequence);
     request.requireSeen = m_pending.seen;
     request.delayed = m_pending.restore;
-    request.offer = &m_pending.offer;
+    if (m_pending.restore)
+        request.marks = offerMarks();
     if (!request.opener)
         return finish(false);
     if (m_pending.restore)
         m_pending.offered = *clip;  // asked for as soon as the clipboard closes
+    m_pending.offering = m_pending.restore;
     switch (putFormats(*clip, request)) {
     case Put::Changed:
+        m_pending.offering = false;
         if (++m_pending.tries < kKeepTries)
             return waitUntilSeen();
         base::Trace("paste given up: the clipboard kept changing");
         return finish(false);
     case Put::Failed:
+        m_pending.offering = false;
         return finish(false);
     case Put::Done:
         break;
     }
-    if ((m_pending.kind == Kind::PasteClip && !recordUseTime(paths().indexFile(), m_pending.clip)) ||
-        !startStep(kStepMs, timerProcPasteData))
+    // A history clip pasted (from a menu, the list or the queue) was used now: making room takes
+    // the clip used longest ago, never the one just pasted.
+    const bool historyClip = m_pending.kind == Kind::PasteClip || m_pending.kind == Kind::PasteQueued;
+    if ((historyClip && !recordUseTime(paths().indexFile(), m_pending.clip)) || !startStep(kStepMs, timerProcPasteData))
         finish(false);
 }
 
@@ -167,18 +179,36 @@ void CMyClipboard::watchPaste() {
     }
 }
 
-// The target asks for a format of the offered clip; the clipboard is open for it. False when it
-// could not be handed out (after SetClipboardData succeeds the system owns the memory).
+// Who asks for the offered clip's data. The window that opened the clipboard tells its process;
+// a reader that opened it without a window is the target when it asks from the thread the chord
+// runs in (the target's own, for a key chord or the clip menu) or while the target is in front.
+bool CMyClipboard::targetAsks() const {
+    const DWORD target = processOfWindow(m_pending.target);
+    if (HWND opener = GetOpenClipboardWindow())
+        return processOfWindow(opener) == target;
+    if (!InSendMessage())
+        return GetWindowThreadProcessId(m_pending.target, nullptr) == GetCurrentThreadId();
+    return processOfWindow(GetForegroundWindow()) == target;
+}
+
+// A format of the offered clip is asked for; the clipboard is open for the reader. Only the
+// target's request is answered and counts as its reading: another reader (a clipboard tool that
+// ignores the marks) gets nothing, so the target's own request still comes to us. What we hand out
+// is noted as the library's change. False when the target's format could not be handed out.
 bool CMyClipboard::render(UINT format) {
+    if (!targetAsks()) {
+        base::Trace("paste: format %u asked for by another program: not handed out", format);
+        return true;
+    }
     bool handed = false;
-    for (const auto& [offered, bytes] : m_pending.offered) {
-        if (offered != format)
-            continue;
-        HGLOBAL memory = memoryBlock(bytes);
-        handed = memory && CHECK_WIN32(SetClipboardData(format, memory));
-        if (!handed)
-            GlobalFree(memory);
-        break;
+    {
+        const COwnChange rendering = COwnChange::begin(processOfWindow(m_pending.window->hwnd()));
+        for (const auto& [offered, bytes] : m_pending.offered) {
+            if (offered == format) {
+                handed = setFormatData(format, bytes);
+                break;
+            }
+        }
     }
     ++m_pending.rendered;
     m_pending.lastRenderAt = GetTickCount();
@@ -194,30 +224,31 @@ bool CMyClipboard::renderAll() {
         return false;
     bool all = true;
     if (GetClipboardOwner() == window)
-        for (const auto& [format, bytes] : m_pending.offered) {
-            HGLOBAL memory = memoryBlock(bytes);
-            if (!memory || !CHECK_WIN32(SetClipboardData(format, memory))) {
-                GlobalFree(memory);
-                all = false;
-            }
-        }
+        for (const auto& [format, bytes] : m_pending.offered)
+            all = setFormatData(format, bytes) && all;
     CloseClipboard();
     return all;
 }
 
-// Every format the user had, byte for byte, owned by the main window (the clipboard outlives
-// the chord). The offered clip's range ends once the clipboard is ours again.
+// Every format the user had, byte for byte (those held as handles made again from their bytes),
+// owned by the main window (the clipboard outlives the chord). A kept clipboard that lacks one of
+// its formats (over the budget, or a kind no program can hand over) is not put back: the pasted
+// clip stays, and the trace says which format.
 void CMyClipboard::restoreUserClipboard() {
     m_pending.restoring = true;
     if (!m_pending.kept) {
         base::Trace("clipboard not restored: no kept copy; the pasted clip stays");
         return;
     }
+    if (!m_pending.kept->snapshot.notKept.empty()) {
+        base::Trace("clipboard not restored: its format %u could not be kept; the pasted clip stays",
+                    m_pending.kept->snapshot.notKept.front());
+        return;
+    }
     HWND main = findMainWindow();
-    PutRequest request = PutRequest::ownedBy(main ? main : m_pending.window->hwnd());
-    request.ending = &m_pending.offer;
     const Formats formats = restorableFormats(m_pending.kept->snapshot);
-    const bool restored = putFormats(formats, request) == Put::Done;
+    const bool restored = putFormats(formats, PutRequest::ownedBy(main ? main : m_pending.window->hwnd())) == Put::Done;
+    m_pending.offering = false;
     base::Trace("clipboard %s after the paste (%u formats)", restored ? "restored" : "not restored",
               static_cast<unsigned>(formats.size()));
 }
@@ -230,8 +261,7 @@ void CMyClipboard::settleOffer() {
     if (!window || !main || GetClipboardOwner() != window)
         return;
     m_pending.restoring = true;
-    PutRequest request = PutRequest::ownedBy(main);
-    request.ending = &m_pending.offer;
-    if (putFormats(m_pending.offered, request) != Put::Done)
+    if (putFormats(m_pending.offered, PutRequest::ownedBy(main)) != Put::Done)
         base::Trace("the offered clip could not be put on the clipboard whole");
+    m_pending.offering = false;
 }

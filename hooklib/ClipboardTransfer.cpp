@@ -8,6 +8,7 @@
 #include "store/FileSystem.h"
 #include "hooklib/OwnChanges.h"
 #include "hooklib/SharedState.h"
+#include "base/Check.h"
 #include "base/Handle.h"
 #include "base/Trace.h"
 
@@ -17,20 +18,18 @@ using namespace store;
 
 CMyClipboard theClipboard;
 
-// The stored bytes of a format as a movable memory block for the clipboard; null when empty.
-HGLOBAL CMyClipboard::memoryBlock(const std::string& bytes) {
-    if (bytes.empty())
-        return nullptr;
-    base::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
-    if (!memory)
-        return nullptr;
-    {
-        base::GlobalLockScope lock(memory.get());
-        if (!lock.data())
-            return nullptr;
-        std::copy(bytes.begin(), bytes.end(), static_cast<char*>(lock.data()));
+// A format's bytes on the open clipboard. The data made of them is ours until SetClipboardData
+// takes it; false (the failure traced) when it could not be made or was not taken.
+bool CMyClipboard::setFormatData(unsigned format, const std::string& bytes) {
+    void* data = store::clipboardDataFromBytes(format, bytes);
+    if (!data) {
+        base::Trace("clipboard format %u could not be made from %u bytes", format, static_cast<unsigned>(bytes.size()));
+        return false;
     }
-    return memory.release();
+    if (CHECK_WIN32(SetClipboardData(format, data)))
+        return true;
+    store::freeClipboardData(format, data);
+    return false;
 }
 
 CMyClipboard::~CMyClipboard() = default;
@@ -86,8 +85,6 @@ CMyClipboard::Put CMyClipboard::putFormats(const Formats& formats, const PutRequ
         base::ReportFailure("OpenClipboard");
         return Put::Failed;
     }
-    if (request.ending)
-        request.ending->end();
     // Another program copied since the user's clipboard was kept, or the main program has not
     // read it yet: emptying it now would lose that copy.
     if (request.unchangedSince && (GetClipboardSequenceNumber() != *request.unchangedSince ||
@@ -100,26 +97,26 @@ CMyClipboard::Put CMyClipboard::putFormats(const Formats& formats, const PutRequ
     for (const auto& [format, bytes] : formats) {
         if (!put)
             break;
-        HGLOBAL memory = request.delayed ? nullptr : memoryBlock(bytes);
-        if (!request.delayed && !memory) {
-            base::ReportFailure("GlobalAlloc");
-            put = false;
+        if (!request.delayed) {
+            put = setFormatData(format, bytes);
             continue;
         }
         // A promise (no data) succeeds with a null handle: only the error tells.
         SetLastError(ERROR_SUCCESS);
-        if (!SetClipboardData(format, memory) && (memory || GetLastError() != ERROR_SUCCESS)) {
+        if (!SetClipboardData(format, nullptr) && GetLastError() != ERROR_SUCCESS) {
             base::ReportFailure("SetClipboardData");
-            GlobalFree(memory);
             put = false;
         }
     }
+    // What keeps other readers (the system's clipboard history, other clipboard tools) away from
+    // a clip offered for one target: the marks careful programs put on what they copy.
+    for (const auto& [format, bytes] : request.marks)
+        if (put)
+            put = setFormatData(format, bytes);
     if (!clipboard.close()) {
         base::ReportFailure("CloseClipboard");
         put = false;
     }
-    if (request.delayed && request.offer)
-        *request.offer = std::move(change);
     return put ? Put::Done : Put::Failed;
 }
 

@@ -74,9 +74,14 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
     base::ScopeExit ready([] { g_bKeyHookReady = 1; });
     const hotkey::KeyDecision decision = base::Guarded("KeyboardProc", hotkey::KeyDecision{}, [&] {
         return hotkey::decideKey(code, static_cast<unsigned>(key), (static_cast<DWORD>(flags) & 0x80000000u) != 0,
-                                 isKeyDown(hotkey::kVkControl), isKeyDown(hotkey::kVkAlt), isKeyDown(hotkey::kVkShift));
+                                 isKeyDown(hotkey::kVkControl), isKeyDown(hotkey::kVkAlt), isKeyDown(hotkey::kVkShift),
+                                 isKeyDown(VK_RMENU));
     });
     const int physicalKey = static_cast<int>(key);
+    // A chord key held down repeats: only its first press makes the chord.
+    const bool repeat = (static_cast<DWORD>(flags) & 0x40000000u) != 0;
+    if (repeat && decision.kind != hotkey::KeyDecision::PassOn && decision.kind != hotkey::KeyDecision::ShowMainWindow)
+        return 1;
     if (code == HC_ACTION)
         base::Guarded("KeyboardProc", [&] {
             theClipboard.keyArriving(static_cast<unsigned>(key), (static_cast<DWORD>(flags) & 0x80000000u) != 0);

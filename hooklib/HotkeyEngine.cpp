@@ -30,6 +30,7 @@ namespace {
 
 constexpr UINT kPollMs = 15;            // while waiting for keys or the copied data
 constexpr DWORD kKeyReleaseWaitMs = 1000;
+constexpr DWORD kChordWaitMs = 3000;    // for the chord under way to end, before a new one starts
 constexpr DWORD kBusyWaitMs = 3000;     // for the main window to finish filing the last copy
 constexpr DWORD kSeenWaitMs = 500;      // for the main program to read the clipboard's contents
 constexpr DWORD kCopyKeyHoldMs = 200;   // the same, with the copy chord's C held in the hook
@@ -128,32 +129,68 @@ void CMyClipboard::stopStep() {
     m_pending.timer = 0;
 }
 
+// A chord asked for while another one (in this program or another) is still finishing is not
+// lost: it waits, one per thread, until the desktop's chord slot is free, for a bounded time.
+// False when it could neither start nor wait.
+bool CMyClipboard::whenChordFree(std::function<void(LONG chord)> begin) {
+    if (const LONG chord = beginChord()) {
+        begin(chord);
+        return true;
+    }
+    if (m_waitingChord) {
+        base::Trace("chord busy: key taken and ignored (another chord waits already)");
+        return false;
+    }
+    const UINT_PTR timer = SetTimer(nullptr, 0, kPollMs, timerProcChordFree);
+    if (!timer) {
+        base::ReportFailure("SetTimer");
+        return false;
+    }
+    m_waitingChord = WaitingChord{std::move(begin), GetTickCount(), timer};
+    base::Trace("chord waits for the one under way");
+    return true;
+}
+
+void CALLBACK CMyClipboard::timerProcChordFree(HWND, UINT, UINT_PTR, DWORD) {
+    base::Guarded("waiting chord", [] { theClipboard.tryWaitingChord(); });
+}
+
+void CMyClipboard::tryWaitingChord() {
+    if (!m_waitingChord)
+        return;
+    const LONG chord = beginChord();
+    if (!chord && GetTickCount() - m_waitingChord->since < kChordWaitMs)
+        return;
+    KillTimer(nullptr, m_waitingChord->timer);
+    const std::function<void(LONG)> begin = std::move(m_waitingChord->begin);
+    m_waitingChord.reset();
+    if (!chord) {
+        base::Trace("chord given up: the one under way did not end in time");
+        MessageBeep(MB_ICONWARNING);
+        return;
+    }
+    begin(chord);
+}
+
 // The busy flag is taken only when the copy's work begins (see timerProcKeysReleased): while
 // the main window still files the last copy, this one waits rather than being lost.
 void CMyClipboard::CopyToSlot(int slotKey, int physicalKey) {
-    if (!m_bReady)
-        return;
-    const LONG chord = beginChord();
-    if (!chord) {
-        base::Trace("chord busy: copy key taken and ignored");
-        return;  // a chord is under way: the key is taken and ignored
-    }
-    m_bReady = 0;
-    m_nCopyKey = slotKey;
-    start(chord, Kind::Copy, {}, {physicalKey, VK_CONTROL});
+    whenChordFree([this, slotKey, physicalKey](LONG chord) {
+        m_nCopyKey = slotKey;
+        start(chord, Kind::Copy, {}, {physicalKey, VK_CONTROL});
+    });
 }
 
 UINT_PTR CMyClipboard::PasteSlot(int slotKey, int physicalKey) {
-    const LONG chord = beginChord();
-    if (!chord)
-        base::Trace("chord busy: paste key taken and ignored");
-    return chord && start(chord, Kind::PasteSlot, slotClipName(static_cast<char>(slotKey)),
-                          {physicalKey, VK_CONTROL, VK_MENU});
+    return whenChordFree([this, slotKey, physicalKey](LONG chord) {
+        start(chord, Kind::PasteSlot, slotClipName(static_cast<char>(slotKey)), {physicalKey, VK_CONTROL, VK_MENU});
+    });
 }
 
 bool CMyClipboard::pasteFromClipboard(std::string_view clip, bool plainText, HWND target) {
-    const LONG chord = beginChord();
-    return chord && start(chord, Kind::PasteClip, std::string(clip), {VK_MENU, VK_SHIFT}, plainText, target);
+    return whenChordFree([this, clip = std::string(clip), plainText, target](LONG chord) {
+        start(chord, Kind::PasteClip, clip, {VK_MENU, VK_SHIFT}, plainText, target);
+    });
 }
 
 // Every timer of a chord runs its step inside the barrier: a failure ends the chord, and nothing
@@ -232,7 +269,7 @@ bool CMyClipboard::makeWindow() {
             base::Trace("paste: the offered clip could not be left whole on the clipboard");
     };
     events.replaced = [this] {
-        if (!m_pending.restoring && m_pending.offer.underWay())
+        if (!m_pending.restoring && m_pending.offering)
             m_pending.replaced = true;
     };
     m_pending.window = std::make_unique<CChordWnd>(std::move(events));
@@ -387,7 +424,8 @@ void CMyClipboard::checkAnswer() {
         return;
     case hotkey::CopyStep::Store:
         stopStep();
-        m_pending.answer.end();
+        // Only the change read as the answer was ours: what the application copies next is the user's.
+        m_pending.answer.endWith(captured.sequence);
         storeSlot(captured.snapshot);
         return;
     case hotkey::CopyStep::SendAgain:
@@ -444,6 +482,7 @@ void CMyClipboard::storeSlot(const store::ClipSnapshot& snapshot) {
     }
     if (!writeClip(paths(), slot, snapshot)) {
         base::Trace("slot copy not stored: the store could not be written; %s stays as it was", slot.c_str());
+        notifyMainWindow(kMsgSlotCopyFailed, static_cast<WPARAM>(m_nCopyKey));
         return finish(false);
     }
     finish(true);
@@ -457,7 +496,6 @@ void CMyClipboard::finish(bool completed) {
     base::Guarded("chord end", [&] { settleOffer(); });
     m_pending.window.reset();
     m_pending.answer.end();
-    m_pending.offer.end();
     removeStatusKeys();
     const Kind kind = m_pending.kind;
     const LONG chord = m_pending.chord;
@@ -469,8 +507,6 @@ void CMyClipboard::finish(bool completed) {
         base::Trace("the pasted clip his%d- could not be taken from the paste queue", m_pending.queued);
     base::Trace("chord %d ends, %s", static_cast<int>(kind), completed ? "completed" : "given up");
     m_pending = Pending{};
-    if (kind == Kind::Copy)
-        m_bReady = 1;
     // A copy done is handed to the main window with its notification; the next copy waits
     // until the main window has filed it (or finds no main window to hand it to).
     const bool handOver = busyFlagTaken && completed && kind == Kind::Copy;

@@ -9,9 +9,10 @@
 
 namespace hotkey {
 
-KeyDecision decideKey(int hookCode, unsigned virtualKey, bool released, bool ctrlDown, bool altDown, bool shiftDown) {
+KeyDecision decideKey(int hookCode, unsigned virtualKey, bool released, bool ctrlDown, bool altDown, bool shiftDown,
+                      bool rightAltDown) {
     KeyDecision decision;
-    if (released || hookCode != 0)
+    if (released || hookCode != 0 || rightAltDown)
         return decision;
     const bool mainDigit = virtualKey >= '0' && virtualKey <= '9';
     const bool keypadDigit = virtualKey >= 96 && virtualKey <= 105;

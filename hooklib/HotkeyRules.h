@@ -25,8 +25,11 @@ struct KeyDecision {
 // (48-57) and of the keypad (96-105, with Ctrl taken as the same digits) make the slot chords;
 // Ctrl+Alt+Q pastes the head of the paste queue (with Shift its text alone); Ctrl+Alt+` opens the
 // clip menu at the caret; Alt+C shows the main window (and is still passed on).
+// The right Alt key is AltGr on the layouts that type characters with it (Windows adds a left Ctrl
+// to it, so it reads as Ctrl+Alt): while it is down no key is a chord, and AltGr+Q ("@" on German
+// and Polish layouts) or AltGr+7 ("{") reach the program as typed.
 KeyDecision decideKey(int hookCode, unsigned virtualKey, bool released, bool ctrlDown, bool altDown,
-                      bool shiftDown = false);
+                      bool shiftDown = false, bool rightAltDown = false);
 
 struct ChordKey {
     unsigned short virtualKey;

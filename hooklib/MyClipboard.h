@@ -82,7 +82,6 @@ public:
 
     int m_nHistoryIndex = 0;
     int m_nCopyKey = 0;
-    int m_bReady = 1;
 
 private:
     using Formats = store::RestorableFormats;  // (format, bytes)
@@ -126,7 +125,7 @@ private:
         // on request, and what the target asked for.
         bool restore = false;
         Formats offered;
-        COwnChange offer;
+        bool offering = false;          // the clip is on the clipboard, its data rendered on request
         int rendered = 0;
         DWORD lastRenderAt = 0;
         bool replaced = false;          // another program's copy took the clipboard
@@ -138,8 +137,7 @@ private:
         bool delayed = false;                  // data rendered on request: `offer` stays under way
         std::optional<DWORD> unchangedSince;   // only over the contents of this change, once the
         bool requireSeen = false;              // ... main program has read them
-        COwnChange* ending = nullptr;          // a range that ends once the clipboard is open
-        COwnChange* offer = nullptr;
+        Formats marks;                         // put with their data after the formats
         static PutRequest ownedBy(HWND opener, std::optional<DWORD> unchangedSince = std::nullopt) {
             PutRequest request;
             request.opener = opener;
@@ -151,8 +149,18 @@ private:
     Captured captureClipboard(HWND opener, const std::function<bool(DWORD sequence, DWORD ownerProcess)>& wanted,
                               int openTries = 20);
     Put putFormats(const Formats& formats, const PutRequest& request);
-    // The bytes as a movable memory block for the clipboard; null when empty.
-    static HGLOBAL memoryBlock(const std::string& bytes);
+    // A format's bytes on the open clipboard; false when not taken.
+    static bool setFormatData(unsigned format, const std::string& bytes);
+
+    // A chord that waits for the one under way to end.
+    struct WaitingChord {
+        std::function<void(LONG chord)> begin;
+        DWORD since = 0;
+        UINT_PTR timer = 0;
+    };
+    bool whenChordFree(std::function<void(LONG chord)> begin);
+    static void CALLBACK timerProcChordFree(HWND, UINT, UINT_PTR, DWORD);
+    void tryWaitingChord();
 
     // The chord's steps (HotkeyEngine.cpp).
     bool start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys, bool plainText = false,
@@ -180,6 +188,7 @@ private:
 
     // A paste's steps (ChordPaste.cpp).
     void actPaste();
+    bool targetAsks() const;
     bool render(UINT format);
     bool renderAll();
     void restoreUserClipboard();
@@ -191,6 +200,7 @@ private:
 
     std::optional<store::StorePaths> m_paths;
     Pending m_pending;
+    std::optional<WaitingChord> m_waitingChord;
 };
 
 extern CMyClipboard theClipboard;

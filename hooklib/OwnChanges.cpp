@@ -83,12 +83,16 @@ COwnChange& COwnChange::operator=(COwnChange&& other) noexcept {
     return *this;
 }
 
-// A slot that sixteen later ranges took over meanwhile belongs to another range now.
 void COwnChange::end() {
+    endWith(GetClipboardSequenceNumber());
+}
+
+// A slot that sixteen later ranges took over meanwhile belongs to another range now.
+void COwnChange::endWith(DWORD sequence) {
     if (!m_ticket)
         return;
     SharedOwnChange& slot = slotOf(m_ticket);
-    const LONG end = static_cast<LONG>(GetClipboardSequenceNumber() + 1);
+    const LONG end = static_cast<LONG>(sequence + 1);
     if (slot.ticket == m_ticket)
         writeSlot(slot, [&] {
             slot.end = end;

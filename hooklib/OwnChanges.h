@@ -26,6 +26,8 @@ public:
 
     // The range ends with the clipboard's present change.
     void end();
+    // The range ends with the change `sequence`: later changes of that process are not ours.
+    void endWith(DWORD sequence);
     bool underWay() const { return m_ticket != 0; }
 
 private:

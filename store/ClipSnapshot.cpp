@@ -5,6 +5,7 @@
 #include "store/DataFiles.h"
 #include "store/FileSystem.h"
 #include "store/LittleEndian.h"
+#include "store/PasteQueue.h"
 #include "store/StoreDocument.h"
 #include "store/StoreFile.h"
 #include "store/StoreLock.h"
@@ -41,7 +42,7 @@ long historyNumberOfFirstFormat(std::string_view name) {
 
 // A name for a temporary file in the data folder.
 std::string stagedName(const StorePaths& paths) {
-    return files::temporarySibling(joinPath(paths.dataFolder(), kStagedFileName));
+    return files::temporarySibling(joinPath(paths.dataFolder(), kStagedFileBase));
 }
 
 }  // namespace
@@ -97,11 +98,75 @@ StagedClip::~StagedClip() {
         files::remove(file);
     files::remove(m_bitmapFile);
     files::remove(m_thumbnailFile);
+    // The old files of a clip that was committed: the index names the new ones now.
+    for (const Move& move : m_moves)
+        files::remove(move.aside);
 }
 
-bool StagedClip::commit(XmlDocument& doc, std::string_view clip, const std::string& stamp) {
-    if (!m_written)
+// Each file takes its name in the data folder; with `keepOldFiles` a file already there is moved
+// aside first, so that it can come back. A move without a staged file only takes the old one away.
+bool StagedClip::moveIntoPlace(std::vector<Move>& moves, bool keepOldFiles) {
+    for (Move& move : moves) {
+        const std::string target = m_paths.dataFile(move.name);
+        if (keepOldFiles && files::exists(target)) {
+            const std::string aside = stagedName(m_paths);
+            if (!files::moveAside(target, aside)) {
+                undo(moves);
+                return false;
+            }
+            move.aside = aside;
+        } else if (move.staged.empty()) {
+            files::remove(target);  // a leftover of no clip the index holds
+        }
+        if (!move.staged.empty() && !files::replace(move.staged, target)) {
+            undo(moves);
+            return false;
+        }
+        move.done = !move.staged.empty();
+    }
+    return true;
+}
+
+// The new files go, the old ones come back under their names.
+void StagedClip::undo(std::vector<Move>& moves) {
+    for (auto move = moves.rbegin(); move != moves.rend(); ++move) {
+        const std::string target = m_paths.dataFile(move->name);
+        if (move->done)
+            files::remove(target);
+        if (!move->aside.empty())
+            files::replace(move->aside, target);
+        move->done = false;
+        move->aside.clear();
+    }
+}
+
+bool StagedClip::commit(XmlDocument& doc, std::string_view clip, const std::string& stamp, bool replacesOldFiles) {
+    m_failed = !m_written;
+    if (m_failed)
         return false;
+    std::vector<Move> moves;
+    if (!m_snapshot.empty()) {
+        for (std::size_t i = 0; i < m_snapshot.formats.size(); ++i)
+            moves.push_back({m_formatFiles[i], formatElementName(clip, m_snapshot.formats[i].index), {}, false});
+        if (!m_bitmapFile.empty())
+            moves.push_back({m_bitmapFile, bitmapFileName(clip), {}, false});
+        // A thumbnail left from the clip's earlier contents must not stand for the new bitmap.
+        moves.push_back({m_thumbnailFile, thumbnailFileName(clip), {}, false});
+    }
+    const bool held = replacesOldFiles || findRootChild(doc, timeElementName(clip)) ||
+                      findRootChild(doc, formatElementName(clip, 0));
+    if (!moveIntoPlace(moves, held)) {
+        m_failed = true;
+        return false;
+    }
+    for (const Move& move : moves)
+        if (move.done)
+            m_placed.push_back(move.name);
+    m_formatFiles.clear();
+    m_bitmapFile.clear();
+    m_thumbnailFile.clear();
+    m_moves = std::move(moves);
+
     bool changed = false;
     const int oldKeys = std::max(kMaxFormatsPerClip, static_cast<int>(m_snapshot.formats.size()));
     for (int i = 0; i < oldKeys; ++i)
@@ -117,21 +182,15 @@ bool StagedClip::commit(XmlDocument& doc, std::string_view clip, const std::stri
         doc.deleteElement();
     if (!m_snapshot.source.empty())
         setRootChild(doc, sourceElementName(clip), m_snapshot.source);
-    for (std::size_t i = 0; i < m_snapshot.formats.size(); ++i) {
-        const ClipSnapshot::Format& format = m_snapshot.formats[i];
-        const std::string key = formatElementName(clip, format.index);
-        setRootChild(doc, key, std::to_string(format.format));
-        if (files::replace(m_formatFiles[i], m_paths.dataFile(key)))
-            m_formatFiles[i].clear();
-    }
-    if (!m_bitmapFile.empty() && files::replace(m_bitmapFile, m_paths.bitmapFile(clip)))
-        m_bitmapFile.clear();
-    // A thumbnail left from the clip's earlier contents must not stand for the new bitmap.
-    if (m_thumbnailFile.empty() || !files::replace(m_thumbnailFile, m_paths.thumbnailFile(clip)))
-        files::remove(m_paths.thumbnailFile(clip));
-    else
-        m_thumbnailFile.clear();
+    for (const ClipSnapshot::Format& format : m_snapshot.formats)
+        setRootChild(doc, formatElementName(clip, format.index), std::to_string(format.format));
     return true;
+}
+
+void StagedClip::rollBack() {
+    undo(m_moves);
+    m_moves.clear();
+    m_placed.clear();
 }
 
 // One pass over the root's children: every "his" + n + "-0" marks n as taken; the answer is the
@@ -200,23 +259,19 @@ bool writeClip(const StorePaths& paths, std::string_view clip, const ClipSnapsho
         changed = staged.commit(doc, clip, currentTimeStamp());
         return changed;
     });
-    return edited && (written || !changed);
+    if (changed && !written)
+        staged.rollBack();
+    return edited && !staged.failed() && (written || !changed);
 }
 
 namespace {
 
-// Of the files of a removed clip, those that the snapshot filed under the same name did not put
+// Of the files of a removed clip, those that the snapshot filed under the same number did not put
 // anew in their places.
-std::vector<std::string> filesNotReplaced(std::vector<std::string> removed, const ClipSnapshot& snapshot,
-                                          std::string_view clip) {
-    std::vector<std::string> written;
-    for (const ClipSnapshot::Format& format : snapshot.formats)
-        written.push_back(formatElementName(clip, format.index));
-    if (!snapshot.bitmapFile.empty())
-        written.push_back(bitmapFileName(clip));
+std::vector<std::string> filesNotReplaced(std::vector<std::string> removed, const std::vector<std::string>& placed) {
     removed.erase(std::remove_if(removed.begin(), removed.end(),
                                  [&](const std::string& file) {
-                                     return std::find(written.begin(), written.end(), file) != written.end();
+                                     return std::find(placed.begin(), placed.end(), file) != placed.end();
                                  }),
                   removed.end());
     return removed;
@@ -238,34 +293,37 @@ FiledRecord fileHistoryRecord(const StorePaths& paths, const ClipSnapshot& snaps
     StoreLock lock;
     if (!lock.held())
         return filed;
-    int number = 0;
-    std::vector<std::string> stale;
+    int number = 0, madeRoomFor = 0;
+    std::vector<std::string> removed;
     const bool written = updateStoreFile(paths.indexFile(), IfMissing::Create, [&](XmlDocument& index) {
         number = lowestFreeHistoryNumber(index);
-        std::vector<std::string> removed;
         if (number > kMaxHistoryNumber && whenFull == WhenHistoryFull::RemoveOldest) {
             if (const int oldest = historyNumberToMakeRoom(rootElements(index)); oldest > 0) {
                 removed = removeClipElements(index, historyClipName(oldest));
-                number = oldest;
+                number = madeRoomFor = oldest;
             }
         }
-        if (number > kMaxHistoryNumber || !staged.commit(index, historyClipName(number), stamp))
-            return false;
-        filed.madeRoom = !removed.empty();
-        stale = filesNotReplaced(std::move(removed), snapshot, historyClipName(number));
-        return true;
+        return number <= kMaxHistoryNumber && staged.commit(index, historyClipName(number), stamp, madeRoomFor != 0);
     });
     if (number > kMaxHistoryNumber) {
         filed.outcome = FiledRecord::Outcome::HistoryFull;
-    } else if (written) {
-        filed.outcome = FiledRecord::Outcome::Filed;
-        filed.number = number;
-        for (const std::string& file : stale)
+        return filed;
+    }
+    if (!written) {
+        staged.rollBack();
+        return filed;
+    }
+    filed.outcome = FiledRecord::Outcome::Filed;
+    filed.number = number;
+    filed.madeRoom = madeRoomFor != 0;
+    if (filed.madeRoom) {
+        // The number names the new copy now: the old clip leaves the paste queue, and its files that
+        // the copy did not put anew go (its thumbnail too, unless the copy made one).
+        removeFromPasteQueue(paths.statusFile(), {madeRoomFor});
+        for (const std::string& file : filesNotReplaced(std::move(removed), staged.placed()))
             if (isPlainFileName(file))
                 files::remove(paths.dataFile(file));
     }
-    if (!written)
-        filed.madeRoom = false;
     return filed;
 }
 

@@ -29,6 +29,9 @@ struct ClipSnapshot {
     std::vector<Format> formats;
     std::string bitmapFile;    // the clipboard's bitmap as a bitmap file, when it has one
     std::string source;        // the program that copied it (its full path), empty when not known
+    // Formats the clipboard listed whose data could not be kept (over the budget, no memory for
+    // it, or a kind no program can hand over as bytes): what went back on the clipboard would lack them.
+    std::vector<unsigned> notKept;
 
     bool empty() const { return formats.empty(); }
     std::size_t byteCount() const;
@@ -52,18 +55,40 @@ public:
     // Inside an edit of the index (under the store lock): the snapshot becomes `clip`. Its old
     // format keys and copy time go, both times are stamped `stamp`, and each format gets its key
     // with its data file moved into place (a bitmap also the clip's bitmap file and thumbnail); the
-    // source, when known, follows the times (an old one goes in any case). An empty
-    // snapshot only removes the old format keys; a snapshot that could not be written changes
-    // nothing. Returns whether the document changed.
-    bool commit(xml::XmlDocument& doc, std::string_view clip, const std::string& stamp);
+    // source, when known, follows the times (an old one goes in any case). An empty snapshot only
+    // removes the old format keys; a snapshot that could not be written changes nothing. Returns
+    // whether the document changed.
+    // The files go in place first, all or none: the old files of the clip (`replacesOldFiles`, or
+    // a clip the index holds) are moved aside before the new ones take their names, and when one
+    // cannot be moved (a program holds it open, it is read-only) every file goes back and the
+    // document is left as it was: commit() returns false and failed() says why.
+    bool commit(xml::XmlDocument& doc, std::string_view clip, const std::string& stamp, bool replacesOldFiles = false);
+    bool failed() const { return m_failed; }
+    // The index could not be written after commit(): the old files come back, the new ones go.
+    // Otherwise the old files moved aside go with the object.
+    void rollBack();
+    // The data file names commit() put in place (formats, bitmap, thumbnail).
+    const std::vector<std::string>& placed() const { return m_placed; }
 
 private:
+    struct Move {
+        std::string staged;  // our file, or empty: the old file of that name only goes (a stale thumbnail)
+        std::string name;    // its name in the data folder
+        std::string aside;   // where the old file of that name went, if it had one
+        bool done = false;
+    };
+    bool moveIntoPlace(std::vector<Move>& moves, bool keepOldFiles);
+    void undo(std::vector<Move>& moves);
+
     const StorePaths& m_paths;
     const ClipSnapshot& m_snapshot;
     std::vector<std::string> m_formatFiles;  // temporary file of each format, in order
     std::string m_bitmapFile;
     std::string m_thumbnailFile;
     bool m_written = true;
+    bool m_failed = false;
+    std::vector<Move> m_moves;  // what commit() did, until the object goes or rolls back
+    std::vector<std::string> m_placed;
 };
 
 // The snapshot becomes `clip` (a slot, or the kept clipboard "tempFile"), stamped with the time

@@ -16,6 +16,7 @@
 // The bitmap handle as <windows.h> declares it (HBITMAP, under STRICT, its default), named here
 // without it.
 struct HBITMAP__;
+struct HWND__;
 
 namespace store {
 
@@ -49,6 +50,8 @@ private:
     bool listFormats();
     bool copyFormat(std::size_t position);
     bool fits(std::size_t size);
+    bool leaveOut(unsigned format);
+    bool stillOpen() const;
     bool deriveFromDib(std::size_t position);
     const std::string* sourceDib();
     void finishDerived();
@@ -69,11 +72,19 @@ private:
     bool m_bitmapFromDib = false;
     std::optional<std::size_t> m_dibPosition, m_dibV5Position;
     std::size_t m_copied = 0, m_leftOut = 0, m_leftOutBytes = 0;
+    HWND__* m_opener = nullptr;  // the window the clipboard was opened for at this go
+    std::vector<unsigned> m_notKept;
 };
 
 // Every format of the open clipboard in one go. Data the source renders only on request is
 // asked for here: the caller makes sure the source answers first.
 ClipSnapshot captureOpenClipboard();
+
+// A format's kept bytes as the data the clipboard takes (ClipFormats.h: a memory block, or the
+// handle of its kind made from them); null when there is nothing to put or it cannot be made.
+// After SetClipboardData takes it the system owns it; until then freeClipboardData frees it.
+void* clipboardDataFromBytes(unsigned format, const std::string& bytes);
+void freeClipboardData(unsigned format, void* data);
 
 // A Windows bitmap file with the display's depth; empty when the bitmap cannot be read.
 std::string bitmapFileBytes(HBITMAP__* bitmap);

@@ -12,8 +12,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace store {
@@ -54,7 +56,121 @@ std::string bitmapFileFromDib(const std::string& dib) {
     return bitmap ? bitmapFileBytes(bitmap.get()) : std::string();
 }
 
+// The bytes a handle format is kept as (ClipFormats.h), and their size before they are made.
+std::optional<std::size_t> handleDataSize(UINT format, HANDLE data) {
+    switch (formatData(static_cast<int>(format))) {
+    case FormatData::EnhancedMetafile:
+        if (const UINT size = GetEnhMetaFileBits(static_cast<HENHMETAFILE>(data), 0, nullptr))
+            return size;
+        return std::nullopt;
+    case FormatData::MetafilePicture: {
+        base::GlobalLockScope picture(data);
+        if (!picture.data() || picture.size() < sizeof(METAFILEPICT))
+            return std::nullopt;
+        const UINT bits = GetMetaFileBitsEx(static_cast<const METAFILEPICT*>(picture.data())->hMF, 0, nullptr);
+        return bits ? std::optional<std::size_t>(12 + bits) : std::nullopt;
+    }
+    case FormatData::Palette:
+        if (const UINT entries = GetPaletteEntries(static_cast<HPALETTE>(data), 0, 0, nullptr))
+            return 4 + 4 * static_cast<std::size_t>(entries);
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::string handleDataBytes(UINT format, HANDLE data) {
+    switch (formatData(static_cast<int>(format))) {
+    case FormatData::EnhancedMetafile: {
+        std::string bits(GetEnhMetaFileBits(static_cast<HENHMETAFILE>(data), 0, nullptr), '\0');
+        GetEnhMetaFileBits(static_cast<HENHMETAFILE>(data), static_cast<UINT>(bits.size()),
+                           reinterpret_cast<BYTE*>(bits.data()));
+        return bits;
+    }
+    case FormatData::MetafilePicture: {
+        base::GlobalLockScope lock(data);
+        const auto* picture = static_cast<const METAFILEPICT*>(lock.data());
+        std::string bits(GetMetaFileBitsEx(picture->hMF, 0, nullptr), '\0');
+        GetMetaFileBitsEx(picture->hMF, static_cast<UINT>(bits.size()), bits.data());
+        return metafilePictureBytes({picture->mm, picture->xExt, picture->yExt, bits});
+    }
+    case FormatData::Palette: {
+        const UINT entries = GetPaletteEntries(static_cast<HPALETTE>(data), 0, 0, nullptr);
+        std::string bytes(4 + 4 * static_cast<std::size_t>(entries), '\0');
+        bytes[1] = 0x03;  // palVersion 0x300
+        bytes[2] = static_cast<char>(entries & 0xFF);
+        bytes[3] = static_cast<char>(entries >> 8);
+        GetPaletteEntries(static_cast<HPALETTE>(data), 0, entries, reinterpret_cast<PALETTEENTRY*>(bytes.data() + 4));
+        return bytes;
+    }
+    default:
+        return {};
+    }
+}
+
 }  // namespace
+
+HANDLE clipboardDataFromBytes(unsigned format, const std::string& bytes) {
+    if (bytes.empty())
+        return nullptr;
+    switch (formatData(static_cast<int>(format))) {
+    case FormatData::Memory: {
+        base::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
+        base::GlobalLockScope lock(memory.get());
+        if (!lock.data())
+            return nullptr;
+        std::copy(bytes.begin(), bytes.end(), static_cast<char*>(lock.data()));
+        return memory.release();
+    }
+    case FormatData::EnhancedMetafile:
+        return SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), reinterpret_cast<const BYTE*>(bytes.data()));
+    case FormatData::MetafilePicture: {
+        const std::optional<MetafilePicture> picture = parseMetafilePicture(bytes);
+        if (!picture)
+            return nullptr;
+        HMETAFILE metafile = SetMetaFileBitsEx(static_cast<UINT>(picture->bits.size()),
+                                               reinterpret_cast<const BYTE*>(picture->bits.data()));
+        base::UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, sizeof(METAFILEPICT)));
+        base::GlobalLockScope lock(block.get());
+        if (!metafile || !lock.data()) {
+            if (metafile)
+                DeleteMetaFile(metafile);
+            return nullptr;
+        }
+        *static_cast<METAFILEPICT*>(lock.data()) = METAFILEPICT{picture->mappingMode, picture->width, picture->height, metafile};
+        return block.release();
+    }
+    case FormatData::Palette: {
+        if (!paletteEntryCount(bytes))
+            return nullptr;
+        std::vector<char> palette(bytes.begin(), bytes.end());
+        return CreatePalette(reinterpret_cast<const LOGPALETTE*>(palette.data()));
+    }
+    default:
+        return nullptr;
+    }
+}
+
+void freeClipboardData(unsigned format, HANDLE data) {
+    if (!data)
+        return;
+    switch (formatData(static_cast<int>(format))) {
+    case FormatData::EnhancedMetafile:
+        DeleteEnhMetaFile(static_cast<HENHMETAFILE>(data));
+        break;
+    case FormatData::MetafilePicture:
+        if (base::GlobalLockScope lock(data); lock.data())
+            DeleteMetaFile(static_cast<const METAFILEPICT*>(lock.data())->hMF);
+        GlobalFree(data);
+        break;
+    case FormatData::Palette:
+        DeleteObject(data);
+        break;
+    default:
+        GlobalFree(data);
+        break;
+    }
+}
 
 std::size_t clipBudget() {
     static const std::size_t budget = [] {
@@ -124,6 +240,12 @@ HBITMAP bitmapFromFileBytes(std::string_view file, int width, int height) {
     return bitmap.release();
 }
 
+// A request for data that returned after the clipboard was let go of (the recorder's go was cut
+// short in it) hands out a handle that is no longer ours to read.
+bool ClipboardCopy::stillOpen() const {
+    return !m_opener || GetOpenClipboardWindow() == m_opener;
+}
+
 bool ClipboardCopy::fits(std::size_t size) {
     if (!fitsBudget(m_used, size, m_budget)) {
         ++m_leftOut;
@@ -145,28 +267,50 @@ bool ClipboardCopy::copyFormat(std::size_t position) {
     HANDLE data = GetClipboardData(format);
     if (!data)
         return GetLastError() != ERROR_CLIPBOARD_NOT_OPEN;
+    if (!stillOpen())
+        return false;
     try {
         std::string bytes;
-        if (formatHoldsMemory(static_cast<int>(format))) {
+        switch (formatData(static_cast<int>(format))) {
+        case FormatData::Memory:
             if (!fits(GlobalSize(data)))
-                return true;
+                return leaveOut(format);
             bytes = blockBytes(data);
-        }
-        if (format == CF_BITMAP) {
+            break;
+        case FormatData::Bitmap: {
             base::WindowDc screen(nullptr);
             BmpLayout layout;
             if (bitmapLayout(screen.get(), static_cast<HBITMAP>(data), layout)) {
                 if (!fits(layout.fileSize))
-                    return true;
+                    return leaveOut(format);
                 m_bitmapFile = bitmapFileBytes(static_cast<HBITMAP>(data));
             }
+            break;
+        }
+        case FormatData::NotKept:
+            m_notKept.push_back(format);  // listed with the clip, but no program can have it back
+            break;
+        default: {
+            const std::optional<std::size_t> size = handleDataSize(format, data);
+            if (!size || !fits(*size))
+                return leaveOut(format);
+            bytes = handleDataBytes(format, data);
+            break;
+        }
         }
         m_data[position] = std::move(bytes);
         ++m_copied;
     } catch (const std::bad_alloc&) {
-        ++m_leftOut;
+        leaveOut(format);
         base::Trace("clipboard format %u left out: no memory for it", format);
     }
+    return true;
+}
+
+// A format over the budget, or whose memory or bytes could not be had, is left out of the copy.
+bool ClipboardCopy::leaveOut(unsigned format) {
+    if (std::find(m_notKept.begin(), m_notKept.end(), format) == m_notKept.end())
+        m_notKept.push_back(format);
     return true;
 }
 
@@ -175,6 +319,8 @@ const std::string* ClipboardCopy::sourceDib() {
     if (!m_dibRead) {
         SetLastError(ERROR_SUCCESS);
         HANDLE data = GetClipboardData(CF_DIB);
+        if (data && !stillOpen())
+            return nullptr;  // tried again at the next go
         m_dibRead = data || GetLastError() != ERROR_CLIPBOARD_NOT_OPEN;  // else tried again at the next go
         if (data && GlobalSize(data) <= m_budget) {
             try {
@@ -243,6 +389,7 @@ void ClipboardCopy::finishDerived() {
 // Under Wine the clipboard can be taken from a reader while the owner's window is destroyed:
 // a listing or a format that fails for that is tried again at the next go.
 bool ClipboardCopy::copyOpenClipboard(const std::function<bool()>& mayAskNext) {
+    m_opener = GetOpenClipboardWindow();
     if (!m_listed && !listFormats())
         return false;
     for (; m_next < m_order.size(); ++m_next) {
@@ -277,6 +424,7 @@ ClipSnapshot ClipboardCopy::take() {
         m_data[position].reset();
     }
     snapshot.bitmapFile = std::move(m_bitmapFile);
+    snapshot.notKept = std::move(m_notKept);
     return snapshot;
 }
 

@@ -34,6 +34,9 @@ bool writeAtomically(const std::string& path, std::string_view bytes);
 bool replace(const std::string& from, const std::string& to);
 // Renames `from` to `to`, which must not exist.
 bool rename(const std::string& from, const std::string& to);
+// The file at `path` under the new name `aside`, as replace() would take it away: refused for a
+// read-only file, retried briefly while another program has it open without sharing deletion.
+bool moveAside(const std::string& path, const std::string& aside);
 bool copy(const std::string& from, const std::string& to);
 // `to` as a new name of the file `from` (a hard link: no second copy of the bytes), or a copy
 // where the volume has no links. Safe only because the store never writes a file in place: every
@@ -66,5 +69,9 @@ std::vector<std::string> foldersIn(const std::string& folder);
 bool copyTree(const std::string& from, const std::string& to);
 // A name beside `path` that no other writer uses: the process and a counter make it unique.
 std::string temporarySibling(const std::string& path);
+// The writers of temporary files are processes: this one's id, and whether a process of an id
+// still runs (what an ended writer left may go, what a running one writes may not).
+unsigned long currentProcessId();
+bool processRunning(unsigned long id);
 
 }  // namespace store::files

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
+#include <csignal>
+#include <cerrno>
 
 #include <atomic>
 #include <cstdlib>
@@ -54,9 +56,12 @@ std::optional<std::string> readAll(const std::string& path) {
     return readFileBytes(path);
 }
 
-std::string temporarySibling(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
-    return path + "." + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".tmp";
+unsigned long currentProcessId() {
+    return static_cast<unsigned long>(getpid());
+}
+
+bool processRunning(unsigned long id) {
+    return id != 0 && (kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM);
 }
 
 bool writeFile(const std::string& path, std::string_view bytes) {
@@ -113,6 +118,11 @@ std::optional<std::string> readStart(const std::string& path, std::size_t count)
 
 bool rename(const std::string& from, const std::string& to) {
     return !exists(to) && std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+// Only a file is moved aside (Windows moves no folder over a file name either).
+bool moveAside(const std::string& path, const std::string& aside) {
+    return !isFolder(path) && rename(path, aside);
 }
 
 bool copy(const std::string& from, const std::string& to) {

@@ -108,9 +108,19 @@ std::optional<std::string> readStart(const std::string& path, std::size_t count)
     return bytes;
 }
 
-std::string temporarySibling(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
-    return path + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + ".tmp";
+unsigned long currentProcessId() {
+    return GetCurrentProcessId();
+}
+
+// A process that ended but whose handle someone still holds answers with an exit code.
+bool processRunning(unsigned long id) {
+    if (id == 0)
+        return false;
+    const base::UniqueKernelObject process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;  // another user's: it runs
+    DWORD code = 0;
+    return GetExitCodeProcess(process.get(), &code) && code == STILL_ACTIVE;
 }
 
 bool writeFile(const std::string& path, std::string_view bytes) {
@@ -151,20 +161,18 @@ bool reportFailure(const char* call) {
     return false;
 }
 
-}  // namespace
-
-bool replace(const std::string& from, const std::string& to) {
-    const std::wstring source = toWide(from), target = toWide(to);
-    // A read-only file is not replaced (Windows refuses it; Wine would not, so we ask first).
-    const DWORD attributes = GetFileAttributesW(target.c_str());
+// A read-only file is neither replaced nor moved aside (Windows refuses to replace one; Wine would
+// not, so we ask first). A reader that does not share deletion (a virus scanner, an editor) blocks
+// the move for a moment; our own readers share it and never do.
+bool moveRetrying(const std::string& from, const std::string& to, DWORD flags, const std::string& mustBeWritable) {
+    const DWORD attributes = GetFileAttributesW(toWide(mustBeWritable).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return reportFailure("MoveFileExW");
     }
-    // A reader that does not share deletion (a virus scanner, an editor) blocks the move for a
-    // moment; our own readers share it and never do.
+    const std::wstring source = toWide(from), target = toWide(to);
     for (int attempt = 0; attempt < 200; ++attempt) {
-        if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (MoveFileExW(source.c_str(), target.c_str(), flags | MOVEFILE_WRITE_THROUGH))
             return true;
         const DWORD error = GetLastError();
         if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION)
@@ -172,6 +180,21 @@ bool replace(const std::string& from, const std::string& to) {
         Sleep(10);
     }
     return reportFailure("MoveFileExW");
+}
+
+}  // namespace
+
+bool replace(const std::string& from, const std::string& to) {
+    return moveRetrying(from, to, MOVEFILE_REPLACE_EXISTING, to);
+}
+
+// Only a file is moved aside: a folder where a clip's file should be is not ours to move.
+bool moveAside(const std::string& path, const std::string& aside) {
+    if (isFolder(path)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return reportFailure("MoveFileExW");
+    }
+    return moveRetrying(path, aside, 0, path);
 }
 
 bool rename(const std::string& from, const std::string& to) {

@@ -25,6 +25,7 @@ inline constexpr int kBusyAwaitsFiling = 2;   // a slot copy done, its record no
 inline constexpr unsigned kMsgSlotCopied = 0x400 + 1;    // wParam: the slot key, '0' to '9'
 inline constexpr unsigned kMsgClipPasted = 0x400 + 3;    // wParam: the history number pasted, or 0
 inline constexpr unsigned kMsgStoreDamaged = 0x400 + 5;  // a store file could not be read and was set aside
+inline constexpr unsigned kMsgSlotCopyFailed = 0x400 + 9;  // wParam: the slot key; its clip could not be written
 // Sent (not posted) by the clip menu: the main window copies the rows of its list into the
 // shared block named by listRowsBlockName(wParam, lParam) and answers the number of rows + 1
 // (0: it did not). One message instead of two list messages per row across processes.

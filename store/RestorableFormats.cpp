@@ -43,7 +43,7 @@ std::optional<RestorableFormats> storedFormats(const StorePaths& paths, std::str
             return;
         DataContent content = readDataContent(paths.dataFile(formatElementName(clip, i)));
         readable = readable && content.state != DataState::Unreadable;
-        if (!content.bytes.empty())
+        if (bytesRestore(format, content.bytes))
             stored.emplace_back(static_cast<unsigned>(format), std::move(content.bytes));
     });
     if (!readable)
@@ -71,7 +71,7 @@ std::map<std::string, std::u16string> fileListTexts(const StorePaths& paths, con
 RestorableFormats restorableFormats(const ClipSnapshot& snapshot) {
     RestorableFormats formats;
     for (const ClipSnapshot::Format& format : snapshot.formats)
-        if (formatRestoresFromBytes(static_cast<int>(format.format)) && !format.bytes.empty())
+        if (bytesRestore(static_cast<int>(format.format), format.bytes))
             formats.emplace_back(format.format, format.bytes);
     return formats;
 }

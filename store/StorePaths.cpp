@@ -76,6 +76,19 @@ std::optional<std::string_view> temporarySiblingBase(std::string_view name) {
     return name.substr(0, dot);
 }
 
+std::optional<unsigned long> temporarySiblingProcess(std::string_view name) {
+    const std::optional<std::string_view> base = temporarySiblingBase(name);
+    if (!base)
+        return std::nullopt;
+    unsigned long process = 0;
+    for (std::size_t i = base->size() + 1; i < name.size() && name[i] != '-'; ++i) {
+        if (process > 0xFFFFFFFFul / 10)
+            return std::nullopt;
+        process = process * 10 + static_cast<unsigned long>(name[i] - '0');
+    }
+    return process;
+}
+
 bool isPlainFileName(std::string_view name) {
     if (name.empty() || name.size() > 200 || name == "." || name == "..")
         return false;

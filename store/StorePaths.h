@@ -13,8 +13,6 @@ namespace store {
 inline constexpr std::string_view kIndexFileName = "clipboard.xml";
 inline constexpr std::string_view kStatusFileName = "label.xml";
 inline constexpr std::string_view kDataFolderName = "Brindlecote";
-// The base name of a clip's files in the data folder before they are put in place.
-inline constexpr std::string_view kStagedFileName = "staged";
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
@@ -29,6 +27,10 @@ std::string_view fileNameOfPath(std::string_view path);
 // The name a temporary file or folder of ours was made beside (files::temporarySibling names it
 // base + "." + process + "-" + count + ".tmp"); nothing for any other name.
 std::optional<std::string_view> temporarySiblingBase(std::string_view name);
+// ... and the process that made it.
+std::optional<unsigned long> temporarySiblingProcess(std::string_view name);
+// The base of a clip's files staged in the data folder before they take their names.
+inline constexpr std::string_view kStagedFileBase = "staged";
 
 // A name that may be used as a file name inside one folder: not empty, no path separators,
 // no drive or stream colon, not "." or "..", no device name, no control characters.

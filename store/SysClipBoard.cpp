@@ -16,6 +16,8 @@
 #include "store/Text.h"
 #include "xml/XmlDocument.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -72,14 +74,23 @@ void CSysClipBoard::resetStore(const PreviousRun& kept) const {
     removeTemporaryFiles();
 }
 
-// What an ended writer of the index or the status file left half written, by the names our
-// writers give their temporary files (a user's "clipboard.xml old.tmp" stays).
+// What an ended writer left half written, by the names our writers give their temporary files (a
+// user's "clipboard.xml old.tmp" stays): the index's and the status file's beside them, a clip's
+// staged files in the data folder. A writer that still runs (a chord in another program) is
+// left to finish.
 void CSysClipBoard::removeTemporaryFiles() const {
-    for (const std::string& name : files::filesIn(m_paths.folder())) {
-        const std::optional<std::string_view> base = temporarySiblingBase(name);
-        if (base && (*base == kIndexFileName || *base == kStatusFileName))
-            files::remove(joinPath(m_paths.folder(), name));
-    }
+    const auto sweep = [](const std::string& folder, std::initializer_list<std::string_view> bases) {
+        for (const std::string& name : files::filesIn(folder)) {
+            const std::optional<std::string_view> base = temporarySiblingBase(name);
+            if (!base || std::find(bases.begin(), bases.end(), *base) == bases.end())
+                continue;
+            const std::optional<unsigned long> writer = temporarySiblingProcess(name);
+            if (writer && !files::processRunning(*writer))
+                files::remove(joinPath(folder, name));
+        }
+    };
+    sweep(m_paths.folder(), {kIndexFileName, kStatusFileName});
+    sweep(m_paths.dataFolder(), {kStagedFileBase});
 }
 
 bool CSysClipBoard::isSysClipSet() const {

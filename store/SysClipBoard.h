@@ -206,7 +206,7 @@ private:
     // password's key), as they are (a copy of a kept run), or linked (the live store kept as a run).
     enum class SavedFiles { Opened, AsTheyAre, Linked };
     ArchiveResult saveStore(const std::string& path, const ArchiveProgress& progress, SavedFiles how,
-                            const std::atomic<bool>* stop, const store::MadeArchiveKey* key = nullptr) const;
+                            const std::atomic<bool>* stop, bool asBegun, const store::MadeArchiveKey* key = nullptr) const;
     void showMessage(const std::string& text) const;
 
     store::StorePaths m_paths;

@@ -70,6 +70,34 @@ std::vector<std::string> elementFiles(const std::vector<RootElement>& elements, 
     return names;
 }
 
+// The history number an element of a history clip carries ("his12-0", "his12--time",
+// "his12category"); 0 for any other element.
+long historyNumberOfElement(std::string_view name) {
+    if (name.compare(0, 3, "his") != 0)
+        return 0;
+    std::size_t at = 3;
+    long number = 0;
+    while (at < name.size() && name[at] >= '0' && name[at] <= '9' && number < 100000)
+        number = number * 10 + (name[at++] - '0');
+    const std::string_view rest = name.substr(at);
+    return at > 3 && (rest.compare(0, 1, "-") == 0 || rest == "category") ? number : 0;
+}
+
+// The elements of `now` without the history clips that `then` did not hold: what was copied
+// since stays out of a run kept as the store was.
+std::vector<RootElement> withoutHistoryAddedSince(std::vector<RootElement> now, const std::vector<RootElement>& then) {
+    std::unordered_set<long> held;
+    for (const RootElement& element : then)
+        held.insert(historyNumberOfElement(element.name));
+    now.erase(std::remove_if(now.begin(), now.end(),
+                             [&](const RootElement& element) {
+                                 const long number = historyNumberOfElement(element.name);
+                                 return number != 0 && !held.count(number);
+                             }),
+              now.end());
+    return now;
+}
+
 bool stopped(const std::atomic<bool>* stop) {
     return stop && stop->load();
 }
@@ -109,6 +137,12 @@ FileCarry savedCarry(std::string key) {
     if (!key.empty())
         carry.write = [key = std::move(key)](std::string_view content) { return sealed::sealWithKey(key, content); };
     return carry;
+}
+
+void createParentFolder(const std::string& path) {
+    const std::size_t parent = path.find_last_of("\\/");
+    if (parent != std::string::npos && parent > 0)
+        files::createFolder(path.substr(0, parent));
 }
 
 // The elements without an archive's key: it belongs to an archive, never to the store.
@@ -374,16 +408,17 @@ bool CSysClipBoard::dataFolderReadable() const {
 ArchiveResult CSysClipBoard::saveArchive(const std::string& path, const ArchiveProgress& progress,
                                          std::string_view password) const {
     if (password.empty())
-        return saveStore(path, progress, SavedFiles::Opened, nullptr);
+        return saveStore(path, progress, SavedFiles::Opened, nullptr, false);
     const std::optional<MadeArchiveKey> key = makeArchiveKey(password, crypto::kMinPasswordIterations);
-    return key ? saveStore(path, progress, SavedFiles::Opened, nullptr, &*key) : ArchiveResult::WriteFailed;
+    return key ? saveStore(path, progress, SavedFiles::Opened, nullptr, false, &*key) : ArchiveResult::WriteFailed;
 }
 
 // The store's files are copied without holding the store lock, so that the program and the
 // chords in other applications go on meanwhile. Under the lock at the end, the files of what
-// changed since are copied again, and the index of that moment becomes the archive's.
+// changed since are copied again, and the index of that moment becomes the archive's; with
+// `asBegun`, history clips recorded meanwhile stay out (a run kept is the store as it began).
 ArchiveResult CSysClipBoard::saveStore(const std::string& path, const ArchiveProgress& progress, SavedFiles how,
-                                       const std::atomic<bool>* stop, const MadeArchiveKey* key) const {
+                                       const std::atomic<bool>* stop, bool asBegun, const MadeArchiveKey* key) const {
     if (!hasArchiveExtension(path))
         return ArchiveResult::NotAnArchive;
     const std::string folder = archiveDataFolder(path);
@@ -405,9 +440,7 @@ ArchiveResult CSysClipBoard::saveStore(const std::string& path, const ArchivePro
         elements = rootElements(index);
         listedFileBytes = textFileBytes(index.documentText());
     }
-    const std::size_t parent = folder.find_last_of("\\/");
-    if (parent != std::string::npos && parent > 0)
-        files::createFolder(folder.substr(0, parent));
+    createParentFolder(folder);
     const FileCarry carry = how == SavedFiles::Linked      ? FileCarry{FileCarry::Way::Link, {}, nullptr}
                             : how == SavedFiles::AsTheyAre ? FileCarry{}
                                                            : savedCarry(key ? key->key : std::string());
@@ -430,7 +463,9 @@ ArchiveResult CSysClipBoard::saveStore(const std::string& path, const ArchivePro
         files::deleteTree(staged);
         return lock.held() ? ArchiveResult::StoreUnreadable : ArchiveResult::StoreBusy;
     }
-    const std::vector<RootElement> now = indexUnchanged ? std::move(elements) : rootElements(index);
+    const std::vector<RootElement> now = indexUnchanged ? std::move(elements)
+                                         : asBegun        ? withoutHistoryAddedSince(rootElements(index), elements)
+                                                          : rootElements(index);
     if (!bringUpToDate(now, m_paths.dataFolder(), staged, copied, listedAt, carry)) {
         files::deleteTree(staged);
         return ArchiveResult::WriteFailed;

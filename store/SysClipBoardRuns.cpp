@@ -156,7 +156,7 @@ PreviousRun CSysClipBoard::keepPreviousRun(const std::string& stamp, const KeepS
                 // The data folder cannot be moved: copied as Save As copies it (the files the
                 // index names, their bytes as they are: sealed ones stay sealed), it is kept with
                 // its index, and the reset deletes the original.
-                if (runsMade && saveStore(archiveOf(runs, name), nullptr, SavedFiles::AsTheyAre, nullptr) ==
+                if (runsMade && saveStore(archiveOf(runs, name), nullptr, SavedFiles::AsTheyAre, nullptr, false) ==
                                     ArchiveResult::Done) {
                     run.keptAs = archiveOf(runs, name);
                     run.notes.push_back("the data folder could not be moved: copied");
@@ -217,13 +217,14 @@ bool CSysClipBoard::continueLastRun(std::vector<std::string>& notes) const {
 // store lock while the files are linked, so the window, the recorder and the chords in other
 // applications go on meanwhile. A file the store replaces or deletes meanwhile keeps its old bytes
 // under the run's name (the store replaces by rename and never writes in place), and the end
-// under the lock takes up what changed, as Save As does: the run is the store of that moment.
+// under the lock takes up what changed in the clips it held, as Save As does; clips recorded
+// meanwhile stay out: the run is the store of the start, as the user left it.
 LiveRunKept CSysClipBoard::keepLiveRun(const std::string& stamp, const std::atomic<bool>& stop,
                                        const ArchiveProgress& progress) const {
     LiveRunKept kept;
     const std::string runs = runsFolder();
     kept.keptAs = archiveOf(runs, unusedRunName(runs, stamp));
-    kept.result = saveStore(kept.keptAs, progress, SavedFiles::Linked, &stop);
+    kept.result = saveStore(kept.keptAs, progress, SavedFiles::Linked, &stop, true);
     if (kept.result == ArchiveResult::Done)
         pruneRuns(kept.notes);
     return kept;

@@ -42,7 +42,7 @@ bool isWipedFromStoreFolder(std::string_view name) {
 
 bool isWipedFromDataFolder(std::string_view name) {
     const std::optional<std::string_view> temporary = temporarySiblingBase(name);
-    return isClipFileName(name) || (temporary && *temporary == kStagedFileName);
+    return isClipFileName(name) || (temporary && *temporary == kStagedFileBase);
 }
 
 bool isWipedFromRunsFolder(std::string_view name) {

@@ -193,6 +193,11 @@ TEST(RecordRules, OwnersAskedGoesBoundedAndWaitingCopies) {
     EXPECT_FALSE(asksOwner({false, false}));  // nobody can render: what is there is data
     EXPECT_FALSE(asksOwner({true, true}));    // our own windows put data, never promises
     EXPECT_TRUE(asksOwner({true, false}));
+    // Data already on the clipboard is read whatever its owner does; only an owner found rendering
+    // without answering is waited for.
+    EXPECT_FALSE(pingsBeforeGo({true, false}, false));
+    EXPECT_TRUE(pingsBeforeGo({true, false}, true));
+    EXPECT_FALSE(pingsBeforeGo({false, false}, true));
 
     using std::chrono::milliseconds;
     EXPECT_TRUE(mayAskAnotherFormat(milliseconds(0)));
@@ -207,7 +212,8 @@ TEST(RecordRules, OwnersAskedGoesBoundedAndWaitingCopies) {
         EXPECT_EQ(nextLookAfter(Wait::HeldOpen, attempt), reopenDelay(attempt));
     EXPECT_LE(nextLookAfter(Wait::NotAnswering, 0).count(), 200);  // a source that answers again is read soon
     EXPECT_LT(nextLookAfter(Wait::Resumed, 0), nextLookAfter(Wait::NotAnswering, 0));
-    EXPECT_LT(nextLookAfter(Wait::GoHeldUp, 0), kGoHeldUpAfter);
+    EXPECT_LT(nextLookAfter(Wait::GoHeldUp, 0), kOpenBound);
+    EXPECT_LE((kOpenBound + kLetGoWait).count(), 1000);  // others can open the clipboard within a second
 
     const struct {
         std::size_t read;
@@ -231,10 +237,14 @@ TEST(RecordRules, OwnersAskedGoesBoundedAndWaitingCopies) {
     for (const auto& row : changes)
         EXPECT_EQ(isReleaseByOwner(row.change), row.release) << row.change.steps << row.change.hasOwner;
 
-    EXPECT_EQ(whenReplaced(3, false), Replaced::Recorded);
-    EXPECT_EQ(whenReplaced(3, true), Replaced::Recorded);
-    EXPECT_EQ(whenReplaced(0, true), Replaced::Missed);
-    EXPECT_EQ(whenReplaced(0, false), Replaced::Forgotten);
+    EXPECT_TRUE(whenReplaced(3, std::nullopt).recorded);
+    EXPECT_TRUE(whenReplaced(3, MissReason::NotAnswering).recorded);
+    EXPECT_FALSE(whenReplaced(0, MissReason::HeldOpen).recorded);
+    EXPECT_EQ(whenReplaced(0, MissReason::HeldOpen).reason, MissReason::HeldOpen);
+    // Replaced before the first look: counted and shown like every other copy not recorded.
+    EXPECT_FALSE(whenReplaced(0, std::nullopt).recorded);
+    EXPECT_EQ(whenReplaced(0, std::nullopt).reason, MissReason::ReplacedUnread);
+    EXPECT_FALSE(missText(MissReason::ReplacedUnread).empty());
 }
 
 // What fits a copy's budget, how many copies wait for the store, and what the tray says.
@@ -412,6 +422,22 @@ TEST_F(StoreViewTest, RowsCarryTheProgramTheirRecordCameFrom) {
     EXPECT_EQ(rows[1].source, "");
     EXPECT_EQ(sourceTip(rows[0].source), u"来自：WINWORD.EXE\r\nC:\\Office\\WINWORD.EXE");
     EXPECT_EQ(sourceTip(rows[1].source), u"");
+}
+
+// A restored history goes on from its newest text: the latest copy time, the higher number between
+// equal times; pictures and slots are not its text.
+TEST_F(StoreViewTest, TheNewestTextOfTheHistoryIsItsLastCopy) {
+    EXPECT_FALSE(newestHistoryText(view(ViewNode::Collection, u"收集")));
+    clip("his1-", {13}, "2026-12-08 10:00:00");
+    m_reader.texts["his1-0"] = u"older";
+    clip("his9-", {13}, "2026-12-08 10:00:05");
+    m_reader.texts["his9-0"] = u"nine";
+    clip("his12-", {13}, "2026-12-08 10:00:05");
+    m_reader.texts["his12-0"] = u"twelve, copied in the same second";
+    clip("his3-", {2}, "2026-12-08 11:00:00");
+    m_reader.pictures["his3-"] = {5, 6};
+    const auto rows = view(ViewNode::Collection, u"收集");
+    EXPECT_EQ(newestHistoryText(rows), u"twelve, copied in the same second");
 }
 
 TEST_F(StoreViewTest, UnreadableTextFallsToALaterPart) {

@@ -48,6 +48,16 @@ TEST(HotkeyRules, AltCShowsTheMainWindow) {
     EXPECT_EQ(kindOf('C', false, true, true), KeyDecision::PassOn);
 }
 
+// AltGr is the right Alt with a left Ctrl that Windows adds: no key is a chord while it is down.
+TEST(HotkeyRules, AltGrIsNeverAChord) {
+    for (unsigned key : {unsigned{'Q'}, unsigned{'7'}, unsigned{'0'}, hotkey::kVkOem3, unsigned{'C'}, 103u}) {
+        EXPECT_EQ(hotkey::decideKey(0, key, false, true, true, false, true).kind, KeyDecision::PassOn) << key;
+        EXPECT_EQ(hotkey::decideKey(0, key, false, true, true, true, true).kind, KeyDecision::PassOn) << key;
+    }
+    EXPECT_EQ(hotkey::decideKey(0, 'Q', false, true, true, false, false).kind, KeyDecision::PasteQueueHead);
+    EXPECT_EQ(hotkey::decideKey(0, '7', false, true, true, false, false).kind, KeyDecision::PasteSlot);
+}
+
 TEST(HotkeyRules, ChordsAndTheMozillaRule) {
     const auto plain = hotkey::copyChord(false);
     ASSERT_EQ(plain.size(), 5u);

@@ -455,8 +455,13 @@ TEST_F(KeptRunsTest, WithTheRestoreOnTheStoreGoesOnAndIsKeptLaterSharingItsFiles
         setRootChild(doc, kSysClipKey, "TRUE");
         return true;
     }));
-    const std::string leftover = paths().indexFile() + ".12-3.tmp";
+    // Left by writers that ended (no process has such an id), and by one that still runs.
+    const std::string leftover = paths().indexFile() + ".4000000001-3.tmp";
     writeBytes(leftover, "half written");
+    const std::string stagedLeftover = paths().dataFile("staged.4000000001-7.tmp");
+    writeBytes(stagedLeftover, "a clip's file half written");
+    const std::string stagedNow = paths().dataFile("staged." + std::to_string(files::currentProcessId()) + "-9.tmp");
+    writeBytes(stagedNow, "a chord writing now");
     const std::string usersOwn = paths().indexFile() + " old.tmp";
     writeBytes(usersOwn, "the user's");
     fs::create_directories(fs::u8path(runs() + kSep + "Dravix-run 2026-02-28 10-00-00.12-3.tmp"));
@@ -469,7 +474,10 @@ TEST_F(KeptRunsTest, WithTheRestoreOnTheStoreGoesOnAndIsKeptLaterSharingItsFiles
     EXPECT_EQ(readPasteQueue(paths().statusFile()), (PasteQueue{2, 1}));
     EXPECT_FALSE(m_store.isSysClipSet());
     EXPECT_FALSE(fileExists(leftover));
+    EXPECT_FALSE(fileExists(stagedLeftover));
+    EXPECT_EQ(readBytes(stagedNow), "a chord writing now");
     EXPECT_EQ(readBytes(usersOwn), "the user's");
+    fs::remove(fs::u8path(stagedNow));
 
     const std::string stamp = "2026-03-01 10:00:00";
     std::atomic<bool> stop{true};

@@ -125,6 +125,7 @@ TEST(PasteQueue, TheViewShowsTheQueuedRowsInTheQueuesOrder) {
 
     EXPECT_EQ(clip::trayTooltip("2026-12-08 14:03:22", 0, 3), u"Dravix\n上次记录：14:03:22\n队列：3");
     EXPECT_EQ(clip::trayTooltip("", 2, 1), u"Dravix\n还没有记录到复制\n等待中：2\n队列：1");
+    EXPECT_EQ(clip::trayTooltip("", 0, 1, 2), u"Dravix\n还没有记录到复制\n队列：1\n未能记录：2");
 }
 
 TEST(PasteQueue, CtrlAltQPastesTheHeadAndShiftItsTextAlone) {

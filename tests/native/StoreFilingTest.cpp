@@ -5,6 +5,8 @@
 #include "store/ClipNames.h"
 #include "app/ClipRules.h"
 #include "store/ClipSnapshot.h"
+#include "store/FileSystem.h"
+#include "store/PasteQueue.h"
 #include "app/RecordRules.h"
 #include "store/StoreDocument.h"
 #include "store/StoreFile.h"
@@ -51,6 +53,15 @@ ClipSnapshot textSnapshot(const std::string& text) {
     return snapshot;
 }
 
+// A bitmap file of the given size, its pixels all one grey.
+std::string bitmapFileOf(int width, int height) {
+    BmpLayout layout;
+    if (!computeBmpLayout(width, height, 24, layout))
+        return {};
+    const auto headers = bmpHeaders(layout);
+    return std::string(headers.begin(), headers.end()) + std::string(layout.pixelDataSize, '\x20');
+}
+
 class FilingTest : public ::testing::Test {
 protected:
     FilingTest() : m_store(m_dir.path("store")) { fs::create_directories(fs::u8path(m_store.paths().dataFolder())); }
@@ -76,12 +87,9 @@ protected:
 // A slot read back as its snapshot files as a history record with every format and its picture;
 // the number is the lowest free one, and the row comes from what was filed.
 TEST_F(FilingTest, ASlotIsReadBackAndFiledWithEveryFormatAndItsPicture) {
-    BmpLayout layout;
-    ASSERT_TRUE(computeBmpLayout(64, 48, 24, layout));
-    const auto headers = bmpHeaders(layout);
     ClipSnapshot picture;
     picture.formats = {{0, kFormatBitmap, ""}, {1, 8, "dib bytes"}};
-    picture.bitmapFile = std::string(headers.begin(), headers.end()) + std::string(layout.pixelDataSize, '\x20');
+    picture.bitmapFile = bitmapFileOf(64, 48);
     writeSlot('7', picture, "2020-01-02 03:04:05");
     const std::optional<StoredClip> slot = m_store.readClip("copy7");
     ASSERT_TRUE(slot);
@@ -196,22 +204,31 @@ TEST_F(FilingTest, AFullHistoryMakesRoomOnlyWhenAskedAndOnlyFromUnfiledClips) {
     ASSERT_TRUE(writeStoreFile(doc, m_store.paths().indexFile()));
     for (const char* file : {"his3-0", "his3-1", "his3-2", "his3-.bmp", "his3-.thumb.bmp", "his5-0", "copy0-0"})
         writeBytes(data(file), file);
+    ASSERT_TRUE(appendToPasteQueue(m_store.paths().statusFile(), {3, 7}));
     const std::string full = readBytes(m_store.paths().indexFile());
 
     EXPECT_EQ(m_store.fileHistoryRecord(textSnapshot("refused"), "2020-01-01 00:00:00").outcome,
               FiledRecord::Outcome::HistoryFull);
     EXPECT_EQ(readBytes(m_store.paths().indexFile()), full);
 
-    const FiledRecord filed =
-        m_store.fileHistoryRecord(textSnapshot("makes room"), "2020-01-01 00:00:00", WhenHistoryFull::RemoveOldest);
+    // A picture takes the number: its own bitmap and thumbnail stay, the old clip's other files
+    // go, and the queue no longer names the number.
+    ClipSnapshot picture = textSnapshot("makes room");
+    picture.formats.push_back({2, kFormatBitmap, ""});
+    picture.bitmapFile = bitmapFileOf(32, 24);
+    const FiledRecord filed = m_store.fileHistoryRecord(picture, "2020-01-01 00:00:00", WhenHistoryFull::RemoveOldest);
     ASSERT_EQ(filed.outcome, FiledRecord::Outcome::Filed);
     EXPECT_EQ(filed.number, 3);
     EXPECT_TRUE(filed.madeRoom);
     EXPECT_EQ(m_store.getTextFromName("his3-"), u"makes room");
     EXPECT_EQ(value("his3--usetime"), "2020-01-01 00:00:00");
-    EXPECT_EQ(value("his3-2"), "");
-    for (const char* gone : {"his3-2", "his3-.bmp", "his3-.thumb.bmp"})
-        EXPECT_FALSE(fileExists(data(gone))) << gone;
+    EXPECT_EQ(value("his3-2"), "2");
+    EXPECT_EQ(readStoredBytes(data("his3-.bmp")), picture.bitmapFile);
+    EXPECT_NE(readStoredBytes(data("his3-.thumb.bmp")), "his3-.thumb.bmp");
+    EXPECT_TRUE(fileExists(data("his3-.thumb.bmp")));
+    EXPECT_EQ(readPasteQueue(m_store.paths().statusFile()), PasteQueue{7});
+    for (const std::string& name : files::filesIn(m_store.paths().dataFolder()))
+        EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
     EXPECT_EQ(readBytes(data("his5-0")), "his5-0");
     EXPECT_EQ(value("his5category"), "A");
     EXPECT_EQ(readBytes(data("copy0-0")), "copy0-0");
@@ -226,6 +243,32 @@ TEST_F(FilingTest, AFullHistoryMakesRoomOnlyWhenAskedAndOnlyFromUnfiledClips) {
     EXPECT_EQ(m_store.fileHistoryRecord(textSnapshot("no room"), "2020-01-02 00:00:00", WhenHistoryFull::RemoveOldest).outcome,
               FiledRecord::Outcome::HistoryFull);
     EXPECT_EQ(readBytes(m_store.paths().indexFile()), filedAll);
+}
+
+// A data file that cannot be put in place (here a folder holds its name) fails the filing: the
+// history record is not written and leaves nothing behind, and a slot rewritten keeps every file
+// of its old contents.
+TEST_F(FilingTest, AFileThatCannotBePutInPlaceFailsTheFilingAndChangesNothing) {
+    const std::string before = readBytes(m_store.paths().indexFile());
+    fs::create_directories(fs::u8path(data("his1-1")) / "held");
+    EXPECT_EQ(m_store.fileHistoryRecord(textSnapshot("never filed"), "2020-01-01 00:00:00").outcome,
+              FiledRecord::Outcome::Failed);
+    EXPECT_EQ(readBytes(m_store.paths().indexFile()), before);
+    EXPECT_FALSE(fileExists(data("his1-0")));
+
+    writeSlot('5', textSnapshot("old slot"), "2020-01-01 00:00:00");
+    const std::string slotIndex = readBytes(m_store.paths().indexFile());
+    fs::create_directories(fs::u8path(data("copy52")) / "held");
+    ClipSnapshot three = textSnapshot("new slot");
+    three.formats.push_back({2, 16, "locale"});
+    EXPECT_FALSE(writeClip(m_store.paths(), "copy5", three));
+    EXPECT_EQ(readBytes(m_store.paths().indexFile()), slotIndex);
+    EXPECT_EQ(m_store.getTextFromName("copy5"), u"old slot");
+    EXPECT_EQ(readStoredBytes(data("copy51")), "old slot" + std::string(1, '\0'));
+    std::set<std::string> names;
+    for (const std::string& name : files::filesIn(m_store.paths().dataFolder()))
+        names.insert(name);
+    EXPECT_EQ(names, (std::set<std::string>{"copy50", "copy51"}));
 }
 
 // The slot filing and the recorder filing at once, each with a store object of its own on one

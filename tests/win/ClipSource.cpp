@@ -5,6 +5,10 @@
 //                                           answer for <ms> before it hands it out on request
 //   clip_source.exe busy <text> <ms>        copies the text, then does not answer for <ms> (a
 //                                           program busy after a copy)
+//   clip_source.exe renderhang <text> <ms>  promises the text and answers what it is sent, but
+//                                           hangs <ms> inside the request for it before it hands it out
+//   clip_source.exe reader                  reads the text of every new clipboard at once, as a
+//                                           clipboard tool that ignores the marks of private copies would
 //   clip_source.exe burst <prefix> <n> <ms> copies "<prefix> 0" ... "<prefix> n-1", <ms> apart
 // Each shows a hidden window titled "clip_source <mode>" once it has done its first step, and
 // ends on WM_CLOSE (or after a minute).
@@ -13,11 +17,13 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
 std::wstring g_text;
 bool g_delayed = false;  // the text is handed out on request
+DWORD g_renderHang = 0;  // ... after hanging this long in the request
 
 HGLOBAL textBlock(const std::wstring& text) {
     const std::size_t size = (text.size() + 1) * sizeof(wchar_t);
@@ -28,9 +34,10 @@ HGLOBAL textBlock(const std::wstring& text) {
 }
 
 // While it waits for the clipboard it answers what other programs send it: the one holding the
-// clipboard may be telling it that it no longer owns it, and waits for the answer.
+// clipboard may be telling it that it no longer owns it, and waits for the answer. Every copy it
+// is told to make lands on the clipboard (tests count them), however long others hold it.
 bool openClipboard(HWND owner) {
-    for (int attempt = 0; attempt < 200; ++attempt) {
+    for (int attempt = 0; attempt < 2000; ++attempt) {
         if (OpenClipboard(owner))
             return true;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
@@ -63,6 +70,7 @@ void pumpFor(DWORD milliseconds) {
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_RENDERFORMAT:
+        Sleep(std::exchange(g_renderHang, 0));
         if (wParam == CF_UNICODETEXT)
             SetClipboardData(CF_UNICODETEXT, textBlock(g_text));
         return 0;
@@ -70,6 +78,12 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (g_delayed && OpenClipboard(window)) {
             if (GetClipboardOwner() == window)
                 SetClipboardData(CF_UNICODETEXT, textBlock(g_text));
+            CloseClipboard();
+        }
+        return 0;
+    case WM_CLIPBOARDUPDATE:
+        if (openClipboard(window)) {
+            GetClipboardData(CF_UNICODETEXT);
             CloseClipboard();
         }
         return 0;
@@ -105,6 +119,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     if (mode == L"viewer") {
         SetClipboardViewer(window);
+    } else if (mode == L"reader") {
+        AddClipboardFormatListener(window);
     } else if (mode == L"hold") {
         copy(window, g_text, false);
         if (openClipboard(window)) {
@@ -117,6 +133,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         copy(window, g_text, true);
         SetWindowTextW(window, (L"clip_source " + mode).c_str());
         Sleep(static_cast<DWORD>(number));  // not answering
+    } else if (mode == L"renderhang") {
+        g_delayed = true;
+        g_renderHang = static_cast<DWORD>(number);
+        copy(window, g_text, true);
     } else if (mode == L"busy") {
         copy(window, g_text, false);
         SetWindowTextW(window, (L"clip_source " + mode).c_str());

@@ -139,7 +139,10 @@ void sendKeys(const std::vector<KeyStroke>& strokes) {
     for (std::size_t i = 0; i < strokes.size(); ++i) {
         inputs[i].type = INPUT_KEYBOARD;
         inputs[i].ki.wVk = strokes[i].key;
-        inputs[i].ki.dwFlags = strokes[i].up ? KEYEVENTF_KEYUP : 0;
+        // The right-hand Alt and Ctrl are extended keys (E0 scan codes), as a keyboard sends them.
+        const bool extended = strokes[i].key == VK_RMENU || strokes[i].key == VK_RCONTROL;
+        inputs[i].ki.wScan = static_cast<WORD>(MapVirtualKeyW(strokes[i].key, MAPVK_VK_TO_VSC));
+        inputs[i].ki.dwFlags = (strokes[i].up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
@@ -481,14 +484,37 @@ bool Target::setTextAndSelectAll(const std::wstring& text) const {
     return false;
 }
 
+// The bits of an enhanced metafile, or a metafile picture's fields and its metafile's bits.
+std::string metafileBits(UINT format, HANDLE data) {
+    if (!data)
+        return {};
+    if (format == CF_ENHMETAFILE) {
+        std::string bits(GetEnhMetaFileBits(static_cast<HENHMETAFILE>(data), 0, nullptr), '\0');
+        GetEnhMetaFileBits(static_cast<HENHMETAFILE>(data), static_cast<UINT>(bits.size()), reinterpret_cast<BYTE*>(bits.data()));
+        return bits;
+    }
+    const auto* picture = static_cast<const METAFILEPICT*>(GlobalLock(data));
+    if (!picture)
+        return {};
+    std::string bits = std::to_string(picture->mm) + " " + std::to_string(picture->xExt) + " " + std::to_string(picture->yExt) + " ";
+    std::string metafile(GetMetaFileBitsEx(picture->hMF, 0, nullptr), '\0');
+    GetMetaFileBitsEx(picture->hMF, static_cast<UINT>(metafile.size()), metafile.data());
+    GlobalUnlock(data);
+    return bits + metafile;
+}
+
 std::map<UINT, std::string> clipboardContents() {
     std::map<UINT, std::string> contents;
     if (!OpenClipboard(clipboardOpener()))
         return contents;
     for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
         std::string& bytes = contents[format];
-        if (format == CF_BITMAP || format == CF_ENHMETAFILE || format == CF_METAFILEPICT || format == CF_PALETTE)
+        if (format == CF_BITMAP || format == CF_PALETTE)
             continue;
+        if (format == CF_ENHMETAFILE || format == CF_METAFILEPICT) {
+            bytes = metafileBits(format, GetClipboardData(format));
+            continue;
+        }
         if (HANDLE data = GetClipboardData(format))
             if (const char* block = static_cast<const char*>(GlobalLock(data))) {
                 bytes.assign(block, GlobalSize(data));

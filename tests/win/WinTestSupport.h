@@ -37,9 +37,9 @@ void letTimePass(std::chrono::milliseconds time);
 // Until the clock shows a new second: a time stamp made afterwards is later than any before.
 void waitForANewSecond();
 
-// Every format of the clipboard with its bytes (empty for a format whose data is a handle). The
-// texts the system makes from another text hold their text up to its end: the size of such a
-// block is the system's own (under Wine it differs from one process to another).
+// Every format of the clipboard with its bytes (the metafiles' bits; empty for a bitmap or a
+// palette). The texts the system makes from another text hold their text up to its end: the size
+// of such a block is the system's own (under Wine it differs from one process to another).
 std::map<UINT, std::string> clipboardContents();
 // Whether the clipboard holds `text` as Unicode text.
 bool clipboardHoldsText(const std::wstring& text);

@@ -194,29 +194,45 @@ TEST_F(ChordTest, ASlotPasteGivesTheUsersClipboardBackWhenAsked) {
     EXPECT_EQ(reads, 4u);
 }
 
+// A chart as a spreadsheet copies it: an enhanced metafile (a rectangle and a line).
+HENHMETAFILE chartMetafile() {
+    HDC metafile = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    Rectangle(metafile, 10, 10, 200, 120);
+    MoveToEx(metafile, 10, 120, nullptr);
+    LineTo(metafile, 200, 10);
+    return CloseEnhMetaFile(metafile);
+}
+
 // The user's clipboard as a person might have it: a text (with the texts the system makes of it),
-// a rich text the targets would paste instead, and a format of bytes of its own. Waited for until
-// the system has made its texts.
+// a rich text the targets would paste instead, a format of bytes of its own and a chart held as
+// a handle (with the metafile picture the system makes of it). Waited for until the system has
+// made its texts.
 std::map<UINT, std::string> putUsersClipboard(const std::wstring& text) {
     const std::string rich = "{\\rtf1 " + base::toUtf8(text) + "}";
     const std::string bytes("\x01\x00\x02\xFF kept as it was", 20);
     std::map<UINT, std::string> contents;
     if (!putClipboard({{CF_UNICODETEXT, globalFrom(text.c_str(), (text.size() + 1) * sizeof(wchar_t))},
                        {RegisterClipboardFormatW(L"Rich Text Format"), globalFrom(rich.c_str(), rich.size() + 1)},
-                       {RegisterClipboardFormatW(L"Dravix Test Format"), globalFrom(bytes.data(), bytes.size())}}))
+                       {RegisterClipboardFormatW(L"Dravix Test Format"), globalFrom(bytes.data(), bytes.size())},
+                       {CF_ENHMETAFILE, chartMetafile()}}))
         return contents;
     pumpUntil([&] {
         contents = clipboardContents();
-        return contents[CF_TEXT] == base::toUtf8(text) && contents[CF_OEMTEXT] == base::toUtf8(text);
+        return contents[CF_TEXT] == base::toUtf8(text) && contents[CF_OEMTEXT] == base::toUtf8(text) &&
+               !contents[CF_ENHMETAFILE].empty();
     }, 5s);
     return contents;
 }
 
 // Every way of pasting, with the user's clipboard to give back, into targets that read the
 // clipboard 0, 300, 800 and 1500 ms after the paste key (as programs that hand the paste to
-// another process do): the slot's text arrives once, the user's clipboard comes back only after
-// the target asked for the paste, and it then holds every format the user had, byte for byte.
+// another process do), while another clipboard tool reads every new clipboard at once: the
+// slot's text arrives once, the user's clipboard comes back only after the target asked for the
+// paste (the other tool's reading is not the target's), and it then holds every format the user
+// had, byte for byte, the chart held as a handle among them.
 TEST_F(ChordTest, TheUsersClipboardComesBackOnlyAfterTheTargetReadThePaste) {
+    ClipSource otherReader(L"reader");
+    ASSERT_TRUE(otherReader.ready());
     Target other(L"Reader other", L"");
     {
         Target source(L"Reader source", L"");

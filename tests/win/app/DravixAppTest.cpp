@@ -33,7 +33,12 @@ void DravixAppTest::start() {
     m_startup = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin).count();
 }
 
+// DRAVIX_TEST_LOGS names a folder where each test's whole debug log is kept, to read later.
 void DravixAppTest::TearDown() {
+    wchar_t folder[MAX_PATH] = {};
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    if (GetEnvironmentVariableW(L"DRAVIX_TEST_LOGS", folder, MAX_PATH) && test)
+        writeBytes(base::toUtf8(folder) + "\\" + test->test_suite_name() + "." + test->name() + ".log", m_log.text());
     if (!HasFailure())
         return;
     const std::vector<std::string> lines = m_log.lines();

@@ -1,5 +1,8 @@
 // Puts a few sample clips on the clipboard one after another (a text, a Chinese text, a
-// picture, a file list), so that a running dravix.exe records them. Used by scripts/run.
+// picture, a file list), so that a running dravix.exe records them. Used by scripts/run. Between
+// two clips it takes its messages, as a program with a window does: under Wine every other
+// program's opening of the clipboard first asks its owner (the X11 driver's update, answered or
+// after five seconds), so a program that only sleeps would hold each reader until it ends.
 #include "WinTestSupport.h"
 
 #include <windows.h>
@@ -11,7 +14,7 @@ namespace {
 
 void put(UINT format, HANDLE data) {
     putClipboard({{format, data}});
-    Sleep(600);
+    letTimePass(std::chrono::milliseconds(600));  // a person copies no faster
 }
 
 void putText(const std::wstring& text) {

@@ -1,0 +1,221 @@
+#include "app/ArchiveCommands.h"
+
+#include "app/ClipApp.h"
+#include "app/ClipRules.h"
+#include "store/Protocol.h"
+#include "base/Barrier.h"
+#include "base/Text.h"
+#include "base/Trace.h"
+
+#include <commdlg.h>
+
+namespace {
+
+std::wstring folderOf(const std::wstring& path) {
+    const std::size_t cut = path.find_last_of(L"\\/");
+    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
+}
+
+// The common dialogs' library is loaded the first time a file dialog opens, from the system's
+// folder: with it come the printing libraries (several megabytes the program would otherwise
+// hold from its start for a dialog most runs never open).
+using FileDialogFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
+FileDialogFunction fileDialog(bool save) {
+    static const HMODULE library = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!library) {
+        base::ReportFailure("LoadLibraryExW comdlg32.dll");
+        return nullptr;
+    }
+    return reinterpret_cast<FileDialogFunction>(
+        reinterpret_cast<void*>(GetProcAddress(library, save ? "GetSaveFileNameW" : "GetOpenFileNameW")));
+}
+
+void showMessage(HWND window, std::string_view text, UINT icon) {
+    MessageBoxW(window, base::toWide(text).c_str(), base::toWide(store::kMainWindowTitle).c_str(), MB_OK | icon);
+}
+
+}  // namespace
+
+CArchiveCommands::~CArchiveCommands() {
+    Stop();
+}
+
+void CArchiveCommands::Attach(HWND window, UINT progressMessage, UINT doneMessage, UINT keepDoneMessage) {
+    m_window = window;
+    m_progressMessage = progressMessage;
+    m_doneMessage = doneMessage;
+    m_keepDoneMessage = keepDoneMessage;
+}
+
+// The keep tells the window when it has ended; a command that waited for it starts then.
+void CArchiveCommands::StartKeep() {
+    if (!m_keepWork)
+        return;
+    m_keep = std::thread([this, work = std::move(m_keepWork)] {
+        base::Guarded("after the first paint", [&] { work(m_stopKeep); });
+        m_keepDone = true;
+        PostMessageW(m_window, m_keepDoneMessage, 0, 0);
+    });
+}
+
+// The file dialog for archives, starting in `folder`: a save form accepts a new name and asks
+// before it replaces a file; an open form wants an existing one.
+std::wstring CArchiveCommands::chooseArchive(bool save, const std::wstring& folder) {
+    wchar_t path[MAX_PATH] = {};
+    const std::wstring filter(clip::kArchiveFilter);
+    const std::wstring extension(clip::kArchiveExtension);
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = m_window;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrInitialDir = folder.c_str();
+    dialog.lpstrDefExt = extension.c_str();
+    dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    const FileDialogFunction show = fileDialog(save);
+    const bool chosen = show && show(&dialog);
+    // The dialog may have moved the current directory; the program's files are read from it.
+    SetCurrentDirectoryW(CClipApp::programFolder().c_str());
+    return chosen ? std::wstring(path) : std::wstring();
+}
+
+bool CArchiveCommands::report(ArchiveResult result, bool saving, const std::wstring& path) {
+    const std::string text = clip::archiveFailureText(result, saving, base::toUtf8(path));
+    if (!text.empty())
+        showMessage(m_window, text, MB_ICONERROR);
+    return text.empty();
+}
+
+// A save that failed says why and keeps the mark: the changes are not kept anywhere yet. Only a
+// save that succeeded makes its file the one a later plain Save writes.
+void CArchiveCommands::OnSave(bool choose) {
+    if (CommandRunning()) {
+        MessageBeep(MB_ICONWARNING);
+        return;
+    }
+    std::wstring path = m_archivePath;
+    if (choose || path.empty()) {
+        path = chooseArchive(true, CClipApp::programFolder());
+        if (path.empty())
+            return;
+    }
+    admit({Command::Save, path});
+}
+
+// Whether or not the user chose an archive, the category nodes and the history view are made
+// again from the store.
+void CArchiveCommands::OnOpen() {
+    if (CommandRunning()) {
+        MessageBeep(MB_ICONWARNING);
+        return;
+    }
+    const std::wstring start = m_archivePath.empty() ? CClipApp::programFolder() : folderOf(m_archivePath);
+    const std::wstring path = chooseArchive(false, start);
+    if (path.empty())
+        m_owner.ShowOpenedStore();
+    else
+        admit({Command::Open, path});
+}
+
+// The newest run kept at a start comes back as the store; which one that is is known once the
+// keep under way has ended. It stays the program's file: a later plain Save still asks where.
+void CArchiveCommands::OnOpenLastRun() {
+    admit({Command::OpenLastRun, {}});
+}
+
+bool CArchiveCommands::admit(Request request) {
+    if (CommandRunning() || (keepRunning() && m_waiting)) {
+        MessageBeep(MB_ICONWARNING);
+        return false;
+    }
+    if (keepRunning()) {
+        base::Trace("archive command %d waits for the run being kept", static_cast<int>(request.command));
+        m_owner.SetStatusText(base::toWide(clip::kKeepingRunText));
+        m_waiting = std::move(request);
+        return true;
+    }
+    start(request);
+    return true;
+}
+
+// The command in its thread; the outcome comes back as a message.
+void CArchiveCommands::start(const Request& request) {
+    std::wstring path = request.path;
+    if (request.command == Command::OpenLastRun) {
+        const std::string run = m_store.newestKeptRun();
+        if (run.empty()) {
+            showMessage(m_window, clip::kNoKeptRunMessage, MB_ICONINFORMATION);
+            m_owner.ShowRowsStatus();
+            return;
+        }
+        path = base::toWide(run);
+    }
+    m_running = request.command;
+    m_runningPath = path;
+    const bool saving = request.command == Command::Save;
+    m_owner.SetStatusText(base::toWide(clip::archiveProgressText(saving, 0)));
+    base::Trace("archive command %d started", static_cast<int>(request.command));
+    // A kept run lies beside the store and only the program writes it: its files are shared.
+    const ArchiveFiles how = request.command == Command::OpenLastRun ? ArchiveFiles::Shared : ArchiveFiles::Copied;
+    m_worker = std::thread([this, saving, how, target = base::toUtf8(path)] {
+        int told = 0;
+        const ArchiveProgress progress = [&](std::size_t done, std::size_t total) {
+            const int percent = static_cast<int>(done * 100 / total);
+            if (percent != told && PostMessageW(m_window, m_progressMessage, static_cast<WPARAM>(percent), 0))
+                told = percent;
+        };
+        const ArchiveResult result = base::Guarded("archive", ArchiveResult::WriteFailed, [&] {
+            return saving ? m_store.saveArchive(target, progress) : m_store.openArchive(target, progress, how);
+        });
+        PostMessageW(m_window, m_doneMessage, static_cast<WPARAM>(result), 0);
+    });
+}
+
+void CArchiveCommands::OnProgress(int percent) {
+    if (CommandRunning())
+        m_owner.SetStatusText(base::toWide(clip::archiveProgressText(m_running == Command::Save, percent)));
+}
+
+void CArchiveCommands::OnKeepDone() {
+    if (m_keep.joinable())
+        m_keep.join();
+    base::Trace("the run kept: archive commands may run");
+    if (std::optional<Request> waiting = std::exchange(m_waiting, std::nullopt)) {
+        m_owner.ShowRowsStatus();
+        start(*waiting);
+    }
+}
+
+void CArchiveCommands::OnDone(ArchiveResult result) {
+    if (m_worker.joinable())
+        m_worker.join();
+    base::Trace("archive command %d done: %d", static_cast<int>(m_running), static_cast<int>(result));
+    m_owner.ShowRowsStatus();  // the status line as it was
+    const bool done = report(result, m_running == Command::Save, m_runningPath);
+    switch (m_running) {
+    case Command::Save:
+        if (done) {
+            m_archivePath = m_runningPath;
+            m_owner.MarkUnsaved(false);
+        }
+        break;
+    case Command::Open:
+        if (done)
+            m_archivePath = m_runningPath;
+        m_owner.ShowOpenedStore();
+        break;
+    case Command::OpenLastRun:
+        m_owner.ShowOpenedStore();
+        break;
+    }
+}
+
+void CArchiveCommands::Stop() {
+    if (m_worker.joinable())
+        m_worker.join();  // an archive is finished, not cut off
+    m_stopKeep = true;
+    if (m_keep.joinable())
+        m_keep.join();  // told to stop: it ends before its next file
+    m_waiting.reset();
+}

@@ -1,0 +1,90 @@
+// CArchiveCommands: the File menu's work on the whole store (Save, Save As, Open, Open last run)
+// and the keep of the run after the first paint, one thing at a time. Each runs in a thread of
+// its own, so the window keeps answering; the status line tells how far a command is, and its
+// outcome comes back to the window as a message. A command asked for while the keep runs waits
+// behind it (the run kept is the store as it was at the start, and "打开上次的记录" then opens
+// that very run); one asked for while a command runs is refused with a beep.
+#pragma once
+
+#include "store/SysClipBoard.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+
+class CArchiveCommands {
+public:
+    // What the main window does for the commands.
+    class Owner {
+    public:
+        virtual void SetStatusText(const std::wstring& text) = 0;
+        // The status line as it was before the command.
+        virtual void ShowRowsStatus() = 0;
+        // The categories and the history view made again from the store just opened.
+        virtual void ShowOpenedStore() = 0;
+        // Whether the store holds changes no archive holds (the root node's " *").
+        virtual void MarkUnsaved(bool unsaved) = 0;
+
+    protected:
+        ~Owner() = default;
+    };
+    using KeepWork = std::function<void(const std::atomic<bool>& stop)>;
+
+    CArchiveCommands(CSysClipBoard& store, Owner& owner) : m_store(store), m_owner(owner) {}
+    ~CArchiveCommands();
+    CArchiveCommands(const CArchiveCommands&) = delete;
+    CArchiveCommands& operator=(const CArchiveCommands&) = delete;
+
+    // The window the outcomes are posted to, and the messages (wParam: percent done; the
+    // command's ArchiveResult; none: the keep has ended).
+    void Attach(HWND window, UINT progressMessage, UINT doneMessage, UINT keepDoneMessage);
+
+    // Before the window shows: work kept for after the first paint (keeping the run the store
+    // goes on from). StartKeep runs it in its thread; it is told to stop at Stop().
+    void KeepAfterFirstPaint(KeepWork work) { m_keepWork = std::move(work); }
+    void StartKeep();
+
+    void OnSave(bool choose);
+    void OnOpen();
+    void OnOpenLastRun();
+    // In the window's thread, as the messages come.
+    void OnProgress(int percent);
+    void OnDone(ArchiveResult result);
+    void OnKeepDone();
+
+    // Whether a command runs now (a slot copy waits until it is done before it files).
+    bool CommandRunning() const { return m_worker.joinable(); }
+    // At the window's end: the keep is told to stop, and everything under way is waited for.
+    void Stop();
+
+private:
+    enum class Command { Save, Open, OpenLastRun };
+    struct Request {
+        Command command;
+        std::wstring path;
+    };
+    std::wstring chooseArchive(bool save, const std::wstring& folder);
+    bool report(ArchiveResult result, bool saving, const std::wstring& path);
+    // The command now, queued behind the keep, or refused with a beep (false).
+    bool admit(Request request);
+    void start(const Request& request);
+    bool keepRunning() const { return m_keep.joinable() && !m_keepDone; }
+
+    CSysClipBoard& m_store;
+    Owner& m_owner;
+    HWND m_window = nullptr;
+    UINT m_progressMessage = 0, m_doneMessage = 0, m_keepDoneMessage = 0;
+    std::wstring m_archivePath;  // the file a plain Save writes, once one was saved or opened
+    std::thread m_worker;        // a command under way
+    Command m_running = Command::Save;
+    std::wstring m_runningPath;
+    std::optional<Request> m_waiting;  // asked for while the keep runs
+    KeepWork m_keepWork;
+    std::atomic<bool> m_stopKeep{false};
+    std::atomic<bool> m_keepDone{false};
+    std::thread m_keep;
+};
