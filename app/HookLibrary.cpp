@@ -23,7 +23,8 @@ bool HookLibrary::load(const wchar_t* fileName) {
            resolve(library, "ResumeClipData", ResumeClipData) &&
            resolve(library, "GetOperXmlStatus", GetOperXmlStatus) &&
            resolve(library, "SetOperXmlStatus", SetOperXmlStatus) &&
-           resolve(library, "IsOwnClipboardChange", IsOwnClipboardChange);
+           resolve(library, "IsOwnClipboardChange", IsOwnClipboardChange) &&
+           resolve(library, "SetSealStore", SetSealStore);
 }
 
 std::function<bool(DWORD, DWORD)> HookLibrary::ownChangeTest() const {

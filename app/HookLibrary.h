@@ -21,6 +21,7 @@ struct HookLibrary {
     int(WINAPI* GetOperXmlStatus)() = nullptr;
     int(WINAPI* SetOperXmlStatus)(int) = nullptr;
     BOOL(WINAPI* IsOwnClipboardChange)(DWORD sequence, DWORD ownerProcessId) = nullptr;
+    void(WINAPI* SetSealStore)(BOOL on) = nullptr;
 
     // Loads the library by name (the platform's search order) and resolves the exports in
     // their order; false when the library or any export is missing.

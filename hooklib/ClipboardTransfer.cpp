@@ -66,6 +66,7 @@ int CMyClipboard::SaveClip(std::string_view clip) {
         return 0;
     if (captured.snapshot.empty())
         return 1;
+    followSharedSealing();
     if (writeClip(paths(), clip, captured.snapshot))
         return 1;
     base::Trace("clip %.*s not stored: the store could not be written", static_cast<int>(clip.size()), clip.data());
@@ -124,8 +125,8 @@ CMyClipboard::Put CMyClipboard::putFormats(const Formats& formats, const PutRequ
 bool CMyClipboard::SetClipData(std::string_view clip, bool plainText) {
     HWND main = findMainWindow();
     const std::optional<Formats> stored = storedFormats(paths(), clip, plainText);
-    if (!main || (plainText && (!stored || stored->empty())))
-        return false;  // nothing to paste: the user's clipboard stays as it is
+    if (!main || !stored || (plainText && stored->empty()))
+        return false;  // nothing to paste (or sealed out of reach): the user's clipboard stays as it is
     return putFormats(stored.value_or(Formats{}), PutRequest::ownedBy(main)) == Put::Done;
 }
 
@@ -136,6 +137,7 @@ std::optional<CMyClipboard::Kept> CMyClipboard::SaveTempClip(HWND opener) {
         base::Trace("the user's clipboard could not be read: it is not kept");
         return std::nullopt;
     }
+    followSharedSealing();
     if (!writeClip(paths(), kTempClipName, captured.snapshot)) {
         base::Trace("the user's clipboard could not be written as %s: it stays as it is", std::string(kTempClipName).c_str());
         return std::nullopt;
@@ -145,11 +147,12 @@ std::optional<CMyClipboard::Kept> CMyClipboard::SaveTempClip(HWND opener) {
 
 bool CMyClipboard::SetClipDataOverKept(std::string_view clip) {
     HWND main = findMainWindow();
-    for (int attempt = 0; main && attempt < 3; ++attempt) {
+    const std::optional<Formats> stored = storedFormats(paths(), clip, false);
+    for (int attempt = 0; main && stored && attempt < 3; ++attempt) {
         const std::optional<Kept> kept = SaveTempClip(main);
         if (!kept)
             return false;
-        const Put put = putFormats(storedFormats(paths(), clip, false).value_or(Formats{}), PutRequest::ownedBy(main, kept->sequence));
+        const Put put = putFormats(*stored, PutRequest::ownedBy(main, kept->sequence));
         if (put != Put::Changed)
             return put == Put::Done;
     }

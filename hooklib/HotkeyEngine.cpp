@@ -480,6 +480,7 @@ void CMyClipboard::storeSlot(const store::ClipSnapshot& snapshot) {
         base::Trace("slot copy given up: the application's copy holds nothing; the slot stays as it was");
         return finish(false);
     }
+    followSharedSealing();
     if (!writeClip(paths(), slot, snapshot)) {
         base::Trace("slot copy not stored: the store could not be written; %s stays as it was", slot.c_str());
         notifyMainWindow(kMsgSlotCopyFailed, static_cast<WPARAM>(m_nCopyKey));

@@ -1,6 +1,7 @@
 #include "hooklib/SharedState.h"
 
 #include "hooklib/HotkeyRules.h"
+#include "store/DataFiles.h"
 #include "store/Protocol.h"
 #include "base/Text.h"
 #include "base/Trace.h"
@@ -18,6 +19,7 @@ volatile LONG g_nChordStart SHARED_SECTION = 0;
 SharedOwnChange g_ownChanges[kOwnChangeSlots] SHARED_SECTION = {};
 volatile LONG g_nOwnChangeTickets SHARED_SECTION = 0;
 volatile LONG g_nSeenSequence SHARED_SECTION = 0;
+volatile LONG g_bSealStore SHARED_SECTION = 1;
 
 int g_bKeyHookReady = 1;
 HMODULE g_hLibrary = nullptr;
@@ -49,6 +51,10 @@ bool registerLibraryClass(const wchar_t* name, WNDPROC procedure) {
         return true;
     base::ReportFailure("RegisterClassW");
     return false;
+}
+
+void followSharedSealing() {
+    store::setSealing(g_bSealStore != 0);
 }
 
 LONG beginChord() {

@@ -32,6 +32,9 @@ extern SharedOwnChange g_ownChanges[kOwnChangeSlots];
 extern volatile LONG g_nOwnChangeTickets;
 // The sequence number the main program's recorder asked about last (0: no recorder asked yet).
 extern volatile LONG g_nSeenSequence;
+// Whether new data files are sealed for the user (the main program's "加密保存的记录", told by
+// SetSealStore); on until it says otherwise.
+extern volatile LONG g_bSealStore;
 
 // Per process.
 extern int g_bKeyHookReady;           // re-entry guard of KeyboardProc
@@ -47,6 +50,10 @@ bool notifyMainWindow(UINT message, WPARAM wParam);
 // A window class of the library in this process, registered on first use (it goes with the
 // library, see the classes' UnregisterClass); false, reported, when it cannot be.
 bool registerLibraryClass(const wchar_t* name, WNDPROC procedure);
+
+// The store's sealing (store/DataFiles.h) as the shared section says now: set before every
+// data file this process writes, since the main program may change it at any time.
+void followSharedSealing();
 
 // Takes the desktop's one chord slot: the tick count it was taken at (never 0), or 0 while
 // another chord is being carried out. A chord that never ended (its application hung or went

@@ -15,5 +15,6 @@ int WINAPI SetOperXmlStatus(int status) { return status; }
 BOOL WINAPI IsOwnClipboardChange(DWORD, DWORD) { return FALSE; }
 #ifdef STUB_ALL_EXPORTS
 UINT_PTR WINAPI ResumeClipData() { return 0; }
+void WINAPI SetSealStore(BOOL) {}
 #endif
 }
