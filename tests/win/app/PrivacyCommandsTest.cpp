@@ -5,6 +5,7 @@
 #include "DravixAppTest.h"
 
 #include "store/ClipNames.h"
+#include "store/Protocol.h"
 #include "store/StorePaths.h"
 #include "store/SysClipBoard.h"
 #include "TestFiles.h"
