@@ -50,6 +50,8 @@ bool CPasswordDlg::OnInitDialog() {
         ShowWindow(item(kAgain), SW_HIDE);
         ShowWindow(item(kAgainLabel), SW_HIDE);
     }
+    // It comes after a file dialog or a message: in front, so that what the user types goes here.
+    SetForegroundWindow(hwnd());
     SetFocus(item(kPassword));
     return false;  // the focus is set
 }

@@ -65,6 +65,7 @@ protected:
     void answerPassword(const std::wstring& title, const std::wstring& password) {
         HWND dialog = windowTitled(title);
         ASSERT_TRUE(dialog);
+        ASSERT_TRUE(bringToFront(dialog));
         ASSERT_TRUE(waitUntilTakesKeys(GetDlgItem(dialog, kPassword)));
         typeText(password);
         if (IsWindowVisible(GetDlgItem(dialog, kPasswordAgain))) {
