@@ -2,6 +2,7 @@
 
 #include "app/ProgramFolder.h"
 #include "app/ClipRules.h"
+#include "ui/PasswordDlg.h"
 #include "store/Protocol.h"
 #include "base/Barrier.h"
 #include "base/Text.h"
@@ -17,6 +18,12 @@ std::wstring folderOf(const std::wstring& path) {
 
 void showMessage(HWND window, std::string_view text, UINT icon) {
     MessageBoxW(window, base::toWide(text).c_str(), base::toWide(store::kMainWindowTitle).c_str(), MB_OK | icon);
+}
+
+// A password no longer needed is cleared where it lay, not only let go of.
+void forget(std::string& password) {
+    SecureZeroMemory(password.data(), password.size());
+    password.clear();
 }
 
 }  // namespace
@@ -77,18 +84,25 @@ bool CArchiveCommands::report(ArchiveResult result, bool saving, const std::wstr
 
 // A save that failed says why and keeps the mark: the changes are not kept anywhere yet. Only a
 // save that succeeded makes its file the one a later plain Save writes.
-void CArchiveCommands::OnSave(bool choose) {
+void CArchiveCommands::OnSave(bool choose, bool protect) {
     if (CommandRunning()) {
         MessageBeep(MB_ICONWARNING);
         return;
     }
-    std::wstring path = m_archivePath;
-    if (choose || path.empty()) {
-        path = chooseArchive(true, programFolder());
-        if (path.empty())
+    Request request{Command::Save, m_archivePath, m_archivePassword};
+    if (choose || request.path.empty()) {
+        request.path = chooseArchive(true, programFolder());
+        forget(request.password);
+        if (request.path.empty())
             return;
+        if (protect) {
+            std::optional<std::string> password = CPasswordDlg::Ask(m_window, CPasswordDlg::Kind::New);
+            if (!password)
+                return;
+            request.password = std::move(*password);
+        }
     }
-    admit({Command::Save, path});
+    admit(std::move(request));
 }
 
 // Whether or not the user chose an archive, the category nodes and the history view are made
@@ -141,21 +155,28 @@ void CArchiveCommands::start(const Request& request) {
     }
     m_running = request.command;
     m_runningPath = path;
+    m_runningPassword = request.password;
     const bool saving = request.command == Command::Save;
     m_owner.SetStatusText(base::toWide(clip::archiveProgressText(saving, 0)));
     base::Trace("archive command %d started", static_cast<int>(request.command));
     // A kept run lies beside the store and only the program writes it: its files are shared.
     const ArchiveFiles how = request.command == Command::OpenLastRun ? ArchiveFiles::Shared : ArchiveFiles::Copied;
-    m_worker = std::thread([this, saving, how, target = base::toUtf8(path)] {
+    m_worker = std::thread([this, saving, how, target = base::toUtf8(path), password = request.password]() mutable {
         int told = 0;
         const ArchiveProgress progress = [&](std::size_t done, std::size_t total) {
             const int percent = static_cast<int>(done * 100 / total);
             if (percent != told && PostMessageW(m_window, m_progressMessage, static_cast<WPARAM>(percent), 0))
                 told = percent;
         };
+        // An archive without a password is opened without asking; one with a password, with the
+        // one given (none yet: PasswordNeeded, and the window asks).
+        const PasswordPrompt given = [&password]() -> std::optional<std::string> {
+            return password.empty() ? std::nullopt : std::optional<std::string>(password);
+        };
         const ArchiveResult result = base::Guarded("archive", ArchiveResult::WriteFailed, [&] {
-            return saving ? m_store.saveArchive(target, progress) : m_store.openArchive(target, progress, how);
+            return saving ? m_store.saveArchive(target, progress, password) : m_store.openArchive(target, progress, how, given);
         });
+        forget(password);
         PostMessageW(m_window, m_doneMessage, static_cast<WPARAM>(result), 0);
     });
 }
@@ -180,23 +201,45 @@ void CArchiveCommands::onDone(ArchiveResult result) {
         m_worker.join();
     base::Trace("archive command %d done: %d", static_cast<int>(m_running), static_cast<int>(result));
     m_owner.ShowRowsStatus();  // the status line as it was
+    if (m_running == Command::Open && openWithPassword(result))
+        return;
     const bool done = report(result, m_running == Command::Save, m_runningPath);
     switch (m_running) {
     case Command::Save:
+    case Command::Open:
         if (done) {
             m_archivePath = m_runningPath;
-            m_owner.MarkUnsaved(false);
+            forget(m_archivePassword);
+            m_archivePassword = m_runningPassword;
         }
-        break;
-    case Command::Open:
-        if (done)
-            m_archivePath = m_runningPath;
-        m_owner.ShowOpenedStore();
+        if (m_running == Command::Open)
+            m_owner.ShowOpenedStore();
+        else if (done)
+            m_owner.MarkUnsaved(false);
         break;
     case Command::OpenLastRun:
         m_owner.ShowOpenedStore();
         break;
     }
+    forget(m_runningPassword);
+}
+
+// A protected archive: its password asked for (after a wrong one, once that is said) and the open
+// started again with it. Given none, the store stays as it was. False for any other outcome.
+bool CArchiveCommands::openWithPassword(ArchiveResult result) {
+    if (result != ArchiveResult::PasswordNeeded && result != ArchiveResult::WrongPassword)
+        return false;
+    forget(m_runningPassword);
+    if (result == ArchiveResult::WrongPassword)
+        report(result, false, m_runningPath);
+    std::optional<std::string> password = CPasswordDlg::Ask(m_window, CPasswordDlg::Kind::Existing);
+    base::Trace("archive password %s", password ? "given" : "not given: the store stays as it was");
+    if (!password) {
+        m_owner.ShowOpenedStore();
+        return true;
+    }
+    start({Command::Open, m_runningPath, std::move(*password)});
+    return true;
 }
 
 void CArchiveCommands::Stop() {

@@ -3,7 +3,9 @@
 // its own, so the window keeps answering; the status line tells how far a command is, and its
 // outcome comes back to the window as a message. A command asked for while the keep runs waits
 // behind it (the run kept is the store as it was at the start, and "打开上次的记录" then opens
-// that very run); one asked for while a command runs is refused with a beep.
+// that very run); one asked for while a command runs is refused with a beep. An archive may be
+// saved protected by a password (typed twice in ui/PasswordDlg); opening one asks for it, again
+// after a wrong one, until it is right or the user gives up.
 #pragma once
 
 #include "store/SysClipBoard.h"
@@ -51,7 +53,9 @@ public:
     }
     void StartKeep();
 
-    void OnSave(bool choose);
+    // `protect` (with `choose`): the archive is protected by a password the user types. A plain
+    // Save writes the archive saved or opened last as it was: protected by the same password.
+    void OnSave(bool choose, bool protect = false);
     void OnOpen();
     void OnOpenLastRun();
     // In the window's thread: true when `message` was one of the three and was handled.
@@ -59,6 +63,8 @@ public:
 
     // Whether a command runs now (a slot copy waits until it is done before it files).
     bool CommandRunning() const { return m_worker.joinable(); }
+    // Whether a command or the keep of the run runs now (the store may not be wiped meanwhile).
+    bool Busy() const { return CommandRunning() || keepRunning(); }
     // At the window's end: the keep is told to stop, and everything under way is waited for.
     void Stop();
 
@@ -67,6 +73,7 @@ private:
     struct Request {
         Command command;
         std::wstring path;
+        std::string password;  // to save with, or to open with; empty: none
     };
     std::wstring chooseArchive(bool save, const std::wstring& folder);
     bool report(ArchiveResult result, bool saving, const std::wstring& path);
@@ -75,6 +82,7 @@ private:
     void start(const Request& request);
     void onProgress(int percent);
     void onDone(ArchiveResult result);
+    bool openWithPassword(ArchiveResult result);
     void onKeepDone();
     // From the moment a keep is planned: a command asked for before the first paint started it
     // waits for it too (the newest kept run is not known before).
@@ -88,6 +96,8 @@ private:
     std::thread m_worker;        // a command under way
     Command m_running = Command::Save;
     std::wstring m_runningPath;
+    std::string m_runningPassword;
+    std::string m_archivePassword;  // m_archivePath's, when it is protected
     std::optional<Request> m_waiting;  // asked for while the keep runs
     KeepWork m_keepWork;
     bool m_keepPlanned = false;

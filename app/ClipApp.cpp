@@ -5,6 +5,7 @@
 #include "app/ClipDlg.h"
 #include "app/ProgramFolder.h"
 #include "app/ClipRules.h"
+#include "app/PrivacyCommands.h"
 #include "store/FileSystem.h"
 #include "store/PasteQueue.h"
 #include "store/Protocol.h"
@@ -90,6 +91,8 @@ bool CClipApp::InitInstance() {
         MessageBoxW(nullptr, base::toWide(clip::kLoadIconError).c_str(), mainTitle().c_str(), MB_OK | MB_ICONERROR);
         return false;
     }
+    // Sealed or not from the first data file written, the previous run's kept included.
+    applyStoreSealing(readPrivacySwitches().sealStore, hook);
     CSysClipBoard* store = CSysClipBoard::getInstance();
     if (!store)
         return false;

@@ -135,6 +135,7 @@ bool CClipDlg::OnInitDialog() {
 
     m_monitor.Start(hwnd(), kMsgRecorderResults, m_store.paths(), m_hook.ownChangeTest(),
                     m_lastRunRestored ? m_view.TakeNewestHistoryText() : std::nullopt);
+    m_privacy.Start(hwnd(), kMsgUnreadable);
     const bool hooked = m_hook.installhook(hwnd()) != 0;
     m_tray.CreateFor(hwnd());
     if (!hooked)
@@ -232,6 +233,9 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
             return false;
         fw::CDialog(IDD_ABOUT).DoModal(hwnd());
         return true;
+    case kMsgUnreadable:
+        m_privacy.OnUnreadable();
+        return true;
     case kMsgHideToTray:
         if (IsIconic(hwnd()))
             m_tray.HideToTray();
@@ -306,8 +310,15 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
     case ID_FILE_SAVE_AS:
         m_archive.OnSave(id == ID_FILE_SAVE_AS);
         return true;
+    case ID_FILE_SAVE_PROTECTED:
+        m_archive.OnSave(true, true);
+        return true;
     case ID_FILE_OPEN:
         m_archive.OnOpen();
+        return true;
+    case ID_FILE_WIPE:
+    case ID_TRAY_WIPE:
+        m_privacy.OnWipe();
         return true;
     case ID_FILE_OPEN_LAST_RUN:
         m_archive.OnOpenLastRun();

@@ -5,6 +5,7 @@
 //   app/SlotFiling       the hook library's slot copies filed as history records
 //   app/ArchiveCommands  Save, Open and the run kept at the start, in threads of their own
 //   app/ClipTrayIcon     the tray icon, its menu, tooltip and balloons
+//   app/PrivacyCommands  the privacy switches applied, the wipe, clips sealed out of reach
 // This file keeps the window itself: its making, layout, place, menus, pausing and closing.
 #pragma once
 
@@ -13,6 +14,7 @@
 #include "app/ClipboardMonitor.h"
 #include "app/HistoryView.h"
 #include "app/HookLibrary.h"
+#include "app/PrivacyCommands.h"
 #include "app/SlotFiling.h"
 #include "kit/CommandBars.h"
 #include "kit/DockPanes.h"
@@ -41,6 +43,9 @@ public:
     using AfterPaintWork = CArchiveCommands::KeepWork;
     void RunAfterFirstPaint(AfterPaintWork work) { m_archive.KeepAfterFirstPaint(std::move(work)); }
 
+    // After the options dialog's OK: its 隐私 switches applied (sealing, secrets).
+    void ApplyPrivacyOptions(const options::Options& options) { m_privacy.ApplyPrivacyOptions(options); }
+
     // Called by the application's message filter for every message of the dialog's loop.
     bool PreTranslateMessage(MSG* message);
 
@@ -51,6 +56,7 @@ private:
     static constexpr UINT kMsgArchiveProgress = WM_APP + 4;  // wParam: percent done
     static constexpr UINT kMsgArchiveDone = WM_APP + 5;      // wParam: the ArchiveResult
     static constexpr UINT kMsgKeepDone = WM_APP + 6;         // the run kept at this start
+    static constexpr UINT kMsgUnreadable = WM_APP + 7;       // a clip sealed out of this user's reach was met
     static constexpr UINT_PTR kSlotRetryTimer = 1;
 
     bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -89,6 +95,7 @@ private:
     CArchiveCommands m_archive{m_store, *this};
     CClipboardMonitor m_monitor{m_view, m_tray};
     CSlotFiling m_slots;
+    CPrivacyCommands m_privacy{{m_store, m_hook, m_view, m_tray, m_archive, m_monitor}};
     bool m_lastRunRestored = false;
     std::string m_lastRunNotRestored;
     bool m_firstPaint = true;

@@ -91,6 +91,10 @@ std::string archiveFailureText(ArchiveResult result, bool saving, std::string_vi
                       : "剪贴板的存储正被另一个程序使用，存档没有打开，当前的剪贴内容保持不变。请稍后再试。";
     case ArchiveResult::Stopped:  // only a run kept at exit is stopped, never a command of the user's
         return "存档操作已停止。";
+    case ArchiveResult::PasswordNeeded:
+        return "这个存档受密码保护，没有输入密码，存档没有打开。当前的剪贴内容保持不变。\n" + file;
+    case ArchiveResult::WrongPassword:
+        return "密码不正确，存档没有打开。当前的剪贴内容保持不变。\n" + file;
     case ArchiveResult::WriteFailed:
         return saving ? "存档无法写入（文件夹只读、磁盘已满或文件被占用）。原来的存档保持不变，改动尚未保存。\n" + file
                       : "无法打开存档：数据无法写入剪贴板的存储文件夹。当前的剪贴内容保持不变。\n" + file;

@@ -100,6 +100,7 @@ inline constexpr std::string_view kStatusHotkeys = "请按Ctrl+数字键(0-9)进
 inline constexpr std::string_view kStatusQueue = "请按Ctrl+Alt+Q依次粘贴队列中的内容,按Ctrl+Alt+Shift+Q只粘贴文字";
 inline constexpr std::string_view kQueueFullText = "粘贴队列已满，有些内容没有加入。";
 inline constexpr std::string_view kQueueNotWrittenText = "粘贴队列无法写入，队列没有改变。";
+using store::kUnreadableClipText;
 inline constexpr std::string_view kHistoryFullMessage = "剪贴板历史记录已存满，请删除一些您不用的数据。";
 inline constexpr std::string_view kExitQuestion = "您确定要退出该软件吗?";
 inline constexpr std::string_view kPausedSuffix = store::kPausedTitleSuffix;

@@ -1,6 +1,7 @@
 #include "app/ClipTrayIcon.h"
 
 #include "app/ClipRules.h"
+#include "app/PrivacyRules.h"
 #include "store/Protocol.h"
 #include "app/UserSwitches.h"
 #include "xml/XmlText.h"
@@ -74,7 +75,7 @@ void CClipTrayIcon::NoteQueued(int count) {
 // The debug log has the tooltip on one line. The tray is told only of a new text: each change is
 // a call into the shell's process, and a burst of copies would make one per copy.
 void CClipTrayIcon::showTooltip() {
-    const std::u16string tooltip = clip::trayTooltip(m_strLastRecorded, m_nWaiting, m_nQueued, m_nMissed);
+    const std::u16string tooltip = clip::trayTooltip(m_strLastRecorded, m_nWaiting, m_nQueued, m_nMissed, m_nSecrets);
     if (tooltip == m_shownTooltip)
         return;
     m_shownTooltip = tooltip;
@@ -91,6 +92,25 @@ void CClipTrayIcon::ReportMissedCopy(clip::MissReason reason) {
         return;
     base::Trace("tray balloon: %s", std::string(clip::missName(reason)).c_str());
     ShowBalloonTip(base::toWide(clip::missText(reason)), base::toWide(clip::kMissedCopyTitle), NIIF_WARNING, 10);
+}
+
+void CClipTrayIcon::NoteSecretSkipped() {
+    ++m_nSecrets;
+    showTooltip();
+}
+
+void CClipTrayIcon::ResetCounts() {
+    m_strLastRecorded.clear();
+    m_nMissed = 0;
+    m_nSecrets = 0;
+    showTooltip();
+}
+
+void CClipTrayIcon::ReportUnreadableClips() {
+    if (std::exchange(m_bUnreadableShown, true))
+        return;
+    base::Trace("tray balloon: unreadable sealed clips");
+    ShowBalloonTip(base::toWide(clip::kUnreadableClipsText), base::toWide(clip::kUnreadableClipsTitle), NIIF_WARNING, 10);
 }
 
 void CClipTrayIcon::ReportPartlyRecorded() {
@@ -176,6 +196,7 @@ void CClipTrayIcon::OnCommand(UINT command) {
     case ID_TRAY_PAUSE:
     case ID_TRAY_RESUME:
     case ID_TRAY_CAPTURE:
+    case ID_TRAY_WIPE:
     case ID_TRAY_EXIT:
         SendMessageW(m_hMainWnd, WM_COMMAND, command, 0);
         break;

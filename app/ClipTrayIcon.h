@@ -29,6 +29,12 @@ public:
     // A copy was announced and not recorded: the tooltip counts it, and a balloon says why, once
     // for each reason in a run.
     void ReportMissedCopy(clip::MissReason reason);
+    // A copy was kept out as plainly secret: the tooltip counts it.
+    void NoteSecretSkipped();
+    // The history was wiped: the tooltip as at a first start (no copy recorded, none missed).
+    void ResetCounts();
+    // A data file sealed where this user cannot open it was met: a balloon, once in a run.
+    void ReportUnreadableClips();
     // A copy was recorded without the formats over its budget: a balloon, once in a run.
     void ReportPartlyRecorded();
     // The hooks could not be set: the chords and the clip menu do not work.
@@ -59,6 +65,8 @@ private:
     int m_nWaiting = 0;
     int m_nQueued = 0;
     int m_nMissed = 0;  // copies of the run not recorded
+    int m_nSecrets = 0;  // copies of the run kept out as secrets
+    bool m_bUnreadableShown = false;
     bool m_bQueueOnCopy = false;
     int m_bAlwaysOnTop = 0;
 };

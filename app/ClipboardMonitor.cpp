@@ -115,6 +115,9 @@ void CClipboardMonitor::onRecorderResults() {
         case CClipRecorder::Outcome::Waiting:
             m_tray.NoteWaiting(result.waiting);
             break;
+        case CClipRecorder::Outcome::Secret:
+            m_tray.NoteSecretSkipped();
+            break;
         case CClipRecorder::Outcome::Repeat:
         case CClipRecorder::Outcome::NothingToShow:
             break;

@@ -34,6 +34,11 @@ public:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // The text a new record is compared with (a slot copy files by the same rule).
     clip::LastText& lastText() { return m_recorder->lastText(); }
+    // Whether the recorder keeps out a copy whose text is plainly a secret.
+    void SkipSecrets(bool on) {
+        if (m_recorder)
+            m_recorder->SkipSecrets(on);
+    }
 
 private:
     void joinChain(bool initial);

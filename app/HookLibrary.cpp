@@ -24,7 +24,8 @@ bool HookLibrary::load(const wchar_t* fileName) {
            resolve(library, "GetOperXmlStatus", GetOperXmlStatus) &&
            resolve(library, "SetOperXmlStatus", SetOperXmlStatus) &&
            resolve(library, "IsOwnClipboardChange", IsOwnClipboardChange) &&
-           resolve(library, "PublishChordOptions", PublishChordOptions);
+           resolve(library, "PublishChordOptions", PublishChordOptions) &&
+           resolve(library, "SetSealStore", SetSealStore);
 }
 
 std::function<bool(DWORD, DWORD)> HookLibrary::ownChangeTest() const {

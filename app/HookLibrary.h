@@ -25,6 +25,7 @@ struct HookLibrary {
     // The user's chords and the programs where none acts (options::packChords), for the library
     // in every program: at the start and whenever they change.
     BOOL(WINAPI* PublishChordOptions)(const options::ChordRecord* record) = nullptr;
+    void(WINAPI* SetSealStore)(BOOL on) = nullptr;
 
     // Loads the library by name (the platform's search order) and resolves the exports in
     // their order; false when the library or any export is missing.

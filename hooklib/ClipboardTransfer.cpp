@@ -76,6 +76,7 @@ int saveClip(const store::StorePaths& paths, std::string_view clip) {
         return 0;
     if (read.snapshot.empty())
         return 1;
+    followSharedSealing();
     if (store::writeClip(paths, clip, read.snapshot))
         return 1;
     base::Trace("clip %.*s not stored: the store could not be written", static_cast<int>(clip.size()), clip.data());
@@ -89,6 +90,7 @@ std::optional<Kept> keepUserClipboard(const store::StorePaths& paths, HWND opene
         base::Trace("the user's clipboard could not be read: it is not kept");
         return std::nullopt;
     }
+    followSharedSealing();
     if (!store::writeClip(paths, store::kTempClipName, read.snapshot)) {
         base::Trace("the user's clipboard could not be written as %s: it stays as it is",
                     std::string(store::kTempClipName).c_str());
@@ -100,12 +102,12 @@ std::optional<Kept> keepUserClipboard(const store::StorePaths& paths, HWND opene
 // Nothing else changes: no window is activated, brought up or made topmost.
 bool putClipOverKept(const store::StorePaths& paths, std::string_view clip) {
     HWND main = findMainWindow();
-    for (int attempt = 0; main && attempt < 3; ++attempt) {
+    const std::optional<Formats> stored = store::storedFormats(paths, clip, false);
+    for (int attempt = 0; main && stored && attempt < 3; ++attempt) {
         const std::optional<Kept> kept = keepUserClipboard(paths, main);
         if (!kept)
             return false;
-        const Put put = putFormats(store::storedFormats(paths, clip, false).value_or(Formats{}),
-                                   PutRequest::ownedBy(main, kept->sequence));
+        const Put put = putFormats(*stored, PutRequest::ownedBy(main, kept->sequence));
         if (put != Put::Changed)
             return put == Put::Done;
     }

@@ -240,6 +240,7 @@ CChord::Next CCopyChord::storeSlot(const store::ClipSnapshot& snapshot) {
         base::Trace("slot copy given up: the application's copy holds nothing; the slot stays as it was");
         return Next::GivenUp;
     }
+    followSharedSealing();
     if (!store::writeClip(libraryStorePaths(), slot, snapshot)) {
         base::Trace("slot copy not stored: the store could not be written; %s stays as it was", slot.c_str());
         notifyMainWindow(store::kMsgSlotCopyFailed, static_cast<WPARAM>(m_slotKey));

@@ -251,6 +251,11 @@ int WINAPI SetOperXmlStatus(int status) {
     return status;
 }
 
+// The main program's "加密保存的记录", for the data files the library writes in every process.
+void WINAPI SetSealStore(BOOL on) {
+    InterlockedExchange(&g_bSealStore, on ? 1 : 0);
+}
+
 // Asked by the main program's recorder about the change it is about to read, with the clipboard
 // open and before it asks for any data (it must never render a clip the library offers).
 BOOL WINAPI IsOwnClipboardChange(DWORD sequence, DWORD ownerProcessId) {

@@ -2,8 +2,11 @@
 
 #include "hooklib/ClipMenuRules.h"
 #include "hooklib/SharedState.h"
+#include "store/ClipboardCapture.h"
+#include "store/DataFiles.h"
 #include "base/Barrier.h"
 #include "base/Check.h"
+#include "base/Text.h"
 #include "base/Trace.h"
 
 #include <chrono>
@@ -65,8 +68,8 @@ HBITMAP CMenuEx::pictureOf(ItemData& data) {
     base::UniqueBitmap thumbnail;
     for (std::wstring& file : data.pictureFiles) {
         if (!thumbnail)
-            thumbnail.reset(static_cast<HBITMAP>(
-                LoadImageW(nullptr, file.c_str(), IMAGE_BITMAP, data.width, data.height, LR_LOADFROMFILE)));
+            if (const std::optional<std::string> bytes = store::readData(base::toUtf8(file)))
+                thumbnail.reset(store::bitmapFromFileBytes(*bytes, data.width, data.height));
         file.clear();
     }
     data.bitmap = thumbnail.get();

@@ -1,6 +1,7 @@
 #include "hooklib/SharedState.h"
 
 #include "hooklib/HotkeyRules.h"
+#include "store/DataFiles.h"
 #include "store/Protocol.h"
 #include "base/Check.h"
 #include "base/Text.h"
@@ -22,6 +23,7 @@ SharedOwnChange g_ownChanges[kOwnChangeSlots] SHARED_SECTION = {};
 volatile LONG g_nOwnChangeTickets SHARED_SECTION = 0;
 volatile LONG g_nSeenSequence SHARED_SECTION = 0;
 options::SharedChordRecord g_chordRecord SHARED_SECTION = {};
+volatile LONG g_bSealStore SHARED_SECTION = 1;
 
 bool g_bKeyHookReady = true;
 HMODULE g_hLibrary = nullptr;
@@ -38,6 +40,10 @@ bool notifyMainWindow(UINT message, WPARAM wParam) {
     HWND main = findMainWindow();
     base::Trace("notify %u %u %s", message, static_cast<unsigned>(wParam), main ? "posted" : "no main window");
     return main && CHECK_WIN32(PostMessageW(main, message, wParam, 0));
+}
+
+void followSharedSealing() {
+    store::setSealing(g_bSealStore != 0);
 }
 
 LONG beginChord() {

@@ -35,6 +35,9 @@ extern SharedOwnChange g_ownChanges[kOwnChangeSlots];
 extern volatile LONG g_nOwnChangeTickets;
 // The sequence number the main program's recorder asked about last (0: no recorder asked yet).
 extern volatile LONG g_nSeenSequence;
+// Whether new data files are sealed for the user (the main program's "加密保存的记录", told by
+// SetSealStore); on until it says otherwise.
+extern volatile LONG g_bSealStore;
 
 // The user's chords and the programs where none acts, as the main program published them
 // (PublishChordOptions); a record never published reads as the default chords.
@@ -50,6 +53,10 @@ HWND findMainWindow();
 // Posts to the main window; nothing is posted when it is not there.
 // False when there is no main window to tell, or the message could not be posted.
 bool notifyMainWindow(UINT message, WPARAM wParam);
+
+// The store's sealing (store/DataFiles.h) as the shared section says now: set before every
+// data file this process writes, since the main program may change it at any time.
+void followSharedSealing();
 
 // Takes the desktop's one chord slot: the tick count it was taken at (never 0), or 0 while
 // another chord is being carried out. A chord that never ended (its application hung or went

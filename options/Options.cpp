@@ -24,7 +24,8 @@ constexpr bool sameName(std::string_view name, const wchar_t* setting) {
 static_assert(sameName("RestoreClipboard", store::kRestoreClipboardSetting) &&
               sameName("RestoreLastRun", store::kRestoreLastRunSetting) &&
               sameName("MakeRoomWhenFull", store::kMakeRoomWhenFullSetting) &&
-              sameName("QueueOnCopy", store::kQueueOnCopySetting) && sameName("AlwaysOnTop", store::kAlwaysOnTopSetting),
+              sameName("QueueOnCopy", store::kQueueOnCopySetting) && sameName("AlwaysOnTop", store::kAlwaysOnTopSetting) &&
+              sameName("SealStore", store::kSealStoreSetting) && sameName("SkipSecrets", store::kSkipSecretsSetting),
               "the switches keep the names the program reads");
 
 bool fitsAsText(std::string_view text) {
@@ -97,6 +98,8 @@ const std::array<SwitchInfo, kSwitchCount>& allSwitches() {
         {&Switches::queueOnCopy, "QueueOnCopy", "复制时加入粘贴队列"},
         {&Switches::startWithWindows, "StartWithWindows", "开机自动运行"},
         {&Switches::alwaysOnTop, "AlwaysOnTop", "总在最前面"},
+        {&Switches::sealStore, "SealStore", "加密保存的记录", true},
+        {&Switches::skipSecrets, "SkipSecrets", "不记录看起来像密钥的内容", true},
     }};
     return switches;
 }

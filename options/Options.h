@@ -22,18 +22,22 @@ struct Switches {
     bool queueOnCopy = false;
     bool startWithWindows = false;
     bool alwaysOnTop = false;
+    bool sealStore = true;    // new data files sealed for the user (store/DataFiles.h)
+    bool skipSecrets = true;  // text that is plainly a secret is not recorded (store/SecretRules.h)
     bool operator==(const Switches& other) const;
     bool operator!=(const Switches& other) const { return !(*this == other); }
 };
 
 // A switch: its member, its value's name (under Software\Dravix, and in an options file) and what
 // the user reads for it. Start with Windows is kept as the Run value of the system instead.
+// `whenMissing`: its value where none is kept.
 struct SwitchInfo {
     bool Switches::*member;
     std::string_view setting;
     std::string_view label;
+    bool whenMissing = false;
 };
-inline constexpr std::size_t kSwitchCount = 6;
+inline constexpr std::size_t kSwitchCount = 8;
 const std::array<SwitchInfo, kSwitchCount>& allSwitches();
 
 struct ExcludedProgram {

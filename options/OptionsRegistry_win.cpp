@@ -74,7 +74,7 @@ Options readOptions() {
     Options options;
     for (const SwitchInfo& info : allSwitches())
         options.switches.*info.member =
-            fw::ReadUserDword(store::kSettingsKey, base::toWide(info.setting).c_str()).value_or(0) != 0;
+            fw::ReadUserDword(store::kSettingsKey, base::toWide(info.setting).c_str()).value_or(info.whenMissing ? 1 : 0) != 0;
     options.switches.startWithWindows = startsWithWindows();
     options.chords = readChordOptions();
     for (auto& [match, keys] : readStrings(store::kPasteKeysKey))

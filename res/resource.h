@@ -109,5 +109,17 @@
 #define ID_FILE_EXCLUDED_PROGRAMS 32807
 #define ID_OPTIONS 32808  // "选项(&O)…", in the 工具 menu and the tray menu
 
+// Private at rest: the password dialog of archives (ui/PasswordDlg.cpp), the 隐私 page's switches,
+// the wipe and the protected Save As.
+#define IDD_PASSWORD 1300
+#define IDC_PASSWORD 1301
+#define IDC_PASSWORD_AGAIN 1302
+#define IDC_PASSWORD_AGAIN_LABEL 1303
+#define IDC_OPT_SEAL_STORE 1304
+#define IDC_OPT_SKIP_SECRETS 1305
+#define ID_FILE_WIPE 32920
+#define ID_TRAY_WIPE 32921
+#define ID_FILE_SAVE_PROTECTED 32922
+
 // The toolbar resource type of the framework: version, button size, count, command ids.
 #define RT_TOOLBAR_DATA 241

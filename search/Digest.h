@@ -1,6 +1,5 @@
-// The check of an index file's own bytes: the system's SHA-256 (never one of ours). A file
-// whose digest does not match was damaged and is built again. Portable header; BCrypt on
-// Windows (Digest_win.cpp), OpenSSL's libcrypto natively (Digest_posix.cpp).
+// The check of an index file's own bytes: the system's SHA-256 (never one of ours), through
+// store/Crypto.h. A file whose digest does not match was damaged and is built again. Portable.
 #pragma once
 
 #include <array>

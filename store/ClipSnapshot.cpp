@@ -2,6 +2,7 @@
 
 #include "store/BmpLayout.h"
 #include "store/ClipNames.h"
+#include "store/DataFiles.h"
 #include "store/FileSystem.h"
 #include "store/LittleEndian.h"
 #include "store/PasteQueue.h"
@@ -84,7 +85,7 @@ StagedClip::StagedClip(const StorePaths& paths, const ClipSnapshot& snapshot) : 
         }
     }
     // Written together, then flushed together: one wait for the disk for the whole clip.
-    m_written = files::writeFiles(contents);
+    m_written = writeDataFiles(contents);
     if (!m_written) {
         m_formatFiles.assign(m_formatFiles.size(), std::string());
         m_bitmapFile.clear();

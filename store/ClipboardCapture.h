@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The bitmap handle as <windows.h> declares it (HBITMAP, under STRICT, its default), named here
@@ -87,5 +88,9 @@ void freeClipboardData(unsigned format, void* data);
 
 // A Windows bitmap file with the display's depth; empty when the bitmap cannot be read.
 std::string bitmapFileBytes(HBITMAP__* bitmap);
+// The picture of a bitmap file's bytes (as bitmapFileBytes and the thumbnails make them) as a bitmap
+// of the display's, `width` x `height` (0: its own size); the caller owns it. Null for bytes that are
+// no such file. Sealed files are opened first (store/DataFiles.h), so nothing loads them by name.
+HBITMAP__* bitmapFromFileBytes(std::string_view file, int width = 0, int height = 0);
 
 }  // namespace store

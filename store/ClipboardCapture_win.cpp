@@ -6,12 +6,14 @@
 #include "store/ClipBudget.h"
 #include "store/ClipFormats.h"
 #include "store/DibBlocks.h"
+#include "base/Check.h"
 #include "base/Handle.h"
 #include "base/Trace.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <vector>
@@ -207,6 +209,35 @@ std::string bitmapFileBytes(HBITMAP bitmap) {
     std::string file(reinterpret_cast<const char*>(headers.data()), headers.size());
     file.append(block.data() + infoSize, block.size() - infoSize);
     return file;
+}
+
+HBITMAP bitmapFromFileBytes(std::string_view file, int width, int height) {
+    constexpr std::size_t kFileHeaderSize = 14;
+    if (file.size() <= kFileHeaderSize || file[0] != 'B' || file[1] != 'M')
+        return nullptr;
+    // The headers read as GDI's structures: copied to memory aligned for them.
+    const std::string_view dib = file.substr(kFileHeaderSize);
+    const std::optional<DibInfo> layout = readDibInfo(dib);
+    if (!layout)
+        return nullptr;
+    std::vector<DWORD> aligned((dib.size() + sizeof(DWORD) - 1) / sizeof(DWORD));
+    std::memcpy(aligned.data(), dib.data(), dib.size());
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(aligned.data());
+    width = width > 0 ? width : layout->width;
+    height = height > 0 ? height : layout->height;
+    base::WindowDc screen(nullptr);
+    base::UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+    base::MemoryDc canvas(screen.get());
+    if (!bitmap || !canvas)
+        return nullptr;
+    canvas.select(bitmap.get());
+    SetStretchBltMode(canvas.get(), HALFTONE);
+    if (!CHECK_WIN32(StretchDIBits(canvas.get(), 0, 0, width, height, 0, 0, layout->width, layout->height,
+                                   reinterpret_cast<const char*>(aligned.data()) + layout->pixelOffset, info,
+                                   DIB_RGB_COLORS, SRCCOPY)))
+        return nullptr;
+    canvas.reset();
+    return bitmap.release();
 }
 
 // A request for data that returned after the clipboard was let go of (the recorder's go was cut

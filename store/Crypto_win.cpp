@@ -103,6 +103,19 @@ std::string takeBlob(const DATA_BLOB& blob) {
     return std::string(reinterpret_cast<const char*>(blob.pbData), blob.cbData);
 }
 
+// `bytes` through one DPAPI call (`call(in, entropy or null, out)`), with `entropy` when given.
+template <class Call>
+std::optional<std::string> throughDpapi(std::string_view bytes, std::string_view entropy, Call&& call) {
+    if (!fitsUlong(bytes.size()) || !fitsUlong(entropy.size()))
+        return std::nullopt;
+    DATA_BLOB in = blobOf(bytes);
+    DATA_BLOB salt = blobOf(entropy);
+    DATA_BLOB out = {};
+    if (!call(&in, entropy.empty() ? nullptr : &salt, &out))
+        return std::nullopt;
+    return takeBlob(out);
+}
+
 }  // namespace
 
 std::optional<std::string> randomBytes(std::size_t count) {
@@ -181,29 +194,17 @@ std::optional<std::string> openAesGcm(std::string_view key, std::string_view ass
 }
 
 std::optional<std::string> protectForUser(std::string_view plain, std::string_view entropy) {
-    if (!fitsUlong(plain.size()) || !fitsUlong(entropy.size()))
-        return std::nullopt;
-    DATA_BLOB in = blobOf(plain);
-    DATA_BLOB salt = blobOf(entropy);
-    DATA_BLOB out = {};
-    if (!CHECK_WIN32(CryptProtectData(&in, nullptr, entropy.empty() ? nullptr : &salt, nullptr, nullptr,
-                                      CRYPTPROTECT_UI_FORBIDDEN, &out)))
-        return std::nullopt;
-    return takeBlob(out);
+    return throughDpapi(plain, entropy, [](DATA_BLOB* in, DATA_BLOB* salt, DATA_BLOB* out) {
+        return CHECK_WIN32(CryptProtectData(in, nullptr, salt, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, out)) != FALSE;
+    });
 }
 
 // Another user's seal, a copied profile's or altered bytes are refused: an answer the caller
 // reports, so the refusal itself is not traced.
 std::optional<std::string> unprotectForUser(std::string_view sealed, std::string_view entropy) {
-    if (!fitsUlong(sealed.size()) || !fitsUlong(entropy.size()))
-        return std::nullopt;
-    DATA_BLOB in = blobOf(sealed);
-    DATA_BLOB salt = blobOf(entropy);
-    DATA_BLOB out = {};
-    if (!CryptUnprotectData(&in, nullptr, entropy.empty() ? nullptr : &salt, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN,
-                            &out))
-        return std::nullopt;
-    return takeBlob(out);
+    return throughDpapi(sealed, entropy, [](DATA_BLOB* in, DATA_BLOB* salt, DATA_BLOB* out) {
+        return CryptUnprotectData(in, nullptr, salt, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, out) != FALSE;
+    });
 }
 
 }  // namespace store::crypto

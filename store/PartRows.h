@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace store {
@@ -23,6 +24,9 @@ public:
     virtual std::optional<std::pair<int, int>> pictureSize(const std::string& recordName) = 0;
     // The first path of a file-list data file; nothing when it cannot be read.
     virtual std::optional<std::u16string> firstFile(const std::string& element) = 0;
+    // Whether a call for `name` (an element, or a record's bitmap) gave nothing because its file is
+    // sealed where this user cannot open it (never, for a reader of data in memory).
+    virtual bool unreadable(const std::string& /*name*/) const { return false; }
 };
 
 // What one part of a clip shows as its row: its kind and its content text.
@@ -31,9 +35,14 @@ struct PartRow {
     std::u16string content;
 };
 
+// The row of a clip whose data files are sealed where this user cannot open them (another user's,
+// a copied profile's): shown, never pasted, never removed for it.
+inline constexpr std::string_view kUnreadableClipText = "无法读取的记录";
+
 // The row of a clip's part `element` holding `format`: text (1, 13), a picture (2, from the
 // clip's bitmap file) or a file list (15); nothing for other formats or data that cannot be
-// read. Every view of a clip shows it this way.
+// read, but a text row saying so (kUnreadableClipText) for data sealed where this user cannot
+// open it. Every view of a clip shows it this way.
 std::optional<PartRow> partRow(int format, const std::string& element, const std::string& clip, RecordReader& reader);
 
 }  // namespace store

@@ -46,6 +46,12 @@ inline constexpr wchar_t kMakeRoomWhenFullSetting[] = L"MakeRoomWhenFull";
 inline constexpr wchar_t kQueueOnCopySetting[] = L"QueueOnCopy";
 // DWORD, 1: the main window stays on top of other windows.
 inline constexpr wchar_t kAlwaysOnTopSetting[] = L"AlwaysOnTop";
+// DWORD, 0: new data files of clips are written in the clear; missing or 1: sealed for the user
+// (store/DataFiles.h). The main program tells the hook library through its shared section.
+inline constexpr wchar_t kSealStoreSetting[] = L"SealStore";
+// DWORD, 0: text that is plainly a secret is recorded like any other; missing or 1: it is not
+// (store/SecretRules.h).
+inline constexpr wchar_t kSkipSecretsSetting[] = L"SkipSecrets";
 // REG_BINARY: the main window's WINDOWPLACEMENT when it closed last.
 inline constexpr wchar_t kWindowPlaceSetting[] = L"WindowPlacement";
 // Programs whose copies are never recorded: one REG_SZ value each, named by the program's full

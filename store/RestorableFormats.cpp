@@ -2,8 +2,8 @@
 
 #include "store/ClipFormats.h"
 #include "store/ClipNames.h"
+#include "store/DataFiles.h"
 #include "store/DropFiles.h"
-#include "store/FileSystem.h"
 #include "store/StoreFile.h"
 #include "xml/XmlDocument.h"
 
@@ -37,13 +37,17 @@ std::optional<RestorableFormats> storedFormats(const StorePaths& paths, std::str
     if (readStoreFile(paths.indexFile(), doc) != FileState::Loaded)
         return std::nullopt;
     RestorableFormats stored;
+    bool readable = true;
     eachStoredFormat(doc, clip, [&](int i, int format) {
         if (!formatRestoresFromBytes(format) || (plainText && !isPlainTextFormat(format)))
             return;
-        std::optional<std::string> bytes = files::readAll(paths.dataFile(formatElementName(clip, i)));
-        if (bytes && bytesRestore(format, *bytes))
-            stored.emplace_back(static_cast<unsigned>(format), std::move(*bytes));
+        DataContent content = readDataContent(paths.dataFile(formatElementName(clip, i)));
+        readable = readable && content.state != DataState::Unreadable;
+        if (bytesRestore(format, content.bytes))
+            stored.emplace_back(static_cast<unsigned>(format), std::move(content.bytes));
     });
+    if (!readable)
+        return std::nullopt;
     return stored;
 }
 
@@ -57,7 +61,7 @@ std::map<std::string, std::u16string> fileListTexts(const StorePaths& paths, con
             std::u16string path;
             if (format != kFormatFileList || texts.count(clip))
                 return;
-            const std::optional<std::string> bytes = files::readAll(paths.dataFile(formatElementName(clip, i)));
+            const std::optional<std::string> bytes = readData(paths.dataFile(formatElementName(clip, i)));
             if (bytes && firstDroppedFilePath(*bytes, path))
                 texts[clip] = fileListContent(path);
         });

@@ -21,7 +21,8 @@ using RestorableFormats = std::vector<std::pair<unsigned, std::string>>;
 // The formats of a stored clip, in index order ("clip0", "clip1"... up to the first gap or a
 // format number below 1), that can be put back from their bytes (formatRestoresFromBytes),
 // only the plain-text ones with `plainText`; a format whose data file is missing or empty is
-// left out. Nothing when the index cannot be read.
+// left out. Nothing when the index cannot be read, or a data file of such a format is sealed
+// where this user cannot open it (the clip is not pasted in part).
 std::optional<RestorableFormats> storedFormats(const StorePaths& paths, std::string_view clip, bool plainText);
 
 // The content text ("File:Path\"" + the first file's whole path + "\"") of each of `clips` that

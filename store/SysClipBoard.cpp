@@ -7,6 +7,7 @@
 #include "store/ClipFormats.h"
 #include "store/ClipNames.h"
 #include "store/ClipSnapshot.h"
+#include "store/DataFiles.h"
 #include "store/DropFiles.h"
 #include "store/FileSystem.h"
 #include "store/PasteQueue.h"
@@ -161,9 +162,10 @@ void CSysClipBoard::removeClip(std::string_view clip) const {
 
 namespace {
 
-// A clip of a loaded index with its data files, each read by its name in the data folder.
+// A clip of a loaded index with its data files, each read by its name in the data folder; none
+// when a file it needs is missing or sealed out of this user's reach.
 std::optional<StoredClip> clipOfIndex(XmlDocument& doc, std::string_view clip,
-                                      const std::function<std::optional<std::string>(const std::string&)>& dataFile) {
+                                      const std::function<DataContent(const std::string&)>& dataFile) {
     StoredClip stored;
     auto valueOf = [&doc](const std::string& name) {
         return findRootChild(doc, name) ? doc.childElementText() : std::string();
@@ -176,13 +178,15 @@ std::optional<StoredClip> clipOfIndex(XmlDocument& doc, std::string_view clip,
             formats.emplace_back(i, std::atoi(value.c_str()));
     }
     for (const auto& [index, format] : formats) {
-        std::optional<std::string> bytes = dataFile(formatElementName(clip, index));
-        if (!bytes && formatHoldsMemory(format))
+        DataContent bytes = dataFile(formatElementName(clip, index));
+        if (bytes.state != DataState::Read && formatHoldsMemory(format))
             return std::nullopt;
-        stored.snapshot.formats.push_back({index, static_cast<unsigned>(format), bytes ? std::move(*bytes) : std::string()});
+        stored.snapshot.formats.push_back({index, static_cast<unsigned>(format), std::move(bytes.bytes)});
     }
-    if (std::optional<std::string> bitmap = dataFile(bitmapFileName(clip)))
-        stored.snapshot.bitmapFile = std::move(*bitmap);
+    DataContent bitmap = dataFile(bitmapFileName(clip));
+    if (bitmap.state == DataState::Unreadable)
+        return std::nullopt;
+    stored.snapshot.bitmapFile = std::move(bitmap.bytes);
     return stored;
 }
 
@@ -192,7 +196,7 @@ std::optional<StoredClip> CSysClipBoard::readClip(std::string_view clip) const {
     XmlDocument doc;
     if (loadIndex(doc) == Load::Unreadable)
         return std::nullopt;
-    return clipOfIndex(doc, clip, [this](const std::string& name) { return readDataFile(name); });
+    return clipOfIndex(doc, clip, [this](const std::string& name) { return readDataContent(m_paths.dataFile(name)); });
 }
 
 std::optional<StoredClip> CSysClipBoard::readArchiveClip(const std::string& archivePath, std::string_view clip) {
@@ -201,7 +205,7 @@ std::optional<StoredClip> CSysClipBoard::readArchiveClip(const std::string& arch
         return std::nullopt;
     const std::string folder = archiveDataFolder(archivePath);
     std::optional<StoredClip> stored = clipOfIndex(doc, clip, [&folder](const std::string& name) {
-        return isPlainFileName(name) ? files::readAll(joinPath(folder, name)) : std::nullopt;
+        return isPlainFileName(name) ? readDataContent(joinPath(folder, name)) : DataContent{};
     });
     if (stored && stored->snapshot.formats.empty())
         return std::nullopt;  // no such clip there
@@ -254,7 +258,7 @@ ClipElements CSysClipBoard::clipElements(std::string_view clip) const {
 }
 
 std::optional<std::string> CSysClipBoard::readDataFile(std::string_view name) const {
-    return files::readAll(m_paths.dataFile(name));
+    return readData(m_paths.dataFile(name));
 }
 
 // The first text format in index order wins: code-page text (1) or UTF-16 (13), up to its zero.

@@ -18,6 +18,7 @@
 #include <vector>
 
 namespace xml { class XmlDocument; }
+namespace store { struct MadeArchiveKey; }
 
 // How an archive command ended.
 enum class ArchiveResult {
@@ -29,6 +30,8 @@ enum class ArchiveResult {
     WriteFailed,        // a file or folder could not be written; what was there is kept
     StoreBusy,          // the store lock could not be had: nothing was touched
     Stopped,            // told to stop before it was done (a run kept at exit): nothing was written
+    PasswordNeeded,     // open: the archive is protected by a password and none was given: nothing was touched
+    WrongPassword,      // open: the password given does not open the archive: nothing was touched
 };
 
 // How an archive's data files come into the store when it is opened: copied, or shared with the
@@ -39,6 +42,9 @@ enum class ArchiveFiles { Copied, Shared };
 
 // Told after each file an archive command copies: how many are done, of how many.
 using ArchiveProgress = std::function<void(std::size_t done, std::size_t total)>;
+// Asked for the password of an archive that needs one (its UTF-8 text); nothing when the user gave
+// none.
+using PasswordPrompt = std::function<std::optional<std::string>()>;
 
 // What became of the previous run's store at start-up.
 enum class KeptRun {
@@ -63,6 +69,13 @@ struct LiveRunKept {
 // Told of each step of keeping a run as it is done ("data moved", "index moved", "pruned", "damaged
 // data moved", "damaged status moved"): a test ends the program there, as a crash would.
 using KeepStep = std::function<void(std::string_view step)>;
+
+// What a wipe of the store did.
+struct WipeOutcome {
+    bool storeBusy = false;               // the store lock could not be had: nothing was touched
+    std::vector<std::string> notRemoved;  // what could not be removed (held open elsewhere)
+    bool done() const { return !storeBusy && notRemoved.empty(); }
+};
 
 // A clip of the store read back into memory.
 struct StoredClip {
@@ -112,7 +125,8 @@ public:
     void removeClip(std::string_view clip) const;
     // The clip's formats (in their places 0 to 14) with their data files' bytes, its bitmap file
     // and its copy time, read without holding the store lock for the files. Nothing when the index
-    // cannot be read or a data file of a format that holds memory cannot.
+    // cannot be read, a data file of a format that holds memory cannot, or the bitmap file is sealed
+    // where this user cannot open it.
     std::optional<StoredClip> readClip(std::string_view clip) const;
     // A clip of an archive or a kept run read back as readClip reads the store's (a search's
     // result put back into the history); nothing when the archive or the clip cannot be read.
@@ -150,15 +164,30 @@ public:
     // next start keeps the store then, with all it holds). `progress` is told after each file.
     LiveRunKept keepLiveRun(const std::string& stamp, const std::atomic<bool>& stop,
                             const ArchiveProgress& progress = nullptr) const;
+    // "清除所有记录": under the store lock, the index and the status file go (the history, the slots,
+    // the kept clipboard of a paste, the paste queue), then the clips' files, then every kept run of
+    // the program; each by a name the program gives (store/WipeNames.h), so the user's archives and
+    // other files in the runs folder stay. Afterwards the store is as after a first start: the next
+    // history record is number 1. Not while a run is being kept or an archive saved or opened.
+    WipeOutcome wipeAll() const;
     // The newest kept run's archive, or "" when none is kept.
     std::string newestKeptRun() const;
     // How many kept runs stay (or how much of the disk they may take) from the next pruning on:
     // the user's option; the last ten until it is set. Safe to call while a run is being kept.
     void setRunLimit(const store::RunLimit& limit);
     std::string runsFolder() const;
-    ArchiveResult saveArchive(const std::string& path, const ArchiveProgress& progress = nullptr) const;
+    // Save As. Without a password the archive is in the open format: its data files in the clear, as
+    // any reader of the plain format reads them (a sealed file of the store is opened on the way).
+    // With one, every data file is sealed under a key made from it (store/ArchiveKey.h, at least
+    // crypto::kMinPasswordIterations), and the key's salt and check go into the archive's index.
+    ArchiveResult saveArchive(const std::string& path, const ArchiveProgress& progress = nullptr,
+                              std::string_view password = {}) const;
+    // Open. `askPassword` is asked only when the archive needs a password: none given ends with
+    // PasswordNeeded, a wrong one with WrongPassword, the store untouched either way. Copied files come
+    // into the store as it writes its own (sealed for the user when sealing is on); Shared ones (a
+    // kept run's) are linked with their bytes as they are.
     ArchiveResult openArchive(const std::string& path, const ArchiveProgress& progress = nullptr,
-                              ArchiveFiles how = ArchiveFiles::Copied) const;
+                              ArchiveFiles how = ArchiveFiles::Copied, const PasswordPrompt& askPassword = nullptr) const;
 
     // The category names (AddNew elements) in order; empty when the index cannot be read.
     std::vector<std::string> categoryNames() const;
@@ -180,8 +209,11 @@ private:
     void pruneRuns(std::vector<std::string>& notes) const;
     void removeTemporaryFiles() const;
     bool dataFolderReadable() const;
-    ArchiveResult saveStore(const std::string& path, const ArchiveProgress& progress, ArchiveFiles how,
-                            const std::atomic<bool>* stop, bool asBegun) const;
+    // How the data files go into a saved archive: opened (Save As, in the clear or sealed under the
+    // password's key), as they are (a copy of a kept run), or linked (the live store kept as a run).
+    enum class SavedFiles { Opened, AsTheyAre, Linked };
+    ArchiveResult saveStore(const std::string& path, const ArchiveProgress& progress, SavedFiles how,
+                            const std::atomic<bool>* stop, bool asBegun, const store::MadeArchiveKey* key = nullptr) const;
     void showMessage(const std::string& text) const;
 
     store::StorePaths m_paths;

@@ -1,15 +1,21 @@
 // CSysClipBoard: saving the store as an archive and opening one. Neither ever leaves a half
 // state behind: the new data files are gathered in a temporary folder beside the old one, and
-// the old files and index are replaced only once everything new is in place.
+// the old files and index are replaced only once everything new is in place. A data file is opened
+// on its way (DataFiles.h) and written as its new place wants it: in the clear in an open archive,
+// sealed under the password's key in a protected one, as the store writes its own when opened.
 #include "store/SysClipBoard.h"
 
+#include "store/ArchiveKey.h"
 #include "store/ArchivePaths.h"
 #include "store/ClipNames.h"
+#include "store/Crypto.h"
+#include "store/DataFiles.h"
 #include "store/FileSystem.h"
 #include "store/PasteQueue.h"
 #include "store/StoreDocument.h"
 #include "store/StoreFile.h"
 #include "store/StoreLock.h"
+#include "store/SealedFile.h"
 #include "store/StorePaths.h"
 #include "store/Text.h"
 #include "xml/XmlDocument.h"
@@ -96,20 +102,79 @@ bool stopped(const std::atomic<bool>* stop) {
     return stop && stop->load();
 }
 
+// How each data file goes from one folder to the other: linked or copied with its bytes as they
+// are, or opened (a sealed file of the store, or of an archive under `openKey`) and written anew as
+// `write` makes its bytes.
+struct FileCarry {
+    enum class Way { Link, Copy, Reopen };
+    Way way = Way::Copy;
+    std::string openKey;
+    std::function<std::optional<std::string>(std::string_view content)> write;
+};
+
+bool carryFile(const FileCarry& carry, const std::string& source, const std::string& target) {
+    switch (carry.way) {
+    case FileCarry::Way::Link:
+        return files::linkOrCopy(source, target);
+    case FileCarry::Way::Copy:
+        return files::copy(source, target);
+    case FileCarry::Way::Reopen:
+        break;
+    }
+    const DataContent content = readDataContent(source, carry.openKey);
+    // A file this user cannot open goes on as it is: it is never lost on the way.
+    if (content.state == DataState::Unreadable)
+        return files::copy(source, target);
+    const std::optional<std::string> bytes = content.state == DataState::Read ? carry.write(content.bytes) : std::nullopt;
+    return bytes && files::writeFile(target, *bytes);
+}
+
+// The store's files opened and written into an open archive, or sealed under a protected one's key.
+FileCarry savedCarry(std::string key) {
+    FileCarry carry{FileCarry::Way::Reopen, {}, [](std::string_view content) {
+                        return std::optional<std::string>(sealed::unsealed(content));
+                    }};
+    if (!key.empty())
+        carry.write = [key = std::move(key)](std::string_view content) { return sealed::sealWithKey(key, content); };
+    return carry;
+}
+
+void createParentFolder(const std::string& path) {
+    const std::size_t parent = path.find_last_of("\\/");
+    if (parent != std::string::npos && parent > 0)
+        files::createFolder(path.substr(0, parent));
+}
+
+// The elements without an archive's key: it belongs to an archive, never to the store.
+std::vector<RootElement> withoutArchiveKey(std::vector<RootElement> elements) {
+    elements.erase(std::remove_if(elements.begin(), elements.end(),
+                                  [](const RootElement& element) { return element.name == kArchiveKeyElement; }),
+                   elements.end());
+    return elements;
+}
+
+// The elements of a protected archive's index: its key first, then the store's.
+std::vector<RootElement> withArchiveKey(const std::vector<RootElement>& elements, const ArchiveKey& key) {
+    std::vector<RootElement> all{{std::string(kArchiveKeyElement), archiveKeyText(key)}};
+    for (RootElement& element : withoutArchiveKey(elements))
+        all.push_back(std::move(element));
+    return all;
+}
+
 // Copies the files from one folder to another, telling `progress` after each. With `copied`, a
 // file that went meanwhile is passed over (whoever holds the lock next decides about it) and each
 // file copied is noted there with the identity that the listing `before` gave it; without, every
 // file must be copied. `stop` raised ends it before the next file, unfinished.
 bool copyFiles(const std::vector<std::string>& names, const std::string& from, const std::string& to,
-               const ArchiveProgress& progress, const Listing* before = nullptr, Listing* copied = nullptr,
-               ArchiveFiles how = ArchiveFiles::Copied, const std::atomic<bool>* stop = nullptr) {
+               const ArchiveProgress& progress, const FileCarry& carry, const Listing* before = nullptr,
+               Listing* copied = nullptr, const std::atomic<bool>* stop = nullptr) {
     for (std::size_t done = 0; done < names.size(); ++done) {
         if (stopped(stop))
             return false;
         const std::string& name = names[done];
         const std::string source = joinPath(from, name);
         const std::string target = joinPath(to, name);
-        if (how == ArchiveFiles::Shared ? files::linkOrCopy(source, target) : files::copy(source, target)) {
+        if (carryFile(carry, source, target)) {
             if (copied && before) {
                 files::FileEntry entry = before->at(asciiLower(name));
                 entry.name = name;
@@ -254,12 +319,12 @@ bool putInPlace(const std::string& staged, const std::string& folder, const std:
 // when `stop` was raised). With `copied`: noted as copyFiles notes them (the source may change
 // meanwhile).
 std::string stageFolder(const std::vector<RootElement>& elements, const std::string& source, const std::string& folder,
-                        const ArchiveProgress& progress, Listing* copied = nullptr,
-                        ArchiveFiles how = ArchiveFiles::Copied, const std::atomic<bool>* stop = nullptr) {
+                        const ArchiveProgress& progress, const FileCarry& carry, Listing* copied = nullptr,
+                        const std::atomic<bool>* stop = nullptr) {
     const std::string staged = files::temporarySibling(folder);
     const Listing present = listFolder(source);
-    if (files::createFolder(staged) && copyFiles(elementFiles(elements, present), source, staged, progress,
-                                                 copied ? &present : nullptr, copied, how, stop))
+    if (files::createFolder(staged) && copyFiles(elementFiles(elements, present), source, staged, progress, carry,
+                                                 copied ? &present : nullptr, copied, stop))
         return staged;
     files::deleteTree(staged);
     return {};
@@ -273,7 +338,7 @@ std::string stageFolder(const std::vector<RootElement>& elements, const std::str
 // replaces the staged one, which goes first: a shared (linked) copy is a second name of the old
 // file, and a link is refused where a name exists.
 bool bringUpToDate(const std::vector<RootElement>& now, const std::string& source, const std::string& staged,
-                   const Listing& copied, std::int64_t listedAt, ArchiveFiles how) {
+                   const Listing& copied, std::int64_t listedAt, const FileCarry& carry) {
     const Listing present = listFolder(source);
     std::vector<std::string> again;
     std::unordered_set<std::string> current;
@@ -290,7 +355,7 @@ bool bringUpToDate(const std::vector<RootElement>& now, const std::string& sourc
     for (const std::string& name : again)
         if (copied.count(asciiLower(name)))
             files::remove(joinPath(staged, name));
-    return copyFiles(again, source, staged, nullptr, nullptr, nullptr, how);
+    return copyFiles(again, source, staged, nullptr, carry);
 }
 
 // The staged files and `indexBytes` as the index at `indexPath` take the place of the clip files
@@ -303,6 +368,27 @@ ArchiveResult putStoreInPlace(const std::string& staged, const std::string& inde
         return ArchiveResult::WriteFailed;
     }
     return putInPlace(staged, folder, stagedIndex, indexPath) ? ArchiveResult::Done : ArchiveResult::WriteFailed;
+}
+
+// The key of a protected archive whose elements are `elements`, from the password `askPassword`
+// gives, into `key`, and its element taken out of them; Done with no key for an open archive.
+ArchiveResult openKeyOf(std::vector<RootElement>& elements, const PasswordPrompt& askPassword, std::string& key) {
+    const auto found = std::find_if(elements.begin(), elements.end(),
+                                    [](const RootElement& element) { return element.name == kArchiveKeyElement; });
+    if (found == elements.end())
+        return ArchiveResult::Done;
+    const std::optional<ArchiveKey> element = parseArchiveKey(found->text);
+    if (!element)
+        return ArchiveResult::ArchiveUnreadable;
+    const std::optional<std::string> password = askPassword ? askPassword() : std::nullopt;
+    if (!password)
+        return ArchiveResult::PasswordNeeded;
+    std::optional<std::string> opened = openArchiveKey(*element, *password);
+    if (!opened)
+        return ArchiveResult::WrongPassword;
+    key = std::move(*opened);
+    elements = withoutArchiveKey(std::move(elements));
+    return ArchiveResult::Done;
 }
 
 // The data folder of an archive may not be, hold or lie inside the store's data folder, nor be or
@@ -319,16 +405,20 @@ bool CSysClipBoard::dataFolderReadable() const {
     return files::isFolder(m_paths.dataFolder()) || !files::exists(m_paths.dataFolder());
 }
 
-ArchiveResult CSysClipBoard::saveArchive(const std::string& path, const ArchiveProgress& progress) const {
-    return saveStore(path, progress, ArchiveFiles::Copied, nullptr, false);
+ArchiveResult CSysClipBoard::saveArchive(const std::string& path, const ArchiveProgress& progress,
+                                         std::string_view password) const {
+    if (password.empty())
+        return saveStore(path, progress, SavedFiles::Opened, nullptr, false);
+    const std::optional<MadeArchiveKey> key = makeArchiveKey(password, crypto::kMinPasswordIterations);
+    return key ? saveStore(path, progress, SavedFiles::Opened, nullptr, false, &*key) : ArchiveResult::WriteFailed;
 }
 
 // The store's files are copied without holding the store lock, so that the program and the
 // chords in other applications go on meanwhile. Under the lock at the end, the files of what
 // changed since are copied again, and the index of that moment becomes the archive's; with
 // `asBegun`, history clips recorded meanwhile stay out (a run kept is the store as it began).
-ArchiveResult CSysClipBoard::saveStore(const std::string& path, const ArchiveProgress& progress, ArchiveFiles how,
-                                       const std::atomic<bool>* stop, bool asBegun) const {
+ArchiveResult CSysClipBoard::saveStore(const std::string& path, const ArchiveProgress& progress, SavedFiles how,
+                                       const std::atomic<bool>* stop, bool asBegun, const MadeArchiveKey* key) const {
     if (!hasArchiveExtension(path))
         return ArchiveResult::NotAnArchive;
     const std::string folder = archiveDataFolder(path);
@@ -350,12 +440,13 @@ ArchiveResult CSysClipBoard::saveStore(const std::string& path, const ArchivePro
         elements = rootElements(index);
         listedFileBytes = textFileBytes(index.documentText());
     }
-    const std::size_t parent = folder.find_last_of("\\/");
-    if (parent != std::string::npos && parent > 0)
-        files::createFolder(folder.substr(0, parent));
+    createParentFolder(folder);
+    const FileCarry carry = how == SavedFiles::Linked      ? FileCarry{FileCarry::Way::Link, {}, nullptr}
+                            : how == SavedFiles::AsTheyAre ? FileCarry{}
+                                                           : savedCarry(key ? key->key : std::string());
     Listing copied;
     const std::int64_t listedAt = files::currentFileTime();
-    const std::string staged = stageFolder(elements, m_paths.dataFolder(), folder, progress, &copied, how, stop);
+    const std::string staged = stageFolder(elements, m_paths.dataFolder(), folder, progress, carry, &copied, stop);
     if (staged.empty())
         return stopped(stop) ? ArchiveResult::Stopped : ArchiveResult::WriteFailed;
     StoreLock lock;
@@ -375,11 +466,13 @@ ArchiveResult CSysClipBoard::saveStore(const std::string& path, const ArchivePro
     const std::vector<RootElement> now = indexUnchanged ? std::move(elements)
                                          : asBegun        ? withoutHistoryAddedSince(rootElements(index), elements)
                                                           : rootElements(index);
-    if (!bringUpToDate(now, m_paths.dataFolder(), staged, copied, listedAt, how)) {
+    if (!bringUpToDate(now, m_paths.dataFolder(), staged, copied, listedAt, carry)) {
         files::deleteTree(staged);
         return ArchiveResult::WriteFailed;
     }
-    const std::string indexBytes = indexUnchanged ? std::move(listedFileBytes) : storeText(now, index.documentText().size());
+    const std::string indexBytes = key              ? storeText(withArchiveKey(now, key->element), listedBytes.size())
+                                   : indexUnchanged ? std::move(listedFileBytes)
+                                                    : storeText(now, index.documentText().size());
     return putStoreInPlace(staged, indexBytes, folder, path);
 }
 
@@ -388,8 +481,8 @@ ArchiveResult CSysClipBoard::saveStore(const std::string& path, const ArchivePro
 // Element names are file names here: one that is not a plain file name is still copied into the
 // index, but its file is not. The archive's files are copied (or, Shared, linked) beside the store
 // first; the store lock is held only while they and the index take the store's place.
-ArchiveResult CSysClipBoard::openArchive(const std::string& path, const ArchiveProgress& progress,
-                                         ArchiveFiles how) const {
+ArchiveResult CSysClipBoard::openArchive(const std::string& path, const ArchiveProgress& progress, ArchiveFiles how,
+                                         const PasswordPrompt& askPassword) const {
     if (!hasArchiveExtension(path))
         return ArchiveResult::NotAnArchive;
     const std::string folder = archiveDataFolder(path);
@@ -398,8 +491,14 @@ ArchiveResult CSysClipBoard::openArchive(const std::string& path, const ArchiveP
     XmlDocument archive;
     if (!archive.loadFile(path))
         return ArchiveResult::ArchiveUnreadable;
-    const std::vector<RootElement> elements = rootElements(archive);
-    const std::string staged = stageFolder(elements, folder, m_paths.dataFolder(), progress, nullptr, how);
+    std::vector<RootElement> elements = rootElements(archive);
+    FileCarry carry{FileCarry::Way::Reopen, {}, dataFileBytes};
+    if (const ArchiveResult keyed = openKeyOf(elements, askPassword, carry.openKey); keyed != ArchiveResult::Done)
+        return keyed;
+    // A kept run's files are the store's own bytes; a protected archive's are always opened.
+    if (how == ArchiveFiles::Shared && carry.openKey.empty())
+        carry = FileCarry{FileCarry::Way::Link, {}, nullptr};
+    const std::string staged = stageFolder(elements, folder, m_paths.dataFolder(), progress, carry);
     if (staged.empty())
         return ArchiveResult::WriteFailed;
     StoreLock lock;

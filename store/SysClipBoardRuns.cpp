@@ -157,8 +157,10 @@ PreviousRun CSysClipBoard::keepPreviousRun(const std::string& stamp, const KeepS
             const std::string folder = joinPath(runs, name);
             if (files::exists(m_paths.dataFolder()) && (!runsMade || !files::rename(m_paths.dataFolder(), folder))) {
                 // The data folder cannot be moved: copied as Save As copies it (the files the
-                // index names), it is kept with its index, and the reset deletes the original.
-                if (runsMade && saveArchive(archiveOf(runs, name)) == ArchiveResult::Done) {
+                // index names, their bytes as they are: sealed ones stay sealed), it is kept with
+                // its index, and the reset deletes the original.
+                if (runsMade && saveStore(archiveOf(runs, name), nullptr, SavedFiles::AsTheyAre, nullptr, false) ==
+                                    ArchiveResult::Done) {
                     run.keptAs = archiveOf(runs, name);
                     run.notes.push_back("the data folder could not be moved: copied");
                     told("data moved");
@@ -225,7 +227,7 @@ LiveRunKept CSysClipBoard::keepLiveRun(const std::string& stamp, const std::atom
     LiveRunKept kept;
     const std::string runs = runsFolder();
     kept.keptAs = archiveOf(runs, unusedRunName(runs, stamp));
-    kept.result = saveStore(kept.keptAs, progress, ArchiveFiles::Shared, &stop, true);
+    kept.result = saveStore(kept.keptAs, progress, SavedFiles::Linked, &stop, true);
     if (kept.result == ArchiveResult::Done)
         pruneRuns(kept.notes);
     return kept;

@@ -10,11 +10,7 @@ constexpr int kPaused = 1102;
 constexpr int kExport = 1107;
 constexpr int kImport = 1108;
 
-struct SwitchBox {
-    int id;
-    bool options::Switches::*member;
-};
-constexpr SwitchBox kBoxes[] = {
+constexpr std::initializer_list<COptionsPage::SwitchBox> kBoxes = {
     {1100, &options::Switches::startWithWindows}, {1101, &options::Switches::alwaysOnTop},
     {1103, &options::Switches::restoreClipboard}, {1104, &options::Switches::restoreLastRun},
     {1105, &options::Switches::makeRoomWhenFull}, {1106, &options::Switches::queueOnCopy},
@@ -25,14 +21,12 @@ constexpr SwitchBox kBoxes[] = {
 COptionsGeneralPage::COptionsGeneralPage(COptionsDlg& dialog) : COptionsPage(kPage, dialog) {}
 
 void COptionsGeneralPage::Load() {
-    for (const SwitchBox& box : kBoxes)
-        CheckDlgButton(hwnd(), box.id, model().switches.*box.member ? BST_CHECKED : BST_UNCHECKED);
+    ShowSwitches(kBoxes);
     CheckDlgButton(hwnd(), kPaused, dialog().m_bPaused ? BST_CHECKED : BST_UNCHECKED);
 }
 
 bool COptionsGeneralPage::OnKillActive() {
-    for (const SwitchBox& box : kBoxes)
-        model().switches.*box.member = IsDlgButtonChecked(hwnd(), box.id) == BST_CHECKED;
+    TakeSwitches(kBoxes);
     dialog().m_bPaused = IsDlgButtonChecked(hwnd(), kPaused) == BST_CHECKED;
     return true;
 }

@@ -5,6 +5,7 @@
 #include "options/Options.h"
 #include "fw/PropertySheet.h"
 
+#include <initializer_list>
 #include <string>
 
 class COptionsDlg;
@@ -13,6 +14,13 @@ class COptionsPage : public fw::CPropertyPage {
 public:
     COptionsPage(UINT templateId, COptionsDlg& dialog) : fw::CPropertyPage(templateId), m_dialog(dialog) {}
     virtual void Load() = 0;
+
+    // A check box of a page and the switch of the model it shows.
+    struct SwitchBox {
+        int id;
+        bool options::Switches::*member;
+    };
+    using SwitchBoxes = std::initializer_list<SwitchBox>;
 
 protected:
     bool OnInitDialog() override;
@@ -25,6 +33,9 @@ protected:
     // A control enabled or not; one that had the focus hands it to `focusInstead` first (a
     // disabled control keeps no keys: Esc and the access keys would go nowhere).
     void EnableItem(int id, bool enable, int focusInstead) const;
+    // Check boxes of the page that show switches of the model: shown, and taken back.
+    void ShowSwitches(SwitchBoxes boxes) const;
+    void TakeSwitches(SwitchBoxes boxes) const;
 
 private:
     COptionsDlg& m_dialog;

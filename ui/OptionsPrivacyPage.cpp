@@ -17,6 +17,12 @@ constexpr int kPath = 1151;
 constexpr int kAdd = 1152;
 constexpr int kPick = 1153;
 constexpr int kRemove = 1154;
+constexpr int kSealStore = 1304;
+constexpr int kSkipSecrets = 1305;
+constexpr std::initializer_list<COptionsPage::SwitchBox> kBoxes = {
+    {kSealStore, &options::Switches::sealStore},
+    {kSkipSecrets, &options::Switches::skipSecrets},
+};
 
 }  // namespace
 
@@ -43,6 +49,12 @@ void COptionsPrivacyPage::Load() {
     }
     selectRow(0);
     EnableItem(kRemove, !programs.empty(), kList);
+    ShowSwitches(kBoxes);
+}
+
+bool COptionsPrivacyPage::OnKillActive() {
+    TakeSwitches(kBoxes);
+    return true;
 }
 
 // A row selected and focused, so that "删除" and the keys act on it.

@@ -1,6 +1,6 @@
 // The 隐私 page of the options dialog: the programs whose copies are never recorded, each with the
-// time it was added, to add (a path typed, or a running program picked) and remove. Other
-// switches of privacy go on this page below the list.
+// time it was added, to add (a path typed, or a running program picked) and remove; below it the
+// switches "加密保存的记录" and "不记录看起来像密钥的内容".
 #pragma once
 
 #include "ui/OptionsPage.h"
@@ -12,6 +12,7 @@ public:
 
 private:
     bool OnInitDialog() override;
+    bool OnKillActive() override;
     bool OnCommand(int id, int code, HWND control) override;
     void addProgram(const std::string& path);
     void removeSelected();

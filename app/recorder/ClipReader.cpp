@@ -8,6 +8,7 @@
 #include "app/recorder/RecorderState.h"
 
 #include "store/ClipBudget.h"
+#include "store/SecretRules.h"
 #include "app/ClipRules.h"
 #include "app/ExcludedPrograms.h"
 #include "base/Barrier.h"
@@ -252,6 +253,16 @@ void CClipRecorder::State::finish(WaitingCopy& copy) {
                             static_cast<unsigned>(read->leftOut()),
                             static_cast<unsigned>(read->leftOutBytes() / store::kMegabyte),
                             static_cast<unsigned>(store::clipBudget() / store::kMegabyte)));
+    if (skipSecrets) {
+        const store::SecretKind secret = store::secretKindOfCopy(snapshot);
+        if (secret != store::SecretKind::None) {
+            // Its kind only: nothing of the text goes into the log.
+            trace(base::TraceLine("copy skipped as a secret (kind %d): not recorded", static_cast<int>(secret)));
+            Result skipped;
+            skipped.outcome = Outcome::Secret;
+            return report(std::move(skipped));
+        }
+    }
     if (clip::refusedForBudget(snapshot, read->leftOut()))
         return missed(clip::MissReason::TooLarge);
     if (snapshot.empty()) {

@@ -56,6 +56,10 @@ clip::LastText& CClipRecorder::lastText() {
     return m_state->lastText;
 }
 
+void CClipRecorder::SkipSecrets(bool on) {
+    m_state->skipSecrets = on;
+}
+
 void CClipRecorder::Listen(bool on) {
     if (m_reader)
         PostMessageW(m_reader, kMsgListen, on ? 1 : 0, 0);

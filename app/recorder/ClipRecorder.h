@@ -32,6 +32,7 @@ public:
         Missed,         // announced but never read or stored: `reason`
         PartlyRecorded, // formats over the budget were left out of the copy recorded next
         Waiting,        // `waiting` copies now wait for their source, the clipboard or the queue
+        Secret,         // its text is plainly a secret (store/SecretRules.h): not stored
     };
     struct Result {
         Outcome outcome = Outcome::Missed;
@@ -62,6 +63,8 @@ public:
     // The text a new record is compared with; the window compares and sets it too, from its own
     // thread.
     clip::LastText& lastText();
+    // Whether a copy whose text is plainly a secret is kept out (on until told otherwise).
+    void SkipSecrets(bool on);
 
 private:
     struct State;

@@ -215,7 +215,7 @@ std::optional<PartRow> snapshotRow(const store::ClipSnapshot& snapshot) {
     return std::nullopt;
 }
 
-std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting, int queued, int missed) {
+std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting, int queued, int missed, int secrets) {
     std::u16string tooltip = lastRecordedStamp.size() < 19
                                  ? u"Dravix\n还没有记录到复制"
                                  : u"Dravix\n上次记录：" + utf8ToUtf16(lastRecordedStamp.substr(11, 8));
@@ -225,6 +225,8 @@ std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting, int 
         tooltip += u"\n队列：" + utf8ToUtf16(std::to_string(queued));
     if (missed > 0)
         tooltip += u"\n未能记录：" + utf8ToUtf16(std::to_string(missed));
+    if (secrets > 0)
+        tooltip += u"\n未记录的密钥：" + utf8ToUtf16(std::to_string(secrets));
     return tooltip;
 }
 

@@ -154,7 +154,9 @@ std::optional<PartRow> snapshotRow(const store::ClipSnapshot& snapshot);
 // The tray icon's tooltip: the program's name, when the last copy was recorded ("HH:MM:SS" of its
 // time stamp) or that none has been yet, and how many copies wait (for their source, the
 // clipboard or room in the queue) while any do, how many clips the paste queue holds while it
-// holds any, and how many copies of the run could not be recorded, once there are any.
-std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting = 0, int queued = 0, int missed = 0);
+// holds any, how many copies of the run could not be recorded, and how many were kept out as
+// plainly secret, once there are any.
+std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting = 0, int queued = 0, int missed = 0,
+                           int secrets = 0);
 
 }  // namespace clip

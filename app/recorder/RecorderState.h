@@ -88,6 +88,7 @@ struct CClipRecorder::State {
     std::vector<std::shared_ptr<recorder::ReadWorker>> retired;  // held up by a go; they end with it
     unsigned goCount = 0;
     std::atomic<int> missedCount{0};  // copies announced and not recorded
+    std::atomic<bool> skipSecrets{true};
 
     void readChanges();
     void handle(const MSG& message);

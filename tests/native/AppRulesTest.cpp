@@ -7,6 +7,7 @@
 #include "store/StoreDocument.h"
 #include "app/StoreView.h"
 #include "xml/XmlDocument.h"
+#include "xml/XmlText.h"
 
 #include <gtest/gtest.h>
 
@@ -315,6 +316,8 @@ public:
         return it == pictures.end() ? std::nullopt : std::optional<std::pair<int, int>>(it->second);
     }
     std::optional<std::u16string> firstFile(const std::string& element) override { return find(files, element); }
+    bool unreadable(const std::string& name) const override { return sealedOutOfReach.count(name) > 0; }
+    std::set<std::string> sealedOutOfReach;
 
 private:
     static std::optional<std::u16string> find(const std::map<std::string, std::u16string>& map, const std::string& key) {
@@ -358,6 +361,23 @@ TEST_F(StoreViewTest, HistoryRowsOneRecordEachFromTheFirstDisplayablePart) {
     EXPECT_EQ(rows[2].content, u"File:Path\"C:\\a.txt\"");
     EXPECT_EQ(rows[2].kind, kRowFileList);
     EXPECT_EQ(rows[2].copyTime, "2012-05-07 09:03:41");
+}
+
+// A clip sealed where this user cannot open it still has its row, saying so (so it is never taken
+// for a record with nothing to show, which the window removes); a format never read is not unreadable.
+TEST_F(StoreViewTest, AClipSealedOutOfReachShowsAsUnreadable) {
+    clip("his1-", {13});
+    m_reader.sealedOutOfReach.insert("his1-0");
+    clip("his2-", {2});
+    m_reader.sealedOutOfReach.insert("his2-");
+    clip("his3-", {49161, 13});
+    m_reader.sealedOutOfReach.insert("his3-0");
+    m_reader.texts["his3-1"] = u"readable";
+    const auto rows = view(ViewNode::Collection, u"收集");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].content, xml::utf8ToUtf16(kUnreadableClipText));
+    EXPECT_EQ(rows[1].content, xml::utf8ToUtf16(kUnreadableClipText));
+    EXPECT_EQ(rows[2].content, u"readable");
 }
 
 TEST_F(StoreViewTest, SlotsShowUnderHotkeysWithTheirNumberText) {

@@ -283,7 +283,7 @@ TEST_F(KeptRunsTest, WhatCannotGoIntoTheRunsFolderIsSetAsideAndTheResetStillRuns
     EXPECT_FALSE(kept.notes.empty());
     const std::string name = runName("2026-01-08 10:00:00");
     EXPECT_EQ(readBytes(paths().indexFile() + "." + name), index);
-    EXPECT_EQ(readBytes(paths().dataFolder() + "." + name + kSep + "his1-0"), utf16Bytes("readable"));
+    EXPECT_EQ(readStoredBytes(paths().dataFolder() + "." + name + kSep + "his1-0"), utf16Bytes("readable"));
     EXPECT_TRUE(liveStoreEmpty());
     EXPECT_EQ(readBytes(runs()), "a file named Runs");
 
@@ -484,7 +484,7 @@ TEST_F(KeptRunsTest, WithTheRestoreOnTheStoreGoesOnAndIsKeptLaterSharingItsFiles
     ASSERT_TRUE(changed);
     EXPECT_EQ(kept.keptAs, run(stamp) + ".amc");
     EXPECT_EQ(readBytes(kept.keptAs), readBytes(paths().indexFile()));
-    EXPECT_EQ(readBytes(run(stamp) + kSep + "his2-0"), utf16Bytes("copy three"));
+    EXPECT_EQ(readStoredBytes(run(stamp) + kSep + "his2-0"), utf16Bytes("copy three"));
     EXPECT_EQ(linkCount(paths().dataFile("his1-0")), 2u);
     EXPECT_EQ(linkCount(paths().dataFile("his2-0")), 2u);
 

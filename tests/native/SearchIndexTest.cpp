@@ -3,6 +3,7 @@
 // which says where each result came from and never reads a run's data files.
 #include "search/EarlierRuns.h"
 #include "search/RunIndex.h"
+#include "search/SealedAccess.h"
 
 #include "StoreFixtures.h"
 #include "TestFiles.h"
@@ -213,6 +214,18 @@ TEST_F(EarlierRunsTest, AnIndexIsSealedAsTheStoreIs) {
     const SearchOutcome outcome = find(u"sealed", sealed);
     EXPECT_EQ(found(outcome), "2026-05-01 10:00:00/1");
     EXPECT_EQ(outcome.built, 1u);
+}
+
+// The store's own door: the archive's files read as the store reads them, the index sealed for the
+// user (no row's text in it in the clear) and opened again without being made anew.
+TEST_F(EarlierRunsTest, TheStoresAccessSealsTheIndexForTheUser) {
+    EarlierRuns sealed(sealedStoreAccess());
+    ASSERT_TRUE(writeArchive(runArchive(1), {{1, 0, "2026-05-01 09:00:00", "", "", u"sealed words"}}));
+    EXPECT_EQ(found(find(u"words", sealed)), "2026-05-01 10:00:00/1");
+    const std::string index = readBytes(store::searchIndexPath(runArchive(1)));
+    EXPECT_EQ(index.find(std::string("s\0e\0a\0l\0e\0d", 11)), std::string::npos);
+    EXPECT_EQ(index.find("sealed"), std::string::npos);
+    EXPECT_EQ(find(u"sealed", sealed).built, 0u);
 }
 
 // The content a clip's row shows, as the list shows it.

@@ -94,12 +94,12 @@ TEST_F(FilingTest, ASlotIsReadBackAndFiledWithEveryFormatAndItsPicture) {
     EXPECT_EQ(value("his2--time"), "2020-01-02 03:04:05");
     EXPECT_EQ(value("his2-0"), "2");
     EXPECT_EQ(value("his2-1"), "8");
-    EXPECT_EQ(readBytes(data("his2-1")), "dib bytes");
-    EXPECT_EQ(readBytes(data("his2-.bmp")), picture.bitmapFile);
+    EXPECT_EQ(readStoredBytes(data("his2-1")), "dib bytes");
+    EXPECT_EQ(readStoredBytes(data("his2-.bmp")), picture.bitmapFile);
     EXPECT_TRUE(fileExists(data("his2-.thumb.bmp")));
     // The slot itself is as it was.
     EXPECT_EQ(value("copy71"), "8");
-    EXPECT_EQ(readBytes(data("copy71")), "dib bytes");
+    EXPECT_EQ(readStoredBytes(data("copy71")), "dib bytes");
 
     // A slot never stored reads as nothing to file; one whose data cannot be read does not read.
     const std::optional<StoredClip> none = m_store.readClip("copy3");
@@ -208,8 +208,8 @@ TEST_F(FilingTest, AFullHistoryMakesRoomOnlyWhenAskedAndOnlyFromUnfiledClips) {
     EXPECT_EQ(m_store.getTextFromName("his3-"), u"makes room");
     EXPECT_EQ(value("his3--usetime"), "2020-01-01 00:00:00");
     EXPECT_EQ(value("his3-2"), "2");
-    EXPECT_EQ(readBytes(data("his3-.bmp")), picture.bitmapFile);
-    EXPECT_NE(readBytes(data("his3-.thumb.bmp")), "his3-.thumb.bmp");
+    EXPECT_EQ(readStoredBytes(data("his3-.bmp")), picture.bitmapFile);
+    EXPECT_NE(readStoredBytes(data("his3-.thumb.bmp")), "his3-.thumb.bmp");
     EXPECT_TRUE(fileExists(data("his3-.thumb.bmp")));
     EXPECT_EQ(readPasteQueue(m_store.paths().statusFile()), PasteQueue{7});
     for (const std::string& name : files::filesIn(m_store.paths().dataFolder()))
@@ -249,7 +249,7 @@ TEST_F(FilingTest, AFileThatCannotBePutInPlaceFailsTheFilingAndChangesNothing) {
     EXPECT_FALSE(writeClip(m_store.paths(), "copy5", three));
     EXPECT_EQ(readBytes(m_store.paths().indexFile()), slotIndex);
     EXPECT_EQ(m_store.getTextFromName("copy5"), u"old slot");
-    EXPECT_EQ(readBytes(data("copy51")), "old slot" + std::string(1, '\0'));
+    EXPECT_EQ(readStoredBytes(data("copy51")), "old slot" + std::string(1, '\0'));
     std::set<std::string> names;
     for (const std::string& name : files::filesIn(m_store.paths().dataFolder()))
         names.insert(name);
@@ -292,7 +292,7 @@ TEST_F(FilingTest, SlotFilingAndRecorderFilingAtOnceNeverShareANumber) {
     const auto textOf = [&](int number) {
         const std::string record = historyClipName(number);
         const std::u16string wide = m_store.getTextFromName(record);
-        const std::string narrow = readBytes(data(formatElementName(record, 1)));
+        const std::string narrow = readStoredBytes(data(formatElementName(record, 1)));
         EXPECT_EQ(std::string(wide.begin(), wide.end()) + '\0', narrow) << record << ": its formats hold two copies";
         return std::string(wide.begin(), wide.end());
     };

@@ -268,8 +268,8 @@ TEST_F(ArchiveTest, SaveAndOpenRoundTrip) {
     std::filesystem::remove_all(std::filesystem::u8path(data("")));
     ASSERT_EQ(m_store.openArchive(archive), ArchiveResult::Done);
     EXPECT_EQ(readBytes(index()), indexBytes);
-    EXPECT_EQ(readBytes(data("his2-.bmp")), "BM bitmap");
-    EXPECT_EQ(readBytes(data("his2-1")), "dib bytes");
+    EXPECT_EQ(readStoredBytes(data("his2-.bmp")), "BM bitmap");
+    EXPECT_EQ(readStoredBytes(data("his2-1")), "dib bytes");
     EXPECT_EQ(m_store.getTextFromName("his1-"), u"text");
     EXPECT_EQ(m_store.categoryNames(), std::vector<std::string>{"工作"});
     EXPECT_EQ(m_store.getValue("his1--source"), "C:\\Office & Co\\WINWORD.EXE");
@@ -416,7 +416,7 @@ TEST_F(StoreTest, ASnapshotBecomesAClipWithItsFilesInPlace) {
     EXPECT_EQ(m_store.getValue("copy52"), "");
     EXPECT_EQ(m_store.getValue("copy5-time"), stamp);
     EXPECT_EQ(m_store.getValue("copy5-usetime"), stamp);
-    EXPECT_EQ(readBytes(data("copy51")), "oem");
+    EXPECT_EQ(readStoredBytes(data("copy51")), "oem");
     EXPECT_EQ(m_store.getTextFromName("copy5"), u"new");
     std::size_t files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(data(""))))
@@ -435,8 +435,8 @@ TEST_F(StoreTest, ASnapshotBecomesAClipWithItsFilesInPlace) {
         ASSERT_TRUE(updateStoreFile(index(), IfMissing::Skip, [&](XmlDocument& doc) { return staged.commit(doc, "copy7", stamp); }));
     };
     storeAs(picture);
-    EXPECT_EQ(readBytes(data("copy7.bmp")), picture.bitmapFile);
-    EXPECT_EQ(bitmapFileSize(readBytes(data("copy7.thumb.bmp"))), std::make_pair(32, 32));
+    EXPECT_EQ(readStoredBytes(data("copy7.bmp")), picture.bitmapFile);
+    EXPECT_EQ(bitmapFileSize(readStoredBytes(data("copy7.thumb.bmp"))), std::make_pair(32, 32));
     storeAs(snapshot);
     EXPECT_FALSE(fileExists(data("copy7.thumb.bmp")));
 

@@ -1,5 +1,6 @@
 #include "TestFiles.h"
 
+#include "store/DataFiles.h"
 #include "xml/FileUtf8.h"
 
 #include <atomic>
@@ -43,6 +44,10 @@ std::string ScratchDir::path(const std::string& name) const {
 
 std::string readBytes(const std::string& path) {
     return readFileBytes(path).value_or(std::string());
+}
+
+std::string readStoredBytes(const std::string& path) {
+    return store::readData(path).value_or(std::string());
 }
 
 void writeBytes(const std::string& path, const std::string& bytes) {

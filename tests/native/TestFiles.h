@@ -28,6 +28,8 @@ private:
 };
 
 std::string readBytes(const std::string& path);
+// A data file of the store as the store reads it (a sealed one opened); "" when it does not read.
+std::string readStoredBytes(const std::string& path);
 void writeBytes(const std::string& path, const std::string& bytes);
 bool fileExists(const std::string& path);
 // A text as the data file of a stored Unicode text holds it: UTF-16, little-endian, with its

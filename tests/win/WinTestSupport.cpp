@@ -2,6 +2,7 @@
 
 #include "store/ClipFormats.h"
 #include "store/ClipNames.h"
+#include "store/DataFiles.h"
 #include "store/FileSystem.h"
 #include "store/StoreDocument.h"
 #include "store/StorePaths.h"
@@ -340,7 +341,7 @@ std::wstring storedClipText(const std::string& clip) {
         const std::string element = store::formatElementName(clip, i);
         if (storeValue(storeIndexPath(), element) != "13")
             continue;
-        const std::u16string text = store::utf16FromBytes(store::files::readAll(storeDataFile(element)).value_or(""));
+        const std::u16string text = store::utf16FromBytes(store::readData(storeDataFile(element)).value_or(""));
         return std::wstring(text.begin(), text.end());
     }
     return {};

@@ -165,7 +165,7 @@ TEST_F(MainWindowTest, APictureGivenAsADibAloneKeepsItsPixelsAndFormats) {
             if (row.content == c.row)
                 number = row.number;
         const std::string clip = "his" + base::toUtf8(number) + "-";
-        EXPECT_EQ(readBytes(paths.bitmapFile(clip)).substr(store::kBmpHeadersSize), c.pixels);
+        EXPECT_EQ(readStoredBytes(paths.bitmapFile(clip)).substr(store::kBmpHeadersSize), c.pixels);
         const std::string index = readBytes(windowsDir() + "\\clipboard.xml");
         std::string formats;
         for (int part = 0; part < 5; ++part) {
@@ -176,9 +176,9 @@ TEST_F(MainWindowTest, APictureGivenAsADibAloneKeepsItsPixelsAndFormats) {
             const std::string format = index.substr(at + open.size(), index.find('<', at + 1) - at - open.size());
             formats += format + " ";
             if (format == "17")
-                EXPECT_EQ(readBytes(paths.dataFile(clip + std::to_string(part))).substr(0, 4), std::string("\x7c\0\0\0", 4));
+                EXPECT_EQ(readStoredBytes(paths.dataFile(clip + std::to_string(part))).substr(0, 4), std::string("\x7c\0\0\0", 4));
             if (format == "8")
-                EXPECT_EQ(readBytes(paths.dataFile(clip + std::to_string(part))), c.dib);
+                EXPECT_EQ(readStoredBytes(paths.dataFile(clip + std::to_string(part))), c.dib);
         }
         EXPECT_EQ(formats, "8 2 17 ");  // as the clipboard lists them
     }
@@ -536,7 +536,7 @@ TEST_F(TrayMenuTest, TheMenuOpensWithItsItemsAndStates) {
     SetWindowPos(m_app->mainWindow(), nullptr, 400, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(openTrayMenu(m_app->processId(), log),
               (std::vector<std::string>{"32773", "32771 default", "32796", "32775", "32779 grayed", "32777", "32778",
-                                        "32802", "32805", "32806", "32803", "32772"}));
+                                        "32802", "32805", "32806", "32803", "32921", "32772"}));
     command(32775);  // pause
     command(32778);  // always on top
     // Restore the clipboard after a paste, restore the last run at a start, make room when the
@@ -546,7 +546,7 @@ TEST_F(TrayMenuTest, TheMenuOpensWithItsItemsAndStates) {
     EXPECT_EQ(openTrayMenu(m_app->processId(), log),
               (std::vector<std::string>{"32773", "32771 default", "32796", "32775 grayed", "32779", "32777",
                                         "32778 checked", "32802 checked", "32805 checked", "32806 checked",
-                                        "32803 checked", "32772"}));
+                                        "32803 checked", "32921", "32772"}));
     for (const wchar_t* setting : {L"RestoreClipboard", L"RestoreLastRun", L"MakeRoomWhenFull", L"QueueOnCopy"}) {
         DWORD on = 0, size = sizeof on;
         EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\Dravix", setting, RRF_RT_REG_DWORD, nullptr, &on, &size),
@@ -559,7 +559,7 @@ TEST_F(TrayMenuTest, TheMenuOpensWithItsItemsAndStates) {
         command(id);
     EXPECT_EQ(openTrayMenu(m_app->processId(), log),
               (std::vector<std::string>{"32773", "32771 default", "32796", "32775", "32779 grayed", "32777", "32778",
-                                        "32802", "32805", "32806", "32803", "32772"}));
+                                        "32802", "32805", "32806", "32803", "32921", "32772"}));
 }
 
 TEST_F(TrayMenuTest, StartWithWindowsAndAlwaysOnTopToggle) {

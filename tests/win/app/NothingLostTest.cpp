@@ -211,9 +211,9 @@ TEST_F(NothingLostTest, MakingRoomIsARemoval) {
     EXPECT_TRUE(m_app->waitForRows([](const auto& rows) {
         return std::any_of(rows.begin(), rows.end(), [](const ListRow& row) { return row.number == L"1" && row.content == L"picture:size 48*32"; });
     }));
-    const std::string thumbnail = readBytes(m_store.paths().thumbnailFile("his1-"));
+    const std::string thumbnail = readStoredBytes(m_store.paths().thumbnailFile("his1-"));
     EXPECT_EQ(thumbnail.substr(0, 2), "BM");
-    EXPECT_NE(readBytes(m_store.paths().bitmapFile("his1-")), m_oldPicture);
+    EXPECT_NE(readStoredBytes(m_store.paths().bitmapFile("his1-")), m_oldPicture);
 
     const Target target(L"Queue after room", L"");
     ASSERT_TRUE(target.focus());

@@ -22,13 +22,13 @@ HGLOBAL unicode(const std::wstring& text) {
     return globalFrom(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
-// Whether any file of the store's data folder holds `text` (as stored: UTF-16).
+// Whether any file of the store's data folder holds `text` (as stored: UTF-16), sealed files opened.
 bool storeFilesHold(const std::wstring& text) {
     const std::string needle(reinterpret_cast<const char*>(text.c_str()), text.size() * sizeof(wchar_t));
     const fs::path folder = fs::u8path(storeDataFile("x")).parent_path();
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error))
-        if (entry.is_regular_file() && readBytes(entry.path().u8string()).find(needle) != std::string::npos)
+        if (entry.is_regular_file() && readStoredBytes(entry.path().u8string()).find(needle) != std::string::npos)
             return true;
     return false;
 }

@@ -16,5 +16,6 @@ BOOL WINAPI IsOwnClipboardChange(DWORD, DWORD) { return FALSE; }
 #ifdef STUB_ALL_EXPORTS
 UINT_PTR WINAPI ResumeClipData() { return 0; }
 BOOL WINAPI PublishChordOptions(const void*) { return TRUE; }
+void WINAPI SetSealStore(BOOL) {}
 #endif
 }

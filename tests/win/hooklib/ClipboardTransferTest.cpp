@@ -68,7 +68,7 @@ TEST_F(TransferTest, TextIsStoredFormatByFormatAndPutBack) {
         EXPECT_EQ(elements[i + 2].first, "his1-" + std::to_string(i));
         EXPECT_EQ(elements[i + 2].second, std::to_string(offered[i]));
     }
-    const std::string unicodeFile = readBytes(LatchkitHost::dataFile("his1-0"));
+    const std::string unicodeFile = readStoredBytes(LatchkitHost::dataFile("his1-0"));
     ASSERT_GE(unicodeFile.size(), (text.size() + 1) * 2);
     EXPECT_EQ(std::memcmp(unicodeFile.data(), text.c_str(), (text.size() + 1) * 2), 0);
 
@@ -90,7 +90,7 @@ TEST_F(TransferTest, BitmapGivesABmpFileAtTheDisplaysDepth) {
     ASSERT_TRUE(putClipboard({{CF_BITMAP, one}}));
     ASSERT_NE(m_host.dll().SaveClipData("copy0"), 0);
 
-    const std::string bmp = readBytes(LatchkitHost::dataFile("copy0.bmp"));
+    const std::string bmp = readStoredBytes(LatchkitHost::dataFile("copy0.bmp"));
     ASSERT_EQ(bmp.size(), 58u);
     EXPECT_EQ(bmp.substr(0, 2), "BM");
     auto word = [&](std::size_t at) { return static_cast<unsigned>(static_cast<unsigned char>(bmp[at])) |
@@ -110,12 +110,12 @@ TEST_F(TransferTest, BitmapGivesABmpFileAtTheDisplaysDepth) {
     for (const auto& [name, value] : elements) {
         if (value == "2") {
             sawBitmap = true;
-            EXPECT_EQ(readBytes(LatchkitHost::dataFile(name)), "");
+            EXPECT_EQ(readStoredBytes(LatchkitHost::dataFile(name)), "");
             EXPECT_TRUE(fileExists(LatchkitHost::dataFile(name)));
         }
         if (value == "8") {
             sawDib = true;
-            EXPECT_GT(readBytes(LatchkitHost::dataFile(name)).size(), 40u);
+            EXPECT_GT(readStoredBytes(LatchkitHost::dataFile(name)).size(), 40u);
         }
     }
     EXPECT_TRUE(sawBitmap);
@@ -134,7 +134,7 @@ TEST_F(TransferTest, WideBitmapRowsArePadded) {
     ASSERT_TRUE(putClipboard({{CF_BITMAP, picture}}));
     ASSERT_NE(m_host.dll().SaveClipData("his2-"), 0);
     // ((24 * 37 + 31) / 32) * 4 = 112 bytes a row.
-    EXPECT_EQ(readBytes(LatchkitHost::dataFile("his2-.bmp")).size(), 54u + 112u * 20u);
+    EXPECT_EQ(readStoredBytes(LatchkitHost::dataFile("his2-.bmp")).size(), 54u + 112u * 20u);
 }
 
 TEST_F(TransferTest, FileListAndRegisteredFormatRoundTrip) {
@@ -144,7 +144,7 @@ TEST_F(TransferTest, FileListAndRegisteredFormatRoundTrip) {
     ASSERT_TRUE(putClipboard({{CF_HDROP, globalFrom(drop.data(), drop.size())},
                   {custom, globalFrom(customBytes.data(), customBytes.size())}}));
     ASSERT_NE(m_host.dll().SaveClipData("his3-"), 0);
-    EXPECT_EQ(readBytes(LatchkitHost::dataFile("his3-0")).substr(0, drop.size()), drop);
+    EXPECT_EQ(readStoredBytes(LatchkitHost::dataFile("his3-0")).substr(0, drop.size()), drop);
 
     ASSERT_TRUE(putClipboardText(L"other"));
     m_host.dll().SetCurrentClipData("his3-");
@@ -163,7 +163,7 @@ TEST_F(TransferTest, LargeTextAndFullScreenBitmapRoundTrip) {
         big[i] = static_cast<wchar_t>(L'a' + (i / 4096) % 26);
     ASSERT_TRUE(putClipboardText(big));
     ASSERT_NE(m_host.dll().SaveClipData("his1-"), 0);
-    EXPECT_GE(readBytes(LatchkitHost::dataFile("his1-0")).size(), big.size() * 2);
+    EXPECT_GE(readStoredBytes(LatchkitHost::dataFile("his1-0")).size(), big.size() * 2);
     ASSERT_TRUE(putClipboardText(L"small"));
     m_host.dll().SetCurrentClipData("his1-");
     EXPECT_TRUE(clipboardUnicodeText() == big);
@@ -175,7 +175,7 @@ TEST_F(TransferTest, LargeTextAndFullScreenBitmapRoundTrip) {
     ASSERT_TRUE(putClipboard({{CF_BITMAP, full}}));
     ASSERT_NE(m_host.dll().SaveClipData("his2-"), 0);
     const std::size_t row = ((24u * static_cast<unsigned>(width) + 31u) / 32u) * 4u;
-    EXPECT_EQ(readBytes(LatchkitHost::dataFile("his2-.bmp")).size(), 54u + row * static_cast<unsigned>(height));
+    EXPECT_EQ(readStoredBytes(LatchkitHost::dataFile("his2-.bmp")).size(), 54u + row * static_cast<unsigned>(height));
     ASSERT_TRUE(putClipboardText(L"small"));
     m_host.dll().SetCurrentClipData("his2-");
     base::ClipboardScope clipboard(m_host.window());

@@ -73,7 +73,7 @@ TEST_F(SlotChordTest, CopyInOneApplicationAndPasteInAnother) {
     bool unicodeStored = false;
     for (std::size_t i = at + 2; i < elements.size() && elements[i].first.rfind("copy5", 0) == 0; ++i) {
         if (elements[i].second == "13") {
-            const std::string bytes = readBytes(LatchkitHost::dataFile(elements[i].first));
+            const std::string bytes = readStoredBytes(LatchkitHost::dataFile(elements[i].first));
             const std::wstring expected = L"hello slot 中文";
             unicodeStored = bytes.size() >= expected.size() * 2 &&
                             std::memcmp(bytes.data(), expected.c_str(), expected.size() * 2) == 0;
@@ -218,7 +218,7 @@ TEST_F(SlotChordTest, CopyFromWineNotepad) {
     std::string stored;
     for (const auto& [name, value] : storeElements(LatchkitHost::indexPath()))
         if (name.rfind("copy5", 0) == 0 && value == "13")
-            stored = readBytes(LatchkitHost::dataFile(name));
+            stored = readStoredBytes(LatchkitHost::dataFile(name));
     const std::wstring expected = L"words from notepad";
     ASSERT_GE(stored.size(), expected.size() * 2);
     EXPECT_EQ(std::memcmp(stored.data(), expected.c_str(), expected.size() * 2), 0);
