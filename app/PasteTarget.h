@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 class CPasteTarget {
 public:
@@ -18,11 +19,14 @@ public:
     // (not the taskbar, not a tooltip). `own` is our main window.
     void Note(HWND window, HWND own);
     // The clip pasted into the target (`plainText`: its texts alone). A target that Windows will
-    // not let us send keys to (one running as administrator) gets nothing: the clip waits on the
-    // clipboard for the user, and the tray says so.
+    // not let us send keys to (one running as administrator), or that does not come to the front,
+    // gets nothing: the clip waits on the clipboard for the user, and the tray says so.
     void Paste(const std::string& clip, bool plainText);
 
 private:
+    bool bringTargetToFront() const;
+    void leaveOnClipboard(const std::string& clip, std::string_view notice);
+
     HookLibrary& m_hook;
     CClipTrayIcon& m_tray;
     HWND m_target = nullptr;

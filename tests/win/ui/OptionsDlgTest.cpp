@@ -26,8 +26,7 @@ constexpr int kCopyKey = 1110, kQueueKey = 1113, kPointerList = 1116, kPointerOf
 constexpr int kRestoreClipboard = 1103, kQueueOnCopy = 1106;
 constexpr int kPasteList = 1140, kExcludedList = 1150;
 
-// An enumeration procedure is CALLBACK (stdcall in the x86 build), which a lambda is not.
-BOOL CALLBACK appendStaticText(HWND child, LPARAM all) {
+BOOL CALLBACK addStaticText(HWND child, LPARAM all) {
     wchar_t name[32] = {};
     GetClassNameW(child, name, 32);
     if (lstrcmpiW(name, L"Static") == 0)
@@ -37,7 +36,7 @@ BOOL CALLBACK appendStaticText(HWND child, LPARAM all) {
 
 std::wstring staticTexts(HWND window) {
     std::wstring text;
-    EnumChildWindows(window, appendStaticText, reinterpret_cast<LPARAM>(&text));
+    EnumChildWindows(window, addStaticText, reinterpret_cast<LPARAM>(&text));
     return text;
 }
 
