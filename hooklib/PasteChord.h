@@ -52,6 +52,7 @@ private:
     int m_queued = 0;              // the paste queue's head being pasted (its history number)
     bool m_queuedGone = false;     // ... is no longer in the history
     int m_tries = 0;               // keeping the user's clipboard, when another copy came between
+    int m_frontWaits = 0;          // steps waited for the target to take the keyboard
     std::optional<transfer::Kept> m_kept;  // the user's clipboard, to give back after the paste
     bool m_keysSent = false;
     int m_frontWaits = 0;          // steps waited for the target to take the keyboard
