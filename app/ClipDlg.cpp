@@ -139,6 +139,7 @@ bool CClipDlg::OnInitDialog() {
     m_tray.CreateFor(hwnd());
     if (!hooked)
         m_tray.ReportHooksUnavailable();
+    m_options.ApplyAtStart();
     if (m_lastRunRestored)
         m_view.categories().RebuildCategories({m_view.nodes().collection, m_view.nodes().hotkeys, m_view.nodes().queue});
     if (!m_lastRunNotRestored.empty())
@@ -314,6 +315,9 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
         return true;
     case ID_FILE_EXCLUDED_PROGRAMS:
         editExcludedPrograms(hwnd());
+        return true;
+    case ID_OPTIONS:
+        m_options.Open(hwnd(), COptionsDlg::General);
         return true;
     case ID_HELP_CONTENTS:
         openHelp();

@@ -5,6 +5,7 @@
 //   app/SlotFiling       the hook library's slot copies filed as history records
 //   app/ArchiveCommands  Save, Open and the run kept at the start, in threads of their own
 //   app/ClipTrayIcon     the tray icon, its menu, tooltip and balloons
+//   app/OptionsCommands  the options dialog, and the options applied at the start and after OK
 // This file keeps the window itself: its making, layout, place, menus, pausing and closing.
 #pragma once
 
@@ -13,6 +14,7 @@
 #include "app/ClipboardMonitor.h"
 #include "app/HistoryView.h"
 #include "app/HookLibrary.h"
+#include "app/OptionsCommands.h"
 #include "app/SlotFiling.h"
 #include "kit/CommandBars.h"
 #include "kit/DockPanes.h"
@@ -89,6 +91,7 @@ private:
     CArchiveCommands m_archive{m_store, *this};
     CClipboardMonitor m_monitor{m_view, m_tray};
     CSlotFiling m_slots;
+    COptionsCommands m_options{m_hook, m_tray, {[this] { return m_paused; }, [this](bool paused) { setPaused(paused); }}};
     bool m_lastRunRestored = false;
     std::string m_lastRunNotRestored;
     bool m_firstPaint = true;

@@ -1,10 +1,11 @@
 // CClipTrayIcon: the program's icon in the notification area, animated while recording runs,
 // still while paused; a double click shows the main window, minimising hides it here. It knows
 // the main window only by its handle: the commands that are the main window's (pause, resume,
-// screen capture, exit) are passed on to it as WM_COMMAND.
+// screen capture, options, exit) are passed on to it as WM_COMMAND.
 #pragma once
 
 #include "app/recorder/RecordRules.h"
+#include "options/Options.h"
 #include "kit/TrayIcon.h"
 
 #include <set>
@@ -41,11 +42,14 @@ public:
     LRESULT OnTrayNotification(WPARAM id, LPARAM mouseMessage) override;
     void OnCommand(UINT command) override;
 
-    // The "queue every copy" setting of the user, read at the start and changed by the menu.
+    // The switches that are the tray's to apply (queue every copy, always on top), read at the
+    // start and given again after the options changed.
+    void ApplySwitches(const options::Switches& switches);
     bool queuesOnCopy() const { return m_bQueueOnCopy; }
 
 private:
     void showMainWindow(bool foreground);
+    void setAlwaysOnTop(bool on);
     LRESULT showMenu();
     static void traceMenu(HMENU popup);
     void showTooltip();
@@ -60,5 +64,5 @@ private:
     int m_nQueued = 0;
     int m_nMissed = 0;  // copies of the run not recorded
     bool m_bQueueOnCopy = false;
-    int m_bAlwaysOnTop = 0;
+    bool m_bAlwaysOnTop = false;
 };
