@@ -3,10 +3,8 @@
 #include "capture/CaptureDlg.h"
 
 #include "app/ClipRules.h"
-#include "app/ExcludedPrograms.h"
 #include "app/ExitDlg.h"
 #include "app/HelpCommands.h"
-#include "ui/ExcludedProgramsDlg.h"
 #include "store/ClipNames.h"
 #include "store/NumberText.h"
 #include "store/Protocol.h"
@@ -71,21 +69,6 @@ void saveWindowPlace(HWND window) {
     if (GetWindowPlacement(window, &place))
         fw::WriteUserBinary(store::kSettingsKey, store::kWindowPlaceSetting,
                             std::string(reinterpret_cast<const char*>(&place), sizeof place));
-}
-
-// The programs whose copies are recorded no more, shown; the ones the user takes off the list are
-// recorded again.
-void editExcludedPrograms(HWND owner) {
-    CExcludedProgramsDlg dialog;
-    for (const excluded::Program& program : excluded::programs())
-        dialog.m_programs.push_back({base::toWide(program.path), base::toWide(program.added)});
-    dialog.DoModal(owner);
-    for (const std::wstring& path : dialog.m_removed) {
-        if (excluded::remove(base::toUtf8(path)))
-            base::Trace("copies of %s are recorded again", base::toUtf8(path).c_str());
-        else
-            base::ReportFailure("RegDeleteKeyValueW");
-    }
 }
 
 void paintIcon(HWND window, HICON icon) {
@@ -313,11 +296,9 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
     case ID_FILE_OPEN_LAST_RUN:
         m_archive.OnOpenLastRun();
         return true;
-    case ID_FILE_EXCLUDED_PROGRAMS:
-        editExcludedPrograms(hwnd());
-        return true;
     case ID_OPTIONS:
-        m_options.Open(hwnd(), COptionsDlg::General);
+    case ID_FILE_EXCLUDED_PROGRAMS:
+        m_options.Open(hwnd(), id == ID_OPTIONS ? COptionsDlg::General : COptionsDlg::Privacy);
         return true;
     case ID_HELP_CONTENTS:
         openHelp();

@@ -7,7 +7,6 @@
 #define IDD_INTRO 152
 #define IDD_CAPTURE 160
 #define IDD_NEW_CATEGORY 172
-#define IDD_EXCLUDED_PROGRAMS 180
 #define IDD_OPTIONS_GENERAL 190   // the pages of the options dialog ("选项")
 #define IDD_OPTIONS_CHORDS 191
 #define IDD_OPTIONS_PASTE 192
@@ -52,8 +51,6 @@
 #define IDC_INTRO_NOT_AGAIN 1013
 #define IDC_INTRO_TEXT 1014
 #define IDC_CATEGORY_NAME 1014
-#define IDC_EXCLUDED_LIST 1020
-#define IDC_EXCLUDED_REMOVE 1021
 
 // The options dialog's controls (ui/OptionsGeneralPage.cpp and the other pages name them too).
 #define IDC_OPT_START_WITH_WINDOWS 1100

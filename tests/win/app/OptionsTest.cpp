@@ -1,6 +1,6 @@
 // The options dialog in the real dravix.exe: "选项(&O)…" of the tray menu and of the 工具 menu open
 // it by their access keys, one dialog at a time; a switch changed on 常规 acts once OK is pressed
-// and outlives a restart.
+// and outlives a restart; a chord the program cannot have is told at the start.
 #include "DravixAppTest.h"
 #include "WinTestSupport.h"
 #include "base/ScopeExit.h"
@@ -94,6 +94,16 @@ TEST_F(OptionsTest, ASwitchActsOnceOKIsPressedAndOutlivesARestart) {
     start();
     record(L"queued after a restart");
     EXPECT_TRUE(pumpUntil([&] { return queue() == numberOf(L"queued after a restart"); }, 5s)) << queue();
+}
+
+// A chord another program registered with the system is named at the start.
+TEST_F(OptionsTest, AChordAnotherProgramRegisteredIsToldAtTheStart) {
+    ASSERT_TRUE(RegisterHotKey(nullptr, 0x5A5B, MOD_ALT, 'C'));
+    const base::ScopeExit unregister([] { UnregisterHotKey(nullptr, 0x5A5B); });
+    const std::size_t mark = m_log.mark();
+    start();
+    const std::string told = "tray balloon: 这些快捷键现在无法使用：“显示主窗口”Alt+C（已被其他程序注册）。可以在“选项”的“快捷键”页中更改。";
+    EXPECT_TRUE(pumpUntil([&] { return m_log.has(told, mark); }, 5s)) << m_log.lastLineWith("tray balloon");
 }
 
 }  // namespace
