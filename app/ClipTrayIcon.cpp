@@ -111,6 +111,11 @@ void CClipTrayIcon::ReportLastRunNotRestored(const std::string& text) {
     ShowBalloonTip(base::toWide(text), base::toWide(clip::kLastRunNotRestoredTitle), NIIF_WARNING, 10);
 }
 
+void CClipTrayIcon::ReportChordsUnavailable(const std::string& text) {
+    base::Trace("tray balloon: %s", text.c_str());
+    ShowBalloonTip(base::toWide(text), L"快捷键无法使用", NIIF_WARNING, 10);
+}
+
 void CClipTrayIcon::ShowNotice(const std::wstring& text) {
     base::Trace("tray balloon: %s", base::toUtf8(text).c_str());
     ShowBalloonTip(text, L"Dravix", NIIF_INFO, 10);

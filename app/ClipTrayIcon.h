@@ -36,6 +36,8 @@ public:
     void ReportHooksUnavailable();
     // At a start with "restore the last run" on, the last run did not come back: `text` says why.
     void ReportLastRunNotRestored(const std::string& text);
+    // At a start, chords that cannot act: `text` names them and where to change them.
+    void ReportChordsUnavailable(const std::string& text);
     // A balloon with news for the user.
     void ShowNotice(const std::wstring& text);
 

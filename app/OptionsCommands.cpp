@@ -5,10 +5,10 @@
 #include "options/KeyboardProbe.h"
 #include "options/OptionsRegistry.h"
 #include "base/ScopeExit.h"
-#include "base/Text.h"
 #include "base/Trace.h"
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -41,7 +41,7 @@ void COptionsCommands::ApplyAtStart() {
     const std::string notice = options::unavailableChordsNotice(
         chords.chords, options::unavailableChords(chords.chords, options::probeKeyboard(chords.chords)));
     if (!notice.empty())
-        m_tray.ShowNotice(base::toWide(notice));
+        m_tray.ReportChordsUnavailable(notice);
 }
 
 void COptionsCommands::Open(HWND main, COptionsDlg::Page page) {
@@ -68,7 +68,7 @@ void COptionsCommands::Open(HWND main, COptionsDlg::Page page) {
 void COptionsCommands::apply(const options::Options& before, const options::Options& after, bool paused) {
     if (!options::writeOptions(after)) {
         base::Trace("options not all saved");
-        m_tray.ShowNotice(L"有些选项无法保存，下次启动时会恢复原来的设置。");
+        m_tray.ShowNotice(L"有些选项无法保存到注册表，请再试一次。");
     }
     m_tray.ApplySwitches(after.switches);
     m_pause.set(paused);
