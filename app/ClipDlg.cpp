@@ -3,10 +3,8 @@
 #include "capture/CaptureDlg.h"
 
 #include "app/ClipRules.h"
-#include "app/ExcludedPrograms.h"
 #include "app/ExitDlg.h"
 #include "app/HelpCommands.h"
-#include "ui/ExcludedProgramsDlg.h"
 #include "store/ClipNames.h"
 #include "store/NumberText.h"
 #include "store/Protocol.h"
@@ -73,21 +71,6 @@ void saveWindowPlace(HWND window) {
                             std::string(reinterpret_cast<const char*>(&place), sizeof place));
 }
 
-// The programs whose copies are recorded no more, shown; the ones the user takes off the list are
-// recorded again.
-void editExcludedPrograms(HWND owner) {
-    CExcludedProgramsDlg dialog;
-    for (const excluded::Program& program : excluded::programs())
-        dialog.m_programs.push_back({base::toWide(program.path), base::toWide(program.added)});
-    dialog.DoModal(owner);
-    for (const std::wstring& path : dialog.m_removed) {
-        if (excluded::remove(base::toUtf8(path)))
-            base::Trace("copies of %s are recorded again", base::toUtf8(path).c_str());
-        else
-            base::ReportFailure("RegDeleteKeyValueW");
-    }
-}
-
 void paintIcon(HWND window, HICON icon) {
     base::PaintScope paint(window);
     SendMessageW(window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.get()), 0);
@@ -140,6 +123,7 @@ bool CClipDlg::OnInitDialog() {
     m_tray.CreateFor(hwnd());
     if (!hooked)
         m_tray.ReportHooksUnavailable();
+    m_options.ApplyAtStart();
     if (m_lastRunRestored)
         m_view.categories().RebuildCategories({m_view.nodes().collection, m_view.nodes().hotkeys, m_view.nodes().queue});
     if (!m_lastRunNotRestored.empty())
@@ -323,8 +307,9 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
     case ID_FILE_OPEN_LAST_RUN:
         m_archive.OnOpenLastRun();
         return true;
+    case ID_OPTIONS:
     case ID_FILE_EXCLUDED_PROGRAMS:
-        editExcludedPrograms(hwnd());
+        m_options.Open(hwnd(), id == ID_OPTIONS ? COptionsDlg::General : COptionsDlg::Privacy);
         return true;
     case ID_HELP_CONTENTS:
         openHelp();

@@ -6,6 +6,7 @@
 //   app/ArchiveCommands  Save, Open and the run kept at the start, in threads of their own
 //   app/ClipTrayIcon     the tray icon, its menu, tooltip and balloons
 //   app/PrivacyCommands  the privacy switches applied, the wipe, clips sealed out of reach
+//   app/OptionsCommands  the options dialog, and the options applied at the start and after OK
 // This file keeps the window itself: its making, layout, place, menus, pausing and closing.
 #pragma once
 
@@ -15,6 +16,7 @@
 #include "app/HistoryView.h"
 #include "app/HookLibrary.h"
 #include "app/PrivacyCommands.h"
+#include "app/OptionsCommands.h"
 #include "app/SlotFiling.h"
 #include "kit/CommandBars.h"
 #include "kit/DockPanes.h"
@@ -96,6 +98,8 @@ private:
     CClipboardMonitor m_monitor{m_view, m_tray};
     CSlotFiling m_slots;
     CPrivacyCommands m_privacy{{m_store, m_hook, m_view, m_tray, m_archive, m_monitor}};
+    COptionsCommands m_options{m_hook, m_tray, {[this] { return m_paused; }, [this](bool paused) { setPaused(paused); }},
+                               [this](const options::Options& options) { m_privacy.ApplyPrivacyOptions(options); }};
     bool m_lastRunRestored = false;
     std::string m_lastRunNotRestored;
     bool m_firstPaint = true;

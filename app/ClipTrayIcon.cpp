@@ -14,29 +14,29 @@
 
 #include <algorithm>
 
-namespace {
-
-// The tray's check items that are switches of the user's.
-struct SwitchItem {
-    UINT command;
-    const wchar_t* setting;
-};
-constexpr SwitchItem kSwitchItems[] = {
-    {ID_TRAY_RESTORE_CLIPBOARD, store::kRestoreClipboardSetting},
-    {ID_TRAY_RESTORE_LAST_RUN, store::kRestoreLastRunSetting},
-    {ID_TRAY_MAKE_ROOM, store::kMakeRoomWhenFullSetting},
-};
-
-}  // namespace
-
 void CClipTrayIcon::CreateFor(HWND main) {
     if (Create(base::toWide(clip::trayTooltip({})), main, IDI_TRAY_FRAME1, kTrayId, kNotifyMessage)) {
         SetAnimationIcons({IDI_TRAY_FRAME1, IDI_TRAY_FRAME2, IDI_TRAY_FRAME3, IDI_TRAY_FRAME4});
         StartAnimation(500);
     }
     m_hMainWnd = main;
-    // Only this program reads it: kept here rather than read again for every copy recorded.
-    m_bQueueOnCopy = fw::ReadUserDword(store::kSettingsKey, store::kQueueOnCopySetting).value_or(0) != 0;
+    options::Switches switches;
+    switches.queueOnCopy = userSwitchOn(store::kQueueOnCopySetting);
+    switches.alwaysOnTop = userSwitchOn(store::kAlwaysOnTopSetting);
+    ApplySwitches(switches);
+}
+
+// Queue every copy: only this program reads it, so it is kept here rather than read again for
+// every copy recorded.
+void CClipTrayIcon::ApplySwitches(const options::Switches& switches) {
+    m_bQueueOnCopy = switches.queueOnCopy;
+    if (switches.alwaysOnTop != m_bAlwaysOnTop)
+        setAlwaysOnTop(switches.alwaysOnTop);
+}
+
+void CClipTrayIcon::setAlwaysOnTop(bool on) {
+    SetWindowPos(m_hMainWnd, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    m_bAlwaysOnTop = on;
 }
 
 // The balloon first, so that the user sees where the window went as it goes.
@@ -131,6 +131,11 @@ void CClipTrayIcon::ReportLastRunNotRestored(const std::string& text) {
     ShowBalloonTip(base::toWide(text), base::toWide(clip::kLastRunNotRestoredTitle), NIIF_WARNING, 10);
 }
 
+void CClipTrayIcon::ReportChordsUnavailable(const std::string& text) {
+    base::Trace("tray balloon: %s", text.c_str());
+    ShowBalloonTip(base::toWide(text), L"快捷键无法使用", NIIF_WARNING, 10);
+}
+
 void CClipTrayIcon::ShowNotice(const std::wstring& text) {
     base::Trace("tray balloon: %s", base::toUtf8(text).c_str());
     ShowBalloonTip(text, L"Dravix", NIIF_INFO, 10);
@@ -173,9 +178,6 @@ LRESULT CClipTrayIcon::showMenu() {
     SetMenuDefaultItem(popup, ID_TRAY_SHOW, FALSE);
     CheckMenuItem(popup, ID_TRAY_AUTORUN, MF_BYCOMMAND | (options::startsWithWindows() ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(popup, ID_TRAY_TOPMOST, MF_BYCOMMAND | (m_bAlwaysOnTop ? MF_CHECKED : MF_UNCHECKED));
-    for (const SwitchItem& item : kSwitchItems)
-        CheckMenuItem(popup, item.command, MF_BYCOMMAND | (userSwitchOn(item.setting) ? MF_CHECKED : MF_UNCHECKED));
-    CheckMenuItem(popup, ID_TRAY_QUEUE_ON_COPY, MF_BYCOMMAND | (queuesOnCopy() ? MF_CHECKED : MF_UNCHECKED));
     traceMenu(popup);
     POINT cursor;
     GetCursorPos(&cursor);
@@ -203,21 +205,14 @@ void CClipTrayIcon::OnCommand(UINT command) {
     case ID_TRAY_AUTORUN:
         options::setStartWithWindows(!options::startsWithWindows());
         break;
-    case ID_TRAY_QUEUE_ON_COPY:
-        m_bQueueOnCopy = !m_bQueueOnCopy;
-        fw::WriteUserDword(store::kSettingsKey, store::kQueueOnCopySetting, m_bQueueOnCopy ? 1 : 0);
+    // Posted: the dialog's modal loop runs in the main window's turn, not inside the menu's.
+    case ID_OPTIONS:
+        PostMessageW(m_hMainWnd, WM_COMMAND, command, 0);
         break;
+    // Kept, so that the options dialog shows what the tray shows.
     case ID_TRAY_TOPMOST:
-        SetWindowPos(m_hMainWnd, m_bAlwaysOnTop ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE);
-        m_bAlwaysOnTop = !m_bAlwaysOnTop;
-        break;
-    default:
-        // Off until the user turns them on; the hook library reads "restore after paste" at
-        // every paste, the program reads the others at a start and at every copy.
-        for (const SwitchItem& item : kSwitchItems)
-            if (item.command == command)
-                toggleUserSwitch(item.setting);
+        setAlwaysOnTop(!m_bAlwaysOnTop);
+        fw::WriteUserDword(store::kSettingsKey, store::kAlwaysOnTopSetting, m_bAlwaysOnTop ? 1 : 0);
         break;
     }
 }

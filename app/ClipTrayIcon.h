@@ -1,10 +1,11 @@
 // CClipTrayIcon: the program's icon in the notification area, animated while recording runs,
 // still while paused; a double click shows the main window, minimising hides it here. It knows
 // the main window only by its handle: the commands that are the main window's (pause, resume,
-// screen capture, exit) are passed on to it as WM_COMMAND.
+// screen capture, options, exit) are passed on to it as WM_COMMAND.
 #pragma once
 
 #include "app/recorder/RecordRules.h"
+#include "options/Options.h"
 #include "kit/TrayIcon.h"
 
 #include <set>
@@ -41,17 +42,22 @@ public:
     void ReportHooksUnavailable();
     // At a start with "restore the last run" on, the last run did not come back: `text` says why.
     void ReportLastRunNotRestored(const std::string& text);
+    // At a start, chords that cannot act: `text` names them and where to change them.
+    void ReportChordsUnavailable(const std::string& text);
     // A balloon with news for the user.
     void ShowNotice(const std::wstring& text);
 
     LRESULT OnTrayNotification(WPARAM id, LPARAM mouseMessage) override;
     void OnCommand(UINT command) override;
 
-    // The "queue every copy" setting of the user, read at the start and changed by the menu.
+    // The switches that are the tray's to apply (queue every copy, always on top), read at the
+    // start and given again after the options changed.
+    void ApplySwitches(const options::Switches& switches);
     bool queuesOnCopy() const { return m_bQueueOnCopy; }
 
 private:
     void showMainWindow(bool foreground);
+    void setAlwaysOnTop(bool on);
     LRESULT showMenu();
     static void traceMenu(HMENU popup);
     void showTooltip();
@@ -68,5 +74,5 @@ private:
     int m_nSecrets = 0;  // copies of the run kept out as secrets
     bool m_bUnreadableShown = false;
     bool m_bQueueOnCopy = false;
-    int m_bAlwaysOnTop = 0;
+    bool m_bAlwaysOnTop = false;
 };

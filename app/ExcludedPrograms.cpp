@@ -29,8 +29,4 @@ bool add(const std::string& path) {
                                                 base::toWide(store::currentTimeStamp()));
 }
 
-bool remove(const std::string& path) {
-    return fw::DeleteUserValue(store::kExcludedProgramsKey, base::toWide(path).c_str());
-}
-
 }  // namespace excluded

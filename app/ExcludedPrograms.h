@@ -15,8 +15,7 @@ struct Program {
 std::vector<Program> programs();
 // Whether a copy from `source` (a full path, UTF-8; empty when not known) is kept out.
 bool isExcluded(const std::string& source);
-// False when the setting could not be written.
+// False when the setting could not be written. The options dialog's 隐私 page takes programs off.
 bool add(const std::string& path);
-bool remove(const std::string& path);
 
 }  // namespace excluded

@@ -7,6 +7,3 @@ bool userSwitchOn(const wchar_t* setting) {
     return fw::ReadUserDword(store::kSettingsKey, setting).value_or(0) != 0;
 }
 
-void toggleUserSwitch(const wchar_t* setting) {
-    fw::WriteUserDword(store::kSettingsKey, setting, userSwitchOn(setting) ? 0 : 1);
-}

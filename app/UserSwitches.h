@@ -1,6 +1,5 @@
 // The user's switches that outlive a run: each a DWORD under HKCU\Software\Dravix, on when it is
-// not 0 (a missing or wrongly typed value is off), turned on and off from the tray menu.
+// not 0 (a missing or wrongly typed value is off), changed in the options dialog (app/OptionsCommands).
 #pragma once
 
 bool userSwitchOn(const wchar_t* setting);
-void toggleUserSwitch(const wchar_t* setting);

@@ -11,6 +11,7 @@
 #include "BenchTexts.h"
 #include "DebugLog.h"
 #include "DravixProcess.h"
+#include "store/PasteQueue.h"
 #include "store/Protocol.h"
 #include "store/RunNames.h"
 #include "store/StoreDocument.h"
@@ -450,7 +451,7 @@ double pasteTime(const Target& target, WORD key, const std::wstring& wanted) {
 }
 
 // Ctrl+Alt+Q pastes the queue's head; its floor is the slot paste it is built on (Ctrl+Alt+5).
-// Thirty copies join the queue as they are recorded (the tray's "复制时加入粘贴队列").
+// Thirty copies join the queue once they are recorded.
 void measureQueuePaste(const DravixProcess& app) {
     writeHistory(0, 0, 0);
     showHistory(app, 0);
@@ -458,13 +459,18 @@ void measureQueuePaste(const DravixProcess& app) {
     target.setTextAndSelectAll(L"slot text");
     typeChord({VK_CONTROL}, '5', 40);
     pumpUntil([] { return storedClipText("copy5") == L"slot text"; }, 10s);
-    SendMessageW(app.trayWindow(), WM_COMMAND, 32803, 0);  // queue every copy
     for (int i = 1; i <= kTries; ++i) {
         putClipboardText(L"queued " + std::to_wstring(i));
         app.waitForRows([&](const auto& rows) { return static_cast<int>(rows.size()) >= i + 1; }, 10s);
     }
-    SendMessageW(app.trayWindow(), WM_COMMAND, 32803, 0);  // and no more
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", store::kQueueOnCopySetting);
+    // Queued in copy order, as "复制时加入粘贴队列" would have queued them.
+    std::vector<int> numbers;
+    const std::vector<ListRow> rows = app.rows();
+    for (int i = 1; i <= kTries; ++i)
+        for (const ListRow& row : rows)
+            if (row.content == L"queued " + std::to_wstring(i))
+                numbers.push_back(std::stoi(row.number));
+    store::appendToPasteQueue(storeStatusPath(), numbers);
     Times queued, slot;
     for (int i = 1; i <= kTries; ++i) {
         queued.push_back(pasteTime(target, 'Q', L"queued " + std::to_wstring(i)));

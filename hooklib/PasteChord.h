@@ -55,7 +55,6 @@ private:
     int m_frontWaits = 0;          // steps waited for the target to take the keyboard
     std::optional<transfer::Kept> m_kept;  // the user's clipboard, to give back after the paste
     bool m_keysSent = false;
-    int m_frontWaits = 0;          // steps waited for the target to take the keyboard
     // A paste that gives the user's clipboard back: the clip offered with its data rendered on
     // request, and what the target asked for.
     bool m_restore = false;

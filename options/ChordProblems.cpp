@@ -1,6 +1,7 @@
 #include "options/ChordProblems.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace options {
 
@@ -107,6 +108,17 @@ bool shareACombo(ChordAction a, const Chord& first, ChordAction b, const Chord& 
     return false;
 }
 
+std::string_view shortReason(ProblemKind kind) {
+    switch (kind) {
+    case ProblemKind::NoModifier: return "没有 Ctrl、Alt 或 Win";
+    case ProblemKind::EditingKey: return "是常用的按键";
+    case ProblemKind::TakenByOurs: return "与另一个快捷键相同";
+    case ProblemKind::RegisteredElsewhere: return "已被其他程序注册";
+    case ProblemKind::AltGrCharacter: return "AltGr 用它输入字符";
+    }
+    return {};
+}
+
 }  // namespace
 
 std::vector<KeyCombo> combosToProbe(const ChordSettings& chords) {
@@ -140,6 +152,37 @@ std::vector<ChordProblem> chordProblems(const ChordSettings& chords, const Chord
         }
     }
     return list.take();
+}
+
+std::vector<ChordProblem> unavailableChords(const ChordSettings& chords, const KeyboardFacts& facts) {
+    // Nothing counts as kept: every chord is looked at as a new one.
+    ChordSettings nothingKept = chords;
+    for (const ChordAction action : allChordActions())
+        nothingKept[action].off = !chords[action].off;
+    std::vector<ChordProblem> problems = chordProblems(chords, nothingKept, facts);
+    problems.erase(std::remove_if(problems.begin(), problems.end(), [](const ChordProblem& p) { return !p.refused; }),
+                   problems.end());
+    return problems;
+}
+
+std::string unavailableChordsNotice(const ChordSettings& chords, const std::vector<ChordProblem>& problems,
+                                    std::size_t shown) {
+    std::vector<ChordAction> named;
+    std::string list;
+    for (const ChordProblem& problem : problems) {
+        if (std::find(named.begin(), named.end(), problem.action) != named.end())
+            continue;
+        named.push_back(problem.action);
+        if (named.size() > shown)
+            continue;
+        list += (list.empty() ? "" : "；") + std::string("“") + std::string(actionName(problem.action)) + "”" +
+                chordText(problem.action, chords[problem.action]) + "（" + std::string(shortReason(problem.kind)) + "）";
+    }
+    if (named.empty())
+        return {};
+    if (named.size() > shown)
+        list += "；另有 " + std::to_string(named.size() - shown) + " 个";
+    return "这些快捷键现在无法使用：" + list + "。可以在“选项”的“快捷键”页中更改。";
 }
 
 }  // namespace options

@@ -6,6 +6,7 @@
 
 #include "options/Chords.h"
 
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,5 +39,13 @@ std::vector<KeyCombo> combosToProbe(const ChordSettings& chords);
 // and Alt still make the chord, AltGr still types); the rest are refused.
 std::vector<ChordProblem> chordProblems(const ChordSettings& chords, const ChordSettings& saved,
                                         const KeyboardFacts& facts);
+
+// At a start: the problems that keep chords that are on from acting (each chord checked as if the
+// user had just set it; warnings left out).
+std::vector<ChordProblem> unavailableChords(const ChordSettings& chords, const KeyboardFacts& facts);
+// What a balloon says of them: each chord once with why, at most `shown` of them, and that 选项
+// changes them. Empty when there are none.
+std::string unavailableChordsNotice(const ChordSettings& chords, const std::vector<ChordProblem>& problems,
+                                    std::size_t shown = 3);
 
 }  // namespace options

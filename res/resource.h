@@ -7,7 +7,6 @@
 #define IDD_INTRO 152
 #define IDD_CAPTURE 160
 #define IDD_NEW_CATEGORY 172
-#define IDD_EXCLUDED_PROGRAMS 180
 #define IDD_OPTIONS_GENERAL 190   // the pages of the options dialog ("选项")
 #define IDD_OPTIONS_CHORDS 191
 #define IDD_OPTIONS_PASTE 192
@@ -52,8 +51,6 @@
 #define IDC_INTRO_NOT_AGAIN 1013
 #define IDC_INTRO_TEXT 1014
 #define IDC_CATEGORY_NAME 1014
-#define IDC_EXCLUDED_LIST 1020
-#define IDC_EXCLUDED_REMOVE 1021
 
 // The options dialog's controls (ui/OptionsGeneralPage.cpp and the other pages name them too).
 #define IDC_OPT_START_WITH_WINDOWS 1100
@@ -102,10 +99,6 @@
 #define ID_HELP_CONTENTS 32798
 #define ID_HOMEPAGE 32800
 #define ID_FILE_OPEN_LAST_RUN 32801
-#define ID_TRAY_RESTORE_CLIPBOARD 32802
-#define ID_TRAY_RESTORE_LAST_RUN 32805
-#define ID_TRAY_MAKE_ROOM 32806
-#define ID_TRAY_QUEUE_ON_COPY 32803
 #define ID_FILE_EXCLUDED_PROGRAMS 32807
 #define ID_OPTIONS 32808  // "选项(&O)…", in the 工具 menu and the tray menu
 

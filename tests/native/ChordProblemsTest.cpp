@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using options::ChordAction;
@@ -87,6 +89,50 @@ TEST(ChordProblems, ChordsTurnedOffAreNotChecked) {
     chords[ChordAction::RepeatTransform].off = true;
     EXPECT_TRUE(options::chordProblems(chords, options::defaultChords(), {}).empty());
     EXPECT_EQ(options::combosToProbe(chords).size(), 10u + 3u);
+}
+
+// At a start every chord that is on is looked at, kept or not; what only warns is no news.
+TEST(ChordProblems, AtAStartTheChordsThatCannotActAreNamedOnce) {
+    ChordSettings twice = options::defaultChords();
+    twice[ChordAction::ShowMainWindow] = {kCtrl | kAlt, 'Q', false};  // the queue's keys
+    ChordSettings off = options::defaultChords();
+    off[ChordAction::PasteQueueHead].off = true;
+    struct Case {
+        const char* name;
+        ChordSettings chords;
+        std::vector<options::KeyCombo> registered;
+        std::vector<ChordAction> unavailable;
+        std::string notice;  // a part of it; empty: no notice
+    };
+    const Case cases[] = {
+        {"defaults", options::defaultChords(), {}, {}, ""},
+        {"two digits of one chord registered", options::defaultChords(), {{kCtrl, '1'}, {kCtrl, '2'}},
+         {ChordAction::CopyToSlot},
+         "这些快捷键现在无法使用：“复制到槽位”Ctrl+数字（已被其他程序注册）。可以在“选项”的“快捷键”页中更改。"},
+        {"ours twice", twice, {}, {ChordAction::ShowMainWindow}, "Ctrl+Alt+Q（与另一个快捷键相同）"},
+        {"turned off", off, {{kCtrl | kAlt, 'Q'}}, {}, ""},
+        {"more than are shown", options::defaultChords(),
+         {{kCtrl, '1'}, {kCtrl | kAlt, '1'}, {kCtrl | kAlt, 'Q'}, {kAlt, 'C'}, {kCtrl | kAlt, 0xC0}},
+         {ChordAction::CopyToSlot, ChordAction::PasteSlot, ChordAction::PasteQueueHead, ChordAction::ClipMenuAtCaret,
+          ChordAction::ShowMainWindow},
+         "；另有 2 个。"},
+    };
+    for (const Case& c : cases) {
+        options::KeyboardFacts facts;
+        facts.registeredElsewhere = c.registered;
+        facts.altGrCharacters = {{'5', "["}};
+        const std::vector<options::ChordProblem> problems = options::unavailableChords(c.chords, facts);
+        std::vector<ChordAction> actions;
+        for (const options::ChordProblem& problem : problems)
+            if (std::find(actions.begin(), actions.end(), problem.action) == actions.end())
+                actions.push_back(problem.action);
+        EXPECT_EQ(actions, c.unavailable) << c.name;
+        const std::string notice = options::unavailableChordsNotice(c.chords, problems);
+        if (c.notice.empty())
+            EXPECT_EQ(notice, "") << c.name;
+        else
+            EXPECT_NE(notice.find(c.notice), std::string::npos) << c.name << ": " << notice;
+    }
 }
 
 }  // namespace

@@ -38,6 +38,8 @@ protected:
     void fileRowInCategory(int row, int position);
     // The list's menu opened with a right click over the first selected row of these.
     HWND rowMenu(const std::vector<int>& rows);
+    // The tray icon's menu (the newest icon's) opened with a right click; null when it did not open.
+    HWND trayMenu();
     // The row clicked where no earlier click of the test landed (no double click) until the
     // click took (the row selected), and its text waited for in the preview.
     bool previewShows(int row, const std::wstring& text);

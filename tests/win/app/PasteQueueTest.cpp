@@ -96,8 +96,11 @@ TEST_F(PasteQueueTest, RowsQueuedFromTheMenuPasteInOrderOnceEach) {
 // them in copy order, the Shift press the text alone. Then the queue's own menu takes a row out
 // and empties it, and a clip deleted from the history leaves it.
 TEST_F(PasteQueueTest, CopiesJoinTheQueueAndItsMenuAndDeletionTakeThemOut) {
-    SendMessageW(m_app->trayWindow(), WM_COMMAND, 32803, 0);  // the tray's "复制时加入粘贴队列"
+    // Read at a start (the options dialog changes it at once: OptionsTest).
+    setUserSwitch(L"QueueOnCopy", true);
     const base::ScopeExit off([] { RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", L"QueueOnCopy"); });
+    start();
+    moveBesideTheTargets();
     record(L"copy one");
     const std::string rtf = "{\\rtf1 rich words}";
     ASSERT_TRUE(putClipboard({{CF_UNICODETEXT, globalFrom(L"plain words", sizeof(L"plain words"))},

@@ -1,7 +1,8 @@
 // Where each clip came from, and programs whose copies are never kept, with the real dravix.exe:
 // each row's record names the program that copied it; "不记录此程序的复制" on a row keeps that
 // program's later copies out (another program's are recorded); the list outlives a restart, is
-// shown by File > "排除的程序…", and a program taken off it is recorded again.
+// shown by File > "排除的程序(&E)…" (the options dialog's 隐私 page), and a program taken off it is
+// recorded again.
 #include "store/ClipNames.h"
 #include "DravixAppTest.h"
 #include "store/NumberText.h"
@@ -17,8 +18,8 @@
 namespace {
 
 constexpr UINT kExcludedProgramsCommand = 32807;
-constexpr int kExcludedList = 1020;
-constexpr int kRemoveButton = 1021;
+constexpr int kExcludedList = 1150;  // on the options dialog's 隐私 page
+constexpr int kRemoveButton = 1154;
 
 bool endsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && store::asciiLower(text.substr(text.size() - end.size())) == end;
@@ -40,18 +41,20 @@ protected:
         const std::string clip = store::clipNameFromNumberText(base::toUtf8(m_app->rows()[static_cast<std::size_t>(row)].number));
         return storeValue(storeIndexPath(), store::sourceElementName(clip));
     }
-    // The excluded programs dialog opened from the File menu, its list's rows (path, time) read.
+    // File > "排除的程序(&E)…": the options dialog on its 隐私 page, the list's rows (path, time)
+    // read. The dialog, or null.
     HWND openExcludedPrograms(std::vector<std::pair<std::wstring, std::wstring>>& shown) {
         PostMessageW(m_app->mainWindow(), WM_COMMAND, kExcludedProgramsCommand, 0);
         HWND dialog = waitForProcessDialog(m_app->processId(), m_app->mainWindow());
         if (!dialog)
             return nullptr;
-        HWND list = GetDlgItem(dialog, kExcludedList);
+        HWND list = GetDlgItem(page(dialog), kExcludedList);
         const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
         for (int row = 0; row < count; ++row)
             shown.emplace_back(m_app->itemText(list, row, 0), m_app->itemText(list, row, 1));
         return dialog;
     }
+    static HWND page(HWND sheet) { return PropSheet_GetCurrentPageHwnd(sheet); }
     void expectClosedBy(HWND dialog, WORD key) {
         ASSERT_TRUE(bringToFront(dialog));
         pressKeys({key});
@@ -122,11 +125,13 @@ TEST_F(SourcesTest, RowsKnowTheirProgramAndAnExcludedProgramsCopiesAreNotKept) {
     ASSERT_TRUE(dialog);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(base::toUtf8(shown[0].first), program);
-    // "删除" takes the selected program (the first, selected as the dialog opens) off; Enter
+    // "删除" takes the selected program (the first, selected as the page opens) off; Enter (OK)
     // closes; its copies are recorded again.
-    ASSERT_EQ(SendMessageW(GetDlgItem(dialog, kExcludedList), LVM_GETSELECTEDCOUNT, 0, 0), 1);
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(kRemoveButton, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, kRemoveButton)));
-    ASSERT_TRUE(pumpUntil([&] { return SendMessageW(GetDlgItem(dialog, kExcludedList), LVM_GETITEMCOUNT, 0, 0) == 0; }, 5s));
+    const HWND list = GetDlgItem(page(dialog), kExcludedList);
+    ASSERT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 1);
+    PostMessageW(page(dialog), WM_COMMAND, MAKEWPARAM(kRemoveButton, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page(dialog), kRemoveButton)));
+    ASSERT_TRUE(pumpUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 0; }, 5s));
     expectClosedBy(dialog, VK_RETURN);
     {
         ClipSource source(L"burst \"recorded again\" 1 0");

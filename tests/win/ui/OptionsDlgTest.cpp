@@ -26,7 +26,7 @@ constexpr int kCopyKey = 1110, kQueueKey = 1113, kPointerList = 1116, kPointerOf
 constexpr int kRestoreClipboard = 1103, kQueueOnCopy = 1106;
 constexpr int kPasteList = 1140, kExcludedList = 1150;
 
-// A WNDENUMPROC is __stdcall on x86: a function of that convention, not a lambda.
+// A WNDENUMPROC is CALLBACK (stdcall in the x86 build), which a lambda cannot be.
 BOOL CALLBACK addStaticText(HWND child, LPARAM all) {
     wchar_t name[32] = {};
     GetClassNameW(child, name, 32);

@@ -1,0 +1,81 @@
+#include "app/OptionsCommands.h"
+
+#include "options/ChordProblems.h"
+#include "options/ChordRecord.h"
+#include "options/KeyboardProbe.h"
+#include "options/OptionsRegistry.h"
+#include "base/ScopeExit.h"
+#include "base/Trace.h"
+
+#include <memory>
+#include <utility>
+
+namespace {
+
+std::string chordsText(const options::ChordSettings& chords) {
+    std::string text;
+    for (const options::ChordAction action : options::allChordActions())
+        text += (text.empty() ? "" : ", ") + options::chordSetting(action, chords[action]);
+    return text;
+}
+
+}  // namespace
+
+COptionsCommands::COptionsCommands(const HookLibrary& hook, CClipTrayIcon& tray, Pause pause, ApplyMore applyMore)
+    : m_hook(hook), m_tray(tray), m_pause(std::move(pause)), m_applyMore(std::move(applyMore)) {}
+
+void COptionsCommands::ApplyAtStart() {
+    const options::ChordOptions chords = options::readChordOptions();
+    publishChords(chords);
+    const std::string notice = options::unavailableChordsNotice(
+        chords.chords, options::unavailableChords(chords.chords, options::probeKeyboard(chords.chords)));
+    if (!notice.empty())
+        m_tray.ReportChordsUnavailable(notice);
+}
+
+void COptionsCommands::Open(HWND main, COptionsDlg::Page page) {
+    if (m_pOpen) {
+        if (m_pOpen->hwnd()) {
+            ShowWindow(m_pOpen->hwnd(), SW_SHOW);
+            SetForegroundWindow(m_pOpen->hwnd());
+        }
+        return;
+    }
+    auto dialog = std::make_unique<COptionsDlg>();
+    dialog->m_options = options::readOptions();
+    dialog->m_bPaused = m_pause.on();
+    dialog->m_nStartPage = page;
+    m_pOpen = dialog.get();
+    const base::ScopeExit closed([this] { m_pOpen = nullptr; });
+    base::Trace("options dialog opened");
+    const options::Options before = dialog->m_options;
+    if (dialog->DoModal(main) == IDOK)
+        apply(before, dialog->m_options, dialog->m_bPaused);
+}
+
+// Saved first, so that what reads the settings where it acts reads the new ones.
+void COptionsCommands::apply(const options::Options& before, const options::Options& after, bool paused) {
+    if (!options::writeOptions(after)) {
+        base::Trace("options not all saved");
+        m_tray.ShowNotice(L"有些选项无法保存到注册表，请再试一次。");
+    }
+    m_tray.ApplySwitches(after.switches);
+    m_pause.set(paused);
+    if (after.chords != before.chords)
+        publishChords(after.chords);
+    if (m_applyMore)
+        m_applyMore(after);
+    base::Trace("options applied: %u changes", static_cast<unsigned>(options::describeChanges(before, after).size()));
+}
+
+bool COptionsCommands::publishChords(const options::ChordOptions& chords) const {
+    if (!m_hook.PublishChordOptions) {
+        base::Trace("chords not published: no hook library");
+        return false;
+    }
+    const auto record = std::make_unique<options::ChordRecord>(options::packChords(chords));
+    const bool published = m_hook.PublishChordOptions(record.get()) != FALSE;
+    base::Trace("chords %s: %s; %u programs without chords", published ? "published" : "not published",
+                chordsText(chords.chords).c_str(), static_cast<unsigned>(chords.noChordPrograms.size()));
+    return published;
+}
