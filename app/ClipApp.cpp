@@ -1,5 +1,7 @@
 #include "app/ClipApp.h"
 
+#include "search/IndexBuilder.h"
+
 #include "capture/CaptureDlg.h"
 
 #include "app/ClipDlg.h"
@@ -103,6 +105,19 @@ bool CClipApp::InitInstance() {
     return false;
 }
 
+namespace {
+
+// A run just kept gets its search index in the keep's thread, off the window (a run never
+// changes once kept, so it is made once).
+void indexKeptRun(const std::string& keptAs, const std::atomic<bool>& stop) {
+    if (keptAs.empty() || stop)
+        return;
+    const search::BuiltIndex built = search::buildIndex(keptAs, {});
+    base::Trace("search index of the run kept: %d", static_cast<int>(built.outcome));
+}
+
+}  // namespace
+
 // The store starts empty, but the previous run is kept first (File > open the last run). With
 // "启动时恢复上次的记录" on, a store that can be read goes on as it is, and is kept as a run once the
 // window is up; else the run just kept is opened as the store.
@@ -120,6 +135,7 @@ void CClipApp::startStore(const CSysClipBoard& store, CClipDlg& dialog) {
             base::Trace("last run kept while the store goes on: %s (%d)", kept.keptAs.c_str(), static_cast<int>(kept.result));
             for (const std::string& note : kept.notes)
                 base::Trace("last run kept: %s", note.c_str());
+            indexKeptRun(kept.keptAs, stop);
         });
         return;
     }
@@ -134,6 +150,7 @@ void CClipApp::startStore(const CSysClipBoard& store, CClipDlg& dialog) {
               previous.keptAs.c_str());
     for (const std::string& note : previous.notes)
         base::Trace("previous run: %s", note.c_str());
+    dialog.RunAfterFirstPaint([keptAs = previous.keptAs](const std::atomic<bool>& stop) { indexKeptRun(keptAs, stop); });
     store.resetStore(previous);
     if (restore && restoreLastRun(store, previous, dialog) && queue && !queue->empty() &&
         !store::appendToPasteQueue(store.paths().statusFile(), *queue))
