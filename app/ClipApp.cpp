@@ -19,6 +19,7 @@
 #include "base/Handle.h"
 #include "base/Text.h"
 #include "base/Trace.h"
+#include "fw/Settings.h"
 #include "fw/Window.h"
 
 #include <commctrl.h>
@@ -97,6 +98,9 @@ bool CClipApp::InitInstance() {
         return false;
     CSysClipBoard::setMessageHandler(showStoreMessage);
     auto dialog = std::make_unique<CClipDlg>(std::move(hook), *store);
+    // The runs kept, by the user's count or size, from the keep of this start on.
+    store->setRunLimit(store::runLimitFromSettings(fw::ReadUserDword(store::kSettingsKey, store::kKeptRunsSetting),
+                                                   fw::ReadUserDword(store::kSettingsKey, store::kKeptRunsMegabytesSetting)));
     startStore(*store, *dialog);
     store::setDamageReporter(reportStoreDamage);
     m_pMainDlg = dialog.get();

@@ -46,6 +46,10 @@ inline constexpr wchar_t kMakeRoomWhenFullSetting[] = L"MakeRoomWhenFull";
 inline constexpr wchar_t kQueueOnCopySetting[] = L"QueueOnCopy";
 // DWORD, 1: the main window stays on top of other windows.
 inline constexpr wchar_t kAlwaysOnTopSetting[] = L"AlwaysOnTop";
+// DWORD: how many runs are kept in the runs folder (store::runLimitFromSettings), and a size in
+// megabytes that they may take together instead, when not 0.
+inline constexpr wchar_t kKeptRunsSetting[] = L"KeptRuns";
+inline constexpr wchar_t kKeptRunsMegabytesSetting[] = L"KeptRunsMegabytes";
 // REG_BINARY: the main window's WINDOWPLACEMENT when it closed last.
 inline constexpr wchar_t kWindowPlaceSetting[] = L"WindowPlacement";
 // Programs whose copies are never recorded: one REG_SZ value each, named by the program's full

@@ -49,6 +49,8 @@ LRESULT CClipListCtrl::DrawMarks(NMLVCUSTOMDRAW& draw) const {
     const COLORREF foreground = GetSysColor(selected && focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
     HDC dc = draw.nmcd.hdc;
     const int savedState = SaveDC(dc);
+    SetBkColor(dc, background);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &label, nullptr, 0, nullptr);  // the list's own text goes
     SetTextAlign(dc, TA_LEFT | TA_TOP);
     TEXTMETRICW metrics = {};
     GetTextMetricsW(dc, &metrics);
