@@ -132,7 +132,6 @@ bool CClipDlg::OnInitDialog() {
                   {IDC_SEARCH, IDC_SEARCH_FILTERS, IDC_SEARCH_EARLIER, ID_SEARCH_MENU_FIRST});
     const CHistoryView::Controls& controls = m_view.controls();
     orderForTabAndName(hwnd(), controls.search, controls.list, controls.tree, controls.preview);
-    m_view.searchBar().OrderForTab();
     m_view.SearchArchivesIn([this] { return m_archive.ArchiveFolders(); });
     placeWindow(hwnd());
 

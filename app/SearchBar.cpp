@@ -15,7 +15,7 @@ constexpr std::wstring_view kFilterButton = L"筛选(&L)";
 constexpr std::wstring_view kEarlierBox = L"在以前的记录中查找(&E) (Ctrl+Shift+F)";
 
 HWND createChild(HWND window, const wchar_t* className, std::wstring_view text, DWORD style, DWORD exStyle, int id) {
-    HWND child = CreateWindowExW(exStyle, className, std::wstring(text).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | style,
+    HWND child = CreateWindowExW(exStyle, className, std::wstring(text).c_str(), WS_CHILD | WS_VISIBLE | style,
                                  0, 0, 100, 20, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  GetModuleHandleW(nullptr), nullptr);
     if (!child)
@@ -45,7 +45,9 @@ HMENU appendSubmenu(HMENU menu, const wchar_t* label) {
 }  // namespace
 
 void CSearchBar::Create(HWND window, const Ids& ids) {
-    m_box = createChild(window, L"EDIT", L"", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ids.box);
+    m_box = createChild(window, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ids.box);
+    // The button and the checkbox are reached by their access keys (and Ctrl+Shift+F): Tab keeps
+    // going through the box, the list, the tree and the preview.
     m_filters = createChild(window, L"BUTTON", kFilterButton, BS_PUSHBUTTON, 0, ids.filters);
     m_earlier = createChild(window, L"BUTTON", kEarlierBox, BS_AUTOCHECKBOX, 0, ids.earlier);
     m_firstMenuId = ids.firstMenuId;
@@ -64,12 +66,6 @@ int CSearchBar::Layout(const RECT& area) const {
     SetWindowPos(m_filters, nullptr, area.right - buttonWidth, area.top, buttonWidth, rowHeight, kPlace);
     SetWindowPos(m_earlier, nullptr, area.left + 4, area.top + rowHeight, std::max(0, width - 4), rowHeight, kPlace);
     return 2 * rowHeight;
-}
-
-void CSearchBar::OrderForTab() const {
-    constexpr UINT kOrderOnly = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    SetWindowPos(m_filters, m_box, 0, 0, 0, 0, kOrderOnly);
-    SetWindowPos(m_earlier, m_filters, 0, 0, 0, 0, kOrderOnly);
 }
 
 std::u16string CSearchBar::Text() const {

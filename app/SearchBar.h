@@ -25,8 +25,6 @@ public:
     // Laid out at the top of `area`: the box with its button, the checkbox under them. The height
     // taken.
     int Layout(const RECT& area) const;
-    // Tab goes from the box to its button and the checkbox.
-    void OrderForTab() const;
 
     std::u16string Text() const;
     bool PatternToggle() const { return m_pattern; }
