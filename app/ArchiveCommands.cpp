@@ -32,6 +32,12 @@ CArchiveCommands::~CArchiveCommands() {
     Stop();
 }
 
+std::vector<std::string> CArchiveCommands::ArchiveFolders() const {
+    if (m_archivePath.empty())
+        return {};
+    return {base::toUtf8(folderOf(m_archivePath))};
+}
+
 void CArchiveCommands::Attach(HWND window, UINT progressMessage, UINT doneMessage, UINT keepDoneMessage) {
     m_window = window;
     m_progressMessage = progressMessage;

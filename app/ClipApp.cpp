@@ -1,5 +1,8 @@
 #include "app/ClipApp.h"
 
+#include "search/IndexBuilder.h"
+#include "search/SealedAccess.h"
+
 #include "capture/CaptureDlg.h"
 
 #include "app/ClipDlg.h"
@@ -18,6 +21,7 @@
 #include "base/Handle.h"
 #include "base/Text.h"
 #include "base/Trace.h"
+#include "fw/Settings.h"
 #include "fw/Window.h"
 
 #include <commctrl.h>
@@ -98,6 +102,9 @@ bool CClipApp::InitInstance() {
         return false;
     CSysClipBoard::setMessageHandler(showStoreMessage);
     auto dialog = std::make_unique<CClipDlg>(std::move(hook), *store);
+    // The runs kept, by the user's count or size, from the keep of this start on.
+    store->setRunLimit(store::runLimitFromSettings(fw::ReadUserDword(store::kSettingsKey, store::kKeptRunsSetting),
+                                                   fw::ReadUserDword(store::kSettingsKey, store::kKeptRunsMegabytesSetting)));
     startStore(*store, *dialog);
     store::setDamageReporter(reportStoreDamage);
     m_pMainDlg = dialog.get();
@@ -105,6 +112,19 @@ bool CClipApp::InitInstance() {
     m_pMainDlg = nullptr;
     return false;
 }
+
+namespace {
+
+// A run just kept gets its search index in the keep's thread, off the window (a run never
+// changes once kept, so it is made once).
+void indexKeptRun(const std::string& keptAs, const std::atomic<bool>& stop) {
+    if (keptAs.empty() || stop)
+        return;
+    const search::BuiltIndex built = search::buildIndex(keptAs, search::sealedStoreAccess());
+    base::Trace("search index of the run kept: %d", static_cast<int>(built.outcome));
+}
+
+}  // namespace
 
 // The store starts empty, but the previous run is kept first (File > open the last run). With
 // "启动时恢复上次的记录" on, a store that can be read goes on as it is, and is kept as a run once the
@@ -123,6 +143,7 @@ void CClipApp::startStore(const CSysClipBoard& store, CClipDlg& dialog) {
             base::Trace("last run kept while the store goes on: %s (%d)", kept.keptAs.c_str(), static_cast<int>(kept.result));
             for (const std::string& note : kept.notes)
                 base::Trace("last run kept: %s", note.c_str());
+            indexKeptRun(kept.keptAs, stop);
         });
         return;
     }
@@ -137,6 +158,7 @@ void CClipApp::startStore(const CSysClipBoard& store, CClipDlg& dialog) {
               previous.keptAs.c_str());
     for (const std::string& note : previous.notes)
         base::Trace("previous run: %s", note.c_str());
+    dialog.RunAfterFirstPaint([keptAs = previous.keptAs](const std::atomic<bool>& stop) { indexKeptRun(keptAs, stop); });
     store.resetStore(previous);
     if (restore && restoreLastRun(store, previous, dialog) && queue && !queue->empty() &&
         !store::appendToPasteQueue(store.paths().statusFile(), *queue))

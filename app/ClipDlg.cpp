@@ -111,9 +111,11 @@ bool CClipDlg::OnInitDialog() {
     m_commandBars.AddToolbar(hwnd(), IDR_MAINFRAME, 21, 20);
     m_panes.Create(hwnd(), item(IDC_CATEGORY_TREE), loadString(IDS_PANE_CLASS), item(IDC_PREVIEW),
                    loadString(IDS_PANE_PREVIEW), m_status, [this] { layout(); });
-    m_view.Create(hwnd(), item(IDC_CLIP_LIST), item(IDC_CATEGORY_TREE), item(IDC_PREVIEW), IDC_SEARCH);
+    m_view.Create(hwnd(), item(IDC_CLIP_LIST), item(IDC_CATEGORY_TREE), item(IDC_PREVIEW),
+                  {IDC_SEARCH, IDC_SEARCH_FILTERS, IDC_SEARCH_EARLIER, ID_SEARCH_MENU_FIRST});
     const CHistoryView::Controls& controls = m_view.controls();
     orderForTabAndName(hwnd(), controls.search, controls.list, controls.tree, controls.preview);
+    m_view.SearchArchivesIn([this] { return m_archive.ArchiveFolders(); });
     placeWindow(hwnd());
 
     m_monitor.Start(hwnd(), kMsgRecorderResults, m_store.paths(), m_hook.ownChangeTest(),
@@ -147,8 +149,7 @@ void CClipDlg::layout() {
     const RECT centre = m_panes.Layout(client);
     const CHistoryView::Controls& controls = m_view.controls();
     const int width = centre.right - centre.left;
-    const int searchHeight = std::min<int>(controls.searchHeight, std::max<int>(0, centre.bottom - centre.top));
-    SetWindowPos(controls.search, nullptr, centre.left, centre.top, width, searchHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    const int searchHeight = m_view.searchBar().Layout(centre);
     SetWindowPos(controls.list, nullptr, centre.left, centre.top + searchHeight, width,
                  std::max<int>(0, centre.bottom - centre.top - searchHeight), SWP_NOZORDER | SWP_NOACTIVATE);
     fitColumns(controls.list);
@@ -193,7 +194,7 @@ void CClipDlg::SetStatusText(const std::wstring& text) {
 
 bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (m_monitor.HandleMessage(message, wParam, lParam) || m_archive.HandleMessage(message, wParam) ||
-        handleLibraryMessage(message, wParam, lParam, result))
+        m_view.HandleMessage(message) || handleLibraryMessage(message, wParam, lParam, result))
         return true;
     switch (message) {
     // The application the user leaves us for, or came to us from, is where a paste from the
@@ -321,6 +322,12 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
         if (code == EN_CHANGE)
             m_view.OnSearchChanged();
         return true;
+    case IDC_SEARCH_FILTERS:
+        m_view.OnFilterButton();
+        return true;
+    case IDC_SEARCH_EARLIER:
+        m_view.OnEarlierToggled();
+        return true;
     case CCategoryTreeCtrl::kCommandAdd:
         m_view.categories().AddCategory();
         return true;
@@ -340,7 +347,7 @@ bool CClipDlg::OnNotify(NMHDR& header, LRESULT& result) {
 // Escape and Enter do nothing in the main window (its own dialogs and message boxes keep them).
 // F1 opens the help wherever the focus is, and with none (a key then arrives as a system key for
 // the window itself, and no WM_HELP follows). Ctrl+F goes to the search box; Esc there (or in the
-// list) clears the search, and the Down arrow in the box goes on to the list.
+// list) takes the search one step back, and the Down arrow in the box goes on to the list.
 bool CClipDlg::PreTranslateMessage(MSG* message) {
     const bool inMainWindow = message->hwnd == hwnd() || IsChild(hwnd(), message->hwnd);
     const bool keyDown = message->message == WM_KEYDOWN;

@@ -65,10 +65,6 @@ std::u16string excludeQuestion(std::string_view sourcePath) {
     return utf8ToUtf16("以后不再记录 " + std::string(store::fileNameOfPath(sourcePath)) + " 的复制？");
 }
 
-std::u16string filterStatus(std::size_t shown, std::size_t total) {
-    return utf8ToUtf16(std::to_string(shown) + " / " + std::to_string(total));
-}
-
 std::string archiveProgressText(bool saving, int percent) {
     return std::string(saving ? "正在保存存档… " : "正在打开存档… ") + std::to_string(percent) + "%";
 }

@@ -79,8 +79,6 @@ using cliplist::filterRows;
 using cliplist::foldedForSearch;
 using cliplist::matchesFilter;
 using cliplist::sourceTip;
-// "n / total" for the status line while a filter is on.
-std::u16string filterStatus(std::size_t shown, std::size_t total);
 
 // Root node texts: the unsaved-changes mark.
 inline constexpr std::string_view kRootText = "我的剪贴板";
@@ -89,8 +87,8 @@ inline constexpr std::string_view kCollectionText = "收集";
 inline constexpr std::string_view kHotkeysText = "快捷键";
 inline constexpr std::string_view kQueueText = "粘贴队列";
 
+inline constexpr std::string_view kNotBroughtBackText = "无法从以前的记录中取回这一条（记录或存档已不存在、无法读取，或历史记录已满）。";
 inline constexpr std::string_view kStatusCollection = "请按下Ctrl+鼠标右键进行粘贴";
-inline constexpr std::string_view kSearchCue = "搜索 (Ctrl+F)";
 // The names a screen reader gives the main window's controls, in the order Tab goes through them.
 inline constexpr std::string_view kSearchLabel = "搜索";
 inline constexpr std::string_view kListLabel = "剪贴板记录";

@@ -3,6 +3,7 @@
 #include "app/ClipRules.h"
 #include "app/ExcludedPrograms.h"
 #include "app/FileRecordReader.h"
+#include "app/SearchRules.h"
 #include "ui/ColumnFit.h"
 #include "kit/ListSupport.h"
 #include "store/ClipFormats.h"
@@ -11,6 +12,7 @@
 #include "store/PasteQueue.h"
 #include "store/Protocol.h"
 #include "store/StoreFile.h"
+#include "store/TimeStamp.h"
 #include "xml/XmlDocument.h"
 #include "xml/XmlText.h"
 #include "base/Text.h"
@@ -66,19 +68,9 @@ CHistoryView::Nodes makeNodes(fw::CTreeView& tree) {
     return nodes;
 }
 
-// Above the list: typing in it shows only the rows that hold the text. Its height fits its font.
-std::pair<HWND, int> createSearchBox(HWND window, int id) {
-    HWND search = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0,
-                                  100, 20, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                  GetModuleHandleW(nullptr), nullptr);
-    const auto font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
-    SendMessageW(search, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SendMessageW(search, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wide(clip::kSearchCue).c_str()));
-    base::WindowDc screen(search);
-    base::SelectScope selected(screen.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
-    TEXTMETRICW metrics = {};
-    GetTextMetricsW(screen.get(), &metrics);
-    return {search, metrics.tmHeight + 2 * GetSystemMetrics(SM_CYEDGE) + 6};
+// Today for the search's date filters: "YYYY-MM-DD".
+std::string today() {
+    return store::currentTimeStamp().substr(0, 10);
 }
 
 }  // namespace
@@ -117,7 +109,7 @@ CHistoryView::CHistoryView(CSysClipBoard& store, CClipTrayIcon& tray, HookLibrar
       m_target(hook, tray) {}
 
 // Selecting the history fills the list: the rows of the store the window opens with.
-void CHistoryView::Create(HWND window, HWND list, HWND tree, HWND preview, int searchId) {
+void CHistoryView::Create(HWND window, HWND list, HWND tree, HWND preview, const CSearchBar::Ids& searchIds) {
     m_window = window;
     m_list = fw::CListView(list);
     m_clipList.Attach(list);
@@ -128,8 +120,9 @@ void CHistoryView::Create(HWND window, HWND list, HWND tree, HWND preview, int s
     m_tree.SetImageList(m_treeImages.get());
     m_nodes = makeNodes(m_tree);
     m_categories.Attach(tree, m_nodes.root);
-    const auto [search, searchHeight] = createSearchBox(window, searchId);
-    m_controls = {list, tree, preview, search, searchHeight};
+    m_searchBar.Create(window, searchIds);
+    m_earlier.Start(window, kMsgEarlierResults, m_store.runsFolder());
+    m_controls = {list, tree, preview, m_searchBar.box()};
     m_tree.SelectItem(m_nodes.collection);
 }
 
@@ -244,7 +237,15 @@ void CHistoryView::ShowRowsStatus() {
                                             : std::wstring());
         return;
     }
-    m_status(base::toWide(clip::filterStatus(m_clipList.Rows().shownCount(), m_clipList.Rows().totalCount())));
+    const cliplist::ClipListModel& rows = m_clipList.Rows();
+    searchbox::SearchState state{rows.shownCount(), rows.totalCount(), rows.query().pattern,
+                                 search::filtersStatus(rows.query()), rows.searchError(), rows.searchCutShort()};
+    if (m_searchBar.SearchesEarlier()) {
+        state.earlier = m_earlier.Busy() ? searchbox::EarlierState::Searching : searchbox::EarlierState::Done;
+        state.earlierHits = rows.earlierCount();
+        state.earlierMore = m_earlierOutcome && (m_earlierOutcome->more || m_earlierOutcome->cutShort);
+    }
+    m_status(base::toWide(searchbox::searchStatus(state)));
 }
 
 void CHistoryView::ShowRecordedRows(std::vector<clip::ViewRow> rows) {
@@ -325,6 +326,9 @@ bool CHistoryView::OnNotify(NMHDR& header, LRESULT& result) {
         case LVN_ODFINDITEMW:
             result = m_clipList.FindRow(reinterpret_cast<const NMLVFINDITEMW&>(header));
             return true;
+        case NM_CUSTOMDRAW:
+            result = m_clipList.DrawMarks(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+            return true;
         case NM_CLICK:
             ShowPreview(m_list.GetNextItem(-1, LVNI_SELECTED));
             result = 0;
@@ -346,17 +350,20 @@ bool CHistoryView::OnNotify(NMHDR& header, LRESULT& result) {
 // The preview follows the first selected row only when that is another row now.
 void CHistoryView::OnSearchChanged() {
     const auto started = std::chrono::steady_clock::now();
-    const std::wstring text = fw::windowText(m_controls.search);
+    const std::u16string text = m_searchBar.Text();
     const std::string previewed = m_clipList.FirstSelectedClip();
     bool changed = false;
     // A change that moves rows: the rows selected before stay selected where they are still shown.
     m_clipList.ChangeKeepingSelection([&](cliplist::ClipListModel& rows) {
-        changed = rows.setFilter(base::toUtf16(text));
+        changed = rows.setFilter(text, m_searchBar.PatternToggle(), today());
         return changed && rows.shownChanged();
     });
+    if (changed)
+        searchEarlierRuns();
     ShowRowsStatus();
     if (!changed)
         return;
+    InvalidateRect(m_list.hwnd(), nullptr, FALSE);  // the marks of what matched
     if (m_clipList.FirstSelectedClip() != previewed)
         ShowPreview(m_list.GetNextItem(-1, LVNI_SELECTED));
     base::Trace("search: %u of %u rows shown in %lld us", static_cast<unsigned>(m_clipList.Rows().shownCount()),
@@ -365,15 +372,94 @@ void CHistoryView::OnSearchChanged() {
                     std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count()));
 }
 
+// The programs of the rows on display and the user's categories, to pick from.
+void CHistoryView::OnFilterButton() {
+    std::vector<std::string> sources;
+    const cliplist::ClipListModel& rows = m_clipList.Rows();
+    for (std::size_t i = 0; i < rows.shownCount(); ++i)
+        sources.push_back(rows.shown(i).source);
+    std::vector<std::u16string> categories;
+    for (HTREEITEM node = m_tree.GetChild(m_nodes.root); node; node = m_tree.GetNextSibling(node))
+        if (node != m_nodes.collection && node != m_nodes.hotkeys && node != m_nodes.queue)
+            categories.push_back(base::toUtf16(m_tree.GetItemText(node)));
+    if (m_searchBar.ShowFilterMenu(searchbox::programsOfRows(sources), categories))
+        OnSearchChanged();
+}
+
+void CHistoryView::OnEarlierToggled() {
+    searchEarlierRuns();
+    ShowRowsStatus();
+}
+
+// The rows found before go at once; those of this query come with its results. With the box
+// empty (or the checkbox off) nothing is searched.
+void CHistoryView::searchEarlierRuns() {
+    m_earlierOutcome.reset();
+    const std::u16string text = m_searchBar.Text();
+    const bool wanted = m_searchBar.SearchesEarlier() && m_clipList.Rows().query().hasText() &&
+                        m_clipList.Rows().searchError().empty();
+    if (m_clipList.Rows().earlierCount() > 0)
+        m_clipList.ChangeKeepingSelection([](cliplist::ClipListModel& rows) {
+            rows.assignEarlier({});
+            return true;
+        });
+    if (!wanted) {
+        m_earlier.Cancel();
+        return;
+    }
+    m_earlier.Search(text, m_searchBar.PatternToggle(), today(), m_archiveFolders ? m_archiveFolders() : std::vector<std::string>());
+}
+
+bool CHistoryView::HandleMessage(UINT message) {
+    if (message != kMsgEarlierResults)
+        return false;
+    showEarlierResults();
+    return true;
+}
+
+void CHistoryView::showEarlierResults() {
+    std::optional<CEarlierSearch::Results> results = m_earlier.Take();
+    if (!results) {
+        ShowRowsStatus();
+        return;
+    }
+    std::vector<cliplist::Row> rows;
+    rows.reserve(results->outcome.hits.size());
+    for (search::Hit& hit : results->outcome.hits) {
+        const search::Source& source = results->sources[hit.source];
+        rows.push_back(cliplist::earlierRow(hit.kind, std::move(hit.line), hit.copyTime, xml::utf16ToUtf8(source.origin), hit.number,
+                                            hit.program, hit.category, source.archive, hit.clip));
+    }
+    m_earlierOutcome = std::move(results->outcome);
+    m_clipList.ChangeKeepingSelection([&](cliplist::ClipListModel& model) {
+        model.assignEarlier(std::move(rows));
+        return true;
+    });
+    ShowRowsStatus();
+}
+
 bool CHistoryView::HandleSearchKeys(HWND window, WPARAM key) {
     const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    if (key == 'F' && control && shift) {
+        m_searchBar.ToggleEarlier();
+        OnEarlierToggled();
+        return true;
+    }
     if (key == 'F' && control) {
         SetFocus(m_controls.search);
         SendMessageW(m_controls.search, EM_SETSEL, 0, -1);
         return true;
     }
-    if (key == VK_ESCAPE && (window == m_controls.search || window == m_list.hwnd()) && !m_clipList.Rows().filter().empty()) {
-        SetWindowTextW(m_controls.search, L"");  // the box's change notification shows every row again
+    if (key == VK_ESCAPE && (window == m_controls.search || window == m_list.hwnd()))
+        return m_searchBar.ClearOneStep();
+    // Enter on a row of an earlier run brings it back, as a double click does.
+    if (key == VK_RETURN && window == m_list.hwnd()) {
+        const std::size_t position = static_cast<std::size_t>(m_list.GetNextItem(-1, LVNI_SELECTED));
+        const cliplist::ClipListModel& rows = m_clipList.Rows();
+        if (position >= rows.shownCount() || rows.shown(position).archive.empty())
+            return false;
+        m_clipList.PasteSelected(shift);
         return true;
     }
     if (key == VK_DOWN && window == m_controls.search && m_list.GetItemCount() > 0) {
@@ -392,13 +478,15 @@ void CHistoryView::ShowPreview(int row) {
     }
     const clip::ViewRow& shown = m_clipList.Rows().shown(static_cast<std::size_t>(row));
     std::u16string text;
-    switch (shown.kind) {
+    // A row of an earlier run shows the beginning its index keeps; its data stays unread until
+    // it is brought back.
+    switch (shown.archive.empty() ? shown.kind : clip::kRowText) {
     case clip::kRowPicture:
         if (base::UniqueBitmap bitmap = FileRecordReader(m_store.paths()).loadBitmap(shown.clip))
             m_preview.ShowPicture(bitmap.get());
         return;
     case clip::kRowText:
-        text = m_store.getTextFromName(shown.clip);
+        text = shown.archive.empty() ? m_store.getTextFromName(shown.clip) : shown.content;
         break;
     case clip::kRowFileList:
         text = m_store.getFileListText(shown.clip);
@@ -407,6 +495,9 @@ void CHistoryView::ShowPreview(int row) {
         return;
     }
     m_preview.ShowText(base::toWide(text));
+    const std::vector<search::TextSpan> marks = m_clipList.Rows().marksIn(text);
+    if (!marks.empty())
+        m_preview.MarkText(marks.front().start, marks.front().length);
 }
 
 void CHistoryView::RowsRemoved(const std::vector<std::string>& clips) {
@@ -416,7 +507,31 @@ void CHistoryView::RowsRemoved(const std::vector<std::string>& clips) {
 }
 
 void CHistoryView::PasteClip(const std::string& clip, bool plainText) {
+    const cliplist::ClipListModel& rows = m_clipList.Rows();
+    const std::size_t position = rows.shownPosition(clip);
+    if (position < rows.shownCount() && !rows.shown(position).archive.empty()) {
+        bringBack(rows.shown(position), plainText);
+        return;
+    }
     m_target.Paste(clip, plainText);
+}
+
+// A row of an earlier run or an archive comes back into the history as a new record (a copy's
+// number and time), shown where the history is on display, and is pasted as the store's rows are.
+void CHistoryView::bringBack(const cliplist::Row& row, bool plainText) {
+    const std::optional<StoredClip> stored = CSysClipBoard::readArchiveClip(row.archive, row.archiveClip);
+    const store::FiledRecord filed =
+        stored ? m_store.fileHistoryRecord(stored->snapshot, store::currentTimeStamp()) : store::FiledRecord{};
+    if (filed.outcome != store::FiledRecord::Outcome::Filed) {
+        base::Trace("earlier runs: %s of %s not brought back (%d)", row.archiveClip.c_str(), row.archive.c_str(),
+                    stored ? static_cast<int>(filed.outcome) : -1);
+        MessageBoxW(m_window, wide(clip::kNotBroughtBackText).c_str(), wide(store::kMainWindowTitle).c_str(),
+                    MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    const std::string name = store::historyClipName(filed.number);
+    ShowClipRow(m_nodes.collection, name, store::historyNumberText(filed.number), nullptr);
+    m_target.Paste(name, plainText);
 }
 
 // Asked once; the rows already recorded stay until the user deletes them.

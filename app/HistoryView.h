@@ -7,9 +7,11 @@
 #pragma once
 
 #include "app/ClipTrayIcon.h"
+#include "app/EarlierSearch.h"
 #include "app/HookLibrary.h"
 #include "app/PasteQueueNode.h"
 #include "app/PasteTarget.h"
+#include "app/SearchBar.h"
 #include "app/StoreView.h"
 #include "ui/CategoryTreeCtrl.h"
 #include "ui/ClipListCtrl.h"
@@ -42,16 +44,16 @@ public:
     };
     struct Controls {
         HWND list = nullptr, tree = nullptr, preview = nullptr, search = nullptr;
-        int searchHeight = 22;
     };
     // What the view needs of the window: the status line.
     using StatusLine = std::function<void(const std::wstring& text)>;
 
     CHistoryView(CSysClipBoard& store, CClipTrayIcon& tray, HookLibrary& hook, StatusLine status);
 
-    // The dialog's list, tree and preview, and the search box made here; the history's rows shown.
-    void Create(HWND window, HWND list, HWND tree, HWND preview, int searchId);
+    // The dialog's list, tree and preview, and the search bar made here; the history's rows shown.
+    void Create(HWND window, HWND list, HWND tree, HWND preview, const CSearchBar::Ids& searchIds);
     const Controls& controls() const { return m_controls; }
+    const CSearchBar& searchBar() const { return m_searchBar; }
     const Nodes& nodes() const { return m_nodes; }
     CClipListCtrl& clipList() { return m_clipList; }
     CCategoryTreeCtrl& categories() { return m_categories; }
@@ -79,7 +81,17 @@ public:
 
     bool OnNotify(NMHDR& header, LRESULT& result);
     void OnSearchChanged();
-    // Ctrl+F, Esc and Down between the search box and the list; true when the key was taken.
+    // The filter menu beside the box.
+    void OnFilterButton();
+    // "在以前的记录中查找" turned on or off (its checkbox, Ctrl+Shift+F).
+    void OnEarlierToggled();
+    // The folders whose archives the search of earlier runs looks in, besides the kept runs.
+    using ArchiveFolders = std::function<std::vector<std::string>()>;
+    void SearchArchivesIn(ArchiveFolders folders) { m_archiveFolders = std::move(folders); }
+    // The results of the earlier runs' search; true when `message` was theirs.
+    bool HandleMessage(UINT message);
+    // Ctrl+F, Ctrl+Shift+F, Esc (one step of the search back) and Down between the search box
+    // and the list; true when the key was taken.
     bool HandleSearchKeys(HWND window, WPARAM key);
     // The program the user worked in before ours: where a paste from the list goes.
     void NoteForegroundWindow(HWND window) { m_target.Note(window, m_window); }
@@ -95,6 +107,11 @@ private:
     void ClearQueue() override { m_queue.Clear(); }
     bool ShowsQueue() const override { return m_tree.GetSelectedItem() == m_nodes.queue; }
     void ExcludeProgram(const std::string& path) override;
+    void searchEarlierRuns();
+    void showEarlierResults();
+    void bringBack(const cliplist::Row& row, bool plainText);
+
+    static constexpr UINT kMsgEarlierResults = WM_APP + 43;
 
 
     CSysClipBoard& m_store;
@@ -111,6 +128,10 @@ private:
     base::UniqueImageList m_listImages;
     base::UniqueImageList m_treeImages;
     CPasteTarget m_target;
+    CSearchBar m_searchBar;
+    CEarlierSearch m_earlier;
+    ArchiveFolders m_archiveFolders;
+    std::optional<search::SearchOutcome> m_earlierOutcome;  // the last results shown
     bool m_bOpened = false;  // the history was shown once (the window has opened)
     std::optional<std::u16string> m_newestHistoryText;
 };

@@ -70,7 +70,10 @@ private:
         std::optional<PartRow> row = partRow(std::atoi(value.c_str()), name, m_record, m_reader);
         if (!row)
             return;
-        m_rows.push_back({row->kind, std::move(row->content), m_copyTime, m_number, m_useTime, m_source, m_record});
+        // The search's 分类 filter: the category a clip is filed in (the history and the slots are none).
+        std::string category = m_node == ViewNode::Other ? xml::utf16ToUtf8(m_category) : std::string();
+        m_rows.push_back({row->kind, std::move(row->content), m_copyTime, m_number, m_useTime, m_source, m_record,
+                          std::move(category)});
         m_lastNumber = m_number;
     }
 

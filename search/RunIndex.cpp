@@ -1,6 +1,6 @@
 #include "search/RunIndex.h"
 
-#include "search/Digest.h"
+#include "store/Crypto.h"
 
 #include <algorithm>
 #include <cstring>
@@ -129,10 +129,10 @@ std::optional<std::string> encodeIndex(const ArchiveStamp& stamp, const std::vec
                                   std::string_view(sections.signatures.out()), std::string_view(sections.lines.out()),
                                   std::string_view(sections.texts.out())})
         file.bytes(part);
-    const std::optional<Digest> digest = sha256(file.out());
-    if (!digest)
+    const std::optional<std::string> digest = store::crypto::sha256(file.out());
+    if (!digest || digest->size() != kIndexDigestBytes)
         return std::nullopt;
-    file.bytes(std::string_view(reinterpret_cast<const char*>(digest->data()), digest->size()));
+    file.bytes(*digest);
     return std::move(file.out());
 }
 
@@ -227,8 +227,8 @@ bool digestMatches(std::string_view file) {
     if (file.size() < kIndexDigestBytes)
         return false;
     const std::size_t body = file.size() - kIndexDigestBytes;
-    const std::optional<Digest> digest = sha256(file.substr(0, body));
-    return digest && std::memcmp(digest->data(), file.data() + body, kIndexDigestBytes) == 0;
+    const std::optional<std::string> digest = store::crypto::sha256(file.substr(0, body));
+    return digest && *digest == file.substr(body);
 }
 
 TextView textOf(const IndexedRow& row, std::string_view bytes) {

@@ -52,6 +52,10 @@ inline constexpr wchar_t kSealStoreSetting[] = L"SealStore";
 // DWORD, 0: text that is plainly a secret is recorded like any other; missing or 1: it is not
 // (store/SecretRules.h).
 inline constexpr wchar_t kSkipSecretsSetting[] = L"SkipSecrets";
+// DWORD: how many runs are kept in the runs folder (store::runLimitFromSettings), and a size in
+// megabytes that they may take together instead, when not 0.
+inline constexpr wchar_t kKeptRunsSetting[] = L"KeptRuns";
+inline constexpr wchar_t kKeptRunsMegabytesSetting[] = L"KeptRunsMegabytes";
 // REG_BINARY: the main window's WINDOWPLACEMENT when it closed last.
 inline constexpr wchar_t kWindowPlaceSetting[] = L"WindowPlacement";
 // Programs whose copies are never recorded: one REG_SZ value each, named by the program's full

@@ -144,4 +144,13 @@ bool isRunLeftover(std::string_view name) {
     return base && (parseRunName(*base) || parseRunArchive(*base) || parseRunIndex(*base));
 }
 
+RunLimit runLimitFromSettings(std::optional<std::uint32_t> count, std::optional<std::uint32_t> megabytes) {
+    RunLimit limit;
+    if (count && *count > 0)
+        limit.count = std::min<std::size_t>(*count, kMaxKeptRuns);
+    if (megabytes)
+        limit.bytes = static_cast<std::uint64_t>(*megabytes) << 20;
+    return limit;
+}
+
 }  // namespace store

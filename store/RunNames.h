@@ -32,6 +32,9 @@ struct RunLimit {
     std::size_t count = kKeptRuns;
     std::uint64_t bytes = 0;
 };
+// The limit the user's settings give: a count (kept within 1 to kMaxKeptRuns; none or 0 is the
+// default ten) and a size in megabytes (none or 0: no size limit).
+RunLimit runLimitFromSettings(std::optional<std::uint32_t> count, std::optional<std::uint32_t> megabytes);
 struct RunName {
     std::string time;    // "2026-12-08 14-03-22": fixed width, so it orders as text
     int sameSecond = 1;  // 1, or the n of " (n)"

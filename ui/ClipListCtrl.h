@@ -80,6 +80,8 @@ public:
     void FillDisplayInfo(LVITEMW& item) const;
     void FillInfoTip(NMLVGETINFOTIPW& tip) const;
     LRESULT FindRow(const NMLVFINDITEMW& find) const;
+    // NM_CUSTOMDRAW (ClipListMarks.cpp): what matched the search marked in the content column.
+    LRESULT DrawMarks(NMLVCUSTOMDRAW& draw) const;
 
     // After one confirmation, the selected rows and their clips (elements and files) go; in the
     // queue's view only their places in the queue go (the clips stay in the history).

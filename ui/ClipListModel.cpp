@@ -4,10 +4,16 @@
 #include "xml/XmlText.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace cliplist {
 
 namespace {
+
+// A keystroke's search of the list, and the marks of one row as it is drawn, end there: a pattern
+// that runs long leaves the rest unshown (and says so), never the window waiting.
+constexpr std::chrono::milliseconds kSearchTime{250};
+constexpr std::chrono::milliseconds kMarkTime{20};
 
 // The times and numbers are ASCII: compared as bytes they sort as their wide texts do.
 const std::string& asciiColumn(const Row& row, int column) {
@@ -51,6 +57,33 @@ void cutForDisplay(std::u16string& content) {
 
 }  // namespace
 
+Row earlierRow(int kind, std::u16string line, std::string copyTime, std::string origin, int number, std::string source,
+               std::string category, std::string archive, std::string archiveClip) {
+    Row row{kind, std::move(line), std::move(copyTime), std::move(origin) + " #" + std::to_string(number), "",
+            std::move(source), archive + "|" + archiveClip, std::move(category)};
+    row.archive = std::move(archive);
+    row.archiveClip = std::move(archiveClip);
+    return row;
+}
+
+void ClipListModel::assignEarlier(std::vector<Row> rows) {
+    std::vector<std::string> found;
+    for (const Row& row : m_rows)
+        if (!row.archive.empty())
+            found.push_back(row.clip);
+    remove(found);
+    for (Row& row : rows) {
+        m_folded.push_back(foldedText(row.content));
+        cutForDisplay(row.content);
+        m_rows.push_back(std::move(row));
+    }
+    refilter();
+}
+
+std::size_t ClipListModel::earlierCount() const {
+    return static_cast<std::size_t>(std::count_if(m_rows.begin(), m_rows.end(), [](const Row& row) { return !row.archive.empty(); }));
+}
+
 void ClipListModel::assign(std::vector<Row> rows) {
     m_rows = std::move(rows);
     m_folded.clear();
@@ -62,12 +95,42 @@ void ClipListModel::assign(std::vector<Row> rows) {
     refilter();
 }
 
-bool ClipListModel::setFilter(std::u16string_view filter) {
-    if (filter == m_filter)
+bool ClipListModel::setFilter(std::u16string_view filter, bool patternToggle, std::string_view today) {
+    if (filter == m_filter && patternToggle == m_patternToggle && today == m_today)
         return false;
     m_filter = filter;
+    m_patternToggle = patternToggle;
+    m_today = today;
+    m_query = search::parseQuery(m_filter, m_patternToggle);
+    const bool searches = m_query.hasText() || !m_query.filters.empty() || !m_query.errors.empty();
+    m_matcher = searches ? std::make_unique<search::Matcher>(m_query, m_today) : nullptr;
     refilter();
     return true;
+}
+
+std::u16string ClipListModel::searchError() const {
+    return m_matcher ? m_matcher->error() : std::u16string();
+}
+
+std::vector<search::TextSpan> ClipListModel::marksIn(std::u16string_view text) const {
+    if (!m_matcher || !m_matcher->looksAtText())
+        return {};
+    search::Deadline deadline = search::Deadline::in(kMarkTime);
+    return m_matcher->marks(search::viewOf(foldedText(text)), deadline);
+}
+
+std::vector<search::TextSpan> ClipListModel::marksAt(std::size_t position) const {
+    if (!m_matcher || !m_matcher->looksAtText() || position >= m_shown.size())
+        return {};
+    search::Deadline deadline = search::Deadline::in(kMarkTime);
+    std::vector<search::TextSpan> marks = m_matcher->marks(search::viewOf(m_folded[m_shown[position]]), deadline);
+    // Folding keeps every unit where it was, so the folded text's places are the content's.
+    const std::size_t shownUnits = m_rows[m_shown[position]].content.size();
+    std::vector<search::TextSpan> shown;
+    for (const search::TextSpan& mark : marks)
+        if (mark.start < shownUnits)
+            shown.push_back({mark.start, std::min(mark.length, shownUnits - mark.start)});
+    return shown;
 }
 
 bool ClipListModel::headerDirection(int column) const {
@@ -101,7 +164,8 @@ void ClipListModel::upsert(Row row) {
         m_folded[index] = std::move(folded);
     }
     const auto shownAt = std::find(m_shown.begin(), m_shown.end(), index);
-    const bool matches = shownByFilter(index);
+    search::Deadline deadline = search::Deadline::in(kSearchTime);
+    const bool matches = shownByFilter(index, deadline);
     if (matches && shownAt == m_shown.end())
         m_shown.push_back(index);
     else if (!matches && shownAt != m_shown.end())
@@ -175,18 +239,22 @@ std::size_t ClipListModel::copyCell(std::size_t position, int column, char16_t* 
     return length;
 }
 
-bool ClipListModel::shownByFilter(std::size_t index) const {
-    return holdsFolded(m_folded[index], foldedText(m_filter), foldedForSearch(m_filter));
+bool ClipListModel::shownByFilter(std::size_t index, search::Deadline& deadline) const {
+    const Row& row = m_rows[index];
+    if (!m_matcher || !row.archive.empty())
+        return true;
+    const search::RowFacts facts{row.kind, row.copyTime, row.source, row.category, search::viewOf(m_folded[index])};
+    return m_matcher->matches(facts, deadline) == search::Verdict::Yes;
 }
 
 void ClipListModel::refilter() {
-    const FoldedText queryBytes = foldedText(m_filter);
-    const std::u16string queryUnits = foldedForSearch(m_filter);
+    search::Deadline deadline = search::Deadline::in(kSearchTime);
     std::vector<std::size_t> shown;
     shown.reserve(m_rows.size());
-    for (std::size_t i = 0; i < m_folded.size(); ++i)
-        if (holdsFolded(m_folded[i], queryBytes, queryUnits))
+    for (std::size_t i = 0; i < m_folded.size() && !deadline.passed(); ++i)
+        if (shownByFilter(i, deadline))
             shown.push_back(i);
+    m_cutShort = deadline.cut();
     std::swap(shown, m_shown);
     if (m_sortColumn >= 0)
         sortShown(m_sortColumn, m_ascending);

@@ -1,5 +1,6 @@
 // The clip list's rows as a model of their own: the rows of the view on display and the part of
-// them the list shows, those that hold the search box's text, in the order of the last sort by a
+// them the list shows, those the search box's query admits (search/Query.h: words, filters and
+// patterns, one rule with the search of earlier runs), in the order of the last sort by a
 // column (rows recorded since then come last). The list asks for its rows by position (a virtual
 // list), so that a keystroke in the search box costs a filter and a sort, not a rewrite of every
 // row. A row knows the clip it was made from by the store's name; the number text it shows in
@@ -8,10 +9,13 @@
 #pragma once
 
 #include "search/Folding.h"
+#include "search/Matcher.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace cliplist {
@@ -21,6 +25,12 @@ namespace cliplist {
 inline constexpr std::size_t kShownUnits = 1024;
 
 struct Row {
+    Row() = default;
+    Row(int kind, std::u16string content, std::string copyTime, std::string number, std::string useTime, std::string source,
+        std::string clip, std::string category = {})
+        : kind(kind), content(std::move(content)), copyTime(std::move(copyTime)), number(std::move(number)),
+          useTime(std::move(useTime)), source(std::move(source)), clip(std::move(clip)), category(std::move(category)) {}
+
     int kind = 0;                 // the row's image: 0 text, 1 picture, 2 file list
     std::u16string content;       // column 0, cut to kShownUnits once given to the model
     std::string copyTime;         // column 1
@@ -28,7 +38,15 @@ struct Row {
     std::string useTime;          // column 3
     std::string source;           // the program it was copied from (full path), or empty
     std::string clip;             // the store's name of its clip ("his12-", "copy5")
+    std::string category;         // the category it is filed in (UTF-8), or empty for none
+    // A row found in an earlier run or an archive ("在以前的记录中查找"): where it lies and its
+    // clip's name there; its `clip` is both together, which names no clip of the store.
+    std::string archive;
+    std::string archiveClip;
 };
+// The row of a search result from an earlier run or an archive.
+Row earlierRow(int kind, std::u16string line, std::string copyTime, std::string origin, int number, std::string source,
+               std::string category, std::string archive, std::string archiveClip);
 
 inline constexpr int kColumns = 4;
 
@@ -41,10 +59,26 @@ using search::holdsFolded;
 
 class ClipListModel {
 public:
-    // The rows of a view freshly read; the search and the sort stay.
+    // The rows of a view freshly read; the search and the sort stay. The rows of earlier runs go.
     void assign(std::vector<Row> rows);
-    // False when the text is the one already filtering.
-    bool setFilter(std::u16string_view filter);
+    // The rows found in earlier runs and archives for the query on: they replace those found
+    // before, come after the store's rows and are shown as found (the same query chose them).
+    void assignEarlier(std::vector<Row> rows);
+    std::size_t earlierCount() const;
+    // The search box's text read as a query (the pattern toggle on or off) and run against
+    // `today` ("YYYY-MM-DD", for the date filters). False when it is the one already filtering.
+    bool setFilter(std::u16string_view filter, bool patternToggle = false, std::string_view today = {});
+    const search::Query& query() const { return m_query; }
+    // Why the query cannot be run (a filter that cannot be read, a pattern that does not
+    // compile): no row is shown then. Empty when it can.
+    std::u16string searchError() const;
+    // Whether the last search gave up at its time bound before the last row.
+    bool searchCutShort() const { return m_cutShort; }
+    // What matched in a shown row's content as the list shows it, in order; none without words
+    // or a pattern.
+    std::vector<search::TextSpan> marksAt(std::size_t position) const;
+    // The same in a whole text (the preview's).
+    std::vector<search::TextSpan> marksIn(std::u16string_view text) const;
     // Whether the last filter changed which rows are shown, or their order: a keystroke that
     // does not leaves the list as it is.
     bool shownChanged() const { return m_shownChanged; }
@@ -83,14 +117,19 @@ public:
 private:
     void refilter();
     void sortShown(int column, bool ascending);
+    bool shownByFilter(std::size_t index, search::Deadline& deadline) const;
 
     std::vector<Row> m_rows;
-    bool shownByFilter(std::size_t index) const;
 
     std::vector<FoldedText> m_folded;  // each row's whole content as the search compares it
     std::vector<std::size_t> m_shown;      // positions in m_rows
     bool m_shownChanged = true;
     std::u16string m_filter;
+    bool m_patternToggle = false;
+    std::string m_today;
+    search::Query m_query;
+    std::unique_ptr<search::Matcher> m_matcher;  // none while the box is empty
+    bool m_cutShort = false;
     int m_sortColumn = -1;
     bool m_ascending = true;
     bool m_columnAscending[kColumns] = {true, true, true, true};  // each header's own direction

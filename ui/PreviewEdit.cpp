@@ -24,6 +24,12 @@ void CPreviewEdit::ShowText(const std::wstring& text) {
     InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
+// The control keeps its selection shown without the focus (ES_NOHIDESEL).
+void CPreviewEdit::MarkText(std::size_t start, std::size_t length) {
+    SendMessageW(hwnd(), EM_SETSEL, start, static_cast<LPARAM>(start + length));
+    SendMessageW(hwnd(), EM_SCROLLCARET, 0, 0);
+}
+
 void CPreviewEdit::ShowPicture(HBITMAP bitmap) {
     ShowText(L"");
     UpdateWindow(hwnd());

@@ -20,6 +20,8 @@ public:
     using fw::CSubclassedWindow::hwnd;
 
     void ShowText(const std::wstring& text);
+    // A part of the text shown selected (what the search matched) and scrolled into view.
+    void MarkText(std::size_t start, std::size_t length);
     // Scaled into the pane (proportions kept, never enlarged, centred) on white with a black
     // frame; null shows the empty frame.
     void ShowPicture(HBITMAP bitmap);

@@ -169,4 +169,91 @@ TEST(ClipListModel, TheSearchFindsRowsWhateverTheirLetters) {
     }
 }
 
+// The search box's query: words and filters narrow the rows together, what matched is marked
+// within what a row shows.
+std::vector<Row> sampleRows() {
+    return {
+        {0, u"Quarterly report 2026", "2026-12-09 09:00:00", "1", "", "C:\\Windows\\notepad.exe", "his1-", ""},
+        {1, u"picture:size 37*20", "2026-12-09 08:00:00", "2", "", "C:\\Apps\\mspaint.exe", "his2-", ""},
+        {0, u"report draft", "2026-12-08 17:00:00", "3", "", "C:\\Office\\WINWORD.EXE", "his3-", "工作"},
+        {2, u"C:\\report.txt", "2026-12-01 10:00:00", "4", "", "C:\\Windows\\explorer.exe", "his4-", "工作"},
+        {0, u"会议记录 report", "2026-11-20 10:00:00", "5", "", "", "his5-", ""},
+    };
+}
+
+TEST(ClipListModel, WordsAndFiltersNarrowTheRowsTogether) {
+    ClipListModel rows;
+    rows.assign(sampleRows());
+    const struct {
+        std::u16string text;
+        bool patternToggle;
+        std::vector<std::string> shown;
+    } cases[] = {
+        {u"report", false, {"1", "3", "4", "5"}},
+        {u"类型:图片", false, {"2"}},
+        {u"type:text report", false, {"1", "3", "5"}},
+        {u"类型:文本 类型:文件", false, {"1", "3", "4", "5"}},  // one kind: any of them
+        {u"程序:notepad", false, {"1"}},
+        {u"app:WINWORD report", false, {"3"}},
+        {u"日期:今天", false, {"1", "2"}},
+        {u"date:yesterday type:text", false, {"3"}},
+        {u"日期:2026-12-01..2026-12-08", false, {"3", "4"}},
+        {u"分类:工作 类型:文件", false, {"4"}},
+        {u"cat:工作 draft", false, {"3"}},
+        {u"re:rep.rt\\s+\\d+", false, {"1"}},
+        {u"rep.rt [0-9]+", true, {"1"}},
+        {u"记录 report", false, {"5"}},
+        {u"类型:", false, {"1", "2", "3", "4", "5"}},  // a key still being typed is no filter
+        {u"", false, {"1", "2", "3", "4", "5"}},
+    };
+    for (const auto& test : cases) {
+        rows.setFilter(test.text, test.patternToggle, "2026-12-09");
+        EXPECT_EQ(shownNumbers(rows), test.shown) << std::string(test.text.begin(), test.text.end());
+        EXPECT_TRUE(rows.searchError().empty());
+    }
+}
+
+// A pattern that does not compile and a filter that cannot be read show no rows and say why.
+TEST(ClipListModel, AQueryThatCannotRunShowsNoRowsAndSaysWhy) {
+    ClipListModel rows;
+    rows.assign(sampleRows());
+    for (const std::u16string text : {u"re:(report", u"re:(a)\\1", u"日期:明年"}) {
+        rows.setFilter(text, false, "2026-12-09");
+        EXPECT_EQ(rows.shownCount(), 0u);
+        EXPECT_FALSE(rows.searchError().empty());
+    }
+    EXPECT_TRUE(rows.setFilter(u"(report", false, "2026-12-09"));  // no pattern: words
+    EXPECT_EQ(shownNumbers(rows), (std::vector<std::string>{}));
+    EXPECT_TRUE(rows.searchError().empty());
+}
+
+// The marks lie within what a row shows (it keeps kShownUnits), the preview's in the whole text.
+TEST(ClipListModel, WhatMatchedIsMarkedWithinTheShownText) {
+    const std::u16string longText = u"Needle " + std::u16string(cliplist::kShownUnits, u'x') + u" needle";
+    ClipListModel rows;
+    rows.assign({{0, longText, "2026-12-09 09:00:00", "1", "", "", "his1-", ""}});
+    rows.setFilter(u"NEEDLE", false, "2026-12-09");
+    EXPECT_EQ(rows.marksAt(0), (std::vector<search::TextSpan>{{0, 6}}));
+    EXPECT_EQ(rows.marksIn(longText).size(), 2u);
+    rows.setFilter(u"type:text", false, "2026-12-09");  // no words: nothing to mark
+    EXPECT_TRUE(rows.marksAt(0).empty());
+    EXPECT_TRUE(rows.marksAt(5).empty());
+}
+
+// Rows found in earlier runs were chosen by the same query: they show as found (their line need
+// not hold every word), say where they come from, and give way to the next query's.
+TEST(ClipListModel, RowsOfEarlierRunsShowAsFoundUntilTheNextQuery) {
+    ClipListModel rows;
+    rows.assign(sampleRows());
+    rows.setFilter(u"draft", false, "2026-12-09");
+    rows.assignEarlier({earlierRow(0, u"the beginning of a long text", "2026-11-01 10:00:00", "2026-11-01 09:00:00", 7, "",
+                                   "", "C:\\Runs\\run.amc", "his7-")});
+    EXPECT_EQ(shownNumbers(rows), (std::vector<std::string>{"3", "2026-11-01 09:00:00 #7"}));
+    EXPECT_EQ(rows.earlierCount(), 1u);
+    EXPECT_EQ(rows.shown(1).archiveClip, "his7-");
+    EXPECT_EQ(rows.shownPosition("his7-"), rows.shownCount());  // no clip of the store
+    rows.assignEarlier({});
+    EXPECT_EQ(shownNumbers(rows), (std::vector<std::string>{"3"}));
+}
+
 }  // namespace

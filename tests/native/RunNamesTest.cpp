@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,18 @@ TEST(ArchiveNames, KeptRunsByCountOrBySize) {
     for (int n = 0; n < 520; ++n)
         many.push_back(store::runName("2026-01-01 10:00:00", n + 1) + ".amc");
     EXPECT_EQ(store::runsToRemove(many, RunLimit{1000, 0}, {}).size(), 20u);  // at most 500 stay
+
+    // The user's settings: a count within 1 to 500 (0 or none the default), a size in megabytes.
+    const struct {
+        std::optional<std::uint32_t> count, megabytes;
+        std::size_t keptCount;
+        std::uint64_t bytes;
+    } settings[] = {{{}, {}, 10, 0}, {0, 0, 10, 0}, {3, {}, 3, 0}, {100000, {}, 500, 0}, {{}, 5, 10, 5u << 20}};
+    for (const auto& setting : settings) {
+        const RunLimit limit = store::runLimitFromSettings(setting.count, setting.megabytes);
+        EXPECT_EQ(limit.count, setting.keptCount);
+        EXPECT_EQ(limit.bytes, setting.bytes);
+    }
 
     using files::FileEntry;
     const std::map<std::string, std::uint64_t> measured = store::runSizes({

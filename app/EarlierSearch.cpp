@@ -1,0 +1,100 @@
+#include "app/EarlierSearch.h"
+
+#include "base/Barrier.h"
+#include "base/Trace.h"
+
+#include <chrono>
+
+namespace {
+
+// How long one search of the earlier runs may take before it ends with what it found.
+constexpr std::chrono::seconds kSearchTime{10};
+
+}  // namespace
+
+void CEarlierSearch::Start(HWND window, UINT doneMessage, std::string runsFolder) {
+    m_window = window;
+    m_doneMessage = doneMessage;
+    m_runsFolder = std::move(runsFolder);
+    m_thread = std::thread([this] { base::Guarded("earlier runs search", [&] { run(); }); });
+}
+
+unsigned CEarlierSearch::Search(std::u16string text, bool patternToggle, std::string today,
+                                std::vector<std::string> archiveFolders) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const unsigned query = ++m_lastQuery;
+    if (m_waiting)
+        base::Trace("earlier runs: query %u replaced by %u before it began", m_waiting->query, query);
+    m_waiting = Request{query, std::move(text), patternToggle, std::move(today), std::move(archiveFolders)};
+    m_stopSearch = true;
+    m_busy = true;
+    m_wake.notify_one();
+    return query;
+}
+
+void CEarlierSearch::Cancel() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_lastQuery;
+    m_waiting.reset();
+    m_stopSearch = true;
+}
+
+std::optional<CEarlierSearch::Results> CEarlierSearch::Take() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::optional<Results> results = std::move(m_results);
+    m_results.reset();
+    if (results && results->query != m_lastQuery)
+        return std::nullopt;  // a newer query is on its way
+    return results;
+}
+
+void CEarlierSearch::Stop() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_ending = true;
+        m_stopSearch = true;
+        m_wake.notify_one();
+    }
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void CEarlierSearch::run() {
+    for (;;) {
+        Request request;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_ending || m_waiting.has_value(); });
+            if (m_ending)
+                return;
+            request = std::move(*m_waiting);
+            m_waiting.reset();
+            m_stopSearch = false;
+        }
+        Results results = base::Guarded("earlier runs query", Results{request.query, {}, {}}, [&] { return searchFor(request); });
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_results = std::move(results);
+        m_busy = m_waiting.has_value();
+        PostMessageW(m_window, m_doneMessage, 0, 0);
+    }
+}
+
+CEarlierSearch::Results CEarlierSearch::searchFor(const Request& request) {
+    const auto started = std::chrono::steady_clock::now();
+    Results results{request.query, search::searchSources(m_runsFolder, request.archiveFolders), {}};
+    const search::Query query = search::parseQuery(request.text, request.patternToggle);
+    const search::Matcher matcher(query, request.today);
+    if (!matcher.usable())
+        return results;
+    search::Deadline deadline = search::Deadline::in(kSearchTime);
+    results.outcome = m_runs.search(results.sources, matcher, deadline, &m_stopSearch);
+    for (const std::string& note : results.outcome.notes)
+        base::Trace("earlier runs: %s", note.c_str());
+    base::Trace("earlier runs: query %u, %u hits%s in %u of %u sources (%u indexes made) in %lld ms", request.query,
+                static_cast<unsigned>(results.outcome.hits.size()), results.outcome.more ? " and more" : "",
+                static_cast<unsigned>(results.outcome.searched), static_cast<unsigned>(results.sources.size()),
+                static_cast<unsigned>(results.outcome.built),
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - started).count()));
+    return results;
+}

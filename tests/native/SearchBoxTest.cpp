@@ -1,0 +1,50 @@
+// The search box over the clip list: the status line and the filter menu say what is on.
+#include "app/SearchRules.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(SearchBox, TheStatusLineSaysWhatIsOn) {
+    using searchbox::SearchState;
+    const struct {
+        SearchState state;
+        std::u16string status;
+    } cases[] = {
+        {{2, 999, false, u"", u"", false}, u"2 / 999"},
+        {{1, 5, false, u"类型：图片，程序：notepad", u"", false}, u"1 / 5\u3000筛选：类型：图片，程序：notepad"},
+        {{1, 5, true, u"类型：文本", u"", true}, u"1 / 5\u3000筛选：正则表达式，类型：文本\u3000（搜索超时，只显示了部分结果）"},
+        {{0, 5, true, u"", u"模式有误：括号不成对", false}, u"模式有误：括号不成对"},
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(searchbox::searchStatus(test.state), test.status);
+}
+
+// Each item has its own id within the menu's range; what cannot be offered is left out.
+TEST(SearchBox, TheFilterMenuNumbersItsItemsWithinItsRange) {
+    const std::vector<std::u16string> programs(12, u"app.exe");
+    const std::vector<searchbox::MenuItem> menu = searchbox::filterMenu(programs, {u"工作"}, 100);
+    std::set<unsigned> ids;
+    for (const searchbox::MenuItem& item : menu) {
+        EXPECT_GE(item.id, 100u);
+        EXPECT_LT(item.id, 100u + searchbox::filterMenuIdCount());
+        ids.insert(item.id);
+    }
+    EXPECT_EQ(ids.size(), menu.size());
+    EXPECT_TRUE(menu.front().patternToggle);
+    EXPECT_EQ(menu.back().label, u"&1 工作");
+    EXPECT_EQ(menu.size(), 1 + search::filterMenuItems().size() + searchbox::kMaxOfferedPerKind + 1);
+}
+
+TEST(SearchBox, TheProgramsOfferedAreTheRowsMostFrequentFirst) {
+    const std::vector<std::string> sources = {"C:\\a\\notepad.exe", "", "C:\\b\\WINWORD.EXE", "D:\\NOTEPAD.EXE",
+                                              "C:\\c\\calc.exe", "C:\\b\\winword.exe", "C:\\a\\notepad.exe"};
+    EXPECT_EQ(searchbox::programsOfRows(sources), (std::vector<std::u16string>{u"notepad.exe", u"WINWORD.EXE", u"calc.exe"}));
+    EXPECT_EQ(searchbox::programsOfRows(sources, 1), (std::vector<std::u16string>{u"notepad.exe"}));
+}
+
+}  // namespace

@@ -1,0 +1,126 @@
+// Find anything with the real dravix.exe: filters typed into the search box, or picked from the
+// menu beside it, narrow the rows together with words, the status line says what is on, Esc
+// steps back one filter or word at a time, and a pattern that does not compile says so; a clip
+// of a run kept at an earlier start is found with "在以前的记录中查找" and brought back.
+#include "DravixAppTest.h"
+#include "WinTestSupport.h"
+#include "base/Text.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kEarlierBox = 1351;
+const std::wstring kFiles = L"File:Path\"C:\\data\\report.txt\"";
+
+std::vector<std::wstring> contentsOf(const std::vector<ListRow>& rows) {
+    std::vector<std::wstring> contents;
+    for (const ListRow& row : rows)
+        contents.push_back(row.content);
+    return contents;
+}
+
+class FindAnythingTest : public DravixAppTest {
+protected:
+    // A click into the box, as a user starts a search.
+    void focusSearchBox() {
+        ASSERT_TRUE(bringToFront(m_app->mainWindow()));
+        clickAt(centreOf(m_app->searchBox()));
+        ASSERT_TRUE(waitUntilTakesKeys(m_app->searchBox(), 3s));
+    }
+    // Waits until the list shows exactly `contents` and the status line passes `status`.
+    bool shows(const std::vector<std::wstring>& contents, const std::function<bool(const std::wstring&)>& status) {
+        return m_app->waitForRows([&](const auto& rows) { return contentsOf(rows) == contents && status(m_app->statusText()); },
+                                  5s);
+    }
+};
+
+std::function<bool(const std::wstring&)> is(const std::wstring& wanted) {
+    return [wanted](const std::wstring& status) { return status == wanted; };
+}
+
+void press(WORD key) {
+    sendKeys({{key, false}, {key, true}});
+}
+
+TEST_F(FindAnythingTest, FiltersAndWordsNarrowTheRowsAndEscStepsBack) {
+    for (const wchar_t* text : {L"report alpha", L"report beta", L"other note"})
+        record(text);
+    const std::string drop = dropFilesBlock(std::wstring(L"C:\\data\\report.txt") + L'\0');
+    ASSERT_TRUE(putClipboard({{CF_HDROP, globalFrom(drop.data(), drop.size())}}));
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 4; }));
+    const std::wstring hint = m_app->statusText();
+    const std::vector<std::wstring> all = contentsOf(m_app->rows());
+    focusSearchBox();
+
+    // Each step: keys typed (or Esc), then the rows and the status line they leave.
+    const struct {
+        const wchar_t* typed;  // null: Esc
+        std::vector<std::wstring> rows;
+        std::function<bool(const std::wstring&)> status;
+    } steps[] = {
+        {L"类型:文本 report", {L"report alpha", L"report beta"}, is(L"2 / 4\u3000筛选：类型：文本")},
+        {nullptr, {L"report alpha", L"report beta", L"other note"}, is(L"3 / 4\u3000筛选：类型：文本")},
+        {nullptr, all, is(hint)},
+        {L"type:files", {kFiles}, is(L"1 / 4\u3000筛选：类型：文件")},
+        {L" 日期:昨天", {}, is(L"0 / 4\u3000筛选：类型：文件，日期：昨天")},
+        {nullptr, {kFiles}, is(L"1 / 4\u3000筛选：类型：文件")},
+        {nullptr, all, is(hint)},
+        {L"re:(report", {}, [](const std::wstring& status) { return status.rfind(L"模式有误", 0) == 0; }},
+        {nullptr, all, is(hint)},
+    };
+    for (const auto& step : steps) {
+        if (step.typed)
+            typeText(step.typed);
+        else
+            press(VK_ESCAPE);
+        EXPECT_TRUE(shows(step.rows, step.status)) << (step.typed ? base::toUtf8(step.typed) : "Esc") << ": "
+                                                   << base::toUtf8(m_app->statusText());
+    }
+
+    // Picked from the menu beside the box, by its access keys: 筛选 > 类型 > 文件.
+    typeText(L"report");
+    ASSERT_TRUE(shows({L"report alpha", L"report beta", kFiles}, is(L"3 / 4")));
+    typeChord({VK_MENU}, 'L', 60);
+    ASSERT_TRUE(waitForProcessMenu(m_app->processId()));
+    pressKeys({'T', 'F'});
+    EXPECT_TRUE(shows({kFiles}, is(L"1 / 4\u3000筛选：类型：文件")));
+    screenshot(L"find-filters.png");
+}
+
+// The clip of a run kept at the last start is found among the runs kept (with the run's date),
+// and Enter brings it back as a new row of the history and onto the clipboard.
+TEST_F(FindAnythingTest, AClipOfAKeptRunIsFoundAndBroughtBack) {
+    const std::wstring kept = L"kept needle 4711 " + std::to_wstring(GetTickCount());
+    record(kept);
+    record(L"copied after it");  // what the clipboard holds at the next start
+    start();                     // the run before is kept, with its index
+    focusSearchBox();
+    typeText(kept.substr(5));
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.empty(); }));
+    typeChord({VK_CONTROL, VK_SHIFT}, 'F', 60);
+    ASSERT_TRUE(pumpUntil([&] { return IsDlgButtonChecked(m_app->mainWindow(), kEarlierBox) == BST_CHECKED; }, 3s));
+    // Its row says the run's date and its number there.
+    const auto fromRun = [&](const ListRow& row) {
+        return row.content == kept && row.number.rfind(L"20", 0) == 0 && row.number.find(L" #1") != std::wstring::npos;
+    };
+    ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return rows.size() == 1 && fromRun(rows.front()); }))
+        << base::toUtf8(m_app->statusText());
+    EXPECT_TRUE(pumpUntil([&] { return m_app->statusText().find(L"以前的记录：1 条") != std::wstring::npos; }, 5s))
+        << base::toUtf8(m_app->statusText());
+
+    const RECT row = m_app->rowRect(0);
+    clickAt({row.left + 20, (row.top + row.bottom) / 2});
+    ASSERT_TRUE(pumpUntil([&] { return m_app->selectedRows() == std::vector<int>{0}; }, 3s));
+    press(VK_RETURN);
+    // A new history row beside the one it came from, its clip stored again; the clipboard holds it.
+    ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) {
+        return rows.size() == 2 && (fromRun(rows[0]) != fromRun(rows[1])) && contentsOf(rows) == std::vector<std::wstring>{kept, kept};
+    }));
+    EXPECT_TRUE(pumpUntil([&] { return storedClipText("his2-") == kept; }, 5s)) << base::toUtf8(storedClipText("his2-"));
+    EXPECT_TRUE(pumpUntil([&] { return clipboardHoldsText(kept); }, 5s));
+}
+
+}  // namespace
