@@ -5,15 +5,19 @@
 //   app/SlotFiling       the hook library's slot copies filed as history records
 //   app/ArchiveCommands  Save, Open and the run kept at the start, in threads of their own
 //   app/ClipTrayIcon     the tray icon, its menu, tooltip and balloons
+//   app/CommandServer    the command line's requests (WM_COPYDATA), answered by app/ProgramCommands
 // This file keeps the window itself: its making, layout, place, menus, pausing and closing.
 #pragma once
 
 #include "app/ArchiveCommands.h"
 #include "app/ClipTrayIcon.h"
 #include "app/ClipboardMonitor.h"
+#include "app/CommandServer.h"
 #include "app/HistoryView.h"
 #include "app/HookLibrary.h"
+#include "app/ProgramCommands.h"
 #include "app/SlotFiling.h"
+#include "app/WindowTasks.h"
 #include "kit/CommandBars.h"
 #include "kit/DockPanes.h"
 #include "store/SysClipBoard.h"
@@ -51,6 +55,7 @@ private:
     static constexpr UINT kMsgArchiveProgress = WM_APP + 4;  // wParam: percent done
     static constexpr UINT kMsgArchiveDone = WM_APP + 5;      // wParam: the ArchiveResult
     static constexpr UINT kMsgKeepDone = WM_APP + 6;         // the run kept at this start
+    static constexpr UINT kMsgWindowTasks = WM_APP + 7;      // work of the command line's worker
     static constexpr UINT_PTR kSlotRetryTimer = 1;
 
     bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -89,6 +94,9 @@ private:
     CArchiveCommands m_archive{m_store, *this};
     CClipboardMonitor m_monitor{m_view, m_tray};
     CSlotFiling m_slots;
+    CWindowTasks m_windowTasks;
+    CProgramCommands m_commands;
+    CCommandServer m_commandServer{m_commands};  // after what it uses: it goes first
     bool m_lastRunRestored = false;
     std::string m_lastRunNotRestored;
     bool m_firstPaint = true;

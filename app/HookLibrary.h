@@ -21,6 +21,8 @@ struct HookLibrary {
     int(WINAPI* GetOperXmlStatus)() = nullptr;
     int(WINAPI* SetOperXmlStatus)(int) = nullptr;
     BOOL(WINAPI* IsOwnClipboardChange)(DWORD sequence, DWORD ownerProcessId) = nullptr;
+    // "粘贴为": optional, so that a library from before it still loads (the items then do nothing).
+    void(WINAPI* PasteTransformed2Window)(const char*, int transform) = nullptr;
 
     // Loads the library by name (the platform's search order) and resolves the exports in
     // their order; false when the library or any export is missing.

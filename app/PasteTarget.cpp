@@ -22,7 +22,7 @@ void CPasteTarget::Note(HWND window, HWND own) {
 
 // A paste from the list is chosen in our window, which is then in front: Windows lets the program
 // in front hand the foreground on.
-void CPasteTarget::Paste(const std::string& clip, bool plainText) {
+void CPasteTarget::Paste(const std::string& clip, bool plainText, std::optional<store::Transform> transform) {
     const fw::WindowProcessLevel target = fw::IntegrityLevelOf(m_target);
     if (IsWindow(m_target) &&
         clip::pasteRoute({target.queryable, target.level}, fw::OwnIntegrityLevel()) == clip::PasteRoute::ClipboardOnly) {
@@ -35,6 +35,8 @@ void CPasteTarget::Paste(const std::string& clip, bool plainText) {
     }
     if (IsWindow(m_target) && GetForegroundWindow() != m_target && !SetForegroundWindow(m_target))
         base::ReportFailure("SetForegroundWindow");
-    if (auto paste = plainText ? m_hook.PastePlainText2Window : m_hook.PasteData2Window)
+    if (transform && m_hook.PasteTransformed2Window)
+        m_hook.PasteTransformed2Window(clip.c_str(), static_cast<int>(*transform));
+    else if (auto paste = plainText ? m_hook.PastePlainText2Window : m_hook.PasteData2Window; paste && !transform)
         paste(clip.c_str());
 }

@@ -66,6 +66,16 @@ store::RestorableFormats offerMarks() {
             {RegisterClipboardFormatW(L"Clipboard Viewer Ignore"), notAllowed}};
 }
 
+// What a paste puts on the clipboard: the clip's formats, its text alone, or ("粘贴为") its text
+// transformed; the clip in the store stays as it is.
+std::optional<store::RestorableFormats> formatsToPaste(const StorePaths& paths, std::string_view clip, bool plainText,
+                                                       std::optional<Transform> transform) {
+    if (!transform)
+        return storedFormats(paths, clip, plainText);
+    const std::optional<store::RestorableFormats> stored = storedFormats(paths, clip, false);
+    return stored ? std::optional(transformedPaste(*stored, *transform)) : std::nullopt;
+}
+
 }  // namespace
 
 // The head is read when the key comes and taken from the queue only once it was pasted (the
@@ -90,7 +100,7 @@ void CMyClipboard::PasteQueueHead(bool plainText, int physicalKey) {
 // (as "tempFile"); a paste that gives it back keeps it in memory too. A copy of another program
 // that came between keeping and our change is read by the main program and kept anew.
 void CMyClipboard::actPaste() {
-    const std::optional<Formats> clip = storedFormats(paths(), m_pending.clip, m_pending.plainText);
+    const std::optional<Formats> clip = formatsToPaste(paths(), m_pending.clip, m_pending.plainText, m_pending.transform);
     // A queued clip with nothing to paste is gone from the history (or never can be pasted): it
     // leaves the queue. Its text alone missing, it stays for a paste of the whole clip.
     const bool queuedGone = m_pending.kind == Kind::PasteQueued && clip && clip->empty() && !m_pending.plainText;

@@ -64,13 +64,21 @@ void freeMenuBitmaps() {
         bitmap.reset();
 }
 
-void pasteClip(const char* clipName, bool plainText) {
+void pasteClip(const char* clipName, bool plainText, std::optional<store::Transform> transform = std::nullopt) {
     if (!clipName)
         return;
     int index = 0;
     if (hotkey::historyIndexFromName(clipName, index))
         theClipboard.m_nHistoryIndex = index;
-    theClipboard.pasteFromClipboard(clipName, plainText);
+    if (transform)
+        InterlockedExchange(&g_nLastTransform, static_cast<LONG>(*transform));
+    theClipboard.pasteFromClipboard(clipName, plainText, nullptr, transform);
+}
+
+// The transform the user chose last; Plain (the text alone) before any.
+store::Transform lastTransform() {
+    return store::transformFromNumber(static_cast<unsigned>(InterlockedCompareExchange(&g_nLastTransform, 0, 0)))
+        .value_or(store::Transform::Plain);
 }
 
 // A store file found damaged in this process is reported by the main window.
@@ -122,8 +130,10 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
         base::Guarded("KeyboardProc", [&] { theClipboard.CopyToSlot(decision.slotKey, physicalKey); });
         return 1;
     case hotkey::KeyDecision::PasteSlot:
-    case hotkey::KeyDecision::RepeatTransform:  // until "粘贴为" comes, the slot's own paste
         base::Guarded("KeyboardProc", [&] { theClipboard.PasteSlot(decision.slotKey, physicalKey); });
+        return 1;
+    case hotkey::KeyDecision::RepeatTransform:
+        base::Guarded("KeyboardProc", [&] { theClipboard.PasteSlot(decision.slotKey, physicalKey, lastTransform()); });
         return 1;
     case hotkey::KeyDecision::PasteQueueHead:
         base::Guarded("KeyboardProc", [&] { theClipboard.PasteQueueHead(decision.plainText, physicalKey); });
@@ -188,6 +198,15 @@ void WINAPI PasteData2Window(const char* clipName) {
 // The clip's text alone: its rich text, HTML and pictures stay behind.
 void WINAPI PastePlainText2Window(const char* clipName) {
     base::Guarded("PastePlainText2Window", [&] { pasteClip(clipName, true); });
+}
+
+// The clip's text alone, transformed ("粘贴为", store::Transform's number); the chord that repeats
+// the last transform takes this one from now on.
+void WINAPI PasteTransformed2Window(const char* clipName, int transform) {
+    base::Guarded("PasteTransformed2Window", [&] {
+        if (const std::optional<store::Transform> chosen = store::transformFromNumber(static_cast<unsigned>(transform)))
+            pasteClip(clipName, true, chosen);
+    });
 }
 
 // The clip on the clipboard for the caller to look at; the previous contents are kept as the

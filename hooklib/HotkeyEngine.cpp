@@ -93,12 +93,13 @@ bool CMyClipboard::SendEditChord(char letter) {
 // Windows a 32-bit application's keys come to the thread that installed the hooks), so the
 // target is never this thread's active window.
 bool CMyClipboard::start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys, bool plainText,
-                         HWND target) {
+                         HWND target, std::optional<store::Transform> transform) {
     base::Trace("chord %d begins%s", static_cast<int>(kind), plainText ? ", text only" : "");
     m_pending = Pending{};
     m_pending.kind = kind;
     m_pending.clip = std::move(clip);
-    m_pending.plainText = plainText;
+    m_pending.plainText = plainText || transform.has_value();  // a transform pastes text alone
+    m_pending.transform = transform;
     m_pending.target = target ? target : GetForegroundWindow();
     m_pending.heldKeys = std::move(heldKeys);
     m_pending.since = GetTickCount();
@@ -181,15 +182,19 @@ void CMyClipboard::CopyToSlot(int slotKey, int physicalKey) {
     });
 }
 
-UINT_PTR CMyClipboard::PasteSlot(int slotKey, int physicalKey) {
-    return whenChordFree([this, slotKey, physicalKey](LONG chord) {
-        start(chord, Kind::PasteSlot, slotClipName(static_cast<char>(slotKey)), {physicalKey, VK_CONTROL, VK_MENU});
+UINT_PTR CMyClipboard::PasteSlot(int slotKey, int physicalKey, std::optional<store::Transform> transform) {
+    return whenChordFree([this, slotKey, physicalKey, transform](LONG chord) {
+        std::vector<int> held = {physicalKey, VK_CONTROL, VK_MENU};
+        if (transform)
+            held.push_back(VK_SHIFT);  // the repeat chord holds Shift too
+        start(chord, Kind::PasteSlot, slotClipName(static_cast<char>(slotKey)), std::move(held), false, nullptr, transform);
     });
 }
 
-bool CMyClipboard::pasteFromClipboard(std::string_view clip, bool plainText, HWND target) {
-    return whenChordFree([this, clip = std::string(clip), plainText, target](LONG chord) {
-        start(chord, Kind::PasteClip, clip, {VK_MENU, VK_SHIFT}, plainText, target);
+bool CMyClipboard::pasteFromClipboard(std::string_view clip, bool plainText, HWND target,
+                                      std::optional<store::Transform> transform) {
+    return whenChordFree([this, clip = std::string(clip), plainText, target, transform](LONG chord) {
+        start(chord, Kind::PasteClip, clip, {VK_MENU, VK_SHIFT}, plainText, target, transform);
     });
 }
 

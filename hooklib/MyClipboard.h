@@ -7,6 +7,7 @@
 #include "hooklib/OwnChanges.h"
 #include "store/RestorableFormats.h"
 #include "store/StorePaths.h"
+#include "store/TextTransforms.h"
 #include "base/Handle.h"
 
 #include <windows.h>
@@ -57,13 +58,15 @@ public:
     // pressed (a keypad digit for a keypad chord); the work is done in timers after the user let
     // go of the chord.
     void CopyToSlot(int slotKey, int physicalKey);
-    UINT_PTR PasteSlot(int slotKey, int physicalKey);
+    // With `transform`, the slot's text alone, transformed ("粘贴为").
+    UINT_PTR PasteSlot(int slotKey, int physicalKey, std::optional<store::Transform> transform = std::nullopt);
     // Ctrl+Alt+Q: the head of the paste queue pasted as a slot is (with `plainText` its text
     // alone), and taken from the queue once pasted; an empty queue pastes nothing and beeps.
     void PasteQueueHead(bool plainText, int physicalKey);
-    // The clip pasted into `target` (null: the foreground window); false when another chord is
-    // being carried out.
-    bool pasteFromClipboard(std::string_view clip, bool plainText = false, HWND target = nullptr);
+    // The clip pasted into `target` (null: the foreground window), with `transform` its text
+    // alone, transformed; false when another chord is being carried out.
+    bool pasteFromClipboard(std::string_view clip, bool plainText = false, HWND target = nullptr,
+                            std::optional<store::Transform> transform = std::nullopt);
     // The copy or paste chord to the chord's target, in the keys that target understands. False
     // when the keys could not be sent (the failure is traced).
     bool SendEditChord(char letter);
@@ -98,6 +101,7 @@ private:
         int queued = 0;                 // the paste queue's head being pasted (its history number)
         bool queuedGone = false;        // ... is no longer in the history
         bool plainText = false;         // ... its text alone
+        std::optional<store::Transform> transform;  // ... its text transformed
         HWND target = nullptr;          // the window the chord was meant for
         std::vector<int> heldKeys;      // waited for until the user lets go of them
         DWORD since = 0;                // when the step under way began
@@ -164,7 +168,7 @@ private:
 
     // The chord's steps (HotkeyEngine.cpp).
     bool start(LONG chord, Kind kind, std::string clip, std::vector<int> heldKeys, bool plainText = false,
-               HWND target = nullptr);
+               HWND target = nullptr, std::optional<store::Transform> transform = std::nullopt);
     bool startStep(UINT ms, TIMERPROC procedure);
     void stopStep();
     void waitUntilSeen();

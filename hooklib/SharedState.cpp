@@ -18,6 +18,7 @@ volatile LONG g_nChordStart SHARED_SECTION = 0;
 SharedOwnChange g_ownChanges[kOwnChangeSlots] SHARED_SECTION = {};
 volatile LONG g_nOwnChangeTickets SHARED_SECTION = 0;
 volatile LONG g_nSeenSequence SHARED_SECTION = 0;
+volatile LONG g_nLastTransform SHARED_SECTION = 0;
 
 int g_bKeyHookReady = 1;
 HMODULE g_hLibrary = nullptr;

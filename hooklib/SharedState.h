@@ -32,6 +32,8 @@ extern SharedOwnChange g_ownChanges[kOwnChangeSlots];
 extern volatile LONG g_nOwnChangeTickets;
 // The sequence number the main program's recorder asked about last (0: no recorder asked yet).
 extern volatile LONG g_nSeenSequence;
+// The "粘贴为" the user chose last, in any process (store::Transform): its chord repeats it.
+extern volatile LONG g_nLastTransform;
 
 // Per process.
 extern int g_bKeyHookReady;           // re-entry guard of KeyboardProc

@@ -109,5 +109,10 @@
 #define ID_FILE_EXCLUDED_PROGRAMS 32807
 #define ID_OPTIONS 32808  // "选项(&O)…", in the 工具 menu and the tray menu
 
+// Paste as ("粘贴为"): the list menu's items, the first id plus the transform's number
+// (store::Transform); CClipListCtrl::kMenuPasteAs is the same number.
+#define ID_PASTE_AS_FIRST 32970
+#define ID_PASTE_AS_LAST 32999
+
 // The toolbar resource type of the framework: version, button size, count, command ids.
 #define RT_TOOLBAR_DATA 241
