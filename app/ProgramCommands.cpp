@@ -1,5 +1,6 @@
 #include "app/ProgramCommands.h"
 
+#include "app/ClipRules.h"
 #include "app/FileRecordReader.h"
 #include "app/StoreView.h"
 #include "app/recorder/Filing.h"
@@ -60,7 +61,9 @@ std::vector<clip::ViewRow> CProgramCommands::viewRows(bool slots) {
     if (store::readStoreFile(paths.indexFile(), index) != store::FileState::Loaded)
         return {};
     FileRecordReader reader(paths);
-    return clip::buildStoreView(index, slots ? clip::ViewNode::Hotkeys : clip::ViewNode::Collection, u"", reader);
+    // The node's text is the tree's, as the window shows the node.
+    return slots ? clip::buildStoreView(index, clip::ViewNode::Hotkeys, xml::utf8ToUtf16(clip::kHotkeysText), reader)
+                 : clip::buildStoreView(index, clip::ViewNode::Collection, xml::utf8ToUtf16(clip::kCollectionText), reader);
 }
 
 bool CProgramCommands::exists(const std::string& clip) const {
