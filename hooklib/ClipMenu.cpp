@@ -193,8 +193,6 @@ void showClipMenu(CMenuHookWnd& owner, POINT at, HWND target, Opening opening = 
     if (!choice)
         return;
     theClipboard.m_nHistoryIndex = choice->historyNumber;
-    if (choice->transform)
-        InterlockedExchange(&g_nLastTransform, static_cast<LONG>(*choice->transform));  // its chord repeats it
     theClipboard.pasteFromClipboard(choice->clip, (GetKeyState(VK_SHIFT) & 0x8000) != 0, target, choice->transform);
 }
 

@@ -70,8 +70,6 @@ void pasteClip(const char* clipName, bool plainText, std::optional<store::Transf
     int index = 0;
     if (hotkey::historyIndexFromName(clipName, index))
         theClipboard.m_nHistoryIndex = index;
-    if (transform)
-        InterlockedExchange(&g_nLastTransform, static_cast<LONG>(*transform));
     theClipboard.pasteFromClipboard(clipName, plainText, nullptr, transform);
 }
 

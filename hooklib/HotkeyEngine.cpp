@@ -193,6 +193,8 @@ UINT_PTR CMyClipboard::PasteSlot(int slotKey, int physicalKey, std::optional<sto
 
 bool CMyClipboard::pasteFromClipboard(std::string_view clip, bool plainText, HWND target,
                                       std::optional<store::Transform> transform) {
+    if (transform)
+        InterlockedExchange(&g_nLastTransform, static_cast<LONG>(*transform));  // its chord repeats it
     return whenChordFree([this, clip = std::string(clip), plainText, target, transform](LONG chord) {
         start(chord, Kind::PasteClip, clip, {VK_MENU, VK_SHIFT}, plainText, target, transform);
     });

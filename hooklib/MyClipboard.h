@@ -64,7 +64,8 @@ public:
     // alone), and taken from the queue once pasted; an empty queue pastes nothing and beeps.
     void PasteQueueHead(bool plainText, int physicalKey);
     // The clip pasted into `target` (null: the foreground window), with `transform` its text
-    // alone, transformed; false when another chord is being carried out.
+    // alone, transformed (the transform noted for its chord to repeat); false when another chord
+    // is being carried out.
     bool pasteFromClipboard(std::string_view clip, bool plainText = false, HWND target = nullptr,
                             std::optional<store::Transform> transform = std::nullopt);
     // The copy or paste chord to the chord's target, in the keys that target understands. False
