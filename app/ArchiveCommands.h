@@ -45,7 +45,10 @@ public:
 
     // Before the window shows: work kept for after the first paint (keeping the run the store
     // goes on from). StartKeep runs it in its thread; it is told to stop at Stop().
-    void KeepAfterFirstPaint(KeepWork work) { m_keepWork = std::move(work); }
+    void KeepAfterFirstPaint(KeepWork work) {
+        m_keepPlanned = static_cast<bool>(work);
+        m_keepWork = std::move(work);
+    }
     void StartKeep();
 
     void OnSave(bool choose);
@@ -73,7 +76,9 @@ private:
     void onProgress(int percent);
     void onDone(ArchiveResult result);
     void onKeepDone();
-    bool keepRunning() const { return m_keep.joinable() && !m_keepDone; }
+    // From the moment a keep is planned: a command asked for before the first paint started it
+    // waits for it too (the newest kept run is not known before).
+    bool keepRunning() const { return (m_keepPlanned || m_keep.joinable()) && !m_keepDone; }
 
     CSysClipBoard& m_store;
     Owner& m_owner;
@@ -85,6 +90,7 @@ private:
     std::wstring m_runningPath;
     std::optional<Request> m_waiting;  // asked for while the keep runs
     KeepWork m_keepWork;
+    bool m_keepPlanned = false;
     std::atomic<bool> m_stopKeep{false};
     std::atomic<bool> m_keepDone{false};
     std::thread m_keep;

@@ -1,6 +1,8 @@
 #include "app/PasteTarget.h"
 
 #include "app/ClipRules.h"
+#include "base/Check.h"
+#include "base/Handle.h"
 #include "base/Text.h"
 #include "base/Trace.h"
 #include "fw/Integrity.h"
@@ -20,6 +22,10 @@ void CPasteTarget::Note(HWND window, HWND own) {
     }
 }
 
+namespace {
+constexpr DWORD kComeToFrontMs = 2000;
+}  // namespace
+
 // A paste from the list is chosen in our window, which is then in front: Windows lets the program
 // in front hand the foreground on.
 void CPasteTarget::Paste(const std::string& clip, bool plainText, std::optional<store::Transform> transform) {
@@ -27,16 +33,34 @@ void CPasteTarget::Paste(const std::string& clip, bool plainText, std::optional<
     if (IsWindow(m_target) &&
         clip::pasteRoute({target.queryable, target.level}, fw::OwnIntegrityLevel()) == clip::PasteRoute::ClipboardOnly) {
         base::Trace("paste target runs at a higher level: the clip waits on the clipboard");
-        // The hook library notes its change of the clipboard: the recorder skips it.
-        if (m_hook.SetCurrentClipData)
-            m_hook.SetCurrentClipData(clip.c_str());
-        m_tray.ShowNotice(base::toWide(clip::kElevatedTargetText));
-        return;
+        return leaveOnClipboard(clip, clip::kElevatedTargetText);
     }
-    if (IsWindow(m_target) && GetForegroundWindow() != m_target && !SetForegroundWindow(m_target))
-        base::ReportFailure("SetForegroundWindow");
+    if (IsWindow(m_target) && !bringTargetToFront()) {
+        base::Trace("paste target did not come to the front: the clip waits on the clipboard");
+        return leaveOnClipboard(clip, clip::kTargetNotInFrontText);
+    }
     if (transform && m_hook.PasteTransformed2Window)
         m_hook.PasteTransformed2Window(clip.c_str(), static_cast<int>(*transform));
     else if (auto paste = plainText ? m_hook.PastePlainText2Window : m_hook.PasteData2Window; paste && !transform)
         paste(clip.c_str());
+}
+
+// The switch is done once the target's thread has taken it; the library aims the paste at the
+// window then in front.
+bool CPasteTarget::bringTargetToFront() const {
+    if (GetForegroundWindow() == m_target)
+        return true;
+    if (!CHECK_WIN32(SetForegroundWindow(m_target)))
+        return false;
+    const DWORD asked = GetTickCount();
+    while (GetForegroundWindow() != m_target && GetTickCount() - asked < kComeToFrontMs)
+        base::WaitAnsweringSentMessages(10);
+    return GetForegroundWindow() == m_target;
+}
+
+// The hook library notes its change of the clipboard: the recorder skips it.
+void CPasteTarget::leaveOnClipboard(const std::string& clip, std::string_view notice) {
+    if (m_hook.SetCurrentClipData)
+        m_hook.SetCurrentClipData(clip.c_str());
+    m_tray.ShowNotice(base::toWide(notice));
 }

@@ -12,6 +12,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 class CPasteTarget {
 public:
@@ -21,12 +22,15 @@ public:
     // (not the taskbar, not a tooltip). `own` is our main window.
     void Note(HWND window, HWND own);
     // The clip pasted into the target (`plainText`: its texts alone; `transform`: its text alone,
-    // transformed). A target that Windows will
-    // not let us send keys to (one running as administrator) gets nothing: the clip waits on the
+    // transformed). A target that Windows will not let us send keys to (one running as
+    // administrator), or that does not come to the front, gets nothing: the clip waits on the
     // clipboard for the user, and the tray says so.
     void Paste(const std::string& clip, bool plainText, std::optional<store::Transform> transform = std::nullopt);
 
 private:
+    bool bringTargetToFront() const;
+    void leaveOnClipboard(const std::string& clip, std::string_view notice);
+
     HookLibrary& m_hook;
     CClipTrayIcon& m_tray;
     HWND m_target = nullptr;

@@ -29,6 +29,19 @@ constexpr UINT kStepMs = 100;          // between the paste's steps
 constexpr UINT kWatchMs = 30;          // while the target reads the paste
 constexpr UINT kTargetAnswerMs = 100;  // for the target's window to answer a message
 constexpr int kKeepTries = 3;          // another program's copy came between keeping and our change
+constexpr UINT kFrontStepMs = 20;      // while the target comes to the front
+constexpr int kFrontWaits = 100;       // 2 s: a target that does not come by then gets the keys all the same
+
+// Keys go to the thread in front and, there, to its focus: a target brought to the front from
+// another process has it only once its own thread has handled the activation.
+bool takesTheKeyboard(HWND target) {
+    HWND front = GetForegroundWindow();
+    if (!front || GetAncestor(front, GA_ROOT) != GetAncestor(target, GA_ROOT))
+        return false;
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(target, nullptr), &gui) && gui.hwndFocus;
+}
 
 // The time of use of a pasted clip: "-usetime" updated in place, or added after "-time".
 // False when there is no index to record it in.
@@ -153,8 +166,16 @@ void CALLBACK CMyClipboard::timerProcPasteData(HWND, UINT, UINT_PTR, DWORD) {
 void CMyClipboard::sendPasteChord() {
     stopStep();
     HWND target = m_pending.target;
-    if (IsWindow(target) && GetForegroundWindow() != target)
-        SetForegroundWindow(target);
+    if (IsWindow(target) && !takesTheKeyboard(target)) {
+        if (GetForegroundWindow() != target)
+            SetForegroundWindow(target);
+        if (++m_pending.frontWaits < kFrontWaits) {
+            if (!startStep(kFrontStepMs, timerProcPasteData))
+                finish(false);
+            return;
+        }
+        base::Trace("paste: the target did not take the keyboard in %d ms", kFrontWaits * static_cast<int>(kFrontStepMs));
+    }
     SendEditChord('V');
     if (!startStep(m_pending.restore ? kWatchMs : kStepMs, timerProcAfterPaste))
         finish(true);

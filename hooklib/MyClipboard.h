@@ -110,6 +110,7 @@ private:
         LONG chord = 0;                 // the desktop's chord slot, as taken
         bool busyFlagTaken = false;     // a copy holds g_bOperXml while it works
         int tries = 0;                  // keeping the user's clipboard, when another copy came between
+        int frontWaits = 0;             // steps waited for the target to take the keyboard
         bool seen = false;              // the main program had looked at the clipboard ...
         DWORD seenSequence = 0;         // ... at this change
         std::unique_ptr<CChordWnd> window;  // hears of changes; owns an offered clip
