@@ -85,7 +85,9 @@ void paintIcon(HWND window, HICON icon) {
 CClipDlg::CClipDlg(HookLibrary hook, CSysClipBoard& store)
     : fw::CDialog(IDD_MAIN), m_store(store), m_hook(std::move(hook)),
       m_view(store, m_tray, m_hook, [this](const std::wstring& text) { SetStatusText(text); }),
-      m_slots({store, m_hook, m_view, m_tray, m_archive}, [this]() -> clip::LastText& { return m_monitor.lastText(); }) {
+      m_slots({store, m_hook, m_view, m_tray, m_archive}, [this]() -> clip::LastText& { return m_monitor.lastText(); }),
+      m_commands({store, m_hook, m_view, m_windowTasks, [this]() -> clip::LastText& { return m_monitor.lastText(); },
+                  [this](bool paused) { setPaused(paused); }}) {
     m_icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
@@ -123,6 +125,9 @@ bool CClipDlg::OnInitDialog() {
     m_privacy.Start(hwnd(), kMsgUnreadable);
     const bool hooked = m_hook.installhook(hwnd()) != 0;
     m_tray.CreateFor(hwnd());
+    m_windowTasks.Attach(hwnd(), kMsgWindowTasks);
+    m_commands.Attach(hwnd());
+    m_commandServer.Start(hwnd());
     if (!hooked)
         m_tray.ReportHooksUnavailable();
     m_options.ApplyAtStart();
@@ -209,6 +214,12 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         return false;
     case kMsgNoteForeground:
         m_view.NoteForegroundWindow(GetForegroundWindow());
+        return true;
+    case WM_COPYDATA:
+        result = m_commandServer.OnCopyData(reinterpret_cast<HWND>(wParam), *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        return true;
+    case kMsgWindowTasks:
+        m_windowTasks.RunWaiting();
         return true;
     case CClipTrayIcon::kNotifyMessage:
         result = m_tray.OnTrayNotification(wParam, lParam);
@@ -402,6 +413,8 @@ bool CClipDlg::OnClose() {
 // What the recorder read is stored first; the archive commands and the keep are waited for.
 void CClipDlg::OnDestroy() {
     saveWindowPlace(hwnd());
+    m_windowTasks.Stop();  // a command waiting for the window is released before its worker ends
+    m_commandServer.Stop();
     m_monitor.Stop();
     m_archive.Stop();
 }

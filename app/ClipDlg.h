@@ -7,17 +7,21 @@
 //   app/ClipTrayIcon     the tray icon, its menu, tooltip and balloons
 //   app/PrivacyCommands  the privacy switches applied, the wipe, clips sealed out of reach
 //   app/OptionsCommands  the options dialog, and the options applied at the start and after OK
+//   app/CommandServer    the command line's requests (WM_COPYDATA), answered by app/ProgramCommands
 // This file keeps the window itself: its making, layout, place, menus, pausing and closing.
 #pragma once
 
 #include "app/ArchiveCommands.h"
 #include "app/ClipTrayIcon.h"
 #include "app/ClipboardMonitor.h"
+#include "app/CommandServer.h"
 #include "app/HistoryView.h"
 #include "app/HookLibrary.h"
 #include "app/PrivacyCommands.h"
 #include "app/OptionsCommands.h"
+#include "app/ProgramCommands.h"
 #include "app/SlotFiling.h"
+#include "app/WindowTasks.h"
 #include "kit/CommandBars.h"
 #include "kit/DockPanes.h"
 #include "store/SysClipBoard.h"
@@ -59,6 +63,7 @@ private:
     static constexpr UINT kMsgArchiveDone = WM_APP + 5;      // wParam: the ArchiveResult
     static constexpr UINT kMsgKeepDone = WM_APP + 6;         // the run kept at this start
     static constexpr UINT kMsgUnreadable = WM_APP + 7;       // a clip sealed out of this user's reach was met
+    static constexpr UINT kMsgWindowTasks = WM_APP + 8;      // work of the command line's worker
     static constexpr UINT_PTR kSlotRetryTimer = 1;
 
     bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -100,6 +105,9 @@ private:
     CPrivacyCommands m_privacy{{m_store, m_hook, m_view, m_tray, m_archive, m_monitor}};
     COptionsCommands m_options{m_hook, m_tray, {[this] { return m_paused; }, [this](bool paused) { setPaused(paused); }},
                                [this](const options::Options& options) { m_privacy.ApplyPrivacyOptions(options); }};
+    CWindowTasks m_windowTasks;
+    CProgramCommands m_commands;
+    CCommandServer m_commandServer{m_commands};  // after what it uses: it goes first
     bool m_lastRunRestored = false;
     std::string m_lastRunNotRestored;
     bool m_firstPaint = true;

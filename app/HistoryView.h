@@ -64,6 +64,8 @@ public:
     void ShowOpenedStore();
     bool ShowsHistory() const { return m_tree.GetSelectedItem() == m_nodes.collection; }
     void SetRootText(bool unsaved);
+    // The rows of the node on display read again (a change made outside the list).
+    void RefreshShown() { RefreshView(); }
     // The whole text of the history's newest text row as the window opened (its rows' own texts).
     std::optional<std::u16string> TakeNewestHistoryText() { return std::exchange(m_newestHistoryText, std::nullopt); }
 
@@ -101,6 +103,7 @@ private:
     void ShowPreview(int row) override;
     void RefreshView() override { FillClipList(m_tree.GetSelectedItem()); }
     void PasteClip(const std::string& clip, bool plainText) override;
+    void PasteClipAs(const std::string& clip, store::Transform transform) override { m_target.Paste(clip, true, transform); }
     void RowsRemoved(const std::vector<std::string>& clips) override;
     void QueueRows(const std::vector<std::string>& clips) override { m_queue.Append(clips); }
     void UnqueueRows(const std::vector<std::string>& clips) override { m_queue.Remove(clips); }

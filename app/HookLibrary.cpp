@@ -15,6 +15,8 @@ bool resolve(HMODULE library, const char* name, Function& function) {
 bool HookLibrary::load(const wchar_t* fileName) {
     module.reset(LoadLibraryW(fileName));
     HMODULE library = module.get();
+    if (library)
+        resolve(library, "PasteTransformed2Window", PasteTransformed2Window);
     return library && resolve(library, "installhook", installhook) && resolve(library, "UnHook", UnHook) &&
            resolve(library, "Paste2Window", Paste2Window) && resolve(library, "PasteData2Window", PasteData2Window) &&
            resolve(library, "PastePlainText2Window", PastePlainText2Window) &&

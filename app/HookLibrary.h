@@ -26,6 +26,8 @@ struct HookLibrary {
     // in every program: at the start and whenever they change.
     BOOL(WINAPI* PublishChordOptions)(const options::ChordRecord* record) = nullptr;
     void(WINAPI* SetSealStore)(BOOL on) = nullptr;
+    // "粘贴为": optional, so that a library from before it still loads (the items then do nothing).
+    void(WINAPI* PasteTransformed2Window)(const char*, int transform) = nullptr;
 
     // Loads the library by name (the platform's search order) and resolves the exports in
     // their order; false when the library or any export is missing.

@@ -28,7 +28,7 @@ constexpr DWORD kComeToFrontMs = 2000;
 
 // A paste from the list is chosen in our window, which is then in front: Windows lets the program
 // in front hand the foreground on.
-void CPasteTarget::Paste(const std::string& clip, bool plainText) {
+void CPasteTarget::Paste(const std::string& clip, bool plainText, std::optional<store::Transform> transform) {
     const fw::WindowProcessLevel target = fw::IntegrityLevelOf(m_target);
     if (IsWindow(m_target) &&
         clip::pasteRoute({target.queryable, target.level}, fw::OwnIntegrityLevel()) == clip::PasteRoute::ClipboardOnly) {
@@ -39,7 +39,9 @@ void CPasteTarget::Paste(const std::string& clip, bool plainText) {
         base::Trace("paste target did not come to the front: the clip waits on the clipboard");
         return leaveOnClipboard(clip, clip::kTargetNotInFrontText);
     }
-    if (auto paste = plainText ? m_hook.PastePlainText2Window : m_hook.PasteData2Window)
+    if (transform && m_hook.PasteTransformed2Window)
+        m_hook.PasteTransformed2Window(clip.c_str(), static_cast<int>(*transform));
+    else if (auto paste = plainText ? m_hook.PastePlainText2Window : m_hook.PasteData2Window; paste && !transform)
         paste(clip.c_str());
 }
 

@@ -8,6 +8,9 @@
 
 #include <windows.h>
 
+#include "store/TextTransforms.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,10 +21,11 @@ public:
     // `window` in the foreground: kept as the target when it is another program's and can be one
     // (not the taskbar, not a tooltip). `own` is our main window.
     void Note(HWND window, HWND own);
-    // The clip pasted into the target (`plainText`: its texts alone). A target that Windows will
-    // not let us send keys to (one running as administrator), or that does not come to the front,
-    // gets nothing: the clip waits on the clipboard for the user, and the tray says so.
-    void Paste(const std::string& clip, bool plainText);
+    // The clip pasted into the target (`plainText`: its texts alone; `transform`: its text alone,
+    // transformed). A target that Windows will not let us send keys to (one running as
+    // administrator), or that does not come to the front, gets nothing: the clip waits on the
+    // clipboard for the user, and the tray says so.
+    void Paste(const std::string& clip, bool plainText, std::optional<store::Transform> transform = std::nullopt);
 
 private:
     bool bringTargetToFront() const;

@@ -53,6 +53,13 @@ int run(const std::vector<std::string>& arguments) {
         errors.write("dravixc: Dravix 没有运行。\n");
         return store::command::kExitNotRunning;
     }
+    // The program brings a window to the front for a paste or `show`: Windows lets it only when
+    // the program in front (we, run from the console or the window the user works in) allows it.
+    if (request.verb == Verb::Paste || request.verb == Verb::Show) {
+        DWORD program = 0;
+        if (GetWindowThreadProcessId(main, &program))
+            AllowSetForegroundWindow(program);
+    }
     std::unique_ptr<cli::COutputFile> file;
     if (!invocation.outFile.empty() && !(file = std::make_unique<cli::COutputFile>(invocation.outFile))->isOpen()) {
         errors.write("dravixc: 无法写入 " + invocation.outFile + "。\n");

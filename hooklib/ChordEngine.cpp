@@ -36,9 +36,9 @@ bool CChordEngine::CopyToSlot(int slotKey, int physicalKey) {
     });
 }
 
-bool CChordEngine::PasteSlot(int slotKey, int physicalKey) {
-    return whenChordFree([this, slotKey, physicalKey](LONG slot) {
-        start(slot, CPasteChord::slot(slotKey, physicalKey, m_lastHistoryNumber));
+bool CChordEngine::PasteSlot(int slotKey, int physicalKey, std::optional<store::Transform> transform) {
+    return whenChordFree([this, slotKey, physicalKey, transform](LONG slot) {
+        start(slot, CPasteChord::slot(slotKey, physicalKey, m_lastHistoryNumber, transform));
     });
 }
 
@@ -58,11 +58,14 @@ bool CChordEngine::PasteQueueHead(bool plainText, int physicalKey) {
     });
 }
 
-bool CChordEngine::PasteClip(std::string clip, std::optional<int> historyNumber, bool plainText, HWND target) {
+bool CChordEngine::PasteClip(std::string clip, std::optional<int> historyNumber, bool plainText, HWND target,
+                             std::optional<store::Transform> transform) {
     if (historyNumber)
         m_lastHistoryNumber = *historyNumber;
-    return whenChordFree([this, clip = std::move(clip), plainText, target](LONG slot) {
-        start(slot, CPasteChord::clip(clip, plainText, m_lastHistoryNumber), target);
+    if (transform)
+        InterlockedExchange(&g_nLastTransform, static_cast<LONG>(*transform));  // its chord repeats it
+    return whenChordFree([this, clip = std::move(clip), plainText, target, transform](LONG slot) {
+        start(slot, CPasteChord::clip(clip, plainText, m_lastHistoryNumber, transform), target);
     });
 }
 

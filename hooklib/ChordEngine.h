@@ -9,6 +9,7 @@
 #pragma once
 
 #include "hooklib/Chord.h"
+#include "store/TextTransforms.h"
 
 #include <windows.h>
 
@@ -28,13 +29,16 @@ public:
     // `slotKey` '0' to '9'; `physicalKey` the key the user pressed (a keypad digit for a keypad
     // chord). Each returns false when the chord could neither start nor wait.
     bool CopyToSlot(int slotKey, int physicalKey);
-    bool PasteSlot(int slotKey, int physicalKey);
+    // With `transform`, the slot's text alone, transformed ("粘贴为").
+    bool PasteSlot(int slotKey, int physicalKey, std::optional<store::Transform> transform = std::nullopt);
     // Ctrl+Alt+Q: the head of the paste queue pasted as a slot is (with `plainText` its text
     // alone); an empty queue pastes nothing and beeps.
     bool PasteQueueHead(bool plainText, int physicalKey);
     // The clip pasted into `target` (null: the foreground window). `historyNumber`, when the clip
     // has one, is what the main window hears was pasted, by this paste and the next slot pastes.
-    bool PasteClip(std::string clip, std::optional<int> historyNumber, bool plainText, HWND target = nullptr);
+    // With `transform` its text alone, transformed, and the transform noted for the repeat chord.
+    bool PasteClip(std::string clip, std::optional<int> historyNumber, bool plainText, HWND target = nullptr,
+                   std::optional<store::Transform> transform = std::nullopt);
     // In the keyboard hook, as this thread takes a key.
     void KeyArriving(unsigned virtualKey, bool released);
 

@@ -10,6 +10,7 @@
 #include "hooklib/UserChords.h"
 #include "options/KeyNames.h"
 #include "store/Thumbnail.h"
+#include "base/Handle.h"
 #include "base/ScopeExit.h"
 #include "base/Text.h"
 #include "base/Trace.h"
@@ -76,8 +77,31 @@ std::map<std::string, std::u16string> wholeFileListTexts(const std::vector<Remot
     return store::fileListTexts(libraryStorePaths(), clips);
 }
 
-// The rows of the main window's list as items, with the image of their kind. A main window that
-// does not hand them over in time leaves one disabled item that says so.
+// "粘贴为(&A)" after the clips: each text clip again (a plain item of its text), each with the
+// transforms. The submenus go with the menu.
+void appendPasteAsMenu(HMENU menu, const std::vector<hooklib::Item>& textItems) {
+    if (textItems.empty())
+        return;
+    base::UniqueMenu pasteAs(CreatePopupMenu());
+    for (const hooklib::Item& item : textItems) {
+        base::UniqueMenu transforms(CreatePopupMenu());
+        if (!pasteAs || !transforms)
+            return;
+        for (const store::TransformName& name : store::kTransformNames)
+            AppendMenuW(transforms.get(), MF_STRING, hooklib::pasteAsCommand(item.command, name.transform),
+                        base::toWide(name.menuText).c_str());
+        const std::u16string text = hooklib::plainItemText(item.text);
+        if (AppendMenuW(pasteAs.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(transforms.get()),
+                        std::wstring(text.begin(), text.end()).c_str()))
+            transforms.release();
+    }
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    if (AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(pasteAs.get()), L"粘贴为(&A)"))
+        pasteAs.release();
+}
+
+// The rows of the main window's list as items, with the image of their kind, and "粘贴为" after
+// them. A main window that does not hand them over in time leaves one disabled item that says so.
 void fillFromList(CMenuEx& menu, HWND main, HWND list) {
     const auto started = std::chrono::steady_clock::now();
     std::vector<RemoteRow> rows;
@@ -102,6 +126,7 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
     const store::StorePaths& paths = libraryStorePaths();
     std::string commands;
     const std::map<std::string, std::u16string> fileLists = wholeFileListTexts(rows);
+    std::vector<hooklib::Item> textItems;
     for (const RemoteRow& row : rows) {
         const auto image = static_cast<hooklib::RowImage>(row.image);
         std::optional<hooklib::Item> item = hooklib::itemForRow(row.number, row.content, image);
@@ -116,6 +141,7 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
         switch (image) {
         case hooklib::RowImage::Text:
             menu.AppendClipItem(item->command, text, name, kIconSize, kIconSize, g_hMenuBitmaps[2].get());
+            textItems.push_back(*item);
             break;
         case hooklib::RowImage::Picture:
             menu.AppendPictureItem(item->command, text, name, store::kThumbnailSize,
@@ -128,6 +154,7 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
             break;
         }
     }
+    appendPasteAsMenu(menu.handle(), textItems);
     base::Trace("clip menu: %u rows read in %lld ms, items made in %lld ms", static_cast<unsigned>(rows.size()), read,
               millisecondsSince(started) - read);
     base::Trace("clip menu commands:%s", commands.c_str());
@@ -177,7 +204,7 @@ void showClipMenu(CMenuHookWnd& owner, POINT at, HWND target, const ClipChosen& 
     const std::optional<hooklib::Choice> choice = hooklib::choiceForCommand(chosen);
     if (!choice)
         return;
-    chosenClip(choice->clip, choice->historyNumber, (GetKeyState(VK_SHIFT) & 0x8000) != 0, target);
+    chosenClip(choice->clip, choice->historyNumber, (GetKeyState(VK_SHIFT) & 0x8000) != 0, target, choice->transform);
 }
 
 }  // namespace

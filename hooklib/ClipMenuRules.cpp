@@ -85,13 +85,30 @@ std::u16string plainItemText(std::u16string_view name) {
     return store::replaceAll(name, u"&", u"&&");
 }
 
+unsigned pasteAsCommand(unsigned clipCommand, store::Transform transform) {
+    const unsigned base = kPasteAsCommandBase + kPasteAsTransformStep * static_cast<unsigned>(transform);
+    if (clipCommand > kHistoryCommandBase && clipCommand <= kHistoryCommandBase + store::kMaxHistoryNumber)
+        return base + (clipCommand - kHistoryCommandBase);
+    if (clipCommand >= kSlotCommandBase && clipCommand <= kSlotCommandBase + 9)
+        return base + kPasteAsSlotOffset + (clipCommand - kSlotCommandBase);
+    return 0;
+}
+
 std::optional<Choice> choiceForCommand(unsigned command) {
+    if (command >= kPasteAsCommandBase && command < kPasteAsCommandBase + kPasteAsTransformStep * store::kTransformCount) {
+        const unsigned clip = (command - kPasteAsCommandBase) % kPasteAsTransformStep;
+        std::optional<Choice> choice = choiceForCommand(
+            clip >= kPasteAsSlotOffset ? kSlotCommandBase + (clip - kPasteAsSlotOffset) : kHistoryCommandBase + clip);
+        if (choice)
+            choice->transform = store::transformFromNumber((command - kPasteAsCommandBase) / kPasteAsTransformStep);
+        return choice;
+    }
     if (command >= kHistoryCommandBase && command <= kHistoryCommandBase + store::kMaxHistoryNumber &&
         command > kHistoryCommandBase)
         return Choice{store::historyClipName(static_cast<int>(command - kHistoryCommandBase)),
-                      static_cast<int>(command - kHistoryCommandBase)};
+                      static_cast<int>(command - kHistoryCommandBase), std::nullopt};
     if (command >= kSlotCommandBase && command <= kSlotCommandBase + 9)
-        return Choice{store::slotClipName(static_cast<char>('0' + (command - kSlotCommandBase))), 0};
+        return Choice{store::slotClipName(static_cast<char>('0' + (command - kSlotCommandBase))), 0, std::nullopt};
     return std::nullopt;
 }
 

@@ -3,6 +3,8 @@
 // command stands for.
 #pragma once
 
+#include "store/TextTransforms.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,11 +40,21 @@ std::optional<Item> itemForRow(std::u16string_view numberText, std::u16string_vi
 // name, each '&' doubled so that none becomes an access key.
 std::u16string plainItemText(std::u16string_view name);
 
-// The clip a chosen command pastes and the history number it carries (0 for a slot); nothing
-// for any other command (a dismissed menu gives 0).
+// "粘贴为(&A)" under the clips holds each text clip again, each with a submenu of the transforms.
+// Such an item's command: the base, plus kPasteAsTransformStep for each step of the transform's
+// number, plus the clip's history number (or kPasteAsSlotOffset + the slot digit). 0 for a
+// command that names no clip.
+inline constexpr unsigned kPasteAsCommandBase = 900000;
+inline constexpr unsigned kPasteAsTransformStep = 2000;
+inline constexpr unsigned kPasteAsSlotOffset = 1000;
+unsigned pasteAsCommand(unsigned clipCommand, store::Transform transform);
+
+// The clip a chosen command pastes, the history number it carries (0 for a slot) and, from
+// "粘贴为", the transform of its text; nothing for any other command (a dismissed menu gives 0).
 struct Choice {
     std::string clip;
     int historyNumber = 0;
+    std::optional<store::Transform> transform;
 };
 std::optional<Choice> choiceForCommand(unsigned command);
 

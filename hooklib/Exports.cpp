@@ -82,17 +82,24 @@ void freeMenuBitmaps() {
         bitmap.reset();
 }
 
-void pasteClip(const char* clipName, bool plainText) {
+void pasteClip(const char* clipName, bool plainText, std::optional<store::Transform> transform = std::nullopt) {
     if (!clipName)
         return;
     int index = 0;
     const bool named = hooklib::historyIndexFromName(clipName, index);
-    theChordEngine.PasteClip(clipName, named ? std::optional<int>(index) : std::nullopt, plainText);
+    theChordEngine.PasteClip(clipName, named ? std::optional<int>(index) : std::nullopt, plainText, nullptr, transform);
 }
 
 // The clip menu's choice is pasted by the engine.
-void pasteChosen(const std::string& clip, int historyNumber, bool plainText, HWND target) {
-    theChordEngine.PasteClip(clip, historyNumber, plainText, target);
+void pasteChosen(const std::string& clip, int historyNumber, bool plainText, HWND target,
+                 std::optional<store::Transform> transform) {
+    theChordEngine.PasteClip(clip, historyNumber, plainText, target, transform);
+}
+
+// The transform the user chose last; Plain (the text alone) before any.
+store::Transform lastTransform() {
+    return store::transformFromNumber(static_cast<unsigned>(InterlockedCompareExchange(&g_nLastTransform, 0, 0)))
+        .value_or(store::Transform::Plain);
 }
 
 void CALLBACK timerProcAfterResume(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -148,8 +155,10 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
         base::Guarded("KeyboardProc", [&] { theChordEngine.CopyToSlot(decision.slotKey, physicalKey); });
         return 1;
     case hooklib::KeyDecision::PasteSlot:
-    case hooklib::KeyDecision::RepeatTransform:  // until "粘贴为" comes, the slot's own paste
         base::Guarded("KeyboardProc", [&] { theChordEngine.PasteSlot(decision.slotKey, physicalKey); });
+        return 1;
+    case hooklib::KeyDecision::RepeatTransform:
+        base::Guarded("KeyboardProc", [&] { theChordEngine.PasteSlot(decision.slotKey, physicalKey, lastTransform()); });
         return 1;
     case hooklib::KeyDecision::PasteQueueHead:
         base::Guarded("KeyboardProc", [&] { theChordEngine.PasteQueueHead(decision.plainText, physicalKey); });
@@ -211,6 +220,15 @@ void WINAPI PasteData2Window(const char* clipName) {
 // The clip's text alone: its rich text, HTML and pictures stay behind.
 void WINAPI PastePlainText2Window(const char* clipName) {
     base::Guarded("PastePlainText2Window", [&] { pasteClip(clipName, true); });
+}
+
+// The clip's text alone, transformed ("粘贴为", store::Transform's number); the chord that repeats
+// the last transform takes this one from now on.
+void WINAPI PasteTransformed2Window(const char* clipName, int transform) {
+    base::Guarded("PasteTransformed2Window", [&] {
+        if (const std::optional<store::Transform> chosen = store::transformFromNumber(static_cast<unsigned>(transform)))
+            pasteClip(clipName, true, chosen);
+    });
 }
 
 // The clip on the clipboard for the caller to look at; the previous contents are kept as the

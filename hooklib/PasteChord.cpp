@@ -75,20 +75,39 @@ transfer::Formats offerMarks() {
             {RegisterClipboardFormatW(L"Clipboard Viewer Ignore"), notAllowed}};
 }
 
+// What a paste puts on the clipboard: the clip's formats, its text alone, or ("粘贴为") its text
+// transformed; the clip in the store stays as it is.
+std::optional<transfer::Formats> formatsToPaste(std::string_view clip, bool plainText,
+                                                std::optional<store::Transform> transform) {
+    if (!transform)
+        return store::storedFormats(libraryStorePaths(), clip, plainText);
+    const std::optional<transfer::Formats> stored = store::storedFormats(libraryStorePaths(), clip, false);
+    return stored ? std::optional(store::transformedPaste(*stored, *transform)) : std::nullopt;
+}
+
 }  // namespace
 
 CPasteChord::CPasteChord(Kind kind, std::vector<int> heldKeys, std::string clip, bool plainText, int historyNumber)
     : CChord(kind, std::move(heldKeys)), m_clip(std::move(clip)), m_plainText(plainText), m_historyNumber(historyNumber) {}
 
-std::unique_ptr<CPasteChord> CPasteChord::slot(int slotKey, int physicalKey, int historyNumber) {
-    return std::unique_ptr<CPasteChord>(new CPasteChord(Kind::PasteSlot, {physicalKey, VK_CONTROL, VK_MENU},
-                                                        store::slotClipName(static_cast<char>(slotKey)), false,
-                                                        historyNumber));
+std::unique_ptr<CPasteChord> CPasteChord::slot(int slotKey, int physicalKey, int historyNumber,
+                                               std::optional<store::Transform> transform) {
+    std::vector<int> held = {physicalKey, VK_CONTROL, VK_MENU};
+    if (transform)
+        held.push_back(VK_SHIFT);  // the repeat chord holds Shift too
+    std::unique_ptr<CPasteChord> chord(new CPasteChord(Kind::PasteSlot, std::move(held),
+                                                       store::slotClipName(static_cast<char>(slotKey)),
+                                                       transform.has_value(), historyNumber));
+    chord->m_transform = transform;
+    return chord;
 }
 
-std::unique_ptr<CPasteChord> CPasteChord::clip(std::string clip, bool plainText, int historyNumber) {
-    return std::unique_ptr<CPasteChord>(
-        new CPasteChord(Kind::PasteClip, {VK_MENU, VK_SHIFT}, std::move(clip), plainText, historyNumber));
+std::unique_ptr<CPasteChord> CPasteChord::clip(std::string clip, bool plainText, int historyNumber,
+                                               std::optional<store::Transform> transform) {
+    std::unique_ptr<CPasteChord> chord(new CPasteChord(Kind::PasteClip, {VK_MENU, VK_SHIFT}, std::move(clip),
+                                                       plainText || transform.has_value(), historyNumber));
+    chord->m_transform = transform;
+    return chord;
 }
 
 std::unique_ptr<CPasteChord> CPasteChord::queueHead(int number, bool plainText, int physicalKey) {
@@ -101,7 +120,7 @@ std::unique_ptr<CPasteChord> CPasteChord::queueHead(int number, bool plainText, 
 // A slot paste (and the queue's, which pastes as a slot does) always keeps the user's clipboard
 // (as "tempFile"); a paste that gives it back keeps it in memory too.
 CChord::Next CPasteChord::act() {
-    const std::optional<transfer::Formats> clip = store::storedFormats(libraryStorePaths(), m_clip, m_plainText);
+    const std::optional<transfer::Formats> clip = formatsToPaste(m_clip, m_plainText, m_transform);
     // A queued clip with nothing to paste is gone from the history (or never can be pasted): it
     // leaves the queue. Its text alone missing, it stays for a paste of the whole clip.
     const bool queuedGone = kind() == Kind::PasteQueued && clip && clip->empty() && !m_plainText;

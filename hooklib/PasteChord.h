@@ -9,6 +9,7 @@
 
 #include "hooklib/Chord.h"
 #include "hooklib/ClipboardTransfer.h"
+#include "store/TextTransforms.h"
 
 #include <memory>
 #include <optional>
@@ -18,10 +19,13 @@ namespace hooklib {
 
 class CPasteChord : public CChord {
 public:
-    // The slot `slotKey` ('0' to '9'), pressed as `physicalKey`.
-    static std::unique_ptr<CPasteChord> slot(int slotKey, int physicalKey, int historyNumber);
-    // A clip of the store (its text alone with `plainText`).
-    static std::unique_ptr<CPasteChord> clip(std::string clip, bool plainText, int historyNumber);
+    // The slot `slotKey` ('0' to '9'), pressed as `physicalKey`; with `transform` its text alone,
+    // transformed ("粘贴为", the repeat chord that holds Shift too).
+    static std::unique_ptr<CPasteChord> slot(int slotKey, int physicalKey, int historyNumber,
+                                             std::optional<store::Transform> transform = std::nullopt);
+    // A clip of the store (its text alone with `plainText`, or transformed with `transform`).
+    static std::unique_ptr<CPasteChord> clip(std::string clip, bool plainText, int historyNumber,
+                                             std::optional<store::Transform> transform = std::nullopt);
     // The queue's head, the history clip `number`: taken from the queue once pasted (or when its
     // clip is gone from the history), left at the head when it could not be pasted.
     static std::unique_ptr<CPasteChord> queueHead(int number, bool plainText, int physicalKey);
@@ -48,6 +52,7 @@ private:
 
     const std::string m_clip;
     const bool m_plainText;
+    std::optional<store::Transform> m_transform;  // its text transformed (the clip in the store stays)
     const int m_historyNumber;
     int m_queued = 0;              // the paste queue's head being pasted (its history number)
     bool m_queuedGone = false;     // ... is no longer in the history

@@ -24,6 +24,7 @@ volatile LONG g_nOwnChangeTickets SHARED_SECTION = 0;
 volatile LONG g_nSeenSequence SHARED_SECTION = 0;
 options::SharedChordRecord g_chordRecord SHARED_SECTION = {};
 volatile LONG g_bSealStore SHARED_SECTION = 1;
+volatile LONG g_nLastTransform SHARED_SECTION = 0;
 
 bool g_bKeyHookReady = true;
 HMODULE g_hLibrary = nullptr;

@@ -43,6 +43,9 @@ extern volatile LONG g_bSealStore;
 // (PublishChordOptions); a record never published reads as the default chords.
 extern options::SharedChordRecord g_chordRecord;
 
+// The "粘贴为" the user chose last, in any process (store::Transform): its chord repeats it.
+extern volatile LONG g_nLastTransform;
+
 // Per process.
 extern bool g_bKeyHookReady;          // re-entry guard of KeyboardProc
 extern HMODULE g_hLibrary;            // the module of both hooks

@@ -113,6 +113,10 @@
 #define ID_FILE_WIPE 32920
 #define ID_TRAY_WIPE 32921
 #define ID_FILE_SAVE_PROTECTED 32922
+// Paste as ("粘贴为"): the list menu's items, the first id plus the transform's number
+// (store::Transform); CClipListCtrl::kMenuPasteAs is the same number.
+#define ID_PASTE_AS_FIRST 32970
+#define ID_PASTE_AS_LAST 32999
 
 // The toolbar resource type of the framework: version, button size, count, command ids.
 #define RT_TOOLBAR_DATA 241

@@ -104,6 +104,8 @@ void CClipListCtrl::showContextMenu(POINT point) {
         AppendMenuW(menu.get(), MF_STRING, kMenuQueue, L"加入粘贴队列(&Q)");
     if (!source.empty())
         AppendMenuW(menu.get(), MF_STRING, kMenuExclude, L"不记录此程序的复制(&N)");
+    if (m_rows.shown(static_cast<std::size_t>(first)).kind == 0)  // a text row
+        appendPasteAsMenu(menu.get());
     AppendMenuW(menu.get(), MF_STRING, kMenuPaste, L"粘贴");  // last, where the user finds it
     base::Trace("list menu with %d items%s%s", GetMenuItemCount(menu.get()), categories ? ", move to" : "",
                 historyRow ? ", queue" : "");
@@ -119,8 +121,22 @@ void CClipListCtrl::showContextMenu(POINT point) {
         PasteSelected((GetKeyState(VK_SHIFT) & 0x8000) != 0);  // Shift as the item was chosen
     else if (chosen == kMenuExclude)
         m_owner.ExcludeProgram(source);
+    else if (const auto transform = chosen >= kMenuPasteAs ? store::transformFromNumber(chosen - kMenuPasteAs) : std::nullopt)
+        m_owner.PasteClipAs(clip, *transform);
     else if (chosen >= category::kFirstMenuCommand && chosen < kMenuDelete)
         moveToCategory(clip, chosen - category::kFirstMenuCommand);
+}
+
+// "粘贴为(&A)" before "粘贴": each transform, in menu order, with its access key.
+void CClipListCtrl::appendPasteAsMenu(HMENU menu) {
+    base::UniqueMenu pasteAs(CreatePopupMenu());
+    if (!pasteAs)
+        return;
+    for (const store::TransformName& name : store::kTransformNames)
+        AppendMenuW(pasteAs.get(), MF_STRING, kMenuPasteAs + static_cast<UINT>(name.transform),
+                    base::toWide(name.menuText).c_str());
+    if (AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(pasteAs.get()), L"粘贴为(&A)"))
+        pasteAs.release();  // the menu owns it now
 }
 
 // The queue's view: its rows leave the queue, or the whole queue is emptied.

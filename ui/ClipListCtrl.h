@@ -3,12 +3,14 @@
 // selected through a search or a sort), and has behaviour of its own: deleting the selected
 // clips (the Delete key, command 32780, and the main window's toolbar), pasting the one selected
 // clip into the application used last (a double click), and a context menu with both and a move
-// into a user category. Paste chosen from the menu with Shift held pastes the text alone; a row
-// whose program is known offers to record that program's copies no more. A row's clip is the
+// into a user category. Paste chosen from the menu with Shift held pastes the text alone, and a
+// text row's "粘贴为" its text transformed; a row whose program is known offers to record that
+// program's copies no more. A row's clip is the
 // model's, by name: no shown text is read back.
 #pragma once
 
 #include "ui/ClipListModel.h"
+#include "store/TextTransforms.h"
 #include "fw/Controls.h"
 #include "fw/Subclass.h"
 
@@ -32,6 +34,8 @@ public:
         // The clip pasted into the application the user worked in before this program, all of
         // its formats or (`plainText`) its text alone.
         virtual void PasteClip(const std::string& clip, bool plainText) = 0;
+        // The same with the clip's text alone, transformed ("粘贴为"); the clip stays as it is.
+        virtual void PasteClipAs(const std::string& clip, store::Transform transform) = 0;
         // These clips are gone from the store: their rows go from the list.
         virtual void RowsRemoved(const std::vector<std::string>& clips) = 0;
         // The paste queue: these clips appended in this order, or taken out; all of it emptied;
@@ -51,6 +55,7 @@ public:
     static constexpr UINT kMenuUnqueue = 240000;
     static constexpr UINT kMenuClearQueue = 250000;
     static constexpr UINT kMenuExclude = 260000;
+    static constexpr UINT kMenuPasteAs = 32970;  // + the transform's number (ID_PASTE_AS_FIRST)
 
     // The store whose clips the rows show, and deletes and files them.
     CClipListCtrl(Owner& owner, CSysClipBoard& store) : m_owner(owner), m_store(store) {}
@@ -96,6 +101,7 @@ private:
     std::vector<std::string> selectedClips() const;
     void showContextMenu(POINT point);
     UINT trackQueueMenu();
+    void appendPasteAsMenu(HMENU menu);
     void moveToCategory(const std::string& clip, unsigned categoryIndex);
 
     Owner& m_owner;

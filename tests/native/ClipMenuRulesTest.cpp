@@ -68,6 +68,35 @@ TEST(ClipMenuRules, CommandsNameTheirClip) {
         EXPECT_FALSE(hooklib::choiceForCommand(other)) << other;
 }
 
+// "粘贴为" commands carry the clip and the transform there and back; the clips' own commands carry
+// none, and a command beyond a transform or naming no clip is no choice.
+TEST(ClipMenuRules, PasteAsCommandsCarryTheirClipAndTransform) {
+    using store::Transform;
+    const struct {
+        unsigned clipCommand;
+        Transform transform;
+        unsigned command;
+        const char* clip;
+    } cases[] = {
+        {999017, Transform::Plain, 900017, "his17-"},
+        {999999, Transform::FullWidth, 900000 + 7 * 2000 + 999, "his999-"},
+        {998000, Transform::Upper, 900000 + 2000 + 1000, "copy0"},
+        {998009, Transform::Trim, 900000 + 4 * 2000 + 1009, "copy9"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(hooklib::pasteAsCommand(c.clipCommand, c.transform), c.command) << c.clipCommand;
+        const auto choice = hooklib::choiceForCommand(c.command);
+        ASSERT_TRUE(choice) << c.command;
+        EXPECT_EQ(choice->clip, c.clip);
+        EXPECT_EQ(choice->transform, c.transform);
+    }
+    EXPECT_FALSE(hooklib::choiceForCommand(999017)->transform);
+    for (unsigned none : {0u, 999000u, 998010u, 997999u})
+        EXPECT_EQ(hooklib::pasteAsCommand(none, Transform::Upper), 0u) << none;
+    for (unsigned other : {900000u, 901010u, 900000u + 8 * 2000 + 5})
+        EXPECT_FALSE(hooklib::choiceForCommand(other)) << other;
+}
+
 // With Ctrl every right press is taken (a quick second one arrives as a double click, in the
 // client area or the frame alike) and the release opens the menu; without Ctrl nothing is.
 TEST(ClipMenuRules, EveryRightPressWithCtrlIsTakenAndTheReleaseOpens) {

@@ -8,7 +8,7 @@ set -euo pipefail
 status=0
 fail() { echo "FAIL $*"; status=1; }
 
-expected="GetOperXmlStatus IsOwnClipboardChange KeyboardProc MouseProc Paste2Window PasteData2Window PastePlainText2Window PublishChordOptions ResumeClipData SaveClipData SetCurrentClipData SetOperXmlStatus SetSealStore UnHook installhook"
+expected="GetOperXmlStatus IsOwnClipboardChange KeyboardProc MouseProc Paste2Window PasteData2Window PastePlainText2Window PasteTransformed2Window PublishChordOptions ResumeClipData SaveClipData SetCurrentClipData SetOperXmlStatus SetSealStore UnHook installhook"
 for dll in "$@"; do
     [ -f "$dll" ] || { fail "$dll is missing"; continue; }
     case "$(x86_64-w64-mingw32-objdump -f "$dll" | grep -o -m1 'pei-[a-z0-9-]*')" in

@@ -340,7 +340,7 @@ TEST_F(ClipMenuTest, TheListsCommandsAtTheirEdges) {
         return m_log.has("list menu with", mark) ? m_log.lastLineWith("list menu with") : std::string();
     };
     const RECT menuRow = m_app->rowRect(rowOf(m_app->rows(), L"menu row"));
-    EXPECT_NE(rightClick({menuRow.left + 30, (menuRow.top + menuRow.bottom) / 2}, true).find("with 4 items, queue"), std::string::npos);
+    EXPECT_NE(rightClick({menuRow.left + 30, (menuRow.top + menuRow.bottom) / 2}, true).find("with 5 items, queue"), std::string::npos);
     const RECT last = m_app->rowRect(2);
     EXPECT_EQ(rightClick({last.left + 30, last.bottom + 40}, false), "");
     const RECT empty = m_app->rowRect(rowOf(m_app->rows(), L""));
@@ -543,8 +543,9 @@ TEST_F(ClipMenuTest, EachItemOfTheMenuIsNamedForAScreenReader) {
         const std::vector<ReadItem> items = readMenuItems(target, menu);
         sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
         EXPECT_TRUE(pumpUntil([&] { return !visibleProcessMenu(target.processId()); }, 5s));
-        ASSERT_EQ(items.size(), names.size());
-        for (std::size_t i = 0; i < items.size(); ++i) {
+        ASSERT_EQ(items.size(), names.size() + 2);  // the clips, a separator and "粘贴为"
+        EXPECT_EQ(items.back().name, L"粘贴为(&A)");
+        for (std::size_t i = 0; i < names.size(); ++i) {
             SCOPED_TRACE(i);
             EXPECT_EQ(items[i].type, screenReader ? UINT(MFT_STRING) : UINT(MFT_OWNERDRAW));
             EXPECT_EQ(items[i].signed_, !screenReader);

@@ -10,6 +10,7 @@
 #include "base/Text.h"
 #include "fw/Window.h"
 #include "CommandFakes.h"
+#include "DravixcRun.h"
 #include "TestFiles.h"
 #include "WinTestSupport.h"
 
@@ -106,44 +107,9 @@ private:
     FakeCommandActions m_program;
 };
 
-struct Ended {
-    DWORD exitCode = 0xFFFF;
-    std::string output, errors;
-};
-
 class CommandLineTest : public ::testing::Test {
 protected:
-    // dravixc.exe with `arguments`, `input` on its standard input, its output and errors in files.
-    Ended dravixc(const std::wstring& arguments, const std::string& input = {}) {
-        writeBytes(m_files.path("in"), input);
-        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-        const auto open = [&](const char* name, DWORD access, DWORD disposition) {
-            return CreateFileW(base::toWide(m_files.path(name)).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                               disposition, 0, nullptr);
-        };
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = open("in", GENERIC_READ, OPEN_EXISTING);
-        startup.hStdOutput = open("out", GENERIC_WRITE, CREATE_ALWAYS);
-        startup.hStdError = open("err", GENERIC_WRITE, CREATE_ALWAYS);
-        std::wstring command = L"dravixc.exe " + arguments;
-        PROCESS_INFORMATION process = {};
-        Ended run;
-        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
-            if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
-                GetExitCodeProcess(process.hProcess, &run.exitCode);
-            else
-                TerminateProcess(process.hProcess, 0xFFFF);
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        }
-        for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
-            CloseHandle(handle);
-        run.output = readBytes(m_files.path("out"));
-        run.errors = readBytes(m_files.path("err"));
-        return run;
-    }
+    Ended dravixc(const std::wstring& arguments, const std::string& input = {}) { return runDravixc(m_files, arguments, input); }
     std::vector<std::string> calls() {
         return m_program->withProgram([](FakeCommandActions& program) { return std::exchange(program.calls, {}); });
     }
