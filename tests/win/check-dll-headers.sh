@@ -12,8 +12,8 @@ expected="GetOperXmlStatus IsOwnClipboardChange KeyboardProc MouseProc Paste2Win
 for dll in "$@"; do
     [ -f "$dll" ] || { fail "$dll is missing"; continue; }
     case "$(x86_64-w64-mingw32-objdump -f "$dll" | grep -o -m1 'pei-[a-z0-9-]*')" in
-    pei-x86-64) arch=x86_64 shared_size=4672 ;;
-    pei-i386) arch=i686 shared_size=4640 ;;
+    pei-x86-64) arch=x86_64 shared_size=4704 ;;
+    pei-i386) arch=i686 shared_size=4672 ;;
     *) fail "$dll: neither an x64 nor an x86 library"; continue ;;
     esac
     objdump="$arch-w64-mingw32-objdump"
