@@ -133,10 +133,11 @@ bool CClipDlg::OnInitDialog() {
     orderForTabAndName(hwnd(), controls.search, controls.list, controls.tree, controls.preview);
     placeWindow(hwnd());
 
-    m_monitor.Start(hwnd(), kMsgRecorderResults, m_store.paths(), m_hook.ownChangeTest(),
+    m_monitor.Start(hwnd(), kMsgRecorderResults, m_store.paths(), m_sync.OwnChangeTest(m_hook.ownChangeTest()),
                     m_lastRunRestored ? m_view.TakeNewestHistoryText() : std::nullopt);
     const bool hooked = m_hook.installhook(hwnd()) != 0;
     m_tray.CreateFor(hwnd());
+    startSync();
     if (!hooked)
         m_tray.ReportHooksUnavailable();
     if (m_lastRunRestored)
@@ -181,7 +182,17 @@ bool CClipDlg::OnSize(UINT type, int, int) {
     return true;
 }
 
+// Copies recorded and the user's deletions and filings go to the sync folder's engine.
+void CClipDlg::startSync() {
+    m_monitor.OnRecorded([this](const store::ClipSnapshot& copy, const clip::ViewRow& row) { m_sync.Recorded(copy, row); });
+    m_view.ListenForChanges({[this](const std::vector<std::string>& clips) { m_sync.RowsRemoved(clips); },
+                             [this](const std::string& clip, const std::string& category) { m_sync.RowFiled(clip, category); }});
+    m_sync.Start(hwnd(), kMsgSyncEvents, kSyncStatusTimer);
+}
+
 bool CClipDlg::OnTimer(UINT_PTR id) {
+    if (id == kSyncStatusTimer)
+        return m_sync.HandleTimer(id);
     if (id != kSlotRetryTimer)
         return false;
     m_slots.RetryWaitingCopies();
@@ -208,7 +219,7 @@ void CClipDlg::SetStatusText(const std::wstring& text) {
 
 bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (m_monitor.HandleMessage(message, wParam, lParam) || m_archive.HandleMessage(message, wParam) ||
-        handleLibraryMessage(message, wParam, lParam, result))
+        m_sync.HandleMessage(message) || handleLibraryMessage(message, wParam, lParam, result))
         return true;
     switch (message) {
     // The application the user leaves us for, or came to us from, is where a paste from the
@@ -315,6 +326,9 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
     case ID_FILE_EXCLUDED_PROGRAMS:
         editExcludedPrograms(hwnd());
         return true;
+    case ID_TRAY_SYNC:
+        m_sync.EditSettings(hwnd());
+        return true;
     case ID_HELP_CONTENTS:
         openHelp();
         return true;
@@ -400,5 +414,6 @@ bool CClipDlg::OnClose() {
 void CClipDlg::OnDestroy() {
     saveWindowPlace(hwnd());
     m_monitor.Stop();
+    m_sync.Stop();
     m_archive.Stop();
 }

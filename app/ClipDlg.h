@@ -5,6 +5,7 @@
 //   app/SlotFiling       the hook library's slot copies filed as history records
 //   app/ArchiveCommands  Save, Open and the run kept at the start, in threads of their own
 //   app/ClipTrayIcon     the tray icon, its menu, tooltip and balloons
+//   app/SyncCommands     the sync folder: copies going out, other machines' clips coming in
 // This file keeps the window itself: its making, layout, place, menus, pausing and closing.
 #pragma once
 
@@ -14,6 +15,7 @@
 #include "app/HistoryView.h"
 #include "app/HookLibrary.h"
 #include "app/SlotFiling.h"
+#include "app/SyncCommands.h"
 #include "kit/CommandBars.h"
 #include "kit/DockPanes.h"
 #include "store/SysClipBoard.h"
@@ -51,7 +53,9 @@ private:
     static constexpr UINT kMsgArchiveProgress = WM_APP + 4;  // wParam: percent done
     static constexpr UINT kMsgArchiveDone = WM_APP + 5;      // wParam: the ArchiveResult
     static constexpr UINT kMsgKeepDone = WM_APP + 6;         // the run kept at this start
+    static constexpr UINT kMsgSyncEvents = WM_APP + 7;      // the sync engine has news
     static constexpr UINT_PTR kSlotRetryTimer = 1;
+    static constexpr UINT_PTR kSyncStatusTimer = 2;
 
     bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnInitDialog() override;
@@ -71,6 +75,7 @@ private:
     void setPaused(bool paused);
     void onClipPasted(WPARAM number);
     void onStoreDamaged();
+    void startSync();
 
     // What the archive commands ask of the window (CArchiveCommands::Owner).
     void SetStatusText(const std::wstring& text) override;
@@ -89,6 +94,7 @@ private:
     CArchiveCommands m_archive{m_store, *this};
     CClipboardMonitor m_monitor{m_view, m_tray};
     CSlotFiling m_slots;
+    CSyncCommands m_sync{m_store, m_view, m_tray, [this]() -> clip::LastText& { return m_monitor.lastText(); }};
     bool m_lastRunRestored = false;
     std::string m_lastRunNotRestored;
     bool m_firstPaint = true;

@@ -64,6 +64,11 @@ void CClipTrayIcon::NoteWaiting(int count) {
     showTooltip();
 }
 
+void CClipTrayIcon::NoteSync(std::u16string text) {
+    m_sync = std::move(text);
+    showTooltip();
+}
+
 void CClipTrayIcon::NoteQueued(int count) {
     if (count == m_nQueued)
         return;
@@ -74,7 +79,8 @@ void CClipTrayIcon::NoteQueued(int count) {
 // The debug log has the tooltip on one line. The tray is told only of a new text: each change is
 // a call into the shell's process, and a burst of copies would make one per copy.
 void CClipTrayIcon::showTooltip() {
-    const std::u16string tooltip = clip::trayTooltip(m_strLastRecorded, m_nWaiting, m_nQueued, m_nMissed);
+    const std::u16string tooltip =
+        clip::trayTooltip(m_strLastRecorded, m_nWaiting, m_nQueued, m_nMissed) + (m_sync.empty() ? u"" : u"\n" + m_sync);
     if (tooltip == m_shownTooltip)
         return;
     m_shownTooltip = tooltip;
@@ -177,6 +183,7 @@ void CClipTrayIcon::OnCommand(UINT command) {
     case ID_TRAY_RESUME:
     case ID_TRAY_CAPTURE:
     case ID_TRAY_EXIT:
+    case ID_TRAY_SYNC:
         SendMessageW(m_hMainWnd, WM_COMMAND, command, 0);
         break;
     case ID_TRAY_AUTORUN:

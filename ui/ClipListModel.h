@@ -28,6 +28,7 @@ struct Row {
     std::string useTime;          // column 3
     std::string source;           // the program it was copied from (full path), or empty
     std::string clip;             // the store's name of its clip ("his12-", "copy5")
+    std::string origin;           // the machine it arrived from through the sync folder, or empty
 };
 
 inline constexpr int kColumns = 4;
@@ -104,5 +105,7 @@ std::vector<std::size_t> filterRows(const std::vector<std::u16string_view>& cont
 // A row's tooltip: the program it was copied from, "来自：WINWORD.EXE" over the full path;
 // empty when the record does not say (copied before the program kept sources, or not found).
 std::u16string sourceTip(std::string_view sourcePath);
+// A row's tooltip: the machine it arrived from, else the program it was copied from.
+std::u16string rowTip(const Row& row);
 
 }  // namespace cliplist
