@@ -92,6 +92,7 @@ TEST_F(SyncTest, CopiesGoAcrossSealedAndDeletionsAndFilingsFollow) {
     EXPECT_FALSE(folderHolds(base::toUtf8(mine)));
     EXPECT_FALSE(folderHolds(utf16(mine).substr(0, utf16(mine).size() - 2)));
     EXPECT_FALSE(folderHolds(kPassphrase));
+    EXPECT_FALSE(m_log.has(kPassphrase));
 
     // The other machine's clip: a row that names its origin.
     const std::wstring theirs = L"笔记本上复制的文字 sync-two";
