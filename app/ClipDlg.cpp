@@ -184,7 +184,9 @@ bool CClipDlg::OnSize(UINT type, int, int) {
 
 // Copies recorded and the user's deletions and filings go to the sync folder's engine.
 void CClipDlg::startSync() {
-    m_monitor.OnRecorded([this](const store::ClipSnapshot& copy, const clip::ViewRow& row) { m_sync.Recorded(copy, row); });
+    const auto recorded = [this](const store::ClipSnapshot& copy, const clip::ViewRow& row) { m_sync.Recorded(copy, row); };
+    m_monitor.OnRecorded(recorded);
+    m_slots.OnFiled(recorded);
     m_view.ListenForChanges({[this](const std::vector<std::string>& clips) { m_sync.RowsRemoved(clips); },
                              [this](const std::string& clip, const std::string& category) { m_sync.RowFiled(clip, category); }});
     m_sync.Start(hwnd(), kMsgSyncEvents, kSyncStatusTimer);

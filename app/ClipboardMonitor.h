@@ -7,6 +7,7 @@
 #include "app/ClipTrayIcon.h"
 #include "app/HistoryView.h"
 #include "app/recorder/ClipRecorder.h"
+#include "app/recorder/Filing.h"
 #include "store/StorePaths.h"
 
 #include <windows.h>
@@ -34,8 +35,7 @@ public:
     // The chain's messages, the listener's and the recorder's outcomes; true when handled.
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Told of each copy recorded in the run (not the contents found at the start), with its row.
-    using RecordedListener = std::function<void(const store::ClipSnapshot& copy, const clip::ViewRow& row)>;
-    void OnRecorded(RecordedListener listener) { m_onRecorded = std::move(listener); }
+    void OnRecorded(clip::FiledCopyListener listener) { m_onRecorded = std::move(listener); }
     // The text a new record is compared with (a slot copy files by the same rule).
     clip::LastText& lastText() { return m_recorder->lastText(); }
 
@@ -52,5 +52,5 @@ private:
     HWND m_nextViewer = nullptr;
     bool m_inChain = false;
     bool m_historyFullShown = false;
-    RecordedListener m_onRecorded;
+    clip::FiledCopyListener m_onRecorded;
 };

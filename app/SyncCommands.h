@@ -42,7 +42,7 @@ public:
     // a clip that arrived was put on the clipboard.
     CClipRecorder::OwnChangeTest OwnChangeTest(CClipRecorder::OwnChangeTest library);
 
-    // The recorder filed `copy` as `row` (its clip name and copy time).
+    // The recorder, or a slot copy, filed `copy` as `row` (its clip name and copy time).
     void Recorded(const store::ClipSnapshot& copy, const clip::ViewRow& row);
     // The user deleted these rows, or filed this one into `category`.
     void RowsRemoved(const std::vector<std::string>& clips);
