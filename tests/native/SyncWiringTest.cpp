@@ -1,5 +1,5 @@
 // What the program keeps of syncing: a record's origin (its text both ways, found again in the
-// index, gone with its record, shown in the row), and the checks of the 同步 page.
+// index, gone with its record, shown in the row), the checks of the 同步 page, the tray's words.
 #include "app/ClipRules.h"
 #include "app/StoreView.h"
 #include "options/SyncSettings.h"
@@ -7,6 +7,7 @@
 #include "store/ClipOrigin.h"
 #include "store/StoreFile.h"
 #include "store/SysClipBoard.h"
+#include "sync/SyncStatus.h"
 #include "TestFiles.h"
 #include "ui/ClipListModel.h"
 #include "xml/XmlDocument.h"
@@ -121,6 +122,26 @@ TEST(SyncSettings, WhatThePageRefuses) {
         c.change(entry);
         EXPECT_EQ(options::syncEntryProblem(entry).has_value(), c.refused) << c.what;
     }
+}
+
+// What the tray's tooltip says of syncing, line by line.
+TEST(SyncStatusText, EachStateInTheTraysWords) {
+    using clipsync::SyncState;
+    struct Case {
+        clipsync::SyncStatus status;
+        const char16_t* text;
+    } const cases[] = {
+        {{SyncState::Off, 2, 0, 5, 0, 0}, u""},
+        {{SyncState::Starting, 0, 0, 0, 0, 0}, u"同步：正在准备"},
+        {{SyncState::Running, 0, 0, 0, 0, 0}, u"同步：等待其他电脑"},
+        {{SyncState::Running, 2, 0, 0, 0, 0}, u"同步：2 台电脑，已是最新"},
+        {{SyncState::Running, 1, 0, 3, 0, 0}, u"同步：1 台电脑\n待写入：3"},
+        {{SyncState::FolderUnavailable, 1, 0, 7, 1, 0}, u"同步：无法写入同步文件夹，稍后重试\n待写入：7\n未能同步：1"},
+        {{SyncState::Running, 1, 1, 0, 0, 2}, u"同步：1 台电脑，已是最新\n1 台电脑的密码不同\n无法验证的文件：2"},
+        {{SyncState::OwnPassphrase, 0, 0, 0, 0, 0}, u"同步：密码与同步文件夹不符"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(clipsync::syncStatusText(c.status), c.text) << static_cast<int>(c.status.state);
 }
 
 }  // namespace
