@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <algorithm>
 
@@ -15,6 +16,7 @@ namespace {
 constexpr UINT kPage = 1499;
 constexpr int kEnabled = 1450;
 constexpr int kFolder = 1451;
+constexpr int kBrowse = 1452;
 constexpr int kPassphrase = 1453;
 constexpr int kRepeated = 1454;
 constexpr int kMachine = 1455;
@@ -26,6 +28,21 @@ constexpr wchar_t kCaption[] = L"同步";
 
 std::string itemText(HWND page, int id) {
     return base::toUtf8(fw::windowText(GetDlgItem(page, id)));
+}
+
+// A folder picked with the system's folder dialog; empty when none was.
+std::wstring pickFolder(HWND owner) {
+    BROWSEINFOW browse = {};
+    browse.hwndOwner = owner;
+    browse.lpszTitle = L"选择同步服务（OneDrive、Syncthing 等）同步的文件夹：";
+    browse.ulFlags = BIF_RETURNONLYFSDIRS;
+    LPITEMIDLIST picked = SHBrowseForFolderW(&browse);
+    if (!picked)
+        return {};
+    wchar_t path[MAX_PATH] = {};
+    const bool named = SHGetPathFromIDListW(picked, path) != FALSE;
+    CoTaskMemFree(picked);
+    return named ? path : std::wstring();
 }
 
 // The passphrase's text leaves no copy behind in the control.
@@ -57,13 +74,19 @@ bool COptionsSyncPage::OnInitDialog() {
 
 void COptionsSyncPage::enableControls() const {
     const bool on = IsDlgButtonChecked(hwnd(), kEnabled) == BST_CHECKED;
-    for (const int id : {kFolder, kPassphrase, kRepeated, kMachine, kPictures, kToClipboard})
+    for (const int id : {kFolder, kBrowse, kPassphrase, kRepeated, kMachine, kPictures, kToClipboard})
         EnableWindow(item(id), on);
 }
 
 bool COptionsSyncPage::OnCommand(int id, int code, HWND control) {
     if (id == kEnabled && code == BN_CLICKED) {
         enableControls();
+        return true;
+    }
+    if (id == kBrowse && code == BN_CLICKED) {
+        const std::wstring folder = pickFolder(hwnd());
+        if (!folder.empty())
+            SetDlgItemTextW(hwnd(), kFolder, folder.c_str());
         return true;
     }
     return fw::CPropertyPage::OnCommand(id, code, control);
