@@ -173,16 +173,19 @@ bool CSyncCommands::HandleTimer(UINT_PTR) {
 }
 
 // The events in the order the engine gave them, a few at a time; the rest at the next message.
+// More are taken only once those are applied: the engine's queue stays the one bound (while it is
+// full, it reads nothing more), and the message comes again until a call finds nothing.
 void CSyncCommands::takeEvents() {
-    if (m_engine)
+    if (m_engine && m_pending.empty())
         for (clipsync::SyncEvent& event : m_engine->takeEvents())
             m_pending.push_back(std::move(event));
+    const bool applied = !m_pending.empty();
     for (std::size_t done = 0; done < kArrivalsPerMessage && !m_pending.empty(); ++done) {
         const clipsync::SyncEvent event = std::move(m_pending.front());
         m_pending.pop_front();
         applyEvent(event);
     }
-    if (!m_pending.empty())
+    if (applied)
         PostMessageW(m_window, m_message, 0, 0);
 }
 

@@ -26,15 +26,18 @@ constexpr int kCopyKey = 1110, kQueueKey = 1113, kPointerList = 1116, kPointerOf
 constexpr int kRestoreClipboard = 1103, kQueueOnCopy = 1106;
 constexpr int kPasteList = 1140, kExcludedList = 1150;
 
+// An enumeration callback is stdcall in the x86 build: a lambda does not convert to one there.
+BOOL CALLBACK addStaticText(HWND child, LPARAM all) {
+    wchar_t name[32] = {};
+    GetClassNameW(child, name, 32);
+    if (lstrcmpiW(name, L"Static") == 0)
+        *reinterpret_cast<std::wstring*>(all) += fw::windowText(child);
+    return TRUE;
+}
+
 std::wstring staticTexts(HWND window) {
     std::wstring text;
-    EnumChildWindows(window, [](HWND child, LPARAM all) {
-        wchar_t name[32] = {};
-        GetClassNameW(child, name, 32);
-        if (lstrcmpiW(name, L"Static") == 0)
-            *reinterpret_cast<std::wstring*>(all) += fw::windowText(child);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&text));
+    EnumChildWindows(window, addStaticText, reinterpret_cast<LPARAM>(&text));
     return text;
 }
 
