@@ -120,7 +120,7 @@ bool CClipDlg::OnInitDialog() {
     m_view.SearchArchivesIn([this] { return m_archive.ArchiveFolders(); });
     placeWindow(hwnd());
 
-    m_monitor.Start(hwnd(), kMsgRecorderResults, m_store.paths(), m_hook.ownChangeTest(),
+    m_monitor.Start(hwnd(), kMsgRecorderResults, m_store.paths(), m_sync.OwnChangeTest(m_hook.ownChangeTest()),
                     m_lastRunRestored ? m_view.TakeNewestHistoryText() : std::nullopt);
     m_privacy.Start(hwnd(), kMsgUnreadable);
     const bool hooked = m_hook.installhook(hwnd()) != 0;
@@ -128,6 +128,7 @@ bool CClipDlg::OnInitDialog() {
     m_windowTasks.Attach(hwnd(), kMsgWindowTasks);
     m_commands.Attach(hwnd());
     m_commandServer.Start(hwnd());
+    startSync();
     if (!hooked)
         m_tray.ReportHooksUnavailable();
     m_options.ApplyAtStart();
@@ -172,7 +173,20 @@ bool CClipDlg::OnSize(UINT type, int, int) {
     return true;
 }
 
+// Copies recorded and the user's deletions and filings go to the sync folder's engine.
+void CClipDlg::startSync() {
+    const auto recorded = [this](const store::ClipSnapshot& copy, const clip::ViewRow& row) { m_sync.Recorded(copy, row); };
+    m_monitor.OnRecorded(recorded);
+    m_slots.OnFiled(recorded);
+    m_view.ListenForChanges({[this](const std::vector<std::string>& clips) { m_sync.RowsRemoved(clips); },
+                             [this](const std::string& clip, const std::string& category) { m_sync.RowFiled(clip, category); }});
+    m_sync.Start(hwnd(), kMsgSyncEvents, kSyncStatusTimer);
+    m_options.OnSyncSettingsSaved([this] { m_sync.Restart(); });
+}
+
 bool CClipDlg::OnTimer(UINT_PTR id) {
+    if (id == kSyncStatusTimer)
+        return m_sync.HandleTimer(id);
     if (id != kSlotRetryTimer)
         return false;
     m_slots.RetryWaitingCopies();
@@ -199,7 +213,7 @@ void CClipDlg::SetStatusText(const std::wstring& text) {
 
 bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (m_monitor.HandleMessage(message, wParam, lParam) || m_archive.HandleMessage(message, wParam) ||
-        m_view.HandleMessage(message) || handleLibraryMessage(message, wParam, lParam, result))
+        m_view.HandleMessage(message) || m_sync.HandleMessage(message) || handleLibraryMessage(message, wParam, lParam, result))
         return true;
     switch (message) {
     // The application the user leaves us for, or came to us from, is where a paste from the
@@ -416,5 +430,6 @@ void CClipDlg::OnDestroy() {
     m_windowTasks.Stop();  // a command waiting for the window is released before its worker ends
     m_commandServer.Stop();
     m_monitor.Stop();
+    m_sync.Stop();
     m_archive.Stop();
 }

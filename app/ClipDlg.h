@@ -8,6 +8,7 @@
 //   app/PrivacyCommands  the privacy switches applied, the wipe, clips sealed out of reach
 //   app/OptionsCommands  the options dialog, and the options applied at the start and after OK
 //   app/CommandServer    the command line's requests (WM_COPYDATA), answered by app/ProgramCommands
+//   app/SyncCommands     the sync folder: copies going out, other machines' clips coming in
 // This file keeps the window itself: its making, layout, place, menus, pausing and closing.
 #pragma once
 
@@ -22,6 +23,7 @@
 #include "app/ProgramCommands.h"
 #include "app/SlotFiling.h"
 #include "app/WindowTasks.h"
+#include "app/SyncCommands.h"
 #include "kit/CommandBars.h"
 #include "kit/DockPanes.h"
 #include "store/SysClipBoard.h"
@@ -64,7 +66,9 @@ private:
     static constexpr UINT kMsgKeepDone = WM_APP + 6;         // the run kept at this start
     static constexpr UINT kMsgUnreadable = WM_APP + 7;       // a clip sealed out of this user's reach was met
     static constexpr UINT kMsgWindowTasks = WM_APP + 8;      // work of the command line's worker
+    static constexpr UINT kMsgSyncEvents = WM_APP + 9;       // the sync engine has news
     static constexpr UINT_PTR kSlotRetryTimer = 1;
+    static constexpr UINT_PTR kSyncStatusTimer = 2;
 
     bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnInitDialog() override;
@@ -84,6 +88,7 @@ private:
     void setPaused(bool paused);
     void onClipPasted(WPARAM number);
     void onStoreDamaged();
+    void startSync();
 
     // What the archive commands ask of the window (CArchiveCommands::Owner).
     void SetStatusText(const std::wstring& text) override;
@@ -108,6 +113,7 @@ private:
     CWindowTasks m_windowTasks;
     CProgramCommands m_commands;
     CCommandServer m_commandServer{m_commands};  // after what it uses: it goes first
+    CSyncCommands m_sync{m_store, m_view, m_tray, [this]() -> clip::LastText& { return m_monitor.lastText(); }};
     bool m_lastRunRestored = false;
     std::string m_lastRunNotRestored;
     bool m_firstPaint = true;

@@ -65,6 +65,11 @@ void CClipTrayIcon::NoteWaiting(int count) {
     showTooltip();
 }
 
+void CClipTrayIcon::NoteSync(std::u16string text) {
+    m_sync = std::move(text);
+    showTooltip();
+}
+
 void CClipTrayIcon::NoteQueued(int count) {
     if (count == m_nQueued)
         return;
@@ -75,7 +80,8 @@ void CClipTrayIcon::NoteQueued(int count) {
 // The debug log has the tooltip on one line. The tray is told only of a new text: each change is
 // a call into the shell's process, and a burst of copies would make one per copy.
 void CClipTrayIcon::showTooltip() {
-    const std::u16string tooltip = clip::trayTooltip(m_strLastRecorded, m_nWaiting, m_nQueued, m_nMissed, m_nSecrets);
+    const std::u16string tooltip = clip::trayTooltip(m_strLastRecorded, m_nWaiting, m_nQueued, m_nMissed, m_nSecrets) +
+                                   (m_sync.empty() ? u"" : u"\n" + m_sync);
     if (tooltip == m_shownTooltip)
         return;
     m_shownTooltip = tooltip;

@@ -27,6 +27,8 @@ public:
     void NoteWaiting(int count);
     // The paste queue holds `count` clips: the tooltip counts them while it holds any.
     void NoteQueued(int count);
+    // How syncing goes (clipsync::syncStatusText): the tooltip's last lines; empty while it is off.
+    void NoteSync(std::u16string text);
     // A copy was announced and not recorded: the tooltip counts it, and a balloon says why, once
     // for each reason in a run.
     void ReportMissedCopy(clip::MissReason reason);
@@ -68,6 +70,7 @@ private:
     bool m_bPartlyRecordedShown = false;
     std::string m_strLastRecorded;  // the time stamp of the last copy recorded
     std::u16string m_shownTooltip;  // what the tray shows now
+    std::u16string m_sync;          // how syncing goes
     int m_nWaiting = 0;
     int m_nQueued = 0;
     int m_nMissed = 0;  // copies of the run not recorded

@@ -94,6 +94,8 @@ void CClipboardMonitor::onRecorderResults() {
         switch (result.outcome) {
         case CClipRecorder::Outcome::Recorded:
             lastStamp = result.row.copyTime;
+            if (m_onRecorded && result.copy && !result.initial)
+                m_onRecorded(*result.copy, result.row);
             if (m_view.ShowsHistory())
                 rows.push_back(std::move(result.row));
             changed = changed || !result.initial;  // the store holds changes no archive holds

@@ -7,10 +7,12 @@
 #include "app/ClipTrayIcon.h"
 #include "app/HistoryView.h"
 #include "app/recorder/ClipRecorder.h"
+#include "app/recorder/Filing.h"
 #include "store/StorePaths.h"
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +34,8 @@ public:
     void Stop();
     // The chain's messages, the listener's and the recorder's outcomes; true when handled.
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Told of each copy recorded in the run (not the contents found at the start), with its row.
+    void OnRecorded(clip::FiledCopyListener listener) { m_onRecorded = std::move(listener); }
     // The text a new record is compared with (a slot copy files by the same rule).
     clip::LastText& lastText() { return m_recorder->lastText(); }
     // Whether the recorder keeps out a copy whose text is plainly a secret.
@@ -53,4 +57,5 @@ private:
     HWND m_nextViewer = nullptr;
     bool m_inChain = false;
     bool m_historyFullShown = false;
+    clip::FiledCopyListener m_onRecorded;
 };

@@ -8,6 +8,7 @@
 #include "kit/ListSupport.h"
 #include "store/ClipFormats.h"
 #include "store/ClipNames.h"
+#include "store/ClipOrigin.h"
 #include "store/NumberText.h"
 #include "store/PasteQueue.h"
 #include "store/Protocol.h"
@@ -280,7 +281,7 @@ int CHistoryView::ShowClipRow(HTREEITEM node, const std::string& recordName, con
         }
         if (onDisplay)
             ShowRecordedRows({clip::ViewRow{row->kind, row->content, elements.copyTime, numberText, elements.useTime,
-                                            elements.source, recordName}});
+                                            elements.source, recordName, store::originName(elements.origin)}});
         return duplicate;
     }
     m_store.removeClip(recordName);
@@ -504,6 +505,8 @@ void CHistoryView::RowsRemoved(const std::vector<std::string>& clips) {
     m_clipList.Remove(clips);
     ShowRows();
     m_queue.Changed();  // the clips deleted left the queue too
+    if (m_changes.removed)
+        m_changes.removed(clips);
 }
 
 void CHistoryView::PasteClip(const std::string& clip, bool plainText) {

@@ -97,6 +97,12 @@ public:
     bool HandleSearchKeys(HWND window, WPARAM key);
     // The program the user worked in before ours: where a paste from the list goes.
     void NoteForegroundWindow(HWND window) { m_target.Note(window, m_window); }
+    // Who hears of the user's deletions and filings (the sync folder).
+    struct ChangeListener {
+        std::function<void(const std::vector<std::string>& clips)> removed;
+        std::function<void(const std::string& clip, const std::string& category)> filed;
+    };
+    void ListenForChanges(ChangeListener listener) { m_changes = std::move(listener); }
 
 private:
     // CClipListCtrl::Owner
@@ -115,6 +121,10 @@ private:
     void bringBack(const cliplist::Row& row, bool plainText);
 
     static constexpr UINT kMsgEarlierResults = WM_APP + 43;
+    void RowFiled(const std::string& clip, const std::string& category) override {
+        if (m_changes.filed)
+            m_changes.filed(clip, category);
+    }
 
 
     CSysClipBoard& m_store;
@@ -137,4 +147,5 @@ private:
     std::optional<search::SearchOutcome> m_earlierOutcome;  // the last results shown
     bool m_bOpened = false;  // the history was shown once (the window has opened)
     std::optional<std::u16string> m_newestHistoryText;
+    ChangeListener m_changes;
 };

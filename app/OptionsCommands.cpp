@@ -4,6 +4,7 @@
 #include "options/ChordRecord.h"
 #include "options/KeyboardProbe.h"
 #include "options/OptionsRegistry.h"
+#include "options/SyncSettingsRegistry.h"
 #include "base/ScopeExit.h"
 #include "base/Trace.h"
 
@@ -48,9 +49,20 @@ void COptionsCommands::Open(HWND main, COptionsDlg::Page page) {
     m_pOpen = dialog.get();
     const base::ScopeExit closed([this] { m_pOpen = nullptr; });
     base::Trace("options dialog opened");
+    dialog->m_sync = options::readSyncSettings();
     const options::Options before = dialog->m_options;
-    if (dialog->DoModal(main) == IDOK)
-        apply(before, dialog->m_options, dialog->m_bPaused);
+    const options::SyncSettings syncBefore = dialog->m_sync;
+    if (dialog->DoModal(main) != IDOK)
+        return;
+    apply(before, dialog->m_options, dialog->m_bPaused);
+    if (!(dialog->m_sync == syncBefore) || !dialog->m_syncPassphrase.empty()) {
+        if (!options::writeSyncSettings(dialog->m_sync, dialog->m_syncPassphrase))
+            m_tray.ShowNotice(L"同步设置无法保存到注册表，请再试一次。");
+        SecureZeroMemory(dialog->m_syncPassphrase.data(), dialog->m_syncPassphrase.size());
+        dialog->m_syncPassphrase.clear();
+        if (m_syncSaved)
+            m_syncSaved();
+    }
 }
 
 // Saved first, so that what reads the settings where it acts reads the new ones.

@@ -28,6 +28,8 @@ public:
 
     // Once the hooks and the tray are up.
     void ApplyAtStart();
+    // Told after OK saved the 同步 page's settings (the sync engine starts again with them).
+    void OnSyncSettingsSaved(std::function<void()> saved) { m_syncSaved = std::move(saved); }
     // The dialog on `page`, owned by `main`; or the open one brought to the front.
     void Open(HWND main, COptionsDlg::Page page);
 
@@ -41,5 +43,6 @@ private:
     CClipTrayIcon& m_tray;
     Pause m_pause;
     ApplyMore m_applyMore;
+    std::function<void()> m_syncSaved;
     COptionsDlg* m_pOpen = nullptr;
 };

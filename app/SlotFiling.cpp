@@ -58,7 +58,10 @@ bool CSlotFiling::fileSlotCopy(char digit) {
     const std::string slot = store::slotClipName(digit);
     if (const std::optional<StoredClip> contents = m_parts.store.readClip(slot)) {
         const std::string stamp = contents->copyTime.empty() ? store::currentTimeStamp() : contents->copyTime;
-        showFiling(digit, clip::fileCopy(m_parts.store.paths(), contents->snapshot, stamp, m_lastText()));
+        clip::Filing filing = clip::fileCopy(m_parts.store.paths(), contents->snapshot, stamp, m_lastText());
+        if (filing.outcome == clip::Filing::Outcome::Filed && m_onFiled)
+            m_onFiled(contents->snapshot, filing.row);
+        showFiling(digit, std::move(filing));
     } else {
         base::Trace("slot %c not filed: it cannot be read", digit);
         m_parts.tray.ReportMissedCopy(clip::MissReason::StoreFailed);

@@ -41,6 +41,8 @@ public:
     void OnSlotCopyFailed(WPARAM digitKey);
     // The retry timer's tick.
     void RetryWaitingCopies();
+    // Told of each slot copy filed as a history record, with its row.
+    void OnFiled(clip::FiledCopyListener listener) { m_onFiled = std::move(listener); }
 
 private:
     bool fileSlotCopy(char digit);
@@ -52,4 +54,5 @@ private:
     UINT_PTR m_retryTimer = 0;
     bool m_filing = false;                          // a slot copy is being filed now
     std::deque<std::pair<char, int>> m_retries;    // slot copies waiting for the busy flag, with their tries
+    clip::FiledCopyListener m_onFiled;
 };

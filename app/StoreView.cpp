@@ -1,6 +1,7 @@
 #include "app/StoreView.h"
 
 #include "store/ClipNames.h"
+#include "store/ClipOrigin.h"
 #include "app/ClipRules.h"
 #include "store/NumberText.h"
 #include "store/PasteQueue.h"
@@ -36,6 +37,10 @@ public:
             m_source = index.elementText();
             return;
         }
+        if (store::endsWithIgnoringCase(name, store::kOriginSuffix)) {
+            m_origin = store::originName(index.elementText());
+            return;
+        }
         if (name.find("time") != std::string::npos) {
             if (name.find("usetime") != std::string::npos)
                 m_useTime = index.elementText();
@@ -55,6 +60,7 @@ private:
     void startRecord(const std::string& name, std::string copyTime) {
         m_copyTime = std::move(copyTime);
         m_source.clear();
+        m_origin.clear();
         const std::string rest = store::replaceAll(name, m_prefix, "");
         const std::string key = rest.substr(0, rest.find('-'));
         m_record = m_node == ViewNode::Hotkeys ? store::slotClipName(key) : store::historyClipName(key);
@@ -73,7 +79,7 @@ private:
         // The search's 分类 filter: the category a clip is filed in (the history and the slots are none).
         std::string category = m_node == ViewNode::Other ? xml::utf16ToUtf8(m_category) : std::string();
         m_rows.push_back({row->kind, std::move(row->content), m_copyTime, m_number, m_useTime, m_source, m_record,
-                          std::move(category)});
+                          std::move(category), m_origin});
         m_lastNumber = m_number;
     }
 
@@ -82,7 +88,7 @@ private:
     RecordReader& m_reader;
     const std::string_view m_prefix;
     std::u16string m_category;
-    std::string m_number, m_lastNumber, m_record, m_copyTime, m_useTime, m_source;
+    std::string m_number, m_lastNumber, m_record, m_copyTime, m_useTime, m_source, m_origin;
     std::vector<ViewRow> m_rows;
 };
 

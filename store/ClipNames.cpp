@@ -84,6 +84,10 @@ std::string sourceElementName(std::string_view clip) {
     return concat(clip, kSourceSuffix);
 }
 
+std::string originElementName(std::string_view clip) {
+    return concat(clip, kOriginSuffix);
+}
+
 std::string formatElementName(std::string_view clip, int index) {
     return concat(clip, std::to_string(index));
 }
@@ -104,7 +108,7 @@ bool belongsToClip(std::string_view name, std::string_view clip) {
     if (name.size() <= clip.size() || name.compare(0, clip.size(), clip) != 0)
         return false;
     const std::string_view rest = name.substr(clip.size());
-    if (rest == kTimeSuffix || rest == kUseTimeSuffix || rest == kSourceSuffix)
+    if (rest == kTimeSuffix || rest == kUseTimeSuffix || rest == kSourceSuffix || rest == kOriginSuffix)
         return true;
     if (rest.find_first_not_of("0123456789") != std::string_view::npos)
         return false;

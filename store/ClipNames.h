@@ -15,6 +15,8 @@ inline constexpr std::string_view kTimeSuffix = "-time";
 inline constexpr std::string_view kUseTimeSuffix = "-usetime";
 // The program a history record was copied from (its full path), when the recorder knew it.
 inline constexpr std::string_view kSourceSuffix = "-source";
+// The machine a history record arrived from through the sync folder (store/ClipOrigin.h).
+inline constexpr std::string_view kOriginSuffix = "-origin";
 inline constexpr std::string_view kCategorySuffix = "category";
 inline constexpr std::string_view kCategoryListName = "AddNew";
 inline constexpr std::string_view kBitmapExtension = ".bmp";
@@ -47,6 +49,8 @@ std::string timeElementName(std::string_view clip);
 std::string useTimeElementName(std::string_view clip);
 // "his12-" gives "his12--source".
 std::string sourceElementName(std::string_view clip);
+// "his12-" gives "his12--origin".
+std::string originElementName(std::string_view clip);
 // "his12-" and 3 give "his12-3": the element and data file of one clipboard format.
 std::string formatElementName(std::string_view clip, int index);
 // "his3" -> "his3category".
@@ -55,7 +59,7 @@ std::string bitmapFileName(std::string_view clip);
 // clip + ".thumb.bmp": the clip menu's small picture of the clip's bitmap.
 std::string thumbnailFileName(std::string_view clip);
 
-// Whether `name` is one of the elements that make up `clip`: its times, its source, or clip + a
+// Whether `name` is one of the elements that make up `clip`: its times, its source, its origin, or clip + a
 // format index. (A history clip's category element, "his" + number + "category", is not one of them.)
 bool belongsToClip(std::string_view name, std::string_view clip);
 

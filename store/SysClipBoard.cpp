@@ -227,6 +227,15 @@ void CSysClipBoard::setCategory(std::string_view category, std::string_view hisN
     });
 }
 
+bool CSysClipBoard::setOrigin(std::string_view clip, std::string_view originText) const {
+    return updateIndex(false, [&](XmlDocument& doc) {
+        if (findRootChild(doc, originElementName(clip)))
+            return doc.enterElement() && doc.setElementText(originText);
+        return findRootChild(doc, timeElementName(clip)) && doc.enterElement() &&
+               doc.addElement(originElementName(clip), originText);
+    });
+}
+
 std::vector<std::string> CSysClipBoard::categoryNames() const {
     std::vector<std::string> names;
     XmlDocument doc;
@@ -249,6 +258,7 @@ ClipElements CSysClipBoard::clipElements(std::string_view clip) const {
     clipElements.copyTime = valueOf(timeElementName(clip));
     clipElements.useTime = valueOf(useTimeElementName(clip));
     clipElements.source = valueOf(sourceElementName(clip));
+    clipElements.origin = valueOf(originElementName(clip));
     for (int i = 0; i < kMaxFormatsPerClip; ++i) {
         const std::string value = valueOf(formatElementName(clip, i));
         if (!value.empty())

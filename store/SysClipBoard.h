@@ -88,6 +88,7 @@ struct ClipElements {
     std::string copyTime;
     std::string useTime;
     std::string source;  // the program it was copied from, or empty
+    std::string origin;  // the machine it arrived from (its "-origin" text, store/ClipOrigin.h), or empty
     std::vector<std::pair<int, int>> formats;  // (index, clipboard format) of the non-empty format elements
 };
 
@@ -135,6 +136,8 @@ public:
     store::FiledRecord fileHistoryRecord(const store::ClipSnapshot& snapshot, const std::string& stamp,
                                          store::WhenHistoryFull whenFull = store::WhenHistoryFull::Refuse) const;
     void setCategory(std::string_view category, std::string_view hisName) const;
+    // The machine a history record arrived from (store/ClipOrigin.h), kept after its time element.
+    bool setOrigin(std::string_view clip, std::string_view originText) const;
     std::u16string getTextFromName(std::string_view clip) const;
     std::u16string getFileListText(std::string_view clip) const;
     bool deleteFolder(const std::string& path) const;

@@ -16,7 +16,9 @@ std::u16string stateText(const SyncStatus& status) {
     case SyncState::Starting:
         return u"同步：正在准备";
     case SyncState::Running:
-        return status.machines == 0 ? u"同步：等待其他电脑" : u"同步：" + number(static_cast<std::size_t>(status.machines)) + u" 台电脑";
+        if (status.machines == 0)
+            return u"同步：等待其他电脑";
+        return u"同步：" + number(static_cast<std::size_t>(status.machines)) + u" 台电脑" + (status.waiting == 0 ? u"，已是最新" : u"");
     case SyncState::OwnPassphrase:
         return u"同步：密码与同步文件夹不符";
     case SyncState::FolderUnavailable:

@@ -160,8 +160,10 @@ void CClipListCtrl::moveToCategory(const std::string& clip, unsigned categoryInd
     if (categoryIndex >= categories.size())
         return;
     // A category element names a history clip by its base ("his12"); a slot's clip has none.
-    if (store::isHistoryClipName(clip))
+    if (store::isHistoryClipName(clip)) {
         m_store.setCategory(categories[categoryIndex], store::historyBaseOf(clip));
+        m_owner.RowFiled(clip, categories[categoryIndex]);
+    }
     m_owner.RefreshView();
 }
 

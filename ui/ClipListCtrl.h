@@ -44,6 +44,8 @@ public:
         virtual void UnqueueRows(const std::vector<std::string>& clips) = 0;
         virtual void ClearQueue() = 0;
         virtual bool ShowsQueue() const = 0;
+        // The user filed this history clip into `category`.
+        virtual void RowFiled(const std::string& clip, const std::string& category) = 0;
         // Copies from the program are recorded no more (after the user agreed).
         virtual void ExcludeProgram(const std::string& path) = 0;
     };

@@ -43,6 +43,13 @@ std::u16string sourceTip(std::string_view sourcePath) {
     return xml::utf8ToUtf16("来自：" + std::string(store::fileNameOfPath(sourcePath)) + "\r\n" + std::string(sourcePath));
 }
 
+std::u16string rowTip(const Row& row) {
+    if (row.origin.empty())
+        return sourceTip(row.source);
+    const std::string program(store::fileNameOfPath(row.source));
+    return xml::utf8ToUtf16("来自：" + row.origin + (program.empty() ? "" : "（" + program + "）"));
+}
+
 namespace {
 
 // The text a row shows, cut to kShownUnits (never between the halves of a surrogate pair) and

@@ -27,9 +27,10 @@ inline constexpr std::size_t kShownUnits = 1024;
 struct Row {
     Row() = default;
     Row(int kind, std::u16string content, std::string copyTime, std::string number, std::string useTime, std::string source,
-        std::string clip, std::string category = {})
+        std::string clip, std::string category = {}, std::string origin = {})
         : kind(kind), content(std::move(content)), copyTime(std::move(copyTime)), number(std::move(number)),
-          useTime(std::move(useTime)), source(std::move(source)), clip(std::move(clip)), category(std::move(category)) {}
+          useTime(std::move(useTime)), source(std::move(source)), clip(std::move(clip)), category(std::move(category)),
+          origin(std::move(origin)) {}
 
     int kind = 0;                 // the row's image: 0 text, 1 picture, 2 file list
     std::u16string content;       // column 0, cut to kShownUnits once given to the model
@@ -39,6 +40,7 @@ struct Row {
     std::string source;           // the program it was copied from (full path), or empty
     std::string clip;             // the store's name of its clip ("his12-", "copy5")
     std::string category;         // the category it is filed in (UTF-8), or empty for none
+    std::string origin;           // the machine it arrived from through the sync folder, or empty
     // A row found in an earlier run or an archive ("在以前的记录中查找"): where it lies and its
     // clip's name there; its `clip` is both together, which names no clip of the store.
     std::string archive;
@@ -143,5 +145,7 @@ std::vector<std::size_t> filterRows(const std::vector<std::u16string_view>& cont
 // A row's tooltip: the program it was copied from, "来自：WINWORD.EXE" over the full path;
 // empty when the record does not say (copied before the program kept sources, or not found).
 std::u16string sourceTip(std::string_view sourcePath);
+// A row's tooltip: the machine it arrived from, else the program it was copied from.
+std::u16string rowTip(const Row& row);
 
 }  // namespace cliplist

@@ -103,12 +103,12 @@ void CClipListCtrl::FillDisplayInfo(LVITEMW& item) const {
         item.iImage = m_rows.shown(position).kind;
 }
 
-// A row's tooltip names the program it was copied from. The list offers its own text (the
+// A row's tooltip names the machine it arrived from or the program it was copied from. The list offers its own text (the
 // content when cut short) in the buffer; the source is put in its place.
 void CClipListCtrl::FillInfoTip(NMLVGETINFOTIPW& tip) const {
     if (!isRow(m_rows, tip.iItem) || !tip.pszText || tip.cchTextMax <= 0)
         return;
-    const std::u16string text = cliplist::sourceTip(m_rows.shown(static_cast<std::size_t>(tip.iItem)).source);
+    const std::u16string text = cliplist::rowTip(m_rows.shown(static_cast<std::size_t>(tip.iItem)));
     if (text.empty())
         return;
     const std::size_t length = std::min(text.size(), static_cast<std::size_t>(tip.cchTextMax) - 1);

@@ -34,6 +34,7 @@ COptionsDlg::COptionsDlg()
     AddPage(m_chords);
     AddPage(m_paste);
     AddPage(m_privacy);
+    AddPage(m_syncPage);
 }
 
 INT_PTR COptionsDlg::DoModal(HWND parent) {

@@ -178,6 +178,7 @@ void CClipRecorder::State::store(ReadChange change) {
         result.number = filing.number;
         result.row = std::move(filing.row);
         result.madeRoom = filing.madeRoom;
+        result.copy = std::make_shared<const store::ClipSnapshot>(std::move(change.snapshot));
         break;
     case clip::Filing::Outcome::Repeat:
         result.outcome = Outcome::Repeat;

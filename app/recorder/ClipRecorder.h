@@ -13,6 +13,7 @@
 
 #include "app/StoreView.h"
 #include "app/recorder/RecordRules.h"
+#include "store/ClipSnapshot.h"
 #include "store/StorePaths.h"
 
 #include <windows.h>
@@ -39,6 +40,7 @@ public:
         int number = 0;
         clip::ViewRow row;      // the record's row in the list
         bool madeRoom = false;  // the number was an older clip's, removed to make room
+        std::shared_ptr<const store::ClipSnapshot> copy;  // what was recorded, for the sync folder
         clip::MissReason reason = clip::MissReason::HeldOpen;
         bool initial = false;  // the contents found when recording began
         int waiting = 0;

@@ -45,7 +45,7 @@ Filing fileCopy(const store::StorePaths& paths, const store::ClipSnapshot& copy,
     filing.number = filed.number;
     filing.madeRoom = filed.madeRoom;
     filing.row = ViewRow{part->kind,       part->content, filed.stamp, store::historyNumberText(filed.number),
-                         filed.stamp,      copy.source,   store::historyClipName(filed.number)};
+                         filed.stamp,      copy.source,   store::historyClipName(filed.number), {}};
     return filing;
 }
 

@@ -13,7 +13,7 @@ using namespace cliplist;
 
 // A history row: its clip is named from its number, as the store names it.
 Row historyRow(int kind, std::u16string content, std::string copyTime, std::string number, std::string useTime = "") {
-    Row row{kind, std::move(content), std::move(copyTime), number, std::move(useTime), "", ""};
+    Row row{kind, std::move(content), std::move(copyTime), number, std::move(useTime), "", "", ""};
     row.clip = "his" + number + "-";
     return row;
 }
@@ -83,11 +83,11 @@ TEST(ClipListModel, SearchSortRecordAndRemoveTogether) {
 // that name no clip of their own, and a row recorded again replaces only the row of its clip.
 TEST(ClipListModel, ARowIsFoundByItsClipNotByTheNumberItShows) {
     ClipListModel rows;
-    rows.assign({{0, u"slot", "", "ctrl+alt+5", "", "", "copy5"}, {0, u"history", "", "5", "", "", "his5-"}});
+    rows.assign({{0, u"slot", "", "ctrl+alt+5", "", "", "copy5", ""}, {0, u"history", "", "5", "", "", "his5-", ""}});
     EXPECT_EQ(rows.clipAt(0), "copy5");
     EXPECT_EQ(rows.clipAt(1), "his5-");
     EXPECT_EQ(rows.clipAt(2), "");  // past the rows
-    rows.upsert({0, u"slot again", "", "ctrl+alt+5", "", "", "copy5"});
+    rows.upsert({0, u"slot again", "", "ctrl+alt+5", "", "", "copy5", ""});
     ASSERT_EQ(rows.shownCount(), 2u);
     EXPECT_EQ(rows.shown(0).content, u"slot again");
     EXPECT_EQ(rows.shown(1).content, u"history");
@@ -115,7 +115,7 @@ TEST(ClipListModel, AHeaderSortsInTheDirectionItLastHad) {
 // What a column shows, cut to the list's buffer and always ended.
 TEST(ClipListModel, ACellIsCutToTheListsBuffer) {
     ClipListModel rows;
-    rows.assign({{1, u"picture:size 3*2", "2026-12-07 10:00:02", "12", "2026-12-07 11:00:00", "", "his12-"}});
+    rows.assign({{1, u"picture:size 3*2", "2026-12-07 10:00:02", "12", "2026-12-07 11:00:00", "", "his12-", ""}});
     const struct {
         int column;
         std::size_t capacity;

@@ -117,7 +117,7 @@ TEST(PasteQueue, AClipDeletedFromTheHistoryLeavesTheQueue) {
 TEST(PasteQueue, TheViewShowsTheQueuedRowsInTheQueuesOrder) {
     std::vector<clip::ViewRow> history;
     for (const char* number : {"1", "2", "3", "4"})
-        history.push_back({0, u"row", "", number, "", "", ""});
+        history.push_back({0, u"row", "", number, "", "", "", ""});
     std::vector<std::string> shown;
     for (const clip::ViewRow& row : clip::queueView(history, {3, 9, 1}))
         shown.push_back(row.number);

@@ -255,4 +255,34 @@ TEST_F(OptionsDlgTest, RulesAndProgramsAreAddedWithOKAndCancelChangesNothing) {
     EXPECT_TRUE(m_dialog.m_options == saved);
 }
 
+// The 同步 page: every control reached by its access key, the passphrase masked and asked twice
+// (two that differ refused, saying so), what OK keeps.
+TEST_F(OptionsDlgTest, TheSyncPageAsksForThePassphraseTwice) {
+    constexpr int kEnabled = 1450, kFolder = 1451, kPassphrase = 1453, kRepeated = 1454, kToClipboard = 1457;
+    m_dialog.m_sync.machineName = "台式机";
+    open(COptionsDlg::Sync);
+    ASSERT_TRUE(toggleByAccessKey('S', kEnabled));
+    ASSERT_TRUE(focusByAccessKey('F', kFolder));
+    typeText(L"C:\\同步");
+    EXPECT_TRUE(GetWindowLongW(control(kPassphrase), GWL_STYLE) & ES_PASSWORD);
+    EXPECT_TRUE(GetWindowLongW(control(kRepeated), GWL_STYLE) & ES_PASSWORD);
+    ASSERT_TRUE(focusByAccessKey('P', kPassphrase));
+    typeText(L"first secret");
+    ASSERT_TRUE(focusByAccessKey('A', kRepeated));
+    typeText(L"other secret");
+    pressKeys({VK_RETURN});
+    EXPECT_NE(answerMessage().find(L"不一致"), std::wstring::npos);
+    ASSERT_TRUE(focusByAccessKey('A', kRepeated));
+    typeText(L"first secret");
+    ASSERT_TRUE(toggleByAccessKey('C', kToClipboard));
+    for (const auto& [letter, id] : {std::pair{'N', 1455}, std::pair{'M', 1456}})
+        EXPECT_TRUE(focusByAccessKey(static_cast<WORD>(letter), id)) << letter;
+    pressKeys({VK_RETURN});
+    ASSERT_EQ(ended(), IDOK);
+    EXPECT_TRUE(m_dialog.m_sync.enabled);
+    EXPECT_TRUE(m_dialog.m_sync.putArrivedOnClipboard);
+    EXPECT_EQ(m_dialog.m_sync.folder, "C:\\同步");
+    EXPECT_EQ(m_dialog.m_syncPassphrase, "first secret");
+}
+
 }  // namespace

@@ -1,0 +1,292 @@
+#include "app/SyncCommands.h"
+
+#include "app/ExcludedPrograms.h"
+#include "app/recorder/Filing.h"
+#include "ui/OptionsSyncPage.h"
+#include "options/SyncSettingsRegistry.h"
+#include "store/ClipNames.h"
+#include "store/ClipOrigin.h"
+#include "store/ClipboardCapture.h"
+#include "store/Protocol.h"
+#include "store/RestorableFormats.h"
+#include "store/StoreDocument.h"
+#include "store/StoreFile.h"
+#include "store/TimeStamp.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlText.h"
+#include "base/Handle.h"
+#include "base/Text.h"
+#include "base/Trace.h"
+
+#include <algorithm>
+
+namespace {
+
+// Arrivals filed per message: a burst of them never holds the window's painting up for long.
+constexpr std::size_t kArrivalsPerMessage = 16;
+constexpr UINT kStatusEveryMs = 1000;
+
+// The key a record goes out under: its clip name and copy time, so that a number taken again by a
+// later copy is another record on the other machines.
+std::string localKey(const std::string& clip, const std::string& copyTime) {
+    return clip + "@" + copyTime;
+}
+
+std::vector<store::RootElement> indexElements(const store::StorePaths& paths) {
+    xml::XmlDocument doc;
+    if (store::readStoreFile(paths.indexFile(), doc) != store::FileState::Loaded)
+        return {};
+    return store::rootElements(doc);
+}
+
+// Copies of the programs the user keeps out never leave the machine, also those recorded before the
+// program was added; private content is never recorded at all.
+bool mayLeaveMachine(const store::ClipSnapshot& clip) {
+    return !excluded::isExcluded(clip.source);
+}
+
+}  // namespace
+
+CSyncCommands::CSyncCommands(CSysClipBoard& store, CHistoryView& view, CClipTrayIcon& tray, LastTextOf lastText)
+    : m_store(store), m_view(view), m_tray(tray), m_lastText(std::move(lastText)) {}
+
+CSyncCommands::~CSyncCommands() {
+    Stop();
+}
+
+void CSyncCommands::Start(HWND window, UINT message, UINT_PTR statusTimer) {
+    m_window = window;
+    m_message = message;
+    startEngine();
+    SetTimer(window, statusTimer, kStatusEveryMs, nullptr);
+}
+
+void CSyncCommands::Stop() {
+    if (m_engine)
+        m_engine->stop();
+    m_engine.reset();
+}
+
+// The machine id is made at the first start and kept; the synced rows the store holds are the
+// engine's to follow (this machine's under their keys, the others' by their origin).
+void CSyncCommands::startEngine() {
+    Stop();
+    m_settings = options::readSyncSettings();
+    if (!m_settings.enabled) {
+        showStatus();
+        return;
+    }
+    const std::optional<std::string> passphrase = options::readSyncPassphrase();
+    if (!passphrase) {
+        base::Trace("sync: on, but no passphrase kept that opens");
+        m_tray.NoteSync(u"同步：请在同步设置中输入同步密码");
+        return;
+    }
+    if (m_settings.machineId.empty()) {
+        m_settings.machineId = clipsync::SyncEngine::newMachineId();
+        if (m_settings.machineId.empty() || !options::writeSyncSettings(m_settings, {}))
+            base::Trace("sync: the machine id could not be kept");
+    }
+    clipsync::EngineOptions options;
+    options.folder = m_settings.folder;
+    options.passphrase = *passphrase;
+    options.machineId = m_settings.machineId;
+    options.machineName = m_settings.machineName;
+    options.maxPictureBytes = m_settings.pictureMegabytes << 20;
+    options.mayLeave = mayLeaveMachine;
+    m_ownKeys.clear();
+    m_arrivedRows.clear();
+    const std::vector<store::RootElement> elements = indexElements(m_store.paths());
+    for (const store::OriginRecord& record : store::originRecords(elements)) {
+        const clipsync::RowKey row{record.origin.machine, record.origin.seq};
+        m_arrivedRows[record.clip] = row;
+        options.rowsHere[row] = record.filed;
+    }
+    for (const store::RootElement& element : elements) {
+        const std::string& name = element.name;
+        if (name.size() > store::kTimeSuffix.size() && name.compare(name.size() - store::kTimeSuffix.size(), std::string::npos, store::kTimeSuffix) == 0) {
+            const std::string clip = name.substr(0, name.size() - store::kTimeSuffix.size());
+            if (store::isHistoryClipName(clip) && !m_arrivedRows.count(clip))
+                m_ownKeys[clip] = localKey(clip, element.text);
+        }
+    }
+    const HWND window = m_window;
+    const UINT message = m_message;
+    m_engine = std::make_unique<clipsync::SyncEngine>([window, message] { PostMessageW(window, message, 0, 0); });
+    m_engine->start(std::move(options));
+    base::Trace("sync: started, %d rows of other machines here", static_cast<int>(m_arrivedRows.size()));
+    showStatus();
+}
+
+CClipRecorder::OwnChangeTest CSyncCommands::OwnChangeTest(CClipRecorder::OwnChangeTest library) {
+    return [library = std::move(library), own = m_ownSequence](DWORD sequence, DWORD ownerProcess) {
+        return sequence == own->load() || (library && library(sequence, ownerProcess));
+    };
+}
+
+void CSyncCommands::Recorded(const store::ClipSnapshot& copy, const clip::ViewRow& row) {
+    forget(row.clip);
+    if (!m_engine)
+        return;
+    const std::string key = localKey(row.clip, row.copyTime);
+    if (m_engine->publish(copy, key))
+        m_ownKeys[row.clip] = key;
+}
+
+void CSyncCommands::RowsRemoved(const std::vector<std::string>& clips) {
+    for (const std::string& clip : clips)
+        forget(clip);
+}
+
+void CSyncCommands::forget(const std::string& clip) {
+    if (const auto own = m_ownKeys.find(clip); own != m_ownKeys.end()) {
+        if (m_engine)
+            m_engine->publishDeleted(own->second);
+        m_ownKeys.erase(own);
+    }
+    if (const auto arrived = m_arrivedRows.find(clip); arrived != m_arrivedRows.end()) {
+        if (m_engine)
+            m_engine->noteRemovedHere(arrived->second);
+        m_arrivedRows.erase(arrived);
+    }
+}
+
+void CSyncCommands::RowFiled(const std::string& clip, const std::string& category) {
+    if (!m_engine)
+        return;
+    if (const auto own = m_ownKeys.find(clip); own != m_ownKeys.end())
+        m_engine->publishFiled(own->second, category);
+    else if (const auto arrived = m_arrivedRows.find(clip); arrived != m_arrivedRows.end())
+        m_engine->noteFiledHere(arrived->second);
+}
+
+bool CSyncCommands::HandleMessage(UINT message) {
+    if (message != m_message || !m_message)
+        return false;
+    takeEvents();
+    return true;
+}
+
+bool CSyncCommands::HandleTimer(UINT_PTR) {
+    showStatus();
+    return true;
+}
+
+// The events in the order the engine gave them, a few at a time; the rest at the next message.
+// More are taken only once those are applied: the engine's queue stays the one bound (while it is
+// full, it reads nothing more), and the message comes again until a call finds nothing.
+void CSyncCommands::takeEvents() {
+    if (m_engine && m_pending.empty())
+        for (clipsync::SyncEvent& event : m_engine->takeEvents())
+            m_pending.push_back(std::move(event));
+    const bool applied = !m_pending.empty();
+    for (std::size_t done = 0; done < kArrivalsPerMessage && !m_pending.empty(); ++done) {
+        const clipsync::SyncEvent event = std::move(m_pending.front());
+        m_pending.pop_front();
+        applyEvent(event);
+    }
+    if (applied)
+        PostMessageW(m_window, m_message, 0, 0);
+}
+
+void CSyncCommands::applyEvent(const clipsync::SyncEvent& event) {
+    switch (event.kind) {
+    case clipsync::SyncEvent::Kind::Arrived:
+        fileArrived(event);
+        break;
+    case clipsync::SyncEvent::Kind::Removed:
+        removeArrived(event.row);
+        break;
+    case clipsync::SyncEvent::Kind::Filed:
+        fileArrivedInto(event.row, event.category);
+        break;
+    }
+}
+
+// Filed as every copy is (numbers, repeats, making room), then marked with its origin.
+void CSyncCommands::fileArrived(const clipsync::SyncEvent& event) {
+    clip::Filing filing = clip::fileCopy(m_store.paths(), event.clip, store::currentTimeStamp(), m_lastText());
+    if (filing.outcome != clip::Filing::Outcome::Filed) {
+        base::Trace("sync: a clip from %s not filed (%d)", event.machineName.c_str(), static_cast<int>(filing.outcome));
+        return;
+    }
+    forget(filing.row.clip);
+    const store::ClipOrigin origin{event.row.machine, event.row.seq, event.machineName};
+    if (!m_store.setOrigin(filing.row.clip, store::originText(origin)))
+        base::Trace("sync: the origin of %s could not be written", filing.row.clip.c_str());
+    m_arrivedRows[filing.row.clip] = event.row;
+    base::Trace("sync: arrived from %s as %s", event.machineName.c_str(), filing.row.clip.c_str());
+    filing.row.origin = event.machineName;
+    if (m_view.ShowsHistory())
+        m_view.ShowRecordedRows({filing.row});
+    if (filing.madeRoom)
+        m_view.queue().Changed();
+    m_view.SetRootText(true);
+    if (m_settings.putArrivedOnClipboard)
+        putOnClipboard(event.clip);
+}
+
+std::string CSyncCommands::clipOfRow(const clipsync::RowKey& row) const {
+    for (const auto& [clip, key] : m_arrivedRows)
+        if (key == row)
+            return clip;
+    return {};
+}
+
+void CSyncCommands::removeArrived(const clipsync::RowKey& row) {
+    const std::string clip = clipOfRow(row);
+    if (clip.empty())
+        return;
+    m_arrivedRows.erase(clip);
+    m_store.removeClip(clip);
+    base::Trace("sync: %s deleted on its machine", clip.c_str());
+    m_view.queue().Changed();
+    refreshView();
+}
+
+// A category the user here does not have yet is made first, as the category dialog makes one.
+void CSyncCommands::fileArrivedInto(const clipsync::RowKey& row, const std::string& category) {
+    const std::string clip = clipOfRow(row);
+    if (clip.empty() || category.empty())
+        return;
+    const std::vector<std::string> categories = m_store.categoryNames();
+    if (std::find(categories.begin(), categories.end(), category) == categories.end()) {
+        m_store.setValue(category.c_str(), store::kCategoryListName, 0);
+        const CHistoryView::Nodes& nodes = m_view.nodes();
+        m_view.categories().RebuildCategories({nodes.collection, nodes.hotkeys, nodes.queue});
+    }
+    m_store.setCategory(category, store::historyBaseOf(clip));
+    base::Trace("sync: %s filed on its machine", clip.c_str());
+    refreshView();
+}
+
+void CSyncCommands::refreshView() {
+    m_view.FillClipList(TreeView_GetSelection(m_view.controls().tree));
+}
+
+// The change is noted as ours before the clipboard is closed: the recorder hears of it only then.
+void CSyncCommands::putOnClipboard(const store::ClipSnapshot& clip) {
+    base::ClipboardScope clipboard(m_window);
+    if (!clipboard.isOpen() || !EmptyClipboard())
+        return;
+    for (const auto& [format, bytes] : store::restorableFormats(clip)) {
+        void* data = store::clipboardDataFromBytes(format, bytes);
+        if (data && !SetClipboardData(format, data))
+            store::freeClipboardData(format, data);
+    }
+    m_ownSequence->store(GetClipboardSequenceNumber());
+    clipboard.close();
+}
+
+// The tray says what changed; a passphrase that differs on another machine is told once.
+void CSyncCommands::showStatus() {
+    const clipsync::SyncStatus status = m_engine ? m_engine->status() : clipsync::SyncStatus{};
+    const std::u16string text = clipsync::syncStatusText(status);
+    if (text != m_shownStatus) {
+        m_shownStatus = text;
+        m_tray.NoteSync(text);
+    }
+    if (status.otherPassphrase > 0 && !std::exchange(m_otherPassphraseTold, true))
+        m_tray.ShowNotice(base::toWide(clipsync::kOtherPassphraseText));
+}
+

@@ -1,0 +1,85 @@
+// CSyncCommands: "在多台电脑间同步" in the main window. It owns the sync engine (sync/SyncEngine.h)
+// while the user's settings say it is on: copies the recorder filed go out (never those the
+// engine's caller refuses: programs kept out, and what the recorder never records: private
+// content), deletions and filings of this machine's rows go out, and what the other machines
+// did arrives as rows here (each with its origin, "来自：" and the machine in its tooltip),
+// removals and filings; a clip that arrives goes on the clipboard too when the user asked,
+// without being recorded again. The tray's tooltip says how syncing goes. Everything here runs
+// in the main window's thread; the engine reads and writes the folder in its own threads.
+#pragma once
+
+#include "app/ClipTrayIcon.h"
+#include "app/HistoryView.h"
+#include "app/recorder/ClipRecorder.h"
+#include "options/SyncSettings.h"
+#include "store/SysClipBoard.h"
+#include "sync/SyncEngine.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CSyncCommands {
+public:
+    using LastTextOf = std::function<clip::LastText&()>;
+    CSyncCommands(CSysClipBoard& store, CHistoryView& view, CClipTrayIcon& tray, LastTextOf lastText);
+    ~CSyncCommands();
+    CSyncCommands(const CSyncCommands&) = delete;
+    CSyncCommands& operator=(const CSyncCommands&) = delete;
+
+    // The engine started when the settings say so; its news posted to `window` as `message`; the
+    // tray's tooltip brought up to date at `statusTimer`.
+    void Start(HWND window, UINT message, UINT_PTR statusTimer);
+    // At the window's end: what waits to be written is tried once more.
+    void Stop();
+    // The hook library's test of its own clipboard changes, widened to the changes made here when
+    // a clip that arrived was put on the clipboard.
+    CClipRecorder::OwnChangeTest OwnChangeTest(CClipRecorder::OwnChangeTest library);
+
+    // The recorder, or a slot copy, filed `copy` as `row` (its clip name and copy time).
+    void Recorded(const store::ClipSnapshot& copy, const clip::ViewRow& row);
+    // The user deleted these rows, or filed this one into `category`.
+    void RowsRemoved(const std::vector<std::string>& clips);
+    void RowFiled(const std::string& clip, const std::string& category);
+
+    // The engine's message and the status timer; true when handled.
+    bool HandleMessage(UINT message);
+    bool HandleTimer(UINT_PTR id);
+    // The settings changed elsewhere (the options dialog's 同步 page): the engine started again.
+    void Restart() { startEngine(); }
+
+private:
+    void startEngine();
+    void takeEvents();
+    void applyEvent(const clipsync::SyncEvent& event);
+    void fileArrived(const clipsync::SyncEvent& event);
+    void removeArrived(const clipsync::RowKey& row);
+    void fileArrivedInto(const clipsync::RowKey& row, const std::string& category);
+    std::string clipOfRow(const clipsync::RowKey& row) const;
+    // A record of `clip` left the history (deleted, or its number taken by a newer copy).
+    void forget(const std::string& clip);
+    void putOnClipboard(const store::ClipSnapshot& clip);
+    void showStatus();
+    void refreshView();
+
+    CSysClipBoard& m_store;
+    CHistoryView& m_view;
+    CClipTrayIcon& m_tray;
+    LastTextOf m_lastText;
+    HWND m_window = nullptr;
+    UINT m_message = 0;
+    options::SyncSettings m_settings;
+    std::unique_ptr<clipsync::SyncEngine> m_engine;
+    std::map<std::string, std::string> m_ownKeys;              // clip name -> the key it went out under
+    std::map<std::string, clipsync::RowKey> m_arrivedRows;     // clip name -> the row it arrived as
+    std::deque<clipsync::SyncEvent> m_pending;                 // taken from the engine, not yet applied
+    std::shared_ptr<std::atomic<DWORD>> m_ownSequence = std::make_shared<std::atomic<DWORD>>(0);
+    std::u16string m_shownStatus;
+    bool m_otherPassphraseTold = false;
+};

@@ -1,0 +1,43 @@
+// The user's settings of "在多台电脑间同步" (the sync folder): whether it is on, the folder, this
+// machine's name and id, the largest picture that goes, and whether a clip that arrives is put
+// on the clipboard too. The passphrase is no member: it is kept sealed for the user
+// (options/SyncSettingsRegistry.h) and read only when the engine starts. Portable: no <windows.h>.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace options {
+
+inline constexpr std::size_t kDefaultSyncPictureMegabytes = 8;
+inline constexpr std::size_t kMaxSyncPictureMegabytes = 64;  // clipsync::kMaxClipBytes
+inline constexpr std::size_t kMinSyncPassphraseLength = 8;
+inline constexpr std::size_t kMaxSyncMachineName = 64;
+
+struct SyncSettings {
+    bool enabled = false;
+    std::string folder;        // the folder the user's sync engine keeps in step (UTF-8)
+    std::string machineName;   // what rows from this machine say they came from
+    std::string machineId;     // made once, kept; empty until then
+    std::size_t pictureMegabytes = kDefaultSyncPictureMegabytes;
+    bool putArrivedOnClipboard = false;
+    bool hasPassphrase = false;  // a sealed passphrase is kept
+    bool operator==(const SyncSettings& other) const;
+};
+
+// The folder offered at first: "<OneDrive>\Dravix" when the user has OneDrive (%OneDrive%),
+// else nothing (the user picks one).
+std::string defaultSyncFolder(std::string_view oneDrive);
+
+// What the user typed into the page, checked before it is kept: the message that says what is
+// wrong, or nothing. An empty pair of passphrases keeps the one kept before.
+struct SyncEntry {
+    SyncSettings settings;
+    std::string passphrase;
+    std::string repeated;
+};
+std::optional<std::string> syncEntryProblem(const SyncEntry& entry);
+
+}  // namespace options

@@ -1,0 +1,167 @@
+// "在多台电脑间同步" with the real dravix.exe as one machine and an engine of this test as the
+// other, both on one plain shared folder (the stand-in for a folder a sync engine keeps in step;
+// tests/win/sync runs the engine with two real Syncthing daemons): a copy goes across sealed, a
+// clip of the other machine becomes a row marked with its origin, deletions and filings go both
+// ways, and a machine with another passphrase is shown in the tray's tooltip with no row.
+#include "DravixAppTest.h"
+#include "options/SyncSettingsRegistry.h"
+#include "store/ClipNames.h"
+#include "store/ClipOrigin.h"
+#include "store/DropFiles.h"
+#include "store/NumberText.h"
+#include "store/Protocol.h"
+#include "sync/SyncEngine.h"
+#include "../sync/SyncTestSupport.h"
+#include "WinTestSupport.h"
+#include "base/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+using namespace clipsync;
+
+namespace {
+
+constexpr UINT kDeleteCommand = 32792;
+// Each machine derives its keys first (PBKDF2 at 600,000 rounds: seconds under Wine on a busy
+// machine), and Wine tells the watcher nothing below the folder: the engine's poll finds arrivals.
+constexpr auto kArrival = 90s;
+
+class SyncTest : public DravixAppTest {
+protected:
+    SyncTest() : DravixAppTest(Start::ByTheTest) {}
+
+    void SetUp() override {
+        DravixAppTest::SetUp();
+        ASSERT_TRUE(std::filesystem::create_directories(std::filesystem::u8path(shared())));
+        options::SyncSettings settings;
+        settings.enabled = true;
+        settings.folder = shared();
+        settings.machineName = "台式机";
+        settings.putArrivedOnClipboard = m_putOnClipboard;
+        ASSERT_TRUE(options::writeSyncSettings(settings, kPassphrase));
+        start();
+        moveBesideTheTargets();
+    }
+    void TearDown() override {
+        m_other.stop();
+        DravixAppTest::TearDown();
+        m_app.reset();
+        for (const wchar_t* value : {store::kSyncEnabledSetting, store::kSyncFolderSetting, store::kSyncMachineNameSetting,
+                                     store::kSyncMachineIdSetting, store::kSyncPassphraseSetting, store::kSyncPictureSetting,
+                                     store::kSyncToClipboardSetting})
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, store::kSettingsKey, value);
+    }
+
+    std::string shared() const { return m_dir.path("shared"); }
+    // The other machine, "笔记本", on the same folder.
+    void startOther(const std::string& passphrase) {
+        EngineOptions o;
+        o.folder = shared();
+        o.passphrase = passphrase;
+        o.machineId = SyncEngine::newMachineId();
+        o.machineName = "笔记本";
+        o.poll = 200ms;
+        o.retry = 100ms;
+        o.mayLeave = [](const store::ClipSnapshot&) { return true; };
+        m_other.start(std::move(o));
+    }
+    bool otherHears(std::size_t count) { return eventsArrive(m_other, m_events, count, kArrival); }
+    std::string clipOfRow(const std::wstring& content) const {
+        const std::vector<ListRow> rows = m_app->rows();
+        const int row = rowOf(rows, content);
+        return row < 0 ? std::string() : store::clipNameFromNumberText(base::toUtf8(rows[static_cast<std::size_t>(row)].number));
+    }
+    // Whether any file of the shared folder holds `bytes`.
+    bool folderHolds(const std::string& bytes) const {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(std::filesystem::u8path(shared())))
+            if (entry.is_regular_file() && readBytes(entry.path().u8string()).find(bytes) != std::string::npos)
+                return true;
+        return false;
+    }
+
+    static constexpr const char* kPassphrase = "正确的同步密码 horse";
+    bool m_putOnClipboard = false;
+    SyncEngine m_other{nullptr};
+    std::vector<SyncEvent> m_events;
+};
+
+TEST_F(SyncTest, CopiesGoAcrossSealedAndDeletionsAndFilingsFollow) {
+    startOther(kPassphrase);
+    const std::wstring mine = L"台式机上复制的一段文字 sync-one";
+    record(mine);
+    ASSERT_TRUE(otherHears(1));
+    ASSERT_EQ(m_events[0].kind, SyncEvent::Kind::Arrived);
+    EXPECT_EQ(m_events[0].machineName, "台式机");
+    EXPECT_EQ(m_events[0].clip.formats.at(0).bytes, utf16(mine));
+    EXPECT_FALSE(folderHolds(base::toUtf8(mine)));
+    EXPECT_FALSE(folderHolds(utf16(mine).substr(0, utf16(mine).size() - 2)));
+    EXPECT_FALSE(folderHolds(kPassphrase));
+    EXPECT_FALSE(m_log.has(kPassphrase));
+
+    // The other machine's clip: a row that names its origin.
+    const std::wstring theirs = L"笔记本上复制的文字 sync-two";
+    ASSERT_TRUE(m_other.publish(textClip(theirs), "his1-@1"));
+    ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return rowOf(rows, theirs) >= 0; }, kArrival));
+    const std::string arrived = clipOfRow(theirs);
+    EXPECT_EQ(store::originName(storeValue(storeIndexPath(), store::originElementName(arrived))), "笔记本");
+
+    // Filed here: the other machine hears of it. Deleted there: the row goes here.
+    ASSERT_NE(nameCategory(L"工作"), nullptr);
+    fileRowInCategory(rowOf(m_app->rows(), mine), 0);
+    ASSERT_TRUE(otherHears(2));
+    EXPECT_EQ(m_events[1].kind, SyncEvent::Kind::Filed);
+    EXPECT_EQ(m_events[1].category, "工作");
+    m_other.publishDeleted("his1-@1");
+    EXPECT_TRUE(m_app->waitForRows([&](const auto& rows) { return rowOf(rows, theirs) < 0; }, kArrival));
+    EXPECT_EQ(storeValue(storeIndexPath(), store::originElementName(arrived)), "");
+}
+
+TEST_F(SyncTest, ADeletionHereReachesTheOtherMachine) {
+    startOther(kPassphrase);
+    const std::wstring mine = L"要删除的文字 sync-three";
+    record(mine);
+    ASSERT_TRUE(otherHears(1));
+    m_app->selectRows({rowOf(m_app->rows(), mine)});
+    PostMessageW(m_app->mainWindow(), WM_COMMAND, kDeleteCommand, 0);
+    HWND question = nullptr;
+    ASSERT_TRUE(pumpUntil(
+        [&] { return (question = findProcessWindow(m_app->processId(), base::toWide(store::kMainWindowTitle), m_app->mainWindow())) != nullptr; },
+        5s));
+    PostMessageW(question, WM_COMMAND, IDYES, 0);
+    ASSERT_TRUE(otherHears(2));
+    EXPECT_EQ(m_events[1].kind, SyncEvent::Kind::Removed);
+    EXPECT_EQ(m_events[1].row, m_events[0].row);
+}
+
+TEST_F(SyncTest, AnotherPassphraseIsShownAndNothingOfItArrives) {
+    startOther("另一个密码 not the same");
+    ASSERT_TRUE(m_other.publish(textClip(L"读不到的文字"), "his1-@1"));
+    ASSERT_TRUE(pumpUntil([&] { return m_log.lastLineWith("tray tooltip:").find("密码不同") != std::string::npos; }, kArrival));
+    EXPECT_LT(rowOf(m_app->rows(), L"读不到的文字"), 0);
+}
+
+class SyncToClipboardTest : public SyncTest {
+protected:
+    SyncToClipboardTest() { m_putOnClipboard = true; }
+};
+
+// A file list: a text repeating the last text would not be recorded again in any case.
+TEST_F(SyncToClipboardTest, AnArrivedClipGoesOnTheClipboardAndIsNotRecordedAgain) {
+    startOther(kPassphrase);
+    const std::wstring file = L"C:\\共享\\报告.docx";
+    const std::string block = dropFilesBlock(file + L'\0');
+    const std::size_t mark = m_log.mark();
+    ASSERT_TRUE(m_other.publish({{{0, CF_HDROP, block}}, "", "explorer.exe"}, "his1-@1"));
+    const std::u16string shown = store::fileListContent(std::u16string(file.begin(), file.end()));
+    const std::wstring content(shown.begin(), shown.end());
+    ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return rowOf(rows, content) >= 0; }, kArrival));
+    ASSERT_TRUE(pumpUntil([&] { return m_log.has("own change", mark); }, 10s));
+    EXPECT_EQ(clipboardContents()[CF_HDROP], block);
+    const std::vector<ListRow> rows = m_app->rows();
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [&](const ListRow& row) { return row.content == content; }), 1);
+}
+
+}  // namespace
