@@ -1,6 +1,7 @@
 #include "store/WipeNames.h"
 
 #include "store/ClipNames.h"
+#include "store/ArchivePaths.h"
 #include "store/RunNames.h"
 #include "store/StorePaths.h"
 
@@ -47,6 +48,11 @@ bool isWipedFromDataFolder(std::string_view name) {
 
 bool isWipedFromRunsFolder(std::string_view name) {
     if (parseRunArchive(name) || parseRunName(name) || isRunLeftover(name))
+        return true;
+    // A kept run's search index goes with its run.
+    if (name.size() > kSearchIndexExtension.size() &&
+        name.substr(name.size() - kSearchIndexExtension.size()) == kSearchIndexExtension &&
+        parseRunArchive(name.substr(0, name.size() - kSearchIndexExtension.size())))
         return true;
     return name.size() > kDamagedRunSuffix.size() &&
            name.substr(name.size() - kDamagedRunSuffix.size()) == kDamagedRunSuffix &&

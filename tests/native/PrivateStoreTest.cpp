@@ -230,6 +230,8 @@ TEST(WipeNames, OnlyNamesTheProgramGivesAreWiped) {
         {isWipedFromRunsFolder, "Dravix-run 2026-12-08 14-03-22 (3).damaged", true},
         {isWipedFromRunsFolder, "Dravix-run 2026-12-08 14-03-22.amc.4711-1.tmp", true},
         {isWipedFromRunsFolder, "Dravix-run 2026-13-08 14-03-22.amc", false},
+        {isWipedFromRunsFolder, "Dravix-run 2026-12-08 14-03-22 (2).amc.search", true},
+        {isWipedFromRunsFolder, "my work.amc.search", false},
         {isWipedFromRunsFolder, "my work.amc", false},
     };
     for (const Case& c : cases)

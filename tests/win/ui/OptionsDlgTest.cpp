@@ -275,6 +275,7 @@ TEST_F(OptionsDlgTest, TheSyncPageAsksForThePassphraseTwice) {
     ASSERT_TRUE(focusByAccessKey('A', kRepeated));
     typeText(L"first secret");
     ASSERT_TRUE(toggleByAccessKey('C', kToClipboard));
+    screenshot(L"options-sync.png");
     for (const auto& [letter, id] : {std::pair{'N', 1455}, std::pair{'M', 1456}})
         EXPECT_TRUE(focusByAccessKey(static_cast<WORD>(letter), id)) << letter;
     pressKeys({VK_RETURN});
