@@ -334,6 +334,8 @@ TEST_F(RecorderTest, SlotCopiesWhileAnotherProgramCopiesLoseNothing) {
 // starts the program eleven times.)
 TEST_F(RecorderTest, ThePreviousRunIsKeptAndOpensAgain) {
     const CSysClipBoard store(store::userStoreFolder());
+    // The start keeps the run before it (and indexes it) in its own thread, in the runs folder.
+    ASSERT_TRUE(pumpUntil([&] { return m_log.has("the run kept: archive commands may run"); }, 30s));
     fs::remove_all(fs::u8path(store.runsFolder()));
     for (const wchar_t* text : {L"kept one", L"kept two", L"kept three"})
         record(text);
