@@ -19,6 +19,7 @@ volatile LONG g_bOperXml SHARED_SECTION = 0;
 volatile LONG g_bMenuPending SHARED_SECTION = 0;
 void* g_pTrackingMenu SHARED_SECTION = nullptr;
 volatile LONG g_nChordStart SHARED_SECTION = 0;
+volatile LONG g_nChordProcess SHARED_SECTION = 0;
 SharedOwnChange g_ownChanges[kOwnChangeSlots] SHARED_SECTION = {};
 volatile LONG g_nOwnChangeTickets SHARED_SECTION = 0;
 volatile LONG g_nSeenSequence SHARED_SECTION = 0;
@@ -47,20 +48,43 @@ void followSharedSealing() {
     store::setSealing(g_bSealStore != 0);
 }
 
+namespace {
+
+// Whether the process carrying out the chord under way still runs (one we may not open, or not
+// known yet, is taken to).
+bool chordProcessRuns() {
+    const DWORD process = static_cast<DWORD>(g_nChordProcess);
+    if (!process || process == GetCurrentProcessId())
+        return true;
+    const base::UniqueKernelObject handle(OpenProcess(SYNCHRONIZE, FALSE, process));
+    if (!handle)
+        return GetLastError() != ERROR_INVALID_PARAMETER;
+    return WaitForSingleObject(handle.get(), 0) == WAIT_TIMEOUT;
+}
+
+}  // namespace
+
 LONG beginChord() {
     const LONG now = static_cast<LONG>(GetTickCount() | 1);
     const LONG held = g_nChordStart;
-    if (held && !hooklib::isChordStale(static_cast<unsigned long>(held), static_cast<unsigned long>(now)))
+    if (held && !hooklib::isChordStale(static_cast<unsigned long>(held), static_cast<unsigned long>(now)) &&
+        chordProcessRuns())
         return 0;
     if (InterlockedCompareExchange(&g_nChordStart, now, held) != held)
         return 0;
+    InterlockedExchange(&g_nChordProcess, static_cast<LONG>(GetCurrentProcessId()));
     // The chord taken over never came to its end: neither did the copy it may have flagged.
-    if (held)
+    if (held) {
+        base::Trace("chord taken over: the one under way never ended");
         InterlockedExchange(&g_bOperXml, 0);
+    }
     return now;
 }
 
+// The process goes first: a chord seen held with no process is taken to run still.
 void endChord(LONG taken) {
+    if (g_nChordStart == taken)
+        InterlockedCompareExchange(&g_nChordProcess, 0, static_cast<LONG>(GetCurrentProcessId()));
     InterlockedCompareExchange(&g_nChordStart, 0, taken);
 }
 

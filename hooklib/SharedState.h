@@ -19,6 +19,9 @@ extern void* g_pTrackingMenu;         // the menu being tracked, in the process 
 // time in the whole desktop: the same key-down seen again (in another thread or process) is
 // swallowed rather than run twice.
 extern volatile LONG g_nChordStart;
+// The process carrying out that chord (0: not known yet, or none): a chord whose process has gone
+// (its application closed or crashed in the middle) is taken over at once.
+extern volatile LONG g_nChordProcess;
 // The library's own clipboard changes, for the main program to skip (OwnChanges.h): a ring of
 // ranges of sequence numbers. A slot's version is odd while it is being written.
 struct SharedOwnChange {
