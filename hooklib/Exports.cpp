@@ -140,9 +140,16 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
     const bool released = (static_cast<DWORD>(flags) & 0x80000000u) != 0;
     if (code == HC_ACTION)
         noteKey(static_cast<unsigned>(key), released);
-    const hooklib::KeyDecision decision = base::Guarded("KeyboardProc", hooklib::KeyDecision{}, [&] {
+    hooklib::KeyDecision decision = base::Guarded("KeyboardProc", hooklib::KeyDecision{}, [&] {
         return hooklib::decideUserKey({code, static_cast<unsigned>(key), released, heldModifiers(), isKeyDown(VK_RMENU)});
     });
+    // A hook can outlive the program that set it (Wine keeps a killed program's hooks): with no
+    // main window to carry a chord out, its keys are the program's in front.
+    if (decision.kind != hooklib::KeyDecision::PassOn && decision.kind != hooklib::KeyDecision::ShowMainWindow &&
+        !findMainWindow()) {
+        base::Trace("chord key passed on: the program is not running");
+        decision.kind = hooklib::KeyDecision::PassOn;
+    }
     const int physicalKey = static_cast<int>(key);
     // A chord key held down repeats: only its first press makes the chord.
     const bool repeat = (static_cast<DWORD>(flags) & 0x40000000u) != 0;
