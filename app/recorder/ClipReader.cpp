@@ -64,13 +64,22 @@ void CClipRecorder::State::readChanges() {
 }
 
 void CClipRecorder::State::handle(const MSG& message) {
-    if (message.message == WM_CLIPBOARDUPDATE || message.message == kMsgAnnounce) {
-        read(message.message == kMsgAnnounce && message.wParam);
+    if (message.message == WM_CLIPBOARDUPDATE) {
+        if (listening)
+            ++heard;
+        read(false);
+        countUnread();
+    } else if (message.message == kMsgAnnounce) {
+        read(message.wParam != 0);
     } else if (message.message == kMsgListen) {
-        if (message.wParam)
-            CHECK_WIN32(AddClipboardFormatListener(message.hwnd));
-        else
+        listening = message.wParam && CHECK_WIN32(AddClipboardFormatListener(message.hwnd));
+        if (!message.wParam)
             CHECK_WIN32(RemoveClipboardFormatListener(message.hwnd));
+        // What changed while no one listened is read now, and the counts start even after it.
+        if (listening)
+            read(false);
+        heard = takenUp = 0;
+        lastTakenUp = takenUpBefore = GetClipboardSequenceNumber();
     } else if (message.message != kMsgRoom) {
         DispatchMessageW(&message);
     }
@@ -123,6 +132,7 @@ void CClipRecorder::State::changedWhileWaiting(WaitingCopy& copy, DWORD now) {
     if (!clip::isReleaseByOwner(change))
         return replaced(copy);
     trace(base::TraceLine("clipboard %lu released by its owner as %lu", copy.seen, now));
+    takeUp(now);  // the owner's release is heard as a change of its own
     copy.seen = now;
     copy.owner = nullptr;
     copy.nextLook = Clock::now();
@@ -335,4 +345,44 @@ void CClipRecorder::State::noteWaiting() {
     result.outcome = Outcome::Waiting;
     result.waiting = count;
     report(std::move(result));
+}
+
+void CClipRecorder::State::takeUp(DWORD sequence) {
+    if (listening)
+        ++takenUp;
+    takenUpBefore = lastTakenUp;
+    lastTakenUp = sequence;
+}
+
+// Every change heard and never taken up was replaced before the reader could look at it: counted
+// as missed, unless the hook library's own changes (a paste's clip and the user's clipboard put
+// back) lie between the change taken up before the last one and now. The main window's announcement may
+// take a change up before the listener's notification of it arrives; that notification then
+// only evens the count.
+void CClipRecorder::State::countUnread() {
+    if (heard <= takenUp)
+        return;
+    const int unread = heard - takenUp;
+    takenUp = heard;
+    if (ownChangesBetween(takenUpBefore, GetClipboardSequenceNumber()))
+        return;
+    trace(base::TraceLine("%d change(s) replaced before the clipboard could be read", unread));
+    for (int i = 0; i < unread; ++i)
+        missed(clip::MissReason::ReplacedUnread);
+}
+
+// Whether a change of the hook library's own lies between two sequence numbers: it made
+// it for the process that owns the clipboard now, or for this program.
+bool CClipRecorder::State::ownChangesBetween(DWORD after, DWORD before) const {
+    if (!isOwnChange)
+        return false;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(GetClipboardOwner(), &owner);
+    const DWORD processes[] = {owner, GetCurrentProcessId()};
+    const DWORD steps = std::min<DWORD>(before - after, clip::kOwnChangeLookBack);
+    for (DWORD step = 1; step <= steps; ++step)
+        for (const DWORD process : processes)
+            if (process && isOwnChange(after + step, process))
+                return true;
+    return false;
 }

@@ -97,6 +97,8 @@ void CClipRecorder::State::read(bool initial) {
     if (waiting)
         changedWhileWaiting(*waiting, announced);
     if (!waiting) {
+        if (!initial)
+            takeUp(announced);
         waiting.emplace();
         waiting->announced = waiting->seen = announced;
         waiting->owner = GetClipboardOwner();

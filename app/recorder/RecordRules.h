@@ -27,6 +27,9 @@ enum class MissReason {
     QueueFull,     // replaced while copies read before it waited for the store
     ReplacedUnread,  // the next copy came before this one could be read
 };
+// How many sequence numbers back a change replaced unread is looked for among the hook library's
+// own (each change moves the number on by a few).
+inline constexpr std::uint32_t kOwnChangeLookBack = 256;
 // What the user reads in the tray's balloon, under its title.
 std::string_view missText(MissReason reason);
 inline constexpr std::string_view kMissedCopyTitle = "复制没有记录下来";

@@ -80,6 +80,12 @@ struct CClipRecorder::State {
 
     // The reader thread's own.
     DWORD lastRead = 0;  // the sequence number of what the reader read (or skipped) last
+    // The changes the reader's own listener heard of, and those it took up (began to read, or
+    // followed as released by their owner). A change replaced before its notification was
+    // handled is heard and never taken up: the clipboard already held the next one.
+    bool listening = false;
+    int heard = 0, takenUp = 0;
+    DWORD lastTakenUp = 0, takenUpBefore = 0;  // the sequence numbers of the last two changes taken up
     std::optional<recorder::WaitingCopy> waiting;
     std::optional<recorder::ReadChange> inHand;  // read, waiting for room in the queue
     bool queueFullTraced = false;
@@ -94,6 +100,9 @@ struct CClipRecorder::State {
     void handle(const MSG& message);
     DWORD nextWake() const;
     void read(bool initial);
+    void takeUp(DWORD sequence);
+    void countUnread();
+    bool ownChangesBetween(DWORD after, DWORD before) const;
     void advance();
     void look(recorder::WaitingCopy& copy);
     bool startGo(recorder::WaitingCopy& copy, HWND owner, bool askOwner);
