@@ -129,8 +129,12 @@ void CClipRecorder::State::changedWhileWaiting(WaitingCopy& copy, DWORD now) {
     change.hasOwner = GetClipboardOwner() != nullptr;
     change.holdsFormats = CountClipboardFormats() > 0;
     change.steps = now - copy.seen;
-    if (!clip::isReleaseByOwner(change))
+    if (!clip::isReleaseByOwner(change)) {
+        // A killed owner's clipboard is emptied behind it (under Wine): a change, but no copy.
+        if (change.ownerGone && listening)
+            ++takenUp;
         return replaced(copy);
+    }
     trace(base::TraceLine("clipboard %lu released by its owner as %lu", copy.seen, now));
     takeUp(now);  // the owner's release is heard as a change of its own
     copy.seen = now;

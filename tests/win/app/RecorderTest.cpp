@@ -143,6 +143,9 @@ TEST_F(RecorderTest, EveryCopyBecomesOneRowWhateverTheOtherProgramsDo) {
              EXPECT_TRUE(pumpUntil([&] { return m_log.has("copy not recorded: source not answering", mark); }, 30s))
                  << m_log.text();
              EXPECT_TRUE(pumpUntil([&] { return m_log.has("tray balloon: source not answering", mark); }, 5s));
+             // Emptied behind the program that died: a change of the clipboard, but no copy missed.
+             EXPECT_TRUE(m_app->waitForRows([](const auto& rows) { return rowsHolding(rows, L"after the hung source"); }));
+             EXPECT_NE(m_log.lastLineWith("tray tooltip:").find("未能记录：1"), std::string::npos) << m_log.text();
              return std::vector<std::wstring>{L"after the hung source"};
          }},
         {"a 20 MB text", [] {
