@@ -85,7 +85,6 @@ void paintIcon(HWND window, HICON icon) {
 CClipDlg::CClipDlg(HookLibrary hook, CSysClipBoard& store)
     : fw::CDialog(IDD_MAIN), m_store(store), m_hook(std::move(hook)),
       m_view(store, m_tray, m_hook, [this](const std::wstring& text) { SetStatusText(text); }),
-      m_slots({store, m_hook, m_view, m_tray, m_archive}, [this]() -> clip::LastText& { return m_monitor.lastText(); }),
       m_commands({store, m_hook, m_view, m_windowTasks, [this]() -> clip::LastText& { return m_monitor.lastText(); },
                   [this](bool paused) { setPaused(paused); }}) {
     m_icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));

@@ -106,8 +106,9 @@ private:
     CHistoryView m_view;
     CArchiveCommands m_archive{m_store, *this};
     CClipboardMonitor m_monitor{m_view, m_tray};
-    CSlotFiling m_slots;
-    CPrivacyCommands m_privacy{{m_store, m_hook, m_view, m_tray, m_archive, m_monitor}};
+    const WindowParts m_parts{m_store, m_hook, m_view, m_tray, m_archive, m_monitor};
+    CSlotFiling m_slots{m_parts};
+    CPrivacyCommands m_privacy{m_parts};
     COptionsCommands m_options{m_hook, m_tray, {[this] { return m_paused; }, [this](bool paused) { setPaused(paused); }},
                                [this](const options::Options& options) { m_privacy.ApplyPrivacyOptions(options); }};
     CWindowTasks m_windowTasks;

@@ -16,6 +16,7 @@ void CClipboardMonitor::Start(HWND window, UINT resultsMessage, const store::Sto
     m_window = window;
     m_resultsMessage = resultsMessage;
     m_recorder = std::make_unique<CClipRecorder>(paths, window, resultsMessage, std::move(isOwnChange));
+    m_recorder->SkipSecrets(m_skipSecrets);
     if (lastText)
         m_recorder->lastText().set(*lastText);
     joinChain(true);

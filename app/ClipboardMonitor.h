@@ -40,9 +40,11 @@ public:
     clip::LastText& lastText() { return m_recorder->lastText(); }
     // Whether the recorder keeps out a copy whose text is plainly a secret.
     void SkipSecrets(bool on) {
+        m_skipSecrets = on;
         if (m_recorder)
             m_recorder->SkipSecrets(on);
     }
+    bool SkipsSecrets() const { return m_skipSecrets; }
 
 private:
     void joinChain(bool initial);
@@ -56,6 +58,7 @@ private:
     std::unique_ptr<CClipRecorder> m_recorder;
     HWND m_nextViewer = nullptr;
     bool m_inChain = false;
+    bool m_skipSecrets = true;
     bool m_historyFullShown = false;
     clip::FiledCopyListener m_onRecorded;
 };

@@ -10,6 +10,7 @@
 #include "app/ClipboardMonitor.h"
 #include "app/HistoryView.h"
 #include "app/HookLibrary.h"
+#include "app/WindowParts.h"
 #include "options/Options.h"
 #include "store/SysClipBoard.h"
 
@@ -22,14 +23,7 @@ void applyStoreSealing(bool on, const HookLibrary& hook);
 
 class CPrivacyCommands {
 public:
-    struct Parts {
-        CSysClipBoard& store;
-        HookLibrary& hook;
-        CHistoryView& view;
-        CClipTrayIcon& tray;
-        const CArchiveCommands& archive;
-        CClipboardMonitor& monitor;
-    };
+    using Parts = WindowParts;
     explicit CPrivacyCommands(Parts parts) : m_parts(parts) {}
     ~CPrivacyCommands();
     CPrivacyCommands(const CPrivacyCommands&) = delete;

@@ -4,6 +4,7 @@
 #include "store/ClipNames.h"
 #include "store/NumberText.h"
 #include "store/Protocol.h"
+#include "store/SecretRules.h"
 #include "store/TimeStamp.h"
 #include "base/ScopeExit.h"
 #include "base/Trace.h"
@@ -56,9 +57,13 @@ bool CSlotFiling::fileSlotCopy(char digit) {
         hook.SetOperXmlStatus(store::kBusyFree);
     });
     const std::string slot = store::slotClipName(digit);
-    if (const std::optional<StoredClip> contents = m_parts.store.readClip(slot)) {
+    const std::optional<StoredClip> contents = m_parts.store.readClip(slot);
+    if (contents && m_parts.monitor.SkipsSecrets() && store::secretKindOfCopy(contents->snapshot) != store::SecretKind::None) {
+        base::Trace("slot %c holds what is plainly a secret: not filed in the history", digit);
+        m_parts.tray.NoteSecretSkipped();
+    } else if (contents) {
         const std::string stamp = contents->copyTime.empty() ? store::currentTimeStamp() : contents->copyTime;
-        clip::Filing filing = clip::fileCopy(m_parts.store.paths(), contents->snapshot, stamp, m_lastText());
+        clip::Filing filing = clip::fileCopy(m_parts.store.paths(), contents->snapshot, stamp, m_parts.monitor.lastText());
         if (filing.outcome == clip::Filing::Outcome::Filed && m_onFiled)
             m_onFiled(contents->snapshot, filing.row);
         showFiling(digit, std::move(filing));

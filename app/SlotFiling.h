@@ -1,6 +1,7 @@
 // CSlotFiling: a slot copy (Ctrl+digit in any program) as the main window hears of it from the
-// hook library: the slot's clip filed as a history record too, the one way every copy is, and
-// the slot's row shown again. A copy notified while another one holds the store's busy flag (or
+// hook library: the slot's clip filed as a history record too, the one way every copy is (unless
+// its text is plainly a secret and those are kept out: then it is the slot's alone), and the
+// slot's row shown again. A copy notified while another one holds the store's busy flag (or
 // an archive command runs) is filed once it is free, rather than dropped; a slot that cannot be
 // read, a record that cannot be written and a slot copy the library could not store are reported
 // in the tray.
@@ -9,7 +10,9 @@
 #include "app/ArchiveCommands.h"
 #include "app/ClipTrayIcon.h"
 #include "app/HistoryView.h"
+#include "app/ClipboardMonitor.h"
 #include "app/HookLibrary.h"
+#include "app/WindowParts.h"
 #include "app/recorder/Filing.h"
 #include "store/SysClipBoard.h"
 
@@ -21,15 +24,8 @@
 
 class CSlotFiling {
 public:
-    struct Parts {
-        CSysClipBoard& store;
-        HookLibrary& hook;
-        CHistoryView& view;
-        CClipTrayIcon& tray;
-        const CArchiveCommands& archive;
-    };
-    // `lastText` gives the text a new record is compared with (the recorder's).
-    CSlotFiling(Parts parts, std::function<clip::LastText&()> lastText) : m_parts(parts), m_lastText(std::move(lastText)) {}
+    using Parts = WindowParts;
+    explicit CSlotFiling(Parts parts) : m_parts(parts) {}
 
     // The window whose timer paces the retries, and the timer's id.
     void Attach(HWND window, UINT_PTR retryTimer) {
@@ -49,7 +45,6 @@ private:
     void showFiling(char digit, clip::Filing filing);
 
     Parts m_parts;
-    std::function<clip::LastText&()> m_lastText;
     HWND m_window = nullptr;
     UINT_PTR m_retryTimer = 0;
     bool m_filing = false;                          // a slot copy is being filed now

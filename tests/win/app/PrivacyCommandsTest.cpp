@@ -105,6 +105,14 @@ TEST_F(PrivacyCommandsTest, PlainSecretsAreNotKeptAndTheTrayCountsThem) {
     record(L"123e4567-e89b-12d3-a456-426614174000");
     record(L"9fceb02d0ae598e95dc970b74767f19372d61af8");
     EXPECT_EQ(m_app->rowCount(), 2);
+
+    // Put in a slot on purpose, a secret is the slot's (to paste again), never a history row.
+    const Target target(L"Secret slot target", secrets[0]);
+    ASSERT_TRUE(target.setTextAndSelectAll(secrets[0]));
+    typeChord({VK_CONTROL}, '4', 30);
+    EXPECT_TRUE(pumpUntil([&] { return storedClipText("copy4") == secrets[0]; }, 8s));
+    EXPECT_TRUE(pumpUntil([&] { return m_log.lastLineWith("tray tooltip").find("未记录的密钥：4") != std::string::npos; }, 5s));
+    EXPECT_EQ(m_app->rowCount(), 2);
 }
 
 // "清除所有记录…": asked once; afterwards no clip file and no kept run is left, the user's own

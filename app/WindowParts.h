@@ -1,0 +1,19 @@
+// The main window's parts that its command objects work with: held by reference, owned by the
+// window (CClipDlg), which builds them before the objects that use them.
+#pragma once
+
+class CArchiveCommands;
+class CClipboardMonitor;
+class CClipTrayIcon;
+class CHistoryView;
+class CSysClipBoard;
+struct HookLibrary;
+
+struct WindowParts {
+    CSysClipBoard& store;
+    HookLibrary& hook;
+    CHistoryView& view;
+    CClipTrayIcon& tray;
+    const CArchiveCommands& archive;
+    CClipboardMonitor& monitor;
+};
