@@ -432,3 +432,8 @@ void CClipDlg::OnDestroy() {
     m_sync.Stop();
     m_archive.Stop();
 }
+
+void CClipDlg::applyMoreOptions(const options::Options& options) {
+    m_privacy.ApplyPrivacyOptions(options);
+    m_store.setRunLimit(store::runLimitFromSettings(options.runs.count, options.runs.megabytes));
+}

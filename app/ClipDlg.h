@@ -52,12 +52,13 @@ public:
     void RunAfterFirstPaint(AfterPaintWork work) { m_archive.KeepAfterFirstPaint(std::move(work)); }
 
     // After the options dialog's OK: its 隐私 switches applied (sealing, secrets).
-    void ApplyPrivacyOptions(const options::Options& options) { m_privacy.ApplyPrivacyOptions(options); }
 
     // Called by the application's message filter for every message of the dialog's loop.
     bool PreTranslateMessage(MSG* message);
 
 private:
+    // The options saved in the dialog that the window's parts apply: privacy, and the runs kept.
+    void applyMoreOptions(const options::Options& options);
     static constexpr UINT kMsgHideToTray = WM_APP + 1;
     static constexpr UINT kMsgRecorderResults = WM_APP + 2;
     static constexpr UINT kMsgNoteForeground = WM_APP + 3;
@@ -110,7 +111,7 @@ private:
     CSlotFiling m_slots{m_parts};
     CPrivacyCommands m_privacy{m_parts};
     COptionsCommands m_options{m_hook, m_tray, {[this] { return m_paused; }, [this](bool paused) { setPaused(paused); }},
-                               [this](const options::Options& options) { m_privacy.ApplyPrivacyOptions(options); }};
+                               [this](const options::Options& options) { applyMoreOptions(options); }};
     CWindowTasks m_windowTasks;
     CProgramCommands m_commands;
     CCommandServer m_commandServer{m_commands};  // after what it uses: it goes first

@@ -104,8 +104,42 @@ const std::array<SwitchInfo, kSwitchCount>& allSwitches() {
     return switches;
 }
 
+const std::array<NumberInfo, kNumberCount>& allNumbers() {
+    static const std::array<NumberInfo, kNumberCount> numbers = {{
+        {&RunKeeping::count, "KeptRuns", "保留以前的记录（次）", 1, 500, 10},
+        {&RunKeeping::megabytes, "KeptRunsMegabytes", "以前的记录最多占用（MB，0 为不限）", 0, 1024 * 1024, 0},
+    }};
+    return numbers;
+}
+
+const NumberInfo* numberInfo(std::string_view setting) {
+    for (const NumberInfo& info : allNumbers())
+        if (info.setting == setting)
+            return &info;
+    return nullptr;
+}
+
+std::optional<std::string> numberProblem(const NumberInfo& info, std::string_view value) {
+    std::uint64_t number = 0;
+    bool digits = !value.empty() && value.size() <= 10;
+    for (const char c : value) {
+        digits = digits && c >= '0' && c <= '9';
+        number = number * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (digits && number >= info.least && number <= info.most)
+        return std::nullopt;
+    return "“" + std::string(info.label) + "”应当是 " + std::to_string(info.least) + " 到 " + std::to_string(info.most) +
+           " 之间的整数。";
+}
+
+std::uint32_t numberWithin(const NumberInfo& info, std::optional<std::uint32_t> stored) {
+    if (!stored || (*stored == 0 && info.least > 0))
+        return info.whenMissing;
+    return std::clamp(*stored, info.least, info.most);
+}
+
 bool Options::operator==(const Options& other) const {
-    return switches == other.switches && chords == other.chords && pasteKeyRules == other.pasteKeyRules &&
+    return switches == other.switches && runs == other.runs && chords == other.chords && pasteKeyRules == other.pasteKeyRules &&
            excludedPrograms == other.excludedPrograms;
 }
 
@@ -174,6 +208,10 @@ std::vector<std::string> describeChanges(const Options& before, const Options& a
         if (before.switches.*info.member != after.switches.*info.member)
             lines.push_back(std::string(info.label) + "：" + onOff(before.switches.*info.member) + " → " +
                             onOff(after.switches.*info.member));
+    for (const NumberInfo& info : allNumbers())
+        if (before.runs.*info.member != after.runs.*info.member)
+            lines.push_back(std::string(info.label) + "：" + std::to_string(before.runs.*info.member) + " → " +
+                            std::to_string(after.runs.*info.member));
     for (const ChordAction action : allChordActions())
         if (before.chords.chords[action] != after.chords.chords[action])
             lines.push_back("快捷键“" + std::string(actionName(action)) + "”：" +

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,32 @@ struct SwitchInfo {
 inline constexpr std::size_t kSwitchCount = 8;
 const std::array<SwitchInfo, kSwitchCount>& allSwitches();
 
+// How many earlier runs stay in the runs folder: the newest `count`, and with `megabytes` above
+// zero no more than fit in that much disk together (store::RunLimit).
+struct RunKeeping {
+    std::uint32_t count = 10;
+    std::uint32_t megabytes = 0;
+    bool operator==(const RunKeeping& other) const { return count == other.count && megabytes == other.megabytes; }
+    bool operator!=(const RunKeeping& other) const { return !(*this == other); }
+};
+
+// A number of the options: its member, its value's name (a DWORD under Software\Dravix, and in an
+// options file beside the switches), what the user reads for it, and the values it may take.
+struct NumberInfo {
+    std::uint32_t RunKeeping::*member;
+    std::string_view setting;
+    std::string_view label;
+    std::uint32_t least, most;
+    std::uint32_t whenMissing;
+};
+inline constexpr std::size_t kNumberCount = 2;
+const std::array<NumberInfo, kNumberCount>& allNumbers();
+const NumberInfo* numberInfo(std::string_view setting);
+// `value` as the number may take it ("20"), or why it cannot.
+std::optional<std::string> numberProblem(const NumberInfo& info, std::string_view value);
+// A stored value brought within the number's range (none: its default).
+std::uint32_t numberWithin(const NumberInfo& info, std::optional<std::uint32_t> stored);
+
 struct ExcludedProgram {
     std::string path;   // UTF-8
     std::string added;  // "2026-12-08 14:03:22"
@@ -53,6 +80,7 @@ inline constexpr std::size_t kMaxTextBytes = 1000;  // a path, a window class, a
 
 struct Options {
     Switches switches;
+    RunKeeping runs;
     ChordOptions chords;
     std::vector<PasteKeyRule> pasteKeyRules;
     std::vector<ExcludedProgram> excludedPrograms;

@@ -19,6 +19,12 @@ std::optional<std::string> COptionsReader::setSwitch(std::string_view name, std:
         m_options.switches.*info.member = value == "1";
         return once("switch", name);
     }
+    if (const NumberInfo* info = numberInfo(name)) {
+        if (std::optional<std::string> problem = numberProblem(*info, value))
+            return problem;
+        m_options.runs.*info->member = static_cast<std::uint32_t>(std::stoul(std::string(value)));
+        return once("switch", name);
+    }
     return "不认识的开关“" + xml::normalizeUtf8(name) + "”。";
 }
 

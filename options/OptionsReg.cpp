@@ -6,9 +6,17 @@
 #include "store/Protocol.h"
 #include "xml/XmlText.h"
 
+#include <cstdio>
+
 namespace options {
 
 namespace {
+
+std::string dwordText(std::uint32_t number) {
+    char text[16] = {};
+    std::snprintf(text, sizeof text, "dword:%08lx", static_cast<unsigned long>(number));
+    return text;
+}
 
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kRoot = "HKEY_CURRENT_USER\\";
@@ -95,6 +103,9 @@ std::optional<RegValue> valueOfLine(std::string_view line) {
 
 std::optional<std::string> takeValue(COptionsReader& reader, Section section, const RegValue& value) {
     if (section == Section::Switches) {
+        if (numberInfo(value.name))
+            return value.number ? reader.setSwitch(value.name, std::to_string(*value.number))
+                                : "“" + xml::normalizeUtf8(value.name) + "”应当是 dword 值。";
         if (!value.number || *value.number > 1)
             return "开关“" + xml::normalizeUtf8(value.name) + "”应当是 dword:00000000 或 dword:00000001。";
         return reader.setSwitch(value.name, *value.number ? "1" : "0");
@@ -172,6 +183,8 @@ std::u16string optionsRegText(const Options& options) {
         case Section::Switches:
             for (const SwitchInfo& info : allSwitches())
                 line(info.setting, options.switches.*info.member ? "dword:00000001" : "dword:00000000");
+            for (const NumberInfo& info : allNumbers())
+                line(info.setting, dwordText(options.runs.*info.member));
             break;
         case Section::Chords:
             for (const ChordAction action : allChordActions())

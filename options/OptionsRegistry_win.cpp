@@ -76,6 +76,8 @@ Options readOptions() {
         options.switches.*info.member =
             fw::ReadUserDword(store::kSettingsKey, base::toWide(info.setting).c_str()).value_or(info.whenMissing ? 1 : 0) != 0;
     options.switches.startWithWindows = startsWithWindows();
+    for (const NumberInfo& info : allNumbers())
+        options.runs.*info.member = numberWithin(info, fw::ReadUserDword(store::kSettingsKey, base::toWide(info.setting).c_str()));
     options.chords = readChordOptions();
     for (auto& [match, keys] : readStrings(store::kPasteKeysKey))
         options.pasteKeyRules.push_back({std::move(match), std::move(keys)});
@@ -94,6 +96,8 @@ bool writeOptions(const Options& options) {
         else
             written = fw::WriteUserDword(store::kSettingsKey, base::toWide(info.setting).c_str(), on ? 1 : 0) && written;
     }
+    for (const NumberInfo& info : allNumbers())
+        written = fw::WriteUserDword(store::kSettingsKey, base::toWide(info.setting).c_str(), options.runs.*info.member) && written;
     std::vector<std::pair<std::string, std::string>> chords;
     for (const ChordAction action : allChordActions())
         chords.emplace_back(actionSettingName(action), chordSetting(action, options.chords.chords[action]));

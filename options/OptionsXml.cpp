@@ -132,6 +132,8 @@ std::string optionsXmlText(const Options& options) {
         addSection(doc, "Switches", [&] {
             for (const SwitchInfo& info : allSwitches())
                 doc.addElement(info.setting, options.switches.*info.member ? "1" : "0");
+            for (const NumberInfo& info : allNumbers())
+                doc.addElement(info.setting, std::to_string(options.runs.*info.member));
         });
         addSection(doc, "Chords", [&] {
             for (const ChordAction action : allChordActions())

@@ -81,6 +81,10 @@
 #define IDC_OPT_EXCLUDED_ADD 1152
 #define IDC_OPT_EXCLUDED_PICK 1153
 #define IDC_OPT_EXCLUDED_REMOVE 1154
+#define IDC_OPT_KEPT_RUNS 1160
+#define IDC_OPT_KEPT_RUNS_SPIN 1161
+#define IDC_OPT_KEPT_MEGABYTES 1162
+#define IDC_OPT_KEPT_MEGABYTES_SPIN 1163
 
 // "在多台电脑间同步": the 同步 page, its controls, the tray's command.
 #define IDD_OPTIONS_SYNC 1499

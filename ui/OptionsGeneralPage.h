@@ -1,5 +1,6 @@
 // The 常规 page of the options dialog: the switches (start with Windows, always on top, pause, and
-// those of the clipboard) and the buttons that export and import every option.
+// those of the clipboard), how many earlier runs are kept, and the buttons that export and import
+// every option.
 #pragma once
 
 #include "ui/OptionsPage.h"

@@ -15,6 +15,7 @@ Options everyOption() {
     options.switches.restoreClipboard = true;
     options.switches.queueOnCopy = true;
     options.switches.startWithWindows = true;
+    options.runs = {500, 2048};
     options.chords.chords[options::ChordAction::CopyToSlot] = {options::kCtrl | options::kShift, 0, false};
     options.chords.chords[options::ChordAction::ClipMenuAtPointer] = {options::kAlt, 0, true};
     options.chords.chords[options::ChordAction::ShowMainWindow] = {options::kCtrl | options::kAlt, 0xDC, false};  // "\"
@@ -47,6 +48,8 @@ TEST(OptionsFile, TheFilesAreWhatTheirToolsExpect) {
     EXPECT_EQ(reg.substr(0, 2), "\xFF\xFE");
     EXPECT_EQ(ascii.rfind("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Dravix]\r\n", 0), 0u);
     EXPECT_NE(ascii.find("\"RestoreClipboard\"=dword:00000001\r\n"), std::string::npos);
+    EXPECT_NE(ascii.find("\"KeptRunsMegabytes\"=dword:00000800\r\n"), std::string::npos);
+    EXPECT_NE(xmlBytes.find("<KeptRuns>500</KeptRuns>"), std::string::npos);
     EXPECT_NE(ascii.find("[-HKEY_CURRENT_USER\\Software\\Dravix\\PasteKeys]\r\n"), std::string::npos);
     EXPECT_NE(ascii.find("\"my \\\"term\\\".exe\"=\"Shift+Insert\""), std::string::npos);
     EXPECT_NE(ascii.find("\"ShowMainWindow\"=\"Ctrl+Alt+\\\\\""), std::string::npos);
@@ -75,6 +78,12 @@ TEST(OptionsFile, AMalformedFileIsRefusedSayingWhy) {
         {xmlFile("<Chords><Teleport>Ctrl+T</Teleport></Chords>"), "不认识的快捷键“Teleport”"},
         {xmlFile("<Switches><QueueOnCopy>1</QueueOnCopy><QueueOnCopy>0</QueueOnCopy></Switches>"), "“QueueOnCopy”出现了两次"},
         {xmlFile("<Switches><QueueOnCopy>yes</QueueOnCopy></Switches>"), "只能是 0 或 1"},
+        {xmlFile("<Switches><KeptRuns>0</KeptRuns></Switches>"), "“保留以前的记录（次）”应当是 1 到 500 之间的整数"},
+        {xmlFile("<Switches><KeptRuns>501</KeptRuns></Switches>"), "1 到 500 之间"},
+        {xmlFile("<Switches><KeptRunsMegabytes>-1</KeptRunsMegabytes></Switches>"), "0 到 1048576 之间"},
+        {xmlFile("<Switches><KeptRunsMegabytes>99999999999</KeptRunsMegabytes></Switches>"), "0 到 1048576 之间"},
+        {regFile(kMain + "\"KeptRuns\"=dword:000001f5\r\n"), "第 4 行：“保留以前的记录（次）”应当是 1 到 500"},
+        {regFile(kMain + "\"KeptRuns\"=\"10\"\r\n"), "第 4 行：“KeptRuns”应当是 dword 值"},
         {xmlFile("<NoChordPrograms><Program>a.exe</Program><Program>A.EXE</Program></NoChordPrograms>"), "“A.EXE”出现了两次"},
         {xmlFile("<PasteKeys><Rule><Match>X</Match><Keys>Win+V</Keys></Rule></PasteKeys>"), "“Win+V”不是可以发送的粘贴键"},
         {xmlFile("<PasteKeys><Rule><Keys>Ctrl+V</Keys></Rule></PasteKeys>"), "<Rule> 应当依次含有 <Match> 和 <Keys>"},
@@ -131,6 +140,8 @@ TEST(OptionsFile, WhatAnImportChanges) {
         "粘贴后恢复剪贴板：关 → 开",
         "复制时加入粘贴队列：关 → 开",
         "开机自动运行：关 → 开",
+        "保留以前的记录（次）：10 → 500",
+        "以前的记录最多占用（MB，0 为不限）：0 → 2048",
         "快捷键“复制到槽位”：Ctrl+数字 → Ctrl+Shift+数字",
         "快捷键“显示主窗口”：Alt+C → Ctrl+Alt+\\",
         "快捷键“在指针处打开剪贴菜单”：Ctrl+右键单击 → 关闭",

@@ -25,6 +25,7 @@ namespace {
 constexpr int kCopyKey = 1110, kQueueKey = 1113, kPointerList = 1116, kPointerOff = 1126;
 constexpr int kRestoreClipboard = 1103, kQueueOnCopy = 1106;
 constexpr int kPasteList = 1140, kExcludedList = 1150;
+constexpr int kKeptRuns = 1160, kKeptMegabytes = 1162;
 
 // A WNDENUMPROC is CALLBACK (stdcall in the x86 build), which a lambda cannot be.
 BOOL CALLBACK addStaticText(HWND child, LPARAM all) {
@@ -220,6 +221,24 @@ TEST_F(OptionsDlgTest, AnImportBringsBackWhatWasExportedAndAMalformedFileChanges
     ASSERT_TRUE(read.options) << read.error;
     EXPECT_TRUE(options::readOptions() == *read.options);
     EXPECT_EQ(fw::ReadUserDword(store::kSettingsKey, store::kRestoreClipboardSetting), 1u);
+}
+
+// The runs kept: a number out of range keeps the page open saying why; what OK keeps.
+TEST_F(OptionsDlgTest, TheRunsKeptTakeANumberInRangeOnly) {
+    open(COptionsDlg::General);
+    ASSERT_TRUE(focusByAccessKey('K', kKeptRuns));
+    typeText(L"0");
+    pressKeys({VK_RETURN});
+    EXPECT_NE(answerMessage().find(L"“保留以前的记录（次）”应当是 1 到 500 之间的整数"), std::wstring::npos);
+    ASSERT_TRUE(focusByAccessKey('K', kKeptRuns));
+    typeText(L"25");
+    ASSERT_TRUE(focusByAccessKey('Z', kKeptMegabytes));
+    typeText(L"100");
+    pressKeys({VK_RETURN});
+    ASSERT_EQ(ended(), IDOK);
+    ASSERT_TRUE(options::writeOptions(m_dialog.m_options));
+    EXPECT_EQ(fw::ReadUserDword(store::kSettingsKey, store::kKeptRunsSetting), 25u);
+    EXPECT_EQ(fw::ReadUserDword(store::kSettingsKey, store::kKeptRunsMegabytesSetting), 100u);
 }
 
 TEST_F(OptionsDlgTest, RulesAndProgramsAreAddedWithOKAndCancelChangesNothing) {
