@@ -123,13 +123,13 @@ void CArchiveCommands::OnOpen() {
     if (path.empty())
         m_owner.ShowOpenedStore();
     else
-        admit({Command::Open, path});
+        admit({Command::Open, path, {}});
 }
 
 // The newest run kept at a start comes back as the store; which one that is is known once the
 // keep under way has ended. It stays the program's file: a later plain Save still asks where.
 void CArchiveCommands::OnOpenLastRun() {
-    admit({Command::OpenLastRun, {}});
+    admit({Command::OpenLastRun, {}, {}});
 }
 
 bool CArchiveCommands::admit(Request request) {

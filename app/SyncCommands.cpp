@@ -93,6 +93,7 @@ void CSyncCommands::startEngine() {
     options.machineId = m_settings.machineId;
     options.machineName = m_settings.machineName;
     options.maxPictureBytes = m_settings.pictureMegabytes << 20;
+    options.prune.maxBytes = static_cast<std::uint64_t>(m_settings.folderMegabytes) << 20;
     options.mayLeave = mayLeaveMachine;
     m_ownKeys.clear();
     m_arrivedRows.clear();

@@ -7,6 +7,7 @@ namespace options {
 bool SyncSettings::operator==(const SyncSettings& other) const {
     return enabled == other.enabled && folder == other.folder && machineName == other.machineName &&
            machineId == other.machineId && pictureMegabytes == other.pictureMegabytes &&
+           folderMegabytes == other.folderMegabytes &&
            putArrivedOnClipboard == other.putArrivedOnClipboard && hasPassphrase == other.hasPassphrase;
 }
 
@@ -33,6 +34,9 @@ std::optional<std::string> syncEntryProblem(const SyncEntry& entry) {
         return "电脑名称不能包含换行。";
     if (settings.pictureMegabytes > kMaxSyncPictureMegabytes)
         return "图片大小上限最多 " + std::to_string(kMaxSyncPictureMegabytes) + " MB。";
+    if (settings.folderMegabytes < kMinSyncFolderMegabytes || settings.folderMegabytes > kMaxSyncFolderMegabytes)
+        return "本机文件最多占用的空间应当在 " + std::to_string(kMinSyncFolderMegabytes) + " 到 " +
+               std::to_string(kMaxSyncFolderMegabytes) + " MB 之间。";
     if (!settings.enabled)
         return std::nullopt;
     if (settings.folder.empty())

@@ -47,6 +47,11 @@ SyncSettings readSyncSettings() {
     const DWORD megabytes =
         fw::ReadUserDword(store::kSettingsKey, store::kSyncPictureSetting).value_or(kDefaultSyncPictureMegabytes);
     settings.pictureMegabytes = megabytes <= kMaxSyncPictureMegabytes ? megabytes : kDefaultSyncPictureMegabytes;
+    const DWORD folderMegabytes =
+        fw::ReadUserDword(store::kSettingsKey, store::kSyncFolderMegabytesSetting).value_or(kDefaultSyncFolderMegabytes);
+    settings.folderMegabytes = folderMegabytes >= kMinSyncFolderMegabytes && folderMegabytes <= kMaxSyncFolderMegabytes
+                                   ? folderMegabytes
+                                   : kDefaultSyncFolderMegabytes;
     settings.putArrivedOnClipboard = fw::ReadUserDword(store::kSettingsKey, store::kSyncToClipboardSetting).value_or(0) != 0;
     settings.hasPassphrase = fw::ReadUserBinary(store::kSettingsKey, store::kSyncPassphraseSetting).has_value();
     return settings;
@@ -59,6 +64,7 @@ bool writeSyncSettings(const SyncSettings& settings, const std::string& passphra
     if (!settings.machineId.empty())
         written = fw::WriteUserString(store::kSettingsKey, store::kSyncMachineIdSetting, base::toWide(settings.machineId)) && written;
     written = writeDword(store::kSyncPictureSetting, settings.pictureMegabytes) && written;
+    written = writeDword(store::kSyncFolderMegabytesSetting, settings.folderMegabytes) && written;
     written = writeDword(store::kSyncToClipboardSetting, settings.putArrivedOnClipboard ? 1 : 0) && written;
     if (passphrase.empty())
         return written;

@@ -72,13 +72,15 @@ inline constexpr wchar_t kNoChordProgramsKey[] = L"Software\\Dravix\\NoChordProg
 
 // "在多台电脑间同步": DWORD SyncEnabled (1: on), REG_SZ SyncFolder, SyncMachineName and SyncMachineId
 // (made once, kept), DWORD SyncPictureMegabytes, DWORD SyncToClipboard (1: a clip that arrives is
-// put on the clipboard too), REG_BINARY SyncPassphrase (sealed for the user, never in the clear).
+// put on the clipboard too), DWORD SyncFolderMegabytes (the most this machine's own files in the
+// folder take), REG_BINARY SyncPassphrase (sealed for the user, never in the clear).
 inline constexpr wchar_t kSyncEnabledSetting[] = L"SyncEnabled";
 inline constexpr wchar_t kSyncFolderSetting[] = L"SyncFolder";
 inline constexpr wchar_t kSyncMachineNameSetting[] = L"SyncMachineName";
 inline constexpr wchar_t kSyncMachineIdSetting[] = L"SyncMachineId";
 inline constexpr wchar_t kSyncPictureSetting[] = L"SyncPictureMegabytes";
 inline constexpr wchar_t kSyncToClipboardSetting[] = L"SyncToClipboard";
+inline constexpr wchar_t kSyncFolderMegabytesSetting[] = L"SyncFolderMegabytes";
 inline constexpr wchar_t kSyncPassphraseSetting[] = L"SyncPassphrase";
 // The entropy the passphrase is sealed with: only this program's own reading opens it.
 inline constexpr char kSyncPassphraseEntropy[] = "Dravix sync passphrase";

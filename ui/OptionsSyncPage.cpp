@@ -23,6 +23,7 @@ constexpr int kMachine = 1455;
 constexpr int kPictures = 1456;
 constexpr int kToClipboard = 1457;
 constexpr int kPassphraseKept = 1458;
+constexpr int kFolderSize = 1459;
 
 constexpr wchar_t kCaption[] = L"同步";
 
@@ -62,6 +63,7 @@ bool COptionsSyncPage::OnInitDialog() {
     SetDlgItemTextW(hwnd(), kFolder, base::toWide(m_settings.folder).c_str());
     SetDlgItemTextW(hwnd(), kMachine, base::toWide(m_settings.machineName).c_str());
     SetDlgItemInt(hwnd(), kPictures, static_cast<UINT>(m_settings.pictureMegabytes), FALSE);
+    SetDlgItemInt(hwnd(), kFolderSize, static_cast<UINT>(m_settings.folderMegabytes), FALSE);
     CheckDlgButton(hwnd(), kToClipboard, m_settings.putArrivedOnClipboard ? BST_CHECKED : BST_UNCHECKED);
     SendDlgItemMessageW(hwnd(), kPassphrase, EM_LIMITTEXT, 256, 0);
     SendDlgItemMessageW(hwnd(), kRepeated, EM_LIMITTEXT, 256, 0);
@@ -74,7 +76,7 @@ bool COptionsSyncPage::OnInitDialog() {
 
 void COptionsSyncPage::enableControls() const {
     const bool on = IsDlgButtonChecked(hwnd(), kEnabled) == BST_CHECKED;
-    for (const int id : {kFolder, kBrowse, kPassphrase, kRepeated, kMachine, kPictures, kToClipboard})
+    for (const int id : {kFolder, kBrowse, kPassphrase, kRepeated, kMachine, kPictures, kFolderSize, kToClipboard})
         EnableWindow(item(id), on);
 }
 
@@ -101,6 +103,8 @@ bool COptionsSyncPage::OnKillActive() {
     BOOL number = FALSE;
     const UINT megabytes = GetDlgItemInt(hwnd(), kPictures, &number, FALSE);
     entry.settings.pictureMegabytes = number ? megabytes : options::kMaxSyncPictureMegabytes + 1;
+    const UINT folderMegabytes = GetDlgItemInt(hwnd(), kFolderSize, &number, FALSE);
+    entry.settings.folderMegabytes = number ? folderMegabytes : 0;
     entry.settings.putArrivedOnClipboard = IsDlgButtonChecked(hwnd(), kToClipboard) == BST_CHECKED;
     entry.passphrase = itemText(hwnd(), kPassphrase);
     entry.repeated = itemText(hwnd(), kRepeated);

@@ -115,6 +115,9 @@ TEST(SyncSettings, WhatThePageRefuses) {
         {"no name", [](options::SyncEntry& e) { e.settings.machineName.clear(); }, true},
         {"a name of two lines", [](options::SyncEntry& e) { e.settings.machineName = "a\nb"; }, true},
         {"pictures over the limit", [](options::SyncEntry& e) { e.settings.pictureMegabytes = 65; }, true},
+        {"the folder's size too small", [](options::SyncEntry& e) { e.settings.folderMegabytes = 15; }, true},
+        {"the folder's size at its bounds", [](options::SyncEntry& e) { e.settings.folderMegabytes = 16; }, false},
+        {"the folder's size over its bound", [](options::SyncEntry& e) { e.settings.folderMegabytes = 1024 * 1024 + 1; }, true},
         {"off: nothing else needed", [](options::SyncEntry& e) { e = {}; }, false},
     };
     for (const Case& c : cases) {

@@ -175,10 +175,12 @@ TEST_F(MainWindowTest, APictureGivenAsADibAloneKeepsItsPixelsAndFormats) {
                 break;
             const std::string format = index.substr(at + open.size(), index.find('<', at + 1) - at - open.size());
             formats += format + " ";
-            if (format == "17")
+            if (format == "17") {
                 EXPECT_EQ(readStoredBytes(paths.dataFile(clip + std::to_string(part))).substr(0, 4), std::string("\x7c\0\0\0", 4));
-            if (format == "8")
+            }
+            if (format == "8") {
                 EXPECT_EQ(readStoredBytes(paths.dataFile(clip + std::to_string(part))), c.dib);
+            }
         }
         EXPECT_EQ(formats, "8 2 17 ");  // as the clipboard lists them
     }

@@ -294,6 +294,8 @@ TEST_F(OptionsDlgTest, TheSyncPageAsksForThePassphraseTwice) {
     ASSERT_TRUE(focusByAccessKey('A', kRepeated));
     typeText(L"first secret");
     ASSERT_TRUE(toggleByAccessKey('C', kToClipboard));
+    ASSERT_TRUE(focusByAccessKey('L', 1459));
+    typeText(L"2048");
     screenshot(L"options-sync.png");
     for (const auto& [letter, id] : {std::pair{'N', 1455}, std::pair{'M', 1456}})
         EXPECT_TRUE(focusByAccessKey(static_cast<WORD>(letter), id)) << letter;
@@ -303,6 +305,7 @@ TEST_F(OptionsDlgTest, TheSyncPageAsksForThePassphraseTwice) {
     EXPECT_TRUE(m_dialog.m_sync.putArrivedOnClipboard);
     EXPECT_EQ(m_dialog.m_sync.folder, "C:\\同步");
     EXPECT_EQ(m_dialog.m_syncPassphrase, "first secret");
+    EXPECT_EQ(m_dialog.m_sync.folderMegabytes, 2048u);
 }
 
 }  // namespace
