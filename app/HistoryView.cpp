@@ -16,6 +16,7 @@
 #include "store/TimeStamp.h"
 #include "xml/XmlDocument.h"
 #include "xml/XmlText.h"
+#include "base/Check.h"
 #include "base/Text.h"
 #include "base/Trace.h"
 #include "fw/Window.h"
@@ -136,10 +137,8 @@ void orderForTabAndName(HWND window, HWND search, HWND list, HWND tree, HWND pre
         {search, clip::kSearchLabel}, {list, clip::kListLabel}, {tree, clip::kTreeLabel}, {preview, clip::kPreviewLabel}};
     HWND before = HWND_TOP;
     for (const auto& [control, name] : controls) {
-        HWND label = CreateWindowExW(0, L"STATIC", wide(name).c_str(), WS_CHILD | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
-                                     window, nullptr, GetModuleHandleW(nullptr), nullptr);
-        if (!label)
-            base::ReportFailure("CreateWindowExW");
+        HWND label = CHECK_WIN32(CreateWindowExW(0, L"STATIC", wide(name).c_str(), WS_CHILD | SS_LEFT | SS_NOPREFIX, 0, 0,
+                                                 0, 0, window, nullptr, GetModuleHandleW(nullptr), nullptr));
         constexpr UINT kOrderOnly = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
         if (label) {
             SetWindowPos(label, before, 0, 0, 0, 0, kOrderOnly);
@@ -543,7 +542,6 @@ void CHistoryView::ExcludeProgram(const std::string& path) {
     if (MessageBoxW(m_window, question.c_str(), wide(store::kMainWindowTitle).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     if (!excluded::add(path)) {
-        base::ReportFailure("RegSetValueExW");
         MessageBoxW(m_window, L"无法保存排除的程序。", wide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
         return;
     }

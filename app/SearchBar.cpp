@@ -1,6 +1,6 @@
 #include "app/SearchBar.h"
 
-#include "base/Trace.h"
+#include "base/Check.h"
 #include "base/Handle.h"
 #include "base/Text.h"
 #include "fw/Window.h"
@@ -15,11 +15,9 @@ constexpr std::wstring_view kFilterButton = L"筛选(&L)";
 constexpr std::wstring_view kEarlierBox = L"在以前的记录中查找(&E) (Ctrl+Shift+F)";
 
 HWND createChild(HWND window, const wchar_t* className, std::wstring_view text, DWORD style, DWORD exStyle, int id) {
-    HWND child = CreateWindowExW(exStyle, className, std::wstring(text).c_str(), WS_CHILD | WS_VISIBLE | style,
-                                 0, 0, 100, 20, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 GetModuleHandleW(nullptr), nullptr);
-    if (!child)
-        base::ReportFailure("CreateWindowExW");
+    HWND child = CHECK_WIN32(CreateWindowExW(exStyle, className, std::wstring(text).c_str(), WS_CHILD | WS_VISIBLE | style,
+                                             0, 0, 100, 20, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                             GetModuleHandleW(nullptr), nullptr));
     SendMessageW(child, WM_SETFONT, SendMessageW(window, WM_GETFONT, 0, 0), FALSE);
     return child;
 }

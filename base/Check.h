@@ -37,6 +37,13 @@ bool SucceededUnlessError(Result result, const char* call, const char* file, int
     return ReportIfFailed(result != Result() || GetLastError() == ERROR_SUCCESS, call, file, line);
 }
 
+// Whether a call that returns its error instead of setting it (the registry's LSTATUS) succeeded.
+inline bool SucceededStatus(long status, const char* call, const char* file, int line) noexcept {
+    if (status != ERROR_SUCCESS)
+        SetLastError(static_cast<DWORD>(status));
+    return ReportIfFailed(status == ERROR_SUCCESS, call, file, line);
+}
+
 }  // namespace base
 
 #define CHECK_WIN32(call) ::base::CheckedResult((call), #call, __FILE__, __LINE__)
@@ -44,3 +51,5 @@ bool SucceededUnlessError(Result result, const char* call, const char* file, int
 #define CHECK_WIN32_HANDLE(call) ::base::CheckedHandle((call), #call, __FILE__, __LINE__)
 // The same for calls that may return null when they succeed; returns whether the call succeeded.
 #define CHECK_WIN32_ERROR(call) (SetLastError(ERROR_SUCCESS), ::base::SucceededUnlessError((call), #call, __FILE__, __LINE__))
+// The same for calls that return their error (the registry's); returns whether the call succeeded.
+#define CHECK_STATUS(call) ::base::SucceededStatus((call), #call, __FILE__, __LINE__)

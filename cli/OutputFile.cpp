@@ -10,10 +10,8 @@
 namespace cli {
 
 COutputFile::COutputFile(std::string path) : m_path(std::move(path)), m_temporary(store::files::temporarySibling(m_path)) {
-    m_file.reset(CreateFileW(base::toWide(m_temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!m_file)
-        base::ReportFailure("CreateFileW");
+    m_file.reset(CHECK_WIN32_HANDLE(CreateFileW(base::toWide(m_temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
 }
 
 COutputFile::~COutputFile() {

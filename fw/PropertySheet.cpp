@@ -90,8 +90,7 @@ INT_PTR CPropertySheet::DoModal(HWND parent, int startPage) {
     const base::UniqueHook keys(CHECK_WIN32(SetWindowsHookExW(WH_MSGFILTER, pageKeys, nullptr, GetCurrentThreadId())));
     const INT_PTR result = PropertySheetW(&header);
     t_modalSheet = outer;
-    if (result < 0)
-        base::ReportFailure("PropertySheetW");
+    CHECK_WIN32(result >= 0);
     Unsubclass();
     return result > 0 ? IDOK : IDCANCEL;
 }

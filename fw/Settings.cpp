@@ -1,5 +1,6 @@
 #include "fw/Settings.h"
 
+#include "base/Check.h"
 #include "base/Handle.h"
 
 namespace fw {
@@ -8,10 +9,10 @@ namespace {
 
 bool writeValue(const wchar_t* key, const wchar_t* value, DWORD type, const void* data, DWORD size) {
     HKEY opened = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
+    if (!CHECK_STATUS(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr)))
         return false;
     const base::UniqueRegistryKey owned(opened);
-    return RegSetValueExW(opened, value, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+    return CHECK_STATUS(RegSetValueExW(opened, value, 0, type, static_cast<const BYTE*>(data), size));
 }
 
 }  // namespace
