@@ -15,7 +15,7 @@ inline std::string utf16(const std::wstring& text) {
 }
 
 inline store::ClipSnapshot textClip(const std::wstring& text, std::string source = "C:\\Windows\\notepad.exe") {
-    return {{{0, store::kFormatUnicodeText, utf16(text)}}, "", std::move(source)};
+    return {{{0, store::kFormatUnicodeText, utf16(text)}}, "", std::move(source), {}};
 }
 
 // Waits until `engine` has handed over `count` events in all, gathering them into `events`.
