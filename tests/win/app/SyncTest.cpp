@@ -154,7 +154,7 @@ TEST_F(SyncToClipboardTest, AnArrivedClipGoesOnTheClipboardAndIsNotRecordedAgain
     const std::wstring file = L"C:\\共享\\报告.docx";
     const std::string block = dropFilesBlock(file + L'\0');
     const std::size_t mark = m_log.mark();
-    ASSERT_TRUE(m_other.publish({{{0, CF_HDROP, block}}, "", "explorer.exe"}, "his1-@1"));
+    ASSERT_TRUE(m_other.publish({{{0, CF_HDROP, block}}, "", "explorer.exe", {}}, "his1-@1"));
     const std::u16string shown = store::fileListContent(std::u16string(file.begin(), file.end()));
     const std::wstring content(shown.begin(), shown.end());
     ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return rowOf(rows, content) >= 0; }, kArrival));
