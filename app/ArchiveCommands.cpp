@@ -1,5 +1,6 @@
 #include "app/ArchiveCommands.h"
 
+#include "app/ArchiveFolders.h"
 #include "app/ProgramFolder.h"
 #include "app/ClipRules.h"
 #include "ui/PasswordDlg.h"
@@ -30,12 +31,6 @@ void forget(std::string& password) {
 
 CArchiveCommands::~CArchiveCommands() {
     Stop();
-}
-
-std::vector<std::string> CArchiveCommands::ArchiveFolders() const {
-    if (m_archivePath.empty())
-        return {};
-    return {base::toUtf8(folderOf(m_archivePath))};
 }
 
 void CArchiveCommands::Attach(HWND window, UINT progressMessage, UINT doneMessage, UINT keepDoneMessage) {
@@ -215,6 +210,7 @@ void CArchiveCommands::onDone(ArchiveResult result) {
     case Command::Open:
         if (done) {
             m_archivePath = m_runningPath;
+            archivefolders::rememberArchiveFolder(base::toUtf8(folderOf(m_archivePath)));
             forget(m_archivePassword);
             m_archivePassword = m_runningPassword;
         }

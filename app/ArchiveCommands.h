@@ -62,9 +62,6 @@ public:
     // In the window's thread: true when `message` was one of the three and was handled.
     bool HandleMessage(UINT message, WPARAM wParam);
 
-    // Where the search of earlier runs looks for archives: the folder of the archive last saved
-    // or opened.
-    std::vector<std::string> ArchiveFolders() const;
     // Whether a command runs now (a slot copy waits until it is done before it files).
     bool CommandRunning() const { return m_worker.joinable(); }
     // Whether a command or the keep of the run runs now (the store may not be wiped meanwhile).

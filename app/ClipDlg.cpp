@@ -116,7 +116,6 @@ bool CClipDlg::OnInitDialog() {
                   {IDC_SEARCH, IDC_SEARCH_FILTERS, IDC_SEARCH_EARLIER, ID_SEARCH_MENU_FIRST});
     const CHistoryView::Controls& controls = m_view.controls();
     orderForTabAndName(hwnd(), controls.search, controls.list, controls.tree, controls.preview);
-    m_view.SearchArchivesIn([this] { return m_archive.ArchiveFolders(); });
     placeWindow(hwnd());
 
     m_monitor.Start(hwnd(), kMsgRecorderResults, m_store.paths(), m_sync.OwnChangeTest(m_hook.ownChangeTest()),

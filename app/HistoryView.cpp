@@ -1,5 +1,6 @@
 #include "app/HistoryView.h"
 
+#include "app/ArchiveFolders.h"
 #include "app/ClipRules.h"
 #include "app/ExcludedPrograms.h"
 #include "app/FileRecordReader.h"
@@ -19,6 +20,7 @@
 #include "base/Check.h"
 #include "base/Text.h"
 #include "base/Trace.h"
+#include "fw/FileDialog.h"
 #include "fw/Window.h"
 #include "resource.h"
 
@@ -382,8 +384,44 @@ void CHistoryView::OnFilterButton() {
     for (HTREEITEM node = m_tree.GetChild(m_nodes.root); node; node = m_tree.GetNextSibling(node))
         if (node != m_nodes.collection && node != m_nodes.hotkeys && node != m_nodes.queue)
             categories.push_back(base::toUtf16(m_tree.GetItemText(node)));
-    if (m_searchBar.ShowFilterMenu(searchbox::programsOfRows(sources), categories))
+    CSearchBar::FolderMenu folders;
+    folders.added = archivefolders::added();
+    for (std::string& folder : archivefolders::searched(m_store.runsFolder()))
+        if (std::find(folders.added.begin(), folders.added.end(), folder) == folders.added.end())
+            folders.others.push_back(std::move(folder));
+    const CSearchBar::MenuChoice choice = m_searchBar.ShowFilterMenu(searchbox::programsOfRows(sources), categories, folders);
+    if (choice.searchAgain)
         OnSearchChanged();
+    if (choice.addFolder)
+        addArchiveFolder();
+    else if (!choice.removeFolder.empty())
+        removeArchiveFolder(choice.removeFolder);
+}
+
+// A folder whose archives the search of earlier runs looks in from now on.
+void CHistoryView::addArchiveFolder() {
+    const std::wstring folder = fw::PickFolder(m_window, L"选择要在其中查找存档（.amc）的文件夹：");
+    if (folder.empty())
+        return;
+    if (!archivefolders::add(base::toUtf8(folder))) {
+        MessageBoxW(m_window, L"无法保存查找存档的文件夹。", wide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    base::Trace("archives searched in %s too", base::toUtf8(folder).c_str());
+    OnEarlierToggled();
+}
+
+// Asked once; the archives in it stay where they are.
+void CHistoryView::removeArchiveFolder(const std::string& folder) {
+    const std::wstring question = L"不再在“" + base::toWide(folder) + L"”中查找存档？";
+    if (MessageBoxW(m_window, question.c_str(), wide(store::kMainWindowTitle).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    if (!archivefolders::remove(folder)) {
+        MessageBoxW(m_window, L"无法保存查找存档的文件夹。", wide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    base::Trace("archives no longer searched in %s", folder.c_str());
+    OnEarlierToggled();
 }
 
 void CHistoryView::OnEarlierToggled() {
@@ -407,7 +445,7 @@ void CHistoryView::searchEarlierRuns() {
         m_earlier.Cancel();
         return;
     }
-    m_earlier.Search(text, m_searchBar.PatternToggle(), today(), m_archiveFolders ? m_archiveFolders() : std::vector<std::string>());
+    m_earlier.Search(text, m_searchBar.PatternToggle(), today(), archivefolders::searched(m_store.runsFolder()));
 }
 
 bool CHistoryView::HandleMessage(UINT message) {

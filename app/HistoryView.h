@@ -87,9 +87,6 @@ public:
     void OnFilterButton();
     // "在以前的记录中查找" turned on or off (its checkbox, Ctrl+Shift+F).
     void OnEarlierToggled();
-    // The folders whose archives the search of earlier runs looks in, besides the kept runs.
-    using ArchiveFolders = std::function<std::vector<std::string>()>;
-    void SearchArchivesIn(ArchiveFolders folders) { m_archiveFolders = std::move(folders); }
     // The results of the earlier runs' search; true when `message` was theirs.
     bool HandleMessage(UINT message);
     // Ctrl+F, Ctrl+Shift+F, Esc (one step of the search back) and Down between the search box
@@ -105,6 +102,8 @@ public:
     void ListenForChanges(ChangeListener listener) { m_changes = std::move(listener); }
 
 private:
+    void addArchiveFolder();
+    void removeArchiveFolder(const std::string& folder);
     // CClipListCtrl::Owner
     void ShowPreview(int row) override;
     void RefreshView() override { FillClipList(m_tree.GetSelectedItem()); }
@@ -143,7 +142,6 @@ private:
     CPasteTarget m_target;
     CSearchBar m_searchBar;
     CEarlierSearch m_earlier;
-    ArchiveFolders m_archiveFolders;
     std::optional<search::SearchOutcome> m_earlierOutcome;  // the last results shown
     bool m_bOpened = false;  // the history was shown once (the window has opened)
     std::optional<std::u16string> m_newestHistoryText;

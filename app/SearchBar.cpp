@@ -40,6 +40,25 @@ HMENU appendSubmenu(HMENU menu, const wchar_t* label) {
     return submenu;  // the menu it is in destroys it
 }
 
+// A path as a menu shows it: its "&" doubled (no access key), after the access key `number`.
+std::wstring folderItem(std::size_t number, const std::string& folder) {
+    std::wstring label;
+    for (const wchar_t c : base::toWide(folder))
+        label += c == L'&' ? std::wstring(L"&&") : std::wstring(1, c);
+    return number < 9 ? L"&" + std::to_wstring(number + 1) + L" " + label : label;
+}
+
+// The "存档文件夹" submenu, its ids from `firstId` on: the user's folders, then "添加文件夹".
+void appendFolders(HMENU menu, const CSearchBar::FolderMenu& folders, UINT firstId) {
+    HMENU submenu = appendSubmenu(menu, L"存档文件夹(&A)");
+    for (std::size_t i = 0; i < folders.added.size(); ++i)
+        AppendMenuW(submenu, MF_STRING | MF_CHECKED, firstId + 1 + i, folderItem(i, folders.added[i]).c_str());
+    for (const std::string& folder : folders.others)
+        AppendMenuW(submenu, MF_STRING | MF_GRAYED | MF_CHECKED, 0, folderItem(9, folder).c_str());
+    AppendMenuW(submenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(submenu, MF_STRING, firstId, L"添加文件夹(&N)…");
+}
+
 }  // namespace
 
 void CSearchBar::Create(HWND window, const Ids& ids) {
@@ -74,8 +93,12 @@ void CSearchBar::ToggleEarlier() const {
     CheckDlgButton(GetParent(m_earlier), GetDlgCtrlID(m_earlier), SearchesEarlier() ? BST_UNCHECKED : BST_CHECKED);
 }
 
-bool CSearchBar::ShowFilterMenu(const std::vector<std::u16string>& programs, const std::vector<std::u16string>& categories) {
+CSearchBar::MenuChoice CSearchBar::ShowFilterMenu(const std::vector<std::u16string>& programs,
+                                                  const std::vector<std::u16string>& categories, const FolderMenu& folders) {
     const std::vector<searchbox::MenuItem> items = searchbox::filterMenu(programs, categories, m_firstMenuId);
+    UINT folderIds = m_firstMenuId;
+    for (const searchbox::MenuItem& item : items)
+        folderIds = std::max<UINT>(folderIds, item.id + 1);
     base::UniqueMenu menu(CreatePopupMenu());
     const std::pair<search::FilterKind, const wchar_t*> kinds[] = {{search::FilterKind::Type, L"类型(&T)"},
                                                                    {search::FilterKind::Date, L"日期(&D)"},
@@ -92,23 +115,30 @@ bool CSearchBar::ShowFilterMenu(const std::vector<std::u16string>& programs, con
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), MF_STRING | (m_pattern ? MF_CHECKED : 0), items.front().id,
                 base::toWide(items.front().label).c_str());
+    appendFolders(menu.get(), folders, folderIds);
     RECT button = {};
     GetWindowRect(m_filters, &button);
     const UINT chosen = static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTALIGN | TPM_TOPALIGN,
                                                          button.right, button.bottom, 0, GetParent(m_filters), nullptr));
+    MenuChoice choice;
+    if (chosen == folderIds)
+        choice.addFolder = true;
+    else if (chosen > folderIds && chosen - folderIds - 1 < folders.added.size())
+        choice.removeFolder = folders.added[chosen - folderIds - 1];
     const auto picked = std::find_if(items.begin(), items.end(), [&](const auto& item) { return item.id == chosen; });
     if (chosen == 0 || picked == items.end())
-        return false;
+        return choice;
     if (picked->patternToggle) {
         m_pattern = !m_pattern;
         showPatternCue();
-        return true;
+        choice.searchAgain = true;
+        return choice;
     }
     const std::u16string text = search::withFilter(Text(), picked->kind, picked->value);
     SetWindowTextW(m_box, base::toWide(text).c_str());
     SetFocus(m_box);
     SendMessageW(m_box, EM_SETSEL, text.size(), static_cast<LPARAM>(text.size()));
-    return false;
+    return choice;
 }
 
 bool CSearchBar::ClearOneStep() const {

@@ -31,10 +31,23 @@ public:
     bool SearchesEarlier() const { return IsDlgButtonChecked(GetParent(m_earlier), GetDlgCtrlID(m_earlier)) == BST_CHECKED; }
     void ToggleEarlier() const;
 
+    // The folders the filter menu's "存档文件夹" lists: those the user added (each taken off when
+    // picked), and the others searched too (shown, not picked).
+    struct FolderMenu {
+        std::vector<std::string> added;
+        std::vector<std::string> others;
+    };
+    // What the menu asks of the caller: the search run again (the pattern toggle turned), a
+    // folder added, or one of the user's taken off.
+    struct MenuChoice {
+        bool searchAgain = false;
+        bool addFolder = false;
+        std::string removeFolder;
+    };
     // The filter menu under its button, with these programs and categories to pick. A filter
-    // picked goes into the box (whose change notification runs the search); true when the
-    // pattern toggle turned, which the caller runs the search for.
-    bool ShowFilterMenu(const std::vector<std::u16string>& programs, const std::vector<std::u16string>& categories);
+    // picked goes into the box (whose change notification runs the search).
+    MenuChoice ShowFilterMenu(const std::vector<std::u16string>& programs, const std::vector<std::u16string>& categories,
+                              const FolderMenu& folders);
     // Esc: the box's text one step shorter (search::clearOneStep); false when it was empty.
     bool ClearOneStep() const;
 

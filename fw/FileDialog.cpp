@@ -3,6 +3,7 @@
 #include "base/Check.h"
 
 #include <commdlg.h>
+#include <shlobj.h>
 
 namespace fw {
 
@@ -47,6 +48,20 @@ std::wstring ChooseFile(HWND owner, const FileDialogRequest& request) {
     const bool chosen = show && show(&dialog);
     SetCurrentDirectoryW(folder.c_str());
     return chosen ? std::wstring(path) : std::wstring();
+}
+
+std::wstring PickFolder(HWND owner, const std::wstring& prompt) {
+    BROWSEINFOW browse = {};
+    browse.hwndOwner = owner;
+    browse.lpszTitle = prompt.c_str();
+    browse.ulFlags = BIF_RETURNONLYFSDIRS;
+    LPITEMIDLIST picked = SHBrowseForFolderW(&browse);
+    if (!picked)
+        return {};
+    wchar_t path[MAX_PATH] = {};
+    const bool named = SHGetPathFromIDListW(picked, path) != FALSE;
+    CoTaskMemFree(picked);
+    return named ? path : std::wstring();
 }
 
 }  // namespace fw

@@ -1,4 +1,4 @@
-// The system's Open and Save As dialogs.
+// The system's Open and Save As dialogs, and its folder picker.
 #pragma once
 
 #include <windows.h>
@@ -18,5 +18,9 @@ struct FileDialogRequest {
 // The path the user chose; empty when the dialog was cancelled. The current directory is the same
 // afterwards.
 std::wstring ChooseFile(HWND owner, const FileDialogRequest& request);
+
+// A folder of the file system picked in the system's folder dialog, with `prompt` above its tree;
+// empty when none was.
+std::wstring PickFolder(HWND owner, const std::wstring& prompt);
 
 }  // namespace fw

@@ -61,6 +61,11 @@ inline constexpr wchar_t kWindowPlaceSetting[] = L"WindowPlacement";
 // Programs whose copies are never recorded: one REG_SZ value each, named by the program's full
 // path, its text the time it was added ("2026-12-08 14:03:22").
 inline constexpr wchar_t kExcludedProgramsKey[] = L"Software\\Dravix\\ExcludedPrograms";
+// The folders searched for archives that the user added: one REG_SZ value per folder (its path),
+// holding the time it was added; REG_SZ LastArchiveFolder under kSettingsKey: the folder of the
+// archive saved or opened last.
+inline constexpr wchar_t kArchiveFoldersKey[] = L"Software\\Dravix\\ArchiveFolders";
+inline constexpr wchar_t kLastArchiveFolderSetting[] = L"LastArchiveFolder";
 // The user's paste-key rules, read at every paste: one REG_SZ value each, named by a window class
 // or a program's file name ("PuTTY", "putty.exe"), its text the keys ("Shift+Insert").
 inline constexpr wchar_t kPasteKeysKey[] = L"Software\\Dravix\\PasteKeys";

@@ -2,11 +2,11 @@
 
 #include "options/SyncSettingsRegistry.h"
 #include "base/Text.h"
+#include "fw/FileDialog.h"
 #include "fw/Window.h"
 
 #include <windows.h>
 #include <commctrl.h>
-#include <shlobj.h>
 
 #include <algorithm>
 
@@ -29,21 +29,6 @@ constexpr wchar_t kCaption[] = L"同步";
 
 std::string itemText(HWND page, int id) {
     return base::toUtf8(fw::windowText(GetDlgItem(page, id)));
-}
-
-// A folder picked with the system's folder dialog; empty when none was.
-std::wstring pickFolder(HWND owner) {
-    BROWSEINFOW browse = {};
-    browse.hwndOwner = owner;
-    browse.lpszTitle = L"选择同步服务（OneDrive、Syncthing 等）同步的文件夹：";
-    browse.ulFlags = BIF_RETURNONLYFSDIRS;
-    LPITEMIDLIST picked = SHBrowseForFolderW(&browse);
-    if (!picked)
-        return {};
-    wchar_t path[MAX_PATH] = {};
-    const bool named = SHGetPathFromIDListW(picked, path) != FALSE;
-    CoTaskMemFree(picked);
-    return named ? path : std::wstring();
 }
 
 // The passphrase's text leaves no copy behind in the control.
@@ -86,7 +71,7 @@ bool COptionsSyncPage::OnCommand(int id, int code, HWND control) {
         return true;
     }
     if (id == kBrowse && code == BN_CLICKED) {
-        const std::wstring folder = pickFolder(hwnd());
+        const std::wstring folder = fw::PickFolder(hwnd(), L"选择同步服务（OneDrive、Syncthing 等）同步的文件夹：");
         if (!folder.empty())
             SetDlgItemTextW(hwnd(), kFolder, folder.c_str());
         return true;

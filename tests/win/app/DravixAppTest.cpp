@@ -1,5 +1,6 @@
 #include "DravixAppTest.h"
 
+#include "store/Protocol.h"
 #include "store/StorePaths.h"
 #include "WinTestSupport.h"
 #include "base/Text.h"
@@ -15,8 +16,9 @@ void DravixAppTest::SetUp() {
     // What an earlier test left: the window's place, the queue-on-copy setting, a damaged store
     // kept aside.
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", L"WindowPlacement");
-    for (const wchar_t* option : {L"RestoreLastRun", L"MakeRoomWhenFull", L"QueueOnCopy", L"AlwaysOnTop"})
+    for (const wchar_t* option : {L"RestoreLastRun", L"MakeRoomWhenFull", L"QueueOnCopy", L"AlwaysOnTop", L"LastArchiveFolder"})
         RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", option);
+    RegDeleteTreeW(HKEY_CURRENT_USER, store::kArchiveFoldersKey);
     const std::string folder = store::userStoreFolder();
     for (const char* name : {"clipboard.xml.damaged", "clipboard.xml.damaged2", "label.xml.damaged"})
         DeleteFileW(base::toWide(store::joinPath(folder, name)).c_str());

@@ -4,8 +4,11 @@
 // of a run kept at an earlier start is found with "在以前的记录中查找" and brought back.
 #include "DravixAppTest.h"
 #include "WinTestSupport.h"
+#include "store/Protocol.h"
 #include "base/Text.h"
+#include "fw/Settings.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,6 +16,7 @@
 namespace {
 
 constexpr int kEarlierBox = 1351;
+constexpr int kSaveAs = 32795;  // res/resource.h
 const std::wstring kFiles = L"File:Path\"C:\\data\\report.txt\"";
 
 std::vector<std::wstring> contentsOf(const std::vector<ListRow>& rows) {
@@ -121,6 +125,39 @@ TEST_F(FindAnythingTest, AClipOfAKeptRunIsFoundAndBroughtBack) {
     }));
     EXPECT_TRUE(pumpUntil([&] { return storedClipText("his2-") == kept; }, 5s)) << base::toUtf8(storedClipText("his2-"));
     EXPECT_TRUE(pumpUntil([&] { return clipboardHoldsText(kept); }, 5s));
+}
+
+// An archive in a folder the user added is searched with the kept runs, though another folder
+// holds the archive saved last; the filter menu's 存档文件夹 lists the folder and takes it off.
+TEST_F(FindAnythingTest, TheArchivesOfAFolderTheUserAddedAreSearchedUntilItIsTakenOff) {
+    const std::wstring needle = L"archived needle " + std::to_wstring(GetTickCount());
+    record(needle);
+    const std::string folder = m_dir.path("my archives");
+    ASSERT_TRUE(CreateDirectoryW(base::toWide(folder).c_str(), nullptr));
+    PostMessageW(m_app->mainWindow(), WM_COMMAND, kSaveAs, 0);
+    answerFileDialog(folder + "\\needle.amc");
+    ASSERT_TRUE(pumpUntil([&] { return fileExists(folder + "\\needle.amc"); }, 8s));
+    ASSERT_TRUE(fw::WriteUserString(store::kSettingsKey, store::kLastArchiveFolderSetting, base::toWide(m_dir.path("elsewhere"))));
+    ASSERT_TRUE(fw::WriteUserString(store::kArchiveFoldersKey, base::toWide(folder).c_str(), L"2026-12-09 10:00:00"));
+
+    focusSearchBox();
+    typeText(needle.substr(9));
+    typeChord({VK_CONTROL, VK_SHIFT}, 'F', 60);
+    const auto fromArchive = [&](const std::vector<ListRow>& rows) {
+        return std::count_if(rows.begin(), rows.end(), [&](const ListRow& row) {
+            return row.content == needle && row.number.find(L"needle.amc") != std::wstring::npos;
+        });
+    };
+    ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return fromArchive(rows) == 1; })) << base::toUtf8(m_app->statusText());
+
+    typeChord({VK_MENU}, 'L', 60);
+    ASSERT_TRUE(waitForProcessMenu(m_app->processId()));
+    pressKeys({'A', '1'});
+    HWND question = waitForProcessDialog(m_app->processId(), m_app->mainWindow());
+    ASSERT_TRUE(question && bringToFront(question));
+    pressKeys({VK_RETURN});
+    EXPECT_TRUE(m_app->waitForRows([&](const auto& rows) { return fromArchive(rows) == 0 && !rows.empty(); }));
+    EXPECT_TRUE(fw::ReadUserStrings(store::kArchiveFoldersKey).empty());
 }
 
 }  // namespace
