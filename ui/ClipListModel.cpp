@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iterator>
 
 namespace cliplist {
 
@@ -92,13 +93,23 @@ std::size_t ClipListModel::earlierCount() const {
 }
 
 void ClipListModel::assign(std::vector<Row> rows) {
+    std::vector<Row> earlier;
+    std::vector<FoldedText> earlierFolded;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (!m_rows[i].archive.empty()) {
+            earlier.push_back(std::move(m_rows[i]));
+            earlierFolded.push_back(std::move(m_folded[i]));
+        }
+    }
     m_rows = std::move(rows);
     m_folded.clear();
-    m_folded.reserve(m_rows.size());
+    m_folded.reserve(m_rows.size() + earlier.size());
     for (Row& row : m_rows) {
         m_folded.push_back(foldedText(row.content));
         cutForDisplay(row.content);
     }
+    std::move(earlier.begin(), earlier.end(), std::back_inserter(m_rows));
+    std::move(earlierFolded.begin(), earlierFolded.end(), std::back_inserter(m_folded));
     refilter();
 }
 

@@ -61,7 +61,8 @@ using search::holdsFolded;
 
 class ClipListModel {
 public:
-    // The rows of a view freshly read; the search and the sort stay. The rows of earlier runs go.
+    // The rows of a view freshly read; the search and the sort stay, and so do the rows found in
+    // earlier runs (until the next search replaces them).
     void assign(std::vector<Row> rows);
     // The rows found in earlier runs and archives for the query on: they replace those found
     // before, come after the store's rows and are shown as found (the same query chose them).

@@ -252,6 +252,8 @@ TEST(ClipListModel, RowsOfEarlierRunsShowAsFoundUntilTheNextQuery) {
     EXPECT_EQ(rows.earlierCount(), 1u);
     EXPECT_EQ(rows.shown(1).archiveClip, "his7-");
     EXPECT_EQ(rows.shownPosition("his7-"), rows.shownCount());  // no clip of the store
+    rows.assign(sampleRows());  // a copy recorded meanwhile refills the view
+    EXPECT_EQ(shownNumbers(rows), (std::vector<std::string>{"3", "2026-11-01 09:00:00 #7"}));
     rows.assignEarlier({});
     EXPECT_EQ(shownNumbers(rows), (std::vector<std::string>{"3"}));
 }
