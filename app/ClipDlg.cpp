@@ -9,6 +9,7 @@
 #include "store/NumberText.h"
 #include "store/Protocol.h"
 #include "base/Barrier.h"
+#include "base/Check.h"
 #include "base/Text.h"
 #include "base/Trace.h"
 #include "fw/Settings.h"
@@ -80,6 +81,17 @@ void paintIcon(HWND window, HICON icon) {
              (area.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, icon);
 }
 
+// The main window told of every window that comes to the front in another program: the paste
+// target of the list is the one in front before ours. (Wine sends no such event; the notes on
+// our own activation and the z-order at the paste stand in.)
+HWND g_foregroundNoted = nullptr;
+UINT g_foregroundMessage = 0;
+
+void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
+    if (object == OBJID_WINDOW && window && g_foregroundNoted)
+        PostMessageW(g_foregroundNoted, g_foregroundMessage, reinterpret_cast<WPARAM>(window), 0);
+}
+
 }  // namespace
 
 CClipDlg::CClipDlg(HookLibrary hook, CSysClipBoard& store)
@@ -93,6 +105,10 @@ CClipDlg::CClipDlg(HookLibrary hook, CSysClipBoard& store)
 CClipDlg::~CClipDlg() = default;
 
 bool CClipDlg::OnInitDialog() {
+    g_foregroundNoted = hwnd();
+    g_foregroundMessage = kMsgNoteForeground;
+    m_foregroundEvents.reset(CHECK_WIN32(SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, foregroundChanged,
+                                                         0, 0, WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS)));
     const std::wstring about = loadString(IDS_ABOUTBOX);
     if (HMENU system = GetSystemMenu(hwnd(), FALSE); system && !about.empty()) {
         AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
@@ -225,7 +241,7 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
             m_view.NoteForegroundWindow(reinterpret_cast<HWND>(lParam));
         return false;
     case kMsgNoteForeground:
-        m_view.NoteForegroundWindow(GetForegroundWindow());
+        m_view.NoteForegroundWindow(wParam ? reinterpret_cast<HWND>(wParam) : GetForegroundWindow());
         return true;
     case WM_COPYDATA:
         result = m_commandServer.OnCopyData(reinterpret_cast<HWND>(wParam), *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
@@ -424,6 +440,8 @@ bool CClipDlg::OnClose() {
 
 // What the recorder read is stored first; the archive commands and the keep are waited for.
 void CClipDlg::OnDestroy() {
+    m_foregroundEvents.reset();
+    g_foregroundNoted = nullptr;
     saveWindowPlace(hwnd());
     m_windowTasks.Stop();  // a command waiting for the window is released before its worker ends
     m_commandServer.Stop();

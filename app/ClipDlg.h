@@ -27,6 +27,7 @@
 #include "kit/CommandBars.h"
 #include "kit/DockPanes.h"
 #include "store/SysClipBoard.h"
+#include "base/Handle.h"
 #include "fw/Dialog.h"
 
 #include <string>
@@ -61,7 +62,7 @@ private:
     void applyMoreOptions(const options::Options& options);
     static constexpr UINT kMsgHideToTray = WM_APP + 1;
     static constexpr UINT kMsgRecorderResults = WM_APP + 2;
-    static constexpr UINT kMsgNoteForeground = WM_APP + 3;
+    static constexpr UINT kMsgNoteForeground = WM_APP + 3;  // wParam: the window in front, or 0: ask
     static constexpr UINT kMsgArchiveProgress = WM_APP + 4;  // wParam: percent done
     static constexpr UINT kMsgArchiveDone = WM_APP + 5;      // wParam: the ArchiveResult
     static constexpr UINT kMsgKeepDone = WM_APP + 6;         // the run kept at this start
@@ -122,4 +123,5 @@ private:
     bool m_storeDamageReported = false;
     bool m_exitRequested = false;
     bool m_paused = false;
+    base::UniqueWinEventHook m_foregroundEvents;  // other programs' windows coming to the front
 };

@@ -553,7 +553,7 @@ void CHistoryView::PasteClip(const std::string& clip, bool plainText) {
         bringBack(rows.shown(position), plainText);
         return;
     }
-    m_target.Paste(clip, plainText);
+    m_target.Paste(m_window, clip, plainText);
 }
 
 // A row of an earlier run or an archive comes back into the history as a new record (a copy's
@@ -571,7 +571,7 @@ void CHistoryView::bringBack(const cliplist::Row& row, bool plainText) {
     }
     const std::string name = store::historyClipName(filed.number);
     ShowClipRow(m_nodes.collection, name, store::historyNumberText(filed.number), nullptr);
-    m_target.Paste(name, plainText);
+    m_target.Paste(m_window, name, plainText);
 }
 
 // Asked once; the rows already recorded stay until the user deletes them.

@@ -108,7 +108,7 @@ private:
     void ShowPreview(int row) override;
     void RefreshView() override { FillClipList(m_tree.GetSelectedItem()); }
     void PasteClip(const std::string& clip, bool plainText) override;
-    void PasteClipAs(const std::string& clip, store::Transform transform) override { m_target.Paste(clip, true, transform); }
+    void PasteClipAs(const std::string& clip, store::Transform transform) override { m_target.Paste(m_window, clip, true, transform); }
     void RowsRemoved(const std::vector<std::string>& clips) override;
     void QueueRows(const std::vector<std::string>& clips) override { m_queue.Append(clips); }
     void UnqueueRows(const std::vector<std::string>& clips) override { m_queue.Remove(clips); }

@@ -7,19 +7,30 @@
 #include "base/Trace.h"
 #include "fw/Integrity.h"
 
-void CPasteTarget::Note(HWND window, HWND own) {
-    if (!IsWindow(window) || window == own || window == m_target)
-        return;
+// Another program's window (not our own dialogs and menus) of a class that can take a paste.
+bool CPasteTarget::canBeTarget(HWND window) const {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (process == GetCurrentProcessId())
-        return;  // our own dialogs and menus
+    if (!IsWindow(window) || process == GetCurrentProcessId())
+        return false;
     wchar_t className[256] = {};
     GetClassNameW(window, className, 255);
-    if (clip::isPasteTargetClass(base::toUtf8(className))) {
-        m_target = window;
-        base::Trace("paste target %p", static_cast<void*>(window));
-    }
+    return clip::isPasteTargetClass(base::toUtf8(className));
+}
+
+void CPasteTarget::Note(HWND window, HWND own) {
+    if (window == own || window == m_target || !canBeTarget(window))
+        return;
+    m_target = window;
+    base::Trace("paste target %p", static_cast<void*>(window));
+}
+
+// The window the user left for ours lies right below it: the first visible, not minimized one.
+HWND CPasteTarget::windowBelow(HWND own) const {
+    for (HWND window = GetWindow(own, GW_HWNDNEXT); window; window = GetWindow(window, GW_HWNDNEXT))
+        if (IsWindowVisible(window) && !IsIconic(window) && GetAncestor(window, GA_ROOT) == window && canBeTarget(window))
+            return window;
+    return nullptr;
 }
 
 namespace {
@@ -28,7 +39,9 @@ constexpr DWORD kComeToFrontMs = 2000;
 
 // A paste from the list is chosen in our window, which is then in front: Windows lets the program
 // in front hand the foreground on.
-void CPasteTarget::Paste(const std::string& clip, bool plainText, std::optional<store::Transform> transform) {
+void CPasteTarget::Paste(HWND own, const std::string& clip, bool plainText, std::optional<store::Transform> transform) {
+    if (!IsWindow(m_target) && (m_target = windowBelow(own)) != nullptr)
+        base::Trace("paste target %p: the window below ours", static_cast<void*>(m_target));
     const fw::WindowProcessLevel target = fw::IntegrityLevelOf(m_target);
     if (IsWindow(m_target) &&
         clip::pasteRoute({target.queryable, target.level}, fw::OwnIntegrityLevel()) == clip::PasteRoute::ClipboardOnly) {

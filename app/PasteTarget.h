@@ -22,12 +22,15 @@ public:
     // (not the taskbar, not a tooltip). `own` is our main window.
     void Note(HWND window, HWND own);
     // The clip pasted into the target (`plainText`: its texts alone; `transform`: its text alone,
-    // transformed). A target that Windows will not let us send keys to (one running as
-    // administrator), or that does not come to the front, gets nothing: the clip waits on the
-    // clipboard for the user, and the tray says so.
-    void Paste(const std::string& clip, bool plainText, std::optional<store::Transform> transform = std::nullopt);
+    // transformed). None noted yet (the foreground changed before our window heard of it), the
+    // target is the first window below `own` in the z-order that can be one. A target that
+    // Windows will not let us send keys to (one running as administrator), or that does not come
+    // to the front, gets nothing: the clip waits on the clipboard for the user, and the tray says so.
+    void Paste(HWND own, const std::string& clip, bool plainText, std::optional<store::Transform> transform = std::nullopt);
 
 private:
+    bool canBeTarget(HWND window) const;
+    HWND windowBelow(HWND own) const;
     bool bringTargetToFront() const;
     void leaveOnClipboard(const std::string& clip, std::string_view notice);
 

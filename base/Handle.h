@@ -87,6 +87,7 @@ using UniqueGlobal = UniqueHandle<HandleTraits<HGLOBAL, decltype(&GlobalFree), &
 using UniqueIcon = UniqueHandle<HandleTraits<HICON, decltype(&DestroyIcon), &DestroyIcon>>;
 using UniqueMenu = UniqueHandle<HandleTraits<HMENU, decltype(&DestroyMenu), &DestroyMenu>>;
 using UniqueHook = UniqueHandle<HandleTraits<HHOOK, decltype(&UnhookWindowsHookEx), &UnhookWindowsHookEx>>;
+using UniqueWinEventHook = UniqueHandle<HandleTraits<HWINEVENTHOOK, decltype(&UnhookWinEvent), &UnhookWinEvent>>;
 using UniqueModule = UniqueHandle<HandleTraits<HMODULE, decltype(&FreeLibrary), &FreeLibrary>>;
 
 // GetDC/ReleaseDC: keeps the window the DC belongs to.

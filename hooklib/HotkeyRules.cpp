@@ -70,6 +70,11 @@ bool isMozillaClass(std::string_view className) {
     return store::containsIgnoringCase(className, "mozilla");
 }
 
+bool showsCaretWhenFocused(std::string_view className) {
+    const std::string name = store::asciiLower(className);
+    return name == "edit" || name.rfind("richedit", 0) == 0;
+}
+
 bool historyIndexFromName(std::string_view clipName, int& index) {
     if (clipName.find("his") == std::string_view::npos)
         return false;

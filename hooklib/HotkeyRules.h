@@ -56,6 +56,9 @@ std::vector<ChordKey> withoutKey(std::vector<ChordKey> chord, unsigned virtualKe
 inline constexpr unsigned long kStaleChordMs = 10000;
 bool isChordStale(unsigned long started, unsigned long now);
 bool isMozillaClass(std::string_view className);
+// Whether a window of this class makes a caret when it gets the focus (the system's edit and rich
+// edit boxes): then its caret shows that its thread has taken the focus.
+bool showsCaretWhenFocused(std::string_view className);
 
 // The history number a clip name carries: every "his" and "-" removed, the rest read as a
 // number ("his12-" gives 12). False for a name without "his".

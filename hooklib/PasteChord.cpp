@@ -14,8 +14,10 @@
 #include "xml/XmlDocument.h"
 #include "base/Barrier.h"
 #include "base/Check.h"
+#include "base/Text.h"
 #include "base/Trace.h"
 #include "fw/Settings.h"
+#include "fw/Window.h"
 
 namespace hooklib {
 
@@ -29,14 +31,19 @@ constexpr UINT kFrontStepMs = 20;      // while the target comes to the front
 constexpr int kFrontWaits = 100;       // 2 s: a target that does not come by then gets the keys all the same
 
 // Keys go to the thread in front and, there, to its focus: a target brought to the front from
-// another process has it only once its own thread has handled the activation.
+// another process has it only once its own thread has handled the activation. A thread keeps its
+// focus window while it is not in front, so that alone does not show it; an edit box shows it by
+// its caret, which it makes when it gets the focus (keys sent before then did not reach it under
+// Wine when our own window took the front back meanwhile).
 bool takesTheKeyboard(HWND target) {
     HWND front = GetForegroundWindow();
     if (!front || GetAncestor(front, GA_ROOT) != GetAncestor(target, GA_ROOT))
         return false;
     GUITHREADINFO gui = {};
     gui.cbSize = sizeof gui;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(target, nullptr), &gui) && gui.hwndFocus;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(target, nullptr), &gui) || !gui.hwndFocus)
+        return false;
+    return !hooklib::showsCaretWhenFocused(base::toUtf8(fw::ClassOfWindow(gui.hwndFocus))) || gui.hwndCaret == gui.hwndFocus;
 }
 
 // The time of use of a pasted clip: "-usetime" updated in place, or added after "-time".

@@ -106,6 +106,10 @@ TEST(HotkeyRules, ChordsAndTheMozillaRule) {
     EXPECT_TRUE(hooklib::isMozillaClass("MozillaWindowClass"));
     EXPECT_TRUE(hooklib::isMozillaClass("xMOZILLAx"));
     EXPECT_FALSE(hooklib::isMozillaClass("Edit"));
+    for (const char* edit : {"Edit", "EDIT", "RichEdit20W", "RICHEDIT50W"})
+        EXPECT_TRUE(hooklib::showsCaretWhenFocused(edit)) << edit;
+    for (const char* other : {"ConsoleWindowClass", "SysListView32", "MozillaWindowClass", "TEdit2"})
+        EXPECT_FALSE(hooklib::showsCaretWhenFocused(other)) << other;
 }
 
 TEST(HotkeyRules, HistoryIndexFromClipNames) {

@@ -108,6 +108,11 @@ LRESULT CALLBACK editProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         std::fprintf(g_log, "%s %u\n", message == WM_KEYDOWN ? "down" : "sysdown", static_cast<unsigned>(wParam));
         std::fflush(g_log);
     }
+    if (g_log && (message == WM_SETFOCUS || message == WM_KILLFOCUS || message == WM_CHAR)) {
+        std::fprintf(g_log, "%s %u\n", message == WM_SETFOCUS ? "focus" : message == WM_KILLFOCUS ? "blur" : "char",
+                     static_cast<unsigned>(wParam));
+        std::fflush(g_log);
+    }
     if (g_log && (message == WM_RBUTTONDOWN || message == WM_RBUTTONUP || message == WM_RBUTTONDBLCLK)) {
         std::fprintf(g_log, "%s\n", message == WM_RBUTTONDOWN ? "rdown" : message == WM_RBUTTONUP ? "rup" : "rdouble");
         std::fflush(g_log);

@@ -6,6 +6,7 @@
 #include "base/Text.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 
 void DravixAppTest::SetUp() {
@@ -146,4 +147,11 @@ HWND DravixAppTest::fileDialogTakingKeys() {
     if (!files || !bringToFront(files))
         return nullptr;
     return pumpUntil([&] { return IsChild(files, focusInThreadOf(files)); }, 5s) ? files : nullptr;
+}
+
+int DravixAppTest::missedInTooltip() const {
+    const std::string tooltip = m_log.lastLineWith("tray tooltip:");
+    const std::string label = "未能记录：";
+    const std::size_t at = tooltip.find(label);
+    return at == std::string::npos ? 0 : std::atoi(tooltip.c_str() + at + label.size());
 }

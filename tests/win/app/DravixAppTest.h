@@ -48,6 +48,8 @@ protected:
     HWND fileDialogTakingKeys();
     // That dialog given `path` typed into its file name box and Enter, and waited for until it closed.
     void answerFileDialog(const std::string& path);
+    // The copies not recorded, as the tray's tooltip counts them ("未能记录：n"; none: 0).
+    int missedInTooltip() const;
 
     ScratchDir m_dir;
     DebugLog m_log;

@@ -10,6 +10,7 @@
 
 #include "WinTestSupport.h"
 #include "base/Text.h"
+#include "fw/Window.h"
 
 #include <gtest/gtest.h>
 
@@ -67,8 +68,9 @@ TEST_F(MixedBitnessTest, CopiesOfTheOtherBitnessAreRecordedAndPastedIntoIt) {
         })) << base::toUtf8(copies.arguments);
     }
 
+    const std::string keys = m_dir.path("target keys.log");
     const std::wstring command = L"\"" + otherBitnessProgram(L"edit_target.exe") +
-                                 L"\" \"Other bitness target\" \"\" DravixOtherBitnessTarget";
+                                 L"\" \"Other bitness target\" \"\" DravixOtherBitnessTarget \"" + base::toWide(keys) + L"\"";
     Target target(ProgramByClass{command, L"DravixOtherBitnessTarget"});
     ASSERT_TRUE(target.window()) << base::toUtf8(command) << " did not start";
     ASSERT_TRUE(target.focus());
@@ -79,7 +81,8 @@ TEST_F(MixedBitnessTest, CopiesOfTheOtherBitnessAreRecordedAndPastedIntoIt) {
     const RECT rect = m_app->rowRect(row);
     clickAt({rect.left + 30, (rect.top + rect.bottom) / 2}, true);
     EXPECT_TRUE(pumpUntil([&] { return target.text() == L"rendered for the other bitness"; }, 8s))
-        << base::toUtf8(target.text());
+        << base::toUtf8(target.text()) << "; keys the target saw: " << readBytes(keys) << "; in front now: "
+        << base::toUtf8(fw::windowText(GetForegroundWindow()));
 }
 
 }  // namespace

@@ -170,8 +170,7 @@ TEST_F(NothingLostTest, ChordsWhileAnotherProgramCopiesKeepItsCopies) {
     const auto settled = [&] {
         rows = m_app->rows();
         tooltip = m_log.lastLineWith("tray tooltip:");
-        const std::size_t counted = tooltip.find("未能记录：");
-        missed = counted == std::string::npos ? 0 : std::atoi(tooltip.c_str() + counted + std::string("未能记录：").size());
+        missed = missedInTooltip();
         recorded = 0;
         notOnce.clear();
         for (int i = 0; i < 160; ++i) {
