@@ -136,7 +136,14 @@ TEST_F(FindAnythingTest, TheArchivesOfAFolderTheUserAddedAreSearchedUntilItIsTak
     ASSERT_TRUE(CreateDirectoryW(base::toWide(folder).c_str(), nullptr));
     PostMessageW(m_app->mainWindow(), WM_COMMAND, kSaveAs, 0);
     answerFileDialog(folder + "\\needle.amc");
-    ASSERT_TRUE(pumpUntil([&] { return fileExists(folder + "\\needle.amc"); }, 8s));
+    // Saved, and its folder remembered; then another Save As elsewhere, as far as the program knows.
+    const auto lastFolder = [] {
+        for (const auto& [name, value] : fw::ReadUserStrings(store::kSettingsKey))
+            if (name == store::kLastArchiveFolderSetting)
+                return base::toUtf8(value);
+        return std::string();
+    };
+    ASSERT_TRUE(pumpUntil([&] { return lastFolder() == folder; }, 8s)) << lastFolder();
     ASSERT_TRUE(fw::WriteUserString(store::kSettingsKey, store::kLastArchiveFolderSetting, base::toWide(m_dir.path("elsewhere"))));
     ASSERT_TRUE(fw::WriteUserString(store::kArchiveFoldersKey, base::toWide(folder).c_str(), L"2026-12-09 10:00:00"));
 
