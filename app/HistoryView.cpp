@@ -413,13 +413,9 @@ void CHistoryView::addArchiveFolder() {
 
 // Asked once; the archives in it stay where they are.
 void CHistoryView::removeArchiveFolder(const std::string& folder) {
-    const std::wstring question = L"不再在“" + base::toWide(folder) + L"”中查找存档？";
-    if (MessageBoxW(m_window, question.c_str(), wide(store::kMainWindowTitle).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (!askThenSave(L"不再在“" + base::toWide(folder) + L"”中查找存档？", [&] { return archivefolders::remove(folder); },
+                     L"无法保存查找存档的文件夹。"))
         return;
-    if (!archivefolders::remove(folder)) {
-        MessageBoxW(m_window, L"无法保存查找存档的文件夹。", wide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
     base::Trace("archives no longer searched in %s", folder.c_str());
     OnEarlierToggled();
 }
@@ -576,13 +572,19 @@ void CHistoryView::bringBack(const cliplist::Row& row, bool plainText) {
 
 // Asked once; the rows already recorded stay until the user deletes them.
 void CHistoryView::ExcludeProgram(const std::string& path) {
-    const std::wstring question = wide(xml::utf16ToUtf8(clip::excludeQuestion(path)));
-    if (MessageBoxW(m_window, question.c_str(), wide(store::kMainWindowTitle).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (!askThenSave(wide(xml::utf16ToUtf8(clip::excludeQuestion(path))), [&] { return excluded::add(path); },
+                     L"无法保存排除的程序。"))
         return;
-    if (!excluded::add(path)) {
-        MessageBoxW(m_window, L"无法保存排除的程序。", wide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
     base::Trace("copies of %s are recorded no more", path.c_str());
 }
 
+// A setting changed once the user said yes to `question`; one that cannot be saved says `failed`.
+bool CHistoryView::askThenSave(const std::wstring& question, const std::function<bool()>& save, const wchar_t* failed) const {
+    const std::wstring title = wide(store::kMainWindowTitle);
+    if (MessageBoxW(m_window, question.c_str(), title.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return false;
+    if (save())
+        return true;
+    MessageBoxW(m_window, failed, title.c_str(), MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}

@@ -102,6 +102,7 @@ public:
     void ListenForChanges(ChangeListener listener) { m_changes = std::move(listener); }
 
 private:
+    bool askThenSave(const std::wstring& question, const std::function<bool()>& save, const wchar_t* failed) const;
     void addArchiveFolder();
     void removeArchiveFolder(const std::string& folder);
     // CClipListCtrl::Owner
