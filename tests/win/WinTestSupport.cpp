@@ -194,18 +194,22 @@ void movePointer(POINT at) {
     letTimePass(300ms);
 }
 
-void ctrlRightClick(POINT at) {
+void rightClickWith(POINT at, WORD modifier) {
     movePointer(at);
     // The gaps do not pump this thread's messages: a test's own window that stands in for the
     // main window may be meant to stay silent while the menu asks it for rows.
     const auto gap = [](std::chrono::milliseconds time) { std::this_thread::sleep_for(time); };
-    sendKeys({{VK_CONTROL, false}});
+    sendKeys({{modifier, false}});
     gap(40ms);
     sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
     gap(60ms);
     sendMouseButton(MOUSEEVENTF_RIGHTUP);
     gap(40ms);
-    sendKeys({{VK_CONTROL, true}});
+    sendKeys({{modifier, true}});
+}
+
+void ctrlRightClick(POINT at) {
+    rightClickWith(at, VK_CONTROL);
 }
 
 namespace {

@@ -64,6 +64,8 @@ void sendMouseButton(DWORD flags);
 void movePointer(POINT at);
 // A person's Ctrl+right click at a screen point, one event at a time.
 void ctrlRightClick(POINT at);
+// A right click at `at` with `modifier` held, a person's gaps between the events.
+void rightClickWith(POINT at, WORD modifier);
 // The middle of the icon added last to the notification area (without a desktop window Wine
 // shows the area as a window of its own, icons side by side in the order they came), waited for
 // until one shows beside the session's own icon.

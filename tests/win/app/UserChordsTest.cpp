@@ -109,4 +109,33 @@ TEST_F(UserChordsTest, AProgramOnTheNoChordsListGetsNone) {
     expectCopied(*target, L"a slot again", {VK_CONTROL}, '2');
 }
 
+// The clip menu at the pointer turned off: Ctrl+right-click is the program's own right click;
+// moved to Alt, Alt+right-click opens the clip menu.
+TEST_F(UserChordsTest, TheClipMenuAtThePointerTurnedOffOrMovedToAlt) {
+    record(L"a clip for the pointer's menu");
+    options::ChordOptions chords;
+    chords.chords[options::ChordAction::ClipMenuAtPointer].off = true;
+    publish(chords);
+    const auto target = loggingTarget(L"Pointer menu target", L"");
+    ASSERT_TRUE(target->focus());
+    const auto closeMenu = [&] {
+        if (waitForProcessMenu(target->processId(), 3s))
+            pressKeys({VK_ESCAPE});
+        return pumpUntil([&] { return !visibleProcessMenu(target->processId()); }, 3s);
+    };
+    std::size_t mark = m_log.mark();
+    rightClickWith(centreOf(target->window()), VK_CONTROL);
+    EXPECT_TRUE(pumpUntil([&] { return readBytes(m_keys).find("rdown") != std::string::npos; }, 5s)) << readBytes(m_keys);
+    ASSERT_TRUE(closeMenu());  // the edit's own menu
+    EXPECT_FALSE(m_log.has("clip menu shown", mark));
+
+    chords.chords[options::ChordAction::ClipMenuAtPointer] = {options::kAlt, 0, false};
+    publish(chords);
+    ASSERT_TRUE(target->focus());
+    mark = m_log.mark();
+    rightClickWith(centreOf(target->window()), VK_MENU);
+    EXPECT_TRUE(pumpUntil([&] { return m_log.has("clip menu shown", mark); }, 5s)) << m_log.text();
+    EXPECT_TRUE(closeMenu());
+}
+
 }  // namespace
