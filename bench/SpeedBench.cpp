@@ -236,11 +236,21 @@ void measureCopies(const DebugLog& log) {
         floorText = copyTimes(kText, readCount);
         floorPicture = copyTimes(kPicture, readCount);
     }
+    // The same copies with the store's data files written in the clear: the cost of sealing.
+    Times unsealed;
+    {
+        RegSetKeyValueW(HKEY_CURRENT_USER, store::kSettingsKey, store::kSealStoreSetting, REG_DWORD, "\0\0\0\0", 4);
+        DravixProcess plain;
+        plain.waitForMainWindow();
+        unsealed = copyTimes(kText, [&] { return plain.rowCount(); });
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, store::kSettingsKey, store::kSealStoreSetting);
+    }
     DravixProcess app;
     app.waitForMainWindow();
     const auto rowCount = [&] { return app.rowCount(); };
     const Times intoEmpty = copyTimes(kText, rowCount);
     row("copy to row (text)", "1.5; 30 ms; p95 60 ms", intoEmpty, floorText);
+    row("a sealed copy to row; floor: the same copy unsealed", "1.2", intoEmpty, unsealed);
     noteCopySteps(log, "text");
     // The same copies into a history that they fill up to its 999 clips.
     writeHistory(999 - kTries, 60, 0);
