@@ -316,7 +316,34 @@ void CClipDlg::onStoreDamaged() {
     MessageBoxW(hwnd(), wide(text).c_str(), wide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONWARNING);
 }
 
+// The 文件 menu's archive and wipe commands; false for any other.
+bool CClipDlg::fileCommand(int id) {
+    switch (id) {
+    case ID_FILE_SAVE:
+    case ID_FILE_SAVE_AS:
+        m_archive.OnSave(id == ID_FILE_SAVE_AS);
+        return true;
+    case ID_FILE_SAVE_PROTECTED:
+        m_archive.OnSave(true, true);
+        return true;
+    case ID_FILE_OPEN:
+        m_archive.OnOpen();
+        return true;
+    case ID_FILE_OPEN_LAST_RUN:
+        m_archive.OnOpenLastRun();
+        return true;
+    case ID_FILE_WIPE:
+    case ID_TRAY_WIPE:
+        m_privacy.OnWipe();
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool CClipDlg::OnCommand(int id, int code, HWND control) {
+    if (fileCommand(id))
+        return true;
     switch (id) {
     case ID_FILE_EXIT:
     case ID_TRAY_EXIT:
@@ -329,23 +356,6 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
     case ID_CAPTURE:
     case ID_TRAY_CAPTURE:
         CCaptureDlg().DoModal(nullptr);
-        return true;
-    case ID_FILE_SAVE:
-    case ID_FILE_SAVE_AS:
-        m_archive.OnSave(id == ID_FILE_SAVE_AS);
-        return true;
-    case ID_FILE_SAVE_PROTECTED:
-        m_archive.OnSave(true, true);
-        return true;
-    case ID_FILE_OPEN:
-        m_archive.OnOpen();
-        return true;
-    case ID_FILE_WIPE:
-    case ID_TRAY_WIPE:
-        m_privacy.OnWipe();
-        return true;
-    case ID_FILE_OPEN_LAST_RUN:
-        m_archive.OnOpenLastRun();
         return true;
     case ID_OPTIONS:
     case ID_FILE_EXCLUDED_PROGRAMS:

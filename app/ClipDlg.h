@@ -60,6 +60,7 @@ public:
 private:
     // The options saved in the dialog that the window's parts apply: privacy, and the runs kept.
     void applyMoreOptions(const options::Options& options);
+    bool fileCommand(int id);
     static constexpr UINT kMsgHideToTray = WM_APP + 1;
     static constexpr UINT kMsgRecorderResults = WM_APP + 2;
     static constexpr UINT kMsgNoteForeground = WM_APP + 3;  // wParam: the window in front, or 0: ask
