@@ -65,8 +65,11 @@ void CClipRecorder::State::readChanges() {
 
 void CClipRecorder::State::handle(const MSG& message) {
     if (message.message == WM_CLIPBOARDUPDATE) {
-        if (listening)
-            ++heard;
+        // A change told before the listening stopped (the user paused) and taken after it is not
+        // read: the copy came after the pause.
+        if (!listening)
+            return;
+        ++heard;
         read(false);
         countUnread();
     } else if (message.message == kMsgAnnounce) {
@@ -300,7 +303,7 @@ void CClipRecorder::State::replaced(WaitingCopy& copy) {
     const std::size_t read = goUnderWay ? 0 : copy.copy->copied();
     const std::optional<clip::MissReason> waitedFor =
         copy.trouble ? copy.trouble : goUnderWay ? std::optional<clip::MissReason>(clip::MissReason::NotAnswering) : std::nullopt;
-    const clip::Replaced outcome = clip::whenReplaced(read, waitedFor);
+    const clip::Replaced outcome = clip::whenReplaced(read, waitedFor, copy.whole);
     if (outcome.recorded) {
         trace(base::TraceLine("clipboard %lu replaced before it was read whole: recorded with %u formats", copy.seen,
                             static_cast<unsigned>(read)));
@@ -310,8 +313,10 @@ void CClipRecorder::State::replaced(WaitingCopy& copy) {
     const bool own = copy.ownerProcess && isOwnChange && isOwnChange(copy.announced, copy.ownerProcess);
     if (own)
         trace(base::TraceLine("clipboard %lu: the hook library's own change", copy.announced));
+    else if (!outcome.missed)
+        trace(base::TraceLine("clipboard %lu: no whole copy yet when it changed (emptied, or still being made)", copy.announced));
     waiting.reset();
-    if (!own)
+    if (!own && outcome.missed)
         missed(outcome.reason);
 }
 

@@ -83,6 +83,23 @@ std::vector<CClipRecorder::Result> CClipRecorder::TakeResults() {
     return taken;
 }
 
+namespace {
+
+// Whether the clipboard as it is now is a whole copy, one whose loss would be a copy lost. A copy
+// is whole at its close: while its writer (the owner) has the clipboard open it is still being
+// made. With no owner (a writer that opened the clipboard with no window), it is a copy when it
+// holds data beside the locale: Wine releases a killed owner's clipboard to no owner and keeps only
+// the locale it had, which is no copy. The formats are asked only when no program owns the
+// clipboard: Wine may have the question wait for an owner that does not answer. If the clipboard
+// moved on meanwhile, the caller knows nothing of the change it asked about: no copy to count.
+bool isWholeCopy(HWND owner) {
+    if (owner)
+        return GetOpenClipboardWindow() != owner;
+    return CountClipboardFormats() > (IsClipboardFormatAvailable(CF_LOCALE) ? 1 : 0);
+}
+
+}  // namespace
+
 // Reads the clipboard as it is now, unless it was read already. Whether the hook library made the
 // change is asked at the first go, with the clipboard open and before any data is read. A copy
 // still waiting that this change replaced is settled first; the new one is looked at at
@@ -94,6 +111,9 @@ void CClipRecorder::State::read(bool initial) {
         return;
     if (waiting && waiting->seen == announced)
         return;  // being read already
+    // Looked at before anything else takes time, so that what is asked is this change's.
+    const HWND owner = GetClipboardOwner();
+    const bool whole = isWholeCopy(owner) && GetClipboardSequenceNumber() == announced;
     if (waiting)
         changedWhileWaiting(*waiting, announced);
     if (!waiting) {
@@ -101,8 +121,9 @@ void CClipRecorder::State::read(bool initial) {
             takeUp(announced);
         waiting.emplace();
         waiting->announced = waiting->seen = announced;
-        waiting->owner = GetClipboardOwner();
-        GetWindowThreadProcessId(waiting->owner, &waiting->ownerProcess);
+        waiting->owner = owner;
+        GetWindowThreadProcessId(owner, &waiting->ownerProcess);
+        waiting->whole = whole;
         waiting->initial = initial;
         waiting->lastAnswer = Clock::now();
     }

@@ -96,8 +96,9 @@ bool isReleaseByOwner(const ChangeWhileWaiting& change) {
     return change.ownerGone && !change.hasOwner && change.holdsFormats && change.steps >= 1 && change.steps <= 2;
 }
 
-Replaced whenReplaced(std::size_t formatsRead, std::optional<MissReason> waitedFor) {
-    return Replaced{formatsRead > 0, waitedFor.value_or(MissReason::ReplacedUnread)};
+Replaced whenReplaced(std::size_t formatsRead, std::optional<MissReason> waitedFor, bool wholeCopy) {
+    const bool recorded = formatsRead > 0;
+    return Replaced{recorded, !recorded && wholeCopy, waitedFor.value_or(MissReason::ReplacedUnread)};
 }
 
 bool refusedForBudget(const store::ClipSnapshot& kept, std::size_t leftOut) {

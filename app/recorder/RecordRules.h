@@ -105,12 +105,15 @@ bool isReleaseByOwner(const ChangeWhileWaiting& change);
 
 // What becomes of a copy that a newer copy replaced while it waited: recorded with the formats read
 // of it, or missed, counted and reported for the reason it waited (one that nothing held up was
-// replaced before it could be looked at).
+// replaced before it could be looked at). A change that was no whole copy when it was taken up
+// (the clipboard emptied behind a program that ended, or a copy caught half made, its writer
+// still holding the clipboard open: its close is the copy) is no copy to miss.
 struct Replaced {
     bool recorded = false;
+    bool missed = false;
     MissReason reason = MissReason::ReplacedUnread;
 };
-Replaced whenReplaced(std::size_t formatsRead, std::optional<MissReason> waitedFor);
+Replaced whenReplaced(std::size_t formatsRead, std::optional<MissReason> waitedFor, bool wholeCopy);
 
 // A copy of which `leftOut` formats did not fit the budget: refused (TooLarge) when what was kept
 // shows no row, else recorded with what was kept.

@@ -236,13 +236,16 @@ TEST(RecordRules, OwnersAskedGoesBoundedAndWaitingCopies) {
     for (const auto& row : changes)
         EXPECT_EQ(isReleaseByOwner(row.change), row.release) << row.change.steps << row.change.hasOwner;
 
-    EXPECT_TRUE(whenReplaced(3, std::nullopt).recorded);
-    EXPECT_TRUE(whenReplaced(3, MissReason::NotAnswering).recorded);
-    EXPECT_FALSE(whenReplaced(0, MissReason::HeldOpen).recorded);
-    EXPECT_EQ(whenReplaced(0, MissReason::HeldOpen).reason, MissReason::HeldOpen);
+    EXPECT_TRUE(whenReplaced(3, std::nullopt, true).recorded);
+    EXPECT_TRUE(whenReplaced(3, MissReason::NotAnswering, true).recorded);
+    EXPECT_TRUE(whenReplaced(0, MissReason::HeldOpen, true).missed);
+    EXPECT_EQ(whenReplaced(0, MissReason::HeldOpen, true).reason, MissReason::HeldOpen);
     // Replaced before the first look: counted and shown like every other copy not recorded.
-    EXPECT_FALSE(whenReplaced(0, std::nullopt).recorded);
-    EXPECT_EQ(whenReplaced(0, std::nullopt).reason, MissReason::ReplacedUnread);
+    EXPECT_TRUE(whenReplaced(0, std::nullopt, true).missed);
+    EXPECT_EQ(whenReplaced(0, std::nullopt, true).reason, MissReason::ReplacedUnread);
+    // An emptied clipboard (behind a program that ended) or a copy caught half made is no copy.
+    EXPECT_FALSE(whenReplaced(0, std::nullopt, false).missed);
+    EXPECT_FALSE(whenReplaced(0, MissReason::HeldOpen, false).missed);
     EXPECT_FALSE(missText(MissReason::ReplacedUnread).empty());
 }
 
