@@ -16,7 +16,14 @@ std::u16string programFolder(std::u16string_view executablePath) {
 }
 
 bool isPasteTargetClass(std::string_view className) {
-    return !store::containsIgnoringCase(className, "shell_traywnd") && !store::containsIgnoringCase(className, "tooltips");
+    // The taskbars (the main one, each other screen's, Wine's tray window) and the desktop behind
+    // every window.
+    static constexpr std::string_view kShellClasses[] = {"shell_traywnd", "shell_secondarytraywnd",
+                                                         "__winex11_standalone_tray", "progman", "workerw"};
+    for (std::string_view shell : kShellClasses)
+        if (className.size() == shell.size() && store::containsIgnoringCase(className, shell))
+            return false;
+    return !store::containsIgnoringCase(className, "tooltips");
 }
 
 

@@ -20,8 +20,8 @@ namespace clip {
 // trailing backslash for an executable of that name.
 std::u16string programFolder(std::u16string_view executablePath);
 
-// Whether a foreground window of this class may receive pastes from the list: not the
-// taskbar, not a tooltip (compared in any letter case).
+// Whether a foreground window of this class may receive pastes from the list: not a taskbar,
+// not the desktop, not a tooltip (compared in any letter case).
 bool isPasteTargetClass(std::string_view className);
 
 // The window a paste from the list is meant for, as far as this program may look at it. Windows

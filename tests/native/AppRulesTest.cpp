@@ -43,6 +43,14 @@ TEST(AppRules, APasteIntoAnElevatedWindowWaitsOnTheClipboard) {
     EXPECT_EQ(pasteRoute({true, high}, high), PasteRoute::Keys);
 }
 
+TEST(AppRules, TaskbarsTheDesktopAndTooltipsTakeNoPaste) {
+    for (const char* shell : {"Shell_TrayWnd", "shell_secondarytraywnd", "__winex11_standalone_tray", "Progman",
+                              "WorkerW", "tooltips_class32"})
+        EXPECT_FALSE(clip::isPasteTargetClass(shell)) << shell;
+    for (const char* program : {"Edit", "Notepad", "Chrome_WidgetWin_1", "MyWorkerWindow"})
+        EXPECT_TRUE(clip::isPasteTargetClass(program)) << program;
+}
+
 // The first place suits the screen at any scaling; a remembered place is used again only where a
 // monitor still shows it.
 TEST(AppRules, TheWindowsFirstPlaceAndARememberedOne) {
