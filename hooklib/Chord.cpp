@@ -4,28 +4,30 @@
 
 namespace hooklib {
 
-CChord::~CChord() {
-    stopStep();
+void CStepTimer::use(TIMERPROC procedure) {
+    m_procedure = procedure;
+    m_began = GetTickCount();
 }
+
+bool CStepTimer::start(UINT ms) {
+    stop();
+    m_began = GetTickCount();
+    m_timer = CHECK_WIN32(SetTimer(nullptr, 0, ms, m_procedure));
+    return m_timer != 0;
+}
+
+void CStepTimer::stop() {
+    if (m_timer)
+        KillTimer(nullptr, m_timer);
+    m_timer = 0;
+}
+
+CChord::~CChord() = default;
 
 void CChord::beginRun(LONG slot, HWND target, TIMERPROC stepProcedure) {
     m_slot = slot;
     m_target = target;
-    m_stepProcedure = stepProcedure;
-    m_stepBegan = GetTickCount();
-}
-
-bool CChord::startStep(UINT ms) {
-    stopStep();
-    m_stepBegan = GetTickCount();
-    m_timer = CHECK_WIN32(SetTimer(nullptr, 0, ms, m_stepProcedure));
-    return m_timer != 0;
-}
-
-void CChord::stopStep() {
-    if (m_timer)
-        KillTimer(nullptr, m_timer);
-    m_timer = 0;
+    m_stepTimer.use(stepProcedure);
 }
 
 bool CChord::makeWindow(CChordWnd::Events events) {

@@ -14,6 +14,28 @@
 
 namespace hooklib {
 
+// One step of a chord at a time: each step's thread timer replaces the last one's, and runs the
+// procedure the chord was begun with; began() is when the step under way began.
+class CStepTimer {
+public:
+    CStepTimer() = default;
+    CStepTimer(const CStepTimer&) = delete;
+    CStepTimer& operator=(const CStepTimer&) = delete;
+    ~CStepTimer() { stop(); }
+
+    void use(TIMERPROC procedure);
+    // False, reported, when the timer could not be set.
+    bool start(UINT ms);
+    void stop();
+    bool fired(UINT_PTR timer) const { return timer != 0 && timer == m_timer; }
+    DWORD began() const { return m_began; }
+
+private:
+    TIMERPROC m_procedure = nullptr;
+    UINT_PTR m_timer = 0;
+    DWORD m_began = 0;
+};
+
 class CChord {
 public:
     // Numbered as the trace names them.
@@ -41,12 +63,8 @@ public:
     // Waited for until the user lets go of them.
     const std::vector<int>& heldKeys() const { return m_heldKeys; }
 
-    // One step at a time: each step's timer replaces the last one's; stepBegan() is when the
-    // step under way began. False, reported, when the timer could not be set.
-    bool startStep(UINT ms);
-    void stopStep();
-    bool isStepTimer(UINT_PTR timer) const { return timer != 0 && timer == m_timer; }
-    DWORD stepBegan() const { return m_stepBegan; }
+    CStepTimer& stepTimer() { return m_stepTimer; }
+    const CStepTimer& stepTimer() const { return m_stepTimer; }
 
     bool makeWindow(CChordWnd::Events events);
     HWND window() const { return m_window ? m_window->hwnd() : nullptr; }
@@ -88,10 +106,8 @@ private:
     const std::vector<int> m_heldKeys;
     LONG m_slot = 0;
     HWND m_target = nullptr;
-    TIMERPROC m_stepProcedure = nullptr;
-    UINT_PTR m_timer = 0;
-    DWORD m_stepBegan = 0;
     std::unique_ptr<CChordWnd> m_window;  // hears of changes; owns an offered clip
+    CStepTimer m_stepTimer;  // after the window: it stops first
     bool m_seen = false;
     DWORD m_seenSequence = 0;
     bool m_busyFlagTaken = false;

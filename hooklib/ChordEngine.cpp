@@ -123,7 +123,7 @@ bool CChordEngine::start(LONG slot, std::unique_ptr<CChord> chord, HWND target) 
     m_chord = std::move(chord);
     m_chord->beginRun(slot, target ? target : GetForegroundWindow(), timerProcStep);
     m_phase = Phase::KeysUp;
-    if (m_chord->startStep(kPollMs))
+    if (m_chord->stepTimer().start(kPollMs))
         return true;
     finishChord(false);
     return false;
@@ -142,7 +142,7 @@ void CALLBACK CChordEngine::timerProcStep(HWND, UINT, UINT_PTR timer, DWORD) {
 
 // A timer stopped after it fired (its message already waiting) is not the step under way.
 void CChordEngine::stepTimerFired(UINT_PTR timer) {
-    if (!m_chord || !m_chord->isStepTimer(timer))
+    if (!m_chord || !m_chord->stepTimer().fired(timer))
         return;
     switch (m_phase) {
     case Phase::KeysUp:
@@ -155,20 +155,20 @@ void CChordEngine::stepTimerFired(UINT_PTR timer) {
 }
 
 void CChordEngine::keysReleased() {
-    const DWORD waited = GetTickCount() - m_chord->stepBegan();
+    const DWORD waited = GetTickCount() - m_chord->stepTimer().began();
     bool held = false;
     for (int key : m_chord->heldKeys())
         held = held || isPhysicallyDown(key);
     if (held && waited < kKeyReleaseWaitMs)
         return;
-    if (m_chord->holdsBusyFlag() &&
-        InterlockedCompareExchange(&g_bOperXml, store::kBusySlotCopy, store::kBusyFree) != store::kBusyFree) {
+    if (m_chord->holdsBusyFlag() && !raiseBusyFlag(store::kBusyFree)) {
         if (waited < kKeyReleaseWaitMs + kBusyWaitMs)
             return;
         // A main window that does not file the last copy in time holds up no further copy.
-        if (InterlockedCompareExchange(&g_bOperXml, store::kBusySlotCopy, store::kBusyAwaitsFiling) !=
-            store::kBusyAwaitsFiling)
+        if (!raiseBusyFlag(store::kBusyAwaitsFiling)) {
+            base::Trace("slot copy given up: the busy flag stayed held");
             return finishChord(false);  // the main window never let go of the flag
+        }
         base::Trace("the main window has not filed the last slot copy: this one goes on");
     }
     if (m_chord->holdsBusyFlag())
@@ -180,15 +180,15 @@ void CChordEngine::keysReleased() {
 // makes): the main program reads them first, or they would never become a row.
 void CChordEngine::waitUntilSeen() {
     m_phase = Phase::Seen;
-    if (!m_chord->startStep(kPollMs))
+    if (!m_chord->stepTimer().start(kPollMs))
         finishChord(false);
 }
 
 void CChordEngine::clipboardSeen() {
     const bool seen = recorderSawClipboard() || !findMainWindow();
-    if (!seen && GetTickCount() - m_chord->stepBegan() < kSeenWaitMs)
+    if (!seen && GetTickCount() - m_chord->stepTimer().began() < kSeenWaitMs)
         return;
-    m_chord->stopStep();
+    m_chord->stepTimer().stop();
     m_chord->noteSeen(seen, GetClipboardSequenceNumber());
     if (!seen)
         base::Trace("the main program has not read the clipboard %lu: going on", GetClipboardSequenceNumber());
@@ -249,7 +249,7 @@ void CChordEngine::apply(CChord::Next next) {
 void CChordEngine::finishChord(bool completed) {
     if (!m_chord)
         return;
-    m_chord->stopStep();
+    m_chord->stepTimer().stop();
     base::Guarded("chord end", [&] { m_chord->settle(); });
     m_chord->dropWindow();
     RemoveChordStatusKeys(libraryStorePaths().statusFile());
@@ -260,7 +260,7 @@ void CChordEngine::finishChord(bool completed) {
     m_chord.reset();
     const bool handOver = busyFlagTaken && completed;
     if (busyFlagTaken)
-        InterlockedExchange(&g_bOperXml, handOver ? store::kBusyAwaitsFiling : store::kBusyFree);
+        setBusyFlag(handOver ? store::kBusyAwaitsFiling : store::kBusyFree);
     endChord(slot);
     if (notice.message && !notifyMainWindow(notice.message, notice.wParam) && handOver)
         InterlockedCompareExchange(&g_bOperXml, store::kBusyFree, store::kBusyAwaitsFiling);

@@ -59,7 +59,7 @@ CChord::Next CCopyChord::sendCopyChord() {
     m_copyKeyToggle = (GetKeyState(hooklib::kVkC) & 1) != 0;
     m_handledAt = 0;
     stopWatching();
-    m_awaitingAnswer = startStep(kPollMs);
+    m_awaitingAnswer = stepTimer().start(kPollMs);
     if (!m_awaitingAnswer)
         return Next::GivenUp;
     if (inTargetThread(target()))
@@ -169,7 +169,7 @@ CChord::Next CCopyChord::checkAnswer() {
     m_checking = true;
     const DWORD now = GetTickCount();
     hooklib::CopyWatch watch;
-    watch.sinceChordMs = now - stepBegan();
+    watch.sinceChordMs = now - stepTimer().began();
     watch.chordsSent = m_chordsSent;
     transfer::ClipboardRead read;
     if (m_answerAtCopy) {
@@ -186,7 +186,7 @@ CChord::Next CCopyChord::checkAnswer() {
     if (next == hooklib::CopyStep::Wait)
         return Next::GoOn;
     stopWatching();
-    stopStep();
+    stepTimer().stop();
     switch (next) {
     case hooklib::CopyStep::Store:
         // Only the change read as the answer was ours: what the application copies next is the user's.

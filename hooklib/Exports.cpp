@@ -268,11 +268,11 @@ UINT_PTR WINAPI ResumeClipData() {
 }
 
 int WINAPI GetOperXmlStatus() {
-    return g_bOperXml;
+    return busyFlag();
 }
 
 int WINAPI SetOperXmlStatus(int status) {
-    InterlockedExchange(&g_bOperXml, status);
+    setBusyFlag(status);
     return status;
 }
 

@@ -177,7 +177,7 @@ CChord::Next CPasteChord::putClip(const transfer::Formats& clip) {
     const bool historyClip = kind() == Kind::PasteClip || kind() == Kind::PasteQueued;
     if (historyClip && !recordUseTime(libraryStorePaths().indexFile(), m_clip))
         return Next::GivenUp;
-    return startStep(kStepMs) ? Next::GoOn : Next::GivenUp;
+    return stepTimer().start(kStepMs) ? Next::GoOn : Next::GivenUp;
 }
 
 CChord::Next CPasteChord::step() {
@@ -185,17 +185,17 @@ CChord::Next CPasteChord::step() {
 }
 
 CChord::Next CPasteChord::sendPasteChord() {
-    stopStep();
+    stepTimer().stop();
     if (IsWindow(target()) && !takesTheKeyboard(target())) {
         if (GetForegroundWindow() != target())
             SetForegroundWindow(target());
         if (++m_frontWaits < kFrontWaits)
-            return startStep(kFrontStepMs) ? Next::GoOn : Next::GivenUp;
+            return stepTimer().start(kFrontStepMs) ? Next::GoOn : Next::GivenUp;
         base::Trace("paste: the target did not take the keyboard in %d ms", kFrontWaits * static_cast<int>(kFrontStepMs));
     }
     sendPasteKeys(target());
     m_keysSent = true;
-    return startStep(m_restore ? kWatchMs : kStepMs) ? Next::GoOn : Next::Completed;
+    return stepTimer().start(m_restore ? kWatchMs : kStepMs) ? Next::GoOn : Next::Completed;
 }
 
 CChord::Next CPasteChord::watchPaste() {
@@ -203,7 +203,7 @@ CChord::Next CPasteChord::watchPaste() {
         return Next::Completed;
     const DWORD now = GetTickCount();
     hooklib::PasteWatch watch;
-    watch.sinceKeyMs = now - stepBegan();
+    watch.sinceKeyMs = now - stepTimer().began();
     watch.rendered = m_rendered;
     watch.sinceLastRenderMs = now - m_lastRenderAt;
     watch.clipboardReplaced = m_replaced;
@@ -212,7 +212,7 @@ CChord::Next CPasteChord::watchPaste() {
     case hooklib::PasteStep::Wait:
         return Next::GoOn;
     case hooklib::PasteStep::Restore:
-        stopStep();
+        stepTimer().stop();
         if (!m_rendered)
             base::Trace("the target asked for nothing of the paste in %lu ms", watch.sinceKeyMs);
         base::Guarded("restore", [&] { restoreUserClipboard(); });

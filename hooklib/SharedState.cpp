@@ -16,6 +16,7 @@ namespace hooklib {
 HHOOK g_hKeyboardHook SHARED_SECTION = nullptr;
 HHOOK g_hMouseHook SHARED_SECTION = nullptr;
 volatile LONG g_bOperXml SHARED_SECTION = 0;
+volatile LONG g_nBusyProcess SHARED_SECTION = 0;
 volatile LONG g_bMenuPending SHARED_SECTION = 0;
 void* g_pTrackingMenu SHARED_SECTION = nullptr;
 volatile LONG g_nChordStart SHARED_SECTION = 0;
@@ -50,10 +51,10 @@ void followSharedSealing() {
 
 namespace {
 
-// Whether the process carrying out the chord under way still runs (one we may not open, or not
-// known yet, is taken to).
-bool chordProcessRuns() {
-    const DWORD process = static_cast<DWORD>(g_nChordProcess);
+// Whether a process noted in the shared section still runs (one we may not open, or not known
+// yet, is taken to).
+bool processRuns(LONG noted) {
+    const DWORD process = static_cast<DWORD>(noted);
     if (!process || process == GetCurrentProcessId())
         return true;
     const base::UniqueKernelObject handle(OpenProcess(SYNCHRONIZE, FALSE, process));
@@ -62,13 +63,24 @@ bool chordProcessRuns() {
     return WaitForSingleObject(handle.get(), 0) == WAIT_TIMEOUT;
 }
 
+// The process whose end lowers the flag: the one that raised it, but a slot copy handed over to
+// be filed is the main program's to lower (0: none known, and the flag waits its time out).
+void noteBusyProcess(LONG status) {
+    DWORD holder = 0;
+    if (status == store::kBusyAwaitsFiling)
+        GetWindowThreadProcessId(findMainWindow(), &holder);
+    else if (status != store::kBusyFree)
+        holder = GetCurrentProcessId();
+    InterlockedExchange(&g_nBusyProcess, static_cast<LONG>(holder));
+}
+
 }  // namespace
 
 LONG beginChord() {
     const LONG now = static_cast<LONG>(GetTickCount() | 1);
     const LONG held = g_nChordStart;
     if (held && !hooklib::isChordStale(static_cast<unsigned long>(held), static_cast<unsigned long>(now)) &&
-        chordProcessRuns())
+        processRuns(g_nChordProcess))
         return 0;
     if (InterlockedCompareExchange(&g_nChordStart, now, held) != held)
         return 0;
@@ -76,7 +88,7 @@ LONG beginChord() {
     // The chord taken over never came to its end: neither did the copy it may have flagged.
     if (held) {
         base::Trace("chord taken over: the one under way never ended");
-        InterlockedExchange(&g_bOperXml, 0);
+        setBusyFlag(store::kBusyFree);
     }
     return now;
 }
@@ -86,6 +98,33 @@ void endChord(LONG taken) {
     if (g_nChordStart == taken)
         InterlockedCompareExchange(&g_nChordProcess, 0, static_cast<LONG>(GetCurrentProcessId()));
     InterlockedCompareExchange(&g_nChordStart, 0, taken);
+}
+
+// Nothing else would lower a flag whose process was killed or crashed in the middle of a copy (the
+// shared section outlives it while any program has the library loaded): every later copy would
+// wait for it and be given up.
+LONG busyFlag() {
+    const LONG status = g_bOperXml;
+    const LONG holder = g_nBusyProcess;
+    if (status != store::kBusyFree && !processRuns(holder) &&
+        InterlockedCompareExchange(&g_bOperXml, store::kBusyFree, status) == status) {
+        InterlockedCompareExchange(&g_nBusyProcess, 0, holder);
+        base::Trace("busy flag %ld lowered: process %ld that raised it has ended", status, holder);
+    }
+    return g_bOperXml;
+}
+
+bool raiseBusyFlag(LONG from) {
+    busyFlag();
+    if (InterlockedCompareExchange(&g_bOperXml, store::kBusySlotCopy, from) != from)
+        return false;
+    noteBusyProcess(store::kBusySlotCopy);
+    return true;
+}
+
+void setBusyFlag(LONG status) {
+    InterlockedExchange(&g_bOperXml, status);
+    noteBusyProcess(status);
 }
 
 }  // namespace hooklib

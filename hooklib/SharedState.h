@@ -13,6 +13,7 @@ namespace hooklib {
 extern HHOOK g_hKeyboardHook;
 extern HHOOK g_hMouseHook;
 extern volatile LONG g_bOperXml;      // the busy flag: store::kBusyFree, kBusySlotCopy or kBusyAwaitsFiling (Protocol.h)
+extern volatile LONG g_nBusyProcess;  // the process that raised it (0: none)
 extern volatile LONG g_bMenuPending;  // 1 while the clip popup menu waits for a choice
 extern void* g_pTrackingMenu;         // the menu being tracked, in the process that tracks it
 // The tick count at which the chord now being carried out was taken (0: none). One chord at a
@@ -69,5 +70,12 @@ void followSharedSealing();
 // away) is taken over after a while. endChord frees the slot only if it is still the one taken.
 LONG beginChord();
 void endChord(LONG taken);
+
+// The busy flag, always with the process that set it: a flag whose process has ended is lowered
+// when it is next looked at. busyFlag is the flag now; raiseBusyFlag sets kBusySlotCopy only if the
+// flag is `from`; setBusyFlag sets it whatever it was.
+LONG busyFlag();
+bool raiseBusyFlag(LONG from);
+void setBusyFlag(LONG status);
 
 }  // namespace hooklib

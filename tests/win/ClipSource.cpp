@@ -10,6 +10,8 @@
 //   clip_source.exe reader                  reads the text of every new clipboard at once, as a
 //                                           clipboard tool that ignores the marks of private copies would
 //   clip_source.exe burst <prefix> <n> <ms> copies "<prefix> 0" ... "<prefix> n-1", <ms> apart
+//   clip_source.exe busyflag                raises the hook library's busy flag and ends with it
+//                                           raised, as a program killed in the middle of a copy
 // Each shows a hidden window titled "clip_source <mode>" once it has done its first step, and
 // ends on WM_CLOSE (or after a minute).
 #include <windows.h>
@@ -109,6 +111,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     g_text = count > 2 ? argv[2] : L"";
     const int number = count > 3 ? _wtoi(argv[3]) : 0;
     const int pause = count > 4 ? _wtoi(argv[4]) : 0;
+    if (mode == L"busyflag") {
+        HMODULE library = LoadLibraryW(L"Latchkit.dll");
+        auto raise = reinterpret_cast<int(WINAPI*)(int)>(
+            reinterpret_cast<void*>(library ? GetProcAddress(library, "SetOperXmlStatus") : nullptr));
+        return raise && raise(1) == 1 ? 0 : 1;
+    }
 
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = windowProc;

@@ -116,6 +116,24 @@ TEST_F(SlotChordTest, BusyFlagRefusesASecondCopy) {
     EXPECT_EQ(key, 54u);
 }
 
+// A flag raised by a process that ended before it lowered it (killed in the middle of a copy)
+// holds up no later copy.
+TEST_F(SlotChordTest, AFlagLeftByAnEndedProcessHoldsUpNoCopy) {
+    Target source(L"Busy source", L"busy");
+    ASSERT_TRUE(source.focus());
+    const PROCESS_INFORMATION raiser = startProcess(L"clip_source.exe busyflag");
+    ASSERT_TRUE(raiser.hProcess);
+    ASSERT_EQ(WaitForSingleObject(raiser.hProcess, 10000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(raiser.hProcess, &exitCode);
+    CloseHandle(raiser.hProcess);
+    CloseHandle(raiser.hThread);
+    ASSERT_EQ(exitCode, 0u);
+    WPARAM key = 0;
+    ASSERT_TRUE(copyToSlot('6', &key));
+    EXPECT_EQ(key, 54u);
+}
+
 // Inside another application the clip menu waits for the main window a bounded time: a main
 // window that does not answer leaves one disabled item that says so, and the application goes on.
 TEST_F(SlotChordTest, AMainWindowThatDoesNotAnswerLeavesOneDisabledItem) {
