@@ -45,11 +45,11 @@ struct ThreadModifiers {
 ThreadModifiers g_modifiers;
 SRWLOCK g_modifiersLock = SRWLOCK_INIT;
 
-void noteKey(unsigned virtualKey, bool released) {
+void noteKey(unsigned virtualKey, bool released, bool extended) {
     AcquireSRWLockExclusive(&g_modifiersLock);
     if (g_modifiers.thread != GetCurrentThreadId())
         g_modifiers = {GetCurrentThreadId(), {}};
-    g_modifiers.memory.onKey(virtualKey, released, GetTickCount());
+    g_modifiers.memory.onKey(virtualKey, released, extended, GetTickCount());
     ReleaseSRWLockExclusive(&g_modifiersLock);
 }
 
@@ -139,9 +139,9 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
     base::ScopeExit ready([] { g_bKeyHookReady = true; });
     const bool released = (static_cast<DWORD>(flags) & 0x80000000u) != 0;
     if (code == HC_ACTION)
-        noteKey(static_cast<unsigned>(key), released);
+        noteKey(static_cast<unsigned>(key), released, (HIWORD(flags) & KF_EXTENDED) != 0);
     hooklib::KeyDecision decision = base::Guarded("KeyboardProc", hooklib::KeyDecision{}, [&] {
-        return hooklib::decideUserKey({code, static_cast<unsigned>(key), released, heldModifiers(), isKeyDown(VK_RMENU)});
+        return hooklib::decideUserKey({code, static_cast<unsigned>(key), released, heldModifiers(), isModifierDown(hooklib::kVkRightAlt)});
     });
     // A hook can outlive the program that set it (Wine keeps a killed program's hooks): with no
     // main window to carry a chord out, its keys are the program's in front.

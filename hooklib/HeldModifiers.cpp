@@ -10,7 +10,7 @@ namespace {
 
 constexpr unsigned kVkLeftShift = 0xA0, kVkRightShift = 0xA1;
 constexpr unsigned kVkLeftControl = 0xA2, kVkRightControl = 0xA3;
-constexpr unsigned kVkLeftAlt = 0xA4, kVkRightAlt = 0xA5;
+constexpr unsigned kVkLeftAlt = 0xA4;
 
 }  // namespace
 
@@ -33,14 +33,16 @@ int ModifierMemory::slotOf(unsigned virtualKey) {
     }
 }
 
-void ModifierMemory::onKey(unsigned virtualKey, bool released, unsigned long tick) {
+void ModifierMemory::onKey(unsigned virtualKey, bool released, bool extended, unsigned long tick) {
     const int slot = slotOf(virtualKey);
     if (slot >= 0)
         m_keys[slot] = {!released, tick};
+    if (virtualKey == kVkRightAlt || (virtualKey == kVkAlt && extended))
+        m_keys[kRightAltSlot] = {!released, tick};
 }
 
 bool ModifierMemory::held(unsigned modifier, bool keyStateDown, unsigned long tick) const {
-    const int slot = slotOf(modifier);
+    const int slot = modifier == kVkRightAlt ? kRightAltSlot : slotOf(modifier);
     if (keyStateDown || slot < 0 || !m_keys[slot].down)
         return keyStateDown;
     // Tick counts are 32-bit and wrap after 49 days.

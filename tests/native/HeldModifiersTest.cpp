@@ -13,6 +13,7 @@ struct Key {
     unsigned virtualKey;
     bool released;
     unsigned long tick;
+    bool extended = false;
 };
 
 struct Case {
@@ -38,13 +39,18 @@ TEST(HeldModifiers, TheKeyStateOrTheThreadsOwnKeyDownForAMoment) {
         {"a digit between changes nothing", {{kVkControl, false, 100}, {'5', false, 110}}, kVkControl, false, 130, true},
         {"forgotten after the moment", {{kVkControl, false, 100}}, kVkControl, false, 100 + kModifierMemoryMs, false},
         {"a repeated key-down renews it", {{kVkControl, false, 100}, {kVkControl, false, 900}}, kVkControl, false, 1500, true},
+        // AltGr types characters: a right Alt whose state was set up without a message is still AltGr.
+        {"the right Alt, as a hook is told it", {{kVkAlt, false, 100, true}}, kVkRightAlt, false, 130, true},
+        {"the right Alt, by its own key", {{kVkRightAlt, false, 100}}, kVkRightAlt, false, 130, true},
+        {"the left Alt is no right Alt", {{kVkAlt, false, 100}}, kVkRightAlt, false, 130, false},
+        {"the right Alt down and up again", {{kVkAlt, false, 100, true}, {kVkAlt, true, 120, true}}, kVkRightAlt, false, 130, false},
         {"across the tick count's wrap", {{kVkControl, false, 0xFFFFFFF0ul}}, kVkControl, false, 0x20, true},
     };
     for (const Case& each : cases) {
         SCOPED_TRACE(each.what);
         ModifierMemory memory;
         for (const Key& key : each.keys)
-            memory.onKey(key.virtualKey, key.released, key.tick);
+            memory.onKey(key.virtualKey, key.released, key.extended, key.tick);
         EXPECT_EQ(memory.held(each.modifier, each.keyStateDown, each.at), each.held);
     }
 }
