@@ -111,11 +111,25 @@ void pressKeys(std::initializer_list<WORD> keys, bool shift, std::chrono::millis
         sendKeys({{VK_SHIFT, true}});
 }
 
+namespace {
+
+GUITHREADINFO guiThreadOf(HWND window) {
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui))
+        gui = {};
+    return gui;
+}
+
+}  // namespace
+
+// In front, and active in its own thread: the thread has taken the activation up, so a dialog
+// no longer puts the focus back where it was at its last deactivation over a click sent now.
 bool bringToFront(HWND window) {
     const bool inFront = pumpUntil(
         [&] {
             if (GetForegroundWindow() == window)
-                return true;
+                return guiThreadOf(window).hwndActive == window;
             SetForegroundWindow(window);
             return false;
         },
@@ -128,22 +142,30 @@ bool bringToFront(HWND window) {
         GetClassNameW(front, windowClass, 64);
         DWORD process = 0;
         GetWindowThreadProcessId(front, &process);
-        std::fprintf(stderr, "bringToFront: %p stayed behind %p \"%ls\" (%ls, process %lu); visible %d\n",
+        std::fprintf(stderr, "bringToFront: %p stayed behind %p \"%ls\" (%ls, process %lu); visible %d, active in its thread %p\n",
                      static_cast<void*>(window), static_cast<void*>(front), title, windowClass,
-                     static_cast<unsigned long>(process), IsWindowVisible(window) ? 1 : 0);
+                     static_cast<unsigned long>(process), IsWindowVisible(window) ? 1 : 0,
+                     static_cast<void*>(guiThreadOf(window).hwndActive));
     }
     return inFront;
 }
 
 HWND focusInThreadOf(HWND window) {
-    GUITHREADINFO gui = {};
-    gui.cbSize = sizeof gui;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) ? gui.hwndFocus : nullptr;
+    return guiThreadOf(window).hwndFocus;
 }
 
 bool waitUntilTakesKeys(HWND control, std::chrono::milliseconds timeout) {
-    return pumpUntil([&] { return GetForegroundWindow() == GetAncestor(control, GA_ROOT) && focusInThreadOf(control) == control; },
-                     timeout);
+    const bool takes = pumpUntil(
+        [&] { return GetForegroundWindow() == GetAncestor(control, GA_ROOT) && focusInThreadOf(control) == control; }, timeout);
+    if (!takes) {
+        wchar_t focusClass[64] = L"";
+        const HWND focus = focusInThreadOf(control);
+        GetClassNameW(focus, focusClass, 64);
+        std::fprintf(stderr, "waitUntilTakesKeys: %p not in keys: foreground %p (its root %p), focus %p (%ls)\n",
+                     static_cast<void*>(control), static_cast<void*>(GetForegroundWindow()),
+                     static_cast<void*>(GetAncestor(control, GA_ROOT)), static_cast<void*>(focus), focusClass);
+    }
+    return takes;
 }
 
 void sendKeys(const std::vector<KeyStroke>& strokes) {
@@ -291,6 +313,16 @@ void typeChord(std::vector<WORD> modifiers, WORD key, int gapMs) {
     for (std::size_t i = 0; i < strokes.size(); ++i) {
         if (i > 0)
             letTimePass(std::chrono::milliseconds(gapMs));
+        // Keys sent with SendInput are unknown to the X server under Wine. When a Wine program takes
+        // up an EnterNotify it was late to read (a busy window thread reads its X events only when
+        // it goes idle), Wine sets the state of every key back to the X server's: a modifier held
+        // here reads as released. It is still meant down, as a person's finger still is: pressed again.
+        if (!strokes[i].up && strokes[i].key == key)
+            for (WORD modifier : modifiers)
+                if ((GetAsyncKeyState(modifier) & 0x8000) == 0) {
+                    std::fprintf(stderr, "typeChord: key %#x read released before key %#x: pressed again\n", modifier, key);
+                    sendKeys({{modifier, false}});
+                }
         sendKeys({strokes[i]});
     }
 }
@@ -390,10 +422,19 @@ PROCESS_INFORMATION startProcess(std::wstring command, const std::wstring& folde
     startup.hStdInput = startup.hStdOutput = startup.hStdError = nothing;
     PROCESS_INFORMATION process = {};
     DWORD error = ERROR_SUCCESS;
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.empty() ? nullptr : folder.c_str(),
-                        &startup, &process)) {
+    // Wine now and then loses a new process while it starts (ERROR_INTERNAL_ERROR: it did not come
+    // up): started again, as a person starts a program again that did not come up.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                           folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+            error = ERROR_SUCCESS;
+            break;
+        }
         error = GetLastError();
         process = {};
+        if (error != ERROR_INTERNAL_ERROR)
+            break;
+        std::fprintf(stderr, "startProcess: %ls did not start (error %lu): started again\n", command.c_str(), error);
     }
     CloseHandle(nothing);
     SetLastError(error);  // the caller may report why it failed

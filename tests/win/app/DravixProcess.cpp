@@ -224,10 +224,22 @@ HWND DravixProcess::trayWindow() const {
     return nullptr;
 }
 
-std::wstring DravixProcess::previewText() const {
-    std::wstring text(static_cast<std::size_t>(SendMessageW(preview(), WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(SendMessageW(preview(), WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+namespace {
+
+std::wstring controlText(HWND control) {
+    std::wstring text(static_cast<std::size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
     return text;
+}
+
+}  // namespace
+
+std::wstring DravixProcess::previewText() const {
+    return controlText(preview());
+}
+
+std::wstring DravixProcess::searchText() const {
+    return controlText(searchBox());
 }
 
 std::wstring DravixProcess::treeText(int which) const {
@@ -339,4 +351,15 @@ void clickAt(POINT point, bool doubleClick) {
             inputs.push_back(input);
         }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+bool clickIntoKeys(HWND control) {
+    if (!bringToFront(GetAncestor(control, GA_ROOT)))
+        return false;
+    for (int click = 0; click < 3; ++click) {
+        clickAt(centreOf(control));
+        if (waitUntilTakesKeys(control, 2s))
+            return true;
+    }
+    return false;
 }

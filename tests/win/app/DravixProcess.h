@@ -41,6 +41,7 @@ public:
     // The status line's text, and the preview's.
     std::wstring statusText() const;
     std::wstring previewText() const;
+    std::wstring searchText() const;
     std::vector<ListRow> rows() const;
     // The text of a cell of any list view of the program (its dialogs' lists too).
     std::wstring itemText(HWND view, int row, int column) const;
@@ -85,6 +86,10 @@ int rowOf(const std::vector<ListRow>& rows, const std::wstring& content);
 HWND findProcessWindow(DWORD processId, const std::wstring& title, HWND except = nullptr);
 // A left click (or double click) at a screen point with real mouse input.
 void clickAt(POINT point, bool doubleClick = false);
+// Clicks into `control` (its window brought to the front) until it takes the keys: a click that
+// did not take is clicked again, as a person would (a window just started may still be placed
+// where the X server put it after the click was aimed). At most three clicks.
+bool clickIntoKeys(HWND control);
 // A visible, enabled dialog of the process (class #32770) other than `except` (so not the owner
 // of a modal dialog), or null after the time-out.
 HWND waitForProcessDialog(DWORD processId, HWND except, std::chrono::milliseconds timeout = 8s);

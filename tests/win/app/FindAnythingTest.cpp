@@ -29,10 +29,12 @@ std::vector<std::wstring> contentsOf(const std::vector<ListRow>& rows) {
 class FindAnythingTest : public DravixAppTest {
 protected:
     // A click into the box, as a user starts a search.
-    void focusSearchBox() {
-        ASSERT_TRUE(bringToFront(m_app->mainWindow()));
-        clickAt(centreOf(m_app->searchBox()));
-        ASSERT_TRUE(waitUntilTakesKeys(m_app->searchBox(), 3s));
+    void focusSearchBox() { ASSERT_TRUE(clickIntoKeys(m_app->searchBox())); }
+    // Typed into the box; done when the box holds it, every key taken up before the next is sent.
+    void typeSearch(const std::wstring& text) {
+        const std::wstring before = m_app->searchText();
+        typeText(text);
+        ASSERT_TRUE(pumpUntil([&] { return m_app->searchText() == before + text; }, 5s)) << base::toUtf8(m_app->searchText());
     }
     // Waits until the list shows exactly `contents` and the status line passes `status`.
     bool shows(const std::vector<std::wstring>& contents, const std::function<bool(const std::wstring&)>& status) {
@@ -102,7 +104,7 @@ TEST_F(FindAnythingTest, AClipOfAKeptRunIsFoundAndBroughtBack) {
     record(L"copied after it");  // what the clipboard holds at the next start
     start();                     // the run before is kept, with its index
     focusSearchBox();
-    typeText(kept.substr(5));
+    typeSearch(kept.substr(5));
     ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.empty(); }));
     typeChord({VK_CONTROL, VK_SHIFT}, 'F', 60);
     ASSERT_TRUE(pumpUntil([&] { return IsDlgButtonChecked(m_app->mainWindow(), kEarlierBox) == BST_CHECKED; }, 3s));
@@ -148,7 +150,7 @@ TEST_F(FindAnythingTest, TheArchivesOfAFolderTheUserAddedAreSearchedUntilItIsTak
     ASSERT_TRUE(fw::WriteUserString(store::kArchiveFoldersKey, base::toWide(folder).c_str(), L"2026-12-09 10:00:00"));
 
     focusSearchBox();
-    typeText(needle.substr(9));
+    typeSearch(needle.substr(9));
     typeChord({VK_CONTROL, VK_SHIFT}, 'F', 60);
     const auto fromArchive = [&](const std::vector<ListRow>& rows) {
         return std::count_if(rows.begin(), rows.end(), [&](const ListRow& row) {

@@ -49,11 +49,8 @@ protected:
     // A dialog that closed may leave no control of the window with the focus: a person clicks
     // into the list first.
     bool openFromToolsMenu() {
-        if (!waitUntilTakesKeys(m_app->list(), 2s)) {
-            clickAt(centreOf(m_app->list()));
-            if (!waitUntilTakesKeys(m_app->list()))
-                return false;
-        }
+        if (!waitUntilTakesKeys(m_app->list(), 2s) && !clickIntoKeys(m_app->list()))
+            return false;
         pressChord({VK_MENU}, 'T');
         return chooseOptions(waitForProcessMenu(m_app->processId()));
     }
