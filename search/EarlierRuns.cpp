@@ -1,5 +1,6 @@
 #include "search/EarlierRuns.h"
 
+#include "search/SealedBlocks.h"
 #include "search/Signature.h"
 #include "store/ArchivePaths.h"
 #include "store/ClipNames.h"
@@ -16,8 +17,10 @@ namespace search {
 
 namespace {
 
-// The most index files of unwritable folders kept in memory, and the largest index file read.
+// The most index files of unwritable folders kept in memory, the most bytes of sealed indexes
+// heads kept opened (a run of 999 clips has a head of about 180 KB), and the largest index file read.
 constexpr std::size_t kMaxUnwritten = 16;
+constexpr std::size_t kMaxKnownHeadBytes = 24u << 20;
 constexpr std::size_t kMaxIndexFileBytes = 1u << 30;
 // From this many rows on, a section is read whole rather than row by row.
 constexpr std::size_t kWholeSectionFrom = 16;
@@ -76,60 +79,83 @@ std::vector<Source> searchSources(const std::string& runsFolder, const std::vect
 }
 
 // An index opened for a search: its head read and checked, its other parts read as needed from
-// the file, or from memory when it was unsealed whole or has just been made. The buffers it reads
-// into only grow: a search over a hundred indexes allocates them once.
+// the file (plain, or sealed in blocks), or from memory when it has just been made. The buffers it
+// reads into only grow: a search over a hundred indexes allocates them once.
 class OpenIndex {
 public:
     enum Buffer { kHead, kTexts, kLines, kText, kLine, kBuffers };
     IndexHead head;
 
     IndexState fromFile(const std::string& path, const ArchiveStamp& archive) {
-        m_whole.clear();
+        close();
         m_file = std::make_unique<store::files::PartReader>(path);
-        if (!m_file->isOpen() || m_file->size() < kIndexHeaderBytes)
-            return IndexState::Damaged;
-        const std::optional<std::string_view> header = part(0, kIndexHeaderBytes, kHead);
-        const std::optional<std::uint64_t> headSize = header ? IndexHead::headSize(*header) : std::nullopt;
-        const std::optional<std::string_view> bytes =
-            headSize && *headSize <= m_file->size() ? part(0, static_cast<std::size_t>(*headSize), kHead) : std::nullopt;
-        return bytes ? head.read(*bytes, m_file->size(), archive) : IndexState::Damaged;
+        return m_file->isOpen() ? readHead(m_file->size(), archive) : IndexState::Damaged;
     }
-    IndexState fromBytes(std::string whole, const ArchiveStamp& archive) {
-        m_file.reset();
-        m_whole = std::move(whole);
-        const std::optional<std::uint64_t> headSize = IndexHead::headSize(m_whole);
-        if (!headSize || *headSize > m_whole.size())
+    // `knownHead`, when given, is the head as opened before (it must outlive this index's use).
+    IndexState fromBlocks(const std::string& path, const UnsealBytes& unseal, const ArchiveStamp& archive,
+                          std::string_view knownHead = {}) {
+        close();
+        m_blocks = std::make_unique<SealedBlocks>();
+        if (!m_blocks->open(path, unseal))
             return IndexState::Damaged;
-        return head.read(std::string_view(m_whole).substr(0, static_cast<std::size_t>(*headSize)), m_whole.size(), archive);
+        return knownHead.empty() ? readHead(m_blocks->size(), archive) : head.read(knownHead, m_blocks->size(), archive);
+    }
+    // The head's bytes as last read into its buffer.
+    std::string_view headBytes() const { return std::string_view(m_buffers[kHead]).substr(0, m_headSize); }
+    IndexState fromBytes(std::string whole, const ArchiveStamp& archive) {
+        close();
+        m_whole = std::move(whole);
+        return readHead(m_whole.size(), archive);
     }
     // `count` bytes at `offset`: where they lie in memory, or read into the buffer `into`.
     std::optional<std::string_view> part(std::uint64_t offset, std::size_t count, Buffer into) {
+        std::string& buffer = m_buffers[into];
+        if (m_blocks)
+            return m_blocks->part(offset, count, buffer);
         if (!m_file) {
             if (offset > m_whole.size() || count > m_whole.size() - offset)
                 return std::nullopt;
             return std::string_view(m_whole).substr(static_cast<std::size_t>(offset), count);
         }
-        std::string& buffer = m_buffers[into];
         if (buffer.size() < count)
             buffer.resize(count);
         if (!m_file->read(offset, count, buffer.data()))
             return std::nullopt;
         return std::string_view(buffer.data(), count);
     }
-    void close() { m_file.reset(); }
-    // The whole file's bytes, for its digest.
+    void close() {
+        m_file.reset();
+        m_blocks.reset();
+        m_whole.clear();
+    }
+    // The whole file's bytes (opened, when sealed), for its digest.
     bool readWhole(std::string& into) {
-        if (!m_file) {
-            into = m_whole;
-            return true;
-        }
-        return m_file->size() <= kMaxIndexFileBytes && m_file->read(0, static_cast<std::size_t>(m_file->size()), into);
+        const std::uint64_t size = m_blocks ? m_blocks->size() : m_file ? m_file->size() : m_whole.size();
+        if (size > kMaxIndexFileBytes)
+            return false;
+        const std::optional<std::string_view> bytes = part(0, static_cast<std::size_t>(size), kTexts);
+        if (bytes)
+            into.assign(bytes->data(), bytes->size());
+        return bytes.has_value();
     }
 
 private:
+    IndexState readHead(std::uint64_t size, const ArchiveStamp& archive) {
+        if (size < kIndexHeaderBytes)
+            return IndexState::Damaged;
+        const std::optional<std::string_view> header = part(0, kIndexHeaderBytes, kHead);
+        const std::optional<std::uint64_t> headSize = header ? IndexHead::headSize(*header) : std::nullopt;
+        const std::optional<std::string_view> bytes =
+            headSize && *headSize <= size ? part(0, static_cast<std::size_t>(*headSize), kHead) : std::nullopt;
+        m_headSize = bytes ? bytes->size() : 0;
+        return bytes ? head.read(*bytes, size, archive) : IndexState::Damaged;
+    }
+
     std::unique_ptr<store::files::PartReader> m_file;
+    std::unique_ptr<SealedBlocks> m_blocks;
     std::string m_whole;
     std::string m_buffers[kBuffers];
+    std::size_t m_headSize = 0;
 };
 
 namespace {
@@ -242,13 +268,7 @@ bool EarlierRuns::open(const Source& source, OpenIndex& index, SearchOutcome& ou
     const auto unwritten = m_unwritten.find(source.archive);
     if (unwritten != m_unwritten.end() && index.fromBytes(unwritten->second, *stamp) == IndexState::Valid)
         return true;
-    IndexState state = IndexState::Damaged;
-    if (!m_access.unseal) {
-        state = index.fromFile(indexPath, *stamp);
-    } else if (const std::optional<std::string> sealed = m_access.read(indexPath, kMaxIndexFileBytes)) {
-        if (std::optional<std::string> plain = m_access.unseal(*sealed))
-            state = index.fromBytes(std::move(*plain), *stamp);
-    }
+    const IndexState state = m_access.unseal ? openSealed(indexPath, index, *stamp) : index.fromFile(indexPath, *stamp);
     if (state == IndexState::Valid && trustworthy(indexPath, index))
         return true;
     index.close();  // Windows replaces no file that is open
@@ -263,9 +283,29 @@ bool EarlierRuns::open(const Source& source, OpenIndex& index, SearchOutcome& ou
             m_checked[indexPath] = {entry->size, entry->writeTime};
     } else if (m_unwritten.size() < kMaxUnwritten) {
         m_unwritten[source.archive] = built.bytes;
-        outcome.notes.push_back("index kept in memory, its folder cannot be written: " + source.archive);
+        outcome.notes.push_back("index kept in memory, it could not be sealed or its folder written: " + source.archive);
     }
     return index.fromBytes(std::move(built.bytes), *stamp) == IndexState::Valid;
+}
+
+// A sealed index, its head opened once while its file stays the same: a key typed then opens
+// only the blocks of the rows its words may be in.
+IndexState EarlierRuns::openSealed(const std::string& indexPath, OpenIndex& index, const ArchiveStamp& stamp) {
+    const std::optional<store::files::FileEntry> entry = store::files::entryOf(indexPath);
+    const auto known = m_heads.find(indexPath);
+    if (entry && known != m_heads.end() && known->second.file == std::make_pair(entry->size, entry->writeTime))
+        return index.fromBlocks(indexPath, m_access.unseal, stamp, known->second.bytes);
+    const IndexState state = index.fromBlocks(indexPath, m_access.unseal, stamp);
+    const std::string_view head = index.headBytes();
+    if (known != m_heads.end()) {
+        m_headBytes -= known->second.bytes.size();
+        m_heads.erase(known);
+    }
+    if (entry && state == IndexState::Valid && m_headBytes + head.size() <= kMaxKnownHeadBytes) {
+        m_heads[indexPath] = {{entry->size, entry->writeTime}, std::string(head)};
+        m_headBytes += head.size();
+    }
+    return state;
 }
 
 SearchOutcome EarlierRuns::search(const std::vector<Source>& sources, const Matcher& matcher, Deadline& deadline,

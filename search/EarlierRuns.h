@@ -71,6 +71,7 @@ public:
 
 private:
     bool open(const Source& source, OpenIndex& index, SearchOutcome& outcome);
+    IndexState openSealed(const std::string& indexPath, OpenIndex& index, const ArchiveStamp& stamp);
     bool trustworthy(const std::string& indexPath, OpenIndex& index);
 
     IndexAccess m_access;
@@ -79,6 +80,13 @@ private:
     std::map<std::string, std::pair<std::uint64_t, std::int64_t>> m_checked;
     // Indexes made for archives in folders that cannot be written: kept for this run instead.
     std::map<std::string, std::string> m_unwritten;
+    // The heads of sealed indexes as opened, with their file's size and time then.
+    struct KnownHead {
+        std::pair<std::uint64_t, std::int64_t> file;
+        std::string bytes;
+    };
+    std::map<std::string, KnownHead> m_heads;
+    std::size_t m_headBytes = 0;
 };
 
 }  // namespace search

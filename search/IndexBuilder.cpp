@@ -1,5 +1,6 @@
 #include "search/IndexBuilder.h"
 
+#include "search/SealedBlocks.h"
 #include "store/ArchivePaths.h"
 #include "store/BmpLayout.h"
 #include "store/ClipFormats.h"
@@ -170,8 +171,12 @@ BuiltIndex buildIndex(const std::string& archivePath, const IndexAccess& access)
     if (!index)
         return built;
     built.bytes = std::move(*index);
-    const std::string file = access.seal ? access.seal(built.bytes) : built.bytes;
-    const bool written = store::files::writeAtomically(store::searchIndexPath(archivePath), file);
+    // Sealed, in blocks that a search opens one at a time. What cannot be sealed is not written
+    // in the clear: the caller keeps it in memory, as one whose folder cannot be written.
+    const std::optional<std::string> file =
+        !access.seal ? std::optional<std::string>(built.bytes)
+                     : sealInBlocks(built.bytes, static_cast<std::size_t>(IndexHead::headSize(built.bytes).value_or(0)), access.seal);
+    const bool written = file && store::files::writeAtomically(store::searchIndexPath(archivePath), *file);
     built.outcome = written ? BuiltIndex::Outcome::Written : BuiltIndex::Outcome::NotWritten;
     return built;
 }

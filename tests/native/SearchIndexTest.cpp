@@ -4,6 +4,7 @@
 #include "search/EarlierRuns.h"
 #include "search/RunIndex.h"
 #include "search/SealedAccess.h"
+#include "search/SealedBlocks.h"
 
 #include "StoreFixtures.h"
 #include "TestFiles.h"
@@ -105,6 +106,18 @@ TEST(SearchIndex, ADamagedTruncatedOrOutOfDateIndexIsRefused) {
     }
 }
 
+// A stand-in for the store's seal: it marks and reverses the bytes.
+IndexAccess reversingSeal() {
+    IndexAccess access;
+    access.seal = [](std::string_view plain) { return "SEALED" + std::string(plain.rbegin(), plain.rend()); };
+    access.unseal = [](std::string_view sealed) -> std::optional<std::string> {
+        if (sealed.substr(0, 6) != "SEALED")
+            return std::nullopt;
+        return std::string(sealed.rbegin(), sealed.rend() - 6);
+    };
+    return access;
+}
+
 // Runs and archives on disk, searched through their indexes.
 class EarlierRunsTest : public ::testing::Test {
 protected:
@@ -197,23 +210,85 @@ TEST_F(EarlierRunsTest, AClipKeptInSeveralRunsIsOneResult) {
 // unseal (here a stand-in that marks and reverses the bytes); one that does not unseal is made
 // again.
 TEST_F(EarlierRunsTest, AnIndexIsSealedAsTheStoreIs) {
-    IndexAccess access;
-    access.seal = [](std::string_view plain) { return "SEALED" + std::string(plain.rbegin(), plain.rend()); };
-    access.unseal = [](std::string_view sealed) -> std::optional<std::string> {
-        if (sealed.substr(0, 6) != "SEALED")
-            return std::nullopt;
-        return std::string(sealed.rbegin(), sealed.rend() - 6);
-    };
-    EarlierRuns sealed(access);
+    EarlierRuns sealed(reversingSeal());
     ASSERT_TRUE(writeArchive(runArchive(1), {{1, 0, "2026-05-01 09:00:00", "", "", u"sealed words"}}));
     EXPECT_EQ(found(find(u"words", sealed)), "2026-05-01 10:00:00/1");
     const std::string index = store::searchIndexPath(runArchive(1));
-    EXPECT_EQ(readBytes(index).substr(0, 6), "SEALED");
+    EXPECT_EQ(readBytes(index).substr(0, kBlocksMagic.size()), kBlocksMagic);
+    EXPECT_NE(readBytes(index).find("SEALED"), std::string::npos);
     EXPECT_EQ(find(u"words", sealed).built, 0u);
     writeBytes(index, "plain bytes");
     const SearchOutcome outcome = find(u"sealed", sealed);
     EXPECT_EQ(found(outcome), "2026-05-01 10:00:00/1");
     EXPECT_EQ(outcome.built, 1u);
+
+    // An index of many blocks: the rows at both ends are found, every block opened in turn.
+    std::vector<ArchiveClip> clips;
+    for (int n = 1; n <= 40; ++n)
+        clips.push_back({n, 0, "2026-05-02 09:00:00", "", "", (n == 1 || n == 40 ? u"needle " : u"") + std::u16string(8000, u'x')});
+    ASSERT_TRUE(writeArchive(runArchive(2), clips));
+    EXPECT_EQ(found(find(u"needle", sealed)), "2026-05-02 10:00:00/1 2026-05-02 10:00:00/40");
+    EXPECT_GT(readBytes(store::searchIndexPath(runArchive(2))).size(), 4 * kIndexBlockBytes);
+
+    // An index the system would not seal is not written, in the clear or at all: kept in memory.
+    IndexAccess refusing = reversingSeal();
+    refusing.seal = [](std::string_view) { return std::string(); };
+    EarlierRuns unsealable(refusing);
+    std::filesystem::remove(std::filesystem::u8path(store::searchIndexPath(runArchive(2))));
+    EXPECT_EQ(find(u"needle", unsealable).built, 1u);
+    EXPECT_FALSE(fileExists(store::searchIndexPath(runArchive(2))));
+    EXPECT_EQ(find(u"needle", unsealable).built, 0u);
+}
+
+// A file sealed in blocks reads back any part, within a block or across several, opening only
+// the blocks it needs; a block that does not open fails the parts in it alone, and a file whose
+// table does not fit it is refused.
+TEST_F(EarlierRunsTest, AFileSealedInBlocksReadsBackAnyPart) {
+    std::mt19937 random(20261209);
+    std::string plain(1000, '\0');
+    for (char& byte : plain)
+        byte = static_cast<char>(random());
+    int opened = 0;
+    const UnsealBytes unseal = [&](std::string_view sealed) -> std::optional<std::string> {
+        ++opened;
+        if (sealed.substr(0, 2) != "S:")
+            return std::nullopt;
+        return std::string(sealed.substr(2));
+    };
+    const std::optional<std::string> file = sealInBlocks(plain, 100, [](std::string_view piece) { return "S:" + std::string(piece); }, 64);
+    ASSERT_TRUE(file);
+    const std::string path = m_dir.path("blocks");
+    writeBytes(path, *file);
+    SealedBlocks blocks;
+    ASSERT_TRUE(blocks.open(path, unseal));
+    EXPECT_EQ(blocks.size(), plain.size());
+    std::string buffer;
+    for (const auto& [offset, count] : std::vector<std::pair<std::size_t, std::size_t>>{
+             {0, 100}, {0, 1000}, {99, 2}, {100, 64}, {150, 300}, {999, 1}, {1000, 0}, {500, 0}}) {
+        const std::optional<std::string_view> part = blocks.part(offset, count, buffer);
+        ASSERT_TRUE(part) << offset << "+" << count;
+        EXPECT_EQ(*part, std::string_view(plain).substr(offset, count)) << offset << "+" << count;
+    }
+    EXPECT_FALSE(blocks.part(1000, 1, buffer));
+    opened = 0;
+    ASSERT_TRUE(blocks.open(path, unseal));
+    ASSERT_TRUE(blocks.part(10, 5, buffer));
+    ASSERT_TRUE(blocks.part(20, 5, buffer));
+    EXPECT_EQ(opened, 1) << "the head's block, once";
+
+    std::string damaged = *file;
+    damaged[damaged.size() - 6] = 'X';  // the last block (its last 4 bytes) no longer opens
+    writeBytes(path, damaged);
+    ASSERT_TRUE(blocks.open(path, unseal));
+    EXPECT_TRUE(blocks.part(0, 996, buffer));
+    EXPECT_FALSE(blocks.part(995, 3, buffer));
+    std::string huge(kBlocksMagic);
+    huge += std::string("\1\0\0\0" "\xff\xff\xff\xff" "\2\0\0\0" "S:", 14);  // one block of 4 GB, it says
+    for (const std::string& refused : {file->substr(0, file->size() - 1), *file + "x", std::string("plain bytes"), std::string(), huge}) {
+        writeBytes(path, refused);
+        EXPECT_FALSE(blocks.open(path, unseal)) << refused.size();
+    }
+    EXPECT_FALSE(sealInBlocks(plain, 100, [](std::string_view) { return std::string(); }));
 }
 
 // The store's own door: the archive's files read as the store reads them, the index sealed for the
@@ -236,7 +311,8 @@ std::u16string shownContent(const ArchiveClip& clip) {
 }
 
 // Random rows in five runs and random queries of words, filters and patterns: the search through
-// the indexes finds exactly the rows that a plain scan of the same rows admits.
+// the indexes (sealed in blocks, as the program's are) finds exactly the rows that a plain scan of
+// the same rows admits.
 TEST_F(EarlierRunsTest, ResultsAreThoseOfALinearScan) {
     std::mt19937 random(20261208);
     const auto pick = [&](const auto& list) { return list[random() % list.size()]; };
@@ -257,6 +333,7 @@ TEST_F(EarlierRunsTest, ResultsAreThoseOfALinearScan) {
         }
         ASSERT_TRUE(writeArchive(runArchive(day), clips));
     }
+    EarlierRuns sealed(reversingSeal());
     const std::vector<std::u16string> filters = {u"", u"类型:文本", u"type:image", u"类型:文件", u"程序:notepad", u"app:word",
                                                  u"日期:2026-05-02..2026-05-04", u"date:2026-05-05", u"分类:工作", u"cat:home"};
     const std::vector<std::u16string> patterns = {u"re:alpha|zebra", u"re:b[e]ta,", u"re:\\d+ ", u"re:^报告", u"re:(剪贴板|复制) c",
@@ -274,7 +351,7 @@ TEST_F(EarlierRunsTest, ResultsAreThoseOfALinearScan) {
                     expected.insert(origin + "/" + std::to_string(clip.number));
             }
         }
-        const std::string results = found(find(text));
+        const std::string results = found(find(text, sealed));
         for (std::size_t at = 0; at < results.size();) {
             const std::size_t end = std::min(results.find(' ', results.find('/', at)), results.size());
             actual.insert(results.substr(at, end - at));

@@ -2,6 +2,8 @@
 // included, holds a copied text, picture or file list in any encoding we write.
 #include "DravixAppTest.h"
 
+#include "search/SealedAccess.h"
+#include "search/SealedBlocks.h"
 #include "store/StorePaths.h"
 #include "WinTestSupport.h"
 #include "base/Handle.h"
@@ -27,6 +29,16 @@ std::string codePageBytes(const std::wstring& text) {
 
 // The files under the store folder holding any of `needles`, each read as it lies (`opened`: as
 // the store reads it).
+// What a file of the store holds as the program opens it: a data file unsealed, a search index
+// sealed in blocks read whole.
+std::string openedBytes(const std::string& path) {
+    search::SealedBlocks blocks;
+    std::string bytes;
+    if (blocks.open(path, search::sealedStoreAccess().unseal) && blocks.part(0, static_cast<std::size_t>(blocks.size()), bytes))
+        return bytes;
+    return readStoredBytes(path);
+}
+
 std::vector<std::string> storeFilesHolding(const std::vector<std::string>& needles, bool opened) {
     std::vector<std::string> found;
     std::error_code error;
@@ -34,7 +46,7 @@ std::vector<std::string> storeFilesHolding(const std::vector<std::string>& needl
         if (!entry.is_regular_file())
             continue;
         const std::string path = entry.path().u8string();
-        const std::string bytes = opened ? readStoredBytes(path) : readBytes(path);
+        const std::string bytes = opened ? openedBytes(path) : readBytes(path);
         for (const std::string& needle : needles)
             if (bytes.find(needle) != std::string::npos)
                 found.push_back(path + " holds " + std::to_string(needle.size()) + " bytes of the copy");
