@@ -169,7 +169,7 @@ void CClipDlg::layout() {
     const RECT centre = m_panes.Layout(client);
     const CHistoryView::Controls& controls = m_view.controls();
     const int width = centre.right - centre.left;
-    const int searchHeight = m_view.searchBar().Layout(centre);
+    const int searchHeight = m_view.search().bar().Layout(centre);
     SetWindowPos(controls.list, nullptr, centre.left, centre.top + searchHeight, width,
                  std::max<int>(0, centre.bottom - centre.top - searchHeight), SWP_NOZORDER | SWP_NOACTIVATE);
     fitColumns(controls.list);
@@ -227,7 +227,7 @@ void CClipDlg::SetStatusText(const std::wstring& text) {
 
 bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (m_monitor.HandleMessage(message, wParam, lParam) || m_archive.HandleMessage(message, wParam) ||
-        m_view.HandleMessage(message) || m_sync.HandleMessage(message) || handleLibraryMessage(message, wParam, lParam, result))
+        m_view.search().HandleMessage(message) || m_sync.HandleMessage(message) || handleLibraryMessage(message, wParam, lParam, result))
         return true;
     switch (message) {
     // The application the user leaves us for, or came to us from, is where a paste from the
@@ -369,13 +369,13 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
         return true;
     case IDC_SEARCH:
         if (code == EN_CHANGE)
-            m_view.OnSearchChanged();
+            m_view.search().OnSearchChanged();
         return true;
     case IDC_SEARCH_FILTERS:
-        m_view.OnFilterButton();
+        m_view.search().OnFilterButton();
         return true;
     case IDC_SEARCH_EARLIER:
-        m_view.OnEarlierToggled();
+        m_view.search().OnEarlierToggled();
         return true;
     case CCategoryTreeCtrl::kCommandAdd:
         m_view.categories().AddCategory();
@@ -404,7 +404,7 @@ bool CClipDlg::PreTranslateMessage(MSG* message) {
         openHelp();
         return true;
     }
-    if (inMainWindow && keyDown && m_view.HandleSearchKeys(message->hwnd, message->wParam))
+    if (inMainWindow && keyDown && m_view.search().HandleKey(message->hwnd, message->wParam))
         return true;
     if (inMainWindow && keyDown && (message->wParam == VK_ESCAPE || message->wParam == VK_RETURN))
         return true;

@@ -72,11 +72,6 @@ CHistoryView::Nodes makeNodes(fw::CTreeView& tree) {
     return nodes;
 }
 
-// Today for the search's date filters: "YYYY-MM-DD".
-std::string today() {
-    return store::currentTimeStamp().substr(0, 10);
-}
-
 }  // namespace
 
 // The rows for the clip menu of another process, written into the block it made; the block's
@@ -110,7 +105,12 @@ LRESULT copyListRows(const cliplist::ClipListModel& rows, WPARAM processId, LPAR
 CHistoryView::CHistoryView(CSysClipBoard& store, CClipTrayIcon& tray, HookLibrary& hook, StatusLine status)
     : m_store(store), m_status(std::move(status)),
       m_queue(store.paths().statusFile(), tray, [this] { return ShowsQueue(); }, [this] { FillClipList(m_nodes.queue); }),
-      m_target(hook, tray) {}
+      m_target(hook, tray),
+      m_search(store, m_clipList,
+               {[this](int row) { ShowPreview(row); }, [this] { ShowRowsStatus(); }, [this] { return categoryNames(); },
+                [this](const std::wstring& question, const std::function<bool()>& save, const wchar_t* failed) {
+                    return askThenSave(question, save, failed);
+                }}) {}
 
 // Selecting the history fills the list: the rows of the store the window opens with.
 void CHistoryView::Create(HWND window, HWND list, HWND tree, HWND preview, const CSearchBar::Ids& searchIds) {
@@ -124,9 +124,8 @@ void CHistoryView::Create(HWND window, HWND list, HWND tree, HWND preview, const
     m_tree.SetImageList(m_treeImages.get());
     m_nodes = makeNodes(m_tree);
     m_categories.Attach(tree, m_nodes.root);
-    m_searchBar.Create(window, searchIds);
-    m_earlier.Start(window, kMsgEarlierResults, m_store.runsFolder());
-    m_controls = {list, tree, preview, m_searchBar.box()};
+    m_search.Create(window, list, searchIds);
+    m_controls = {list, tree, preview, m_search.bar().box()};
     m_tree.SelectItem(m_nodes.collection);
 }
 
@@ -239,15 +238,16 @@ void CHistoryView::ShowRowsStatus() {
                                             : std::wstring());
         return;
     }
-    const cliplist::ClipListModel& rows = m_clipList.Rows();
-    searchbox::SearchState state{rows.shownCount(), rows.totalCount(), rows.query().pattern,
-                                 search::filtersStatus(rows.query()), rows.searchError(), rows.searchCutShort()};
-    if (m_searchBar.SearchesEarlier()) {
-        state.earlier = m_earlier.Busy() ? searchbox::EarlierState::Searching : searchbox::EarlierState::Done;
-        state.earlierHits = rows.earlierCount();
-        state.earlierMore = m_earlierOutcome && (m_earlierOutcome->more || m_earlierOutcome->cutShort);
-    }
-    m_status(base::toWide(searchbox::searchStatus(state)));
+    m_status(m_search.Status());
+}
+
+// The user's categories, for the filter menu.
+std::vector<std::u16string> CHistoryView::categoryNames() const {
+    std::vector<std::u16string> names;
+    for (HTREEITEM node = m_tree.GetChild(m_nodes.root); node; node = m_tree.GetNextSibling(node))
+        if (node != m_nodes.collection && node != m_nodes.hotkeys && node != m_nodes.queue)
+            names.push_back(base::toUtf16(m_tree.GetItemText(node)));
+    return names;
 }
 
 void CHistoryView::ShowRecordedRows(std::vector<clip::ViewRow> rows) {
@@ -345,162 +345,6 @@ bool CHistoryView::OnNotify(NMHDR& header, LRESULT& result) {
          header.code == HDN_ITEMDBLCLICKA)) {
         m_clipList.SortByHeader(reinterpret_cast<const NMHEADERW&>(header).iItem);
         ShowRowsStatus();
-    }
-    return false;
-}
-
-// The preview follows the first selected row only when that is another row now.
-void CHistoryView::OnSearchChanged() {
-    const auto started = std::chrono::steady_clock::now();
-    const std::u16string text = m_searchBar.Text();
-    const std::string previewed = m_clipList.FirstSelectedClip();
-    bool changed = false;
-    // A change that moves rows: the rows selected before stay selected where they are still shown.
-    m_clipList.ChangeKeepingSelection([&](cliplist::ClipListModel& rows) {
-        changed = rows.setFilter(text, m_searchBar.PatternToggle(), today());
-        return changed && rows.shownChanged();
-    });
-    if (changed)
-        searchEarlierRuns();
-    ShowRowsStatus();
-    if (!changed)
-        return;
-    InvalidateRect(m_list.hwnd(), nullptr, FALSE);  // the marks of what matched
-    if (m_clipList.FirstSelectedClip() != previewed)
-        ShowPreview(m_list.GetNextItem(-1, LVNI_SELECTED));
-    base::Trace("search: %u of %u rows shown in %lld us", static_cast<unsigned>(m_clipList.Rows().shownCount()),
-                static_cast<unsigned>(m_clipList.Rows().totalCount()),
-                static_cast<long long>(
-                    std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count()));
-}
-
-// The programs of the rows on display and the user's categories, to pick from.
-void CHistoryView::OnFilterButton() {
-    std::vector<std::string> sources;
-    const cliplist::ClipListModel& rows = m_clipList.Rows();
-    for (std::size_t i = 0; i < rows.shownCount(); ++i)
-        sources.push_back(rows.shown(i).source);
-    std::vector<std::u16string> categories;
-    for (HTREEITEM node = m_tree.GetChild(m_nodes.root); node; node = m_tree.GetNextSibling(node))
-        if (node != m_nodes.collection && node != m_nodes.hotkeys && node != m_nodes.queue)
-            categories.push_back(base::toUtf16(m_tree.GetItemText(node)));
-    CSearchBar::FolderMenu folders;
-    folders.added = archivefolders::added();
-    for (std::string& folder : archivefolders::searched(m_store.runsFolder()))
-        if (std::find(folders.added.begin(), folders.added.end(), folder) == folders.added.end())
-            folders.others.push_back(std::move(folder));
-    const CSearchBar::MenuChoice choice = m_searchBar.ShowFilterMenu(searchbox::programsOfRows(sources), categories, folders);
-    if (choice.searchAgain)
-        OnSearchChanged();
-    if (choice.addFolder)
-        addArchiveFolder();
-    else if (!choice.removeFolder.empty())
-        removeArchiveFolder(choice.removeFolder);
-}
-
-// A folder whose archives the search of earlier runs looks in from now on.
-void CHistoryView::addArchiveFolder() {
-    const std::wstring folder = fw::PickFolder(m_window, L"选择要在其中查找存档（.amc）的文件夹：");
-    if (folder.empty())
-        return;
-    if (!archivefolders::add(base::toUtf8(folder))) {
-        MessageBoxW(m_window, L"无法保存查找存档的文件夹。", wide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
-    base::Trace("archives searched in %s too", base::toUtf8(folder).c_str());
-    OnEarlierToggled();
-}
-
-// Asked once; the archives in it stay where they are.
-void CHistoryView::removeArchiveFolder(const std::string& folder) {
-    if (!askThenSave(L"不再在“" + base::toWide(folder) + L"”中查找存档？", [&] { return archivefolders::remove(folder); },
-                     L"无法保存查找存档的文件夹。"))
-        return;
-    base::Trace("archives no longer searched in %s", folder.c_str());
-    OnEarlierToggled();
-}
-
-void CHistoryView::OnEarlierToggled() {
-    searchEarlierRuns();
-    ShowRowsStatus();
-}
-
-// The rows found before go at once; those of this query come with its results. With the box
-// empty (or the checkbox off) nothing is searched.
-void CHistoryView::searchEarlierRuns() {
-    m_earlierOutcome.reset();
-    const std::u16string text = m_searchBar.Text();
-    const bool wanted = m_searchBar.SearchesEarlier() && m_clipList.Rows().query().hasText() &&
-                        m_clipList.Rows().searchError().empty();
-    if (m_clipList.Rows().earlierCount() > 0)
-        m_clipList.ChangeKeepingSelection([](cliplist::ClipListModel& rows) {
-            rows.assignEarlier({});
-            return true;
-        });
-    if (!wanted) {
-        m_earlier.Cancel();
-        return;
-    }
-    m_earlier.Search(text, m_searchBar.PatternToggle(), today(), archivefolders::searched(m_store.runsFolder()));
-}
-
-bool CHistoryView::HandleMessage(UINT message) {
-    if (message != kMsgEarlierResults)
-        return false;
-    showEarlierResults();
-    return true;
-}
-
-void CHistoryView::showEarlierResults() {
-    std::optional<CEarlierSearch::Results> results = m_earlier.Take();
-    if (!results) {
-        ShowRowsStatus();
-        return;
-    }
-    std::vector<cliplist::Row> rows;
-    rows.reserve(results->outcome.hits.size());
-    for (search::Hit& hit : results->outcome.hits) {
-        const search::Source& source = results->sources[hit.source];
-        rows.push_back(cliplist::earlierRow(hit.kind, std::move(hit.line), hit.copyTime, xml::utf16ToUtf8(source.origin), hit.number,
-                                            hit.program, hit.category, source.archive, hit.clip));
-    }
-    m_earlierOutcome = std::move(results->outcome);
-    m_clipList.ChangeKeepingSelection([&](cliplist::ClipListModel& model) {
-        model.assignEarlier(std::move(rows));
-        return true;
-    });
-    ShowRowsStatus();
-}
-
-bool CHistoryView::HandleSearchKeys(HWND window, WPARAM key) {
-    const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
-    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-    if (key == 'F' && control && shift) {
-        m_searchBar.ToggleEarlier();
-        OnEarlierToggled();
-        return true;
-    }
-    if (key == 'F' && control) {
-        SetFocus(m_controls.search);
-        SendMessageW(m_controls.search, EM_SETSEL, 0, -1);
-        return true;
-    }
-    if (key == VK_ESCAPE && (window == m_controls.search || window == m_list.hwnd()))
-        return m_searchBar.ClearOneStep();
-    // Enter on a row of an earlier run brings it back, as a double click does.
-    if (key == VK_RETURN && window == m_list.hwnd()) {
-        const std::size_t position = static_cast<std::size_t>(m_list.GetNextItem(-1, LVNI_SELECTED));
-        const cliplist::ClipListModel& rows = m_clipList.Rows();
-        if (position >= rows.shownCount() || rows.shown(position).archive.empty())
-            return false;
-        m_clipList.PasteSelected(shift);
-        return true;
-    }
-    if (key == VK_DOWN && window == m_controls.search && m_list.GetItemCount() > 0) {
-        SetFocus(m_list.hwnd());
-        ListView_SetItemState(m_list.hwnd(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        ShowPreview(0);
-        return true;
     }
     return false;
 }

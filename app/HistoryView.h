@@ -7,11 +7,10 @@
 #pragma once
 
 #include "app/ClipTrayIcon.h"
-#include "app/EarlierSearch.h"
 #include "app/HookLibrary.h"
 #include "app/PasteQueueNode.h"
 #include "app/PasteTarget.h"
-#include "app/SearchBar.h"
+#include "app/ListSearch.h"
 #include "app/StoreView.h"
 #include "ui/CategoryTreeCtrl.h"
 #include "ui/ClipListCtrl.h"
@@ -53,7 +52,7 @@ public:
     // The dialog's list, tree and preview, and the search bar made here; the history's rows shown.
     void Create(HWND window, HWND list, HWND tree, HWND preview, const CSearchBar::Ids& searchIds);
     const Controls& controls() const { return m_controls; }
-    const CSearchBar& searchBar() const { return m_searchBar; }
+    CListSearch& search() { return m_search; }
     const Nodes& nodes() const { return m_nodes; }
     CClipListCtrl& clipList() { return m_clipList; }
     CCategoryTreeCtrl& categories() { return m_categories; }
@@ -82,16 +81,6 @@ public:
     void ShowPasted(int number);
 
     bool OnNotify(NMHDR& header, LRESULT& result);
-    void OnSearchChanged();
-    // The filter menu beside the box.
-    void OnFilterButton();
-    // "在以前的记录中查找" turned on or off (its checkbox, Ctrl+Shift+F).
-    void OnEarlierToggled();
-    // The results of the earlier runs' search; true when `message` was theirs.
-    bool HandleMessage(UINT message);
-    // Ctrl+F, Ctrl+Shift+F, Esc (one step of the search back) and Down between the search box
-    // and the list; true when the key was taken.
-    bool HandleSearchKeys(HWND window, WPARAM key);
     // The program the user worked in before ours: where a paste from the list goes.
     void NoteForegroundWindow(HWND window) { m_target.Note(window, m_window); }
     // Who hears of the user's deletions and filings (the sync folder).
@@ -103,8 +92,7 @@ public:
 
 private:
     bool askThenSave(const std::wstring& question, const std::function<bool()>& save, const wchar_t* failed) const;
-    void addArchiveFolder();
-    void removeArchiveFolder(const std::string& folder);
+    std::vector<std::u16string> categoryNames() const;
     // CClipListCtrl::Owner
     void ShowPreview(int row) override;
     void RefreshView() override { FillClipList(m_tree.GetSelectedItem()); }
@@ -116,11 +104,7 @@ private:
     void ClearQueue() override { m_queue.Clear(); }
     bool ShowsQueue() const override { return m_tree.GetSelectedItem() == m_nodes.queue; }
     void ExcludeProgram(const std::string& path) override;
-    void searchEarlierRuns();
-    void showEarlierResults();
     void bringBack(const cliplist::Row& row, bool plainText);
-
-    static constexpr UINT kMsgEarlierResults = WM_APP + 43;
     void RowFiled(const std::string& clip, const std::string& category) override {
         if (m_changes.filed)
             m_changes.filed(clip, category);
@@ -141,9 +125,7 @@ private:
     base::UniqueImageList m_listImages;
     base::UniqueImageList m_treeImages;
     CPasteTarget m_target;
-    CSearchBar m_searchBar;
-    CEarlierSearch m_earlier;
-    std::optional<search::SearchOutcome> m_earlierOutcome;  // the last results shown
+    CListSearch m_search;
     bool m_bOpened = false;  // the history was shown once (the window has opened)
     std::optional<std::u16string> m_newestHistoryText;
     ChangeListener m_changes;
