@@ -8,6 +8,7 @@
 #include "store/BmpLayout.h"
 #include "store/ClipFormats.h"
 #include "store/ClipNames.h"
+#include "BenchRuns.h"
 #include "BenchTexts.h"
 #include "DebugLog.h"
 #include "DravixProcess.h"
@@ -277,18 +278,22 @@ std::wstring windowTitle(HWND window) {
 }
 
 // A control's text asked with WM_GETTEXT (GetWindowText does not ask another process's control).
-std::wstring controlText(HWND control) {
-    wchar_t text[64] = {};
-    SendMessageW(control, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
+std::wstring controlText(HWND control, int size = 64) {
+    std::wstring text(static_cast<std::size_t>(size), L'\0');
+    text.resize(static_cast<std::size_t>(SendMessageW(control, WM_GETTEXT, size, reinterpret_cast<LPARAM>(text.data()))));
     return text;
 }
 
-// Typed into the search box `edit` (real keys, a person's 100-150 ms apart), each key until the
-// box shows it and `list` has nothing left to paint. The box answers WM_GETTEXT only between
+// Typed into the search box `edit` (real keys, a person's 100-150 ms apart: `typed` letter by
+// letter, then back), each key until the box shows it, `list` has nothing left to paint and
+// `settled` says the rest of the key's work is done. The box answers WM_GETTEXT only between
 // messages, so a new text read means the key's filtering is done.
-Times searchTimes(HWND edit, HWND list) {
-    const std::wstring typed = L"number 7";
-    const WORD keys[] = {'N', 'U', 'M', 'B', 'E', 'R', VK_SPACE, '7'};
+Times searchTimes(HWND edit, HWND list, const std::wstring& typed = L"number 7",
+                  const std::function<bool(const std::wstring& text)>& settled = nullptr) {
+    std::vector<WORD> keys;
+    for (wchar_t letter : typed)
+        keys.push_back(letter == L' ' ? VK_SPACE : static_cast<WORD>(std::towupper(letter)));
+    const int length = static_cast<int>(typed.size());
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
     bringToFront(GetAncestor(edit, GA_ROOT));
     SetCursorPos(centreOf(edit).x, centreOf(edit).y);
@@ -297,13 +302,15 @@ Times searchTimes(HWND edit, HWND list) {
     std::wstring expected;
     Times times;
     for (int i = 0; i < kTries; ++i) {
-        const bool back = i % 16 >= 8;
-        expected = back ? expected.substr(0, expected.size() - 1) : expected + typed[static_cast<std::size_t>(i % 8)];
+        const bool back = i % (2 * length) >= length;
+        expected = back ? expected.substr(0, expected.size() - 1) : expected + typed[static_cast<std::size_t>(i % length)];
         letTimePass(std::chrono::milliseconds(100 + (i * 37) % 51));
-        const WORD key = back ? VK_BACK : keys[i % 8];
+        const WORD key = back ? VK_BACK : keys[static_cast<std::size_t>(i % length)];
         const auto start = Clock::now();
         sendKeys({{key, false}, {key, true}});
-        spinUntil([&] { return controlText(edit) == expected && !GetUpdateRect(list, nullptr, FALSE); }, 10s);
+        spinUntil([&] {
+            return controlText(edit) == expected && (!settled || settled(expected)) && !GetUpdateRect(list, nullptr, FALSE);
+        }, 10s);
         times.push_back(msSince(start));
     }
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
@@ -326,6 +333,55 @@ void measureSearch(const DravixProcess& app, const DebugLog& log) {
     char text[160];
     std::snprintf(text, sizeof text, "search: the program's own refilter and list update median %.2f ms of the keystroke", medianOf(own));
     note(text);
+}
+
+// "在以前的记录中查找" over 100 kept runs of 999 clips (benchruns): each key typed until the status
+// line gives the earlier runs' count for the box's text and the list is painted; floor: the same
+// keys with the checkbox off (the live list alone). Then the program's working set against the
+// one it had right after an empty start. The runs' indexes are made by a first search, not timed.
+void measureEarlierSearch(double emptyStartMb) {
+    const store::StorePaths paths(store::userStoreFolder());
+    const std::string runs = store::joinPath(paths.folder(), store::kRunsFolderName);
+    std::filesystem::remove_all(std::filesystem::u8path(runs));
+    if (!benchruns::writeRuns(runs, benchruns::kRuns)) {
+        note("earlier runs: the runs could not be written");
+        return;
+    }
+    const DWORD keptRuns = 500;  // none of them is taken away at the start
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", store::kKeptRunsSetting, REG_DWORD, &keptRuns, sizeof keptRuns);
+    {
+        DravixProcess app;
+        // The start keeps the history it finds as a run: the live rows are written after it.
+        if (!app.waitForMainWindow() || (writeHistory(999, 1000, 0), !showHistory(app, 999))) {
+            note("earlier runs: the program did not show its history");
+            return;
+        }
+        const HWND edit = GetDlgItem(app.mainWindow(), 1003);
+        const HWND status = FindWindowExW(app.mainWindow(), nullptr, STATUSCLASSNAMEW, nullptr);
+        const HWND checkbox = GetDlgItem(app.mainWindow(), 1351);  // IDC_SEARCH_EARLIER
+        const auto earlierCounted = [&](const std::wstring& text) {
+            return text.empty() || controlText(status, 256).find(L"以前的记录：") != std::wstring::npos;
+        };
+        const Times floor = searchTimes(edit, app.list(), L"zeppelin");
+        SendMessageW(checkbox, BM_CLICK, 0, 0);
+        // The first search makes every run's index.
+        const std::wstring word(benchruns::kWord, benchruns::kWord + std::char_traits<char16_t>::length(benchruns::kWord));
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(word.c_str()));
+        const auto indexing = Clock::now();
+        spinUntil([&] { return earlierCounted(word); }, 600s);
+        note("earlier runs: the first search, with every run's index made, " + std::to_string(static_cast<int>(msSince(indexing))) +
+             " ms; status: " + base::toUtf8(controlText(status, 256)));
+        const Times ours = searchTimes(edit, app.list(), word, earlierCounted);
+        row("search keystroke to list painted, 100 earlier runs of 999 clips searched too; floor: the checkbox off",
+            "p95 150 ms", ours, floor);
+        const double workingSet = workingSetMb(app.processId());
+        note("earlier runs: main program's working set after the searches " + std::to_string(static_cast<int>(workingSet)) +
+             " MB, " + std::to_string(static_cast<int>(workingSet - emptyStartMb)) +
+             " MB over an empty start (goal: at most 40 MB over)");
+        SendMessageW(checkbox, BM_CLICK, 0, 0);
+    }
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", store::kKeptRunsSetting);
+    std::filesystem::remove_all(std::filesystem::u8path(runs));
 }
 
 // Ctrl+right button released over `target`, until a menu of `process` is on screen and painted.
@@ -750,7 +806,7 @@ void measureLastingStartUp() {
 
 }  // namespace
 
-// Every path, or those named: copy, search, menu, paste, capture, archive, start-up, lasting.
+// Every path, or those named: copy, search, earlier, menu, paste, capture, archive, start-up, lasting.
 int wmain(int argc, wchar_t** argv) {
     const std::vector<std::wstring> named(argv + 1, argv + argc);
     const auto wanted = [&](const wchar_t* path) {
@@ -765,12 +821,15 @@ int wmain(int argc, wchar_t** argv) {
     const Target menuTarget(L"Menu bench target", L"");
     const double targetBefore = workingSetMb(processOf(menuTarget.window()));
     putClipboard({});
-    if (wanted(L"search") || wanted(L"menu") || wanted(L"paste") || wanted(L"capture") || wanted(L"archive")) {
+    double emptyStartMb = 0;
+    if (wanted(L"search") || wanted(L"earlier") || wanted(L"menu") || wanted(L"paste") || wanted(L"capture") ||
+        wanted(L"archive")) {
         DravixProcess app;
         if (!app.waitForMainWindow())
             return 1;
-        note("main program's working set right after start, empty store: " +
-             std::to_string(static_cast<int>(workingSetMb(app.processId()))) + " MB");
+        emptyStartMb = workingSetMb(app.processId());
+        note("main program's working set right after start, empty store: " + std::to_string(static_cast<int>(emptyStartMb)) +
+             " MB");
         if (wanted(L"search"))
             measureSearch(app, log);
         if (wanted(L"menu"))
@@ -782,6 +841,8 @@ int wmain(int argc, wchar_t** argv) {
         if (wanted(L"archive"))
             measureArchive(app, log, scratch.path(""));
     }
+    if (wanted(L"earlier"))
+        measureEarlierSearch(emptyStartMb);
     if (wanted(L"start-up"))
         measureStartUp();
     if (wanted(L"lasting"))
