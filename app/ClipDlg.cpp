@@ -145,7 +145,7 @@ bool CClipDlg::OnInitDialog() {
     startSync();
     if (!hooked)
         m_tray.ReportHooksUnavailable();
-    m_options.ApplyAtStart();
+    m_options.ApplyAtStart(hwnd(), kMsgKeyboardProbed);
     if (m_lastRunRestored)
         m_view.categories().RebuildCategories({m_view.nodes().collection, m_view.nodes().hotkeys, m_view.nodes().queue});
     if (!m_lastRunNotRestored.empty())
@@ -227,7 +227,8 @@ void CClipDlg::SetStatusText(const std::wstring& text) {
 
 bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (m_monitor.HandleMessage(message, wParam, lParam) || m_archive.HandleMessage(message, wParam) ||
-        m_view.search().HandleMessage(message) || m_sync.HandleMessage(message) || handleLibraryMessage(message, wParam, lParam, result))
+        m_view.search().HandleMessage(message) || m_sync.HandleMessage(message) || m_options.HandleMessage(message) ||
+        handleLibraryMessage(message, wParam, lParam, result))
         return true;
     switch (message) {
     // The application the user leaves us for, or came to us from, is where a paste from the

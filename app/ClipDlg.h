@@ -70,6 +70,7 @@ private:
     static constexpr UINT kMsgUnreadable = WM_APP + 7;       // a clip sealed out of this user's reach was met
     static constexpr UINT kMsgWindowTasks = WM_APP + 8;      // work of the command line's worker
     static constexpr UINT kMsgSyncEvents = WM_APP + 9;       // the sync engine has news
+    static constexpr UINT kMsgKeyboardProbed = WM_APP + 10;  // the keyboard was asked about the chords
     static constexpr UINT_PTR kSlotRetryTimer = 1;
     static constexpr UINT_PTR kSyncStatusTimer = 2;
 

@@ -5,6 +5,7 @@
 #include "options/KeyboardProbe.h"
 #include "options/OptionsRegistry.h"
 #include "options/SyncSettingsRegistry.h"
+#include "base/Barrier.h"
 #include "base/ScopeExit.h"
 #include "base/Trace.h"
 
@@ -25,13 +26,43 @@ std::string chordsText(const options::ChordSettings& chords) {
 COptionsCommands::COptionsCommands(const HookLibrary& hook, CClipTrayIcon& tray, Pause pause, ApplyMore applyMore)
     : m_hook(hook), m_tray(tray), m_pause(std::move(pause)), m_applyMore(std::move(applyMore)) {}
 
-void COptionsCommands::ApplyAtStart() {
+COptionsCommands::~COptionsCommands() {
+    if (m_probe.joinable())
+        m_probe.join();
+}
+
+// Asking the layout for every character it could type takes a quarter of a second and more: the
+// window shows its rows meanwhile. The layout is this thread's, the one the user types with.
+void COptionsCommands::ApplyAtStart(HWND window, UINT probed) {
     const options::ChordOptions chords = options::readChordOptions();
     publishChords(chords);
-    const std::string notice = options::unavailableChordsNotice(
-        chords.chords, options::unavailableChords(chords.chords, options::probeKeyboard(chords.chords)));
+    m_probedMessage = probed;
+    if (m_probe.joinable())
+        m_probe.join();
+    m_probe = std::thread([this, chords = chords.chords, layout = options::currentKeyboardLayout(), window, probed] {
+        std::string notice = base::Guarded("keyboard probe", std::string(), [&] {
+            const options::KeyboardFacts facts = options::probeKeyboard(chords, layout);
+            return options::unavailableChordsNotice(chords, options::unavailableChords(chords, facts));
+        });
+        if (notice.empty())
+            return;
+        std::lock_guard<std::mutex> hold(m_noticeLock);
+        m_unavailableNotice = std::move(notice);
+        PostMessageW(window, probed, 0, 0);
+    });
+}
+
+bool COptionsCommands::HandleMessage(UINT message) {
+    if (!m_probedMessage || message != m_probedMessage)
+        return false;
+    std::string notice;
+    {
+        std::lock_guard<std::mutex> hold(m_noticeLock);
+        notice.swap(m_unavailableNotice);
+    }
     if (!notice.empty())
         m_tray.ReportChordsUnavailable(notice);
+    return true;
 }
 
 void COptionsCommands::Open(HWND main, COptionsDlg::Page page) {

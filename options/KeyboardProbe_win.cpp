@@ -45,12 +45,16 @@ std::vector<std::pair<unsigned, std::string>> altGrCharacters(HKL layout) {
 
 }  // namespace
 
-KeyboardFacts probeKeyboard(const ChordSettings& chords) {
+KeyboardLayout currentKeyboardLayout() {
+    return reinterpret_cast<KeyboardLayout>(GetKeyboardLayout(0));
+}
+
+KeyboardFacts probeKeyboard(const ChordSettings& chords, KeyboardLayout layout) {
     KeyboardFacts facts;
     for (const KeyCombo& combo : combosToProbe(chords))
         if (registeredElsewhere(combo))
             facts.registeredElsewhere.push_back(combo);
-    facts.altGrCharacters = altGrCharacters(GetKeyboardLayout(0));
+    facts.altGrCharacters = altGrCharacters(reinterpret_cast<HKL>(layout));
     return facts;
 }
 

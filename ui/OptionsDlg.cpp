@@ -67,7 +67,7 @@ bool COptionsDlg::chordsAccepted() {
     const options::ChordSettings& chords = m_options.chords.chords;
     std::vector<std::string> refused, warned;
     for (const options::ChordProblem& problem :
-         options::chordProblems(chords, m_saved.chords.chords, options::probeKeyboard(chords)))
+         options::chordProblems(chords, m_saved.chords.chords, options::probeKeyboard(chords, options::currentKeyboardLayout())))
         (problem.refused ? refused : warned).push_back(problem.message);
     if (!refused.empty()) {
         SetActivePage(Chords);
