@@ -9,17 +9,22 @@ wine_runs_32_bit() {
     /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
-# The throwaway prefix of a tree's sessions, made afresh at each start.
+# The throwaway prefix of a tree's sessions, made afresh at each start (wine_prefix_of x64|x86
+# [desktop]: the second desktop's has a name of its own).
 wine_prefix_of() {
-    if [ "$1" = x86 ]; then echo "$root/build/wineprefix-x86"; else echo "$root/build/wineprefix"; fi
+    local prefix="$root/build/wineprefix"
+    [ "$1" != x86 ] || prefix+="-x86"
+    [ -z "${2:-}" ] || [ "$2" = 1 ] || prefix+="-$2"
+    echo "$prefix"
 }
 
-# wine_session_start [x64|x86]: the session of one build tree. Both are 64-bit prefixes that run
+# wine_session_start [x64|x86] [desktop]: the session of one build tree (desktop 2: a second one
+# beside the first, with its own prefix, server and display). Both are 64-bit prefixes that run
 # 32-bit programs beside 64-bit ones, as 64-bit Windows does; x86 runs its programs under the
 # 32-bit loader, in a prefix of its own ($WINE is the loader of the tree's programs). Where this
 # machine runs no 32-bit programs, DRAVIX_NO_32_BIT says why (the tests that need them read it).
 wine_session_start() {
-    local arch=${1:-x64}
+    local arch=${1:-x64} desktop=${2:-1}
     export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     export LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8
     case "$arch" in
@@ -30,7 +35,7 @@ wine_session_start() {
         return 1
         ;;
     esac
-    WINEPREFIX=$(wine_prefix_of "$arch")
+    WINEPREFIX=$(wine_prefix_of "$arch" "$desktop")
     export WINEPREFIX
     local runs32=""
     if wine_runs_32_bit; then
@@ -46,7 +51,7 @@ wine_session_start() {
     trap wine_session_stop EXIT
 
     if [ -z "${DISPLAY:-}" ]; then
-        local fdfile="$root/build/xvfb-$arch.display"
+        local fdfile="$root/build/xvfb-$arch-$desktop.display"
         rm -f "$fdfile"
         Xvfb -displayfd 9 -screen 0 "${DRAVIX_SCREEN:-1280x1024x24}" -nolisten tcp 9>"$fdfile" >/dev/null 2>&1 &
         _started_xvfb=$!
@@ -62,8 +67,10 @@ wine_session_start() {
             mkdir -p "$root/build/tools"
             cc -O2 -Wall -o "$states" "$root/scripts/window-states.c" -lX11
         fi
-        rm -f "$root/build/window-states.pause"
-        "$states" "$root/build/window-states.pause" </dev/null >/dev/null 2>&1 &
+        # Its pause file is the session's: tests make it through DRAVIX_STATES_PAUSE.
+        export DRAVIX_STATES_PAUSE="$root/build/window-states-$arch-$desktop.pause"
+        rm -f "$DRAVIX_STATES_PAUSE"
+        "$states" "$DRAVIX_STATES_PAUSE" </dev/null >/dev/null 2>&1 &
         _started_states=$!
     fi
 
@@ -88,29 +95,67 @@ wine_session_start() {
     "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
-# wine_suite x64|x86 LOG [ctest arguments]: the tree's Windows tests (those ctest selects with the
-# arguments, all but the header checks by default) in a fresh session of their own (prefix,
-# server, display), one at a time: the clipboard, the foreground window and the store files are
-# global. ctest's output goes to LOG; the status is ctest's. Runs in a subshell, so the session
-# ends with it whatever happens.
-wine_suite() (
-    local arch=$1 log=$2
-    shift 2
-    wine_session_start "$arch"
-    echo "Wine prefix $WINEPREFIX, display $DISPLAY, loader $WINE"
-    # Under Wine the tray's window goes with its last icon, and the next program started waits two
-    # seconds for that: one icon kept for the session spares every test that wait.
-    "$WINE" "$root/build/$arch/bin/tray_keeper.exe" </dev/null >/dev/null 2>&1 &
-    # Its icon shows once Wine's desktop process (explorer.exe) runs. Started by a test instead, that
-    # process would inherit the test's output, and ctest would wait for it to the time-out.
+# The session's tray icon, kept for all of it: under Wine the tray's window goes with its last
+# icon, and the next program started waits two seconds for that. Its icon shows once Wine's
+# desktop process (explorer.exe) runs; started by a test instead, that process would inherit the
+# test's output, and ctest would wait for it to the time-out.
+wine_keep_tray() {
+    "$WINE" "$root/build/$1/bin/tray_keeper.exe" </dev/null >/dev/null 2>&1 &
     for _ in $(seq 600); do
         xwininfo -root -tree 2>/dev/null | grep -q '"Wine System Tray"' && break
         sleep 0.05
     done
+}
+
+# wine_suite x64|x86 LOG [ctest arguments]: the tree's Windows tests (those ctest selects with the
+# arguments, all but the header checks by default) in fresh sessions of their own (prefix,
+# server, display). The clipboard, the foreground window, the store's lock and its files are a
+# session's: each test takes a desktop (ctest's resource "desktops") and runs alone in its
+# session, two sessions side by side (tests/win/wine-run enters the one ctest gives). On a display
+# given by the caller there is one session, its tests one at a time. ctest's output goes to LOG;
+# the status is ctest's. Runs in a subshell, so the sessions end with it whatever happens.
+wine_suite() (
+    local arch=$1 log=$2
+    shift 2
+    local desktops=2
+    [ -z "${DISPLAY:-}" ] || desktops=1
+    local sessions="$root/build/sessions-$arch"
+    rm -rf "$sessions"
+    mkdir -p "$sessions"
+    export DRAVIX_SESSIONS="$sessions"
+    wine_session_start "$arch"
+    echo "Wine prefix $WINEPREFIX, display $DISPLAY, loader $WINE; desktops: $desktops"
+    wine_keep_tray "$arch"
+    local second=""
+    if [ "$desktops" = 2 ]; then
+        # The second session (started after the first, which makes the prefixes' template) lives
+        # in a subshell of its own until the run file goes; what its programs need to enter it is
+        # written to 2.env.
+        touch "$sessions/running"
+        (
+            unset DISPLAY
+            wine_session_start "$arch" 2 >/dev/null
+            wine_keep_tray "$arch"
+            declare -p WINEPREFIX DISPLAY DRAVIX_STATES_PAUSE | sed 's/^declare -x /export /' >"$sessions/2.env.part"
+            mv "$sessions/2.env.part" "$sessions/2.env"
+            while [ -e "$sessions/running" ]; do sleep 0.2; done
+        ) &
+        second=$!
+    fi
+    trap 'rm -f "$sessions/running"; [ -z "$second" ] || wait "$second"; wine_session_stop' EXIT
+    local spec="$sessions/desktops.json" ids='{"id": "1", "slots": 1}'
+    [ "$desktops" = 1 ] || ids+=', {"id": "2", "slots": 1}'
+    echo '{"version": {"major": 1, "minor": 0}, "local": [{"desktops": ['"$ids"']}]}' >"$spec"
+    if [ "$desktops" = 2 ]; then
+        for _ in $(seq 1200); do
+            [ -s "$sessions/2.env" ] && break
+            sleep 0.05
+        done
+        [ -s "$sessions/2.env" ] || { echo "wine_suite: the second session did not start" >&2; return 1; }
+    fi
     local status=0
-    ctest --test-dir "$root/build/$arch" -LE compile --output-on-failure --timeout 300 "$@" >"$log" 2>&1 || status=$?
-    wine_session_stop
-    trap - EXIT
+    ctest --test-dir "$root/build/$arch" -LE compile --output-on-failure --timeout 300 -j "$desktops" \
+        --resource-spec-file "$spec" "$@" >"$log" 2>&1 || status=$?
     return "$status"
 )
 

@@ -477,7 +477,25 @@ std::wstring buildFolder() {
     return folder.substr(0, folder.find_last_of(L'\\'));    // build
 }
 
-BareDisplayTiming::BareDisplayTiming() : m_pauseFile(buildFolder() + L"\\window-states.pause") {
+namespace {
+
+// The session's pause file of scripts/window-states.c, a Unix path in DRAVIX_STATES_PAUSE, seen
+// from Wine on Z:.
+std::wstring statesPauseFile() {
+    wchar_t unixPath[MAX_PATH] = L"";
+    const DWORD length = GetEnvironmentVariableW(L"DRAVIX_STATES_PAUSE", unixPath, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return buildFolder() + L"\\window-states.pause";
+    std::wstring path = std::wstring(L"Z:") + unixPath;
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    return path;
+}
+
+}  // namespace
+
+BareDisplayTiming::BareDisplayTiming() : m_pauseFile(statesPauseFile()) {
     HANDLE file = CreateFileW(m_pauseFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
