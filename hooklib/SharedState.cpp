@@ -74,21 +74,35 @@ void noteBusyProcess(LONG status) {
     InterlockedExchange(&g_nBusyProcess, static_cast<LONG>(holder));
 }
 
+// The chord of `chordProcess`, taken over, never came to its end: neither did the copy it may have
+// flagged. Its flag comes down, but not one that a process still running raised since (the main
+// program filing a copy, a copy of another program).
+void lowerFlagOfChord(LONG chordProcess) {
+    const LONG status = g_bOperXml;
+    const LONG holder = g_nBusyProcess;
+    if (status == store::kBusyFree || (holder != chordProcess && processRuns(holder)))
+        return;
+    if (InterlockedCompareExchange(&g_bOperXml, store::kBusyFree, status) == status) {
+        InterlockedCompareExchange(&g_nBusyProcess, 0, holder);
+        base::Trace("busy flag %ld of the chord taken over lowered", status);
+    }
+}
+
 }  // namespace
 
 LONG beginChord() {
     const LONG now = static_cast<LONG>(GetTickCount() | 1);
     const LONG held = g_nChordStart;
+    const LONG heldProcess = g_nChordProcess;
     if (held && !hooklib::isChordStale(static_cast<unsigned long>(held), static_cast<unsigned long>(now)) &&
-        processRuns(g_nChordProcess))
+        processRuns(heldProcess))
         return 0;
     if (InterlockedCompareExchange(&g_nChordStart, now, held) != held)
         return 0;
     InterlockedExchange(&g_nChordProcess, static_cast<LONG>(GetCurrentProcessId()));
-    // The chord taken over never came to its end: neither did the copy it may have flagged.
     if (held) {
         base::Trace("chord taken over: the one under way never ended");
-        setBusyFlag(store::kBusyFree);
+        lowerFlagOfChord(heldProcess);
     }
     return now;
 }
