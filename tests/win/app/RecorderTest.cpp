@@ -57,6 +57,12 @@ private:
     std::thread m_thread;
 };
 
+// The window never waits for another program: a clipboard's owner that holds it (1.5 s) or never
+// answers (15 s) is the recorder's to wait for, on a thread of its own, and a wait of the window's
+// for it would last over a second. A window merely busy (hundreds of rows to show, another
+// session's tests on the same processors) answers well within it.
+constexpr long long kWindowNeverWaitedMs = 1000;
+
 // The characters of a row's text that the test reads across processes (DravixProcess::rows).
 constexpr std::size_t kRowTextRead = 999;
 
@@ -184,7 +190,7 @@ TEST_F(RecorderTest, EveryCopyBecomesOneRowWhateverTheOtherProgramsDo) {
         EXPECT_NE(std::find(all.begin(), all.end(), row.content), all.end()) << "a row nobody copied: " << base::toUtf8(row.content);
     std::printf("the main window's longest wait for an answer: %lld ms\n", watch.longestMs());
     EXPECT_EQ(watch.unanswered(), 0);
-    EXPECT_LT(watch.longestMs(), 250);
+    EXPECT_LT(watch.longestMs(), kWindowNeverWaitedMs);
 }
 
 // A program busy after a copy (it does not answer for three seconds): what it put on the clipboard
@@ -293,7 +299,7 @@ TEST_F(RecorderBudgetTest, ACopyOverTheBudgetKeepsItsTextOrIsRefused) {
     EXPECT_EQ(m_app->rowCount(), 2);
     watch.stop();
     EXPECT_EQ(watch.unanswered(), 0);
-    EXPECT_LT(watch.longestMs(), 250);
+    EXPECT_LT(watch.longestMs(), kWindowNeverWaitedMs);
 }
 
 // Slot copies in target windows while another program copies 40 ms apart: every copy of that
