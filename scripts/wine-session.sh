@@ -127,6 +127,7 @@ wine_suite() (
     echo "Wine prefix $WINEPREFIX, display $DISPLAY, loader $WINE; desktops: $desktops"
     wine_keep_tray "$arch"
     local second=""
+    trap 'rm -f "$sessions/running"; [ -z "$second" ] || wait "$second"; wine_session_stop' EXIT
     if [ "$desktops" = 2 ]; then
         # The second session (started after the first, which makes the prefixes' template) lives
         # in a subshell of its own until the run file goes; what its programs need to enter it is
@@ -142,7 +143,6 @@ wine_suite() (
         ) &
         second=$!
     fi
-    trap 'rm -f "$sessions/running"; [ -z "$second" ] || wait "$second"; wine_session_stop' EXIT
     local spec="$sessions/desktops.json" ids='{"id": "1", "slots": 1}'
     [ "$desktops" = 1 ] || ids+=', {"id": "2", "slots": 1}'
     echo '{"version": {"major": 1, "minor": 0}, "local": [{"desktops": ['"$ids"']}]}' >"$spec"
