@@ -40,15 +40,15 @@ void COptionsCommands::ApplyAtStart(HWND window, UINT probed) {
     if (m_probe.joinable())
         m_probe.join();
     m_probe = std::thread([this, chords = chords.chords, layout = options::currentKeyboardLayout(), window, probed] {
-        std::string notice = base::Guarded("keyboard probe", std::string(), [&] {
+        base::Guarded("keyboard probe", [&] {
             const options::KeyboardFacts facts = options::probeKeyboard(chords, layout);
-            return options::unavailableChordsNotice(chords, options::unavailableChords(chords, facts));
+            std::string notice = options::unavailableChordsNotice(chords, options::unavailableChords(chords, facts));
+            if (notice.empty())
+                return;
+            std::lock_guard<std::mutex> hold(m_noticeLock);
+            m_unavailableNotice = std::move(notice);
+            PostMessageW(window, probed, 0, 0);
         });
-        if (notice.empty())
-            return;
-        std::lock_guard<std::mutex> hold(m_noticeLock);
-        m_unavailableNotice = std::move(notice);
-        PostMessageW(window, probed, 0, 0);
     });
 }
 
