@@ -132,6 +132,16 @@ void CClipRecorder::State::changedWhileWaiting(WaitingCopy& copy, DWORD now) {
     change.hasOwner = GetClipboardOwner() != nullptr;
     change.holdsFormats = CountClipboardFormats() > 0;
     change.steps = now - copy.seen;
+    change.caughtBeingMade = copy.beingMade && !copy.whole;
+    change.sameOwner = copy.owner && GetClipboardOwner() == copy.owner;
+    change.stillOpen = change.sameOwner && GetOpenClipboardWindow() == copy.owner;
+    if (clip::isCloseOfCopyBeingMade(change)) {
+        trace(base::TraceLine("clipboard %lu: the copy caught being made was closed as %lu", copy.seen, now));
+        copy.seen = now;
+        copy.whole = true;
+        copy.nextLook = Clock::now();
+        return;
+    }
     if (!clip::isReleaseByOwner(change)) {
         // A killed owner's clipboard is emptied behind it (under Wine): a change, but no copy.
         if (change.ownerGone && listening)
@@ -218,6 +228,7 @@ void CClipRecorder::State::endOfGo(WaitingCopy& copy) {
         return;
     }
     copy.seen = go->after;
+    copy.whole = true;  // opened: its writer had let go of it
     copy.firstGo = copy.firstGo && !go->marksRead;
     if (!go->source.empty())
         copy.source = go->source;

@@ -85,16 +85,20 @@ std::vector<CClipRecorder::Result> CClipRecorder::TakeResults() {
 
 namespace {
 
-// Whether the clipboard as it is now is a whole copy, one whose loss would be a copy lost. A copy
-// is whole at its close: while its writer (the owner) has the clipboard open it is still being
-// made. With no owner (a writer that opened the clipboard with no window), it is a copy when it
-// holds data beside the locale: Wine releases a killed owner's clipboard to no owner and keeps only
-// the locale it had, which is no copy. The formats are asked only when no program owns the
-// clipboard: Wine may have the question wait for an owner that does not answer. If the clipboard
-// moved on meanwhile, the caller knows nothing of the change it asked about: no copy to count.
+// Whether the clipboard as it is now is a copy still being made: its writer (the owner) has it
+// open. A copy is whole at its close.
+bool isBeingMade(HWND owner) {
+    return owner && GetOpenClipboardWindow() == owner;
+}
+
+// Whether the clipboard as it is now is a whole copy, one whose loss would be a copy lost. With no
+// owner (a writer that opened the clipboard with no window), it is a copy when it holds data beside
+// the locale: Wine releases a killed owner's clipboard to no owner and keeps only the locale it
+// had, which is no copy. The formats are asked only when no program owns the clipboard: Wine may
+// have the question wait for an owner that does not answer.
 bool isWholeCopy(HWND owner) {
     if (owner)
-        return GetOpenClipboardWindow() != owner;
+        return !isBeingMade(owner);
     return CountClipboardFormats() > (IsClipboardFormatAvailable(CF_LOCALE) ? 1 : 0);
 }
 
@@ -109,11 +113,15 @@ void CClipRecorder::State::read(bool initial) {
     const DWORD announced = GetClipboardSequenceNumber();
     if (announced == lastRead)
         return;
-    if (waiting && waiting->seen == announced)
-        return;  // being read already
-    // Looked at before anything else takes time, so that what is asked is this change's.
+    // Looked at before anything else takes time, so that what is asked is this change's. If the
+    // clipboard moved on meanwhile, nothing is known of the change asked about: no copy to count.
     const HWND owner = GetClipboardOwner();
+    const bool beingMade = isBeingMade(owner);
     const bool whole = isWholeCopy(owner) && GetClipboardSequenceNumber() == announced;
+    if (waiting && waiting->seen == announced) {
+        waiting->whole = waiting->whole || whole;  // a writer that does not move the number as it closes
+        return;  // being read already
+    }
     if (waiting)
         changedWhileWaiting(*waiting, announced);
     if (!waiting) {
@@ -124,6 +132,7 @@ void CClipRecorder::State::read(bool initial) {
         waiting->owner = owner;
         GetWindowThreadProcessId(owner, &waiting->ownerProcess);
         waiting->whole = whole;
+        waiting->beingMade = beingMade;
         waiting->initial = initial;
         waiting->lastAnswer = Clock::now();
     }

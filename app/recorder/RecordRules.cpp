@@ -96,6 +96,10 @@ bool isReleaseByOwner(const ChangeWhileWaiting& change) {
     return change.ownerGone && !change.hasOwner && change.holdsFormats && change.steps >= 1 && change.steps <= 2;
 }
 
+bool isCloseOfCopyBeingMade(const ChangeWhileWaiting& change) {
+    return change.caughtBeingMade && change.sameOwner && !change.stillOpen && change.holdsFormats && change.steps >= 1;
+}
+
 Replaced whenReplaced(std::size_t formatsRead, std::optional<MissReason> waitedFor, bool wholeCopy) {
     const bool recorded = formatsRead > 0;
     return Replaced{recorded, !recorded && wholeCopy, waitedFor.value_or(MissReason::ReplacedUnread)};

@@ -100,8 +100,16 @@ struct ChangeWhileWaiting {
     bool hasOwner = false;
     bool holdsFormats = false;
     unsigned steps = 0;
+    bool caughtBeingMade = false;  // the copy was first seen with its writer holding the clipboard open
+    bool sameOwner = false;        // the clipboard's owner is still that writer's window
+    bool stillOpen = false;        // ... which still has it open
 };
 bool isReleaseByOwner(const ChangeWhileWaiting& change);
+// It is the copy caught being made, now closed, when the same window owns the clipboard and has
+// let go of it: the copy goes on from the new number. A close is the one notice of a copy, so the
+// notice that had the copy looked at was an earlier copy's, which this one replaced unread; should
+// the same writer have made more copies meanwhile, their notices are counted unread as well.
+bool isCloseOfCopyBeingMade(const ChangeWhileWaiting& change);
 
 // What becomes of a copy that a newer copy replaced while it waited: recorded with the formats read
 // of it, or missed, counted and reported for the reason it waited (one that nothing held up was

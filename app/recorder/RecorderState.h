@@ -39,6 +39,7 @@ struct WaitingCopy {
     HWND owner = nullptr;  // the clipboard's owner when it was announced
     DWORD ownerProcess = 0;  // ... and its process
     bool whole = true;  // ... and whether it was a whole copy then (closed, by an owner)
+    bool beingMade = false;  // ... or one its writer, the owner, still had open
     DWORD seen = 0;  // its sequence number: as announced, then after each go (data rendered on request moves it on)
     bool initial = false;
     std::optional<clip::MissReason> trouble;  // why it first waited

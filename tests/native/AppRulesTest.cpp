@@ -243,6 +243,18 @@ TEST(RecordRules, OwnersAskedGoesBoundedAndWaitingCopies) {
     };
     for (const auto& row : changes)
         EXPECT_EQ(isReleaseByOwner(row.change), row.release) << row.change.steps << row.change.hasOwner;
+    // A copy caught being made goes on when its writer closes it; another owner, a writer still
+    // holding it or an emptied clipboard is a newer change.
+    const struct {
+        bool sameOwner, stillOpen, holdsFormats;
+        bool closed;
+    } closes[] = {{true, false, true, true}, {false, false, true, false}, {true, true, true, false}, {true, false, false, false}};
+    for (const auto& row : closes) {
+        ChangeWhileWaiting change{false, true, row.holdsFormats, 3, true, row.sameOwner, row.stillOpen};
+        EXPECT_EQ(isCloseOfCopyBeingMade(change), row.closed) << row.sameOwner << row.stillOpen << row.holdsFormats;
+        change.caughtBeingMade = false;
+        EXPECT_FALSE(isCloseOfCopyBeingMade(change));
+    }
 
     EXPECT_TRUE(whenReplaced(3, std::nullopt, true).recorded);
     EXPECT_TRUE(whenReplaced(3, MissReason::NotAnswering, true).recorded);
