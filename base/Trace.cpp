@@ -22,16 +22,26 @@ const std::wstring& logPath() {
     return path;
 }
 
-// One write per line with the file opened for appending: lines of several processes do not mix.
+// One write per line, at the end of the file, under a lock of the file's own: appending alone does
+// not keep the lines of several processes apart under Wine, which takes the end and then writes
+// there (a line of another process written between is overwritten). The lock wants read or write
+// access (hence FILE_READ_DATA); it is on a byte far past any line, so readers of the log are never
+// held up, and it goes with the handle should the process die.
 void appendLine(const std::string& line) {
     if (logPath().empty())
         return;
-    HANDLE file = CreateFileW(logPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(logPath().c_str(), FILE_APPEND_DATA | FILE_READ_DATA,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
+    OVERLAPPED lockByte = {};
+    lockByte.OffsetHigh = 0x7FFFFFFF;
+    const bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &lockByte) != FALSE;
     DWORD written = 0;
     WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    if (locked)
+        UnlockFileEx(file, 0, 1, 0, &lockByte);
     CloseHandle(file);
 }
 
