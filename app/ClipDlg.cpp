@@ -234,8 +234,11 @@ bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
     // The application the user leaves us for, or came to us from, is where a paste from the
     // list goes (the one leaving is known once the switch is done).
     case WM_ACTIVATEAPP:
-        if (!wParam)
+        if (!wParam) {
+            // Noted now too: by the time the posted note is read, ours may be in front again.
+            m_view.NoteForegroundWindow(GetForegroundWindow());
             PostMessageW(hwnd(), kMsgNoteForeground, 0, 0);
+        }
         return false;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE && lParam)

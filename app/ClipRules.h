@@ -38,6 +38,7 @@ enum class PasteRoute {
 PasteRoute pasteRoute(const PasteTarget& target, std::optional<std::uint32_t> ourLevel);
 inline constexpr std::string_view kElevatedTargetText = "无法粘贴到以管理员身份运行的程序。剪贴板已准备好，可手动粘贴。";
 inline constexpr std::string_view kTargetNotInFrontText = "要粘贴的程序没有切换到前台。剪贴板已准备好，可手动粘贴。";
+inline constexpr std::string_view kNoTargetText = "没有找到要粘贴到的程序。剪贴板已准备好，可手动粘贴。";
 
 // A rectangle of the screen, for the main window's place.
 struct Box {

@@ -42,13 +42,17 @@ constexpr DWORD kComeToFrontMs = 2000;
 void CPasteTarget::Paste(HWND own, const std::string& clip, bool plainText, std::optional<store::Transform> transform) {
     if (!IsWindow(m_target) && (m_target = windowBelow(own)) != nullptr)
         base::Trace("paste target %p: the window below ours", static_cast<void*>(m_target));
+    if (!IsWindow(m_target)) {
+        // The keys would reach our own window, which is in front.
+        base::Trace("no paste target: the clip waits on the clipboard");
+        return leaveOnClipboard(clip, clip::kNoTargetText);
+    }
     const fw::WindowProcessLevel target = fw::IntegrityLevelOf(m_target);
-    if (IsWindow(m_target) &&
-        clip::pasteRoute({target.queryable, target.level}, fw::OwnIntegrityLevel()) == clip::PasteRoute::ClipboardOnly) {
+    if (clip::pasteRoute({target.queryable, target.level}, fw::OwnIntegrityLevel()) == clip::PasteRoute::ClipboardOnly) {
         base::Trace("paste target runs at a higher level: the clip waits on the clipboard");
         return leaveOnClipboard(clip, clip::kElevatedTargetText);
     }
-    if (IsWindow(m_target) && !bringTargetToFront()) {
+    if (!bringTargetToFront()) {
         base::Trace("paste target did not come to the front: the clip waits on the clipboard");
         return leaveOnClipboard(clip, clip::kTargetNotInFrontText);
     }

@@ -23,9 +23,10 @@ public:
     void Note(HWND window, HWND own);
     // The clip pasted into the target (`plainText`: its texts alone; `transform`: its text alone,
     // transformed). None noted yet (the foreground changed before our window heard of it), the
-    // target is the first window below `own` in the z-order that can be one. A target that
-    // Windows will not let us send keys to (one running as administrator), or that does not come
-    // to the front, gets nothing: the clip waits on the clipboard for the user, and the tray says so.
+    // target is the first window below `own` in the z-order that can be one. With no target, one
+    // that Windows will not let us send keys to (running as administrator) or one that does not
+    // come to the front, nothing is pasted: the clip waits on the clipboard for the user, and the
+    // tray says so.
     void Paste(HWND own, const std::string& clip, bool plainText, std::optional<store::Transform> transform = std::nullopt);
 
 private:
