@@ -30,13 +30,6 @@ const std::string kText = "独一无二的文字 unique-7f3a";
 const std::u16string kWideText = u"独一无二的文字 unique-7f3a";
 const std::string kPixels = "\x5a\xa5\x3c";
 
-std::string utf16Bytes(std::u16string_view text) {
-    std::string bytes;
-    for (char16_t c : text)
-        bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-    return bytes + std::string(2, '\0');
-}
-
 // A copy of a text (UTF-16, the code page's, HTML) and a picture whose pixels repeat kPixels.
 ClipSnapshot copyOfTextAndPicture() {
     BmpLayout layout;

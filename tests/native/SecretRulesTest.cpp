@@ -2,6 +2,7 @@
 #include "store/SecretRules.h"
 
 #include "store/ClipFormats.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -9,17 +10,6 @@
 
 using store::SecretKind;
 using store::secretKind;
-
-namespace {
-
-std::string utf16Bytes(std::u16string_view text) {
-    std::string bytes;
-    for (char16_t c : text)
-        bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-    return bytes + std::string(2, '\0');
-}
-
-}  // namespace
 
 TEST(SecretRules, SecretsAreToldByTheirShape) {
     const std::string githubPat = "github_pat_11ABCDEFG0_" + std::string(60, 'x');

@@ -134,11 +134,27 @@ bool DravixAppTest::previewShows(int row, const std::wstring& text) {
     return taken && pumpUntil([&] { return m_app->previewText() == text; }, 5s);
 }
 
-void DravixAppTest::answerFileDialog(const std::string& path) {
+HWND DravixAppTest::typeIntoFileDialog(const std::wstring& path, const std::wstring& shot) {
     HWND files = fileDialogTakingKeys();
-    ASSERT_TRUE(files);
-    typeText(base::toWide(path));
+    if (!files)
+        return nullptr;
+    typeText(path);
+    if (!shot.empty())
+        screenshot(shot + L".png");
     pressKeys({VK_RETURN});
+    return files;
+}
+
+void DravixAppTest::answerFileDialog(const std::wstring& path, bool replaces, const std::wstring& shot) {
+    HWND files = typeIntoFileDialog(path, shot);
+    ASSERT_TRUE(files);
+    if (replaces) {
+        HWND question = waitForProcessDialog(m_app->processId(), {files, m_app->mainWindow()});
+        ASSERT_TRUE(question);
+        if (!shot.empty())
+            screenshot(shot + L"-replace.png");
+        PostMessageW(question, WM_COMMAND, IDYES, 0);
+    }
     ASSERT_TRUE(pumpUntil([&] { return !IsWindow(files) || !IsWindowVisible(files); }, 8s));
 }
 

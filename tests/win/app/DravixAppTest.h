@@ -7,6 +7,7 @@
 #include "DebugLog.h"
 #include "DravixProcess.h"
 #include "TestFiles.h"
+#include "base/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -46,8 +47,13 @@ protected:
     // The file dialog the program opened, in front with its file name box taking keys; null
     // when none came.
     HWND fileDialogTakingKeys();
-    // That dialog given `path` typed into its file name box and Enter, and waited for until it closed.
-    void answerFileDialog(const std::string& path);
+    // That dialog given `path` typed into its file name box and Enter: the dialog, null when none
+    // took the keys. With `shot`, the screenshot `shot`.png of the dialog before the Enter.
+    HWND typeIntoFileDialog(const std::wstring& path, const std::wstring& shot = {});
+    // ... and waited for until it closed; with `replaces`, the question whether to replace the
+    // file is answered Yes (its screenshot `shot`-replace.png).
+    void answerFileDialog(const std::wstring& path, bool replaces = false, const std::wstring& shot = {});
+    void answerFileDialog(const std::string& path) { answerFileDialog(base::toWide(path)); }
     // The copies not recorded, as the tray's tooltip counts them ("未能记录：n"; none: 0).
     int missedInTooltip() const;
 

@@ -27,21 +27,9 @@ class FileCommandsTest : public DravixAppTest {
 protected:
     HWND main() const { return m_app->mainWindow(); }
     HWND dialog() const { return waitForProcessDialog(m_app->processId(), main()); }
-    // The dialog that comes up, given a path typed into its file name box and Enter; the question
-    // whether to replace an existing file is answered Yes.
+    // The file dialogs are the README's screenshots.
     void answerFileDialog(const std::wstring& path, bool replaces = false) {
-        HWND files = fileDialogTakingKeys();
-        ASSERT_TRUE(files);
-        typeText(path);
-        screenshot(L"file-dialog.png");
-        pressKeys({VK_RETURN});
-        if (replaces) {
-            HWND question = waitForProcessDialog(m_app->processId(), {files, main()});
-            ASSERT_TRUE(question);
-            screenshot(L"file-dialog-replace.png");
-            PostMessageW(question, WM_COMMAND, IDYES, 0);
-        }
-        ASSERT_TRUE(pumpUntil([&] { return !IsWindow(files) || !IsWindowVisible(files); }, 8s));
+        DravixAppTest::answerFileDialog(path, replaces, L"file-dialog");
     }
 };
 

@@ -85,9 +85,7 @@ TEST_F(StoreWritesTest, AStoreThatCannotBeWrittenFailsVisiblyAndLeavesTheClipboa
     // A Save: the message, no archive written, the store still marked as unsaved.
     const std::string archive = m_dir.path("broken.amc");
     PostMessageW(m_app->mainWindow(), WM_COMMAND, 32795, 0);  // Save as
-    ASSERT_TRUE(fileDialogTakingKeys());
-    typeText(base::toWide(archive));
-    pressKeys({VK_RETURN});
+    ASSERT_TRUE(typeIntoFileDialog(base::toWide(archive)));
     HWND message = waitForMessage();
     ASSERT_TRUE(message);
     wchar_t text[400] = {};
