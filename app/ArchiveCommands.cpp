@@ -134,7 +134,7 @@ bool CArchiveCommands::admit(Request request) {
     }
     if (keepRunning()) {
         base::Trace("archive command %d waits for the run being kept", static_cast<int>(request.command));
-        m_owner.SetStatusText(base::toWide(clip::kKeepingRunText));
+        m_owner.ShowArchiveStatus(base::toWide(clip::kKeepingRunText));
         m_waiting = std::move(request);
         return true;
     }
@@ -158,7 +158,7 @@ void CArchiveCommands::start(const Request& request) {
     m_runningPath = path;
     m_runningPassword = request.password;
     const bool saving = request.command == Command::Save;
-    m_owner.SetStatusText(base::toWide(clip::archiveProgressText(saving, 0)));
+    m_owner.ShowArchiveStatus(base::toWide(clip::archiveProgressText(saving, 0)));
     base::Trace("archive command %d started", static_cast<int>(request.command));
     // A kept run lies beside the store and only the program writes it: its files are shared.
     const ArchiveFiles how = request.command == Command::OpenLastRun ? ArchiveFiles::Shared : ArchiveFiles::Copied;
@@ -184,7 +184,7 @@ void CArchiveCommands::start(const Request& request) {
 
 void CArchiveCommands::onProgress(int percent) {
     if (CommandRunning())
-        m_owner.SetStatusText(base::toWide(clip::archiveProgressText(m_running == Command::Save, percent)));
+        m_owner.ShowArchiveStatus(base::toWide(clip::archiveProgressText(m_running == Command::Save, percent)));
 }
 
 void CArchiveCommands::onKeepDone() {

@@ -24,7 +24,8 @@ public:
     // What the main window does for the commands.
     class Owner {
     public:
-        virtual void SetStatusText(const std::wstring& text) = 0;
+        // The status line during a command (its progress).
+        virtual void ShowArchiveStatus(const std::wstring& text) = 0;
         // The status line as it was before the command.
         virtual void ShowRowsStatus() = 0;
         // The categories and the history view made again from the store just opened.

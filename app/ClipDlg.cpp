@@ -96,7 +96,7 @@ void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND window, LONG object, 
 
 CClipDlg::CClipDlg(HookLibrary hook, CSysClipBoard& store)
     : fw::CDialog(IDD_MAIN), m_store(store), m_hook(std::move(hook)),
-      m_view(store, m_tray, m_hook, [this](const std::wstring& text) { SetStatusText(text); }),
+      m_view(store, m_tray, m_hook, [this](const std::wstring& text) { setStatusText(text); }),
       m_commands({store, m_hook, m_view, m_windowTasks, [this]() -> clip::LastText& { return m_monitor.lastText(); },
                   [this](bool paused) { setPaused(paused); }}) {
     m_icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
@@ -221,7 +221,7 @@ bool CClipDlg::OnPaint() {
     return iconic;
 }
 
-void CClipDlg::SetStatusText(const std::wstring& text) {
+void CClipDlg::setStatusText(const std::wstring& text) {
     SendMessageW(m_status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 

@@ -89,13 +89,14 @@ private:
     // The hook library's notifications and the other processes' requests.
     bool handleLibraryMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void layout();
+    void setStatusText(const std::wstring& text);
     void setPaused(bool paused);
     void onClipPasted(WPARAM number);
     void onStoreDamaged();
     void startSync();
 
     // What the archive commands ask of the window (CArchiveCommands::Owner).
-    void SetStatusText(const std::wstring& text) override;
+    void ShowArchiveStatus(const std::wstring& text) override { setStatusText(text); }
     void ShowRowsStatus() override { m_view.ShowRowsStatus(); }
     void ShowOpenedStore() override { m_view.ShowOpenedStore(); }
     void MarkUnsaved(bool unsaved) override { m_view.SetRootText(unsaved); }

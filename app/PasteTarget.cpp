@@ -25,11 +25,18 @@ void CPasteTarget::Note(HWND window, HWND own) {
     base::Trace("paste target %p", static_cast<void*>(window));
 }
 
-// The window the user left for ours lies right below it: the first visible, not minimized one.
+// The window the user left for ours lies right below it: the first visible, not minimized one
+// after ours in the z-order. Under Wine a window brought to the front need not be raised in the
+// z-order, so the order is read from the top, our own windows passed over; a window kept on top
+// of all others (a floating toolbar) is passed over as well unless ours is one.
 HWND CPasteTarget::windowBelow(HWND own) const {
-    for (HWND window = GetWindow(own, GW_HWNDNEXT); window; window = GetWindow(window, GW_HWNDNEXT))
-        if (IsWindowVisible(window) && !IsIconic(window) && GetAncestor(window, GA_ROOT) == window && canBeTarget(window))
+    const bool ownOnTop = (GetWindowLongPtrW(own, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        const bool onTop = (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        if ((ownOnTop || !onTop) && IsWindowVisible(window) && !IsIconic(window) &&
+            GetAncestor(window, GA_ROOT) == window && canBeTarget(window))
             return window;
+    }
     return nullptr;
 }
 

@@ -88,6 +88,61 @@ void CClipRecorder::State::handle(const MSG& message) {
     }
 }
 
+namespace {
+
+// Whether the clipboard as it is now is a copy still being made: its writer (the owner) has it
+// open. A copy is whole at its close.
+bool isBeingMade(HWND owner) {
+    return owner && GetOpenClipboardWindow() == owner;
+}
+
+// Whether the clipboard as it is now is a whole copy, one whose loss would be a copy lost. With no
+// owner (a writer that opened the clipboard with no window), it is a copy when it holds data beside
+// the locale: Wine releases a killed owner's clipboard to no owner and keeps only the locale it
+// had, which is no copy. The formats are asked only when no program owns the clipboard: Wine may
+// have the question wait for an owner that does not answer.
+bool isWholeCopy(HWND owner) {
+    if (owner)
+        return !isBeingMade(owner);
+    return CountClipboardFormats() > (IsClipboardFormatAvailable(CF_LOCALE) ? 1 : 0);
+}
+
+}  // namespace
+
+// Reads the clipboard as it is now, unless it was read already. Whether the hook library made the
+// change is asked at the first go, with the clipboard open and before any data is read. A copy
+// still waiting that this change replaced is settled first; the new one is looked at at
+// once and, if it cannot be read yet, waits. The window never waits for any of it.
+void CClipRecorder::State::read(bool initial) {
+    const DWORD announced = GetClipboardSequenceNumber();
+    if (announced == lastRead)
+        return;
+    // Looked at before anything else takes time, so that what is asked is this change's. If the
+    // clipboard moved on meanwhile, nothing is known of the change asked about: no copy to count.
+    const HWND owner = GetClipboardOwner();
+    const bool beingMade = isBeingMade(owner);
+    const bool whole = isWholeCopy(owner) && GetClipboardSequenceNumber() == announced;
+    if (waiting && waiting->seen == announced) {
+        waiting->whole = waiting->whole || whole;  // a writer that does not move the number as it closes
+        return;  // being read already
+    }
+    if (waiting)
+        changedWhileWaiting(*waiting, announced);
+    if (!waiting) {
+        if (!initial)
+            takeUp(announced);
+        waiting.emplace();
+        waiting->announced = waiting->seen = announced;
+        waiting->owner = owner;
+        GetWindowThreadProcessId(owner, &waiting->ownerProcess);
+        waiting->whole = whole;
+        waiting->beingMade = beingMade;
+        waiting->initial = initial;
+        waiting->lastAnswer = Clock::now();
+    }
+    advance();
+}
+
 // Until the waiting copy's next look; a copy waiting for room is woken by the store thread.
 DWORD CClipRecorder::State::nextWake() const {
     if (inHand)
@@ -170,12 +225,12 @@ void CClipRecorder::State::look(WaitingCopy& copy) {
                 lastRead = copy.seen;
                 return finish(copy);
             }
-            return wait(copy, clip::MissReason::NotAnswering, clip::Wait::NotAnswering);
+            return postpone(copy, clip::MissReason::NotAnswering, clip::Wait::NotAnswering);
         }
         copy.lastAnswer = Clock::now();
     }
     if (!startGo(copy, owner, clip::asksOwner(asked)))
-        return wait(copy, clip::MissReason::NotAnswering, clip::Wait::GoHeldUp);  // earlier gos are held up
+        return postpone(copy, clip::MissReason::NotAnswering, clip::Wait::GoHeldUp);  // earlier gos are held up
     if (copy.go->waitUntil(Clock::now() + clip::kOpenBound))
         return endOfGo(copy);
     letGo(copy);
@@ -193,7 +248,7 @@ void CClipRecorder::State::letGo(WaitingCopy& copy) {
     retired.push_back(std::move(worker));
     worker.reset();
     retired.back()->stop();
-    wait(copy, clip::MissReason::NotAnswering, clip::Wait::GoHeldUp);
+    postpone(copy, clip::MissReason::NotAnswering, clip::Wait::GoHeldUp);
 }
 
 bool CClipRecorder::State::startGo(WaitingCopy& copy, HWND owner, bool askOwner) {
@@ -215,8 +270,8 @@ bool CClipRecorder::State::startGo(WaitingCopy& copy, HWND owner, bool askOwner)
 void CClipRecorder::State::endOfGo(WaitingCopy& copy) {
     const std::shared_ptr<ClipboardGo> go = std::move(copy.go);
     if (!go->opened)
-        return go->cut ? wait(copy, clip::MissReason::NotAnswering, clip::Wait::NotAnswering)
-                       : wait(copy, clip::MissReason::HeldOpen, clip::Wait::HeldOpen);
+        return go->cut ? postpone(copy, clip::MissReason::NotAnswering, clip::Wait::NotAnswering)
+                       : postpone(copy, clip::MissReason::HeldOpen, clip::Wait::HeldOpen);
     if (go->changed) {
         trace(base::TraceLine("clipboard %lu: changed to %lu before it was read", copy.seen, go->after));
         return;  // a newer copy: the next step settles this one
@@ -227,6 +282,8 @@ void CClipRecorder::State::endOfGo(WaitingCopy& copy) {
         waiting.reset();
         return;
     }
+    if (go->after != copy.seen && copy.owner && !IsWindow(copy.owner))
+        takeUp(go->after);  // its owner went during the go: the release is heard as a change of its own
     copy.seen = go->after;
     copy.whole = true;  // opened: its writer had let go of it
     copy.firstGo = copy.firstGo && !go->marksRead;
@@ -250,12 +307,12 @@ void CClipRecorder::State::endOfGo(WaitingCopy& copy) {
                         static_cast<unsigned>(go->copy->copied()), static_cast<unsigned>(go->copy->formatCount()),
                         go->openMs, go->letGoOpen ? ", let go of in a format its source renders" : ""));
     if (go->ownerStopped || go->cut)
-        return wait(copy, clip::MissReason::NotAnswering, clip::Wait::NotAnswering);
+        return postpone(copy, clip::MissReason::NotAnswering, clip::Wait::NotAnswering);
     copy.nextLook = Clock::now() + clip::nextLookAfter(clip::Wait::Resumed, 0);
 }
 
 // The first reason a copy waited is the one it is missed for, should a newer copy replace it.
-void CClipRecorder::State::wait(WaitingCopy& copy, clip::MissReason reason, clip::Wait why) {
+void CClipRecorder::State::postpone(WaitingCopy& copy, clip::MissReason reason, clip::Wait why) {
     if (copy.waitingFor != reason)
         trace(base::TraceLine(reason == clip::MissReason::HeldOpen ? "clipboard held open: trying again"
                                                                  : "clipboard source not answering: waiting"));

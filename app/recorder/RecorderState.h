@@ -1,6 +1,7 @@
 // The inside of CClipRecorder, one state shared by its parts, each in a file of this folder:
-// ClipRecorder.cpp (announcements, the store thread, outcomes), ClipReader.cpp (the reader thread:
-// copies read, and copies that wait for their source, the clipboard or room in the queue),
+// ClipRecorder.cpp (the threads started and stopped, announcements, outcomes taken), ClipReader.cpp
+// (the reader thread: copies read, and copies that wait for their source, the clipboard or room in
+// the queue), StoreThread.cpp (copies filed in order, traces written, outcomes handed on),
 // ClipboardGo.h (a go at the clipboard and its worker thread), Filing.h (a copy filed as a record).
 #pragma once
 
@@ -110,7 +111,7 @@ struct CClipRecorder::State {
     bool startGo(recorder::WaitingCopy& copy, HWND owner, bool askOwner);
     void letGo(recorder::WaitingCopy& copy);
     void endOfGo(recorder::WaitingCopy& copy);
-    void wait(recorder::WaitingCopy& copy, clip::MissReason reason, clip::Wait why);
+    void postpone(recorder::WaitingCopy& copy, clip::MissReason reason, clip::Wait why);
     void finish(recorder::WaitingCopy& copy);
     void changedWhileWaiting(recorder::WaitingCopy& copy, DWORD now);
     void replaced(recorder::WaitingCopy& copy);
