@@ -15,6 +15,25 @@ namespace hooklib {
 
 namespace {
 
+// A Ctrl or Alt let go while another thread was in front (the Ctrl of a Ctrl+right-click released
+// before the menu's owner took the foreground, the other thread slow to read its keys) may still
+// read as held in this thread; the menu would then take Enter as Ctrl+Enter and choose nothing.
+// What the keyboard no longer holds is let go in this thread too. Shift is left as it reads: it
+// chooses the text alone.
+void releaseStaleModifiers() {
+    BYTE keys[256];
+    if (!GetKeyboardState(keys))
+        return;
+    bool released = false;
+    for (const int key : {VK_CONTROL, VK_LCONTROL, VK_RCONTROL, VK_MENU, VK_LMENU, VK_RMENU})
+        if ((keys[key] & 0x80) && !(GetAsyncKeyState(key) & 0x8000)) {
+            keys[key] &= static_cast<BYTE>(~0x80);
+            released = true;
+        }
+    if (released && CHECK_WIN32(SetKeyboardState(keys)))
+        base::Trace("clip menu: a modifier let go elsewhere was still held in this thread: let go");
+}
+
 const wchar_t kHookWindowClass[] = L"DravixClipMenuOwner";
 constexpr int kTextGap = 10;     // between the picture and the text
 constexpr int kRightMargin = 8;  // after the text, so that it is not cut
@@ -188,6 +207,7 @@ UINT CMenuHookWnd::Track(CMenuEx& menu, POINT at, bool selectFirst) {
     m_menu = &menu;
     g_pTrackingMenu = &menu;
     SetForegroundWindow(hwnd());
+    releaseStaleModifiers();
     // The menu's loop takes the thread's keys from its queue: a Down waiting there selects the
     // first item as the menu opens.
     if (selectFirst)
