@@ -134,7 +134,14 @@ bool bringToFront(HWND window) {
             return false;
         },
         5s);
-    if (!inFront) {
+    if (inFront) {
+        // Wine hands the X input focus to the window's thread, which takes up the FocusIn only when
+        // it next reads its X events; taken up after another window came to the front (a menu
+        // opened a moment later), it takes the foreground back. A message the thread answers has
+        // it read them now.
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer);
+    } else {
         // Which window kept the foreground says why, the next time it happens.
         const HWND front = GetForegroundWindow();
         wchar_t title[128] = L"", windowClass[64] = L"";
@@ -271,6 +278,29 @@ POINT centreOf(HWND window) {
     RECT area = {};
     GetWindowRect(window, &area);
     return {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+}
+
+std::string windowStates(const std::vector<HWND>& windows) {
+    const auto named = [](HWND window) {
+        wchar_t windowClass[64] = L"";
+        GetClassNameW(window, windowClass, 64);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        char text[160];
+        std::snprintf(text, sizeof text, "%p (%ls, process %lu)", static_cast<void*>(window), windowClass,
+                      static_cast<unsigned long>(process));
+        return std::string(text);
+    };
+    std::string states = "in front: " + named(GetForegroundWindow());
+    for (HWND window : windows) {
+        const GUITHREADINFO gui = guiThreadOf(window);
+        states += "; " + named(window) + ": its thread's active " + named(gui.hwndActive) + ", focus " +
+                  named(gui.hwndFocus) + ((gui.flags & GUI_INMENUMODE) ? ", in a menu" : "");
+    }
+    for (HWND menu = FindWindowW(L"#32768", nullptr); menu; menu = FindWindowExW(nullptr, menu, L"#32768", nullptr))
+        if (IsWindowVisible(menu))
+            states += "; menu " + named(menu);
+    return states;
 }
 
 HWND visibleProcessMenu(DWORD processId) {

@@ -74,6 +74,9 @@ POINT newestTrayIcon();
 POINT centreOf(HWND window);
 // A visible popup menu of the process, or null.
 HWND visibleProcessMenu(DWORD processId);
+// For a failure's message: the window in front and, for each of `windows`, its thread's active
+// and focus windows and whether it is in a menu, and every visible menu's process.
+std::string windowStates(const std::vector<HWND>& windows);
 // The same, waited for until it takes keys (its thread tracks it, in the foreground); null after
 // the time-out.
 HWND waitForProcessMenu(DWORD processId, std::chrono::milliseconds timeout = 8s);

@@ -103,7 +103,8 @@ TEST_F(ClipMenuTest, TheMenuIsForTheWindowClickedAndEveryCtrlRightPressIsTaken) 
     record(L"for the window behind");
     const std::string keys = m_dir.path("behind.log");
     Target behind(L"Menu behind", L"", L"DravixEditTarget", base::toWide(keys));
-    Target front(L"Menu in front", L"");
+    const std::string frontKeys = m_dir.path("front.log");
+    Target front(L"Menu in front", L"", L"DravixEditTarget", base::toWide(frontKeys));
     SetWindowPos(behind.window(), nullptr, 40, 40, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(front.window(), nullptr, 420, 40, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_TRUE(front.focus());
@@ -112,7 +113,9 @@ TEST_F(ClipMenuTest, TheMenuIsForTheWindowClickedAndEveryCtrlRightPressIsTaken) 
     ASSERT_TRUE(waitForProcessMenu(processOf(behind.window())));
     sendKeys({{VK_DOWN, false}, {VK_DOWN, true}});
     sendKeys({{VK_RETURN, false}, {VK_RETURN, true}});
-    EXPECT_TRUE(pumpUntil([&] { return behind.text() == L"for the window behind"; }, 8s)) << base::toUtf8(behind.text());
+    EXPECT_TRUE(pumpUntil([&] { return behind.text() == L"for the window behind"; }, 8s))
+        << base::toUtf8(behind.text()) << "; " << windowStates({behind.window(), front.window()}) << "; behind's keys "
+        << readBytes(keys) << "; front's keys " << readBytes(frontKeys);
     EXPECT_EQ(front.text(), L"");
 
     for (int round = 0; round < 2; ++round) {
