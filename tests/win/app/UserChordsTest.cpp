@@ -35,7 +35,9 @@ protected:
         DravixAppTest::TearDown();
     }
 
+    // Published after the program's own publishing at its start, which would otherwise replace it.
     void publish(const options::ChordOptions& chords) {
+        ASSERT_TRUE(pumpUntil([&] { return m_log.has("chords published"); }, 10s)) << m_log.text();
         const options::ChordRecord record = options::packChords(chords);
         ASSERT_TRUE(m_publish(&record));
     }
