@@ -442,21 +442,21 @@ void endProcessesNamed(const std::wstring& executable) {
     CloseHandle(snapshot);
 }
 
-PROCESS_INFORMATION startProcess(std::wstring command, const std::wstring& folder) {
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    const HANDLE nothing = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                       OPEN_EXISTING, 0, nullptr);
+PROCESS_INFORMATION startProcess(std::wstring command, const std::wstring& folder, const StandardHandles& handles,
+                                 DWORD flags) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = startup.hStdOutput = startup.hStdError = nothing;
+    startup.hStdInput = handles.input;
+    startup.hStdOutput = handles.output;
+    startup.hStdError = handles.errors;
     PROCESS_INFORMATION process = {};
     DWORD error = ERROR_SUCCESS;
     // Wine now and then loses a new process while it starts (ERROR_INTERNAL_ERROR: it did not come
     // up): started again, as a person starts a program again that did not come up.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                           folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, flags,
+                           nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
             error = ERROR_SUCCESS;
             break;
         }
@@ -466,8 +466,18 @@ PROCESS_INFORMATION startProcess(std::wstring command, const std::wstring& folde
             break;
         std::fprintf(stderr, "startProcess: %ls did not start (error %lu): started again\n", command.c_str(), error);
     }
-    CloseHandle(nothing);
     SetLastError(error);  // the caller may report why it failed
+    return process;
+}
+
+PROCESS_INFORMATION startProcess(std::wstring command, const std::wstring& folder) {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    const HANDLE nothing = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                       OPEN_EXISTING, 0, nullptr);
+    const PROCESS_INFORMATION process = startProcess(std::move(command), folder, {nothing, nothing, nothing});
+    const DWORD error = GetLastError();
+    CloseHandle(nothing);
+    SetLastError(error);
     return process;
 }
 

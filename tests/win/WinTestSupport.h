@@ -119,6 +119,12 @@ void endProcessesNamed(const std::wstring& executable);
 // a program that outlives the test must not hold the test's output, for which ctest would wait.
 // All members are null when it could not be started (GetLastError says why).
 PROCESS_INFORMATION startProcess(std::wstring command, const std::wstring& folder = {});
+// The same with the given standard handles (inheritable) and creation flags.
+struct StandardHandles {
+    HANDLE input, output, errors;
+};
+PROCESS_INFORMATION startProcess(std::wstring command, const std::wstring& folder, const StandardHandles& handles,
+                                 DWORD flags = 0);
 // Starts a Linux program through Wine (by its Z: path); Wine gives no handle that ends with it.
 bool runUnix(const std::wstring& program, const std::wstring& arguments);
 // Real X input from xdotool.

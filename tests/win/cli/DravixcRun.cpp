@@ -1,6 +1,7 @@
 #include "DravixcRun.h"
 
 #include "base/Text.h"
+#include "WinTestSupport.h"
 
 Ended runDravixc(const ScratchDir& files, const std::wstring& arguments, const std::string& input) {
     writeBytes(files.path("in"), input);
@@ -9,16 +10,11 @@ Ended runDravixc(const ScratchDir& files, const std::wstring& arguments, const s
         return CreateFileW(base::toWide(files.path(name)).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                            disposition, 0, nullptr);
     };
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = open("in", GENERIC_READ, OPEN_EXISTING);
-    startup.hStdOutput = open("out", GENERIC_WRITE, CREATE_ALWAYS);
-    startup.hStdError = open("err", GENERIC_WRITE, CREATE_ALWAYS);
-    std::wstring command = L"dravixc.exe " + arguments;
-    PROCESS_INFORMATION process = {};
+    const StandardHandles handles = {open("in", GENERIC_READ, OPEN_EXISTING), open("out", GENERIC_WRITE, CREATE_ALWAYS),
+                                     open("err", GENERIC_WRITE, CREATE_ALWAYS)};
+    const PROCESS_INFORMATION process = startProcess(L"dravixc.exe " + arguments, {}, handles, CREATE_NO_WINDOW);
     Ended run;
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
+    if (process.hProcess) {
         if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
             GetExitCodeProcess(process.hProcess, &run.exitCode);
         else
@@ -26,7 +22,7 @@ Ended runDravixc(const ScratchDir& files, const std::wstring& arguments, const s
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
-    for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
+    for (HANDLE handle : {handles.input, handles.output, handles.errors})
         CloseHandle(handle);
     run.output = readBytes(files.path("out"));
     run.errors = readBytes(files.path("err"));
