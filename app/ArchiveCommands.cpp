@@ -116,7 +116,7 @@ void CArchiveCommands::OnOpen() {
     const std::wstring start = m_archivePath.empty() ? programFolder() : folderOf(m_archivePath);
     const std::wstring path = chooseArchive(false, start);
     if (path.empty())
-        m_owner.ShowOpenedStore();
+        m_view.ShowOpenedStore();
     else
         admit({Command::Open, path, {}});
 }
@@ -134,7 +134,7 @@ bool CArchiveCommands::admit(Request request) {
     }
     if (keepRunning()) {
         base::Trace("archive command %d waits for the run being kept", static_cast<int>(request.command));
-        m_owner.ShowArchiveStatus(base::toWide(clip::kKeepingRunText));
+        m_status(base::toWide(clip::kKeepingRunText));
         m_waiting = std::move(request);
         return true;
     }
@@ -149,7 +149,7 @@ void CArchiveCommands::start(const Request& request) {
         const std::string run = m_store.newestKeptRun();
         if (run.empty()) {
             showMessage(m_window, clip::kNoKeptRunMessage, MB_ICONINFORMATION);
-            m_owner.ShowRowsStatus();
+            m_view.ShowRowsStatus();
             return;
         }
         path = base::toWide(run);
@@ -158,7 +158,7 @@ void CArchiveCommands::start(const Request& request) {
     m_runningPath = path;
     m_runningPassword = request.password;
     const bool saving = request.command == Command::Save;
-    m_owner.ShowArchiveStatus(base::toWide(clip::archiveProgressText(saving, 0)));
+    m_status(base::toWide(clip::archiveProgressText(saving, 0)));
     base::Trace("archive command %d started", static_cast<int>(request.command));
     // A kept run lies beside the store and only the program writes it: its files are shared.
     const ArchiveFiles how = request.command == Command::OpenLastRun ? ArchiveFiles::Shared : ArchiveFiles::Copied;
@@ -184,7 +184,7 @@ void CArchiveCommands::start(const Request& request) {
 
 void CArchiveCommands::onProgress(int percent) {
     if (CommandRunning())
-        m_owner.ShowArchiveStatus(base::toWide(clip::archiveProgressText(m_running == Command::Save, percent)));
+        m_status(base::toWide(clip::archiveProgressText(m_running == Command::Save, percent)));
 }
 
 void CArchiveCommands::onKeepDone() {
@@ -192,7 +192,7 @@ void CArchiveCommands::onKeepDone() {
         m_keep.join();
     base::Trace("the run kept: archive commands may run");
     if (std::optional<Request> waiting = std::exchange(m_waiting, std::nullopt)) {
-        m_owner.ShowRowsStatus();
+        m_view.ShowRowsStatus();
         start(*waiting);
     }
 }
@@ -201,7 +201,7 @@ void CArchiveCommands::onDone(ArchiveResult result) {
     if (m_worker.joinable())
         m_worker.join();
     base::Trace("archive command %d done: %d", static_cast<int>(m_running), static_cast<int>(result));
-    m_owner.ShowRowsStatus();  // the status line as it was
+    m_view.ShowRowsStatus();  // the status line as it was
     if (m_running == Command::Open && openWithPassword(result))
         return;
     const bool done = report(result, m_running == Command::Save, m_runningPath);
@@ -215,12 +215,12 @@ void CArchiveCommands::onDone(ArchiveResult result) {
             m_archivePassword = m_runningPassword;
         }
         if (m_running == Command::Open)
-            m_owner.ShowOpenedStore();
+            m_view.ShowOpenedStore();
         else if (done)
-            m_owner.MarkUnsaved(false);
+            m_view.SetRootText(false);
         break;
     case Command::OpenLastRun:
-        m_owner.ShowOpenedStore();
+        m_view.ShowOpenedStore();
         break;
     }
     forget(m_runningPassword);
@@ -237,7 +237,7 @@ bool CArchiveCommands::openWithPassword(ArchiveResult result) {
     std::optional<std::string> password = CPasswordDlg::Ask(m_window, CPasswordDlg::Kind::Existing);
     base::Trace("archive password %s", password ? "given" : "not given: the store stays as it was");
     if (!password) {
-        m_owner.ShowOpenedStore();
+        m_view.ShowOpenedStore();
         return true;
     }
     start({Command::Open, m_runningPath, std::move(*password)});

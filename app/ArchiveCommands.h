@@ -8,6 +8,7 @@
 // after a wrong one, until it is right or the user gives up.
 #pragma once
 
+#include "app/HistoryView.h"
 #include "store/SysClipBoard.h"
 
 #include <windows.h>
@@ -17,28 +18,17 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 class CArchiveCommands {
 public:
-    // What the main window does for the commands.
-    class Owner {
-    public:
-        // The status line during a command (its progress).
-        virtual void ShowArchiveStatus(const std::wstring& text) = 0;
-        // The status line as it was before the command.
-        virtual void ShowRowsStatus() = 0;
-        // The categories and the history view made again from the store just opened.
-        virtual void ShowOpenedStore() = 0;
-        // Whether the store holds changes no archive holds (the root node's " *").
-        virtual void MarkUnsaved(bool unsaved) = 0;
-
-    protected:
-        ~Owner() = default;
-    };
     using KeepWork = std::function<void(const std::atomic<bool>& stop)>;
 
-    CArchiveCommands(CSysClipBoard& store, Owner& owner) : m_store(store), m_owner(owner) {}
+    // A command's progress is shown on the window's status line; its outcome in the view (the
+    // store opened, the root node's " *" gone after a save, the status line as it was).
+    CArchiveCommands(CSysClipBoard& store, CHistoryView& view, CHistoryView::StatusLine status)
+        : m_store(store), m_view(view), m_status(std::move(status)) {}
     ~CArchiveCommands();
     CArchiveCommands(const CArchiveCommands&) = delete;
     CArchiveCommands& operator=(const CArchiveCommands&) = delete;
@@ -91,7 +81,8 @@ private:
     bool keepRunning() const { return (m_keepPlanned || m_keep.joinable()) && !m_keepDone; }
 
     CSysClipBoard& m_store;
-    Owner& m_owner;
+    CHistoryView& m_view;
+    CHistoryView::StatusLine m_status;
     HWND m_window = nullptr;
     UINT m_progressMessage = 0, m_doneMessage = 0, m_keepDoneMessage = 0;
     std::wstring m_archivePath;  // the file a plain Save writes, once one was saved or opened

@@ -33,7 +33,7 @@
 #include <string>
 #include <utility>
 
-class CClipDlg : public fw::CDialog, private CArchiveCommands::Owner {
+class CClipDlg : public fw::CDialog {
 public:
     // The hook library comes bound; the store of the previous run has been emptied. The store
     // is the application's, for the window's life.
@@ -95,12 +95,6 @@ private:
     void onStoreDamaged();
     void startSync();
 
-    // What the archive commands ask of the window (CArchiveCommands::Owner).
-    void ShowArchiveStatus(const std::wstring& text) override { setStatusText(text); }
-    void ShowRowsStatus() override { m_view.ShowRowsStatus(); }
-    void ShowOpenedStore() override { m_view.ShowOpenedStore(); }
-    void MarkUnsaved(bool unsaved) override { m_view.SetRootText(unsaved); }
-
     CSysClipBoard& m_store;
     HookLibrary m_hook;
     HICON m_icon = nullptr;
@@ -109,7 +103,7 @@ private:
     kit::CDockPanes m_panes;
     CClipTrayIcon m_tray;
     CHistoryView m_view;
-    CArchiveCommands m_archive{m_store, *this};
+    CArchiveCommands m_archive{m_store, m_view, [this](const std::wstring& text) { setStatusText(text); }};
     CClipboardMonitor m_monitor{m_view, m_tray};
     const WindowParts m_parts{m_store, m_hook, m_view, m_tray, m_archive, m_monitor};
     CSlotFiling m_slots{m_parts};

@@ -103,14 +103,35 @@ LRESULT copyListRows(const cliplist::ClipListModel& rows, WPARAM processId, LPAR
 }
 
 CHistoryView::CHistoryView(CSysClipBoard& store, CClipTrayIcon& tray, HookLibrary& hook, StatusLine status)
-    : m_store(store), m_status(std::move(status)),
-      m_queue(store.paths().statusFile(), tray, [this] { return ShowsQueue(); }, [this] { FillClipList(m_nodes.queue); }),
+    : m_store(store), m_status(std::move(status)), m_clipList(listActions(), store),
+      m_queue(store.paths().statusFile(), tray, [this] { return showsQueue(); }, [this] { FillClipList(m_nodes.queue); }),
       m_target(hook, tray),
       m_search(store, m_clipList,
-               {[this](int row) { ShowPreview(row); }, [this] { ShowRowsStatus(); }, [this] { return categoryNames(); },
+               {[this](int row) { showPreview(row); }, [this] { ShowRowsStatus(); }, [this] { return categoryNames(); },
                 [this](const std::wstring& question, const std::function<bool()>& save, const wchar_t* failed) {
                     return askThenSave(question, save, failed);
                 }}) {}
+
+CClipListCtrl::Actions CHistoryView::listActions() {
+    CClipListCtrl::Actions actions;
+    actions.previewRow = [this](int row) { showPreview(row); };
+    actions.refreshRows = [this] { RefreshShown(); };
+    actions.pasteRow = [this](const std::string& clip, bool plainText) { pasteFromList(clip, plainText); };
+    actions.pasteRowAs = [this](const std::string& clip, store::Transform transform) {
+        m_target.Paste(m_window, clip, true, transform);
+    };
+    actions.rowsRemoved = [this](const std::vector<std::string>& clips) { removeRows(clips); };
+    actions.queueClips = [this](const std::vector<std::string>& clips) { m_queue.Append(clips); };
+    actions.unqueueClips = [this](const std::vector<std::string>& clips) { m_queue.Remove(clips); };
+    actions.emptyQueue = [this] { m_queue.Clear(); };
+    actions.queueShown = [this] { return showsQueue(); };
+    actions.clipFiled = [this](const std::string& clip, const std::string& category) {
+        if (m_changes.filed)
+            m_changes.filed(clip, category);
+    };
+    actions.excludeSource = [this](const std::string& path) { askToExclude(path); };
+    return actions;
+}
 
 // Selecting the history fills the list: the rows of the store the window opens with.
 void CHistoryView::Create(HWND window, HWND list, HWND tree, HWND preview, const CSearchBar::Ids& searchIds) {
@@ -218,7 +239,7 @@ void CHistoryView::ShowOpenedStore() {
         FillClipList(m_nodes.collection);
     else
         m_tree.SelectItem(m_nodes.collection);  // the selection change fills the history view
-    ShowPreview(-1);
+    showPreview(-1);
 }
 
 // The list shows the model's rows by position: it learns their number and asks for each row
@@ -293,7 +314,7 @@ int CHistoryView::ShowClipRow(HTREEITEM node, const std::string& recordName, con
 // queue's (read again), the repeat test does not apply, and the last text stays; the rows are
 // sorted by use time; the sort column and its arrow stay as the user chose them.
 void CHistoryView::ShowPasted(int number) {
-    if (ShowsQueue())
+    if (showsQueue())
         return;
     ShowClipRow(m_tree.GetSelectedItem(), store::historyClipName(number), store::historyNumberText(number), nullptr);
     m_clipList.ChangeKeepingSelection([](cliplist::ClipListModel& rows) {
@@ -308,7 +329,7 @@ void CHistoryView::ShowPasted(int number) {
 bool CHistoryView::OnNotify(NMHDR& header, LRESULT& result) {
     if (header.hwndFrom == m_tree.hwnd() && (header.code == TVN_SELCHANGEDW || header.code == TVN_SELCHANGEDA)) {
         FillClipList(m_tree.GetSelectedItem());
-        ShowPreview(-1);
+        showPreview(-1);
         result = 0;
         return true;
     }
@@ -332,7 +353,7 @@ bool CHistoryView::OnNotify(NMHDR& header, LRESULT& result) {
             result = m_clipList.DrawMarks(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
             return true;
         case NM_CLICK:
-            ShowPreview(m_list.GetNextItem(-1, LVNI_SELECTED));
+            showPreview(m_list.GetNextItem(-1, LVNI_SELECTED));
             result = 0;
             return true;
         default:
@@ -349,7 +370,7 @@ bool CHistoryView::OnNotify(NMHDR& header, LRESULT& result) {
     return false;
 }
 
-void CHistoryView::ShowPreview(int row) {
+void CHistoryView::showPreview(int row) {
     if (row < 0 || static_cast<std::size_t>(row) >= m_clipList.Rows().shownCount()) {
         m_preview.ShowText(L"");
         return;
@@ -378,7 +399,7 @@ void CHistoryView::ShowPreview(int row) {
         m_preview.MarkText(marks.front().start, marks.front().length);
 }
 
-void CHistoryView::RowsRemoved(const std::vector<std::string>& clips) {
+void CHistoryView::removeRows(const std::vector<std::string>& clips) {
     m_clipList.Remove(clips);
     ShowRows();
     m_queue.Changed();  // the clips deleted left the queue too
@@ -386,7 +407,7 @@ void CHistoryView::RowsRemoved(const std::vector<std::string>& clips) {
         m_changes.removed(clips);
 }
 
-void CHistoryView::PasteClip(const std::string& clip, bool plainText) {
+void CHistoryView::pasteFromList(const std::string& clip, bool plainText) {
     const cliplist::ClipListModel& rows = m_clipList.Rows();
     const std::size_t position = rows.shownPosition(clip);
     if (position < rows.shownCount() && !rows.shown(position).archive.empty()) {
@@ -415,7 +436,7 @@ void CHistoryView::bringBack(const cliplist::Row& row, bool plainText) {
 }
 
 // Asked once; the rows already recorded stay until the user deletes them.
-void CHistoryView::ExcludeProgram(const std::string& path) {
+void CHistoryView::askToExclude(const std::string& path) {
     if (!askThenSave(wide(xml::utf16ToUtf8(clip::excludeQuestion(path))), [&] { return excluded::add(path); },
                      L"无法保存排除的程序。"))
         return;

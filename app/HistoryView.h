@@ -1,7 +1,7 @@
 // CHistoryView: what the main window shows of the store and what the user does there. The tree's
 // nodes (the history, the slots, the paste queue, the categories), the list's rows of the node on
 // display (read from the store, found by the search box, sorted), the preview of a row, the status
-// line's hint or count, and what the list asks of the window (CClipListCtrl::Owner): a paste into
+// line's hint or count, and what the list asks of the window (CClipListCtrl::Actions): a paste into
 // the program used last, rows deleted, the paste queue filled and emptied, a program no more
 // recorded. The window it lives in creates it, lays it out and hands it the messages of its parts.
 #pragma once
@@ -36,7 +36,7 @@ void fitColumns(HWND list);
 // checked before anything is written); the count plus one, or 0 when there was no such block.
 LRESULT copyListRows(const cliplist::ClipListModel& rows, WPARAM processId, LPARAM request);
 
-class CHistoryView : private CClipListCtrl::Owner {
+class CHistoryView {
 public:
     struct Nodes {
         HTREEITEM root = nullptr, collection = nullptr, hotkeys = nullptr, queue = nullptr;
@@ -64,7 +64,7 @@ public:
     bool ShowsHistory() const { return m_tree.GetSelectedItem() == m_nodes.collection; }
     void SetRootText(bool unsaved);
     // The rows of the node on display read again (a change made outside the list).
-    void RefreshShown() { RefreshView(); }
+    void RefreshShown() { FillClipList(m_tree.GetSelectedItem()); }
     // The whole text of the history's newest text row as the window opened (its rows' own texts).
     std::optional<std::u16string> TakeNewestHistoryText() { return std::exchange(m_newestHistoryText, std::nullopt); }
 
@@ -93,30 +93,21 @@ public:
 private:
     bool askThenSave(const std::wstring& question, const std::function<bool()>& save, const wchar_t* failed) const;
     std::vector<std::u16string> categoryNames() const;
-    // CClipListCtrl::Owner
-    void ShowPreview(int row) override;
-    void RefreshView() override { FillClipList(m_tree.GetSelectedItem()); }
-    void PasteClip(const std::string& clip, bool plainText) override;
-    void PasteClipAs(const std::string& clip, store::Transform transform) override { m_target.Paste(m_window, clip, true, transform); }
-    void RowsRemoved(const std::vector<std::string>& clips) override;
-    void QueueRows(const std::vector<std::string>& clips) override { m_queue.Append(clips); }
-    void UnqueueRows(const std::vector<std::string>& clips) override { m_queue.Remove(clips); }
-    void ClearQueue() override { m_queue.Clear(); }
-    bool ShowsQueue() const override { return m_tree.GetSelectedItem() == m_nodes.queue; }
-    void ExcludeProgram(const std::string& path) override;
+    // What the list asks of the view (CClipListCtrl::Actions).
+    CClipListCtrl::Actions listActions();
+    void showPreview(int row);
+    void pasteFromList(const std::string& clip, bool plainText);
+    void removeRows(const std::vector<std::string>& clips);
+    bool showsQueue() const { return m_tree.GetSelectedItem() == m_nodes.queue; }
+    void askToExclude(const std::string& path);
     void bringBack(const cliplist::Row& row, bool plainText);
-    void RowFiled(const std::string& clip, const std::string& category) override {
-        if (m_changes.filed)
-            m_changes.filed(clip, category);
-    }
-
 
     CSysClipBoard& m_store;
     StatusLine m_status;
     HWND m_window = nullptr;
     Controls m_controls;
     fw::CListView m_list;
-    CClipListCtrl m_clipList{*this, m_store};
+    CClipListCtrl m_clipList;
     fw::CTreeView m_tree;
     CCategoryTreeCtrl m_categories{m_store};
     CPreviewEdit m_preview;

@@ -50,12 +50,12 @@ void CListSearch::OnSearchChanged() {
     });
     if (changed)
         searchEarlierRuns();
-    m_view.showStatus();
+    m_view.restoreStatus();
     if (!changed)
         return;
     InvalidateRect(m_list, nullptr, FALSE);  // the marks of what matched
     if (m_clipList.FirstSelectedClip() != previewed)
-        m_view.showPreview(firstSelectedRow(m_list));
+        m_view.previewRow(firstSelectedRow(m_list));
     base::Trace("search: %u of %u rows shown in %lld us", static_cast<unsigned>(m_clipList.Rows().shownCount()),
                 static_cast<unsigned>(m_clipList.Rows().totalCount()),
                 static_cast<long long>(
@@ -74,7 +74,7 @@ void CListSearch::OnFilterButton() {
         if (std::find(folders.added.begin(), folders.added.end(), folder) == folders.added.end())
             folders.others.push_back(std::move(folder));
     const CSearchBar::MenuChoice choice =
-        m_bar.ShowFilterMenu(searchbox::programsOfRows(sources), m_view.categories(), folders);
+        m_bar.ShowFilterMenu(searchbox::programsOfRows(sources), m_view.listCategories(), folders);
     if (choice.searchAgain)
         OnSearchChanged();
     if (choice.addFolder)
@@ -99,7 +99,7 @@ void CListSearch::addArchiveFolder() {
 
 // Asked once; the archives in it stay where they are.
 void CListSearch::removeArchiveFolder(const std::string& folder) {
-    if (!m_view.askThenSave(L"不再在“" + base::toWide(folder) + L"”中查找存档？",
+    if (!m_view.askToSave(L"不再在“" + base::toWide(folder) + L"”中查找存档？",
                             [&] { return archivefolders::remove(folder); }, L"无法保存查找存档的文件夹。"))
         return;
     base::Trace("archives no longer searched in %s", folder.c_str());
@@ -108,7 +108,7 @@ void CListSearch::removeArchiveFolder(const std::string& folder) {
 
 void CListSearch::OnEarlierToggled() {
     searchEarlierRuns();
-    m_view.showStatus();
+    m_view.restoreStatus();
 }
 
 // The rows found before go at once; those of this query come with its results. With the box
@@ -140,7 +140,7 @@ bool CListSearch::HandleMessage(UINT message) {
 void CListSearch::showEarlierResults() {
     std::optional<CEarlierSearch::Results> results = m_earlier.Take();
     if (!results) {
-        m_view.showStatus();
+        m_view.restoreStatus();
         return;
     }
     std::vector<cliplist::Row> rows;
@@ -155,7 +155,7 @@ void CListSearch::showEarlierResults() {
         model.assignEarlier(std::move(rows));
         return true;
     });
-    m_view.showStatus();
+    m_view.restoreStatus();
 }
 
 bool CListSearch::HandleKey(HWND window, WPARAM key) {
@@ -186,7 +186,7 @@ bool CListSearch::HandleKey(HWND window, WPARAM key) {
     if (key == VK_DOWN && window == box && ListView_GetItemCount(m_list) > 0) {
         SetFocus(m_list);
         ListView_SetItemState(m_list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        m_view.showPreview(0);
+        m_view.previewRow(0);
         return true;
     }
     return false;

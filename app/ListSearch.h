@@ -21,12 +21,12 @@ class CListSearch {
 public:
     // What the search needs of the view it serves.
     struct View {
-        std::function<void(int row)> showPreview;
-        std::function<void()> showStatus;
-        std::function<std::vector<std::u16string>()> categories;
+        std::function<void(int row)> previewRow;
+        std::function<void()> restoreStatus;  // the status line as the rows make it
+        std::function<std::vector<std::u16string>()> listCategories;
         // A setting changed once the user said yes to the question (CHistoryView::askThenSave).
         std::function<bool(const std::wstring& question, const std::function<bool()>& save, const wchar_t* failed)>
-            askThenSave;
+            askToSave;
     };
 
     CListSearch(CSysClipBoard& store, CClipListCtrl& clipList, View view);

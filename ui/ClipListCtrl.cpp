@@ -47,8 +47,8 @@ void CClipListCtrl::DeleteSelected() {
     const std::vector<std::string> clips = selectedClips();
     if (clips.empty())
         return;
-    if (m_owner.ShowsQueue()) {
-        m_owner.UnqueueRows(clips);
+    if (m_actions.queueShown()) {
+        m_actions.unqueueClips(clips);
         return;
     }
     if (MessageBoxW(m_list.hwnd(), kDeleteQuestion, base::toWide(store::kMainWindowTitle).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
@@ -56,8 +56,8 @@ void CClipListCtrl::DeleteSelected() {
     for (const std::string& clip : clips)
         if (!clip.empty())
             m_store.removeClip(clip);
-    m_owner.RowsRemoved(clips);
-    m_owner.ShowPreview(-1);
+    m_actions.rowsRemoved(clips);
+    m_actions.previewRow(-1);
 }
 
 void CClipListCtrl::PasteSelected(bool plainText) {
@@ -66,7 +66,7 @@ void CClipListCtrl::PasteSelected(bool plainText) {
         return;
     const std::string clip = m_rows.clipAt(static_cast<std::size_t>(rows.front()));
     if (!clip.empty())
-        m_owner.PasteClip(clip, plainText);
+        m_actions.pasteRow(clip, plainText);
 }
 
 // Only over the first selected row, and only when it shows something.
@@ -81,12 +81,12 @@ void CClipListCtrl::showContextMenu(POINT point) {
     RECT bounds = {};
     if (!ListView_GetItemRect(m_list.hwnd(), first, &bounds, LVIR_BOUNDS) || !contains(bounds, point))
         return;
-    if (m_owner.ShowsQueue()) {
+    if (m_actions.queueShown()) {
         const UINT chosen = trackQueueMenu();
         if (chosen == kMenuUnqueue)
-            m_owner.UnqueueRows(selectedClips());
+            m_actions.unqueueClips(selectedClips());
         else if (chosen == kMenuClearQueue)
-            m_owner.ClearQueue();
+            m_actions.emptyQueue();
         return;
     }
     base::UniqueMenu menu(CreatePopupMenu());
@@ -114,15 +114,15 @@ void CClipListCtrl::showContextMenu(POINT point) {
     const UINT chosen = static_cast<UINT>(
         TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, m_list.hwnd(), nullptr));
     if (chosen == kMenuQueue)
-        m_owner.QueueRows(selectedClips());
+        m_actions.queueClips(selectedClips());
     else if (chosen == kMenuDelete)
         DeleteSelected();
     else if (chosen == kMenuPaste)
         PasteSelected((GetKeyState(VK_SHIFT) & 0x8000) != 0);  // Shift as the item was chosen
     else if (chosen == kMenuExclude)
-        m_owner.ExcludeProgram(source);
+        m_actions.excludeSource(source);
     else if (const auto transform = chosen >= kMenuPasteAs ? store::transformFromNumber(chosen - kMenuPasteAs) : std::nullopt)
-        m_owner.PasteClipAs(clip, *transform);
+        m_actions.pasteRowAs(clip, *transform);
     else if (chosen >= category::kFirstMenuCommand && chosen < kMenuDelete)
         moveToCategory(clip, chosen - category::kFirstMenuCommand);
 }
@@ -162,9 +162,9 @@ void CClipListCtrl::moveToCategory(const std::string& clip, unsigned categoryInd
     // A category element names a history clip by its base ("his12"); a slot's clip has none.
     if (store::isHistoryClipName(clip)) {
         m_store.setCategory(categories[categoryIndex], store::historyBaseOf(clip));
-        m_owner.RowFiled(clip, categories[categoryIndex]);
+        m_actions.clipFiled(clip, categories[categoryIndex]);
     }
-    m_owner.RefreshView();
+    m_actions.refreshRows();
 }
 
 LRESULT CClipListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CSysClipBoard;
@@ -25,29 +26,27 @@ class CSysClipBoard;
 class CClipListCtrl : private fw::CSubclassedWindow {
 public:
     // What the list asks of the window it lives in.
-    class Owner {
-    public:
-        virtual ~Owner() = default;
-        virtual void ShowPreview(int row) = 0;
+    struct Actions {
+        std::function<void(int row)> previewRow;
         // The rows of the node on display, read again from the store.
-        virtual void RefreshView() = 0;
+        std::function<void()> refreshRows;
         // The clip pasted into the application the user worked in before this program, all of
         // its formats or (`plainText`) its text alone.
-        virtual void PasteClip(const std::string& clip, bool plainText) = 0;
+        std::function<void(const std::string& clip, bool plainText)> pasteRow;
         // The same with the clip's text alone, transformed ("粘贴为"); the clip stays as it is.
-        virtual void PasteClipAs(const std::string& clip, store::Transform transform) = 0;
+        std::function<void(const std::string& clip, store::Transform transform)> pasteRowAs;
         // These clips are gone from the store: their rows go from the list.
-        virtual void RowsRemoved(const std::vector<std::string>& clips) = 0;
+        std::function<void(const std::vector<std::string>& clips)> rowsRemoved;
         // The paste queue: these clips appended in this order, or taken out; all of it emptied;
         // whether the list shows the queue.
-        virtual void QueueRows(const std::vector<std::string>& clips) = 0;
-        virtual void UnqueueRows(const std::vector<std::string>& clips) = 0;
-        virtual void ClearQueue() = 0;
-        virtual bool ShowsQueue() const = 0;
+        std::function<void(const std::vector<std::string>& clips)> queueClips;
+        std::function<void(const std::vector<std::string>& clips)> unqueueClips;
+        std::function<void()> emptyQueue;
+        std::function<bool()> queueShown;
         // The user filed this history clip into `category`.
-        virtual void RowFiled(const std::string& clip, const std::string& category) = 0;
+        std::function<void(const std::string& clip, const std::string& category)> clipFiled;
         // Copies from the program are recorded no more (after the user agreed).
-        virtual void ExcludeProgram(const std::string& path) = 0;
+        std::function<void(const std::string& path)> excludeSource;
     };
 
     static constexpr UINT kCommandDelete = 32780;
@@ -60,7 +59,7 @@ public:
     static constexpr UINT kMenuPasteAs = 32970;  // + the transform's number (ID_PASTE_AS_FIRST)
 
     // The store whose clips the rows show, and deletes and files them.
-    CClipListCtrl(Owner& owner, CSysClipBoard& store) : m_owner(owner), m_store(store) {}
+    CClipListCtrl(Actions actions, CSysClipBoard& store) : m_actions(std::move(actions)), m_store(store) {}
 
     void Attach(HWND list);
 
@@ -106,7 +105,7 @@ private:
     void appendPasteAsMenu(HMENU menu);
     void moveToCategory(const std::string& clip, unsigned categoryIndex);
 
-    Owner& m_owner;
+    Actions m_actions;
     CSysClipBoard& m_store;
     fw::CListView m_list;
     cliplist::ClipListModel m_rows;  // what the list shows, by position
