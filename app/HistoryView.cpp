@@ -116,7 +116,15 @@ CClipListCtrl::Actions CHistoryView::listActions() {
     CClipListCtrl::Actions actions;
     actions.previewRow = [this](int row) { showPreview(row); };
     actions.refreshRows = [this] { RefreshShown(); };
-    actions.pasteRow = [this](const std::string& clip, bool plainText) { pasteFromList(clip, plainText); };
+    // A row of an earlier run or an archive is brought back first.
+    actions.pasteRow = [this](const std::string& clip, bool plainText) {
+        const cliplist::ClipListModel& rows = m_clipList.Rows();
+        const std::size_t position = rows.shownPosition(clip);
+        if (position < rows.shownCount() && !rows.shown(position).archive.empty())
+            bringBack(rows.shown(position), plainText);
+        else
+            m_target.Paste(m_window, clip, plainText);
+    };
     actions.pasteRowAs = [this](const std::string& clip, store::Transform transform) {
         m_target.Paste(m_window, clip, true, transform);
     };
@@ -129,7 +137,12 @@ CClipListCtrl::Actions CHistoryView::listActions() {
         if (m_changes.filed)
             m_changes.filed(clip, category);
     };
-    actions.excludeSource = [this](const std::string& path) { askToExclude(path); };
+    // Asked once; the rows already recorded stay until the user deletes them.
+    actions.excludeSource = [this](const std::string& path) {
+        if (askThenSave(wide(xml::utf16ToUtf8(clip::excludeQuestion(path))), [&] { return excluded::add(path); },
+                        L"无法保存排除的程序。"))
+            base::Trace("copies of %s are recorded no more", path.c_str());
+    };
     return actions;
 }
 
@@ -407,16 +420,6 @@ void CHistoryView::removeRows(const std::vector<std::string>& clips) {
         m_changes.removed(clips);
 }
 
-void CHistoryView::pasteFromList(const std::string& clip, bool plainText) {
-    const cliplist::ClipListModel& rows = m_clipList.Rows();
-    const std::size_t position = rows.shownPosition(clip);
-    if (position < rows.shownCount() && !rows.shown(position).archive.empty()) {
-        bringBack(rows.shown(position), plainText);
-        return;
-    }
-    m_target.Paste(m_window, clip, plainText);
-}
-
 // A row of an earlier run or an archive comes back into the history as a new record (a copy's
 // number and time), shown where the history is on display, and is pasted as the store's rows are.
 void CHistoryView::bringBack(const cliplist::Row& row, bool plainText) {
@@ -433,14 +436,6 @@ void CHistoryView::bringBack(const cliplist::Row& row, bool plainText) {
     const std::string name = store::historyClipName(filed.number);
     ShowClipRow(m_nodes.collection, name, store::historyNumberText(filed.number), nullptr);
     m_target.Paste(m_window, name, plainText);
-}
-
-// Asked once; the rows already recorded stay until the user deletes them.
-void CHistoryView::askToExclude(const std::string& path) {
-    if (!askThenSave(wide(xml::utf16ToUtf8(clip::excludeQuestion(path))), [&] { return excluded::add(path); },
-                     L"无法保存排除的程序。"))
-        return;
-    base::Trace("copies of %s are recorded no more", path.c_str());
 }
 
 // A setting changed once the user said yes to `question`; one that cannot be saved says `failed`.

@@ -96,10 +96,8 @@ private:
     // What the list asks of the view (CClipListCtrl::Actions).
     CClipListCtrl::Actions listActions();
     void showPreview(int row);
-    void pasteFromList(const std::string& clip, bool plainText);
     void removeRows(const std::vector<std::string>& clips);
     bool showsQueue() const { return m_tree.GetSelectedItem() == m_nodes.queue; }
-    void askToExclude(const std::string& path);
     void bringBack(const cliplist::Row& row, bool plainText);
 
     CSysClipBoard& m_store;
