@@ -25,11 +25,11 @@ void CPasteTarget::Note(HWND window, HWND own) {
     base::Trace("paste target %p", static_cast<void*>(window));
 }
 
-// The window the user left for ours lies right below it: the first visible, not minimized one
-// after ours in the z-order. Under Wine a window brought to the front need not be raised in the
-// z-order, so the order is read from the top, our own windows passed over; a window kept on top
-// of all others (a floating toolbar) is passed over as well unless ours is one.
-HWND CPasteTarget::windowBelow(HWND own) const {
+// The window the user left for ours: the topmost visible, not minimized window that is not ours.
+// It lies right below ours on Windows; under Wine a window brought to the front need not be
+// raised in the z-order, so the order is read from the top, our own windows passed over. A window
+// kept on top of all others (a floating toolbar) is passed over as well unless ours is one.
+HWND CPasteTarget::topOtherWindow(HWND own) const {
     const bool ownOnTop = (GetWindowLongPtrW(own, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
         const bool onTop = (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
@@ -47,8 +47,8 @@ constexpr DWORD kComeToFrontMs = 2000;
 // A paste from the list is chosen in our window, which is then in front: Windows lets the program
 // in front hand the foreground on.
 void CPasteTarget::Paste(HWND own, const std::string& clip, bool plainText, std::optional<store::Transform> transform) {
-    if (!IsWindow(m_target) && (m_target = windowBelow(own)) != nullptr)
-        base::Trace("paste target %p: the window below ours", static_cast<void*>(m_target));
+    if (!IsWindow(m_target) && (m_target = topOtherWindow(own)) != nullptr)
+        base::Trace("paste target %p: the topmost window not ours", static_cast<void*>(m_target));
     if (!IsWindow(m_target)) {
         // The keys would reach our own window, which is in front.
         base::Trace("no paste target: the clip waits on the clipboard");

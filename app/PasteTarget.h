@@ -31,7 +31,7 @@ public:
 
 private:
     bool canBeTarget(HWND window) const;
-    HWND windowBelow(HWND own) const;
+    HWND topOtherWindow(HWND own) const;
     bool bringTargetToFront() const;
     void leaveOnClipboard(const std::string& clip, std::string_view notice);
 
