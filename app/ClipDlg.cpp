@@ -137,6 +137,9 @@ bool CClipDlg::OnInitDialog() {
     m_monitor.Start(hwnd(), kMsgRecorderResults, m_store.paths(), m_sync.OwnChangeTest(m_hook.ownChangeTest()),
                     m_lastRunRestored ? m_view.TakeNewestHistoryText() : std::nullopt);
     m_privacy.Start(hwnd(), kMsgUnreadable);
+    // The user's chords are in the shared section before the first key reaches the hooks: until
+    // then every program would act on the defaults.
+    m_options.ApplyAtStart(hwnd(), kMsgKeyboardProbed);
     const bool hooked = m_hook.installhook(hwnd()) != 0;
     m_tray.CreateFor(hwnd());
     m_windowTasks.Attach(hwnd(), kMsgWindowTasks);
@@ -145,7 +148,6 @@ bool CClipDlg::OnInitDialog() {
     startSync();
     if (!hooked)
         m_tray.ReportHooksUnavailable();
-    m_options.ApplyAtStart(hwnd(), kMsgKeyboardProbed);
     if (m_lastRunRestored)
         m_view.categories().RebuildCategories({m_view.nodes().collection, m_view.nodes().hotkeys, m_view.nodes().queue});
     if (!m_lastRunNotRestored.empty())

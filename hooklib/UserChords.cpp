@@ -2,6 +2,7 @@
 
 #include "hooklib/SharedState.h"
 #include "base/Text.h"
+#include "base/Trace.h"
 #include "fw/Window.h"
 
 #include <memory>
@@ -33,12 +34,26 @@ options::ChordOptionsCache* threadCache() {
     return cache;
 }
 
-// Without a thread slot (the system had none left) the record is read on every call.
+// The library's own file: a program can hold another copy of it (a second installation).
+std::string libraryFile() {
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(GetModuleFileNameW(g_hLibrary, path.data(), static_cast<DWORD>(path.size())));
+    return base::toUtf8(path);
+}
+
+// Without a thread slot (the system had none left) the record is read on every call. A thread
+// that reads a new record says so: which chords a program acted with is then in the log.
 template <typename Decide>
 auto withUserChords(Decide decide) {
-    if (options::ChordOptionsCache* cache = threadCache())
-        return decide(cache->current(g_chordRecord));
-    return decide(options::readChords(g_chordRecord).options);
+    options::ChordOptionsCache* cache = threadCache();
+    if (!cache)
+        return decide(options::readChords(g_chordRecord).options);
+    const std::uint32_t before = cache->sequence();
+    const options::ChordOptions& chords = cache->current(g_chordRecord);
+    if (cache->sequence() != before)
+        base::Trace("user keys read: record %u, %u programs without them (%s)", static_cast<unsigned>(cache->sequence()),
+                    static_cast<unsigned>(chords.noChordPrograms.size()), libraryFile().c_str());
+    return decide(chords);
 }
 
 std::string programOf(HWND window) {
@@ -66,6 +81,7 @@ bool opensUserPointerMenu(unsigned held, HWND window) {
 
 void publishUserChords(const options::ChordRecord& record) {
     options::publishChordRecord(g_chordRecord, record);
+    base::Trace("user keys: record %u written", static_cast<unsigned>(g_chordRecord.sequence.load()));
 }
 
 void beginThreadChordCaches() {

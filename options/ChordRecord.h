@@ -60,6 +60,8 @@ ChordRecordRead readChords(const SharedChordRecord& shared);
 class ChordOptionsCache {
 public:
     const ChordOptions& current(const SharedChordRecord& shared);
+    // The sequence number of the record the options were read from (0: none was read).
+    std::uint32_t sequence() const { return m_sequence; }
 
 private:
     ChordOptions m_options;

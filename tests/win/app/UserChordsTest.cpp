@@ -18,6 +18,7 @@ namespace {
 
 class UserChordsTest : public DravixAppTest {
 protected:
+    explicit UserChordsTest(Start when = Start::AtSetUp) : DravixAppTest(when) {}
     void SetUp() override {
         DravixAppTest::SetUp();
         m_library = LoadLibraryW(L"Latchkit.dll");  // the same file as the program's: its shared section
@@ -93,6 +94,31 @@ TEST_F(UserChordsTest, AChordTurnedOffReachesTheProgram) {
     const auto target = loggingTarget(L"Turned off target", L"");
     expectReachesTarget(*target, {VK_CONTROL, VK_MENU}, '5');
     EXPECT_EQ(target->text(), L"");
+}
+
+// Another installation of the program (its own folder, its own library) that was ended leaves its
+// hooks behind under Wine, and its library loaded into a program has a shared section of its own,
+// where no chords were ever published: it takes no key, and the running program's chords hold.
+class UserChordsBesideAnotherInstallationTest : public UserChordsTest {
+protected:
+    UserChordsBesideAnotherInstallationTest() : UserChordsTest(Start::ByTheTest) {}
+};
+
+TEST_F(UserChordsBesideAnotherInstallationTest, ItsLibraryTakesNoKey) {
+    const std::wstring other = base::toWide(m_dir.path("other installation"));
+    CreateDirectoryW(other.c_str(), nullptr);
+    for (const wchar_t* file : {L"dravix.exe", L"Latchkit.dll"})
+        ASSERT_TRUE(CopyFileW((binFolder() + L"\\" + file).c_str(), (other + L"\\" + file).c_str(), FALSE));
+    {
+        DravixProcess ended(other);
+        ASSERT_TRUE(ended.waitForMainWindow());
+    }
+    start();
+    options::ChordOptions chords;
+    chords.chords[options::ChordAction::PasteSlot].off = true;
+    publish(chords);
+    const auto target = loggingTarget(L"Beside another installation", L"");
+    expectReachesTarget(*target, {VK_CONTROL, VK_MENU}, '5');
 }
 
 // The list names programs by file name: the target's own gets no chord, another name leaves its
