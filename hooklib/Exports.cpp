@@ -107,14 +107,6 @@ void CALLBACK timerProcAfterResume(HWND, UINT, UINT_PTR timer, DWORD) {
     RemoveChordStatusKeys(libraryStorePaths().statusFile());
 }
 
-// Whether the program that set the hooks set them through this copy of the library's shared
-// section. Not so in a copy no running program is connected to: Wine keeps a killed program's
-// hooks, and the library of another installation has a section of its own, in which no chords
-// were published and no clipboard read noted. Such a copy acts on no key and no click.
-bool hooksSetThroughThisSection() {
-    return g_hKeyboardHook && g_hMouseHook;
-}
-
 // A store file found damaged in this process is reported by the main window.
 void reportDamage(const std::string&) {
     notifyMainWindow(kMsgStoreDamaged, 0);
@@ -140,8 +132,13 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
 
 extern "C" {
 
+// Each hook acts only when the program that set it set it through this copy of the library's
+// shared section (its handle is there). Not so in a copy no running program is connected to: Wine
+// keeps an ended program's hooks, and the library of another installation has a section of its
+// own, in which no chords were published and no clipboard read noted. Such a copy acts on no key
+// and no click.
 LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
-    if (!g_bKeyHookReady || !hooksSetThroughThisSection())
+    if (!g_bKeyHookReady || !g_hKeyboardHook)
         return CallNextHookEx(g_hKeyboardHook, code, key, flags);
     g_bKeyHookReady = false;
     base::ScopeExit ready([] { g_bKeyHookReady = true; });
@@ -198,7 +195,7 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
 LRESULT CALLBACK MouseProc(int code, WPARAM message, LPARAM record) {
     const bool rightButton = message == WM_RBUTTONDOWN || message == WM_RBUTTONUP || message == WM_RBUTTONDBLCLK ||
                              message == WM_NCRBUTTONDOWN || message == WM_NCRBUTTONUP || message == WM_NCRBUTTONDBLCLK;
-    if (code >= 0 && rightButton && hooksSetThroughThisSection() &&
+    if (code >= 0 && rightButton && g_hMouseHook &&
         base::Guarded("MouseProc", false,
                     [&] { return HandleClipMenuMouse(message, *reinterpret_cast<const MOUSEHOOKSTRUCT*>(record), pasteChosen); }))
         return 1;
