@@ -436,7 +436,7 @@ TEST_F(ClipMenuTest, CtrlAltBackquoteOpensTheMenuAtTheCaret) {
         const std::size_t mark = m_log.mark();
         typeChord({VK_CONTROL, VK_MENU}, VK_OEM_3, 60);
         HWND menu = waitForProcessMenu(target.processId());
-        ASSERT_TRUE(menu);
+        ASSERT_TRUE(menu) << "the target holds: " << base::toUtf8(target.text());
         ASSERT_TRUE(pumpUntil([&] { return firstItemDrawnSelected(menu); }, 5s));
         RECT shown = {};
         GetWindowRect(menu, &shown);
@@ -451,7 +451,7 @@ TEST_F(ClipMenuTest, CtrlAltBackquoteOpensTheMenuAtTheCaret) {
         const std::size_t escMark = m_log.mark();
         typeChord({VK_CONTROL, VK_MENU}, VK_OEM_3, 60);
         menu = waitForProcessMenu(target.processId());
-        ASSERT_TRUE(menu);
+        ASSERT_TRUE(menu) << "the target holds: " << base::toUtf8(target.text());
         ASSERT_TRUE(pumpUntil([&] { return firstItemDrawnSelected(menu); }, 5s));
         pressKeys({VK_ESCAPE});
         EXPECT_TRUE(pumpUntil([&] { return m_log.has("clip menu closed: 0", escMark); }, 5s));
