@@ -186,7 +186,7 @@ void giveFocusBack(HWND target, HWND focus) {
 // on for `target`, the window the user clicked or typed in. Whatever the outcome, the next
 // Ctrl+right-click opens a menu again.
 void showClipMenu(CMenuHookWnd& owner, POINT at, HWND target, const ClipChosen& chosenClip, Opening opening = {}) {
-    base::ScopeExit closed([] { InterlockedExchange(&g_bMenuPending, 0); });
+    base::ScopeExit closed([] { endMenuTurn(); });
     CMenuEx menu(screenReaderRuns());
     loadMenuBitmaps(menu.background());
     HWND main = findMainWindow();
@@ -217,31 +217,31 @@ bool HandleClipMenuMouse(WPARAM message, const MOUSEHOOKSTRUCT& record, ClipChos
     case hooklib::MouseAction::PassOn:
         return false;
     case hooklib::MouseAction::Take:
-        InterlockedExchange(&g_bMenuPending, 0);
+        clearMenuTurn();
         return true;  // the application never sees it, menu or not
     case hooklib::MouseAction::TakeAndOpen:
         break;
     }
     // One menu at a time in the whole desktop until it closes or the button goes down again.
-    if (InterlockedCompareExchange(&g_bMenuPending, 1, 0) != 0)
+    if (!takeMenuTurn())
         return true;
     const POINT at = record.pt;
     HWND target = GetAncestor(record.hwnd, GA_ROOT);
     if (!CMenuHookWnd::Post([at, target, chosen](CMenuHookWnd& owner) { showClipMenu(owner, at, target, chosen); }))
-        InterlockedExchange(&g_bMenuPending, 0);
+        endMenuTurn();
     return true;
 }
 
 // The key comes to the thread of the window in front; its GUI state names the focus and the caret.
 // The caret's rectangle is in the client coordinates of the caret's window.
 void OpenClipMenuAtCaret(ClipChosen chosen) {
-    if (InterlockedCompareExchange(&g_bMenuPending, 1, 0) != 0)
+    if (!takeMenuTurn())
         return;
     HWND target = GetForegroundWindow();
     GUITHREADINFO gui = {};
     gui.cbSize = sizeof gui;
     if (!target || !GetGUIThreadInfo(GetWindowThreadProcessId(target, nullptr), &gui)) {
-        InterlockedExchange(&g_bMenuPending, 0);
+        endMenuTurn();
         return;
     }
     HWND focus = gui.hwndFocus ? gui.hwndFocus : target;
@@ -265,7 +265,7 @@ void OpenClipMenuAtCaret(ClipChosen chosen) {
     const Opening opening{true, focus};
     if (!CMenuHookWnd::Post(
             [at, target, chosen, opening](CMenuHookWnd& owner) { showClipMenu(owner, at, target, chosen, opening); }))
-        InterlockedExchange(&g_bMenuPending, 0);
+        endMenuTurn();
 }
 
 }  // namespace hooklib

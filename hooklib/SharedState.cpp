@@ -17,7 +17,7 @@ HHOOK g_hKeyboardHook SHARED_SECTION = nullptr;
 HHOOK g_hMouseHook SHARED_SECTION = nullptr;
 volatile LONG g_bOperXml SHARED_SECTION = 0;
 volatile LONG g_nBusyProcess SHARED_SECTION = 0;
-volatile LONG g_bMenuPending SHARED_SECTION = 0;
+volatile LONG g_nMenuProcess SHARED_SECTION = 0;
 void* g_pTrackingMenu SHARED_SECTION = nullptr;
 volatile LONG g_nChordStart SHARED_SECTION = 0;
 volatile LONG g_nChordProcess SHARED_SECTION = 0;
@@ -112,6 +112,32 @@ void endChord(LONG taken) {
     if (g_nChordStart == taken)
         InterlockedCompareExchange(&g_nChordProcess, 0, static_cast<LONG>(GetCurrentProcessId()));
     InterlockedCompareExchange(&g_nChordStart, 0, taken);
+}
+
+// Nothing but this would free the turn of a process killed with its menu open: the shared section
+// outlives it while any program has the library loaded, and no menu from the keyboard would open
+// again.
+bool takeMenuTurn() {
+    const LONG self = static_cast<LONG>(GetCurrentProcessId());
+    const LONG holder = InterlockedCompareExchange(&g_nMenuProcess, self, 0);
+    if (holder == 0)
+        return true;
+    if (holder == self || processRuns(holder)) {
+        base::Trace("clip menu not opened: the menu of process %ld is on its way or open", holder);
+        return false;
+    }
+    if (InterlockedCompareExchange(&g_nMenuProcess, self, holder) != holder)
+        return false;
+    base::Trace("clip menu turn taken over: process %ld that held it has ended", holder);
+    return true;
+}
+
+void endMenuTurn() {
+    InterlockedCompareExchange(&g_nMenuProcess, 0, static_cast<LONG>(GetCurrentProcessId()));
+}
+
+void clearMenuTurn() {
+    InterlockedExchange(&g_nMenuProcess, 0);
 }
 
 // Nothing else would lower a flag whose process was killed or crashed in the middle of a copy (the

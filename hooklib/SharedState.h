@@ -14,7 +14,7 @@ extern HHOOK g_hKeyboardHook;
 extern HHOOK g_hMouseHook;
 extern volatile LONG g_bOperXml;      // the busy flag: store::kBusyFree, kBusySlotCopy or kBusyAwaitsFiling (Protocol.h)
 extern volatile LONG g_nBusyProcess;  // the process that raised it (0: none)
-extern volatile LONG g_bMenuPending;  // 1 while the clip popup menu waits for a choice
+extern volatile LONG g_nMenuProcess;  // the process whose clip menu is on its way or open (0: none)
 extern void* g_pTrackingMenu;         // the menu being tracked, in the process that tracks it
 // The tick count at which the chord now being carried out was taken (0: none). One chord at a
 // time in the whole desktop: the same key-down seen again (in another thread or process) is
@@ -70,6 +70,14 @@ void followSharedSealing();
 // away) is taken over after a while. endChord frees the slot only if it is still the one taken.
 LONG beginChord();
 void endChord(LONG taken);
+
+// One clip menu at a time in the whole desktop. takeMenuTurn takes it for this process: false
+// while another process's menu is on its way or open; the menu of a process that has ended (killed
+// or crashed with it open) is taken over. endMenuTurn frees it if this process holds it;
+// clearMenuTurn frees it whoever holds it (the pointer's button went down again).
+bool takeMenuTurn();
+void endMenuTurn();
+void clearMenuTurn();
 
 // The busy flag, always with the process that set it: a flag whose process has ended is lowered
 // when it is next looked at. busyFlag is the flag now; raiseBusyFlag sets kBusySlotCopy only if the

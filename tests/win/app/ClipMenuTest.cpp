@@ -512,6 +512,33 @@ std::vector<ReadItem> readMenuItems(const Target& target, HWND menu) {
 
 }  // namespace
 
+// A program killed (or crashed) with the clip menu open took the desktop's one menu with it: the
+// next Ctrl+Alt+` in another program opens the menu all the same.
+TEST_F(ClipMenuTest, AProgramKilledWithTheMenuOpenLeavesTheNextMenuFree) {
+    record(L"after the kill");
+    auto killed = std::make_unique<Target>(L"Killed with its menu", L"");
+    ASSERT_TRUE(killed->focus());
+    ctrlRightClick(centreOf(killed->window()));
+    ASSERT_TRUE(waitForProcessMenu(killed->processId()));
+    {
+        const base::UniqueKernelObject process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, killed->processId()));
+        ASSERT_TRUE(process && TerminateProcess(process.get(), 9));
+        ASSERT_EQ(WaitForSingleObject(process.get(), 5000), WAIT_OBJECT_0);
+    }
+    killed.reset();
+
+    Target target(L"Menu after the kill", L"abc");
+    ASSERT_TRUE(target.focus());
+    const std::size_t mark = m_log.mark();
+    typeChord({VK_CONTROL, VK_MENU}, VK_OEM_3, 60);
+    HWND menu = waitForProcessMenu(target.processId());
+    ASSERT_TRUE(menu) << m_log.text();
+    EXPECT_TRUE(m_log.has("clip menu turn taken over", mark));
+    ASSERT_TRUE(pumpUntil([&] { return firstItemDrawnSelected(menu); }, 5s));
+    pressKeys({VK_ESCAPE});
+    EXPECT_TRUE(pumpUntil([&] { return m_log.has("clip menu closed: 0", mark); }, 5s));
+}
+
 // A screen reader speaks each item of the clip menu: every owner-drawn item's data, read in the
 // target's process, begins with the MSAA signature and its name (a text cut with "…", a
 // picture's size, a file list's first file); with the screen-reader switch on, the items are
