@@ -117,21 +117,29 @@ void CClipRecorder::State::read(bool initial) {
     const DWORD announced = GetClipboardSequenceNumber();
     if (announced == lastRead)
         return;
-    // Looked at before anything else takes time, so that what is asked is this change's. If the
-    // clipboard moved on meanwhile, nothing is known of the change asked about: no copy to count.
+    // Looked at before anything else takes time, so that what is asked is this change's. A writer
+    // at the clipboard (holding it open, or moving it on meanwhile) may be replacing the copy that
+    // was heard of: the change is taken up only once the writer has let go (settleTakeUp), and one
+    // replaced before then stays unread, counted as missed.
     const HWND owner = GetClipboardOwner();
-    const bool beingMade = isBeingMade(owner);
+    const bool held = isBeingMade(owner);
     const bool whole = isWholeCopy(owner) && GetClipboardSequenceNumber() == announced;
+    const bool beingMade = held || (!whole && GetClipboardSequenceNumber() != announced);
     if (waiting && waiting->seen == announced) {
-        waiting->whole = waiting->whole || whole;  // a writer that does not move the number as it closes
+        // A writer that does not move the number as it closes (Windows moves it as the copy is
+        // written, not at the close).
+        waiting->whole = waiting->whole || whole;
+        if (whole)
+            settleTakeUp(*waiting, announced);
         return;  // being read already
     }
     if (waiting)
         changedWhileWaiting(*waiting, announced);
     if (!waiting) {
-        if (!initial)
-            takeUp(announced);
         waiting.emplace();
+        waiting->tookUp = initial;  // what was there at the start was heard of by no one
+        if (!beingMade)
+            settleTakeUp(*waiting, announced);
         waiting->announced = waiting->seen = announced;
         waiting->owner = owner;
         GetWindowThreadProcessId(owner, &waiting->ownerProcess);
@@ -192,6 +200,7 @@ void CClipRecorder::State::changedWhileWaiting(WaitingCopy& copy, DWORD now) {
     change.stillOpen = change.sameOwner && GetOpenClipboardWindow() == copy.owner;
     if (clip::isCloseOfCopyBeingMade(change)) {
         trace(base::TraceLine("clipboard %lu: the copy caught being made was closed as %lu", copy.seen, now));
+        settleTakeUp(copy, now);
         copy.seen = now;
         copy.whole = true;
         copy.nextLook = Clock::now();
@@ -278,12 +287,14 @@ void CClipRecorder::State::endOfGo(WaitingCopy& copy) {
     }
     if (go->ownChange) {
         trace(base::TraceLine("clipboard %lu: the hook library's own change", copy.seen));
+        settleTakeUp(copy, go->after);
         lastRead = go->after;
         waiting.reset();
         return;
     }
     if (go->after != copy.seen && copy.owner && !IsWindow(copy.owner))
         takeUp(go->after);  // its owner went during the go: the release is heard as a change of its own
+    settleTakeUp(copy, go->after);  // opened: its writer had let go of it
     copy.seen = go->after;
     copy.whole = true;  // opened: its writer had let go of it
     copy.firstGo = copy.firstGo && !go->marksRead;
@@ -379,10 +390,12 @@ void CClipRecorder::State::replaced(WaitingCopy& copy) {
     }
     // The hook library's own change is no copy to miss.
     const bool own = copy.ownerProcess && isOwnChange && isOwnChange(copy.announced, copy.ownerProcess);
-    if (own)
+    if (own) {
         trace(base::TraceLine("clipboard %lu: the hook library's own change", copy.announced));
-    else if (!outcome.missed)
+        settleTakeUp(copy, copy.seen);
+    } else if (!outcome.missed) {
         trace(base::TraceLine("clipboard %lu: no whole copy yet when it changed (emptied, or still being made)", copy.announced));
+    }
     waiting.reset();
     if (!own && outcome.missed)
         missed(outcome.reason);
@@ -424,6 +437,12 @@ void CClipRecorder::State::noteWaiting() {
     report(std::move(result));
 }
 
+void CClipRecorder::State::settleTakeUp(WaitingCopy& copy, DWORD sequence) {
+    if (!copy.tookUp)
+        takeUp(sequence);
+    copy.tookUp = true;
+}
+
 void CClipRecorder::State::takeUp(DWORD sequence) {
     if (listening)
         ++takenUp;
@@ -437,10 +456,11 @@ void CClipRecorder::State::takeUp(DWORD sequence) {
 // take a change up before the listener's notification of it arrives; that notification then
 // only evens the count.
 void CClipRecorder::State::countUnread() {
-    if (heard <= takenUp)
+    const int pending = waiting && !waiting->tookUp ? 1 : 0;  // caught as its writer was at it
+    if (heard <= takenUp + pending)
         return;
-    const int unread = heard - takenUp;
-    takenUp = heard;
+    const int unread = heard - takenUp - pending;
+    takenUp += unread;
     if (ownChangesBetween(takenUpBefore, GetClipboardSequenceNumber()))
         return;
     trace(base::TraceLine("%d change(s) replaced before the clipboard could be read", unread));

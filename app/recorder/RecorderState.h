@@ -40,9 +40,10 @@ struct WaitingCopy {
     HWND owner = nullptr;  // the clipboard's owner when it was announced
     DWORD ownerProcess = 0;  // ... and its process
     bool whole = true;  // ... and whether it was a whole copy then (closed, by an owner)
-    bool beingMade = false;  // ... or one its writer, the owner, still had open
+    bool beingMade = false;  // ... or one its writer still had open, or moved on as it was looked at
     DWORD seen = 0;  // its sequence number: as announced, then after each go (data rendered on request moves it on)
     bool initial = false;
+    bool tookUp = false;  // taken up (settleTakeUp), or at the start, when there is nothing to take up
     std::optional<clip::MissReason> trouble;  // why it first waited
     std::optional<clip::MissReason> waitingFor;
     int attempt = 0;                          // tries at a clipboard held open
@@ -83,9 +84,10 @@ struct CClipRecorder::State {
 
     // The reader thread's own.
     DWORD lastRead = 0;  // the sequence number of what the reader read (or skipped) last
-    // The changes the reader's own listener heard of, and those it took up (began to read, or
-    // followed as released by their owner). A change replaced before its notification was
-    // handled is heard and never taken up: the clipboard already held the next one.
+    // The changes the reader's own listener heard of, and those it took up (began to read once
+    // their writer had let go, or followed as released by their owner). A change replaced before
+    // its notification was handled, or while its writer was at the clipboard again, is heard and
+    // never taken up: the clipboard already held the next one.
     bool listening = false;
     int heard = 0, takenUp = 0;
     DWORD lastTakenUp = 0, takenUpBefore = 0;  // the sequence numbers of the last two changes taken up
@@ -104,6 +106,7 @@ struct CClipRecorder::State {
     DWORD nextWake() const;
     void read(bool initial);
     void takeUp(DWORD sequence);
+    void settleTakeUp(recorder::WaitingCopy& copy, DWORD sequence);
     void countUnread();
     bool ownChangesBetween(DWORD after, DWORD before) const;
     void advance();

@@ -1,6 +1,8 @@
 // The other programs on a user's desktop, as the recorder meets them:
 //   clip_source.exe viewer                  joins the clipboard viewer chain and passes nothing on
 //   clip_source.exe hold <text> <ms>        copies the text, then keeps the clipboard open
+//   clip_source.exe rewrite <text> <ms> <ms2>  copies the text, opens the clipboard again and after
+//                                           <ms> puts "<text> again" in it, closing it <ms2> later
 //   clip_source.exe delayed <text> <ms>     promises the text (delayed rendering), then does not
 //                                           answer for <ms> before it hands it out on request
 //   clip_source.exe busy <text> <ms>        copies the text, then does not answer for <ms> (a
@@ -134,6 +136,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         if (openClipboard(window)) {
             SetWindowTextW(window, (L"clip_source " + mode).c_str());
             Sleep(static_cast<DWORD>(number));
+            CloseClipboard();
+        }
+    } else if (mode == L"rewrite") {
+        copy(window, g_text, false);
+        if (openClipboard(window)) {
+            SetWindowTextW(window, (L"clip_source " + mode).c_str());
+            Sleep(static_cast<DWORD>(number));
+            EmptyClipboard();
+            SetClipboardData(CF_UNICODETEXT, textBlock(g_text + L" again"));
+            Sleep(static_cast<DWORD>(pause));
             CloseClipboard();
         }
     } else if (mode == L"delayed") {

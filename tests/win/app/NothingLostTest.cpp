@@ -278,7 +278,8 @@ TEST_F(NothingLostTest, AHeldDataFileFailsTheFilingAndChangesNothing) {
     }
     EXPECT_EQ(m_app->rowCount(), 1);
     EXPECT_TRUE(storeValue(storeIndexPath(), "his2-0").empty());
-    EXPECT_TRUE(m_log.lastLineWith("tray tooltip:").find("未能记录：2") != std::string::npos) << m_log.lastLineWith("tray tooltip:");
+    EXPECT_TRUE(pumpUntil([&] { return m_log.lastLineWith("tray tooltip:").find("未能记录：2") != std::string::npos; }, 5s))
+        << m_log.lastLineWith("tray tooltip:");
     record(L"recorded once the file is let go");
     EXPECT_TRUE(historyHolds(2, L"recorded once the file is let go"));
 }
