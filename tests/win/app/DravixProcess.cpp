@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -33,6 +34,12 @@ std::wstring binFolder() {
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder(path);
     return folder.substr(0, folder.find_last_of(L'\\'));
+}
+
+bool copyProgramFile(const std::wstring& folder, const std::wstring& file, const std::wstring& as) {
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(folder), ignored);
+    return CopyFileW((binFolder() + L"\\" + file).c_str(), (folder + L"\\" + (as.empty() ? file : as)).c_str(), FALSE) != 0;
 }
 
 std::string introOffMarker() {
@@ -289,6 +296,10 @@ int rowOf(const std::vector<ListRow>& rows, const std::wstring& content) {
         if (rows[i].content == content)
             return static_cast<int>(i);
     return -1;
+}
+
+std::size_t rowsHolding(const std::vector<ListRow>& rows, const std::wstring& content) {
+    return static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), [&](const ListRow& row) { return row.content == content; }));
 }
 
 HWND findProcessWindow(DWORD processId, const std::wstring& title, HWND except) {

@@ -82,6 +82,8 @@ private:
 
 // The position of the first row showing `content`, or -1.
 int rowOf(const std::vector<ListRow>& rows, const std::wstring& content);
+// How many rows show `content`.
+std::size_t rowsHolding(const std::vector<ListRow>& rows, const std::wstring& content);
 // A window of `processId` whose title is `title` (the exit dialog, a message box), or null.
 HWND findProcessWindow(DWORD processId, const std::wstring& title, HWND except = nullptr);
 // A left click (or double click) at a screen point with real mouse input.
@@ -99,5 +101,8 @@ HWND waitForProcessDialog(DWORD processId, std::initializer_list<HWND> except, s
 // Text typed as a person would, one character at a time.
 void typeText(const std::wstring& text);
 std::wstring binFolder();
+// Copies a file of the build's folder into `folder` (made if missing) as `as` (its own name by
+// default): a program folder of its own, as another installation has.
+bool copyProgramFile(const std::wstring& folder, const std::wstring& file, const std::wstring& as = L"");
 // The file that keeps the intro switched off, in the user's store folder.
 std::string introOffMarker();

@@ -229,9 +229,8 @@ TEST_F(FileCommandsTest, HelpAndHomepageGoToTheShell) {
 TEST(IntroTest, ShownOnceUntilItsBoxIsTicked) {
     ScratchDir dir;
     const std::wstring folder = base::toWide(dir.path("program"));
-    fs::create_directories(fs::path(folder));
     for (const wchar_t* file : {L"dravix.exe", L"Latchkit.dll", L"Instro.dll"})
-        CopyFileW((binFolder() + L"\\" + file).c_str(), (folder + L"\\" + file).c_str(), FALSE);
+        ASSERT_TRUE(copyProgramFile(folder, file));
     const std::wstring title = L"\u201cTavenlow剪贴复制工具\u201dV4.7\u2014软件介绍";
     auto introOf = [&](DravixProcess& app) {
         HWND intro = nullptr;

@@ -563,10 +563,7 @@ TEST_F(TrayMenuTest, StartWithWindowsAndAlwaysOnTopToggle) {
 class StartupTest : public ::testing::Test {
 protected:
     std::wstring folder() const { return base::toWide(m_dir.path("program")); }
-    void copyIn(const std::wstring& file, const std::wstring& as = L"") {
-        fs::create_directories(fs::path(folder()));
-        CopyFileW((binFolder() + L"\\" + file).c_str(), (folder() + L"\\" + (as.empty() ? file : as)).c_str(), FALSE);
-    }
+    void copyIn(const std::wstring& file, const std::wstring& as = L"") { ASSERT_TRUE(copyProgramFile(folder(), file, as)); }
     bool windowShown(DWORD processId) const {
         return findProcessWindow(processId, base::toWide(store::kMainWindowTitle)) != nullptr;
     }

@@ -29,10 +29,6 @@ namespace fs = std::filesystem;
 constexpr int kOpenLastRun = 32801;
 constexpr int kOpen = 32790;
 
-std::size_t rowsHolding(const std::vector<ListRow>& rows, const std::wstring& text) {
-    return static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), [&](const ListRow& row) { return row.content == text; }));
-}
-
 std::string utf16Bytes(const std::wstring& text) {
     return std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t));
 }

@@ -77,13 +77,6 @@ int threadCount(DWORD process) {
     return count;
 }
 
-std::size_t rowsHolding(const std::vector<ListRow>& rows, const std::wstring& text) {
-    std::size_t count = 0;
-    for (const ListRow& row : rows)
-        count += row.content == text ? 1 : 0;
-    return count;
-}
-
 bool holdAll(const std::vector<ListRow>& rows, const std::vector<std::wstring>& texts) {
     for (const std::wstring& text : texts)
         if (rowsHolding(rows, text) == 0)

@@ -106,9 +106,8 @@ protected:
 
 TEST_F(UserChordsBesideAnotherInstallationTest, ItsLibraryTakesNoKey) {
     const std::wstring other = base::toWide(m_dir.path("other installation"));
-    CreateDirectoryW(other.c_str(), nullptr);
     for (const wchar_t* file : {L"dravix.exe", L"Latchkit.dll"})
-        ASSERT_TRUE(CopyFileW((binFolder() + L"\\" + file).c_str(), (other + L"\\" + file).c_str(), FALSE));
+        ASSERT_TRUE(copyProgramFile(other, file));
     {
         DravixProcess ended(other);
         ASSERT_TRUE(ended.waitForMainWindow());
