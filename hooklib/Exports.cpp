@@ -132,11 +132,11 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
 
 extern "C" {
 
-// Each hook acts only when the program that set it set it through this copy of the library's
-// shared section (its handle is there). Not so in a copy no running program is connected to: Wine
-// keeps an ended program's hooks, and the library of another installation has a section of its
-// own, in which no chords were published and no clipboard read noted. Such a copy acts on no key
-// and no click.
+// A hook can outlive the program that set it (Wine keeps an ended program's hooks), and two guards
+// keep such a hook from acting. Each hook acts only when its handle is in this copy of the
+// library's shared section: the library of another installation has a section of its own, in which
+// no chords were published and no clipboard read noted. And a chord needs the main window to carry
+// it out: a leftover hook of this very file shares the section, but finds no main window.
 LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
     if (!g_bKeyHookReady || !g_hKeyboardHook)
         return CallNextHookEx(g_hKeyboardHook, code, key, flags);
@@ -148,8 +148,7 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM key, LPARAM flags) {
     hooklib::KeyDecision decision = base::Guarded("KeyboardProc", hooklib::KeyDecision{}, [&] {
         return hooklib::decideUserKey({code, static_cast<unsigned>(key), released, heldModifiers(), isModifierDown(hooklib::kVkRightAlt)});
     });
-    // A hook can outlive the program that set it (Wine keeps a killed program's hooks): with no
-    // main window to carry a chord out, its keys are the program's in front.
+    // With no main window to carry a chord out, its keys are the program's in front.
     if (decision.kind != hooklib::KeyDecision::PassOn && decision.kind != hooklib::KeyDecision::ShowMainWindow &&
         !findMainWindow()) {
         base::Trace("chord key passed on: the program is not running");
