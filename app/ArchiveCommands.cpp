@@ -70,14 +70,14 @@ void CArchiveCommands::StartKeep() {
 std::wstring CArchiveCommands::chooseArchive(bool save, const std::wstring& folder) {
     fw::FileDialogRequest request;
     request.save = save;
-    request.filter = std::wstring(clip::kArchiveFilter);
-    request.defaultExtension = std::wstring(clip::kArchiveExtension);
+    request.filter = std::wstring(app::kArchiveFilter);
+    request.defaultExtension = std::wstring(app::kArchiveExtension);
     request.folder = folder;
     return fw::ChooseFile(m_window, request);
 }
 
 bool CArchiveCommands::report(ArchiveResult result, bool saving, const std::wstring& path) {
-    const std::string text = clip::archiveFailureText(result, saving, base::toUtf8(path));
+    const std::string text = app::archiveFailureText(result, saving, base::toUtf8(path));
     if (!text.empty())
         showMessage(m_window, text, MB_ICONERROR);
     return text.empty();
@@ -134,7 +134,7 @@ bool CArchiveCommands::admit(Request request) {
     }
     if (keepRunning()) {
         base::Trace("archive command %d waits for the run being kept", static_cast<int>(request.command));
-        m_status(base::toWide(clip::kKeepingRunText));
+        m_status(base::toWide(app::kKeepingRunText));
         m_waiting = std::move(request);
         return true;
     }
@@ -148,7 +148,7 @@ void CArchiveCommands::start(const Request& request) {
     if (request.command == Command::OpenLastRun) {
         const std::string run = m_store.newestKeptRun();
         if (run.empty()) {
-            showMessage(m_window, clip::kNoKeptRunMessage, MB_ICONINFORMATION);
+            showMessage(m_window, app::kNoKeptRunMessage, MB_ICONINFORMATION);
             m_view.ShowRowsStatus();
             return;
         }
@@ -158,7 +158,7 @@ void CArchiveCommands::start(const Request& request) {
     m_runningPath = path;
     m_runningPassword = request.password;
     const bool saving = request.command == Command::Save;
-    m_status(base::toWide(clip::archiveProgressText(saving, 0)));
+    m_status(base::toWide(app::archiveProgressText(saving, 0)));
     base::Trace("archive command %d started", static_cast<int>(request.command));
     // A kept run lies beside the store and only the program writes it: its files are shared.
     const ArchiveFiles how = request.command == Command::OpenLastRun ? ArchiveFiles::Shared : ArchiveFiles::Copied;
@@ -184,7 +184,7 @@ void CArchiveCommands::start(const Request& request) {
 
 void CArchiveCommands::onProgress(int percent) {
     if (CommandRunning())
-        m_status(base::toWide(clip::archiveProgressText(m_running == Command::Save, percent)));
+        m_status(base::toWide(app::archiveProgressText(m_running == Command::Save, percent)));
 }
 
 void CArchiveCommands::onKeepDone() {
@@ -210,7 +210,7 @@ void CArchiveCommands::onDone(ArchiveResult result) {
     case Command::Open:
         if (done) {
             m_archivePath = m_runningPath;
-            archivefolders::rememberArchiveFolder(base::toUtf8(folderOf(m_archivePath)));
+            app::archivefolders::rememberArchiveFolder(base::toUtf8(folderOf(m_archivePath)));
             forget(m_archivePassword);
             m_archivePassword = m_runningPassword;
         }

@@ -8,7 +8,7 @@
 
 #include <set>
 
-namespace archivefolders {
+namespace app::archivefolders {
 
 std::vector<std::string> added() {
     std::vector<std::string> folders;
@@ -49,4 +49,4 @@ std::vector<std::string> searched(const std::string& runsFolder) {
     return once;
 }
 
-}  // namespace archivefolders
+}  // namespace app::archivefolders

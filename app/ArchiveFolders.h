@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace archivefolders {
+namespace app::archivefolders {
 
 // The folders the user added, as added (UTF-8).
 std::vector<std::string> added();
@@ -20,4 +20,4 @@ void rememberArchiveFolder(const std::string& folder);
 // each once (ASCII case ignored, as Windows compares names).
 std::vector<std::string> searched(const std::string& runsFolder);
 
-}  // namespace archivefolders
+}  // namespace app::archivefolders

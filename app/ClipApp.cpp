@@ -92,7 +92,7 @@ bool CClipApp::InitInstance() {
     if (!hook.load(L"Latchkit.dll"))
         return false;
     if (!hook.hasMenuImages()) {
-        MessageBoxW(nullptr, base::toWide(clip::kLoadIconError).c_str(), mainTitle().c_str(), MB_OK | MB_ICONERROR);
+        MessageBoxW(nullptr, base::toWide(app::kLoadIconError).c_str(), mainTitle().c_str(), MB_OK | MB_ICONERROR);
         return false;
     }
     // Sealed or not from the first data file written, the previous run's kept included.
@@ -174,7 +174,7 @@ bool CClipApp::restoreLastRun(const CSysClipBoard& store, const PreviousRun& pre
         opened = store.openArchive(previous.keptAs, nullptr, ArchiveFiles::Shared);
     base::Trace("last run at start: %s (%d)", !opened ? "nothing to restore" : opened == ArchiveResult::Done ? "restored" : "not restored",
               opened ? static_cast<int>(*opened) : -1);
-    dialog.NoteLastRun(opened == ArchiveResult::Done, clip::lastRunNotRestoredText(previous, opened));
+    dialog.NoteLastRun(opened == ArchiveResult::Done, app::lastRunNotRestoredText(previous, opened));
     return opened == ArchiveResult::Done;
 }
 

@@ -43,10 +43,10 @@ void placeWindow(HWND window) {
     if (saved && saved->size() == sizeof place) {
         std::memcpy(&place, saved->data(), sizeof place);
         const RECT& normal = place.rcNormalPosition;
-        std::vector<clip::Box> workAreas;
+        std::vector<app::Box> workAreas;
         for (const RECT& work : fw::MonitorWorkAreas())
             workAreas.push_back({work.left, work.top, work.right, work.bottom});
-        if (clip::isUsablePlace({normal.left, normal.top, normal.right, normal.bottom}, workAreas,
+        if (app::isUsablePlace({normal.left, normal.top, normal.right, normal.bottom}, workAreas,
                                 (dialog.right - dialog.left) / 2, (dialog.bottom - dialog.top) / 2)) {
             place.length = sizeof place;
             place.showCmd = place.showCmd == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
@@ -59,7 +59,7 @@ void placeWindow(HWND window) {
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT& work = monitor.rcWork;
-    const clip::Box box = clip::firstWindowBox({work.left, work.top, work.right, work.bottom}, dialog.right - dialog.left,
+    const app::Box box = app::firstWindowBox({work.left, work.top, work.right, work.bottom}, dialog.right - dialog.left,
                                                dialog.bottom - dialog.top);
     SetWindowPos(window, nullptr, box.left, box.top, box.width(), box.height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -97,7 +97,7 @@ void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND window, LONG object, 
 CClipDlg::CClipDlg(HookLibrary hook, CSysClipBoard& store)
     : fw::CDialog(IDD_MAIN), m_store(store), m_hook(std::move(hook)),
       m_view(store, m_tray, m_hook, [this](const std::wstring& text) { setStatusText(text); }),
-      m_commands({store, m_hook, m_view, m_windowTasks, [this]() -> clip::LastText& { return m_monitor.lastText(); },
+      m_commands({store, m_hook, m_view, m_windowTasks, [this]() -> app::recorder::LastText& { return m_monitor.lastText(); },
                   [this](bool paused) { setPaused(paused); }}) {
     m_icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
@@ -191,7 +191,7 @@ bool CClipDlg::OnSize(UINT type, int, int) {
 
 // Copies recorded and the user's deletions and filings go to the sync folder's engine.
 void CClipDlg::startSync() {
-    const auto recorded = [this](const store::ClipSnapshot& copy, const clip::ViewRow& row) { m_sync.Recorded(copy, row); };
+    const auto recorded = [this](const store::ClipSnapshot& copy, const app::ViewRow& row) { m_sync.Recorded(copy, row); };
     m_monitor.OnRecorded(recorded);
     m_slots.OnFiled(recorded);
     m_view.ListenForChanges({[this](const std::vector<std::string>& clips) { m_sync.RowsRemoved(clips); },
@@ -318,7 +318,7 @@ void CClipDlg::onClipPasted(WPARAM number) {
 void CClipDlg::onStoreDamaged() {
     if (std::exchange(m_storeDamageReported, true))
         return;
-    const std::string text = std::string(clip::kStoreDamagedMessage) + m_store.getWindowsDir();
+    const std::string text = std::string(app::kStoreDamagedMessage) + m_store.getWindowsDir();
     MessageBoxW(hwnd(), wide(text).c_str(), wide(store::kMainWindowTitle).c_str(), MB_OK | MB_ICONWARNING);
 }
 
@@ -432,7 +432,7 @@ void CClipDlg::setPaused(bool paused) {
         if (m_hook.installhook && !m_hook.installhook(hwnd()))
             m_tray.ReportHooksUnavailable();
     }
-    SetWindowTextW(hwnd(), (wide(store::kMainWindowTitle) + (paused ? wide(clip::kPausedSuffix) : L"")).c_str());
+    SetWindowTextW(hwnd(), (wide(store::kMainWindowTitle) + (paused ? wide(app::kPausedSuffix) : L"")).c_str());
     m_tray.ShowPaused(paused);
 }
 
@@ -445,7 +445,7 @@ bool CClipDlg::OnClose() {
         if (exit.DoModal(hwnd()) != IDOK || !exit.m_bExitChosen)
             return true;
     }
-    if (MessageBoxW(hwnd(), wide(clip::kExitQuestion).c_str(), wide(store::kMainWindowTitle).c_str(),
+    if (MessageBoxW(hwnd(), wide(app::kExitQuestion).c_str(), wide(store::kMainWindowTitle).c_str(),
                     MB_YESNO | MB_ICONQUESTION) != IDYES)
         return true;
     m_monitor.Leave();

@@ -113,7 +113,7 @@ private:
     CWindowTasks m_windowTasks;
     CProgramCommands m_commands;
     CCommandServer m_commandServer{m_commands};  // after what it uses: it goes first
-    CSyncCommands m_sync{m_store, m_view, m_tray, [this]() -> clip::LastText& { return m_monitor.lastText(); }};
+    CSyncCommands m_sync{m_store, m_view, m_tray, [this]() -> app::recorder::LastText& { return m_monitor.lastText(); }};
     bool m_lastRunRestored = false;
     std::string m_lastRunNotRestored;
     bool m_firstPaint = true;

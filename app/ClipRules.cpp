@@ -9,7 +9,7 @@
 
 using xml::utf8ToUtf16;
 
-namespace clip {
+namespace app {
 
 std::u16string programFolder(std::u16string_view executablePath) {
     return store::replaceAll(store::asciiLower(executablePath.substr(0, 512)), u"dravix.exe", u"");
@@ -126,4 +126,4 @@ std::string lastRunNotRestoredText(const PreviousRun& previous, std::optional<Ar
     return std::string("上次的记录没有恢复（") + why + "），" + empty + "它仍保存在：\n" + previous.keptAs;
 }
 
-}  // namespace clip
+}  // namespace app

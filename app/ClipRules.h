@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-namespace clip {
+namespace app {
 
 // The executable's full path, lower-cased, with every "dravix.exe" removed: the folder with its
 // trailing backslash for an executable of that name.
@@ -75,11 +75,11 @@ bool isExcludedProgram(const std::vector<std::string>& excluded, std::string_vie
 std::u16string excludeQuestion(std::string_view sourcePath);
 
 // Find as you type and a row's tooltip belong to the list's model.
-using cliplist::equalsFolded;
-using cliplist::filterRows;
-using cliplist::foldedForSearch;
-using cliplist::matchesFilter;
-using cliplist::sourceTip;
+using ui::cliplist::equalsFolded;
+using ui::cliplist::filterRows;
+using ui::cliplist::foldedForSearch;
+using ui::cliplist::matchesFilter;
+using ui::cliplist::sourceTip;
 
 // Root node texts: the unsaved-changes mark.
 inline constexpr std::string_view kRootText = "我的剪贴板";
@@ -138,4 +138,4 @@ inline constexpr std::string_view kKeepingRunText = "正在保存上次的记录
 inline constexpr std::string_view kStoreDamagedMessage =
     "剪贴板存储文件已损坏，无法读取。原文件已另存为同名的“.damaged”文件，能读出的内容已经恢复。\n存储位置：";
 
-}  // namespace clip
+}  // namespace app

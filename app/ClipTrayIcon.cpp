@@ -15,7 +15,7 @@
 #include <algorithm>
 
 void CClipTrayIcon::CreateFor(HWND main) {
-    if (Create(base::toWide(clip::trayTooltip({})), main, IDI_TRAY_FRAME1, kTrayId, kNotifyMessage)) {
+    if (Create(base::toWide(app::recorder::trayTooltip({})), main, IDI_TRAY_FRAME1, kTrayId, kNotifyMessage)) {
         SetAnimationIcons({IDI_TRAY_FRAME1, IDI_TRAY_FRAME2, IDI_TRAY_FRAME3, IDI_TRAY_FRAME4});
         StartAnimation(500);
     }
@@ -41,7 +41,7 @@ void CClipTrayIcon::setAlwaysOnTop(bool on) {
 
 // The balloon first, so that the user sees where the window went as it goes.
 void CClipTrayIcon::HideToTray() {
-    ShowBalloonTip(base::toWide(clip::kHideBalloonText), base::toWide(clip::kHideBalloonTitle), 0, 10);
+    ShowBalloonTip(base::toWide(app::kHideBalloonText), base::toWide(app::kHideBalloonTitle), 0, 10);
     ShowWindow(m_hMainWnd, SW_HIDE);
 }
 
@@ -80,7 +80,7 @@ void CClipTrayIcon::NoteQueued(int count) {
 // The debug log has the tooltip on one line. The tray is told only of a new text: each change is
 // a call into the shell's process, and a burst of copies would make one per copy.
 void CClipTrayIcon::showTooltip() {
-    const std::u16string tooltip = clip::trayTooltip(m_strLastRecorded, m_nWaiting, m_nQueued, m_nMissed, m_nSecrets) +
+    const std::u16string tooltip = app::recorder::trayTooltip(m_strLastRecorded, m_nWaiting, m_nQueued, m_nMissed, m_nSecrets) +
                                    (m_sync.empty() ? u"" : u"\n" + m_sync);
     if (tooltip == m_shownTooltip)
         return;
@@ -91,13 +91,13 @@ void CClipTrayIcon::showTooltip() {
     SetTooltip(base::toWide(tooltip));
 }
 
-void CClipTrayIcon::ReportMissedCopy(clip::MissReason reason) {
+void CClipTrayIcon::ReportMissedCopy(app::recorder::MissReason reason) {
     ++m_nMissed;
     showTooltip();
     if (!m_reportedMisses.insert(reason).second)
         return;
-    base::Trace("tray balloon: %s", std::string(clip::missName(reason)).c_str());
-    ShowBalloonTip(base::toWide(clip::missText(reason)), base::toWide(clip::kMissedCopyTitle), NIIF_WARNING, 10);
+    base::Trace("tray balloon: %s", std::string(app::recorder::missName(reason)).c_str());
+    ShowBalloonTip(base::toWide(app::recorder::missText(reason)), base::toWide(app::recorder::kMissedCopyTitle), NIIF_WARNING, 10);
 }
 
 void CClipTrayIcon::NoteSecretSkipped() {
@@ -116,7 +116,7 @@ void CClipTrayIcon::ReportUnreadableClips() {
     if (std::exchange(m_bUnreadableShown, true))
         return;
     base::Trace("tray balloon: unreadable sealed clips");
-    ShowBalloonTip(base::toWide(clip::kUnreadableClipsText), base::toWide(clip::kUnreadableClipsTitle), NIIF_WARNING, 10);
+    ShowBalloonTip(base::toWide(app::kUnreadableClipsText), base::toWide(app::kUnreadableClipsTitle), NIIF_WARNING, 10);
 }
 
 void CClipTrayIcon::ReportPartlyRecorded() {
@@ -124,17 +124,17 @@ void CClipTrayIcon::ReportPartlyRecorded() {
         return;
     m_bPartlyRecordedShown = true;
     base::Trace("tray balloon: copy recorded in part");
-    ShowBalloonTip(base::toWide(clip::kPartlyRecordedText), base::toWide(clip::kPartlyRecordedTitle), NIIF_WARNING, 10);
+    ShowBalloonTip(base::toWide(app::recorder::kPartlyRecordedText), base::toWide(app::recorder::kPartlyRecordedTitle), NIIF_WARNING, 10);
 }
 
 void CClipTrayIcon::ReportHooksUnavailable() {
     base::Trace("tray balloon: hooks unavailable");
-    ShowBalloonTip(base::toWide(clip::kHooksUnavailableText), base::toWide(clip::kHooksUnavailableTitle), NIIF_WARNING, 10);
+    ShowBalloonTip(base::toWide(app::kHooksUnavailableText), base::toWide(app::kHooksUnavailableTitle), NIIF_WARNING, 10);
 }
 
 void CClipTrayIcon::ReportLastRunNotRestored(const std::string& text) {
     base::Trace("tray balloon: last run not restored: %s", text.c_str());
-    ShowBalloonTip(base::toWide(text), base::toWide(clip::kLastRunNotRestoredTitle), NIIF_WARNING, 10);
+    ShowBalloonTip(base::toWide(text), base::toWide(app::kLastRunNotRestoredTitle), NIIF_WARNING, 10);
 }
 
 void CClipTrayIcon::ReportChordsUnavailable(const std::string& text) {

@@ -31,7 +31,7 @@ public:
     void NoteSync(std::u16string text);
     // A copy was announced and not recorded: the tooltip counts it, and a balloon says why, once
     // for each reason in a run.
-    void ReportMissedCopy(clip::MissReason reason);
+    void ReportMissedCopy(app::recorder::MissReason reason);
     // A copy was kept out as plainly secret: the tooltip counts it.
     void NoteSecretSkipped();
     // The history was wiped: the tooltip as at a first start (no copy recorded, none missed).
@@ -66,7 +66,7 @@ private:
 
     HWND m_hMainWnd = nullptr;
     bool m_bPaused = false;
-    std::set<clip::MissReason> m_reportedMisses;
+    std::set<app::recorder::MissReason> m_reportedMisses;
     bool m_bPartlyRecordedShown = false;
     std::string m_strLastRecorded;  // the time stamp of the last copy recorded
     std::u16string m_shownTooltip;  // what the tray shows now

@@ -88,7 +88,7 @@ bool CClipboardMonitor::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
 // The outcomes in the order of the changes. The rows of a burst of copies are shown together: the
 // list, the tree's root and the tray are told once for all the outcomes taken.
 void CClipboardMonitor::onRecorderResults() {
-    std::vector<clip::ViewRow> rows;
+    std::vector<app::ViewRow> rows;
     bool changed = false, madeRoom = false;
     std::string lastStamp;
     for (CClipRecorder::Result& result : m_recorder->TakeResults()) {
@@ -139,6 +139,6 @@ void CClipboardMonitor::onRecorderResults() {
 void CClipboardMonitor::showHistoryFull() {
     if (std::exchange(m_historyFullShown, true))
         return;
-    MessageBoxW(nullptr, base::toWide(clip::kHistoryFullMessage).c_str(), base::toWide(store::kMainWindowTitle).c_str(), MB_OK);
+    MessageBoxW(nullptr, base::toWide(app::kHistoryFullMessage).c_str(), base::toWide(store::kMainWindowTitle).c_str(), MB_OK);
     m_historyFullShown = false;
 }

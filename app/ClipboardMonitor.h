@@ -35,9 +35,9 @@ public:
     // The chain's messages, the listener's and the recorder's outcomes; true when handled.
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Told of each copy recorded in the run (not the contents found at the start), with its row.
-    void OnRecorded(clip::FiledCopyListener listener) { m_onRecorded = std::move(listener); }
+    void OnRecorded(app::recorder::FiledCopyListener listener) { m_onRecorded = std::move(listener); }
     // The text a new record is compared with (a slot copy files by the same rule).
-    clip::LastText& lastText() { return m_recorder->lastText(); }
+    app::recorder::LastText& lastText() { return m_recorder->lastText(); }
     // Whether the recorder keeps out a copy whose text is plainly a secret.
     void SkipSecrets(bool on) {
         m_skipSecrets = on;
@@ -60,5 +60,5 @@ private:
     bool m_inChain = false;
     bool m_skipSecrets = true;
     bool m_historyFullShown = false;
-    clip::FiledCopyListener m_onRecorded;
+    app::recorder::FiledCopyListener m_onRecorded;
 };

@@ -14,7 +14,7 @@ using store::command::RowKind;
 using store::command::Status;
 using store::command::Verb;
 
-namespace clip {
+namespace app {
 
 namespace {
 
@@ -162,7 +162,7 @@ std::vector<CommandRow> searchRows(std::vector<CommandRow> rows, const Request& 
                                       !store::containsIgnoringCase(store::fileNameOfPath(row.source), request.source))
                                       return true;
                                   return !std::all_of(wanted.begin(), wanted.end(), [&](const std::u16string& word) {
-                                      return cliplist::matchesFilter(row.text, word);
+                                      return ui::cliplist::matchesFilter(row.text, word);
                                   });
                               }),
                rows.end());
@@ -212,4 +212,4 @@ Answer answerCommand(const Request& request, CommandActions& actions) {
     return Answer{Status::BadArguments, {}, "未知的命令。"};
 }
 
-}  // namespace clip
+}  // namespace app

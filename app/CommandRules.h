@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace clip {
+namespace app {
 
 // A clip as the command line shows it.
 struct CommandRow {
@@ -78,4 +78,4 @@ inline constexpr std::size_t kFirstLineUnits = 200;
 std::string rowLine(const CommandRow& row);
 std::string rowJson(const CommandRow& row);
 
-}  // namespace clip
+}  // namespace app

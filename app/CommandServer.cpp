@@ -115,7 +115,7 @@ void CCommandServer::answer(const Waiting& waiting) {
     base::Trace("command %u begins", static_cast<unsigned>(request.verb));
     const store::command::Answer answer =
         base::Guarded("command", store::command::Answer{store::command::Status::Failed, {}, "Dravix 处理这个命令时出错。"},
-                      [&] { return clip::answerCommand(request, m_actions); });
+                      [&] { return app::answerCommand(request, m_actions); });
     const std::uint32_t chunks = store::command::chunkCount(answer);
     for (std::uint32_t index = 0; index < chunks; ++index) {
         const std::optional<LRESULT> taken =

@@ -23,7 +23,7 @@ public:
     // For each chunk of an answer to be taken by dravixc.exe.
     static constexpr UINT kAnswerChunkMs = 5000;
 
-    explicit CCommandServer(clip::CommandActions& actions) : m_actions(actions) {}
+    explicit CCommandServer(app::CommandActions& actions) : m_actions(actions) {}
     ~CCommandServer() { Stop(); }
     CCommandServer(const CCommandServer&) = delete;
     CCommandServer& operator=(const CCommandServer&) = delete;
@@ -44,7 +44,7 @@ private:
     void work();
     void answer(const Waiting& waiting);
 
-    clip::CommandActions& m_actions;
+    app::CommandActions& m_actions;
     HWND m_window = nullptr;
     std::mutex m_mutex;
     std::condition_variable m_arrived;

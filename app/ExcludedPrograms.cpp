@@ -6,7 +6,7 @@
 #include "base/Text.h"
 #include "fw/Settings.h"
 
-namespace excluded {
+namespace app::excluded {
 
 std::vector<Program> programs() {
     std::vector<Program> list;
@@ -21,7 +21,7 @@ bool isExcluded(const std::string& source) {
     std::vector<std::string> paths;
     for (Program& program : programs())
         paths.push_back(std::move(program.path));
-    return clip::isExcludedProgram(paths, source);
+    return app::isExcludedProgram(paths, source);
 }
 
 bool add(const std::string& path) {
@@ -29,4 +29,4 @@ bool add(const std::string& path) {
                                                 base::toWide(store::currentTimeStamp()));
 }
 
-}  // namespace excluded
+}  // namespace app::excluded

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace excluded {
+namespace app::excluded {
 
 struct Program {
     std::string path;   // UTF-8
@@ -18,4 +18,4 @@ bool isExcluded(const std::string& source);
 // False when the setting could not be written. The options dialog's 隐私 page takes programs off.
 bool add(const std::string& path);
 
-}  // namespace excluded
+}  // namespace app::excluded

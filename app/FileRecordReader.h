@@ -10,7 +10,7 @@
 
 #include <set>
 
-class FileRecordReader : public clip::RecordReader {
+class FileRecordReader : public app::RecordReader {
 public:
     explicit FileRecordReader(const store::StorePaths& paths) : m_paths(paths) {}
     std::optional<std::u16string> text(const std::string& element, int format) override;

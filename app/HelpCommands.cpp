@@ -24,15 +24,15 @@ void openWithShell(const wchar_t* verb, const std::wstring& file) {
 void openHelp() {
     const std::wstring folder = programFolder();
     SetCurrentDirectoryW(folder.c_str());
-    openWithShell(nullptr, std::wstring(clip::kHelpFile));
+    openWithShell(nullptr, std::wstring(app::kHelpFile));
 }
 
 void openHomepage() {
-    openWithShell(L"open", std::wstring(clip::kHomepageUrl));
+    openWithShell(L"open", std::wstring(app::kHomepageUrl));
 }
 
 void showIntroOnce(const std::string& storeFolder) {
-    CIntroDlg intro(std::wstring(clip::kIntroFile), base::toWide(store::joinPath(storeFolder, clip::kIntroOffMarker)));
+    CIntroDlg intro(std::wstring(app::kIntroFile), base::toWide(store::joinPath(storeFolder, app::kIntroOffMarker)));
     if (intro.LoadText())
         intro.DoModal(nullptr);
 }

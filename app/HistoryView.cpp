@@ -64,10 +64,10 @@ base::UniqueImageList setUpList(fw::CListView& list) {
 // The fixed nodes under the root.
 CHistoryView::Nodes makeNodes(fw::CTreeView& tree) {
     CHistoryView::Nodes nodes;
-    nodes.root = tree.InsertItem(wide(clip::kRootText), 0, TVI_ROOT);
-    nodes.collection = tree.InsertItem(wide(clip::kCollectionText), 1, nodes.root);
-    nodes.hotkeys = tree.InsertItem(wide(clip::kHotkeysText), 2, nodes.root);
-    nodes.queue = tree.InsertItem(wide(clip::kQueueText), 1, nodes.root);
+    nodes.root = tree.InsertItem(wide(app::kRootText), 0, TVI_ROOT);
+    nodes.collection = tree.InsertItem(wide(app::kCollectionText), 1, nodes.root);
+    nodes.hotkeys = tree.InsertItem(wide(app::kHotkeysText), 2, nodes.root);
+    nodes.queue = tree.InsertItem(wide(app::kQueueText), 1, nodes.root);
     tree.Expand(nodes.root);
     return nodes;
 }
@@ -76,7 +76,7 @@ CHistoryView::Nodes makeNodes(fw::CTreeView& tree) {
 
 // The rows for the clip menu of another process, written into the block it made; the block's
 // size is checked before anything is written.
-LRESULT copyListRows(const cliplist::ClipListModel& rows, WPARAM processId, LPARAM request) {
+LRESULT copyListRows(const ui::cliplist::ClipListModel& rows, WPARAM processId, LPARAM request) {
     const std::string name = store::listRowsBlockName(static_cast<unsigned long>(processId), static_cast<unsigned long>(request));
     const base::UniqueKernelObject mapping(OpenFileMappingW(FILE_MAP_WRITE, FALSE, base::toWide(name).c_str()));
     if (!mapping)
@@ -91,7 +91,7 @@ LRESULT copyListRows(const cliplist::ClipListModel& rows, WPARAM processId, LPAR
     auto* records = reinterpret_cast<store::ListRowRecord*>(header + 1);
     const std::size_t count = std::min(rows.shownCount(), capacity);
     for (std::size_t position = 0; position < count; ++position) {
-        const clip::ViewRow& row = rows.shown(position);
+        const app::ViewRow& row = rows.shown(position);
         store::ListRowRecord& record = records[position];
         record = {};
         record.image = row.kind;
@@ -118,7 +118,7 @@ CClipListCtrl::Actions CHistoryView::listActions() {
     actions.refreshRows = [this] { RefreshShown(); };
     // A row of an earlier run or an archive is brought back first.
     actions.pasteRow = [this](const std::string& clip, bool plainText) {
-        const cliplist::ClipListModel& rows = m_clipList.Rows();
+        const ui::cliplist::ClipListModel& rows = m_clipList.Rows();
         const std::size_t position = rows.shownPosition(clip);
         if (position < rows.shownCount() && !rows.shown(position).archive.empty())
             bringBack(rows.shown(position), plainText);
@@ -139,7 +139,7 @@ CClipListCtrl::Actions CHistoryView::listActions() {
     };
     // Asked once; the rows already recorded stay until the user deletes them.
     actions.excludeSource = [this](const std::string& path) {
-        if (askThenSave(wide(xml::utf16ToUtf8(clip::excludeQuestion(path))), [&] { return excluded::add(path); },
+        if (askThenSave(wide(xml::utf16ToUtf8(app::excludeQuestion(path))), [&] { return app::excluded::add(path); },
                         L"无法保存排除的程序。"))
             base::Trace("copies of %s are recorded no more", path.c_str());
     };
@@ -169,7 +169,7 @@ void CHistoryView::Create(HWND window, HWND list, HWND tree, HWND preview, const
 // the pane captions are the original program's.
 void orderForTabAndName(HWND window, HWND search, HWND list, HWND tree, HWND preview) {
     const std::pair<HWND, std::string_view> controls[] = {
-        {search, clip::kSearchLabel}, {list, clip::kListLabel}, {tree, clip::kTreeLabel}, {preview, clip::kPreviewLabel}};
+        {search, app::kSearchLabel}, {list, app::kListLabel}, {tree, app::kTreeLabel}, {preview, app::kPreviewLabel}};
     HWND before = HWND_TOP;
     for (const auto& [control, name] : controls) {
         HWND label = CHECK_WIN32(CreateWindowExW(0, L"STATIC", wide(name).c_str(), WS_CHILD | SS_LEFT | SS_NOPREFIX, 0, 0,
@@ -216,7 +216,7 @@ void fitColumns(HWND list) {
 }
 
 void CHistoryView::SetRootText(bool unsaved) {
-    m_tree.SetItemText(m_nodes.root, wide(unsaved ? clip::kRootTextChanged : clip::kRootText));
+    m_tree.SetItemText(m_nodes.root, wide(unsaved ? app::kRootTextChanged : app::kRootText));
 }
 
 // The rows of the node read from the store; an index that exists but cannot be read leaves the
@@ -226,18 +226,18 @@ void CHistoryView::FillClipList(HTREEITEM node) {
     XmlDocument index;
     if (store::readStoreFile(paths.indexFile(), index) == store::FileState::Unreadable)
         return;
-    const clip::ViewNode kind = node == m_nodes.collection || node == m_nodes.queue ? clip::ViewNode::Collection
-                                : node == m_nodes.hotkeys                           ? clip::ViewNode::Hotkeys
-                                                                                    : clip::ViewNode::Other;
+    const app::ViewNode kind = node == m_nodes.collection || node == m_nodes.queue ? app::ViewNode::Collection
+                                : node == m_nodes.hotkeys                           ? app::ViewNode::Hotkeys
+                                                                                    : app::ViewNode::Other;
     FileRecordReader reader(paths);
     // The queue's rows are the history's, in the queue's order.
     const std::wstring nodeText = m_tree.GetItemText(node == m_nodes.queue ? m_nodes.collection : node);
-    std::vector<clip::ViewRow> rows = clip::buildStoreView(index, kind, base::toUtf16(nodeText), reader);
+    std::vector<app::ViewRow> rows = app::buildStoreView(index, kind, base::toUtf16(nodeText), reader);
     if (node == m_nodes.collection && !std::exchange(m_bOpened, true))
-        m_newestHistoryText = clip::newestHistoryText(rows);  // the history as the window opens
+        m_newestHistoryText = app::newestHistoryText(rows);  // the history as the window opens
     if (node == m_nodes.queue) {
         const std::optional<store::PasteQueue> queue = store::readPasteQueue(paths.statusFile());
-        rows = clip::queueView(std::move(rows), queue.value_or(store::PasteQueue{}));
+        rows = app::queueView(std::move(rows), queue.value_or(store::PasteQueue{}));
     }
     m_clipList.Assign(std::move(rows));
     ShowRows();
@@ -266,9 +266,9 @@ void CHistoryView::ShowRows() {
 void CHistoryView::ShowRowsStatus() {
     if (m_clipList.Rows().filter().empty()) {
         const HTREEITEM node = m_tree.GetSelectedItem();
-        m_status(node == m_nodes.collection ? wide(clip::kStatusCollection)
-                 : node == m_nodes.hotkeys  ? wide(clip::kStatusHotkeys)
-                 : node == m_nodes.queue    ? wide(clip::kStatusQueue)
+        m_status(node == m_nodes.collection ? wide(app::kStatusCollection)
+                 : node == m_nodes.hotkeys  ? wide(app::kStatusHotkeys)
+                 : node == m_nodes.queue    ? wide(app::kStatusQueue)
                                             : std::wstring());
         return;
     }
@@ -284,10 +284,10 @@ std::vector<std::u16string> CHistoryView::categoryNames() const {
     return names;
 }
 
-void CHistoryView::ShowRecordedRows(std::vector<clip::ViewRow> rows) {
+void CHistoryView::ShowRecordedRows(std::vector<app::ViewRow> rows) {
     if (rows.empty())
         return;
-    for (clip::ViewRow& row : rows)
+    for (app::ViewRow& row : rows)
         m_clipList.Upsert(std::move(row));
     ShowRows();
 }
@@ -295,7 +295,7 @@ void CHistoryView::ShowRecordedRows(std::vector<clip::ViewRow> rows) {
 // A stored record as a row from its first displayable part; a record with nothing to show is
 // removed. Only text takes part in the repeat test; a repeat in the history view is not shown.
 int CHistoryView::ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText,
-                              clip::LastText* lastText) {
+                              app::recorder::LastText* lastText) {
     const ClipElements elements = m_store.clipElements(recordName);
     FileRecordReader reader(m_store.paths());
     const bool onDisplay = m_tree.GetSelectedItem() == node;
@@ -304,18 +304,18 @@ int CHistoryView::ShowClipRow(HTREEITEM node, const std::string& recordName, con
         // A file list is only read for the view on display.
         if (format == store::kFormatFileList && !onDisplay)
             return duplicate;
-        std::optional<clip::PartRow> row =
-            clip::partRow(format, store::formatElementName(recordName, index), recordName, reader);
+        std::optional<app::PartRow> row =
+            app::partRow(format, store::formatElementName(recordName, index), recordName, reader);
         if (!row)
             continue;
-        if (row->kind == clip::kRowText && lastText) {
+        if (row->kind == app::kRowText && lastText) {
             duplicate = lastText->repeats(row->content) ? 1 : 0;
             if (duplicate && ShowsHistory())
                 return duplicate;
             lastText->set(row->content);
         }
         if (onDisplay)
-            ShowRecordedRows({clip::ViewRow{row->kind, row->content, elements.copyTime, numberText, elements.useTime,
+            ShowRecordedRows({app::ViewRow{row->kind, row->content, elements.copyTime, numberText, elements.useTime,
                                             elements.source, recordName, store::originName(elements.origin)}});
         return duplicate;
     }
@@ -330,7 +330,7 @@ void CHistoryView::ShowPasted(int number) {
     if (showsQueue())
         return;
     ShowClipRow(m_tree.GetSelectedItem(), store::historyClipName(number), store::historyNumberText(number), nullptr);
-    m_clipList.ChangeKeepingSelection([](cliplist::ClipListModel& rows) {
+    m_clipList.ChangeKeepingSelection([](ui::cliplist::ClipListModel& rows) {
         rows.sortOnce(3, rows.sortAscending());
         return true;
     });
@@ -388,19 +388,19 @@ void CHistoryView::showPreview(int row) {
         m_preview.ShowText(L"");
         return;
     }
-    const clip::ViewRow& shown = m_clipList.Rows().shown(static_cast<std::size_t>(row));
+    const app::ViewRow& shown = m_clipList.Rows().shown(static_cast<std::size_t>(row));
     std::u16string text;
     // A row of an earlier run shows the beginning its index keeps; its data stays unread until
     // it is brought back.
-    switch (shown.archive.empty() ? shown.kind : clip::kRowText) {
-    case clip::kRowPicture:
+    switch (shown.archive.empty() ? shown.kind : app::kRowText) {
+    case app::kRowPicture:
         if (base::UniqueBitmap bitmap = FileRecordReader(m_store.paths()).loadBitmap(shown.clip))
             m_preview.ShowPicture(bitmap.get());
         return;
-    case clip::kRowText:
+    case app::kRowText:
         text = shown.archive.empty() ? m_store.getTextFromName(shown.clip) : shown.content;
         break;
-    case clip::kRowFileList:
+    case app::kRowFileList:
         text = m_store.getFileListText(shown.clip);
         break;
     default:
@@ -422,14 +422,14 @@ void CHistoryView::removeRows(const std::vector<std::string>& clips) {
 
 // A row of an earlier run or an archive comes back into the history as a new record (a copy's
 // number and time), shown where the history is on display, and is pasted as the store's rows are.
-void CHistoryView::bringBack(const cliplist::Row& row, bool plainText) {
+void CHistoryView::bringBack(const ui::cliplist::Row& row, bool plainText) {
     const std::optional<StoredClip> stored = CSysClipBoard::readArchiveClip(row.archive, row.archiveClip);
     const store::FiledRecord filed =
         stored ? m_store.fileHistoryRecord(stored->snapshot, store::currentTimeStamp()) : store::FiledRecord{};
     if (filed.outcome != store::FiledRecord::Outcome::Filed) {
         base::Trace("earlier runs: %s of %s not brought back (%d)", row.archiveClip.c_str(), row.archive.c_str(),
                     stored ? static_cast<int>(filed.outcome) : -1);
-        MessageBoxW(m_window, wide(clip::kNotBroughtBackText).c_str(), wide(store::kMainWindowTitle).c_str(),
+        MessageBoxW(m_window, wide(app::kNotBroughtBackText).c_str(), wide(store::kMainWindowTitle).c_str(),
                     MB_OK | MB_ICONEXCLAMATION);
         return;
     }

@@ -34,7 +34,7 @@ void orderForTabAndName(HWND window, HWND search, HWND list, HWND tree, HWND pre
 void fitColumns(HWND list);
 // The rows shown, for another process's clip menu, written into the block it made (its size
 // checked before anything is written); the count plus one, or 0 when there was no such block.
-LRESULT copyListRows(const cliplist::ClipListModel& rows, WPARAM processId, LPARAM request);
+LRESULT copyListRows(const ui::cliplist::ClipListModel& rows, WPARAM processId, LPARAM request);
 
 class CHistoryView {
 public:
@@ -71,10 +71,10 @@ public:
     // A stored record shown as the row of `numberText` when `node` is on display, the repeat test
     // made with `lastText` when given; returns whether its text repeated the last text.
     int ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText,
-                    clip::LastText* lastText);
+                    app::recorder::LastText* lastText);
     // Rows recorded or changed, shown together in their places or after the others (nothing
     // happens for none).
-    void ShowRecordedRows(std::vector<clip::ViewRow> rows);
+    void ShowRecordedRows(std::vector<app::ViewRow> rows);
     void ShowRows();
     void ShowRowsStatus();
     // A history record pasted: its new use time, the rows sorted by use time.
@@ -98,7 +98,7 @@ private:
     void showPreview(int row);
     void removeRows(const std::vector<std::string>& clips);
     bool showsQueue() const { return m_tree.GetSelectedItem() == m_nodes.queue; }
-    void bringBack(const cliplist::Row& row, bool plainText);
+    void bringBack(const ui::cliplist::Row& row, bool plainText);
 
     CSysClipBoard& m_store;
     StatusLine m_status;

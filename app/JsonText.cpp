@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-namespace clip {
+namespace app {
 
 std::string jsonString(std::string_view text) {
     const std::string utf8 = xml::normalizeUtf8(text);
@@ -38,4 +38,4 @@ std::string jsonString(std::string_view text) {
     return json;
 }
 
-}  // namespace clip
+}  // namespace app

@@ -44,7 +44,7 @@ void CListSearch::OnSearchChanged() {
     const std::string previewed = m_clipList.FirstSelectedClip();
     bool changed = false;
     // A change that moves rows: the rows selected before stay selected where they are still shown.
-    m_clipList.ChangeKeepingSelection([&](cliplist::ClipListModel& rows) {
+    m_clipList.ChangeKeepingSelection([&](ui::cliplist::ClipListModel& rows) {
         changed = rows.setFilter(text, m_bar.PatternToggle(), today());
         return changed && rows.shownChanged();
     });
@@ -65,16 +65,16 @@ void CListSearch::OnSearchChanged() {
 // The programs of the rows on display and the user's categories, to pick from.
 void CListSearch::OnFilterButton() {
     std::vector<std::string> sources;
-    const cliplist::ClipListModel& rows = m_clipList.Rows();
+    const ui::cliplist::ClipListModel& rows = m_clipList.Rows();
     for (std::size_t i = 0; i < rows.shownCount(); ++i)
         sources.push_back(rows.shown(i).source);
     CSearchBar::FolderMenu folders;
-    folders.added = archivefolders::added();
-    for (std::string& folder : archivefolders::searched(m_store.runsFolder()))
+    folders.added = app::archivefolders::added();
+    for (std::string& folder : app::archivefolders::searched(m_store.runsFolder()))
         if (std::find(folders.added.begin(), folders.added.end(), folder) == folders.added.end())
             folders.others.push_back(std::move(folder));
     const CSearchBar::MenuChoice choice =
-        m_bar.ShowFilterMenu(searchbox::programsOfRows(sources), m_view.listCategories(), folders);
+        m_bar.ShowFilterMenu(app::searchbox::programsOfRows(sources), m_view.listCategories(), folders);
     if (choice.searchAgain)
         OnSearchChanged();
     if (choice.addFolder)
@@ -88,7 +88,7 @@ void CListSearch::addArchiveFolder() {
     const std::wstring folder = fw::PickFolder(m_window, L"选择要在其中查找存档（.amc）的文件夹：");
     if (folder.empty())
         return;
-    if (!archivefolders::add(base::toUtf8(folder))) {
+    if (!app::archivefolders::add(base::toUtf8(folder))) {
         MessageBoxW(m_window, L"无法保存查找存档的文件夹。", base::toWide(store::kMainWindowTitle).c_str(),
                     MB_OK | MB_ICONEXCLAMATION);
         return;
@@ -100,7 +100,7 @@ void CListSearch::addArchiveFolder() {
 // Asked once; the archives in it stay where they are.
 void CListSearch::removeArchiveFolder(const std::string& folder) {
     if (!m_view.askToSave(L"不再在“" + base::toWide(folder) + L"”中查找存档？",
-                            [&] { return archivefolders::remove(folder); }, L"无法保存查找存档的文件夹。"))
+                            [&] { return app::archivefolders::remove(folder); }, L"无法保存查找存档的文件夹。"))
         return;
     base::Trace("archives no longer searched in %s", folder.c_str());
     OnEarlierToggled();
@@ -119,7 +119,7 @@ void CListSearch::searchEarlierRuns() {
     const bool wanted = m_bar.SearchesEarlier() && m_clipList.Rows().query().hasText() &&
                         m_clipList.Rows().searchError().empty();
     if (m_clipList.Rows().earlierCount() > 0)
-        m_clipList.ChangeKeepingSelection([](cliplist::ClipListModel& rows) {
+        m_clipList.ChangeKeepingSelection([](ui::cliplist::ClipListModel& rows) {
             rows.assignEarlier({});
             return true;
         });
@@ -127,7 +127,7 @@ void CListSearch::searchEarlierRuns() {
         m_earlier.Cancel();
         return;
     }
-    m_earlier.Search(text, m_bar.PatternToggle(), today(), archivefolders::searched(m_store.runsFolder()));
+    m_earlier.Search(text, m_bar.PatternToggle(), today(), app::archivefolders::searched(m_store.runsFolder()));
 }
 
 bool CListSearch::HandleMessage(UINT message) {
@@ -143,15 +143,15 @@ void CListSearch::showEarlierResults() {
         m_view.restoreStatus();
         return;
     }
-    std::vector<cliplist::Row> rows;
+    std::vector<ui::cliplist::Row> rows;
     rows.reserve(results->outcome.hits.size());
     for (search::Hit& hit : results->outcome.hits) {
         const search::Source& source = results->sources[hit.source];
-        rows.push_back(cliplist::earlierRow(hit.kind, std::move(hit.line), hit.copyTime, xml::utf16ToUtf8(source.origin),
+        rows.push_back(ui::cliplist::earlierRow(hit.kind, std::move(hit.line), hit.copyTime, xml::utf16ToUtf8(source.origin),
                                             hit.number, hit.program, hit.category, source.archive, hit.clip));
     }
     m_earlierOutcome = std::move(results->outcome);
-    m_clipList.ChangeKeepingSelection([&](cliplist::ClipListModel& model) {
+    m_clipList.ChangeKeepingSelection([&](ui::cliplist::ClipListModel& model) {
         model.assignEarlier(std::move(rows));
         return true;
     });
@@ -177,7 +177,7 @@ bool CListSearch::HandleKey(HWND window, WPARAM key) {
     // Enter on a row of an earlier run brings it back, as a double click does.
     if (key == VK_RETURN && window == m_list) {
         const std::size_t position = static_cast<std::size_t>(firstSelectedRow(m_list));
-        const cliplist::ClipListModel& rows = m_clipList.Rows();
+        const ui::cliplist::ClipListModel& rows = m_clipList.Rows();
         if (position >= rows.shownCount() || rows.shown(position).archive.empty())
             return false;
         m_clipList.PasteSelected(shift);
@@ -193,13 +193,13 @@ bool CListSearch::HandleKey(HWND window, WPARAM key) {
 }
 
 std::wstring CListSearch::Status() const {
-    const cliplist::ClipListModel& rows = m_clipList.Rows();
-    searchbox::SearchState state{rows.shownCount(), rows.totalCount(), rows.query().pattern,
+    const ui::cliplist::ClipListModel& rows = m_clipList.Rows();
+    app::searchbox::SearchState state{rows.shownCount(), rows.totalCount(), rows.query().pattern,
                                  search::filtersStatus(rows.query()), rows.searchError(), rows.searchCutShort()};
     if (m_bar.SearchesEarlier()) {
-        state.earlier = m_earlier.Busy() ? searchbox::EarlierState::Searching : searchbox::EarlierState::Done;
+        state.earlier = m_earlier.Busy() ? app::searchbox::EarlierState::Searching : app::searchbox::EarlierState::Done;
         state.earlierHits = rows.earlierCount();
         state.earlierMore = m_earlierOutcome && (m_earlierOutcome->more || m_earlierOutcome->cutShort);
     }
-    return base::toWide(searchbox::searchStatus(state));
+    return base::toWide(app::searchbox::searchStatus(state));
 }

@@ -22,10 +22,10 @@ void CPasteQueueNode::appendNumbers(const std::vector<int>& numbers) {
     const std::optional<store::QueueAppend> appended = store::appendToPasteQueue(m_statusFile, numbers);
     if (!appended) {
         base::Trace("paste queue not written");
-        m_tray.ShowNotice(base::toWide(clip::kQueueNotWrittenText));
+        m_tray.ShowNotice(base::toWide(app::kQueueNotWrittenText));
     } else if (appended->refused > 0) {
         base::Trace("paste queue full: %d not queued", appended->refused);
-        m_tray.ShowNotice(base::toWide(clip::kQueueFullText));
+        m_tray.ShowNotice(base::toWide(app::kQueueFullText));
     }
     Changed();
 }
@@ -36,13 +36,13 @@ void CPasteQueueNode::Append(const std::vector<std::string>& clips) {
 
 void CPasteQueueNode::Remove(const std::vector<std::string>& clips) {
     if (!store::removeFromPasteQueue(m_statusFile, historyNumbers(clips)))
-        m_tray.ShowNotice(base::toWide(clip::kQueueNotWrittenText));
+        m_tray.ShowNotice(base::toWide(app::kQueueNotWrittenText));
     Changed();
 }
 
 void CPasteQueueNode::Clear() {
     if (!store::clearPasteQueue(m_statusFile))
-        m_tray.ShowNotice(base::toWide(clip::kQueueNotWrittenText));
+        m_tray.ShowNotice(base::toWide(app::kQueueNotWrittenText));
     Changed();
 }
 

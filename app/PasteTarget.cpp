@@ -15,7 +15,7 @@ bool CPasteTarget::canBeTarget(HWND window) const {
         return false;
     wchar_t className[256] = {};
     GetClassNameW(window, className, 255);
-    return clip::isPasteTargetClass(base::toUtf8(className));
+    return app::isPasteTargetClass(base::toUtf8(className));
 }
 
 void CPasteTarget::Note(HWND window, HWND own) {
@@ -52,16 +52,16 @@ void CPasteTarget::Paste(HWND own, const std::string& clip, bool plainText, std:
     if (!IsWindow(m_target)) {
         // The keys would reach our own window, which is in front.
         base::Trace("no paste target: the clip waits on the clipboard");
-        return leaveOnClipboard(clip, clip::kNoTargetText);
+        return leaveOnClipboard(clip, app::kNoTargetText);
     }
     const fw::WindowProcessLevel target = fw::IntegrityLevelOf(m_target);
-    if (clip::pasteRoute({target.queryable, target.level}, fw::OwnIntegrityLevel()) == clip::PasteRoute::ClipboardOnly) {
+    if (app::pasteRoute({target.queryable, target.level}, fw::OwnIntegrityLevel()) == app::PasteRoute::ClipboardOnly) {
         base::Trace("paste target runs at a higher level: the clip waits on the clipboard");
-        return leaveOnClipboard(clip, clip::kElevatedTargetText);
+        return leaveOnClipboard(clip, app::kElevatedTargetText);
     }
     if (!bringTargetToFront()) {
         base::Trace("paste target did not come to the front: the clip waits on the clipboard");
-        return leaveOnClipboard(clip, clip::kTargetNotInFrontText);
+        return leaveOnClipboard(clip, app::kTargetNotInFrontText);
     }
     if (transform && m_hook.PasteTransformed2Window)
         m_hook.PasteTransformed2Window(clip.c_str(), static_cast<int>(*transform));

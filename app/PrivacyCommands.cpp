@@ -74,13 +74,13 @@ bool CPrivacyCommands::busy() const {
 void CPrivacyCommands::OnWipe() {
     if (busy()) {
         base::Trace("wipe refused: an archive command or a slot copy is under way");
-        ask(m_window, clip::kWipeBusyText, MB_OK | MB_ICONINFORMATION);
+        ask(m_window, app::kWipeBusyText, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (ask(m_window, clip::kWipeQuestion, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+    if (ask(m_window, app::kWipeQuestion, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return;
     if (busy()) {
-        ask(m_window, clip::kWipeBusyText, MB_OK | MB_ICONINFORMATION);
+        ask(m_window, app::kWipeBusyText, MB_OK | MB_ICONINFORMATION);
         return;
     }
     showWiped(m_parts.store.wipeAll());
@@ -98,7 +98,7 @@ void CPrivacyCommands::showWiped(const WipeOutcome& outcome) {
         m_parts.view.SetRootText(false);
         m_parts.tray.ResetCounts();
     }
-    const std::string text = clip::wipeOutcomeText(outcome.storeBusy, outcome.notRemoved);
+    const std::string text = app::wipeOutcomeText(outcome.storeBusy, outcome.notRemoved);
     if (!text.empty())
         ask(m_window, text, MB_OK | MB_ICONWARNING);
 }

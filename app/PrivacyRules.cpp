@@ -1,6 +1,6 @@
 #include "app/PrivacyRules.h"
 
-namespace clip {
+namespace app {
 
 std::string wipeOutcomeText(bool storeBusy, const std::vector<std::string>& notRemoved) {
     if (storeBusy)
@@ -11,4 +11,4 @@ std::string wipeOutcomeText(bool storeBusy, const std::vector<std::string>& notR
            notRemoved.front();
 }
 
-}  // namespace clip
+}  // namespace app

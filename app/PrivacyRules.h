@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace clip {
+namespace app {
 
 inline constexpr std::string_view kWipeQuestion =
     "确定要清除所有记录吗？\n\n将删除：剪贴板的历史记录、热键槽位（Ctrl+数字）中的内容、粘贴队列，"
@@ -20,4 +20,4 @@ inline constexpr std::string_view kUnreadableClipsText =
 // nothing was removed); or how many files could not be removed, naming the first.
 std::string wipeOutcomeText(bool storeBusy, const std::vector<std::string>& notRemoved);
 
-}  // namespace clip
+}  // namespace app

@@ -16,9 +16,9 @@
 
 #include <algorithm>
 
-using clip::CommandOutcome;
-using clip::CommandRow;
-using Result = clip::CommandOutcome::Result;
+using app::CommandOutcome;
+using app::CommandRow;
+using Result = app::CommandOutcome::Result;
 using store::command::DataFormat;
 using store::command::RowKind;
 
@@ -28,7 +28,7 @@ CommandOutcome failed(std::string message) {
     return {Result::Failed, std::move(message)};
 }
 
-CommandRow commandRow(const clip::ViewRow& row, int number) {
+CommandRow commandRow(const app::ViewRow& row, int number) {
     return {number, row.copyTime, static_cast<RowKind>(std::clamp(row.kind, 0, 2)), row.source, row.content};
 }
 
@@ -55,15 +55,15 @@ std::optional<std::string> formatBytes(const store::StorePaths& paths, const std
 
 }  // namespace
 
-std::vector<clip::ViewRow> CProgramCommands::viewRows(bool slots) {
+std::vector<app::ViewRow> CProgramCommands::viewRows(bool slots) {
     const store::StorePaths& paths = m_parts.store.paths();
     xml::XmlDocument index;
     if (store::readStoreFile(paths.indexFile(), index) != store::FileState::Loaded)
         return {};
     FileRecordReader reader(paths);
     // The node's text is the tree's, as the window shows the node.
-    return slots ? clip::buildStoreView(index, clip::ViewNode::Hotkeys, xml::utf8ToUtf16(clip::kHotkeysText), reader)
-                 : clip::buildStoreView(index, clip::ViewNode::Collection, xml::utf8ToUtf16(clip::kCollectionText), reader);
+    return slots ? app::buildStoreView(index, app::ViewNode::Hotkeys, xml::utf8ToUtf16(app::kHotkeysText), reader)
+                 : app::buildStoreView(index, app::ViewNode::Collection, xml::utf8ToUtf16(app::kCollectionText), reader);
 }
 
 bool CProgramCommands::exists(const std::string& clip) const {
@@ -78,7 +78,7 @@ CommandOutcome CProgramCommands::onWindow(const std::function<CommandOutcome()>&
 
 std::vector<CommandRow> CProgramCommands::historyRows() {
     std::vector<CommandRow> rows;
-    for (const clip::ViewRow& row : viewRows(false))
+    for (const app::ViewRow& row : viewRows(false))
         if (store::isHistoryClipName(row.clip))
             rows.push_back(commandRow(row, std::atoi(row.number.c_str())));
     return rows;
@@ -105,18 +105,18 @@ std::optional<std::string> CProgramCommands::clipData(int number, DataFormat for
 CommandOutcome CProgramCommands::addText(const std::u16string& text, int& added) {
     store::ClipSnapshot copy;
     copy.formats.push_back({0, static_cast<unsigned>(store::kFormatUnicodeText), unicodeTextBytes(text)});
-    const clip::Filing filing =
-        clip::fileCopy(m_parts.store.paths(), copy, store::currentTimeStamp(), m_parts.lastText());
+    const app::recorder::Filing filing =
+        app::recorder::fileCopy(m_parts.store.paths(), copy, store::currentTimeStamp(), m_parts.lastText());
     switch (filing.outcome) {
-    case clip::Filing::Outcome::Filed:
+    case app::recorder::Filing::Outcome::Filed:
         break;
-    case clip::Filing::Outcome::Repeat:
+    case app::recorder::Filing::Outcome::Repeat:
         return failed("这段文本与上一条记录相同，没有再添加。");
-    case clip::Filing::Outcome::NothingToShow:
+    case app::recorder::Filing::Outcome::NothingToShow:
         return failed("没有可添加的文本。");
-    case clip::Filing::Outcome::HistoryFull:
+    case app::recorder::Filing::Outcome::HistoryFull:
         return failed("历史记录已满，没有添加。");
-    case clip::Filing::Outcome::Failed:
+    case app::recorder::Filing::Outcome::Failed:
         return failed("无法写入 Dravix 的存储。");
     }
     added = filing.number;
@@ -169,7 +169,7 @@ CommandOutcome CProgramCommands::pasteClip(int number, std::optional<store::Tran
 
 std::optional<CommandRow> CProgramCommands::slotRow(int slot) {
     const std::string clip = store::slotClipName(static_cast<char>('0' + slot));
-    for (const clip::ViewRow& row : viewRows(true))
+    for (const app::ViewRow& row : viewRows(true))
         if (row.clip == clip)
             return commandRow(row, slot);
     return std::nullopt;

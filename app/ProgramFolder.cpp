@@ -8,5 +8,5 @@
 std::wstring programFolder() {
     wchar_t path[513] = {};
     GetModuleFileNameW(nullptr, path, 512);
-    return base::toWide(clip::programFolder(reinterpret_cast<const char16_t*>(path)));
+    return base::toWide(app::programFolder(reinterpret_cast<const char16_t*>(path)));
 }

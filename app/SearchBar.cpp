@@ -95,9 +95,9 @@ void CSearchBar::ToggleEarlier() const {
 
 CSearchBar::MenuChoice CSearchBar::ShowFilterMenu(const std::vector<std::u16string>& programs,
                                                   const std::vector<std::u16string>& categories, const FolderMenu& folders) {
-    const std::vector<searchbox::MenuItem> items = searchbox::filterMenu(programs, categories, m_firstMenuId);
+    const std::vector<app::searchbox::MenuItem> items = app::searchbox::filterMenu(programs, categories, m_firstMenuId);
     UINT folderIds = m_firstMenuId;
-    for (const searchbox::MenuItem& item : items)
+    for (const app::searchbox::MenuItem& item : items)
         folderIds = std::max<UINT>(folderIds, item.id + 1);
     base::UniqueMenu menu(CreatePopupMenu());
     const std::pair<search::FilterKind, const wchar_t*> kinds[] = {{search::FilterKind::Type, L"类型(&T)"},
@@ -106,7 +106,7 @@ CSearchBar::MenuChoice CSearchBar::ShowFilterMenu(const std::vector<std::u16stri
                                                                    {search::FilterKind::Category, L"分类(&C)"}};
     for (const auto& [kind, label] : kinds) {
         HMENU submenu = appendSubmenu(menu.get(), label);
-        for (const searchbox::MenuItem& item : items)
+        for (const app::searchbox::MenuItem& item : items)
             if (!item.patternToggle && item.kind == kind)
                 AppendMenuW(submenu, MF_STRING, item.id, base::toWide(item.label).c_str());
         if (GetMenuItemCount(submenu) == 0)

@@ -15,7 +15,7 @@ class CSearchBar {
 public:
     struct Ids {
         int box = 0, filters = 0, earlier = 0;
-        unsigned firstMenuId = 0;  // the filter menu's items, searchbox::filterMenuIdCount() of them
+        unsigned firstMenuId = 0;  // the filter menu's items, app::searchbox::filterMenuIdCount() of them
     };
 
     void Create(HWND window, const Ids& ids);

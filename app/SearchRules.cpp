@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <map>
 
-namespace searchbox {
+namespace app::searchbox {
 
 std::u16string searchStatus(const SearchState& state) {
     if (!state.error.empty())
@@ -80,4 +80,4 @@ std::vector<std::u16string> programsOfRows(const std::vector<std::string>& sourc
     return names;
 }
 
-}  // namespace searchbox
+}  // namespace app::searchbox

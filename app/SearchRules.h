@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace searchbox {
+namespace app::searchbox {
 
 // What the status line says of a search: "2 / 999" and what is on ("2 / 999　筛选：正则表达式，
 // 类型：图片"), then what the earlier runs gave; why the query cannot be run instead, when it
@@ -52,4 +52,4 @@ std::size_t filterMenuIdCount();
 // the most frequent first (ties by name), at most `most`.
 std::vector<std::u16string> programsOfRows(const std::vector<std::string>& sources, std::size_t most = kMaxOfferedPerKind);
 
-}  // namespace searchbox
+}  // namespace app::searchbox

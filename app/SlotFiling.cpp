@@ -34,14 +34,14 @@ void CSlotFiling::RetryWaitingCopies() {
             return;
         if (!filed) {
             base::Trace("slot %c not filed: the busy flag stayed held", digit);
-            m_parts.tray.ReportMissedCopy(clip::MissReason::StoreFailed);
+            m_parts.tray.ReportMissedCopy(app::recorder::MissReason::StoreFailed);
         }
         m_retries.pop_front();
     }
     KillTimer(m_window, m_retryTimer);
 }
 
-// Filed by clip::fileCopy: unless it has nothing to show or its text repeats the last text, with
+// Filed by app::recorder::fileCopy: unless it has nothing to show or its text repeats the last text, with
 // the number taken and the record written in one step under the store lock, whatever the recorder
 // files meanwhile. The busy flag keeps a new slot copy from being stored meanwhile; both flags come
 // down on every path. False when the flag is held elsewhere.
@@ -63,22 +63,22 @@ bool CSlotFiling::fileSlotCopy(char digit) {
         m_parts.tray.NoteSecretSkipped();
     } else if (contents) {
         const std::string stamp = contents->copyTime.empty() ? store::currentTimeStamp() : contents->copyTime;
-        clip::Filing filing = clip::fileCopy(m_parts.store.paths(), contents->snapshot, stamp, m_parts.monitor.lastText());
-        if (filing.outcome == clip::Filing::Outcome::Filed && m_onFiled)
+        app::recorder::Filing filing = app::recorder::fileCopy(m_parts.store.paths(), contents->snapshot, stamp, m_parts.monitor.lastText());
+        if (filing.outcome == app::recorder::Filing::Outcome::Filed && m_onFiled)
             m_onFiled(contents->snapshot, filing.row);
         showFiling(digit, std::move(filing));
     } else {
         base::Trace("slot %c not filed: it cannot be read", digit);
-        m_parts.tray.ReportMissedCopy(clip::MissReason::StoreFailed);
+        m_parts.tray.ReportMissedCopy(app::recorder::MissReason::StoreFailed);
     }
     // The repeat test was the filing's: the slot's row only shows what it holds now.
     m_parts.view.ShowClipRow(m_parts.view.nodes().hotkeys, slot, store::slotNumberText(digit), nullptr);
     return true;
 }
 
-void CSlotFiling::showFiling(char digit, clip::Filing filing) {
+void CSlotFiling::showFiling(char digit, app::recorder::Filing filing) {
     switch (filing.outcome) {
-    case clip::Filing::Outcome::Filed:
+    case app::recorder::Filing::Outcome::Filed:
         base::Trace("slot %c filed as his%d-", digit, filing.number);
         if (m_parts.view.ShowsHistory())
             m_parts.view.ShowRecordedRows({std::move(filing.row)});
@@ -86,13 +86,13 @@ void CSlotFiling::showFiling(char digit, clip::Filing filing) {
         if (filing.madeRoom)
             m_parts.view.queue().Changed();  // the number made free left the paste queue
         break;
-    case clip::Filing::Outcome::Failed:
+    case app::recorder::Filing::Outcome::Failed:
         base::Trace("slot %c not filed: the store cannot be written", digit);
-        m_parts.tray.ReportMissedCopy(clip::MissReason::StoreFailed);
+        m_parts.tray.ReportMissedCopy(app::recorder::MissReason::StoreFailed);
         break;
-    case clip::Filing::Outcome::HistoryFull:
-    case clip::Filing::Outcome::Repeat:
-    case clip::Filing::Outcome::NothingToShow:
+    case app::recorder::Filing::Outcome::HistoryFull:
+    case app::recorder::Filing::Outcome::Repeat:
+    case app::recorder::Filing::Outcome::NothingToShow:
         break;
     }
 }
@@ -101,5 +101,5 @@ void CSlotFiling::showFiling(char digit, clip::Filing filing) {
 // read-only one, a full disk): the slot kept its old clip, and the tray says the copy was not saved.
 void CSlotFiling::OnSlotCopyFailed(WPARAM digitKey) {
     base::Trace("slot %c copy not stored", static_cast<char>(digitKey));
-    m_parts.tray.ReportMissedCopy(clip::MissReason::StoreFailed);
+    m_parts.tray.ReportMissedCopy(app::recorder::MissReason::StoreFailed);
 }

@@ -38,16 +38,16 @@ public:
     // The retry timer's tick.
     void RetryWaitingCopies();
     // Told of each slot copy filed as a history record, with its row.
-    void OnFiled(clip::FiledCopyListener listener) { m_onFiled = std::move(listener); }
+    void OnFiled(app::recorder::FiledCopyListener listener) { m_onFiled = std::move(listener); }
 
 private:
     bool fileSlotCopy(char digit);
-    void showFiling(char digit, clip::Filing filing);
+    void showFiling(char digit, app::recorder::Filing filing);
 
     Parts m_parts;
     HWND m_window = nullptr;
     UINT_PTR m_retryTimer = 0;
     bool m_filing = false;                          // a slot copy is being filed now
     std::deque<std::pair<char, int>> m_retries;    // slot copies waiting for the busy flag, with their tries
-    clip::FiledCopyListener m_onFiled;
+    app::recorder::FiledCopyListener m_onFiled;
 };

@@ -15,7 +15,7 @@
 using xml::XmlDocument;
 using xml::utf8ToUtf16;
 
-namespace clip {
+namespace app {
 
 namespace {
 
@@ -132,4 +132,4 @@ std::vector<ViewRow> buildStoreView(XmlDocument& index, ViewNode node, const std
     return builder.rows();
 }
 
-}  // namespace clip
+}  // namespace app

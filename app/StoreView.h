@@ -13,7 +13,7 @@
 
 namespace xml { class XmlDocument; }
 
-namespace clip {
+namespace app {
 
 // What a clip's part shows as a row, and the reader of its data (store/PartRows.h).
 using store::PartRow;
@@ -21,7 +21,7 @@ using store::partRow;
 using store::RecordReader;
 
 // A row of the list, which knows the clip it was made from (ui/ClipListModel.h).
-using ViewRow = cliplist::Row;
+using ViewRow = ui::cliplist::Row;
 
 enum class ViewNode { Collection, Hotkeys, Other };
 
@@ -40,4 +40,4 @@ std::optional<std::u16string> newestHistoryText(const std::vector<ViewRow>& rows
 std::vector<ViewRow> buildStoreView(xml::XmlDocument& index, ViewNode node, const std::u16string& nodeText,
                                     RecordReader& reader);
 
-}  // namespace clip
+}  // namespace app

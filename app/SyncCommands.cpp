@@ -42,7 +42,7 @@ std::vector<store::RootElement> indexElements(const store::StorePaths& paths) {
 // Copies of the programs the user keeps out never leave the machine, also those recorded before the
 // program was added; private content is never recorded at all.
 bool mayLeaveMachine(const store::ClipSnapshot& clip) {
-    return !excluded::isExcluded(clip.source);
+    return !app::excluded::isExcluded(clip.source);
 }
 
 }  // namespace
@@ -125,7 +125,7 @@ CClipRecorder::OwnChangeTest CSyncCommands::OwnChangeTest(CClipRecorder::OwnChan
     };
 }
 
-void CSyncCommands::Recorded(const store::ClipSnapshot& copy, const clip::ViewRow& row) {
+void CSyncCommands::Recorded(const store::ClipSnapshot& copy, const app::ViewRow& row) {
     forget(row.clip);
     if (!m_engine)
         return;
@@ -206,8 +206,8 @@ void CSyncCommands::applyEvent(const clipsync::SyncEvent& event) {
 
 // Filed as every copy is (numbers, repeats, making room), then marked with its origin.
 void CSyncCommands::fileArrived(const clipsync::SyncEvent& event) {
-    clip::Filing filing = clip::fileCopy(m_store.paths(), event.clip, store::currentTimeStamp(), m_lastText());
-    if (filing.outcome != clip::Filing::Outcome::Filed) {
+    app::recorder::Filing filing = app::recorder::fileCopy(m_store.paths(), event.clip, store::currentTimeStamp(), m_lastText());
+    if (filing.outcome != app::recorder::Filing::Outcome::Filed) {
         base::Trace("sync: a clip from %s not filed (%d)", event.machineName.c_str(), static_cast<int>(filing.outcome));
         return;
     }

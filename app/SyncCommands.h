@@ -27,7 +27,7 @@
 
 class CSyncCommands {
 public:
-    using LastTextOf = std::function<clip::LastText&()>;
+    using LastTextOf = std::function<app::recorder::LastText&()>;
     CSyncCommands(CSysClipBoard& store, CHistoryView& view, CClipTrayIcon& tray, LastTextOf lastText);
     ~CSyncCommands();
     CSyncCommands(const CSyncCommands&) = delete;
@@ -43,7 +43,7 @@ public:
     CClipRecorder::OwnChangeTest OwnChangeTest(CClipRecorder::OwnChangeTest library);
 
     // The recorder, or a slot copy, filed `copy` as `row` (its clip name and copy time).
-    void Recorded(const store::ClipSnapshot& copy, const clip::ViewRow& row);
+    void Recorded(const store::ClipSnapshot& copy, const app::ViewRow& row);
     // The user deleted these rows, or filed this one into `category`.
     void RowsRemoved(const std::vector<std::string>& clips);
     void RowFiled(const std::string& clip, const std::string& category);

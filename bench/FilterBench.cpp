@@ -26,7 +26,7 @@ void refilter(benchmark::State& state, std::u16string_view query) {
     const std::vector<std::u16string> rows = fullHistory(static_cast<std::size_t>(state.range(0)));
     const std::vector<std::u16string_view> contents(rows.begin(), rows.end());
     for (auto _ : state) {
-        std::vector<std::size_t> shown = clip::filterRows(contents, query);
+        std::vector<std::size_t> shown = app::filterRows(contents, query);
         benchmark::DoNotOptimize(shown.data());
     }
 }

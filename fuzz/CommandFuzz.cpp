@@ -23,21 +23,21 @@ void check(bool condition, const char* what) {
 }
 
 // A program with nothing in it: every clip is missing, every action fails.
-class EmptyProgram : public clip::CommandActions {
+class EmptyProgram : public app::CommandActions {
 public:
-    std::vector<clip::CommandRow> historyRows() override { return {}; }
+    std::vector<app::CommandRow> historyRows() override { return {}; }
     std::optional<std::string> clipData(int, DataFormat) override { return std::nullopt; }
-    clip::CommandOutcome addText(const std::u16string&, int&) override { return failed(); }
-    clip::CommandOutcome copyClip(int) override { return failed(); }
-    clip::CommandOutcome pasteClip(int, std::optional<store::Transform>, std::uint64_t) override { return failed(); }
-    std::optional<clip::CommandRow> slotRow(int) override { return std::nullopt; }
-    clip::CommandOutcome setSlot(int, int) override { return failed(); }
-    clip::CommandOutcome deleteClip(int) override { return failed(); }
-    clip::CommandOutcome setRecording(bool) override { return failed(); }
-    clip::CommandOutcome showWindow() override { return failed(); }
+    app::CommandOutcome addText(const std::u16string&, int&) override { return failed(); }
+    app::CommandOutcome copyClip(int) override { return failed(); }
+    app::CommandOutcome pasteClip(int, std::optional<store::Transform>, std::uint64_t) override { return failed(); }
+    std::optional<app::CommandRow> slotRow(int) override { return std::nullopt; }
+    app::CommandOutcome setSlot(int, int) override { return failed(); }
+    app::CommandOutcome deleteClip(int) override { return failed(); }
+    app::CommandOutcome setRecording(bool) override { return failed(); }
+    app::CommandOutcome showWindow() override { return failed(); }
 
 private:
-    static clip::CommandOutcome failed() { return {clip::CommandOutcome::Result::Failed, "no"}; }
+    static app::CommandOutcome failed() { return {app::CommandOutcome::Result::Failed, "no"}; }
 };
 
 }  // namespace
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (received.request) {
         check(encodeRequest(*received.request) == bytes, "a request reads back to its bytes");
         EmptyProgram program;
-        const Answer answer = clip::answerCommand(*received.request, program);
+        const Answer answer = app::answerCommand(*received.request, program);
         AnswerAssembly assembly(received.request->id);
         std::string output;
         const std::uint32_t count = chunkCount(answer);

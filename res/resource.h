@@ -139,7 +139,7 @@
 #define RT_TOOLBAR_DATA 241
 
 // Find anything: the filter button and the earlier-runs checkbox beside the search box, and the
-// filter menu's items (searchbox::filterMenuIdCount() of them, up to 32969).
+// filter menu's items (app::searchbox::filterMenuIdCount() of them, up to 32969).
 #define IDC_SEARCH_FILTERS 1350
 #define IDC_SEARCH_EARLIER 1351
 #define ID_SEARCH_MENU_FIRST 32940

@@ -3,7 +3,7 @@
 #include "store/SysClipBoard.h"
 #include "base/Text.h"
 
-namespace category {
+namespace ui::category {
 
 void fillTree(const CSysClipBoard& store, HWND tree, HTREEITEM root) {
     for (const std::string& name : store.categoryNames()) {
@@ -27,4 +27,4 @@ bool fillMenu(const CSysClipBoard& store, HMENU menu) {
     return added;
 }
 
-}  // namespace category
+}  // namespace ui::category

@@ -7,7 +7,7 @@
 
 class CSysClipBoard;
 
-namespace category {
+namespace ui::category {
 
 // The command id of the first category in a category menu; the others follow in order.
 inline constexpr UINT kFirstMenuCommand = 110000;
@@ -17,4 +17,4 @@ void fillTree(const CSysClipBoard& store, HWND tree, HTREEITEM root);
 // Each category appended to `menu` from kFirstMenuCommand up; false when none was added.
 bool fillMenu(const CSysClipBoard& store, HMENU menu);
 
-}  // namespace category
+}  // namespace ui::category

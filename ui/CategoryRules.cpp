@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace category {
+namespace ui::category {
 
 NameProblem checkName(std::u16string_view name, const std::vector<std::u16string>& stored) {
     if (name.size() > kMaxNameLength)
@@ -12,4 +12,4 @@ NameProblem checkName(std::u16string_view name, const std::vector<std::u16string
     return NameProblem::None;
 }
 
-}  // namespace category
+}  // namespace ui::category

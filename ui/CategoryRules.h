@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace category {
+namespace ui::category {
 
 // Names are kept as they are typed: any characters, spaces at either end included. Longer
 // names than this do not fit a tree node or a menu item whole.
@@ -16,4 +16,4 @@ enum class NameProblem { None, Taken, TooLong };
 // "InBox" and "HotKey" are always taken (in this letter case only); so is a name stored already.
 NameProblem checkName(std::u16string_view name, const std::vector<std::u16string>& stored);
 
-}  // namespace category
+}  // namespace ui::category

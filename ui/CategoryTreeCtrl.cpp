@@ -38,5 +38,5 @@ void CCategoryTreeCtrl::RebuildCategories(std::initializer_list<HTREEITEM> keep)
             m_tree.DeleteItem(child);
         child = next;
     }
-    category::fillTree(m_store, m_tree.hwnd(), m_hRoot);
+    ui::category::fillTree(m_store, m_tree.hwnd(), m_hRoot);
 }

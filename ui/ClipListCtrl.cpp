@@ -94,7 +94,7 @@ void CClipListCtrl::showContextMenu(POINT point) {
     if (!menu || !moveTo)
         return;
     AppendMenuW(menu.get(), MF_STRING, kMenuDelete, L"删除");
-    const bool categories = category::fillMenu(m_store, moveTo.get()) &&
+    const bool categories = ui::category::fillMenu(m_store, moveTo.get()) &&
                             AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(moveTo.get()), L"移动到");
     if (categories)
         moveTo.release();  // the menu owns it now
@@ -123,8 +123,8 @@ void CClipListCtrl::showContextMenu(POINT point) {
         m_actions.excludeSource(source);
     else if (const auto transform = chosen >= kMenuPasteAs ? store::transformFromNumber(chosen - kMenuPasteAs) : std::nullopt)
         m_actions.pasteRowAs(clip, *transform);
-    else if (chosen >= category::kFirstMenuCommand && chosen < kMenuDelete)
-        moveToCategory(clip, chosen - category::kFirstMenuCommand);
+    else if (chosen >= ui::category::kFirstMenuCommand && chosen < kMenuDelete)
+        moveToCategory(clip, chosen - ui::category::kFirstMenuCommand);
 }
 
 // "粘贴为(&A)" before "粘贴": each transform, in menu order, with its access key.

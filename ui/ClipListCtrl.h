@@ -64,18 +64,18 @@ public:
     void Attach(HWND list);
 
     // ClipListRows.cpp: the rows shown.
-    const cliplist::ClipListModel& Rows() const { return m_rows; }
+    const ui::cliplist::ClipListModel& Rows() const { return m_rows; }
     // The rows of a view freshly read, none selected.
-    void Assign(std::vector<cliplist::Row> rows);
+    void Assign(std::vector<ui::cliplist::Row> rows);
     // The list learns how many rows there are and draws them again.
     void Refill();
     // A row recorded or changed: in its place, or after the others (drawn at the next Refill).
-    void Upsert(cliplist::Row row);
+    void Upsert(ui::cliplist::Row row);
     // The rows of these clips go, none selected.
     void Remove(const std::vector<std::string>& clips);
     // A change that may move rows (a search, a sort; it says whether it did): the rows selected
     // before stay selected where they are still shown. Whether the list was drawn again.
-    bool ChangeKeepingSelection(const std::function<bool(cliplist::ClipListModel&)>& change);
+    bool ChangeKeepingSelection(const std::function<bool(ui::cliplist::ClipListModel&)>& change);
     // The rows sorted by a column, its header's arrow showing the direction; with a click on a
     // header, the direction that header takes now.
     void SortBy(int column, bool ascending);
@@ -108,5 +108,5 @@ private:
     Actions m_actions;
     CSysClipBoard& m_store;
     fw::CListView m_list;
-    cliplist::ClipListModel m_rows;  // what the list shows, by position
+    ui::cliplist::ClipListModel m_rows;  // what the list shows, by position
 };

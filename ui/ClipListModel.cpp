@@ -7,7 +7,7 @@
 #include <chrono>
 #include <iterator>
 
-namespace cliplist {
+namespace ui::cliplist {
 
 namespace {
 
@@ -290,4 +290,4 @@ void ClipListModel::sortShown(int column, bool ascending) {
     });
 }
 
-}  // namespace cliplist
+}  // namespace ui::cliplist

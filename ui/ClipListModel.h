@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-namespace cliplist {
+namespace ui::cliplist {
 
 // What a row keeps of its text for the list (whose cells show far less); the search looks in
 // the whole text.
@@ -149,4 +149,4 @@ std::u16string sourceTip(std::string_view sourcePath);
 // A row's tooltip: the machine it arrived from, else the program it was copied from.
 std::u16string rowTip(const Row& row);
 
-}  // namespace cliplist
+}  // namespace ui::cliplist

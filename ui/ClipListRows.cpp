@@ -11,7 +11,7 @@
 namespace {
 
 // A virtual list's selection is the list's own, by position: rows that move lose it.
-bool isRow(const cliplist::ClipListModel& rows, int row) {
+bool isRow(const ui::cliplist::ClipListModel& rows, int row) {
     return row >= 0 && static_cast<std::size_t>(row) < rows.shownCount();
 }
 
@@ -21,7 +21,7 @@ void CClipListCtrl::clearSelection() const {
     ListView_SetItemState(m_list.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
-void CClipListCtrl::Assign(std::vector<cliplist::Row> rows) {
+void CClipListCtrl::Assign(std::vector<ui::cliplist::Row> rows) {
     m_rows.assign(std::move(rows));
     clearSelection();
 }
@@ -45,7 +45,7 @@ void CClipListCtrl::Refill() {
     RedrawWindow(m_list.hwnd(), nullptr, nullptr, RDW_INVALIDATE | (newCount ? RDW_ERASE | RDW_FRAME : 0));
 }
 
-void CClipListCtrl::Upsert(cliplist::Row row) {
+void CClipListCtrl::Upsert(ui::cliplist::Row row) {
     const std::size_t before = m_rows.shownCount();
     m_rows.upsert(std::move(row));
     if (m_rows.shownCount() < before)  // hidden by the search: the rows after it move up
@@ -57,7 +57,7 @@ void CClipListCtrl::Remove(const std::vector<std::string>& clips) {
     clearSelection();
 }
 
-bool CClipListCtrl::ChangeKeepingSelection(const std::function<bool(cliplist::ClipListModel&)>& change) {
+bool CClipListCtrl::ChangeKeepingSelection(const std::function<bool(ui::cliplist::ClipListModel&)>& change) {
     std::vector<std::string> selected = selectedClips();
     selected.erase(std::remove(selected.begin(), selected.end(), std::string()), selected.end());
     if (!change(m_rows))
@@ -75,14 +75,14 @@ bool CClipListCtrl::ChangeKeepingSelection(const std::function<bool(cliplist::Cl
 
 void CClipListCtrl::SortBy(int column, bool ascending) {
     kit::ShowSortArrow(m_list.hwnd(), column, ascending);
-    ChangeKeepingSelection([&](cliplist::ClipListModel& rows) {
+    ChangeKeepingSelection([&](ui::cliplist::ClipListModel& rows) {
         rows.sortBy(column, ascending);
         return true;
     });
 }
 
 void CClipListCtrl::SortByHeader(int column) {
-    if (column >= 0 && column < cliplist::kColumns)
+    if (column >= 0 && column < ui::cliplist::kColumns)
         SortBy(column, m_rows.headerDirection(column));
 }
 
@@ -108,7 +108,7 @@ void CClipListCtrl::FillDisplayInfo(LVITEMW& item) const {
 void CClipListCtrl::FillInfoTip(NMLVGETINFOTIPW& tip) const {
     if (!isRow(m_rows, tip.iItem) || !tip.pszText || tip.cchTextMax <= 0)
         return;
-    const std::u16string text = cliplist::rowTip(m_rows.shown(static_cast<std::size_t>(tip.iItem)));
+    const std::u16string text = ui::cliplist::rowTip(m_rows.shown(static_cast<std::size_t>(tip.iItem)));
     if (text.empty())
         return;
     const std::size_t length = std::min(text.size(), static_cast<std::size_t>(tip.cchTextMax) - 1);

@@ -26,14 +26,14 @@ void CNewCategoryDlg::OnOK() {
     std::vector<std::u16string> stored;
     for (const std::string& existing : m_categories)
         stored.push_back(utf8ToUtf16(existing));
-    switch (category::checkName(base::toUtf16(name), stored)) {
-    case category::NameProblem::Taken:
+    switch (ui::category::checkName(base::toUtf16(name), stored)) {
+    case ui::category::NameProblem::Taken:
         MessageBoxW(hwnd(), L"The name already exisit.", nullptr, MB_OK);
         return;
-    case category::NameProblem::TooLong:
+    case ui::category::NameProblem::TooLong:
         MessageBoxW(hwnd(), L"分类名称太长，最多可用 255 个字符。", nullptr, MB_OK | MB_ICONEXCLAMATION);
         return;
-    case category::NameProblem::None:
+    case ui::category::NameProblem::None:
         break;
     }
     m_strName = name;

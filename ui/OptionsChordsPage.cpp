@@ -155,7 +155,7 @@ bool COptionsChordsPage::OnCommand(int id, int code, HWND control) {
         addProgram(ItemText(kProgramName));
         return true;
     case kPickProgram: {
-        const std::wstring path = running::pickProgram(control);
+        const std::wstring path = ui::running::pickProgram(control);
         if (!path.empty())
             addProgram(base::toUtf8(path));
         return true;

@@ -93,7 +93,7 @@ bool COptionsPrivacyPage::OnCommand(int id, int code, HWND control) {
         addProgram(ItemText(kPath));
         return true;
     case kPick: {
-        const std::wstring path = running::pickProgram(control);
+        const std::wstring path = ui::running::pickProgram(control);
         if (!path.empty())
             addProgram(base::toUtf8(path));
         return true;

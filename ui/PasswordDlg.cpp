@@ -16,7 +16,7 @@ constexpr int kAgainLabel = 1303;
 
 // A password field's text; the buffer it passed through is cleared.
 std::u16string fieldText(HWND field) {
-    std::vector<wchar_t> buffer(password::kMaxPasswordUnits + 1);
+    std::vector<wchar_t> buffer(ui::password::kMaxPasswordUnits + 1);
     const int length = GetWindowTextW(field, buffer.data(), static_cast<int>(buffer.size()));
     std::u16string text(buffer.begin(), buffer.begin() + std::max(length, 0));
     SecureZeroMemory(buffer.data(), buffer.size() * sizeof(wchar_t));
@@ -44,7 +44,7 @@ std::optional<std::string> CPasswordDlg::Ask(HWND parent, Kind kind) {
 
 bool CPasswordDlg::OnInitDialog() {
     for (const int field : {kPassword, kAgain})
-        SendMessageW(item(field), EM_LIMITTEXT, password::kMaxPasswordUnits, 0);
+        SendMessageW(item(field), EM_LIMITTEXT, ui::password::kMaxPasswordUnits, 0);
     if (m_kind == Kind::Existing) {
         SetWindowTextW(hwnd(), L"打开受密码保护的存档");
         ShowWindow(item(kAgain), SW_HIDE);
@@ -60,7 +60,7 @@ void CPasswordDlg::OnOK() {
     std::u16string first = fieldText(item(kPassword));
     std::u16string again = m_kind == Kind::New ? fieldText(item(kAgain)) : first;
     const std::optional<std::string> problem =
-        m_kind == Kind::New ? password::newPasswordProblem(first, again) : password::givenPasswordProblem(first);
+        m_kind == Kind::New ? ui::password::newPasswordProblem(first, again) : ui::password::givenPasswordProblem(first);
     if (problem) {
         clear(first);
         clear(again);

@@ -1,6 +1,6 @@
 #include "ui/PasswordRules.h"
 
-namespace password {
+namespace ui::password {
 
 std::optional<std::string> givenPasswordProblem(std::u16string_view password) {
     if (password.empty())
@@ -16,4 +16,4 @@ std::optional<std::string> newPasswordProblem(std::u16string_view first, std::u1
     return std::nullopt;
 }
 
-}  // namespace password
+}  // namespace ui::password

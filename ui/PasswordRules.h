@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace password {
+namespace ui::password {
 
 // The most characters a password field takes.
 inline constexpr std::size_t kMaxPasswordUnits = 256;
@@ -16,4 +16,4 @@ inline constexpr std::size_t kMaxPasswordUnits = 256;
 std::optional<std::string> newPasswordProblem(std::u16string_view first, std::u16string_view again);
 std::optional<std::string> givenPasswordProblem(std::u16string_view password);
 
-}  // namespace password
+}  // namespace ui::password

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace running {
+namespace ui::running {
 
 namespace {
 
@@ -68,4 +68,4 @@ std::wstring pickProgram(HWND button) {
     return chosen >= kFirstCommand && chosen - kFirstCommand < paths.size() ? paths[chosen - kFirstCommand] : std::wstring();
 }
 
-}  // namespace running
+}  // namespace ui::running

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace running {
+namespace ui::running {
 
 // The full paths of the programs behind the visible top-level windows, each once (Windows compares
 // paths without letter case), in order of their file names; this program left out.
@@ -15,4 +15,4 @@ std::vector<std::wstring> programs();
 // A menu of them under `button`: the path chosen, or empty (Esc, or no program to show).
 std::wstring pickProgram(HWND button);
 
-}  // namespace running
+}  // namespace ui::running

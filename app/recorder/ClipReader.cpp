@@ -24,7 +24,7 @@
 #include <cstring>
 #include <thread>
 
-using namespace recorder;
+using namespace app::recorder;
 
 namespace {
 
@@ -166,7 +166,7 @@ DWORD CClipRecorder::State::nextWake() const {
 void CClipRecorder::State::advance() {
     if (inHand && !queueInHand()) {
         if (waiting && !waiting->trouble)
-            waiting->trouble = clip::MissReason::QueueFull;
+            waiting->trouble = MissReason::QueueFull;
         return;
     }
     if (!waiting)
@@ -174,7 +174,7 @@ void CClipRecorder::State::advance() {
     WaitingCopy& copy = *waiting;
     if (copy.go) {
         if (!copy.go->ended()) {
-            copy.nextLook = Clock::now() + clip::nextLookAfter(clip::Wait::GoHeldUp, 0);
+            copy.nextLook = Clock::now() + nextLookAfter(Wait::GoHeldUp, 0);
             return;
         }
         endOfGo(copy);
@@ -190,7 +190,7 @@ void CClipRecorder::State::advance() {
 // The clipboard changed while the copy waited: its owner released it (the copy goes on from the
 // new sequence number), or a newer copy replaced it.
 void CClipRecorder::State::changedWhileWaiting(WaitingCopy& copy, DWORD now) {
-    clip::ChangeWhileWaiting change;
+    ChangeWhileWaiting change;
     change.ownerGone = copy.owner && !IsWindow(copy.owner);
     change.hasOwner = GetClipboardOwner() != nullptr;
     change.holdsFormats = CountClipboardFormats() > 0;
@@ -198,7 +198,7 @@ void CClipRecorder::State::changedWhileWaiting(WaitingCopy& copy, DWORD now) {
     change.caughtBeingMade = copy.beingMade && !copy.whole;
     change.sameOwner = copy.owner && GetClipboardOwner() == copy.owner;
     change.stillOpen = change.sameOwner && GetOpenClipboardWindow() == copy.owner;
-    if (clip::isCloseOfCopyBeingMade(change)) {
+    if (isCloseOfCopyBeingMade(change)) {
         trace(base::TraceLine("clipboard %lu: the copy caught being made was closed as %lu", copy.seen, now));
         settleTakeUp(copy, now);
         copy.seen = now;
@@ -206,7 +206,7 @@ void CClipRecorder::State::changedWhileWaiting(WaitingCopy& copy, DWORD now) {
         copy.nextLook = Clock::now();
         return;
     }
-    if (!clip::isReleaseByOwner(change)) {
+    if (!isReleaseByOwner(change)) {
         // A killed owner's clipboard is emptied behind it (under Wine): a change, but no copy.
         if (change.ownerGone && listening)
             ++takenUp;
@@ -223,24 +223,24 @@ void CClipRecorder::State::changedWhileWaiting(WaitingCopy& copy, DWORD now) {
 // rendering on request without answering (and it can render at all: no owner, or one of our
 // windows, has nothing to render).
 void CClipRecorder::State::look(WaitingCopy& copy) {
-    copy.nextLook = Clock::now() + clip::nextLookAfter(clip::Wait::GoHeldUp, 0);
+    copy.nextLook = Clock::now() + nextLookAfter(Wait::GoHeldUp, 0);
     HWND owner = GetClipboardOwner();
-    const clip::ClipboardOwner asked = ownerOf(owner);
-    if (clip::pingsBeforeGo(asked, copy.waitingFor == clip::MissReason::NotAnswering)) {
+    const ClipboardOwner asked = ownerOf(owner);
+    if (pingsBeforeGo(asked, copy.waitingFor == MissReason::NotAnswering)) {
         if (!answers(owner)) {
-            if (clip::givesUpOnRest(copy.copy->copied(), since(copy.lastAnswer))) {
+            if (givesUpOnRest(copy.copy->copied(), since(copy.lastAnswer))) {
                 trace(base::TraceLine("clipboard %lu: its source stopped answering; recorded with the %u formats read",
                                       copy.seen, static_cast<unsigned>(copy.copy->copied())));
                 lastRead = copy.seen;
                 return finish(copy);
             }
-            return postpone(copy, clip::MissReason::NotAnswering, clip::Wait::NotAnswering);
+            return postpone(copy, MissReason::NotAnswering, Wait::NotAnswering);
         }
         copy.lastAnswer = Clock::now();
     }
-    if (!startGo(copy, owner, clip::asksOwner(asked)))
-        return postpone(copy, clip::MissReason::NotAnswering, clip::Wait::GoHeldUp);  // earlier gos are held up
-    if (copy.go->waitUntil(Clock::now() + clip::kOpenBound))
+    if (!startGo(copy, owner, asksOwner(asked)))
+        return postpone(copy, MissReason::NotAnswering, Wait::GoHeldUp);  // earlier gos are held up
+    if (copy.go->waitUntil(Clock::now() + kOpenBound))
         return endOfGo(copy);
     letGo(copy);
 }
@@ -250,21 +250,21 @@ void CClipRecorder::State::look(WaitingCopy& copy) {
 // no data while the held-up one still waits inside a request (see copyWhatMayBe).
 void CClipRecorder::State::letGo(WaitingCopy& copy) {
     worker->letGo(*copy.go);
-    if (copy.go->waitUntil(Clock::now() + clip::kLetGoWait))
+    if (copy.go->waitUntil(Clock::now() + kLetGoWait))
         return endOfGo(copy);
     trace(base::TraceLine("clipboard %lu: a go held up %s", copy.seen,
                           copy.go->askingForData() ? "in a request for data" : "opening the clipboard"));
     retired.push_back(std::move(worker));
     worker.reset();
     retired.back()->stop();
-    postpone(copy, clip::MissReason::NotAnswering, clip::Wait::GoHeldUp);
+    postpone(copy, MissReason::NotAnswering, Wait::GoHeldUp);
 }
 
 bool CClipRecorder::State::startGo(WaitingCopy& copy, HWND owner, bool askOwner) {
     retired.erase(std::remove_if(retired.begin(), retired.end(), [](const auto& heldUp) { return heldUp->ended(); }),
                   retired.end());
     if (!worker) {
-        if (retired.size() >= static_cast<std::size_t>(clip::kHeldUpWorkers))
+        if (retired.size() >= static_cast<std::size_t>(kHeldUpWorkers))
             return false;
         worker = ReadWorker::make();
         trace(base::TraceLine("clipboard worker thread started"));
@@ -279,8 +279,8 @@ bool CClipRecorder::State::startGo(WaitingCopy& copy, HWND owner, bool askOwner)
 void CClipRecorder::State::endOfGo(WaitingCopy& copy) {
     const std::shared_ptr<ClipboardGo> go = std::move(copy.go);
     if (!go->opened)
-        return go->cut ? postpone(copy, clip::MissReason::NotAnswering, clip::Wait::NotAnswering)
-                       : postpone(copy, clip::MissReason::HeldOpen, clip::Wait::HeldOpen);
+        return go->cut ? postpone(copy, MissReason::NotAnswering, Wait::NotAnswering)
+                       : postpone(copy, MissReason::HeldOpen, Wait::HeldOpen);
     if (go->changed) {
         trace(base::TraceLine("clipboard %lu: changed to %lu before it was read", copy.seen, go->after));
         return;  // a newer copy: the next step settles this one
@@ -318,20 +318,20 @@ void CClipRecorder::State::endOfGo(WaitingCopy& copy) {
                         static_cast<unsigned>(go->copy->copied()), static_cast<unsigned>(go->copy->formatCount()),
                         go->openMs, go->letGoOpen ? ", let go of in a format its source renders" : ""));
     if (go->ownerStopped || go->cut)
-        return postpone(copy, clip::MissReason::NotAnswering, clip::Wait::NotAnswering);
-    copy.nextLook = Clock::now() + clip::nextLookAfter(clip::Wait::Resumed, 0);
+        return postpone(copy, MissReason::NotAnswering, Wait::NotAnswering);
+    copy.nextLook = Clock::now() + nextLookAfter(Wait::Resumed, 0);
 }
 
 // The first reason a copy waited is the one it is missed for, should a newer copy replace it.
-void CClipRecorder::State::postpone(WaitingCopy& copy, clip::MissReason reason, clip::Wait why) {
+void CClipRecorder::State::postpone(WaitingCopy& copy, MissReason reason, Wait why) {
     if (copy.waitingFor != reason)
-        trace(base::TraceLine(reason == clip::MissReason::HeldOpen ? "clipboard held open: trying again"
+        trace(base::TraceLine(reason == MissReason::HeldOpen ? "clipboard held open: trying again"
                                                                  : "clipboard source not answering: waiting"));
     copy.waitingFor = reason;
     if (!copy.trouble)
         copy.trouble = reason;
-    copy.nextLook = Clock::now() + clip::nextLookAfter(why, copy.attempt);
-    if (why == clip::Wait::HeldOpen)
+    copy.nextLook = Clock::now() + nextLookAfter(why, copy.attempt);
+    if (why == Wait::HeldOpen)
         ++copy.attempt;
 }
 
@@ -339,7 +339,7 @@ void CClipRecorder::State::postpone(WaitingCopy& copy, clip::MissReason reason, 
 void CClipRecorder::State::finish(WaitingCopy& copy) {
     const std::shared_ptr<store::ClipboardCopy> read = copy.copy;
     const bool initial = copy.initial;
-    const std::optional<clip::MissReason> trouble = copy.trouble;
+    const std::optional<MissReason> trouble = copy.trouble;
     std::string source = std::move(copy.source);
     waiting.reset();
     store::ClipSnapshot snapshot = read->take();
@@ -359,8 +359,8 @@ void CClipRecorder::State::finish(WaitingCopy& copy) {
             return report(std::move(skipped));
         }
     }
-    if (clip::refusedForBudget(snapshot, read->leftOut()))
-        return missed(clip::MissReason::TooLarge);
+    if (refusedForBudget(snapshot, read->leftOut()))
+        return missed(MissReason::TooLarge);
     if (snapshot.empty()) {
         if (trouble)
             missed(*trouble);  // the source went before it handed its data out
@@ -380,9 +380,9 @@ void CClipRecorder::State::finish(WaitingCopy& copy) {
 void CClipRecorder::State::replaced(WaitingCopy& copy) {
     const bool goUnderWay = copy.go != nullptr;  // the copy is the go's until it ends
     const std::size_t read = goUnderWay ? 0 : copy.copy->copied();
-    const std::optional<clip::MissReason> waitedFor =
-        copy.trouble ? copy.trouble : goUnderWay ? std::optional<clip::MissReason>(clip::MissReason::NotAnswering) : std::nullopt;
-    const clip::Replaced outcome = clip::whenReplaced(read, waitedFor, copy.whole);
+    const std::optional<MissReason> waitedFor =
+        copy.trouble ? copy.trouble : goUnderWay ? std::optional<MissReason>(MissReason::NotAnswering) : std::nullopt;
+    const Replaced outcome = whenReplaced(read, waitedFor, copy.whole);
     if (outcome.recorded) {
         trace(base::TraceLine("clipboard %lu replaced before it was read whole: recorded with %u formats", copy.seen,
                             static_cast<unsigned>(read)));
@@ -406,7 +406,7 @@ void CClipRecorder::State::replaced(WaitingCopy& copy) {
 bool CClipRecorder::State::queueInHand() {
     std::lock_guard<std::mutex> lock(mutex);
     const std::size_t bytes = inHand->snapshot.byteCount();
-    if (!stopping && !clip::mayQueue(queuedCopies, queuedBytes, bytes, limits)) {
+    if (!stopping && !mayQueue(queuedCopies, queuedBytes, bytes, limits)) {
         roomWanted = true;
         if (!queueFullTraced)
             toTrace.push_back(base::TraceLine("store queue full (%u copies, %u MB): reading waits",
@@ -465,7 +465,7 @@ void CClipRecorder::State::countUnread() {
         return;
     trace(base::TraceLine("%d change(s) replaced before the clipboard could be read", unread));
     for (int i = 0; i < unread; ++i)
-        missed(clip::MissReason::ReplacedUnread);
+        missed(MissReason::ReplacedUnread);
 }
 
 // Whether a change of the hook library's own lies between two sequence numbers: it made
@@ -476,7 +476,7 @@ bool CClipRecorder::State::ownChangesBetween(DWORD after, DWORD before) const {
     DWORD owner = 0;
     GetWindowThreadProcessId(GetClipboardOwner(), &owner);
     const DWORD processes[] = {owner, GetCurrentProcessId()};
-    const DWORD steps = std::min<DWORD>(before - after, clip::kOwnChangeLookBack);
+    const DWORD steps = std::min<DWORD>(before - after, kOwnChangeLookBack);
     for (DWORD step = 1; step <= steps; ++step)
         for (const DWORD process : processes)
             if (process && isOwnChange(after + step, process))

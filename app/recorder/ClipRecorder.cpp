@@ -6,7 +6,7 @@
 
 #include <thread>
 
-using namespace recorder;
+using namespace app::recorder;
 
 // Both threads run inside a barrier that reports where it caught and goes on: a copy that
 // cannot be read or stored is counted and shown, and the next one is read.
@@ -49,7 +49,7 @@ CClipRecorder::~CClipRecorder() {
     m_state->stopped.wait_for(lock, std::chrono::seconds(5), [&] { return m_state->running == 0; });
 }
 
-clip::LastText& CClipRecorder::lastText() {
+app::recorder::LastText& CClipRecorder::lastText() {
     return m_state->lastText;
 }
 

@@ -38,10 +38,10 @@ public:
     struct Result {
         Outcome outcome = Outcome::Missed;
         int number = 0;
-        clip::ViewRow row;      // the record's row in the list
+        app::ViewRow row;      // the record's row in the list
         bool madeRoom = false;  // the number was an older clip's, removed to make room
         std::shared_ptr<const store::ClipSnapshot> copy;  // what was recorded, for the sync folder
-        clip::MissReason reason = clip::MissReason::HeldOpen;
+        app::recorder::MissReason reason = app::recorder::MissReason::HeldOpen;
         bool initial = false;  // the contents found when recording began
         int waiting = 0;
     };
@@ -64,7 +64,7 @@ public:
     std::vector<Result> TakeResults();
     // The text a new record is compared with; the window compares and sets it too, from its own
     // thread.
-    clip::LastText& lastText();
+    app::recorder::LastText& lastText();
     // Whether a copy whose text is plainly a secret is kept out (on until told otherwise).
     void SkipSecrets(bool on);
 

@@ -6,18 +6,18 @@
 
 #include <cstring>
 
-namespace recorder {
+namespace app::recorder {
 
 // Whether the window answers a message within the bound; a program Windows finds hung (five
 // seconds without taking its messages) is not waited for at all.
 bool answers(HWND window) {
     DWORD_PTR ignored = 0;
     return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
-                               static_cast<UINT>(clip::kSourceAnswerTimeout.count()), &ignored) != 0;
+                               static_cast<UINT>(kSourceAnswerTimeout.count()), &ignored) != 0;
 }
 
-clip::ClipboardOwner ownerOf(HWND window) {
-    clip::ClipboardOwner owner;
+ClipboardOwner ownerOf(HWND window) {
+    ClipboardOwner owner;
     owner.alive = window && IsWindow(window);
     DWORD process = 0;
     if (owner.alive)
@@ -29,8 +29,8 @@ clip::ClipboardOwner ownerOf(HWND window) {
 // What a careful program (a password manager) says about what it copied; read while the
 // clipboard is open. Nothing when its owner could not be asked for the one mark that is data,
 // or the clipboard was taken from us meanwhile.
-std::optional<clip::ClipboardMarks> readClipboardMarks(const std::function<bool()>& mayAsk) {
-    clip::ClipboardMarks marks;
+std::optional<app::ClipboardMarks> readClipboardMarks(const std::function<bool()>& mayAsk) {
+    app::ClipboardMarks marks;
     marks.excludeFromMonitoring =
         IsClipboardFormatAvailable(RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"));
     marks.viewerIgnore = IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Clipboard Viewer Ignore"));
@@ -62,4 +62,4 @@ std::string copySource() {
 }
 
 
-}  // namespace recorder
+}  // namespace app::recorder

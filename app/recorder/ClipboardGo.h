@@ -29,7 +29,7 @@
 #include <string>
 #include <thread>
 
-namespace recorder {
+namespace app::recorder {
 
 using Clock = std::chrono::steady_clock;
 
@@ -44,11 +44,11 @@ inline constexpr UINT kMsgLetGo = WM_APP + 10;  // to a worker's window; wParam:
 // Whether the window answers a message within the bound; a program Windows finds hung (five
 // seconds without taking its messages) is not waited for at all.
 bool answers(HWND window);
-clip::ClipboardOwner ownerOf(HWND window);
+ClipboardOwner ownerOf(HWND window);
 // What a careful program (a password manager) says about what it copied; read while the
 // clipboard is open. Nothing when its owner could not be asked for the one mark that is data,
 // or the clipboard was taken from us meanwhile.
-std::optional<clip::ClipboardMarks> readClipboardMarks(const std::function<bool()>& mayAsk);
+std::optional<app::ClipboardMarks> readClipboardMarks(const std::function<bool()>& mayAsk);
 // The program behind a change: the clipboard's owner, or with no owner (data set without a
 // window) the program in front. Empty when it cannot be found (an owner that has ended).
 std::string copySource();
@@ -139,9 +139,9 @@ private:
         const auto mayAskNext = [&] {
             m_asking = false;
             const std::chrono::milliseconds lastFormat = since(lastFormatAsked);
-            if (cut || !clip::mayAskAnotherFormat(since(openedAt)))
+            if (cut || !mayAskAnotherFormat(since(openedAt)))
                 return false;
-            ownerStopped = m_askOwner && clip::asksAgain(lastFormat) && !answers(m_owner);
+            ownerStopped = m_askOwner && asksAgain(lastFormat) && !answers(m_owner);
             lastFormatAsked = Clock::now();
             m_asking = !ownerStopped;
             return !ownerStopped;
@@ -149,15 +149,15 @@ private:
         if (m_checkMarks) {
             source = copySource();
             // A program the user named is treated as one that marks its copies private.
-            excludedSource = excluded::isExcluded(source);
+            excludedSource = app::excluded::isExcluded(source);
             if (excludedSource)
                 return;
-            const std::optional<clip::ClipboardMarks> marks = readClipboardMarks(mayAskNext);
+            const std::optional<app::ClipboardMarks> marks = readClipboardMarks(mayAskNext);
             m_asking = false;
             if (!marks)
                 return;
             marksRead = true;
-            privateContents = clip::isPrivate(*marks);
+            privateContents = app::isPrivate(*marks);
             if (privateContents)
                 return;
         }
@@ -278,4 +278,4 @@ private:
     bool m_ended = false;
 };
 
-}  // namespace recorder
+}  // namespace app::recorder

@@ -7,7 +7,7 @@
 #include "store/Protocol.h"
 #include "base/Trace.h"
 
-namespace clip {
+namespace app::recorder {
 
 Filing fileCopy(const store::StorePaths& paths, const store::ClipSnapshot& copy, const std::string& stamp,
                 LastText& lastText) {
@@ -56,4 +56,4 @@ store::FiledRecord fileMakingRoomWhenAsked(const std::function<store::FiledRecor
     return file(store::WhenHistoryFull::RemoveOldest);
 }
 
-}  // namespace clip
+}  // namespace app::recorder

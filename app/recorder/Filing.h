@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-namespace clip {
+namespace app::recorder {
 
 struct Filing {
     enum class Outcome {
@@ -40,4 +40,4 @@ Filing fileCopy(const store::StorePaths& paths, const store::ClipSnapshot& copy,
 // user's "make room when full" switch is on (the setting is read only then, off every copy's path).
 store::FiledRecord fileMakingRoomWhenAsked(const std::function<store::FiledRecord(store::WhenHistoryFull)>& file);
 
-}  // namespace clip
+}  // namespace app::recorder

@@ -10,7 +10,7 @@
 
 using xml::utf8ToUtf16;
 
-namespace clip {
+namespace app::recorder {
 
 std::string_view missText(MissReason reason) {
     switch (reason) {
@@ -235,4 +235,4 @@ std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting, int 
     return tooltip;
 }
 
-}  // namespace clip
+}  // namespace app::recorder

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-namespace clip {
+namespace app::recorder {
 
 // Why a copy that the clipboard announced did not become a record.
 enum class MissReason {
@@ -173,4 +173,4 @@ std::optional<PartRow> snapshotRow(const store::ClipSnapshot& snapshot);
 std::u16string trayTooltip(std::string_view lastRecordedStamp, int waiting = 0, int queued = 0, int missed = 0,
                            int secrets = 0);
 
-}  // namespace clip
+}  // namespace app::recorder

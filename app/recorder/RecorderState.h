@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-namespace recorder {
+namespace app::recorder {
 
 // The reader's own messages.
 constexpr UINT kMsgAnnounce = WM_APP + 1;  // a change was announced; wParam: the contents found at the start
@@ -31,7 +31,7 @@ constexpr UINT kMsgRoom = WM_APP + 3;      // the store thread made room in the 
 struct ReadChange {
     store::ClipSnapshot snapshot;
     bool initial = false;
-    std::optional<clip::MissReason> trouble;  // the data may be missing for this reason
+    std::optional<MissReason> trouble;  // the data may be missing for this reason
 };
 
 // A change being read: looked at when announced, and again while it waits.
@@ -44,8 +44,8 @@ struct WaitingCopy {
     DWORD seen = 0;  // its sequence number: as announced, then after each go (data rendered on request moves it on)
     bool initial = false;
     bool tookUp = false;  // taken up (settleTakeUp), or at the start, when there is nothing to take up
-    std::optional<clip::MissReason> trouble;  // why it first waited
-    std::optional<clip::MissReason> waitingFor;
+    std::optional<MissReason> trouble;  // why it first waited
+    std::optional<MissReason> waitingFor;
     int attempt = 0;                          // tries at a clipboard held open
     bool firstGo = true;
     std::string source;                       // the program behind it, once a go found it
@@ -55,7 +55,7 @@ struct WaitingCopy {
     std::shared_ptr<ClipboardGo> go;          // a go at the clipboard that has not ended
 };
 
-}  // namespace recorder
+}  // namespace app::recorder
 
 struct CClipRecorder::State {
     State(const store::StorePaths& storePaths, HWND notified, UINT notifyMessage, OwnChangeTest ownChangeTest)
@@ -65,14 +65,14 @@ struct CClipRecorder::State {
     const HWND window;
     const UINT message;
     const OwnChangeTest isOwnChange;  // the hook library's own changes are never recorded
-    const clip::QueueLimits limits = clip::queueLimits(store::clipBudget());
-    clip::LastText lastText;
+    const app::recorder::QueueLimits limits = app::recorder::queueLimits(store::clipBudget());
+    app::recorder::LastText lastText;
 
     std::mutex mutex;
     std::condition_variable readerReady, storerWake;
     std::atomic<bool> stopping{false};
     HWND reader = nullptr;  // the reader thread's window
-    std::deque<recorder::ReadChange> toStore;
+    std::deque<app::recorder::ReadChange> toStore;
     std::size_t queuedCopies = 0, queuedBytes = 0;  // waiting to be stored, or being stored
     bool roomWanted = false;                         // the reader waits for room in the queue
     bool readerEnded = false;
@@ -91,12 +91,12 @@ struct CClipRecorder::State {
     bool listening = false;
     int heard = 0, takenUp = 0;
     DWORD lastTakenUp = 0, takenUpBefore = 0;  // the sequence numbers of the last two changes taken up
-    std::optional<recorder::WaitingCopy> waiting;
-    std::optional<recorder::ReadChange> inHand;  // read, waiting for room in the queue
+    std::optional<app::recorder::WaitingCopy> waiting;
+    std::optional<app::recorder::ReadChange> inHand;  // read, waiting for room in the queue
     bool queueFullTraced = false;
     int waitingShown = 0;  // the count the window was told last
-    std::shared_ptr<recorder::ReadWorker> worker;
-    std::vector<std::shared_ptr<recorder::ReadWorker>> retired;  // held up by a go; they end with it
+    std::shared_ptr<app::recorder::ReadWorker> worker;
+    std::vector<std::shared_ptr<app::recorder::ReadWorker>> retired;  // held up by a go; they end with it
     unsigned goCount = 0;
     std::atomic<int> missedCount{0};  // copies announced and not recorded
     std::atomic<bool> skipSecrets{true};
@@ -106,24 +106,24 @@ struct CClipRecorder::State {
     DWORD nextWake() const;
     void read(bool initial);
     void takeUp(DWORD sequence);
-    void settleTakeUp(recorder::WaitingCopy& copy, DWORD sequence);
+    void settleTakeUp(app::recorder::WaitingCopy& copy, DWORD sequence);
     void countUnread();
     bool ownChangesBetween(DWORD after, DWORD before) const;
     void advance();
-    void look(recorder::WaitingCopy& copy);
-    bool startGo(recorder::WaitingCopy& copy, HWND owner, bool askOwner);
-    void letGo(recorder::WaitingCopy& copy);
-    void endOfGo(recorder::WaitingCopy& copy);
-    void postpone(recorder::WaitingCopy& copy, clip::MissReason reason, clip::Wait why);
-    void finish(recorder::WaitingCopy& copy);
-    void changedWhileWaiting(recorder::WaitingCopy& copy, DWORD now);
-    void replaced(recorder::WaitingCopy& copy);
+    void look(app::recorder::WaitingCopy& copy);
+    bool startGo(app::recorder::WaitingCopy& copy, HWND owner, bool askOwner);
+    void letGo(app::recorder::WaitingCopy& copy);
+    void endOfGo(app::recorder::WaitingCopy& copy);
+    void postpone(app::recorder::WaitingCopy& copy, app::recorder::MissReason reason, app::recorder::Wait why);
+    void finish(app::recorder::WaitingCopy& copy);
+    void changedWhileWaiting(app::recorder::WaitingCopy& copy, DWORD now);
+    void replaced(app::recorder::WaitingCopy& copy);
     bool queueInHand();
     void noteWaiting();
     bool storeChanges();
     void storeNext(std::unique_lock<std::mutex>& lock);
-    void missed(clip::MissReason reason);
-    void store(recorder::ReadChange change);
+    void missed(app::recorder::MissReason reason);
+    void store(app::recorder::ReadChange change);
     void report(Result result);
     // The reader never waits for the disk (a log file's write can, while a store write flushes
     // its files): its trace lines are made at once and written by the storer.

@@ -8,7 +8,7 @@
 #include "base/ScopeExit.h"
 #include "base/Trace.h"
 
-using namespace recorder;
+using namespace app::recorder;
 
 void CClipRecorder::State::trace(std::string line) {
     std::lock_guard<std::mutex> lock(mutex);
@@ -59,10 +59,10 @@ void CClipRecorder::State::storeNext(std::unique_lock<std::mutex>& lock) {
             store(std::move(change));
             return true;
         }))
-        missed(clip::MissReason::StoreFailed);
+        missed(MissReason::StoreFailed);
 }
 
-void CClipRecorder::State::missed(clip::MissReason reason) {
+void CClipRecorder::State::missed(MissReason reason) {
     Result result;
     result.outcome = Outcome::Missed;
     result.reason = reason;
@@ -70,33 +70,33 @@ void CClipRecorder::State::missed(clip::MissReason reason) {
 }
 
 // The copy becomes the lowest free history record, unless it shows nothing or its text repeats
-// the last text: filed the one way every copy is (clip::fileCopy).
+// the last text: filed the one way every copy is (fileCopy).
 void CClipRecorder::State::store(ReadChange change) {
-    clip::Filing filing = clip::fileCopy(paths, change.snapshot, store::currentTimeStamp(), lastText);
+    Filing filing = fileCopy(paths, change.snapshot, store::currentTimeStamp(), lastText);
     Result result;
     result.initial = change.initial;
     switch (filing.outcome) {
-    case clip::Filing::Outcome::Filed:
+    case Filing::Outcome::Filed:
         result.outcome = Outcome::Recorded;
         result.number = filing.number;
         result.row = std::move(filing.row);
         result.madeRoom = filing.madeRoom;
         result.copy = std::make_shared<const store::ClipSnapshot>(std::move(change.snapshot));
         break;
-    case clip::Filing::Outcome::Repeat:
+    case Filing::Outcome::Repeat:
         result.outcome = Outcome::Repeat;
         break;
-    case clip::Filing::Outcome::NothingToShow:
+    case Filing::Outcome::NothingToShow:
         // What shows nothing was never read whole when something stood in its way.
         result.outcome = change.trouble ? Outcome::Missed : Outcome::NothingToShow;
-        result.reason = change.trouble.value_or(clip::MissReason::HeldOpen);
+        result.reason = change.trouble.value_or(MissReason::HeldOpen);
         break;
-    case clip::Filing::Outcome::HistoryFull:
+    case Filing::Outcome::HistoryFull:
         result.outcome = Outcome::HistoryFull;
         break;
-    case clip::Filing::Outcome::Failed:
+    case Filing::Outcome::Failed:
         result.outcome = Outcome::Missed;
-        result.reason = clip::MissReason::StoreFailed;
+        result.reason = MissReason::StoreFailed;
         break;
     }
     report(std::move(result));
@@ -105,7 +105,7 @@ void CClipRecorder::State::store(ReadChange change) {
 // Outcomes wait in order; the window is told once until it takes them.
 void CClipRecorder::State::report(Result result) {
     if (result.outcome == Outcome::Missed)
-        trace(base::TraceLine("copy not recorded: %s; %d missed in all", std::string(clip::missName(result.reason)).c_str(),
+        trace(base::TraceLine("copy not recorded: %s; %d missed in all", std::string(missName(result.reason)).c_str(),
                             ++missedCount));
     std::lock_guard<std::mutex> lock(mutex);
     results.push_back(std::move(result));

@@ -18,7 +18,8 @@ using xml::XmlDocument;
 
 namespace {
 
-using namespace clip;
+using namespace app;
+using namespace app::recorder;
 
 TEST(AppRules, ProgramFolderDropsTheExecutableName) {
     EXPECT_EQ(programFolder(u"C:\\Program Files\\Dravix\\Dravix.EXE"), u"c:\\program files\\dravix\\");
@@ -46,9 +47,9 @@ TEST(AppRules, APasteIntoAnElevatedWindowWaitsOnTheClipboard) {
 TEST(AppRules, TaskbarsTheDesktopAndTooltipsTakeNoPaste) {
     for (const char* shell : {"Shell_TrayWnd", "shell_secondarytraywnd", "__winex11_standalone_tray", "Progman",
                               "WorkerW", "tooltips_class32"})
-        EXPECT_FALSE(clip::isPasteTargetClass(shell)) << shell;
+        EXPECT_FALSE(app::isPasteTargetClass(shell)) << shell;
     for (const char* program : {"Edit", "Notepad", "Chrome_WidgetWin_1", "MyWorkerWindow"})
-        EXPECT_TRUE(clip::isPasteTargetClass(program)) << program;
+        EXPECT_TRUE(app::isPasteTargetClass(program)) << program;
 }
 
 // The first place suits the screen at any scaling; a remembered place is used again only where a
@@ -478,13 +479,13 @@ namespace {
 
 TEST(CategoryRules, ReservedAndStoredNamesAreTakenInTheirCaseOnly) {
     const std::vector<std::u16string> stored = {u"Work", u" 工作 "};
-    using category::NameProblem;
+    using ui::category::NameProblem;
     for (const char16_t* taken : {u"InBox", u"HotKey", u"Work", u" 工作 "})
-        EXPECT_EQ(category::checkName(taken, stored), NameProblem::Taken);
+        EXPECT_EQ(ui::category::checkName(taken, stored), NameProblem::Taken);
     for (const char16_t* free : {u"inbox", u"hotkey", u"work", u"工作", u"", u"A&B <x>"})
-        EXPECT_EQ(category::checkName(free, stored), NameProblem::None);
-    EXPECT_EQ(category::checkName(std::u16string(255, u'类'), stored), NameProblem::None);
-    EXPECT_EQ(category::checkName(std::u16string(256, u'类'), stored), NameProblem::TooLong);
+        EXPECT_EQ(ui::category::checkName(free, stored), NameProblem::None);
+    EXPECT_EQ(ui::category::checkName(std::u16string(255, u'类'), stored), NameProblem::None);
+    EXPECT_EQ(ui::category::checkName(std::u16string(256, u'类'), stored), NameProblem::TooLong);
 }
 
 }  // namespace

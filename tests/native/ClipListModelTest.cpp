@@ -9,7 +9,7 @@
 
 namespace {
 
-using namespace cliplist;
+using namespace ui::cliplist;
 
 // A history row: its clip is named from its number, as the store names it.
 Row historyRow(int kind, std::u16string content, std::string copyTime, std::string number, std::string useTime = "") {
@@ -229,7 +229,7 @@ TEST(ClipListModel, AQueryThatCannotRunShowsNoRowsAndSaysWhy) {
 
 // The marks lie within what a row shows (it keeps kShownUnits), the preview's in the whole text.
 TEST(ClipListModel, WhatMatchedIsMarkedWithinTheShownText) {
-    const std::u16string longText = u"Needle " + std::u16string(cliplist::kShownUnits, u'x') + u" needle";
+    const std::u16string longText = u"Needle " + std::u16string(ui::cliplist::kShownUnits, u'x') + u" needle";
     ClipListModel rows;
     rows.assign({{0, longText, "2026-12-09 09:00:00", "1", "", "", "his1-", ""}});
     rows.setFilter(u"NEEDLE", false, "2026-12-09");

@@ -1,7 +1,7 @@
 #include "CommandFakes.h"
 
-using clip::CommandOutcome;
-using clip::CommandRow;
+using app::CommandOutcome;
+using app::CommandRow;
 using store::command::RowKind;
 
 store::command::Request commandRequest(store::command::Verb verb, int number) {

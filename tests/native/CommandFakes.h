@@ -12,28 +12,28 @@
 // A request of this command (for a clip number), every other field as the command line leaves it.
 store::command::Request commandRequest(store::command::Verb verb, int number = 0);
 
-class FakeCommandActions : public clip::CommandActions {
+class FakeCommandActions : public app::CommandActions {
 public:
     FakeCommandActions();
 
-    std::vector<clip::CommandRow> rows;
+    std::vector<app::CommandRow> rows;
     std::map<int, std::string> data;  // a clip's data, whatever the format asked
-    std::map<int, clip::CommandRow> slots;
-    clip::CommandOutcome::Result result = clip::CommandOutcome::Result::Done;
+    std::map<int, app::CommandRow> slots;
+    app::CommandOutcome::Result result = app::CommandOutcome::Result::Done;
     std::vector<std::string> calls;
     std::u16string addedText;
 
-    std::vector<clip::CommandRow> historyRows() override { return rows; }
+    std::vector<app::CommandRow> historyRows() override { return rows; }
     std::optional<std::string> clipData(int number, store::command::DataFormat format) override;
-    clip::CommandOutcome addText(const std::u16string& text, int& added) override;
-    clip::CommandOutcome copyClip(int number) override;
-    clip::CommandOutcome pasteClip(int number, std::optional<store::Transform> transform, std::uint64_t target) override;
-    std::optional<clip::CommandRow> slotRow(int slot) override;
-    clip::CommandOutcome setSlot(int slot, int number) override;
-    clip::CommandOutcome deleteClip(int number) override;
-    clip::CommandOutcome setRecording(bool on) override;
-    clip::CommandOutcome showWindow() override;
+    app::CommandOutcome addText(const std::u16string& text, int& added) override;
+    app::CommandOutcome copyClip(int number) override;
+    app::CommandOutcome pasteClip(int number, std::optional<store::Transform> transform, std::uint64_t target) override;
+    std::optional<app::CommandRow> slotRow(int slot) override;
+    app::CommandOutcome setSlot(int slot, int number) override;
+    app::CommandOutcome deleteClip(int number) override;
+    app::CommandOutcome setRecording(bool on) override;
+    app::CommandOutcome showWindow() override;
 
 private:
-    clip::CommandOutcome noted(std::string call);
+    app::CommandOutcome noted(std::string call);
 };

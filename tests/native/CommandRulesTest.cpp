@@ -12,8 +12,8 @@
 #include <vector>
 
 using namespace store::command;
-using clip::CommandOutcome;
-using clip::CommandRow;
+using app::CommandOutcome;
+using app::CommandRow;
 
 namespace {
 
@@ -61,7 +61,7 @@ TEST(CommandRules, EachCommandCallsItsActionOnceWithItsArguments) {
     for (const Case& c : cases) {
         FakeCommandActions actions;
         actions.result = c.result;
-        const Answer answer = clip::answerCommand(c.request, actions);
+        const Answer answer = app::answerCommand(c.request, actions);
         EXPECT_EQ(answer.status, c.status) << c.calls.size() << " " << answer.message;
         EXPECT_EQ(actions.calls, c.calls);
         EXPECT_EQ(answer.output, c.output);
@@ -72,22 +72,22 @@ TEST(CommandRules, EachCommandCallsItsActionOnceWithItsArguments) {
 TEST(CommandRules, RowsComeNewestFirstAsLinesOrJson) {
     FakeCommandActions actions;
     Request list = commandRequest(Verb::List);
-    EXPECT_EQ(clip::answerCommand(list, actions).output,
+    EXPECT_EQ(app::answerCommand(list, actions).output,
               "12\t2026-12-08 11:30:00\tpicture\t\tpicture:size 640*480\n"
               "7\t2026-12-08 10:15:00\ttext\tnotepad.exe\ttab here \"quoted\" \x01 \n"
               "3\t2026-12-08 09:00:00\ttext\tWINWORD.EXE\t季度报告 Draft\n");
     list.json = true;
     list.limit = 2;
-    EXPECT_EQ(clip::answerCommand(list, actions).output,
+    EXPECT_EQ(app::answerCommand(list, actions).output,
               "[\n{\"number\":12,\"time\":\"2026-12-08 11:30:00\",\"type\":\"picture\",\"source\":\"\",\"text\":\"picture:size 640*480\"},\n"
               "{\"number\":7,\"time\":\"2026-12-08 10:15:00\",\"type\":\"text\",\"source\":\"C:\\\\Tools\\\\notepad.exe\","
               "\"text\":\"tab\\there \\\"quoted\\\" \\u0001 \"}\n]\n");
     // A long first line is cut between characters, with a mark.
-    actions.rows = {{1, "t", RowKind::Text, "", std::u16string(clip::kFirstLineUnits - 1, u'a') + u"😀z"}};
-    EXPECT_EQ(clip::answerCommand(commandRequest(Verb::List), actions).output,
-              "1\tt\ttext\t\t" + std::string(clip::kFirstLineUnits - 1, 'a') + "…\n");
+    actions.rows = {{1, "t", RowKind::Text, "", std::u16string(app::kFirstLineUnits - 1, u'a') + u"😀z"}};
+    EXPECT_EQ(app::answerCommand(commandRequest(Verb::List), actions).output,
+              "1\tt\ttext\t\t" + std::string(app::kFirstLineUnits - 1, 'a') + "…\n");
     actions.rows.clear();
-    EXPECT_EQ(clip::answerCommand(list, actions).output, "[]\n");
+    EXPECT_EQ(app::answerCommand(list, actions).output, "[]\n");
 }
 
 TEST(CommandRules, ASearchKeepsRowsWithEveryWordOfTheKindAndProgramAsked) {
@@ -113,20 +113,20 @@ TEST(CommandRules, ASearchKeepsRowsWithEveryWordOfTheKindAndProgramAsked) {
         search.kind = c.kind;
         search.source = c.source;
         std::vector<int> numbers;
-        for (const CommandRow& row : clip::searchRows(actions.rows, search))
+        for (const CommandRow& row : app::searchRows(actions.rows, search))
             numbers.push_back(row.number);
         std::sort(numbers.rbegin(), numbers.rend());
         EXPECT_EQ(numbers, c.numbers) << c.words << "|" << c.source;
-        const Answer answer = clip::answerCommand(search, actions);
+        const Answer answer = app::answerCommand(search, actions);
         EXPECT_EQ(answer.status, c.numbers.empty() ? Status::NothingMatched : Status::Done) << c.words;
     }
 }
 
 TEST(CommandRules, JsonStringsEscapeWhatJsonAndJavaScriptNeed) {
-    EXPECT_EQ(clip::jsonString("a\"b\\c\n\r\t\x01\x1f é你😀"), "\"a\\\"b\\\\c\\n\\r\\t\\u0001\\u001f é你😀\"");
-    EXPECT_EQ(clip::jsonString("\u2028\u2029/"), "\"\\u2028\\u2029/\"");
-    EXPECT_EQ(clip::jsonString("bad \xFF byte"), "\"bad ? byte\"");
-    EXPECT_EQ(clip::jsonString(""), "\"\"");
+    EXPECT_EQ(app::jsonString("a\"b\\c\n\r\t\x01\x1f é你😀"), "\"a\\\"b\\\\c\\n\\r\\t\\u0001\\u001f é你😀\"");
+    EXPECT_EQ(app::jsonString("\u2028\u2029/"), "\"\\u2028\\u2029/\"");
+    EXPECT_EQ(app::jsonString("bad \xFF byte"), "\"bad ? byte\"");
+    EXPECT_EQ(app::jsonString(""), "\"\"");
 }
 
 }  // namespace

@@ -115,17 +115,17 @@ TEST(PasteQueue, AClipDeletedFromTheHistoryLeavesTheQueue) {
 }
 
 TEST(PasteQueue, TheViewShowsTheQueuedRowsInTheQueuesOrder) {
-    std::vector<clip::ViewRow> history;
+    std::vector<app::ViewRow> history;
     for (const char* number : {"1", "2", "3", "4"})
         history.push_back({0, u"row", "", number, "", "", "", ""});
     std::vector<std::string> shown;
-    for (const clip::ViewRow& row : clip::queueView(history, {3, 9, 1}))
+    for (const app::ViewRow& row : app::queueView(history, {3, 9, 1}))
         shown.push_back(row.number);
     EXPECT_EQ(shown, (std::vector<std::string>{"3", "1"}));
 
-    EXPECT_EQ(clip::trayTooltip("2026-12-08 14:03:22", 0, 3), u"Dravix\n上次记录：14:03:22\n队列：3");
-    EXPECT_EQ(clip::trayTooltip("", 2, 1), u"Dravix\n还没有记录到复制\n等待中：2\n队列：1");
-    EXPECT_EQ(clip::trayTooltip("", 0, 1, 2), u"Dravix\n还没有记录到复制\n队列：1\n未能记录：2");
+    EXPECT_EQ(app::recorder::trayTooltip("2026-12-08 14:03:22", 0, 3), u"Dravix\n上次记录：14:03:22\n队列：3");
+    EXPECT_EQ(app::recorder::trayTooltip("", 2, 1), u"Dravix\n还没有记录到复制\n等待中：2\n队列：1");
+    EXPECT_EQ(app::recorder::trayTooltip("", 0, 1, 2), u"Dravix\n还没有记录到复制\n队列：1\n未能记录：2");
 }
 
 TEST(PasteQueue, CtrlAltQPastesTheHeadAndShiftItsTextAlone) {

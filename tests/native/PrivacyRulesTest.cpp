@@ -22,7 +22,7 @@ TEST(PrivacyRules, ANewPasswordIsTypedTwiceTheSame) {
         {u"密码 1", u"密码 1", nullptr},
     };
     for (const Case& c : cases) {
-        const std::optional<std::string> problem = password::newPasswordProblem(c.first, c.again);
+        const std::optional<std::string> problem = ui::password::newPasswordProblem(c.first, c.again);
         if (!c.problem)
             EXPECT_FALSE(problem);
         else
@@ -31,17 +31,17 @@ TEST(PrivacyRules, ANewPasswordIsTypedTwiceTheSame) {
 }
 
 TEST(PrivacyRules, TheWipeSaysWhatCouldNotGo) {
-    EXPECT_EQ(clip::wipeOutcomeText(false, {}), "");
-    EXPECT_NE(clip::wipeOutcomeText(true, {}).find("没有清除任何记录"), std::string::npos);
-    const std::string held = clip::wipeOutcomeText(false, {"C:\\S\\Data\\his1-0", "C:\\S\\Runs\\run.amc"});
+    EXPECT_EQ(app::wipeOutcomeText(false, {}), "");
+    EXPECT_NE(app::wipeOutcomeText(true, {}).find("没有清除任何记录"), std::string::npos);
+    const std::string held = app::wipeOutcomeText(false, {"C:\\S\\Data\\his1-0", "C:\\S\\Runs\\run.amc"});
     EXPECT_NE(held.find("有 2 个文件"), std::string::npos);
     EXPECT_NE(held.find("C:\\S\\Data\\his1-0"), std::string::npos);
     EXPECT_EQ(held.find("run.amc"), std::string::npos);  // the first only
 }
 
 TEST(PrivacyRules, TheTrayCountsSecretsKeptOut) {
-    EXPECT_EQ(clip::trayTooltip("2026-12-08 14:03:22", 0, 0, 0, 3), u"Dravix\n上次记录：14:03:22\n未记录的密钥：3");
-    EXPECT_EQ(clip::trayTooltip("", 0, 0, 1, 0), u"Dravix\n还没有记录到复制\n未能记录：1");
+    EXPECT_EQ(app::recorder::trayTooltip("2026-12-08 14:03:22", 0, 0, 0, 3), u"Dravix\n上次记录：14:03:22\n未记录的密钥：3");
+    EXPECT_EQ(app::recorder::trayTooltip("", 0, 0, 1, 0), u"Dravix\n还没有记录到复制\n未能记录：1");
 }
 
 // Sealing and keeping secrets out are on for a new user and in an options file that does not

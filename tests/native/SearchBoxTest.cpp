@@ -10,7 +10,7 @@
 namespace {
 
 TEST(SearchBox, TheStatusLineSaysWhatIsOn) {
-    using searchbox::SearchState;
+    using app::searchbox::SearchState;
     const struct {
         SearchState state;
         std::u16string status;
@@ -21,30 +21,30 @@ TEST(SearchBox, TheStatusLineSaysWhatIsOn) {
         {{0, 5, true, u"", u"模式有误：括号不成对", false}, u"模式有误：括号不成对"},
     };
     for (const auto& test : cases)
-        EXPECT_EQ(searchbox::searchStatus(test.state), test.status);
+        EXPECT_EQ(app::searchbox::searchStatus(test.state), test.status);
 }
 
 // Each item has its own id within the menu's range; what cannot be offered is left out.
 TEST(SearchBox, TheFilterMenuNumbersItsItemsWithinItsRange) {
     const std::vector<std::u16string> programs(12, u"app.exe");
-    const std::vector<searchbox::MenuItem> menu = searchbox::filterMenu(programs, {u"工作"}, 100);
+    const std::vector<app::searchbox::MenuItem> menu = app::searchbox::filterMenu(programs, {u"工作"}, 100);
     std::set<unsigned> ids;
-    for (const searchbox::MenuItem& item : menu) {
+    for (const app::searchbox::MenuItem& item : menu) {
         EXPECT_GE(item.id, 100u);
-        EXPECT_LT(item.id, 100u + searchbox::filterMenuIdCount());
+        EXPECT_LT(item.id, 100u + app::searchbox::filterMenuIdCount());
         ids.insert(item.id);
     }
     EXPECT_EQ(ids.size(), menu.size());
     EXPECT_TRUE(menu.front().patternToggle);
     EXPECT_EQ(menu.back().label, u"&1 工作");
-    EXPECT_EQ(menu.size(), 1 + search::filterMenuItems().size() + searchbox::kMaxOfferedPerKind + 1);
+    EXPECT_EQ(menu.size(), 1 + search::filterMenuItems().size() + app::searchbox::kMaxOfferedPerKind + 1);
 }
 
 TEST(SearchBox, TheProgramsOfferedAreTheRowsMostFrequentFirst) {
     const std::vector<std::string> sources = {"C:\\a\\notepad.exe", "", "C:\\b\\WINWORD.EXE", "D:\\NOTEPAD.EXE",
                                               "C:\\c\\calc.exe", "C:\\b\\winword.exe", "C:\\a\\notepad.exe"};
-    EXPECT_EQ(searchbox::programsOfRows(sources), (std::vector<std::u16string>{u"notepad.exe", u"WINWORD.EXE", u"calc.exe"}));
-    EXPECT_EQ(searchbox::programsOfRows(sources, 1), (std::vector<std::u16string>{u"notepad.exe"}));
+    EXPECT_EQ(app::searchbox::programsOfRows(sources), (std::vector<std::u16string>{u"notepad.exe", u"WINWORD.EXE", u"calc.exe"}));
+    EXPECT_EQ(app::searchbox::programsOfRows(sources, 1), (std::vector<std::u16string>{u"notepad.exe"}));
 }
 
 }  // namespace

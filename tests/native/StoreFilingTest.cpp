@@ -82,9 +82,9 @@ TEST_F(FilingTest, ASlotIsReadBackAndFiledWithEveryFormatAndItsPicture) {
     ASSERT_EQ(slot->snapshot.formats.size(), 2u);
     EXPECT_EQ(slot->snapshot.formats[1].bytes, "dib bytes");
     EXPECT_EQ(slot->snapshot.bitmapFile, picture.bitmapFile);
-    const std::optional<clip::PartRow> row = clip::snapshotRow(slot->snapshot);
+    const std::optional<app::PartRow> row = app::recorder::snapshotRow(slot->snapshot);
     ASSERT_TRUE(row);
-    EXPECT_EQ(row->kind, clip::kRowPicture);
+    EXPECT_EQ(row->kind, app::kRowPicture);
 
     ASSERT_EQ(m_store.fileHistoryRecord(textSnapshot("first"), "2020-01-01 00:00:00").number, 1);
     const FiledRecord filed = m_store.fileHistoryRecord(slot->snapshot, slot->copyTime);

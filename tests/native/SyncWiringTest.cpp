@@ -79,11 +79,11 @@ TEST(ClipOrigin, KeptWithItsRecordShownInItsRowAndRemovedWithIt) {
         std::optional<std::pair<int, int>> pictureSize(const std::string&) override { return std::nullopt; }
         std::optional<std::u16string> firstFile(const std::string&) override { return std::nullopt; }
     } reader;
-    const std::vector<clip::ViewRow> rows = clip::buildStoreView(index, clip::ViewNode::Collection, xml::utf8ToUtf16(clip::kCollectionText), reader);
+    const std::vector<app::ViewRow> rows = app::buildStoreView(index, app::ViewNode::Collection, xml::utf8ToUtf16(app::kCollectionText), reader);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].content, u"来了");
     EXPECT_EQ(rows[0].origin, "笔记本");
-    EXPECT_EQ(cliplist::rowTip(rows[0]), u"来自：笔记本");
+    EXPECT_EQ(ui::cliplist::rowTip(rows[0]), u"来自：笔记本");
 
     store.removeClip(clip);
     EXPECT_EQ(store.getValue(originElementName(clip)), "");

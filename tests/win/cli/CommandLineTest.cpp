@@ -1,7 +1,7 @@
 // dravixc.exe under Wine against a stand-in for the running program: a window with the main
 // window's title and clip list that takes a request as the program is to take it
 // (store::command::receiveRequest), answers it from a posted message once the sender's
-// SendMessage has returned, through clip::answerCommand over a fake program in memory. What is
+// SendMessage has returned, through app::answerCommand over a fake program in memory. What is
 // shown: the transport in both directions, the output byte for byte (into a file, in chunks),
 // UTF-8 text, the standard input, and each exit code.
 #include "app/CommandRules.h"
@@ -93,7 +93,7 @@ private:
     void answerWaiting(HWND window) {
         const Request request = m_waiting.front();
         m_waiting.pop_front();
-        const Answer answer = withProgram([&](FakeCommandActions& program) { return clip::answerCommand(request, program); });
+        const Answer answer = withProgram([&](FakeCommandActions& program) { return app::answerCommand(request, program); });
         const HWND reply = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(request.replyWindow));
         for (std::uint32_t i = 0; i < chunkCount(answer); ++i)
             if (fw::SendCopyData(reply, window, kAnswerTag, encodeAnswerChunk(request.id, answer, i), 5000).value_or(FALSE) == FALSE)
@@ -122,7 +122,7 @@ TEST_F(CommandLineTest, RowsComeAsJsonWithTheirChineseIntact) {
     Request list;
     list.json = true;
     FakeCommandActions program;
-    const std::string expected = clip::answerCommand(list, program).output;
+    const std::string expected = app::answerCommand(list, program).output;
 
     const Ended run = dravixc(L"list --json");
     EXPECT_EQ(run.exitCode, 0u) << run.errors;
@@ -186,7 +186,7 @@ TEST_F(CommandLineTest, EachCommandReachesTheProgramAndEndsWithItsExitCode) {
         EXPECT_EQ(calls(), c.call ? std::vector<std::string>{c.call} : std::vector<std::string>{}) << base::toUtf8(c.arguments);
         EXPECT_EQ(run.errors.find("用法：dravixc") != std::string::npos, c.exitCode == 2) << run.errors;
     }
-    m_program->withProgram([](FakeCommandActions& program) { return program.result = clip::CommandOutcome::Result::Failed; });
+    m_program->withProgram([](FakeCommandActions& program) { return program.result = app::CommandOutcome::Result::Failed; });
     const Ended failed = dravixc(L"paste 3 --as upper");
     EXPECT_EQ(failed.exitCode, 4u);
     EXPECT_EQ(calls().at(0).rfind("paste 3 upper ", 0), 0u);

@@ -47,7 +47,7 @@ TEST_F(CategoryListsTest, CategoriesFillARealTreeView) {
 
     m_store.setValue("工作", "AddNew", 0);
     m_store.setValue("A&B", "AddNew", 0);
-    category::fillTree(m_store, tree, root);
+    ui::category::fillTree(m_store, tree, root);
 
     int image = 0;
     HTREEITEM first = TreeView_GetChild(tree, root);
@@ -63,11 +63,11 @@ TEST_F(CategoryListsTest, CategoriesFillARealTreeView) {
 
 TEST_F(CategoryListsTest, CategoriesFillAPopupMenuFromCommand110000) {
     HMENU menu = CreatePopupMenu();
-    EXPECT_FALSE(category::fillMenu(m_store, menu));
+    EXPECT_FALSE(ui::category::fillMenu(m_store, menu));
     EXPECT_EQ(GetMenuItemCount(menu), 0);
     m_store.setValue("工作", "AddNew", 0);
     m_store.setValue("家", "AddNew", 0);
-    EXPECT_TRUE(category::fillMenu(m_store, menu));
+    EXPECT_TRUE(ui::category::fillMenu(m_store, menu));
     ASSERT_EQ(GetMenuItemCount(menu), 2);
     EXPECT_EQ(GetMenuItemID(menu, 0), 110000u);
     EXPECT_EQ(GetMenuItemID(menu, 1), 110001u);
