@@ -131,21 +131,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         SetClipboardViewer(window);
     } else if (mode == L"reader") {
         AddClipboardFormatListener(window);
-    } else if (mode == L"hold") {
+    } else if (mode == L"hold" || mode == L"rewrite") {
         copy(window, g_text, false);
         if (openClipboard(window)) {
             SetWindowTextW(window, (L"clip_source " + mode).c_str());
             Sleep(static_cast<DWORD>(number));
-            CloseClipboard();
-        }
-    } else if (mode == L"rewrite") {
-        copy(window, g_text, false);
-        if (openClipboard(window)) {
-            SetWindowTextW(window, (L"clip_source " + mode).c_str());
-            Sleep(static_cast<DWORD>(number));
-            EmptyClipboard();
-            SetClipboardData(CF_UNICODETEXT, textBlock(g_text + L" again"));
-            Sleep(static_cast<DWORD>(pause));
+            if (mode == L"rewrite") {
+                EmptyClipboard();
+                SetClipboardData(CF_UNICODETEXT, textBlock(g_text + L" again"));
+                Sleep(static_cast<DWORD>(pause));
+            }
             CloseClipboard();
         }
     } else if (mode == L"delayed") {
