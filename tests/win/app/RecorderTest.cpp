@@ -151,20 +151,6 @@ TEST_F(RecorderTest, EveryCopyBecomesOneRowWhateverTheOtherProgramsDo) {
              EXPECT_LE(missedInTooltip() - missedBefore, puts) << m_log.text();
              return std::vector<std::wstring>{L"after the hung source"};
          }},
-        {"the source copies again into the clipboard it held open", [this] {
-             const int missedBefore = missedInTooltip();
-             {
-                 ClipSource source(L"rewrite \"written over\" 300 1500");
-                 EXPECT_TRUE(source.ready());
-             }
-             EXPECT_TRUE(m_app->waitForRows([](const auto& rows) { return rowsHolding(rows, L"written over again"); }));
-             // Held open from the moment it was written, the first copy cannot be read before it is
-             // replaced (unless the recorder was quicker than the reopening): it is counted.
-             const bool firstRead = rowsHolding(m_app->rows(), L"written over") == 1;
-             EXPECT_TRUE(pumpUntil([&] { return missedInTooltip() - missedBefore == (firstRead ? 0 : 1); }, 5s)) << m_log.text();
-             return firstRead ? std::vector<std::wstring>{L"written over", L"written over again"}
-                              : std::vector<std::wstring>{L"written over again"};
-         }},
         {"a 20 MB text", [] {
              const std::wstring large = L"twenty megabytes " + std::wstring(10 * 1024 * 1024 - 17, L'x');
              EXPECT_TRUE(putClipboardText(large));
@@ -199,6 +185,21 @@ TEST_F(RecorderTest, EveryCopyBecomesOneRowWhateverTheOtherProgramsDo) {
     std::printf("the main window's longest wait for an answer: %lld ms\n", watch.longestMs());
     EXPECT_EQ(watch.unanswered(), 0);
     EXPECT_LT(watch.longestMs(), kWindowNeverWaitedMs);
+}
+
+// A program that copies, opens the clipboard again at once and writes over its copy before it lets
+// go: the first copy cannot be read while its writer holds the clipboard (unless the recorder was
+// quicker than the reopening), and is counted as missed; the second is a row.
+TEST_F(RecorderTest, ACopyItsWriterReplacesBeforeLettingGoIsCounted) {
+    {
+        ClipSource source(L"rewrite \"written over\" 300 1500");
+        ASSERT_TRUE(source.ready());
+    }
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rowsHolding(rows, L"written over again") == 1; }));
+    const bool firstRead = rowsHolding(m_app->rows(), L"written over") == 1;
+    EXPECT_TRUE(pumpUntil([&] { return missedInTooltip() == (firstRead ? 0 : 1); }, 5s)) << m_log.text();
+    EXPECT_TRUE(expectNothingFor(500ms, [&] { return missedInTooltip() != (firstRead ? 0 : 1); }));
+    EXPECT_EQ(m_app->rowCount(), firstRead ? 2 : 1);
 }
 
 // A program busy after a copy (it does not answer for three seconds): what it put on the clipboard
