@@ -293,34 +293,25 @@ void CHistoryView::ShowRecordedRows(std::vector<app::ViewRow> rows) {
 }
 
 // A stored record as a row from its first displayable part; a record with nothing to show is
-// removed. Only text takes part in the repeat test; a repeat in the history view is not shown.
-int CHistoryView::ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText,
-                              app::recorder::LastText* lastText) {
+// removed.
+void CHistoryView::ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText) {
     const ClipElements elements = m_store.clipElements(recordName);
     FileRecordReader reader(m_store.paths());
     const bool onDisplay = m_tree.GetSelectedItem() == node;
-    int duplicate = 0;
     for (const auto& [index, format] : elements.formats) {
         // A file list is only read for the view on display.
         if (format == store::kFormatFileList && !onDisplay)
-            return duplicate;
+            return;
         std::optional<app::PartRow> row =
             app::partRow(format, store::formatElementName(recordName, index), recordName, reader);
         if (!row)
             continue;
-        if (row->kind == app::kRowText && lastText) {
-            duplicate = lastText->repeats(row->content) ? 1 : 0;
-            if (duplicate && ShowsHistory())
-                return duplicate;
-            lastText->set(row->content);
-        }
         if (onDisplay)
             ShowRecordedRows({app::ViewRow{row->kind, row->content, elements.copyTime, numberText, elements.useTime,
                                             elements.source, recordName, store::originName(elements.origin)}});
-        return duplicate;
+        return;
     }
     m_store.removeClip(recordName);
-    return duplicate;
 }
 
 // The pasted history record's row gets its new use time, whatever view is on display but the
@@ -329,7 +320,7 @@ int CHistoryView::ShowClipRow(HTREEITEM node, const std::string& recordName, con
 void CHistoryView::ShowPasted(int number) {
     if (showsQueue())
         return;
-    ShowClipRow(m_tree.GetSelectedItem(), store::historyClipName(number), store::historyNumberText(number), nullptr);
+    ShowClipRow(m_tree.GetSelectedItem(), store::historyClipName(number), store::historyNumberText(number));
     m_clipList.ChangeKeepingSelection([](ui::cliplist::ClipListModel& rows) {
         rows.sortOnce(3, rows.sortAscending());
         return true;
@@ -434,7 +425,7 @@ void CHistoryView::bringBack(const ui::cliplist::Row& row, bool plainText) {
         return;
     }
     const std::string name = store::historyClipName(filed.number);
-    ShowClipRow(m_nodes.collection, name, store::historyNumberText(filed.number), nullptr);
+    ShowClipRow(m_nodes.collection, name, store::historyNumberText(filed.number));
     m_target.Paste(m_window, name, plainText);
 }
 

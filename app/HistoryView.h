@@ -68,10 +68,8 @@ public:
     // The whole text of the history's newest text row as the window opened (its rows' own texts).
     std::optional<std::u16string> TakeNewestHistoryText() { return std::exchange(m_newestHistoryText, std::nullopt); }
 
-    // A stored record shown as the row of `numberText` when `node` is on display, the repeat test
-    // made with `lastText` when given; returns whether its text repeated the last text.
-    int ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText,
-                    app::recorder::LastText* lastText);
+    // A stored record shown as the row of `numberText` when `node` is on display.
+    void ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText);
     // Rows recorded or changed, shown together in their places or after the others (nothing
     // happens for none).
     void ShowRecordedRows(std::vector<app::ViewRow> rows);

@@ -72,7 +72,7 @@ bool CSlotFiling::fileSlotCopy(char digit) {
         m_parts.tray.ReportMissedCopy(app::recorder::MissReason::StoreFailed);
     }
     // The repeat test was the filing's: the slot's row only shows what it holds now.
-    m_parts.view.ShowClipRow(m_parts.view.nodes().hotkeys, slot, store::slotNumberText(digit), nullptr);
+    m_parts.view.ShowClipRow(m_parts.view.nodes().hotkeys, slot, store::slotNumberText(digit));
     return true;
 }
 

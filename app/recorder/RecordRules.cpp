@@ -135,13 +135,6 @@ std::uint64_t textDigest(std::u16string_view text) {
 
 }  // namespace
 
-bool LastText::repeats(std::u16string_view text) const {
-    const bool whole = text.size() <= kWholeUnits;
-    const std::uint64_t digest = whole ? 0 : textDigest(text);  // outside the lock: it takes a while
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return text.size() == m_length && (whole ? text == m_text : digest == m_digest);
-}
-
 void LastText::set(std::u16string_view text) {
     const bool whole = text.size() <= kWholeUnits;
     std::u16string kept = whole ? std::u16string(text) : std::u16string();

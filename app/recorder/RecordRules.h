@@ -147,7 +147,6 @@ class LastText {
 public:
     static constexpr std::size_t kWholeUnits = 64 * 1024;
 
-    bool repeats(std::u16string_view text) const;
     void set(std::u16string_view text);
     // The test and the set in one step: false when `text` repeats the last text, else it is the
     // last text now. Two threads filing the same text (the user's copy and the slot copy of it)

@@ -181,18 +181,19 @@ TEST(RecordRules, SnapshotRowsRetriesAndTheTooltip) {
     EXPECT_EQ(trayTooltip(""), u"Dravix\n还没有记录到复制");
     EXPECT_EQ(trayTooltip("2026-12-08 14:03:22"), u"Dravix\n上次记录：14:03:22");
     LastText last;
-    EXPECT_TRUE(last.repeats(u""));
-    last.set(u"abc");
-    EXPECT_TRUE(last.repeats(u"abc"));
-    EXPECT_FALSE(last.repeats(u"ab"));
+    EXPECT_FALSE(last.admit(u""));  // nothing yet: the empty text is the last text
+    EXPECT_TRUE(last.admit(u"abc"));
+    EXPECT_FALSE(last.admit(u"abc"));
+    EXPECT_TRUE(last.admit(u"ab"));
     const std::u16string longText(LastText::kWholeUnits + 1, u'x');  // kept as a digest
     std::u16string other = longText;
     other.back() = u'y';
-    last.set(longText);
-    EXPECT_TRUE(last.repeats(longText));
-    EXPECT_FALSE(last.repeats(other));
-    EXPECT_FALSE(last.repeats(longText + u'x'));
-    EXPECT_FALSE(last.repeats(u"abc"));
+    EXPECT_TRUE(last.admit(longText));
+    EXPECT_FALSE(last.admit(longText));
+    EXPECT_TRUE(last.admit(other));
+    EXPECT_TRUE(last.admit(longText + u'x'));
+    last.set(u"abc");
+    EXPECT_FALSE(last.admit(u"abc"));
 }
 
 // When the recorder asks a clipboard's owner, how long it keeps the clipboard open at a go, when
