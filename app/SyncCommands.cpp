@@ -6,7 +6,7 @@
 #include "options/SyncSettingsRegistry.h"
 #include "store/ClipNames.h"
 #include "store/ClipOrigin.h"
-#include "store/ClipboardCapture.h"
+#include "store/ClipboardCopy.h"
 #include "store/Protocol.h"
 #include "store/RestorableFormats.h"
 #include "store/StoreDocument.h"
@@ -14,6 +14,7 @@
 #include "store/TimeStamp.h"
 #include "xml/XmlDocument.h"
 #include "xml/XmlText.h"
+#include "base/Check.h"
 #include "base/Handle.h"
 #include "base/Text.h"
 #include "base/Trace.h"
@@ -268,11 +269,13 @@ void CSyncCommands::refreshView() {
 // The change is noted as ours before the clipboard is closed: the recorder hears of it only then.
 void CSyncCommands::putOnClipboard(const store::ClipSnapshot& clip) {
     base::ClipboardScope clipboard(m_window);
-    if (!clipboard.isOpen() || !EmptyClipboard())
+    if (!clipboard.isOpen() || !CHECK_WIN32(EmptyClipboard()))
         return;
     for (const auto& [format, bytes] : store::restorableFormats(clip)) {
         void* data = store::clipboardDataFromBytes(format, bytes);
-        if (data && !SetClipboardData(format, data))
+        if (!data)
+            base::Trace("sync: format %u of the arrived clip could not be made", format);
+        else if (!CHECK_WIN32(SetClipboardData(format, data)))
             store::freeClipboardData(format, data);
     }
     m_ownSequence->store(GetClipboardSequenceNumber());

@@ -76,10 +76,6 @@ void Trace(const char* format, ...) {
     WriteTrace(line);
 }
 
-void ReportFailure(const char* call, DWORD error) {
-    Trace("%s failed: %lu %s", call, error, SystemErrorText(error).c_str());
-}
-
 // Out of memory, the trace itself may fail to allocate its line: the debugger still hears.
 void TraceCaughtException(const char* where) noexcept {
     try {

@@ -15,7 +15,5 @@ void Trace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // stamped with this moment, and written later by WriteTrace from a thread that may wait.
 std::string TraceLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void WriteTrace(const std::string& line);
-// A failed Win32 call: its name and the system's text for the error.
-void ReportFailure(const char* call, DWORD error = GetLastError());
 
 }  // namespace base

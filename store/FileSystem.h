@@ -1,7 +1,7 @@
 // File operations of the store, per platform (UTF-8 paths). Writers never leave a partial file
 // behind: a rewrite goes to a temporary file beside the target, is flushed, and then replaces
 // the target in one step. On Windows a replace or rename the system refused is traced
-// (base::ReportFailure) before it returns false.
+// (CHECK_WIN32) before it returns false.
 #pragma once
 
 #include <cstdint>
