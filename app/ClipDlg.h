@@ -52,8 +52,6 @@ public:
     using AfterPaintWork = CArchiveCommands::KeepWork;
     void RunAfterFirstPaint(AfterPaintWork work) { m_archive.KeepAfterFirstPaint(std::move(work)); }
 
-    // After the options dialog's OK: its 隐私 switches applied (sealing, secrets).
-
     // Called by the application's message filter for every message of the dialog's loop.
     bool PreTranslateMessage(MSG* message);
 

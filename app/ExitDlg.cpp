@@ -10,6 +10,6 @@ bool CExitDlg::OnInitDialog() {
 }
 
 void CExitDlg::OnOK() {
-    m_bExitChosen = IsDlgButtonChecked(hwnd(), IDC_EXIT_PROGRAM) == BST_CHECKED ? 1 : 0;
+    m_bExitChosen = IsDlgButtonChecked(hwnd(), IDC_EXIT_PROGRAM) == BST_CHECKED;
     EndDialog(IDOK);
 }

@@ -6,7 +6,7 @@
 class CExitDlg : public fw::CDialog {
 public:
     CExitDlg();
-    int m_bExitChosen = 0;
+    bool m_bExitChosen = false;
 
 private:
     bool OnInitDialog() override;
