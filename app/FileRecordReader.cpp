@@ -1,7 +1,7 @@
 #include "app/FileRecordReader.h"
 
 #include "store/BmpLayout.h"
-#include "store/ClipboardCapture.h"
+#include "store/ClipboardCopy.h"
 #include "store/ClipFormats.h"
 #include "store/ClipSnapshot.h"
 #include "store/DataFiles.h"

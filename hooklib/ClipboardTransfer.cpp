@@ -3,7 +3,7 @@
 #include "hooklib/OwnChanges.h"
 #include "hooklib/SharedState.h"
 #include "store/ClipNames.h"
-#include "store/ClipboardCapture.h"
+#include "store/ClipboardCopy.h"
 #include "base/Check.h"
 #include "base/Handle.h"
 #include "base/Trace.h"
@@ -33,7 +33,7 @@ ClipboardRead readClipboard(HWND opener, const std::function<bool(DWORD, DWORD)>
     if (wanted && !wanted(read.sequence, processOfWindow(GetClipboardOwner())))
         return read;
     read.taken = true;
-    read.snapshot = store::captureOpenClipboard();
+    read.snapshot = store::readOpenClipboard();
     return read;
 }
 

@@ -2,7 +2,7 @@
 
 #include "hooklib/ClipMenuRules.h"
 #include "hooklib/SharedState.h"
-#include "store/ClipboardCapture.h"
+#include "store/ClipboardCopy.h"
 #include "store/DataFiles.h"
 #include "base/Barrier.h"
 #include "base/Check.h"

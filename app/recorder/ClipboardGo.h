@@ -10,7 +10,7 @@
 #include "app/ExcludedPrograms.h"
 #include "app/recorder/ClipRecorder.h"
 #include "app/recorder/RecordRules.h"
-#include "store/ClipboardCapture.h"
+#include "store/ClipboardCopy.h"
 #include "base/Barrier.h"
 #include "base/Handle.h"
 #include "base/ScopeExit.h"

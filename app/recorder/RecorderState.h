@@ -8,7 +8,7 @@
 #include "app/recorder/ClipRecorder.h"
 #include "app/recorder/ClipboardGo.h"
 #include "app/recorder/RecordRules.h"
-#include "store/ClipboardCapture.h"
+#include "store/ClipboardCopy.h"
 
 #include <atomic>
 #include <chrono>

@@ -5,7 +5,7 @@
 #include "DravixAppTest.h"
 
 #include "store/ClipFormats.h"
-#include "store/ClipboardCapture.h"
+#include "store/ClipboardCopy.h"
 #include "store/ClipNames.h"
 #include "store/FileSystem.h"
 #include "store/PasteQueue.h"

@@ -1,6 +1,6 @@
 // ClipboardCopy: the clipboard's formats read with the Win32 clipboard calls, and a bitmap
 // handle written out as a bitmap file.
-#include "store/ClipboardCapture.h"
+#include "store/ClipboardCopy.h"
 
 #include "store/BmpLayout.h"
 #include "store/ClipBudget.h"
@@ -428,7 +428,7 @@ ClipSnapshot ClipboardCopy::take() {
     return snapshot;
 }
 
-ClipSnapshot captureOpenClipboard() {
+ClipSnapshot readOpenClipboard() {
     ClipboardCopy copy;
     copy.copyOpenClipboard([] { return true; });
     if (copy.leftOut())

@@ -1,6 +1,6 @@
 // Copies the open clipboard into memory: every format as the clipboard lists it, and its bitmap
 // as a bitmap file, within a budget over all formats (ClipBudget.h). Used by the hook library's
-// transfer and by the main program's recorder; the Win32 side is in ClipboardCapture_win.cpp.
+// transfer and by the main program's recorder; the Win32 side is in ClipboardCopy_win.cpp.
 // Portable header: no <windows.h>.
 #pragma once
 
@@ -78,7 +78,7 @@ private:
 
 // Every format of the open clipboard in one go. Data the source renders only on request is
 // asked for here: the caller makes sure the source answers first.
-ClipSnapshot captureOpenClipboard();
+ClipSnapshot readOpenClipboard();
 
 // A format's kept bytes as the data the clipboard takes (ClipFormats.h: a memory block, or the
 // handle of its kind made from them); null when there is nothing to put or it cannot be made.
