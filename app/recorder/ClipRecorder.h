@@ -48,7 +48,7 @@ public:
 
     // Whether a change, its sequence number and the process of the clipboard's owner, is the hook
     // library's own (never recorded); asked with the clipboard open, before any data is read.
-    using OwnChangeTest = std::function<bool(DWORD sequence, DWORD ownerProcess)>;
+    using OwnChangeTest = app::recorder::OwnChangeTest;
     // Outcomes are announced to `window` by posting `message`.
     CClipRecorder(const store::StorePaths& paths, HWND window, UINT message, OwnChangeTest isOwnChange);
     ~CClipRecorder();

@@ -8,7 +8,6 @@
 
 #include "app/ClipRules.h"
 #include "app/ExcludedPrograms.h"
-#include "app/recorder/ClipRecorder.h"
 #include "app/recorder/RecordRules.h"
 #include "store/ClipboardCopy.h"
 #include "base/Barrier.h"
@@ -60,7 +59,7 @@ std::string copySource();
 class ClipboardGo {
 public:
     ClipboardGo(unsigned number, std::shared_ptr<store::ClipboardCopy> copy, DWORD expected, HWND owner, bool askOwner,
-                bool checkMarks, CClipRecorder::OwnChangeTest isOwnChange)
+                bool checkMarks, OwnChangeTest isOwnChange)
         : number(number), copy(std::move(copy)), m_expected(expected), m_owner(owner), m_askOwner(askOwner),
           m_checkMarks(checkMarks), m_isOwnChange(std::move(isOwnChange)) {}
 
@@ -169,7 +168,7 @@ private:
     const HWND m_owner;
     const bool m_askOwner;
     const bool m_checkMarks;
-    const CClipRecorder::OwnChangeTest m_isOwnChange;
+    const OwnChangeTest m_isOwnChange;
     std::atomic<bool> m_asking{false};
     std::mutex m_mutex;
     std::condition_variable m_endedSignal;

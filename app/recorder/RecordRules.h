@@ -11,12 +11,17 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace app::recorder {
+
+// Whether the change of a clipboard sequence number, owned by a process, is the hook library's
+// own (a paste's clip, the user's clipboard put back): such a change is never recorded.
+using OwnChangeTest = std::function<bool(std::uint32_t sequence, std::uint32_t ownerProcess)>;
 
 // Why a copy that the clipboard announced did not become a record.
 enum class MissReason {
