@@ -79,33 +79,20 @@ HWND startProgram() {
 }
 
 CCommandClient::CCommandClient() {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kReplyWindowClass;
-    RegisterClassW(&windowClass);
-    m_window = CHECK_WIN32(CreateWindowExW(0, kReplyWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                           windowClass.hInstance, nullptr));
-    if (m_window) {
-        SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        // The answer comes from the program's integrity level, which may be below ours (we run
-        // as administrator): the system would drop its WM_COPYDATA otherwise.
-        CHECK_WIN32(ChangeWindowMessageFilterEx(m_window, WM_COPYDATA, MSGFLT_ALLOW, nullptr));
-    }
+    // The answer comes from the program's integrity level, which may be below ours (we run as
+    // administrator): the system would drop its WM_COPYDATA otherwise.
+    if (Create({kReplyWindowClass}))
+        CHECK_WIN32(ChangeWindowMessageFilterEx(hwnd(), WM_COPYDATA, MSGFLT_ALLOW, nullptr));
 }
 
 CCommandClient::~CCommandClient() {
-    if (m_window)
-        DestroyWindow(m_window);
+    Destroy();
 }
 
-LRESULT CALLBACK CCommandClient::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* client = reinterpret_cast<CCommandClient*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message != WM_COPYDATA || !client)
-        return DefWindowProcW(window, message, wParam, lParam);
-    return base::Guarded("answer chunk", FALSE, [&] {
-        return client->takeChunk(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)) ? TRUE : FALSE;
-    });
+LRESULT CCommandClient::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_COPYDATA)
+        return fw::CMessageWindow::WindowProc(message, wParam, lParam);
+    return takeChunk(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)) ? TRUE : FALSE;
 }
 
 bool CCommandClient::takeChunk(const COPYDATASTRUCT& data) {
@@ -126,12 +113,12 @@ bool CCommandClient::takeChunk(const COPYDATASTRUCT& data) {
 
 int CCommandClient::run(HWND mainWindow, store::command::Request request,
                         const std::function<bool(std::string_view)>& output, std::string& message) {
-    if (!m_window) {
+    if (!hwnd()) {
         message = "无法创建接收回答的窗口。";
         return store::command::kExitNotRunning;
     }
     request.id = GetTickCount() ^ (GetCurrentProcessId() << 16);
-    request.replyWindow = windowNumber(m_window);
+    request.replyWindow = windowNumber(hwnd());
     const std::string bytes = store::command::encodeRequest(request);
     m_answer.emplace(request.id);
     m_step = AnswerAssembly::Step::More;
@@ -140,7 +127,7 @@ int CCommandClient::run(HWND mainWindow, store::command::Request request,
     m_lastChunkAt = GetTickCount();
     // Chunks of the answer can come while the request is still being taken: they find the
     // assembly ready.
-    const std::optional<LRESULT> receipt = fw::SendCopyData(mainWindow, m_window, store::command::kRequestTag, bytes, kTakeRequestMs);
+    const std::optional<LRESULT> receipt = fw::SendCopyData(mainWindow, hwnd(), store::command::kRequestTag, bytes, kTakeRequestMs);
     if (!receipt) {
         message = "Dravix 没有及时回应。";
         return store::command::kExitNotRunning;

@@ -3,6 +3,7 @@
 // and the answer's chunks taken there as they come. Every wait is bounded.
 #pragma once
 
+#include "fw/MessageWindow.h"
 #include "store/CommandProtocol.h"
 
 #include <windows.h>
@@ -27,12 +28,10 @@ HWND findProgramWindow();
 // could not be started, ended without a window, or showed none in time.
 HWND startProgram();
 
-class CCommandClient {
+class CCommandClient : private fw::CMessageWindow {
 public:
     CCommandClient();
-    ~CCommandClient();
-    CCommandClient(const CCommandClient&) = delete;
-    CCommandClient& operator=(const CCommandClient&) = delete;
+    ~CCommandClient() override;
 
     // Sends `request` (its id and reply window filled in here) and takes the answer: its output
     // goes to `output` as it comes, its message (or ours when there is no answer) to `message`.
@@ -43,11 +42,11 @@ public:
             std::string& message);
 
 private:
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // An answer's chunks, inside the window's barrier.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool takeChunk(const COPYDATASTRUCT& data);
     int waitForAnswer(HWND mainWindow, std::string& message);
 
-    HWND m_window = nullptr;
     std::optional<store::command::AnswerAssembly> m_answer;
     store::command::AnswerAssembly::Step m_step = store::command::AnswerAssembly::Step::More;
     const std::function<bool(std::string_view)>* m_output = nullptr;
