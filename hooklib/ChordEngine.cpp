@@ -54,7 +54,7 @@ bool CChordEngine::PasteQueueHead(bool plainText, int physicalKey) {
             return;
         }
         m_lastHistoryNumber = queue->front();
-        start(slot, CPasteChord::queueHead(queue->front(), plainText, physicalKey));
+        start(slot, std::make_unique<CQueuePasteChord>(queue->front(), plainText, physicalKey));
     });
 }
 

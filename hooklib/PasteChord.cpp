@@ -117,24 +117,12 @@ std::unique_ptr<CPasteChord> CPasteChord::clip(std::string clip, bool plainText,
     return chord;
 }
 
-std::unique_ptr<CPasteChord> CPasteChord::queueHead(int number, bool plainText, int physicalKey) {
-    std::unique_ptr<CPasteChord> chord(new CPasteChord(Kind::PasteQueued, {physicalKey, VK_CONTROL, VK_MENU, VK_SHIFT},
-                                                       store::historyClipName(number), plainText, number));
-    chord->m_queued = number;
-    return chord;
-}
-
 // A slot paste (and the queue's, which pastes as a slot does) always keeps the user's clipboard
 // (as "tempFile"); a paste that gives it back keeps it in memory too.
 CChord::Next CPasteChord::act() {
     const std::optional<transfer::Formats> clip = formatsToPaste(m_clip, m_plainText, m_transform);
-    // A queued clip with nothing to paste is gone from the history (or never can be pasted): it
-    // leaves the queue. Its text alone missing, it stays for a paste of the whole clip.
-    const bool queuedGone = kind() == Kind::PasteQueued && clip && clip->empty() && !m_plainText;
-    if (!clip || queuedGone || (m_plainText && clip->empty())) {
-        m_queuedGone = queuedGone;
+    if (!clip || clipGone(*clip) || (m_plainText && clip->empty()))
         return Next::GivenUp;  // nothing to paste: the user's clipboard stays as it is
-    }
     m_restore = restoreClipboardAfterPaste();
     if (kind() != Kind::PasteClip || m_restore) {
         m_kept = transfer::keepUserClipboard(libraryStorePaths(), window());
@@ -325,16 +313,34 @@ void CPasteChord::settle() {
     m_offering = false;
 }
 
-// The queue's head goes once it was pasted, or when it is gone from the history; the main window
-// hears of it with the paste (or with a paste of nothing).
 CChord::Notice CPasteChord::ending(bool completed) {
-    const bool dequeue = m_queued != 0 && (completed || m_queuedGone);
-    if (dequeue && !base::Guarded("paste queue", false, [&] {
-            return store::popPasteQueueHead(libraryStorePaths().statusFile(), m_queued);
-        }))
-        base::Trace("the pasted clip his%d- could not be taken from the paste queue", m_queued);
     if (completed)
         return {store::kMsgClipPasted, static_cast<WPARAM>(m_historyNumber)};
+    return {};
+}
+
+CQueuePasteChord::CQueuePasteChord(int number, bool plainText, int physicalKey)
+    : CPasteChord(Kind::PasteQueued, {physicalKey, VK_CONTROL, VK_MENU, VK_SHIFT}, store::historyClipName(number),
+                  plainText, number),
+      m_number(number) {}
+
+// A queued clip with nothing to paste is gone from the history (or never can be pasted): it
+// leaves the queue. Its text alone missing, it stays for a paste of the whole clip.
+bool CQueuePasteChord::clipGone(const transfer::Formats& clip) {
+    m_gone = clip.empty() && !textOnly();
+    return m_gone;
+}
+
+// The queue's head goes once it was pasted, or when it is gone from the history; the main window
+// hears of it with the paste (or with a paste of nothing).
+CChord::Notice CQueuePasteChord::ending(bool completed) {
+    const bool dequeue = completed || m_gone;
+    if (dequeue && !base::Guarded("paste queue", false, [&] {
+            return store::popPasteQueueHead(libraryStorePaths().statusFile(), m_number);
+        }))
+        base::Trace("the pasted clip his%d- could not be taken from the paste queue", m_number);
+    if (completed)
+        return CPasteChord::ending(completed);
     return dequeue ? Notice{store::kMsgClipPasted, 0} : Notice{};
 }
 

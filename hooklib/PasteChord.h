@@ -1,6 +1,6 @@
 // CPasteChord: a paste into the chord's target (Ctrl+Alt+digit a slot, the clip menu or the main
-// window's list a history clip, Ctrl+Alt+Q the paste queue's head). The clip goes on the clipboard
-// and the paste keys to the target. With the tray's "restore the clipboard after a paste" on, the
+// window's list a history clip; CQueuePasteChord below, Ctrl+Alt+Q, the paste queue's head). The
+// clip goes on the clipboard and the paste keys to the target. With the tray's "restore the clipboard after a paste" on, the
 // user's clipboard is kept first (in memory and as "tempFile") and the clip is offered with its
 // data rendered on request: the chord sees the target ask for each format, and gives the user's
 // clipboard back, byte for byte, only once the target has read what it wanted and is idle again
@@ -26,9 +26,6 @@ public:
     // A clip of the store (its text alone with `plainText`, or transformed with `transform`).
     static std::unique_ptr<CPasteChord> clip(std::string clip, bool plainText, int historyNumber,
                                              std::optional<store::Transform> transform = std::nullopt);
-    // The queue's head, the history clip `number`: taken from the queue once pasted (or when its
-    // clip is gone from the history), left at the head when it could not be pasted.
-    static std::unique_ptr<CPasteChord> queueHead(int number, bool plainText, int physicalKey);
 
     bool textOnly() const override { return m_plainText; }
     Next act() override;
@@ -39,9 +36,13 @@ public:
     void settle() override;
     Notice ending(bool completed) override;
 
-private:
+protected:
     // `historyNumber`: what the main window hears was pasted (0: none).
     CPasteChord(Kind kind, std::vector<int> heldKeys, std::string clip, bool plainText, int historyNumber);
+    // Whether the clip, read to be pasted, is gone from the store (nothing is pasted then).
+    virtual bool clipGone(const transfer::Formats&) { return false; }
+
+private:
     Next putClip(const transfer::Formats& clip);
     Next sendPasteChord();
     Next watchPaste();
@@ -54,8 +55,6 @@ private:
     const bool m_plainText;
     std::optional<store::Transform> m_transform;  // its text transformed (the clip in the store stays)
     const int m_historyNumber;
-    int m_queued = 0;              // the paste queue's head being pasted (its history number)
-    bool m_queuedGone = false;     // ... is no longer in the history
     int m_tries = 0;               // keeping the user's clipboard, when another copy came between
     int m_frontWaits = 0;          // steps waited for the target to take the keyboard
     std::optional<transfer::Kept> m_kept;  // the user's clipboard, to give back after the paste
@@ -69,6 +68,21 @@ private:
     DWORD m_lastRenderAt = 0;
     bool m_replaced = false;       // another program's copy took the clipboard
     bool m_restoring = false;
+};
+
+// Ctrl+Alt+Q: the paste queue's head, the history clip `number`, pasted as a slot is; taken from
+// the queue once pasted (or when its clip is gone from the history), left at the head when it
+// could not be pasted.
+class CQueuePasteChord final : public CPasteChord {
+public:
+    CQueuePasteChord(int number, bool plainText, int physicalKey);
+    Notice ending(bool completed) override;
+
+private:
+    bool clipGone(const transfer::Formats& clip) override;
+
+    const int m_number;
+    bool m_gone = false;  // no longer in the history
 };
 
 }  // namespace hooklib
