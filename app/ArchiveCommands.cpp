@@ -10,6 +10,8 @@
 #include "base/Trace.h"
 #include "fw/FileDialog.h"
 
+namespace app {
+
 namespace {
 
 std::wstring folderOf(const std::wstring& path) {
@@ -46,7 +48,7 @@ bool CArchiveCommands::HandleMessage(UINT message, WPARAM wParam) {
     if (message == m_progressMessage)
         onProgress(static_cast<int>(wParam));
     else if (message == m_doneMessage)
-        onDone(static_cast<ArchiveResult>(wParam));
+        onDone(static_cast<store::ArchiveResult>(wParam));
     else if (message == m_keepDoneMessage)
         onKeepDone();
     else
@@ -76,7 +78,7 @@ std::wstring CArchiveCommands::chooseArchive(bool save, const std::wstring& fold
     return fw::ChooseFile(m_window, request);
 }
 
-bool CArchiveCommands::report(ArchiveResult result, bool saving, const std::wstring& path) {
+bool CArchiveCommands::report(store::ArchiveResult result, bool saving, const std::wstring& path) {
     const std::string text = app::archiveFailureText(result, saving, base::toUtf8(path));
     if (!text.empty())
         showMessage(m_window, text, MB_ICONERROR);
@@ -97,7 +99,7 @@ void CArchiveCommands::OnSave(bool choose, bool protect) {
         if (request.path.empty())
             return;
         if (protect) {
-            std::optional<std::string> password = CPasswordDlg::Ask(m_window, CPasswordDlg::Kind::New);
+            std::optional<std::string> password = ui::CPasswordDlg::Ask(m_window, ui::CPasswordDlg::Kind::New);
             if (!password)
                 return;
             request.password = std::move(*password);
@@ -161,20 +163,20 @@ void CArchiveCommands::start(const Request& request) {
     m_status(base::toWide(app::archiveProgressText(saving, 0)));
     base::Trace("archive command %d started", static_cast<int>(request.command));
     // A kept run lies beside the store and only the program writes it: its files are shared.
-    const ArchiveFiles how = request.command == Command::OpenLastRun ? ArchiveFiles::Shared : ArchiveFiles::Copied;
+    const store::ArchiveFiles how = request.command == Command::OpenLastRun ? store::ArchiveFiles::Shared : store::ArchiveFiles::Copied;
     m_worker = std::thread([this, saving, how, target = base::toUtf8(path), password = request.password]() mutable {
         int told = 0;
-        const ArchiveProgress progress = [&](std::size_t done, std::size_t total) {
+        const store::ArchiveProgress progress = [&](std::size_t done, std::size_t total) {
             const int percent = static_cast<int>(done * 100 / total);
             if (percent != told && PostMessageW(m_window, m_progressMessage, static_cast<WPARAM>(percent), 0))
                 told = percent;
         };
         // An archive without a password is opened without asking; one with a password, with the
         // one given (none yet: PasswordNeeded, and the window asks).
-        const PasswordPrompt given = [&password]() -> std::optional<std::string> {
+        const store::PasswordPrompt given = [&password]() -> std::optional<std::string> {
             return password.empty() ? std::nullopt : std::optional<std::string>(password);
         };
-        const ArchiveResult result = base::Guarded("archive", ArchiveResult::WriteFailed, [&] {
+        const store::ArchiveResult result = base::Guarded("archive", store::ArchiveResult::WriteFailed, [&] {
             return saving ? m_store.saveArchive(target, progress, password) : m_store.openArchive(target, progress, how, given);
         });
         forget(password);
@@ -197,7 +199,7 @@ void CArchiveCommands::onKeepDone() {
     }
 }
 
-void CArchiveCommands::onDone(ArchiveResult result) {
+void CArchiveCommands::onDone(store::ArchiveResult result) {
     if (m_worker.joinable())
         m_worker.join();
     base::Trace("archive command %d done: %d", static_cast<int>(m_running), static_cast<int>(result));
@@ -228,13 +230,13 @@ void CArchiveCommands::onDone(ArchiveResult result) {
 
 // A protected archive: its password asked for (after a wrong one, once that is said) and the open
 // started again with it. Given none, the store stays as it was. False for any other outcome.
-bool CArchiveCommands::openWithPassword(ArchiveResult result) {
-    if (result != ArchiveResult::PasswordNeeded && result != ArchiveResult::WrongPassword)
+bool CArchiveCommands::openWithPassword(store::ArchiveResult result) {
+    if (result != store::ArchiveResult::PasswordNeeded && result != store::ArchiveResult::WrongPassword)
         return false;
     forget(m_runningPassword);
-    if (result == ArchiveResult::WrongPassword)
+    if (result == store::ArchiveResult::WrongPassword)
         report(result, false, m_runningPath);
-    std::optional<std::string> password = CPasswordDlg::Ask(m_window, CPasswordDlg::Kind::Existing);
+    std::optional<std::string> password = ui::CPasswordDlg::Ask(m_window, ui::CPasswordDlg::Kind::Existing);
     base::Trace("archive password %s", password ? "given" : "not given: the store stays as it was");
     if (!password) {
         m_view.ShowOpenedStore();
@@ -252,3 +254,5 @@ void CArchiveCommands::Stop() {
         m_keep.join();  // told to stop: it ends before its next file
     m_waiting.reset();
 }
+
+}  // namespace app

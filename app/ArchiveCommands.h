@@ -21,13 +21,15 @@
 #include <utility>
 #include <vector>
 
+namespace app {
+
 class CArchiveCommands {
 public:
     using KeepWork = std::function<void(const std::atomic<bool>& stop)>;
 
     // A command's progress is shown on the window's status line; its outcome in the view (the
     // store opened, the root node's " *" gone after a save, the status line as it was).
-    CArchiveCommands(CSysClipBoard& store, CHistoryView& view, CHistoryView::StatusLine status)
+    CArchiveCommands(store::CSysClipBoard& store, CHistoryView& view, CHistoryView::StatusLine status)
         : m_store(store), m_view(view), m_status(std::move(status)) {}
     ~CArchiveCommands();
     CArchiveCommands(const CArchiveCommands&) = delete;
@@ -68,19 +70,19 @@ private:
         std::string password;  // to save with, or to open with; empty: none
     };
     std::wstring chooseArchive(bool save, const std::wstring& folder);
-    bool report(ArchiveResult result, bool saving, const std::wstring& path);
+    bool report(store::ArchiveResult result, bool saving, const std::wstring& path);
     // The command now, queued behind the keep, or refused with a beep (false).
     bool admit(Request request);
     void start(const Request& request);
     void onProgress(int percent);
-    void onDone(ArchiveResult result);
-    bool openWithPassword(ArchiveResult result);
+    void onDone(store::ArchiveResult result);
+    bool openWithPassword(store::ArchiveResult result);
     void onKeepDone();
     // From the moment a keep is planned: a command asked for before the first paint started it
     // waits for it too (the newest kept run is not known before).
     bool keepRunning() const { return (m_keepPlanned || m_keep.joinable()) && !m_keepDone; }
 
-    CSysClipBoard& m_store;
+    store::CSysClipBoard& m_store;
     CHistoryView& m_view;
     CHistoryView::StatusLine m_status;
     HWND m_window = nullptr;
@@ -98,3 +100,5 @@ private:
     std::atomic<bool> m_keepDone{false};
     std::thread m_keep;
 };
+
+}  // namespace app

@@ -31,6 +31,8 @@
 #include <memory>
 #include <optional>
 
+namespace app {
+
 namespace {
 
 bool exists(const std::wstring& path) {
@@ -97,10 +99,10 @@ bool CClipApp::InitInstance() {
     }
     // Sealed or not from the first data file written, the previous run's kept included.
     applyStoreSealing(readPrivacySwitches().sealStore, hook);
-    CSysClipBoard* store = CSysClipBoard::getInstance();
+    store::CSysClipBoard* store = store::CSysClipBoard::getInstance();
     if (!store)
         return false;
-    CSysClipBoard::setMessageHandler(showStoreMessage);
+    store::CSysClipBoard::setMessageHandler(ui::showStoreMessage);
     auto dialog = std::make_unique<CClipDlg>(std::move(hook), *store);
     // The runs kept, by the user's count or size, from the keep of this start on.
     store->setRunLimit(store::runLimitFromSettings(fw::ReadUserDword(store::kSettingsKey, store::kKeptRunsSetting),
@@ -129,7 +131,7 @@ void indexKeptRun(const std::string& keptAs, const std::atomic<bool>& stop) {
 // The store starts empty, but the previous run is kept first (File > open the last run). With
 // "启动时恢复上次的记录" on, a store that can be read goes on as it is, and is kept as a run once the
 // window is up; else the run just kept is opened as the store.
-void CClipApp::startStore(const CSysClipBoard& store, CClipDlg& dialog) {
+void CClipApp::startStore(const store::CSysClipBoard& store, CClipDlg& dialog) {
     const std::string stamp = store::currentTimeStamp();
     const bool restore = userSwitchOn(store::kRestoreLastRunSetting);
     std::vector<std::string> notes;
@@ -139,7 +141,7 @@ void CClipApp::startStore(const CSysClipBoard& store, CClipDlg& dialog) {
             base::Trace("last run: %s", note.c_str());
         dialog.NoteLastRun(true, {});
         dialog.RunAfterFirstPaint([&store, stamp](const std::atomic<bool>& stop) {
-            const LiveRunKept kept = store.keepLiveRun(stamp, stop);
+            const store::LiveRunKept kept = store.keepLiveRun(stamp, stop);
             base::Trace("last run kept while the store goes on: %s (%d)", kept.keptAs.c_str(), static_cast<int>(kept.result));
             for (const std::string& note : kept.notes)
                 base::Trace("last run kept: %s", note.c_str());
@@ -150,10 +152,10 @@ void CClipApp::startStore(const CSysClipBoard& store, CClipDlg& dialog) {
     // The queue of the last run comes back with it (the numbers name the same clips).
     const std::optional<store::PasteQueue> queue =
         restore ? store::readPasteQueue(store.paths().statusFile()) : std::nullopt;
-    const PreviousRun previous = store.keepPreviousRun(stamp, endAtKeepStep());
-    base::Trace("previous run: %s %s", previous.kept == KeptRun::Kept      ? "kept as"
-                                     : previous.kept == KeptRun::Damaged ? "damaged, kept whole in"
-                                     : previous.kept == KeptRun::Failed  ? "not all kept in the runs folder:"
+    const store::PreviousRun previous = store.keepPreviousRun(stamp, endAtKeepStep());
+    base::Trace("previous run: %s %s", previous.kept == store::KeptRun::Kept      ? "kept as"
+                                     : previous.kept == store::KeptRun::Damaged ? "damaged, kept whole in"
+                                     : previous.kept == store::KeptRun::Failed  ? "not all kept in the runs folder:"
                                                                          : "nothing to keep",
               previous.keptAs.c_str());
     for (const std::string& note : previous.notes)
@@ -168,18 +170,18 @@ void CClipApp::startStore(const CSysClipBoard& store, CClipDlg& dialog) {
 // The run just kept comes back as the store, as File > "打开上次的记录" opens it, before the window
 // and the recorder exist (nothing else writes the store yet). Its files are shared with the run,
 // not copied. True when it came back.
-bool CClipApp::restoreLastRun(const CSysClipBoard& store, const PreviousRun& previous, CClipDlg& dialog) {
-    std::optional<ArchiveResult> opened;
-    if (previous.kept == KeptRun::Kept && !previous.keptAs.empty())
-        opened = store.openArchive(previous.keptAs, nullptr, ArchiveFiles::Shared);
-    base::Trace("last run at start: %s (%d)", !opened ? "nothing to restore" : opened == ArchiveResult::Done ? "restored" : "not restored",
+bool CClipApp::restoreLastRun(const store::CSysClipBoard& store, const store::PreviousRun& previous, CClipDlg& dialog) {
+    std::optional<store::ArchiveResult> opened;
+    if (previous.kept == store::KeptRun::Kept && !previous.keptAs.empty())
+        opened = store.openArchive(previous.keptAs, nullptr, store::ArchiveFiles::Shared);
+    base::Trace("last run at start: %s (%d)", !opened ? "nothing to restore" : opened == store::ArchiveResult::Done ? "restored" : "not restored",
               opened ? static_cast<int>(*opened) : -1);
-    dialog.NoteLastRun(opened == ArchiveResult::Done, app::lastRunNotRestoredText(previous, opened));
-    return opened == ArchiveResult::Done;
+    dialog.NoteLastRun(opened == store::ArchiveResult::Done, app::lastRunNotRestoredText(previous, opened));
+    return opened == store::ArchiveResult::Done;
 }
 
 int CClipApp::ExitInstance() {
-    CSysClipBoard::releaseInstance();
+    store::CSysClipBoard::releaseInstance();
     return 0;
 }
 
@@ -195,7 +197,7 @@ bool CClipApp::ProcessMessageFilter(int code, MSG* message) {
 // resize it) and go on as usual; Enter copies the selection and never reaches the dialog's own
 // handling.
 bool CClipApp::filterCaptureKeys(const MSG& message) {
-    CCaptureDlg* capture = CCaptureDlg::current();
+    capture::CCaptureDlg* capture = capture::CCaptureDlg::current();
     if (!capture || !capture->hwnd() || message.message != WM_KEYDOWN ||
         (message.hwnd != capture->hwnd() && !IsChild(capture->hwnd(), message.hwnd)))
         return false;
@@ -214,7 +216,7 @@ bool CClipApp::filterCaptureKeys(const MSG& message) {
 
 // Tests end the program at a step of keeping the previous run, as a crash there would
 // (DRAVIX_END_AT_KEEP_STEP names the step, see KeepStep); otherwise nothing.
-KeepStep CClipApp::endAtKeepStep() {
+store::KeepStep CClipApp::endAtKeepStep() {
     wchar_t value[64] = {};
     if (GetEnvironmentVariableW(L"DRAVIX_END_AT_KEEP_STEP", value, 64) == 0)
         return nullptr;
@@ -234,3 +236,5 @@ DWORD CClipApp::startupPauseMs() {
         return static_cast<DWORD>(_wtoi(value));
     return 1000;
 }
+
+}  // namespace app

@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace app {
+
 class CClipDlg;
 
 class CClipApp : public fw::CApp {
@@ -16,11 +18,13 @@ public:
     bool ProcessMessageFilter(int code, MSG* message) override;
 
     static DWORD startupPauseMs();
-    static KeepStep endAtKeepStep();
+    static store::KeepStep endAtKeepStep();
 
 private:
     static bool filterCaptureKeys(const MSG& message);
-    static void startStore(const CSysClipBoard& store, CClipDlg& dialog);
-    static bool restoreLastRun(const CSysClipBoard& store, const PreviousRun& previous, CClipDlg& dialog);
+    static void startStore(const store::CSysClipBoard& store, CClipDlg& dialog);
+    static bool restoreLastRun(const store::CSysClipBoard& store, const store::PreviousRun& previous, CClipDlg& dialog);
     CClipDlg* m_pMainDlg = nullptr;
 };
+
+}  // namespace app

@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace app {
+
 namespace {
 
 constexpr UINT kAboutCommand = 16;  // the system menu's "关于" item
@@ -94,7 +96,7 @@ void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND window, LONG object, 
 
 }  // namespace
 
-CClipDlg::CClipDlg(HookLibrary hook, CSysClipBoard& store)
+CClipDlg::CClipDlg(HookLibrary hook, store::CSysClipBoard& store)
     : fw::CDialog(IDD_MAIN), m_store(store), m_hook(std::move(hook)),
       m_view(store, m_tray, m_hook, [this](const std::wstring& text) { setStatusText(text); }),
       m_commands({store, m_hook, m_view, m_windowTasks, [this]() -> app::recorder::LastText& { return m_monitor.lastText(); },
@@ -361,11 +363,11 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
         return true;
     case ID_CAPTURE:
     case ID_TRAY_CAPTURE:
-        CCaptureDlg().DoModal(nullptr);
+        capture::CCaptureDlg().DoModal(nullptr);
         return true;
     case ID_OPTIONS:
     case ID_FILE_EXCLUDED_PROGRAMS:
-        m_options.Open(hwnd(), id == ID_OPTIONS ? COptionsDlg::General : COptionsDlg::Privacy);
+        m_options.Open(hwnd(), id == ID_OPTIONS ? ui::COptionsDlg::General : ui::COptionsDlg::Privacy);
         return true;
     case ID_HELP_CONTENTS:
         openHelp();
@@ -383,7 +385,7 @@ bool CClipDlg::OnCommand(int id, int code, HWND control) {
     case IDC_SEARCH_EARLIER:
         m_view.search().OnEarlierToggled();
         return true;
-    case CCategoryTreeCtrl::kCommandAdd:
+    case ui::CCategoryTreeCtrl::kCommandAdd:
         m_view.categories().AddCategory();
         return true;
     case ID_TRAY_PAUSE:
@@ -470,3 +472,5 @@ void CClipDlg::applyMoreOptions(const options::Options& options) {
     m_privacy.ApplyPrivacyOptions(options);
     m_store.setRunLimit(store::runLimitFromSettings(options.runs.count, options.runs.megabytes));
 }
+
+}  // namespace app

@@ -33,11 +33,13 @@
 #include <string>
 #include <utility>
 
+namespace app {
+
 class CClipDlg : public fw::CDialog {
 public:
     // The hook library comes bound; the store of the previous run has been emptied. The store
     // is the application's, for the window's life.
-    CClipDlg(HookLibrary hook, CSysClipBoard& store);
+    CClipDlg(HookLibrary hook, store::CSysClipBoard& store);
     ~CClipDlg() override;
 
     // Before DoModal: the run kept at this start came back as the store (its categories are shown
@@ -93,7 +95,7 @@ private:
     void onStoreDamaged();
     void startSync();
 
-    CSysClipBoard& m_store;
+    store::CSysClipBoard& m_store;
     HookLibrary m_hook;
     HICON m_icon = nullptr;
     HWND m_status = nullptr;
@@ -120,3 +122,5 @@ private:
     bool m_paused = false;
     base::UniqueWinEventHook m_foregroundEvents;  // other programs' windows coming to the front
 };
+
+}  // namespace app

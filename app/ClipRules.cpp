@@ -76,52 +76,52 @@ std::string archiveProgressText(bool saving, int percent) {
     return std::string(saving ? "正在保存存档… " : "正在打开存档… ") + std::to_string(percent) + "%";
 }
 
-std::string archiveFailureText(ArchiveResult result, bool saving, std::string_view path) {
+std::string archiveFailureText(store::ArchiveResult result, bool saving, std::string_view path) {
     const std::string file(path);
     switch (result) {
-    case ArchiveResult::Done:
+    case store::ArchiveResult::Done:
         return {};
-    case ArchiveResult::NotAnArchive:
+    case store::ArchiveResult::NotAnArchive:
         return "只能使用扩展名为 .amc 的存档文件：\n" + file;
-    case ArchiveResult::OverlapsStore:
+    case store::ArchiveResult::OverlapsStore:
         return "这个位置不能用作存档：它的数据文件夹与剪贴板自己的存储文件夹重叠。请换一个文件夹。\n" + file;
-    case ArchiveResult::StoreUnreadable:
+    case store::ArchiveResult::StoreUnreadable:
         return "剪贴板的存储文件无法读取，存档没有保存。";
-    case ArchiveResult::ArchiveUnreadable:
+    case store::ArchiveResult::ArchiveUnreadable:
         return "无法读取这个存档（文件不存在、已损坏或不是剪贴板存档）。当前的剪贴内容保持不变。\n" + file;
-    case ArchiveResult::StoreBusy:
+    case store::ArchiveResult::StoreBusy:
         return saving ? "剪贴板的存储正被另一个程序使用，存档没有保存。请稍后再试。"
                       : "剪贴板的存储正被另一个程序使用，存档没有打开，当前的剪贴内容保持不变。请稍后再试。";
-    case ArchiveResult::Stopped:  // only a run kept at exit is stopped, never a command of the user's
+    case store::ArchiveResult::Stopped:  // only a run kept at exit is stopped, never a command of the user's
         return "存档操作已停止。";
-    case ArchiveResult::PasswordNeeded:
+    case store::ArchiveResult::PasswordNeeded:
         return "这个存档受密码保护，没有输入密码，存档没有打开。当前的剪贴内容保持不变。\n" + file;
-    case ArchiveResult::WrongPassword:
+    case store::ArchiveResult::WrongPassword:
         return "密码不正确，存档没有打开。当前的剪贴内容保持不变。\n" + file;
-    case ArchiveResult::WriteFailed:
+    case store::ArchiveResult::WriteFailed:
         return saving ? "存档无法写入（文件夹只读、磁盘已满或文件被占用）。原来的存档保持不变，改动尚未保存。\n" + file
                       : "无法打开存档：数据无法写入剪贴板的存储文件夹。当前的剪贴内容保持不变。\n" + file;
     }
     return {};
 }
 
-std::string lastRunNotRestoredText(const PreviousRun& previous, std::optional<ArchiveResult> opened) {
+std::string lastRunNotRestoredText(const store::PreviousRun& previous, std::optional<store::ArchiveResult> opened) {
     const std::string empty = "本次从空的记录开始。";
     switch (previous.kept) {
-    case KeptRun::Nothing:
+    case store::KeptRun::Nothing:
         return {};
-    case KeptRun::Damaged:
+    case store::KeptRun::Damaged:
         return "上次的记录已损坏，无法读取，" + empty + "它原样保存在：\n" + previous.keptAs;
-    case KeptRun::Failed:
+    case store::KeptRun::Failed:
         return "上次的记录没能完整保存到 Runs 文件夹，" + empty + "没有移走的文件仍在存储文件夹中。";
-    case KeptRun::Kept:
+    case store::KeptRun::Kept:
         break;
     }
-    if (!opened || *opened == ArchiveResult::Done)
+    if (!opened || *opened == store::ArchiveResult::Done)
         return {};
-    const char* why = *opened == ArchiveResult::ArchiveUnreadable ? "它无法读取"
-                      : *opened == ArchiveResult::StoreBusy      ? "存储正被另一个程序使用"
-                      : *opened == ArchiveResult::WriteFailed    ? "数据无法写入存储文件夹"
+    const char* why = *opened == store::ArchiveResult::ArchiveUnreadable ? "它无法读取"
+                      : *opened == store::ArchiveResult::StoreBusy      ? "存储正被另一个程序使用"
+                      : *opened == store::ArchiveResult::WriteFailed    ? "数据无法写入存储文件夹"
                                                                  : "它无法打开";
     return std::string("上次的记录没有恢复（") + why + "），" + empty + "它仍保存在：\n" + previous.keptAs;
 }

@@ -120,13 +120,13 @@ inline constexpr std::string_view kIntroOffMarker = "intro.off";
 // The status line while an archive is saved or opened: "正在保存存档… 37%".
 std::string archiveProgressText(bool saving, int percent);
 // What the user is told when an archive could not be saved or opened; empty for success.
-std::string archiveFailureText(ArchiveResult result, bool saving, std::string_view path);
+std::string archiveFailureText(store::ArchiveResult result, bool saving, std::string_view path);
 
 // At a start with "restore the last run" on: what the tray's balloon says when the run kept of the
 // store before does not come back as the store (it could not be read, not all of it could be kept,
 // or it did not open: `opened`, nothing when it was not tried). Empty when it came back, or when
 // the store before held nothing of the user's.
-std::string lastRunNotRestoredText(const PreviousRun& previous, std::optional<ArchiveResult> opened);
+std::string lastRunNotRestoredText(const store::PreviousRun& previous, std::optional<store::ArchiveResult> opened);
 inline constexpr std::string_view kLastRunNotRestoredTitle = "上次的记录没有恢复";
 
 // The archive dialogs: the file type, its filter and its default extension.

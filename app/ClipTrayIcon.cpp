@@ -14,6 +14,8 @@
 
 #include <algorithm>
 
+namespace app {
+
 void CClipTrayIcon::CreateFor(HWND main) {
     if (Create(base::toWide(app::recorder::trayTooltip({})), main, IDI_TRAY_FRAME1, kTrayId, kNotifyMessage)) {
         SetAnimationIcons({IDI_TRAY_FRAME1, IDI_TRAY_FRAME2, IDI_TRAY_FRAME3, IDI_TRAY_FRAME4});
@@ -222,3 +224,5 @@ void CClipTrayIcon::OnCommand(UINT command) {
         break;
     }
 }
+
+}  // namespace app

@@ -11,6 +11,8 @@
 #include <set>
 #include <string>
 
+namespace app {
+
 class CClipTrayIcon : public kit::CTrayIcon {
 public:
     static constexpr UINT kTrayId = 146;
@@ -79,3 +81,5 @@ private:
     bool m_bQueueOnCopy = false;
     bool m_bAlwaysOnTop = false;
 };
+
+}  // namespace app

@@ -9,13 +9,15 @@
 #include <utility>
 #include <vector>
 
+namespace app {
+
 // A restored history goes on from its last copy: the clipboard found now becomes a row only when
 // it differs from that.
 void CClipboardMonitor::Start(HWND window, UINT resultsMessage, const store::StorePaths& paths,
-                              CClipRecorder::OwnChangeTest isOwnChange, const std::optional<std::u16string>& lastText) {
+                              app::recorder::CClipRecorder::OwnChangeTest isOwnChange, const std::optional<std::u16string>& lastText) {
     m_window = window;
     m_resultsMessage = resultsMessage;
-    m_recorder = std::make_unique<CClipRecorder>(paths, window, resultsMessage, std::move(isOwnChange));
+    m_recorder = std::make_unique<app::recorder::CClipRecorder>(paths, window, resultsMessage, std::move(isOwnChange));
     m_recorder->SkipSecrets(m_skipSecrets);
     if (lastText)
         m_recorder->lastText().set(*lastText);
@@ -91,9 +93,9 @@ void CClipboardMonitor::onRecorderResults() {
     std::vector<app::ViewRow> rows;
     bool changed = false, madeRoom = false;
     std::string lastStamp;
-    for (CClipRecorder::Result& result : m_recorder->TakeResults()) {
+    for (app::recorder::CClipRecorder::Result& result : m_recorder->TakeResults()) {
         switch (result.outcome) {
-        case CClipRecorder::Outcome::Recorded:
+        case app::recorder::CClipRecorder::Outcome::Recorded:
             lastStamp = result.row.copyTime;
             if (m_onRecorded && result.copy && !result.initial)
                 m_onRecorded(*result.copy, result.row);
@@ -105,24 +107,24 @@ void CClipboardMonitor::onRecorderResults() {
             if (!result.initial)
                 m_view.queue().Recorded(result.number);
             break;
-        case CClipRecorder::Outcome::HistoryFull:
+        case app::recorder::CClipRecorder::Outcome::HistoryFull:
             m_view.ShowRecordedRows(std::exchange(rows, {}));  // before the message, which waits for the user
             showHistoryFull();
             break;
-        case CClipRecorder::Outcome::Missed:
+        case app::recorder::CClipRecorder::Outcome::Missed:
             m_tray.ReportMissedCopy(result.reason);
             break;
-        case CClipRecorder::Outcome::PartlyRecorded:
+        case app::recorder::CClipRecorder::Outcome::PartlyRecorded:
             m_tray.ReportPartlyRecorded();
             break;
-        case CClipRecorder::Outcome::Waiting:
+        case app::recorder::CClipRecorder::Outcome::Waiting:
             m_tray.NoteWaiting(result.waiting);
             break;
-        case CClipRecorder::Outcome::Secret:
+        case app::recorder::CClipRecorder::Outcome::Secret:
             m_tray.NoteSecretSkipped();
             break;
-        case CClipRecorder::Outcome::Repeat:
-        case CClipRecorder::Outcome::NothingToShow:
+        case app::recorder::CClipRecorder::Outcome::Repeat:
+        case app::recorder::CClipRecorder::Outcome::NothingToShow:
             break;
         }
     }
@@ -142,3 +144,5 @@ void CClipboardMonitor::showHistoryFull() {
     MessageBoxW(nullptr, base::toWide(app::kHistoryFullMessage).c_str(), base::toWide(store::kMainWindowTitle).c_str(), MB_OK);
     m_historyFullShown = false;
 }
+
+}  // namespace app

@@ -17,6 +17,8 @@
 #include <optional>
 #include <string>
 
+namespace app {
+
 class CClipboardMonitor {
 public:
     CClipboardMonitor(CHistoryView& view, CClipTrayIcon& tray) : m_view(view), m_tray(tray) {}
@@ -25,7 +27,7 @@ public:
 
     // The recorder made for `window` (its outcomes are posted with `resultsMessage`), going on from
     // `lastText` when the history is a restored one, and the chain joined.
-    void Start(HWND window, UINT resultsMessage, const store::StorePaths& paths, CClipRecorder::OwnChangeTest isOwnChange,
+    void Start(HWND window, UINT resultsMessage, const store::StorePaths& paths, app::recorder::CClipRecorder::OwnChangeTest isOwnChange,
                const std::optional<std::u16string>& lastText);
     // Recording paused and resumed: the chain and the listener left and joined again.
     void Join();
@@ -55,10 +57,12 @@ private:
     CClipTrayIcon& m_tray;
     HWND m_window = nullptr;
     UINT m_resultsMessage = 0;
-    std::unique_ptr<CClipRecorder> m_recorder;
+    std::unique_ptr<app::recorder::CClipRecorder> m_recorder;
     HWND m_nextViewer = nullptr;
     bool m_inChain = false;
     bool m_skipSecrets = true;
     bool m_historyFullShown = false;
     app::recorder::FiledCopyListener m_onRecorded;
 };
+
+}  // namespace app

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string_view>
 
+namespace app {
+
 using store::command::Receipt;
 
 namespace {
@@ -128,3 +130,5 @@ void CCommandServer::answer(const Waiting& waiting) {
     }
     base::Trace("command %u answered: %u", static_cast<unsigned>(request.verb), static_cast<unsigned>(answer.status));
 }
+
+}  // namespace app

@@ -16,6 +16,8 @@
 #include <mutex>
 #include <thread>
 
+namespace app {
+
 class CCommandServer {
 public:
     // Requests that may wait for the worker at once.
@@ -53,3 +55,5 @@ private:
     unsigned m_refusedBusy = 0;
     std::thread m_worker;
 };
+
+}  // namespace app

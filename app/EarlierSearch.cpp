@@ -5,6 +5,8 @@
 
 #include <chrono>
 
+namespace app {
+
 namespace {
 
 // How long one search of the earlier runs may take before it ends with what it found.
@@ -98,3 +100,5 @@ CEarlierSearch::Results CEarlierSearch::searchFor(const Request& request) {
                                            std::chrono::steady_clock::now() - started).count()));
     return results;
 }
+
+}  // namespace app

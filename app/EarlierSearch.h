@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+namespace app {
+
 class CEarlierSearch {
 public:
     struct Results {
@@ -69,3 +71,5 @@ private:
     std::atomic<bool> m_busy{false};
     std::thread m_thread;
 };
+
+}  // namespace app

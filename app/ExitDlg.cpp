@@ -2,6 +2,8 @@
 
 #include "resource.h"
 
+namespace app {
+
 CExitDlg::CExitDlg() : fw::CDialog(IDD_EXIT) {}
 
 bool CExitDlg::OnInitDialog() {
@@ -13,3 +15,5 @@ void CExitDlg::OnOK() {
     m_bExitChosen = IsDlgButtonChecked(hwnd(), IDC_EXIT_PROGRAM) == BST_CHECKED;
     EndDialog(IDOK);
 }
+
+}  // namespace app

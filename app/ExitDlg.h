@@ -3,6 +3,8 @@
 
 #include "fw/Dialog.h"
 
+namespace app {
+
 class CExitDlg : public fw::CDialog {
 public:
     CExitDlg();
@@ -12,3 +14,5 @@ private:
     bool OnInitDialog() override;
     void OnOK() override;
 };
+
+}  // namespace app

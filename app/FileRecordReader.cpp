@@ -7,6 +7,8 @@
 #include "store/DataFiles.h"
 #include "store/DropFiles.h"
 
+namespace app {
+
 std::optional<std::string> FileRecordReader::content(const std::string& path, const std::string& name, std::size_t count) {
     store::DataContent read = count ? store::readDataStart(path, count) : store::readDataContent(path);
     if (read.state == store::DataState::Unreadable)
@@ -44,3 +46,5 @@ std::optional<std::u16string> FileRecordReader::firstFile(const std::string& ele
         return std::nullopt;
     return path;
 }
+
+}  // namespace app

@@ -10,6 +10,8 @@
 
 #include <set>
 
+namespace app {
+
 class FileRecordReader : public app::RecordReader {
 public:
     explicit FileRecordReader(const store::StorePaths& paths) : m_paths(paths) {}
@@ -28,3 +30,5 @@ private:
     const store::StorePaths& m_paths;
     std::set<std::string> m_unreadable;
 };
+
+}  // namespace app

@@ -10,6 +10,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+namespace app {
+
 namespace {
 
 // The shell opens `file` (a document or an address) with the user's program for it; nothing
@@ -32,7 +34,9 @@ void openHomepage() {
 }
 
 void showIntroOnce(const std::string& storeFolder) {
-    CIntroDlg intro(std::wstring(app::kIntroFile), base::toWide(store::joinPath(storeFolder, app::kIntroOffMarker)));
+    ui::CIntroDlg intro(std::wstring(app::kIntroFile), base::toWide(store::joinPath(storeFolder, app::kIntroOffMarker)));
     if (intro.LoadText())
         intro.DoModal(nullptr);
 }
+
+}  // namespace app

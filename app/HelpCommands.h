@@ -4,8 +4,12 @@
 
 #include <string>
 
+namespace app {
+
 // The help file beside the program (F1 and 帮助 > 帮助主题).
 void openHelp();
 void openHomepage();
 // The introduction, until the user ticks it off (a marker in the store's folder `storeFolder`).
 void showIntroOnce(const std::string& storeFolder);
+
+}  // namespace app

@@ -28,6 +28,8 @@
 #include <array>
 #include <chrono>
 
+namespace app {
+
 using xml::XmlDocument;
 
 namespace {
@@ -102,7 +104,7 @@ LRESULT copyListRows(const ui::cliplist::ClipListModel& rows, WPARAM processId, 
     return static_cast<LRESULT>(count) + 1;
 }
 
-CHistoryView::CHistoryView(CSysClipBoard& store, CClipTrayIcon& tray, HookLibrary& hook, StatusLine status)
+CHistoryView::CHistoryView(store::CSysClipBoard& store, CClipTrayIcon& tray, HookLibrary& hook, StatusLine status)
     : m_store(store), m_status(std::move(status)), m_clipList(listActions(), store),
       m_queue(store.paths().statusFile(), tray, [this] { return showsQueue(); }, [this] { FillClipList(m_nodes.queue); }),
       m_target(hook, tray),
@@ -112,8 +114,8 @@ CHistoryView::CHistoryView(CSysClipBoard& store, CClipTrayIcon& tray, HookLibrar
                     return askThenSave(question, save, failed);
                 }}) {}
 
-CClipListCtrl::Actions CHistoryView::listActions() {
-    CClipListCtrl::Actions actions;
+ui::CClipListCtrl::Actions CHistoryView::listActions() {
+    ui::CClipListCtrl::Actions actions;
     actions.previewRow = [this](int row) { showPreview(row); };
     actions.refreshRows = [this] { RefreshShown(); };
     // A row of an earlier run or an archive is brought back first.
@@ -200,7 +202,7 @@ void fitColumns(HWND list) {
     const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
     const int margins = MulDiv(16, dpi, 96);
     const int headerExtras = MulDiv(16 + 14, dpi, 96);  // the header's picture and sort arrow
-    ColumnNeeds needs;
+    ui::ColumnNeeds needs;
     needs.time = std::max(width(d + d + d + d + L"-" + d + d + L"-" + d + d + L" " + d + d + L":" + d + d + L":" + d + d),
                           width(L"使用时间") + headerExtras) +
                  margins;
@@ -210,7 +212,7 @@ void fitColumns(HWND list) {
     GetClientRect(list, &client);
     const bool scrolls = (GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL) != 0;
     const int rowWidth = client.right - (scrolls ? 0 : GetSystemMetrics(SM_CXVSCROLL));
-    const std::array<int, 4> widths = ::fitColumns(rowWidth, needs);
+    const std::array<int, 4> widths = ui::fitColumns(rowWidth, needs);
     for (int column = 0; column < 4; ++column)
         ListView_SetColumnWidth(list, column, widths[static_cast<std::size_t>(column)]);
 }
@@ -295,7 +297,7 @@ void CHistoryView::ShowRecordedRows(std::vector<app::ViewRow> rows) {
 // A stored record as a row from its first displayable part; a record with nothing to show is
 // removed.
 void CHistoryView::ShowClipRow(HTREEITEM node, const std::string& recordName, const std::string& numberText) {
-    const ClipElements elements = m_store.clipElements(recordName);
+    const store::ClipElements elements = m_store.clipElements(recordName);
     FileRecordReader reader(m_store.paths());
     const bool onDisplay = m_tree.GetSelectedItem() == node;
     for (const auto& [index, format] : elements.formats) {
@@ -414,7 +416,7 @@ void CHistoryView::removeRows(const std::vector<std::string>& clips) {
 // A row of an earlier run or an archive comes back into the history as a new record (a copy's
 // number and time), shown where the history is on display, and is pasted as the store's rows are.
 void CHistoryView::bringBack(const ui::cliplist::Row& row, bool plainText) {
-    const std::optional<StoredClip> stored = CSysClipBoard::readArchiveClip(row.archive, row.archiveClip);
+    const std::optional<store::StoredClip> stored = store::CSysClipBoard::readArchiveClip(row.archive, row.archiveClip);
     const store::FiledRecord filed =
         stored ? m_store.fileHistoryRecord(stored->snapshot, store::currentTimeStamp()) : store::FiledRecord{};
     if (filed.outcome != store::FiledRecord::Outcome::Filed) {
@@ -439,3 +441,5 @@ bool CHistoryView::askThenSave(const std::wstring& question, const std::function
     MessageBoxW(m_window, failed, title.c_str(), MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
+
+}  // namespace app

@@ -27,6 +27,8 @@
 #include <utility>
 #include <vector>
 
+namespace app {
+
 // Tab goes through the search box, the list, the tree and the preview, each named for screen readers.
 void orderForTabAndName(HWND window, HWND search, HWND list, HWND tree, HWND preview);
 // The list's columns fitted to its width: the times and the number get what their widest text
@@ -47,15 +49,15 @@ public:
     // What the view needs of the window: the status line.
     using StatusLine = std::function<void(const std::wstring& text)>;
 
-    CHistoryView(CSysClipBoard& store, CClipTrayIcon& tray, HookLibrary& hook, StatusLine status);
+    CHistoryView(store::CSysClipBoard& store, CClipTrayIcon& tray, HookLibrary& hook, StatusLine status);
 
     // The dialog's list, tree and preview, and the search bar made here; the history's rows shown.
     void Create(HWND window, HWND list, HWND tree, HWND preview, const CSearchBar::Ids& searchIds);
     const Controls& controls() const { return m_controls; }
     CListSearch& search() { return m_search; }
     const Nodes& nodes() const { return m_nodes; }
-    CClipListCtrl& clipList() { return m_clipList; }
-    CCategoryTreeCtrl& categories() { return m_categories; }
+    ui::CClipListCtrl& clipList() { return m_clipList; }
+    ui::CCategoryTreeCtrl& categories() { return m_categories; }
     CPasteQueueNode& queue() { return m_queue; }
 
     // The rows of the node on display, read again; the store opened shown; the root's text.
@@ -92,21 +94,21 @@ private:
     bool askThenSave(const std::wstring& question, const std::function<bool()>& save, const wchar_t* failed) const;
     std::vector<std::u16string> categoryNames() const;
     // What the list asks of the view (CClipListCtrl::Actions).
-    CClipListCtrl::Actions listActions();
+    ui::CClipListCtrl::Actions listActions();
     void showPreview(int row);
     void removeRows(const std::vector<std::string>& clips);
     bool showsQueue() const { return m_tree.GetSelectedItem() == m_nodes.queue; }
     void bringBack(const ui::cliplist::Row& row, bool plainText);
 
-    CSysClipBoard& m_store;
+    store::CSysClipBoard& m_store;
     StatusLine m_status;
     HWND m_window = nullptr;
     Controls m_controls;
     fw::CListView m_list;
-    CClipListCtrl m_clipList;
+    ui::CClipListCtrl m_clipList;
     fw::CTreeView m_tree;
-    CCategoryTreeCtrl m_categories{m_store};
-    CPreviewEdit m_preview;
+    ui::CCategoryTreeCtrl m_categories{m_store};
+    ui::CPreviewEdit m_preview;
     Nodes m_nodes;
     CPasteQueueNode m_queue;
     base::UniqueImageList m_listImages;
@@ -117,3 +119,5 @@ private:
     std::optional<std::u16string> m_newestHistoryText;
     ChangeListener m_changes;
 };
+
+}  // namespace app

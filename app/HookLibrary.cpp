@@ -2,6 +2,8 @@
 
 #include <memory>
 
+namespace app {
+
 namespace {
 
 template <typename Function>
@@ -52,3 +54,5 @@ void HookLibrary::unload() {
         UnHook();
     *this = HookLibrary{};
 }
+
+}  // namespace app

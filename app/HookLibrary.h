@@ -9,6 +9,8 @@
 
 #include <functional>
 
+namespace app {
+
 struct HookLibrary {
     base::UniqueModule module;
     int(WINAPI* installhook)(HWND) = nullptr;
@@ -41,3 +43,5 @@ struct HookLibrary {
     // The hooks off and the library unloaded; the entry points are cleared.
     void unload();
 };
+
+}  // namespace app

@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <chrono>
 
+namespace app {
+
 namespace {
 
 // Today for the search's date filters: "YYYY-MM-DD".
@@ -27,7 +29,7 @@ int firstSelectedRow(HWND list) {
 
 }  // namespace
 
-CListSearch::CListSearch(CSysClipBoard& store, CClipListCtrl& clipList, View view)
+CListSearch::CListSearch(store::CSysClipBoard& store, ui::CClipListCtrl& clipList, View view)
     : m_store(store), m_clipList(clipList), m_view(std::move(view)) {}
 
 void CListSearch::Create(HWND window, HWND list, const CSearchBar::Ids& ids) {
@@ -203,3 +205,5 @@ std::wstring CListSearch::Status() const {
     }
     return base::toWide(app::searchbox::searchStatus(state));
 }
+
+}  // namespace app

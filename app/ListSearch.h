@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+namespace app {
+
 class CListSearch {
 public:
     // What the search needs of the view it serves.
@@ -29,7 +31,7 @@ public:
             askToSave;
     };
 
-    CListSearch(CSysClipBoard& store, CClipListCtrl& clipList, View view);
+    CListSearch(store::CSysClipBoard& store, ui::CClipListCtrl& clipList, View view);
 
     // The bar made in `window`, whose list is `list`; the earlier runs' results come to `window`.
     void Create(HWND window, HWND list, const CSearchBar::Ids& ids);
@@ -57,8 +59,8 @@ private:
 
     static constexpr UINT kMsgEarlierResults = WM_APP + 43;
 
-    CSysClipBoard& m_store;
-    CClipListCtrl& m_clipList;
+    store::CSysClipBoard& m_store;
+    ui::CClipListCtrl& m_clipList;
     View m_view;
     HWND m_window = nullptr;
     HWND m_list = nullptr;
@@ -66,3 +68,5 @@ private:
     CEarlierSearch m_earlier;
     std::optional<search::SearchOutcome> m_earlierOutcome;  // the last results shown
 };
+
+}  // namespace app

@@ -12,6 +12,8 @@
 #include <memory>
 #include <utility>
 
+namespace app {
+
 namespace {
 
 std::string chordsText(const options::ChordSettings& chords) {
@@ -65,7 +67,7 @@ bool COptionsCommands::HandleMessage(UINT message) {
     return true;
 }
 
-void COptionsCommands::Open(HWND main, COptionsDlg::Page page) {
+void COptionsCommands::Open(HWND main, ui::COptionsDlg::Page page) {
     if (m_pOpen) {
         if (m_pOpen->hwnd()) {
             ShowWindow(m_pOpen->hwnd(), SW_SHOW);
@@ -73,7 +75,7 @@ void COptionsCommands::Open(HWND main, COptionsDlg::Page page) {
         }
         return;
     }
-    auto dialog = std::make_unique<COptionsDlg>();
+    auto dialog = std::make_unique<ui::COptionsDlg>();
     dialog->m_options = options::readOptions();
     dialog->m_bPaused = m_pause.on();
     dialog->m_nStartPage = page;
@@ -122,3 +124,5 @@ bool COptionsCommands::publishChords(const options::ChordOptions& chords) const 
                 chordsText(chords.chords).c_str(), static_cast<unsigned>(chords.noChordPrograms.size()));
     return published;
 }
+
+}  // namespace app

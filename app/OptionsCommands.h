@@ -19,6 +19,8 @@
 #include <string>
 #include <thread>
 
+namespace app {
+
 class COptionsCommands {
 public:
     // The pause is the main window's: asked for the dialog, set after OK.
@@ -42,7 +44,7 @@ public:
     // Told after OK saved the 同步 page's settings (the sync engine starts again with them).
     void OnSyncSettingsSaved(std::function<void()> saved) { m_syncSaved = std::move(saved); }
     // The dialog on `page`, owned by `main`; or the open one brought to the front.
-    void Open(HWND main, COptionsDlg::Page page);
+    void Open(HWND main, ui::COptionsDlg::Page page);
 
 private:
     void apply(const options::Options& before, const options::Options& after, bool paused);
@@ -55,9 +57,11 @@ private:
     Pause m_pause;
     ApplyMore m_applyMore;
     std::function<void()> m_syncSaved;
-    COptionsDlg* m_pOpen = nullptr;
+    ui::COptionsDlg* m_pOpen = nullptr;
     UINT m_probedMessage = 0;
     std::mutex m_noticeLock;
     std::string m_unavailableNotice;  // what the probe found, until the window tells it
     std::thread m_probe;
 };
+
+}  // namespace app

@@ -5,6 +5,8 @@
 #include "base/Text.h"
 #include "base/Trace.h"
 
+namespace app {
+
 namespace {
 
 // The history numbers of the rows' clips; slot clips have none.
@@ -61,3 +63,5 @@ void CPasteQueueNode::Changed() {
     if (m_showsQueue())
         m_refill();
 }
+
+}  // namespace app

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace app {
+
 class CPasteQueueNode {
 public:
     // `showsQueue` tells whether the queue's node is on display, `refill` shows its rows again.
@@ -33,3 +35,5 @@ private:
     std::function<bool()> m_showsQueue;
     std::function<void()> m_refill;
 };
+
+}  // namespace app

@@ -7,6 +7,8 @@
 #include "base/Trace.h"
 #include "fw/Integrity.h"
 
+namespace app {
+
 // Another program's window (not our own dialogs and menus) of a class that can take a paste.
 bool CPasteTarget::canBeTarget(HWND window) const {
     DWORD process = 0;
@@ -88,3 +90,5 @@ void CPasteTarget::leaveOnClipboard(const std::string& clip, std::string_view no
         m_hook.SetCurrentClipData(clip.c_str());
     m_tray.ShowNotice(base::toWide(notice));
 }
+
+}  // namespace app

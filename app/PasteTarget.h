@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+namespace app {
+
 class CPasteTarget {
 public:
     CPasteTarget(HookLibrary& hook, CClipTrayIcon& tray) : m_hook(hook), m_tray(tray) {}
@@ -39,3 +41,5 @@ private:
     CClipTrayIcon& m_tray;
     HWND m_target = nullptr;
 };
+
+}  // namespace app

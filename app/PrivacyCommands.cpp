@@ -9,6 +9,8 @@
 
 #include <atomic>
 
+namespace app {
+
 namespace {
 
 // Where the store's reporter of unreadable files posts, from any thread.
@@ -88,7 +90,7 @@ void CPrivacyCommands::OnWipe() {
 
 // The window as after a first start: an empty list, no last text to compare with, the tooltip's
 // counts gone; what could not be removed is named.
-void CPrivacyCommands::showWiped(const WipeOutcome& outcome) {
+void CPrivacyCommands::showWiped(const store::WipeOutcome& outcome) {
     base::Trace("wipe: %s, %u files not removed", outcome.storeBusy ? "store busy" : "done",
                 static_cast<unsigned>(outcome.notRemoved.size()));
     if (!outcome.storeBusy) {
@@ -102,3 +104,5 @@ void CPrivacyCommands::showWiped(const WipeOutcome& outcome) {
     if (!text.empty())
         ask(m_window, text, MB_OK | MB_ICONWARNING);
 }
+
+}  // namespace app

@@ -16,6 +16,8 @@
 
 #include <windows.h>
 
+namespace app {
+
 // The two switches as the registry keeps them (a missing value: on).
 options::Switches readPrivacySwitches();
 // New data files sealed or not, in this program and in the hook library.
@@ -42,8 +44,10 @@ public:
 private:
     void apply(const options::Switches& switches);
     bool busy() const;
-    void showWiped(const WipeOutcome& outcome);
+    void showWiped(const store::WipeOutcome& outcome);
 
     Parts m_parts;
     HWND m_window = nullptr;
 };
+
+}  // namespace app

@@ -16,11 +16,10 @@
 
 #include <algorithm>
 
-using app::CommandOutcome;
-using app::CommandRow;
-using Result = app::CommandOutcome::Result;
+namespace app {
+
+using Result = CommandOutcome::Result;
 using store::command::DataFormat;
-using store::command::RowKind;
 
 namespace {
 
@@ -29,7 +28,7 @@ CommandOutcome failed(std::string message) {
 }
 
 CommandRow commandRow(const app::ViewRow& row, int number) {
-    return {number, row.copyTime, static_cast<RowKind>(std::clamp(row.kind, 0, 2)), row.source, row.content};
+    return {number, row.copyTime, static_cast<store::command::RowKind>(std::clamp(row.kind, 0, 2)), row.source, row.content};
 }
 
 // The clipboard's bytes of a text: UTF-16 (little-endian) ending in a null.
@@ -177,7 +176,7 @@ std::optional<CommandRow> CProgramCommands::slotRow(int slot) {
 
 // The history clip's formats become the slot's, as a slot copy of them would.
 CommandOutcome CProgramCommands::setSlot(int slot, int number) {
-    const std::optional<StoredClip> contents = m_parts.store.readClip(store::historyClipName(number));
+    const std::optional<store::StoredClip> contents = m_parts.store.readClip(store::historyClipName(number));
     if (!contents || contents->snapshot.empty())
         return {Result::NotFound, {}};
     if (!store::writeClip(m_parts.store.paths(), store::slotClipName(static_cast<char>('0' + slot)), contents->snapshot))
@@ -217,3 +216,5 @@ CommandOutcome CProgramCommands::showWindow() {
         return CommandOutcome{};
     });
 }
+
+}  // namespace app

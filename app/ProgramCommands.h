@@ -15,13 +15,15 @@
 
 #include <functional>
 
+namespace app {
+
 class CProgramCommands : public app::CommandActions {
 public:
     // How long a step on the window's thread may wait to begin.
     static constexpr DWORD kWindowTaskMs = 5000;
 
     struct Parts {
-        CSysClipBoard& store;
+        store::CSysClipBoard& store;
         HookLibrary& hook;
         CHistoryView& view;
         CWindowTasks& window;
@@ -55,3 +57,5 @@ private:
     Parts m_parts;
     HWND m_main = nullptr;
 };
+
+}  // namespace app

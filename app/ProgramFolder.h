@@ -4,5 +4,9 @@
 
 #include <string>
 
+namespace app {
+
 // Lower-cased, with its trailing backslash.
 std::wstring programFolder();
+
+}  // namespace app

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+namespace app {
+
 namespace {
 
 constexpr std::wstring_view kSearchCue = L"搜索 (Ctrl+F)";
@@ -155,3 +157,5 @@ void CSearchBar::showPatternCue() const {
     const std::wstring cue(m_pattern ? kPatternCue : kSearchCue);
     SendMessageW(m_box, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(cue.c_str()));
 }
+
+}  // namespace app

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+namespace app {
+
 class CSearchBar {
 public:
     struct Ids {
@@ -59,3 +61,5 @@ private:
     int m_rowHeight = 22, m_buttonWidth = 60;
     bool m_pattern = false;
 };
+
+}  // namespace app

@@ -9,6 +9,8 @@
 #include "base/ScopeExit.h"
 #include "base/Trace.h"
 
+namespace app {
+
 namespace {
 
 constexpr UINT kRetryMs = 50;
@@ -57,7 +59,7 @@ bool CSlotFiling::fileSlotCopy(char digit) {
         hook.SetOperXmlStatus(store::kBusyFree);
     });
     const std::string slot = store::slotClipName(digit);
-    const std::optional<StoredClip> contents = m_parts.store.readClip(slot);
+    const std::optional<store::StoredClip> contents = m_parts.store.readClip(slot);
     if (contents && m_parts.monitor.SkipsSecrets() && store::secretKindOfCopy(contents->snapshot) != store::SecretKind::None) {
         base::Trace("slot %c holds what is plainly a secret: not filed in the history", digit);
         m_parts.tray.NoteSecretSkipped();
@@ -103,3 +105,5 @@ void CSlotFiling::OnSlotCopyFailed(WPARAM digitKey) {
     base::Trace("slot %c copy not stored", static_cast<char>(digitKey));
     m_parts.tray.ReportMissedCopy(app::recorder::MissReason::StoreFailed);
 }
+
+}  // namespace app

@@ -22,6 +22,8 @@
 #include <functional>
 #include <utility>
 
+namespace app {
+
 class CSlotFiling {
 public:
     using Parts = WindowParts;
@@ -51,3 +53,5 @@ private:
     std::deque<std::pair<char, int>> m_retries;    // slot copies waiting for the busy flag, with their tries
     app::recorder::FiledCopyListener m_onFiled;
 };
+
+}  // namespace app

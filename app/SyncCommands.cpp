@@ -21,6 +21,8 @@
 
 #include <algorithm>
 
+namespace app {
+
 namespace {
 
 // Arrivals filed per message: a burst of them never holds the window's painting up for long.
@@ -48,7 +50,7 @@ bool mayLeaveMachine(const store::ClipSnapshot& clip) {
 
 }  // namespace
 
-CSyncCommands::CSyncCommands(CSysClipBoard& store, CHistoryView& view, CClipTrayIcon& tray, LastTextOf lastText)
+CSyncCommands::CSyncCommands(store::CSysClipBoard& store, CHistoryView& view, CClipTrayIcon& tray, LastTextOf lastText)
     : m_store(store), m_view(view), m_tray(tray), m_lastText(std::move(lastText)) {}
 
 CSyncCommands::~CSyncCommands() {
@@ -120,7 +122,7 @@ void CSyncCommands::startEngine() {
     showStatus();
 }
 
-CClipRecorder::OwnChangeTest CSyncCommands::OwnChangeTest(CClipRecorder::OwnChangeTest library) {
+app::recorder::CClipRecorder::OwnChangeTest CSyncCommands::OwnChangeTest(app::recorder::CClipRecorder::OwnChangeTest library) {
     return [library = std::move(library), own = m_ownSequence](DWORD sequence, DWORD ownerProcess) {
         return sequence == own->load() || (library && library(sequence, ownerProcess));
     };
@@ -294,3 +296,4 @@ void CSyncCommands::showStatus() {
         m_tray.ShowNotice(base::toWide(clipsync::kOtherPassphraseText));
 }
 
+}  // namespace app

@@ -25,10 +25,12 @@
 #include <string>
 #include <vector>
 
+namespace app {
+
 class CSyncCommands {
 public:
     using LastTextOf = std::function<app::recorder::LastText&()>;
-    CSyncCommands(CSysClipBoard& store, CHistoryView& view, CClipTrayIcon& tray, LastTextOf lastText);
+    CSyncCommands(store::CSysClipBoard& store, CHistoryView& view, CClipTrayIcon& tray, LastTextOf lastText);
     ~CSyncCommands();
     CSyncCommands(const CSyncCommands&) = delete;
     CSyncCommands& operator=(const CSyncCommands&) = delete;
@@ -40,7 +42,7 @@ public:
     void Stop();
     // The hook library's test of its own clipboard changes, widened to the changes made here when
     // a clip that arrived was put on the clipboard.
-    CClipRecorder::OwnChangeTest OwnChangeTest(CClipRecorder::OwnChangeTest library);
+    app::recorder::CClipRecorder::OwnChangeTest OwnChangeTest(app::recorder::CClipRecorder::OwnChangeTest library);
 
     // The recorder, or a slot copy, filed `copy` as `row` (its clip name and copy time).
     void Recorded(const store::ClipSnapshot& copy, const app::ViewRow& row);
@@ -68,7 +70,7 @@ private:
     void showStatus();
     void refreshView();
 
-    CSysClipBoard& m_store;
+    store::CSysClipBoard& m_store;
     CHistoryView& m_view;
     CClipTrayIcon& m_tray;
     LastTextOf m_lastText;
@@ -83,3 +85,5 @@ private:
     std::u16string m_shownStatus;
     bool m_otherPassphraseTold = false;
 };
+
+}  // namespace app

@@ -2,4 +2,8 @@
 // not 0 (a missing or wrongly typed value is off), changed in the options dialog (app/OptionsCommands).
 #pragma once
 
+namespace app {
+
 bool userSwitchOn(const wchar_t* setting);
+
+}  // namespace app

@@ -2,18 +2,23 @@
 // window (CClipDlg), which builds them before the objects that use them.
 #pragma once
 
+namespace store { class CSysClipBoard; }
+
+namespace app {
+
 class CArchiveCommands;
 class CClipboardMonitor;
 class CClipTrayIcon;
 class CHistoryView;
-class CSysClipBoard;
 struct HookLibrary;
 
 struct WindowParts {
-    CSysClipBoard& store;
+    store::CSysClipBoard& store;
     HookLibrary& hook;
     CHistoryView& view;
     CClipTrayIcon& tray;
     const CArchiveCommands& archive;
     CClipboardMonitor& monitor;
 };
+
+}  // namespace app

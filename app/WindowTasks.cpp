@@ -4,6 +4,8 @@
 
 #include <chrono>
 
+namespace app {
+
 bool CWindowTasks::Run(std::function<void()> work, DWORD timeoutMs) {
     auto task = std::make_shared<Task>();
     task->work = std::move(work);
@@ -57,3 +59,5 @@ void CWindowTasks::Stop() {
     }
     m_changed.notify_all();
 }
+
+}  // namespace app

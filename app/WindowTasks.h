@@ -11,6 +11,8 @@
 #include <memory>
 #include <mutex>
 
+namespace app {
+
 class CWindowTasks {
 public:
     // Tasks are announced to `window` with `message`; the window calls RunWaiting for it.
@@ -39,3 +41,5 @@ private:
     std::deque<std::shared_ptr<Task>> m_waiting;
     bool m_stopped = false;
 };
+
+}  // namespace app

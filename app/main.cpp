@@ -2,6 +2,6 @@
 #include "app/ClipApp.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    CClipApp app;
+    app::CClipApp app;
     return app.Run();
 }

@@ -54,7 +54,7 @@ void LowestFreeNumber(benchmark::State& state) {
 
 void FindFreeNumber(benchmark::State& state) {
     BenchStore files(false);
-    CSysClipBoard store(files.windows());
+    store::CSysClipBoard store(files.windows());
     for (auto _ : state)
         benchmark::DoNotOptimize(store.findCanUseHisClip());
 }
@@ -63,7 +63,7 @@ void FindFreeNumber(benchmark::State& state) {
 // values it sets (a use time and a category).
 void RecordingCycle(benchmark::State& state) {
     BenchStore files(false);
-    CSysClipBoard store(files.windows());
+    store::CSysClipBoard store(files.windows());
     for (auto _ : state) {
         const int n = store.findCanUseHisClip();
         store.setValue("2026-12-07 10:00:00", "his5--usetime", 1);
@@ -74,14 +74,14 @@ void RecordingCycle(benchmark::State& state) {
 
 void SaveArchive(benchmark::State& state) {
     BenchStore files(true);
-    CSysClipBoard store(files.windows());
+    store::CSysClipBoard store(files.windows());
     for (auto _ : state)
         store.saveArchive(files.archive());
 }
 
 void OpenArchive(benchmark::State& state) {
     BenchStore files(true);
-    CSysClipBoard store(files.windows());
+    store::CSysClipBoard store(files.windows());
     store.saveArchive(files.archive());
     for (auto _ : state)
         store.openArchive(files.archive());
@@ -118,7 +118,7 @@ void WriteIndexDurably(benchmark::State& state) {
 // The archive's index alone: a store without data files.
 void SaveArchiveIndexOnly(benchmark::State& state) {
     BenchStore files(false);
-    CSysClipBoard store(files.windows());
+    store::CSysClipBoard store(files.windows());
     for (auto _ : state)
         store.saveArchive(files.archive());
 }

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+namespace capture {
+
 namespace {
 
 constexpr UINT kDialog = 160;
@@ -351,3 +353,5 @@ bool CCaptureDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
         return fw::CDialog::WindowProc(message, wParam, lParam, result);
     }
 }
+
+}  // namespace capture

@@ -9,6 +9,8 @@
 #include "base/Handle.h"
 #include "fw/Dialog.h"
 
+namespace capture {
+
 class CCaptureDlg : public fw::CDialog {
 public:
     CCaptureDlg();
@@ -74,3 +76,5 @@ private:
     HCURSOR m_cursor = nullptr;
     HICON m_icon = nullptr;
 };
+
+}  // namespace capture

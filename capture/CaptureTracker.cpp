@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+namespace capture {
+
 namespace {
 
 // The handle size from the user's profile, read once per process.
@@ -118,3 +120,5 @@ bool CCaptureTracker::Track(HWND window, POINT point, bool allowInvert) {
         ReleaseCapture();
     return m_rect != start;
 }
+
+}  // namespace capture

@@ -9,6 +9,8 @@
 
 #include <functional>
 
+namespace capture {
+
 class CCaptureTracker {
 public:
     CCaptureTracker();
@@ -39,3 +41,5 @@ private:
     base::UniquePen m_dottedPen;
     HCURSOR m_cursors[9] = {};  // by hit code; shared resources, never destroyed
 };
+
+}  // namespace capture

@@ -1,7 +1,6 @@
 #include "cli/CommandClient.h"
 
 #include "store/Protocol.h"
-#include "base/Barrier.h"
 #include "base/Check.h"
 #include "base/Handle.h"
 #include "base/Text.h"

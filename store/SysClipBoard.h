@@ -20,6 +20,8 @@
 namespace xml { class XmlDocument; }
 namespace store { struct MadeArchiveKey; }
 
+namespace store {
+
 // How an archive command ended.
 enum class ArchiveResult {
     Done,
@@ -223,3 +225,5 @@ private:
     std::atomic<std::size_t> m_keptRuns{store::kKeptRuns};
     std::atomic<std::uint64_t> m_keptRunBytes{0};
 };
+
+}  // namespace store

@@ -5,7 +5,7 @@
 
 namespace ui::category {
 
-void fillTree(const CSysClipBoard& store, HWND tree, HTREEITEM root) {
+void fillTree(const store::CSysClipBoard& store, HWND tree, HTREEITEM root) {
     for (const std::string& name : store.categoryNames()) {
         std::wstring text = base::toWide(name);
         TVINSERTSTRUCTW insert = {};
@@ -19,7 +19,7 @@ void fillTree(const CSysClipBoard& store, HWND tree, HTREEITEM root) {
     }
 }
 
-bool fillMenu(const CSysClipBoard& store, HMENU menu) {
+bool fillMenu(const store::CSysClipBoard& store, HMENU menu) {
     UINT_PTR command = kFirstMenuCommand;
     bool added = false;
     for (const std::string& name : store.categoryNames())

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-class CSysClipBoard;
+namespace store { class CSysClipBoard; }
 
 namespace ui::category {
 
@@ -13,8 +13,8 @@ namespace ui::category {
 inline constexpr UINT kFirstMenuCommand = 110000;
 
 // Each category appended under `root` as a node with the category picture (image 3).
-void fillTree(const CSysClipBoard& store, HWND tree, HTREEITEM root);
+void fillTree(const store::CSysClipBoard& store, HWND tree, HTREEITEM root);
 // Each category appended to `menu` from kFirstMenuCommand up; false when none was added.
-bool fillMenu(const CSysClipBoard& store, HMENU menu);
+bool fillMenu(const store::CSysClipBoard& store, HMENU menu);
 
 }  // namespace ui::category

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+namespace ui {
+
 void CCategoryTreeCtrl::OnRightClick() {
     const base::UniqueMenu menu(CreatePopupMenu());
     if (!menu || !AppendMenuW(menu.get(), MF_STRING, kCommandAdd, L"添加(&A)"))
@@ -40,3 +42,5 @@ void CCategoryTreeCtrl::RebuildCategories(std::initializer_list<HTREEITEM> keep)
     }
     ui::category::fillTree(m_store, m_tree.hwnd(), m_hRoot);
 }
+
+}  // namespace ui

@@ -8,14 +8,16 @@
 
 #include <initializer_list>
 
-class CSysClipBoard;
+namespace store { class CSysClipBoard; }
+
+namespace ui {
 
 class CCategoryTreeCtrl {
 public:
     static constexpr UINT kCommandAdd = 32804;
 
     // The store whose categories the tree shows and adds to.
-    explicit CCategoryTreeCtrl(CSysClipBoard& store) : m_store(store) {}
+    explicit CCategoryTreeCtrl(store::CSysClipBoard& store) : m_store(store) {}
 
     void Attach(HWND tree, HTREEITEM root) {
         m_tree = fw::CTreeView(tree);
@@ -31,7 +33,9 @@ public:
     void RebuildCategories(std::initializer_list<HTREEITEM> keep);
 
 private:
-    CSysClipBoard& m_store;
+    store::CSysClipBoard& m_store;
     fw::CTreeView m_tree;
     HTREEITEM m_hRoot = nullptr;
 };
+
+}  // namespace ui

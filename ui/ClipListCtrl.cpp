@@ -12,6 +12,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+namespace ui {
+
 namespace {
 
 const wchar_t kDeleteQuestion[] = L"您确定要清空该块剪贴板的内容吗";
@@ -192,3 +194,5 @@ LRESULT CClipListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     return CallOriginal(message, wParam, lParam);
 }
+
+}  // namespace ui

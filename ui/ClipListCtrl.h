@@ -21,7 +21,9 @@
 #include <utility>
 #include <vector>
 
-class CSysClipBoard;
+namespace store { class CSysClipBoard; }
+
+namespace ui {
 
 class CClipListCtrl : private fw::CSubclassedWindow {
 public:
@@ -59,7 +61,7 @@ public:
     static constexpr UINT kMenuPasteAs = 32970;  // + the transform's number (ID_PASTE_AS_FIRST)
 
     // The store whose clips the rows show, and deletes and files them.
-    CClipListCtrl(Actions actions, CSysClipBoard& store) : m_actions(std::move(actions)), m_store(store) {}
+    CClipListCtrl(Actions actions, store::CSysClipBoard& store) : m_actions(std::move(actions)), m_store(store) {}
 
     void Attach(HWND list);
 
@@ -106,7 +108,9 @@ private:
     void moveToCategory(const std::string& clip, unsigned categoryIndex);
 
     Actions m_actions;
-    CSysClipBoard& m_store;
+    store::CSysClipBoard& m_store;
     fw::CListView m_list;
     ui::cliplist::ClipListModel m_rows;  // what the list shows, by position
 };
+
+}  // namespace ui

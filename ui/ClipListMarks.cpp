@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+namespace ui {
+
 namespace {
 
 // The most of a row's text drawn again: far more than a column shows.
@@ -80,3 +82,5 @@ LRESULT CClipListCtrl::DrawMarks(NMLVCUSTOMDRAW& draw) const {
     RestoreDC(dc, savedState);
     return CDRF_DODEFAULT;
 }
+
+}  // namespace ui

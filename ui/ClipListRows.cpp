@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace ui {
+
 namespace {
 
 // A virtual list's selection is the list's own, by position: rows that move lose it.
@@ -127,3 +129,5 @@ LRESULT CClipListCtrl::FindRow(const NMLVFINDITEMW& find) const {
                                                (info.flags & LVFI_PARTIAL) != 0, (info.flags & LVFI_WRAP) != 0);
     return found < m_rows.shownCount() ? static_cast<LRESULT>(found) : -1;
 }
+
+}  // namespace ui

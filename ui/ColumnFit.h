@@ -5,6 +5,8 @@
 
 #include <array>
 
+namespace ui {
+
 struct ColumnNeeds {
     int time = 0;        // a time stamp with its margins, or its header when that is wider
     int number = 0;      // the widest number text ("ctrl+alt+9", "999") or its header
@@ -13,3 +15,5 @@ struct ColumnNeeds {
 
 // The widths for a list whose rows are `listWidth` wide.
 std::array<int, 4> fitColumns(int listWidth, const ColumnNeeds& needs);
+
+}  // namespace ui

@@ -4,6 +4,8 @@
 #include "store/Text.h"
 #include "base/Text.h"
 
+namespace ui {
+
 namespace {
 
 constexpr UINT kDialog = 152;
@@ -57,3 +59,5 @@ void CIntroDlg::OnDestroy() {
     if (!DeleteFileW(m_introFile.c_str()) && GetFileAttributesW(m_introFile.c_str()) != INVALID_FILE_ATTRIBUTES)
         store::files::writeAtomically(base::toUtf8(m_offMarker), "off");
 }
+
+}  // namespace ui

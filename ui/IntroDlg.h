@@ -8,6 +8,8 @@
 
 #include <string>
 
+namespace ui {
+
 class CIntroDlg : public fw::CDialog {
 public:
     // `introFile` is read relative to the current directory (the program folder); `offMarker`
@@ -27,3 +29,5 @@ private:
     std::wstring m_introFile;
     std::wstring m_offMarker;
 };
+
+}  // namespace ui

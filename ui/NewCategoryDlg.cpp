@@ -5,6 +5,8 @@
 #include "base/Text.h"
 #include "fw/Window.h"
 
+namespace ui {
+
 using xml::utf8ToUtf16;
 
 namespace {
@@ -39,3 +41,5 @@ void CNewCategoryDlg::OnOK() {
     m_strName = name;
     EndDialog(IDOK);
 }
+
+}  // namespace ui

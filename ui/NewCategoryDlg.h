@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace ui {
+
 class CNewCategoryDlg : public fw::CDialog {
 public:
     CNewCategoryDlg();
@@ -17,3 +19,5 @@ private:
     bool OnInitDialog() override;
     void OnOK() override;
 };
+
+}  // namespace ui

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace ui {
+
 namespace {
 
 // Ids of res/resource.h.
@@ -167,3 +169,5 @@ bool COptionsChordsPage::OnCommand(int id, int code, HWND control) {
         return COptionsPage::OnCommand(id, code, control);
     }
 }
+
+}  // namespace ui

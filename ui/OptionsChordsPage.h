@@ -9,6 +9,8 @@
 
 #include <array>
 
+namespace ui {
+
 class COptionsChordsPage : public COptionsPage {
 public:
     explicit COptionsChordsPage(COptionsDlg& dialog);
@@ -25,3 +27,5 @@ private:
 
     std::array<LRESULT, options::kChordActions> m_shown = {};  // what each hot-key control was given
 };
+
+}  // namespace ui

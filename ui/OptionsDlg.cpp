@@ -9,6 +9,8 @@
 
 #include <commctrl.h>
 
+namespace ui {
+
 namespace {
 
 constexpr wchar_t kCaption[] = L"选项";
@@ -131,3 +133,5 @@ void COptionsDlg::reloadPages() {
         if (page->hwnd())
             page->Load();
 }
+
+}  // namespace ui

@@ -18,6 +18,8 @@
 
 #include <string>
 
+namespace ui {
+
 class COptionsDlg : public fw::CPropertySheet {
 public:
     enum Page { General, Chords, Paste, Privacy, Sync };
@@ -51,3 +53,5 @@ private:
     COptionsPrivacyPage m_privacy;
     COptionsSyncPage m_syncPage{m_sync, m_syncPassphrase};
 };
+
+}  // namespace ui

@@ -6,6 +6,8 @@
 
 #include <array>
 
+namespace ui {
+
 namespace {
 
 // Ids of res/resource.h.
@@ -71,3 +73,5 @@ bool COptionsGeneralPage::OnCommand(int id, int code, HWND control) {
     }
     return COptionsPage::OnCommand(id, code, control);
 }
+
+}  // namespace ui

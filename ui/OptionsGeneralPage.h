@@ -5,6 +5,8 @@
 
 #include "ui/OptionsPage.h"
 
+namespace ui {
+
 class COptionsGeneralPage : public COptionsPage {
 public:
     explicit COptionsGeneralPage(COptionsDlg& dialog);
@@ -14,3 +16,5 @@ public:
 private:
     bool OnCommand(int id, int code, HWND control) override;
 };
+
+}  // namespace ui

@@ -4,6 +4,8 @@
 #include "base/Text.h"
 #include "fw/Window.h"
 
+namespace ui {
+
 bool COptionsPage::OnInitDialog() {
     Load();
     return true;
@@ -36,3 +38,5 @@ void COptionsPage::EnableItem(int id, bool enable, int focusInstead) const {
         SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item(focusInstead)), TRUE);
     EnableWindow(item(id), enable);
 }
+
+}  // namespace ui

@@ -8,6 +8,8 @@
 #include <initializer_list>
 #include <string>
 
+namespace ui {
+
 class COptionsDlg;
 
 class COptionsPage : public fw::CPropertyPage {
@@ -40,3 +42,5 @@ protected:
 private:
     COptionsDlg& m_dialog;
 };
+
+}  // namespace ui

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+namespace ui {
+
 namespace {
 
 // Ids of res/resource.h.
@@ -128,3 +130,5 @@ bool COptionsPastePage::OnNotify(NMHDR& header, LRESULT& result) {
     }
     return true;
 }
+
+}  // namespace ui

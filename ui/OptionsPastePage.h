@@ -4,6 +4,8 @@
 
 #include "ui/OptionsPage.h"
 
+namespace ui {
+
 class COptionsPastePage : public COptionsPage {
 public:
     explicit COptionsPastePage(COptionsDlg& dialog);
@@ -19,3 +21,5 @@ private:
     void putRule(int replacing);
     void removeRule();
 };
+
+}  // namespace ui

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace ui {
+
 namespace {
 
 // Ids of res/resource.h.
@@ -105,3 +107,5 @@ bool COptionsPrivacyPage::OnCommand(int id, int code, HWND control) {
         return COptionsPage::OnCommand(id, code, control);
     }
 }
+
+}  // namespace ui

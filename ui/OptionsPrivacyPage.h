@@ -5,6 +5,8 @@
 
 #include "ui/OptionsPage.h"
 
+namespace ui {
+
 class COptionsPrivacyPage : public COptionsPage {
 public:
     explicit COptionsPrivacyPage(COptionsDlg& dialog);
@@ -18,3 +20,5 @@ private:
     void removeSelected();
     void selectRow(int row) const;
 };
+
+}  // namespace ui

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+namespace ui {
+
 namespace {
 
 // Ids of res/resource.h.
@@ -121,3 +123,5 @@ bool editSyncSettings(HWND owner, options::SyncSettings& settings) {
         MessageBoxW(owner, L"无法保存同步设置。", kCaption, MB_OK | MB_ICONERROR);
     return kept;
 }
+
+}  // namespace ui

@@ -11,6 +11,8 @@
 
 #include <string>
 
+namespace ui {
+
 class COptionsSyncPage : public fw::CPropertyPage {
 public:
     COptionsSyncPage(options::SyncSettings& settings, std::string& passphrase);
@@ -28,3 +30,5 @@ private:
 // The page alone in a sheet ("同步"); on OK the settings and a passphrase typed are kept for the
 // user. True when they were kept.
 bool editSyncSettings(HWND owner, options::SyncSettings& settings);
+
+}  // namespace ui

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <vector>
 
+namespace ui {
+
 namespace {
 
 // Ids of res/resource.h.
@@ -84,3 +86,5 @@ void CPasswordDlg::clearFields() {
     SetDlgItemTextW(hwnd(), kPassword, L"");
     SetDlgItemTextW(hwnd(), kAgain, L"");
 }
+
+}  // namespace ui

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+namespace ui {
+
 class CPasswordDlg : public fw::CDialog {
 public:
     enum class Kind { New, Existing };
@@ -26,3 +28,5 @@ private:
     Kind m_kind;
     std::string m_password;
 };
+
+}  // namespace ui

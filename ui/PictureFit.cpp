@@ -1,5 +1,7 @@
 #include "ui/PictureFit.h"
 
+namespace ui {
+
 bool fitPicture(int paneWidth, int paneHeight, int pictureWidth, int pictureHeight, PictureFit& fit) {
     if (pictureWidth <= 0 || pictureHeight <= 0 || paneWidth <= 0 || paneHeight <= 0)
         return false;
@@ -23,3 +25,5 @@ bool fitPicture(int paneWidth, int paneHeight, int pictureWidth, int pictureHeig
     fit.y = static_cast<int>((h - drawnHeight) / 2);
     return true;
 }
+
+}  // namespace ui

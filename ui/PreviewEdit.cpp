@@ -3,6 +3,8 @@
 #include "ui/PictureFit.h"
 #include "base/Handle.h"
 
+namespace ui {
+
 CPreviewEdit::~CPreviewEdit() {
     Unsubclass();
     dropImage();
@@ -83,3 +85,5 @@ LRESULT CPreviewEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 1;
     return CallOriginal(message, wParam, lParam);
 }
+
+}  // namespace ui

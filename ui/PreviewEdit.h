@@ -9,6 +9,8 @@
 
 #include <string>
 
+namespace ui {
+
 class CPreviewEdit : private fw::CSubclassedWindow {
 public:
     CPreviewEdit() = default;
@@ -36,3 +38,5 @@ private:
     base::MemoryDc m_imageDc;
     bool m_bPictureShown = false;
 };
+
+}  // namespace ui

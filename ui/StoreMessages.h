@@ -3,5 +3,9 @@
 
 #include <string>
 
+namespace ui {
+
 // A warning box over the active window, under the main window's title.
 void showStoreMessage(const std::string& text);
+
+}  // namespace ui

@@ -24,7 +24,7 @@
 #include <cstring>
 #include <thread>
 
-using namespace app::recorder;
+namespace app::recorder {
 
 namespace {
 
@@ -483,3 +483,5 @@ bool CClipRecorder::State::ownChangesBetween(DWORD after, DWORD before) const {
                 return true;
     return false;
 }
+
+}  // namespace app::recorder

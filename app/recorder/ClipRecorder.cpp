@@ -6,7 +6,7 @@
 
 #include <thread>
 
-using namespace app::recorder;
+namespace app::recorder {
 
 // Both threads run inside a barrier that reports where it caught and goes on: a copy that
 // cannot be read or stored is counted and shown, and the next one is read.
@@ -49,7 +49,7 @@ CClipRecorder::~CClipRecorder() {
     m_state->stopped.wait_for(lock, std::chrono::seconds(5), [&] { return m_state->running == 0; });
 }
 
-app::recorder::LastText& CClipRecorder::lastText() {
+LastText& CClipRecorder::lastText() {
     return m_state->lastText;
 }
 
@@ -79,3 +79,5 @@ std::vector<CClipRecorder::Result> CClipRecorder::TakeResults() {
     m_state->resultsPosted = false;
     return taken;
 }
+
+}  // namespace app::recorder

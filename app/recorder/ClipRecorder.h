@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+namespace app::recorder {
+
 class CClipRecorder {
 public:
     enum class Outcome {
@@ -41,14 +43,14 @@ public:
         app::ViewRow row;      // the record's row in the list
         bool madeRoom = false;  // the number was an older clip's, removed to make room
         std::shared_ptr<const store::ClipSnapshot> copy;  // what was recorded, for the sync folder
-        app::recorder::MissReason reason = app::recorder::MissReason::HeldOpen;
+        MissReason reason = MissReason::HeldOpen;
         bool initial = false;  // the contents found when recording began
         int waiting = 0;
     };
 
     // Whether a change, its sequence number and the process of the clipboard's owner, is the hook
     // library's own (never recorded); asked with the clipboard open, before any data is read.
-    using OwnChangeTest = app::recorder::OwnChangeTest;
+    using OwnChangeTest = OwnChangeTest;
     // Outcomes are announced to `window` by posting `message`.
     CClipRecorder(const store::StorePaths& paths, HWND window, UINT message, OwnChangeTest isOwnChange);
     ~CClipRecorder();
@@ -64,7 +66,7 @@ public:
     std::vector<Result> TakeResults();
     // The text a new record is compared with; the window compares and sets it too, from its own
     // thread.
-    app::recorder::LastText& lastText();
+    LastText& lastText();
     // Whether a copy whose text is plainly a secret is kept out (on until told otherwise).
     void SkipSecrets(bool on);
 
@@ -74,3 +76,5 @@ private:
     HWND m_reader = nullptr;  // the reader thread's window
     DWORD m_lastAnnounced = 0;
 };
+
+}  // namespace app::recorder

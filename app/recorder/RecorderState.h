@@ -55,8 +55,6 @@ struct WaitingCopy {
     std::shared_ptr<ClipboardGo> go;          // a go at the clipboard that has not ended
 };
 
-}  // namespace app::recorder
-
 struct CClipRecorder::State {
     State(const store::StorePaths& storePaths, HWND notified, UINT notifyMessage, OwnChangeTest ownChangeTest)
         : paths(storePaths), window(notified), message(notifyMessage), isOwnChange(std::move(ownChangeTest)) {}
@@ -65,14 +63,14 @@ struct CClipRecorder::State {
     const HWND window;
     const UINT message;
     const OwnChangeTest isOwnChange;  // the hook library's own changes are never recorded
-    const app::recorder::QueueLimits limits = app::recorder::queueLimits(store::clipBudget());
-    app::recorder::LastText lastText;
+    const QueueLimits limits = queueLimits(store::clipBudget());
+    LastText lastText;
 
     std::mutex mutex;
     std::condition_variable readerReady, storerWake;
     std::atomic<bool> stopping{false};
     HWND reader = nullptr;  // the reader thread's window
-    std::deque<app::recorder::ReadChange> toStore;
+    std::deque<ReadChange> toStore;
     std::size_t queuedCopies = 0, queuedBytes = 0;  // waiting to be stored, or being stored
     bool roomWanted = false;                         // the reader waits for room in the queue
     bool readerEnded = false;
@@ -91,12 +89,12 @@ struct CClipRecorder::State {
     bool listening = false;
     int heard = 0, takenUp = 0;
     DWORD lastTakenUp = 0, takenUpBefore = 0;  // the sequence numbers of the last two changes taken up
-    std::optional<app::recorder::WaitingCopy> waiting;
-    std::optional<app::recorder::ReadChange> inHand;  // read, waiting for room in the queue
+    std::optional<WaitingCopy> waiting;
+    std::optional<ReadChange> inHand;  // read, waiting for room in the queue
     bool queueFullTraced = false;
     int waitingShown = 0;  // the count the window was told last
-    std::shared_ptr<app::recorder::ReadWorker> worker;
-    std::vector<std::shared_ptr<app::recorder::ReadWorker>> retired;  // held up by a go; they end with it
+    std::shared_ptr<ReadWorker> worker;
+    std::vector<std::shared_ptr<ReadWorker>> retired;  // held up by a go; they end with it
     unsigned goCount = 0;
     std::atomic<int> missedCount{0};  // copies announced and not recorded
     std::atomic<bool> skipSecrets{true};
@@ -106,24 +104,24 @@ struct CClipRecorder::State {
     DWORD nextWake() const;
     void read(bool initial);
     void takeUp(DWORD sequence);
-    void settleTakeUp(app::recorder::WaitingCopy& copy, DWORD sequence);
+    void settleTakeUp(WaitingCopy& copy, DWORD sequence);
     void countUnread();
     bool ownChangesBetween(DWORD after, DWORD before) const;
     void advance();
-    void look(app::recorder::WaitingCopy& copy);
-    bool startGo(app::recorder::WaitingCopy& copy, HWND owner, bool askOwner);
-    void letGo(app::recorder::WaitingCopy& copy);
-    void endOfGo(app::recorder::WaitingCopy& copy);
-    void postpone(app::recorder::WaitingCopy& copy, app::recorder::MissReason reason, app::recorder::Wait why);
-    void finish(app::recorder::WaitingCopy& copy);
-    void changedWhileWaiting(app::recorder::WaitingCopy& copy, DWORD now);
-    void replaced(app::recorder::WaitingCopy& copy);
+    void look(WaitingCopy& copy);
+    bool startGo(WaitingCopy& copy, HWND owner, bool askOwner);
+    void letGo(WaitingCopy& copy);
+    void endOfGo(WaitingCopy& copy);
+    void postpone(WaitingCopy& copy, MissReason reason, Wait why);
+    void finish(WaitingCopy& copy);
+    void changedWhileWaiting(WaitingCopy& copy, DWORD now);
+    void replaced(WaitingCopy& copy);
     bool queueInHand();
     void noteWaiting();
     bool storeChanges();
     void storeNext(std::unique_lock<std::mutex>& lock);
-    void missed(app::recorder::MissReason reason);
-    void store(app::recorder::ReadChange change);
+    void missed(MissReason reason);
+    void store(ReadChange change);
     void report(Result result);
     // The reader never waits for the disk (a log file's write can, while a store write flushes
     // its files): its trace lines are made at once and written by the storer.
@@ -131,3 +129,5 @@ struct CClipRecorder::State {
     void writeTraces(std::unique_lock<std::mutex>& lock);
     bool stop() const { return stopping; }
 };
+
+}  // namespace app::recorder

@@ -8,7 +8,7 @@
 #include "base/ScopeExit.h"
 #include "base/Trace.h"
 
-using namespace app::recorder;
+namespace app::recorder {
 
 void CClipRecorder::State::trace(std::string line) {
     std::lock_guard<std::mutex> lock(mutex);
@@ -112,3 +112,5 @@ void CClipRecorder::State::report(Result result) {
     if (!resultsPosted)
         resultsPosted = PostMessageW(window, message, 0, 0) != 0;
 }
+
+}  // namespace app::recorder

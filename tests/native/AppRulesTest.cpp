@@ -22,9 +22,9 @@ using namespace app;
 using namespace app::recorder;
 
 TEST(AppRules, ProgramFolderDropsTheExecutableName) {
-    EXPECT_EQ(programFolder(u"C:\\Program Files\\Dravix\\Dravix.EXE"), u"c:\\program files\\dravix\\");
-    EXPECT_EQ(programFolder(u"C:\\Tools\\other.exe"), u"c:\\tools\\other.exe");
-    EXPECT_EQ(programFolder(u"D:\\dravix.exe\\dravix.exe"), u"d:\\\\");
+    EXPECT_EQ(app::programFolder(u"C:\\Program Files\\Dravix\\Dravix.EXE"), u"c:\\program files\\dravix\\");
+    EXPECT_EQ(app::programFolder(u"C:\\Tools\\other.exe"), u"c:\\tools\\other.exe");
+    EXPECT_EQ(app::programFolder(u"D:\\dravix.exe\\dravix.exe"), u"d:\\\\");
 }
 
 TEST(AppRules, PictureRowsGiveTheirSize) {
@@ -123,21 +123,21 @@ TEST(AppRules, FilterMatchesLatinInAnyCaseAndEverythingElseAsTyped) {
 // balloon says why and, where the run lies, where.
 TEST(AppRules, WhyTheLastRunDidNotComeBack) {
     struct Case {
-        KeptRun kept;
-        std::optional<ArchiveResult> opened;
+        store::KeptRun kept;
+        std::optional<store::ArchiveResult> opened;
         const char* says;  // a piece of the text; "" for none
     };
     const Case cases[] = {
-        {KeptRun::Nothing, std::nullopt, ""},
-        {KeptRun::Kept, ArchiveResult::Done, ""},
-        {KeptRun::Kept, ArchiveResult::ArchiveUnreadable, "它无法读取"},
-        {KeptRun::Kept, ArchiveResult::WriteFailed, "数据无法写入存储文件夹"},
-        {KeptRun::Kept, ArchiveResult::StoreBusy, "存储正被另一个程序使用"},
-        {KeptRun::Damaged, std::nullopt, "已损坏"},
-        {KeptRun::Failed, std::nullopt, "没能完整保存"},
+        {store::KeptRun::Nothing, std::nullopt, ""},
+        {store::KeptRun::Kept, store::ArchiveResult::Done, ""},
+        {store::KeptRun::Kept, store::ArchiveResult::ArchiveUnreadable, "它无法读取"},
+        {store::KeptRun::Kept, store::ArchiveResult::WriteFailed, "数据无法写入存储文件夹"},
+        {store::KeptRun::Kept, store::ArchiveResult::StoreBusy, "存储正被另一个程序使用"},
+        {store::KeptRun::Damaged, std::nullopt, "已损坏"},
+        {store::KeptRun::Failed, std::nullopt, "没能完整保存"},
     };
     for (const Case& test : cases) {
-        PreviousRun previous;
+        store::PreviousRun previous;
         previous.kept = test.kept;
         previous.keptAs = "C:\\Runs\\Dravix-run 2026-12-08 14-03-22.amc";
         const std::string text = lastRunNotRestoredText(previous, test.opened);
@@ -147,7 +147,7 @@ TEST(AppRules, WhyTheLastRunDidNotComeBack) {
         }
         EXPECT_NE(text.find(test.says), std::string::npos) << text;
         EXPECT_NE(text.find("本次从空的记录开始"), std::string::npos) << text;
-        if (test.kept != KeptRun::Failed) {
+        if (test.kept != store::KeptRun::Failed) {
             EXPECT_NE(text.find(previous.keptAs), std::string::npos) << text;
         }
     }
@@ -308,24 +308,24 @@ TEST(RecordRules, BudgetQueueAndWhatTheTraySays) {
 }
 
 TEST(PreviewFit, WorkedExamples) {
-    PictureFit fit;
-    ASSERT_TRUE(fitPicture(400, 300, 800, 200, fit));
+    ui::PictureFit fit;
+    ASSERT_TRUE(ui::fitPicture(400, 300, 800, 200, fit));
     EXPECT_EQ(fit.width, 400);
     EXPECT_EQ(fit.height, 100);
     EXPECT_EQ(fit.x, 0);
     EXPECT_EQ(fit.y, 100);
-    ASSERT_TRUE(fitPicture(400, 300, 200, 800, fit));
+    ASSERT_TRUE(ui::fitPicture(400, 300, 200, 800, fit));
     EXPECT_EQ(fit.width, 75);
     EXPECT_EQ(fit.height, 300);
     EXPECT_EQ(fit.x, 162);
     EXPECT_EQ(fit.y, 0);
-    ASSERT_TRUE(fitPicture(400, 300, 40, 30, fit));  // smaller: own size, centred
+    ASSERT_TRUE(ui::fitPicture(400, 300, 40, 30, fit));  // smaller: own size, centred
     EXPECT_EQ(fit.width, 40);
     EXPECT_EQ(fit.height, 30);
     EXPECT_EQ(fit.x, 180);
     EXPECT_EQ(fit.y, 135);
-    EXPECT_FALSE(fitPicture(400, 300, 0, 30, fit));
-    ASSERT_TRUE(fitPicture(400, 300, 100000, 100000, fit));
+    EXPECT_FALSE(ui::fitPicture(400, 300, 0, 30, fit));
+    ASSERT_TRUE(ui::fitPicture(400, 300, 100000, 100000, fit));
     EXPECT_EQ(fit.height, 300);
 }
 

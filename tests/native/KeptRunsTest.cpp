@@ -91,8 +91,8 @@ protected:
         ASSERT_EQ(m_store.fileHistoryRecord(snapshot, "2026-01-01 09:00:00").outcome, FiledRecord::Outcome::Filed);
     }
     // A start: the previous run kept, then the reset.
-    PreviousRun start(const std::string& stamp, const KeepStep& step = nullptr) {
-        PreviousRun kept = m_store.keepPreviousRun(stamp, step);
+    store::PreviousRun start(const std::string& stamp, const store::KeepStep& step = nullptr) {
+        store::PreviousRun kept = m_store.keepPreviousRun(stamp, step);
         m_store.resetStore(kept);
         return kept;
     }
@@ -108,7 +108,7 @@ protected:
     // The text of the newest run, opened as "打开上次的记录" opens it.
     std::u16string newestRunText() {
         const std::string newest = m_store.newestKeptRun();
-        if (newest.empty() || m_store.openArchive(newest) != ArchiveResult::Done)
+        if (newest.empty() || m_store.openArchive(newest) != store::ArchiveResult::Done)
             return u"(none)";
         return m_store.getTextFromName("his1-");
     }
@@ -145,7 +145,7 @@ protected:
     }
 
     ScratchDir m_dir;
-    CSysClipBoard m_store;
+    store::CSysClipBoard m_store;
     std::map<std::string, std::string> m_usersOwn;
 };
 
@@ -153,17 +153,17 @@ protected:
 // data folder moved along that opens again; the user's archives and files in the runs folder stay
 // as they were, whatever their names and however they sort, and none is ever the newest run.
 TEST_F(KeptRunsTest, TheLastTenRunsAreKeptAndTheUsersOwnFilesAreNeverTouched) {
-    EXPECT_EQ(start("2026-01-01 10:00:00").kept, KeptRun::Nothing);  // no store at all
+    EXPECT_EQ(start("2026-01-01 10:00:00").kept, store::KeptRun::Nothing);  // no store at all
     m_store.setValue("TRUE", "tempFile-0", 1);
-    EXPECT_EQ(start("2026-01-01 10:00:00").kept, KeptRun::Nothing);  // nothing of the user's
+    EXPECT_EQ(start("2026-01-01 10:00:00").kept, store::KeptRun::Nothing);  // nothing of the user's
     fs::create_directories(fs::u8path(runs()));
     putUsersOwn();
     for (int n = 0; n < 11; ++n) {
         SCOPED_TRACE(n);
         recordRun("run " + std::to_string(n));
         const std::string stamp = "2026-01-01 10:00:" + std::string(n < 10 ? "0" : "") + std::to_string(n);
-        const PreviousRun kept = start(stamp);
-        ASSERT_EQ(kept.kept, KeptRun::Kept);
+        const store::PreviousRun kept = start(stamp);
+        ASSERT_EQ(kept.kept, store::KeptRun::Kept);
         EXPECT_EQ(kept.keptAs, run(stamp) + ".amc");
         EXPECT_TRUE(kept.notes.empty() || n == 10) << kept.notes.front();
         EXPECT_TRUE(fileExists(run(stamp) + kSep + "his1-0"));  // moved along
@@ -179,7 +179,7 @@ TEST_F(KeptRunsTest, TheLastTenRunsAreKeptAndTheUsersOwnFilesAreNeverTouched) {
 
     // Two starts in one second: the second run has a name of its own, and is the newer.
     recordRun("same second");
-    ASSERT_EQ(start("2026-01-01 10:00:10").kept, KeptRun::Kept);
+    ASSERT_EQ(start("2026-01-01 10:00:10").kept, store::KeptRun::Kept);
     EXPECT_TRUE(fileExists(run("2026-01-01 10:00:10", 2) + ".amc"));
     EXPECT_EQ(m_store.newestKeptRun(), run("2026-01-01 10:00:10", 2) + ".amc");
     EXPECT_EQ(newestRunText(), u"same second");
@@ -195,8 +195,8 @@ TEST_F(KeptRunsTest, AStoreThatCannotBeReadIsKeptWholeAndNeverPruned) {
     writeBytes(paths().dataFile("his1-0"), "data one");
     writeBytes(paths().dataFile("his1-.bmp"), "BM picture");
     const std::map<std::string, std::string> before = treeOf(paths().folder());
-    const PreviousRun kept = start("2026-01-02 10:00:00");
-    EXPECT_EQ(kept.kept, KeptRun::Damaged);
+    const store::PreviousRun kept = start("2026-01-02 10:00:00");
+    EXPECT_EQ(kept.kept, store::KeptRun::Damaged);
     const std::string damaged = run("2026-01-02 10:00:00") + ".damaged";
     EXPECT_EQ(kept.keptAs, damaged);
     EXPECT_EQ(treeOf(damaged), before);
@@ -223,14 +223,14 @@ TEST_F(KeptRunsTest, AStartEndedAtAnyStepLosesNothing) {
         }
         recordRun("the run ended while kept");
         startEndedAt("2026-01-05 10:00:00", step);
-        const PreviousRun next = start("2026-01-05 10:00:05");
+        const store::PreviousRun next = start("2026-01-05 10:00:05");
         EXPECT_TRUE(liveStoreEmpty());
         EXPECT_EQ(programRuns(), 10u);
         EXPECT_EQ(m_store.newestKeptRun(), run("2026-01-05 10:00:00") + ".amc") << "kept twice or not at all";
         EXPECT_EQ(newestRunText(), u"the run ended while kept");
         EXPECT_TRUE(fileExists(run("2026-01-05 10:00:00") + kSep + "his1-0"));
         EXPECT_FALSE(fileExists(run("2026-01-05 10:00:05")));
-        EXPECT_EQ(next.kept, std::string(step) == "data moved" ? KeptRun::Kept : KeptRun::Nothing);
+        EXPECT_EQ(next.kept, std::string(step) == "data moved" ? store::KeptRun::Kept : store::KeptRun::Nothing);
         expectUsersOwnIntact();
         m_store.resetStore();
     }
@@ -245,7 +245,7 @@ TEST_F(KeptRunsTest, AStartEndedAtAnyStepLosesNothing) {
         writeBytes(paths().dataFile("his1-0"), "data");
         const std::map<std::string, std::string> before = treeOf(paths().folder());
         startEndedAt("2026-01-06 10:00:00", step);
-        EXPECT_EQ(start("2026-01-06 10:00:05").kept, KeptRun::Damaged);
+        EXPECT_EQ(start("2026-01-06 10:00:05").kept, store::KeptRun::Damaged);
         EXPECT_EQ(treeOf(run("2026-01-06 10:00:00") + ".damaged"), before);
         EXPECT_FALSE(fileExists(run("2026-01-06 10:00:05") + ".damaged"));
         EXPECT_TRUE(liveStoreEmpty());
@@ -263,8 +263,8 @@ TEST_F(KeptRunsTest, LeftoversOfAnEndedCopyGoAndTheStoreIsKept) {
     writeBytes(inRuns(base + ".4242-1.tmp") + kSep + "his1-0", "half");
     writeBytes(inRuns(base + ".amc.4242-2.tmp"), "half an index");
     recordRun("copied half way");
-    const PreviousRun kept = start("2026-01-07 10:00:05");
-    EXPECT_EQ(kept.kept, KeptRun::Kept);
+    const store::PreviousRun kept = start("2026-01-07 10:00:05");
+    EXPECT_EQ(kept.kept, store::KeptRun::Kept);
     EXPECT_FALSE(fileExists(inRuns(base + ".4242-1.tmp")));
     EXPECT_FALSE(fileExists(inRuns(base + ".amc.4242-2.tmp")));
     EXPECT_EQ(newestRunText(), u"copied half way");
@@ -278,8 +278,8 @@ TEST_F(KeptRunsTest, WhatCannotGoIntoTheRunsFolderIsSetAsideAndTheResetStillRuns
     writeBytes(runs(), "a file named Runs");
     const std::string index = readBytes(paths().indexFile());
     writeBytes(paths().statusFile(), "status");
-    PreviousRun kept = start("2026-01-08 10:00:00");
-    EXPECT_EQ(kept.kept, KeptRun::Failed);
+    store::PreviousRun kept = start("2026-01-08 10:00:00");
+    EXPECT_EQ(kept.kept, store::KeptRun::Failed);
     EXPECT_FALSE(kept.notes.empty());
     const std::string name = runName("2026-01-08 10:00:00");
     EXPECT_EQ(readBytes(paths().indexFile() + "." + name), index);
@@ -292,7 +292,7 @@ TEST_F(KeptRunsTest, WhatCannotGoIntoTheRunsFolderIsSetAsideAndTheResetStillRuns
     writeBytes(paths().dataFile("his1-0"), "damaged data");
     writeBytes(paths().statusFile(), "damaged status");
     kept = start("2026-01-08 10:00:05");
-    EXPECT_EQ(kept.kept, KeptRun::Failed);
+    EXPECT_EQ(kept.kept, store::KeptRun::Failed);
     const std::string damaged = runName("2026-01-08 10:00:05");
     EXPECT_EQ(readBytes(paths().indexFile() + "." + damaged), kDamagedIndex);
     EXPECT_EQ(readBytes(paths().statusFile() + "." + damaged), "damaged status");
@@ -318,8 +318,8 @@ TEST_F(KeptRunsTest, WhatCannotBeMovedIsCopied) {
     } removeShm{shm};
     recordRun("copied, not moved");
     m_store.setValue("Work", kCategoryListName, 0);
-    PreviousRun kept = start("2026-01-09 10:00:00");
-    EXPECT_EQ(kept.kept, KeptRun::Kept);
+    store::PreviousRun kept = start("2026-01-09 10:00:00");
+    EXPECT_EQ(kept.kept, store::KeptRun::Kept);
     EXPECT_FALSE(kept.notes.empty());
     EXPECT_TRUE(liveStoreEmpty());
     EXPECT_EQ(newestRunText(), u"copied, not moved");
@@ -332,7 +332,7 @@ TEST_F(KeptRunsTest, WhatCannotBeMovedIsCopied) {
     writeBytes(paths().dataFile("his1-0"), "data");
     const std::map<std::string, std::string> before = treeOf(paths().folder());
     kept = start("2026-01-09 10:00:05");
-    EXPECT_EQ(kept.kept, KeptRun::Damaged);
+    EXPECT_EQ(kept.kept, store::KeptRun::Damaged);
     EXPECT_EQ(treeOf(run("2026-01-09 10:00:05") + ".damaged"), before);
     EXPECT_TRUE(liveStoreEmpty());
 }
@@ -370,7 +370,7 @@ TEST_F(KeptRunsTest, WhatCanBeNeitherMovedNorCopiedIsSparedByTheReset) {
     recordRun("stays where it is");
     writeBytes(paths().statusFile(), "status");
     const std::map<std::string, std::string> before = treeOf(paths().folder());
-    PreviousRun kept;
+    store::PreviousRun kept;
     {
         Immutable runsFolder(runs());
         Immutable storeFolder(paths().folder());
@@ -378,7 +378,7 @@ TEST_F(KeptRunsTest, WhatCanBeNeitherMovedNorCopiedIsSparedByTheReset) {
             GTEST_SKIP() << "the immutable flag cannot be set here";
         kept = start("2026-01-10 10:00:00");
     }
-    EXPECT_EQ(kept.kept, KeptRun::Failed);
+    EXPECT_EQ(kept.kept, store::KeptRun::Failed);
     EXPECT_TRUE(kept.spareIndex);
     EXPECT_TRUE(kept.spareData);
     EXPECT_EQ(treeOf(paths().folder()), before);
@@ -394,9 +394,9 @@ TEST_F(KeptRunsTest, RunsOpenedSharedKeepOneCopyOfWhatDidNotChange) {
     recordRun("copy 0");
     for (int n = 1; n <= 10; ++n) {
         SCOPED_TRACE(n);
-        const PreviousRun kept = start("2026-02-01 10:00:" + std::string(n < 10 ? "0" : "") + std::to_string(n));
-        ASSERT_EQ(kept.kept, KeptRun::Kept);
-        ASSERT_EQ(m_store.openArchive(kept.keptAs, nullptr, ArchiveFiles::Shared), ArchiveResult::Done);
+        const store::PreviousRun kept = start("2026-02-01 10:00:" + std::string(n < 10 ? "0" : "") + std::to_string(n));
+        ASSERT_EQ(kept.kept, store::KeptRun::Kept);
+        ASSERT_EQ(m_store.openArchive(kept.keptAs, nullptr, store::ArchiveFiles::Shared), store::ArchiveResult::Done);
         EXPECT_EQ(m_store.getTextFromName("his1-"), u"copy 0");
         ClipSnapshot snapshot;
         snapshot.formats = {{0, kFormatUnicodeText, utf16Bytes("copy " + std::to_string(n))}};
@@ -466,12 +466,12 @@ TEST_F(KeptRunsTest, WithTheRestoreOnTheStoreGoesOnAndIsKeptLaterSharingItsFiles
 
     const std::string stamp = "2026-03-01 10:00:00";
     std::atomic<bool> stop{true};
-    EXPECT_EQ(m_store.keepLiveRun(stamp, stop).result, ArchiveResult::Stopped);
+    EXPECT_EQ(m_store.keepLiveRun(stamp, stop).result, store::ArchiveResult::Stopped);
     EXPECT_TRUE(treeOf(runs()).empty());
 
     stop = false;
     bool changed = false;
-    const LiveRunKept kept = m_store.keepLiveRun(stamp, stop, [&](std::size_t done, std::size_t total) {
+    const store::LiveRunKept kept = m_store.keepLiveRun(stamp, stop, [&](std::size_t done, std::size_t total) {
         if (done < total || changed)
             return;
         changed = true;  // every file is linked by now
@@ -480,7 +480,7 @@ TEST_F(KeptRunsTest, WithTheRestoreOnTheStoreGoesOnAndIsKeptLaterSharingItsFiles
         snapshot.formats = {{0, kFormatUnicodeText, utf16Bytes("copy three")}};
         ASSERT_EQ(m_store.fileHistoryRecord(snapshot, "2026-03-01 10:00:01").number, 2);
     });
-    ASSERT_EQ(kept.result, ArchiveResult::Done);
+    ASSERT_EQ(kept.result, store::ArchiveResult::Done);
     ASSERT_TRUE(changed);
     EXPECT_EQ(kept.keptAs, run(stamp) + ".amc");
     EXPECT_EQ(readBytes(kept.keptAs), readBytes(paths().indexFile()));
@@ -571,16 +571,16 @@ TEST_F(KeptRunsTest, APrunedRunTakesItsSearchIndexAndRunsAreKeptBySize) {
 // search put back into the history); a clip the run does not hold reads as nothing.
 TEST_F(KeptRunsTest, AClipOfAKeptRunReadsBackAsTheStoreReadIt) {
     recordRun("from the run");
-    const std::optional<StoredClip> live = m_store.readClip("his1-");
+    const std::optional<store::StoredClip> live = m_store.readClip("his1-");
     ASSERT_TRUE(live);
-    const PreviousRun kept = start("2026-04-02 10:00:00");
-    const std::optional<StoredClip> fromRun = CSysClipBoard::readArchiveClip(kept.keptAs, "his1-");
+    const store::PreviousRun kept = start("2026-04-02 10:00:00");
+    const std::optional<store::StoredClip> fromRun = store::CSysClipBoard::readArchiveClip(kept.keptAs, "his1-");
     ASSERT_TRUE(fromRun);
     EXPECT_EQ(fromRun->copyTime, live->copyTime);
     ASSERT_EQ(fromRun->snapshot.formats.size(), live->snapshot.formats.size());
     EXPECT_EQ(fromRun->snapshot.formats[0].bytes, live->snapshot.formats[0].bytes);
-    EXPECT_FALSE(CSysClipBoard::readArchiveClip(kept.keptAs, "his2-"));
-    EXPECT_FALSE(CSysClipBoard::readArchiveClip(run("2026-04-02 10:00:00"), "his1-"));  // not an archive's name
+    EXPECT_FALSE(store::CSysClipBoard::readArchiveClip(kept.keptAs, "his2-"));
+    EXPECT_FALSE(store::CSysClipBoard::readArchiveClip(run("2026-04-02 10:00:00"), "his1-"));  // not an archive's name
 }
 
 }  // namespace

@@ -106,7 +106,7 @@ TEST(PasteQueue, AFileThatCannotBeWrittenIsNoChange) {
 TEST(PasteQueue, AClipDeletedFromTheHistoryLeavesTheQueue) {
     ScratchDir dir;
     std::filesystem::create_directories(std::filesystem::u8path(dir.path("store")) / "Brindlecote");
-    CSysClipBoard clips(dir.path("store"));
+    store::CSysClipBoard clips(dir.path("store"));
     clips.setValue("2012-05-07 09:03:41", timeElementName("his4-"), 1);
     ASSERT_TRUE(appendToPasteQueue(clips.paths().statusFile(), {3, 4, 5}));
     clips.removeClip("his4-");

@@ -83,7 +83,7 @@ protected:
         return filed.number;
     }
     void expectReadsBack(int number, const ClipSnapshot& copy) {
-        const std::optional<StoredClip> stored = m_store.readClip(historyClipName(number));
+        const std::optional<store::StoredClip> stored = m_store.readClip(historyClipName(number));
         ASSERT_TRUE(stored);
         ASSERT_EQ(stored->snapshot.formats.size(), copy.formats.size());
         for (std::size_t i = 0; i < copy.formats.size(); ++i)
@@ -95,7 +95,7 @@ protected:
     std::string runs(const std::string& name) const { return joinPath(m_store.runsFolder(), name); }
 
     ScratchDir m_dir;
-    CSysClipBoard m_store;
+    store::CSysClipBoard m_store;
 };
 
 std::string archiveKeyOf(const std::string& archive) {
@@ -115,7 +115,7 @@ TEST_F(PrivateStoreTest, NoFileOfTheStoreHoldsWhatWasCopiedInTheClear) {
     ASSERT_TRUE(writeClip(m_store.paths(), slotClipName('3'), copy));
     ASSERT_TRUE(writeClip(m_store.paths(), kTempClipName, copy));
     const std::atomic<bool> stop{false};
-    ASSERT_EQ(m_store.keepLiveRun("2026-12-08 10:00:01", stop).result, ArchiveResult::Done);
+    ASSERT_EQ(m_store.keepLiveRun("2026-12-08 10:00:01", stop).result, store::ArchiveResult::Done);
     EXPECT_EQ(filesHoldingTheCopy(m_store.getWindowsDir()), std::vector<std::string>{});
     expectReadsBack(number, copy);
     EXPECT_EQ(storedFormats(m_store.paths(), kTempClipName, false), restorableFormats(copy));
@@ -132,8 +132,8 @@ TEST_F(PrivateStoreTest, AStoreWrittenUnsealedStillReadsWithSealingOn) {
     expectReadsBack(number, copy);
     // Kept as a run and brought back as the last run: its files shared as they are.
     const std::atomic<bool> stop{false};
-    const LiveRunKept kept = m_store.keepLiveRun("2026-12-08 10:00:01", stop);
-    ASSERT_EQ(m_store.openArchive(kept.keptAs, nullptr, ArchiveFiles::Shared), ArchiveResult::Done);
+    const store::LiveRunKept kept = m_store.keepLiveRun("2026-12-08 10:00:01", stop);
+    ASSERT_EQ(m_store.openArchive(kept.keptAs, nullptr, store::ArchiveFiles::Shared), store::ArchiveResult::Done);
     expectReadsBack(number, copy);
 }
 
@@ -148,8 +148,8 @@ TEST_F(PrivateStoreTest, AClipSealedOutOfReachIsNeverPastedNorLostAndIsReportedO
     // Saved and opened again as it is.
     fs::create_directories(fs::u8path(m_dir.path("keep")));
     const std::string archive = m_dir.path("keep") + "/work.amc";
-    ASSERT_EQ(m_store.saveArchive(archive), ArchiveResult::Done);
-    ASSERT_EQ(m_store.openArchive(archive), ArchiveResult::Done);
+    ASSERT_EQ(m_store.saveArchive(archive), store::ArchiveResult::Done);
+    ASSERT_EQ(m_store.openArchive(archive), store::ArchiveResult::Done);
     EXPECT_EQ(readBytes(text), foreign);
 }
 
@@ -161,12 +161,12 @@ TEST_F(PrivateStoreTest, AnArchiveIsOpenUnlessProtectedByAPasswordWhichOpenAsksF
     const std::string clip = historyClipName(number);
     fs::create_directories(fs::u8path(m_dir.path("keep")));
     const std::string open = m_dir.path("keep") + "/open.amc", locked = m_dir.path("keep") + "/locked.amc";
-    ASSERT_EQ(m_store.saveArchive(open), ArchiveResult::Done);
+    ASSERT_EQ(m_store.saveArchive(open), store::ArchiveResult::Done);
     EXPECT_EQ(readBytes(m_dir.path("keep") + "/open/" + formatElementName(clip, 1)), kText + '\0');
     EXPECT_EQ(readBytes(m_dir.path("keep") + "/open/" + bitmapFileName(clip)), copy.bitmapFile);
     EXPECT_EQ(archiveKeyOf(open), "");
 
-    ASSERT_EQ(m_store.saveArchive(locked, nullptr, "口令 pass"), ArchiveResult::Done);
+    ASSERT_EQ(m_store.saveArchive(locked, nullptr, "口令 pass"), store::ArchiveResult::Done);
     EXPECT_EQ(filesHoldingTheCopy(m_dir.path("keep") + "/locked"), std::vector<std::string>{});
     const std::optional<ArchiveKey> key = parseArchiveKey(archiveKeyOf(locked));
     ASSERT_TRUE(key);
@@ -179,18 +179,18 @@ TEST_F(PrivateStoreTest, AnArchiveIsOpenUnlessProtectedByAPasswordWhichOpenAsksF
     const auto answer = [&asked](std::optional<std::string> password) {
         return [&asked, password] { return ++asked, password; };
     };
-    EXPECT_EQ(m_store.openArchive(locked, nullptr, ArchiveFiles::Copied, answer(std::nullopt)), ArchiveResult::PasswordNeeded);
-    EXPECT_EQ(m_store.openArchive(locked, nullptr, ArchiveFiles::Copied, answer("口令 Pass")), ArchiveResult::WrongPassword);
-    EXPECT_EQ(m_store.openArchive(locked), ArchiveResult::PasswordNeeded);
+    EXPECT_EQ(m_store.openArchive(locked, nullptr, store::ArchiveFiles::Copied, answer(std::nullopt)), store::ArchiveResult::PasswordNeeded);
+    EXPECT_EQ(m_store.openArchive(locked, nullptr, store::ArchiveFiles::Copied, answer("口令 Pass")), store::ArchiveResult::WrongPassword);
+    EXPECT_EQ(m_store.openArchive(locked), store::ArchiveResult::PasswordNeeded);
     EXPECT_EQ(readBytes(m_store.paths().indexFile()), emptied);
     EXPECT_EQ(asked, 2);
-    ASSERT_EQ(m_store.openArchive(locked, nullptr, ArchiveFiles::Copied, answer("口令 pass")), ArchiveResult::Done);
+    ASSERT_EQ(m_store.openArchive(locked, nullptr, store::ArchiveFiles::Copied, answer("口令 pass")), store::ArchiveResult::Done);
     expectReadsBack(number, copy);
     EXPECT_EQ(m_store.getValue(kArchiveKeyElement), "");
     EXPECT_EQ(filesHoldingTheCopy(m_store.getWindowsDir()), std::vector<std::string>{});
 
     m_store.removeClip(clip);
-    ASSERT_EQ(m_store.openArchive(open, nullptr, ArchiveFiles::Copied, answer("never asked")), ArchiveResult::Done);
+    ASSERT_EQ(m_store.openArchive(open, nullptr, store::ArchiveFiles::Copied, answer("never asked")), store::ArchiveResult::Done);
     EXPECT_EQ(asked, 3);
     expectReadsBack(number, copy);
 }
@@ -237,7 +237,7 @@ TEST_F(PrivateStoreTest, AWipeLeavesTheStoreAsAfterAFirstStartAndTheUsersFiles) 
     ASSERT_TRUE(writeClip(m_store.paths(), slotClipName('3'), copyOfTextAndPicture()));
     ASSERT_TRUE(appendToPasteQueue(m_store.paths().statusFile(), {2, 1}));
     const std::atomic<bool> stop{false};
-    ASSERT_EQ(m_store.keepLiveRun("2026-12-08 10:00:01", stop).result, ArchiveResult::Done);
+    ASSERT_EQ(m_store.keepLiveRun("2026-12-08 10:00:01", stop).result, store::ArchiveResult::Done);
     fs::create_directories(fs::u8path(runs("Dravix-run 2026-12-01 09-00-00.damaged")));
     writeBytes(runs("Dravix-run 2026-12-01 09-00-00.damaged") + "/clipboard.xml", "<UserInfo/>");
     writeBytes(runs("my work.amc"), "the user's archive");
@@ -246,7 +246,7 @@ TEST_F(PrivateStoreTest, AWipeLeavesTheStoreAsAfterAFirstStartAndTheUsersFiles) 
     writeBytes(m_store.paths().dataFile("notes.txt"), "the user's note");
     writeBytes(m_store.paths().indexFile() + ".damaged", "<UserInfo>");
 
-    const WipeOutcome wiped = m_store.wipeAll();
+    const store::WipeOutcome wiped = m_store.wipeAll();
     EXPECT_TRUE(wiped.done());
     const auto namesIn = [](const std::string& folder) {
         std::set<std::string> names;

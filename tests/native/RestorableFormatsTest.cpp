@@ -33,7 +33,7 @@ protected:
     }
 
     ScratchDir m_dir;
-    CSysClipBoard m_store;
+    store::CSysClipBoard m_store;
 };
 
 TEST_F(RestorableFormatsTest, StoredFormatsInIndexOrderThatTheirBytesRestore) {

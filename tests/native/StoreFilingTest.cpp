@@ -66,7 +66,7 @@ protected:
     }
 
     ScratchDir m_dir;
-    CSysClipBoard m_store;
+    store::CSysClipBoard m_store;
 };
 
 // A slot read back as its snapshot files as a history record with every format and its picture;
@@ -76,7 +76,7 @@ TEST_F(FilingTest, ASlotIsReadBackAndFiledWithEveryFormatAndItsPicture) {
     picture.formats = {{0, kFormatBitmap, ""}, {1, 8, "dib bytes"}};
     picture.bitmapFile = bitmapFileOf(64, 48);
     writeSlot('7', picture, "2020-01-02 03:04:05");
-    const std::optional<StoredClip> slot = m_store.readClip("copy7");
+    const std::optional<store::StoredClip> slot = m_store.readClip("copy7");
     ASSERT_TRUE(slot);
     EXPECT_EQ(slot->copyTime, "2020-01-02 03:04:05");
     ASSERT_EQ(slot->snapshot.formats.size(), 2u);
@@ -102,7 +102,7 @@ TEST_F(FilingTest, ASlotIsReadBackAndFiledWithEveryFormatAndItsPicture) {
     EXPECT_EQ(readStoredBytes(data("copy71")), "dib bytes");
 
     // A slot never stored reads as nothing to file; one whose data cannot be read does not read.
-    const std::optional<StoredClip> none = m_store.readClip("copy3");
+    const std::optional<store::StoredClip> none = m_store.readClip("copy3");
     ASSERT_TRUE(none);
     EXPECT_TRUE(none->snapshot.empty());
     fs::remove(fs::u8path(data("copy71")));
@@ -264,10 +264,10 @@ TEST_F(FilingTest, SlotFilingAndRecorderFilingAtOnceNeverShareANumber) {
     constexpr int kEach = 80;
     std::vector<int> slotNumbers, recorderNumbers;
     std::thread slotFiling([&] {
-        CSysClipBoard store(m_store.getWindowsDir());
+        store::CSysClipBoard store(m_store.getWindowsDir());
         for (int i = 0; i < kEach; ++i) {
             writeSlot('5', textSnapshot("slot " + std::to_string(i)), "2020-01-01 00:00:00");
-            const std::optional<StoredClip> slot = store.readClip("copy5");
+            const std::optional<store::StoredClip> slot = store.readClip("copy5");
             ASSERT_TRUE(slot);
             const FiledRecord filed = store.fileHistoryRecord(slot->snapshot, slot->copyTime);
             ASSERT_EQ(filed.outcome, FiledRecord::Outcome::Filed);
@@ -275,7 +275,7 @@ TEST_F(FilingTest, SlotFilingAndRecorderFilingAtOnceNeverShareANumber) {
         }
     });
     std::thread recorderFiling([&] {
-        CSysClipBoard store(m_store.getWindowsDir());
+        store::CSysClipBoard store(m_store.getWindowsDir());
         for (int i = 0; i < kEach; ++i) {
             const FiledRecord filed = store.fileHistoryRecord(textSnapshot("recorded " + std::to_string(i)), currentTimeStamp());
             ASSERT_EQ(filed.outcome, FiledRecord::Outcome::Filed);
@@ -350,7 +350,7 @@ TEST_F(SaveTest, WhatChangedDuringASaveIsKnownByItsContentNotItsNames) {
                 for (const auto& [file, time] : stamps)
                     fs::last_write_time(fs::u8path(file), time);
         };
-        ASSERT_EQ(m_store.saveArchive(archive(), changeAtTheEnd), ArchiveResult::Done);
+        ASSERT_EQ(m_store.saveArchive(archive(), changeAtTheEnd), store::ArchiveResult::Done);
         ASSERT_TRUE(changed);
         EXPECT_EQ(readBytes(archive()), readBytes(m_store.paths().indexFile()));
         EXPECT_EQ(readBytes(archived("copy11")), "slot  after" + std::string(1, '\0'));
@@ -366,19 +366,19 @@ TEST_F(SaveTest, WhatChangedDuringASaveIsKnownByItsContentNotItsNames) {
 TEST_F(SaveTest, AStoreWhoseDataFolderIsNoFolderIsNotSaved) {
     ASSERT_EQ(m_store.fileHistoryRecord(textSnapshot("kept"), "2020-01-02 03:04:05").number, 1);
     fs::create_directories(fs::u8path(m_dir.path("keep")));
-    ASSERT_EQ(m_store.saveArchive(archive()), ArchiveResult::Done);
+    ASSERT_EQ(m_store.saveArchive(archive()), store::ArchiveResult::Done);
     const std::string before = readBytes(archive());
     makeDataFolderAFile();
     m_store.setValue("Work", kCategoryListName, 0);
-    EXPECT_EQ(m_store.saveArchive(archive()), ArchiveResult::StoreUnreadable);
+    EXPECT_EQ(m_store.saveArchive(archive()), store::ArchiveResult::StoreUnreadable);
     EXPECT_EQ(readBytes(archive()), before);
     EXPECT_EQ(readBytes(archived("his1-0")), utf16Bytes(u"kept"));
-    EXPECT_EQ(m_store.saveArchive(m_dir.path("keep") + kSep + "new.amc"), ArchiveResult::StoreUnreadable);
+    EXPECT_EQ(m_store.saveArchive(m_dir.path("keep") + kSep + "new.amc"), store::ArchiveResult::StoreUnreadable);
     EXPECT_FALSE(fileExists(m_dir.path("keep") + kSep + "new.amc"));
     // An archive whose own data folder is a file is not written either.
     fs::remove(fs::u8path(m_store.paths().dataFolder()));
     writeBytes(m_dir.path("keep") + kSep + "blocked", "a file");
-    EXPECT_EQ(m_store.saveArchive(m_dir.path("keep") + kSep + "blocked.amc"), ArchiveResult::WriteFailed);
+    EXPECT_EQ(m_store.saveArchive(m_dir.path("keep") + kSep + "blocked.amc"), store::ArchiveResult::WriteFailed);
     EXPECT_FALSE(fileExists(m_dir.path("keep") + kSep + "blocked.amc"));
 }
 

@@ -84,7 +84,7 @@ TEST(XmlNames, NamesLongerThanTheLimitAreRefusedEverywhere) {
 TEST(ArchiveNames, AnArchiveOverTheLiveStoreIsRefusedAndChangesNothing) {
     ScratchDir dir;
     const std::string folder = dir.path("store");
-    CSysClipBoard clips(folder);
+    store::CSysClipBoard clips(folder);
     fs::create_directories(fs::u8path(clips.paths().dataFolder()));
     clips.setValue("13", "his1-0", 1);
     writeBytes(clips.paths().dataFile("his1-0"), "data");
@@ -92,15 +92,15 @@ TEST(ArchiveNames, AnArchiveOverTheLiveStoreIsRefusedAndChangesNothing) {
     for (const std::string& archive :
          {clips.paths().dataFolder() + ".amc", clips.paths().dataFolder() + ".AMC",
           store::joinPath(clips.paths().dataFolder(), "inner.amc"), folder + ".amc"}) {
-        EXPECT_EQ(clips.saveArchive(archive), ArchiveResult::OverlapsStore) << archive;
-        EXPECT_EQ(clips.openArchive(archive), ArchiveResult::OverlapsStore) << archive;
+        EXPECT_EQ(clips.saveArchive(archive), store::ArchiveResult::OverlapsStore) << archive;
+        EXPECT_EQ(clips.openArchive(archive), store::ArchiveResult::OverlapsStore) << archive;
     }
     EXPECT_EQ(readBytes(clips.paths().indexFile()), index);
     EXPECT_EQ(readBytes(clips.paths().dataFile("his1-0")), "data");
     // Upper case is an archive like any other.
-    EXPECT_EQ(clips.saveArchive(dir.path("WORK.AMC")), ArchiveResult::Done);
+    EXPECT_EQ(clips.saveArchive(dir.path("WORK.AMC")), store::ArchiveResult::Done);
     EXPECT_EQ(readBytes(store::joinPath(dir.path("WORK"), "his1-0")), "data");
-    EXPECT_EQ(clips.openArchive(dir.path("WORK.AMC")), ArchiveResult::Done);
+    EXPECT_EQ(clips.openArchive(dir.path("WORK.AMC")), store::ArchiveResult::Done);
 }
 
 TEST(HotkeyRules, AChordIsStaleOnlyAfterItsTimeEvenAcrossTheTickWrap) {

@@ -62,7 +62,7 @@ TEST(ClipOrigin, RecordsOfTheIndexWithWhetherTheyWereFiledHere) {
 TEST(ClipOrigin, KeptWithItsRecordShownInItsRowAndRemovedWithIt) {
     ScratchDir dir;
     std::filesystem::create_directories(std::filesystem::u8path(dir.path("win") + kSep + "Brindlecote"));
-    CSysClipBoard store(dir.path("win"));
+    store::CSysClipBoard store(dir.path("win"));
     const std::string clip = historyClipName(1);
     store.setValue("2026-12-09 08:00:00", timeElementName(clip), 1);
     store.setValue("13", formatElementName(clip, 0), 1);

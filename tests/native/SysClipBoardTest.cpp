@@ -28,9 +28,9 @@ class StoreTest : public ::testing::Test {
 protected:
     StoreTest() : m_store(m_dir.path("win")) {
         std::filesystem::create_directories(std::filesystem::u8path(m_dir.path("win") + kSep + "Brindlecote"));
-        CSysClipBoard::setMessageHandler([this](const std::string& text) { m_messages.push_back(text); });
+        store::CSysClipBoard::setMessageHandler([this](const std::string& text) { m_messages.push_back(text); });
     }
-    ~StoreTest() override { CSysClipBoard::setMessageHandler(nullptr); }
+    ~StoreTest() override { store::CSysClipBoard::setMessageHandler(nullptr); }
 
     std::string index() const { return m_dir.path("win") + kSep + "clipboard.xml"; }
     std::string data(const std::string& name) const { return m_dir.path("win") + kSep + "Brindlecote" + kSep + name; }
@@ -47,7 +47,7 @@ protected:
     }
 
     ScratchDir m_dir;
-    CSysClipBoard m_store;
+    store::CSysClipBoard m_store;
     std::vector<std::string> m_messages;
 };
 
@@ -257,7 +257,7 @@ TEST_F(ArchiveTest, SaveAndOpenRoundTrip) {
     makeKeep();
     const std::string archive = keep("work.amc");
     const std::string indexBytes = readBytes(index());
-    ASSERT_EQ(m_store.saveArchive(archive), ArchiveResult::Done);
+    ASSERT_EQ(m_store.saveArchive(archive), store::ArchiveResult::Done);
     EXPECT_EQ(readBytes(archive), indexBytes);
     for (const char* file : {"his1-0", "his1-1", "his2-0", "his2-1", "his2-.bmp", "his2-.thumb.bmp", "copy10"})
         EXPECT_TRUE(fileExists(keep("work" + kSep + file))) << file;
@@ -266,7 +266,7 @@ TEST_F(ArchiveTest, SaveAndOpenRoundTrip) {
     // A fresh store, then the archive opened into it.
     std::filesystem::remove(std::filesystem::u8path(index()));
     std::filesystem::remove_all(std::filesystem::u8path(data("")));
-    ASSERT_EQ(m_store.openArchive(archive), ArchiveResult::Done);
+    ASSERT_EQ(m_store.openArchive(archive), store::ArchiveResult::Done);
     EXPECT_EQ(readBytes(index()), indexBytes);
     EXPECT_EQ(readStoredBytes(data("his2-.bmp")), "BM bitmap");
     EXPECT_EQ(readStoredBytes(data("his2-1")), "dib bytes");
@@ -289,7 +289,7 @@ TEST_F(ArchiveTest, ASaveTellsItsProgressAndKeepsWhatChangedMeanwhile) {
         }
     };
     makeKeep();
-    ASSERT_EQ(m_store.saveArchive(keep("during.amc"), changeOnce), ArchiveResult::Done);
+    ASSERT_EQ(m_store.saveArchive(keep("during.amc"), changeOnce), store::ArchiveResult::Done);
     EXPECT_EQ(told.back(), 100u);
     EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
     EXPECT_EQ(readBytes(keep("during" + kSep + "copy10")), "slot changed");
@@ -299,7 +299,7 @@ TEST_F(ArchiveTest, ASaveTellsItsProgressAndKeepsWhatChangedMeanwhile) {
 
 TEST_F(ArchiveTest, EmptyStoreSavesAnEmptyRoot) {
     makeKeep();
-    ASSERT_EQ(m_store.saveArchive(keep("work.amc")), ArchiveResult::Done);
+    ASSERT_EQ(m_store.saveArchive(keep("work.amc")), store::ArchiveResult::Done);
     EXPECT_EQ(readBytes(keep("work.amc")), "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<UserInfo/>\r\n");
     EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(keep("work"))));
 }
@@ -308,24 +308,24 @@ TEST_F(ArchiveTest, NamesComeFromEveryAmcInThePath) {
     fillStore();
     std::filesystem::create_directories(std::filesystem::u8path(m_dir.path("a.amc")));
     const std::string archive = m_dir.path("a.amc") + kSep + "b.amc";
-    ASSERT_EQ(m_store.saveArchive(archive), ArchiveResult::Done);
+    ASSERT_EQ(m_store.saveArchive(archive), store::ArchiveResult::Done);
     EXPECT_TRUE(fileExists(archive));
     EXPECT_TRUE(fileExists(m_dir.path("a") + kSep + "b" + kSep + "his1-0"));
-    ASSERT_EQ(m_store.openArchive(archive), ArchiveResult::Done);
+    ASSERT_EQ(m_store.openArchive(archive), store::ArchiveResult::Done);
     EXPECT_EQ(m_store.getValue("his1-0"), "13");
-    EXPECT_NE(m_store.saveArchive(m_dir.path("no-extension")), ArchiveResult::Done);
+    EXPECT_NE(m_store.saveArchive(m_dir.path("no-extension")), store::ArchiveResult::Done);
 }
 
 TEST_F(ArchiveTest, SavingOverAnArchiveReplacesItAndKeepsForeignFiles) {
     fillStore();
     makeKeep();
     const std::string archive = keep("work.amc");
-    ASSERT_EQ(m_store.saveArchive(archive), ArchiveResult::Done);
+    ASSERT_EQ(m_store.saveArchive(archive), store::ArchiveResult::Done);
     writeBytes(keep("work" + kSep + "notes.txt"), "mine");
     writeBytes(keep("work.xml"), "user file");
     m_store.removeClip(historyClipName(2));
     storeClip(historyClipName(5), {{1, "new"}});
-    ASSERT_EQ(m_store.saveArchive(archive), ArchiveResult::Done);
+    ASSERT_EQ(m_store.saveArchive(archive), store::ArchiveResult::Done);
     EXPECT_EQ(readBytes(archive), readBytes(index()));
     EXPECT_TRUE(fileExists(keep("work" + kSep + "his5-0")));
     EXPECT_FALSE(fileExists(keep("work" + kSep + "his2-1")));
@@ -335,7 +335,7 @@ TEST_F(ArchiveTest, SavingOverAnArchiveReplacesItAndKeepsForeignFiles) {
     // A folder of clip files alone is replaced in one step: the new files, and nothing beside it.
     std::filesystem::remove(std::filesystem::u8path(keep("work" + kSep + "notes.txt")));
     m_store.removeClip(historyClipName(5));
-    ASSERT_EQ(m_store.saveArchive(archive), ArchiveResult::Done);
+    ASSERT_EQ(m_store.saveArchive(archive), store::ArchiveResult::Done);
     EXPECT_TRUE(fileExists(keep("work" + kSep + "his1-0")));
     EXPECT_FALSE(fileExists(keep("work" + kSep + "his5-0")));
     std::set<std::string> beside;
@@ -348,9 +348,9 @@ TEST_F(ArchiveTest, UnreadableArchiveLeavesTheStoreAlone) {
     fillStore();
     makeKeep();
     const std::string before = readBytes(index());
-    EXPECT_NE(m_store.openArchive(keep("missing.amc")), ArchiveResult::Done);
+    EXPECT_NE(m_store.openArchive(keep("missing.amc")), store::ArchiveResult::Done);
     writeBytes(keep("empty.amc"), "");
-    EXPECT_NE(m_store.openArchive(keep("empty.amc")), ArchiveResult::Done);
+    EXPECT_NE(m_store.openArchive(keep("empty.amc")), store::ArchiveResult::Done);
     EXPECT_EQ(readBytes(index()), before);
     EXPECT_TRUE(fileExists(data("his1-0")));
 }
@@ -364,8 +364,8 @@ TEST_F(ArchiveTest, MalformedArchiveLeavesTheStoreUntouched) {
                                 "<his1--time>2012-05-07 09:03:41</his1--time>\r\n<his1-0>13</his1-0>\r\n"
                                 "<bad>x</oops>\r\n<his1-1>1</his1-1>\r\n</UserInfo>\r\n");
     writeBytes(keep("short.amc"), "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<UserInfo>\r\n<his1-0>13</his1-0>\r\n<his1-1>1");
-    EXPECT_EQ(m_store.openArchive(keep("cut.amc")), ArchiveResult::ArchiveUnreadable);
-    EXPECT_EQ(m_store.openArchive(keep("short.amc")), ArchiveResult::ArchiveUnreadable);
+    EXPECT_EQ(m_store.openArchive(keep("cut.amc")), store::ArchiveResult::ArchiveUnreadable);
+    EXPECT_EQ(m_store.openArchive(keep("short.amc")), store::ArchiveResult::ArchiveUnreadable);
     EXPECT_EQ(readBytes(index()), before);
     EXPECT_TRUE(fileExists(data("his1-0")));
 }
@@ -382,7 +382,7 @@ TEST_F(ArchiveTest, HostileArchiveNamesNeverReachOutsideTheFolders) {
                                     "<his1-0>13</his1-0>\r\n</UserInfo>\r\n");
     std::filesystem::create_directories(std::filesystem::u8path(keep("hostile")));
     writeBytes(keep("hostile" + kSep + "his1-0"), utf16Bytes(u"fine"));
-    ASSERT_EQ(m_store.openArchive(keep("hostile.amc")), ArchiveResult::Done);
+    ASSERT_EQ(m_store.openArchive(keep("hostile.amc")), store::ArchiveResult::Done);
     EXPECT_EQ(m_store.getTextFromName("his1-"), u"fine");
     EXPECT_EQ(m_store.getValue("CON"), "1");  // the element is kept; only its file is not
     EXPECT_FALSE(fileExists(m_dir.path("win") + kSep + "stolen.txt"));
@@ -394,7 +394,7 @@ TEST_F(ArchiveTest, HostileArchiveNamesNeverReachOutsideTheFolders) {
     EXPECT_EQ(files, 1u);
 
     // Saving that store back out copies nothing but the clip file either.
-    ASSERT_EQ(m_store.saveArchive(keep("again.amc")), ArchiveResult::Done);
+    ASSERT_EQ(m_store.saveArchive(keep("again.amc")), store::ArchiveResult::Done);
     EXPECT_TRUE(fileExists(keep("again" + kSep + "his1-0")));
     EXPECT_EQ(readBytes(keep("stolen.txt")), "secret");
 }

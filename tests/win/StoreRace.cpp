@@ -36,7 +36,7 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 3)
         return 100;
     const std::wstring mode = argv[1];
-    CSysClipBoard store(store::userStoreFolder());
+    store::CSysClipBoard store(store::userStoreFolder());
     int failures = 0;
     if (mode == L"write" && argc >= 4) {
         std::string prefix;

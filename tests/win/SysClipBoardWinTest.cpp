@@ -23,7 +23,7 @@ protected:
         std::filesystem::create_directories(std::filesystem::u8path(m_dir.path("win") + "\\Brindlecote"));
     }
     ScratchDir m_dir;
-    CSysClipBoard m_store;
+    store::CSysClipBoard m_store;
 };
 
 TEST_F(WinStoreTest, CodePageTextIsConvertedWithTheAnsiCodePage) {
@@ -69,15 +69,15 @@ TEST_F(WinStoreTest, ShellDeletesTheDataFolderButNeverADriveRoot) {
 }
 
 TEST(WinStoreInstance, LivesInTheUsersLocalApplicationDataUntilReleased) {
-    CSysClipBoard* store = CSysClipBoard::getInstance();
+    store::CSysClipBoard* store = store::CSysClipBoard::getInstance();
     ASSERT_TRUE(store);
-    EXPECT_EQ(CSysClipBoard::getInstance(), store);
+    EXPECT_EQ(store::CSysClipBoard::getInstance(), store);
     wchar_t local[MAX_PATH] = {};
     ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local), S_OK);
     const std::u16string dir = utf8ToUtf16(store->getWindowsDir());
     EXPECT_EQ(std::wstring(dir.begin(), dir.end()), std::wstring(local) + L"\\Dravix");
     EXPECT_TRUE(fileExists(store->getWindowsDir()));  // made on first use
-    CSysClipBoard::releaseInstance();
+    store::CSysClipBoard::releaseInstance();
 }
 
 }  // namespace

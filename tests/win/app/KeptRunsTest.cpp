@@ -123,7 +123,7 @@ protected:
         return damaged;
     }
 
-    CSysClipBoard m_store;
+    store::CSysClipBoard m_store;
 };
 
 // Eleven real starts, each after a run with a copy of its own: the last ten runs are kept under

@@ -91,7 +91,7 @@ protected:
         answerFileDialog(path);
     }
 
-    CSysClipBoard m_store;
+    store::CSysClipBoard m_store;
     const std::string m_oldPicture = [] {
         const base::UniqueBitmap old(pictureOf(40, 30, RGB(20, 120, 200)));
         return store::bitmapFileBytes(old.get());
@@ -286,13 +286,13 @@ TEST_F(NothingLostTest, AHeldDataFileFailsTheFilingAndChangesNothing) {
 TEST_F(NothingLostTest, FileCommandsWaitForTheRunBeingKept) {
     const std::string archive = m_dir.path("three clips.amc");
     {
-        CSysClipBoard other(m_dir.path("other store"));
+        store::CSysClipBoard other(m_dir.path("other store"));
         for (const wchar_t* text : {L"archived one", L"archived two", L"archived three"}) {
             store::ClipSnapshot snapshot;
             snapshot.formats = {{0, store::kFormatUnicodeText, utf16Bytes(text)}};
             ASSERT_EQ(other.fileHistoryRecord(snapshot, "2026-12-02 10:00:00").outcome, store::FiledRecord::Outcome::Filed);
         }
-        ASSERT_EQ(other.saveArchive(archive, nullptr), ArchiveResult::Done);
+        ASSERT_EQ(other.saveArchive(archive, nullptr), store::ArchiveResult::Done);
     }
     ASSERT_NO_FATAL_FAILURE(writeFullHistory(false));
     setUserSwitch(L"RestoreLastRun", true);

@@ -120,7 +120,7 @@ TEST_F(PrivacyCommandsTest, PlainSecretsAreNotKeptAndTheTrayCountsThem) {
 TEST_F(PrivacyCommandsTest, TheWipeRemovesEveryRecordAndKeptRunButTheUsersArchive) {
     record(L"before the restart");
     start();  // the run before is kept in Runs
-    const CSysClipBoard store(store::userStoreFolder());
+    const store::CSysClipBoard store(store::userStoreFolder());
     const std::string mine = store::joinPath(store.runsFolder(), "mine.amc");
     writeBytes(mine, "the user's own archive");
     ASSERT_TRUE(pumpUntil([&] { return filesUnder(store.runsFolder()).size() > 1; }, 8s));

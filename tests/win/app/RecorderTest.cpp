@@ -354,7 +354,7 @@ TEST_F(RecorderTest, SlotCopiesWhileAnotherProgramCopiesLoseNothing) {
 // comes back with its data, its category and the program each copy came from. (KeptRunsTest
 // starts the program eleven times.)
 TEST_F(RecorderTest, ThePreviousRunIsKeptAndOpensAgain) {
-    const CSysClipBoard store(store::userStoreFolder());
+    const store::CSysClipBoard store(store::userStoreFolder());
     // The start keeps the run before it (and indexes it) in its own thread, in the runs folder.
     ASSERT_TRUE(pumpUntil([&] { return m_log.has("the run kept: archive commands may run"); }, 30s));
     fs::remove_all(fs::u8path(store.runsFolder()));

@@ -44,7 +44,7 @@ protected:
         return box;
     }
 
-    CSysClipBoard m_store;
+    store::CSysClipBoard m_store;
 };
 
 // The data folder replaced by a file while the program runs (a store folder that cannot be

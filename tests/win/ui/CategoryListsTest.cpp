@@ -19,7 +19,7 @@ protected:
         std::filesystem::create_directories(std::filesystem::u8path(m_dir.path("ui")));
     }
     ScratchDir m_dir;
-    CSysClipBoard m_store;
+    store::CSysClipBoard m_store;
 };
 
 std::wstring itemText(HWND tree, HTREEITEM item, int* image) {

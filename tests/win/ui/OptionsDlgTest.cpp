@@ -62,7 +62,7 @@ protected:
         }, 10s);
     }
 
-    void open(COptionsDlg::Page start) {
+    void open(ui::COptionsDlg::Page start) {
         m_dialog.m_options = options::readOptions();
         m_dialog.m_nStartPage = start;
         m_thread = std::thread([this] { m_result = m_dialog.DoModal(nullptr); });
@@ -134,7 +134,7 @@ protected:
     }
 
     ScratchDir m_dir;
-    COptionsDlg m_dialog;
+    ui::COptionsDlg m_dialog;
     std::thread m_thread;
     INT_PTR m_result = 0;
     HWND m_sheet = nullptr;
@@ -148,7 +148,7 @@ std::wstring chordValue(const wchar_t* name) {
 }
 
 TEST_F(OptionsDlgTest, ChordsAreRefusedSayingWhyAndTheUsersOwnAreKept) {
-    open(COptionsDlg::Chords);
+    open(ui::COptionsDlg::Chords);
     ASSERT_TRUE(focusByAccessKey('C', kCopyKey));
     ASSERT_TRUE(pressIntoHotKey(kCopyKey, {VK_CONTROL, VK_SHIFT}, '1', HOTKEYF_CONTROL | HOTKEYF_SHIFT));
     ASSERT_TRUE(focusByAccessKey('Q', kQueueKey));
@@ -185,7 +185,7 @@ TEST_F(OptionsDlgTest, AnImportBringsBackWhatWasExportedAndAMalformedFileChanges
     const std::string exported = m_dir.path("options.xml");
     const std::string malformed = m_dir.path("malformed.xml");
     writeBytes(malformed, "<Options><Version>1</Version></Options>");
-    open(COptionsDlg::General);
+    open(ui::COptionsDlg::General);
     ASSERT_TRUE(toggleByAccessKey('B', kRestoreClipboard));
     pressChord({VK_MENU}, 'E');
     answerFileDialog(exported);
@@ -225,7 +225,7 @@ TEST_F(OptionsDlgTest, AnImportBringsBackWhatWasExportedAndAMalformedFileChanges
 
 // The runs kept: a number out of range keeps the page open saying why; what OK keeps.
 TEST_F(OptionsDlgTest, TheRunsKeptTakeANumberInRangeOnly) {
-    open(COptionsDlg::General);
+    open(ui::COptionsDlg::General);
     ASSERT_TRUE(focusByAccessKey('K', kKeptRuns));
     typeText(L"0");
     pressKeys({VK_RETURN});
@@ -242,7 +242,7 @@ TEST_F(OptionsDlgTest, TheRunsKeptTakeANumberInRangeOnly) {
 }
 
 TEST_F(OptionsDlgTest, RulesAndProgramsAreAddedWithOKAndCancelChangesNothing) {
-    open(COptionsDlg::Paste);
+    open(ui::COptionsDlg::Paste);
     ASSERT_TRUE(focusByAccessKey('W', 1141));
     typeText(L"DravixTestTerminal");
     ASSERT_TRUE(focusByAccessKey('K', 1142));
@@ -266,7 +266,7 @@ TEST_F(OptionsDlgTest, RulesAndProgramsAreAddedWithOKAndCancelChangesNothing) {
     ASSERT_EQ(saved.excludedPrograms.size(), 1u);
     EXPECT_EQ(saved.excludedPrograms[0].path, "C:\\Tools\\KeePass.exe");
 
-    open(COptionsDlg::Privacy);
+    open(ui::COptionsDlg::Privacy);
     pressChord({VK_MENU}, 'D');
     ASSERT_TRUE(pumpUntil([&] { return ListView_GetItemCount(control(kExcludedList)) == 0; }, 3s));
     pressKeys({VK_ESCAPE});
@@ -279,7 +279,7 @@ TEST_F(OptionsDlgTest, RulesAndProgramsAreAddedWithOKAndCancelChangesNothing) {
 TEST_F(OptionsDlgTest, TheSyncPageAsksForThePassphraseTwice) {
     constexpr int kEnabled = 1450, kFolder = 1451, kPassphrase = 1453, kRepeated = 1454, kToClipboard = 1457;
     m_dialog.m_sync.machineName = "台式机";
-    open(COptionsDlg::Sync);
+    open(ui::COptionsDlg::Sync);
     ASSERT_TRUE(toggleByAccessKey('S', kEnabled));
     ASSERT_TRUE(focusByAccessKey('F', kFolder));
     typeText(L"C:\\同步");
