@@ -171,3 +171,26 @@ int DravixAppTest::missedInTooltip() const {
     const std::size_t at = tooltip.find(label);
     return at == std::string::npos ? 0 : std::atoi(tooltip.c_str() + at + label.size());
 }
+
+DravixAppTest::BurstOutcome DravixAppTest::settleBurst(const std::wstring& prefix, int copies, std::chrono::seconds bound) {
+    BurstOutcome outcome;
+    // Settled: recorded (its row shown; the store thread may still be filing the last ones) or
+    // counted as missed, and nothing left waiting.
+    const auto settled = [&] {
+        outcome.rows = m_app->rows();
+        outcome.tooltip = m_log.lastLineWith("tray tooltip:");
+        outcome.missed = missedInTooltip();
+        outcome.recorded = outcome.repeated = 0;
+        outcome.notOnce.clear();
+        for (int i = 0; i < copies; ++i) {
+            const std::size_t held = rowsHolding(outcome.rows, prefix + L" " + std::to_wstring(i));
+            outcome.recorded += held == 1;
+            outcome.repeated += held > 1;
+            if (held != 1)
+                outcome.notOnce += " " + std::to_string(i) + ":" + std::to_string(held);
+        }
+        return outcome.recorded + outcome.missed >= copies && outcome.tooltip.find("等待中") == std::string::npos;
+    };
+    pumpUntil(settled, bound);
+    return outcome;
+}

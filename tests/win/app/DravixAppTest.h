@@ -11,8 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 class DravixAppTest : public ::testing::Test {
 protected:
@@ -56,6 +58,17 @@ protected:
     void answerFileDialog(const std::string& path) { answerFileDialog(base::toWide(path)); }
     // The copies not recorded, as the tray's tooltip counts them ("未能记录：n"; none: 0).
     int missedInTooltip() const;
+    // Another program's copies "<prefix> 0" ... "<prefix> n-1" once each has settled (waited for,
+    // at most `bound`): a row, or counted as missed in the tooltip, with nothing still waiting.
+    struct BurstOutcome {
+        std::vector<ListRow> rows;
+        int recorded = 0;    // copies that are exactly one row
+        int repeated = 0;    // copies that are more than one row
+        int missed = 0;      // the tooltip's count of copies not recorded (all of them, not only these)
+        std::string notOnce;  // the copies seen as no row or as more than one: " i:rows" each
+        std::string tooltip;
+    };
+    BurstOutcome settleBurst(const std::wstring& prefix, int copies, std::chrono::seconds bound);
 
     ScratchDir m_dir;
     DebugLog m_log;

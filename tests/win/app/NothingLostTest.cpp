@@ -158,33 +158,17 @@ TEST_F(NothingLostTest, ChordsWhileAnotherProgramCopiesKeepItsCopies) {
     }
     starter.join();
     ASSERT_TRUE(burst && burst->ready());
-    // Every copy settled: recorded (its row shown, the store thread may still be filing the last
-    // ones) or counted as missed.
-    std::vector<ListRow> rows;
-    int recorded = 0, missed = 0;
-    std::string tooltip, notOnce;  // notOnce: the other program's copies seen as no row or as more than one
-    const auto settled = [&] {
-        rows = m_app->rows();
-        tooltip = m_log.lastLineWith("tray tooltip:");
-        missed = missedInTooltip();
-        recorded = 0;
-        notOnce.clear();
-        for (int i = 0; i < 160; ++i) {
-            const std::size_t held = rowsHolding(rows, L"race " + std::to_wstring(i));
-            recorded += held == 1;
-            if (held != 1)
-                notOnce += " " + std::to_string(i) + ":" + std::to_string(held);
-        }
-        return recorded + missed >= 160 && tooltip.find("等待中") == std::string::npos;
-    };
-    pumpUntil(settled, 30s);
+    const BurstOutcome burstCopies = settleBurst(L"race", 160, 30s);
+    const std::vector<ListRow>& rows = burstCopies.rows;
+    const int recorded = burstCopies.recorded;
     // The person's copy is a row, and its slot copy another one when the other program copied
     // between the two (no longer a repeat of the last copy).
     for (const std::wstring& text : own)
         EXPECT_GE(rowsHolding(rows, text), 1u) << base::toUtf8(text);
     std::printf("the other program's copies recorded during the chords: %d of 160\n", recorded);
     EXPECT_GE(recorded, 144);
-    EXPECT_GE(missed, 160 - recorded) << tooltip << "; copy:rows" << notOnce;
+    EXPECT_EQ(burstCopies.repeated, 0) << burstCopies.notOnce;
+    EXPECT_GE(burstCopies.missed, 160 - recorded) << burstCopies.tooltip << "; copy:rows" << burstCopies.notOnce;
 }
 
 // A full history with "make room" on, its oldest clip a picture that waits in the paste queue: a

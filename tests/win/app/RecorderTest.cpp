@@ -312,9 +312,9 @@ TEST_F(RecorderBudgetTest, ACopyOverTheBudgetKeepsItsTextOrIsRefused) {
 }
 
 // Slot copies in target windows while another program copies 40 ms apart: every copy of that
-// program is one row with its own text, every slot copy is one row too and lands in its slot, and
-// no record holds another's data. The hook library's own changes (the target's answers to its
-// copy chords) are no rows of their own.
+// program is one row with its own text (or, when it was replaced unread, counted as missed), every
+// slot copy is one row too and lands in its slot, and no record holds another's data. The hook
+// library's own changes (the target's answers to its copy chords) are no rows of their own.
 TEST_F(RecorderTest, SlotCopiesWhileAnotherProgramCopiesLoseNothing) {
     const int copies = 400;
     std::unique_ptr<ClipSource> burst;
@@ -335,14 +335,16 @@ TEST_F(RecorderTest, SlotCopiesWhileAnotherProgramCopiesLoseNothing) {
         }
     starter.join();  // the burst has ended
     ASSERT_TRUE(burst && burst->ready());
-    std::vector<std::wstring> all = slotTexts;
-    for (int i = 0; i < copies; ++i)
-        all.push_back(L"race " + std::to_wstring(i));
-    EXPECT_TRUE(pumpUntil([&] { return m_app->rowCount() >= static_cast<int>(all.size()); }, 60s));
-    const std::vector<ListRow> rows = m_app->rows();
-    for (const std::wstring& text : all)
+    // Each of the other program's copies is one row, or counted as missed and shown: a copy the
+    // next one replaced while the reader had no processor (a loaded machine) can be read by no one.
+    const BurstOutcome race = settleBurst(L"race", copies, 60s);
+    const std::vector<ListRow>& rows = race.rows;
+    EXPECT_EQ(race.repeated, 0) << race.notOnce;
+    EXPECT_GE(race.missed, copies - race.recorded) << race.tooltip << "; copy:rows" << race.notOnce;
+    EXPECT_GE(race.recorded, copies * 9 / 10);
+    for (const std::wstring& text : slotTexts)
         EXPECT_EQ(rowsHolding(rows, text), 1u) << base::toUtf8(text);
-    EXPECT_EQ(rows.size(), all.size());
+    EXPECT_EQ(rows.size(), slotTexts.size() + static_cast<std::size_t>(race.recorded));
     for (const ListRow& row : rows)
         EXPECT_EQ(storedClipText("his" + base::toUtf8(row.number) + "-"), row.content) << "record " << base::toUtf8(row.number);
     for (WORD digit = '0'; digit <= '9'; ++digit)
