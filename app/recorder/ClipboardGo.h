@@ -82,7 +82,12 @@ public:
     // In the go's thread: the clipboard goes back if the go holds it, and nothing more is asked for.
     void letGo(HWND opener) {
         cut = true;
-        if (GetOpenClipboardWindow() == opener && CloseClipboard())
+        if (GetOpenClipboardWindow() != opener)
+            return;
+        // The number this go read at: once the clipboard is closed another program may copy
+        // before the go ends, and that copy is not the one this go was at.
+        m_afterLetGo = GetClipboardSequenceNumber();
+        if (CloseClipboard())
             letGoOpen = true;
     }
     // Whether the go is inside a request for a format's data (its source may be rendering it).
@@ -117,7 +122,7 @@ private:
         opened = true;
         const Clock::time_point openedAt = Clock::now();
         const base::ScopeExit noteEnd([&] {
-            after = GetClipboardSequenceNumber();
+            after = letGoOpen ? m_afterLetGo : GetClipboardSequenceNumber();
             openMs = since(openedAt).count();
         });
         if (GetClipboardSequenceNumber() != m_expected) {
@@ -170,6 +175,7 @@ private:
     const bool m_checkMarks;
     const OwnChangeTest m_isOwnChange;
     std::atomic<bool> m_asking{false};
+    DWORD m_afterLetGo = 0;  // written and read in the go's own thread
     std::mutex m_mutex;
     std::condition_variable m_endedSignal;
     bool m_ended = false;

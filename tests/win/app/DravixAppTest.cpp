@@ -172,14 +172,15 @@ int DravixAppTest::missedInTooltip() const {
     return at == std::string::npos ? 0 : std::atoi(tooltip.c_str() + at + label.size());
 }
 
-DravixAppTest::BurstOutcome DravixAppTest::settleBurst(const std::wstring& prefix, int copies, std::chrono::seconds bound) {
+DravixAppTest::BurstOutcome DravixAppTest::settleBurst(const std::wstring& prefix, int copies, std::chrono::seconds bound,
+                                                       int missedBefore) {
     BurstOutcome outcome;
     // Settled: recorded (its row shown; the store thread may still be filing the last ones) or
     // counted as missed, and nothing left waiting.
     const auto settled = [&] {
         outcome.rows = m_app->rows();
         outcome.tooltip = m_log.lastLineWith("tray tooltip:");
-        outcome.missed = missedInTooltip();
+        outcome.missed = missedInTooltip() - missedBefore;
         outcome.recorded = outcome.repeated = 0;
         outcome.notOnce.clear();
         for (int i = 0; i < copies; ++i) {

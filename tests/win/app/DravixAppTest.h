@@ -64,11 +64,11 @@ protected:
         std::vector<ListRow> rows;
         int recorded = 0;    // copies that are exactly one row
         int repeated = 0;    // copies that are more than one row
-        int missed = 0;      // the tooltip's count of copies not recorded (all of them, not only these)
+        int missed = 0;      // copies not recorded since the tooltip counted `missedBefore` (not only these)
         std::string notOnce;  // the copies seen as no row or as more than one: " i:rows" each
         std::string tooltip;
     };
-    BurstOutcome settleBurst(const std::wstring& prefix, int copies, std::chrono::seconds bound);
+    BurstOutcome settleBurst(const std::wstring& prefix, int copies, std::chrono::seconds bound, int missedBefore = 0);
 
     ScratchDir m_dir;
     DebugLog m_log;

@@ -156,13 +156,6 @@ TEST_F(RecorderTest, EveryCopyBecomesOneRowWhateverTheOtherProgramsDo) {
              EXPECT_TRUE(putClipboardText(large));
              return std::vector<std::wstring>{large.substr(0, kRowTextRead)};
          }},
-        {"300 copies 40 ms apart", [] {
-             ClipSource burst(L"burst burst 300 40");
-             std::vector<std::wstring> texts;
-             for (int i = 0; i < 300; ++i)
-                 texts.push_back(L"burst " + std::to_wstring(i));
-             return texts;
-         }},
     };
     std::vector<std::wstring> all;
     for (const Scenario& scenario : scenarios) {
@@ -175,13 +168,26 @@ TEST_F(RecorderTest, EveryCopyBecomesOneRowWhateverTheOtherProgramsDo) {
         EXPECT_TRUE(pumpUntil([&] { return m_app->rowCount() >= rowsBefore + static_cast<int>(texts.size()); }, 60s));
         EXPECT_TRUE(holdAll(m_app->rows(), texts));
     }
+    // 300 copies 40 ms apart: each one row, or counted as missed and shown (a copy the next one
+    // replaced while the reader had no processor, on a loaded machine, can be read by no one).
+    const int burstCopies = 300;
+    const int missedBefore = missedInTooltip();
+    {
+        ClipSource burst(L"burst burst " + std::to_wstring(burstCopies) + L" 40");
+        EXPECT_TRUE(burst.ready());
+    }
+    const BurstOutcome burst = settleBurst(L"burst", burstCopies, 60s, missedBefore);
+    EXPECT_EQ(burst.repeated, 0) << burst.notOnce;
+    EXPECT_GE(burst.missed, burstCopies - burst.recorded) << burst.tooltip << "; copy:rows" << burst.notOnce;
+    EXPECT_GE(burst.recorded, burstCopies * 9 / 10);
     watch.stop();
-    const std::vector<ListRow> rows = m_app->rows();
+    const std::vector<ListRow>& rows = burst.rows;
     for (const std::wstring& text : all)
         EXPECT_EQ(rowsHolding(rows, text), 1u) << base::toUtf8(text);
-    EXPECT_EQ(rows.size(), all.size());
+    EXPECT_EQ(rows.size(), all.size() + static_cast<std::size_t>(burst.recorded));
     for (const ListRow& row : rows)
-        EXPECT_NE(std::find(all.begin(), all.end(), row.content), all.end()) << "a row nobody copied: " << base::toUtf8(row.content);
+        EXPECT_TRUE(std::find(all.begin(), all.end(), row.content) != all.end() || row.content.rfind(L"burst ", 0) == 0)
+            << "a row nobody copied: " << base::toUtf8(row.content);
     std::printf("the main window's longest wait for an answer: %lld ms\n", watch.longestMs());
     EXPECT_EQ(watch.unanswered(), 0);
     EXPECT_LT(watch.longestMs(), kWindowNeverWaitedMs);
