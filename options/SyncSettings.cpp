@@ -14,10 +14,13 @@ bool SyncSettings::operator==(const SyncSettings& other) const {
 std::string defaultSyncFolder(std::string_view oneDrive) {
     if (oneDrive.empty())
         return {};
+    // The OneDrive folder itself: it exists wherever OneDrive is set up, and the program's files go
+    // into its own folder under it (Dravix\<machine id>). A folder of ours named here would not
+    // exist until someone made it, and a sync folder that is missing is never made in its place.
     std::string folder(oneDrive);
-    if (folder.back() != '\\' && folder.back() != '/')
-        folder += '\\';
-    return folder + "Dravix";
+    while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/'))
+        folder.pop_back();
+    return folder;
 }
 
 // Lengths are counted in characters as the user sees them (UTF-16 units).

@@ -32,8 +32,8 @@ struct SyncSettings {
     bool operator==(const SyncSettings& other) const;
 };
 
-// The folder offered at first: "<OneDrive>\Dravix" when the user has OneDrive (%OneDrive%),
-// else nothing (the user picks one).
+// The folder offered at first: the user's OneDrive folder (%OneDrive%) when there is one, else
+// nothing (the user picks one). The program's files go into "Dravix" under the folder picked.
 std::string defaultSyncFolder(std::string_view oneDrive);
 
 // What the user typed into the page, checked before it is kept: the message that says what is

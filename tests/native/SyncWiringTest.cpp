@@ -90,8 +90,9 @@ TEST(ClipOrigin, KeptWithItsRecordShownInItsRowAndRemovedWithIt) {
 }
 
 TEST(SyncSettings, TheFolderOfferedFirstIsInOneDrive) {
-    EXPECT_EQ(options::defaultSyncFolder("C:\\Users\\li\\OneDrive"), "C:\\Users\\li\\OneDrive\\Dravix");
-    EXPECT_EQ(options::defaultSyncFolder("D:\\OneDrive\\"), "D:\\OneDrive\\Dravix");
+    EXPECT_EQ(options::defaultSyncFolder("C:\\Users\\li\\OneDrive"), "C:\\Users\\li\\OneDrive");
+    EXPECT_EQ(options::defaultSyncFolder("D:\\OneDrive\\"), "D:\\OneDrive");
+    EXPECT_EQ(options::defaultSyncFolder("E:\\"), "E:\\");
     EXPECT_EQ(options::defaultSyncFolder(""), "");
 }
 
