@@ -9,6 +9,7 @@
 #include "store/ClipboardCopy.h"
 #include "store/Protocol.h"
 #include "store/RestorableFormats.h"
+#include "store/SecretRules.h"
 #include "store/StoreDocument.h"
 #include "store/StoreFile.h"
 #include "store/TimeStamp.h"
@@ -43,9 +44,10 @@ std::vector<store::RootElement> indexElements(const store::StorePaths& paths) {
 }
 
 // Copies of the programs the user keeps out never leave the machine, also those recorded before the
-// program was added; private content is never recorded at all.
+// program was added, nor does a secret the user lets the history keep (its switch covers this
+// machine only); private content is never recorded at all.
 bool mayLeaveMachine(const store::ClipSnapshot& clip) {
-    return !app::excluded::isExcluded(clip.source);
+    return !app::excluded::isExcluded(clip.source) && store::secretKindOfCopy(clip) == store::SecretKind::None;
 }
 
 }  // namespace
@@ -129,7 +131,7 @@ app::recorder::CClipRecorder::OwnChangeTest CSyncCommands::OwnChangeTest(app::re
 }
 
 void CSyncCommands::Recorded(const store::ClipSnapshot& copy, const app::ViewRow& row) {
-    forget(row.clip);
+    forget(row.clip, Leaving::MadeRoom);
     if (!m_engine)
         return;
     const std::string key = localKey(row.clip, row.copyTime);
@@ -139,12 +141,13 @@ void CSyncCommands::Recorded(const store::ClipSnapshot& copy, const app::ViewRow
 
 void CSyncCommands::RowsRemoved(const std::vector<std::string>& clips) {
     for (const std::string& clip : clips)
-        forget(clip);
+        forget(clip, Leaving::Deleted);
 }
 
-void CSyncCommands::forget(const std::string& clip) {
+void CSyncCommands::forget(const std::string& clip, Leaving how) {
     if (const auto own = m_ownKeys.find(clip); own != m_ownKeys.end()) {
-        if (m_engine)
+        // Room made here is no one else's loss: the clip's file stays until the folder is pruned.
+        if (m_engine && how == Leaving::Deleted)
             m_engine->publishDeleted(own->second);
         m_ownKeys.erase(own);
     }
@@ -214,7 +217,7 @@ void CSyncCommands::fileArrived(const clipsync::SyncEvent& event) {
         base::Trace("sync: a clip from %s not filed (%d)", event.machineName.c_str(), static_cast<int>(filing.outcome));
         return;
     }
-    forget(filing.row.clip);
+    forget(filing.row.clip, Leaving::MadeRoom);
     const store::ClipOrigin origin{event.row.machine, event.row.seq, event.machineName};
     if (!m_store.setOrigin(filing.row.clip, store::originText(origin)))
         base::Trace("sync: the origin of %s could not be written", filing.row.clip.c_str());

@@ -64,8 +64,10 @@ private:
     void removeArrived(const clipsync::RowKey& row);
     void fileArrivedInto(const clipsync::RowKey& row, const std::string& category);
     std::string clipOfRow(const clipsync::RowKey& row) const;
-    // A record of `clip` left the history (deleted, or its number taken by a newer copy).
-    void forget(const std::string& clip);
+    // A record of `clip` left the history: deleted by the user (the other machines delete it too),
+    // or its number taken by a newer copy as the history made room (they keep theirs).
+    enum class Leaving { Deleted, MadeRoom };
+    void forget(const std::string& clip, Leaving how);
     void putOnClipboard(const store::ClipSnapshot& clip);
     void showStatus();
     void refreshView();

@@ -17,7 +17,8 @@ void DravixAppTest::SetUp() {
     // What an earlier test left: the window's place, the queue-on-copy setting, a damaged store
     // kept aside.
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", L"WindowPlacement");
-    for (const wchar_t* option : {L"RestoreLastRun", L"MakeRoomWhenFull", L"QueueOnCopy", L"AlwaysOnTop", L"LastArchiveFolder"})
+    for (const wchar_t* option : {L"RestoreLastRun", L"MakeRoomWhenFull", L"QueueOnCopy", L"AlwaysOnTop", L"LastArchiveFolder",
+                                  L"SkipSecrets"})
         RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", option);
     RegDeleteTreeW(HKEY_CURRENT_USER, store::kArchiveFoldersKey);
     const std::string folder = store::userStoreFolder();
@@ -170,6 +171,15 @@ int DravixAppTest::missedInTooltip() const {
     const std::string label = "未能记录：";
     const std::size_t at = tooltip.find(label);
     return at == std::string::npos ? 0 : std::atoi(tooltip.c_str() + at + label.size());
+}
+
+std::string fullHistoryIndex(const std::function<std::string(const std::string& clip)>& more) {
+    std::string index = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<UserInfo>\r\n";
+    for (int n = 1; n <= 999; ++n) {
+        const std::string clip = "his" + std::to_string(n) + "-";
+        index += "<" + clip + "0>13</" + clip + "0>\r\n" + (more ? more(clip) : std::string());
+    }
+    return index + "</UserInfo>\r\n";
 }
 
 DravixAppTest::BurstOutcome DravixAppTest::settleBurst(const std::wstring& prefix, int copies, std::chrono::seconds bound,

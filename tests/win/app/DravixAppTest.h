@@ -12,9 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+// 999 history records, written as the store holds them; each record's own elements from `more`.
+std::string fullHistoryIndex(const std::function<std::string(const std::string& clip)>& more = nullptr);
 
 class DravixAppTest : public ::testing::Test {
 protected:

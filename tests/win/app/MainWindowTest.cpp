@@ -408,16 +408,6 @@ TEST_F(MainWindowTest, TheColumnsFitTheListAtEveryWidthAndScaling) {
     }
 }
 
-// 999 history records, written as the store holds them; each record's own elements from `more`.
-std::string fullHistoryIndex(const std::function<std::string(const std::string& clip)>& more = nullptr) {
-    std::string index = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<UserInfo>\r\n";
-    for (int n = 1; n <= 999; ++n) {
-        const std::string clip = "his" + std::to_string(n) + "-";
-        index += "<" + clip + "0>13</" + clip + "0>\r\n" + (more ? more(clip) : std::string());
-    }
-    return index + "</UserInfo>\r\n";
-}
-
 TEST_F(MainWindowTest, AFullHistoryIsReportedAndNothingIsStored) {
     start();
     const std::string index = fullHistoryIndex();
