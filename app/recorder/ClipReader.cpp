@@ -198,6 +198,12 @@ void CClipRecorder::State::changedWhileWaiting(WaitingCopy& copy, DWORD now) {
     change.caughtBeingMade = copy.beingMade && !copy.whole;
     change.sameOwner = copy.owner && GetClipboardOwner() == copy.owner;
     change.stillOpen = change.sameOwner && GetOpenClipboardWindow() == copy.owner;
+    if (GetClipboardSequenceNumber() != now) {
+        // The writer moved on while it was looked at (it closed the copy after `now` was read,
+        // say): what was seen belongs to no one number. Looked at again at once.
+        copy.nextLook = Clock::now();
+        return;
+    }
     if (isCloseOfCopyBeingMade(change)) {
         trace(base::TraceLine("clipboard %lu: the copy caught being made was closed as %lu", copy.seen, now));
         settleTakeUp(copy, now);

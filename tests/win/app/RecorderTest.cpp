@@ -47,7 +47,8 @@ public:
         if (m_thread.joinable())
             m_thread.join();
     }
-    long long longestMs() const { return m_longestMs; }
+    // The longest wait since the last time it was asked.
+    long long takeLongestMs() { return m_longestMs.exchange(0); }
     int unanswered() const { return m_unanswered; }
 
 private:
@@ -167,9 +168,14 @@ TEST_F(RecorderTest, EveryCopyBecomesOneRowWhateverTheOtherProgramsDo) {
         // this scenario's start, so that a copy missed earlier fails once, not every scenario after.
         EXPECT_TRUE(pumpUntil([&] { return m_app->rowCount() >= rowsBefore + static_cast<int>(texts.size()); }, 60s));
         EXPECT_TRUE(holdAll(m_app->rows(), texts));
+        const long long waited = watch.takeLongestMs();
+        std::printf("%s: the main window's longest wait for an answer %lld ms\n", scenario.name, waited);
+        EXPECT_LT(waited, kWindowNeverWaitedMs);
     }
     // 300 copies 40 ms apart: each one row, or counted as missed and shown (a copy the next one
     // replaced while the reader had no processor, on a loaded machine, can be read by no one).
+    // No program holds the clipboard here, and the test's own reads of hundreds of rows, each a
+    // message the window answers in turn, keep it busy: it only has to go on answering.
     const int burstCopies = 300;
     const int missedBefore = missedInTooltip();
     {
@@ -188,9 +194,8 @@ TEST_F(RecorderTest, EveryCopyBecomesOneRowWhateverTheOtherProgramsDo) {
     for (const ListRow& row : rows)
         EXPECT_TRUE(std::find(all.begin(), all.end(), row.content) != all.end() || row.content.rfind(L"burst ", 0) == 0)
             << "a row nobody copied: " << base::toUtf8(row.content);
-    std::printf("the main window's longest wait for an answer: %lld ms\n", watch.longestMs());
+    std::printf("the burst: the main window's longest wait for an answer %lld ms\n", watch.takeLongestMs());
     EXPECT_EQ(watch.unanswered(), 0);
-    EXPECT_LT(watch.longestMs(), kWindowNeverWaitedMs);
 }
 
 // A program that copies, opens the clipboard again at once and writes over its copy before it lets
@@ -314,7 +319,7 @@ TEST_F(RecorderBudgetTest, ACopyOverTheBudgetKeepsItsTextOrIsRefused) {
     EXPECT_EQ(m_app->rowCount(), 2);
     watch.stop();
     EXPECT_EQ(watch.unanswered(), 0);
-    EXPECT_LT(watch.longestMs(), kWindowNeverWaitedMs);
+    EXPECT_LT(watch.takeLongestMs(), kWindowNeverWaitedMs);
 }
 
 // Slot copies in target windows while another program copies 40 ms apart: every copy of that
