@@ -123,6 +123,14 @@ void CArchiveCommands::OnOpen() {
         admit({Command::Open, path, {}});
 }
 
+void CArchiveCommands::OpenArchive(const std::wstring& path) {
+    if (CommandRunning()) {
+        MessageBeep(MB_ICONWARNING);
+        return;
+    }
+    admit({Command::Open, path, {}});
+}
+
 // The newest run kept at a start comes back as the store; which one that is is known once the
 // keep under way has ended. It stays the program's file: a later plain Save still asks where.
 void CArchiveCommands::OnOpenLastRun() {

@@ -51,6 +51,9 @@ public:
     // Save writes the archive saved or opened last as it was: protected by the same password.
     void OnSave(bool choose, bool protect = false);
     void OnOpen();
+    // An archive or a kept run the user named elsewhere (a row found in it), opened as OnOpen
+    // opens the one chosen.
+    void OpenArchive(const std::wstring& path);
     void OnOpenLastRun();
     // In the window's thread: true when `message` was one of the three and was handled.
     bool HandleMessage(UINT message, WPARAM wParam);

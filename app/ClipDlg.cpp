@@ -121,6 +121,7 @@ bool CClipDlg::OnInitDialog() {
     SetWindowTextW(hwnd(), wide(store::kMainWindowTitle).c_str());
 
     m_archive.Attach(hwnd(), kMsgArchiveProgress, kMsgArchiveDone, kMsgKeepDone);
+    m_view.OnOpenArchive([this](const std::wstring& path) { m_archive.OpenArchive(path); });
     m_slots.Attach(hwnd(), kSlotRetryTimer);
     m_status = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 30, hwnd(), nullptr,
                                instance(), nullptr);

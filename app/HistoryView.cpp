@@ -140,6 +140,10 @@ ui::CClipListCtrl::Actions CHistoryView::listActions() {
             m_changes.filed(clip, category);
     };
     // Asked once; the rows already recorded stay until the user deletes them.
+    actions.openArchive = [this](const std::string& archive) {
+        if (m_openArchive)
+            m_openArchive(base::toWide(archive));
+    };
     actions.excludeSource = [this](const std::string& path) {
         if (askThenSave(wide(xml::utf16ToUtf8(app::excludeQuestion(path))), [&] { return app::excluded::add(path); },
                         L"无法保存排除的程序。"))

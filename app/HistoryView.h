@@ -89,6 +89,8 @@ public:
         std::function<void(const std::string& clip, const std::string& category)> filed;
     };
     void ListenForChanges(ChangeListener listener) { m_changes = std::move(listener); }
+    // Who opens the run or archive a row found in earlier ones lies in (the archive commands).
+    void OnOpenArchive(std::function<void(const std::wstring& path)> open) { m_openArchive = std::move(open); }
 
 private:
     bool askThenSave(const std::wstring& question, const std::function<bool()>& save, const wchar_t* failed) const;
@@ -118,6 +120,7 @@ private:
     bool m_bOpened = false;  // the history was shown once (the window has opened)
     std::optional<std::u16string> m_newestHistoryText;
     ChangeListener m_changes;
+    std::function<void(const std::wstring& path)> m_openArchive;
 };
 
 }  // namespace app

@@ -37,10 +37,13 @@ std::vector<int> CClipListCtrl::selectedRows() const {
 }
 
 // The clips of the selected rows, top to bottom.
+// The rows found in earlier runs and archives are not the store's: nothing of them is deleted,
+// filed or queued.
 std::vector<std::string> CClipListCtrl::selectedClips() const {
     std::vector<std::string> clips;
     for (int row : selectedRows())
-        clips.push_back(m_rows.clipAt(static_cast<std::size_t>(row)));
+        if (m_rows.shown(static_cast<std::size_t>(row)).archive.empty())
+            clips.push_back(m_rows.clipAt(static_cast<std::size_t>(row)));
     return clips;
 }
 
@@ -80,6 +83,7 @@ void CClipListCtrl::showContextMenu(POINT point) {
     // Copied: rows recorded while the menu is open may move the model's rows.
     const std::string clip = m_rows.shown(static_cast<std::size_t>(first)).clip;
     const std::string source = m_rows.shown(static_cast<std::size_t>(first)).source;
+    const std::string archive = m_rows.shown(static_cast<std::size_t>(first)).archive;
     RECT bounds = {};
     if (!ListView_GetItemRect(m_list.hwnd(), first, &bounds, LVIR_BOUNDS) || !contains(bounds, point))
         return;
@@ -91,13 +95,17 @@ void CClipListCtrl::showContextMenu(POINT point) {
             m_actions.emptyQueue();
         return;
     }
+    if (!archive.empty()) {
+        showEarlierRowMenu(clip, archive);
+        return;
+    }
     base::UniqueMenu menu(CreatePopupMenu());
     base::UniqueMenu moveTo(CreatePopupMenu());
     if (!menu || !moveTo)
         return;
-    AppendMenuW(menu.get(), MF_STRING, kMenuDelete, L"删除");
+    AppendMenuW(menu.get(), MF_STRING, kMenuDelete, L"删除(&D)");
     const bool categories = ui::category::fillMenu(m_store, moveTo.get()) &&
-                            AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(moveTo.get()), L"移动到");
+                            AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(moveTo.get()), L"移动到(&M)");
     if (categories)
         moveTo.release();  // the menu owns it now
     // History clips only: a slot row is no history record.
@@ -108,7 +116,7 @@ void CClipListCtrl::showContextMenu(POINT point) {
         AppendMenuW(menu.get(), MF_STRING, kMenuExclude, L"不记录此程序的复制(&N)");
     if (m_rows.shown(static_cast<std::size_t>(first)).kind == 0)  // a text row
         appendPasteAsMenu(menu.get());
-    AppendMenuW(menu.get(), MF_STRING, kMenuPaste, L"粘贴");  // last, where the user finds it
+    AppendMenuW(menu.get(), MF_STRING, kMenuPaste, kPasteItem);  // last, where the user finds it
     base::Trace("list menu with %d items%s%s", GetMenuItemCount(menu.get()), categories ? ", move to" : "",
                 historyRow ? ", queue" : "");
     POINT cursor;
@@ -127,6 +135,25 @@ void CClipListCtrl::showContextMenu(POINT point) {
         m_actions.pasteRowAs(clip, *transform);
     else if (chosen >= ui::category::kFirstMenuCommand && chosen < kMenuDelete)
         moveToCategory(clip, chosen - ui::category::kFirstMenuCommand);
+}
+
+// A row found in an earlier run or an archive: its run or archive opened, or the row pasted (it
+// comes back into the history first).
+void CClipListCtrl::showEarlierRowMenu(const std::string& clip, const std::string& archive) {
+    base::UniqueMenu menu(CreatePopupMenu());
+    if (!menu)
+        return;
+    AppendMenuW(menu.get(), MF_STRING, kMenuOpenArchive, L"打开所在的记录(&O)");
+    AppendMenuW(menu.get(), MF_STRING, kMenuPaste, kPasteItem);
+    base::Trace("list menu with %d items of an earlier run", GetMenuItemCount(menu.get()));
+    POINT cursor;
+    GetCursorPos(&cursor);
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, m_list.hwnd(), nullptr));
+    if (chosen == kMenuOpenArchive)
+        m_actions.openArchive(archive);
+    else if (chosen == kMenuPaste)
+        m_actions.pasteRow(clip, (GetKeyState(VK_SHIFT) & 0x8000) != 0);
 }
 
 // "粘贴为(&A)" before "粘贴": each transform, in menu order, with its access key.

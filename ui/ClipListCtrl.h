@@ -49,6 +49,8 @@ public:
         std::function<void(const std::string& clip, const std::string& category)> clipFiled;
         // Copies from the program are recorded no more (after the user agreed).
         std::function<void(const std::string& path)> excludeSource;
+        // The kept run or archive a row found in earlier ones lies in, opened as 打开 opens one.
+        std::function<void(const std::string& archive)> openArchive;
     };
 
     static constexpr UINT kCommandDelete = 32780;
@@ -58,6 +60,7 @@ public:
     static constexpr UINT kMenuUnqueue = 240000;
     static constexpr UINT kMenuClearQueue = 250000;
     static constexpr UINT kMenuExclude = 260000;
+    static constexpr UINT kMenuOpenArchive = 270000;
     static constexpr UINT kMenuPasteAs = 32970;  // + the transform's number (ID_PASTE_AS_FIRST)
 
     // The store whose clips the rows show, and deletes and files them.
@@ -105,6 +108,8 @@ private:
     void showContextMenu(POINT point);
     UINT trackQueueMenu();
     void appendPasteAsMenu(HMENU menu);
+    void showEarlierRowMenu(const std::string& clip, const std::string& archive);
+    static constexpr const wchar_t* kPasteItem = L"粘贴(&P)";
     void moveToCategory(const std::string& clip, unsigned categoryIndex);
 
     Actions m_actions;

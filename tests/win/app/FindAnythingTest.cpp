@@ -97,7 +97,9 @@ TEST_F(FindAnythingTest, FiltersAndWordsNarrowTheRowsAndEscStepsBack) {
 }
 
 // The clip of a run kept at the last start is found among the runs kept (with the run's date),
-// and Enter brings it back as a new row of the history and onto the clipboard.
+// and Enter brings it back as a new row of the history and onto the clipboard; the row's menu
+// offers its run (opened as 打开 opens an archive) and the paste, nothing that would change the
+// store through it.
 TEST_F(FindAnythingTest, AClipOfAKeptRunIsFoundAndBroughtBack) {
     const std::wstring kept = L"kept needle 4711 " + std::to_wstring(GetTickCount());
     record(kept);
@@ -127,6 +129,19 @@ TEST_F(FindAnythingTest, AClipOfAKeptRunIsFoundAndBroughtBack) {
     }));
     EXPECT_TRUE(pumpUntil([&] { return storedClipText("his2-") == kept; }, 5s)) << base::toUtf8(storedClipText("his2-"));
     EXPECT_TRUE(pumpUntil([&] { return clipboardHoldsText(kept); }, 5s));
+
+    // Delete passes over it; its menu opens its run, which becomes the store as it was.
+    const int earlier = fromRun(m_app->rows()[0]) ? 0 : 1;
+    m_app->selectRows({earlier});
+    PostMessageW(m_app->list(), WM_KEYDOWN, VK_DELETE, 0);
+    EXPECT_TRUE(expectNothingFor(500ms, [&] { return waitForProcessDialog(m_app->processId(), m_app->mainWindow(), 0ms) != nullptr; }));
+    const std::size_t mark = m_log.mark();
+    ASSERT_TRUE(rowMenu({earlier}));
+    EXPECT_TRUE(m_log.has("list menu with 2 items of an earlier run", mark));
+    pressKeys({'O'});
+    ASSERT_TRUE(pumpUntil([&] { return m_log.has("archive command 1 done: 0", mark); }, 30s)) << m_log.text();
+    EXPECT_EQ(storedClipText("his1-"), kept);
+    EXPECT_EQ(storedClipText("his2-"), L"copied after it");
 }
 
 // An archive in a folder the user added is searched with the kept runs, though another folder
