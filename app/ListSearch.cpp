@@ -113,12 +113,14 @@ void CListSearch::OnEarlierToggled() {
     m_view.restoreStatus();
 }
 
-// The rows found before go at once; those of this query come with its results. With the box
-// empty (or the checkbox off) nothing is searched.
+// The rows found before go at once; those of this query come with its results. With nothing
+// asked (no words and no filter) or the checkbox off nothing is searched; filters alone ("日期:7天")
+// are a search of their own.
 void CListSearch::searchEarlierRuns() {
     m_earlierOutcome.reset();
     const std::u16string text = m_bar.Text();
-    const bool wanted = m_bar.SearchesEarlier() && m_clipList.Rows().query().hasText() &&
+    const search::Query& query = m_clipList.Rows().query();
+    const bool wanted = m_bar.SearchesEarlier() && (query.hasText() || !query.filters.empty()) &&
                         m_clipList.Rows().searchError().empty();
     if (m_clipList.Rows().earlierCount() > 0)
         m_clipList.ChangeKeepingSelection([](ui::cliplist::ClipListModel& rows) {
