@@ -5,6 +5,7 @@
 #include "app/ClipRules.h"
 #include "ui/PasswordDlg.h"
 #include "store/Protocol.h"
+#include "store/RunNames.h"
 #include "base/Barrier.h"
 #include "base/Text.h"
 #include "base/Trace.h"
@@ -128,7 +129,13 @@ void CArchiveCommands::OpenArchive(const std::wstring& path) {
         MessageBeep(MB_ICONWARNING);
         return;
     }
-    admit({Command::Open, path, {}});
+    const std::string name = base::toUtf8(path.substr(folderOf(path).size() + 1));
+    const std::string question = app::openArchiveQuestion(name);
+    if (MessageBoxW(m_window, base::toWide(question).c_str(), base::toWide(store::kMainWindowTitle).c_str(),
+                    MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    const bool keptRun = base::toUtf8(folderOf(path)) == m_store.runsFolder() && store::parseRunArchive(name);
+    admit({keptRun ? Command::OpenRun : Command::Open, path, {}});
 }
 
 // The newest run kept at a start comes back as the store; which one that is is known once the
@@ -171,7 +178,8 @@ void CArchiveCommands::start(const Request& request) {
     m_status(base::toWide(app::archiveProgressText(saving, 0)));
     base::Trace("archive command %d started", static_cast<int>(request.command));
     // A kept run lies beside the store and only the program writes it: its files are shared.
-    const store::ArchiveFiles how = request.command == Command::OpenLastRun ? store::ArchiveFiles::Shared : store::ArchiveFiles::Copied;
+    const bool keptRun = request.command == Command::OpenLastRun || request.command == Command::OpenRun;
+    const store::ArchiveFiles how = keptRun ? store::ArchiveFiles::Shared : store::ArchiveFiles::Copied;
     m_worker = std::thread([this, saving, how, target = base::toUtf8(path), password = request.password]() mutable {
         int told = 0;
         const store::ArchiveProgress progress = [&](std::size_t done, std::size_t total) {
@@ -230,6 +238,7 @@ void CArchiveCommands::onDone(store::ArchiveResult result) {
             m_view.SetRootText(false);
         break;
     case Command::OpenLastRun:
+    case Command::OpenRun:
         m_view.ShowOpenedStore();
         break;
     }

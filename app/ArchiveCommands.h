@@ -51,8 +51,8 @@ public:
     // Save writes the archive saved or opened last as it was: protected by the same password.
     void OnSave(bool choose, bool protect = false);
     void OnOpen();
-    // An archive or a kept run the user named elsewhere (a row found in it), opened as OnOpen
-    // opens the one chosen.
+    // An archive or a kept run the user named elsewhere (a row found in it), opened once the
+    // user agreed to its taking the place of the store.
     void OpenArchive(const std::wstring& path);
     void OnOpenLastRun();
     // In the window's thread: true when `message` was one of the three and was handled.
@@ -66,7 +66,9 @@ public:
     void Stop();
 
 private:
-    enum class Command { Save, Open, OpenLastRun };
+    // OpenRun: a run the program kept, named by the user (a row found in it); opened as the
+    // newest one is, its files shared and the archive a plain Save writes left as it was.
+    enum class Command { Save, Open, OpenLastRun, OpenRun };
     struct Request {
         Command command;
         std::wstring path;

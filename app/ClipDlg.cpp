@@ -194,7 +194,9 @@ bool CClipDlg::OnSize(UINT type, int, int) {
 
 // Copies recorded and the user's deletions and filings go to the sync folder's engine.
 void CClipDlg::startSync() {
-    const auto recorded = [this](const store::ClipSnapshot& copy, const app::ViewRow& row) { m_sync.Recorded(copy, row); };
+    const auto recorded = [this](const store::ClipSnapshot& copy, const app::ViewRow& row, bool madeRoom) {
+        m_sync.Recorded(copy, row, madeRoom);
+    };
     m_monitor.OnRecorded(recorded);
     m_slots.OnFiled(recorded);
     m_view.ListenForChanges({[this](const std::vector<std::string>& clips) { m_sync.RowsRemoved(clips); },

@@ -11,6 +11,10 @@ using xml::utf8ToUtf16;
 
 namespace app {
 
+std::string openArchiveQuestion(std::string_view archiveName) {
+    return "打开“" + std::string(archiveName) + "”？\n当前的剪贴内容将被它替换，没有保存的内容不会保留。";
+}
+
 std::u16string programFolder(std::u16string_view executablePath) {
     return store::replaceAll(store::asciiLower(executablePath.substr(0, 512)), u"dravix.exe", u"");
 }

@@ -133,6 +133,8 @@ inline constexpr std::string_view kLastRunNotRestoredTitle = "上次的记录没
 inline constexpr std::wstring_view kArchiveFilter = L"amc file(*.amc)\0*.amc\0\0";
 inline constexpr std::wstring_view kArchiveExtension = L"amc";
 inline constexpr std::string_view kNoKeptRunMessage = "还没有保存过的上次记录。";
+// Asked before a row's run or archive ("打开所在的记录") takes the place of the store.
+std::string openArchiveQuestion(std::string_view archiveName);
 // The status line while a File command waits for the run being kept at this start.
 inline constexpr std::string_view kKeepingRunText = "正在保存上次的记录，完成后接着执行……";
 inline constexpr std::string_view kStoreDamagedMessage =

@@ -98,7 +98,7 @@ void CClipboardMonitor::onRecorderResults() {
         case app::recorder::CClipRecorder::Outcome::Recorded:
             lastStamp = result.row.copyTime;
             if (m_onRecorded && result.copy && !result.initial)
-                m_onRecorded(*result.copy, result.row);
+                m_onRecorded(*result.copy, result.row, result.madeRoom);
             if (m_view.ShowsHistory())
                 rows.push_back(std::move(result.row));
             changed = changed || !result.initial;  // the store holds changes no archive holds

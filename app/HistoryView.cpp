@@ -124,7 +124,7 @@ ui::CClipListCtrl::Actions CHistoryView::listActions() {
         const std::size_t position = rows.shownPosition(clip);
         if (position < rows.shownCount() && !rows.shown(position).archive.empty())
             bringBack(rows.shown(position), plainText);
-        else
+        else if (!ui::cliplist::isEarlierClip(clip))  // not one found earlier and gone meanwhile
             m_target.Paste(m_window, clip, plainText);
     };
     actions.pasteRowAs = [this](const std::string& clip, store::Transform transform) {
@@ -139,11 +139,11 @@ ui::CClipListCtrl::Actions CHistoryView::listActions() {
         if (m_changes.filed)
             m_changes.filed(clip, category);
     };
-    // Asked once; the rows already recorded stay until the user deletes them.
     actions.openArchive = [this](const std::string& archive) {
         if (m_openArchive)
             m_openArchive(base::toWide(archive));
     };
+    // Asked once; the rows already recorded stay until the user deletes them.
     actions.excludeSource = [this](const std::string& path) {
         if (askThenSave(wide(xml::utf16ToUtf8(app::excludeQuestion(path))), [&] { return app::excluded::add(path); },
                         L"无法保存排除的程序。"))

@@ -67,7 +67,7 @@ bool CSlotFiling::fileSlotCopy(char digit) {
         const std::string stamp = contents->copyTime.empty() ? store::currentTimeStamp() : contents->copyTime;
         app::recorder::Filing filing = app::recorder::fileCopy(m_parts.store.paths(), contents->snapshot, stamp, m_parts.monitor.lastText());
         if (filing.outcome == app::recorder::Filing::Outcome::Filed && m_onFiled)
-            m_onFiled(contents->snapshot, filing.row);
+            m_onFiled(contents->snapshot, filing.row, filing.madeRoom);
         showFiling(digit, std::move(filing));
     } else {
         base::Trace("slot %c not filed: it cannot be read", digit);

@@ -130,8 +130,10 @@ app::recorder::CClipRecorder::OwnChangeTest CSyncCommands::OwnChangeTest(app::re
     };
 }
 
-void CSyncCommands::Recorded(const store::ClipSnapshot& copy, const app::ViewRow& row) {
-    forget(row.clip, Leaving::MadeRoom);
+void CSyncCommands::Recorded(const store::ClipSnapshot& copy, const app::ViewRow& row, bool madeRoom) {
+    // A number free for another reason was freed by a deletion the list did not tell of (the
+    // command line's delete, the wipe, an archive opened): it goes out as one now.
+    forget(row.clip, madeRoom ? Leaving::MadeRoom : Leaving::Deleted);
     if (!m_engine)
         return;
     const std::string key = localKey(row.clip, row.copyTime);
@@ -217,7 +219,7 @@ void CSyncCommands::fileArrived(const clipsync::SyncEvent& event) {
         base::Trace("sync: a clip from %s not filed (%d)", event.machineName.c_str(), static_cast<int>(filing.outcome));
         return;
     }
-    forget(filing.row.clip, Leaving::MadeRoom);
+    forget(filing.row.clip, filing.madeRoom ? Leaving::MadeRoom : Leaving::Deleted);
     const store::ClipOrigin origin{event.row.machine, event.row.seq, event.machineName};
     if (!m_store.setOrigin(filing.row.clip, store::originText(origin)))
         base::Trace("sync: the origin of %s could not be written", filing.row.clip.c_str());

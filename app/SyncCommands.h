@@ -1,7 +1,8 @@
 // CSyncCommands: "在多台电脑间同步" in the main window. It owns the sync engine (sync/SyncEngine.h)
 // while the user's settings say it is on: copies the recorder filed go out (never those the
-// engine's caller refuses: programs kept out, and what the recorder never records: private
-// content), deletions and filings of this machine's rows go out, and what the other machines
+// engine's caller refuses: programs kept out, secrets the user lets this machine keep, and what
+// the recorder never records: private content), deletions and filings of this machine's rows go
+// out (a record that made room for a newer one is no deletion), and what the other machines
 // did arrives as rows here (each with its origin, "来自：" and the machine in its tooltip),
 // removals and filings; a clip that arrives goes on the clipboard too when the user asked,
 // without being recorded again. The tray's tooltip says how syncing goes. Everything here runs
@@ -44,8 +45,9 @@ public:
     // a clip that arrived was put on the clipboard.
     app::recorder::CClipRecorder::OwnChangeTest OwnChangeTest(app::recorder::CClipRecorder::OwnChangeTest library);
 
-    // The recorder, or a slot copy, filed `copy` as `row` (its clip name and copy time).
-    void Recorded(const store::ClipSnapshot& copy, const app::ViewRow& row);
+    // The recorder, or a slot copy, filed `copy` as `row` (its clip name and copy time), in the
+    // place of the oldest record when `madeRoom`.
+    void Recorded(const store::ClipSnapshot& copy, const app::ViewRow& row, bool madeRoom);
     // The user deleted these rows, or filed this one into `category`.
     void RowsRemoved(const std::vector<std::string>& clips);
     void RowFiled(const std::string& clip, const std::string& category);

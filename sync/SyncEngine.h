@@ -11,7 +11,8 @@
 //     test for private content, secrets and excluded programs; `eventsWaiting` posts a message to
 //     the main window (it runs in the engine's thread).
 //   after the recorder filed a copy: publish(snapshot, key of the record); after the user deleted
-//     a record, or it was removed to make room: publishDeleted(key); filed: publishFiled(key, name).
+//     a record: publishDeleted(key) (not when it made room for a newer one: the other machines
+//     keep theirs); filed: publishFiled(key, name).
 //   on the message: takeEvents(); an Arrived event is filed as a history record with its origin
 //     (a row whose tooltip says "来自：" + machineName), Removed deletes that row unless the user
 //     filed it, Filed files it; a synced row the user filed or deleted here: noteFiledHere /

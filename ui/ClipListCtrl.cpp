@@ -37,19 +37,17 @@ std::vector<int> CClipListCtrl::selectedRows() const {
 }
 
 // The clips of the selected rows, top to bottom.
-// The rows found in earlier runs and archives are not the store's: nothing of them is deleted,
-// filed or queued.
-std::vector<std::string> CClipListCtrl::selectedClips() const {
+std::vector<std::string> CClipListCtrl::selectedClips(bool storeOnly) const {
     std::vector<std::string> clips;
     for (int row : selectedRows())
-        if (m_rows.shown(static_cast<std::size_t>(row)).archive.empty())
+        if (!storeOnly || m_rows.shown(static_cast<std::size_t>(row)).archive.empty())
             clips.push_back(m_rows.clipAt(static_cast<std::size_t>(row)));
     return clips;
 }
 
 void CClipListCtrl::DeleteSelected() {
     // Named before the question: rows recorded while it waits may move the rows.
-    const std::vector<std::string> clips = selectedClips();
+    const std::vector<std::string> clips = selectedClips(true);
     if (clips.empty())
         return;
     if (m_actions.queueShown()) {
@@ -90,7 +88,7 @@ void CClipListCtrl::showContextMenu(POINT point) {
     if (m_actions.queueShown()) {
         const UINT chosen = trackQueueMenu();
         if (chosen == kMenuUnqueue)
-            m_actions.unqueueClips(selectedClips());
+            m_actions.unqueueClips(selectedClips(true));
         else if (chosen == kMenuClearQueue)
             m_actions.emptyQueue();
         return;
@@ -124,7 +122,7 @@ void CClipListCtrl::showContextMenu(POINT point) {
     const UINT chosen = static_cast<UINT>(
         TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, m_list.hwnd(), nullptr));
     if (chosen == kMenuQueue)
-        m_actions.queueClips(selectedClips());
+        m_actions.queueClips(selectedClips(true));
     else if (chosen == kMenuDelete)
         DeleteSelected();
     else if (chosen == kMenuPaste)

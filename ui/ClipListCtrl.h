@@ -104,7 +104,9 @@ private:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void clearSelection() const;
     std::vector<int> selectedRows() const;
-    std::vector<std::string> selectedClips() const;
+    // With `storeOnly`, not the rows found in earlier runs and archives: they are not the store's
+    // (nothing of them is deleted, filed or queued).
+    std::vector<std::string> selectedClips(bool storeOnly = false) const;
     void showContextMenu(POINT point);
     UINT trackQueueMenu();
     void appendPasteAsMenu(HMENU menu);

@@ -15,6 +15,7 @@ namespace {
 // that runs long leaves the rest unshown (and says so), never the window waiting.
 constexpr std::chrono::milliseconds kSearchTime{250};
 constexpr std::chrono::milliseconds kMarkTime{20};
+constexpr char kEarlierClipSeparator = '|';  // between an earlier row's archive and its clip there
 
 // The times and numbers are ASCII: compared as bytes they sort as their wide texts do.
 const std::string& asciiColumn(const Row& row, int column) {
@@ -65,10 +66,15 @@ void cutForDisplay(std::u16string& content) {
 
 }  // namespace
 
+// The store's clip names hold no '|' (nor does any name of an element).
+bool isEarlierClip(std::string_view clip) {
+    return clip.find(kEarlierClipSeparator) != std::string_view::npos;
+}
+
 Row earlierRow(int kind, std::u16string line, std::string copyTime, std::string origin, int number, std::string source,
                std::string category, std::string archive, std::string archiveClip) {
     Row row{kind, std::move(line), std::move(copyTime), std::move(origin) + " #" + std::to_string(number), "",
-            std::move(source), archive + "|" + archiveClip, std::move(category)};
+            std::move(source), archive + kEarlierClipSeparator + archiveClip, std::move(category)};
     row.archive = std::move(archive);
     row.archiveClip = std::move(archiveClip);
     return row;

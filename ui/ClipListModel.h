@@ -46,6 +46,8 @@ struct Row {
     std::string archive;
     std::string archiveClip;
 };
+// Whether `clip` names a row found in an earlier run or an archive (no clip of the store).
+bool isEarlierClip(std::string_view clip);
 // The row of a search result from an earlier run or an archive.
 Row earlierRow(int kind, std::u16string line, std::string copyTime, std::string origin, int number, std::string source,
                std::string category, std::string archive, std::string archiveClip);

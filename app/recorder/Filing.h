@@ -29,8 +29,9 @@ struct Filing {
     ViewRow row;            // the list's row of the record, when filed
 };
 
-// Who hears of a copy filed as a history record, with its row (the sync folder's engine).
-using FiledCopyListener = std::function<void(const store::ClipSnapshot& copy, const ViewRow& row)>;
+// Who hears of a copy filed as a history record, with its row and whether it took the number of
+// the oldest record to make room (the sync folder's engine).
+using FiledCopyListener = std::function<void(const store::ClipSnapshot& copy, const ViewRow& row, bool madeRoom)>;
 
 // `copy` filed as a history record copied at `stamp`.
 Filing fileCopy(const store::StorePaths& paths, const store::ClipSnapshot& copy, const std::string& stamp,

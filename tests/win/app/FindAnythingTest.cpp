@@ -106,14 +106,16 @@ TEST_F(FindAnythingTest, AClipOfAKeptRunIsFoundAndBroughtBack) {
     record(L"copied after it");  // what the clipboard holds at the next start
     start();                     // the run before is kept, with its index
     focusSearchBox();
-    typeSearch(kept.substr(5));
-    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.empty(); }));
     typeChord({VK_CONTROL, VK_SHIFT}, 'F', 60);
     ASSERT_TRUE(pumpUntil([&] { return IsDlgButtonChecked(m_app->mainWindow(), kEarlierBox) == BST_CHECKED; }, 3s));
-    // Its row says the run's date and its number there.
+    // Its row says the run's date and its number there. A filter alone searches the runs too.
     const auto fromRun = [&](const ListRow& row) {
         return row.content == kept && row.number.rfind(L"20", 0) == 0 && row.number.find(L" #1") != std::wstring::npos;
     };
+    typeSearch(L"类型:文本 ");
+    ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return std::count_if(rows.begin(), rows.end(), fromRun) == 1; }))
+        << base::toUtf8(m_app->statusText());
+    typeSearch(kept.substr(5));
     ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return rows.size() == 1 && fromRun(rows.front()); }))
         << base::toUtf8(m_app->statusText());
     EXPECT_TRUE(pumpUntil([&] { return m_app->statusText().find(L"以前的记录：1 条") != std::wstring::npos; }, 5s))
@@ -130,7 +132,8 @@ TEST_F(FindAnythingTest, AClipOfAKeptRunIsFoundAndBroughtBack) {
     EXPECT_TRUE(pumpUntil([&] { return storedClipText("his2-") == kept; }, 5s)) << base::toUtf8(storedClipText("his2-"));
     EXPECT_TRUE(pumpUntil([&] { return clipboardHoldsText(kept); }, 5s));
 
-    // Delete passes over it; its menu opens its run, which becomes the store as it was.
+    // Delete passes over it; its menu opens its run, once the user agreed, and the run becomes the
+    // store as it was.
     const int earlier = fromRun(m_app->rows()[0]) ? 0 : 1;
     m_app->selectRows({earlier});
     PostMessageW(m_app->list(), WM_KEYDOWN, VK_DELETE, 0);
@@ -139,7 +142,10 @@ TEST_F(FindAnythingTest, AClipOfAKeptRunIsFoundAndBroughtBack) {
     ASSERT_TRUE(rowMenu({earlier}));
     EXPECT_TRUE(m_log.has("list menu with 2 items of an earlier run", mark));
     pressKeys({'O'});
-    ASSERT_TRUE(pumpUntil([&] { return m_log.has("archive command 1 done: 0", mark); }, 30s)) << m_log.text();
+    HWND question = waitForProcessDialog(m_app->processId(), m_app->mainWindow());
+    ASSERT_TRUE(question && bringToFront(question));
+    pressKeys({VK_RETURN});  // Yes, the default
+    ASSERT_TRUE(pumpUntil([&] { return m_log.has("archive command 3 done: 0", mark); }, 30s)) << m_log.text();
     EXPECT_EQ(storedClipText("his1-"), kept);
     EXPECT_EQ(storedClipText("his2-"), L"copied after it");
 }
