@@ -135,7 +135,9 @@ void CClipRecorder::State::read(bool initial) {
     }
     if (waiting)
         changedWhileWaiting(*waiting, announced);
-    if (!waiting) {
+    // A change taken up already (an owner's release, the emptying behind a killed owner) holds no
+    // copy of its own; waiting for it would count it twice.
+    if (!waiting && announced != lastTakenUp) {
         waiting.emplace();
         waiting->tookUp = initial;  // what was there at the start was heard of by no one
         if (!beingMade)
@@ -214,8 +216,8 @@ void CClipRecorder::State::changedWhileWaiting(WaitingCopy& copy, DWORD now) {
     }
     if (!isReleaseByOwner(change)) {
         // A killed owner's clipboard is emptied behind it (under Wine): a change, but no copy.
-        if (change.ownerGone && listening)
-            ++takenUp;
+        if (change.ownerGone)
+            takeUp(now);
         return replaced(copy);
     }
     trace(base::TraceLine("clipboard %lu released by its owner as %lu", copy.seen, now));
@@ -298,10 +300,14 @@ void CClipRecorder::State::endOfGo(WaitingCopy& copy) {
         waiting.reset();
         return;
     }
-    if (go->after != copy.seen && copy.owner && !IsWindow(copy.owner))
-        takeUp(go->after);  // its owner went during the go: the release is heard as a change of its own
-    settleTakeUp(copy, go->after);  // opened: its writer had let go of it
-    copy.seen = go->after;
+    // An owner's release heard while the go ran moved the copy on already: the go's number is the
+    // older one then, and a change taken up is never taken up again.
+    if (copy.seen == go->expected()) {
+        if (go->after != copy.seen && copy.owner && !IsWindow(copy.owner))
+            takeUp(go->after);  // its owner went during the go: the release is heard as a change of its own
+        settleTakeUp(copy, go->after);  // opened: its writer had let go of it
+        copy.seen = go->after;
+    }
     copy.whole = true;  // opened: its writer had let go of it
     copy.firstGo = copy.firstGo && !go->marksRead;
     if (!go->source.empty())

@@ -92,6 +92,8 @@ public:
     }
     // Whether the go is inside a request for a format's data (its source may be rendering it).
     bool askingForData() const { return m_asking; }
+    // The sequence number of the copy it was started for.
+    DWORD expected() const { return m_expected; }
 
     const unsigned number;  // which go of the run
     // After the go ended:
