@@ -216,8 +216,12 @@ void CClipRecorder::State::changedWhileWaiting(WaitingCopy& copy, DWORD now) {
     }
     if (!isReleaseByOwner(change)) {
         // A killed owner's clipboard is emptied behind it (under Wine): a change, but no copy.
-        if (change.ownerGone)
+        // When the emptying is the last change, its number is taken up (nothing waits for it
+        // again); a copy made since is still to be read.
+        if (change.ownerGone && !change.hasOwner && change.steps <= 2)
             takeUp(now);
+        else if (change.ownerGone && listening)
+            ++takenUp;
         return replaced(copy);
     }
     trace(base::TraceLine("clipboard %lu released by its owner as %lu", copy.seen, now));
