@@ -53,6 +53,7 @@ void CClipRecorder::State::readChanges() {
         }
         base::Guarded("clipboard reader", [&] {
             advance();
+            countUnread();
             noteWaiting();
         });
     }
@@ -472,6 +473,10 @@ void CClipRecorder::State::takeUp(DWORD sequence) {
 // take a change up before the listener's notification of it arrives; that notification then
 // only evens the count.
 void CClipRecorder::State::countUnread() {
+    // A waiting copy not yet brought up to the clipboard's number (its go held up, or a look put
+    // off while the writer moved on) may still take those changes up: they are counted once it is.
+    if (waiting && waiting->seen != GetClipboardSequenceNumber())
+        return;
     const int pending = waiting && !waiting->tookUp ? 1 : 0;  // caught as its writer was at it
     if (heard <= takenUp + pending)
         return;
