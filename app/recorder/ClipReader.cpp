@@ -97,14 +97,16 @@ bool isBeingMade(HWND owner) {
     return owner && GetOpenClipboardWindow() == owner;
 }
 
-// Whether the clipboard as it is now is a whole copy, one whose loss would be a copy lost. With no
+// Whether the clipboard as it is now is a whole copy, one whose loss would be a copy lost: one its
+// owner does not hold open (`held`, looked at once by the caller: a writer that closes its copy and
+// opens the clipboard again at once must not be seen both letting go and holding it). With no
 // owner (a writer that opened the clipboard with no window), it is a copy when it holds data beside
 // the locale: Wine releases a killed owner's clipboard to no owner and keeps only the locale it
 // had, which is no copy. The formats are asked only when no program owns the clipboard: Wine may
 // have the question wait for an owner that does not answer.
-bool isWholeCopy(HWND owner) {
+bool isWholeCopy(HWND owner, bool held) {
     if (owner)
-        return !isBeingMade(owner);
+        return !held;
     return CountClipboardFormats() > (IsClipboardFormatAvailable(CF_LOCALE) ? 1 : 0);
 }
 
@@ -124,8 +126,10 @@ void CClipRecorder::State::read(bool initial) {
     // replaced before then stays unread, counted as missed.
     const HWND owner = GetClipboardOwner();
     const bool held = isBeingMade(owner);
-    const bool whole = isWholeCopy(owner) && GetClipboardSequenceNumber() == announced;
-    const bool beingMade = held || (!whole && GetClipboardSequenceNumber() != announced);
+    const bool wholeThen = isWholeCopy(owner, held);
+    const bool movedOn = GetClipboardSequenceNumber() != announced;
+    const bool whole = wholeThen && !movedOn;
+    const bool beingMade = held || movedOn;
     if (waiting && waiting->seen == announced) {
         // A writer that does not move the number as it closes (Windows moves it as the copy is
         // written, not at the close).
