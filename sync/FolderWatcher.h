@@ -35,7 +35,8 @@ public:
     std::vector<std::string> takeNotices();
     // Notices that found the queue full, or that the system's buffer lost: a change happened.
     std::size_t overflowed() const;
-    // Whether the system's notices are being read (false while the folder is missing).
+    // Whether the system's notices are being read (false while the folder is missing). Once it is,
+    // every change from then on is told; what changed before is told as one change (an empty name).
     bool watching() const;
 
 private:

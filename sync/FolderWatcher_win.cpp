@@ -72,17 +72,23 @@ void FolderWatcher::State::readNotices(const std::vector<DWORD>& buffer, DWORD w
 }
 
 // Reads notices until the stop event, or until the folder went (false then: look for it again).
+// The system keeps a folder's notices only from the first read on: only then is it watched, and
+// what changed before (while it was opened, or while it was missing) is told as a change.
 bool FolderWatcher::State::watchOpenFolder(HANDLE folder) {
     std::vector<DWORD> buffer(kBufferSize / sizeof(DWORD));
     base::UniqueKernelObject done(CHECK_WIN32(CreateEventW(nullptr, TRUE, FALSE, nullptr)));
     if (!done)
         return false;
-    for (;;) {
+    for (bool first = true;; first = false) {
         OVERLAPPED overlapped = {};
         overlapped.hEvent = done.get();
         if (!CHECK_WIN32(ReadDirectoryChangesW(folder, buffer.data(), kBufferSize, TRUE, kNoticeFilter, nullptr, &overlapped,
                                                nullptr)))
             return false;
+        if (first) {
+            notice(std::string());
+            setWatching(true);
+        }
         const HANDLE events[] = {done.get(), stop.get()};
         const DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);
         DWORD written = 0;
@@ -119,7 +125,6 @@ void FolderWatcher::run() {
     do {
         const base::UniqueFile folder = openFolder(state.folder);
         if (folder) {
-            state.setWatching(true);
             const bool stopped = state.watchOpenFolder(folder.get());
             state.setWatching(false);
             if (stopped)
