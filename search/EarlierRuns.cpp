@@ -22,8 +22,14 @@ namespace {
 constexpr std::size_t kMaxUnwritten = 16;
 constexpr std::size_t kMaxKnownHeadBytes = 24u << 20;
 constexpr std::size_t kMaxIndexFileBytes = 1u << 30;
-// From this many rows on, a section is read whole rather than row by row.
+// From this many rows on, a section of a plain index is read whole rather than row by row (a
+// sealed one is read by the block, each opened once as the rows go on).
 constexpr std::size_t kWholeSectionFrom = 16;
+// The outcomes remembered, the most bytes of their hits' texts kept in all, and the most sources
+// prepare remembers looking at.
+constexpr std::size_t kRememberedOutcomes = 8;
+constexpr std::size_t kMaxRememberedTextBytes = 4u << 20;
+constexpr std::size_t kMaxPrepared = 4096;
 
 std::u16string ascii(std::string_view text) {
     return std::u16string(text.begin(), text.end());
@@ -52,28 +58,48 @@ std::string sameClipKey(const Hit& hit) {
            '\x1f' + xml::utf16ToUtf8(hit.line);
 }
 
+// A folder's files by name in any case, to find an archive's index beside it.
+using Listing = std::map<std::string, store::files::FileEntry>;
+
+Listing listingOf(const std::vector<store::files::FileEntry>& entries) {
+    Listing listing;
+    for (const store::files::FileEntry& entry : entries)
+        listing.emplace(store::asciiLower(entry.name), entry);
+    return listing;
+}
+
+Source sourceOf(const std::string& folder, const store::files::FileEntry& archive, const Listing& listing,
+                std::u16string origin, bool keptRun) {
+    Source source{store::joinPath(folder, archive.name), std::move(origin), keptRun, {archive.size, archive.writeTime}, {}};
+    const auto index = listing.find(store::asciiLower(archive.name + std::string(store::kSearchIndexExtension)));
+    if (index != listing.end())
+        source.indexFile = ArchiveStamp{index->second.size, index->second.writeTime};
+    return source;
+}
+
 }  // namespace
 
 std::vector<Source> searchSources(const std::string& runsFolder, const std::vector<std::string>& archiveFolders) {
-    std::vector<std::pair<store::RunName, std::string>> runs;
-    for (const std::string& name : store::files::filesIn(runsFolder))
-        if (std::optional<store::RunName> run = store::parseRunArchive(name))
-            runs.emplace_back(std::move(*run), name);
+    const std::vector<store::files::FileEntry> runFiles = store::files::fileEntriesIn(runsFolder);
+    const Listing runListing = listingOf(runFiles);
+    std::vector<std::pair<store::RunName, const store::files::FileEntry*>> runs;
+    for (const store::files::FileEntry& entry : runFiles)
+        if (std::optional<store::RunName> run = store::parseRunArchive(entry.name))
+            runs.emplace_back(std::move(*run), &entry);
     std::sort(runs.begin(), runs.end(), [](const auto& a, const auto& b) { return b.first < a.first; });
     std::vector<Source> sources;
     std::set<std::string> seen;
-    for (const auto& [run, name] : runs) {
-        sources.push_back({store::joinPath(runsFolder, name), runOrigin(run), true});
+    for (const auto& [run, entry] : runs) {
+        sources.push_back(sourceOf(runsFolder, *entry, runListing, runOrigin(run), true));
         seen.insert(store::asciiLower(sources.back().archive));
     }
     for (const std::string& folder : archiveFolders) {
         std::vector<store::files::FileEntry> archives = store::files::fileEntriesIn(folder);
+        const Listing listing = listingOf(archives);
         std::sort(archives.begin(), archives.end(), [](const auto& a, const auto& b) { return a.writeTime > b.writeTime; });
-        for (const store::files::FileEntry& entry : archives) {
-            const std::string path = store::joinPath(folder, entry.name);
-            if (store::hasArchiveExtension(entry.name) && seen.insert(store::asciiLower(path)).second)
-                sources.push_back({path, xml::utf8ToUtf16(entry.name), false});
-        }
+        for (const store::files::FileEntry& entry : archives)
+            if (store::hasArchiveExtension(entry.name) && seen.insert(store::asciiLower(store::joinPath(folder, entry.name))).second)
+                sources.push_back(sourceOf(folder, entry, listing, xml::utf8ToUtf16(entry.name), false));
     }
     return sources;
 }
@@ -128,6 +154,7 @@ public:
         m_blocks.reset();
         m_whole.clear();
     }
+    bool sealedInBlocks() const { return m_blocks != nullptr; }
     // The whole file's bytes (opened, when sealed), for its digest.
     bool readWhole(std::string& into) {
         const std::uint64_t size = m_blocks ? m_blocks->size() : m_file ? m_file->size() : m_whole.size();
@@ -204,16 +231,22 @@ private:
     std::optional<std::string_view> m_whole;
 };
 
+// A hit found in one index, with its folded text when it was read.
+struct Found {
+    Hit hit;
+    std::optional<KeptText> text;
+};
+
 // The rows of one index that the matcher admits, as results of `source`; false when the
 // deadline came first.
-bool searchIndex(OpenIndex& index, std::size_t source, const Matcher& matcher, Deadline& deadline, std::vector<Hit>& hits) {
+bool searchIndex(OpenIndex& index, std::size_t source, const Matcher& matcher, Deadline& deadline, std::vector<Found>& found) {
     const IndexHead& head = index.head;
     const std::vector<std::size_t> rows = admittedRows(head, matcher);
-    const bool many = rows.size() >= kWholeSectionFrom;
+    const bool many = rows.size() >= kWholeSectionFrom && !index.sealedInBlocks();
     Section texts(index, head.textsAt(), head.textsSize(), OpenIndex::kTexts, OpenIndex::kText, many && matcher.looksAtText());
     Section lines(index, head.linesAt(), head.linesSize(), OpenIndex::kLines, OpenIndex::kLine, many);
     for (std::size_t n = 0; n < rows.size(); ++n) {
-        if (n % 256 == 255 && deadline.passed())
+        if (n % 32 == 31 && deadline.passed())
             return false;
         const IndexedRow& row = head.row(rows[n]);
         std::optional<std::string_view> text;
@@ -226,52 +259,76 @@ bool searchIndex(OpenIndex& index, std::size_t source, const Matcher& matcher, D
                 continue;
         }
         const std::optional<std::string_view> line = lines.part(row.lineAt, 2 * row.lineUnits);
-        Hit hit{source, row.number, row.kind, store::historyClipName(row.number), std::string(row.copyTime),
-                std::string(head.string(row.source)), std::string(head.string(row.category)),
-                lineOf(line.value_or(std::string_view())), {}};
-        if (text)
-            hit.marks = withinLine(matcher.marks(textOf(row, *text), deadline), hit.line.size());
-        hits.push_back(std::move(hit));
+        Found hit{{source, row.number, row.kind, store::historyClipName(row.number), std::string(row.copyTime),
+                   std::string(head.string(row.source)), std::string(head.string(row.category)),
+                   lineOf(line.value_or(std::string_view())), {}},
+                  std::nullopt};
+        if (text) {
+            const TextView view = textOf(row, *text);
+            hit.hit.marks = withinLine(matcher.marks(view, deadline), hit.hit.line.size());
+            hit.text = KeptText{view.narrow, std::string(view.bytes)};
+        }
+        found.push_back(std::move(hit));
     }
     return true;
+}
+
+
+std::pair<std::uint64_t, std::int64_t> fileKey(const ArchiveStamp& stamp) {
+    return {stamp.size, stamp.writeTime};
 }
 
 }  // namespace
 
 EarlierRuns::EarlierRuns(IndexAccess access) : m_access(std::move(access)) {}
 
-// Whether an index whose head reads well is whole: its digest is checked once, and again only
-// when its file changes.
-bool EarlierRuns::trustworthy(const std::string& indexPath, OpenIndex& index) {
-    const std::optional<store::files::FileEntry> entry = store::files::entryOf(indexPath);
-    if (!entry)
-        return false;
-    const auto checked = m_checked.find(indexPath);
-    if (checked != m_checked.end() && checked->second == std::make_pair(entry->size, entry->writeTime))
-        return true;
-    std::string whole;
-    if (!index.readWhole(whole) || !digestMatches(whole))
-        return false;
-    m_checked[indexPath] = {entry->size, entry->writeTime};
-    return true;
+// What a remembered outcome was searched in: each source as listed.
+std::vector<EarlierRuns::SourceKey> EarlierRuns::sourcesKey(const std::vector<Source>& sources) {
+    std::vector<SourceKey> key;
+    key.reserve(sources.size());
+    for (const Source& source : sources)
+        key.emplace_back(source.archive, source.stamp, source.indexFile);
+    return key;
 }
 
-// The source's index opened, made first when it is missing, damaged or out of date. False when
-// the source cannot be searched (the outcome's notes say why).
-bool EarlierRuns::open(const Source& source, OpenIndex& index, SearchOutcome& outcome) {
-    const std::optional<ArchiveStamp> stamp = archiveStamp(source.archive);
-    if (!stamp) {
-        outcome.notes.push_back("gone: " + source.archive);
-        return false;
-    }
+// Whether an index whose head reads well is whole: its digest is checked once (when `mayCheck`),
+// and again only when its file changes.
+EarlierRuns::Trust EarlierRuns::trustworthy(const std::string& indexPath, const Source& source, OpenIndex& index,
+                                            bool mayCheck) {
+    if (!source.indexFile)
+        return Trust::No;
+    const auto checked = m_checked.find(indexPath);
+    if (checked != m_checked.end() && checked->second == fileKey(*source.indexFile))
+        return Trust::Yes;
+    if (!mayCheck)
+        return Trust::Unchecked;
+    std::string whole;
+    if (!index.readWhole(whole) || !digestMatches(whole))
+        return Trust::No;
+    m_checked[indexPath] = fileKey(*source.indexFile);
+    return Trust::Yes;
+}
+
+// The source's index opened, made first when it is missing, damaged or out of date (unless it is
+// left to prepare: `prepareOnTheWay` false and prepare has not tried it). False when the source
+// cannot be searched now (the outcome counts it or its notes say why).
+bool EarlierRuns::open(const Source& source, OpenIndex& index, SearchOutcome& outcome, bool prepareOnTheWay) {
     const std::string indexPath = store::searchIndexPath(source.archive);
     const auto unwritten = m_unwritten.find(source.archive);
-    if (unwritten != m_unwritten.end() && index.fromBytes(unwritten->second, *stamp) == IndexState::Valid)
+    if (unwritten != m_unwritten.end() && index.fromBytes(unwritten->second, source.stamp) == IndexState::Valid)
         return true;
-    const IndexState state = m_access.unseal ? openSealed(indexPath, index, *stamp) : index.fromFile(indexPath, *stamp);
-    if (state == IndexState::Valid && trustworthy(indexPath, index))
+    const bool mayPrepare = prepareOnTheWay || m_prepared.count({source.archive, fileKey(source.stamp)}) > 0;
+    const IndexState state = !source.indexFile ? IndexState::Damaged
+                             : m_access.unseal ? openSealed(indexPath, index, source)
+                                               : index.fromFile(indexPath, source.stamp);
+    const Trust trust = state == IndexState::Valid ? trustworthy(indexPath, source, index, mayPrepare) : Trust::No;
+    if (trust == Trust::Yes)
         return true;
     index.close();  // Windows replaces no file that is open
+    if (!mayPrepare) {
+        ++outcome.unprepared;
+        return false;
+    }
     BuiltIndex built = buildIndex(source.archive, m_access);
     if (built.outcome == BuiltIndex::Outcome::ArchiveUnreadable) {
         outcome.notes.push_back("cannot be read: " + source.archive);
@@ -285,69 +342,162 @@ bool EarlierRuns::open(const Source& source, OpenIndex& index, SearchOutcome& ou
         m_unwritten[source.archive] = built.bytes;
         outcome.notes.push_back("index kept in memory, it could not be sealed or its folder written: " + source.archive);
     }
-    return index.fromBytes(std::move(built.bytes), *stamp) == IndexState::Valid;
+    return index.fromBytes(std::move(built.bytes), source.stamp) == IndexState::Valid;
 }
 
 // A sealed index, its head opened once while its file stays the same: a key typed then opens
 // only the blocks of the rows its words may be in.
-IndexState EarlierRuns::openSealed(const std::string& indexPath, OpenIndex& index, const ArchiveStamp& stamp) {
-    const std::optional<store::files::FileEntry> entry = store::files::entryOf(indexPath);
+IndexState EarlierRuns::openSealed(const std::string& indexPath, OpenIndex& index, const Source& source) {
     const auto known = m_heads.find(indexPath);
-    if (entry && known != m_heads.end() && known->second.file == std::make_pair(entry->size, entry->writeTime))
-        return index.fromBlocks(indexPath, m_access.unseal, stamp, known->second.bytes);
-    const IndexState state = index.fromBlocks(indexPath, m_access.unseal, stamp);
+    if (known != m_heads.end() && known->second.file == fileKey(*source.indexFile))
+        return index.fromBlocks(indexPath, m_access.unseal, source.stamp, known->second.bytes);
+    const IndexState state = index.fromBlocks(indexPath, m_access.unseal, source.stamp);
     const std::string_view head = index.headBytes();
     if (known != m_heads.end()) {
         m_headBytes -= known->second.bytes.size();
         m_heads.erase(known);
     }
-    if (entry && state == IndexState::Valid && m_headBytes + head.size() <= kMaxKnownHeadBytes) {
-        m_heads[indexPath] = {{entry->size, entry->writeTime}, std::string(head)};
+    if (state == IndexState::Valid && m_headBytes + head.size() <= kMaxKnownHeadBytes) {
+        m_heads[indexPath] = {fileKey(*source.indexFile), std::string(head)};
         m_headBytes += head.size();
     }
     return state;
 }
 
 SearchOutcome EarlierRuns::search(const std::vector<Source>& sources, const Matcher& matcher, Deadline& deadline,
-                                  const std::atomic<bool>* stop, std::size_t maxHits) {
+                                  const Limits& limits) {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    SearchOutcome outcome;
     if (!matcher.usable())
-        return outcome;
+        return {};
+    deadline.endAlsoWhen(limits.stop);
+    if (std::optional<SearchOutcome> remembered = fromRemembered(sources, matcher, deadline)) {
+        if (remembered->hits.size() > limits.maxHits) {
+            remembered->hits.resize(limits.maxHits);
+            remembered->more = true;
+        }
+        return *remembered;
+    }
+    std::vector<KeptText> texts;
+    SearchOutcome outcome = searchIndexes(sources, matcher, deadline, limits, texts);
+    remember(sources, matcher, outcome, std::move(texts));
+    return outcome;
+}
+
+// Every source read through its index. `texts` gets each hit's text while they fit the bound, and
+// ends empty when they did not (or when the texts were not looked at).
+SearchOutcome EarlierRuns::searchIndexes(const std::vector<Source>& sources, const Matcher& matcher, Deadline& deadline,
+                                         const Limits& limits, std::vector<KeptText>& texts) {
+    SearchOutcome outcome;
     std::set<std::string> seen;
     OpenIndex index;
+    std::size_t textBytes = 0;
+    bool textsKept = matcher.looksAtText();
     for (std::size_t s = 0; s < sources.size() && !outcome.more; ++s) {
-        if ((stop && stop->load()) || deadline.passed()) {
+        if (deadline.passed()) {
             outcome.cutShort = true;
             break;
         }
-        if (!open(sources[s], index, outcome))
+        if (!open(sources[s], index, outcome, limits.prepareOnTheWay))
             continue;
-        std::vector<Hit> found;
+        std::vector<Found> found;
         outcome.cutShort = !searchIndex(index, s, matcher, deadline, found);
-        std::stable_sort(found.begin(), found.end(), [](const Hit& a, const Hit& b) { return a.copyTime > b.copyTime; });
-        for (Hit& hit : found) {
-            if (!seen.insert(sameClipKey(hit)).second)
+        std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.hit.copyTime > b.hit.copyTime; });
+        for (Found& each : found) {
+            if (!seen.insert(sameClipKey(each.hit)).second)
                 continue;
-            if (outcome.hits.size() == maxHits) {
+            if (outcome.hits.size() == limits.maxHits) {
                 outcome.more = true;
                 break;
             }
-            outcome.hits.push_back(std::move(hit));
+            outcome.hits.push_back(std::move(each.hit));
+            textBytes += each.text ? each.text->bytes.size() : 0;
+            textsKept = textsKept && each.text && textBytes <= kMaxRememberedTextBytes;
+            if (textsKept)
+                texts.push_back(std::move(*each.text));
         }
         if (outcome.cutShort)
             break;
         ++outcome.searched;
     }
+    if (!textsKept)
+        texts.clear();
     return outcome;
+}
+
+// The outcome of the same query over the same sources, or of a query it narrows (its hits checked
+// again); nothing when none is remembered.
+std::optional<SearchOutcome> EarlierRuns::fromRemembered(const std::vector<Source>& sources, const Matcher& matcher,
+                                                         Deadline& deadline) {
+    const std::vector<SourceKey> key = sourcesKey(sources);
+    auto narrowest = m_remembered.end();
+    for (auto it = m_remembered.begin(); it != m_remembered.end(); ++it) {
+        if (it->sources != key)
+            continue;
+        if (it->sought == matcher.sought()) {
+            m_remembered.splice(m_remembered.begin(), m_remembered, it);
+            return m_remembered.front().outcome;
+        }
+        if (it->texts.size() == it->outcome.hits.size() && narrows(it->sought, matcher.sought()) &&
+            (narrowest == m_remembered.end() || it->outcome.hits.size() < narrowest->outcome.hits.size()))
+            narrowest = it;
+    }
+    if (narrowest == m_remembered.end())
+        return std::nullopt;
+    SearchOutcome outcome;
+    outcome.searched = narrowest->outcome.searched;
+    std::vector<KeptText> texts;
+    for (std::size_t i = 0; i < narrowest->texts.size(); ++i) {
+        const TextView view{narrowest->texts[i].narrow, narrowest->texts[i].bytes};
+        const Verdict verdict = matcher.holdsText(view, deadline);
+        if (verdict == Verdict::CutShort) {
+            outcome.cutShort = true;
+            return outcome;
+        }
+        if (verdict == Verdict::No)
+            continue;
+        outcome.hits.push_back(narrowest->outcome.hits[i]);
+        outcome.hits.back().marks = withinLine(matcher.marks(view, deadline), outcome.hits.back().line.size());
+        texts.push_back(narrowest->texts[i]);
+    }
+    remember(sources, matcher, outcome, std::move(texts));
+    return outcome;
+}
+
+// A whole outcome remembered, the newest first; the oldest go beyond the count, and the oldest
+// texts beyond their bound.
+void EarlierRuns::remember(const std::vector<Source>& sources, const Matcher& matcher, const SearchOutcome& outcome,
+                           std::vector<KeptText> texts) {
+    if (outcome.cutShort || outcome.more || outcome.unprepared > 0)
+        return;
+    m_remembered.push_front({matcher.sought(), sourcesKey(sources), outcome, std::move(texts)});
+    m_remembered.front().outcome.notes.clear();
+    m_remembered.front().outcome.built = 0;
+    if (m_remembered.size() > kRememberedOutcomes)
+        m_remembered.pop_back();
+    std::size_t textBytes = 0;
+    for (Remembered& remembered : m_remembered) {
+        for (const KeptText& text : remembered.texts)
+            textBytes += text.bytes.size();
+        if (textBytes > kMaxRememberedTextBytes)
+            remembered.texts = {};
+    }
+}
+
+void EarlierRuns::forget() {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_remembered.clear();
 }
 
 std::size_t EarlierRuns::prepare(const std::vector<Source>& sources, const std::atomic<bool>& stop) {
     const std::lock_guard<std::mutex> lock(m_mutex);
     SearchOutcome outcome;
     OpenIndex index;
-    for (std::size_t s = 0; s < sources.size() && !stop.load(); ++s)
-        open(sources[s], index, outcome);
+    if (m_prepared.size() > kMaxPrepared)
+        m_prepared.clear();
+    for (std::size_t s = 0; s < sources.size() && !stop.load(); ++s) {
+        open(sources[s], index, outcome, true);
+        m_prepared.insert({sources[s].archive, fileKey(sources[s].stamp)});
+    }
     return outcome.built;
 }
 

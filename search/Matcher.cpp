@@ -24,6 +24,23 @@ std::vector<TextSpan> joined(std::vector<TextSpan> spans) {
 
 }  // namespace
 
+bool Sought::operator==(const Sought& other) const {
+    return kinds == other.kinds && days == other.days && programs == other.programs && categories == other.categories &&
+           words == other.words && pattern == other.pattern && patternText == other.patternText;
+}
+
+bool narrows(const Sought& before, const Sought& after) {
+    if (before.kinds != after.kinds || before.days != after.days || before.programs != after.programs ||
+        before.categories != after.categories || before.pattern != after.pattern)
+        return false;
+    if (before.pattern)
+        return before.patternText == after.patternText;
+    return std::all_of(before.words.begin(), before.words.end(), [&](const std::u16string& word) {
+        return std::any_of(after.words.begin(), after.words.end(),
+                           [&](const std::u16string& longer) { return longer.find(word) != std::u16string::npos; });
+    });
+}
+
 Matcher::Matcher(const Query& query, std::string_view today) {
     if (!query.errors.empty())
         m_error = query.errors.front().message;
@@ -53,6 +70,19 @@ Matcher::Matcher(const Query& query, std::string_view today) {
             m_words.back().push_back(makeNeedle(word));
     }
     noteWhatTextsHold();
+    m_sought.kinds = m_kinds;
+    for (const DayRange& range : m_days)
+        m_sought.days.emplace_back(range.from, range.to);
+    m_sought.programs = m_programs;
+    m_sought.categories = m_categories;
+    std::sort(m_sought.days.begin(), m_sought.days.end());
+    std::sort(m_sought.programs.begin(), m_sought.programs.end());
+    std::sort(m_sought.categories.begin(), m_sought.categories.end());
+    m_sought.pattern = m_pattern.has_value();
+    if (m_pattern)
+        m_sought.patternText = query.patternText;
+    else if (!query.pattern)
+        m_sought.words = query.words;
 }
 
 void Matcher::noteWhatTextsHold() {
@@ -68,6 +98,18 @@ void Matcher::noteWhatTextsHold() {
     if (std::all_of(branches.begin(), branches.end(), [](const PatternBranch& branch) { return !branch.words.empty(); }))
         for (const PatternBranch& branch : branches)
             m_required.push_back(branch.words);
+}
+
+bool Matcher::selectiveEnough() const {
+    if (!looksAtText())
+        return true;
+    const auto selective = [](const Needle& word) {
+        return word.units.size() >= 3 ||
+               (word.units.size() == 2 && std::any_of(word.units.begin(), word.units.end(), [](char16_t unit) { return unit > 0x7f; }));
+    };
+    return !m_required.empty() && std::all_of(m_required.begin(), m_required.end(), [&](const std::vector<Needle>& words) {
+        return std::any_of(words.begin(), words.end(), selective);
+    });
 }
 
 bool Matcher::acceptsKind(int kind) const {

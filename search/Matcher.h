@@ -27,6 +27,21 @@ struct RowFacts {
     TextView text;               // folded
 };
 
+// What decides the rows a matcher admits, to compare two matchers: the filters resolved (in a
+// fixed order) and the words or the pattern.
+struct Sought {
+    unsigned kinds = 0;
+    std::vector<std::pair<std::string, std::string>> days;  // DayRange's from and to
+    std::vector<std::u16string> programs, categories;       // folded
+    std::vector<std::u16string> words;                      // folded, in the box's order
+    bool pattern = false;
+    std::u16string patternText;
+    bool operator==(const Sought& other) const;
+};
+// Whether every row that `after` admits, `before` admitted too: the same filters and pattern, or
+// the same filters and each of `before`'s words within one of `after`'s (the user typed on).
+bool narrows(const Sought& before, const Sought& after);
+
 class Matcher {
 public:
     // `today`: "YYYY-MM-DD" (or a whole time stamp), for 今天, 昨天 and N天.
@@ -49,6 +64,12 @@ public:
     // The signatures (search/Signature.h) of which a matching text's holds all of one; none when
     // nothing is known beforehand.
     const std::vector<Signature>& signatures() const { return m_signatures; }
+    // Whether the text narrows a search of many stored texts well enough to start one as the
+    // user types: no text at all (the filters alone), or in every branch a word of at least 3
+    // units or of 2 with one beyond ASCII (a two-character Chinese word). "ze" or a pattern like
+    // "\d\d" would admit nearly every row of every run, so is searched only when asked for.
+    bool selectiveEnough() const;
+    const Sought& sought() const { return m_sought; }
 
     Verdict holdsText(TextView text, Deadline& deadline) const;
     Verdict matches(const RowFacts& row, Deadline& deadline) const;
@@ -67,6 +88,7 @@ private:
     std::optional<Pattern> m_pattern;
     std::vector<std::vector<Needle>> m_required;
     std::vector<Signature> m_signatures;
+    Sought m_sought;
 };
 
 }  // namespace search

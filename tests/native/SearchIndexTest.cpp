@@ -303,6 +303,61 @@ TEST_F(EarlierRunsTest, TheStoresAccessSealsTheIndexForTheUser) {
     EXPECT_EQ(find(u"sealed", sealed).built, 0u);
 }
 
+// The window's searches leave the indexes to prepare: a run with none, and one whose index this
+// process has not checked, are passed over and counted; once prepared they are searched (also
+// those prepare could only keep in memory). A stop ends a search within a run.
+TEST_F(EarlierRunsTest, AQueryLeavesIndexesToPrepareAndAStopEndsItWithinARun) {
+    ASSERT_TRUE(writeArchive(runArchive(1), {{1, 0, "2026-05-01 09:00:00", "", "", u"alpha one"}}));
+    EXPECT_EQ(find(u"alpha").built, 1u);  // made and checked by another process, say
+    ASSERT_TRUE(writeArchive(runArchive(2), {{2, 0, "2026-05-02 09:00:00", "", "", u"alpha two"}}));
+    EarlierRuns window;
+    EarlierRuns::Limits leaveToPrepare;
+    leaveToPrepare.prepareOnTheWay = false;
+    const Matcher matcher(parseQuery(u"alpha"), "2026-06-01");
+    const auto query = [&](EarlierRuns& earlier) {
+        Deadline never;
+        return earlier.search(searchSources(runs(), {archives()}), matcher, never, leaveToPrepare);
+    };
+    SearchOutcome outcome = query(window);
+    EXPECT_EQ(outcome.hits.size(), 0u);
+    EXPECT_EQ(outcome.unprepared, 2u);
+    EXPECT_EQ(outcome.built, 0u);
+    const std::atomic<bool> go{false};
+    EXPECT_EQ(window.prepare(searchSources(runs(), {archives()}), go), 1u);
+    outcome = query(window);
+    EXPECT_EQ(found(outcome), "2026-05-02 10:00:00/2 2026-05-01 10:00:00/1");
+    EXPECT_EQ(outcome.unprepared, 0u);
+
+    IndexAccess refusing = reversingSeal();
+    refusing.seal = [](std::string_view) { return std::string(); };
+    std::vector<ArchiveClip> clips;
+    for (int n = 1; n <= 40; ++n)
+        clips.push_back({n, 0, "2026-05-03 09:00:00", "", "", u"alpha " + std::u16string(8000, u'x')});
+    ASSERT_TRUE(writeArchive(runArchive(3), clips));
+    EarlierRuns unsealable(refusing);  // its indexes are kept in memory by prepare
+    EXPECT_EQ(query(unsealable).unprepared, 3u);
+    EXPECT_EQ(unsealable.prepare(searchSources(runs(), {archives()}), go), 3u);
+    EXPECT_EQ(query(unsealable).hits.size(), 42u);
+
+    std::atomic<bool> stop{false};
+    int opened = 0;
+    IndexAccess stopping = reversingSeal();
+    stopping.unseal = [&, unseal = stopping.unseal](std::string_view sealed) {
+        if (++opened == 3)
+            stop = true;  // a newer query, as the run's third block is read
+        return unseal(sealed);
+    };
+    EarlierRuns stopped(stopping);
+    stopped.prepare(searchSources(runs(), {archives()}), go);
+    opened = 0;
+    Deadline never;
+    EarlierRuns::Limits limits;
+    limits.stop = &stop;
+    outcome = stopped.search(searchSources(runs(), {archives()}), matcher, never, limits);
+    EXPECT_TRUE(outcome.cutShort);
+    EXPECT_LT(outcome.hits.size(), 40u);
+}
+
 // The content a clip's row shows, as the list shows it.
 std::u16string shownContent(const ArchiveClip& clip) {
     if (clip.kind == 1)
@@ -338,11 +393,9 @@ TEST_F(EarlierRunsTest, ResultsAreThoseOfALinearScan) {
                                                  u"日期:2026-05-02..2026-05-04", u"date:2026-05-05", u"分类:工作", u"cat:home"};
     const std::vector<std::u16string> patterns = {u"re:alpha|zebra", u"re:b[e]ta,", u"re:\\d+ ", u"re:^报告", u"re:(剪贴板|复制) c",
                                                   u"re:4\\d,", u"re:\\d\\d"};
-    for (int q = 0; q < 150; ++q) {
-        std::u16string text = q % 6 == 5 ? pick(patterns) : (random() % 3 ? pick(words) : u"") + u" " + (random() % 3 ? pick(words) : u"");
-        text += u" " + pick(filters) + u" " + (random() % 4 ? u"" : pick(filters));
+    const auto expectedFor = [&](const std::u16string& text) {
         const Matcher matcher(parseQuery(text), "2026-06-01");
-        std::set<std::string> expected, actual;
+        std::set<std::string> expected;
         for (const auto& [origin, clips] : clipsByOrigin) {
             for (const ArchiveClip& clip : clips) {
                 const FoldedText folded = foldedText(shownContent(clip));
@@ -351,13 +404,30 @@ TEST_F(EarlierRunsTest, ResultsAreThoseOfALinearScan) {
                     expected.insert(origin + "/" + std::to_string(clip.number));
             }
         }
+        return expected;
+    };
+    const auto actualFor = [&](const std::u16string& text) {
+        std::set<std::string> actual;
         const std::string results = found(find(text, sealed));
         for (std::size_t at = 0; at < results.size();) {
             const std::size_t end = std::min(results.find(' ', results.find('/', at)), results.size());
             actual.insert(results.substr(at, end - at));
             at = end + 1;
         }
-        EXPECT_EQ(actual, expected) << xml::utf16ToUtf8(text);
+        return actual;
+    };
+    for (int q = 0; q < 150; ++q) {
+        std::u16string text = q % 6 == 5 ? pick(patterns) : (random() % 3 ? pick(words) : u"") + u" " + (random() % 3 ? pick(words) : u"");
+        text += u" " + pick(filters) + u" " + (random() % 4 ? u"" : pick(filters));
+        EXPECT_EQ(actualFor(text), expectedFor(text)) << xml::utf16ToUtf8(text);
+    }
+    // Typed a character at a time and taken back, as a user does: the results remembered for
+    // each step (and narrowed from the step before) are those of a fresh search.
+    for (const std::u16string typed : {u"alpha beta", u"类型:文本 剪贴板 42", u"zebra, 复制", u"re:b[e]ta"}) {
+        for (std::size_t step = 1; step < 2 * typed.size(); ++step) {
+            const std::u16string text = typed.substr(0, step <= typed.size() ? step : 2 * typed.size() - step);
+            EXPECT_EQ(actualFor(text), expectedFor(text)) << xml::utf16ToUtf8(text);
+        }
     }
 }
 

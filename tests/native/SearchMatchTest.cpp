@@ -145,6 +145,21 @@ TEST(SearchMatch, WhatEveryMatchOfAPatternHoldsIsKnownBeforehand) {
     }
 }
 
+// A search of every kept run starts as the user types only for a query that narrows it: a word
+// of 3 letters, or 2 characters beyond ASCII, in every branch; filters alone do too.
+TEST(SearchMatch, ASelectiveQueryIsKnownBeforehand) {
+    const struct {
+        std::u16string text;
+        bool selective;
+    } cases[] = {
+        {u"ze", false}, {u"zep", true}, {u"ze x zep", true}, {u"会", false}, {u"会议", true},
+        {u"类型:图片", true}, {u"日期:今天 ab", false}, {u"re:\\d\\d", false}, {u"re:inv\\d", true},
+        {u"re:zeppelin|ab", false}, {u"re:zeppelin|报告", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Matcher(parseQuery(c.text), "2026-03-01").selectiveEnough(), c.selective) << xml::utf16ToUtf8(c.text);
+}
+
 // (a+)+b over a long row of "a", and a pattern over a text far longer than any row: each returns
 // at once with its answer (one pass), or at the deadline saying it was cut short.
 TEST(SearchMatch, APatternThatWouldRunAwayIsBoundedInTime) {
