@@ -41,6 +41,12 @@ void CEarlierSearch::Cancel() {
     m_stopSearch = true;
 }
 
+void CEarlierSearch::Prepare(std::vector<std::string> archiveFolders) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_preparing = std::move(archiveFolders);
+    m_wake.notify_one();
+}
+
 std::optional<CEarlierSearch::Results> CEarlierSearch::Take() {
     std::lock_guard<std::mutex> lock(m_mutex);
     std::optional<Results> results = std::move(m_results);
@@ -63,22 +69,57 @@ void CEarlierSearch::Stop() {
 
 void CEarlierSearch::run() {
     for (;;) {
-        Request request;
+        std::optional<Request> request;
+        std::vector<std::string> preparing;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_ending || m_waiting.has_value(); });
+            m_wake.wait(lock, [this] { return m_ending || m_waiting.has_value() || m_preparing.has_value(); });
             if (m_ending)
                 return;
-            request = std::move(*m_waiting);
-            m_waiting.reset();
+            if (m_waiting) {
+                request = std::move(m_waiting);
+                m_waiting.reset();
+            } else {
+                preparing = std::move(*m_preparing);
+                m_preparing.reset();
+            }
             m_stopSearch = false;
         }
-        Results results = base::Guarded("earlier runs query", Results{request.query, {}, {}}, [&] { return searchFor(request); });
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_results = std::move(results);
-        m_busy = m_waiting.has_value();
-        PostMessageW(m_window, m_doneMessage, 0, 0);
+        if (!request) {
+            prepareIndexes(preparing);
+            continue;
+        }
+        const Results results = base::Guarded("earlier runs query", Results{request->query, {}, {}}, [&] { return searchFor(*request); });
+        const bool unprepared = results.outcome.unprepared > 0;
+        post(results);
+        // The runs passed over are prepared, and the query searched again with them.
+        if (unprepared && prepareIndexes(request->archiveFolders))
+            post(base::Guarded("earlier runs query", Results{request->query, {}, {}}, [&] { return searchFor(*request); }));
     }
+}
+
+void CEarlierSearch::post(Results results) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_results = std::move(results);
+    m_busy = m_waiting.has_value();
+    PostMessageW(m_window, m_doneMessage, 0, 0);
+}
+
+// Below the window's and the recorder's threads: the preparation reads and unseals every index. False
+// when a query (or the end) stopped it.
+bool CEarlierSearch::prepareIndexes(const std::vector<std::string>& archiveFolders) {
+    const auto started = std::chrono::steady_clock::now();
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+    const std::size_t made = base::Guarded("earlier runs preparation", std::size_t{0}, [&] {
+        return m_runs.prepare(search::searchSources(m_runsFolder, archiveFolders), m_stopSearch);
+    });
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
+    const bool whole = !m_stopSearch;
+    base::Trace("earlier runs: indexes prepared%s, %u made, in %lld ms", whole ? "" : " in part (stopped)",
+                static_cast<unsigned>(made),
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - started).count()));
+    return whole;
 }
 
 CEarlierSearch::Results CEarlierSearch::searchFor(const Request& request) {
@@ -89,13 +130,16 @@ CEarlierSearch::Results CEarlierSearch::searchFor(const Request& request) {
     if (!matcher.usable())
         return results;
     search::Deadline deadline = search::Deadline::in(kSearchTime);
-    results.outcome = m_runs.search(results.sources, matcher, deadline, &m_stopSearch);
+    search::EarlierRuns::Limits limits;
+    limits.stop = &m_stopSearch;
+    limits.prepareOnTheWay = false;
+    results.outcome = m_runs.search(results.sources, matcher, deadline, limits);
     for (const std::string& note : results.outcome.notes)
         base::Trace("earlier runs: %s", note.c_str());
-    base::Trace("earlier runs: query %u, %u hits%s in %u of %u sources (%u indexes made) in %lld ms", request.query,
-                static_cast<unsigned>(results.outcome.hits.size()), results.outcome.more ? " and more" : "",
+    base::Trace("earlier runs: query %u, %u hits%s in %u of %u sources (%u indexes made, %u left to prepare) in %lld ms",
+                request.query, static_cast<unsigned>(results.outcome.hits.size()), results.outcome.more ? " and more" : "",
                 static_cast<unsigned>(results.outcome.searched), static_cast<unsigned>(results.sources.size()),
-                static_cast<unsigned>(results.outcome.built),
+                static_cast<unsigned>(results.outcome.built), static_cast<unsigned>(results.outcome.unprepared),
                 static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                            std::chrono::steady_clock::now() - started).count()));
     return results;

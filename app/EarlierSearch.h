@@ -39,6 +39,9 @@ public:
     unsigned Search(std::u16string text, bool patternToggle, std::string today, std::vector<std::string> archiveFolders);
     // The search under way stops and its results, when they come, are not the newest.
     void Cancel();
+    // The indexes of the runs and of the archives in `archiveFolders` made or checked, when no
+    // query waits.
+    void Prepare(std::vector<std::string> archiveFolders);
     // In the window's thread, at `doneMessage`: the newest results, once.
     std::optional<Results> Take();
     // Whether a query is waiting or searched now.
@@ -56,6 +59,8 @@ private:
     };
     void run();
     Results searchFor(const Request& request);
+    void post(Results results);
+    bool prepareIndexes(const std::vector<std::string>& archiveFolders);
 
     HWND m_window = nullptr;
     UINT m_doneMessage = 0;
@@ -64,6 +69,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::optional<Request> m_waiting;  // the newest query not yet begun
+    std::optional<std::vector<std::string>> m_preparing;  // the archive folders of a preparation asked for
     std::optional<Results> m_results;
     unsigned m_lastQuery = 0;
     bool m_ending = false;

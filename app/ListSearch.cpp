@@ -108,26 +108,33 @@ void CListSearch::removeArchiveFolder(const std::string& folder) {
     OnEarlierToggled();
 }
 
+// Turned on, the indexes are made ready while the user types.
 void CListSearch::OnEarlierToggled() {
+    if (m_bar.SearchesEarlier())
+        m_earlier.Prepare(app::archivefolders::searched(m_store.runsFolder()));
     searchEarlierRuns();
     m_view.restoreStatus();
 }
 
 // The rows found before go at once; those of this query come with its results. With nothing
 // asked (no words and no filter) or the checkbox off nothing is searched; filters alone ("日期:7天")
-// are a search of their own.
-void CListSearch::searchEarlierRuns() {
+// are a search of their own. Words too short to narrow every run ("ze") wait for a longer word, or
+// for Enter in the box (`asked`).
+void CListSearch::searchEarlierRuns(bool asked) {
     m_earlierOutcome.reset();
+    m_earlierTooShort = false;
     const std::u16string text = m_bar.Text();
-    const search::Query& query = m_clipList.Rows().query();
+    const ui::cliplist::ClipListModel& model = m_clipList.Rows();
+    const search::Query& query = model.query();
     const bool wanted = m_bar.SearchesEarlier() && (query.hasText() || !query.filters.empty()) &&
-                        m_clipList.Rows().searchError().empty();
-    if (m_clipList.Rows().earlierCount() > 0)
+                        model.searchError().empty() && model.matcher();
+    if (model.earlierCount() > 0)
         m_clipList.ChangeKeepingSelection([](ui::cliplist::ClipListModel& rows) {
             rows.assignEarlier({});
             return true;
         });
-    if (!wanted) {
+    m_earlierTooShort = wanted && !asked && !model.matcher()->selectiveEnough();
+    if (!wanted || m_earlierTooShort) {
         m_earlier.Cancel();
         return;
     }
@@ -178,6 +185,11 @@ bool CListSearch::HandleKey(HWND window, WPARAM key) {
     }
     if (key == VK_ESCAPE && (window == box || window == m_list))
         return m_bar.ClearOneStep();
+    if (key == VK_RETURN && window == box && m_earlierTooShort) {
+        searchEarlierRuns(true);
+        m_view.restoreStatus();
+        return true;
+    }
     // Enter on a row of an earlier run brings it back, as a double click does.
     if (key == VK_RETURN && window == m_list) {
         const std::size_t position = static_cast<std::size_t>(firstSelectedRow(m_list));
@@ -201,9 +213,12 @@ std::wstring CListSearch::Status() const {
     app::searchbox::SearchState state{rows.shownCount(), rows.totalCount(), rows.query().pattern,
                                  search::filtersStatus(rows.query()), rows.searchError(), rows.searchCutShort()};
     if (m_bar.SearchesEarlier()) {
-        state.earlier = m_earlier.Busy() ? app::searchbox::EarlierState::Searching : app::searchbox::EarlierState::Done;
+        state.earlier = m_earlierTooShort  ? app::searchbox::EarlierState::TooShort
+                        : m_earlier.Busy() ? app::searchbox::EarlierState::Searching
+                                           : app::searchbox::EarlierState::Done;
         state.earlierHits = rows.earlierCount();
         state.earlierMore = m_earlierOutcome && (m_earlierOutcome->more || m_earlierOutcome->cutShort);
+        state.earlierUnprepared = m_earlierOutcome ? m_earlierOutcome->unprepared : 0;
     }
     return base::toWide(app::searchbox::searchStatus(state));
 }

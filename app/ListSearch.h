@@ -45,7 +45,8 @@ public:
     void OnEarlierToggled();
     // The results of the earlier runs' search; true when `message` was theirs.
     bool HandleMessage(UINT message);
-    // Ctrl+F, Ctrl+Shift+F, Esc (one step of the search back), Enter on an earlier run's row and
+    // Ctrl+F, Ctrl+Shift+F, Esc (one step of the search back), Enter on an earlier run's row (and in
+    // the box, to search the earlier runs for words too short to be searched as typed) and
     // Down between the search box and the list; true when the key was taken.
     bool HandleKey(HWND window, WPARAM key);
     // The status line while a search is on: the rows that match, the filters, the earlier runs.
@@ -54,7 +55,7 @@ public:
 private:
     void addArchiveFolder();
     void removeArchiveFolder(const std::string& folder);
-    void searchEarlierRuns();
+    void searchEarlierRuns(bool asked = false);
     void showEarlierResults();
 
     static constexpr UINT kMsgEarlierResults = WM_APP + 43;
@@ -67,6 +68,7 @@ private:
     CSearchBar m_bar;
     CEarlierSearch m_earlier;
     std::optional<search::SearchOutcome> m_earlierOutcome;  // the last results shown
+    bool m_earlierTooShort = false;  // the words wait for a longer word or Enter
 };
 
 }  // namespace app

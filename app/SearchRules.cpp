@@ -19,11 +19,16 @@ std::u16string searchStatus(const SearchState& state) {
         status += u"\u3000筛选：" + on;
     if (state.cutShort)
         status += u"\u3000（搜索超时，只显示了部分结果）";
-    if (state.earlier == EarlierState::Searching)
+    if (state.earlier == EarlierState::TooShort)
+        status += u"\u3000以前的记录：输入至少 3 个字母或 2 个汉字，或按 Enter 查找";
+    else if (state.earlier == EarlierState::Searching)
         status += u"\u3000正在查找以前的记录…";
     else if (state.earlier == EarlierState::Done)
         status += u"\u3000以前的记录：" + xml::utf8ToUtf16(std::to_string(state.earlierHits)) + u" 条" +
-                  (state.earlierMore ? u"（还有更多，请缩小范围）" : u"");
+                  (state.earlierMore ? u"（还有更多，请缩小范围）" : u"") +
+                  (state.earlierUnprepared > 0
+                       ? u"（另有 " + xml::utf8ToUtf16(std::to_string(state.earlierUnprepared)) + u" 个记录正在准备）"
+                       : u"");
     return status;
 }
 

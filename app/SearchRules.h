@@ -16,7 +16,8 @@ namespace app::searchbox {
 // What the status line says of a search: "2 / 999" and what is on ("2 / 999　筛选：正则表达式，
 // 类型：图片"), then what the earlier runs gave; why the query cannot be run instead, when it
 // cannot; a search cut short by its time bound says so.
-enum class EarlierState { Off, Searching, Done };
+// TooShort: the words are too short to search every run as the user types (Enter searches anyway).
+enum class EarlierState { Off, TooShort, Searching, Done };
 struct SearchState {
     std::size_t shown = 0, total = 0;
     bool pattern = false;
@@ -24,10 +25,12 @@ struct SearchState {
     std::u16string error;
     bool cutShort = false;
     // "在以前的记录中查找": how far, how many rows of the shown came from there, whether more
-    // matched than are shown (or the search ended at its time bound).
+    // matched than are shown (or the search ended at its time bound), how many runs wait for
+    // their index.
     EarlierState earlier = EarlierState::Off;
     std::size_t earlierHits = 0;
     bool earlierMore = false;
+    std::size_t earlierUnprepared = 0;  // runs and archives whose index is being made or checked
 };
 std::u16string searchStatus(const SearchState& state);
 

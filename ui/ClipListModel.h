@@ -74,6 +74,8 @@ public:
     // `today` ("YYYY-MM-DD", for the date filters). False when it is the one already filtering.
     bool setFilter(std::u16string_view filter, bool patternToggle = false, std::string_view today = {});
     const search::Query& query() const { return m_query; }
+    // The query made ready to run; none while the box is empty.
+    const search::Matcher* matcher() const { return m_matcher.get(); }
     // Why the query cannot be run (a filter that cannot be read, a pattern that does not
     // compile): no row is shown then. Empty when it can.
     std::u16string searchError() const;

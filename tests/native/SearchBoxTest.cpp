@@ -10,6 +10,7 @@
 namespace {
 
 TEST(SearchBox, TheStatusLineSaysWhatIsOn) {
+    using app::searchbox::EarlierState;
     using app::searchbox::SearchState;
     const struct {
         SearchState state;
@@ -19,6 +20,10 @@ TEST(SearchBox, TheStatusLineSaysWhatIsOn) {
         {{1, 5, false, u"类型：图片，程序：notepad", u"", false}, u"1 / 5\u3000筛选：类型：图片，程序：notepad"},
         {{1, 5, true, u"类型：文本", u"", true}, u"1 / 5\u3000筛选：正则表达式，类型：文本\u3000（搜索超时，只显示了部分结果）"},
         {{0, 5, true, u"", u"模式有误：括号不成对", false}, u"模式有误：括号不成对"},
+        {{0, 5, false, u"", u"", false, EarlierState::TooShort}, u"0 / 5\u3000以前的记录：输入至少 3 个字母或 2 个汉字，或按 Enter 查找"},
+        {{0, 5, false, u"", u"", false, EarlierState::Searching}, u"0 / 5\u3000正在查找以前的记录…"},
+        {{1, 5, false, u"", u"", false, EarlierState::Done, 3, true}, u"1 / 5\u3000以前的记录：3 条（还有更多，请缩小范围）"},
+        {{1, 5, false, u"", u"", false, EarlierState::Done, 2, false, 7}, u"1 / 5\u3000以前的记录：2 条（另有 7 个记录正在准备）"},
     };
     for (const auto& test : cases)
         EXPECT_EQ(app::searchbox::searchStatus(test.state), test.status);

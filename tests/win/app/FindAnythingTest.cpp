@@ -115,6 +115,15 @@ TEST_F(FindAnythingTest, AClipOfAKeptRunIsFoundAndBroughtBack) {
     typeSearch(L"类型:文本 ");
     ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return std::count_if(rows.begin(), rows.end(), fromRun) == 1; }))
         << base::toUtf8(m_app->statusText());
+    // Two letters search the kept runs only when asked with Enter.
+    typeSearch(L"ne");
+    EXPECT_TRUE(pumpUntil([&] { return m_app->statusText().find(L"以前的记录：输入至少 3 个字母或 2 个汉字，或按 Enter 查找") != std::wstring::npos; }, 5s))
+        << base::toUtf8(m_app->statusText());
+    press(VK_RETURN);
+    EXPECT_TRUE(m_app->waitForRows([&](const auto& rows) { return std::count_if(rows.begin(), rows.end(), fromRun) == 1; }))
+        << base::toUtf8(m_app->statusText());
+    pressKeys({VK_BACK, VK_BACK});
+    ASSERT_TRUE(pumpUntil([&] { return m_app->searchText() == L"类型:文本 "; }, 5s)) << base::toUtf8(m_app->searchText());
     typeSearch(kept.substr(5));
     ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return rows.size() == 1 && fromRun(rows.front()); }))
         << base::toUtf8(m_app->statusText());
