@@ -234,7 +234,7 @@ void CClipDlg::setStatusText(const std::wstring& text) {
 
 bool CClipDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (m_monitor.HandleMessage(message, wParam, lParam) || m_archive.HandleMessage(message, wParam) ||
-        m_view.search().HandleMessage(message) || m_sync.HandleMessage(message) || m_options.HandleMessage(message) ||
+        m_view.search().HandleMessage(message, wParam, lParam, result) || m_sync.HandleMessage(message) || m_options.HandleMessage(message) ||
         handleLibraryMessage(message, wParam, lParam, result))
         return true;
     switch (message) {

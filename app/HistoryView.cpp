@@ -404,9 +404,7 @@ void CHistoryView::showPreview(int row) {
         return;
     }
     m_preview.ShowText(base::toWide(text));
-    const std::vector<search::TextSpan> marks = m_clipList.Rows().marksIn(text);
-    if (!marks.empty())
-        m_preview.MarkText(marks.front().start, marks.front().length);
+    m_preview.MarkText(m_clipList.Rows().marksIn(text));
 }
 
 void CHistoryView::removeRows(const std::vector<std::string>& clips) {

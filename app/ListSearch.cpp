@@ -52,6 +52,7 @@ void CListSearch::OnSearchChanged() {
     });
     if (changed)
         searchEarlierRuns();
+    m_bar.ShowFault(!m_clipList.Rows().searchError().empty());
     m_view.restoreStatus();
     if (!changed)
         return;
@@ -141,7 +142,9 @@ void CListSearch::searchEarlierRuns(bool asked) {
     m_earlier.Search(text, m_bar.PatternToggle(), today(), app::archivefolders::searched(m_store.runsFolder()));
 }
 
-bool CListSearch::HandleMessage(UINT message) {
+bool CListSearch::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message == WM_CTLCOLOREDIT)
+        return m_bar.ColourBox(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam), result);
     if (message != kMsgEarlierResults)
         return false;
     showEarlierResults();

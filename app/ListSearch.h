@@ -43,8 +43,9 @@ public:
     void OnFilterButton();
     // "在以前的记录中查找" turned on or off (its checkbox, Ctrl+Shift+F).
     void OnEarlierToggled();
-    // The results of the earlier runs' search; true when `message` was theirs.
-    bool HandleMessage(UINT message);
+    // The results of the earlier runs' search, and the box's colours; true when `message` was
+    // one of those.
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // Ctrl+F, Ctrl+Shift+F, Esc (one step of the search back), Enter on an earlier run's row (and in
     // the box, to search the earlier runs for words too short to be searched as typed) and
     // Down between the search box and the list; true when the key was taken.

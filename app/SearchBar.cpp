@@ -15,6 +15,7 @@ constexpr std::wstring_view kSearchCue = L"搜索 (Ctrl+F)";
 constexpr std::wstring_view kPatternCue = L"正则表达式 (Ctrl+F)";
 constexpr std::wstring_view kFilterButton = L"筛选(&L)";
 constexpr std::wstring_view kEarlierBox = L"在以前的记录中查找(&E) (Ctrl+Shift+F)";
+constexpr COLORREF kFaultColour = RGB(255, 214, 214);
 
 HWND createChild(HWND window, const wchar_t* className, std::wstring_view text, DWORD style, DWORD exStyle, int id) {
     HWND child = CHECK_WIN32(CreateWindowExW(exStyle, className, std::wstring(text).c_str(), WS_CHILD | WS_VISIBLE | style,
@@ -156,6 +157,24 @@ bool CSearchBar::ClearOneStep() const {
 void CSearchBar::showPatternCue() const {
     const std::wstring cue(m_pattern ? kPatternCue : kSearchCue);
     SendMessageW(m_box, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(cue.c_str()));
+}
+
+void CSearchBar::ShowFault(bool fault) {
+    if (fault == m_fault)
+        return;
+    m_fault = fault;
+    InvalidateRect(m_box, nullptr, TRUE);
+}
+
+bool CSearchBar::ColourBox(HWND control, HDC dc, LRESULT& result) {
+    if (control != m_box || !m_fault)
+        return false;
+    if (!m_faultBrush)
+        m_faultBrush.reset(CreateSolidBrush(kFaultColour));
+    SetBkColor(dc, kFaultColour);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    result = reinterpret_cast<LRESULT>(m_faultBrush.get());
+    return static_cast<bool>(m_faultBrush);
 }
 
 }  // namespace app

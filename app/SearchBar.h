@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/SearchRules.h"
+#include "base/Handle.h"
 
 #include <windows.h>
 
@@ -52,6 +53,11 @@ public:
                               const FolderMenu& folders);
     // Esc: the box's text one step shorter (search::clearOneStep); false when it was empty.
     bool ClearOneStep() const;
+    // The box drawn on light red while what it holds cannot be searched (a filter that cannot be
+    // read, a pattern that does not compile; the status line says why).
+    void ShowFault(bool fault);
+    // WM_CTLCOLOREDIT of the window: true, with the brush in `result`, when it was the box's.
+    bool ColourBox(HWND control, HDC dc, LRESULT& result);
 
 private:
     void showPatternCue() const;
@@ -60,6 +66,8 @@ private:
     unsigned m_firstMenuId = 0;
     int m_rowHeight = 22, m_buttonWidth = 60;
     bool m_pattern = false;
+    bool m_fault = false;
+    base::UniqueBrush m_faultBrush;
 };
 
 }  // namespace app

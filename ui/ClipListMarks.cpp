@@ -2,6 +2,7 @@
 // after a row that the search marks, its content is drawn again over the list's own, the marked
 // parts on the colour of a highlighter pen.
 #include "ui/ClipListCtrl.h"
+#include "ui/SearchMarks.h"
 
 #include <commctrl.h>
 
@@ -13,7 +14,6 @@ namespace {
 
 // The most of a row's text drawn again: far more than a column shows.
 constexpr std::size_t kDrawnUnits = 512;
-const COLORREF kMarkColour = RGB(255, 226, 80);
 
 // What the cell shows: line ends and tabs as spaces, as the list shows them, one unit each.
 std::wstring cellText(std::u16string_view content) {

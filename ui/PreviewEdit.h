@@ -4,10 +4,12 @@
 
 #include "base/Handle.h"
 #include "fw/Subclass.h"
+#include "search/Folding.h"
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace ui {
 
@@ -22,8 +24,9 @@ public:
     using fw::CSubclassedWindow::hwnd;
 
     void ShowText(const std::wstring& text);
-    // A part of the text shown selected (what the search matched) and scrolled into view.
-    void MarkText(std::size_t start, std::size_t length);
+    // What the search matched in the text: the first part selected and scrolled into view, every
+    // other drawn on the marks' colour as the list draws them.
+    void MarkText(std::vector<search::TextSpan> marks);
     // Scaled into the pane (proportions kept, never enlarged, centred) on white with a black
     // frame; null shows the empty frame.
     void ShowPicture(HBITMAP bitmap);
@@ -32,11 +35,14 @@ private:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void dropImage();
     void paintImage();
+    void paintMarks();
 
     // The bitmap is declared first so that the DC lets go of it before it is deleted.
     base::UniqueBitmap m_imageBitmap;
     base::MemoryDc m_imageDc;
     bool m_bPictureShown = false;
+    std::wstring m_text;
+    std::vector<search::TextSpan> m_marks;
 };
 
 }  // namespace ui

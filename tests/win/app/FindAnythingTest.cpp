@@ -15,6 +15,7 @@
 
 namespace {
 
+constexpr int kSearchBox = 1003;
 constexpr int kEarlierBox = 1351;
 constexpr int kSaveAs = 32795;  // res/resource.h
 const std::wstring kFiles = L"File:Path\"C:\\data\\report.txt\"";
@@ -61,6 +62,16 @@ TEST_F(FindAnythingTest, FiltersAndWordsNarrowTheRowsAndEscStepsBack) {
     const std::vector<std::wstring> all = contentsOf(m_app->rows());
     focusSearchBox();
 
+    // The box's colour at its right end, inside its frame: light red while it cannot be searched.
+    const HWND box = GetDlgItem(m_app->mainWindow(), kSearchBox);
+    const auto boxShowsFault = [&] {
+        RECT area;
+        GetWindowRect(box, &area);
+        const HDC screen = GetDC(nullptr);
+        const COLORREF colour = GetPixel(screen, area.right - 4, (area.top + area.bottom) / 2);
+        ReleaseDC(nullptr, screen);
+        return colour == RGB(255, 214, 214);
+    };
     // Each step: keys typed (or Esc), then the rows and the status line they leave.
     const struct {
         const wchar_t* typed;  // null: Esc
@@ -84,6 +95,8 @@ TEST_F(FindAnythingTest, FiltersAndWordsNarrowTheRowsAndEscStepsBack) {
             press(VK_ESCAPE);
         EXPECT_TRUE(shows(step.rows, step.status)) << (step.typed ? base::toUtf8(step.typed) : "Esc") << ": "
                                                    << base::toUtf8(m_app->statusText());
+        const bool fault = m_app->statusText().rfind(L"模式有误", 0) == 0;
+        EXPECT_TRUE(pumpUntil([&] { return boxShowsFault() == fault; }, 5s)) << (step.typed ? base::toUtf8(step.typed) : "Esc");
     }
 
     // Picked from the menu beside the box, by its access keys: 筛选 > 类型 > 文件.
@@ -94,6 +107,31 @@ TEST_F(FindAnythingTest, FiltersAndWordsNarrowTheRowsAndEscStepsBack) {
     pressKeys({'T', 'F'});
     EXPECT_TRUE(shows({kFiles}, is(L"1 / 4\u3000筛选：类型：文件")));
     screenshot(L"find-filters.png");
+}
+
+// Every place the words matched is marked in the preview: the first selected, the others on the
+// highlighter's colour, and nothing else.
+TEST_F(FindAnythingTest, EveryMatchIsMarkedInThePreview) {
+    const std::wstring text = L"note one, note two, note three";
+    record(text);
+    focusSearchBox();
+    typeSearch(L"note");
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rows.size() == 1; }));
+    ASSERT_TRUE(previewShows(0, text));
+    // Some pixel of the top of the character's cell on the marks' colour.
+    const auto marked = [&](std::size_t at) {
+        const LRESULT position = SendMessageW(m_app->preview(), EM_POSFROMCHAR, at, 0);
+        POINT point{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+        ClientToScreen(m_app->preview(), &point);
+        const HDC screen = GetDC(nullptr);
+        bool found = false;
+        for (int across = 1; across < 10 && !found; ++across)
+            found = GetPixel(screen, point.x + across, point.y + 1) == RGB(255, 226, 80);
+        ReleaseDC(nullptr, screen);
+        return found;
+    };
+    EXPECT_TRUE(pumpUntil([&] { return marked(10) && marked(20); }, 5s));
+    EXPECT_FALSE(marked(5));  // "one"
 }
 
 // The clip of a run kept at the last start is found among the runs kept (with the run's date),
