@@ -4,7 +4,11 @@
 // of a run kept at an earlier start is found with "在以前的记录中查找" and brought back.
 #include "DravixAppTest.h"
 #include "WinTestSupport.h"
+#include "store/ArchivePaths.h"
+#include "store/FileSystem.h"
 #include "store/Protocol.h"
+#include "store/RunNames.h"
+#include "store/StorePaths.h"
 #include "base/Text.h"
 #include "fw/Settings.h"
 
@@ -167,6 +171,24 @@ TEST_F(FindAnythingTest, AClipOfAKeptRunIsFoundAndBroughtBack) {
         << base::toUtf8(m_app->statusText());
     EXPECT_TRUE(pumpUntil([&] { return m_app->statusText().find(L"以前的记录：1 条") != std::wstring::npos; }, 5s))
         << base::toUtf8(m_app->statusText());
+
+    // Its index damaged: the next key finds it no longer whole, the index is made again and the
+    // clip found as before.
+    const std::string runs = store::joinPath(store::userStoreFolder(), store::kRunsFolderName);
+    std::string index;
+    for (const std::string& name : store::files::filesIn(runs))
+        if (name.size() > store::kSearchIndexExtension.size() && name.substr(name.size() - store::kSearchIndexExtension.size()) == store::kSearchIndexExtension)
+            index = store::joinPath(runs, name);
+    ASSERT_FALSE(index.empty());
+    ASSERT_TRUE(store::files::writeAtomically(index, "damaged"));
+    const std::wstring shorter = m_app->searchText().substr(0, m_app->searchText().size() - 1);
+    press(VK_BACK);
+    ASSERT_TRUE(pumpUntil([&] { return m_app->searchText() == shorter; }, 5s));
+    ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return rows.size() == 1 && fromRun(rows.front()); }))
+        << base::toUtf8(m_app->statusText());
+    EXPECT_TRUE(pumpUntil([&] { return m_app->statusText().find(L"以前的记录：1 条") != std::wstring::npos; }, 5s))
+        << base::toUtf8(m_app->statusText());
+    EXPECT_GT(store::files::entryOf(index).value_or(store::files::FileEntry{}).size, 100u);
 
     const RECT row = m_app->rowRect(0);
     clickAt({row.left + 20, (row.top + row.bottom) / 2});
