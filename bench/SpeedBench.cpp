@@ -621,8 +621,20 @@ void measureCapture(const DravixProcess& app, const DebugLog& log) {
     row("Enter to bitmap on the clipboard", "1.2; 30 ms", copied, floorCopied);
 }
 
+// A copy of the file at `from`, written through to the disk before it returns.
+void copyDurably(const std::wstring& from, const std::wstring& to) {
+    CopyFileW(from.c_str(), to.c_str(), FALSE);
+    const HANDLE file = CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    FlushFileBuffers(file);
+    CloseHandle(file);
+}
+
 // Save As through the real file dialog, from its OK to the archive complete, with the main
-// window's longest stall meanwhile; the floor is a plain copy of the same files.
+// window's longest stall meanwhile; the floor is a plain copy of the same files, each written
+// through to the disk, the index under a temporary name put in place as the program puts its
+// own (an archive reported saved must outlive a crash).
 void measureArchive(const DravixProcess& app, const DebugLog& log, const std::string& folder) {
     writeHistory(999, 60, 32);  // 200 MB
     showHistory(app, 999);
@@ -647,9 +659,11 @@ void measureArchive(const DravixProcess& app, const DebugLog& log, const std::st
         const std::string copy = store::joinPath(folder, "plain" + std::to_string(i));
         CreateDirectoryW(base::toWide(copy).c_str(), nullptr);
         const auto copying = Clock::now();
-        CopyFileW(base::toWide(paths.indexFile()).c_str(), base::toWide(copy + "\\index.xml").c_str(), FALSE);
         for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(paths.dataFolder())))
-            CopyFileW(entry.path().wstring().c_str(), (base::toWide(copy) + L"\\" + entry.path().filename().wstring()).c_str(), FALSE);
+            copyDurably(entry.path().wstring(), base::toWide(copy) + L"\\" + entry.path().filename().wstring());
+        copyDurably(base::toWide(paths.indexFile()), base::toWide(copy + "\\index.xml.tmp"));
+        MoveFileExW(base::toWide(copy + "\\index.xml.tmp").c_str(), base::toWide(copy + "\\index.xml").c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
         floor.push_back(msSince(copying));
         std::filesystem::remove_all(std::filesystem::u8path(copy));
         std::filesystem::remove_all(std::filesystem::u8path(store::archiveDataFolder(archive)));
