@@ -5,10 +5,14 @@
 #include "DravixAppTest.h"
 #include "WinTestSupport.h"
 #include "store/ArchivePaths.h"
+#include "store/ClipFormats.h"
+#include "store/ClipSnapshot.h"
 #include "store/FileSystem.h"
 #include "store/Protocol.h"
 #include "store/RunNames.h"
 #include "store/StorePaths.h"
+#include "store/SysClipBoard.h"
+#include "store/TimeStamp.h"
 #include "base/Text.h"
 #include "fw/Settings.h"
 
@@ -40,6 +44,13 @@ protected:
         const std::wstring before = m_app->searchText();
         typeText(text);
         ASSERT_TRUE(pumpUntil([&] { return m_app->searchText() == before + text; }, 5s)) << base::toUtf8(m_app->searchText());
+    }
+    // The folder of the last archive saved or opened, as the program remembers it once it is done.
+    static std::string lastArchiveFolder() {
+        for (const auto& [name, value] : fw::ReadUserStrings(store::kSettingsKey))
+            if (name == store::kLastArchiveFolderSetting)
+                return base::toUtf8(value);
+        return std::string();
     }
     // Waits until the list shows exactly `contents` and the status line passes `status`.
     bool shows(const std::vector<std::wstring>& contents, const std::function<bool(const std::wstring&)>& status) {
@@ -229,13 +240,7 @@ TEST_F(FindAnythingTest, TheArchivesOfAFolderTheUserAddedAreSearchedUntilItIsTak
     PostMessageW(m_app->mainWindow(), WM_COMMAND, kSaveAs, 0);
     answerFileDialog(folder + "\\needle.amc");
     // Saved, and its folder remembered; then another Save As elsewhere, as far as the program knows.
-    const auto lastFolder = [] {
-        for (const auto& [name, value] : fw::ReadUserStrings(store::kSettingsKey))
-            if (name == store::kLastArchiveFolderSetting)
-                return base::toUtf8(value);
-        return std::string();
-    };
-    ASSERT_TRUE(pumpUntil([&] { return lastFolder() == folder; }, 8s)) << lastFolder();
+    ASSERT_TRUE(pumpUntil([&] { return lastArchiveFolder() == folder; }, 8s)) << lastArchiveFolder();
     ASSERT_TRUE(fw::WriteUserString(store::kSettingsKey, store::kLastArchiveFolderSetting, base::toWide(m_dir.path("elsewhere"))));
     ASSERT_TRUE(fw::WriteUserString(store::kArchiveFoldersKey, base::toWide(folder).c_str(), L"2026-12-09 10:00:00"));
 
@@ -257,6 +262,62 @@ TEST_F(FindAnythingTest, TheArchivesOfAFolderTheUserAddedAreSearchedUntilItIsTak
     pressKeys({VK_RETURN});
     EXPECT_TRUE(m_app->waitForRows([&](const auto& rows) { return fromArchive(rows) == 0 && !rows.empty(); }));
     EXPECT_TRUE(fw::ReadUserStrings(store::kArchiveFoldersKey).empty());
+}
+
+// Twelve runs kept by real starts, 50 clips each, and an archive the user saved: a word only in
+// the third run and in the archive finds both, each with where it came from; Enter brings the
+// run's clip back and the clipboard holds the same text as the original.
+TEST_F(FindAnythingTest, AWordOfTheThirdOfTwelveRunsAndOfAnArchiveFindsBoth) {
+    struct KeptRunsSetting {
+        KeptRunsSetting() {
+            const DWORD twelve = 12;
+            RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", store::kKeptRunsSetting, REG_DWORD, &twelve, sizeof twelve);
+        }
+        ~KeptRunsSetting() { RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", store::kKeptRunsSetting); }
+    } twelveRuns;
+    const std::wstring word = L"quasar" + std::to_wstring(GetTickCount());
+    const std::wstring third = L"run 3 clip 7 " + word;
+    store::CSysClipBoard history(store::userStoreFolder());
+    for (int run = 1; run <= 12; ++run) {
+        m_app.reset();
+        for (int clip = 1; clip <= 50; ++clip) {
+            const std::wstring text = run == 3 && clip == 7 ? third : L"run " + std::to_wstring(run) + L" clip " + std::to_wstring(clip);
+            store::ClipSnapshot snapshot;
+            snapshot.formats = {{0, store::kFormatUnicodeText,
+                                 std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t))}};
+            ASSERT_EQ(history.fileHistoryRecord(snapshot, store::currentTimeStamp()).outcome, store::FiledRecord::Outcome::Filed);
+        }
+        ASSERT_NO_FATAL_FAILURE(start());  // the start keeps them as a run
+    }
+    const std::wstring archived = L"archived " + word;
+    record(archived);
+    const std::string folder = m_dir.path("saved");
+    ASSERT_TRUE(CreateDirectoryW(base::toWide(folder).c_str(), nullptr));
+    PostMessageW(m_app->mainWindow(), WM_COMMAND, kSaveAs, 0);
+    answerFileDialog(folder + "\\mine.amc");
+    ASSERT_TRUE(pumpUntil([&] { return lastArchiveFolder() == folder; }, 8s)) << lastArchiveFolder();
+
+    focusSearchBox();
+    typeChord({VK_CONTROL, VK_SHIFT}, 'F', 60);
+    typeSearch(word);
+    const auto fromThirdRun = [&](const ListRow& row) {
+        return row.content == third && row.number.rfind(L"20", 0) == 0 && row.number.find(L" #7") != std::wstring::npos;
+    };
+    const auto fromArchive = [&](const ListRow& row) { return row.content == archived && row.number.find(L"mine.amc") != std::wstring::npos; };
+    ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) {
+        return rows.size() == 3 && std::count_if(rows.begin(), rows.end(), fromThirdRun) == 1 &&
+               std::count_if(rows.begin(), rows.end(), fromArchive) == 1;
+    }, 30s)) << base::toUtf8(m_app->statusText());
+    EXPECT_TRUE(pumpUntil([&] { return m_app->statusText().find(L"以前的记录：2 条") != std::wstring::npos; }, 5s))
+        << base::toUtf8(m_app->statusText());
+
+    const std::vector<ListRow> rows = m_app->rows();
+    const int found = static_cast<int>(std::find_if(rows.begin(), rows.end(), fromThirdRun) - rows.begin());
+    const RECT row = m_app->rowRect(found);
+    clickAt({row.left + 20, (row.top + row.bottom) / 2});
+    ASSERT_TRUE(pumpUntil([&] { return m_app->selectedRows() == std::vector<int>{found}; }, 3s));
+    press(VK_RETURN);
+    EXPECT_TRUE(pumpUntil([&] { return clipboardHoldsText(third); }, 5s));
 }
 
 }  // namespace
