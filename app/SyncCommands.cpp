@@ -166,7 +166,19 @@ void CSyncCommands::RowFiled(const std::string& clip, const std::string& categor
     if (const auto own = m_ownKeys.find(clip); own != m_ownKeys.end())
         m_engine->publishFiled(own->second, category);
     else if (const auto arrived = m_arrivedRows.find(clip); arrived != m_arrivedRows.end())
-        m_engine->noteFiledHere(arrived->second);
+        noteFiledHere(clip, arrived->second);
+}
+
+// An arrived row the user filed here stays when its machine deletes it, also after a restart: its
+// origin says so from now on.
+void CSyncCommands::noteFiledHere(const std::string& clip, const clipsync::RowKey& row) {
+    m_engine->noteFiledHere(row);
+    std::optional<store::ClipOrigin> origin = store::parseOrigin(m_store.getValue(store::originElementName(clip)));
+    if (!origin || origin->filedHere == true)
+        return;
+    origin->filedHere = true;
+    if (!m_store.setOrigin(clip, store::originText(*origin)))
+        base::Trace("sync: the origin of %s could not be written", clip.c_str());
 }
 
 bool CSyncCommands::HandleMessage(UINT message) {
@@ -220,7 +232,7 @@ void CSyncCommands::fileArrived(const clipsync::SyncEvent& event) {
         return;
     }
     forget(filing.row.clip, filing.madeRoom ? Leaving::MadeRoom : Leaving::Deleted);
-    const store::ClipOrigin origin{event.row.machine, event.row.seq, event.machineName};
+    const store::ClipOrigin origin{event.row.machine, event.row.seq, event.machineName, false};
     if (!m_store.setOrigin(filing.row.clip, store::originText(origin)))
         base::Trace("sync: the origin of %s could not be written", filing.row.clip.c_str());
     m_arrivedRows[filing.row.clip] = event.row;

@@ -65,6 +65,7 @@ private:
     void fileArrived(const clipsync::SyncEvent& event);
     void removeArrived(const clipsync::RowKey& row);
     void fileArrivedInto(const clipsync::RowKey& row, const std::string& category);
+    void noteFiledHere(const std::string& clip, const clipsync::RowKey& row);
     std::string clipOfRow(const clipsync::RowKey& row) const;
     // A record of `clip` left the history: deleted by the user (the other machines delete it too),
     // or its number taken by a newer copy as the history made room (they keep theirs).

@@ -25,9 +25,10 @@ constexpr std::size_t kMaxIndexFileBytes = 1u << 30;
 // From this many rows on, a section of a plain index is read whole rather than row by row (a
 // sealed one is read by the block, each opened once as the rows go on).
 constexpr std::size_t kWholeSectionFrom = 16;
-// The outcomes remembered, the most bytes of their hits' texts kept in all, and the most sources
-// prepare remembers looking at.
+// The outcomes remembered, the most bytes of their hits and hits' texts kept in all (a search's
+// texts are not kept beyond it either), and the most sources prepare remembers looking at.
 constexpr std::size_t kRememberedOutcomes = 8;
+constexpr std::size_t kMaxRememberedBytes = 6u << 20;
 constexpr std::size_t kMaxRememberedTextBytes = 4u << 20;
 constexpr std::size_t kMaxPrepared = 4096;
 
@@ -463,8 +464,8 @@ std::optional<SearchOutcome> EarlierRuns::fromRemembered(const std::vector<Sourc
     return outcome;
 }
 
-// A whole outcome remembered, the newest first; the oldest go beyond the count, and the oldest
-// texts beyond their bound.
+// A whole outcome remembered, the newest first; beyond the count the oldest go, and beyond the
+// bound of memory the oldest texts go, then the oldest outcomes.
 void EarlierRuns::remember(const std::vector<Source>& sources, const Matcher& matcher, const SearchOutcome& outcome,
                            std::vector<KeptText> texts) {
     if (outcome.cutShort || outcome.more || outcome.unprepared > 0)
@@ -474,12 +475,23 @@ void EarlierRuns::remember(const std::vector<Source>& sources, const Matcher& ma
     m_remembered.front().outcome.built = 0;
     if (m_remembered.size() > kRememberedOutcomes)
         m_remembered.pop_back();
-    std::size_t textBytes = 0;
-    for (Remembered& remembered : m_remembered) {
-        for (const KeptText& text : remembered.texts)
-            textBytes += text.bytes.size();
-        if (textBytes > kMaxRememberedTextBytes)
-            remembered.texts = {};
+    std::size_t bytes = 0;
+    for (auto it = m_remembered.begin(); it != m_remembered.end();) {
+        std::size_t hitBytes = 0, textBytes = 0;
+        for (const Hit& hit : it->outcome.hits)
+            hitBytes += sizeof(Hit) + 2 * hit.line.size() + hit.copyTime.size() + hit.program.size() + hit.category.size();
+        for (const KeptText& text : it->texts)
+            textBytes += sizeof(KeptText) + text.bytes.size();
+        if (bytes + hitBytes > kMaxRememberedBytes) {
+            it = m_remembered.erase(it);
+            continue;
+        }
+        if (bytes + hitBytes + textBytes > kMaxRememberedBytes) {
+            it->texts = {};
+            textBytes = 0;
+        }
+        bytes += hitBytes + textBytes;
+        ++it;
     }
 }
 

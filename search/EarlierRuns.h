@@ -79,8 +79,8 @@ public:
 
     // How a search goes: what ends it early (the outcome says so), the most results it keeps,
     // and whether it makes and checks the indexes it needs on the way (else it passes over their
-    // sources and counts them, for prepare; a source prepare could not make an index for is made on
-    // the way all the same).
+    // sources and counts them, for prepare; a source prepare has looked at is made on the way all
+    // the same).
     struct Limits {
         const std::atomic<bool>* stop = nullptr;
         std::size_t maxHits = kMaxHits;
@@ -127,11 +127,12 @@ private:
     };
     std::map<std::string, KnownHead> m_heads;
     std::size_t m_headBytes = 0;
-    // The sources prepare looked at, as they were then: one it could not make an index for is made
-    // on the way.
+    // The sources prepare looked at, as they were then: a search makes such a source's index on the
+    // way when it needs one again (prepare could only keep it in memory, or it was damaged since).
     std::set<std::pair<std::string, std::pair<std::uint64_t, std::int64_t>>> m_prepared;
     // The last whole outcomes, the newest first, with the sources they were searched in and each
-    // hit's text (none when they were over the bound), which a narrower query checks again.
+    // hit's text (none when they were over the bound), which a narrower query checks again; at
+    // most eight, in at most 6 MB.
     struct Remembered {
         Sought sought;
         std::vector<SourceKey> sources;

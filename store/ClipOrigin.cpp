@@ -21,7 +21,8 @@ bool isMachineId(std::string_view id) {
 }  // namespace
 
 std::string originText(const ClipOrigin& origin) {
-    return origin.machine + ' ' + std::to_string(origin.seq) + ' ' + origin.name;
+    const char* filed = !origin.filedHere ? "" : *origin.filedHere ? ":h" : ":o";
+    return origin.machine + ' ' + std::to_string(origin.seq) + filed + ' ' + origin.name;
 }
 
 std::optional<ClipOrigin> parseOrigin(std::string_view text) {
@@ -33,7 +34,11 @@ std::optional<ClipOrigin> parseOrigin(std::string_view text) {
         return std::nullopt;
     ClipOrigin origin;
     origin.machine = std::string(text.substr(0, first));
-    const std::string_view seq = text.substr(first + 1, second - first - 1);
+    std::string_view seq = text.substr(first + 1, second - first - 1);
+    if (seq.size() > 2 && (seq.substr(seq.size() - 2) == ":h" || seq.substr(seq.size() - 2) == ":o")) {
+        origin.filedHere = seq.back() == 'h';
+        seq.remove_suffix(2);
+    }
     const auto [end, error] = std::from_chars(seq.data(), seq.data() + seq.size(), origin.seq);
     origin.name = std::string(text.substr(second + 1));
     if (!isMachineId(origin.machine) || error != std::errc() || end != seq.data() + seq.size() || origin.seq == 0 ||
@@ -61,7 +66,7 @@ std::vector<OriginRecord> originRecords(const std::vector<RootElement>& elements
         if (!isHistoryClipName(clip) || originElementName(clip) != element.name)
             continue;
         if (std::optional<ClipOrigin> origin = parseOrigin(element.text))
-            records.push_back({clip, std::move(*origin), filedBases.count(std::string(historyBaseOf(clip))) > 0});
+            records.push_back({clip, *origin, origin->filedHere.value_or(filedBases.count(std::string(historyBaseOf(clip))) > 0)});
     }
     return records;
 }

@@ -42,6 +42,10 @@ OwnFolder::Opening OwnFolder::open(std::string_view passphrase, std::string_view
         salt = parseSaltFile(*bytes);
         if (!salt)
             return Opening::WrongPassphrase;  // not ours to rewrite: its files were sealed under it
+    } else if (holdsSealedFiles()) {
+        // Its files were sealed under a salt that is not here (the engine has not brought it yet,
+        // or it went): a new one would leave them unreadable to every machine.
+        return Opening::Unavailable;
     } else {
         salt = makeSalt();
         if (!salt)
@@ -69,6 +73,14 @@ OwnFolder::Opening OwnFolder::open(std::string_view passphrase, std::string_view
     // Opened again (after the folder went away, say): the sequence goes on where it was.
     m_segments.clear();
     return readJournal() ? Opening::Ok : Opening::Unavailable;
+}
+
+bool OwnFolder::holdsSealedFiles() const {
+    const std::vector<std::string> names = store::files::filesIn(m_folder);
+    return std::any_of(names.begin(), names.end(), [](const std::string& name) {
+        const std::optional<SyncFile> file = parseSyncFileName(name);
+        return file && file->role != Role::Salt;
+    });
 }
 
 // A write cut off by the end of the program leaves its temporary file: the name of one of ours,

@@ -62,6 +62,7 @@ private:
     bool recordAbout(std::string_view localKey, Entry entry);
     std::string path(std::string_view fileName) const;
     void removeLeftovers();
+    bool holdsSealedFiles() const;
 
     std::string m_machine;
     std::string m_root;

@@ -97,6 +97,16 @@ TEST_F(SyncFolderTest, AWrongPassphraseReadsNothingAndSaysSo) {
 
     OwnFolder again(dir.root().string(), kA);
     EXPECT_EQ(again.open("not the secret", "A"), OwnFolder::Opening::WrongPassphrase);
+
+    // Its salt not there (the engine has not brought it back yet): no new one is made over the
+    // files sealed under the old, and the folder opens once it is back.
+    const std::string salt = machineFolder(kA) + "/salt.dvx";
+    const std::string saltBytes = readBytes(salt);
+    std::filesystem::remove(salt);
+    EXPECT_EQ(OwnFolder(dir.root().string(), kA).open("secret", "A"), OwnFolder::Opening::Unavailable);
+    EXPECT_FALSE(std::filesystem::exists(salt));
+    writeBytes(salt, saltBytes);
+    EXPECT_EQ(OwnFolder(dir.root().string(), kA).open("secret", "A"), OwnFolder::Opening::Ok);
 }
 
 TEST_F(SyncFolderTest, AMachineReopensItsJournalAndPrunesByNamesAlone) {

@@ -33,6 +33,8 @@ TEST(ClipOrigin, TextRoundTripsAndOnlyWholeOnesParse) {
         {"abc 0 x", false},          {"abc -1 x", false},         {"abc 1x x", false},
         {"a/c 1 x", false},          {" 1 x", false},             {"abc 1", false},
         {"abc 1 a\nb", false},       {"", false},                 {"abc 18446744073709551616 x", false},
+        {"abc 1:h x", true},         {"abc 1:o x", true},         {"abc 1:x x", false},
+        {"abc :h x", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(parseOrigin(c.text).has_value(), c.parses) << c.text;
@@ -46,9 +48,16 @@ TEST(ClipOrigin, RecordsOfTheIndexWithWhetherTheyWereFiledHere) {
         {"his2--time", "t"},  {"his2--origin", "m2 9 B"}, {"his2category", "工作"},
         {"his3--time", "t"},  {"his3--origin", "broken"}, {"copy5--origin", "m1 6 A"},
         {"his4--time", "t"},  {"his4category", ""},       {"his4--origin", "m1 7 A"},
+        // Filed on its machine (a category, not filed here), and filed here.
+        {"his5--time", "t"},  {"his5category", "工作"},   {"his5--origin", "m1 8:o A"},
+        {"his6--time", "t"},  {"his6category", "工作"},   {"his6--origin", "m1 9:h A"},
     };
     const std::vector<OriginRecord> records = originRecords(elements);
-    ASSERT_EQ(records.size(), 3u);
+    ASSERT_EQ(records.size(), 5u);
+    EXPECT_FALSE(records[3].filed);
+    EXPECT_EQ(records[3].origin, (ClipOrigin{"m1", 8, "A", false}));
+    EXPECT_TRUE(records[4].filed);
+    EXPECT_EQ(originText(records[4].origin), "m1 9:h A");
     EXPECT_EQ(records[0].clip, "his1-");
     EXPECT_EQ(records[0].origin, (ClipOrigin{"m1", 5, "A"}));
     EXPECT_FALSE(records[0].filed);

@@ -117,6 +117,30 @@ TEST_F(SyncTest, CopiesGoAcrossSealedAndDeletionsAndFilingsFollow) {
     m_other.publishDeleted("his1-@1");
     EXPECT_TRUE(m_app->waitForRows([&](const auto& rows) { return rowOf(rows, theirs) < 0; }, kArrival));
     EXPECT_EQ(storeValue(storeIndexPath(), store::originElementName(arrived)), "");
+
+    // Two more of theirs: one the user here files, one its machine files. After a restart that
+    // brings the history back, their deletion there takes away the second alone.
+    const std::wstring keptHere = L"这里归类的文字 sync-four", filedThere = L"那边归类的文字 sync-five";
+    ASSERT_TRUE(m_other.publish(textClip(keptHere), "his2-@2"));
+    ASSERT_TRUE(m_other.publish(textClip(filedThere), "his3-@3"));
+    ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return rowOf(rows, keptHere) >= 0 && rowOf(rows, filedThere) >= 0; }, kArrival));
+    const std::string filed = clipOfRow(keptHere), other = clipOfRow(filedThere);
+    fileRowInCategory(rowOf(m_app->rows(), keptHere), 0);
+    ASSERT_TRUE(pumpUntil([&] {
+        const std::optional<store::ClipOrigin> origin = store::parseOrigin(storeValue(storeIndexPath(), store::originElementName(filed)));
+        return origin && origin->filedHere == true;
+    }, 5s));
+    m_other.publishFiled("his3-@3", "工作");
+    ASSERT_TRUE(pumpUntil([&] { return storeValue(storeIndexPath(), store::categoryElementName(store::historyBaseOf(other))) == "工作"; }, kArrival))
+        << other;
+    setUserSwitch(L"RestoreLastRun", true);
+    ASSERT_NO_FATAL_FAILURE(start());
+    m_app->selectTreeNode(4);  // 工作, where both are filed
+    ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return rowOf(rows, keptHere) >= 0 && rowOf(rows, filedThere) >= 0; }));
+    m_other.publishDeleted("his2-@2");
+    m_other.publishDeleted("his3-@3");
+    EXPECT_TRUE(m_app->waitForRows([&](const auto& rows) { return rowOf(rows, filedThere) < 0; }, kArrival));
+    EXPECT_GE(rowOf(m_app->rows(), keptHere), 0);
 }
 
 TEST_F(SyncTest, ADeletionHereReachesTheOtherMachine) {
