@@ -74,7 +74,7 @@ void CSyncCommands::Stop() {
 
 // The machine id is made at the first start and kept; the synced rows the store holds are the
 // engine's to follow (this machine's under their keys, the others' by their origin).
-void CSyncCommands::startEngine() {
+void CSyncCommands::startEngine(bool userGavePassphrase) {
     Stop();
     m_settings = options::readSyncSettings();
     if (!m_settings.enabled) {
@@ -100,6 +100,7 @@ void CSyncCommands::startEngine() {
     options.maxPictureBytes = m_settings.pictureMegabytes << 20;
     options.prune.maxBytes = static_cast<std::uint64_t>(m_settings.folderMegabytes) << 20;
     options.mayLeave = mayLeaveMachine;
+    options.startAfreshIfRefused = userGavePassphrase;
     m_ownKeys.clear();
     m_arrivedRows.clear();
     const std::vector<store::RootElement> elements = indexElements(m_store.paths());
@@ -304,6 +305,12 @@ void CSyncCommands::putOnClipboard(const store::ClipSnapshot& clip) {
 // The tray says what changed; a passphrase that differs on another machine is told once.
 void CSyncCommands::showStatus() {
     const clipsync::SyncStatus status = m_engine ? m_engine->status() : clipsync::SyncStatus{};
+    if (!status.machineId.empty() && status.machineId != m_settings.machineId) {
+        m_settings.machineId = status.machineId;
+        base::Trace("sync: started afresh under a new machine id");
+        if (!options::writeSyncSettings(m_settings, {}))
+            base::Trace("sync: the machine id could not be kept");
+    }
     const std::u16string text = clipsync::syncStatusText(status);
     if (text != m_shownStatus) {
         m_shownStatus = text;

@@ -56,10 +56,12 @@ public:
     bool HandleMessage(UINT message);
     bool HandleTimer(UINT_PTR id);
     // The settings changed elsewhere (the options dialog's 同步 page): the engine started again.
-    void Restart() { startEngine(); }
+    // The settings saved by the user: a folder of this machine's sealed under another passphrase
+    // is started afresh.
+    void Restart() { startEngine(true); }
 
 private:
-    void startEngine();
+    void startEngine(bool userGavePassphrase = false);
     void takeEvents();
     void applyEvent(const clipsync::SyncEvent& event);
     void fileArrived(const clipsync::SyncEvent& event);

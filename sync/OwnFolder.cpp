@@ -75,6 +75,18 @@ OwnFolder::Opening OwnFolder::open(std::string_view passphrase, std::string_view
     return readJournal() ? Opening::Ok : Opening::Unavailable;
 }
 
+bool OwnFolder::retire() {
+    bool whole = true;
+    for (const std::string& name : store::files::filesIn(m_folder)) {
+        const std::optional<std::string_view> base = store::temporarySiblingBase(name);
+        if (parseSyncFileName(name) || (base && parseSyncFileName(*base)))
+            whole = store::files::remove(path(name)) && whole;
+    }
+    m_segments.clear();
+    m_nextSeq = 1;
+    return whole;
+}
+
 bool OwnFolder::holdsSealedFiles() const {
     const std::vector<std::string> names = store::files::filesIn(m_folder);
     return std::any_of(names.begin(), names.end(), [](const std::string& name) {

@@ -34,6 +34,11 @@ public:
     // removes temporary files its own writes left (by their exact names).
     Opening open(std::string_view passphrase, std::string_view machineName);
 
+    // The machine's folder emptied when it was sealed under another passphrase and the user has
+    // given the one to use: its files of ours go, by their exact names (the folder and anything
+    // else in it stay). False when one of them stays.
+    bool retire();
+
     // The clip's file (when no file of that name is there yet) and its Added entry. False when
     // nothing was written.
     bool publish(const PreparedClip& clip, std::string_view localKey, std::int64_t time);

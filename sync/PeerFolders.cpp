@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <set>
 
 namespace clipsync {
 
@@ -27,9 +28,15 @@ std::string PeerFolders::folderOf(const std::string& id) const {
 bool PeerFolders::refresh() {
     if (!store::files::isFolder(m_root))
         return false;
+    std::set<std::string> listed;
     for (const std::string& id : store::files::foldersIn(m_root))
-        if (isMachineId(id) && id != m_own)
+        if (isMachineId(id) && id != m_own) {
+            listed.insert(id);
             refreshMachine(id, m_machines[id]);
+        }
+    // A machine whose folder went is no longer counted (what was taken from it stays taken).
+    for (auto machine = m_machines.begin(); machine != m_machines.end();)
+        machine = listed.count(machine->first) ? std::next(machine) : m_machines.erase(machine);
     return true;
 }
 
@@ -87,8 +94,10 @@ void PeerFolders::refreshMachine(const std::string& id, Machine& machine) {
     for (const store::files::FileEntry& file : store::files::fileEntriesIn(folderOf(id)))
         if (parseSyncFileName(file.name))
             machine.files[file.name] = {file.size, file.writeTime};
-    if (!readKeys(id, machine))
+    if (!readKeys(id, machine)) {
+        machine.state = Machine::State::Waiting;  // no salt (yet, or any more): nothing to say of it
         return;
+    }
     const OpenedFile name = openListed(id, machine, nameFileName(), Role::Name, kMaxSmallFile);
     if (name.state == Opened::NotAuthentic) {
         machine.state = Machine::State::OtherPassphrase;

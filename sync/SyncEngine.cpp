@@ -112,6 +112,7 @@ void SyncEngine::start(EngineOptions options) {
     shared->eventsWaiting = m_shared->eventsWaiting;
     shared->options = std::move(options);
     shared->status.state = SyncState::Starting;
+    shared->status.machineId = shared->options.machineId;
     m_shared = shared;
     m_writer = std::thread([shared] { base::Guarded("sync writer thread", [&] { shared->writeLoop(); }); });
     m_reader = std::thread([shared] { base::Guarded("sync reader thread", [&] { shared->readLoop(); }); });
@@ -229,11 +230,26 @@ void SyncEngine::Shared::writeLoop() {
 
 bool SyncEngine::Shared::openOwn(OwnFolder& own, std::unique_lock<std::mutex>& lock) {
     lock.unlock();
-    const OwnFolder::Opening opening = own.open(options.passphrase, options.machineName);
+    OwnFolder::Opening opening = own.open(options.passphrase, options.machineName);
+    std::string renewedId;
+    if (opening == OwnFolder::Opening::WrongPassphrase && options.startAfreshIfRefused) {
+        // The others keep reading the old id's journal where they were: a new id starts a new one.
+        renewedId = SyncEngine::newMachineId();
+        if (!renewedId.empty() && own.retire()) {
+            own = OwnFolder(options.folder, renewedId);
+            opening = own.open(options.passphrase, options.machineName);
+        } else {
+            renewedId.clear();
+        }
+    }
     std::optional<SeenMarks> seen;
     if (opening == OwnFolder::Opening::Ok)
         seen = own.readSeen();
     lock.lock();
+    if (!renewedId.empty()) {
+        options.machineId = status.machineId = renewedId;  // the reader begins after this
+        options.startAfreshIfRefused = false;
+    }
     switch (opening) {
     case OwnFolder::Opening::Ok:
         status.state = SyncState::Running;

@@ -23,6 +23,7 @@ struct SyncStatus {
     std::size_t waiting = 0;      // records waiting to be written to the folder
     std::size_t notSent = 0;      // records that found the queue full and never went
     std::size_t unreadable = 0;   // whole files that did not open, each counted once
+    std::string machineId;        // the id this machine writes under (a new one once it started afresh)
 };
 
 // The tooltip's line (or lines) about syncing; empty while it is off.

@@ -142,6 +142,25 @@ TEST_F(SyncEngineTest, AWrongPassphraseReadsNothingAndSaysSo) {
     ASSERT_TRUE(pumpUntil([&] { return b.status().otherPassphrase == 1; }, 30s));
     EXPECT_TRUE(b.takeEvents().empty());
     EXPECT_NE(syncStatusText(b.status()).find(u"密码不同"), std::u16string::npos);
+
+    // A's user gives B's passphrase: once with the settings (a start at the program's start), its
+    // folder refuses it; given by the user, A empties the folder sealed under the old one and
+    // writes under a new id, which B reads, no longer counting another passphrase.
+    a.stop();
+    a.start(options(idA, "A", "wrong"));
+    ASSERT_TRUE(pumpUntil([&] { return a.status().state == SyncState::OwnPassphrase; }, 30s));
+    a.stop();
+    EngineOptions given = options(idA, "A", "wrong");
+    given.startAfreshIfRefused = true;
+    a.start(std::move(given));
+    ASSERT_TRUE(pumpUntil([&] { return a.status().state == SyncState::Running; }, 30s));
+    const std::string renewed = a.status().machineId;
+    EXPECT_NE(renewed, idA);
+    EXPECT_FALSE(renewed.empty());
+    ASSERT_TRUE(a.publish(textClip(L"after the passphrase"), "his2-"));
+    ASSERT_TRUE(eventsArrive(b, 1));
+    EXPECT_EQ(events[0].row.machine, renewed);
+    EXPECT_TRUE(pumpUntil([&] { return b.status().otherPassphrase == 0; }, 30s));
 }
 
 }  // namespace
