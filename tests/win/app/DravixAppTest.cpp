@@ -1,6 +1,7 @@
 #include "DravixAppTest.h"
 
 #include "store/Protocol.h"
+#include "store/RunNames.h"
 #include "store/StorePaths.h"
 #include "WinTestSupport.h"
 #include "base/Text.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstdio>
+#include <filesystem>
 
 void DravixAppTest::SetUp() {
     // A test ended by ctest's timeout leaves its program running: the next start would only
@@ -15,7 +17,7 @@ void DravixAppTest::SetUp() {
     endProcessesNamed(L"dravix.exe");
     putClipboard({});
     // What an earlier test left: the window's place, the queue-on-copy setting, a damaged store
-    // kept aside.
+    // kept aside, kept runs.
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Dravix", L"WindowPlacement");
     for (const wchar_t* option : {L"RestoreLastRun", L"MakeRoomWhenFull", L"QueueOnCopy", L"AlwaysOnTop", L"LastArchiveFolder",
                                   L"SkipSecrets"})
@@ -24,6 +26,9 @@ void DravixAppTest::SetUp() {
     const std::string folder = store::userStoreFolder();
     for (const char* name : {"clipboard.xml.damaged", "clipboard.xml.damaged2", "label.xml.damaged"})
         DeleteFileW(base::toWide(store::joinPath(folder, name)).c_str());
+    // The runs and archives an earlier test kept: a test finds only its own in the runs folder.
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::u8path(store::joinPath(folder, store::kRunsFolderName)), ignored);
     if (m_start == Start::AtSetUp)
         start();
 }
