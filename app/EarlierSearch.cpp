@@ -86,7 +86,13 @@ void CEarlierSearch::run() {
             m_stopSearch = false;
         }
         if (!request) {
-            prepareIndexes(preparing);
+            // Stopped by a query, which prepares what it needs; stopped by a cancel (a short word, the
+            // box emptied), it goes on.
+            if (!prepareIndexes(preparing)) {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                if (!m_ending && !m_waiting && !m_preparing)
+                    m_preparing = std::move(preparing);
+            }
             continue;
         }
         const Results results = base::Guarded("earlier runs query", Results{request->query, {}, {}}, [&] { return searchFor(*request); });

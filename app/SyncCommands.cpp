@@ -7,6 +7,7 @@
 #include "store/ClipNames.h"
 #include "store/ClipOrigin.h"
 #include "store/ClipboardCopy.h"
+#include "store/Crypto.h"
 #include "store/Protocol.h"
 #include "store/RestorableFormats.h"
 #include "store/SecretRules.h"
@@ -100,7 +101,10 @@ void CSyncCommands::startEngine(bool userGavePassphrase) {
     options.maxPictureBytes = m_settings.pictureMegabytes << 20;
     options.prune.maxBytes = static_cast<std::uint64_t>(m_settings.folderMegabytes) << 20;
     options.mayLeave = mayLeaveMachine;
-    options.startAfreshIfRefused = userGavePassphrase;
+    // Only a digest of the passphrase is kept here, to tell a new one from the one started with.
+    const std::string digest = store::crypto::sha256(*passphrase).value_or(std::string());
+    options.startAfreshIfRefused = userGavePassphrase && !m_passphraseDigest.empty() && digest != m_passphraseDigest;
+    m_passphraseDigest = digest;
     m_ownKeys.clear();
     m_arrivedRows.clear();
     const std::vector<store::RootElement> elements = indexElements(m_store.paths());

@@ -56,8 +56,8 @@ public:
     bool HandleMessage(UINT message);
     bool HandleTimer(UINT_PTR id);
     // The settings changed elsewhere (the options dialog's 同步 page): the engine started again.
-    // The settings saved by the user: a folder of this machine's sealed under another passphrase
-    // is started afresh.
+    // The settings saved by the user: with a new passphrase, a folder of this machine's sealed
+    // under another one may be started afresh (clipsync::EngineOptions::startAfreshIfRefused).
     void Restart() { startEngine(true); }
 
 private:
@@ -84,6 +84,7 @@ private:
     HWND m_window = nullptr;
     UINT m_message = 0;
     options::SyncSettings m_settings;
+    std::string m_passphraseDigest;  // of the passphrase the engine started with
     std::unique_ptr<clipsync::SyncEngine> m_engine;
     std::map<std::string, std::string> m_ownKeys;              // clip name -> the key it went out under
     std::map<std::string, clipsync::RowKey> m_arrivedRows;     // clip name -> the row it arrived as

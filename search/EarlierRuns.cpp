@@ -240,7 +240,9 @@ struct Found {
 
 // The rows of one index that the matcher admits, as results of `source`; false when the
 // deadline came first.
-bool searchIndex(OpenIndex& index, std::size_t source, const Matcher& matcher, Deadline& deadline, std::vector<Found>& found) {
+// Each hit's text is kept while `textBudget` lasts (it is taken from as they are).
+bool searchIndex(OpenIndex& index, std::size_t source, const Matcher& matcher, Deadline& deadline, std::vector<Found>& found,
+                 std::size_t& textBudget) {
     const IndexHead& head = index.head;
     const std::vector<std::size_t> rows = admittedRows(head, matcher);
     const bool many = rows.size() >= kWholeSectionFrom && !index.sealedInBlocks();
@@ -267,7 +269,10 @@ bool searchIndex(OpenIndex& index, std::size_t source, const Matcher& matcher, D
         if (text) {
             const TextView view = textOf(row, *text);
             hit.hit.marks = withinLine(matcher.marks(view, deadline), hit.hit.line.size());
-            hit.text = KeptText{view.narrow, std::string(view.bytes)};
+            if (view.bytes.size() <= textBudget) {
+                textBudget -= view.bytes.size();
+                hit.text = KeptText{view.narrow, std::string(view.bytes)};
+            }
         }
         found.push_back(std::move(hit));
     }
@@ -333,6 +338,7 @@ bool EarlierRuns::open(const Source& source, OpenIndex& index, SearchOutcome& ou
     BuiltIndex built = buildIndex(source.archive, m_access);
     if (built.outcome == BuiltIndex::Outcome::ArchiveUnreadable) {
         outcome.notes.push_back("cannot be read: " + source.archive);
+        ++outcome.unread;
         return false;
     }
     ++outcome.built;
@@ -391,7 +397,7 @@ SearchOutcome EarlierRuns::searchIndexes(const std::vector<Source>& sources, con
     SearchOutcome outcome;
     std::set<std::string> seen;
     OpenIndex index;
-    std::size_t textBytes = 0;
+    std::size_t textBudget = kMaxRememberedTextBytes;
     bool textsKept = matcher.looksAtText();
     for (std::size_t s = 0; s < sources.size() && !outcome.more; ++s) {
         if (deadline.passed()) {
@@ -401,7 +407,7 @@ SearchOutcome EarlierRuns::searchIndexes(const std::vector<Source>& sources, con
         if (!open(sources[s], index, outcome, limits.prepareOnTheWay))
             continue;
         std::vector<Found> found;
-        outcome.cutShort = !searchIndex(index, s, matcher, deadline, found);
+        outcome.cutShort = !searchIndex(index, s, matcher, deadline, found, textBudget);
         std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.hit.copyTime > b.hit.copyTime; });
         for (Found& each : found) {
             if (!seen.insert(sameClipKey(each.hit)).second)
@@ -411,8 +417,7 @@ SearchOutcome EarlierRuns::searchIndexes(const std::vector<Source>& sources, con
                 break;
             }
             outcome.hits.push_back(std::move(each.hit));
-            textBytes += each.text ? each.text->bytes.size() : 0;
-            textsKept = textsKept && each.text && textBytes <= kMaxRememberedTextBytes;
+            textsKept = textsKept && each.text;
             if (textsKept)
                 texts.push_back(std::move(*each.text));
         }
@@ -468,7 +473,7 @@ std::optional<SearchOutcome> EarlierRuns::fromRemembered(const std::vector<Sourc
 // bound of memory the oldest texts go, then the oldest outcomes.
 void EarlierRuns::remember(const std::vector<Source>& sources, const Matcher& matcher, const SearchOutcome& outcome,
                            std::vector<KeptText> texts) {
-    if (outcome.cutShort || outcome.more || outcome.unprepared > 0)
+    if (outcome.cutShort || outcome.more || outcome.unprepared > 0 || outcome.unread > 0)
         return;
     m_remembered.push_front({matcher.sought(), sourcesKey(sources), outcome, std::move(texts)});
     m_remembered.front().outcome.notes.clear();

@@ -62,6 +62,7 @@ struct SearchOutcome {
     std::size_t searched = 0;        // sources searched whole
     std::size_t built = 0;           // indexes made on the way
     std::size_t unprepared = 0;      // sources passed over until prepare has made or checked their index
+    std::size_t unread = 0;          // sources that could not be read (tried again at the next search)
     std::vector<std::string> notes;  // sources passed over and why, for the trace
 };
 

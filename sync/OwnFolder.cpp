@@ -75,16 +75,21 @@ OwnFolder::Opening OwnFolder::open(std::string_view passphrase, std::string_view
     return readJournal() ? Opening::Ok : Opening::Unavailable;
 }
 
+// The salt goes last, and only after every other file: a folder left with sealed files and no salt
+// would be unavailable for good.
 bool OwnFolder::retire() {
+    if (!store::files::isFolder(m_folder))
+        return false;
     bool whole = true;
     for (const std::string& name : store::files::filesIn(m_folder)) {
         const std::optional<std::string_view> base = store::temporarySiblingBase(name);
-        if (parseSyncFileName(name) || (base && parseSyncFileName(*base)))
+        const std::optional<SyncFile> file = parseSyncFileName(name);
+        if ((file && file->role != Role::Salt) || (base && parseSyncFileName(*base)))
             whole = store::files::remove(path(name)) && whole;
     }
     m_segments.clear();
     m_nextSeq = 1;
-    return whole;
+    return whole && store::files::remove(path(saltFileName()));
 }
 
 bool OwnFolder::holdsSealedFiles() const {

@@ -34,9 +34,10 @@ bool PeerFolders::refresh() {
             listed.insert(id);
             refreshMachine(id, m_machines[id]);
         }
-    // A machine whose folder went is no longer counted (what was taken from it stays taken).
-    for (auto machine = m_machines.begin(); machine != m_machines.end();)
-        machine = listed.count(machine->first) ? std::next(machine) : m_machines.erase(machine);
+    // A machine whose folder went is no longer counted; how far it read us still holds our pruning.
+    for (auto& [id, machine] : m_machines)
+        if (!listed.count(id))
+            machine.state = Machine::State::Waiting;
     return true;
 }
 
@@ -107,6 +108,7 @@ void PeerFolders::refreshMachine(const std::string& id, Machine& machine) {
         return;
     machine.name = parseName(name.plain).value_or(std::string());
     machine.state = Machine::State::Reading;
+    machine.everRead = true;
 
     const OpenedFile seen = openListed(id, machine, seenFileName(), Role::Seen, kMaxSmallFile);
     if (seen.state == Opened::Ok)
@@ -193,7 +195,7 @@ std::string PeerFolders::machineName(const std::string& machine) const {
 std::vector<std::uint64_t> PeerFolders::othersNextForUs() const {
     std::vector<std::uint64_t> marks;
     for (const auto& [id, machine] : m_machines)
-        if (machine.state == Machine::State::Reading)
+        if (machine.everRead)
             marks.push_back(machine.nextForUs.value_or(0));
     return marks;
 }

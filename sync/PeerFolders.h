@@ -57,6 +57,7 @@ private:
     };
     struct Machine {
         enum class State { Waiting, Reading, OtherPassphrase } state = State::Waiting;
+        bool everRead = false;  // read in this run: how far it read us holds our pruning from then on
         std::string saltBytes;
         std::optional<FolderKeys> keys;
         std::string name;

@@ -85,6 +85,7 @@ struct SyncEngine::Shared {
     bool queue(Record record);
     void writeLoop();
     bool openOwn(OwnFolder& own, std::unique_lock<std::mutex>& lock);
+    bool passphraseFitsTheOthers() const;
     bool writeNext(OwnFolder& own, std::unique_lock<std::mutex>& lock);
     bool writeRecord(OwnFolder& own, const Record& record);
 
@@ -228,11 +229,18 @@ void SyncEngine::Shared::writeLoop() {
     }
 }
 
+// Whether the passphrase given opens another machine's folder, or no other machine has one: only
+// then is this machine's own folder, sealed under another passphrase, the one that is wrong.
+bool SyncEngine::Shared::passphraseFitsTheOthers() const {
+    PeerFolders peers(options.folder, options.machineId, options.passphrase);
+    return peers.refresh() && (peers.machinesRead() > 0 || peers.machinesWithOtherPassphrase() == 0);
+}
+
 bool SyncEngine::Shared::openOwn(OwnFolder& own, std::unique_lock<std::mutex>& lock) {
     lock.unlock();
     OwnFolder::Opening opening = own.open(options.passphrase, options.machineName);
     std::string renewedId;
-    if (opening == OwnFolder::Opening::WrongPassphrase && options.startAfreshIfRefused) {
+    if (opening == OwnFolder::Opening::WrongPassphrase && options.startAfreshIfRefused && passphraseFitsTheOthers()) {
         // The others keep reading the old id's journal where they were: a new id starts a new one.
         renewedId = SyncEngine::newMachineId();
         if (!renewedId.empty() && own.retire()) {

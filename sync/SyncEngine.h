@@ -50,9 +50,10 @@ struct EngineOptions {
     std::function<bool(const store::ClipSnapshot&)> mayLeave;
     // The synced rows the store holds at the start, and whether the user filed each here.
     std::map<RowKey, bool> rowsHere;
-    // The user has just given the passphrase: a folder of this machine's sealed under another one
+    // The user has just given a new passphrase: a folder of this machine's sealed under another one
     // (a passphrase mistyped before) is emptied and a new machine id taken (SyncStatus::machineId),
-    // rather than refusing to sync until someone deletes it by hand.
+    // rather than refusing to sync until someone deletes it by hand; only when the new passphrase
+    // opens another machine's folder, or no other machine has one (a new mistake leaves the folder).
     bool startAfreshIfRefused = false;
     std::chrono::milliseconds poll{10000};   // the safety net under the folder's change notices
     std::chrono::milliseconds retry{5000};   // a folder that could not be written is tried again

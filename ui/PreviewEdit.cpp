@@ -42,9 +42,9 @@ void CPreviewEdit::MarkText(std::vector<search::TextSpan> marks) {
     InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
-// The marks after the first (which is the selection), each line's piece drawn where the control
-// drew it, in its font, within its formatting rectangle. A piece with a tab is left as it is (the
-// control expands tabs its own way).
+// The marks after the first (which is the selection) on the lines in view, each line's piece drawn
+// where the control drew it, in its font, within its formatting rectangle. A piece with a tab is
+// left as it is (the control expands tabs its own way).
 void CPreviewEdit::paintMarks() {
     const HWND edit = hwnd();
     RECT area;
@@ -52,22 +52,32 @@ void CPreviewEdit::paintMarks() {
     base::WindowDc dc(edit);
     IntersectClipRect(dc.get(), area.left, area.top, area.right, area.bottom);
     base::SelectScope font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(edit, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc.get(), &metrics);
+    const int lines = static_cast<int>(SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
+    const int firstLine = static_cast<int>(SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0));
+    const int lastLine = firstLine + (area.bottom - area.top) / std::max<int>(1, metrics.tmHeight) + 1;
+    const auto lineStart = [&](int line) {
+        return line < lines ? static_cast<std::size_t>(SendMessageW(edit, EM_LINEINDEX, line, 0)) : m_text.size();
+    };
+    const std::size_t from = lineStart(firstLine), to = lineStart(lastLine + 1);
     SetBkColor(dc.get(), kMarkColour);
     SetBkMode(dc.get(), OPAQUE);
     SetTextColor(dc.get(), GetSysColor(COLOR_WINDOWTEXT));
-    const int lines = static_cast<int>(SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
-    for (std::size_t m = 1; m < m_marks.size(); ++m) {
-        const std::size_t end = std::min(m_marks[m].start + m_marks[m].length, m_text.size());
-        for (std::size_t at = m_marks[m].start; at < end;) {
+    // The marks are in order: the first that may end in view, then on until one begins after it.
+    auto mark = std::lower_bound(m_marks.begin() + 1, m_marks.end(), from,
+                                 [](const search::TextSpan& span, std::size_t at) { return span.start + span.length <= at; });
+    for (; mark != m_marks.end() && mark->start < to; ++mark) {
+        const std::size_t end = std::min({mark->start + mark->length, m_text.size(), to});
+        for (std::size_t at = std::max(mark->start, from); at < end;) {
             const int line = static_cast<int>(SendMessageW(edit, EM_LINEFROMCHAR, at, 0));
-            const LRESULT next = line + 1 < lines ? SendMessageW(edit, EM_LINEINDEX, line + 1, 0) : -1;
-            const std::size_t pieceEnd = next > static_cast<LRESULT>(at) ? std::min(end, static_cast<std::size_t>(next)) : end;
+            const std::size_t pieceEnd = std::max(at + 1, std::min(end, lineStart(line + 1)));
             std::wstring piece = m_text.substr(at, pieceEnd - at);
             piece.erase(piece.find_last_not_of(L"\r\n") + 1);
             const LRESULT position = SendMessageW(edit, EM_POSFROMCHAR, at, 0);
-            const int x = static_cast<short>(LOWORD(position)), y = static_cast<short>(HIWORD(position));
-            if (position != -1 && !piece.empty() && piece.find(L'\t') == std::wstring::npos && y >= area.top - 64 && y < area.bottom)
-                TextOutW(dc.get(), x, y, piece.c_str(), static_cast<int>(piece.size()));
+            if (position != -1 && !piece.empty() && piece.find(L'\t') == std::wstring::npos)
+                TextOutW(dc.get(), static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position)), piece.c_str(),
+                         static_cast<int>(piece.size()));
             at = pieceEnd;
         }
     }

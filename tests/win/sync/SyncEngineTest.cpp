@@ -150,6 +150,8 @@ TEST_F(SyncEngineTest, AWrongPassphraseReadsNothingAndSaysSo) {
     a.start(options(idA, "A", "wrong"));
     ASSERT_TRUE(pumpUntil([&] { return a.status().state == SyncState::OwnPassphrase; }, 30s));
     a.stop();
+    const std::string oldFolder = store::joinPath(store::joinPath(dir.path("shared"), "Dravix"), idA);
+    ASSERT_TRUE(store::files::writeFile(store::joinPath(oldFolder, "notes.txt"), "the user's"));
     EngineOptions given = options(idA, "A", "wrong");
     given.startAfreshIfRefused = true;
     a.start(std::move(given));
@@ -161,6 +163,15 @@ TEST_F(SyncEngineTest, AWrongPassphraseReadsNothingAndSaysSo) {
     ASSERT_TRUE(eventsArrive(b, 1));
     EXPECT_EQ(events[0].row.machine, renewed);
     EXPECT_TRUE(pumpUntil([&] { return b.status().otherPassphrase == 0; }, 30s));
+    EXPECT_EQ(store::files::filesIn(oldFolder), std::vector<std::string>{"notes.txt"});
+
+    // A new passphrase that opens no other machine's folder is a new mistake: B's folder stays.
+    b.stop();
+    EngineOptions mistyped = options(idB, "B", "WRONG");
+    mistyped.startAfreshIfRefused = true;
+    b.start(std::move(mistyped));
+    EXPECT_TRUE(pumpUntil([&] { return b.status().state == SyncState::OwnPassphrase; }, 60s));
+    EXPECT_EQ(b.status().machineId, idB);
 }
 
 }  // namespace
