@@ -45,6 +45,16 @@ protected:
         typeText(text);
         ASSERT_TRUE(pumpUntil([&] { return m_app->searchText() == before + text; }, 5s)) << base::toUtf8(m_app->searchText());
     }
+    // The history saved with Save As (the real file dialog) as `name` in the new folder `folder`
+    // of the scratch folder, until the program remembers that folder as the last archive's.
+    std::string saveAsIn(const char* folder, const std::string& name) {
+        const std::string path = m_dir.path(folder);
+        EXPECT_TRUE(CreateDirectoryW(base::toWide(path).c_str(), nullptr));
+        PostMessageW(m_app->mainWindow(), WM_COMMAND, kSaveAs, 0);
+        answerFileDialog(path + "\\" + name);
+        EXPECT_TRUE(pumpUntil([&] { return lastArchiveFolder() == path; }, 8s)) << lastArchiveFolder();
+        return path;
+    }
     // The folder of the last archive saved or opened, as the program remembers it once it is done.
     static std::string lastArchiveFolder() {
         for (const auto& [name, value] : fw::ReadUserStrings(store::kSettingsKey))
@@ -235,12 +245,9 @@ TEST_F(FindAnythingTest, AClipOfAKeptRunIsFoundAndBroughtBack) {
 TEST_F(FindAnythingTest, TheArchivesOfAFolderTheUserAddedAreSearchedUntilItIsTakenOff) {
     const std::wstring needle = L"archived needle " + std::to_wstring(GetTickCount());
     record(needle);
-    const std::string folder = m_dir.path("my archives");
-    ASSERT_TRUE(CreateDirectoryW(base::toWide(folder).c_str(), nullptr));
-    PostMessageW(m_app->mainWindow(), WM_COMMAND, kSaveAs, 0);
-    answerFileDialog(folder + "\\needle.amc");
     // Saved, and its folder remembered; then another Save As elsewhere, as far as the program knows.
-    ASSERT_TRUE(pumpUntil([&] { return lastArchiveFolder() == folder; }, 8s)) << lastArchiveFolder();
+    const std::string folder = saveAsIn("my archives", "needle.amc");
+    ASSERT_FALSE(HasFailure());
     ASSERT_TRUE(fw::WriteUserString(store::kSettingsKey, store::kLastArchiveFolderSetting, base::toWide(m_dir.path("elsewhere"))));
     ASSERT_TRUE(fw::WriteUserString(store::kArchiveFoldersKey, base::toWide(folder).c_str(), L"2026-12-09 10:00:00"));
 
@@ -291,11 +298,8 @@ TEST_F(FindAnythingTest, AWordOfTheThirdOfTwelveRunsAndOfAnArchiveFindsBoth) {
     }
     const std::wstring archived = L"archived " + word;
     record(archived);
-    const std::string folder = m_dir.path("saved");
-    ASSERT_TRUE(CreateDirectoryW(base::toWide(folder).c_str(), nullptr));
-    PostMessageW(m_app->mainWindow(), WM_COMMAND, kSaveAs, 0);
-    answerFileDialog(folder + "\\mine.amc");
-    ASSERT_TRUE(pumpUntil([&] { return lastArchiveFolder() == folder; }, 8s)) << lastArchiveFolder();
+    saveAsIn("saved", "mine.amc");
+    ASSERT_FALSE(HasFailure());
 
     focusSearchBox();
     typeChord({VK_CONTROL, VK_SHIFT}, 'F', 60);
