@@ -11,6 +11,8 @@ namespace {
 
 // How long one search of the earlier runs may take before it ends with what it found.
 constexpr std::chrono::seconds kSearchTime{10};
+// How many times a query is searched while runs it passed over are being prepared.
+constexpr int kPreparedSearches = 4;
 
 }  // namespace
 
@@ -95,12 +97,16 @@ void CEarlierSearch::run() {
             }
             continue;
         }
-        const Results results = base::Guarded("earlier runs query", Results{request->query, {}, {}}, [&] { return searchFor(*request); });
-        const bool unprepared = results.outcome.unprepared > 0;
-        post(results);
-        // The runs passed over are prepared, and the query searched again with them.
-        if (unprepared && prepareIndexes(request->archiveFolders))
-            post(base::Guarded("earlier runs query", Results{request->query, {}, {}}, [&] { return searchFor(*request); }));
+        // The runs passed over are prepared, and the query searched again with them (a few times
+        // at most: a run or archive may come meanwhile, or one be unpreparable).
+        bool unprepared = true;
+        for (int round = 0; round < kPreparedSearches && unprepared; ++round) {
+            if (round > 0 && !prepareIndexes(request->archiveFolders))
+                break;
+            Results results = base::Guarded("earlier runs query", Results{request->query, {}, {}}, [&] { return searchFor(*request); });
+            unprepared = results.outcome.unprepared > 0;
+            post(std::move(results));
+        }
     }
 }
 

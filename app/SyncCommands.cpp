@@ -309,11 +309,16 @@ void CSyncCommands::putOnClipboard(const store::ClipSnapshot& clip) {
 // The tray says what changed; a passphrase that differs on another machine is told once.
 void CSyncCommands::showStatus() {
     const clipsync::SyncStatus status = m_engine ? m_engine->status() : clipsync::SyncStatus{};
+    // Kept once it is written; a write that fails is tried again at the next tick.
     if (!status.machineId.empty() && status.machineId != m_settings.machineId) {
-        m_settings.machineId = status.machineId;
-        base::Trace("sync: started afresh under a new machine id");
-        if (!options::writeSyncSettings(m_settings, {}))
-            base::Trace("sync: the machine id could not be kept");
+        options::SyncSettings renewed = m_settings;
+        renewed.machineId = status.machineId;
+        if (options::writeSyncSettings(renewed, {})) {
+            m_settings = std::move(renewed);
+            base::Trace("sync: started afresh under a new machine id");
+        } else if (!std::exchange(m_renewedIdUnsaved, true)) {
+            base::Trace("sync: the new machine id could not be kept yet");
+        }
     }
     const std::u16string text = clipsync::syncStatusText(status);
     if (text != m_shownStatus) {

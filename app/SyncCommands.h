@@ -85,6 +85,7 @@ private:
     UINT m_message = 0;
     options::SyncSettings m_settings;
     std::string m_passphraseDigest;  // of the passphrase the engine started with
+    bool m_renewedIdUnsaved = false;  // traced once
     std::unique_ptr<clipsync::SyncEngine> m_engine;
     std::map<std::string, std::string> m_ownKeys;              // clip name -> the key it went out under
     std::map<std::string, clipsync::RowKey> m_arrivedRows;     // clip name -> the row it arrived as
