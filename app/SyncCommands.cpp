@@ -18,6 +18,7 @@
 #include "xml/XmlText.h"
 #include "base/Check.h"
 #include "base/Handle.h"
+#include "base/ScopeExit.h"
 #include "base/Text.h"
 #include "base/Trace.h"
 
@@ -130,8 +131,13 @@ void CSyncCommands::startEngine(bool userGavePassphrase) {
 }
 
 app::recorder::CClipRecorder::OwnChangeTest CSyncCommands::OwnChangeTest(app::recorder::CClipRecorder::OwnChangeTest library) {
-    return [library = std::move(library), own = m_ownSequence](DWORD sequence, DWORD ownerProcess) {
-        return sequence == own->load() || (library && library(sequence, ownerProcess));
+    return [library = std::move(library), own = m_ownPut](DWORD sequence, DWORD ownerProcess) {
+        {
+            std::lock_guard<std::mutex> lock(own->mutex);
+            if (hooklib::covers(own->range, sequence, ownerProcess, GetTickCount()))
+                return true;
+        }
+        return library && library(sequence, ownerProcess);
     };
 }
 
@@ -291,9 +297,25 @@ void CSyncCommands::refreshView() {
 }
 
 // The change is noted as ours before the clipboard is closed: the recorder hears of it only then.
+// Every change the put makes is noted as this program's, from the emptying to the close (where
+// the system may count again for the formats it makes from ours): the recorder does not take the
+// clip as a new copy. Noted as under way before the first change, since the recorder may ask
+// about it from its own thread at once.
 void CSyncCommands::putOnClipboard(const store::ClipSnapshot& clip) {
     base::ClipboardScope clipboard(m_window);
-    if (!clipboard.isOpen() || !CHECK_WIN32(EmptyClipboard()))
+    if (!clipboard.isOpen())
+        return;
+    const auto note = [&](hooklib::Range range) {
+        std::lock_guard<std::mutex> lock(m_ownPut->mutex);
+        m_ownPut->range = range;
+    };
+    const std::uint32_t first = GetClipboardSequenceNumber() + 1;
+    note({first, 0, GetCurrentProcessId(), GetTickCount(), true});
+    const base::ScopeExit noteEnd([&] {
+        clipboard.close();
+        note({first, GetClipboardSequenceNumber() + 1, GetCurrentProcessId(), GetTickCount(), false});
+    });
+    if (!CHECK_WIN32(EmptyClipboard()))
         return;
     for (const auto& [format, bytes] : store::restorableFormats(clip)) {
         void* data = store::clipboardDataFromBytes(format, bytes);
@@ -302,8 +324,6 @@ void CSyncCommands::putOnClipboard(const store::ClipSnapshot& clip) {
         else if (!CHECK_WIN32(SetClipboardData(format, data)))
             store::freeClipboardData(format, data);
     }
-    m_ownSequence->store(GetClipboardSequenceNumber());
-    clipboard.close();
 }
 
 // The tray says what changed; a passphrase that differs on another machine is told once.

@@ -12,17 +12,18 @@
 #include "app/ClipTrayIcon.h"
 #include "app/HistoryView.h"
 #include "app/recorder/ClipRecorder.h"
+#include "hooklib/OwnChangeRules.h"
 #include "options/SyncSettings.h"
 #include "store/SysClipBoard.h"
 #include "sync/SyncEngine.h"
 
 #include <windows.h>
 
-#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -90,7 +91,13 @@ private:
     std::map<std::string, std::string> m_ownKeys;              // clip name -> the key it went out under
     std::map<std::string, clipsync::RowKey> m_arrivedRows;     // clip name -> the row it arrived as
     std::deque<clipsync::SyncEvent> m_pending;                 // taken from the engine, not yet applied
-    std::shared_ptr<std::atomic<DWORD>> m_ownSequence = std::make_shared<std::atomic<DWORD>>(0);
+    // The clipboard changes of the last arrived clip put there, asked about from the recorder's
+    // thread.
+    struct OwnPut {
+        std::mutex mutex;
+        hooklib::Range range;
+    };
+    std::shared_ptr<OwnPut> m_ownPut = std::make_shared<OwnPut>();
     std::u16string m_shownStatus;
     bool m_otherPassphraseTold = false;
 };

@@ -644,6 +644,17 @@ std::string metafileBits(UINT format, HANDLE data) {
     return bits + metafile;
 }
 
+std::string dibBlock(int width, int height, int bitCount, const std::string& table, const std::string& rows) {
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = static_cast<WORD>(bitCount);
+    header.biClrUsed = static_cast<DWORD>(table.size() / 4);
+    return std::string(reinterpret_cast<const char*>(&header), sizeof header) + table + rows;
+}
+
 std::map<UINT, std::string> clipboardContents() {
     std::map<UINT, std::string> contents;
     if (!OpenClipboard(clipboardOpener()))

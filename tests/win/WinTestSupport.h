@@ -25,6 +25,8 @@ bool putClipboard(const std::vector<std::pair<UINT, HANDLE>>& formats);
 bool putClipboardText(const std::wstring& text);
 // A DROPFILES block with a wide file list ("a\0b\0", the final zero is added).
 std::string dropFilesBlock(const std::wstring& files);
+// A DIB block: the 40-byte header, `table` (a palette), then the rows as given.
+std::string dibBlock(int width, int height, int bitCount, const std::string& table, const std::string& rows);
 
 // Dispatches this thread's messages (and timers) until `done` or the time-out.
 bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);

@@ -122,18 +122,6 @@ TEST_F(MainWindowTest, PicturesAndFileListsGetTheirRowsAndPreview) {
     screenshot(L"preview-picture.png");
 }
 
-// A DIB block: the 40-byte header, `table` (a palette), then the rows as given.
-std::string dibBlock(int width, int height, int bitCount, const std::string& table, const std::string& rows) {
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = static_cast<WORD>(bitCount);
-    header.biClrUsed = static_cast<DWORD>(table.size() / 4);
-    return std::string(reinterpret_cast<const char*>(&header), sizeof header) + table + rows;
-}
-
 // A picture given as a DIB alone: its record holds the DIB, the bitmap and the DIBV5 the system
 // lists after it, and its bitmap file has the pixels at the display's 24 bits, bottom-up.
 TEST_F(MainWindowTest, APictureGivenAsADibAloneKeepsItsPixelsAndFormats) {

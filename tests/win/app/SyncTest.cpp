@@ -82,6 +82,20 @@ protected:
         return false;
     }
 
+    // The user deletes the row of `content` from the list, and says yes to the question.
+    void deleteRow(const std::wstring& content) {
+        m_app->selectRows({rowOf(m_app->rows(), content)});
+        PostMessageW(m_app->mainWindow(), WM_COMMAND, kDeleteCommand, 0);
+        HWND question = nullptr;
+        ASSERT_TRUE(pumpUntil(
+            [&] {
+                return (question = findProcessWindow(m_app->processId(), base::toWide(store::kMainWindowTitle), m_app->mainWindow())) !=
+                       nullptr;
+            },
+            5s));
+        PostMessageW(question, WM_COMMAND, IDYES, 0);
+    }
+
     static constexpr const char* kPassphrase = "正确的同步密码 horse";
     bool m_putOnClipboard = false;
     SyncEngine m_other{nullptr};
@@ -148,13 +162,7 @@ TEST_F(SyncTest, ADeletionHereReachesTheOtherMachine) {
     const std::wstring mine = L"要删除的文字 sync-three";
     record(mine);
     ASSERT_TRUE(otherHears(1));
-    m_app->selectRows({rowOf(m_app->rows(), mine)});
-    PostMessageW(m_app->mainWindow(), WM_COMMAND, kDeleteCommand, 0);
-    HWND question = nullptr;
-    ASSERT_TRUE(pumpUntil(
-        [&] { return (question = findProcessWindow(m_app->processId(), base::toWide(store::kMainWindowTitle), m_app->mainWindow())) != nullptr; },
-        5s));
-    PostMessageW(question, WM_COMMAND, IDYES, 0);
+    ASSERT_NO_FATAL_FAILURE(deleteRow(mine));
     ASSERT_TRUE(otherHears(2));
     EXPECT_EQ(m_events[1].kind, SyncEvent::Kind::Removed);
     EXPECT_EQ(m_events[1].row, m_events[0].row);
@@ -197,20 +205,37 @@ protected:
     SyncToClipboardTest() { m_putOnClipboard = true; }
 };
 
-// A file list: a text repeating the last text would not be recorded again in any case.
+// A file list and a picture (a text repeating the last text would not be recorded again in any
+// case). The system makes formats of its own from a picture as the clipboard is closed, which
+// counts as one more change: still the program's own.
 TEST_F(SyncToClipboardTest, AnArrivedClipGoesOnTheClipboardAndIsNotRecordedAgain) {
     startOther(kPassphrase);
     const std::wstring file = L"C:\\共享\\报告.docx";
-    const std::string block = dropFilesBlock(file + L'\0');
-    const std::size_t mark = m_log.mark();
-    ASSERT_TRUE(m_other.publish({{{0, CF_HDROP, block}}, "", "explorer.exe", {}}, "his1-@1"));
     const std::u16string shown = store::fileListContent(std::u16string(file.begin(), file.end()));
-    const std::wstring content(shown.begin(), shown.end());
-    ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return rowOf(rows, content) >= 0; }, kArrival));
-    ASSERT_TRUE(pumpUntil([&] { return m_log.has("own change", mark); }, 10s));
-    EXPECT_EQ(clipboardContents()[CF_HDROP], block);
-    const std::vector<ListRow> rows = m_app->rows();
-    EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [&](const ListRow& row) { return row.content == content; }), 1);
+    const std::string picture = dibBlock(2, 2, 32, "", std::string(16, '\x7f'));
+    const std::string files = dropFilesBlock(file + L'\0');
+    struct Case {
+        store::ClipSnapshot clip;
+        UINT format;
+        std::string bytes;
+        std::wstring row;
+    };
+    const Case cases[] = {
+        {{{{0, CF_HDROP, files}}, "", "explorer.exe", {}}, CF_HDROP, files, std::wstring(shown.begin(), shown.end())},
+        {pictureClip(picture, 2, 2), CF_DIB, picture, L"picture:size 2*2"}};
+    int seq = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        const std::size_t mark = m_log.mark();
+        const std::string key = "his" + std::to_string(++seq) + "-@" + std::to_string(seq);
+        ASSERT_TRUE(m_other.publish(c.clip, key));
+        ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return rowOf(rows, c.row) >= 0; }, kArrival));
+        ASSERT_TRUE(pumpUntil([&] { return m_log.has("own change", mark); }, 10s));
+        EXPECT_EQ(clipboardContents()[c.format], c.bytes);
+        EXPECT_FALSE(m_log.has("recorded as", m_log.firstLineWith("own change", mark)));
+        const std::vector<ListRow> rows = m_app->rows();
+        EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [&](const ListRow& row) { return row.content == c.row; }), 1);
+    }
 }
 
 }  // namespace

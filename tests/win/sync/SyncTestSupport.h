@@ -2,6 +2,7 @@
 // engine hands over, gathered until there are enough.
 #pragma once
 
+#include "store/BmpLayout.h"
 #include "store/ClipFormats.h"
 #include "sync/SyncEngine.h"
 #include "WinTestSupport.h"
@@ -16,6 +17,17 @@ inline std::string utf16(const std::wstring& text) {
 
 inline store::ClipSnapshot textClip(const std::wstring& text, std::string source = "C:\\Windows\\notepad.exe") {
     return {{{0, store::kFormatUnicodeText, utf16(text)}}, "", std::move(source), {}};
+}
+
+// A picture as the recorder keeps one: the DIB the clipboard gave, the bitmap's place, and the
+// picture's file (its pixels grey; only the DIB goes back on a clipboard).
+inline store::ClipSnapshot pictureClip(const std::string& dib, int width, int height) {
+    store::BmpLayout layout;
+    if (!store::computeBmpLayout(width, height, 24, layout))
+        return {};
+    const auto headers = store::bmpHeaders(layout);
+    return {{{0, CF_DIB, dib}, {1, store::kFormatBitmap, ""}}, std::string(headers.begin(), headers.end()) +
+            std::string(layout.pixelDataSize, '\x20'), "mspaint.exe", {}};
 }
 
 // Waits until `engine` has handed over `count` events in all, gathering them into `events`.
