@@ -508,6 +508,14 @@ bool xdotool(const std::wstring& arguments) {
     return runUnix(L"/usr/bin/xdotool", arguments);
 }
 
+std::wstring sessionName() {
+    wchar_t prefix[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH))
+        return L"session";
+    const std::wstring path(prefix);
+    return path.substr(path.find_last_of(L"/\\") + 1);
+}
+
 std::wstring buildFolder() {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);

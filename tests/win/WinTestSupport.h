@@ -133,6 +133,9 @@ bool runUnix(const std::wstring& program, const std::wstring& arguments);
 bool xdotool(const std::wstring& arguments);
 // A screenshot of the whole display into build/screenshots/`name` (for people to look at).
 void screenshot(const std::wstring& name);
+// The name of this test's Wine session (its prefix's folder name: "wineprefix", "wineprefix-2"),
+// for what a test makes outside it that tests of the other session must not share.
+std::wstring sessionName();
 // The build folder (the one above build\x64), seen from Wine as a Z: path.
 std::wstring buildFolder();
 

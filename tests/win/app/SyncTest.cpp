@@ -11,13 +11,16 @@
 #include "store/NumberText.h"
 #include "store/Protocol.h"
 #include "sync/SyncEngine.h"
+#include "../sync/OtherMachine.h"
 #include "../sync/SyncTestSupport.h"
+#include "../sync/SyncthingPair.h"
 #include "WinTestSupport.h"
 #include "base/Text.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 using namespace clipsync;
@@ -36,12 +39,7 @@ protected:
     void SetUp() override {
         DravixAppTest::SetUp();
         ASSERT_TRUE(std::filesystem::create_directories(std::filesystem::u8path(shared())));
-        options::SyncSettings settings;
-        settings.enabled = true;
-        settings.folder = shared();
-        settings.machineName = "台式机";
-        settings.putArrivedOnClipboard = m_putOnClipboard;
-        ASSERT_TRUE(options::writeSyncSettings(settings, kPassphrase));
+        ASSERT_NO_FATAL_FAILURE(writeSettings(true));
         start();
         moveBesideTheTargets();
     }
@@ -55,6 +53,14 @@ protected:
             RegDeleteKeyValueW(HKEY_CURRENT_USER, store::kSettingsKey, value);
     }
 
+    void writeSettings(bool enabled) {
+        options::SyncSettings settings = options::readSyncSettings();
+        settings.enabled = enabled;
+        settings.folder = shared();
+        settings.machineName = "台式机";
+        settings.putArrivedOnClipboard = m_putOnClipboard;
+        ASSERT_TRUE(options::writeSyncSettings(settings, kPassphrase));
+    }
     std::string shared() const { return m_dir.path("shared"); }
     // The other machine, "笔记本", on the same folder.
     void startOther(const std::string& passphrase) {
@@ -236,6 +242,137 @@ TEST_F(SyncToClipboardTest, AnArrivedClipGoesOnTheClipboardAndIsNotRecordedAgain
         const std::vector<ListRow> rows = m_app->rows();
         EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [&](const ListRow& row) { return row.content == c.row; }), 1);
     }
+}
+
+// Two of the user's machines for real: the real dravix.exe on each, the other one in a Wine
+// session of its own (its own clipboard, store and settings), their sync folders two different
+// folders that two real Syncthing daemons on loopback keep in step. The other machine puts what
+// arrives on its clipboard, as its user may ask.
+class TwoMachinesTest : public SyncTest {
+protected:
+    // The engine between this machine's folder and the laptop's, then the laptop on its folder.
+    void startLaptop(const std::string& passphrase) {
+        ASSERT_TRUE(std::filesystem::create_directories(std::filesystem::u8path(laptopFolder())));
+        // Named by this test's Wine session: the suite runs two side by side (and process ids
+        // repeat across them).
+        const std::wstring mine = sessionName();
+        m_engine = std::make_unique<SyncthingPair>(buildFolder() + L"\\syncthing-" + mine, base::toWide(shared()),
+                                                   base::toWide(laptopFolder()));
+        ASSERT_TRUE(m_engine->ready());
+        m_laptop = std::make_unique<OtherMachine>(buildFolder() + L"\\other-machine-" + mine, laptopFolder(), passphrase, "笔记本");
+        ASSERT_TRUE(m_laptop->started()) << m_laptop->log();
+    }
+    void TearDown() override {
+        if (HasFailure() && m_laptop)
+            std::printf("the laptop's log:\n%s\n", m_laptop->log().c_str());
+        m_laptop.reset();
+        m_engine.reset();
+        SyncTest::TearDown();
+    }
+    std::string laptopFolder() const { return m_dir.path("laptop"); }
+    bool laptopHas(const OtherMachine& laptop, const std::wstring& text) const {
+        return laptop.waitFor([&](const OtherMachine& m) { return rowsWithText(m, text) == 1; }, kArrival);
+    }
+    static int rowsWithText(const OtherMachine& laptop, const std::wstring& text) {
+        const std::vector<OtherMachine::Row> rows = laptop.rows();
+        return static_cast<int>(std::count_if(rows.begin(), rows.end(), [&](const auto& row) { return row.text == text; }));
+    }
+    // Until the laptop's clipboard holds `bytes` as `format`; how long that took is printed.
+    bool laptopClipboardGets(const OtherMachine& laptop, UINT format, const std::string& bytes) const {
+        const auto begin = std::chrono::steady_clock::now();
+        const bool arrived = laptop.waitFor([&](const OtherMachine& m) { return m.clipboard()[format] == bytes; }, kArrival);
+        std::printf("format %u on the other machine's clipboard after %lld ms\n", format,
+                    static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin).count()));
+        return arrived;
+    }
+
+    std::unique_ptr<SyncthingPair> m_engine;
+    std::unique_ptr<OtherMachine> m_laptop;
+};
+
+TEST_F(TwoMachinesTest, CopiesPicturesFileListsAndDeletionsReachTheOtherMachineThroughSyncthing) {
+    ASSERT_NO_FATAL_FAILURE(startLaptop(kPassphrase));
+    SyncthingPair& engine = *m_engine;
+    const OtherMachine& laptop = *m_laptop;
+
+    // A text, a picture and a file list: rows there, from here, with the same bytes.
+    const std::wstring text = L"台式机上复制 两台电脑 sync-real-1";
+    record(text);
+    ASSERT_TRUE(laptopClipboardGets(laptop, CF_UNICODETEXT, utf16(text)));
+    ASSERT_TRUE(laptopHas(laptop, text));
+    const auto rowsOnLaptop = laptop.rows();
+    EXPECT_EQ(rowsOnLaptop.at(0).origin, "台式机");
+    const std::string pixels = [] {
+        std::string rows;
+        for (int i = 0; i < 8 * 4; ++i)
+            rows += std::string{static_cast<char>(i * 8), static_cast<char>(255 - i * 8), '\x40', '\0'};
+        return rows;
+    }();
+    const std::string picture = dibBlock(8, 4, 32, "", pixels);
+    ASSERT_TRUE(putClipboard({{CF_DIB, globalFrom(picture.data(), picture.size())}}));
+    ASSERT_TRUE(m_app->waitForRows([](const auto& rows) { return rowOf(rows, L"picture:size 8*4") >= 0; }));
+    EXPECT_TRUE(laptopClipboardGets(laptop, CF_DIB, picture));
+    const std::string files = dropFilesBlock(L"C:\\共享\\两台电脑.docx\0C:\\共享\\图.png\0");
+    const std::size_t rowsBefore = m_app->rows().size();
+    ASSERT_TRUE(putClipboard({{CF_HDROP, globalFrom(files.data(), files.size())}}));
+    ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return rows.size() > rowsBefore; }));
+    EXPECT_TRUE(laptopClipboardGets(laptop, CF_HDROP, files));
+    EXPECT_TRUE(laptop.waitFor([](const OtherMachine& m) { return m.rows().size() == 3; }, kArrival));
+
+    // Deleted here: gone there.
+    ASSERT_NO_FATAL_FAILURE(deleteRow(text));
+    EXPECT_TRUE(laptop.waitFor([&](const OtherMachine& m) { return rowsWithText(m, text) == 0; }, kArrival));
+
+    // The engine of this machine stopped while the user copies, then started: every copy arrives,
+    // none twice.
+    ASSERT_TRUE(engine.stopSide('A'));
+    std::vector<std::wstring> copiedMeanwhile;
+    for (int i = 1; i <= 3; ++i) {
+        copiedMeanwhile.push_back(L"引擎停着时复制的 sync-real-offline-" + std::to_wstring(i));
+        record(copiedMeanwhile.back());
+    }
+    ASSERT_TRUE(engine.startSide('A'));
+    for (const std::wstring& copy : copiedMeanwhile)
+        EXPECT_TRUE(laptopHas(laptop, copy)) << base::toUtf8(copy);
+    EXPECT_TRUE(expectNothingFor(3s, [&] { return laptop.rows().size() != 5; }));
+}
+
+// The laptop given another passphrase: its tray says so, and nothing of this machine's is a row there.
+TEST_F(TwoMachinesTest, AnotherPassphraseOnTheOtherMachineShowsTheMessageAndNoRow) {
+    ASSERT_NO_FATAL_FAILURE(startLaptop("笔记本上输错的密码"));
+    record(L"另一台电脑读不到的文字 sync-real-wrong");
+    EXPECT_TRUE(m_laptop->waitFor([](const OtherMachine& m) { return m.log().find("密码不同") != std::string::npos; }, kArrival));
+    EXPECT_TRUE(m_laptop->rows().empty());
+}
+
+// Under load: another program here copies 200 texts 40 ms apart. Every copy this machine recorded
+// is a row on the laptop, in the order it was copied, none twice.
+TEST_F(TwoMachinesTest, TwoHundredQuickCopiesAllReachTheOtherMachineInOrder) {
+    ASSERT_NO_FATAL_FAILURE(startLaptop(kPassphrase));
+    constexpr int kCopies = 200;
+    std::vector<std::wstring> recorded;
+    {
+        ClipSource burst(L"burst sync-burst " + std::to_wstring(kCopies) + L" 40");
+        ASSERT_TRUE(burst.ready());
+        const BurstOutcome outcome = settleBurst(L"sync-burst", kCopies, 90s);
+        for (int i = 0; i < kCopies; ++i)
+            if (rowOf(outcome.rows, L"sync-burst " + std::to_wstring(i)) >= 0)
+                recorded.push_back(L"sync-burst " + std::to_wstring(i));
+        std::printf("copies recorded here: %d of %d\n", static_cast<int>(recorded.size()), kCopies);
+        ASSERT_GE(recorded.size(), static_cast<std::size_t>(kCopies * 9 / 10)) << outcome.notOnce;
+    }
+    const auto arrivedInOrder = [](const OtherMachine& laptop) {
+        std::vector<std::pair<int, std::wstring>> numbered;
+        for (const OtherMachine::Row& row : laptop.rows())
+            numbered.emplace_back(std::stoi(std::string(store::historyBaseOf(row.clip).substr(store::kHistoryPrefix.size()))), row.text);
+        std::sort(numbered.begin(), numbered.end());
+        std::vector<std::wstring> texts;
+        for (auto& [number, text] : numbered)
+            texts.push_back(std::move(text));
+        return texts;
+    };
+    EXPECT_TRUE(m_laptop->waitFor([&](const OtherMachine& laptop) { return laptop.rows().size() >= recorded.size(); }, kArrival));
+    EXPECT_EQ(arrivedInOrder(*m_laptop), recorded);
 }
 
 }  // namespace

@@ -1,17 +1,16 @@
 // Two Syncthing daemons keeping two folders in step (scripts/syncthing-pair), driven from a Windows
-// test under Wine: each step runs the script as a Linux program and is waited for, with a bound,
-// by the file it leaves with its exit code. For the tests where two machines' folders are moved by
-// a real engine.
+// test under Wine. For the tests where two machines' folders are moved by a real engine.
 #pragma once
 
-#include <chrono>
+#include "LinuxScript.h"
+
 #include <string>
 
 class SyncthingPair {
 public:
     // Starts both daemons for two folders (Windows paths); their state goes below `stateFolder`.
     SyncthingPair(const std::wstring& stateFolder, const std::wstring& folderA, const std::wstring& folderB);
-    // Stops both.
+    // Stops both; their state goes.
     ~SyncthingPair();
     SyncthingPair(const SyncthingPair&) = delete;
     SyncthingPair& operator=(const SyncthingPair&) = delete;
@@ -25,12 +24,9 @@ public:
     bool waitInStep();
 
 private:
-    bool run(const std::string& arguments, std::chrono::seconds bound = std::chrono::seconds(90));
+    bool step(const std::string& verb, const std::string& arguments = {});
 
-    std::string m_state;  // the Unix path of the state folder
-    int m_runs = 0;
+    std::wstring m_stateFolder;
+    LinuxScript m_script;
     bool m_ready = false;
 };
-
-// The Unix path Wine gives a Windows path (wine_get_unix_file_name); empty outside Wine.
-std::string unixPathOf(const std::wstring& windowsPath);

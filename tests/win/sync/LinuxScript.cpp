@@ -1,0 +1,60 @@
+#include "LinuxScript.h"
+
+#include "base/Text.h"
+#include "WinTestSupport.h"
+
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+// The repository, from this test's place: build\<tree>\... below it.
+std::string repositoryUnixPath() {
+    return unixPathOf(buildFolder() + L"\\..");
+}
+
+}  // namespace
+
+std::string shellQuoted(const std::string& text) {
+    return "'" + text + "'";
+}
+
+std::string unixPathOf(const std::wstring& windowsPath) {
+    using ToUnix = char*(__cdecl*)(const wchar_t*);
+    const auto toUnix =
+        reinterpret_cast<ToUnix>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* path = toUnix ? toUnix(windowsPath.c_str()) : nullptr;
+    if (!path)
+        return {};
+    std::string unix(path);
+    HeapFree(GetProcessHeap(), 0, path);
+    return std::filesystem::path(unix).lexically_normal().generic_string();
+}
+
+std::wstring windowsPathOfUnix(const std::string& unixPath) {
+    std::wstring path = L"Z:" + base::toWide(unixPath);
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    return path;
+}
+
+LinuxScript::LinuxScript(std::string script, std::string stateFolder)
+    : m_script(repositoryUnixPath() + "/" + std::move(script)), m_state(std::move(stateFolder)) {}
+
+bool LinuxScript::run(const std::string& arguments, std::chrono::seconds bound) {
+    const std::string done = m_state + "/step-" + std::to_string(++m_runs);
+    const std::string command = shellQuoted(m_script) + " " + arguments + " >" + shellQuoted(done + ".log") + " 2>&1; echo $? >" +
+                                shellQuoted(done + ".tmp") + "; mv " + shellQuoted(done + ".tmp") + " " + shellQuoted(done);
+    if (!runUnix(L"/bin/sh", L"-c \"" + base::toWide(command) + L"\""))
+        return false;
+    const std::wstring doneFile = windowsPathOfUnix(done);
+    if (!pumpUntil([&] { return std::filesystem::exists(doneFile); }, bound))
+        return false;
+    std::ifstream code{std::filesystem::path(doneFile)};
+    int status = -1;
+    code >> status;
+    return status == 0;
+}
