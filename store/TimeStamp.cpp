@@ -12,16 +12,20 @@ std::string formatTimeStamp(const LocalTime& t) {
     return buffer;
 }
 
-std::string currentTimeStamp() {
-    const std::time_t now = std::time(nullptr);
+std::string timeStampOf(std::int64_t time) {
+    const std::time_t when = static_cast<std::time_t>(time);
     std::tm local{};
 #ifdef _WIN32
-    localtime_s(&local, &now);
+    localtime_s(&local, &when);
 #else
-    localtime_r(&now, &local);
+    localtime_r(&when, &local);
 #endif
     return formatTimeStamp(
         {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec});
+}
+
+std::string currentTimeStamp() {
+    return timeStampOf(std::time(nullptr));
 }
 
 }  // namespace store

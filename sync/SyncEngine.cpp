@@ -13,10 +13,14 @@
 #include "sync/PeerFolders.h"
 #include "sync/SyncNames.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <optional>
+#include <set>
+#include <string_view>
+#include <utility>
 
 namespace clipsync {
 
@@ -74,6 +78,7 @@ struct SyncEngine::Shared {
     enum class Own { Opening, Open, Refused } ownState = Own::Opening;
     SeenMarks ownSeen;
     std::string lastArrivedDigest;
+    std::vector<std::string> owed;
 
     // the reader's
     FolderWatcher* watcher = nullptr;
@@ -86,6 +91,7 @@ struct SyncEngine::Shared {
     void writeLoop();
     bool openOwn(OwnFolder& own, std::unique_lock<std::mutex>& lock);
     bool passphraseFitsTheOthers() const;
+    void findOwed(const OwnFolder& own);
     bool writeNext(OwnFolder& own, std::unique_lock<std::mutex>& lock);
     bool writeRecord(OwnFolder& own, const Record& record);
 
@@ -191,6 +197,11 @@ std::vector<SyncEvent> SyncEngine::takeEvents() {
     return taken;
 }
 
+std::vector<std::string> SyncEngine::takeOwed() {
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    return std::exchange(m_shared->owed, {});
+}
+
 SyncStatus SyncEngine::status() const {
     std::lock_guard<std::mutex> lock(m_shared->mutex);
     return m_shared->status;
@@ -261,8 +272,11 @@ bool SyncEngine::Shared::openOwn(OwnFolder& own, std::unique_lock<std::mutex>& l
     switch (opening) {
     case OwnFolder::Opening::Ok:
         status.state = SyncState::Running;
-        if (ownState == Own::Opening && seen)
-            ownSeen = marksWritten = marksOfEvents = *seen;
+        if (ownState == Own::Opening) {
+            if (seen)
+                ownSeen = marksWritten = marksOfEvents = *seen;
+            findOwed(own);
+        }
         ownState = Own::Open;
         readerWake.notify_all();
         return true;
@@ -277,6 +291,22 @@ bool SyncEngine::Shared::openOwn(OwnFolder& own, std::unique_lock<std::mutex>& l
         return false;
     }
     return false;
+}
+
+// Once, at the first opening: what the journal lacks of this machine's rows, but for the copies of
+// this run still queued.
+void SyncEngine::Shared::findOwed(const OwnFolder& own) {
+    std::vector<std::string> keys = owedRows(own.segments(), std::move(options.ownRows), options.onSince, secondsNow(), options.prune.maxAge);
+    std::set<std::string_view> queued;
+    for (const Record& record : records)
+        if (record.kind == Record::Kind::Publish)
+            queued.insert(record.localKey);
+    keys.erase(std::remove_if(keys.begin(), keys.end(), [&](const std::string& key) { return queued.count(key) > 0; }), keys.end());
+    if (keys.empty())
+        return;
+    owed = std::move(keys);
+    if (eventsWaiting)
+        eventsWaiting();
 }
 
 // One write: the oldest record, else the reading marks, else the pruning. False when the folder
