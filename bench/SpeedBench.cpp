@@ -8,6 +8,8 @@
 #include "store/BmpLayout.h"
 #include "store/ClipFormats.h"
 #include "store/ClipNames.h"
+#include "options/SyncSettingsRegistry.h"
+#include "sync/SyncEngine.h"
 #include "BenchRuns.h"
 #include "BenchTexts.h"
 #include "DebugLog.h"
@@ -819,9 +821,64 @@ void measureLastingStartUp() {
     row("start-up with 999 clips (200 pictures of 1920x1080) restored; floor: an empty start", "2.0; 500 ms", lasting, empty);
 }
 
+// Sync on, to a plain folder: a copy's time to its row against the same copy with sync off (the
+// other machine's engine not running: in the user's case it is not on this one), then a copy's
+// time to its arrival at another machine's engine on the same folder (in this process, polling
+// the folder every 200 ms).
+void measureSync(const DebugLog& log, const std::string& folder) {
+    constexpr const char* kPassphrase = "bench passphrase of both machines";
+    Times off, on, arrival;
+    {
+        DravixProcess plain;
+        plain.waitForMainWindow();
+        off = copyTimes(kText, [&] { return plain.rowCount(); });
+    }
+    std::filesystem::create_directories(std::filesystem::u8path(folder));
+    options::SyncSettings settings;
+    settings.enabled = true;
+    settings.folder = folder;
+    settings.machineName = "台式机";
+    options::writeSyncSettings(settings, kPassphrase);
+    {
+        DravixProcess app;
+        app.waitForMainWindow();
+        // Once its folder is open (the keys derived).
+        spinUntil([&] { return log.lastLineWith("tray tooltip:").find("等待其他电脑") != std::string::npos; }, 120s);
+        on = copyTimes(kText, [&] { return app.rowCount(); });
+        clipsync::EngineOptions other;
+        other.folder = folder;
+        other.passphrase = kPassphrase;
+        other.machineId = clipsync::SyncEngine::newMachineId();
+        other.machineName = "笔记本";
+        other.poll = 200ms;
+        other.mayLeave = [](const store::ClipSnapshot&) { return true; };
+        clipsync::SyncEngine laptop(nullptr);
+        laptop.start(std::move(other));
+        for (int i = 0; i < kTries; ++i) {
+            const std::wstring text = L"sync bench copy " + std::to_wstring(i);
+            const std::string bytes(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t));
+            putClipboardText(text);
+            const auto start = Clock::now();
+            spinUntil([&] {
+                const std::vector<clipsync::SyncEvent> events = laptop.takeEvents();
+                return std::any_of(events.begin(), events.end(),
+                                   [&](const auto& event) { return !event.clip.formats.empty() && event.clip.formats[0].bytes == bytes; });
+            }, 120s);
+            arrival.push_back(msSince(start));
+            letTimePass(50ms);
+        }
+    }
+    for (const wchar_t* value : {store::kSyncEnabledSetting, store::kSyncFolderSetting, store::kSyncMachineNameSetting,
+                                 store::kSyncMachineIdSetting, store::kSyncPassphraseSetting, store::kSyncOnSinceSetting})
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, store::kSettingsKey, value);
+    row("copy to row with sync on; floor: the same copy with sync off", "1.1", on, off);
+    row("a copy to its arrival at the other machine's engine through a plain shared folder", "p95 1000 ms", arrival);
+}
+
 }  // namespace
 
-// Every path, or those named: copy, search, earlier, menu, paste, capture, archive, start-up, lasting.
+// Every path, or those named: copy, sync, search, earlier, menu, paste, capture, archive,
+// start-up, lasting.
 int wmain(int argc, wchar_t** argv) {
     const std::vector<std::wstring> named(argv + 1, argv + argc);
     const auto wanted = [&](const wchar_t* path) {
@@ -831,6 +888,8 @@ int wmain(int argc, wchar_t** argv) {
     const ScratchDir scratch;
     if (wanted(L"copy"))
         measureCopies(log);
+    if (wanted(L"sync"))
+        measureSync(log, scratch.path("sync"));
     // The menu's target starts before the program and its hooks, so that nothing of the hook
     // library is in it yet.
     const Target menuTarget(L"Menu bench target", L"");
