@@ -106,45 +106,28 @@ void CSyncCommands::startEngine(bool userGavePassphrase) {
     const std::string digest = store::crypto::sha256(*passphrase).value_or(std::string());
     options.startAfreshIfRefused = userGavePassphrase && !m_passphraseDigest.empty() && digest != m_passphraseDigest;
     m_passphraseDigest = digest;
-    // Since when this machine's copies are owed to the folder: kept until syncing is turned off.
-    if (m_settings.onSince.empty()) {
-        m_settings.onSince = store::currentTimeStamp();
-        if (!options::writeSyncSettings(m_settings, {}))
-            base::Trace("sync: the time syncing began could not be kept");
-    }
-    options.onSince = m_settings.onSince;
-    followRowsOfStore(options);
-    const HWND window = m_window;
-    const UINT message = m_message;
-    m_engine = std::make_unique<clipsync::SyncEngine>([window, message] { PostMessageW(window, message, 0, 0); });
-    m_engine->start(std::move(options));
-    base::Trace("sync: started, %d rows of other machines here", static_cast<int>(m_arrivedRows.size()));
-    showStatus();
-}
-
-// The rows of other machines by their origin; this machine's own under their keys, with their copy
-// times for what the folder may still owe.
-void CSyncCommands::followRowsOfStore(clipsync::EngineOptions& options) {
     m_ownKeys.clear();
     m_arrivedRows.clear();
-    m_owed.clear();
     const std::vector<store::RootElement> elements = indexElements(m_store.paths());
     for (const store::OriginRecord& record : store::originRecords(elements)) {
         const clipsync::RowKey row{record.origin.machine, record.origin.seq};
         m_arrivedRows[record.clip] = row;
         options.rowsHere[row] = record.filed;
     }
-    const std::string_view suffix = store::kTimeSuffix;
     for (const store::RootElement& element : elements) {
         const std::string& name = element.name;
-        if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), std::string::npos, suffix) != 0)
-            continue;
-        const std::string clip = name.substr(0, name.size() - suffix.size());
-        if (store::isHistoryClipName(clip) && !m_arrivedRows.count(clip)) {
-            m_ownKeys[clip] = localKey(clip, element.text);
-            options.ownRows.push_back({m_ownKeys[clip], element.text});
+        if (name.size() > store::kTimeSuffix.size() && name.compare(name.size() - store::kTimeSuffix.size(), std::string::npos, store::kTimeSuffix) == 0) {
+            const std::string clip = name.substr(0, name.size() - store::kTimeSuffix.size());
+            if (store::isHistoryClipName(clip) && !m_arrivedRows.count(clip))
+                m_ownKeys[clip] = localKey(clip, element.text);
         }
     }
+    const HWND window = m_window;
+    const UINT message = m_message;
+    m_engine = std::make_unique<clipsync::SyncEngine>([window, message] { PostMessageW(window, message, 0, 0); });
+    m_engine->start(std::move(options));
+    base::Trace("sync: started, %d rows of other machines here", static_cast<int>(m_arrivedRows.size()));
+    showStatus();
 }
 
 app::recorder::CClipRecorder::OwnChangeTest CSyncCommands::OwnChangeTest(app::recorder::CClipRecorder::OwnChangeTest library) {
@@ -225,39 +208,17 @@ bool CSyncCommands::HandleTimer(UINT_PTR) {
 // More are taken only once those are applied: the engine's queue stays the one bound (while it is
 // full, it reads nothing more), and the message comes again until a call finds nothing.
 void CSyncCommands::takeEvents() {
-    if (m_engine && m_owed.empty())
-        for (std::string& key : m_engine->takeOwed())
-            m_owed.push_back(std::move(key));
     if (m_engine && m_pending.empty())
         for (clipsync::SyncEvent& event : m_engine->takeEvents())
             m_pending.push_back(std::move(event));
-    const bool applied = !m_pending.empty() || !m_owed.empty();
-    std::size_t done = 0;
-    for (; done < kArrivalsPerMessage && !m_owed.empty(); ++done) {
-        publishOwed(m_owed.front());
-        m_owed.pop_front();
-    }
-    for (; done < kArrivalsPerMessage && !m_pending.empty(); ++done) {
+    const bool applied = !m_pending.empty();
+    for (std::size_t done = 0; done < kArrivalsPerMessage && !m_pending.empty(); ++done) {
         const clipsync::SyncEvent event = std::move(m_pending.front());
         m_pending.pop_front();
         applyEvent(event);
     }
     if (applied)
         PostMessageW(m_window, m_message, 0, 0);
-}
-
-// A copy of this machine the folder never took, read back from the store (with the program it
-// came from, for the test of what may leave) and published again, unless the user deleted it
-// meanwhile.
-void CSyncCommands::publishOwed(const std::string& key) {
-    const auto own = std::find_if(m_ownKeys.begin(), m_ownKeys.end(), [&](const auto& row) { return row.second == key; });
-    if (own == m_ownKeys.end() || !m_engine)
-        return;
-    std::optional<store::StoredClip> stored = m_store.readClip(own->first);
-    if (stored)
-        stored->snapshot.source = m_store.getValue(store::sourceElementName(own->first));
-    const bool published = stored && m_engine->publish(stored->snapshot, key);
-    base::Trace("sync: %s owed to the folder %s", own->first.c_str(), published ? "published again" : "not published");
 }
 
 void CSyncCommands::applyEvent(const clipsync::SyncEvent& event) {

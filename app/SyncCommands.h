@@ -64,8 +64,6 @@ public:
 private:
     void startEngine(bool userGavePassphrase = false);
     void takeEvents();
-    void publishOwed(const std::string& key);
-    void followRowsOfStore(clipsync::EngineOptions& options);
     void applyEvent(const clipsync::SyncEvent& event);
     void fileArrived(const clipsync::SyncEvent& event);
     void removeArrived(const clipsync::RowKey& row);
@@ -93,7 +91,6 @@ private:
     std::map<std::string, std::string> m_ownKeys;              // clip name -> the key it went out under
     std::map<std::string, clipsync::RowKey> m_arrivedRows;     // clip name -> the row it arrived as
     std::deque<clipsync::SyncEvent> m_pending;                 // taken from the engine, not yet applied
-    std::deque<std::string> m_owed;                            // keys of own rows to publish again
     // The clipboard changes of the last arrived clip put there, asked about from the recorder's
     // thread.
     struct OwnPut {

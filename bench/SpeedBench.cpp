@@ -869,7 +869,7 @@ void measureSync(const DebugLog& log, const std::string& folder) {
         }
     }
     for (const wchar_t* value : {store::kSyncEnabledSetting, store::kSyncFolderSetting, store::kSyncMachineNameSetting,
-                                 store::kSyncMachineIdSetting, store::kSyncPassphraseSetting, store::kSyncOnSinceSetting})
+                                 store::kSyncMachineIdSetting, store::kSyncPassphraseSetting})
         RegDeleteKeyValueW(HKEY_CURRENT_USER, store::kSettingsKey, value);
     row("copy to row with sync on; floor: the same copy with sync off", "1.1", on, off);
     row("a copy to its arrival at the other machine's engine through a plain shared folder", "p95 1000 ms", arrival);

@@ -29,9 +29,6 @@ struct SyncSettings {
     std::size_t folderMegabytes = kDefaultSyncFolderMegabytes;
     bool putArrivedOnClipboard = false;
     bool hasPassphrase = false;  // a sealed passphrase is kept
-    // When syncing was turned on here (a store time stamp; empty while it is off): the copies
-    // since then that the folder never took are published again.
-    std::string onSince;
     bool operator==(const SyncSettings& other) const;
 };
 

@@ -54,8 +54,6 @@ SyncSettings readSyncSettings() {
                                    : kDefaultSyncFolderMegabytes;
     settings.putArrivedOnClipboard = fw::ReadUserDword(store::kSettingsKey, store::kSyncToClipboardSetting).value_or(0) != 0;
     settings.hasPassphrase = fw::ReadUserBinary(store::kSettingsKey, store::kSyncPassphraseSetting).has_value();
-    if (settings.enabled)
-        settings.onSince = base::toUtf8(readString(store::kSyncOnSinceSetting).value_or(L""));
     return settings;
 }
 
@@ -68,10 +66,6 @@ bool writeSyncSettings(const SyncSettings& settings, const std::string& passphra
     written = writeDword(store::kSyncPictureSetting, settings.pictureMegabytes) && written;
     written = writeDword(store::kSyncFolderMegabytesSetting, settings.folderMegabytes) && written;
     written = writeDword(store::kSyncToClipboardSetting, settings.putArrivedOnClipboard ? 1 : 0) && written;
-    // Turned off, the time is forgotten: copies made while it is off never go.
-    written = fw::WriteUserString(store::kSettingsKey, store::kSyncOnSinceSetting,
-                                  base::toWide(settings.enabled ? settings.onSince : std::string())) &&
-              written;
     if (passphrase.empty())
         return written;
     const std::optional<std::string> sealed = store::crypto::protectForUser(passphrase, store::kSyncPassphraseEntropy);

@@ -87,7 +87,6 @@ inline constexpr wchar_t kSyncPictureSetting[] = L"SyncPictureMegabytes";
 inline constexpr wchar_t kSyncToClipboardSetting[] = L"SyncToClipboard";
 inline constexpr wchar_t kSyncFolderMegabytesSetting[] = L"SyncFolderMegabytes";
 inline constexpr wchar_t kSyncPassphraseSetting[] = L"SyncPassphrase";
-inline constexpr wchar_t kSyncOnSinceSetting[] = L"SyncOnSince";
 // The entropy the passphrase is sealed with: only this program's own reading opens it.
 inline constexpr char kSyncPassphraseEntropy[] = "Dravix sync passphrase";
 

@@ -12,20 +12,16 @@ std::string formatTimeStamp(const LocalTime& t) {
     return buffer;
 }
 
-std::string timeStampOf(std::int64_t time) {
-    const std::time_t when = static_cast<std::time_t>(time);
+std::string currentTimeStamp() {
+    const std::time_t now = std::time(nullptr);
     std::tm local{};
 #ifdef _WIN32
-    localtime_s(&local, &when);
+    localtime_s(&local, &now);
 #else
-    localtime_r(&when, &local);
+    localtime_r(&now, &local);
 #endif
     return formatTimeStamp(
         {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec});
-}
-
-std::string currentTimeStamp() {
-    return timeStampOf(std::time(nullptr));
 }
 
 }  // namespace store

@@ -2,7 +2,6 @@
 // Portable: no <windows.h>.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 namespace store {
@@ -12,8 +11,6 @@ struct LocalTime {
 };
 // "2012-05-07 09:03:41": zero-padded, so that time stamps sort chronologically as text.
 std::string formatTimeStamp(const LocalTime& time);
-// The local time of `time` (seconds since 1970, UTC), as a time stamp.
-std::string timeStampOf(std::int64_t time);
 // The local time now, as a time stamp.
 std::string currentTimeStamp();
 

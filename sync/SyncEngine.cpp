@@ -13,14 +13,10 @@
 #include "sync/PeerFolders.h"
 #include "sync/SyncNames.h"
 
-#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <optional>
-#include <set>
-#include <string_view>
-#include <utility>
 
 namespace clipsync {
 
@@ -78,7 +74,6 @@ struct SyncEngine::Shared {
     enum class Own { Opening, Open, Refused } ownState = Own::Opening;
     SeenMarks ownSeen;
     std::string lastArrivedDigest;
-    std::vector<std::string> owed;
 
     // the reader's
     FolderWatcher* watcher = nullptr;
@@ -91,7 +86,6 @@ struct SyncEngine::Shared {
     void writeLoop();
     bool openOwn(OwnFolder& own, std::unique_lock<std::mutex>& lock);
     bool passphraseFitsTheOthers() const;
-    void findOwed(const OwnFolder& own);
     bool writeNext(OwnFolder& own, std::unique_lock<std::mutex>& lock);
     bool writeRecord(OwnFolder& own, const Record& record);
 
@@ -197,11 +191,6 @@ std::vector<SyncEvent> SyncEngine::takeEvents() {
     return taken;
 }
 
-std::vector<std::string> SyncEngine::takeOwed() {
-    std::lock_guard<std::mutex> lock(m_shared->mutex);
-    return std::exchange(m_shared->owed, {});
-}
-
 SyncStatus SyncEngine::status() const {
     std::lock_guard<std::mutex> lock(m_shared->mutex);
     return m_shared->status;
@@ -272,11 +261,8 @@ bool SyncEngine::Shared::openOwn(OwnFolder& own, std::unique_lock<std::mutex>& l
     switch (opening) {
     case OwnFolder::Opening::Ok:
         status.state = SyncState::Running;
-        if (ownState == Own::Opening) {
-            if (seen)
-                ownSeen = marksWritten = marksOfEvents = *seen;
-            findOwed(own);
-        }
+        if (ownState == Own::Opening && seen)
+            ownSeen = marksWritten = marksOfEvents = *seen;
         ownState = Own::Open;
         readerWake.notify_all();
         return true;
@@ -291,22 +277,6 @@ bool SyncEngine::Shared::openOwn(OwnFolder& own, std::unique_lock<std::mutex>& l
         return false;
     }
     return false;
-}
-
-// Once, at the first opening: what the journal lacks of this machine's rows, but for the copies of
-// this run still queued.
-void SyncEngine::Shared::findOwed(const OwnFolder& own) {
-    std::vector<std::string> keys = owedRows(own.segments(), std::move(options.ownRows), options.onSince, secondsNow(), options.prune.maxAge);
-    std::set<std::string_view> queued;
-    for (const Record& record : records)
-        if (record.kind == Record::Kind::Publish)
-            queued.insert(record.localKey);
-    keys.erase(std::remove_if(keys.begin(), keys.end(), [&](const std::string& key) { return queued.count(key) > 0; }), keys.end());
-    if (keys.empty())
-        return;
-    owed = std::move(keys);
-    if (eventsWaiting)
-        eventsWaiting();
 }
 
 // One write: the oldest record, else the reading marks, else the pruning. False when the folder

@@ -13,7 +13,7 @@
 //   after the recorder filed a copy: publish(snapshot, key of the record); after the user deleted
 //     a record: publishDeleted(key) (not when it made room for a newer one: the other machines
 //     keep theirs); filed: publishFiled(key, name).
-//   on the message: takeOwed(), each read from the store and published again; takeEvents(); an Arrived event is filed as a history record with its origin
+//   on the message: takeEvents(); an Arrived event is filed as a history record with its origin
 //     (a row whose tooltip says "来自：" + machineName), Removed deletes that row unless the user
 //     filed it, Filed files it; a synced row the user filed or deleted here: noteFiledHere /
 //     noteRemovedHere.
@@ -24,7 +24,6 @@
 #include "store/ClipSnapshot.h"
 #include "sync/ClipPayload.h"
 #include "sync/MergeRules.h"
-#include "sync/OwedRows.h"
 #include "sync/PruneRules.h"
 #include "sync/SyncStatus.h"
 
@@ -51,10 +50,6 @@ struct EngineOptions {
     std::function<bool(const store::ClipSnapshot&)> mayLeave;
     // The synced rows the store holds at the start, and whether the user filed each here.
     std::map<RowKey, bool> rowsHere;
-    // This machine's own rows at the start, and since when syncing is on here (a time stamp): the
-    // ones its folder never took are handed back by takeOwed() once it opens (sync/OwedRows.h).
-    std::vector<OwnRow> ownRows;
-    std::string onSince;
     // The user has just given a new passphrase: a folder of this machine's sealed under another one
     // (a passphrase mistyped before) is emptied and a new machine id taken (SyncStatus::machineId),
     // rather than refusing to sync until someone deletes it by hand; only when the new passphrase
@@ -113,10 +108,6 @@ public:
     void noteRemovedHere(const RowKey& row);
 
     std::vector<SyncEvent> takeEvents();
-    // The keys of this machine's rows that its folder still owes (copies that waited in the queue
-    // when the program ended, or did not fit it), oldest first, once: the caller publishes them
-    // again. Told by `eventsWaiting` too.
-    std::vector<std::string> takeOwed();
     SyncStatus status() const;
 
     struct Shared;

@@ -1,9 +1,7 @@
 // The merge of other machines' journals into rows here, as a table: each case gives the journals
 // as read, which clip files have arrived, what is here, and the actions and reading marks expected.
 #include "sync/MergeRules.h"
-#include "sync/OwedRows.h"
 #include "sync/PruneRules.h"
-#include "store/TimeStamp.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +27,6 @@ Entry entry(const std::string& text) {
         in >> e.clip >> kind;
         e.kind = EntryKind::Added;
         e.digest = "digest of " + e.clip;
-        e.localKey = "key " + e.clip;
         e.clipKind = kind == "pic" ? ClipKind::Picture : ClipKind::Text;
         break;
     }
@@ -154,31 +151,6 @@ TEST(SyncMerge, PruningNamesOnlyEndedClipsAndAReadPrefix) {
     plan = planPruning({segment(1, false, {"+1 x", "+2 y", "+3 z"}, now)}, {}, now, small);
     EXPECT_EQ(plan.toDrop.size(), 2u);
     EXPECT_TRUE(plan.segmentsToRemove.empty());
-}
-
-// This machine's copies its folder never took go again, oldest first: only those since syncing was
-// turned on here, none from before the oldest entry kept (written, then pruned) or beyond the age
-// limit.
-TEST(SyncMerge, OwedRowsAreTheCopiesSinceSyncingBeganThatNoEntryNames) {
-    const std::int64_t now = 100 * kDay;
-    const auto daysAgo = [&](std::int64_t days) { return store::timeStampOf(now - days * kDay); };
-    const std::vector<OwnRow> rows = {{"key c", daysAgo(1)},  {"key x", daysAgo(20)}, {"key a", daysAgo(25)},
-                                      {"key d", daysAgo(35)}, {"key b", daysAgo(5)},  {"key y", daysAgo(18)}};
-    const std::vector<Segment> journal = {segment(1, false, {"+1 x", "+2 y", "-3 1"}, now - 20 * kDay)};
-    struct Case {
-        const char* what;
-        std::vector<Segment> journal;
-        std::string since;
-        std::vector<std::string> owed;
-    };
-    const Case cases[] = {
-        {"after the oldest entry kept", journal, daysAgo(50), {"key b", "key c"}},
-        {"since syncing began", journal, daysAgo(3), {"key c"}},
-        {"syncing off", journal, "", {}},
-        {"nothing written yet: within the age limit", {}, daysAgo(50), {"key a", "key x", "key y", "key b", "key c"}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(owedRows(c.journal, rows, c.since, now, kDefaultMaxAge), c.owed) << c.what;
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ protected:
         m_app.reset();
         for (const wchar_t* value : {store::kSyncEnabledSetting, store::kSyncFolderSetting, store::kSyncMachineNameSetting,
                                      store::kSyncMachineIdSetting, store::kSyncPassphraseSetting, store::kSyncPictureSetting,
-                                     store::kSyncToClipboardSetting, store::kSyncOnSinceSetting})
+                                     store::kSyncToClipboardSetting})
             RegDeleteKeyValueW(HKEY_CURRENT_USER, store::kSettingsKey, value);
     }
 
@@ -197,40 +197,6 @@ TEST_F(SyncTest, ASecretKeptHereAndRoomMadeHereStayHere) {
     for (std::size_t i = 0; i < 2; ++i)
         EXPECT_EQ(m_events[i].kind, SyncEvent::Kind::Arrived) << i;
     EXPECT_EQ(m_events[1].clip.formats.at(0).bytes, utf16(second));
-}
-
-// A copy the folder never took (it was missing, and the program ended before it came back) goes
-// at the next start that brings the history back, once the folder is there, once; a copy made
-// while syncing was off never goes. Each start finds the clipboard empty (nothing recorded anew).
-TEST_F(SyncTest, ACopyTheFolderNeverTookGoesAtTheNextStartAndNoneMadeWhileOff) {
-    setUserSwitch(L"RestoreLastRun", true);
-    const auto end = [&] {
-        m_app.reset();
-        putClipboard({});
-    };
-    end();
-    ASSERT_NO_FATAL_FAILURE(writeSettings(false));
-    start();
-    const std::wstring whileOff = L"同步关闭时复制的 sync-off";
-    record(whileOff);
-    end();
-    std::filesystem::remove_all(std::filesystem::u8path(shared()));
-    ASSERT_NO_FATAL_FAILURE(writeSettings(true));
-    waitForANewSecond();  // syncing begins in a later second than the copy made while off
-    start();
-    const std::wstring owed = L"文件夹不在时复制的 sync-owed";
-    record(owed);
-    ASSERT_TRUE(pumpUntil([&] { return m_log.lastLineWith("tray tooltip:").find("同步文件夹") != std::string::npos; }, 10s))
-        << m_log.lastLineWith("tray tooltip:");
-    end();  // with the copy still waiting
-
-    ASSERT_TRUE(std::filesystem::create_directories(std::filesystem::u8path(shared())));
-    startOther(kPassphrase);
-    start();
-    ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return rowOf(rows, whileOff) >= 0 && rowOf(rows, owed) >= 0; }));
-    ASSERT_TRUE(otherHears(1));
-    EXPECT_EQ(m_events[0].clip.formats.at(0).bytes, utf16(owed));
-    EXPECT_TRUE(expectNothingFor(3s, [&] { return !m_other.takeEvents().empty(); }));
 }
 
 TEST_F(SyncTest, AnotherPassphraseIsShownAndNothingOfItArrives) {
