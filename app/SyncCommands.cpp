@@ -131,10 +131,10 @@ void CSyncCommands::startEngine(bool userGavePassphrase) {
 }
 
 app::recorder::CClipRecorder::OwnChangeTest CSyncCommands::OwnChangeTest(app::recorder::CClipRecorder::OwnChangeTest library) {
-    return [library = std::move(library), own = m_ownPut](DWORD sequence, DWORD ownerProcess) {
+    return [library = std::move(library), own = m_ownPuts](DWORD sequence, DWORD ownerProcess) {
         {
             std::lock_guard<std::mutex> lock(own->mutex);
-            if (hooklib::covers(own->range, sequence, ownerProcess, GetTickCount()))
+            if (hooklib::isOwnChange(own->ranges, sequence, ownerProcess, GetTickCount()))
                 return true;
         }
         return library && library(sequence, ownerProcess);
@@ -305,15 +305,20 @@ void CSyncCommands::putOnClipboard(const store::ClipSnapshot& clip) {
     base::ClipboardScope clipboard(m_window);
     if (!clipboard.isOpen())
         return;
-    const auto note = [&](hooklib::Range range) {
-        std::lock_guard<std::mutex> lock(m_ownPut->mutex);
-        m_ownPut->range = range;
-    };
     const std::uint32_t first = GetClipboardSequenceNumber() + 1;
-    note({first, 0, GetCurrentProcessId(), GetTickCount(), true});
+    {
+        std::lock_guard<std::mutex> lock(m_ownPuts->mutex);
+        std::vector<hooklib::Range>& ranges = m_ownPuts->ranges;
+        if (ranges.size() >= OwnPuts::kKept)
+            ranges.erase(ranges.begin());
+        ranges.push_back({first, 0, GetCurrentProcessId(), GetTickCount(), true});
+    }
     const base::ScopeExit noteEnd([&] {
         clipboard.close();
-        note({first, GetClipboardSequenceNumber() + 1, GetCurrentProcessId(), GetTickCount(), false});
+        std::lock_guard<std::mutex> lock(m_ownPuts->mutex);
+        hooklib::Range& range = m_ownPuts->ranges.back();
+        range.end = GetClipboardSequenceNumber() + 1;
+        range.underWay = false;
     });
     if (!CHECK_WIN32(EmptyClipboard()))
         return;

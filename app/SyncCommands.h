@@ -91,13 +91,14 @@ private:
     std::map<std::string, std::string> m_ownKeys;              // clip name -> the key it went out under
     std::map<std::string, clipsync::RowKey> m_arrivedRows;     // clip name -> the row it arrived as
     std::deque<clipsync::SyncEvent> m_pending;                 // taken from the engine, not yet applied
-    // The clipboard changes of the last arrived clip put there, asked about from the recorder's
-    // thread.
-    struct OwnPut {
+    // The clipboard changes of the last arrived clips put there (a burst puts several before the
+    // recorder asks about the first), asked about from the recorder's thread.
+    struct OwnPuts {
+        static constexpr std::size_t kKept = 8;
         std::mutex mutex;
-        hooklib::Range range;
+        std::vector<hooklib::Range> ranges;  // the newest last
     };
-    std::shared_ptr<OwnPut> m_ownPut = std::make_shared<OwnPut>();
+    std::shared_ptr<OwnPuts> m_ownPuts = std::make_shared<OwnPuts>();
     std::u16string m_shownStatus;
     bool m_otherPassphraseTold = false;
 };

@@ -107,6 +107,19 @@ wine_keep_tray() {
     done
 }
 
+# What a test stopped by ctest's time-out left running (it ran no destructor): the other machine's
+# Wine session of the two-machine tests, Syncthing daemons.
+stop_test_leftovers() {
+    local state
+    for state in "$root"/build/other-machine-*/; do
+        [ -d "$state" ] && "$root/tests/win/other-machine" stop "${state%/}" >/dev/null 2>&1
+    done
+    for state in "$root"/build/syncthing-*/; do
+        [ -d "$state" ] && "$root/scripts/syncthing-pair" stop "${state%/}" >/dev/null 2>&1
+    done
+    return 0
+}
+
 # wine_suite x64|x86 LOG [ctest arguments]: the tree's Windows tests (those ctest selects with the
 # arguments, all but the header checks by default) in fresh sessions of their own (prefix,
 # server, display). The clipboard, the foreground window, the store's lock and its files are a
@@ -127,7 +140,7 @@ wine_suite() (
     echo "Wine prefix $WINEPREFIX, display $DISPLAY, loader $WINE; desktops: $desktops"
     wine_keep_tray "$arch"
     local second=""
-    trap 'rm -f "$sessions/running"; [ -z "$second" ] || wait "$second"; wine_session_stop' EXIT
+    trap 'rm -f "$sessions/running"; [ -z "$second" ] || wait "$second"; stop_test_leftovers; wine_session_stop' EXIT
     if [ "$desktops" = 2 ]; then
         # The second session (started after the first, which makes the prefixes' template) lives
         # in a subshell of its own until the run file goes; what its programs need to enter it is

@@ -25,8 +25,11 @@ std::string bytesOfHex(const std::string& hex) {
 OtherMachine::OtherMachine(const std::wstring& stateFolder, const std::string& syncFolder, const std::string& passphrase,
                            const std::string& name)
     : m_stateFolder(stateFolder), m_script("tests/win/other-machine", unixPathOf(stateFolder)) {
+    // A test ended by ctest's time-out ran no destructor: its session may still run.
     std::error_code ignored;
-    std::filesystem::remove_all(stateFolder, ignored);  // a run before left its files
+    if (std::filesystem::exists(stateFolder, ignored))
+        m_script.run("stop " + shellQuoted(m_script.stateFolder()));
+    std::filesystem::remove_all(stateFolder, ignored);
     std::filesystem::create_directories(stateFolder);
     // Its folder as that session's programs reach this session's path.
     writeBytes(base::toUtf8(file("machine.txt")),

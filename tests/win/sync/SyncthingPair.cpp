@@ -4,8 +4,11 @@
 
 SyncthingPair::SyncthingPair(const std::wstring& stateFolder, const std::wstring& folderA, const std::wstring& folderB)
     : m_stateFolder(stateFolder), m_script("scripts/syncthing-pair", unixPathOf(stateFolder)) {
+    // A test ended by ctest's time-out ran no destructor: its daemons may still run.
     std::error_code ignored;
-    std::filesystem::remove_all(stateFolder, ignored);  // a run before left its steps' files
+    if (std::filesystem::exists(stateFolder, ignored))
+        step("stop");
+    std::filesystem::remove_all(stateFolder, ignored);
     std::filesystem::create_directories(stateFolder);
     m_ready = step("start", shellQuoted(unixPathOf(folderA)) + " " + shellQuoted(unixPathOf(folderB)));
 }
