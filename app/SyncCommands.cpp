@@ -296,7 +296,6 @@ void CSyncCommands::refreshView() {
     m_view.FillClipList(TreeView_GetSelection(m_view.controls().tree));
 }
 
-// The change is noted as ours before the clipboard is closed: the recorder hears of it only then.
 // Every change the put makes is noted as this program's, from the emptying to the close (where
 // the system may count again for the formats it makes from ours): the recorder does not take the
 // clip as a new copy. Noted as under way before the first change, since the recorder may ask
