@@ -93,6 +93,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     writeBytes(state + "\\started", "");
     std::string index, rows, clipboard;
     DWORD sequence = 0;
+    int triesOfThisChange = 0;
     for (;;) {  // until the session ends
         // The clips are read again only when the index changed: hundreds of sealed files each time
         // would keep this machine busy.
@@ -101,10 +102,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
             if (std::string nowRows = historyRows(); nowRows != rows)
                 replaceFile(state + "\\rows.txt", rows = std::move(nowRows));
         }
-        // Read again until it could be opened (the program may hold it as it puts a clip there).
+        // Read once a change, again only while it could not be opened (the program may hold it as
+        // it puts a clip there): an empty clipboard is not opened again and again.
         if (const DWORD now = GetClipboardSequenceNumber(); now != sequence) {
-            if (std::string lines = clipboardLines(); !lines.empty()) {
+            std::string lines = clipboardLines();
+            if (!lines.empty() || CountClipboardFormats() == 0 || ++triesOfThisChange >= 10) {
                 sequence = now;
+                triesOfThisChange = 0;
                 if (lines != clipboard)
                     replaceFile(state + "\\clipboard.txt", clipboard = std::move(lines));
             }
