@@ -160,6 +160,8 @@ void CClipApp::startStore(const store::CSysClipBoard& store, CClipDlg& dialog) {
               previous.keptAs.c_str());
     for (const std::string& note : previous.notes)
         base::Trace("previous run: %s", note.c_str());
+    if (previous.kept == store::KeptRun::Kept)
+        dialog.NoteKeptRun(previous.keptAs);
     dialog.RunAfterFirstPaint([keptAs = previous.keptAs](const std::atomic<bool>& stop) { indexKeptRun(keptAs, stop); });
     store.resetStore(previous);
     if (restore && restoreLastRun(store, previous, dialog) && queue && !queue->empty() &&

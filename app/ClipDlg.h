@@ -48,6 +48,9 @@ public:
         m_lastRunRestored = restored;
         m_lastRunNotRestored = std::move(notRestored);
     }
+    // Before DoModal: the last run's store was kept as the run `keptAs` (sync finds there the clips
+    // of copies that had not gone yet when it ended).
+    void NoteKeptRun(std::string keptAs) { m_sync.NoteEarlierRun(std::move(keptAs)); }
     // Before DoModal: work that waits until the window has painted and then runs in a thread of
     // its own (keeping the run the store goes on from), so that the first paint is not held by
     // it. At exit it is told to stop and waited for.

@@ -9,6 +9,7 @@
 #include "store/ClipboardCopy.h"
 #include "store/Crypto.h"
 #include "store/Protocol.h"
+#include "store/RunNames.h"
 #include "store/RestorableFormats.h"
 #include "store/SecretRules.h"
 #include "store/StoreDocument.h"
@@ -102,6 +103,8 @@ void CSyncCommands::startEngine(bool userGavePassphrase) {
     options.maxPictureBytes = m_settings.pictureMegabytes << 20;
     options.prune.maxBytes = static_cast<std::uint64_t>(m_settings.folderMegabytes) << 20;
     options.mayLeave = mayLeaveMachine;
+    options.pendingFile = store::joinPath(m_store.getWindowsDir(), std::string(clipsync::kPendingFileName));
+    options.earlierRun = std::exchange(m_earlierRun, {});
     // Only a digest of the passphrase is kept here, to tell a new one from the one started with.
     const std::string digest = store::crypto::sha256(*passphrase).value_or(std::string());
     options.startAfreshIfRefused = userGavePassphrase && !m_passphraseDigest.empty() && digest != m_passphraseDigest;
@@ -208,6 +211,7 @@ bool CSyncCommands::HandleTimer(UINT_PTR) {
 // More are taken only once those are applied: the engine's queue stays the one bound (while it is
 // full, it reads nothing more), and the message comes again until a call finds nothing.
 void CSyncCommands::takeEvents() {
+    givePendingBack();
     if (m_engine && m_pending.empty())
         for (clipsync::SyncEvent& event : m_engine->takeEvents())
             m_pending.push_back(std::move(event));
@@ -219,6 +223,42 @@ void CSyncCommands::takeEvents() {
     }
     if (applied)
         PostMessageW(m_window, m_message, 0, 0);
+}
+
+// Records that waited by key go out in their order, a few at a time (the engine tells again once
+// its queue has emptied). A deletion or a filing needs no clip; a copy's clip is read again, and
+// one no longer there (deleted since, its number taken by a later copy, its run pruned) is dropped.
+void CSyncCommands::givePendingBack() {
+    while (m_engine) {
+        const std::optional<clipsync::PendingRecord> record = m_engine->nextPending();
+        if (!record)
+            return;
+        if (record->kind != clipsync::PendingRecord::Kind::Publish) {
+            m_engine->publishPending(*record, {});
+        } else if (const std::optional<store::ClipSnapshot> clip = pendingClip(*record)) {
+            m_engine->publishPending(*record, *clip);
+        } else {
+            base::Trace("sync: a copy waiting to go is no longer kept (%s)", record->localKey.c_str());
+        }
+    }
+}
+
+// The record's clip under its key (clip name and copy time): in the store while it is the same
+// copy, else in the kept run it names, which must be a run of the program's runs folder.
+std::optional<store::ClipSnapshot> CSyncCommands::pendingClip(const clipsync::PendingRecord& record) const {
+    const std::size_t at = record.localKey.find('@');
+    if (at == std::string::npos)
+        return std::nullopt;
+    const std::string clip = record.localKey.substr(0, at), copyTime = record.localKey.substr(at + 1);
+    std::optional<store::StoredClip> stored = m_store.readClip(clip);
+    const std::string_view runFile = store::fileNameOfPath(record.place);
+    if ((!stored || stored->copyTime != copyTime) && store::parseRunArchive(runFile) &&
+        record.place == store::joinPath(m_store.runsFolder(), std::string(runFile)))
+        stored = store::CSysClipBoard::readArchiveClip(record.place, clip);
+    if (!stored || stored->copyTime != copyTime || stored->snapshot.empty())
+        return std::nullopt;
+    stored->snapshot.source = stored->source;
+    return std::move(stored->snapshot);
 }
 
 void CSyncCommands::applyEvent(const clipsync::SyncEvent& event) {

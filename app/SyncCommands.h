@@ -24,6 +24,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,9 @@ public:
     CSyncCommands(const CSyncCommands&) = delete;
     CSyncCommands& operator=(const CSyncCommands&) = delete;
 
+    // Before Start: the run the last run's store was kept as at this start (not when the store went
+    // on). The clips of copies that still waited to go when that run ended lie there now.
+    void NoteEarlierRun(std::string keptAs) { m_earlierRun = std::move(keptAs); }
     // The engine started when the settings say so; its news posted to `window` as `message`; the
     // tray's tooltip brought up to date at `statusTimer`.
     void Start(HWND window, UINT message, UINT_PTR statusTimer);
@@ -64,6 +68,8 @@ public:
 private:
     void startEngine(bool userGavePassphrase = false);
     void takeEvents();
+    void givePendingBack();
+    std::optional<store::ClipSnapshot> pendingClip(const clipsync::PendingRecord& record) const;
     void applyEvent(const clipsync::SyncEvent& event);
     void fileArrived(const clipsync::SyncEvent& event);
     void removeArrived(const clipsync::RowKey& row);
@@ -85,6 +91,7 @@ private:
     HWND m_window = nullptr;
     UINT m_message = 0;
     options::SyncSettings m_settings;
+    std::string m_earlierRun;        // for the first engine of the run
     std::string m_passphraseDigest;  // of the passphrase the engine started with
     bool m_renewedIdUnsaved = false;  // traced once
     std::unique_ptr<clipsync::SyncEngine> m_engine;

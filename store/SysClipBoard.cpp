@@ -171,6 +171,7 @@ std::optional<StoredClip> clipOfIndex(XmlDocument& doc, std::string_view clip,
         return findRootChild(doc, name) ? doc.childElementText() : std::string();
     };
     stored.copyTime = valueOf(timeElementName(clip));
+    stored.source = valueOf(sourceElementName(clip));
     std::vector<std::pair<int, int>> formats;
     for (int i = 0; i < kMaxFormatsPerClip; ++i) {
         const std::string value = valueOf(formatElementName(clip, i));

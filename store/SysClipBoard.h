@@ -81,8 +81,9 @@ struct WipeOutcome {
 
 // A clip of the store read back into memory.
 struct StoredClip {
-    store::ClipSnapshot snapshot;
+    store::ClipSnapshot snapshot;  // its formats and bitmap file (not its source)
     std::string copyTime;
+    std::string source;  // the program it was copied from, or empty
 };
 
 // A clip's elements as its list row needs them, from one read of the index.

@@ -39,4 +39,9 @@ bool ByteReader::raw(std::string_view& bytes, std::size_t count) {
     return true;
 }
 
+bool ByteReader::magic(std::string_view expected) {
+    std::string_view got;
+    return raw(got, expected.size()) && got == expected;
+}
+
 }  // namespace clipsync

@@ -30,6 +30,8 @@ public:
     bool text(std::string& bytes, std::size_t bound);
     // `count` bytes as they are.
     bool raw(std::string_view& bytes, std::size_t count);
+    // The file's magic: these bytes exactly.
+    bool magic(std::string_view expected);
     bool atEnd() const { return m_rest.empty(); }
 
 private:

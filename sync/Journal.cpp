@@ -12,11 +12,6 @@ constexpr std::string_view kSeenMagic = "DVXS1";
 constexpr std::string_view kNameMagic = "DVXN1";
 constexpr std::size_t kMaxMachines = 1024;
 
-bool readMagic(ByteReader& reader, std::string_view magic) {
-    std::string_view got;
-    return reader.raw(got, magic.size()) && got == magic;
-}
-
 void writeEntry(ByteWriter& writer, const Entry& entry) {
     writer.number(static_cast<std::uint8_t>(entry.kind), 1);
     writer.number(entry.seq, 8);
@@ -74,7 +69,7 @@ std::optional<Segment> parseSegment(std::string_view bytes) {
     ByteReader reader(bytes);
     Segment segment;
     std::uint64_t closed = 0, count = 0;
-    if (!readMagic(reader, kSegmentMagic) || !reader.number(segment.number, 8) || !reader.number(closed, 1) || closed > 1 ||
+    if (!reader.magic(kSegmentMagic) || !reader.number(segment.number, 8) || !reader.number(closed, 1) || closed > 1 ||
         !reader.number(segment.firstKept, 8) || !reader.number(count, 4) || count > kMaxSegmentEntries)
         return std::nullopt;
     segment.closed = closed == 1;
@@ -101,7 +96,7 @@ std::string seenBytes(const SeenMarks& marks) {
 std::optional<SeenMarks> parseSeen(std::string_view bytes) {
     ByteReader reader(bytes);
     std::uint64_t count = 0;
-    if (!readMagic(reader, kSeenMagic) || !reader.number(count, 4) || count > kMaxMachines)
+    if (!reader.magic(kSeenMagic) || !reader.number(count, 4) || count > kMaxMachines)
         return std::nullopt;
     SeenMarks marks;
     for (std::uint64_t i = 0; i < count; ++i) {
@@ -126,7 +121,7 @@ std::string nameBytes(std::string_view name) {
 std::optional<std::string> parseName(std::string_view bytes) {
     ByteReader reader(bytes);
     std::string name;
-    if (!readMagic(reader, kNameMagic) || !reader.text(name, kMaxMachineName) || !reader.atEnd())
+    if (!reader.magic(kNameMagic) || !reader.text(name, kMaxMachineName) || !reader.atEnd())
         return std::nullopt;
     return name;
 }

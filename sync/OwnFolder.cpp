@@ -186,6 +186,9 @@ bool OwnFolder::append(std::vector<Entry>& entries) {
 }
 
 bool OwnFolder::publish(const PreparedClip& clip, std::string_view localKey, std::int64_t time) {
+    // Written already: a record kept pending when the program ended just after writing it.
+    if (liveRecord(localKey))
+        return true;
     const std::optional<std::string> name = clipNameOf(m_keys, clip.digest);
     if (!name)
         return false;

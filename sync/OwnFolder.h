@@ -39,8 +39,8 @@ public:
     // else in it stay). False when one of them stays.
     bool retire();
 
-    // The clip's file (when no file of that name is there yet) and its Added entry. False when
-    // nothing was written.
+    // The clip's file (when no file of that name is there yet) and its Added entry; nothing when
+    // `localKey` names a live record already. False when nothing was written.
     bool publish(const PreparedClip& clip, std::string_view localKey, std::int64_t time);
     // A Deleted or Filed entry for the newest live record of `localKey`; true (and nothing
     // written) when there is none.

@@ -1,12 +1,16 @@
 // The engine's two threads. The writer owns this machine's folder: it opens it (deriving the keys),
 // then writes the records queued, the reading marks and the pruning, one at a time, keeping a record
-// that could not be written at the head of the queue until the folder takes it. The reader waits
+// that could not be written at the head of the queue until the folder takes it. Records that found
+// the queue full, and every one after them, wait by key (pending) and are given back to the caller
+// in order once the queue is almost empty; what waits when the engine stops is kept in the pending
+// file, and the file goes once nothing waits. The reader waits
 // for the folder's change notices (or the poll), reads the other machines' folders, merges, and
 // hands the window its events; the marks of what it read are written once the window took them.
 #include "sync/SyncEngine.h"
 
 #include "base/Barrier.h"
 #include "store/Crypto.h"
+#include "store/FileSystem.h"
 #include "store/StorePaths.h"
 #include "sync/FolderWatcher.h"
 #include "sync/OwnFolder.h"
@@ -28,6 +32,7 @@ struct Record {
     std::string localKey;
     std::string category;
     std::int64_t time = 0;
+    std::string place;  // a pending Publish given back: the kept run its clip was read from
 };
 
 struct Note {
@@ -38,6 +43,47 @@ struct Note {
 
 // What is still written when the engine stops, at most.
 constexpr std::chrono::seconds kFlushBound{3};
+// A pending file larger than its records could ever be is not read.
+constexpr std::size_t kMaxPendingFileBytes = std::size_t{16} << 20;
+
+PendingRecord pendingOf(const Record& record) {
+    const PendingRecord::Kind kind = record.kind == Record::Kind::Publish   ? PendingRecord::Kind::Publish
+                                     : record.kind == Record::Kind::Deleted ? PendingRecord::Kind::Deleted
+                                                                            : PendingRecord::Kind::Filed;
+    return {kind, record.localKey, record.time, record.category, record.place};
+}
+
+Record recordOf(const PendingRecord& pending, const store::ClipSnapshot& clip) {
+    const Record::Kind kind = pending.kind == PendingRecord::Kind::Publish   ? Record::Kind::Publish
+                              : pending.kind == PendingRecord::Kind::Deleted ? Record::Kind::Deleted
+                                                                             : Record::Kind::Filed;
+    return {kind, pending.kind == PendingRecord::Kind::Publish ? clip : store::ClipSnapshot{}, pending.localKey,
+            pending.category, pending.time, pending.place};
+}
+
+// The records the last run left, their clips now in `earlierRun` when the store was kept as it.
+// A file that does not read back is dropped at the next save (it names no clip's content).
+std::deque<PendingRecord> readPendingFile(const EngineOptions& options, std::string& asRead) {
+    const std::optional<store::files::FileEntry> entry =
+        options.pendingFile.empty() ? std::nullopt : store::files::entryOf(options.pendingFile);
+    if (!entry)
+        return {};
+    const std::optional<std::string> bytes =
+        entry->size <= kMaxPendingFileBytes ? store::files::readAll(options.pendingFile) : std::nullopt;
+    std::optional<std::vector<PendingRecord>> records;
+    if (bytes && bytes->size() <= kMaxPendingFileBytes)
+        records = parsePending(*bytes);
+    if (!records) {
+        asRead = "unreadable";
+        return {};
+    }
+    asRead = *bytes;
+    std::deque<PendingRecord> pending(records->begin(), records->end());
+    for (PendingRecord& record : pending)
+        if (record.kind == PendingRecord::Kind::Publish && record.place.empty())
+            record.place = options.earlierRun;
+    return pending;
+}
 
 SyncEvent eventOf(const Action& action, PeerFolders& peers) {
     SyncEvent event;
@@ -69,6 +115,8 @@ struct SyncEngine::Shared {
     // the writer's
     std::deque<Record> records;
     std::size_t recordBytes = 0;
+    std::deque<PendingRecord> pending;  // after every record of the queue
+    std::string pendingSaved;           // what the pending file holds ("" when there is none)
     std::optional<SeenMarks> marksToWrite;
     std::optional<std::vector<std::uint64_t>> pruneFor;
     enum class Own { Opening, Open, Refused } ownState = Own::Opening;
@@ -83,6 +131,9 @@ struct SyncEngine::Shared {
     SeenMarks marksWritten;
 
     bool queue(Record record);
+    void countWaiting() { status.waiting = records.size() + pending.size(); }
+    void offerPending(std::unique_lock<std::mutex>& lock);
+    void savePending(std::unique_lock<std::mutex>& lock);
     void writeLoop();
     bool openOwn(OwnFolder& own, std::unique_lock<std::mutex>& lock);
     bool passphraseFitsTheOthers() const;
@@ -114,6 +165,8 @@ void SyncEngine::start(EngineOptions options) {
     shared->options = std::move(options);
     shared->status.state = SyncState::Starting;
     shared->status.machineId = shared->options.machineId;
+    shared->pending = readPendingFile(shared->options, shared->pendingSaved);
+    shared->countWaiting();
     m_shared = shared;
     m_writer = std::thread([shared] { base::Guarded("sync writer thread", [&] { shared->writeLoop(); }); });
     m_reader = std::thread([shared] { base::Guarded("sync reader thread", [&] { shared->readLoop(); }); });
@@ -132,39 +185,102 @@ void SyncEngine::stop() {
         m_writer.join();
     if (m_reader.joinable())
         m_reader.join();
-    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    std::unique_lock<std::mutex> lock(m_shared->mutex);
+    m_shared->savePending(lock);
     m_shared->status.state = SyncState::Off;
 }
 
 bool SyncEngine::publish(const store::ClipSnapshot& clip, std::string localKey) {
     if (!m_shared->options.mayLeave || !m_shared->options.mayLeave(clip))
         return false;
-    return m_shared->queue({Record::Kind::Publish, clip, std::move(localKey), {}, secondsNow()});
+    return m_shared->queue({Record::Kind::Publish, clip, std::move(localKey), {}, secondsNow(), {}});
 }
 
 void SyncEngine::publishDeleted(std::string localKey) {
-    m_shared->queue({Record::Kind::Deleted, {}, std::move(localKey), {}, secondsNow()});
+    m_shared->queue({Record::Kind::Deleted, {}, std::move(localKey), {}, secondsNow(), {}});
 }
 
 void SyncEngine::publishFiled(std::string localKey, std::string category) {
-    m_shared->queue({Record::Kind::Filed, {}, std::move(localKey), std::move(category), secondsNow()});
+    m_shared->queue({Record::Kind::Filed, {}, std::move(localKey), std::move(category), secondsNow(), {}});
 }
 
-// A record always fits an empty queue; beyond the limits it is counted as not sent.
+// A record always fits an empty queue. Beyond the queue's limits, and after every record that
+// waits by key, it waits by key too, so that records go out in the order they happened; beyond
+// those it is counted as not sent.
 bool SyncEngine::Shared::queue(Record record) {
     std::lock_guard<std::mutex> lock(mutex);
     if (stopping || status.state == SyncState::Off || ownState == Own::Refused)
         return false;
     const std::size_t bytes = record.clip.byteCount();
-    if (!records.empty() && (records.size() >= kMaxWaiting || recordBytes + bytes > kMaxWaitingBytes)) {
-        ++status.notSent;
-        return false;
+    if (!pending.empty() || (!records.empty() && (records.size() >= kMaxWaiting || recordBytes + bytes > kMaxWaitingBytes))) {
+        if (pending.size() >= kMaxPendingHere) {
+            ++status.notSent;
+            return false;
+        }
+        pending.push_back(pendingOf(record));
+        countWaiting();
+        return true;
     }
     records.push_back(std::move(record));
     recordBytes += bytes;
-    status.waiting = records.size();
+    countWaiting();
     writerWake.notify_all();
     return true;
+}
+
+std::optional<PendingRecord> SyncEngine::nextPending() {
+    Shared& shared = *m_shared;
+    std::lock_guard<std::mutex> lock(shared.mutex);
+    if (shared.pending.empty() || shared.stopping || shared.status.state != SyncState::Running ||
+        shared.records.size() >= kPendingInFlight || shared.recordBytes >= kPendingInFlightBytes)
+        return std::nullopt;
+    PendingRecord next = std::move(shared.pending.front());
+    shared.pending.pop_front();
+    shared.countWaiting();
+    return next;
+}
+
+// Given back in the order taken: into the queue, ahead of the records that still wait by key.
+void SyncEngine::publishPending(const PendingRecord& record, const store::ClipSnapshot& clip) {
+    if (record.kind == PendingRecord::Kind::Publish && (!m_shared->options.mayLeave || !m_shared->options.mayLeave(clip)))
+        return;
+    Shared& shared = *m_shared;
+    std::lock_guard<std::mutex> lock(shared.mutex);
+    Record given = recordOf(record, clip);
+    shared.recordBytes += given.clip.byteCount();
+    shared.records.push_back(std::move(given));
+    shared.countWaiting();
+    shared.writerWake.notify_all();
+}
+
+// The caller is told when the queue has emptied and records wait by key.
+void SyncEngine::Shared::offerPending(std::unique_lock<std::mutex>& lock) {
+    if (pending.empty() || !records.empty() || !eventsWaiting)
+        return;
+    lock.unlock();
+    eventsWaiting();
+    lock.lock();
+}
+
+// The pending file holds what waits (the queue's records by key, then those waiting by key), and
+// is rewritten only when that changed; it goes once nothing waits. A failed write is tried again
+// at the next save.
+void SyncEngine::Shared::savePending(std::unique_lock<std::mutex>& lock) {
+    if (options.pendingFile.empty())
+        return;
+    std::vector<PendingRecord> waiting;
+    for (const Record& record : records)
+        waiting.push_back(pendingOf(record));
+    waiting.insert(waiting.end(), pending.begin(), pending.end());
+    const std::string bytes = waiting.empty() ? std::string() : pendingBytes(waiting);
+    if (bytes == pendingSaved)
+        return;
+    lock.unlock();
+    const bool saved = bytes.empty() ? store::files::remove(options.pendingFile) || !store::files::exists(options.pendingFile)
+                                     : store::files::writeAtomically(options.pendingFile, bytes);
+    lock.lock();
+    if (saved)
+        pendingSaved = bytes;
 }
 
 void SyncEngine::noteFiledHere(const RowKey& row) {
@@ -197,18 +313,19 @@ SyncStatus SyncEngine::status() const {
 }
 
 // The writer thread. A folder that cannot be opened or written is tried again after the retry
-// time; what waits stays queued.
+// time; what waits stays queued, and is kept in the pending file meanwhile.
 void SyncEngine::Shared::writeLoop() {
     OwnFolder own(options.folder, options.machineId);
     std::unique_lock<std::mutex> lock(mutex);
     bool open = false;
     std::chrono::steady_clock::time_point flushUntil{};
     for (;;) {
-        if (!open && !stopping)
-            open = openOwn(own, lock);
+        if (!open && !stopping && (open = openOwn(own, lock)))
+            offerPending(lock);
         if (ownState == Own::Refused)
             return;
         if (!open) {
+            savePending(lock);
             if (stopping || writerWake.wait_for(lock, options.retry, [&] { return stopping; }))
                 return;
             continue;
@@ -223,6 +340,7 @@ void SyncEngine::Shared::writeLoop() {
         if (!writeNext(own, lock)) {
             status.state = SyncState::FolderUnavailable;
             open = false;
+            savePending(lock);
             if (stopping || writerWake.wait_for(lock, options.retry, [&] { return stopping; }))
                 return;
         }
@@ -293,8 +411,12 @@ bool SyncEngine::Shared::writeNext(OwnFolder& own, std::unique_lock<std::mutex>&
             return false;
         }
         recordBytes -= std::min(recordBytes, record.clip.byteCount());
-        status.waiting = records.size();
+        countWaiting();
         status.state = SyncState::Running;
+        if (records.empty()) {
+            savePending(lock);
+            offerPending(lock);
+        }
         return true;
     }
     if (marksToWrite) {

@@ -10,10 +10,14 @@
 //     rows the store holds (their origin and whether they are filed), mayLeave = the recorder's
 //     test for private content, secrets and excluded programs; `eventsWaiting` posts a message to
 //     the main window (it runs in the engine's thread).
+//   the file of what waited to be written when the last run ended (pendingFile, in the store folder)
+//     and the kept run that store became (earlierRun);
 //   after the recorder filed a copy: publish(snapshot, key of the record); after the user deleted
 //     a record: publishDeleted(key) (not when it made room for a newer one: the other machines
 //     keep theirs); filed: publishFiled(key, name).
-//   on the message: takeEvents(); an Arrived event is filed as a history record with its origin
+//   on the message: nextPending() until it gives nothing, each record given back through
+//     publishPending with its clip read again (from the store, else from the run it names), or
+//     dropped when that clip is gone; takeEvents(); an Arrived event is filed as a history record with its origin
 //     (a row whose tooltip says "来自：" + machineName), Removed deletes that row unless the user
 //     filed it, Filed files it; a synced row the user filed or deleted here: noteFiledHere /
 //     noteRemovedHere.
@@ -24,6 +28,7 @@
 #include "store/ClipSnapshot.h"
 #include "sync/ClipPayload.h"
 #include "sync/MergeRules.h"
+#include "sync/PendingRecords.h"
 #include "sync/PruneRules.h"
 #include "sync/SyncStatus.h"
 
@@ -33,6 +38,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -55,6 +61,11 @@ struct EngineOptions {
     // rather than refusing to sync until someone deletes it by hand; only when the new passphrase
     // opens another machine's folder, or no other machine has one (a new mistake leaves the folder).
     bool startAfreshIfRefused = false;
+    // Where what still waits to be written is kept when the engine stops (empty: nowhere), and the
+    // kept run the store of the run that wrote it has become since (empty when the store went on,
+    // or the engine starts again within one run): the clips it names lie there now.
+    std::string pendingFile;
+    std::string earlierRun;
     std::chrono::milliseconds poll{10000};   // the safety net under the folder's change notices
     std::chrono::milliseconds retry{5000};   // a folder that could not be written is tried again
     std::chrono::milliseconds pruneEvery{10 * 60 * 1000};
@@ -82,30 +93,47 @@ public:
     static constexpr std::size_t kMaxWaiting = 999;
     static constexpr std::size_t kMaxWaitingBytes = std::size_t{256} << 20;
     static constexpr std::size_t kMaxEvents = 999;
+    // Records kept by key when the queue was full, at most (with the queue, what a file holds).
+    static constexpr std::size_t kMaxPendingHere = kMaxPending - kMaxWaiting;
+    // Pending records are handed back while the queue holds fewer than these.
+    static constexpr std::size_t kPendingInFlight = 16;
+    static constexpr std::size_t kPendingInFlightBytes = std::size_t{32} << 20;
 
     // A new machine id: random, from the system's generator; empty when it gave nothing.
     static std::string newMachineId();
 
-    // `eventsWaiting` is called from the engine's reader thread when events wait to be taken.
+    // `eventsWaiting` is called from the engine's threads when events wait to be taken, or pending
+    // records to be given back.
     explicit SyncEngine(std::function<void()> eventsWaiting);
     // stop().
     ~SyncEngine();
     SyncEngine(const SyncEngine&) = delete;
     SyncEngine& operator=(const SyncEngine&) = delete;
 
-    // Starts both threads (a running engine is stopped first). The keys are derived in them.
+    // Starts both threads (a running engine is stopped first), after reading the pending file. The
+    // keys are derived in the threads.
     void start(EngineOptions options);
-    // Ends both threads and joins them; what still waits to be written is tried once more.
+    // Ends both threads and joins them; what still waits to be written is tried once more, and what
+    // is left is kept in the pending file (which goes once nothing waits).
     void stop();
 
-    // A copy the recorder filed under `localKey`. False when it was not queued: the caller's
-    // mayLeave refused it, nothing of it goes, or the queue is full (counted in status().notSent).
+    // A copy the recorder filed under `localKey`. True when it goes: queued, or, while the queue is
+    // full or records wait before it, kept by key to be given back. False when the caller's mayLeave
+    // refused it, or the engine does not run (wrong passphrase, stopped), or nothing more can wait
+    // (counted in status().notSent).
     bool publish(const store::ClipSnapshot& clip, std::string localKey);
     void publishDeleted(std::string localKey);
     void publishFiled(std::string localKey, std::string category);
     // A synced row the user filed into a category here, or deleted here.
     void noteFiledHere(const RowKey& row);
     void noteRemovedHere(const RowKey& row);
+
+    // The oldest record kept by key, once the folder is open and the queue is almost empty; the
+    // caller gives it back at once (publishPending) or drops it (its clip is gone). A Publish's
+    // clip is read again by the caller: in the store under its key (clip name and copy time),
+    // else in the kept run `place` names.
+    std::optional<PendingRecord> nextPending();
+    void publishPending(const PendingRecord& record, const store::ClipSnapshot& clip);
 
     std::vector<SyncEvent> takeEvents();
     SyncStatus status() const;

@@ -6,6 +6,7 @@
 #include "store/Crypto.h"
 #include "sync/ClipPayload.h"
 #include "sync/Journal.h"
+#include "sync/PendingRecords.h"
 #include "sync/Sealing.h"
 #include "sync/SyncNames.h"
 
@@ -79,6 +80,21 @@ TEST(SyncFiles, SegmentsAndSmallFilesRoundTripAndRefuseWhatIsNotWhole) {
     EXPECT_FALSE(parseSeen(seenBytes({{"not an id", 1}})));
     EXPECT_EQ(parseName(nameBytes("办公室电脑")), "办公室电脑");
     EXPECT_FALSE(parseName(nameBytes("x").substr(1)));
+
+    // What waited to be written when a run ended: by key, and read back whole or not at all.
+    using Kind = PendingRecord::Kind;
+    const std::vector<PendingRecord> pending{{Kind::Publish, "his1-@2026-12-11 03:49:19", 1765424959, "", "C:\\runs\\r.amc"},
+                                             {Kind::Filed, "his1-@2026-12-11 03:49:19", 1765424960, "工作", ""},
+                                             {Kind::Deleted, "his1-@2026-12-11 03:49:19", 1765424961, "", ""}};
+    const std::string waiting = pendingBytes(pending);
+    EXPECT_EQ(parsePending(waiting), pending);
+    EXPECT_EQ(parsePending(pendingBytes({})), std::vector<PendingRecord>{});
+    for (std::size_t cut : {std::size_t{0}, std::size_t{5}, waiting.size() - 1})
+        EXPECT_FALSE(parsePending(waiting.substr(0, cut))) << cut;
+    EXPECT_FALSE(parsePending(waiting + "x"));
+    EXPECT_FALSE(parsePending(pendingBytes({{static_cast<Kind>(4), "his1-@t", 1, "", ""}})));
+    EXPECT_FALSE(parsePending(pendingBytes({{Kind::Deleted, "", 1, "", ""}})));
+    EXPECT_FALSE(parsePending(pendingBytes(std::vector<PendingRecord>(kMaxPending + 1, pending[2]))));
 }
 
 TEST(SyncFiles, ASealedFileOpensOnlyWithItsKeyAndPlaceAndWhole) {

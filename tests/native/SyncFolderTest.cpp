@@ -59,6 +59,8 @@ TEST_F(SyncFolderTest, WhatOneMachinePublishesTheOtherTakesOnceWhole) {
     ASSERT_EQ(a.open("secret", "办公室"), OwnFolder::Opening::Ok);
     ASSERT_TRUE(a.publish(text("one"), "his1-", 100));
     ASSERT_TRUE(a.publish(text("two"), "his2-", 101));
+    ASSERT_TRUE(a.publish(text("two"), "his2-", 101));  // written again after a restart: nothing new
+    EXPECT_EQ(a.nextSeq(), 3u);
 
     // The second clip's file is still arriving: cut short, then an empty placeholder.
     const std::string second = machineFolder(kA) + "/" + clipFileName(a.segments().back().entries.back().clip);

@@ -10,6 +10,8 @@
 #include "store/DropFiles.h"
 #include "store/NumberText.h"
 #include "store/Protocol.h"
+#include "store/StorePaths.h"
+#include "sync/PendingRecords.h"
 #include "sync/SyncEngine.h"
 #include "../sync/OtherMachine.h"
 #include "../sync/SyncTestSupport.h"
@@ -206,6 +208,33 @@ TEST_F(SyncTest, AnotherPassphraseIsShownAndNothingOfItArrives) {
     EXPECT_LT(rowOf(m_app->rows(), L"读不到的文字"), 0);
 }
 
+// Copies made while the sync folder could not be written, then the program ended as by a crash:
+// at the next start (the history starting empty, the last run kept) they go out in order, read
+// again from the run they lie in, and the file that kept them waiting goes.
+TEST_F(SyncTest, CopiesMadeWhileTheFolderWasAwayGoAfterTheProgramEnded) {
+    m_app.reset();
+    std::filesystem::remove_all(std::filesystem::u8path(shared()));
+    writeBytes(shared(), "in the way");
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_TRUE(pumpUntil([&] { return m_log.lastLineWith("tray tooltip:").find("无法写入同步文件夹") != std::string::npos; }, kArrival));
+    const std::wstring first = L"文件夹不在时复制的文字 sync-away-1", second = L"文件夹不在时复制的文字 sync-away-2";
+    record(first);
+    record(second);
+    const std::string pending = store::joinPath(store::userStoreFolder(), kPendingFileName);
+    ASSERT_TRUE(pumpUntil([&] { return parsePending(readBytes(pending)).value_or(std::vector<PendingRecord>{}).size() == 2; }, kArrival));
+
+    m_app.reset();
+    std::filesystem::remove(std::filesystem::u8path(shared()));
+    std::filesystem::create_directory(std::filesystem::u8path(shared()));
+    startOther(kPassphrase);
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_TRUE(otherHears(2));
+    EXPECT_EQ(m_events[0].machineName, "台式机");
+    EXPECT_EQ(m_events[0].clip.formats.at(0).bytes, utf16(first));
+    EXPECT_EQ(m_events[1].clip.formats.at(0).bytes, utf16(second));
+    EXPECT_TRUE(pumpUntil([&] { return !std::filesystem::exists(std::filesystem::u8path(pending)); }, kArrival));
+}
+
 class SyncToClipboardTest : public SyncTest {
 protected:
     SyncToClipboardTest() { m_putOnClipboard = true; }
@@ -233,7 +262,8 @@ TEST_F(SyncToClipboardTest, AnArrivedClipGoesOnTheClipboardAndIsNotRecordedAgain
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format);
         const std::size_t mark = m_log.mark();
-        const std::string key = "his" + std::to_string(++seq) + "-@" + std::to_string(seq);
+        ++seq;
+        const std::string key = "his" + std::to_string(seq) + "-@" + std::to_string(seq);
         ASSERT_TRUE(m_other.publish(c.clip, key));
         ASSERT_TRUE(m_app->waitForRows([&](const auto& rows) { return rowOf(rows, c.row) >= 0; }, kArrival));
         ASSERT_TRUE(pumpUntil([&] { return m_log.has("own change", mark); }, 10s));

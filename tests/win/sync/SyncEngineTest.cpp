@@ -2,6 +2,7 @@
 // stand for two machines whose engine has already copied everything across.
 #include "store/FileSystem.h"
 #include "store/StorePaths.h"
+#include "base/Text.h"
 #include "sync/FolderWatcher.h"
 #include "sync/SyncEngine.h"
 #include "SyncTestSupport.h"
@@ -131,6 +132,75 @@ TEST_F(SyncEngineTest, AFolderThatCannotBeWrittenIsRetriedAndNothingIsLost) {
     b.start(options(idB, "B", "secret"));
     ASSERT_TRUE(eventsArrive(b, 1));
     EXPECT_EQ(events[0].clip.formats[0].bytes, utf16(L"kept"));
+}
+
+// A full queue, and what follows it, waits by key; what waits when the engine stops is kept in the
+// pending file (never a clip's content) and goes at the next start in the order it happened, the
+// caller reading each clip again; the file goes once nothing waits.
+TEST_F(SyncEngineTest, WhatCouldNotBeWrittenWaitsAcrossAStopAndGoesInOrder) {
+    std::filesystem::remove(dir.path("shared"));
+    writeBytes(dir.path("shared"), "in the way");
+    const std::string file = dir.path("pending.dat"), earlierRun = "C:\\runs\\2026-12-11 03-49-19.amc";
+    auto withFile = [&](const std::string& run) {
+        EngineOptions o = options(idA, "A", "secret");
+        o.pendingFile = file;
+        o.earlierRun = run;
+        return o;
+    };
+    const std::size_t copies = SyncEngine::kMaxWaiting + 2;
+    auto key = [](std::size_t i) { return "his" + std::to_string(i % 999 + 1) + "-@" + std::to_string(i); };
+    auto content = [](const std::string& key) { return L"离线时复制 " + base::toWide(key); };
+    auto keptInFile = [&] { return parsePending(readBytes(file)).value_or(std::vector<PendingRecord>{}); };
+    {
+        SyncEngine a(nullptr);
+        a.start(withFile(""));
+        ASSERT_TRUE(pumpUntil([&] { return a.status().state == SyncState::FolderUnavailable; }, 30s));
+        for (std::size_t i = 0; i < copies; ++i)
+            ASSERT_TRUE(a.publish(textClip(content(key(i))), key(i))) << i;
+        a.publishFiled(key(0), "工作");
+        a.publishDeleted(key(1));
+        EXPECT_EQ(a.status().waiting, copies + 2);
+        EXPECT_EQ(a.status().notSent, 0u);
+        // Kept while the folder is away, as a crash would find it.
+        ASSERT_TRUE(pumpUntil([&] { return keptInFile().size() == copies + 2; }, 30s));
+    }
+    const std::vector<PendingRecord> kept = keptInFile();
+    ASSERT_EQ(kept.size(), copies + 2);
+    EXPECT_EQ(kept.front().localKey, key(0));
+    EXPECT_EQ(kept[copies].kind, PendingRecord::Kind::Filed);
+    EXPECT_EQ(kept.back().kind, PendingRecord::Kind::Deleted);
+    EXPECT_EQ(readBytes(file).find(utf16(content(key(0)))), std::string::npos);
+
+    std::filesystem::remove(dir.path("shared"));
+    std::filesystem::create_directory(dir.path("shared"));
+    SyncEngine a(nullptr), b(nullptr);
+    a.start(withFile(earlierRun));
+    b.start(options(idB, "B", "secret"));
+    std::vector<PendingRecord> given;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            while (const std::optional<PendingRecord> next = a.nextPending()) {
+                given.push_back(*next);
+                a.publishPending(*next, textClip(content(next->localKey)));
+            }
+            return given.size() == copies + 2 && a.status().waiting == 0;
+        },
+        180s))
+        << given.size() << " given, waiting " << a.status().waiting << ", state " << static_cast<int>(a.status().state);
+    std::vector<PendingRecord> expected = kept;  // the copies' clips now in the run the store became
+    for (PendingRecord& record : expected)
+        if (record.kind == PendingRecord::Kind::Publish)
+            record.place = earlierRun;
+    EXPECT_EQ(given, expected);
+    ASSERT_TRUE(::eventsArrive(b, events, copies + 2, 180s));
+    for (std::size_t i = 0; i < copies; ++i)
+        ASSERT_EQ(events[i].clip.formats.at(0).bytes, utf16(content(key(i)))) << i;
+    EXPECT_EQ(events[copies].kind, SyncEvent::Kind::Filed);
+    EXPECT_EQ(events[copies].row, events[0].row);
+    EXPECT_EQ(events[copies + 1].kind, SyncEvent::Kind::Removed);
+    EXPECT_EQ(events[copies + 1].row, events[1].row);
+    EXPECT_TRUE(pumpUntil([&] { return !std::filesystem::exists(file); }, 30s));
+    EXPECT_TRUE(expectNothingFor(1s, [&] { return !b.takeEvents().empty(); }));
 }
 
 TEST_F(SyncEngineTest, AWrongPassphraseReadsNothingAndSaysSo) {
