@@ -70,9 +70,22 @@ OwnFolder::Opening OwnFolder::open(std::string_view passphrase, std::string_view
         return Opening::Unavailable;
     }
     removeLeftovers();
+    if (!takesWrites())
+        return Opening::Unavailable;
     // Opened again (after the folder went away, say): the sequence goes on where it was.
     m_segments.clear();
     return readJournal() ? Opening::Ok : Opening::Unavailable;
+}
+
+// A folder that holds this machine's files but takes no writes (made read-only, a full disk) is
+// shown at the start rather than at the first copy: a temporary file of the name file's, as large
+// as a journal segment's write, written whole and removed (a leftover goes at the next open).
+bool OwnFolder::takesWrites() const {
+    constexpr std::size_t kProbeBytes = 4096;
+    const std::string probe = store::files::temporarySibling(path(nameFileName()));
+    const bool written = store::files::writeFile(probe, std::string(kProbeBytes, '\0'));
+    store::files::remove(probe);
+    return written;
 }
 
 // The salt goes last, and only after every other file: a folder left with sealed files and no salt

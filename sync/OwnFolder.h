@@ -29,9 +29,10 @@ public:
     // `syncRoot`: the folder the engine keeps in step (the Dravix folder goes inside it).
     OwnFolder(std::string syncRoot, std::string machineId);
 
-    // Makes the machine's folder (in a sync folder that is there) and its salt when missing, derives the keys, checks the passphrase against
-    // the name file (writing the name when it is missing or changed), reads the journal, and
-    // removes temporary files its own writes left (by their exact names).
+    // Makes the machine's folder (in a sync folder that is there) and its salt when missing,
+    // derives the keys, checks the passphrase against the name file (writing the name when it is
+    // missing or changed), removes temporary files its own writes left (by their exact names),
+    // tries that the folder takes a write, and reads the journal.
     Opening open(std::string_view passphrase, std::string_view machineName);
 
     // The machine's folder emptied when it was sealed under another passphrase and the user has
@@ -67,6 +68,7 @@ private:
     bool recordAbout(std::string_view localKey, Entry entry);
     std::string path(std::string_view fileName) const;
     void removeLeftovers();
+    bool takesWrites() const;
     bool holdsSealedFiles() const;
 
     std::string m_machine;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 using namespace clipsync;
@@ -109,6 +110,22 @@ TEST_F(SyncFolderTest, AWrongPassphraseReadsNothingAndSaysSo) {
     EXPECT_FALSE(std::filesystem::exists(salt));
     writeBytes(salt, saltBytes);
     EXPECT_EQ(OwnFolder(dir.root().string(), kA).open("secret", "A"), OwnFolder::Opening::Ok);
+}
+
+// A folder that holds this machine's files but no longer takes a write (made read-only, a full
+// disk) is unavailable from its opening, not from the first copy written. Made immutable here:
+// the tests run as a user whom permissions would not stop.
+TEST_F(SyncFolderTest, AFolderThatTakesNoWritesIsUnavailableFromTheStart) {
+    ASSERT_EQ(OwnFolder(dir.root().string(), kA).open("secret", "A"), OwnFolder::Opening::Ok);
+    const std::string immutable = "chattr +i '" + machineFolder(kA) + "' 2>/dev/null";
+    if (std::system(immutable.c_str()) != 0)
+        GTEST_SKIP() << "this file system cannot make a folder refuse every writer";
+    const OwnFolder::Opening opening = OwnFolder(dir.root().string(), kA).open("secret", "A");
+    ASSERT_EQ(std::system(("chattr -i '" + machineFolder(kA) + "'").c_str()), 0);
+    EXPECT_EQ(opening, OwnFolder::Opening::Unavailable);
+    EXPECT_EQ(OwnFolder(dir.root().string(), kA).open("secret", "A"), OwnFolder::Opening::Ok);
+    for (const auto& file : std::filesystem::directory_iterator(machineFolder(kA)))
+        EXPECT_EQ(file.path().extension(), ".dvx") << file.path();  // no probe left behind
 }
 
 TEST_F(SyncFolderTest, AMachineReopensItsJournalAndPrunesByNamesAlone) {
