@@ -17,6 +17,18 @@ bool isPageKey(const MSG& message) {
            (message.wParam == VK_TAB || message.wParam == VK_PRIOR || message.wParam == VK_NEXT);
 }
 
+// A page changed by the keys: Wine leaves the focus on the control of the page left, now hidden,
+// where Tab and the access keys go on acting on that page. It goes to the first control of the
+// page shown (the tab control when it has none), as on Windows.
+void focusOnShownPage(HWND sheet) {
+    const HWND focus = GetFocus();
+    if (focus && IsWindowVisible(focus))
+        return;
+    const HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+    const HWND first = page ? GetNextDlgTabItem(page, nullptr, FALSE) : nullptr;
+    SendMessageW(sheet, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first ? first : PropSheet_GetTabControl(sheet)), TRUE);
+}
+
 // Ctrl+Tab, Ctrl+Shift+Tab and Ctrl+PgUp/PgDn change pages. Windows' modal sheet asks itself
 // before the dialog manager; Wine's runs a plain dialog loop. The dialog manager hands each
 // message to the thread's message filter first, so the sheet is asked there.
@@ -24,8 +36,11 @@ LRESULT CALLBACK pageKeys(int code, WPARAM wParam, LPARAM lParam) {
     const MSG* message = reinterpret_cast<const MSG*>(lParam);
     const HWND sheet = t_modalSheet ? t_modalSheet->hwnd() : nullptr;
     const bool taken = base::Guarded("page keys", false, [&] {
-        return code == MSGF_DIALOGBOX && sheet && isPageKey(*message) &&
-               (message->hwnd == sheet || IsChild(sheet, message->hwnd)) && PropSheet_IsDialogMessage(sheet, message);
+        if (code != MSGF_DIALOGBOX || !sheet || !isPageKey(*message) || (message->hwnd != sheet && !IsChild(sheet, message->hwnd)) ||
+            !PropSheet_IsDialogMessage(sheet, message))
+            return false;
+        focusOnShownPage(sheet);
+        return true;
     });
     return taken ? TRUE : CallNextHookEx(nullptr, code, wParam, lParam);
 }

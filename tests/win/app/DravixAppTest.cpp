@@ -5,6 +5,7 @@
 #include "store/StorePaths.h"
 #include "WinTestSupport.h"
 #include "base/Text.h"
+#include "fw/Window.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -81,6 +82,14 @@ HWND DravixAppTest::nameCategory(const std::wstring& name) {
     typeText(name);
     pressKeys({VK_RETURN});
     return named;
+}
+
+HWND DravixAppTest::optionsSheet() {
+    HWND sheet = waitForProcessDialog(m_app->processId(), m_app->mainWindow());
+    if (!sheet || fw::windowText(sheet) != L"选项" || !bringToFront(sheet) ||
+        !pumpUntil([&] { return IsChild(sheet, focusInThreadOf(sheet)); }, 5s))
+        return nullptr;
+    return sheet;
 }
 
 void DravixAppTest::fileRowInCategory(int row, int position) {

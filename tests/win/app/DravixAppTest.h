@@ -20,6 +20,9 @@
 // 999 history records, written as the store holds them; each record's own elements from `more`.
 std::string fullHistoryIndex(const std::function<std::string(const std::string& clip)>& more = nullptr);
 
+// The main window's command "选项".
+inline constexpr unsigned kOptionsCommand = 32808;
+
 class DravixAppTest : public ::testing::Test {
 protected:
     enum class Start { AtSetUp, ByTheTest };
@@ -40,6 +43,9 @@ protected:
     void record(const std::wstring& text);
     // The category dialog, opened by its command: a name typed, then Enter. The dialog, or null.
     HWND nameCategory(const std::wstring& name);
+    // The program's "选项" dialog once it came (opened by a menu, or by its command), in front and
+    // taking keys; null when none came.
+    HWND optionsSheet();
     // The row moved into the category at `position` (0 the first) with the list's own menu,
     // opened by a right click and walked with the keys; waits until the row leaves the view.
     void fileRowInCategory(int row, int position);

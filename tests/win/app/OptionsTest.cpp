@@ -5,7 +5,6 @@
 #include "WinTestSupport.h"
 #include "base/ScopeExit.h"
 #include "base/Text.h"
-#include "fw/Window.h"
 
 #include <commctrl.h>
 
@@ -15,7 +14,6 @@
 
 namespace {
 
-constexpr UINT kOptionsCommand = 32808;
 constexpr int kQueueOnCopyBox = 1106;
 
 class OptionsTest : public DravixAppTest {
@@ -53,14 +51,6 @@ protected:
             return false;
         pressChord({VK_MENU}, 'T');
         return chooseOptions(waitForProcessMenu(m_app->processId()));
-    }
-    // The program's "选项" dialog, in front and taking keys; null when none came.
-    HWND optionsSheet() {
-        HWND sheet = waitForProcessDialog(m_app->processId(), m_app->mainWindow());
-        if (!sheet || fw::windowText(sheet) != L"选项" || !bringToFront(sheet) ||
-            !pumpUntil([&] { return IsChild(sheet, focusInThreadOf(sheet)); }, 5s))
-            return nullptr;
-        return sheet;
     }
     static std::string queue() { return storeValue(storeStatusPath(), "PasteQueue"); }
     std::string numberOf(const std::wstring& content) const {

@@ -19,6 +19,8 @@
 #include "WinTestSupport.h"
 #include "base/Text.h"
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -233,6 +235,41 @@ TEST_F(SyncTest, CopiesMadeWhileTheFolderWasAwayGoAfterTheProgramEnded) {
     EXPECT_EQ(m_events[0].clip.formats.at(0).bytes, utf16(first));
     EXPECT_EQ(m_events[1].clip.formats.at(0).bytes, utf16(second));
     EXPECT_TRUE(pumpUntil([&] { return !std::filesystem::exists(std::filesystem::u8path(pending)); }, kArrival));
+}
+
+// A passphrase mistyped here, then corrected in the options with the keys: this machine's folder,
+// sealed under the old one, starts afresh under a new id, which the settings keep, and its copies
+// reach the other machine again.
+TEST_F(SyncTest, APassphraseCorrectedInTheOptionsStartsThisMachineAfresh) {
+    constexpr int kPassphraseBox = 1453, kRepeatedBox = 1454;
+    const std::wstring right = L"the passphrase of both 2026";
+    startOther(base::toUtf8(right));
+    ASSERT_TRUE(pumpUntil([&] { return m_log.lastLineWith("tray tooltip:").find("密码不同") != std::string::npos; }, kArrival));
+    const std::string before = options::readSyncSettings().machineId;
+
+    ASSERT_TRUE(bringToFront(m_app->mainWindow()));
+    PostMessageW(m_app->mainWindow(), WM_COMMAND, kOptionsCommand, 0);
+    const HWND sheet = optionsSheet();
+    ASSERT_TRUE(sheet);
+    pressChord({VK_CONTROL, VK_SHIFT}, VK_TAB);  // from the first page to the last, 同步
+    HWND page = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return GetDlgItem(page = PropSheet_GetCurrentPageHwnd(sheet), kPassphraseBox) != nullptr; }, 5s));
+    for (const auto& [letter, box] : {std::pair{'P', kPassphraseBox}, std::pair{'A', kRepeatedBox}}) {
+        pressChord({VK_MENU}, static_cast<WORD>(letter));
+        ASSERT_TRUE(pumpUntil([&, box = box] { return focusInThreadOf(sheet) == GetDlgItem(page, box); }, 3s)) << letter;
+        typeText(right);
+    }
+    pressKeys({VK_RETURN});
+    ASSERT_TRUE(pumpUntil([&] { return !IsWindow(sheet); }, 5s));
+    std::string renewed;
+    ASSERT_TRUE(pumpUntil([&] { return (renewed = options::readSyncSettings().machineId) != before && !renewed.empty(); }, kArrival));
+
+    const std::wstring mine = L"改正密码后复制的文字 sync-fixed";
+    record(mine);
+    ASSERT_TRUE(otherHears(1));
+    EXPECT_EQ(m_events[0].row.machine, renewed);
+    EXPECT_EQ(m_events[0].clip.formats.at(0).bytes, utf16(mine));
+    EXPECT_TRUE(pumpUntil([&] { return m_log.lastLineWith("tray tooltip:").find("密码") == std::string::npos; }, kArrival));
 }
 
 class SyncToClipboardTest : public SyncTest {
