@@ -250,6 +250,8 @@ std::optional<store::ClipSnapshot> CSyncCommands::pendingClip(const clipsync::Pe
     if (at == std::string::npos)
         return std::nullopt;
     const std::string clip = record.localKey.substr(0, at), copyTime = record.localKey.substr(at + 1);
+    if (!store::isHistoryClipName(clip))
+        return std::nullopt;
     std::optional<store::StoredClip> stored = m_store.readClip(clip);
     const std::string_view runFile = store::fileNameOfPath(record.place);
     if ((!stored || stored->copyTime != copyTime) && store::parseRunArchive(runFile) &&

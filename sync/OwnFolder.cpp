@@ -70,16 +70,13 @@ OwnFolder::Opening OwnFolder::open(std::string_view passphrase, std::string_view
         return Opening::Unavailable;
     }
     removeLeftovers();
-    if (!takesWrites())
-        return Opening::Unavailable;
     // Opened again (after the folder went away, say): the sequence goes on where it was.
     m_segments.clear();
     return readJournal() ? Opening::Ok : Opening::Unavailable;
 }
 
-// A folder that holds this machine's files but takes no writes (made read-only, a full disk) is
-// shown at the start rather than at the first copy: a temporary file of the name file's, as large
-// as a journal segment's write, written whole and removed (a leftover goes at the next open).
+// A temporary file of the name file's, of a small journal segment's size, written whole and
+// removed (a leftover goes at the next open).
 bool OwnFolder::takesWrites() const {
     constexpr std::size_t kProbeBytes = 4096;
     const std::string probe = store::files::temporarySibling(path(nameFileName()));
@@ -199,9 +196,6 @@ bool OwnFolder::append(std::vector<Entry>& entries) {
 }
 
 bool OwnFolder::publish(const PreparedClip& clip, std::string_view localKey, std::int64_t time) {
-    // Written already: a record kept pending when the program ended just after writing it.
-    if (liveRecord(localKey))
-        return true;
     const std::optional<std::string> name = clipNameOf(m_keys, clip.digest);
     if (!name)
         return false;
@@ -220,6 +214,14 @@ bool OwnFolder::publish(const PreparedClip& clip, std::string_view localKey, std
     added.localKey = std::string(localKey);
     std::vector<Entry> entries{added};
     return append(entries);
+}
+
+bool OwnFolder::holdsRecordOf(std::string_view localKey) const {
+    for (const Segment& segment : m_segments)
+        for (const Entry& entry : segment.entries)
+            if (entry.kind == EntryKind::Added && entry.localKey == localKey)
+                return true;
+    return false;
 }
 
 std::optional<std::uint64_t> OwnFolder::liveRecord(std::string_view localKey) const {

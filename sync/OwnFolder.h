@@ -31,8 +31,8 @@ public:
 
     // Makes the machine's folder (in a sync folder that is there) and its salt when missing,
     // derives the keys, checks the passphrase against the name file (writing the name when it is
-    // missing or changed), removes temporary files its own writes left (by their exact names),
-    // tries that the folder takes a write, and reads the journal.
+    // missing or changed), removes temporary files its own writes left (by their exact names), and
+    // reads the journal.
     Opening open(std::string_view passphrase, std::string_view machineName);
 
     // The machine's folder emptied when it was sealed under another passphrase and the user has
@@ -40,13 +40,18 @@ public:
     // else in it stay). False when one of them stays.
     bool retire();
 
-    // The clip's file (when no file of that name is there yet) and its Added entry; nothing when
-    // `localKey` names a live record already. False when nothing was written.
+    // The clip's file (when no file of that name is there yet) and its Added entry. False when
+    // nothing was written.
     bool publish(const PreparedClip& clip, std::string_view localKey, std::int64_t time);
     // A Deleted or Filed entry for the newest live record of `localKey`; true (and nothing
     // written) when there is none.
     bool recordDeleted(std::string_view localKey, std::int64_t time);
     bool recordFiled(std::string_view localKey, std::string_view category, std::int64_t time);
+    // Whether the journal (what is kept of it) holds a record added under `localKey`, live or not.
+    bool holdsRecordOf(std::string_view localKey) const;
+    // Whether the opened folder takes a write now: one that holds this machine's files opens
+    // without writing when made read-only, or on a disk with no room left.
+    bool takesWrites() const;
     bool writeSeen(const SeenMarks& marks);
     // What this machine last wrote it had read of the others; nothing when it wrote none.
     std::optional<SeenMarks> readSeen() const;
@@ -68,7 +73,6 @@ private:
     bool recordAbout(std::string_view localKey, Entry entry);
     std::string path(std::string_view fileName) const;
     void removeLeftovers();
-    bool takesWrites() const;
     bool holdsSealedFiles() const;
 
     std::string m_machine;

@@ -17,6 +17,7 @@
 #include "sync/PeerFolders.h"
 #include "sync/SyncNames.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -26,13 +27,14 @@ namespace clipsync {
 
 namespace {
 
+using Kind = PendingRecord::Kind;
+
 struct Record {
-    enum class Kind { Publish, Deleted, Filed } kind = Kind::Publish;
-    store::ClipSnapshot clip;
-    std::string localKey;
-    std::string category;
-    std::int64_t time = 0;
-    std::string place;  // a pending Publish given back: the kept run its clip was read from
+    PendingRecord what;        // all that a record waiting by key keeps of it
+    store::ClipSnapshot clip;  // Publish
+    // Given back from the records waiting by key: it may have been written before the program
+    // ended without the pending file knowing.
+    bool givenBack = false;
 };
 
 struct Note {
@@ -46,41 +48,33 @@ constexpr std::chrono::seconds kFlushBound{3};
 // A pending file larger than its records could ever be is not read.
 constexpr std::size_t kMaxPendingFileBytes = std::size_t{16} << 20;
 
-PendingRecord pendingOf(const Record& record) {
-    const PendingRecord::Kind kind = record.kind == Record::Kind::Publish   ? PendingRecord::Kind::Publish
-                                     : record.kind == Record::Kind::Deleted ? PendingRecord::Kind::Deleted
-                                                                            : PendingRecord::Kind::Filed;
-    return {kind, record.localKey, record.time, record.category, record.place};
-}
-
-Record recordOf(const PendingRecord& pending, const store::ClipSnapshot& clip) {
-    const Record::Kind kind = pending.kind == PendingRecord::Kind::Publish   ? Record::Kind::Publish
-                              : pending.kind == PendingRecord::Kind::Deleted ? Record::Kind::Deleted
-                                                                             : Record::Kind::Filed;
-    return {kind, pending.kind == PendingRecord::Kind::Publish ? clip : store::ClipSnapshot{}, pending.localKey,
-            pending.category, pending.time, pending.place};
-}
+// What `asRead` says of a pending file that is there but could not be read, and of one whose
+// bytes are not a pending file (dropped at the next save: it names no clip's content).
+constexpr std::string_view kPendingUnread = "\x01unread";
+constexpr std::string_view kPendingDamaged = "\x01damaged";
 
 // The records the last run left, their clips now in `earlierRun` when the store was kept as it.
-// A file that does not read back is dropped at the next save (it names no clip's content).
 std::deque<PendingRecord> readPendingFile(const EngineOptions& options, std::string& asRead) {
     const std::optional<store::files::FileEntry> entry =
         options.pendingFile.empty() ? std::nullopt : store::files::entryOf(options.pendingFile);
     if (!entry)
         return {};
-    const std::optional<std::string> bytes =
-        entry->size <= kMaxPendingFileBytes ? store::files::readAll(options.pendingFile) : std::nullopt;
+    std::optional<std::string> bytes;
+    if (entry->size <= kMaxPendingFileBytes && !(bytes = store::files::readAll(options.pendingFile))) {
+        asRead = kPendingUnread;
+        return {};
+    }
     std::optional<std::vector<PendingRecord>> records;
     if (bytes && bytes->size() <= kMaxPendingFileBytes)
         records = parsePending(*bytes);
     if (!records) {
-        asRead = "unreadable";
+        asRead = kPendingDamaged;
         return {};
     }
     asRead = *bytes;
     std::deque<PendingRecord> pending(records->begin(), records->end());
     for (PendingRecord& record : pending)
-        if (record.kind == PendingRecord::Kind::Publish && record.place.empty())
+        if (record.kind == Kind::Publish && record.place.empty())
             record.place = options.earlierRun;
     return pending;
 }
@@ -136,6 +130,7 @@ struct SyncEngine::Shared {
     void savePending(std::unique_lock<std::mutex>& lock);
     void writeLoop();
     bool openOwn(OwnFolder& own, std::unique_lock<std::mutex>& lock);
+    bool probeWrites(OwnFolder& own, std::unique_lock<std::mutex>& lock);
     bool passphraseFitsTheOthers() const;
     bool writeNext(OwnFolder& own, std::unique_lock<std::mutex>& lock);
     bool writeRecord(OwnFolder& own, const Record& record);
@@ -193,31 +188,40 @@ void SyncEngine::stop() {
 bool SyncEngine::publish(const store::ClipSnapshot& clip, std::string localKey) {
     if (!m_shared->options.mayLeave || !m_shared->options.mayLeave(clip))
         return false;
-    return m_shared->queue({Record::Kind::Publish, clip, std::move(localKey), {}, secondsNow(), {}});
+    return m_shared->queue({{Kind::Publish, std::move(localKey), secondsNow(), {}, {}}, clip, false});
 }
 
 void SyncEngine::publishDeleted(std::string localKey) {
-    m_shared->queue({Record::Kind::Deleted, {}, std::move(localKey), {}, secondsNow(), {}});
+    m_shared->queue({{Kind::Deleted, std::move(localKey), secondsNow(), {}, {}}, {}, false});
 }
 
 void SyncEngine::publishFiled(std::string localKey, std::string category) {
-    m_shared->queue({Record::Kind::Filed, {}, std::move(localKey), std::move(category), secondsNow(), {}});
+    m_shared->queue({{Kind::Filed, std::move(localKey), secondsNow(), std::move(category), {}}, {}, false});
 }
 
 // A record always fits an empty queue. Beyond the queue's limits, and after every record that
 // waits by key, it waits by key too, so that records go out in the order they happened; beyond
-// those it is counted as not sent.
+// those it is counted as not sent. A deletion of a copy that still waits by key takes it (and its
+// filings) out instead: nothing of it went, and its clip may still lie in a kept run.
 bool SyncEngine::Shared::queue(Record record) {
     std::lock_guard<std::mutex> lock(mutex);
     if (stopping || status.state == SyncState::Off || ownState == Own::Refused)
         return false;
+    const std::string& key = record.what.localKey;
+    const auto sameCopy = [&key](const PendingRecord& waiting) { return waiting.localKey == key; };
+    if (record.what.kind == Kind::Deleted &&
+        std::any_of(pending.begin(), pending.end(), [&](const PendingRecord& waiting) { return sameCopy(waiting) && waiting.kind == Kind::Publish; })) {
+        pending.erase(std::remove_if(pending.begin(), pending.end(), sameCopy), pending.end());
+        countWaiting();
+        return true;
+    }
     const std::size_t bytes = record.clip.byteCount();
     if (!pending.empty() || (!records.empty() && (records.size() >= kMaxWaiting || recordBytes + bytes > kMaxWaitingBytes))) {
         if (pending.size() >= kMaxPendingHere) {
             ++status.notSent;
             return false;
         }
-        pending.push_back(pendingOf(record));
+        pending.push_back(std::move(record.what));
         countWaiting();
         return true;
     }
@@ -242,13 +246,12 @@ std::optional<PendingRecord> SyncEngine::nextPending() {
 
 // Given back in the order taken: into the queue, ahead of the records that still wait by key.
 void SyncEngine::publishPending(const PendingRecord& record, const store::ClipSnapshot& clip) {
-    if (record.kind == PendingRecord::Kind::Publish && (!m_shared->options.mayLeave || !m_shared->options.mayLeave(clip)))
+    if (record.kind == Kind::Publish && (!m_shared->options.mayLeave || !m_shared->options.mayLeave(clip)))
         return;
     Shared& shared = *m_shared;
     std::lock_guard<std::mutex> lock(shared.mutex);
-    Record given = recordOf(record, clip);
-    shared.recordBytes += given.clip.byteCount();
-    shared.records.push_back(std::move(given));
+    shared.recordBytes += clip.byteCount();
+    shared.records.push_back({record, record.kind == Kind::Publish ? clip : store::ClipSnapshot{}, true});
     shared.countWaiting();
     shared.writerWake.notify_all();
 }
@@ -264,13 +267,23 @@ void SyncEngine::Shared::offerPending(std::unique_lock<std::mutex>& lock) {
 
 // The pending file holds what waits (the queue's records by key, then those waiting by key), and
 // is rewritten only when that changed; it goes once nothing waits. A failed write is tried again
-// at the next save.
+// at the next save. A file that could not be read at the start (held by another program a moment)
+// is read again first, its records the oldest; while it cannot be, it is left as it is.
 void SyncEngine::Shared::savePending(std::unique_lock<std::mutex>& lock) {
     if (options.pendingFile.empty())
         return;
+    if (pendingSaved == kPendingUnread) {
+        std::string asRead;
+        std::deque<PendingRecord> earlier = readPendingFile(options, asRead);
+        if (asRead == kPendingUnread)
+            return;
+        pending.insert(pending.begin(), earlier.begin(), earlier.end());
+        pendingSaved = asRead;
+        countWaiting();
+    }
     std::vector<PendingRecord> waiting;
     for (const Record& record : records)
-        waiting.push_back(pendingOf(record));
+        waiting.push_back(record.what);
     waiting.insert(waiting.end(), pending.begin(), pending.end());
     const std::string bytes = waiting.empty() ? std::string() : pendingBytes(waiting);
     if (bytes == pendingSaved)
@@ -317,14 +330,18 @@ SyncStatus SyncEngine::status() const {
 void SyncEngine::Shared::writeLoop() {
     OwnFolder own(options.folder, options.machineId);
     std::unique_lock<std::mutex> lock(mutex);
-    bool open = false;
+    bool open = false, takesWrites = false;
     std::chrono::steady_clock::time_point flushUntil{};
     for (;;) {
-        if (!open && !stopping && (open = openOwn(own, lock)))
-            offerPending(lock);
-        if (ownState == Own::Refused)
+        if (!open && !stopping)
+            open = openOwn(own, lock);
+        if (ownState == Own::Refused) {
+            savePending(lock);
             return;
-        if (!open) {
+        }
+        if (open && !takesWrites && !stopping && (takesWrites = probeWrites(own, lock)))
+            offerPending(lock);
+        if (!open || !takesWrites) {
             savePending(lock);
             if (stopping || writerWake.wait_for(lock, options.retry, [&] { return stopping; }))
                 return;
@@ -339,7 +356,7 @@ void SyncEngine::Shared::writeLoop() {
             return;
         if (!writeNext(own, lock)) {
             status.state = SyncState::FolderUnavailable;
-            open = false;
+            open = takesWrites = false;
             savePending(lock);
             if (stopping || writerWake.wait_for(lock, options.retry, [&] { return stopping; }))
                 return;
@@ -397,6 +414,16 @@ bool SyncEngine::Shared::openOwn(OwnFolder& own, std::unique_lock<std::mutex>& l
     return false;
 }
 
+// An open folder that takes no write (read-only, no room left) is shown, and tried again after the
+// retry time without opening it again; the others' folders are read meanwhile.
+bool SyncEngine::Shared::probeWrites(OwnFolder& own, std::unique_lock<std::mutex>& lock) {
+    lock.unlock();
+    const bool takes = own.takesWrites();
+    lock.lock();
+    status.state = takes ? SyncState::Running : SyncState::FolderUnavailable;
+    return takes;
+}
+
 // One write: the oldest record, else the reading marks, else the pruning. False when the folder
 // did not take it (it stays to be written).
 bool SyncEngine::Shared::writeNext(OwnFolder& own, std::unique_lock<std::mutex>& lock) {
@@ -441,14 +468,18 @@ bool SyncEngine::Shared::writeNext(OwnFolder& own, std::unique_lock<std::mutex>&
 // A clip that nothing of goes, or that came here from another machine (put on the clipboard and
 // recorded again), is not written: true, done with.
 bool SyncEngine::Shared::writeRecord(OwnFolder& own, const Record& record) {
-    switch (record.kind) {
-    case Record::Kind::Deleted:
-        return own.recordDeleted(record.localKey, record.time);
-    case Record::Kind::Filed:
-        return own.recordFiled(record.localKey, record.category, record.time);
-    case Record::Kind::Publish:
+    const PendingRecord& what = record.what;
+    switch (what.kind) {
+    case Kind::Deleted:
+        return own.recordDeleted(what.localKey, what.time);
+    case Kind::Filed:
+        return own.recordFiled(what.localKey, what.category, what.time);
+    case Kind::Publish:
         break;
     }
+    // Written before the program ended, and perhaps deleted since: not again.
+    if (record.givenBack && own.holdsRecordOf(what.localKey))
+        return true;
     const std::optional<Outgoing> outgoing = selectForSync(record.clip, options.maxPictureBytes);
     const std::optional<PreparedClip> prepared = outgoing ? prepareClip(*outgoing) : std::nullopt;
     if (!prepared)
@@ -458,7 +489,7 @@ bool SyncEngine::Shared::writeRecord(OwnFolder& own, const Record& record) {
         if (prepared->digest == lastArrivedDigest)
             return true;
     }
-    if (!own.publish(*prepared, record.localKey, record.time))
+    if (!own.publish(*prepared, what.localKey, what.time))
         return false;
     if (prepared->kind == ClipKind::Text) {
         Note note;

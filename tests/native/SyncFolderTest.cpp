@@ -60,8 +60,6 @@ TEST_F(SyncFolderTest, WhatOneMachinePublishesTheOtherTakesOnceWhole) {
     ASSERT_EQ(a.open("secret", "办公室"), OwnFolder::Opening::Ok);
     ASSERT_TRUE(a.publish(text("one"), "his1-", 100));
     ASSERT_TRUE(a.publish(text("two"), "his2-", 101));
-    ASSERT_TRUE(a.publish(text("two"), "his2-", 101));  // written again after a restart: nothing new
-    EXPECT_EQ(a.nextSeq(), 3u);
 
     // The second clip's file is still arriving: cut short, then an empty placeholder.
     const std::string second = machineFolder(kA) + "/" + clipFileName(a.segments().back().entries.back().clip);
@@ -84,6 +82,8 @@ TEST_F(SyncFolderTest, WhatOneMachinePublishesTheOtherTakesOnceWhole) {
     EXPECT_EQ(mergeOnB(b), std::vector<std::string>{"remove"});
     EXPECT_TRUE(a.recordDeleted("his1-", 103));  // nothing live of it: nothing written
     EXPECT_EQ(a.nextSeq(), 4u);
+    EXPECT_TRUE(a.holdsRecordOf("his1-"));  // deleted, but it was written
+    EXPECT_FALSE(a.holdsRecordOf("his3-"));
     EXPECT_TRUE(mergeOnB(b).empty());
 }
 
@@ -113,17 +113,20 @@ TEST_F(SyncFolderTest, AWrongPassphraseReadsNothingAndSaysSo) {
 }
 
 // A folder that holds this machine's files but no longer takes a write (made read-only, a full
-// disk) is unavailable from its opening, not from the first copy written. Made immutable here:
-// the tests run as a user whom permissions would not stop.
-TEST_F(SyncFolderTest, AFolderThatTakesNoWritesIsUnavailableFromTheStart) {
+// disk) opens without writing, and says it takes none. Made immutable here: the tests run as a
+// user whom permissions would not stop.
+TEST_F(SyncFolderTest, AFolderThatTakesNoWritesSaysSo) {
     ASSERT_EQ(OwnFolder(dir.root().string(), kA).open("secret", "A"), OwnFolder::Opening::Ok);
     const std::string immutable = "chattr +i '" + machineFolder(kA) + "' 2>/dev/null";
     if (std::system(immutable.c_str()) != 0)
         GTEST_SKIP() << "this file system cannot make a folder refuse every writer";
-    const OwnFolder::Opening opening = OwnFolder(dir.root().string(), kA).open("secret", "A");
+    OwnFolder again(dir.root().string(), kA);
+    const OwnFolder::Opening opening = again.open("secret", "A");
+    const bool tookWrite = again.takesWrites();
     ASSERT_EQ(std::system(("chattr -i '" + machineFolder(kA) + "'").c_str()), 0);
-    EXPECT_EQ(opening, OwnFolder::Opening::Unavailable);
-    EXPECT_EQ(OwnFolder(dir.root().string(), kA).open("secret", "A"), OwnFolder::Opening::Ok);
+    EXPECT_EQ(opening, OwnFolder::Opening::Ok);
+    EXPECT_FALSE(tookWrite);
+    EXPECT_TRUE(again.takesWrites());
     for (const auto& file : std::filesystem::directory_iterator(machineFolder(kA)))
         EXPECT_EQ(file.path().extension(), ".dvx") << file.path();  // no probe left behind
 }

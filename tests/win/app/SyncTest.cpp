@@ -229,8 +229,11 @@ TEST_F(SyncTest, CopiesMadeWhileTheFolderWasAwayGoAfterTheProgramEnded) {
     std::filesystem::remove(std::filesystem::u8path(shared()));
     std::filesystem::create_directory(std::filesystem::u8path(shared()));
     startOther(kPassphrase);
+    const std::size_t mark = m_log.mark();
     ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_TRUE(m_log.has("previous run: kept as", mark));
     ASSERT_TRUE(otherHears(2));
+    EXPECT_LT(rowOf(m_app->rows(), first), 0);  // read back from the kept run, not the history
     EXPECT_EQ(m_events[0].machineName, "台式机");
     EXPECT_EQ(m_events[0].clip.formats.at(0).bytes, utf16(first));
     EXPECT_EQ(m_events[1].clip.formats.at(0).bytes, utf16(second));
