@@ -18,7 +18,10 @@ std::string repositoryUnixPath() {
 }  // namespace
 
 std::string shellQuoted(const std::string& text) {
-    return "'" + text + "'";
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
 }
 
 std::string unixPathOf(const std::wstring& windowsPath) {
@@ -41,8 +44,22 @@ std::wstring windowsPathOfUnix(const std::string& unixPath) {
     return path;
 }
 
-LinuxScript::LinuxScript(std::string script, std::string stateFolder)
-    : m_script(repositoryUnixPath() + "/" + std::move(script)), m_state(std::move(stateFolder)) {}
+LinuxScript::LinuxScript(std::string script, const std::wstring& stateFolder)
+    : m_script(repositoryUnixPath() + "/" + std::move(script)), m_windowsState(stateFolder), m_state(unixPathOf(stateFolder)) {}
+
+void LinuxScript::startAfresh() {
+    std::error_code ignored;
+    if (std::filesystem::exists(m_windowsState, ignored))
+        run("stop " + shellQuoted(m_state));
+    std::filesystem::remove_all(m_windowsState, ignored);
+    std::filesystem::create_directories(m_windowsState, ignored);
+}
+
+void LinuxScript::stop() {
+    std::error_code ignored;
+    if (run("stop " + shellQuoted(m_state)))
+        std::filesystem::remove_all(m_windowsState, ignored);
+}
 
 bool LinuxScript::run(const std::string& arguments, std::chrono::seconds bound) {
     const std::string done = m_state + "/step-" + std::to_string(++m_runs);

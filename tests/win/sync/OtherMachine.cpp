@@ -24,13 +24,8 @@ std::string bytesOfHex(const std::string& hex) {
 
 OtherMachine::OtherMachine(const std::wstring& stateFolder, const std::string& syncFolder, const std::string& passphrase,
                            const std::string& name)
-    : m_stateFolder(stateFolder), m_script("tests/win/other-machine", unixPathOf(stateFolder)) {
-    // A test ended by ctest's time-out ran no destructor: its session may still run.
-    std::error_code ignored;
-    if (std::filesystem::exists(stateFolder, ignored))
-        m_script.run("stop " + shellQuoted(m_script.stateFolder()));
-    std::filesystem::remove_all(stateFolder, ignored);
-    std::filesystem::create_directories(stateFolder);
+    : m_script("tests/win/other-machine", stateFolder) {
+    m_script.startAfresh();
     // Its folder as that session's programs reach this session's path.
     writeBytes(base::toUtf8(file("machine.txt")),
                base::toUtf8(windowsPathOfUnix(unixPathOf(base::toWide(syncFolder)))) + "\n" + passphrase + "\n" + name + "\n");
@@ -39,10 +34,7 @@ OtherMachine::OtherMachine(const std::wstring& stateFolder, const std::string& s
 }
 
 OtherMachine::~OtherMachine() {
-    if (m_script.run("stop " + shellQuoted(m_script.stateFolder()))) {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_stateFolder, ignored);
-    }
+    m_script.stop();
 }
 
 std::wstring OtherMachine::file(const char* name) const {

@@ -42,7 +42,6 @@ public:
 private:
     std::wstring file(const char* name) const;
 
-    std::wstring m_stateFolder;
     LinuxScript m_script;
     bool m_started = false;
 };

@@ -1,23 +1,13 @@
 #include "SyncthingPair.h"
 
-#include <filesystem>
-
 SyncthingPair::SyncthingPair(const std::wstring& stateFolder, const std::wstring& folderA, const std::wstring& folderB)
-    : m_stateFolder(stateFolder), m_script("scripts/syncthing-pair", unixPathOf(stateFolder)) {
-    // A test ended by ctest's time-out ran no destructor: its daemons may still run.
-    std::error_code ignored;
-    if (std::filesystem::exists(stateFolder, ignored))
-        step("stop");
-    std::filesystem::remove_all(stateFolder, ignored);
-    std::filesystem::create_directories(stateFolder);
+    : m_script("scripts/syncthing-pair", stateFolder) {
+    m_script.startAfresh();
     m_ready = step("start", shellQuoted(unixPathOf(folderA)) + " " + shellQuoted(unixPathOf(folderB)));
 }
 
 SyncthingPair::~SyncthingPair() {
-    if (step("stop")) {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_stateFolder, ignored);
-    }
+    m_script.stop();
 }
 
 bool SyncthingPair::stopSide(char side) {

@@ -26,7 +26,6 @@ public:
 private:
     bool step(const std::string& verb, const std::string& arguments = {});
 
-    std::wstring m_stateFolder;
     LinuxScript m_script;
     bool m_ready = false;
 };
