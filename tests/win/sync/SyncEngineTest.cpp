@@ -90,10 +90,24 @@ TEST_F(SyncEngineTest, WhatOneMachineCopiesAndDeletesReachesTheOther) {
     EXPECT_EQ(b.status().state, SyncState::Running);
     EXPECT_EQ(b.status().machines, 1);
 
-    // B goes on after a restart where it stopped: nothing arrives twice.
+    // B goes on after a restart where it stopped: nothing arrives twice. The clip's file is still
+    // arriving there (cut short): nothing is taken until it is whole.
     b.stop();
-    a.publish(textClip(L"after"), "his3-");
+    const std::string folderA = store::joinPath(store::joinPath(dir.path("shared"), "Dravix"), idA);
+    const std::vector<std::string> before = store::files::filesIn(folderA);
+    ASSERT_TRUE(a.publish(textClip(L"after"), "his3-"));
+    ASSERT_TRUE(pumpUntil([&] { return a.status().waiting == 0; }, 30s));
+    std::string clipFile;
+    for (const std::string& name : store::files::filesIn(folderA))
+        if (name.rfind("clip-", 0) == 0 && std::find(before.begin(), before.end(), name) == before.end())
+            clipFile = store::joinPath(folderA, name);
+    ASSERT_FALSE(clipFile.empty());
+    const std::string whole = readBytes(clipFile);
+    writeBytes(clipFile, whole.substr(0, whole.size() / 2));
     b.start(options(idB, "笔记本", "secret"));
+    ASSERT_TRUE(pumpUntil([&] { return b.status().machines == 1; }, 30s));  // it has read A's folder
+    EXPECT_TRUE(expectNothingFor(1s, [&] { return !b.takeEvents().empty(); }));
+    writeBytes(clipFile, whole);
     ASSERT_TRUE(eventsArrive(b, 3));
     EXPECT_EQ(events[2].clip.formats[0].bytes, utf16(L"after"));
     EXPECT_TRUE(expectNothingFor(1s, [&] { return !b.takeEvents().empty(); }));
