@@ -59,13 +59,24 @@ bool sameContent(const files::FileEntry& copied, const files::FileEntry& now, st
 // out, and so are files that are not there (listed once, rather than tried one by one).
 std::vector<std::string> elementFiles(const std::vector<RootElement>& elements, const Listing& present) {
     std::vector<std::string> names;
+    if (present.empty())
+        return names;
     std::unordered_set<std::string> seen;
+    std::string key;  // one buffer: most elements name no file of the folder (times, sources, categories)
+    const auto take = [&](std::string_view file) {
+        key.assign(file);
+        for (char& c : key)  // the folder's names are compared in any case
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        if (present.count(key) && isPlainFileName(file) && seen.insert(key).second)
+            names.emplace_back(file);
+    };
     for (const RootElement& element : elements) {
-        for (std::string& file : dataFilesOfElement(element.name)) {
-            std::string key = asciiLower(file);  // the folder's names are compared in any case
-            if (present.count(key) && isPlainFileName(file) && seen.insert(std::move(key)).second)
-                names.push_back(std::move(file));
-        }
+        if (element.name.find(kTimeSuffix) == std::string::npos)
+            take(element.name);  // a format's element is its data file's name
+        else
+            for (const std::string& file : dataFilesOfElement(element.name))
+                take(file);
     }
     return names;
 }
@@ -362,8 +373,9 @@ bool bringUpToDate(const std::vector<RootElement>& now, const std::string& sourc
 // of `folder` and the old index: all of it, or nothing changes. The staged folder goes.
 ArchiveResult putStoreInPlace(const std::string& staged, const std::string& indexBytes, const std::string& folder,
                               const std::string& indexPath) {
+    // A temporary name already: written in place, flushed, then renamed as the index below.
     const std::string stagedIndex = files::temporarySibling(indexPath);
-    if (!files::writeAtomically(stagedIndex, indexBytes)) {
+    if (!files::writeFile(stagedIndex, indexBytes)) {
         files::deleteTree(staged);
         return ArchiveResult::WriteFailed;
     }
