@@ -116,10 +116,18 @@ bool belongsToClip(std::string_view name, std::string_view clip) {
 }
 
 std::vector<std::string> dataFilesOfElement(std::string_view elementName) {
-    if (elementName.find(kTimeSuffix) == std::string_view::npos)
-        return {std::string(elementName)};
-    return {replaceAll(elementName, kTimeSuffix, kBitmapExtension),
-            replaceAll(elementName, kTimeSuffix, kThumbnailExtension)};
+    std::vector<std::string> files;
+    dataFilesOfElement(elementName, files);
+    return files;
+}
+
+void dataFilesOfElement(std::string_view elementName, std::vector<std::string>& files) {
+    if (elementName.find(kTimeSuffix) == std::string_view::npos) {
+        files.resize(1);
+        files[0].assign(elementName);
+        return;
+    }
+    files = {replaceAll(elementName, kTimeSuffix, kBitmapExtension), replaceAll(elementName, kTimeSuffix, kThumbnailExtension)};
 }
 
 bool isClipFileName(std::string_view name) {

@@ -62,21 +62,17 @@ std::vector<std::string> elementFiles(const std::vector<RootElement>& elements, 
     if (present.empty())
         return names;
     std::unordered_set<std::string> seen;
-    std::string key;  // one buffer: most elements name no file of the folder (times, sources, categories)
-    const auto take = [&](std::string_view file) {
-        key.assign(file);
-        for (char& c : key)  // the folder's names are compared in any case
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        if (present.count(key) && isPlainFileName(file) && seen.insert(key).second)
-            names.emplace_back(file);
-    };
+    // Buffers reused: most elements name no file of the folder (times, sources, categories).
+    std::vector<std::string> files;
+    std::string key;
     for (const RootElement& element : elements) {
-        if (element.name.find(kTimeSuffix) == std::string::npos)
-            take(element.name);  // a format's element is its data file's name
-        else
-            for (const std::string& file : dataFilesOfElement(element.name))
-                take(file);
+        dataFilesOfElement(element.name, files);
+        for (const std::string& file : files) {
+            key.assign(file);
+            asciiLowerInPlace(key);  // the folder's names are compared in any case
+            if (present.count(key) && isPlainFileName(file) && seen.insert(key).second)
+                names.push_back(file);
+        }
     }
     return names;
 }

@@ -9,11 +9,16 @@ namespace store {
 namespace {
 
 template <typename Char>
-std::basic_string<Char> lowerCopy(std::basic_string_view<Char> text) {
-    std::basic_string<Char> out(text);
-    for (Char& c : out)
+void lowerInPlace(std::basic_string<Char>& text) {
+    for (Char& c : text)
         if (c >= Char('A') && c <= Char('Z'))
             c = static_cast<Char>(c - Char('A') + Char('a'));
+}
+
+template <typename Char>
+std::basic_string<Char> lowerCopy(std::basic_string_view<Char> text) {
+    std::basic_string<Char> out(text);
+    lowerInPlace(out);
     return out;
 }
 
@@ -42,6 +47,10 @@ std::string asciiLower(std::string_view text) {
 
 std::u16string asciiLower(std::u16string_view text) {
     return lowerCopy(text);
+}
+
+void asciiLowerInPlace(std::string& text) {
+    lowerInPlace(text);
 }
 
 bool containsIgnoringCase(std::string_view text, std::string_view part) {

@@ -8,6 +8,7 @@
 namespace store {
 
 std::string asciiLower(std::string_view text);
+void asciiLowerInPlace(std::string& text);
 std::u16string asciiLower(std::u16string_view text);
 bool containsIgnoringCase(std::string_view text, std::string_view part);
 bool endsWithIgnoringCase(std::string_view text, std::string_view end);

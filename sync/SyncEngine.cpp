@@ -202,7 +202,8 @@ void SyncEngine::publishFiled(std::string localKey, std::string category) {
 // A record always fits an empty queue. Beyond the queue's limits, and after every record that
 // waits by key, it waits by key too, so that records go out in the order they happened; beyond
 // those it is counted as not sent. A deletion of a copy that still waits by key takes it (and its
-// filings) out instead: nothing of it went, and its clip may still lie in a kept run.
+// filings) out, since its clip may still lie in a kept run; the deletion itself still goes, for a
+// copy written just before a crash the pending file did not see (it writes nothing otherwise).
 bool SyncEngine::Shared::queue(Record record) {
     std::lock_guard<std::mutex> lock(mutex);
     if (stopping || status.state == SyncState::Off || ownState == Own::Refused)
@@ -213,7 +214,6 @@ bool SyncEngine::Shared::queue(Record record) {
         std::any_of(pending.begin(), pending.end(), [&](const PendingRecord& waiting) { return sameCopy(waiting) && waiting.kind == Kind::Publish; })) {
         pending.erase(std::remove_if(pending.begin(), pending.end(), sameCopy), pending.end());
         countWaiting();
-        return true;
     }
     const std::size_t bytes = record.clip.byteCount();
     if (!pending.empty() || (!records.empty() && (records.size() >= kMaxWaiting || recordBytes + bytes > kMaxWaitingBytes))) {
@@ -339,8 +339,13 @@ void SyncEngine::Shared::writeLoop() {
             savePending(lock);
             return;
         }
-        if (open && !takesWrites && !stopping && (takesWrites = probeWrites(own, lock)))
-            offerPending(lock);
+        if (open && !takesWrites && !stopping) {
+            takesWrites = probeWrites(own, lock);
+            if (takesWrites)
+                offerPending(lock);
+            else if (!store::files::isFolder(own.folder()))
+                open = false;  // the machine's folder went: made again by the next opening
+        }
         if (!open || !takesWrites) {
             savePending(lock);
             if (stopping || writerWake.wait_for(lock, options.retry, [&] { return stopping; }))
@@ -394,8 +399,7 @@ bool SyncEngine::Shared::openOwn(OwnFolder& own, std::unique_lock<std::mutex>& l
         options.startAfreshIfRefused = false;
     }
     switch (opening) {
-    case OwnFolder::Opening::Ok:
-        status.state = SyncState::Running;
+    case OwnFolder::Opening::Ok:  // running once it takes a write (probeWrites)
         if (ownState == Own::Opening && seen)
             ownSeen = marksWritten = marksOfEvents = *seen;
         ownState = Own::Open;

@@ -128,7 +128,7 @@ public:
     void noteFiledHere(const RowKey& row);
     void noteRemovedHere(const RowKey& row);
 
-    // The oldest record kept by key, once the folder is open and the queue is almost empty; the
+    // The oldest record kept by key, once the folder takes writes and the queue is almost empty; the
     // caller gives it back at once (publishPending) or drops it (its clip is gone). A Publish's
     // clip is read again by the caller: in the store under its key (clip name and copy time),
     // else in the kept run `place` names.

@@ -47,12 +47,13 @@ std::wstring windowsPathOfUnix(const std::string& unixPath) {
 LinuxScript::LinuxScript(std::string script, const std::wstring& stateFolder)
     : m_script(repositoryUnixPath() + "/" + std::move(script)), m_windowsState(stateFolder), m_state(unixPathOf(stateFolder)) {}
 
-void LinuxScript::startAfresh() {
-    std::error_code ignored;
-    if (std::filesystem::exists(m_windowsState, ignored))
+bool LinuxScript::startAfresh() {
+    std::error_code error;
+    if (std::filesystem::exists(m_windowsState, error))
         run("stop " + shellQuoted(m_state));
-    std::filesystem::remove_all(m_windowsState, ignored);
-    std::filesystem::create_directories(m_windowsState, ignored);
+    std::filesystem::remove_all(m_windowsState, error);
+    std::filesystem::create_directories(m_windowsState, error);
+    return std::filesystem::is_directory(m_windowsState, error);
 }
 
 void LinuxScript::stop() {

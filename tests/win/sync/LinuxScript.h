@@ -15,8 +15,8 @@ public:
 
     // For a script that starts what outlives it and ends it with "stop <state folder>": what a
     // test ended by ctest's time-out left running (it ran no destructor) stopped, and the state
-    // folder made empty.
-    void startAfresh();
+    // folder made empty; false when it could not be made.
+    bool startAfresh();
     // "stop"; the state folder removed once that stopped everything.
     void stop();
 
@@ -33,7 +33,8 @@ private:
     int m_runs = 0;
 };
 
-// A text as one word for the shell, whatever it holds.
+// A text as one word for the shell, quotes escaped (the Windows command line that carries the
+// script's arguments takes no double quote).
 std::string shellQuoted(const std::string& text);
 // The Unix path Wine gives a Windows path (wine_get_unix_file_name); empty outside Wine.
 std::string unixPathOf(const std::wstring& windowsPath);

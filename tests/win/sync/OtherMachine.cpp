@@ -25,7 +25,8 @@ std::string bytesOfHex(const std::string& hex) {
 OtherMachine::OtherMachine(const std::wstring& stateFolder, const std::string& syncFolder, const std::string& passphrase,
                            const std::string& name)
     : m_script("tests/win/other-machine", stateFolder) {
-    m_script.startAfresh();
+    if (!m_script.startAfresh())
+        return;
     // Its folder as that session's programs reach this session's path.
     writeBytes(base::toUtf8(file("machine.txt")),
                base::toUtf8(windowsPathOfUnix(unixPathOf(base::toWide(syncFolder)))) + "\n" + passphrase + "\n" + name + "\n");

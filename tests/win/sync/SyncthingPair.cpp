@@ -2,8 +2,7 @@
 
 SyncthingPair::SyncthingPair(const std::wstring& stateFolder, const std::wstring& folderA, const std::wstring& folderB)
     : m_script("scripts/syncthing-pair", stateFolder) {
-    m_script.startAfresh();
-    m_ready = step("start", shellQuoted(unixPathOf(folderA)) + " " + shellQuoted(unixPathOf(folderB)));
+    m_ready = m_script.startAfresh() && step("start", shellQuoted(unixPathOf(folderA)) + " " + shellQuoted(unixPathOf(folderB)));
 }
 
 SyncthingPair::~SyncthingPair() {
