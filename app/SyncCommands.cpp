@@ -24,6 +24,7 @@
 #include "base/Trace.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace app {
 
@@ -37,6 +38,14 @@ constexpr UINT kStatusEveryMs = 1000;
 // later copy is another record on the other machines.
 std::string localKey(const std::string& clip, const std::string& copyTime) {
     return clip + "@" + copyTime;
+}
+
+// The clip name and copy time of a key; nothing for a text that is no key.
+std::optional<std::pair<std::string, std::string>> partsOfLocalKey(const std::string& key) {
+    const std::size_t at = key.find('@');
+    if (at == std::string::npos)
+        return std::nullopt;
+    return std::make_pair(key.substr(0, at), key.substr(at + 1));
 }
 
 std::vector<store::RootElement> indexElements(const store::StorePaths& paths) {
@@ -246,12 +255,10 @@ void CSyncCommands::givePendingBack() {
 // The record's clip under its key (clip name and copy time): in the store while it is the same
 // copy, else in the kept run it names, which must be a run of the program's runs folder.
 std::optional<store::ClipSnapshot> CSyncCommands::pendingClip(const clipsync::PendingRecord& record) const {
-    const std::size_t at = record.localKey.find('@');
-    if (at == std::string::npos)
+    const std::optional<std::pair<std::string, std::string>> parts = partsOfLocalKey(record.localKey);
+    if (!parts || !store::isHistoryClipName(parts->first))
         return std::nullopt;
-    const std::string clip = record.localKey.substr(0, at), copyTime = record.localKey.substr(at + 1);
-    if (!store::isHistoryClipName(clip))
-        return std::nullopt;
+    const auto& [clip, copyTime] = *parts;
     std::optional<store::StoredClip> stored = m_store.readClip(clip);
     const std::string_view runFile = store::fileNameOfPath(record.place);
     if ((!stored || stored->copyTime != copyTime) && store::parseRunArchive(runFile) &&

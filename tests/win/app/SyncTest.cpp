@@ -66,6 +66,7 @@ protected:
         ASSERT_TRUE(options::writeSyncSettings(settings, kPassphrase));
     }
     std::string shared() const { return m_dir.path("shared"); }
+    std::string tooltip() const { return m_log.lastLineWith("tray tooltip:"); }
     // The other machine, "笔记本", on the same folder.
     void startOther(const std::string& passphrase) {
         EngineOptions o;
@@ -206,7 +207,7 @@ TEST_F(SyncTest, ASecretKeptHereAndRoomMadeHereStayHere) {
 TEST_F(SyncTest, AnotherPassphraseIsShownAndNothingOfItArrives) {
     startOther("另一个密码 not the same");
     ASSERT_TRUE(m_other.publish(textClip(L"读不到的文字"), "his1-@1"));
-    ASSERT_TRUE(pumpUntil([&] { return m_log.lastLineWith("tray tooltip:").find("密码不同") != std::string::npos; }, kArrival));
+    ASSERT_TRUE(pumpUntil([&] { return tooltip().find("密码不同") != std::string::npos; }, kArrival));
     EXPECT_LT(rowOf(m_app->rows(), L"读不到的文字"), 0);
 }
 
@@ -218,7 +219,7 @@ TEST_F(SyncTest, CopiesMadeWhileTheFolderWasAwayGoAfterTheProgramEnded) {
     std::filesystem::remove_all(std::filesystem::u8path(shared()));
     writeBytes(shared(), "in the way");
     ASSERT_NO_FATAL_FAILURE(start());
-    ASSERT_TRUE(pumpUntil([&] { return m_log.lastLineWith("tray tooltip:").find("无法写入同步文件夹") != std::string::npos; }, kArrival));
+    ASSERT_TRUE(pumpUntil([&] { return tooltip().find("无法写入同步文件夹") != std::string::npos; }, kArrival));
     const std::wstring first = L"文件夹不在时复制的文字 sync-away-1", second = L"文件夹不在时复制的文字 sync-away-2";
     record(first);
     record(second);
@@ -247,7 +248,7 @@ TEST_F(SyncTest, APassphraseCorrectedInTheOptionsStartsThisMachineAfresh) {
     constexpr int kPassphraseBox = 1453, kRepeatedBox = 1454;
     const std::wstring right = L"the passphrase of both 2026";
     startOther(base::toUtf8(right));
-    ASSERT_TRUE(pumpUntil([&] { return m_log.lastLineWith("tray tooltip:").find("密码不同") != std::string::npos; }, kArrival));
+    ASSERT_TRUE(pumpUntil([&] { return tooltip().find("密码不同") != std::string::npos; }, kArrival));
     const std::string before = options::readSyncSettings().machineId;
 
     ASSERT_TRUE(bringToFront(m_app->mainWindow()));
@@ -272,7 +273,7 @@ TEST_F(SyncTest, APassphraseCorrectedInTheOptionsStartsThisMachineAfresh) {
     ASSERT_TRUE(otherHears(1));
     EXPECT_EQ(m_events[0].row.machine, renewed);
     EXPECT_EQ(m_events[0].clip.formats.at(0).bytes, utf16(mine));
-    EXPECT_TRUE(pumpUntil([&] { return m_log.lastLineWith("tray tooltip:").find("密码") == std::string::npos; }, kArrival));
+    EXPECT_TRUE(pumpUntil([&] { return tooltip().find("密码") == std::string::npos; }, kArrival));
 }
 
 class SyncToClipboardTest : public SyncTest {
