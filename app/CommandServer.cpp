@@ -53,8 +53,16 @@ bool fromOurUserAndSession(HWND sender) {
 }  // namespace
 
 void CCommandServer::Start(HWND window) {
+    std::lock_guard lock(m_mutex);
     m_window = window;
-    m_worker = std::thread([this] { base::Guarded("command worker", [&] { work(); }); });
+    startWorker();  // for a request taken while the window was being made
+}
+
+// The worker starts with the first request, once the window can run what it hands it: most runs
+// take none, and an idle thread costs its stack (about a megabyte of the working set under Wine).
+void CCommandServer::startWorker() {
+    if (m_window && !m_waiting.empty() && !m_worker.joinable())
+        m_worker = std::thread([this] { base::Guarded("command worker", [&] { work(); }); });
 }
 
 LRESULT CCommandServer::OnCopyData(HWND sender, const COPYDATASTRUCT& data) {
@@ -80,6 +88,7 @@ LRESULT CCommandServer::OnCopyData(HWND sender, const COPYDATASTRUCT& data) {
             return static_cast<LRESULT>(Receipt::Busy);
         }
         m_waiting.push_back({std::move(*received.request), sender});
+        startWorker();
     }
     m_arrived.notify_one();
     return static_cast<LRESULT>(Receipt::Taken);

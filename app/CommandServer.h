@@ -30,7 +30,7 @@ public:
     CCommandServer(const CCommandServer&) = delete;
     CCommandServer& operator=(const CCommandServer&) = delete;
 
-    // The worker started; answers are sent from `window` (the main window).
+    // Answers are sent from `window` (the main window); the worker starts with the first request.
     void Start(HWND window);
     // WM_COPYDATA on the main window: its answer (a store::command::Receipt). Never reads past
     // the data's size, never waits for the worker.
@@ -44,6 +44,7 @@ private:
         HWND replyWindow = nullptr;
     };
     void work();
+    void startWorker();  // with m_mutex held
     void answer(const Waiting& waiting);
 
     app::CommandActions& m_actions;

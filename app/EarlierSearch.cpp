@@ -17,10 +17,21 @@ constexpr int kPreparedSearches = 4;
 }  // namespace
 
 void CEarlierSearch::Start(HWND window, UINT doneMessage, std::string runsFolder) {
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_window = window;
     m_doneMessage = doneMessage;
     m_runsFolder = std::move(runsFolder);
-    m_thread = std::thread([this] { base::Guarded("earlier runs search", [&] { run(); }); });
+    if (m_waiting || m_preparing)
+        wakeThread();
+}
+
+// The thread starts with the first work given it once there is a window for its results: most
+// runs never search the earlier ones, and an idle thread costs its stack (about a megabyte of the
+// working set under Wine).
+void CEarlierSearch::wakeThread() {
+    if (!m_thread.joinable() && !m_ending && m_window)
+        m_thread = std::thread([this] { base::Guarded("earlier runs search", [&] { run(); }); });
+    m_wake.notify_one();
 }
 
 unsigned CEarlierSearch::Search(std::u16string text, bool patternToggle, std::string today,
@@ -32,7 +43,7 @@ unsigned CEarlierSearch::Search(std::u16string text, bool patternToggle, std::st
     m_waiting = Request{query, std::move(text), patternToggle, std::move(today), std::move(archiveFolders)};
     m_stopSearch = true;
     m_busy = true;
-    m_wake.notify_one();
+    wakeThread();
     return query;
 }
 
@@ -46,7 +57,7 @@ void CEarlierSearch::Cancel() {
 void CEarlierSearch::Prepare(std::vector<std::string> archiveFolders) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_preparing = std::move(archiveFolders);
-    m_wake.notify_one();
+    wakeThread();
 }
 
 std::optional<CEarlierSearch::Results> CEarlierSearch::Take() {

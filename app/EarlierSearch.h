@@ -33,7 +33,8 @@ public:
     CEarlierSearch(const CEarlierSearch&) = delete;
     CEarlierSearch& operator=(const CEarlierSearch&) = delete;
 
-    // The thread starts; `doneMessage` is posted to `window` when results wait.
+    // Where results go: `doneMessage` is posted to `window` when results wait. The thread starts
+    // with the first query or preparation.
     void Start(HWND window, UINT doneMessage, std::string runsFolder);
     // A query for the thread (the one under way stops); its number, which its results carry.
     unsigned Search(std::u16string text, bool patternToggle, std::string today, std::vector<std::string> archiveFolders);
@@ -58,6 +59,7 @@ private:
         std::vector<std::string> archiveFolders;
     };
     void run();
+    void wakeThread();  // with m_mutex held
     Results searchFor(const Request& request);
     void post(Results results);
     bool prepareIndexes(const std::vector<std::string>& archiveFolders);
