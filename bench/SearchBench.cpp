@@ -7,6 +7,7 @@
 #include "search/EarlierRuns.h"
 #include "search/Folding.h"
 #include "StoreFixtures.h"
+#include "store/ArchivePaths.h"
 #include "store/FileSystem.h"
 #include "store/RunNames.h"
 #include "store/StorePaths.h"
@@ -39,6 +40,12 @@ search::EarlierRuns& earlierRuns() {
     return earlier;
 }
 
+// A folder written whole: the next run of the bench takes it as it is.
+void markComplete(const fs::path& folder) {
+    if (std::FILE* marker = std::fopen((folder / "complete").string().c_str(), "w"))
+        std::fclose(marker);
+}
+
 // The runs folder, written at the first run of the bench (its name changes with the texts), with
 // every index made.
 const std::string& benchRuns() {
@@ -49,9 +56,7 @@ const std::string& benchRuns() {
             fs::remove_all(folder);
             fs::create_directories(folder);
             benchruns::writeRuns(folder.string(), kRuns);
-            std::FILE* marker = std::fopen(complete.string().c_str(), "w");
-            if (marker)
-                std::fclose(marker);
+            markComplete(folder);
         }
         const std::atomic<bool> stop{false};
         earlierRuns().prepare(search::searchSources(folder.string(), {}), stop);
@@ -60,9 +65,7 @@ const std::string& benchRuns() {
     return runs;
 }
 
-void searchRuns(benchmark::State& state, std::u16string_view text) {
-    const std::string& runs = benchRuns();
-    search::EarlierRuns& earlier = earlierRuns();
+void searchRunsIn(benchmark::State& state, search::EarlierRuns& earlier, const std::string& runs, std::u16string_view text) {
     std::size_t hits = 0;
     for (auto _ : state) {
         earlier.forget();  // a query searched afresh each time, not answered from memory
@@ -75,8 +78,40 @@ void searchRuns(benchmark::State& state, std::u16string_view text) {
     state.counters["hits"] = static_cast<double>(hits);
 }
 
+void searchRuns(benchmark::State& state, std::u16string_view text) {
+    const std::string& runs = benchRuns();
+    searchRunsIn(state, earlierRuns(), runs, text);
+}
+
 void SearchRunsWord(benchmark::State& state) {
     searchRuns(state, kWord);
+}
+
+// The word over the first `range(0)` of the same runs (their files linked into a folder of their
+// own, indexes included): how the search grows with the runs kept.
+void SearchRunsWordGrowth(benchmark::State& state) {
+    const auto count = static_cast<int>(state.range(0));
+    const fs::path all = fs::u8path(benchRuns());
+    const fs::path folder = all.parent_path() / ("search-bench-runs-1-first-" + std::to_string(count));
+    if (!fs::exists(folder / "complete")) {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        for (int run = 0; run < count; ++run) {
+            const fs::path archive = fs::u8path(runArchive(all.string(), run));
+            const fs::path data = archive.parent_path() / archive.stem();
+            fs::create_hard_link(archive, folder / archive.filename());
+            const fs::path index = fs::u8path(store::searchIndexPath(archive.u8string()));
+            fs::create_hard_link(index, folder / index.filename());
+            fs::create_directories(folder / data.filename());
+            for (const fs::directory_entry& file : fs::directory_iterator(data))
+                fs::create_hard_link(file.path(), folder / data.filename() / file.path().filename());
+        }
+        markComplete(folder);
+    }
+    search::EarlierRuns earlier;
+    const std::atomic<bool> stop{false};
+    earlier.prepare(search::searchSources(folder.string(), {}), stop);
+    searchRunsIn(state, earlier, folder.string(), kWord);
 }
 
 void SearchRunsPattern(benchmark::State& state) {
@@ -110,6 +145,7 @@ void BuildRunIndex(benchmark::State& state) {
 }
 
 BENCHMARK(SearchRunsWord)->Unit(benchmark::kMillisecond);
+BENCHMARK(SearchRunsWordGrowth)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(SearchRunsPattern)->Unit(benchmark::kMillisecond);
 BENCHMARK(SearchFloorScan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BuildRunIndex)->Unit(benchmark::kMillisecond);

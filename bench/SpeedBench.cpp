@@ -14,6 +14,8 @@
 #include "BenchTexts.h"
 #include "DebugLog.h"
 #include "DravixProcess.h"
+#include "DravixcRun.h"
+#include "options/ChordRecord.h"
 #include "store/PasteQueue.h"
 #include "store/Protocol.h"
 #include "store/RunNames.h"
@@ -34,6 +36,8 @@
 #include <cstdlib>
 #include <cwctype>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -875,10 +879,148 @@ void measureSync(const DebugLog& log, const std::string& folder) {
     row("a copy to its arrival at the other machine's engine through a plain shared folder", "p95 1000 ms", arrival);
 }
 
+// `dravixc.exe list --limit 20` at 999 clips against a bare console program sending the same
+// request and writing the answer (floor_command.exe), alternating, each from its start until it
+// has ended, its output in a file.
+void measureCommandLine(const DravixProcess& app, const ScratchDir& files) {
+    writeHistory(999, 60, 0);
+    if (!showHistory(app, 999)) {
+        note("command line: the program did not show its history");
+        return;
+    }
+    Times ours, floor, started;
+    std::string oursOutput, floorOutput, none;
+    const auto timed = [&](const wchar_t* program, const wchar_t* arguments, Times& times, std::string& output) {
+        const auto start = Clock::now();
+        const Ended run = runDravixc(files, arguments, {}, program);
+        times.push_back(msSince(start));
+        output = run.exitCode == 0 ? run.output : "exit " + std::to_string(run.exitCode) + ": " + run.errors;
+    };
+    for (int i = 0; i < kTries; ++i) {
+        timed(L"dravixc.exe", L"list --limit 20", ours, oursOutput);
+        timed(L"floor_command.exe", L"", floor, floorOutput);
+        timed(L"floor_command.exe", L"start-only", started, none);
+    }
+    const auto lines = [](const std::string& output) { return std::to_string(std::count(output.begin(), output.end(), '\n')); };
+    note("command line: dravixc printed " + lines(oursOutput) + " lines, the floor " + lines(floorOutput) +
+         (oursOutput == floorOutput ? " (the same bytes)" : " (different bytes: " + oursOutput.substr(0, 80) + ")"));
+    note("command line: a console program that only starts and ends, median " + std::to_string(static_cast<int>(medianOf(started))) +
+         " ms");
+    row("dravixc.exe list --limit 20 at 999 clips, start to end; floor: a bare console program sending the same request",
+        "1.5; 50 ms", ours, floor);
+    writeHistory(0, 0, 0);
+    showHistory(app, 0);
+}
+
+// A chord changed as the options dialog changes it (published through the hook library), then its
+// first key typed in a program the library is already in: the slot copy chord moved between
+// Ctrl+digit and Ctrl+Shift+digit at each try. Counts the tries whose first key did not copy.
+void measureChordChange(const DebugLog& log) {
+    HMODULE library = LoadLibraryW(L"Latchkit.dll");  // the program's own file: its shared section
+    const auto publish = reinterpret_cast<BOOL(WINAPI*)(const options::ChordRecord*)>(
+        reinterpret_cast<void*>(GetProcAddress(library, "PublishChordOptions")));
+    if (!publish || !spinUntil([&] { return log.has("chords published"); }, 10s)) {
+        note("chord change: the hook library's chords could not be published");
+        if (library)
+            FreeLibrary(library);
+        return;
+    }
+    const Target target(L"Chord bench target", L"");
+    // The library enters the target with its first key.
+    target.setTextAndSelectAll(L"hooked");
+    typeChord({VK_CONTROL}, '1', 30);
+    spinUntil([] { return storedClipText("copy1") == L"hooked"; }, 10s);
+    int missed = 0;
+    for (int i = 0; i < kTries; ++i) {
+        const bool shifted = i % 2 == 0;
+        options::ChordOptions chords;
+        chords.chords[options::ChordAction::CopyToSlot].modifiers = shifted ? options::kCtrl | options::kShift : options::kCtrl;
+        const options::ChordRecord record = options::packChords(chords);
+        publish(&record);
+        const std::wstring text = L"chord changed " + std::to_wstring(i);
+        target.setTextAndSelectAll(text);
+        typeChord(shifted ? std::vector<WORD>{VK_CONTROL, VK_SHIFT} : std::vector<WORD>{VK_CONTROL}, '2', 30);
+        const bool copied = spinUntil([&] { return storedClipText("copy2") == text; }, 5s) && target.text() == text;
+        missed += copied ? 0 : 1;
+        letTimePass(100ms);
+    }
+    const options::ChordRecord defaults = options::packChords(options::ChordOptions{});
+    publish(&defaults);
+    FreeLibrary(library);
+    row("a chord changed in the options, its first key in a program already hooked: tries of 30 whose first key did not act",
+        "0 tries", {static_cast<double>(missed)});
+}
+
+// How the start, the working set and a copy to its row grow with the runs the program keeps: 0,
+// 10, 100 and 500 runs of 999 clips. scripts/bench prepares them (the search benchmark's 100 runs,
+// linked under names of their own) in the folder DRAVIX_GROWTH_RUNS names, as runs-0 ... runs-500;
+// each is moved in as the store's runs folder for its measurements and back after. Each figure
+// against its value at 10 runs (the default limit).
+struct GrowthFigures {
+    Times start, copies;
+    double workingSet = 0;
+};
+
+std::optional<GrowthFigures> growthWithRuns(const DebugLog& log, const std::wstring& prepared, const std::wstring& runs) {
+    if (!MoveFileW(prepared.c_str(), runs.c_str()))
+        return std::nullopt;
+    GrowthFigures figures;
+    {
+        DravixProcess app;
+        if (app.waitForMainWindow()) {
+            emptyClipboardSeenBy(log);
+            figures.workingSet = workingSetMb(app.processId());
+            figures.copies = copyTimes(kText, [&] { return app.rowCount(); });
+        }
+    }
+    // An empty history and clipboard at every start: no start keeps a run of its own beside the
+    // prepared ones, and none records a copy.
+    putClipboard({});
+    writeHistory(0, 0, 0);
+    figures.start = dravixStartTimes(0, kLastingTries);
+    if (!MoveFileW(runs.c_str(), prepared.c_str()))
+        note("growth: the runs could not be moved back to " + base::toUtf8(prepared));
+    return figures;
+}
+
+void measureGrowth(const DebugLog& log) {
+    const char* prepared = std::getenv("DRAVIX_GROWTH_RUNS");
+    if (!prepared) {
+        note("growth: no runs prepared (scripts/bench prepares them)");
+        return;
+    }
+    const store::StorePaths paths(store::userStoreFolder());
+    const std::wstring runs = base::toWide(store::joinPath(paths.folder(), store::kRunsFolderName));
+    std::filesystem::remove_all(runs);
+    const DWORD keptRuns = 500;
+    RegSetKeyValueW(HKEY_CURRENT_USER, store::kSettingsKey, store::kKeptRunsSetting, REG_DWORD, &keptRuns, sizeof keptRuns);
+    writeHistory(0, 0, 0);
+    std::map<int, GrowthFigures> figures;
+    for (int count : {10, 0, 100, 500}) {
+        const std::wstring folder = base::toWide(prepared) + L"\\runs-" + std::to_wstring(count);
+        if (std::optional<GrowthFigures> measured = growthWithRuns(log, folder, runs))
+            figures[count] = std::move(*measured);
+        else
+            note("growth: " + base::toUtf8(folder) + " could not be moved in");
+    }
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, store::kSettingsKey, store::kKeptRunsSetting);
+    if (!figures.count(10))
+        return;
+    const GrowthFigures& ten = figures[10];
+    for (const auto& [count, at] : figures) {
+        if (count == 10)
+            continue;
+        const std::string runsText = std::to_string(count) + " kept runs of 999 clips; floor: 10 runs";
+        row(("growth: start-up to the window, " + runsText).c_str(), "1.2", at.start, ten.start);
+        row(("growth: working set right after start, " + runsText).c_str(), "1.2", {at.workingSet}, {ten.workingSet});
+        row(("growth: copy to row (text), " + runsText).c_str(), "1.2", at.copies, ten.copies);
+    }
+}
+
 }  // namespace
 
-// Every path, or those named: copy, sync, search, earlier, menu, paste, capture, archive,
-// start-up, lasting.
+// Every path, or those named: copy, sync, search, earlier, menu, paste, capture, archive, command,
+// chord, start-up, lasting, growth.
 int wmain(int argc, wchar_t** argv) {
     const std::vector<std::wstring> named(argv + 1, argv + argc);
     const auto wanted = [&](const wchar_t* path) {
@@ -897,7 +1039,7 @@ int wmain(int argc, wchar_t** argv) {
     putClipboard({});
     double emptyStartMb = 0;
     if (wanted(L"search") || wanted(L"earlier") || wanted(L"menu") || wanted(L"paste") || wanted(L"capture") ||
-        wanted(L"archive")) {
+        wanted(L"archive") || wanted(L"command") || wanted(L"chord")) {
         DravixProcess app;
         if (!app.waitForMainWindow())
             return 1;
@@ -914,6 +1056,10 @@ int wmain(int argc, wchar_t** argv) {
             measureCapture(app, log);
         if (wanted(L"archive"))
             measureArchive(app, log, scratch.path(""));
+        if (wanted(L"command"))
+            measureCommandLine(app, scratch);
+        if (wanted(L"chord"))
+            measureChordChange(log);
     }
     if (wanted(L"earlier"))
         measureEarlierSearch(emptyStartMb);
@@ -921,6 +1067,8 @@ int wmain(int argc, wchar_t** argv) {
         measureStartUp();
     if (wanted(L"lasting"))
         measureLastingStartUp();
+    if (wanted(L"growth"))
+        measureGrowth(log);
     if (std::getenv("DRAVIX_BENCH_LOG"))
         for (const std::string& line : log.lines())
             std::printf("log\t%s\n", line.c_str());

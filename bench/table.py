@@ -26,6 +26,10 @@ NATIVE = [
     ("find anything: a pattern over the same 100 runs; floor: the same scan (native)", "SearchRunsPattern",
      "SearchFloorScan", "p95 100 ms"),
     ("one run's search index made from its 999 clips (native)", "BuildRunIndex", None, "200 ms"),
+    ("growth: a word over 1 kept run; floor: over 10 runs (native)", "SearchRunsWordGrowth/1", "SearchRunsWordGrowth/10",
+     "1.2"),
+    ("growth: a word over 100 kept runs; floor: over 10 runs, a tenth of the clips (native)", "SearchRunsWordGrowth/100",
+     "SearchRunsWordGrowth/10", "10"),
 ]
 TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 

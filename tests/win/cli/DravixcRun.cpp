@@ -3,7 +3,7 @@
 #include "base/Text.h"
 #include "WinTestSupport.h"
 
-Ended runDravixc(const ScratchDir& files, const std::wstring& arguments, const std::string& input) {
+Ended runDravixc(const ScratchDir& files, const std::wstring& arguments, const std::string& input, const std::wstring& program) {
     writeBytes(files.path("in"), input);
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     const auto open = [&](const char* name, DWORD access, DWORD disposition) {
@@ -12,7 +12,7 @@ Ended runDravixc(const ScratchDir& files, const std::wstring& arguments, const s
     };
     const StandardHandles handles = {open("in", GENERIC_READ, OPEN_EXISTING), open("out", GENERIC_WRITE, CREATE_ALWAYS),
                                      open("err", GENERIC_WRITE, CREATE_ALWAYS)};
-    const PROCESS_INFORMATION process = startProcess(L"dravixc.exe " + arguments, {}, handles, CREATE_NO_WINDOW);
+    const PROCESS_INFORMATION process = startProcess(program + L" " + arguments, {}, handles, CREATE_NO_WINDOW);
     Ended run;
     if (process.hProcess) {
         if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
