@@ -719,6 +719,7 @@ Times startTimes(const std::function<HWND(DWORD)>& shownWindow, const std::wstri
 // dravix.exe started until its window shows with `rows` rows, then ended with File > Exit (once
 // `beforeExit` returned, when given).
 Times dravixStartTimes(int rows, int tries = kTries, const std::function<void()>& beforeExit = nullptr) {
+    putClipboard({});  // a start records what the clipboard holds: a row the count would not expect
     const std::wstring title = base::toWide(store::kMainWindowTitle);
     return startTimes(
         [&](DWORD process) {
@@ -973,9 +974,7 @@ std::optional<GrowthFigures> growthWithRuns(const DebugLog& log, const std::wstr
             figures.copies = copyTimes(kText, [&] { return app.rowCount(); });
         }
     }
-    // An empty history and clipboard at every start: no start keeps a run of its own beside the
-    // prepared ones, and none records a copy.
-    putClipboard({});
+    // An empty history at every start: no start keeps a run of its own beside the prepared ones.
     writeHistory(0, 0, 0);
     figures.start = dravixStartTimes(0, kLastingTries);
     if (!MoveFileW(runs.c_str(), prepared.c_str()))
