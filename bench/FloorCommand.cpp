@@ -16,15 +16,20 @@ std::optional<store::command::AnswerAssembly> g_answer;
 store::command::AnswerAssembly::Step g_step = store::command::AnswerAssembly::Step::More;
 
 LRESULT CALLBACK replyProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_TIMER)  // no answer in time
+        PostQuitMessage(0);
     if (message != WM_COPYDATA)
         return DefWindowProcW(window, message, w, l);
     const auto& data = *reinterpret_cast<const COPYDATASTRUCT*>(l);
     if (data.dwData != store::command::kAnswerTag)
         return FALSE;
-    g_step = g_answer->take(std::string_view(static_cast<const char*>(data.lpData), data.cbData), [](std::string_view output) {
+    const store::command::AnswerAssembly::Step step = g_answer->take(std::string_view(static_cast<const char*>(data.lpData), data.cbData), [](std::string_view output) {
         DWORD written = 0;
         return WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), output.data(), static_cast<DWORD>(output.size()), &written, nullptr) != 0;
     });
+    if (step == store::command::AnswerAssembly::Step::Stray)  // another request's answer
+        return FALSE;
+    g_step = step;
     // The chunks are sent messages, which GetMessage handles without returning: the last one ends
     // the wait with a posted message.
     if (g_step != store::command::AnswerAssembly::Step::More)
@@ -65,6 +70,7 @@ int wmain(int argc, wchar_t** argv) {
                              10000, &receipt) ||
         receipt != static_cast<DWORD_PTR>(store::command::Receipt::Taken))
         return 3;
+    SetTimer(reply, 1, 10000, nullptr);
     MSG message;
     while (g_step == store::command::AnswerAssembly::Step::More && GetMessageW(&message, nullptr, 0, 0) > 0)
         DispatchMessageW(&message);

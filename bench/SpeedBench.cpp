@@ -891,11 +891,16 @@ void measureCommandLine(const DravixProcess& app, const ScratchDir& files) {
     }
     Times ours, floor, started;
     std::string oursOutput, floorOutput, none;
+    int failed = 0;  // runs that did not end with 0: not timed, counted
     const auto timed = [&](const wchar_t* program, const wchar_t* arguments, Times& times, std::string& output) {
         const auto start = Clock::now();
         const Ended run = runDravixc(files, arguments, {}, program);
+        if (run.exitCode != 0) {
+            ++failed;
+            return;
+        }
         times.push_back(msSince(start));
-        output = run.exitCode == 0 ? run.output : "exit " + std::to_string(run.exitCode) + ": " + run.errors;
+        output = run.output;
     };
     for (int i = 0; i < kTries; ++i) {
         timed(L"dravixc.exe", L"list --limit 20", ours, oursOutput);
@@ -903,6 +908,7 @@ void measureCommandLine(const DravixProcess& app, const ScratchDir& files) {
         timed(L"floor_command.exe", L"start-only", started, none);
     }
     const auto lines = [](const std::string& output) { return std::to_string(std::count(output.begin(), output.end(), '\n')); };
+    note("command line: " + std::to_string(failed) + " runs did not end with 0 (not timed)");
     note("command line: dravixc printed " + lines(oursOutput) + " lines, the floor " + lines(floorOutput) +
          (oursOutput == floorOutput ? " (the same bytes)" : " (different bytes: " + oursOutput.substr(0, 80) + ")"));
     note("command line: a console program that only starts and ends, median " + std::to_string(static_cast<int>(medianOf(started))) +
@@ -966,19 +972,24 @@ std::optional<GrowthFigures> growthWithRuns(const DebugLog& log, const std::wstr
     if (!MoveFileW(prepared.c_str(), runs.c_str()))
         return std::nullopt;
     GrowthFigures figures;
+    bool shown = false;
     {
         DravixProcess app;
-        if (app.waitForMainWindow()) {
+        if ((shown = app.waitForMainWindow() != nullptr)) {
             emptyClipboardSeenBy(log);
             figures.workingSet = workingSetMb(app.processId());
             figures.copies = copyTimes(kText, [&] { return app.rowCount(); });
         }
     }
-    // An empty history at every start: no start keeps a run of its own beside the prepared ones.
-    writeHistory(0, 0, 0);
-    figures.start = dravixStartTimes(0, kLastingTries);
+    if (shown) {
+        // An empty history at every start: no start keeps a run of its own beside the prepared ones.
+        writeHistory(0, 0, 0);
+        figures.start = dravixStartTimes(0, kLastingTries);
+    }
     if (!MoveFileW(runs.c_str(), prepared.c_str()))
         note("growth: the runs could not be moved back to " + base::toUtf8(prepared));
+    if (!shown || figures.workingSet <= 0)
+        return std::nullopt;
     return figures;
 }
 
@@ -1000,7 +1011,7 @@ void measureGrowth(const DebugLog& log) {
         if (std::optional<GrowthFigures> measured = growthWithRuns(log, folder, runs))
             figures[count] = std::move(*measured);
         else
-            note("growth: " + base::toUtf8(folder) + " could not be moved in");
+            note("growth: with " + base::toUtf8(folder) + " the program could not be measured");
     }
     RegDeleteKeyValueW(HKEY_CURRENT_USER, store::kSettingsKey, store::kKeptRunsSetting);
     if (!figures.count(10))
