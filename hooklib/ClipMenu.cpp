@@ -78,26 +78,23 @@ std::map<std::string, std::u16string> wholeFileListTexts(const std::vector<Remot
 }
 
 // "粘贴为(&A)" after the clips: each text clip again (a plain item of its text), each with the
-// transforms. The submenus go with the menu.
-void appendPasteAsMenu(HMENU menu, const std::vector<hooklib::Item>& textItems) {
+// transforms. Each level is made as it opens (WM_INITMENUPOPUP); the submenus go with the menu.
+void appendPasteAsMenu(CMenuEx& menu, std::vector<hooklib::Item> textItems) {
     if (textItems.empty())
         return;
-    base::UniqueMenu pasteAs(CreatePopupMenu());
-    for (const hooklib::Item& item : textItems) {
-        base::UniqueMenu transforms(CreatePopupMenu());
-        if (!pasteAs || !transforms)
-            return;
-        for (const store::TransformName& name : store::kTransformNames)
-            AppendMenuW(transforms.get(), MF_STRING, hooklib::pasteAsCommand(item.command, name.transform),
-                        base::toWide(name.menuText).c_str());
-        const std::u16string text = hooklib::plainItemText(item.text);
-        if (AppendMenuW(pasteAs.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(transforms.get()),
-                        std::wstring(text.begin(), text.end()).c_str()))
-            transforms.release();
-    }
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    if (AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(pasteAs.get()), L"粘贴为(&A)"))
-        pasteAs.release();
+    AppendMenuW(menu.handle(), MF_SEPARATOR, 0, nullptr);
+    menu.AppendPopupMadeOnOpening(menu.handle(), L"粘贴为(&A)", [&menu, items = std::move(textItems)](HMENU pasteAs) {
+        for (const hooklib::Item& item : items) {
+            const std::u16string text = hooklib::plainItemText(item.text);
+            menu.AppendPopupMadeOnOpening(pasteAs, std::wstring(text.begin(), text.end()),
+                                          [command = item.command](HMENU transforms) {
+                                              for (const store::TransformName& name : store::kTransformNames)
+                                                  AppendMenuW(transforms, MF_STRING,
+                                                              hooklib::pasteAsCommand(command, name.transform),
+                                                              base::toWide(name.menuText).c_str());
+                                          });
+        }
+    });
 }
 
 // The rows of the main window's list as items, with the image of their kind, and "粘贴为" after
@@ -154,7 +151,7 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
             break;
         }
     }
-    appendPasteAsMenu(menu.handle(), textItems);
+    appendPasteAsMenu(menu, std::move(textItems));
     base::Trace("clip menu: %u rows read in %lld ms, items made in %lld ms", static_cast<unsigned>(rows.size()), read,
               millisecondsSince(started) - read);
     base::Trace("clip menu commands:%s", commands.c_str());

@@ -98,6 +98,25 @@ HBITMAP CMenuEx::pictureOf(ItemData& data) {
     return data.bitmap;
 }
 
+bool CMenuEx::AppendPopupMadeOnOpening(HMENU parent, const std::wstring& text, std::function<void(HMENU)> fill) {
+    base::UniqueMenu popup(CreatePopupMenu());
+    if (!popup || !AppendMenuW(parent, MF_POPUP, reinterpret_cast<UINT_PTR>(popup.get()), text.c_str()))
+        return false;
+    m_itemsOnOpening[popup.get()] = std::move(fill);
+    popup.release();  // its parent's now, destroyed with it
+    return true;
+}
+
+// The filling is taken out first: it may add submenus of its own.
+void CMenuEx::MakeItemsOf(HMENU popup) {
+    const auto waiting = m_itemsOnOpening.find(popup);
+    if (waiting == m_itemsOnOpening.end())
+        return;
+    const std::function<void(HMENU)> fill = std::move(waiting->second);
+    m_itemsOnOpening.erase(waiting);
+    fill(popup);
+}
+
 UINT CMenuEx::TrackClipMenu(UINT flags, int x, int y, HWND owner, const RECT* exclude) {
     TPMPARAMS params = {};
     params.cbSize = sizeof params;
@@ -212,7 +231,7 @@ UINT CMenuHookWnd::Track(CMenuEx& menu, POINT at, bool selectFirst) {
     // first item as the menu opens.
     if (selectFirst)
         PostMessageW(hwnd(), WM_KEYDOWN, VK_DOWN, 0);
-    const UINT chosen = menu.TrackClipMenu(TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, hwnd(), nullptr);
+    const UINT chosen = menu.TrackClipMenu(TPM_RETURNCMD, at.x, at.y, hwnd(), nullptr);
     PostMessageW(hwnd(), WM_NULL, 0, 0);
     g_pTrackingMenu = nullptr;
     m_menu = nullptr;
@@ -237,6 +256,10 @@ LRESULT CMenuHookWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         m_menu->DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
+    case WM_INITMENUPOPUP:
+        if (m_menu)
+            m_menu->MakeItemsOf(reinterpret_cast<HMENU>(wParam));
+        return 0;
     default:
         break;
     }

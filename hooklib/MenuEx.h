@@ -14,6 +14,7 @@
 #include <oleacc.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,12 @@ public:
     // older version) the whole bitmap file is read and scaled to that size.
     void AppendPictureItem(UINT command, const std::wstring& text, const std::wstring& name, int size,
                            const std::wstring& thumbnailFile, const std::wstring& bitmapFile);
+    // A submenu of `parent` (this menu or one of its submenus) whose items are made by `fill` only
+    // when it is about to open: a menu of hundreds of clips makes the hundreds of submenus under
+    // them only if the user goes there.
+    bool AppendPopupMadeOnOpening(HMENU parent, const std::wstring& text, std::function<void(HMENU)> fill);
+    // The submenu `popup` is about to open (WM_INITMENUPOPUP): its items are made if they wait.
+    void MakeItemsOf(HMENU popup);
     // Thumbnails read so far, and the time it took.
     int thumbnailsLoaded() const { return m_nThumbnails; }
     long long thumbnailMilliseconds() const { return m_thumbnailMs; }
@@ -66,6 +73,7 @@ private:
     base::UniqueMenu m_menu;
     const bool m_bPlainItems;
     std::vector<base::UniqueBitmap> m_thumbnails;
+    std::map<HMENU, std::function<void(HMENU)>> m_itemsOnOpening;
     HWND m_owner = nullptr;
     base::UniqueFont m_font;        // the menu font, made once for all items
     base::MemoryDc m_measureDc;     // measures every item's text (made on the first measure)
