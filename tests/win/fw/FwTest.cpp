@@ -161,7 +161,19 @@ TEST(FwSubclass, ALaterSubclassStaysWhenOursGoesAndAThrowIsContained) {
     SendMessageW(edit, kProbe, 0, 0);
     EXPECT_EQ(foreign, 2);
     RemoveWindowSubclass(edit, countingForeignSubclass, 1);
+    // Two of ours on one window: each sees every message whichever goes first, and both let go
+    // when the window is destroyed under them.
+    CountingSubclass older, newer;
+    ASSERT_TRUE(older.Subclass(edit) && newer.Subclass(edit));
+    SendMessageW(edit, kProbe, 0, 0);
+    older.Unsubclass();
+    SendMessageW(edit, kProbe, 0, 0);
+    EXPECT_EQ(older.seen, 1);
+    EXPECT_EQ(newer.seen, 2);
+    ASSERT_TRUE(older.Subclass(edit));
     DestroyWindow(edit);
+    EXPECT_EQ(older.hwnd(), nullptr);
+    EXPECT_EQ(newer.hwnd(), nullptr);
 }
 
 // Notes which messages found the object bound; fails on the probe when told to; deletes itself
