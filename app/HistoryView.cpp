@@ -38,8 +38,11 @@ std::wstring wide(std::string_view text) {
     return base::toWide(text);
 }
 
+// The icons are opaque or clear, nothing between: a mask keeps their edges as they are, and a list
+// with no alpha channel is drawn with plain blits (Wine blends an alpha image through a new bitmap
+// for every row drawn).
 base::UniqueImageList iconList(std::initializer_list<UINT> icons) {
-    base::UniqueImageList list(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 4));
+    base::UniqueImageList list(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 0, 4));
     for (UINT id : icons) {
         base::UniqueIcon icon(
             static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0)));

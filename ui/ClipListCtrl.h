@@ -92,7 +92,7 @@ public:
     void FillInfoTip(NMLVGETINFOTIPW& tip) const;
     LRESULT FindRow(const NMLVFINDITEMW& find) const;
     // NM_CUSTOMDRAW (ClipListMarks.cpp): what matched the search marked in the content column.
-    LRESULT DrawMarks(NMLVCUSTOMDRAW& draw) const;
+    LRESULT DrawMarks(NMLVCUSTOMDRAW& draw);
 
     // After one confirmation, the selected rows and their clips (elements and files) go; in the
     // queue's view only their places in the queue go (the clips stay in the history).
@@ -118,6 +118,7 @@ private:
     store::CSysClipBoard& m_store;
     fw::CListView m_list;
     ui::cliplist::ClipListModel m_rows;  // what the list shows, by position
+    bool m_focusedWhilePainting = false;  // asked once a paint, not for every row
 };
 
 }  // namespace ui

@@ -24,9 +24,10 @@ std::wstring cellText(std::u16string_view content) {
 
 }  // namespace
 
-LRESULT CClipListCtrl::DrawMarks(NMLVCUSTOMDRAW& draw) const {
+LRESULT CClipListCtrl::DrawMarks(NMLVCUSTOMDRAW& draw) {
     switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
+        m_focusedWhilePainting = GetFocus() == m_list.hwnd();
         return m_rows.query().hasText() ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
     case CDDS_ITEMPREPAINT:
         return CDRF_NOTIFYPOSTPAINT;
@@ -46,7 +47,7 @@ LRESULT CClipListCtrl::DrawMarks(NMLVCUSTOMDRAW& draw) const {
         return CDRF_DODEFAULT;
     const std::wstring text = cellText(m_rows.shown(static_cast<std::size_t>(row)).content);
     const bool selected = ListView_GetItemState(m_list.hwnd(), row, LVIS_SELECTED) != 0;
-    const bool focused = GetFocus() == m_list.hwnd();
+    const bool focused = m_focusedWhilePainting;
     const COLORREF background = GetSysColor(selected ? (focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE) : COLOR_WINDOW);
     const COLORREF foreground = GetSysColor(selected && focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
     HDC dc = draw.nmcd.hdc;
