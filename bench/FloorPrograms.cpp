@@ -274,7 +274,8 @@ void endCapture() {
 }
 
 // The search floor: the rows whose text holds what is typed, case-insensitively (each text
-// folded once, as the program does).
+// folded once, as the program does). The rows on view are painted again after every key, as the
+// program must: what it marks in them changes with each key, even where the same rows stay.
 struct Search {
     HWND edit = nullptr, list = nullptr;
     std::vector<std::wstring> texts, folded;
@@ -312,8 +313,6 @@ void filterSearch() {
     for (std::size_t i = 0; i < g_search.folded.size(); ++i)
         if (g_search.folded[i].find(query) != std::wstring::npos)
             shown.push_back(static_cast<int>(i));
-    if (shown == g_search.shown)
-        return;  // the same rows: nothing to repaint
     g_search.shown = std::move(shown);
     SendMessageW(g_search.list, LVM_SETITEMCOUNT, g_search.shown.size(), LVSICF_NOSCROLL);
     InvalidateRect(g_search.list, nullptr, FALSE);
