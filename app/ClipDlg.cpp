@@ -144,7 +144,7 @@ bool CClipDlg::OnInitDialog() {
     // then every program would act on the defaults.
     m_options.ApplyAtStart(hwnd(), kMsgKeyboardProbed);
     const bool hooked = m_hook.installhook(hwnd()) != 0;
-    m_tray.CreateFor(hwnd());
+    m_tray.AttachTo(hwnd());
     m_windowTasks.Attach(hwnd(), kMsgWindowTasks);
     m_commands.Attach(hwnd());
     m_commandServer.Start(hwnd());
@@ -160,6 +160,9 @@ bool CClipDlg::OnInitDialog() {
     // The list has the focus at the start, as before the search box came first in the Tab order:
     // a paste into the window in front must not land in the search box.
     SetFocus(controls.list);
+    // A timer comes after the window's paints: the tray icon is added once the window is drawn.
+    if (!SetTimer(hwnd(), kTrayIconTimer, USER_TIMER_MINIMUM, nullptr))
+        m_tray.ShowIcon();
     return false;  // the focus is set
 }
 
@@ -208,6 +211,11 @@ void CClipDlg::startSync() {
 bool CClipDlg::OnTimer(UINT_PTR id) {
     if (id == kSyncStatusTimer)
         return m_sync.HandleTimer(id);
+    if (id == kTrayIconTimer) {
+        KillTimer(hwnd(), id);
+        m_tray.ShowIcon();
+        return true;
+    }
     if (id != kSlotRetryTimer)
         return false;
     m_slots.RetryWaitingCopies();

@@ -76,6 +76,7 @@ private:
     static constexpr UINT kMsgKeyboardProbed = WM_APP + 10;  // the keyboard was asked about the chords
     static constexpr UINT_PTR kSlotRetryTimer = 1;
     static constexpr UINT_PTR kSyncStatusTimer = 2;
+    static constexpr UINT_PTR kTrayIconTimer = 3;
 
     bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnInitDialog() override;

@@ -18,8 +18,11 @@ public:
     static constexpr UINT kTrayId = 146;
     static constexpr UINT kNotifyMessage = 0x273D;
 
-    // Creates the icon with its animation; `main` is the window it shows, hides and reports to.
-    void CreateFor(HWND main);
+    // `main` is the window the icon shows, hides and reports to; the switches are applied to it.
+    void AttachTo(HWND main);
+    // Adds the icon, animated unless paused, with what it was told before. Adding waits on the
+    // notification area's program: the main window does it once it is on screen.
+    void ShowIcon();
     void HideToTray();
     // Told by the main window when recording pauses or resumes.
     void ShowPaused(bool paused);
@@ -65,6 +68,7 @@ private:
     LRESULT showMenu();
     static void traceMenu(HMENU popup);
     void showTooltip();
+    std::u16string tooltipText() const;
 
     HWND m_hMainWnd = nullptr;
     bool m_bPaused = false;

@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 namespace kit {
 
 namespace {
@@ -55,6 +57,8 @@ bool CTrayIcon::Create(const std::wstring& tooltip, HWND parent, UINT iconId, UI
     m_tooltip = tooltip;
     m_icon = loadIcon(iconId);
     m_added = CHECK_WIN32(notify(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    if (m_added && m_waitingBalloon)
+        showBalloon(*std::exchange(m_waitingBalloon, std::nullopt));
     return m_added;
 }
 
@@ -83,7 +87,8 @@ void CTrayIcon::StopAnimation() {
 
 void CTrayIcon::SetIcon(UINT iconId) {
     m_icon = loadIcon(iconId);
-    showIcon(m_icon.get());
+    if (m_added)
+        showIcon(m_icon.get());
 }
 
 void CTrayIcon::SetTooltip(const std::wstring& tooltip) {
@@ -92,13 +97,23 @@ void CTrayIcon::SetTooltip(const std::wstring& tooltip) {
         notify(NIM_MODIFY, NIF_TIP);
 }
 
+// Before the icon is there the last balloon asked for waits for it (a later one would replace it
+// on screen too).
 void CTrayIcon::ShowBalloonTip(const std::wstring& text, const std::wstring& title, DWORD iconFlags,
                                UINT timeoutSeconds) {
+    Balloon balloon{text, title, iconFlags, timeoutSeconds};
+    if (m_added)
+        showBalloon(balloon);
+    else
+        m_waitingBalloon = std::move(balloon);
+}
+
+void CTrayIcon::showBalloon(const Balloon& balloon) {
     NOTIFYICONDATAW data = iconData(NIF_INFO);
-    lstrcpynW(data.szInfo, text.c_str(), ARRAYSIZE(data.szInfo));
-    lstrcpynW(data.szInfoTitle, title.c_str(), ARRAYSIZE(data.szInfoTitle));
-    data.dwInfoFlags = iconFlags;
-    data.uTimeout = timeoutSeconds * 1000;
+    lstrcpynW(data.szInfo, balloon.text.c_str(), ARRAYSIZE(data.szInfo));
+    lstrcpynW(data.szInfoTitle, balloon.title.c_str(), ARRAYSIZE(data.szInfoTitle));
+    data.dwInfoFlags = balloon.iconFlags;
+    data.uTimeout = balloon.timeoutSeconds * 1000;
     Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
@@ -110,7 +125,8 @@ LRESULT CTrayIcon::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 bool CTrayIcon::handle(UINT message, WPARAM wParam) {
     if (message == WM_TIMER && wParam == kAnimationTimer && m_animating && !m_frames.empty()) {
         m_frame = (m_frame + 1) % m_frames.size();
-        showIcon(m_frames[m_frame].get());
+        if (m_added)
+            showIcon(m_frames[m_frame].get());
         return true;
     }
     if (message == WM_COMMAND) {

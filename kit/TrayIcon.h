@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ public:
     CTrayIcon(const CTrayIcon&) = delete;
     CTrayIcon& operator=(const CTrayIcon&) = delete;
 
+    // Adds the icon. A balloon asked for before goes with it; the tooltip and the still icon
+    // given before are replaced by these.
     bool Create(const std::wstring& tooltip, HWND parent, UINT iconId, UINT id, UINT callbackMessage);
     void SetAnimationIcons(const std::vector<UINT>& iconIds);
     void StartAnimation(UINT intervalMs);
@@ -46,6 +49,13 @@ private:
     bool notify(DWORD action, UINT flags);
     void showIcon(HICON icon);
 
+    struct Balloon {
+        std::wstring text, title;
+        DWORD iconFlags;
+        UINT timeoutSeconds;
+    };
+    void showBalloon(const Balloon& balloon);
+
     HWND m_parent = nullptr;
     UINT m_id = 0;
     UINT m_callbackMessage = 0;
@@ -55,6 +65,7 @@ private:
     std::size_t m_frame = 0;
     bool m_animating = false;
     bool m_added = false;
+    std::optional<Balloon> m_waitingBalloon;  // asked for before the icon was added
     UINT m_taskbarCreated = 0;
 };
 
