@@ -38,22 +38,11 @@ std::wstring wide(std::string_view text) {
     return base::toWide(text);
 }
 
-// The icons are opaque or clear, nothing between: a mask keeps their edges as they are, and a list
-// with no alpha channel is drawn with plain blits (Wine blends an alpha image through a new bitmap
-// for every row drawn).
-base::UniqueImageList iconList(std::initializer_list<UINT> icons) {
-    base::UniqueImageList list(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 0, 4));
-    for (UINT id : icons) {
-        base::UniqueIcon icon(
-            static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0)));
-        ImageList_AddIcon(list.get(), icon.get());
-    }
-    return list;
-}
-
 // The list's columns, its pictures and the headers' bitmaps.
 base::UniqueImageList setUpList(fw::CListView& list) {
-    base::UniqueImageList images = iconList({IDI_LIST_TEXT, IDI_LIST_PICTURE, IDI_LIST_FILES});
+    // By the row's kind: text, picture, file list. No alpha channel: Wine would blend each row's
+    // picture through a new bitmap.
+    base::UniqueImageList images = kit::LoadImageStrip(GetModuleHandleW(nullptr), IDB_LIST_KINDS, 16, 16, 3);
     list.SetImageList(images.get(), LVSIL_SMALL);
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     list.InsertColumn(0, L"内容", 160);
@@ -163,7 +152,7 @@ void CHistoryView::Create(HWND window, HWND list, HWND tree, HWND preview, const
     m_tree = fw::CTreeView(tree);
     m_preview.Attach(preview);
     m_listImages = setUpList(m_list);
-    m_treeImages = iconList({IDI_TREE_ROOT, IDI_TREE_COLLECTION, IDI_TREE_HOTKEYS, IDI_TREE_CATEGORY});
+    m_treeImages = kit::LoadImageStrip(GetModuleHandleW(nullptr), IDB_TREE_NODES, 16, 16, 4);  // root, history, slots, category
     m_tree.SetImageList(m_treeImages.get());
     m_nodes = makeNodes(m_tree);
     m_categories.Attach(tree, m_nodes.root);

@@ -1,5 +1,7 @@
 #include "kit/CommandBars.h"
 
+#include "kit/ListSupport.h"
+
 #include <vector>
 
 namespace kit {
@@ -31,10 +33,7 @@ bool CCommandBars::AddToolbar(HWND owner, UINT toolbarId, int buttonWidth, int b
     if (!m_toolbar)
         return false;
     SendMessageW(m_toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    m_images.reset(ImageList_Create(imageWidth, imageHeight, ILC_COLOR24 | ILC_MASK, count, 0));
-    const base::UniqueBitmap strip(
-        static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(toolbarId), IMAGE_BITMAP, 0, 0, 0)));
-    ImageList_AddMasked(m_images.get(), strip.get(), RGB(0, 0, 255));
+    m_images = LoadImageStrip(module, toolbarId, imageWidth, imageHeight, count);
     SendMessageW(m_toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_images.get()));
 
     std::vector<TBBUTTON> buttons;

@@ -18,6 +18,14 @@ HBITMAP loadHeaderBitmap(UINT bitmapId) {
 
 }  // namespace
 
+base::UniqueImageList LoadImageStrip(HMODULE module, UINT bitmapId, int width, int height, int count) {
+    base::UniqueImageList images(ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, count, 0));
+    const base::UniqueBitmap strip(static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, 0)));
+    if (images && strip)
+        ImageList_AddMasked(images.get(), strip.get(), RGB(0, 0, 255));
+    return images;
+}
+
 void SetHeaderBitmap(HWND list, int column, UINT bitmapId) {
     HWND header = ListView_GetHeader(list);
     HBITMAP bitmap = loadHeaderBitmap(bitmapId);

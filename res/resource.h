@@ -16,13 +16,9 @@
 #define IDB_HEADER_CONTENT 132
 #define IDB_HEADER_NUMBER 133
 #define IDB_HEADER_TIME 134
-#define IDI_TREE_ROOT 135
-#define IDI_TREE_HOTKEYS 136
+#define IDB_TREE_NODES 135     // the tree's pictures in one strip: root, history, slots, category
 #define IDI_SLOT 137           // a slot clip (the hotkeys picture)
-#define IDI_TREE_COLLECTION 138
-#define IDI_LIST_TEXT 139
-#define IDI_LIST_FILES 140
-#define IDI_LIST_PICTURE 141
+#define IDB_LIST_KINDS 139     // the list's pictures of a row's kind in one strip: text, picture, file list
 #define IDI_TRAY_FRAME1 142
 #define IDI_TRAY_FRAME2 143
 #define IDI_TRAY_FRAME3 144
@@ -36,7 +32,6 @@
 #define IDC_CAPTURE_SIZE_WE 165
 #define IDC_CAPTURE_SIZE_NS 166
 #define IDI_TRAY_PAUSED 169
-#define IDI_TREE_CATEGORY 173
 
 #define IDS_ABOUTBOX 101
 #define IDS_PANE_PREVIEW 102

@@ -534,6 +534,9 @@ if __name__ == '__main__':
     for name, grid in BITMAPS.items():
         write_bitmap(os.path.join(bitmaps, name + '.bmp'), [grid])
     write_bitmap(os.path.join(bitmaps, 'toolbar.bmp'), TOOLBAR)
+    # The list's and the tree's pictures, each list's in one strip, in the order of its images.
+    write_bitmap(os.path.join(bitmaps, 'list-kinds.bmp'), [ICONS[name] for name in ('text', 'picture', 'files')])
+    write_bitmap(os.path.join(bitmaps, 'tree-nodes.bmp'), [ICONS[name] for name in ('root', 'collection', 'hotkeys', 'category')])
     cursors = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'cursors')
     os.makedirs(cursors, exist_ok=True)
     for name, (grid, hot_x, hot_y) in CURSORS.items():
