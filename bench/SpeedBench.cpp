@@ -62,8 +62,11 @@ double medianOf(Times times) {
     return times.empty() ? -1 : times[times.size() / 2];
 }
 
-// Polls `done` without the 20 ms slices of the tests' pumping: a measurement waits on it.
-bool spinUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 30s) {
+// Polls `done` without the 20 ms slices of the tests' pumping: a measurement waits on it. Each
+// poll is a few calls into Wine's server; `pause` between polls leaves the server to a program
+// that is starting (a start makes hundreds of calls, each queued behind the poller's).
+bool spinUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 30s,
+               std::chrono::milliseconds pause = 0ms) {
     const auto end = Clock::now() + timeout;
     while (!done()) {
         if (Clock::now() > end)
@@ -71,7 +74,7 @@ bool spinUntil(const std::function<bool()>& done, std::chrono::milliseconds time
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&message);
-        Sleep(0);
+        Sleep(static_cast<DWORD>(pause.count()));
     }
     return true;
 }
@@ -700,7 +703,7 @@ Times startTimes(const std::function<HWND(DWORD)>& shownWindow, const std::wstri
         if (!process.hProcess)
             return times;
         HWND window = nullptr;
-        spinUntil([&] { return (window = shownWindow(process.dwProcessId)) != nullptr; }, 30s);
+        spinUntil([&] { return (window = shownWindow(process.dwProcessId)) != nullptr; }, 30s, 1ms);
         times.push_back(msSince(start));
         SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
         close(window, process.dwProcessId);
