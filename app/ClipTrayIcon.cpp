@@ -16,9 +16,9 @@
 
 namespace app {
 
+// An icon the notification area does not take now is added when the taskbar comes (kit::CTrayIcon).
 void CClipTrayIcon::ShowIcon() {
-    if (!Create(base::toWide(tooltipText()), m_hMainWnd, m_bPaused ? IDI_TRAY_PAUSED : IDI_TRAY_FRAME1, kTrayId, kNotifyMessage))
-        return;
+    Create(base::toWide(tooltipText()), m_hMainWnd, m_bPaused ? IDI_TRAY_PAUSED : IDI_TRAY_FRAME1, kTrayId, kNotifyMessage);
     SetAnimationIcons({IDI_TRAY_FRAME1, IDI_TRAY_FRAME2, IDI_TRAY_FRAME3, IDI_TRAY_FRAME4});
     if (!m_bPaused)
         StartAnimation(500);
@@ -83,13 +83,13 @@ void CClipTrayIcon::NoteQueued(int count) {
     showTooltip();
 }
 
-// The debug log has the tooltip on one line. The tray is told only of a new text: each change is
-// a call into the shell's process, and a burst of copies would make one per copy.
 std::u16string CClipTrayIcon::tooltipText() const {
     return app::recorder::trayTooltip(m_strLastRecorded, m_nWaiting, m_nQueued, m_nMissed, m_nSecrets) +
            (m_sync.empty() ? u"" : u"\n" + m_sync);
 }
 
+// The debug log has the tooltip on one line. The tray is told only of a new text: each change is
+// a call into the shell's process, and a burst of copies would make one per copy.
 void CClipTrayIcon::showTooltip() {
     const std::u16string tooltip = tooltipText();
     if (tooltip == m_shownTooltip)

@@ -1,6 +1,8 @@
 #include "kit/TrayIcon.h"
 
 #include "base/Check.h"
+#include "base/Text.h"
+#include "base/Trace.h"
 
 #include <shellapi.h>
 
@@ -56,10 +58,16 @@ bool CTrayIcon::Create(const std::wstring& tooltip, HWND parent, UINT iconId, UI
     m_callbackMessage = callbackMessage;
     m_tooltip = tooltip;
     m_icon = loadIcon(iconId);
-    m_added = CHECK_WIN32(notify(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP));
-    if (m_added && m_waitingBalloon)
-        showBalloon(*std::exchange(m_waitingBalloon, std::nullopt));
+    add();
     return m_added;
+}
+
+void CTrayIcon::add() {
+    m_added = CHECK_WIN32(notify(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    if (!m_added)
+        return;
+    for (const Balloon& balloon : std::exchange(m_waitingBalloons, {}))
+        showBalloon(balloon);
 }
 
 void CTrayIcon::showIcon(HICON icon) {
@@ -97,15 +105,20 @@ void CTrayIcon::SetTooltip(const std::wstring& tooltip) {
         notify(NIM_MODIFY, NIF_TIP);
 }
 
-// Before the icon is there the last balloon asked for waits for it (a later one would replace it
-// on screen too).
+// Before the icon is there a balloon waits for it; past the few that wait, the oldest goes (and
+// is noted in the debug log).
 void CTrayIcon::ShowBalloonTip(const std::wstring& text, const std::wstring& title, DWORD iconFlags,
                                UINT timeoutSeconds) {
     Balloon balloon{text, title, iconFlags, timeoutSeconds};
-    if (m_added)
+    if (m_added) {
         showBalloon(balloon);
-    else
-        m_waitingBalloon = std::move(balloon);
+        return;
+    }
+    if (m_waitingBalloons.size() == kMaxWaitingBalloons) {
+        base::Trace("tray: a balloon waiting for the icon was dropped: %s", base::toUtf8(m_waitingBalloons.front().title).c_str());
+        m_waitingBalloons.erase(m_waitingBalloons.begin());
+    }
+    m_waitingBalloons.push_back(std::move(balloon));
 }
 
 void CTrayIcon::showBalloon(const Balloon& balloon) {
@@ -133,9 +146,12 @@ bool CTrayIcon::handle(UINT message, WPARAM wParam) {
         OnCommand(LOWORD(wParam));
         return true;
     }
-    // Explorer restarted: the icon must be added again.
-    if (message == m_taskbarCreated && m_added) {
-        notify(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    // Explorer restarted, or started after us: the icon is added again, or at last.
+    if (message == m_taskbarCreated && m_parent) {
+        if (m_added)
+            notify(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP);  // it went with the old taskbar
+        else
+            add();
         return true;
     }
     return false;

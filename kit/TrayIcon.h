@@ -10,7 +10,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,8 +22,9 @@ public:
     CTrayIcon(const CTrayIcon&) = delete;
     CTrayIcon& operator=(const CTrayIcon&) = delete;
 
-    // Adds the icon. A balloon asked for before goes with it; the tooltip and the still icon
-    // given before are replaced by these.
+    // Adds the icon; the balloons asked for before follow it. The tooltip and the still icon
+    // given before are replaced by these. An icon the notification area did not take is added
+    // again when the taskbar is (re)created.
     bool Create(const std::wstring& tooltip, HWND parent, UINT iconId, UINT id, UINT callbackMessage);
     void SetAnimationIcons(const std::vector<UINT>& iconIds);
     void StartAnimation(UINT intervalMs);
@@ -46,6 +46,7 @@ private:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool handle(UINT message, WPARAM wParam);
     NOTIFYICONDATAW iconData(UINT flags) const;
+    void add();
     bool notify(DWORD action, UINT flags);
     void showIcon(HICON icon);
 
@@ -65,7 +66,9 @@ private:
     std::size_t m_frame = 0;
     bool m_animating = false;
     bool m_added = false;
-    std::optional<Balloon> m_waitingBalloon;  // asked for before the icon was added
+    // Asked for before the icon was added, shown in turn once it is (the shell queues them).
+    static constexpr std::size_t kMaxWaitingBalloons = 4;
+    std::vector<Balloon> m_waitingBalloons;
     UINT m_taskbarCreated = 0;
 };
 
