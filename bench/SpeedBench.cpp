@@ -394,6 +394,15 @@ void measureEarlierSearch(double emptyStartMb) {
     std::filesystem::remove_all(std::filesystem::u8path(runs));
 }
 
+// A menu of `process` on screen and painted: there with nothing of it left to paint, and its
+// thread back at its messages (a paint that has begun has ended).
+bool menuPainted(DWORD process) {
+    HWND menu = visibleProcessMenu(process);
+    DWORD_PTR answer = 0;
+    return menu && !GetUpdateRect(menu, nullptr, FALSE) &&
+           SendMessageTimeoutW(menu, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer);
+}
+
 // Ctrl+right button released over `target`, until a menu of `process` is on screen and painted.
 Times menuTimes(HWND target, DWORD process, bool ctrl) {
     Times times;
@@ -408,13 +417,7 @@ Times menuTimes(HWND target, DWORD process, bool ctrl) {
         letTimePass(40ms);
         const auto start = Clock::now();
         sendMouseButton(MOUSEEVENTF_RIGHTUP);
-        // On screen and painted: the menu window is there with nothing of it left to paint.
-        spinUntil(
-            [&] {
-                HWND menu = visibleProcessMenu(process);
-                return menu && !GetUpdateRect(menu, nullptr, FALSE);
-            },
-            10s);
+        spinUntil([&] { return menuPainted(process); }, 10s);
         times.push_back(msSince(start));
         if (ctrl)
             sendKeys({{VK_CONTROL, true}});
@@ -442,7 +445,7 @@ Times keyboardMenuTimes(const Target& target) {
         holdControlAndAlt();
         const auto start = Clock::now();
         sendKeys({{VK_OEM_3, false}});
-        spinUntil([&] { return visibleProcessMenu(target.processId()) != nullptr; }, 10s);
+        spinUntil([&] { return menuPainted(target.processId()); }, 10s);
         times.push_back(msSince(start));
         sendKeys({{VK_OEM_3, true}, {VK_MENU, true}, {VK_CONTROL, true}});
         sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
