@@ -97,15 +97,23 @@ void appendPasteAsMenu(CMenuEx& menu, std::vector<hooklib::Item> textItems) {
     });
 }
 
+// A menu is made to be shown at once, or ahead while the button is held: made ahead, anything but
+// a clean read of the rows is left for the release to do again, and to report.
+enum class Making { ToShow, Ahead };
+
 // The rows of the main window's list as items, with the image of their kind, and "粘贴为" after
 // them. A main window that does not hand them over in time leaves one disabled item that says so.
-void fillFromList(CMenuEx& menu, HWND main, HWND list) {
+// False when made ahead and the rows were not read cleanly.
+bool fillFromList(CMenuEx& menu, HWND main, HWND list, Making making) {
     const auto started = std::chrono::steady_clock::now();
     std::vector<RemoteRow> rows;
-    switch (readListRowsReversed(main, list, rows)) {
+    const RemoteReadResult result = readListRowsReversed(main, list, rows);
+    if (making == Making::Ahead && result != RemoteReadResult::Read)
+        return false;
+    switch (result) {
     case RemoteReadResult::NoMemory:
         MessageBoxW(nullptr, L"create memory error", nullptr, MB_OK);
-        return;
+        return true;
     case RemoteReadResult::NotReleased:
         MessageBoxW(nullptr, L"free memory fail", nullptr, MB_OK);
         break;
@@ -114,7 +122,7 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
         const std::wstring text(hooklib::kBusyText.begin(), hooklib::kBusyText.end());
         menu.AppendClipItem(hooklib::kBusyCommand, text, text, kIconSize, kIconSize, nullptr);
         EnableMenuItem(menu.handle(), hooklib::kBusyCommand, MF_BYCOMMAND | MF_GRAYED);
-        return;
+        return true;
     }
     case RemoteReadResult::Read:
         break;
@@ -155,6 +163,7 @@ void fillFromList(CMenuEx& menu, HWND main, HWND list) {
     base::Trace("clip menu: %u rows read in %lld ms, items made in %lld ms", static_cast<unsigned>(rows.size()), read,
               millisecondsSince(started) - read);
     base::Trace("clip menu commands:%s", commands.c_str());
+    return true;
 }
 
 // Windows says a screen reader runs (SPI_GETSCREENREADER): the menu is plain string items, which
@@ -179,23 +188,36 @@ void giveFocusBack(HWND target, HWND focus) {
         SetFocus(focus);
 }
 
+// The clip menu of the main window's rows; null when no menu could be made, or it was made ahead
+// and the rows could not be read cleanly.
+std::unique_ptr<CMenuEx> makeClipMenu(Making making) {
+    auto menu = std::make_unique<CMenuEx>(screenReaderRuns());
+    if (!menu->handle())
+        return nullptr;
+    loadMenuBitmaps(menu->background());
+    HWND main = findMainWindow();
+    HWND list = main ? GetDlgItem(main, store::kMainListId) : nullptr;
+    if (list ? !fillFromList(*menu, main, list, making) : making == Making::Ahead)
+        return nullptr;
+    return menu;
+}
+
 // The menu at `at`; the clip chosen (its text alone with Shift held as it was chosen) is handed
 // on for `target`, the window the user clicked or typed in. Whatever the outcome, the next
 // Ctrl+right-click opens a menu again.
 void showClipMenu(CMenuHookWnd& owner, POINT at, HWND target, const ClipChosen& chosenClip, Opening opening = {}) {
     base::ScopeExit closed([] { endMenuTurn(); });
-    CMenuEx menu(screenReaderRuns());
-    loadMenuBitmaps(menu.background());
-    HWND main = findMainWindow();
-    HWND list = main ? GetDlgItem(main, store::kMainListId) : nullptr;
-    if (list && menu.handle())
-        fillFromList(menu, main, list);
-    if (!menu.handle())
+    std::unique_ptr<CMenuEx> menu = owner.TakePrepared();
+    if (menu && menu->madeAtClipboardSequence() != GetClipboardSequenceNumber())
+        menu.reset();  // something was copied while the button was held
+    if (!menu)
+        menu = makeClipMenu(Making::ToShow);
+    if (!menu)
         return;
-    base::Trace("clip menu shown with %d items", GetMenuItemCount(menu.handle()));
-    const UINT chosen = owner.Track(menu, at, opening.fromKeyboard);
-    base::Trace("clip menu closed: %u; %d thumbnails read in %lld ms", chosen, menu.thumbnailsLoaded(),
-              menu.thumbnailMilliseconds());
+    base::Trace("clip menu shown with %d items", GetMenuItemCount(menu->handle()));
+    const UINT chosen = owner.Track(*menu, at, opening.fromKeyboard);
+    base::Trace("clip menu closed: %u; %d thumbnails read in %lld ms", chosen, menu->thumbnailsLoaded(),
+              menu->thumbnailMilliseconds());
     if (opening.fromKeyboard)
         giveFocusBack(target, opening.focus);
     const std::optional<hooklib::Choice> choice = hooklib::choiceForCommand(chosen);
@@ -215,6 +237,8 @@ bool HandleClipMenuMouse(WPARAM message, const MOUSEHOOKSTRUCT& record, ClipChos
         return false;
     case hooklib::MouseAction::Take:
         clearMenuTurn();
+        // The button went down: its release opens the menu, made meanwhile.
+        CMenuHookWnd::Prepare([](CMenuHookWnd& owner) { owner.KeepPrepared(makeClipMenu(Making::Ahead)); });
         return true;  // the application never sees it, menu or not
     case hooklib::MouseAction::TakeAndOpen:
         break;

@@ -10,6 +10,8 @@
 #include "base/Trace.h"
 
 #include <chrono>
+#include <mutex>
+#include <utility>
 
 namespace hooklib {
 
@@ -153,10 +155,9 @@ void CMenuEx::DrawItem(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     const RECT& area = item.rcItem;
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
-    {
-        const base::UniqueBrush background(CreateSolidBrush(m_background));
-        FillRect(dc, &area, background.get());
-    }
+    if (!m_backgroundBrush)
+        m_backgroundBrush.reset(CreateSolidBrush(m_background));
+    FillRect(dc, &area, m_backgroundBrush.get());
     RECT textArea = {area.left + data->width + kTextGap, area.top + 2, area.right, area.bottom + 2};
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     if (data->command == 0) {
@@ -191,9 +192,10 @@ void CMenuEx::DrawItem(const DRAWITEMSTRUCT& item) {
                   DT_VCENTER | DT_EXPANDTABS | DT_SINGLELINE | DT_NOPREFIX);
     SetTextColor(dc, oldColor);
     if (HBITMAP bitmap = pictureOf(*data)) {
-        base::MemoryDc source(dc);
-        base::SelectScope picture(source.get(), bitmap);
-        BitBlt(dc, area.left, area.top + 2, data->width + 4, data->height + 4, source.get(), 0, 0, SRCCOPY);
+        if (!m_pictureDc)
+            m_pictureDc = base::MemoryDc(dc);
+        base::SelectScope picture(m_pictureDc.get(), bitmap);
+        BitBlt(dc, area.left, area.top + 2, data->width + 4, data->height + 4, m_pictureDc.get(), 0, 0, SRCCOPY);
     }
     SetBkMode(dc, oldMode);
 }
@@ -201,20 +203,76 @@ void CMenuEx::DrawItem(const DRAWITEMSTRUCT& item) {
 namespace {
 
 constexpr UINT kMsgRun = WM_APP + 1;
+constexpr UINT kMsgPrepare = WM_APP + 2;
+constexpr UINT_PTR kSpareTimer = 1;
+constexpr UINT kSpareLifeMs = 2000;
+
+// The one window made ready in this process, and the thread it belongs to (a window is used and
+// destroyed only by its own thread). Any thread of the process may ask for it.
+std::mutex g_spareLock;
+CMenuHookWnd* g_pSpare = nullptr;
 
 }  // namespace
 
 // The window owns the object once it is made; without a window the object goes at once.
-bool CMenuHookWnd::Post(Work work) {
+CMenuHookWnd* CMenuHookWnd::Make(Work work) {
     std::unique_ptr<CMenuHookWnd> owner(new CMenuHookWnd(std::move(work)));
     if (!owner->Create({kHookWindowClass, g_hLibrary, nullptr, WS_POPUP, WS_EX_TOOLWINDOW}))
+        return nullptr;
+    owner->m_ownedByWindow = true;
+    return owner.release();
+}
+
+CMenuHookWnd* CMenuHookWnd::TakeSpare() {
+    std::lock_guard<std::mutex> lock(g_spareLock);
+    if (!g_pSpare || g_pSpare->m_thread != GetCurrentThreadId())
+        return nullptr;
+    CMenuHookWnd* spare = std::exchange(g_pSpare, nullptr);
+    KillTimer(spare->hwnd(), kSpareTimer);
+    return spare;
+}
+
+void CMenuHookWnd::Prepare(Work prepare) {
+    {
+        std::lock_guard<std::mutex> lock(g_spareLock);
+        if (g_pSpare)  // this thread's is ready already, or another thread's goes by itself
+            return;
+    }
+    CMenuHookWnd* window = Make({});
+    if (!window)
+        return;
+    window->m_prepare = std::move(prepare);
+    if (!SetTimer(window->hwnd(), kSpareTimer, kSpareLifeMs, nullptr) ||
+        !CHECK_WIN32(PostMessageW(window->hwnd(), kMsgPrepare, 0, 0))) {
+        window->Destroy();
+        return;
+    }
+    std::lock_guard<std::mutex> lock(g_spareLock);
+    g_pSpare = window;
+}
+
+bool CMenuHookWnd::Post(Work work) {
+    CMenuHookWnd* window = TakeSpare();
+    if (window)
+        window->m_work = std::move(work);
+    else
+        window = Make(std::move(work));
+    if (!window)
         return false;
-    CMenuHookWnd* window = owner.release();
-    window->m_ownedByWindow = true;
     if (CHECK_WIN32(PostMessageW(window->hwnd(), kMsgRun, 0, 0)))
         return true;
     window->Destroy();
     return false;
+}
+
+void CMenuHookWnd::OnFinalMessage() {
+    {
+        std::lock_guard<std::mutex> lock(g_spareLock);
+        if (g_pSpare == this)
+            g_pSpare = nullptr;
+    }
+    if (m_ownedByWindow)
+        delete this;
 }
 
 void CMenuHookWnd::UnregisterClass() {
@@ -244,6 +302,22 @@ LRESULT CMenuHookWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMsgRun:
         if (Work work = std::move(m_work))
             base::Guarded("clip menu", [&] { work(*this); });
+        Destroy();
+        return 0;
+    case kMsgPrepare:
+        if (Work prepare = std::move(m_prepare))
+            base::Guarded("clip menu made ready", [&] { prepare(*this); });
+        return 0;
+    case WM_TIMER:
+        if (wParam != kSpareTimer)
+            break;
+        KillTimer(hwnd(), kSpareTimer);
+        {
+            std::lock_guard<std::mutex> lock(g_spareLock);
+            if (g_pSpare != this)
+                return 0;
+            g_pSpare = nullptr;  // no release came for it
+        }
         Destroy();
         return 0;
     case WM_MEASUREITEM:

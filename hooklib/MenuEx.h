@@ -49,6 +49,8 @@ public:
     // Thumbnails read so far, and the time it took.
     int thumbnailsLoaded() const { return m_nThumbnails; }
     long long thumbnailMilliseconds() const { return m_thumbnailMs; }
+    // The clipboard's sequence number when the menu was made: a later copy makes it stale.
+    DWORD madeAtClipboardSequence() const { return m_madeAtSequence; }
     void SetOwner(HWND owner) { m_owner = owner; }
     // The chosen command, or 0 when the menu was dismissed.
     UINT TrackClipMenu(UINT flags, int x, int y, HWND owner, const RECT* exclude);
@@ -77,8 +79,12 @@ private:
     HWND m_owner = nullptr;
     base::UniqueFont m_font;        // the menu font, made once for all items
     base::MemoryDc m_measureDc;     // measures every item's text (made on the first measure)
+    // What every item is drawn with, made on the first draw: Wine takes a while to make a DC.
+    base::UniqueBrush m_backgroundBrush;
+    base::MemoryDc m_pictureDc;     // each picture selected only while it is copied
     int m_nThumbnails = 0;
     long long m_thumbnailMs = 0;
+    const DWORD m_madeAtSequence = GetClipboardSequenceNumber();
     const int m_nSeparatorHeight = 10;
     const COLORREF m_background = RGB(239, 243, 255);
     const COLORREF m_selectedText;
@@ -86,8 +92,9 @@ private:
 };
 
 // The hidden window that owns a clip menu in the thread that shows it. It is made by the mouse
-// hook and runs its work from a message of its own (an application whose loop fetches only its
-// own windows' messages would never run a thread timer), then goes, and the object with it.
+// hook (as the chord's button goes down, or by the key) and runs its work from a message of its
+// own (an application whose loop fetches only its own windows' messages would never run a thread
+// timer), then goes, and the object with it.
 // While it tracks a menu the menu's measure and draw requests go to that menu. (g_pTrackingMenu
 // names the menu too, but it lives in the section all processes share; the window keeps its own
 // pointer.)
@@ -97,6 +104,15 @@ public:
     // A window of this thread that will run `work` once the thread gets to its messages; false
     // when the window cannot be made.
     static bool Post(Work work);
+    // The chord's button went down in this thread: the window its release will want is made now
+    // and runs `prepare` once the thread gets to its messages (Wine takes about 10 ms to make a
+    // top-level window, and reading the rows takes as long again; a person holds the button
+    // longer). Post in the same thread takes the window; unused, it goes by itself after two
+    // seconds, with what it kept.
+    static void Prepare(Work prepare);
+    // The menu `prepare` made, for the work Post runs; null when there is none.
+    void KeepPrepared(std::unique_ptr<CMenuEx> menu) { m_prepared = std::move(menu); }
+    std::unique_ptr<CMenuEx> TakePrepared() { return std::move(m_prepared); }
     // The window class goes with the library: a later library at the same address must not
     // meet a class whose procedure is gone.
     static void UnregisterClass();
@@ -111,15 +127,17 @@ public:
 
 private:
     explicit CMenuHookWnd(Work work) : m_work(std::move(work)) {}
+    static CMenuHookWnd* Make(Work work);
+    static CMenuHookWnd* TakeSpare();
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnFinalMessage() override {
-        if (m_ownedByWindow)
-            delete this;
-    }
+    void OnFinalMessage() override;
 
     Work m_work;
+    Work m_prepare;
+    std::unique_ptr<CMenuEx> m_prepared;
     CMenuEx* m_menu = nullptr;     // the menu being tracked
     bool m_ownedByWindow = false;  // deleted with its window
+    DWORD m_thread = GetCurrentThreadId();
 };
 
 }  // namespace hooklib
