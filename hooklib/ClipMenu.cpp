@@ -97,18 +97,19 @@ void appendPasteAsMenu(CMenuEx& menu, std::vector<hooklib::Item> textItems) {
     });
 }
 
-// A menu is made to be shown at once, or ahead while the button is held: made ahead, anything but
-// a clean read of the rows is left for the release to do again, and to report.
+// A menu is made to be shown at once, or ahead while the button is held: made ahead, rows that
+// could not be read for want of memory are left for the release to read again, and to report (a
+// main window too busy to answer is not asked twice).
 enum class Making { ToShow, Ahead };
 
 // The rows of the main window's list as items, with the image of their kind, and "粘贴为" after
 // them. A main window that does not hand them over in time leaves one disabled item that says so.
-// False when made ahead and the rows were not read cleanly.
+// False when made ahead and left for the release.
 bool fillFromList(CMenuEx& menu, HWND main, HWND list, Making making) {
     const auto started = std::chrono::steady_clock::now();
     std::vector<RemoteRow> rows;
     const RemoteReadResult result = readListRowsReversed(main, list, rows);
-    if (making == Making::Ahead && result != RemoteReadResult::Read)
+    if (making == Making::Ahead && (result == RemoteReadResult::NoMemory || result == RemoteReadResult::NotReleased))
         return false;
     switch (result) {
     case RemoteReadResult::NoMemory:
@@ -188,15 +189,20 @@ void giveFocusBack(HWND target, HWND focus) {
         SetFocus(focus);
 }
 
+HWND findMainList(HWND main) {
+    return main ? GetDlgItem(main, store::kMainListId) : nullptr;
+}
+
 // The clip menu of the main window's rows; null when no menu could be made, or it was made ahead
-// and the rows could not be read cleanly.
+// and left for the release.
 std::unique_ptr<CMenuEx> makeClipMenu(Making making) {
     auto menu = std::make_unique<CMenuEx>(screenReaderRuns());
     if (!menu->handle())
         return nullptr;
     loadMenuBitmaps(menu->background());
     HWND main = findMainWindow();
-    HWND list = main ? GetDlgItem(main, store::kMainListId) : nullptr;
+    HWND list = findMainList(main);
+    menu->SetRowsStamp(CMenuEx::StampOf(list));  // before the read: a change during it shows
     if (list ? !fillFromList(*menu, main, list, making) : making == Making::Ahead)
         return nullptr;
     return menu;
@@ -208,8 +214,8 @@ std::unique_ptr<CMenuEx> makeClipMenu(Making making) {
 void showClipMenu(CMenuHookWnd& owner, POINT at, HWND target, const ClipChosen& chosenClip, Opening opening = {}) {
     base::ScopeExit closed([] { endMenuTurn(); });
     std::unique_ptr<CMenuEx> menu = owner.TakePrepared();
-    if (menu && menu->madeAtClipboardSequence() != GetClipboardSequenceNumber())
-        menu.reset();  // something was copied while the button was held
+    if (menu && !(menu->rowsStamp() == CMenuEx::StampOf(findMainList(findMainWindow()))))
+        menu.reset();  // a copy, or another change of the rows, while the button was held
     if (!menu)
         menu = makeClipMenu(Making::ToShow);
     if (!menu)

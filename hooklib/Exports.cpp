@@ -123,6 +123,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     } else if (reason == DLL_PROCESS_DETACH && !reserved) {
         // Unloaded, not the process ending: what this library made in the process goes.
         freeMenuBitmaps();
+        CMenuHookWnd::LetGoOfSpare();
         CMenuHookWnd::UnregisterClass();
         CChordWnd::UnregisterClass();
         hooklib::endThreadChordCaches();

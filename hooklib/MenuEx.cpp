@@ -4,6 +4,7 @@
 #include "hooklib/SharedState.h"
 #include "store/ClipboardCopy.h"
 #include "store/DataFiles.h"
+#include "store/Protocol.h"
 #include "base/Barrier.h"
 #include "base/Check.h"
 #include "base/Text.h"
@@ -98,6 +99,10 @@ HBITMAP CMenuEx::pictureOf(ItemData& data) {
     ++m_nThumbnails;
     m_thumbnailMs += std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
     return data.bitmap;
+}
+
+CMenuEx::RowsStamp CMenuEx::StampOf(HWND list) {
+    return {list, list ? GetPropW(list, store::kListChangesProperty) : nullptr, GetClipboardSequenceNumber()};
 }
 
 bool CMenuEx::AppendPopupMadeOnOpening(HMENU parent, const std::wstring& text, std::function<void(HMENU)> fill) {
@@ -223,11 +228,24 @@ CMenuHookWnd* CMenuHookWnd::Make(Work work) {
     return owner.release();
 }
 
+namespace {
+
+// Whether the process has a spare that is still there; one whose thread ended (Windows destroys
+// a dying thread's windows without a word to them) is forgotten. Called under g_spareLock.
+bool haveSpare() {
+    if (g_pSpare && !IsWindow(g_pSpare->hwnd()))
+        g_pSpare = nullptr;
+    return g_pSpare != nullptr;
+}
+
+}  // namespace
+
 CMenuHookWnd* CMenuHookWnd::TakeSpare() {
     std::lock_guard<std::mutex> lock(g_spareLock);
-    if (!g_pSpare || g_pSpare->m_thread != GetCurrentThreadId())
+    if (!haveSpare() || g_pSpare->m_thread != GetCurrentThreadId())
         return nullptr;
     CMenuHookWnd* spare = std::exchange(g_pSpare, nullptr);
+    spare->m_bSpare = false;
     KillTimer(spare->hwnd(), kSpareTimer);
     return spare;
 }
@@ -235,20 +253,36 @@ CMenuHookWnd* CMenuHookWnd::TakeSpare() {
 void CMenuHookWnd::Prepare(Work prepare) {
     {
         std::lock_guard<std::mutex> lock(g_spareLock);
-        if (g_pSpare)  // this thread's is ready already, or another thread's goes by itself
+        if (haveSpare())  // this thread's is ready already, or another thread's goes by itself
             return;
     }
     CMenuHookWnd* window = Make({});
     if (!window)
         return;
     window->m_prepare = std::move(prepare);
-    if (!SetTimer(window->hwnd(), kSpareTimer, kSpareLifeMs, nullptr) ||
-        !CHECK_WIN32(PostMessageW(window->hwnd(), kMsgPrepare, 0, 0))) {
-        window->Destroy();
-        return;
+    window->m_bSpare = true;
+    bool made = SetTimer(window->hwnd(), kSpareTimer, kSpareLifeMs, nullptr) &&
+                CHECK_WIN32(PostMessageW(window->hwnd(), kMsgPrepare, 0, 0));
+    if (made) {
+        std::lock_guard<std::mutex> lock(g_spareLock);
+        made = !haveSpare();  // another thread's came first while this one was made
+        if (made)
+            g_pSpare = window;
     }
+    if (!made)
+        window->Destroy();
+}
+
+// The library is going while the application stays: the spare window must not call into it
+// again. Any thread of the process may change the window's procedure; its own thread destroys it.
+void CMenuHookWnd::LetGoOfSpare() {
     std::lock_guard<std::mutex> lock(g_spareLock);
-    g_pSpare = window;
+    if (!haveSpare())
+        return;
+    HWND spare = g_pSpare->hwnd();
+    g_pSpare = nullptr;
+    SetWindowLongPtrW(spare, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcW));
+    PostMessageW(spare, WM_CLOSE, 0, 0);
 }
 
 bool CMenuHookWnd::Post(Work work) {
@@ -314,9 +348,10 @@ LRESULT CMenuHookWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         KillTimer(hwnd(), kSpareTimer);
         {
             std::lock_guard<std::mutex> lock(g_spareLock);
-            if (g_pSpare != this)
-                return 0;
-            g_pSpare = nullptr;  // no release came for it
+            if (!std::exchange(m_bSpare, false))
+                return 0;  // taken: a timer message already queued
+            if (g_pSpare == this)
+                g_pSpare = nullptr;  // no release came for it
         }
         Destroy();
         return 0;

@@ -49,8 +49,19 @@ public:
     // Thumbnails read so far, and the time it took.
     int thumbnailsLoaded() const { return m_nThumbnails; }
     long long thumbnailMilliseconds() const { return m_thumbnailMs; }
-    // The clipboard's sequence number when the menu was made: a later copy makes it stale.
-    DWORD madeAtClipboardSequence() const { return m_madeAtSequence; }
+    // What the menu's rows were read from, for a menu made ahead: when it differs at the time to
+    // show it, the rows may have changed.
+    struct RowsStamp {
+        HWND list = nullptr;
+        HANDLE listChanges = nullptr;  // the list's store::kListChangesProperty
+        DWORD clipboard = 0;           // the clipboard's sequence number
+        bool operator==(const RowsStamp& other) const {
+            return list == other.list && listChanges == other.listChanges && clipboard == other.clipboard;
+        }
+    };
+    static RowsStamp StampOf(HWND list);
+    void SetRowsStamp(const RowsStamp& stamp) { m_rowsStamp = stamp; }
+    const RowsStamp& rowsStamp() const { return m_rowsStamp; }
     void SetOwner(HWND owner) { m_owner = owner; }
     // The chosen command, or 0 when the menu was dismissed.
     UINT TrackClipMenu(UINT flags, int x, int y, HWND owner, const RECT* exclude);
@@ -84,7 +95,7 @@ private:
     base::MemoryDc m_pictureDc;     // each picture selected only while it is copied
     int m_nThumbnails = 0;
     long long m_thumbnailMs = 0;
-    const DWORD m_madeAtSequence = GetClipboardSequenceNumber();
+    RowsStamp m_rowsStamp;
     const int m_nSeparatorHeight = 10;
     const COLORREF m_background = RGB(239, 243, 255);
     const COLORREF m_selectedText;
@@ -110,6 +121,8 @@ public:
     // longer). Post in the same thread takes the window; unused, it goes by itself after two
     // seconds, with what it kept.
     static void Prepare(Work prepare);
+    // The library goes: a spare left is made harmless, and goes with its thread's next message.
+    static void LetGoOfSpare();
     // The menu `prepare` made, for the work Post runs; null when there is none.
     void KeepPrepared(std::unique_ptr<CMenuEx> menu) { m_prepared = std::move(menu); }
     std::unique_ptr<CMenuEx> TakePrepared() { return std::move(m_prepared); }
@@ -138,6 +151,7 @@ private:
     CMenuEx* m_menu = nullptr;     // the menu being tracked
     bool m_ownedByWindow = false;  // deleted with its window
     DWORD m_thread = GetCurrentThreadId();
+    bool m_bSpare = false;  // made ahead and not yet taken (under g_spareLock)
 };
 
 }  // namespace hooklib

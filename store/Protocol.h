@@ -12,6 +12,9 @@ namespace store {
 // clip list (control 1000): message boxes of the program carry the same caption.
 inline constexpr std::string_view kMainWindowTitle = "\u201cTavenlow剪贴复制工具(Dravix)\u201dV4.7";
 inline constexpr int kMainListId = 1000;
+// A window property of that list: a count that goes up with every change of its rows (a menu
+// made from the rows earlier knows from it whether they are still the same).
+inline constexpr wchar_t kListChangesProperty[] = L"DravixListChanges";
 // While recording is paused the title ends so: the command line finds the window then too.
 inline constexpr std::string_view kPausedTitleSuffix = "(暂停)";
 

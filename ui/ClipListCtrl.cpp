@@ -214,6 +214,9 @@ LRESULT CClipListCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_DESTROY:
+        RemovePropW(m_list.hwnd(), store::kListChangesProperty);
+        break;
     default:
         break;
     }

@@ -119,6 +119,7 @@ private:
     fw::CListView m_list;
     ui::cliplist::ClipListModel m_rows;  // what the list shows, by position
     bool m_focusedWhilePainting = false;  // asked once a paint, not for every row
+    std::uintptr_t m_nChanges = 0;        // published on the list (store::kListChangesProperty)
 };
 
 }  // namespace ui

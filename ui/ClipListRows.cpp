@@ -3,6 +3,7 @@
 #include "ui/ClipListCtrl.h"
 
 #include "kit/ListSupport.h"
+#include "store/Protocol.h"
 
 #include <commctrl.h>
 
@@ -45,6 +46,7 @@ void CClipListCtrl::Refill() {
             DefWindowProcW(m_list.hwnd(), WM_SETREDRAW, TRUE, 0);
     }
     RedrawWindow(m_list.hwnd(), nullptr, nullptr, RDW_INVALIDATE | (newCount ? RDW_ERASE | RDW_FRAME : 0));
+    SetPropW(m_list.hwnd(), store::kListChangesProperty, reinterpret_cast<HANDLE>(++m_nChanges));
 }
 
 void CClipListCtrl::Upsert(ui::cliplist::Row row) {

@@ -95,42 +95,55 @@ TEST_F(ClipMenuTest, CtrlRightClickOpensTheMenuAndTheChoiceIsPastedOnce) {
     EXPECT_TRUE(expectNothingFor(1200ms, [&] { return !target.text().empty() || m_log.has("notify 1027", escMark); }));
 }
 
-// The menu is made while the button is held: a clip copied meanwhile is in it all the same. A
-// press whose release never comes for it leaves nothing in the application: the window made for
-// the menu goes by itself.
+// The menu is made while the button is held, and shown as it was made on the release; a clip
+// copied meanwhile has it made again. A press whose release never comes for it leaves nothing in
+// the application: the window made for the menu goes by itself.
 TEST_F(ClipMenuTest, TheMenuMadeWhileTheButtonIsHeldHasACopyMadeMeanwhile) {
     record(L"before the press");
     Target target(L"Held target", L"", L"DravixEditTarget", base::toWide(m_dir.path("held.log")));
     ASSERT_TRUE(target.focus());
+    const DWORD process = processOf(target.window());
     movePointer(centreOf(target.window()));
-    const auto pressAndWaitForTheMenuMade = [&](std::size_t mark) {
+    const auto pressUntilTheMenuIsMade = [&] {
+        const std::size_t mark = m_log.mark();
         sendKeys({{VK_CONTROL, false}});
         letTimePass(40ms);
         sendMouseButton(MOUSEEVENTF_RIGHTDOWN);
         return pumpUntil([&] { return m_log.has("clip menu commands:", mark); }, 5s);
     };
-    const std::size_t mark = m_log.mark();
-    ASSERT_TRUE(pressAndWaitForTheMenuMade(mark)) << m_log.text();
-    record(L"while held");
-    const std::size_t released = m_log.mark();
-    sendMouseButton(MOUSEEVENTF_RIGHTUP);
-    sendKeys({{VK_CONTROL, true}});
-    ASSERT_TRUE(waitForProcessMenu(processOf(target.window())));
-    EXPECT_TRUE(m_log.has("clip menu commands: 999002 999001", released)) << m_log.text();
-    sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
-    ASSERT_TRUE(pumpUntil([&] { return !visibleProcessMenu(processOf(target.window())); }, 5s));
+    const auto releaseUntilTheMenuIsShown = [&] {
+        sendMouseButton(MOUSEEVENTF_RIGHTUP);
+        sendKeys({{VK_CONTROL, true}});
+        return waitForProcessMenu(process) != nullptr;
+    };
+    const auto closeTheMenu = [&] {
+        sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
+        return pumpUntil([&] { return !visibleProcessMenu(process); }, 5s);
+    };
+    for (const bool copyWhileHeld : {false, true}) {
+        SCOPED_TRACE(copyWhileHeld);
+        ASSERT_TRUE(pressUntilTheMenuIsMade()) << m_log.text();
+        if (copyWhileHeld)
+            record(L"while held");
+        const std::size_t released = m_log.mark();
+        ASSERT_TRUE(releaseUntilTheMenuIsShown());
+        if (copyWhileHeld)
+            EXPECT_TRUE(m_log.has("clip menu commands: 999002 999001", released)) << m_log.text();
+        else
+            EXPECT_FALSE(m_log.has("clip menu commands:", released)) << m_log.text();
+        ASSERT_TRUE(closeTheMenu());
+    }
     ASSERT_TRUE(pumpUntil([&] { return !FindWindowW(L"DravixClipMenuOwner", nullptr); }, 5s));
 
     // Ctrl let go before the button: the release is the application's (the edit's own menu).
     const std::size_t pressed = m_log.mark();
-    ASSERT_TRUE(pressAndWaitForTheMenuMade(pressed)) << m_log.text();
-    ASSERT_TRUE(FindWindowW(L"DravixClipMenuOwner", nullptr));
+    ASSERT_TRUE(pressUntilTheMenuIsMade()) << m_log.text();
     sendKeys({{VK_CONTROL, true}});
     letTimePass(40ms);
     sendMouseButton(MOUSEEVENTF_RIGHTUP);
     EXPECT_TRUE(pumpUntil([&] { return !FindWindowW(L"DravixClipMenuOwner", nullptr); }, 5s));
     EXPECT_FALSE(m_log.has("clip menu shown", pressed)) << m_log.text();
-    sendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
+    closeTheMenu();
 }
 
 // Windows gives a menu's keys and clicks only to a menu whose owner is in front, and a click in
