@@ -156,6 +156,7 @@ bool CClipDlg::OnInitDialog() {
     if (!m_lastRunNotRestored.empty())
         m_tray.ReportLastRunNotRestored(m_lastRunNotRestored);
     m_view.ShowRowsStatus();
+    m_bLaidOut = true;
     layout();
     // The list has the focus at the start, as before the search box came first in the Tab order:
     // a paste into the window in front must not land in the search box.
@@ -191,7 +192,8 @@ bool CClipDlg::OnSize(UINT type, int, int) {
         PostMessageW(hwnd(), kMsgHideToTray, 0, 0);
         return true;
     }
-    layout();
+    if (m_bLaidOut)
+        layout();
     return true;
 }
 

@@ -121,6 +121,7 @@ private:
     bool m_lastRunRestored = false;
     std::string m_lastRunNotRestored;
     bool m_firstPaint = true;
+    bool m_bLaidOut = false;  // the controls laid out once all are made (sizes before wait for it)
     bool m_storeDamageReported = false;
     bool m_exitRequested = false;
     bool m_paused = false;
