@@ -217,6 +217,14 @@ constexpr UINT kSpareLifeMs = 2000;
 std::mutex g_spareLock;
 CMenuHookWnd* g_pSpare = nullptr;
 
+// Whether the process has a spare that is still there; one whose thread ended (Windows destroys
+// a dying thread's windows without a word to them) is forgotten. Called under g_spareLock.
+bool haveSpare() {
+    if (g_pSpare && !IsWindow(g_pSpare->hwnd()))
+        g_pSpare = nullptr;
+    return g_pSpare != nullptr;
+}
+
 }  // namespace
 
 // The window owns the object once it is made; without a window the object goes at once.
@@ -227,18 +235,6 @@ CMenuHookWnd* CMenuHookWnd::Make(Work work) {
     owner->m_ownedByWindow = true;
     return owner.release();
 }
-
-namespace {
-
-// Whether the process has a spare that is still there; one whose thread ended (Windows destroys
-// a dying thread's windows without a word to them) is forgotten. Called under g_spareLock.
-bool haveSpare() {
-    if (g_pSpare && !IsWindow(g_pSpare->hwnd()))
-        g_pSpare = nullptr;
-    return g_pSpare != nullptr;
-}
-
-}  // namespace
 
 CMenuHookWnd* CMenuHookWnd::TakeSpare() {
     std::lock_guard<std::mutex> lock(g_spareLock);
